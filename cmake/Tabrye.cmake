@@ -41,7 +41,7 @@ endif()
 
 function(tabrye_flags target)
   target_compile_options(${target} PRIVATE ${TABRYE_CHARSET_FLAGS} -Wall -Wextra -Wno-unused-parameter)
-  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR})
 endfunction()
 
 function(tabrye_library name)
