@@ -1,0 +1,86 @@
+// Test hooks for everything that would block or vary: message boxes, modal
+// dialogs, common dialogs, popup menus and random numbers. (The clock has its
+// own hook in fw/clock.h.)
+//
+// The shipped program never arms them: while nothing is expected and test mode
+// is off, every Take/Answer function returns "not handled" and the real window
+// appears. A test turns test mode on (fw::hooks::SetTestMode(true)); from then
+// on any modal UI that was not expected is refused, recorded as unexpected and
+// answered with a cancel, so a test can never block.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CDialog;
+
+namespace fw {
+namespace hooks {
+
+void SetTestMode(bool on);
+bool TestMode();
+
+// Forgets every expectation and record (tests call it between cases).
+void Reset();
+
+// Texts of modal UI that appeared in test mode without an expectation.
+std::vector<std::string> Unexpected();
+
+// --- Message boxes (AfxMessageBox, CWnd::MessageBox, ReportMessage) ---------
+// The next message box whose text contains `textPart` (empty: any text)
+// is answered with `answer` (IDOK, IDYES, IDNO, IDCANCEL, ...).
+void ExpectMessageBox(const std::string& textPart, int answer);
+// Called by every message box of the program before it shows one. Returns
+// true and sets *answer when the box is handled here (expected, or refused in
+// test mode with IDCANCEL, or IDOK for MB_OK boxes).
+bool AnswerMessageBox(const char* text, const char* caption, unsigned type, int* answer);
+// Texts of all message boxes handled so far, in order.
+std::vector<std::string> MessageBoxTexts();
+
+// --- Modal dialogs (CDialog::DoModal) ---------------------------------------
+// A callback for the next DoModal of dialog resource `id`. DoModal creates the
+// dialog hidden and modeless, runs OnInitDialog, then calls the callback, which
+// fills the controls (SetDlgItemText, CheckDlgButton, ...) and returns IDOK or
+// IDCANCEL. For IDOK, DoModal runs OnOK (data exchange and validation); when
+// validation keeps the dialog open, the callback is called again (at most 3
+// times, then the dialog is cancelled and the case recorded as unexpected).
+using DialogAnswer = std::function<int(CDialog&)>;
+void ExpectDialog(int id, DialogAnswer answer);
+bool TakeDialogAnswer(int id, DialogAnswer* answer);
+
+// --- Common dialogs ----------------------------------------------------------
+// File open/save: `paths` empty means Cancel; several paths answer a
+// multi-select dialog.
+void ExpectFileDialog(const std::vector<std::string>& paths);
+bool TakeFileDialogAnswer(std::vector<std::string>* paths);
+// Colour: `ok` false means Cancel.
+void ExpectColorDialog(bool ok, std::uint32_t rgb);
+bool TakeColorDialogAnswer(bool* ok, std::uint32_t* rgb);
+// Print and page setup dialogs: OK or Cancel.
+void ExpectPrintDialog(bool ok);
+bool TakePrintDialogAnswer(bool* ok);
+
+// --- Popup menus (CMenu::TrackPopupMenu) ------------------------------------
+struct MenuItem {
+  unsigned id = 0;     // 0 for separators and sub-menus
+  std::string text;    // as in the menu, "&" included
+  bool separator = false;
+  bool grayed = false;
+  bool checked = false;
+  bool popup = false;  // opens a sub-menu
+};
+// The next popup menu returns `chooseId` (0: dismissed) instead of tracking.
+void ExpectPopupMenu(unsigned chooseId);
+bool TakePopupMenu(const std::vector<MenuItem>& items, unsigned* chosen);
+// The items of the last popup menu handled here.
+std::vector<MenuItem> LastPopupMenu();
+
+// --- Random numbers ----------------------------------------------------------
+// Every random number of the program comes from here; tests fix the seed.
+void SeedRandom(std::uint32_t seed);
+std::uint32_t Random();
+
+}  // namespace hooks
+}  // namespace fw
