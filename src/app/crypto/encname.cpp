@@ -59,6 +59,7 @@ std::string DisplayToStored(const std::string& path, const std::string& keyCode,
   const size_t markerPos = stemEnd - kMarkerLen;
   if (!p.charStart[markerPos] || !MarkerAt(path, markerPos, kDisplayNameMarker)) return path;
   const std::string base = path.substr(p.nameStart, markerPos - p.nameStart);
+  if (base.find('\0') != std::string::npos) return path;  // no file has such a name
   const NameCipherResult r = CipherName(base, 0, keyCode);
   if (!r.ok()) {
     *status = r.status;
@@ -85,8 +86,7 @@ std::string StoredToDisplay(const std::string& path, const std::string& keyCode,
   // deciphered name holding "\" or NUL, a "." when there is no extension, or
   // ending in a lone lead byte would not, and stays in its stored form.
   NameCipherStatus back = NameCipherStatus::kOk;
-  if (r.text.find('\0') != std::string::npos ||
-      !EqualAsciiNoCase(DisplayToStored(display, keyCode, &back), path)) {
+  if (!EqualAsciiNoCase(DisplayToStored(display, keyCode, &back), path)) {
     *status = NameCipherStatus::kNotDecipherable;
     return path;
   }

@@ -264,6 +264,9 @@ TEST(EncryptedName, DisplayFormAlwaysLeadsBackToTheSameFile) {
     EXPECT_EQ(stored, ToDisplay(stored, &s));
     EXPECT_EQ(NameCipherStatus::kNotDecipherable, s);
   }
+  // A display name holding NUL is no file's name and is left alone.
+  const std::string withNul("a\0b@Enc.txt", 11);
+  EXPECT_EQ(withNul, ToStored(withNul));
   const std::string dotted = "#~$_" + Encipher("a.b");  // no extension: "a.b@Enc" would split at "."
   EXPECT_EQ(dotted, ToDisplay(dotted));
   // Random names: display -> stored -> display is the identity.
