@@ -1,6 +1,7 @@
 // The file-name cipher and the display/stored name mapping.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <set>
 #include <string>

@@ -3,6 +3,7 @@
 // (vectors.inc, written by make_vectors.py).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
