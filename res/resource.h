@@ -5,3 +5,6 @@
 
 // String table
 #define IDS_ABORT_QUERY 330
+
+// Registry script of the COM local server
+#define IDR_REGISTRY_SCRIPT 173
