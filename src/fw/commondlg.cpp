@@ -137,23 +137,29 @@ void CFileDialog::ParseResult() {
   for (size_t k = 1; k < parts.size(); ++k) paths_.push_back(folder + parts[k]);
 }
 
-std::string CFileDialog::GetPathName() const {
-  return paths_.empty() ? std::string() : paths_[0];
+CString CFileDialog::GetPathName() const {
+  return paths_.empty() ? CString() : CString(paths_[0]);
 }
 
-std::string CFileDialog::GetFileName() const {
-  return FileNameOf(GetPathName());
+CString CFileDialog::GetFileName() const {
+  return CString(FileNameOf(GetPathName().Str()));
 }
 
-std::string CFileDialog::GetFileExt() const {
-  const std::string name = GetFileName();
+CString CFileDialog::GetFileExt() const {
+  const std::string name = FileNameOf(GetPathName().Str());
   const size_t dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+  return dot == std::string::npos ? CString() : CString(name.substr(dot + 1));
 }
 
-std::string CFileDialog::GetFileTitle() const {
-  const std::string name = GetFileName();
-  return name.substr(0, name.rfind('.'));
+CString CFileDialog::GetFileTitle() const {
+  const std::string name = FileNameOf(GetPathName().Str());
+  return CString(name.substr(0, name.rfind('.')));
+}
+
+std::vector<CString> CFileDialog::GetPathNames() const {
+  std::vector<CString> out;
+  for (const std::string& p : paths_) out.emplace_back(p);
+  return out;
 }
 
 // --- CColorDialog --------------------------------------------------------------------
@@ -282,9 +288,9 @@ std::string CPrintDialog::DevName(int which) const {
   return out;
 }
 
-std::string CPrintDialog::GetDeviceName() const { return DevName(0); }
-std::string CPrintDialog::GetDriverName() const { return DevName(1); }
-std::string CPrintDialog::GetPortName() const { return DevName(2); }
+CString CPrintDialog::GetDeviceName() const { return CString(DevName(0)); }
+CString CPrintDialog::GetDriverName() const { return CString(DevName(1)); }
+CString CPrintDialog::GetPortName() const { return CString(DevName(2)); }
 
 int CPrintDialog::GetCopies() const {
   if ((m_pd.Flags & PD_USEDEVMODECOPIES) && m_pd.hDevMode) {
@@ -297,9 +303,9 @@ int CPrintDialog::GetCopies() const {
 }
 
 HDC CPrintDialog::CreatePrinterDC() {
-  const std::string device = GetDeviceName();
+  const std::string device = DevName(0);
   if (device.empty()) return nullptr;
-  const std::string driver = GetDriverName();
+  const std::string driver = DevName(1);
   const DEVMODEA* mode = m_pd.hDevMode ? static_cast<const DEVMODEA*>(GlobalLock(m_pd.hDevMode)) : nullptr;
   HDC dc = CreateDCA(driver.empty() ? nullptr : driver.c_str(), device.c_str(), nullptr, mode);
   if (mode) GlobalUnlock(m_pd.hDevMode);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "fw/cstring.h"
+
 class CWnd;
 HWND FwGetSafeHwnd(const CWnd* wnd);
 
@@ -28,12 +30,12 @@ class CFileDialog {
   void SetInitialFolder(const char* folder);
 
   // The chosen file (the first one of a multi-selection).
-  std::string GetPathName() const;
-  std::string GetFileName() const;   // name with extension
-  std::string GetFileExt() const;    // extension without the dot
-  std::string GetFileTitle() const;  // name without extension
+  CString GetPathName() const;
+  CString GetFileName() const;   // name with extension
+  CString GetFileExt() const;    // extension without the dot
+  CString GetFileTitle() const;  // name without extension
   // Every chosen file, full paths, in the order given (OFN_ALLOWMULTISELECT).
-  const std::vector<std::string>& GetPathNames() const { return paths_; }
+  std::vector<CString> GetPathNames() const;
 
   OPENFILENAMEA m_ofn;
 
@@ -72,7 +74,7 @@ class CFontDialog {
   explicit CFontDialog(const LOGFONTA* initial = nullptr, DWORD flags = CF_EFFECTS | CF_SCREENFONTS,
                        HDC printer = nullptr, CWnd* parent = nullptr);
   int DoModal();
-  std::string GetFaceName() const { return m_lf.lfFaceName; }
+  CString GetFaceName() const { return CString(m_lf.lfFaceName); }
   int GetSize() const { return m_cf.iPointSize; }  // tenths of a point
   int GetWeight() const { return m_lf.lfWeight; }
   bool IsBold() const { return m_lf.lfWeight >= FW_SEMIBOLD; }
@@ -107,9 +109,9 @@ class CPrintDialog {
   // no printer was chosen.
   HDC CreatePrinterDC();
 
-  std::string GetDeviceName() const;
-  std::string GetDriverName() const;
-  std::string GetPortName() const;
+  CString GetDeviceName() const;
+  CString GetDriverName() const;
+  CString GetPortName() const;
   int GetCopies() const;
   bool PrintAll() const { return (m_pd.Flags & (PD_PAGENUMS | PD_SELECTION)) == 0; }
   bool PrintRange() const { return (m_pd.Flags & PD_PAGENUMS) != 0; }

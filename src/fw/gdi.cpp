@@ -124,15 +124,15 @@ bool CBitmap::CreateDIBSection(int width, int height, int bitsPerPixel) {
   return TakeBitmap(h, static_cast<unsigned char*>(bits), static_cast<int>(stride), bitsPerPixel);
 }
 
-SIZE CBitmap::GetSize() const {
+CSize CBitmap::GetSize() const {
   BITMAP bm;
-  if (!GetBitmap(&bm)) return SIZE{0, 0};
-  return SIZE{bm.bmWidth, bm.bmHeight};
+  if (!GetBitmap(&bm)) return CSize();
+  return CSize(bm.bmWidth, bm.bmHeight);
 }
 
 COLORREF CBitmap::GetPixel(int x, int y) const {
   if (!bits_) return 0;
-  const SIZE sz = GetSize();
+  const CSize sz = GetSize();
   if (x < 0 || y < 0 || x >= sz.cx || y >= sz.cy) return 0;
   const unsigned char* p = bits_ + static_cast<size_t>(y) * stride_ + static_cast<size_t>(x) * (bpp_ / 8);
   return RGB(p[2], p[1], p[0]);
@@ -140,7 +140,7 @@ COLORREF CBitmap::GetPixel(int x, int y) const {
 
 void CBitmap::SetPixel(int x, int y, COLORREF c) {
   if (!bits_) return;
-  const SIZE sz = GetSize();
+  const CSize sz = GetSize();
   if (x < 0 || y < 0 || x >= sz.cx || y >= sz.cy) return;
   unsigned char* p = bits_ + static_cast<size_t>(y) * stride_ + static_cast<size_t>(x) * (bpp_ / 8);
   p[0] = GetBValue(c);
@@ -237,21 +237,21 @@ bool CDC::TextOut(int x, int y, const char* text, int len) {
   return ::TextOutA(m_hDC, x, y, text ? text : "", len) != 0;
 }
 
-bool CDC::ExtTextOut(int x, int y, UINT options, const RECT* rect, const char* text, int len, const int* dx) {
+bool CDC::ExtTextOutImpl(int x, int y, UINT options, const RECT* rect, const char* text, int len, const int* dx) {
   if (len < 0) len = text ? static_cast<int>(std::strlen(text)) : 0;
   return ::ExtTextOutA(m_hDC, x, y, options, rect, text ? text : "", static_cast<UINT>(len), dx) != 0;
 }
 
-int CDC::DrawText(const char* text, int len, RECT* rect, UINT format) {
+int CDC::DrawTextImpl(const char* text, int len, RECT* rect, UINT format) {
   if (!text) return 0;
   return ::DrawTextA(m_hDC, text, len, rect, format);
 }
 
-SIZE CDC::GetTextExtent(const char* text, int len) const {
+CSize CDC::GetTextExtent(const char* text, int len) const {
   SIZE sz = {0, 0};
   if (len < 0) len = text ? static_cast<int>(std::strlen(text)) : 0;
   if (text) ::GetTextExtentPoint32A(m_hDC, text, len, &sz);
-  return sz;
+  return CSize(sz.cx, sz.cy);
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {

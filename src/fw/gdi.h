@@ -4,13 +4,17 @@
 // objects selected into it can be deleted afterwards: declare drawing objects
 // before the DC they are selected into.
 //
-// Rectangles and points may be given as RECT/POINT or as any type with the
-// same member names (left/top/right/bottom, x/y).
+// Rectangles and points may be given as RECT/POINT, CRect/CPoint, or any
+// type with the same member names (left/top/right/bottom, x/y).
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
+
+#include "fw/cstring.h"
+#include "fw/geometry.h"
 
 class CWnd;
 HWND FwGetSafeHwnd(const CWnd* wnd);
@@ -84,7 +88,7 @@ class CBitmap : public CGdiObject {
   // reachable through Bits()/Stride()/GetPixel/SetPixel.
   bool CreateDIBSection(int width, int height, int bitsPerPixel = 32);
   bool GetBitmap(BITMAP* bm) const { return GetObject(sizeof *bm, bm) != 0; }
-  SIZE GetSize() const;
+  CSize GetSize() const;
 
   // DIB sections only (null/0 otherwise).
   unsigned char* Bits() const { return bits_; }
@@ -174,12 +178,39 @@ class CDC {
   // Text. Texts are Shift-JIS; a length of -1 means up to the NUL.
   bool TextOut(int x, int y, const char* text, int len = -1);
   bool TextOut(int x, int y, const std::string& text) { return TextOut(x, y, text.data(), Len(text)); }
-  bool ExtTextOut(int x, int y, UINT options, const RECT* rect, const char* text, int len = -1,
-                  const int* dx = nullptr);
-  int DrawText(const char* text, int len, RECT* rect, UINT format);
-  int DrawText(const std::string& text, RECT* rect, UINT format) { return DrawText(text.data(), Len(text), rect, format); }
-  SIZE GetTextExtent(const char* text, int len = -1) const;
-  SIZE GetTextExtent(const std::string& text) const { return GetTextExtent(text.data(), Len(text)); }
+  bool TextOut(int x, int y, const CString& text) { return TextOut(x, y, text.Str()); }
+  // `rect` (RECT or CRect, may be null) is clipped to or, with ETO_OPAQUE,
+  // filled with the background colour.
+  template <class R>
+  bool ExtTextOut(int x, int y, UINT options, const R* rect, const char* text, int len = -1,
+                  const int* dx = nullptr) {
+    RECT rc = rect ? ToRect(*rect) : RECT{0, 0, 0, 0};
+    return ExtTextOutImpl(x, y, options, rect ? &rc : nullptr, text, len, dx);
+  }
+  bool ExtTextOut(int x, int y, UINT options, std::nullptr_t, const char* text, int len = -1,
+                  const int* dx = nullptr) {
+    return ExtTextOutImpl(x, y, options, nullptr, text, len, dx);
+  }
+  template <class R>
+  bool ExtTextOut(int x, int y, UINT options, const R* rect, const CString& text, const int* dx = nullptr) {
+    return ExtTextOut(x, y, options, rect, text.GetString(), text.GetLength(), dx);
+  }
+  // DrawText on a RECT or CRect (DT_CALCRECT writes the measured size back).
+  template <class R>
+  int DrawText(const char* text, int len, R* rect, UINT format) {
+    RECT rc = ToRect(*rect);
+    const int h = DrawTextImpl(text, len, &rc, format);
+    rect->left = rc.left;
+    rect->top = rc.top;
+    rect->right = rc.right;
+    rect->bottom = rc.bottom;
+    return h;
+  }
+  template <class R>
+  int DrawText(const CString& text, R* rect, UINT format) { return DrawText(text.GetString(), text.GetLength(), rect, format); }
+  CSize GetTextExtent(const char* text, int len = -1) const;
+  CSize GetTextExtent(const std::string& text) const { return GetTextExtent(text.data(), Len(text)); }
+  CSize GetTextExtent(const CString& text) const { return GetTextExtent(text.Str()); }
   bool GetTextMetrics(TEXTMETRICA* tm) const { return ::GetTextMetricsA(m_hDC, tm) != 0; }
 
   // Filling and lines.
@@ -228,6 +259,8 @@ class CDC {
  private:
   template <class R>
   static RECT ToRect(const R& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+  bool ExtTextOutImpl(int x, int y, UINT options, const RECT* rect, const char* text, int len, const int* dx);
+  int DrawTextImpl(const char* text, int len, RECT* rect, UINT format);
   static int Len(const std::string& s) { return s.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(s.size()); }
 
   // The objects the DC started with, by kind (pen, brush, font, bitmap).

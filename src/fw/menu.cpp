@@ -85,13 +85,18 @@ UINT CMenu::GetMenuState(UINT item, UINT flags) const {
   return ::GetMenuState(m_hMenu, item, flags);
 }
 
-std::string CMenu::GetMenuString(UINT item, UINT flags) const {
+CString CMenu::GetMenuString(UINT item, UINT flags) const {
   const int n = ::GetMenuStringA(m_hMenu, item, nullptr, 0, flags);
-  if (n <= 0) return std::string();
+  if (n <= 0) return CString();
   std::string s(static_cast<size_t>(n) + 1, '\0');
   const int got = ::GetMenuStringA(m_hMenu, item, &s[0], n + 1, flags);
   s.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return s;
+  return CString(s);
+}
+
+int CMenu::GetMenuString(UINT item, CString& text, UINT flags) const {
+  text = GetMenuString(item, flags);
+  return text.GetLength();
 }
 
 int CMenu::GetMenuString(UINT item, char* buf, int size, UINT flags) const {

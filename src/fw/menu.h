@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fw/cstring.h"
 #include "fw/uihooks.h"
 
 class CWnd;
@@ -42,7 +43,8 @@ class CMenu {
   int GetMenuItemCount() const;
   UINT GetMenuItemID(int pos) const;  // 0xFFFFFFFF for a sub-menu
   UINT GetMenuState(UINT item, UINT flags) const;
-  std::string GetMenuString(UINT item, UINT flags) const;
+  CString GetMenuString(UINT item, UINT flags) const;
+  int GetMenuString(UINT item, CString& text, UINT flags) const;  // returns the length
   int GetMenuString(UINT item, char* buf, int size, UINT flags) const;
   UINT CheckMenuItem(UINT item, UINT check);     // returns the previous state
   UINT EnableMenuItem(UINT item, UINT enable);   // returns the previous state

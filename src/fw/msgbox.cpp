@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "fw/strtable.h"
 #include "fw/uihooks.h"
 
 namespace fw {
@@ -10,16 +11,12 @@ namespace {
 struct MsgState {
   std::mutex mu;
   std::string title = "Tabry-Editor";
-  HINSTANCE module = nullptr;
 };
 
 MsgState& M() {
   static MsgState s;
   return s;
 }
-
-// Code page of every text of the program.
-const UINT kSjis = 932;
 
 }  // namespace
 
@@ -34,26 +31,7 @@ std::string MessageBoxTitle() {
 }
 
 HINSTANCE ResourceModule() {
-  std::lock_guard<std::mutex> lock(M().mu);
-  return M().module ? M().module : GetModuleHandleA(nullptr);
-}
-
-void SetResourceModule(HINSTANCE module) {
-  std::lock_guard<std::mutex> lock(M().mu);
-  M().module = module;
-}
-
-bool LoadResString(unsigned id, std::string* out) {
-  out->clear();
-  // With a zero buffer size LoadStringW hands out the resource's own text.
-  const wchar_t* text = nullptr;
-  int len = LoadStringW(ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (len <= 0 || !text) return false;
-  int n = WideCharToMultiByte(kSjis, 0, text, len, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return false;
-  out->resize(static_cast<size_t>(n));
-  WideCharToMultiByte(kSjis, 0, text, len, &(*out)[0], n, nullptr, nullptr);
-  return true;
+  return GetModuleHandleA(nullptr);
 }
 
 int ShowMessageBox(HWND owner, const char* text, const char* caption, unsigned type) {
@@ -80,6 +58,6 @@ int AfxMessageBox(const char* text, unsigned type, unsigned helpId) {
 
 int AfxMessageBox(unsigned stringId, unsigned type, unsigned helpId) {
   std::string text;
-  if (!fw::LoadResString(stringId, &text)) text = "String " + std::to_string(stringId) + " is missing.";
+  if (!fw::LookupString(stringId, text)) text = "String " + std::to_string(stringId) + " is missing.";
   return AfxMessageBox(text.c_str(), type, helpId);
 }

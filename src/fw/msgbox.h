@@ -1,4 +1,4 @@
-// Message boxes of the program and string-table texts.
+// Message boxes of the program.
 #pragma once
 
 #include <windows.h>
@@ -12,14 +12,9 @@ namespace fw {
 void SetMessageBoxTitle(const char* title);
 std::string MessageBoxTitle();
 
-// The module whose string table, menus and bitmaps are loaded (the program
-// itself unless set).
+// The module whose menus and bitmaps are loaded: the program itself, as
+// for the string table (fw/strtable.h).
 HINSTANCE ResourceModule();
-void SetResourceModule(HINSTANCE module);
-
-// String `id` of the string table as Shift-JIS bytes, of any length. False
-// (and *out empty) when there is no such string.
-bool LoadResString(unsigned id, std::string* out);
 
 // Shows a message box owned by `owner` (may be null) after asking the test
 // hooks; returns the button pressed (IDOK, IDYES, ...).

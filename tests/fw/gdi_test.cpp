@@ -27,7 +27,7 @@ struct Canvas {
 
 TEST(Gdi, FillSolidRectAndRectangleReadBack) {
   Canvas c(40, 30);
-  RECT r = {5, 5, 15, 10};
+  CRect r(5, 5, 15, 10);
   c.dc.FillSolidRect(r, RGB(255, 0, 0));
   EXPECT_EQ(RGB(255, 0, 0), c.At(5, 5));
   EXPECT_EQ(RGB(255, 0, 0), c.At(14, 9));
@@ -119,8 +119,8 @@ TEST(Gdi, TextFontsAndExtents) {
   EXPECT_EQ(-MulDiv(120, c.dc.GetDeviceCaps(LOGPIXELSY), 720), lf.lfHeight);
   EXPECT_EQ("ＭＳ ゴシック", std::string(lf.lfFaceName));
   c.dc.SelectObject(&font);
-  const SIZE one = c.dc.GetTextExtent("表");
-  const SIZE two = c.dc.GetTextExtent(std::string("表示"));
+  const CSize one = c.dc.GetTextExtent("表");
+  const CSize two = c.dc.GetTextExtent(CString("表示"));
   EXPECT_GT(one.cx, 0);
   EXPECT_GT(one.cy, 0);
   EXPECT_GT(two.cx, one.cx);
@@ -137,13 +137,18 @@ TEST(Gdi, TextFontsAndExtents) {
   // Text draws something inside its extent.
   c.dc.SetBkMode(TRANSPARENT);
   ASSERT_TRUE(c.dc.TextOut(2, 2, "■"));
-  const SIZE box = c.dc.GetTextExtent("■");
+  const CSize box = c.dc.GetTextExtent("■");
   int painted = 0;
   for (int y = 2; y < 2 + box.cy; ++y)
     for (int x = 2; x < 2 + box.cx; ++x) painted += c.At(x, y) != RGB(255, 255, 255);
   EXPECT_GT(painted, 0);
-  RECT dr = {0, 0, 100, 40};
-  EXPECT_GT(c.dc.DrawText("一行", -1, &dr, DT_LEFT | DT_SINGLELINE | DT_CALCRECT), 0);
+  CRect dr(0, 0, 1000, 40);
+  EXPECT_GT(c.dc.DrawText(CString("一行"), &dr, DT_LEFT | DT_SINGLELINE | DT_CALCRECT), 0);
+  EXPECT_EQ(c.dc.GetTextExtent("一行").cx, dr.Width());  // measured, written back
+  CRect opaque(0, 30, 10, 40);
+  ASSERT_TRUE(c.dc.ExtTextOut(0, 30, ETO_OPAQUE, &opaque, ""));
+  EXPECT_EQ(RGB(0, 0, 128), c.At(9, 39));
+  EXPECT_TRUE(c.dc.ExtTextOut(0, 0, 0, nullptr, "x"));
 }
 
 TEST(Gdi, RegionsCombineAndClip) {

@@ -54,7 +54,7 @@ TEST_F(CommonDialog, FileDialogMultiSelectAndCancel) {
   CFileDialog dlg(true, nullptr, nullptr, OFN_ALLOWMULTISELECT, "all|*.*||");
   fw::hooks::ExpectFileDialog({"C:\\a\\1.txt", "C:\\a\\2.txt", "C:\\a\\3"});
   ASSERT_EQ(IDOK, dlg.DoModal());
-  EXPECT_EQ((std::vector<std::string>{"C:\\a\\1.txt", "C:\\a\\2.txt", "C:\\a\\3"}), dlg.GetPathNames());
+  EXPECT_EQ((std::vector<CString>{"C:\\a\\1.txt", "C:\\a\\2.txt", "C:\\a\\3"}), dlg.GetPathNames());
   EXPECT_EQ("C:\\a\\1.txt", dlg.GetPathName());
   fw::hooks::ExpectFileDialog({});
   EXPECT_EQ(IDCANCEL, dlg.DoModal());
@@ -111,7 +111,7 @@ TEST_F(CommonDialog, PrintDialogCancelAndOk) {
   // With a printer installed the default one is chosen; without one there is
   // no device and no DC, and nothing blocks.
   HDC dc = dlg.CreatePrinterDC();
-  EXPECT_EQ(dc != nullptr, !dlg.GetDeviceName().empty());
+  EXPECT_EQ(dc != nullptr, !dlg.GetDeviceName().IsEmpty());
   if (dc) DeleteDC(dc);
   EXPECT_EQ(1, dlg.GetCopies() > 0 ? 1 : 0);
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 
+#include "fw/clock.h"
 #include "fw/uihooks.h"
 #include "support/temp_folder.h"
 #include "support/ui_test.h"
@@ -110,6 +111,14 @@ TEST_F(UiHooks, TheFixtureReportsUnexpectedUiAndUnusedExpectations) {
   EXPECT_NONFATAL_FAILURE(testsupport::CheckHooks(), "ファイルがありません");
   // CheckHooks reset the records: the fixture's own check at the end passes.
   EXPECT_EQ("", testsupport::HookProblems());
+}
+
+TEST_F(UiHooks, TheFixtureFixesClockAndSeed) {
+  EXPECT_EQ(testsupport::kUiTestTime, fw::CurrentTime());
+  EXPECT_EQ(0u, fw::TickCount());
+  const std::uint32_t first = fw::hooks::Random();
+  fw::hooks::SeedRandom(testsupport::kUiTestSeed);
+  EXPECT_EQ(first, fw::hooks::Random());
 }
 
 TEST_F(UiHooks, DialogAnswersPerResourceId) {

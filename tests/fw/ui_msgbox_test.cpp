@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "fw/cstring.h"
 #include "fw/msgbox.h"
+#include "fw/strtable.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
 #include "support/ui_test.h"
@@ -42,7 +44,7 @@ TEST_F(MessageBoxHook, ACaptionCanBeSet) {
 
 TEST(StringTable, JapaneseTextsLoadAsShiftJis) {
   std::string s;
-  ASSERT_TRUE(fw::LoadResString(IDS_TEST_JAPANESE, &s));
+  ASSERT_TRUE(fw::LookupString(IDS_TEST_JAPANESE, s));
   // 表 (95 5C), 示 (8E A6), ソ (83 5C), フ (83 74), ト (83 67), ： (81 46),
   // half-width ｱｲｳ (B1 B2 B3), TAB, ABC.
   EXPECT_EQ(std::string("\x95\x5C\x8E\xA6\x83\x5C\x83\x74\x83\x67\x81\x46\xB1\xB2\xB3\tABC"), s);
@@ -50,11 +52,14 @@ TEST(StringTable, JapaneseTextsLoadAsShiftJis) {
   char buf[64] = {};
   const int n = LoadStringA(GetModuleHandleA(nullptr), IDS_TEST_JAPANESE, buf, sizeof buf);
   EXPECT_EQ(s, std::string(buf, n > 0 ? n : 0));
+  CString c;
+  ASSERT_TRUE(c.LoadString(IDS_TEST_JAPANESE));
+  EXPECT_EQ(s, c.Str());
 }
 
 TEST(StringTable, AMissingStringIsReported) {
-  std::string s = "old";
-  EXPECT_FALSE(fw::LoadResString(9599, &s));
+  std::string s;
+  EXPECT_FALSE(fw::LookupString(9599, s));
   EXPECT_EQ("", s);
 }
 

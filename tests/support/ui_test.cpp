@@ -1,5 +1,6 @@
 #include "support/ui_test.h"
 
+#include "fw/clock.h"
 #include "fw/uihooks.h"
 
 namespace testsupport {
@@ -21,11 +22,13 @@ void UiTest::SetUp() {
   fw::hooks::SetTestMode(true);
   fw::hooks::Reset();
   fw::hooks::SeedRandom(kUiTestSeed);
+  fw::clocktest::Fix(kUiTestTime, 0);
 }
 
 void UiTest::TearDown() {
   CheckHooks();
   fw::hooks::SetTestMode(false);
+  fw::clocktest::Release();
 }
 
 }  // namespace testsupport
