@@ -4,11 +4,10 @@
 #       static library tabrye_<name>; PORTABLE sources build in every tree,
 #       WIN sources only in the MinGW tree. No target when a tree has no sources.
 #   tabrye_test(name PORTABLE a_test.cpp ... WIN b_test.cpp ... LIBS tabrye_x ...
-#               [LOCK resource])
+#               [PROPERTIES prop value ...])
 #       one GoogleTest program test_<name>, each case its own CTest entry
-#       (a crash under Wine fails one case, not the program). LOCK: the cases
-#       never run at the same time as other cases holding the same resource
-#       (the clipboard, the program's registry keys, started program copies).
+#       (a crash under Wine fails one case, not the program). PROPERTIES are
+#       added to every case (e.g. RESOURCE_LOCK clipboard).
 #   tabrye_fuzz(name SOURCES f.cpp LIBS tabrye_x ...)
 #       libFuzzer target fuzz_<name> in the fuzz tree; in the other trees a
 #       replay program that runs every file of fuzz/corpus/<name>/ once.
@@ -66,7 +65,7 @@ function(tabrye_library name)
 endfunction()
 
 function(tabrye_test name)
-  cmake_parse_arguments(A "" "LOCK" "PORTABLE;WIN;LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "" "PORTABLE;WIN;LIBS;PROPERTIES" ${ARGN})
   if(TABRYE_FUZZ)
     return()
   endif()
@@ -88,17 +87,13 @@ function(tabrye_test name)
     endif()
   endforeach()
   target_link_libraries(test_${name} PRIVATE GTest::gtest)
-  set(props)
-  if(A_LOCK)
-    set(props RESOURCE_LOCK ${A_LOCK})
-  endif()
   if(TABRYE_WIN)
     target_sources(test_${name} PRIVATE $<TARGET_OBJECTS:tabrye_res>)
     gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                         PROPERTIES TIMEOUT 120 ${props})
+                         PROPERTIES TIMEOUT 120 ${A_PROPERTIES})
   else()
     gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES TIMEOUT 300 ${props})
+                         PROPERTIES TIMEOUT 300 ${A_PROPERTIES})
   endif()
 endfunction()
 
