@@ -112,7 +112,8 @@ bool ParseWeekdays(const std::string& s, int* mask) {
   return *mask != 0;
 }
 
-bool ValidDay(int y, int m, int d) { return y == kAny || m == kAny || d == kAny || d <= fw::DaysInMonth(y, m); }
+// A fixed month and day must exist (in some leap year when the year is "*").
+bool ValidDay(int y, int m, int d) { return m == kAny || d == kAny || d <= fw::DaysInMonth(y == kAny ? 2000 : y, m); }
 
 // Splits "date time" at its blanks.
 bool SplitHead(const std::string& head, std::string* date, std::string* time) {
@@ -208,8 +209,7 @@ ScheduleSet ParseScheduleText(const std::string& bytes) {
       if (!ParseWeekdays(date, &e.weekdays)) return skip(kSchBadWeekday);
     } else {
       if (!ParseDate(date, true, &e.year, &e.month, &e.day)) return skip(kSchBadDate);
-      if (!ValidDay(e.year, e.month, e.day) || (e.month == 2 && e.day != kAny && e.day > 29))
-        return skip(kSchNoDate);
+      if (!ValidDay(e.year, e.month, e.day)) return skip(kSchNoDate);
     }
     int sec;
     if (!ParseClock(time, true, false, &e.hour, &e.minute, &sec)) return skip(kSchBadTime);

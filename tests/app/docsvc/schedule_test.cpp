@@ -66,13 +66,14 @@ TEST(Schedule, MalformedLinesAreListed) {
       "2026/12/24 10:00\tC\tsoon\n"   // 9 bad clock
       "2026/12/24\tM\tx\n"            // 10 no time
       "2026/12/24 10:00\tM\tok\n"     // 11 fine
-      "*/02/29 07:00\tM\tleap\n");    // 12 fine (leap years)
+      "*/02/29 07:00\tM\tleap\n"      // 12 fine (leap years)
+      "*/04/31 07:00\tM\tnever\n");   // 13 no such day in any year
   std::vector<int> lines;
   for (const LineIssue& i : s.skipped) {
     lines.push_back(i.line);
     EXPECT_FALSE(i.reason.IsEmpty());
   }
-  EXPECT_EQ(lines, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  EXPECT_EQ(lines, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13}));
   ASSERT_EQ(s.entries.size(), 2u);
   EXPECT_EQ(s.entries[0].line, 11);
 }
