@@ -1,0 +1,201 @@
+#include "app/docsvc/sys_settings.h"
+
+#include <cstdint>
+
+namespace docsvc {
+namespace {
+
+const std::vector<SysSlot> kSlots = {
+    // programs per file type ("" = the registered program)
+    {0, "sch", "notepad.exe"}, {1, "ppt", ""}, {2, "doc", ""}, {3, "xls", ""},
+    {4, "rtf", "wordpad.exe"}, {5, "pdf", ""}, {6, "htm", ""}, {7, "pict", "mspaint.exe"},
+    {8, "mid", "wmplayer.exe"}, {9, "A/V", "wmplayer.exe"},
+    // jump registers
+    {11, "dir1", ""}, {12, "dir2", ""}, {13, "dir3", ""}, {14, "dir4", ""}, {15, "dir5", ""},
+    {16, "dir6", ""}, {17, "dir7", ""}, {18, "dir8", ""}, {19, "dir9", ""}, {20, "dir0", ""},
+    // fallback and preferred start folders of sides 1 and 2
+    {21, "dirX", "C:"}, {22, "dirY", "C:"}, {23, "dirA", ""}, {24, "dirB", ""},
+    {25, "dir@", ""},
+    // FTP sites
+    {26, "ftp1", ""}, {27, "ftp2", ""}, {28, "ftp3", ""},
+    // network drives J: to Q:, R: to U:
+    {31, "ntwJ", ""}, {32, "ntwK", ""}, {33, "ntwL", ""}, {34, "ntwM", ""},
+    {35, "ntwN", ""}, {36, "ntwO", ""}, {37, "ntwP", ""}, {38, "ntwQ", ""},
+    {40, "ntwR", ""}, {41, "ntwS", ""}, {42, "ntwT", ""}, {43, "ntwU", ""},
+};
+
+// The "posi" lines and the other system values: key, count of comma-
+// separated integers, their fields, defaults.
+struct IntLine {
+  const char* key;
+  int count;
+  int* (*at)(SysSettings&, int);
+  int def[kPosiCount];
+};
+
+const IntLine kIntLines[] = {
+    {"posi", kPosiCount, [](SysSettings& s, int i) { return &s.m_nPosi[i]; },
+     {0, 20, 20, 1000, 700, 0, 400, 0, 0, 0}},
+    {"posi;", 1, [](SysSettings& s, int) { return &s.m_nFlistD; }, {1616}},
+    {"posi<", 1, [](SysSettings& s, int) { return &s.m_nDirSort; }, {0}},
+    {"sorts", 2, [](SysSettings& s, int i) { return i == 0 ? &s.m_nStartSort1 : &s.m_nStartSort2; }, {0, 0}},
+    {"layout", 3,
+     [](SysSettings& s, int i) { return i == 0 ? &s.m_nLayoutMode : i == 1 ? &s.m_nSideDisplay : &s.m_nWindowMode; },
+     {0, 0, 0}},
+    {"follow", 1, [](SysSettings& s, int) { return &s.m_nLaunchFollowUp; }, {0}},
+};
+
+const char kKeyCodeKey[] = "ekey";
+
+// Why a system line was not taken: one table.
+enum SysError { kSysBadNumbers, kSysBadKeyCode };
+const char* const kSysErrorText[] = {
+    "数値の並びが正しくありません（既定値を使用）",
+    "暗号化キーコードを読めません（未登録として扱います）",
+};
+
+// Fixed program key for the stored key code.
+const std::uint8_t kProgramKey[16] = {0x6B, 0x1F, 0xD2, 0x47, 0x90, 0x3C, 0xA5, 0x58,
+                                      0x0E, 0xE1, 0x73, 0x2A, 0xBD, 0x94, 0x05, 0xC8};
+
+std::uint8_t Stream(std::size_t i) {
+  return static_cast<std::uint8_t>(kProgramKey[i % 16] ^ ((i * 0x9D + 0x5B) & 0xFF));
+}
+
+const char kHex[] = "0123456789ABCDEF";
+
+int HexVal(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+void Line(std::string& out, const char* key, const CString& value) {
+  out += key;
+  out += '\t';
+  out += OneLineValue(value).Str();
+  out += "\r\n";
+}
+
+}  // namespace
+
+const std::vector<SysSlot>& SysSlotTable() { return kSlots; }
+
+int SysSlotOfKey(const CString& key) {
+  if (key.IsEmpty()) return -1;
+  for (const SysSlot& s : kSlots)
+    if (key == s.key) return s.slot;
+  return -1;
+}
+
+void SetDefaultAssociations(SysSettings& s) {
+  for (const SysSlot& slot : kSlots)
+    if (slot.slot <= 9) s.m_strSysValue[slot.slot] = slot.def;
+}
+
+SysSettings DefaultSysSettings() {
+  SysSettings s;
+  for (const SysSlot& slot : kSlots) {
+    s.m_strSysKey[slot.slot] = slot.key;
+    s.m_strSysValue[slot.slot] = slot.def;
+  }
+  for (const IntLine& l : kIntLines)
+    for (int i = 0; i < l.count; ++i) *l.at(s, i) = l.def[i];
+  return s;
+}
+
+void ReadSysText(const std::string& bytes, SysSettings& s, std::vector<KvLine>* unknown,
+                 std::vector<LineIssue>* issues) {
+  KvText kv = ParseKvText(bytes);
+  if (issues) issues->insert(issues->end(), kv.skipped.begin(), kv.skipped.end());
+  for (const KvLine& l : kv.entries) {
+    int slot = SysSlotOfKey(l.key);
+    if (slot >= 0) {
+      s.m_strSysValue[slot] = l.value;
+      continue;
+    }
+    bool known = false;
+    for (const IntLine& il : kIntLines) {
+      if (l.key != il.key) continue;
+      known = true;
+      int v[kPosiCount];
+      if (ParseIntList(l.value, v, il.count)) {
+        for (int i = 0; i < il.count; ++i) *il.at(s, i) = v[i];
+      } else if (issues) {
+        issues->push_back({l.line, CString(il.key) + ": " + kSysErrorText[kSysBadNumbers]});
+      }
+    }
+    if (l.key == kKeyCodeKey) {
+      known = true;
+      CString plain;
+      if (!DecipherKeyCode(l.value, &plain) && issues)
+        issues->push_back({l.line, CString(kKeyCodeKey) + ": " + kSysErrorText[kSysBadKeyCode]});
+      s.m_strEncryptKeyCode = plain;
+    }
+    if (!known && unknown) unknown->push_back(l);
+  }
+}
+
+std::string WriteSysText(const SysSettings& s, const std::vector<KvLine>& unknown) {
+  std::string out;
+  for (int i = 0; i < kSysSlots; ++i)
+    if (!s.m_strSysKey[i].IsEmpty()) Line(out, s.m_strSysKey[i], s.m_strSysValue[i]);
+  for (const KvLine& l : unknown) Line(out, l.key, l.value);
+  SysSettings& m = const_cast<SysSettings&>(s);
+  for (const IntLine& il : kIntLines) {
+    CString v;
+    for (int i = 0; i < il.count; ++i) {
+      CString n;
+      n.Format(i == 0 ? "%d" : ",%d", *il.at(m, i));
+      v += n;
+    }
+    Line(out, il.key, v);
+  }
+  Line(out, kKeyCodeKey, EncipherKeyCode(s.m_strEncryptKeyCode));
+  out += "#end/\r\n";
+  return out;
+}
+
+CString EncipherKeyCode(const CString& plain) {
+  if (plain.IsEmpty()) return CString();
+  std::string out = "K1";
+  std::uint8_t check = 0xA5;
+  const std::string& p = plain.Str();
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    std::uint8_t b = static_cast<std::uint8_t>(p[i]);
+    check = static_cast<std::uint8_t>(check * 31 + b);
+    std::uint8_t c = b ^ Stream(i);
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  }
+  out += kHex[check >> 4];
+  out += kHex[check & 15];
+  return CString(std::move(out));
+}
+
+bool DecipherKeyCode(const CString& stored, CString* plain) {
+  plain->Empty();
+  const std::string& s = stored.Str();
+  if (s.empty()) return true;
+  if (s.size() < 4 || s.compare(0, 2, "K1") != 0 || s.size() % 2 != 0) return false;
+  std::string p;
+  std::uint8_t check = 0xA5;
+  const std::size_t n = (s.size() - 2) / 2;
+  for (std::size_t i = 0; i < n; ++i) {
+    int hi = HexVal(s[2 + 2 * i]), lo = HexVal(s[3 + 2 * i]);
+    if (hi < 0 || lo < 0) return false;
+    std::uint8_t c = static_cast<std::uint8_t>(hi * 16 + lo);
+    if (i + 1 == n) {
+      if (c != check) return false;
+      break;
+    }
+    std::uint8_t b = c ^ Stream(i);
+    if (b == 0) return false;
+    check = static_cast<std::uint8_t>(check * 31 + b);
+    p += static_cast<char>(b);
+  }
+  *plain = CString(std::move(p));
+  return true;
+}
+
+}  // namespace docsvc
