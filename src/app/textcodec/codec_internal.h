@@ -1,4 +1,4 @@
-// Shared pieces of the decoders and encoders (not for other modules).
+// Helpers shared by the decoders and encoders (not for other modules).
 #pragma once
 
 #include <cstddef>
