@@ -1,0 +1,560 @@
+#include "fw/file.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "fw/path.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const struct {
+  int cause;
+  const char* text;
+} kCauseText[] = {
+    {CFileException::none, "no error"},
+    {CFileException::generic, "unspecified error"},
+    {CFileException::fileNotFound, "file not found"},
+    {CFileException::badPath, "bad path"},
+    {CFileException::tooManyOpenFiles, "too many open files"},
+    {CFileException::accessDenied, "access denied"},
+    {CFileException::invalidFile, "invalid file"},
+    {CFileException::removeCurrentDir, "cannot remove the current folder"},
+    {CFileException::directoryFull, "folder full"},
+    {CFileException::badSeek, "bad seek"},
+    {CFileException::hardIO, "hardware I/O error"},
+    {CFileException::sharingViolation, "sharing violation"},
+    {CFileException::lockViolation, "lock violation"},
+    {CFileException::diskFull, "disk full"},
+    {CFileException::endOfFile, "end of file"},
+};
+
+#ifdef _WIN32
+const struct {
+  DWORD os;
+  int cause;
+} kOsCause[] = {
+    {ERROR_FILE_NOT_FOUND, CFileException::fileNotFound},
+    {ERROR_PATH_NOT_FOUND, CFileException::badPath},
+    {ERROR_INVALID_NAME, CFileException::badPath},
+    {ERROR_BAD_PATHNAME, CFileException::badPath},
+    {ERROR_INVALID_DRIVE, CFileException::badPath},
+    {ERROR_BAD_NETPATH, CFileException::badPath},
+    {ERROR_TOO_MANY_OPEN_FILES, CFileException::tooManyOpenFiles},
+    {ERROR_ACCESS_DENIED, CFileException::accessDenied},
+    {ERROR_WRITE_PROTECT, CFileException::accessDenied},
+    {ERROR_INVALID_HANDLE, CFileException::invalidFile},
+    {ERROR_CURRENT_DIRECTORY, CFileException::removeCurrentDir},
+    {ERROR_CANNOT_MAKE, CFileException::directoryFull},
+    {ERROR_NEGATIVE_SEEK, CFileException::badSeek},
+    {ERROR_SEEK, CFileException::badSeek},
+    {ERROR_CRC, CFileException::hardIO},
+    {ERROR_READ_FAULT, CFileException::hardIO},
+    {ERROR_WRITE_FAULT, CFileException::hardIO},
+    {ERROR_SHARING_VIOLATION, CFileException::sharingViolation},
+    {ERROR_LOCK_VIOLATION, CFileException::lockViolation},
+    {ERROR_DISK_FULL, CFileException::diskFull},
+    {ERROR_HANDLE_DISK_FULL, CFileException::diskFull},
+    {ERROR_HANDLE_EOF, CFileException::endOfFile},
+};
+
+const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+std::int64_t FileTimeToUnix(const FILETIME& ft) {
+  ULARGE_INTEGER v;
+  v.LowPart = ft.dwLowDateTime;
+  v.HighPart = ft.dwHighDateTime;
+  if (v.QuadPart == 0) return 0;
+  return static_cast<std::int64_t>(v.QuadPart / 10000000ULL) - 11644473600LL;
+}
+
+FILETIME UnixToFileTime(std::int64_t t) {
+  ULARGE_INTEGER v;
+  v.QuadPart = static_cast<ULONGLONG>((t + 11644473600LL) * 10000000LL);
+  FILETIME ft;
+  ft.dwLowDateTime = v.LowPart;
+  ft.dwHighDateTime = v.HighPart;
+  return ft;
+}
+#else
+const struct {
+  int os;
+  int cause;
+} kOsCause[] = {
+    {ENOENT, CFileException::fileNotFound},
+    {ENOTDIR, CFileException::badPath},
+    {ENAMETOOLONG, CFileException::badPath},
+    {EMFILE, CFileException::tooManyOpenFiles},
+    {ENFILE, CFileException::tooManyOpenFiles},
+    {EACCES, CFileException::accessDenied},
+    {EPERM, CFileException::accessDenied},
+    {EISDIR, CFileException::accessDenied},
+    {EROFS, CFileException::accessDenied},
+    {EEXIST, CFileException::accessDenied},
+    {EBADF, CFileException::invalidFile},
+    {EBUSY, CFileException::removeCurrentDir},
+    {ENOTEMPTY, CFileException::accessDenied},
+    {ESPIPE, CFileException::badSeek},
+    {EIO, CFileException::hardIO},
+    {ETXTBSY, CFileException::sharingViolation},
+    {ENOLCK, CFileException::lockViolation},
+    {ENOSPC, CFileException::diskFull},
+    {EDQUOT, CFileException::diskFull},
+    {EFBIG, CFileException::diskFull},
+};
+
+// ENOENT means a missing folder on the way when the parent is not there.
+int OpenFailureCause(int err, const std::string& posixPath) {
+  if (err == ENOENT) {
+    std::string::size_type slash = posixPath.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) {
+      struct stat st;
+      std::string parent = posixPath.substr(0, slash);
+      if (::stat(parent.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return CFileException::badPath;
+    }
+  }
+  return fw::FileErrorCause(err);
+}
+
+// Attribute bits of a native file: the directory bit, read-only when the
+// owner may not write, archive for every regular file, hidden for names
+// starting with '.'.
+BYTE NativeAttributes(const struct stat& st, const std::string& posixPath) {
+  BYTE a = 0;
+  if (S_ISDIR(st.st_mode)) {
+    a |= CFile::directory;
+  } else {
+    a |= CFile::archive;
+  }
+  if ((st.st_mode & S_IWUSR) == 0) a |= CFile::readOnly;
+  std::string::size_type slash = posixPath.find_last_of('/');
+  std::string name = slash == std::string::npos ? posixPath : posixPath.substr(slash + 1);
+  if (name.size() > 1 && name[0] == '.' && name != "..") a |= CFile::hidden;
+  return a;
+}
+#endif
+
+void FillFullName(CFileStatus& status, const char* path) {
+  std::size_t n = std::strlen(path);
+  if (n >= sizeof status.m_szFullName) n = sizeof status.m_szFullName - 1;
+  std::memcpy(status.m_szFullName, path, n);
+  status.m_szFullName[n] = '\0';
+}
+
+}  // namespace
+
+namespace fw {
+int FileErrorCause(long osError) {
+  for (const auto& e : kOsCause) {
+    if (static_cast<long>(e.os) == osError) return e.cause;
+  }
+  return CFileException::generic;
+}
+}  // namespace fw
+
+const char* CFileException::what() const noexcept {
+  for (const auto& e : kCauseText) {
+    if (e.cause == m_cause) return e.text;
+  }
+  return "unspecified error";
+}
+
+CFile::CFile(const char* path, UINT openFlags) {
+  CFileException error;
+  if (!Open(path, openFlags, &error)) throw error;
+}
+
+CFile::~CFile() { Abort(); }
+
+void CFile::ThrowOsError(long osError) const {
+  throw CFileException(fw::FileErrorCause(osError), static_cast<LONG>(osError), m_strFileName);
+}
+
+void CFile::CheckOpen() const {
+  if (!IsOpen()) throw CFileException(CFileException::invalidFile, 0, m_strFileName);
+}
+
+CString CFile::GetFileName() const {
+  int sep = fw::LastPathSeparator(m_strFileName, m_strFileName.GetLength());
+  return m_strFileName.Mid(sep + 1);
+}
+
+#ifdef _WIN32
+
+BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
+  Abort();
+  m_strFileName = path;
+  DWORD access = 0;
+  switch (flags & 3) {
+    case modeRead: access = GENERIC_READ; break;
+    case modeWrite: access = GENERIC_WRITE; break;
+    default: access = GENERIC_READ | GENERIC_WRITE; break;
+  }
+  DWORD share = 0;
+  switch (flags & 0x70) {
+    case shareDenyWrite: share = FILE_SHARE_READ; break;
+    case shareDenyRead: share = FILE_SHARE_WRITE; break;
+    case shareDenyNone: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
+    default: share = 0; break;
+  }
+  DWORD create = OPEN_EXISTING;
+  if (flags & modeCreate) create = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, (flags & modeNoInherit) ? FALSE : TRUE};
+  std::u16string w = fw::ToWidePath(path);
+  HANDLE h = INVALID_HANDLE_VALUE;
+  DWORD attrs = GetFileAttributesW(Wide(w));
+  if ((access & GENERIC_WRITE) && attrs != INVALID_FILE_ATTRIBUTES &&
+      (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY) {
+    // The system refuses this too; checked here as well because Wine run by
+    // root would not.
+    SetLastError(ERROR_ACCESS_DENIED);
+  } else {
+    h = CreateFileW(Wide(w), access, share, &sa, create, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD err = GetLastError();
+    if (error != nullptr) *error = CFileException(fw::FileErrorCause(err), static_cast<LONG>(err), path);
+    return FALSE;
+  }
+  m_hFile = reinterpret_cast<std::intptr_t>(h);
+  return TRUE;
+}
+
+void CFile::Close() {
+  if (!IsOpen()) return;
+  HANDLE h = H(m_hFile);
+  m_hFile = kInvalid;
+  if (!CloseHandle(h)) ThrowOsError(GetLastError());
+}
+
+void CFile::Abort() {
+  if (!IsOpen()) return;
+  CloseHandle(H(m_hFile));
+  m_hFile = kInvalid;
+}
+
+UINT CFile::Read(void* buffer, UINT count) {
+  CheckOpen();
+  if (count == 0) return 0;
+  DWORD got = 0;
+  if (!ReadFile(H(m_hFile), buffer, count, &got, nullptr)) ThrowOsError(GetLastError());
+  return got;
+}
+
+void CFile::Write(const void* buffer, UINT count) {
+  CheckOpen();
+  if (count == 0) return;
+  DWORD put = 0;
+  if (!WriteFile(H(m_hFile), buffer, count, &put, nullptr)) ThrowOsError(GetLastError());
+  if (put < count) ThrowOsError(ERROR_DISK_FULL);
+}
+
+ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
+  CheckOpen();
+  DWORD method = from == current ? FILE_CURRENT : (from == end ? FILE_END : FILE_BEGIN);
+  LARGE_INTEGER dist, pos;
+  dist.QuadPart = offset;
+  if (!SetFilePointerEx(H(m_hFile), dist, &pos, method)) ThrowOsError(GetLastError());
+  return static_cast<ULONGLONG>(pos.QuadPart);
+}
+
+ULONGLONG CFile::GetPosition() const {
+  CheckOpen();
+  LARGE_INTEGER zero, pos;
+  zero.QuadPart = 0;
+  if (!SetFilePointerEx(H(m_hFile), zero, &pos, FILE_CURRENT)) ThrowOsError(GetLastError());
+  return static_cast<ULONGLONG>(pos.QuadPart);
+}
+
+ULONGLONG CFile::GetLength() const {
+  CheckOpen();
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(H(m_hFile), &size)) ThrowOsError(GetLastError());
+  return static_cast<ULONGLONG>(size.QuadPart);
+}
+
+void CFile::SetLength(ULONGLONG length) {
+  CheckOpen();
+  ULONGLONG pos = GetPosition();
+  Seek(static_cast<LONGLONG>(length), begin);
+  if (!SetEndOfFile(H(m_hFile))) ThrowOsError(GetLastError());
+  if (pos < length) Seek(static_cast<LONGLONG>(pos), begin);
+}
+
+void CFile::Flush() {
+  CheckOpen();
+  if (!FlushFileBuffers(H(m_hFile))) ThrowOsError(GetLastError());
+}
+
+BOOL CFile::GetStatus(const char* path, CFileStatus& status) {
+  status = CFileStatus();
+  if (path == nullptr) return FALSE;
+  std::u16string w = fw::ToWidePath(path);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Wide(w), GetFileExInfoStandard, &data)) return FALSE;
+  status.m_ctime = CTime(FileTimeToUnix(data.ftCreationTime));
+  status.m_mtime = CTime(FileTimeToUnix(data.ftLastWriteTime));
+  status.m_atime = CTime(FileTimeToUnix(data.ftLastAccessTime));
+  status.m_size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  status.m_attribute = static_cast<BYTE>(data.dwFileAttributes);
+  FillFullName(status, path);
+  return TRUE;
+}
+
+BOOL CFile::GetStatus(CFileStatus& status) const {
+  if (!IsOpen()) return FALSE;
+  return GetStatus(m_strFileName, status);
+}
+
+void CFile::SetStatus(const char* path, const CFileStatus& status) {
+  std::u16string w = fw::ToWidePath(path);
+  auto fail = [path]() {
+    DWORD err = GetLastError();
+    throw CFileException(fw::FileErrorCause(err), static_cast<LONG>(err), path);
+  };
+  DWORD attrs = GetFileAttributesW(Wide(w));
+  if (attrs == INVALID_FILE_ATTRIBUTES) fail();
+  bool wantReadOnly = (status.m_attribute & readOnly) != 0;
+  // A read-only file cannot be opened to set its times: clear the bit first.
+  if (attrs & FILE_ATTRIBUTE_READONLY) {
+    if (!SetFileAttributesW(Wide(w), attrs & ~FILE_ATTRIBUTE_READONLY)) fail();
+  }
+  if (status.m_mtime.GetTime() != 0 || status.m_atime.GetTime() != 0 || status.m_ctime.GetTime() != 0) {
+    DWORD flags = (attrs & FILE_ATTRIBUTE_DIRECTORY) ? FILE_FLAG_BACKUP_SEMANTICS : 0;
+    HANDLE h = CreateFileW(Wide(w), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) fail();
+    FILETIME c = UnixToFileTime(status.m_ctime.GetTime());
+    FILETIME a = UnixToFileTime(status.m_atime.GetTime());
+    FILETIME m = UnixToFileTime(status.m_mtime.GetTime());
+    BOOL ok = SetFileTime(h, status.m_ctime.GetTime() ? &c : nullptr,
+                          status.m_atime.GetTime() ? &a : nullptr,
+                          status.m_mtime.GetTime() ? &m : nullptr);
+    DWORD err = GetLastError();
+    CloseHandle(h);
+    if (!ok) {
+      SetLastError(err);
+      fail();
+    }
+  }
+  DWORD keep = attrs & ~static_cast<DWORD>(0x27);  // bits the status does not carry
+  DWORD newAttrs = keep | (status.m_attribute & 0x27);
+  if (!wantReadOnly) newAttrs &= ~FILE_ATTRIBUTE_READONLY;
+  if (!SetFileAttributesW(Wide(w), newAttrs)) fail();
+}
+
+void CFile::Remove(const char* path) {
+  std::u16string w = fw::ToWidePath(path);
+  if (!DeleteFileW(Wide(w))) {
+    DWORD err = GetLastError();
+    throw CFileException(fw::FileErrorCause(err), static_cast<LONG>(err), path);
+  }
+}
+
+void CFile::Rename(const char* oldPath, const char* newPath) {
+  std::u16string a = fw::ToWidePath(oldPath);
+  std::u16string b = fw::ToWidePath(newPath);
+  if (!MoveFileW(Wide(a), Wide(b))) {
+    DWORD err = GetLastError();
+    throw CFileException(fw::FileErrorCause(err), static_cast<LONG>(err), oldPath);
+  }
+}
+
+#else  // native
+
+BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
+  Abort();
+  m_strFileName = path;
+  int oflags = O_CLOEXEC;
+  switch (flags & 3) {
+    case modeRead: oflags |= O_RDONLY; break;
+    case modeWrite: oflags |= O_WRONLY; break;
+    default: oflags |= O_RDWR; break;
+  }
+  if (flags & modeCreate) oflags |= O_CREAT | ((flags & modeNoTruncate) ? 0 : O_TRUNC);
+  std::string p = fw::ToPosixPath(path);
+  int fd = -1;
+  int err = 0;
+  struct stat before;
+  if ((flags & 3) != modeRead && ::stat(p.c_str(), &before) == 0 && S_ISREG(before.st_mode) &&
+      (before.st_mode & S_IWUSR) == 0) {
+    err = EACCES;  // read-only attribute: refused even where the user could write anyway
+  } else {
+    fd = ::open(p.c_str(), oflags, 0666);
+    err = errno;
+  }
+  if (fd >= 0) {
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {  // folders are no files
+      ::close(fd);
+      fd = -1;
+      err = EISDIR;
+    }
+  }
+  if (fd < 0) {
+    if (error != nullptr) *error = CFileException(OpenFailureCause(err, p), err, path);
+    return FALSE;
+  }
+  m_hFile = fd;
+  return TRUE;
+}
+
+void CFile::Close() {
+  if (!IsOpen()) return;
+  int fd = static_cast<int>(m_hFile);
+  m_hFile = kInvalid;
+  if (::close(fd) != 0) ThrowOsError(errno);
+}
+
+void CFile::Abort() {
+  if (!IsOpen()) return;
+  ::close(static_cast<int>(m_hFile));
+  m_hFile = kInvalid;
+}
+
+UINT CFile::Read(void* buffer, UINT count) {
+  CheckOpen();
+  char* p = static_cast<char*>(buffer);
+  UINT done = 0;
+  while (done < count) {
+    ssize_t n = ::read(static_cast<int>(m_hFile), p + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowOsError(errno);
+    }
+    if (n == 0) break;
+    done += static_cast<UINT>(n);
+  }
+  return done;
+}
+
+void CFile::Write(const void* buffer, UINT count) {
+  CheckOpen();
+  const char* p = static_cast<const char*>(buffer);
+  UINT done = 0;
+  while (done < count) {
+    ssize_t n = ::write(static_cast<int>(m_hFile), p + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowOsError(errno);
+    }
+    if (n == 0) ThrowOsError(ENOSPC);
+    done += static_cast<UINT>(n);
+  }
+}
+
+ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
+  CheckOpen();
+  int whence = from == current ? SEEK_CUR : (from == end ? SEEK_END : SEEK_SET);
+  off_t r = ::lseek(static_cast<int>(m_hFile), static_cast<off_t>(offset), whence);
+  if (r < 0) {
+    if (errno == EINVAL) throw CFileException(CFileException::badSeek, EINVAL, m_strFileName);
+    ThrowOsError(errno);
+  }
+  return static_cast<ULONGLONG>(r);
+}
+
+ULONGLONG CFile::GetPosition() const {
+  CheckOpen();
+  off_t r = ::lseek(static_cast<int>(m_hFile), 0, SEEK_CUR);
+  if (r < 0) ThrowOsError(errno);
+  return static_cast<ULONGLONG>(r);
+}
+
+ULONGLONG CFile::GetLength() const {
+  CheckOpen();
+  struct stat st;
+  if (::fstat(static_cast<int>(m_hFile), &st) != 0) ThrowOsError(errno);
+  return static_cast<ULONGLONG>(st.st_size);
+}
+
+void CFile::SetLength(ULONGLONG length) {
+  CheckOpen();
+  if (::ftruncate(static_cast<int>(m_hFile), static_cast<off_t>(length)) != 0) ThrowOsError(errno);
+}
+
+void CFile::Flush() { CheckOpen(); }  // no buffer of our own; the system keeps the data
+
+BOOL CFile::GetStatus(const char* path, CFileStatus& status) {
+  status = CFileStatus();
+  if (path == nullptr) return FALSE;
+  std::string p = fw::ToPosixPath(path);
+  struct stat st;
+  if (::stat(p.c_str(), &st) != 0) return FALSE;
+  status.m_ctime = CTime(static_cast<std::int64_t>(st.st_ctime));
+  status.m_mtime = CTime(static_cast<std::int64_t>(st.st_mtime));
+  status.m_atime = CTime(static_cast<std::int64_t>(st.st_atime));
+  status.m_size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
+  status.m_attribute = NativeAttributes(st, p);
+  FillFullName(status, path);
+  return TRUE;
+}
+
+BOOL CFile::GetStatus(CFileStatus& status) const {
+  if (!IsOpen()) return FALSE;
+  return GetStatus(m_strFileName, status);
+}
+
+// Natively only the read-only bit (owner's write permission) and the
+// modification and access times can be set.
+void CFile::SetStatus(const char* path, const CFileStatus& status) {
+  std::string p = fw::ToPosixPath(path);
+  auto fail = [path]() {
+    int err = errno;
+    throw CFileException(fw::FileErrorCause(err), err, path);
+  };
+  struct stat st;
+  if (::stat(p.c_str(), &st) != 0) fail();
+  if (status.m_mtime.GetTime() != 0 || status.m_atime.GetTime() != 0) {
+    struct timespec times[2];
+    times[0].tv_sec = static_cast<time_t>(status.m_atime.GetTime());
+    times[0].tv_nsec = status.m_atime.GetTime() != 0 ? 0 : UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(status.m_mtime.GetTime());
+    times[1].tv_nsec = status.m_mtime.GetTime() != 0 ? 0 : UTIME_OMIT;
+    if (::utimensat(AT_FDCWD, p.c_str(), times, 0) != 0) fail();
+  }
+  mode_t mode = st.st_mode & 07777;
+  mode_t want = (status.m_attribute & readOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+  if (want != mode && ::chmod(p.c_str(), want) != 0) fail();
+}
+
+void CFile::Remove(const char* path) {
+  std::string p = fw::ToPosixPath(path);
+  struct stat st;
+  // Windows removes files only; keep folders out here too.
+  if (::lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    throw CFileException(CFileException::accessDenied, EISDIR, path);
+  }
+  // Read-only files are not removed, as on Windows.
+  if (::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+    throw CFileException(CFileException::accessDenied, EACCES, path);
+  }
+  if (::unlink(p.c_str()) != 0) {
+    int err = errno;
+    throw CFileException(fw::FileErrorCause(err), err, path);
+  }
+}
+
+void CFile::Rename(const char* oldPath, const char* newPath) {
+  std::string a = fw::ToPosixPath(oldPath);
+  std::string b = fw::ToPosixPath(newPath);
+  struct stat st;
+  // Windows never replaces an existing target; POSIX rename would.
+  if (::lstat(b.c_str(), &st) == 0) throw CFileException(CFileException::accessDenied, EEXIST, oldPath);
+  if (::rename(a.c_str(), b.c_str()) != 0) {
+    int err = errno;
+    throw CFileException(fw::FileErrorCause(err), err, oldPath);
+  }
+}
+
+#endif

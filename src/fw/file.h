@@ -1,0 +1,131 @@
+// CFile: unbuffered binary file access; CFileException: what went wrong;
+// CFileStatus: times, size and attributes of a file. Paths are program
+// paths (Shift-JIS, "\" separators; see fw/path.h).
+//
+// Errors throw CFileException by value (catch by const reference): the
+// opening constructor, Read, Write, Seek, SetLength, and any use of a file
+// that is not open. Open() and GetStatus() report failure by their result.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+
+#include "fw/cstring.h"
+#include "fw/datetime.h"
+#include "fw/types.h"
+
+class CFileException : public std::exception {
+ public:
+  enum Cause {
+    none = 0,
+    generic = 1,
+    fileNotFound = 2,
+    badPath = 3,
+    tooManyOpenFiles = 4,
+    accessDenied = 5,
+    invalidFile = 6,
+    removeCurrentDir = 7,
+    directoryFull = 8,
+    badSeek = 9,
+    hardIO = 10,
+    sharingViolation = 11,
+    lockViolation = 12,
+    diskFull = 13,
+    endOfFile = 14,
+  };
+
+  CFileException() = default;
+  CFileException(int cause, LONG osError, const char* fileName)
+      : m_cause(cause), m_lOsError(osError), m_strFileName(fileName) {}
+
+  const char* what() const noexcept override;
+
+  int m_cause = none;
+  LONG m_lOsError = 0;  // errno natively, GetLastError() on Windows
+  CString m_strFileName;
+};
+
+struct CFileStatus {
+  CTime m_ctime;        // creation (natively the status change time)
+  CTime m_mtime;        // last write
+  CTime m_atime;        // last access
+  ULONGLONG m_size = 0;
+  BYTE m_attribute = 0; // CFile::Attribute bits
+  char m_szFullName[260] = {};  // the path as given, cut to fit
+};
+
+class CFile {
+ public:
+  enum OpenFlags : UINT {
+    modeRead = 0x0000,
+    modeWrite = 0x0001,
+    modeReadWrite = 0x0002,
+    shareCompat = 0x0000,
+    shareExclusive = 0x0010,
+    shareDenyWrite = 0x0020,
+    shareDenyRead = 0x0030,
+    shareDenyNone = 0x0040,
+    modeNoInherit = 0x0080,
+    modeCreate = 0x1000,
+    modeNoTruncate = 0x2000,
+    typeText = 0x4000,   // CStdioFile only
+    typeBinary = 0x8000,
+  };
+  enum Attribute : BYTE {
+    normal = 0x00,
+    readOnly = 0x01,
+    hidden = 0x02,
+    system = 0x04,
+    volume = 0x08,
+    directory = 0x10,
+    archive = 0x20,
+  };
+  enum SeekPosition { begin = 0, current = 1, end = 2 };
+
+  CFile() = default;
+  CFile(const char* path, UINT openFlags);  // throws CFileException on failure
+  CFile(const CFile&) = delete;
+  CFile& operator=(const CFile&) = delete;
+  virtual ~CFile();
+
+  // FALSE on failure, with the cause in *error when given.
+  virtual BOOL Open(const char* path, UINT openFlags, CFileException* error = nullptr);
+  virtual void Close();   // throws when the system reports an error
+  virtual void Abort();   // closes, never throws
+
+  BOOL IsOpen() const { return m_hFile != kInvalid; }
+
+  // Bytes read; fewer than asked only at the end of the file.
+  virtual UINT Read(void* buffer, UINT count);
+  virtual void Write(const void* buffer, UINT count);
+  virtual ULONGLONG Seek(LONGLONG offset, UINT from);
+  void SeekToBegin() { Seek(0, begin); }
+  ULONGLONG SeekToEnd() { return Seek(0, end); }
+  virtual ULONGLONG GetPosition() const;
+  virtual ULONGLONG GetLength() const;
+  virtual void SetLength(ULONGLONG length);
+  virtual void Flush();
+
+  const CString& GetFilePath() const { return m_strFileName; }
+  CString GetFileName() const;  // the part after the last separator
+
+  BOOL GetStatus(CFileStatus& status) const;
+  static BOOL GetStatus(const char* path, CFileStatus& status);
+  // Sets the attributes and the times that are not 0; throws on failure.
+  static void SetStatus(const char* path, const CFileStatus& status);
+  static void Remove(const char* path);                  // throws on failure
+  static void Rename(const char* oldPath, const char* newPath);
+
+ protected:
+  static constexpr std::intptr_t kInvalid = -1;
+  void ThrowOsError(long osError) const;  // CFileException with the mapped cause
+  void CheckOpen() const;
+
+  std::intptr_t m_hFile = kInvalid;  // fd natively, HANDLE on Windows
+  CString m_strFileName;
+};
+
+namespace fw {
+// Cause code for an errno value (native) or a GetLastError() value (Windows).
+int FileErrorCause(long osError);
+}  // namespace fw

@@ -1,0 +1,64 @@
+#include "fw/path.h"
+
+#include <cstring>
+
+#include "fw/codepage.h"
+#include "fw/sjis.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fw {
+
+std::string ToPosixPath(const char* path) {
+  if (path == nullptr) return std::string();
+  std::string p = Cp932ToUtf8(path, std::strlen(path));
+  for (char& c : p) {
+    if (c == '\\') c = '/';
+  }
+  if (p.size() >= 2 && p[1] == ':' &&
+      ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'))) {
+    p.erase(0, 2);
+    if (p.empty()) p = "/";
+  }
+  return p;
+}
+
+std::u16string ToWidePath(const char* path) {
+  if (path == nullptr) return std::u16string();
+  return Cp932ToUtf16(path, std::strlen(path));
+}
+
+int LastPathSeparator(const char* path, int len) {
+  int last = -1;
+  for (int i = 0; i < len;) {
+    int n = SjisCharLength(path, len, i);
+    if (n == 1 && (path[i] == '\\' || path[i] == '/')) last = i;
+    i += n;
+  }
+  return last;
+}
+
+bool MakeDir(const char* path) {
+#ifdef _WIN32
+  std::u16string w = ToWidePath(path);
+  return CreateDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str()), nullptr) != 0;
+#else
+  return ::mkdir(ToPosixPath(path).c_str(), 0777) == 0;
+#endif
+}
+
+bool RemoveDir(const char* path) {
+#ifdef _WIN32
+  std::u16string w = ToWidePath(path);
+  return RemoveDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str())) != 0;
+#else
+  return ::rmdir(ToPosixPath(path).c_str()) == 0;
+#endif
+}
+
+}  // namespace fw

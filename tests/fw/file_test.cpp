@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "fw/file.h"
+#include "fw/mapped_file.h"
+#include "fw/path.h"
+#include "fw/stdiofile.h"
+#include "scratch.h"
+
+namespace {
+
+void WriteBytes(const CString& path, const std::string& data) {
+  CFile f(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+  f.Write(data.data(), static_cast<UINT>(data.size()));
+  f.Close();
+}
+
+std::string ReadBytes(const CString& path) {
+  CFile f(path, CFile::modeRead | CFile::shareDenyWrite);
+  std::string data(static_cast<std::size_t>(f.GetLength()), '\0');
+  UINT got = f.Read(&data[0], static_cast<UINT>(data.size()));
+  data.resize(got);
+  return data;
+}
+
+}  // namespace
+
+TEST(File, BinaryRoundTripWithNulAndCtrlZ) {
+  fwtest::Scratch scratch;
+  std::string data;
+  for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
+  data.insert(10, std::string("\0\x1A\r\n\x1A\0", 6));
+  CString path = scratch.Path("bin.dat");
+  WriteBytes(path, data);
+  EXPECT_EQ(data, ReadBytes(path));
+
+  CFile f(path, CFile::modeReadWrite);
+  EXPECT_EQ(data.size(), f.GetLength());
+  EXPECT_EQ(10u, f.Seek(10, CFile::begin));
+  char buf[6];
+  ASSERT_EQ(6u, f.Read(buf, 6));
+  EXPECT_EQ(std::string("\0\x1A\r\n\x1A\0", 6), std::string(buf, 6));
+  EXPECT_EQ(data.size() - 2, f.Seek(-2, CFile::end));
+  EXPECT_EQ(2u, f.Read(buf, 6));  // short read at the end, no error
+  EXPECT_EQ(0u, f.Read(buf, 6));
+  f.SetLength(5);
+  EXPECT_EQ(5u, f.GetLength());
+  f.SeekToEnd();
+  f.Write("xyz", 3);
+  EXPECT_EQ(8u, f.GetPosition());
+  EXPECT_THROW(f.Seek(-100, CFile::current), CFileException);
+  f.Close();
+  EXPECT_EQ(data.substr(0, 5) + "xyz", ReadBytes(path));
+  EXPECT_THROW(f.Read(buf, 1), CFileException);  // closed
+}
+
+TEST(File, OpenFailureGivesCauseAndName) {
+  fwtest::Scratch scratch;
+  CString missing = scratch.Path("missing.txt");
+  try {
+    CFile f(missing, CFile::modeRead);
+    FAIL() << "opened a missing file";
+  } catch (const CFileException& e) {
+    EXPECT_EQ(CFileException::fileNotFound, e.m_cause);
+    EXPECT_EQ(missing, e.m_strFileName);
+    EXPECT_NE(0, e.m_lOsError);
+  }
+  CFileException e;
+  CFile f;
+  EXPECT_FALSE(f.Open(scratch.Path("no folder\\x.txt"), CFile::modeRead, &e));
+  EXPECT_EQ(CFileException::badPath, e.m_cause);
+  EXPECT_FALSE(f.Open(scratch.Dir(), CFile::modeRead, &e));  // a folder is no file
+  EXPECT_EQ(CFileException::accessDenied, e.m_cause);
+  EXPECT_FALSE(f.IsOpen());
+}
+
+TEST(File, ShiftJisNamesAndStatus) {
+  fwtest::Scratch scratch;
+  // "表" ends in 0x5C, the separator byte; it must stay part of the name.
+  CString path = scratch.Path("表ソ①.txt");
+  WriteBytes(path, "12345");
+  CFile f(path, CFile::modeRead);
+  EXPECT_EQ("表ソ①.txt", f.GetFileName());
+  f.Close();
+
+  CFileStatus st;
+  ASSERT_TRUE(CFile::GetStatus(path, st));
+  EXPECT_EQ(5u, st.m_size);
+  EXPECT_EQ(0, st.m_attribute & CFile::directory);
+  EXPECT_EQ(path, CString(st.m_szFullName));
+  EXPECT_FALSE(CFile::GetStatus(scratch.Path("none"), st));
+
+  // Modification time and read-only bit go back and forth.
+  CFileStatus set;
+  ASSERT_TRUE(CFile::GetStatus(path, set));
+  set.m_mtime = CTime(1700000000);
+  set.m_atime = CTime();
+  set.m_ctime = CTime();
+  set.m_attribute |= CFile::readOnly;
+  CFile::SetStatus(path, set);
+  ASSERT_TRUE(CFile::GetStatus(path, st));
+  EXPECT_EQ(1700000000, st.m_mtime.GetTime());
+  EXPECT_NE(0, st.m_attribute & CFile::readOnly);
+  CFileException e;
+  CFile w;
+  EXPECT_FALSE(w.Open(path, CFile::modeWrite, &e));
+  EXPECT_EQ(CFileException::accessDenied, e.m_cause);
+  set.m_attribute &= static_cast<BYTE>(~CFile::readOnly);
+  set.m_mtime = CTime();
+  CFile::SetStatus(path, set);
+  ASSERT_TRUE(CFile::GetStatus(path, st));
+  EXPECT_EQ(0, st.m_attribute & CFile::readOnly);
+  EXPECT_EQ(1700000000, st.m_mtime.GetTime());  // a zero time leaves it alone
+
+  CString renamed = scratch.Path("新.txt");
+  CFile::Rename(path, renamed);
+  EXPECT_EQ("12345", ReadBytes(renamed));
+  WriteBytes(path, "other");
+  EXPECT_THROW(CFile::Rename(path, renamed), CFileException);  // never replaces
+  CFile::Remove(renamed);
+  try {
+    CFile::Remove(renamed);
+    FAIL();
+  } catch (const CFileException& ex) {
+    EXPECT_EQ(CFileException::fileNotFound, ex.m_cause);
+  }
+}
+
+TEST(StdioFile, TextModeLines) {
+  fwtest::Scratch scratch;
+  CString path = scratch.Path("lines.txt");
+  WriteBytes(path, "one\r\ntwo\nthree\r\r\n\n\x1A" "after\rlast");
+  CStdioFile f(path, CFile::modeRead | CFile::typeText);
+  CString line;
+  std::string got;
+  int count = 0;
+  while (f.ReadString(line)) {
+    got += std::string(line.Str()) + "|";
+    ++count;
+  }
+  EXPECT_EQ(5, count);
+  EXPECT_EQ("one|two|three\r||\x1A" "after\rlast|", got);
+  EXPECT_FALSE(f.ReadString(line));
+  EXPECT_TRUE(line.IsEmpty());
+}
+
+TEST(StdioFile, BinaryModeKeepsCarriageReturns) {
+  fwtest::Scratch scratch;
+  CString path = scratch.Path("lines.bin");
+  WriteBytes(path, "a\r\nb\nc");
+  CStdioFile f(path, CFile::modeRead | CFile::typeBinary);
+  CString line;
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ("a\r", line);
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ("b", line);
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ("c", line);
+  EXPECT_FALSE(f.ReadString(line));
+}
+
+TEST(StdioFile, WriteStringAndMixedAccess) {
+  fwtest::Scratch scratch;
+  CString path = scratch.Path("out.txt");
+  {
+    CStdioFile f(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText);
+    f.WriteString("表\n2行目\n");
+    f.WriteString("end");
+  }
+  EXPECT_EQ("表\r\n2行目\r\nend", ReadBytes(path));
+
+  // Line reads, raw reads and seeks see one consistent position.
+  CStdioFile f(path, CFile::modeRead | CFile::typeText);
+  CString line;
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ("表", line);
+  EXPECT_EQ(4u, f.GetPosition());
+  char buf[3];
+  ASSERT_EQ(3u, f.Read(buf, 3));
+  EXPECT_EQ("2行", std::string(buf, 3));
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ("目", line);
+  f.Seek(0, CFile::begin);
+  char small[4];
+  ASSERT_NE(nullptr, f.ReadString(small, sizeof small));  // 3 bytes and a NUL
+  EXPECT_EQ("表\n", std::string(small));
+  ASSERT_NE(nullptr, f.ReadString(small, sizeof small));
+  EXPECT_EQ("2行", std::string(small));
+}
+
+TEST(MappedFile, MapsWholeFileAndEmptyFile) {
+  fwtest::Scratch scratch;
+  std::string data(200000, '\0');
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i % 251);
+  CString path = scratch.Path("big.bin");
+  WriteBytes(path, data);
+  fw::MappedFile m;
+  ASSERT_TRUE(m.Open(path));
+  ASSERT_EQ(data.size(), m.Size());
+  EXPECT_EQ(0, std::memcmp(m.Data(), data.data(), data.size()));
+  m.Close();
+  EXPECT_FALSE(m.IsOpen());
+
+  CString empty = scratch.Path("empty.bin");
+  WriteBytes(empty, "");
+  ASSERT_TRUE(m.Open(empty));
+  EXPECT_EQ(0u, m.Size());
+  EXPECT_NE(nullptr, m.Data());
+  m.Close();
+
+  CFileException e;
+  EXPECT_FALSE(m.Open(scratch.Path("none.bin"), &e));
+  EXPECT_EQ(CFileException::fileNotFound, e.m_cause);
+}
+
+TEST(Path, NativeMapping) {
+  EXPECT_EQ("/tmp/a/b.txt", fw::ToPosixPath("Z:\\tmp\\a\\b.txt"));
+  EXPECT_EQ("/data", fw::ToPosixPath("c:\\data"));
+  EXPECT_EQ("/", fw::ToPosixPath("C:"));
+  EXPECT_EQ("rel/x", fw::ToPosixPath("rel\\x"));
+  EXPECT_EQ("/mixed/sep", fw::ToPosixPath("/mixed\\sep"));
+  // "表" (0x95 0x5C) becomes its UTF-8 form, not "\x95/".
+  EXPECT_EQ("/\xE8\xA1\xA8/x", fw::ToPosixPath("\\表\\x"));
+  EXPECT_EQ(1, fw::LastPathSeparator("a\\表x", 5));
+  EXPECT_EQ(-1, fw::LastPathSeparator("ab表", 4));  // its trail byte is 0x5C
+}
