@@ -349,3 +349,15 @@ TEST(PatternMatch, AgreesWithARecursiveMatcher) {
     ASSERT_EQ(want.out, std::string(out.data(), static_cast<size_t>(ol))) << "iteration " << iter;
   }
 }
+
+TEST(PatternMatch, FailingRunsStayLinear) {
+  // Each start position would retry every run extent without the memo of
+  // failed stretches; with it a long line costs about one pass per run.
+  const std::string line(200000, 'a');
+  for (const char* pattern : {"\x03" "a\x03" "a\x03" "a\x03" "b", "a\x03" "a\x03" "b", "\x01\x03\x01\x03" "b"}) {
+    PatternProgram p;
+    p.Compile(pattern, "", kFlagsMacroReplace);
+    int rp = 0;
+    EXPECT_EQ(0, p.MatchLine(line.data(), static_cast<int>(line.size()), &rp, nullptr, nullptr, 0, 0, 0, nullptr));
+  }
+}
