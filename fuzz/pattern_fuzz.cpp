@@ -22,16 +22,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned sel = data[0];
   size_t plen = data[1];
   if (plen > size - 2) plen = size - 2;
-  std::string spec(reinterpret_cast<const char*>(data + 2), plen);
+  std::string rule(reinterpret_cast<const char*>(data + 2), plen);
   size_t tlen = size - 2 - plen;
   if (tlen > 1 << 16) tlen = 1 << 16;
   const std::string text(reinterpret_cast<const char*>(data + 2 + plen), tlen);
 
   static const char kRuns[] = {'&', '*', '#', 0};
   const int mode = (sel & 1) ? pat::kEscapeSearch : pat::kEscapeMessage;
-  Check(pat::ExpandEscapeSequences(spec, mode) == static_cast<int>(spec.size()));
+  Check(pat::ExpandEscapeSequences(rule, mode) == static_cast<int>(rule.size()));
   std::string search, repl;
-  unsigned flags = pat::TranslateSearchPattern(spec, &search, &repl, kRuns[(sel >> 1) & 3]);
+  unsigned flags = pat::TranslateSearchPattern(rule, &search, &repl, kRuns[(sel >> 1) & 3]);
   if (sel & 8) flags |= pat::kFlagsMacroReplace;
   if (sel & 16) flags |= pat::kFlagWholeWord;
   if (sel & 32) flags |= pat::kFlagOneField;
@@ -82,10 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   p = pat::FindCharOutsideBrackets(text, ':', 0);
   Check(p < len && (p < 0 || text[static_cast<size_t>(p)] == ':'));
   std::string renamed;
-  pat::RenameByPattern(spec, text.substr(0, 256), &renamed);
+  pat::RenameByPattern(rule, text.substr(0, 256), &renamed);
   Check(renamed.size() <= 256);
   pat::DialogToFindText(pat::FindTextToDialog(text));
-  pat::ConditionPattern cond = pat::PrepareConditionPattern(spec);
+  pat::ConditionPattern cond = pat::PrepareConditionPattern(rule);
   pat::MatchConditionPattern(cond, text);
   return 0;
 }

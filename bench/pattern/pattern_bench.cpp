@@ -18,7 +18,7 @@ namespace {
 
 struct Case {
   const char* name;
-  const char* spec;       // user spec: search, 0x1C, replacement
+  const char* rule;       // user rule: search, 0x1C, replacement
   const char* sedScript;  // the same replacement as a sed script (bytes)
 };
 
@@ -82,10 +82,10 @@ int main(int argc, char** argv) {
               "|---|---|---|---|---|---|---|\n");
   const double mb = static_cast<double>(text.size()) / 1e6;
   for (const Case& c : kCases) {
-    std::string spec = c.spec;
-    pat::ExpandEscapeSequences(spec, pat::kEscapeSearch);
+    std::string rule = c.rule;
+    pat::ExpandEscapeSequences(rule, pat::kEscapeSearch);
     std::string s, r, out;
-    unsigned flags = pat::TranslateSearchPattern(spec, &s, &r, '&') | pat::kFlagsMacroReplace;
+    unsigned flags = pat::TranslateSearchPattern(rule, &s, &r, '&') | pat::kFlagsMacroReplace;
     auto t0 = std::chrono::steady_clock::now();
     int n = pat::ReplaceLines(text.data(), static_cast<int>(text.size()), s, r, flags,
                               pat::ReplaceLinesOptions(), &out, nullptr);

@@ -9,11 +9,11 @@ TEST(PatternCString, EntriesWrapTheEngine) {
   CString t("a\\tb\\%");
   EXPECT_EQ(4, ExpandEscapeSequences(t, kEscapeSearch));
   EXPECT_EQ(CString("a\tb\x10"), t);
-  CString spec("1:a%b");
-  spec += '\x1C';
-  spec += "NULL";
+  CString rule("1:a%b");
+  rule += '\x1C';
+  rule += "NULL";
   CString s, r("old");
-  EXPECT_EQ(kFlagWholeText | kFlagHasReplacement, TranslateSearchPattern(spec, &s, &r, '&'));
+  EXPECT_EQ(kFlagWholeText | kFlagHasReplacement, TranslateSearchPattern(rule, &s, &r, '&'));
   EXPECT_EQ(CString("a\x01" "b"), s);
   EXPECT_TRUE(r.IsEmpty());
   EXPECT_EQ(5, FindCharOutsideBrackets(CString("[a:b]:c"), ':', 0));

@@ -17,10 +17,10 @@ struct LinesRun {
 
 LinesRun Lines(const std::string& userSearch, const std::string& userRepl, const std::string& text,
           ReplaceLinesOptions options = ReplaceLinesOptions()) {
-  std::string spec = userSearch + '\x1C' + userRepl;
-  ExpandEscapeSequences(spec, kEscapeSearch);
+  std::string rule = userSearch + '\x1C' + userRepl;
+  ExpandEscapeSequences(rule, kEscapeSearch);
   std::string s, r;
-  unsigned flags = TranslateSearchPattern(spec, &s, &r, '&') | kFlagsMacroReplace;
+  unsigned flags = TranslateSearchPattern(rule, &s, &r, '&') | kFlagsMacroReplace;
   LinesRun run;
   run.count = ReplaceLines(text.data(), static_cast<int>(text.size()), s, r, flags, options,
                            &run.out, &run.stats);

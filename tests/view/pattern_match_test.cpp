@@ -17,43 +17,43 @@ struct Result {
   std::string out;
 };
 
-// Replaces over a whole text (every line) with a user spec.
-Result Replace(const std::string& userSpec, const std::string& text,
+// Replaces over a whole text (every line) with a user rule.
+Result Replace(const std::string& userRule, const std::string& text,
                unsigned extra = kFlagsMacroReplace, char anyRun = '&') {
-  std::string spec = userSpec;
-  ExpandEscapeSequences(spec, kEscapeSearch);
+  std::string rule = userRule;
+  ExpandEscapeSequences(rule, kEscapeSearch);
   std::string s, r;
-  unsigned flags = TranslateSearchPattern(spec, &s, &r, anyRun) | extra;
+  unsigned flags = TranslateSearchPattern(rule, &s, &r, anyRun) | extra;
   Result res;
   res.count = ReplaceInText(text, s, r, flags, 1 << 20, &res.out);
   return res;
 }
 
-std::string Spec(const std::string& search, const std::string& repl) {
+std::string Rule(const std::string& search, const std::string& repl) {
   return search + '\x1C' + repl;
 }
 
 }  // namespace
 
 TEST(PatternMatch, LiteralsWildcardsAndAnchors) {
-  EXPECT_EQ("xQx", Replace(Spec("abc", "Q"), "xabcx").out);
-  EXPECT_EQ("QQa", Replace(Spec("aa", "Q"), "aaaaa").out);  // leftmost, non-overlapping
-  EXPECT_EQ("QYb", Replace(Spec("a&b", "Q"), "aXbYb").out);  // the shortest run
-  EXPECT_EQ("Q", Replace(Spec("a&b", "Q"), "ab").out);      // a run may be empty
-  EXPECT_EQ("xQQ", Replace(Spec("a%", "Q"), "xa表ab").out);  // '%' takes a whole character
-  EXPECT_EQ("Qbc abc", Replace(Spec("|a", "Q"), "abc abc").out);
-  EXPECT_EQ("abc abQ", Replace(Spec("c|", "Q"), "abc abc").out);
-  EXPECT_EQ("Q", Replace(Spec("|abc|", "Q"), "abc").out);
-  EXPECT_EQ(0, Replace(Spec("|ab|", "Q"), "abc").count);
-  EXPECT_EQ("Q", Replace(Spec("1:a&", "Q"), "abc").out);
-  EXPECT_EQ(">abc", Replace(Spec("|", ">"), "abc").out);  // an anchor alone inserts
-  EXPECT_EQ(0, Replace(Spec("", "Q"), "abc").count);      // an empty search never matches
+  EXPECT_EQ("xQx", Replace(Rule("abc", "Q"), "xabcx").out);
+  EXPECT_EQ("QQa", Replace(Rule("aa", "Q"), "aaaaa").out);  // leftmost, non-overlapping
+  EXPECT_EQ("QYb", Replace(Rule("a&b", "Q"), "aXbYb").out);  // the shortest run
+  EXPECT_EQ("Q", Replace(Rule("a&b", "Q"), "ab").out);      // a run may be empty
+  EXPECT_EQ("xQQ", Replace(Rule("a%", "Q"), "xa表ab").out);  // '%' takes a whole character
+  EXPECT_EQ("Qbc abc", Replace(Rule("|a", "Q"), "abc abc").out);
+  EXPECT_EQ("abc abQ", Replace(Rule("c|", "Q"), "abc abc").out);
+  EXPECT_EQ("Q", Replace(Rule("|abc|", "Q"), "abc").out);
+  EXPECT_EQ(0, Replace(Rule("|ab|", "Q"), "abc").count);
+  EXPECT_EQ("Q", Replace(Rule("1:a&", "Q"), "abc").out);
+  EXPECT_EQ(">abc", Replace(Rule("|", ">"), "abc").out);  // an anchor alone inserts
+  EXPECT_EQ(0, Replace(Rule("", "Q"), "abc").count);      // an empty search never matches
 }
 
 TEST(PatternMatch, ReplacementForms) {
-  EXPECT_EQ("ac", Replace(Spec("b", "NULL"), "abc").out);
-  EXPECT_EQ("a[b]c", Replace(Spec("b", "[$P]"), "abc").out);
-  EXPECT_EQ("a$Pc", Replace(Spec("b", "\\$P"), "abc").out);
+  EXPECT_EQ("ac", Replace(Rule("b", "NULL"), "abc").out);
+  EXPECT_EQ("a[b]c", Replace(Rule("b", "[$P]"), "abc").out);
+  EXPECT_EQ("a$Pc", Replace(Rule("b", "\\$P"), "abc").out);
   Result r = Replace("b", "abcb");  // no replacement part: counted, text kept
   EXPECT_EQ(2, r.count);
   EXPECT_EQ("abcb", r.out);
@@ -69,61 +69,61 @@ bool UpperHook(void* ctx, std::string_view name, std::string_view matched, std::
 }  // namespace
 
 TEST(PatternMatch, FunctionReplacementThroughTheHook) {
-  EXPECT_EQ("xaby", Replace(Spec("ab", "$NUP"), "xaby").out);  // no hook: the match
+  EXPECT_EQ("xaby", Replace(Rule("ab", "$NUP"), "xaby").out);  // no hook: the match
   int calls = 0;
   SetFunctionHook(&UpperHook, &calls);
-  EXPECT_EQ("xAB-y", Replace(Spec("ab", "$NUP-"), "xaby").out);
-  EXPECT_EQ("xaby", Replace(Spec("ab", "$NOTHER"), "xaby").out);  // hook declines
+  EXPECT_EQ("xAB-y", Replace(Rule("ab", "$NUP-"), "xaby").out);
+  EXPECT_EQ("xaby", Replace(Rule("ab", "$NOTHER"), "xaby").out);  // hook declines
   EXPECT_EQ(2, calls);
   SetFunctionHook(nullptr, nullptr);
 }
 
 TEST(PatternMatch, CaseFolding) {
-  EXPECT_EQ(1, Replace(Spec("abc", "Q"), "xABCx", kFlagReplaceMode).count);  // no keep case
-  EXPECT_EQ(0, Replace(Spec("abc", "Q"), "xABCx", kFlagsMacroReplace).count);
-  EXPECT_EQ(1, Replace(Spec("nc:abc", "Q"), "xABCx", kFlagsMacroReplace).count);
-  EXPECT_EQ(1, Replace(Spec("ABC", "Q"), "xabcx", kFlagReplaceMode).count);
+  EXPECT_EQ(1, Replace(Rule("abc", "Q"), "xABCx", kFlagReplaceMode).count);  // no keep case
+  EXPECT_EQ(0, Replace(Rule("abc", "Q"), "xABCx", kFlagsMacroReplace).count);
+  EXPECT_EQ(1, Replace(Rule("nc:abc", "Q"), "xABCx", kFlagsMacroReplace).count);
+  EXPECT_EQ(1, Replace(Rule("ABC", "Q"), "xabcx", kFlagReplaceMode).count);
   // Double-byte characters never fold: "ア" is 0x83 0x41, "ャ" 0x83 0x61.
   EXPECT_EQ("\x83\x41", std::string("ア"));
-  EXPECT_EQ(0, Replace(Spec("ア", "Q"), "ャ", kFlagReplaceMode).count);
-  EXPECT_EQ(0, Replace(Spec("ャ", "Q"), "ア", kFlagReplaceMode).count);
-  EXPECT_EQ(0, Replace(Spec("a", "Q"), "ア", kFlagReplaceMode).count);  // trail 'A' is no letter
-  EXPECT_EQ("Qア", Replace(Spec("a", "Q"), "Aア", kFlagReplaceMode).out);
+  EXPECT_EQ(0, Replace(Rule("ア", "Q"), "ャ", kFlagReplaceMode).count);
+  EXPECT_EQ(0, Replace(Rule("ャ", "Q"), "ア", kFlagReplaceMode).count);
+  EXPECT_EQ(0, Replace(Rule("a", "Q"), "ア", kFlagReplaceMode).count);  // trail 'A' is no letter
+  EXPECT_EQ("Qア", Replace(Rule("a", "Q"), "Aア", kFlagReplaceMode).out);
 }
 
 TEST(PatternMatch, NeverInsideADoubleByteCharacter) {
   // 0x5C is the trail byte of "表" (0x95 0x5C).
-  Result r = Replace(Spec("\\\\", "Q"), "表\\表");
+  Result r = Replace(Rule("\\\\", "Q"), "表\\表");
   EXPECT_EQ(1, r.count);
   EXPECT_EQ("表Q表", r.out);
   // The lead byte alone does not match a character either.
-  EXPECT_EQ(0, Replace(Spec("\\x95", "Q"), "表").count);
+  EXPECT_EQ(0, Replace(Rule("\\x95", "Q"), "表").count);
   // 0x83 0x83 is a pair, so the 'A' after it stands alone; with one more 0x83 it is a trail.
-  EXPECT_EQ("\x83\x83Q", Replace(Spec("A", "Q"), "\x83\x83" "A").out);
-  EXPECT_EQ("\x83\x83\x83\x41", Replace(Spec("A", "Q"), "\x83\x83\x83\x41").out);
+  EXPECT_EQ("\x83\x83Q", Replace(Rule("A", "Q"), "\x83\x83" "A").out);
+  EXPECT_EQ("\x83\x83\x83\x41", Replace(Rule("A", "Q"), "\x83\x83\x83\x41").out);
   // A lone lead byte before a line end does not swallow it.
-  EXPECT_EQ("Q\x83\nQ", Replace(Spec("x", "Q"), "x\x83\nx").out);
-  EXPECT_EQ("\x83x", Replace(Spec("x", "Q"), "\x83x").out);  // 0x83 'x' is one character
+  EXPECT_EQ("Q\x83\nQ", Replace(Rule("x", "Q"), "x\x83\nx").out);
+  EXPECT_EQ("\x83x", Replace(Rule("x", "Q"), "\x83x").out);  // 0x83 'x' is one character
 }
 
 TEST(PatternMatch, CellBoundaries) {
   const std::string line = "abd\x06" "b\x06" "d\x06" "bxd";
-  Result r = Replace(Spec("b&d", "Q"), line);  // runs never cross a cell boundary
+  Result r = Replace(Rule("b&d", "Q"), line);  // runs never cross a cell boundary
   EXPECT_EQ(2, r.count);
   EXPECT_EQ("aQ\x06" "b\x06" "d\x06" "Q", r.out);
-  EXPECT_EQ(0, Replace(Spec("b%d", "Q"), "b\x06" "d").count);
-  EXPECT_EQ("Q", Replace(Spec("b\x06" "d", "Q"), "b\x06" "d").out);  // a literal 0x06 crosses
-  EXPECT_EQ("Qb\x06Qd", Replace(Spec("\\<", "Q"), "b\x06" "d").out);
-  EXPECT_EQ("bQ\x06" "dQ", Replace(Spec("\\>", "Q"), "b\x06" "d").out);
-  EXPECT_EQ("x\x06Q\x06" "abc", Replace(Spec("\\<ab\\>", "Q"), "x\x06" "ab\x06" "abc").out);
+  EXPECT_EQ(0, Replace(Rule("b%d", "Q"), "b\x06" "d").count);
+  EXPECT_EQ("Q", Replace(Rule("b\x06" "d", "Q"), "b\x06" "d").out);  // a literal 0x06 crosses
+  EXPECT_EQ("Qb\x06Qd", Replace(Rule("\\<", "Q"), "b\x06" "d").out);
+  EXPECT_EQ("bQ\x06" "dQ", Replace(Rule("\\>", "Q"), "b\x06" "d").out);
+  EXPECT_EQ("x\x06Q\x06" "abc", Replace(Rule("\\<ab\\>", "Q"), "x\x06" "ab\x06" "abc").out);
 }
 
 TEST(PatternMatch, WholeWord) {
-  Result r = Replace(Spec("cat", "Q"), "cat concat cat_ (cat)", kFlagsMacroReplace | kFlagWholeWord);
+  Result r = Replace(Rule("cat", "Q"), "cat concat cat_ (cat)", kFlagsMacroReplace | kFlagWholeWord);
   EXPECT_EQ(2, r.count);
   EXPECT_EQ("Q concat cat_ (Q)", r.out);
   // A double-byte character before the match is no word character.
-  EXPECT_EQ(1, Replace(Spec("A", "Q"), "アA", kFlagsMacroReplace | kFlagWholeWord).count);
+  EXPECT_EQ(1, Replace(Rule("A", "Q"), "アA", kFlagsMacroReplace | kFlagWholeWord).count);
 }
 
 TEST(PatternMatch, OneLinePerCallAndItsPositions) {

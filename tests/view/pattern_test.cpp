@@ -19,10 +19,10 @@ struct Translated {
   std::string search, repl;
   unsigned flags;
 };
-Translated Translate(std::string spec, char anyRun = '&') {
-  ExpandEscapeSequences(spec, kEscapeSearch);
+Translated Translate(std::string rule, char anyRun = '&') {
+  ExpandEscapeSequences(rule, kEscapeSearch);
   Translated t;
-  t.flags = TranslateSearchPattern(spec, &t.search, &t.repl, anyRun);
+  t.flags = TranslateSearchPattern(rule, &t.search, &t.repl, anyRun);
   return t;
 }
 
@@ -148,18 +148,18 @@ TEST(PatternSplit, StatementAddress) {
 }
 
 TEST(PatternSplit, RenameForms) {
-  std::string spec;
-  EXPECT_TRUE(SplitRenamePattern(":a:b", &spec));
-  EXPECT_EQ(std::string(":a\x1C" "b"), spec);
-  EXPECT_TRUE(SplitRenamePattern("/a/b", &spec));
-  EXPECT_EQ(std::string(":a\x1C" "b"), spec);
-  EXPECT_TRUE(SplitRenamePattern(":a/b", &spec));
-  EXPECT_EQ(std::string(":a\x1C" "b"), spec);
-  EXPECT_FALSE(SplitRenamePattern("name.txt", &spec));
-  EXPECT_FALSE(SplitRenamePattern("/a", &spec));
-  EXPECT_FALSE(SplitRenamePattern("", &spec));
-  EXPECT_TRUE(SplitRenamePattern(":a\\:b:c", &spec));  // an escaped separator is text
-  EXPECT_EQ(std::string(":a\\:b\x1C" "c"), spec);
+  std::string rule;
+  EXPECT_TRUE(SplitRenamePattern(":a:b", &rule));
+  EXPECT_EQ(std::string(":a\x1C" "b"), rule);
+  EXPECT_TRUE(SplitRenamePattern("/a/b", &rule));
+  EXPECT_EQ(std::string(":a\x1C" "b"), rule);
+  EXPECT_TRUE(SplitRenamePattern(":a/b", &rule));
+  EXPECT_EQ(std::string(":a\x1C" "b"), rule);
+  EXPECT_FALSE(SplitRenamePattern("name.txt", &rule));
+  EXPECT_FALSE(SplitRenamePattern("/a", &rule));
+  EXPECT_FALSE(SplitRenamePattern("", &rule));
+  EXPECT_TRUE(SplitRenamePattern(":a\\:b:c", &rule));  // an escaped separator is text
+  EXPECT_EQ(std::string(":a\\:b\x1C" "c"), rule);
 }
 
 TEST(PatternSplit, RenameByPattern) {

@@ -19,7 +19,7 @@ namespace pat {
 constexpr unsigned kFlagReplaceMode = 1u << 20;     // a replacing caller (macro replace, RP, rename)
 constexpr unsigned kFlagWholeText = 1u << 21;       // the match must cover the whole subject
 constexpr unsigned kFlagIgnoreCase = 1u << 22;      // "nc:": ASCII letters fold even with kFlagKeepCase
-constexpr unsigned kFlagHasReplacement = 1u << 23;  // the spec had a replacement part (byte 0x1C)
+constexpr unsigned kFlagHasReplacement = 1u << 23;  // the rule had a replacement part (byte 0x1C)
 constexpr unsigned kFlagWholeWord = 1u << 24;       // find dialog: no ASCII word character around the match
 constexpr unsigned kFlagKeepCase = 1u << 25;        // compare case-sensitively (unless kFlagIgnoreCase)
 constexpr unsigned kFlagOneField = 1u << 26;        // the subject ends at the next 0x06 (one CSV field)
@@ -34,7 +34,7 @@ constexpr char kAnchorEnd = 0x04;    // search: at the end of the subject
 constexpr char kCellSep = 0x06;      // the CSV cell boundary of the work buffer
 constexpr char kMatchedText = 0x07;  // replacement: the matched text ($P)
 constexpr char kFunctionMark = 0x08; // replacement: 0x08 name 0x08 = macro function on the match ($N)
-constexpr char kSpecSep = 0x1C;      // spec: search text, 0x1C, replacement
+constexpr char kRuleSep = 0x1C;      // rule: search text, 0x1C, replacement
 constexpr char kCellStart = 0x18;    // search: at a cell start (\<)
 constexpr char kCellEnd = 0x19;      // search: at a cell end (\>)
 
@@ -57,7 +57,7 @@ struct PatternHit {
 enum EscapeMode {
   kEscapeMessage = 0,  // message texts: \t \n(=CR LF) \r\n \\ \xHH only
   kEscapeRename = 2,   // rename patterns: as kEscapeSearch
-  kEscapeSearch = 3,   // search/replace specs, CSV condition patterns, RP texts
+  kEscapeSearch = 3,   // search/replace rules, CSV condition patterns, RP texts
 };
 // Rewrites the escapes in place and returns the new length. All modes: "\t" TAB,
 // "\r\n" CR LF, "\n" LF (mode 0: CR LF), "\r" CR, "\\" backslash, "\xHH" that byte
@@ -72,7 +72,7 @@ int ExpandEscapeSequences(std::string& text, int mode);
 std::string EscapePatternLiteral(std::string_view text);
 
 // ---- Translation ----
-// spec = search text [0x1C replacement]. Prefixes at the start (in any order,
+// rule = search text [0x1C replacement]. Prefixes at the start (in any order,
 // each once; a single leading ':' is dropped first): "0:" match anywhere,
 // "1:" whole text, "nc:" ignore case. Search: '%' -> kOneChar, anyRun -> kAnyRun
 // ('&' for macros and conditions, '*' for file names, 0 = none), '|' first ->
@@ -80,7 +80,7 @@ std::string EscapePatternLiteral(std::string_view text);
 // placeholders -> literal bytes. Replacement: "NULL" -> empty, "$P" -> kMatchedText,
 // "$N"name -> kFunctionMark name kFunctionMark, placeholders -> literal bytes.
 // Returns the flags (kFlagWholeText, kFlagIgnoreCase, kFlagHasReplacement).
-unsigned TranslateSearchPattern(std::string_view spec, std::string* search,
+unsigned TranslateSearchPattern(std::string_view rule, std::string* search,
                                 std::string* replacement, char anyRun);
 
 // ---- Matching ----
@@ -132,7 +132,7 @@ int MatchPattern(const char* src, char* out, std::string_view search, std::strin
                  int* readPos, int* outLen, int srcLen, unsigned flags, int outLimit, int colFirst,
                  int colLast, PatternHit* hits);
 
-// Applies a spec to a short text (a file name, a variable, a cell): returns the
+// Applies a rule to a short text (a file name, a variable, a cell): returns the
 // count (0 = no match) and the output, or a negative code; the output is empty
 // and the result kErrOutputFull when it would pass outLimit bytes.
 int ReplaceInText(std::string_view text, std::string_view search, std::string_view replacement,
@@ -185,9 +185,9 @@ struct SearchAddress {
 bool SplitSearchPattern(std::string_view command, SearchAddress* address, std::string* pattern);
 
 // Rename form: ":search:replace", "/search/replace" (also ":search/replace").
-// On success *spec is "search" 0x1C "replace" with the separator turned into ':'
+// On success *rule is "search" 0x1C "replace" with the separator turned into ':'
 // (ready for ExpandEscapeSequences mode 2 and TranslateSearchPattern with '*').
-bool SplitRenamePattern(std::string_view name, std::string* spec);
+bool SplitRenamePattern(std::string_view name, std::string* rule);
 // Whole rename: builds the new name of `name` from the rename pattern `typed`;
 // returns the count (0 = no replacement, the entry is skipped) or a negative code.
 int RenameByPattern(std::string_view typed, std::string_view name, std::string* newName);

@@ -16,10 +16,10 @@ inline int ExpandEscapeSequences(CString& text, int mode) {
   return n;
 }
 
-inline unsigned TranslateSearchPattern(const CString& spec, CString* search, CString* replacement,
+inline unsigned TranslateSearchPattern(const CString& rule, CString* search, CString* replacement,
                                        char anyRun) {
   std::string s, r;
-  unsigned flags = TranslateSearchPattern(spec.Str(), &s, &r, anyRun);
+  unsigned flags = TranslateSearchPattern(rule.Str(), &s, &r, anyRun);
   if (search) *search = CString(std::move(s));
   if (replacement) *replacement = CString(std::move(r));
   return flags;

@@ -118,8 +118,8 @@ bool SplitSearchPattern(std::string_view command, SearchAddress* address, std::s
   return false;
 }
 
-bool SplitRenamePattern(std::string_view name, std::string* spec) {
-  spec->clear();
+bool SplitRenamePattern(std::string_view name, std::string* rule) {
+  rule->clear();
   if (name.empty()) return false;
   // Separator positions, skipping double-byte characters and escaped bytes.
   auto find = [&](char c, size_t from) -> size_t {
@@ -144,19 +144,19 @@ bool SplitRenamePattern(std::string_view name, std::string* spec) {
     p2 = find('/', p1 + 1);
   }
   if (p2 == std::string_view::npos) return false;
-  spec->assign(name);
-  (*spec)[p1] = ':';
-  (*spec)[p2] = kSpecSep;
+  rule->assign(name);
+  (*rule)[p1] = ':';
+  (*rule)[p2] = kRuleSep;
   return true;
 }
 
 int RenameByPattern(std::string_view typed, std::string_view name, std::string* newName) {
   newName->clear();
-  std::string spec;
-  if (!SplitRenamePattern(typed, &spec)) return 0;
-  ExpandEscapeSequences(spec, kEscapeRename);
+  std::string rule;
+  if (!SplitRenamePattern(typed, &rule)) return 0;
+  ExpandEscapeSequences(rule, kEscapeRename);
   std::string search, repl;
-  unsigned flags = TranslateSearchPattern(spec, &search, &repl, '*') | kFlagReplaceMode;
+  unsigned flags = TranslateSearchPattern(rule, &search, &repl, '*') | kFlagReplaceMode;
   constexpr int kNameLimit = 256;  // names in and out
   if (name.size() > kNameLimit) return kErrBadArgument;
   int n = ReplaceInText(name, search, repl, flags, kNameLimit, newName);
@@ -176,10 +176,10 @@ int ConditionPatternOperatorLength(std::string_view op) {
 
 ConditionPattern PrepareConditionPattern(std::string_view rightOperand) {
   ConditionPattern c;
-  std::string spec(rightOperand);
-  ExpandEscapeSequences(spec, kEscapeSearch);
+  std::string rule(rightOperand);
+  ExpandEscapeSequences(rule, kEscapeSearch);
   std::string repl;
-  c.flags = TranslateSearchPattern(spec, &c.search, &repl, '&') & ~kFlagHasReplacement;
+  c.flags = TranslateSearchPattern(rule, &c.search, &repl, '&') & ~kFlagHasReplacement;
   c.secondOperator = (c.flags & kFlagWholeText) ? '=' : '>';
   auto program = std::make_shared<PatternProgram>();
   program->Compile(c.search, std::string_view(), c.flags);

@@ -1,4 +1,4 @@
-// TranslateSearchPattern: user spec (after ExpandEscapeSequences) to the
+// TranslateSearchPattern: user rule (after ExpandEscapeSequences) to the
 // internal search and replacement texts and the flags.
 #include "view/pattern/pattern.h"
 #include "view/pattern/pattern_internal.h"
@@ -111,15 +111,15 @@ void TranslateReplacement(std::string_view r, std::string* out) {
 
 }  // namespace
 
-unsigned TranslateSearchPattern(std::string_view spec, std::string* search,
+unsigned TranslateSearchPattern(std::string_view rule, std::string* search,
                                 std::string* replacement, char anyRun) {
   unsigned flags = 0;
-  size_t sep = spec.find(kSpecSep);
-  std::string_view s = spec.substr(0, sep);
+  size_t sep = rule.find(kRuleSep);
+  std::string_view s = rule.substr(0, sep);
   std::string_view r;
   if (sep != std::string_view::npos) {
     flags |= kFlagHasReplacement;
-    r = spec.substr(sep + 1);
+    r = rule.substr(sep + 1);
   }
   if (!s.empty() && s[0] == ':') s.remove_prefix(1);
   bool taken[kPrefixCount] = {};
