@@ -238,6 +238,11 @@ TEST(PatternMatch, FindGivesTheFirstMatch) {
   EXPECT_EQ(2, h.start);
   EXPECT_EQ(3, h.length);
   EXPECT_FALSE(p.Find(text.data(), 3, 5, &h));
+  const std::string two = "abc abc xabc";
+  ASSERT_TRUE(p.FindLast(two.data(), 0, 11, &h));  // the last one ends past 11
+  EXPECT_EQ(4, h.start);
+  ASSERT_TRUE(p.FindLast(two.data(), 0, 12, &h));
+  EXPECT_EQ(9, h.start);
 }
 
 // ---- Comparison with a plain recursive matcher ----

@@ -118,6 +118,8 @@ class PatternProgram {
   // First match in the subject [start, end) of text (no output): start offset
   // and length, or false. Used by the find commands and the conditions.
   bool Find(const char* text, int start, int end, PatternHit* hit) const;
+  // Last of the left-to-right matches in [start, end) (upward search).
+  bool FindLast(const char* text, int start, int end, PatternHit* hit) const;
 
   struct Impl;
 

@@ -89,7 +89,7 @@ struct PatternProgram::Impl {
   bool WordEndOk(const unsigned char* s, int end, int pos) const;
   void EmitReplacement(Emitter* em, const unsigned char* s, int start, int stop) const;
   int Scan(const unsigned char* s, int begin, int end, Emitter* em, PatternHit* hits,
-           int maxMatches, int* copiedTo) const;
+           int maxMatches, int* copiedTo, PatternHit* last = nullptr) const;
 };
 
 void PatternProgram::Impl::CompileSearch(std::string_view search) {
@@ -327,7 +327,8 @@ void PatternProgram::Impl::EmitReplacement(Emitter* em, const unsigned char* s, 
 // All matches in the subject [begin, end): copies the text before each match
 // and the replacement to em (up to *copiedTo = end of the last match).
 int PatternProgram::Impl::Scan(const unsigned char* s, int begin, int end, Emitter* em,
-                               PatternHit* hits, int maxMatches, int* copiedTo) const {
+                               PatternHit* hits, int maxMatches, int* copiedTo,
+                               PatternHit* last) const {
   for (Memo& m : memo) m = Memo{};
   int count = 0;
   int copied = begin;
@@ -340,6 +341,7 @@ int PatternProgram::Impl::Scan(const unsigned char* s, int begin, int end, Emitt
     if (!wholeWord || WordStartOk(s, begin, c)) m = MatchAt(s, begin, end, c);
     if (m >= 0 && !(m == c && c == prevEnd)) {
       if (hits && count < kMaxHits) hits[count] = PatternHit{c, m - c};
+      if (last) *last = PatternHit{c, m - c};
       ++count;
       if (em) {
         em->Put(s + copied, c - copied);
@@ -455,6 +457,16 @@ bool PatternProgram::Find(const char* text, int start, int end, PatternHit* hit)
   int copied = 0;
   int n = impl_->Scan(reinterpret_cast<const unsigned char*>(text), start, end, nullptr, &h, 1,
                       &copied);
+  if (n > 0 && hit) *hit = h;
+  return n > 0;
+}
+
+bool PatternProgram::FindLast(const char* text, int start, int end, PatternHit* hit) const {
+  if (!text || start < 0 || end < start || impl_->empty) return false;
+  PatternHit h;
+  int copied = 0;
+  int n = impl_->Scan(reinterpret_cast<const unsigned char*>(text), start, end, nullptr, nullptr,
+                      0x7FFFFFFF, &copied, &h);
   if (n > 0 && hit) *hit = h;
   return n > 0;
 }
