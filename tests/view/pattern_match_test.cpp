@@ -243,6 +243,14 @@ TEST(PatternMatch, FindGivesTheFirstMatch) {
   EXPECT_EQ(4, h.start);
   ASSERT_TRUE(p.FindLast(two.data(), 0, 12, &h));
   EXPECT_EQ(9, h.start);
+  ASSERT_TRUE(p.FindLast(two.data(), 0, 12, &h, 9));  // starting before the caret at 9
+  EXPECT_EQ(4, h.start);
+  ASSERT_TRUE(p.Find(two.data(), 0, 12, &h, 1));  // from the caret on
+  EXPECT_EQ(4, h.start);
+  PatternProgram anchored;
+  anchored.Compile(std::string("\x02" "abc"), "", kFlagsMacroReplace);
+  EXPECT_TRUE(anchored.Find(two.data(), 0, 12, &h, 0));
+  EXPECT_FALSE(anchored.Find(two.data(), 0, 12, &h, 4));  // the anchor stays at the line start
 }
 
 // ---- Comparison with a plain recursive matcher ----

@@ -115,11 +115,13 @@ class PatternProgram {
   int MatchLine(const char* src, int srcLen, int* readPos, char* out, int* outLen, int outLimit,
                 int colFirst, int colLast, PatternHit* hits) const;
 
-  // First match in the subject [start, end) of text (no output): start offset
-  // and length, or false. Used by the find commands and the conditions.
-  bool Find(const char* text, int start, int end, PatternHit* hit) const;
-  // Last of the left-to-right matches in [start, end) (upward search).
-  bool FindLast(const char* text, int start, int end, PatternHit* hit) const;
+  // First match in the subject [start, end) of text that starts at or after
+  // `from` (a character start; -1 = start); no output. Anchors stand at start
+  // and end. Used by the find commands (downward) and the conditions.
+  bool Find(const char* text, int start, int end, PatternHit* hit, int from = -1) const;
+  // Last of the left-to-right matches in [start, end) that starts before
+  // `before` (-1 = anywhere): the upward search.
+  bool FindLast(const char* text, int start, int end, PatternHit* hit, int before = -1) const;
 
   struct Impl;
 

@@ -89,7 +89,8 @@ struct PatternProgram::Impl {
   bool WordEndOk(const unsigned char* s, int end, int pos) const;
   void EmitReplacement(Emitter* em, const unsigned char* s, int start, int stop) const;
   int Scan(const unsigned char* s, int begin, int end, Emitter* em, PatternHit* hits,
-           int maxMatches, int* copiedTo, PatternHit* last = nullptr) const;
+           int maxMatches, int* copiedTo, PatternHit* last = nullptr, int from = -1,
+           int stopAt = 0x7FFFFFFF) const;
 };
 
 void PatternProgram::Impl::CompileSearch(std::string_view search) {
@@ -328,15 +329,16 @@ void PatternProgram::Impl::EmitReplacement(Emitter* em, const unsigned char* s, 
 // and the replacement to em (up to *copiedTo = end of the last match).
 int PatternProgram::Impl::Scan(const unsigned char* s, int begin, int end, Emitter* em,
                                PatternHit* hits, int maxMatches, int* copiedTo,
-                               PatternHit* last) const {
+                               PatternHit* last, int from, int stopAt) const {
   for (Memo& m : memo) m = Memo{};
   int count = 0;
   int copied = begin;
   int prevEnd = -1;
-  int p = begin;
+  int p = from > begin ? from : begin;
+  if (anchoredStart && p > begin) p = end + 1;  // only the subject start could match
   while (count < maxMatches) {
     int c = NextCandidate(s, begin, end, p);
-    if (c < 0) break;
+    if (c < 0 || c >= stopAt) break;
     int m = -1;
     if (!wholeWord || WordStartOk(s, begin, c)) m = MatchAt(s, begin, end, c);
     if (m >= 0 && !(m == c && c == prevEnd)) {
@@ -451,22 +453,23 @@ int PatternProgram::MatchLine(const char* src, int srcLen, int* readPos, char* o
   return count;
 }
 
-bool PatternProgram::Find(const char* text, int start, int end, PatternHit* hit) const {
+bool PatternProgram::Find(const char* text, int start, int end, PatternHit* hit, int from) const {
   if (!text || start < 0 || end < start || impl_->empty) return false;
   PatternHit h;
   int copied = 0;
-  int n = impl_->Scan(reinterpret_cast<const unsigned char*>(text), start, end, nullptr, &h, 1,
-                      &copied);
+  int n = impl_->Scan(reinterpret_cast<const unsigned char*>(text), start, end, nullptr, nullptr, 1,
+                      &copied, &h, from);
   if (n > 0 && hit) *hit = h;
   return n > 0;
 }
 
-bool PatternProgram::FindLast(const char* text, int start, int end, PatternHit* hit) const {
+bool PatternProgram::FindLast(const char* text, int start, int end, PatternHit* hit,
+                              int before) const {
   if (!text || start < 0 || end < start || impl_->empty) return false;
   PatternHit h;
   int copied = 0;
   int n = impl_->Scan(reinterpret_cast<const unsigned char*>(text), start, end, nullptr, nullptr,
-                      0x7FFFFFFF, &copied, &h);
+                      0x7FFFFFFF, &copied, &h, start, before < 0 ? 0x7FFFFFFF : before);
   if (n > 0 && hit) *hit = h;
   return n > 0;
 }
