@@ -15,7 +15,9 @@
 
 #include "fw/types.h"
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+#define FW_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#elif defined(__GNUC__)
 #define FW_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
 #else
 #define FW_PRINTF(fmt, args)

@@ -1,3 +1,7 @@
+#ifdef _WIN32
+#include <windows.h>  // first: fw/datetime.h undoes its GetCurrentTime macro
+#endif
+
 #include "fw/datetime.h"
 
 #include <cstdio>
@@ -56,16 +60,55 @@ std::tm UtcFields(std::int64_t t) {
   return r;
 }
 
+#ifdef _WIN32
+// The system's time zone rules, not the C runtime's: the runtime reads the
+// TZ variable, and a POSIX zone name there ("Asia/Tokyo") makes it apply
+// daylight saving rules of its own.
+namespace {
+const std::int64_t kFileTimeEpoch = 11644473600LL;  // 1601-01-01 to 1970-01-01 in seconds
+}  // namespace
+
+std::tm LocalFields(std::int64_t t) {
+  if (t >= -kFileTimeEpoch && t < 910692730085LL) {  // FILETIME's range
+    ULARGE_INTEGER v;
+    v.QuadPart = static_cast<ULONGLONG>(t + kFileTimeEpoch) * 10000000ULL;
+    FILETIME ft;
+    ft.dwLowDateTime = v.LowPart;
+    ft.dwHighDateTime = v.HighPart;
+    SYSTEMTIME utc, local;
+    if (FileTimeToSystemTime(&ft, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+      std::int64_t days = DaysFromCivil(local.wYear, local.wMonth, local.wDay);
+      return UtcFields(days * 86400 + local.wHour * 3600 + local.wMinute * 60 + local.wSecond);
+    }
+  }
+  return UtcFields(t);
+}
+
+std::int64_t MakeLocalTime(int year, int month, int day, int hour, int minute, int second, int dst) {
+  // Roll the fields over as mktime does, then let the system apply the zone.
+  std::int64_t m0 = static_cast<std::int64_t>(year) * 12 + (month - 1);
+  std::int64_t y = FloorDiv(m0, 12);
+  int m = static_cast<int>(m0 - y * 12) + 1;
+  if (y < 1601 || y > 30000) return -1;
+  std::int64_t naive = (DaysFromCivil(static_cast<int>(y), m, 1) + (day - 1)) * 86400 +
+                       static_cast<std::int64_t>(hour) * 3600 + minute * 60 + second;
+  std::tm f = UtcFields(naive);
+  SYSTEMTIME local{}, utc{};
+  local.wYear = static_cast<WORD>(f.tm_year + 1900);
+  local.wMonth = static_cast<WORD>(f.tm_mon + 1);
+  local.wDay = static_cast<WORD>(f.tm_mday);
+  local.wHour = static_cast<WORD>(f.tm_hour);
+  local.wMinute = static_cast<WORD>(f.tm_min);
+  local.wSecond = static_cast<WORD>(f.tm_sec);
+  if (f.tm_year + 1900 < 1601 || !TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc)) return -1;
+  std::int64_t days = DaysFromCivil(utc.wYear, utc.wMonth, utc.wDay);
+  return days * 86400 + utc.wHour * 3600 + utc.wMinute * 60 + utc.wSecond;
+}
+#else
 std::tm LocalFields(std::int64_t t) {
   std::tm r{};
   std::time_t tt = static_cast<std::time_t>(t);
-  if (static_cast<std::int64_t>(tt) == t) {
-#ifdef _WIN32
-    if (localtime_s(&r, &tt) == 0) return r;
-#else
-    if (localtime_r(&tt, &r) != nullptr) return r;
-#endif
-  }
+  if (static_cast<std::int64_t>(tt) == t && localtime_r(&tt, &r) != nullptr) return r;
   return UtcFields(t);
 }
 
@@ -81,6 +124,7 @@ std::int64_t MakeLocalTime(int year, int month, int day, int hour, int minute, i
   std::time_t t = std::mktime(&f);
   return t == static_cast<std::time_t>(-1) ? -1 : static_cast<std::int64_t>(t);
 }
+#endif
 
 CString FormatTime(const char* format, const std::tm& f) {
   CString out;

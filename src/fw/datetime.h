@@ -45,7 +45,8 @@ class CTime {
  public:
   CTime() = default;
   CTime(std::int64_t t) : m_time(t) {}
-  // Local time from fields; dst < 0 lets the system decide. Fields out of
+  // Local time from fields; dst < 0 lets the system decide (Windows always
+  // uses its own zone rules, never the TZ variable). Fields out of
   // range roll over (month 13 is January of the next year).
   CTime(int year, int month, int day, int hour, int minute, int second, int dst = -1);
 

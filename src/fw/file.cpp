@@ -211,7 +211,16 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
   if (flags & modeCreate) create = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, (flags & modeNoInherit) ? FALSE : TRUE};
   std::u16string w = fw::ToWidePath(path);
-  HANDLE h = CreateFileW(Wide(w), access, share, &sa, create, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = INVALID_HANDLE_VALUE;
+  DWORD attrs = GetFileAttributesW(Wide(w));
+  if ((access & GENERIC_WRITE) && attrs != INVALID_FILE_ATTRIBUTES &&
+      (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY) {
+    // The system refuses this too; checked here as well because Wine run by
+    // root would not.
+    SetLastError(ERROR_ACCESS_DENIED);
+  } else {
+    h = CreateFileW(Wide(w), access, share, &sa, create, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   if (h == INVALID_HANDLE_VALUE) {
     DWORD err = GetLastError();
     if (error != nullptr) *error = CFileException(fw::FileErrorCause(err), static_cast<LONG>(err), path);

@@ -30,7 +30,9 @@ class MappedFile {
   const unsigned char* m_data = nullptr;
   std::uint64_t m_size = 0;
   bool m_mapped = false;      // m_data is a system mapping (not the empty marker)
-  std::intptr_t m_handle = -1;  // the mapping object on Windows
+#ifdef _WIN32
+  std::intptr_t m_handle = -1;  // the mapping object
+#endif
 };
 
 }  // namespace fw

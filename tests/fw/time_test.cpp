@@ -76,8 +76,11 @@ TEST(Time, FieldsFormatAndDayOfWeek) {
   EXPECT_EQ(2024, r.GetYear());
   EXPECT_EQ(1, r.GetMonth());
   // Arithmetic on seconds.
-  CTimeSpan span = CTime(2024, 3, 10, 14, 5, 7) - t;
+  // (Mid-January: no zone changes its clocks then.)
+  CTimeSpan span = CTime(2024, 1, 17, 14, 5, 7) - CTime(2024, 1, 16, 13, 4, 6);
   EXPECT_EQ(1, span.GetDays());
+  EXPECT_EQ(1, span.GetHours());
+  EXPECT_EQ(90061, span.GetTotalSeconds());
   EXPECT_EQ(86400, (t + CTimeSpan(1, 0, 0, 0)).GetTime() - t.GetTime());
   EXPECT_EQ("1970/01/01 00:00:00", CTime(0).FormatGmt("%Y/%m/%d %H:%M:%S"));
   EXPECT_EQ("2038/01/19 03:14:08", CTime(2147483648LL).FormatGmt("%Y/%m/%d %H:%M:%S"));
