@@ -3,9 +3,11 @@
 #   tabrye_library(name PORTABLE a.cpp ... WIN b.cpp ... DEPS other ...)
 #       static library tabrye_<name>; PORTABLE sources build in every tree,
 #       WIN sources only in the MinGW tree. No target when a tree has no sources.
-#   tabrye_test(name PORTABLE a_test.cpp ... WIN b_test.cpp ... LIBS tabrye_x ...)
+#   tabrye_test(name PORTABLE a_test.cpp ... WIN b_test.cpp ... LIBS tabrye_x ...
+#               [PROPERTIES prop value ...])
 #       one GoogleTest program test_<name>, each case its own CTest entry
-#       (a crash under Wine fails one case, not the program).
+#       (a crash under Wine fails one case, not the program). PROPERTIES are
+#       added to every case (e.g. RESOURCE_LOCK clipboard).
 #   tabrye_fuzz(name SOURCES f.cpp LIBS tabrye_x ...)
 #       libFuzzer target fuzz_<name> in the fuzz tree; in the other trees a
 #       replay program that runs every file of fuzz/corpus/<name>/ once.
@@ -63,7 +65,7 @@ function(tabrye_library name)
 endfunction()
 
 function(tabrye_test name)
-  cmake_parse_arguments(A "" "" "PORTABLE;WIN;LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "" "PORTABLE;WIN;LIBS;PROPERTIES" ${ARGN})
   if(TABRYE_FUZZ)
     return()
   endif()
@@ -88,10 +90,10 @@ function(tabrye_test name)
   if(TABRYE_WIN)
     target_sources(test_${name} PRIVATE $<TARGET_OBJECTS:tabrye_res>)
     gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                         PROPERTIES TIMEOUT 120)
+                         PROPERTIES TIMEOUT 120 ${A_PROPERTIES})
   else()
     gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES TIMEOUT 300)
+                         PROPERTIES TIMEOUT 300 ${A_PROPERTIES})
   endif()
 endfunction()
 

@@ -27,6 +27,12 @@ void Reset();
 
 // Texts of modal UI that appeared in test mode without an expectation.
 std::vector<std::string> Unexpected();
+// Expectations that were set but not used up, one line each.
+std::vector<std::string> Unused();
+// For modal UI without a hook of its own (folder pickers, ...): in test mode
+// records `what` as unexpected and returns true (the caller cancels);
+// otherwise returns false and the real window may appear.
+bool RefuseModal(const std::string& what);
 
 // --- Message boxes (AfxMessageBox, CWnd::MessageBox, ReportMessage) ---------
 // The next message box whose text contains `textPart` (empty: any text)
@@ -58,6 +64,10 @@ bool TakeFileDialogAnswer(std::vector<std::string>* paths);
 // Colour: `ok` false means Cancel.
 void ExpectColorDialog(bool ok, std::uint32_t rgb);
 bool TakeColorDialogAnswer(bool* ok, std::uint32_t* rgb);
+// Font: `ok` false means Cancel; the face name and the size in tenths of a
+// point are the user's choice.
+void ExpectFontDialog(bool ok, const std::string& faceName, int pointSize10);
+bool TakeFontDialogAnswer(bool* ok, std::string* faceName, int* pointSize10);
 // Print and page setup dialogs: OK or Cancel.
 void ExpectPrintDialog(bool ok);
 bool TakePrintDialogAnswer(bool* ok);
@@ -79,8 +89,11 @@ std::vector<MenuItem> LastPopupMenu();
 
 // --- Random numbers ----------------------------------------------------------
 // Every random number of the program comes from here; tests fix the seed.
+// Without a seed the first call seeds from the clock.
 void SeedRandom(std::uint32_t seed);
 std::uint32_t Random();
+// A number in [0, bound) without modulo bias; 0 for bound 0.
+std::uint32_t RandomBelow(std::uint32_t bound);
 
 }  // namespace hooks
 }  // namespace fw
