@@ -195,6 +195,15 @@ TEST_F(Dialogs, ModelessDialogExchangesDataOnRequest) {
   EXPECT_EQ("33", Text(dlg, IDC_FW_TEST_NUMBER));
   EXPECT_EQ(2, dlg.comboCtrl.GetCurSel());
   EXPECT_EQ(1, dlg.listCtrl.GetCurSel());
+  // Out of the member's range is no number for it.
+  fw::hooks::ExpectMessageBox("整数を入力", IDOK);
+  dlg.SetDlgItemText(IDC_FW_TEST_NUMBER, "3000000000");
+  EXPECT_FALSE(dlg.UpdateData(TRUE));
+  EXPECT_EQ(33, dlg.number);
+  dlg.SetDlgItemText(IDC_FW_TEST_NUMBER, "-4");
+  fw::hooks::ExpectMessageBox("1 から 99", IDOK);
+  EXPECT_FALSE(dlg.UpdateData(TRUE));
+  dlg.SetDlgItemText(IDC_FW_TEST_NUMBER, "8");
   // The IDOK command runs OnOK like a click on the button.
   dlg.SendMessage(WM_COMMAND, IDOK);
   EXPECT_TRUE(dlg.IsEnded());
