@@ -155,6 +155,30 @@ TEST_F(Templates, UpdateAllViewsSkipsTheSender) {
   EXPECT_EQ(first, doc->GetView(0));
 }
 
+class LoopApp : public CWinApp {
+ public:
+  LoopApp() : CWinApp("fwwin-loop") {}
+  int idles = 0;
+  bool initOk = true;
+  BOOL InitInstance() override { return initOk; }
+  BOOL OnIdle(LONG count) override {
+    ++idles;
+    CWinApp::OnIdle(count);
+    if (count < 2) return TRUE;  // more idle work
+    PostQuitMessage(3);
+    return FALSE;
+  }
+  int ExitInstance() override { return 42 + CWinApp::ExitInstance(); }
+};
+
+TEST(AppLoop, RunDispatchesWithIdleWorkUntilQuit) {
+  LoopApp app;
+  EXPECT_EQ(42, AfxWinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_HIDE));
+  EXPECT_EQ(3, app.idles);
+  app.initOk = false;
+  EXPECT_EQ(1, AfxWinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_HIDE));
+}
+
 // --- command line ---------------------------------------------------------------------------
 
 CCommandLineInfo Parse(const std::vector<std::string>& args) {
