@@ -1,0 +1,30 @@
+#include "view/viewcore/docsave.h"
+
+#include <string>
+
+#include "view/viewcore/commaform.h"
+
+namespace viewcore {
+
+SaveResult SaveSjisText(const CString& path, const char* sjis, std::size_t len,
+                        const textcodec::DecodeResult* origin, const SafeWriteOptions& options) {
+  if (origin == nullptr) return SafeWriteFile(path, sjis, len, options);
+  std::string bytes;
+  textcodec::TextCodecError error = textcodec::TextCodecError::kNone;
+  if (!textcodec::EncodeSjisLike(sjis, len, *origin, &bytes, nullptr, &error)) {
+    SaveResult r;
+    r.error = SaveError::kEncodeFailed;
+    r.message = SaveErrorText(SaveError::kEncodeFailed, path);
+    if (error != textcodec::TextCodecError::kNone) r.message += CString("\n") + textcodec::TextCodecErrorText(error);
+    return r;
+  }
+  return SafeWriteFile(path, bytes.data(), bytes.size(), options);
+}
+
+SaveResult SaveCsvBuffer(const CString& path, const std::uint8_t* buf, std::size_t len, int fileKind,
+                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options) {
+  const std::string text = ToCommaForm(buf, len, CommaFormKindFor(fileKind));
+  return SaveSjisText(path, text.data(), text.size(), origin, options);
+}
+
+}  // namespace viewcore

@@ -1,0 +1,34 @@
+// The portable half of the view's WriteDocument: the file text of a view's
+// content by kind, written through SafeWriteFile.
+//
+//   CSV (kinds 33, 35)  the working buffer in comma form (commaform.h)
+//   kind 9 / mode 3     the working buffer or document text in TAB form
+//   text                Shift-JIS text in the file's own encoding
+//                       (textcodec::EncodeSjisLike with what the open found)
+//
+// Rich text is serialised by the control; the window side writes its bytes
+// with SafeWriteFile and then runs ConvertRtfPageMarksFile (pagemarks.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/textcodec/textcodec.h"
+#include "view/viewcore/safewrite.h"
+
+namespace viewcore {
+
+// Writes the working buffer (`len` bytes, 0x06 separators) as the file text
+// of `fileKind` (comma form for 33 and 35, TAB form otherwise). `origin`,
+// when given, is how the file was read: the text is then encoded back into
+// that encoding; nullptr writes the Shift-JIS bytes.
+SaveResult SaveCsvBuffer(const CString& path, const std::uint8_t* buf, std::size_t len, int fileKind,
+                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options);
+
+// Writes Shift-JIS text in the encoding the file was read in (`origin`;
+// nullptr = Shift-JIS as it is). A text that cannot be encoded (a BinHex
+// origin) fails with kEncodeFailed and writes nothing.
+SaveResult SaveSjisText(const CString& path, const char* sjis, std::size_t len,
+                        const textcodec::DecodeResult* origin, const SafeWriteOptions& options);
+
+}  // namespace viewcore
