@@ -1,6 +1,7 @@
 #include "fw/dialog.h"
 
 #include <functional>
+#include <string>
 
 #include "fw/uihooks.h"
 
@@ -81,7 +82,11 @@ INT_PTR CDialog::DoModal() {
         EndDialog(r);
       }
     }
-    if (!m_bEnded) EndDialog(IDCANCEL);  // validation refused three answers
+    if (!m_bEnded) {
+      // Validation refused three answers: cancelled, and reported to the test.
+      fw::hooks::RefuseModal("dialog " + std::to_string(m_nIDTemplate) + ": OK refused 3 times");
+      EndDialog(IDCANCEL);
+    }
     if (m_hWnd) DestroyWindow();
     m_bTestModal = false;
     return m_nModalResult;

@@ -4,6 +4,7 @@
 
 #include "fw/app.h"
 #include "fw/fwtext.h"
+#include "fw/gdi.h"
 #include "fw/sjis.h"
 #include "res/resource.h"
 
@@ -170,9 +171,8 @@ void CView::OnDestroy() {
 }
 
 void CView::OnPaint() {
-  PAINTSTRUCT ps;
-  BeginPaint(m_hWnd, &ps);
-  EndPaint(m_hWnd, &ps);
+  CPaintDC dc(this);
+  OnDraw(&dc);
 }
 
 LRESULT CView::OnMouseActivate(WPARAM wp, LPARAM lp) {

@@ -8,7 +8,8 @@
 
 #include "fw/cmdui.h"
 #include "fw/frame.h"
-#include "fw/uihooks.h"
+#include "fw/gdi.h"
+#include "fw/msgbox.h"
 
 namespace {
 
@@ -154,7 +155,7 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler) {
 
 // --- window classes -------------------------------------------------------------------
 
-HINSTANCE fw::ResourceHandle() { return GetModuleHandleA(nullptr); }
+HINSTANCE fw::ResourceHandle() { return ResourceModule(); }
 
 const char* fw::RegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, HICON icon) {
   static std::map<std::string, std::string> names;
@@ -564,20 +565,15 @@ void CWnd::GetWindowText(CString& text) const {
   text = CString(std::move(buf));
 }
 
-HDC CWnd::GetDCHandle() { return ::GetDC(m_hWnd); }
-int CWnd::ReleaseDCHandle(HDC dc) { return ::ReleaseDC(m_hWnd, dc); }
+CDC* CWnd::GetDC() { return new CClientDC(this); }
+int CWnd::ReleaseDC(CDC* dc) {
+  delete dc;
+  return 1;
+}
 
 int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
-  int answer = 0;
-  if (fw::hooks::AnswerMessageBox(text ? text : "", caption ? caption : "", type, &answer)) {
-    return answer;
-  }
-  char title[128] = "Tabry-Editor";
-  if (!caption) {
-    LoadStringA(fw::ResourceHandle(), 328, title, sizeof title);
-    caption = title;
-  }
-  return ::MessageBoxA(m_hWnd, text ? text : "", caption, type);
+  std::string title = caption ? std::string(caption) : fw::MessageBoxTitle();
+  return fw::ShowMessageBox(m_hWnd, text ? text : "", title.c_str(), type);
 }
 
 CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }

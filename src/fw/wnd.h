@@ -9,6 +9,7 @@
 #include "fw/cstring.h"
 #include "fw/geometry.h"
 
+class CDC;
 class CFrameWnd;
 class CDataExchange;
 struct CCreateContext;
@@ -144,9 +145,9 @@ class CWnd : public CCmdTarget {
   void GetWindowText(CString& text) const;
   int GetWindowTextLength() const;
 
-  // Device contexts as raw handles; the CDC forms live with the GDI classes.
-  HDC GetDCHandle();
-  int ReleaseDCHandle(HDC dc);
+  // The client area's DC; give it back with ReleaseDC (which deletes it).
+  CDC* GetDC();
+  int ReleaseDC(CDC* dc);
 
   // Goes through the message-box test hook first.
   int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
