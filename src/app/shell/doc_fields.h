@@ -86,6 +86,7 @@ struct DocUpdateFields {
   std::int32_t m_nLoadState = 0;       // 0 nothing loaded, 1 loaded, 99 a view runs its own OnUpdate
   std::int32_t m_nUpdateLockCount = 0; // nesting of window-update locks
   std::int32_t m_nOpenContext = 0;     // 0 normal, 1 binary/raw, 2 source (no converters)
+  std::int32_t m_nFileKind = 0;        // FileKind of the current file (the view keeps its own copy)
   std::int32_t m_nChangeState = 0;     // 1 after the one-line macro ran, 99 other commands
   std::int32_t m_nLayoutRequest = 0;   // text layout 5-8 for SetTextLayout
   std::int32_t m_nFormWork = 0;        // cleared by the binary/source display command
