@@ -143,6 +143,7 @@ void CMainFrame::RecalcLayout(BOOL notify) {
 
 void CMainFrame::OnTimer(UINT_PTR id) {
   const std::int64_t now = fw::CurrentTime();
+  if (id == kTimerSchedule || id == kTimerReload || id == kTimerStartup) m_tLastTick = now;
   switch (id) {
     case kTimerSchedule:
       ++m_nScheduleTicks;

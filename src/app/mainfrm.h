@@ -93,6 +93,7 @@ class CMainFrame : public CFrameWnd {
   int m_nScheduleTicks = 0;
   int m_nReloadTicks = 0;
   int m_nStartupTicks = 0;
+  std::int64_t m_tLastTick = 0;  // the clock value the last timer passed on
 
   // Handlers.
   int OnCreate(LPCREATESTRUCTA cs);
