@@ -22,6 +22,19 @@ CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
 HINSTANCE AfxGetInstanceHandle() { return GetModuleHandleA(nullptr); }
 HINSTANCE AfxGetResourceHandle() { return fw::ResourceHandle(); }
 
+int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  CWinApp* app = AfxGetApp();
+  if (!app) return 1;
+  app->m_hInstance = instance;
+  app->m_nCmdShow = show;
+  if (!app->InitInstance()) {
+    if (app->m_pMainWnd && app->m_pMainWnd->m_hWnd) app->m_pMainWnd->DestroyWindow();
+    app->ExitInstance();
+    return 1;
+  }
+  return app->Run();
+}
+
 // --- CCommandLineInfo --------------------------------------------------------------------
 
 void CCommandLineInfo::ParseParam(const char* param, BOOL flag, BOOL last) {

@@ -115,6 +115,10 @@ class CWinApp : public CCmdTarget {
   std::unique_ptr<CRecentFileList> m_pRecentFileList;
 };
 
+// The program's entry after WinMain: InitInstance, then Run (or ExitInstance
+// when InitInstance fails) of the one application object.
+int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int show);
+
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();

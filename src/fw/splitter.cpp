@@ -282,6 +282,20 @@ void CSplitterWnd::DeleteColumn(int col) {
   RecalcLayout();
 }
 
+BOOL CSplitterWnd::OnCommand(WPARAM wp, LPARAM lp) {
+  if (CWnd::OnCommand(wp, lp)) return TRUE;
+  CFrameWnd* frame = GetParentFrame();
+  return frame ? (frame->SendMessage(WM_COMMAND, wp, lp), TRUE) : FALSE;
+}
+
+BOOL CSplitterWnd::OnNotify(WPARAM wp, LPARAM lp, LRESULT* result) {
+  if (CWnd::OnNotify(wp, lp, result)) return TRUE;
+  CFrameWnd* frame = GetParentFrame();
+  if (!frame) return FALSE;
+  *result = frame->SendMessage(WM_NOTIFY, wp, lp);
+  return TRUE;
+}
+
 // --- drawing and dragging -----------------------------------------------------------------
 
 void CSplitterWnd::OnSize(UINT type, int, int) {

@@ -66,6 +66,11 @@ class CSplitterWnd : public CWnd {
   int m_cxSplitter = 6;
   int m_cySplitter = 6;
 
+  // What the splitter does not handle itself (commands and notifications of
+  // the panes) goes on to the frame.
+  BOOL OnCommand(WPARAM wp, LPARAM lp) override;
+  BOOL OnNotify(WPARAM wp, LPARAM lp, LRESULT* result) override;
+
   // Handlers.
   void OnSize(UINT type, int cx, int cy);
   void OnPaint();

@@ -9,10 +9,31 @@
 
 namespace {
 
-class TextView : public CRichEditView {};
+class TextView : public CRichEditView {
+  FW_DECLARE_MESSAGE_MAP()
+  int changes = 0;
+  int selChanges = 0;
+
+ protected:
+  void OnChange() { ++changes; }
+  void OnSelChange(NMHDR*, LRESULT* result) {
+    ++selChanges;
+    *result = 0;
+  }
+};
+
+FW_BEGIN_MESSAGE_MAP(TextView, CRichEditView)
+  fw::OnControlReflect<&TextView::OnChange>(EN_CHANGE),
+  fw::OnNotifyReflect<&TextView::OnSelChange>(EN_SELCHANGE),
+FW_END_MESSAGE_MAP()
+
+int g_frameCommands = 0;
 class FileListView : public CListView {};
 
 class NestedFrame : public CFrameWnd {
+  FW_DECLARE_MESSAGE_MAP()
+  void OnPaneCommand() { ++g_frameCommands; }
+
  public:
   explicit NestedFrame(bool vertical) : vertical_(vertical) {}
 
@@ -47,6 +68,10 @@ class NestedFrame : public CFrameWnd {
  private:
   bool vertical_;
 };
+
+FW_BEGIN_MESSAGE_MAP(NestedFrame, CFrameWnd)
+  fw::OnCommand<&NestedFrame::OnPaneCommand>(0x7F01),
+FW_END_MESSAGE_MAP()
 
 class Splitters : public ::testing::TestWithParam<bool> {
  protected:
@@ -190,6 +215,25 @@ TEST_P(Splitters, ActivePaneFollowsSetActivePane) {
   frame->dyn[2].SetActivePane(1, 0);
   frame->dyn[2].DeleteRow(1);
   EXPECT_EQ(frame->dyn[2].GetPane(0, 0), frame->GetActiveView());
+}
+
+TEST_P(Splitters, PaneNotificationsReachTheViewAndCommandsTheFrame) {
+  TextView* view = static_cast<TextView*>(frame->dyn[1].GetPane(0, 0));
+  HWND h = view->m_hWnd;
+  int id = ::GetDlgCtrlID(h);
+  // A control notification comes back to the view that sent it.
+  frame->dyn[1].SendMessage(WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(h));
+  EXPECT_EQ(1, view->changes);
+  view->GetRichEditCtrl().SetEventMask(ENM_SELCHANGE);
+  view->StreamIn("abc", SF_TEXT);
+  int before = view->selChanges;
+  view->GetRichEditCtrl().SetSel(1, 2);
+  EXPECT_GT(view->selChanges, before);
+  // A command the splitter does not handle goes on to the frame.
+  g_frameCommands = 0;
+  frame->dyn[1].SendMessage(WM_COMMAND, 0x7F01, 0);
+  frame->quad.SendMessage(WM_COMMAND, 0x7F01, 0);
+  EXPECT_EQ(2, g_frameCommands);
 }
 
 INSTANTIATE_TEST_SUITE_P(MainSplit, Splitters, ::testing::Values(false, true),
