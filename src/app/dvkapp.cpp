@@ -149,11 +149,14 @@ int CDvkApp::ExitInstance() {
 
 namespace app {
 
+// Like AfxWinMain, except that a start that stops after registration
+// (/Embedding, /Automation, /UnregServer) ends with 0.
 int RunApplication(HINSTANCE instance, int show) {
   CDvkApp theApp;
   theApp.m_hInstance = instance;
   theApp.m_nCmdShow = show;
   if (!theApp.InitInstance()) {
+    if (theApp.m_pMainWnd && theApp.m_pMainWnd->m_hWnd) theApp.m_pMainWnd->DestroyWindow();
     int code = theApp.ExitInstance();
     return theApp.StoppedAfterRegistration() ? code : 1;
   }
