@@ -1,5 +1,7 @@
 #include "app/mainfrm.h"
 
+#include <vector>
+
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
 #include "app/dvkview.h"
@@ -40,6 +42,53 @@ const SIZE kDynamicMin = {10, 10};
 
 }  // namespace
 
+// Toolbar sets: command and image of each button (0 = separator). The images
+// are those of the toolbar bitmap (IDR_MAINFRAME): the framework's eight, then
+// find, table edit, sort ascending, sort descending and split.
+const CMainFrame::ToolButton CMainFrame::kFullToolbar[] = {
+    {ID_FILE_NEW, 0}, {ID_FILE_OPEN, 1}, {ID_FILE_SAVE, 2}, {0, 0},
+    {ID_EDIT_CUT, 3}, {ID_EDIT_COPY, 4}, {ID_EDIT_PASTE, 5}, {0, 0},
+    {ID_EDIT_FIND, 8}, {0, 0},
+    {ID_TABLE_EDIT_MODE, 9}, {ID_CSV_SORT_ASCENDING, 10}, {ID_CSV_SORT_DESCENDING, 11}, {0, 0},
+    {ID_WINDOW_SPLIT, 12}, {0, 0},
+    {ID_FILE_PRINT, 6}, {0, 0}, {ID_APP_ABOUT, 7},
+};
+const CMainFrame::ToolButton CMainFrame::kSelectionToolbar[] = {
+    {ID_TABLE_EDIT_MODE, 9}, {0, 0}, {ID_CSV_SORT_ASCENDING, 10}, {ID_CSV_SORT_DESCENDING, 11},
+    {0, 0}, {ID_EDIT_COPY, 4}, {ID_EDIT_PASTE, 5},
+};
+
+void CMainFrame::SetToolbarButtons(const ToolButton* buttons, int count) {
+  std::vector<UINT> ids;
+  for (int i = 0; i < count; ++i) ids.push_back(buttons[i].id);
+  m_wndToolBar.SetButtons(ids.data(), count);
+  for (int i = 0; i < count; ++i) {
+    if (buttons[i].id) m_wndToolBar.SendMessage(TB_CHANGEBITMAP, buttons[i].id, MAKELPARAM(buttons[i].image, 0));
+  }
+  RecalcLayout();
+}
+
+void CMainFrame::ApplyToolbarSet(app::ToolbarSet set) {
+  switch (set) {
+    case app::ToolbarSet::Keep:
+      return;
+    case app::ToolbarSet::Hidden:
+      m_nToolbarWord = 99;
+      ShowBar(m_wndToolBar, false);
+      return;
+    case app::ToolbarSet::Selection:
+      m_nToolbarWord = 98;
+      SetToolbarButtons(kSelectionToolbar, static_cast<int>(sizeof kSelectionToolbar / sizeof kSelectionToolbar[0]));
+      break;
+    case app::ToolbarSet::Full:
+    case app::ToolbarSet::Standard:
+      m_nToolbarWord = 0;
+      SetToolbarButtons(kFullToolbar, static_cast<int>(sizeof kFullToolbar / sizeof kFullToolbar[0]));
+      break;
+  }
+  ShowBar(m_wndToolBar, true);
+}
+
 CMainFrame::CMainFrame() { g_pMainFrame = this; }
 
 CMainFrame::~CMainFrame() {
@@ -64,6 +113,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA cs) {
   m_wndStatusBar.GetPaneInfo(info, id, style, width);
   m_wndStatusBar.SetPaneInfo(info, id, style | SBPS_POPOUT, width);
   g_pStatusBar = &m_wndStatusBar;
+  SetToolbarButtons(kFullToolbar, static_cast<int>(sizeof kFullToolbar / sizeof kFullToolbar[0]));
   RecalcLayout();
   ApplyTextLayout(0, 0);
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "app/shell/menu_captions.h"
 #include "fw/bars.h"
 #include "fw/frame.h"
 #include "fw/splitter.h"
@@ -109,6 +110,14 @@ class CMainFrame : public CFrameWnd {
   void OnUpdateKana(CCmdUI* ui);
 
  private:
+  struct ToolButton {
+    UINT id;
+    int image;
+  };
+  static const ToolButton kFullToolbar[];
+  static const ToolButton kSelectionToolbar[];
+  void SetToolbarButtons(const ToolButton* buttons, int count);
+  void ApplyToolbarSet(app::ToolbarSet set);
   static int ClampIndex(int row, int col);
   void SizeListSide();
   void SizeTextPanes();

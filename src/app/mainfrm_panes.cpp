@@ -204,13 +204,7 @@ CWnd* CMainFrame::FindExternalAppWindow(CString name, CString extra, int mode) {
 
 void CMainFrame::UpdateMenuTexts(int kind, int form, int state) {
   app::MenuCaptions m = app::MenuCaptionsFor(kind, form, state);
-  switch (m.toolbar) {
-    case app::ToolbarSet::Keep: break;
-    case app::ToolbarSet::Hidden: m_nToolbarWord = 99; ShowBar(m_wndToolBar, false); break;
-    case app::ToolbarSet::Selection: m_nToolbarWord = 98; ShowBar(m_wndToolBar, true); break;
-    case app::ToolbarSet::Full: m_nToolbarWord = 0; ShowBar(m_wndToolBar, true); break;
-    case app::ToolbarSet::Standard: m_nToolbarWord = 1; ShowBar(m_wndToolBar, true); break;
-  }
+  if (m.toolbar != app::ToolbarSet::Keep) ApplyToolbarSet(m.toolbar);
   HMENU menu = GetMenuHandle();
   if (!menu) return;
   if (m.save) ModifyMenuA(menu, ID_FILE_SAVE, MF_BYCOMMAND | MF_STRING, ID_FILE_SAVE, m.save);

@@ -242,8 +242,24 @@ TEST_F(ShellTest, MenuTextsFollowTheKindAndTheToolbarSets) {
 TEST_F(ShellTest, ToolbarHasTheCommonCommands) {
   ASSERT_TRUE(Start(""));
   CToolBar& tb = frame->m_wndToolBar;
-  for (UINT id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_EDIT_COPY, ID_EDIT_PASTE})
+  for (UINT id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_FIND,
+                  ID_TABLE_EDIT_MODE, ID_CSV_SORT_ASCENDING, ID_CSV_SORT_DESCENDING, ID_WINDOW_SPLIT})
     EXPECT_GE(tb.CommandToIndex(id), 0) << id;
+  auto image = [&](UINT id) {
+    TBBUTTON b = {};
+    tb.SendMessage(TB_GETBUTTON, static_cast<WPARAM>(tb.CommandToIndex(id)), reinterpret_cast<LPARAM>(&b));
+    return b.iBitmap;
+  };
+  EXPECT_EQ(6, image(ID_FILE_PRINT));  // the framework's images keep their places
+  EXPECT_EQ(9, image(ID_TABLE_EDIT_MODE));
+  // The selection set ("sel tbar") keeps the table buttons with their images.
+  frame->UpdateMenuTexts(33, 0, 98);
+  EXPECT_EQ(98, frame->m_nToolbarWord);
+  EXPECT_LT(tb.CommandToIndex(ID_FILE_NEW), 0);
+  EXPECT_EQ(0, tb.CommandToIndex(ID_TABLE_EDIT_MODE));
+  EXPECT_EQ(10, image(ID_CSV_SORT_ASCENDING));
+  frame->UpdateMenuTexts(199, 0, 0);
+  EXPECT_GE(tb.CommandToIndex(ID_FILE_NEW), 0);
   // The framework's toggles hide and show the bars.
   frame->SendMessage(WM_COMMAND, ID_VIEW_STATUS_BAR, 0);
   EXPECT_FALSE(frame->m_wndStatusBar.GetStyle() & WS_VISIBLE);
