@@ -23,11 +23,6 @@ struct ShellOptions {
   bool makeVisible = true;
 };
 
-// The command-line text after the program's own name.
-CString CommandLineArguments(const char* fullCommandLine);
-// Splits a command line into arguments (double quotes group, and are removed).
-std::vector<std::string> SplitArguments(const CString& text);
-
 }  // namespace app
 
 class CDvkApp : public CWinApp {
