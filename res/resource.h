@@ -5,6 +5,27 @@
 
 // String table
 #define IDS_ABORT_QUERY 330
+#define IDS_ABOUT_TEXT 331
+
+// Status bar indicators (their strings give the default texts and widths)
+#define ID_INDICATOR_POSITION 102
+#define ID_INDICATOR_LINES 103
+#define ID_INDICATOR_INFO 104
+
+// Program commands (32777-33233)
+#define ID_LIST_DRIVE_LIST 32806
+#define ID_LIST_DISPLAY 32827
+#define ID_SWITCH_PANE 32859
+#define ID_LIST_ARCHIVE_TMP_ROOT 32916
+#define ID_LIST_UPDATE_COPY 32936
+#define ID_FILE_KEEP_DATE 32951
+#define ID_VIEW_XLS_MODE 32953
+#define ID_LIST_AUTO_PLAY 32969
+#define ID_CSV_SORT_ASCENDING 33033
+#define ID_CSV_HIDE_QUOTES 33035
+#define ID_CSV_SORT_DESCENDING 33041
+#define ID_TABLE_EDIT_MODE 33049
+#define ID_LIST_UTF8_NAMES 33080
 
 // Registry script of the COM local server
 #define IDR_REGISTRY_SCRIPT 173

@@ -2,7 +2,7 @@
 // tests drive in-process.
 #include <windows.h>
 
-#include "app/main_window.h"
+#include "app/dvkapp.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   return app::RunApplication(instance, show);

@@ -1,0 +1,59 @@
+// The application object: the start-up sequence, the instance number, the COM
+// class object and the recent-file list.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/comserver.h"
+#include "app/instance.h"
+#include "app/startup/cmdline.h"
+#include "fw/app.h"
+
+namespace app {
+
+// What a start may change; the defaults are those of Tabrye.exe. Tests start
+// the application in-process with their own command line and instance block.
+struct ShellOptions {
+  bool useProcessCommandLine = true;  // else `commandLine`
+  CString commandLine;                // the text after the program name
+  const char* instanceBlock = "Local\\DorvikInstances";
+  bool registerCom = true;            // class object and per-user registration
+  bool makeVisible = true;
+};
+
+}  // namespace app
+
+class CDvkApp : public CWinApp {
+ public:
+  explicit CDvkApp(const app::ShellOptions& options = app::ShellOptions());
+  ~CDvkApp() override;
+
+  BOOL InitInstance() override;
+  int ExitInstance() override;
+
+  // The parsed start command (title, layout, file, macro).
+  const app::StartupCommand& StartCommand() const { return m_start; }
+  // This copy's number among the running copies (0 = first).
+  int InstanceNumber() const { return m_nInstanceNo; }
+  // True when InitInstance stopped after registration (/Embedding, /Automation,
+  // /UnregServer): there is no window and the program ends.
+  bool StoppedAfterRegistration() const { return m_bStoppedEarly; }
+
+ private:
+  app::ShellOptions m_options;
+  app::StartupCommand m_start;
+  std::unique_ptr<app::InstanceRegistry> m_pInstances;
+  app::ClassObjectRegistration m_classObject;
+  bool m_bOleInitialized = false;
+  bool m_bStoppedEarly = false;
+  int m_nInstanceNo = 0;
+};
+
+CDvkApp* DvkApp();
+
+namespace app {
+// Runs the program: start-up, message loop, exit code.
+int RunApplication(HINSTANCE instance, int show);
+}  // namespace app

@@ -1,0 +1,94 @@
+#include "app/dvkdoc.h"
+
+#include "app/dvkapp.h"
+#include "fw/alloc.h"
+
+CDvkDoc* g_pDvkDoc = nullptr;
+
+CDvkCntrItem::CDvkCntrItem(REOBJECT* reo, CDvkDoc* container) : CRichEditCntrItem(reo, container) {}
+
+FW_BEGIN_MESSAGE_MAP(CDvkDoc, CRichEditDoc)
+FW_END_MESSAGE_MAP()
+
+namespace {
+
+// The program folder without a trailing "\".
+CString ProgramFolder() {
+  char exe[MAX_PATH * 2] = {};
+  DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe - 1);
+  CString path(CString(exe).Left(static_cast<int>(n)));
+  int slash = path.ReverseFind('\\');
+  return slash > 0 ? path.Left(slash) : path;
+}
+
+}  // namespace
+
+CDvkDoc::CDvkDoc() {
+  g_pDvkDoc = this;
+  m_strProgramDir = ProgramFolder();
+  if (CDvkApp* a = DvkApp()) m_nInstanceNo = a->InstanceNumber();
+  // The outside unzip library, only from the program folder (never from the
+  // current folder). Absent: the entry stays null.
+  CString dll = m_strProgramDir + "\\unzip32.dll";
+  if (HMODULE h = LoadLibraryExA(dll, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+    m_hUnzipModule = h;
+    m_pfnUnZip = reinterpret_cast<app::UnZipFn>(reinterpret_cast<void*>(GetProcAddress(h, "UnZip")));
+  }
+}
+
+CDvkDoc::~CDvkDoc() {
+  if (m_dlgVariableView.m_hWnd) m_dlgVariableView.DestroyWindow();
+  fw::Free(m_pCompareNames);
+  m_pCompareNames = nullptr;
+  if (m_hUnzipModule) FreeLibrary(static_cast<HMODULE>(m_hUnzipModule));
+  m_hUnzipModule = nullptr;
+  m_pfnUnZip = nullptr;
+  if (g_pDvkDoc == this) g_pDvkDoc = nullptr;
+}
+
+BOOL CDvkDoc::OnNewDocument() {
+  // The views own the rich-edit text; the document's buffers stay as they are.
+  SetModifiedFlag(FALSE);
+  return TRUE;
+}
+
+bool CDvkDoc::IsPseudoName(const CString& name) {
+  return name == "$$" || name == "##" || name == "#L" || name == "#R";
+}
+
+BOOL CDvkDoc::OnOpenDocument(const char* path) {
+  CString p(path);
+  if (IsPseudoName(p)) return TRUE;
+  OpenFile(p, 0);
+  SetModifiedFlag(FALSE);
+  return TRUE;
+}
+
+int CDvkDoc::OpenFile(CString path, int mode) {
+  m_strDocPath = path;
+  m_strCurFile = path;
+  ActivePath() = path;
+  m_nUpdateCode = 1;
+  return 0;
+}
+
+CRichEditCntrItem* CDvkDoc::CreateClientItem(REOBJECT* reo) { return new CDvkCntrItem(reo, this); }
+
+void CDvkDoc::RedrawAllViews() {
+  m_nUpdateCode = 6;
+  UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void CDvkDoc::BeginUpdateLock(CWnd* active) {
+  if (m_nUpdateLockCount == 0 && active && active->m_hWnd) ::LockWindowUpdate(active->m_hWnd);
+  ++m_nUpdateLockCount;
+}
+
+void CDvkDoc::EndUpdateLock() {
+  if (m_nUpdateLockCount <= 0) return;
+  if (--m_nUpdateLockCount == 0) ::LockWindowUpdate(nullptr);
+}
+
+void CDvkDoc::OnScheduleTick(std::int64_t) {}
+void CDvkDoc::OnScheduleReload(std::int64_t) {}
+void CDvkDoc::OnStartupTick(std::int64_t) {}

@@ -1,0 +1,226 @@
+#include "app/flistview.h"
+
+#include "app/dvkapp.h"
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "app/shell/pane_layout.h"
+#include "fw/alloc.h"
+#include "fw/gdi.h"
+
+#include <cstring>
+
+FW_BEGIN_MESSAGE_MAP(CFlistView, CView)
+  fw::OnWmKey<&CFlistView::OnKeyUp>(WM_KEYUP),
+FW_END_MESSAGE_MAP()
+
+namespace {
+
+const int kRecordBytes = 256;
+const int kStartScrollMax = 500;
+
+}  // namespace
+
+CFlistView::CFlistView() { AllocateEntryBuffers(m_nCapacity); }
+
+CFlistView::~CFlistView() { FreeEntryBuffers(); }
+
+CDvkDoc* CFlistView::GetDocument() const { return dynamic_cast<CDvkDoc*>(m_pDocument); }
+
+bool CFlistView::AllocateEntryBuffers(int capacity) {
+  FreeEntryBuffers();
+  if (capacity < 1) capacity = 1;
+  const std::size_t n = static_cast<std::size_t>(capacity);
+  // Each record table has 10000 bytes of slack beyond the capacity, each value
+  // table 40000 bytes, the marks 10000 bytes.
+  m_pNameRecs = static_cast<char*>(fw::Alloc(n * kRecordBytes + 10000));
+  m_pTextRecs2 = static_cast<char*>(fw::Alloc(n * kRecordBytes + 10000));
+  m_pTextRecs3 = static_cast<char*>(fw::Alloc(n * kRecordBytes + 10000));
+  m_pEntryVal1 = static_cast<std::uint32_t*>(fw::Alloc(n * 4 + 40000));
+  m_pEntryVal2 = static_cast<std::uint32_t*>(fw::Alloc(n * 4 + 40000));
+  m_pEntryVal3 = static_cast<std::uint32_t*>(fw::Alloc(n * 4 + 40000));
+  m_pMarks = static_cast<std::uint8_t*>(fw::Alloc(n + 10000));
+  if (!m_pNameRecs || !m_pTextRecs2 || !m_pTextRecs3 || !m_pEntryVal1 || !m_pEntryVal2 ||
+      !m_pEntryVal3 || !m_pMarks) {
+    FreeEntryBuffers();
+    return false;
+  }
+  m_nCapacity = capacity;
+  memcpy(m_pNameRecs, "..", 3);
+  m_pTextRecs2[0] = 0;
+  m_pTextRecs3[0] = 0;
+  return true;
+}
+
+void CFlistView::FreeEntryBuffers() {
+  fw::Free(m_pNameRecs);
+  fw::Free(m_pTextRecs2);
+  fw::Free(m_pTextRecs3);
+  fw::Free(m_pEntryVal1);
+  fw::Free(m_pEntryVal2);
+  fw::Free(m_pEntryVal3);
+  fw::Free(m_pMarks);
+  m_pNameRecs = m_pTextRecs2 = m_pTextRecs3 = nullptr;
+  m_pEntryVal1 = m_pEntryVal2 = m_pEntryVal3 = nullptr;
+  m_pMarks = nullptr;
+}
+
+BOOL CFlistView::PreCreateWindow(CREATESTRUCTA& cs) {
+  cs.style |= WS_VSCROLL;
+  return CView::PreCreateWindow(cs);
+}
+
+LRESULT CFlistView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The frame may ask the lists to swallow some paints (while it rearranges).
+  if (msg == WM_PAINT && g_pMainFrame && g_pMainFrame->m_nSkipPaints > 0) {
+    ::ValidateRect(m_hWnd, nullptr);
+    --g_pMainFrame->m_nSkipPaints;
+  }
+  return CView::WindowProc(msg, wp, lp);
+}
+
+void CFlistView::StartFolder() {
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return;
+  CString dir = m_nSide == 1 ? doc->m_strSysValue[23] : doc->m_strSysValue[24];
+  if (dir.IsEmpty()) dir = m_nSide == 1 ? doc->m_strSysValue[21] : doc->m_strSysValue[22];
+  m_strCurDir = dir;
+  m_strPrevDir = m_strCurDir;
+  m_strStartPath = m_strCurDir;
+  m_strCursorName = m_strPrevDir;
+}
+
+void CFlistView::FirstStart(bool firstCopy) {
+  CDvkDoc* doc = GetDocument();
+  CMainFrame* frame = g_pMainFrame;
+  CDvkApp* app = DvkApp();
+  // 1. A side display or window mode 8 restores the saved window first.
+  if (doc->m_nSideDisplay != 0 || doc->m_nWindowMode == 8) {
+    if (doc->m_nWindowMode == 8) doc->m_nWindowMode = 0;
+    doc->m_rcNormalWindow = CRect(doc->m_nPosi[1], doc->m_nPosi[2], doc->m_nPosi[1] + doc->m_nPosi[3],
+                                  doc->m_nPosi[2] + doc->m_nPosi[4]);
+    int s = doc->m_nSideDisplay;
+    doc->m_nSideDisplay = s == 1 ? 9 : s == 0 ? 2 : (s == 4 || s == 5) ? s : 1;
+    if (frame) frame->OnSideDisplay();
+  }
+  // 2. Start folder.
+  StartFolder();
+  doc->m_bStartFile = 0;
+  // 3. The command line (quotes already stripped) names the start path.
+  CString line = app ? app->StartCommand().commandLine : CString();
+  if (!line.IsEmpty()) {
+    m_strStartPath = line;
+    int slash = line.ReverseFind('\\');
+    if (slash > 1) m_strCurDir = line.Left(slash);
+    if (doc->m_nWindowMode != 2 && doc->m_nWindowMode != 3) {
+      doc->m_nLayoutMode = doc->m_nLayoutMode >= 9 ? 13 : 3;
+      doc->m_bStartFile = 1;
+    }
+    if (doc->m_nWindowMode == 2 && doc->m_nLayoutMode == 13) doc->m_nLayoutMode = 11;
+  } else {
+    if (doc->m_nLayoutMode == 3) doc->m_nLayoutMode = 1;
+    if (doc->m_nLayoutMode == 13) doc->m_nLayoutMode = 11;
+  }
+  (void)firstCopy;  // the address hint of a first start comes with the document services
+  // 5. Place the main window ("##" starts without the saved placement).
+  if (frame && frame->m_hWnd && (!app || app->StartCommand().restoreLayout)) {
+    RECT desk = {};
+    ::GetWindowRect(::GetDesktopWindow(), &desk);
+    int posi[5] = {doc->m_nPosi[0], doc->m_nPosi[1], doc->m_nPosi[2], doc->m_nPosi[3], doc->m_nPosi[4]};
+    app::WindowPlacement p = app::PlaceMainWindow(posi, doc->m_nInstanceNo, doc->m_nSideDisplay,
+                                                  desk.right, desk.bottom, doc->m_nCompactStart);
+    ::SetWindowPos(frame->m_hWnd, HWND_TOP, p.x, p.y, p.width, p.height, SWP_NOACTIVATE);
+  }
+  // 6. The list layout.
+  doc->m_nLayoutMode = app::StartLayoutMode(doc->m_nLayoutMode);
+  if (frame) frame->OnListDisplay();
+}
+
+void CFlistView::OnInitialUpdate() {
+  CDvkDoc* doc = GetDocument();
+  if (doc) {
+    int state = doc->m_nScheduleState;
+    if (state == 1) {
+      doc->m_nScheduleState = 2;
+      StartFolder();
+    } else if (state == 0 || state == 9) {
+      doc->m_nScheduleState = 1;
+      FirstStart(state == 0);
+    }
+  }
+  SetScrollRange(m_hWnd, SB_VERT, 0, kStartScrollMax, FALSE);
+  m_bRelist2 = 0;
+  if (m_strCurDir == "C:\\") m_strCurDir = "C:";
+  if (doc) {
+    doc->m_nListInit = 2;
+    if (!(doc->m_nUpdateCode == 15 && doc->m_nFileKind == 98)) doc->m_nUpdateCode = 7;
+  }
+  OnUpdate(nullptr, 0, nullptr);
+}
+
+void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
+  // The list builder comes with the file list; the pane shows its folder.
+  Invalidate();
+}
+
+void CFlistView::SetSide(int activate) {
+  CDvkDoc* doc = GetDocument();
+  if (!doc || !activate || (m_nSide != 1 && m_nSide != 2)) return;
+  doc->m_nActiveSide = static_cast<std::uint32_t>(m_nSide);
+  doc->m_nActiveListSide = m_nSide;
+  (m_nSide == 1 ? doc->m_strListDir1 : doc->m_strListDir2) = m_strCurDir;
+}
+
+void CFlistView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) {
+  if (activate && activateView == this) {
+    m_bActivePane = 1;
+    DrawEntryLines(1);
+    DrawPathBar(1);
+    if (CDvkDoc* doc = GetDocument()) doc->m_nListReloadRequest = 0;
+    SetSide(1);
+    if (m_nBuildCount >= 2 && g_pMainFrame) g_pMainFrame->SetWindowText(m_strTitle);
+  } else if (!activate && deactiveView == this) {
+    m_bActivePane = 0;
+    DrawEntryLines(0);
+    DrawPathBar(0);
+    SetSide(0);
+  }
+  CView::OnActivateView(activate, activateView, deactiveView);
+}
+
+void CFlistView::DrawPathBar(int) { Invalidate(FALSE); }
+void CFlistView::DrawEntryLines(int) { Invalidate(FALSE); }
+
+void CFlistView::OnDraw(CDC* dc) {
+  CDvkDoc* doc = GetDocument();
+  HDC h = dc->GetSafeHdc();
+  RECT rc;
+  ::GetClientRect(m_hWnd, &rc);
+  COLORREF back = doc ? doc->m_clrListBack : RGB(255, 255, 255);
+  COLORREF title = doc ? (m_bActivePane ? doc->m_clrOnTitle : doc->m_clrOffTitle) : RGB(0, 0, 128);
+  HBRUSH b = CreateSolidBrush(back);
+  FillRect(h, &rc, b);
+  DeleteObject(b);
+  RECT bar = {rc.left, rc.top, rc.right, rc.top + m_nLineHeight + 2};
+  HBRUSH tb = CreateSolidBrush(title);
+  FillRect(h, &bar, tb);
+  DeleteObject(tb);
+  SetBkMode(h, TRANSPARENT);
+  HGDIOBJ oldFont = SelectObject(h, GetStockObject(DEFAULT_GUI_FONT));
+  SetTextColor(h, RGB(255, 255, 255));
+  CString path = m_strCurDir.IsEmpty() ? CString("C:") : m_strCurDir;
+  TextOutA(h, rc.left + 4, rc.top + 3, path, path.GetLength());
+  SetTextColor(h, doc ? doc->m_clrFolder : RGB(0, 128, 0));
+  const char* up = m_pNameRecs ? m_pNameRecs : "..";
+  TextOutA(h, rc.left + 4, rc.top + m_nLineHeight + 6, up, static_cast<int>(strlen(up)));
+  SelectObject(h, oldFont);
+}
+
+void CFlistView::OnKeyUp(UINT ch, UINT repeat, UINT flags) {
+  CDvkDoc* doc = GetDocument();
+  if (ch == VK_SHIFT && doc) doc->m_bShiftHeld = 0;
+  if (ch == VK_CONTROL) {
+    m_bCtrlDown = 0;
+    if (doc) doc->m_bCtrlHeld = 0;
+  }
+  Default();
+}

@@ -1,0 +1,133 @@
+// Pane requests, layouts and the main window's start position.
+#include <gtest/gtest.h>
+
+#include "app/shell/menu_captions.h"
+#include "app/shell/pane_layout.h"
+
+using app::PaneCell;
+
+TEST(PaneLayout, TextPaneRequestsAreClamped) {
+  auto cell = [](int r, int c) {
+    PaneCell p = app::ClampTextPane(r, c);
+    return p.row * 10 + p.col;
+  };
+  EXPECT_EQ(0, cell(0, 0));
+  EXPECT_EQ(11, cell(1, 1));
+  EXPECT_EQ(11, cell(2, 1));  // row 2 accepted, taken as the last row
+  EXPECT_EQ(0, cell(3, 0));
+  EXPECT_EQ(0, cell(-1, 2));
+  EXPECT_EQ(10, cell(1, 5));
+}
+
+TEST(PaneLayout, ListPaneRequestsClampAndSwapWhenStacked) {
+  PaneCell p = app::ClampListPane(0, 1, 0);
+  EXPECT_EQ(0, p.row);
+  EXPECT_EQ(1, p.col);
+  p = app::ClampListPane(0, 1, 9);  // stacked lists: side 2 is the second row
+  EXPECT_EQ(1, p.row);
+  EXPECT_EQ(0, p.col);
+  p = app::ClampListPane(5, -3, 13);
+  EXPECT_EQ(0, p.row);
+  EXPECT_EQ(0, p.col);
+  EXPECT_FALSE(app::ListsStacked(8));
+  EXPECT_TRUE(app::ListsStacked(18));
+}
+
+TEST(PaneLayout, PaneNumbersRoundTrip) {
+  EXPECT_EQ(1, app::PaneIndexOf(0, 0));
+  EXPECT_EQ(2, app::PaneIndexOf(1, 0));
+  EXPECT_EQ(3, app::PaneIndexOf(0, 1));
+  EXPECT_EQ(4, app::PaneIndexOf(1, 1));
+  for (int i = 1; i <= 4; ++i) {
+    PaneCell c = app::CellOfPaneIndex(i);
+    EXPECT_EQ(i, app::PaneIndexOf(c.row, c.col));
+  }
+  PaneCell bad = app::CellOfPaneIndex(5);
+  EXPECT_EQ(0, bad.row + bad.col);
+}
+
+TEST(PaneLayout, TwoPaneModesHideOneRowOrColumn) {
+  for (int mode : {1, 2, 9}) {
+    app::TextLayout t = app::TextLayoutFor(mode, false);
+    EXPECT_TRUE((t.rowPermille == 1000) != (t.colPermille == 1000)) << mode;
+  }
+  app::TextLayout four = app::TextLayoutFor(3, false);
+  EXPECT_EQ(500, four.rowPermille);
+  EXPECT_EQ(500, four.colPermille);
+  app::TextLayout one = app::TextLayoutFor(0, false);
+  EXPECT_EQ(1000, one.rowPermille);
+  EXPECT_EQ(1000, one.colPermille);
+  app::TextLayout mirrored = app::TextLayoutFor(1, true);  // second row shown
+  EXPECT_EQ(0, mirrored.rowPermille);
+  EXPECT_EQ(500, mirrored.colPermille);
+  EXPECT_EQ(1000, app::TextLayoutFor(17, false).rowPermille);  // unknown: one pane
+}
+
+TEST(PaneLayout, LayoutCycleAndRequests) {
+  EXPECT_EQ(1, app::NextTextSplitMode(0, false));
+  EXPECT_EQ(0, app::NextTextSplitMode(3, false));
+  EXPECT_EQ(3, app::NextTextSplitMode(0, true));
+  EXPECT_EQ(0, app::NextTextSplitMode(9, false));  // outside the cycle: start again
+  EXPECT_EQ(0, app::SplitModeForLayoutRequest(5));
+  EXPECT_EQ(3, app::SplitModeForLayoutRequest(8));
+  EXPECT_EQ(-1, app::SplitModeForLayoutRequest(4));
+  EXPECT_EQ(1000, app::ListSharePermille(1));
+  EXPECT_EQ(0, app::ListSharePermille(2));
+  EXPECT_EQ(app::ListSharePermille(0), app::ListSharePermille(77));
+}
+
+TEST(PaneLayout, CopiesOpenShiftedFromTheSavedPosition) {
+  const int posi[5] = {0, 100, 100, 800, 600};
+  app::WindowPlacement p = app::PlaceMainWindow(posi, 0, 0, 1920, 1080, 0);
+  EXPECT_EQ(100, p.x);
+  EXPECT_EQ(100, p.y);
+  EXPECT_EQ(800, p.width);
+  EXPECT_EQ(600, p.height);
+  p = app::PlaceMainWindow(posi, 2, 0, 1920, 1080, 0);
+  EXPECT_EQ(110, p.x);
+  EXPECT_EQ(140, p.y);
+  p = app::PlaceMainWindow(posi, 4, 0, 1920, 1080, 0);
+  EXPECT_EQ(120, p.x);
+  EXPECT_EQ(100, p.y);  // 4 mod 4: saved height
+  EXPECT_EQ(600, p.height);
+  p = app::PlaceMainWindow(posi, 2, 1, 1920, 1080, 0);  // side display: no shift
+  EXPECT_EQ(100, p.x);
+}
+
+TEST(PaneLayout, OffScreenPositionsComeBackOnTheDesktop) {
+  const int posi[5] = {0, -20, 5000, 20, 9999};
+  app::WindowPlacement p = app::PlaceMainWindow(posi, 0, 0, 1024, 768, 0);
+  EXPECT_EQ(50, p.x);
+  EXPECT_EQ(50, p.y);
+  EXPECT_EQ(924, p.width);
+  EXPECT_EQ(668, p.height);
+  p = app::PlaceMainWindow(posi, 3, 0, 1024, 768, 1);
+  EXPECT_EQ(10, p.x);
+  EXPECT_EQ(10, p.y);
+  EXPECT_EQ(200, p.width);
+  EXPECT_EQ(30, p.height);
+}
+
+TEST(PaneLayout, StartLayoutModeAdjustment) {
+  EXPECT_EQ(3, app::StartLayoutMode(0));
+  EXPECT_EQ(0, app::StartLayoutMode(1));
+  EXPECT_EQ(13, app::StartLayoutMode(10));
+  EXPECT_EQ(12, app::StartLayoutMode(13));
+}
+
+TEST(MenuCaptions, KindsStatesAndToolbarSets) {
+  app::MenuCaptions m = app::MenuCaptionsFor(33, 0, 0);
+  ASSERT_NE(nullptr, m.save);
+  EXPECT_NE(std::string(m.save).find("CSV"), std::string::npos);
+  EXPECT_EQ(app::ToolbarSet::Keep, m.toolbar);
+  app::MenuCaptions table = app::MenuCaptionsFor(33, 0, 3);
+  EXPECT_STRNE(m.tableEdit, table.tableEdit);  // table-edit mode offers the way out
+  EXPECT_NE(std::string(app::MenuCaptionsFor(4, 0, 0).save).find("RTF"), std::string::npos);
+  EXPECT_STREQ(app::MenuCaptionsFor(12, 0, 0).save, app::MenuCaptionsFor(28, 0, 1).save);
+  EXPECT_STRNE(app::MenuCaptionsFor(9, 0, 0).save, app::MenuCaptionsFor(9, 2, 0).save);
+  EXPECT_EQ(app::ToolbarSet::Full, app::MenuCaptionsFor(33, 0, 9).toolbar);
+  EXPECT_EQ(app::ToolbarSet::Hidden, app::MenuCaptionsFor(0, 0, 99).toolbar);
+  EXPECT_EQ(app::ToolbarSet::Selection, app::MenuCaptionsFor(33, 0, 98).toolbar);
+  EXPECT_EQ(app::ToolbarSet::Standard, app::MenuCaptionsFor(199, 0, 0).toolbar);
+  EXPECT_EQ(nullptr, app::MenuCaptionsFor(199, 0, 0).save);
+}

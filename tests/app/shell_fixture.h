@@ -1,0 +1,68 @@
+// Starts the application in-process, hidden, with a command line of the
+// test's choice and an instance block of this test program's own.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/dvkapp.h"
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "support/ui_test.h"
+
+namespace shelltest {
+
+inline std::string InstanceBlockName() {
+  return "Local\\TabryeShellTest_" + std::to_string(GetCurrentProcessId());
+}
+
+class ShellTest : public testsupport::UiTest {
+ protected:
+  // Starts with `cmdline`; false when InitInstance refused.
+  bool Start(const char* cmdline, bool registerCom = false) {
+    block_ = InstanceBlockName();
+    app::ShellOptions o;
+    o.useProcessCommandLine = false;
+    o.commandLine = cmdline;
+    o.instanceBlock = block_.c_str();
+    o.registerCom = registerCom;
+    o.makeVisible = false;
+    app_ = std::make_unique<CDvkApp>(o);
+    if (!app_->InitInstance()) return false;
+    frame = g_pMainFrame;
+    doc = g_pDvkDoc;
+    return frame != nullptr && doc != nullptr;
+  }
+
+  void TearDown() override {
+    if (g_pMainFrame && g_pMainFrame->m_hWnd) g_pMainFrame->DestroyWindow();
+    if (app_) {
+      app_->ExitInstance();
+      app_.reset();
+    }
+    // The main frame's end posted WM_QUIT; later pumps must not see it.
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    while (PeekMessageA(&m, nullptr, WM_KEYDOWN, WM_KEYUP, PM_REMOVE)) {
+    }
+    testsupport::UiTest::TearDown();
+  }
+
+  std::string Title() const {
+    char buf[512] = {};
+    GetWindowTextA(frame->m_hWnd, buf, sizeof buf);
+    return buf;
+  }
+
+  std::unique_ptr<CDvkApp> app_;
+  CMainFrame* frame = nullptr;
+  CDvkDoc* doc = nullptr;
+
+ private:
+  std::string block_;
+};
+
+}  // namespace shelltest
