@@ -57,9 +57,17 @@ function(tabrye_library name)
   endif()
   add_library(tabrye_${name} STATIC ${srcs})
   tabrye_flags(tabrye_${name})
-  foreach(d ${A_DEPS})
+  # Dependencies are linked once every library is defined, so folders may
+  # depend on each other in any order (static libraries may form cycles) and a
+  # dependency missing from this tree (a Windows-only one) is left out.
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _tabrye_link_deps tabrye_${name} ${A_DEPS})")
+endfunction()
+
+function(_tabrye_link_deps target)
+  foreach(d ${ARGN})
     if(TARGET ${d})
-      target_link_libraries(tabrye_${name} PUBLIC ${d})
+      target_link_libraries(${target} PUBLIC ${d})
     endif()
   endforeach()
 endfunction()

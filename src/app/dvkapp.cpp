@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "app/dvkdoc.h"
-#include "app/dvkview.h"
+#include "view/dvkview.h"
 #include "app/mainfrm.h"
 #include "app/shell/args.h"
 #include "fw/msgbox.h"

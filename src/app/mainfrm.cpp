@@ -4,8 +4,8 @@
 
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
-#include "app/dvkview.h"
-#include "app/flistview.h"
+#include "view/dvkview.h"
+#include "filelist/flistview.h"
 #include "app/shell/pane_layout.h"
 #include "fw/clock.h"
 #include "fw/msgbox.h"

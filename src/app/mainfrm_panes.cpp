@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "app/dvkdoc.h"
-#include "app/dvkview.h"
-#include "app/flistview.h"
+#include "view/dvkview.h"
+#include "filelist/flistview.h"
 #include "app/mainfrm.h"
 #include "app/shell/menu_captions.h"
 #include "app/shell/pane_layout.h"

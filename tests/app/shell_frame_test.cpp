@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "app/dvkview.h"
-#include "app/flistview.h"
+#include "view/dvkview.h"
+#include "filelist/flistview.h"
 #include "fw/splitter.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"

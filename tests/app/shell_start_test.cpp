@@ -1,7 +1,7 @@
 // Start-up: command line, window title, main splitter, registration.
 #include <gtest/gtest.h>
 
-#include "app/flistview.h"
+#include "filelist/flistview.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "app/dvkview.h"
+#include "view/dvkview.h"
 
 #include "app/dvkdoc.h"
 #include "app/shell/pane_layout.h"

@@ -1,4 +1,4 @@
-#include "app/flistview.h"
+#include "filelist/flistview.h"
 
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
