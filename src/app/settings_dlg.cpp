@@ -59,18 +59,17 @@ const docsvc::InfKey* KeyOf(const char* key) {
   return nullptr;
 }
 
-// The value in display units, without needless zeros ("0.2", "50", "1.5").
-CString UnitText(std::int64_t value, double unit) {
+// A number of display units without needless zeros ("0.2", "50", "1.5").
+CString UnitsText(double units) {
   CString s;
-  if (unit == 1.0) {
-    s.Format("%lld", static_cast<long long>(value));
-    return s;
-  }
-  s.Format("%.2f", static_cast<double>(value) / unit);
+  s.Format("%.2f", units);
   while (s.GetLength() > 1 && s[s.GetLength() - 1] == '0') s = s.Left(s.GetLength() - 1);
   if (s[s.GetLength() - 1] == '.') s = s.Left(s.GetLength() - 1);
   return s;
 }
+
+// A field's value in its display unit.
+CString UnitText(std::int64_t value, double unit) { return UnitsText(static_cast<double>(value) / unit); }
 
 }  // namespace
 
@@ -118,8 +117,9 @@ void CSettingsDlg::DoDataExchange(CDataExchange* dx) {
     const double v = std::isfinite(x) ? std::floor(x * row.unit + 0.5) : -1;
     if (text.IsEmpty() || end == nullptr || *end != '\0' || v < lo || v > hi) {
       CString msg;
-      msg.Format(IDS_SETTINGS_RANGE, UnitText(static_cast<std::int64_t>(std::ceil(lo / row.unit * 100) / 100 * row.unit), row.unit).GetString(),
-                 UnitText(static_cast<std::int64_t>(hi), row.unit).GetString());
+      // The range in display units, rounded inwards to what can be typed.
+      msg.Format(IDS_SETTINGS_RANGE, UnitsText(std::ceil(lo / row.unit * 100) / 100).GetString(),
+                 UnitsText(std::floor(hi / row.unit * 100) / 100).GetString());
       dx->FailWithMessage(msg);
       continue;
     }

@@ -14,6 +14,7 @@
 #include "app/docsvc/schedule_runner.h"
 #include "app/docsvc/sys_settings.h"
 #include "app/inputdlg.h"
+#include "app/schedmsg_dlg.h"
 #include "fw/clock.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
@@ -259,6 +260,24 @@ TEST_F(DocServicesTest, ScheduleSoundAndClockFailuresAreReported) {
   EXPECT_TRUE(BoxShown("設定できませんでした"));
   EXPECT_NE(std::string::npos, StatusText().find("サウンドファイルがありません")) << StatusText();
   EXPECT_NE(std::string::npos, StatusText().find("nosuch.wav"));
+}
+
+TEST_F(DocServicesTest, ScheduleMessageBoxIsModelessAndGoesWhenClosed) {
+  ASSERT_TRUE(StartHere());
+  CScheduleMessageDlg::Show("会議の時間です", frame);
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
+    char text[64] = {};
+    GetDlgItemTextA(h, IDC_SCHEDULE_TEXT, text, sizeof text);
+    if (std::string(text) != "会議の時間です") return TRUE;
+    *reinterpret_cast<HWND*>(lp) = h;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&box));
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(IsWindowVisible(box));
+  EXPECT_TRUE(IsWindowEnabled(frame->m_hWnd));  // the frame keeps working
+  SendMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_FALSE(IsWindow(box));
 }
 
 TEST_F(DocServicesTest, ChangedScheduleFileIsReadAgainByTimerTwo) {
