@@ -268,3 +268,41 @@
 #define IDS_DLG_FRAME_SIZE          33153
 #define IDS_DLG_DATA_LINK           33154
 #define IDS_CSV_FROM_HTML           33232
+
+// --- document services: dialogs and the settings command (res/dialogs.rc) ---
+// The settings command of the settings menu (limits, fonts, colours).
+#define ID_SETTINGS_LIMITS          32922
+// Generic one-line input (CInputDlg).
+#define IDD_INPUT                   135
+#define IDC_INPUT_TEXT              1010
+#define IDC_INPUT_PROMPT            1086
+// Designed resources of the document services (9600-9649).
+#define IDD_SETTINGS                9600
+#define IDD_SCHEDULE_MESSAGE        9601
+#define IDC_SET_INDATA              9610
+#define IDC_SET_OUTDATA             9611
+#define IDC_SET_NTBL                9612
+#define IDC_SET_BMPFILE             9613
+#define IDC_SET_NCHAR               9614
+#define IDC_SET_PROFNT              9615
+#define IDC_SET_TBLFNT              9616
+#define IDC_SET_BTITLE              9617
+#define IDC_SET_BTITLE_SIZE         9618
+#define IDC_SET_STITLE              9619
+#define IDC_SET_STITLE_SIZE         9620
+#define IDC_SET_COLOR_LIST          9621
+#define IDC_SET_COLOR_PICK          9622
+#define IDC_SET_COLOR_VALUE         9623
+#define IDC_SCHEDULE_TEXT           9630
+// Designed texts of the document services.
+#define IDS_SETTINGS_SAVE_FAILED    9640
+#define IDS_SOUND_MISSING           9641
+#define IDS_SOUND_FAILED            9642
+#define IDS_CLOCK_FAILED            9643
+#define IDS_CLOCK_SET               9644
+#define IDS_SCHEDULE_TITLE          9645
+#define IDS_NAME_TOO_LONG           9646
+#define IDS_BACKUP_FAILED           9647
+#define IDS_SPLIT_FAILED            9648
+#define IDS_ADDRESS_HINT            9649
+#define IDS_SETTINGS_RANGE          9639

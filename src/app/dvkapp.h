@@ -21,6 +21,7 @@ struct ShellOptions {
   const char* instanceBlock = "Local\\DorvikInstances";
   bool registerCom = true;            // class object and per-user registration
   bool makeVisible = true;
+  CString programDir;                 // folder of the settings files; "" = the program's own
 };
 
 }  // namespace app
@@ -37,6 +38,8 @@ class CDvkApp : public CWinApp {
   const app::StartupCommand& StartCommand() const { return m_start; }
   // This copy's number among the running copies (0 = first).
   int InstanceNumber() const { return m_nInstanceNo; }
+  // The program folder the start was given ("" = the executable's folder).
+  const CString& ProgramDirOverride() const { return m_options.programDir; }
   // True when InitInstance stopped after registration (/Embedding, /Automation,
   // /UnregServer): there is no window and the program ends.
   bool StoppedAfterRegistration() const { return m_bStoppedEarly; }

@@ -2,12 +2,14 @@
 
 #include "app/dvkapp.h"
 #include "fw/alloc.h"
+#include "res/resource.h"
 
 CDvkDoc* g_pDvkDoc = nullptr;
 
 CDvkCntrItem::CDvkCntrItem(REOBJECT* reo, CDvkDoc* container) : CRichEditCntrItem(reo, container) {}
 
 FW_BEGIN_MESSAGE_MAP(CDvkDoc, CRichEditDoc)
+  fw::OnCommand<&CDvkDoc::OnSettings>(ID_SETTINGS_LIMITS),
 FW_END_MESSAGE_MAP()
 
 namespace {
@@ -26,7 +28,11 @@ CString ProgramFolder() {
 CDvkDoc::CDvkDoc() {
   g_pDvkDoc = this;
   m_strProgramDir = ProgramFolder();
-  if (CDvkApp* a = DvkApp()) m_nInstanceNo = a->InstanceNumber();
+  if (CDvkApp* a = DvkApp()) {
+    m_nInstanceNo = a->InstanceNumber();
+    if (!a->ProgramDirOverride().IsEmpty()) m_strProgramDir = a->ProgramDirOverride();
+  }
+  LoadSettingsFiles();
   // The outside unzip library, only from the program folder (never from the
   // current folder). Absent: the entry stays null.
   CString dll = m_strProgramDir + "\\unzip32.dll";
@@ -89,6 +95,4 @@ void CDvkDoc::EndUpdateLock() {
   if (--m_nUpdateLockCount == 0) ::LockWindowUpdate(nullptr);
 }
 
-void CDvkDoc::OnScheduleTick(std::int64_t) {}
-void CDvkDoc::OnScheduleReload(std::int64_t) {}
 void CDvkDoc::OnStartupTick(std::int64_t) {}

@@ -6,7 +6,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "app/docsvc/schedule_runner.h"
+#include "app/docsvc/settings_io.h"
 #include "app/shell/doc_fields.h"
 #include "app/varview_dlg.h"
 #include "fw/richedit.h"
@@ -57,4 +62,89 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   void OnStartupTick(std::int64_t now);
 
   CVariableViewDlg m_dlgVariableView;  // modeless, no parent
+
+  // ===== document services (app/dvkdoc_services.cpp) ========================
+  // Thin entries into the portable modules of app/docsvc and app/crypto.
+
+  // Settings files of m_strProgramDir: "Dorvik.inf" and "Dorvik.sys" read into
+  // the field groups; a missing one is written with its defaults, an existing
+  // one (even a damaged one) is never touched here. Called by the constructor.
+  void LoadSettingsFiles();
+  // The user's save of the settings: the fields into "Dorvik.inf" (unknown
+  // keys read are kept). False (and a message) when it cannot be written.
+  bool SaveInfSettings();
+  // "Dorvik.sys" from m_strSysKey/m_strSysValue, the "posi" lines and the
+  // other system values, then "#end/".
+  bool WriteSysFile();
+  // Lines of the settings files that were skipped at the last load.
+  const std::vector<docsvc::LineIssue>& SettingsIssues() const { return m_aSettingsIssues; }
+
+  // Kind by extension (the five picture extensions of the settings included).
+  int GetFileKind(const CString& path) const;
+  // "" -> 0; an existing file asks string 218 OK/Cancel (OK 1, Cancel 0);
+  // no file -> 1.
+  int ConfirmOverwrite(const CString& path);
+  // Makes the path (mode 1 and a file: its folder) current; false on failure.
+  bool ChangeDir(const CString& path, int mode);
+  static CString ParseFtpEntry(const CString& entry, int part);
+  // Parts "name_part<n>.ext"; the count written, or -1 after a message.
+  int SplitFileIntoParts(const CString& path, long long partBytes);
+  // Display-size letter: "A" + index of the text size (m_nTxtsiz; m_nTblsiz
+  // for a CSV table), + 12 with m_bSizeHigh, lower case with m_bSizeLower.
+  CString GetSizeCode() const;
+  bool SetSizeCode(char letter);
+  CString MakeTextFileName(const CString& name) const;
+  void AddToHistory(const CString& entry);
+  // Programs per file type (sys slots 0-9) back to the built-in defaults;
+  // nothing outside the settings (no registry) is changed.
+  void SetDefaultAssociations();
+
+  // Display form "name@Enc.ext" <-> stored form "#~$_<cipher>.ext" under
+  // m_strEncryptKeyCode; anything that cannot be converted comes back
+  // unchanged. Mode 0 with an unusable key code shows string 216.
+  CString TranslateEncryptedFileName(const CString& path, int mode = 0);
+  // Mode 0 enciphers a base name ("" after a message when it cannot: key code
+  // unusable (string 216), name too long); mode 1 deciphers (the text itself
+  // when it does not decipher under the key, no message).
+  CString CipherFileName(const CString& text, int mode);
+
+  // Scratch folders below the program folder, made on demand, with a
+  // trailing "\": 0 "\TMP\", 1 "\TMP\BACKUP\", 2 "\TMP1\".
+  CString ScratchFolder(int which);
+  // Backup copy of `path` in "\TMP\BACKUP\" for today's local date (letters
+  // A-Z per day). 1 done, 0 nothing to do (the file is a backup itself),
+  // -1 failed (after a message).
+  int MakeBackupCopy(const CString& path);
+  CString LastBackupPath() const { return m_strLastBackup; }
+
+  // Loads "Dorvik.tmr" and "Dorvik.sch" once and makes sure frame timer 1 runs.
+  void LoadScheduleOnce(int mode);
+  // Writes the short usage text of addresses into "\TMP\" (mode 0: the first
+  // update of the first copy).
+  void ShowAddressHint(int mode);
+  const docsvc::ScheduleRunner* Scheduler() const { return m_pScheduleRunner.get(); }
+
+  // The settings dialog (limits, fonts, colours); OK saves "Dorvik.inf".
+  void OnSettings();
+
+  // How action "C" sets the clock (tests replace it; returns the system's
+  // result and leaves GetLastError).
+  using ClockSetter = BOOL (*)(const SYSTEMTIME*);
+  static ClockSetter s_pfnSetClock;
+
+ private:
+  // Shows a schedule or timer text without blocking the timer: a modeless
+  // box (through the message-box hook first).
+  void ShowModelessMessage(const CString& text);
+  void PlayScheduleSound(const CString& path);
+  void SetScheduleClock(const docsvc::ScheduleEntry& entry);
+  // One line in the status bar's message pane (no-op without a frame).
+  void ShowStatusText(const CString& text);
+
+  docsvc::InfFile m_infFile;  // as read: unknown keys kept for the next save
+  docsvc::SysFile m_sysFile;
+  std::vector<docsvc::LineIssue> m_aSettingsIssues;
+  std::unique_ptr<docsvc::ScheduleRunner> m_pScheduleRunner;
+  CString m_strLastBackup;
+  // ===== end of document services ===========================================
 };

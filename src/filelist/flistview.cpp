@@ -120,7 +120,8 @@ void CFlistView::FirstStart(bool firstCopy) {
     if (doc->m_nLayoutMode == 3) doc->m_nLayoutMode = 1;
     if (doc->m_nLayoutMode == 13) doc->m_nLayoutMode = 11;
   }
-  (void)firstCopy;  // the address hint of a first start comes with the document services
+  // 4. The address hint at the very first start.
+  if (firstCopy) doc->ShowAddressHint(0);
   // 5. Place the main window ("##" starts without the saved placement).
   if (frame && frame->m_hWnd && (!app || app->StartCommand().restoreLayout)) {
     RECT desk = {};
@@ -143,6 +144,7 @@ void CFlistView::OnInitialUpdate() {
       doc->m_nScheduleState = 2;
       StartFolder();
     } else if (state == 0 || state == 9) {
+      doc->LoadScheduleOnce(0);
       doc->m_nScheduleState = 1;
       FirstStart(state == 0);
     }

@@ -1,5 +1,7 @@
 // Starts the application in-process, hidden, with a command line of the
-// test's choice and an instance block of this test program's own.
+// test's choice, an instance block of this test program's own and a program
+// folder (settings files, scratch folders) of the test's: a fresh empty one
+// unless the test names one.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
+#include "support/temp_folder.h"
 #include "support/ui_test.h"
 
 namespace shelltest {
@@ -20,10 +23,17 @@ inline std::string InstanceBlockName() {
 
 class ShellTest : public testsupport::UiTest {
  protected:
-  // Starts with `cmdline`; false when InitInstance refused.
-  bool Start(const char* cmdline, bool registerCom = false) {
+  // Starts with `cmdline`; false when InitInstance refused. `programDir`
+  // empty: a fresh folder that goes with the test.
+  bool Start(const char* cmdline, bool registerCom = false, const std::string& programDir = std::string()) {
     block_ = InstanceBlockName();
     app::ShellOptions o;
+    if (programDir.empty()) {
+      folder_ = std::make_unique<testsupport::TempProgramFolder>();
+      o.programDir = folder_->Path().c_str();
+    } else {
+      o.programDir = programDir.c_str();
+    }
     o.useProcessCommandLine = false;
     o.commandLine = cmdline;
     o.instanceBlock = block_.c_str();
@@ -48,6 +58,7 @@ class ShellTest : public testsupport::UiTest {
     }
     while (PeekMessageA(&m, nullptr, WM_KEYDOWN, WM_KEYUP, PM_REMOVE)) {
     }
+    folder_.reset();
     testsupport::UiTest::TearDown();
   }
 
@@ -63,6 +74,7 @@ class ShellTest : public testsupport::UiTest {
 
  private:
   std::string block_;
+  std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
 
 }  // namespace shelltest

@@ -54,22 +54,6 @@ const char* const kSysErrorText[] = {
     "暗号化キーコードを読めません（未登録として扱います）",
 };
 
-// Fixed program key for the stored key code.
-const std::uint8_t kProgramKey[16] = {0x6B, 0x1F, 0xD2, 0x47, 0x90, 0x3C, 0xA5, 0x58,
-                                      0x0E, 0xE1, 0x73, 0x2A, 0xBD, 0x94, 0x05, 0xC8};
-
-std::uint8_t Stream(std::size_t i) {
-  return static_cast<std::uint8_t>(kProgramKey[i % 16] ^ ((i * 0x9D + 0x5B) & 0xFF));
-}
-
-const char kHex[] = "0123456789ABCDEF";
-
-int HexVal(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 void Line(std::string& out, const char* key, const CString& value) {
   out += key;
   out += '\t';
@@ -154,48 +138,6 @@ std::string WriteSysText(const SysSettings& s, const std::vector<KvLine>& unknow
   Line(out, kKeyCodeKey, EncipherKeyCode(s.m_strEncryptKeyCode));
   out += "#end/\r\n";
   return out;
-}
-
-CString EncipherKeyCode(const CString& plain) {
-  if (plain.IsEmpty()) return CString();
-  std::string out = "K1";
-  std::uint8_t check = 0xA5;
-  const std::string& p = plain.Str();
-  for (std::size_t i = 0; i < p.size(); ++i) {
-    std::uint8_t b = static_cast<std::uint8_t>(p[i]);
-    check = static_cast<std::uint8_t>(check * 31 + b);
-    std::uint8_t c = b ^ Stream(i);
-    out += kHex[c >> 4];
-    out += kHex[c & 15];
-  }
-  out += kHex[check >> 4];
-  out += kHex[check & 15];
-  return CString(std::move(out));
-}
-
-bool DecipherKeyCode(const CString& stored, CString* plain) {
-  plain->Empty();
-  const std::string& s = stored.Str();
-  if (s.empty()) return true;
-  if (s.size() < 4 || s.compare(0, 2, "K1") != 0 || s.size() % 2 != 0) return false;
-  std::string p;
-  std::uint8_t check = 0xA5;
-  const std::size_t n = (s.size() - 2) / 2;
-  for (std::size_t i = 0; i < n; ++i) {
-    int hi = HexVal(s[2 + 2 * i]), lo = HexVal(s[3 + 2 * i]);
-    if (hi < 0 || lo < 0) return false;
-    std::uint8_t c = static_cast<std::uint8_t>(hi * 16 + lo);
-    if (i + 1 == n) {
-      if (c != check) return false;
-      break;
-    }
-    std::uint8_t b = c ^ Stream(i);
-    if (b == 0) return false;
-    check = static_cast<std::uint8_t>(check * 31 + b);
-    p += static_cast<char>(b);
-  }
-  *plain = CString(std::move(p));
-  return true;
 }
 
 }  // namespace docsvc

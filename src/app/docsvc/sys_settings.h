@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/docsvc/keycode_store.h"
 #include "app/docsvc/kvtext.h"
 #include "fw/cstring.h"
 
@@ -54,12 +55,5 @@ void ReadSysText(const std::string& bytes, SysSettings& s, std::vector<KvLine>* 
 // WriteSysFile's text: "%s\t%s" per used slot, the unknown keys, the "posi"
 // lines and the other system values, then "#end/". CR LF line ends.
 std::string WriteSysText(const SysSettings& s, const std::vector<KvLine>& unknown);
-
-// The key code as stored: never plain. "K1" + upper-case hex of the bytes
-// XORed with a keystream derived from a fixed program key, + a check byte.
-// "" stays "". (To move onto the name-cipher primitives later.)
-CString EncipherKeyCode(const CString& plain);
-// The inverse; false (and "") for a damaged or foreign text.
-bool DecipherKeyCode(const CString& stored, CString* plain);
 
 }  // namespace docsvc

@@ -1,0 +1,183 @@
+#include "app/settings_dlg.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/docsvc/inf_settings.h"
+#include "fw/commondlg.h"
+#include "res/resource.h"
+
+namespace {
+
+// One number of the dialog: its control, the settings key (for the range),
+// its field and the display unit (bytes per MB, 100 table entries, 1).
+struct NumberRow {
+  int id;
+  const char* key;
+  std::int32_t app::DocSettingsFields::*field;
+  double unit;
+};
+
+const NumberRow kNumberRows[] = {
+    {IDC_SET_INDATA, "indata", &app::DocSettingsFields::m_nIndata, 1048576.0},
+    {IDC_SET_OUTDATA, "outdata", &app::DocSettingsFields::m_nOutdata, 1048576.0},
+    {IDC_SET_NTBL, "n_tbl", &app::DocSettingsFields::m_nTblMax, 100.0},
+    {IDC_SET_BMPFILE, "bmpfile", &app::DocSettingsFields::m_nBmpfile, 1.0},
+    {IDC_SET_NCHAR, "n_char", &app::DocSettingsFields::m_nChar, 1.0},
+    {IDC_SET_BTITLE_SIZE, "btitle", &app::DocSettingsFields::m_nBtitleSize, 1.0},
+    {IDC_SET_STITLE_SIZE, "stitle", &app::DocSettingsFields::m_nStitleSize, 1.0},
+};
+
+// The colours, in the order of the combobox.
+struct ColorRow {
+  const char* name;
+  COLORREF app::DocSettingsFields::*field;
+};
+
+const ColorRow kColorRows[] = {
+    {"テキスト文字", &app::DocSettingsFields::m_clrTxchar},
+    {"見出し (選択側)", &app::DocSettingsFields::m_clrOnTitle},
+    {"見出し (他方)", &app::DocSettingsFields::m_clrOffTitle},
+    {"行の背景 1", &app::DocSettingsFields::m_clrPass1},
+    {"行の背景 2", &app::DocSettingsFields::m_clrPass2},
+    {"選択行 (選択側)", &app::DocSettingsFields::m_clrOnSelect},
+    {"選択行 (他方)", &app::DocSettingsFields::m_clrOffSelect},
+    {"ファイル", &app::DocSettingsFields::m_clrNormal},
+    {"フォルダ", &app::DocSettingsFields::m_clrFolder},
+    {"隠しファイル", &app::DocSettingsFields::m_clrHidden},
+    {"システムファイル", &app::DocSettingsFields::m_clrSystem},
+    {"書込み禁止ファイル", &app::DocSettingsFields::m_clrReadOnly},
+    {"実行ファイル", &app::DocSettingsFields::m_clrExeFile},
+    {"リストの背景", &app::DocSettingsFields::m_clrListBack},
+};
+
+const docsvc::InfKey* KeyOf(const char* key) {
+  for (const docsvc::InfKey& k : docsvc::InfKeyTable()) {
+    if (std::strcmp(k.key, key) == 0) return &k;
+  }
+  return nullptr;
+}
+
+// A number of display units without needless zeros ("0.2", "50", "1.5").
+CString UnitsText(double units) {
+  CString s;
+  s.Format("%.2f", units);
+  while (s.GetLength() > 1 && s[s.GetLength() - 1] == '0') s = s.Left(s.GetLength() - 1);
+  if (s[s.GetLength() - 1] == '.') s = s.Left(s.GetLength() - 1);
+  return s;
+}
+
+// A field's value in its display unit.
+CString UnitText(std::int64_t value, double unit) { return UnitsText(static_cast<double>(value) / unit); }
+
+}  // namespace
+
+static_assert(sizeof kNumberRows / sizeof kNumberRows[0] == 7, "one text per number row");
+static_assert(sizeof kColorRows / sizeof kColorRows[0] == 14, "one value per colour row");
+
+CSettingsDlg::CSettingsDlg(app::DocSettingsFields* fields, CWnd* parent)
+    : CDialog(IDD_SETTINGS, parent), m_pFields(fields) {
+  for (int i = 0; i < kNumbers; ++i) {
+    m_strNumber[i] = UnitText(fields->*kNumberRows[i].field, kNumberRows[i].unit);
+    m_strNumberInit[i] = m_strNumber[i];
+  }
+  m_strProfnt = fields->m_strProfnt;
+  m_strTblfnt = fields->m_strTblfnt;
+  m_strBtitle = fields->m_strBtitleFace;
+  m_strStitle = fields->m_strStitleFace;
+  for (int i = 0; i < kColors; ++i) m_clr[i] = fields->*kColorRows[i].field;
+}
+
+int CSettingsDlg::ColorCount() { return kColors; }
+const char* CSettingsDlg::ColorName(int row) { return row >= 0 && row < kColors ? kColorRows[row].name : ""; }
+
+BOOL CSettingsDlg::OnInitDialog() {
+  for (const ColorRow& c : kColorRows) {
+    SendDlgItemMessage(IDC_SET_COLOR_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c.name));
+  }
+  SendDlgItemMessage(IDC_SET_COLOR_LIST, CB_SETCURSEL, 0);
+  ShowColorValue();
+  return CDialog::OnInitDialog();
+}
+
+void CSettingsDlg::DoDataExchange(CDataExchange* dx) {
+  for (int i = 0; i < kNumbers; ++i) {
+    const NumberRow& row = kNumberRows[i];
+    DDX_Text(dx, row.id, m_strNumber[i]);
+    if (!dx->m_bSaveAndValidate || dx->Failed()) continue;
+    CString text = m_strNumber[i];
+    text.TrimLeft();
+    text.TrimRight();
+    if (text == m_strNumberInit[i]) continue;
+    const docsvc::InfKey* key = KeyOf(row.key);
+    const double lo = key ? key->min : 1, hi = key ? key->max : 2147483647.0;
+    char* end = nullptr;
+    const double x = std::strtod(text.GetString(), &end);
+    const double v = std::isfinite(x) ? std::floor(x * row.unit + 0.5) : -1;
+    if (text.IsEmpty() || end == nullptr || *end != '\0' || v < lo || v > hi) {
+      CString msg;
+      // The range in display units, rounded inwards to what can be typed.
+      msg.Format(IDS_SETTINGS_RANGE, UnitsText(std::ceil(lo / row.unit * 100) / 100).GetString(),
+                 UnitsText(std::floor(hi / row.unit * 100) / 100).GetString());
+      dx->FailWithMessage(msg);
+      continue;
+    }
+  }
+  DDX_Text(dx, IDC_SET_PROFNT, m_strProfnt);
+  DDX_Text(dx, IDC_SET_TBLFNT, m_strTblfnt);
+  DDX_Text(dx, IDC_SET_BTITLE, m_strBtitle);
+  DDX_Text(dx, IDC_SET_STITLE, m_strStitle);
+  if (!dx->m_bSaveAndValidate || dx->Failed()) return;
+  // Everything checked: into the document's fields.
+  for (int i = 0; i < kNumbers; ++i) {
+    CString text = m_strNumber[i];
+    text.TrimLeft();
+    text.TrimRight();
+    if (text == m_strNumberInit[i]) continue;
+    m_pFields->*kNumberRows[i].field =
+        static_cast<std::int32_t>(std::floor(std::strtod(text.GetString(), nullptr) * kNumberRows[i].unit + 0.5));
+  }
+  auto face = [](const CString& typed, CString& field) {
+    CString t = typed;
+    t.TrimLeft();
+    t.TrimRight();
+    if (!t.IsEmpty()) field = t;  // an empty face keeps the old one
+  };
+  face(m_strProfnt, m_pFields->m_strProfnt);
+  face(m_strTblfnt, m_pFields->m_strTblfnt);
+  face(m_strBtitle, m_pFields->m_strBtitleFace);
+  face(m_strStitle, m_pFields->m_strStitleFace);
+  for (int i = 0; i < kColors; ++i) m_pFields->*kColorRows[i].field = m_clr[i];
+}
+
+BOOL CSettingsDlg::OnCommand(WPARAM wp, LPARAM lp) {
+  const int id = LOWORD(wp), code = HIWORD(wp);
+  if (id == IDC_SET_COLOR_LIST && code == CBN_SELCHANGE) {
+    ShowColorValue();
+    return TRUE;
+  }
+  if (id == IDC_SET_COLOR_PICK && code == BN_CLICKED) {
+    PickColor();
+    return TRUE;
+  }
+  return CDialog::OnCommand(wp, lp);
+}
+
+void CSettingsDlg::ShowColorValue() {
+  const LRESULT row = SendDlgItemMessage(IDC_SET_COLOR_LIST, CB_GETCURSEL);
+  m_nColorRow = row >= 0 && row < kColors ? static_cast<int>(row) : 0;
+  const COLORREF c = m_clr[m_nColorRow];
+  CString s;
+  s.Format("%d,%d,%d", static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+           static_cast<int>((c >> 16) & 0xFF));
+  SetDlgItemText(IDC_SET_COLOR_VALUE, s);
+}
+
+void CSettingsDlg::PickColor() {
+  ShowColorValue();
+  CColorDialog dlg(m_clr[m_nColorRow], CC_FULLOPEN, this);
+  if (dlg.DoModal() != IDOK) return;
+  m_clr[m_nColorRow] = dlg.GetColor() & 0xFFFFFF;
+  ShowColorValue();
+}
