@@ -10,6 +10,7 @@ CDvkCntrItem::CDvkCntrItem(REOBJECT* reo, CDvkDoc* container) : CRichEditCntrIte
 
 FW_BEGIN_MESSAGE_MAP(CDvkDoc, CRichEditDoc)
   fw::OnCommand<&CDvkDoc::OnSettings>(ID_SETTINGS_LIMITS),
+  fw::OnCommand<&CDvkDoc::OnEncodingChoice>(ID_FILE_ENCODING_CHOICE),
 FW_END_MESSAGE_MAP()
 
 namespace {
@@ -60,22 +61,6 @@ BOOL CDvkDoc::OnNewDocument() {
 
 bool CDvkDoc::IsPseudoName(const CString& name) {
   return name == "$$" || name == "##" || name == "#L" || name == "#R";
-}
-
-BOOL CDvkDoc::OnOpenDocument(const char* path) {
-  CString p(path);
-  if (IsPseudoName(p)) return TRUE;
-  OpenFile(p, 0);
-  SetModifiedFlag(FALSE);
-  return TRUE;
-}
-
-int CDvkDoc::OpenFile(CString path, int mode) {
-  m_strDocPath = path;
-  m_strCurFile = path;
-  ActivePath() = path;
-  m_nUpdateCode = 1;
-  return 0;
 }
 
 CRichEditCntrItem* CDvkDoc::CreateClientItem(REOBJECT* reo) { return new CDvkCntrItem(reo, this); }

@@ -113,11 +113,10 @@ int CDvkDoc::GetFileKind(const CString& path) const { return ::GetFileKind(path,
 
 int CDvkDoc::ConfirmOverwrite(const CString& path) {
   if (path.IsEmpty()) return 0;
-  // "Exists" means the file opens for reading (as the callers rely on).
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return 1;
-  CloseHandle(h);
+  // Ask whenever the file exists: an existing file that cannot be read (in use,
+  // no access) would be overwritten just the same.
+  const DWORD a = GetFileAttributesA(path);
+  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return 1;
   CString text;
   text.Format(IDS_OVERWRITE_QUERY, path.GetString());
   return AfxMessageBox(text, MB_OKCANCEL) == IDOK ? 1 : 0;
