@@ -6,7 +6,7 @@
 
 #include "fw/codepage.h"
 #include "fw/file.h"
-#include "scratch.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ std::vector<std::string> Lines(const std::string& s) {
 }  // namespace
 
 TEST(Codepage, AgreesWithIconvOnEveryCode) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   // Every single byte but LF, and every lead byte with every trail byte, one
   // per line after an "X".
   std::vector<std::string> codes;

@@ -7,7 +7,7 @@
 #include "fw/mapped_file.h"
 #include "fw/path.h"
 #include "fw/stdiofile.h"
-#include "scratch.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ std::string ReadBytes(const CString& path) {
 }  // namespace
 
 TEST(File, BinaryRoundTripWithNulAndCtrlZ) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   std::string data;
   for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
   data.insert(10, std::string("\0\x1A\r\n\x1A\0", 6));
@@ -57,7 +57,7 @@ TEST(File, BinaryRoundTripWithNulAndCtrlZ) {
 }
 
 TEST(File, OpenFailureGivesCauseAndName) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   CString missing = scratch.Path("missing.txt");
   try {
     CFile f(missing, CFile::modeRead);
@@ -77,7 +77,7 @@ TEST(File, OpenFailureGivesCauseAndName) {
 }
 
 TEST(File, ShiftJisNamesAndStatus) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   // "表" ends in 0x5C, the separator byte; it must stay part of the name.
   CString path = scratch.Path("表ソ①.txt");
   WriteBytes(path, "12345");
@@ -129,7 +129,7 @@ TEST(File, ShiftJisNamesAndStatus) {
 }
 
 TEST(StdioFile, TextModeLines) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   CString path = scratch.Path("lines.txt");
   WriteBytes(path, "one\r\ntwo\nthree\r\r\n\n\x1A" "after\rlast");
   CStdioFile f(path, CFile::modeRead | CFile::typeText);
@@ -147,7 +147,7 @@ TEST(StdioFile, TextModeLines) {
 }
 
 TEST(StdioFile, BinaryModeKeepsCarriageReturns) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   CString path = scratch.Path("lines.bin");
   WriteBytes(path, "a\r\nb\nc");
   CStdioFile f(path, CFile::modeRead | CFile::typeBinary);
@@ -162,7 +162,7 @@ TEST(StdioFile, BinaryModeKeepsCarriageReturns) {
 }
 
 TEST(StdioFile, WriteStringAndMixedAccess) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   CString path = scratch.Path("out.txt");
   {
     CStdioFile f(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText);
@@ -191,7 +191,7 @@ TEST(StdioFile, WriteStringAndMixedAccess) {
 }
 
 TEST(MappedFile, MapsWholeFileAndEmptyFile) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   std::string data(200000, '\0');
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i % 251);
   CString path = scratch.Path("big.bin");

@@ -6,7 +6,7 @@
 
 #include "fw/file.h"
 #include "fw/filefind.h"
-#include "scratch.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ std::vector<std::string> List(const CString& pattern, CString* pathOfB = nullptr
 }  // namespace
 
 TEST(FileFind, ListsPreparedFolder) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   Touch(scratch.Path("a.txt"), 1);
   Touch(scratch.Path("b.TXT"), 22);
   Touch(scratch.Path("c.csv"), 333);
@@ -71,7 +71,7 @@ TEST(FileFind, ListsPreparedFolder) {
 }
 
 TEST(FileFind, EntryDetails) {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   CString path = scratch.Path("one.dat");
   Touch(path, 10);
   CFileStatus st;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/docsvc/backup.h"
-#include "tempdir.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -39,19 +39,19 @@ TEST(Backup, Names) {
 }
 
 TEST(Backup, TwoBackupsOnOneDayGetAAndB) {
-  docsvc_test::TempDir dir;
-  const CString prog = dir.path();
-  const CString file = dir / "memo.txt";
-  docsvc_test::WriteBytes(file, "first");
+  testsupport::Scratch dir;
+  const CString prog = dir.Dir();
+  const CString file = dir.Path("memo.txt");
+  testsupport::WriteBytes(file, "first");
   BackupResult r = MakeBackup(file, prog, 12, 6);
   ASSERT_TRUE(r.ok) << r.error.GetString();
   EXPECT_EQ(r.backupPath, BackupDir(prog) + "\\memo_A1206~.txt");
-  docsvc_test::WriteBytes(file, "second");
+  testsupport::WriteBytes(file, "second");
   r = MakeBackup(file, prog, 12, 6);
   ASSERT_TRUE(r.ok) << r.error.GetString();
   EXPECT_EQ(r.backupPath, BackupDir(prog) + "\\memo_B1206~.txt");
-  EXPECT_EQ(docsvc_test::ReadBytes(BackupDir(prog) + "\\memo_A1206~.txt"), "first");
-  EXPECT_EQ(docsvc_test::ReadBytes(BackupDir(prog) + "\\memo_B1206~.txt"), "second");
+  EXPECT_EQ(testsupport::ReadBytes(BackupDir(prog) + "\\memo_A1206~.txt"), "first");
+  EXPECT_EQ(testsupport::ReadBytes(BackupDir(prog) + "\\memo_B1206~.txt"), "second");
   // the next day starts at A again
   r = MakeBackup(file, prog, 12, 7);
   EXPECT_EQ(r.backupPath, BackupDir(prog) + "\\memo_A1207~.txt");
@@ -62,16 +62,16 @@ TEST(Backup, TwoBackupsOnOneDayGetAAndB) {
 }
 
 TEST(Backup, The27thKeeps26AndTheNewest) {
-  docsvc_test::TempDir dir;
-  const CString prog = dir.path();
-  const CString file = dir / "memo.txt";
+  testsupport::Scratch dir;
+  const CString prog = dir.Dir();
+  const CString file = dir.Path("memo.txt");
   for (int i = 1; i <= 28; ++i) {
     CString content;
     content.Format("version %d", i);
-    docsvc_test::WriteBytes(file, content.GetString());
+    testsupport::WriteBytes(file, content.GetString());
     BackupResult r = MakeBackup(file, prog, 12, 6);
     ASSERT_TRUE(r.ok) << i << ": " << r.error.GetString();
-    EXPECT_EQ(docsvc_test::ReadBytes(r.backupPath), content.GetString()) << i;
+    EXPECT_EQ(testsupport::ReadBytes(r.backupPath), content.GetString()) << i;
     if (i == 27 || i == 28) {
       EXPECT_EQ(Names(BackupDir(prog)).size(), 26u) << i;
       // the newest is kept (as "Z"), the oldest went, the order of the letters
@@ -80,7 +80,7 @@ TEST(Backup, The27thKeeps26AndTheNewest) {
       for (char c = 'A'; c <= 'Z'; ++c) {
         CString want;
         want.Format("version %d", i - 25 + (c - 'A'));
-        EXPECT_EQ(docsvc_test::ReadBytes(BackupDir(prog) + "\\" + BackupName("memo.txt", c, 12, 6)),
+        EXPECT_EQ(testsupport::ReadBytes(BackupDir(prog) + "\\" + BackupName("memo.txt", c, 12, 6)),
                   want.GetString())
             << i << " " << c;
       }
@@ -89,11 +89,11 @@ TEST(Backup, The27thKeeps26AndTheNewest) {
 }
 
 TEST(Backup, FilesInTheBackupFolderAreNotBackedUp) {
-  docsvc_test::TempDir dir;
-  const CString prog = dir.path();
+  testsupport::Scratch dir;
+  const CString prog = dir.Dir();
   ASSERT_TRUE(EnsureScratchFolders(prog));
   const CString inside = BackupDir(prog) + "\\x.txt";
-  docsvc_test::WriteBytes(inside, "x");
+  testsupport::WriteBytes(inside, "x");
   BackupResult r = MakeBackup(inside, prog, 12, 6);
   EXPECT_TRUE(r.ok);
   EXPECT_TRUE(r.skipped);
@@ -101,15 +101,15 @@ TEST(Backup, FilesInTheBackupFolderAreNotBackedUp) {
 }
 
 TEST(Backup, UnreadableSourceRotatesNothing) {
-  docsvc_test::TempDir dir;
-  const CString prog = dir.path();
+  testsupport::Scratch dir;
+  const CString prog = dir.Dir();
   ASSERT_TRUE(EnsureScratchFolders(prog));
   for (char c = 'A'; c <= 'Z'; ++c)
-    docsvc_test::WriteBytes(BackupDir(prog) + "\\" + BackupName("gone.txt", c, 12, 6), std::string(1, c));
-  BackupResult r = MakeBackup(dir / "gone.txt", prog, 12, 6);
+    testsupport::WriteBytes(BackupDir(prog) + "\\" + BackupName("gone.txt", c, 12, 6), std::string(1, c));
+  BackupResult r = MakeBackup(dir.Path("gone.txt"), prog, 12, 6);
   EXPECT_FALSE(r.ok);
   EXPECT_FALSE(r.error.IsEmpty());
-  EXPECT_EQ(docsvc_test::ReadBytes(BackupDir(prog) + "\\gone_A1206~.txt"), "A");
+  EXPECT_EQ(testsupport::ReadBytes(BackupDir(prog) + "\\gone_A1206~.txt"), "A");
   EXPECT_EQ(Names(BackupDir(prog)).size(), 26u);
 }
 

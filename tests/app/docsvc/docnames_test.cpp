@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/docsvc/docnames.h"
-#include "tempdir.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -77,57 +77,57 @@ TEST(Split, PartNames) {
 }
 
 TEST(Split, CutsAndJoinsBack) {
-  docsvc_test::TempDir dir;
+  testsupport::Scratch dir;
   std::string data;
   for (int i = 0; i < 2500; ++i) data += static_cast<char>(i * 7 + (i >> 8));
-  const CString src = dir / "big.bin";
-  docsvc_test::WriteBytes(src, data);
+  const CString src = dir.Path("big.bin");
+  testsupport::WriteBytes(src, data);
   docsvc::SplitResult r = docsvc::SplitFileIntoParts(src, 1000);
   ASSERT_TRUE(r.ok) << r.error.GetString();
   EXPECT_EQ(r.parts, 3);
   std::string joined;
   for (int i = 1; i <= 3; ++i) {
-    std::string part = docsvc_test::ReadBytes(docsvc::SplitPartName(src, i));
+    std::string part = testsupport::ReadBytes(docsvc::SplitPartName(src, i));
     EXPECT_EQ(part.size(), i < 3 ? 1000u : 500u);
     joined += part;
   }
   EXPECT_EQ(joined, data);
-  EXPECT_EQ(docsvc_test::ReadBytes(src), data);  // source untouched
+  EXPECT_EQ(testsupport::ReadBytes(src), data);  // source untouched
   CFileStatus st;
   EXPECT_FALSE(CFile::GetStatus(docsvc::SplitPartName(src, 4), st));
 }
 
 TEST(Split, ExactMultipleAndEmptyFile) {
-  docsvc_test::TempDir dir;
-  const CString src = dir / "x.dat";
-  docsvc_test::WriteBytes(src, std::string(2000, 'a'));
+  testsupport::Scratch dir;
+  const CString src = dir.Path("x.dat");
+  testsupport::WriteBytes(src, std::string(2000, 'a'));
   docsvc::SplitResult r = docsvc::SplitFileIntoParts(src, 1000);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.parts, 2);  // no empty third part
   CFileStatus st;
   EXPECT_FALSE(CFile::GetStatus(docsvc::SplitPartName(src, 3), st));
-  const CString empty = dir / "e.dat";
-  docsvc_test::WriteBytes(empty, "");
+  const CString empty = dir.Path("e.dat");
+  testsupport::WriteBytes(empty, "");
   r = docsvc::SplitFileIntoParts(empty, 10);
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.parts, 0);
   // larger chunks than the reading buffer
-  const CString big = dir / "big.dat";
-  docsvc_test::WriteBytes(big, std::string(3 * 1024 * 1024 + 5, 'q'));
+  const CString big = dir.Path("big.dat");
+  testsupport::WriteBytes(big, std::string(3 * 1024 * 1024 + 5, 'q'));
   r = docsvc::SplitFileIntoParts(big, 2LL * 1024 * 1024);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.parts, 2);
-  EXPECT_EQ(docsvc_test::ReadBytes(docsvc::SplitPartName(big, 2)).size(), 1024u * 1024 + 5);
+  EXPECT_EQ(testsupport::ReadBytes(docsvc::SplitPartName(big, 2)).size(), 1024u * 1024 + 5);
 }
 
 TEST(Split, FailuresAreReported) {
-  docsvc_test::TempDir dir;
-  docsvc::SplitResult r = docsvc::SplitFileIntoParts(dir / "missing.txt", 100);
+  testsupport::Scratch dir;
+  docsvc::SplitResult r = docsvc::SplitFileIntoParts(dir.Path("missing.txt"), 100);
   EXPECT_FALSE(r.ok);
   EXPECT_FALSE(r.error.IsEmpty());
   EXPECT_EQ(r.parts, 0);
-  const CString src = dir / "a.txt";
-  docsvc_test::WriteBytes(src, "abc");
+  const CString src = dir.Path("a.txt");
+  testsupport::WriteBytes(src, "abc");
   r = docsvc::SplitFileIntoParts(src, 0);
   EXPECT_FALSE(r.ok);
   EXPECT_FALSE(r.error.IsEmpty());

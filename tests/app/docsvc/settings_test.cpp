@@ -4,7 +4,7 @@
 #include <set>
 
 #include "app/docsvc/settings_io.h"
-#include "tempdir.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -140,36 +140,36 @@ TEST(InfSettings, ValuesStayOnOneLine) {
 }
 
 TEST(SettingsFiles, MissingFilesGiveDefaultsAndAreNotWritten) {
-  docsvc_test::TempDir dir;
+  testsupport::Scratch dir;
   InfFile inf;
   inf.s.m_nBmpfile = 1;
-  EXPECT_EQ(LoadInfFile(ProgramFilePath(dir.path(), kInfFileName), inf), FileRead::Missing);
+  EXPECT_EQ(LoadInfFile(ProgramFilePath(dir.Dir(), kInfFileName), inf), FileRead::Missing);
   SysFile sys;
-  EXPECT_EQ(LoadSysFile(ProgramFilePath(dir.path(), kSysFileName), sys), FileRead::Missing);
+  EXPECT_EQ(LoadSysFile(ProgramFilePath(dir.Dir(), kSysFileName), sys), FileRead::Missing);
   EXPECT_EQ(sys.s.m_strSysValue[21], "C:");
   CFileStatus st;
-  EXPECT_FALSE(CFile::GetStatus(ProgramFilePath(dir.path(), kInfFileName), st));
-  EXPECT_FALSE(CFile::GetStatus(ProgramFilePath(dir.path(), kSysFileName), st));
+  EXPECT_FALSE(CFile::GetStatus(ProgramFilePath(dir.Dir(), kInfFileName), st));
+  EXPECT_FALSE(CFile::GetStatus(ProgramFilePath(dir.Dir(), kSysFileName), st));
 }
 
 TEST(SettingsFiles, DefaultsWrittenOnRequestThenReadBack) {
-  docsvc_test::TempDir dir;
+  testsupport::Scratch dir;
   CString error;
-  ASSERT_TRUE(WriteMissingSettingsFiles(dir.path(), &error)) << error.GetString();
+  ASSERT_TRUE(WriteMissingSettingsFiles(dir.Dir(), &error)) << error.GetString();
   InfFile inf;
   inf.s.m_nBmpfile = 0;
-  ASSERT_EQ(LoadInfFile(ProgramFilePath(dir.path(), kInfFileName), inf), FileRead::Loaded);
+  ASSERT_EQ(LoadInfFile(ProgramFilePath(dir.Dir(), kInfFileName), inf), FileRead::Loaded);
   EXPECT_EQ(inf.s.m_nBmpfile, 1000);
   EXPECT_TRUE(inf.issues.empty());
   SysFile sys;
-  ASSERT_EQ(LoadSysFile(ProgramFilePath(dir.path(), kSysFileName), sys), FileRead::Loaded);
+  ASSERT_EQ(LoadSysFile(ProgramFilePath(dir.Dir(), kSysFileName), sys), FileRead::Loaded);
   EXPECT_TRUE(sys.issues.empty());
   EXPECT_EQ(sys.s.m_strSysValue[0], "notepad.exe");
   // existing files are left alone by a second call
-  const CString infPath = ProgramFilePath(dir.path(), kInfFileName);
-  docsvc_test::WriteBytes(infPath, "[limits]\r\nbmpfile\t3\r\n");
-  ASSERT_TRUE(WriteMissingSettingsFiles(dir.path(), &error));
-  EXPECT_EQ(docsvc_test::ReadBytes(infPath), "[limits]\r\nbmpfile\t3\r\n");
+  const CString infPath = ProgramFilePath(dir.Dir(), kInfFileName);
+  testsupport::WriteBytes(infPath, "[limits]\r\nbmpfile\t3\r\n");
+  ASSERT_TRUE(WriteMissingSettingsFiles(dir.Dir(), &error));
+  EXPECT_EQ(testsupport::ReadBytes(infPath), "[limits]\r\nbmpfile\t3\r\n");
   // saving replaces the content, and no scratch file is left
   inf.s.m_nBmpfile = 42;
   ASSERT_TRUE(SaveInfFile(infPath, inf, &error));
@@ -181,19 +181,19 @@ TEST(SettingsFiles, DefaultsWrittenOnRequestThenReadBack) {
 }
 
 TEST(SettingsFiles, DamagedFileLoadsAndStaysUnchanged) {
-  docsvc_test::TempDir dir;
-  const CString path = ProgramFilePath(dir.path(), kInfFileName);
+  testsupport::Scratch dir;
+  const CString path = ProgramFilePath(dir.Dir(), kInfFileName);
   const std::string damaged = std::string("[limits]\r\nbmpfile\t1200\r\n\x01\x02garbage\xff\r\n[fonts]\r\nprofnt\tMS");
-  docsvc_test::WriteBytes(path, damaged);
+  testsupport::WriteBytes(path, damaged);
   InfFile inf;
   ASSERT_EQ(LoadInfFile(path, inf), FileRead::Loaded);
   EXPECT_EQ(inf.s.m_nBmpfile, 1200);
   EXPECT_EQ(inf.s.m_strProfnt, "MS");
   EXPECT_EQ(inf.s.m_nTblMax, 5000);
   EXPECT_EQ(inf.issues.size(), 1u);
-  EXPECT_EQ(docsvc_test::ReadBytes(path), damaged);
+  EXPECT_EQ(testsupport::ReadBytes(path), damaged);
   // a folder in the file's place is unreadable, not a crash
-  const CString sysPath = ProgramFilePath(dir.path(), kSysFileName);
+  const CString sysPath = ProgramFilePath(dir.Dir(), kSysFileName);
   fw::MakeDir(sysPath);
   SysFile sys;
   EXPECT_EQ(LoadSysFile(sysPath, sys), FileRead::Unreadable);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "fw/scratch.h"
+#include "support/scratch.h"
 #include "view/viewcore/strings_fixture.h"
 
 namespace {
@@ -85,7 +85,7 @@ TEST(PageMarks, ViewThenInterpreterOrder) {
 }
 
 struct PageMarkFiles : ::testing::Test {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   void SetUp() override { viewtest::LoadProgramStrings(); }
 };
 

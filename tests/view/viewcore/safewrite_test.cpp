@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fw/clock.h"
-#include "fw/scratch.h"
+#include "support/scratch.h"
 #include "view/viewcore/docsave.h"
 
 namespace {
@@ -50,7 +50,7 @@ void SetReadOnly(const CString& path, bool on) {
 }
 
 struct SafeWrite : ::testing::Test {
-  fwtest::Scratch scratch;
+  testsupport::Scratch scratch;
   CString doc;   // the documents' folder
   CString prog;  // the program folder (backups)
   void SetUp() override {
