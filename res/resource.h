@@ -26,6 +26,8 @@
 #define ID_CSV_SORT_DESCENDING 33041
 #define ID_TABLE_EDIT_MODE 33049
 #define ID_LIST_UTF8_NAMES 33080
+// Own commands above the numbered range
+#define ID_FILE_ENCODING_CHOICE 33234
 
 // Registry script of the COM local server
 #define IDR_REGISTRY_SCRIPT 173

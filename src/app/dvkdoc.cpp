@@ -2,12 +2,14 @@
 
 #include "app/dvkapp.h"
 #include "fw/alloc.h"
+#include "res/resource.h"
 
 CDvkDoc* g_pDvkDoc = nullptr;
 
 CDvkCntrItem::CDvkCntrItem(REOBJECT* reo, CDvkDoc* container) : CRichEditCntrItem(reo, container) {}
 
 FW_BEGIN_MESSAGE_MAP(CDvkDoc, CRichEditDoc)
+  fw::OnCommand<&CDvkDoc::OnEncodingChoice>(ID_FILE_ENCODING_CHOICE),
 FW_END_MESSAGE_MAP()
 
 namespace {
@@ -54,22 +56,6 @@ BOOL CDvkDoc::OnNewDocument() {
 
 bool CDvkDoc::IsPseudoName(const CString& name) {
   return name == "$$" || name == "##" || name == "#L" || name == "#R";
-}
-
-BOOL CDvkDoc::OnOpenDocument(const char* path) {
-  CString p(path);
-  if (IsPseudoName(p)) return TRUE;
-  OpenFile(p, 0);
-  SetModifiedFlag(FALSE);
-  return TRUE;
-}
-
-int CDvkDoc::OpenFile(CString path, int mode) {
-  m_strDocPath = path;
-  m_strCurFile = path;
-  ActivePath() = path;
-  m_nUpdateCode = 1;
-  return 0;
 }
 
 CRichEditCntrItem* CDvkDoc::CreateClientItem(REOBJECT* reo) { return new CDvkCntrItem(reo, this); }

@@ -1,15 +1,44 @@
 #include "view/dvkview.h"
 
+#include <cstring>
+
 #include "app/dvkdoc.h"
 #include "app/shell/pane_layout.h"
+#include "csv/csv_index.h"
+#include "fw/alloc.h"
+#include "fw/cmdui.h"
+#include "fw/msgbox.h"
 #include "fw/splitter.h"
+#include "res/resource.h"
+#include "view/viewcore/report.h"
 
 FW_BEGIN_MESSAGE_MAP(CDvkView, CRichEditView)
   fw::OnWmCreate<&CDvkView::OnCreate>(),
+  fw::OnWmTimer<&CDvkView::OnTimer>(),
+  fw::OnCommand<&CDvkView::OnCsvHideQuotes>(ID_CSV_HIDE_QUOTES),
+  fw::OnUpdateCommandUI<&CDvkView::OnUpdateCsvHideQuotes>(ID_CSV_HIDE_QUOTES),
 FW_END_MESSAGE_MAP()
 
-CDvkView::CDvkView() = default;
-CDvkView::~CDvkView() = default;
+CDvkView::CDvkView() {
+  // The check list: 1000 slots from the start (entries from 1).
+  m_pEntryList = static_cast<std::uint32_t*>(fw::AllocArray(view::kEntryListSlots, sizeof(std::uint32_t)));
+  if (m_pEntryList) {
+    std::memset(m_pEntryList, 0, view::kEntryListSlots * sizeof(std::uint32_t));
+    m_nEntryListCount = view::kEntryListSlots;
+  }
+}
+
+CDvkView::~CDvkView() {
+  fw::Free(m_pTextBuf);
+  m_pTextBuf = nullptr;
+  fw::Free(m_pEntryList);
+  fw::Free(m_pParaRowMap);
+  fw::Free(m_pColumnEdges);
+  fw::Free(m_pMacroLookup);
+  fw::Free(m_pLoadedBits);
+  fw::Free(m_pRegionUndo);
+  if (m_hImageBitmap) DeleteObject(static_cast<HGDIOBJ>(m_hImageBitmap));
+}
 
 CDvkDoc* CDvkView::GetDocument() const { return dynamic_cast<CDvkDoc*>(m_pDocument); }
 
@@ -17,6 +46,8 @@ int CDvkView::OnCreate(LPCREATESTRUCTA cs) {
   int r = CRichEditView::OnCreate(cs);
   if (r == -1) return -1;
   m_nPaneIndex = FindPaneIndex();
+  // Whole files are shown: no 32 K limit of the control.
+  GetRichEditCtrl().LimitText(0x7FFFFFFE);
   return r;
 }
 
@@ -35,11 +66,6 @@ void CDvkView::OnInitialUpdate() {
   if (m_nPaneIndex == 0) m_nPaneIndex = FindPaneIndex();
 }
 
-void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
-  // Loading the document into the control by file type comes with the text view.
-  CRichEditView::OnUpdate(sender, hint, hintObject);
-}
-
 void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) {
   if (activate && activateView == this) {
     if (CDvkDoc* doc = GetDocument()) {
@@ -47,4 +73,72 @@ void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiv
     }
   }
   CRichEditView::OnActivateView(activate, activateView, deactiveView);
+}
+
+int CDvkView::ReportMessage(int code, const CString& text) {
+  CDvkDoc* doc = GetDocument();
+  viewcore::ReportState state{m_strMessageMode(), m_strLastResult(), doc && doc->m_bExternalRun != 0, *this};
+  viewcore::ReportAskFn ask = [](const CString& t, unsigned buttons) { return AfxMessageBox(t, buttons); };
+  viewcore::ReportUpdateFn update = [this]() {
+    CDvkDoc* d = GetDocument();
+    if (!d) return;
+    std::int32_t saved = d->m_nLoadState;
+    d->m_nLoadState = 99;
+    OnUpdate(nullptr, 0, nullptr);
+    d->m_nLoadState = saved == 99 ? 99 : 1;
+  };
+  return viewcore::ReportMessage(state, code, text, ask, update);
+}
+
+int CDvkView::BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT* outMaxColumns, int mode,
+                            int padColumns) {
+  std::uint32_t len = 0, maxCols = 0;
+  int r = csv::BuildCsvIndex(*this, text, length, &len, &maxCols, mode, padColumns);
+  if (outLength) *outLength = len;
+  if (outMaxColumns) *outMaxColumns = maxCols;
+  return r;
+}
+
+int CDvkView::LineToOffset(const BYTE* text, int* offset, int mode, int startRow) {
+  UINT len = 0;
+  if (text && text == m_pTextBuf) {
+    len = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
+  } else if (text) {
+    len = static_cast<UINT>(std::strlen(reinterpret_cast<const char*>(text)));
+  }
+  return LineToOffset(text, len, offset, mode, startRow);
+}
+
+int CDvkView::LineToOffset(const BYTE* text, UINT length, int* offset, int mode, int startRow) {
+  std::uint32_t off = offset && *offset > 0 ? static_cast<std::uint32_t>(*offset) : 0;
+  int r = csv::LineToOffset(*this, text, text ? length : 0, &off, mode, startRow);
+  if (offset) *offset = off > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(off);
+  return r;
+}
+
+void CDvkView::OnPageLeft() {
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return;
+  // The redisplay after a table change: update code 1 with load state 99 so
+  // the view rebuilds from its own buffer, sort bits kept aside meanwhile.
+  doc->m_nUpdateCode = 1;
+  doc->m_nViewTextLen = m_nTextLen;
+  std::uint32_t sortFlags = m_nSortFlags;
+  m_nSortFlags = 0;
+  doc->m_nLoadState = 99;
+  OnUpdate(nullptr, 0, nullptr);
+  doc->m_nLoadState = 1;
+  m_nSortFlags = sortFlags;
+}
+
+void CDvkView::OnCsvHideQuotes() {
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return;
+  doc->m_bHideQuotes = doc->m_bHideQuotes == 1 ? 0 : 1;
+  OnPageLeft();
+}
+
+void CDvkView::OnUpdateCsvHideQuotes(CCmdUI* ui) {
+  CDvkDoc* doc = GetDocument();
+  ui->SetCheck(doc && doc->m_bHideQuotes == 1 ? 1 : 0);
 }

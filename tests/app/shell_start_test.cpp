@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "filelist/flistview.h"
+#include "fw/uihooks.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
 
@@ -17,9 +18,11 @@ TEST_F(ShellTest, NoArgumentGivesTheProductTitle) {
 }
 
 TEST_F(ShellTest, APathGivesTheCommandLineAsTitle) {
+  // The file does not exist: the open says so and the document stays empty.
+  fw::hooks::ExpectMessageBox("file = C:\\data\\a b.txt", IDOK);
   ASSERT_TRUE(Start("\"C:\\data\\a b.txt\""));
   EXPECT_EQ("C:\\data\\a b.txt", Title());  // quotes stripped
-  EXPECT_STREQ("C:\\data\\a b.txt", doc->m_strDocPath.GetString());
+  EXPECT_TRUE(doc->m_strDocPath.IsEmpty());
   EXPECT_EQ(1, doc->m_bStartFile);
   // The first list pane follows the named file's folder.
   CFlistView* list = frame->GetListPane(0, 0);
@@ -54,10 +57,11 @@ TEST_F(ShellTest, TrailingDollarsGiveTheTwoRowMainSplitter) {
   EXPECT_EQ(1, split->GetColumnCount());
   TearDown();
   SetUp();
+  fw::hooks::ExpectMessageBox("file = C:\\a.txt", IDOK);
   ASSERT_TRUE(Start("C:\\a.txt $$"));
   EXPECT_TRUE(frame->IsMainSplit2x1());
   EXPECT_EQ("C:\\a.txt $$", Title());
-  EXPECT_STREQ("C:\\a.txt", doc->m_strDocPath.GetString());
+  EXPECT_TRUE(doc->m_strDocPath.IsEmpty());  // no such file
 }
 
 TEST_F(ShellTest, TrailingRClearsTheCommandLine) {

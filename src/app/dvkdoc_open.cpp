@@ -1,0 +1,440 @@
+// Opening and saving the document: OpenFile by kind and mode, the renderer
+// and image entries, the encoding choice, SaveFile with its backup.
+//
+// The rules that need no window live in app/docopen (kind and mode tables,
+// the text loader, the texts); this file reads and writes files and moves the
+// results into the document.
+#include <windows.h>
+
+#include <cstring>
+
+#include "app/docopen/openplan.h"
+#include "app/docopen/opentexts.h"
+#include "app/docopen/textload.h"
+#include "app/docsvc/backup.h"
+#include "app/docsvc/filekind.h"
+#include "app/docsvc/pathpart.h"
+#include "app/crypto/encname.h"
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "fw/alloc.h"
+#include "fw/app.h"
+#include "fw/datetime.h"
+#include "fw/file.h"
+#include "fw/mapped_file.h"
+#include "fw/menu.h"
+#include "fw/msgbox.h"
+#include "view/dvkview.h"
+#include "view/viewcore/docsave.h"
+#include "view/viewcore/safewrite.h"
+
+using docopen::GetOpenText;
+using docopen::OpenText;
+
+namespace {
+
+// Spare bytes after a loaded text: writers of the document text (the table
+// engine stops 19,000 bytes before the capacity) get room without a realloc.
+constexpr std::uint32_t kTextMargin = 100000;
+
+// The renderers' output buffer: "outdata" and "indata" bound it.
+constexpr std::uint32_t kLoadBufMin = 65536;
+
+CDvkView* ActiveTextView(CDvkDoc* doc) {
+  CDvkView* first = nullptr;
+  for (CView* v : doc->Views()) {
+    CDvkView* t = dynamic_cast<CDvkView*>(v);
+    if (!t) continue;
+    if (!first) first = t;
+    if (static_cast<int>(t->m_nPaneIndex) == doc->m_nActiveTextPane) return t;
+  }
+  return first;
+}
+
+// A message of the open or save: through the active view's ReportMessage
+// (which honours "nodisp" and the external-run mode), else a box.
+void ShowDocMessage(CDvkDoc* doc, const CString& text) {
+  if (CDvkView* v = ActiveTextView(doc)) {
+    v->ReportMessage(2, text);
+    return;
+  }
+  AfxMessageBox(text, MB_OK);
+}
+
+void StatusText(const CString& text) {
+  if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, text);
+}
+
+CString CannotOpenText(const CString& path) { return GetOpenText(OpenText::kCannotOpen) + "\nfile = " + path; }
+
+bool EndsWithNoCase(const CString& s, const char* suffix) {
+  int n = static_cast<int>(std::strlen(suffix));
+  if (s.GetLength() < n) return false;
+  CString t = s.Right(n);
+  t.MakeLower();
+  return t == suffix;
+}
+
+// Raises "indata" and "n_tbl" for a PDF read at the default limit and puts
+// back exactly the values found (the renderer may fail or return early).
+class PdfLimitRaise {
+ public:
+  PdfLimitRaise(CDvkDoc* doc, int kind) : m_doc(doc) {
+    if (kind == docsvc::kKindPdf && doc->m_nIndata == 204800) {
+      m_raised = true;
+      m_indata = doc->m_nIndata;
+      m_tblMax = doc->m_nTblMax;
+      doc->m_nIndata = 512000;
+      doc->m_nTblMax = 19000;
+    }
+  }
+  ~PdfLimitRaise() {
+    if (!m_raised) return;
+    m_doc->m_nIndata = m_indata;
+    m_doc->m_nTblMax = m_tblMax;
+  }
+  PdfLimitRaise(const PdfLimitRaise&) = delete;
+  PdfLimitRaise& operator=(const PdfLimitRaise&) = delete;
+
+ private:
+  CDvkDoc* m_doc;
+  bool m_raised = false;
+  std::int32_t m_indata = 0;
+  std::int32_t m_tblMax = 0;
+};
+
+// What a reader hands over: a fw::Alloc block with a NUL after `length`.
+struct Loaded {
+  char* text = nullptr;
+  std::uint32_t length = 0;
+  std::uint32_t capacity = 0;
+  textcodec::DecodeResult info;
+  bool decoded = false;  // info describes a decode
+};
+
+}  // namespace
+
+BOOL CDvkDoc::OnOpenDocument(const char* path) {
+  CString p(path);
+  if (IsPseudoName(p) || p.IsEmpty()) return TRUE;
+  // A quoted name from the shell and a schedule or macro request form: the
+  // path is the text before the first TAB (the rest is the request, which
+  // the schedule and macro runners read from the command line).
+  p.TrimLeft();
+  p.TrimRight();
+  if (p.GetLength() >= 2 && p[0] == '"' && p[p.GetLength() - 1] == '"') p = p.Mid(1, p.GetLength() - 2);
+  int tab = p.Find('\t');
+  if (tab >= 0) p = p.Left(tab);
+  if (p.IsEmpty() || IsPseudoName(p)) return TRUE;
+  OpenFile(p, 0);
+  SetModifiedFlag(FALSE);
+  // The framework's open succeeds even when the file did not: the message was
+  // shown and the frame stays up with the previous document.
+  return TRUE;
+}
+
+int CDvkDoc::OpenFile(CString path, int mode) {
+  const docopen::OpenModeEntry& how = docopen::OpenModeFor(mode);
+  m_strOpenMessage.Empty();
+  const textcodec::TextEncoding forced = m_nEncodingChoice;
+  m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // a choice serves one open
+
+  auto fail = [&](const CString& message) -> int {
+    m_strOpenMessage = message;
+    if (how.textOnly) {
+      // Mode 12 callers test m_nTextLen: 0 = no text.
+      m_nTextLen = 0;
+      if (m_pText && m_nTextCapacity) m_pText[0] = '\0';
+    } else if (how.show) {
+      ShowDocMessage(this, message);
+    }
+    return -1;
+  };
+
+  // Step 1: the name on disk (an enciphered name's display form) and the kind.
+  CString readPath = path;
+  if (path.Find(crypto::kDisplayNameMarker) >= 0) {
+    readPath = CString(crypto::TranslateEncryptedName(static_cast<const char*>(path), 0,
+                                                      static_cast<const char*>(m_strEncryptKeyCode))
+                           .c_str());
+  }
+  int kind = how.kindOverride ? how.kindOverride : GetFileKind(readPath, m_strPictExt);
+  docopen::Reader reader = docopen::ReaderFor(kind, readPath);
+
+  Loaded got;
+  CFileStatus status;
+  const bool haveStatus = CFile::GetStatus(readPath, status) != FALSE;
+
+  switch (reader) {
+    case docopen::Reader::kText:
+    case docopen::Reader::kCsv:
+    case docopen::Reader::kRichText: {
+      if (haveStatus && (status.m_attribute & CFile::directory)) return fail(CannotOpenText(path));
+      fw::MappedFile file;
+      if (!file.Open(readPath)) return fail(CannotOpenText(path));
+      if (reader == docopen::Reader::kRichText) {
+        // RTF is ASCII with \'xx escapes: taken byte for byte.
+        std::uint64_t size = file.Size();
+        if (size + 1 + kTextMargin > 0xFFFFFFFFull) return fail(GetOpenText(OpenText::kTooLarge));
+        std::uint32_t cap = static_cast<std::uint32_t>(size + 1 + kTextMargin);
+        char* p = static_cast<char*>(fw::Alloc(cap));
+        if (!p) return fail(GetOpenText(OpenText::kOutOfMemory));
+        if (size) std::memcpy(p, file.Data(), static_cast<std::size_t>(size));
+        p[size] = '\0';
+        got.text = p;
+        got.length = static_cast<std::uint32_t>(size);
+        got.capacity = cap;
+      } else {
+        docopen::TextLoad t;
+        if (!docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced, kTextMargin, &t))
+          return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
+        got.text = t.text;
+        got.length = t.length;
+        got.capacity = t.capacity;
+        got.info = std::move(t.info);
+        got.decoded = true;
+      }
+      break;
+    }
+    case docopen::Reader::kImage: {
+      int r = LoadImageFile(readPath, 0);
+      if (r < 0) return fail(m_strOpenMessage);
+      // A loaded picture: the view takes the load record (m_nLoadReady 1).
+      if (kind == docsvc::kKindWmf || kind == docsvc::kKindEmf) m_nPendingViewCmd = 33;
+      got.text = static_cast<char*>(fw::Alloc(1 + kTextMargin));
+      if (!got.text) return fail(GetOpenText(OpenText::kOutOfMemory));
+      got.text[0] = '\0';
+      got.capacity = 1 + kTextMargin;
+      break;
+    }
+    case docopen::Reader::kArchive:
+    case docopen::Reader::kRichTextPacked:
+    case docopen::Reader::kMarkedSource:
+    case docopen::Reader::kRenderer: {
+      // The renderer's buffer, with the owner flag: freed here unless it
+      // becomes the document text.
+      std::uint64_t want = static_cast<std::uint64_t>(m_nOutdata > 0 ? m_nOutdata : 0) +
+                           static_cast<std::uint64_t>(m_nIndata > 0 ? m_nIndata : 0) + 2000;
+      if (want < kLoadBufMin) want = kLoadBufMin;
+      if (want > 0x7FFFFFFFull) want = 0x7FFFFFFFull;
+      char* buf = static_cast<char*>(fw::Alloc(static_cast<std::size_t>(want)));
+      if (!buf) return fail(GetOpenText(OpenText::kOutOfMemory));
+      char* savedBuf = m_pLoadBuf;
+      std::uint32_t savedCap = m_nLoadBufCapacity;
+      int savedOwned = m_bLoadBufOwned;
+      m_pLoadBuf = buf;
+      m_nLoadBufCapacity = static_cast<std::uint32_t>(want);
+      m_bLoadBufOwned = 1;
+      m_nWritePos = 0;
+      int n;
+      {
+        PdfLimitRaise raise(this, kind);
+        n = RenderFileAsText(readPath, how.markupFlag, 0);
+      }
+      char* out = m_pLoadBuf;
+      std::uint32_t outCap = m_nLoadBufCapacity;
+      m_pLoadBuf = savedBuf;
+      m_nLoadBufCapacity = savedCap;
+      m_bLoadBufOwned = savedOwned;
+      if (n < 0) {
+        fw::Free(out);
+        return fail(m_strOpenMessage.IsEmpty() ? CannotOpenText(path) : m_strOpenMessage);
+      }
+      // Clamped to the buffer, NUL after it.
+      std::uint32_t len = static_cast<std::uint32_t>(n);
+      if (outCap == 0) {
+        fw::Free(out);
+        return fail(GetOpenText(OpenText::kOutOfMemory));
+      }
+      if (len >= outCap) len = outCap - 1;
+      out[len] = '\0';
+      got.text = out;
+      got.length = len;
+      got.capacity = outCap;
+      break;
+    }
+  }
+
+  // Step 4: the hand-over. Only now is the previous document replaced.
+  if (m_pLoadBuf == m_pText) {
+    // The loaders' buffer had become the text: it goes with it.
+    m_pLoadBuf = nullptr;
+    m_nLoadBufCapacity = 0;
+    m_bLoadBufOwned = 0;
+  }
+  fw::Free(m_pText);
+  m_pText = got.text;
+  m_nTextLen = got.length;
+  m_nTextCapacity = got.capacity;
+  m_nReadPos = 0;
+  m_nStreamLen = got.length;
+  m_nReadEnd = got.length;
+  m_bFileCut = 0;
+  m_openEncoding = got.decoded ? std::move(got.info) : textcodec::DecodeResult();
+  m_openEncoding.text.clear();
+  m_nOpenReplaced = static_cast<std::uint32_t>(m_openEncoding.replaced);
+
+  if (how.textOnly || how.searchLoad) return 0;
+
+  m_strDocPath = path;
+  m_strCurFile = path;
+  ActivePath() = path;
+  m_strDocName = GetPathPart(path, 1);
+  m_strDocBaseName = GetPathPart(path, 2);
+  m_nFileKind = kind;
+  m_nUpdateCode = 1;
+  m_nLoadState = 1;
+  if (kind == docsvc::kKindPdf) std::memset(m_abNamePrefix, 0, sizeof m_abNamePrefix);
+  if (how.recordTime && haveStatus) m_tOpenedFileTime = status.m_mtime.GetTime();
+
+  // What the decode found: damage as a message, replacements on the status bar.
+  CString note;
+  if (m_openEncoding.error != textcodec::TextCodecError::kNone) {
+    note.Format(GetOpenText(OpenText::kDecodeError), textcodec::TextCodecErrorText(m_openEncoding.error));
+  } else if (m_openEncoding.replaced) {
+    note.Format(GetOpenText(OpenText::kReplacedChars), static_cast<unsigned>(m_openEncoding.replaced));
+  }
+  m_strOpenMessage = note;
+
+  if (how.show) {
+    UpdateAllViews(nullptr, 0, nullptr);
+    if (m_openEncoding.error != textcodec::TextCodecError::kNone)
+      ShowDocMessage(this, note);
+    else if (!note.IsEmpty())
+      StatusText(note);
+  }
+  return 0;
+}
+
+int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option) {
+  // The file-to-text converters come with their own issues; until then every
+  // kind that needs one says so plainly.
+  int kind = GetFileKind(path, m_strPictExt);
+  CString name = docopen::KindName(kind);
+  if (docopen::HasSourceMarker(path)) name = GetPathPart(path, 5);
+  else if (kind == docsvc::kKindRichText) name = GetPathPart(path, 5);
+  else if (kind == docsvc::kKindUnknown) name = GetPathPart(path, 5);
+  m_strOpenMessage.Format(GetOpenText(OpenText::kKindNotYet), static_cast<const char*>(name));
+  m_strOpenMessage += "\nfile = " + path;
+  m_nWritePos = 0;
+  return -1;
+}
+
+int CDvkDoc::LoadImageFile(CString path, int mode) {
+  // The picture loaders come with the image subsystem: failure (-1) with the
+  // reason, the load record untouched (m_nLoadReady stays as it was).
+  CString ext = GetPathPart(path, 5);
+  ext.MakeUpper();
+  m_strOpenMessage.Format(GetOpenText(OpenText::kPictureNotYet), static_cast<const char*>(ext));
+  m_strOpenMessage += "\nfile = " + path;
+  return -1;
+}
+
+int CDvkDoc::ReopenWithEncoding(textcodec::TextEncoding encoding) {
+  if (m_strCurFile.IsEmpty()) return -1;
+  int kind = GetFileKind(m_strCurFile, m_strPictExt);
+  docopen::Reader r = docopen::ReaderFor(kind, m_strCurFile);
+  if (r != docopen::Reader::kText && r != docopen::Reader::kCsv) return -1;
+  m_nEncodingChoice = encoding;
+  return OpenFile(m_strCurFile, 2);
+}
+
+void CDvkDoc::OnEncodingChoice() {
+  CMenu menu;
+  if (!menu.CreatePopupMenu()) return;
+  for (int i = 0; i < textcodec::kTextEncodingCount; ++i) {
+    auto e = static_cast<textcodec::TextEncoding>(i);
+    CString text = textcodec::TextEncodingName(e);
+    UINT flags = MF_STRING;
+    if (i != 0 && e == m_openEncoding.encoding) flags |= MF_CHECKED;
+    menu.AppendMenu(flags, static_cast<UINT_PTR>(i + 1), text);
+  }
+  POINT pt = {};
+  GetCursorPos(&pt);
+  CWnd* owner = AfxGetMainWnd();
+  UINT chosen = static_cast<UINT>(
+      menu.TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, pt.x, pt.y, owner));
+  if (chosen < 1 || chosen > static_cast<UINT>(textcodec::kTextEncodingCount)) return;
+  ReopenWithEncoding(static_cast<textcodec::TextEncoding>(chosen - 1));
+}
+
+int CDvkDoc::SaveFile(CString path, int mode) {
+  if (path.IsEmpty()) return -1;
+  // Backup only. (Until the document's own MakeBackupCopy is merged, the
+  // services' MakeBackup is called here directly.)
+  if (mode == 99) {
+    CFileStatus st;
+    if (!CFile::GetStatus(path, st)) return 0;  // nothing to back up
+    CTime today = CTime::GetCurrentTime();
+    docsvc::BackupResult b = docsvc::MakeBackup(path, m_strProgramDir, today.GetMonth(), today.GetDay());
+    if (!b.ok) {
+      ShowDocMessage(this, b.error.IsEmpty() ? viewcore::SaveErrorText(viewcore::SaveError::kBackupFailed, path)
+                                            : b.error);
+      return -1;
+    }
+    return 0;
+  }
+
+  int kind = GetFileKind(path, m_strPictExt);
+  if (docopen::HasSourceMarker(path)) {
+    // Marked (encrypted or packed) forms come with the source forms; a
+    // marked picture name is no target at all.
+    int plainKind = GetFileKind(GetPathPart(path, 4), m_strPictExt);
+    if (plainKind >= docsvc::kKindBmp && plainKind <= docsvc::kKindEmf) {
+      ShowDocMessage(this, GetOpenText(OpenText::kMarkedNotImage));
+    } else {
+      CString t;
+      t.Format(GetOpenText(OpenText::kKindNotYet), static_cast<const char*>(GetPathPart(path, 5)));
+      ShowDocMessage(this, t + "\nfile = " + path);
+    }
+    return -1;
+  }
+  if (kind == docsvc::kKindRichText && (EndsWithNoCase(path, ".rtz") || EndsWithNoCase(path, "rtzx"))) {
+    CString t;
+    t.Format(GetOpenText(OpenText::kKindNotYet), static_cast<const char*>(GetPathPart(path, 5)));
+    ShowDocMessage(this, t + "\nfile = " + path);
+    return -1;
+  }
+
+  viewcore::SafeWriteOptions options;
+  options.programDir = m_strProgramDir;
+  options.keepModTime = m_bKeepFileDate ? m_tOpenedFileTime : 0;
+  // Written back in the encoding the file was read in when it is the same file.
+  const textcodec::DecodeResult* origin =
+      path.CompareNoCase(m_strCurFile) == 0 ? &m_openEncoding : nullptr;
+
+  auto write = [&]() -> viewcore::SaveResult {
+    const char* text = m_pText ? m_pText : "";
+    std::size_t len = m_pText ? m_nTextLen : 0;
+    if (kind == docsvc::kKindCsv || kind == docsvc::kKindCommaTable) {
+      // The CSV view's working buffer is the table: written in comma form.
+      CDvkView* v = ActiveTextView(this);
+      if (v && v->m_nFileKind == docsvc::kKindCsv && v->m_pTextBuf)
+        return viewcore::SaveCsvBuffer(path, v->m_pTextBuf, v->m_nTextLen, kind, origin, options);
+    }
+    if (kind == docsvc::kKindRichText) return viewcore::SafeWriteFile(path, text, len, options);
+    return viewcore::SaveSjisText(path, text, len, origin, options);
+  };
+
+  viewcore::SaveResult r = write();
+  if (!r.ok && r.error == viewcore::SaveError::kReadOnly) {
+    CString ask;
+    ask.Format(GetOpenText(OpenText::kWriteProtectedAsk), static_cast<const char*>(path));
+    if (AfxMessageBox(ask, MB_YESNO) != IDYES) return -1;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    r = write();
+    if (!r.ok) {
+      CString t;
+      t.Format(GetOpenText(OpenText::kWriteProtected), static_cast<const char*>(path));
+      ShowDocMessage(this, t);
+      return -1;
+    }
+  }
+  if (!r.ok) {
+    ShowDocMessage(this, r.message);
+    return -1;
+  }
+  if (!r.warning.IsEmpty()) StatusText(r.warning);
+  SetModifiedFlag(FALSE);
+  return 0;
+}

@@ -1,0 +1,314 @@
+// CDvkView::OnUpdate: loading the document into the control by file type,
+// and the view's timer dispatcher.
+//
+// Duties (docs/design.md "Text view: loading"): U1 load state 99 redraws from
+// the view's own buffer; U2 with update code 1 and a CSV table rebuilds the
+// table display; U3/U4 update code 1 takes the document's content by kind;
+// U5 timer 20 streams it in; U6 the jump line and selection; U9 code 16n+1
+// hands the text to pane n; U10 code 51 clears the check list; U11 codes 2,
+// 4, 6, 7 redraw without reloading.
+#include <cstring>
+
+#include "app/docsvc/filekind.h"
+#include "app/docopen/opentexts.h"
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "csv/csv_index.h"
+#include "fw/alloc.h"
+#include "view/dvkview.h"
+#include "view/viewcore/statustext.h"
+#include "view/viewload/csvshow.h"
+
+namespace {
+
+// Bytes after the text in the view's CSV buffer (the table operations'
+// margin), and the text streamed in one piece.
+constexpr std::uint32_t kCsvBufferMargin = 100000;
+constexpr std::size_t kOnePieceLimit = 500000;
+// Delays of the loading timers.
+constexpr UINT kLoadDelayMs = 500;
+constexpr UINT kRedrawDelayMs = 10;
+constexpr UINT kJumpDelayMs = 900;
+
+bool IsTextKind(int kind) { return kind != docsvc::kKindRichText && (kind < 12 || kind > 28); }
+
+}  // namespace
+
+bool CDvkView::TakesDocumentContent() const {
+  const CDvkDoc* doc = GetDocument();
+  if (!doc) return false;
+  // The active text pane takes a new document; a view outside the frame
+  // (pane 0) takes it too.
+  return m_nPaneIndex == 0 || static_cast<int>(m_nPaneIndex) == doc->m_nActiveTextPane;
+}
+
+void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
+  CDvkDoc* doc = GetDocument();
+  if (!doc || !m_hWnd) return;
+  const std::uint32_t code = doc->m_nUpdateCode;
+
+  // U1 / U2: the view redraws from its own buffer.
+  if (doc->m_nLoadState == 99) {
+    if (m_nFileKind == docsvc::kKindCsv || m_nFileKind == docsvc::kKindCommaTable) {
+      if (code == 1 && m_pTextBuf) {
+        UINT len = 0, cols = 0;
+        std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
+        BuildCsvIndex(m_pTextBuf, n, &len, &cols, csv::kCsvScanOnly, -1);
+        m_nFieldCount = cols;
+      }
+      PrepareCsvDisplay();
+    } else {
+      // What a report wrote into the view's buffer (external-run mode).
+      ClearShow();
+      if (m_pTextBuf) {
+        std::size_t n = m_nTextLen;
+        const void* nul = std::memchr(m_pTextBuf, 0, n);
+        if (nul) n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - m_pTextBuf);
+        m_strShowOwned.assign(reinterpret_cast<const char*>(m_pTextBuf), n);
+      }
+      m_pShowData = m_strShowOwned.data();
+      m_nShowLen = m_strShowOwned.size();
+      m_nShowFormat = SF_TEXT;
+    }
+    ShowPreparedNow();
+    return;
+  }
+
+  if (code == 1) {
+    // U3 / U4
+    if (!TakesDocumentContent()) return;
+    TakeDocumentContent();
+    // U5: the control is filled on timer 20.
+    m_nPendingLoad = 1;
+    if (!SetTimer(view::kTimerLoad, kLoadDelayMs)) FinishLoad();
+    return;
+  }
+  if (code >= 17 && (code - 1) % 16 == 0 && (code - 1) / 16 <= 4) {
+    // U9: pane n takes the document's text.
+    if (m_nPaneIndex != (code - 1) / 16) return;
+    TakeDocumentContent();
+    m_nPendingLoad = 1;
+    FinishLoad();
+    return;
+  }
+  if (code == 51) {
+    // U10: the check list of the other panes is cleared.
+    m_nEntryListPos = 0;
+    m_nEntryListMode = 0;
+    return;
+  }
+  if (code == 4 || code == 6 || code == 7) {
+    // U11: redraw only.
+    Invalidate();
+    return;
+  }
+  // Code 2 (search stopped on a hit) keeps what is shown; other codes
+  // belong to later duties.
+  (void)sender;
+  (void)hint;
+  (void)hintObject;
+}
+
+void CDvkView::ClearShow() {
+  m_pShowData = nullptr;
+  m_bShowFromDocument = false;
+  m_nShowLen = 0;
+  m_strShowOwned.clear();
+  m_strShowOwned.shrink_to_fit();
+  m_strShowTail.clear();
+  m_nShowFormat = SF_TEXT;
+}
+
+void CDvkView::TakeDocumentContent() {
+  CDvkDoc* doc = GetDocument();
+  ClearShow();
+  const int kind = doc->m_nFileKind;
+  m_nFileKind = static_cast<std::uint32_t>(kind);
+  m_nSourceView = 0;
+  m_strViewPath = doc->m_strDocPath;
+  m_strShownFile = doc->m_strCurFile;
+  m_nTblsizCopy = doc->m_nTblsiz;
+  m_nTxtsizCopy = doc->m_nTxtsiz;
+  m_bSizeLowerCopy = doc->m_bSizeLower;
+  m_nDisplayFlagCopy = doc->m_nDisplayFlag;
+  m_nTablePageParam = 240;
+  m_nDrawState = 0;
+  m_bShownInPart = 0;
+  m_nShownLength = 0;
+  m_nLastSort = 0;
+
+  const char* text = doc->m_pText ? doc->m_pText : "";
+  std::size_t len = doc->m_pText ? doc->m_nTextLen : 0;
+  if (len >= doc->m_nTextCapacity && doc->m_nTextCapacity) len = doc->m_nTextCapacity - 1;
+
+  if (kind == docsvc::kKindCsv || kind == docsvc::kKindCommaTable) {
+    // The working form: the file's commas outside quotes become 0x06.
+    std::uint64_t want = static_cast<std::uint64_t>(len) + 1 + kCsvBufferMargin;
+    if (!m_pTextBuf || want > m_nWorkSize) {
+      void* p = want <= 0xFFFFFFFFull ? fw::Realloc(m_pTextBuf, static_cast<std::size_t>(want)) : nullptr;
+      if (!p) {
+        ReportMessage(1, CString());
+        m_nFileKind = docsvc::kKindText;
+        return;
+      }
+      m_pTextBuf = static_cast<std::uint8_t*>(p);
+      m_nWorkSize = static_cast<std::uint32_t>(want);
+    }
+    viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(text), len, m_pTextBuf);
+    m_pTextBuf[len] = 0;
+    m_nTextLen = static_cast<std::uint32_t>(len);
+    UINT outLen = 0, cols = 0;
+    BuildCsvIndex(m_pTextBuf, m_nTextLen, &outLen, &cols, csv::kCsvScanOnly, -1);
+    m_nFieldCount = cols;
+    m_nPageTopRow = 0;
+    m_nCaretBlock = 1;
+    m_strCsvSourcePath = doc->m_strCurFile;
+    PrepareCsvDisplay();
+  } else if (kind == docsvc::kKindRichText) {
+    m_bShowFromDocument = true;
+    m_nShowLen = len;
+    m_nShowFormat = SF_RTF;
+  } else if (!IsTextKind(kind)) {
+    // Pictures are shown by the image view; the text pane is emptied.
+  } else {
+    // Text: the whole of it, or the part up to "outdata" with string 150.
+    bool cut = false;
+    m_nShowLen = viewload::ShownTextLength(text, len, doc->m_nOutdata, &cut);
+    m_bShowFromDocument = true;
+    if (cut) {
+      m_bShownInPart = 1;
+      m_strShowTail = "\r\n\r\n";
+      m_strShowTail += static_cast<const char*>(docopen::GetOpenText(docopen::OpenText::kDisplayOver));
+    }
+    m_nShownLength = static_cast<std::uint32_t>(m_nShowLen);
+  }
+  if (g_pMainFrame) g_pMainFrame->UpdateMenuTexts(kind, static_cast<int>(m_nSourceView), 0);
+}
+
+void CDvkView::PrepareCsvDisplay() {
+  CDvkDoc* doc = GetDocument();
+  viewload::CsvShowOptions o;
+  o.hideQuotes = doc && doc->m_bHideQuotes == 1;
+  // A table longer than "bmpfile" rows is shown a page at a time.
+  std::int64_t rows = static_cast<std::int64_t>(m_nLastRow) + 1;
+  if (doc && doc->m_nBmpfile > 0 && rows > doc->m_nBmpfile) {
+    o.firstRow = m_nPageTopRow;
+    o.maxRows = static_cast<std::uint32_t>(doc->m_nBmpfile);
+  }
+  m_strShowOwned.clear();
+  m_strShowTail.clear();
+  std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
+  if (m_pTextBuf) viewload::AppendCsvShown(m_pTextBuf, n, o, m_strShowOwned);
+  m_pShowData = m_strShowOwned.data();
+  m_nShowLen = m_strShowOwned.size();
+  m_nShowFormat = SF_TEXT;
+}
+
+void CDvkView::ShowPreparedNow() {
+  KillTimer(view::kTimerLoad);
+  m_nPendingLoad = 1;
+  FinishLoad();
+}
+
+void CDvkView::FinishLoad() {
+  KillTimer(view::kTimerLoad);
+  if (!m_nPendingLoad) return;
+  m_nPendingLoad = 0;
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return;
+  CRichEditCtrl& ctrl = GetRichEditCtrl();
+  std::size_t total = m_nShowLen + m_strShowTail.size();
+  if (total <= kOnePieceLimit || m_nSplitKind != 0)
+    StreamOutText();
+  else
+    OutputWithProgress();
+  // "%d line" in pane 5.
+  int lines = ctrl.GetLineCount();
+  m_nLinesShown = lines;
+  if (g_pStatusBar && g_pStatusBar->m_hWnd) {
+    const viewcore::StatusTextEntry& e = viewcore::StatusTextFor(viewcore::StatusText::kLineCount);
+    CString t;
+    t.Format(e.format, lines);
+    g_pStatusBar->SetPaneText(5, t);
+  }
+  // A first line "+  " asks for the page form.
+  const char* shown = m_bShowFromDocument ? doc->m_pText : m_pShowData;
+  if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0) m_nDrawState = 51;
+  ctrl.SetModify(FALSE);
+  ApplyJump();
+  const int redraw = doc->m_nRedrawState;
+  if (redraw == 40 || redraw == 38 || redraw == 37 || redraw == 999) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
+  if (!doc->m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
+}
+
+void CDvkView::ApplyJump() {
+  // U6: a line asked for by the opener (stored negated) and a selection of
+  // column * 256 + length in it.
+  CDvkDoc* doc = GetDocument();
+  if (!doc || doc->m_nJumpLine >= 0) return;
+  CRichEditCtrl& ctrl = GetRichEditCtrl();
+  int line = -doc->m_nJumpLine;
+  int count = ctrl.GetLineCount();
+  if (line > count) line = count;
+  if (line < 1) line = 1;
+  long start = ctrl.LineIndex(line - 1);
+  if (start < 0) start = 0;
+  long column = doc->m_nJumpSel > 0 ? doc->m_nJumpSel / 256 : 0;
+  long length = doc->m_nJumpSel > 0 ? doc->m_nJumpSel % 256 : 0;
+  long lineLen = ctrl.LineLength(start);
+  if (column > lineLen) column = lineLen;
+  if (column + length > lineLen) length = lineLen - column;
+  ctrl.SetSel(start + column, start + column + length);
+  int first = ctrl.GetFirstVisibleLine();
+  ctrl.LineScroll(line - 1 - first);
+  doc->m_nJumpLine = 0;
+  doc->m_nJumpSel = 0;
+}
+
+void CDvkView::OnTimer(UINT_PTR id) {
+  CDvkDoc* doc = GetDocument();
+  switch (id) {
+    case view::kTimerLoad:
+      FinishLoad();
+      return;
+    case view::kTimerRedraw:
+      KillTimer(id);
+      if (doc) {
+        doc->m_nUpdateCode = 6;
+        doc->UpdateAllViews(nullptr, 0, nullptr);
+        doc->m_nRedrawState = 0;
+      }
+      return;
+    case view::kTimerJump: {
+      KillTimer(id);
+      if (!doc || doc->m_strJumpText.IsEmpty()) return;
+      // "!text": find it; "line&col": go there; anything else: find it.
+      CString jump = doc->m_strJumpText;
+      doc->m_strJumpText.Empty();
+      CRichEditCtrl& ctrl = GetRichEditCtrl();
+      int amp = jump.Find('&');
+      if (jump[0] != '!' && amp > 0) {
+        int line = atoi(jump.Left(amp));
+        int col = atoi(jump.Mid(amp + 1));
+        if (line >= 1) {
+          long start = ctrl.LineIndex(line - 1);
+          if (start >= 0) ctrl.SetSel(start + (col > 0 ? col - 1 : 0), start + (col > 0 ? col - 1 : 0));
+        }
+        return;
+      }
+      if (jump[0] == '!') jump = jump.Mid(1);
+      FINDTEXTEXA ft = {};
+      ft.chrg.cpMin = 0;
+      ft.chrg.cpMax = -1;
+      ft.lpstrText = jump;
+      long at = ctrl.FindText(FR_DOWN | FR_MATCHCASE, &ft);
+      if (at >= 0) ctrl.SetSel(ft.chrgText.cpMin, ft.chrgText.cpMax);
+      return;
+    }
+    default:
+      // Timers of later duties (10-14, 22, 23, 25, 30, 40, 50, 60, pane + 2)
+      // are armed by their owners and dispatched here when they come.
+      if (id == view::kTimerEntryMarks || id == view::kTimerTempWindow) KillTimer(id);
+      return;
+  }
+}

@@ -1,0 +1,299 @@
+// The rich-edit streams of the text view. Directions: StreamInRtf and
+// StreamOutText put bytes into the control (EM_STREAMIN), StreamOutRtf takes
+// them out (EM_STREAMOUT) into the document's m_pText. Every callback is
+// bounded by the buffer it reads or writes.
+//
+// Line spacing: the RTF read into the control is scanned as it passes the
+// callback; paragraphs whose spacing the text gives in twips ("\slN" with
+// "\slmult0") are set with EM_SETPARAFORMAT afterwards wherever the control
+// reports something else (one reader drops exact spacing, another keeps a
+// negative value). A control that read them right is left alone.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "fw/alloc.h"
+#include "view/dvkview.h"
+#include "view/viewcore/statustext.h"
+#include "view/viewload/rtfspacing.h"
+
+namespace {
+
+// Code page of the program's text in SF_TEXT streams.
+constexpr int kTextFormat = SF_TEXT | SF_USECODEPAGE | (932 << 16);
+
+// Bytes the control takes in: a window over up to two spans.
+struct InSource {
+  const char* a = nullptr;
+  std::size_t aLen = 0;
+  const char* b = nullptr;
+  std::size_t bLen = 0;
+  std::size_t pos = 0;  // over a then b
+  viewload::RtfSpacingScan* scan = nullptr;
+  // Progress (OutputWithProgress): percent in pane 0, Esc cancels.
+  bool progress = false;
+  int lastPercent = -1;
+  bool cancelled = false;
+};
+
+DWORD CALLBACK InCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+  InSource* s = reinterpret_cast<InSource*>(cookie);
+  *pcb = 0;
+  if (cb <= 0) return 0;
+  std::size_t total = s->aLen + s->bLen;
+  if (s->progress && total) {
+    int percent = static_cast<int>((static_cast<unsigned long long>(s->pos) * 100) / total);
+    if (percent != s->lastPercent) {
+      s->lastPercent = percent;
+      if (g_pStatusBar && g_pStatusBar->m_hWnd) {
+        CString t;
+        t.Format(viewcore::StatusTextFor(viewcore::StatusText::kProgressPercent).format, percent);
+        g_pStatusBar->SetPaneText(0, t);
+      }
+      if (g_pMainFrame && g_pMainFrame->CheckEscapeAbort()) {
+        s->cancelled = true;
+        return 1;
+      }
+    }
+  }
+  LONG done = 0;
+  while (done < cb && s->pos < total) {
+    const char* src;
+    std::size_t avail;
+    if (s->pos < s->aLen) {
+      src = s->a + s->pos;
+      avail = s->aLen - s->pos;
+    } else {
+      src = s->b + (s->pos - s->aLen);
+      avail = total - s->pos;
+    }
+    std::size_t n = static_cast<std::size_t>(cb - done);
+    if (n > avail) n = avail;
+    std::memcpy(buf + done, src, n);
+    if (s->scan) s->scan->Feed(src, n);
+    done += static_cast<LONG>(n);
+    s->pos += n;
+  }
+  *pcb = done;
+  return 0;
+}
+
+// Bytes the control gives out, into the document's m_pText.
+struct OutSink {
+  CDvkDoc* doc = nullptr;
+  bool outOfMemory = false;
+};
+
+DWORD CALLBACK OutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+  OutSink* s = reinterpret_cast<OutSink*>(cookie);
+  CDvkDoc* d = s->doc;
+  *pcb = 0;
+  if (cb <= 0) return 0;
+  std::uint64_t need = static_cast<std::uint64_t>(d->m_nReadPos) + static_cast<std::uint64_t>(cb);
+  if (need >= d->m_nReadEnd) {
+    // Grow rather than cut: half again, with room for a NUL the caller may add.
+    std::uint64_t cap = d->m_nTextCapacity;
+    std::uint64_t want = need + 1 + cap / 2 + 65536;
+    if (want > 0xFFFFFFFFull) want = 0xFFFFFFFFull;
+    void* p = want > need ? fw::Realloc(d->m_pText, static_cast<std::size_t>(want)) : nullptr;
+    if (!p) {
+      // Keep what fits before m_nReadEnd and stop the stream.
+      s->outOfMemory = true;
+      std::uint32_t room = d->m_nReadEnd > d->m_nReadPos ? d->m_nReadEnd - d->m_nReadPos : 0;
+      LONG n = static_cast<LONG>(room < static_cast<std::uint32_t>(cb) ? room : static_cast<std::uint32_t>(cb));
+      if (n > 0) {
+        std::memcpy(d->m_pText + d->m_nReadPos, buf, static_cast<std::size_t>(n));
+        d->m_nReadPos += static_cast<std::uint32_t>(n);
+      }
+      *pcb = n;
+      return 1;
+    }
+    d->m_pText = static_cast<char*>(p);
+    d->m_nTextCapacity = static_cast<std::uint32_t>(want);
+    d->m_nReadEnd = d->m_nTextCapacity - 1;
+  }
+  std::memcpy(d->m_pText + d->m_nReadPos, buf, static_cast<std::size_t>(cb));
+  d->m_nReadPos += static_cast<std::uint32_t>(cb);
+  *pcb = cb;
+  return 0;
+}
+
+}  // namespace
+
+long CDvkView::StreamInBytes(const char* data, std::size_t len, const std::string& tail, int format,
+                             viewload::RtfSpacingScan* scan, bool progress) {
+  InSource src;
+  src.a = data ? data : "";
+  src.aLen = data ? len : 0;
+  src.b = tail.data();
+  src.bLen = tail.size();
+  src.scan = scan;
+  src.progress = progress;
+  EDITSTREAM es = {};
+  es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
+  es.pfnCallback = InCallback;
+  long n = GetRichEditCtrl().StreamIn(format, es);
+  if (progress && g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, "");
+  return n;
+}
+
+int CDvkView::StreamInRtf(HWND hwnd, int mode) {
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return 0;
+  const char* buf = mode == 2 ? doc->m_pText2 : doc->m_pText;
+  std::uint32_t limit = mode == 2 ? doc->m_nText2Len : doc->m_nTextCapacity;
+  std::uint32_t from = doc->m_nReadPos;
+  std::uint32_t end = doc->m_nReadEnd ? doc->m_nReadEnd : (mode == 2 ? doc->m_nText2Len : doc->m_nTextLen);
+  if (end > limit) end = limit;
+  if (doc->m_nStreamLen && from + static_cast<std::uint64_t>(doc->m_nStreamLen) < end)
+    end = from + doc->m_nStreamLen;
+  std::size_t len = 0;
+  if (buf && from < end) {
+    const void* nul = std::memchr(buf + from, 0, end - from);
+    len = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - (buf + from)) : end - from;
+  }
+  doc->m_nStreamLen = 0;
+
+  HWND target = hwnd ? hwnd : m_hWnd;
+  CRichEditCtrl& ctrl = GetRichEditCtrl();
+  const bool other = target != m_hWnd;
+  CHARRANGE sel = {};
+  ::SendMessageA(target, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+  const BOOL modified = static_cast<BOOL>(::SendMessageA(target, EM_GETMODIFY, 0, 0));
+  viewload::RtfSpacingScan scan;
+  InSource src;
+  src.a = buf ? buf + from : "";
+  src.aLen = len;
+  src.scan = &scan;
+  EDITSTREAM es = {};
+  es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
+  es.pfnCallback = InCallback;
+  int format = SF_RTF | (mode != 0 ? SFF_SELECTION : 0);
+  if (other)
+    ::SendMessageA(target, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
+  else
+    ctrl.StreamIn(format, es);
+  if (!other) {
+    ApplyRtfSpacing(scan, mode != 0 ? sel.cpMin : 0);
+    if (mode != 0) ::SendMessageA(target, EM_SETMODIFY, modified, 0);
+  }
+  return 0;
+}
+
+int CDvkView::StreamOutRtf(HWND hwnd, int mode) {
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return 0;
+  // m_nReadEnd unset or past the buffer: the buffer's end (less a NUL).
+  if (doc->m_nReadEnd == 0 || doc->m_nReadEnd > doc->m_nTextCapacity)
+    doc->m_nReadEnd = doc->m_nTextCapacity ? doc->m_nTextCapacity - 1 : 0;
+  if (doc->m_nReadPos > doc->m_nReadEnd) doc->m_nReadPos = doc->m_nReadEnd;
+  OutSink sink;
+  sink.doc = doc;
+  EDITSTREAM es = {};
+  es.dwCookie = reinterpret_cast<DWORD_PTR>(&sink);
+  es.pfnCallback = OutCallback;
+  HWND target = hwnd ? hwnd : m_hWnd;
+  ::SendMessageA(target, EM_STREAMOUT, SF_RTF | (mode == 1 ? SFF_SELECTION : 0), reinterpret_cast<LPARAM>(&es));
+  if (sink.outOfMemory) {
+    ReportMessage(1, CString());
+    return -1;
+  }
+  return 0;
+}
+
+void CDvkView::StreamOutText() {
+  CDvkDoc* doc = GetDocument();
+  const char* data = m_pShowData;
+  std::size_t len = m_nShowLen;
+  if (m_bShowFromDocument) {
+    data = doc ? doc->m_pText : nullptr;
+    std::size_t have = doc && doc->m_pText ? doc->m_nTextLen : 0;
+    if (len > have) len = have;
+  }
+  if (m_nShowFormat == SF_RTF && doc && data == doc->m_pText) {
+    doc->m_nReadPos = 0;
+    doc->m_nReadEnd = static_cast<std::uint32_t>(len);
+    doc->m_nStreamLen = static_cast<std::uint32_t>(len);
+    StreamInRtf(m_hWnd, 0);
+    doc->m_nReadPos = 0;
+    return;
+  }
+  if (m_nShowFormat == SF_RTF) {
+    viewload::RtfSpacingScan scan;
+    StreamInBytes(data, len, m_strShowTail, SF_RTF, &scan, false);
+    ApplyRtfSpacing(scan, 0);
+    return;
+  }
+  StreamInBytes(data, len, m_strShowTail, kTextFormat, nullptr, false);
+}
+
+void CDvkView::OutputWithProgress() {
+  CDvkDoc* doc = GetDocument();
+  if (m_nShowFormat == SF_RTF) {
+    StreamOutText();
+    return;
+  }
+  const char* data = m_pShowData;
+  std::size_t len = m_nShowLen;
+  if (m_bShowFromDocument) {
+    data = doc ? doc->m_pText : nullptr;
+    std::size_t have = doc && doc->m_pText ? doc->m_nTextLen : 0;
+    if (len > have) len = have;
+  }
+  if (doc) doc->m_bAbort = 0;
+  StreamInBytes(data, len, m_strShowTail, kTextFormat, nullptr, true);
+}
+
+void CDvkView::ApplyRtfSpacing(viewload::RtfSpacingScan& scan, long base) {
+  scan.Finish();
+  if (scan.Spacings().empty()) return;
+  CRichEditCtrl& ctrl = GetRichEditCtrl();
+  // The control's text in UTF-16: one unit per character position.
+  GETTEXTLENGTHEX gl = {GTL_DEFAULT, 1200};
+  LRESULT units = ::SendMessageW(m_hWnd, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0);
+  if (units < 0) return;
+  std::vector<wchar_t> text(static_cast<std::size_t>(units) + 2);
+  GETTEXTEX gt = {};
+  gt.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  gt.flags = GT_DEFAULT;
+  gt.codepage = 1200;
+  LRESULT got = ::SendMessageW(m_hWnd, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data()));
+  if (got < 0) return;
+  // Paragraph starts from the paragraph that holds `base` on.
+  long n = static_cast<long>(got);
+  if (base > n) base = n;
+  long first = base;
+  while (first > 0 && text[static_cast<std::size_t>(first - 1)] != L'\r') --first;
+  std::vector<long> starts{first};
+  for (long i = base; i < n; ++i)
+    if (text[static_cast<std::size_t>(i)] == L'\r') starts.push_back(i + 1);
+  // The control may keep a final paragraph end of the stream or fold it into
+  // its own: one paragraph more or less. Anything else means the layout of
+  // paragraphs is not the scanned one: the control's reading stays.
+  std::uint32_t have = static_cast<std::uint32_t>(starts.size());
+  std::uint32_t scanned = scan.Paragraphs();
+  if (have != scanned && have + 1 != scanned && have != scanned + 1) return;
+
+  CHARRANGE saved = {};
+  ctrl.GetSel(saved);
+  const BOOL modified = ctrl.GetModify();
+  for (const viewload::ParaSpacing& sp : scan.Spacings()) {
+    if (sp.paragraph >= have) continue;
+    long at = starts[sp.paragraph];
+    ctrl.SetSel(at, at);
+    PARAFORMAT2 pf = {};
+    pf.cbSize = sizeof pf;
+    ctrl.GetParaFormat(pf);
+    if ((pf.dwMask & PFM_LINESPACING) && pf.bLineSpacingRule == sp.rule && pf.dyLineSpacing == sp.twips) continue;
+    PARAFORMAT2 set = {};
+    set.cbSize = sizeof set;
+    set.dwMask = PFM_LINESPACING;
+    set.bLineSpacingRule = static_cast<BYTE>(sp.rule);
+    set.dyLineSpacing = sp.twips;
+    ctrl.SetParaFormat(set);
+  }
+  ctrl.SetSel(saved);
+  ctrl.SetModify(modified);
+}

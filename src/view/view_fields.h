@@ -1,0 +1,314 @@
+// The fields of the text view (CDvkView), grouped by the subsystem that
+// mainly works on them. Each group is a plain struct with its defaults; the
+// view inherits them all through ViewFields (and the CSV working buffer and
+// its index through csv::CsvViewFields), so window code writes
+// `view->m_nEditMode` while portable code can take the group it needs.
+//
+// Colours are COLORREF values (0x00BBGGRR) kept as 32-bit words; window
+// handles and dialog objects are opaque pointers here, since this header
+// stays free of windows.h.
+#pragma once
+
+#include <cstdint>
+
+#include "fw/cstring.h"
+#include "fw/geometry.h"
+
+namespace view {
+
+constexpr int kEntryListSlots = 1000;      // check list capacity from the constructor
+constexpr int kColumnPositions = 9000;     // CsvColumnPositions
+constexpr int kKeyStepSlots = 1000;        // key-macro step arrays
+constexpr int kKeyMacroSlots = 100;        // key-macro memory of the workbench
+constexpr int kMacroVarSlots = 5182;       // macro variable store
+constexpr int kMacroFuncSlots = 100;       // defined functions (numbers 500-598)
+constexpr int kMacroLookupIndex = 4096;    // "loaddata" line index
+constexpr int kPictureSlots = 100;         // picture slots of the image canvas
+constexpr int kImageSettingsWords = 49;    // as the document's m_aImageSettings
+constexpr int kColourBarSlots = 10;        // colour-marker table
+constexpr int kBitmapInfoBytes = 2000;     // header + palette of a loaded picture
+constexpr std::int32_t kMarginUnset = -99; // m_nPageMargin before InitPrintMargins
+
+// Slots of the macro variable store that other code names.
+constexpr int kSlotVarI = 118, kSlotVarJ = 119, kSlotVarK = 120;
+constexpr int kSlotMacroDir = 132, kSlotMessageMode = 145, kSlotLastResult = 146, kSlotCurBlock = 155;
+
+// View timers (the one dispatcher is CDvkView::OnTimer).
+enum ViewTimer : unsigned {
+  kTimerNudge = 10,
+  kTimerMci = 11,
+  kTimerMciPos = 12,
+  kTimerUndoRegion = 13,
+  kTimerFillMargins = 14,
+  kTimerLoad = 20,          // stream the loaded text into the control
+  kTimerRedraw = 21,        // update code 6 and a redraw of all views
+  kTimerEntryMarks = 22,    // underline the check-list lines
+  kTimerTempWindow = 23,    // close the "TEMPID" window
+  kTimerMacroResume = 25,   // resume the macro (RunMacro mode 2)
+  kTimerBlockEdit = 30,
+  kTimerPasteTable = 40,    // finish the selection-to-table paste
+  kTimerJump = 42,          // jump to the document's jump text
+  kTimerRecordClock = 50,
+  kTimerImageCanvas = 60,
+  // m_nPaneIndex + 2: image refresh of that pane.
+};
+
+// A. Display and loading (text view): what is shown and how.
+struct ViewDisplayFields {
+  std::uint32_t m_nFileKind = 0;      // 4 rich text, 9 text, 33 CSV, 35 web table, 98 macro, 12-28 pictures
+  std::uint32_t m_nSourceView = 0;    // display form: 0 normal; binary and source forms
+  std::uint32_t m_nEditMode = 0;      // 1 plain table text, 3 ruled-table mode
+  std::uint32_t m_nSplitKind = 0;     // 0 while the pane's dynamic splitter is not split
+  std::uint32_t m_nPaneIndex = 0;     // text pane 1-4; 0 outside the frame
+  std::int32_t m_nLoadState = 0;      // view's own: nonzero = no image captions, no GDI scaler
+  CString m_strViewPath;              // file the view shows (base of relative links)
+  CString m_strShownFile;             // the document's m_strCurFile at the last update
+  CString m_strImagePath;             // picture path of the save dialogs
+  std::int32_t m_nFitMode = 0;        // copies of the document's size and display words
+  std::uint32_t m_bSizeLowerCopy = 0;
+  std::int32_t m_nDisplayFlagCopy = 0;
+  std::int32_t m_nTblsizCopy = 5;
+  std::int32_t m_nTxtsizCopy = 5;
+  std::int32_t m_nLinesShown = 0;     // line count at the last refresh ("%d line", pane 5)
+  std::int32_t m_nTablePageParam = 240;  // half is the row argument of 'P'
+  std::int32_t m_nColumnSizeDigit = 0;   // "csize" of the display statement (0-9)
+  std::uint32_t m_bTableMoveFollowing = 1;  // a width change moves the later tab stops
+  std::int32_t m_nPageMargin[4] = {kMarginUnset, kMarginUnset, kMarginUnset, kMarginUnset};  // top, bottom, left, right (1/100)
+  std::int32_t m_anPrintState[3] = {};   // print state words
+  std::int32_t m_nPageViewState = 0;     // 1 image, 4 other content while printing
+  std::uint32_t m_bShownInPart = 0;      // only the first part of a long text is shown
+  std::uint32_t m_nShownLength = 0;      // bytes of the document text shown
+  std::int32_t m_nPendingLoad = 0;       // 1 while timer 20 has a text to stream in
+  std::int32_t m_nRedrawState = 0;       // 0 idle; the document's redraw requests
+};
+
+// B. CSV table state of the view (CSV table engine): caret, selection, sort,
+// paging, narrowing. The buffer and the block index are csv::CsvViewFields.
+struct ViewCsvFields {
+  std::uint32_t m_nCurColumn = 0;        // caret column
+  std::uint32_t m_nCurRow = 0;           // caret row
+  std::uint32_t m_nSelAnchorColumn = 0;  // block-selection anchor cell
+  std::uint32_t m_nSelAnchorRow = 0;
+  std::int32_t m_nSelStart = 0;          // rich-edit selection saved/restored
+  std::int32_t m_nSelEnd = 0;
+  std::uint32_t m_nSortFlags = 0;        // one bit per text pane
+  std::uint32_t m_nSavedScrollPos = 0;   // vertical scroll kept across a re-sort
+  std::int32_t m_nLastSort = 0;          // column + 1 ascending, ~column descending
+  std::uint32_t m_nCaretBlock = 1;       // block of the caret + 1
+  std::uint32_t m_nPageTopRow = 0;       // first row of a paged table
+  CString m_strCsvSourcePath;            // file the table came from (undo at 0)
+  std::uint32_t m_bTitleRowFixed = 0;    // narrowing state
+  std::int32_t m_nSelectUndoCount = 0;   // 0-20
+  CString m_strLastSelectCond;
+  std::uint32_t m_nPadTarget = 0;        // column count short rows are filled to
+  std::int32_t m_nRowBase = 0;           // CSV row = line + base + 1 (-1 with the title flag)
+  std::int32_t m_nTitleLineFlag = 0;
+  std::int32_t m_nTableCurRow = 0;       // current row of ruled mode
+  std::uint32_t m_nTitleLine = 0;        // title line of the column layout
+  std::uint32_t m_aColumnPos[kColumnPositions] = {};  // CsvColumnPositions
+  std::int32_t m_nPageLineBase = 0;      // added to row numbers of a paged table
+  std::uint32_t m_nColumnPageWord = 0;   // low 16 bits: first column shown
+  std::int32_t m_nColBlockState = 0;     // column-block selection and its pixel range
+  std::int32_t m_nColBlockPixFrom = 0;
+  std::int32_t m_nColBlockPixTo = 0;
+  std::uint32_t m_clrLastText = 0;       // last text and background colours
+  std::uint32_t m_clrLastBack = 0xFFFFFF;
+};
+
+// C. Keys, search and the check list (text view, workbench).
+struct ViewKeySearchFields {
+  std::uint32_t m_bInternalKey = 0;      // 1 while the view feeds itself a key / Ctrl held
+  std::uint32_t m_nKeyLatch = 0;         // key-handler latch
+  std::uint32_t m_nSearchFlags = 0;      // 1 case, 2 whole words, 4 down; bits 3+: column limit
+  CString m_strSearchText;               // bytes 1 and 3 stand for "%" and "&" in the dialog
+  CString m_strReplaceText;
+  std::int32_t m_bRepeatSearchBusy = 0;
+  void* m_pFindDlg = nullptr;            // modeless find dialog (166)
+  std::uint32_t* m_pEntryList = nullptr; // check list: row numbers from entry 1 (fw::Alloc)
+  std::uint32_t m_nEntryListCount = 0;   // capacity
+  std::uint32_t m_nEntryListPos = 0;     // next free entry
+  std::uint32_t m_nEntryListMode = 0;    // 0, 1 filled by a check command, 99 while a command runs
+  CString m_strStmtCommand;              // current statement parts / operation parameters
+  CString m_strStmtOperand;
+  CString m_strPrevStmtCommand;          // last one-line macro input
+  CString m_strPrevStmtOperand;
+  CString m_strCmdText;                  // output name of a program-called PDF command
+};
+
+// D. Ruled tables and their editing (table engine).
+struct ViewTableFields {
+  std::uint32_t* m_pParaRowMap = nullptr;  // paragraph -> source row of a rendered table
+  std::uint32_t m_nParaRowMapSize = 0;
+  std::uint32_t m_bCtrlButton = 0;         // Ctrl state of the table toolbar
+  std::int32_t* m_pColumnEdges = nullptr;  // column edge table
+  std::int32_t m_nMaxColumns = 0;
+  std::int32_t m_nColourBarColumn = 0;     // colour-marker table
+  char m_pColourBarChars[kColourBarSlots * 2 + 1] = {};
+  char m_pColourBarCodes[kColourBarSlots + 1] = {};
+  std::int32_t m_nRuledHeaderCount = 0;
+  std::int32_t m_nLastTableCmd = 0;
+  std::int32_t m_nFormatLineFrom = 0;      // selected lines of the format description
+  std::int32_t m_nFormatLineTo = 0;
+  std::int32_t m_nPictureIndex = 0;
+  std::int32_t m_nPageLineCount = 0;
+  std::int32_t m_nRuledPageSize = 0;       // ruled-mode copy of the page size
+  std::int32_t m_bLastPage = 0;
+  std::int32_t m_aKeyStepCode[kKeyStepSlots] = {};   // key-macro steps
+  std::int32_t m_aKeyStepValue[kKeyStepSlots] = {};
+  std::int32_t m_nKeyStepIndex = 0;
+  std::int32_t m_bKeyStepRecording = 0;
+  std::int32_t m_bBackColorSwitch = 0;
+  std::uint32_t m_clrStoredDefault = 0;
+  std::int32_t m_nLastEffect = 0;
+  std::int32_t m_nStoredCaretLine = 0;
+  std::int32_t m_nStoredCaretOffset = 0;
+  std::int32_t m_nTimer40FirstLine = 0;    // saved for timer 40
+  std::int32_t m_nTimer40SelStart = 0;
+  std::int32_t m_nTimer40SelEnd = 0;
+  std::int32_t m_nContentKind = 0;         // for UpdateMenuTexts
+  std::int32_t m_nContentSubMode = 0;
+};
+
+// E. Workbench words: drawing, paste, media and the key-macro memory.
+struct ViewWorkbenchFields {
+  std::int32_t m_nDrawState = 0;           // 51 = page form
+  std::int32_t m_nImageOption = 0;
+  std::int32_t m_bNudge = 0;
+  std::int32_t m_nScrollCode = 0;
+  std::int32_t m_nLineShift = 0;
+  std::int32_t m_bTableHasTitle = 0;
+  std::int32_t m_nTableWord = 0;
+  std::int32_t m_nBlockMode = 0;
+  std::int32_t m_nInsertWord = 1;          // 0 = overwrite
+  std::int32_t m_nUndoStepCount = 0;
+  std::int32_t m_nPasteFrom = 0;           // paste range and first visible line
+  std::int32_t m_nPasteTo = 0;
+  std::int32_t m_nPasteFirstLine = 0;
+  std::int32_t m_nSearchRestart = 0;
+  std::uint32_t m_clrViewBack = 0xFFFFFF;
+  std::int32_t m_nViewKind = 0;            // view kind / display kind
+  std::int32_t m_nDisplayKind = 0;
+  std::int32_t m_nFirstDataColumn = 0;
+  std::int32_t m_nRowCount = 0;
+  std::int32_t m_bKeyMacroMemory = 0;      // key-macro memory
+  std::int32_t m_nKeyMacroLength = 0;
+  std::int32_t m_aKeyMacro[kKeyMacroSlots] = {};
+  std::int32_t m_nFedKeyState = 0;
+  std::int32_t m_nRecordClock = 0;         // recording clock (seconds)
+  std::int32_t m_bMediaPlay = 0;           // media play/loop state
+  std::int32_t m_bMediaLoop = 0;
+  std::int32_t m_nLoopStart = 0;
+  std::int32_t m_nLoopEnd = 0;
+  std::int32_t m_nMediaLength = 0;
+  std::int32_t m_nMediaPosition = 0;
+};
+
+// F. Macro interpreter state kept on the view.
+struct ViewMacroFields {
+  CString m_strMacroVars[kMacroVarSlots];  // the variable store (slots named above)
+  CString& m_strMessageMode() { return m_strMacroVars[kSlotMessageMode]; }
+  CString& m_strLastResult() { return m_strMacroVars[kSlotLastResult]; }
+  CString& m_strMacroDir() { return m_strMacroVars[kSlotMacroDir]; }
+  CString& m_strCurBlock() { return m_strMacroVars[kSlotCurBlock]; }
+  CString& m_strVarI() { return m_strMacroVars[kSlotVarI]; }
+  CString& m_strVarJ() { return m_strMacroVars[kSlotVarJ]; }
+  CString& m_strVarK() { return m_strMacroVars[kSlotVarK]; }
+  std::int32_t m_nMacroReplaceTotal = 0;
+  std::uint32_t m_nMacroFlags = 0;
+  CString m_strMacroFuncs[kMacroFuncSlots];  // defined functions
+  std::int32_t m_nMacroFuncCount = 0;
+  std::int32_t m_nMacroResumePos = 0;
+  char* m_pMacroLookup = nullptr;             // "loaddata" buffer (fw::Alloc)
+  std::uint32_t m_nMacroLookupLen = 0;
+  std::uint32_t m_aMacroLookupIndex[kMacroLookupIndex] = {};
+  std::int32_t m_nZeroDivValue = 99999999;
+  std::int32_t m_nSysParaSaved = 0;
+  std::int32_t m_anSavedSysPara[10] = {};     // the ten settings saved by a run
+  CString m_strTablePath;
+  CString m_strDocStem;
+  std::int32_t m_nCmdLineNo = 0;              // line of the running statement
+  std::int32_t m_nFoundPos = 0;
+  std::int32_t m_anStmtTableA[4] = {};        // per-statement tables
+  std::int32_t m_anStmtTableB[4] = {};
+  std::int32_t m_anLineLookup[4] = {};
+  std::int32_t m_nMacroWaitTicks = 0;
+  std::uint8_t m_nMacroInstanceMark = 0;
+  CString m_strLastMacroSource;               // kept source and folder of the last RunMacro
+  CString m_strLastMacroFolder;
+};
+
+// G. Images (image view, regions, painting, picture slots, capture).
+struct ViewImageFields {
+  std::uint32_t m_bImageGrab = 0;
+  CRect m_rcImageSel{-1, -1, -1, -1};
+  std::int32_t m_nImageSelMode = 0;
+  std::int32_t m_nImageViewState = 0;
+  CPoint m_ptImageCursor;                      // also the last right-click point
+  std::uint8_t m_bmiLoaded[kBitmapInfoBytes] = {};
+  void* m_pLoadedInfo = nullptr;
+  std::uint8_t* m_pLoadedBits = nullptr;
+  std::uint32_t m_nLoadedBitsSize = 0;
+  std::uint8_t m_bmiImage[kBitmapInfoBytes] = {};
+  void* m_pImageInfo = nullptr;
+  void* m_hImageBitmap = nullptr;              // HBITMAP
+  std::int32_t m_nImageWidth = 0;
+  std::int32_t m_nImageHeight = 0;
+  std::int32_t m_nImageBits = 0;
+  std::int32_t m_nPrevImageWidth = 0;
+  std::int32_t m_nPrevImageHeight = 0;
+  std::int32_t m_nImagePage = 0;
+  std::int32_t m_nImageReduce = 0;
+  CPoint m_ptImageScroll;
+  std::uint32_t m_aImageSettings[kImageSettingsWords] = {};
+  std::uint32_t m_aImageSettingsPrint[kImageSettingsWords] = {};
+  CRect m_rcImageSelSaved, m_rcImageSelShown, m_rcImageSelPix;  // region
+  std::int32_t m_nImageDragState = 0;
+  std::int32_t m_nImageDragHandle = 0;
+  std::int32_t m_nPasteState = 0;
+  CPoint m_ptPasteOffset;
+  std::uint32_t m_bRegionSet = 0;
+  std::int32_t m_nRegionCornerMode = 0;
+  std::uint8_t* m_pRegionUndo = nullptr;
+  std::uint32_t m_nRegionUndoSize = 0;
+  CPoint m_ptRegionDragLast;
+  std::int32_t m_nImageTool = 0;               // paint
+  std::int32_t m_nShapeKind = 0;
+  std::int32_t m_nLineStyle = 0;
+  std::int32_t m_nLabelFrame = 0;
+  std::uint32_t m_clrImageFill = 0;
+  std::uint32_t m_clrImageBrush = 0;
+  std::uint32_t m_clrImageBack = 0xF8F9FA;     // RGB(250,249,248)
+  std::uint32_t m_clrImageText = 0x010203;     // RGB(3,2,1)
+  std::uint32_t m_clrPicked = 0xFFFFFF;
+  std::uint32_t m_clrProbe = 0;
+  std::int32_t m_nGrabTool = 0;
+  std::int32_t m_aPictureX[kPictureSlots] = {};  // picture slots
+  std::int32_t m_aPictureY[kPictureSlots] = {};
+  std::int32_t m_aPictureWidth[kPictureSlots] = {};
+  std::int32_t m_aPictureHeight[kPictureSlots] = {};
+  std::int32_t m_aPictureNatural[kPictureSlots] = {};
+  std::int32_t m_nLogPixelsX = 96;
+  std::int32_t m_nLogPixelsY = 96;
+  CRect m_rcLastFigure;
+  CRect m_rcCapture;
+  std::int32_t m_nBoxSelMode = 0;              // box selection
+  std::int32_t m_nBoxStartX = 0;
+  std::int32_t m_nBoxEndX = 0;
+  std::int32_t m_nBoxStartLine = 0;
+  std::int32_t m_nBoxEndLine = 0;
+  std::int32_t m_nBoxPaintedFirst = 0;
+  std::int32_t m_nBoxPaintedLast = 0;
+  std::uint32_t m_bTableDragMoved = 0;
+};
+
+// Everything the view holds apart from its window-side members and the CSV
+// buffer and index.
+struct ViewFields : ViewDisplayFields,
+                    ViewCsvFields,
+                    ViewKeySearchFields,
+                    ViewTableFields,
+                    ViewWorkbenchFields,
+                    ViewMacroFields,
+                    ViewImageFields {};
+
+}  // namespace view

@@ -1,0 +1,70 @@
+// Paragraph line spacing as an RTF text states it, for re-applying after a
+// stream-in: some rich-edit readers drop exact spacing written as
+// "\sl-N\slmult0" (or keep the negative value), so the view scans the bytes
+// it streams and sets the spacing of those paragraphs itself.
+//
+// The scanner is fed the stream in pieces (as the stream callback hands them
+// over). It follows groups (paragraph properties are restored at "}"),
+// skips destinations ("{\*...}", font and colour tables, pictures, objects,
+// headers, footnotes, field instructions...) and "\binN" data, and counts
+// paragraph ends: "\par", "\row", "\sect" and a backslash before a line end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace viewload {
+
+// Line spacing rules as the rich edit's paragraph format names them.
+constexpr int kSpacingAtLeast = 3;
+constexpr int kSpacingExactly = 4;
+
+struct ParaSpacing {
+  std::uint32_t paragraph;  // 0-based paragraph of the streamed text
+  int rule;                 // kSpacingAtLeast or kSpacingExactly
+  int twips;                // the spacing
+};
+
+class RtfSpacingScan {
+ public:
+  RtfSpacingScan();
+  void Feed(const char* data, std::size_t len);
+  // Ends the scan: the text after the last paragraph end is the last paragraph.
+  void Finish();
+
+  // Paragraphs whose spacing was given in twips ("\slN" with "\slmult0" or no
+  // "\slmult"): N < 0 exactly |N|, N > 0 at least N.
+  const std::vector<ParaSpacing>& Spacings() const { return m_spacings; }
+  // Paragraphs of the text (ends counted + 1 after Finish).
+  std::uint32_t Paragraphs() const { return m_paragraphs; }
+
+ private:
+  struct Props {
+    long sl = 0;
+    long slmult = 0;
+    bool skip = false;
+  };
+  enum class State { kText, kSlash, kWord, kParam, kHex1, kHex2, kBin };
+
+  void Word();
+  void EndParagraph();
+
+  std::vector<Props> m_stack;
+  Props m_cur;
+  Props m_topEnd;            // properties when the top group closed
+  bool m_topClosed = false;
+  State m_state = State::kText;
+  char m_word[33] = {};
+  int m_wordLen = 0;
+  bool m_neg = false;
+  bool m_hasParam = false;
+  long long m_param = 0;
+  bool m_groupStart = false;  // the next token is the first of a group
+  long long m_binLeft = 0;
+  std::uint32_t m_paragraphs = 0;
+  bool m_finished = false;
+  std::vector<ParaSpacing> m_spacings;
+};
+
+}  // namespace viewload

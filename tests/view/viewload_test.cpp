@@ -1,0 +1,152 @@
+// Loading the text view, the portable half: the CSV working form and its
+// shown text, the shown part of long texts, the RTF line-spacing scan.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "csv/csv_index.h"
+#include "view/viewload/csvshow.h"
+#include "view/viewload/rtfspacing.h"
+
+namespace {
+
+std::string ToWorking(const std::string& s) {
+  std::string out(s.size(), '\0');
+  viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(),
+                                    reinterpret_cast<std::uint8_t*>(&out[0]));
+  return out;
+}
+
+std::string Shown(const std::string& work, bool hide, std::uint32_t first = 0, std::uint32_t max = 0,
+                  viewload::CsvShowStats* st = nullptr) {
+  viewload::CsvShowOptions o;
+  o.hideQuotes = hide;
+  o.firstRow = first;
+  o.maxRows = max;
+  std::string out;
+  viewload::AppendCsvShown(reinterpret_cast<const std::uint8_t*>(work.data()), work.size(), o, out, st);
+  return out;
+}
+
+TEST(CsvShow, CommasOutsideQuotesSeparateFields) {
+  EXPECT_EQ("a\x06" "b\x06\"c,d\"\x06" "e", ToWorking("a,b,\"c,d\",e"));
+  // A stray quote ends at the line end: the next line's commas separate.
+  EXPECT_EQ("5\" disk,x\r\ny\x06z", ToWorking("5\" disk,x\r\ny,z"));
+  // Shift-JIS trail bytes are never commas or quotes; the text is kept.
+  EXPECT_EQ("表\x06ソ", ToWorking("表,ソ"));
+  // In place.
+  std::string s = "a,\"b,c\",d";
+  viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(),
+                                    reinterpret_cast<std::uint8_t*>(&s[0]));
+  EXPECT_EQ("a\x06\"b,c\"\x06" "d", s);
+}
+
+TEST(CsvShow, FieldsAreShownTabSeparatedAndQuotesHiddenOnlyInTheShownText) {
+  const std::string work = ToWorking("名前,\"住所,市\",\"a \"\"b\"\"\"\r\n~ comment,x\r\n1,2,3");
+  EXPECT_EQ("名前\t\"住所,市\"\t\"a \"\"b\"\"\"\r\n~ comment\tx\r\n1\t2\t3", Shown(work, false));
+  EXPECT_EQ("名前\t住所,市\ta \"b\"\r\n~ comment\tx\r\n1\t2\t3", Shown(work, true));
+}
+
+TEST(CsvShow, RowEndsAreCrLfWhateverTheBufferHas) {
+  viewload::CsvShowStats st;
+  EXPECT_EQ("a\r\nb\r\nc\r\n\r\nd", Shown("a\nb\rc\r\n\nd", false, 0, 0, &st));
+  EXPECT_EQ(5u, st.rowsTotal);
+  // The text ends at a NUL.
+  EXPECT_EQ("a\tb\r\n", Shown(std::string("a\x06" "b\r\n\0zz", 7), false));
+}
+
+TEST(CsvShow, APagedTableShowsItsWindowOfRows) {
+  viewload::CsvShowStats st;
+  EXPECT_EQ("r2\r\nr3\r\n", Shown("r0\r\nr1\r\nr2\r\nr3\r\nr4\r\n", false, 2, 2, &st));
+  EXPECT_EQ(2u, st.rowsShown);
+  EXPECT_EQ(5u, st.rowsTotal);
+  EXPECT_TRUE(st.paged);
+}
+
+TEST(CsvShow, TheWorkingFormIndexesLikeTheFile) {
+  // A "~" comment and a "!#" second block, as a CSV file has them.
+  std::string file =
+      "\"名前\",\"住所\",\"電話\",\"メモ\"\r\n\"山田\",\"東京都,港区\",\"03\",\"x\"\r\n~ comment\r\n"
+      "!#\r\nA,B,C,D\r\n1,2,3,4\r\n5,6,7,8\r\n";
+  std::string work = ToWorking(file);
+  std::vector<std::uint8_t> buf(work.begin(), work.end());
+  buf.push_back(0);
+  csv::CsvViewFields v;
+  v.m_pTextBuf = buf.data();
+  v.m_nWorkSize = static_cast<std::uint32_t>(buf.size());
+  v.m_nTextLen = static_cast<std::uint32_t>(work.size());
+  std::uint32_t len = 0, cols = 0;
+  int last = csv::BuildCsvIndex(v, buf.data(), v.m_nTextLen, &len, &cols, csv::kCsvScanOnly, -1);
+  EXPECT_EQ(6, last);
+  EXPECT_EQ(2u, v.BlockCount());
+  EXPECT_EQ(4u, cols);
+  EXPECT_EQ(4u, v.m_aSecRow[2]);
+  EXPECT_EQ(static_cast<std::uint32_t>(file.find("!#")), v.m_aSecScanPos[2]);
+}
+
+TEST(ShownText, LongTextsAreCutAtALineEndOrAWholeCharacter) {
+  bool cut = true;
+  EXPECT_EQ(5u, viewload::ShownTextLength("ab\ncd", 5, 0, &cut));
+  EXPECT_FALSE(cut);
+  EXPECT_EQ(5u, viewload::ShownTextLength("ab\ncd", 5, 5, &cut));
+  EXPECT_FALSE(cut);
+  EXPECT_EQ(3u, viewload::ShownTextLength("ab\ncdef", 7, 5, &cut));
+  EXPECT_TRUE(cut);
+  // One long line of double-byte characters: never half a character.
+  const std::string kanji = "漢字漢字";
+  EXPECT_EQ(4u, viewload::ShownTextLength(kanji.data(), kanji.size(), 5, &cut));
+}
+
+std::vector<viewload::ParaSpacing> Scan(const std::string& rtf, std::size_t piece, std::uint32_t* paras) {
+  viewload::RtfSpacingScan s;
+  for (std::size_t i = 0; i < rtf.size(); i += piece) s.Feed(rtf.data() + i, std::min(piece, rtf.size() - i));
+  s.Finish();
+  if (paras) *paras = s.Paragraphs();
+  return s.Spacings();
+}
+
+TEST(RtfSpacing, ExactAndAtLeastSpacingOfEachParagraphInAnyPieces) {
+  const std::string rtf =
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 MS;}}{\\colortbl;\\red0\\green0\\blue0;}\n"
+      "\\pard\\sl-20\\slmult0 rule\\par\n"
+      "\\pard text\\par\n"
+      "\\pard\\sl300\\slmult0 at least\\par\n"
+      "\\pard\\sl-240\\slmult1 multiple\\par\n"
+      "{\\*\\generator x\\par}\\pard\\sl-20 last rule}";
+  for (std::size_t piece : {std::size_t(1), std::size_t(3), rtf.size()}) {
+    std::uint32_t paras = 0;
+    auto sp = Scan(rtf, piece, &paras);
+    EXPECT_EQ(5u, paras) << piece;
+    ASSERT_EQ(3u, sp.size()) << piece;
+    EXPECT_EQ(0u, sp[0].paragraph);
+    EXPECT_EQ(viewload::kSpacingExactly, sp[0].rule);
+    EXPECT_EQ(20, sp[0].twips);
+    EXPECT_EQ(2u, sp[1].paragraph);
+    EXPECT_EQ(viewload::kSpacingAtLeast, sp[1].rule);
+    EXPECT_EQ(300, sp[1].twips);
+    EXPECT_EQ(4u, sp[2].paragraph);  // the last paragraph has no \par
+    EXPECT_EQ(viewload::kSpacingExactly, sp[2].rule);
+  }
+}
+
+TEST(RtfSpacing, GroupsRestorePropertiesAndDataIsSkipped) {
+  std::uint32_t paras = 0;
+  // Spacing set inside a group ends with it; \bin data holding "\par" is
+  // no paragraph; a backslash before a line end is one; \'xx is a character.
+  auto sp = Scan("{\\rtf1{\\sl-30 a\\par}b\\par{\\bin5 \\par}\\'5c\\\nc}", 4, &paras);
+  EXPECT_EQ(4u, paras);
+  ASSERT_EQ(1u, sp.size());
+  EXPECT_EQ(0u, sp[0].paragraph);
+  EXPECT_EQ(30, sp[0].twips);
+  // Pictures and field instructions hold no paragraphs.
+  Scan("{\\rtf1{\\pict\\par 0a0b}{\\field{\\*\\fldinst x\\par}{\\fldrslt y}}\\par z}", 2, &paras);
+  EXPECT_EQ(2u, paras);
+  // Broken input ends cleanly.
+  Scan("{\\rtf1\\sl-", 1, &paras);
+  Scan("}}}{\\", 1, &paras);
+  Scan(std::string("\\bin99999999999999999999"), 1, &paras);
+}
+
+}  // namespace
