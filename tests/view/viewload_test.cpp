@@ -147,6 +147,10 @@ TEST(RtfSpacing, GroupsRestorePropertiesAndDataIsSkipped) {
   Scan("{\\rtf1\\sl-", 1, &paras);
   Scan("}}}{\\", 1, &paras);
   Scan(std::string("\\bin99999999999999999999"), 1, &paras);
+  // A parameter past 32 bits is held at the limit, never wrapped negative.
+  auto big = Scan("{\\rtf1\\sl-99999999999999 a}", 3, &paras);
+  ASSERT_EQ(1u, big.size());
+  EXPECT_EQ(2147483647, big[0].twips);
 }
 
 }  // namespace

@@ -39,7 +39,11 @@ void RtfSpacingScan::Word() {
   m_word[m_wordLen] = '\0';
   bool first = m_groupStart;
   m_groupStart = false;
-  long param = static_cast<long>(m_neg ? -m_param : m_param);
+  // Parameters past the 32-bit range are taken as its limit.
+  long long wide = m_neg ? -m_param : m_param;
+  if (wide > 2147483647LL) wide = 2147483647LL;
+  if (wide < -2147483647LL) wide = -2147483647LL;
+  long param = static_cast<long>(wide);
   if (first && IsSkippedDestination(m_word)) {
     m_cur.skip = true;
     return;

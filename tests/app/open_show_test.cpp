@@ -1,0 +1,365 @@
+// Opening and showing documents in-process: CSV as a table, text in every
+// encoding of the corpus, rich text with exact line spacing, kinds without a
+// reader yet, long texts, saving back, the encoding choice.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "csv/csv_buffer.h"
+#include "fw/uihooks.h"
+#include "shell_fixture.h"
+#include "support/pump.h"
+#include "support/temp_folder.h"
+#include "view/dvkview.h"
+
+namespace {
+
+// A Shift-JIS CSV: quoted fields with commas, a "~" comment line and a "!#"
+// second table block.
+const char kCsv[] =
+    "\"名前\",\"住所\",\"電話\",\"メモ\"\r\n"
+    "\"山田\",\"東京都,港区\",\"03-1234\",\"a\"\r\n"
+    "\"佐藤\",\"大阪\",\"06-9\",\"b,c\"\r\n"
+    "~ 集計は下\r\n"
+    "!#\r\n"
+    "A,B,C,D\r\n"
+    "1,2,3,4\r\n"
+    "5,6,7,8\r\n";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string CorpusFile(const char* name) {
+  return std::string(TABRYE_TEST_ROOT) + "/tests/data/textcodec/" + name;
+}
+
+// The control's text with line ends as LF.
+std::string ControlText(CDvkView* v) {
+  std::string s = v->StreamOut(SF_TEXT);
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r') {
+      out += '\n';
+      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else {
+      out += s[i];
+    }
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+std::string Lf(std::string s) {
+  std::string out;
+  for (char c : s)
+    if (c != '\r') out += c;
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+class OpenShowTest : public shelltest::ShellTest {
+ protected:
+  void SetUp() override {
+    shelltest::ShellTest::SetUp();
+    folder_ = std::make_unique<testsupport::TempProgramFolder>();
+  }
+  void TearDown() override {
+    shelltest::ShellTest::TearDown();
+    folder_.reset();
+  }
+  bool StartIn(const std::string& cmdline) {
+    if (!Start(cmdline.c_str())) return false;
+    doc->m_strProgramDir = folder_->Path().c_str();
+    return true;
+  }
+  CDvkView* View() { return frame->GetTextView(0, 0); }
+  bool Shown() {
+    CDvkView* v = View();
+    return v && testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000);
+  }
+  std::string File(const char* name) const { return folder_->File(name); }
+  std::unique_ptr<testsupport::TempProgramFolder> folder_;
+};
+
+TEST_F(OpenShowTest, ACsvOnTheCommandLineIsShownAsATabTable) {
+  const std::string path = File("a.csv");
+  WriteFile(path, kCsv);
+  ASSERT_TRUE(StartIn("\"" + path + "\""));
+  CDvkView* v = View();
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(Shown());
+  EXPECT_EQ(33, doc->m_nFileKind);
+  EXPECT_EQ(33u, v->m_nFileKind);
+  EXPECT_STREQ(path.c_str(), doc->m_strCurFile.GetString());
+  EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen));
+
+  // The working buffer: 0x06 between fields, commas inside quotes kept.
+  std::string buf(reinterpret_cast<const char*>(v->m_pTextBuf), v->m_nTextLen);
+  EXPECT_EQ(0u, buf.find("\"名前\"\x06\"住所\"\x06"));
+  EXPECT_NE(std::string::npos, buf.find("\"東京都,港区\"\x06"));
+  EXPECT_NE(std::string::npos, buf.find("A\x06" "B\x06" "C\x06" "D\r\n"));
+  EXPECT_EQ(0, v->m_pTextBuf[v->m_nTextLen]);
+  EXPECT_LT(v->m_nTextLen, v->m_nWorkSize);
+  // Rows and blocks: 8 rows, the "!#" line (row 5) starts block 2.
+  EXPECT_EQ(7, v->m_nLastRow);
+  EXPECT_EQ(2u, v->BlockCount());
+  EXPECT_EQ(5u, v->m_aSecRow[2]);
+  EXPECT_EQ(static_cast<std::uint32_t>(std::string(kCsv).find("!#")), v->m_aSecScanPos[2]);
+  EXPECT_EQ(4u, v->m_nFieldCount);
+
+  const std::string shown = ControlText(v);
+  EXPECT_EQ(
+      "\"名前\"\t\"住所\"\t\"電話\"\t\"メモ\"\n\"山田\"\t\"東京都,港区\"\t\"03-1234\"\t\"a\"\n"
+      "\"佐藤\"\t\"大阪\"\t\"06-9\"\t\"b,c\"\n~ 集計は下\n!#\nA\tB\tC\tD\n1\t2\t3\t4\n5\t6\t7\t8",
+      shown);
+
+  // Hiding quotes changes the display only.
+  v->OnCsvHideQuotes();
+  EXPECT_EQ(1u, doc->m_bHideQuotes);
+  EXPECT_EQ(
+      "名前\t住所\t電話\tメモ\n山田\t東京都,港区\t03-1234\ta\n佐藤\t大阪\t06-9\tb,c\n~ 集計は下\n!#\nA\tB\tC\tD\n"
+      "1\t2\t3\t4\n5\t6\t7\t8",
+      ControlText(v));
+  EXPECT_EQ(buf, std::string(reinterpret_cast<const char*>(v->m_pTextBuf), v->m_nTextLen));
+  EXPECT_EQ(7, v->m_nLastRow);
+  EXPECT_EQ(1, doc->m_nLoadState);
+  v->OnCsvHideQuotes();
+  EXPECT_EQ(0u, doc->m_bHideQuotes);
+  EXPECT_EQ(shown, ControlText(v));
+}
+
+TEST_F(OpenShowTest, EveryEncodingOfTheCorpusShowsTheSameShiftJisText) {
+  ASSERT_TRUE(StartIn(""));
+  const std::string sjis = ReadFile(CorpusFile("sjis.txt"));
+  ASSERT_FALSE(sjis.empty());
+  std::string shownSjis;
+  for (const char* name : {"sjis.txt", "utf8.txt", "utf8bom.txt", "utf16le.txt", "utf16be.txt", "eucjp.txt",
+                           "iso2022jp.txt", "base64.txt", "binhex.hqx"}) {
+    // Copied into the test folder under a text name (".hqx" is no text kind).
+    const std::string path = File((std::string(name) + ".txt").c_str());
+    WriteFile(path, ReadFile(CorpusFile(name)));
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0)) << name;
+    ASSERT_TRUE(Shown()) << name;
+    EXPECT_EQ(9, doc->m_nFileKind) << name;
+    EXPECT_EQ(sjis, std::string(doc->m_pText, doc->m_nTextLen)) << name;
+    std::string shown = ControlText(View());
+    if (shownSjis.empty()) shownSjis = shown;
+    EXPECT_EQ(shownSjis, shown) << name;
+  }
+  EXPECT_EQ(Lf(sjis), shownSjis);
+  EXPECT_EQ(textcodec::TextEncoding::kBinHex, doc->m_openEncoding.encoding);
+  EXPECT_TRUE(doc->m_openEncoding.text.empty());
+}
+
+TEST_F(OpenShowTest, ExactRuleSpacingOfRichTextReadsBackAsExact) {
+  const std::string path = File("rules.rtf");
+  WriteFile(path,
+            "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil MS Gothic;}}\r\n"
+            "\\pard\\sl-20\\slmult0\\highlight1 \\par\r\n"
+            "\\pard text line\\par\r\n"
+            "\\pard\\sl-20\\slmult0 \\par\r\n"
+            "\\pard last}\r\n");
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_TRUE(Shown());
+  EXPECT_EQ(4, doc->m_nFileKind);
+  CRichEditCtrl& ctrl = View()->GetRichEditCtrl();
+  auto spacing = [&](int line, int* rule) {
+    long at = ctrl.LineIndex(line);
+    ctrl.SetSel(at, at);
+    PARAFORMAT2 pf = {};
+    pf.cbSize = sizeof pf;
+    ctrl.GetParaFormat(pf);
+    *rule = pf.bLineSpacingRule;
+    return pf.dyLineSpacing;
+  };
+  int rule = -1;
+  EXPECT_EQ(20, spacing(0, &rule));
+  EXPECT_EQ(4, rule);
+  EXPECT_EQ(20, spacing(2, &rule));
+  EXPECT_EQ(4, rule);
+  spacing(1, &rule);
+  EXPECT_NE(4, rule);
+  EXPECT_FALSE(ctrl.GetModify());
+
+  // The same through the stream helper into a selection, as table code does.
+  std::string rtf = "{\\rtf1\\ansi\\pard\\sl-20\\slmult0 x\\par}";
+  std::memcpy(doc->m_pText, rtf.c_str(), rtf.size() + 1);
+  doc->m_nTextLen = static_cast<std::uint32_t>(rtf.size());
+  doc->m_nReadPos = 0;
+  doc->m_nReadEnd = doc->m_nTextLen;
+  doc->m_nStreamLen = doc->m_nTextLen;
+  long end = ctrl.GetTextLength();
+  ctrl.SetSel(end, end);
+  EXPECT_EQ(0, View()->StreamInRtf(View()->m_hWnd, 1));
+  EXPECT_EQ(0u, doc->m_nStreamLen);
+  int last = ctrl.GetLineCount() - 1;
+  for (int l = last; l >= 0; --l) {
+    long at = ctrl.LineIndex(l);
+    char buf[16] = {};
+    int n = ctrl.GetLine(l, buf, sizeof buf - 1);
+    if (n >= 1 && buf[0] == 'x') {
+      EXPECT_EQ(20, spacing(l, &rule));
+      EXPECT_EQ(4, rule);
+      (void)at;
+      break;
+    }
+  }
+}
+
+TEST_F(OpenShowTest, StreamingOutGrowsTheDocumentBufferInsteadOfCutting) {
+  const std::string path = File("small.txt");
+  std::string text;
+  while (text.size() < 300000) text += std::string(98, 'x') + "\r\n";
+  WriteFile(path, text + "end");
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_TRUE(Shown());
+  // A tiny window at the end of the buffer: the RTF must not be cut there.
+  doc->m_nReadPos = doc->m_nTextCapacity - 100;
+  doc->m_nReadEnd = doc->m_nTextCapacity - 1;
+  std::uint32_t from = doc->m_nReadPos;
+  EXPECT_EQ(0, View()->StreamOutRtf(View()->m_hWnd, 0));
+  EXPECT_GT(doc->m_nReadPos - from, 300000u);
+  EXPECT_LT(doc->m_nReadPos, doc->m_nReadEnd);
+  EXPECT_LE(doc->m_nReadEnd, doc->m_nTextCapacity);
+  EXPECT_EQ(0, std::memcmp(doc->m_pText + from, "{\\rtf", 5));
+}
+
+TEST_F(OpenShowTest, PlainTextShowsAsText) {
+  const std::string path = File("memo.txt");
+  WriteFile(path, "一行目\r\n二行目\tタブ\r\n");
+  ASSERT_TRUE(StartIn("\"" + path + "\""));
+  ASSERT_TRUE(Shown());
+  EXPECT_EQ(9, doc->m_nFileKind);
+  EXPECT_EQ(9u, View()->m_nFileKind);
+  EXPECT_EQ("一行目\n二行目\tタブ", ControlText(View()));
+  EXPECT_EQ(textcodec::TextEncoding::kShiftJis, doc->m_openEncoding.encoding);
+}
+
+TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
+  const std::string csv = File("a.csv");
+  WriteFile(csv, kCsv);
+  ASSERT_TRUE(StartIn("\"" + csv + "\""));
+  ASSERT_TRUE(Shown());
+  const std::string before = ControlText(View());
+  for (const char* name : {"x.pdf", "x.png", "x.zip", "x.xlsx", "x.rtz", "x.+txt"}) {
+    const std::string path = File(name);
+    WriteFile(path, "%PDF-1.3 not really");
+    fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
+    doc->m_nIndata = 204800;
+    doc->m_nTblMax = 5000;
+    EXPECT_EQ(-1, doc->OpenFile(path.c_str(), 0)) << name;
+    EXPECT_EQ(33, doc->m_nFileKind) << name;
+    EXPECT_STREQ(csv.c_str(), doc->m_strCurFile.GetString()) << name;
+    EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen)) << name;
+    // The PDF limits are put back as they were (not to fixed numbers).
+    EXPECT_EQ(204800, doc->m_nIndata) << name;
+    EXPECT_EQ(5000, doc->m_nTblMax) << name;
+    ASSERT_TRUE(Shown());
+    EXPECT_EQ(before, ControlText(View())) << name;
+    EXPECT_NE(-1, doc->m_strOpenMessage.Find("file = ")) << name;
+  }
+  // A missing file: string 237 and the path.
+  fw::hooks::ExpectMessageBox("file = ", IDOK);
+  EXPECT_EQ(-1, doc->OpenFile(File("none.txt").c_str(), 0));
+  EXPECT_EQ(33, doc->m_nFileKind);
+  // Mode 12 says "no text" by a length of 0 and shows nothing.
+  EXPECT_EQ(-1, doc->OpenFile(File("x.pdf").c_str(), 12));
+  EXPECT_EQ(0u, doc->m_nTextLen);
+}
+
+TEST_F(OpenShowTest, ALongTextIsReadWholeAndShownInPart) {
+  const std::string path = File("big.txt");
+  std::string line = "長いテキストの一行です。0123456789\r\n";
+  std::string text;
+  while (text.size() < 3000000) text += line;
+  WriteFile(path, text);
+  ASSERT_TRUE(StartIn(""));
+  doc->m_nOutdata = 200000;
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_TRUE(Shown());
+  EXPECT_EQ(text.size(), doc->m_nTextLen);
+  EXPECT_EQ(1u, View()->m_bShownInPart);
+  EXPECT_LE(View()->m_nShownLength, 200000u);
+  std::string shown = ControlText(View());
+  EXPECT_NE(std::string::npos, shown.find("表示容量をオーバー"));
+  EXPECT_EQ(0u, shown.find("長いテキスト"));
+}
+
+TEST_F(OpenShowTest, SavingWritesTheTableBackWithABackupAndRefusesQuietlyWhenProtected) {
+  const std::string path = File("a.csv");
+  WriteFile(path, kCsv);
+  ASSERT_TRUE(StartIn("\"" + path + "\""));
+  ASSERT_TRUE(Shown());
+  ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0));
+  EXPECT_EQ(std::string(kCsv), ReadFile(path));
+  // A backup copy is in TMP\BACKUP.
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder_->Path() + "\\TMP\\BACKUP\\a_*~.csv").c_str(), &fd);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  FindClose(h);
+  // Mode 99: only a backup.
+  ASSERT_EQ(0, doc->SaveFile(path.c_str(), 99));
+
+  // Write-protected: string 329 answered No leaves file and document.
+  const std::string ro = File("ro.txt");
+  WriteFile(ro, "old");
+  SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY);
+  fw::hooks::ExpectMessageBox("書込み禁止", IDNO);
+  EXPECT_EQ(-1, doc->SaveFile(ro.c_str(), 0));
+  EXPECT_EQ("old", ReadFile(ro));
+  EXPECT_EQ(33, doc->m_nFileKind);
+  // Yes makes it writable and saves.
+  fw::hooks::ExpectMessageBox("書込み禁止", IDYES);
+  EXPECT_EQ(0, doc->SaveFile(ro.c_str(), 0));
+  EXPECT_EQ(std::string(doc->m_pText, doc->m_nTextLen), ReadFile(ro));
+}
+
+TEST_F(OpenShowTest, UtfEightTextIsWrittenBackInUtfEight) {
+  const std::string path = File("u.txt");
+  const std::string utf8 = ReadFile(CorpusFile("utf8.txt"));
+  WriteFile(path, utf8);
+  ASSERT_TRUE(StartIn("\"" + path + "\""));
+  ASSERT_TRUE(Shown());
+  EXPECT_EQ(textcodec::TextEncoding::kUtf8, doc->m_openEncoding.encoding);
+  ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0));
+  EXPECT_EQ(utf8, ReadFile(path));
+}
+
+TEST_F(OpenShowTest, TheEncodingChoiceReopensWithTheForcedDecoder) {
+  const std::string path = File("u.txt");
+  WriteFile(path, ReadFile(CorpusFile("utf8.txt")));
+  ASSERT_TRUE(StartIn("\"" + path + "\""));
+  ASSERT_TRUE(Shown());
+  // Item 2 of the menu: Shift-JIS (item 1 detects).
+  fw::hooks::ExpectPopupMenu(1 + static_cast<unsigned>(textcodec::TextEncoding::kShiftJis));
+  doc->OnEncodingChoice();
+  ASSERT_TRUE(Shown());
+  EXPECT_EQ(textcodec::TextEncoding::kShiftJis, doc->m_openEncoding.encoding);
+  // UTF-8 bytes read as Shift-JIS: what that decoder makes of them.
+  const std::string bytes = ReadFile(path);
+  textcodec::DecodeResult forced;
+  textcodec::DecodeTextToSjis(bytes.data(), bytes.size(), textcodec::TextEncoding::kShiftJis, &forced);
+  EXPECT_EQ(forced.text, std::string(doc->m_pText, doc->m_nTextLen));
+  EXPECT_EQ(forced.replaced, doc->m_nOpenReplaced);
+  auto items = fw::hooks::LastPopupMenu();
+  ASSERT_EQ(static_cast<std::size_t>(textcodec::kTextEncodingCount), items.size());
+  EXPECT_TRUE(items[static_cast<int>(textcodec::TextEncoding::kUtf8)].checked);  // what the file was
+  // Back to detection.
+  EXPECT_EQ(0, doc->ReopenWithEncoding(textcodec::TextEncoding::kAuto));
+  ASSERT_TRUE(Shown());
+  EXPECT_EQ(textcodec::TextEncoding::kUtf8, doc->m_openEncoding.encoding);
+}
+
+}  // namespace
