@@ -202,4 +202,43 @@ TEST_F(FindViewTest, RepeatWithoutTextOpensTheDialog) {
   EXPECT_EQ(-1, view->FindTextMatchCase(0, -1, CString("ABC")));
 }
 
+TEST_F(FindViewTest, ColumnLimitSearchesOneColumnOfTheTable) {
+  OpenCsv("bd,bd\r\nx,y\r\n");
+  view->m_nSearchFlags = (view->m_nSearchFlags & 7u) + 2 * 8;  // column 2, as the column find sets it
+  view->OpenFindDialog(0);
+  char title[64] = {};
+  GetWindowTextA(Dialog()->m_hWnd, title, sizeof title);
+  EXPECT_NE(std::string::npos, std::string(title).find("2")) << title;
+  Press("b&d", "Q", IDC_FIND_REPLACE_ALL);
+  EXPECT_EQ(std::string("bd\x06" "Q\r\nx\x06" "y\r\n"),
+            std::string(reinterpret_cast<const char*>(view->m_pTextBuf), view->m_nTextLen));
+}
+
+TEST_F(FindViewTest, CheckLineTextJumpsBetweenCheckedLines) {
+  std::string csv;
+  for (int i = 1; i <= 60; ++i) csv += "r" + std::to_string(i) + ",x\r\n";
+  OpenCsv(csv);
+  view->m_pEntryList[1] = 10;  // checked lines, 1-based
+  view->m_pEntryList[2] = 40;
+  view->m_nEntryListPos = 3;
+  CRichEditCtrl& ctrl = view->GetRichEditCtrl();
+  EXPECT_EQ(1, view->SetSearchState(1, 4, CString("&CK"), CString()));
+  EXPECT_EQ(9, ctrl.LineFromChar(Sel().first));
+  EXPECT_EQ(1, view->SetSearchState(1, 4, CString("&CK"), CString()));
+  EXPECT_EQ(39, ctrl.LineFromChar(Sel().first));
+  EXPECT_EQ(0, view->SetSearchState(1, 4, CString("&CK"), CString()));  // none below
+  EXPECT_EQ(39, ctrl.LineFromChar(Sel().first));
+  EXPECT_EQ(LoadText(IDS_SEARCH_END_NOT_FOUND), Pane0());
+  EXPECT_EQ(1, view->SetSearchState(1, 0, CString("&CK"), CString()));  // upward
+  EXPECT_EQ(9, ctrl.LineFromChar(Sel().first));
+}
+
+TEST_F(FindViewTest, StatementReplaceOnPlainTextUsesTheMacroForm) {
+  SetText("Abc abc\r\nxyz");
+  view->m_strStmtCommand = "b&c";
+  view->m_strStmtOperand = "NULL";
+  EXPECT_EQ(2, view->SearchAll(3, 0));  // case kept: "bc" of both words
+  EXPECT_EQ(0u, ControlText().find("A a"));
+}
+
 }  // namespace
