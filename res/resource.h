@@ -26,6 +26,11 @@
 #define ID_CSV_SORT_DESCENDING 33041
 #define ID_TABLE_EDIT_MODE 33049
 #define ID_LIST_UTF8_NAMES 33080
+// Find commands of the text view (res/find.rc)
+#define ID_FIND_REPLACE 32966
+#define ID_FIND 33052
+#define ID_FIND_NEXT 33105
+#define ID_FIND_DIALOG 33106
 // Own commands above the numbered range
 #define ID_FILE_ENCODING_CHOICE 33234
 
@@ -308,3 +313,19 @@
 #define IDS_SPLIT_FAILED            9648
 #define IDS_ADDRESS_HINT            9649
 #define IDS_SETTINGS_RANGE          9639
+// The find dialog of the text view (res/find.rc)
+#define IDD_FIND 166
+#define IDC_FIND_TEXT 1102
+#define IDC_FIND_REPLACE_TEXT 1037
+#define IDC_FIND_REQUEST 1038
+#define IDC_FIND_DOWN 1088
+#define IDC_FIND_UP 1100
+#define IDC_FIND_WHOLE_WORD 1105
+#define IDC_FIND_MATCH_CASE 1106
+#define IDC_FIND_REPLACE_ONE 1107
+#define IDC_FIND_REPLACE_ALL 1108
+#define IDC_FIND_REPLACE_LABEL 1109
+#define IDS_FIND_TITLE 33290
+#define IDS_FIND_REPLACE_TITLE 33291
+#define IDS_FIND_COLUMN_TITLE 33292
+#define IDS_FIND_REPLACE_TOTAL 33293

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "csv/csv_buffer.h"
@@ -19,9 +20,13 @@
 #include "view/view_fields.h"
 
 class CDvkDoc;
+class CFindDlg;
 
 namespace viewload {
 class RtfSpacingScan;
+}
+namespace viewfind {
+struct FindRule;
 }
 
 class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::ViewFields {
@@ -107,4 +112,53 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   std::string m_strShowOwned;
   std::string m_strShowTail;
   int m_nShowFormat = SF_TEXT;
+
+  // ===== find and replace (dvkview_find.cpp; docs/patterns.md section 2) =====
+ public:
+  // Opens (or brings back) the modeless find dialog 166: mode 1 the find
+  // form, 0 find and replace. A column in m_nSearchFlags from bit 3 up
+  // limits the search to that column of a CSV table.
+  void OpenFindDialog(int mode);
+  // One request of the find dialog (CFindDlg::Request: 0/1 find, 2 replace,
+  // 3 replace all) with the option bits (1 case, 2 whole words, 4 down) on
+  // m_strSearchText / m_strReplaceText. Returns what SearchAll returns, or
+  // the replacement count.
+  int DoFindReplace(int mode, int flags);
+  // mode 1: the next match from the selection in the direction of flag 4
+  // (line count in pane 0, Esc to stop); selects it and returns 1, or shows
+  // string 368/369 and returns 0 (the selection stays); -1 stopped.
+  // mode 2: every match of the stored texts replaced in the control's text;
+  // mode 3: the same with the current statement (m_strStmtCommand,
+  // m_strStmtOperand, '&' runs), flags from bit 20 up added to the pattern's.
+  // Modes 2 and 3 return the count (pane 0 shows it), -1 stopped.
+  int SearchAll(int mode, int flags);
+  // Case-sensitive plain find in [from, to) (to -1: the end): the character
+  // position of the first hit, or -1.
+  long FindTextMatchCase(long from, long to, const CString& text);
+  // F3: repeats the last search, or opens the find dialog when there is none.
+  void RepeatSearch();
+  // Stores the option bits and texts and searches (mode as DoFindReplace);
+  // "&CK" in a CSV table jumps to the next / previous checked line.
+  int SetSearchState(int mode, unsigned flags, const CString& text, const CString& replacement);
+  // Command 33106 from the find dialog: takes its texts and options over and
+  // searches. Returns 1.
+  int OnFindDialogCommand();
+  CFindDlg* FindDialog() const;
+
+  BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
+  void OnFindCommand();         // 33052 "検索\tF3" (repeat or open)
+  void OnFindNextCommand();     // 33105, F3
+  void OnFindReplaceCommand();  // 32966, Shift+F3
+  void OnEditFindCommand();     // the Edit menu's find item and toolbar button
+  void OnFindDialogMessage();   // 33106
+
+ private:
+  struct FindDlgCloser {
+    void operator()(CFindDlg* dlg) const;
+  };
+  bool IsCsvTable() const;  // a CSV table in its normal form (the 0x06 buffer is shown)
+  bool JumpToCheckedLine(bool down);
+  int ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column);
+  void ShowFindStatus(const CString& text);
+  std::unique_ptr<CFindDlg, FindDlgCloser> m_findDlgOwner;
 };

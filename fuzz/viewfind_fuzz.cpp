@@ -1,0 +1,58 @@
+// The find commands' scans over any (options, search, replacement, text):
+// positions map back and forth, hits lie inside the text and on character
+// boundaries, replace-all edits are ordered and inside their lines.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "view/viewfind/findscan.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const unsigned options = data[0] & 7u;
+  const bool cells = (data[0] & 8u) != 0;
+  const int column = (data[0] >> 4) & 3;
+  std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
+  // search NUL replacement NUL text
+  std::size_t a = rest.find('\0');
+  if (a == std::string::npos) return 0;
+  std::size_t b = rest.find('\0', a + 1);
+  if (b == std::string::npos) return 0;
+  std::string search = rest.substr(0, a), repl = rest.substr(a + 1, b - a - 1), body = rest.substr(b + 1);
+
+  viewfind::LineText text(body, cells);
+  // Positions grow with the bytes, and every position maps to a byte that
+  // maps back to it (a byte inside a double-byte character counts as the
+  // position after that character).
+  long prev = 0;
+  for (int i = 0; i <= text.size(); ++i) {
+    long ch = text.CharOfByte(i);
+    if (ch < prev || ch > prev + 1) std::abort();
+    prev = ch;
+    if (text.CharOfByte(text.ByteOfChar(ch)) != ch) std::abort();
+  }
+  viewfind::FindRule rule;
+  if (!viewfind::CompileDialogRule(search, repl, options, true, cells, &rule)) return 0;
+  pat::PatternHit hit;
+  int from = 0;
+  for (int guard = 0; guard < 64; ++guard) {
+    if (viewfind::FindNext(text, rule, column, from, &hit, nullptr) != viewfind::ScanResult::kFound) break;
+    if (hit.start < from || hit.start + hit.length > text.size()) std::abort();
+    from = hit.start + (hit.length > 0 ? hit.length : 1);
+  }
+  if (viewfind::FindPrevious(text, rule, column, text.size(), &hit, nullptr) == viewfind::ScanResult::kFound &&
+      (hit.start < 0 || hit.start + hit.length > text.size()))
+    std::abort();
+  std::vector<viewfind::LineEdit> edits;
+  bool stopped = false;
+  int n = viewfind::ReplaceAll(text, rule, column, &edits, &stopped, nullptr);
+  int last = -1;
+  for (const auto& e : edits) {
+    if (e.start <= last || e.end < e.start || e.end > text.size()) std::abort();
+    last = e.end;
+  }
+  if (n < 0 && !edits.empty() && n != -3) std::abort();
+  return 0;
+}

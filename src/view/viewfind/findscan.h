@@ -1,0 +1,122 @@
+// The find commands of the text view, the part that needs no window: the
+// find dialog's texts turned into a compiled rule, the rich edit's text as
+// lines with character positions, and the scans (next match, previous match,
+// every match of every line) with a poll for Esc between lines.
+//
+// docs/patterns.md section 2 ("The find commands of the view") describes how
+// the view uses it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "view/pattern/pattern.h"
+
+namespace viewfind {
+
+// The low three bits of the view's m_nSearchFlags; the bits from 3 up hold a
+// 1-based column limit (0 = none).
+constexpr unsigned kOptMatchCase = 1;
+constexpr unsigned kOptWholeWord = 2;
+constexpr unsigned kOptDown = 4;
+constexpr unsigned kOptionBits = 7;
+constexpr int kColumnShift = 3;
+inline int ColumnOf(unsigned searchFlags) { return static_cast<int>(searchFlags >> kColumnShift); }
+
+// Tuning of the scans.
+struct FindTuning {
+  int pollEvery;        // lines between two progress texts / Esc polls
+  int firstOutLimit;    // output bytes tried first for one replaced line (then doubled)
+  int maxOutLimit;      // largest output of one line
+};
+const FindTuning& Tuning();
+
+// A compiled search (and replacement).
+struct FindRule {
+  std::string search;       // internal form (pattern.h)
+  std::string replacement;
+  unsigned flags = 0;
+  bool cells = false;       // the text is a CSV display: TAB is the cell boundary 0x06
+  std::shared_ptr<pat::PatternProgram> program;
+};
+
+// The stored dialog text (bytes 1 and 3 for the wildcards, everything else
+// literal) as a rule text for ExpandEscapeSequences mode 3: the wildcards
+// become '%' / '&', literal '%' '&' '\' are escaped, and every ':' is escaped
+// so that a text such as "1:30" is never read as a prefix.
+std::string StoredToRuleText(std::string_view stored);
+
+// The rule of the find dialog: stored search and replacement texts, the
+// option bits (kOptMatchCase, kOptWholeWord). `replace` adds the replacement
+// part. False when the search text is empty (nothing to look for).
+bool CompileDialogRule(std::string_view storedSearch, std::string_view storedReplacement, unsigned options,
+                       bool replace, bool cells, FindRule* rule);
+// The rule of a replace statement (user form, '&' = any run): pattern and
+// operand; `extraFlags` (pattern.h bits) are added to the translation and the
+// macro replace bits.
+bool CompileMacroRule(std::string_view pattern, std::string_view operand, unsigned extraFlags, bool cells,
+                      FindRule* rule);
+
+// The text of the control as lines. Line breaks are CR, LF or CR LF (the rich
+// edit gives CR); each byte of a break counts as one character position, a
+// double-byte character as one. With `cells` every TAB becomes 0x06 (one byte
+// for one byte, so the positions stay).
+class LineText {
+ public:
+  LineText(std::string text, bool cells);
+
+  const char* data() const { return text_.data(); }
+  int size() const { return static_cast<int>(text_.size()); }
+  int LineCount() const { return static_cast<int>(starts_.size()); }
+  int LineStart(int line) const { return starts_[line]; }
+  int LineEnd(int line) const { return ends_[line]; }  // before the break
+  int LineOfByte(int byte) const;
+  long CharOfByte(int byte) const;
+  int ByteOfChar(long ch) const;
+  // The subject of `line`: the whole line, or cell `column` (1-based) of it;
+  // false when the line has no such cell.
+  bool Subject(int line, int column, int* start, int* end) const;
+
+ private:
+  std::string text_;
+  std::vector<int> starts_, ends_;
+  std::vector<long> charStarts_;
+};
+
+// Poll between lines: gets the index of the line about to be scanned, returns
+// true to stop. Called every Tuning().pollEvery lines.
+using PollFn = std::function<bool(int line)>;
+
+enum class ScanResult { kFound, kNotFound, kStopped };
+
+// The first match that starts at or after `fromByte` (downward).
+ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int fromByte, pat::PatternHit* hit,
+                    const PollFn& poll);
+// The last match that starts before `beforeByte` (upward).
+ScanResult FindPrevious(const LineText& text, const FindRule& rule, int column, int beforeByte,
+                        pat::PatternHit* hit, const PollFn& poll);
+
+// A replaced line: bytes [start, end) of the LineText become `text`.
+struct LineEdit {
+  int start = 0;
+  int end = 0;
+  std::string text;
+};
+// Every match of every line, replaced; the changed lines in `edits` (in text
+// order). Returns the count, or a negative pattern code (pattern.h). When
+// the poll stops, the lines scanned so far keep their edits and *stopped is set.
+int ReplaceAll(const LineText& text, const FindRule& rule, int column, std::vector<LineEdit>* edits,
+               bool* stopped, const PollFn& poll);
+
+// The replacement of one selected match: true and *out when `selected`
+// (bytes [start, end) of `text`, inside one line) is exactly a match.
+bool ReplaceSelected(const LineText& text, const FindRule& rule, int column, int start, int end,
+                     std::string* out);
+
+// The replaced text as the control takes it (0x06 back to TAB in cells).
+std::string ToControlText(const FindRule& rule, std::string text);
+
+}  // namespace viewfind
