@@ -2,11 +2,12 @@
 // decoded into the document's buffer (the opener's text loader), and for a
 // CSV the working form and its block index, next to iconv converting the
 // same file. Not a test: it prints seconds and megabytes per second.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "../bench_util.h"
 
 #include "app/docopen/textload.h"
 #include "csv/csv_index.h"
@@ -16,9 +17,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 // Mixed Japanese CSV rows in Shift-JIS: quoted fields with commas, kana, NEC specials.
 std::string MakeText(std::size_t bytes) {
@@ -26,10 +26,7 @@ std::string MakeText(std::size_t bytes) {
       "\"\x93\x8C\x8B\x9E\x93\x73,\x90\xE7\x91\xE3\x93\x63\x8B\xE6\",\x82\xA0\x82\xA2\x82\xA4"
       "\x83\x41\x83\x43\x83\x45,\xB1\xB2\xB3\xB6\xDE,\x87\x40\x87\x41\x87\x54,"
       "ASCII text 0123456789 (sample),\x81\x79\x95\x5C\x8E\xA6\x81\x7A\r\n";
-  std::string s;
-  s.reserve(bytes + line.size());
-  while (s.size() < bytes) s += line;
-  return s;
+  return bench::RepeatLine(line, bytes);
 }
 
 void Report(const char* label, double s, std::size_t bytes) {
@@ -41,13 +38,7 @@ void Report(const char* label, double s, std::size_t bytes) {
 int main(int argc, char** argv) {
   std::size_t mb = argc > 1 ? static_cast<std::size_t>(std::atoi(argv[1])) : 100;
   const char* path = "/tmp/bench_open.csv";
-  {
-    std::string text = MakeText(mb << 20);
-    FILE* f = std::fopen(path, "wb");
-    if (!f) return 1;
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
+  if (!bench::WriteFile(path, MakeText(mb << 20))) return 1;
 
   auto t0 = Clock::now();
   fw::MappedFile file;
@@ -73,10 +64,9 @@ int main(int argc, char** argv) {
   Report("CSV: working form + block index", index, t.length);
   std::printf("%-40s %8.3f s  (rows %d, columns %u)\n", "open + index", open + index, last + 1, cols);
 
-  std::string cmd = std::string("iconv -f CP932 -t UTF-8 ") + path + " > /dev/null";
-  auto t2 = Clock::now();
-  int rc = std::system(cmd.c_str());
-  Report(rc ? "iconv -f CP932 -t UTF-8 (failed)" : "iconv -f CP932 -t UTF-8", Seconds(t2), t.length);
+  int rc = 0;
+  double iconv = bench::TimeCommand(std::string("iconv -f CP932 -t UTF-8 ") + path + " > /dev/null", &rc);
+  Report(rc ? "iconv -f CP932 -t UTF-8 (failed)" : "iconv -f CP932 -t UTF-8", iconv, t.length);
 
   fw::Free(v.m_pTextBuf);
   fw::Free(t.text);

@@ -4,14 +4,12 @@
 //   bench_pattern [file [megabytes]]   (default /tmp/tabrye_pattern_bench.txt, 100)
 //
 // The file is written once (cells separated by 0x06, CR LF lines) and kept.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "../bench_util.h"
 #include "view/pattern/pattern.h"
 
 namespace {
@@ -58,24 +56,15 @@ std::string MakeText(size_t bytes) {
   return t;
 }
 
-double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
-  return std::chrono::duration<double>(b - a).count();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string path = argc > 1 ? argv[1] : "/tmp/tabrye_pattern_bench.txt";
   size_t megabytes = argc > 2 ? static_cast<size_t>(std::atoi(argv[2])) : 100;
-  std::string text;
-  {
-    std::ifstream in(path, std::ios::binary);
-    if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string text = bench::ReadFile(path);
   if (text.size() < megabytes * 1000000) {
     text = MakeText(megabytes * 1000000);
-    std::ofstream out(path, std::ios::binary);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    bench::WriteFile(path, text);
   }
   std::printf("file %s: %zu bytes\n\n", path.c_str(), text.size());
   std::printf("| case | matches | engine s | MB/s | sed s | sed MB/s | same output |\n"
@@ -86,29 +75,20 @@ int main(int argc, char** argv) {
     pat::ExpandEscapeSequences(rule, pat::kEscapeSearch);
     std::string s, r, out;
     unsigned flags = pat::TranslateSearchPattern(rule, &s, &r, '&') | pat::kFlagsMacroReplace;
-    auto t0 = std::chrono::steady_clock::now();
+    auto t0 = bench::Clock::now();
     int n = pat::ReplaceLines(text.data(), static_cast<int>(text.size()), s, r, flags,
                               pat::ReplaceLinesOptions(), &out, nullptr);
-    auto t1 = std::chrono::steady_clock::now();
-    double ours = Seconds(t0, t1);
+    double ours = bench::Seconds(t0);
 
     std::string script = path + ".sed";
-    {
-      std::ofstream sf(script, std::ios::binary);
-      sf << c.sedScript;
-    }
-    std::string cmd = "LC_ALL=C sed -f '" + script + "' '" + path + "' > /dev/null";
-    auto t2 = std::chrono::steady_clock::now();
-    int rc = std::system(cmd.c_str());
-    auto t3 = std::chrono::steady_clock::now();
-    double sed = Seconds(t2, t3);
+    bench::WriteFile(script, c.sedScript);
+    int rc = 0;
+    double sed = bench::TimeCommand("LC_ALL=C sed -f '" + script + "' '" + path + "' > /dev/null", &rc);
     // The same bytes as sed's output?
     std::string sedOut = path + ".out";
     std::string same = "no";
     if (rc == 0 && std::system(("LC_ALL=C sed -f '" + script + "' '" + path + "' > '" + sedOut + "'").c_str()) == 0) {
-      std::ifstream in(sedOut, std::ios::binary);
-      std::string want((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      if (want == out) same = "yes";
+      if (bench::ReadFile(sedOut) == out) same = "yes";
       std::remove(sedOut.c_str());
     }
     std::printf("| %s | %d | %.3f | %.0f | %s | %.0f | %s |\n", c.name, n, ours, mb / ours,

@@ -1,21 +1,18 @@
 // Times the text decoders on a large Shift-JIS text and its UTF-8, EUC-JP and
 // UTF-16 forms, next to iconv converting the same file. Not a test: it prints
 // megabytes per second.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "../bench_util.h"
 #include "app/textcodec/textcodec.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Seconds;
 using textcodec::TextEncoding;
-
-double Seconds(Clock::time_point from) {
-  return std::chrono::duration<double>(Clock::now() - from).count();
-}
 
 // Mixed Japanese text in Shift-JIS: kanji, kana, half-width kana, NEC
 // specials, ASCII, CR LF.
@@ -24,10 +21,7 @@ std::string MakeText(std::size_t bytes) {
       "\x93\x8C\x8B\x9E\x93\x73\x90\xE7\x91\xE3\x93\x63\x8B\xE6,\x82\xA0\x82\xA2\x82\xA4"
       "\x83\x41\x83\x43\x83\x45,\xB1\xB2\xB3\xB6\xDE,\x87\x40\x87\x41\x87\x54,"
       "ASCII text 0123456789 (sample),\x81\x79\x95\x5C\x8E\xA6\x81\x7A\r\n";
-  std::string s;
-  s.reserve(bytes + line.size());
-  while (s.size() < bytes) s += line;
-  return s;
+  return bench::RepeatLine(line, bytes);
 }
 
 void Time(const char* label, const std::string& bytes, TextEncoding hint, std::size_t expect) {
@@ -41,14 +35,9 @@ void Time(const char* label, const std::string& bytes, TextEncoding hint, std::s
 
 void TimeIconv(const char* label, const std::string& bytes, const char* from) {
   const char* path = "/tmp/bench_textcodec.in";
-  FILE* f = std::fopen(path, "wb");
-  if (f == nullptr) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-  std::string cmd = std::string("iconv -f ") + from + " -t UTF-8 " + path + " > /dev/null";
-  auto t0 = Clock::now();
-  int rc = std::system(cmd.c_str());
-  double s = Seconds(t0);
+  if (!bench::WriteFile(path, bytes)) return;
+  int rc = 0;
+  double s = bench::TimeCommand(std::string("iconv -f ") + from + " -t UTF-8 " + path + " > /dev/null", &rc);
   std::printf("%-28s %8.3f s  %8.1f MB/s%s\n", label, s, bytes.size() / 1e6 / s, rc ? "  (failed)" : "");
   std::remove(path);
 }

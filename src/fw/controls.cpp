@@ -12,22 +12,23 @@ BOOL MakeControl(CWnd* w, const char* cls, const char* text, DWORD style, const 
   return w->CreateEx(0, cls, text ? text : "", style | WS_CHILD, rect, parent, id);
 }
 
-// Text of item `index` through a length message and a text message.
-int ItemText(const CWnd* w, UINT lenMsg, UINT textMsg, int index, CString& text) {
-  LRESULT n = w->SendMessage(lenMsg, static_cast<WPARAM>(index));
-  if (n < 0) {
-    text.Empty();
-    return static_cast<int>(n);
-  }
-  std::string buf(static_cast<size_t>(n) + 1, '\0');
-  LRESULT got = w->SendMessage(textMsg, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buf[0]));
-  buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  text = CString(std::move(buf));
-  return static_cast<int>(got);
-}
-
 LPARAM Str(const char* s) { return reinterpret_cast<LPARAM>(s ? s : ""); }
 WPARAM W(int v) { return static_cast<WPARAM>(v); }
+
+// A range of two times; a null end leaves that side open.
+LRESULT SendTimeRange(const CWnd* w, UINT msg, const SYSTEMTIME* minTime, const SYSTEMTIME* maxTime) {
+  SYSTEMTIME r[2] = {};
+  WPARAM flags = 0;
+  if (minTime) {
+    r[0] = *minTime;
+    flags |= GDTR_MIN;
+  }
+  if (maxTime) {
+    r[1] = *maxTime;
+    flags |= GDTR_MAX;
+  }
+  return w->SendMessage(msg, flags, reinterpret_cast<LPARAM>(r));
+}
 
 }  // namespace
 
@@ -90,78 +91,91 @@ HBITMAP CStatic::SetBitmap(HBITMAP bitmap) {
   return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
 }
 
-// --- CListBox ----------------------------------------------------------------------------------
+// --- CListBox, CComboBox -----------------------------------------------------------------------
+
+namespace fw {
+
+template <class M>
+int ListControl<M>::AddString(const char* text) {
+  return static_cast<int>(SendMessage(M::kAddString, 0, Str(text)));
+}
+template <class M>
+int ListControl<M>::InsertString(int index, const char* text) {
+  return static_cast<int>(SendMessage(M::kInsertString, W(index), Str(text)));
+}
+template <class M>
+int ListControl<M>::DeleteString(int index) {
+  return static_cast<int>(SendMessage(M::kDeleteString, W(index)));
+}
+template <class M> void ListControl<M>::ResetContent() { SendMessage(M::kResetContent); }
+template <class M> int ListControl<M>::GetCount() const { return static_cast<int>(SendMessage(M::kGetCount)); }
+template <class M>
+int ListControl<M>::GetCurSel() const {
+  return static_cast<int>(SendMessage(M::kGetCurSel));
+}
+template <class M>
+int ListControl<M>::SetCurSel(int index) {
+  return static_cast<int>(SendMessage(M::kSetCurSel, W(index)));
+}
+template <class M>
+int ListControl<M>::FindString(int startAfter, const char* prefix) const {
+  return static_cast<int>(SendMessage(M::kFindString, W(startAfter), Str(prefix)));
+}
+template <class M>
+int ListControl<M>::FindStringExact(int startAfter, const char* text) const {
+  return static_cast<int>(SendMessage(M::kFindStringExact, W(startAfter), Str(text)));
+}
+template <class M>
+int ListControl<M>::SelectString(int startAfter, const char* prefix) {
+  return static_cast<int>(SendMessage(M::kSelectString, W(startAfter), Str(prefix)));
+}
+template <class M>
+DWORD_PTR ListControl<M>::GetItemData(int index) const {
+  return static_cast<DWORD_PTR>(SendMessage(M::kGetItemData, W(index)));
+}
+template <class M>
+int ListControl<M>::SetItemData(int index, DWORD_PTR data) {
+  return static_cast<int>(SendMessage(M::kSetItemData, W(index), static_cast<LPARAM>(data)));
+}
+template <class M>
+int ListControl<M>::TextOf(int index, CString& text) const {
+  LRESULT n = SendMessage(M::kGetTextLen, W(index));
+  if (n < 0) {
+    text.Empty();
+    return static_cast<int>(n);
+  }
+  std::string buf(static_cast<size_t>(n) + 1, '\0');
+  LRESULT got = SendMessage(M::kGetText, W(index), reinterpret_cast<LPARAM>(&buf[0]));
+  buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  text = CString(std::move(buf));
+  return static_cast<int>(got);
+}
+template <class M>
+int ListControl<M>::TextLenOf(int index) const {
+  return static_cast<int>(SendMessage(M::kGetTextLen, W(index)));
+}
+
+template class ListControl<ListBoxMsgs>;
+template class ListControl<ComboBoxMsgs>;
+
+}  // namespace fw
 
 BOOL CListBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
   return MakeControl(this, "LISTBOX", "", style, rect, parent, id);
 }
-int CListBox::AddString(const char* text) { return static_cast<int>(SendMessage(LB_ADDSTRING, 0, Str(text))); }
-int CListBox::InsertString(int index, const char* text) {
-  return static_cast<int>(SendMessage(LB_INSERTSTRING, W(index), Str(text)));
-}
-int CListBox::DeleteString(int index) { return static_cast<int>(SendMessage(LB_DELETESTRING, W(index))); }
-void CListBox::ResetContent() { SendMessage(LB_RESETCONTENT); }
-int CListBox::GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
-int CListBox::GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
-int CListBox::SetCurSel(int index) { return static_cast<int>(SendMessage(LB_SETCURSEL, W(index))); }
 int CListBox::GetSel(int index) const { return static_cast<int>(SendMessage(LB_GETSEL, W(index))); }
 int CListBox::SetSel(int index, BOOL select) { return static_cast<int>(SendMessage(LB_SETSEL, select, index)); }
 int CListBox::GetSelCount() const { return static_cast<int>(SendMessage(LB_GETSELCOUNT)); }
-int CListBox::GetText(int index, CString& text) const {
-  return ItemText(this, LB_GETTEXTLEN, LB_GETTEXT, index, text);
-}
-int CListBox::GetTextLen(int index) const { return static_cast<int>(SendMessage(LB_GETTEXTLEN, W(index))); }
-int CListBox::FindString(int startAfter, const char* prefix) const {
-  return static_cast<int>(SendMessage(LB_FINDSTRING, W(startAfter), Str(prefix)));
-}
-int CListBox::FindStringExact(int startAfter, const char* text) const {
-  return static_cast<int>(SendMessage(LB_FINDSTRINGEXACT, W(startAfter), Str(text)));
-}
-int CListBox::SelectString(int startAfter, const char* prefix) {
-  return static_cast<int>(SendMessage(LB_SELECTSTRING, W(startAfter), Str(prefix)));
-}
-DWORD_PTR CListBox::GetItemData(int index) const {
-  return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, W(index)));
-}
-int CListBox::SetItemData(int index, DWORD_PTR data) {
-  return static_cast<int>(SendMessage(LB_SETITEMDATA, W(index), static_cast<LPARAM>(data)));
-}
+int CListBox::GetText(int index, CString& text) const { return TextOf(index, text); }
+int CListBox::GetTextLen(int index) const { return TextLenOf(index); }
 int CListBox::GetTopIndex() const { return static_cast<int>(SendMessage(LB_GETTOPINDEX)); }
 int CListBox::SetTopIndex(int index) { return static_cast<int>(SendMessage(LB_SETTOPINDEX, W(index))); }
-
-// --- CComboBox --------------------------------------------------------------------------------
 
 BOOL CComboBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
   return MakeControl(this, "COMBOBOX", "", style, rect, parent, id);
 }
-int CComboBox::AddString(const char* text) { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, Str(text))); }
-int CComboBox::InsertString(int index, const char* text) {
-  return static_cast<int>(SendMessage(CB_INSERTSTRING, W(index), Str(text)));
-}
-int CComboBox::DeleteString(int index) { return static_cast<int>(SendMessage(CB_DELETESTRING, W(index))); }
-void CComboBox::ResetContent() { SendMessage(CB_RESETCONTENT); }
-int CComboBox::GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
-int CComboBox::GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
-int CComboBox::SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, W(index))); }
-int CComboBox::GetLBText(int index, CString& text) const {
-  return ItemText(this, CB_GETLBTEXTLEN, CB_GETLBTEXT, index, text);
-}
-int CComboBox::GetLBTextLen(int index) const { return static_cast<int>(SendMessage(CB_GETLBTEXTLEN, W(index))); }
-int CComboBox::FindString(int startAfter, const char* prefix) const {
-  return static_cast<int>(SendMessage(CB_FINDSTRING, W(startAfter), Str(prefix)));
-}
-int CComboBox::FindStringExact(int startAfter, const char* text) const {
-  return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, W(startAfter), Str(text)));
-}
-int CComboBox::SelectString(int startAfter, const char* prefix) {
-  return static_cast<int>(SendMessage(CB_SELECTSTRING, W(startAfter), Str(prefix)));
-}
-DWORD_PTR CComboBox::GetItemData(int index) const {
-  return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, W(index)));
-}
-int CComboBox::SetItemData(int index, DWORD_PTR data) {
-  return static_cast<int>(SendMessage(CB_SETITEMDATA, W(index), static_cast<LPARAM>(data)));
-}
+int CComboBox::GetLBText(int index, CString& text) const { return TextOf(index, text); }
+int CComboBox::GetLBTextLen(int index) const { return TextLenOf(index); }
 BOOL CComboBox::LimitText(int max) { return SendMessage(CB_LIMITTEXT, W(max)) != 0; }
 void CComboBox::ShowDropDown(BOOL show) { SendMessage(CB_SHOWDROPDOWN, show); }
 BOOL CComboBox::GetDroppedState() const { return SendMessage(CB_GETDROPPEDSTATE) != 0; }
@@ -273,17 +287,7 @@ BOOL CDateTimeCtrl::SetFormat(const char* format) {
   return SendMessage(DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(format)) != 0;
 }
 BOOL CDateTimeCtrl::SetRange(const SYSTEMTIME* minTime, const SYSTEMTIME* maxTime) {
-  SYSTEMTIME r[2] = {};
-  WPARAM flags = 0;
-  if (minTime) {
-    r[0] = *minTime;
-    flags |= GDTR_MIN;
-  }
-  if (maxTime) {
-    r[1] = *maxTime;
-    flags |= GDTR_MAX;
-  }
-  return SendMessage(DTM_SETRANGE, flags, reinterpret_cast<LPARAM>(r)) != 0;
+  return SendTimeRange(this, DTM_SETRANGE, minTime, maxTime) != 0;
 }
 
 BOOL CMonthCalCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
@@ -296,17 +300,7 @@ BOOL CMonthCalCtrl::SetCurSel(const SYSTEMTIME* time) {
   return SendMessage(MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(time)) != 0;
 }
 BOOL CMonthCalCtrl::SetRange(const SYSTEMTIME* minTime, const SYSTEMTIME* maxTime) {
-  SYSTEMTIME r[2] = {};
-  WPARAM flags = 0;
-  if (minTime) {
-    r[0] = *minTime;
-    flags |= GDTR_MIN;
-  }
-  if (maxTime) {
-    r[1] = *maxTime;
-    flags |= GDTR_MAX;
-  }
-  return SendMessage(MCM_SETRANGE, flags, reinterpret_cast<LPARAM>(r)) != 0;
+  return SendTimeRange(this, MCM_SETRANGE, minTime, maxTime) != 0;
 }
 BOOL CMonthCalCtrl::GetToday(SYSTEMTIME* time) const {
   return SendMessage(MCM_GETTODAY, 0, reinterpret_cast<LPARAM>(time)) != 0;

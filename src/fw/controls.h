@@ -52,9 +52,31 @@ class CStatic : public CWnd {
   HBITMAP SetBitmap(HBITMAP bitmap);
 };
 
-class CListBox : public CWnd {
+namespace fw {
+
+// Message ids of the requests a list box and a combo box's list share.
+struct ListBoxMsgs {
+  static constexpr UINT kAddString = LB_ADDSTRING, kInsertString = LB_INSERTSTRING,
+                        kDeleteString = LB_DELETESTRING, kResetContent = LB_RESETCONTENT,
+                        kGetCount = LB_GETCOUNT, kGetCurSel = LB_GETCURSEL, kSetCurSel = LB_SETCURSEL,
+                        kGetTextLen = LB_GETTEXTLEN, kGetText = LB_GETTEXT, kFindString = LB_FINDSTRING,
+                        kFindStringExact = LB_FINDSTRINGEXACT, kSelectString = LB_SELECTSTRING,
+                        kGetItemData = LB_GETITEMDATA, kSetItemData = LB_SETITEMDATA;
+};
+struct ComboBoxMsgs {
+  static constexpr UINT kAddString = CB_ADDSTRING, kInsertString = CB_INSERTSTRING,
+                        kDeleteString = CB_DELETESTRING, kResetContent = CB_RESETCONTENT,
+                        kGetCount = CB_GETCOUNT, kGetCurSel = CB_GETCURSEL, kSetCurSel = CB_SETCURSEL,
+                        kGetTextLen = CB_GETLBTEXTLEN, kGetText = CB_GETLBTEXT, kFindString = CB_FINDSTRING,
+                        kFindStringExact = CB_FINDSTRINGEXACT, kSelectString = CB_SELECTSTRING,
+                        kGetItemData = CB_GETITEMDATA, kSetItemData = CB_SETITEMDATA;
+};
+
+// The requests a list box and a combo box's list share, sent under the
+// control's own message ids. Adds no data to CWnd, like every control class.
+template <class Msgs>
+class ListControl : public CWnd {
  public:
-  BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
   int AddString(const char* text);
   int InsertString(int index, const char* text);
   int DeleteString(int index);
@@ -62,37 +84,39 @@ class CListBox : public CWnd {
   int GetCount() const;
   int GetCurSel() const;
   int SetCurSel(int index);
+  int FindString(int startAfter, const char* prefix) const;
+  int FindStringExact(int startAfter, const char* text) const;
+  int SelectString(int startAfter, const char* prefix);
+  DWORD_PTR GetItemData(int index) const;
+  int SetItemData(int index, DWORD_PTR data);
+
+ protected:
+  int TextOf(int index, CString& text) const;  // an item's text and its length
+  int TextLenOf(int index) const;
+};
+
+extern template class ListControl<ListBoxMsgs>;
+extern template class ListControl<ComboBoxMsgs>;
+
+}  // namespace fw
+
+class CListBox : public fw::ListControl<fw::ListBoxMsgs> {
+ public:
+  BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
   int GetSel(int index) const;           // multiple-selection boxes
   int SetSel(int index, BOOL select = TRUE);
   int GetSelCount() const;
   int GetText(int index, CString& text) const;
   int GetTextLen(int index) const;
-  int FindString(int startAfter, const char* prefix) const;
-  int FindStringExact(int startAfter, const char* text) const;
-  int SelectString(int startAfter, const char* prefix);
-  DWORD_PTR GetItemData(int index) const;
-  int SetItemData(int index, DWORD_PTR data);
   int GetTopIndex() const;
   int SetTopIndex(int index);
 };
 
-class CComboBox : public CWnd {
+class CComboBox : public fw::ListControl<fw::ComboBoxMsgs> {
  public:
   BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
-  int AddString(const char* text);
-  int InsertString(int index, const char* text);
-  int DeleteString(int index);
-  void ResetContent();
-  int GetCount() const;
-  int GetCurSel() const;
-  int SetCurSel(int index);
   int GetLBText(int index, CString& text) const;
   int GetLBTextLen(int index) const;
-  int FindString(int startAfter, const char* prefix) const;
-  int FindStringExact(int startAfter, const char* text) const;
-  int SelectString(int startAfter, const char* prefix);
-  DWORD_PTR GetItemData(int index) const;
-  int SetItemData(int index, DWORD_PTR data);
   BOOL LimitText(int max);
   void ShowDropDown(BOOL show = TRUE);
   BOOL GetDroppedState() const;

@@ -8,6 +8,9 @@
 #include <cstring>
 
 #include "fw/civil.h"
+#ifdef _WIN32
+#include "fw/filetime_win.h"
+#endif
 #include "fw/clock.h"
 #include "fw/sjis.h"
 
@@ -64,17 +67,9 @@ std::tm UtcFields(std::int64_t t) {
 // The system's time zone rules, not the C runtime's: the runtime reads the
 // TZ variable, and a POSIX zone name there ("Asia/Tokyo") makes it apply
 // daylight saving rules of its own.
-namespace {
-const std::int64_t kFileTimeEpoch = 11644473600LL;  // 1601-01-01 to 1970-01-01 in seconds
-}  // namespace
-
 std::tm LocalFields(std::int64_t t) {
   if (t >= -kFileTimeEpoch && t < 910692730085LL) {  // FILETIME's range
-    ULARGE_INTEGER v;
-    v.QuadPart = static_cast<ULONGLONG>(t + kFileTimeEpoch) * 10000000ULL;
-    FILETIME ft;
-    ft.dwLowDateTime = v.LowPart;
-    ft.dwHighDateTime = v.HighPart;
+    FILETIME ft = UnixToFileTime(t);
     SYSTEMTIME utc, local;
     if (FileTimeToSystemTime(&ft, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
       std::int64_t days = DaysFromCivil(local.wYear, local.wMonth, local.wDay);

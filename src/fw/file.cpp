@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "fw/filetime_win.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,22 +72,21 @@ const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wch
 
 HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-std::int64_t FileTimeToUnix(const FILETIME& ft) {
-  ULARGE_INTEGER v;
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  if (v.QuadPart == 0) return 0;
-  return static_cast<std::int64_t>(v.QuadPart / 10000000ULL) - 11644473600LL;
+// What a file has on record: times, size and attribute bits; false when
+// there is no such file.
+bool ReadStatus(const char* path, CFileStatus& status) {
+  std::u16string w = fw::ToWidePath(path);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Wide(w), GetFileExInfoStandard, &data)) return false;
+  status.m_ctime = CTime(fw::FileTimeToUnix(data.ftCreationTime));
+  status.m_mtime = CTime(fw::FileTimeToUnix(data.ftLastWriteTime));
+  status.m_atime = CTime(fw::FileTimeToUnix(data.ftLastAccessTime));
+  status.m_size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  status.m_attribute = static_cast<BYTE>(data.dwFileAttributes);
+  return true;
 }
 
-FILETIME UnixToFileTime(std::int64_t t) {
-  ULARGE_INTEGER v;
-  v.QuadPart = static_cast<ULONGLONG>((t + 11644473600LL) * 10000000LL);
-  FILETIME ft;
-  ft.dwLowDateTime = v.LowPart;
-  ft.dwHighDateTime = v.HighPart;
-  return ft;
-}
+long LastOsError() { return static_cast<LONG>(GetLastError()); }
 #else
 const struct {
   int os;
@@ -142,7 +143,26 @@ BYTE NativeAttributes(const struct stat& st, const std::string& posixPath) {
   if (name.size() > 1 && name[0] == '.' && name != "..") a |= CFile::hidden;
   return a;
 }
+
+bool ReadStatus(const char* path, CFileStatus& status) {
+  std::string p = fw::ToPosixPath(path);
+  struct stat st;
+  if (::stat(p.c_str(), &st) != 0) return false;
+  status.m_ctime = CTime(static_cast<std::int64_t>(st.st_ctime));
+  status.m_mtime = CTime(static_cast<std::int64_t>(st.st_mtime));
+  status.m_atime = CTime(static_cast<std::int64_t>(st.st_atime));
+  status.m_size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
+  status.m_attribute = NativeAttributes(st, p);
+  return true;
+}
+
+long LastOsError() { return errno; }
 #endif
+
+// A failed call on `path`, with the cause mapped from the system's error.
+[[noreturn]] void ThrowPathError(long osError, const char* path) {
+  throw CFileException(fw::FileErrorCause(osError), static_cast<LONG>(osError), path);
+}
 
 void FillFullName(CFileStatus& status, const char* path) {
   std::size_t n = std::strlen(path);
@@ -176,9 +196,7 @@ CFile::CFile(const char* path, UINT openFlags) {
 
 CFile::~CFile() { Abort(); }
 
-void CFile::ThrowOsError(long osError) const {
-  throw CFileException(fw::FileErrorCause(osError), static_cast<LONG>(osError), m_strFileName);
-}
+void CFile::ThrowOsError(long osError) const { ThrowPathError(osError, m_strFileName); }
 
 void CFile::CheckOpen() const {
   if (!IsOpen()) throw CFileException(CFileException::invalidFile, 0, m_strFileName);
@@ -187,6 +205,18 @@ void CFile::CheckOpen() const {
 CString CFile::GetFileName() const {
   int sep = fw::LastPathSeparator(m_strFileName, m_strFileName.GetLength());
   return m_strFileName.Mid(sep + 1);
+}
+
+BOOL CFile::GetStatus(const char* path, CFileStatus& status) {
+  status = CFileStatus();
+  if (path == nullptr || !ReadStatus(path, status)) return FALSE;
+  FillFullName(status, path);
+  return TRUE;
+}
+
+BOOL CFile::GetStatus(CFileStatus& status) const {
+  if (!IsOpen()) return FALSE;
+  return GetStatus(m_strFileName, status);
 }
 
 #ifdef _WIN32
@@ -296,32 +326,9 @@ void CFile::Flush() {
   if (!FlushFileBuffers(H(m_hFile))) ThrowOsError(GetLastError());
 }
 
-BOOL CFile::GetStatus(const char* path, CFileStatus& status) {
-  status = CFileStatus();
-  if (path == nullptr) return FALSE;
-  std::u16string w = fw::ToWidePath(path);
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(Wide(w), GetFileExInfoStandard, &data)) return FALSE;
-  status.m_ctime = CTime(FileTimeToUnix(data.ftCreationTime));
-  status.m_mtime = CTime(FileTimeToUnix(data.ftLastWriteTime));
-  status.m_atime = CTime(FileTimeToUnix(data.ftLastAccessTime));
-  status.m_size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  status.m_attribute = static_cast<BYTE>(data.dwFileAttributes);
-  FillFullName(status, path);
-  return TRUE;
-}
-
-BOOL CFile::GetStatus(CFileStatus& status) const {
-  if (!IsOpen()) return FALSE;
-  return GetStatus(m_strFileName, status);
-}
-
 void CFile::SetStatus(const char* path, const CFileStatus& status) {
   std::u16string w = fw::ToWidePath(path);
-  auto fail = [path]() {
-    DWORD err = GetLastError();
-    throw CFileException(fw::FileErrorCause(err), static_cast<LONG>(err), path);
-  };
+  auto fail = [path]() { ThrowPathError(LastOsError(), path); };
   DWORD attrs = GetFileAttributesW(Wide(w));
   if (attrs == INVALID_FILE_ATTRIBUTES) fail();
   bool wantReadOnly = (status.m_attribute & readOnly) != 0;
@@ -334,9 +341,9 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
     HANDLE h = CreateFileW(Wide(w), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) fail();
-    FILETIME c = UnixToFileTime(status.m_ctime.GetTime());
-    FILETIME a = UnixToFileTime(status.m_atime.GetTime());
-    FILETIME m = UnixToFileTime(status.m_mtime.GetTime());
+    FILETIME c = fw::UnixToFileTime(status.m_ctime.GetTime());
+    FILETIME a = fw::UnixToFileTime(status.m_atime.GetTime());
+    FILETIME m = fw::UnixToFileTime(status.m_mtime.GetTime());
     BOOL ok = SetFileTime(h, status.m_ctime.GetTime() ? &c : nullptr,
                           status.m_atime.GetTime() ? &a : nullptr,
                           status.m_mtime.GetTime() ? &m : nullptr);
@@ -355,19 +362,13 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
 
 void CFile::Remove(const char* path) {
   std::u16string w = fw::ToWidePath(path);
-  if (!DeleteFileW(Wide(w))) {
-    DWORD err = GetLastError();
-    throw CFileException(fw::FileErrorCause(err), static_cast<LONG>(err), path);
-  }
+  if (!DeleteFileW(Wide(w))) ThrowPathError(LastOsError(), path);
 }
 
 void CFile::Rename(const char* oldPath, const char* newPath) {
   std::u16string a = fw::ToWidePath(oldPath);
   std::u16string b = fw::ToWidePath(newPath);
-  if (!MoveFileW(Wide(a), Wide(b))) {
-    DWORD err = GetLastError();
-    throw CFileException(fw::FileErrorCause(err), static_cast<LONG>(err), oldPath);
-  }
+  if (!MoveFileW(Wide(a), Wide(b))) ThrowPathError(LastOsError(), oldPath);
 }
 
 #else  // native
@@ -485,34 +486,11 @@ void CFile::SetLength(ULONGLONG length) {
 
 void CFile::Flush() { CheckOpen(); }  // no buffer of our own; the system keeps the data
 
-BOOL CFile::GetStatus(const char* path, CFileStatus& status) {
-  status = CFileStatus();
-  if (path == nullptr) return FALSE;
-  std::string p = fw::ToPosixPath(path);
-  struct stat st;
-  if (::stat(p.c_str(), &st) != 0) return FALSE;
-  status.m_ctime = CTime(static_cast<std::int64_t>(st.st_ctime));
-  status.m_mtime = CTime(static_cast<std::int64_t>(st.st_mtime));
-  status.m_atime = CTime(static_cast<std::int64_t>(st.st_atime));
-  status.m_size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
-  status.m_attribute = NativeAttributes(st, p);
-  FillFullName(status, path);
-  return TRUE;
-}
-
-BOOL CFile::GetStatus(CFileStatus& status) const {
-  if (!IsOpen()) return FALSE;
-  return GetStatus(m_strFileName, status);
-}
-
 // Natively only the read-only bit (owner's write permission) and the
 // modification and access times can be set.
 void CFile::SetStatus(const char* path, const CFileStatus& status) {
   std::string p = fw::ToPosixPath(path);
-  auto fail = [path]() {
-    int err = errno;
-    throw CFileException(fw::FileErrorCause(err), err, path);
-  };
+  auto fail = [path]() { ThrowPathError(LastOsError(), path); };
   struct stat st;
   if (::stat(p.c_str(), &st) != 0) fail();
   if (status.m_mtime.GetTime() != 0 || status.m_atime.GetTime() != 0) {
@@ -539,10 +517,7 @@ void CFile::Remove(const char* path) {
   if (::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
     throw CFileException(CFileException::accessDenied, EACCES, path);
   }
-  if (::unlink(p.c_str()) != 0) {
-    int err = errno;
-    throw CFileException(fw::FileErrorCause(err), err, path);
-  }
+  if (::unlink(p.c_str()) != 0) ThrowPathError(LastOsError(), path);
 }
 
 void CFile::Rename(const char* oldPath, const char* newPath) {
@@ -551,10 +526,7 @@ void CFile::Rename(const char* oldPath, const char* newPath) {
   struct stat st;
   // Windows never replaces an existing target; POSIX rename would.
   if (::lstat(b.c_str(), &st) == 0) throw CFileException(CFileException::accessDenied, EEXIST, oldPath);
-  if (::rename(a.c_str(), b.c_str()) != 0) {
-    int err = errno;
-    throw CFileException(fw::FileErrorCause(err), err, oldPath);
-  }
+  if (::rename(a.c_str(), b.c_str()) != 0) ThrowPathError(LastOsError(), oldPath);
 }
 
 #endif

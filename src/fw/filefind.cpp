@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "fw/filetime_win.h"
 #else
 #include <dirent.h>
 #include <sys/stat.h>
@@ -61,18 +63,6 @@ bool MatchWildcard(const char* mask, const char* name) {
 
 }  // namespace fw
 
-#ifdef _WIN32
-namespace {
-std::int64_t ToUnix(const FILETIME& ft) {
-  ULARGE_INTEGER v;
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  if (v.QuadPart == 0) return 0;
-  return static_cast<std::int64_t>(v.QuadPart / 10000000ULL) - 11644473600LL;
-}
-}  // namespace
-#endif
-
 BOOL CFileFind::FindFile(const char* pattern) {
   Close();
   if (pattern == nullptr) pattern = "*.*";
@@ -93,9 +83,9 @@ BOOL CFileFind::FindFile(const char* pattern) {
                                           reinterpret_cast<const char16_t*>(fd.cFileName))));
     e.size = (static_cast<ULONGLONG>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
     e.attributes = fd.dwFileAttributes;
-    e.ctime = ToUnix(fd.ftCreationTime);
-    e.mtime = ToUnix(fd.ftLastWriteTime);
-    e.atime = ToUnix(fd.ftLastAccessTime);
+    e.ctime = fw::FileTimeToUnix(fd.ftCreationTime);
+    e.mtime = fw::FileTimeToUnix(fd.ftLastWriteTime);
+    e.atime = fw::FileTimeToUnix(fd.ftLastAccessTime);
     m_entries.push_back(std::move(e));
   } while (FindNextFileW(h, &fd));
   FindClose(h);

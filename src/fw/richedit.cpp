@@ -56,6 +56,14 @@ DWORD CALLBACK WriteFileCb(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
   }
 }
 
+// Sends a format structure (CHARFORMAT, PARAFORMAT and their larger forms)
+// with its size filled in.
+template <class Format>
+LRESULT SendFormat(const CWnd* w, UINT msg, WPARAM wp, Format& f) {
+  f.cbSize = sizeof f;
+  return w->SendMessage(msg, wp, reinterpret_cast<LPARAM>(&f));
+}
+
 }  // namespace
 
 // --- CRichEditCtrl ----------------------------------------------------------------------------
@@ -136,52 +144,40 @@ std::string CRichEditCtrl::StreamOutTo(int format) const {
 }
 
 BOOL CRichEditCtrl::SetDefaultCharFormat(CHARFORMATA& cf) {
-  cf.cbSize = sizeof cf;
-  return SendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf)) != 0;
+  return SendFormat(this, EM_SETCHARFORMAT, SCF_DEFAULT, cf) != 0;
 }
 BOOL CRichEditCtrl::SetDefaultCharFormat(CHARFORMAT2A& cf) {
-  cf.cbSize = sizeof cf;
-  return SendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf)) != 0;
+  return SendFormat(this, EM_SETCHARFORMAT, SCF_DEFAULT, cf) != 0;
 }
 DWORD CRichEditCtrl::GetDefaultCharFormat(CHARFORMATA& cf) const {
-  cf.cbSize = sizeof cf;
-  return static_cast<DWORD>(SendMessage(EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf)));
+  return static_cast<DWORD>(SendFormat(this, EM_GETCHARFORMAT, SCF_DEFAULT, cf));
 }
 DWORD CRichEditCtrl::GetDefaultCharFormat(CHARFORMAT2A& cf) const {
-  cf.cbSize = sizeof cf;
-  return static_cast<DWORD>(SendMessage(EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf)));
+  return static_cast<DWORD>(SendFormat(this, EM_GETCHARFORMAT, SCF_DEFAULT, cf));
 }
 BOOL CRichEditCtrl::SetSelectionCharFormat(CHARFORMATA& cf) {
-  cf.cbSize = sizeof cf;
-  return SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf)) != 0;
+  return SendFormat(this, EM_SETCHARFORMAT, SCF_SELECTION, cf) != 0;
 }
 BOOL CRichEditCtrl::SetSelectionCharFormat(CHARFORMAT2A& cf) {
-  cf.cbSize = sizeof cf;
-  return SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf)) != 0;
+  return SendFormat(this, EM_SETCHARFORMAT, SCF_SELECTION, cf) != 0;
 }
 DWORD CRichEditCtrl::GetSelectionCharFormat(CHARFORMATA& cf) const {
-  cf.cbSize = sizeof cf;
-  return static_cast<DWORD>(SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf)));
+  return static_cast<DWORD>(SendFormat(this, EM_GETCHARFORMAT, SCF_SELECTION, cf));
 }
 DWORD CRichEditCtrl::GetSelectionCharFormat(CHARFORMAT2A& cf) const {
-  cf.cbSize = sizeof cf;
-  return static_cast<DWORD>(SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf)));
+  return static_cast<DWORD>(SendFormat(this, EM_GETCHARFORMAT, SCF_SELECTION, cf));
 }
 BOOL CRichEditCtrl::SetParaFormat(PARAFORMAT& pf) {
-  pf.cbSize = sizeof pf;
-  return SendMessage(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf)) != 0;
+  return SendFormat(this, EM_SETPARAFORMAT, 0, pf) != 0;
 }
 BOOL CRichEditCtrl::SetParaFormat(PARAFORMAT2& pf) {
-  pf.cbSize = sizeof pf;
-  return SendMessage(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf)) != 0;
+  return SendFormat(this, EM_SETPARAFORMAT, 0, pf) != 0;
 }
 DWORD CRichEditCtrl::GetParaFormat(PARAFORMAT& pf) const {
-  pf.cbSize = sizeof pf;
-  return static_cast<DWORD>(SendMessage(EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf)));
+  return static_cast<DWORD>(SendFormat(this, EM_GETPARAFORMAT, 0, pf));
 }
 DWORD CRichEditCtrl::GetParaFormat(PARAFORMAT2& pf) const {
-  pf.cbSize = sizeof pf;
-  return static_cast<DWORD>(SendMessage(EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf)));
+  return static_cast<DWORD>(SendFormat(this, EM_GETPARAFORMAT, 0, pf));
 }
 
 int CRichEditCtrl::LineIndex(int line) const { return static_cast<int>(SendMessage(EM_LINEINDEX, static_cast<WPARAM>(line))); }

@@ -513,28 +513,25 @@ void CWnd::MoveWindow(const CRect& r, BOOL repaint) {
 BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags) {
   return ::SetWindowPos(m_hWnd, FwGetSafeHwnd(after), x, y, cx, cy, flags);
 }
-void CWnd::ClientToScreen(CPoint* p) const {
+namespace {
+using MapFn = BOOL(WINAPI*)(HWND, LPPOINT);
+void MapPoint(HWND w, MapFn map, CPoint* p) {
   POINT pt = {p->x, p->y};
-  ::ClientToScreen(m_hWnd, &pt);
+  map(w, &pt);
   *p = CPoint(pt.x, pt.y);
 }
-void CWnd::ClientToScreen(CRect* r) const {
+void MapRect(HWND w, MapFn map, CRect* r) {
   POINT a = {r->left, r->top}, b = {r->right, r->bottom};
-  ::ClientToScreen(m_hWnd, &a);
-  ::ClientToScreen(m_hWnd, &b);
+  map(w, &a);
+  map(w, &b);
   r->SetRect(a.x, a.y, b.x, b.y);
 }
-void CWnd::ScreenToClient(CPoint* p) const {
-  POINT pt = {p->x, p->y};
-  ::ScreenToClient(m_hWnd, &pt);
-  *p = CPoint(pt.x, pt.y);
-}
-void CWnd::ScreenToClient(CRect* r) const {
-  POINT a = {r->left, r->top}, b = {r->right, r->bottom};
-  ::ScreenToClient(m_hWnd, &a);
-  ::ScreenToClient(m_hWnd, &b);
-  r->SetRect(a.x, a.y, b.x, b.y);
-}
+}  // namespace
+
+void CWnd::ClientToScreen(CPoint* p) const { MapPoint(m_hWnd, ::ClientToScreen, p); }
+void CWnd::ClientToScreen(CRect* r) const { MapRect(m_hWnd, ::ClientToScreen, r); }
+void CWnd::ScreenToClient(CPoint* p) const { MapPoint(m_hWnd, ::ScreenToClient, p); }
+void CWnd::ScreenToClient(CRect* r) const { MapRect(m_hWnd, ::ScreenToClient, r); }
 
 void CWnd::Invalidate(BOOL erase) { ::InvalidateRect(m_hWnd, nullptr, erase); }
 void CWnd::InvalidateRect(const CRect* r, BOOL erase) {

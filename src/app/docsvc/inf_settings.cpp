@@ -183,13 +183,6 @@ const InfKey* FindKey(const CString& key) {
   return it == index.end() ? nullptr : it->second;
 }
 
-void Line(std::string& out, const char* key, const CString& value) {
-  out += key;
-  out += '\t';
-  out += OneLineValue(value).Str();
-  out += "\r\n";
-}
-
 }  // namespace
 
 const std::vector<InfKey>& InfKeyTable() { return kKeys; }
@@ -252,14 +245,14 @@ std::string WriteInfText(const InfSettings& s, const std::vector<KvLine>& unknow
   auto unknownOf = [&](const std::string& section) {
     for (std::size_t i = 0; i < unknown.size(); ++i) {
       if (written[i] || unknown[i].section.Str() != section) continue;
-      Line(out, unknown[i].key, unknown[i].value);
+      AppendKvLine(out, unknown[i].key, unknown[i].value);
       written[i] = true;
     }
   };
   for (const std::string& sec : sections) {
     out += "[" + sec + "]\r\n";
     for (const InfKey& k : kKeys)
-      if (sec == k.section) Line(out, k.key, InfValueText(s, k));
+      if (sec == k.section) AppendKvLine(out, k.key, InfValueText(s, k));
     unknownOf(sec);
     out += "#end/\r\n";
   }

@@ -75,6 +75,13 @@ CString OneLineValue(const CString& value) {
   return CString(std::move(s));
 }
 
+void AppendKvLine(std::string& out, const char* key, const CString& value) {
+  out += key;
+  out += '\t';
+  out += OneLineValue(value).Str();
+  out += "\r\n";
+}
+
 bool ParseInt(const CString& text, int* value) {
   const std::string& s = text.Str();
   std::size_t i = 0, n = s.size();

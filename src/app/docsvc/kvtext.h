@@ -54,6 +54,9 @@ void ForEachLine(const std::string& bytes, Fn fn) {
 // A value made safe for one line: TAB, CR, LF and NUL become blanks.
 CString OneLineValue(const CString& value);
 
+// Appends "key<TAB>value<CR LF>", the value made safe for one line.
+void AppendKvLine(std::string& out, const char* key, const CString& value);
+
 // Parses a decimal integer with optional sign and surrounding blanks; false
 // for anything else or a value outside int.
 bool ParseInt(const CString& text, int* value);

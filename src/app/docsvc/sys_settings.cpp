@@ -54,13 +54,6 @@ const char* const kSysErrorText[] = {
     "暗号化キーコードを読めません（未登録として扱います）",
 };
 
-void Line(std::string& out, const char* key, const CString& value) {
-  out += key;
-  out += '\t';
-  out += OneLineValue(value).Str();
-  out += "\r\n";
-}
-
 }  // namespace
 
 const std::vector<SysSlot>& SysSlotTable() { return kSlots; }
@@ -123,8 +116,8 @@ void ReadSysText(const std::string& bytes, SysSettings& s, std::vector<KvLine>* 
 std::string WriteSysText(const SysSettings& s, const std::vector<KvLine>& unknown) {
   std::string out;
   for (int i = 0; i < kSysSlots; ++i)
-    if (!s.m_strSysKey[i].IsEmpty()) Line(out, s.m_strSysKey[i], s.m_strSysValue[i]);
-  for (const KvLine& l : unknown) Line(out, l.key, l.value);
+    if (!s.m_strSysKey[i].IsEmpty()) AppendKvLine(out, s.m_strSysKey[i], s.m_strSysValue[i]);
+  for (const KvLine& l : unknown) AppendKvLine(out, l.key, l.value);
   SysSettings& m = const_cast<SysSettings&>(s);
   for (const IntLine& il : kIntLines) {
     CString v;
@@ -133,9 +126,9 @@ std::string WriteSysText(const SysSettings& s, const std::vector<KvLine>& unknow
       n.Format(i == 0 ? "%d" : ",%d", *il.at(m, i));
       v += n;
     }
-    Line(out, il.key, v);
+    AppendKvLine(out, il.key, v);
   }
-  Line(out, kKeyCodeKey, EncipherKeyCode(s.m_strEncryptKeyCode));
+  AppendKvLine(out, kKeyCodeKey, EncipherKeyCode(s.m_strEncryptKeyCode));
   out += "#end/\r\n";
   return out;
 }

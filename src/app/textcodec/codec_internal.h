@@ -73,6 +73,21 @@ inline std::size_t AsciiRun(const std::uint8_t* p, std::size_t n) {
   return i;
 }
 
+// Writes the replacement for input without a Shift-JIS form and counts it.
+inline void PutReplacement(ByteWriter& w, std::size_t& replaced) {
+  w.PutSjis(kSjisReplacement);
+  ++replaced;
+}
+
+// Copies the ASCII run at p[i..n) to w and moves i past it; false when that
+// reaches the end of the input.
+inline bool CopyAsciiRun(const std::uint8_t* p, std::size_t n, std::size_t& i, ByteWriter& w) {
+  std::size_t a = AsciiRun(p + i, n - i);
+  w.PutBytes(p + i, a);
+  i += a;
+  return i < n;
+}
+
 // Single decoders: append Shift-JIS to w, return replaced characters.
 std::size_t DecodeSjis(const std::uint8_t* p, std::size_t n, ByteWriter& w);
 std::size_t DecodeUtf8(const std::uint8_t* p, std::size_t n, ByteWriter& w);

@@ -17,16 +17,10 @@ bool IsJisByte(std::uint8_t c) { return c >= 0x21 && c <= 0x7E; }
 void PutJis(std::uint8_t j1, std::uint8_t j2, const SjisTables& t, ByteWriter& w,
             std::size_t& replaced) {
   std::uint16_t code = JisToSjis(static_cast<std::uint16_t>(j1 << 8 | j2));
-  if (code == 0 || t.toUnicode[code] == kNoUnicode) {
-    code = kSjisReplacement;
-    ++replaced;
-  }
-  w.PutSjis(code);
-}
-
-void Replace(ByteWriter& w, std::size_t& replaced) {
-  w.PutSjis(kSjisReplacement);
-  ++replaced;
+  if (code == 0 || t.toUnicode[code] == kNoUnicode)
+    PutReplacement(w, replaced);
+  else
+    w.PutSjis(code);
 }
 
 }  // namespace
@@ -47,7 +41,7 @@ std::size_t DecodeSjis(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
       continue;
     }
     w.PutBytes(p + run, i - run);
-    Replace(w, replaced);
+    PutReplacement(w, replaced);
     run = ++i;
   }
   w.PutBytes(p + run, n - run);
@@ -59,17 +53,14 @@ std::size_t DecodeEuc(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
   std::size_t replaced = 0;
   std::size_t i = 0;
   while (i < n) {
-    std::size_t a = AsciiRun(p + i, n - i);
-    w.PutBytes(p + i, a);
-    i += a;
-    if (i >= n) break;
+    if (!CopyAsciiRun(p, n, i, w)) break;
     const std::uint8_t c = p[i];
     if (c == 0x8E) {  // SS2: half-width katakana
       if (i + 1 < n && IsHalfWidthKana(p[i + 1])) {
         w.Put(p[i + 1]);
         i += 2;
       } else {
-        Replace(w, replaced);
+        PutReplacement(w, replaced);
         ++i;
       }
     } else if (c == 0x8F) {  // SS3: JIS X 0212, which code page 932 lacks
@@ -78,13 +69,13 @@ std::size_t DecodeEuc(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
       } else {
         ++i;
       }
-      Replace(w, replaced);
+      PutReplacement(w, replaced);
     } else if (IsEucByte(c) && i + 1 < n && IsEucByte(p[i + 1])) {
       PutJis(static_cast<std::uint8_t>(c - 0x80), static_cast<std::uint8_t>(p[i + 1] - 0x80), t, w,
              replaced);
       i += 2;
     } else {
-      Replace(w, replaced);
+      PutReplacement(w, replaced);
       ++i;
     }
   }
@@ -144,7 +135,7 @@ std::size_t DecodeIso2022(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
       if (IsHalfWidthKana(c))
         w.Put(c);
       else
-        Replace(w, replaced);
+        PutReplacement(w, replaced);
       ++i;
       continue;
     }
@@ -158,7 +149,7 @@ std::size_t DecodeIso2022(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
         if (c <= 0x5F)
           w.Put(static_cast<std::uint8_t>(c + 0x80));
         else
-          Replace(w, replaced);
+          PutReplacement(w, replaced);
         ++i;
         break;
       case kKanji:
@@ -167,10 +158,10 @@ std::size_t DecodeIso2022(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
           if (set == kKanji)
             PutJis(c, p[i + 1], t, w, replaced);
           else
-            Replace(w, replaced);
+            PutReplacement(w, replaced);
           i += 2;
         } else {
-          Replace(w, replaced);
+          PutReplacement(w, replaced);
           ++i;
         }
         break;

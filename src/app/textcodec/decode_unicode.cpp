@@ -8,11 +8,10 @@ namespace {
 
 void PutChar(char32_t cp, const SjisTables& t, ByteWriter& w, std::size_t& replaced) {
   std::uint16_t code = cp <= 0xFFFF ? t.fromUnicode[cp] : kNoSjis;
-  if (code == kNoSjis) {
-    code = kSjisReplacement;
-    ++replaced;
-  }
-  w.PutSjis(code);
+  if (code == kNoSjis)
+    PutReplacement(w, replaced);
+  else
+    w.PutSjis(code);
 }
 
 }  // namespace
@@ -22,10 +21,7 @@ std::size_t DecodeUtf8(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
   std::size_t replaced = 0;
   std::size_t i = 0;
   while (i < n) {
-    std::size_t a = AsciiRun(p + i, n - i);
-    w.PutBytes(p + i, a);
-    i += a;
-    if (i >= n) break;
+    if (!CopyAsciiRun(p, n, i, w)) break;
     const std::uint8_t c = p[i];
     int more;
     char32_t cp, min;
@@ -36,8 +32,7 @@ std::size_t DecodeUtf8(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
     } else if (c >= 0xF0 && c <= 0xF4) {
       more = 3, cp = c & 0x07, min = 0x10000;
     } else {
-      w.PutSjis(kSjisReplacement);  // stray continuation byte or invalid lead
-      ++replaced;
+      PutReplacement(w, replaced);  // stray continuation byte or invalid lead
       ++i;
       continue;
     }
@@ -51,8 +46,7 @@ std::size_t DecodeUtf8(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
       ++got;
     }
     if (got < more || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      w.PutSjis(kSjisReplacement);
-      ++replaced;
+      PutReplacement(w, replaced);
     } else {
       PutChar(cp, t, w, replaced);
     }
@@ -79,15 +73,13 @@ std::size_t DecodeUtf16(const std::uint8_t* p, std::size_t n, bool bigEndian, By
         char32_t v = static_cast<char32_t>(p[i + hi] << 8 | p[i + lo]);
         if (v >= 0xDC00 && v <= 0xDFFF) i += 2;
       }
-      w.PutSjis(kSjisReplacement);
-      ++replaced;
+      PutReplacement(w, replaced);
       continue;
     }
     PutChar(u, t, w, replaced);  // a lone low surrogate has no code either
   }
   if (i < n) {  // odd final byte
-    w.PutSjis(kSjisReplacement);
-    ++replaced;
+    PutReplacement(w, replaced);
   }
   return replaced;
 }

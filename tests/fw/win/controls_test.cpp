@@ -76,6 +76,43 @@ TEST_F(Controls, ListAndComboBoxes) {
   EXPECT_EQ(0, combo.GetCount());
 }
 
+// Both boxes share one implementation over their own message ids: each
+// shared request on each box, so a wrong id in either table shows.
+TEST_F(Controls, ListAndComboBoxesAnswerEverySharedRequest) {
+  CListBox list;
+  ASSERT_TRUE(list.Create(LBS_NOTIFY, r, &parent, 110));
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(CBS_DROPDOWNLIST, RECT{0, 0, 200, 200}, &parent, 111));
+  auto check = [](auto& box, auto text, auto textLen) {
+    EXPECT_EQ(0, box.AddString("東京駅"));
+    EXPECT_EQ(1, box.AddString("東京"));
+    EXPECT_EQ(0, box.InsertString(0, "大阪"));
+    EXPECT_EQ(3, box.GetCount());
+    EXPECT_EQ(1, box.FindString(-1, "東京"));       // prefix: 東京駅 comes first
+    EXPECT_EQ(2, box.FindStringExact(-1, "東京"));  // whole text only
+    EXPECT_EQ(1, box.SelectString(-1, "東京"));
+    EXPECT_EQ(1, box.GetCurSel());
+    box.SetCurSel(0);
+    EXPECT_EQ(0, box.GetCurSel());
+    box.SetItemData(2, 4242);
+    EXPECT_EQ(4242u, box.GetItemData(2));
+    CString t;
+    EXPECT_EQ(6, text(box, 1, t));
+    EXPECT_EQ("東京駅", std::string(t));
+    EXPECT_EQ(6, textLen(box, 1));
+    EXPECT_EQ(4, textLen(box, 2));
+    EXPECT_GT(0, text(box, 9, t));  // no such item: an error, empty text
+    EXPECT_TRUE(t.IsEmpty());
+    EXPECT_EQ(2, box.DeleteString(0));
+    box.ResetContent();
+    EXPECT_EQ(0, box.GetCount());
+  };
+  check(list, [](CListBox& b, int i, CString& t) { return b.GetText(i, t); },
+        [](CListBox& b, int i) { return b.GetTextLen(i); });
+  check(combo, [](CComboBox& b, int i, CString& t) { return b.GetLBText(i, t); },
+        [](CComboBox& b, int i) { return b.GetLBTextLen(i); });
+}
+
 TEST_F(Controls, CommonControls) {
   CProgressCtrl progress;
   ASSERT_TRUE(progress.Create(0, r, &parent, 104));
@@ -127,6 +164,27 @@ TEST_F(Controls, CommonControls) {
   ASSERT_TRUE(cal.GetCurSel(&sel));
   EXPECT_EQ(2, sel.wMonth);
   EXPECT_EQ(29, sel.wDay);
+}
+
+TEST_F(Controls, DateRangesReachTheControls) {
+  SYSTEMTIME lo = {}, hi = {};
+  lo.wYear = 2020, lo.wMonth = 1, lo.wDay = 1;
+  hi.wYear = 2030, hi.wMonth = 12, hi.wDay = 31;
+  SYSTEMTIME got[2] = {};
+
+  CDateTimeCtrl date;
+  ASSERT_TRUE(date.Create(0, r, &parent, 112));
+  ASSERT_TRUE(date.SetRange(&lo, nullptr));  // open at the top
+  EXPECT_EQ(static_cast<LRESULT>(GDTR_MIN), date.SendMessage(DTM_GETRANGE, 0, reinterpret_cast<LPARAM>(got)));
+  EXPECT_EQ(2020, got[0].wYear);
+
+  CMonthCalCtrl cal;
+  ASSERT_TRUE(cal.Create(0, RECT{0, 0, 300, 200}, &parent, 113));
+  ASSERT_TRUE(cal.SetRange(&lo, &hi));
+  EXPECT_EQ(static_cast<LRESULT>(GDTR_MIN | GDTR_MAX),
+            cal.SendMessage(MCM_GETRANGE, 0, reinterpret_cast<LPARAM>(got)));
+  EXPECT_EQ(2020, got[0].wYear);
+  EXPECT_EQ(2030, got[1].wYear);
 }
 
 }  // namespace
