@@ -123,9 +123,24 @@ void RebuildWorkingForm(const std::uint8_t* buf, std::size_t len, const CsvShowO
   const bool lastUnterminated = last > first && last == rows.size() && rows[last - 1].next == rows[last - 1].end;
 
   // The control's rows.
+  // The control always has a last line, empty when its text ends in a row
+  // end; it is a row only when the shown page did not end in a row end.
   std::vector<std::string> disp;
   for (const Span& s : SplitRows(shown, shownLen)) disp.emplace_back(shown + s.begin, s.end - s.begin);
-  if (!disp.empty() && disp.back().empty() && (origShown.empty() || !origShown.back().empty())) disp.pop_back();
+  if (shownLen == 0 || shown[shownLen - 1] == '\r' || shown[shownLen - 1] == '\n') disp.emplace_back();
+  // Empty lines at the end beyond the page's own empty last rows are the
+  // control's paragraph marks (a control may give one more), not rows.
+  const bool pageEndsInRowEnd = last == first || rows[last - 1].next > rows[last - 1].end;
+  if (pageEndsInRowEnd) {
+    std::size_t keepEmpty = 0;
+    while (keepEmpty < origShown.size() && origShown[origShown.size() - 1 - keepEmpty].empty()) ++keepEmpty;
+    std::size_t empty = 0;
+    while (empty < disp.size() && disp[disp.size() - 1 - empty].empty()) ++empty;
+    while (empty > keepEmpty && !disp.empty()) {
+      disp.pop_back();
+      --empty;
+    }
+  }
 
   // Unchanged rows at the top and at the bottom.
   const std::size_t nd = disp.size(), nw = origShown.size();

@@ -31,8 +31,8 @@ struct CsvRebuildStats {
 //   form keeps the original bytes; a changed field that holds a comma, a
 //   quote or a TAB is written in quotes (its quotes doubled), so the comma
 //   form and the loader read it back as one field.
-// A final empty line of `shown` after the last row end (the control's last
-// paragraph) is no row.
+// Empty lines that end `shown` beyond the page's own empty last rows are the
+// control's paragraph marks, not rows (when the page ends in a row end).
 void RebuildWorkingForm(const std::uint8_t* buf, std::size_t len, const CsvShowOptions& options,
                         const char* shown, std::size_t shownLen, std::string& out,
                         CsvRebuildStats* stats = nullptr);
