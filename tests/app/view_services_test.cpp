@@ -423,4 +423,27 @@ TEST_F(ViewServicesTest, TheKeyDispatcherTracksCtrlAndFeedsKeys) {
   EXPECT_EQ(0, v->m_bRepeatSearchBusy);
 }
 
+TEST_F(ViewServicesTest, AModifiedPagedTextAsksBeforePagingAndAHandOverShowsTheDocument) {
+  CDvkView* v = Open("w.txt", "page one\r\n");
+  ASSERT_NE(nullptr, v);
+  EXPECT_EQ(0, v->AskSaveModifiedPage());  // not modified: no question
+  TypeOver(v, "one", "ONE");
+  fw::hooks::ExpectMessageBox("内容が変更されています", IDCANCEL);
+  EXPECT_EQ(-1, v->AskSaveModifiedPage());
+  EXPECT_TRUE(v->GetRichEditCtrl().GetModify());
+  fw::hooks::ExpectMessageBox("内容が変更されています", IDNO);
+  EXPECT_EQ(0, v->AskSaveModifiedPage());
+  EXPECT_EQ("page one\r\n", ReadFile(File("w.txt")));
+  fw::hooks::ExpectMessageBox("内容が変更されています", IDYES);
+  EXPECT_EQ(1, v->AskSaveModifiedPage());
+  EXPECT_EQ("page ONE\r\n", ReadFile(File("w.txt")));
+
+  // "text 1": update code 17 puts the document into pane 1 at once.
+  v->GetRichEditCtrl().SetWindowText("");
+  doc->m_nUpdateCode = 17;
+  doc->UpdateAllViews(nullptr, 0, nullptr);
+  EXPECT_NE(std::string::npos, v->StreamOut(kTextFormat).find("page ONE"));
+  EXPECT_EQ(1, doc->m_nActiveTextPane);
+}
+
 }  // namespace
