@@ -33,6 +33,15 @@
 #define ID_FIND_DIALOG 33106
 // Own commands above the numbered range
 #define ID_FILE_ENCODING_CHOICE 33234
+// Text view: display commands (the values of view/viewui/viewcmds.h)
+#define ID_VIEW_ZOOM_IN 32777
+#define ID_VIEW_ZOOM_OUT 32778
+#define ID_VIEW_STYLE 32784
+#define ID_VIEW_STYLE2 32989
+#define ID_VIEW_SPLIT_PANE 33240
+#define ID_VIEW_WRAP 33241
+#define ID_VIEW_FONT 33242
+#define ID_VIEW_BACK_COLOR 33243
 
 // Registry script of the COM local server
 #define IDR_REGISTRY_SCRIPT 173

@@ -18,6 +18,7 @@
 #include "fw/richedit.h"
 
 class CDvkDoc;
+class CDvkView;
 
 // The document, reached everywhere through this pointer (null before the
 // first new/open and after exit).
@@ -52,8 +53,13 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   int OpenFile(CString path, int mode);
   // Writes the document to `path` by its kind, after a backup copy of the
   // existing file; mode 99 makes only the backup. 0 = written; -1 = not
-  // written (reported; the file and the document unchanged).
-  int SaveFile(CString path, int mode = 0);
+  // written (reported; the file and the document unchanged). The view
+  // showing the document (`source`, else the active text view) gives the
+  // bytes of a table or of rich text and brings the document's text up to
+  // date (CDvkView::WriteViewContent); `writeKind` replaces the path's kind
+  // (kSaveDocumentText: the document's text as a plain text).
+  int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0);
+  static constexpr int kSaveDocumentText = -9;
   // The one entry of the file-to-text renderers: writes the text of `path`
   // into m_pLoadBuf and returns its length, or -1 with the reason in
   // m_strOpenMessage when this kind has no reader yet.
@@ -74,6 +80,19 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
 
   // Update code 6 and an update of all views.
   void RedrawAllViews();
+
+  // --- text-view commands (app/dvkdoc_viewcmds.cpp) -------------------------
+  // The text view of the active text pane (the first text view when none is).
+  CDvkView* GetActiveTextView();
+  // Zoom, display style, wrap and font of the view menu (also forwarded by
+  // the file list): they act on the active text view.
+  void OnViewZoomIn();
+  void OnViewZoomOut();
+  void OnViewStyle();
+  void OnUpdateViewStyle(CCmdUI* ui);
+  void OnViewWrap();
+  void OnUpdateViewWrap(CCmdUI* ui);
+  void OnViewFont();
 
   // Window-update lock with nesting: the first lock locks `active`, the last
   // unlock releases it (m_nUpdateLockCount counts).

@@ -40,16 +40,7 @@ constexpr std::uint32_t kTextMargin = 100000;
 // The renderers' output buffer: "outdata" and "indata" bound it.
 constexpr std::uint32_t kLoadBufMin = 65536;
 
-CDvkView* ActiveTextView(CDvkDoc* doc) {
-  CDvkView* first = nullptr;
-  for (CView* v : doc->Views()) {
-    CDvkView* t = dynamic_cast<CDvkView*>(v);
-    if (!t) continue;
-    if (!first) first = t;
-    if (static_cast<int>(t->m_nPaneIndex) == doc->m_nActiveTextPane) return t;
-  }
-  return first;
-}
+CDvkView* ActiveTextView(CDvkDoc* doc) { return doc->GetActiveTextView(); }
 
 // A message of the open or save: through the active view's ReportMessage
 // (which honours "nodisp" and the external-run mode), else a box.
@@ -358,12 +349,13 @@ void CDvkDoc::OnEncodingChoice() {
   ReopenWithEncoding(static_cast<textcodec::TextEncoding>(chosen - 1));
 }
 
-int CDvkDoc::SaveFile(CString path, int mode) {
+int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
   if (path.IsEmpty()) return -1;
   // Backup only.
   if (mode == 99) return MakeBackupCopy(path) < 0 ? -1 : 0;
 
-  int kind = GetFileKind(path);
+  const bool documentText = writeKind == kSaveDocumentText;
+  int kind = documentText ? docsvc::kKindText : writeKind > 0 ? writeKind : GetFileKind(path);
   if (docopen::HasSourceMarker(path)) {
     // Marked (encrypted or packed) forms come with the source forms; a
     // marked picture name is no target at all.
@@ -392,14 +384,13 @@ int CDvkDoc::SaveFile(CString path, int mode) {
       path.CompareNoCase(m_strCurFile) == 0 ? &m_openEncoding : nullptr;
 
   auto write = [&]() -> viewcore::SaveResult {
+    // The view writes a table (its working buffer) and edited rich text;
+    // for a text it brings the document's text up to date first.
+    CDvkView* v = source ? source : ActiveTextView(this);
+    viewcore::SaveResult fromView;
+    if (v && !documentText && v->WriteViewContent(path, kind, origin, options, &fromView)) return fromView;
     const char* text = m_pText ? m_pText : "";
     std::size_t len = m_pText ? m_nTextLen : 0;
-    if (kind == docsvc::kKindCsv || kind == docsvc::kKindCommaTable) {
-      // The CSV view's working buffer is the table: written in comma form.
-      CDvkView* v = ActiveTextView(this);
-      if (v && v->m_nFileKind == docsvc::kKindCsv && v->m_pTextBuf)
-        return viewcore::SaveCsvBuffer(path, v->m_pTextBuf, v->m_nTextLen, kind, origin, options);
-    }
     if (kind == docsvc::kKindRichText) return viewcore::SafeWriteFile(path, text, len, options);
     return viewcore::SaveSjisText(path, text, len, origin, options);
   };

@@ -7,6 +7,14 @@
 //                       the CSV index entries, hide-quotes command
 //   dvkview_load.cpp    OnUpdate (loading by file type) and the timers
 //   dvkview_stream.cpp  the rich-edit streams and the line-spacing fix
+//   text-view services (block below):
+//   dvkview_services.cpp  line, position, selection and cell helpers, status
+//   dvkview_panes.cpp     split, pane synchronisation and hand-over
+//   dvkview_menu.cpp      right-click menus
+//   dvkview_keys.cpp      the key dispatcher and its hooks
+//   dvkview_print.cpp     printing, page layout, margins
+//   dvkview_save.cpp      RebuildCsvBuffer, WriteDocument, SaveAsRtf
+//   dvkview_display.cpp   zoom, wrap, font, background colour
 #pragma once
 
 #include <windows.h>
@@ -14,16 +22,39 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "csv/csv_buffer.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
+#include "view/viewcore/safewrite.h"
+#include "view/viewcore/statustext.h"
 
 class CDvkDoc;
 class CFindDlg;
 
+namespace textcodec {
+struct DecodeResult;
+}
+
+namespace view {
+// One print or preview run of the framework's print path.
+struct PrintInfo {
+  bool preview = false;
+  HDC dc = nullptr;            // printer DC (or the layout DC of a preview)
+  int pageWidthTwips = 0;      // physical page of that DC
+  int pageHeightTwips = 0;
+  int fromPage = 1;            // pages to print (1-based)
+  int toPage = 0;              // 0 = the last
+  int curPage = 0;
+  int maxPage = 0;             // set by OnBeginPrinting
+  bool continuePrinting = true;
+};
+}  // namespace view
+
 namespace viewload {
 class RtfSpacingScan;
+struct CsvShowOptions;
 }
 namespace viewfind {
 struct FindRule;
@@ -86,6 +117,146 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
 
   // Tests: true while a loaded text waits for timer 20.
   bool LoadPending() const { return m_nPendingLoad != 0; }
+
+  // ===== text-view services ==================================================
+  // Thin members over view/viewcore, view/viewload and view/viewui.
+
+  // --- lines, positions, selection (dvkview_services.cpp) -------------------
+  // One control line as Shift-JIS bytes into buf (size with its NUL), cut at
+  // CR or NUL, double-byte characters whole; returns the bytes.
+  int GetLineTextSjis(int line, char* buf, int size);
+  // Index of the next line's start, or the text end for the last line; -1
+  // when the line does not exist.
+  int GetLineEndIndex(int line);
+  // Display column of character position `pos` in its line; delta 99999:
+  // a TAB counts 1 and a double-byte character 2 (the byte offset).
+  int GetLineStartOffset(int pos, int delta);
+  // Character offset in line `line` that `units` byte-width units reach
+  // (mode 1: a TAB is one unit).
+  int CalcLineMetrics(int line, int units, int mode);
+  // 1 when the selection is not empty.
+  int HasSelection();
+  // Case-sensitive forward find of `text` in the control's [from, to) (to -1
+  // = the end); the character position or -1.
+  int FindTextMatchCase(int from, int to, const CString& text);
+  // Modes 0/1: the text of the cell at the caret (its row's position into
+  // *result as a number); mode 3: scroll to the top and put the caret on
+  // column `column` of row `position` (m_nCurLine when position < 0; three
+  // header lines more in ruled-table mode).
+  CString SelectCell(CString* result, int position, int column, int mode);
+  // Character index of cell (row, column) in the shown table; -1 if none.
+  int GetCellCharIndex(int row, int column);
+  // Caret row and column ("%d行 %d桁", from 1) to the pane of indicator 102,
+  // the caret shown, m_nCaretBlock from the block starts of the table.
+  void UpdatePositionDisplay(int mode);
+  // Pane 0: the current line and the selected column range.
+  void ShowRangeStatus();
+  // The view's file, or for a decoded scratch copy ("<prog>\TMP\DorvikE...")
+  // the source path kept beside it.
+  CString GetSourcePath();
+  // Source of a decoded scratch copy (set by whoever makes the copy).
+  CString m_strScratchSource;
+  // Writes a status text to its pane (no-op without a status bar).
+  static void SetStatus(viewcore::StatusPane pane, const CString& text);
+
+  // --- panes (dvkview_panes.cpp) --------------------------------------------
+  // Toggles the four-way split of this view's dynamic splitter.
+  void OnSplitWindow();
+  // Copies this pane's text and position into the other panes of its
+  // splitter and updates them.
+  void SyncPanes(int how);
+  // Hands `code` to the other panes of a split view (35 next page, 36
+  // previous page, 50 follow the caret line, 51 clear their check lists,
+  // others: show the line in m_nPaneSyncLine first).
+  void ForOtherPanes(int code);
+  // The views of this view's dynamic splitter other than this one.
+  std::vector<CDvkView*> OtherPanes() const;
+  // Sets m_nSplitKind of every view of the splitter (0 or the pane count).
+  void UpdateSplitKind();
+
+  // --- right-click menus (dvkview_menu.cpp) ---------------------------------
+  void OnRButtonDown(UINT flags, CPoint pt);
+  void OnRButtonUp(UINT flags, CPoint pt);
+  // Builds and opens the menu for a press at client point `pt`; returns the
+  // command chosen in test mode (0 otherwise).
+  UINT OpenContextMenu(CPoint pt);
+  void OnEditCutItem();
+  void OnEditCopyItem();
+  void OnEditPasteItem();
+  void OnOverwriteToggle();
+  void OnUpdateOverwriteToggle(CCmdUI* ui);
+  void OnPrintOrigin();
+
+  // --- keys (dvkview_keys.cpp) ----------------------------------------------
+  void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+  // The one key dispatcher. True when the key was handled here (the
+  // control does not see it).
+  bool OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags);
+  // A command feeds a key: m_bInternalKey set, latch and fed-key state
+  // cleared around the handler (F9 is fed without the internal flag).
+  bool FeedKey(UINT nChar);
+
+  // --- printing (dvkview_print.cpp) -----------------------------------------
+  void OnFilePrint();         // 57607
+  void OnFilePrintPreview();  // 57609
+  bool OnPreparePrinting(view::PrintInfo* info);
+  void OnBeginPrinting(HDC dc, view::PrintInfo* info);
+  void OnPrint(HDC dc, view::PrintInfo* info);
+  void OnEndPrinting(HDC dc, view::PrintInfo* info);
+  // Page layout of the control's text with EM_FORMATRANGE inside the four
+  // margins: into `dc` (page of pageW x pageH twips), or, with no DC, the
+  // default printer's (A4 on a memory DC when there is none). The first
+  // character of every page goes to m_aPrintPageStarts; returns the page
+  // count (0: the control laid out nothing).
+  int LayoutPrintPages(HDC dc = nullptr, int pageWidthTwips = 0, int pageHeightTwips = 0);
+  // Fills the unset (-99) margins from the print-spacing settings.
+  void InitPrintMargins();
+  // True when a printer is installed (the default printer is known).
+  static bool PrinterInstalled();
+  std::vector<long> m_aPrintPageStarts;
+
+  // --- saving (dvkview_save.cpp) --------------------------------------------
+  // Copies the control's edits back: CSV kinds (33, 35) into the 0x06
+  // buffer (then re-indexed); other kinds into the document's text (kind 4
+  // as RTF). 0 = done, -1 = no memory (reported).
+  int RebuildCsvBuffer(int kind, int how);
+  // Writes the view's content to `path` through the document's SaveFile:
+  // mode 3 = the document's text as a TAB text (kind 9); mode/kind 4 and 3 =
+  // rich text from the control; otherwise by the view's kind. Afterwards
+  // the post-save state. 0 = written, -1 = not (reported, file and document
+  // unchanged).
+  int WriteDocument(CString path, int mode, int flag);
+  // The control's rich text into the view's path with ".rtf" (mode 1: the
+  // path as it is when it already ends in ".rtf").
+  int SaveAsRtf(int mode);
+  // The document's SaveFile asks the view for the bytes: a table (comma or
+  // TAB form) or rich text from the control are written here with the safe
+  // writer (no messages; true, *result set); for a text the document's text
+  // is first brought up to date with the edits and false says "write the
+  // document's text".
+  bool WriteViewContent(const CString& path, int writeKind, const textcodec::DecodeResult* origin,
+                        const viewcore::SafeWriteOptions& options, viewcore::SaveResult* result);
+  // Before paging a modified text: string 149 Yes/No/Cancel. -1 Cancel
+  // (stay), 1 saved and reopened, 0 go on.
+  int AskSaveModifiedPage();
+
+  // --- display (dvkview_display.cpp) ----------------------------------------
+  // Steps the size index of the shown kind (+1 / -1) and re-lays the text.
+  void ZoomView(int step);
+  // The display font (face "profnt"/"tblfnt", height by the size index) on
+  // the whole text.
+  void ApplyDisplayFont();
+  // Wrap to the window on/off (EM_SETTARGETDEVICE).
+  void ToggleWrap();
+  bool IsWrapped() const { return m_bWrapped; }
+  // The font dialog for the shown kind's face; OK writes "Dorvik.inf".
+  void ChooseDisplayFont();
+  // n != 0 steps the document's m_nBackColorIndex by n; then applies it.
+  void CycleBackgroundColor(int n);
+  void OnSplitWindowCmd() { OnSplitWindow(); }
+  void OnBackColorCmd() { CycleBackgroundColor(1); }
+  // ===== end of text-view services ===========================================
 
  private:
   // The pane number from the place of this view: a dynamic splitter that is
@@ -161,4 +332,18 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   int ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column);
   void ShowFindStatus(const CString& text);
   std::unique_ptr<CFindDlg, FindDlgCloser> m_findDlgOwner;
+
+  // text-view services
+  bool m_bWrapped = true;       // wrap to the window (the rich-edit default)
+  bool m_bCtrlDown = false;     // Ctrl seen by the key handler
+  CPoint m_ptRButtonDown;       // last right press (client)
+  long m_nPrintFromChar = 0;    // first character printed (print origin)
+  // How the CSV table is shown now (quotes, page): PrepareCsvDisplay's options.
+  viewload::CsvShowOptions CsvDisplayOptions() const;
+  void ApplyBackColor();
+  void OnPaneAction(int code);  // a code from ForOtherPanes
+  bool KeyTableEdit(UINT nChar, bool ctrl);           // K2 hook
+  bool KeyMacroRecorder(UINT nChar, UINT nFlags);     // K3 hook
+  bool KeyMacroDebug(UINT nChar, bool ctrl);          // K4 hook
+  bool KeyImageRegion(UINT nChar, bool ctrl);         // K5 hook
 };

@@ -18,6 +18,7 @@
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewload/csvshow.h"
+#include "view/viewui/panes.h"
 
 namespace {
 
@@ -46,6 +47,16 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   CDvkDoc* doc = GetDocument();
   if (!doc || !m_hWnd) return;
   const std::uint32_t code = doc->m_nUpdateCode;
+
+  // Print requests forwarded by the file list: 1 print, 2 preview, 3 margins.
+  if (doc->m_nPrintRequest != 0 && TakesDocumentContent()) {
+    const std::int32_t request = doc->m_nPrintRequest;
+    doc->m_nPrintRequest = 0;
+    if (request == 1) OnFilePrint();
+    else if (request == 2) OnFilePrintPreview();
+    else if (request == 3) InitPrintMargins();
+    return;
+  }
 
   // U1 / U2: the view redraws from its own buffer.
   if (doc->m_nLoadState == 99) {
@@ -84,11 +95,16 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     return;
   }
   if (code >= 17 && (code - 1) % 16 == 0 && (code - 1) / 16 <= 4) {
-    // U9: pane n takes the document's text.
-    if (m_nPaneIndex != (code - 1) / 16) return;
+    // U9: pane n takes the document's text and becomes the active pane.
+    const int pane = viewui::PaneOfHandOverCode(code);
+    if (static_cast<int>(m_nPaneIndex) != pane) return;
     TakeDocumentContent();
     m_nPendingLoad = 1;
     FinishLoad();
+    if (g_pMainFrame && GetParentFrame() == g_pMainFrame) {
+      const viewui::Cell c = viewui::ActivationCellOfPane(pane);
+      g_pMainFrame->ActivateTextPane(c.row, c.col);
+    }
     return;
   }
   if (code == 51) {
@@ -185,8 +201,8 @@ void CDvkView::TakeDocumentContent() {
   if (g_pMainFrame) g_pMainFrame->UpdateMenuTexts(kind, static_cast<int>(m_nSourceView), 0);
 }
 
-void CDvkView::PrepareCsvDisplay() {
-  CDvkDoc* doc = GetDocument();
+viewload::CsvShowOptions CDvkView::CsvDisplayOptions() const {
+  const CDvkDoc* doc = GetDocument();
   viewload::CsvShowOptions o;
   o.hideQuotes = doc && doc->m_bHideQuotes == 1;
   // A table longer than "bmpfile" rows is shown a page at a time.
@@ -195,6 +211,11 @@ void CDvkView::PrepareCsvDisplay() {
     o.firstRow = m_nPageTopRow;
     o.maxRows = static_cast<std::uint32_t>(doc->m_nBmpfile);
   }
+  return o;
+}
+
+void CDvkView::PrepareCsvDisplay() {
+  const viewload::CsvShowOptions o = CsvDisplayOptions();
   m_strShowOwned.clear();
   m_strShowTail.clear();
   std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);

@@ -22,6 +22,7 @@ constexpr StatusTextEntry kStatusTexts[] = {
     {StatusText::kHitCount, StatusPane::kIndicator104, " hit : %d "},
     {StatusText::kLineCount, StatusPane::kPane5, "%d line"},
     {StatusText::kCaretPosition, StatusPane::kIndicator102, "%d行 %d桁"},
+    {StatusText::kRange, StatusPane::kPane0, "%d行 %d-%d桁"},
 };
 static_assert(sizeof(kStatusTexts) / sizeof(kStatusTexts[0]) == static_cast<int>(StatusText::kCount),
               "one row per StatusText");

@@ -27,6 +27,7 @@ enum class StatusText {
   kHitCount,         // %d: files found
   kLineCount,        // %d: lines
   kCaretPosition,    // %d row, %d column (from 1)
+  kRange,            // %d row, %d-%d columns of the selection (from 1)
   kCount
 };
 

@@ -1,0 +1,51 @@
+// The document's display commands (zoom, display style, wrap, font): the
+// view menu and the file list reach them here, and they act on the text view
+// of the active text pane.
+#include "app/dvkdoc.h"
+#include "fw/cmdui.h"
+#include "view/dvkview.h"
+
+CDvkView* CDvkDoc::GetActiveTextView() {
+  CDvkView* first = nullptr;
+  for (CView* v : Views()) {
+    CDvkView* t = dynamic_cast<CDvkView*>(v);
+    if (!t) continue;
+    if (!first) first = t;
+    if (static_cast<int>(t->m_nPaneIndex) == m_nActiveTextPane) return t;
+  }
+  return first;
+}
+
+void CDvkDoc::OnViewZoomIn() {
+  if (CDvkView* v = GetActiveTextView()) v->ZoomView(1);
+}
+
+void CDvkDoc::OnViewZoomOut() {
+  if (CDvkView* v = GetActiveTextView()) v->ZoomView(-1);
+}
+
+void CDvkDoc::OnViewStyle() {
+  // The display-style words (m_nTableStyle, m_nTableStyleFlag,
+  // m_nColumnWidthMode) are set by the caller; the table is shown again with
+  // them.
+  CDvkView* v = GetActiveTextView();
+  if (!v) return;
+  if (v->m_nFileKind == 33 || v->m_nFileKind == 35) v->OnPageLeft();
+  else v->ApplyDisplayFont();
+}
+
+void CDvkDoc::OnUpdateViewStyle(CCmdUI* ui) { ui->SetCheck(m_nTableStyle >= 2 ? 1 : 0); }
+
+void CDvkDoc::OnViewWrap() {
+  if (CDvkView* v = GetActiveTextView()) v->ToggleWrap();
+}
+
+void CDvkDoc::OnUpdateViewWrap(CCmdUI* ui) {
+  CDvkView* v = GetActiveTextView();
+  ui->Enable(v != nullptr);
+  ui->SetCheck(v && v->IsWrapped() ? 1 : 0);
+}
+
+void CDvkDoc::OnViewFont() {
+  if (CDvkView* v = GetActiveTextView()) v->ChooseDisplayFont();
+}

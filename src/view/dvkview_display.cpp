@@ -1,0 +1,103 @@
+// Text-view services: zoom (size index 1-11 of the shown kind, font height
+// (index * 3 + 9) * 10 twips), wrap to the window, the display font and the
+// background colour. The size rules are viewcore's (viewcore/viewsize.h),
+// the colour table viewui's (viewui/backcolor.h).
+#include <cstring>
+
+#include "app/dvkdoc.h"
+#include "fw/commondlg.h"
+#include "view/dvkview.h"
+#include "view/viewcore/viewsize.h"
+#include "view/viewui/backcolor.h"
+
+namespace {
+
+// Size index of a font size in tenths of a point: height = (i * 3 + 9) * 10
+// twips = 2 * points.
+int SizeIndexOfPoints10(int points10) {
+  int twips = points10 * 2;
+  int i = (twips / 10 - 9 + 1) / 3;  // nearest
+  return viewcore::ClampSizeIndex(i);
+}
+
+}  // namespace
+
+void CDvkView::ApplyDisplayFont() {
+  CDvkDoc* doc = GetDocument();
+  if (!doc || !m_hWnd) return;
+  viewcore::SizeIndexes sizes{doc->m_nTxtsiz, doc->m_nTblsiz};
+  const int kind = static_cast<int>(m_nFileKind);
+  const int form = static_cast<int>(m_nSourceView);
+  const bool table = viewcore::UsesTableSize(kind, form);
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  cf.dwMask = CFM_SIZE | CFM_FACE | CFM_CHARSET;
+  cf.yHeight = viewcore::DisplayFontHeightTwips(sizes, kind, form);
+  cf.bCharSet = SHIFTJIS_CHARSET;
+  const CString& face = table ? doc->m_strTblfnt : doc->m_strProfnt;
+  std::strncpy(cf.szFaceName, face, LF_FACESIZE - 1);
+  CRichEditCtrl& ctrl = GetRichEditCtrl();
+  // The whole text takes the size; the modified flag is not the user's edit.
+  const BOOL modified = ctrl.GetModify();
+  ctrl.SendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+  ctrl.SendMessage(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+  ctrl.SetModify(modified);
+  m_nTxtsizCopy = doc->m_nTxtsiz;
+  m_nTblsizCopy = doc->m_nTblsiz;
+}
+
+void CDvkView::ZoomView(int step) {
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return;
+  viewcore::SizeIndexes sizes{doc->m_nTxtsiz, doc->m_nTblsiz};
+  if (!viewcore::ZoomStep(sizes, static_cast<int>(m_nFileKind), static_cast<int>(m_nSourceView), step)) return;
+  doc->m_nTxtsiz = sizes.text;
+  doc->m_nTblsiz = sizes.table;
+  ApplyDisplayFont();
+}
+
+void CDvkView::ToggleWrap() {
+  m_bWrapped = !m_bWrapped;
+  // Line width 0 wraps at the window; 1 (with no device) does not wrap.
+  GetRichEditCtrl().SendMessage(EM_SETTARGETDEVICE, 0, m_bWrapped ? 0 : 1);
+  m_nWordWrap = m_bWrapped ? WrapToWindow : WrapNone;
+}
+
+void CDvkView::ChooseDisplayFont() {
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return;
+  const int kind = static_cast<int>(m_nFileKind);
+  const bool table = viewcore::UsesTableSize(kind, static_cast<int>(m_nSourceView));
+  CString& face = table ? doc->m_strTblfnt : doc->m_strProfnt;
+  std::int32_t& size = table ? doc->m_nTblsiz : doc->m_nTxtsiz;
+  LOGFONTA lf = {};
+  std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  HDC screen = ::GetDC(nullptr);
+  lf.lfHeight = -MulDiv(viewcore::FontHeightTwips(size), GetDeviceCaps(screen, LOGPIXELSY), 1440);
+  ::ReleaseDC(nullptr, screen);
+  CFontDialog dlg(&lf, CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT, nullptr, this);
+  if (dlg.DoModal() != IDOK) return;
+  CString chosen = dlg.GetFaceName();
+  if (!chosen.IsEmpty()) face = chosen;
+  if (dlg.GetSize() > 0) size = SizeIndexOfPoints10(dlg.GetSize());
+  ApplyDisplayFont();
+  // The choice is a setting: "Dorvik.inf" (a failure is reported there).
+  doc->SaveInfSettings();
+}
+
+void CDvkView::CycleBackgroundColor(int n) {
+  CDvkDoc* doc = GetDocument();
+  if (!doc) return;
+  doc->m_nBackColorIndex = viewui::StepBackColor(doc->m_nBackColorIndex, n);
+  ApplyBackColor();
+}
+
+void CDvkView::ApplyBackColor() {
+  CDvkDoc* doc = GetDocument();
+  if (!doc || !m_hWnd) return;
+  const COLORREF c = viewui::BackColorOf(doc->m_nBackColorIndex);
+  GetRichEditCtrl().SetBackgroundColor(FALSE, c);
+  doc->m_clrTextBack = c;
+  m_clrViewBack = c;
+}

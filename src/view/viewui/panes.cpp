@@ -1,0 +1,42 @@
+#include "view/viewui/panes.h"
+
+namespace viewui {
+
+unsigned HandOverCode(int pane) {
+  if (pane < 1 || pane > 4) return 0;
+  return 16u * static_cast<unsigned>(pane) + 1u;
+}
+
+int PaneOfHandOverCode(unsigned code) {
+  if (code < 17 || (code - 1) % 16 != 0) return 0;
+  unsigned n = (code - 1) / 16;
+  return n >= 1 && n <= 4 ? static_cast<int>(n) : 0;
+}
+
+Cell ActivationCellOfPane(int pane) {
+  switch (pane) {
+    case 4: return {1, 1};
+    case 2: return {1, 0};
+    case 3: return {0, 1};
+    default: return {0, 0};
+  }
+}
+
+Cell ActiveTextPaneCell(int activePane, int col1, int col2) {
+  if (activePane < 2) return {0, col2};
+  if (activePane == 2) return {1, col1};
+  if (activePane == 3) return {0, col1};
+  return {1, col2};
+}
+
+PaneAction PaneActionOf(int code) {
+  switch (code) {
+    case 35: return PaneAction::kNextPage;
+    case 36: return PaneAction::kPreviousPage;
+    case 51: return PaneAction::kClearCheckList;
+    case 50: return PaneAction::kFollowCaret;
+    default: return PaneAction::kScrollTo;
+  }
+}
+
+}  // namespace viewui

@@ -1,0 +1,178 @@
+// Rules of the text view's menus, keys, panes, print settings and colours.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "view/viewui/backcolor.h"
+#include "view/viewui/ctxmenu.h"
+#include "view/viewui/keymap.h"
+#include "view/viewui/panes.h"
+#include "view/viewui/printsetup.h"
+#include "view/viewui/viewcmds.h"
+
+namespace {
+
+std::vector<unsigned> Ids(const std::vector<viewui::MenuRow>& rows) {
+  std::vector<unsigned> ids;
+  for (const auto& r : rows) ids.push_back(r.separator ? 0u : r.id);
+  return ids;
+}
+
+const viewui::MenuRow* Find(const std::vector<viewui::MenuRow>& rows, unsigned id) {
+  for (const auto& r : rows)
+    if (!r.separator && r.id == id) return &r;
+  return nullptr;
+}
+
+TEST(ContextMenu, TheMenuFollowsKindDisplayAndTableFlag) {
+  viewui::ContextMenuState s;
+  s.fileKind = 14;
+  EXPECT_EQ(viewui::ContextMenuKind::kImage, viewui::ChooseContextMenu(s));
+  s.sourceForm = 1;
+  EXPECT_EQ(viewui::ContextMenuKind::kGeneral, viewui::ChooseContextMenu(s));
+  s = {};
+  s.fileKind = 9;
+  s.displayKind = 4;
+  EXPECT_EQ(viewui::ContextMenuKind::kImage, viewui::ChooseContextMenu(s));
+  s.displayKind = 0;
+  s.tableEditMode = true;
+  EXPECT_EQ(viewui::ContextMenuKind::kRuledTable, viewui::ChooseContextMenu(s));
+  s.fileKind = 33;
+  EXPECT_EQ(viewui::ContextMenuKind::kGeneral, viewui::ChooseContextMenu(s));
+}
+
+TEST(ContextMenu, TheCsvMenuHasItsSectionInOrderAndThePrintOriginLast) {
+  viewui::ContextMenuState s;
+  s.fileKind = 33;
+  s.curLine = 2;
+  s.originX = 15;
+  s.originY = 7;
+  auto rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kGeneral, s);
+  const std::vector<unsigned> want = {
+      391, 390, 392, 0, 393, 32886, 32973, 32974, 32990, 0, 33052, 32966,
+      33104, 0, 33097, 33103, 33152, 33099, 0, 33107, 33108, 33120, 0, 33119, 33148, 33149, 0,
+      33111, 33110, 33109, 0, 33195, 33196, 33197, 33113, 33207, 0, 33122};
+  EXPECT_EQ(want, Ids(rows));
+  EXPECT_EQ("ﾀｲﾄﾙ行固定\t2", std::string(Find(rows, 33207)->text));
+  EXPECT_EQ("印刷開始点(x,y)\t15,0", std::string(rows.back().text));
+  EXPECT_FALSE(Find(rows, 393)->checked);
+
+  s.titleRowFixed = true;
+  s.selectUndoCount = 3;
+  s.editMode = 3;
+  s.insertWord = 0;
+  s.blockMode = 1;
+  rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kGeneral, s);
+  EXPECT_EQ(nullptr, Find(rows, 33207));
+  EXPECT_EQ("ﾀｲﾄﾙ行自動\t2", std::string(Find(rows, 33208)->text));
+  EXPECT_EQ("元に戻す\t3", std::string(Find(rows, 33099)->text));
+  EXPECT_TRUE(Find(rows, 33111)->grayed);
+  EXPECT_TRUE(Find(rows, 33110)->grayed);
+  EXPECT_FALSE(Find(rows, 33109)->grayed);
+  EXPECT_TRUE(Find(rows, 393)->checked);
+  EXPECT_TRUE(Find(rows, 32886)->checked);
+  EXPECT_NE(nullptr, Find(rows, 33199));
+  EXPECT_EQ(nullptr, Find(rows, 32973));
+}
+
+TEST(ContextMenu, OtherMenusEndInThePrintOrigin) {
+  viewui::ContextMenuState s;
+  s.fileKind = 9;
+  auto rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kGeneral, s);
+  EXPECT_EQ(nullptr, Find(rows, 33104));  // no CSV section
+  EXPECT_EQ(33122u, rows.back().id);
+  s.fileKind = 98;
+  s.macroStopped = true;
+  rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kGeneral, s);
+  EXPECT_NE(nullptr, Find(rows, 33155));
+  rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kRuledTable, s);
+  EXPECT_EQ(33178u, rows.front().id);
+  EXPECT_EQ(33122u, rows.back().id);
+  rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kImage, s);
+  ASSERT_EQ(1u, rows.size());
+  int x = 0, y = 0;
+  viewui::PrintOrigin(100, 0, 5, 9, false, &x, &y);
+  EXPECT_EQ(105, x);
+  EXPECT_EQ(0, y);
+  viewui::PrintOrigin(0, 0, 5, 9, true, &x, &y);
+  EXPECT_EQ(9, y);
+}
+
+TEST(KeyMap, AcceleratorsOfTheMenuTexts) {
+  EXPECT_EQ(viewcmd::kFindNext, viewui::KeyCommandFor(0x72, false, false));
+  EXPECT_EQ(viewcmd::kFindReplace, viewui::KeyCommandFor(0x72, false, true));
+  EXPECT_EQ(viewcmd::kBlockEdit, viewui::KeyCommandFor('B', true, false));
+  EXPECT_EQ(viewcmd::kCut, viewui::KeyCommandFor('X', true, false));
+  EXPECT_EQ(0xE107u, viewui::KeyCommandFor('P', true, false));
+  EXPECT_EQ(0u, viewui::KeyCommandFor('B', false, false));
+  EXPECT_EQ(0u, viewui::KeyCommandFor('B', true, true));
+}
+
+TEST(Panes, HandOverCodesAndCells) {
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(n, viewui::PaneOfHandOverCode(viewui::HandOverCode(n)));
+  EXPECT_EQ(0, viewui::PaneOfHandOverCode(1));
+  EXPECT_EQ(0, viewui::PaneOfHandOverCode(81));
+  EXPECT_EQ(0, viewui::PaneOfHandOverCode(18));
+  EXPECT_EQ(0u, viewui::HandOverCode(5));
+  auto c = viewui::ActivationCellOfPane(3);
+  EXPECT_EQ(0, c.row);
+  EXPECT_EQ(1, c.col);
+  c = viewui::ActivationCellOfPane(7);
+  EXPECT_EQ(0, c.row + c.col);
+  c = viewui::ActiveTextPaneCell(1, 1, 0);
+  EXPECT_EQ(0, c.row);
+  EXPECT_EQ(0, c.col);
+  c = viewui::ActiveTextPaneCell(2, 1, 0);
+  EXPECT_EQ(1, c.row);
+  EXPECT_EQ(1, c.col);
+  c = viewui::ActiveTextPaneCell(5, 0, 1);
+  EXPECT_EQ(1, c.row);
+  EXPECT_EQ(1, c.col);
+  EXPECT_EQ(viewui::PaneAction::kClearCheckList, viewui::PaneActionOf(51));
+  EXPECT_EQ(viewui::PaneAction::kScrollTo, viewui::PaneActionOf(7));
+}
+
+TEST(PrintSetup, MarginsFromTheSettingsAndThePrintsetOperand) {
+  const std::int32_t prsp[3] = {202, 1503, 1234};
+  std::int32_t m[4];
+  viewui::MarginsFromPrspace(prsp, m);
+  EXPECT_EQ((20 + 1) * 100, m[viewui::kMarginTop]);
+  EXPECT_EQ((20 + 2) * 100, m[viewui::kMarginBottom]);
+  EXPECT_EQ((150 + 3) * 100, m[viewui::kMarginLeft]);
+  EXPECT_EQ((30 + 4) * 100, m[viewui::kMarginRight]);
+
+  std::int32_t mm[4] = {-99, 500, -99, -99};
+  EXPECT_EQ(3, viewui::FillUnsetMargins(mm, prsp));
+  EXPECT_EQ(500, mm[1]);
+  EXPECT_EQ(2100, mm[0]);
+
+  std::int32_t p[4] = {-99, -99, -99, -99};
+  EXPECT_FALSE(viewui::ParsePrintset("", p));
+  EXPECT_TRUE(viewui::ParsePrintset("10,20x30;40", p));
+  EXPECT_EQ(1000, p[viewui::kMarginLeft]);
+  EXPECT_EQ(2000, p[viewui::kMarginTop]);
+  EXPECT_EQ(3000, p[viewui::kMarginRight]);
+  EXPECT_EQ(4000, p[viewui::kMarginBottom]);
+
+  EXPECT_EQ(1134, viewui::HundredthsMmToTwips(2000));  // 20 mm
+  const std::int32_t a4m[4] = {2000, 2000, 2000, 2000};
+  auto r = viewui::PageDrawRect(viewui::kA4WidthTwips, viewui::kA4HeightTwips, a4m);
+  EXPECT_EQ(1134, r.left);
+  EXPECT_EQ(viewui::kA4WidthTwips - 1134, r.right);
+  const std::int32_t huge[4] = {900000, 900000, 900000, 900000};
+  r = viewui::PageDrawRect(1000, 1000, huge);
+  EXPECT_EQ(r.left, r.right);
+  EXPECT_EQ(r.top, r.bottom);
+}
+
+TEST(BackColor, SevenColoursWrapping) {
+  EXPECT_EQ(0xFFFFFFu, viewui::BackColorOf(0));
+  EXPECT_EQ(viewui::BackColorOf(1), viewui::BackColorOf(8));
+  EXPECT_EQ(viewui::BackColorOf(6), viewui::BackColorOf(-1));
+  EXPECT_EQ(0, viewui::StepBackColor(6, 1));
+  EXPECT_EQ(6, viewui::StepBackColor(0, -1));
+  EXPECT_EQ(3, viewui::StepBackColor(3, 0));
+}
+
+}  // namespace
