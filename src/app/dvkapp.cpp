@@ -48,7 +48,7 @@ BOOL CDvkApp::InitInstance() {
   InitCommonControlsEx(&icc);
 
   // 3. The registry key of the recent-file list.
-  SetRegistryKey(app::kRegistryKey);
+  SetRegistryKey(m_options.registryKey ? m_options.registryKey : app::kRegistryKey);
 
   // 4. The command line; an embedded or automation start stops here.
   CString raw = m_options.useProcessCommandLine ? app::CommandLineArguments(GetCommandLineA())

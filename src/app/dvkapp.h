@@ -22,6 +22,7 @@ struct ShellOptions {
   bool registerCom = true;            // class object and per-user registration
   bool makeVisible = true;
   CString programDir;                 // folder of the settings files; "" = the program's own
+  const char* registryKey = "Dorvik";  // HKCU\Software\<key>\Tabrye holds the recent files
 };
 
 }  // namespace app

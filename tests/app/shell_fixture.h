@@ -21,6 +21,10 @@ inline std::string InstanceBlockName() {
   return "Local\\TabryeShellTest_" + std::to_string(GetCurrentProcessId());
 }
 
+// The program's registry key for in-process tests: one of this test process's
+// own, so parallel tests never share the recent-file list.
+inline std::string RegistryKeyName() { return "TabryeShellTest_" + std::to_string(GetCurrentProcessId()); }
+
 class ShellTest : public testsupport::UiTest {
  protected:
   // Starts with `cmdline`; false when InitInstance refused. `programDir`
@@ -37,6 +41,8 @@ class ShellTest : public testsupport::UiTest {
     o.useProcessCommandLine = false;
     o.commandLine = cmdline;
     o.instanceBlock = block_.c_str();
+    registryKey_ = RegistryKeyName();
+    o.registryKey = registryKey_.c_str();
     o.registerCom = registerCom;
     o.makeVisible = false;
     app_ = std::make_unique<CDvkApp>(o);
@@ -52,6 +58,7 @@ class ShellTest : public testsupport::UiTest {
       app_->ExitInstance();
       app_.reset();
     }
+    if (!registryKey_.empty()) RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + registryKey_).c_str());
     // The main frame's end posted WM_QUIT; later pumps must not see it.
     MSG m;
     while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -74,6 +81,7 @@ class ShellTest : public testsupport::UiTest {
 
  private:
   std::string block_;
+  std::string registryKey_;
   std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
 

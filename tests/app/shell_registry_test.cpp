@@ -45,8 +45,8 @@ TEST_F(ShellTest, RecentFilesLiveUnderTheProgramsKey) {
   app_->AddToRecentFileList("C:\\recent.txt");
   app_->SaveStdProfileSettings();
   HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Dorvik\\Tabrye\\Recent File List",
-                                         0, KEY_READ, &key));
+  const std::string path = "Software\\" + shelltest::RegistryKeyName() + "\\Tabrye\\Recent File List";
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key));
   char value[MAX_PATH] = {};
   DWORD size = sizeof value;
   EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "File1", nullptr, nullptr,
