@@ -287,6 +287,9 @@ int CDvkView::SearchAll(int mode, int flags) {
 }
 
 int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
+  // Cells typed into the shown table come back into the buffer first, so the
+  // replacement (which redisplays from the buffer) never undoes them.
+  if (GetRichEditCtrl().GetModify() && RebuildCsvBuffer(static_cast<int>(m_nFileKind), 2) != 0) return 0;
   if (!m_pTextBuf) return 0;
   std::uint32_t len = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
   pat::ReplaceLinesOptions o;

@@ -157,6 +157,21 @@ TEST_F(FindViewTest, ReplaceAllInACsvTableChangesTheMatchingCellsOnly) {
   EXPECT_EQ(0u, ControlText().find("aQ\tb\td\tQ")) << ControlText();
 }
 
+TEST_F(FindViewTest, ReplaceAllInACsvTableKeepsCellsTypedBefore) {
+  OpenCsv("abd,b\r\nx,y\r\n");
+  // The user types over cell "y" in the shown table (TAB-separated rows).
+  CRichEditCtrl& ctrl = view->GetRichEditCtrl();
+  const long y = view->FindTextMatchCase(0, -1, CString("y"));
+  ASSERT_GE(y, 0) << ControlText();
+  ctrl.SetSel(y, y + 1);
+  ctrl.ReplaceSel("typed", TRUE);
+  ASSERT_TRUE(ctrl.GetModify());
+  view->OpenFindDialog(0);
+  Press("b&d", "Q", IDC_FIND_REPLACE_ALL);
+  std::string buf(reinterpret_cast<const char*>(view->m_pTextBuf), view->m_nTextLen);
+  EXPECT_EQ("aQ\x06" "b\r\nx\x06" "typed\r\n", buf);
+}
+
 TEST_F(FindViewTest, ReplaceOneAndReplaceAllOnPlainText) {
   SetText("a1b a2b\r\nzz\r\na3b");
   view->OpenFindDialog(0);
