@@ -197,7 +197,7 @@ void DeflateWindow::Fill(Source& src) {
       got = static_cast<size_t>(src.in->gcount());
     } else {
       got = std::min(want, src.n - src.pos);
-      std::memcpy(dst, src.p + src.pos, got);
+      if (got) std::memcpy(dst, src.p + src.pos, got);
       src.pos += got;
     }
     if (got == 0) break;
