@@ -67,7 +67,7 @@ class ArcBitReader {
   int GetByte();
 
   // Absolute offset of the next unread whole byte (after alignment).
-  uint64_t Tell() const noexcept { return cur_ - static_cast<uint64_t>(bc_ / 8); }
+  uint64_t Tell() const noexcept { return cur_ - static_cast<uint64_t>((bc_ - over_) / 8); }
   // Moves to an absolute byte offset (forward, or back by at most 16 bytes),
   // dropping buffered bits. Returns false when the input ends first.
   bool SkipTo(uint64_t abs);

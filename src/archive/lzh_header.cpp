@@ -32,7 +32,7 @@ void LzhHeader::ReadExtended(ArcBitReader& r, uint32_t size, size_t pos, bool fr
   uint64_t extBytes = 0;
   while (size != 0) {
     if (size < 3) Fail("056");
-    if (fromStream) ReadMore(r, pos + size);
+    if (fromStream && ReadMore(r, pos + size) < 0) Fail("060");
     if (pos + size > raw.size()) Fail("060");
     const uint8_t* ext = raw.data() + pos;
     uint8_t type = ext[0];
@@ -93,7 +93,7 @@ bool LzhHeader::Read(ArcBitReader& r) {
 
   if (lv == 0 || lv == 1) {
     size_t h = raw[0];
-    ReadMore(r, h + 2);
+    if (ReadMore(r, h + 2) < 0) Fail("060");
     size_t held = std::min(raw.size(), h + 2);
     unsigned sum = 0;
     for (size_t i = 2; i < held; ++i) sum += raw[i];
@@ -116,7 +116,7 @@ bool LzhHeader::Read(ArcBitReader& r) {
     }
   } else {
     size_t t = Num(0, 2, raw.size());
-    ReadMore(r, t);
+    if (ReadMore(r, t) < 0) Fail("060");
     size_t held = std::min(raw.size(), t);
     packedSize = Num(7, 4, held);
     origSize = Num(11, 4, held);
