@@ -78,13 +78,13 @@ constexpr size_t kChunk = 1 << 16;
 constexpr size_t kKeep = 16;  // bytes carried over so SkipTo can step back
 }  // namespace
 
-ArcBitReader::ArcBitReader(std::istream& in) : in_(in), buf_(kKeep + kChunk) {}
+ArcBitReader::ArcBitReader(std::istream& in) : in_(in), buf_(new uint8_t[kKeep + kChunk]) {}
 
 bool ArcBitReader::FillChunk() {
   if (eof_) return false;
   // Keep the last kKeep bytes before the new data.
   size_t keep = std::min(blen_, kKeep);
-  if (keep) std::memmove(buf_.data(), buf_.data() + blen_ - keep, keep);
+  if (keep) std::memmove(buf_.get(), buf_.get() + blen_ - keep, keep);
   bufAbs_ += blen_ - keep;
   bpos_ = keep;
   blen_ = keep;
@@ -92,7 +92,7 @@ bool ArcBitReader::FillChunk() {
     eof_ = true;
     return false;
   }
-  in_.read(reinterpret_cast<char*>(buf_.data() + keep), static_cast<std::streamsize>(kChunk));
+  in_.read(reinterpret_cast<char*>(buf_.get() + keep), static_cast<std::streamsize>(kChunk));
   size_t got = static_cast<size_t>(in_.gcount());
   blen_ += got;
   if (got == 0) {
@@ -157,7 +157,7 @@ size_t ArcBitReader::ReadBytes(uint8_t* dst, size_t n) {
   while (got < n && cur_ < limit_) {
     if (bpos_ >= blen_ && !FillChunk()) break;
     size_t take = std::min<uint64_t>({n - got, blen_ - bpos_, limit_ - cur_});
-    std::memcpy(dst + got, buf_.data() + bpos_, take);
+    std::memcpy(dst + got, buf_.get() + bpos_, take);
     bpos_ += take;
     cur_ += take;
     got += take;

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <vector>
 
 #include "archive/arc_state.h"
@@ -90,7 +91,7 @@ class ArcBitReader {
   bool FillChunk();  // loads the next chunk of the stream; false at its end
 
   std::istream& in_;
-  std::vector<uint8_t> buf_;  // chunk: kKeep carried bytes, then new ones
+  std::unique_ptr<uint8_t[]> buf_;  // chunk: kKeep carried bytes, then new ones
   size_t bpos_ = 0, blen_ = 0;
   uint64_t bufAbs_ = 0;  // absolute offset of buf_[0]
   uint64_t cur_ = 0;     // absolute offset of the next byte to load into bb_

@@ -153,12 +153,11 @@ void HuffmanCode::PutSymbol(ArcBitWriter& w, int symbol) const {
 
 // ---------------------------------------------------------------- decoder
 
-HuffmanDecoder::HuffmanDecoder(const std::vector<int>& lengths, HuffSide side, int tableBits)
-    : side_(side) {
+HuffmanDecoder::HuffmanDecoder(const std::vector<int>& lengths, HuffSide side, int tableBits) {
   Build(lengths.data(), static_cast<int>(lengths.size()), side, tableBits);
 }
 
-HuffmanDecoder::HuffmanDecoder(const int* lengths, int n, HuffSide side, int tableBits) : side_(side) {
+HuffmanDecoder::HuffmanDecoder(const int* lengths, int n, HuffSide side, int tableBits) {
   Build(lengths, n, side, tableBits);
 }
 

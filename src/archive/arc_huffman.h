@@ -74,7 +74,6 @@ class HuffmanDecoder {
  private:
   void Build(const int* lengths, int n, HuffSide side, int tableBits);
 
-  HuffSide side_;
   int maxLen_ = 0;
   int tb_ = 0;
   bool fast_ = false;

@@ -181,19 +181,19 @@ int Inflater::NextSymbol() {
 void Inflater::Flush(ZipCrc32& sink) {
   size_t n = op_ - flushed_;
   if (n) {
-    sink.Write(buf_.data() + flushed_, n);
+    sink.Write(buf_.get() + flushed_, n);
     AddOutLen(sink.State(), static_cast<int64_t>(n));
   }
   flushed_ = op_;
-  if (op_ + kSlack > kBufSize) {
-    std::memmove(buf_.data(), buf_.data() + op_ - kHistory, kHistory);
+  if (op_ + kSlack >= kBufSize) {
+    std::memmove(buf_.get(), buf_.get() + op_ - kHistory, kHistory);
     op_ = flushed_ = kHistory;
   }
 }
 
 bool Inflater::StoredRun(ZipCrc32& sink, int64_t& left) {
   while (storedLeft_ > 0) {
-    if (op_ + kSlack > kBufSize) Flush(sink);
+    if (op_ + kSlack >= kBufSize) Flush(sink);
     // Bytes still in the bit buffer first (it is byte-aligned here), then the source.
     int64_t take = std::min<int64_t>({storedLeft_, left, static_cast<int64_t>(kBufSize - kSlack - op_)});
     size_t got = 0;
@@ -205,7 +205,7 @@ bool Inflater::StoredRun(ZipCrc32& sink, int64_t& left) {
     if (got < static_cast<size_t>(take)) {
       size_t avail = r_.end_ - r_.pos_;
       size_t n = std::min(avail, static_cast<size_t>(take) - got);
-      std::memcpy(buf_.data() + op_ + got, r_.src_ + r_.pos_, n);
+      std::memcpy(buf_.get() + op_ + got, r_.src_ + r_.pos_, n);
       r_.pos_ += n;
       got += n;
       if (r_.pos_ >= r_.end_ && r_.st_.m_nArcProgress == 0) r_.st_.m_nArcProgress = 1;
@@ -236,7 +236,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
   uint64_t bb = r_.bb_;
   int bc = r_.bc_;
   int over = 0;
-  uint8_t* const buf = buf_.data();
+  uint8_t* const buf = buf_.get();
   size_t op = op_;
   int64_t produced = produced_;
   bool completed = false;
@@ -360,7 +360,8 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
 
 void Inflater::Inflate(Inflater& inf, ZipCrc32& sink) {
   ArcState& st = sink.State();
-  if (inf.buf_.empty()) inf.buf_.assign(kBufSize, 0);
+  // Never read before written: distances are checked against the bytes made.
+  if (!inf.buf_) inf.buf_.reset(new uint8_t[kBufSize]);
   inf.op_ = inf.flushed_ = 0;
   inf.produced_ = 0;
   int64_t left = std::max<int64_t>(sink.Target() - sink.Count(), 1);

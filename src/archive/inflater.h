@@ -59,7 +59,7 @@ class Inflater {
   std::unique_ptr<HuffmanDecoder> lit_, dist_;
   int lastDist_ = 0;
   // Output window: history (up to 32 KiB) then the bytes not yet flushed.
-  std::vector<uint8_t> buf_;
+  std::unique_ptr<uint8_t[]> buf_;
   size_t op_ = 0, flushed_ = 0;
   int64_t produced_ = 0;
 };

@@ -100,10 +100,10 @@ void LzhDecoder::ReadBlockHeader() {
 }
 
 void LzhDecoder::Flush(LzhCrc16& sink) {
-  if (op_ > flushed_) sink.Write(buf_.data() + flushed_, op_ - flushed_);
+  if (op_ > flushed_) sink.Write(buf_.get() + flushed_, op_ - flushed_);
   flushed_ = op_;
   if (op_ + kSlack > kBufSize) {
-    std::memmove(buf_.data(), buf_.data() + op_ - kHistory, kHistory);
+    std::memmove(buf_.get(), buf_.get() + op_ - kHistory, kHistory);
     op_ = flushed_ = kHistory;
   }
 }
@@ -111,16 +111,16 @@ void LzhDecoder::Flush(LzhCrc16& sink) {
 void LzhDecoder::Decode(LzhDecoder& d, LzhCrc16& sink) {
   int64_t left = sink.Target() - sink.Count();
   if (left <= 0) return;
-  if (d.buf_.empty()) d.buf_.assign(kBufSize, 0);
+  if (!d.buf_) d.buf_.reset(new uint8_t[kBufSize]);
   ArcBitReader& r = d.r_;
-  uint8_t* const buf = d.buf_.data();
+  uint8_t* const buf = d.buf_.get();
 
   // Symbol decoding on the reader's own bit buffer: table lookups for codes
   // of up to 16 bits, the reader's generic path otherwise.
   auto refill = [&r] {
     if (r.bc_ > 56) return;
     if (r.blen_ - r.bpos_ >= 8 && r.limit_ - r.cur_ >= 8) {
-      r.bb_ |= Load64Be(r.buf_.data() + r.bpos_) >> r.bc_;
+      r.bb_ |= Load64Be(r.buf_.get() + r.bpos_) >> r.bc_;
       int n = (63 - r.bc_) >> 3;
       r.bpos_ += static_cast<size_t>(n);
       r.cur_ += static_cast<uint64_t>(n);

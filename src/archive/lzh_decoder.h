@@ -45,7 +45,7 @@ class LzhDecoder {
   std::unique_ptr<HuffmanDecoder> tDec_, cDec_, pDec_;
   int tSingle_ = -1, cSingle_ = -1, pSingle_ = -1;
   std::vector<int> tLen_, cLen_, pLen_;
-  std::vector<uint8_t> buf_;
+  std::unique_ptr<uint8_t[]> buf_;
   size_t op_ = 0, flushed_ = 0;
   int64_t produced_ = 0;
 };

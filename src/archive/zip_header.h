@@ -11,6 +11,7 @@
 
 #include "archive/arc_bits.h"
 #include "archive/arc_crc.h"
+#include "archive/arc_path.h"
 #include "archive/arc_state.h"
 #include "archive/arc_time.h"
 

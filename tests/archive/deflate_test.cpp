@@ -221,14 +221,14 @@ TEST(Inflate, StoredFixedAndChecks) {
 }
 
 TEST(Inflate, MatchAcrossTheWindowWrap) {
-  std::vector<uint8_t> data = MakeRandom(70000, 9);
+  std::vector<uint8_t> data = MakeRandom(300000, 9);  // stored blocks fill the window buffer
   std::vector<uint8_t> tail(data.end() - 32768, data.end());
   data.insert(data.end(), tail.begin(), tail.begin() + 258 * 4);
   // Stored block of the random part, then fixed block with four matches at 32768.
   Bits b;
   size_t done = 0;
-  while (done < 70000) {
-    size_t n = std::min<size_t>(65535, 70000 - done);
+  while (done < 300000) {
+    size_t n = std::min<size_t>(65535, 300000 - done);
     b.put(0, 1).put(0, 2);
     b.w.Flush();
     b.out.push_back(static_cast<uint8_t>(n));
