@@ -7,17 +7,17 @@
 namespace arc {
 namespace {
 
-// Slicing-by-8 tables of CRC-32: t[0] is the classic byte table, t[k][i] the
-// CRC of byte i followed by k zero bytes.
+// Slicing-by-16 tables of CRC-32: t[0] is the classic byte table, t[k][i]
+// the CRC of byte i followed by k zero bytes.
 struct Crc32Tables {
-  uint32_t t[8][256];
+  uint32_t t[16][256];
   Crc32Tables() {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
       t[0][i] = c;
     }
-    for (int k = 1; k < 8; ++k)
+    for (int k = 1; k < 16; ++k)
       for (int i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
   }
 };
@@ -47,6 +47,18 @@ const Crc16Tab& Table16() {
 
 uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) noexcept {
   const Crc32Tables& T = Tables32();
+  auto word = [](const uint8_t* q) {
+    return uint32_t(q[0]) | uint32_t(q[1]) << 8 | uint32_t(q[2]) << 16 | uint32_t(q[3]) << 24;
+  };
+  while (n >= 16) {
+    uint32_t a = crc ^ word(p), b = word(p + 4), c = word(p + 8), d = word(p + 12);
+    crc = T.t[15][a & 0xFF] ^ T.t[14][(a >> 8) & 0xFF] ^ T.t[13][(a >> 16) & 0xFF] ^ T.t[12][a >> 24] ^
+          T.t[11][b & 0xFF] ^ T.t[10][(b >> 8) & 0xFF] ^ T.t[9][(b >> 16) & 0xFF] ^ T.t[8][b >> 24] ^
+          T.t[7][c & 0xFF] ^ T.t[6][(c >> 8) & 0xFF] ^ T.t[5][(c >> 16) & 0xFF] ^ T.t[4][c >> 24] ^
+          T.t[3][d & 0xFF] ^ T.t[2][(d >> 8) & 0xFF] ^ T.t[1][(d >> 16) & 0xFF] ^ T.t[0][d >> 24];
+    p += 16;
+    n -= 16;
+  }
   while (n >= 8) {
     uint32_t lo = crc ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
     uint32_t hi = uint32_t(p[4]) | uint32_t(p[5]) << 8 | uint32_t(p[6]) << 16 | uint32_t(p[7]) << 24;

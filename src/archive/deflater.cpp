@@ -180,8 +180,9 @@ void Deflater::WriteBlock(int final) {
 
 // ---------------------------------------------------------------- window
 
-DeflateWindow::DeflateWindow()
-    : win_(static_cast<size_t>(kWin) + 8, 0),
+DeflateWindow::DeflateWindow(int maxChain)
+    : maxChain_(maxChain),
+      win_(static_cast<size_t>(kWin) + 8, 0),
       prev4_(kWin, -1),
       prev3_(kWin, -1),
       head4_(size_t(1) << kHashBits, -1),
@@ -237,7 +238,7 @@ int DeflateWindow::FindMatch(int& distance) {
   distance = 0;
   if (maxLen >= 4) {
     int32_t cand = head4_[h4];
-    for (int steps = 0; cand >= lowest && steps < kMaxChain; ++steps) {
+    for (int steps = 0; cand >= lowest && steps < maxChain_; ++steps) {
       const uint8_t* c = w + cand;
       if (best == 0 || c[best] == cur[best]) {
         int len = MatchLen(cur, c, maxLen);
@@ -253,7 +254,7 @@ int DeflateWindow::FindMatch(int& distance) {
   if (best < 4 && maxLen >= 3) {
     best = 0;
     int32_t cand = head3_[h3];
-    for (int steps = 0; cand >= lowest && steps < kMaxChain; ++steps) {
+    for (int steps = 0; cand >= lowest && steps < maxChain_; ++steps) {
       const uint8_t* c = w + cand;
       if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2]) {
         best = MatchLen(cur, c, maxLen);
@@ -303,12 +304,12 @@ void DeflateWindow::Compress(const uint8_t* data, size_t size, Deflater& d) {
   Run(src, d);
 }
 
-std::vector<uint8_t> DeflateBytes(const uint8_t* data, size_t size, uint32_t* crc) {
+std::vector<uint8_t> DeflateBytes(const uint8_t* data, size_t size, uint32_t* crc, int maxChain) {
   std::vector<uint8_t> out;
   out.reserve(size / 2 + 64);
   ArcBitWriter w(out);
   Deflater d(w, 32768);
-  DeflateWindow win;
+  DeflateWindow win(maxChain);
   win.Compress(data, size, d);
   d.WriteLastBlock();
   w.Flush();

@@ -51,7 +51,9 @@ class DeflateWindow {
  public:
   static constexpr int kMaxChain = 1024;
 
-  DeflateWindow();
+  // maxChain: candidates walked per lookup (kMaxChain; larger values only for
+  // measurements).
+  explicit DeflateWindow(int maxChain = kMaxChain);
   // Encodes the whole stream (read errors end the input); full blocks are
   // written, the rest stays buffered for WriteLastBlock.
   void Compress(std::istream& in, Deflater& d);
@@ -73,6 +75,7 @@ class DeflateWindow {
   // (length, distance) at pos_; inserts pos_ into the chains.
   int FindMatch(int& distance);
 
+  int maxChain_;
   std::vector<uint8_t> win_;
   std::vector<int32_t> prev4_, prev3_, head4_, head3_;
   int32_t loaded_ = 0, pos_ = 0;
@@ -81,6 +84,7 @@ class DeflateWindow {
 };
 
 // One-call helpers: Deflate data of a block of memory (capacity 32768).
-std::vector<uint8_t> DeflateBytes(const uint8_t* data, size_t size, uint32_t* crc = nullptr);
+std::vector<uint8_t> DeflateBytes(const uint8_t* data, size_t size, uint32_t* crc = nullptr,
+                                  int maxChain = DeflateWindow::kMaxChain);
 
 }  // namespace arc

@@ -13,7 +13,7 @@ namespace {
 constexpr size_t kHistory = 32768;
 constexpr size_t kBufSize = 1 << 18;
 constexpr size_t kSlack = 258 + 16;  // room for one match plus the 8-byte copy overshoot
-constexpr int kLitBits = 10;
+constexpr int kLitBits = 11;
 constexpr int kDistBits = 8;
 
 const HuffmanDecoder& FixedLit() {
@@ -37,6 +37,15 @@ inline uint64_t Load64(const uint8_t* p) {
   v = __builtin_bswap64(v);
 #endif
   return v;
+}
+
+// Fast table entry: bits 0-4 code length, 5-7 kind, 8-15 extra bits,
+// 16-31 value (literal, base length or distance, or second-level offset;
+// for a link the code length field holds the second-level width).
+enum : uint32_t { kLit = 0, kLen = 1, kEob = 2, kLink = 3, kNoCode = 4, kBadSym = 5 };
+inline uint32_t Kind(uint32_t e) { return e >> 5 & 7; }
+inline uint32_t Entry(uint32_t kind, uint32_t len, uint32_t extra, uint32_t value) {
+  return value << 16 | extra << 8 | kind << 5 | len;
 }
 
 void AddOutLen(ArcState& st, int64_t n) {
@@ -132,6 +141,38 @@ void Inflater::ReadDynamicTables() {
   if (any) dist_ = std::make_unique<HuffmanDecoder>(dl, static_cast<int>(hdist), HuffSide::Deflate, kDistBits);
 }
 
+void Inflater::BuildFastTables() {
+  const DeflateTables& T = GetDeflateTables();
+  auto convert = [&](const HuffmanDecoder& d, std::vector<uint32_t>& out, bool lit) {
+    const uint32_t* t = d.Table();
+    size_t n = static_cast<size_t>(1) << d.TableBits();
+    // Second-level tables follow the primary one; find the end.
+    size_t total = n;
+    for (size_t i = 0; i < n; ++i)
+      if ((t[i] >> 8 & 0xFF) == HuffmanDecoder::kLink) total = std::max<size_t>(total, (t[i] >> 16) + (size_t(1) << (t[i] & 0xFF)));
+    out.resize(total);
+    for (size_t i = 0; i < total; ++i) {
+      uint32_t e = t[i], kind = e >> 8 & 0xFF, len = e & 0xFF, sym = e >> 16;
+      if (kind == HuffmanDecoder::kLink) {
+        out[i] = Entry(kLink, len, 0, sym);
+      } else if (kind == HuffmanDecoder::kBad) {
+        out[i] = Entry(kNoCode, 0, 0, 0);
+      } else if (lit) {
+        if (sym < 256) out[i] = Entry(kLit, len, 0, sym);
+        else if (sym == 256) out[i] = Entry(kEob, len, 0, 0);
+        else if (sym <= 285) out[i] = Entry(kLen, len, T.lenExtra[sym - 257], T.lenBase[sym - 257]);
+        else out[i] = Entry(kBadSym, len, 0, sym);
+      } else {
+        if (sym <= 29) out[i] = Entry(kLit, len, T.distExtra[sym], T.distBase[sym]);
+        else out[i] = Entry(kBadSym, len, 0, sym);
+      }
+    }
+  };
+  convert(*lit_, litFast_, true);
+  if (dist_) convert(*dist_, distFast_, false);
+  else distFast_.clear();
+}
+
 void Inflater::EndOfBlock() {
   lit_.reset();
   dist_.reset();
@@ -221,12 +262,12 @@ bool Inflater::StoredRun(ZipCrc32& sink, int64_t& left) {
 }
 
 bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
-  const DeflateTables& T = GetDeflateTables();
-  const uint32_t* lt = lit_->Table();
+  BuildFastTables();
+  const uint32_t* lt = litFast_.data();
   const int ltb = lit_->TableBits();
   const uint64_t lmask = (uint64_t(1) << ltb) - 1;
   const int litMax = lit_->MaxLength();
-  const uint32_t* dt = dist_ ? dist_->Table() : nullptr;
+  const uint32_t* dt = distFast_.empty() ? nullptr : distFast_.data();
   const int dtb = dist_ ? dist_->TableBits() : 0;
   const uint64_t dmask = (uint64_t(1) << dtb) - 1;
   const int distMax = dist_ ? dist_->MaxLength() : 0;
@@ -256,10 +297,15 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
     save();
     Truncated();
   };
-  // Bad table entry: missing bits past the end mean truncation, else no code.
-  auto badCode = [&](int maxLen) {
+  // An entry without a code: missing bits past the end mean truncation.
+  auto noCode = [&](int maxLen) {
     if (bc - over < maxLen) truncated();
     fail("052");
+  };
+  auto lookup = [&](const uint32_t* t, uint64_t mask, int tb) {
+    uint32_t e = t[bb & mask];
+    if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << (e & 31)) - 1))];
+    return e;
   };
 
   for (;;) {
@@ -268,91 +314,93 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       Flush(sink);
       op = op_;
     }
-    if (bc > 56) {
-      // enough bits for one whole symbol
-    } else if (iend - ip >= 8) {
-      bb |= Load64(ip) << bc;
-      int n = (63 - bc) >> 3;
-      ip += n;
-      bc += n << 3;
-    } else {
-      while (bc <= 56) {
-        if (ip < iend)
-          bb |= static_cast<uint64_t>(*ip++) << bc;
-        else
-          over += 8;
-        bc += 8;
+    if (bc <= 56) {
+      if (iend - ip >= 8) {
+        bb |= Load64(ip) << bc;
+        int n = (63 - bc) >> 3;
+        ip += n;
+        bc += n << 3;
+      } else {
+        while (bc <= 56) {
+          if (ip < iend)
+            bb |= static_cast<uint64_t>(*ip++) << bc;
+          else
+            over += 8;
+          bc += 8;
+        }
+        if (ip >= iend && r_.st_.m_nArcProgress == 0) r_.st_.m_nArcProgress = 1;
       }
-      if (ip >= iend && r_.st_.m_nArcProgress == 0) r_.st_.m_nArcProgress = 1;
     }
-    uint32_t e = lt[bb & lmask];
-    if ((e >> 8 & 0xFF) != HuffmanDecoder::kSym) {
-      if ((e >> 8 & 0xFF) == HuffmanDecoder::kLink)
-        e = lt[(e >> 16) + ((bb >> ltb) & ((uint64_t(1) << (e & 0xFF)) - 1))];
-      if ((e >> 8 & 0xFF) == HuffmanDecoder::kBad) badCode(litMax);
-    }
-    int len = static_cast<int>(e & 0xFF);
-    bb >>= len;
-    bc -= len;
-    uint32_t sym = e >> 16;
-    if (sym < 256) {
-      if (bc < over) truncated();
-      buf[op++] = static_cast<uint8_t>(sym);
-      ++produced;
-      if (--left == 0) {
-        completed = true;
-        break;
-      }
+    uint32_t e = lookup(lt, lmask, ltb);
+    if (Kind(e) == kLit) {
+      // Up to three literals per refill (each code is at most 15 bits).
+      int n = 0;
+      do {
+        int len = static_cast<int>(e & 31);
+        bb >>= len;
+        bc -= len;
+        if (bc < over) truncated();
+        buf[op++] = static_cast<uint8_t>(e >> 16);
+        ++produced;
+        if (--left == 0) {
+          completed = true;
+          break;
+        }
+        if (++n == 3) break;
+        e = lookup(lt, lmask, ltb);
+      } while (Kind(e) == kLit);
+      if (completed) break;
       continue;
     }
-    if (sym == 256) {
+    if (Kind(e) == kEob) {
+      bb >>= (e & 31);
+      bc -= static_cast<int>(e & 31);
       if (bc < over) truncated();
       break;
     }
-    if (sym > 285) fail("036");
-    int li = static_cast<int>(sym) - 257;
-    int lx = T.lenExtra[li];
-    int length = T.lenBase[li] + static_cast<int>(bb & ((uint64_t(1) << lx) - 1));
-    bb >>= lx;
-    bc -= lx;
-    if (!dt) {
+    if (Kind(e) != kLen) {
+      if (Kind(e) == kBadSym) fail("036");
+      noCode(litMax);
+    }
+    {
+      int len = static_cast<int>(e & 31), lx = static_cast<int>(e >> 8 & 0xFF);
+      int64_t length = (e >> 16) + static_cast<int64_t>((bb >> len) & ((uint64_t(1) << lx) - 1));
+      bb >>= len + lx;
+      bc -= len + lx;
+      if (!dt) {
+        if (bc < over) truncated();
+        fail("052");
+      }
+      uint32_t d = lookup(dt, dmask, dtb);
+      if (Kind(d) != kLit) {
+        if (Kind(d) == kBadSym) fail("040");
+        noCode(distMax);
+      }
+      int dl = static_cast<int>(d & 31), dx = static_cast<int>(d >> 8 & 0xFF);
+      int64_t dist = (d >> 16) + static_cast<int64_t>((bb >> dl) & ((uint64_t(1) << dx) - 1));
+      bb >>= dl + dx;
+      bc -= dl + dx;
       if (bc < over) truncated();
-      fail("052");
+      if (dist > produced) fail("051");
+      if (length >= left) {
+        length = left;
+        completed = true;
+      }
+      uint8_t* dst = buf + op;
+      const uint8_t* src = dst - dist;
+      if (dist >= 8) {
+        std::memcpy(dst, src, 8);
+        for (int64_t k = 8; k < length; k += 8) std::memcpy(dst + k, src + k, 8);
+      } else if (dist == 1) {
+        std::memset(dst, *src, static_cast<size_t>(length));
+      } else {
+        for (int64_t k = 0; k < length; ++k) dst[k] = src[k];
+      }
+      op += static_cast<size_t>(length);
+      produced += length;
+      left -= length;
+      if (completed) break;
     }
-    uint32_t d = dt[bb & dmask];
-    if ((d >> 8 & 0xFF) != HuffmanDecoder::kSym) {
-      if ((d >> 8 & 0xFF) == HuffmanDecoder::kLink)
-        d = dt[(d >> 16) + ((bb >> dtb) & ((uint64_t(1) << (d & 0xFF)) - 1))];
-      if ((d >> 8 & 0xFF) == HuffmanDecoder::kBad) badCode(distMax);
-    }
-    bb >>= (d & 0xFF);
-    bc -= static_cast<int>(d & 0xFF);
-    uint32_t ds = d >> 16;
-    if (ds > 29) fail("040");
-    int dx = T.distExtra[ds];
-    int64_t dist = T.distBase[ds] + static_cast<int64_t>(bb & ((uint64_t(1) << dx) - 1));
-    bb >>= dx;
-    bc -= dx;
-    if (bc < over) truncated();
-    if (dist > produced) fail("051");
-    int64_t n = length;
-    if (n >= left) {
-      n = left;
-      completed = true;
-    }
-    uint8_t* dst = buf + op;
-    const uint8_t* src = dst - dist;
-    if (dist == 1) {
-      std::memset(dst, *src, static_cast<size_t>(n));
-    } else if (dist >= 8) {
-      for (int64_t k = 0; k < n; k += 8) std::memcpy(dst + k, src + k, 8);
-    } else {
-      for (int64_t k = 0; k < n; ++k) dst[k] = src[k];
-    }
-    op += static_cast<size_t>(n);
-    produced += n;
-    left -= n;
-    if (completed) break;
   }
   save();
   return completed;

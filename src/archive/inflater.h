@@ -57,6 +57,9 @@ class Inflater {
   int btype_ = 0;
   int64_t storedLeft_ = -1;
   std::unique_ptr<HuffmanDecoder> lit_, dist_;
+  // Decode tables with the symbol's meaning folded in (see inflater.cpp).
+  std::vector<uint32_t> litFast_, distFast_;
+  void BuildFastTables();
   int lastDist_ = 0;
   // Output window: history (up to 32 KiB) then the bytes not yet flushed.
   std::unique_ptr<uint8_t[]> buf_;

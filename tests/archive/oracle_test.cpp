@@ -30,9 +30,12 @@ bool HaveTool(const char* name) {
   return std::system(cmd.c_str()) == 0;
 }
 
-#define REQUIRE_TOOLS(...)                                                   \
-  for (const char* t_ : {__VA_ARGS__})                                       \
-    if (!HaveTool(t_)) GTEST_SKIP() << "outside tool missing: " << t_;
+#define REQUIRE_TOOLS(...)                                \
+  for (const char* t_ : {__VA_ARGS__}) {                  \
+    if (!HaveTool(t_)) {                                  \
+      GTEST_SKIP() << "outside tool missing: " << t_;     \
+    }                                                     \
+  }
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -192,7 +195,7 @@ TEST(Oracle, LzhArchivesOfEveryLevelMatchLhasa) {
       EXPECT_EQ(sink.Count(), h.origSize);
       all += out.str();
       paths.push_back(h.OutputPath());
-      if (level > 0) EXPECT_TRUE(h.headerOk) << h.OutputPath();
+      EXPECT_TRUE(h.headerOk) << h.OutputPath();
     }
     EXPECT_GE(lh5, 3) << name;
     EXPECT_EQ(all, ReadFile(dir / ("l" + std::to_string(level) + ".out"))) << name;
