@@ -1,0 +1,90 @@
+// Deflate encoder of one file for the ZIP writer: greedy parsing over a
+// 64 KiB window (32 KiB history), every match found is taken at once, and
+// only the positions where a match is looked up enter the match finder.
+// Output is made of dynamic-Huffman blocks only, cut when the symbol buffer
+// holds more than its limit.
+//
+// The match finder returns what a walk of every earlier looked-up position
+// with the same two first bytes (nearest first, within 32 KiB) returns: the
+// longest match, the nearest among equal lengths. It walks chains keyed by
+// the first four bytes (lengths of 4 and more) and by the first three (the
+// nearest match of exactly 3), which gives the same answer with far fewer
+// candidates. Each walk stops after kMaxChain candidates so that crafted
+// input stays linear; ordinary data never reaches that depth.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <vector>
+
+#include "archive/arc_bits.h"
+
+namespace arc {
+
+class Deflater {
+ public:
+  // capacity: symbol buffer size; a block is written once more than
+  // capacity - 2 entries are held.
+  explicit Deflater(ArcBitWriter& w, int capacity = 32768);
+
+  // Buffer a literal ("007"/"008") or a match ("009"/"010" for the length,
+  // "011"/"012" for the distance); writes a full block with BFINAL 0.
+  void PutLiteral(int byte);
+  void PutMatch(int length, int distance);
+  // Writes the buffered symbols as one dynamic block and empties the buffer.
+  void WriteBlock(int final);
+  void WriteLastBlock() { WriteBlock(1); }
+
+  // Tests: when set, every buffered entry is appended here too (literal:
+  // byte; match: length + 257, then distance - 1).
+  std::vector<uint16_t>* trace = nullptr;
+
+ private:
+  void WriteCodeLengths(const std::vector<int>& lit, const std::vector<int>& dist);
+
+  ArcBitWriter& w_;
+  int limit_;
+  std::vector<uint16_t> syms_;
+};
+
+class DeflateWindow {
+ public:
+  static constexpr int kMaxChain = 1024;
+
+  // maxChain: candidates walked per lookup (kMaxChain; larger values only for
+  // measurements).
+  explicit DeflateWindow(int maxChain = kMaxChain);
+  // Encodes the whole stream (read errors end the input); full blocks are
+  // written, the rest stays buffered for WriteLastBlock.
+  void Compress(std::istream& in, Deflater& d);
+  void Compress(const uint8_t* data, size_t size, Deflater& d);
+  // CRC-32 of everything read (complemented).
+  uint32_t Crc() const noexcept { return ~crc_; }
+  uint64_t BytesRead() const noexcept { return total_; }
+
+ private:
+  struct Source {
+    std::istream* in;
+    const uint8_t* p;
+    size_t n, pos;
+  };
+  void Run(Source& src, Deflater& d);
+  void Fill(Source& src);
+  void Advance(Source& src);
+  void Slide();
+  // (length, distance) at pos_; inserts pos_ into the chains.
+  int FindMatch(int& distance);
+
+  int maxChain_;
+  std::vector<uint8_t> win_;
+  std::vector<int32_t> prev4_, prev3_, head4_, head3_;
+  int32_t loaded_ = 0, pos_ = 0;
+  uint32_t crc_ = 0xFFFFFFFFu;
+  uint64_t total_ = 0;
+};
+
+// One-call helpers: Deflate data of a block of memory (capacity 32768).
+std::vector<uint8_t> DeflateBytes(const uint8_t* data, size_t size, uint32_t* crc = nullptr,
+                                  int maxChain = DeflateWindow::kMaxChain);
+
+}  // namespace arc

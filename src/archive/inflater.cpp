@@ -1,0 +1,438 @@
+#include "archive/inflater.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "archive/arc_error.h"
+#include "archive/deflate_tables.h"
+
+namespace arc {
+namespace {
+
+constexpr size_t kHistory = 32768;
+constexpr size_t kBufSize = 1 << 18;
+constexpr size_t kSlack = 258 + 16;  // room for one match plus the 8-byte copy overshoot
+constexpr int kLitBits = 11;
+constexpr int kDistBits = 8;
+
+const HuffmanDecoder& FixedLit() {
+  static const HuffmanDecoder d = [] {
+    std::vector<int> l(288);
+    for (int i = 0; i < 288; ++i) l[static_cast<size_t>(i)] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
+    return HuffmanDecoder(l, HuffSide::Deflate, kLitBits);
+  }();
+  return d;
+}
+
+const HuffmanDecoder& FixedDist() {
+  static const HuffmanDecoder d(std::vector<int>(30, 5), HuffSide::Deflate, kDistBits);
+  return d;
+}
+
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  v = __builtin_bswap64(v);
+#endif
+  return v;
+}
+
+// Fast table entry: bits 0-4 code length, 5-7 kind, 8-15 extra bits,
+// 16-31 value (literal, base length or distance, or second-level offset;
+// for a link the code length field holds the second-level width).
+enum : uint32_t { kLit = 0, kLen = 1, kEob = 2, kLink = 3, kNoCode = 4, kBadSym = 5 };
+inline uint32_t Kind(uint32_t e) { return e >> 5 & 7; }
+inline uint32_t Entry(uint32_t kind, uint32_t len, uint32_t extra, uint32_t value) {
+  return value << 16 | extra << 8 | kind << 5 | len;
+}
+
+void AddOutLen(ArcState& st, int64_t n) {
+  int64_t v = static_cast<int64_t>(st.m_nArcOutLen) + n;
+  st.m_nArcOutLen = static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+Inflater::Inflater(ZipBitReader& r) : r_(r) {
+  GetDeflateTables();
+  ReadBlockHeader();
+}
+
+Inflater::~Inflater() = default;
+
+void Inflater::Truncated() {
+  r_.st_.m_nArcProgress = 2;
+  Fail("050");
+}
+
+void Inflater::ReadBlockHeader() {
+  int64_t bfinal = r_.GetBits(1);
+  int64_t btype = r_.GetBits(2);
+  if (bfinal < 0 || btype < 0) Truncated();
+  state_ = static_cast<int>(bfinal);
+  btype_ = static_cast<int>(btype);
+  lit_.reset();
+  dist_.reset();
+  if (btype_ == 0) {
+    int b[4];
+    for (int& v : b)
+      if ((v = r_.GetByte()) < 0) Truncated();
+    if ((b[0] ^ 0xFF) != b[2]) Fail("013");
+    if ((b[1] ^ 0xFF) != b[3]) Fail("014");
+    storedLeft_ = b[0] | b[1] << 8;
+  } else if (btype_ == 1) {
+    lit_ = std::make_unique<HuffmanDecoder>(FixedLit());
+    dist_ = std::make_unique<HuffmanDecoder>(FixedDist());
+  } else if (btype_ == 2) {
+    ReadDynamicTables();
+  } else {
+    Fail("015");
+  }
+}
+
+void Inflater::ReadDynamicTables() {
+  int64_t hlit = r_.GetBits(5), hdist = r_.GetBits(5), hclen = r_.GetBits(4);
+  if (hlit < 0 || hdist < 0 || hclen < 0) Truncated();
+  hlit += 257;
+  hdist += 1;
+  hclen += 4;
+  int cl[19] = {0};
+  for (int i = 0; i < hclen; ++i) {
+    int64_t v = r_.GetBits(3);
+    if (v < 0) Truncated();
+    cl[kCodeLengthOrder[i]] = static_cast<int>(v);
+  }
+  HuffmanDecoder clDec(cl, 19, HuffSide::Deflate, 7);
+  const int total = static_cast<int>(hlit + hdist);
+  std::vector<int> lens(static_cast<size_t>(total), 0);
+  int n = 0;
+  while (n < total) {
+    int sym = clDec.DecodeLsb(r_);
+    if (sym < 0) Truncated();
+    if (sym < 16) {
+      lens[static_cast<size_t>(n++)] = sym;
+      continue;
+    }
+    int value = 0;
+    int64_t rep;
+    if (sym == 16) {
+      if (n == 0) Fail("041");
+      value = lens[static_cast<size_t>(n) - 1];
+      rep = r_.GetBits(2);
+      if (rep >= 0) rep += 3;
+    } else if (sym == 17) {
+      rep = r_.GetBits(3);
+      if (rep >= 0) rep += 3;
+    } else {
+      rep = r_.GetBits(7);
+      if (rep >= 0) rep += 11;
+    }
+    if (rep < 0) Truncated();
+    if (n + rep > total) Fail("042");
+    for (int k = 0; k < rep; ++k) lens[static_cast<size_t>(n++)] = value;
+  }
+  lit_ = std::make_unique<HuffmanDecoder>(lens.data(), static_cast<int>(hlit), HuffSide::Deflate, kLitBits);
+  const int* dl = lens.data() + hlit;
+  bool any = false;
+  for (int i = 0; i < hdist; ++i) any |= dl[i] != 0;
+  // No distance code at all: a block of literals only (RFC 1951 3.2.7).
+  if (any) dist_ = std::make_unique<HuffmanDecoder>(dl, static_cast<int>(hdist), HuffSide::Deflate, kDistBits);
+}
+
+void Inflater::BuildFastTables() {
+  const DeflateTables& T = GetDeflateTables();
+  auto convert = [&](const HuffmanDecoder& d, std::vector<uint32_t>& out, bool lit) {
+    const uint32_t* t = d.Table();
+    size_t n = static_cast<size_t>(1) << d.TableBits();
+    // Second-level tables follow the primary one; find the end.
+    size_t total = n;
+    for (size_t i = 0; i < n; ++i)
+      if ((t[i] >> 8 & 0xFF) == HuffmanDecoder::kLink) total = std::max<size_t>(total, (t[i] >> 16) + (size_t(1) << (t[i] & 0xFF)));
+    out.resize(total);
+    for (size_t i = 0; i < total; ++i) {
+      uint32_t e = t[i], kind = e >> 8 & 0xFF, len = e & 0xFF, sym = e >> 16;
+      if (kind == HuffmanDecoder::kLink) {
+        out[i] = Entry(kLink, len, 0, sym);
+      } else if (kind == HuffmanDecoder::kBad) {
+        out[i] = Entry(kNoCode, 0, 0, 0);
+      } else if (lit) {
+        if (sym < 256) out[i] = Entry(kLit, len, 0, sym);
+        else if (sym == 256) out[i] = Entry(kEob, len, 0, 0);
+        else if (sym <= 285) out[i] = Entry(kLen, len, T.lenExtra[sym - 257], T.lenBase[sym - 257]);
+        else out[i] = Entry(kBadSym, len, 0, sym);
+      } else {
+        if (sym <= 29) out[i] = Entry(kLit, len, T.distExtra[sym], T.distBase[sym]);
+        else out[i] = Entry(kBadSym, len, 0, sym);
+      }
+    }
+  };
+  convert(*lit_, litFast_, true);
+  if (dist_) convert(*dist_, distFast_, false);
+  else distFast_.clear();
+}
+
+void Inflater::EndOfBlock() {
+  lit_.reset();
+  dist_.reset();
+  if (state_ == 1) {
+    state_ = -1;
+    return;
+  }
+  ReadBlockHeader();
+}
+
+int Inflater::NextSymbol() {
+  for (;;) {
+    if (state_ == -1) return -1;
+    if (btype_ == 0) {
+      if (storedLeft_ > 0) {
+        --storedLeft_;
+        int b = r_.GetByte();
+        if (b < 0) Truncated();
+        return b;
+      }
+      EndOfBlock();
+      continue;
+    }
+    int sym = lit_->DecodeLsb(r_);
+    if (sym < 0) Truncated();
+    if (sym < 256) return sym;
+    if (sym == 256) {
+      EndOfBlock();
+      continue;
+    }
+    if (sym > 285) Fail("036");
+    const DeflateTables& t = GetDeflateTables();
+    int64_t extra = r_.GetBits(t.lenExtra[sym - 257]);
+    if (extra < 0) Truncated();
+    int length = t.lenBase[sym - 257] + static_cast<int>(extra);
+    if (!dist_) Fail("052");
+    int ds = dist_->DecodeLsb(r_);
+    if (ds < 0) Truncated();
+    if (ds > 29) Fail("040");
+    int64_t dx = r_.GetBits(t.distExtra[ds]);
+    if (dx < 0) Truncated();
+    lastDist_ = t.distBase[ds] + static_cast<int>(dx);
+    return 257 + length;
+  }
+}
+
+void Inflater::Flush(ZipCrc32& sink) {
+  size_t n = op_ - flushed_;
+  if (n) {
+    sink.Write(buf_.get() + flushed_, n);
+    AddOutLen(sink.State(), static_cast<int64_t>(n));
+  }
+  flushed_ = op_;
+  if (op_ + kSlack >= kBufSize) {
+    std::memmove(buf_.get(), buf_.get() + op_ - kHistory, kHistory);
+    op_ = flushed_ = kHistory;
+  }
+}
+
+bool Inflater::StoredRun(ZipCrc32& sink, int64_t& left) {
+  while (storedLeft_ > 0) {
+    if (op_ + kSlack >= kBufSize) Flush(sink);
+    // Bytes still in the bit buffer first (it is byte-aligned here), then the source.
+    int64_t take = std::min<int64_t>({storedLeft_, left, static_cast<int64_t>(kBufSize - kSlack - op_)});
+    size_t got = 0;
+    while (got < static_cast<size_t>(take) && r_.bc_ >= 8) {
+      buf_[op_ + got++] = static_cast<uint8_t>(r_.bb_);
+      r_.bb_ >>= 8;
+      r_.bc_ -= 8;
+    }
+    if (got < static_cast<size_t>(take)) {
+      size_t avail = r_.end_ - r_.pos_;
+      size_t n = std::min(avail, static_cast<size_t>(take) - got);
+      std::memcpy(buf_.get() + op_ + got, r_.src_ + r_.pos_, n);
+      r_.pos_ += n;
+      got += n;
+      if (r_.pos_ >= r_.end_ && r_.st_.m_nArcProgress == 0) r_.st_.m_nArcProgress = 1;
+    }
+    op_ += got;
+    produced_ += static_cast<int64_t>(got);
+    storedLeft_ -= static_cast<int64_t>(got);
+    left -= static_cast<int64_t>(got);
+    if (left == 0) return true;
+    if (got < static_cast<size_t>(take)) Truncated();
+  }
+  return false;
+}
+
+bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
+  BuildFastTables();
+  const uint32_t* lt = litFast_.data();
+  const int ltb = lit_->TableBits();
+  const uint64_t lmask = (uint64_t(1) << ltb) - 1;
+  const int litMax = lit_->MaxLength();
+  const uint32_t* dt = distFast_.empty() ? nullptr : distFast_.data();
+  const int dtb = dist_ ? dist_->TableBits() : 0;
+  const uint64_t dmask = (uint64_t(1) << dtb) - 1;
+  const int distMax = dist_ ? dist_->MaxLength() : 0;
+
+  const uint8_t* ip = r_.src_ + r_.pos_;
+  const uint8_t* const iend = r_.src_ + r_.end_;
+  uint64_t bb = r_.bb_;
+  int bc = r_.bc_;
+  int over = 0;
+  uint8_t* const buf = buf_.get();
+  size_t op = op_;
+  int64_t produced = produced_;
+  bool completed = false;
+
+  auto save = [&] {
+    r_.pos_ = static_cast<size_t>(ip - r_.src_);
+    r_.bc_ = std::max(bc - over, 0);
+    r_.bb_ = r_.bc_ >= 64 ? bb : (bb & ((uint64_t(1) << r_.bc_) - 1));
+    op_ = op;
+    produced_ = produced;
+  };
+  auto fail = [&](const char* code) {
+    save();
+    Fail(code);
+  };
+  auto truncated = [&] {
+    save();
+    Truncated();
+  };
+  // An entry without a code: missing bits past the end mean truncation.
+  auto noCode = [&](int maxLen) {
+    if (bc - over < maxLen) truncated();
+    fail("052");
+  };
+  auto lookup = [&](const uint32_t* t, uint64_t mask, int tb) {
+    uint32_t e = t[bb & mask];
+    if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << (e & 31)) - 1))];
+    return e;
+  };
+
+  for (;;) {
+    if (op + kSlack > kBufSize) {
+      op_ = op;
+      Flush(sink);
+      op = op_;
+    }
+    if (bc <= 56) {
+      if (iend - ip >= 8) {
+        bb |= Load64(ip) << bc;
+        int n = (63 - bc) >> 3;
+        ip += n;
+        bc += n << 3;
+      } else {
+        while (bc <= 56) {
+          if (ip < iend)
+            bb |= static_cast<uint64_t>(*ip++) << bc;
+          else
+            over += 8;
+          bc += 8;
+        }
+        if (ip >= iend && r_.st_.m_nArcProgress == 0) r_.st_.m_nArcProgress = 1;
+      }
+    }
+    uint32_t e = lookup(lt, lmask, ltb);
+    if (Kind(e) == kLit) {
+      // Up to three literals per refill (each code is at most 15 bits).
+      int n = 0;
+      do {
+        int len = static_cast<int>(e & 31);
+        bb >>= len;
+        bc -= len;
+        if (bc < over) truncated();
+        buf[op++] = static_cast<uint8_t>(e >> 16);
+        ++produced;
+        if (--left == 0) {
+          completed = true;
+          break;
+        }
+        if (++n == 3) break;
+        e = lookup(lt, lmask, ltb);
+      } while (Kind(e) == kLit);
+      if (completed) break;
+      continue;
+    }
+    if (Kind(e) == kEob) {
+      bb >>= (e & 31);
+      bc -= static_cast<int>(e & 31);
+      if (bc < over) truncated();
+      break;
+    }
+    if (Kind(e) != kLen) {
+      if (Kind(e) == kBadSym) fail("036");
+      noCode(litMax);
+    }
+    {
+      int len = static_cast<int>(e & 31), lx = static_cast<int>(e >> 8 & 0xFF);
+      int64_t length = (e >> 16) + static_cast<int64_t>((bb >> len) & ((uint64_t(1) << lx) - 1));
+      bb >>= len + lx;
+      bc -= len + lx;
+      if (!dt) {
+        if (bc < over) truncated();
+        fail("052");
+      }
+      uint32_t d = lookup(dt, dmask, dtb);
+      if (Kind(d) != kLit) {
+        if (Kind(d) == kBadSym) fail("040");
+        noCode(distMax);
+      }
+      int dl = static_cast<int>(d & 31), dx = static_cast<int>(d >> 8 & 0xFF);
+      int64_t dist = (d >> 16) + static_cast<int64_t>((bb >> dl) & ((uint64_t(1) << dx) - 1));
+      bb >>= dl + dx;
+      bc -= dl + dx;
+      if (bc < over) truncated();
+      if (dist > produced) fail("051");
+      if (length >= left) {
+        length = left;
+        completed = true;
+      }
+      uint8_t* dst = buf + op;
+      const uint8_t* src = dst - dist;
+      if (dist >= 8) {
+        std::memcpy(dst, src, 8);
+        for (int64_t k = 8; k < length; k += 8) std::memcpy(dst + k, src + k, 8);
+      } else if (dist == 1) {
+        std::memset(dst, *src, static_cast<size_t>(length));
+      } else {
+        for (int64_t k = 0; k < length; ++k) dst[k] = src[k];
+      }
+      op += static_cast<size_t>(length);
+      produced += length;
+      left -= length;
+      if (completed) break;
+    }
+  }
+  save();
+  return completed;
+}
+
+void Inflater::Inflate(Inflater& inf, ZipCrc32& sink) {
+  ArcState& st = sink.State();
+  // Never read before written: distances are checked against the bytes made.
+  if (!inf.buf_) inf.buf_.reset(new uint8_t[kBufSize]);
+  inf.op_ = inf.flushed_ = 0;
+  inf.produced_ = 0;
+  int64_t left = std::max<int64_t>(sink.Target() - sink.Count(), 1);
+  bool completed = false;
+  while (!completed && inf.state_ != -1) {
+    if (inf.btype_ == 0) {
+      completed = inf.StoredRun(sink, left);
+      if (!completed) inf.EndOfBlock();
+    } else {
+      completed = inf.HuffmanRun(sink, left);
+      if (!completed) inf.EndOfBlock();
+    }
+  }
+  inf.Flush(sink);
+  if (completed) AddOutLen(st, -1);
+  st.m_nArcProgress = 0;
+  // One more unit, so that the reader stands after the member's data. The
+  // member is complete: running out of input here is no error.
+  try {
+    inf.NextSymbol();
+  } catch (const ArchiveError& e) {
+    if (std::strcmp(e.Code(), "050") != 0) throw;
+  }
+}
+
+}  // namespace arc

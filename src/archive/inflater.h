@@ -1,0 +1,70 @@
+// Deflate (RFC 1951) decoder of one ZIP member, reading through ZipBitReader
+// and writing into a ZipCrc32 sink. Symbols are decoded through lookup tables
+// with a 64-bit bit buffer; output goes through a linear window that keeps the
+// last 32 KiB of the member.
+//
+// Sound behaviour beyond the plain format reading:
+//   - the literal/length and distance code lengths are one sequence (a repeat
+//     may run from the first list into the second); code 16 first = "041",
+//     a run past HLIT + HDIST = "042";
+//   - a distance list of only zero lengths (a block of literals) is accepted;
+//   - a distance reaching before the member's first byte = "051";
+//   - input that ends inside the member = "050" (m_nArcProgress becomes 2);
+//   - a bit pattern that no code has (incomplete code) = "052".
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "archive/arc_bits.h"
+#include "archive/arc_crc.h"
+#include "archive/arc_huffman.h"
+
+namespace arc {
+
+class Inflater {
+ public:
+  // Reads the first block header.
+  explicit Inflater(ZipBitReader& r);
+  ~Inflater();
+
+  // The next output unit: a byte 0..255, 257 + length for a match (its
+  // distance is then in LastDistance()), or -1 once the final block ended.
+  // The unit is not written to the window (inspection and the end step).
+  int NextSymbol();
+  int LastDistance() const noexcept { return lastDist_; }
+
+  // Decodes the member into the sink: returns when the sink counted its
+  // target size or the final block ended, and then takes one more unit so the
+  // reader stands after the member's data. m_nArcProgress is 0 afterwards.
+  static void Inflate(Inflater& inf, ZipCrc32& sink);
+
+  int State() const noexcept { return state_; }
+
+ private:
+  void ReadBlockHeader();
+  void ReadDynamicTables();
+  void EndOfBlock();
+  // Huffman block in the window; returns true when the member completed.
+  bool HuffmanRun(ZipCrc32& sink, int64_t& left);
+  bool StoredRun(ZipCrc32& sink, int64_t& left);
+  void Flush(ZipCrc32& sink);
+  [[noreturn]] void Truncated();
+
+  ZipBitReader& r_;
+  int state_ = 0;       // BFINAL of the current block; -1 after the final one
+  int btype_ = 0;
+  int64_t storedLeft_ = -1;
+  std::unique_ptr<HuffmanDecoder> lit_, dist_;
+  // Decode tables with the symbol's meaning folded in (see inflater.cpp).
+  std::vector<uint32_t> litFast_, distFast_;
+  void BuildFastTables();
+  int lastDist_ = 0;
+  // Output window: history (up to 32 KiB) then the bytes not yet flushed.
+  std::unique_ptr<uint8_t[]> buf_;
+  size_t op_ = 0, flushed_ = 0;
+  int64_t produced_ = 0;
+};
+
+}  // namespace arc
