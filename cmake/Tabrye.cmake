@@ -3,7 +3,8 @@
 #   tabrye_library(name PORTABLE a.cpp ... WIN b.cpp ... DEPS other ...)
 #       static library tabrye_<name>; PORTABLE sources build in every tree,
 #       WIN sources only in the MinGW tree. No target when a tree has no sources.
-#   tabrye_test(name PORTABLE a_test.cpp ... WIN b_test.cpp ... LIBS tabrye_x ...
+#   tabrye_test(name PORTABLE a_test.cpp ... WIN b_test.cpp ... NATIVE c_test.cpp ...
+#               LIBS tabrye_x ...
 #               [PROPERTIES prop value ...])
 #       one GoogleTest program test_<name>, each case its own CTest entry
 #       (a crash under Wine fails one case, not the program). PROPERTIES are
@@ -73,13 +74,15 @@ function(_tabrye_link_deps target)
 endfunction()
 
 function(tabrye_test name)
-  cmake_parse_arguments(A "" "" "PORTABLE;WIN;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(A "" "" "PORTABLE;WIN;NATIVE;LIBS;PROPERTIES" ${ARGN})
   if(TABRYE_FUZZ)
     return()
   endif()
   set(srcs ${A_PORTABLE})
   if(TABRYE_WIN)
     list(APPEND srcs ${A_WIN})
+  else()
+    list(APPEND srcs ${A_NATIVE})
   endif()
   if(NOT srcs)
     return()
