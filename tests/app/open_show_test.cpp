@@ -14,6 +14,7 @@
 #include "support/pump.h"
 #include "support/temp_folder.h"
 #include "view/dvkview.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -28,16 +29,6 @@ const char kCsv[] =
     "A,B,C,D\r\n"
     "1,2,3,4\r\n"
     "5,6,7,8\r\n";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string CorpusFile(const char* name) {
   return std::string(TABRYE_TEST_ROOT) + "/tests/data/textcodec/" + name;
@@ -93,7 +84,7 @@ class OpenShowTest : public shelltest::ShellTest {
 
 TEST_F(OpenShowTest, ACsvOnTheCommandLineIsShownAsATabTable) {
   const std::string path = File("a.csv");
-  WriteFile(path, kCsv);
+  testsupport::WriteFileBytes(path, kCsv);
   ASSERT_TRUE(StartIn("\"" + path + "\""));
   CDvkView* v = View();
   ASSERT_NE(nullptr, v);
@@ -140,14 +131,14 @@ TEST_F(OpenShowTest, ACsvOnTheCommandLineIsShownAsATabTable) {
 
 TEST_F(OpenShowTest, EveryEncodingOfTheCorpusShowsTheSameShiftJisText) {
   ASSERT_TRUE(StartIn(""));
-  const std::string sjis = ReadFile(CorpusFile("sjis.txt"));
+  const std::string sjis = testsupport::ReadFileBytes(CorpusFile("sjis.txt"));
   ASSERT_FALSE(sjis.empty());
   std::string shownSjis;
   for (const char* name : {"sjis.txt", "utf8.txt", "utf8bom.txt", "utf16le.txt", "utf16be.txt", "eucjp.txt",
                            "iso2022jp.txt", "base64.txt", "binhex.hqx"}) {
     // Copied into the test folder under a text name (".hqx" is no text kind).
     const std::string path = File((std::string(name) + ".txt").c_str());
-    WriteFile(path, ReadFile(CorpusFile(name)));
+    testsupport::WriteFileBytes(path, testsupport::ReadFileBytes(CorpusFile(name)));
     ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0)) << name;
     ASSERT_TRUE(Shown()) << name;
     EXPECT_EQ(9, doc->m_nFileKind) << name;
@@ -163,7 +154,7 @@ TEST_F(OpenShowTest, EveryEncodingOfTheCorpusShowsTheSameShiftJisText) {
 
 TEST_F(OpenShowTest, ExactRuleSpacingOfRichTextReadsBackAsExact) {
   const std::string path = File("rules.rtf");
-  WriteFile(path,
+  testsupport::WriteFileBytes(path,
             "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil MS Gothic;}}\r\n"
             "\\pard\\sl-20\\slmult0\\highlight1 \\par\r\n"
             "\\pard text line\\par\r\n"
@@ -221,7 +212,7 @@ TEST_F(OpenShowTest, StreamingOutGrowsTheDocumentBufferInsteadOfCutting) {
   const std::string path = File("small.txt");
   std::string text;
   while (text.size() < 300000) text += std::string(98, 'x') + "\r\n";
-  WriteFile(path, text + "end");
+  testsupport::WriteFileBytes(path, text + "end");
   ASSERT_TRUE(StartIn(""));
   ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
   ASSERT_TRUE(Shown());
@@ -238,7 +229,7 @@ TEST_F(OpenShowTest, StreamingOutGrowsTheDocumentBufferInsteadOfCutting) {
 
 TEST_F(OpenShowTest, PlainTextShowsAsText) {
   const std::string path = File("memo.txt");
-  WriteFile(path, "一行目\r\n二行目\tタブ\r\n");
+  testsupport::WriteFileBytes(path, "一行目\r\n二行目\tタブ\r\n");
   ASSERT_TRUE(StartIn("\"" + path + "\""));
   ASSERT_TRUE(Shown());
   EXPECT_EQ(9, doc->m_nFileKind);
@@ -249,13 +240,13 @@ TEST_F(OpenShowTest, PlainTextShowsAsText) {
 
 TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
   const std::string csv = File("a.csv");
-  WriteFile(csv, kCsv);
+  testsupport::WriteFileBytes(csv, kCsv);
   ASSERT_TRUE(StartIn("\"" + csv + "\""));
   ASSERT_TRUE(Shown());
   const std::string before = ControlText(View());
   for (const char* name : {"x.pdf", "x.png", "x.zip", "x.xlsx", "x.rtz", "x.+txt"}) {
     const std::string path = File(name);
-    WriteFile(path, "%PDF-1.3 not really");
+    testsupport::WriteFileBytes(path, "%PDF-1.3 not really");
     fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
     doc->m_nIndata = 204800;
     doc->m_nTblMax = 5000;
@@ -284,7 +275,7 @@ TEST_F(OpenShowTest, ALongTextIsReadWholeAndShownInPart) {
   std::string line = "長いテキストの一行です。0123456789\r\n";
   std::string text;
   while (text.size() < 3000000) text += line;
-  WriteFile(path, text);
+  testsupport::WriteFileBytes(path, text);
   ASSERT_TRUE(StartIn(""));
   doc->m_nOutdata = 200000;
   ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
@@ -299,11 +290,11 @@ TEST_F(OpenShowTest, ALongTextIsReadWholeAndShownInPart) {
 
 TEST_F(OpenShowTest, SavingWritesTheTableBackWithABackupAndRefusesQuietlyWhenProtected) {
   const std::string path = File("a.csv");
-  WriteFile(path, kCsv);
+  testsupport::WriteFileBytes(path, kCsv);
   ASSERT_TRUE(StartIn("\"" + path + "\""));
   ASSERT_TRUE(Shown());
   ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0));
-  EXPECT_EQ(std::string(kCsv), ReadFile(path));
+  EXPECT_EQ(std::string(kCsv), testsupport::ReadFileBytes(path));
   // A backup copy is in TMP\BACKUP.
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((folder_->Path() + "\\TMP\\BACKUP\\a_*~.csv").c_str(), &fd);
@@ -314,32 +305,32 @@ TEST_F(OpenShowTest, SavingWritesTheTableBackWithABackupAndRefusesQuietlyWhenPro
 
   // Write-protected: string 329 answered No leaves file and document.
   const std::string ro = File("ro.txt");
-  WriteFile(ro, "old");
+  testsupport::WriteFileBytes(ro, "old");
   SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY);
   fw::hooks::ExpectMessageBox("書込み禁止", IDNO);
   EXPECT_EQ(-1, doc->SaveFile(ro.c_str(), 0));
-  EXPECT_EQ("old", ReadFile(ro));
+  EXPECT_EQ("old", testsupport::ReadFileBytes(ro));
   EXPECT_EQ(33, doc->m_nFileKind);
   // Yes makes it writable and saves.
   fw::hooks::ExpectMessageBox("書込み禁止", IDYES);
   EXPECT_EQ(0, doc->SaveFile(ro.c_str(), 0));
-  EXPECT_EQ(std::string(doc->m_pText, doc->m_nTextLen), ReadFile(ro));
+  EXPECT_EQ(std::string(doc->m_pText, doc->m_nTextLen), testsupport::ReadFileBytes(ro));
 }
 
 TEST_F(OpenShowTest, UtfEightTextIsWrittenBackInUtfEight) {
   const std::string path = File("u.txt");
-  const std::string utf8 = ReadFile(CorpusFile("utf8.txt"));
-  WriteFile(path, utf8);
+  const std::string utf8 = testsupport::ReadFileBytes(CorpusFile("utf8.txt"));
+  testsupport::WriteFileBytes(path, utf8);
   ASSERT_TRUE(StartIn("\"" + path + "\""));
   ASSERT_TRUE(Shown());
   EXPECT_EQ(textcodec::TextEncoding::kUtf8, doc->m_openEncoding.encoding);
   ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0));
-  EXPECT_EQ(utf8, ReadFile(path));
+  EXPECT_EQ(utf8, testsupport::ReadFileBytes(path));
 }
 
 TEST_F(OpenShowTest, TheEncodingChoiceReopensWithTheForcedDecoder) {
   const std::string path = File("u.txt");
-  WriteFile(path, ReadFile(CorpusFile("utf8.txt")));
+  testsupport::WriteFileBytes(path, testsupport::ReadFileBytes(CorpusFile("utf8.txt")));
   ASSERT_TRUE(StartIn("\"" + path + "\""));
   ASSERT_TRUE(Shown());
   // Item 2 of the menu: Shift-JIS (item 1 detects).
@@ -348,7 +339,7 @@ TEST_F(OpenShowTest, TheEncodingChoiceReopensWithTheForcedDecoder) {
   ASSERT_TRUE(Shown());
   EXPECT_EQ(textcodec::TextEncoding::kShiftJis, doc->m_openEncoding.encoding);
   // UTF-8 bytes read as Shift-JIS: what that decoder makes of them.
-  const std::string bytes = ReadFile(path);
+  const std::string bytes = testsupport::ReadFileBytes(path);
   textcodec::DecodeResult forced;
   textcodec::DecodeTextToSjis(bytes.data(), bytes.size(), textcodec::TextEncoding::kShiftJis, &forced);
   EXPECT_EQ(forced.text, std::string(doc->m_pText, doc->m_nTextLen));

@@ -18,6 +18,7 @@
 #include "support/temp_folder.h"
 #include "view/dvkview.h"
 #include "view/viewui/viewcmds.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -25,16 +26,6 @@ const char kCsv[] =
     "\"名前\",\"住所\",\"電話\"\r\n"
     "\"山田\",\"東京都,港区\",03-1234\r\n"
     "佐藤,大阪,\"06-9\"\r\n";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string StringOf(unsigned id) {
   std::string s;
@@ -59,7 +50,7 @@ class ViewServicesTest : public shelltest::ShellTest {
   // Starts showing `name` (written with `bytes`) in pane 1.
   CDvkView* Open(const char* name, const std::string& bytes) {
     const std::string path = File(name);
-    WriteFile(path, bytes);
+    testsupport::WriteFileBytes(path, bytes);
     if (!Start(("\"" + path + "\"").c_str())) return nullptr;
     doc->m_strProgramDir = folder_->Path().c_str();
     CDvkView* v = frame->GetTextView(0, 0);
@@ -94,13 +85,13 @@ TEST_F(ViewServicesTest, AnEditedCsvCellGoesBackIntoTheBufferAndIsSavedInCommaFo
   ASSERT_EQ(0, v->WriteDocument(path.c_str(), 0, 0));
   std::string expect = kCsv;
   expect.replace(expect.find("大阪"), std::strlen("大阪"), "京都");
-  EXPECT_EQ(expect, ReadFile(path));
+  EXPECT_EQ(expect, testsupport::ReadFileBytes(path));
   // Every save leaves a backup of what was there.
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((folder_->Path() + "\\TMP\\BACKUP\\a_*~.csv").c_str(), &fd);
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
   FindClose(h);
-  EXPECT_EQ(std::string(kCsv), ReadFile(folder_->Path() + "\\TMP\\BACKUP\\" + fd.cFileName));
+  EXPECT_EQ(std::string(kCsv), testsupport::ReadFileBytes(folder_->Path() + "\\TMP\\BACKUP\\" + fd.cFileName));
   // Post-save state: the document's text is the comma form, nothing modified.
   EXPECT_EQ(expect, std::string(doc->m_pText, doc->m_nTextLen));
   EXPECT_FALSE(v->GetRichEditCtrl().GetModify());
@@ -113,11 +104,11 @@ TEST_F(ViewServicesTest, ASaveThatCannotWriteReportsAndChangesNothing) {
   ASSERT_NE(nullptr, v);
   TypeOver(v, "大阪", "京都");
   const std::string ro = File("ro.csv");
-  WriteFile(ro, "old,file\r\n");
+  testsupport::WriteFileBytes(ro, "old,file\r\n");
   SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY);
   fw::hooks::ExpectMessageBox("書込み禁止", IDNO);
   EXPECT_EQ(-1, v->WriteDocument(ro.c_str(), 0, 0));
-  EXPECT_EQ("old,file\r\n", ReadFile(ro));
+  EXPECT_EQ("old,file\r\n", testsupport::ReadFileBytes(ro));
   EXPECT_STREQ(File("a.csv").c_str(), doc->m_strCurFile.GetString());
   EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen));
   EXPECT_TRUE(v->GetRichEditCtrl().GetModify());
@@ -137,13 +128,13 @@ TEST_F(ViewServicesTest, AnEditedTextIsSavedAndRichTextGoesOutAsRtf) {
   TypeOver(v, "二行目", "２行目");
   const std::string path = File("t.txt");
   ASSERT_EQ(0, v->WriteDocument(path.c_str(), 0, 0));
-  EXPECT_EQ("一行目\r\n２行目\r\n", ReadFile(path));
+  EXPECT_EQ("一行目\r\n２行目\r\n", testsupport::ReadFileBytes(path));
   // Mode 3 with another name: the document's text as it is.
   ASSERT_EQ(0, v->WriteDocument(File("copy.txt").c_str(), 3, 0));
-  EXPECT_EQ("一行目\r\n２行目\r\n", ReadFile(File("copy.txt")));
+  EXPECT_EQ("一行目\r\n２行目\r\n", testsupport::ReadFileBytes(File("copy.txt")));
   // Rich text from the control.
   ASSERT_EQ(0, v->SaveAsRtf(0));
-  const std::string rtf = ReadFile(File("copy.rtf"));
+  const std::string rtf = testsupport::ReadFileBytes(File("copy.rtf"));
   EXPECT_EQ(0u, rtf.find("{\\rtf")) << rtf.substr(0, 40);
   EXPECT_EQ(4, doc->m_nFileKind == 4 ? 4 : doc->GetFileKind(doc->m_strCurFile));
 }
@@ -253,7 +244,7 @@ TEST_F(ViewServicesTest, ZoomStepsTheFontHeightAndWrapToggles) {
   doc->OnViewFont();
   EXPECT_STREQ("ＭＳ 明朝", doc->m_strProfnt.GetString());
   EXPECT_EQ(5, doc->m_nTxtsiz);  // 12 pt = 240 twips = index 5
-  EXPECT_NE(std::string::npos, ReadFile(folder_->Path() + "\\Dorvik.inf").find("ＭＳ 明朝"));
+  EXPECT_NE(std::string::npos, testsupport::ReadFileBytes(folder_->Path() + "\\Dorvik.inf").find("ＭＳ 明朝"));
 
   doc->m_nBackColorIndex = 0;
   v->CycleBackgroundColor(1);
@@ -433,10 +424,10 @@ TEST_F(ViewServicesTest, AModifiedPagedTextAsksBeforePagingAndAHandOverShowsTheD
   EXPECT_TRUE(v->GetRichEditCtrl().GetModify());
   fw::hooks::ExpectMessageBox("内容が変更されています", IDNO);
   EXPECT_EQ(0, v->AskSaveModifiedPage());
-  EXPECT_EQ("page one\r\n", ReadFile(File("w.txt")));
+  EXPECT_EQ("page one\r\n", testsupport::ReadFileBytes(File("w.txt")));
   fw::hooks::ExpectMessageBox("内容が変更されています", IDYES);
   EXPECT_EQ(1, v->AskSaveModifiedPage());
-  EXPECT_EQ("page ONE\r\n", ReadFile(File("w.txt")));
+  EXPECT_EQ("page ONE\r\n", testsupport::ReadFileBytes(File("w.txt")));
 
   // "text 1": update code 17 puts the document into pane 1 at once.
   v->GetRichEditCtrl().SetWindowText("");

@@ -19,6 +19,7 @@
 #include "archive/lzh_header.h"
 #include "archive/zip_header.h"
 #include "archive_test_util.h"
+#include "support/file_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -36,11 +37,6 @@ bool HaveTool(const char* name) {
       GTEST_SKIP() << "outside tool missing: " << t_;     \
     }                                                     \
   }
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // Runs make_oracles.sh for one kind of data in this test's own folder.
 fs::path Make(const std::string& what) {
@@ -68,9 +64,9 @@ TEST(Oracle, ZlibStreamsInflate) {
   int n = 0;
   for (const auto& e : fs::directory_iterator(dir / "raw")) {
     std::string name = e.path().stem().string();  // source name
-    std::string src = ReadFile(dir / "src" / name);
+    std::string src = testsupport::ReadFileBytes(dir / "src" / name);
     // A target beyond the data: the final block ends the member.
-    EXPECT_EQ(Inflate(ReadFile(e.path()), int64_t(src.size()) + 1000), src) << e.path();
+    EXPECT_EQ(Inflate(testsupport::ReadFileBytes(e.path()), int64_t(src.size()) + 1000), src) << e.path();
     ++n;
   }
   EXPECT_EQ(n, 56);
@@ -82,7 +78,7 @@ TEST(Oracle, OurDeflateInflatesWithZlib) {
   fs::create_directories(dir / "ours");
   for (const char* name : {"text.txt", "rand.bin", "empty.bin", "one.bin", "k64m.bin", "k64.bin", "k64p.bin",
                            "gz.bin", "big.bin"}) {
-    std::string src = ReadFile(dir / "src" / name);
+    std::string src = testsupport::ReadFileBytes(dir / "src" / name);
     uint32_t crc = 0;
     std::vector<uint8_t> comp = DeflateBytes(reinterpret_cast<const uint8_t*>(src.data()), src.size(), &crc);
     EXPECT_EQ(crc, Crc32(reinterpret_cast<const uint8_t*>(src.data()), src.size())) << name;
@@ -94,7 +90,7 @@ TEST(Oracle, OurDeflateInflatesWithZlib) {
   std::string cmd = "sh '" TABRYE_TEST_ROOT "/tests/archive/make_oracles.sh' '" + dir.string() +
                     "' verify > '" + (dir / "verify.txt").string() + "'";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
-  EXPECT_EQ(ReadFile(dir / "verify.txt"), "OK 9\n");
+  EXPECT_EQ(testsupport::ReadFileBytes(dir / "verify.txt"), "OK 9\n");
 }
 
 // Walks an archive's records as the extraction entry does and returns
@@ -124,9 +120,9 @@ TEST(Oracle, ZipAnd7zArchivesExtract) {
   REQUIRE_TOOLS("python3", "zip", "7z");
   fs::path dir = Make("zip");
   for (const char* a : {"z0.zip", "z1.zip", "z9.zip", "7z.zip"}) {
-    std::map<std::string, std::string> m = ExtractZip(ReadFile(dir / a));
+    std::map<std::string, std::string> m = ExtractZip(testsupport::ReadFileBytes(dir / a));
     EXPECT_GE(m.size(), 6u) << a;
-    for (const auto& [name, data] : m) EXPECT_EQ(data, ReadFile(dir / "src" / name)) << a << ": " << name;
+    for (const auto& [name, data] : m) EXPECT_EQ(data, testsupport::ReadFileBytes(dir / "src" / name)) << a << ": " << name;
   }
 }
 
@@ -136,7 +132,7 @@ TEST(Oracle, OurZipPassesUnzipTest) {
   std::string zip, central;
   int count = 0;
   for (const char* name : {"text.txt", "rand.bin", "empty.bin", "one.bin", "k64p.bin", "dir1/sub/small.txt"}) {
-    std::string src = ReadFile(dir / "src" / name);
+    std::string src = testsupport::ReadFileBytes(dir / "src" / name);
     ZipHeader rec;
     rec.signature = kZipLocalSig;
     rec.method = 8;
@@ -164,11 +160,11 @@ TEST(Oracle, OurZipPassesUnzipTest) {
   zip.append(end.begin(), end.end());
   std::ofstream(dir / "ours.zip", std::ios::binary).write(zip.data(), static_cast<std::streamsize>(zip.size()));
   std::string cmd = "unzip -tq '" + (dir / "ours.zip").string() + "' > '" + (dir / "unzip.txt").string() + "' 2>&1";
-  EXPECT_EQ(std::system(cmd.c_str()), 0) << ReadFile(dir / "unzip.txt");
+  EXPECT_EQ(std::system(cmd.c_str()), 0) << testsupport::ReadFileBytes(dir / "unzip.txt");
   // And the walk reads it back.
   std::map<std::string, std::string> m = ExtractZip(zip);
   EXPECT_EQ(m.size(), 6u);
-  EXPECT_EQ(m["text.txt"], ReadFile(dir / "src" / "text.txt"));
+  EXPECT_EQ(m["text.txt"], testsupport::ReadFileBytes(dir / "src" / "text.txt"));
 }
 
 TEST(Oracle, LzhArchivesOfEveryLevelMatchLhasa) {
@@ -198,7 +194,7 @@ TEST(Oracle, LzhArchivesOfEveryLevelMatchLhasa) {
       EXPECT_TRUE(h.headerOk) << h.OutputPath();
     }
     EXPECT_GE(lh5, 3) << name;
-    EXPECT_EQ(all, ReadFile(dir / ("l" + std::to_string(level) + ".out"))) << name;
+    EXPECT_EQ(all, testsupport::ReadFileBytes(dir / ("l" + std::to_string(level) + ".out"))) << name;
     EXPECT_NE(std::find(paths.begin(), paths.end(), "dir1/sub/small.txt"), paths.end()) << name;
     EXPECT_NE(std::find(paths.begin(), paths.end(), japanese), paths.end()) << name;
   }
