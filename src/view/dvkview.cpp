@@ -87,6 +87,7 @@ std::uint32_t CDvkView::FindPaneIndex() const {
 void CDvkView::OnInitialUpdate() {
   CRichEditView::OnInitialUpdate();
   if (m_nPaneIndex == 0) m_nPaneIndex = FindPaneIndex();
+  ApplyDisplayFont();  // typed text too is in the display font
 }
 
 void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) {

@@ -243,6 +243,9 @@ void CDvkView::FinishLoad() {
     StreamOutText();
   else
     OutputWithProgress();
+  // Plain text and tables take the display font (a Japanese face and the
+  // Shift-JIS character set); rich text keeps the fonts it names.
+  if (m_nShowFormat == SF_TEXT) ApplyDisplayFont();
   // "%d line" in pane 5.
   int lines = ctrl.GetLineCount();
   m_nLinesShown = lines;

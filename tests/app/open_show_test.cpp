@@ -236,6 +236,16 @@ TEST_F(OpenShowTest, PlainTextShowsAsText) {
   EXPECT_EQ(9u, View()->m_nFileKind);
   EXPECT_EQ("一行目\n二行目\tタブ", ControlText(View()));
   EXPECT_EQ(textcodec::TextEncoding::kShiftJis, doc->m_openEncoding.encoding);
+  // The whole text is in the display font: the Shift-JIS character set and
+  // the face of the settings, so Japanese text has glyphs.
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  View()->GetRichEditCtrl().SetSel(0, -1);
+  View()->GetRichEditCtrl().SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_TRUE(cf.dwMask & CFM_CHARSET);
+  EXPECT_EQ(SHIFTJIS_CHARSET, cf.bCharSet);
+  EXPECT_TRUE(cf.dwMask & CFM_FACE);
+  EXPECT_STREQ(doc->m_strProfnt.GetString(), cf.szFaceName);
 }
 
 TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
