@@ -12,7 +12,8 @@ namespace {
 
 constexpr size_t kHistory = 32768;
 constexpr size_t kBufSize = 1 << 18;
-constexpr size_t kSlack = 258 + 16;  // room for one match plus the 8-byte copy overshoot
+constexpr size_t kSlack = 258 + 16;  // room for one match plus the 16-byte copy overshoot
+constexpr int64_t kFastLeft = 258;   // the fast loop never completes a member
 constexpr int kLitBits = 11;
 constexpr int kDistBits = 8;
 
@@ -46,6 +47,89 @@ enum : uint32_t { kLit = 0, kLen = 1, kEob = 2, kLink = 3, kNoCode = 4, kBadSym 
 inline uint32_t Kind(uint32_t e) { return e >> 5 & 7; }
 inline uint32_t Entry(uint32_t kind, uint32_t len, uint32_t extra, uint32_t value) {
   return value << 16 | extra << 8 | kind << 5 | len;
+}
+
+inline uint32_t Lookup(const uint32_t* t, uint64_t bb, uint64_t mask, int tb) {
+  uint32_t e = t[bb & mask];
+  if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << (e & 31)) - 1))];
+  return e;
+}
+
+// The steady part of a Huffman block. Runs while a whole step fits: 8 source
+// bytes remain (a refill never reaches the end of the input), the window has
+// room for one match, and more than kFastLeft bytes are still wanted (the
+// member cannot complete). Steps are the careful loop's steps (one refill,
+// then up to three literals or one match), so both loops stand at the same
+// state at every step boundary and flush at the same points. A symbol that
+// needs judging (end of block, a bad code, a distance before the first byte)
+// is left unconsumed for the careful loop, which redoes the step and reports it.
+inline void FastRun(const uint8_t*& ipRef, const uint8_t* iend, uint64_t& bbRef, int& bcRef, uint8_t* buf,
+                    size_t& opRef, int64_t& produced, int64_t& left, const uint32_t* lt, uint64_t lmask, int ltb,
+                    const uint32_t* dt, uint64_t dmask, int dtb) {
+  const uint8_t* ip = ipRef;
+  uint64_t bb = bbRef;
+  int bc = bcRef;
+  size_t op = opRef;
+  const size_t op0 = op;
+  const size_t opEnd =
+      std::min<size_t>(kBufSize - kSlack + 1, op + static_cast<size_t>(std::min<int64_t>(left - kFastLeft, kBufSize)));
+  // Bytes made before buf[0]; the member has made before + op bytes.
+  const int64_t before = produced - static_cast<int64_t>(op);
+  while (op < opEnd && iend - ip >= 8) {
+    if (bc <= 56) {
+      bb |= Load64(ip) << bc;
+      int n = (63 - bc) >> 3;
+      ip += n;
+      bc += n << 3;
+    }
+    uint32_t e = Lookup(lt, bb, lmask, ltb);
+    if (Kind(e) == kLit) {
+      int n = 0;
+      do {
+        int len = static_cast<int>(e & 31);
+        bb >>= len;
+        bc -= len;
+        buf[op++] = static_cast<uint8_t>(e >> 16);
+        if (++n == 3) break;
+        e = Lookup(lt, bb, lmask, ltb);
+      } while (Kind(e) == kLit);
+      continue;
+    }
+    if (Kind(e) != kLen) break;
+    // Length code and extra bits take at most 20 bits, the distance at most
+    // 28: one refill (56 bits or more) covers the match.
+    int len = static_cast<int>(e & 31), lx = static_cast<int>(e >> 8 & 0xFF);
+    size_t length = (e >> 16) + static_cast<size_t>((bb >> len) & ((uint64_t(1) << lx) - 1));
+    uint64_t b2 = bb >> (len + lx);
+    uint32_t d = Lookup(dt, b2, dmask, dtb);
+    if (Kind(d) != kLit) break;
+    int dl = static_cast<int>(d & 31), dx = static_cast<int>(d >> 8 & 0xFF);
+    size_t dist = (d >> 16) + static_cast<size_t>((b2 >> dl) & ((uint64_t(1) << dx) - 1));
+    if (static_cast<int64_t>(dist) > before + static_cast<int64_t>(op)) break;
+    bb = b2 >> (dl + dx);
+    bc -= len + lx + dl + dx;
+    uint8_t* dst = buf + op;
+    const uint8_t* src = dst - dist;
+    if (dist >= 16) {
+      // Chunks never read bytes they wrote; the overshoot stays in kSlack.
+      std::memcpy(dst, src, 16);
+      for (size_t k = 16; k < length; k += 16) std::memcpy(dst + k, src + k, 16);
+    } else if (dist >= 8) {
+      std::memcpy(dst, src, 8);
+      for (size_t k = 8; k < length; k += 8) std::memcpy(dst + k, src + k, 8);
+    } else if (dist == 1) {
+      std::memset(dst, *src, length);
+    } else {
+      for (size_t k = 0; k < length; ++k) dst[k] = src[k];
+    }
+    op += length;
+  }
+  ipRef = ip;
+  bbRef = bb;
+  bcRef = bc;
+  opRef = op;
+  produced = before + static_cast<int64_t>(op);
+  left -= static_cast<int64_t>(op - op0);
 }
 
 void AddOutLen(ArcState& st, int64_t n) {
@@ -313,6 +397,10 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       op_ = op;
       Flush(sink);
       op = op_;
+    }
+    if (dt && left > kFastLeft && iend - ip >= 8 && op + kSlack <= kBufSize) {
+      FastRun(ip, iend, bb, bc, buf, op, produced, left, lt, lmask, ltb, dt, dmask, dtb);
+      if (op + kSlack > kBufSize) continue;
     }
     if (bc <= 56) {
       if (iend - ip >= 8) {
