@@ -1,6 +1,7 @@
 #include "archive/inflater.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 
@@ -16,6 +17,8 @@ constexpr size_t kSlack = 258 + 16;  // room for one match plus the 16-byte copy
 constexpr int64_t kFastLeft = 258;   // the fast loop never completes a member
 constexpr int kLitBits = 11;
 constexpr int kDistBits = 8;
+constexpr int kMaxTableBits = 12;  // bound of kLitBits and kDistBits (BuildFast's stack arrays)
+static_assert(kLitBits <= kMaxTableBits && kDistBits <= kMaxTableBits, "table width");
 
 const HuffmanDecoder& FixedLit() {
   static const HuffmanDecoder d = [] {
@@ -167,8 +170,14 @@ void Inflater::ReadBlockHeader() {
     if ((b[1] ^ 0xFF) != b[3]) Fail("014");
     storedLeft_ = b[0] | b[1] << 8;
   } else if (btype_ == 1) {
-    lit_ = std::make_unique<HuffmanDecoder>(FixedLit());
-    dist_ = std::make_unique<HuffmanDecoder>(FixedDist());
+    const FastTable& fl = FixedLitFast();
+    const FastTable& fd = FixedDistFast();
+    litFast_.t = fl.t;
+    litFast_.bits = fl.bits;
+    litFast_.maxLen = fl.maxLen;
+    distFast_.t = fd.t;
+    distFast_.bits = fd.bits;
+    distFast_.maxLen = fd.maxLen;
   } else if (btype_ == 2) {
     ReadDynamicTables();
   } else {
@@ -217,44 +226,151 @@ void Inflater::ReadDynamicTables() {
     if (n + rep > total) Fail("042");
     for (int k = 0; k < rep; ++k) lens[static_cast<size_t>(n++)] = value;
   }
-  lit_ = std::make_unique<HuffmanDecoder>(lens.data(), static_cast<int>(hlit), HuffSide::Deflate, kLitBits);
+  BuildFast(lens.data(), static_cast<int>(hlit), kLitBits, true, litFast_);
   const int* dl = lens.data() + hlit;
   bool any = false;
   for (int i = 0; i < hdist; ++i) any |= dl[i] != 0;
   // No distance code at all: a block of literals only (RFC 1951 3.2.7).
-  if (any) dist_ = std::make_unique<HuffmanDecoder>(dl, static_cast<int>(hdist), HuffSide::Deflate, kDistBits);
+  if (any) {
+    BuildFast(dl, static_cast<int>(hdist), kDistBits, false, distFast_);
+  } else {
+    distFast_.t = nullptr;
+    distFast_.bits = distFast_.maxLen = 0;
+  }
+  lens_.swap(lens);
+  hlit_ = static_cast<int>(hlit);
 }
 
-void Inflater::BuildFastTables() {
-  const DeflateTables& T = GetDeflateTables();
-  auto convert = [&](const HuffmanDecoder& d, std::vector<uint32_t>& out, bool lit) {
-    const uint32_t* t = d.Table();
-    size_t n = static_cast<size_t>(1) << d.TableBits();
-    // Second-level tables follow the primary one; find the end.
-    size_t total = n;
-    for (size_t i = 0; i < n; ++i)
-      if ((t[i] >> 8 & 0xFF) == HuffmanDecoder::kLink) total = std::max<size_t>(total, (t[i] >> 16) + (size_t(1) << (t[i] & 0xFF)));
-    out.resize(total);
-    for (size_t i = 0; i < total; ++i) {
-      uint32_t e = t[i], kind = e >> 8 & 0xFF, len = e & 0xFF, sym = e >> 16;
-      if (kind == HuffmanDecoder::kLink) {
-        out[i] = Entry(kLink, len, 0, sym);
-      } else if (kind == HuffmanDecoder::kBad) {
-        out[i] = Entry(kNoCode, 0, 0, 0);
-      } else if (lit) {
-        if (sym < 256) out[i] = Entry(kLit, len, 0, sym);
-        else if (sym == 256) out[i] = Entry(kEob, len, 0, 0);
-        else if (sym <= 285) out[i] = Entry(kLen, len, T.lenExtra[sym - 257], T.lenBase[sym - 257]);
-        else out[i] = Entry(kBadSym, len, 0, sym);
-      } else {
-        if (sym <= 29) out[i] = Entry(kLit, len, T.distExtra[sym], T.distBase[sym]);
-        else out[i] = Entry(kBadSym, len, 0, sym);
-      }
+void Inflater::MakeDecoders() {
+  if (btype_ == 1) {
+    lit_ = std::make_unique<HuffmanDecoder>(FixedLit());
+    dist_ = std::make_unique<HuffmanDecoder>(FixedDist());
+    return;
+  }
+  // The lengths passed BuildFast's checks, so these do not throw.
+  lit_ = std::make_unique<HuffmanDecoder>(lens_.data(), hlit_, HuffSide::Deflate, kLitBits);
+  if (distFast_.t)
+    dist_ = std::make_unique<HuffmanDecoder>(lens_.data() + hlit_, static_cast<int>(lens_.size()) - hlit_,
+                                             HuffSide::Deflate, kDistBits);
+}
+
+const Inflater::FastTable& Inflater::FixedLitFast() {
+  static FastTable t;
+  static const bool built = [] {
+    int l[288];
+    for (int i = 0; i < 288; ++i) l[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
+    BuildFast(l, 288, kLitBits, true, t);
+    return true;
+  }();
+  (void)built;
+  return t;
+}
+
+const Inflater::FastTable& Inflater::FixedDistFast() {
+  static FastTable t;
+  static const bool built = [] {
+    int l[30];
+    for (int& v : l) v = 5;
+    BuildFast(l, 30, kDistBits, false, t);
+    return true;
+  }();
+  (void)built;
+  return t;
+}
+
+// Builds the decode table of one code from its lengths (each 0..15) straight
+// into fast entries: a primary table of tableBits bits (fewer when every code
+// is shorter) and second-level tables for the longer codes. Checks as
+// HuffmanDecoder does, in its order: over-subscribed "020", no code "023".
+void Inflater::BuildFast(const int* len, int n, int tableBits, bool lit, FastTable& out) {
+  static const auto rev8 = [] {
+    std::array<uint8_t, 256> r{};
+    for (int i = 0; i < 256; ++i) {
+      int v = 0;
+      for (int b = 0; b < 8; ++b) v |= (i >> b & 1) << (7 - b);
+      r[static_cast<size_t>(i)] = static_cast<uint8_t>(v);
     }
-  };
-  convert(*lit_, litFast_, true);
-  if (dist_) convert(*dist_, distFast_, false);
-  else distFast_.clear();
+    return r;
+  }();
+  const DeflateTables& T = GetDeflateTables();
+  int count[16] = {0};
+  int maxLen = 0;
+  for (int i = 0; i < n; ++i) {
+    ++count[len[i]];
+    maxLen = std::max(maxLen, len[i]);
+  }
+  count[0] = 0;
+  int64_t free = 1;  // unused codes at the current length
+  for (int l = 1; l <= maxLen; ++l) {
+    free = (free << 1) - count[l];
+    if (free < 0) Fail("020");
+  }
+  if (maxLen == 0) Fail("023");
+  const int tb = std::min(tableBits, maxLen);
+  const uint32_t primary = 1u << tb;
+  uint32_t next[16] = {0};
+  for (int l = 1, code = 0; l <= maxLen; ++l) {
+    code = (code + count[l - 1]) << 1;
+    next[l] = static_cast<uint32_t>(code);
+  }
+  // Codes bit-reversed (first bit lowest), as the table is indexed.
+  uint16_t rev[320];
+  uint8_t subBits[1u << kMaxTableBits];
+  bool longCodes = maxLen > tb;
+  if (longCodes) std::memset(subBits, 0, primary);
+  for (int s = 0; s < n; ++s) {
+    int l = len[s];
+    if (l == 0) continue;
+    uint32_t c = next[l]++;
+    uint32_t r = (static_cast<uint32_t>(rev8[c & 0xFF]) << 8 | rev8[c >> 8 & 0xFF]) >> (16 - l);
+    rev[s] = static_cast<uint16_t>(r);
+    if (l > tb) {
+      uint8_t& sb = subBits[r & (primary - 1)];
+      sb = std::max<uint8_t>(sb, static_cast<uint8_t>(l - tb));
+    }
+  }
+  size_t total = primary;
+  uint32_t subOff[1u << kMaxTableBits];
+  if (longCodes)
+    for (uint32_t i = 0; i < primary; ++i)
+      if (subBits[i]) {
+        subOff[i] = static_cast<uint32_t>(total);
+        total += size_t(1) << subBits[i];
+      }
+  // A complete code covers every entry; an incomplete one leaves gaps that
+  // read as "no code".
+  if (free == 0) out.own.resize(total);
+  else out.own.assign(total, Entry(kNoCode, 0, 0, 0));
+  uint32_t* t = out.own.data();
+  if (longCodes)
+    for (uint32_t i = 0; i < primary; ++i)
+      if (subBits[i]) t[i] = Entry(kLink, subBits[i], 0, subOff[i]);
+  for (int s = 0; s < n; ++s) {
+    int l = len[s];
+    if (l == 0) continue;
+    uint32_t e;
+    if (lit) {
+      if (s < 256) e = Entry(kLit, static_cast<uint32_t>(l), 0, static_cast<uint32_t>(s));
+      else if (s == 256) e = Entry(kEob, static_cast<uint32_t>(l), 0, 0);
+      else if (s <= 285) e = Entry(kLen, static_cast<uint32_t>(l), T.lenExtra[s - 257], T.lenBase[s - 257]);
+      else e = Entry(kBadSym, static_cast<uint32_t>(l), 0, static_cast<uint32_t>(s));
+    } else {
+      if (s <= 29) e = Entry(kLit, static_cast<uint32_t>(l), T.distExtra[s], T.distBase[s]);
+      else e = Entry(kBadSym, static_cast<uint32_t>(l), 0, static_cast<uint32_t>(s));
+    }
+    uint32_t r = rev[s];
+    if (l <= tb) {
+      for (uint32_t i = r; i < primary; i += 1u << l) t[i] = e;
+    } else {
+      uint32_t slot = r & (primary - 1);
+      uint32_t* sub = t + subOff[slot];
+      uint32_t end = 1u << subBits[slot];
+      for (uint32_t i = r >> tb; i < end; i += 1u << (l - tb)) sub[i] = e;
+    }
+  }
+  out.t = t;
+  out.bits = tb;
+  out.maxLen = maxLen;
 }
 
 void Inflater::EndOfBlock() {
@@ -280,6 +396,7 @@ int Inflater::NextSymbol() {
       EndOfBlock();
       continue;
     }
+    if (!lit_) MakeDecoders();
     int sym = lit_->DecodeLsb(r_);
     if (sym < 0) Truncated();
     if (sym < 256) return sym;
@@ -346,15 +463,14 @@ bool Inflater::StoredRun(ZipCrc32& sink, int64_t& left) {
 }
 
 bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
-  BuildFastTables();
-  const uint32_t* lt = litFast_.data();
-  const int ltb = lit_->TableBits();
+  const uint32_t* lt = litFast_.t;
+  const int ltb = litFast_.bits;
   const uint64_t lmask = (uint64_t(1) << ltb) - 1;
-  const int litMax = lit_->MaxLength();
-  const uint32_t* dt = distFast_.empty() ? nullptr : distFast_.data();
-  const int dtb = dist_ ? dist_->TableBits() : 0;
+  const int litMax = litFast_.maxLen;
+  const uint32_t* dt = distFast_.t;
+  const int dtb = distFast_.bits;
   const uint64_t dmask = (uint64_t(1) << dtb) - 1;
-  const int distMax = dist_ ? dist_->MaxLength() : 0;
+  const int distMax = distFast_.maxLen;
 
   const uint8_t* ip = r_.src_ + r_.pos_;
   const uint8_t* const iend = r_.src_ + r_.end_;
