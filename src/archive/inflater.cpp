@@ -15,7 +15,7 @@ constexpr size_t kHistory = 32768;
 constexpr size_t kBufSize = 1 << 18;
 constexpr size_t kSlack = 258 + 16;  // room for one match plus the 16-byte copy overshoot
 constexpr int64_t kFastLeft = 258;   // the fast loop never completes a member
-constexpr int kLitBits = 11;
+constexpr int kLitBits = 10;
 constexpr int kDistBits = 8;
 constexpr int kMaxTableBits = 12;  // bound of kLitBits and kDistBits (BuildFast's stack arrays)
 static_assert(kLitBits <= kMaxTableBits && kDistBits <= kMaxTableBits, "table width");
@@ -43,18 +43,21 @@ inline uint64_t Load64(const uint8_t* p) {
   return v;
 }
 
-// Fast table entry: bits 0-4 code length, 5-7 kind, 8-15 extra bits,
+// Fast table entry: bits 0-5 code length, 6-8 kind, 9-13 extra bits,
 // 16-31 value (literal, base length or distance, or second-level offset;
 // for a link the code length field holds the second-level width).
 enum : uint32_t { kLit = 0, kLen = 1, kEob = 2, kLink = 3, kNoCode = 4, kBadSym = 5 };
-inline uint32_t Kind(uint32_t e) { return e >> 5 & 7; }
+inline uint32_t Kind(uint32_t e) { return e >> 6 & 7; }
+// Code length: the whole low field, so a shift by it needs no masking.
+inline int Len(uint32_t e) { return static_cast<int>(e & 63); }
+inline int Extra(uint32_t e) { return static_cast<int>(e >> 9 & 31); }
 inline uint32_t Entry(uint32_t kind, uint32_t len, uint32_t extra, uint32_t value) {
-  return value << 16 | extra << 8 | kind << 5 | len;
+  return value << 16 | extra << 9 | kind << 6 | len;
 }
 
 inline uint32_t Lookup(const uint32_t* t, uint64_t bb, uint64_t mask, int tb) {
   uint32_t e = t[bb & mask];
-  if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << (e & 31)) - 1))];
+  if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << Len(e)) - 1))];
   return e;
 }
 
@@ -89,7 +92,7 @@ inline void FastRun(const uint8_t*& ipRef, const uint8_t* iend, uint64_t& bbRef,
     if (Kind(e) == kLit) {
       int n = 0;
       do {
-        int len = static_cast<int>(e & 31);
+        int len = Len(e);
         bb >>= len;
         bc -= len;
         buf[op++] = static_cast<uint8_t>(e >> 16);
@@ -101,12 +104,12 @@ inline void FastRun(const uint8_t*& ipRef, const uint8_t* iend, uint64_t& bbRef,
     if (Kind(e) != kLen) break;
     // Length code and extra bits take at most 20 bits, the distance at most
     // 28: one refill (56 bits or more) covers the match.
-    int len = static_cast<int>(e & 31), lx = static_cast<int>(e >> 8 & 0xFF);
+    int len = Len(e), lx = Extra(e);
     size_t length = (e >> 16) + static_cast<size_t>((bb >> len) & ((uint64_t(1) << lx) - 1));
     uint64_t b2 = bb >> (len + lx);
     uint32_t d = Lookup(dt, b2, dmask, dtb);
     if (Kind(d) != kLit) break;
-    int dl = static_cast<int>(d & 31), dx = static_cast<int>(d >> 8 & 0xFF);
+    int dl = Len(d), dx = Extra(d);
     size_t dist = (d >> 16) + static_cast<size_t>((b2 >> dl) & ((uint64_t(1) << dx) - 1));
     if (static_cast<int64_t>(dist) > before + static_cast<int64_t>(op)) break;
     bb = b2 >> (dl + dx);
@@ -123,7 +126,12 @@ inline void FastRun(const uint8_t*& ipRef, const uint8_t* iend, uint64_t& bbRef,
     } else if (dist == 1) {
       std::memset(dst, *src, length);
     } else {
-      for (size_t k = 0; k < length; ++k) dst[k] = src[k];
+      // Short period: lay down one whole number of periods of at least 8
+      // bytes, then copy 8-byte chunks from that far back (no overlap).
+      const size_t span = dist * ((8 + dist - 1) / dist);
+      const size_t first = std::min(length, span);
+      for (size_t k = 0; k < first; ++k) dst[k] = src[k];
+      for (size_t k = span; k < length; k += 8) std::memcpy(dst + k, dst + k - span, 8);
     }
     op += length;
   }
@@ -504,7 +512,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
   };
   auto lookup = [&](const uint32_t* t, uint64_t mask, int tb) {
     uint32_t e = t[bb & mask];
-    if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << (e & 31)) - 1))];
+    if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << Len(e)) - 1))];
     return e;
   };
 
@@ -540,7 +548,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       // Up to three literals per refill (each code is at most 15 bits).
       int n = 0;
       do {
-        int len = static_cast<int>(e & 31);
+        int len = Len(e);
         bb >>= len;
         bc -= len;
         if (bc < over) truncated();
@@ -557,8 +565,8 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       continue;
     }
     if (Kind(e) == kEob) {
-      bb >>= (e & 31);
-      bc -= static_cast<int>(e & 31);
+      bb >>= Len(e);
+      bc -= Len(e);
       if (bc < over) truncated();
       break;
     }
@@ -567,7 +575,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       noCode(litMax);
     }
     {
-      int len = static_cast<int>(e & 31), lx = static_cast<int>(e >> 8 & 0xFF);
+      int len = Len(e), lx = Extra(e);
       int64_t length = (e >> 16) + static_cast<int64_t>((bb >> len) & ((uint64_t(1) << lx) - 1));
       bb >>= len + lx;
       bc -= len + lx;
@@ -580,7 +588,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
         if (Kind(d) == kBadSym) fail("040");
         noCode(distMax);
       }
-      int dl = static_cast<int>(d & 31), dx = static_cast<int>(d >> 8 & 0xFF);
+      int dl = Len(d), dx = Extra(d);
       int64_t dist = (d >> 16) + static_cast<int64_t>((bb >> dl) & ((uint64_t(1) << dx) - 1));
       bb >>= dl + dx;
       bc -= dl + dx;
