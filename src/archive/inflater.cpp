@@ -128,7 +128,8 @@ inline void FastRun(const uint8_t*& ipRef, const uint8_t* iend, uint64_t& bbRef,
     } else {
       // Short period: lay down one whole number of periods of at least 8
       // bytes, then copy 8-byte chunks from that far back (no overlap).
-      const size_t span = dist * ((8 + dist - 1) / dist);
+      static constexpr uint8_t kSpan[8] = {0, 0, 8, 9, 8, 10, 12, 14};  // dist rounded up to >= 8
+      const size_t span = kSpan[dist];
       const size_t first = std::min(length, span);
       for (size_t k = 0; k < first; ++k) dst[k] = src[k];
       for (size_t k = span; k < length; k += 8) std::memcpy(dst + k, dst + k - span, 8);
