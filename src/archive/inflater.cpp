@@ -1,6 +1,7 @@
 #include "archive/inflater.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 
@@ -12,9 +13,12 @@ namespace {
 
 constexpr size_t kHistory = 32768;
 constexpr size_t kBufSize = 1 << 18;
-constexpr size_t kSlack = 258 + 16;  // room for one match plus the 8-byte copy overshoot
-constexpr int kLitBits = 11;
+constexpr size_t kSlack = 258 + 16;  // room for one match plus the 16-byte copy overshoot
+constexpr int64_t kFastLeft = 258;   // the fast loop never completes a member
+constexpr int kLitBits = 10;
 constexpr int kDistBits = 8;
+constexpr int kMaxTableBits = 12;  // bound of kLitBits and kDistBits (BuildFast's stack arrays)
+static_assert(kLitBits <= kMaxTableBits && kDistBits <= kMaxTableBits, "table width");
 
 const HuffmanDecoder& FixedLit() {
   static const HuffmanDecoder d = [] {
@@ -39,13 +43,105 @@ inline uint64_t Load64(const uint8_t* p) {
   return v;
 }
 
-// Fast table entry: bits 0-4 code length, 5-7 kind, 8-15 extra bits,
+// Fast table entry: bits 0-5 code length, 6-8 kind, 9-13 extra bits,
 // 16-31 value (literal, base length or distance, or second-level offset;
 // for a link the code length field holds the second-level width).
 enum : uint32_t { kLit = 0, kLen = 1, kEob = 2, kLink = 3, kNoCode = 4, kBadSym = 5 };
-inline uint32_t Kind(uint32_t e) { return e >> 5 & 7; }
+inline uint32_t Kind(uint32_t e) { return e >> 6 & 7; }
+// Code length: the whole low field, so a shift by it needs no masking.
+inline int Len(uint32_t e) { return static_cast<int>(e & 63); }
+inline int Extra(uint32_t e) { return static_cast<int>(e >> 9 & 31); }
 inline uint32_t Entry(uint32_t kind, uint32_t len, uint32_t extra, uint32_t value) {
-  return value << 16 | extra << 8 | kind << 5 | len;
+  return value << 16 | extra << 9 | kind << 6 | len;
+}
+
+inline uint32_t Lookup(const uint32_t* t, uint64_t bb, uint64_t mask, int tb) {
+  uint32_t e = t[bb & mask];
+  if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << Len(e)) - 1))];
+  return e;
+}
+
+// The steady part of a Huffman block. Runs while a whole step fits: 8 source
+// bytes remain (a refill never reaches the end of the input), the window has
+// room for one match, and more than kFastLeft bytes are still wanted (the
+// member cannot complete). Steps are the careful loop's steps (one refill,
+// then up to three literals or one match), so both loops stand at the same
+// state at every step boundary and flush at the same points. A symbol that
+// needs judging (end of block, a bad code, a distance before the first byte)
+// is left unconsumed for the careful loop, which redoes the step and reports it.
+inline void FastRun(const uint8_t*& ipRef, const uint8_t* iend, uint64_t& bbRef, int& bcRef, uint8_t* buf,
+                    size_t& opRef, int64_t& produced, int64_t& left, const uint32_t* lt, uint64_t lmask, int ltb,
+                    const uint32_t* dt, uint64_t dmask, int dtb) {
+  const uint8_t* ip = ipRef;
+  uint64_t bb = bbRef;
+  int bc = bcRef;
+  size_t op = opRef;
+  const size_t op0 = op;
+  const size_t opEnd =
+      std::min<size_t>(kBufSize - kSlack + 1, op + static_cast<size_t>(std::min<int64_t>(left - kFastLeft, kBufSize)));
+  // Bytes made before buf[0]; the member has made before + op bytes.
+  const int64_t before = produced - static_cast<int64_t>(op);
+  while (op < opEnd && iend - ip >= 8) {
+    if (bc <= 56) {
+      bb |= Load64(ip) << bc;
+      int n = (63 - bc) >> 3;
+      ip += n;
+      bc += n << 3;
+    }
+    uint32_t e = Lookup(lt, bb, lmask, ltb);
+    if (Kind(e) == kLit) {
+      int n = 0;
+      do {
+        int len = Len(e);
+        bb >>= len;
+        bc -= len;
+        buf[op++] = static_cast<uint8_t>(e >> 16);
+        if (++n == 3) break;
+        e = Lookup(lt, bb, lmask, ltb);
+      } while (Kind(e) == kLit);
+      continue;
+    }
+    if (Kind(e) != kLen) break;
+    // Length code and extra bits take at most 20 bits, the distance at most
+    // 28: one refill (56 bits or more) covers the match.
+    int len = Len(e), lx = Extra(e);
+    size_t length = (e >> 16) + static_cast<size_t>((bb >> len) & ((uint64_t(1) << lx) - 1));
+    uint64_t b2 = bb >> (len + lx);
+    uint32_t d = Lookup(dt, b2, dmask, dtb);
+    if (Kind(d) != kLit) break;
+    int dl = Len(d), dx = Extra(d);
+    size_t dist = (d >> 16) + static_cast<size_t>((b2 >> dl) & ((uint64_t(1) << dx) - 1));
+    if (static_cast<int64_t>(dist) > before + static_cast<int64_t>(op)) break;
+    bb = b2 >> (dl + dx);
+    bc -= len + lx + dl + dx;
+    uint8_t* dst = buf + op;
+    const uint8_t* src = dst - dist;
+    if (dist >= 16) {
+      // Chunks never read bytes they wrote; the overshoot stays in kSlack.
+      std::memcpy(dst, src, 16);
+      for (size_t k = 16; k < length; k += 16) std::memcpy(dst + k, src + k, 16);
+    } else if (dist >= 8) {
+      std::memcpy(dst, src, 8);
+      for (size_t k = 8; k < length; k += 8) std::memcpy(dst + k, src + k, 8);
+    } else if (dist == 1) {
+      std::memset(dst, *src, length);
+    } else {
+      // Short period: lay down one whole number of periods of at least 8
+      // bytes, then copy 8-byte chunks from that far back (no overlap).
+      static constexpr uint8_t kSpan[8] = {0, 0, 8, 9, 8, 10, 12, 14};  // dist rounded up to >= 8
+      const size_t span = kSpan[dist];
+      const size_t first = std::min(length, span);
+      for (size_t k = 0; k < first; ++k) dst[k] = src[k];
+      for (size_t k = span; k < length; k += 8) std::memcpy(dst + k, dst + k - span, 8);
+    }
+    op += length;
+  }
+  ipRef = ip;
+  bbRef = bb;
+  bcRef = bc;
+  opRef = op;
+  produced = before + static_cast<int64_t>(op);
+  left -= static_cast<int64_t>(op - op0);
 }
 
 void AddOutLen(ArcState& st, int64_t n) {
@@ -83,8 +179,14 @@ void Inflater::ReadBlockHeader() {
     if ((b[1] ^ 0xFF) != b[3]) Fail("014");
     storedLeft_ = b[0] | b[1] << 8;
   } else if (btype_ == 1) {
-    lit_ = std::make_unique<HuffmanDecoder>(FixedLit());
-    dist_ = std::make_unique<HuffmanDecoder>(FixedDist());
+    const FastTable& fl = FixedLitFast();
+    const FastTable& fd = FixedDistFast();
+    litFast_.t = fl.t;
+    litFast_.bits = fl.bits;
+    litFast_.maxLen = fl.maxLen;
+    distFast_.t = fd.t;
+    distFast_.bits = fd.bits;
+    distFast_.maxLen = fd.maxLen;
   } else if (btype_ == 2) {
     ReadDynamicTables();
   } else {
@@ -133,44 +235,151 @@ void Inflater::ReadDynamicTables() {
     if (n + rep > total) Fail("042");
     for (int k = 0; k < rep; ++k) lens[static_cast<size_t>(n++)] = value;
   }
-  lit_ = std::make_unique<HuffmanDecoder>(lens.data(), static_cast<int>(hlit), HuffSide::Deflate, kLitBits);
+  BuildFast(lens.data(), static_cast<int>(hlit), kLitBits, true, litFast_);
   const int* dl = lens.data() + hlit;
   bool any = false;
   for (int i = 0; i < hdist; ++i) any |= dl[i] != 0;
   // No distance code at all: a block of literals only (RFC 1951 3.2.7).
-  if (any) dist_ = std::make_unique<HuffmanDecoder>(dl, static_cast<int>(hdist), HuffSide::Deflate, kDistBits);
+  if (any) {
+    BuildFast(dl, static_cast<int>(hdist), kDistBits, false, distFast_);
+  } else {
+    distFast_.t = nullptr;
+    distFast_.bits = distFast_.maxLen = 0;
+  }
+  lens_.swap(lens);
+  hlit_ = static_cast<int>(hlit);
 }
 
-void Inflater::BuildFastTables() {
-  const DeflateTables& T = GetDeflateTables();
-  auto convert = [&](const HuffmanDecoder& d, std::vector<uint32_t>& out, bool lit) {
-    const uint32_t* t = d.Table();
-    size_t n = static_cast<size_t>(1) << d.TableBits();
-    // Second-level tables follow the primary one; find the end.
-    size_t total = n;
-    for (size_t i = 0; i < n; ++i)
-      if ((t[i] >> 8 & 0xFF) == HuffmanDecoder::kLink) total = std::max<size_t>(total, (t[i] >> 16) + (size_t(1) << (t[i] & 0xFF)));
-    out.resize(total);
-    for (size_t i = 0; i < total; ++i) {
-      uint32_t e = t[i], kind = e >> 8 & 0xFF, len = e & 0xFF, sym = e >> 16;
-      if (kind == HuffmanDecoder::kLink) {
-        out[i] = Entry(kLink, len, 0, sym);
-      } else if (kind == HuffmanDecoder::kBad) {
-        out[i] = Entry(kNoCode, 0, 0, 0);
-      } else if (lit) {
-        if (sym < 256) out[i] = Entry(kLit, len, 0, sym);
-        else if (sym == 256) out[i] = Entry(kEob, len, 0, 0);
-        else if (sym <= 285) out[i] = Entry(kLen, len, T.lenExtra[sym - 257], T.lenBase[sym - 257]);
-        else out[i] = Entry(kBadSym, len, 0, sym);
-      } else {
-        if (sym <= 29) out[i] = Entry(kLit, len, T.distExtra[sym], T.distBase[sym]);
-        else out[i] = Entry(kBadSym, len, 0, sym);
-      }
+void Inflater::MakeDecoders() {
+  if (btype_ == 1) {
+    lit_ = std::make_unique<HuffmanDecoder>(FixedLit());
+    dist_ = std::make_unique<HuffmanDecoder>(FixedDist());
+    return;
+  }
+  // The lengths passed BuildFast's checks, so these do not throw.
+  lit_ = std::make_unique<HuffmanDecoder>(lens_.data(), hlit_, HuffSide::Deflate, kLitBits);
+  if (distFast_.t)
+    dist_ = std::make_unique<HuffmanDecoder>(lens_.data() + hlit_, static_cast<int>(lens_.size()) - hlit_,
+                                             HuffSide::Deflate, kDistBits);
+}
+
+const Inflater::FastTable& Inflater::FixedLitFast() {
+  static FastTable t;
+  static const bool built = [] {
+    int l[288];
+    for (int i = 0; i < 288; ++i) l[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
+    BuildFast(l, 288, kLitBits, true, t);
+    return true;
+  }();
+  (void)built;
+  return t;
+}
+
+const Inflater::FastTable& Inflater::FixedDistFast() {
+  static FastTable t;
+  static const bool built = [] {
+    int l[30];
+    for (int& v : l) v = 5;
+    BuildFast(l, 30, kDistBits, false, t);
+    return true;
+  }();
+  (void)built;
+  return t;
+}
+
+// Builds the decode table of one code from its lengths (each 0..15) straight
+// into fast entries: a primary table of tableBits bits (fewer when every code
+// is shorter) and second-level tables for the longer codes. Checks as
+// HuffmanDecoder does, in its order: over-subscribed "020", no code "023".
+void Inflater::BuildFast(const int* len, int n, int tableBits, bool lit, FastTable& out) {
+  static const auto rev8 = [] {
+    std::array<uint8_t, 256> r{};
+    for (int i = 0; i < 256; ++i) {
+      int v = 0;
+      for (int b = 0; b < 8; ++b) v |= (i >> b & 1) << (7 - b);
+      r[static_cast<size_t>(i)] = static_cast<uint8_t>(v);
     }
-  };
-  convert(*lit_, litFast_, true);
-  if (dist_) convert(*dist_, distFast_, false);
-  else distFast_.clear();
+    return r;
+  }();
+  const DeflateTables& T = GetDeflateTables();
+  int count[16] = {0};
+  int maxLen = 0;
+  for (int i = 0; i < n; ++i) {
+    ++count[len[i]];
+    maxLen = std::max(maxLen, len[i]);
+  }
+  count[0] = 0;
+  int64_t free = 1;  // unused codes at the current length
+  for (int l = 1; l <= maxLen; ++l) {
+    free = (free << 1) - count[l];
+    if (free < 0) Fail("020");
+  }
+  if (maxLen == 0) Fail("023");
+  const int tb = std::min(tableBits, maxLen);
+  const uint32_t primary = 1u << tb;
+  uint32_t next[16] = {0};
+  for (int l = 1, code = 0; l <= maxLen; ++l) {
+    code = (code + count[l - 1]) << 1;
+    next[l] = static_cast<uint32_t>(code);
+  }
+  // Codes bit-reversed (first bit lowest), as the table is indexed.
+  uint16_t rev[320];
+  uint8_t subBits[1u << kMaxTableBits];
+  bool longCodes = maxLen > tb;
+  if (longCodes) std::memset(subBits, 0, primary);
+  for (int s = 0; s < n; ++s) {
+    int l = len[s];
+    if (l == 0) continue;
+    uint32_t c = next[l]++;
+    uint32_t r = (static_cast<uint32_t>(rev8[c & 0xFF]) << 8 | rev8[c >> 8 & 0xFF]) >> (16 - l);
+    rev[s] = static_cast<uint16_t>(r);
+    if (l > tb) {
+      uint8_t& sb = subBits[r & (primary - 1)];
+      sb = std::max<uint8_t>(sb, static_cast<uint8_t>(l - tb));
+    }
+  }
+  size_t total = primary;
+  uint32_t subOff[1u << kMaxTableBits];
+  if (longCodes)
+    for (uint32_t i = 0; i < primary; ++i)
+      if (subBits[i]) {
+        subOff[i] = static_cast<uint32_t>(total);
+        total += size_t(1) << subBits[i];
+      }
+  // A complete code covers every entry; an incomplete one leaves gaps that
+  // read as "no code".
+  if (free == 0) out.own.resize(total);
+  else out.own.assign(total, Entry(kNoCode, 0, 0, 0));
+  uint32_t* t = out.own.data();
+  if (longCodes)
+    for (uint32_t i = 0; i < primary; ++i)
+      if (subBits[i]) t[i] = Entry(kLink, subBits[i], 0, subOff[i]);
+  for (int s = 0; s < n; ++s) {
+    int l = len[s];
+    if (l == 0) continue;
+    uint32_t e;
+    if (lit) {
+      if (s < 256) e = Entry(kLit, static_cast<uint32_t>(l), 0, static_cast<uint32_t>(s));
+      else if (s == 256) e = Entry(kEob, static_cast<uint32_t>(l), 0, 0);
+      else if (s <= 285) e = Entry(kLen, static_cast<uint32_t>(l), T.lenExtra[s - 257], T.lenBase[s - 257]);
+      else e = Entry(kBadSym, static_cast<uint32_t>(l), 0, static_cast<uint32_t>(s));
+    } else {
+      if (s <= 29) e = Entry(kLit, static_cast<uint32_t>(l), T.distExtra[s], T.distBase[s]);
+      else e = Entry(kBadSym, static_cast<uint32_t>(l), 0, static_cast<uint32_t>(s));
+    }
+    uint32_t r = rev[s];
+    if (l <= tb) {
+      for (uint32_t i = r; i < primary; i += 1u << l) t[i] = e;
+    } else {
+      uint32_t slot = r & (primary - 1);
+      uint32_t* sub = t + subOff[slot];
+      uint32_t end = 1u << subBits[slot];
+      for (uint32_t i = r >> tb; i < end; i += 1u << (l - tb)) sub[i] = e;
+    }
+  }
+  out.t = t;
+  out.bits = tb;
+  out.maxLen = maxLen;
 }
 
 void Inflater::EndOfBlock() {
@@ -196,6 +405,7 @@ int Inflater::NextSymbol() {
       EndOfBlock();
       continue;
     }
+    if (!lit_) MakeDecoders();
     int sym = lit_->DecodeLsb(r_);
     if (sym < 0) Truncated();
     if (sym < 256) return sym;
@@ -262,15 +472,14 @@ bool Inflater::StoredRun(ZipCrc32& sink, int64_t& left) {
 }
 
 bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
-  BuildFastTables();
-  const uint32_t* lt = litFast_.data();
-  const int ltb = lit_->TableBits();
+  const uint32_t* lt = litFast_.t;
+  const int ltb = litFast_.bits;
   const uint64_t lmask = (uint64_t(1) << ltb) - 1;
-  const int litMax = lit_->MaxLength();
-  const uint32_t* dt = distFast_.empty() ? nullptr : distFast_.data();
-  const int dtb = dist_ ? dist_->TableBits() : 0;
+  const int litMax = litFast_.maxLen;
+  const uint32_t* dt = distFast_.t;
+  const int dtb = distFast_.bits;
   const uint64_t dmask = (uint64_t(1) << dtb) - 1;
-  const int distMax = dist_ ? dist_->MaxLength() : 0;
+  const int distMax = distFast_.maxLen;
 
   const uint8_t* ip = r_.src_ + r_.pos_;
   const uint8_t* const iend = r_.src_ + r_.end_;
@@ -304,7 +513,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
   };
   auto lookup = [&](const uint32_t* t, uint64_t mask, int tb) {
     uint32_t e = t[bb & mask];
-    if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << (e & 31)) - 1))];
+    if (Kind(e) == kLink) e = t[(e >> 16) + ((bb >> tb) & ((uint64_t(1) << Len(e)) - 1))];
     return e;
   };
 
@@ -313,6 +522,10 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       op_ = op;
       Flush(sink);
       op = op_;
+    }
+    if (dt && left > kFastLeft && iend - ip >= 8 && op + kSlack <= kBufSize) {
+      FastRun(ip, iend, bb, bc, buf, op, produced, left, lt, lmask, ltb, dt, dmask, dtb);
+      if (op + kSlack > kBufSize) continue;
     }
     if (bc <= 56) {
       if (iend - ip >= 8) {
@@ -336,7 +549,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       // Up to three literals per refill (each code is at most 15 bits).
       int n = 0;
       do {
-        int len = static_cast<int>(e & 31);
+        int len = Len(e);
         bb >>= len;
         bc -= len;
         if (bc < over) truncated();
@@ -353,8 +566,8 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       continue;
     }
     if (Kind(e) == kEob) {
-      bb >>= (e & 31);
-      bc -= static_cast<int>(e & 31);
+      bb >>= Len(e);
+      bc -= Len(e);
       if (bc < over) truncated();
       break;
     }
@@ -363,7 +576,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       noCode(litMax);
     }
     {
-      int len = static_cast<int>(e & 31), lx = static_cast<int>(e >> 8 & 0xFF);
+      int len = Len(e), lx = Extra(e);
       int64_t length = (e >> 16) + static_cast<int64_t>((bb >> len) & ((uint64_t(1) << lx) - 1));
       bb >>= len + lx;
       bc -= len + lx;
@@ -376,7 +589,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
         if (Kind(d) == kBadSym) fail("040");
         noCode(distMax);
       }
-      int dl = static_cast<int>(d & 31), dx = static_cast<int>(d >> 8 & 0xFF);
+      int dl = Len(d), dx = Extra(d);
       int64_t dist = (d >> 16) + static_cast<int64_t>((bb >> dl) & ((uint64_t(1) << dx) - 1));
       bb >>= dl + dx;
       bc -= dl + dx;

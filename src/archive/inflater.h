@@ -56,10 +56,24 @@ class Inflater {
   int state_ = 0;       // BFINAL of the current block; -1 after the final one
   int btype_ = 0;
   int64_t storedLeft_ = -1;
+  // Decode table of one code with the symbol's meaning folded in (see
+  // inflater.cpp); t points into own_ or at the shared fixed-code table.
+  struct FastTable {
+    const uint32_t* t = nullptr;
+    int bits = 0;
+    int maxLen = 0;
+    std::vector<uint32_t> own;
+  };
+  static void BuildFast(const int* len, int n, int tableBits, bool lit, FastTable& out);
+  static const FastTable& FixedLitFast();
+  static const FastTable& FixedDistFast();
+  FastTable litFast_, distFast_;
+  // Symbol decoders of the current block for NextSymbol, made on first use
+  // from lens_ (hlit_ literal/length lengths, then the distance lengths).
+  void MakeDecoders();
   std::unique_ptr<HuffmanDecoder> lit_, dist_;
-  // Decode tables with the symbol's meaning folded in (see inflater.cpp).
-  std::vector<uint32_t> litFast_, distFast_;
-  void BuildFastTables();
+  std::vector<int> lens_;
+  int hlit_ = 0;
   int lastDist_ = 0;
   // Output window: history (up to 32 KiB) then the bytes not yet flushed.
   std::unique_ptr<uint8_t[]> buf_;
