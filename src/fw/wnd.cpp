@@ -623,25 +623,28 @@ DWORD CWnd::GetStyle() const { return static_cast<DWORD>(GetWindowLongPtrA(m_hWn
 DWORD CWnd::GetExStyle() const {
   return static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE));
 }
-BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
-  DWORD s = GetStyle(), n = (s & ~remove) | add;
+namespace {
+
+// Changes the style word `index` (GWL_STYLE or GWL_EXSTYLE); FALSE when it
+// stays the same. With swpFlags the frame is redrawn as SetWindowPos says.
+BOOL ModifyStyleWord(HWND hwnd, int index, DWORD remove, DWORD add, UINT swpFlags) {
+  DWORD s = static_cast<DWORD>(GetWindowLongPtrA(hwnd, index)), n = (s & ~remove) | add;
   if (s == n) return FALSE;
-  SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(n));
+  SetWindowLongPtrA(hwnd, index, static_cast<LONG_PTR>(n));
   if (swpFlags) {
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
   }
   return TRUE;
 }
+
+}  // namespace
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
+  return ModifyStyleWord(m_hWnd, GWL_STYLE, remove, add, swpFlags);
+}
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
-  DWORD s = GetExStyle(), n = (s & ~remove) | add;
-  if (s == n) return FALSE;
-  SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(n));
-  if (swpFlags) {
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
-  }
-  return TRUE;
+  return ModifyStyleWord(m_hWnd, GWL_EXSTYLE, remove, add, swpFlags);
 }
 void CWnd::SetFont(HFONT font, BOOL redraw) {
   SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);

@@ -62,3 +62,15 @@ TEST_F(WithWindow, DialogsTakeTheWindowAsOwner) {
 }
 
 }  // namespace
+
+TEST_F(WithWindow, ModifyStyleChangesOnlyWhatItIsAsked) {
+  EXPECT_FALSE(wnd.ModifyStyle(0, WS_POPUP));  // already a popup: nothing changes
+  EXPECT_TRUE(wnd.ModifyStyle(0, WS_BORDER, SWP_FRAMECHANGED));
+  EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_BORDER), wnd.GetStyle() & (WS_POPUP | WS_BORDER));
+  EXPECT_TRUE(wnd.ModifyStyle(WS_BORDER, 0));
+  EXPECT_EQ(0u, wnd.GetStyle() & WS_BORDER);
+  EXPECT_TRUE(wnd.ModifyStyleEx(0, WS_EX_TOOLWINDOW));
+  EXPECT_NE(0u, wnd.GetExStyle() & WS_EX_TOOLWINDOW);
+  EXPECT_EQ(0u, wnd.GetStyle() & WS_BORDER) << "the extended style is a separate word";
+  EXPECT_FALSE(wnd.ModifyStyleEx(0, WS_EX_TOOLWINDOW));
+}
