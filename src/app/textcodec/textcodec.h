@@ -14,9 +14,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace textcodec {
+
+struct KeptBytes;
 
 // Encodings of text files. The numbers are kept by documents; never reorder.
 enum class TextEncoding : std::uint8_t {
@@ -60,6 +63,9 @@ struct DecodeResult {
   std::size_t replaced = 0;                         // characters that became "〓"
   TextCodecError error = TextCodecError::kNone;
   std::string binHexName;                           // file name in the BinHex header
+  // What a save needs to write the file's bytes again where an encode of the
+  // text would not (keepbytes.h); nullptr when the encode gives them back.
+  std::shared_ptr<const KeptBytes> kept;
 };
 
 // The encoding `bytes` look like (never kAuto). Rules, first match wins:

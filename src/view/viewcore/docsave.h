@@ -26,8 +26,11 @@ SaveResult SaveCsvBuffer(const CString& path, const std::uint8_t* buf, std::size
                          const textcodec::DecodeResult* origin, const SafeWriteOptions& options);
 
 // Writes Shift-JIS text in the encoding the file was read in (`origin`;
-// nullptr = Shift-JIS as it is). A text that cannot be encoded (a BinHex
-// origin) fails with kEncodeFailed and writes nothing.
+// nullptr = Shift-JIS as it is): the file's own bytes where its text is
+// unchanged (textcodec::EncodeForSave). A text that would lose characters
+// asks options.confirmLoss first; No gives kNotConfirmed and writes nothing.
+// A text that cannot be encoded at all (an edited BinHex file) fails with
+// kEncodeFailed and writes nothing.
 SaveResult SaveSjisText(const CString& path, const char* sjis, std::size_t len,
                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options);
 
