@@ -263,9 +263,9 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   // pane (row, col) of the static 2x2 text splitter.
   std::uint32_t FindPaneIndex() const;
   bool TakesDocumentContent() const;
-  // U4: the document's content into the view's buffers (no control work).
+  // The document's content into the view's buffers (no control work).
   void TakeDocumentContent();
-  // U2: the CSV display text from the working buffer.
+  // The CSV display text from the working buffer.
   void PrepareCsvDisplay();
   void ShowPreparedNow();
   void FinishLoad();  // timer 20
