@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/docopen/textload.h"
-#include "app/textcodec/keepbytes.h"
+#include "core/docopen/textload.h"
+#include "core/textcodec/keepbytes.h"
 #include "fw/alloc.h"
 
 using textcodec::TextEncoding;

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "app/textcodec/codec_internal.h"
-#include "app/textcodec/sjis_map.h"
-#include "app/textcodec/textcodec.h"
+#include "core/textcodec/codec_internal.h"
+#include "core/textcodec/sjis_map.h"
+#include "core/textcodec/textcodec.h"
 
 using textcodec::TextEncoding;
 

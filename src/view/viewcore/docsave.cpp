@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/textcodec/keepbytes.h"
+#include "core/textcodec/keepbytes.h"
 #include "view/viewcore/commaform.h"
 
 namespace viewcore {
