@@ -17,31 +17,13 @@
 #include "core/textcodec/codec_internal.h"
 #include "core/textcodec/keepbytes.h"
 #include "core/textcodec/textcodec.h"
+#include "core/textcodec/run_tool.h"
 
 namespace {
 
 using textcodec::TextEncoding;
 
-std::string RunTool(const std::string& command, const std::string& input, bool* ok = nullptr) {
-  char path[] = "/tmp/detect_corpusXXXXXX";
-  int fd = mkstemp(path);
-  if (fd < 0) return "";
-  FILE* f = fdopen(fd, "wb");
-  std::fwrite(input.data(), 1, input.size(), f);
-  std::fclose(f);
-  std::string out;
-  FILE* p = popen(("(" + command + ") < " + path + " 2>/dev/null").c_str(), "r");
-  int status = -1;
-  if (p != nullptr) {
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    status = pclose(p);
-  }
-  std::remove(path);
-  if (ok) *ok = status == 0;
-  return out;
-}
+using textcodectest::RunTool;
 
 bool HaveTools() {
   bool a = false, b = false;
