@@ -197,6 +197,10 @@ void Inflater::ReadBlockHeader() {
 void Inflater::ReadDynamicTables() {
   int64_t hlit = r_.GetBits(5), hdist = r_.GetBits(5), hclen = r_.GetBits(4);
   if (hlit < 0 || hdist < 0 || hclen < 0) Truncated();
+  // 286 literal/length and 30 distance codes exist; larger counts only
+  // describe symbols no stream may use.
+  if (hlit > 29) Fail("070");
+  if (hdist > 29) Fail("071");
   hlit += 257;
   hdist += 1;
   hclen += 4;
@@ -596,6 +600,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       if (bc < over) truncated();
       if (dist > produced) fail("051");
       if (length >= left) {
+        cut_ = length > left;  // the match runs past the member's size
         length = left;
         completed = true;
       }
@@ -625,6 +630,7 @@ void Inflater::Inflate(Inflater& inf, ZipCrc32& sink) {
   if (!inf.buf_) inf.buf_.reset(new uint8_t[kBufSize]);
   inf.op_ = inf.flushed_ = 0;
   inf.produced_ = 0;
+  inf.cut_ = false;
   int64_t left = std::max<int64_t>(sink.Target() - sink.Count(), 1);
   bool completed = false;
   while (!completed && inf.state_ != -1) {
@@ -640,12 +646,16 @@ void Inflater::Inflate(Inflater& inf, ZipCrc32& sink) {
   if (completed) AddOutLen(st, -1);
   st.m_nArcProgress = 0;
   // One more unit, so that the reader stands after the member's data. The
-  // member is complete: running out of input here is no error.
+  // member is complete: running out of input here is no error, but a last
+  // match cut at the size, or a byte or match after it, means the data goes on
+  // past the member's size ("072"; the bytes up to the size were delivered).
+  int more = -1;
   try {
-    inf.NextSymbol();
+    more = inf.NextSymbol();
   } catch (const ArchiveError& e) {
     if (std::strcmp(e.Code(), "050") != 0) throw;
   }
+  if (inf.cut_ || more >= 0) Fail("072");
 }
 
 }  // namespace arc

@@ -10,7 +10,10 @@
 //   - a distance list of only zero lengths (a block of literals) is accepted;
 //   - a distance reaching before the member's first byte = "051";
 //   - input that ends inside the member = "050" (m_nArcProgress becomes 2);
-//   - a bit pattern that no code has (incomplete code) = "052".
+//   - a bit pattern that no code has (incomplete code) = "052";
+//   - more than 286 literal/length codes = "070", more than 30 distance
+//     codes = "071" (RFC 1951 defines no more);
+//   - data that goes on past the member's size = "072".
 #pragma once
 
 #include <cstdint>
@@ -38,6 +41,8 @@ class Inflater {
   // Decodes the member into the sink: returns when the sink counted its
   // target size or the final block ended, and then takes one more unit so the
   // reader stands after the member's data. m_nArcProgress is 0 afterwards.
+  // When that unit is a byte or a match, the stream is longer than the
+  // member: "072" after every byte up to the size reached the sink.
   static void Inflate(Inflater& inf, ZipCrc32& sink);
 
   int State() const noexcept { return state_; }
@@ -79,6 +84,7 @@ class Inflater {
   std::unique_ptr<uint8_t[]> buf_;
   size_t op_ = 0, flushed_ = 0;
   int64_t produced_ = 0;
+  bool cut_ = false;  // the member's size ended inside a match
 };
 
 }  // namespace arc

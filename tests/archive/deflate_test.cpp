@@ -281,6 +281,26 @@ TEST(Inflate, CodeLengthsAreOneSequence) {
   EXPECT_EQ(InflateAll(lit.done(), 100), Bytes("aa"));
 }
 
+TEST(Inflate, CodeCountsAboveTheAlphabetsAreRefused) {
+  // The largest counts the format has: 286 literal/length and 30 distance codes.
+  Bits most;
+  DynamicHeader(most, 286, 30,
+                {{18, 86}, {2, 0}, {2, 0}, {18, 127}, {18, 8}, {2, 0}, {2, 0}, {18, 17}, {1, 0}, {1, 0}, {18, 17}});
+  most.huff(0, 2).huff(1, 2).huff(3, 2).huff(1, 1).huff(2, 2);  // a b, match len 3 dist 2, EOB
+  EXPECT_EQ(InflateAll(most.done(), 100), Bytes("ababa"));
+  // One more of either is refused before any code length is read.
+  for (int hlit : {287, 288}) {
+    Bits b;
+    DynamicHeader(b, hlit, 1, {});
+    EXPECT_ARC_CODE(InflateAll(b.done(), 10), "070");
+  }
+  for (int hdist : {31, 32}) {
+    Bits b;
+    DynamicHeader(b, 257, hdist, {});
+    EXPECT_ARC_CODE(InflateAll(b.done(), 10), "071");
+  }
+}
+
 TEST(Inflate, MemoryOutputAndProgress) {
   std::vector<uint8_t> data = Bytes(MakeText(500, 5));
   std::vector<uint8_t> comp = DeflateBytes(data.data(), data.size());
@@ -303,8 +323,17 @@ TEST(Inflate, MemoryOutputAndProgress) {
   ArcState st2;
   InflateAll(comp, 100000, &st2);
   EXPECT_EQ(st2.m_nArcOutLen, 500);
-  // A target smaller than the data stops there.
-  EXPECT_EQ(InflateAll(comp, 10), std::vector<uint8_t>(data.begin(), data.begin() + 10));
+  // A target smaller than the data stops there and says the data goes on.
+  ArcState st3;
+  st3.m_nArcInSize = static_cast<int32_t>(comp.size());
+  std::ostringstream out3;
+  ZipBitReader r3(st3, comp.data());
+  Inflater inf3(r3);
+  ZipCrc32 sink3(st3, &out3, 10);
+  EXPECT_ARC_CODE(Inflater::Inflate(inf3, sink3), "072");
+  EXPECT_EQ(out3.str(), std::string(data.begin(), data.begin() + 10));
+  EXPECT_EQ(sink3.Count(), 10);
+  EXPECT_EQ(st3.m_nArcProgress, 0);
   // The data cut short: "050", never a quiet stop.
   std::vector<uint8_t> cut(comp.begin(), comp.end() - 3);
   EXPECT_ARC_CODE(InflateAll(cut, 500), "050");
