@@ -1,7 +1,8 @@
 // Deflate (RFC 1951) decoder of one ZIP member, reading through ZipBitReader
 // and writing into a ZipCrc32 sink. Symbols are decoded through lookup tables
-// with a 64-bit bit buffer; output goes through a linear window that keeps the
-// last 32 KiB of the member.
+// with a 64-bit bit buffer; Huffman output goes through a linear window that
+// keeps the last 32 KiB of the member, stored blocks go straight from the
+// source to the sink.
 //
 // Sound behaviour beyond the plain format reading:
 //   - the literal/length and distance code lengths are one sequence (a repeat
@@ -85,6 +86,18 @@ class Inflater {
   size_t op_ = 0, flushed_ = 0;
   int64_t produced_ = 0;
   bool cut_ = false;  // the member's size ended inside a match
+  // Stored bytes written since the window was last filled: where they lie in
+  // the source (the last 32 KiB of output at most), taken into the window
+  // when a Huffman block starts or the list is full.
+  struct Span {
+    const uint8_t* p;
+    size_t n;
+  };
+  static constexpr size_t kMaxSpans = 64;
+  void NoteStored(const uint8_t* p, size_t n);
+  void TakeHistory();
+  Span spans_[kMaxSpans];
+  size_t spanCount_ = 0, spanBytes_ = 0;
 };
 
 }  // namespace arc

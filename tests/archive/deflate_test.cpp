@@ -244,6 +244,65 @@ TEST(Inflate, MatchAcrossTheWindowWrap) {
   EXPECT_EQ(InflateAll(b.done(), static_cast<int64_t>(data.size())), data);
 }
 
+// Stored blocks of every size between fixed blocks whose matches reach back
+// into them (and past them into older output): what the inflater copies from
+// must be the last 32 KiB of output however the stored bytes arrived.
+TEST(Inflate, MatchesReachIntoStoredBlocksOfEverySize) {
+  const DeflateTables& T = GetDeflateTables();
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    std::vector<uint8_t> expect;
+    Bits b;
+    uint32_t x = seed * 7919u;
+    auto next = [&x](uint32_t n) {
+      x = x * 1103515245u + 12345u;
+      return (x >> 8) % n;
+    };
+    static const size_t kStored[] = {0, 1, 2, 7, 100, 5000, 20000, 32767, 32768, 40000, 65535};
+    for (int block = 0; block < 120; ++block) {
+      const bool last = block == 119;
+      if (next(3) != 0) {
+        // A run of stored blocks; sometimes many tiny ones.
+        int count = next(4) == 0 ? 90 : 1;
+        for (int k = 0; k < count; ++k) {
+          size_t n = count > 1 ? next(3) : kStored[next(11)];
+          std::vector<uint8_t> data = MakeRandom(n, x);
+          b.put(0, 1).put(0, 2);
+          b.w.Flush();
+          for (uint32_t v : {uint32_t(n), uint32_t(n) >> 8, ~uint32_t(n), ~uint32_t(n) >> 8})
+            b.out.push_back(static_cast<uint8_t>(v));
+          b.out.insert(b.out.end(), data.begin(), data.end());
+          expect.insert(expect.end(), data.begin(), data.end());
+        }
+      }
+      b.put(last ? 1 : 0, 1).put(1, 2);
+      for (int sym = 0; sym < 40; ++sym) {
+        if (expect.empty() || next(4) == 0) {
+          int lit = static_cast<int>(next(256));
+          b.fixed(lit);
+          expect.push_back(static_cast<uint8_t>(lit));
+          continue;
+        }
+        size_t reach = std::min<size_t>(expect.size(), 32768);
+        size_t dist = next(3) == 0 ? reach : 1 + next(static_cast<uint32_t>(reach));
+        int length = 3 + static_cast<int>(next(256));
+        int li = LengthCodeIndex(length);
+        b.fixed(257 + li).put(static_cast<uint32_t>(length - T.lenBase[li]), T.lenExtra[li]);
+        int dc = DistanceCode(static_cast<int>(dist));
+        b.huff(static_cast<uint32_t>(dc), 5).put(static_cast<uint32_t>(dist - static_cast<size_t>(T.distBase[dc])),
+                                                  T.distExtra[dc]);
+        for (int k = 0; k < length; ++k) expect.push_back(expect[expect.size() - dist]);
+      }
+      b.fixed(256);
+    }
+    std::vector<uint8_t> comp = b.done();
+    ArcState st;
+    std::vector<uint8_t> got = InflateAll(comp, static_cast<int64_t>(expect.size()) + 1, &st);
+    ASSERT_EQ(got.size(), expect.size()) << seed;
+    EXPECT_TRUE(got == expect) << seed;
+    EXPECT_EQ(st.m_nArcOutLen, static_cast<int32_t>(expect.size())) << seed;
+  }
+}
+
 // Dynamic block header with the given literal/length and distance lengths,
 // sent through a code-length code in which every symbol has 5 bits.
 void DynamicHeader(Bits& b, int hlit, int hdist, const std::vector<std::pair<int, int>>& rle) {
