@@ -7,7 +7,7 @@
 // then stays, with the "display over" note, as a text cut by "outdata" does.
 #include <cstring>
 
-#include "app/docopen/opentexts.h"
+#include "core/docopen/opentexts.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "view/dvkview.h"
