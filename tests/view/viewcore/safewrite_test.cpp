@@ -168,7 +168,7 @@ TEST_F(SafeWrite, KeepsTheOpenedFilesDate) {
 TEST_F(SafeWrite, CsvBufferInCommaFormAndTextInItsEncoding) {
   const CString csvPath = doc + "\\t.csv";
   WriteAll(csvPath, "a,\"b,c\"\r\n");
-  const std::string work = "a\x06\"b,c\"\x06" "1,5\r\n\r";
+  const std::string work = "a\x06\"b,c\"\x06" "1,5\r\n";
   auto r = viewcore::SaveCsvBuffer(csvPath, reinterpret_cast<const std::uint8_t*>(work.data()), work.size(), 33,
                                    nullptr, Options());
   ASSERT_TRUE(r.ok);
