@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (last != static_cast<std::int32_t>(rows) - 1 || blocks != 1) __builtin_trap();
     }
     if (mode == 0 && capacity > 0 && !cut && pad < 1 && plain) {
-      auto w = std::make_unique<csv::CsvViewFields>();
+      auto w = std::make_unique<csv::TableFields>();
       w->m_nCurLine = v->m_nCurLine;
       w->m_bPlainLines = v->m_bPlainLines;
       std::uint32_t l2 = 0, c2 = 0;

@@ -416,6 +416,7 @@ TEST_F(SaveUnchangedTest, SamplesOfEveryKindSaveByteForByte) {
       {"eucms.txt", "\x8F\xF4\xFB\x8F\xF4\xBD \xA4\xA2\n"},
       {"jis.txt", "\x1B$B$\"\x1B(B x\r\n\x1B$@$$\x1B(J\r\n"},
       {"b64.txt", "44GC44GE44GG44GI44GK44GL44GN44GP\n"},
+      {"quoted.csv", "\"a\r\nb\",c\r\n\"x\"\"y\",\"1,2\"\r\na\tb,c\r\n\r\n"},
       {"utf8.csv", "\xE5\x90\x8D,\xE5\x80\xA4\r\n\xE3\x81\x82,1\r\n\xF0\x9F\x98\x80,2\r\n"},
   };
   std::string path;
