@@ -181,6 +181,13 @@ TEST(JpegEncoder, OutputBufferAndFill) {
   }
 }
 
+TEST(JpegEncoder, QuantiserFastFormsEqualTheShiftAndDivisionForms) {
+  for (const auto& set : jpeg::kQuantTables)
+    for (const auto& table : set)
+      for (uint8_t q : table) ASSERT_TRUE(jpeg::QuantiserPlanMatchesDivision(q, 65535)) << int(q);
+  for (int q = 1; q < 256; ++q) ASSERT_TRUE(jpeg::QuantiserPlanMatchesDivision(q, 65535)) << q;
+}
+
 TEST(JpegEncoder, EachFailingAllocationGivesMinusOne) {
   Planes s = Synthetic(30, 30, 2);
   for (int n = 1;; ++n) {

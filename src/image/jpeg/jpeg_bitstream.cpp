@@ -202,6 +202,28 @@ void JOutBitStream::Put(uint32_t v, int n) {
 void JOutBitStream::SetBits(uint32_t value, int n) {
   if (n <= 0) return;
   if (n > 16) ThrowBuffer(JErr::SetBitsMaxBitOver);
+  if (mEnd - mCur >= 8) {
+    // Room for every byte these bits can close, stuffing included: the bits
+    // of the current byte and the new ones go through one accumulator.
+    const int have = 7 - mBitPos;  // bits already in the current byte
+    uint32_t acc = (static_cast<uint32_t>(*mCur) >> (mBitPos + 1) << n) | (value & ((1u << n) - 1));
+    int total = have + n;
+    while (total >= 8) {
+      total -= 8;
+      const uint8_t byte = static_cast<uint8_t>(acc >> total);
+      *mCur = byte;
+      if (byte == 0xFF) {
+        mCur[1] = 0;
+        mCur += 2;
+      } else {
+        ++mCur;
+      }
+    }
+    *mCur = static_cast<uint8_t>((acc << (8 - total)) & 0xFF);
+    mBitPos = 7 - total;
+    if (mCur >= mEnd) mValid = 0;
+    return;
+  }
   if (n > 8) {
     Put(value >> 8, n - 8);
     Put(value & 0xFF, 8);

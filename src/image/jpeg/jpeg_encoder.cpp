@@ -32,14 +32,7 @@ const ColourTerms& Terms() {
 }
 
 // Number of significant bits of m (m >= 0).
-inline int BitCount(int m) {
-  int s = 0;
-  while (m != 0) {
-    ++s;
-    m >>= 1;
-  }
-  return s;
-}
+inline int BitCount(int m) { return m == 0 ? 0 : 32 - __builtin_clz(static_cast<unsigned>(m)); }
 
 // One pass of the forward DCT over x[0], x[step], ... into y[0], y[ystep], ...
 inline void FdctPass(const int* x, int step, int* y, int ystep, int S) {
@@ -62,8 +55,10 @@ inline void FdctPass(const int* x, int step, int* y, int ystep, int S) {
   y[3 * ystep] = (426 * o1 - 284 * o3) >> S;
 }
 
-// The quantiser's quotient: shifts for the divisors the tables use most.
-inline int Quotient(int m, int q) {
+// The quantiser's quotient: shifts for the divisors the tables use most
+// (some of them approximate: 86 divides by 85.33, 20 by 21.33), integer
+// division for the others.
+int Quotient(int m, int q) {
   switch (q) {
     case 128: return m >> 7;
     case 102: return (m >> 7) + (m >> 9);
@@ -82,6 +77,53 @@ inline int Quotient(int m, int q) {
     case 2: return m >> 1;
     default: return m / q;
   }
+}
+
+// The quotient of every table entry as one multiply and shift, equal to
+// Quotient for every magnitude a block can reach (checked by a test over
+// 0..65535): shift forms of two terms stay as they are.
+struct QuantStep {
+  int a, b;          // m >> a, plus m >> b when b < 32
+  uint32_t recip;    // nonzero: (m * recip) >> 32 instead
+};
+
+struct QuantPlans {
+  QuantStep step[3][2][64];
+  QuantPlans() {
+    for (int set = 0; set < 3; ++set)
+      for (int cls = 0; cls < 2; ++cls)
+        for (int i = 0; i < 64; ++i) step[set][cls][i] = Plan(kQuantTables[set][cls][i]);
+  }
+  static QuantStep Plan(int q) {
+    switch (q) {
+      case 128: return {7, 32, 0};
+      case 102: return {7, 9, 0};
+      case 86: return {7, 8, 0};
+      case 64: return {6, 32, 0};
+      case 51: return {6, 8, 0};
+      case 42: return {6, 7, 0};
+      case 32: return {5, 32, 0};
+      case 30: return {5, 9, 0};
+      case 26: return {5, 7, 0};
+      case 20: return {5, 6, 0};
+      case 16: return {4, 32, 0};
+      case 11: return {4, 5, 0};
+      case 8: return {3, 32, 0};
+      case 4: return {2, 32, 0};
+      case 2: return {1, 32, 0};
+      case 1: return {0, 32, 0};
+      default: return {0, 32, static_cast<uint32_t>((uint64_t(1) << 32) / static_cast<uint64_t>(q) + 1)};
+    }
+  }
+};
+const QuantPlans& Plans() {
+  static const QuantPlans p;
+  return p;
+}
+
+inline int Apply(const QuantStep& s, int m) {
+  if (s.recip != 0) return static_cast<int>((static_cast<uint64_t>(m) * s.recip) >> 32);
+  return (m >> s.a) + (s.b < 32 ? m >> s.b : 0);
 }
 
 }  // namespace
@@ -237,11 +279,11 @@ void JEncoder::Fdct(const int* in) {
 }
 
 void JEncoder::Quantize(int cls) {
-  const uint8_t* q = kQuantTables[QuantSetForLevel(mQuality)][cls == 0 ? 0 : 1];
+  const QuantStep* q = Plans().step[QuantSetForLevel(mQuality)][cls == 0 ? 0 : 1];
   for (int i = 0; i < 64; ++i) {
-    int v = mWork[i];
-    int m = v < 0 ? -v : v;
-    int quot = Quotient(m, q[i]);
+    const int v = mWork[i];
+    const int m = v < 0 ? -v : v;
+    const int quot = Apply(q[i], m);
     mWork[i] = v < 0 ? -quot : quot;
   }
 }
@@ -297,6 +339,13 @@ void JEncoder::EncodeMCU() {
 void JEncoder::WriteEOI() {
   mOut->SetByte(0xFF);
   mOut->SetByte(0xD9);
+}
+
+bool QuantiserPlanMatchesDivision(int q, int maxMagnitude) {
+  const QuantStep s = QuantPlans::Plan(q);
+  for (int m = 0; m <= maxMagnitude; ++m)
+    if (Apply(s, m) != Quotient(m, q)) return false;
+  return true;
 }
 
 }  // namespace jpeg

@@ -73,4 +73,8 @@ class JEncoder {
   alignas(JOutBitStream) unsigned char mOutStore[sizeof(JOutBitStream)];
 };
 
+// Test hook: the quantiser's fast form for divisor q agrees with its
+// reference form for every magnitude up to maxMagnitude.
+bool QuantiserPlanMatchesDivision(int q, int maxMagnitude);
+
 }  // namespace jpeg
