@@ -19,23 +19,13 @@
 #include "jpeg_reference.h"
 #include "jpeg_test_util.h"
 #include "support/file_bytes.h"
+#include "support/outside_tool.h"
 
 namespace fs = std::filesystem;
 using namespace jpegtest;
 
 namespace {
 
-bool HaveTool(const char* name) {
-  std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
-  return std::system(cmd.c_str()) == 0;
-}
-
-#define REQUIRE_TOOLS(...)                            \
-  for (const char* t_ : {__VA_ARGS__}) {              \
-    if (!HaveTool(t_)) {                              \
-      GTEST_SKIP() << "outside tool missing: " << t_; \
-    }                                                 \
-  }
 
 fs::path Make(const std::string& what) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
