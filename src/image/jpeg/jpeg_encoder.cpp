@@ -190,6 +190,8 @@ int JEncoder::Encode() {
   } catch (const JMemoryError&) {
   } catch (const JBufferError&) {
   } catch (const JIndexError&) {
+  } catch (const JDataFormatError&) {
+  } catch (const JNotSupported&) {
   }
   return -1;
 }
