@@ -12,7 +12,7 @@
 
 namespace {
 
-bool SameIndex(const csv::CsvViewFields& a, const csv::CsvViewFields& b) {
+bool SameIndex(const csv::TableFields& a, const csv::TableFields& b) {
   return a.m_nLastRow == b.m_nLastRow && a.m_nScanNotes == b.m_nScanNotes && a.m_nCurLine == b.m_nCurLine &&
          std::memcmp(a.m_aSecOffset, b.m_aSecOffset, sizeof a.m_aSecOffset) == 0 &&
          std::memcmp(a.m_aSecLine, b.m_aSecLine, sizeof a.m_aSecLine) == 0 &&
@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size && std::memcmp(slow.data(), inPlace.data(), size) != 0) __builtin_trap();
 
   for (int mode : {1, 3}) {
-    auto a = std::make_unique<csv::CsvViewFields>();
-    auto b = std::make_unique<csv::CsvViewFields>();
+    auto a = std::make_unique<csv::TableFields>();
+    auto b = std::make_unique<csv::TableFields>();
     std::uint32_t lenA = 0, colsA = 0, lenB = 0, colsB = 0;
     const auto n = static_cast<std::uint32_t>(size);
     const std::int32_t ra = csv::BuildCsvIndex(*a, data, n, &lenA, &colsA, mode, -1);

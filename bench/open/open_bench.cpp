@@ -15,6 +15,7 @@
 #include "fw/alloc.h"
 #include "fw/mapped_file.h"
 #include "view/viewload/csvshow.h"
+#include "csv/csv_fileform.h"
 
 namespace {
 
@@ -53,18 +54,18 @@ int main(int argc, char** argv) {
 
   // The CSV part with the byte loops, then with the block-wise scans; both
   // must give the same working form and index.
-  csv::CsvViewFields slow, fast;
+  csv::TableFields slow, fast;
   double index[2] = {0, 0};
   int last = 0;
   std::uint32_t cols = 0;
   for (int pass = 0; pass < 2; ++pass) {
     csv::SetFastScans(pass == 1);
-    csv::CsvViewFields& v = pass ? fast : slow;
+    csv::TableFields& v = pass ? fast : slow;
     auto t1 = Clock::now();
     v.m_nWorkSize = t.length + 100001;
     v.m_pTextBuf = static_cast<std::uint8_t*>(fw::Alloc(v.m_nWorkSize));
     if (!v.m_pTextBuf) return 1;
-    viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(t.text), t.length, v.m_pTextBuf);
+    csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(t.text), t.length, v.m_pTextBuf);
     v.m_pTextBuf[t.length] = 0;
     v.m_nTextLen = t.length;
     std::uint32_t len = 0;
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
   std::printf("%-40s %s\n", "same working form and index", same ? "yes" : "NO");
   std::printf("%-40s %8.3f s  (rows %d, columns %u)\n", "open + index", open + index[1], last + 1, cols);
   fw::Free(slow.m_pTextBuf);
-  csv::CsvViewFields& v = fast;
+  csv::TableFields& v = fast;
 
   int rc = 0;
   double iconv = bench::TimeCommand(std::string("iconv -f CP932 -t UTF-8 ") + path + " > /dev/null", &rc);

@@ -97,6 +97,8 @@ void CommasToSeparatorsBytewise(const std::uint8_t* src, std::size_t len, std::u
       quoted = false;
     } else if (c == ',' && !quoted) {
       c = 0x06;
+    } else if (c == 0x06 && quoted) {
+      c = ',';
     }
     dst[i] = c;
   }
@@ -116,8 +118,13 @@ void CommasToSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* 
           Mask(_mm_or_si128(_mm_cmpeq_epi8(x, quote), _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))));
       if (state == 0) {
         // No quote and no line end: the state holds for all 16 bytes.
-        __m128i out = x;
-        if (!quoted) out = _mm_or_si128(_mm_andnot_si128(isComma, x), _mm_and_si128(isComma, sep));
+        __m128i out;
+        if (!quoted) {
+          out = _mm_or_si128(_mm_andnot_si128(isComma, x), _mm_and_si128(isComma, sep));
+        } else {
+          const __m128i isSep = _mm_cmpeq_epi8(x, sep);
+          out = _mm_or_si128(_mm_andnot_si128(isSep, x), _mm_and_si128(isSep, comma));
+        }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
         i += 16;
         continue;
@@ -139,9 +146,12 @@ void CommasToSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* 
       }
       if (!quoted && from < 16) outside |= 0xFFFFu & ~((1u << from) - 1u);
       const unsigned change = commas & outside;
+      // A separator byte of the file itself never stands inside quotes.
+      const unsigned seps = Mask(_mm_cmpeq_epi8(x, sep)) & ~outside & ~state & 0xFFFFu;
       std::uint8_t block[16];
       std::memcpy(block, src + i, 16);
       for (unsigned m = change; m; m &= m - 1) block[LowestBit(m)] = 0x06;
+      for (unsigned m = seps; m; m &= m - 1) block[LowestBit(m)] = ',';
       std::memcpy(dst + i, block, 16);
       i += 16;
     }
@@ -151,6 +161,7 @@ void CommasToSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* 
       if (c == '"') quoted = !quoted;
       else if (c == '\r' || c == '\n') quoted = false;
       else if (c == ',' && !quoted) c = 0x06;
+      else if (c == 0x06 && quoted) c = ',';
       dst[i] = c;
     }
     return;

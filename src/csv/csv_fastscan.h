@@ -27,8 +27,9 @@ std::size_t FindFirstOfSet(const std::uint8_t* text, std::size_t pos, std::size_
 std::size_t FindControlByte(const std::uint8_t* text, std::size_t pos, std::size_t end);
 
 // The working form of CSV file text: `len` bytes of `src` to `dst` (may be
-// `src`), every comma outside double quotes turned into 0x06. A double quote
-// toggles the quote state; a line end (CR or LF) ends it.
+// `src`), every comma outside double quotes turned into 0x06 and a 0x06 of
+// the file inside quotes into a comma. A double quote toggles the quote
+// state; a line end (CR or LF) ends it.
 void CommasToSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
 void CommasToSeparatorsBytewise(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
 

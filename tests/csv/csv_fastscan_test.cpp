@@ -84,7 +84,7 @@ TEST(CsvFastScan, ByteSearchesFindTheFirstByteFromEveryStart) {
 }
 
 // Everything a scan leaves in the fields.
-void ExpectSameIndex(const csv::CsvViewFields& a, const csv::CsvViewFields& b, int round) {
+void ExpectSameIndex(const csv::TableFields& a, const csv::TableFields& b, int round) {
   EXPECT_EQ(a.m_nLastRow, b.m_nLastRow) << round;
   EXPECT_EQ(a.m_nScanNotes, b.m_nScanNotes) << round;
   EXPECT_EQ(a.m_nCurLine, b.m_nCurLine) << round;
@@ -109,8 +109,8 @@ TEST(CsvFastScan, MarksInsideTheFirstFieldStillCount) {
     std::string t = csvText;
     for (char& c : t)
       if (c == ',') c = 0x06;
-    auto fast = std::make_unique<csv::CsvViewFields>();
-    auto slow = std::make_unique<csv::CsvViewFields>();
+    auto fast = std::make_unique<csv::TableFields>();
+    auto slow = std::make_unique<csv::TableFields>();
     std::uint32_t len = 0, cols = 0;
     csv::BuildCsvIndex(*fast, U(t), static_cast<std::uint32_t>(t.size()), &len, &cols, 1, -1);
     {
@@ -126,8 +126,8 @@ TEST(CsvFastScan, TheIndexIsTheSameWithAndWithoutTheSkips) {
   for (int round = 0; round < 3000; ++round) {
     std::string text = RandomCsv(rng, rng() % 400);
     for (int mode : {1, 3}) {
-      auto fast = std::make_unique<csv::CsvViewFields>();
-      auto slow = std::make_unique<csv::CsvViewFields>();
+      auto fast = std::make_unique<csv::TableFields>();
+      auto slow = std::make_unique<csv::TableFields>();
       std::uint32_t lenA = 0, colsA = 0, lenB = 0, colsB = 0;
       const auto n = static_cast<std::uint32_t>(text.size());
       std::int32_t a = csv::BuildCsvIndex(*fast, U(text), n, &lenA, &colsA, mode, -1);

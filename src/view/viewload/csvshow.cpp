@@ -1,6 +1,5 @@
 #include "view/viewload/csvshow.h"
 
-#include "csv/csv_fastscan.h"
 
 #include <cstring>
 
@@ -10,10 +9,6 @@ namespace {
 bool IsLead(std::uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 }  // namespace
-
-void CommasToFieldSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst) {
-  csv::CommasToSeparators(src, len, dst);
-}
 
 void AppendCsvShown(const std::uint8_t* buf, std::size_t len, const CsvShowOptions& options, std::string& out,
                     CsvShowStats* stats) {
