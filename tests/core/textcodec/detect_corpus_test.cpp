@@ -17,6 +17,7 @@
 #include "core/textcodec/codec_internal.h"
 #include "core/textcodec/keepbytes.h"
 #include "core/textcodec/textcodec.h"
+#include "support/outside_tool.h"
 #include "core/textcodec/run_tool.h"
 
 namespace {
@@ -25,12 +26,6 @@ using textcodec::TextEncoding;
 
 using textcodectest::RunTool;
 
-bool HaveTools() {
-  bool a = false, b = false;
-  RunTool("iconv --version", "", &a);
-  RunTool("nkf --version", "", &b);
-  return a && b;
-}
 
 std::string ReadData(const std::string& name) {
   std::ifstream in(std::string(TABRYE_TEST_ROOT) + "/tests/data/textcodec/" + name, std::ios::binary);
@@ -126,7 +121,7 @@ std::vector<Sample> MakeCorpus() {
 }
 
 TEST(DetectCorpus, EveryLabelledFileIsReadAsItsLabelSays) {
-  if (!HaveTools()) GTEST_SKIP() << "iconv or nkf missing";
+  REQUIRE_TOOLS("iconv", "nkf", "base64", "xxd", "od");
   const std::vector<Sample> corpus = MakeCorpus();
   std::map<TextEncoding, std::map<TextEncoding, int>> table;
   for (const Sample& s : corpus) {
@@ -154,7 +149,7 @@ TEST(DetectCorpus, EveryLabelledFileIsReadAsItsLabelSays) {
 }
 
 TEST(DetectCorpus, ToolMadeFilesSaveUnchangedByteForByte) {
-  if (!HaveTools()) GTEST_SKIP() << "iconv or nkf missing";
+  REQUIRE_TOOLS("iconv", "nkf", "base64", "xxd", "od");
   for (const Sample& s : MakeCorpus()) {
     textcodec::DecodeResult r;
     textcodec::DecodeTextToSjis(s.bytes.data(), s.bytes.size(), TextEncoding::kAuto, &r);
@@ -168,7 +163,7 @@ TEST(DetectCorpus, ToolMadeFilesSaveUnchangedByteForByte) {
 }
 
 TEST(DetectCorpus, EucJpMsIbmExtensionsMatchIconv) {
-  if (!HaveTools()) GTEST_SKIP() << "iconv or nkf missing";
+  REQUIRE_TOOLS("iconv", "nkf", "base64", "xxd", "od");
   // Every three-byte code of the table against iconv's EUC-JP-MS.
   std::string euc, sjis;
   for (std::size_t i = 0; i < textcodec::detail::EucSupplementCount(); ++i) {
