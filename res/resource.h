@@ -68,6 +68,14 @@
 #define ID_FILE_PRINT_DIRECT 0xE108
 #define ID_FILE_PRINT_PREVIEW 0xE109
 #define ID_FILE_MRU_FILE1 0xE110
+#define ID_FILE_MRU_FILE2 0xE111
+#define ID_FILE_MRU_FILE3 0xE112
+#define ID_FILE_MRU_FILE4 0xE113
+#define ID_FILE_MRU_FILE5 0xE114
+#define ID_FILE_MRU_FILE6 0xE115
+#define ID_FILE_MRU_FILE7 0xE116
+#define ID_FILE_MRU_FILE8 0xE117
+#define ID_FILE_MRU_FILE9 0xE118
 #define ID_FILE_MRU_FILE10 0xE119
 #define ID_EDIT_CLEAR 0xE120
 #define ID_EDIT_COPY 0xE122
@@ -101,6 +109,9 @@
 #define IDS_FW_ASK_TO_SAVE 0xF115
 #define IDS_FW_UNTITLED 0xF116
 #define IDS_FW_PARSE_UINT 0xF117
+#define IDS_FW_ALL_FILES_FILTER 0xF118
+#define IDS_FW_RECENT_NONE 0xF119
+#define IDS_FW_RECENT_MISSING 0xF11A
 
 // --- test resources (used only by the framework's tests) ---------------------
 #define IDD_FW_TEST 9001
@@ -322,6 +333,10 @@
 #define IDS_SPLIT_FAILED            9648
 #define IDS_ADDRESS_HINT            9649
 #define IDS_SETTINGS_RANGE          9639
+// Standard document commands: the file dialogs' choices and the drop refusal.
+#define IDS_OPEN_FILTER             9650
+#define IDS_SAVE_FILTER             9651
+#define IDS_DROP_FOLDER_REFUSED     9652
 // The find dialog of the text view (res/find.rc)
 #define IDD_FIND 166
 #define IDC_FIND_TEXT 1102

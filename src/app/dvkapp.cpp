@@ -8,6 +8,7 @@
 #include "view/dvkview.h"
 #include "app/mainfrm.h"
 #include "app/shell/args.h"
+#include "fw/fwtext.h"
 #include "fw/msgbox.h"
 #include "res/resource.h"
 
@@ -99,8 +100,14 @@ BOOL CDvkApp::InitInstance() {
   if (!frame) return FALSE;
   if (m_start.startListSide > 0) frame->ActivateListPane(0, m_start.startListSide - 1);
   frame->OnUpdateFrameTitle(TRUE);
+  frame->DragAcceptFiles(TRUE);
+  m_bStartDone = true;
   return TRUE;
 }
+
+CString CDvkApp::GetOpenFilter() { return fw::LoadText(IDS_OPEN_FILTER); }
+
+CString CDvkApp::GetOpenFolder() { return g_pDvkDoc ? g_pDvkDoc->OpenDialogFolder() : CString(); }
 
 int CDvkApp::ExitInstance() {
   int code = CWinApp::ExitInstance();

@@ -6,6 +6,7 @@
 // The status-bar media strip and the image grab of a right press belong to
 // the media and image views; a picture's first press only grabs it here.
 #include "app/dvkdoc.h"
+#include "app/docsvc/filekind.h"
 #include "fw/cmdui.h"
 #include "fw/menu.h"
 #include "view/dvkview.h"
@@ -100,9 +101,7 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   return chosen;
 }
 
-void CDvkView::OnEditCutItem() { GetRichEditCtrl().Cut(); }
-void CDvkView::OnEditCopyItem() { GetRichEditCtrl().Copy(); }
-void CDvkView::OnEditPasteItem() { GetRichEditCtrl().Paste(); }
+BOOL CDvkView::IsRichTextView() const { return m_nFileKind == docsvc::kKindRichText; }
 
 void CDvkView::OnOverwriteToggle() {
   // Ins through the key handler: the insert word and the control's own
