@@ -98,7 +98,9 @@ BOOL CDvkApp::InitInstance() {
   }
   CMainFrame* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
   if (!frame) return FALSE;
+  // The keys go to the first text pane unless the start names a list side.
   if (m_start.startListSide > 0) frame->ActivateListPane(0, m_start.startListSide - 1);
+  else frame->ActivateTextPane(0, 0);
   frame->OnUpdateFrameTitle(TRUE);
   frame->DragAcceptFiles(TRUE);
   m_bStartDone = true;

@@ -159,10 +159,15 @@ void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible) {
     if (v) SetActiveView(v);
   }
   OnUpdateFrameTitle(TRUE);
-  if (makeVisible) {
+  if (makeVisible && !m_bShownOnce) {
+    // The start's show command applies once; later documents in the same
+    // frame leave its place, size and activation alone.
+    m_bShownOnce = true;
     CWinApp* app = AfxGetApp();
     ShowWindow(app && app->m_pMainWnd == this ? app->m_nCmdShow : SW_SHOW);
     UpdateWindow();
+  } else if (makeVisible && IsIconic()) {
+    ShowWindow(SW_RESTORE);
   }
   // The active view takes the keys (after a start, a new document or an open).
   if (m_pViewActive) m_pViewActive->TakeFocus();

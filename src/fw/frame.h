@@ -118,5 +118,6 @@ class CFrameWnd : public CWnd {
   std::vector<CControlBar*> m_bars;
   bool m_inRecalc = false;
   bool m_bPromptShown = false;
+  bool m_bShownOnce = false;  // InitialUpdateFrame has applied the show command
   CString m_strIdleText;  // status pane 0 before a prompt replaced it
 };
