@@ -4,8 +4,8 @@
 // these members supply what this document means by them.
 #include <cstring>
 
-#include "app/docsvc/filekind.h"
-#include "app/docsvc/pathpart.h"
+#include "core/docsvc/filekind.h"
+#include "core/docsvc/pathpart.h"
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
 #include "fw/alloc.h"

@@ -12,7 +12,7 @@
 #include "fw/fwtext.h"
 #include "fw/msgbox.h"
 #include "fw/wnd.h"
-#include "res/resource.h"
+#include "fw/fwres.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "fw/bars.h"
 #include "fw/cmdtext.h"
 #include "fw/docview.h"
-#include "res/resource.h"
+#include "fw/fwres.h"
 
 FW_BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   fw::OnWmCreate<&CFrameWnd::OnCreate>(),

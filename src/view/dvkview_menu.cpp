@@ -6,7 +6,7 @@
 // The status-bar media strip and the image grab of a right press belong to
 // the media and image views; a picture's first press only grabs it here.
 #include "app/dvkdoc.h"
-#include "app/docsvc/filekind.h"
+#include "core/docsvc/filekind.h"
 #include "fw/cmdui.h"
 #include "fw/menu.h"
 #include "view/dvkview.h"
