@@ -531,8 +531,8 @@ TEST_F(StdCmdsTest, DialogsOpenCentredOverTheMainWindow) {
   ASSERT_TRUE(StartWith(""));
   frame->MoveWindow(40, 30, 700, 500);
   frame->ShowWindow(SW_SHOWNA);
-  CDialog dlg(IDD_FW_TEST, frame);
-  ASSERT_TRUE(dlg.Create(IDD_FW_TEST, frame));
+  CDialog dlg(IDD_INPUT, frame);
+  ASSERT_TRUE(dlg.Create(IDD_INPUT, frame));
   RECT f, d;
   GetWindowRect(frame->m_hWnd, &f);
   GetWindowRect(dlg.m_hWnd, &d);
