@@ -12,6 +12,7 @@
 #include "fw/app.h"
 #include "fw/commondlg.h"
 #include "fw/fwtext.h"
+#include "fw/path.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
 
@@ -19,22 +20,6 @@ namespace {
 
 // Room after an empty text, as after a loaded one.
 constexpr std::uint32_t kEmptyTextCapacity = 1 + 100000;
-
-// The folder part of `path` (without the last "\"), "" when there is none.
-CString FolderOf(const CString& path) {
-  int cut = -1;
-  for (int i = 0; i < path.GetLength(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsDBCSLeadByteEx(932, c)) {
-      ++i;
-    } else if (c == '\\' || c == '/') {
-      cut = i;
-    }
-  }
-  if (cut < 0) return CString();
-  // "C:\" keeps its separator.
-  return cut == 2 && path.GetLength() > 1 && path[1] == ':' ? path.Left(3) : path.Left(cut);
-}
 
 bool IsFolder(const CString& path) {
   DWORD a = GetFileAttributesA(path);
@@ -136,7 +121,7 @@ void CDvkDoc::SetPathName(const char* path, BOOL addToMRU) {
 }
 
 CString CDvkDoc::OpenDialogFolder() const {
-  CString folder = FolderOf(m_strCurFile);
+  CString folder(fw::FolderOfPath(m_strCurFile.GetString()).c_str());
   if (!folder.IsEmpty() && IsFolder(folder)) return folder;
   const CString& list = m_nActiveListSide == 2 ? m_strListDir2 : m_strListDir1;
   if (!list.IsEmpty() && IsFolder(list)) return list;

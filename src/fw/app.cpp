@@ -11,6 +11,7 @@
 #include "fw/frame.h"
 #include "fw/fwtext.h"
 #include "fw/msgbox.h"
+#include "fw/path.h"
 #include "fw/wnd.h"
 #include "fw/fwres.h"
 
@@ -415,18 +416,8 @@ CString CWinApp::GetOpenFilter() { return fw::LoadText(IDS_FW_ALL_FILES_FILTER);
 CString CWinApp::GetOpenFolder() {
   CFrameWnd* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
   CDocument* doc = frame ? frame->GetActiveDocument() : nullptr;
-  if (!doc || doc->GetPathName().IsEmpty()) return CString();
-  CString path = doc->GetPathName();
-  int cut = -1;
-  for (int i = 0; i < path.GetLength(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsDBCSLeadByteEx(932, c)) {
-      ++i;
-    } else if (c == '\\' || c == '/') {
-      cut = i;
-    }
-  }
-  return cut > 0 ? path.Left(cut) : CString();
+  if (!doc) return CString();
+  return CString(fw::FolderOfPath(doc->GetPathName().GetString()).c_str());
 }
 
 BOOL CWinApp::DoPromptFileName(CString& path, BOOL open, CDocument*) {
