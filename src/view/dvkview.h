@@ -1,6 +1,6 @@
 // The text view: a rich-edit view in one of the four text panes. Its fields
-// are plain groups (view/view_fields.h) plus the CSV working buffer and block
-// index (csv::CsvViewFields); the members are thin entries into portable code
+// are plain groups (view/view_fields.h) plus its CSV table (m_table: the
+// working buffer and block index, csv/csv_table.h); the members are thin entries into portable code
 // where the work needs no window.
 //
 //   dvkview.cpp         construction, pane number, activation, messages,
@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "csv/csv_buffer.h"
+#include "csv/csv_table.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
 #include "core/safewrite/safewrite.h"
@@ -64,7 +64,7 @@ struct MacroState;
 class MacroHost;
 }
 
-class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::ViewFields {
+class CDvkView : public CRichEditView, public view::ViewFields {
   FW_DECLARE_MESSAGE_MAP()
 
   CDvkView();
@@ -90,10 +90,12 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   macro::MacroState& Macro();
   macro::MacroHost& MacroHost();
 
-  // --- CSV working buffer and index (csv/csv_index.h) ----------------------
+  // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
+  // The view's table: working buffer, block index and scan state.
+  csv::Table m_table;
   int BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT* outMaxColumns, int mode,
                     int padColumns);
-  // `text` is m_pTextBuf (length m_nTextLen) or a NUL-terminated text.
+  // `text` is m_table.m_pTextBuf (its used length) or a NUL-terminated text.
   int LineToOffset(const BYTE* text, int* offset, int mode, int startRow);
   int LineToOffset(const BYTE* text, UINT length, int* offset, int mode, int startRow);
 
@@ -126,7 +128,8 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   int OnCreate(LPCREATESTRUCTA cs);
 
   // Tests: true while a loaded text waits for timer 20.
-  bool LoadPending() const { return m_nPendingLoad != 0; }
+  // True while a loaded text is still going into the control.
+  bool LoadPending() const { return m_nPendingLoad != 0 || m_bPiecesPending; }
 
   // ===== text-view services ==================================================
   // Thin members over view/viewcore, view/viewload and view/viewui.
@@ -279,6 +282,11 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   void PrepareCsvDisplay();
   void ShowPreparedNow();
   void FinishLoad();  // timer 20
+  // Long texts go in piece by piece (dvkview_showpieces.cpp): the first piece
+  // now, the rest on timer 26 so the window keeps answering.
+  bool StartPiecewiseShow(const char* data, std::size_t len);
+  void ShowNextPiece();
+  void StopPiecewiseShow(bool cut);
   void ApplyJump();
   void ClearShow();
   long StreamInBytes(const char* data, std::size_t len, const std::string& tail, int format,
@@ -293,6 +301,13 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   std::string m_strShowOwned;
   std::string m_strShowTail;
   int m_nShowFormat = SF_TEXT;
+  // The piecewise show: bytes of the shown text already in the control, its
+  // length, and the real shown-in-part state and tail kept for the last piece.
+  bool m_bPiecesPending = false;
+  std::size_t m_nPiecePos = 0;
+  std::size_t m_nPieceLen = 0;
+  std::uint32_t m_bPieceShownInPart = 0;
+  std::string m_strPieceTail;
 
   // ===== find and replace (dvkview_find.cpp; docs/patterns.md section 2) =====
  public:
