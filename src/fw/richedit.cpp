@@ -5,7 +5,7 @@
 #include "fw/clipboard.h"
 #include "fw/cmdui.h"
 #include "fw/file.h"
-#include "res/resource.h"
+#include "fw/fwres.h"
 
 bool fw::LoadRichEdit() {
   static HMODULE lib = LoadLibraryA("RICHED20.DLL");
