@@ -379,6 +379,7 @@ struct ColourTables {
   static constexpr int kLow = -512;
   static constexpr unsigned kSpan = 1280;
   static constexpr int kClampLow = -3072;
+  static bool In(int v) { return static_cast<unsigned>(v - kLow) < kSpan; }
   int crR[kSpan], crbG[kSpan], cbG[kSpan], cbB[kSpan];
   uint8_t limit[7168];  // index: value - kClampLow
   ColourTables() {
@@ -413,6 +414,14 @@ void JDecoder::Idct() {
   }
 }
 
+void JDecoder::IdctDcOnly() {
+  // Row 0 of the first pass is (362 * dc) >> 9 throughout, the other rows 0;
+  // each column pass then gives (362 * that) >> 9 throughout.
+  const int e = (362 * mCoef[0]) >> 9;
+  const int v = (((362 * e) >> 9) >> 2) + (mPrecision == 8 ? 128 : 2048);
+  for (int& p : mPixel) p = v;
+}
+
 void JDecoder::Replicate(int c, int h, int v, int sx, int sy) {
   const int stride = mHmax * 8;
   int* unit = mUnit[c] + (v * 8 * sy) * stride + h * 8 * sx;
@@ -442,6 +451,7 @@ void JDecoder::ConvertMcu(int col, int row) {
   const int64_t y0 = static_cast<int64_t>(row) * uh;
   int xn = static_cast<int>(mWidth - x0 < uw ? mWidth - x0 : uw);
   if (xn <= 0) return;
+  const bool chromaPairs = mComponents == 3 && mHmax == 2 * mFrame[1].h && mHmax == 2 * mFrame[2].h;
   for (int y = 0; y < uh; ++y) {
     const int64_t at = (y0 + y) * mWidth + x0;
     uint8_t* r = mRgbPA[0] + at;
@@ -459,11 +469,27 @@ void JDecoder::ConvertMcu(int col, int row) {
     const int* pl = (mComponents == 4 && mPhotoFlag == 1) ? mUnit[3] + y * uw : py;
     const int add = pl == py ? 0 : 128;
     const ColourTables& t = Tables();
-    for (int x = 0; x < xn; ++x) {
+    int x = 0;
+    if (chromaPairs) {
+      // Chroma replicated two wide: one set of chroma terms for two pixels.
+      for (; x + 1 < xn; x += 2) {
+        const int Y0 = py[x], Y1 = py[x + 1], cb = pcb[x], cr = pcr[x];
+        if (!ColourTables::In(Y0) || !ColourTables::In(Y1) || !ColourTables::In(cb) || !ColourTables::In(cr)) break;
+        const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
+        const int tr = t.crR[j], tg = t.crbG[j] + t.cbG[i], tb = t.cbB[i];
+        const uint8_t* l0 = t.limit + (Y0 - ColourTables::kClampLow);
+        const uint8_t* l1 = t.limit + (Y1 - ColourTables::kClampLow);
+        r[x] = l0[tr];
+        g[x] = l0[tg];
+        b[x] = l0[tb];
+        r[x + 1] = l1[tr];
+        g[x + 1] = l1[tg];
+        b[x + 1] = l1[tb];
+      }
+    }
+    for (; x < xn; ++x) {
       const int Y = pl[x] + add, cb = pcb[x], cr = pcr[x];
-      if (static_cast<unsigned>(Y - ColourTables::kLow) < ColourTables::kSpan &&
-          static_cast<unsigned>(cb - ColourTables::kLow) < ColourTables::kSpan &&
-          static_cast<unsigned>(cr - ColourTables::kLow) < ColourTables::kSpan) {
+      if (ColourTables::In(Y) && ColourTables::In(cb) && ColourTables::In(cr)) {
         const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
         const uint8_t* lim = t.limit + (Y - ColourTables::kClampLow);
         r[x] = lim[t.crR[j]];

@@ -67,6 +67,7 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
   }
   mPred[c] = detail::Clamp16(static_cast<int64_t>(mPred[c]) + diff);
   mCoef[0] = detail::Clamp16(static_cast<int64_t>(mPred[c]) * q[0]);
+  int acSeen = 0;
   for (int k = 1; k < 64;) {
     int sym = bits.Symbol(ac, acl);
     if (sym < 0) return false;
@@ -81,9 +82,14 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
     if (k + r > 63) return false;
     int n = kZigzag[k + r];
     mCoef[n] = detail::Clamp16(static_cast<int64_t>(val) * q[n]);
+    acSeen |= val;
     k += r + 1;
   }
-  Idct();
+  if (acSeen == 0) {
+    IdctDcOnly();
+  } else {
+    Idct();
+  }
   return true;
 }
 
