@@ -56,7 +56,10 @@ template <class Bits>
 bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl,
                            const JHuffTable& ac, const JHuffLookup& acl, bool firstMcu) {
   const int* q = mQuant[mFrame[c].tq & 3];
-  std::memset(mCoef, 0, sizeof mCoef);
+  // mCoef is all 0 here: the entries set below are put back to 0 after the
+  // IDCT (cheaper than clearing the block each time).
+  uint8_t set[64];
+  int nset = 0;
   int s = bits.Symbol(dc, dcl);
   if (s < 0) return false;
   if (s > 15) ThrowFormat(mStream->Position(), JErr::DcCategory);
@@ -82,6 +85,7 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
     if (k + r > 63) return false;
     int n = kZigzag[k + r];
     mCoef[n] = detail::Clamp16(static_cast<int64_t>(val) * q[n]);
+    set[nset++] = static_cast<uint8_t>(n);
     acSeen |= val;
     k += r + 1;
   }
@@ -90,6 +94,8 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
   } else {
     Idct();
   }
+  mCoef[0] = 0;
+  for (int i = 0; i < nset; ++i) mCoef[set[i]] = 0;
   return true;
 }
 
@@ -118,6 +124,7 @@ void JDecoder::DoDecode(Bits& bits) {
     AllocIntArray(&mUnit[i], unitInts, i == 0 ? 0 : 128, kUnitErr[i]);
   }
   for (int i = 0; i < 4; ++i) mPred[i] = 0;
+  std::memset(mCoef, 0, sizeof mCoef);
 
   for (int c = 0; c < mComponents; ++c) {
     mLookup[0][mScan[c].td].Build(mHuff[0][mScan[c].td]);
