@@ -15,6 +15,7 @@
 #include "app/shell/doc_fields.h"
 #include "app/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
+#include "fw/cmdset.h"
 #include "fw/richedit.h"
 
 class CDvkDoc;
@@ -32,6 +33,9 @@ class CDvkCntrItem : public CRichEditCntrItem {
 
 class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   FW_DECLARE_MESSAGE_MAP()
+  // Its commands: the rows of app/shell/commands.def owned by the document
+  // (dvkdoc_commands.cpp).
+  FW_DECLARE_COMMAND_SET()
 
   CDvkDoc();
   ~CDvkDoc() override;

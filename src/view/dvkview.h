@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "csv/csv_buffer.h"
+#include "fw/cmdset.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
 #include "view/viewcore/safewrite.h"
@@ -62,6 +63,9 @@ struct FindRule;
 
 class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::ViewFields {
   FW_DECLARE_MESSAGE_MAP()
+  // Its commands: the rows of app/shell/commands.def owned by the view
+  // (dvkview_commands.cpp).
+  FW_DECLARE_COMMAND_SET()
 
   CDvkView();
   ~CDvkView() override;
@@ -316,7 +320,6 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   int OnFindDialogCommand();
   CFindDlg* FindDialog() const;
 
-  BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
   void OnFindCommand();         // 33052 "検索\tF3" (repeat or open)
   void OnFindNextCommand();     // 33105, F3
   void OnFindReplaceCommand();  // 32966, Shift+F3
