@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/docsvc/inf_settings.h"
-#include "app/docsvc/schedule.h"
-#include "app/docsvc/sys_settings.h"
+#include "core/docsvc/inf_settings.h"
+#include "core/docsvc/schedule.h"
+#include "core/docsvc/sys_settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 16) return 0;

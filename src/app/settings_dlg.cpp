@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/docsvc/inf_settings.h"
+#include "core/docsvc/inf_settings.h"
 #include "fw/commondlg.h"
 #include "res/resource.h"
 

@@ -28,7 +28,7 @@
 #include "fw/cmdset.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
-#include "view/viewcore/safewrite.h"
+#include "core/safewrite/safewrite.h"
 #include "view/viewcore/statustext.h"
 
 class CDvkDoc;

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/docsvc/inf_settings.h"
-#include "app/docsvc/schedule_runner.h"
-#include "app/docsvc/sys_settings.h"
+#include "core/docsvc/inf_settings.h"
+#include "core/docsvc/schedule_runner.h"
+#include "core/docsvc/sys_settings.h"
 #include "app/inputdlg.h"
 #include "app/schedmsg_dlg.h"
 #include "fw/clock.h"
