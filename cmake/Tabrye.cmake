@@ -102,7 +102,7 @@ function(tabrye_test name)
   endif()
   target_link_libraries(test_${name} PRIVATE GTest::gtest)
   if(TABRYE_WIN)
-    target_sources(test_${name} PRIVATE $<TARGET_OBJECTS:tabrye_res>)
+    target_sources(test_${name} PRIVATE $<TARGET_OBJECTS:tabrye_res> $<TARGET_OBJECTS:tabrye_testres>)
     gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES TIMEOUT 120 ${A_PROPERTIES})
   else()

@@ -1,12 +1,12 @@
 // CDvkView::OnUpdate: loading the document into the control by file type,
 // and the view's timer dispatcher.
 //
-// Duties (docs/design.md "Text view: loading"): U1 load state 99 redraws from
-// the view's own buffer; U2 with update code 1 and a CSV table rebuilds the
-// table display; U3/U4 update code 1 takes the document's content by kind;
-// U5 timer 20 streams it in; U6 the jump line and selection; U9 code 16n+1
-// hands the text to pane n; U10 code 51 clears the check list; U11 codes 2,
-// 4, 6, 7 redraw without reloading.
+// What an update does (docs/design.md "Text view"): load state 99 redraws
+// from the view's own buffer (a CSV table is rebuilt with update code 1);
+// update code 1 takes the document's content by kind and timer 20 streams it
+// in (long plain texts piece by piece, dvkview_showpieces.cpp); then the jump
+// line and selection are applied; code 16n+1 hands the text to pane n, code
+// 51 clears the check list, codes 2, 4, 6, 7 redraw without reloading.
 #include <cstring>
 
 #include "core/docsvc/filekind.h"
@@ -126,6 +126,7 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
 }
 
 void CDvkView::ClearShow() {
+  StopPiecewiseShow(false);
   m_pShowData = nullptr;
   m_bShowFromDocument = false;
   m_nShowLen = 0;
@@ -239,15 +240,24 @@ void CDvkView::FinishLoad() {
   if (!doc) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   std::size_t total = m_nShowLen + m_strShowTail.size();
-  if (total <= kOnePieceLimit || m_nSplitKind != 0)
+  // Plain text and tables take the display font (a Japanese face and the
+  // Shift-JIS character set); rich text keeps the fonts it names. The empty
+  // control takes it first, so the text is laid out once.
+  if (m_nShowFormat == SF_TEXT) {
+    ctrl.SetWindowText("");
+    ApplyDisplayFont();
+  }
+  const char* docText = m_bShowFromDocument && doc->m_pText ? doc->m_pText : nullptr;
+  const std::size_t docLen = docText && m_nShowLen <= doc->m_nTextLen ? m_nShowLen : 0;
+  const bool pieces = docText && StartPiecewiseShow(docText, docLen);
+  if (pieces)
+    ;
+  else if (total <= kOnePieceLimit || m_nSplitKind != 0)
     StreamOutText();
   else
     OutputWithProgress();
-  // Plain text and tables take the display font (a Japanese face and the
-  // Shift-JIS character set); rich text keeps the fonts it names.
-  if (m_nShowFormat == SF_TEXT) ApplyDisplayFont();
-  // "%d line" in pane 5.
-  int lines = ctrl.GetLineCount();
+  // "%d line" in pane 5 (counted from the bytes when the text goes in by pieces).
+  int lines = pieces ? m_nLinesShown : ctrl.GetLineCount();
   m_nLinesShown = lines;
   if (g_pStatusBar && g_pStatusBar->m_hWnd) {
     const viewcore::StatusTextEntry& e = viewcore::StatusTextFor(viewcore::StatusText::kLineCount);
@@ -294,6 +304,9 @@ void CDvkView::OnTimer(UINT_PTR id) {
   switch (id) {
     case view::kTimerLoad:
       FinishLoad();
+      return;
+    case view::kTimerShowMore:
+      ShowNextPiece();
       return;
     case view::kTimerRedraw:
       KillTimer(id);
