@@ -30,15 +30,19 @@ std::string ReadSource(const std::string& relative) {
   return s.str();
 }
 
-// The values of the #defines of res/resource.h.
+// The values of the #defines of res/resource.h and of the framework's ids
+// it includes.
 std::map<std::string, unsigned> ResourceSymbols() {
   std::map<std::string, unsigned> out;
-  std::istringstream in(ReadSource("res/resource.h"));
-  std::regex def(R"(^#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\s*$)");
-  std::string line;
-  std::smatch m;
-  while (std::getline(in, line))
-    if (std::regex_match(line, m, def)) out[m[1]] = static_cast<unsigned>(std::stoul(m[2], nullptr, 0));
+  for (const char* file : {"res/resource.h", "src/fw/fwres.h"}) {
+    std::istringstream in(ReadSource(file));
+    std::regex def(R"(^#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\s*$)");
+    std::string line;
+    std::smatch m;
+    while (std::getline(in, line))
+      if (std::regex_match(line, m, def)) out[m[1]] = static_cast<unsigned>(std::stoul(m[2], nullptr, 0));
+  }
+  EXPECT_GT(out.size(), 100u);
   return out;
 }
 
