@@ -103,6 +103,36 @@ struct Loaded {
   bool decoded = false;  // info describes a decode
 };
 
+// While a big file is read, after each piece: a poll for Esc (which also lets
+// the window answer messages sent to it), and every 100 ms the percentage in
+// pane 0 (from 100 ms on, so small files never touch the status bar).
+struct LoadPoll {
+  DWORD last = GetTickCount();
+  bool shown = false;
+
+  static bool Poll(void* context, std::size_t done, std::size_t total) {
+    LoadPoll* self = static_cast<LoadPoll*>(context);
+    const DWORD now = GetTickCount();
+    if (now - self->last >= kLoadPollMs && g_pStatusBar && g_pStatusBar->m_hWnd && total) {
+      self->last = now;
+      CString text;
+      text.Format(GetOpenText(OpenText::kLoadProgress),
+                  static_cast<int>(static_cast<unsigned long long>(done) * 100 / total));
+      g_pStatusBar->SetPaneText(0, text);
+      self->shown = true;
+    }
+    if (g_pMainFrame && g_pMainFrame->CheckEscapeAbort()) {
+      if (g_pDvkDoc) g_pDvkDoc->m_bAbort = 0;
+      return true;
+    }
+    return false;
+  }
+  void Done() {
+    if (shown && g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, "");
+  }
+  static constexpr DWORD kLoadPollMs = 100;
+};
+
 }  // namespace
 
 BOOL CDvkDoc::OnOpenDocument(const char* path) {
@@ -177,8 +207,20 @@ int CDvkDoc::OpenFile(CString path, int mode) {
         got.capacity = cap;
       } else {
         docopen::TextLoad t;
-        if (!docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced, kTextMargin, &t))
-          return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
+        LoadPoll poll;
+        docopen::LoadProgress progress;
+        progress.poll = &LoadPoll::Poll;
+        progress.context = &poll;
+        const bool loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced,
+                                                    kTextMargin, &t, docopen::kDecodePiece, &progress);
+        poll.Done();
+        if (!loaded && t.stopped) {
+          // Esc: the previous document stays as it was, without a message box.
+          m_strOpenMessage = GetOpenText(OpenText::kLoadStopped);
+          if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, m_strOpenMessage);
+          return -1;
+        }
+        if (!loaded) return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
         got.text = t.text;
         got.length = t.length;
         got.capacity = t.capacity;
