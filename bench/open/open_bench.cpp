@@ -14,6 +14,7 @@
 #include "fw/alloc.h"
 #include "fw/mapped_file.h"
 #include "view/viewload/csvshow.h"
+#include "csv/csv_fileform.h"
 
 namespace {
 
@@ -51,11 +52,11 @@ int main(int argc, char** argv) {
   Report("open: map + detect + decode", open, t.length);
 
   auto t1 = Clock::now();
-  csv::CsvViewFields v;
+  csv::TableFields v;
   v.m_nWorkSize = t.length + 100001;
   v.m_pTextBuf = static_cast<std::uint8_t*>(fw::Alloc(v.m_nWorkSize));
   if (!v.m_pTextBuf) return 1;
-  viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(t.text), t.length, v.m_pTextBuf);
+  csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(t.text), t.length, v.m_pTextBuf);
   v.m_pTextBuf[t.length] = 0;
   v.m_nTextLen = t.length;
   std::uint32_t len = 0, cols = 0;

@@ -29,7 +29,7 @@ bool Overlaps(const std::uint8_t* a, std::uint32_t an, const std::uint8_t* b, st
 
 class Scanner {
  public:
-  Scanner(CsvViewFields& v, const std::uint8_t* text, std::uint32_t length, int mode, int pad)
+  Scanner(TableFields& v, const std::uint8_t* text, std::uint32_t length, int mode, int pad)
       : v_(v), t_(text), n_(length), copy_(mode == kCsvScanCopy), pad_(copy_ ? pad : 0) {
     if (copy_ && v.m_pTextBuf != nullptr && v.m_nWorkSize > 0) {
       out_ = v.m_pTextBuf;
@@ -77,7 +77,7 @@ class Scanner {
   void DataEndSearch(std::uint8_t x, std::uint8_t y, bool textEnds);
   void FinishIndex();
 
-  CsvViewFields& v_;
+  TableFields& v_;
   const std::uint8_t* t_;
   std::uint32_t n_;
   bool copy_;
@@ -380,7 +380,7 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
 
 }  // namespace
 
-std::int32_t BuildCsvIndex(CsvViewFields& v, const std::uint8_t* text, std::uint32_t length,
+std::int32_t BuildCsvIndex(TableFields& v, const std::uint8_t* text, std::uint32_t length,
                            std::uint32_t* outLength, std::uint32_t* outMaxColumns, int mode,
                            int padColumns) {
   std::uint32_t lenDummy = 0, maxDummy = 0;

@@ -34,8 +34,6 @@ CDvkView::CDvkView() {
 }
 
 CDvkView::~CDvkView() {
-  fw::Free(m_pTextBuf);
-  m_pTextBuf = nullptr;
   fw::Free(m_pEntryList);
   fw::Free(m_pParaRowMap);
   fw::Free(m_pColumnEdges);
@@ -102,7 +100,7 @@ macro::MacroHost& CDvkView::MacroHost() {
 int CDvkView::ReportMessage(int code, const CString& text) {
   CDvkDoc* doc = GetDocument();
   macro::MacroState& ms = Macro();
-  viewcore::ReportState state{ms.m_strMessageMode(), ms.m_strLastResult(), doc && doc->m_bExternalRun != 0, *this};
+  viewcore::ReportState state{ms.m_strMessageMode(), ms.m_strLastResult(), doc && doc->m_bExternalRun != 0, m_table};
   viewcore::ReportAskFn ask = [](const CString& t, unsigned buttons) { return AfxMessageBox(t, buttons); };
   viewcore::ReportUpdateFn update = [this]() {
     CDvkDoc* d = GetDocument();
@@ -118,7 +116,7 @@ int CDvkView::ReportMessage(int code, const CString& text) {
 int CDvkView::BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT* outMaxColumns, int mode,
                             int padColumns) {
   std::uint32_t len = 0, maxCols = 0;
-  int r = csv::BuildCsvIndex(*this, text, length, &len, &maxCols, mode, padColumns);
+  int r = csv::BuildCsvIndex(m_table, text, length, &len, &maxCols, mode, padColumns);
   if (outLength) *outLength = len;
   if (outMaxColumns) *outMaxColumns = maxCols;
   return r;
@@ -126,8 +124,8 @@ int CDvkView::BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT
 
 int CDvkView::LineToOffset(const BYTE* text, int* offset, int mode, int startRow) {
   UINT len = 0;
-  if (text && text == m_pTextBuf) {
-    len = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
+  if (text && text == m_table.m_pTextBuf) {
+    len = m_table.UsedLength();
   } else if (text) {
     len = static_cast<UINT>(std::strlen(reinterpret_cast<const char*>(text)));
   }
@@ -136,7 +134,7 @@ int CDvkView::LineToOffset(const BYTE* text, int* offset, int mode, int startRow
 
 int CDvkView::LineToOffset(const BYTE* text, UINT length, int* offset, int mode, int startRow) {
   std::uint32_t off = offset && *offset > 0 ? static_cast<std::uint32_t>(*offset) : 0;
-  int r = csv::LineToOffset(*this, text, text ? length : 0, &off, mode, startRow);
+  int r = csv::LineToOffset(m_table, text, text ? length : 0, &off, mode, startRow);
   if (offset) *offset = off > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(off);
   return r;
 }
@@ -147,7 +145,7 @@ void CDvkView::OnPageLeft() {
   // The redisplay after a table change: update code 1 with load state 99 so
   // the view rebuilds from its own buffer, sort bits kept aside meanwhile.
   doc->m_nUpdateCode = 1;
-  doc->m_nViewTextLen = m_nTextLen;
+  doc->m_nViewTextLen = m_table.m_nTextLen;
   std::uint32_t sortFlags = m_nSortFlags;
   m_nSortFlags = 0;
   doc->m_nLoadState = 99;

@@ -1,6 +1,6 @@
 // The text view: a rich-edit view in one of the four text panes. Its fields
-// are plain groups (view/view_fields.h) plus the CSV working buffer and block
-// index (csv::CsvViewFields); the members are thin entries into portable code
+// are plain groups (view/view_fields.h) plus its CSV table (m_table: the
+// working buffer and block index, csv/csv_table.h); the members are thin entries into portable code
 // where the work needs no window.
 //
 //   dvkview.cpp         construction, pane number, activation, messages,
@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "csv/csv_buffer.h"
+#include "csv/csv_table.h"
 #include "fw/cmdset.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
@@ -65,7 +65,7 @@ struct MacroState;
 class MacroHost;
 }
 
-class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::ViewFields {
+class CDvkView : public CRichEditView, public view::ViewFields {
   FW_DECLARE_MESSAGE_MAP()
   // Its commands: the rows of app/shell/commands.def owned by the view
   // (dvkview_commands.cpp).
@@ -94,10 +94,12 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   macro::MacroState& Macro();
   macro::MacroHost& MacroHost();
 
-  // --- CSV working buffer and index (csv/csv_index.h) ----------------------
+  // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
+  // The view's table: working buffer, block index and scan state.
+  csv::Table m_table;
   int BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT* outMaxColumns, int mode,
                     int padColumns);
-  // `text` is m_pTextBuf (length m_nTextLen) or a NUL-terminated text.
+  // `text` is m_table.m_pTextBuf (its used length) or a NUL-terminated text.
   int LineToOffset(const BYTE* text, int* offset, int mode, int startRow);
   int LineToOffset(const BYTE* text, UINT length, int* offset, int mode, int startRow);
 

@@ -128,7 +128,7 @@ void CDvkView::OnFindDialogMessage() { OnFindDialogCommand(); }
 // --- requests ----------------------------------------------------------------
 
 bool CDvkView::IsCsvTable() const {
-  return (m_nFileKind == docsvc::kKindCsv || m_nFileKind == docsvc::kKindCommaTable) && m_pTextBuf &&
+  return (m_nFileKind == docsvc::kKindCsv || m_nFileKind == docsvc::kKindCommaTable) && m_table.m_pTextBuf &&
          m_nEditMode != 3;
 }
 
@@ -263,8 +263,8 @@ int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
   // Cells typed into the shown table come back into the buffer first, so the
   // replacement (which redisplays from the buffer) never undoes them.
   if (GetRichEditCtrl().GetModify() && RebuildCsvBuffer(static_cast<int>(m_nFileKind), 2) != 0) return 0;
-  if (!m_pTextBuf) return 0;
-  std::uint32_t len = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
+  if (!m_table.m_pTextBuf) return 0;
+  const std::uint32_t len = m_table.UsedLength();
   pat::ReplaceLinesOptions o;
   o.colFirst = column;
   o.colLast = column;
@@ -276,7 +276,7 @@ int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
   o.pollContext = this;
   std::string out;
   pat::ReplaceLinesStats stats;
-  int n = pat::ReplaceLines(reinterpret_cast<const char*>(m_pTextBuf), static_cast<int>(len), rule.search,
+  int n = pat::ReplaceLines(reinterpret_cast<const char*>(m_table.m_pTextBuf), static_cast<int>(len), rule.search,
                             rule.replacement, rule.flags, o, &out, &stats);
   if (n < 0) {
     ReportMessage(1, CString());
@@ -288,19 +288,10 @@ int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
     ReportMessage(1, CString());
     return pat::kErrTooLarge;
   }
-  if (want > m_nWorkSize) {
-    void* p = fw::Realloc(m_pTextBuf, static_cast<std::size_t>(want));
-    if (!p) {
-      ReportMessage(1, CString());  // the old table stays as it was
-      return pat::kErrNoMemory;
-    }
-    m_pTextBuf = static_cast<std::uint8_t*>(p);
-    m_nWorkSize = static_cast<std::uint32_t>(want);
+  if (!m_table.Assign(out.data(), out.size(), kCsvReplaceMargin)) {
+    ReportMessage(1, CString());  // the old table stays as it was
+    return pat::kErrNoMemory;
   }
-  std::memcpy(m_pTextBuf, out.data(), out.size());
-  m_pTextBuf[out.size()] = 0;
-  m_nTextLen = static_cast<std::uint32_t>(out.size());
-  m_nFieldCount = static_cast<std::uint32_t>(stats.fieldCount);
   if (CDvkDoc* doc = GetDocument()) doc->m_nChangeState = 99;
   // The table is shown again from the buffer (index rebuilt on the way).
   OnPageLeft();

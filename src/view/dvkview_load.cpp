@@ -19,6 +19,7 @@
 #include "view/viewcore/statustext.h"
 #include "view/viewload/csvshow.h"
 #include "view/viewui/panes.h"
+#include "csv/csv_fileform.h"
 
 namespace {
 
@@ -61,21 +62,16 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   // U1 / U2: the view redraws from its own buffer.
   if (doc->m_nLoadState == 99) {
     if (m_nFileKind == docsvc::kKindCsv || m_nFileKind == docsvc::kKindCommaTable) {
-      if (code == 1 && m_pTextBuf) {
-        UINT len = 0, cols = 0;
-        std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
-        BuildCsvIndex(m_pTextBuf, n, &len, &cols, csv::kCsvScanOnly, -1);
-        m_nFieldCount = cols;
-      }
+      if (code == 1 && m_table.m_pTextBuf) m_table.Rescan();
       PrepareCsvDisplay();
     } else {
       // What a report wrote into the view's buffer (external-run mode).
       ClearShow();
-      if (m_pTextBuf) {
-        std::size_t n = m_nTextLen;
-        const void* nul = std::memchr(m_pTextBuf, 0, n);
-        if (nul) n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - m_pTextBuf);
-        m_strShowOwned.assign(reinterpret_cast<const char*>(m_pTextBuf), n);
+      if (m_table.m_pTextBuf) {
+        std::size_t n = m_table.UsedLength();
+        const void* nul = std::memchr(m_table.m_pTextBuf, 0, n);
+        if (nul) n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - m_table.m_pTextBuf);
+        m_strShowOwned.assign(reinterpret_cast<const char*>(m_table.m_pTextBuf), n);
       }
       m_pShowData = m_strShowOwned.data();
       m_nShowLen = m_strShowOwned.size();
@@ -160,23 +156,11 @@ void CDvkView::TakeDocumentContent() {
 
   if (kind == docsvc::kKindCsv || kind == docsvc::kKindCommaTable) {
     // The working form: the file's commas outside quotes become 0x06.
-    std::uint64_t want = static_cast<std::uint64_t>(len) + 1 + kCsvBufferMargin;
-    if (!m_pTextBuf || want > m_nWorkSize) {
-      void* p = want <= 0xFFFFFFFFull ? fw::Realloc(m_pTextBuf, static_cast<std::size_t>(want)) : nullptr;
-      if (!p) {
-        ReportMessage(1, CString());
-        m_nFileKind = docsvc::kKindText;
-        return;
-      }
-      m_pTextBuf = static_cast<std::uint8_t*>(p);
-      m_nWorkSize = static_cast<std::uint32_t>(want);
+    if (!m_table.LoadFileText(text, len, kCsvBufferMargin)) {
+      ReportMessage(1, CString());
+      m_nFileKind = docsvc::kKindText;
+      return;
     }
-    viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(text), len, m_pTextBuf);
-    m_pTextBuf[len] = 0;
-    m_nTextLen = static_cast<std::uint32_t>(len);
-    UINT outLen = 0, cols = 0;
-    BuildCsvIndex(m_pTextBuf, m_nTextLen, &outLen, &cols, csv::kCsvScanOnly, -1);
-    m_nFieldCount = cols;
     m_nPageTopRow = 0;
     m_nCaretBlock = 1;
     m_strCsvSourcePath = doc->m_strCurFile;
@@ -207,7 +191,7 @@ viewload::CsvShowOptions CDvkView::CsvDisplayOptions() const {
   viewload::CsvShowOptions o;
   o.hideQuotes = doc && doc->m_bHideQuotes == 1;
   // A table longer than "bmpfile" rows is shown a page at a time.
-  std::int64_t rows = static_cast<std::int64_t>(m_nLastRow) + 1;
+  std::int64_t rows = static_cast<std::int64_t>(m_table.m_nLastRow) + 1;
   if (doc && doc->m_nBmpfile > 0 && rows > doc->m_nBmpfile) {
     o.firstRow = m_nPageTopRow;
     o.maxRows = static_cast<std::uint32_t>(doc->m_nBmpfile);
@@ -219,8 +203,7 @@ void CDvkView::PrepareCsvDisplay() {
   const viewload::CsvShowOptions o = CsvDisplayOptions();
   m_strShowOwned.clear();
   m_strShowTail.clear();
-  std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
-  if (m_pTextBuf) viewload::AppendCsvShown(m_pTextBuf, n, o, m_strShowOwned);
+  if (m_table.m_pTextBuf) viewload::AppendCsvShown(m_table.m_pTextBuf, m_table.UsedLength(), o, m_strShowOwned);
   m_pShowData = m_strShowOwned.data();
   m_nShowLen = m_strShowOwned.size();
   m_nShowFormat = SF_TEXT;

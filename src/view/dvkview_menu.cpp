@@ -43,7 +43,7 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   s.editMode = static_cast<int>(m_nEditMode);
   s.selectUndoCount = m_nSelectUndoCount;
   s.titleRowFixed = m_bTitleRowFixed != 0;
-  s.curLine = m_nCurLine;
+  s.curLine = m_table.m_nCurLine;
   s.macroStopped = s.fileKind == 98;
   const viewui::ContextMenuKind kind = viewui::ChooseContextMenu(s);
   viewui::PrintOrigin(::GetScrollPos(m_hWnd, SB_HORZ), ::GetScrollPos(m_hWnd, SB_VERT), pt.x, pt.y,
