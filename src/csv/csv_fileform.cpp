@@ -1,5 +1,7 @@
 #include "csv/csv_fileform.h"
 
+#include "csv/csv_fastscan.h"
+
 #include "csv/csv_buffer.h"
 
 namespace csv {
@@ -68,20 +70,7 @@ void PutRow(const std::uint8_t* b, const std::uint8_t* e, std::string& out, Comm
 }  // namespace
 
 void CommasToFieldSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst) {
-  bool quoted = false;
-  for (std::size_t i = 0; i < len; ++i) {
-    std::uint8_t c = src[i];
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (IsRowEnd(c)) {
-      quoted = false;
-    } else if (c == ',' && !quoted) {
-      c = kSep;
-    } else if (c == kSep && quoted) {
-      c = ',';  // a separator byte of the file itself: never inside quotes
-    }
-    dst[i] = c;
-  }
+  CommasToSeparators(src, len, dst);
 }
 
 std::size_t CountFieldSeparatorBytes(const std::uint8_t* text, std::size_t len) {

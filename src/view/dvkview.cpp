@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/dvkdoc.h"
-#include "app/shell/pane_layout.h"
+#include "host/doc_host.h"
+#include "host/pane_layout.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
 #include "fw/cmdui.h"
@@ -42,7 +42,7 @@ CDvkView::~CDvkView() {
   if (m_hImageBitmap) DeleteObject(static_cast<HGDIOBJ>(m_hImageBitmap));
 }
 
-CDvkDoc* CDvkView::GetDocument() const { return dynamic_cast<CDvkDoc*>(m_pDocument); }
+app::DocHost* CDvkView::GetDocument() const { return dynamic_cast<app::DocHost*>(m_pDocument); }
 
 int CDvkView::OnCreate(LPCREATESTRUCTA cs) {
   int r = CRichEditView::OnCreate(cs);
@@ -71,7 +71,7 @@ void CDvkView::OnInitialUpdate() {
 
 void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) {
   if (activate && activateView == this) {
-    if (CDvkDoc* doc = GetDocument()) {
+    if (app::DocHost* doc = GetDocument()) {
       if (m_nPaneIndex >= 1 && m_nPaneIndex <= 4) doc->m_nActiveTextPane = static_cast<int>(m_nPaneIndex);
       doc->m_strActiveViewFile = m_strViewPath;
       // Other panes were told to clear their check lists.
@@ -98,12 +98,12 @@ macro::MacroHost& CDvkView::MacroHost() {
 }
 
 int CDvkView::ReportMessage(int code, const CString& text) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   macro::MacroState& ms = Macro();
   viewcore::ReportState state{ms.m_strMessageMode(), ms.m_strLastResult(), doc && doc->m_bExternalRun != 0, m_table};
   viewcore::ReportAskFn ask = [](const CString& t, unsigned buttons) { return AfxMessageBox(t, buttons); };
   viewcore::ReportUpdateFn update = [this]() {
-    CDvkDoc* d = GetDocument();
+    app::DocHost* d = GetDocument();
     if (!d) return;
     std::int32_t saved = d->m_nLoadState;
     d->m_nLoadState = 99;
@@ -140,7 +140,7 @@ int CDvkView::LineToOffset(const BYTE* text, UINT length, int* offset, int mode,
 }
 
 void CDvkView::OnPageLeft() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   // The redisplay after a table change: update code 1 with load state 99 so
   // the view rebuilds from its own buffer, sort bits kept aside meanwhile.
@@ -155,13 +155,13 @@ void CDvkView::OnPageLeft() {
 }
 
 void CDvkView::OnCsvHideQuotes() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   doc->m_bHideQuotes = doc->m_bHideQuotes == 1 ? 0 : 1;
   OnPageLeft();
 }
 
 void CDvkView::OnUpdateCsvHideQuotes(CCmdUI* ui) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   ui->SetCheck(doc && doc->m_bHideQuotes == 1 ? 1 : 0);
 }

@@ -31,7 +31,9 @@
 #include "core/safewrite/safewrite.h"
 #include "view/viewcore/statustext.h"
 
-class CDvkDoc;
+namespace app {
+class DocHost;
+}
 class CFindDlg;
 
 namespace textcodec {
@@ -76,7 +78,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   CDvkView(const CDvkView&) = delete;
   CDvkView& operator=(const CDvkView&) = delete;
 
-  CDvkDoc* GetDocument() const;
+  app::DocHost* GetDocument() const;
 
   void OnInitialUpdate() override;
   // Loading by file type and the update codes (docs/design.md "Text view").

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/docsvc/filekind.h"
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "fw/alloc.h"
 #include "fw/msgmap.h"
 #include "res/resource.h"
@@ -86,10 +86,10 @@ void CDvkView::OpenFindDialog(int mode) {
   CFindDlg* dlg = m_findDlgOwner.get();
   const int column = IsCsvTable() ? viewfind::ColumnOf(m_nSearchFlags) : 0;
   if (!dlg->m_hWnd) {
-    CWnd* owner = g_pMainFrame && g_pMainFrame->m_hWnd ? static_cast<CWnd*>(g_pMainFrame) : this;
+    CWnd* owner = app::g_pFrameHost && app::g_pFrameHost->FrameWnd()->m_hWnd ? static_cast<CWnd*>(app::g_pFrameHost->FrameWnd()) : this;
     if (!dlg->Create(CFindDlg::IDD, owner)) return;
   }
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   dlg->m_strFind = CString(pat::FindTextToDialog(m_strSearchText.Str()));
   dlg->m_strReplace = CString(pat::FindTextToDialog(m_strReplaceText.Str()));
   dlg->m_bMatchCase = (m_nSearchFlags & viewfind::kOptMatchCase) ? 1 : 0;
@@ -117,7 +117,7 @@ int CDvkView::OnFindDialogCommand() {
   m_strReplaceText = request == 0 || request == 1 ? CString() : CString(pat::DialogToFindText(dlg->m_strReplace.Str()));
   m_nSearchFlags = (m_nSearchFlags & ~viewfind::kOptionBits) | flags;
   // F3 repeats in the direction chosen here.
-  if (CDvkDoc* doc = GetDocument()) doc->m_nSearchDirection = (flags & viewfind::kOptDown) ? 0 : 1;
+  if (app::DocHost* doc = GetDocument()) doc->m_nSearchDirection = (flags & viewfind::kOptDown) ? 0 : 1;
   if (m_strSearchText.IsEmpty()) return 1;
   DoFindReplace(request, static_cast<int>(flags));
   return 1;
@@ -195,7 +195,7 @@ int CDvkView::SearchAll(int mode, int flags) {
   // Every 1000 lines: the line in pane 0 and a look for Esc.
   viewfind::PollFn poll = [this](int line) {
     ShowFindStatus(viewcore::FormatStatus(viewcore::StatusText::kLinesProgress, line));
-    return g_pMainFrame && g_pMainFrame->CheckEscapeAbort() != 0;
+    return app::g_pFrameHost && app::g_pFrameHost->CheckEscapeAbort() != 0;
   };
   long selStart = 0, selEnd = 0;
   ctrl.GetSel(selStart, selEnd);
@@ -271,7 +271,7 @@ int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
   o.poll = [](void* self, int line) {
     CDvkView* v = static_cast<CDvkView*>(self);
     v->ShowFindStatus(viewcore::FormatStatus(viewcore::StatusText::kLinesProgress, line));
-    return g_pMainFrame && g_pMainFrame->CheckEscapeAbort() != 0;
+    return app::g_pFrameHost && app::g_pFrameHost->CheckEscapeAbort() != 0;
   };
   o.pollContext = this;
   std::string out;
@@ -292,7 +292,7 @@ int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
     ReportMessage(1, CString());  // the old table stays as it was
     return pat::kErrNoMemory;
   }
-  if (CDvkDoc* doc = GetDocument()) doc->m_nChangeState = 99;
+  if (app::DocHost* doc = GetDocument()) doc->m_nChangeState = 99;
   // The table is shown again from the buffer (index rebuilt on the way).
   OnPageLeft();
   GetRichEditCtrl().SetModify(TRUE);
@@ -317,7 +317,7 @@ void CDvkView::RepeatSearch() {
     return;
   }
   m_bRepeatSearchBusy = 1;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   const int direction = doc ? doc->m_nSearchDirection : 0;
   if (m_strSearchText.IsEmpty()) {
     OpenFindDialog(direction == 0 ? 1 : 0);

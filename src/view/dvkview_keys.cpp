@@ -9,7 +9,7 @@
 // document's table flag is set; the key-macro recorder; macro
 // debugging keys in a macro text; region commands of pictures;
 // then the key table.
-#include "app/dvkdoc.h"
+#include "host/doc_host.h"
 #include "view/dvkview.h"
 #include "app/shell/command_table.h"
 
@@ -31,7 +31,7 @@ void CDvkView::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
     m_bInternalKey = 0;
   }
   if (nChar == VK_SHIFT) {
-    if (CDvkDoc* doc = GetDocument()) doc->m_bShiftHeld = 0;
+    if (app::DocHost* doc = GetDocument()) doc->m_bShiftHeld = 0;
   }
   Default();
 }
@@ -49,7 +49,7 @@ bool CDvkView::FeedKey(UINT nChar) {
 
 bool CDvkView::OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags) {
   (void)nRepCnt;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   // A repeated find runs once per press.
   m_bRepeatSearchBusy = 0;
   if (nChar == VK_CONTROL) {

@@ -11,8 +11,8 @@
 
 #include "core/docsvc/filekind.h"
 #include "core/docopen/opentexts.h"
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
 #include "view/dvkview.h"
@@ -37,7 +37,7 @@ bool IsTextKind(int kind) { return kind != docsvc::kKindRichText && (kind < 12 |
 }  // namespace
 
 bool CDvkView::TakesDocumentContent() const {
-  const CDvkDoc* doc = GetDocument();
+  const app::DocHost* doc = GetDocument();
   if (!doc) return false;
   // The active text pane takes a new document; a view outside the frame
   // (pane 0) takes it too.
@@ -45,7 +45,7 @@ bool CDvkView::TakesDocumentContent() const {
 }
 
 void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
   const std::uint32_t code = doc->m_nUpdateCode;
 
@@ -97,9 +97,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     TakeDocumentContent();
     m_nPendingLoad = 1;
     FinishLoad();
-    if (g_pMainFrame && GetParentFrame() == g_pMainFrame) {
+    if (app::g_pFrameHost && GetParentFrame() == app::g_pFrameHost->FrameWnd()) {
       const viewui::Cell c = viewui::ActivationCellOfPane(pane);
-      g_pMainFrame->ActivateTextPane(c.row, c.col);
+      app::g_pFrameHost->ActivateTextPane(c.row, c.col);
     }
     return;
   }
@@ -133,7 +133,7 @@ void CDvkView::ClearShow() {
 }
 
 void CDvkView::TakeDocumentContent() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   ClearShow();
   const int kind = doc->m_nFileKind;
   m_nFileKind = static_cast<std::uint32_t>(kind);
@@ -183,11 +183,11 @@ void CDvkView::TakeDocumentContent() {
     }
     m_nShownLength = static_cast<std::uint32_t>(m_nShowLen);
   }
-  if (g_pMainFrame) g_pMainFrame->UpdateMenuTexts(kind, static_cast<int>(m_nSourceView), 0);
+  if (app::g_pFrameHost) app::g_pFrameHost->UpdateMenuTexts(kind, static_cast<int>(m_nSourceView), 0);
 }
 
 viewload::CsvShowOptions CDvkView::CsvDisplayOptions() const {
-  const CDvkDoc* doc = GetDocument();
+  const app::DocHost* doc = GetDocument();
   viewload::CsvShowOptions o;
   o.hideQuotes = doc && doc->m_bHideQuotes == 1;
   // A table longer than "bmpfile" rows is shown a page at a time.
@@ -219,7 +219,7 @@ void CDvkView::FinishLoad() {
   KillTimer(view::kTimerLoad);
   if (!m_nPendingLoad) return;
   m_nPendingLoad = 0;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   std::size_t total = m_nShowLen + m_strShowTail.size();
@@ -261,7 +261,7 @@ void CDvkView::FinishLoad() {
 void CDvkView::ApplyJump() {
   // U6: a line asked for by the opener (stored negated) and a selection of
   // column * 256 + length in it.
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || doc->m_nJumpLine >= 0) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   int line = -doc->m_nJumpLine;
@@ -283,7 +283,7 @@ void CDvkView::ApplyJump() {
 }
 
 void CDvkView::OnTimer(UINT_PTR id) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   switch (id) {
     case view::kTimerLoad:
       FinishLoad();
@@ -295,7 +295,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
       KillTimer(id);
       if (doc) {
         doc->m_nUpdateCode = 6;
-        doc->UpdateAllViews(nullptr, 0, nullptr);
+        doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
         doc->m_nRedrawState = 0;
       }
       return;

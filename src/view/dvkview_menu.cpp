@@ -5,7 +5,7 @@
 //
 // The status-bar media strip and the image grab of a right press belong to
 // the media and image views; a picture's first press only grabs it here.
-#include "app/dvkdoc.h"
+#include "host/doc_host.h"
 #include "fw/cmdui.h"
 #include "fw/menu.h"
 #include "view/dvkview.h"
@@ -31,7 +31,7 @@ void CDvkView::OnRButtonUp(UINT flags, CPoint pt) {
 }
 
 UINT CDvkView::OpenContextMenu(CPoint pt) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   viewui::ContextMenuState s;
   s.fileKind = static_cast<int>(m_nFileKind);

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "fw/alloc.h"
 #include "fw/splitter.h"
 #include "view/dvkview.h"
@@ -106,7 +106,7 @@ void CDvkView::SyncPanes(int how) {
 
 void CDvkView::ForOtherPanes(int code) {
   if (m_nSplitKind == 0) return;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (doc) {
     doc->m_nPaneAction = code;
     if (code != 50) doc->m_nPaneSyncLine = GetRichEditCtrl().GetFirstVisibleLine();
@@ -115,7 +115,7 @@ void CDvkView::ForOtherPanes(int code) {
 }
 
 void CDvkView::OnPaneAction(int code) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   switch (viewui::PaneActionOf(code)) {
     case viewui::PaneAction::kNextPage:

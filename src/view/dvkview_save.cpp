@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/docsvc/filekind.h"
-#include "app/dvkdoc.h"
+#include "host/doc_host.h"
 #include "fw/alloc.h"
 #include "fw/msgbox.h"
 #include "fw/strtable.h"
@@ -35,7 +35,7 @@ bool EndsWithNoCase(const CString& s, const char* suffix) {
 
 // Replaces the document's text with `bytes` in a new block (text, NUL,
 // margin); false (document unchanged) when there is no memory.
-bool ReplaceDocumentText(CDvkDoc* doc, const std::string& bytes) {
+bool ReplaceDocumentText(app::DocHost* doc, const std::string& bytes) {
   std::uint64_t want = static_cast<std::uint64_t>(bytes.size()) + 1 + kBufferMargin;
   if (want > 0xFFFFFFFFull) return false;
   char* p = static_cast<char*>(fw::Alloc(static_cast<std::size_t>(want)));
@@ -55,7 +55,7 @@ bool ReplaceDocumentText(CDvkDoc* doc, const std::string& bytes) {
 
 int CDvkView::RebuildCsvBuffer(int kind, int how) {
   (void)how;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return -1;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   if (IsCsvKind(kind) && IsCsvKind(static_cast<int>(m_nFileKind))) {
@@ -153,20 +153,20 @@ bool CDvkView::WriteViewContent(const CString& path, int writeKind, const textco
 
 int CDvkView::WriteDocument(CString path, int mode, int flag) {
   (void)flag;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || path.IsEmpty()) return -1;
   // 4 = rich text; 3 = rich text for an ".rtf" path, else the document's
   // text as a TAB text (kind 9); other modes write by the path's kind.
   int writeKind = 0;
   const bool rtfPath = EndsWithNoCase(path, ".rtf");
   if (mode == 4 || (mode == 3 && rtfPath)) writeKind = docsvc::kKindRichText;
-  else if (mode == 3) writeKind = CDvkDoc::kSaveDocumentText;
+  else if (mode == 3) writeKind = app::DocHost::kSaveDocumentText;
   if (doc->SaveFile(path, 0, this, writeKind) != 0) return -1;
 
   // Post-save state.
   const bool samePath = path.CompareNoCase(doc->m_strCurFile) == 0;
   if (IsCsvKind(static_cast<int>(m_nFileKind)) && m_table.m_pTextBuf && writeKind != docsvc::kKindRichText &&
-      writeKind != CDvkDoc::kSaveDocumentText) {
+      writeKind != app::DocHost::kSaveDocumentText) {
     // The document's text becomes the table's file text (commas again).
     const std::string text = m_table.FileText(csv::CommaFormKindFor(static_cast<int>(m_nFileKind)));
     ReplaceDocumentText(doc, text);
@@ -182,7 +182,7 @@ int CDvkView::WriteDocument(CString path, int mode, int flag) {
   doc->m_nUpdateCode = 6;
   if (m_nPaneIndex >= 1 && m_nPaneIndex <= 32) m_nSortFlags &= ~(1u << (m_nPaneIndex - 1));
   GetRichEditCtrl().SetModify(FALSE);
-  doc->UpdateAllViews(nullptr, 0, nullptr);
+  doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
   return 0;
 }
 
@@ -199,7 +199,7 @@ int CDvkView::SaveAsRtf(int mode) {
 }
 
 int CDvkView::AskSaveModifiedPage() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   if (!doc || !ctrl.GetModify()) return 0;
   std::string format;

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
 #include "view/viewcore/linetext.h"
@@ -246,7 +246,7 @@ void CDvkView::ShowRangeStatus() {
 }
 
 CString CDvkView::GetSourcePath() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || m_strScratchSource.IsEmpty()) return m_strViewPath;
   CString scratch = doc->m_strProgramDir + "\\TMP\\DorvikE";
   CString head = m_strViewPath.Left(scratch.GetLength());

@@ -1,5 +1,6 @@
 #include "view/viewload/csvshow.h"
 
+
 #include <cstring>
 
 namespace viewload {
