@@ -16,7 +16,7 @@
 #define ID_INDICATOR_INFO 104
 
 // Program commands (32777-33233). Every command id has its row in
-// src/app/shell/commands.def, which is checked against these values.
+// src/cmd/commands.def, which is checked against these values.
 #define ID_LIST_DRIVE_LIST 32806
 #define ID_LIST_DISPLAY 32827
 #define ID_SWITCH_PANE 32859

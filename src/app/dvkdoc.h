@@ -33,7 +33,7 @@ class CDvkCntrItem : public CRichEditCntrItem {
 
 class CDvkDoc : public CRichEditDoc, public app::DocHost {
   FW_DECLARE_MESSAGE_MAP()
-  // Its commands: the rows of app/shell/commands.def owned by the document
+  // Its commands: the rows of cmd/commands.def owned by the document
   // (dvkdoc_commands.cpp).
   FW_DECLARE_COMMAND_SET()
 

@@ -1,6 +1,6 @@
-// The document's command set: every row of app/shell/commands.def whose
+// The document's command set: every row of cmd/commands.def whose
 // owner is the document, with its handler and update handler.
-#include "app/command_set.h"
+#include "cmd/command_set.h"
 #include "app/dvkdoc.h"
 
 #define TABRYE_SET_CLASS CDvkDoc
@@ -8,6 +8,6 @@
 #define TABRYE_SET_doc TABRYE_SET_ENTRIES
 
 const fw::MsgEntry CDvkDoc::kCommandSet[] = {
-#include "app/shell/commands.def"
+#include "cmd/commands.def"
     fw::MsgEntry{},
 };

@@ -24,7 +24,7 @@ extern CMainFrame* g_pMainFrame;   // the frame (null before creation and after 
 
 class CMainFrame : public CFrameWnd, public app::FrameHost {
   FW_DECLARE_MESSAGE_MAP()
-  // Its commands: the rows of app/shell/commands.def owned by the frame
+  // Its commands: the rows of cmd/commands.def owned by the frame
   // (mainfrm_commands.cpp).
   FW_DECLARE_COMMAND_SET()
 

@@ -1,19 +1,19 @@
-// The main frame's command set: every row of app/shell/commands.def whose
+// The main frame's command set: every row of cmd/commands.def whose
 // owner is the frame, with its handler and update handler. Also the two
 // things the frame takes from the command table when it is created: the
 // menu's captions with their key hints, and the accelerators.
 #include <vector>
 
-#include "app/command_set.h"
+#include "cmd/command_set.h"
 #include "app/mainfrm.h"
-#include "app/shell/command_table.h"
+#include "cmd/command_table.h"
 
 #define TABRYE_SET_CLASS CMainFrame
 #undef TABRYE_SET_frame
 #define TABRYE_SET_frame TABRYE_SET_ENTRIES
 
 const fw::MsgEntry CMainFrame::kCommandSet[] = {
-#include "app/shell/commands.def"
+#include "cmd/commands.def"
     fw::MsgEntry{},
 };
 
@@ -29,9 +29,9 @@ void ApplyCaptions(HMENU menu) {
       continue;
     }
     const UINT id = GetMenuItemID(menu, i);
-    const app::cmd::Command* row = app::cmd::FindCommand(id);
+    const cmd::Command* row = cmd::FindCommand(id);
     if (!row || !*row->caption) continue;
-    const std::string text = app::cmd::MenuTextFor(id);
+    const std::string text = cmd::MenuTextFor(id);
     MENUITEMINFOA mi = {};
     mi.cbSize = sizeof mi;
     mi.fMask = MIIM_STRING;
@@ -45,7 +45,7 @@ void ApplyCaptions(HMENU menu) {
 void CMainFrame::ApplyCommandTable() {
   if (HMENU menu = GetMenuHandle()) ApplyCaptions(menu);
   std::vector<ACCEL> keys;
-  for (const app::cmd::KeyBinding& k : app::cmd::KeyTable()) {
+  for (const cmd::KeyBinding& k : cmd::KeyTable()) {
     ACCEL a = {};
     a.fVirt = static_cast<BYTE>(FVIRTKEY | (k.ctrl ? FCONTROL : 0) | (k.shift ? FSHIFT : 0) | (k.alt ? FALT : 0));
     a.key = static_cast<WORD>(k.vk);

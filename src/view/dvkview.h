@@ -69,7 +69,7 @@ class MacroHost;
 
 class CDvkView : public CRichEditView, public view::ViewFields {
   FW_DECLARE_MESSAGE_MAP()
-  // Its commands: the rows of app/shell/commands.def owned by the view
+  // Its commands: the rows of cmd/commands.def owned by the view
   // (dvkview_commands.cpp).
   FW_DECLARE_COMMAND_SET()
 

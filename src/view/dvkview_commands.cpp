@@ -1,6 +1,6 @@
-// The text view's command set: every row of app/shell/commands.def whose
+// The text view's command set: every row of cmd/commands.def whose
 // owner is the view, with its handler and update handler.
-#include "app/command_set.h"
+#include "cmd/command_set.h"
 #include "view/dvkview.h"
 
 #define TABRYE_SET_CLASS CDvkView
@@ -8,6 +8,6 @@
 #define TABRYE_SET_view TABRYE_SET_ENTRIES
 
 const fw::MsgEntry CDvkView::kCommandSet[] = {
-#include "app/shell/commands.def"
+#include "cmd/commands.def"
     fw::MsgEntry{},
 };

@@ -1,7 +1,7 @@
 // Text-view services: the key dispatcher. Every WM_KEYDOWN of the view goes
 // through OnKeyDownHandler, which keeps the Ctrl/Shift state, offers the key
 // to the hooks of the subsystems that own key commands, and sends the
-// commands of the program's key table (app/shell/command_table.h, the same
+// commands of the program's key table (cmd/command_table.h, the same
 // rows the frame's accelerators are made from). Keys nobody takes go on to
 // the control.
 //
@@ -11,7 +11,7 @@
 // then the key table.
 #include "host/doc_host.h"
 #include "view/dvkview.h"
-#include "app/shell/command_table.h"
+#include "cmd/command_table.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ bool CDvkView::OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (KeyMacroRecorder(nChar, nFlags)) return true;
   if (m_nFileKind == 98 && nChar == VK_F5 && KeyMacroDebug(nChar, ctrl)) return true;
   if (IsPictureKind(m_nFileKind) && KeyImageRegion(nChar, ctrl)) return true;
-  const unsigned cmd = app::cmd::CommandForKey(nChar, ctrl, shift);
+  const unsigned cmd = cmd::CommandForKey(nChar, ctrl, shift);
   if (cmd != 0) {
     SendMessage(WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
     return true;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/command_table.h"
+#include "cmd/command_table.h"
 #include "fw/cmdui.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
@@ -60,13 +60,13 @@ TEST_F(ShellTest, EveryEnabledMenuItemRoutesToAHandlerAndUnbuiltOnesAreGrey) {
   const std::vector<MenuItem> items = UpdatedItems(frame, frame->GetMenuHandle());
   ASSERT_GT(items.size(), 40u);
   for (const MenuItem& it : items) {
-    const app::cmd::Command* row = app::cmd::FindCommand(it.id);
+    const cmd::Command* row = cmd::FindCommand(it.id);
     ASSERT_NE(nullptr, row) << "menu item " << it.id << " has no row";
     SCOPED_TRACE(row->symbol);
     const bool enabled = (GetMenuState(it.menu, static_cast<UINT>(it.index), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
     const bool routed = Routed(frame, it.id);
     if (enabled) EXPECT_TRUE(routed) << "enabled without a handler";
-    if (row->enable == app::cmd::Enable::kNotBuilt) {
+    if (row->enable == cmd::Enable::kNotBuilt) {
       EXPECT_FALSE(enabled) << "not built, so it must be grey";
       EXPECT_FALSE(routed) << "has a handler now: make its row a built one";
     } else {
@@ -75,11 +75,11 @@ TEST_F(ShellTest, EveryEnabledMenuItemRoutesToAHandlerAndUnbuiltOnesAreGrey) {
     // The caption and key hint are the table's (Save and table edit follow
     // the shown kind, with the same hint).
     const std::string text = ItemText(it);
-    const std::string hint = app::cmd::KeyHintFor(it.id);
+    const std::string hint = cmd::KeyHintFor(it.id);
     if (it.id == ID_FILE_SAVE || it.id == ID_TABLE_EDIT_MODE) {
       if (!hint.empty()) EXPECT_EQ("\t" + hint, text.substr(text.size() - hint.size() - 1));
     } else {
-      EXPECT_EQ(app::cmd::MenuTextFor(it.id), text);
+      EXPECT_EQ(cmd::MenuTextFor(it.id), text);
     }
   }
 }
@@ -88,13 +88,13 @@ TEST_F(ShellTest, AcceleratorsAreTheKeyTableAndReachTheirCommands) {
   ASSERT_TRUE(Start(""));
   ASSERT_NE(nullptr, frame->m_hAccelTable);
   const int n = CopyAcceleratorTableA(frame->m_hAccelTable, nullptr, 0);
-  const auto& keys = app::cmd::KeyTable();
+  const auto& keys = cmd::KeyTable();
   ASSERT_EQ(static_cast<int>(keys.size()), n);
   std::vector<ACCEL> accel(static_cast<std::size_t>(n));
   CopyAcceleratorTableA(frame->m_hAccelTable, accel.data(), n);
   for (int i = 0; i < n; ++i) {
     const ACCEL& a = accel[static_cast<std::size_t>(i)];
-    EXPECT_EQ(app::cmd::CommandForKey(a.key, (a.fVirt & FCONTROL) != 0, (a.fVirt & FSHIFT) != 0, (a.fVirt & FALT) != 0),
+    EXPECT_EQ(cmd::CommandForKey(a.key, (a.fVirt & FCONTROL) != 0, (a.fVirt & FSHIFT) != 0, (a.fVirt & FALT) != 0),
               a.cmd);
   }
   // F8 through the frame's translation reaches the frame's handler: the
@@ -111,7 +111,7 @@ TEST_F(ShellTest, AcceleratorsAreTheKeyTableAndReachTheirCommands) {
 TEST_F(ShellTest, TheStringTableHoldsThePromptsOfTheRows) {
   ASSERT_TRUE(Start(""));
   int checked = 0;
-  for (const app::cmd::Command& c : app::cmd::Commands()) {
+  for (const cmd::Command& c : cmd::Commands()) {
     if (!*c.prompt) continue;
     CString s;
     ASSERT_TRUE(s.LoadString(c.id)) << c.symbol;
@@ -119,7 +119,7 @@ TEST_F(ShellTest, TheStringTableHoldsThePromptsOfTheRows) {
     ++checked;
   }
   EXPECT_GT(checked, 30);
-  EXPECT_EQ("ファイルを開きます", app::cmd::PromptFor(ID_FILE_OPEN));
+  EXPECT_EQ("ファイルを開きます", cmd::PromptFor(ID_FILE_OPEN));
 }
 
 TEST_F(ShellTest, TheRightClickMenuGreysExactlyTheCommandsNotBuilt) {
@@ -137,11 +137,11 @@ TEST_F(ShellTest, TheRightClickMenuGreysExactlyTheCommandsNotBuilt) {
   int built = 0;
   for (const viewui::MenuRow& r : rows) {
     if (r.separator) continue;
-    const app::cmd::Command* row = app::cmd::FindCommand(r.id);
+    const cmd::Command* row = cmd::FindCommand(r.id);
     ASSERT_NE(nullptr, row) << r.id;
     fw::RecordingCmdUI ui(r.id);
     ui.DoUpdate(view, TRUE);
-    const bool notBuilt = row->enable == app::cmd::Enable::kNotBuilt;
+    const bool notBuilt = row->enable == cmd::Enable::kNotBuilt;
     EXPECT_EQ(!notBuilt, ui.enabled) << row->symbol;
     if (!notBuilt) ++built;
   }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/shell/command_table.h"
+#include "cmd/command_table.h"
 #include "fw/strtable.h"
 #include "res/resource.h"
 
@@ -114,7 +114,7 @@ const Row kRuledRows[] = {
 CString RowText(const Row& r) {
   std::string s;
   if (r.stringId && fw::LookupString(r.stringId, s)) return CString(s.c_str());
-  return CString(app::cmd::MenuTextFor(r.id).c_str());
+  return CString(cmd::MenuTextFor(r.id).c_str());
 }
 
 bool Applies(const Row& r, const ContextMenuState& s) {
@@ -169,7 +169,7 @@ void AppendGeneral(const ContextMenuState& s, std::vector<MenuRow>& out) {
     }
     MenuRow title;
     title.id = s.titleRowFixed ? ID_CSV_TITLE_AUTO : ID_CSV_TITLE_FIX;
-    title.text.Format("%s\t%u", app::cmd::MenuTextFor(title.id).c_str(), s.curLine);
+    title.text.Format("%s\t%u", cmd::MenuTextFor(title.id).c_str(), s.curLine);
     out.push_back(title);
   }
   if (s.fileKind == 98 && s.macroStopped) AppendRows(kMacroRows, s, out);

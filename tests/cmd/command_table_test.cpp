@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/command_table.h"
+#include "cmd/command_table.h"
 #include "app/shell/menu_captions.h"
 #include "fw/codepage.h"
 #include "res/resource.h"
@@ -19,9 +19,9 @@
 
 namespace {
 
-using app::cmd::Command;
-using app::cmd::Enable;
-using app::cmd::FindCommand;
+using cmd::Command;
+using cmd::Enable;
+using cmd::FindCommand;
 
 std::string ReadSource(const std::string& relative) {
   std::ifstream in(std::string(TABRYE_TEST_ROOT) + "/" + relative, std::ios::binary);
@@ -131,7 +131,7 @@ TEST(CommandTable, RowsAreUniqueAndWellFormed) {
   const auto symbols = ResourceSymbols();
   std::set<unsigned> ids;
   std::set<std::string> names, words;
-  for (const Command& c : app::cmd::Commands()) {
+  for (const Command& c : cmd::Commands()) {
     SCOPED_TRACE(c.symbol);
     EXPECT_TRUE(ids.insert(c.id).second) << "id twice";
     EXPECT_TRUE(names.insert(c.symbol).second) << "symbol twice";
@@ -152,70 +152,70 @@ TEST(CommandTable, RowsAreUniqueAndWellFormed) {
       std::size_t comma = keys.find(',', pos);
       std::string one = keys.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
       while (!one.empty() && one.front() == ' ') one.erase(0, 1);
-      EXPECT_TRUE(app::cmd::ParseKey(one, nullptr)) << "bad key '" << one << "'";
+      EXPECT_TRUE(cmd::ParseKey(one, nullptr)) << "bad key '" << one << "'";
       pos = comma == std::string::npos ? comma : comma + 1;
     }
   }
-  EXPECT_GE(app::cmd::Commands().size(), 80u);
+  EXPECT_GE(cmd::Commands().size(), 80u);
 }
 
 TEST(CommandTable, OneKeyTableWithoutTwiceBoundKeys) {
   std::set<std::string> seen;
-  for (const app::cmd::KeyBinding& k : app::cmd::KeyTable()) {
-    EXPECT_TRUE(seen.insert(app::cmd::KeyText(k)).second) << app::cmd::KeyText(k) << " bound twice";
+  for (const cmd::KeyBinding& k : cmd::KeyTable()) {
+    EXPECT_TRUE(seen.insert(cmd::KeyText(k)).second) << cmd::KeyText(k) << " bound twice";
     EXPECT_NE(nullptr, FindCommand(k.id));
   }
   // F3 and Shift+F3 are bound once, for the menu and the text view alike.
-  EXPECT_EQ(unsigned(ID_FIND_NEXT), app::cmd::CommandForKey(0x72, false, false));
-  EXPECT_EQ(unsigned(ID_FIND_REPLACE), app::cmd::CommandForKey(0x72, false, true));
-  EXPECT_EQ(unsigned(ID_SWITCH_PANE), app::cmd::CommandForKey(0x77, false, false));
-  EXPECT_EQ(unsigned(ID_BLOCK_EDIT), app::cmd::CommandForKey('B', true, false));
-  EXPECT_EQ(unsigned(ID_FILE_PRINT), app::cmd::CommandForKey('P', true, false));
-  EXPECT_EQ(unsigned(ID_EDIT_CUT), app::cmd::CommandForKey('X', true, false));
-  EXPECT_EQ(0u, app::cmd::CommandForKey('B', false, false));
-  EXPECT_EQ(0u, app::cmd::CommandForKey('B', true, true));
-  EXPECT_EQ(0u, app::cmd::CommandForKey('S', true, false, true));
+  EXPECT_EQ(unsigned(ID_FIND_NEXT), cmd::CommandForKey(0x72, false, false));
+  EXPECT_EQ(unsigned(ID_FIND_REPLACE), cmd::CommandForKey(0x72, false, true));
+  EXPECT_EQ(unsigned(ID_SWITCH_PANE), cmd::CommandForKey(0x77, false, false));
+  EXPECT_EQ(unsigned(ID_BLOCK_EDIT), cmd::CommandForKey('B', true, false));
+  EXPECT_EQ(unsigned(ID_FILE_PRINT), cmd::CommandForKey('P', true, false));
+  EXPECT_EQ(unsigned(ID_EDIT_CUT), cmd::CommandForKey('X', true, false));
+  EXPECT_EQ(0u, cmd::CommandForKey('B', false, false));
+  EXPECT_EQ(0u, cmd::CommandForKey('B', true, true));
+  EXPECT_EQ(0u, cmd::CommandForKey('S', true, false, true));
   // No second key table in the resources.
   EXPECT_EQ(std::string::npos, ReadSource("res/Tabrye.rc").find("ACCELERATORS"));
 }
 
 TEST(CommandTable, KeyTextsParseAndPrintBack) {
-  app::cmd::KeyBinding k;
-  ASSERT_TRUE(app::cmd::ParseKey("Ctrl+Shift+F3", &k));
+  cmd::KeyBinding k;
+  ASSERT_TRUE(cmd::ParseKey("Ctrl+Shift+F3", &k));
   EXPECT_EQ(0x72u, k.vk);
   EXPECT_TRUE(k.ctrl && k.shift && !k.alt);
-  EXPECT_EQ("Ctrl+Shift+F3", app::cmd::KeyText(k));
-  ASSERT_TRUE(app::cmd::ParseKey("ctrl+b", &k));
+  EXPECT_EQ("Ctrl+Shift+F3", cmd::KeyText(k));
+  ASSERT_TRUE(cmd::ParseKey("ctrl+b", &k));
   EXPECT_EQ(unsigned('B'), k.vk);
-  EXPECT_EQ("Ctrl+B", app::cmd::KeyText(k));
-  ASSERT_TRUE(app::cmd::ParseKey("Alt+Del", &k));
-  EXPECT_EQ("Alt+Del", app::cmd::KeyText(k));
-  ASSERT_TRUE(app::cmd::ParseKey("F24", &k));
+  EXPECT_EQ("Ctrl+B", cmd::KeyText(k));
+  ASSERT_TRUE(cmd::ParseKey("Alt+Del", &k));
+  EXPECT_EQ("Alt+Del", cmd::KeyText(k));
+  ASSERT_TRUE(cmd::ParseKey("F24", &k));
   EXPECT_EQ(0x87u, k.vk);
   for (const char* bad : {"", "Ctrl+", "Ctrl++", "Hyper+X", "F0", "F25", "F1x", "Ctrl+XY", "+X", "Shift"})
-    EXPECT_FALSE(app::cmd::ParseKey(bad, &k)) << bad;
+    EXPECT_FALSE(cmd::ParseKey(bad, &k)) << bad;
 }
 
 TEST(CommandTable, CaptionsGetTheirKeyHintsFromTheKeys) {
-  EXPECT_EQ("次を検索(&N)\tF3", app::cmd::MenuTextFor(ID_FIND_NEXT));
-  EXPECT_EQ("開く(&O)...\tCtrl+O", app::cmd::MenuTextFor(ID_FILE_OPEN));
-  EXPECT_EQ("名前を付けて保存(&A)...", app::cmd::MenuTextFor(ID_FILE_SAVE_AS));
+  EXPECT_EQ("次を検索(&N)\tF3", cmd::MenuTextFor(ID_FIND_NEXT));
+  EXPECT_EQ("開く(&O)...\tCtrl+O", cmd::MenuTextFor(ID_FILE_OPEN));
+  EXPECT_EQ("名前を付けて保存(&A)...", cmd::MenuTextFor(ID_FILE_SAVE_AS));
   // A caption with its own hint keeps it.
-  EXPECT_EQ("ﾌﾞﾛｯｸ編集\tctrl+B", app::cmd::MenuTextFor(ID_BLOCK_EDIT));
+  EXPECT_EQ("ﾌﾞﾛｯｸ編集\tctrl+B", cmd::MenuTextFor(ID_BLOCK_EDIT));
   // The Save caption that follows the shown kind gets the same hint.
-  EXPECT_EQ("CSV保存(&S)\tCtrl+S", app::cmd::WithKeyHint(ID_FILE_SAVE, app::MenuCaptionsFor(33, 0, 0).save));
-  EXPECT_EQ("罫線表編集(&T)", app::cmd::WithKeyHint(ID_TABLE_EDIT_MODE, app::MenuCaptionsFor(33, 0, 0).tableEdit));
-  EXPECT_EQ("", app::cmd::MenuTextFor(1));
+  EXPECT_EQ("CSV保存(&S)\tCtrl+S", cmd::WithKeyHint(ID_FILE_SAVE, app::MenuCaptionsFor(33, 0, 0).save));
+  EXPECT_EQ("罫線表編集(&T)", cmd::WithKeyHint(ID_TABLE_EDIT_MODE, app::MenuCaptionsFor(33, 0, 0).tableEdit));
+  EXPECT_EQ("", cmd::MenuTextFor(1));
 }
 
 TEST(CommandTable, PromptsAndTooltipsHaveOneSource) {
-  EXPECT_EQ("ファイルを開きます", app::cmd::PromptFor(ID_FILE_OPEN));
-  EXPECT_EQ("開く", app::cmd::TooltipFor(ID_FILE_OPEN));
-  EXPECT_EQ("CSV の引用符を表示しません", app::cmd::PromptFor(ID_CSV_HIDE_QUOTES));
-  EXPECT_EQ("", app::cmd::TooltipFor(ID_CSV_HIDE_QUOTES));
-  EXPECT_EQ("", app::cmd::PromptFor(ID_VIEW_WRAP));
-  EXPECT_EQ("", app::cmd::PromptFor(1));
-  EXPECT_EQ("", app::cmd::TooltipFor(1));
+  EXPECT_EQ("ファイルを開きます", cmd::PromptFor(ID_FILE_OPEN));
+  EXPECT_EQ("開く", cmd::TooltipFor(ID_FILE_OPEN));
+  EXPECT_EQ("CSV の引用符を表示しません", cmd::PromptFor(ID_CSV_HIDE_QUOTES));
+  EXPECT_EQ("", cmd::TooltipFor(ID_CSV_HIDE_QUOTES));
+  EXPECT_EQ("", cmd::PromptFor(ID_VIEW_WRAP));
+  EXPECT_EQ("", cmd::PromptFor(1));
+  EXPECT_EQ("", cmd::TooltipFor(1));
   // The resources' string tables hold no command's text of their own: the
   // command strings are made from the rows.
   const auto symbols = ResourceSymbols();
@@ -262,15 +262,15 @@ TEST(CommandTable, HandlersBelongToClassesWithACommandSet) {
   // Built rows are carried out by the command set of their owner's class
   // (or, for the framework's, by its own message maps); the Windows tree's
   // routing test checks that each of them is reached.
-  for (const Command& c : app::cmd::Commands()) {
+  for (const Command& c : cmd::Commands()) {
     if (c.enable == Enable::kNotBuilt) continue;
     SCOPED_TRACE(c.symbol);
-    const std::string owner = app::cmd::OwnerName(c.owner);
+    const std::string owner = cmd::OwnerName(c.owner);
     EXPECT_TRUE(owner == "fw" || owner == "frame" || owner == "doc" || owner == "view")
         << "owner " << owner << " has no command set yet";
   }
-  EXPECT_EQ(0u, app::cmd::CommandForWord(""));
-  EXPECT_EQ(0u, app::cmd::CommandForWord("no such word"));
+  EXPECT_EQ(0u, cmd::CommandForWord(""));
+  EXPECT_EQ(0u, cmd::CommandForWord("no such word"));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace app::cmd {
+namespace cmd {
 
 // The subsystem that handles a command.
 enum class Owner : unsigned char { kFramework, kFrame, kDocument, kTextView, kFileList, kCsv, kTable, kMacro, kImage, kConvert };
@@ -78,4 +78,4 @@ unsigned CommandForKey(unsigned vk, bool ctrl, bool shift, bool alt = false);
 std::string WordFor(unsigned id);
 unsigned CommandForWord(const std::string& word);
 
-}  // namespace app::cmd
+}  // namespace cmd

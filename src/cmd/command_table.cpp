@@ -1,4 +1,4 @@
-#include "app/shell/command_table.h"
+#include "cmd/command_table.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,14 +7,14 @@
 
 #include "res/resource.h"
 
-namespace app::cmd {
+namespace cmd {
 
 // Every row's number must be the value of its symbol in res/resource.h.
 #define TABRYE_COMMAND(sym, id, owner, run, update, caption, prompt, keys, word) \
   static_assert((sym) == (id), #sym " in res/resource.h differs from its command row");
 #define TABRYE_PLANNED(sym, id, owner, caption, prompt, keys, word) \
   static_assert((sym) == (id), #sym " in res/resource.h differs from its command row");
-#include "app/shell/commands.def"
+#include "cmd/commands.def"
 #undef TABRYE_COMMAND
 #undef TABRYE_PLANNED
 
@@ -62,7 +62,7 @@ std::vector<Command> BuildRows() {
     constexpr Owner o = OwnerOf(#owner);                                                               \
     rows.push_back(Command{id, #sym, o, "", "", Enable::kNotBuilt, caption, prompt, keys, word});      \
   }
-#include "app/shell/commands.def"
+#include "cmd/commands.def"
 #undef TABRYE_COMMAND
 #undef TABRYE_PLANNED
   return rows;
@@ -253,4 +253,4 @@ unsigned CommandForWord(const std::string& word) {
   return 0;
 }
 
-}  // namespace app::cmd
+}  // namespace cmd

@@ -1,13 +1,13 @@
 // Builds the command set of one window class from the rows of
-// app/shell/commands.def that the class owns. A class's set file says which
+// cmd/commands.def that the class owns. A class's set file says which
 // owner it serves and includes the rows:
 //
-//   #include "app/command_set.h"
+//   #include "cmd/command_set.h"
 //   #define TABRYE_SET_CLASS CDvkView
 //   #undef TABRYE_SET_view
 //   #define TABRYE_SET_view TABRYE_SET_ENTRIES
 //   const fw::MsgEntry CDvkView::kCommandSet[] = {
-//   #include "app/shell/commands.def"
+//   #include "cmd/commands.def"
 //       fw::MsgEntry{}};
 //
 // Rows of other owners and rows not built yet add nothing.
