@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "convert/convert_registry.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
 #include "core/docopen/textload.h"
@@ -65,34 +66,6 @@ bool EndsWithNoCase(const CString& s, const char* suffix) {
   t.MakeLower();
   return t == suffix;
 }
-
-// Raises "indata" and "n_tbl" for a PDF read at the default limit and puts
-// back exactly the values found (the renderer may fail or return early).
-class PdfLimitRaise {
- public:
-  PdfLimitRaise(CDvkDoc* doc, int kind) : m_doc(doc) {
-    if (kind == docsvc::kKindPdf && doc->m_nIndata == 204800) {
-      m_raised = true;
-      m_indata = doc->m_nIndata;
-      m_tblMax = doc->m_nTblMax;
-      doc->m_nIndata = 512000;
-      doc->m_nTblMax = 19000;
-    }
-  }
-  ~PdfLimitRaise() {
-    if (!m_raised) return;
-    m_doc->m_nIndata = m_indata;
-    m_doc->m_nTblMax = m_tblMax;
-  }
-  PdfLimitRaise(const PdfLimitRaise&) = delete;
-  PdfLimitRaise& operator=(const PdfLimitRaise&) = delete;
-
- private:
-  CDvkDoc* m_doc;
-  bool m_raised = false;
-  std::int32_t m_indata = 0;
-  std::int32_t m_tblMax = 0;
-};
 
 // What a reader hands over: a fw::Alloc block with a NUL after `length`.
 struct Loaded {
@@ -259,11 +232,7 @@ int CDvkDoc::OpenFile(CString path, int mode) {
       m_nLoadBufCapacity = static_cast<std::uint32_t>(want);
       m_bLoadBufOwned = 1;
       m_nWritePos = 0;
-      int n;
-      {
-        PdfLimitRaise raise(this, kind);
-        n = RenderFileAsText(readPath, how.markupFlag, 0);
-      }
+      int n = RenderFileAsText(readPath, how.markupFlag, 0);
       char* out = m_pLoadBuf;
       std::uint32_t outCap = m_nLoadBufCapacity;
       m_pLoadBuf = savedBuf;
@@ -340,17 +309,33 @@ int CDvkDoc::OpenFile(CString path, int mode) {
 }
 
 int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option) {
-  // The file-to-text converters come with their own issues; until then every
-  // kind that needs one says so plainly.
-  int kind = GetFileKind(path);
-  CString name = docopen::KindName(kind);
-  if (docopen::HasSourceMarker(path)) name = GetPathPart(path, 5);
-  else if (kind == docsvc::kKindRichText) name = GetPathPart(path, 5);
-  else if (kind == docsvc::kKindUnknown) name = GetPathPart(path, 5);
-  m_strOpenMessage.Format(GetOpenText(OpenText::kKindNotYet), static_cast<const char*>(name));
-  m_strOpenMessage += "\nfile = " + path;
+  // The converter registry picks the converter by content or kind; the
+  // limits go to it as arguments (a format that reads more gets its own
+  // limits there, the settings stay as they are).
+  convert::Request request;
+  request.path = path;
+  request.kind = GetFileKind(path);
+  request.markupFlag = markupFlag;
+  request.limits.indata = m_nIndata;
+  request.limits.outdata = m_nOutdata;
+  request.limits.tableRows = m_nTblMax;
+  convert::Result r = convert::ConvertFile(request);
   m_nWritePos = 0;
-  return -1;
+  if (r.status != convert::Status::kOk) {
+    m_strOpenMessage = r.message;
+    return -1;
+  }
+  // Into the load buffer, cut at its capacity (a NUL after the text).
+  if (!m_pLoadBuf || m_nLoadBufCapacity == 0) {
+    m_strOpenMessage = GetOpenText(OpenText::kOutOfMemory);
+    return -1;
+  }
+  std::size_t n = r.text.size();
+  if (n > m_nLoadBufCapacity - 1) n = m_nLoadBufCapacity - 1;
+  std::memcpy(m_pLoadBuf, r.text.data(), n);
+  m_pLoadBuf[n] = '\0';
+  m_nWritePos = static_cast<std::int32_t>(n);
+  return static_cast<int>(n);
 }
 
 int CDvkDoc::LoadImageFile(CString path, int mode) {

@@ -264,7 +264,7 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
     EXPECT_EQ(33, doc->m_nFileKind) << name;
     EXPECT_STREQ(csv.c_str(), doc->m_strCurFile.GetString()) << name;
     EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen)) << name;
-    // The PDF limits are put back as they were (not to fixed numbers).
+    // The settings stay: a converter gets its limits as arguments.
     EXPECT_EQ(204800, doc->m_nIndata) << name;
     EXPECT_EQ(5000, doc->m_nTblMax) << name;
     ASSERT_TRUE(Shown());
