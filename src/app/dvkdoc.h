@@ -64,10 +64,11 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // (kSaveDocumentText: the document's text as a plain text).
   // (kSaveDocumentText: app::DocHost.)
   int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0) override;
-  // The one entry of the file-to-text renderers: writes the text of `path`
-  // into m_pLoadBuf and returns its length, or -1 with the reason in
-  // m_strOpenMessage when this kind has no reader yet.
-  int RenderFileAsText(CString path, int markupFlag, int option);
+  // The one entry of the file-to-text renderers (the converter registry,
+  // src/convert): writes the text of `path` into m_pLoadBuf and returns its
+  // length, or -1 with the reason in m_strOpenMessage. `kind` 0 takes the
+  // path's kind; an open mode that loads a file as another kind passes it.
+  int RenderFileAsText(CString path, int markupFlag, int option, int kind = 0);
   // The one entry of the image loaders: 0 = loaded into the load record
   // (m_nLoadReady 1); -1, -2, -3 = failure, reason in m_strOpenMessage.
   int LoadImageFile(CString path, int mode);

@@ -232,7 +232,7 @@ int CDvkDoc::OpenFile(CString path, int mode) {
       m_nLoadBufCapacity = static_cast<std::uint32_t>(want);
       m_bLoadBufOwned = 1;
       m_nWritePos = 0;
-      int n = RenderFileAsText(readPath, how.markupFlag, 0);
+      int n = RenderFileAsText(readPath, how.markupFlag, 0, kind);
       char* out = m_pLoadBuf;
       std::uint32_t outCap = m_nLoadBufCapacity;
       m_pLoadBuf = savedBuf;
@@ -308,13 +308,13 @@ int CDvkDoc::OpenFile(CString path, int mode) {
   return 0;
 }
 
-int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option) {
+int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind) {
   // The converter registry picks the converter by content or kind; the
   // limits go to it as arguments (a format that reads more gets its own
   // limits there, the settings stay as they are).
   convert::Request request;
   request.path = path;
-  request.kind = GetFileKind(path);
+  request.kind = kind ? kind : GetFileKind(path);
   request.markupFlag = markupFlag;
   request.limits.indata = m_nIndata;
   request.limits.outdata = m_nOutdata;

@@ -280,6 +280,19 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
   EXPECT_EQ(0u, doc->m_nTextLen);
 }
 
+TEST_F(OpenShowTest, AnOfficeLoadAsAnotherKindReachesTheConverterOfThatKind) {
+  ASSERT_TRUE(StartIn(""));
+  const std::string path = File("book.xls");
+  testsupport::WriteFileBytes(path, "not a compound file");
+  fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
+  EXPECT_EQ(-1, doc->OpenFile(path.c_str(), 0));
+  EXPECT_NE(-1, doc->m_strOpenMessage.Find("（Excel）")) << doc->m_strOpenMessage.GetString();
+  // Mode 36 loads it as a workbook of the XML kind.
+  fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
+  EXPECT_EQ(-1, doc->OpenFile(path.c_str(), 36));
+  EXPECT_NE(-1, doc->m_strOpenMessage.Find("（XLSX）")) << doc->m_strOpenMessage.GetString();
+}
+
 TEST_F(OpenShowTest, ALongTextIsReadWholeAndShownInPart) {
   const std::string path = File("big.txt");
   std::string line = "長いテキストの一行です。0123456789\r\n";
