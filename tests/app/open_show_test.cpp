@@ -58,28 +58,13 @@ std::string Lf(std::string s) {
   return out;
 }
 
-class OpenShowTest : public shelltest::ShellTest {
+class OpenShowTest : public shelltest::ShellFileTest {
  protected:
-  void SetUp() override {
-    shelltest::ShellTest::SetUp();
-    folder_ = std::make_unique<testsupport::TempProgramFolder>();
-  }
-  void TearDown() override {
-    shelltest::ShellTest::TearDown();
-    folder_.reset();
-  }
-  bool StartIn(const std::string& cmdline) {
-    if (!Start(cmdline.c_str())) return false;
-    doc->m_strProgramDir = folder_->Path().c_str();
-    return true;
-  }
   CDvkView* View() { return frame->GetTextView(0, 0); }
   bool Shown() {
     CDvkView* v = View();
     return v && testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000);
   }
-  std::string File(const char* name) const { return folder_->File(name); }
-  std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
 
 TEST_F(OpenShowTest, ACsvOnTheCommandLineIsShownAsATabTable) {
