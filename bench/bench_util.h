@@ -89,7 +89,7 @@ inline double Median(std::vector<double> v) {
   return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
-// One measured piece of work: ours and the yardstick run alternately (pairs,
+// One measurement: ours and the yardstick run alternately (pairs,
 // so both see the same machine load), each run returns its seconds and
 // checks its output; the ratio is the median of the pairs' ratios.
 struct Paired {

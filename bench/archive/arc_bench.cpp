@@ -279,7 +279,7 @@ int main(int argc, char** argv) {
   const size_t n = mb << 20;
   const std::vector<uint8_t> random = Random(n, 1);
   const std::vector<uint8_t> text = Text(n, 2);
-  // A quarter random, the rest text, in 256 KiB pieces.
+  // A quarter random, the rest text, in 256 KiB runs.
   std::vector<uint8_t> mixed;
   for (size_t at = 0; mixed.size() < n; at += 1 << 18) {
     const std::vector<uint8_t>& from = (at >> 18) % 4 == 3 ? random : text;

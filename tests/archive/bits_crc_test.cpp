@@ -51,11 +51,11 @@ TEST(ArcCrc, CarrylessMultiplyGivesTheTableValues) {
     EXPECT_EQ(Crc32UpdateClmul(0xFFFFFFFFu, same.data(), same.size()),
               Crc32UpdateTables(0xFFFFFFFFu, same.data(), same.size()));
   }
-  // A block in pieces gives the value of the whole.
-  uint32_t pieces = 0xFFFFFFFFu;
+  // A block in chunks gives the value of the whole.
+  uint32_t chunks = 0xFFFFFFFFu;
   for (size_t at = 0; at < data.size(); at += 777)
-    pieces = Crc32Update(pieces, data.data() + at, std::min<size_t>(777, data.size() - at));
-  EXPECT_EQ(~pieces, Crc32(data.data(), data.size()));
+    chunks = Crc32Update(chunks, data.data() + at, std::min<size_t>(777, data.size() - at));
+  EXPECT_EQ(~chunks, Crc32(data.data(), data.size()));
 }
 
 TEST(ArcCrc, ZipSinkMemoryModeStoresPrefixAndCountsAll) {
