@@ -261,9 +261,28 @@ int DeflateWindow::FindMatch(int& distance) {
   }
   const int32_t first4 = static_cast<int32_t>(head4_[h4]) - 1;
   const int32_t first3 = static_cast<int32_t>(head3_[h3]) - 1;
+  // The nearest position sharing the first 3 bytes. When its walk reaches
+  // the end of the chain without one, no position in reach shares 4 bytes
+  // either and the 4-byte walk is skipped (random data: nearly always).
+  int len3 = 0, dist3 = 0;
+  bool none3 = false;
+  if (maxLen >= 3) {
+    int32_t cand = first3;
+    int steps = 0;
+    for (; cand >= lowest && steps < maxChain_; ++steps) {
+      const uint8_t* c = w + cand;
+      if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2]) {
+        len3 = MatchLen(cur, c, maxLen);
+        dist3 = p - cand;
+        break;
+      }
+      cand = back(cand, &Links::d3);
+    }
+    none3 = len3 == 0 && cand < lowest;
+  }
   int best = 0;
   distance = 0;
-  if (maxLen >= 4) {
+  if (maxLen >= 4 && !none3) {
     const uint32_t key = Load32(cur);
     int32_t cand = first4;
     for (int steps = 0; cand >= lowest && steps < maxChain_; ++steps) {
@@ -281,18 +300,9 @@ int DeflateWindow::FindMatch(int& distance) {
       cand = back(cand, &Links::d4);
     }
   }
-  if (best < 4 && maxLen >= 3) {
-    best = 0;
-    int32_t cand = first3;
-    for (int steps = 0; cand >= lowest && steps < maxChain_; ++steps) {
-      const uint8_t* c = w + cand;
-      if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2]) {
-        best = MatchLen(cur, c, maxLen);
-        distance = p - cand;
-        break;
-      }
-      cand = back(cand, &Links::d3);
-    }
+  if (best < 4) {
+    best = len3;
+    distance = dist3;
   }
   // Links of more than 32 KiB are never followed: store them as none.
   Links& l = links_[static_cast<size_t>(p & (kHalf - 1))];
