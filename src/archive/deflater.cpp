@@ -191,7 +191,8 @@ void Deflater::WriteBlock(int final) {
 DeflateWindow::DeflateWindow(int maxChain)
     : maxChain_(maxChain),
       win_(static_cast<size_t>(kWin) + 8, 0),
-      links_(kHalf, Links{0, 0}),
+      link4_(kHalf, 0),
+      link3_(kHalf, 0),
       head4_(size_t(1) << kHashBits, 0),
       head3_(size_t(1) << kHashBits, 0) {}
 
@@ -248,10 +249,11 @@ int DeflateWindow::FindMatch(int& distance) {
   const int32_t lowest = std::max(p - kHalf, 0);
   const int maxLen = static_cast<int>(std::clamp(loaded_ - p, 0, kMaxMatch));
   const uint32_t h4 = Hash4(cur), h3 = Hash3(cur);
-  const Links* links = links_.data();
+  const uint16_t* link4 = link4_.data();
+  const uint16_t* link3 = link3_.data();
   // Position before `cand` on a chain, or -1 (no link, or out of reach).
-  auto back = [links](int32_t cand, uint16_t Links::*which) {
-    uint16_t d = links[cand & (kHalf - 1)].*which;
+  auto back = [](int32_t cand, const uint16_t* links) {
+    uint16_t d = links[cand & (kHalf - 1)];
     return d ? cand - d : -1;
   };
   // The next position is usually looked up next: start loading its heads.
@@ -276,7 +278,7 @@ int DeflateWindow::FindMatch(int& distance) {
         dist3 = p - cand;
         break;
       }
-      cand = back(cand, &Links::d3);
+      cand = back(cand, link3);
     }
     none3 = len3 == 0 && cand < lowest;
   }
@@ -297,7 +299,7 @@ int DeflateWindow::FindMatch(int& distance) {
           if (len == maxLen) break;
         }
       }
-      cand = back(cand, &Links::d4);
+      cand = back(cand, link4);
     }
   }
   if (best < 4) {
@@ -305,9 +307,9 @@ int DeflateWindow::FindMatch(int& distance) {
     distance = dist3;
   }
   // Links of more than 32 KiB are never followed: store them as none.
-  Links& l = links_[static_cast<size_t>(p & (kHalf - 1))];
-  l.d4 = static_cast<uint16_t>(first4 >= 0 && p - first4 <= kHalf ? p - first4 : 0);
-  l.d3 = static_cast<uint16_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
+  const size_t slot = static_cast<size_t>(p & (kHalf - 1));
+  link4_[slot] = static_cast<uint16_t>(first4 >= 0 && p - first4 <= kHalf ? p - first4 : 0);
+  link3_[slot] = static_cast<uint16_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
   head4_[h4] = static_cast<uint16_t>(p + 1);
   head3_[h3] = static_cast<uint16_t>(p + 1);
   return best;
@@ -315,7 +317,8 @@ int DeflateWindow::FindMatch(int& distance) {
 
 void DeflateWindow::Run(Source& src, Deflater& d) {
   std::fill(win_.begin(), win_.end(), 0);
-  std::fill(links_.begin(), links_.end(), Links{0, 0});
+  std::fill(link4_.begin(), link4_.end(), 0);
+  std::fill(link3_.begin(), link3_.end(), 0);
   std::fill(head4_.begin(), head4_.end(), 0);
   std::fill(head3_.begin(), head3_.end(), 0);
   loaded_ = pos_ = 0;

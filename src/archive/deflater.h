@@ -14,8 +14,9 @@
 //
 // The tables are kept small so that they stay in the core's cache on data
 // without repeats, where every position is looked up: 16-bit heads (position
-// plus one), and one pair of 16-bit chain distances per position modulo
-// 32 KiB (448 KiB with the window, where 32-bit positions took 1 MiB).
+// plus one), and 16-bit chain distances per position modulo 32 KiB, one
+// array per chain (448 KiB with the window, where 32-bit positions took
+// 1 MiB).
 // Positions that share a slot are 32 KiB apart, and a link is only followed
 // from a position within 32 KiB, so a slot is never read after it was reused.
 // The 3-byte walk runs first: when it reaches the end of its chain without a
@@ -93,14 +94,11 @@ class DeflateWindow {
 
   int maxChain_;
   std::vector<uint8_t> win_;
-  // Chain links, one pair per position modulo 32 KiB (a link is only
-  // followed from a position less than 32 KiB back): the distance to the
-  // previous position with the same 4-byte and 3-byte hash, 0 for none or
-  // for one more than 32 KiB back.
-  struct Links {
-    uint16_t d4, d3;
-  };
-  std::vector<Links> links_;
+  // Chain links, one per position modulo 32 KiB in each array (a link is
+  // only followed from a position less than 32 KiB back): the distance to the
+  // previous position with the same 4-byte (3-byte) hash, 0 for none or for
+  // one more than 32 KiB back.
+  std::vector<uint16_t> link4_, link3_;
   // Newest position of each hash, plus one (0: none).
   std::vector<uint16_t> head4_, head3_;
   int32_t loaded_ = 0, pos_ = 0;
