@@ -12,10 +12,11 @@
 
 #include "core/docsvc/schedule_runner.h"
 #include "core/docsvc/settings_io.h"
-#include "core/docdata/doc_fields.h"
+#include "app/shell/save_forms.h"
 #include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
 #include "fw/richedit.h"
+#include "host/doc_host.h"
 
 class CDvkDoc;
 class CDvkView;
@@ -30,15 +31,38 @@ class CDvkCntrItem : public CRichEditCntrItem {
   explicit CDvkCntrItem(REOBJECT* reo = nullptr, CDvkDoc* container = nullptr);
 };
 
-class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
+class CDvkDoc : public CRichEditDoc, public app::DocHost {
   FW_DECLARE_MESSAGE_MAP()
 
   CDvkDoc();
   ~CDvkDoc() override;
 
-  BOOL OnNewDocument() override;
-  // Pseudo names open nothing; anything else goes to OpenFile.
+  // Pseudo names open nothing; anything else goes to OpenFile. FALSE when
+  // the file could not be opened: the document stays as it was.
   BOOL OnOpenDocument(const char* path) override;
+
+  // --- standard document commands (app/dvkdoc_stdcmds.cpp) ----------------
+  // New: an empty plain text, untitled (at start-up nothing changes).
+  BOOL OnNewDocument() override;
+  // Save and Save As write through the active text view's WriteDocument,
+  // which goes through SaveFile (backup, safe writer, the kind's writer).
+  BOOL OnSaveDocument(const char* path) override;
+  // Modified: the flag, or an edit in a text view's control.
+  BOOL IsModified() override;
+  // Quotes and a request after a TAB are no part of the path; pseudo names
+  // are no path at all.
+  void SetPathName(const char* path, BOOL addToMRU = TRUE) override;
+  // The save dialog with the forms text, CSV comma form and rich text, then
+  // ConfirmOverwrite; sets the form the next OnSaveDocument writes.
+  BOOL PromptSaveName(CString& path) override;
+  // Clears the edit mark of every text view's control.
+  void ClearViewsModified();
+  // The folder the open dialog starts in: the document's, else the list
+  // side's ("" when neither is known).
+  CString OpenDialogFolder() const;
+  // The form the next save writes (Save As chooses it; it serves one save).
+  app::SaveForm m_nNextSaveForm = app::SaveForm::kText;
+  bool m_bNextSaveFormChosen = false;
   CRichEditCntrItem* CreateClientItem(REOBJECT* reo = nullptr) override;
 
   // "$$", "##", "#L", "#R": command-line names that open no file.
@@ -50,7 +74,7 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // and kinds: core/docopen/openplan.h). 0 = opened; -1 = not opened: the
   // message was shown (or, in the modes that show nothing, left in
   // m_strOpenMessage) and the previous document is as it was.
-  int OpenFile(CString path, int mode);
+  int OpenFile(CString path, int mode) override;
   // Writes the document to `path` by its kind, after a backup copy of the
   // existing file; mode 99 makes only the backup. 0 = written; -1 = not
   // written (reported; the file and the document unchanged). The view
@@ -58,12 +82,13 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // bytes of a table or of rich text and brings the document's text up to
   // date (CDvkView::WriteViewContent); `writeKind` replaces the path's kind
   // (kSaveDocumentText: the document's text as a plain text).
-  int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0);
-  static constexpr int kSaveDocumentText = -9;
-  // The one entry of the file-to-text renderers: writes the text of `path`
-  // into m_pLoadBuf and returns its length, or -1 with the reason in
-  // m_strOpenMessage when this kind has no reader yet.
-  int RenderFileAsText(CString path, int markupFlag, int option);
+  // (kSaveDocumentText: app::DocHost.)
+  int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0) override;
+  // The one entry of the file-to-text renderers (the converter registry,
+  // src/convert): writes the text of `path` into m_pLoadBuf and returns its
+  // length, or -1 with the reason in m_strOpenMessage. `kind` 0 takes the
+  // path's kind; an open mode that loads a file as another kind passes it.
+  int RenderFileAsText(CString path, int markupFlag, int option, int kind = 0);
   // The one entry of the image loaders: 0 = loaded into the load record
   // (m_nLoadReady 1); -1, -2, -3 = failure, reason in m_strOpenMessage.
   int LoadImageFile(CString path, int mode);
@@ -73,10 +98,10 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // ReopenWithEncoding with the one picked.
   void OnEncodingChoice();
 
-  textcodec::TextEncoding m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // decoder of the next open
-  textcodec::DecodeResult m_openEncoding;  // how the open file was read (its text not kept)
-  CString m_strOpenMessage;                // the last open's message (also when not shown)
-  std::uint32_t m_nOpenReplaced = 0;       // characters that became the replacement character
+  // The last open's result (m_openEncoding, m_strOpenMessage, ...) is kept in
+  // app::DocHost, where the views read it.
+
+  CDocument* AsDocument() override { return this; }
 
   // Update code 6 and an update of all views.
   void RedrawAllViews();
@@ -117,7 +142,7 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   void LoadSettingsFiles();
   // The user's save of the settings: the fields into "Dorvik.inf" (unknown
   // keys read are kept). False (and a message) when it cannot be written.
-  bool SaveInfSettings();
+  bool SaveInfSettings() override;
   // "Dorvik.sys" from m_strSysKey/m_strSysValue, the "posi" lines and the
   // other system values, then "#end/".
   bool WriteSysFile();
@@ -163,10 +188,10 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   CString LastBackupPath() const { return m_strLastBackup; }
 
   // Loads "Dorvik.tmr" and "Dorvik.sch" once and makes sure frame timer 1 runs.
-  void LoadScheduleOnce(int mode);
+  void LoadScheduleOnce(int mode) override;
   // Writes the short usage text of addresses into "\TMP\" (mode 0: the first
   // update of the first copy).
-  void ShowAddressHint(int mode);
+  void ShowAddressHint(int mode) override;
   const docsvc::ScheduleRunner* Scheduler() const { return m_pScheduleRunner.get(); }
 
   // The settings dialog (limits, fonts, colours); OK saves "Dorvik.inf".

@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "convert/convert_registry.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
 #include "core/docopen/textload.h"
@@ -66,34 +67,6 @@ bool EndsWithNoCase(const CString& s, const char* suffix) {
   return t == suffix;
 }
 
-// Raises "indata" and "n_tbl" for a PDF read at the default limit and puts
-// back exactly the values found (the renderer may fail or return early).
-class PdfLimitRaise {
- public:
-  PdfLimitRaise(CDvkDoc* doc, int kind) : m_doc(doc) {
-    if (kind == docsvc::kKindPdf && doc->m_nIndata == 204800) {
-      m_raised = true;
-      m_indata = doc->m_nIndata;
-      m_tblMax = doc->m_nTblMax;
-      doc->m_nIndata = 512000;
-      doc->m_nTblMax = 19000;
-    }
-  }
-  ~PdfLimitRaise() {
-    if (!m_raised) return;
-    m_doc->m_nIndata = m_indata;
-    m_doc->m_nTblMax = m_tblMax;
-  }
-  PdfLimitRaise(const PdfLimitRaise&) = delete;
-  PdfLimitRaise& operator=(const PdfLimitRaise&) = delete;
-
- private:
-  CDvkDoc* m_doc;
-  bool m_raised = false;
-  std::int32_t m_indata = 0;
-  std::int32_t m_tblMax = 0;
-};
-
 // What a reader hands over: a fw::Alloc block with a NUL after `length`.
 struct Loaded {
   char* text = nullptr;
@@ -101,6 +74,36 @@ struct Loaded {
   std::uint32_t capacity = 0;
   textcodec::DecodeResult info;
   bool decoded = false;  // info describes a decode
+};
+
+// While a big file is read, after each piece: a poll for Esc (which also lets
+// the window answer messages sent to it), and every 100 ms the percentage in
+// pane 0 (from 100 ms on, so small files never touch the status bar).
+struct LoadPoll {
+  DWORD last = GetTickCount();
+  bool shown = false;
+
+  static bool Poll(void* context, std::size_t done, std::size_t total) {
+    LoadPoll* self = static_cast<LoadPoll*>(context);
+    const DWORD now = GetTickCount();
+    if (now - self->last >= kLoadPollMs && g_pStatusBar && g_pStatusBar->m_hWnd && total) {
+      self->last = now;
+      CString text;
+      text.Format(GetOpenText(OpenText::kLoadProgress),
+                  static_cast<int>(static_cast<unsigned long long>(done) * 100 / total));
+      g_pStatusBar->SetPaneText(0, text);
+      self->shown = true;
+    }
+    if (g_pMainFrame && g_pMainFrame->CheckEscapeAbort()) {
+      if (g_pDvkDoc) g_pDvkDoc->m_bAbort = 0;
+      return true;
+    }
+    return false;
+  }
+  void Done() {
+    if (shown && g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, "");
+  }
+  static constexpr DWORD kLoadPollMs = 100;
 };
 
 }  // namespace
@@ -117,10 +120,11 @@ BOOL CDvkDoc::OnOpenDocument(const char* path) {
   int tab = p.Find('\t');
   if (tab >= 0) p = p.Left(tab);
   if (p.IsEmpty() || IsPseudoName(p)) return TRUE;
-  OpenFile(p, 0);
+  // A failed open has shown its message; the previous document, its path,
+  // title and edit mark stay as they were.
+  if (OpenFile(p, 0) != 0) return FALSE;
   SetModifiedFlag(FALSE);
-  // The framework's open succeeds even when the file did not: the message was
-  // shown and the frame stays up with the previous document.
+  ClearViewsModified();
   return TRUE;
 }
 
@@ -177,8 +181,20 @@ int CDvkDoc::OpenFile(CString path, int mode) {
         got.capacity = cap;
       } else {
         docopen::TextLoad t;
-        if (!docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced, kTextMargin, &t))
-          return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
+        LoadPoll poll;
+        docopen::LoadProgress progress;
+        progress.poll = &LoadPoll::Poll;
+        progress.context = &poll;
+        const bool loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced,
+                                                    kTextMargin, &t, docopen::kDecodePiece, &progress);
+        poll.Done();
+        if (!loaded && t.stopped) {
+          // Esc: the previous document stays as it was, without a message box.
+          m_strOpenMessage = GetOpenText(OpenText::kLoadStopped);
+          if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, m_strOpenMessage);
+          return -1;
+        }
+        if (!loaded) return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
         got.text = t.text;
         got.length = t.length;
         got.capacity = t.capacity;
@@ -217,11 +233,7 @@ int CDvkDoc::OpenFile(CString path, int mode) {
       m_nLoadBufCapacity = static_cast<std::uint32_t>(want);
       m_bLoadBufOwned = 1;
       m_nWritePos = 0;
-      int n;
-      {
-        PdfLimitRaise raise(this, kind);
-        n = RenderFileAsText(readPath, how.markupFlag, 0);
-      }
+      int n = RenderFileAsText(readPath, how.markupFlag, 0, kind);
       char* out = m_pLoadBuf;
       std::uint32_t outCap = m_nLoadBufCapacity;
       m_pLoadBuf = savedBuf;
@@ -297,18 +309,34 @@ int CDvkDoc::OpenFile(CString path, int mode) {
   return 0;
 }
 
-int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option) {
-  // The file-to-text converters come with their own issues; until then every
-  // kind that needs one says so plainly.
-  int kind = GetFileKind(path);
-  CString name = docopen::KindName(kind);
-  if (docopen::HasSourceMarker(path)) name = GetPathPart(path, 5);
-  else if (kind == docsvc::kKindRichText) name = GetPathPart(path, 5);
-  else if (kind == docsvc::kKindUnknown) name = GetPathPart(path, 5);
-  m_strOpenMessage.Format(GetOpenText(OpenText::kKindNotYet), static_cast<const char*>(name));
-  m_strOpenMessage += "\nfile = " + path;
+int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind) {
+  // The converter registry picks the converter by content or kind; the
+  // limits go to it as arguments (a format that reads more gets its own
+  // limits there, the settings stay as they are).
+  convert::Request request;
+  request.path = path;
+  request.kind = kind ? kind : GetFileKind(path);
+  request.markupFlag = markupFlag;
+  request.limits.indata = m_nIndata;
+  request.limits.outdata = m_nOutdata;
+  request.limits.tableRows = m_nTblMax;
+  convert::Result r = convert::ConvertFile(request);
   m_nWritePos = 0;
-  return -1;
+  if (r.status != convert::Status::kOk) {
+    m_strOpenMessage = r.message;
+    return -1;
+  }
+  // Into the load buffer, cut at its capacity (a NUL after the text).
+  if (!m_pLoadBuf || m_nLoadBufCapacity == 0) {
+    m_strOpenMessage = GetOpenText(OpenText::kOutOfMemory);
+    return -1;
+  }
+  std::size_t n = r.text.size();
+  if (n > m_nLoadBufCapacity - 1) n = m_nLoadBufCapacity - 1;
+  std::memcpy(m_pLoadBuf, r.text.data(), n);
+  m_pLoadBuf[n] = '\0';
+  m_nWritePos = static_cast<std::int32_t>(n);
+  return static_cast<int>(n);
 }
 
 int CDvkDoc::LoadImageFile(CString path, int mode) {
@@ -381,7 +409,7 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
   options.keepModTime = m_bKeepFileDate ? m_tOpenedFileTime : 0;
   // Written back in the encoding the file was read in when it is the same file.
   const textcodec::DecodeResult* origin =
-      path.CompareNoCase(m_strCurFile) == 0 ? &m_openEncoding : nullptr;
+      path.CompareNoCase(m_strCurFile) == 0 || m_bSaveInOpenEncoding ? &m_openEncoding : nullptr;
 
   auto write = [&]() -> viewcore::SaveResult {
     // The view writes a table (its working buffer) and edited rich text;

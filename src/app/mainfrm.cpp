@@ -6,13 +6,13 @@
 #include "app/dvkdoc.h"
 #include "view/dvkview.h"
 #include "filelist/flistview.h"
-#include "app/shell/pane_layout.h"
+#include "host/pane_layout.h"
 #include "fw/clock.h"
+#include "fw/fwtext.h"
 #include "fw/msgbox.h"
 #include "res/resource.h"
 
 CMainFrame* g_pMainFrame = nullptr;
-CStatusBar* g_pStatusBar = nullptr;
 
 FW_BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
   fw::OnWmCreate<&CMainFrame::OnCreate>(),
@@ -89,10 +89,14 @@ void CMainFrame::ApplyToolbarSet(app::ToolbarSet set) {
   ShowBar(m_wndToolBar, true);
 }
 
-CMainFrame::CMainFrame() { g_pMainFrame = this; }
+CMainFrame::CMainFrame() {
+  g_pMainFrame = this;
+  app::g_pFrameHost = this;
+}
 
 CMainFrame::~CMainFrame() {
   if (g_pMainFrame == this) g_pMainFrame = nullptr;
+  if (app::g_pFrameHost == this) app::g_pFrameHost = nullptr;
   if (g_pStatusBar == &m_wndStatusBar) g_pStatusBar = nullptr;
 }
 
@@ -180,7 +184,25 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext* context) {
 void CMainFrame::OnUpdateFrameTitle(BOOL) {
   if (!m_hWnd) return;
   CDvkApp* app = DvkApp();
+  CDocument* doc = g_pDvkDoc;
+  if (app && app->StartDone() && doc) {
+    // After the start the title names the document: its path, or its title
+    // while it has none ("無題" after New).
+    SetWindowText(doc->GetPathName().IsEmpty() ? doc->GetTitle() : doc->GetPathName());
+    return;
+  }
   SetWindowText(app ? app->StartCommand().title : m_strTitle);
+}
+
+void CMainFrame::OnDropPaths(const std::vector<CString>& paths) {
+  const CString& first = paths.front();
+  DWORD a = GetFileAttributesA(first);
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
+    // Folders belong to the file list, which cannot show one yet.
+    AfxMessageBox(fw::FormatText(IDS_DROP_FOLDER_REFUSED, first), MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  CFrameWnd::OnDropPaths(paths);
 }
 
 void CMainFrame::RecalcLayout(BOOL notify) {
@@ -274,3 +296,19 @@ void CMainFrame::OnViewStatusBar() { ShowBar(m_wndStatusBar, !(m_wndStatusBar.Ge
 void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck((m_wndToolBar.GetStyle() & WS_VISIBLE) ? 1 : 0); }
 void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck((m_wndStatusBar.GetStyle() & WS_VISIBLE) ? 1 : 0); }
 void CMainFrame::OnUpdateKana(CCmdUI* ui) { ui->Enable((GetKeyState(VK_KANA) & 1) != 0); }
+
+bool CMainFrame::TakeSkippedPaint() {
+  if (m_nSkipPaints <= 0) return false;
+  --m_nSkipPaints;
+  return true;
+}
+
+CString CMainFrame::StartCommandLine() {
+  CDvkApp* app = DvkApp();
+  return app ? app->StartCommand().commandLine : CString();
+}
+
+bool CMainFrame::RestoreLayoutAtStart() {
+  CDvkApp* app = DvkApp();
+  return !app || app->StartCommand().restoreLayout;
+}

@@ -11,14 +11,15 @@
 
 #include "core/docsvc/filekind.h"
 #include "core/docopen/opentexts.h"
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewload/csvshow.h"
 #include "view/viewui/panes.h"
+#include "csv/csv_fileform.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ bool IsTextKind(int kind) { return kind != docsvc::kKindRichText && (kind < 12 |
 }  // namespace
 
 bool CDvkView::TakesDocumentContent() const {
-  const CDvkDoc* doc = GetDocument();
+  const app::DocHost* doc = GetDocument();
   if (!doc) return false;
   // The active text pane takes a new document; a view outside the frame
   // (pane 0) takes it too.
@@ -44,7 +45,7 @@ bool CDvkView::TakesDocumentContent() const {
 }
 
 void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
   const std::uint32_t code = doc->m_nUpdateCode;
 
@@ -61,21 +62,16 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   // U1 / U2: the view redraws from its own buffer.
   if (doc->m_nLoadState == 99) {
     if (m_nFileKind == docsvc::kKindCsv || m_nFileKind == docsvc::kKindCommaTable) {
-      if (code == 1 && m_pTextBuf) {
-        UINT len = 0, cols = 0;
-        std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
-        BuildCsvIndex(m_pTextBuf, n, &len, &cols, csv::kCsvScanOnly, -1);
-        m_nFieldCount = cols;
-      }
+      if (code == 1 && m_table.m_pTextBuf) m_table.Rescan();
       PrepareCsvDisplay();
     } else {
       // What a report wrote into the view's buffer (external-run mode).
       ClearShow();
-      if (m_pTextBuf) {
-        std::size_t n = m_nTextLen;
-        const void* nul = std::memchr(m_pTextBuf, 0, n);
-        if (nul) n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - m_pTextBuf);
-        m_strShowOwned.assign(reinterpret_cast<const char*>(m_pTextBuf), n);
+      if (m_table.m_pTextBuf) {
+        std::size_t n = m_table.UsedLength();
+        const void* nul = std::memchr(m_table.m_pTextBuf, 0, n);
+        if (nul) n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - m_table.m_pTextBuf);
+        m_strShowOwned.assign(reinterpret_cast<const char*>(m_table.m_pTextBuf), n);
       }
       m_pShowData = m_strShowOwned.data();
       m_nShowLen = m_strShowOwned.size();
@@ -101,9 +97,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     TakeDocumentContent();
     m_nPendingLoad = 1;
     FinishLoad();
-    if (g_pMainFrame && GetParentFrame() == g_pMainFrame) {
+    if (app::g_pFrameHost && GetParentFrame() == app::g_pFrameHost->FrameWnd()) {
       const viewui::Cell c = viewui::ActivationCellOfPane(pane);
-      g_pMainFrame->ActivateTextPane(c.row, c.col);
+      app::g_pFrameHost->ActivateTextPane(c.row, c.col);
     }
     return;
   }
@@ -137,8 +133,9 @@ void CDvkView::ClearShow() {
 }
 
 void CDvkView::TakeDocumentContent() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   ClearShow();
+  m_bFreshText = true;
   const int kind = doc->m_nFileKind;
   m_nFileKind = static_cast<std::uint32_t>(kind);
   m_nSourceView = 0;
@@ -160,23 +157,11 @@ void CDvkView::TakeDocumentContent() {
 
   if (kind == docsvc::kKindCsv || kind == docsvc::kKindCommaTable) {
     // The working form: the file's commas outside quotes become 0x06.
-    std::uint64_t want = static_cast<std::uint64_t>(len) + 1 + kCsvBufferMargin;
-    if (!m_pTextBuf || want > m_nWorkSize) {
-      void* p = want <= 0xFFFFFFFFull ? fw::Realloc(m_pTextBuf, static_cast<std::size_t>(want)) : nullptr;
-      if (!p) {
-        ReportMessage(1, CString());
-        m_nFileKind = docsvc::kKindText;
-        return;
-      }
-      m_pTextBuf = static_cast<std::uint8_t*>(p);
-      m_nWorkSize = static_cast<std::uint32_t>(want);
+    if (!m_table.LoadFileText(text, len, kCsvBufferMargin)) {
+      ReportMessage(1, CString());
+      m_nFileKind = docsvc::kKindText;
+      return;
     }
-    viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(text), len, m_pTextBuf);
-    m_pTextBuf[len] = 0;
-    m_nTextLen = static_cast<std::uint32_t>(len);
-    UINT outLen = 0, cols = 0;
-    BuildCsvIndex(m_pTextBuf, m_nTextLen, &outLen, &cols, csv::kCsvScanOnly, -1);
-    m_nFieldCount = cols;
     m_nPageTopRow = 0;
     m_nCaretBlock = 1;
     m_strCsvSourcePath = doc->m_strCurFile;
@@ -199,15 +184,15 @@ void CDvkView::TakeDocumentContent() {
     }
     m_nShownLength = static_cast<std::uint32_t>(m_nShowLen);
   }
-  if (g_pMainFrame) g_pMainFrame->UpdateMenuTexts(kind, static_cast<int>(m_nSourceView), 0);
+  if (app::g_pFrameHost) app::g_pFrameHost->UpdateMenuTexts(kind, static_cast<int>(m_nSourceView), 0);
 }
 
 viewload::CsvShowOptions CDvkView::CsvDisplayOptions() const {
-  const CDvkDoc* doc = GetDocument();
+  const app::DocHost* doc = GetDocument();
   viewload::CsvShowOptions o;
   o.hideQuotes = doc && doc->m_bHideQuotes == 1;
   // A table longer than "bmpfile" rows is shown a page at a time.
-  std::int64_t rows = static_cast<std::int64_t>(m_nLastRow) + 1;
+  std::int64_t rows = static_cast<std::int64_t>(m_table.m_nLastRow) + 1;
   if (doc && doc->m_nBmpfile > 0 && rows > doc->m_nBmpfile) {
     o.firstRow = m_nPageTopRow;
     o.maxRows = static_cast<std::uint32_t>(doc->m_nBmpfile);
@@ -219,8 +204,7 @@ void CDvkView::PrepareCsvDisplay() {
   const viewload::CsvShowOptions o = CsvDisplayOptions();
   m_strShowOwned.clear();
   m_strShowTail.clear();
-  std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
-  if (m_pTextBuf) viewload::AppendCsvShown(m_pTextBuf, n, o, m_strShowOwned);
+  if (m_table.m_pTextBuf) viewload::AppendCsvShown(m_table.m_pTextBuf, m_table.UsedLength(), o, m_strShowOwned);
   m_pShowData = m_strShowOwned.data();
   m_nShowLen = m_strShowOwned.size();
   m_nShowFormat = SF_TEXT;
@@ -236,7 +220,7 @@ void CDvkView::FinishLoad() {
   KillTimer(view::kTimerLoad);
   if (!m_nPendingLoad) return;
   m_nPendingLoad = 0;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   std::size_t total = m_nShowLen + m_strShowTail.size();
@@ -269,6 +253,17 @@ void CDvkView::FinishLoad() {
   const char* shown = m_bShowFromDocument ? doc->m_pText : m_pShowData;
   if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0) m_nDrawState = 51;
   ctrl.SetModify(FALSE);
+  if (m_bFreshText) {
+    // A new text starts with the caret at its start, nothing to undo, and
+    // the keys in the active view.
+    m_bFreshText = false;
+    ctrl.EmptyUndoBuffer();
+    ctrl.SetSel(0, 0);
+    ctrl.LineScroll(-ctrl.GetFirstVisibleLine());
+    if (CFrameWnd* f = GetParentFrame()) {
+      if (f->GetActiveView() == this) TakeFocus();
+    }
+  }
   ApplyJump();
   const int redraw = doc->m_nRedrawState;
   if (redraw == 40 || redraw == 38 || redraw == 37 || redraw == 999) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
@@ -278,7 +273,7 @@ void CDvkView::FinishLoad() {
 void CDvkView::ApplyJump() {
   // U6: a line asked for by the opener (stored negated) and a selection of
   // column * 256 + length in it.
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || doc->m_nJumpLine >= 0) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   int line = -doc->m_nJumpLine;
@@ -300,7 +295,7 @@ void CDvkView::ApplyJump() {
 }
 
 void CDvkView::OnTimer(UINT_PTR id) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   switch (id) {
     case view::kTimerLoad:
       FinishLoad();
@@ -312,7 +307,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
       KillTimer(id);
       if (doc) {
         doc->m_nUpdateCode = 6;
-        doc->UpdateAllViews(nullptr, 0, nullptr);
+        doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
         doc->m_nRedrawState = 0;
       }
       return;

@@ -67,19 +67,11 @@ std::string Hex(const std::string& s) {
                                        << Hex(want.substr(i > 8 ? i - 8 : 0, 24)) << " vs " << Hex(got.substr(i > 8 ? i - 8 : 0, 24));
 }
 
-class LongTextShowTest : public shelltest::ShellTest {
+class LongTextShowTest : public shelltest::ShellFileTest {
  protected:
-  void SetUp() override {
-    shelltest::ShellTest::SetUp();
-    folder_ = std::make_unique<testsupport::TempProgramFolder>();
-  }
-  void TearDown() override {
-    shelltest::ShellTest::TearDown();
-    folder_.reset();
-  }
   // Opens `text` and returns the view once the first piece is in.
   CDvkView* OpenFirstPiece(const std::string& text) {
-    path_ = folder_->File("long.txt");
+    path_ = File("long.txt");
     testsupport::WriteFileBytes(path_, text);
     if (!Start(("\"" + path_ + "\"").c_str())) return nullptr;
     CDvkView* v = frame->GetTextView(0, 0);
@@ -88,7 +80,6 @@ class LongTextShowTest : public shelltest::ShellTest {
     return v;
   }
   std::string path_;
-  std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
 
 TEST_F(LongTextShowTest, PiecesEndAsTheWholeTextWithTheLineCountKnownAtOnce) {
@@ -145,9 +136,26 @@ TEST_F(LongTextShowTest, EscStopsTheAppendingAndASaveStillWritesEverything) {
   EXPECT_TRUE(SameText(text, testsupport::ReadFileBytes(path_)));
 }
 
+TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
+  const std::string first = "最初の文書\r\n";
+  CDvkView* v = OpenFirstPiece(first);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
+  const std::string big = LongText(16u << 20);
+  const std::string bigPath = File("big.txt");
+  testsupport::WriteFileBytes(bigPath, big);
+  frame->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+  fw::hooks::ExpectMessageBox("中止しますか", IDYES);
+  EXPECT_EQ(-1, doc->OpenFile(bigPath.c_str(), 0));
+  EXPECT_EQ(first, std::string(doc->m_pText, doc->m_nTextLen));
+  EXPECT_STREQ(path_.c_str(), doc->m_strCurFile.GetString());
+  EXPECT_EQ(0u, doc->m_bAbort);
+  EXPECT_STREQ("読み込みを中止しました。", g_pStatusBar->GetPaneText(0).GetString());
+}
+
 TEST_F(LongTextShowTest, TheWindowAnswersWhileABigTextAppears) {
   const std::string text = LongText(20u << 20);
-  path_ = folder_->File("big.txt");
+  path_ = File("big.txt");
   testsupport::WriteFileBytes(path_, text);
   ASSERT_TRUE(Start("$$"));
   std::atomic<bool> stop{false};

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
@@ -102,6 +103,40 @@ TEST(TextLoad, AFailedAllocationReturnsNothingAndLeaksNothing) {
     EXPECT_EQ(nullptr, t.text);
     EXPECT_EQ(live, fw::alloctest::Live());
   }
+}
+
+TEST(TextLoad, TheProgressPollSeesEachPieceAndCanStopTheLoad) {
+  std::string text;
+  for (int i = 0; text.size() < 50000; ++i) text += "行" + std::to_string(i) + "\r\n";
+  struct Seen {
+    std::vector<std::size_t> done;
+    std::size_t stopAt = 0;
+    static bool Poll(void* c, std::size_t done, std::size_t total) {
+      Seen* s = static_cast<Seen*>(c);
+      EXPECT_LT(done, total);
+      if (!s->done.empty()) EXPECT_GT(done, s->done.back());
+      s->done.push_back(done);
+      return s->stopAt && s->done.size() >= s->stopAt;
+    }
+  };
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  // Polled between pieces, never after the last: the load completes.
+  Seen seen;
+  docopen::LoadProgress progress{&Seen::Poll, &seen};
+  docopen::TextLoad t;
+  ASSERT_TRUE(docopen::LoadTextToSjis(bytes, text.size(), TextEncoding::kShiftJis, 0, &t, 4096, &progress));
+  EXPECT_EQ(text, std::string(t.text, t.length));
+  EXPECT_GE(seen.done.size(), 10u);
+  fw::Free(t.text);
+  // Stopped at the third poll: nothing comes back (and nothing leaks).
+  Seen stop;
+  stop.stopAt = 3;
+  progress.context = &stop;
+  docopen::TextLoad s;
+  EXPECT_FALSE(docopen::LoadTextToSjis(bytes, text.size(), TextEncoding::kShiftJis, 0, &s, 4096, &progress));
+  EXPECT_TRUE(s.stopped);
+  EXPECT_EQ(nullptr, s.text);
+  EXPECT_EQ(3u, stop.done.size());
 }
 
 TEST(OpenPlan, KindsGoToTheirReaders) {
