@@ -118,6 +118,17 @@ inline Paired RunPaired(int runs, const std::function<double(bool*)>& ours,
   return p;
 }
 
+// "-runs N" as the first two arguments: N (at least 1), else defaultRuns;
+// *next is the index of the first argument after them.
+inline int TakeRuns(int argc, char** argv, int defaultRuns, int* next) {
+  *next = 1;
+  if (argc > 2 && std::string(argv[1]) == "-runs") {
+    *next = 3;
+    return std::max(1, std::atoi(argv[2]));
+  }
+  return defaultRuns;
+}
+
 // One row of the benchmark table: a line that bench/run-all collects
 // ("ROW|bench|work|yardstick|ours s|theirs s|ratio|goal|outputs|load").
 inline void PrintRow(const std::string& benchName, const std::string& work, const std::string& yardstick,

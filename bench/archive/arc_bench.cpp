@@ -24,6 +24,7 @@
 #include "archive/deflater.h"
 #include "archive/inflater.h"
 #include "archive/lzh_header.h"
+#include "tests/archive/archive_data.h"
 
 namespace {
 
@@ -42,20 +43,8 @@ std::vector<uint8_t> Random(size_t n, uint32_t seed) {
   return v;
 }
 
-// English-like text with numbers and CR LF lines (repeats at every distance).
-std::vector<uint8_t> Text(size_t n, uint32_t seed) {
-  static const char* words[] = {"the ",    "archive ", "codec ", "reads ",   "and ",   "writes ", "ZIP ",  "LZH ",
-                                "data, ",  "members ", "with ",  "tables.\r\n", "Huffman ", "window ", "of ", "bytes "};
-  std::string s;
-  uint32_t x = seed * 2654435761u + 7;
-  while (s.size() < n) {
-    x = x * 1103515245u + 12345u;
-    s += words[(x >> 16) & 15];
-    if (((x >> 8) & 31) == 0) s += std::to_string(x % 100000);
-  }
-  s.resize(n);
-  return std::vector<uint8_t>(s.begin(), s.end());
-}
+// Text with repeats at every distance (the tests' generator).
+std::vector<uint8_t> Text(size_t n, uint32_t seed) { return arc::Bytes(arc::MakeText(n, seed)); }
 
 std::vector<uint8_t> ZlibDeflate(const std::vector<uint8_t>& in, int level) {
   z_stream z{};

@@ -42,6 +42,25 @@ void Report(const char* label, double s, std::size_t bytes) {
   std::printf("%-40s %8.3f s  %8.1f MB/s\n", label, s, bytes / 1e6 / s);
 }
 
+// The file mapped and decoded as the opener does.
+bool Load(const char* path, fw::MappedFile* file, docopen::TextLoad* t) {
+  return file->Open(path) && docopen::LoadTextToSjis(file->Data(), static_cast<std::size_t>(file->Size()),
+                                                     textcodec::TextEncoding::kAuto, 100000, t);
+}
+
+// The working form and block index of the decoded text; the last row's
+// index, or -2 when the buffer cannot be had.
+int Index(const docopen::TextLoad& t, csv::TableFields* v, std::uint32_t* cols) {
+  v->m_nWorkSize = t.length + 100001;
+  v->m_pTextBuf = static_cast<std::uint8_t*>(fw::Alloc(v->m_nWorkSize));
+  if (!v->m_pTextBuf) return -2;
+  csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(t.text), t.length, v->m_pTextBuf);
+  v->m_pTextBuf[t.length] = 0;
+  v->m_nTextLen = t.length;
+  std::uint32_t len = 0;
+  return csv::BuildCsvIndex(*v, v->m_pTextBuf, v->m_nTextLen, &len, cols, csv::kCsvScanOnly, -1);
+}
+
 }  // namespace
 
 int Steps(std::size_t mb) {
@@ -50,11 +69,8 @@ int Steps(std::size_t mb) {
 
   auto t0 = Clock::now();
   fw::MappedFile file;
-  if (!file.Open(path)) return 1;
   docopen::TextLoad t;
-  if (!docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), textcodec::TextEncoding::kAuto,
-                               100000, &t))
-    return 1;
+  if (!Load(path, &file, &t)) return 1;
   double open = Seconds(t0);
   Report("open: map + detect + decode", open, t.length);
 
@@ -68,14 +84,8 @@ int Steps(std::size_t mb) {
     csv::SetFastScans(pass == 1);
     csv::TableFields& v = pass ? fast : slow;
     auto t1 = Clock::now();
-    v.m_nWorkSize = t.length + 100001;
-    v.m_pTextBuf = static_cast<std::uint8_t*>(fw::Alloc(v.m_nWorkSize));
-    if (!v.m_pTextBuf) return 1;
-    csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(t.text), t.length, v.m_pTextBuf);
-    v.m_pTextBuf[t.length] = 0;
-    v.m_nTextLen = t.length;
-    std::uint32_t len = 0;
-    last = csv::BuildCsvIndex(v, v.m_pTextBuf, v.m_nTextLen, &len, &cols, csv::kCsvScanOnly, -1);
+    last = Index(t, &v, &cols);
+    if (last == -2) return 1;
     index[pass] = Seconds(t1);
   }
   const bool same = std::memcmp(slow.m_pTextBuf, fast.m_pTextBuf, t.length) == 0 &&
@@ -103,20 +113,12 @@ int Steps(std::size_t mb) {
 // Open + index of one file; the row count on stdout.
 int Once(const char* path) {
   fw::MappedFile file;
-  if (!file.Open(path)) return 1;
   docopen::TextLoad t;
-  if (!docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), textcodec::TextEncoding::kAuto,
-                               100000, &t))
-    return 1;
-  csv::CsvViewFields v;
-  v.m_nWorkSize = t.length + 100001;
-  v.m_pTextBuf = static_cast<std::uint8_t*>(fw::Alloc(v.m_nWorkSize));
-  if (!v.m_pTextBuf) return 1;
-  viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(t.text), t.length, v.m_pTextBuf);
-  v.m_pTextBuf[t.length] = 0;
-  v.m_nTextLen = t.length;
-  std::uint32_t len = 0, cols = 0;
-  int last = csv::BuildCsvIndex(v, v.m_pTextBuf, v.m_nTextLen, &len, &cols, csv::kCsvScanOnly, -1);
+  if (!Load(path, &file, &t)) return 1;
+  csv::TableFields v;
+  std::uint32_t cols = 0;
+  int last = Index(t, &v, &cols);
+  if (last == -2) return 1;
   std::printf("%d\n", last + 1);
   fw::Free(v.m_pTextBuf);
   fw::Free(t.text);
@@ -127,12 +129,8 @@ int main(int argc, char** argv) {
   if (argc > 2 && std::strcmp(argv[1], "-once") == 0) return Once(argv[2]);
   if (argc > 1 && std::strcmp(argv[1], "-steps") == 0)
     return Steps(argc > 2 ? static_cast<std::size_t>(std::atoi(argv[2])) : 100);
-  int runs = 5;
   int arg = 1;
-  if (argc > 2 && std::strcmp(argv[1], "-runs") == 0) {
-    runs = std::max(1, std::atoi(argv[2]));
-    arg = 3;
-  }
+  const int runs = bench::TakeRuns(argc, argv, 5, &arg);
   std::size_t mb = argc > arg ? static_cast<std::size_t>(std::atoi(argv[arg])) : 100;
   const std::string path = "/tmp/tabrye_bench_open.csv";
   if (!bench::WriteFile(path, MakeText(mb << 20))) return 1;

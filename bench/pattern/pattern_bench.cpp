@@ -105,12 +105,8 @@ std::string Quote(const std::string& s) { return "'" + s + "'"; }
 int main(int argc, char** argv) {
   if (argc > 3 && std::strcmp(argv[1], "-replace") == 0) return ReplaceCommand(std::atoi(argv[2]), argv[3]);
   if (argc > 3 && std::strcmp(argv[1], "-count") == 0) return CountCommand(argv[2], argv[3]);
-  int runs = 5;
   int arg = 1;
-  if (argc > 2 && std::strcmp(argv[1], "-runs") == 0) {
-    runs = std::max(1, std::atoi(argv[2]));
-    arg = 3;
-  }
+  const int runs = bench::TakeRuns(argc, argv, 5, &arg);
   std::string path = argc > arg ? argv[arg] : "/tmp/tabrye_pattern_bench.txt";
   size_t megabytes = argc > arg + 1 ? static_cast<size_t>(std::atoi(argv[arg + 1])) : 100;
   std::string text = bench::ReadFile(path);

@@ -70,12 +70,8 @@ void Row(const char* work, const char* from, const std::string& bytes, TextEncod
 }  // namespace
 
 int main(int argc, char** argv) {
-  int runs = 5;
   int arg = 1;
-  if (argc > 2 && std::strcmp(argv[1], "-runs") == 0) {
-    runs = std::max(1, std::atoi(argv[2]));
-    arg = 3;
-  }
+  const int runs = bench::TakeRuns(argc, argv, 5, &arg);
   std::size_t mb = argc > arg ? static_cast<std::size_t>(std::atoi(argv[arg])) : 100;
   const std::string sjis = MakeText(mb << 20);
   std::string utf8, euc, utf16;
