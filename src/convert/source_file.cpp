@@ -53,8 +53,12 @@ std::unique_ptr<SourceFile> OpenSourceFile(const char* path) {
 }
 
 void ReadWindow(SourceFile& file, std::int64_t offset, std::size_t count, std::vector<std::uint8_t>& window) {
-  window.resize(count);
-  window.resize(file.ReadAt(offset, window.data(), count));
+  // A fresh block of exactly the bytes read, so that a sanitizer sees any
+  // read past them.
+  std::vector<std::uint8_t> fresh(count);
+  fresh.resize(file.ReadAt(offset, fresh.data(), count));
+  fresh.shrink_to_fit();
+  window.swap(fresh);
 }
 
 }  // namespace convert

@@ -35,7 +35,7 @@ class MemorySource : public SourceFile {
 std::unique_ptr<SourceFile> OpenSourceFile(const char* path);
 
 // Reads up to `count` bytes at `offset` into `window` (resized to the bytes
-// read).
+// read, and no larger).
 void ReadWindow(SourceFile& file, std::int64_t offset, std::size_t count, std::vector<std::uint8_t>& window);
 
 }  // namespace convert
