@@ -46,17 +46,32 @@ Result NotBuilt(const Converter& c, const Request& r) {
   return out;
 }
 
+// A reader's text as the result, or the memory message when the text could
+// not grow.
+Result TextResult(const LoadBuffer& text) {
+  Result out;
+  if (text.Failed()) {
+    out.message = docopen::GetOpenText(docopen::OpenText::kOutOfMemory);
+    return out;
+  }
+  out.status = Status::kOk;
+  out.text.assign(text.Data(), text.Size());
+  return out;
+}
+
+Result CannotOpen() {
+  Result out;
+  out.message = docopen::GetOpenText(docopen::OpenText::kCannotOpen);
+  return out;
+}
+
 // An archive (kind 5) shows as the listing of its members: a ZIP by its
 // first header (or the spanned-archive marker before it), an LZH by its
 // method text at byte 2 and its extension. Anything else under an archive
 // name waits for the plain copy of the renderer.
 Result ListArchive(const Converter& c, const Request& r) {
   std::unique_ptr<SourceFile> file = OpenSourceFile(r.path);
-  if (!file) {
-    Result out;
-    out.message = docopen::GetOpenText(docopen::OpenText::kCannotOpen);
-    return out;
-  }
+  if (!file) return CannotOpen();
   std::uint8_t head[6] = {};
   std::size_t n = file->ReadAt(0, head, sizeof head);
   const bool zip = n >= 4 && (std::memcmp(head, "PK\x03\x04", 4) == 0 || (n >= 6 && std::memcmp(head, "PK00PK", 6) == 0));
@@ -69,25 +84,14 @@ Result ListArchive(const Converter& c, const Request& r) {
   } else {
     ListLzhArchive(*file, outdata, text);
   }
-  Result out;
-  if (text.Failed()) {
-    out.message = docopen::GetOpenText(docopen::OpenText::kOutOfMemory);
-    return out;
-  }
-  out.status = Status::kOk;
-  out.text.assign(text.Data(), text.Size());
-  return out;
+  return TextResult(text);
 }
 
 // Sound and video files (kinds 51-58) show their media information, read
 // from the file's head ("indata" bytes at most) and, for MP3, its tail.
 Result ShowMediaInfo(const Converter&, const Request& r) {
-  Result out;
   std::unique_ptr<SourceFile> file = OpenSourceFile(r.path);
-  if (!file) {
-    out.message = docopen::GetOpenText(docopen::OpenText::kCannotOpen);
-    return out;
-  }
+  if (!file) return CannotOpen();
   constexpr std::int64_t kDefaultHead = 204800;
   std::int64_t want = r.limits.indata > 0 ? r.limits.indata : kDefaultHead;
   if (want > file->Length()) want = file->Length();
@@ -101,13 +105,7 @@ Result ShowMediaInfo(const Converter&, const Request& r) {
   media.file = file.get();
   LoadBuffer text;
   WriteMediaInfo(media, text);
-  if (text.Failed()) {
-    out.message = docopen::GetOpenText(docopen::OpenText::kOutOfMemory);
-    return out;
-  }
-  out.status = Status::kOk;
-  out.text.assign(text.Data(), text.Size());
-  return out;
+  return TextResult(text);
 }
 
 // PDF reads more of the file at the default "indata" (its streams are large).
