@@ -18,7 +18,6 @@
 #include "support/pump.h"
 #include "support/temp_folder.h"
 #include "view/dvkview.h"
-#include "view/viewui/viewcmds.h"
 #include "support/file_bytes.h"
 
 namespace {
@@ -174,12 +173,12 @@ TEST_F(ViewServicesTest, ReportMessageShowsCollectsOrWritesTheExternalText) {
   fw::hooks::ExpectMessageBox("sure?", IDNO);
   EXPECT_EQ(IDNO, v->ReportMessage(4, "sure?"));
 
-  // "nodisp": nothing shown, the texts collect, 9.
+  // "nodisp": nothing shown, the last text kept, 9.
   v->Macro().m_strMessageMode() = "nodisp";
   v->Macro().m_strLastResult() = "";
   EXPECT_EQ(9, v->ReportMessage(2, "first"));
   EXPECT_EQ(9, v->ReportMessage(3, "second"));
-  EXPECT_EQ("first\r\nsecond", std::string(v->Macro().m_strLastResult().GetString()));
+  EXPECT_EQ("second", std::string(v->Macro().m_strLastResult().GetString()));
   EXPECT_EQ(3u, fw::hooks::MessageBoxTexts().size());
   v->Macro().m_strMessageMode() = "NODISP";  // only the exact word silences
   fw::hooks::ExpectMessageBox("loud", IDOK);
@@ -338,7 +337,7 @@ TEST_F(ViewServicesTest, TheCsvContextMenuHasItsItemsInOrderWithUnbuiltCommandsG
   EXPECT_EQ(0u, item(33122).text.find(StringOf(364) + "(x,y)\t5,0"));
   EXPECT_EQ(5, v->m_ptImageCursor.x);
   // Overwrite through the menu command: checked next time.
-  v->SendMessage(WM_COMMAND, viewcmd::kOverwrite);
+  v->SendMessage(WM_COMMAND, ID_TEXT_OVERWRITE);
   EXPECT_EQ(0, v->m_nInsertWord);
   fw::hooks::ExpectPopupMenu(0);
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 3));
