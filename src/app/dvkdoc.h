@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/docsvc/schedule_runner.h"
-#include "app/docsvc/settings_io.h"
 #include "app/shell/doc_fields.h"
+#include "app/shell/settings_files.h"
 #include "app/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
 #include "fw/richedit.h"
@@ -186,8 +186,8 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // One line in the status bar's message pane (no-op without a frame).
   void ShowStatusText(const CString& text);
 
-  docsvc::InfFile m_infFile;  // as read: unknown keys kept for the next save
-  docsvc::SysFile m_sysFile;
+  app::SettingsRest m_infRest;  // as read: unknown keys kept for the next save
+  app::SettingsRest m_sysRest;
   std::vector<docsvc::LineIssue> m_aSettingsIssues;
   std::unique_ptr<docsvc::ScheduleRunner> m_pScheduleRunner;
   CString m_strLastBackup;
