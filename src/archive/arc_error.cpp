@@ -11,7 +11,7 @@ struct ErrorEntry {
 };
 
 // The complete table of codec codes. Codes 041-045 and 050-058 cover corrupt
-// or unwritable input that the original list left without a code.
+// or unwritable input that no earlier code covered.
 const ErrorEntry kErrors[] = {
     {"001", "more than 256 bits written in one call"},
     {"002", "negative number of bits to write"},

@@ -9,7 +9,9 @@
 #include "fw/cmdui.h"
 #include "fw/msgbox.h"
 #include "fw/splitter.h"
+#include "macro/macro_state.h"
 #include "res/resource.h"
+#include "view/macro_view_host.h"
 #include "view/viewcore/report.h"
 #include "view/viewui/viewcmds.h"
 
@@ -57,7 +59,6 @@ CDvkView::~CDvkView() {
   fw::Free(m_pEntryList);
   fw::Free(m_pParaRowMap);
   fw::Free(m_pColumnEdges);
-  fw::Free(m_pMacroLookup);
   fw::Free(m_pLoadedBits);
   fw::Free(m_pRegionUndo);
   if (m_hImageBitmap) DeleteObject(static_cast<HGDIOBJ>(m_hImageBitmap));
@@ -108,9 +109,20 @@ void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiv
   CRichEditView::OnActivateView(activate, activateView, deactiveView);
 }
 
+macro::MacroState& CDvkView::Macro() {
+  if (!m_pMacroState) m_pMacroState = std::make_unique<macro::MacroState>();
+  return *m_pMacroState;
+}
+
+macro::MacroHost& CDvkView::MacroHost() {
+  if (!m_pMacroHost) m_pMacroHost = std::make_unique<view::MacroViewHost>(*this);
+  return *m_pMacroHost;
+}
+
 int CDvkView::ReportMessage(int code, const CString& text) {
   CDvkDoc* doc = GetDocument();
-  viewcore::ReportState state{m_strMessageMode(), m_strLastResult(), doc && doc->m_bExternalRun != 0, *this};
+  macro::MacroState& ms = Macro();
+  viewcore::ReportState state{ms.m_strMessageMode(), ms.m_strLastResult(), doc && doc->m_bExternalRun != 0, *this};
   viewcore::ReportAskFn ask = [](const CString& t, unsigned buttons) { return AfxMessageBox(t, buttons); };
   viewcore::ReportUpdateFn update = [this]() {
     CDvkDoc* d = GetDocument();

@@ -59,6 +59,10 @@ struct CsvShowOptions;
 namespace viewfind {
 struct FindRule;
 }
+namespace macro {
+struct MacroState;
+class MacroHost;
+}
 
 class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::ViewFields {
   FW_DECLARE_MESSAGE_MAP()
@@ -79,6 +83,12 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   // Code 1 memory, 2 text, 3 OK/Cancel, 4 Yes/No, > 100 memory at a place
   // (viewcore/report.h); honours "nodisp" and the external-run mode.
   int ReportMessage(int code, const CString& text);
+
+  // --- macro interpreter (macro/macro_state.h, macro/macro_host.h) --------
+  // The interpreter's state of this view, made on first use, and the host
+  // through which the interpreter reaches the editor.
+  macro::MacroState& Macro();
+  macro::MacroHost& MacroHost();
 
   // --- CSV working buffer and index (csv/csv_index.h) ----------------------
   int BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT* outMaxColumns, int mode,
@@ -263,9 +273,9 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   // pane (row, col) of the static 2x2 text splitter.
   std::uint32_t FindPaneIndex() const;
   bool TakesDocumentContent() const;
-  // U4: the document's content into the view's buffers (no control work).
+  // The document's content into the view's buffers (no control work).
   void TakeDocumentContent();
-  // U2: the CSV display text from the working buffer.
+  // The CSV display text from the working buffer.
   void PrepareCsvDisplay();
   void ShowPreparedNow();
   void FinishLoad();  // timer 20
@@ -332,6 +342,8 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   int ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column);
   void ShowFindStatus(const CString& text);
   std::unique_ptr<CFindDlg, FindDlgCloser> m_findDlgOwner;
+  std::unique_ptr<macro::MacroState> m_pMacroState;
+  std::unique_ptr<macro::MacroHost> m_pMacroHost;
 
   // text-view services
   bool m_bWrapped = true;       // wrap to the window (the rich-edit default)

@@ -20,18 +20,11 @@ constexpr int kEntryListSlots = 1000;      // check list capacity from the const
 constexpr int kColumnPositions = 9000;     // CsvColumnPositions
 constexpr int kKeyStepSlots = 1000;        // key-macro step arrays
 constexpr int kKeyMacroSlots = 100;        // key-macro memory of the workbench
-constexpr int kMacroVarSlots = 5182;       // macro variable store
-constexpr int kMacroFuncSlots = 100;       // defined functions (numbers 500-598)
-constexpr int kMacroLookupIndex = 4096;    // "loaddata" line index
 constexpr int kPictureSlots = 100;         // picture slots of the image canvas
 constexpr int kImageSettingsWords = 49;    // as the document's m_aImageSettings
 constexpr int kColourBarSlots = 10;        // colour-marker table
 constexpr int kBitmapInfoBytes = 2000;     // header + palette of a loaded picture
 constexpr std::int32_t kMarginUnset = -99; // m_nPageMargin before InitPrintMargins
-
-// Slots of the macro variable store that other code names.
-constexpr int kSlotVarI = 118, kSlotVarJ = 119, kSlotVarK = 120;
-constexpr int kSlotMacroDir = 132, kSlotMessageMode = 145, kSlotLastResult = 146, kSlotCurBlock = 155;
 
 // View timers (the one dispatcher is CDvkView::OnTimer).
 enum ViewTimer : unsigned {
@@ -133,6 +126,7 @@ struct ViewKeySearchFields {
   CString m_strPrevStmtCommand;          // last one-line macro input
   CString m_strPrevStmtOperand;
   CString m_strCmdText;                  // output name of a program-called PDF command
+  std::int32_t m_nFoundPos = 0;           // character position of the last hit
 };
 
 // D. Ruled tables and their editing (table engine).
@@ -201,40 +195,6 @@ struct ViewWorkbenchFields {
   std::int32_t m_nLoopEnd = 0;
   std::int32_t m_nMediaLength = 0;
   std::int32_t m_nMediaPosition = 0;
-};
-
-// F. Macro interpreter state kept on the view.
-struct ViewMacroFields {
-  CString m_strMacroVars[kMacroVarSlots];  // the variable store (slots named above)
-  CString& m_strMessageMode() { return m_strMacroVars[kSlotMessageMode]; }
-  CString& m_strLastResult() { return m_strMacroVars[kSlotLastResult]; }
-  CString& m_strMacroDir() { return m_strMacroVars[kSlotMacroDir]; }
-  CString& m_strCurBlock() { return m_strMacroVars[kSlotCurBlock]; }
-  CString& m_strVarI() { return m_strMacroVars[kSlotVarI]; }
-  CString& m_strVarJ() { return m_strMacroVars[kSlotVarJ]; }
-  CString& m_strVarK() { return m_strMacroVars[kSlotVarK]; }
-  std::int32_t m_nMacroReplaceTotal = 0;
-  std::uint32_t m_nMacroFlags = 0;
-  CString m_strMacroFuncs[kMacroFuncSlots];  // defined functions
-  std::int32_t m_nMacroFuncCount = 0;
-  std::int32_t m_nMacroResumePos = 0;
-  char* m_pMacroLookup = nullptr;             // "loaddata" buffer (fw::Alloc)
-  std::uint32_t m_nMacroLookupLen = 0;
-  std::uint32_t m_aMacroLookupIndex[kMacroLookupIndex] = {};
-  std::int32_t m_nZeroDivValue = 99999999;
-  std::int32_t m_nSysParaSaved = 0;
-  std::int32_t m_anSavedSysPara[10] = {};     // the ten settings saved by a run
-  CString m_strTablePath;
-  CString m_strDocStem;
-  std::int32_t m_nCmdLineNo = 0;              // line of the running statement
-  std::int32_t m_nFoundPos = 0;
-  std::int32_t m_anStmtTableA[4] = {};        // per-statement tables
-  std::int32_t m_anStmtTableB[4] = {};
-  std::int32_t m_anLineLookup[4] = {};
-  std::int32_t m_nMacroWaitTicks = 0;
-  std::uint8_t m_nMacroInstanceMark = 0;
-  CString m_strLastMacroSource;               // kept source and folder of the last RunMacro
-  CString m_strLastMacroFolder;
 };
 
 // G. Images (image view, regions, painting, picture slots, capture).
@@ -308,7 +268,6 @@ struct ViewFields : ViewDisplayFields,
                     ViewKeySearchFields,
                     ViewTableFields,
                     ViewWorkbenchFields,
-                    ViewMacroFields,
                     ViewImageFields {};
 
 }  // namespace view

@@ -12,6 +12,7 @@
 
 #include "fw/strtable.h"
 #include "fw/uihooks.h"
+#include "macro/macro_state.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
 #include "support/pump.h"
@@ -179,21 +180,21 @@ TEST_F(ViewServicesTest, ReportMessageShowsCollectsOrWritesTheExternalText) {
   ASSERT_EQ(2u, shown.size());
   EXPECT_EQ("hello", shown[0]);
   EXPECT_EQ(StringOf(152) + " 117", shown[1]);
-  EXPECT_STREQ(StringOf(152).c_str(), v->m_strLastResult().GetString());
+  EXPECT_STREQ(StringOf(152).c_str(), v->Macro().m_strLastResult().GetString());
   fw::hooks::ExpectMessageBox("sure?", IDNO);
   EXPECT_EQ(IDNO, v->ReportMessage(4, "sure?"));
 
   // "nodisp": nothing shown, the texts collect, 9.
-  v->m_strMessageMode() = "nodisp";
-  v->m_strLastResult() = "";
+  v->Macro().m_strMessageMode() = "nodisp";
+  v->Macro().m_strLastResult() = "";
   EXPECT_EQ(9, v->ReportMessage(2, "first"));
   EXPECT_EQ(9, v->ReportMessage(3, "second"));
-  EXPECT_EQ("first\r\nsecond", std::string(v->m_strLastResult().GetString()));
+  EXPECT_EQ("first\r\nsecond", std::string(v->Macro().m_strLastResult().GetString()));
   EXPECT_EQ(3u, fw::hooks::MessageBoxTexts().size());
-  v->m_strMessageMode() = "NODISP";  // only the exact word silences
+  v->Macro().m_strMessageMode() = "NODISP";  // only the exact word silences
   fw::hooks::ExpectMessageBox("loud", IDOK);
   v->ReportMessage(2, "loud");
-  v->m_strMessageMode() = "";
+  v->Macro().m_strMessageMode() = "";
 
   // External run: the pane shows string 352, no box.
   doc->m_bExternalRun = 1;

@@ -1,0 +1,38 @@
+// What the macro interpreter needs of the editor. The interpreter is portable
+// and never touches a window; the text view implements this interface with
+// thin calls into itself, its document and the frame (view/macro_view_host).
+#pragma once
+
+#include "fw/cstring.h"
+
+namespace macro {
+
+class MacroHost {
+ public:
+  virtual ~MacroHost() = default;
+
+  // The text of the view (Shift-JIS, CR LF lines) and its selection.
+  virtual CString GetText() = 0;
+  virtual void GetSelection(long* start, long* end) = 0;
+  virtual void SetSelection(long start, long end) = 0;
+  virtual void ReplaceSelection(const CString& text) = 0;
+
+  // Opening and saving through the document's one path; 0 or more on success.
+  virtual int OpenFile(const CString& path, int mode) = 0;
+  virtual int SaveFile(const CString& path, int mode) = 0;
+
+  // Messages (the view's ReportMessage codes; the answer comes back) and status.
+  virtual int ReportMessage(int code, const CString& text) = 0;
+  virtual void SetStatusText(int pane, const CString& text) = 0;
+  // Polls for Esc; true when the user chose to stop.
+  virtual bool CheckEscapeAbort() = 0;
+
+  // Panes and the document's folders.
+  virtual void ActivateTextPane(int pane) = 0;
+  virtual CString ProgramDir() = 0;
+  virtual CString ListDir(int side) = 0;
+  virtual int ActiveSide() = 0;
+  virtual CString ParamPath() = 0;
+};
+
+}  // namespace macro

@@ -1,0 +1,9 @@
+#include "macro/macro_state.h"
+
+#include "fw/alloc.h"
+
+namespace macro {
+
+MacroState::~MacroState() { fw::Free(m_pMacroLookup); }
+
+}  // namespace macro

@@ -1,0 +1,69 @@
+// The macro interpreter's own state: the variable store with its named
+// slots, the defined functions, the "loaddata" lookup and the run control of
+// one view. The text view owns one (created on first use); the interpreter
+// reaches the editor only through macro::MacroHost.
+#pragma once
+
+#include <cstdint>
+
+#include "fw/cstring.h"
+
+namespace macro {
+
+constexpr int kVarSlots = 5182;      // variable store, slots 0-5181
+constexpr int kFuncSlots = 100;      // defined functions (numbers 500-599)
+constexpr int kLookupIndex = 4096;   // "loaddata" line index
+constexpr int kSavedSysParas = 10;   // settings a run saves and puts back
+
+// Slots of the store that other code names.
+constexpr int kSlotVarI = 118, kSlotVarJ = 119, kSlotVarK = 120;
+constexpr int kSlotMacroDir = 132;     // folder of the running macro
+constexpr int kSlotMessageMode = 145;  // "nodisp" silences messages
+constexpr int kSlotLastResult = 146;   // last report / answer
+constexpr int kSlotCurBlock = 155;     // current table block text
+
+struct MacroState {
+  MacroState() = default;
+  ~MacroState();
+  MacroState(const MacroState&) = delete;
+  MacroState& operator=(const MacroState&) = delete;
+
+  // Variables.
+  CString m_strMacroVars[kVarSlots];
+  CString& m_strMessageMode() { return m_strMacroVars[kSlotMessageMode]; }
+  CString& m_strLastResult() { return m_strMacroVars[kSlotLastResult]; }
+  CString& m_strMacroDir() { return m_strMacroVars[kSlotMacroDir]; }
+  CString& m_strCurBlock() { return m_strMacroVars[kSlotCurBlock]; }
+  CString& m_strVarI() { return m_strMacroVars[kSlotVarI]; }
+  CString& m_strVarJ() { return m_strMacroVars[kSlotVarJ]; }
+  CString& m_strVarK() { return m_strMacroVars[kSlotVarK]; }
+
+  // Defined functions.
+  CString m_strMacroFuncs[kFuncSlots];
+  std::int32_t m_nMacroFuncCount = 0;
+
+  // "loaddata" lookup buffer (fw::Alloc, freed with the state) and its index.
+  char* m_pMacroLookup = nullptr;
+  std::uint32_t m_nMacroLookupLen = 0;
+  std::uint32_t m_aMacroLookupIndex[kLookupIndex] = {};
+
+  // Run control.
+  std::int32_t m_nMacroReplaceTotal = 0;
+  std::uint32_t m_nMacroFlags = 0;
+  std::int32_t m_nMacroResumePos = 0;
+  std::int32_t m_nZeroDivValue = 99999999;     // result of a division by zero
+  std::int32_t m_nSysParaSaved = 0;
+  std::int32_t m_anSavedSysPara[kSavedSysParas] = {};
+  CString m_strTablePath;
+  CString m_strDocStem;
+  std::int32_t m_nCmdLineNo = 0;               // line of the running statement
+  std::int32_t m_anStmtTableA[4] = {};         // per-statement tables
+  std::int32_t m_anStmtTableB[4] = {};
+  std::int32_t m_anLineLookup[4] = {};
+  std::int32_t m_nMacroWaitTicks = 0;
+  std::uint8_t m_nMacroInstanceMark = 0;
+  CString m_strLastMacroSource;                // source and folder of the last run
+  CString m_strLastMacroFolder;
+};
+
+}  // namespace macro

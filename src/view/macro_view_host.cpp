@@ -1,0 +1,77 @@
+#include "view/macro_view_host.h"
+
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "app/shell/pane_layout.h"
+#include "view/dvkview.h"
+
+namespace view {
+
+namespace {
+constexpr int kSjisText = SF_TEXT | SF_USECODEPAGE | (932 << 16);
+}
+
+CString MacroViewHost::GetText() {
+  std::string text = view_.StreamOut(kSjisText);
+  return CString(text.data(), static_cast<int>(text.size()));
+}
+
+void MacroViewHost::GetSelection(long* start, long* end) {
+  long s = 0, e = 0;
+  view_.GetRichEditCtrl().GetSel(s, e);
+  if (start) *start = s;
+  if (end) *end = e;
+}
+
+void MacroViewHost::SetSelection(long start, long end) { view_.GetRichEditCtrl().SetSel(start, end); }
+
+void MacroViewHost::ReplaceSelection(const CString& text) {
+  view_.GetRichEditCtrl().ReplaceSel(text.GetString(), TRUE);
+}
+
+int MacroViewHost::OpenFile(const CString& path, int mode) {
+  CDvkDoc* doc = view_.GetDocument();
+  return doc ? doc->OpenFile(path, mode) : -1;
+}
+
+int MacroViewHost::SaveFile(const CString& path, int mode) {
+  CDvkDoc* doc = view_.GetDocument();
+  return doc ? doc->SaveFile(path, mode, &view_) : -1;
+}
+
+int MacroViewHost::ReportMessage(int code, const CString& text) { return view_.ReportMessage(code, text); }
+
+void MacroViewHost::SetStatusText(int pane, const CString& text) {
+  if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(pane, text);
+}
+
+bool MacroViewHost::CheckEscapeAbort() { return g_pMainFrame && g_pMainFrame->CheckEscapeAbort() != 0; }
+
+void MacroViewHost::ActivateTextPane(int pane) {
+  if (!g_pMainFrame || pane < 1 || pane > 4) return;
+  app::PaneCell c = app::CellOfPaneIndex(pane);
+  g_pMainFrame->ActivateTextPane(c.row, c.col);
+}
+
+CString MacroViewHost::ProgramDir() {
+  CDvkDoc* doc = view_.GetDocument();
+  return doc ? doc->m_strProgramDir : CString();
+}
+
+CString MacroViewHost::ListDir(int side) {
+  CDvkDoc* doc = view_.GetDocument();
+  if (!doc) return CString();
+  return side == 2 ? doc->m_strListDir2 : doc->m_strListDir1;
+}
+
+int MacroViewHost::ActiveSide() {
+  CDvkDoc* doc = view_.GetDocument();
+  return doc ? static_cast<int>(doc->m_nActiveSide) : 1;
+}
+
+CString MacroViewHost::ParamPath() {
+  CDvkDoc* doc = view_.GetDocument();
+  return doc ? doc->m_strParamPath : CString();
+}
+
+}  // namespace view

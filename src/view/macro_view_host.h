@@ -1,0 +1,34 @@
+// The text view's side of macro::MacroHost: thin calls into the view, its
+// document, the frame and the status bar.
+#pragma once
+
+#include "macro/macro_host.h"
+
+class CDvkView;
+
+namespace view {
+
+class MacroViewHost final : public macro::MacroHost {
+ public:
+  explicit MacroViewHost(CDvkView& view) : view_(view) {}
+
+  CString GetText() override;
+  void GetSelection(long* start, long* end) override;
+  void SetSelection(long start, long end) override;
+  void ReplaceSelection(const CString& text) override;
+  int OpenFile(const CString& path, int mode) override;
+  int SaveFile(const CString& path, int mode) override;
+  int ReportMessage(int code, const CString& text) override;
+  void SetStatusText(int pane, const CString& text) override;
+  bool CheckEscapeAbort() override;
+  void ActivateTextPane(int pane) override;
+  CString ProgramDir() override;
+  CString ListDir(int side) override;
+  int ActiveSide() override;
+  CString ParamPath() override;
+
+ private:
+  CDvkView& view_;
+};
+
+}  // namespace view

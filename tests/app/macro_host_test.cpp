@@ -1,0 +1,100 @@
+// The macro interpreter reaches the editor only through macro::MacroHost; the
+// text view's adapter must act on the real view, document, frame and status
+// bar: text and selection in Shift-JIS, messages with the "nodisp" slot,
+// status panes, pane activation and the document's folders.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "macro/macro_host.h"
+#include "macro/macro_state.h"
+#include "shell_fixture.h"
+#include "support/file_bytes.h"
+#include "support/pump.h"
+#include "support/temp_folder.h"
+#include "view/dvkview.h"
+
+namespace {
+
+class MacroHostTest : public shelltest::ShellTest {
+ protected:
+  void SetUp() override {
+    shelltest::ShellTest::SetUp();
+    folder_ = std::make_unique<testsupport::TempProgramFolder>();
+  }
+  void TearDown() override {
+    shelltest::ShellTest::TearDown();
+    folder_.reset();
+  }
+  CDvkView* Open(const char* name, const std::string& bytes) {
+    const std::string path = folder_->File(name);
+    testsupport::WriteFileBytes(path, bytes);
+    if (!Start(("\"" + path + "\"").c_str())) return nullptr;
+    CDvkView* v = frame->GetTextView(0, 0);
+    if (!v || !testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000)) return nullptr;
+    return v;
+  }
+  std::unique_ptr<testsupport::TempProgramFolder> folder_;
+};
+
+TEST_F(MacroHostTest, TextAndSelectionInShiftJis) {
+  CDvkView* v = Open("host.txt", "一行目\r\nsecond\r\n");
+  ASSERT_NE(nullptr, v);
+  macro::MacroHost& host = v->MacroHost();
+  std::string text = host.GetText().GetString();
+  EXPECT_EQ(0u, text.find("一行目"));
+  EXPECT_NE(std::string::npos, text.find("second"));
+
+  // "一行目" is three characters; select them and replace them.
+  host.SetSelection(0, 3);
+  long s = -1, e = -1;
+  host.GetSelection(&s, &e);
+  EXPECT_EQ(0, s);
+  EXPECT_EQ(3, e);
+  host.ReplaceSelection("置換");
+  text = host.GetText().GetString();
+  EXPECT_EQ(0u, text.find("置換\r"));
+  EXPECT_EQ(std::string::npos, text.find("一行目"));
+}
+
+TEST_F(MacroHostTest, MessagesGoThroughTheViewAndItsSilentMode) {
+  CDvkView* v = Open("msg.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  macro::MacroState& st = v->Macro();
+  st.m_strMessageMode() = "nodisp";
+  // Silenced: no box (the fixture fails on an unexpected one), the text is kept.
+  v->MacroHost().ReportMessage(2, "hello");
+  EXPECT_NE(std::string::npos, std::string(st.m_strLastResult().GetString()).find("hello"));
+  // The state object is the one the view keeps.
+  EXPECT_EQ(&st, &v->Macro());
+}
+
+TEST_F(MacroHostTest, StatusPaneFoldersAndPanes) {
+  CDvkView* v = Open("st.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  macro::MacroHost& host = v->MacroHost();
+  host.SetStatusText(0, "マクロ実行中");
+  EXPECT_STREQ("マクロ実行中", g_pStatusBar->GetPaneText(0).GetString());
+
+  doc->m_strListDir1 = "C:\\one";
+  doc->m_strListDir2 = "C:\\two";
+  doc->m_nActiveSide = 2;
+  doc->m_strParamPath = "C:\\one\\memo";
+  EXPECT_STREQ("C:\\one", host.ListDir(1).GetString());
+  EXPECT_STREQ("C:\\two", host.ListDir(2).GetString());
+  EXPECT_EQ(2, host.ActiveSide());
+  EXPECT_STREQ("C:\\one\\memo", host.ParamPath().GetString());
+  EXPECT_STREQ(doc->m_strProgramDir.GetString(), host.ProgramDir().GetString());
+
+  // Pane 3 is the top-right cell of the text splitter.
+  host.ActivateTextPane(3);
+  testsupport::PumpFor(50);
+  EXPECT_EQ(3, doc->m_nActiveTextPane);
+  host.ActivateTextPane(1);
+  testsupport::PumpFor(50);
+  EXPECT_EQ(1, doc->m_nActiveTextPane);
+}
+
+}  // namespace
