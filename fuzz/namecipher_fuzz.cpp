@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/crypto/encname.h"
-#include "app/crypto/namecipher.h"
+#include "core/crypto/encname.h"
+#include "core/crypto/namecipher.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/docopen/textload.h"
+#include "core/docopen/textload.h"
 #include "fw/alloc.h"
 #include "view/viewload/csvshow.h"
 #include "view/viewload/rtfspacing.h"

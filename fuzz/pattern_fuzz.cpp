@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "view/pattern/pattern.h"
+#include "core/pattern/pattern.h"
 
 namespace {
 

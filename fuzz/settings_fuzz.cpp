@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/docsvc/schedule.h"
-#include "app/shell/settings_table.h"
+#include "core/docdata/settings_table.h"
+#include "core/docsvc/schedule.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 16) return 0;

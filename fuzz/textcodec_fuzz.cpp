@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/textcodec/sjis_map.h"
-#include "app/textcodec/textcodec.h"
+#include "core/textcodec/sjis_map.h"
+#include "core/textcodec/textcodec.h"
 
 using textcodec::TextEncoding;
 

@@ -9,7 +9,7 @@
 
 #include "../bench_util.h"
 
-#include "app/docopen/textload.h"
+#include "core/docopen/textload.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
 #include "fw/mapped_file.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "../bench_util.h"
-#include "view/pattern/pattern.h"
+#include "core/pattern/pattern.h"
 
 namespace {
 

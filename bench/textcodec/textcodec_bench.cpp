@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../bench_util.h"
-#include "app/textcodec/textcodec.h"
+#include "core/textcodec/textcodec.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The one document: a rich-edit document that holds every field of
-// app::DvkDocData (grouped by subsystem in app/shell/doc_fields.h), the
+// app::DvkDocData (grouped by subsystem in core/docdata/doc_fields.h), the
 // window-update lock and the entry points of the frame's timers.
 #pragma once
 
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/docsvc/schedule_runner.h"
-#include "app/shell/doc_fields.h"
-#include "app/shell/settings_files.h"
-#include "app/textcodec/textcodec.h"
+#include "core/docdata/doc_fields.h"
+#include "core/docdata/settings_files.h"
+#include "core/docsvc/schedule_runner.h"
+#include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
 #include "fw/richedit.h"
 
@@ -47,7 +47,7 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // --- opening and saving (app/dvkdoc_open.cpp; modes and kinds in
   // docs/design.md "Opening files") ---------------------------------------
   // Opens `path` by its kind into m_pText / m_nTextLen and shows it (modes
-  // and kinds: app/docopen/openplan.h). 0 = opened; -1 = not opened: the
+  // and kinds: core/docopen/openplan.h). 0 = opened; -1 = not opened: the
   // message was shown (or, in the modes that show nothing, left in
   // m_strOpenMessage) and the previous document is as it was.
   int OpenFile(CString path, int mode);
@@ -109,7 +109,7 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   CVariableViewDlg m_dlgVariableView;  // modeless, no parent
 
   // ===== document services (app/dvkdoc_services.cpp) ========================
-  // Thin entries into the portable modules of app/docsvc and app/crypto.
+  // Thin entries into the portable modules of core/docsvc and core/crypto.
 
   // Settings files of m_strProgramDir: "Dorvik.inf" and "Dorvik.sys" read into
   // the field groups; a missing one is written with its defaults, an existing

@@ -1,20 +1,20 @@
 // Opening and saving the document: OpenFile by kind and mode, the renderer
 // and image entries, the encoding choice, SaveFile with its backup.
 //
-// The rules that need no window live in app/docopen (kind and mode tables,
+// The rules that need no window live in core/docopen (kind and mode tables,
 // the text loader, the texts); this file reads and writes files and moves the
 // results into the document.
 #include <windows.h>
 
 #include <cstring>
 
-#include "app/docopen/openplan.h"
-#include "app/docopen/opentexts.h"
-#include "app/docopen/textload.h"
-#include "app/docsvc/backup.h"
-#include "app/docsvc/filekind.h"
-#include "app/docsvc/pathpart.h"
-#include "app/crypto/encname.h"
+#include "core/docopen/openplan.h"
+#include "core/docopen/opentexts.h"
+#include "core/docopen/textload.h"
+#include "core/docsvc/backup.h"
+#include "core/docsvc/filekind.h"
+#include "core/docsvc/pathpart.h"
+#include "core/crypto/encname.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "fw/alloc.h"
@@ -26,7 +26,7 @@
 #include "fw/msgbox.h"
 #include "view/dvkview.h"
 #include "view/viewcore/docsave.h"
-#include "view/viewcore/safewrite.h"
+#include "core/safewrite/safewrite.h"
 
 using docopen::GetOpenText;
 using docopen::OpenText;

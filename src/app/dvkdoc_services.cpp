@@ -1,17 +1,17 @@
-// The document services of CDvkDoc: thin entries into app/docsvc (settings
-// files, names, kinds, backups, schedules) and app/crypto (file-name cipher),
+// The document services of CDvkDoc: thin entries into core/docsvc (settings
+// files, names, kinds, backups, schedules) and core/crypto (file-name cipher),
 // plus what only the window side can do (messages, sounds, the clock).
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <string>
 
-#include "app/crypto/encname.h"
-#include "app/crypto/namecipher.h"
-#include "app/docsvc/backup.h"
-#include "app/docsvc/docnames.h"
-#include "app/docsvc/filekind.h"
-#include "app/docsvc/pathpart.h"
+#include "core/crypto/encname.h"
+#include "core/crypto/namecipher.h"
+#include "core/docsvc/backup.h"
+#include "core/docsvc/docnames.h"
+#include "core/docsvc/filekind.h"
+#include "core/docsvc/pathpart.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "app/schedmsg_dlg.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/shell/settings_table.h"
+#include "core/docdata/settings_table.h"
 #include "fw/commondlg.h"
 #include "res/resource.h"
 

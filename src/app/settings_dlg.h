@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "app/shell/doc_fields.h"
+#include "core/docdata/doc_fields.h"
 #include "fw/dialog.h"
 
 class CSettingsDlg : public CDialog {

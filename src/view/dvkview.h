@@ -27,7 +27,7 @@
 #include "csv/csv_buffer.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
-#include "view/viewcore/safewrite.h"
+#include "core/safewrite/safewrite.h"
 #include "view/viewcore/statustext.h"
 
 class CDvkDoc;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/docsvc/filekind.h"
+#include "core/docsvc/filekind.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "fw/alloc.h"
@@ -16,8 +16,8 @@
 #include "res/resource.h"
 #include "view/dvkview.h"
 #include "view/find_dlg.h"
-#include "view/pattern/pattern.h"
-#include "view/pattern/pattern_cstring.h"
+#include "core/pattern/pattern.h"
+#include "core/pattern/pattern_cstring.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewfind/findscan.h"
 

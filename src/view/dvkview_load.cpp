@@ -9,8 +9,8 @@
 // 4, 6, 7 redraw without reloading.
 #include <cstring>
 
-#include "app/docsvc/filekind.h"
-#include "app/docopen/opentexts.h"
+#include "core/docsvc/filekind.h"
+#include "core/docopen/opentexts.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "csv/csv_index.h"

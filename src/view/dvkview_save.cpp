@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/docsvc/filekind.h"
+#include "core/docsvc/filekind.h"
 #include "app/dvkdoc.h"
 #include "fw/alloc.h"
 #include "fw/msgbox.h"

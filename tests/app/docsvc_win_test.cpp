@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/shell/settings_files.h"
-#include "app/docsvc/schedule_runner.h"
+#include "core/docdata/settings_files.h"
+#include "core/docsvc/schedule_runner.h"
 #include "app/inputdlg.h"
 #include "app/schedmsg_dlg.h"
 #include "fw/clock.h"

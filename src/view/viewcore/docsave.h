@@ -13,8 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/textcodec/textcodec.h"
-#include "view/viewcore/safewrite.h"
+#include "core/textcodec/textcodec.h"
+#include "core/safewrite/safewrite.h"
 
 namespace viewcore {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/docsvc/sjis_state.h"
+#include "core/docsvc/sjis_state.h"
 #include "fw/sjis.h"
 
 namespace viewcore {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/docsvc/filekind.h"
+#include "core/docsvc/filekind.h"
 #include "fw/file.h"
 #include "fw/strtable.h"
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "view/pattern/pattern.h"
+#include "core/pattern/pattern.h"
 
 namespace viewfind {
 

@@ -1,0 +1,19 @@
+#include "core/docdata/doc_fields.h"
+
+#include "core/docdata/settings_table.h"
+#include "fw/alloc.h"
+
+namespace app {
+
+// The document's heap buffers all come from fw::Alloc/Realloc, so they go
+// back through fw::Free here.
+DocTextFields::~DocTextFields() {
+  fw::Free(m_pText);
+  fw::Free(m_pText2);
+  if (m_bLoadBufOwned && m_pLoadBuf != m_pText) fw::Free(m_pLoadBuf);
+  fw::Free(m_pConvData);
+}
+
+DvkDocData::DvkDocData() { ApplySettingsDefaults(*this); }
+
+}  // namespace app

@@ -1,0 +1,66 @@
+#include "view/viewcore/docsave.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fw/clock.h"
+#include "fw/file.h"
+#include "support/scratch.h"
+
+namespace {
+
+using viewcore::SafeWriteOptions;
+using viewcore::SaveError;
+
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+struct DocSave : ::testing::Test {
+  testsupport::Scratch scratch;
+  CString doc;   // the documents' folder
+  CString prog;  // the program folder (backups)
+  void SetUp() override {
+    doc = scratch.Path("doc");
+    prog = scratch.Path("prog");
+    ASSERT_TRUE(fw::MakeDir(doc));
+    ASSERT_TRUE(fw::MakeDir(prog));
+    fw::clocktest::Fix(1733443200);  // 2024-12-06 00:00 UTC
+  }
+  void TearDown() override { fw::clocktest::Release(); }
+  SafeWriteOptions Options() const {
+    SafeWriteOptions o;
+    o.programDir = prog;
+    return o;
+  }
+};
+
+TEST_F(DocSave, CsvBufferInCommaFormAndTextInItsEncoding) {
+  const CString csvPath = doc + "\\t.csv";
+  WriteBytes(csvPath, "a,\"b,c\"\r\n");
+  const std::string work = "a\x06\"b,c\"\x06" "1,5\r\n\r";
+  auto r = viewcore::SaveCsvBuffer(csvPath, reinterpret_cast<const std::uint8_t*>(work.data()), work.size(), 33,
+                                   nullptr, Options());
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(ReadBytes(csvPath), "a,\"b,c\",\"1,5\"\r\n");
+  EXPECT_EQ(ReadBytes(r.backupPath), "a,\"b,c\"\r\n");
+
+  // A UTF-8 file goes back as UTF-8.
+  const CString txtPath = doc + "\\u.txt";
+  textcodec::DecodeResult origin;
+  const std::string utf8 = "\xE8\xA1\xA8\r\n";  // 表
+  ASSERT_TRUE(textcodec::DecodeTextToSjis(utf8.data(), utf8.size(), textcodec::TextEncoding::kAuto, &origin));
+  r = viewcore::SaveSjisText(txtPath, origin.text.data(), origin.text.size(), &origin, Options());
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(ReadBytes(txtPath), utf8);
+
+  // BinHex cannot be written back: nothing is written.
+  textcodec::DecodeResult binhex;
+  binhex.encoding = textcodec::TextEncoding::kBinHex;
+  r = viewcore::SaveSjisText(doc + "\\h.txt", "x", 1, &binhex, Options());
+  EXPECT_EQ(r.error, SaveError::kEncodeFailed);
+  CFileStatus st;
+  EXPECT_FALSE(CFile::GetStatus(doc + "\\h.txt", st));
+}
+
+}  // namespace
