@@ -12,6 +12,7 @@
 
 #include "core/docdata/doc_fields.h"
 #include "core/docdata/settings_files.h"
+#include "core/docopen/openplan.h"
 #include "core/docsvc/schedule_runner.h"
 #include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
@@ -50,7 +51,7 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // and kinds: core/docopen/openplan.h). 0 = opened; -1 = not opened: the
   // message was shown (or, in the modes that show nothing, left in
   // m_strOpenMessage) and the previous document is as it was.
-  int OpenFile(CString path, int mode);
+  int OpenFile(CString path, docopen::OpenMode mode);
   // Writes the document to `path` by its kind, after a backup copy of the
   // existing file; mode 99 makes only the backup. 0 = written; -1 = not
   // written (reported; the file and the document unchanged). The view

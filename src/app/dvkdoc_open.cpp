@@ -37,9 +37,6 @@ namespace {
 // engine stops 19,000 bytes before the capacity) get room without a realloc.
 constexpr std::uint32_t kTextMargin = 100000;
 
-// The renderers' output buffer: "outdata" and "indata" bound it.
-constexpr std::uint32_t kLoadBufMin = 65536;
-
 CDvkView* ActiveTextView(CDvkDoc* doc) { return doc->GetActiveTextView(); }
 
 // A message of the open or save: through the active view's ReportMessage
@@ -66,30 +63,28 @@ bool EndsWithNoCase(const CString& s, const char* suffix) {
   return t == suffix;
 }
 
-// Raises "indata" and "n_tbl" for a PDF read at the default limit and puts
-// back exactly the values found (the renderer may fail or return early).
-class PdfLimitRaise {
+// Puts the limits of a render plan in force and back exactly as found (the
+// renderer may fail or return early).
+class LimitRaise {
  public:
-  PdfLimitRaise(CDvkDoc* doc, int kind) : m_doc(doc) {
-    if (kind == docsvc::kKindPdf && doc->m_nIndata == 204800) {
-      m_raised = true;
-      m_indata = doc->m_nIndata;
-      m_tblMax = doc->m_nTblMax;
-      doc->m_nIndata = 512000;
-      doc->m_nTblMax = 19000;
-    }
+  LimitRaise(CDvkDoc* doc, const docopen::RenderPlan& plan) : m_doc(doc), m_raised(plan.raiseLimits) {
+    if (!m_raised) return;
+    m_indata = doc->m_nIndata;
+    m_tblMax = doc->m_nTblMax;
+    doc->m_nIndata = plan.indata;
+    doc->m_nTblMax = plan.tblMax;
   }
-  ~PdfLimitRaise() {
+  ~LimitRaise() {
     if (!m_raised) return;
     m_doc->m_nIndata = m_indata;
     m_doc->m_nTblMax = m_tblMax;
   }
-  PdfLimitRaise(const PdfLimitRaise&) = delete;
-  PdfLimitRaise& operator=(const PdfLimitRaise&) = delete;
+  LimitRaise(const LimitRaise&) = delete;
+  LimitRaise& operator=(const LimitRaise&) = delete;
 
  private:
   CDvkDoc* m_doc;
-  bool m_raised = false;
+  bool m_raised;
   std::int32_t m_indata = 0;
   std::int32_t m_tblMax = 0;
 };
@@ -117,14 +112,14 @@ BOOL CDvkDoc::OnOpenDocument(const char* path) {
   int tab = p.Find('\t');
   if (tab >= 0) p = p.Left(tab);
   if (p.IsEmpty() || IsPseudoName(p)) return TRUE;
-  OpenFile(p, 0);
+  OpenFile(p, docopen::OpenMode::kPlain);
   SetModifiedFlag(FALSE);
   // The framework's open succeeds even when the file did not: the message was
   // shown and the frame stays up with the previous document.
   return TRUE;
 }
 
-int CDvkDoc::OpenFile(CString path, int mode) {
+int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   const docopen::OpenModeEntry& how = docopen::OpenModeFor(mode);
   m_strOpenMessage.Empty();
   const textcodec::TextEncoding forced = m_nEncodingChoice;
@@ -204,22 +199,19 @@ int CDvkDoc::OpenFile(CString path, int mode) {
     case docopen::Reader::kRenderer: {
       // The renderer's buffer, with the owner flag: freed here unless it
       // becomes the document text.
-      std::uint64_t want = static_cast<std::uint64_t>(m_nOutdata > 0 ? m_nOutdata : 0) +
-                           static_cast<std::uint64_t>(m_nIndata > 0 ? m_nIndata : 0) + 2000;
-      if (want < kLoadBufMin) want = kLoadBufMin;
-      if (want > 0x7FFFFFFFull) want = 0x7FFFFFFFull;
-      char* buf = static_cast<char*>(fw::Alloc(static_cast<std::size_t>(want)));
+      const docopen::RenderPlan plan = docopen::PlanRender(kind, m_nIndata, m_nOutdata, m_nTblMax);
+      char* buf = static_cast<char*>(fw::Alloc(plan.bufferSize));
       if (!buf) return fail(GetOpenText(OpenText::kOutOfMemory));
       char* savedBuf = m_pLoadBuf;
       std::uint32_t savedCap = m_nLoadBufCapacity;
       int savedOwned = m_bLoadBufOwned;
       m_pLoadBuf = buf;
-      m_nLoadBufCapacity = static_cast<std::uint32_t>(want);
+      m_nLoadBufCapacity = plan.bufferSize;
       m_bLoadBufOwned = 1;
       m_nWritePos = 0;
       int n;
       {
-        PdfLimitRaise raise(this, kind);
+        LimitRaise raise(this, plan);
         n = RenderFileAsText(readPath, how.markupFlag, 0);
       }
       char* out = m_pLoadBuf;
@@ -227,17 +219,13 @@ int CDvkDoc::OpenFile(CString path, int mode) {
       m_pLoadBuf = savedBuf;
       m_nLoadBufCapacity = savedCap;
       m_bLoadBufOwned = savedOwned;
-      if (n < 0) {
+      const docopen::RenderTake take = docopen::TakeRendered(n, outCap);
+      if (take.outcome != docopen::RenderOutcome::kText) {
         fw::Free(out);
+        if (take.outcome == docopen::RenderOutcome::kNoBuffer) return fail(GetOpenText(OpenText::kOutOfMemory));
         return fail(m_strOpenMessage.IsEmpty() ? CannotOpenText(path) : m_strOpenMessage);
       }
-      // Clamped to the buffer, NUL after it.
-      std::uint32_t len = static_cast<std::uint32_t>(n);
-      if (outCap == 0) {
-        fw::Free(out);
-        return fail(GetOpenText(OpenText::kOutOfMemory));
-      }
-      if (len >= outCap) len = outCap - 1;
+      const std::uint32_t len = take.length;
       out[len] = '\0';
       got.text = out;
       got.length = len;
@@ -265,7 +253,10 @@ int CDvkDoc::OpenFile(CString path, int mode) {
   m_openEncoding.text.clear();
   m_nOpenReplaced = static_cast<std::uint32_t>(m_openEncoding.replaced);
 
-  if (how.textOnly || how.searchLoad) return 0;
+  const docopen::AfterLoad after =
+      docopen::PlanAfterLoad(how, kind, haveStatus, m_openEncoding.error != textcodec::TextCodecError::kNone,
+                             m_openEncoding.replaced);
+  if (after.textOnly) return 0;
 
   m_strDocPath = path;
   m_strCurFile = path;
@@ -273,23 +264,22 @@ int CDvkDoc::OpenFile(CString path, int mode) {
   m_strDocName = GetPathPart(path, 1);
   m_strDocBaseName = GetPathPart(path, 2);
   m_nFileKind = kind;
-  m_nUpdateCode = 1;
+  m_nUpdateCode = app::UpdateCode::kContent;
   m_nLoadState = 1;
-  if (kind == docsvc::kKindPdf) std::memset(m_abNamePrefix, 0, sizeof m_abNamePrefix);
-  if (how.recordTime && haveStatus) m_tOpenedFileTime = status.m_mtime.GetTime();
+  if (after.clearPdfPrefixes) std::memset(m_abNamePrefix, 0, sizeof m_abNamePrefix);
+  if (after.recordTime) m_tOpenedFileTime = status.m_mtime.GetTime();
 
   // What the decode found: damage as a message, replacements on the status bar.
   CString note;
-  if (m_openEncoding.error != textcodec::TextCodecError::kNone) {
+  if (after.note == docopen::AfterLoad::Note::kDecodeError)
     note.Format(GetOpenText(OpenText::kDecodeError), textcodec::TextCodecErrorText(m_openEncoding.error));
-  } else if (m_openEncoding.replaced) {
+  else if (after.note == docopen::AfterLoad::Note::kReplaced)
     note.Format(GetOpenText(OpenText::kReplacedChars), static_cast<unsigned>(m_openEncoding.replaced));
-  }
   m_strOpenMessage = note;
 
-  if (how.show) {
+  if (after.show) {
     UpdateAllViews(nullptr, 0, nullptr);
-    if (m_openEncoding.error != textcodec::TextCodecError::kNone)
+    if (after.noteInBox)
       ShowDocMessage(this, note);
     else if (!note.IsEmpty())
       StatusText(note);
@@ -327,7 +317,7 @@ int CDvkDoc::ReopenWithEncoding(textcodec::TextEncoding encoding) {
   docopen::Reader r = docopen::ReaderFor(kind, m_strCurFile);
   if (r != docopen::Reader::kText && r != docopen::Reader::kCsv) return -1;
   m_nEncodingChoice = encoding;
-  return OpenFile(m_strCurFile, 2);
+  return OpenFile(m_strCurFile, docopen::OpenMode::kShowAgain);
 }
 
 void CDvkDoc::OnEncodingChoice() {

@@ -139,7 +139,7 @@ TEST_F(OpenShowTest, EveryEncodingOfTheCorpusShowsTheSameShiftJisText) {
     // Copied into the test folder under a text name (".hqx" is no text kind).
     const std::string path = File((std::string(name) + ".txt").c_str());
     testsupport::WriteFileBytes(path, testsupport::ReadFileBytes(CorpusFile(name)));
-    ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0)) << name;
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain)) << name;
     ASSERT_TRUE(Shown()) << name;
     EXPECT_EQ(9, doc->m_nFileKind) << name;
     EXPECT_EQ(sjis, std::string(doc->m_pText, doc->m_nTextLen)) << name;
@@ -161,7 +161,7 @@ TEST_F(OpenShowTest, ExactRuleSpacingOfRichTextReadsBackAsExact) {
             "\\pard\\sl-20\\slmult0 \\par\r\n"
             "\\pard last}\r\n");
   ASSERT_TRUE(StartIn(""));
-  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
   ASSERT_TRUE(Shown());
   EXPECT_EQ(4, doc->m_nFileKind);
   CRichEditCtrl& ctrl = View()->GetRichEditCtrl();
@@ -214,7 +214,7 @@ TEST_F(OpenShowTest, StreamingOutGrowsTheDocumentBufferInsteadOfCutting) {
   while (text.size() < 300000) text += std::string(98, 'x') + "\r\n";
   testsupport::WriteFileBytes(path, text + "end");
   ASSERT_TRUE(StartIn(""));
-  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
   ASSERT_TRUE(Shown());
   // A tiny window at the end of the buffer: the RTF must not be cut there.
   doc->m_nReadPos = doc->m_nTextCapacity - 100;
@@ -260,7 +260,7 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
     fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
     doc->m_nIndata = 204800;
     doc->m_nTblMax = 5000;
-    EXPECT_EQ(-1, doc->OpenFile(path.c_str(), 0)) << name;
+    EXPECT_EQ(-1, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain)) << name;
     EXPECT_EQ(33, doc->m_nFileKind) << name;
     EXPECT_STREQ(csv.c_str(), doc->m_strCurFile.GetString()) << name;
     EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen)) << name;
@@ -273,10 +273,10 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
   }
   // A missing file: string 237 and the path.
   fw::hooks::ExpectMessageBox("file = ", IDOK);
-  EXPECT_EQ(-1, doc->OpenFile(File("none.txt").c_str(), 0));
+  EXPECT_EQ(-1, doc->OpenFile(File("none.txt").c_str(), docopen::OpenMode::kPlain));
   EXPECT_EQ(33, doc->m_nFileKind);
   // Mode 12 says "no text" by a length of 0 and shows nothing.
-  EXPECT_EQ(-1, doc->OpenFile(File("x.pdf").c_str(), 12));
+  EXPECT_EQ(-1, doc->OpenFile(File("x.pdf").c_str(), docopen::OpenMode::kTextOnly));
   EXPECT_EQ(0u, doc->m_nTextLen);
 }
 
@@ -288,7 +288,7 @@ TEST_F(OpenShowTest, ALongTextIsReadWholeAndShownInPart) {
   testsupport::WriteFileBytes(path, text);
   ASSERT_TRUE(StartIn(""));
   doc->m_nOutdata = 200000;
-  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
   ASSERT_TRUE(Shown());
   EXPECT_EQ(text.size(), doc->m_nTextLen);
   EXPECT_EQ(1u, View()->m_bShownInPart);

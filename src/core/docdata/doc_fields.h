@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "core/docdata/update_code.h"
 #include "fw/cstring.h"
 #include "fw/geometry.h"
 #include "fw/types.h"
@@ -83,7 +84,7 @@ struct DocTextFields {
 
 // B. Update, load and lock state (views, document, macro run control).
 struct DocUpdateFields {
-  std::uint32_t m_nUpdateCode = 0;     // what the next update of all views rebuilds (table in design.md)
+  UpdateCode m_nUpdateCode = UpdateCode::kNone;  // what the next update of all views asks (update_code.h)
   std::int32_t m_nLoadState = 0;       // 0 nothing loaded, 1 loaded, 99 a view runs its own OnUpdate
   std::int32_t m_nUpdateLockCount = 0; // nesting of window-update locks
   std::int32_t m_nOpenContext = 0;     // 0 normal, 1 binary/raw, 2 source (no converters)

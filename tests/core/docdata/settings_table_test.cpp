@@ -89,8 +89,10 @@ void CheckEveryKey(const std::vector<SettingKey>& table, bool inf) {
     EXPECT_TRUE(rest.unknown.empty());
     // The key's field holds the value; every other key's field its default.
     EXPECT_EQ(Shown(*d, k), value);
-    for (const SettingKey& other : table)
-      if (&other != &k) EXPECT_EQ(SettingValueText(*d, other), SettingValueText(*defaults, other)) << other.key;
+    for (const SettingKey& other : table) {
+      if (&other == &k) continue;
+      EXPECT_EQ(SettingValueText(*d, other), SettingValueText(*defaults, other)) << other.key;
+    }
     // Written back: the key with its value, and a second read gives the same text.
     const std::string written = inf ? WriteInfText(*d, rest.unknown) : WriteSysText(*d, rest.unknown);
     const CString stored = k.type == KeyType::kKeyCode ? docsvc::EncipherKeyCode(value) : value;
