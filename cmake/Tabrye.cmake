@@ -9,9 +9,11 @@
 #       one GoogleTest program test_<name>, each case its own CTest entry
 #       (a crash under Wine fails one case, not the program). PROPERTIES are
 #       added to every case (e.g. RESOURCE_LOCK clipboard).
-#   tabrye_fuzz(name SOURCES f.cpp LIBS tabrye_x ...)
+#   tabrye_fuzz(name SOURCES f.cpp LIBS tabrye_x ... [ZLIB])
 #       libFuzzer target fuzz_<name> in the fuzz tree; in the other trees a
 #       replay program that runs every file of fuzz/corpus/<name>/ once.
+#       ZLIB: the target checks our codec against the system's zlib (fuzz and
+#       native trees only; the program itself never links zlib).
 
 set(TABRYE_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 
@@ -37,7 +39,9 @@ else()
     add_link_options(-fsanitize=address,undefined)
   endif()
   if(TABRYE_FUZZ)
-    add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-omit-frame-pointer -g)
+    # Undefined behaviour stops the run (and is saved as a crash), as in the native tree.
+    add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined
+                        -fno-omit-frame-pointer -g)
     add_link_options(-fsanitize=address,undefined)
   endif()
 endif()
@@ -102,7 +106,7 @@ function(tabrye_test name)
   endif()
   target_link_libraries(test_${name} PRIVATE GTest::gtest)
   if(TABRYE_WIN)
-    target_sources(test_${name} PRIVATE $<TARGET_OBJECTS:tabrye_res>)
+    target_sources(test_${name} PRIVATE $<TARGET_OBJECTS:tabrye_res> $<TARGET_OBJECTS:tabrye_testres>)
     gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES TIMEOUT 120 ${A_PROPERTIES})
   else()
@@ -112,7 +116,14 @@ function(tabrye_test name)
 endfunction()
 
 function(tabrye_fuzz name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "ZLIB" "" "SOURCES;LIBS" ${ARGN})
+  if(A_ZLIB)
+    if(TABRYE_WIN)
+      return()
+    endif()
+    find_package(ZLIB REQUIRED)
+    list(APPEND A_LIBS ZLIB::ZLIB)
+  endif()
   if(TABRYE_FUZZ)
     add_executable(fuzz_${name} ${A_SOURCES})
     target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)

@@ -79,6 +79,9 @@ const ErrorEntry kErrors[] = {
     {"067", "LZH decoder: entry count differs from lengths"},
     {"068", "LZH decoder: maximum length is 0"},
     {"069", "LZH decoder: no entry made"},
+    {"070", "Deflate header: more than 286 literal/length codes"},
+    {"071", "Deflate header: more than 30 distance codes"},
+    {"072", "Deflate data goes on past the member's size"},
     {"082", "LZH archive stream does not open"},
     {"083", "LZH member method not handled"},
 };

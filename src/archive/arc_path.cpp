@@ -3,7 +3,9 @@
 namespace arc {
 
 namespace {
-bool IsLead(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF); }
+// Every Shift-JIS lead byte of code page 932, the NEC and IBM extension rows
+// (0xED-0xEE, 0xFA-0xFC) included.
+bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 }  // namespace
 
 std::vector<char> LeadByteMask(const std::string& text) {

@@ -1,6 +1,7 @@
-// Path operations shared by the archive code. Member names are Shift-JIS: a
-// byte 0x80-0x9F or 0xE0-0xEF starts a double-byte character, and its second
-// byte is never taken for a separator (it may be 0x5C, '\').
+// Path operations shared by the archive code. Member names are Shift-JIS
+// (code page 932): a byte 0x81-0x9F or 0xE0-0xFC starts a double-byte
+// character, and its second byte is never taken for a separator (it may be
+// 0x5C, '\', as in 0xFA 0x5C).
 #pragma once
 
 #include <string>

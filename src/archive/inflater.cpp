@@ -197,6 +197,10 @@ void Inflater::ReadBlockHeader() {
 void Inflater::ReadDynamicTables() {
   int64_t hlit = r_.GetBits(5), hdist = r_.GetBits(5), hclen = r_.GetBits(4);
   if (hlit < 0 || hdist < 0 || hclen < 0) Truncated();
+  // 286 literal/length and 30 distance codes exist; larger counts only
+  // describe symbols no stream may use.
+  if (hlit > 29) Fail("070");
+  if (hdist > 29) Fail("071");
   hlit += 257;
   hdist += 1;
   hclen += 4;
@@ -442,36 +446,76 @@ void Inflater::Flush(ZipCrc32& sink) {
   }
 }
 
+// Stored bytes go from the source straight to the sink; the window only
+// notes where they lie (spans of the source) and takes the last 32 KiB of
+// them when a Huffman block follows that may copy from them.
 bool Inflater::StoredRun(ZipCrc32& sink, int64_t& left) {
-  while (storedLeft_ > 0) {
-    if (op_ + kSlack >= kBufSize) Flush(sink);
-    // Bytes still in the bit buffer first (it is byte-aligned here), then the source.
-    int64_t take = std::min<int64_t>({storedLeft_, left, static_cast<int64_t>(kBufSize - kSlack - op_)});
-    size_t got = 0;
-    while (got < static_cast<size_t>(take) && r_.bc_ >= 8) {
-      buf_[op_ + got++] = static_cast<uint8_t>(r_.bb_);
-      r_.bb_ >>= 8;
-      r_.bc_ -= 8;
-    }
-    if (got < static_cast<size_t>(take)) {
-      size_t avail = r_.end_ - r_.pos_;
-      size_t n = std::min(avail, static_cast<size_t>(take) - got);
-      std::memcpy(buf_.get() + op_ + got, r_.src_ + r_.pos_, n);
-      r_.pos_ += n;
-      got += n;
-      if (r_.pos_ >= r_.end_ && r_.st_.m_nArcProgress == 0) r_.st_.m_nArcProgress = 1;
-    }
-    op_ += got;
-    produced_ += static_cast<int64_t>(got);
-    storedLeft_ -= static_cast<int64_t>(got);
-    left -= static_cast<int64_t>(got);
-    if (left == 0) return true;
-    if (got < static_cast<size_t>(take)) Truncated();
+  if (storedLeft_ <= 0) return false;
+  Flush(sink);  // earlier output first
+  // The header left the reader on a byte boundary: give the whole bytes held
+  // in the bit buffer back to the source, so the block is one run of it.
+  r_.pos_ -= static_cast<size_t>(r_.bc_ / 8);
+  r_.bb_ = 0;
+  r_.bc_ = 0;
+  const int64_t want = std::min(storedLeft_, left);
+  const size_t avail = r_.end_ - r_.pos_;
+  const size_t take = static_cast<size_t>(std::min<int64_t>(want, static_cast<int64_t>(avail)));
+  const uint8_t* p = r_.src_ + r_.pos_;
+  if (take) {
+    sink.Write(p, take);
+    AddOutLen(sink.State(), static_cast<int64_t>(take));
+    NoteStored(p, take);
   }
+  r_.pos_ += take;
+  if (r_.pos_ >= r_.end_ && r_.st_.m_nArcProgress == 0) r_.st_.m_nArcProgress = 1;
+  produced_ += static_cast<int64_t>(take);
+  storedLeft_ -= static_cast<int64_t>(take);
+  left -= static_cast<int64_t>(take);
+  if (left == 0) return true;
+  if (static_cast<int64_t>(take) < want) Truncated();
   return false;
 }
 
+void Inflater::NoteStored(const uint8_t* p, size_t n) {
+  if (spanCount_ == kMaxSpans) TakeHistory();
+  spans_[spanCount_++] = Span{p, n};
+  spanBytes_ += n;
+  // Spans older than the last 32 KiB are never needed.
+  size_t drop = 0;
+  while (spanCount_ - drop > 1 && spanBytes_ - spans_[drop].n >= kHistory) spanBytes_ -= spans_[drop++].n;
+  if (drop) {
+    std::memmove(spans_, spans_ + drop, (spanCount_ - drop) * sizeof(Span));
+    spanCount_ -= drop;
+  }
+}
+
+void Inflater::TakeHistory() {
+  if (spanCount_ == 0) return;
+  // The last min(32 KiB, all output) bytes: older ones from the window (it
+  // was flushed before the spans began), then the spans' tail.
+  const size_t need = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(kHistory), produced_));
+  const size_t fromSpans = std::min(spanBytes_, need);
+  const size_t older = need - fromSpans;
+  uint8_t* buf = buf_.get();
+  if (older) std::memmove(buf, buf + op_ - older, older);
+  size_t at = older, skip = spanBytes_ - fromSpans;
+  for (size_t i = 0; i < spanCount_; ++i) {
+    const Span& s = spans_[i];
+    if (skip >= s.n) {
+      skip -= s.n;
+      continue;
+    }
+    std::memcpy(buf + at, s.p + skip, s.n - skip);
+    at += s.n - skip;
+    skip = 0;
+  }
+  op_ = flushed_ = at;
+  spanCount_ = 0;
+  spanBytes_ = 0;
+}
+
 bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
+  TakeHistory();
   const uint32_t* lt = litFast_.t;
   const int ltb = litFast_.bits;
   const uint64_t lmask = (uint64_t(1) << ltb) - 1;
@@ -596,6 +640,7 @@ bool Inflater::HuffmanRun(ZipCrc32& sink, int64_t& left) {
       if (bc < over) truncated();
       if (dist > produced) fail("051");
       if (length >= left) {
+        cut_ = length > left;  // the match runs past the member's size
         length = left;
         completed = true;
       }
@@ -625,6 +670,8 @@ void Inflater::Inflate(Inflater& inf, ZipCrc32& sink) {
   if (!inf.buf_) inf.buf_.reset(new uint8_t[kBufSize]);
   inf.op_ = inf.flushed_ = 0;
   inf.produced_ = 0;
+  inf.cut_ = false;
+  inf.spanCount_ = inf.spanBytes_ = 0;
   int64_t left = std::max<int64_t>(sink.Target() - sink.Count(), 1);
   bool completed = false;
   while (!completed && inf.state_ != -1) {
@@ -640,12 +687,16 @@ void Inflater::Inflate(Inflater& inf, ZipCrc32& sink) {
   if (completed) AddOutLen(st, -1);
   st.m_nArcProgress = 0;
   // One more unit, so that the reader stands after the member's data. The
-  // member is complete: running out of input here is no error.
+  // member is complete: running out of input here is no error, but a last
+  // match cut at the size, or a byte or match after it, means the data goes on
+  // past the member's size ("072"; the bytes up to the size were delivered).
+  int more = -1;
   try {
-    inf.NextSymbol();
+    more = inf.NextSymbol();
   } catch (const ArchiveError& e) {
     if (std::strcmp(e.Code(), "050") != 0) throw;
   }
+  if (inf.cut_ || more >= 0) Fail("072");
 }
 
 }  // namespace arc

@@ -1,7 +1,8 @@
 // Deflate (RFC 1951) decoder of one ZIP member, reading through ZipBitReader
 // and writing into a ZipCrc32 sink. Symbols are decoded through lookup tables
-// with a 64-bit bit buffer; output goes through a linear window that keeps the
-// last 32 KiB of the member.
+// with a 64-bit bit buffer; Huffman output goes through a linear window that
+// keeps the last 32 KiB of the member, stored blocks go straight from the
+// source to the sink.
 //
 // Sound behaviour beyond the plain format reading:
 //   - the literal/length and distance code lengths are one sequence (a repeat
@@ -10,7 +11,10 @@
 //   - a distance list of only zero lengths (a block of literals) is accepted;
 //   - a distance reaching before the member's first byte = "051";
 //   - input that ends inside the member = "050" (m_nArcProgress becomes 2);
-//   - a bit pattern that no code has (incomplete code) = "052".
+//   - a bit pattern that no code has (incomplete code) = "052";
+//   - more than 286 literal/length codes = "070", more than 30 distance
+//     codes = "071" (RFC 1951 defines no more);
+//   - data that goes on past the member's size = "072".
 #pragma once
 
 #include <cstdint>
@@ -38,6 +42,8 @@ class Inflater {
   // Decodes the member into the sink: returns when the sink counted its
   // target size or the final block ended, and then takes one more unit so the
   // reader stands after the member's data. m_nArcProgress is 0 afterwards.
+  // When that unit is a byte or a match, the stream is longer than the
+  // member: "072" after every byte up to the size reached the sink.
   static void Inflate(Inflater& inf, ZipCrc32& sink);
 
   int State() const noexcept { return state_; }
@@ -79,6 +85,19 @@ class Inflater {
   std::unique_ptr<uint8_t[]> buf_;
   size_t op_ = 0, flushed_ = 0;
   int64_t produced_ = 0;
+  bool cut_ = false;  // the member's size ended inside a match
+  // Stored bytes written since the window was last filled: where they lie in
+  // the source (the last 32 KiB of output at most), taken into the window
+  // when a Huffman block starts or the list is full.
+  struct Span {
+    const uint8_t* p;
+    size_t n;
+  };
+  static constexpr size_t kMaxSpans = 64;
+  void NoteStored(const uint8_t* p, size_t n);
+  void TakeHistory();
+  Span spans_[kMaxSpans];
+  size_t spanCount_ = 0, spanBytes_ = 0;
 };
 
 }  // namespace arc

@@ -7,7 +7,7 @@
 #include "fw/docview.h"
 #include "fw/frame.h"
 #include "fw/wnd.h"
-#include "res/resource.h"
+#include "fw/fwres.h"
 
 namespace {
 

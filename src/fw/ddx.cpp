@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fw/fwtext.h"
-#include "res/resource.h"
+#include "fw/fwres.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "fw/fwtext.h"
 #include "fw/gdi.h"
 #include "fw/sjis.h"
-#include "res/resource.h"
+#include "fw/fwres.h"
 
 // --- CDocument -----------------------------------------------------------------------
 

@@ -5,7 +5,7 @@
 #include "fw/app.h"
 #include "fw/bars.h"
 #include "fw/docview.h"
-#include "res/resource.h"
+#include "fw/fwres.h"
 
 FW_BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   fw::OnWmCreate<&CFrameWnd::OnCreate>(),

@@ -126,7 +126,8 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   int OnCreate(LPCREATESTRUCTA cs);
 
   // Tests: true while a loaded text waits for timer 20.
-  bool LoadPending() const { return m_nPendingLoad != 0; }
+  // True while a loaded text is still going into the control.
+  bool LoadPending() const { return m_nPendingLoad != 0 || m_bPiecesPending; }
 
   // ===== text-view services ==================================================
   // Thin members over view/viewcore, view/viewload and view/viewui.
@@ -279,6 +280,11 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   void PrepareCsvDisplay();
   void ShowPreparedNow();
   void FinishLoad();  // timer 20
+  // Long texts go in piece by piece (dvkview_showpieces.cpp): the first piece
+  // now, the rest on timer 26 so the window keeps answering.
+  bool StartPiecewiseShow(const char* data, std::size_t len);
+  void ShowNextPiece();
+  void StopPiecewiseShow(bool cut);
   void ApplyJump();
   void ClearShow();
   long StreamInBytes(const char* data, std::size_t len, const std::string& tail, int format,
@@ -293,6 +299,13 @@ class CDvkView : public CRichEditView, public csv::CsvViewFields, public view::V
   std::string m_strShowOwned;
   std::string m_strShowTail;
   int m_nShowFormat = SF_TEXT;
+  // The piecewise show: bytes of the shown text already in the control, its
+  // length, and the real shown-in-part state and tail kept for the last piece.
+  bool m_bPiecesPending = false;
+  std::size_t m_nPiecePos = 0;
+  std::size_t m_nPieceLen = 0;
+  std::uint32_t m_bPieceShownInPart = 0;
+  std::string m_strPieceTail;
 
   // ===== find and replace (dvkview_find.cpp; docs/patterns.md section 2) =====
  public:

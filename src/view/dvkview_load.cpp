@@ -2,7 +2,9 @@
 // and the view's timer dispatcher.
 //
 // What an update asks is decided in viewload::PlanUpdate (portable, tested
-// natively); this file carries the steps out on the control.
+// natively); this file carries the steps out on the control: the content
+// taken by kind, filled on timer 20 (long plain texts piece by piece,
+// dvkview_showpieces.cpp), then the jump line and selection.
 #include <cstring>
 
 #include "core/docsvc/filekind.h"
@@ -122,6 +124,7 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
 }
 
 void CDvkView::ClearShow() {
+  StopPiecewiseShow(false);
   m_pShowData = nullptr;
   m_bShowFromDocument = false;
   m_nShowLen = 0;
@@ -236,15 +239,24 @@ void CDvkView::FinishLoad() {
   if (!doc) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   std::size_t total = m_nShowLen + m_strShowTail.size();
-  if (total <= kOnePieceLimit || m_nSplitKind != 0)
+  // Plain text and tables take the display font (a Japanese face and the
+  // Shift-JIS character set); rich text keeps the fonts it names. The empty
+  // control takes it first, so the text is laid out once.
+  if (m_nShowFormat == SF_TEXT) {
+    ctrl.SetWindowText("");
+    ApplyDisplayFont();
+  }
+  const char* docText = m_bShowFromDocument && doc->m_pText ? doc->m_pText : nullptr;
+  const std::size_t docLen = docText && m_nShowLen <= doc->m_nTextLen ? m_nShowLen : 0;
+  const bool pieces = docText && StartPiecewiseShow(docText, docLen);
+  if (pieces)
+    ;
+  else if (total <= kOnePieceLimit || m_nSplitKind != 0)
     StreamOutText();
   else
     OutputWithProgress();
-  // Plain text and tables take the display font (a Japanese face and the
-  // Shift-JIS character set); rich text keeps the fonts it names.
-  if (m_nShowFormat == SF_TEXT) ApplyDisplayFont();
-  // "%d line" in pane 5.
-  int lines = ctrl.GetLineCount();
+  // "%d line" in pane 5 (counted from the bytes when the text goes in by pieces).
+  int lines = pieces ? m_nLinesShown : ctrl.GetLineCount();
   m_nLinesShown = lines;
   if (g_pStatusBar && g_pStatusBar->m_hWnd) {
     const viewcore::StatusTextEntry& e = viewcore::StatusTextFor(viewcore::StatusText::kLineCount);
@@ -290,6 +302,9 @@ void CDvkView::OnTimer(UINT_PTR id) {
   switch (id) {
     case view::kTimerLoad:
       FinishLoad();
+      return;
+    case view::kTimerShowMore:
+      ShowNextPiece();
       return;
     case view::kTimerRedraw:
       KillTimer(id);

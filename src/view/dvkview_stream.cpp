@@ -15,6 +15,7 @@
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "fw/alloc.h"
+#include "fw/sjis.h"
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewload/rtfspacing.h"
@@ -36,6 +37,10 @@ struct InSource {
   bool progress = false;
   int lastPercent = -1;
   bool cancelled = false;
+  // Plain Shift-JIS text: a piece never ends between the two bytes of a
+  // character or between CR and LF (the control would read each half on its
+  // own).
+  bool wholeChars = false;
 };
 
 DWORD CALLBACK InCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
@@ -75,6 +80,20 @@ DWORD CALLBACK InCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
     if (s->scan) s->scan->Feed(src, n);
     done += static_cast<LONG>(n);
     s->pos += n;
+  }
+  if (s->wholeChars && done > 1 && s->pos < total) {
+    // Each piece starts at a character; hold a last lead byte back for the next.
+    LONG i = 0;
+    while (i < done) i += fw::IsSjisLeadByte(buf[i]) ? 2 : 1;
+    if (i > done) {
+      --done;
+      --s->pos;
+    }
+    // Nor between CR and LF (the control would make two line ends of them).
+    if (done > 1 && buf[done - 1] == '\r') {
+      --done;
+      --s->pos;
+    }
   }
   *pcb = done;
   return 0;
@@ -131,6 +150,7 @@ long CDvkView::StreamInBytes(const char* data, std::size_t len, const std::strin
   src.bLen = tail.size();
   src.scan = scan;
   src.progress = progress;
+  src.wholeChars = (format & SF_RTF) == 0;
   EDITSTREAM es = {};
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
   es.pfnCallback = InCallback;

@@ -143,7 +143,7 @@ TEST(ArcError, TableHasEveryCodeOnceWithText) {
     EXPECT_STRNE(ErrorText(c.c_str()), "");
   }
   for (const char* c : {"001", "024", "026", "028", "029", "031", "040", "041", "042", "043", "044", "045", "050",
-                        "051", "052", "053", "054", "055", "056", "057", "058", "069"})
+                        "051", "052", "053", "054", "055", "056", "057", "058", "069", "070", "071", "072"})
     EXPECT_TRUE(seen.count(c)) << c;
   try {
     Fail("050");
@@ -182,6 +182,24 @@ TEST(ArcPath, SeparatorsSkipDoubleByteCharacters) {
   EXPECT_FALSE(IsSafeMemberPath("/etc/x"));
   EXPECT_FALSE(IsSafeMemberPath("C:x"));
   EXPECT_FALSE(IsSafeMemberPath(""));
+}
+
+TEST(ArcPath, EveryCodePage932LeadByteGuardsItsSecondByte) {
+  // 0xFA 0x5C is 纊 (U+7E8A), so "纊.txt" is one folder-less name; other
+  // characters of the extension rows 0xED-0xEE and 0xFA-0xFC end in 0x5C as well.
+  for (int lead : {0x81, 0x9F, 0xE0, 0xED, 0xEE, 0xEF, 0xF0, 0xFA, 0xFB, 0xFC}) {
+    std::string name = std::string(1, static_cast<char>(lead)) + "\\.txt";
+    EXPECT_EQ(SlashForm("d\\" + name), "d/" + name) << std::hex << lead;
+    EXPECT_EQ(FolderPart("d/" + name), "d") << std::hex << lead;
+    EXPECT_EQ(std::string(LeadByteMask(name).data(), 2), std::string("\1\1")) << std::hex << lead;
+  }
+  // Bytes outside the lead set stand alone: the '\' after them separates.
+  for (int single : {0x80, 0xA0, 0xA1, 0xDF, 0xFD, 0xFE, 0xFF}) {
+    std::string name = std::string(1, static_cast<char>(single)) + "\\b";
+    EXPECT_EQ(SlashForm(name), std::string(1, static_cast<char>(single)) + "/b") << std::hex << single;
+  }
+  // Pairs are taken from the left: the lead's second byte never starts a pair.
+  EXPECT_EQ(SlashForm("\x81\x81\\x"), "\x81\x81/x");
 }
 
 }  // namespace

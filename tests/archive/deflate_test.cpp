@@ -244,6 +244,65 @@ TEST(Inflate, MatchAcrossTheWindowWrap) {
   EXPECT_EQ(InflateAll(b.done(), static_cast<int64_t>(data.size())), data);
 }
 
+// Stored blocks of every size between fixed blocks whose matches reach back
+// into them (and past them into older output): what the inflater copies from
+// must be the last 32 KiB of output however the stored bytes arrived.
+TEST(Inflate, MatchesReachIntoStoredBlocksOfEverySize) {
+  const DeflateTables& T = GetDeflateTables();
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    std::vector<uint8_t> expect;
+    Bits b;
+    uint32_t x = seed * 7919u;
+    auto next = [&x](uint32_t n) {
+      x = x * 1103515245u + 12345u;
+      return (x >> 8) % n;
+    };
+    static const size_t kStored[] = {0, 1, 2, 7, 100, 5000, 20000, 32767, 32768, 40000, 65535};
+    for (int block = 0; block < 120; ++block) {
+      const bool last = block == 119;
+      if (next(3) != 0) {
+        // A run of stored blocks; sometimes many tiny ones.
+        int count = next(4) == 0 ? 90 : 1;
+        for (int k = 0; k < count; ++k) {
+          size_t n = count > 1 ? next(3) : kStored[next(11)];
+          std::vector<uint8_t> data = MakeRandom(n, x);
+          b.put(0, 1).put(0, 2);
+          b.w.Flush();
+          for (uint32_t v : {uint32_t(n), uint32_t(n) >> 8, ~uint32_t(n), ~uint32_t(n) >> 8})
+            b.out.push_back(static_cast<uint8_t>(v));
+          b.out.insert(b.out.end(), data.begin(), data.end());
+          expect.insert(expect.end(), data.begin(), data.end());
+        }
+      }
+      b.put(last ? 1 : 0, 1).put(1, 2);
+      for (int sym = 0; sym < 40; ++sym) {
+        if (expect.empty() || next(4) == 0) {
+          int lit = static_cast<int>(next(256));
+          b.fixed(lit);
+          expect.push_back(static_cast<uint8_t>(lit));
+          continue;
+        }
+        size_t reach = std::min<size_t>(expect.size(), 32768);
+        size_t dist = next(3) == 0 ? reach : 1 + next(static_cast<uint32_t>(reach));
+        int length = 3 + static_cast<int>(next(256));
+        int li = LengthCodeIndex(length);
+        b.fixed(257 + li).put(static_cast<uint32_t>(length - T.lenBase[li]), T.lenExtra[li]);
+        int dc = DistanceCode(static_cast<int>(dist));
+        b.huff(static_cast<uint32_t>(dc), 5).put(static_cast<uint32_t>(dist - static_cast<size_t>(T.distBase[dc])),
+                                                  T.distExtra[dc]);
+        for (int k = 0; k < length; ++k) expect.push_back(expect[expect.size() - dist]);
+      }
+      b.fixed(256);
+    }
+    std::vector<uint8_t> comp = b.done();
+    ArcState st;
+    std::vector<uint8_t> got = InflateAll(comp, static_cast<int64_t>(expect.size()) + 1, &st);
+    ASSERT_EQ(got.size(), expect.size()) << seed;
+    EXPECT_TRUE(got == expect) << seed;
+    EXPECT_EQ(st.m_nArcOutLen, static_cast<int32_t>(expect.size())) << seed;
+  }
+}
+
 // Dynamic block header with the given literal/length and distance lengths,
 // sent through a code-length code in which every symbol has 5 bits.
 void DynamicHeader(Bits& b, int hlit, int hdist, const std::vector<std::pair<int, int>>& rle) {
@@ -281,6 +340,26 @@ TEST(Inflate, CodeLengthsAreOneSequence) {
   EXPECT_EQ(InflateAll(lit.done(), 100), Bytes("aa"));
 }
 
+TEST(Inflate, CodeCountsAboveTheAlphabetsAreRefused) {
+  // The largest counts the format has: 286 literal/length and 30 distance codes.
+  Bits most;
+  DynamicHeader(most, 286, 30,
+                {{18, 86}, {2, 0}, {2, 0}, {18, 127}, {18, 8}, {2, 0}, {2, 0}, {18, 17}, {1, 0}, {1, 0}, {18, 17}});
+  most.huff(0, 2).huff(1, 2).huff(3, 2).huff(1, 1).huff(2, 2);  // a b, match len 3 dist 2, EOB
+  EXPECT_EQ(InflateAll(most.done(), 100), Bytes("ababa"));
+  // One more of either is refused before any code length is read.
+  for (int hlit : {287, 288}) {
+    Bits b;
+    DynamicHeader(b, hlit, 1, {});
+    EXPECT_ARC_CODE(InflateAll(b.done(), 10), "070");
+  }
+  for (int hdist : {31, 32}) {
+    Bits b;
+    DynamicHeader(b, 257, hdist, {});
+    EXPECT_ARC_CODE(InflateAll(b.done(), 10), "071");
+  }
+}
+
 TEST(Inflate, MemoryOutputAndProgress) {
   std::vector<uint8_t> data = Bytes(MakeText(500, 5));
   std::vector<uint8_t> comp = DeflateBytes(data.data(), data.size());
@@ -303,8 +382,17 @@ TEST(Inflate, MemoryOutputAndProgress) {
   ArcState st2;
   InflateAll(comp, 100000, &st2);
   EXPECT_EQ(st2.m_nArcOutLen, 500);
-  // A target smaller than the data stops there.
-  EXPECT_EQ(InflateAll(comp, 10), std::vector<uint8_t>(data.begin(), data.begin() + 10));
+  // A target smaller than the data stops there and says the data goes on.
+  ArcState st3;
+  st3.m_nArcInSize = static_cast<int32_t>(comp.size());
+  std::ostringstream out3;
+  ZipBitReader r3(st3, comp.data());
+  Inflater inf3(r3);
+  ZipCrc32 sink3(st3, &out3, 10);
+  EXPECT_ARC_CODE(Inflater::Inflate(inf3, sink3), "072");
+  EXPECT_EQ(out3.str(), std::string(data.begin(), data.begin() + 10));
+  EXPECT_EQ(sink3.Count(), 10);
+  EXPECT_EQ(st3.m_nArcProgress, 0);
   // The data cut short: "050", never a quiet stop.
   std::vector<uint8_t> cut(comp.begin(), comp.end() - 3);
   EXPECT_ARC_CODE(InflateAll(cut, 500), "050");

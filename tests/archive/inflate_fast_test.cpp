@@ -161,7 +161,8 @@ TEST(InflateFast, TargetEndingInsideTheLastMatches) {
   // where the fast loop hands over), and a sample before.
   for (int64_t target = 1; target <= n; target += target < n - 600 ? 997 : 1) {
     Result r = InflateToMemory(comp, target);
-    ASSERT_EQ(r.code, "") << target;
+    // Data past the size is reported once every byte up to it was delivered.
+    ASSERT_EQ(r.code, target < n ? "072" : "") << target;
     ASSERT_TRUE(std::equal(r.mem.begin(), r.mem.end(), expect.begin())) << target;
     ASSERT_EQ(r.count, target);
     ASSERT_EQ(r.st.m_nArcOutLen, target - 1) << target;

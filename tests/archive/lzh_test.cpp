@@ -104,6 +104,15 @@ TEST(LzhHeader, LevelZeroNames) {
   h = ReadOne(Level0("d\\\x83\x5C.txt", "-lh0-", 0, 0));
   EXPECT_EQ(h.folderName, "d/");
   EXPECT_EQ(h.fileName, "\x83\x5C.txt");
+  // The extension rows' lead bytes as well ("\xFA\x5C.txt" is a one-character name).
+  for (const char* name : {"\xFA\x5C.txt", "\xFB\x5C.txt", "\xFC\x5C.txt"}) {
+    h = ReadOne(Level0(name, "-lh0-", 0, 0));
+    EXPECT_EQ(h.folderName, "");
+    EXPECT_EQ(h.fileName, name);
+    h = ReadOne(Level0(std::string("d\\") + name, "-lh0-", 0, 0));
+    EXPECT_EQ(h.folderName, "d/");
+    EXPECT_EQ(h.OutputPath(), std::string("d/") + name);
+  }
 }
 
 TEST(LzhHeader, LevelOneExtendedHeaders) {

@@ -2,6 +2,7 @@
 // headers and the 32-bit limits of the writer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "archive/deflater.h"
@@ -136,6 +137,38 @@ TEST(ZipHeader, StoredMembersAndTruncation) {
   EXPECT_ARC_CODE(ZipExtractMember(r2, h, sink2), "050");
   h.method = 12;
   EXPECT_FALSE(ZipExtractMember(r2, h, sink2));
+}
+
+TEST(ZipHeader, DeflateDataLongerThanTheMemberIsAnError) {
+  std::vector<uint8_t> data = Bytes(MakeText(3000, 4));
+  std::vector<uint8_t> comp = DeflateBytes(data.data(), data.size());
+  for (int64_t declared : {int64_t(3000), int64_t(2999), int64_t(1000), int64_t(0)}) {
+    ZipHeader rec = Record(kZipLocalSig, "d");
+    rec.compressedSize = static_cast<int64_t>(comp.size());
+    rec.uncompressedSize = declared;
+    std::vector<uint8_t> arcBytes;
+    rec.BuildLocal(arcBytes);
+    arcBytes.insert(arcBytes.end(), comp.begin(), comp.end());
+    ArcState st;
+    std::vector<uint8_t> mem(4000, 0);
+    st.m_nArcOutMax = 4000;
+    st.m_pArcOutBuf = mem.data();
+    st.m_nArcInSize = static_cast<int32_t>(arcBytes.size());
+    ZipBitReader r(st, arcBytes.data());
+    ZipHeader h;
+    h.Read(r);
+    ZipCrc32 sink(st, nullptr, h.uncompressedSize);
+    if (declared == 3000) {
+      EXPECT_TRUE(ZipExtractMember(r, h, sink));
+      EXPECT_EQ(sink.Crc(), Crc32(data.data(), data.size()));
+      continue;
+    }
+    // The declared bytes arrive, then the caller is told the data went on.
+    EXPECT_ARC_CODE(ZipExtractMember(r, h, sink), "072");
+    const int64_t got = std::max<int64_t>(declared, 1);  // a size of 0 still takes one byte
+    EXPECT_EQ(sink.Count(), got) << declared;
+    EXPECT_TRUE(std::equal(mem.begin(), mem.begin() + got, data.begin())) << declared;
+  }
 }
 
 }  // namespace

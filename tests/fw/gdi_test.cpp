@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "fw/gdi.h"
-#include "res/resource.h"
+#include "res/test/testres.h"
 
 namespace {
 

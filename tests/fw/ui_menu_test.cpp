@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fw/menu.h"
-#include "res/resource.h"
+#include "res/test/testres.h"
 #include "support/pump.h"
 #include "support/ui_test.h"
 

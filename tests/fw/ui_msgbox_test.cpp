@@ -8,6 +8,7 @@
 #include "fw/strtable.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
+#include "res/test/testres.h"
 #include "support/ui_test.h"
 
 namespace {

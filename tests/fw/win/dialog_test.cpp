@@ -7,7 +7,7 @@
 #include "fw/controls.h"
 #include "fw/dialog.h"
 #include "fw/uihooks.h"
-#include "res/resource.h"
+#include "res/test/testres.h"
 #include "support/ui_test.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "fw/app.h"
 #include "fw/docview.h"
 #include "fw/uihooks.h"
-#include "res/resource.h"
+#include "res/test/testres.h"
 #include "support/ui_test.h"
 
 namespace {

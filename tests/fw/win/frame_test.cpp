@@ -9,6 +9,7 @@
 #include "fw/bars.h"
 #include "fw/docview.h"
 #include "res/resource.h"
+#include "res/test/testres.h"
 
 namespace {
 

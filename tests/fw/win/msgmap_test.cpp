@@ -8,7 +8,7 @@
 #include "fw/app.h"
 #include "fw/cmdui.h"
 #include "fw/docview.h"
-#include "res/resource.h"
+#include "res/test/testres.h"
 
 namespace {
 

@@ -1,0 +1,181 @@
+// A long text goes into the view piece by piece while the window keeps
+// answering: the pieces end as the whole text, a save in between writes the
+// whole file, Esc stops the appending with the document kept, and the frame
+// answers messages from another thread throughout.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "fw/uihooks.h"
+#include "shell_fixture.h"
+#include "support/file_bytes.h"
+#include "support/pump.h"
+#include "support/temp_folder.h"
+#include "view/dvkview.h"
+#include "view/view_fields.h"
+
+namespace {
+
+constexpr int kSjisText = SF_TEXT | SF_USECODEPAGE | (932 << 16);
+
+// About `bytes` of numbered Japanese and ASCII lines (CR LF).
+std::string LongText(std::size_t bytes) {
+  std::string text;
+  text.reserve(bytes + 100);
+  for (int i = 0; text.size() < bytes; ++i)
+    text += "行" + std::to_string(i) + "：長いテキストの一行です。A line of a long text.\r\n";
+  return text;
+}
+
+// The control's text as the view saves it: CR LF line ends, and the line end
+// after the last line that the control does not give back.
+std::string ControlText(CDvkView* v) {
+  std::string s = v->StreamOut(kSjisText);
+  std::string out;
+  out.reserve(s.size() + 2);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && (i + 1 >= s.size() || s[i + 1] != '\n')) out += "\r\n";
+    else out += s[i];
+  }
+  return out;
+}
+
+std::string Hex(const std::string& s) {
+  std::string out;
+  char b[4];
+  for (unsigned char c : s) {
+    std::snprintf(b, sizeof b, "%02X ", c);
+    out += b;
+  }
+  return out;
+}
+
+// Equal texts, or where the first difference is (the texts are too long to print).
+::testing::AssertionResult SameText(const std::string& want, const std::string& got) {
+  if (want == got) return ::testing::AssertionSuccess();
+  std::size_t i = 0;
+  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
+  return ::testing::AssertionFailure() << "sizes " << want.size() << " and " << got.size()
+                                       << ", first difference at " << i << ": \""
+                                       << Hex(want.substr(i > 8 ? i - 8 : 0, 24)) << " vs " << Hex(got.substr(i > 8 ? i - 8 : 0, 24));
+}
+
+class LongTextShowTest : public shelltest::ShellTest {
+ protected:
+  void SetUp() override {
+    shelltest::ShellTest::SetUp();
+    folder_ = std::make_unique<testsupport::TempProgramFolder>();
+  }
+  void TearDown() override {
+    shelltest::ShellTest::TearDown();
+    folder_.reset();
+  }
+  // Opens `text` and returns the view once the first piece is in.
+  CDvkView* OpenFirstPiece(const std::string& text) {
+    path_ = folder_->File("long.txt");
+    testsupport::WriteFileBytes(path_, text);
+    if (!Start(("\"" + path_ + "\"").c_str())) return nullptr;
+    CDvkView* v = frame->GetTextView(0, 0);
+    if (!v || !testsupport::PumpUntil([v] { return v->GetRichEditCtrl().GetTextLength() > 0; }, 10000))
+      return nullptr;
+    return v;
+  }
+  std::string path_;
+  std::unique_ptr<testsupport::TempProgramFolder> folder_;
+};
+
+TEST_F(LongTextShowTest, PiecesEndAsTheWholeTextWithTheLineCountKnownAtOnce) {
+  const std::string text = LongText(1200000);
+  CDvkView* v = OpenFirstPiece(text);
+  ASSERT_NE(nullptr, v);
+  // Only part of it is in yet, and the line count is already the whole one
+  // (the control shows one more line after the final line end).
+  EXPECT_TRUE(v->LoadPending());
+  EXPECT_LT(static_cast<std::size_t>(v->GetRichEditCtrl().GetTextLength()), text.size() / 2);
+  long long lines = 0;
+  for (char c : text) lines += c == '\n';
+  EXPECT_EQ(lines + 1, v->m_nLinesShown);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 60000));
+  EXPECT_TRUE(SameText(text, ControlText(v)));
+  EXPECT_EQ(0u, v->m_bShownInPart);
+  EXPECT_FALSE(v->GetRichEditCtrl().GetModify());
+  // Nothing of the loading can be undone.
+  EXPECT_FALSE(v->GetRichEditCtrl().CanUndo());
+}
+
+TEST_F(LongTextShowTest, ASaveWhilePiecesArePendingWritesTheWholeFile) {
+  const std::string text = LongText(1200000);
+  CDvkView* v = OpenFirstPiece(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(v->LoadPending());
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  ctrl.SetSel(0, 0);
+  ctrl.ReplaceSel("追加", TRUE);
+  ASSERT_EQ(0, doc->SaveFile(path_.c_str(), 0, v));
+  EXPECT_TRUE(SameText("追加" + text, testsupport::ReadFileBytes(path_)));
+  // The rest still comes in after the edit, and the edit stays.
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 60000));
+  EXPECT_TRUE(SameText("追加" + text, ControlText(v)));
+}
+
+TEST_F(LongTextShowTest, EscStopsTheAppendingAndASaveStillWritesEverything) {
+  const std::string text = LongText(1200000);
+  CDvkView* v = OpenFirstPiece(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(v->LoadPending());
+  v->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+  fw::hooks::ExpectMessageBox("中止しますか", IDYES);
+  v->SendMessage(WM_TIMER, view::kTimerShowMore, 0);
+  EXPECT_FALSE(v->LoadPending());
+  EXPECT_EQ(1u, v->m_bShownInPart);
+  const std::string shown = ControlText(v);
+  EXPECT_LT(shown.size(), text.size());
+  EXPECT_EQ(text.size(), doc->m_nTextLen);  // the document holds the whole file
+  // The pieces stop for good.
+  testsupport::PumpFor(300);
+  EXPECT_TRUE(SameText(shown, ControlText(v)));
+  ASSERT_EQ(0, doc->SaveFile(path_.c_str(), 0, v));
+  EXPECT_TRUE(SameText(text, testsupport::ReadFileBytes(path_)));
+}
+
+TEST_F(LongTextShowTest, TheWindowAnswersWhileABigTextAppears) {
+  const std::string text = LongText(20u << 20);
+  path_ = folder_->File("big.txt");
+  testsupport::WriteFileBytes(path_, text);
+  ASSERT_TRUE(Start("$$"));
+  std::atomic<bool> stop{false};
+  std::atomic<int> pings{0}, late{0};
+  std::atomic<long long> worstMs{0};
+  HWND hwnd = frame->m_hWnd;
+  std::thread pinger([&] {
+    while (!stop) {
+      auto a = std::chrono::steady_clock::now();
+      DWORD_PTR r = 0;
+      if (!SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 200, &r)) late++;
+      long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - a).count();
+      if (ms > worstMs) worstMs = ms;
+      pings++;
+      Sleep(20);
+    }
+  });
+  doc->OnOpenDocument(path_.c_str());
+  CDvkView* v = frame->GetTextView(0, 0);
+  const bool done = testsupport::PumpUntil([v] { return !v->LoadPending(); }, 60000);
+  stop = true;
+  pinger.join();
+  ASSERT_TRUE(done);
+  std::printf("pings %d, over 200 ms %d, worst %lld ms\n", pings.load(), late.load(), worstMs.load());
+  // A loaded machine may delay a ping now and then, never the whole load.
+  EXPECT_GT(pings.load(), 10);
+  EXPECT_LE(late.load() * 10, pings.load());
+  EXPECT_LT(worstMs.load(), 1000);
+}
+
+}  // namespace
