@@ -16,17 +16,7 @@ namespace {
 using docsvc::ReplaceFileContent;
 using fw::filetest::Op;
 
-std::vector<std::string> Names(const CString& dir) {
-  std::vector<std::string> out;
-  CFileFind ff;
-  BOOL more = ff.FindFile(dir + "\\*");
-  while (more) {
-    more = ff.FindNextFile();
-    if (!ff.IsDots()) out.push_back(ff.GetFileName().Str());
-  }
-  ff.Close();
-  return out;
-}
+using testsupport::FolderNames;
 
 struct ReplaceFile : ::testing::Test {
   testsupport::Scratch scratch;
@@ -43,7 +33,7 @@ TEST_F(ReplaceFile, ReplacesAndLeavesNothingElse) {
   CString error;
   ASSERT_TRUE(ReplaceFileContent(path, "new settings\r\n", &error)) << error.GetString();
   EXPECT_EQ(testsupport::ReadBytes(path), "new settings\r\n");
-  EXPECT_EQ(Names(scratch.Dir()), std::vector<std::string>{"Dorvik.inf"});
+  EXPECT_EQ(FolderNames(scratch.Dir()), std::vector<std::string>{"Dorvik.inf"});
   // a file that did not exist yet
   const CString fresh = scratch.Path("Dorvik.sys");
   ASSERT_TRUE(ReplaceFileContent(fresh, "x", &error));
@@ -66,7 +56,7 @@ TEST_F(ReplaceFile, EveryFailureKeepsTheOldFile) {
     fw::filetest::Reset();
     EXPECT_NE(error.Find("Dorvik.inf"), -1) << error.GetString();
     EXPECT_EQ(testsupport::ReadBytes(path), "old settings\r\n");
-    EXPECT_EQ(Names(scratch.Dir()), std::vector<std::string>{"Dorvik.inf"});
+    EXPECT_EQ(FolderNames(scratch.Dir()), std::vector<std::string>{"Dorvik.inf"});
   }
 }
 
@@ -80,7 +70,7 @@ TEST_F(ReplaceFile, AFailedCleanUpStillSaves) {
   EXPECT_EQ(testsupport::ReadBytes(path), "v2");
   ASSERT_TRUE(ReplaceFileContent(path, "v3", &error)) << error.GetString();
   EXPECT_EQ(testsupport::ReadBytes(path), "v3");
-  EXPECT_EQ(Names(scratch.Dir()), std::vector<std::string>{"Dorvik.inf"});
+  EXPECT_EQ(FolderNames(scratch.Dir()), std::vector<std::string>{"Dorvik.inf"});
 }
 
 }  // namespace

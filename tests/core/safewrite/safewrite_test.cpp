@@ -28,17 +28,7 @@ void WriteAll(const CString& path, const std::string& bytes) {
   f.Close();
 }
 
-std::vector<std::string> Names(const CString& dir) {
-  std::vector<std::string> out;
-  CFileFind ff;
-  BOOL more = ff.FindFile(dir + "\\*");
-  while (more) {
-    more = ff.FindNextFile();
-    if (!ff.IsDots()) out.push_back(ff.GetFileName().Str());
-  }
-  ff.Close();
-  return out;
-}
+using testsupport::FolderNames;
 
 void SetReadOnly(const CString& path, bool on) {
   CFileStatus st;
@@ -76,7 +66,7 @@ TEST_F(SafeWrite, NewFileLeavesNothingElse) {
   ASSERT_TRUE(r.ok) << r.message.GetString();
   EXPECT_EQ(ReadAll(path), "a,b\r\n");
   EXPECT_TRUE(r.backupPath.IsEmpty());
-  EXPECT_EQ(Names(doc), std::vector<std::string>{"new.csv"});
+  EXPECT_EQ(FolderNames(doc), std::vector<std::string>{"new.csv"});
 }
 
 TEST_F(SafeWrite, ReplacesWithABackupFirst) {
@@ -85,7 +75,7 @@ TEST_F(SafeWrite, ReplacesWithABackupFirst) {
   auto r = SafeWriteFile(path, "new\r\n", 5, Options());
   ASSERT_TRUE(r.ok) << r.message.GetString();
   EXPECT_EQ(ReadAll(path), "new\r\n");
-  EXPECT_EQ(Names(doc), std::vector<std::string>{"data.csv"});
+  EXPECT_EQ(FolderNames(doc), std::vector<std::string>{"data.csv"});
   ASSERT_FALSE(r.backupPath.IsEmpty());
   EXPECT_EQ(ReadAll(r.backupPath), "old\r\n");
   EXPECT_NE(r.backupPath.Find("\\TMP\\BACKUP\\data_A"), -1) << r.backupPath.GetString();
@@ -106,7 +96,7 @@ TEST_F(SafeWrite, ReadOnlyTargetIsReportedAndUntouched) {
   EXPECT_NE(r.message.Find("locked.csv"), -1);
   EXPECT_NE(r.message.Find("書込み禁止"), -1);
   EXPECT_EQ(ReadAll(path), "keep me");
-  EXPECT_EQ(Names(doc), std::vector<std::string>{"locked.csv"});
+  EXPECT_EQ(FolderNames(doc), std::vector<std::string>{"locked.csv"});
   CFileStatus st;
   ASSERT_TRUE(CFile::GetStatus(path, st));
   EXPECT_TRUE(st.m_attribute & CFile::readOnly);
@@ -135,7 +125,7 @@ TEST_F(SafeWrite, EveryFailureLeavesTheOriginalAndCleansUp) {
     for (;; ++n) {
       SCOPED_TRACE(static_cast<int>(op) * 100 + n);
       WriteAll(path, "original");
-      const std::size_t backups = Names(prog + "\\TMP\\BACKUP").size();
+      const std::size_t backups = FolderNames(prog + "\\TMP\\BACKUP").size();
       fw::filetest::Reset();
       fw::filetest::FailAt(op, n);
       auto r = SafeWriteFile(path, data.data(), data.size(), Options());
@@ -148,8 +138,8 @@ TEST_F(SafeWrite, EveryFailureLeavesTheOriginalAndCleansUp) {
       EXPECT_FALSE(r.ok);
       EXPECT_NE(r.message.Find("big.txt"), -1);
       EXPECT_EQ(ReadAll(path), "original");
-      EXPECT_EQ(Names(doc), std::vector<std::string>{"big.txt"});
-      EXPECT_EQ(Names(prog + "\\TMP\\BACKUP").size(), backups);
+      EXPECT_EQ(FolderNames(doc), std::vector<std::string>{"big.txt"});
+      EXPECT_EQ(FolderNames(prog + "\\TMP\\BACKUP").size(), backups);
     }
     // The backup's write and three pieces; the aside move and the final rename.
     EXPECT_GE(n - 1, op == Op::kWrite ? 4 : 2);
@@ -161,7 +151,7 @@ TEST_F(SafeWrite, NewFileWhoseRenameFailsLeavesNothing) {
   fw::filetest::FailAt(fw::filetest::Op::kRename, 1);
   auto r = SafeWriteFile(path, "new", 3, Options());
   EXPECT_EQ(r.error, SaveError::kCannotReplace);
-  EXPECT_TRUE(Names(doc).empty());
+  EXPECT_TRUE(FolderNames(doc).empty());
 }
 
 TEST_F(SafeWrite, OriginalThatCannotBePutBackIsKeptAndNamed) {
@@ -176,7 +166,7 @@ TEST_F(SafeWrite, OriginalThatCannotBePutBackIsKeptAndNamed) {
   EXPECT_EQ(r.error, SaveError::kRestoreFailed);
   EXPECT_EQ(r.message.Find("変更されていません"), -1);
   EXPECT_NE(r.message.Find(".old"), -1);
-  std::vector<std::string> names = Names(doc);
+  std::vector<std::string> names = FolderNames(doc);
   ASSERT_EQ(names.size(), 2u);
   std::string old, temp;
   for (const std::string& n : names) (n.find(".old") != std::string::npos ? old : temp) = n;
