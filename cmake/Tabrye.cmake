@@ -3,6 +3,7 @@
 #   tabrye_library(name PORTABLE a.cpp ... WIN b.cpp ... DEPS other ...)
 #       static library tabrye_<name>; PORTABLE sources build in every tree,
 #       WIN sources only in the MinGW tree. No target when a tree has no sources.
+#       DEPS must be added before it (or be absent from this tree): no cycles.
 #   tabrye_test(name PORTABLE a_test.cpp ... WIN b_test.cpp ... NATIVE c_test.cpp ...
 #               LIBS tabrye_x ...
 #               [PROPERTIES prop value ...])
@@ -62,17 +63,30 @@ function(tabrye_library name)
   endif()
   add_library(tabrye_${name} STATIC ${srcs})
   tabrye_flags(tabrye_${name})
-  # Dependencies are linked once every library is defined, so folders may
-  # depend on each other in any order (static libraries may form cycles) and a
-  # dependency missing from this tree (a Windows-only one) is left out.
-  cmake_language(EVAL CODE
-    "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _tabrye_link_deps tabrye_${name} ${A_DEPS})")
+  # Libraries are added after everything they use, so their dependencies form
+  # a one-way chain and a cycle cannot be built. A dependency not defined yet
+  # is either absent from this tree (a Windows-only one in the native tree) or
+  # added later, which the check at the end of the configure step refuses.
+  set(later)
+  foreach(d ${A_DEPS})
+    if(TARGET ${d})
+      target_link_libraries(tabrye_${name} PUBLIC ${d})
+    else()
+      list(APPEND later ${d})
+    endif()
+  endforeach()
+  if(later)
+    cmake_language(EVAL CODE
+      "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _tabrye_check_absent tabrye_${name} ${later})")
+  endif()
 endfunction()
 
-function(_tabrye_link_deps target)
+function(_tabrye_check_absent target)
   foreach(d ${ARGN})
     if(TARGET ${d})
-      target_link_libraries(${target} PUBLIC ${d})
+      message(FATAL_ERROR "${target} uses ${d}, which is added after it: add every library "
+                          "after the ones it uses (a dependency cycle cannot be built; "
+                          "see docs/design.md, \"Layers\").")
     endif()
   endforeach()
 endfunction()

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size -= 4;
   const std::uint32_t len = static_cast<std::uint32_t>(size > (1u << 20) ? (1u << 20) : size);
 
-  auto v = std::make_unique<csv::CsvViewFields>();
+  auto v = std::make_unique<csv::TableFields>();
   std::unique_ptr<std::uint8_t[]> buf(capacity ? new std::uint8_t[capacity] : nullptr);
   v->m_pTextBuf = buf.get();
   v->m_nWorkSize = capacity;

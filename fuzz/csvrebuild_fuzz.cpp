@@ -9,6 +9,7 @@
 
 #include "view/viewload/csvrebuild.h"
 #include "view/viewload/csvshow.h"
+#include "csv/csv_fileform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 3) return 0;
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (char& c : buf)
     if (c == '\t' || c == 0) c = ',';  // the working form holds no TAB and no NUL
   std::string work(buf.size(), '\0');
-  viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(buf.data()), buf.size(),
+  csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(buf.data()), buf.size(),
                                     reinterpret_cast<std::uint8_t*>(&work[0]));
   const auto* w = reinterpret_cast<const std::uint8_t*>(work.data());
 

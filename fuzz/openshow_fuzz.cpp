@@ -11,6 +11,7 @@
 #include "fw/alloc.h"
 #include "view/viewload/csvshow.h"
 #include "view/viewload/rtfspacing.h"
+#include "csv/csv_fileform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // CSV: same length in place, rows kept in the shown text.
   std::string work(reinterpret_cast<const char*>(data), size);
-  viewload::CommasToFieldSeparators(data, size, reinterpret_cast<std::uint8_t*>(&work[0]));
+  csv::CommasToFieldSeparators(data, size, reinterpret_cast<std::uint8_t*>(&work[0]));
   viewload::CsvShowOptions o;
   o.hideQuotes = (sel & 1) != 0;
   o.firstRow = sel >> 5;

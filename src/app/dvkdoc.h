@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "core/docdata/doc_fields.h"
 #include "core/docdata/settings_files.h"
 #include "core/docopen/openplan.h"
 #include "core/docsvc/schedule_runner.h"
 #include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
 #include "fw/richedit.h"
+#include "host/doc_host.h"
 
 class CDvkDoc;
 class CDvkView;
@@ -31,7 +31,7 @@ class CDvkCntrItem : public CRichEditCntrItem {
   explicit CDvkCntrItem(REOBJECT* reo = nullptr, CDvkDoc* container = nullptr);
 };
 
-class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
+class CDvkDoc : public CRichEditDoc, public app::DocHost {
   FW_DECLARE_MESSAGE_MAP()
 
   CDvkDoc();
@@ -51,7 +51,7 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // and kinds: core/docopen/openplan.h). 0 = opened; -1 = not opened: the
   // message was shown (or, in the modes that show nothing, left in
   // m_strOpenMessage) and the previous document is as it was.
-  int OpenFile(CString path, docopen::OpenMode mode);
+  int OpenFile(CString path, docopen::OpenMode mode) override;
   // Writes the document to `path` by its kind, after a backup copy of the
   // existing file; mode 99 makes only the backup. 0 = written; -1 = not
   // written (reported; the file and the document unchanged). The view
@@ -59,8 +59,8 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // bytes of a table or of rich text and brings the document's text up to
   // date (CDvkView::WriteViewContent); `writeKind` replaces the path's kind
   // (kSaveDocumentText: the document's text as a plain text).
-  int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0);
-  static constexpr int kSaveDocumentText = -9;
+  // (kSaveDocumentText: app::DocHost.)
+  int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0) override;
   // The one entry of the file-to-text renderers: writes the text of `path`
   // into m_pLoadBuf and returns its length, or -1 with the reason in
   // m_strOpenMessage when this kind has no reader yet.
@@ -74,10 +74,10 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   // ReopenWithEncoding with the one picked.
   void OnEncodingChoice();
 
-  textcodec::TextEncoding m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // decoder of the next open
-  textcodec::DecodeResult m_openEncoding;  // how the open file was read (its text not kept)
-  CString m_strOpenMessage;                // the last open's message (also when not shown)
-  std::uint32_t m_nOpenReplaced = 0;       // characters that became the replacement character
+  // The last open's result (m_openEncoding, m_strOpenMessage, ...) is kept in
+  // app::DocHost, where the views read it.
+
+  CDocument* AsDocument() override { return this; }
 
   // Update code 6 and an update of all views.
   void RedrawAllViews();
@@ -118,7 +118,7 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   void LoadSettingsFiles();
   // The user's save of the settings: the fields into "Dorvik.inf" (unknown
   // keys read are kept). False (and a message) when it cannot be written.
-  bool SaveInfSettings();
+  bool SaveInfSettings() override;
   // "Dorvik.sys" from m_strSysKey/m_strSysValue, the "posi" lines and the
   // other system values, then "#end/".
   bool WriteSysFile();
@@ -164,10 +164,10 @@ class CDvkDoc : public CRichEditDoc, public app::DvkDocData {
   CString LastBackupPath() const { return m_strLastBackup; }
 
   // Loads "Dorvik.tmr" and "Dorvik.sch" once and makes sure frame timer 1 runs.
-  void LoadScheduleOnce(int mode);
+  void LoadScheduleOnce(int mode) override;
   // Writes the short usage text of addresses into "\TMP\" (mode 0: the first
   // update of the first copy).
-  void ShowAddressHint(int mode);
+  void ShowAddressHint(int mode) override;
   const docsvc::ScheduleRunner* Scheduler() const { return m_pScheduleRunner.get(); }
 
   // The settings dialog (limits, fonts, colours); OK saves "Dorvik.inf".

@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "convert/convert_registry.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
 #include "core/docopen/textload.h"
@@ -63,32 +64,6 @@ bool EndsWithNoCase(const CString& s, const char* suffix) {
   return t == suffix;
 }
 
-// Puts the limits of a render plan in force and back exactly as found (the
-// renderer may fail or return early).
-class LimitRaise {
- public:
-  LimitRaise(CDvkDoc* doc, const docopen::RenderPlan& plan) : m_doc(doc), m_raised(plan.raiseLimits) {
-    if (!m_raised) return;
-    m_indata = doc->m_nIndata;
-    m_tblMax = doc->m_nTblMax;
-    doc->m_nIndata = plan.indata;
-    doc->m_nTblMax = plan.tblMax;
-  }
-  ~LimitRaise() {
-    if (!m_raised) return;
-    m_doc->m_nIndata = m_indata;
-    m_doc->m_nTblMax = m_tblMax;
-  }
-  LimitRaise(const LimitRaise&) = delete;
-  LimitRaise& operator=(const LimitRaise&) = delete;
-
- private:
-  CDvkDoc* m_doc;
-  bool m_raised;
-  std::int32_t m_indata = 0;
-  std::int32_t m_tblMax = 0;
-};
-
 // What a reader hands over: a fw::Alloc block with a NUL after `length`.
 struct Loaded {
   char* text = nullptr;
@@ -96,6 +71,36 @@ struct Loaded {
   std::uint32_t capacity = 0;
   textcodec::DecodeResult info;
   bool decoded = false;  // info describes a decode
+};
+
+// While a big file is read, after each piece: a poll for Esc (which also lets
+// the window answer messages sent to it), and every 100 ms the percentage in
+// pane 0 (from 100 ms on, so small files never touch the status bar).
+struct LoadPoll {
+  DWORD last = GetTickCount();
+  bool shown = false;
+
+  static bool Poll(void* context, std::size_t done, std::size_t total) {
+    LoadPoll* self = static_cast<LoadPoll*>(context);
+    const DWORD now = GetTickCount();
+    if (now - self->last >= kLoadPollMs && g_pStatusBar && g_pStatusBar->m_hWnd && total) {
+      self->last = now;
+      CString text;
+      text.Format(GetOpenText(OpenText::kLoadProgress),
+                  static_cast<int>(static_cast<unsigned long long>(done) * 100 / total));
+      g_pStatusBar->SetPaneText(0, text);
+      self->shown = true;
+    }
+    if (g_pMainFrame && g_pMainFrame->CheckEscapeAbort()) {
+      if (g_pDvkDoc) g_pDvkDoc->m_bAbort = 0;
+      return true;
+    }
+    return false;
+  }
+  void Done() {
+    if (shown && g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, "");
+  }
+  static constexpr DWORD kLoadPollMs = 100;
 };
 
 }  // namespace
@@ -172,8 +177,20 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
         got.capacity = cap;
       } else {
         docopen::TextLoad t;
-        if (!docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced, kTextMargin, &t))
-          return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
+        LoadPoll poll;
+        docopen::LoadProgress progress;
+        progress.poll = &LoadPoll::Poll;
+        progress.context = &poll;
+        const bool loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced,
+                                                    kTextMargin, &t, docopen::kDecodePiece, &progress);
+        poll.Done();
+        if (!loaded && t.stopped) {
+          // Esc: the previous document stays as it was, without a message box.
+          m_strOpenMessage = GetOpenText(OpenText::kLoadStopped);
+          if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, m_strOpenMessage);
+          return -1;
+        }
+        if (!loaded) return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
         got.text = t.text;
         got.length = t.length;
         got.capacity = t.capacity;
@@ -199,7 +216,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
     case docopen::Reader::kRenderer: {
       // The renderer's buffer, with the owner flag: freed here unless it
       // becomes the document text.
-      const docopen::RenderPlan plan = docopen::PlanRender(kind, m_nIndata, m_nOutdata, m_nTblMax);
+      const docopen::RenderPlan plan = docopen::PlanRender(m_nIndata, m_nOutdata);
       char* buf = static_cast<char*>(fw::Alloc(plan.bufferSize));
       if (!buf) return fail(GetOpenText(OpenText::kOutOfMemory));
       char* savedBuf = m_pLoadBuf;
@@ -209,11 +226,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
       m_nLoadBufCapacity = plan.bufferSize;
       m_bLoadBufOwned = 1;
       m_nWritePos = 0;
-      int n;
-      {
-        LimitRaise raise(this, plan);
-        n = RenderFileAsText(readPath, how.markupFlag, 0);
-      }
+      const int n = RenderFileAsText(readPath, how.markupFlag, 0);
       char* out = m_pLoadBuf;
       std::uint32_t outCap = m_nLoadBufCapacity;
       m_pLoadBuf = savedBuf;
@@ -288,17 +301,33 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
 }
 
 int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option) {
-  // The file-to-text converters come with their own issues; until then every
-  // kind that needs one says so plainly.
-  int kind = GetFileKind(path);
-  CString name = docopen::KindName(kind);
-  if (docopen::HasSourceMarker(path)) name = GetPathPart(path, 5);
-  else if (kind == docsvc::kKindRichText) name = GetPathPart(path, 5);
-  else if (kind == docsvc::kKindUnknown) name = GetPathPart(path, 5);
-  m_strOpenMessage.Format(GetOpenText(OpenText::kKindNotYet), static_cast<const char*>(name));
-  m_strOpenMessage += "\nfile = " + path;
+  // The converter registry picks the converter by content or kind; the
+  // limits go to it as arguments (a format that reads more gets its own
+  // limits there, the settings stay as they are).
+  convert::Request request;
+  request.path = path;
+  request.kind = GetFileKind(path);
+  request.markupFlag = markupFlag;
+  request.limits.indata = m_nIndata;
+  request.limits.outdata = m_nOutdata;
+  request.limits.tableRows = m_nTblMax;
+  convert::Result r = convert::ConvertFile(request);
   m_nWritePos = 0;
-  return -1;
+  if (r.status != convert::Status::kOk) {
+    m_strOpenMessage = r.message;
+    return -1;
+  }
+  // Into the load buffer, cut at its capacity (a NUL after the text).
+  if (!m_pLoadBuf || m_nLoadBufCapacity == 0) {
+    m_strOpenMessage = GetOpenText(OpenText::kOutOfMemory);
+    return -1;
+  }
+  std::size_t n = r.text.size();
+  if (n > m_nLoadBufCapacity - 1) n = m_nLoadBufCapacity - 1;
+  std::memcpy(m_pLoadBuf, r.text.data(), n);
+  m_pLoadBuf[n] = '\0';
+  m_nWritePos = static_cast<std::int32_t>(n);
+  return static_cast<int>(n);
 }
 
 int CDvkDoc::LoadImageFile(CString path, int mode) {

@@ -6,13 +6,12 @@
 #include "app/dvkdoc.h"
 #include "view/dvkview.h"
 #include "filelist/flistview.h"
-#include "app/shell/pane_layout.h"
+#include "host/pane_layout.h"
 #include "fw/clock.h"
 #include "fw/msgbox.h"
 #include "res/resource.h"
 
 CMainFrame* g_pMainFrame = nullptr;
-CStatusBar* g_pStatusBar = nullptr;
 
 FW_BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
   fw::OnWmCreate<&CMainFrame::OnCreate>(),
@@ -89,10 +88,14 @@ void CMainFrame::ApplyToolbarSet(app::ToolbarSet set) {
   ShowBar(m_wndToolBar, true);
 }
 
-CMainFrame::CMainFrame() { g_pMainFrame = this; }
+CMainFrame::CMainFrame() {
+  g_pMainFrame = this;
+  app::g_pFrameHost = this;
+}
 
 CMainFrame::~CMainFrame() {
   if (g_pMainFrame == this) g_pMainFrame = nullptr;
+  if (app::g_pFrameHost == this) app::g_pFrameHost = nullptr;
   if (g_pStatusBar == &m_wndStatusBar) g_pStatusBar = nullptr;
 }
 
@@ -274,3 +277,19 @@ void CMainFrame::OnViewStatusBar() { ShowBar(m_wndStatusBar, !(m_wndStatusBar.Ge
 void CMainFrame::OnUpdateViewToolbar(CCmdUI* ui) { ui->SetCheck((m_wndToolBar.GetStyle() & WS_VISIBLE) ? 1 : 0); }
 void CMainFrame::OnUpdateViewStatusBar(CCmdUI* ui) { ui->SetCheck((m_wndStatusBar.GetStyle() & WS_VISIBLE) ? 1 : 0); }
 void CMainFrame::OnUpdateKana(CCmdUI* ui) { ui->Enable((GetKeyState(VK_KANA) & 1) != 0); }
+
+bool CMainFrame::TakeSkippedPaint() {
+  if (m_nSkipPaints <= 0) return false;
+  --m_nSkipPaints;
+  return true;
+}
+
+CString CMainFrame::StartCommandLine() {
+  CDvkApp* app = DvkApp();
+  return app ? app->StartCommand().commandLine : CString();
+}
+
+bool CMainFrame::RestoreLayoutAtStart() {
+  CDvkApp* app = DvkApp();
+  return !app || app->StartCommand().restoreLayout;
+}

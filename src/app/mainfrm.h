@@ -12,15 +12,16 @@
 #include "fw/bars.h"
 #include "fw/frame.h"
 #include "fw/splitter.h"
+#include "host/frame_host.h"
 
 class CDvkView;
 class CFlistView;
 class CMainFrame;
 
 extern CMainFrame* g_pMainFrame;   // the frame (null before creation and after exit)
-extern CStatusBar* g_pStatusBar;   // its status bar
+// Its status bar is g_pStatusBar (host/frame_host.h).
 
-class CMainFrame : public CFrameWnd {
+class CMainFrame : public CFrameWnd, public app::FrameHost {
   FW_DECLARE_MESSAGE_MAP()
 
   CMainFrame();
@@ -41,7 +42,7 @@ class CMainFrame : public CFrameWnd {
   CSplitterWnd& TextPaneSplitter(int row, int col) { return m_wndTextPane[ClampIndex(row, col)]; }
 
   // Makes text pane (row, col) active: row 0-1 (2 taken as 1), col 0-1, else 0.
-  void ActivateTextPane(int row, int col);
+  void ActivateTextPane(int row, int col) override;
   // Makes list pane (row, col) active: values outside 0-1 are 0; row and
   // column swap when the lists are stacked (m_nLayoutMode 9 or more).
   void ActivateListPane(int row, int col);
@@ -57,9 +58,9 @@ class CMainFrame : public CFrameWnd {
   // Layout request 5-8 (m_nLayoutRequest): one pane, side by side, stacked, four.
   void SetTextLayout(int request);
   // Applies m_nLayoutMode to the main splitter (share of the list side).
-  void OnListDisplay();
+  void OnListDisplay() override;
   // Applies m_nSideDisplay to the window (start window modes).
-  void OnSideDisplay();
+  void OnSideDisplay() override;
   // Makes the other list pane active.
   void OnSwitchPane();
   // Starts another copy of the program.
@@ -70,11 +71,17 @@ class CMainFrame : public CFrameWnd {
   // without regard to case, and contains `extra` when that is not empty.
   CWnd* FindExternalAppWindow(CString name, CString extra, int mode);
   // Rewrites the menu captions for (kind, form, state) or selects a toolbar set.
-  void UpdateMenuTexts(int kind, int form, int state);
+  void UpdateMenuTexts(int kind, int form, int state) override;
 
   // Esc poll of long operations: looks at one pending key-down; on Esc removes
   // it and asks string 330 Yes/No; Yes sets the document's m_bAbort and gives 1.
-  int CheckEscapeAbort();
+  int CheckEscapeAbort() override;
+
+  // --- the rest of what the views ask of the frame (app::FrameHost) --------
+  CFrameWnd* FrameWnd() override { return this; }
+  bool TakeSkippedPaint() override;
+  CString StartCommandLine() override;
+  bool RestoreLayoutAtStart() override;
 
   CToolBar m_wndToolBar;
   CStatusBar m_wndStatusBar;

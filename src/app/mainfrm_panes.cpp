@@ -7,7 +7,7 @@
 #include "filelist/flistview.h"
 #include "app/mainfrm.h"
 #include "app/shell/menu_captions.h"
-#include "app/shell/pane_layout.h"
+#include "host/pane_layout.h"
 #include "res/resource.h"
 
 int CMainFrame::ClampIndex(int row, int col) {

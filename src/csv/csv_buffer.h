@@ -1,11 +1,8 @@
-// The CSV working buffer of the text view and the index of its rows, fields
-// and table blocks.
+// The CSV working buffer and the index of its rows, fields and table blocks.
 //
-// The fields carry the names the view uses for them, so the view takes them
-// over by deriving from CsvViewFields: `m_pTextBuf`, `m_aSecOffset`, ... are
-// then members of the view itself. The struct owns nothing: the view
-// allocates and frees `m_pTextBuf` and keeps `m_nWorkSize` equal to its
-// capacity.
+// TableFields is plain data and owns nothing: the scanner and the line
+// lookup work on it with any buffer. csv::Table (csv_table.h) is the owning
+// object the view holds; its members keep these names.
 #pragma once
 
 #include <cstdint>
@@ -47,8 +44,8 @@ enum CsvScanNote : std::uint32_t {
   kCsvScanShortEnd = 4,     // a final line of fewer than two bytes was left out
 };
 
-// Everything the scanner and the line lookup read or write on the view.
-struct CsvViewFields : CsvWorkBuffer, CsvBlockIndex {
+// Everything the scanner and the line lookup read or write.
+struct TableFields : CsvWorkBuffer, CsvBlockIndex {
   std::int32_t m_nLastRow = -1;     // index of the last row (rows - 1)
   std::uint32_t m_nFieldCount = 0;  // column count (callers store outMaxColumns)
   std::uint32_t m_nCurLine = 1;     // 1-based title line of the last lookup

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "csv/csv_fastscan.h"
 #include "csv/csv_index.h"
 
 namespace csv {
@@ -29,7 +30,7 @@ bool Overlaps(const std::uint8_t* a, std::uint32_t an, const std::uint8_t* b, st
 
 class Scanner {
  public:
-  Scanner(CsvViewFields& v, const std::uint8_t* text, std::uint32_t length, int mode, int pad)
+  Scanner(TableFields& v, const std::uint8_t* text, std::uint32_t length, int mode, int pad)
       : v_(v), t_(text), n_(length), copy_(mode == kCsvScanCopy), pad_(copy_ ? pad : 0) {
     if (copy_ && v.m_pTextBuf != nullptr && v.m_nWorkSize > 0) {
       out_ = v.m_pTextBuf;
@@ -71,16 +72,32 @@ class Scanner {
     inQuote_ = false;
   }
 
+  // Scan only: past the first field nothing but 0x06 and the row ends can
+  // change the state (a caret mark counts in the first field only, and the
+  // separator that ends it clears the mark); in the first field also '^',
+  // and '<' '>' after it. The scan moves straight to the next such byte, or
+  // to the last byte, which ends the text.
+  void SkipQuietBytes() {
+    if (!skips_ || p_ + 1 >= n_) return;
+    if (f_ > 1) {
+      p_ = static_cast<std::uint32_t>(FindFirstOf(t_, p_, n_ - 1, CSV_FIELD_SEP, '\r', '\n', 0));
+      return;
+    }
+    static const std::uint8_t kFirstField[] = {CSV_FIELD_SEP, '\r', '\n', 0, '^', '<', '>'};
+    p_ = static_cast<std::uint32_t>(FindFirstOfSet(t_, p_, n_ - 1, kFirstField, caret_ ? 7 : 5));
+  }
+
   void SetTitle(std::uint32_t block, std::uint32_t srcOffset);
   void ResolveTitles();
   void RegisterBlock();
   void DataEndSearch(std::uint8_t x, std::uint8_t y, bool textEnds);
   void FinishIndex();
 
-  CsvViewFields& v_;
+  TableFields& v_;
   const std::uint8_t* t_;
   std::uint32_t n_;
   bool copy_;
+  bool skips_ = !copy_ && FastScansOn();  // scan only, fast paths on
   int pad_;
   std::uint8_t* out_ = nullptr;
   std::uint32_t limit_ = 0;  // bytes that may be written before the NUL
@@ -282,9 +299,15 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
       if (c == CSV_FIELD_SEP) {
         ++f_;
         caret_ = false;
-        if (!atEnd) continue;
+        if (!atEnd) {
+          SkipQuietBytes();
+          continue;
+        }
       } else if (!IsRowEnd(c)) {
-        if (!atEnd) continue;
+        if (!atEnd) {
+          SkipQuietBytes();
+          continue;
+        }
       }
 
       // 4. A row ended.
@@ -317,7 +340,7 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
       // 7. A next line ending in "$^".
       {
         std::uint64_t q = std::uint64_t(p_) + 1;
-        while (q < n_ && t_[q] >= 0x20) ++q;
+        if (q < n_) q = FindControlByte(t_, static_cast<std::size_t>(q), n_);
         if (q >= 2 && At(q - 2) == '$' && At(q - 1) == '^') f_ = K_ + 3;
       }
 
@@ -380,7 +403,7 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
 
 }  // namespace
 
-std::int32_t BuildCsvIndex(CsvViewFields& v, const std::uint8_t* text, std::uint32_t length,
+std::int32_t BuildCsvIndex(TableFields& v, const std::uint8_t* text, std::uint32_t length,
                            std::uint32_t* outLength, std::uint32_t* outMaxColumns, int mode,
                            int padColumns) {
   std::uint32_t lenDummy = 0, maxDummy = 0;

@@ -30,7 +30,7 @@ enum CsvScanMode {
 // 0 otherwise), *outMaxColumns = largest column count of the blocks. The
 // caller stores *outLength in m_nTextLen and *outMaxColumns in m_nFieldCount
 // after a mode 0 call.
-std::int32_t BuildCsvIndex(CsvViewFields& v, const std::uint8_t* text, std::uint32_t length,
+std::int32_t BuildCsvIndex(TableFields& v, const std::uint8_t* text, std::uint32_t length,
                            std::uint32_t* outLength, std::uint32_t* outMaxColumns, int mode,
                            int padColumns);
 
@@ -55,7 +55,7 @@ enum CsvLineMode {
 //   skips lines starting "~" or "!" (at most 999); *offset = that line's
 //   start; returns its 0-based row.
 // Other modes behave as mode 1. m_nCurLine is never changed.
-int LineToOffset(const CsvViewFields& v, const std::uint8_t* text, std::uint32_t length,
+int LineToOffset(const TableFields& v, const std::uint8_t* text, std::uint32_t length,
                  std::uint32_t* offset, int mode, int startRow);
 
 // Fields of the row starting at `offset`: 1 + the 0x06 bytes up to the first

@@ -100,7 +100,7 @@ int TitleAtCurLine(const std::uint8_t* t, std::uint32_t n, std::uint32_t curLine
 
 }  // namespace
 
-int LineToOffset(const CsvViewFields& v, const std::uint8_t* text, std::uint32_t length,
+int LineToOffset(const TableFields& v, const std::uint8_t* text, std::uint32_t length,
                  std::uint32_t* offset, int mode, int startRow) {
   if (text == nullptr) length = 0;
   std::uint32_t dummy = 0;

@@ -1,12 +1,10 @@
 #include "filelist/flistview.h"
 
-#include "app/dvkapp.h"
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
-#include "app/shell/pane_layout.h"
 #include "core/docsvc/filekind.h"
+#include "host/pane_layout.h"
 #include "fw/alloc.h"
 #include "fw/gdi.h"
+#include "host/frame_host.h"
 
 #include <cstring>
 
@@ -25,7 +23,7 @@ CFlistView::CFlistView() { AllocateEntryBuffers(m_nCapacity); }
 
 CFlistView::~CFlistView() { FreeEntryBuffers(); }
 
-CDvkDoc* CFlistView::GetDocument() const { return dynamic_cast<CDvkDoc*>(m_pDocument); }
+app::DocHost* CFlistView::GetDocument() const { return dynamic_cast<app::DocHost*>(m_pDocument); }
 
 bool CFlistView::AllocateEntryBuffers(int capacity) {
   FreeEntryBuffers();
@@ -72,15 +70,14 @@ BOOL CFlistView::PreCreateWindow(CREATESTRUCTA& cs) {
 
 LRESULT CFlistView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   // The frame may ask the lists to swallow some paints (while it rearranges).
-  if (msg == WM_PAINT && g_pMainFrame && g_pMainFrame->m_nSkipPaints > 0) {
+  if (msg == WM_PAINT && app::g_pFrameHost && app::g_pFrameHost->TakeSkippedPaint()) {
     ::ValidateRect(m_hWnd, nullptr);
-    --g_pMainFrame->m_nSkipPaints;
   }
   return CView::WindowProc(msg, wp, lp);
 }
 
 void CFlistView::StartFolder() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   CString dir = m_nSide == 1 ? doc->m_strSysValue[23] : doc->m_strSysValue[24];
   if (dir.IsEmpty()) dir = m_nSide == 1 ? doc->m_strSysValue[21] : doc->m_strSysValue[22];
@@ -91,9 +88,8 @@ void CFlistView::StartFolder() {
 }
 
 void CFlistView::FirstStart(bool firstCopy) {
-  CDvkDoc* doc = GetDocument();
-  CMainFrame* frame = g_pMainFrame;
-  CDvkApp* app = DvkApp();
+  app::DocHost* doc = GetDocument();
+  app::FrameHost* frame = app::g_pFrameHost;
   // 1. A side display or window mode 8 restores the saved window first.
   if (doc->m_nSideDisplay != 0 || doc->m_nWindowMode == 8) {
     if (doc->m_nWindowMode == 8) doc->m_nWindowMode = 0;
@@ -107,7 +103,7 @@ void CFlistView::FirstStart(bool firstCopy) {
   StartFolder();
   doc->m_bStartFile = 0;
   // 3. The command line (quotes already stripped) names the start path.
-  CString line = app ? app->StartCommand().commandLine : CString();
+  CString line = frame ? frame->StartCommandLine() : CString();
   if (!line.IsEmpty()) {
     m_strStartPath = line;
     int slash = line.ReverseFind('\\');
@@ -124,13 +120,13 @@ void CFlistView::FirstStart(bool firstCopy) {
   // 4. The address hint at the very first start.
   if (firstCopy) doc->ShowAddressHint(0);
   // 5. Place the main window ("##" starts without the saved placement).
-  if (frame && frame->m_hWnd && (!app || app->StartCommand().restoreLayout)) {
+  if (frame && frame->FrameWnd()->m_hWnd && frame->RestoreLayoutAtStart()) {
     RECT desk = {};
     ::GetWindowRect(::GetDesktopWindow(), &desk);
     int posi[5] = {doc->m_nPosi[0], doc->m_nPosi[1], doc->m_nPosi[2], doc->m_nPosi[3], doc->m_nPosi[4]};
     app::WindowPlacement p = app::PlaceMainWindow(posi, doc->m_nInstanceNo, doc->m_nSideDisplay,
                                                   desk.right, desk.bottom, doc->m_nCompactStart);
-    ::SetWindowPos(frame->m_hWnd, HWND_TOP, p.x, p.y, p.width, p.height, SWP_NOACTIVATE);
+    ::SetWindowPos(frame->FrameWnd()->m_hWnd, HWND_TOP, p.x, p.y, p.width, p.height, SWP_NOACTIVATE);
   }
   // 6. The list layout.
   doc->m_nLayoutMode = app::StartLayoutMode(doc->m_nLayoutMode);
@@ -138,7 +134,7 @@ void CFlistView::FirstStart(bool firstCopy) {
 }
 
 void CFlistView::OnInitialUpdate() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (doc) {
     int state = doc->m_nScheduleState;
     if (state == 1) {
@@ -167,7 +163,7 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
 }
 
 void CFlistView::SetSide(int activate) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || !activate || (m_nSide != 1 && m_nSide != 2)) return;
   doc->m_nActiveSide = static_cast<std::uint32_t>(m_nSide);
   doc->m_nActiveListSide = m_nSide;
@@ -179,9 +175,9 @@ void CFlistView::OnActivateView(BOOL activate, CView* activateView, CView* deact
     m_bActivePane = 1;
     DrawEntryLines(1);
     DrawPathBar(1);
-    if (CDvkDoc* doc = GetDocument()) doc->m_nListReloadRequest = 0;
+    if (app::DocHost* doc = GetDocument()) doc->m_nListReloadRequest = 0;
     SetSide(1);
-    if (m_nBuildCount >= 2 && g_pMainFrame) g_pMainFrame->SetWindowText(m_strTitle);
+    if (m_nBuildCount >= 2 && app::g_pFrameHost) app::g_pFrameHost->FrameWnd()->SetWindowText(m_strTitle);
   } else if (!activate && deactiveView == this) {
     m_bActivePane = 0;
     DrawEntryLines(0);
@@ -195,7 +191,7 @@ void CFlistView::DrawPathBar(int) { Invalidate(FALSE); }
 void CFlistView::DrawEntryLines(int) { Invalidate(FALSE); }
 
 void CFlistView::OnDraw(CDC* dc) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   HDC h = dc->GetSafeHdc();
   RECT rc;
   ::GetClientRect(m_hWnd, &rc);
@@ -220,7 +216,7 @@ void CFlistView::OnDraw(CDC* dc) {
 }
 
 void CFlistView::OnKeyUp(UINT ch, UINT repeat, UINT flags) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (ch == VK_SHIFT && doc) doc->m_bShiftHeld = 0;
   if (ch == VK_CONTROL) {
     m_bCtrlDown = 0;

@@ -13,8 +13,7 @@
 #include "fw/cstring.h"
 #include "fw/datetime.h"
 #include "fw/docview.h"
-
-class CDvkDoc;
+#include "host/doc_host.h"
 
 class CFlistView : public CView {
   FW_DECLARE_MESSAGE_MAP()
@@ -22,7 +21,7 @@ class CFlistView : public CView {
   CFlistView();
   ~CFlistView() override;
 
-  CDvkDoc* GetDocument() const;
+  app::DocHost* GetDocument() const;
 
   BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

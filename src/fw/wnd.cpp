@@ -200,8 +200,6 @@ const char* fw::ViewClassName() {
 
 CWnd* fw::WndFromHandle(HWND h) { return CWnd::FromHandle(h); }
 
-HWND FwGetSafeHwnd(const CWnd* w) { return w ? w->m_hWnd : nullptr; }
-
 const fw::MsgEntry CWnd::kMsgEntries[] = {fw::MsgEntry{}};
 const fw::MsgMap CWnd::kMsgMap = {&CCmdTarget::kMsgMap, CWnd::kMsgEntries};
 

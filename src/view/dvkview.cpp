@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/dvkdoc.h"
-#include "app/shell/pane_layout.h"
+#include "host/doc_host.h"
+#include "host/pane_layout.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
 #include "fw/cmdui.h"
@@ -54,8 +54,6 @@ CDvkView::CDvkView() {
 }
 
 CDvkView::~CDvkView() {
-  fw::Free(m_pTextBuf);
-  m_pTextBuf = nullptr;
   fw::Free(m_pEntryList);
   fw::Free(m_pParaRowMap);
   fw::Free(m_pColumnEdges);
@@ -64,7 +62,7 @@ CDvkView::~CDvkView() {
   if (m_hImageBitmap) DeleteObject(static_cast<HGDIOBJ>(m_hImageBitmap));
 }
 
-CDvkDoc* CDvkView::GetDocument() const { return dynamic_cast<CDvkDoc*>(m_pDocument); }
+app::DocHost* CDvkView::GetDocument() const { return dynamic_cast<app::DocHost*>(m_pDocument); }
 
 int CDvkView::OnCreate(LPCREATESTRUCTA cs) {
   int r = CRichEditView::OnCreate(cs);
@@ -93,7 +91,7 @@ void CDvkView::OnInitialUpdate() {
 
 void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) {
   if (activate && activateView == this) {
-    if (CDvkDoc* doc = GetDocument()) {
+    if (app::DocHost* doc = GetDocument()) {
       if (m_nPaneIndex >= 1 && m_nPaneIndex <= 4) doc->m_nActiveTextPane = static_cast<int>(m_nPaneIndex);
       doc->m_strActiveViewFile = m_strViewPath;
       // Other panes were told to clear their check lists.
@@ -120,12 +118,12 @@ macro::MacroHost& CDvkView::MacroHost() {
 }
 
 int CDvkView::ReportMessage(int code, const CString& text) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   macro::MacroState& ms = Macro();
-  viewcore::ReportState state{ms.m_strMessageMode(), ms.m_strLastResult(), doc && doc->m_bExternalRun != 0, *this};
+  viewcore::ReportState state{ms.m_strMessageMode(), ms.m_strLastResult(), doc && doc->m_bExternalRun != 0, m_table};
   viewcore::ReportAskFn ask = [](const CString& t, unsigned buttons) { return AfxMessageBox(t, buttons); };
   viewcore::ReportUpdateFn update = [this]() {
-    CDvkDoc* d = GetDocument();
+    app::DocHost* d = GetDocument();
     if (!d) return;
     std::int32_t saved = d->m_nLoadState;
     d->m_nLoadState = 99;
@@ -138,7 +136,7 @@ int CDvkView::ReportMessage(int code, const CString& text) {
 int CDvkView::BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT* outMaxColumns, int mode,
                             int padColumns) {
   std::uint32_t len = 0, maxCols = 0;
-  int r = csv::BuildCsvIndex(*this, text, length, &len, &maxCols, mode, padColumns);
+  int r = csv::BuildCsvIndex(m_table, text, length, &len, &maxCols, mode, padColumns);
   if (outLength) *outLength = len;
   if (outMaxColumns) *outMaxColumns = maxCols;
   return r;
@@ -146,8 +144,8 @@ int CDvkView::BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT
 
 int CDvkView::LineToOffset(const BYTE* text, int* offset, int mode, int startRow) {
   UINT len = 0;
-  if (text && text == m_pTextBuf) {
-    len = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
+  if (text && text == m_table.m_pTextBuf) {
+    len = m_table.UsedLength();
   } else if (text) {
     len = static_cast<UINT>(std::strlen(reinterpret_cast<const char*>(text)));
   }
@@ -156,18 +154,18 @@ int CDvkView::LineToOffset(const BYTE* text, int* offset, int mode, int startRow
 
 int CDvkView::LineToOffset(const BYTE* text, UINT length, int* offset, int mode, int startRow) {
   std::uint32_t off = offset && *offset > 0 ? static_cast<std::uint32_t>(*offset) : 0;
-  int r = csv::LineToOffset(*this, text, text ? length : 0, &off, mode, startRow);
+  int r = csv::LineToOffset(m_table, text, text ? length : 0, &off, mode, startRow);
   if (offset) *offset = off > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(off);
   return r;
 }
 
 void CDvkView::OnPageLeft() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   // The redisplay after a table change: update code 1 with load state 99 so
   // the view rebuilds from its own buffer, sort bits kept aside meanwhile.
   doc->m_nUpdateCode = app::UpdateCode::kContent;
-  doc->m_nViewTextLen = m_nTextLen;
+  doc->m_nViewTextLen = m_table.m_nTextLen;
   std::uint32_t sortFlags = m_nSortFlags;
   m_nSortFlags = 0;
   doc->m_nLoadState = 99;
@@ -177,13 +175,13 @@ void CDvkView::OnPageLeft() {
 }
 
 void CDvkView::OnCsvHideQuotes() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   doc->m_bHideQuotes = doc->m_bHideQuotes == 1 ? 0 : 1;
   OnPageLeft();
 }
 
 void CDvkView::OnUpdateCsvHideQuotes(CCmdUI* ui) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   ui->SetCheck(doc && doc->m_bHideQuotes == 1 ? 1 : 0);
 }

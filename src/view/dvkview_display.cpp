@@ -4,7 +4,7 @@
 // the colour table viewui's (viewui/backcolor.h).
 #include <cstring>
 
-#include "app/dvkdoc.h"
+#include "host/doc_host.h"
 #include "fw/commondlg.h"
 #include "view/dvkview.h"
 #include "view/viewcore/viewsize.h"
@@ -23,7 +23,7 @@ int SizeIndexOfPoints10(int points10) {
 }  // namespace
 
 void CDvkView::ApplyDisplayFont() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
   viewcore::SizeIndexes sizes{doc->m_nTxtsiz, doc->m_nTblsiz};
   const int kind = static_cast<int>(m_nFileKind);
@@ -47,7 +47,7 @@ void CDvkView::ApplyDisplayFont() {
 }
 
 void CDvkView::ZoomView(int step) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   viewcore::SizeIndexes sizes{doc->m_nTxtsiz, doc->m_nTblsiz};
   if (!viewcore::ZoomStep(sizes, static_cast<int>(m_nFileKind), static_cast<int>(m_nSourceView), step)) return;
@@ -64,7 +64,7 @@ void CDvkView::ToggleWrap() {
 }
 
 void CDvkView::ChooseDisplayFont() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   const int kind = static_cast<int>(m_nFileKind);
   const bool table = viewcore::UsesTableSize(kind, static_cast<int>(m_nSourceView));
@@ -87,14 +87,14 @@ void CDvkView::ChooseDisplayFont() {
 }
 
 void CDvkView::CycleBackgroundColor(int n) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   doc->m_nBackColorIndex = viewui::StepBackColor(doc->m_nBackColorIndex, n);
   ApplyBackColor();
 }
 
 void CDvkView::ApplyBackColor() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
   const COLORREF c = viewui::BackColorOf(doc->m_nBackColorIndex);
   GetRichEditCtrl().SetBackgroundColor(FALSE, c);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/docsvc/filekind.h"
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "fw/alloc.h"
 #include "fw/msgmap.h"
 #include "res/resource.h"
@@ -113,10 +113,10 @@ void CDvkView::OpenFindDialog(int mode) {
   CFindDlg* dlg = m_findDlgOwner.get();
   const int column = IsCsvTable() ? viewfind::ColumnOf(m_nSearchFlags) : 0;
   if (!dlg->m_hWnd) {
-    CWnd* owner = g_pMainFrame && g_pMainFrame->m_hWnd ? static_cast<CWnd*>(g_pMainFrame) : this;
+    CWnd* owner = app::g_pFrameHost && app::g_pFrameHost->FrameWnd()->m_hWnd ? static_cast<CWnd*>(app::g_pFrameHost->FrameWnd()) : this;
     if (!dlg->Create(CFindDlg::IDD, owner)) return;
   }
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   dlg->m_strFind = CString(pat::FindTextToDialog(m_strSearchText.Str()));
   dlg->m_strReplace = CString(pat::FindTextToDialog(m_strReplaceText.Str()));
   dlg->m_bMatchCase = (m_nSearchFlags & viewfind::kOptMatchCase) ? 1 : 0;
@@ -144,7 +144,7 @@ int CDvkView::OnFindDialogCommand() {
   m_strReplaceText = request == 0 || request == 1 ? CString() : CString(pat::DialogToFindText(dlg->m_strReplace.Str()));
   m_nSearchFlags = (m_nSearchFlags & ~viewfind::kOptionBits) | flags;
   // F3 repeats in the direction chosen here.
-  if (CDvkDoc* doc = GetDocument()) doc->m_nSearchDirection = (flags & viewfind::kOptDown) ? 0 : 1;
+  if (app::DocHost* doc = GetDocument()) doc->m_nSearchDirection = (flags & viewfind::kOptDown) ? 0 : 1;
   if (m_strSearchText.IsEmpty()) return 1;
   DoFindReplace(request, static_cast<int>(flags));
   return 1;
@@ -155,7 +155,7 @@ void CDvkView::OnFindDialogMessage() { OnFindDialogCommand(); }
 // --- requests ----------------------------------------------------------------
 
 bool CDvkView::IsCsvTable() const {
-  return (m_nFileKind == docsvc::kKindCsv || m_nFileKind == docsvc::kKindCommaTable) && m_pTextBuf &&
+  return (m_nFileKind == docsvc::kKindCsv || m_nFileKind == docsvc::kKindCommaTable) && m_table.m_pTextBuf &&
          m_nEditMode != 3;
 }
 
@@ -222,7 +222,7 @@ int CDvkView::SearchAll(int mode, int flags) {
   // Every 1000 lines: the line in pane 0 and a look for Esc.
   viewfind::PollFn poll = [this](int line) {
     ShowFindStatus(viewcore::FormatStatus(viewcore::StatusText::kLinesProgress, line));
-    return g_pMainFrame && g_pMainFrame->CheckEscapeAbort() != 0;
+    return app::g_pFrameHost && app::g_pFrameHost->CheckEscapeAbort() != 0;
   };
   long selStart = 0, selEnd = 0;
   ctrl.GetSel(selStart, selEnd);
@@ -290,20 +290,20 @@ int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
   // Cells typed into the shown table come back into the buffer first, so the
   // replacement (which redisplays from the buffer) never undoes them.
   if (GetRichEditCtrl().GetModify() && RebuildCsvBuffer(static_cast<int>(m_nFileKind), 2) != 0) return 0;
-  if (!m_pTextBuf) return 0;
-  std::uint32_t len = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
+  if (!m_table.m_pTextBuf) return 0;
+  const std::uint32_t len = m_table.UsedLength();
   pat::ReplaceLinesOptions o;
   o.colFirst = column;
   o.colLast = column;
   o.poll = [](void* self, int line) {
     CDvkView* v = static_cast<CDvkView*>(self);
     v->ShowFindStatus(viewcore::FormatStatus(viewcore::StatusText::kLinesProgress, line));
-    return g_pMainFrame && g_pMainFrame->CheckEscapeAbort() != 0;
+    return app::g_pFrameHost && app::g_pFrameHost->CheckEscapeAbort() != 0;
   };
   o.pollContext = this;
   std::string out;
   pat::ReplaceLinesStats stats;
-  int n = pat::ReplaceLines(reinterpret_cast<const char*>(m_pTextBuf), static_cast<int>(len), rule.search,
+  int n = pat::ReplaceLines(reinterpret_cast<const char*>(m_table.m_pTextBuf), static_cast<int>(len), rule.search,
                             rule.replacement, rule.flags, o, &out, &stats);
   if (n < 0) {
     ReportMessage(1, CString());
@@ -315,20 +315,11 @@ int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
     ReportMessage(1, CString());
     return pat::kErrTooLarge;
   }
-  if (want > m_nWorkSize) {
-    void* p = fw::Realloc(m_pTextBuf, static_cast<std::size_t>(want));
-    if (!p) {
-      ReportMessage(1, CString());  // the old table stays as it was
-      return pat::kErrNoMemory;
-    }
-    m_pTextBuf = static_cast<std::uint8_t*>(p);
-    m_nWorkSize = static_cast<std::uint32_t>(want);
+  if (!m_table.Assign(out.data(), out.size(), kCsvReplaceMargin)) {
+    ReportMessage(1, CString());  // the old table stays as it was
+    return pat::kErrNoMemory;
   }
-  std::memcpy(m_pTextBuf, out.data(), out.size());
-  m_pTextBuf[out.size()] = 0;
-  m_nTextLen = static_cast<std::uint32_t>(out.size());
-  m_nFieldCount = static_cast<std::uint32_t>(stats.fieldCount);
-  if (CDvkDoc* doc = GetDocument()) doc->m_nChangeState = 99;
+  if (app::DocHost* doc = GetDocument()) doc->m_nChangeState = 99;
   // The table is shown again from the buffer (index rebuilt on the way).
   OnPageLeft();
   GetRichEditCtrl().SetModify(TRUE);
@@ -353,7 +344,7 @@ void CDvkView::RepeatSearch() {
     return;
   }
   m_bRepeatSearchBusy = 1;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   const int direction = doc ? doc->m_nSearchDirection : 0;
   if (m_strSearchText.IsEmpty()) {
     OpenFindDialog(direction == 0 ? 1 : 0);

@@ -8,7 +8,7 @@
 // document's table flag is set; the key-macro recorder (K3); macro
 // debugging keys in a macro text (K4); region commands of pictures (K5);
 // then the key table (K7).
-#include "app/dvkdoc.h"
+#include "host/doc_host.h"
 #include "view/dvkview.h"
 #include "view/viewui/keymap.h"
 
@@ -30,7 +30,7 @@ void CDvkView::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
     m_bInternalKey = 0;
   }
   if (nChar == VK_SHIFT) {
-    if (CDvkDoc* doc = GetDocument()) doc->m_bShiftHeld = 0;
+    if (app::DocHost* doc = GetDocument()) doc->m_bShiftHeld = 0;
   }
   Default();
 }
@@ -48,7 +48,7 @@ bool CDvkView::FeedKey(UINT nChar) {
 
 bool CDvkView::OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags) {
   (void)nRepCnt;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   // A repeated find runs once per press.
   m_bRepeatSearchBusy = 0;
   if (nChar == VK_CONTROL) {

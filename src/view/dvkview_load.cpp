@@ -9,8 +9,8 @@
 
 #include "core/docsvc/filekind.h"
 #include "core/docopen/opentexts.h"
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
 #include "view/dvkview.h"
@@ -18,6 +18,7 @@
 #include "view/viewload/csvshow.h"
 #include "view/viewload/updateplan.h"
 #include "view/viewui/panes.h"
+#include "csv/csv_fileform.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr UINT kJumpDelayMs = 900;
 }  // namespace
 
 bool CDvkView::TakesDocumentContent() const {
-  const CDvkDoc* doc = GetDocument();
+  const app::DocHost* doc = GetDocument();
   if (!doc) return false;
   // The active text pane takes a new document; a view outside the frame
   // (pane 0) takes it too.
@@ -44,14 +45,14 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   (void)sender;
   (void)hint;
   (void)hintObject;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
   viewload::UpdateState state;
   state.printRequest = doc->m_nPrintRequest;
   state.loadState = doc->m_nLoadState;
   state.code = doc->m_nUpdateCode;
   state.viewShowsTable = viewload::ShownFormOf(static_cast<int>(m_nFileKind)) == viewload::ShownForm::kTable;
-  state.viewHasBuffer = m_pTextBuf != nullptr;
+  state.viewHasBuffer = m_table.m_pTextBuf != nullptr;
   state.takesContent = TakesDocumentContent();
   state.paneIndex = static_cast<int>(m_nPaneIndex);
   const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
@@ -69,13 +70,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     case viewload::UpdateStep::kPrintMargins:
       InitPrintMargins();
       return;
-    case viewload::UpdateStep::kRescanTable: {
-      UINT len = 0, cols = 0;
-      std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
-      BuildCsvIndex(m_pTextBuf, n, &len, &cols, csv::kCsvScanOnly, -1);
-      m_nFieldCount = cols;
+    case viewload::UpdateStep::kRescanTable:
+      m_table.Rescan();
       [[fallthrough]];  // the rescanned table is redisplayed
-    }
     case viewload::UpdateStep::kRedrawTable:
       // Synchronous, so ReportMessage and the hide-quotes command see the result.
       PrepareCsvDisplay();
@@ -84,11 +81,11 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     case viewload::UpdateStep::kRedrawOwnText: {
       // What a report wrote into the view's buffer (external-run mode).
       ClearShow();
-      if (m_pTextBuf) {
-        std::size_t n = m_nTextLen;
-        const void* nul = std::memchr(m_pTextBuf, 0, n);
-        if (nul) n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - m_pTextBuf);
-        m_strShowOwned.assign(reinterpret_cast<const char*>(m_pTextBuf), n);
+      if (m_table.m_pTextBuf) {
+        std::size_t n = m_table.UsedLength();
+        const void* nul = std::memchr(m_table.m_pTextBuf, 0, n);
+        if (nul) n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - m_table.m_pTextBuf);
+        m_strShowOwned.assign(reinterpret_cast<const char*>(m_table.m_pTextBuf), n);
       }
       m_pShowData = m_strShowOwned.data();
       m_nShowLen = m_strShowOwned.size();
@@ -102,17 +99,16 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
       m_nPendingLoad = 1;
       if (!SetTimer(view::kTimerLoad, kLoadDelayMs)) FinishLoad();
       return;
-    case viewload::UpdateStep::kHandOver: {
+    case viewload::UpdateStep::kHandOver:
       // This pane takes the document's text and becomes the active pane.
       TakeDocumentContent();
       m_nPendingLoad = 1;
       FinishLoad();
-      if (g_pMainFrame && GetParentFrame() == g_pMainFrame) {
+      if (app::g_pFrameHost && GetParentFrame() == app::g_pFrameHost->FrameWnd()) {
         const viewui::Cell c = viewui::ActivationCellOfPane(state.paneIndex);
-        g_pMainFrame->ActivateTextPane(c.row, c.col);
+        app::g_pFrameHost->ActivateTextPane(c.row, c.col);
       }
       return;
-    }
     case viewload::UpdateStep::kClearCheckList:
       m_nEntryListPos = 0;
       m_nEntryListMode = 0;
@@ -135,7 +131,7 @@ void CDvkView::ClearShow() {
 }
 
 void CDvkView::TakeDocumentContent() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   ClearShow();
   const int kind = doc->m_nFileKind;
   m_nFileKind = static_cast<std::uint32_t>(kind);
@@ -159,23 +155,11 @@ void CDvkView::TakeDocumentContent() {
   const viewload::ShownForm form = viewload::ShownFormOf(kind);
   if (form == viewload::ShownForm::kTable) {
     // The working form: the file's commas outside quotes become 0x06.
-    std::uint64_t want = static_cast<std::uint64_t>(len) + 1 + kCsvBufferMargin;
-    if (!m_pTextBuf || want > m_nWorkSize) {
-      void* p = want <= 0xFFFFFFFFull ? fw::Realloc(m_pTextBuf, static_cast<std::size_t>(want)) : nullptr;
-      if (!p) {
-        ReportMessage(1, CString());
-        m_nFileKind = docsvc::kKindText;
-        return;
-      }
-      m_pTextBuf = static_cast<std::uint8_t*>(p);
-      m_nWorkSize = static_cast<std::uint32_t>(want);
+    if (!m_table.LoadFileText(text, len, kCsvBufferMargin)) {
+      ReportMessage(1, CString());
+      m_nFileKind = docsvc::kKindText;
+      return;
     }
-    viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(text), len, m_pTextBuf);
-    m_pTextBuf[len] = 0;
-    m_nTextLen = static_cast<std::uint32_t>(len);
-    UINT outLen = 0, cols = 0;
-    BuildCsvIndex(m_pTextBuf, m_nTextLen, &outLen, &cols, csv::kCsvScanOnly, -1);
-    m_nFieldCount = cols;
     m_nPageTopRow = 0;
     m_nCaretBlock = 1;
     m_strCsvSourcePath = doc->m_strCurFile;
@@ -198,15 +182,15 @@ void CDvkView::TakeDocumentContent() {
     }
     m_nShownLength = static_cast<std::uint32_t>(m_nShowLen);
   }
-  if (g_pMainFrame) g_pMainFrame->UpdateMenuTexts(kind, static_cast<int>(m_nSourceView), 0);
+  if (app::g_pFrameHost) app::g_pFrameHost->UpdateMenuTexts(kind, static_cast<int>(m_nSourceView), 0);
 }
 
 viewload::CsvShowOptions CDvkView::CsvDisplayOptions() const {
-  const CDvkDoc* doc = GetDocument();
+  const app::DocHost* doc = GetDocument();
   viewload::CsvShowOptions o;
   o.hideQuotes = doc && doc->m_bHideQuotes == 1;
   // A table longer than "bmpfile" rows is shown a page at a time.
-  std::int64_t rows = static_cast<std::int64_t>(m_nLastRow) + 1;
+  std::int64_t rows = static_cast<std::int64_t>(m_table.m_nLastRow) + 1;
   if (doc && doc->m_nBmpfile > 0 && rows > doc->m_nBmpfile) {
     o.firstRow = m_nPageTopRow;
     o.maxRows = static_cast<std::uint32_t>(doc->m_nBmpfile);
@@ -218,8 +202,7 @@ void CDvkView::PrepareCsvDisplay() {
   const viewload::CsvShowOptions o = CsvDisplayOptions();
   m_strShowOwned.clear();
   m_strShowTail.clear();
-  std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
-  if (m_pTextBuf) viewload::AppendCsvShown(m_pTextBuf, n, o, m_strShowOwned);
+  if (m_table.m_pTextBuf) viewload::AppendCsvShown(m_table.m_pTextBuf, m_table.UsedLength(), o, m_strShowOwned);
   m_pShowData = m_strShowOwned.data();
   m_nShowLen = m_strShowOwned.size();
   m_nShowFormat = SF_TEXT;
@@ -235,7 +218,7 @@ void CDvkView::FinishLoad() {
   KillTimer(view::kTimerLoad);
   if (!m_nPendingLoad) return;
   m_nPendingLoad = 0;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   std::size_t total = m_nShowLen + m_strShowTail.size();
@@ -276,7 +259,7 @@ void CDvkView::FinishLoad() {
 void CDvkView::ApplyJump() {
   // U6: a line asked for by the opener (stored negated) and a selection of
   // column * 256 + length in it.
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || doc->m_nJumpLine >= 0) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   int line = -doc->m_nJumpLine;
@@ -298,7 +281,7 @@ void CDvkView::ApplyJump() {
 }
 
 void CDvkView::OnTimer(UINT_PTR id) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   switch (id) {
     case view::kTimerLoad:
       FinishLoad();
@@ -310,7 +293,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
       KillTimer(id);
       if (doc) {
         doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
-        doc->UpdateAllViews(nullptr, 0, nullptr);
+        doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
         doc->m_nRedrawState = 0;
       }
       return;

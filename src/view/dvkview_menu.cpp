@@ -5,7 +5,7 @@
 //
 // The status-bar media strip and the image grab of a right press belong to
 // the media and image views; a picture's first press only grabs it here.
-#include "app/dvkdoc.h"
+#include "host/doc_host.h"
 #include "fw/cmdui.h"
 #include "fw/menu.h"
 #include "view/dvkview.h"
@@ -32,7 +32,7 @@ void CDvkView::OnRButtonUp(UINT flags, CPoint pt) {
 }
 
 UINT CDvkView::OpenContextMenu(CPoint pt) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   viewui::ContextMenuState s;
   s.fileKind = static_cast<int>(m_nFileKind);
@@ -44,7 +44,7 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   s.editMode = static_cast<int>(m_nEditMode);
   s.selectUndoCount = m_nSelectUndoCount;
   s.titleRowFixed = m_bTitleRowFixed != 0;
-  s.curLine = m_nCurLine;
+  s.curLine = m_table.m_nCurLine;
   s.macroStopped = s.fileKind == 98;
   const viewui::ContextMenuKind kind = viewui::ChooseContextMenu(s);
   viewui::PrintOrigin(::GetScrollPos(m_hWnd, SB_HORZ), ::GetScrollPos(m_hWnd, SB_VERT), pt.x, pt.y,

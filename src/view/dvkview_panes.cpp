@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "fw/alloc.h"
 #include "fw/splitter.h"
 #include "view/dvkview.h"
@@ -92,26 +92,9 @@ void CDvkView::SyncPanes(int how) {
     v->m_nPageTopRow = m_nPageTopRow;
     v->m_bShownInPart = m_bShownInPart;
     v->m_nShownLength = m_nShownLength;
-    v->m_nCurLine = m_nCurLine;
     // The table itself, so the other pane's commands work on the same rows.
-    if (m_pTextBuf && m_nWorkSize) {
-      if (v->m_nWorkSize < m_nWorkSize) {
-        void* p = fw::Realloc(v->m_pTextBuf, m_nWorkSize);
-        if (p) {
-          v->m_pTextBuf = static_cast<std::uint8_t*>(p);
-          v->m_nWorkSize = m_nWorkSize;
-        }
-      }
-      if (v->m_pTextBuf && v->m_nWorkSize >= m_nWorkSize) {
-        std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : m_nWorkSize - 1;
-        std::memcpy(v->m_pTextBuf, m_pTextBuf, n);
-        v->m_pTextBuf[n] = 0;
-        v->m_nTextLen = n;
-        static_cast<csv::CsvBlockIndex&>(*v) = static_cast<const csv::CsvBlockIndex&>(*this);
-        v->m_nLastRow = m_nLastRow;
-        v->m_nFieldCount = m_nFieldCount;
-      }
-    }
+    v->m_table.m_nCurLine = m_table.m_nCurLine;
+    if (m_table.m_pTextBuf && m_table.m_nWorkSize) v->m_table.CopyFrom(m_table);
     CRichEditCtrl& other = v->GetRichEditCtrl();
     v->StreamInBytes(text.data(), text.size(), std::string(), rich ? SF_RTF : kTextFormat, nullptr, false);
     other.SetModify(ctrl.GetModify());
@@ -123,7 +106,7 @@ void CDvkView::SyncPanes(int how) {
 
 void CDvkView::ForOtherPanes(int code) {
   if (m_nSplitKind == 0) return;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (doc) {
     doc->m_nPaneAction = code;
     if (code != 50) doc->m_nPaneSyncLine = GetRichEditCtrl().GetFirstVisibleLine();
@@ -132,7 +115,7 @@ void CDvkView::ForOtherPanes(int code) {
 }
 
 void CDvkView::OnPaneAction(int code) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   switch (viewui::PaneActionOf(code)) {
     case viewui::PaneAction::kNextPage:

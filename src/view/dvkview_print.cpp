@@ -6,7 +6,7 @@
 // Without an installed printer print and preview say so and do nothing else.
 // Preview lays the pages out on the printer and shows their count; a preview
 // window is not part of this program yet.
-#include "app/dvkdoc.h"
+#include "host/doc_host.h"
 #include "fw/commondlg.h"
 #include "view/dvkview.h"
 #include "view/viewui/printsetup.h"
@@ -35,14 +35,14 @@ bool CDvkView::PrinterInstalled() {
 }
 
 void CDvkView::InitPrintMargins() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return;
   viewui::FillUnsetMargins(m_nPageMargin, doc->m_nPrspace);
 }
 
 int CDvkView::LayoutPrintPages(HDC dc, int pageW, int pageH) {
   m_aPrintPageStarts.clear();
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   HDC own = nullptr;
   if (!dc) {
     // The default printer's page, or A4 on a memory DC without a printer.
@@ -122,7 +122,7 @@ void CDvkView::OnPrint(HDC dc, view::PrintInfo* info) {
     info->continuePrinting = false;
     return;
   }
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   std::int32_t margins[4] = {m_nPageMargin[0], m_nPageMargin[1], m_nPageMargin[2], m_nPageMargin[3]};
   if (doc) viewui::FillUnsetMargins(margins, doc->m_nPrspace);
   const viewui::TwipsRect r = viewui::PageDrawRect(info->pageWidthTwips, info->pageHeightTwips, margins);

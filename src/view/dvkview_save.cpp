@@ -8,12 +8,12 @@
 #include <string>
 
 #include "core/docsvc/filekind.h"
-#include "app/dvkdoc.h"
+#include "host/doc_host.h"
 #include "fw/alloc.h"
 #include "fw/msgbox.h"
 #include "fw/strtable.h"
 #include "view/dvkview.h"
-#include "view/viewcore/commaform.h"
+#include "csv/csv_fileform.h"
 #include "view/viewcore/docsave.h"
 #include "view/viewcore/pagemarks.h"
 #include "csv/csv_index.h"
@@ -35,7 +35,7 @@ bool EndsWithNoCase(const CString& s, const char* suffix) {
 
 // Replaces the document's text with `bytes` in a new block (text, NUL,
 // margin); false (document unchanged) when there is no memory.
-bool ReplaceDocumentText(CDvkDoc* doc, const std::string& bytes) {
+bool ReplaceDocumentText(app::DocHost* doc, const std::string& bytes) {
   std::uint64_t want = static_cast<std::uint64_t>(bytes.size()) + 1 + kBufferMargin;
   if (want > 0xFFFFFFFFull) return false;
   char* p = static_cast<char*>(fw::Alloc(static_cast<std::size_t>(want)));
@@ -55,7 +55,7 @@ bool ReplaceDocumentText(CDvkDoc* doc, const std::string& bytes) {
 
 int CDvkView::RebuildCsvBuffer(int kind, int how) {
   (void)how;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return -1;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   if (IsCsvKind(kind) && IsCsvKind(static_cast<int>(m_nFileKind))) {
@@ -63,29 +63,12 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
     // rows outside a shown page and all unchanged rows keep their bytes.
     const std::string shown = StreamOut(kTextFormat);
     std::string rebuilt;
-    std::uint32_t n = m_nTextLen < m_nWorkSize ? m_nTextLen : (m_nWorkSize ? m_nWorkSize - 1 : 0);
-    viewload::RebuildWorkingForm(m_pTextBuf, m_pTextBuf ? n : 0, CsvDisplayOptions(), shown.data(), shown.size(),
-                                 rebuilt);
-    std::uint64_t want = static_cast<std::uint64_t>(rebuilt.size()) + 1 + kBufferMargin;
-    if (want > 0xFFFFFFFFull) {
+    viewload::RebuildWorkingForm(m_table.m_pTextBuf, m_table.UsedLength(), CsvDisplayOptions(), shown.data(),
+                                 shown.size(), rebuilt);
+    if (!m_table.Assign(rebuilt.data(), rebuilt.size(), kBufferMargin)) {
       ReportMessage(1, CString());
       return -1;
     }
-    if (!m_pTextBuf || want > m_nWorkSize) {
-      void* p = fw::Realloc(m_pTextBuf, static_cast<std::size_t>(want));
-      if (!p) {
-        ReportMessage(1, CString());
-        return -1;
-      }
-      m_pTextBuf = static_cast<std::uint8_t*>(p);
-      m_nWorkSize = static_cast<std::uint32_t>(want);
-    }
-    std::memcpy(m_pTextBuf, rebuilt.data(), rebuilt.size());
-    m_pTextBuf[rebuilt.size()] = 0;
-    m_nTextLen = static_cast<std::uint32_t>(rebuilt.size());
-    UINT len = 0, cols = 0;
-    BuildCsvIndex(m_pTextBuf, m_nTextLen, &len, &cols, csv::kCsvScanOnly, -1);
-    m_nFieldCount = cols;
     return 0;
   }
   // Other kinds: the document's text from the control (rich text as RTF).
@@ -137,7 +120,7 @@ bool CDvkView::WriteViewContent(const CString& path, int writeKind, const textco
                                 const viewcore::SafeWriteOptions& options, viewcore::SaveResult* result) {
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   const bool modified = ctrl.GetModify() != FALSE;
-  if (IsCsvKind(static_cast<int>(m_nFileKind)) && m_pTextBuf && writeKind != docsvc::kKindRichText) {
+  if (IsCsvKind(static_cast<int>(m_nFileKind)) && m_table.m_pTextBuf && writeKind != docsvc::kKindRichText) {
     // The table in comma form, whatever the target's name (a table saved
     // under a text name stays the same table).
     if (modified && RebuildCsvBuffer(static_cast<int>(m_nFileKind), 2) != 0) {
@@ -145,7 +128,8 @@ bool CDvkView::WriteViewContent(const CString& path, int writeKind, const textco
       result->message.LoadString(152);
       return true;
     }
-    *result = viewcore::SaveCsvBuffer(path, m_pTextBuf, m_nTextLen, static_cast<int>(m_nFileKind), origin, options);
+    *result = viewcore::SaveCsvBuffer(path, m_table.m_pTextBuf, m_table.UsedLength(), static_cast<int>(m_nFileKind),
+                                      origin, options);
     return true;
   }
   if (writeKind == docsvc::kKindRichText && (modified || m_nFileKind != docsvc::kKindRichText)) {
@@ -169,23 +153,22 @@ bool CDvkView::WriteViewContent(const CString& path, int writeKind, const textco
 
 int CDvkView::WriteDocument(CString path, int mode, int flag) {
   (void)flag;
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || path.IsEmpty()) return -1;
   // 4 = rich text; 3 = rich text for an ".rtf" path, else the document's
   // text as a TAB text (kind 9); other modes write by the path's kind.
   int writeKind = 0;
   const bool rtfPath = EndsWithNoCase(path, ".rtf");
   if (mode == 4 || (mode == 3 && rtfPath)) writeKind = docsvc::kKindRichText;
-  else if (mode == 3) writeKind = CDvkDoc::kSaveDocumentText;
+  else if (mode == 3) writeKind = app::DocHost::kSaveDocumentText;
   if (doc->SaveFile(path, 0, this, writeKind) != 0) return -1;
 
   // Post-save state.
   const bool samePath = path.CompareNoCase(doc->m_strCurFile) == 0;
-  if (IsCsvKind(static_cast<int>(m_nFileKind)) && m_pTextBuf && writeKind != docsvc::kKindRichText &&
-      writeKind != CDvkDoc::kSaveDocumentText) {
+  if (IsCsvKind(static_cast<int>(m_nFileKind)) && m_table.m_pTextBuf && writeKind != docsvc::kKindRichText &&
+      writeKind != app::DocHost::kSaveDocumentText) {
     // The document's text becomes the table's file text (commas again).
-    std::string text = viewcore::ToCommaForm(m_pTextBuf, m_nTextLen,
-                                             viewcore::CommaFormKindFor(static_cast<int>(m_nFileKind)));
+    const std::string text = m_table.FileText(csv::CommaFormKindFor(static_cast<int>(m_nFileKind)));
     ReplaceDocumentText(doc, text);
   }
   if (!samePath) doc->m_openEncoding = textcodec::DecodeResult();
@@ -199,7 +182,7 @@ int CDvkView::WriteDocument(CString path, int mode, int flag) {
   doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
   if (m_nPaneIndex >= 1 && m_nPaneIndex <= 32) m_nSortFlags &= ~(1u << (m_nPaneIndex - 1));
   GetRichEditCtrl().SetModify(FALSE);
-  doc->UpdateAllViews(nullptr, 0, nullptr);
+  doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
   return 0;
 }
 
@@ -216,7 +199,7 @@ int CDvkView::SaveAsRtf(int mode) {
 }
 
 int CDvkView::AskSaveModifiedPage() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   if (!doc || !ctrl.GetModify()) return 0;
   std::string format;

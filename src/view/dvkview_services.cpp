@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
 #include "view/viewcore/linetext.h"
@@ -162,7 +162,7 @@ CString CDvkView::SelectCell(CString* result, int position, int column, int mode
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   if (mode == 3) {
     // Row `position` (the title line when negative), column `column`.
-    int line = position >= 0 ? position : static_cast<int>(m_nCurLine) - 1;
+    int line = position >= 0 ? position : static_cast<int>(m_table.m_nCurLine) - 1;
     if (m_nEditMode == 3) line += 3;
     if (line < 0) line = 0;
     ctrl.LineScroll(-ctrl.GetFirstVisibleLine());
@@ -219,8 +219,8 @@ void CDvkView::UpdatePositionDisplay(int mode) {
   if (IsCsvKind(m_nFileKind)) {
     std::uint32_t row = static_cast<std::uint32_t>(line) + m_nPageTopRow + 1;
     std::uint32_t block = 1;
-    for (std::uint32_t b = 1; b <= BlockCount() && b < csv::MAX_CSV_BLOCKS; ++b)
-      if (m_aSecRow[b] <= row) block = b;
+    for (std::uint32_t b = 1; b <= m_table.BlockCount() && b < csv::MAX_CSV_BLOCKS; ++b)
+      if (m_table.m_aSecRow[b] <= row) block = b;
     m_nCaretBlock = block;
   }
 }
@@ -246,7 +246,7 @@ void CDvkView::ShowRangeStatus() {
 }
 
 CString CDvkView::GetSourcePath() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc || m_strScratchSource.IsEmpty()) return m_strViewPath;
   CString scratch = doc->m_strProgramDir + "\\TMP\\DorvikE";
   CString head = m_strViewPath.Left(scratch.GetLength());

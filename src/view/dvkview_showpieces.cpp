@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "core/docopen/opentexts.h"
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewload/showpieces.h"
@@ -20,7 +20,7 @@ constexpr int kTextFormat = SF_TEXT | SF_USECODEPAGE | (932 << 16);
 
 bool CDvkView::StartPiecewiseShow(const char* data, std::size_t len) {
   const viewload::ShowPieceTuning& t = viewload::ShowTuning();
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   // Plain text of the document only: a CSV table is rebuilt from the control
   // and must be whole. A pending jump needs the whole text too.
   if (!doc || !m_bShowFromDocument || m_nShowFormat != SF_TEXT || m_nSplitKind != 0) return false;
@@ -54,13 +54,13 @@ bool CDvkView::StartPiecewiseShow(const char* data, std::size_t len) {
 }
 
 void CDvkView::ShowNextPiece() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!m_bPiecesPending || !doc || !m_hWnd) {
     KillTimer(view::kTimerShowMore);
     m_bPiecesPending = false;
     return;
   }
-  if (g_pMainFrame && g_pMainFrame->CheckEscapeAbort()) {
+  if (app::g_pFrameHost && app::g_pFrameHost->CheckEscapeAbort()) {
     StopPiecewiseShow(true);
     return;
   }

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "fw/alloc.h"
 #include "fw/sjis.h"
 #include "view/dvkview.h"
@@ -57,7 +57,7 @@ DWORD CALLBACK InCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
         t.Format(viewcore::StatusTextFor(viewcore::StatusText::kProgressPercent).format, percent);
         g_pStatusBar->SetPaneText(0, t);
       }
-      if (g_pMainFrame && g_pMainFrame->CheckEscapeAbort()) {
+      if (app::g_pFrameHost && app::g_pFrameHost->CheckEscapeAbort()) {
         s->cancelled = true;
         return 1;
       }
@@ -101,13 +101,13 @@ DWORD CALLBACK InCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
 
 // Bytes the control gives out, into the document's m_pText.
 struct OutSink {
-  CDvkDoc* doc = nullptr;
+  app::DocHost* doc = nullptr;
   bool outOfMemory = false;
 };
 
 DWORD CALLBACK OutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
   OutSink* s = reinterpret_cast<OutSink*>(cookie);
-  CDvkDoc* d = s->doc;
+  app::DocHost* d = s->doc;
   *pcb = 0;
   if (cb <= 0) return 0;
   std::uint64_t need = static_cast<std::uint64_t>(d->m_nReadPos) + static_cast<std::uint64_t>(cb);
@@ -160,7 +160,7 @@ long CDvkView::StreamInBytes(const char* data, std::size_t len, const std::strin
 }
 
 int CDvkView::StreamInRtf(HWND hwnd, int mode) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return 0;
   const char* buf = mode == 2 ? doc->m_pText2 : doc->m_pText;
   std::uint32_t limit = mode == 2 ? doc->m_nText2Len : doc->m_nTextCapacity;
@@ -203,7 +203,7 @@ int CDvkView::StreamInRtf(HWND hwnd, int mode) {
 }
 
 int CDvkView::StreamOutRtf(HWND hwnd, int mode) {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (!doc) return 0;
   // m_nReadEnd unset or past the buffer: the buffer's end (less a NUL).
   if (doc->m_nReadEnd == 0 || doc->m_nReadEnd > doc->m_nTextCapacity)
@@ -224,7 +224,7 @@ int CDvkView::StreamOutRtf(HWND hwnd, int mode) {
 }
 
 void CDvkView::StreamOutText() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   const char* data = m_pShowData;
   std::size_t len = m_nShowLen;
   if (m_bShowFromDocument) {
@@ -250,7 +250,7 @@ void CDvkView::StreamOutText() {
 }
 
 void CDvkView::OutputWithProgress() {
-  CDvkDoc* doc = GetDocument();
+  app::DocHost* doc = GetDocument();
   if (m_nShowFormat == SF_RTF) {
     StreamOutText();
     return;

@@ -1,8 +1,8 @@
 #include "view/macro_view_host.h"
 
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
-#include "app/shell/pane_layout.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
+#include "host/pane_layout.h"
 #include "view/dvkview.h"
 
 namespace view {
@@ -30,13 +30,13 @@ void MacroViewHost::ReplaceSelection(const CString& text) {
 }
 
 int MacroViewHost::OpenFile(const CString& path, int mode) {
-  CDvkDoc* doc = view_.GetDocument();
+  app::DocHost* doc = view_.GetDocument();
   // The script's mode number; one the table does not know opens plainly.
   return doc ? doc->OpenFile(path, static_cast<docopen::OpenMode>(mode)) : -1;
 }
 
 int MacroViewHost::SaveFile(const CString& path, int mode) {
-  CDvkDoc* doc = view_.GetDocument();
+  app::DocHost* doc = view_.GetDocument();
   return doc ? doc->SaveFile(path, mode, &view_) : -1;
 }
 
@@ -46,32 +46,32 @@ void MacroViewHost::SetStatusText(int pane, const CString& text) {
   if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(pane, text);
 }
 
-bool MacroViewHost::CheckEscapeAbort() { return g_pMainFrame && g_pMainFrame->CheckEscapeAbort() != 0; }
+bool MacroViewHost::CheckEscapeAbort() { return app::g_pFrameHost && app::g_pFrameHost->CheckEscapeAbort() != 0; }
 
 void MacroViewHost::ActivateTextPane(int pane) {
-  if (!g_pMainFrame || pane < 1 || pane > 4) return;
+  if (!app::g_pFrameHost || pane < 1 || pane > 4) return;
   app::PaneCell c = app::CellOfPaneIndex(pane);
-  g_pMainFrame->ActivateTextPane(c.row, c.col);
+  app::g_pFrameHost->ActivateTextPane(c.row, c.col);
 }
 
 CString MacroViewHost::ProgramDir() {
-  CDvkDoc* doc = view_.GetDocument();
+  app::DocHost* doc = view_.GetDocument();
   return doc ? doc->m_strProgramDir : CString();
 }
 
 CString MacroViewHost::ListDir(int side) {
-  CDvkDoc* doc = view_.GetDocument();
+  app::DocHost* doc = view_.GetDocument();
   if (!doc) return CString();
   return side == 2 ? doc->m_strListDir2 : doc->m_strListDir1;
 }
 
 int MacroViewHost::ActiveSide() {
-  CDvkDoc* doc = view_.GetDocument();
+  app::DocHost* doc = view_.GetDocument();
   return doc ? static_cast<int>(doc->m_nActiveSide) : 1;
 }
 
 CString MacroViewHost::ParamPath() {
-  CDvkDoc* doc = view_.GetDocument();
+  app::DocHost* doc = view_.GetDocument();
   return doc ? doc->m_strParamPath : CString();
 }
 

@@ -1,7 +1,7 @@
 // The fields of the text view (CDvkView), grouped by the subsystem that
 // mainly works on them. Each group is a plain struct with its defaults; the
-// view inherits them all through ViewFields (and the CSV working buffer and
-// its index through csv::CsvViewFields), so window code writes
+// view inherits them all through ViewFields (the CSV working buffer and its
+// index are the view's csv::Table m_table), so window code writes
 // `view->m_nEditMode` while portable code can take the group it needs.
 //
 // Colours are COLORREF values (0x00BBGGRR) kept as 32-bit words; window
@@ -77,7 +77,7 @@ struct ViewDisplayFields {
 };
 
 // B. CSV table state of the view (CSV table engine): caret, selection, sort,
-// paging, narrowing. The buffer and the block index are csv::CsvViewFields.
+// paging, narrowing. The buffer and the block index are the view's m_table.
 struct ViewCsvFields {
   std::uint32_t m_nCurColumn = 0;        // caret column
   std::uint32_t m_nCurRow = 0;           // caret row

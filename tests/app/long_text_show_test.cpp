@@ -145,6 +145,23 @@ TEST_F(LongTextShowTest, EscStopsTheAppendingAndASaveStillWritesEverything) {
   EXPECT_TRUE(SameText(text, testsupport::ReadFileBytes(path_)));
 }
 
+TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
+  const std::string first = "最初の文書\r\n";
+  CDvkView* v = OpenFirstPiece(first);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
+  const std::string big = LongText(16u << 20);
+  const std::string bigPath = folder_->File("big.txt");
+  testsupport::WriteFileBytes(bigPath, big);
+  frame->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+  fw::hooks::ExpectMessageBox("中止しますか", IDYES);
+  EXPECT_EQ(-1, doc->OpenFile(bigPath.c_str(), docopen::OpenMode::kPlain));
+  EXPECT_EQ(first, std::string(doc->m_pText, doc->m_nTextLen));
+  EXPECT_STREQ(path_.c_str(), doc->m_strCurFile.GetString());
+  EXPECT_EQ(0u, doc->m_bAbort);
+  EXPECT_STREQ("読み込みを中止しました。", g_pStatusBar->GetPaneText(0).GetString());
+}
+
 TEST_F(LongTextShowTest, TheWindowAnswersWhileABigTextAppears) {
   const std::string text = LongText(20u << 20);
   path_ = folder_->File("big.txt");

@@ -95,18 +95,18 @@ TEST_F(OpenShowTest, ACsvOnTheCommandLineIsShownAsATabTable) {
   EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen));
 
   // The working buffer: 0x06 between fields, commas inside quotes kept.
-  std::string buf(reinterpret_cast<const char*>(v->m_pTextBuf), v->m_nTextLen);
+  std::string buf(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.m_nTextLen);
   EXPECT_EQ(0u, buf.find("\"名前\"\x06\"住所\"\x06"));
   EXPECT_NE(std::string::npos, buf.find("\"東京都,港区\"\x06"));
   EXPECT_NE(std::string::npos, buf.find("A\x06" "B\x06" "C\x06" "D\r\n"));
-  EXPECT_EQ(0, v->m_pTextBuf[v->m_nTextLen]);
-  EXPECT_LT(v->m_nTextLen, v->m_nWorkSize);
+  EXPECT_EQ(0, v->m_table.m_pTextBuf[v->m_table.m_nTextLen]);
+  EXPECT_LT(v->m_table.m_nTextLen, v->m_table.m_nWorkSize);
   // Rows and blocks: 8 rows, the "!#" line (row 5) starts block 2.
-  EXPECT_EQ(7, v->m_nLastRow);
-  EXPECT_EQ(2u, v->BlockCount());
-  EXPECT_EQ(5u, v->m_aSecRow[2]);
-  EXPECT_EQ(static_cast<std::uint32_t>(std::string(kCsv).find("!#")), v->m_aSecScanPos[2]);
-  EXPECT_EQ(4u, v->m_nFieldCount);
+  EXPECT_EQ(7, v->m_table.m_nLastRow);
+  EXPECT_EQ(2u, v->m_table.BlockCount());
+  EXPECT_EQ(5u, v->m_table.m_aSecRow[2]);
+  EXPECT_EQ(static_cast<std::uint32_t>(std::string(kCsv).find("!#")), v->m_table.m_aSecScanPos[2]);
+  EXPECT_EQ(4u, v->m_table.m_nFieldCount);
 
   const std::string shown = ControlText(v);
   EXPECT_EQ(
@@ -121,8 +121,8 @@ TEST_F(OpenShowTest, ACsvOnTheCommandLineIsShownAsATabTable) {
       "名前\t住所\t電話\tメモ\n山田\t東京都,港区\t03-1234\ta\n佐藤\t大阪\t06-9\tb,c\n~ 集計は下\n!#\nA\tB\tC\tD\n"
       "1\t2\t3\t4\n5\t6\t7\t8",
       ControlText(v));
-  EXPECT_EQ(buf, std::string(reinterpret_cast<const char*>(v->m_pTextBuf), v->m_nTextLen));
-  EXPECT_EQ(7, v->m_nLastRow);
+  EXPECT_EQ(buf, std::string(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.m_nTextLen));
+  EXPECT_EQ(7, v->m_table.m_nLastRow);
   EXPECT_EQ(1, doc->m_nLoadState);
   v->OnCsvHideQuotes();
   EXPECT_EQ(0u, doc->m_bHideQuotes);
@@ -264,7 +264,7 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
     EXPECT_EQ(33, doc->m_nFileKind) << name;
     EXPECT_STREQ(csv.c_str(), doc->m_strCurFile.GetString()) << name;
     EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen)) << name;
-    // The PDF limits are put back as they were (not to fixed numbers).
+    // The settings stay: a converter gets its limits as arguments.
     EXPECT_EQ(204800, doc->m_nIndata) << name;
     EXPECT_EQ(5000, doc->m_nTblMax) << name;
     ASSERT_TRUE(Shown());
@@ -325,6 +325,30 @@ TEST_F(OpenShowTest, SavingWritesTheTableBackWithABackupAndRefusesQuietlyWhenPro
   fw::hooks::ExpectMessageBox("書込み禁止", IDYES);
   EXPECT_EQ(0, doc->SaveFile(ro.c_str(), 0));
   EXPECT_EQ(std::string(doc->m_pText, doc->m_nTextLen), testsupport::ReadFileBytes(ro));
+}
+
+// Opened and saved with no edit through the document's own open and save,
+// every table comes back byte for byte.
+TEST_F(OpenShowTest, CsvFilesSavedUneditedKeepEveryByte) {
+  const char* const files[] = {
+      "\"a\nb\",c\n1,2\n",                                // quoted line break, LF
+      "\"a\r\nb\",c\r\n1,2\r\n",                         // the same with CR LF
+      "a,b\r\n1,2\r\n\r\n",                                // trailing empty line
+      "a\tb,c\n\"x\ty\"\tz\n",                               // TABs in and out of quotes
+      "\"x,y\",\"say \"\"hi\"\"\",5\" disk\r\n",              // quoted comma, doubled and stray quotes
+      "名前,\"表,ソ\"\r\n能力,予定",                           // Shift-JIS, no final line end
+  };
+  ASSERT_TRUE(StartIn(""));
+  int n = 0;
+  for (const char* bytes : files) {
+    const std::string path = File(("t" + std::to_string(n++) + ".csv").c_str());
+    testsupport::WriteFileBytes(path, bytes);
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain)) << bytes;
+    ASSERT_TRUE(Shown());
+    ASSERT_EQ(33u, View()->m_nFileKind);
+    ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0)) << bytes;
+    EXPECT_EQ(std::string(bytes), testsupport::ReadFileBytes(path));
+  }
 }
 
 TEST_F(OpenShowTest, UtfEightTextIsWrittenBackInUtfEight) {

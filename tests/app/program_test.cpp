@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/instance.h"
+#include "res/resource.h"
+#include "res/test/testres.h"
 
 namespace {
 
@@ -115,4 +117,21 @@ TEST(Program, CopiesAreNumberedFromZeroAndNumbersAreReused) {
   ASSERT_NE(nullptr, third.Window());
   EXPECT_EQ(0, SlotOf(third.Pid()));
   EXPECT_EQ(0, third.CloseAndWait());
+}
+
+// The program carries its own resources and the framework's texts, but none of
+// the resources only the tests use (those are linked into the test programs).
+TEST(Program, CarriesNoTestResources) {
+  const std::string exe = std::string(TABRYE_BIN_ROOT) + "/Tabrye.exe";
+  HMODULE m = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(nullptr, m) << exe;
+  char text[64] = {};
+  EXPECT_GT(LoadStringA(m, IDS_FW_UNTITLED, text, sizeof text), 0);
+  EXPECT_NE(nullptr, FindResourceA(m, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(241)));  // the toolbar
+  EXPECT_EQ(nullptr, FindResourceA(m, MAKEINTRESOURCEA(IDR_FW_TEST_FRAME), RT_MENU));
+  EXPECT_EQ(nullptr, FindResourceA(m, MAKEINTRESOURCEA(IDD_FW_TEST), RT_DIALOG));
+  EXPECT_EQ(0, LoadStringA(m, IDS_TEST_JAPANESE, text, sizeof text));
+  FreeLibrary(m);
+  // This test program has them.
+  EXPECT_NE(nullptr, FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_FW_TEST_FRAME), RT_MENU));
 }

@@ -8,6 +8,8 @@
 #include "filelist/flistview.h"
 #include "fw/splitter.h"
 #include "fw/uihooks.h"
+#include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
 #include "support/pump.h"
@@ -315,4 +317,35 @@ TEST_F(ShellTest, FindsOtherWindowsByTitle) {
   EXPECT_EQ(nullptr, frame->FindExternalAppWindow(part.c_str(), "no such text", 2));
   frame->SaveChildWindowRect();
   EXPECT_FALSE(doc->m_rcSaved.IsRectNull());
+}
+
+TEST_F(ShellTest, ViewsReachTheDocumentAndTheFrameThroughTheHosts) {
+  ASSERT_TRUE(Start(""));
+  ASSERT_EQ(static_cast<app::FrameHost*>(frame), app::g_pFrameHost);
+  EXPECT_EQ(frame, app::g_pFrameHost->FrameWnd());
+  EXPECT_EQ(&frame->m_wndStatusBar, g_pStatusBar);
+  EXPECT_EQ(app_->StartCommand().commandLine, app::g_pFrameHost->StartCommandLine());
+  EXPECT_TRUE(app::g_pFrameHost->RestoreLayoutAtStart());
+  app::DocHost* host = doc;
+  CFlistView* list = frame->GetListPane(0, 0);
+  ASSERT_NE(nullptr, list);
+  EXPECT_EQ(host, list->GetDocument());
+  EXPECT_EQ(host, frame->GetTextView(1, 1)->GetDocument());
+  EXPECT_EQ(static_cast<CDocument*>(doc), host->AsDocument());
+
+  // Paints the frame asks the lists to swallow are counted down one by one.
+  frame->m_nSkipPaints = 2;
+  EXPECT_TRUE(app::g_pFrameHost->TakeSkippedPaint());
+  EXPECT_TRUE(app::g_pFrameHost->TakeSkippedPaint());
+  EXPECT_FALSE(app::g_pFrameHost->TakeSkippedPaint());
+  EXPECT_EQ(0, frame->m_nSkipPaints);
+  frame->m_nSkipPaints = 1;
+  ::SendMessageA(list->m_hWnd, WM_PAINT, 0, 0);  // the frame is hidden: no paint comes by itself
+  EXPECT_EQ(0, frame->m_nSkipPaints);
+  ::SendMessageA(list->m_hWnd, WM_PAINT, 0, 0);
+  EXPECT_EQ(0, frame->m_nSkipPaints);
+
+  frame->DestroyWindow();
+  EXPECT_EQ(nullptr, app::g_pFrameHost);
+  EXPECT_EQ(nullptr, g_pStatusBar);
 }

@@ -77,10 +77,10 @@ TEST_F(ViewServicesTest, AnEditedCsvCellGoesBackIntoTheBufferAndIsSavedInCommaFo
   ASSERT_NE(nullptr, v);
   TypeOver(v, "大阪", "京都");
   ASSERT_EQ(0, v->RebuildCsvBuffer(33, 2));
-  const std::string buf(reinterpret_cast<const char*>(v->m_pTextBuf), v->m_nTextLen);
+  const std::string buf(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.m_nTextLen);
   EXPECT_NE(std::string::npos, buf.find("佐藤\x06京都\x06\"06-9\"\r\n")) << buf;
   EXPECT_NE(std::string::npos, buf.find("\"東京都,港区\"\x06"));
-  EXPECT_EQ(2, v->m_nLastRow);
+  EXPECT_EQ(2, v->m_table.m_nLastRow);
 
   const std::string path = File("a.csv");
   ASSERT_EQ(0, v->WriteDocument(path.c_str(), 0, 0));
@@ -98,6 +98,18 @@ TEST_F(ViewServicesTest, AnEditedCsvCellGoesBackIntoTheBufferAndIsSavedInCommaFo
   EXPECT_FALSE(v->GetRichEditCtrl().GetModify());
   EXPECT_EQ(app::UpdateCode::kRedrawAll, doc->m_nUpdateCode);
   EXPECT_EQ(33, doc->m_nFileKind);
+}
+
+TEST_F(ViewServicesTest, AnEditedCsvKeepsTheBytesOfItsUneditedRows) {
+  // LF rows, a quoted line break, a TAB in a field, a stray quote and a
+  // trailing empty line: only the edited row is written anew.
+  const char kFile[] = "\"a\nb\",c\nx\ty,5\" disk\n大阪,2\n\n";
+  CDvkView* v = Open("e.csv", kFile);
+  ASSERT_NE(nullptr, v);
+  TypeOver(v, "大阪", "京都,南");
+  const std::string path = File("e.csv");
+  ASSERT_EQ(0, v->WriteDocument(path.c_str(), 0, 0));
+  EXPECT_EQ("\"a\nb\",c\nx\ty,5\" disk\n\"京都,南\",2\n\n", testsupport::ReadFileBytes(path));
 }
 
 TEST_F(ViewServicesTest, ASaveThatCannotWriteReportsAndChangesNothing) {
@@ -205,7 +217,7 @@ TEST_F(ViewServicesTest, ReportMessageShowsCollectsOrWritesTheExternalText) {
   EXPECT_EQ(0u, pane.find(want)) << pane;
   EXPECT_EQ(std::string::npos, pane.find("question"));
   EXPECT_EQ(1, doc->m_nLoadState);
-  EXPECT_EQ(0, v->m_pTextBuf[v->m_nTextLen]);
+  EXPECT_EQ(0, v->m_table.m_pTextBuf[v->m_table.m_nTextLen]);
   doc->m_bExternalRun = 0;
 }
 

@@ -20,23 +20,13 @@
 #include "archive/zip_header.h"
 #include "archive_test_util.h"
 #include "support/file_bytes.h"
+#include "support/outside_tool.h"
 
 namespace fs = std::filesystem;
 
 namespace arc {
 namespace {
 
-bool HaveTool(const char* name) {
-  std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
-  return std::system(cmd.c_str()) == 0;
-}
-
-#define REQUIRE_TOOLS(...)                                \
-  for (const char* t_ : {__VA_ARGS__}) {                  \
-    if (!HaveTool(t_)) {                                  \
-      GTEST_SKIP() << "outside tool missing: " << t_;     \
-    }                                                     \
-  }
 
 // Runs make_oracles.sh for one kind of data in this test's own folder.
 fs::path Make(const std::string& what) {

@@ -10,7 +10,7 @@
 
 namespace {
 
-using csv::CsvViewFields;
+using csv::TableFields;
 
 // Test texts write the field separator 0x06 as '|'.
 std::string S(std::string t) {
@@ -29,14 +29,14 @@ std::uint32_t Len(const std::string& s) { return static_cast<std::uint32_t>(s.si
 // A view whose working buffer has exactly `capacity` bytes on the heap, so
 // that a write past it is caught by AddressSanitizer.
 struct View {
-  std::unique_ptr<CsvViewFields> v = std::make_unique<CsvViewFields>();
+  std::unique_ptr<TableFields> v = std::make_unique<TableFields>();
   std::unique_ptr<std::uint8_t[]> buf;
   explicit View(std::uint32_t capacity = 4096) {
     buf.reset(capacity ? new std::uint8_t[capacity] : nullptr);
     v->m_pTextBuf = buf.get();
     v->m_nWorkSize = capacity;
   }
-  CsvViewFields* operator->() { return v.get(); }
+  TableFields* operator->() { return v.get(); }
   std::int32_t Scan(const std::string& text, int mode = 1) {
     std::uint32_t len = 0, maxCols = 0;
     std::int32_t r = csv::BuildCsvIndex(*v, U(text), Len(text), &len, &maxCols, mode, -1);
@@ -177,12 +177,12 @@ TEST(CsvIndex, DataEndNotFoundMeansTheEndOfTheText) {
 
 // Fills the struct around the arrays with a sentinel so that a write past one
 // array (into the next member) is seen.
-void Sentinels(CsvViewFields& v) {
+void Sentinels(TableFields& v) {
   v.m_aSecOffset[0] = v.m_aSecLine[0] = v.m_aSecScanPos[0] = v.m_aSecInfoA[0] =
       v.m_aSecInfoB[0] = v.m_aSecFields[0] = 0xDEADBEEF;
   v.m_nLastRow = 12345;
 }
-void CheckSentinels(const CsvViewFields& v) {
+void CheckSentinels(const TableFields& v) {
   EXPECT_EQ(0xDEADBEEF, v.m_aSecOffset[0]);
   EXPECT_EQ(0xDEADBEEF, v.m_aSecLine[0]);
   EXPECT_EQ(0xDEADBEEF, v.m_aSecScanPos[0]);
@@ -290,7 +290,7 @@ TEST(CsvIndex, SourceInsideTheDestinationIsCopiedAside) {
 }
 
 TEST(LineToOffset, BlockTitleSkipsNonCandidates) {
-  CsvViewFields v;
+  TableFields v;
   const std::string t = S("~c\r\nXL A4\r\n!*\r\nT|U\r\n1|2\r\n");
   std::uint32_t off = 0;
   EXPECT_EQ(3, csv::LineToOffset(v, U(t), Len(t), &off, 4, 0));
@@ -308,7 +308,7 @@ TEST(LineToOffset, BlockTitleSkipsNonCandidates) {
 }
 
 TEST(LineToOffset, PlainLinesCountOnlyLineFeeds) {
-  CsvViewFields v;
+  TableFields v;
   const std::string t = "a\rb\nc\nd";
   std::uint32_t off = 99;
   v.m_nCurLine = 3;
@@ -328,7 +328,7 @@ TEST(LineToOffset, PlainLinesCountOnlyLineFeeds) {
 }
 
 TEST(LineToOffset, TitleAtCurLineSkipsCommentAndMarkerLines) {
-  CsvViewFields v;
+  TableFields v;
   const std::string t = S("~c\r\n!$\r\nT|U\r\n~d\r\nV|W\r\n");
   std::uint32_t off = 0;
   EXPECT_EQ(2, csv::LineToOffset(v, U(t), Len(t), &off, 1, 0));
@@ -339,7 +339,7 @@ TEST(LineToOffset, TitleAtCurLineSkipsCommentAndMarkerLines) {
 }
 
 TEST(LineToOffset, NeverReadsPastTheLength) {
-  CsvViewFields v;
+  TableFields v;
   v.m_nCurLine = 5;
   for (int mode : {1, 2, 4}) {
     auto b = std::make_unique<std::uint8_t[]>(3);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "view/viewcore/commaform.h"
+#include "csv/csv_fileform.h"
 #include "view/viewload/csvrebuild.h"
 #include "view/viewload/csvshow.h"
 
@@ -13,7 +13,7 @@ namespace {
 
 std::string Working(const std::string& csv) {
   std::string w(csv.size(), '\0');
-  viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size(),
+  csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size(),
                                     reinterpret_cast<std::uint8_t*>(&w[0]));
   return w;
 }
@@ -41,8 +41,8 @@ std::string Rebuild(const std::string& w, const viewload::CsvShowOptions& o, con
 }
 
 std::string Comma(const std::string& w) {
-  return viewcore::ToCommaForm(reinterpret_cast<const std::uint8_t*>(w.data()), w.size(),
-                               viewcore::CommaFormKind::kComma);
+  return csv::ToCommaForm(reinterpret_cast<const std::uint8_t*>(w.data()), w.size(),
+                               csv::CommaFormKind::kComma);
 }
 
 void ReplaceOnce(std::string& s, const std::string& from, const std::string& to) {
@@ -134,6 +134,31 @@ TEST(CsvRebuild, ALastRowWithoutARowEndStaysWithoutOne) {
   EXPECT_EQ("a\x06" "b\r\nc\x06" "e", Rebuild(w, Opts(false), shown));
   // A TAB inside quotes is data, not a separator.
   EXPECT_EQ("\"x\ty\"\x06z\r\n", Rebuild("", Opts(false), "\"x\ty\"\tz\r\n"));
+}
+
+TEST(CsvRebuild, AnEditedTableSavesItsUneditedRowsByteForByte) {
+  // LF rows, a quoted line break, a TAB in a field, a trailing empty line:
+  // one cell changes, every other byte of the file stays.
+  const std::string csv = "\"a\nb\",c\nx\ty,2\n1,2\n\n";
+  for (bool hide : {false, true}) {
+    const std::string w = Working(csv);
+    std::string shown = Shown(w, Opts(hide));
+    ReplaceOnce(shown, "1\t2", "1\t3");
+    const std::string r = Rebuild(w, Opts(hide), shown);
+    EXPECT_EQ("\"a\nb\",c\nx\ty,2\n1,3\n\n", Comma(r)) << hide;
+  }
+  // A row added at the end takes the table's row end.
+  const std::string w = Working("a,b\n");
+  EXPECT_EQ("a,b\nc,d\n", Comma(Rebuild(w, Opts(false), "a\tb\r\nc\td\r\n")));
+}
+
+TEST(CsvRebuild, BytesFromANulOnAreKept) {
+  // The control shows the table up to a NUL; what follows is not lost.
+  const std::string w("a\x06" "b\r\nc\0tail\r\n", 13);
+  std::string shown = Shown(w, Opts(false));
+  ReplaceOnce(shown, "a", "z");
+  const std::string r = Rebuild(w, Opts(false), shown);
+  EXPECT_EQ(std::string("z\x06" "b\r\nc\0tail\r\n", 13), r);
 }
 
 }  // namespace

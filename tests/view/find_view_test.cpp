@@ -150,7 +150,7 @@ TEST_F(FindViewTest, ReplaceAllInACsvTableChangesTheMatchingCellsOnly) {
   OpenCsv("abd,b,d,bxd\r\nx,bd,y,z\r\n");
   view->OpenFindDialog(0);
   Press("b&d", "Q", IDC_FIND_REPLACE_ALL);
-  std::string buf(reinterpret_cast<const char*>(view->m_pTextBuf), view->m_nTextLen);
+  std::string buf(reinterpret_cast<const char*>(view->m_table.m_pTextBuf), view->m_table.m_nTextLen);
   EXPECT_EQ("aQ\x06" "b\x06" "d\x06" "Q\r\nx\x06" "Q\x06" "y\x06" "z\r\n", buf);
   EXPECT_NE(std::string::npos, Pane0().find("= 3")) << Pane0();
   // The table is shown again from the buffer.
@@ -168,7 +168,7 @@ TEST_F(FindViewTest, ReplaceAllInACsvTableKeepsCellsTypedBefore) {
   ASSERT_TRUE(ctrl.GetModify());
   view->OpenFindDialog(0);
   Press("b&d", "Q", IDC_FIND_REPLACE_ALL);
-  std::string buf(reinterpret_cast<const char*>(view->m_pTextBuf), view->m_nTextLen);
+  std::string buf(reinterpret_cast<const char*>(view->m_table.m_pTextBuf), view->m_table.m_nTextLen);
   EXPECT_EQ("aQ\x06" "b\r\nx\x06" "typed\r\n", buf);
 }
 
@@ -226,7 +226,7 @@ TEST_F(FindViewTest, ColumnLimitSearchesOneColumnOfTheTable) {
   EXPECT_NE(std::string::npos, std::string(title).find("2")) << title;
   Press("b&d", "Q", IDC_FIND_REPLACE_ALL);
   EXPECT_EQ(std::string("bd\x06" "Q\r\nx\x06" "y\r\n"),
-            std::string(reinterpret_cast<const char*>(view->m_pTextBuf), view->m_nTextLen));
+            std::string(reinterpret_cast<const char*>(view->m_table.m_pTextBuf), view->m_table.m_nTextLen));
 }
 
 TEST_F(FindViewTest, CheckLineTextJumpsBetweenCheckedLines) {

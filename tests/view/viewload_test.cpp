@@ -9,14 +9,15 @@
 #include "csv/csv_index.h"
 #include "view/viewload/csvshow.h"
 #include "view/viewload/rtfspacing.h"
-#include "view/viewload/updateplan.h"
 #include "core/docsvc/filekind.h"
+#include "csv/csv_fileform.h"
+#include "view/viewload/updateplan.h"
 
 namespace {
 
 std::string ToWorking(const std::string& s) {
   std::string out(s.size(), '\0');
-  viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(),
+  csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(),
                                     reinterpret_cast<std::uint8_t*>(&out[0]));
   return out;
 }
@@ -40,7 +41,7 @@ TEST(CsvShow, CommasOutsideQuotesSeparateFields) {
   EXPECT_EQ("表\x06ソ", ToWorking("表,ソ"));
   // In place.
   std::string s = "a,\"b,c\",d";
-  viewload::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(),
+  csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(),
                                     reinterpret_cast<std::uint8_t*>(&s[0]));
   EXPECT_EQ("a\x06\"b,c\"\x06" "d", s);
 }
@@ -75,7 +76,7 @@ TEST(CsvShow, TheWorkingFormIndexesLikeTheFile) {
   std::string work = ToWorking(file);
   std::vector<std::uint8_t> buf(work.begin(), work.end());
   buf.push_back(0);
-  csv::CsvViewFields v;
+  csv::TableFields v;
   v.m_pTextBuf = buf.data();
   v.m_nWorkSize = static_cast<std::uint32_t>(buf.size());
   v.m_nTextLen = static_cast<std::uint32_t>(work.size());

@@ -83,22 +83,15 @@ namespace {
 // The renderers' output buffer: "outdata" and "indata" bound it.
 constexpr std::uint64_t kLoadBufMin = 65536;
 constexpr std::uint64_t kLoadBufMax = 0x7FFFFFFF;
-// A PDF read at the default limit gets more room while it runs.
-constexpr std::int32_t kPdfDefaultIndata = 204800;
-constexpr std::int32_t kPdfRaisedIndata = 512000;
-constexpr std::int32_t kPdfRaisedTblMax = 19000;
 }  // namespace
 
-RenderPlan PlanRender(int kind, std::int32_t indata, std::int32_t outdata, std::int32_t tblMax) {
+RenderPlan PlanRender(std::int32_t indata, std::int32_t outdata) {
   RenderPlan p;
   std::uint64_t want = static_cast<std::uint64_t>(outdata > 0 ? outdata : 0) +
                        static_cast<std::uint64_t>(indata > 0 ? indata : 0) + 2000;
   if (want < kLoadBufMin) want = kLoadBufMin;
   if (want > kLoadBufMax) want = kLoadBufMax;
   p.bufferSize = static_cast<std::uint32_t>(want);
-  p.raiseLimits = kind == docsvc::kKindPdf && indata == kPdfDefaultIndata;
-  p.indata = p.raiseLimits ? kPdfRaisedIndata : indata;
-  p.tblMax = p.raiseLimits ? kPdfRaisedTblMax : tblMax;
   return p;
 }
 

@@ -72,14 +72,12 @@ bool HasSourceMarker(const CString& path);
 
 // --- the renderer path of OpenFile --------------------------------------------
 
-// The renderer's output buffer and the limits in force while it runs.
+// The renderer's output buffer: "outdata" + "indata" + 2000 bytes, at least
+// 64 KB, below 2 GB (the renderers get their read limits as arguments).
 struct RenderPlan {
-  std::uint32_t bufferSize = 0;  // "outdata" + "indata" + 2000, at least 64 KB, below 2 GB
-  bool raiseLimits = false;      // a PDF at the default read limit: raised, put back afterwards
-  std::int32_t indata = 0;       // "indata" while the renderer runs
-  std::int32_t tblMax = 0;       // "n_tbl" while the renderer runs
+  std::uint32_t bufferSize = 0;
 };
-RenderPlan PlanRender(int kind, std::int32_t indata, std::int32_t outdata, std::int32_t tblMax);
+RenderPlan PlanRender(std::int32_t indata, std::int32_t outdata);
 
 // What a renderer's return value makes of its buffer.
 enum class RenderOutcome {

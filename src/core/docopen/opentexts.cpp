@@ -24,6 +24,8 @@ const OpenTextEntry kTexts[] = {
     {OpenText::kTooLarge, 0, "ファイルが大きすぎるため読み込めません（4GB 以上）。"},
     {OpenText::kMarkedNotImage, 406, "画像ファイルは暗号化・圧縮形式で保存できません。"},
     {OpenText::kEncodingMenuTitle, 0, "文字コードを指定して開き直す"},
+    {OpenText::kLoadProgress, 0, "読み込み中 %d%%"},
+    {OpenText::kLoadStopped, 0, "読み込みを中止しました。"},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<std::size_t>(OpenText::kCount),
               "one row per text");

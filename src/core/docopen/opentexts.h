@@ -24,6 +24,8 @@ enum class OpenText {
   kTooLarge,          // larger than the program's 4 GB text limit
   kMarkedNotImage,    // string 406: a marked name is no picture target
   kEncodingMenuTitle, // the encoding choice menu
+  kLoadProgress,      // "%d": percent of a file read
+  kLoadStopped,       // the user stopped reading a file
   kCount
 };
 

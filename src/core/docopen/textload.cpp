@@ -71,7 +71,7 @@ bool DecodesInPieces(TextEncoding e) {
 }
 
 bool LoadTextToSjis(const std::uint8_t* bytes, std::size_t len, TextEncoding hint, std::uint32_t margin,
-                    TextLoad* out, std::size_t piece) {
+                    TextLoad* out, std::size_t piece, const LoadProgress* progress) {
   *out = TextLoad();
   if (!bytes) len = 0;
   if (piece == 0) piece = kDecodePiece;
@@ -97,6 +97,12 @@ bool LoadTextToSjis(const std::uint8_t* bytes, std::size_t len, TextEncoding hin
       out->info.replaced += textcodec::DecodeToSjis(e, bytes + pos, end - pos, part);
       if (!sink.Append(part.data(), part.size())) break;
       pos = end;
+      if (progress && progress->poll && pos < len && progress->poll(progress->context, pos, len)) {
+        fw::Free(sink.p);
+        out->info = textcodec::DecodeResult();
+        out->stopped = true;
+        return false;
+      }
     }
     if (sink.oom || sink.tooLarge) {
       fw::Free(sink.p);

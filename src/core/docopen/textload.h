@@ -23,6 +23,14 @@ struct TextLoad {
   textcodec::DecodeResult info;   // how the bytes were read (its `text` stays empty)
   bool outOfMemory = false;       // no buffer could be had (nothing returned)
   bool tooLarge = false;          // the text would not fit the 32-bit lengths
+  bool stopped = false;           // the progress poll asked to stop (nothing returned)
+};
+
+// Called after each decoded piece with the bytes read so far; returning true
+// stops the load (the caller keeps what it had: nothing is returned).
+struct LoadProgress {
+  bool (*poll)(void* context, std::size_t done, std::size_t total) = nullptr;
+  void* context = nullptr;
 };
 
 // Pieces of this size (cut after the next LF) for the piecewise decoders.
@@ -33,7 +41,8 @@ constexpr std::size_t kDecodePiece = 1u << 20;
 // (out of memory, too large); a damaged container still returns true with
 // out->info.error set and what could be decoded, as DecodeTextToSjis does.
 bool LoadTextToSjis(const std::uint8_t* bytes, std::size_t len, textcodec::TextEncoding hint,
-                    std::uint32_t margin, TextLoad* out, std::size_t piece = kDecodePiece);
+                    std::uint32_t margin, TextLoad* out, std::size_t piece = kDecodePiece,
+                    const LoadProgress* progress = nullptr);
 
 // True for the encodings decoded piece by piece.
 bool DecodesInPieces(textcodec::TextEncoding e);

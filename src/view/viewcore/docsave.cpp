@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "view/viewcore/commaform.h"
+#include "csv/csv_fileform.h"
 
 namespace viewcore {
 
@@ -23,7 +23,7 @@ SaveResult SaveSjisText(const CString& path, const char* sjis, std::size_t len,
 
 SaveResult SaveCsvBuffer(const CString& path, const std::uint8_t* buf, std::size_t len, int fileKind,
                          const textcodec::DecodeResult* origin, const SafeWriteOptions& options) {
-  const std::string text = ToCommaForm(buf, len, CommaFormKindFor(fileKind));
+  const std::string text = csv::ToCommaForm(buf, len, csv::CommaFormKindFor(fileKind));
   return SaveSjisText(path, text.data(), text.size(), origin, options);
 }
 

@@ -1,7 +1,7 @@
 // The portable half of the view's WriteDocument: the file text of a view's
 // content by kind, written through SafeWriteFile.
 //
-//   CSV (kinds 33, 35)  the working buffer in comma form (commaform.h)
+//   CSV (kinds 33, 35)  the working buffer in comma form (csv/csv_fileform.h)
 //   kind 9 / mode 3     the working buffer or document text in TAB form
 //   text                Shift-JIS text in the file's own encoding
 //                       (textcodec::EncodeSjisLike with what the open found)

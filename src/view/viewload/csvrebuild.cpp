@@ -101,6 +101,9 @@ void RebuildWorkingForm(const std::uint8_t* buf, std::size_t len, const CsvShowO
                         CsvRebuildStats* stats) {
   CsvRebuildStats st;
   if (!buf) len = 0;
+  // The display ends at the first NUL; the bytes from there on are kept as
+  // they are after the rows.
+  const std::size_t fullLen = len;
   if (len) {
     const void* nul = std::memchr(buf, 0, len);
     if (nul) len = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - buf);
@@ -149,8 +152,20 @@ void RebuildWorkingForm(const std::uint8_t* buf, std::size_t len, const CsvShowO
   std::size_t bottom = 0;
   while (bottom < nd - top && bottom < nw - top && disp[nd - 1 - bottom] == origShown[nw - 1 - bottom]) ++bottom;
 
+  // An edited row ends as the row it replaces did, a new row as the table's
+  // first row does (CR LF in a table without one).
+  std::string tableRowEnd = "\r\n";
+  if (!rows.empty() && rows[0].next > rows[0].end) tableRowEnd.assign(b + rows[0].end, rows[0].next - rows[0].end);
+  auto rowEndOf = [&](std::size_t w) -> std::string {
+    if (w < nw - bottom) {
+      const Span& s = rows[first + w];
+      if (s.next > s.end) return std::string(b + s.end, s.next - s.end);
+    }
+    return tableRowEnd;
+  };
+
   out.clear();
-  out.reserve(len + shownLen / 8 + 16);
+  out.reserve(fullLen + shownLen / 8 + 16);
   out.append(b, winBegin);
   st.rowsOutside = static_cast<std::uint32_t>(first);
   auto keep = [&](std::size_t w) {
@@ -164,11 +179,12 @@ void RebuildWorkingForm(const std::uint8_t* buf, std::size_t len, const CsvShowO
     const std::string* original = w < nw - bottom ? &orig[w] : nullptr;
     out += options.hideQuotes ? RowFromShownHidden(disp[k], original) : RowFromShownQuoted(disp[k]);
     const bool endOfText = k + 1 == nd && bottom == 0 && lastUnterminated;
-    if (!endOfText) out += "\r\n";
+    if (!endOfText) out += rowEndOf(w);
     ++st.rowsRebuilt;
   }
   for (std::size_t j = nw - bottom; j < nw; ++j) keep(j);
   out.append(b + winEnd, len - winEnd);
+  out.append(b + len, fullLen - len);
   st.rowsOutside += static_cast<std::uint32_t>(rows.size() - last);
   if (stats) *stats = st;
 }

@@ -1,5 +1,6 @@
 #include "view/viewload/csvshow.h"
 
+
 #include <cstring>
 
 namespace viewload {
@@ -8,21 +9,6 @@ namespace {
 bool IsLead(std::uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 }  // namespace
-
-void CommasToFieldSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst) {
-  bool quoted = false;
-  for (std::size_t i = 0; i < len; ++i) {
-    std::uint8_t c = src[i];
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (c == '\r' || c == '\n') {
-      quoted = false;
-    } else if (c == ',' && !quoted) {
-      c = 0x06;
-    }
-    dst[i] = c;
-  }
-}
 
 void AppendCsvShown(const std::uint8_t* buf, std::size_t len, const CsvShowOptions& options, std::string& out,
                     CsvShowStats* stats) {

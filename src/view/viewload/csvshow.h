@@ -1,6 +1,6 @@
-// The CSV table of the text view: the file's text turned into the working
-// form (0x06 between fields) and the working form turned into the text the
-// rich edit shows (TAB between fields, optionally without quotes).
+// The CSV table of the text view: the working form (0x06 between fields,
+// csv/csv_fileform.h) turned into the text the rich edit shows (TAB between
+// fields, optionally without quotes).
 #pragma once
 
 #include <cstddef>
@@ -8,13 +8,6 @@
 #include <string>
 
 namespace viewload {
-
-// Copies `len` bytes of CSV file text to `dst` (len bytes; may be `src`
-// itself) with every comma outside double quotes turned into 0x06. A double
-// quote toggles the quote state; a line end (CR or LF) ends it, as rows end
-// there in the working form, so a stray quote never swallows the lines after
-// it. Everything else, quotes included, is copied as it is.
-void CommasToFieldSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
 
 struct CsvShowOptions {
   bool hideQuotes = false;       // the document's m_bHideQuotes

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
@@ -104,6 +105,40 @@ TEST(TextLoad, AFailedAllocationReturnsNothingAndLeaksNothing) {
   }
 }
 
+TEST(TextLoad, TheProgressPollSeesEachPieceAndCanStopTheLoad) {
+  std::string text;
+  for (int i = 0; text.size() < 50000; ++i) text += "行" + std::to_string(i) + "\r\n";
+  struct Seen {
+    std::vector<std::size_t> done;
+    std::size_t stopAt = 0;
+    static bool Poll(void* c, std::size_t done, std::size_t total) {
+      Seen* s = static_cast<Seen*>(c);
+      EXPECT_LT(done, total);
+      if (!s->done.empty()) EXPECT_GT(done, s->done.back());
+      s->done.push_back(done);
+      return s->stopAt && s->done.size() >= s->stopAt;
+    }
+  };
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  // Polled between pieces, never after the last: the load completes.
+  Seen seen;
+  docopen::LoadProgress progress{&Seen::Poll, &seen};
+  docopen::TextLoad t;
+  ASSERT_TRUE(docopen::LoadTextToSjis(bytes, text.size(), TextEncoding::kShiftJis, 0, &t, 4096, &progress));
+  EXPECT_EQ(text, std::string(t.text, t.length));
+  EXPECT_GE(seen.done.size(), 10u);
+  fw::Free(t.text);
+  // Stopped at the third poll: nothing comes back (and nothing leaks).
+  Seen stop;
+  stop.stopAt = 3;
+  progress.context = &stop;
+  docopen::TextLoad s;
+  EXPECT_FALSE(docopen::LoadTextToSjis(bytes, text.size(), TextEncoding::kShiftJis, 0, &s, 4096, &progress));
+  EXPECT_TRUE(s.stopped);
+  EXPECT_EQ(nullptr, s.text);
+  EXPECT_EQ(3u, stop.done.size());
+}
+
 TEST(OpenPlan, KindsGoToTheirReaders) {
   using docopen::Reader;
   EXPECT_EQ(Reader::kText, docopen::ReaderFor(docsvc::kKindText, "a.txt"));
@@ -145,25 +180,13 @@ TEST(OpenPlan, EveryModeHasOneRowAndUnknownModesArePlainOpens) {
   EXPECT_EQ(OpenMode::kPlain, OpenModeFor(static_cast<OpenMode>(4711)).mode);
 }
 
-// The renderer path: the buffer from the limits, the PDF limits raised only
-// at the default read limit, the result clamped to the buffer.
-TEST(OpenPlan, RendererBufferLimitsAndResult) {
+// The renderer path: the buffer from the limits, the result clamped to the
+// buffer.
+TEST(OpenPlan, RendererBufferAndResult) {
   using docopen::PlanRender;
-  auto p = PlanRender(docsvc::kKindWord, 204800, 2000000, 5000);
-  EXPECT_EQ(p.bufferSize, 2000000u + 204800u + 2000u);
-  EXPECT_FALSE(p.raiseLimits);
-  EXPECT_EQ(p.indata, 204800);
-  EXPECT_EQ(PlanRender(docsvc::kKindWord, 0, -5, 0).bufferSize, 65536u);  // never below 64 KB
-  EXPECT_EQ(PlanRender(docsvc::kKindWord, 0x7FFFFFFF, 0x7FFFFFFF, 0).bufferSize, 0x7FFFFFFFu);  // nor past 2 GB
-  p = PlanRender(docsvc::kKindPdf, 204800, 2000000, 5000);
-  EXPECT_TRUE(p.raiseLimits);
-  EXPECT_EQ(p.indata, 512000);
-  EXPECT_EQ(p.tblMax, 19000);
-  EXPECT_EQ(p.bufferSize, 2000000u + 204800u + 2000u);  // the buffer follows the user's limit
-  p = PlanRender(docsvc::kKindPdf, 300000, 2000000, 7000);  // the user's own limit stays
-  EXPECT_FALSE(p.raiseLimits);
-  EXPECT_EQ(p.indata, 300000);
-  EXPECT_EQ(p.tblMax, 7000);
+  EXPECT_EQ(PlanRender(204800, 2000000).bufferSize, 2000000u + 204800u + 2000u);
+  EXPECT_EQ(PlanRender(0, -5).bufferSize, 65536u);                         // never below 64 KB
+  EXPECT_EQ(PlanRender(0x7FFFFFFF, 0x7FFFFFFF).bufferSize, 0x7FFFFFFFu);  // nor past 2 GB
 
   using docopen::RenderOutcome;
   EXPECT_EQ(docopen::TakeRendered(-1, 100).outcome, RenderOutcome::kFailed);

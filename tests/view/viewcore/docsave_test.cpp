@@ -38,7 +38,7 @@ struct DocSave : ::testing::Test {
 TEST_F(DocSave, CsvBufferInCommaFormAndTextInItsEncoding) {
   const CString csvPath = doc + "\\t.csv";
   WriteBytes(csvPath, "a,\"b,c\"\r\n");
-  const std::string work = "a\x06\"b,c\"\x06" "1,5\r\n\r";
+  const std::string work = "a\x06\"b,c\"\x06" "1,5\r\n";
   auto r = viewcore::SaveCsvBuffer(csvPath, reinterpret_cast<const std::uint8_t*>(work.data()), work.size(), 33,
                                    nullptr, Options());
   ASSERT_TRUE(r.ok);

@@ -1,8 +1,7 @@
 // Pane requests, layouts and the main window's start position.
 #include <gtest/gtest.h>
 
-#include "app/shell/menu_captions.h"
-#include "app/shell/pane_layout.h"
+#include "host/pane_layout.h"
 
 using app::PaneCell;
 
@@ -113,21 +112,4 @@ TEST(PaneLayout, StartLayoutModeAdjustment) {
   EXPECT_EQ(0, app::StartLayoutMode(1));
   EXPECT_EQ(13, app::StartLayoutMode(10));
   EXPECT_EQ(12, app::StartLayoutMode(13));
-}
-
-TEST(MenuCaptions, KindsStatesAndToolbarSets) {
-  app::MenuCaptions m = app::MenuCaptionsFor(33, 0, 0);
-  ASSERT_NE(nullptr, m.save);
-  EXPECT_NE(std::string(m.save).find("CSV"), std::string::npos);
-  EXPECT_EQ(app::ToolbarSet::Keep, m.toolbar);
-  app::MenuCaptions table = app::MenuCaptionsFor(33, 0, 3);
-  EXPECT_STRNE(m.tableEdit, table.tableEdit);  // table-edit mode offers the way out
-  EXPECT_NE(std::string(app::MenuCaptionsFor(4, 0, 0).save).find("RTF"), std::string::npos);
-  EXPECT_STREQ(app::MenuCaptionsFor(12, 0, 0).save, app::MenuCaptionsFor(28, 0, 1).save);
-  EXPECT_STRNE(app::MenuCaptionsFor(9, 0, 0).save, app::MenuCaptionsFor(9, 2, 0).save);
-  EXPECT_EQ(app::ToolbarSet::Full, app::MenuCaptionsFor(33, 0, 9).toolbar);
-  EXPECT_EQ(app::ToolbarSet::Hidden, app::MenuCaptionsFor(0, 0, 99).toolbar);
-  EXPECT_EQ(app::ToolbarSet::Selection, app::MenuCaptionsFor(33, 0, 98).toolbar);
-  EXPECT_EQ(app::ToolbarSet::Standard, app::MenuCaptionsFor(199, 0, 0).toolbar);
-  EXPECT_EQ(nullptr, app::MenuCaptionsFor(199, 0, 0).save);
 }

@@ -1,4 +1,4 @@
-#include "app/shell/pane_layout.h"
+#include "host/pane_layout.h"
 
 namespace app {
 

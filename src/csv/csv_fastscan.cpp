@@ -1,0 +1,173 @@
+#include "csv/csv_fastscan.h"
+
+#include <atomic>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TABRYE_CSV_SSE2 1
+#endif
+
+namespace csv {
+
+namespace {
+std::atomic<bool> g_fast{true};
+
+#if TABRYE_CSV_SSE2
+inline unsigned Mask(__m128i v) { return static_cast<unsigned>(_mm_movemask_epi8(v)); }
+inline __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline unsigned LowestBit(unsigned m) { return static_cast<unsigned>(__builtin_ctz(m)); }
+#endif
+}  // namespace
+
+void SetFastScans(bool on) { g_fast.store(on, std::memory_order_relaxed); }
+bool FastScansOn() { return g_fast.load(std::memory_order_relaxed); }
+
+std::size_t FindFirstOf(const std::uint8_t* text, std::size_t pos, std::size_t end, std::uint8_t a,
+                        std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+#if TABRYE_CSV_SSE2
+  if (FastScansOn()) {
+    const __m128i va = _mm_set1_epi8(static_cast<char>(a)), vb = _mm_set1_epi8(static_cast<char>(b));
+    const __m128i vc = _mm_set1_epi8(static_cast<char>(c)), vd = _mm_set1_epi8(static_cast<char>(d));
+    while (pos + 16 <= end) {
+      const __m128i x = Load(text + pos);
+      const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(x, vc), _mm_cmpeq_epi8(x, vd)));
+      const unsigned m = Mask(hit);
+      if (m) return pos + LowestBit(m);
+      pos += 16;
+    }
+  }
+#endif
+  for (; pos < end; ++pos) {
+    const std::uint8_t x = text[pos];
+    if (x == a || x == b || x == c || x == d) return pos;
+  }
+  return end;
+}
+
+std::size_t FindFirstOfSet(const std::uint8_t* text, std::size_t pos, std::size_t end, const std::uint8_t* set,
+                           int count) {
+  if (count > 8) count = 8;
+#if TABRYE_CSV_SSE2
+  if (FastScansOn() && count > 0) {
+    __m128i v[8];
+    for (int k = 0; k < count; ++k) v[k] = _mm_set1_epi8(static_cast<char>(set[k]));
+    while (pos + 16 <= end) {
+      const __m128i x = Load(text + pos);
+      __m128i hit = _mm_cmpeq_epi8(x, v[0]);
+      for (int k = 1; k < count; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, v[k]));
+      const unsigned m = Mask(hit);
+      if (m) return pos + LowestBit(m);
+      pos += 16;
+    }
+  }
+#endif
+  for (; pos < end; ++pos)
+    for (int k = 0; k < count; ++k)
+      if (text[pos] == set[k]) return pos;
+  return end;
+}
+
+std::size_t FindControlByte(const std::uint8_t* text, std::size_t pos, std::size_t end) {
+#if TABRYE_CSV_SSE2
+  if (FastScansOn()) {
+    const __m128i limit = _mm_set1_epi8(0x1F);
+    while (pos + 16 <= end) {
+      const __m128i x = Load(text + pos);
+      // x <= 0x1F (unsigned) exactly where min(x, 0x1F) == x.
+      const unsigned m = Mask(_mm_cmpeq_epi8(_mm_min_epu8(x, limit), x));
+      if (m) return pos + LowestBit(m);
+      pos += 16;
+    }
+  }
+#endif
+  for (; pos < end; ++pos)
+    if (text[pos] < 0x20) return pos;
+  return end;
+}
+
+void CommasToSeparatorsBytewise(const std::uint8_t* src, std::size_t len, std::uint8_t* dst) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < len; ++i) {
+    std::uint8_t c = src[i];
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == '\r' || c == '\n') {
+      quoted = false;
+    } else if (c == ',' && !quoted) {
+      c = 0x06;
+    } else if (c == 0x06 && quoted) {
+      c = ',';
+    }
+    dst[i] = c;
+  }
+}
+
+void CommasToSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst) {
+#if TABRYE_CSV_SSE2
+  if (FastScansOn()) {
+    const __m128i quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    const __m128i comma = _mm_set1_epi8(','), sep = _mm_set1_epi8(0x06);
+    bool quoted = false;
+    std::size_t i = 0;
+    while (i + 16 <= len) {
+      const __m128i x = Load(src + i);
+      const __m128i isComma = _mm_cmpeq_epi8(x, comma);
+      const unsigned state =
+          Mask(_mm_or_si128(_mm_cmpeq_epi8(x, quote), _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))));
+      if (state == 0) {
+        // No quote and no line end: the state holds for all 16 bytes.
+        __m128i out;
+        if (!quoted) {
+          out = _mm_or_si128(_mm_andnot_si128(isComma, x), _mm_and_si128(isComma, sep));
+        } else {
+          const __m128i isSep = _mm_cmpeq_epi8(x, sep);
+          out = _mm_or_si128(_mm_andnot_si128(isSep, x), _mm_and_si128(isSep, comma));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+        i += 16;
+        continue;
+      }
+      // Walk the state over the quote and line-end bits only; a comma takes
+      // the state of the last of those before it.
+      unsigned commas = Mask(isComma);
+      unsigned bits = state;
+      unsigned outside = 0;  // bytes that stand outside quotes
+      unsigned from = 0;
+      while (bits) {
+        const unsigned k = LowestBit(bits);
+        const unsigned span = (k >= from) ? (((1u << k) - 1u) & ~((1u << from) - 1u)) : 0u;
+        if (!quoted) outside |= span;
+        const std::uint8_t c = src[i + k];
+        quoted = (c == '"') ? !quoted : false;
+        from = k + 1;
+        bits &= bits - 1;
+      }
+      if (!quoted && from < 16) outside |= 0xFFFFu & ~((1u << from) - 1u);
+      const unsigned change = commas & outside;
+      // A separator byte of the file itself never stands inside quotes.
+      const unsigned seps = Mask(_mm_cmpeq_epi8(x, sep)) & ~outside & ~state & 0xFFFFu;
+      std::uint8_t block[16];
+      std::memcpy(block, src + i, 16);
+      for (unsigned m = change; m; m &= m - 1) block[LowestBit(m)] = 0x06;
+      for (unsigned m = seps; m; m &= m - 1) block[LowestBit(m)] = ',';
+      std::memcpy(dst + i, block, 16);
+      i += 16;
+    }
+    // The tail, with the state reached.
+    for (; i < len; ++i) {
+      std::uint8_t c = src[i];
+      if (c == '"') quoted = !quoted;
+      else if (c == '\r' || c == '\n') quoted = false;
+      else if (c == ',' && !quoted) c = 0x06;
+      else if (c == 0x06 && quoted) c = ',';
+      dst[i] = c;
+    }
+    return;
+  }
+#endif
+  CommasToSeparatorsBytewise(src, len, dst);
+}
+
+}  // namespace csv

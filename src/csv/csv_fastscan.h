@@ -1,0 +1,36 @@
+// Block-wise scans of the CSV load: the bytes that change a scanner's state
+// are rare, so 16 bytes are tested at a time (SSE2, the x64 baseline) and
+// only the positions that matter are looked at one by one. Each routine has
+// a plain byte loop beside it that gives the same result (tests compare the
+// two), used where SSE2 is missing and when the fast paths are switched off.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace csv {
+
+// Off: every routine runs its byte loop (tests compare both ways).
+void SetFastScans(bool on);
+bool FastScansOn();
+
+// Position of the first byte in [pos, end) that is one of a, b, c, d; `end`
+// when there is none.
+std::size_t FindFirstOf(const std::uint8_t* text, std::size_t pos, std::size_t end, std::uint8_t a,
+                        std::uint8_t b, std::uint8_t c, std::uint8_t d);
+
+// The same for a set of up to eight bytes (`count` of them).
+std::size_t FindFirstOfSet(const std::uint8_t* text, std::size_t pos, std::size_t end, const std::uint8_t* set,
+                           int count);
+
+// Position of the first byte below 0x20 in [pos, end); `end` when none.
+std::size_t FindControlByte(const std::uint8_t* text, std::size_t pos, std::size_t end);
+
+// The working form of CSV file text: `len` bytes of `src` to `dst` (may be
+// `src`), every comma outside double quotes turned into 0x06 and a 0x06 of
+// the file inside quotes into a comma. A double quote toggles the quote
+// state; a line end (CR or LF) ends it.
+void CommasToSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
+void CommasToSeparatorsBytewise(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
+
+}  // namespace csv

@@ -1,0 +1,65 @@
+// The CSV file text and the table's working form, both ways.
+//
+// Loading: every comma outside double quotes becomes the field separator
+// 0x06. A double quote toggles the quote state and a line end (CR or LF)
+// ends it, as rows end there in the working form, so a stray quote never
+// swallows the lines after it. Everything else is copied as it is.
+//
+// Saving (comma form, kinds 33 and 35) is the exact inverse for every row the
+// loader made: a row in which, counting quotes from the row start as the
+// loader does, every 0x06 stands outside quotes and every comma inside them
+// is written with 0x06 turned back into ',' and nothing else changed -
+// quotes, TABs, an open quote at the row end (a quoted line break), the row
+// end and the empty rows at the end of the table stay as they were. Only a
+// row that breaks that rule was edited (or built by a table command); its
+// fields are quoted where the comma form needs it: a field with a comma
+// outside quotes is written in double quotes (its own quotes doubled) and a
+// field whose quotes do not pair gets a closing quote, so it reads back as
+// the same field. A TAB is always data, never a separator.
+// TAB form (kind 9): 0x06 becomes TAB, everything else is copied.
+//
+// Both directions work on `len` bytes: a NUL is data like any other byte.
+// The one thing a round trip cannot keep is a 0x06 byte of the file itself,
+// which the working form cannot tell from a separator: outside quotes it
+// separates fields, inside quotes the load makes it a comma, so the row
+// stays in the loader's form and the save writes ',' for it either way
+// (CountFieldSeparatorBytes lets a caller see that before the load).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace csv {
+
+// Copies `len` bytes of CSV file text to `dst` (len bytes; may be `src`
+// itself) in the working form.
+void CommasToFieldSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
+
+// Bytes 0x06 in a file text (the bytes a load and save cannot keep).
+std::size_t CountFieldSeparatorBytes(const std::uint8_t* text, std::size_t len);
+
+enum class CommaFormKind { kComma, kTab };
+
+// kComma for the CSV kinds 33 and 35, kTab for any other kind (9).
+CommaFormKind CommaFormKindFor(int fileKind);
+
+struct CommaFormStats {
+  std::size_t rows = 0;          // row ends written (+1 for an unterminated last row)
+  std::size_t rewrittenRows = 0; // rows that were not in the loader's form
+  std::size_t quotedFields = 0;  // fields wrapped in quotes for a comma
+  std::size_t closedQuotes = 0;  // fields given a closing quote
+};
+
+// Appends the file text of the working form `buf` (`len` bytes) to `out`.
+void AppendCommaForm(const std::uint8_t* buf, std::size_t len, CommaFormKind kind, std::string& out,
+                     CommaFormStats* stats = nullptr);
+
+inline std::string ToCommaForm(const std::uint8_t* buf, std::size_t len, CommaFormKind kind,
+                               CommaFormStats* stats = nullptr) {
+  std::string out;
+  AppendCommaForm(buf, len, kind, out, stats);
+  return out;
+}
+
+}  // namespace csv

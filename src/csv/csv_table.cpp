@@ -1,0 +1,87 @@
+#include "csv/csv_table.h"
+
+#include <cstring>
+
+#include "csv/csv_index.h"
+#include "fw/alloc.h"
+
+namespace csv {
+
+Table::~Table() { fw::Free(m_pTextBuf); }
+
+std::uint32_t Table::UsedLength() const {
+  if (!m_pTextBuf || m_nWorkSize == 0) return 0;
+  return m_nTextLen < m_nWorkSize ? m_nTextLen : m_nWorkSize - 1;
+}
+
+bool Table::Reserve(std::uint64_t bytes) {
+  if (m_pTextBuf && bytes <= m_nWorkSize) return true;
+  if (bytes > 0xFFFFFFFFull) return false;
+  if (bytes == 0) bytes = 1;
+  void* p = fw::Realloc(m_pTextBuf, static_cast<std::size_t>(bytes));
+  if (!p) return false;
+  if (!m_pTextBuf) static_cast<std::uint8_t*>(p)[0] = 0;
+  m_pTextBuf = static_cast<std::uint8_t*>(p);
+  m_nWorkSize = static_cast<std::uint32_t>(bytes);
+  return true;
+}
+
+bool Table::Assign(const void* bytes, std::size_t n, std::uint32_t margin) {
+  const auto* src = static_cast<const std::uint8_t*>(bytes);
+  if (m_pTextBuf && n && src >= m_pTextBuf && src < m_pTextBuf + m_nWorkSize &&
+      static_cast<std::uint64_t>(n) + 1 + margin > m_nWorkSize) {
+    // Part of this table's own content into a larger buffer: the block may
+    // move, so the bytes go aside first.
+    const std::string aside(reinterpret_cast<const char*>(src), n);
+    return Assign(aside.data(), aside.size(), margin);
+  }
+  if (!Reserve(static_cast<std::uint64_t>(n) + 1 + margin)) return false;
+  if (n) std::memmove(m_pTextBuf, bytes, n);
+  m_pTextBuf[n] = 0;
+  m_nTextLen = static_cast<std::uint32_t>(n);
+  Rescan();
+  return true;
+}
+
+bool Table::LoadFileText(const void* text, std::size_t n, std::uint32_t margin) {
+  if (!Reserve(static_cast<std::uint64_t>(n) + 1 + margin)) return false;
+  CommasToFieldSeparators(static_cast<const std::uint8_t*>(text), n, m_pTextBuf);
+  m_pTextBuf[n] = 0;
+  m_nTextLen = static_cast<std::uint32_t>(n);
+  Rescan();
+  return true;
+}
+
+std::string Table::FileText(CommaFormKind kind, CommaFormStats* stats) const {
+  return ToCommaForm(m_pTextBuf, UsedLength(), kind, stats);
+}
+
+std::int32_t Table::Rescan() {
+  std::uint32_t len = 0, cols = 0;
+  const std::int32_t last = BuildCsvIndex(*this, m_pTextBuf, UsedLength(), &len, &cols, kCsvScanOnly, -1);
+  m_nFieldCount = cols;
+  return last;
+}
+
+bool Table::CopyFrom(const Table& other) {
+  if (&other == this) return true;
+  const std::uint32_t n = other.UsedLength();
+  if (!Reserve(other.m_nWorkSize > n ? other.m_nWorkSize : static_cast<std::uint64_t>(n) + 1)) return false;
+  if (n) std::memcpy(m_pTextBuf, other.m_pTextBuf, n);
+  m_pTextBuf[n] = 0;
+  m_nTextLen = n;
+  std::uint8_t* buf = m_pTextBuf;
+  const std::uint32_t size = m_nWorkSize;
+  static_cast<TableFields&>(*this) = other;
+  m_pTextBuf = buf;
+  m_nWorkSize = size;
+  m_nTextLen = n;
+  return true;
+}
+
+void Table::Clear() {
+  fw::Free(m_pTextBuf);
+  static_cast<TableFields&>(*this) = TableFields();
+}
+
+}  // namespace csv

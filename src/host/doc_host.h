@@ -1,0 +1,48 @@
+// The document as the text views and the file list reach it: its fields
+// (app::DvkDocData) and the few services of the application's document class.
+// The document (app/dvkdoc.h) implements this; the window libraries beneath
+// the application include only this header.
+#pragma once
+
+#include <cstdint>
+
+#include "core/docdata/doc_fields.h"
+#include "core/docopen/openplan.h"
+#include "core/textcodec/textcodec.h"
+#include "fw/cstring.h"
+
+class CDocument;
+class CDvkView;
+
+namespace app {
+
+class DocHost : public DvkDocData {
+ public:
+  // The framework document behind this host (UpdateAllViews and the like).
+  virtual CDocument* AsDocument() = 0;
+
+  // Opens `path` in open mode `mode`: 0 = opened, -1 = not opened (reported).
+  virtual int OpenFile(CString path, docopen::OpenMode mode) = 0;
+  // Writes the document to `path` (see CDvkDoc::SaveFile); 0 = written.
+  virtual int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0) = 0;
+  // writeKind of SaveFile: the document's text as a plain text.
+  static constexpr int kSaveDocumentText = -9;
+  // The user's save of "Dorvik.inf"; false (after a message) when it fails.
+  virtual bool SaveInfSettings() = 0;
+  // Loads the timer and schedule files once and starts the frame's timer.
+  virtual void LoadScheduleOnce(int mode) = 0;
+  // Writes the short usage text of addresses (mode 0: first update of the first copy).
+  virtual void ShowAddressHint(int mode) = 0;
+
+  // What the last open found and did (kept by the document, read by the views).
+  textcodec::TextEncoding m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // decoder of the next open
+  textcodec::DecodeResult m_openEncoding;  // how the open file was read (its text not kept)
+  CString m_strOpenMessage;                // the last open's message (also when not shown)
+  std::uint32_t m_nOpenReplaced = 0;       // characters that became the replacement character
+
+ protected:
+  DocHost() = default;
+  virtual ~DocHost() = default;
+};
+
+}  // namespace app

@@ -1,0 +1,44 @@
+// What the text views and the file list ask of the main frame (and, through
+// it, of the application). The frame (app/mainfrm.h) implements this and
+// registers itself in g_pFrameHost while it exists; the window libraries
+// beneath the application include only this header.
+#pragma once
+
+#include "fw/bars.h"
+#include "fw/cstring.h"
+#include "fw/frame.h"
+
+namespace app {
+
+class FrameHost {
+ public:
+  // The frame window itself.
+  virtual CFrameWnd* FrameWnd() = 0;
+  // Makes text pane (row, col) of the 2x2 text splitter active.
+  virtual void ActivateTextPane(int row, int col) = 0;
+  // Rewrites the menu captions for (kind, form, state) or selects a toolbar set.
+  virtual void UpdateMenuTexts(int kind, int form, int state) = 0;
+  // Esc poll of long operations: 1 when the user asked to stop.
+  virtual int CheckEscapeAbort() = 0;
+  // Applies the document's side display to the window.
+  virtual void OnSideDisplay() = 0;
+  // Applies the document's layout mode to the share of the list side.
+  virtual void OnListDisplay() = 0;
+  // True (and one fewer left) when the frame asked the lists to swallow a paint.
+  virtual bool TakeSkippedPaint() = 0;
+  // The start command of the application: the command line (quotes
+  // stripped) and whether the saved window placement is restored.
+  virtual CString StartCommandLine() = 0;
+  virtual bool RestoreLayoutAtStart() = 0;
+
+ protected:
+  ~FrameHost() = default;
+};
+
+// The frame while it exists (null before creation and after exit).
+inline FrameHost* g_pFrameHost = nullptr;
+
+}  // namespace app
+
+// The frame's status bar (null without a frame).
+inline CStatusBar* g_pStatusBar = nullptr;

@@ -1,0 +1,78 @@
+// Huffman tables of the decoder and the table-driven scan reader.
+//
+// A JHuffTable is the code list of one DHT table in segment order (length,
+// code, symbol per entry). The decoder's meaning of a code list is that of a
+// bit-by-bit search: read a bit, then compare the code read so far with the
+// entries of that length in list order; fail once every entry is shorter than
+// the bits read. JHuffLookup gives the same answers from a table of the first
+// kLookupBits bits and, for longer codes, from the ranges of consecutive codes
+// each length holds. JScanBits reads the entropy-coded data 64 bits at a time
+// up to the next marker; wherever its answer could depend on a marker or the
+// end of the data it hands over to JInBitStream's bit-by-bit reading, so the
+// results stay those of the bit reader.
+#pragma once
+
+#include <cstdint>
+
+#include "image/jpeg/jpeg_bitstream.h"
+
+namespace jpeg {
+
+struct JHuffTable {
+  int count = 0;
+  int* sizes = nullptr;
+  int* codes = nullptr;
+  int* values = nullptr;
+};
+
+struct JHuffLookup {
+  static constexpr int kLookupBits = 10;
+  // (length << 8) | symbol; 0 when no code of kLookupBits bits or fewer matches.
+  uint16_t fast[1 << kLookupBits];
+  int count = 0;
+  int maxSize = 0;  // longest code length of the list
+  // Per length 1..16: first code, number of codes, list index of the first.
+  int32_t first[17];
+  int32_t num[17];
+  int32_t index[17];
+  const int* values = nullptr;
+
+  void Build(const JHuffTable& t);
+};
+
+class JScanBits {
+ public:
+  explicit JScanBits(JInBitStream& in) : in_(in) {}
+
+  // Starts reading at the stream's current byte (after a byte-level read).
+  void Start();
+  // Hands the reading position back to the stream (before byte-level reads).
+  void Stop();
+
+  // Next symbol of table t, or the negative result of the bit reader (marker
+  // or end). Raises "Decode1HuffmanCode:length over" when no code matches.
+  int Symbol(const JHuffTable& t, const JHuffLookup& lk);
+  // n bits (1..16) or the negative result of the bit reader.
+  int Bits(int n);
+
+ private:
+  void Refill();
+  // Switches to bit-by-bit reading through the stream from the next unread bit.
+  void ToSlow();
+  int SlowSymbol(const JHuffTable& t);
+
+  JInBitStream& in_;
+  const uint8_t* data_ = nullptr;
+  int64_t pos_ = 0;        // next byte to load
+  int64_t start_ = 0;      // first byte of this stretch
+  int64_t cleanEnd_ = 0;   // first marker 0xFF (or the data end) of this stretch
+  uint64_t acc_ = 0;       // unread bits, left-aligned
+  int nbits_ = 0;
+  bool slow_ = true;
+};
+
+// The bit-by-bit search over a code list (what JScanBits::Symbol answers
+// like); reads through `in`.
+int Decode1HuffmanCode(JInBitStream& in, const JHuffTable& t);
+
+}  // namespace jpeg

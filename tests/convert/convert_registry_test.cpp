@@ -1,0 +1,99 @@
+// The converter registry: which converter takes a file (content before
+// kind), the limits a converter gets, and what an open learns from it.
+#include "convert/convert_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/docsvc/filekind.h"
+#include "support/scratch.h"
+
+namespace {
+
+const std::uint8_t* U(const char* s) { return reinterpret_cast<const std::uint8_t*>(s); }
+
+TEST(ConvertRegistry, ContentIsSniffedBeforeTheKindDecides) {
+  const convert::Converter& pdfByKind = convert::ConverterFor(docsvc::kKindPdf, nullptr, 0);
+  ASSERT_NE(nullptr, pdfByKind.name);
+  EXPECT_STREQ("PDF", pdfByKind.name);
+  // A PDF under an Excel name goes to the PDF converter.
+  const convert::Converter& sniffed = convert::ConverterFor(docsvc::kKindExcel, U("%PDF-1.7\n"), 9);
+  ASSERT_NE(nullptr, sniffed.sniff);
+  EXPECT_STREQ("PDF", sniffed.name);
+  // An Office compound file under any name goes to the Office converter.
+  const char ole[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1rest";
+  const convert::Converter& office = convert::ConverterFor(docsvc::kKindXlsx, U(ole), sizeof ole - 1);
+  EXPECT_NE(nullptr, office.sniff);
+  EXPECT_EQ(&office, &convert::ConverterFor(docsvc::kKindHtml, U(ole), sizeof ole - 1));
+  // Too short to match, or nothing read: the kind decides.
+  EXPECT_EQ(&convert::ConverterFor(docsvc::kKindExcel, nullptr, 0),
+            &convert::ConverterFor(docsvc::kKindExcel, U("%PDF"), 4));
+  // Every kind finds a row; kinds no row names share the last one.
+  int count = 0;
+  const convert::Converter* rows = convert::Converters(&count);
+  ASSERT_GT(count, 0);
+  EXPECT_EQ(&rows[count - 1], &convert::ConverterFor(docsvc::kKindHtml, nullptr, 0));
+  EXPECT_EQ(&rows[count - 1], &convert::ConverterFor(-5, nullptr, 0));
+  for (int i = 0; i < count; ++i) EXPECT_NE(nullptr, rows[i].convert) << i;
+}
+
+TEST(ConvertRegistry, LimitsAreTheConvertersOwnAndTheSettingsStay) {
+  convert::Limits settings;
+  settings.indata = 204800;
+  settings.outdata = 2000000;
+  settings.tableRows = 2000;
+  // PDF at the default "indata": it reads more and keeps more rows.
+  convert::Limits pdf = convert::LimitsFor(convert::ConverterFor(docsvc::kKindPdf, nullptr, 0), settings);
+  EXPECT_EQ(512000, pdf.indata);
+  EXPECT_EQ(19000, pdf.tableRows);
+  EXPECT_EQ(2000000, pdf.outdata);
+  // A user's own "indata" holds for PDF too; other formats get the settings.
+  convert::Limits own = settings;
+  own.indata = 300000;
+  convert::Limits pdfOwn = convert::LimitsFor(convert::ConverterFor(docsvc::kKindPdf, nullptr, 0), own);
+  EXPECT_EQ(300000, pdfOwn.indata);
+  EXPECT_EQ(2000, pdfOwn.tableRows);
+  convert::Limits word = convert::LimitsFor(convert::ConverterFor(docsvc::kKindWord, nullptr, 0), settings);
+  EXPECT_EQ(204800, word.indata);
+  EXPECT_EQ(2000, word.tableRows);
+}
+
+TEST(ConvertRegistry, AKindWithoutAConverterSaysWhichFormatAndFile) {
+  testsupport::Scratch scratch;
+  struct Case {
+    const char* name;
+    int kind;
+    std::string bytes;
+    const char* format;
+  } cases[] = {
+      {"a.pdf", docsvc::kKindPdf, "%PDF-1.4\n", "PDF"},
+      {"b.xls", docsvc::kKindExcel, "%PDF-1.4\n", "PDF"},  // named by what it is
+      {"c.xls", docsvc::kKindExcel, "plain", "Excel"},
+      {"d.docx", docsvc::kKindDocx, "PK\x03\x04", "DOCX"},
+      {"e.htm", docsvc::kKindHtml, "<html>", "HTML"},
+      {"f.+txt", docsvc::kKindText, "x", "+txt"},           // a marked source: its extension
+      {"g.rtz", docsvc::kKindRichText, "x", "rtz"},
+  };
+  for (const Case& c : cases) {
+    const CString path = scratch.Path(c.name);
+    testsupport::WriteBytes(path, c.bytes);
+    convert::Request r;
+    r.path = path;
+    r.kind = c.kind;
+    r.limits.indata = 204800;
+    convert::Result out = convert::ConvertFile(r);
+    EXPECT_EQ(convert::Status::kNotBuilt, out.status) << c.name;
+    EXPECT_TRUE(out.text.empty());
+    const std::string msg = out.message.GetString();
+    EXPECT_NE(std::string::npos, msg.find(std::string("（") + c.format + "）")) << msg;
+    EXPECT_NE(std::string::npos, msg.find("\nfile = " + std::string(path.GetString()))) << msg;
+  }
+  // A file that is not there: the kind decides, and the message is the same kind of answer.
+  convert::Request missing;
+  missing.path = scratch.Path("none.pdf");
+  missing.kind = docsvc::kKindPdf;
+  EXPECT_EQ(convert::Status::kNotBuilt, convert::ConvertFile(missing).status);
+}
+
+}  // namespace
