@@ -117,10 +117,11 @@ BOOL CDvkDoc::OnOpenDocument(const char* path) {
   int tab = p.Find('\t');
   if (tab >= 0) p = p.Left(tab);
   if (p.IsEmpty() || IsPseudoName(p)) return TRUE;
-  OpenFile(p, docopen::OpenMode::kPlain);
+  // A failed open has shown its message; the previous document, its path,
+  // title and edit mark stay as they were.
+  if (OpenFile(p, docopen::OpenMode::kPlain) != 0) return FALSE;
   SetModifiedFlag(FALSE);
-  // The framework's open succeeds even when the file did not: the message was
-  // shown and the frame stays up with the previous document.
+  ClearViewsModified();
   return TRUE;
 }
 
@@ -226,7 +227,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
       m_nLoadBufCapacity = plan.bufferSize;
       m_bLoadBufOwned = 1;
       m_nWritePos = 0;
-      const int n = RenderFileAsText(readPath, how.markupFlag, 0);
+      const int n = RenderFileAsText(readPath, how.markupFlag, 0, kind);
       char* out = m_pLoadBuf;
       std::uint32_t outCap = m_nLoadBufCapacity;
       m_pLoadBuf = savedBuf;
@@ -300,13 +301,13 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   return 0;
 }
 
-int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option) {
+int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind) {
   // The converter registry picks the converter by content or kind; the
   // limits go to it as arguments (a format that reads more gets its own
   // limits there, the settings stay as they are).
   convert::Request request;
   request.path = path;
-  request.kind = GetFileKind(path);
+  request.kind = kind ? kind : GetFileKind(path);
   request.markupFlag = markupFlag;
   request.limits.indata = m_nIndata;
   request.limits.outdata = m_nOutdata;
@@ -400,7 +401,7 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
   options.keepModTime = m_bKeepFileDate ? m_tOpenedFileTime : 0;
   // Written back in the encoding the file was read in when it is the same file.
   const textcodec::DecodeResult* origin =
-      path.CompareNoCase(m_strCurFile) == 0 ? &m_openEncoding : nullptr;
+      path.CompareNoCase(m_strCurFile) == 0 || m_bSaveInOpenEncoding ? &m_openEncoding : nullptr;
 
   auto write = [&]() -> viewcore::SaveResult {
     // The view writes a table (its working buffer) and edited rich text;

@@ -171,7 +171,7 @@ int CDvkView::WriteDocument(CString path, int mode, int flag) {
     const std::string text = m_table.FileText(csv::CommaFormKindFor(static_cast<int>(m_nFileKind)));
     ReplaceDocumentText(doc, text);
   }
-  if (!samePath) doc->m_openEncoding = textcodec::DecodeResult();
+  if (!samePath && !doc->m_bSaveInOpenEncoding) doc->m_openEncoding = textcodec::DecodeResult();
   m_strViewPath = path;
   m_strShownFile = path;
   doc->m_strCurFile = path;

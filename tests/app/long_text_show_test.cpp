@@ -67,19 +67,11 @@ std::string Hex(const std::string& s) {
                                        << Hex(want.substr(i > 8 ? i - 8 : 0, 24)) << " vs " << Hex(got.substr(i > 8 ? i - 8 : 0, 24));
 }
 
-class LongTextShowTest : public shelltest::ShellTest {
+class LongTextShowTest : public shelltest::ShellFileTest {
  protected:
-  void SetUp() override {
-    shelltest::ShellTest::SetUp();
-    folder_ = std::make_unique<testsupport::TempProgramFolder>();
-  }
-  void TearDown() override {
-    shelltest::ShellTest::TearDown();
-    folder_.reset();
-  }
   // Opens `text` and returns the view once the first piece is in.
   CDvkView* OpenFirstPiece(const std::string& text) {
-    path_ = folder_->File("long.txt");
+    path_ = File("long.txt");
     testsupport::WriteFileBytes(path_, text);
     if (!Start(("\"" + path_ + "\"").c_str())) return nullptr;
     CDvkView* v = frame->GetTextView(0, 0);
@@ -88,7 +80,6 @@ class LongTextShowTest : public shelltest::ShellTest {
     return v;
   }
   std::string path_;
-  std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
 
 TEST_F(LongTextShowTest, PiecesEndAsTheWholeTextWithTheLineCountKnownAtOnce) {
@@ -151,7 +142,7 @@ TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
   ASSERT_NE(nullptr, v);
   ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
   const std::string big = LongText(16u << 20);
-  const std::string bigPath = folder_->File("big.txt");
+  const std::string bigPath = File("big.txt");
   testsupport::WriteFileBytes(bigPath, big);
   frame->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
   fw::hooks::ExpectMessageBox("中止しますか", IDYES);
@@ -164,7 +155,7 @@ TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
 
 TEST_F(LongTextShowTest, TheWindowAnswersWhileABigTextAppears) {
   const std::string text = LongText(20u << 20);
-  path_ = folder_->File("big.txt");
+  path_ = File("big.txt");
   testsupport::WriteFileBytes(path_, text);
   ASSERT_TRUE(Start("$$"));
   std::atomic<bool> stop{false};

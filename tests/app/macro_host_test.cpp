@@ -18,26 +18,7 @@
 
 namespace {
 
-class MacroHostTest : public shelltest::ShellTest {
- protected:
-  void SetUp() override {
-    shelltest::ShellTest::SetUp();
-    folder_ = std::make_unique<testsupport::TempProgramFolder>();
-  }
-  void TearDown() override {
-    shelltest::ShellTest::TearDown();
-    folder_.reset();
-  }
-  CDvkView* Open(const char* name, const std::string& bytes) {
-    const std::string path = folder_->File(name);
-    testsupport::WriteFileBytes(path, bytes);
-    if (!Start(("\"" + path + "\"").c_str())) return nullptr;
-    CDvkView* v = frame->GetTextView(0, 0);
-    if (!v || !testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000)) return nullptr;
-    return v;
-  }
-  std::unique_ptr<testsupport::TempProgramFolder> folder_;
-};
+class MacroHostTest : public shelltest::ShellFileTest {};
 
 TEST_F(MacroHostTest, TextAndSelectionInShiftJis) {
   CDvkView* v = Open("host.txt", "一行目\r\nsecond\r\n");

@@ -58,28 +58,13 @@ std::string Lf(std::string s) {
   return out;
 }
 
-class OpenShowTest : public shelltest::ShellTest {
+class OpenShowTest : public shelltest::ShellFileTest {
  protected:
-  void SetUp() override {
-    shelltest::ShellTest::SetUp();
-    folder_ = std::make_unique<testsupport::TempProgramFolder>();
-  }
-  void TearDown() override {
-    shelltest::ShellTest::TearDown();
-    folder_.reset();
-  }
-  bool StartIn(const std::string& cmdline) {
-    if (!Start(cmdline.c_str())) return false;
-    doc->m_strProgramDir = folder_->Path().c_str();
-    return true;
-  }
   CDvkView* View() { return frame->GetTextView(0, 0); }
   bool Shown() {
     CDvkView* v = View();
     return v && testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000);
   }
-  std::string File(const char* name) const { return folder_->File(name); }
-  std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
 
 TEST_F(OpenShowTest, ACsvOnTheCommandLineIsShownAsATabTable) {
@@ -278,6 +263,19 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
   // Mode 12 says "no text" by a length of 0 and shows nothing.
   EXPECT_EQ(-1, doc->OpenFile(File("x.pdf").c_str(), docopen::OpenMode::kTextOnly));
   EXPECT_EQ(0u, doc->m_nTextLen);
+}
+
+TEST_F(OpenShowTest, AnOfficeLoadAsAnotherKindReachesTheConverterOfThatKind) {
+  ASSERT_TRUE(StartIn(""));
+  const std::string path = File("book.xls");
+  testsupport::WriteFileBytes(path, "not a compound file");
+  fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
+  EXPECT_EQ(-1, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
+  EXPECT_NE(-1, doc->m_strOpenMessage.Find("（Excel）")) << doc->m_strOpenMessage.GetString();
+  // Mode 36 loads it as a workbook of the XML kind.
+  fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
+  EXPECT_EQ(-1, doc->OpenFile(path.c_str(), docopen::OpenMode::kAsXlsx));
+  EXPECT_NE(-1, doc->m_strOpenMessage.Find("（XLSX）")) << doc->m_strOpenMessage.GetString();
 }
 
 TEST_F(OpenShowTest, ALongTextIsReadWholeAndShownInPart) {

@@ -12,6 +12,9 @@
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
+#include "view/dvkview.h"
+#include "support/file_bytes.h"
+#include "support/pump.h"
 #include "support/temp_folder.h"
 #include "support/ui_test.h"
 
@@ -33,8 +36,8 @@ class ShellTest : public testsupport::UiTest {
     block_ = InstanceBlockName();
     app::ShellOptions o;
     if (programDir.empty()) {
-      folder_ = std::make_unique<testsupport::TempProgramFolder>();
-      o.programDir = folder_->Path().c_str();
+      programFolder_ = std::make_unique<testsupport::TempProgramFolder>();
+      o.programDir = programFolder_->Path().c_str();
     } else {
       o.programDir = programDir.c_str();
     }
@@ -65,7 +68,7 @@ class ShellTest : public testsupport::UiTest {
     }
     while (PeekMessageA(&m, nullptr, WM_KEYDOWN, WM_KEYUP, PM_REMOVE)) {
     }
-    folder_.reset();
+    programFolder_.reset();
     testsupport::UiTest::TearDown();
   }
 
@@ -82,6 +85,38 @@ class ShellTest : public testsupport::UiTest {
  private:
   std::string block_;
   std::string registryKey_;
+  std::unique_ptr<testsupport::TempProgramFolder> programFolder_;
+};
+
+// A shell test with a folder of its own for the files it opens and saves,
+// which also becomes the document's program folder.
+class ShellFileTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    folder_ = std::make_unique<testsupport::TempProgramFolder>();
+  }
+  void TearDown() override {
+    ShellTest::TearDown();
+    folder_.reset();
+  }
+  std::string File(const char* name) const { return folder_->File(name); }
+  // Starts with `cmdline`; the program folder is the test's folder.
+  bool StartIn(const std::string& cmdline) {
+    if (!Start(cmdline.c_str())) return false;
+    doc->m_strProgramDir = folder_->Path().c_str();
+    return true;
+  }
+  // Writes `name` with `bytes`, starts with it and waits until pane 1 shows it.
+  CDvkView* Open(const char* name, const std::string& bytes) {
+    const std::string path = File(name);
+    testsupport::WriteFileBytes(path, bytes);
+    if (!StartIn("\"" + path + "\"")) return nullptr;
+    CDvkView* v = frame->GetTextView(0, 0);
+    if (!v || !testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000)) return nullptr;
+    return v;
+  }
+
   std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
 

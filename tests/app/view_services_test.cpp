@@ -38,29 +38,7 @@ bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_ge
 
 constexpr int kTextFormat = SF_TEXT | SF_USECODEPAGE | (932 << 16);
 
-class ViewServicesTest : public shelltest::ShellTest {
- protected:
-  void SetUp() override {
-    shelltest::ShellTest::SetUp();
-    folder_ = std::make_unique<testsupport::TempProgramFolder>();
-  }
-  void TearDown() override {
-    shelltest::ShellTest::TearDown();
-    folder_.reset();
-  }
-  // Starts showing `name` (written with `bytes`) in pane 1.
-  CDvkView* Open(const char* name, const std::string& bytes) {
-    const std::string path = File(name);
-    testsupport::WriteFileBytes(path, bytes);
-    if (!Start(("\"" + path + "\"").c_str())) return nullptr;
-    doc->m_strProgramDir = folder_->Path().c_str();
-    CDvkView* v = frame->GetTextView(0, 0);
-    if (!v || !testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000)) return nullptr;
-    return v;
-  }
-  std::string File(const char* name) const { return folder_->File(name); }
-  std::unique_ptr<testsupport::TempProgramFolder> folder_;
-};
+class ViewServicesTest : public shelltest::ShellFileTest {};
 
 // Replaces the first `from` in the control with `to`, as typing would.
 void TypeOver(CDvkView* v, const char* from, const char* to) {
