@@ -353,7 +353,7 @@ TEST_F(OpenShowTest, CsvFilesSavedUneditedKeepEveryByte) {
                                   std::string("\xEF\xBB\xBF\xE5\x90\x8D,\"a\nb\"\r\n")}) {
     const std::string path = File(("u" + std::to_string(n++) + ".csv").c_str());
     testsupport::WriteFileBytes(path, bytes);
-    ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
     ASSERT_TRUE(Shown());
     ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0));
     EXPECT_EQ(bytes, testsupport::ReadFileBytes(path));
