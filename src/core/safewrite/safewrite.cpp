@@ -19,9 +19,13 @@ const char* const kSaveErrorText[] = {
     "%s \nを置き換えられません（他で使用中など）。元のファイルは変更されていません。",
     "%s \nの文字コードに変換できない文字があります。保存できません。",
     "%s \nを置き換えられず、元のファイルも戻せませんでした。元の内容は同じフォルダの .old ファイルに残っています。",
+    "%s \nは保存しませんでした。",
 };
-static_assert(sizeof(kSaveErrorText) / sizeof(kSaveErrorText[0]) == static_cast<int>(SaveError::kRestoreFailed) + 1,
+static_assert(sizeof(kSaveErrorText) / sizeof(kSaveErrorText[0]) == static_cast<int>(SaveError::kNotConfirmed) + 1,
               "one text per SaveError");
+
+// The question before a save that would lose characters ("%u" = how many).
+const char kLossQuestion[] = "%u個の文字は保存できません。保存しますか?";
 
 // Attribute bits carried over from the replaced file.
 constexpr BYTE kKeptAttributes = CFile::hidden | CFile::system | CFile::archive;
@@ -78,6 +82,12 @@ SaveError WriteNewFile(const CString& path, const void* data, std::size_t len) {
 }
 
 }  // namespace
+
+CString LossQuestionText(std::size_t lost) {
+  CString t;
+  t.Format(kLossQuestion, static_cast<unsigned>(lost));
+  return t;
+}
 
 CString SaveErrorText(SaveError e, const CString& path) {
   CString s;
