@@ -57,7 +57,6 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
   (void)how;
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
-  CRichEditCtrl& ctrl = GetRichEditCtrl();
   if (IsCsvKind(kind) && IsCsvKind(static_cast<int>(m_nFileKind))) {
     // The shown table (TAB fields, CR LF rows) back into the 0x06 form; the
     // rows outside a shown page and all unchanged rows keep their bytes.
