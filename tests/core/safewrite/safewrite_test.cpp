@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fw/clock.h"
+#include "support/save_folders.h"
 #include "support/scratch.h"
 
 namespace {
@@ -38,27 +39,7 @@ void SetReadOnly(const CString& path, bool on) {
   CFile::SetStatus(path, st);
 }
 
-struct SafeWrite : ::testing::Test {
-  testsupport::Scratch scratch;
-  CString doc;   // the documents' folder
-  CString prog;  // the program folder (backups)
-  void SetUp() override {
-    doc = scratch.Path("doc");
-    prog = scratch.Path("prog");
-    ASSERT_TRUE(fw::MakeDir(doc));
-    ASSERT_TRUE(fw::MakeDir(prog));
-    fw::clocktest::Fix(1733443200);  // 2024-12-06 00:00 UTC
-  }
-  void TearDown() override {
-    fw::clocktest::Release();
-    fw::filetest::Reset();
-  }
-  SafeWriteOptions Options() const {
-    SafeWriteOptions o;
-    o.programDir = prog;
-    return o;
-  }
-};
+struct SafeWrite : testsupport::SaveFolders {};
 
 TEST_F(SafeWrite, NewFileLeavesNothingElse) {
   const CString path = doc + "\\new.csv";

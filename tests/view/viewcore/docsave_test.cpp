@@ -6,6 +6,7 @@
 
 #include "fw/clock.h"
 #include "fw/file.h"
+#include "support/save_folders.h"
 #include "support/scratch.h"
 
 namespace {
@@ -16,24 +17,7 @@ using viewcore::SaveError;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 
-struct DocSave : ::testing::Test {
-  testsupport::Scratch scratch;
-  CString doc;   // the documents' folder
-  CString prog;  // the program folder (backups)
-  void SetUp() override {
-    doc = scratch.Path("doc");
-    prog = scratch.Path("prog");
-    ASSERT_TRUE(fw::MakeDir(doc));
-    ASSERT_TRUE(fw::MakeDir(prog));
-    fw::clocktest::Fix(1733443200);  // 2024-12-06 00:00 UTC
-  }
-  void TearDown() override { fw::clocktest::Release(); }
-  SafeWriteOptions Options() const {
-    SafeWriteOptions o;
-    o.programDir = prog;
-    return o;
-  }
-};
+struct DocSave : testsupport::SaveFolders {};
 
 TEST_F(DocSave, CsvBufferInCommaFormAndTextInItsEncoding) {
   const CString csvPath = doc + "\\t.csv";
