@@ -251,6 +251,10 @@
 #define IDS_SPLIT_FAILED            9648
 #define IDS_ADDRESS_HINT            9649
 #define IDS_SETTINGS_RANGE          9639
+// Standard document commands: the file dialogs' choices and the drop refusal.
+#define IDS_OPEN_FILTER             9650
+#define IDS_SAVE_FILTER             9651
+#define IDS_DROP_FOLDER_REFUSED     9652
 // The find dialog of the text view (res/find.rc)
 #define IDD_FIND 166
 #define IDC_FIND_TEXT 1102

@@ -8,6 +8,7 @@
 #include "view/dvkview.h"
 #include "app/mainfrm.h"
 #include "app/shell/args.h"
+#include "fw/fwtext.h"
 #include "fw/msgbox.h"
 #include "res/resource.h"
 
@@ -97,10 +98,18 @@ BOOL CDvkApp::InitInstance() {
   }
   CMainFrame* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
   if (!frame) return FALSE;
+  // The keys go to the first text pane unless the start names a list side.
   if (m_start.startListSide > 0) frame->ActivateListPane(0, m_start.startListSide - 1);
+  else frame->ActivateTextPane(0, 0);
   frame->OnUpdateFrameTitle(TRUE);
+  frame->DragAcceptFiles(TRUE);
+  m_bStartDone = true;
   return TRUE;
 }
+
+CString CDvkApp::GetOpenFilter() { return fw::LoadText(IDS_OPEN_FILTER); }
+
+CString CDvkApp::GetOpenFolder() { return g_pDvkDoc ? g_pDvkDoc->OpenDialogFolder() : CString(); }
 
 int CDvkApp::ExitInstance() {
   int code = CWinApp::ExitInstance();

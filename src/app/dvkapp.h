@@ -34,6 +34,13 @@ class CDvkApp : public CWinApp {
 
   BOOL InitInstance() override;
   int ExitInstance() override;
+  // The open dialog: the kinds the program shows, starting in the document's
+  // folder or the list side's.
+  CString GetOpenFilter() override;
+  CString GetOpenFolder() override;
+  // True once the start-up has finished: from then on New, Open and Save As
+  // give the frame the document's name as its title.
+  bool StartDone() const { return m_bStartDone; }
 
   // The parsed start command (title, layout, file, macro).
   const app::StartupCommand& StartCommand() const { return m_start; }
@@ -52,6 +59,7 @@ class CDvkApp : public CWinApp {
   app::ClassObjectRegistration m_classObject;
   bool m_bOleInitialized = false;
   bool m_bStoppedEarly = false;
+  bool m_bStartDone = false;
   int m_nInstanceNo = 0;
 };
 

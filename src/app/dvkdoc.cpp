@@ -62,12 +62,6 @@ CDvkDoc::~CDvkDoc() {
   if (g_pDvkDoc == this) g_pDvkDoc = nullptr;
 }
 
-BOOL CDvkDoc::OnNewDocument() {
-  // The views own the rich-edit text; the document's buffers stay as they are.
-  SetModifiedFlag(FALSE);
-  return TRUE;
-}
-
 bool CDvkDoc::IsPseudoName(const CString& name) {
   return name == "$$" || name == "##" || name == "#L" || name == "#R";
 }

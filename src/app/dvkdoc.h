@@ -12,6 +12,7 @@
 
 #include "core/docsvc/schedule_runner.h"
 #include "core/docsvc/settings_io.h"
+#include "app/shell/save_forms.h"
 #include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
 #include "fw/richedit.h"
@@ -36,9 +37,32 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   CDvkDoc();
   ~CDvkDoc() override;
 
-  BOOL OnNewDocument() override;
-  // Pseudo names open nothing; anything else goes to OpenFile.
+  // Pseudo names open nothing; anything else goes to OpenFile. FALSE when
+  // the file could not be opened: the document stays as it was.
   BOOL OnOpenDocument(const char* path) override;
+
+  // --- standard document commands (app/dvkdoc_stdcmds.cpp) ----------------
+  // New: an empty plain text, untitled (at start-up nothing changes).
+  BOOL OnNewDocument() override;
+  // Save and Save As write through the active text view's WriteDocument,
+  // which goes through SaveFile (backup, safe writer, the kind's writer).
+  BOOL OnSaveDocument(const char* path) override;
+  // Modified: the flag, or an edit in a text view's control.
+  BOOL IsModified() override;
+  // Quotes and a request after a TAB are no part of the path; pseudo names
+  // are no path at all.
+  void SetPathName(const char* path, BOOL addToMRU = TRUE) override;
+  // The save dialog with the forms text, CSV comma form and rich text, then
+  // ConfirmOverwrite; sets the form the next OnSaveDocument writes.
+  BOOL PromptSaveName(CString& path) override;
+  // Clears the edit mark of every text view's control.
+  void ClearViewsModified();
+  // The folder the open dialog starts in: the document's, else the list
+  // side's ("" when neither is known).
+  CString OpenDialogFolder() const;
+  // The form the next save writes (Save As chooses it; it serves one save).
+  app::SaveForm m_nNextSaveForm = app::SaveForm::kText;
+  bool m_bNextSaveFormChosen = false;
   CRichEditCntrItem* CreateClientItem(REOBJECT* reo = nullptr) override;
 
   // "$$", "##", "#L", "#R": command-line names that open no file.

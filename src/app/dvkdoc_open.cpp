@@ -120,10 +120,11 @@ BOOL CDvkDoc::OnOpenDocument(const char* path) {
   int tab = p.Find('\t');
   if (tab >= 0) p = p.Left(tab);
   if (p.IsEmpty() || IsPseudoName(p)) return TRUE;
-  OpenFile(p, 0);
+  // A failed open has shown its message; the previous document, its path,
+  // title and edit mark stay as they were.
+  if (OpenFile(p, 0) != 0) return FALSE;
   SetModifiedFlag(FALSE);
-  // The framework's open succeeds even when the file did not: the message was
-  // shown and the frame stays up with the previous document.
+  ClearViewsModified();
   return TRUE;
 }
 
@@ -408,7 +409,7 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
   options.keepModTime = m_bKeepFileDate ? m_tOpenedFileTime : 0;
   // Written back in the encoding the file was read in when it is the same file.
   const textcodec::DecodeResult* origin =
-      path.CompareNoCase(m_strCurFile) == 0 ? &m_openEncoding : nullptr;
+      path.CompareNoCase(m_strCurFile) == 0 || m_bSaveInOpenEncoding ? &m_openEncoding : nullptr;
 
   auto write = [&]() -> viewcore::SaveResult {
     // The view writes a table (its working buffer) and edited rich text;

@@ -8,6 +8,7 @@
 #include "filelist/flistview.h"
 #include "host/pane_layout.h"
 #include "fw/clock.h"
+#include "fw/fwtext.h"
 #include "fw/msgbox.h"
 #include "res/resource.h"
 
@@ -183,7 +184,25 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext* context) {
 void CMainFrame::OnUpdateFrameTitle(BOOL) {
   if (!m_hWnd) return;
   CDvkApp* app = DvkApp();
+  CDocument* doc = g_pDvkDoc;
+  if (app && app->StartDone() && doc) {
+    // After the start the title names the document: its path, or its title
+    // while it has none ("無題" after New).
+    SetWindowText(doc->GetPathName().IsEmpty() ? doc->GetTitle() : doc->GetPathName());
+    return;
+  }
   SetWindowText(app ? app->StartCommand().title : m_strTitle);
+}
+
+void CMainFrame::OnDropPaths(const std::vector<CString>& paths) {
+  const CString& first = paths.front();
+  DWORD a = GetFileAttributesA(first);
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
+    // Folders belong to the file list, which cannot show one yet.
+    AfxMessageBox(fw::FormatText(IDS_DROP_FOLDER_REFUSED, first), MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  CFrameWnd::OnDropPaths(paths);
 }
 
 void CMainFrame::RecalcLayout(BOOL notify) {

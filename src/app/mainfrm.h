@@ -29,6 +29,8 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
 
   BOOL OnCreateClient(LPCREATESTRUCTA cs, CCreateContext* context) override;
   void OnUpdateFrameTitle(BOOL addToTitle) override;
+  // A dropped folder is refused with a message; a file opens like Open.
+  void OnDropPaths(const std::vector<CString>& paths) override;
   BOOL PreTranslateMessage(MSG* msg) override;
   // The bars and panes, then the stored shares of the list side and the text panes.
   void RecalcLayout(BOOL notify = TRUE) override;

@@ -4,8 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fw/cmdtext.h"
+#include "fw/cmdui.h"
+#include "fw/commondlg.h"
 #include "fw/docview.h"
 #include "fw/frame.h"
+#include "fw/fwtext.h"
+#include "fw/msgbox.h"
+#include "fw/path.h"
 #include "fw/wnd.h"
 #include "fw/fwres.h"
 
@@ -99,6 +105,22 @@ void CRecentFileList::Remove(int i) {
   if (i >= 0 && i < GetCount()) m_files.erase(m_files.begin() + i);
 }
 
+UINT CRecentFileList::UpdateMenu(HMENU menu, UINT index, UINT firstId, const char* emptyText) const {
+  if (!menu) return index;
+  // Out with the items of the last showing (ids firstId .. firstId + size - 1).
+  for (int i = 0; i < m_size; ++i) DeleteMenu(menu, firstId + static_cast<UINT>(i), MF_BYCOMMAND);
+  if (m_files.empty()) {
+    InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING | MF_GRAYED, firstId, emptyText ? emptyText : "");
+    return index;
+  }
+  for (int i = 0; i < GetCount(); ++i) {
+    std::string caption = fw::RecentFileCaption(i, m_files[static_cast<size_t>(i)].GetString());
+    InsertMenuA(menu, index + static_cast<UINT>(i), MF_BYPOSITION | MF_STRING, firstId + static_cast<UINT>(i),
+                caption.c_str());
+  }
+  return index + static_cast<UINT>(GetCount()) - 1;
+}
+
 void CRecentFileList::ReadList(HKEY appKey) {
   m_files.clear();
   if (!appKey) return;
@@ -140,6 +162,9 @@ void CRecentFileList::WriteList(HKEY appKey) const {
 
 const fw::MsgEntry CWinApp::kMsgEntries[] = {
     fw::OnCommand<&CWinApp::OnFileNew>(ID_FILE_NEW),
+    fw::OnCommand<&CWinApp::OnFileOpen>(ID_FILE_OPEN),
+    fw::OnCommandRange<&CWinApp::OnOpenRecentFile>(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE10),
+    fw::OnUpdateCommandUI<&CWinApp::OnUpdateRecentFileMenu>(ID_FILE_MRU_FILE1),
     fw::MsgEntry{},
 };
 const fw::MsgMap CWinApp::kMsgMap = {&CCmdTarget::kMsgMap, CWinApp::kMsgEntries};
@@ -384,4 +409,63 @@ CDocument* CWinApp::OpenDocumentFile(const char* path) {
 
 void CWinApp::OnFileNew() {
   if (m_pDocTemplate) m_pDocTemplate->OpenDocumentFile(nullptr, TRUE);
+}
+
+CString CWinApp::GetOpenFilter() { return fw::LoadText(IDS_FW_ALL_FILES_FILTER); }
+
+CString CWinApp::GetOpenFolder() {
+  CFrameWnd* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+  CDocument* doc = frame ? frame->GetActiveDocument() : nullptr;
+  if (!doc) return CString();
+  return CString(fw::FolderOfPath(doc->GetPathName().GetString()).c_str());
+}
+
+BOOL CWinApp::DoPromptFileName(CString& path, BOOL open, CDocument*) {
+  CString filter = GetOpenFilter();
+  CFileDialog dlg(open != FALSE, nullptr, open ? nullptr : path.GetString(),
+                  open ? OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST : OFN_HIDEREADONLY,
+                  filter.IsEmpty() ? nullptr : filter.GetString(), m_pMainWnd);
+  CString folder = GetOpenFolder();
+  if (!folder.IsEmpty()) dlg.SetInitialFolder(folder);
+  if (dlg.DoModal() != IDOK) return FALSE;
+  path = dlg.GetPathName();
+  return !path.IsEmpty();
+}
+
+void CWinApp::OnFileOpen() {
+  CString path;
+  if (!DoPromptFileName(path, TRUE, nullptr)) return;
+  OpenDocumentFile(path);
+}
+
+void CWinApp::OnOpenRecentFile(UINT id) {
+  if (!m_pRecentFileList) return;
+  int i = static_cast<int>(id) - ID_FILE_MRU_FILE1;
+  if (i < 0 || i >= m_pRecentFileList->GetCount()) return;
+  CString path = (*m_pRecentFileList)[i];
+  DWORD attrs = GetFileAttributesA(path);
+  if (attrs == INVALID_FILE_ATTRIBUTES) {
+    // A file that went away says so and leaves the list.
+    AfxMessageBox(fw::FormatText(IDS_FW_RECENT_MISSING, path), MB_OK | MB_ICONEXCLAMATION);
+    m_pRecentFileList->Remove(i);
+    return;
+  }
+  OpenDocumentFile(path);
+}
+
+void CWinApp::OnUpdateRecentFileMenu(CCmdUI* ui) {
+  const int count = m_pRecentFileList ? m_pRecentFileList->GetCount() : 0;
+  if (!ui->m_hMenu) {
+    ui->Enable(count > 0);
+    return;
+  }
+  CString empty = fw::LoadText(IDS_FW_RECENT_NONE);
+  if (!m_pRecentFileList) {
+    ui->Enable(FALSE);
+    return;
+  }
+  ui->m_nIndex = m_pRecentFileList->UpdateMenu(ui->m_hMenu, ui->m_nIndex, ID_FILE_MRU_FILE1, empty);
+  ui->m_nIndexMax = static_cast<UINT>(GetMenuItemCount(ui->m_hMenu));
+  // The items carry their state already; nothing more to set.
+  ui->m_bEnableChanged = true;
 }

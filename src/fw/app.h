@@ -48,6 +48,11 @@ class CRecentFileList {
   const CString& operator[](int i) const;
   void Add(const char* path);  // moves an existing entry (compared without case) to the front
   void Remove(int i);
+  // Puts the list into `menu` where the item `firstId` stands (ids firstId,
+  // firstId + 1, ...; captions "&1 name"); an empty list leaves one greyed
+  // item with `emptyText`. `index` is that item's place; returns the place of
+  // the last item written.
+  UINT UpdateMenu(HMENU menu, UINT index, UINT firstId, const char* emptyText) const;
   void ReadList(HKEY appKey);
   void WriteList(HKEY appKey) const;
 
@@ -98,7 +103,20 @@ class CWinApp : public CCmdTarget {
   void AddDocTemplate(CDocTemplate* tmpl);  // the application deletes it
   CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
   virtual CDocument* OpenDocumentFile(const char* path);
+  // The file dialog of Open (`open`) and Save As through the file-dialog
+  // hook: `path` holds the proposal in and the chosen file out; FALSE when
+  // cancelled. `doc` is the document being saved (nullptr for Open).
+  virtual BOOL DoPromptFileName(CString& path, BOOL open, CDocument* doc);
+  // What the open dialog offers, in the file dialog's "text|pattern|...||"
+  // form, and the folder it starts in ("" = the system's choice).
+  virtual CString GetOpenFilter();
+  virtual CString GetOpenFolder();
+
+  // Standard commands of the File menu.
   void OnFileNew();
+  void OnFileOpen();
+  void OnOpenRecentFile(UINT id);
+  void OnUpdateRecentFileMenu(CCmdUI* ui);
 
   HINSTANCE m_hInstance = nullptr;
   CWnd* m_pMainWnd = nullptr;

@@ -128,7 +128,11 @@ void CDialog::EndDialog(int result) {
   if (m_hWnd && !m_bTestModal) ::EndDialog(m_hWnd, result);
 }
 
-LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
+  // Over the owner (or the screen) unless the template places it on the screen.
+  if (!(GetStyle() & (DS_ABSALIGN | WS_CHILD))) CenterWindow();
+  return OnInitDialog();
+}
 
 void CDialog::NextDlgCtrl() const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, 0); }
 

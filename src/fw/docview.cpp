@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "fw/app.h"
+#include "fw/cmdui.h"
 #include "fw/fwtext.h"
 #include "fw/gdi.h"
 #include "fw/sjis.h"
@@ -10,7 +11,12 @@
 
 // --- CDocument -----------------------------------------------------------------------
 
-const fw::MsgEntry CDocument::kMsgEntries[] = {fw::MsgEntry{}};
+const fw::MsgEntry CDocument::kMsgEntries[] = {
+    fw::OnCommand<&CDocument::OnFileSave>(ID_FILE_SAVE),
+    fw::OnCommand<&CDocument::OnFileSaveAs>(ID_FILE_SAVE_AS),
+    fw::OnUpdateCommandUI<&CDocument::OnUpdateFileSave>(ID_FILE_SAVE),
+    fw::MsgEntry{},
+};
 const fw::MsgMap CDocument::kMsgMap = {&CCmdTarget::kMsgMap, CDocument::kMsgEntries};
 
 CDocument::CDocument() = default;
@@ -62,16 +68,34 @@ BOOL CDocument::SaveModified() {
   CWnd none;
   int answer = (main ? main : &none)->MessageBox(text, nullptr, MB_YESNOCANCEL | MB_ICONEXCLAMATION);
   if (answer == IDCANCEL) return FALSE;
-  if (answer == IDYES) return DoSave(m_strPathName);
+  if (answer == IDYES) return DoFileSave();
   return TRUE;
 }
 
 BOOL CDocument::DoSave(const char* path, BOOL replace) {
-  if (!path || !*path) return FALSE;  // the application asks for a name first
-  if (!OnSaveDocument(path)) return FALSE;
-  if (replace) SetPathName(path);
+  CString target(path);
+  if (target.IsEmpty()) {
+    CString proposal = m_strPathName.IsEmpty() ? m_strTitle : m_strPathName;
+    target = proposal;
+    if (!PromptSaveName(target) || target.IsEmpty()) return FALSE;
+  }
+  if (!OnSaveDocument(target)) return FALSE;
+  if (replace) SetPathName(target);
   return TRUE;
 }
+
+BOOL CDocument::DoFileSave() { return DoSave(m_strPathName.IsEmpty() ? nullptr : m_strPathName.GetString()); }
+
+BOOL CDocument::PromptSaveName(CString& path) {
+  CWinApp* app = AfxGetApp();
+  return app ? app->DoPromptFileName(path, FALSE, this) : FALSE;
+}
+
+void CDocument::OnFileSave() { DoFileSave(); }
+
+void CDocument::OnFileSaveAs() { DoSave(nullptr); }
+
+void CDocument::OnUpdateFileSave(CCmdUI* ui) { ui->Enable(IsModified() || m_strPathName.IsEmpty()); }
 
 void CDocument::UpdateAllViews(CView* sender, LPARAM hint, CObject* hintObject) {
   std::vector<CView*> views = m_views;
@@ -184,6 +208,13 @@ LRESULT CView::OnMouseActivate(WPARAM wp, LPARAM lp) {
   return r;
 }
 
+void CView::TakeFocus() {
+  if (!m_hWnd || ::GetFocus() == m_hWnd) return;
+  // Keyboard focus follows activation only within an active top-level window.
+  HWND top = ::GetAncestor(m_hWnd, GA_ROOT);
+  if (top && top == ::GetActiveWindow()) SetFocus();
+}
+
 void CView::OnSetFocus(CWnd* old) {
   Default();
   if (CFrameWnd* f = GetParentFrame()) {
@@ -196,11 +227,7 @@ void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
 void CView::OnUpdate(CView*, LPARAM, CObject*) { Invalidate(TRUE); }
 
 void CView::OnActivateView(BOOL activate, CView* activateView, CView*) {
-  if (activate && activateView == this && m_hWnd && ::GetFocus() != m_hWnd) {
-    // Keyboard focus follows activation only within an active top-level window.
-    HWND top = ::GetAncestor(m_hWnd, GA_ROOT);
-    if (top && top == ::GetActiveWindow()) SetFocus();
-  }
+  if (activate && activateView == this) TakeFocus();
 }
 
 BOOL CView::OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) {
@@ -341,7 +368,13 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path, BOOL makeVisib
     }
   } else {
     if (!doc->OnOpenDocument(path)) {
-      if (created) frame->DestroyWindow();
+      // The document stays as it was. A frame made for this open keeps an
+      // empty document rather than vanishing under the user's message.
+      if (created) {
+        SetDefaultTitle(doc);
+        doc->OnNewDocument();
+        InitialUpdateFrame(frame, doc, makeVisible);
+      }
       return nullptr;
     }
     doc->SetPathName(path);

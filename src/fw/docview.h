@@ -30,10 +30,24 @@ class CDocument : public CCmdTarget {
   virtual BOOL OnSaveDocument(const char* path);
   virtual void OnCloseDocument();
   virtual void DeleteContents();
-  // Asks whether to save a modified document (through the message-box hook);
-  // FALSE when the user cancels or the save fails.
+  // Asks whether to save a modified document (through the message-box hook):
+  // Yes saves (an untitled document asks for a name first), No discards.
+  // FALSE when the user cancels or the save fails: the caller's action stops.
   virtual BOOL SaveModified();
+  // Saves under `path`; nullptr or "" asks for a name (PromptSaveName). With
+  // `replace` the document takes the new path, only after a written file.
   virtual BOOL DoSave(const char* path, BOOL replace = TRUE);
+  // Save: to the document's own path, or Save As when it has none.
+  virtual BOOL DoFileSave();
+  // Asks for the name to save under, `path` holding the proposal; FALSE when
+  // cancelled. The default is the application's save dialog.
+  virtual BOOL PromptSaveName(CString& path);
+
+  // The File menu's save commands (routed here through the active view).
+  void OnFileSave();
+  void OnFileSaveAs();
+  // Save is enabled while there is something to save: modified or untitled.
+  void OnUpdateFileSave(CCmdUI* ui);
 
   // Calls OnUpdate of every view except `sender`.
   void UpdateAllViews(CView* sender, LPARAM hint = 0, CObject* hintObject = nullptr);
@@ -94,6 +108,8 @@ class CView : public CWnd {
   void OnDestroy();
   void OnPaint();
   LRESULT OnMouseActivate(WPARAM wp, LPARAM lp);
+  // Gives the keyboard focus to the view when its frame is the active window.
+  void TakeFocus();
   void OnSetFocus(CWnd* old);
 
  protected:

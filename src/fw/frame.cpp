@@ -1,9 +1,13 @@
 #include "fw/frame.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
+#include <string>
 
 #include "fw/app.h"
 #include "fw/bars.h"
+#include "fw/cmdtext.h"
 #include "fw/docview.h"
 #include "fw/fwres.h"
 
@@ -14,6 +18,9 @@ FW_BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   fw::OnMessageVoid<&CFrameWnd::OnDestroy>(WM_DESTROY),
   fw::OnWmFocus<&CFrameWnd::OnSetFocus>(WM_SETFOCUS),
   fw::OnMessage<&CFrameWnd::OnInitMenuPopup>(WM_INITMENUPOPUP),
+  fw::OnMessage<&CFrameWnd::OnMenuSelect>(WM_MENUSELECT),
+  fw::OnMessage<&CFrameWnd::OnExitMenuLoop>(WM_EXITMENULOOP),
+  fw::OnMessage<&CFrameWnd::OnDropFilesMessage>(WM_DROPFILES),
   fw::OnUpdateCommandUI<&CFrameWnd::OnUpdateKeyIndicator>(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL),
 FW_END_MESSAGE_MAP()
 
@@ -152,11 +159,18 @@ void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible) {
     if (v) SetActiveView(v);
   }
   OnUpdateFrameTitle(TRUE);
-  if (makeVisible) {
+  if (makeVisible && !m_bShownOnce) {
+    // The start's show command applies once; later documents in the same
+    // frame leave its place, size and activation alone.
+    m_bShownOnce = true;
     CWinApp* app = AfxGetApp();
     ShowWindow(app && app->m_pMainWnd == this ? app->m_nCmdShow : SW_SHOW);
     UpdateWindow();
+  } else if (makeVisible && IsIconic()) {
+    ShowWindow(SW_RESTORE);
   }
+  // The active view takes the keys (after a start, a new document or an open).
+  if (m_pViewActive) m_pViewActive->TakeFocus();
 }
 
 void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle) {
@@ -240,7 +254,115 @@ LRESULT CFrameWnd::OnInitMenuPopup(WPARAM wp, LPARAM lp) {
     ui.m_nIndexMax = static_cast<UINT>(count);
     ui.m_hMenu = popup;
     ui.DoUpdate(this, m_bAutoMenuEnable && (id < 0xF000 || id > 0xF1FF));
+    // A handler that writes several items (the recent files) leaves the
+    // place of its last one; the walk goes on behind it.
+    i = static_cast<int>(ui.m_nIndex);
+    count = GetMenuItemCount(popup);
   }
+  return 0;
+}
+
+CString CFrameWnd::GetCommandText(UINT id) {
+  CString text;
+  if (id != 0 && id < 0xF000) text.LoadString(id);
+  return text;
+}
+
+void CFrameWnd::ShowPrompt(UINT id) {
+  CStatusBar* sb = static_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR));
+  if (!sb || !sb->m_hWnd) return;
+  if (!m_bPromptShown) {
+    // The text the pane held goes back when the highlight ends.
+    m_strIdleText = sb->GetPaneText(0);
+    m_bPromptShown = true;
+  }
+  std::string prompt = fw::PromptPart(GetCommandText(id).GetString());
+  sb->SetPaneText(0, prompt.c_str(), TRUE);
+}
+
+void CFrameWnd::EndPrompt() {
+  if (!m_bPromptShown) return;
+  m_bPromptShown = false;
+  if (CStatusBar* sb = static_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR))) {
+    if (sb->m_hWnd) sb->SetPaneText(0, m_strIdleText, TRUE);
+  }
+}
+
+LRESULT CFrameWnd::OnMenuSelect(WPARAM wp, LPARAM lp) {
+  const UINT item = LOWORD(wp), flags = HIWORD(wp);
+  if (flags == 0xFFFF && lp == 0) {
+    EndPrompt();  // the menu closed
+  } else if (flags & (MF_SEPARATOR | MF_POPUP | MF_SYSMENU)) {
+    ShowPrompt(0);  // nothing to say about a sub-menu or a separator
+  } else {
+    ShowPrompt(item);
+  }
+  return 0;
+}
+
+LRESULT CFrameWnd::OnExitMenuLoop(WPARAM, LPARAM) {
+  EndPrompt();
+  return 0;
+}
+
+BOOL CFrameWnd::OnNotify(WPARAM wp, LPARAM lp, LRESULT* result) {
+  NMHDR* nm = reinterpret_cast<NMHDR*>(lp);
+  if (nm && (nm->code == TTN_GETDISPINFOA || nm->code == TTN_GETDISPINFOW)) {
+    // Toolbar tooltips: the part after "\n" of the button's command string.
+    UINT id = static_cast<UINT>(nm->idFrom);
+    if (nm->code == TTN_GETDISPINFOA) {
+      NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(nm);
+      if (info->uFlags & TTF_IDISHWND) id = static_cast<UINT>(::GetDlgCtrlID(reinterpret_cast<HWND>(nm->idFrom)));
+      std::string tip = fw::TooltipPart(GetCommandText(id).GetString());
+      lstrcpynA(info->szText, tip.c_str(), sizeof info->szText);
+      info->lpszText = info->szText;
+    } else {
+      NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(nm);
+      if (info->uFlags & TTF_IDISHWND) id = static_cast<UINT>(::GetDlgCtrlID(reinterpret_cast<HWND>(nm->idFrom)));
+      std::string tip = fw::TooltipPart(GetCommandText(id).GetString());
+      info->szText[0] = 0;
+      MultiByteToWideChar(CP_ACP, 0, tip.c_str(), -1, info->szText,
+                          static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
+      info->lpszText = info->szText;
+    }
+    *result = 0;
+    return TRUE;
+  }
+  if (nm && nm->code == TBN_HOTITEMCHANGE) {
+    // Fly-by prompts: the highlighted toolbar button says what it does.
+    const NMTBHOTITEM* hot = reinterpret_cast<const NMTBHOTITEM*>(nm);
+    if (hot->dwFlags & HICF_LEAVING) EndPrompt();
+    else if (hot->idNew) ShowPrompt(static_cast<UINT>(hot->idNew));
+    *result = 0;  // the hot item may change
+    return TRUE;
+  }
+  return CWnd::OnNotify(wp, lp, result);
+}
+
+void CFrameWnd::OnDropFiles(HDROP drop) {
+  std::vector<CString> paths;
+  UINT n = DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
+  for (UINT i = 0; i < n; ++i) {
+    UINT len = DragQueryFileA(drop, i, nullptr, 0);
+    std::string buf(len + 1, '\0');
+    DragQueryFileA(drop, i, &buf[0], len + 1);
+    buf.resize(len);
+    paths.push_back(CString(buf.c_str()));
+  }
+  DragFinish(drop);
+  if (paths.empty()) return;
+  // The program comes to the front so any question is seen.
+  ::SetForegroundWindow(m_hWnd);
+  OnDropPaths(paths);
+}
+
+void CFrameWnd::OnDropPaths(const std::vector<CString>& paths) {
+  // One document at a time: the first file opens like Open.
+  if (CWinApp* app = AfxGetApp()) app->OpenDocumentFile(paths.front());
+}
+
+LRESULT CFrameWnd::OnDropFilesMessage(WPARAM wp, LPARAM) {
+  OnDropFiles(reinterpret_cast<HDROP>(wp));
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -75,6 +76,20 @@ class CFrameWnd : public CWnd {
 
   BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
   BOOL OnCommand(WPARAM wp, LPARAM lp) override;
+  // Toolbar tooltips and fly-by prompts; everything else as a window.
+  BOOL OnNotify(WPARAM wp, LPARAM lp, LRESULT* result) override;
+
+  // A command's string "prompt\ntooltip" (the default: string `id`).
+  virtual CString GetCommandText(UINT id);
+  // Status pane 0 shows the prompt of `id` (0: empty) while a menu item or a
+  // toolbar button is highlighted; EndPrompt puts back what it showed before.
+  void ShowPrompt(UINT id);
+  void EndPrompt();
+
+  // Files dropped on the frame (DragAcceptFiles): the paths in drop order.
+  // The default opens the first one like Open.
+  virtual void OnDropPaths(const std::vector<CString>& paths);
+  void OnDropFiles(HDROP drop);
   BOOL PreTranslateMessage(MSG* msg) override;
   void PostNcDestroy() override;  // deletes the frame when m_bAutoDelete
   bool m_bAutoDelete = true;
@@ -91,6 +106,9 @@ class CFrameWnd : public CWnd {
   void OnDestroy();
   void OnSetFocus(CWnd* old);
   LRESULT OnInitMenuPopup(WPARAM wp, LPARAM lp);
+  LRESULT OnMenuSelect(WPARAM wp, LPARAM lp);
+  LRESULT OnExitMenuLoop(WPARAM wp, LPARAM lp);
+  LRESULT OnDropFilesMessage(WPARAM wp, LPARAM lp);
   void OnUpdateKeyIndicator(CCmdUI* ui);
 
  protected:
@@ -99,4 +117,7 @@ class CFrameWnd : public CWnd {
   CView* m_pViewActive = nullptr;
   std::vector<CControlBar*> m_bars;
   bool m_inRecalc = false;
+  bool m_bPromptShown = false;
+  bool m_bShownOnce = false;  // InitialUpdateFrame has applied the show command
+  CString m_strIdleText;  // status pane 0 before a prompt replaced it
 };

@@ -43,6 +43,13 @@ int LastPathSeparator(const char* path, int len) {
   return last;
 }
 
+std::string FolderOfPath(const std::string& path) {
+  const int cut = LastPathSeparator(path.c_str(), static_cast<int>(path.size()));
+  if (cut < 0) return std::string();
+  if (cut == 2 && path[1] == ':') return path.substr(0, 3);
+  return path.substr(0, static_cast<std::size_t>(cut));
+}
+
 bool MakeDir(const char* path) {
 #ifdef _WIN32
   std::u16string w = ToWidePath(path);

@@ -21,6 +21,9 @@ std::u16string ToWidePath(const char* path);
 // Position of the last "\" or "/" of a Shift-JIS path (whole characters
 // only), or -1.
 int LastPathSeparator(const char* path, int len);
+// The folder of a Shift-JIS path without its last separator ("C:\" keeps
+// it); "" when the path names no folder.
+std::string FolderOfPath(const std::string& path);
 
 // Folder operations on program paths (Shift-JIS); true on success.
 bool MakeDir(const char* path);

@@ -2,7 +2,10 @@
 
 #include <exception>
 
+#include "fw/clipboard.h"
+#include "fw/cmdui.h"
 #include "fw/file.h"
+#include "fw/fwres.h"
 
 bool fw::LoadRichEdit() {
   static HMODULE lib = LoadLibraryA("RICHED20.DLL");
@@ -279,7 +282,81 @@ CRichEditCntrItem::CRichEditCntrItem(REOBJECT* reo, CRichEditDoc* container)
 FW_BEGIN_MESSAGE_MAP(CRichEditView, CCtrlView)
   fw::OnWmCreate<&CRichEditView::OnCreate>(),
   fw::OnMessageVoid<&CRichEditView::OnDestroy>(WM_DESTROY),
+  fw::OnCommand<&CRichEditView::OnEditUndo>(ID_EDIT_UNDO),
+  fw::OnCommand<&CRichEditView::OnEditRedo>(ID_EDIT_REDO),
+  fw::OnCommand<&CRichEditView::OnEditCut>(ID_EDIT_CUT),
+  fw::OnCommand<&CRichEditView::OnEditCopy>(ID_EDIT_COPY),
+  fw::OnCommand<&CRichEditView::OnEditPaste>(ID_EDIT_PASTE),
+  fw::OnCommand<&CRichEditView::OnEditClear>(ID_EDIT_CLEAR),
+  fw::OnCommand<&CRichEditView::OnEditSelectAll>(ID_EDIT_SELECT_ALL),
+  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditUndo>(ID_EDIT_UNDO),
+  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditRedo>(ID_EDIT_REDO),
+  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditCutClear>(ID_EDIT_CUT),
+  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditCutClear>(ID_EDIT_CLEAR),
+  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditCopy>(ID_EDIT_COPY),
+  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditPaste>(ID_EDIT_PASTE),
+  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditSelectAll>(ID_EDIT_SELECT_ALL),
 FW_END_MESSAGE_MAP()
+
+// --- the Edit menu ----------------------------------------------------------------------
+
+namespace {
+constexpr int kSelectedSjis = SF_TEXT | SFF_SELECTION | SF_USECODEPAGE | (932 << 16);
+}  // namespace
+
+BOOL CRichEditView::IsReadOnly() const { return (m_ctrl.GetStyle() & ES_READONLY) != 0; }
+
+BOOL CRichEditView::HasSelection() const {
+  CHARRANGE cr = {0, 0};
+  m_ctrl.GetSel(cr);
+  return cr.cpMax > cr.cpMin;
+}
+
+void CRichEditView::OnEditUndo() { m_ctrl.Undo(); }
+void CRichEditView::OnEditRedo() { m_ctrl.SendMessage(EM_REDO); }
+
+void CRichEditView::OnEditCopy() {
+  if (!HasSelection()) return;
+  const std::string text = m_ctrl.StreamOutTo(kSelectedSjis);
+  if (IsRichTextView()) {
+    fw::SetClipboardTextAndRtf(m_hWnd, text, m_ctrl.StreamOutTo(SF_RTF | SFF_SELECTION));
+  } else {
+    fw::SetClipboardText(m_hWnd, text);
+  }
+}
+
+void CRichEditView::OnEditCut() {
+  if (!HasSelection() || IsReadOnly()) return;
+  OnEditCopy();
+  m_ctrl.ReplaceSel("", TRUE);
+}
+
+void CRichEditView::OnEditPaste() {
+  if (IsReadOnly()) return;
+  if (IsRichTextView() && fw::ClipboardHasRtf()) {
+    m_ctrl.Paste();
+    return;
+  }
+  std::string text;
+  if (fw::GetClipboardText(m_hWnd, &text)) m_ctrl.ReplaceSel(text.c_str(), TRUE);
+}
+
+void CRichEditView::OnEditClear() {
+  if (!IsReadOnly()) m_ctrl.ReplaceSel("", TRUE);
+}
+
+void CRichEditView::OnEditSelectAll() { m_ctrl.SetSel(0, -1); }
+
+void CRichEditView::OnUpdateEditUndo(CCmdUI* ui) { ui->Enable(!IsReadOnly() && m_ctrl.CanUndo()); }
+void CRichEditView::OnUpdateEditRedo(CCmdUI* ui) {
+  ui->Enable(!IsReadOnly() && m_ctrl.SendMessage(EM_CANREDO) != 0);
+}
+void CRichEditView::OnUpdateEditCutClear(CCmdUI* ui) { ui->Enable(HasSelection() && !IsReadOnly()); }
+void CRichEditView::OnUpdateEditCopy(CCmdUI* ui) { ui->Enable(HasSelection()); }
+void CRichEditView::OnUpdateEditPaste(CCmdUI* ui) {
+  ui->Enable(!IsReadOnly() && (fw::ClipboardHasText() || (IsRichTextView() && fw::ClipboardHasRtf())));
+}
+void CRichEditView::OnUpdateEditSelectAll(CCmdUI* ui) { ui->Enable(m_ctrl.GetTextLength() > 0); }
 
 CRichEditView::CRichEditView()
     : CCtrlView(fw::kRichEditClass, WS_HSCROLL | WS_VSCROLL | ES_AUTOHSCROLL | ES_AUTOVSCROLL |

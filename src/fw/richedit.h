@@ -148,6 +148,28 @@ class CRichEditView : public CCtrlView {
   int OnCreate(LPCREATESTRUCTA cs);
   void OnDestroy();
 
+  // The Edit menu over the control; menu, keys, toolbar and context menu all
+  // come here. The clipboard gets Shift-JIS text tagged with its locale
+  // (with RTF beside it in a rich-text view).
+  void OnEditUndo();
+  void OnEditRedo();
+  void OnEditCut();
+  void OnEditCopy();
+  void OnEditPaste();
+  void OnEditClear();
+  void OnEditSelectAll();
+  void OnUpdateEditUndo(CCmdUI* ui);
+  void OnUpdateEditRedo(CCmdUI* ui);
+  void OnUpdateEditCutClear(CCmdUI* ui);  // a selection in a writable text
+  void OnUpdateEditCopy(CCmdUI* ui);      // a selection
+  void OnUpdateEditPaste(CCmdUI* ui);     // text on the clipboard, writable
+  void OnUpdateEditSelectAll(CCmdUI* ui); // some text
+  // Whether this view's text is rich text: pastes keep the clipboard's RTF
+  // and copies put RTF beside the text. Plain-text views say no.
+  virtual BOOL IsRichTextView() const { return TRUE; }
+  BOOL IsReadOnly() const;
+  BOOL HasSelection() const;
+
  protected:
   CRichEditCtrl m_ctrl;  // the view's own handle, not in the handle map
 };

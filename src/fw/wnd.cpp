@@ -654,17 +654,24 @@ void CWnd::DrawMenuBar() { ::DrawMenuBar(m_hWnd); }
 void CWnd::CenterWindow(CWnd* alternate) {
   HWND ref = alternate ? alternate->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
   if (!ref) ref = ::GetParent(m_hWnd);
-  RECT area = {};
-  if (ref) {
-    ::GetWindowRect(ref, &area);
-  } else {
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-  }
+  const bool child = (GetStyle() & WS_CHILD) != 0;
+  RECT work = {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  RECT area = work;
+  // A hidden or minimised owner gives no place to centre over: the screen does.
+  if (ref && (child || (::IsWindowVisible(ref) && !::IsIconic(ref)))) ::GetWindowRect(ref, &area);
   RECT me = {};
   ::GetWindowRect(m_hWnd, &me);
   int w = me.right - me.left, h = me.bottom - me.top;
   int x = (area.left + area.right - w) / 2, y = (area.top + area.bottom - h) / 2;
-  if (GetStyle() & WS_CHILD) {
+  if (!child) {
+    // Wholly on the screen where it fits.
+    if (x + w > work.right) x = work.right - w;
+    if (y + h > work.bottom) y = work.bottom - h;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+  }
+  if (child) {
     POINT p = {x, y};
     ::ScreenToClient(::GetParent(m_hWnd), &p);
     x = p.x;
@@ -672,6 +679,7 @@ void CWnd::CenterWindow(CWnd* alternate) {
   }
   ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+void CWnd::DragAcceptFiles(BOOL accept) { ModifyStyleEx(accept ? 0 : WS_EX_ACCEPTFILES, accept ? WS_EX_ACCEPTFILES : 0); }
 void CWnd::BringWindowToTop() { ::BringWindowToTop(m_hWnd); }
 BOOL CWnd::SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
 

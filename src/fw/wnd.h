@@ -186,6 +186,8 @@ class CWnd : public CCmdTarget {
   BOOL SetMenuHandle(HMENU menu);
   void DrawMenuBar();
   void CenterWindow(CWnd* alternate = nullptr);
+  // Files dropped from the shell arrive as WM_DROPFILES.
+  void DragAcceptFiles(BOOL accept = TRUE);
   void BringWindowToTop();
   BOOL SetForegroundWindow();
 

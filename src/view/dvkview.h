@@ -195,9 +195,8 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Builds and opens the menu for a press at client point `pt`; returns the
   // command chosen in test mode (0 otherwise).
   UINT OpenContextMenu(CPoint pt);
-  void OnEditCutItem();
-  void OnEditCopyItem();
-  void OnEditPasteItem();
+  // Rich text pastes and copies RTF; plain texts and tables only text.
+  BOOL IsRichTextView() const override;
   void OnOverwriteToggle();
   void OnUpdateOverwriteToggle(CCmdUI* ui);
   void OnPrintOrigin();
@@ -274,6 +273,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // ===== end of text-view services ===========================================
 
  private:
+  bool m_bFreshText = false;  // the pending load is a newly taken text (caret to its start)
   // The pane number from the place of this view: a dynamic splitter that is
   // pane (row, col) of the static 2x2 text splitter.
   std::uint32_t FindPaneIndex() const;

@@ -135,6 +135,7 @@ void CDvkView::ClearShow() {
 void CDvkView::TakeDocumentContent() {
   app::DocHost* doc = GetDocument();
   ClearShow();
+  m_bFreshText = true;
   const int kind = doc->m_nFileKind;
   m_nFileKind = static_cast<std::uint32_t>(kind);
   m_nSourceView = 0;
@@ -252,6 +253,17 @@ void CDvkView::FinishLoad() {
   const char* shown = m_bShowFromDocument ? doc->m_pText : m_pShowData;
   if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0) m_nDrawState = 51;
   ctrl.SetModify(FALSE);
+  if (m_bFreshText) {
+    // A new text starts with the caret at its start, nothing to undo, and
+    // the keys in the active view.
+    m_bFreshText = false;
+    ctrl.EmptyUndoBuffer();
+    ctrl.SetSel(0, 0);
+    ctrl.LineScroll(-ctrl.GetFirstVisibleLine());
+    if (CFrameWnd* f = GetParentFrame()) {
+      if (f->GetActiveView() == this) TakeFocus();
+    }
+  }
   ApplyJump();
   const int redraw = doc->m_nRedrawState;
   if (redraw == 40 || redraw == 38 || redraw == 37 || redraw == 999) SetTimer(view::kTimerRedraw, kRedrawDelayMs);

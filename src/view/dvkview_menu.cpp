@@ -5,6 +5,7 @@
 //
 // The status-bar media strip and the image grab of a right press belong to
 // the media and image views; a picture's first press only grabs it here.
+#include "core/docsvc/filekind.h"
 #include "host/doc_host.h"
 #include "fw/cmdui.h"
 #include "fw/menu.h"
@@ -100,9 +101,7 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   return chosen;
 }
 
-void CDvkView::OnEditCutItem() { GetRichEditCtrl().Cut(); }
-void CDvkView::OnEditCopyItem() { GetRichEditCtrl().Copy(); }
-void CDvkView::OnEditPasteItem() { GetRichEditCtrl().Paste(); }
+BOOL CDvkView::IsRichTextView() const { return m_nFileKind == docsvc::kKindRichText; }
 
 void CDvkView::OnOverwriteToggle() {
   // Ins through the key handler: the insert word and the control's own

@@ -57,7 +57,6 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
   (void)how;
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
-  CRichEditCtrl& ctrl = GetRichEditCtrl();
   if (IsCsvKind(kind) && IsCsvKind(static_cast<int>(m_nFileKind))) {
     // The shown table (TAB fields, CR LF rows) back into the 0x06 form; the
     // rows outside a shown page and all unchanged rows keep their bytes.
@@ -171,7 +170,7 @@ int CDvkView::WriteDocument(CString path, int mode, int flag) {
     const std::string text = m_table.FileText(csv::CommaFormKindFor(static_cast<int>(m_nFileKind)));
     ReplaceDocumentText(doc, text);
   }
-  if (!samePath) doc->m_openEncoding = textcodec::DecodeResult();
+  if (!samePath && !doc->m_bSaveInOpenEncoding) doc->m_openEncoding = textcodec::DecodeResult();
   m_strViewPath = path;
   m_strShownFile = path;
   doc->m_strCurFile = path;

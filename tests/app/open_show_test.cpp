@@ -335,6 +335,7 @@ TEST_F(OpenShowTest, CsvFilesSavedUneditedKeepEveryByte) {
       "a\tb,c\n\"x\ty\"\tz\n",                               // TABs in and out of quotes
       "\"x,y\",\"say \"\"hi\"\"\",5\" disk\r\n",              // quoted comma, doubled and stray quotes
       "名前,\"表,ソ\"\r\n能力,予定",                           // Shift-JIS, no final line end
+      "a,b\rc,d\r",                                          // CR rows
   };
   ASSERT_TRUE(StartIn(""));
   int n = 0;
@@ -346,6 +347,16 @@ TEST_F(OpenShowTest, CsvFilesSavedUneditedKeepEveryByte) {
     ASSERT_EQ(33u, View()->m_nFileKind);
     ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0)) << bytes;
     EXPECT_EQ(std::string(bytes), testsupport::ReadFileBytes(path));
+  }
+  // A UTF-8 table, with and without its mark, goes back in UTF-8.
+  for (const std::string bytes : {std::string("\xE5\x90\x8D,\"\xE8\xA1\xA8,x\"\n1,2\n\n"),
+                                  std::string("\xEF\xBB\xBF\xE5\x90\x8D,\"a\nb\"\r\n")}) {
+    const std::string path = File(("u" + std::to_string(n++) + ".csv").c_str());
+    testsupport::WriteFileBytes(path, bytes);
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+    ASSERT_TRUE(Shown());
+    ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0));
+    EXPECT_EQ(bytes, testsupport::ReadFileBytes(path));
   }
 }
 

@@ -225,4 +225,8 @@ TEST(Path, NativeMapping) {
   EXPECT_EQ("/\xE8\xA1\xA8/x", fw::ToPosixPath("\\表\\x"));
   EXPECT_EQ(1, fw::LastPathSeparator("a\\表x", 5));
   EXPECT_EQ(-1, fw::LastPathSeparator("ab表", 4));  // its trail byte is 0x5C
+  EXPECT_EQ("C:\\a", fw::FolderOfPath("C:\\a\\b.txt"));
+  EXPECT_EQ("C:\\", fw::FolderOfPath("C:\\b.txt"));
+  EXPECT_EQ("C:\\表", fw::FolderOfPath("C:\\表\\x"));
+  EXPECT_EQ("", fw::FolderOfPath("ab表"));
 }

@@ -103,6 +103,11 @@ class PatternProgram {
   unsigned flags() const { return flags_; }
   // True when the search can never match (empty search text without kFlagWholeText).
   bool IsEmpty() const;
+  // Bytes that every match holds within its line, for a search that can skip
+  // the lines without them: a run of a literal part in which case folding
+  // plays no part (no ASCII letter when case is ignored). False when there is
+  // none (only wildcards and anchors, or a search over the whole text).
+  bool RequiredBytes(std::string* bytes) const;
 
   // One subject from *readPos: to the end of the line (its CR LF or LF copied
   // and consumed) or, with kFlagOneField, to the next 0x06, CR, LF or NUL (not
@@ -167,6 +172,9 @@ struct ReplaceLinesStats {
 int ReplaceLines(const char* text, int len, std::string_view search, std::string_view replacement,
                  unsigned flags, const ReplaceLinesOptions& options, std::string* output,
                  ReplaceLinesStats* stats);
+// Lines that cannot match are copied many at a time (on by default); off,
+// every line goes through the engine (tests compare the two).
+void SetLineSkipping(bool on);
 
 // ---- Splitting helpers ----
 // Index of the first `ch` at or after `start` outside square-bracket groups,

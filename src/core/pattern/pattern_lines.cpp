@@ -1,9 +1,14 @@
 // The line-wise replace over a whole text buffer: one MatchLine per line,
 // with the range, the protected "!" 0x06 lines, the Esc poll and the restart
 // with a larger output buffer.
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/pattern/pattern.h"
 
@@ -25,12 +30,45 @@ long long PassLimit(int len, int pass) {
   return limit > kOutputMax ? kOutputMax : limit;
 }
 
+std::atomic<bool> g_skipLines{true};
+
+// First occurrence of `bytes` in text[from, len), or len.
+int FindBytes(const char* text, int from, int len, const std::string& bytes) {
+  const int n = static_cast<int>(bytes.size());
+  const char first = bytes[0];
+  int p = from;
+  while (len - p >= n) {
+    const void* c = std::memchr(text + p, first, static_cast<size_t>(len - p - n + 1));
+    if (!c) return len;
+    p = static_cast<int>(static_cast<const char*>(c) - text);
+    if (std::memcmp(text + p + 1, bytes.data() + 1, static_cast<size_t>(n - 1)) == 0) return p;
+    ++p;
+  }
+  return len;
+}
+
+// LF bytes in text[0, n), 16 at a time where SSE2 is there.
+int CountLineFeeds(const char* text, int n) {
+  int count = 0, i = 0;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; i + 16 <= n; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+    count += __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, lf))));
+  }
+#endif
+  for (; i < n; ++i) count += text[i] == '\n';
+  return count;
+}
+
 void TabsToCellSeps(std::string* s) {
   for (char& c : *s)
     if (c == '\t') c = kCellSep;
 }
 
 }  // namespace
+
+void SetLineSkipping(bool on) { g_skipLines.store(on, std::memory_order_relaxed); }
 
 int ReplaceLines(const char* text, int len, std::string_view search, std::string_view replacement,
                  unsigned flags, const ReplaceLinesOptions& options, std::string* output,
@@ -45,6 +83,10 @@ int ReplaceLines(const char* text, int len, std::string_view search, std::string
   TabsToCellSeps(&r);
   PatternProgram program;
   program.Compile(s, r, flags & ~kFlagOneField);
+  // Lines without the bytes every match holds are copied as they are, many
+  // at a time, instead of one engine call each.
+  std::string required;
+  const bool skipLines = g_skipLines.load(std::memory_order_relaxed) && program.RequiredBytes(&required);
 
   int stopLine = -1;  // where a poll asked to stop, kept for a restarted pass
   long long prevLimit = -1;
@@ -62,7 +104,33 @@ int ReplaceLines(const char* text, int len, std::string_view search, std::string
     const int outLimit = static_cast<int>(limit);
     int readPos = 0, outLen = 0, count = 0;
     bool full = false;
+    int nextHit = -1;  // where `required` stands next, at or after readPos
     for (int line = 0; readPos < len; ++line) {
+      if (skipLines) {
+        if (nextHit < readPos) nextHit = FindBytes(text, readPos, len, required);
+        // The line that holds the next occurrence starts after the last LF before it.
+        int hitLine = nextHit;
+        while (hitLine > readPos && text[hitLine - 1] != '\n') --hitLine;
+        if (hitLine > readPos) {
+          if (hitLine - readPos > outLimit - outLen) {
+            full = true;
+            break;
+          }
+          const int lines = CountLineFeeds(text + readPos, hitLine - readPos);
+          // The progress poll sees the lines it would have seen one by one.
+          if (stopLine < 0 && options.poll) {
+            int first = line < kPollFromLine ? kPollFromLine : line;
+            first = (first + kPollEvery - 1) / kPollEvery * kPollEvery;
+            for (int at = first; at < line + lines && stopLine < 0; at += kPollEvery)
+              if (options.poll(options.pollContext, at)) stopLine = at;
+          }
+          std::memcpy(out + outLen, text + readPos, static_cast<size_t>(hitLine - readPos));
+          outLen += hitLine - readPos;
+          readPos = hitLine;
+          line += lines - 1;
+          continue;
+        }
+      }
       if (stopLine < 0 && options.poll && line >= kPollFromLine && line % kPollEvery == 0 &&
           options.poll(options.pollContext, line))
         stopLine = line;

@@ -1,7 +1,9 @@
 // The line-wise replace over a whole buffer.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "core/pattern/pattern.h"
 
@@ -105,4 +107,66 @@ TEST(PatternLines, EmptyTextAndBadArguments) {
   std::string out;
   EXPECT_EQ(kErrBadArgument, ReplaceLines(nullptr, 5, "a", "b", 0, ReplaceLinesOptions(), &out, nullptr));
   EXPECT_EQ(kErrBadArgument, ReplaceLines("a", -1, "a", "b", 0, ReplaceLinesOptions(), &out, nullptr));
+}
+
+// Lines that cannot match are copied many at a time; the result must be the
+// one of the engine going line by line: output, count, statistics and every
+// progress poll, with ranges, cells, protected lines, folded case and stops.
+TEST(PatternLines, SkippingLinesWithoutTheRequiredBytesChangesNothing) {
+  std::mt19937 rng(17);
+  const char* words[] = {"東京", "大阪", "station", "STATION", "abc", "1", "x", "!\x06", "\x06", "\r\n", "\n",
+                         "\"", "表", "ｶﾀ", "A", "z9"};
+  const char* searches[] = {"東京", "station", "ab", "1", "表", "ﾀ", "x&z", "%1", "|1", "\tabc", "京&阪",
+                            "z9|", "nc:abc", "0:STATION", "東京\t大阪", "<&>"};
+  for (int round = 0; round < 1500; ++round) {
+    std::string text;
+    const int n = 1 + static_cast<int>(rng() % 200);
+    for (int i = 0; i < n; ++i) text += words[rng() % (sizeof words / sizeof words[0])];
+    // Many lines, so the poll lines (from 20000, every 1000th) come by too.
+    if (round % 50 == 0) {
+      std::string many;
+      for (int i = 0; i < 25000; ++i) many += (i % 997 == 0) ? "東京\r\n" : "line\r\n";
+      text = many + text;
+    }
+    const std::string search = searches[rng() % (sizeof searches / sizeof searches[0])];
+    std::string rule = search + '\x1C' + (rng() % 3 ? "R" : "NULL");
+    ExpandEscapeSequences(rule, kEscapeSearch);
+    std::string s, r;
+    const unsigned flags = TranslateSearchPattern(rule, &s, &r, '&') | kFlagsMacroReplace;
+    ReplaceLinesOptions o;
+    if (rng() % 3 == 0) {
+      o.firstLine = static_cast<int>(rng() % 5);
+      o.lastLine = o.firstLine + static_cast<int>(rng() % 40) - 5;
+    }
+    if (rng() % 4 == 0) {
+      o.colFirst = 1 + static_cast<int>(rng() % 2);
+      o.colLast = static_cast<int>(rng() % 3);
+    }
+    struct Polls {
+      std::vector<int> seen;
+      int stopAt;
+      static bool Poll(void* c, int line) {
+        Polls* p = static_cast<Polls*>(c);
+        p->seen.push_back(line);
+        return line == p->stopAt;
+      }
+    };
+    Polls fast{{}, (round % 100 == 0) ? 22000 : -1}, slow{{}, fast.stopAt};
+    o.poll = &Polls::Poll;
+    ReplaceLinesStats fs, ss;
+    std::string fo, so;
+    o.pollContext = &fast;
+    const int fc = ReplaceLines(text.data(), static_cast<int>(text.size()), s, r, flags, o, &fo, &fs);
+    SetLineSkipping(false);
+    o.pollContext = &slow;
+    const int sc = ReplaceLines(text.data(), static_cast<int>(text.size()), s, r, flags, o, &so, &ss);
+    SetLineSkipping(true);
+    ASSERT_EQ(sc, fc) << "round " << round << " search " << search;
+    ASSERT_TRUE(so == fo) << "round " << round << " search " << search;
+    EXPECT_EQ(ss.passes, fs.passes);
+    EXPECT_EQ(ss.stopped, fs.stopped);
+    EXPECT_EQ(ss.fieldCount, fs.fieldCount);
+    EXPECT_EQ(ss.lineCount, fs.lineCount);
+    ASSERT_EQ(slow.seen, fast.seen) << "round " << round;
+  }
 }
