@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "macro/macro_names.h"
@@ -11,14 +10,21 @@
 #include "macro/macro_vars.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  auto st = std::make_unique<macro::MacroState>();
+  // One state for every run, put back to a fresh start each time.
+  static macro::MacroState* st = new macro::MacroState;
+  for (CString& v : st->m_strMacroVars) v.Empty();
+  std::memset(st->m_aMacroVarFlags, 0, sizeof st->m_aMacroVarFlags);
+  std::memset(st->m_anMacroVarRefSlot, 0, sizeof st->m_anMacroVarRefSlot);
+  st->m_abMacroNameTable[0] = '\0';
+  st->m_nMacroNextSlot = macro::kFirstDeclaredSlot;
   if (size > 8192) size = 8192;
   const CString list(reinterpret_cast<const char*>(data), static_cast<int>(size));
   const int next = size > 0 ? 180 + data[0] * 16 : 180;
   const int r = macro::MacroDeclareVariables(*st, nullptr, list, next);
   if (r < -1 || r > macro::kLastVarSlot + 1) __builtin_trap();
   if (macro::MacroNameTableLength(*st) >= macro::kNameTableSize) __builtin_trap();
-  for (int slot = 170; slot < 400; ++slot) macro::MacroVariableDisplayName(*st, slot);
+  for (int slot = 175; slot < 215; ++slot) macro::MacroVariableDisplayName(*st, slot);
+  if (r > 0) macro::MacroVariableDisplayName(*st, r - 1);
   macro::MacroVariableDisplayName(*st, macro::kLastVarSlot);
 
   int pos = 0;

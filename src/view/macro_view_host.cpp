@@ -1,5 +1,6 @@
 #include "view/macro_view_host.h"
 
+#include "fw/msgbox.h"
 #include "host/doc_host.h"
 #include "host/frame_host.h"
 #include "host/pane_layout.h"
