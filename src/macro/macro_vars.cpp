@@ -134,7 +134,9 @@ void MacroReleaseSubroutine(MacroState& state) {
   if (len >= kNameTableSize) return;
   char* table = state.m_abMacroNameTable;
   if (len > 0 && table[len - 1] == kNameScopeMark) {
+    // Nothing declared: only the links the call set up go.
     table[len - 1] = '\0';
+    for (int s = state.m_nMacroNextSlot; s >= 0 && s < kVarSlots; ++s) state.m_anMacroVarRefSlot[s] = 0;
     return;
   }
   int mark = len - 1;

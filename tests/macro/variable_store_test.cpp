@@ -162,6 +162,18 @@ TEST_F(VariableStore, ReleaseOfASubroutineThatDeclaredNothing) {
   EXPECT_EQ(181, st->m_nMacroNextSlot);
 }
 
+TEST_F(VariableStore, UnboundReferenceLinksDoNotOutliveTheCall) {
+  ASSERT_TRUE(Define("keep"));
+  st->m_strMacroVars[7] = "seven";
+  Call("&D7*", {"seven"});  // the subroutine declares no parameter
+  macro::MacroReleaseSubroutine(*st);
+  // A later subroutine's parameter at the same slot hands nothing to slot 7.
+  Call("", {"x"});
+  ASSERT_TRUE(macro::MacroBindParameters(*st, &host, "p", &error));
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ("seven", Var(7));
+}
+
 TEST_F(VariableStore, ReleaseWithAnEmptyTableAtTheCall) {
   Call("", {"v"});
   ASSERT_TRUE(macro::MacroBindParameters(*st, &host, "p", &error));
