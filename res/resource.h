@@ -15,7 +15,8 @@
 #define ID_INDICATOR_LINES 103
 #define ID_INDICATOR_INFO 104
 
-// Program commands (32777-33233)
+// Program commands (32777-33233). Every command id has its row in
+// src/cmd/commands.def, which is checked against these values.
 #define ID_LIST_DRIVE_LIST 32806
 #define ID_LIST_DISPLAY 32827
 #define ID_SWITCH_PANE 32859
@@ -36,7 +37,66 @@
 #define ID_FIND_DIALOG 33106
 // Own commands above the numbered range
 #define ID_FILE_ENCODING_CHOICE 33234
-// Text view: display commands (the values of view/viewui/viewcmds.h)
+// Text view: the right-click menu's own commands
+#define ID_TEXT_COPY 390
+#define ID_TEXT_CUT 391
+#define ID_TEXT_PASTE 392
+#define ID_TEXT_OVERWRITE 393
+#define ID_PRINT_ORIGIN 33122
+#define ID_BLOCK_EDIT 32886
+#define ID_BLOCK_TOP_LEFT 33199
+#define ID_BLOCK_BOTTOM_RIGHT 33200
+#define ID_REGION_TOP_LEFT 32973
+#define ID_REGION_BOTTOM_RIGHT 32974
+#define ID_REGION_CLEAR 32990
+// CSV section of the right-click menu
+#define ID_CSV_FIND_COLUMN 33104
+#define ID_CSV_NARROW_SELECT 33097
+#define ID_CSV_NARROW_DELETE 33103
+#define ID_CSV_SELECT_CHECK 33152
+#define ID_CSV_UNDO_SELECT 33099
+#define ID_CSV_COLUMN_SUM 33107
+#define ID_CSV_CROSS_TAB 33108
+#define ID_CSV_CHECKED_SUM 33120
+#define ID_CSV_CHECK_TO_MARK 33119
+#define ID_CSV_MARK_TO_CHECK 33148
+#define ID_CSV_CLEAR_CHECKS 33149
+#define ID_CSV_QUOTE_CUT 33111
+#define ID_CSV_QUOTE_ADD 33110
+#define ID_CSV_THOUSANDS 33109
+#define ID_CSV_ALIGN_RIGHT 33195
+#define ID_CSV_ALIGN_LEFT 33196
+#define ID_CSV_ALIGN_CENTER 33197
+#define ID_CSV_TRIM_TRAILING 33113
+#define ID_CSV_TITLE_FIX 33207
+#define ID_CSV_TITLE_AUTO 33208
+// Macro section of the right-click menu, key macros
+#define ID_MACRO_HELP_EDIT 33100
+#define ID_MACRO_HELP_FILE 33101
+#define ID_MACRO_HELP_VARS 33102
+#define ID_MACRO_HELP_COLUMNS 33157
+#define ID_MACRO_INSERT_DIALOG 33155
+#define ID_MACRO_INSERT_GRAPH 33228
+#define ID_KEY_MACRO_PLAY 32903
+#define ID_KEY_MACRO_RECORD 32904
+// Ruled-table right-click menu
+#define ID_TBL_RIGHT_RULE 33067
+#define ID_TBL_CELL_TOP_RULE 33066
+#define ID_TBL_BOTTOM_RULE 33169
+#define ID_TBL_TOP_RULE 33170
+#define ID_TBL_LEFT_RULE 33171
+#define ID_TBL_UNDO 33172
+#define ID_TBL_END 33173
+#define ID_TBL_CELL_BOTTOM_RULE 33174
+#define ID_TBL_CELL_LEFT_RULE 33175
+#define ID_TBL_CELL_RIGHT_RULE 33176
+#define ID_TBL_NEW 33178
+#define ID_TBL_CONVERT 33179
+#define ID_TBL_ADD_COLUMN 33180
+#define ID_TBL_DEL_COLUMN 33181
+#define ID_TBL_ADD_ROW 33182
+#define ID_TBL_DEL_ROW 33183
+// Text view: display commands
 #define ID_VIEW_ZOOM_IN 32777
 #define ID_VIEW_ZOOM_OUT 32778
 #define ID_VIEW_STYLE 32784

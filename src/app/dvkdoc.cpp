@@ -9,17 +9,6 @@ CDvkDoc* g_pDvkDoc = nullptr;
 CDvkCntrItem::CDvkCntrItem(REOBJECT* reo, CDvkDoc* container) : CRichEditCntrItem(reo, container) {}
 
 FW_BEGIN_MESSAGE_MAP(CDvkDoc, CRichEditDoc)
-  fw::OnCommand<&CDvkDoc::OnSettings>(ID_SETTINGS_LIMITS),
-  fw::OnCommand<&CDvkDoc::OnEncodingChoice>(ID_FILE_ENCODING_CHOICE),
-  // text-view commands
-  fw::OnCommand<&CDvkDoc::OnViewZoomIn>(ID_VIEW_ZOOM_IN),
-  fw::OnCommand<&CDvkDoc::OnViewZoomOut>(ID_VIEW_ZOOM_OUT),
-  fw::OnCommand<&CDvkDoc::OnViewStyle>(ID_VIEW_STYLE),
-  fw::OnCommand<&CDvkDoc::OnViewStyle>(ID_VIEW_STYLE2),
-  fw::OnUpdateCommandUI<&CDvkDoc::OnUpdateViewStyle>(ID_VIEW_STYLE2),
-  fw::OnCommand<&CDvkDoc::OnViewWrap>(ID_VIEW_WRAP),
-  fw::OnUpdateCommandUI<&CDvkDoc::OnUpdateViewWrap>(ID_VIEW_WRAP),
-  fw::OnCommand<&CDvkDoc::OnViewFont>(ID_VIEW_FONT),
 FW_END_MESSAGE_MAP()
 
 namespace {

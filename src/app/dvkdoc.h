@@ -15,6 +15,7 @@
 #include "app/shell/save_forms.h"
 #include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
+#include "fw/cmdset.h"
 #include "fw/richedit.h"
 #include "host/doc_host.h"
 
@@ -33,6 +34,9 @@ class CDvkCntrItem : public CRichEditCntrItem {
 
 class CDvkDoc : public CRichEditDoc, public app::DocHost {
   FW_DECLARE_MESSAGE_MAP()
+  // Its commands: the rows of cmd/commands.def owned by the document
+  // (dvkdoc_commands.cpp).
+  FW_DECLARE_COMMAND_SET()
 
   CDvkDoc();
   ~CDvkDoc() override;

@@ -18,14 +18,6 @@ FW_BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
   fw::OnWmCreate<&CMainFrame::OnCreate>(),
   fw::OnMessageVoid<&CMainFrame::OnDestroy>(WM_DESTROY),
   fw::OnWmTimer<&CMainFrame::OnTimer>(),
-  fw::OnCommand<&CMainFrame::OnSwitchPane>(ID_SWITCH_PANE),
-  fw::OnCommand<&CMainFrame::OnWindowSplit>(ID_WINDOW_SPLIT),
-  fw::OnCommand<&CMainFrame::OnAppExit>(ID_APP_EXIT),
-  fw::OnCommand<&CMainFrame::OnAppAbout>(ID_APP_ABOUT),
-  fw::OnCommand<&CMainFrame::OnViewToolbar>(ID_VIEW_TOOLBAR),
-  fw::OnCommand<&CMainFrame::OnViewStatusBar>(ID_VIEW_STATUS_BAR),
-  fw::OnUpdateCommandUI<&CMainFrame::OnUpdateViewToolbar>(ID_VIEW_TOOLBAR),
-  fw::OnUpdateCommandUI<&CMainFrame::OnUpdateViewStatusBar>(ID_VIEW_STATUS_BAR),
   fw::OnUpdateCommandUI<&CMainFrame::OnUpdateKana>(ID_INDICATOR_KANA),
 FW_END_MESSAGE_MAP()
 
@@ -102,6 +94,7 @@ CMainFrame::~CMainFrame() {
 
 int CMainFrame::OnCreate(LPCREATESTRUCTA cs) {
   if (CFrameWnd::OnCreate(cs) == -1) return -1;
+  ApplyCommandTable();
   if (!m_wndToolBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS | CBRS_FLYBY) ||
       !m_wndToolBar.LoadToolBar(IDR_MAINFRAME)) {
     return -1;

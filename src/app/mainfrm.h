@@ -10,6 +10,7 @@
 
 #include "app/shell/menu_captions.h"
 #include "fw/bars.h"
+#include "fw/cmdset.h"
 #include "fw/frame.h"
 #include "fw/splitter.h"
 #include "host/frame_host.h"
@@ -23,6 +24,9 @@ extern CMainFrame* g_pMainFrame;   // the frame (null before creation and after 
 
 class CMainFrame : public CFrameWnd, public app::FrameHost {
   FW_DECLARE_MESSAGE_MAP()
+  // Its commands: the rows of cmd/commands.def owned by the frame
+  // (mainfrm_commands.cpp).
+  FW_DECLARE_COMMAND_SET()
 
   CMainFrame();
   ~CMainFrame() override;
@@ -74,6 +78,9 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   CWnd* FindExternalAppWindow(CString name, CString extra, int mode);
   // Rewrites the menu captions for (kind, form, state) or selects a toolbar set.
   void UpdateMenuTexts(int kind, int form, int state) override;
+  // The menu's captions with their key hints and the accelerators, both from
+  // the command table (mainfrm_commands.cpp).
+  void ApplyCommandTable();
 
   // Esc poll of long operations: looks at one pending key-down; on Esc removes
   // it and asks string 330 Yes/No; Yes sets the document's m_bAbort and gives 1.

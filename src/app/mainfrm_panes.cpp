@@ -6,6 +6,7 @@
 #include "view/dvkview.h"
 #include "filelist/flistview.h"
 #include "app/mainfrm.h"
+#include "cmd/command_table.h"
 #include "app/shell/menu_captions.h"
 #include "host/pane_layout.h"
 #include "res/resource.h"
@@ -207,8 +208,13 @@ void CMainFrame::UpdateMenuTexts(int kind, int form, int state) {
   if (m.toolbar != app::ToolbarSet::Keep) ApplyToolbarSet(m.toolbar);
   HMENU menu = GetMenuHandle();
   if (!menu) return;
-  if (m.save) ModifyMenuA(menu, ID_FILE_SAVE, MF_BYCOMMAND | MF_STRING, ID_FILE_SAVE, m.save);
-  if (m.tableEdit)
-    ModifyMenuA(menu, ID_TABLE_EDIT_MODE, MF_BYCOMMAND | MF_STRING, ID_TABLE_EDIT_MODE, m.tableEdit);
+  if (m.save) {
+    const std::string save = cmd::WithKeyHint(ID_FILE_SAVE, m.save);
+    ModifyMenuA(menu, ID_FILE_SAVE, MF_BYCOMMAND | MF_STRING, ID_FILE_SAVE, save.c_str());
+  }
+  if (m.tableEdit) {
+    const std::string edit = cmd::WithKeyHint(ID_TABLE_EDIT_MODE, m.tableEdit);
+    ModifyMenuA(menu, ID_TABLE_EDIT_MODE, MF_BYCOMMAND | MF_STRING, ID_TABLE_EDIT_MODE, edit.c_str());
+  }
   if (m.save || m.tableEdit) DrawMenuBar();
 }

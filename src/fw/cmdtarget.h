@@ -29,6 +29,9 @@ class CCmdTarget : public CObject {
   static const fw::MsgEntry kMsgEntries[];
   static const fw::MsgMap kMsgMap;
   virtual const fw::MsgMap* GetMessageMap() const { return &kMsgMap; }
+  // The class's command set (fw/cmdset.h): command and update-UI entries
+  // looked up before the message map; nullptr when the class has none.
+  virtual const fw::MsgEntry* GetCommandSet() const { return nullptr; }
 
   // Looks `id` up in this object's own table chain and calls the handler.
   // Windows, views and frames override it to pass the command on along the

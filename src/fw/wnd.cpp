@@ -70,8 +70,18 @@ const fw::MsgMap CCmdTarget::kMsgMap = {nullptr, CCmdTarget::kMsgEntries};
 BOOL CCmdTarget::OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) {
   fw::MsgCall call;
   call.id = id;
-  const fw::MsgEntry* e;
-  if (code == CN_UPDATE_COMMAND_UI) {
+  const fw::MsgEntry* e = nullptr;
+  if (const fw::MsgEntry* set = GetCommandSet()) {
+    const fw::MsgMap own = {nullptr, set};
+    if (code == CN_UPDATE_COMMAND_UI) {
+      e = fw::FindMsgEntry(&own, fw::MsgKind::UpdateUI, 0, 0, id);
+    } else if (code != CN_NOTIFY) {
+      e = fw::FindMsgEntry(&own, fw::MsgKind::Command, 0, static_cast<UINT>(code), id);
+    }
+  }
+  if (e) {
+    if (code == CN_UPDATE_COMMAND_UI) call.ui = static_cast<CCmdUI*>(extra);
+  } else if (code == CN_UPDATE_COMMAND_UI) {
     e = fw::FindMsgEntry(GetMessageMap(), fw::MsgKind::UpdateUI, 0, 0, id);
     call.ui = static_cast<CCmdUI*>(extra);
   } else if (code == CN_NOTIFY) {

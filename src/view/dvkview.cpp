@@ -13,40 +13,16 @@
 #include "res/resource.h"
 #include "view/macro_view_host.h"
 #include "view/viewcore/report.h"
-#include "view/viewui/viewcmds.h"
 
 FW_BEGIN_MESSAGE_MAP(CDvkView, CRichEditView)
   fw::OnWmCreate<&CDvkView::OnCreate>(),
   fw::OnWmTimer<&CDvkView::OnTimer>(),
-  fw::OnCommand<&CDvkView::OnCsvHideQuotes>(ID_CSV_HIDE_QUOTES),
-  fw::OnUpdateCommandUI<&CDvkView::OnUpdateCsvHideQuotes>(ID_CSV_HIDE_QUOTES),
   // text-view services
   fw::OnWmMouse<&CDvkView::OnRButtonDown>(WM_RBUTTONDOWN),
   fw::OnWmMouse<&CDvkView::OnRButtonUp>(WM_RBUTTONUP),
   fw::OnWmKey<&CDvkView::OnKeyDown>(WM_KEYDOWN),
   fw::OnWmKey<&CDvkView::OnKeyUp>(WM_KEYUP),
-  // The context menu's cut, copy and paste are the Edit menu's.
-  fw::OnCommand<&CDvkView::OnEditCut>(viewcmd::kCut),
-  fw::OnCommand<&CDvkView::OnEditCopy>(viewcmd::kCopy),
-  fw::OnCommand<&CDvkView::OnEditPaste>(viewcmd::kPaste),
-  fw::OnUpdateCommandUI<&CDvkView::OnUpdateEditCutClear>(viewcmd::kCut),
-  fw::OnUpdateCommandUI<&CDvkView::OnUpdateEditCopy>(viewcmd::kCopy),
-  fw::OnUpdateCommandUI<&CDvkView::OnUpdateEditPaste>(viewcmd::kPaste),
-  fw::OnCommand<&CDvkView::OnOverwriteToggle>(viewcmd::kOverwrite),
-  fw::OnUpdateCommandUI<&CDvkView::OnUpdateOverwriteToggle>(viewcmd::kOverwrite),
-  fw::OnCommand<&CDvkView::OnPrintOrigin>(viewcmd::kPrintOrigin),
-  fw::OnCommand<&CDvkView::OnFilePrint>(ID_FILE_PRINT),
-  fw::OnCommand<&CDvkView::OnFilePrintPreview>(ID_FILE_PRINT_PREVIEW),
-  fw::OnCommand<&CDvkView::OnSplitWindowCmd>(ID_VIEW_SPLIT_PANE),
-  fw::OnCommand<&CDvkView::OnBackColorCmd>(ID_VIEW_BACK_COLOR),
 FW_END_MESSAGE_MAP()
-
-static_assert(ID_VIEW_ZOOM_IN == viewcmd::kViewZoomIn && ID_VIEW_ZOOM_OUT == viewcmd::kViewZoomOut &&
-                  ID_VIEW_STYLE == viewcmd::kViewStyle && ID_VIEW_STYLE2 == viewcmd::kViewStyle2 &&
-                  ID_VIEW_SPLIT_PANE == viewcmd::kSplitWindow && ID_VIEW_WRAP == viewcmd::kViewWrap &&
-                  ID_VIEW_FONT == viewcmd::kViewFont && ID_VIEW_BACK_COLOR == viewcmd::kViewBackColor &&
-                  ID_FILE_PRINT == viewcmd::kFilePrint && ID_FILE_PRINT_PREVIEW == viewcmd::kFilePrintPreview,
-              "command ids of the resources and of the view agree");
 
 CDvkView::CDvkView() {
   // The check list: 1000 slots from the start (entries from 1).

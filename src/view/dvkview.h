@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "csv/csv_table.h"
+#include "fw/cmdset.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
 #include "core/safewrite/safewrite.h"
@@ -68,6 +69,9 @@ class MacroHost;
 
 class CDvkView : public CRichEditView, public view::ViewFields {
   FW_DECLARE_MESSAGE_MAP()
+  // Its commands: the rows of cmd/commands.def owned by the view
+  // (dvkview_commands.cpp).
+  FW_DECLARE_COMMAND_SET()
 
   CDvkView();
   ~CDvkView() override;
@@ -343,7 +347,6 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   int OnFindDialogCommand();
   CFindDlg* FindDialog() const;
 
-  BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
   void OnFindCommand();         // 33052 "検索\tF3" (repeat or open)
   void OnFindNextCommand();     // 33105, F3
   void OnFindReplaceCommand();  // 32966, Shift+F3

@@ -28,17 +28,6 @@ constexpr std::uint64_t kCsvReplaceMargin = 90000;
 // Lines moved past a checked line first so that it scrolls into view.
 constexpr int kCheckJumpLead = 20;
 
-// The find commands of the view, looked up before the view's own table.
-const fw::MsgEntry kFindEntries[] = {
-    fw::OnCommand<&CDvkView::OnFindCommand>(ID_FIND),
-    fw::OnCommand<&CDvkView::OnFindNextCommand>(ID_FIND_NEXT),
-    fw::OnCommand<&CDvkView::OnFindReplaceCommand>(ID_FIND_REPLACE),
-    fw::OnCommand<&CDvkView::OnEditFindCommand>(ID_EDIT_FIND),
-    fw::OnCommand<&CDvkView::OnFindDialogMessage>(ID_FIND_DIALOG),
-    fw::MsgEntry{},
-};
-const fw::MsgMap kFindMap = {nullptr, kFindEntries};
-
 // The control's text as CP932 bytes, paragraphs ending in CR, so that every
 // byte of a break and every (single- or double-byte) character is one
 // character position of the control.
@@ -82,22 +71,6 @@ void CDvkView::FindDlgCloser::operator()(CFindDlg* dlg) const {
 }
 
 CFindDlg* CDvkView::FindDialog() const { return m_findDlgOwner.get(); }
-
-BOOL CDvkView::OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) {
-  if (code == CN_COMMAND) {
-    if (const fw::MsgEntry* e = fw::FindMsgEntry(&kFindMap, fw::MsgKind::Command, 0, 0, id)) {
-      if (info) {
-        info->target = this;
-        info->entry = e;
-        return TRUE;
-      }
-      fw::MsgCall call;
-      call.id = id;
-      return e->thunk(this, call) ? TRUE : FALSE;
-    }
-  }
-  return CRichEditView::OnCmdMsg(id, code, extra, info);
-}
 
 void CDvkView::ShowFindStatus(const CString& text) {
   if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, text);

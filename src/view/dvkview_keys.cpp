@@ -1,16 +1,17 @@
 // Text-view services: the key dispatcher. Every WM_KEYDOWN of the view goes
 // through OnKeyDownHandler, which keeps the Ctrl/Shift state, offers the key
 // to the hooks of the subsystems that own key commands, and sends the
-// view's own key commands (view/viewui/keymap.h). Keys nobody takes go on
-// to the control.
+// commands of the program's key table (cmd/command_table.h, the same
+// rows the frame's accelerators are made from). Keys nobody takes go on to
+// the control.
 //
-// Order: Ctrl/Shift tracking and Ins; the ruled-table keys (K2) while the
-// document's table flag is set; the key-macro recorder (K3); macro
-// debugging keys in a macro text (K4); region commands of pictures (K5);
-// then the key table (K7).
+// Order: Ctrl/Shift tracking and Ins; the ruled-table keys while the
+// document's table flag is set; the key-macro recorder; macro
+// debugging keys in a macro text; region commands of pictures;
+// then the key table.
 #include "host/doc_host.h"
 #include "view/dvkview.h"
-#include "view/viewui/keymap.h"
+#include "cmd/command_table.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ bool CDvkView::OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (KeyMacroRecorder(nChar, nFlags)) return true;
   if (m_nFileKind == 98 && nChar == VK_F5 && KeyMacroDebug(nChar, ctrl)) return true;
   if (IsPictureKind(m_nFileKind) && KeyImageRegion(nChar, ctrl)) return true;
-  const unsigned cmd = viewui::KeyCommandFor(nChar, ctrl, shift);
+  const unsigned cmd = cmd::CommandForKey(nChar, ctrl, shift);
   if (cmd != 0) {
     SendMessage(WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
     return true;
@@ -84,7 +85,7 @@ bool CDvkView::OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags) {
 // engine, the key-macro recorder, the macro debugger and the image view
 // bring their key commands.
 
-// K2: Ctrl+arrows, Ctrl+digits, Ctrl+I/U and Ctrl+D of ruled-table editing
+// Ctrl+arrows, Ctrl+digits, Ctrl+I/U and Ctrl+D of ruled-table editing
 // go to the table engine (TableCommand, MakeTable, ConvertSelectionToTable,
 // ToggleCharEffect, SetTextColor).
 bool CDvkView::KeyTableEdit(UINT nChar, bool ctrl) {
@@ -93,7 +94,7 @@ bool CDvkView::KeyTableEdit(UINT nChar, bool ctrl) {
   return false;
 }
 
-// K3: with m_bInternalKey 1, 'W' starts key-macro recording, 'Q' ends it;
+// with m_bInternalKey 1, 'W' starts key-macro recording, 'Q' ends it;
 // F9 plays the recording (100 entries, timer 50 as the recording clock).
 bool CDvkView::KeyMacroRecorder(UINT nChar, UINT nFlags) {
   (void)nChar;
@@ -101,7 +102,7 @@ bool CDvkView::KeyMacroRecorder(UINT nChar, UINT nFlags) {
   return false;
 }
 
-// K4: F5 in a macro text: with Ctrl the debugger (then m_bInternalKey 0),
+// F5 in a macro text: with Ctrl the debugger (then m_bInternalKey 0),
 // else resume while debugging.
 bool CDvkView::KeyMacroDebug(UINT nChar, bool ctrl) {
   (void)nChar;
@@ -109,7 +110,7 @@ bool CDvkView::KeyMacroDebug(UINT nChar, bool ctrl) {
   return false;
 }
 
-// K5: Ctrl+C, V, X, D, S, L, E, U and Esc on a picture: region commands.
+// Ctrl+C, V, X, D, S, L, E, U and Esc on a picture: region commands.
 bool CDvkView::KeyImageRegion(UINT nChar, bool ctrl) {
   (void)nChar;
   (void)ctrl;

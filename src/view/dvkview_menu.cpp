@@ -11,7 +11,6 @@
 #include "fw/menu.h"
 #include "view/dvkview.h"
 #include "view/viewui/ctxmenu.h"
-#include "view/viewui/viewcmds.h"
 
 namespace {
 

@@ -26,7 +26,6 @@
 #include "support/pump.h"
 #include "support/temp_folder.h"
 #include "view/dvkview.h"
-#include "view/viewui/viewcmds.h"
 
 namespace {
 
@@ -465,7 +464,7 @@ TEST_F(EditCmdsTest, CopyPutsShiftJisTextWithItsLocaleAndPasteTakesIt) {
   EXPECT_GE(e, 5);
   // The context menu's rows are the same commands.
   c.SetSel(0, 2);
-  frame->SendMessage(WM_COMMAND, viewcmd::kCopy, 0);
+  frame->SendMessage(WM_COMMAND, ID_TEXT_COPY, 0);
   ASSERT_TRUE(fw::GetClipboardText(nullptr, &got));
   EXPECT_EQ("とか", got);
 }

@@ -18,7 +18,6 @@
 #include "support/pump.h"
 #include "support/temp_folder.h"
 #include "view/dvkview.h"
-#include "view/viewui/viewcmds.h"
 #include "support/file_bytes.h"
 
 namespace {
@@ -338,7 +337,7 @@ TEST_F(ViewServicesTest, TheCsvContextMenuHasItsItemsInOrderWithUnbuiltCommandsG
   EXPECT_EQ(0u, item(33122).text.find(StringOf(364) + "(x,y)\t5,0"));
   EXPECT_EQ(5, v->m_ptImageCursor.x);
   // Overwrite through the menu command: checked next time.
-  v->SendMessage(WM_COMMAND, viewcmd::kOverwrite);
+  v->SendMessage(WM_COMMAND, ID_TEXT_OVERWRITE);
   EXPECT_EQ(0, v->m_nInsertWord);
   fw::hooks::ExpectPopupMenu(0);
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 3));

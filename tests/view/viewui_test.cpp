@@ -6,10 +6,8 @@
 
 #include "view/viewui/backcolor.h"
 #include "view/viewui/ctxmenu.h"
-#include "view/viewui/keymap.h"
 #include "view/viewui/panes.h"
 #include "view/viewui/printsetup.h"
-#include "view/viewui/viewcmds.h"
 
 namespace {
 
@@ -97,16 +95,6 @@ TEST(ContextMenu, OtherMenusEndInThePrintOrigin) {
   EXPECT_EQ(0, y);
   viewui::PrintOrigin(0, 0, 5, 9, true, &x, &y);
   EXPECT_EQ(9, y);
-}
-
-TEST(KeyMap, AcceleratorsOfTheMenuTexts) {
-  EXPECT_EQ(viewcmd::kFindNext, viewui::KeyCommandFor(0x72, false, false));
-  EXPECT_EQ(viewcmd::kFindReplace, viewui::KeyCommandFor(0x72, false, true));
-  EXPECT_EQ(viewcmd::kBlockEdit, viewui::KeyCommandFor('B', true, false));
-  EXPECT_EQ(viewcmd::kCut, viewui::KeyCommandFor('X', true, false));
-  EXPECT_EQ(0xE107u, viewui::KeyCommandFor('P', true, false));
-  EXPECT_EQ(0u, viewui::KeyCommandFor('B', false, false));
-  EXPECT_EQ(0u, viewui::KeyCommandFor('B', true, true));
 }
 
 TEST(Panes, HandOverCodesAndCells) {

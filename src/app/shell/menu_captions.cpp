@@ -17,14 +17,14 @@ struct CaptionRow {
 };
 
 const CaptionRow kCaptionRows[] = {
-    {kAny, kAny, kAny, 3, "罫線表を保存(&S)\tCtrl+S", "罫線表編集を終了(&T)"},
-    {kAny, kAny, 1, kAny, "バイナリ表示を保存(&S)\tCtrl+S", "罫線表編集(&T)"},
-    {kAny, kAny, 2, kAny, "ソースを保存(&S)\tCtrl+S", "罫線表編集(&T)"},
-    {33, 33, kAny, kAny, "CSV保存(&S)\tCtrl+S", "罫線表編集(&T)"},
-    {4, 4, kAny, kAny, "RTF保存(&S)\tCtrl+S", "罫線表編集(&T)"},
-    {12, 28, kAny, kAny, "画像保存(&S)\tCtrl+S", "罫線表編集(&T)"},
-    {99, 99, kAny, kAny, "上書き保存(&S)\tCtrl+S", "罫線表編集(&T)"},
-    {kAny, kAny, kAny, kAny, "テキスト保存(&S)\tCtrl+S", "罫線表編集(&T)"},
+    {kAny, kAny, kAny, 3, "罫線表を保存(&S)", "罫線表編集を終了(&T)"},
+    {kAny, kAny, 1, kAny, "バイナリ表示を保存(&S)", "罫線表編集(&T)"},
+    {kAny, kAny, 2, kAny, "ソースを保存(&S)", "罫線表編集(&T)"},
+    {33, 33, kAny, kAny, "CSV保存(&S)", "罫線表編集(&T)"},
+    {4, 4, kAny, kAny, "RTF保存(&S)", "罫線表編集(&T)"},
+    {12, 28, kAny, kAny, "画像保存(&S)", "罫線表編集(&T)"},
+    {99, 99, kAny, kAny, "上書き保存(&S)", "罫線表編集(&T)"},
+    {kAny, kAny, kAny, kAny, "テキスト保存(&S)", "罫線表編集(&T)"},
 };
 
 bool Matches(const CaptionRow& r, int kind, int form, int state) {

@@ -363,7 +363,40 @@ struct IdctPass {
   }
 };
 
-inline uint8_t ClampByte(int64_t v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<uint8_t>(v); }
+inline uint8_t ClampByte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+// Terms of the colour formulas (arguments centred on 0). Samples stay within
+// about +-2^19 (coefficients are clamped to 16 bits), so every product fits
+// in 32 bits; 7256/4096 is taken as 1814/1024, which floors the same.
+inline int CrToR(int c) { return (1436 * c) >> 10; }
+inline int CrToG(int c) { return (732 * c) >> 10; }
+inline int CbToG(int c) { return (704 * c) >> 11; }
+inline int CbToB(int c) { return (1814 * c) >> 10; }
+
+// The same terms for samples in [kLow, kLow + kSpan) from tables (each term
+// depends on one channel), and a clamp table for their sums.
+struct ColourTables {
+  static constexpr int kLow = -512;
+  static constexpr unsigned kSpan = 1280;
+  static constexpr int kClampLow = -3072;
+  static bool In(int v) { return static_cast<unsigned>(v - kLow) < kSpan; }
+  int crR[kSpan], crbG[kSpan], cbG[kSpan], cbB[kSpan];
+  uint8_t limit[7168];  // index: value - kClampLow
+  ColourTables() {
+    for (int i = 0; i < static_cast<int>(kSpan); ++i) {
+      const int c = i + kLow - 128;
+      crR[i] = CrToR(c);
+      crbG[i] = -CrToG(c);
+      cbG[i] = -CbToG(c);
+      cbB[i] = CbToB(c);
+    }
+    for (int i = 0; i < 7168; ++i) limit[i] = ClampByte(i + kClampLow);
+  }
+};
+const ColourTables& Tables() {
+  static const ColourTables t;
+  return t;
+}
 
 }  // namespace
 
@@ -379,6 +412,14 @@ void JDecoder::Idct() {
     pass.Run(tmp + col, 8);
     for (int k = 0; k < 8; ++k) mPixel[k * 8 + col] = (pass.y[k] >> 2) + level;
   }
+}
+
+void JDecoder::IdctDcOnly() {
+  // Row 0 of the first pass is (362 * dc) >> 9 throughout, the other rows 0;
+  // each column pass then gives (362 * that) >> 9 throughout.
+  const int e = (362 * mCoef[0]) >> 9;
+  const int v = (((362 * e) >> 9) >> 2) + (mPrecision == 8 ? 128 : 2048);
+  for (int& p : mPixel) p = v;
 }
 
 void JDecoder::Replicate(int c, int h, int v, int sx, int sy) {
@@ -410,6 +451,7 @@ void JDecoder::ConvertMcu(int col, int row) {
   const int64_t y0 = static_cast<int64_t>(row) * uh;
   int xn = static_cast<int>(mWidth - x0 < uw ? mWidth - x0 : uw);
   if (xn <= 0) return;
+  const bool chromaPairs = mComponents == 3 && mHmax == 2 * mFrame[1].h && mHmax == 2 * mFrame[2].h;
   for (int y = 0; y < uh; ++y) {
     const int64_t at = (y0 + y) * mWidth + x0;
     uint8_t* r = mRgbPA[0] + at;
@@ -422,15 +464,42 @@ void JDecoder::ConvertMcu(int col, int row) {
     }
     const int* pcb = mUnit[1] + y * uw;
     const int* pcr = mUnit[2] + y * uw;
-    const int* pk = mUnit[3] + y * uw;
-    const bool useK = mComponents == 4 && mPhotoFlag == 1;
-    for (int x = 0; x < xn; ++x) {
-      const int64_t Y = useK ? static_cast<int64_t>(pk[x]) + 128 : py[x];
-      const int64_t cb = static_cast<int64_t>(pcb[x]) - 128;
-      const int64_t cr = static_cast<int64_t>(pcr[x]) - 128;
-      r[x] = ClampByte(Y + ((1436 * cr) >> 10));
-      g[x] = ClampByte(Y - ((732 * cr) >> 10) - ((704 * cb) >> 11));
-      b[x] = ClampByte(Y + ((7256 * cb) >> 12));
+    // Photo-flagged four-component files take luminance from the fourth
+    // component plus 128.
+    const int* pl = (mComponents == 4 && mPhotoFlag == 1) ? mUnit[3] + y * uw : py;
+    const int add = pl == py ? 0 : 128;
+    const ColourTables& t = Tables();
+    int x = 0;
+    if (chromaPairs) {
+      // Chroma replicated two wide: one set of chroma terms for two pixels.
+      for (; x + 1 < xn; x += 2) {
+        const int Y0 = py[x], Y1 = py[x + 1], cb = pcb[x], cr = pcr[x];
+        if (!ColourTables::In(Y0) || !ColourTables::In(Y1) || !ColourTables::In(cb) || !ColourTables::In(cr)) break;
+        const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
+        const int tr = t.crR[j], tg = t.crbG[j] + t.cbG[i], tb = t.cbB[i];
+        const uint8_t* l0 = t.limit + (Y0 - ColourTables::kClampLow);
+        const uint8_t* l1 = t.limit + (Y1 - ColourTables::kClampLow);
+        r[x] = l0[tr];
+        g[x] = l0[tg];
+        b[x] = l0[tb];
+        r[x + 1] = l1[tr];
+        g[x + 1] = l1[tg];
+        b[x + 1] = l1[tb];
+      }
+    }
+    for (; x < xn; ++x) {
+      const int Y = pl[x] + add, cb = pcb[x], cr = pcr[x];
+      if (ColourTables::In(Y) && ColourTables::In(cb) && ColourTables::In(cr)) {
+        const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
+        const uint8_t* lim = t.limit + (Y - ColourTables::kClampLow);
+        r[x] = lim[t.crR[j]];
+        g[x] = lim[t.crbG[j] + t.cbG[i]];
+        b[x] = lim[t.cbB[i]];
+      } else {
+        r[x] = ClampByte(Y + CrToR(cr - 128));
+        g[x] = ClampByte(Y - CrToG(cr - 128) - CbToG(cb - 128));
+        b[x] = ClampByte(Y + CbToB(cb - 128));
+      }
     }
   }
 }

@@ -83,6 +83,8 @@ class JDecoder {
   bool DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl,
                    const JHuffTable& ac, const JHuffLookup& acl, bool firstMcu);
   void Idct();
+  // Idct of a block whose AC coefficients are all 0: one value everywhere.
+  void IdctDcOnly();
   void Replicate(int c, int h, int v, int sx, int sy);
   void ConvertMcu(int col, int row);
   void FreePlanes();

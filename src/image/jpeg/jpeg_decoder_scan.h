@@ -56,7 +56,10 @@ template <class Bits>
 bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl,
                            const JHuffTable& ac, const JHuffLookup& acl, bool firstMcu) {
   const int* q = mQuant[mFrame[c].tq & 3];
-  std::memset(mCoef, 0, sizeof mCoef);
+  // mCoef is all 0 here: the entries set below are put back to 0 after the
+  // IDCT (cheaper than clearing the block each time).
+  uint8_t set[64];
+  int nset = 0;
   int s = bits.Symbol(dc, dcl);
   if (s < 0) return false;
   if (s > 15) ThrowFormat(mStream->Position(), JErr::DcCategory);
@@ -67,6 +70,7 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
   }
   mPred[c] = detail::Clamp16(static_cast<int64_t>(mPred[c]) + diff);
   mCoef[0] = detail::Clamp16(static_cast<int64_t>(mPred[c]) * q[0]);
+  int acSeen = 0;
   for (int k = 1; k < 64;) {
     int sym = bits.Symbol(ac, acl);
     if (sym < 0) return false;
@@ -81,9 +85,17 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
     if (k + r > 63) return false;
     int n = kZigzag[k + r];
     mCoef[n] = detail::Clamp16(static_cast<int64_t>(val) * q[n]);
+    set[nset++] = static_cast<uint8_t>(n);
+    acSeen |= val;
     k += r + 1;
   }
-  Idct();
+  if (acSeen == 0) {
+    IdctDcOnly();
+  } else {
+    Idct();
+  }
+  mCoef[0] = 0;
+  for (int i = 0; i < nset; ++i) mCoef[set[i]] = 0;
   return true;
 }
 
@@ -112,6 +124,7 @@ void JDecoder::DoDecode(Bits& bits) {
     AllocIntArray(&mUnit[i], unitInts, i == 0 ? 0 : 128, kUnitErr[i]);
   }
   for (int i = 0; i < 4; ++i) mPred[i] = 0;
+  std::memset(mCoef, 0, sizeof mCoef);
 
   for (int c = 0; c < mComponents; ++c) {
     mLookup[0][mScan[c].td].Build(mHuff[0][mScan[c].td]);

@@ -113,9 +113,9 @@ void JScanBits::ToSlow() {
 
 void JScanBits::Stop() { ToSlow(); }
 
-int JScanBits::Bits(int n) {
+int JScanBits::SlowBits(int n) {
   if (!slow_) {
-    if (nbits_ < n) Refill();
+    Refill();
     if (nbits_ >= n) {
       int v = static_cast<int>(acc_ >> (64 - n));
       acc_ <<= n;
@@ -127,7 +127,7 @@ int JScanBits::Bits(int n) {
   return in_.GetBits(n);
 }
 
-int JScanBits::Symbol(const JHuffTable& t, const JHuffLookup& lk) {
+int JScanBits::LongSymbol(const JHuffTable& t, const JHuffLookup& lk) {
   if (!slow_) {
     if (t.count <= 0) ThrowFormat(in_.Position(), JErr::HuffmanLengthOver);
     if (nbits_ < 16) Refill();

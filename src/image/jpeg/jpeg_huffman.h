@@ -51,11 +51,32 @@ class JScanBits {
 
   // Next symbol of table t, or the negative result of the bit reader (marker
   // or end). Raises "Decode1HuffmanCode:length over" when no code matches.
-  int Symbol(const JHuffTable& t, const JHuffLookup& lk);
+  int Symbol(const JHuffTable& t, const JHuffLookup& lk) {
+    if (nbits_ >= 16 && t.count > 0) {
+      const unsigned e = lk.fast[acc_ >> (64 - JHuffLookup::kLookupBits)];
+      const int len = static_cast<int>(e >> 8);
+      if (len != 0) {
+        acc_ <<= len;
+        nbits_ -= len;
+        return static_cast<int>(e & 0xFF);
+      }
+    }
+    return LongSymbol(t, lk);
+  }
   // n bits (1..16) or the negative result of the bit reader.
-  int Bits(int n);
+  int Bits(int n) {
+    if (nbits_ >= n) {
+      const int v = static_cast<int>(acc_ >> (64 - n));
+      acc_ <<= n;
+      nbits_ -= n;
+      return v;
+    }
+    return SlowBits(n);
+  }
 
  private:
+  int LongSymbol(const JHuffTable& t, const JHuffLookup& lk);
+  int SlowBits(int n);
   void Refill();
   // Switches to bit-by-bit reading through the stream from the next unread bit.
   void ToSlow();

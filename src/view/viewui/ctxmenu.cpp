@@ -2,14 +2,16 @@
 
 #include <string>
 
+#include "cmd/command_table.h"
 #include "fw/strtable.h"
-#include "view/viewui/viewcmds.h"
+#include "res/resource.h"
 
 namespace viewui {
 namespace {
 
-// One row of a menu table. `stringId` names the string-table text; `text`
-// is the text itself (and the fallback when the table has no such string).
+// One row of a menu table. `stringId` names the string-table text; without
+// one (or when the string table has no such string) the text is the
+// command's caption in the command table.
 enum class When {
   kAlways,
   kBlockMode,         // while block mode is on
@@ -20,7 +22,6 @@ enum class When {
 struct Row {
   unsigned id;
   unsigned stringId;
-  const char* text;
   When when;
 };
 
@@ -29,91 +30,91 @@ constexpr unsigned kStrPrintOrigin = 364;
 // General menu, up to the CSV section. The overwrite item is checked while
 // the insert word is 0; block edit is checked in block mode.
 const Row kGeneralRows[] = {
-    {viewcmd::kCut, 361, "切取り\tctrl+X", When::kAlways},
-    {viewcmd::kCopy, 362, "複写\tctrl+C", When::kAlways},
-    {viewcmd::kPaste, 363, "貼付け\tctrl+V", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kOverwrite, 0, "上書\tIns", When::kAlways},
-    {viewcmd::kBlockEdit, 394, "ﾌﾞﾛｯｸ編集\tctrl+B", When::kAlways},
-    {viewcmd::kBlockTopLeft, 0, "ブロック左上", When::kBlockMode},
-    {viewcmd::kBlockBottomRight, 0, "ブロック右下", When::kBlockMode},
-    {viewcmd::kRegionTopLeft, 0, "領域 左上設定 ┌", When::kRegionKinds},
-    {viewcmd::kRegionBottomRight, 0, "領域 右下設定   ┘", When::kRegionKinds},
-    {viewcmd::kRegionClear, 0, "領域 枠クリア\tctrl+D", When::kRegionKinds},
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kFindMenu, 365, "検索\tF3", When::kAlways},
-    {viewcmd::kFindReplace, 366, "検索･置換\tshft+F3", When::kAlways},
+    {ID_TEXT_CUT, 361, When::kAlways},
+    {ID_TEXT_COPY, 362, When::kAlways},
+    {ID_TEXT_PASTE, 363, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_TEXT_OVERWRITE, 0, When::kAlways},
+    {ID_BLOCK_EDIT, 394, When::kAlways},
+    {ID_BLOCK_TOP_LEFT, 0, When::kBlockMode},
+    {ID_BLOCK_BOTTOM_RIGHT, 0, When::kBlockMode},
+    {ID_REGION_TOP_LEFT, 0, When::kRegionKinds},
+    {ID_REGION_BOTTOM_RIGHT, 0, When::kRegionKinds},
+    {ID_REGION_CLEAR, 0, When::kRegionKinds},
+    {0, 0, When::kSeparator},
+    {ID_FIND, 365, When::kAlways},
+    {ID_FIND_REPLACE, 366, When::kAlways},
 };
 
 // CSV section (kind 33), in its order. The undo item gets "\t<count>" and
 // the title-row item is built apart (its id and text follow the state).
 const Row kCsvRows[] = {
-    {viewcmd::kCsvFindColumn, 0, "検索･置換[列]", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kCsvNarrowSelect, 0, "絞込み選択", When::kAlways},
-    {viewcmd::kCsvNarrowDelete, 0, "絞込み削除", When::kAlways},
-    {viewcmd::kCsvSelectCheck, 0, "選択 ﾁｪｯｸ ", When::kAlways},
-    {viewcmd::kCsvUndoSelect, 0, "元に戻す", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kCsvColumnSum, 0, "列(範囲)合計", When::kAlways},
-    {viewcmd::kCsvCrossTab, 0, "項目別集計", When::kAlways},
-    {viewcmd::kCsvCheckedSum, 0, "ﾁｪｯｸ行合計", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kCsvCheckToMark, 0, "ﾁｪｯｸ→ﾏｰｸ", When::kAlways},
-    {viewcmd::kCsvMarkToCheck, 0, "ﾏｰｸ→ﾁｪｯｸ", When::kAlways},
-    {viewcmd::kCsvClearChecks, 0, "ﾁｪｯｸ解除", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kCsvQuoteCut, 0, "引用符ｶｯﾄ", When::kAlways},
-    {viewcmd::kCsvQuoteAdd, 0, "引用符付け", When::kAlways},
-    {viewcmd::kCsvThousands, 0, "ｶﾝﾏ付け", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kCsvAlignRight, 0, "右寄せ", When::kAlways},
-    {viewcmd::kCsvAlignLeft, 0, "左寄せ", When::kAlways},
-    {viewcmd::kCsvAlignCenter, 0, "中央揃え", When::kAlways},
-    {viewcmd::kCsvTrimTrailing, 0, "後空白ｶｯﾄ", When::kAlways},
+    {ID_CSV_FIND_COLUMN, 0, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_CSV_NARROW_SELECT, 0, When::kAlways},
+    {ID_CSV_NARROW_DELETE, 0, When::kAlways},
+    {ID_CSV_SELECT_CHECK, 0, When::kAlways},
+    {ID_CSV_UNDO_SELECT, 0, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_CSV_COLUMN_SUM, 0, When::kAlways},
+    {ID_CSV_CROSS_TAB, 0, When::kAlways},
+    {ID_CSV_CHECKED_SUM, 0, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_CSV_CHECK_TO_MARK, 0, When::kAlways},
+    {ID_CSV_MARK_TO_CHECK, 0, When::kAlways},
+    {ID_CSV_CLEAR_CHECKS, 0, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_CSV_QUOTE_CUT, 0, When::kAlways},
+    {ID_CSV_QUOTE_ADD, 0, When::kAlways},
+    {ID_CSV_THOUSANDS, 0, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_CSV_ALIGN_RIGHT, 0, When::kAlways},
+    {ID_CSV_ALIGN_LEFT, 0, When::kAlways},
+    {ID_CSV_ALIGN_CENTER, 0, When::kAlways},
+    {ID_CSV_TRIM_TRAILING, 0, When::kAlways},
 };
 
 // Macro section (a stopped macro, kind 98).
 const Row kMacroRows[] = {
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kMacroHelpEdit, 0, "命令一覧\t編集､制御", When::kAlways},
-    {viewcmd::kMacroHelpFile, 0, "命令一覧\tﾌｧｲﾙ", When::kAlways},
-    {viewcmd::kMacroHelpVars, 0, "変数一覧", When::kAlways},
-    {viewcmd::kMacroHelpColumns, 0, "列記号一覧", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {viewcmd::kMacroInsertDialog, 0, "ﾀﾞｲｱﾛｸﾞ挿入", When::kAlways},
-    {viewcmd::kMacroInsertGraph, 0, "ｸﾞﾗﾌｻﾌﾞﾙｰﾁﾝ挿入", When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_MACRO_HELP_EDIT, 0, When::kAlways},
+    {ID_MACRO_HELP_FILE, 0, When::kAlways},
+    {ID_MACRO_HELP_VARS, 0, When::kAlways},
+    {ID_MACRO_HELP_COLUMNS, 0, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_MACRO_INSERT_DIALOG, 0, When::kAlways},
+    {ID_MACRO_INSERT_GRAPH, 0, When::kAlways},
 };
 
 // Ruled-table menu.
 const Row kRuledRows[] = {
-    {33178, 33055, "新規表作成\tctrl +M", When::kAlways},
-    {33179, 33056, "表変換\tctrl +D", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {33180, 33057, "列追加\tctrl +E", When::kAlways},
-    {33181, 33058, "列削除\tctrl +R", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {33182, 33059, "行追加\tctrl +J", When::kAlways},
-    {33183, 33060, "行削除\tctrl +K", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {33170, 0, "上罫線\tctrl +2", When::kAlways},
-    {33169, 0, "下罫線\tctrl +1", When::kAlways},
-    {33171, 33062, "左罫線\tctrl +3", When::kAlways},
-    {33067, 33063, "右罫線\tctrl +4", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {33066, 0, "欄上罫線\tctrl+shft+2", When::kAlways},
-    {33174, 0, "欄下罫線\tctrl+shft+1", When::kAlways},
-    {33175, 0, "欄左罫線\tctrl+shft+3", When::kAlways},
-    {33176, 0, "欄右罫線\tctrl+shft+4", When::kAlways},
-    {0, 0, nullptr, When::kSeparator},
-    {33172, 0, "操作取消し\tctrl +Z 2回", When::kAlways},
-    {33173, 0, "表ﾓｰﾄﾞ終了\tctrl +D", When::kAlways},
+    {ID_TBL_NEW, 33055, When::kAlways},
+    {ID_TBL_CONVERT, 33056, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_TBL_ADD_COLUMN, 33057, When::kAlways},
+    {ID_TBL_DEL_COLUMN, 33058, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_TBL_ADD_ROW, 33059, When::kAlways},
+    {ID_TBL_DEL_ROW, 33060, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_TBL_TOP_RULE, 0, When::kAlways},
+    {ID_TBL_BOTTOM_RULE, 0, When::kAlways},
+    {ID_TBL_LEFT_RULE, 33062, When::kAlways},
+    {ID_TBL_RIGHT_RULE, 33063, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_TBL_CELL_TOP_RULE, 0, When::kAlways},
+    {ID_TBL_CELL_BOTTOM_RULE, 0, When::kAlways},
+    {ID_TBL_CELL_LEFT_RULE, 0, When::kAlways},
+    {ID_TBL_CELL_RIGHT_RULE, 0, When::kAlways},
+    {0, 0, When::kSeparator},
+    {ID_TBL_UNDO, 0, When::kAlways},
+    {ID_TBL_END, 0, When::kAlways},
 };
 
 CString RowText(const Row& r) {
   std::string s;
   if (r.stringId && fw::LookupString(r.stringId, s)) return CString(s.c_str());
-  return CString(r.text ? r.text : "");
+  return CString(cmd::MenuTextFor(r.id).c_str());
 }
 
 bool Applies(const Row& r, const ContextMenuState& s) {
@@ -153,22 +154,22 @@ MenuRow Separator() {
 void AppendGeneral(const ContextMenuState& s, std::vector<MenuRow>& out) {
   AppendRows(kGeneralRows, s, out);
   for (MenuRow& m : out) {
-    if (m.id == viewcmd::kOverwrite) m.checked = s.insertWord == 0;
-    if (m.id == viewcmd::kBlockEdit) m.checked = s.blockMode != 0;
+    if (m.id == ID_TEXT_OVERWRITE) m.checked = s.insertWord == 0;
+    if (m.id == ID_BLOCK_EDIT) m.checked = s.blockMode != 0;
   }
   if (s.fileKind == 33) {
     AppendRows(kCsvRows, s, out);
     for (MenuRow& m : out) {
-      if (m.id == viewcmd::kCsvUndoSelect && s.selectUndoCount > 0) {
+      if (m.id == ID_CSV_UNDO_SELECT && s.selectUndoCount > 0) {
         CString t;
         t.Format("\t%d", s.selectUndoCount);
         m.text += t;
       }
-      if ((m.id == viewcmd::kCsvQuoteCut || m.id == viewcmd::kCsvQuoteAdd) && s.editMode == 3) m.grayed = true;
+      if ((m.id == ID_CSV_QUOTE_CUT || m.id == ID_CSV_QUOTE_ADD) && s.editMode == 3) m.grayed = true;
     }
     MenuRow title;
-    title.id = s.titleRowFixed ? viewcmd::kCsvTitleAuto : viewcmd::kCsvTitleFix;
-    title.text.Format("%s\t%u", s.titleRowFixed ? "ﾀｲﾄﾙ行自動" : "ﾀｲﾄﾙ行固定", s.curLine);
+    title.id = s.titleRowFixed ? ID_CSV_TITLE_AUTO : ID_CSV_TITLE_FIX;
+    title.text.Format("%s\t%u", cmd::MenuTextFor(title.id).c_str(), s.curLine);
     out.push_back(title);
   }
   if (s.fileKind == 98 && s.macroStopped) AppendRows(kMacroRows, s, out);
@@ -216,7 +217,7 @@ std::vector<MenuRow> BuildContextMenu(ContextMenuKind kind, const ContextMenuSta
   }
   if (!out.empty()) out.push_back(Separator());
   MenuRow origin;
-  origin.id = viewcmd::kPrintOrigin;
+  origin.id = ID_PRINT_ORIGIN;
   origin.text = PrintOriginText(s.originX, s.originY);
   out.push_back(origin);
   return out;

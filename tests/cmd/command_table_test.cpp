@@ -1,0 +1,276 @@
+// The command table against everything that names a command: the menus and
+// string tables of the resources, the key table, the text view's right-click
+// menus in every state, and the rows themselves.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cmd/command_table.h"
+#include "app/shell/menu_captions.h"
+#include "fw/codepage.h"
+#include "res/resource.h"
+#include "view/viewui/ctxmenu.h"
+
+namespace {
+
+using cmd::Command;
+using cmd::Enable;
+using cmd::FindCommand;
+
+std::string ReadSource(const std::string& relative) {
+  std::ifstream in(std::string(TABRYE_TEST_ROOT) + "/" + relative, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The values of the #defines of res/resource.h and of the framework's ids
+// it includes.
+std::map<std::string, unsigned> ResourceSymbols() {
+  std::map<std::string, unsigned> out;
+  for (const char* file : {"res/resource.h", "src/fw/fwres.h"}) {
+    std::istringstream in(ReadSource(file));
+    std::regex def(R"(^#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\s*$)");
+    std::string line;
+    std::smatch m;
+    while (std::getline(in, line))
+      if (std::regex_match(line, m, def)) out[m[1]] = static_cast<unsigned>(std::stoul(m[2], nullptr, 0));
+  }
+  EXPECT_GT(out.size(), 100u);
+  return out;
+}
+
+struct RcItem {
+  std::string file;
+  std::string menu;     // the resource name of the menu
+  std::string caption;  // UTF-8 as written
+  std::string symbol;
+  bool grayed = false;
+};
+
+// The MENUITEMs of every MENU resource in the program's .rc files.
+std::vector<RcItem> RcMenuItems() {
+  std::vector<RcItem> items;
+  for (const char* file : {"res/Tabrye.rc", "res/dialogs.rc", "res/find.rc", "res/strings.rc"}) {
+    std::istringstream in(ReadSource(file));
+    std::regex menuStart(R"(^(\w+)\s+MENU\b)");
+    std::regex item(R"(^\s*MENUITEM\s+\"((?:[^\"\\]|\\.)*)\"\s*,\s*(\w+)(.*)$)");
+    std::string line, menu;
+    std::smatch m;
+    while (std::getline(in, line)) {
+      if (std::regex_search(line, m, menuStart)) menu = m[1];
+      if (std::regex_match(line, m, item)) {
+        RcItem it{file, menu, m[1], m[2], m[3].str().find("GRAYED") != std::string::npos};
+        items.push_back(it);
+      }
+    }
+  }
+  return items;
+}
+
+// The entries of every STRINGTABLE of the .rc files: symbol or number.
+std::vector<std::string> RcStringIds() {
+  std::vector<std::string> ids;
+  for (const char* file : {"res/Tabrye.rc", "res/dialogs.rc", "res/find.rc", "res/strings.rc"}) {
+    std::istringstream in(ReadSource(file));
+    std::regex entry(R"(^\s*(\w+)\s+\")");
+    std::string line;
+    bool inTable = false;
+    std::smatch m;
+    while (std::getline(in, line)) {
+      if (line.rfind("STRINGTABLE", 0) == 0) inTable = true;
+      else if (line.rfind("END", 0) == 0) inTable = false;
+      else if (inTable && std::regex_search(line, m, entry)) ids.push_back(m[1]);
+    }
+  }
+  return ids;
+}
+
+bool IsTestMenu(const std::string& name) { return name.find("TEST") != std::string::npos; }
+
+// "\t" in a resource caption is the two characters backslash and t.
+std::string RcCaptionToProgramText(const std::string& rc) {
+  std::string s;
+  for (std::size_t i = 0; i < rc.size(); ++i) {
+    if (rc[i] == '\\' && i + 1 < rc.size()) {
+      char c = rc[++i];
+      s += c == 't' ? '\t' : c == 'n' ? '\n' : c;
+    } else {
+      s += rc[i];
+    }
+  }
+  return fw::Utf8ToCp932(s);
+}
+
+TEST(CommandTable, EveryMenuItemOfTheResourcesHasItsRowAndCaption) {
+  const auto symbols = ResourceSymbols();
+  int checked = 0;
+  for (const RcItem& it : RcMenuItems()) {
+    if (IsTestMenu(it.menu)) continue;
+    SCOPED_TRACE(it.file + " " + it.menu + " " + it.symbol);
+    auto sym = symbols.find(it.symbol);
+    ASSERT_NE(symbols.end(), sym) << "not defined in res/resource.h";
+    const Command* row = FindCommand(sym->second);
+    ASSERT_NE(nullptr, row) << "no row in commands.def";
+    EXPECT_STREQ(it.symbol.c_str(), row->symbol);
+    // The resource holds the caption without its key hint; the frame adds it.
+    EXPECT_EQ(row->caption, RcCaptionToProgramText(it.caption));
+    EXPECT_EQ(std::string::npos, it.caption.find("\\t")) << "key hints come from the command table";
+    ++checked;
+  }
+  EXPECT_GT(checked, 40);
+}
+
+TEST(CommandTable, RowsAreUniqueAndWellFormed) {
+  const auto symbols = ResourceSymbols();
+  std::set<unsigned> ids;
+  std::set<std::string> names, words;
+  for (const Command& c : cmd::Commands()) {
+    SCOPED_TRACE(c.symbol);
+    EXPECT_TRUE(ids.insert(c.id).second) << "id twice";
+    EXPECT_TRUE(names.insert(c.symbol).second) << "symbol twice";
+    auto sym = symbols.find(c.symbol);
+    ASSERT_NE(symbols.end(), sym);
+    EXPECT_EQ(sym->second, c.id);
+    if (c.enable == Enable::kNotBuilt) {
+      EXPECT_STREQ("", c.handler);
+    } else {
+      EXPECT_STRNE("", c.handler) << "a built command names its handler";
+    }
+    EXPECT_EQ(c.enable == Enable::kUpdateHandler, *c.update != 0);
+    if (*c.word) EXPECT_TRUE(words.insert(c.word).second) << "macro word twice";
+    // Every key text of the row names a key.
+    std::string keys = c.keys;
+    std::size_t pos = 0;
+    while (!keys.empty() && pos != std::string::npos) {
+      std::size_t comma = keys.find(',', pos);
+      std::string one = keys.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+      while (!one.empty() && one.front() == ' ') one.erase(0, 1);
+      EXPECT_TRUE(cmd::ParseKey(one, nullptr)) << "bad key '" << one << "'";
+      pos = comma == std::string::npos ? comma : comma + 1;
+    }
+  }
+  EXPECT_GE(cmd::Commands().size(), 80u);
+}
+
+TEST(CommandTable, OneKeyTableWithoutTwiceBoundKeys) {
+  std::set<std::string> seen;
+  for (const cmd::KeyBinding& k : cmd::KeyTable()) {
+    EXPECT_TRUE(seen.insert(cmd::KeyText(k)).second) << cmd::KeyText(k) << " bound twice";
+    EXPECT_NE(nullptr, FindCommand(k.id));
+  }
+  // F3 and Shift+F3 are bound once, for the menu and the text view alike.
+  EXPECT_EQ(unsigned(ID_FIND_NEXT), cmd::CommandForKey(0x72, false, false));
+  EXPECT_EQ(unsigned(ID_FIND_REPLACE), cmd::CommandForKey(0x72, false, true));
+  EXPECT_EQ(unsigned(ID_SWITCH_PANE), cmd::CommandForKey(0x77, false, false));
+  EXPECT_EQ(unsigned(ID_BLOCK_EDIT), cmd::CommandForKey('B', true, false));
+  EXPECT_EQ(unsigned(ID_FILE_PRINT), cmd::CommandForKey('P', true, false));
+  EXPECT_EQ(unsigned(ID_EDIT_CUT), cmd::CommandForKey('X', true, false));
+  EXPECT_EQ(0u, cmd::CommandForKey('B', false, false));
+  EXPECT_EQ(0u, cmd::CommandForKey('B', true, true));
+  EXPECT_EQ(0u, cmd::CommandForKey('S', true, false, true));
+  // No second key table in the resources.
+  EXPECT_EQ(std::string::npos, ReadSource("res/Tabrye.rc").find("ACCELERATORS"));
+}
+
+TEST(CommandTable, KeyTextsParseAndPrintBack) {
+  cmd::KeyBinding k;
+  ASSERT_TRUE(cmd::ParseKey("Ctrl+Shift+F3", &k));
+  EXPECT_EQ(0x72u, k.vk);
+  EXPECT_TRUE(k.ctrl && k.shift && !k.alt);
+  EXPECT_EQ("Ctrl+Shift+F3", cmd::KeyText(k));
+  ASSERT_TRUE(cmd::ParseKey("ctrl+b", &k));
+  EXPECT_EQ(unsigned('B'), k.vk);
+  EXPECT_EQ("Ctrl+B", cmd::KeyText(k));
+  ASSERT_TRUE(cmd::ParseKey("Alt+Del", &k));
+  EXPECT_EQ("Alt+Del", cmd::KeyText(k));
+  ASSERT_TRUE(cmd::ParseKey("F24", &k));
+  EXPECT_EQ(0x87u, k.vk);
+  for (const char* bad : {"", "Ctrl+", "Ctrl++", "Hyper+X", "F0", "F25", "F1x", "Ctrl+XY", "+X", "Shift"})
+    EXPECT_FALSE(cmd::ParseKey(bad, &k)) << bad;
+}
+
+TEST(CommandTable, CaptionsGetTheirKeyHintsFromTheKeys) {
+  EXPECT_EQ("次を検索(&N)\tF3", cmd::MenuTextFor(ID_FIND_NEXT));
+  EXPECT_EQ("開く(&O)...\tCtrl+O", cmd::MenuTextFor(ID_FILE_OPEN));
+  EXPECT_EQ("名前を付けて保存(&A)...", cmd::MenuTextFor(ID_FILE_SAVE_AS));
+  // A caption with its own hint keeps it.
+  EXPECT_EQ("ﾌﾞﾛｯｸ編集\tctrl+B", cmd::MenuTextFor(ID_BLOCK_EDIT));
+  // The Save caption that follows the shown kind gets the same hint.
+  EXPECT_EQ("CSV保存(&S)\tCtrl+S", cmd::WithKeyHint(ID_FILE_SAVE, app::MenuCaptionsFor(33, 0, 0).save));
+  EXPECT_EQ("罫線表編集(&T)", cmd::WithKeyHint(ID_TABLE_EDIT_MODE, app::MenuCaptionsFor(33, 0, 0).tableEdit));
+  EXPECT_EQ("", cmd::MenuTextFor(1));
+}
+
+TEST(CommandTable, PromptsAndTooltipsHaveOneSource) {
+  EXPECT_EQ("ファイルを開きます", cmd::PromptFor(ID_FILE_OPEN));
+  EXPECT_EQ("開く", cmd::TooltipFor(ID_FILE_OPEN));
+  EXPECT_EQ("CSV の引用符を表示しません", cmd::PromptFor(ID_CSV_HIDE_QUOTES));
+  EXPECT_EQ("", cmd::TooltipFor(ID_CSV_HIDE_QUOTES));
+  EXPECT_EQ("", cmd::PromptFor(ID_VIEW_WRAP));
+  EXPECT_EQ("", cmd::PromptFor(1));
+  EXPECT_EQ("", cmd::TooltipFor(1));
+  // The resources' string tables hold no command's text of their own: the
+  // command strings are made from the rows.
+  const auto symbols = ResourceSymbols();
+  for (const std::string& id : RcStringIds()) {
+    auto sym = symbols.find(id);
+    if (sym == symbols.end()) continue;
+    const Command* row = FindCommand(sym->second);
+    if (!row || id.rfind("IDS_", 0) == 0) continue;
+    ADD_FAILURE() << id << ": the prompt of a command belongs in commands.def";
+  }
+}
+
+TEST(CommandTable, EveryRowOfTheRightClickMenusHasARow) {
+  std::set<unsigned> ids;
+  for (int kind : {0, 4, 9, 12, 33, 98}) {
+    for (int flags = 0; flags < 32; ++flags) {
+      viewui::ContextMenuState s;
+      s.fileKind = kind;
+      s.tableEditMode = flags & 1;
+      s.blockMode = (flags >> 1) & 1;
+      s.titleRowFixed = (flags >> 2) & 1;
+      s.macroStopped = (flags >> 3) & 1;
+      s.editMode = (flags >> 4) & 1 ? 3 : 0;
+      for (const auto& r : viewui::BuildContextMenu(viewui::ChooseContextMenu(s), s)) {
+        if (r.separator) continue;
+        const Command* row = FindCommand(r.id);
+        ASSERT_NE(nullptr, row) << "right-click item " << r.id << " has no row";
+        EXPECT_FALSE(r.text.IsEmpty()) << r.id;
+        ids.insert(r.id);
+      }
+    }
+  }
+  // The general, CSV, macro and ruled-table rows all appeared.
+  EXPECT_GE(ids.size(), 55u);
+  // Without a string table the rows' captions are the texts.
+  viewui::ContextMenuState s;
+  s.fileKind = 33;
+  auto rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kGeneral, s);
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ("切取り\tctrl+X", std::string(rows[0].text));
+}
+
+TEST(CommandTable, HandlersBelongToClassesWithACommandSet) {
+  // Built rows are carried out by the command set of their owner's class
+  // (or, for the framework's, by its own message maps); the Windows tree's
+  // routing test checks that each of them is reached.
+  for (const Command& c : cmd::Commands()) {
+    if (c.enable == Enable::kNotBuilt) continue;
+    SCOPED_TRACE(c.symbol);
+    const std::string owner = cmd::OwnerName(c.owner);
+    EXPECT_TRUE(owner == "fw" || owner == "frame" || owner == "doc" || owner == "view")
+        << "owner " << owner << " has no command set yet";
+  }
+  EXPECT_EQ(0u, cmd::CommandForWord(""));
+  EXPECT_EQ(0u, cmd::CommandForWord("no such word"));
+}
+
+}  // namespace
