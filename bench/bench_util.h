@@ -1,12 +1,16 @@
 // Small helpers shared by the benchmark programs: a clock, seconds between
-// two readings, generated text, whole files in and out, and a timed shell
-// command for the outside tool each benchmark is measured against.
+// two readings, generated text, whole files in and out, a timed shell
+// command, paired runs of ours against a yardstick with the median ratio, and
+// the table row that bench/run-all collects.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -49,6 +53,89 @@ inline double TimeCommand(const std::string& cmd, int* rc) {
   auto t0 = Clock::now();
   *rc = std::system(cmd.c_str());
   return Seconds(t0);
+}
+
+// The machine's load averages (1, 5, 15 minutes) as /proc/loadavg gives them.
+inline std::string LoadAverage() {
+  std::string s = ReadFile("/proc/loadavg");
+  std::size_t cut = 0;
+  for (int fields = 0; cut < s.size() && fields < 3; ++cut)
+    if (s[cut] == ' ') ++fields;
+  return s.empty() ? "unknown" : s.substr(0, cut ? cut - 1 : s.size());
+}
+
+// A command's whole process: its standard output is read into *out (so both
+// sides of a comparison pay for their output alike), the seconds returned.
+// *ok is false when the command fails.
+inline double RunCapture(const std::string& cmd, std::string* out, bool* ok) {
+  out->clear();
+  auto t0 = Clock::now();
+  FILE* p = popen(cmd.c_str(), "r");
+  if (p == nullptr) {
+    *ok = false;
+    return 0;
+  }
+  char buf[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
+  *ok = pclose(p) == 0;
+  return Seconds(t0);
+}
+
+inline double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  std::size_t m = v.size() / 2;
+  return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+// One measurement: ours and the yardstick run alternately (pairs,
+// so both see the same machine load), each run returns its seconds and
+// checks its output; the ratio is the median of the pairs' ratios.
+struct Paired {
+  double ours = 0, theirs = 0, ratio = 0;
+  bool checked = true;  // every output of every run was as expected
+  int runs = 0;
+};
+
+inline Paired RunPaired(int runs, const std::function<double(bool*)>& ours,
+                        const std::function<double(bool*)>& theirs) {
+  Paired p;
+  std::vector<double> a, b, r;
+  for (int i = 0; i < runs; ++i) {
+    bool okA = true, okB = true;
+    double x = ours(&okA);
+    double y = theirs(&okB);
+    p.checked = p.checked && okA && okB;
+    a.push_back(x);
+    b.push_back(y);
+    r.push_back(y > 0 ? x / y : 0);
+  }
+  p.ours = Median(a);
+  p.theirs = Median(b);
+  p.ratio = Median(r);
+  p.runs = runs;
+  return p;
+}
+
+// "-runs N" as the first two arguments: N (at least 1), else defaultRuns;
+// *next is the index of the first argument after them.
+inline int TakeRuns(int argc, char** argv, int defaultRuns, int* next) {
+  *next = 1;
+  if (argc > 2 && std::string(argv[1]) == "-runs") {
+    *next = 3;
+    return std::max(1, std::atoi(argv[2]));
+  }
+  return defaultRuns;
+}
+
+// One row of the benchmark table: a line that bench/run-all collects
+// ("ROW|bench|work|yardstick|ours s|theirs s|ratio|goal|outputs|load").
+inline void PrintRow(const std::string& benchName, const std::string& work, const std::string& yardstick,
+                     const Paired& p, const std::string& goal) {
+  std::printf("ROW|%s|%s|%s|%.4f|%.4f|%.2f|%s|%s|%s\n", benchName.c_str(), work.c_str(), yardstick.c_str(), p.ours,
+              p.theirs, p.ratio, goal.c_str(), p.checked ? "equal" : "DIFFER", LoadAverage().c_str());
+  std::fflush(stdout);
 }
 
 }  // namespace bench

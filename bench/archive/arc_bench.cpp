@@ -1,40 +1,50 @@
-// Times the codec against zlib (inflate, deflate level 6) and lhasa (LH5
-// extraction) on one corpus. Usage:
-//   bench_archive [-lzh archive.lzh] file...
-// The files are concatenated into the corpus. Best of several runs each.
+// Times the archive codec against zlib (linked in, in-process against
+// in-process) and lhasa (whole process against a small command of ours).
+// Every run checks its output: inflated bytes and CRC-32 against the
+// original, our Deflate output decoded back by zlib, our LH5 output against
+// lhasa's byte for byte. Rows go to bench/run-all (see bench_util.h).
+//
+//   bench_archive [-runs N] [-mb N]      the table rows
+//   bench_archive -crafted               chain-cap timings on crafted inputs
+//   bench_archive -lzh-print FILE        our LH5 extraction to stdout
+//                                        (the command timed against lhasa pq)
 #include <zlib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <sstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "../bench_util.h"
 #include "archive/arc_crc.h"
 #include "archive/arc_error.h"
 #include "archive/deflater.h"
 #include "archive/inflater.h"
 #include "archive/lzh_header.h"
+#include "tests/archive/archive_data.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Seconds;
 
-template <class F>
-double Best(int runs, F f) {
-  double best = 1e99;
-  for (int i = 0; i < runs; ++i) {
-    auto t0 = Clock::now();
-    f();
-    double s = std::chrono::duration<double>(Clock::now() - t0).count();
-    if (s < best) best = s;
+std::vector<uint8_t> Random(size_t n, uint32_t seed) {
+  std::vector<uint8_t> v(n);
+  uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
+  for (size_t i = 0; i < n; i += 8) {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    std::memcpy(v.data() + i, &x, std::min<size_t>(8, n - i));
   }
-  return best;
+  return v;
 }
+
+// Text with repeats at every distance (the tests' generator).
+std::vector<uint8_t> Text(size_t n, uint32_t seed) { return arc::Bytes(arc::MakeText(n, seed)); }
 
 std::vector<uint8_t> ZlibDeflate(const std::vector<uint8_t>& in, int level) {
   z_stream z{};
@@ -57,45 +67,157 @@ size_t ZlibInflate(const std::vector<uint8_t>& in, std::vector<uint8_t>& out) {
   z.avail_in = static_cast<uInt>(in.size());
   z.next_out = out.data();
   z.avail_out = static_cast<uInt>(out.size());
-  inflate(&z, Z_FINISH);
+  int rc = inflate(&z, Z_FINISH);
   size_t n = z.total_out;
   inflateEnd(&z);
-  return n;
+  return rc == Z_STREAM_END ? n : 0;
 }
 
-size_t OurInflate(const std::vector<uint8_t>& in, std::vector<uint8_t>& out) {
+// Ours: the member into memory, CRC-32 included (ZIP extraction's work).
+size_t OurInflate(const std::vector<uint8_t>& in, std::vector<uint8_t>& out, uint32_t* crc) {
   arc::ArcState st;
   st.m_nArcInSize = static_cast<int32_t>(in.size());
   st.m_nArcOutMax = static_cast<int32_t>(out.size());
   st.m_pArcOutBuf = out.data();
-  arc::ZipBitReader r(st, in.data());
-  arc::Inflater inf(r);
-  arc::ZipCrc32 sink(st, nullptr, static_cast<int64_t>(out.size()));
-  arc::Inflater::Inflate(inf, sink);
-  return static_cast<size_t>(sink.Count());
+  try {
+    arc::ZipBitReader r(st, in.data());
+    arc::Inflater inf(r);
+    arc::ZipCrc32 sink(st, nullptr, static_cast<int64_t>(out.size()));
+    arc::Inflater::Inflate(inf, sink);
+    *crc = sink.Crc();
+    return static_cast<size_t>(sink.Count());
+  } catch (const arc::ArchiveError& e) {
+    std::fprintf(stderr, "inflate: %s\n", e.Code());
+    return 0;
+  }
 }
 
-struct NullBuf : std::streambuf {
-  int overflow(int c) override { return c; }
-  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
+bool Same(const std::vector<uint8_t>& a, size_t n, const std::vector<uint8_t>& b) {
+  return n == b.size() && std::memcmp(a.data(), b.data(), n) == 0;
+}
 
-uint64_t OurLzh(const std::string& path) {
+// Inflate of zlib's data: ours with its CRC-32 against zlib's inflate + crc32.
+void InflateRow(const char* work, const std::vector<uint8_t>& data, int level, int runs) {
+  std::vector<uint8_t> comp = ZlibDeflate(data, level);
+  std::vector<uint8_t> out(data.size());
+  const uint32_t want = static_cast<uint32_t>(crc32(0, data.data(), static_cast<uInt>(data.size())));
+  bench::Paired p = bench::RunPaired(
+      runs,
+      [&](bool* ok) {
+        std::memset(out.data(), 0, 4096);
+        uint32_t crc = 0;
+        auto t0 = Clock::now();
+        size_t n = OurInflate(comp, out, &crc);
+        double s = Seconds(t0);
+        *ok = crc == want && Same(out, n, data);
+        return s;
+      },
+      [&](bool* ok) {
+        std::memset(out.data(), 0, 4096);
+        auto t0 = Clock::now();
+        size_t n = ZlibInflate(comp, out);
+        uint32_t crc = static_cast<uint32_t>(crc32(0, out.data(), static_cast<uInt>(n)));
+        double s = Seconds(t0);
+        *ok = crc == want && Same(out, n, data);
+        return s;
+      });
+  bench::PrintRow("archive", work, "zlib inflate + crc32", p, "<= 1.00");
+}
+
+// Our Deflate against zlib -6; our output must decode back through zlib.
+void DeflateRow(const char* work, const std::vector<uint8_t>& data, int runs, const char* goal) {
+  std::vector<uint8_t> back(data.size());
+  size_t oursSize = 0, theirSize = 0;
+  bench::Paired p = bench::RunPaired(
+      runs,
+      [&](bool* ok) {
+        auto t0 = Clock::now();
+        std::vector<uint8_t> out = arc::DeflateBytes(data.data(), data.size());
+        double s = Seconds(t0);
+        oursSize = out.size();
+        *ok = Same(back, ZlibInflate(out, back), data);
+        return s;
+      },
+      [&](bool* ok) {
+        auto t0 = Clock::now();
+        std::vector<uint8_t> out = ZlibDeflate(data, 6);
+        double s = Seconds(t0);
+        theirSize = out.size();
+        *ok = Same(back, ZlibInflate(out, back), data);
+        return s;
+      });
+  bench::PrintRow("archive", work, "zlib -6", p, goal);
+  std::printf("INFO|archive|%s: %zu bytes compressed to %zu (zlib -6: %zu, size ratio %.3f)\n", work, data.size(),
+              oursSize, theirSize, static_cast<double>(oursSize) / static_cast<double>(theirSize));
+}
+
+void CrcRow(const std::vector<uint8_t>& data, int runs) {
+  bench::Paired p = bench::RunPaired(
+      runs,
+      [&](bool* ok) {
+        auto t0 = Clock::now();
+        uint32_t c = arc::Crc32(data.data(), data.size());
+        double s = Seconds(t0);
+        *ok = c == static_cast<uint32_t>(crc32(0, data.data(), static_cast<uInt>(data.size())));
+        return s;
+      },
+      [&](bool* ok) {
+        auto t0 = Clock::now();
+        volatile uLong c = crc32(0, data.data(), static_cast<uInt>(data.size()));
+        (void)c;
+        *ok = true;
+        return Seconds(t0);
+      });
+  bench::PrintRow("archive", arc::Crc32ClmulAvailable() ? "CRC-32 (carry-less multiply)" : "CRC-32 (tables)",
+                  "zlib crc32", p, "-");
+}
+
+// Every member of an LZH archive to stdout, in archive order.
+int PrintLzh(const char* path) {
   std::ifstream in(path, std::ios::binary);
-  NullBuf nb;
-  std::ostream out(&nb);
+  if (!in) return 2;
   arc::ArcBitReader r(in);
   arc::LzhHeader h;
-  uint64_t total = 0;
-  while (h.Read(r)) {
-    arc::LzhCrc16 sink(out, h.origSize);
-    arc::LzhExtractMember(r, h, sink);
-    total += static_cast<uint64_t>(sink.Count());
+  std::ios::sync_with_stdio(false);
+  try {
+    while (h.Read(r)) {
+      arc::LzhCrc16 sink(std::cout, h.origSize);
+      arc::LzhExtractMember(r, h, sink);
+      if (sink.Crc() != h.dataCrc) return 1;
+    }
+  } catch (const arc::ArchiveError& e) {
+    std::fprintf(stderr, "lzh: %s\n", e.Code());
+    return 1;
   }
-  return total;
+  std::cout.flush();
+  return 0;
 }
 
-}  // namespace
+// LH5 extraction, whole process against whole process: our command above
+// against `lhasa pq` (members to stdout), outputs compared every run.
+void LzhRow(const std::string& self, const std::vector<uint8_t>& text, const std::vector<uint8_t>& mixed, int runs) {
+  const std::string dir = "/tmp/tabrye_bench_lzh";
+  if (std::system(("rm -rf " + dir + " && mkdir -p " + dir).c_str()) != 0) return;
+  bench::WriteFile(dir + "/text.txt", std::string(text.begin(), text.end()));
+  bench::WriteFile(dir + "/mixed.bin", std::string(mixed.begin(), mixed.end()));
+  // "-lh5-" level 2 archive made by the lha command.
+  if (std::system(("cd " + dir + " && lha c2q a.lzh text.txt mixed.bin >/dev/null 2>&1").c_str()) != 0) {
+    std::printf("INFO|archive|lha missing: LH5 row left out\n");
+    return;
+  }
+  const std::string archive = dir + "/a.lzh";
+  std::string ours, theirs;
+  bench::Paired p = bench::RunPaired(
+      runs,
+      [&](bool* ok) { return bench::RunCapture("'" + self + "' -lzh-print '" + archive + "'", &ours, ok); },
+      [&](bool* ok) {
+        double s = bench::RunCapture("lhasa pq '" + archive + "'", &theirs, ok);
+        *ok = *ok && theirs == ours && ours.size() == text.size() + mixed.size();
+        return s;
+      });
+  bench::PrintRow("archive", "LH5 extraction to stdout (whole process)", "lhasa pq", p, "<= 1.00");
+  std::system(("rm -rf " + dir).c_str());
+}
 
 // Crafted inputs that make long chains: a fixed prefix with a varying byte
 // after it, so nearly every lookup walks the whole window.
@@ -124,72 +246,44 @@ void Crafted() {
     for (int chain : {arc::DeflateWindow::kMaxChain, 1 << 30}) {
       auto t0 = Clock::now();
       std::vector<uint8_t> out = arc::DeflateBytes(data.data(), data.size(), nullptr, chain);
-      double s = std::chrono::duration<double>(Clock::now() - t0).count();
-      std::printf("crafted %-32s chain cap %-10d %.2f s, %zu bytes\n", c.name, chain, s, out.size());
+      std::printf("crafted %-32s chain cap %-10d %.2f s, %zu bytes\n", c.name, chain, Seconds(t0), out.size());
     }
   }
 }
 
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc > 2 && std::strcmp(argv[1], "-lzh-print") == 0) return PrintLzh(argv[2]);
   if (argc > 1 && std::strcmp(argv[1], "-crafted") == 0) {
     Crafted();
     return 0;
   }
-  std::string lzh;
-  std::vector<uint8_t> corpus;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "-lzh") == 0 && i + 1 < argc) {
-      lzh = argv[++i];
-      continue;
-    }
-    std::ifstream f(argv[i], std::ios::binary);
-    corpus.insert(corpus.end(), std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  int runs = 7;
+  size_t mb = 16;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "-runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+    if (std::strcmp(argv[i], "-mb") == 0) mb = static_cast<size_t>(std::max(1, std::atoi(argv[i + 1])));
   }
-  if (corpus.empty()) {
-    std::fprintf(stderr, "usage: bench_archive [-lzh archive.lzh] file...\n");
-    return 2;
+  const size_t n = mb << 20;
+  const std::vector<uint8_t> random = Random(n, 1);
+  const std::vector<uint8_t> text = Text(n, 2);
+  // A quarter random, the rest text, in 256 KiB runs.
+  std::vector<uint8_t> mixed;
+  for (size_t at = 0; mixed.size() < n; at += 1 << 18) {
+    const std::vector<uint8_t>& from = (at >> 18) % 4 == 3 ? random : text;
+    mixed.insert(mixed.end(), from.begin() + static_cast<long>(at % n),
+                 from.begin() + static_cast<long>(std::min(at % n + (1 << 18), n)));
   }
-  const int runs = 5;
-  std::printf("corpus: %zu bytes\n", corpus.size());
+  mixed.resize(n);
 
-  std::vector<uint8_t> z6;
-  double tz = Best(runs, [&] { z6 = ZlibDeflate(corpus, 6); });
-  std::vector<uint8_t> ours;
-  double to = Best(runs, [&] { ours = arc::DeflateBytes(corpus.data(), corpus.size()); });
-  std::printf("deflate: zlib-6 %.3f s %zu bytes; ours %.3f s %zu bytes; time ratio %.2f, size ratio %.4f\n", tz,
-              z6.size(), to, ours.size(), to / tz, double(ours.size()) / double(z6.size()));
-
-  std::vector<uint8_t> out(corpus.size());
-  size_t n1 = 0, n2 = 0;
-  double iz = Best(runs, [&] { n1 = ZlibInflate(z6, out); });
-  double izc = Best(runs, [&] {
-    n1 = ZlibInflate(z6, out);
-    volatile uLong c = crc32(0, out.data(), static_cast<uInt>(n1));
-    (void)c;
-  });
-  double io = Best(runs, [&] { n2 = OurInflate(z6, out); });
-  bool same = n2 == corpus.size() && std::memcmp(out.data(), corpus.data(), corpus.size()) == 0;
-  std::printf("inflate (zlib-6 data): zlib %.3f s (%.0f MB/s), zlib + crc32 %.3f s; ours (CRC-32 included) %.3f s "
-              "(%.0f MB/s); ratio %.2f to zlib, %.2f to zlib + crc32%s\n",
-              iz, double(n1) / iz / 1e6, izc, io, double(n2) / io / 1e6, io / iz, io / izc,
-              same ? "" : " OUTPUT DIFFERS");
-  double tc = Best(runs, [&] {
-    volatile uint32_t c = arc::Crc32(corpus.data(), corpus.size());
-    (void)c;
-  });
-  std::printf("crc-32 alone: ours %.3f s\n", tc);
-  double io2 = Best(runs, [&] { n2 = OurInflate(ours, out); });
-  std::printf("inflate (own data): ours %.3f s (%.0f MB/s)\n", io2, double(n2) / io2 / 1e6);
-
-  if (!lzh.empty()) {
-    uint64_t total = 0;
-    double lo = Best(runs, [&] { total = OurLzh(lzh); });
-    std::string cmd = "lhasa pq '" + lzh + "' > /dev/null";
-    double ll = Best(runs, [&] {
-      if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "lhasa failed\n");
-    });
-    std::printf("lh5 decode: lhasa %.3f s; ours %.3f s (%.0f MB/s); ratio %.2f\n", ll, lo,
-                double(total) / lo / 1e6, lo / ll);
-  }
+  InflateRow("inflate incl. CRC-32, stored members (random bytes)", random, 0, runs);
+  InflateRow("inflate incl. CRC-32, zlib -6 data (text)", text, 6, runs);
+  InflateRow("inflate incl. CRC-32, zlib -6 data (mixed)", mixed, 6, runs);
+  DeflateRow("deflate, incompressible input", random, runs, "<= 1.00");
+  DeflateRow("deflate, text", text, runs, "-");
+  CrcRow(random, runs);
+  LzhRow(argv[0], std::vector<uint8_t>(text.begin(), text.begin() + (4 << 20)),
+         std::vector<uint8_t>(mixed.begin(), mixed.begin() + (4 << 20)), runs);
   return 0;
 }

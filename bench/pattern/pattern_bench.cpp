@@ -1,7 +1,11 @@
-// Times the line-wise replace over a large Shift-JIS CSV work text and runs
-// sed with an equivalent expression on the same file.
+// The replace rules and the literal search over a large Shift-JIS CSV work
+// text, whole process against whole process: a small command of ours (this
+// program with -replace / -count) against GNU sed and grep -F -c on the same
+// file, paired runs, outputs compared every run.
 //
-//   bench_pattern [file [megabytes]]   (default /tmp/tabrye_pattern_bench.txt, 100)
+//   bench_pattern [-runs N] [file [megabytes]]   (default /tmp/tabrye_pattern_bench.txt, 100)
+//   bench_pattern -replace CASE file             our replace of rule CASE, output to stdout
+//   bench_pattern -count LITERAL file            lines holding LITERAL (the view's search)
 //
 // The file is written once (cells separated by 0x06, CR LF lines) and kept.
 #include <cstdio>
@@ -9,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include <cstring>
+
 #include "../bench_util.h"
 #include "core/pattern/pattern.h"
+#include "view/viewfind/findscan.h"
 
 namespace {
 
@@ -56,43 +63,88 @@ std::string MakeText(size_t bytes) {
   return t;
 }
 
+
+constexpr int kCaseCount = static_cast<int>(sizeof(kCases) / sizeof(kCases[0]));
+
+// Our replace of one rule over the file, written to stdout.
+int ReplaceCommand(int index, const std::string& path) {
+  if (index < 0 || index >= kCaseCount) return 2;
+  std::string text = bench::ReadFile(path);
+  std::string rule = kCases[index].rule;
+  pat::ExpandEscapeSequences(rule, pat::kEscapeSearch);
+  std::string s, r, out;
+  unsigned flags = pat::TranslateSearchPattern(rule, &s, &r, '&') | pat::kFlagsMacroReplace;
+  pat::ReplaceLines(text.data(), static_cast<int>(text.size()), s, r, flags, pat::ReplaceLinesOptions(), &out,
+                    nullptr);
+  return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 1;
+}
+
+// Lines that hold the literal, found the way the view's search finds them.
+int CountCommand(const std::string& literal, const std::string& path) {
+  viewfind::FindRule rule;
+  if (!viewfind::CompileDialogRule(literal, "", viewfind::kOptMatchCase, false, false, &rule)) return 2;
+  viewfind::LineText text(bench::ReadFile(path), false);
+  long lines = 0;
+  int from = 0;
+  pat::PatternHit hit;
+  while (from <= text.size() &&
+         viewfind::FindNext(text, rule, 0, from, &hit, viewfind::PollFn()) == viewfind::ScanResult::kFound) {
+    ++lines;
+    int line = text.LineOfByte(hit.start);
+    if (line + 1 >= text.LineCount()) break;
+    from = text.LineStart(line + 1);
+  }
+  std::printf("%ld\n", lines);
+  return 0;
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path = argc > 1 ? argv[1] : "/tmp/tabrye_pattern_bench.txt";
-  size_t megabytes = argc > 2 ? static_cast<size_t>(std::atoi(argv[2])) : 100;
+  if (argc > 3 && std::strcmp(argv[1], "-replace") == 0) return ReplaceCommand(std::atoi(argv[2]), argv[3]);
+  if (argc > 3 && std::strcmp(argv[1], "-count") == 0) return CountCommand(argv[2], argv[3]);
+  int arg = 1;
+  const int runs = bench::TakeRuns(argc, argv, 5, &arg);
+  std::string path = argc > arg ? argv[arg] : "/tmp/tabrye_pattern_bench.txt";
+  size_t megabytes = argc > arg + 1 ? static_cast<size_t>(std::atoi(argv[arg + 1])) : 100;
   std::string text = bench::ReadFile(path);
   if (text.size() < megabytes * 1000000) {
     text = MakeText(megabytes * 1000000);
     bench::WriteFile(path, text);
   }
-  std::printf("file %s: %zu bytes\n\n", path.c_str(), text.size());
-  std::printf("| case | matches | engine s | MB/s | sed s | sed MB/s | same output |\n"
-              "|---|---|---|---|---|---|---|\n");
-  const double mb = static_cast<double>(text.size()) / 1e6;
-  for (const Case& c : kCases) {
-    std::string rule = c.rule;
-    pat::ExpandEscapeSequences(rule, pat::kEscapeSearch);
-    std::string s, r, out;
-    unsigned flags = pat::TranslateSearchPattern(rule, &s, &r, '&') | pat::kFlagsMacroReplace;
-    auto t0 = bench::Clock::now();
-    int n = pat::ReplaceLines(text.data(), static_cast<int>(text.size()), s, r, flags,
-                              pat::ReplaceLinesOptions(), &out, nullptr);
-    double ours = bench::Seconds(t0);
-
+  std::printf("INFO|pattern|file %s: %zu bytes\n", path.c_str(), text.size());
+  text.clear();
+  const std::string self = Quote(argv[0]);
+  std::string ours, theirs;
+  for (int i = 0; i < kCaseCount; ++i) {
     std::string script = path + ".sed";
-    bench::WriteFile(script, c.sedScript);
-    int rc = 0;
-    double sed = bench::TimeCommand("LC_ALL=C sed -f '" + script + "' '" + path + "' > /dev/null", &rc);
-    // The same bytes as sed's output?
-    std::string sedOut = path + ".out";
-    std::string same = "no";
-    if (rc == 0 && std::system(("LC_ALL=C sed -f '" + script + "' '" + path + "' > '" + sedOut + "'").c_str()) == 0) {
-      if (bench::ReadFile(sedOut) == out) same = "yes";
-      std::remove(sedOut.c_str());
-    }
-    std::printf("| %s | %d | %.3f | %.0f | %s | %.0f | %s |\n", c.name, n, ours, mb / ours,
-                rc == 0 ? std::to_string(sed).substr(0, 5).c_str() : "failed", mb / sed, same.c_str());
+    bench::WriteFile(script, kCases[i].sedScript);
+    bench::Paired p = bench::RunPaired(
+        runs,
+        [&](bool* ok) {
+          return bench::RunCapture(self + " -replace " + std::to_string(i) + " " + Quote(path), &ours, ok);
+        },
+        [&](bool* ok) {
+          double s = bench::RunCapture("LC_ALL=C sed -f " + Quote(script) + " " + Quote(path), &theirs, ok);
+          *ok = *ok && theirs == ours;
+          return s;
+        });
+    bench::PrintRow("pattern", std::string("replace: ") + kCases[i].name, "GNU sed", p, "<= 1.00");
+    std::remove(script.c_str());
+  }
+  // Search for a literal: lines holding it, against grep -F -c.
+  for (const char* literal : {"station", "東京駅"}) {
+    bench::Paired p = bench::RunPaired(
+        runs, [&](bool* ok) { return bench::RunCapture(self + " -count " + Quote(literal) + " " + Quote(path), &ours, ok); },
+        [&](bool* ok) {
+          double s = bench::RunCapture("LC_ALL=C grep -F -c " + Quote(literal) + " " + Quote(path), &theirs, ok);
+          *ok = *ok && theirs == ours;
+          return s;
+        });
+    bench::PrintRow("pattern", std::string("search lines holding a literal (") + (literal[0] == 's' ? "ASCII" : "double-byte") + ")",
+                    "grep -F -c", p, "<= 1.00");
   }
   return 0;
 }

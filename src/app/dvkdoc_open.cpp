@@ -407,6 +407,15 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
   viewcore::SafeWriteOptions options;
   options.programDir = m_strProgramDir;
   options.keepModTime = m_bKeepFileDate ? m_tOpenedFileTime : 0;
+  // Losing characters is asked once per save (a retry after the write
+  // protection question does not ask again); No is the default.
+  bool lossAccepted = false;
+  options.confirmLoss = [&lossAccepted](std::size_t lost) {
+    if (!lossAccepted)
+      lossAccepted =
+          AfxMessageBox(viewcore::LossQuestionText(lost), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return lossAccepted;
+  };
   // Written back in the encoding the file was read in when it is the same file.
   const textcodec::DecodeResult* origin =
       path.CompareNoCase(m_strCurFile) == 0 || m_bSaveInOpenEncoding ? &m_openEncoding : nullptr;
@@ -438,7 +447,7 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
     }
   }
   if (!r.ok) {
-    ShowDocMessage(this, r.message);
+    if (r.error != viewcore::SaveError::kNotConfirmed) ShowDocMessage(this, r.message);
     return -1;
   }
   if (!r.warning.IsEmpty()) StatusText(r.warning);

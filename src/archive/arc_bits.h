@@ -108,6 +108,19 @@ class ArcBitWriter {
   // n from 0 to 256 ("001" above, "002" below); appends the low n bits of
   // value, least significant first (bits past the 32nd are 0).
   void PutBits(uint32_t value, int n);
+  // PutBits without the checks, for n from 0 to 32 and a value of n bits.
+  void PutCode(uint32_t value, int n) {
+    acc_ |= static_cast<uint64_t>(value) << cnt_;
+    cnt_ += n;
+    if (cnt_ >= 32) {
+      const uint8_t b[4] = {static_cast<uint8_t>(acc_), static_cast<uint8_t>(acc_ >> 8),
+                            static_cast<uint8_t>(acc_ >> 16), static_cast<uint8_t>(acc_ >> 24)};
+      out_.insert(out_.end(), b, b + 4);
+      acc_ >>= 32;
+      cnt_ -= 32;
+      written_ += 4;
+    }
+  }
   // Appends the held bits rounded up to whole bytes.
   void Flush();
   int64_t BytesWritten() const noexcept { return written_; }

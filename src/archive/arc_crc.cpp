@@ -46,6 +46,13 @@ const Crc16Tab& Table16() {
 }  // namespace
 
 uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) noexcept {
+  // Short blocks are not worth the vector set-up.
+  static const bool clmul = Crc32ClmulAvailable();
+  if (clmul && n >= 64) return Crc32UpdateClmul(crc, p, n);
+  return Crc32UpdateTables(crc, p, n);
+}
+
+uint32_t Crc32UpdateTables(uint32_t crc, const uint8_t* p, size_t n) noexcept {
   const Crc32Tables& T = Tables32();
   auto word = [](const uint8_t* q) {
     return uint32_t(q[0]) | uint32_t(q[1]) << 8 | uint32_t(q[2]) << 16 | uint32_t(q[3]) << 24;

@@ -16,6 +16,13 @@ namespace arc {
 uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) noexcept;
 // One-shot CRC-32 of a block (already complemented).
 uint32_t Crc32(const uint8_t* p, size_t n) noexcept;
+// The two ways Crc32Update computes (identical values): slicing-by-16 tables,
+// and carry-less multiplication (arc_crc32_clmul.cpp), taken when
+// Crc32ClmulAvailable() says the build and the CPU have it. Crc32UpdateClmul
+// must not be called otherwise.
+uint32_t Crc32UpdateTables(uint32_t crc, const uint8_t* p, size_t n) noexcept;
+uint32_t Crc32UpdateClmul(uint32_t crc, const uint8_t* p, size_t n) noexcept;
+bool Crc32ClmulAvailable() noexcept;
 // Running CRC-16 update (reflected, 0xA001); LZH starts at 0.
 uint16_t Crc16Update(uint16_t crc, const uint8_t* p, size_t n) noexcept;
 

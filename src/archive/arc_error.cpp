@@ -11,7 +11,8 @@ struct ErrorEntry {
 };
 
 // The complete table of codec codes. Codes 041-045 and 050-058 cover corrupt
-// or unwritable input that no earlier code covered.
+// or unwritable input that no earlier code covered; 070-072 are the Deflate
+// checks against counts above the alphabets and data past a member's size.
 const ErrorEntry kErrors[] = {
     {"001", "more than 256 bits written in one call"},
     {"002", "negative number of bits to write"},

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "archive/arc_crc.h"
 #include "archive/arc_error.h"
@@ -13,7 +16,7 @@ namespace {
 
 constexpr int32_t kWin = 65536;
 constexpr int32_t kHalf = 32768;
-constexpr int32_t kSlideAt = kWin - 258;  // 65278
+constexpr int32_t kSlideAt = kWin - 258;  // 65278: a position plus one fits 16 bits
 constexpr int kHashBits = 16;
 constexpr int kMaxMatch = 258;
 
@@ -159,22 +162,27 @@ void Deflater::WriteBlock(int final) {
   w_.PutBits(static_cast<uint32_t>(lit.Lengths().size() - 257), 5);
   w_.PutBits(static_cast<uint32_t>(dist.Lengths().size() - 1), 5);
   WriteCodeLengths(lit.Lengths(), dist.Lengths());
+  // Every symbol below has a code (its frequency was counted above).
+  const uint32_t* lc = lit.Codes().data();
+  const int* ll = lit.Lengths().data();
+  const uint32_t* dcodes = dist.Codes().data();
+  const int* dlens = dist.Lengths().data();
   for (size_t i = 0; i < syms_.size(); ++i) {
     uint16_t e = syms_[i];
     if (e < 256) {
-      lit.PutSymbol(w_, e);
+      w_.PutCode(lc[e], ll[e]);
       continue;
     }
     int length = e - 257;
     int li = LengthCodeIndex(length);
-    lit.PutSymbol(w_, 257 + li);
-    w_.PutBits(static_cast<uint32_t>(length - T.lenBase[li]), T.lenExtra[li]);
+    w_.PutCode(lc[257 + li] | static_cast<uint32_t>(length - T.lenBase[li]) << ll[257 + li],
+               ll[257 + li] + T.lenExtra[li]);
     int distance = syms_[++i] + 1;
     int dc = DistanceCode(distance);
-    dist.PutSymbol(w_, dc);
-    w_.PutBits(static_cast<uint32_t>(distance - T.distBase[dc]), T.distExtra[dc]);
+    w_.PutCode(dcodes[dc] | static_cast<uint32_t>(distance - T.distBase[dc]) << dlens[dc],
+               dlens[dc] + T.distExtra[dc]);
   }
-  lit.PutSymbol(w_, 256);
+  w_.PutCode(lc[256], ll[256]);
   syms_.clear();
 }
 
@@ -183,10 +191,10 @@ void Deflater::WriteBlock(int final) {
 DeflateWindow::DeflateWindow(int maxChain)
     : maxChain_(maxChain),
       win_(static_cast<size_t>(kWin) + 8, 0),
-      prev4_(kWin, -1),
-      prev3_(kWin, -1),
-      head4_(size_t(1) << kHashBits, -1),
-      head3_(size_t(1) << kHashBits, -1) {}
+      link4_(kHalf, 0),
+      link3_(kHalf, 0),
+      head4_(size_t(1) << kHashBits, 0),
+      head3_(size_t(1) << kHashBits, 0) {}
 
 void DeflateWindow::Fill(Source& src) {
   while (loaded_ < kWin) {
@@ -211,13 +219,20 @@ void DeflateWindow::Fill(Source& src) {
 void DeflateWindow::Slide() {
   pos_ -= kHalf;
   std::memmove(win_.data(), win_.data() + kHalf, kHalf);
-  for (std::vector<int32_t>* prev : {&prev4_, &prev3_})
-    for (int32_t i = 0; i < kHalf; ++i) {
-      int32_t v = (*prev)[static_cast<size_t>(i + kHalf)] - kHalf;
-      (*prev)[static_cast<size_t>(i)] = v < 0 ? -1 : v;
+  // Links are distances and their slots positions modulo 32 KiB: both stay.
+  for (std::vector<uint16_t>* head : {&head4_, &head3_}) {
+    uint16_t* h = head->data();
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Saturating subtraction: positions before the new start become 0 (none).
+    const __m128i half = _mm_set1_epi16(static_cast<short>(kHalf));
+    for (; i + 8 <= head->size(); i += 8) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(h + i), _mm_subs_epu16(v, half));
     }
-  for (std::vector<int32_t>* head : {&head4_, &head3_})
-    for (int32_t& h : *head) h = h - kHalf < 0 ? -1 : h - kHalf;
+#endif
+    for (; i < head->size(); ++i) h[i] = static_cast<uint16_t>(h[i] > kHalf ? h[i] - kHalf : 0);
+  }
   loaded_ = std::max(loaded_ - kHalf, 0);
 }
 
@@ -234,13 +249,49 @@ int DeflateWindow::FindMatch(int& distance) {
   const int32_t lowest = std::max(p - kHalf, 0);
   const int maxLen = static_cast<int>(std::clamp(loaded_ - p, 0, kMaxMatch));
   const uint32_t h4 = Hash4(cur), h3 = Hash3(cur);
+  const uint16_t* link4 = link4_.data();
+  const uint16_t* link3 = link3_.data();
+  // Position before `cand` on a chain, or -1 (no link, or out of reach).
+  auto back = [](int32_t cand, const uint16_t* links) {
+    uint16_t d = links[cand & (kHalf - 1)];
+    return d ? cand - d : -1;
+  };
+  // The next position is usually looked up next: start loading its heads.
+  if (p + 5 <= loaded_) {
+    __builtin_prefetch(&head4_[Hash4(cur + 1)]);
+    __builtin_prefetch(&head3_[Hash3(cur + 1)]);
+  }
+  const int32_t first4 = static_cast<int32_t>(head4_[h4]) - 1;
+  const int32_t first3 = static_cast<int32_t>(head3_[h3]) - 1;
+  // The nearest position sharing the first 3 bytes. When its walk reaches
+  // the end of the chain without one, no position in reach shares 4 bytes
+  // either and the 4-byte walk is skipped (random data: nearly always).
+  int len3 = 0, dist3 = 0;
+  bool none3 = false;
+  if (maxLen >= 3) {
+    int32_t cand = first3;
+    int steps = 0;
+    for (; cand >= lowest && steps < maxChain_; ++steps) {
+      const uint8_t* c = w + cand;
+      if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2]) {
+        len3 = MatchLen(cur, c, maxLen);
+        dist3 = p - cand;
+        break;
+      }
+      cand = back(cand, link3);
+    }
+    none3 = len3 == 0 && cand < lowest;
+  }
   int best = 0;
   distance = 0;
-  if (maxLen >= 4) {
-    int32_t cand = head4_[h4];
+  if (maxLen >= 4 && !none3) {
+    const uint32_t key = Load32(cur);
+    int32_t cand = first4;
     for (int steps = 0; cand >= lowest && steps < maxChain_; ++steps) {
       const uint8_t* c = w + cand;
-      if (best == 0 || c[best] == cur[best]) {
+      // Lengths of 4 and more only: a candidate must share the first 4 bytes
+      // and, to be longer than the best so far, the byte at that length.
+      if (best == 0 ? Load32(c) == key : c[best] == cur[best]) {
         int len = MatchLen(cur, c, maxLen);
         if (len > best && len >= 4) {
           best = len;
@@ -248,35 +299,28 @@ int DeflateWindow::FindMatch(int& distance) {
           if (len == maxLen) break;
         }
       }
-      cand = prev4_[static_cast<size_t>(cand)];
+      cand = back(cand, link4);
     }
   }
-  if (best < 4 && maxLen >= 3) {
-    best = 0;
-    int32_t cand = head3_[h3];
-    for (int steps = 0; cand >= lowest && steps < maxChain_; ++steps) {
-      const uint8_t* c = w + cand;
-      if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2]) {
-        best = MatchLen(cur, c, maxLen);
-        distance = p - cand;
-        break;
-      }
-      cand = prev3_[static_cast<size_t>(cand)];
-    }
+  if (best < 4) {
+    best = len3;
+    distance = dist3;
   }
-  prev4_[static_cast<size_t>(p)] = head4_[h4];
-  head4_[h4] = p;
-  prev3_[static_cast<size_t>(p)] = head3_[h3];
-  head3_[h3] = p;
+  // Links of more than 32 KiB are never followed: store them as none.
+  const size_t slot = static_cast<size_t>(p & (kHalf - 1));
+  link4_[slot] = static_cast<uint16_t>(first4 >= 0 && p - first4 <= kHalf ? p - first4 : 0);
+  link3_[slot] = static_cast<uint16_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
+  head4_[h4] = static_cast<uint16_t>(p + 1);
+  head3_[h3] = static_cast<uint16_t>(p + 1);
   return best;
 }
 
 void DeflateWindow::Run(Source& src, Deflater& d) {
   std::fill(win_.begin(), win_.end(), 0);
-  std::fill(prev4_.begin(), prev4_.end(), -1);
-  std::fill(prev3_.begin(), prev3_.end(), -1);
-  std::fill(head4_.begin(), head4_.end(), -1);
-  std::fill(head3_.begin(), head3_.end(), -1);
+  std::fill(link4_.begin(), link4_.end(), 0);
+  std::fill(link3_.begin(), link3_.end(), 0);
+  std::fill(head4_.begin(), head4_.end(), 0);
+  std::fill(head3_.begin(), head3_.end(), 0);
   loaded_ = pos_ = 0;
   crc_ = 0xFFFFFFFFu;
   total_ = 0;
@@ -288,7 +332,7 @@ void DeflateWindow::Run(Source& src, Deflater& d) {
       d.PutMatch(len, dist);
       for (int k = 0; k < len; ++k) Advance(src);
     } else {
-      d.PutLiteral(win_[static_cast<size_t>(pos_)]);
+      d.PutByte(win_[static_cast<size_t>(pos_)]);
       Advance(src);
     }
   }

@@ -11,6 +11,17 @@
 // nearest match of exactly 3), which gives the same answer with far fewer
 // candidates. Each walk stops after kMaxChain candidates so that crafted
 // input stays linear; ordinary data never reaches that depth.
+//
+// The tables are kept small so that they stay in the core's cache on data
+// without repeats, where every position is looked up: 16-bit heads (position
+// plus one), and 16-bit chain distances per position modulo 32 KiB, one
+// array per chain (448 KiB with the window, where 32-bit positions took
+// 1 MiB).
+// Positions that share a slot are 32 KiB apart, and a link is only followed
+// from a position within 32 KiB, so a slot is never read after it was reused.
+// The 3-byte walk runs first: when it reaches the end of its chain without a
+// position sharing 3 bytes, none shares 4 and the 4-byte walk is skipped
+// (on data without repeats, nearly every lookup).
 #pragma once
 
 #include <cstdint>
@@ -30,6 +41,12 @@ class Deflater {
   // Buffer a literal ("007"/"008") or a match ("009"/"010" for the length,
   // "011"/"012" for the distance); writes a full block with BFINAL 0.
   void PutLiteral(int byte);
+  // PutLiteral of a byte the window read (no range check), inline.
+  void PutByte(uint8_t byte) {
+    syms_.push_back(byte);
+    if (trace) trace->push_back(byte);
+    if (static_cast<int>(syms_.size()) > limit_) WriteBlock(0);
+  }
   void PutMatch(int length, int distance);
   // Writes the buffered symbols as one dynamic block and empties the buffer.
   void WriteBlock(int final);
@@ -77,7 +94,13 @@ class DeflateWindow {
 
   int maxChain_;
   std::vector<uint8_t> win_;
-  std::vector<int32_t> prev4_, prev3_, head4_, head3_;
+  // Chain links, one per position modulo 32 KiB in each array (a link is
+  // only followed from a position less than 32 KiB back): the distance to the
+  // previous position with the same 4-byte (3-byte) hash, 0 for none or for
+  // one more than 32 KiB back.
+  std::vector<uint16_t> link4_, link3_;
+  // Newest position of each hash, plus one (0: none).
+  std::vector<uint16_t> head4_, head3_;
   int32_t loaded_ = 0, pos_ = 0;
   uint32_t crc_ = 0xFFFFFFFFu;
   uint64_t total_ = 0;

@@ -101,23 +101,38 @@ Iconv& Encoder() {
 }
 
 // Converts p[0..n) up to the first character iconv rejects; returns the bytes
-// consumed (always a whole number of units).
+// consumed (always a whole number of units). The caller comes back after
+// every rejected unit, so one call must cost what it converts, not what is
+// left: input goes to iconv in blocks (a checked build inspects all the
+// input it is handed) and output comes back through a fixed block.
 std::size_t DecodePlatform(const char* p, std::size_t n, std::u16string& out) {
+  constexpr std::size_t kBlock = 2048;
   Iconv& cd = Decoder();
   if (!cd.Ok() || n == 0) return 0;
   iconv(cd.cd, nullptr, nullptr, nullptr, nullptr);
-  std::string buf(n * 2, '\0');  // a CP932 unit never gives more than 2 bytes per byte
-  char* in = const_cast<char*>(p);
-  std::size_t inLeft = n;
-  char* o = &buf[0];
-  std::size_t oLeft = buf.size();
-  iconv(cd.cd, &in, &inLeft, &o, &oLeft);
-  std::size_t bytes = buf.size() - oLeft;
-  for (std::size_t i = 0; i + 1 < bytes; i += 2) {
-    out += static_cast<char16_t>(static_cast<unsigned char>(buf[i]) |
-                                 (static_cast<unsigned char>(buf[i + 1]) << 8));
+  char buf[2 * kBlock + 16];  // a CP932 unit never gives more than 2 bytes per byte
+  std::size_t done = 0;
+  while (done < n) {
+    const std::size_t block = n - done < kBlock ? n - done : kBlock;
+    char* in = const_cast<char*>(p + done);
+    std::size_t inLeft = block;
+    char* o = buf;
+    std::size_t oLeft = sizeof buf;
+    std::size_t r = iconv(cd.cd, &in, &inLeft, &o, &oLeft);
+    const int err = r == static_cast<std::size_t>(-1) ? errno : 0;
+    std::size_t bytes = sizeof buf - oLeft;
+    for (std::size_t i = 0; i + 1 < bytes; i += 2) {
+      out += static_cast<char16_t>(static_cast<unsigned char>(buf[i]) |
+                                   (static_cast<unsigned char>(buf[i + 1]) << 8));
+    }
+    const std::size_t used = block - inLeft;
+    done += used;
+    if (err == 0 || err == E2BIG) continue;
+    // A unit cut by the end of the block goes into the next block.
+    if (err == EINVAL && done + inLeft < n && used > 0) continue;
+    break;  // a rejected unit, or one cut by the end of the input
   }
-  return n - inLeft;
+  return done;
 }
 
 // Encodes p[0..n) (no surrogate halves); characters without a code become '?'.

@@ -173,12 +173,12 @@ TEST_F(ViewServicesTest, ReportMessageShowsCollectsOrWritesTheExternalText) {
   fw::hooks::ExpectMessageBox("sure?", IDNO);
   EXPECT_EQ(IDNO, v->ReportMessage(4, "sure?"));
 
-  // "nodisp": nothing shown, the texts collect, 9.
+  // "nodisp": nothing shown, the last text kept, 9.
   v->Macro().m_strMessageMode() = "nodisp";
   v->Macro().m_strLastResult() = "";
   EXPECT_EQ(9, v->ReportMessage(2, "first"));
   EXPECT_EQ(9, v->ReportMessage(3, "second"));
-  EXPECT_EQ("first\r\nsecond", std::string(v->Macro().m_strLastResult().GetString()));
+  EXPECT_EQ("second", std::string(v->Macro().m_strLastResult().GetString()));
   EXPECT_EQ(3u, fw::hooks::MessageBoxTexts().size());
   v->Macro().m_strMessageMode() = "NODISP";  // only the exact word silences
   fw::hooks::ExpectMessageBox("loud", IDOK);

@@ -1,10 +1,12 @@
 // Checksums, bit streams, the error table, date conversion and path helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "archive/arc_bits.h"
 #include "archive/arc_crc.h"
@@ -28,6 +30,32 @@ TEST(ArcCrc, Crc32AndCrc16KnownValues) {
   uint32_t run = 0xFFFFFFFFu;
   for (char c : s) run = Crc32Update(run, reinterpret_cast<const uint8_t*>(&c), 1);
   EXPECT_EQ(~run, whole);
+}
+
+TEST(ArcCrc, CarrylessMultiplyGivesTheTableValues) {
+  if (!Crc32ClmulAvailable()) GTEST_SKIP() << "no carry-less multiply on this CPU or build";
+  std::vector<uint8_t> data = MakeRandom(5000, 11);
+  EXPECT_EQ(~Crc32UpdateClmul(0xFFFFFFFFu, reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+  // Every length around the 16- and 64-byte steps, every alignment, and
+  // running values other than the start value.
+  for (size_t off = 0; off < 16; ++off)
+    for (size_t n = 0; n <= 300; ++n) {
+      uint32_t start = off & 1 ? 0xFFFFFFFFu : static_cast<uint32_t>(n * 2654435761u);
+      ASSERT_EQ(Crc32UpdateClmul(start, data.data() + off, n), Crc32UpdateTables(start, data.data() + off, n))
+          << off << " " << n;
+    }
+  EXPECT_EQ(Crc32UpdateClmul(0, data.data(), data.size()), Crc32UpdateTables(0, data.data(), data.size()));
+  // Bytes that are all zero or all one bits (folding constants at their limits).
+  for (uint8_t fill : {0x00, 0xFF}) {
+    std::vector<uint8_t> same(4096, fill);
+    EXPECT_EQ(Crc32UpdateClmul(0xFFFFFFFFu, same.data(), same.size()),
+              Crc32UpdateTables(0xFFFFFFFFu, same.data(), same.size()));
+  }
+  // A block in chunks gives the value of the whole.
+  uint32_t chunks = 0xFFFFFFFFu;
+  for (size_t at = 0; at < data.size(); at += 777)
+    chunks = Crc32Update(chunks, data.data() + at, std::min<size_t>(777, data.size() - at));
+  EXPECT_EQ(~chunks, Crc32(data.data(), data.size()));
 }
 
 TEST(ArcCrc, ZipSinkMemoryModeStoresPrefixAndCountsAll) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -70,6 +71,28 @@ TEST(Codepage, InvalidInputIsReplacedAndNeverOverread) {
   EXPECT_EQ(u"", fw::Cp932ToUtf16(nullptr, 5));
   // Embedded NUL bytes are characters like any other.
   EXPECT_EQ(std::u16string(u"a\0b", 3), fw::Cp932ToUtf16("a\0b", 3));
+}
+
+TEST(Codepage, TextsFullOfUnassignedCodesDecodeInLinearTime) {
+  // 0x88 0x88 is a well-formed pair without a character: every one is
+  // replaced, and the valid characters between them still come through.
+  auto timed = [](std::size_t units, double* seconds) {
+    std::string s;
+    for (std::size_t i = 0; i < units; ++i) s += (i % 4 == 3) ? "\x82\xA0" : "\x88\x88";
+    auto t0 = std::chrono::steady_clock::now();
+    std::u16string u = fw::Cp932ToUtf16(s.data(), s.size());
+    *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    return u;
+  };
+  double small = 0, large = 0;
+  std::u16string u = timed(1 << 14, &small);
+  ASSERT_EQ(std::size_t(1) << 14, u.size());
+  EXPECT_EQ(u"\u30FB\u30FB\u30FB\u3042", u.substr(0, 4));
+  u = timed(1 << 18, &large);
+  ASSERT_EQ(std::size_t(1) << 18, u.size());
+  // 16 times the input: linear work takes about 16 times as long, the old
+  // quadratic one 256 times. The bound leaves room for a noisy machine.
+  EXPECT_LT(large, 64 * small + 0.05) << small << " s for 16 K units, " << large << " s for 256 K";
 }
 
 TEST(Codepage, EncodingUnmappableGivesQuestionMarks) {

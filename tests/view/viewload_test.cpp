@@ -154,4 +154,30 @@ TEST(RtfSpacing, GroupsRestorePropertiesAndDataIsSkipped) {
   EXPECT_EQ(2147483647, big[0].twips);
 }
 
+TEST(RtfSpacing, DeepNestingIsBoundedAndStillRestoresProperties) {
+  // A million open groups keep the tracked stack at its bound.
+  viewload::RtfSpacingScan deep;
+  const std::string open(1 << 20, '{');
+  const std::string head = "{\\rtf1\\pard\\sl-40 ";
+  deep.Feed(head.data(), head.size());
+  deep.Feed(open.data(), open.size());
+  EXPECT_EQ(viewload::kMaxRtfGroupDepth, deep.TrackedDepth());
+  deep.Finish();
+  EXPECT_EQ(1u, deep.Paragraphs());
+
+  // Properties set inside groups beyond the bound end with those groups.
+  const std::size_t depth = viewload::kMaxRtfGroupDepth + 50;
+  std::string rtf = "{\\rtf1\\pard\\sl-40 a\\par ";
+  rtf += std::string(depth, '{') + "\\sl300 deep\\par " + std::string(depth, '}');
+  rtf += "b\\par}";
+  std::uint32_t paras = 0;
+  auto sp = Scan(rtf, 7, &paras);
+  EXPECT_EQ(4u, paras);
+  ASSERT_EQ(4u, sp.size());  // the empty paragraph after the last \\par too
+  EXPECT_EQ(40, sp[0].twips);
+  EXPECT_EQ(300, sp[1].twips);  // inside the deep groups
+  EXPECT_EQ(viewload::kSpacingExactly, sp[2].rule);  // after them, as before
+  EXPECT_EQ(40, sp[2].twips);
+}
+
 }  // namespace

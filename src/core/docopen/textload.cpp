@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/textcodec/keepbytes.h"
 #include "fw/alloc.h"
 
 namespace docopen {
@@ -123,6 +124,8 @@ bool LoadTextToSjis(const std::uint8_t* bytes, std::size_t len, TextEncoding hin
     }
   }
   sink.p[sink.len] = '\0';
+  // What a save needs to write these bytes again where an encode would not.
+  out->info.kept = textcodec::KeepOriginalBytes(bytes, len, out->info, sink.p, static_cast<std::size_t>(sink.len));
   out->text = sink.p;
   out->length = static_cast<std::uint32_t>(sink.len);
   out->capacity = static_cast<std::uint32_t>(sink.cap);

@@ -6,7 +6,9 @@
 // ending after an LF, straight into the growing result buffer: the file is
 // copied once, whatever its size. The others (UTF-16, ISO-2022-JP with its
 // shift state, Base64, BinHex) are decoded whole by textcodec and copied.
-// The result is byte for byte what textcodec::DecodeTextToSjis gives.
+// The result is byte for byte what textcodec::DecodeTextToSjis gives; in
+// addition info.kept holds what a save needs to write the file's bytes again
+// (textcodec/keepbytes.h).
 #pragma once
 
 #include <cstddef>

@@ -20,9 +20,13 @@ const char* const kSaveErrorText[] = {
     "%s \nの書込み中にエラーが発生しました（ディスクの空き不足など）。元のファイルは変更されていません。",
     "%s \nを置き換えられません（他で使用中など）。元のファイルは変更されていません。",
     "%s \nの文字コードに変換できない文字があります。保存できません。",
+    "%s \nは保存しませんでした。",
 };
-static_assert(sizeof(kSaveErrorText) / sizeof(kSaveErrorText[0]) == static_cast<int>(SaveError::kEncodeFailed) + 1,
+static_assert(sizeof(kSaveErrorText) / sizeof(kSaveErrorText[0]) == static_cast<int>(SaveError::kNotConfirmed) + 1,
               "one text per SaveError");
+
+// The question before a save that would lose characters ("%u" = how many).
+const char kLossQuestion[] = "%u個の文字は保存できません。保存しますか?";
 
 std::atomic<long long> g_failAfter{-1};
 
@@ -84,6 +88,12 @@ SaveError WriteNewFile(const CString& path, const void* data, std::size_t len) {
 }
 
 }  // namespace
+
+CString LossQuestionText(std::size_t lost) {
+  CString t;
+  t.Format(kLossQuestion, static_cast<unsigned>(lost));
+  return t;
+}
 
 CString SaveErrorText(SaveError e, const CString& path) {
   CString s;

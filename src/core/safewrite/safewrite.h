@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "fw/cstring.h"
 
@@ -20,6 +21,10 @@ struct SafeWriteOptions {
   // Modification time (seconds since 1970) the written file is to carry
   // (the document's m_tOpenedFileTime when m_bKeepFileDate is set); 0 = now.
   std::int64_t keepModTime = 0;
+  // Asked before writing a file that would not hold `lost` characters of the
+  // text (they would become "〓"); false stops the save (kNotConfirmed).
+  // Empty: such a save goes ahead.
+  std::function<bool(std::size_t lost)> confirmLoss;
 };
 
 // Why a save failed; one text each in the table of safewrite.cpp.
@@ -32,6 +37,7 @@ enum class SaveError {
   kWriteFailed,    // writing stopped (disk full, I/O error)
   kCannotReplace,  // the target could not be replaced
   kEncodeFailed,   // the text has no form in the file's encoding
+  kNotConfirmed,   // the user chose not to save a file that would lose characters
 };
 
 struct SaveResult {
@@ -41,6 +47,9 @@ struct SaveResult {
   CString backupPath;  // the backup made, if any
   CString warning;     // saved, but the file time or attributes could not be set
 };
+
+// The question asked through confirmLoss before losing `lost` characters.
+CString LossQuestionText(std::size_t lost);
 
 // The user's text of an error for `path`.
 CString SaveErrorText(SaveError e, const CString& path);

@@ -79,10 +79,9 @@ void EncodeBase64(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
   if (col != 0) w.Put2('\r', '\n');
 }
 
-bool LooksLikeBase64(const std::uint8_t* p, std::size_t n) {
+bool LooksLikeBase64(const std::uint8_t* p, std::size_t n, std::size_t minChars, std::size_t minSingleLine) {
   // Only alphabet characters and line ends, padding only at the end, whole
-  // groups of four; every line but the last as long as the first, and a
-  // single line at least 24 characters (so that a word is not taken for it).
+  // groups of four; every line but the last as long as the first.
   std::size_t chars = 0, lines = 0, firstLen = 0, lineLen = 0;
   bool padSeen = false, lastShorter = false;
   for (std::size_t i = 0; i <= n; ++i) {
@@ -108,8 +107,8 @@ bool LooksLikeBase64(const std::uint8_t* p, std::size_t n) {
     ++chars;
     ++lineLen;
   }
-  if (chars % 4 != 0 || chars < 16) return false;
-  if (lines == 1 && chars < 24) return false;
+  if (chars % 4 != 0 || chars < minChars) return false;
+  if (lines == 1 && chars < minSingleLine) return false;
   return true;
 }
 

@@ -1,6 +1,7 @@
 // BinHex 4.0: the data fork of a ".hqx" file.
 //
-// Layout: a line "(This file must be converted with BinHex 4.0)", then the
+// Layout: a line "(This file must be converted with BinHex 4.0)" (or other
+// words after "converted"), then the
 // data between two ':' characters, six bits per character (line ends and
 // blanks ignored). The decoded bytes are run-length coded (0x90 n repeats the
 // previous byte to n copies; 0x90 0 is the byte 0x90). They hold a header
@@ -18,8 +19,6 @@ namespace detail {
 
 namespace {
 
-constexpr char kMarker[] = "(This file must be converted with BinHex";
-constexpr std::size_t kMarkerSearch = 1 << 16;  // the line must start within this many bytes
 constexpr std::uint32_t kMaxData = 512u << 20;  // largest data fork read
 constexpr char kAlphabet[] = "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
 constexpr std::uint8_t kRunMark = 0x90;
@@ -111,11 +110,8 @@ class Reader {
 }  // namespace
 
 std::size_t FindBinHexLine(const std::uint8_t* p, std::size_t n) {
-  const std::size_t span = std::min(n, kMarkerSearch + sizeof kMarker);
-  const std::uint8_t* m = reinterpret_cast<const std::uint8_t*>(kMarker);
-  const std::uint8_t* end = p + span;
-  const std::uint8_t* at = std::search(p, end, m, m + sizeof kMarker - 1);
-  return at == end ? n : static_cast<std::size_t>(at - p);
+  std::size_t at = 0;
+  return BinHexMarkerAt(p, n, &at) ? at : n;
 }
 
 BinHexResult DecodeBinHex(const std::uint8_t* p, std::size_t n, std::string& data) {

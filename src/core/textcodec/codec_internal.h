@@ -95,6 +95,14 @@ std::size_t DecodeUtf16(const std::uint8_t* p, std::size_t n, bool bigEndian, By
 std::size_t DecodeEuc(const std::uint8_t* p, std::size_t n, ByteWriter& w);
 std::size_t DecodeIso2022(const std::uint8_t* p, std::size_t n, ByteWriter& w);
 
+// EUC-JP three-byte code 0x8F b1 b2 of an IBM extension character -> its
+// code page 932 code; 0 for every other three-byte code (JIS X 0212
+// characters code page 932 lacks). The table's entries, for tests:
+// (b1 b2) << 16 | code.
+std::uint16_t EucSupplementToSjis(std::uint8_t b1, std::uint8_t b2);
+std::size_t EucSupplementCount();
+std::uint32_t EucSupplementAt(std::size_t i);
+
 // Containers: decoded bytes into `out`.
 TextCodecError DecodeBase64(const std::uint8_t* p, std::size_t n, std::string& out);
 struct BinHexResult {
@@ -104,10 +112,15 @@ struct BinHexResult {
 BinHexResult DecodeBinHex(const std::uint8_t* p, std::size_t n, std::string& data);
 // Start of the BinHex line in p[0..n), or n when there is none.
 std::size_t FindBinHexLine(const std::uint8_t* p, std::size_t n);
+// The BinHex line's fixed part at the start of one of the first lines
+// (blanks before it allowed); *at is where it starts.
+bool BinHexMarkerAt(const std::uint8_t* p, std::size_t n, std::size_t* at);
 
 // Detection of a non-container encoding.
 TextEncoding DetectPlain(const std::uint8_t* p, std::size_t n);
-bool LooksLikeBase64(const std::uint8_t* p, std::size_t n);
+// Only Base64 characters in lines of equal length (the last may be shorter),
+// whole groups of four, at least `minChars` (`minSingleLine` on one line).
+bool LooksLikeBase64(const std::uint8_t* p, std::size_t n, std::size_t minChars, std::size_t minSingleLine);
 
 // Encoders of Shift-JIS text.
 std::size_t EncodeUtf8(const std::uint8_t* p, std::size_t n, ByteWriter& w);

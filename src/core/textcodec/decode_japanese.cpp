@@ -63,13 +63,18 @@ std::size_t DecodeEuc(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
         PutReplacement(w, replaced);
         ++i;
       }
-    } else if (c == 0x8F) {  // SS3: JIS X 0212, which code page 932 lacks
+    } else if (c == 0x8F) {  // SS3: JIS X 0212; code page 932 has only its IBM extension characters
       if (i + 2 < n && IsEucByte(p[i + 1]) && IsEucByte(p[i + 2])) {
+        const std::uint16_t code = EucSupplementToSjis(p[i + 1], p[i + 2]);
+        if (code != 0)
+          w.PutSjis(code);
+        else
+          PutReplacement(w, replaced);
         i += 3;
       } else {
+        PutReplacement(w, replaced);
         ++i;
       }
-      PutReplacement(w, replaced);
     } else if (IsEucByte(c) && i + 1 < n && IsEucByte(p[i + 1])) {
       PutJis(static_cast<std::uint8_t>(c - 0x80), static_cast<std::uint8_t>(p[i + 1] - 0x80), t, w,
              replaced);

@@ -9,10 +9,20 @@ namespace detail {
 
 namespace {
 
-// Tuning of the statistics.
-constexpr std::size_t kUtf16Sample = 8192;      // bytes looked at for UTF-16 without a mark
-constexpr std::size_t kBase64Sample = 1 << 16;  // bytes decoded to check Base64 content
-constexpr std::size_t kEucKanaShare = 8;        // EUC wins when 1 pair in 8 is kana/punctuation
+// The one table of detection thresholds (docs/textcodec.md).
+constexpr DetectThresholds kThresholds = {
+    /*utf16Sample=*/8192,
+    /*utf16ZeroShare=*/4,
+    /*utf16OtherZeroShare=*/64,
+    /*binHexMarkerLines=*/20,
+    /*binHexMarkerSearch=*/1 << 16,
+    /*base64MinChars=*/16,
+    /*base64MinSingleLine=*/24,
+    /*base64Sample=*/1 << 16,
+    /*base64TextPercent=*/90,
+    /*utf8ValidPerInvalid=*/16,
+    /*eucKanaShare=*/8,
+};
 
 bool HasBom(const std::uint8_t* p, std::size_t n, TextEncoding* e) {
   if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
@@ -33,7 +43,7 @@ bool HasBom(const std::uint8_t* p, std::size_t n, TextEncoding* e) {
 // ASCII-rich UTF-16 without a mark: one byte of most units is zero, always
 // the same one.
 bool LooksLikeUtf16(const std::uint8_t* p, std::size_t n, TextEncoding* e) {
-  std::size_t m = std::min(n, kUtf16Sample) & ~std::size_t(1);
+  std::size_t m = std::min(n, kThresholds.utf16Sample) & ~std::size_t(1);
   std::size_t pairs = m / 2;
   if (pairs < 4) return false;
   std::size_t zeroEven = 0, zeroOdd = 0;
@@ -41,11 +51,12 @@ bool LooksLikeUtf16(const std::uint8_t* p, std::size_t n, TextEncoding* e) {
     zeroEven += p[i] == 0;
     zeroOdd += p[i + 1] == 0;
   }
-  if (zeroOdd * 4 >= pairs && zeroEven * 64 <= pairs) {
+  const std::size_t share = kThresholds.utf16ZeroShare, other = kThresholds.utf16OtherZeroShare;
+  if (zeroOdd * share >= pairs && zeroEven * other <= pairs) {
     *e = TextEncoding::kUtf16Le;
     return true;
   }
-  if (zeroEven * 4 >= pairs && zeroOdd * 64 <= pairs) {
+  if (zeroEven * share >= pairs && zeroOdd * other <= pairs) {
     *e = TextEncoding::kUtf16Be;
     return true;
   }
@@ -66,10 +77,15 @@ bool HasJisEscape(const std::uint8_t* p, std::size_t n) {
   return false;
 }
 
-// Valid UTF-8 throughout with at least one multi-byte character (a sequence
-// cut by the end of the data counts as valid).
-bool LooksLikeUtf8(const std::uint8_t* p, std::size_t n) {
-  std::size_t multi = 0, i = 0;
+// Valid multi-byte sequences against invalid bytes. A sequence cut by the
+// end of the data counts as valid.
+struct Utf8Stats {
+  std::size_t valid = 0, invalid = 0;
+};
+
+Utf8Stats ScanUtf8(const std::uint8_t* p, std::size_t n) {
+  Utf8Stats s;
+  std::size_t i = 0;
   while (i < n) {
     i += AsciiRun(p + i, n - i);
     if (i >= n) break;
@@ -82,20 +98,36 @@ bool LooksLikeUtf8(const std::uint8_t* p, std::size_t n) {
     else if (c >= 0xF0 && c <= 0xF4)
       more = 3;
     else
-      return false;
+      more = 0;
+    bool ok = more > 0;
     std::uint32_t cp = c & (0x3F >> more);
     std::size_t j = i + 1;
-    for (int k = 0; k < more; ++k, ++j) {
-      if (j >= n) return multi > 0;
-      if ((p[j] & 0xC0) != 0x80) return false;
+    for (int k = 0; ok && k < more; ++k, ++j) {
+      if (j >= n) {
+        ++s.valid;  // cut by the end
+        return s;
+      }
+      if ((p[j] & 0xC0) != 0x80) ok = false;
       cp = cp << 6 | (p[j] & 0x3F);
     }
     static const std::uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    ++multi;
-    i = j;
+    if (ok && (cp < kMin[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (ok) {
+      ++s.valid;
+      i = j;
+    } else {
+      ++s.invalid;
+      ++i;
+    }
   }
-  return multi > 0;
+  return s;
+}
+
+// UTF-8 when the valid multi-byte sequences far outnumber the invalid bytes:
+// one damaged character in a long text does not make it another encoding.
+bool LooksLikeUtf8(const std::uint8_t* p, std::size_t n) {
+  const Utf8Stats s = ScanUtf8(p, n);
+  return s.valid > 0 && s.invalid * kThresholds.utf8ValidPerInvalid <= s.valid;
 }
 
 struct PairStats {
@@ -147,29 +179,60 @@ bool SjisClean(const std::uint8_t* p, std::size_t n) {
   return true;
 }
 
-bool TextLike(const std::string& s) {
-  if (s.size() >= 2 && ((s[0] == '\xFF' && s[1] == '\xFE') || (s[0] == '\xFE' && s[1] == '\xFF')))
-    return true;
+bool NoControlBytes(const std::string& s) {
   for (unsigned char c : s) {
     if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1B && c != 0x06) return false;
   }
   return true;
 }
 
+// Share (percent) of Shift-JIS text that reads as ordinary text: printable
+// ASCII, line ends and TABs, and double-byte characters of the punctuation,
+// kana and first-level kanji rows. Random bytes score about half.
+unsigned TextPercent(const std::string& sjis) {
+  if (sjis.empty()) return 0;
+  std::size_t good = 0;
+  for (std::size_t i = 0; i < sjis.size();) {
+    const std::uint8_t c = static_cast<std::uint8_t>(sjis[i]);
+    if (IsSjisLead(c) && i + 1 < sjis.size()) {
+      if ((c >= 0x81 && c <= 0x84) || (c >= 0x88 && c <= 0x9F)) good += 2;
+      i += 2;
+      continue;
+    }
+    if ((c >= 0x20 && c < 0x7F) || c == '\t' || c == '\r' || c == '\n') ++good;
+    ++i;
+  }
+  return static_cast<unsigned>(good * 100 / sjis.size());
+}
+
+// What Base64 decodes to is text: a UTF-16 text with its mark, or bytes
+// without control characters that decode in their own encoding without a
+// replacement and read mostly as ordinary text.
+bool DecodesToText(const std::string& raw) {
+  if (raw.size() >= 2 && ((raw[0] == '\xFF' && raw[1] == '\xFE') || (raw[0] == '\xFE' && raw[1] == '\xFF')))
+    return true;
+  if (!NoControlBytes(raw)) return false;
+  const TextEncoding e = DetectPlain(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size());
+  std::string text;
+  if (DecodeToSjis(e, raw.data(), raw.size(), text) != 0) return false;
+  return TextPercent(text) >= kThresholds.base64TextPercent;
+}
+
 bool IsBase64Text(const std::uint8_t* p, std::size_t n) {
-  if (!LooksLikeBase64(p, n)) return false;
-  // The decoded start must read as text in some encoding without replacements.
+  if (!LooksLikeBase64(p, n, kThresholds.base64MinChars, kThresholds.base64MinSingleLine)) return false;
+  // Digits alone (number lists, dates, codes) are never Base64.
+  bool letter = false;
+  for (std::size_t i = 0; i < n && !letter; ++i)
+    letter = (p[i] >= 'A' && p[i] <= 'Z') || (p[i] >= 'a' && p[i] <= 'z');
+  if (!letter) return false;
   std::size_t m = n;
-  if (m > kBase64Sample) {
-    m = kBase64Sample;
+  if (m > kThresholds.base64Sample) {
+    m = kThresholds.base64Sample;
     while (m > 0 && p[m - 1] != '\n') --m;
   }
   std::string raw;
   DecodeBase64(p, m, raw);
-  if (!TextLike(raw)) return false;
-  std::string text;
-  return DecodeToSjis(DetectPlain(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size()),
-                      raw.data(), raw.size(), text) == 0;
+  return DecodesToText(raw);
 }
 
 TextEncoding Detect(const std::uint8_t* p, std::size_t n, bool containers) {
@@ -185,7 +248,7 @@ TextEncoding Detect(const std::uint8_t* p, std::size_t n, bool containers) {
   if (LooksLikeUtf8(p + ascii, n - ascii)) return TextEncoding::kUtf8;
   PairStats euc = ScanEuc(p + ascii, n - ascii);
   if (euc.clean && euc.pairs > 0 &&
-      (euc.kana * kEucKanaShare >= euc.pairs || !SjisClean(p + ascii, n - ascii)))
+      (euc.kana * kThresholds.eucKanaShare >= euc.pairs || !SjisClean(p + ascii, n - ascii)))
     return TextEncoding::kEucJp;
   return TextEncoding::kShiftJis;
 }
@@ -194,7 +257,30 @@ TextEncoding Detect(const std::uint8_t* p, std::size_t n, bool containers) {
 
 TextEncoding DetectPlain(const std::uint8_t* p, std::size_t n) { return Detect(p, n, false); }
 
+bool BinHexMarkerAt(const std::uint8_t* p, std::size_t n, std::size_t* at) {
+  // The marker's fixed part; its wording after "converted" varies.
+  static const char kMarker[] = "(This file must be converted";
+  const std::size_t k = sizeof kMarker - 1;
+  const std::size_t span = std::min(n, kThresholds.binHexMarkerSearch);
+  std::size_t line = 0, pos = 0;
+  while (pos < span && line < kThresholds.binHexMarkerLines) {
+    std::size_t q = pos;
+    while (q < span && (p[q] == ' ' || p[q] == '\t')) ++q;
+    if (n - q >= k && std::memcmp(p + q, kMarker, k) == 0) {
+      *at = q;
+      return true;
+    }
+    const void* lf = std::memchr(p + pos, '\n', span - pos);
+    if (lf == nullptr) break;
+    pos = static_cast<std::size_t>(static_cast<const std::uint8_t*>(lf) - p) + 1;
+    ++line;
+  }
+  return false;
+}
+
 }  // namespace detail
+
+const DetectThresholds& DetectionThresholds() { return detail::kThresholds; }
 
 TextEncoding DetectTextEncoding(const void* bytes, std::size_t len) {
   if (bytes == nullptr) len = 0;

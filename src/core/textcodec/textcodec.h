@@ -14,9 +14,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace textcodec {
+
+struct KeptBytes;
 
 // Encodings of text files. The numbers are kept by documents; never reorder.
 enum class TextEncoding : std::uint8_t {
@@ -60,13 +63,34 @@ struct DecodeResult {
   std::size_t replaced = 0;                         // characters that became "〓"
   TextCodecError error = TextCodecError::kNone;
   std::string binHexName;                           // file name in the BinHex header
+  // What a save needs to write the file's bytes again where an encode of the
+  // text would not (keepbytes.h); nullptr when the encode gives them back.
+  std::shared_ptr<const KeptBytes> kept;
 };
 
 // The encoding `bytes` look like (never kAuto). Rules, first match wins:
-// byte order mark; UTF-16 without one (zero high bytes of ASCII text); a JIS
-// escape sequence; the BinHex line; valid UTF-8 with multi-byte characters;
-// pure Base64 lines; EUC-JP by pair statistics; otherwise Shift-JIS.
+// byte order mark; UTF-16 without one (zero high bytes of ASCII text); the
+// BinHex line; a JIS escape sequence; ASCII that is Base64 of text; UTF-8
+// whose valid multi-byte sequences far outnumber the invalid ones; EUC-JP by
+// pair statistics; otherwise Shift-JIS.
 TextEncoding DetectTextEncoding(const void* bytes, std::size_t len);
+
+// Every number the detection decides by, in one place (docs/textcodec.md
+// explains each).
+struct DetectThresholds {
+  std::size_t utf16Sample;          // bytes looked at for UTF-16 without a mark
+  unsigned utf16ZeroShare;          // 1 unit in this many has a zero high byte ...
+  unsigned utf16OtherZeroShare;     // ... and at most 1 in this many a zero low byte
+  unsigned binHexMarkerLines;       // the BinHex line starts within this many lines
+  std::size_t binHexMarkerSearch;   // ... and within this many bytes
+  std::size_t base64MinChars;       // Base64 characters at least (several lines)
+  std::size_t base64MinSingleLine;  // Base64 characters at least on a single line
+  std::size_t base64Sample;         // bytes decoded to judge the content
+  unsigned base64TextPercent;       // the decoded bytes: at least this share reads as text
+  unsigned utf8ValidPerInvalid;     // valid multi-byte sequences per invalid one, at least
+  unsigned eucKanaShare;            // EUC-JP when 1 pair in this many is kana/punctuation
+};
+const DetectThresholds& DetectionThresholds();
 
 // Decodes `bytes` into out->text. `hint` kAuto detects; any other value forces
 // that decoder (for Base64 and BinHex the content inside is still detected).

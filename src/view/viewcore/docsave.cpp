@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/textcodec/keepbytes.h"
 #include "csv/csv_fileform.h"
 
 namespace viewcore {
@@ -10,12 +11,18 @@ SaveResult SaveSjisText(const CString& path, const char* sjis, std::size_t len,
                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options) {
   if (origin == nullptr) return SafeWriteFile(path, sjis, len, options);
   std::string bytes;
+  std::size_t lost = 0;
   textcodec::TextCodecError error = textcodec::TextCodecError::kNone;
-  if (!textcodec::EncodeSjisLike(sjis, len, *origin, &bytes, nullptr, &error)) {
-    SaveResult r;
+  SaveResult r;
+  if (!textcodec::EncodeForSave(sjis, len, *origin, &bytes, &lost, &error)) {
     r.error = SaveError::kEncodeFailed;
     r.message = SaveErrorText(SaveError::kEncodeFailed, path);
     if (error != textcodec::TextCodecError::kNone) r.message += CString("\n") + textcodec::TextCodecErrorText(error);
+    return r;
+  }
+  if (lost > 0 && options.confirmLoss && !options.confirmLoss(lost)) {
+    r.error = SaveError::kNotConfirmed;
+    r.message = SaveErrorText(SaveError::kNotConfirmed, path);
     return r;
   }
   return SafeWriteFile(path, bytes.data(), bytes.size(), options);

@@ -4,7 +4,7 @@
 //   CSV (kinds 33, 35)  the working buffer in comma form (csv/csv_fileform.h)
 //   kind 9 / mode 3     the working buffer or document text in TAB form
 //   text                Shift-JIS text in the file's own encoding
-//                       (textcodec::EncodeSjisLike with what the open found)
+//                       (textcodec::EncodeForSave with what the open found)
 //
 // Rich text is serialised by the control; the window side writes its bytes
 // with SafeWriteFile and then runs ConvertRtfPageMarksFile (pagemarks.h).
@@ -26,8 +26,11 @@ SaveResult SaveCsvBuffer(const CString& path, const std::uint8_t* buf, std::size
                          const textcodec::DecodeResult* origin, const SafeWriteOptions& options);
 
 // Writes Shift-JIS text in the encoding the file was read in (`origin`;
-// nullptr = Shift-JIS as it is). A text that cannot be encoded (a BinHex
-// origin) fails with kEncodeFailed and writes nothing.
+// nullptr = Shift-JIS as it is): the file's own bytes where its text is
+// unchanged (textcodec::EncodeForSave). A text that would lose characters
+// asks options.confirmLoss first; No gives kNotConfirmed and writes nothing.
+// A text that cannot be encoded at all (an edited BinHex file) fails with
+// kEncodeFailed and writes nothing.
 SaveResult SaveSjisText(const CString& path, const char* sjis, std::size_t len,
                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options);
 

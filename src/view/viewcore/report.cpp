@@ -95,14 +95,11 @@ int ReportMessage(ReportState& state, int code, const CString& text, const Repor
                   const ReportUpdateFn& updateView) {
   const ReportDecision d = DecideReport(code, text, state.messageMode, state.externalRun);
   switch (d.action) {
-    case ReportAction::kCollect: {
-      // One copy per report, after the reports collected so far.
-      CString& slot = state.lastResult;
-      const int n = slot.GetLength();
-      if (n > 0 && slot[n - 1] != '\n' && !d.stored.IsEmpty()) slot += "\r\n";
-      slot += d.stored;
+    case ReportAction::kCollect:
+      // The last report only: a looping macro would otherwise grow the slot
+      // without limit, and a dialog answer in it would be buried.
+      state.lastResult = d.stored;
       return d.result;
-    }
     case ReportAction::kExternalText:
       state.lastResult = d.stored;
       PutViewText(state.buffer, d.shown);

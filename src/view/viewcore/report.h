@@ -7,7 +7,7 @@
 // the answer (6/7); 101 and above the memory text and " <code>", OK box, -1;
 // 0, 5-100 and negative codes show nothing and give -1.
 // Every report stores its text (without the number) in slot 146. With slot
-// 145 exactly "nodisp" nothing is shown, the text is collected in slot 146
+// 145 exactly "nodisp" nothing is shown, slot 146 holds the last report's text
 // and the result is 9. In external-run mode no box is opened either: string
 // 351 (code 1) or 352 (any other code) becomes the view's text and the result
 // is 0.
@@ -37,7 +37,7 @@ constexpr unsigned kStrExternalDataError = 352;
 
 enum class ReportAction {
   kNone,          // nothing shown
-  kCollect,       // "nodisp": the text is added to slot 146
+  kCollect,       // "nodisp": nothing shown, the text goes to slot 146
   kMessageBox,    // a box with `shown` and `buttons`
   kExternalText,  // `shown` becomes the view's text, the view is redrawn
 };
@@ -72,8 +72,7 @@ using ReportAskFn = std::function<int(const CString& text, unsigned buttons)>;
 using ReportUpdateFn = std::function<void()>;
 
 // Carries out DecideReport on the view's state and returns the result.
-// Collecting: the text is added once to what slot 146 held before (a line
-// end between two reports). External text: written to the start of the
+// Collecting: slot 146 holds the last report's text only. External text: written to the start of the
 // buffer, grown when it does not fit, always NUL-terminated, m_nTextLen set
 // to its length. Without `ask` a question counts as Cancel / No.
 int ReportMessage(ReportState& state, int code, const CString& text, const ReportAskFn& ask,

@@ -87,10 +87,18 @@ void RtfSpacingScan::Feed(const char* data, std::size_t len) {
         if (c == '\\') {
           m_state = State::kSlash;
         } else if (c == '{') {
-          m_stack.push_back(m_cur);
+          if (m_stack.size() < kMaxRtfGroupDepth) {
+            m_stack.push_back(m_cur);
+          } else if (m_deepGroups++ == 0) {
+            // Too deep: the groups below share one saved state, restored
+            // when the outermost of them closes.
+            m_deepSaved = m_cur;
+          }
           m_groupStart = true;
         } else if (c == '}') {
-          if (!m_stack.empty()) {
+          if (m_deepGroups > 0) {
+            if (--m_deepGroups == 0) m_cur = m_deepSaved;
+          } else if (!m_stack.empty()) {
             if (m_stack.size() == 1) {
               m_topEnd = m_cur;
               m_topClosed = true;

@@ -20,6 +20,11 @@ namespace viewload {
 constexpr int kSpacingAtLeast = 3;
 constexpr int kSpacingExactly = 4;
 
+// Groups nested deeper than this are not tracked one by one: RTF readers
+// give up far earlier, and a stack entry per "{" of a hostile file would grow
+// without bound.
+constexpr std::size_t kMaxRtfGroupDepth = 256;
+
 struct ParaSpacing {
   std::uint32_t paragraph;  // 0-based paragraph of the streamed text
   int rule;                 // kSpacingAtLeast or kSpacingExactly
@@ -36,6 +41,8 @@ class RtfSpacingScan {
   // Paragraphs whose spacing was given in twips ("\slN" with "\slmult0" or no
   // "\slmult"): N < 0 exactly |N|, N > 0 at least N.
   const std::vector<ParaSpacing>& Spacings() const { return m_spacings; }
+  // Groups tracked with their own properties (for tests).
+  std::size_t TrackedDepth() const { return m_stack.size(); }
   // Paragraphs of the text (ends counted + 1 after Finish).
   std::uint32_t Paragraphs() const { return m_paragraphs; }
 
@@ -50,7 +57,9 @@ class RtfSpacingScan {
   void Word();
   void EndParagraph();
 
-  std::vector<Props> m_stack;
+  std::vector<Props> m_stack;      // at most kMaxRtfGroupDepth entries
+  std::uint64_t m_deepGroups = 0;  // open groups beyond the tracked depth
+  Props m_deepSaved;               // properties when the first of them opened
   Props m_cur;
   Props m_topEnd;            // properties when the top group closed
   bool m_topClosed = false;

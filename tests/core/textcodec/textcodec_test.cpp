@@ -12,6 +12,7 @@
 
 #include "core/textcodec/sjis_map.h"
 #include "core/textcodec/textcodec.h"
+#include "core/textcodec/run_tool.h"
 
 namespace {
 
@@ -310,26 +311,7 @@ TEST(SjisMap, JisArithmeticAndTables) {
 }
 
 #ifndef _WIN32
-// Runs a shell command over `input` and returns its output ("" when the tool
-// is missing).
-std::string RunTool(const std::string& command, const std::string& input) {
-  char path[] = "/tmp/textcodec_testXXXXXX";
-  int fd = mkstemp(path);
-  if (fd < 0) return "";
-  FILE* f = fdopen(fd, "wb");
-  std::fwrite(input.data(), 1, input.size(), f);
-  std::fclose(f);
-  std::string out;
-  FILE* p = popen(("(" + command + ") < " + path + " 2>/dev/null").c_str(), "r");
-  if (p != nullptr) {
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  std::remove(path);
-  return out;
-}
+using textcodectest::RunTool;
 
 // Every character of code page 932 in its preferred code.
 std::string AllPreferredSjis() {

@@ -91,7 +91,7 @@ TEST_F(Report, EmptyTextShowsAnEmptyBox) {
   EXPECT_EQ(boxes[0].first, "");
 }
 
-TEST_F(Report, NodispCollectsEachReportOnce) {
+TEST_F(Report, NodispKeepsTheLastReportOnly) {
   mode = "nodisp";
   result = "@OK";  // a dialog answer left by the macro
   EXPECT_EQ(Send(2, "first"), 9);
@@ -99,7 +99,10 @@ TEST_F(Report, NodispCollectsEachReportOnce) {
   EXPECT_EQ(Send(4, "yes or no"), 9);  // counts as No
   EXPECT_EQ(Send(120, "x"), 9);
   EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(result.Str(), "@OK\r\nfirst\r\nquestion\r\nyes or no\r\n" + Str(152));
+  EXPECT_EQ(result.Str(), Str(152));
+  // A looping macro's reports never pile up.
+  for (int i = 0; i < 1000; ++i) Send(2, "again");
+  EXPECT_EQ(result.Str(), "again");
   // Only the exact word silences.
   for (const char* m : {"NODISP", "nodisp ", "nodis"}) {
     mode = m;

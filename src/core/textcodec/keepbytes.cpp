@@ -1,0 +1,185 @@
+#include "core/textcodec/keepbytes.h"
+
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+namespace textcodec {
+
+namespace {
+
+bool IsContainer(TextEncoding e) { return e == TextEncoding::kBase64 || e == TextEncoding::kBinHex; }
+
+bool IsUtf16(TextEncoding e) { return e == TextEncoding::kUtf16Le || e == TextEncoding::kUtf16Be; }
+
+// The byte order mark an encode writes first.
+std::string_view MarkOf(TextEncoding e) {
+  switch (e) {
+    case TextEncoding::kUtf8Bom:
+      return {"\xEF\xBB\xBF", 3};
+    case TextEncoding::kUtf16Le:
+      return {"\xFF\xFE", 2};
+    case TextEncoding::kUtf16Be:
+      return {"\xFE\xFF", 2};
+    default:
+      return {};
+  }
+}
+
+// Appends the encoding of whole lines p[0..n) without a byte order mark.
+// Every encoder here ends a line in its initial state (JIS returns to ASCII
+// before each line end), so runs of lines encode independently.
+void EncodeLines(const char* p, std::size_t n, TextEncoding e, std::string* out, std::size_t* replaced) {
+  if (n == 0) return;
+  std::size_t r = 0;
+  if (e == TextEncoding::kUtf8Bom) {
+    EncodeSjis(p, n, TextEncoding::kUtf8, out, &r);
+  } else if (IsUtf16(e)) {
+    std::string s;
+    EncodeSjis(p, n, e, &s, &r);
+    out->append(s, 2, std::string::npos);
+  } else {
+    EncodeSjis(p, n, e, out, &r);
+  }
+  *replaced += r;
+}
+
+// End of the line that starts at `pos` (after its LF, or the end).
+std::size_t TextLineEnd(const char* p, std::size_t n, std::size_t pos) {
+  const void* lf = std::memchr(p + pos, '\n', n - pos);
+  return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - p) + 1 : n;
+}
+
+// The same for the file's bytes: UTF-16 by whole units.
+std::size_t ByteLineEnd(const std::uint8_t* p, std::size_t n, std::size_t pos, TextEncoding e) {
+  if (!IsUtf16(e)) return TextLineEnd(reinterpret_cast<const char*>(p), n, pos);
+  const bool be = e == TextEncoding::kUtf16Be;
+  for (std::size_t i = pos; i + 1 < n; i += 2) {
+    if (p[i + (be ? 1 : 0)] == '\n' && p[i + (be ? 0 : 1)] == 0) return i + 2;
+  }
+  return n;
+}
+
+// Line-by-line writing with the kept lines of `k`.
+void WriteLines(const char* sjis, std::size_t len, TextEncoding e, const KeptBytes& k, std::string* out,
+                std::size_t* lost) {
+  std::unordered_map<std::string_view, std::vector<std::size_t>> byText;
+  for (std::size_t i = k.lines.size(); i-- > 0;) byText[k.lines[i].text].push_back(i);  // last first: pop_back
+  std::vector<bool> used(k.lines.size(), false);
+  const std::string_view mark = MarkOf(e);
+  out->append(mark.data(), mark.size());
+  std::size_t replaced = 0, run = 0, pos = 0;
+  while (pos < len) {
+    const std::size_t end = TextLineEnd(sjis, len, pos);
+    auto it = byText.find(std::string_view(sjis + pos, end - pos));
+    if (it != byText.end() && !it->second.empty()) {
+      const std::size_t i = it->second.back();
+      it->second.pop_back();
+      used[i] = true;
+      EncodeLines(sjis + run, pos - run, e, out, &replaced);
+      out->append(k.lines[i].bytes);
+      run = end;
+    }
+    pos = end;
+  }
+  EncodeLines(sjis + run, len - run, e, out, &replaced);
+  for (std::size_t i = 0; i < k.lines.size(); ++i)
+    if (!used[i]) replaced += k.lines[i].lost;
+  *lost = replaced;
+}
+
+}  // namespace
+
+std::uint64_t TextFingerprint(const char* p, std::size_t n) {
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (std::size_t i = 0; i < n; ++i) {
+    h ^= static_cast<unsigned char>(p[i]);
+    h *= 0x100000001b3ull;
+  }
+  return h;
+}
+
+std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_t len, const DecodeResult& how,
+                                                   const char* sjis, std::size_t sjisLen) {
+  const std::uint8_t* b = static_cast<const std::uint8_t*>(bytes);
+  if (b == nullptr) len = 0;
+  if (sjis == nullptr) sjisLen = 0;
+  const TextEncoding e = how.encoding;
+  // Shift-JIS is kept as it is unless a broken sequence was replaced.
+  if (e == TextEncoding::kShiftJis && how.replaced == 0 && sjisLen == len) return nullptr;
+  {
+    std::string again;
+    DecodeResult plain = how;
+    plain.kept.reset();
+    if (EncodeSjisLike(sjis, sjisLen, plain, &again) && again.size() == len &&
+        (len == 0 || std::memcmp(again.data(), b, len) == 0))
+      return nullptr;
+  }
+  auto k = std::make_shared<KeptBytes>();
+  if (!IsContainer(e)) {
+    // Line by line: the file's lines, each decoded on its own, must give the
+    // text's lines; those an encode does not give back are kept.
+    const std::string_view mark = MarkOf(e);
+    std::size_t start = 0;
+    if (!mark.empty() && len >= mark.size() && std::memcmp(b, mark.data(), mark.size()) == 0) start = mark.size();
+    bool aligned = start > 0 || mark.empty();
+    std::size_t pos = start, tpos = 0;
+    std::string line, enc;
+    while (aligned && pos < len) {
+      const std::size_t end = ByteLineEnd(b, len, pos, e);
+      line.clear();
+      const std::size_t replaced = DecodeToSjis(e, b + pos, end - pos, line);
+      if (sjisLen - tpos < line.size() || std::memcmp(sjis + tpos, line.data(), line.size()) != 0) {
+        aligned = false;
+        break;
+      }
+      enc.clear();
+      std::size_t ignored = 0;
+      EncodeLines(line.data(), line.size(), e, &enc, &ignored);
+      if (enc.size() != end - pos || std::memcmp(enc.data(), b + pos, enc.size()) != 0)
+        k->lines.push_back({line, std::string(reinterpret_cast<const char*>(b + pos), end - pos), replaced});
+      tpos += line.size();
+      pos = end;
+    }
+    if (aligned && tpos == sjisLen) {
+      // The proof: an unedited save writes exactly the file.
+      std::string again;
+      std::size_t lost = 0;
+      WriteLines(sjis, sjisLen, e, *k, &again, &lost);
+      if (again.size() == len && (len == 0 || std::memcmp(again.data(), b, len) == 0)) return k;
+    }
+    k->lines.clear();
+  }
+  k->whole = true;
+  k->bytes.assign(reinterpret_cast<const char*>(b), len);
+  k->textLength = sjisLen;
+  k->textHash = TextFingerprint(sjis, sjisLen);
+  k->wholeLost = how.replaced;
+  return k;
+}
+
+bool EncodeForSave(const char* sjis, std::size_t len, const DecodeResult& origin, std::string* out,
+                   std::size_t* lost, TextCodecError* error) {
+  std::size_t dummyLost = 0;
+  TextCodecError dummyError;
+  if (lost == nullptr) lost = &dummyLost;
+  if (error == nullptr) error = &dummyError;
+  *lost = 0;
+  *error = TextCodecError::kNone;
+  if (sjis == nullptr) len = 0;
+  const KeptBytes* k = origin.kept.get();
+  if (k != nullptr && k->whole && len == k->textLength && TextFingerprint(sjis, len) == k->textHash) {
+    out->append(k->bytes);
+    return true;
+  }
+  if (k != nullptr && !k->whole) {
+    WriteLines(sjis, len, origin.encoding, *k, out, lost);
+    return true;
+  }
+  std::size_t replaced = 0;
+  if (!EncodeSjisLike(sjis, len, origin, out, &replaced, error)) return false;
+  *lost = replaced + (k != nullptr ? k->wholeLost : 0);
+  return true;
+}
+
+}  // namespace textcodec

@@ -1,0 +1,68 @@
+// Writing a file back byte for byte.
+//
+// A file does not always come back as it was when its Shift-JIS text is
+// encoded again: broken sequences (a Shift-JIS lead byte without its second
+// byte, stray UTF-8 bytes) and characters code page 932 lacks became "〓",
+// and some encodings can say the same thing in more than one way (escape
+// sequences, line widths of Base64). When the open finds such a difference it
+// keeps what a save needs to write the file's bytes again:
+//
+//   line by line  the lines whose bytes an encode would not give back, each
+//                 with its decoded text; a save writes those bytes for every
+//                 line whose text is still the same, so an edit elsewhere keeps
+//                 them (the usual case);
+//   whole         the file's bytes and the decoded text's fingerprint, for
+//                 encodings whose lines cannot be told apart (Base64, BinHex,
+//                 a JIS text whose shift state runs across line ends): an
+//                 unedited save writes the bytes read.
+//
+// What an edited line cannot give back is counted, so that the save can ask
+// before losing it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/textcodec/textcodec.h"
+
+namespace textcodec {
+
+struct KeptBytes {
+  struct Line {
+    std::string text;    // the decoded line (Shift-JIS, line end included)
+    std::string bytes;   // the line as the file has it
+    std::size_t lost;    // characters an encode of `text` would not give back
+  };
+  bool whole = false;
+  // Whole: the file's bytes, the decoded text's length and fingerprint, and
+  // the characters an edited save loses.
+  std::string bytes;
+  std::size_t textLength = 0;
+  std::uint64_t textHash = 0;
+  std::size_t wholeLost = 0;
+  // Line by line, in file order.
+  std::vector<Line> lines;
+};
+
+// Compares what an encode of `sjis` (the decoded text of `bytes`, read as
+// `how` says) would write with the bytes; nullptr when they are the same,
+// else what a save needs to write them again.
+std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_t len, const DecodeResult& how,
+                                                   const char* sjis, std::size_t sjisLen);
+
+// Encodes `sjis` for a save over the file `origin` describes: the file's own
+// bytes where its text is unchanged (origin.kept), the file's encoding
+// elsewhere. *lost counts characters the written file does not hold: kept
+// lines whose text was edited, characters without a form in the encoding.
+// Returns false with *error set when the text cannot be written in that
+// encoding at all (BinHex).
+bool EncodeForSave(const char* sjis, std::size_t len, const DecodeResult& origin, std::string* out,
+                   std::size_t* lost, TextCodecError* error);
+
+// The fingerprint KeptBytes::textHash holds (64-bit FNV-1a).
+std::uint64_t TextFingerprint(const char* p, std::size_t n);
+
+}  // namespace textcodec
