@@ -1,7 +1,12 @@
 #include "convert/convert_registry.h"
 
+#include <cstdint>
 #include <cstring>
+#include <memory>
 
+#include "convert/archive_listing.h"
+#include "convert/load_buffer.h"
+#include "convert/source_file.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
 #include "core/docsvc/filekind.h"
@@ -39,6 +44,39 @@ Result NotBuilt(const Converter& c, const Request& r) {
   return out;
 }
 
+// An archive (kind 5) shows as the listing of its members: a ZIP by its
+// first header (or the spanned-archive marker before it), an LZH by its
+// method text at byte 2 and its extension. Anything else under an archive
+// name waits for the plain copy of the renderer.
+Result ListArchive(const Converter& c, const Request& r) {
+  std::unique_ptr<SourceFile> file = OpenSourceFile(r.path);
+  if (!file) {
+    Result out;
+    out.message = docopen::GetOpenText(docopen::OpenText::kCannotOpen);
+    return out;
+  }
+  std::uint8_t head[6] = {};
+  std::size_t n = file->ReadAt(0, head, sizeof head);
+  const bool zip = n >= 4 && (std::memcmp(head, "PK\x03\x04", 4) == 0 || (n >= 6 && std::memcmp(head, "PK00PK", 6) == 0));
+  const bool lzh = !zip && LooksLikeLzh(head, n) && GetPathPart(r.path, 5).CompareNoCase("lzh") == 0;
+  if (!zip && !lzh) return NotBuilt(c, r);
+  LoadBuffer text;
+  const std::int64_t outdata = r.limits.outdata > 0 ? r.limits.outdata : INT64_MAX;
+  if (zip) {
+    ListZipArchive(*file, outdata, text);
+  } else {
+    ListLzhArchive(*file, outdata, text);
+  }
+  Result out;
+  if (text.Failed()) {
+    out.message = docopen::GetOpenText(docopen::OpenText::kOutOfMemory);
+    return out;
+  }
+  out.status = Status::kOk;
+  out.text.assign(text.Data(), text.Size());
+  return out;
+}
+
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
 
@@ -51,6 +89,7 @@ const Converter kConverters[] = {
     {"PDF", docsvc::kKindPdf, docsvc::kKindPdf, nullptr, NotBuilt, &kPdfLimits},
     {nullptr, docsvc::kKindPresentation, docsvc::kKindExcel, nullptr, NotBuilt, nullptr},
     {nullptr, docsvc::kKindXlsx, docsvc::kKindPptx, nullptr, NotBuilt, nullptr},  // Office XML
+    {nullptr, docsvc::kKindArchive, docsvc::kKindArchive, nullptr, ListArchive, nullptr},
     {nullptr, 0, 0x7FFFFFFF, nullptr, NotBuilt, nullptr},                        // any other kind
 };
 constexpr int kConverterCount = static_cast<int>(sizeof kConverters / sizeof kConverters[0]);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/docsvc/filekind.h"
+#include "listing_util.h"
 #include "support/scratch.h"
 
 namespace {
@@ -94,6 +95,57 @@ TEST(ConvertRegistry, AKindWithoutAConverterSaysWhichFormatAndFile) {
   missing.path = scratch.Path("none.pdf");
   missing.kind = docsvc::kKindPdf;
   EXPECT_EQ(convert::Status::kNotBuilt, convert::ConvertFile(missing).status);
+}
+
+TEST(ConvertRegistry, ArchivesShowTheirMemberListing) {
+  testsupport::Scratch scratch;
+  using convert_test::ZipStored;
+  const std::string zip = ZipStored("inner.txt", "text") + convert_test::ZipCentralTail();
+  std::string lzh;  // one level-0 member "m.txt" of 3 stored bytes
+  {
+    std::string h = "-lh0-";
+    convert_test::Put32(h, 3);
+    convert_test::Put32(h, 3);
+    convert_test::Put32(h, 0);
+    h += std::string("\x20\0\x05m.txt\0\0", 10);
+    lzh = static_cast<char>(h.size()) + std::string(1, '\0') + h + "abc" + std::string(1, '\0');
+  }
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* expect;  // nullptr: no listing
+  } cases[] = {
+      {"a.zip", zip, "ZIP File\r\n"},
+      {"B.ZIP", zip, "ZIP File\r\n"},
+      {"c.lzh", "PK00" + zip, "ZIP File\r\n"},  // the content decides
+      {"d.lzh", lzh, "LZH File\r\n"},
+      {"E.LZH", lzh, "LZH File\r\n"},
+      {"f.zip", lzh, nullptr},                  // LZH only under its own name
+      {"g.lzh", "not an archive at all", nullptr},
+  };
+  for (const Case& c : cases) {
+    const CString path = scratch.Path(c.name);
+    testsupport::WriteBytes(path, c.bytes);
+    convert::Request r;
+    r.path = path;
+    r.kind = docsvc::kKindArchive;
+    r.limits.indata = 204800;
+    r.limits.outdata = 100000;
+    convert::Result out = convert::ConvertFile(r);
+    if (c.expect) {
+      EXPECT_EQ(convert::Status::kOk, out.status) << c.name;
+      EXPECT_EQ(0u, out.text.find(c.expect)) << c.name << "\n" << out.text;
+      EXPECT_NE(std::string::npos, out.text.find("1 files Total")) << c.name << "\n" << out.text;
+    } else {
+      EXPECT_EQ(convert::Status::kNotBuilt, out.status) << c.name;
+    }
+  }
+  convert::Request missing;
+  missing.path = scratch.Path("none.zip");
+  missing.kind = docsvc::kKindArchive;
+  convert::Result out = convert::ConvertFile(missing);
+  EXPECT_EQ(convert::Status::kFailed, out.status);
+  EXPECT_FALSE(out.message.IsEmpty());
 }
 
 }  // namespace
