@@ -3,35 +3,36 @@
 // written), "Dorvik.sch" and "Dorvik.tmr" (parsed, then asked what falls due).
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
-#include "core/docsvc/inf_settings.h"
+#include "core/docdata/settings_table.h"
 #include "core/docsvc/schedule.h"
-#include "core/docsvc/sys_settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 16) return 0;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   using namespace docsvc;
 
-  InfSettings inf = DefaultInfSettings();
-  std::vector<KvLine> unknown;
-  std::vector<LineIssue> issues;
-  ReadInfText(bytes, inf, &unknown, &issues);
-  const std::string infText = WriteInfText(inf, unknown);
-  InfSettings inf2 = DefaultInfSettings();
-  std::vector<KvLine> unknown2;
-  ReadInfText(infText, inf2, &unknown2, nullptr);
-  if (WriteInfText(inf2, unknown2) != infText) __builtin_trap();
+  // Two documents, reused: each input starts them at the defaults.
+  static auto first = std::make_unique<app::DvkDocData>();
+  static auto second = std::make_unique<app::DvkDocData>();
+  app::ApplySettingsDefaults(*first);
+  app::ApplySettingsDefaults(*second);
 
-  SysSettings sys = DefaultSysSettings();
-  std::vector<KvLine> sysUnknown;
-  ReadSysText(bytes, sys, &sysUnknown, &issues);
-  const std::string sysText = WriteSysText(sys, sysUnknown);
-  SysSettings sys2 = DefaultSysSettings();
-  std::vector<KvLine> sysUnknown2;
-  ReadSysText(sysText, sys2, &sysUnknown2, nullptr);
-  if (WriteSysText(sys2, sysUnknown2) != sysText) __builtin_trap();
+  app::SettingsRest rest;
+  app::ReadInfText(bytes, *first, &rest);
+  const std::string infText = app::WriteInfText(*first, rest.unknown);
+  app::SettingsRest rest2;
+  app::ReadInfText(infText, *second, &rest2);
+  if (app::WriteInfText(*second, rest2.unknown) != infText) __builtin_trap();
+
+  app::SettingsRest sysRest;
+  app::ReadSysText(bytes, *first, &sysRest);
+  const std::string sysText = app::WriteSysText(*first, sysRest.unknown);
+  app::SettingsRest sysRest2;
+  app::ReadSysText(sysText, *second, &sysRest2);
+  if (app::WriteSysText(*second, sysRest2.unknown) != sysText) __builtin_trap();
 
   LocalTime load;
   load.year = 2026;

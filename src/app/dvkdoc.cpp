@@ -58,7 +58,7 @@ bool CDvkDoc::IsPseudoName(const CString& name) {
 CRichEditCntrItem* CDvkDoc::CreateClientItem(REOBJECT* reo) { return new CDvkCntrItem(reo, this); }
 
 void CDvkDoc::RedrawAllViews() {
-  m_nUpdateCode = 6;
+  m_nUpdateCode = app::UpdateCode::kRedrawAll;
   UpdateAllViews(nullptr, 0, nullptr);
 }
 

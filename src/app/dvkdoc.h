@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "core/docdata/settings_files.h"
+#include "core/docopen/openplan.h"
 #include "core/docsvc/schedule_runner.h"
-#include "core/docsvc/settings_io.h"
 #include "app/shell/save_forms.h"
 #include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
@@ -78,7 +79,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // and kinds: core/docopen/openplan.h). 0 = opened; -1 = not opened: the
   // message was shown (or, in the modes that show nothing, left in
   // m_strOpenMessage) and the previous document is as it was.
-  int OpenFile(CString path, int mode) override;
+  int OpenFile(CString path, docopen::OpenMode mode) override;
   // Writes the document to `path` by its kind, after a backup copy of the
   // existing file; mode 99 makes only the backup. 0 = written; -1 = not
   // written (reported; the file and the document unchanged). The view
@@ -215,8 +216,8 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // One line in the status bar's message pane (no-op without a frame).
   void ShowStatusText(const CString& text);
 
-  docsvc::InfFile m_infFile;  // as read: unknown keys kept for the next save
-  docsvc::SysFile m_sysFile;
+  app::SettingsRest m_infRest;  // as read: unknown keys kept for the next save
+  app::SettingsRest m_sysRest;
   std::vector<docsvc::LineIssue> m_aSettingsIssues;
   std::unique_ptr<docsvc::ScheduleRunner> m_pScheduleRunner;
   CString m_strLastBackup;

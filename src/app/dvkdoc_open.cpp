@@ -38,9 +38,6 @@ namespace {
 // engine stops 19,000 bytes before the capacity) get room without a realloc.
 constexpr std::uint32_t kTextMargin = 100000;
 
-// The renderers' output buffer: "outdata" and "indata" bound it.
-constexpr std::uint32_t kLoadBufMin = 65536;
-
 CDvkView* ActiveTextView(CDvkDoc* doc) { return doc->GetActiveTextView(); }
 
 // A message of the open or save: through the active view's ReportMessage
@@ -122,13 +119,13 @@ BOOL CDvkDoc::OnOpenDocument(const char* path) {
   if (p.IsEmpty() || IsPseudoName(p)) return TRUE;
   // A failed open has shown its message; the previous document, its path,
   // title and edit mark stay as they were.
-  if (OpenFile(p, 0) != 0) return FALSE;
+  if (OpenFile(p, docopen::OpenMode::kPlain) != 0) return FALSE;
   SetModifiedFlag(FALSE);
   ClearViewsModified();
   return TRUE;
 }
 
-int CDvkDoc::OpenFile(CString path, int mode) {
+int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   const docopen::OpenModeEntry& how = docopen::OpenModeFor(mode);
   m_strOpenMessage.Empty();
   const textcodec::TextEncoding forced = m_nEncodingChoice;
@@ -220,36 +217,29 @@ int CDvkDoc::OpenFile(CString path, int mode) {
     case docopen::Reader::kRenderer: {
       // The renderer's buffer, with the owner flag: freed here unless it
       // becomes the document text.
-      std::uint64_t want = static_cast<std::uint64_t>(m_nOutdata > 0 ? m_nOutdata : 0) +
-                           static_cast<std::uint64_t>(m_nIndata > 0 ? m_nIndata : 0) + 2000;
-      if (want < kLoadBufMin) want = kLoadBufMin;
-      if (want > 0x7FFFFFFFull) want = 0x7FFFFFFFull;
-      char* buf = static_cast<char*>(fw::Alloc(static_cast<std::size_t>(want)));
+      const docopen::RenderPlan plan = docopen::PlanRender(m_nIndata, m_nOutdata);
+      char* buf = static_cast<char*>(fw::Alloc(plan.bufferSize));
       if (!buf) return fail(GetOpenText(OpenText::kOutOfMemory));
       char* savedBuf = m_pLoadBuf;
       std::uint32_t savedCap = m_nLoadBufCapacity;
       int savedOwned = m_bLoadBufOwned;
       m_pLoadBuf = buf;
-      m_nLoadBufCapacity = static_cast<std::uint32_t>(want);
+      m_nLoadBufCapacity = plan.bufferSize;
       m_bLoadBufOwned = 1;
       m_nWritePos = 0;
-      int n = RenderFileAsText(readPath, how.markupFlag, 0, kind);
+      const int n = RenderFileAsText(readPath, how.markupFlag, 0, kind);
       char* out = m_pLoadBuf;
       std::uint32_t outCap = m_nLoadBufCapacity;
       m_pLoadBuf = savedBuf;
       m_nLoadBufCapacity = savedCap;
       m_bLoadBufOwned = savedOwned;
-      if (n < 0) {
+      const docopen::RenderTake take = docopen::TakeRendered(n, outCap);
+      if (take.outcome != docopen::RenderOutcome::kText) {
         fw::Free(out);
+        if (take.outcome == docopen::RenderOutcome::kNoBuffer) return fail(GetOpenText(OpenText::kOutOfMemory));
         return fail(m_strOpenMessage.IsEmpty() ? CannotOpenText(path) : m_strOpenMessage);
       }
-      // Clamped to the buffer, NUL after it.
-      std::uint32_t len = static_cast<std::uint32_t>(n);
-      if (outCap == 0) {
-        fw::Free(out);
-        return fail(GetOpenText(OpenText::kOutOfMemory));
-      }
-      if (len >= outCap) len = outCap - 1;
+      const std::uint32_t len = take.length;
       out[len] = '\0';
       got.text = out;
       got.length = len;
@@ -277,7 +267,10 @@ int CDvkDoc::OpenFile(CString path, int mode) {
   m_openEncoding.text.clear();
   m_nOpenReplaced = static_cast<std::uint32_t>(m_openEncoding.replaced);
 
-  if (how.textOnly || how.searchLoad) return 0;
+  const docopen::AfterLoad after =
+      docopen::PlanAfterLoad(how, kind, haveStatus, m_openEncoding.error != textcodec::TextCodecError::kNone,
+                             m_openEncoding.replaced);
+  if (after.textOnly) return 0;
 
   m_strDocPath = path;
   m_strCurFile = path;
@@ -285,23 +278,22 @@ int CDvkDoc::OpenFile(CString path, int mode) {
   m_strDocName = GetPathPart(path, 1);
   m_strDocBaseName = GetPathPart(path, 2);
   m_nFileKind = kind;
-  m_nUpdateCode = 1;
+  m_nUpdateCode = app::UpdateCode::kContent;
   m_nLoadState = 1;
-  if (kind == docsvc::kKindPdf) std::memset(m_abNamePrefix, 0, sizeof m_abNamePrefix);
-  if (how.recordTime && haveStatus) m_tOpenedFileTime = status.m_mtime.GetTime();
+  if (after.clearPdfPrefixes) std::memset(m_abNamePrefix, 0, sizeof m_abNamePrefix);
+  if (after.recordTime) m_tOpenedFileTime = status.m_mtime.GetTime();
 
   // What the decode found: damage as a message, replacements on the status bar.
   CString note;
-  if (m_openEncoding.error != textcodec::TextCodecError::kNone) {
+  if (after.note == docopen::AfterLoad::Note::kDecodeError)
     note.Format(GetOpenText(OpenText::kDecodeError), textcodec::TextCodecErrorText(m_openEncoding.error));
-  } else if (m_openEncoding.replaced) {
+  else if (after.note == docopen::AfterLoad::Note::kReplaced)
     note.Format(GetOpenText(OpenText::kReplacedChars), static_cast<unsigned>(m_openEncoding.replaced));
-  }
   m_strOpenMessage = note;
 
-  if (how.show) {
+  if (after.show) {
     UpdateAllViews(nullptr, 0, nullptr);
-    if (m_openEncoding.error != textcodec::TextCodecError::kNone)
+    if (after.noteInBox)
       ShowDocMessage(this, note);
     else if (!note.IsEmpty())
       StatusText(note);
@@ -355,7 +347,7 @@ int CDvkDoc::ReopenWithEncoding(textcodec::TextEncoding encoding) {
   docopen::Reader r = docopen::ReaderFor(kind, m_strCurFile);
   if (r != docopen::Reader::kText && r != docopen::Reader::kCsv) return -1;
   m_nEncodingChoice = encoding;
-  return OpenFile(m_strCurFile, 2);
+  return OpenFile(m_strCurFile, docopen::OpenMode::kShowAgain);
 }
 
 void CDvkDoc::OnEncodingChoice() {

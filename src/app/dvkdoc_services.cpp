@@ -9,7 +9,6 @@
 #include "core/crypto/encname.h"
 #include "core/crypto/namecipher.h"
 #include "core/docsvc/backup.h"
-#include "core/docsvc/doc_settings.h"
 #include "core/docsvc/docnames.h"
 #include "core/docsvc/filekind.h"
 #include "core/docsvc/pathpart.h"
@@ -58,20 +57,16 @@ CDvkDoc::ClockSetter CDvkDoc::s_pfnSetClock = SetLocalClock;
 // --- settings files ---------------------------------------------------------------
 
 void CDvkDoc::LoadSettingsFiles() {
-  m_aSettingsIssues.clear();
-  m_infFile = docsvc::InfFile();
-  m_sysFile = docsvc::SysFile();
   // A damaged file loads what it can over the defaults; reading never writes.
-  docsvc::LoadInfFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kInfFileName), m_infFile);
-  docsvc::LoadSysFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kSysFileName), m_sysFile);
-  docsvc::InfToDoc(m_infFile.s, *this);
-  docsvc::SysToDoc(m_sysFile.s, *this);
-  m_aSettingsIssues = m_infFile.issues;
-  m_aSettingsIssues.insert(m_aSettingsIssues.end(), m_sysFile.issues.begin(), m_sysFile.issues.end());
+  app::ApplySettingsDefaults(*this);
+  app::LoadInfFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kInfFileName), *this, m_infRest);
+  app::LoadSysFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kSysFileName), *this, m_sysRest);
+  m_aSettingsIssues = m_infRest.issues;
+  m_aSettingsIssues.insert(m_aSettingsIssues.end(), m_sysRest.issues.begin(), m_sysRest.issues.end());
   // Only a missing file is written (with its defaults); a failure to write
   // one does not stop the program: the defaults are in the fields already.
   CString error;
-  if (!docsvc::WriteMissingSettingsFiles(m_strProgramDir, &error)) {
+  if (!app::WriteMissingSettingsFiles(m_strProgramDir, &error)) {
     docsvc::LineIssue issue;
     issue.reason = error;
     m_aSettingsIssues.push_back(issue);
@@ -79,9 +74,8 @@ void CDvkDoc::LoadSettingsFiles() {
 }
 
 bool CDvkDoc::SaveInfSettings() {
-  docsvc::DocToInf(*this, m_infFile.s);
   CString error;
-  if (docsvc::SaveInfFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kInfFileName), m_infFile, &error)) {
+  if (app::SaveInfFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kInfFileName), *this, m_infRest, &error)) {
     return true;
   }
   CString text;
@@ -91,9 +85,8 @@ bool CDvkDoc::SaveInfSettings() {
 }
 
 bool CDvkDoc::WriteSysFile() {
-  docsvc::DocToSys(*this, m_sysFile.s);
   CString error;
-  if (docsvc::SaveSysFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kSysFileName), m_sysFile, &error)) {
+  if (app::SaveSysFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kSysFileName), *this, m_sysRest, &error)) {
     return true;
   }
   CString text;
@@ -163,11 +156,7 @@ CString CDvkDoc::MakeTextFileName(const CString& name) const {
 
 void CDvkDoc::AddToHistory(const CString& entry) { docsvc::AddToHistory(m_strHistory, m_nHistoryCount, entry); }
 
-void CDvkDoc::SetDefaultAssociations() {
-  docsvc::SysSettings defaults = docsvc::DefaultSysSettings();
-  docsvc::SetDefaultAssociations(defaults);
-  for (int i = 0; i < 10; ++i) m_strSysValue[i] = defaults.m_strSysValue[i];
-}
+void CDvkDoc::SetDefaultAssociations() { app::RestoreDefaultAssociations(*this); }
 
 // --- the file-name cipher --------------------------------------------------------
 

@@ -62,7 +62,7 @@ BOOL CDvkDoc::OnNewDocument() {
   m_strDocBaseName.Empty();
   m_nFileKind = docsvc::kKindText;
   m_tOpenedFileTime = 0;
-  m_nUpdateCode = 1;
+  m_nUpdateCode = app::UpdateCode::kContent;
   m_nLoadState = 1;
   SetTitle(fw::LoadText(IDS_FW_UNTITLED));
   SetModifiedFlag(FALSE);

@@ -2,9 +2,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
-#include "core/docsvc/inf_settings.h"
+#include "core/docdata/settings_table.h"
 #include "fw/commondlg.h"
 #include "res/resource.h"
 
@@ -52,12 +51,7 @@ const ColorRow kColorRows[] = {
     {"リストの背景", &app::DocSettingsFields::m_clrListBack},
 };
 
-const docsvc::InfKey* KeyOf(const char* key) {
-  for (const docsvc::InfKey& k : docsvc::InfKeyTable()) {
-    if (std::strcmp(k.key, key) == 0) return &k;
-  }
-  return nullptr;
-}
+const app::SettingKey* KeyOf(const char* key) { return app::FindSettingKey(app::InfKeyTable(), key); }
 
 // A number of display units without needless zeros ("0.2", "50", "1.5").
 CString UnitsText(double units) {
@@ -110,7 +104,7 @@ void CSettingsDlg::DoDataExchange(CDataExchange* dx) {
     text.TrimLeft();
     text.TrimRight();
     if (text == m_strNumberInit[i]) continue;
-    const docsvc::InfKey* key = KeyOf(row.key);
+    const app::SettingKey* key = KeyOf(row.key);
     const double lo = key ? key->min : 1, hi = key ? key->max : 2147483647.0;
     char* end = nullptr;
     const double x = std::strtod(text.GetString(), &end);

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "convert/archive_listing.h"
 #include "convert/load_buffer.h"
+#include "convert/media_info.h"
 #include "convert/source_file.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
@@ -44,17 +46,32 @@ Result NotBuilt(const Converter& c, const Request& r) {
   return out;
 }
 
+// A reader's text as the result, or the memory message when the text could
+// not grow.
+Result TextResult(const LoadBuffer& text) {
+  Result out;
+  if (text.Failed()) {
+    out.message = docopen::GetOpenText(docopen::OpenText::kOutOfMemory);
+    return out;
+  }
+  out.status = Status::kOk;
+  out.text.assign(text.Data(), text.Size());
+  return out;
+}
+
+Result CannotOpen() {
+  Result out;
+  out.message = docopen::GetOpenText(docopen::OpenText::kCannotOpen);
+  return out;
+}
+
 // An archive (kind 5) shows as the listing of its members: a ZIP by its
 // first header (or the spanned-archive marker before it), an LZH by its
 // method text at byte 2 and its extension. Anything else under an archive
 // name waits for the plain copy of the renderer.
 Result ListArchive(const Converter& c, const Request& r) {
   std::unique_ptr<SourceFile> file = OpenSourceFile(r.path);
-  if (!file) {
-    Result out;
-    out.message = docopen::GetOpenText(docopen::OpenText::kCannotOpen);
-    return out;
-  }
+  if (!file) return CannotOpen();
   std::uint8_t head[6] = {};
   std::size_t n = file->ReadAt(0, head, sizeof head);
   const bool zip = n >= 4 && (std::memcmp(head, "PK\x03\x04", 4) == 0 || (n >= 6 && std::memcmp(head, "PK00PK", 6) == 0));
@@ -67,14 +84,28 @@ Result ListArchive(const Converter& c, const Request& r) {
   } else {
     ListLzhArchive(*file, outdata, text);
   }
-  Result out;
-  if (text.Failed()) {
-    out.message = docopen::GetOpenText(docopen::OpenText::kOutOfMemory);
-    return out;
-  }
-  out.status = Status::kOk;
-  out.text.assign(text.Data(), text.Size());
-  return out;
+  return TextResult(text);
+}
+
+// Sound and video files (kinds 51-58) show their media information, read
+// from the file's head ("indata" bytes at most) and, for MP3, its tail.
+Result ShowMediaInfo(const Converter&, const Request& r) {
+  std::unique_ptr<SourceFile> file = OpenSourceFile(r.path);
+  if (!file) return CannotOpen();
+  constexpr std::int64_t kDefaultHead = 204800;
+  std::int64_t want = r.limits.indata > 0 ? r.limits.indata : kDefaultHead;
+  if (want > file->Length()) want = file->Length();
+  std::vector<std::uint8_t> head;
+  ReadWindow(*file, 0, static_cast<std::size_t>(want), head);
+  MediaFile media;
+  media.kind = r.kind;
+  media.extension = r.path.GetLength() >= 3 ? std::string(r.path.Right(3)) : std::string(r.path);
+  media.head = head.data();
+  media.headSize = head.size();
+  media.file = file.get();
+  LoadBuffer text;
+  WriteMediaInfo(media, text);
+  return TextResult(text);
 }
 
 // PDF reads more of the file at the default "indata" (its streams are large).
@@ -90,6 +121,7 @@ const Converter kConverters[] = {
     {nullptr, docsvc::kKindPresentation, docsvc::kKindExcel, nullptr, NotBuilt, nullptr},
     {nullptr, docsvc::kKindXlsx, docsvc::kKindPptx, nullptr, NotBuilt, nullptr},  // Office XML
     {nullptr, docsvc::kKindArchive, docsvc::kKindArchive, nullptr, ListArchive, nullptr},
+    {nullptr, docsvc::kKindMidi, docsvc::kKindMidi + 7, nullptr, ShowMediaInfo, nullptr},  // media 51-58
     {nullptr, 0, 0x7FFFFFFF, nullptr, NotBuilt, nullptr},                        // any other kind
 };
 constexpr int kConverterCount = static_cast<int>(sizeof kConverters / sizeof kConverters[0]);

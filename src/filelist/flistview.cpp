@@ -1,5 +1,6 @@
 #include "filelist/flistview.h"
 
+#include "core/docsvc/filekind.h"
 #include "host/pane_layout.h"
 #include "fw/alloc.h"
 #include "fw/gdi.h"
@@ -150,7 +151,8 @@ void CFlistView::OnInitialUpdate() {
   if (m_strCurDir == "C:\\") m_strCurDir = "C:";
   if (doc) {
     doc->m_nListInit = 2;
-    if (!(doc->m_nUpdateCode == 15 && doc->m_nFileKind == 98)) doc->m_nUpdateCode = 7;
+    if (!(doc->m_nUpdateCode == app::UpdateCode::kSideMacro && doc->m_nFileKind == docsvc::kKindMacro))
+      doc->m_nUpdateCode = app::UpdateCode::kAfterMouse;
   }
   OnUpdate(nullptr, 0, nullptr);
 }

@@ -1,5 +1,6 @@
 #include "fw/file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -164,6 +165,34 @@ long LastOsError() { return errno; }
   throw CFileException(fw::FileErrorCause(osError), static_cast<LONG>(osError), path);
 }
 
+// The fault hook's state, one slot per fw::filetest::Op.
+struct FaultPlan {
+  std::atomic<long> count{0};
+  std::atomic<long> failed{0};
+  std::atomic<long> failAt{0};
+  std::atomic<long> failFrom{0};
+};
+FaultPlan g_fault[3];
+
+#ifdef _WIN32
+constexpr long kFaultDiskFull = ERROR_DISK_FULL;
+constexpr long kFaultDenied = ERROR_ACCESS_DENIED;
+#else
+constexpr long kFaultDiskFull = ENOSPC;
+constexpr long kFaultDenied = EACCES;
+#endif
+
+// Numbers this call of `op` and throws when the test hook refuses it.
+void FaultPoint(fw::filetest::Op op, const char* path) {
+  FaultPlan& f = g_fault[static_cast<int>(op)];
+  const long n = ++f.count;
+  const long at = f.failAt.load(), from = f.failFrom.load();
+  if ((at != 0 && n == at) || (from != 0 && n >= from)) {
+    ++f.failed;
+    ThrowPathError(op == fw::filetest::Op::kWrite ? kFaultDiskFull : kFaultDenied, path);
+  }
+}
+
 void FillFullName(CFileStatus& status, const char* path) {
   std::size_t n = std::strlen(path);
   if (n >= sizeof status.m_szFullName) n = sizeof status.m_szFullName - 1;
@@ -180,6 +209,21 @@ int FileErrorCause(long osError) {
   }
   return CFileException::generic;
 }
+
+namespace filetest {
+void Reset() {
+  for (FaultPlan& f : g_fault) {
+    f.count = 0;
+    f.failed = 0;
+    f.failAt = 0;
+    f.failFrom = 0;
+  }
+}
+void FailAt(Op op, long n) { g_fault[static_cast<int>(op)].failAt = n; }
+void FailFrom(Op op, long n) { g_fault[static_cast<int>(op)].failFrom = n; }
+long Count(Op op) { return g_fault[static_cast<int>(op)].count.load(); }
+long Failed(Op op) { return g_fault[static_cast<int>(op)].failed.load(); }
+}  // namespace filetest
 }  // namespace fw
 
 const char* CFileException::what() const noexcept {
@@ -283,6 +327,7 @@ UINT CFile::Read(void* buffer, UINT count) {
 
 void CFile::Write(const void* buffer, UINT count) {
   CheckOpen();
+  FaultPoint(fw::filetest::Op::kWrite, m_strFileName);
   if (count == 0) return;
   DWORD put = 0;
   if (!WriteFile(H(m_hFile), buffer, count, &put, nullptr)) ThrowOsError(GetLastError());
@@ -361,11 +406,13 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
 }
 
 void CFile::Remove(const char* path) {
+  FaultPoint(fw::filetest::Op::kRemove, path);
   std::u16string w = fw::ToWidePath(path);
   if (!DeleteFileW(Wide(w))) ThrowPathError(LastOsError(), path);
 }
 
 void CFile::Rename(const char* oldPath, const char* newPath) {
+  FaultPoint(fw::filetest::Op::kRename, oldPath);
   std::u16string a = fw::ToWidePath(oldPath);
   std::u16string b = fw::ToWidePath(newPath);
   if (!MoveFileW(Wide(a), Wide(b))) ThrowPathError(LastOsError(), oldPath);
@@ -441,6 +488,7 @@ UINT CFile::Read(void* buffer, UINT count) {
 
 void CFile::Write(const void* buffer, UINT count) {
   CheckOpen();
+  FaultPoint(fw::filetest::Op::kWrite, m_strFileName);
   const char* p = static_cast<const char*>(buffer);
   UINT done = 0;
   while (done < count) {
@@ -507,6 +555,7 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
 }
 
 void CFile::Remove(const char* path) {
+  FaultPoint(fw::filetest::Op::kRemove, path);
   std::string p = fw::ToPosixPath(path);
   struct stat st;
   // Windows removes files only; keep folders out here too.
@@ -521,6 +570,7 @@ void CFile::Remove(const char* path) {
 }
 
 void CFile::Rename(const char* oldPath, const char* newPath) {
+  FaultPoint(fw::filetest::Op::kRename, oldPath);
   std::string a = fw::ToPosixPath(oldPath);
   std::string b = fw::ToPosixPath(newPath);
   struct stat st;

@@ -128,4 +128,23 @@ class CFile {
 namespace fw {
 // Cause code for an errno value (native) or a GetLastError() value (Windows).
 int FileErrorCause(long osError);
+
+// Test hook for the failure paths of code that writes files. Calls of
+// CFile::Write, CFile::Rename and CFile::Remove are numbered per operation
+// from 1 after Reset(); a planned failure throws the CFileException the
+// system's own failure would give (Write: disk full; Rename and Remove:
+// access denied) before anything is done. Typical use:
+//
+//   fw::filetest::Reset();
+//   fw::filetest::FailAt(fw::filetest::Op::kRename, 2);  // the second rename fails
+//   RunSave();                                            // must roll back
+//   fw::filetest::Reset();
+namespace filetest {
+enum class Op { kWrite, kRename, kRemove };
+void Reset();                // counters to 0, no failures planned
+void FailAt(Op op, long n);  // only call n of `op` fails (0: none)
+void FailFrom(Op op, long n);  // calls n, n+1, ... of `op` fail (0: none)
+long Count(Op op);           // calls of `op` since Reset()
+long Failed(Op op);          // of those, how many were refused
+}  // namespace filetest
 }  // namespace fw

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/docdata/doc_fields.h"
+#include "core/docopen/openplan.h"
 #include "core/textcodec/textcodec.h"
 #include "fw/cstring.h"
 
@@ -21,7 +22,7 @@ class DocHost : public DvkDocData {
   virtual CDocument* AsDocument() = 0;
 
   // Opens `path` in open mode `mode`: 0 = opened, -1 = not opened (reported).
-  virtual int OpenFile(CString path, int mode) = 0;
+  virtual int OpenFile(CString path, docopen::OpenMode mode) = 0;
   // Writes the document to `path` (see CDvkDoc::SaveFile); 0 = written.
   virtual int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0) = 0;
   // writeKind of SaveFile: the document's text as a plain text.

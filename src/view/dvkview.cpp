@@ -75,7 +75,7 @@ void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiv
       if (m_nPaneIndex >= 1 && m_nPaneIndex <= 4) doc->m_nActiveTextPane = static_cast<int>(m_nPaneIndex);
       doc->m_strActiveViewFile = m_strViewPath;
       // Other panes were told to clear their check lists.
-      if (doc->m_nUpdateCode == 51) {
+      if (doc->m_nUpdateCode == app::UpdateCode::kClearCheckList) {
         m_nEntryListPos = 0;
         m_nEntryListMode = 0;
       }
@@ -144,7 +144,7 @@ void CDvkView::OnPageLeft() {
   if (!doc) return;
   // The redisplay after a table change: update code 1 with load state 99 so
   // the view rebuilds from its own buffer, sort bits kept aside meanwhile.
-  doc->m_nUpdateCode = 1;
+  doc->m_nUpdateCode = app::UpdateCode::kContent;
   doc->m_nViewTextLen = m_table.m_nTextLen;
   std::uint32_t sortFlags = m_nSortFlags;
   m_nSortFlags = 0;

@@ -1,12 +1,10 @@
 // CDvkView::OnUpdate: loading the document into the control by file type,
 // and the view's timer dispatcher.
 //
-// What an update does (docs/design.md "Text view"): load state 99 redraws
-// from the view's own buffer (a CSV table is rebuilt with update code 1);
-// update code 1 takes the document's content by kind and timer 20 streams it
-// in (long plain texts piece by piece, dvkview_showpieces.cpp); then the jump
-// line and selection are applied; code 16n+1 hands the text to pane n, code
-// 51 clears the check list, codes 2, 4, 6, 7 redraw without reloading.
+// What an update asks is decided in viewload::PlanUpdate (portable, tested
+// natively); this file carries the steps out on the control: the content
+// taken by kind, filled on timer 20 (long plain texts piece by piece,
+// dvkview_showpieces.cpp), then the jump line and selection.
 #include <cstring>
 
 #include "core/docsvc/filekind.h"
@@ -18,6 +16,7 @@
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewload/csvshow.h"
+#include "view/viewload/updateplan.h"
 #include "view/viewui/panes.h"
 #include "csv/csv_fileform.h"
 
@@ -32,8 +31,6 @@ constexpr UINT kLoadDelayMs = 500;
 constexpr UINT kRedrawDelayMs = 10;
 constexpr UINT kJumpDelayMs = 900;
 
-bool IsTextKind(int kind) { return kind != docsvc::kKindRichText && (kind < 12 || kind > 28); }
-
 }  // namespace
 
 bool CDvkView::TakesDocumentContent() const {
@@ -45,26 +42,43 @@ bool CDvkView::TakesDocumentContent() const {
 }
 
 void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
+  (void)sender;
+  (void)hint;
+  (void)hintObject;
   app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
-  const std::uint32_t code = doc->m_nUpdateCode;
+  viewload::UpdateState state;
+  state.printRequest = doc->m_nPrintRequest;
+  state.loadState = doc->m_nLoadState;
+  state.code = doc->m_nUpdateCode;
+  state.viewShowsTable = viewload::ShownFormOf(static_cast<int>(m_nFileKind)) == viewload::ShownForm::kTable;
+  state.viewHasBuffer = m_table.m_pTextBuf != nullptr;
+  state.takesContent = TakesDocumentContent();
+  state.paneIndex = static_cast<int>(m_nPaneIndex);
+  const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
+  if (plan.consumePrintRequest) doc->m_nPrintRequest = 0;
 
-  // Print requests forwarded by the file list: 1 print, 2 preview, 3 margins.
-  if (doc->m_nPrintRequest != 0 && TakesDocumentContent()) {
-    const std::int32_t request = doc->m_nPrintRequest;
-    doc->m_nPrintRequest = 0;
-    if (request == 1) OnFilePrint();
-    else if (request == 2) OnFilePrintPreview();
-    else if (request == 3) InitPrintMargins();
-    return;
-  }
-
-  // U1 / U2: the view redraws from its own buffer.
-  if (doc->m_nLoadState == 99) {
-    if (m_nFileKind == docsvc::kKindCsv || m_nFileKind == docsvc::kKindCommaTable) {
-      if (code == 1 && m_table.m_pTextBuf) m_table.Rescan();
+  switch (plan.step) {
+    case viewload::UpdateStep::kNothing:
+      return;
+    case viewload::UpdateStep::kPrint:
+      OnFilePrint();
+      return;
+    case viewload::UpdateStep::kPrintPreview:
+      OnFilePrintPreview();
+      return;
+    case viewload::UpdateStep::kPrintMargins:
+      InitPrintMargins();
+      return;
+    case viewload::UpdateStep::kRescanTable:
+      m_table.Rescan();
+      [[fallthrough]];  // the rescanned table is redisplayed
+    case viewload::UpdateStep::kRedrawTable:
+      // Synchronous, so ReportMessage and the hide-quotes command see the result.
       PrepareCsvDisplay();
-    } else {
+      ShowPreparedNow();
+      return;
+    case viewload::UpdateStep::kRedrawOwnText: {
       // What a report wrote into the view's buffer (external-run mode).
       ClearShow();
       if (m_table.m_pTextBuf) {
@@ -76,49 +90,33 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
       m_pShowData = m_strShowOwned.data();
       m_nShowLen = m_strShowOwned.size();
       m_nShowFormat = SF_TEXT;
+      ShowPreparedNow();
+      return;
     }
-    ShowPreparedNow();
-    return;
+    case viewload::UpdateStep::kTakeContent:
+      TakeDocumentContent();
+      // The control is filled on timer 20.
+      m_nPendingLoad = 1;
+      if (!SetTimer(view::kTimerLoad, kLoadDelayMs)) FinishLoad();
+      return;
+    case viewload::UpdateStep::kHandOver:
+      // This pane takes the document's text and becomes the active pane.
+      TakeDocumentContent();
+      m_nPendingLoad = 1;
+      FinishLoad();
+      if (app::g_pFrameHost && GetParentFrame() == app::g_pFrameHost->FrameWnd()) {
+        const viewui::Cell c = viewui::ActivationCellOfPane(state.paneIndex);
+        app::g_pFrameHost->ActivateTextPane(c.row, c.col);
+      }
+      return;
+    case viewload::UpdateStep::kClearCheckList:
+      m_nEntryListPos = 0;
+      m_nEntryListMode = 0;
+      return;
+    case viewload::UpdateStep::kInvalidate:
+      Invalidate();
+      return;
   }
-
-  if (code == 1) {
-    // U3 / U4
-    if (!TakesDocumentContent()) return;
-    TakeDocumentContent();
-    // U5: the control is filled on timer 20.
-    m_nPendingLoad = 1;
-    if (!SetTimer(view::kTimerLoad, kLoadDelayMs)) FinishLoad();
-    return;
-  }
-  if (code >= 17 && (code - 1) % 16 == 0 && (code - 1) / 16 <= 4) {
-    // U9: pane n takes the document's text and becomes the active pane.
-    const int pane = viewui::PaneOfHandOverCode(code);
-    if (static_cast<int>(m_nPaneIndex) != pane) return;
-    TakeDocumentContent();
-    m_nPendingLoad = 1;
-    FinishLoad();
-    if (app::g_pFrameHost && GetParentFrame() == app::g_pFrameHost->FrameWnd()) {
-      const viewui::Cell c = viewui::ActivationCellOfPane(pane);
-      app::g_pFrameHost->ActivateTextPane(c.row, c.col);
-    }
-    return;
-  }
-  if (code == 51) {
-    // U10: the check list of the other panes is cleared.
-    m_nEntryListPos = 0;
-    m_nEntryListMode = 0;
-    return;
-  }
-  if (code == 4 || code == 6 || code == 7) {
-    // U11: redraw only.
-    Invalidate();
-    return;
-  }
-  // Code 2 (search stopped on a hit) keeps what is shown; other codes
-  // belong to later duties.
-  (void)sender;
-  (void)hint;
-  (void)hintObject;
 }
 
 void CDvkView::ClearShow() {
@@ -155,7 +153,8 @@ void CDvkView::TakeDocumentContent() {
   std::size_t len = doc->m_pText ? doc->m_nTextLen : 0;
   if (len >= doc->m_nTextCapacity && doc->m_nTextCapacity) len = doc->m_nTextCapacity - 1;
 
-  if (kind == docsvc::kKindCsv || kind == docsvc::kKindCommaTable) {
+  const viewload::ShownForm form = viewload::ShownFormOf(kind);
+  if (form == viewload::ShownForm::kTable) {
     // The working form: the file's commas outside quotes become 0x06.
     if (!m_table.LoadFileText(text, len, kCsvBufferMargin)) {
       ReportMessage(1, CString());
@@ -166,11 +165,11 @@ void CDvkView::TakeDocumentContent() {
     m_nCaretBlock = 1;
     m_strCsvSourcePath = doc->m_strCurFile;
     PrepareCsvDisplay();
-  } else if (kind == docsvc::kKindRichText) {
+  } else if (form == viewload::ShownForm::kRichText) {
     m_bShowFromDocument = true;
     m_nShowLen = len;
     m_nShowFormat = SF_RTF;
-  } else if (!IsTextKind(kind)) {
+  } else if (form == viewload::ShownForm::kPicture) {
     // Pictures are shown by the image view; the text pane is emptied.
   } else {
     // Text: the whole of it, or the part up to "outdata" with string 150.
@@ -265,8 +264,7 @@ void CDvkView::FinishLoad() {
     }
   }
   ApplyJump();
-  const int redraw = doc->m_nRedrawState;
-  if (redraw == 40 || redraw == 38 || redraw == 37 || redraw == 999) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
+  if (viewload::RedrawStateArmsRedraw(doc->m_nRedrawState)) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
   if (!doc->m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
 }
 
@@ -306,7 +304,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
     case view::kTimerRedraw:
       KillTimer(id);
       if (doc) {
-        doc->m_nUpdateCode = 6;
+        doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
         doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
         doc->m_nRedrawState = 0;
       }

@@ -178,7 +178,7 @@ int CDvkView::WriteDocument(CString path, int mode, int flag) {
   doc->m_strActiveViewFile = path;
   doc->m_nFileKind = static_cast<std::int32_t>(m_nFileKind);
   doc->m_nOpenContext = 0;
-  doc->m_nUpdateCode = 6;
+  doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
   if (m_nPaneIndex >= 1 && m_nPaneIndex <= 32) m_nSortFlags &= ~(1u << (m_nPaneIndex - 1));
   GetRichEditCtrl().SetModify(FALSE);
   doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
@@ -214,7 +214,7 @@ int CDvkView::AskSaveModifiedPage() {
   if (answer != IDYES) return 0;
   if (WriteDocument(path, 0, 0) == 0) {
     ctrl.SetModify(FALSE);
-    doc->OpenFile(path, 0);
+    doc->OpenFile(path, docopen::OpenMode::kPlain);
   }
   return 1;
 }

@@ -32,7 +32,8 @@ void MacroViewHost::ReplaceSelection(const CString& text) {
 
 int MacroViewHost::OpenFile(const CString& path, int mode) {
   app::DocHost* doc = view_.GetDocument();
-  return doc ? doc->OpenFile(path, mode) : -1;
+  // The script's mode number; one the table does not know opens plainly.
+  return doc ? doc->OpenFile(path, static_cast<docopen::OpenMode>(mode)) : -1;
 }
 
 int MacroViewHost::SaveFile(const CString& path, int mode) {

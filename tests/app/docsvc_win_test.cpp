@@ -10,9 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/docsvc/inf_settings.h"
+#include "core/docdata/settings_files.h"
 #include "core/docsvc/schedule_runner.h"
-#include "core/docsvc/sys_settings.h"
 #include "app/inputdlg.h"
 #include "app/schedmsg_dlg.h"
 #include "fw/clock.h"
@@ -68,8 +67,8 @@ TEST_F(DocServicesTest, MissingSettingsFilesAreWrittenWithDefaultsAndReadBack) {
   const std::string inf = folder.File("Dorvik.inf"), sys = folder.File("Dorvik.sys");
   ASSERT_TRUE(Exists(inf));
   ASSERT_TRUE(Exists(sys));
-  EXPECT_EQ(ReadAll(inf), docsvc::WriteInfText(docsvc::DefaultInfSettings(), {}));
-  EXPECT_EQ(ReadAll(sys), docsvc::WriteSysText(docsvc::DefaultSysSettings(), {}));
+  EXPECT_EQ(ReadAll(inf), app::DefaultInfText());
+  EXPECT_EQ(ReadAll(sys), app::DefaultSysText());
   EXPECT_EQ(1000, doc->m_nBmpfile);
   EXPECT_TRUE(doc->SettingsIssues().empty());
   const std::string infBytes = ReadAll(inf), sysBytes = ReadAll(sys);

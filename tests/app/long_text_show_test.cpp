@@ -146,7 +146,7 @@ TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
   testsupport::WriteFileBytes(bigPath, big);
   frame->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
   fw::hooks::ExpectMessageBox("中止しますか", IDYES);
-  EXPECT_EQ(-1, doc->OpenFile(bigPath.c_str(), 0));
+  EXPECT_EQ(-1, doc->OpenFile(bigPath.c_str(), docopen::OpenMode::kPlain));
   EXPECT_EQ(first, std::string(doc->m_pText, doc->m_nTextLen));
   EXPECT_STREQ(path_.c_str(), doc->m_strCurFile.GetString());
   EXPECT_EQ(0u, doc->m_bAbort);

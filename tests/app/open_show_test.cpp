@@ -125,7 +125,7 @@ TEST_F(OpenShowTest, EveryEncodingOfTheCorpusShowsTheSameShiftJisText) {
     // Copied into the test folder under a text name (".hqx" is no text kind).
     const std::string path = File((std::string(name) + ".txt").c_str());
     testsupport::WriteFileBytes(path, testsupport::ReadFileBytes(CorpusFile(name)));
-    ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0)) << name;
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain)) << name;
     ASSERT_TRUE(Shown()) << name;
     EXPECT_EQ(9, doc->m_nFileKind) << name;
     EXPECT_EQ(sjis, std::string(doc->m_pText, doc->m_nTextLen)) << name;
@@ -147,7 +147,7 @@ TEST_F(OpenShowTest, ExactRuleSpacingOfRichTextReadsBackAsExact) {
             "\\pard\\sl-20\\slmult0 \\par\r\n"
             "\\pard last}\r\n");
   ASSERT_TRUE(StartIn(""));
-  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
   ASSERT_TRUE(Shown());
   EXPECT_EQ(4, doc->m_nFileKind);
   CRichEditCtrl& ctrl = View()->GetRichEditCtrl();
@@ -200,7 +200,7 @@ TEST_F(OpenShowTest, StreamingOutGrowsTheDocumentBufferInsteadOfCutting) {
   while (text.size() < 300000) text += std::string(98, 'x') + "\r\n";
   testsupport::WriteFileBytes(path, text + "end");
   ASSERT_TRUE(StartIn(""));
-  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
   ASSERT_TRUE(Shown());
   // A tiny window at the end of the buffer: the RTF must not be cut there.
   doc->m_nReadPos = doc->m_nTextCapacity - 100;
@@ -246,7 +246,7 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
     fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
     doc->m_nIndata = 204800;
     doc->m_nTblMax = 5000;
-    EXPECT_EQ(-1, doc->OpenFile(path.c_str(), 0)) << name;
+    EXPECT_EQ(-1, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain)) << name;
     EXPECT_EQ(33, doc->m_nFileKind) << name;
     EXPECT_STREQ(csv.c_str(), doc->m_strCurFile.GetString()) << name;
     EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen)) << name;
@@ -259,10 +259,10 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
   }
   // A missing file: string 237 and the path.
   fw::hooks::ExpectMessageBox("file = ", IDOK);
-  EXPECT_EQ(-1, doc->OpenFile(File("none.txt").c_str(), 0));
+  EXPECT_EQ(-1, doc->OpenFile(File("none.txt").c_str(), docopen::OpenMode::kPlain));
   EXPECT_EQ(33, doc->m_nFileKind);
   // Mode 12 says "no text" by a length of 0 and shows nothing.
-  EXPECT_EQ(-1, doc->OpenFile(File("x.pdf").c_str(), 12));
+  EXPECT_EQ(-1, doc->OpenFile(File("x.pdf").c_str(), docopen::OpenMode::kTextOnly));
   EXPECT_EQ(0u, doc->m_nTextLen);
 }
 
@@ -271,11 +271,11 @@ TEST_F(OpenShowTest, AnOfficeLoadAsAnotherKindReachesTheConverterOfThatKind) {
   const std::string path = File("book.xls");
   testsupport::WriteFileBytes(path, "not a compound file");
   fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
-  EXPECT_EQ(-1, doc->OpenFile(path.c_str(), 0));
+  EXPECT_EQ(-1, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
   EXPECT_NE(-1, doc->m_strOpenMessage.Find("（Excel）")) << doc->m_strOpenMessage.GetString();
   // Mode 36 loads it as a workbook of the XML kind.
   fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
-  EXPECT_EQ(-1, doc->OpenFile(path.c_str(), 36));
+  EXPECT_EQ(-1, doc->OpenFile(path.c_str(), docopen::OpenMode::kAsXlsx));
   EXPECT_NE(-1, doc->m_strOpenMessage.Find("（XLSX）")) << doc->m_strOpenMessage.GetString();
 }
 
@@ -287,7 +287,7 @@ TEST_F(OpenShowTest, ALongTextIsReadWholeAndShownInPart) {
   testsupport::WriteFileBytes(path, text);
   ASSERT_TRUE(StartIn(""));
   doc->m_nOutdata = 200000;
-  ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+  ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
   ASSERT_TRUE(Shown());
   EXPECT_EQ(text.size(), doc->m_nTextLen);
   EXPECT_EQ(1u, View()->m_bShownInPart);
@@ -343,7 +343,7 @@ TEST_F(OpenShowTest, CsvFilesSavedUneditedKeepEveryByte) {
   for (const char* bytes : files) {
     const std::string path = File(("t" + std::to_string(n++) + ".csv").c_str());
     testsupport::WriteFileBytes(path, bytes);
-    ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0)) << bytes;
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain)) << bytes;
     ASSERT_TRUE(Shown());
     ASSERT_EQ(33u, View()->m_nFileKind);
     ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0)) << bytes;
@@ -354,7 +354,7 @@ TEST_F(OpenShowTest, CsvFilesSavedUneditedKeepEveryByte) {
                                   std::string("\xEF\xBB\xBF\xE5\x90\x8D,\"a\nb\"\r\n")}) {
     const std::string path = File(("u" + std::to_string(n++) + ".csv").c_str());
     testsupport::WriteFileBytes(path, bytes);
-    ASSERT_EQ(0, doc->OpenFile(path.c_str(), 0));
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
     ASSERT_TRUE(Shown());
     ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0));
     EXPECT_EQ(bytes, testsupport::ReadFileBytes(path));
@@ -406,7 +406,7 @@ class SaveUnchangedTest : public OpenShowTest {
     *path = File(name);
     testsupport::WriteFileBytes(*path, bytes);
     if (doc == nullptr) return StartIn("\"" + *path + "\"") && Shown();
-    return doc->OpenFile(path->c_str(), 0) == 0 && Shown();
+    return doc->OpenFile(path->c_str(), docopen::OpenMode::kPlain) == 0 && Shown();
   }
 };
 

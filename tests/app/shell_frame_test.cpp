@@ -301,7 +301,7 @@ TEST_F(ShellTest, UpdateLockNestsAndRedrawSetsCodeSix) {
   doc->EndUpdateLock();  // never below 0
   EXPECT_EQ(0, doc->m_nUpdateLockCount);
   doc->RedrawAllViews();
-  EXPECT_EQ(6u, doc->m_nUpdateCode);
+  EXPECT_EQ(app::UpdateCode::kRedrawAll, doc->m_nUpdateCode);
 }
 
 TEST_F(ShellTest, FindsOtherWindowsByTitle) {

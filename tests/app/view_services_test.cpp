@@ -73,7 +73,7 @@ TEST_F(ViewServicesTest, AnEditedCsvCellGoesBackIntoTheBufferAndIsSavedInCommaFo
   // Post-save state: the document's text is the comma form, nothing modified.
   EXPECT_EQ(expect, std::string(doc->m_pText, doc->m_nTextLen));
   EXPECT_FALSE(v->GetRichEditCtrl().GetModify());
-  EXPECT_EQ(6u, doc->m_nUpdateCode);
+  EXPECT_EQ(app::UpdateCode::kRedrawAll, doc->m_nUpdateCode);
   EXPECT_EQ(33, doc->m_nFileKind);
 }
 
@@ -421,7 +421,7 @@ TEST_F(ViewServicesTest, AModifiedPagedTextAsksBeforePagingAndAHandOverShowsTheD
 
   // "text 1": update code 17 puts the document into pane 1 at once.
   v->GetRichEditCtrl().SetWindowText("");
-  doc->m_nUpdateCode = 17;
+  doc->m_nUpdateCode = app::HandOverCode(1);
   doc->UpdateAllViews(nullptr, 0, nullptr);
   EXPECT_NE(std::string::npos, v->StreamOut(kTextFormat).find("page ONE"));
   EXPECT_EQ(1, doc->m_nActiveTextPane);

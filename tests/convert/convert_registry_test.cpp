@@ -148,4 +148,22 @@ TEST(ConvertRegistry, ArchivesShowTheirMemberListing) {
   EXPECT_FALSE(out.message.IsEmpty());
 }
 
+TEST(ConvertRegistry, MediaFilesShowTheirInformation) {
+  testsupport::Scratch scratch;
+  std::string midi = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x0D\0\xFF\x03\x05Piano\0\xFF\x2F\0", 35);
+  const CString path = scratch.Path("song.mid");
+  testsupport::WriteBytes(path, midi);
+  convert::Request r;
+  r.path = path;
+  r.kind = docsvc::kKindMidi;
+  r.limits.indata = 204800;
+  convert::Result out = convert::ConvertFile(r);
+  EXPECT_EQ(convert::Status::kOk, out.status);
+  EXPECT_EQ(0u, out.text.find(" MIDI  file")) << out.text;
+  EXPECT_NE(std::string::npos, out.text.find("\r\n\r\n Piano\r\n")) << out.text;
+  r.path = scratch.Path("none.mp3");
+  r.kind = docsvc::kKindAudio;
+  EXPECT_EQ(convert::Status::kFailed, convert::ConvertFile(r).status);
+}
+
 }  // namespace

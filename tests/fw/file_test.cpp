@@ -230,3 +230,54 @@ TEST(Path, NativeMapping) {
   EXPECT_EQ("C:\\表", fw::FolderOfPath("C:\\表\\x"));
   EXPECT_EQ("", fw::FolderOfPath("ab表"));
 }
+
+// The fault hook refuses exactly the planned call of each operation, before
+// it touches the disk, with the cause the system's own failure would give.
+TEST(FileFaultHook, RefusesThePlannedCallOfEachOperation) {
+  using fw::filetest::Op;
+  testsupport::Scratch scratch;
+  const CString a = scratch.Path("a.txt"), b = scratch.Path("b.txt");
+  fw::filetest::Reset();
+  fw::filetest::FailAt(Op::kWrite, 2);
+  {
+    CFile f(a, CFile::modeCreate | CFile::modeWrite);
+    f.Write("one", 3);
+    try {
+      f.Write("two", 3);
+      ADD_FAILURE() << "second write went through";
+    } catch (const CFileException& e) {
+      EXPECT_EQ(e.m_cause, CFileException::diskFull);
+      EXPECT_EQ(e.m_strFileName, a);
+    }
+    f.Write("three", 5);
+    f.Close();
+  }
+  EXPECT_EQ(ReadBytes(a), "onethree");
+  EXPECT_EQ(fw::filetest::Count(Op::kWrite), 3);
+  EXPECT_EQ(fw::filetest::Failed(Op::kWrite), 1);
+
+  fw::filetest::FailAt(Op::kRename, 1);
+  try {
+    CFile::Rename(a, b);
+    ADD_FAILURE() << "rename went through";
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_cause, CFileException::accessDenied);
+  }
+  CFileStatus st;
+  EXPECT_TRUE(CFile::GetStatus(a, st));
+  EXPECT_FALSE(CFile::GetStatus(b, st));
+  CFile::Rename(a, b);  // only the first one was planned to fail
+  EXPECT_EQ(ReadBytes(b), "onethree");
+
+  fw::filetest::FailFrom(Op::kRemove, 1);
+  EXPECT_THROW(CFile::Remove(b), CFileException);
+  EXPECT_THROW(CFile::Remove(b), CFileException);
+  EXPECT_TRUE(CFile::GetStatus(b, st));
+  EXPECT_EQ(fw::filetest::Failed(Op::kRemove), 2);
+  EXPECT_EQ(fw::filetest::Failed(Op::kRename), 1);
+
+  fw::filetest::Reset();
+  CFile::Remove(b);
+  EXPECT_FALSE(CFile::GetStatus(b, st));
+  EXPECT_EQ(fw::filetest::Count(Op::kRemove), 1);
+}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "fw/cstring.h"
 #include "fw/file.h"
@@ -63,6 +64,20 @@ class Scratch {
  private:
   CString m_dir;
 };
+
+// The names in a folder (no "." and ".."), in the order the system lists them;
+// empty for a missing folder.
+inline std::vector<std::string> FolderNames(const CString& dir) {
+  std::vector<std::string> out;
+  CFileFind ff;
+  BOOL more = ff.FindFile(dir + "\\*");
+  while (more) {
+    more = ff.FindNextFile();
+    if (!ff.IsDots()) out.push_back(ff.GetFileName().Str());
+  }
+  ff.Close();
+  return out;
+}
 
 inline void WriteBytes(const CString& path, const std::string& bytes) {
   CFile f(path, CFile::modeCreate | CFile::modeWrite);

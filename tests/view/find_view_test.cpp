@@ -38,7 +38,7 @@ class FindViewTest : public shelltest::ShellTest {
   void OpenCsv(const std::string& content) {
     std::string path = folder.File("table.csv");
     std::ofstream(path, std::ios::binary) << content;
-    ASSERT_EQ(0, doc->OpenFile(CString(path.c_str()), 0));
+    ASSERT_EQ(0, doc->OpenFile(CString(path.c_str()), docopen::OpenMode::kPlain));
     ASSERT_TRUE(testsupport::PumpUntil([&] { return !view->LoadPending(); }, 5000));
     ASSERT_EQ(33u, view->m_nFileKind);
   }

@@ -9,7 +9,9 @@
 #include "csv/csv_index.h"
 #include "view/viewload/csvshow.h"
 #include "view/viewload/rtfspacing.h"
+#include "core/docsvc/filekind.h"
 #include "csv/csv_fileform.h"
+#include "view/viewload/updateplan.h"
 
 namespace {
 
@@ -181,3 +183,94 @@ TEST(RtfSpacing, DeepNestingIsBoundedAndStillRestoresProperties) {
 }
 
 }  // namespace
+
+// --- what a text view does on an update of all views -----------------------------
+
+namespace {
+
+using app::UpdateCode;
+using viewload::PlanUpdate;
+using viewload::UpdateState;
+using viewload::UpdateStep;
+
+UpdateState Active(UpdateCode code) {
+  UpdateState s;
+  s.code = code;
+  s.loadState = 1;
+  s.takesContent = true;
+  s.paneIndex = 1;
+  return s;
+}
+
+}  // namespace
+
+TEST(UpdatePlan, PrintRequestsGoToTheViewThatTakesTheContent) {
+  UpdateState s = Active(UpdateCode::kContent);
+  s.printRequest = 2;
+  auto p = PlanUpdate(s);
+  EXPECT_EQ(p.step, UpdateStep::kPrintPreview);
+  EXPECT_TRUE(p.consumePrintRequest);
+  s.printRequest = 3;
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kPrintMargins);
+  s.printRequest = 9;  // no such request: cleared, nothing else
+  p = PlanUpdate(s);
+  EXPECT_EQ(p.step, UpdateStep::kNothing);
+  EXPECT_TRUE(p.consumePrintRequest);
+  // Another pane leaves the request to the active one and does its update.
+  s.printRequest = 1;
+  s.takesContent = false;
+  p = PlanUpdate(s);
+  EXPECT_FALSE(p.consumePrintRequest);
+  EXPECT_EQ(p.step, UpdateStep::kNothing);
+}
+
+TEST(UpdatePlan, LoadState99RedrawsFromTheViewsOwnBuffer) {
+  UpdateState s = Active(UpdateCode::kContent);
+  s.loadState = 99;
+  s.viewShowsTable = true;
+  s.viewHasBuffer = true;
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kRescanTable);
+  s.viewHasBuffer = false;
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kRedrawTable);
+  s.viewHasBuffer = true;
+  s.code = UpdateCode::kRedrawAll;  // no table change: no rescan
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kRedrawTable);
+  s.viewShowsTable = false;
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kRedrawOwnText);
+  s.takesContent = false;  // every view redraws itself, not only the active one
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kRedrawOwnText);
+}
+
+TEST(UpdatePlan, CodesOfTheTextViews) {
+  EXPECT_EQ(PlanUpdate(Active(UpdateCode::kContent)).step, UpdateStep::kTakeContent);
+  UpdateState other = Active(UpdateCode::kContent);
+  other.takesContent = false;
+  EXPECT_EQ(PlanUpdate(other).step, UpdateStep::kNothing);
+  // 16 n + 1: only pane n, active or not
+  UpdateState s = Active(app::HandOverCode(3));
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kNothing);
+  s.paneIndex = 3;
+  s.takesContent = false;
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kHandOver);
+  EXPECT_EQ(PlanUpdate(Active(UpdateCode::kClearCheckList)).step, UpdateStep::kClearCheckList);
+  for (UpdateCode c : {UpdateCode::kMoved, UpdateCode::kRedrawAll, UpdateCode::kAfterMouse})
+    EXPECT_EQ(PlanUpdate(Active(c)).step, UpdateStep::kInvalidate) << static_cast<int>(c);
+  for (UpdateCode c : {UpdateCode::kNone, UpdateCode::kSearchStopped, UpdateCode::kFolderChanged,
+                       UpdateCode::kSideMacro, static_cast<UpdateCode>(81), static_cast<UpdateCode>(18)})
+    EXPECT_EQ(PlanUpdate(Active(c)).step, UpdateStep::kNothing) << static_cast<int>(c);
+}
+
+TEST(UpdatePlan, ShownFormsAndRedrawStates) {
+  using viewload::ShownForm;
+  using viewload::ShownFormOf;
+  EXPECT_EQ(ShownFormOf(docsvc::kKindCsv), ShownForm::kTable);
+  EXPECT_EQ(ShownFormOf(docsvc::kKindCommaTable), ShownForm::kTable);
+  EXPECT_EQ(ShownFormOf(docsvc::kKindRichText), ShownForm::kRichText);
+  EXPECT_EQ(ShownFormOf(docsvc::kKindBmp), ShownForm::kPicture);
+  EXPECT_EQ(ShownFormOf(docsvc::kKindEmf), ShownForm::kPicture);
+  EXPECT_EQ(ShownFormOf(docsvc::kKindEmf + 1), ShownForm::kText);
+  EXPECT_EQ(ShownFormOf(docsvc::kKindPdf), ShownForm::kText);
+  EXPECT_EQ(ShownFormOf(docsvc::kKindMacro), ShownForm::kText);
+  for (int r : {40, 38, 37, 999}) EXPECT_TRUE(viewload::RedrawStateArmsRedraw(r)) << r;
+  for (int r : {0, 39, 41, 998}) EXPECT_FALSE(viewload::RedrawStateArmsRedraw(r)) << r;
+}

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/docdata/update_code.h"
 #include "view/viewui/backcolor.h"
 #include "view/viewui/ctxmenu.h"
 #include "view/viewui/panes.h"
@@ -98,11 +99,13 @@ TEST(ContextMenu, OtherMenusEndInThePrintOrigin) {
 }
 
 TEST(Panes, HandOverCodesAndCells) {
-  for (int n = 1; n <= 4; ++n) EXPECT_EQ(n, viewui::PaneOfHandOverCode(viewui::HandOverCode(n)));
-  EXPECT_EQ(0, viewui::PaneOfHandOverCode(1));
-  EXPECT_EQ(0, viewui::PaneOfHandOverCode(81));
-  EXPECT_EQ(0, viewui::PaneOfHandOverCode(18));
-  EXPECT_EQ(0u, viewui::HandOverCode(5));
+  using app::UpdateCode;
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(n, app::PaneOfHandOverCode(app::HandOverCode(n)));
+  EXPECT_EQ(33u, static_cast<unsigned>(app::HandOverCode(2)));
+  EXPECT_EQ(0, app::PaneOfHandOverCode(UpdateCode::kContent));
+  EXPECT_EQ(0, app::PaneOfHandOverCode(static_cast<UpdateCode>(81)));
+  EXPECT_EQ(0, app::PaneOfHandOverCode(static_cast<UpdateCode>(18)));
+  EXPECT_EQ(UpdateCode::kNone, app::HandOverCode(5));
   auto c = viewui::ActivationCellOfPane(3);
   EXPECT_EQ(0, c.row);
   EXPECT_EQ(1, c.col);

@@ -1,5 +1,6 @@
 #include "core/docdata/doc_fields.h"
 
+#include "core/docdata/settings_table.h"
 #include "fw/alloc.h"
 
 namespace app {
@@ -13,10 +14,6 @@ DocTextFields::~DocTextFields() {
   fw::Free(m_pConvData);
 }
 
-DocSystemFields::DocSystemFields() {
-  // Fallback start folders of the two list sides.
-  m_strSysValue[21] = "C:";
-  m_strSysValue[22] = "C:";
-}
+DvkDocData::DvkDocData() { ApplySettingsDefaults(*this); }
 
 }  // namespace app

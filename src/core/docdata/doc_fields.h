@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "core/docdata/update_code.h"
 #include "fw/cstring.h"
 #include "fw/geometry.h"
 #include "fw/types.h"
@@ -25,6 +26,7 @@ namespace app {
 using UnZipFn = int (*)(void* hwnd, const char* cmdLine, char* output, std::uint32_t size);
 
 constexpr int kSysSlots = 60;          // "Dorvik.sys" slots
+constexpr int kPosiWords = 10;         // numbers of the "posi" line
 constexpr int kFtpEntryFirstSlot = 26;  // FTP site entries 1-3 are slots 26-28
 constexpr int kHistorySize = 30;
 constexpr int kCompareMax = 9000;
@@ -82,7 +84,7 @@ struct DocTextFields {
 
 // B. Update, load and lock state (views, document, macro run control).
 struct DocUpdateFields {
-  std::uint32_t m_nUpdateCode = 0;     // what the next update of all views rebuilds (table in design.md)
+  UpdateCode m_nUpdateCode = UpdateCode::kNone;  // what the next update of all views asks (update_code.h)
   std::int32_t m_nLoadState = 0;       // 0 nothing loaded, 1 loaded, 99 a view runs its own OnUpdate
   std::int32_t m_nUpdateLockCount = 0; // nesting of window-update locks
   std::int32_t m_nOpenContext = 0;     // 0 normal, 1 binary/raw, 2 source (no converters)
@@ -148,27 +150,30 @@ struct DocPathFields {
   std::int32_t m_nInstanceNo = 0;      // number of this running copy (0 = first)
 };
 
-// D. Settings read from "Dorvik.inf".
+// D. Settings read from "Dorvik.inf". The keys, their defaults and ranges are
+// one table (settings_table.cpp); DvkDocData's constructor applies the
+// defaults, so the fields here start at zero.
 struct DocSettingsFields {
-  std::int32_t m_nIndata = 204800;     // "indata": normal read limit
-  std::int32_t m_nOutdata = 2000000;   // "outdata": output bound of converters and searches
-  std::int32_t m_nBmpfile = 1000;      // "bmpfile": rows per page of a paged CSV table
-  std::int32_t m_nBmpdata = 256;       // "bmpdata": columns of a paged CSV table
-  std::int32_t m_nTblMax = 5000;       // "n_tbl": table capacity, at least 10
-  std::int32_t m_nRtbl = 2000;         // "r_tbl": grid line width / bytes per column buffer
-  std::int32_t m_nChar = 157;          // "n_char": characters per line (<= 510)
-  std::int32_t m_nTab = 8;             // "tab": tab width
-  std::int32_t m_nFlist = kFlistAtConstruction;  // "flist": list capacity
-  std::int32_t m_nFhold = 19000;       // "fhold": most entries one listing reads
-  std::int32_t m_nTblsiz = 5;          // table size index 1-11
-  std::int32_t m_nTxtsiz = 5;          // text size index 1-11
+  std::int32_t m_nIndata = 0;          // "indata": normal read limit
+  std::int32_t m_nOutdata = 0;         // "outdata": output bound of converters and searches
+  std::int32_t m_nBmpfile = 0;         // "bmpfile": rows per page of a paged CSV table
+  std::int32_t m_nBmpdata = 0;         // "bmpdata": columns of a paged CSV table
+  std::int32_t m_nTblMax = 0;          // "n_tbl": table capacity, at least 10
+  std::int32_t m_nRtbl = 0;            // "r_tbl": grid line width / bytes per column buffer
+  std::int32_t m_nChar = 0;            // "n_char": characters per line (<= 510)
+  std::int32_t m_nTab = 0;             // "tab": tab width
+  std::int32_t m_nFlist = kFlistAtConstruction;  // clean-up sign, then the list's capacity
+  std::int32_t m_nListCapacity = 0;    // "flist": entries a list holds
+  std::int32_t m_nFhold = 0;           // "fhold": most entries one listing reads
+  std::int32_t m_nTblsiz = 0;          // table size index 1-11
+  std::int32_t m_nTxtsiz = 0;          // text size index 1-11
   std::int32_t m_nPrspace[3] = {};     // packed print spacing
-  std::uint32_t m_nTextBufSize = 41943040;   // largest decoded/pixel data kept
-  std::uint32_t m_nTextBufSize2 = 41943040;  // largest file read by the image code
+  std::uint32_t m_nTextBufSize = 0;    // largest decoded/pixel data kept
+  std::uint32_t m_nTextBufSize2 = 0;   // largest file read by the image code
   CString m_strPictExt[5];             // picture extensions of kinds 17-21
-  CString m_strProfnt = "ＭＳ ゴシック";  // "profnt"
-  CString m_strTblfnt = "ＭＳ ゴシック";  // "tblfnt"
-  COLORREF m_clrTxchar = 0x000000;     // "txchar": text colour
+  CString m_strProfnt;                 // "profnt"
+  CString m_strTblfnt;                 // "tblfnt"
+  COLORREF m_clrTxchar = 0;            // "txchar": text colour
   COLORREF m_clrTextBack = 0xFFFFFF;   // background last sent to the rich edit
   std::int32_t m_nBackColorIndex = 0;  // 0-6
   std::uint32_t m_bHideQuotes = 0;     // 1 = CSV quotes hidden (33035)
@@ -187,15 +192,15 @@ struct DocSettingsFields {
   std::int32_t m_nGroupSwitch = 0;
   std::uint32_t m_bTableLayout = 0;
   std::uint32_t m_bLatin1Text = 0;
-  std::int32_t m_nPdfWidthAdjust = 5;  // 1-5 (33029)
-  std::int32_t m_nPdfTdAdjust = 85;    // 40-115 step 5 (33030)
+  std::int32_t m_nPdfWidthAdjust = 0;  // 1-5 (33029)
+  std::int32_t m_nPdfTdAdjust = 0;     // 40-115 step 5 (33030)
   std::int32_t m_bQuickLoad = 0;       // renderer switches
   std::int32_t m_bShortView = 0;
   std::int32_t m_bBinaryView = 0;
   std::int32_t m_bRtfAsSource = 0;
   std::int32_t m_bMarkupMode = 0;
-  std::uint32_t m_bKeepLayout = 1;     // markup renderer switches
-  std::uint32_t m_bLinkList = 1;
+  std::uint32_t m_bKeepLayout = 0;     // markup renderer switches
+  std::uint32_t m_bLinkList = 0;
   std::int32_t m_nTextOnly = 0;
   std::int32_t m_nTextOnlyLines = 0;
   std::uint32_t m_bAsciiSymbols = 0;
@@ -204,29 +209,29 @@ struct DocSettingsFields {
   std::uint32_t m_bShortLinkSelect = 0;
   std::uint32_t m_bExternalBrowser = 0;
   // List painter colours and fonts.
-  COLORREF m_clrOnTitle = 0x800000;
-  COLORREF m_clrOffTitle = 0x808080;
-  COLORREF m_clrPass1 = 0xFFFFFF;
-  COLORREF m_clrPass2 = 0xF0F0F0;
-  COLORREF m_clrOnSelect = 0xFFCC99;
-  COLORREF m_clrOffSelect = 0xE0E0E0;
-  COLORREF m_clrNormal = 0x000000;
-  COLORREF m_clrFolder = 0x008000;
-  COLORREF m_clrHidden = 0x808080;
-  COLORREF m_clrSystem = 0x000080;
-  COLORREF m_clrReadOnly = 0x800080;
-  COLORREF m_clrExeFile = 0x0000C0;
-  COLORREF m_clrListBack = 0xFFFFFF;
-  CString m_strBtitleFace = "ＭＳ ゴシック";  // "btitle" (also the user dialog font)
-  std::int32_t m_nBtitleSize = 12;
-  CString m_strStitleFace = "ＭＳ ゴシック";  // "stitle"
-  std::int32_t m_nStitleSize = 12;
-  std::int32_t m_nBttlht = 18;         // line heights
-  std::int32_t m_nSttlht = 18;
+  COLORREF m_clrOnTitle = 0;
+  COLORREF m_clrOffTitle = 0;
+  COLORREF m_clrPass1 = 0;
+  COLORREF m_clrPass2 = 0;
+  COLORREF m_clrOnSelect = 0;
+  COLORREF m_clrOffSelect = 0;
+  COLORREF m_clrNormal = 0;
+  COLORREF m_clrFolder = 0;
+  COLORREF m_clrHidden = 0;
+  COLORREF m_clrSystem = 0;
+  COLORREF m_clrReadOnly = 0;
+  COLORREF m_clrExeFile = 0;
+  COLORREF m_clrListBack = 0;
+  CString m_strBtitleFace;             // "btitle" (also the user dialog font)
+  std::int32_t m_nBtitleSize = 0;
+  CString m_strStitleFace;             // "stitle"
+  std::int32_t m_nStitleSize = 0;
+  std::int32_t m_nBttlht = 0;          // line heights
+  std::int32_t m_nSttlht = 0;
   // Table engine's spacing and colour commands.
   std::int32_t m_bSpacingAtLeast = 0;
   std::int32_t m_nCharHeightMode = 0;
-  COLORREF m_aclrCustom[2] = {0xFFFFFF, 0xFFFFFF};
+  COLORREF m_aclrCustom[2] = {};
 };
 
 // E. Window, layout and display (frame, list start-up, view commands).
@@ -234,7 +239,7 @@ struct DocWindowFields {
   std::int32_t m_nLayoutMode = 0;      // 0-4, 8 normal; 9-14, 18 side by side
   std::int32_t m_nSideDisplay = 0;     // start window modes
   std::int32_t m_nWindowMode = 0;
-  std::int32_t m_nPosi[8] = {0, 40, 40, 960, 680, 0, 250, 0};  // "posi": [1..4] window, [6] list extent
+  std::int32_t m_nPosi[kPosiWords] = {};  // "posi": [1..4] window, [6] list extent
   std::int32_t m_nFlistD = 0;          // "posi;": date-column widths
   std::int32_t m_nDirSort = 0;         // "posi<": folder order digits
   std::int32_t m_nStartSort1 = 0;      // start-up sort orders (+10 after use)
@@ -387,7 +392,6 @@ struct ArcState {
 
 // H. System file, FTP, encryption, archives and macro run control.
 struct DocSystemFields {
-  DocSystemFields();
   CString m_strSysKey[kSysSlots];      // "Dorvik.sys" keys and values by slot
   CString m_strSysValue[kSysSlots];
   // FTP site entries 0-2: one storage with m_strSysValue[26..28].
@@ -425,6 +429,8 @@ struct DvkDocData : DocTextFields,
                     DocKeyImageFields,
                     DocListFields,
                     DocSystemFields {
+  // Every field of the settings files at its default (settings_table.cpp).
+  DvkDocData();
   // The current path of the active side (m_strPath1 when m_nActiveSide is 1).
   CString& ActivePath() { return m_nActiveSide == 1 ? m_strPath1 : m_strPath2; }
 };

@@ -20,17 +20,19 @@ const KindRoute kKindRoutes[] = {
 // The open modes (one table; docs/design.md "Opening files" lists it).
 const OpenModeEntry kOpenModes[] = {
     // mode meaning                                         show  textOnly time  search markup kind
-    {0, "plain open (File/Open, list, command line)", true, false, true, false, 0, 0},
-    {1, "macro load / \"loadnet\" page (markup converted)", true, false, true, false, 1, 0},
-    {2, "show again (source after an error, new listing, file just written)", true, false, true, false, 0, 0},
-    {9, "search in files: contents with the file name", false, false, false, true, 0, 0},
-    {10, "search in files: names", false, false, false, true, 0, 0},
-    {11, "search in files: contents", false, false, false, true, 0, 0},
-    {12, "text form only: m_pText / m_nTextLen, nothing shown", false, true, false, false, 0, 0},
-    {13, "list entry without a time", true, false, false, false, 0, 0},
-    {36, "Office load as a workbook (XLSX)", true, false, true, false, 0, docsvc::kKindXlsx},
-    {37, "Office load as a document (DOCX)", true, false, true, false, 0, docsvc::kKindDocx},
-    {38, "Office load as a presentation (PPTX)", true, false, true, false, 0, docsvc::kKindPptx},
+    {OpenMode::kPlain, "plain open (File/Open, list, command line)", true, false, true, false, 0, 0},
+    {OpenMode::kMacroLoad, "macro load / \"loadnet\" page (markup converted)", true, false, true, false, 1, 0},
+    {OpenMode::kShowAgain, "show again (source after an error, new listing, file just written)", true, false, true,
+     false, 0, 0},
+    {OpenMode::kSearchContentsAndName, "search in files: contents with the file name", false, false, false, true, 0,
+     0},
+    {OpenMode::kSearchNames, "search in files: names", false, false, false, true, 0, 0},
+    {OpenMode::kSearchContents, "search in files: contents", false, false, false, true, 0, 0},
+    {OpenMode::kTextOnly, "text form only: m_pText / m_nTextLen, nothing shown", false, true, false, false, 0, 0},
+    {OpenMode::kListEntry, "list entry without a time", true, false, false, false, 0, 0},
+    {OpenMode::kAsXlsx, "Office load as a workbook (XLSX)", true, false, true, false, 0, docsvc::kKindXlsx},
+    {OpenMode::kAsDocx, "Office load as a document (DOCX)", true, false, true, false, 0, docsvc::kKindDocx},
+    {OpenMode::kAsPptx, "Office load as a presentation (PPTX)", true, false, true, false, 0, docsvc::kKindPptx},
 };
 
 bool EndsWithNoCase(const CString& s, const char* suffix) {
@@ -66,7 +68,7 @@ const KindRoute* KindRoutes(int* count) {
   return kKindRoutes;
 }
 
-const OpenModeEntry& OpenModeFor(int mode) {
+const OpenModeEntry& OpenModeFor(OpenMode mode) {
   for (const OpenModeEntry& e : kOpenModes)
     if (e.mode == mode) return e;
   return kOpenModes[0];
@@ -75,6 +77,52 @@ const OpenModeEntry& OpenModeFor(int mode) {
 const OpenModeEntry* OpenModes(int* count) {
   *count = static_cast<int>(sizeof kOpenModes / sizeof kOpenModes[0]);
   return kOpenModes;
+}
+
+namespace {
+// The renderers' output buffer: "outdata" and "indata" bound it.
+constexpr std::uint64_t kLoadBufMin = 65536;
+constexpr std::uint64_t kLoadBufMax = 0x7FFFFFFF;
+}  // namespace
+
+RenderPlan PlanRender(std::int32_t indata, std::int32_t outdata) {
+  RenderPlan p;
+  std::uint64_t want = static_cast<std::uint64_t>(outdata > 0 ? outdata : 0) +
+                       static_cast<std::uint64_t>(indata > 0 ? indata : 0) + 2000;
+  if (want < kLoadBufMin) want = kLoadBufMin;
+  if (want > kLoadBufMax) want = kLoadBufMax;
+  p.bufferSize = static_cast<std::uint32_t>(want);
+  return p;
+}
+
+RenderTake TakeRendered(int returned, std::uint32_t capacity) {
+  RenderTake t;
+  if (returned < 0) return t;
+  if (capacity == 0) {
+    t.outcome = RenderOutcome::kNoBuffer;
+    return t;
+  }
+  t.outcome = RenderOutcome::kText;
+  t.length = static_cast<std::uint32_t>(returned);
+  if (t.length >= capacity) t.length = capacity - 1;
+  return t;
+}
+
+AfterLoad PlanAfterLoad(const OpenModeEntry& how, int kind, bool haveStatus, bool decodeError,
+                        std::size_t replaced) {
+  AfterLoad a;
+  if (how.textOnly || how.searchLoad) {
+    a.textOnly = true;
+    return a;
+  }
+  a.clearPdfPrefixes = kind == docsvc::kKindPdf;
+  a.recordTime = how.recordTime && haveStatus;
+  a.show = how.show;
+  // Damage is a message; replacements only a line on the status bar.
+  if (decodeError) a.note = AfterLoad::Note::kDecodeError;
+  else if (replaced) a.note = AfterLoad::Note::kReplaced;
+  a.noteInBox = a.show && a.note == AfterLoad::Note::kDecodeError;
+  return a;
 }
 
 }  // namespace docopen

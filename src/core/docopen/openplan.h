@@ -3,6 +3,7 @@
 // kind or mode is one row.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "fw/cstring.h"
@@ -34,9 +35,24 @@ Reader ReaderFor(int kind, const CString& path);
 // The rows of the kind table, for tests and the design notes.
 const KindRoute* KindRoutes(int* count);
 
+// How OpenFile is asked to open (the callers' mode numbers).
+enum class OpenMode : int {
+  kPlain = 0,                  // File/Open, the list, the command line
+  kMacroLoad = 1,              // macro load / "loadnet" page
+  kShowAgain = 2,              // source after an error, new listing, file just written
+  kSearchContentsAndName = 9,  // search in files
+  kSearchNames = 10,
+  kSearchContents = 11,
+  kTextOnly = 12,              // the text form only, nothing shown
+  kListEntry = 13,             // a list entry without a time
+  kAsXlsx = 36,                // Office loads by their form
+  kAsDocx = 37,
+  kAsPptx = 38,
+};
+
 // One row of the open-mode table.
 struct OpenModeEntry {
-  int mode;
+  OpenMode mode;
   const char* meaning;
   bool show;          // UpdateAllViews afterwards (the file is shown)
   bool textOnly;      // leave the text form in m_pText / m_nTextLen, show nothing
@@ -48,10 +64,45 @@ struct OpenModeEntry {
 
 // The row of `mode`; a mode missing from the table is read as mode 0 (a
 // plain open), which is the least surprising for a caller.
-const OpenModeEntry& OpenModeFor(int mode);
+const OpenModeEntry& OpenModeFor(OpenMode mode);
 const OpenModeEntry* OpenModes(int* count);
 
 // "+", "-" or "=" right after the extension's dot of the file name.
 bool HasSourceMarker(const CString& path);
+
+// --- the renderer path of OpenFile --------------------------------------------
+
+// The renderer's output buffer: "outdata" + "indata" + 2000 bytes, at least
+// 64 KB, below 2 GB (the renderers get their read limits as arguments).
+struct RenderPlan {
+  std::uint32_t bufferSize = 0;
+};
+RenderPlan PlanRender(std::int32_t indata, std::int32_t outdata);
+
+// What a renderer's return value makes of its buffer.
+enum class RenderOutcome {
+  kFailed,    // < 0: its message (or "cannot open") is shown
+  kNoBuffer,  // the buffer went away: out of memory
+  kText,      // `length` bytes, clamped to the buffer with room for the NUL
+};
+struct RenderTake {
+  RenderOutcome outcome = RenderOutcome::kFailed;
+  std::uint32_t length = 0;
+};
+RenderTake TakeRendered(int returned, std::uint32_t capacity);
+
+// --- after the new text is in place --------------------------------------------
+
+// What OpenFile does once the new text is the document's.
+struct AfterLoad {
+  bool textOnly = false;          // text-only and search loads: nothing else changes
+  bool clearPdfPrefixes = false;  // a PDF: the name prefixes of the last one go
+  bool recordTime = false;        // m_tOpenedFileTime from the file
+  bool show = false;              // UpdateAllViews
+  enum class Note { kNone, kDecodeError, kReplaced } note = Note::kNone;
+  bool noteInBox = false;         // the note as a message (else on the status bar)
+};
+AfterLoad PlanAfterLoad(const OpenModeEntry& how, int kind, bool haveStatus, bool decodeError,
+                        std::size_t replaced);
 
 }  // namespace docopen

@@ -38,57 +38,52 @@ FileRead ReadWholeFile(const CString& path, std::string* bytes, long long maxByt
 
 bool ReplaceFileContent(const CString& path, const std::string& bytes, CString* error) {
   const CString tmp = path + ".new";
+  const CString aside = path + ".old";
+  auto removeQuietly = [](const CString& p) {
+    try {
+      CFileStatus st;
+      if (CFile::GetStatus(p, st)) CFile::Remove(p);
+    } catch (const CFileException&) {
+    }
+  };
+  removeQuietly(tmp);  // a scratch file an earlier failure could not remove
   try {
     CFile f(tmp, CFile::modeCreate | CFile::modeWrite);
     if (!bytes.empty()) f.Write(bytes.data(), static_cast<UINT>(bytes.size()));
     f.Close();
   } catch (const CFileException& e) {
     if (error) error->Format("%s に書き込めません (%s)", path.GetString(), e.what());
-    try {
-      CFile::Remove(tmp);
-    } catch (const CFileException&) {
+    removeQuietly(tmp);
+    return false;
+  }
+  // The old file moves aside first and comes back when the new one cannot
+  // take its name: it is never gone before its replacement is in place.
+  CFileStatus st;
+  const bool existed = CFile::GetStatus(path, st) != FALSE;
+  try {
+    if (existed) {
+      removeQuietly(aside);
+      CFile::Rename(path, aside);
     }
+  } catch (const CFileException& e) {
+    if (error) error->Format("%s を置き換えられません (%s)", path.GetString(), e.what());
+    removeQuietly(tmp);
     return false;
   }
   try {
-    CFileStatus st;
-    if (CFile::GetStatus(path, st)) CFile::Remove(path);
     CFile::Rename(tmp, path);
   } catch (const CFileException& e) {
     if (error) error->Format("%s を置き換えられません (%s)", path.GetString(), e.what());
+    if (existed) {
+      try {
+        CFile::Rename(aside, path);
+      } catch (const CFileException&) {
+      }
+    }
+    removeQuietly(tmp);
     return false;
   }
-  return true;
-}
-
-FileRead LoadInfFile(const CString& path, InfFile& f) {
-  std::string bytes;
-  FileRead r = ReadWholeFile(path, &bytes);
-  if (r == FileRead::Loaded) ReadInfText(bytes, f.s, &f.unknown, &f.issues);
-  return r;
-}
-
-FileRead LoadSysFile(const CString& path, SysFile& f) {
-  std::string bytes;
-  FileRead r = ReadWholeFile(path, &bytes);
-  if (r == FileRead::Loaded) ReadSysText(bytes, f.s, &f.unknown, &f.issues);
-  return r;
-}
-
-bool SaveInfFile(const CString& path, const InfFile& f, CString* error) {
-  return ReplaceFileContent(path, WriteInfText(f.s, f.unknown), error);
-}
-
-bool SaveSysFile(const CString& path, const SysFile& f, CString* error) {
-  return ReplaceFileContent(path, WriteSysText(f.s, f.unknown), error);
-}
-
-bool WriteMissingSettingsFiles(const CString& programDir, CString* error) {
-  CFileStatus st;
-  const CString inf = ProgramFilePath(programDir, kInfFileName);
-  if (!CFile::GetStatus(inf, st) && !SaveInfFile(inf, InfFile(), error)) return false;
-  const CString sys = ProgramFilePath(programDir, kSysFileName);
-  if (!CFile::GetStatus(sys, st) && !SaveSysFile(sys, SysFile(), error)) return false;
+  if (existed) removeQuietly(aside);
   return true;
 }
 

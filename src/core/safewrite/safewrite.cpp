@@ -1,7 +1,5 @@
 #include "core/safewrite/safewrite.h"
 
-#include <atomic>
-
 #include "core/docsvc/backup.h"
 #include "fw/datetime.h"
 #include "fw/file.h"
@@ -20,6 +18,7 @@ const char* const kSaveErrorText[] = {
     "%s \nの書込み中にエラーが発生しました（ディスクの空き不足など）。元のファイルは変更されていません。",
     "%s \nを置き換えられません（他で使用中など）。元のファイルは変更されていません。",
     "%s \nの文字コードに変換できない文字があります。保存できません。",
+    "%s \nを置き換えられず、元のファイルも戻せませんでした。元の内容は同じフォルダの .old ファイルに残っています。",
     "%s \nは保存しませんでした。",
 };
 static_assert(sizeof(kSaveErrorText) / sizeof(kSaveErrorText[0]) == static_cast<int>(SaveError::kNotConfirmed) + 1,
@@ -27,8 +26,6 @@ static_assert(sizeof(kSaveErrorText) / sizeof(kSaveErrorText[0]) == static_cast<
 
 // The question before a save that would lose characters ("%u" = how many).
 const char kLossQuestion[] = "%u個の文字は保存できません。保存しますか?";
-
-std::atomic<long long> g_failAfter{-1};
 
 // Attribute bits carried over from the replaced file.
 constexpr BYTE kKeptAttributes = CFile::hidden | CFile::system | CFile::archive;
@@ -72,9 +69,6 @@ SaveError WriteNewFile(const CString& path, const void* data, std::size_t len) {
     std::size_t done = 0;
     while (done < len) {
       UINT n = static_cast<UINT>(len - done < kChunk ? len - done : kChunk);
-      const long long limit = g_failAfter.load();
-      if (limit >= 0 && static_cast<long long>(done + n) > limit)
-        throw CFileException(CFileException::diskFull, 28, path);
       f.Write(p + done, n);
       done += n;
     }
@@ -121,10 +115,15 @@ SaveResult SafeWriteFile(const CString& path, const void* data, std::size_t len,
     result.backupPath = b.backupPath;
   }
 
+  // From here on a failure takes back the backup of the unchanged target.
+  auto failed = [&](SaveError e) {
+    if (!result.backupPath.IsEmpty()) RemoveQuietly(result.backupPath);
+    return Fail(e, path);
+  };
   const CString temp = FreeSideName(path, ".tmp");
-  if (temp.IsEmpty()) return Fail(SaveError::kCannotCreate, path);
+  if (temp.IsEmpty()) return failed(SaveError::kCannotCreate);
   const SaveError written = WriteNewFile(temp, data, len);
-  if (written != SaveError::kNone) return Fail(written, path);
+  if (written != SaveError::kNone) return failed(written);
 
   // The original moves aside, the new file takes its name, then the
   // original goes; any failure puts the original back.
@@ -132,13 +131,13 @@ SaveResult SafeWriteFile(const CString& path, const void* data, std::size_t len,
     const CString aside = FreeSideName(path, ".old");
     if (aside.IsEmpty()) {
       RemoveQuietly(temp);
-      return Fail(SaveError::kCannotReplace, path);
+      return failed(SaveError::kCannotReplace);
     }
     try {
       CFile::Rename(path, aside);
     } catch (const CFileException&) {
       RemoveQuietly(temp);
-      return Fail(SaveError::kCannotReplace, path);
+      return failed(SaveError::kCannotReplace);
     }
     try {
       CFile::Rename(temp, path);
@@ -146,9 +145,15 @@ SaveResult SafeWriteFile(const CString& path, const void* data, std::size_t len,
       try {
         CFile::Rename(aside, path);
       } catch (const CFileException&) {
+        // Neither name could be changed back: both contents stay on disk
+        // (the old one beside the target, the new one as the temporary
+        // file) and the message says so; the backup is kept as well.
+        SaveResult r = Fail(SaveError::kRestoreFailed, path);
+        r.backupPath = result.backupPath;
+        return r;
       }
       RemoveQuietly(temp);
-      return Fail(SaveError::kCannotReplace, path);
+      return failed(SaveError::kCannotReplace);
     }
     RemoveQuietly(aside);
   } else {
@@ -156,7 +161,7 @@ SaveResult SafeWriteFile(const CString& path, const void* data, std::size_t len,
       CFile::Rename(temp, path);
     } catch (const CFileException&) {
       RemoveQuietly(temp);
-      return Fail(SaveError::kCannotReplace, path);
+      return failed(SaveError::kCannotReplace);
     }
   }
 
@@ -179,9 +184,5 @@ SaveResult SafeWriteFile(const CString& path, const void* data, std::size_t len,
   result.ok = true;
   return result;
 }
-
-namespace safewritetest {
-void FailWritesAfter(long long bytes) { g_failAfter.store(bytes); }
-}  // namespace safewritetest
 
 }  // namespace viewcore

@@ -37,6 +37,7 @@ enum class SaveError {
   kWriteFailed,    // writing stopped (disk full, I/O error)
   kCannotReplace,  // the target could not be replaced
   kEncodeFailed,   // the text has no form in the file's encoding
+  kRestoreFailed,  // the target could not be replaced nor put back: the old content is in a side file
   kNotConfirmed,   // the user chose not to save a file that would lose characters
 };
 
@@ -55,13 +56,9 @@ CString LossQuestionText(std::size_t lost);
 CString SaveErrorText(SaveError e, const CString& path);
 
 // Writes `len` bytes to `path` as described above. An existing target keeps
-// its hidden/system/archive attributes.
+// its hidden/system/archive attributes. A failed save removes what it made
+// (the temporary file and the backup of the unchanged target); the tests
+// reach every failure through fw::filetest.
 SaveResult SafeWriteFile(const CString& path, const void* data, std::size_t len, const SafeWriteOptions& options);
-
-namespace safewritetest {
-// Makes the next writes fail with "disk full" once `bytes` bytes have gone
-// out (-1: never). For tests of the failure path.
-void FailWritesAfter(long long bytes);
-}  // namespace safewritetest
 
 }  // namespace viewcore

@@ -28,13 +28,13 @@ struct JHuffTable {
 struct JHuffLookup {
   static constexpr int kLookupBits = 10;
   // (length << 8) | symbol; 0 when no code of kLookupBits bits or fewer matches.
-  uint16_t fast[1 << kLookupBits];
+  uint16_t fast[1 << kLookupBits] = {};
   int count = 0;
   int maxSize = 0;  // longest code length of the list
   // Per length 1..16: first code, number of codes, list index of the first.
-  int32_t first[17];
-  int32_t num[17];
-  int32_t index[17];
+  int32_t first[17] = {};
+  int32_t num[17] = {};
+  int32_t index[17] = {};
   const int* values = nullptr;
 
   void Build(const JHuffTable& t);

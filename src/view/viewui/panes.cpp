@@ -2,17 +2,6 @@
 
 namespace viewui {
 
-unsigned HandOverCode(int pane) {
-  if (pane < 1 || pane > 4) return 0;
-  return 16u * static_cast<unsigned>(pane) + 1u;
-}
-
-int PaneOfHandOverCode(unsigned code) {
-  if (code < 17 || (code - 1) % 16 != 0) return 0;
-  unsigned n = (code - 1) / 16;
-  return n >= 1 && n <= 4 ? static_cast<int>(n) : 0;
-}
-
 Cell ActivationCellOfPane(int pane) {
   switch (pane) {
     case 4: return {1, 1};

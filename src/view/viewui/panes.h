@@ -10,11 +10,6 @@ struct Cell {
   int col = 0;
 };
 
-// "text n" hand-over: the update code 16 * n + 1 of pane n (1-4).
-unsigned HandOverCode(int pane);
-// The pane a hand-over code names (1-4), or 0 when it is none.
-int PaneOfHandOverCode(unsigned code);
-
 // The cell ActivateTextPane gets for pane n: 4 (1,1), 2 (1,0), 3 (0,1),
 // anything else (0,0).
 Cell ActivationCellOfPane(int pane);

@@ -1,38 +1,10 @@
-// The document's defaults that other subsystems rely on at start.
+// The document's field groups: shared storage, the active side, the buffers.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "core/docdata/doc_fields.h"
 #include "fw/alloc.h"
-
-TEST(DocFields, DefaultsOfTheSettingsAndStartState) {
-  auto d = std::make_unique<app::DvkDocData>();
-  EXPECT_EQ(9001, d->m_nFlist);  // the first list view sees it and cleans
-  EXPECT_EQ(5000, d->m_nTblMax);
-  EXPECT_EQ(204800, d->m_nIndata);
-  EXPECT_EQ(157, d->m_nChar);
-  EXPECT_EQ(19000, d->m_nFhold);
-  EXPECT_EQ(1000, d->m_nBmpfile);
-  EXPECT_EQ(5, d->m_nPdfWidthAdjust);
-  EXPECT_EQ(85, d->m_nPdfTdAdjust);
-  EXPECT_EQ(1u, d->m_bKeepLayout);
-  EXPECT_EQ(1u, d->m_bLinkList);
-  EXPECT_EQ(1u, d->m_nActiveSide);
-  EXPECT_EQ(1, d->m_nActiveTextPane);
-  EXPECT_EQ(0u, d->m_bAbort);
-  EXPECT_EQ(0u, d->m_nUpdateCode);
-  EXPECT_EQ(0u, d->m_bExternalRun);
-  EXPECT_EQ(nullptr, d->m_pfnUnZip);
-  EXPECT_EQ(196u, d->m_aImageSettings[0]);
-  EXPECT_EQ(0u, d->m_aImageSettings[1]);
-  for (int v : d->m_rcImageClip) EXPECT_EQ(-1, v);
-  EXPECT_EQ(-1, d->m_ptMeasurePoint.x);
-  EXPECT_EQ(-1, d->m_nViewLink);
-  EXPECT_STREQ("C:", d->m_strSysValue[21].GetString());
-  EXPECT_STREQ("C:", d->m_strSysValue[22].GetString());
-  EXPECT_EQ(0xFFFFFFu, d->m_clrTextBack);
-}
 
 TEST(DocFields, FtpEntriesShareTheSystemSlots) {
   auto d = std::make_unique<app::DvkDocData>();

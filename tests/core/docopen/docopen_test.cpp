@@ -160,21 +160,67 @@ TEST(OpenPlan, KindsGoToTheirReaders) {
 }
 
 TEST(OpenPlan, EveryModeHasOneRowAndUnknownModesArePlainOpens) {
+  using docopen::OpenMode;
+  using docopen::OpenModeFor;
   int n = 0;
   const docopen::OpenModeEntry* rows = docopen::OpenModes(&n);
   for (int i = 0; i < n; ++i)
     for (int j = i + 1; j < n; ++j) EXPECT_NE(rows[i].mode, rows[j].mode);
-  EXPECT_TRUE(docopen::OpenModeFor(0).show);
-  EXPECT_FALSE(docopen::OpenModeFor(12).show);
-  EXPECT_TRUE(docopen::OpenModeFor(12).textOnly);
-  for (int m : {9, 10, 11}) {
-    EXPECT_TRUE(docopen::OpenModeFor(m).searchLoad) << m;
-    EXPECT_FALSE(docopen::OpenModeFor(m).show) << m;
+  EXPECT_TRUE(OpenModeFor(OpenMode::kPlain).show);
+  EXPECT_FALSE(OpenModeFor(OpenMode::kTextOnly).show);
+  EXPECT_TRUE(OpenModeFor(OpenMode::kTextOnly).textOnly);
+  for (OpenMode m : {OpenMode::kSearchContentsAndName, OpenMode::kSearchNames, OpenMode::kSearchContents}) {
+    EXPECT_TRUE(OpenModeFor(m).searchLoad) << static_cast<int>(m);
+    EXPECT_FALSE(OpenModeFor(m).show) << static_cast<int>(m);
   }
-  EXPECT_FALSE(docopen::OpenModeFor(13).recordTime);
-  EXPECT_EQ(1, docopen::OpenModeFor(1).markupFlag);
-  EXPECT_EQ(docsvc::kKindDocx, docopen::OpenModeFor(37).kindOverride);
-  EXPECT_EQ(0, docopen::OpenModeFor(4711).mode);
+  EXPECT_FALSE(OpenModeFor(OpenMode::kListEntry).recordTime);
+  EXPECT_EQ(1, OpenModeFor(OpenMode::kMacroLoad).markupFlag);
+  EXPECT_EQ(docsvc::kKindDocx, OpenModeFor(OpenMode::kAsDocx).kindOverride);
+  // a number from a script that names no mode
+  EXPECT_EQ(OpenMode::kPlain, OpenModeFor(static_cast<OpenMode>(4711)).mode);
+}
+
+// The renderer path: the buffer from the limits, the result clamped to the
+// buffer.
+TEST(OpenPlan, RendererBufferAndResult) {
+  using docopen::PlanRender;
+  EXPECT_EQ(PlanRender(204800, 2000000).bufferSize, 2000000u + 204800u + 2000u);
+  EXPECT_EQ(PlanRender(0, -5).bufferSize, 65536u);                         // never below 64 KB
+  EXPECT_EQ(PlanRender(0x7FFFFFFF, 0x7FFFFFFF).bufferSize, 0x7FFFFFFFu);  // nor past 2 GB
+
+  using docopen::RenderOutcome;
+  EXPECT_EQ(docopen::TakeRendered(-1, 100).outcome, RenderOutcome::kFailed);
+  EXPECT_EQ(docopen::TakeRendered(5, 0).outcome, RenderOutcome::kNoBuffer);
+  auto t = docopen::TakeRendered(5, 100);
+  EXPECT_EQ(t.outcome, RenderOutcome::kText);
+  EXPECT_EQ(t.length, 5u);
+  EXPECT_EQ(docopen::TakeRendered(100, 100).length, 99u);  // room for the NUL
+  EXPECT_EQ(docopen::TakeRendered(0x7FFFFFFF, 10).length, 9u);
+}
+
+TEST(OpenPlan, WhatChangesAfterTheLoad) {
+  using docopen::AfterLoad;
+  using docopen::OpenMode;
+  using docopen::OpenModeFor;
+  for (OpenMode m : {OpenMode::kTextOnly, OpenMode::kSearchNames}) {
+    const AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(m), docsvc::kKindPdf, true, true, 3);
+    EXPECT_TRUE(a.textOnly);
+    EXPECT_FALSE(a.show || a.recordTime || a.clearPdfPrefixes || a.noteInBox);
+  }
+  AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, false, 0);
+  EXPECT_TRUE(a.show && a.recordTime);
+  EXPECT_FALSE(a.textOnly || a.clearPdfPrefixes);
+  EXPECT_EQ(a.note, AfterLoad::Note::kNone);
+  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, false, false, 0).recordTime);
+  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kListEntry), docsvc::kKindText, true, false, 0).recordTime);
+  EXPECT_TRUE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindPdf, true, false, 0).clearPdfPrefixes);
+  // Damage is a message box; replacements a status line; both win over nothing.
+  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, true, 7);
+  EXPECT_EQ(a.note, AfterLoad::Note::kDecodeError);
+  EXPECT_TRUE(a.noteInBox);
+  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, false, 7);
+  EXPECT_EQ(a.note, AfterLoad::Note::kReplaced);
+  EXPECT_FALSE(a.noteInBox);
 }
 
 TEST(OpenTexts, SizeTextGivesMegabytesOrTheShortForm) {

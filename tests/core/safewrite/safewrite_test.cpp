@@ -28,17 +28,7 @@ void WriteAll(const CString& path, const std::string& bytes) {
   f.Close();
 }
 
-std::vector<std::string> Names(const CString& dir) {
-  std::vector<std::string> out;
-  CFileFind ff;
-  BOOL more = ff.FindFile(dir + "\\*");
-  while (more) {
-    more = ff.FindNextFile();
-    if (!ff.IsDots()) out.push_back(ff.GetFileName().Str());
-  }
-  ff.Close();
-  return out;
-}
+using testsupport::FolderNames;
 
 void SetReadOnly(const CString& path, bool on) {
   CFileStatus st;
@@ -61,7 +51,7 @@ struct SafeWrite : ::testing::Test {
   }
   void TearDown() override {
     fw::clocktest::Release();
-    viewcore::safewritetest::FailWritesAfter(-1);
+    fw::filetest::Reset();
   }
   SafeWriteOptions Options() const {
     SafeWriteOptions o;
@@ -76,7 +66,7 @@ TEST_F(SafeWrite, NewFileLeavesNothingElse) {
   ASSERT_TRUE(r.ok) << r.message.GetString();
   EXPECT_EQ(ReadAll(path), "a,b\r\n");
   EXPECT_TRUE(r.backupPath.IsEmpty());
-  EXPECT_EQ(Names(doc), std::vector<std::string>{"new.csv"});
+  EXPECT_EQ(FolderNames(doc), std::vector<std::string>{"new.csv"});
 }
 
 TEST_F(SafeWrite, ReplacesWithABackupFirst) {
@@ -85,7 +75,7 @@ TEST_F(SafeWrite, ReplacesWithABackupFirst) {
   auto r = SafeWriteFile(path, "new\r\n", 5, Options());
   ASSERT_TRUE(r.ok) << r.message.GetString();
   EXPECT_EQ(ReadAll(path), "new\r\n");
-  EXPECT_EQ(Names(doc), std::vector<std::string>{"data.csv"});
+  EXPECT_EQ(FolderNames(doc), std::vector<std::string>{"data.csv"});
   ASSERT_FALSE(r.backupPath.IsEmpty());
   EXPECT_EQ(ReadAll(r.backupPath), "old\r\n");
   EXPECT_NE(r.backupPath.Find("\\TMP\\BACKUP\\data_A"), -1) << r.backupPath.GetString();
@@ -106,7 +96,7 @@ TEST_F(SafeWrite, ReadOnlyTargetIsReportedAndUntouched) {
   EXPECT_NE(r.message.Find("locked.csv"), -1);
   EXPECT_NE(r.message.Find("書込み禁止"), -1);
   EXPECT_EQ(ReadAll(path), "keep me");
-  EXPECT_EQ(Names(doc), std::vector<std::string>{"locked.csv"});
+  EXPECT_EQ(FolderNames(doc), std::vector<std::string>{"locked.csv"});
   CFileStatus st;
   ASSERT_TRUE(CFile::GetStatus(path, st));
   EXPECT_TRUE(st.m_attribute & CFile::readOnly);
@@ -122,16 +112,67 @@ TEST_F(SafeWrite, MissingFolderAndFolderTarget) {
   EXPECT_EQ(r.error, SaveError::kIsFolder);
 }
 
-TEST_F(SafeWrite, FullDiskLeavesTheOriginal) {
+// Every failure of the file layer during a replacing save (each write of the
+// backup and of the new file's pieces, moving the original aside, the final
+// rename): the user's file keeps its content, and neither the temporary
+// file, the moved-aside original nor the backup of this save is left behind.
+TEST_F(SafeWrite, EveryFailureLeavesTheOriginalAndCleansUp) {
+  using fw::filetest::Op;
   const CString path = doc + "\\big.txt";
+  const std::string data(3u << 20, 'x');  // several pieces
+  for (Op op : {Op::kWrite, Op::kRename}) {
+    long n = 1;
+    for (;; ++n) {
+      SCOPED_TRACE(static_cast<int>(op) * 100 + n);
+      WriteAll(path, "original");
+      const std::size_t backups = FolderNames(prog + "\\TMP\\BACKUP").size();
+      fw::filetest::Reset();
+      fw::filetest::FailAt(op, n);
+      auto r = SafeWriteFile(path, data.data(), data.size(), Options());
+      const bool reached = fw::filetest::Failed(op) == 1;
+      fw::filetest::Reset();
+      if (!reached) {
+        EXPECT_TRUE(r.ok);  // n is past the last call: the save went through
+        break;
+      }
+      EXPECT_FALSE(r.ok);
+      EXPECT_NE(r.message.Find("big.txt"), -1);
+      EXPECT_EQ(ReadAll(path), "original");
+      EXPECT_EQ(FolderNames(doc), std::vector<std::string>{"big.txt"});
+      EXPECT_EQ(FolderNames(prog + "\\TMP\\BACKUP").size(), backups);
+    }
+    // The backup's write and three pieces; the aside move and the final rename.
+    EXPECT_GE(n - 1, op == Op::kWrite ? 4 : 2);
+  }
+}
+
+TEST_F(SafeWrite, NewFileWhoseRenameFailsLeavesNothing) {
+  const CString path = doc + "\\fresh.txt";
+  fw::filetest::FailAt(fw::filetest::Op::kRename, 1);
+  auto r = SafeWriteFile(path, "new", 3, Options());
+  EXPECT_EQ(r.error, SaveError::kCannotReplace);
+  EXPECT_TRUE(FolderNames(doc).empty());
+}
+
+TEST_F(SafeWrite, OriginalThatCannotBePutBackIsKeptAndNamed) {
+  // The final rename fails and so does the way back: nothing is deleted and
+  // the message does not claim the file is unchanged.
+  const CString path = doc + "\\stuck.txt";
   WriteAll(path, "original");
-  viewcore::safewritetest::FailWritesAfter(3);
-  std::string data(3u << 20, 'x');  // several chunks
-  auto r = SafeWriteFile(path, data.data(), data.size(), Options());
+  fw::filetest::FailFrom(fw::filetest::Op::kRename, 2);
+  auto r = SafeWriteFile(path, "new", 3, Options());
+  fw::filetest::Reset();
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.error, SaveError::kWriteFailed);
-  EXPECT_EQ(ReadAll(path), "original");
-  EXPECT_EQ(Names(doc), std::vector<std::string>{"big.txt"});
+  EXPECT_EQ(r.error, SaveError::kRestoreFailed);
+  EXPECT_EQ(r.message.Find("変更されていません"), -1);
+  EXPECT_NE(r.message.Find(".old"), -1);
+  std::vector<std::string> names = FolderNames(doc);
+  ASSERT_EQ(names.size(), 2u);
+  std::string old, temp;
+  for (const std::string& n : names) (n.find(".old") != std::string::npos ? old : temp) = n;
+  EXPECT_EQ(ReadAll(doc + "\\" + old.c_str()), "original");
+  EXPECT_EQ(ReadAll(doc + "\\" + temp.c_str()), "new");
+  EXPECT_EQ(ReadAll(r.backupPath), "original");
 }
 
 TEST_F(SafeWrite, BackupThatCannotBeMadeStopsTheSave) {

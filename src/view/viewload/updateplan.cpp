@@ -1,0 +1,57 @@
+#include "view/viewload/updateplan.h"
+
+#include "core/docsvc/filekind.h"
+
+namespace viewload {
+
+UpdatePlan PlanUpdate(const UpdateState& s) {
+  using app::UpdateCode;
+  UpdatePlan p;
+  // A print request goes to the view that takes the document's content.
+  if (s.printRequest != 0 && s.takesContent) {
+    p.consumePrintRequest = true;
+    switch (s.printRequest) {
+      case 1: p.step = UpdateStep::kPrint; break;
+      case 2: p.step = UpdateStep::kPrintPreview; break;
+      case 3: p.step = UpdateStep::kPrintMargins; break;
+      default: p.step = UpdateStep::kNothing; break;
+    }
+    return p;
+  }
+  // Load state 99: the view redraws from its own buffer, whatever the code.
+  if (s.loadState == 99) {
+    if (!s.viewShowsTable) p.step = UpdateStep::kRedrawOwnText;
+    else if (s.code == UpdateCode::kContent && s.viewHasBuffer) p.step = UpdateStep::kRescanTable;
+    else p.step = UpdateStep::kRedrawTable;
+    return p;
+  }
+  if (s.code == UpdateCode::kContent) {
+    p.step = s.takesContent ? UpdateStep::kTakeContent : UpdateStep::kNothing;
+    return p;
+  }
+  if (const int pane = app::PaneOfHandOverCode(s.code)) {
+    p.step = pane == s.paneIndex ? UpdateStep::kHandOver : UpdateStep::kNothing;
+    return p;
+  }
+  switch (s.code) {
+    case UpdateCode::kClearCheckList: p.step = UpdateStep::kClearCheckList; break;
+    case UpdateCode::kMoved:
+    case UpdateCode::kRedrawAll:
+    case UpdateCode::kAfterMouse: p.step = UpdateStep::kInvalidate; break;
+    default: p.step = UpdateStep::kNothing; break;  // 2 keeps what is shown; others are later duties'
+  }
+  return p;
+}
+
+ShownForm ShownFormOf(int kind) {
+  if (kind == docsvc::kKindCsv || kind == docsvc::kKindCommaTable) return ShownForm::kTable;
+  if (kind == docsvc::kKindRichText) return ShownForm::kRichText;
+  if (kind >= docsvc::kKindBmp && kind <= docsvc::kKindEmf) return ShownForm::kPicture;
+  return ShownForm::kText;
+}
+
+bool RedrawStateArmsRedraw(std::int32_t redrawState) {
+  return redrawState == 40 || redrawState == 38 || redrawState == 37 || redrawState == 999;
+}
+
+}  // namespace viewload

@@ -1,0 +1,50 @@
+// What a text view does when the document updates all views: one decision
+// over the document's update code and load state and the view's own state.
+// CDvkView::OnUpdate asks it and carries the step out.
+#pragma once
+
+#include <cstdint>
+
+#include "core/docdata/update_code.h"
+
+namespace viewload {
+
+enum class UpdateStep {
+  kNothing,         // a code for other views or later duties: what is shown stays
+  kPrint,           // print requests forwarded by the file list (1)
+  kPrintPreview,    // (2)
+  kPrintMargins,    // (3)
+  kRedrawTable,     // load state 99 and a table: redisplay from the view's own buffer
+  kRescanTable,     // the same after a table change (update code 1): rescan first
+  kRedrawOwnText,   // load state 99 otherwise: show what a report wrote into the view's buffer
+  kTakeContent,     // update code 1 in the pane that takes it: load, fill on timer 20
+  kHandOver,        // code 16 n + 1 for this pane: take the text now and become active
+  kClearCheckList,  // code 51
+  kInvalidate,      // codes 4, 6, 7: redraw only
+};
+
+struct UpdateState {
+  std::int32_t printRequest = 0;  // the document's m_nPrintRequest
+  std::int32_t loadState = 0;     // the document's m_nLoadState
+  app::UpdateCode code = app::UpdateCode::kNone;
+  bool viewShowsTable = false;    // the view's kind is a CSV table (33, 35)
+  bool viewHasBuffer = false;     // the view has its working buffer
+  bool takesContent = false;      // the active text pane, or a view outside the frame
+  int paneIndex = 0;              // the view's text pane number
+};
+
+struct UpdatePlan {
+  UpdateStep step = UpdateStep::kNothing;
+  bool consumePrintRequest = false;  // the request is cleared (it is this view's)
+};
+
+UpdatePlan PlanUpdate(const UpdateState& s);
+
+// Kinds a text view shows in its own way after taking the content.
+enum class ShownForm { kTable, kRichText, kPicture, kText };
+ShownForm ShownFormOf(int kind);
+
+// Redraw states of the document after which a loaded view arms its redraw timer.
+bool RedrawStateArmsRedraw(std::int32_t redrawState);
+
+}  // namespace viewload
