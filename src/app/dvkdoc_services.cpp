@@ -135,7 +135,7 @@ int CDvkDoc::SplitFileIntoParts(const CString& path, long long partBytes) {
 
 CString CDvkDoc::GetSizeCode() const {
   docsvc::SizeCode code;
-  code.index = m_nFileKind == 33 ? m_nTblsiz : m_nTxtsiz;
+  code.index = m_nFileKind == docsvc::kKindCsv ? m_nTblsiz : m_nTxtsiz;
   code.high = m_bSizeHigh != 0;
   code.lower = m_bSizeLower != 0;
   return CString(docsvc::GetSizeCode(code));
@@ -144,7 +144,7 @@ CString CDvkDoc::GetSizeCode() const {
 bool CDvkDoc::SetSizeCode(char letter) {
   docsvc::SizeCode code;
   if (!docsvc::SetSizeCode(letter, code)) return false;
-  (m_nFileKind == 33 ? m_nTblsiz : m_nTxtsiz) = code.index;
+  (m_nFileKind == docsvc::kKindCsv ? m_nTblsiz : m_nTxtsiz) = code.index;
   m_bSizeHigh = code.high ? 1 : 0;
   m_bSizeLower = code.lower ? 1 : 0;
   return true;

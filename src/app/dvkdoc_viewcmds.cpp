@@ -2,6 +2,7 @@
 // view menu and the file list reach them here, and they act on the text view
 // of the active text pane.
 #include "app/dvkdoc.h"
+#include "core/docsvc/filekind.h"
 #include "fw/cmdui.h"
 #include "view/dvkview.h"
 
@@ -30,7 +31,7 @@ void CDvkDoc::OnViewStyle() {
   // them.
   CDvkView* v = GetActiveTextView();
   if (!v) return;
-  if (v->m_nFileKind == 33 || v->m_nFileKind == 35) v->OnPageLeft();
+  if (docsvc::IsCsvKind(static_cast<int>(v->m_nFileKind))) v->OnPageLeft();
   else v->ApplyDisplayFont();
 }
 

@@ -1,5 +1,6 @@
 #include "csv/csv_fileform.h"
 
+#include "core/docsvc/filekind.h"
 #include "csv/csv_fastscan.h"
 
 #include "csv/csv_buffer.h"
@@ -80,7 +81,7 @@ std::size_t CountFieldSeparatorBytes(const std::uint8_t* text, std::size_t len) 
 }
 
 CommaFormKind CommaFormKindFor(int fileKind) {
-  return (fileKind == 33 || fileKind == 35) ? CommaFormKind::kComma : CommaFormKind::kTab;
+  return docsvc::IsCsvKind(fileKind) ? CommaFormKind::kComma : CommaFormKind::kTab;
 }
 
 void AppendCommaForm(const std::uint8_t* buf, std::size_t len, CommaFormKind kind, std::string& out,

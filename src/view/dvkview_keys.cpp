@@ -10,12 +10,13 @@
 // debugging keys in a macro text; region commands of pictures;
 // then the key table.
 #include "host/doc_host.h"
+#include "core/docsvc/filekind.h"
 #include "view/dvkview.h"
 #include "cmd/command_table.h"
 
 namespace {
 
-bool IsPictureKind(std::uint32_t kind) { return kind >= 12 && kind <= 28; }
+bool IsPictureKind(std::uint32_t kind) { return docsvc::IsPictureKind(static_cast<int>(kind)); }
 
 }  // namespace
 
@@ -70,7 +71,7 @@ bool CDvkView::OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags) {
   }
   if (doc && doc->m_bTableEditMode == 1 && KeyTableEdit(nChar, ctrl)) return true;
   if (KeyMacroRecorder(nChar, nFlags)) return true;
-  if (m_nFileKind == 98 && nChar == VK_F5 && KeyMacroDebug(nChar, ctrl)) return true;
+  if (m_nFileKind == docsvc::kKindMacro && nChar == VK_F5 && KeyMacroDebug(nChar, ctrl)) return true;
   if (IsPictureKind(m_nFileKind) && KeyImageRegion(nChar, ctrl)) return true;
   const unsigned cmd = cmd::CommandForKey(nChar, ctrl, shift);
   if (cmd != 0) {

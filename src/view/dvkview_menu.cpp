@@ -27,7 +27,7 @@ void CDvkView::OnRButtonDown(UINT flags, CPoint pt) {
 void CDvkView::OnRButtonUp(UINT flags, CPoint pt) {
   (void)flags;
   (void)pt;
-  const bool picture = m_nFileKind >= 12 && m_nFileKind <= 28;
+  const bool picture = docsvc::IsPictureKind(static_cast<int>(m_nFileKind));
   if (!picture && m_nDisplayKind != 4) LayoutPrintPages();
 }
 
@@ -45,7 +45,7 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   s.selectUndoCount = m_nSelectUndoCount;
   s.titleRowFixed = m_bTitleRowFixed != 0;
   s.curLine = m_table.m_nCurLine;
-  s.macroStopped = s.fileKind == 98;
+  s.macroStopped = s.fileKind == docsvc::kKindMacro;
   const viewui::ContextMenuKind kind = viewui::ChooseContextMenu(s);
   viewui::PrintOrigin(::GetScrollPos(m_hWnd, SB_HORZ), ::GetScrollPos(m_hWnd, SB_VERT), pt.x, pt.y,
                       kind == viewui::ContextMenuKind::kImage, &s.originX, &s.originY);
@@ -60,7 +60,7 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   }
   // The last right-click point: the print origin and the corner commands.
   m_ptImageCursor = pt;
-  if (kind == viewui::ContextMenuKind::kGeneral && s.fileKind == 33) {
+  if (kind == viewui::ContextMenuKind::kGeneral && s.fileKind == docsvc::kKindCsv) {
     long a = 0, b = 0;
     ctrl.GetSel(a, b);
     m_nSelStart = a;
@@ -114,7 +114,7 @@ void CDvkView::OnPrintOrigin() {
   // Scroll position + the last right-click point is the print origin; the
   // text from the character there is previewed.
   int x = 0, y = 0;
-  const bool picture = m_nFileKind >= 12 && m_nFileKind <= 28;
+  const bool picture = docsvc::IsPictureKind(static_cast<int>(m_nFileKind));
   viewui::PrintOrigin(::GetScrollPos(m_hWnd, SB_HORZ), ::GetScrollPos(m_hWnd, SB_VERT), m_ptImageCursor.x,
                       m_ptImageCursor.y, picture, &x, &y);
   m_anPrintState[0] = x;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/doc_host.h"
+#include "core/docsvc/filekind.h"
 #include "host/frame_host.h"
 #include "fw/alloc.h"
 #include "fw/splitter.h"
@@ -73,7 +74,7 @@ void CDvkView::SyncPanes(int how) {
   std::vector<CDvkView*> others = OtherPanes();
   if (others.empty()) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
-  const bool rich = m_nFileKind == 4;
+  const bool rich = m_nFileKind == docsvc::kKindRichText;
   const std::string text = StreamOut(rich ? SF_RTF : kTextFormat);
   const int firstLine = ctrl.GetFirstVisibleLine();
   long s = 0, e = 0;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/doc_host.h"
+#include "core/docsvc/filekind.h"
 #include "host/frame_host.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
@@ -66,7 +67,7 @@ int StatusPaneIndex(viewcore::StatusPane pane) {
   return -1;
 }
 
-bool IsCsvKind(std::uint32_t kind) { return kind == 33 || kind == 35; }
+bool IsCsvKind(std::uint32_t kind) { return docsvc::IsCsvKind(static_cast<int>(kind)); }
 
 // Character index (from 0) of the start of field `column` in a TAB line, and
 // the field count of the line.

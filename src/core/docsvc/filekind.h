@@ -42,6 +42,11 @@ enum FileKindCode {
   kKindUnknown = 99,
 };
 
+// Kinds shown as a CSV table: 33 and the web table 35.
+constexpr bool IsCsvKind(int kind) { return kind == kKindCsv || kind == kKindCommaTable; }
+// Picture kinds 12-28.
+constexpr bool IsPictureKind(int kind) { return kind >= kKindBmp && kind <= kKindEmf; }
+
 // One row of the extension table: the last characters of a path and its kind.
 struct FileKindEntry {
   const char* suffix;

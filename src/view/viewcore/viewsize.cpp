@@ -1,4 +1,5 @@
 #include "view/viewcore/viewsize.h"
+#include "core/docsvc/filekind.h"
 
 namespace viewcore {
 
@@ -9,7 +10,7 @@ int ClampSizeIndex(int index) {
 }
 
 bool UsesTableSize(int fileKind, int sourceForm) {
-  return fileKind == 3 || fileKind == 33 || fileKind == 36 || sourceForm > 0;
+  return fileKind == docsvc::kKindExcel || fileKind == docsvc::kKindCsv || fileKind == docsvc::kKindXlsx || sourceForm > 0;
 }
 
 int FontHeightTwips(int sizeIndex) { return (ClampSizeIndex(sizeIndex) * 3 + 9) * 10; }

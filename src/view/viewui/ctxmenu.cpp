@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cmd/command_table.h"
+#include "core/docsvc/filekind.h"
 #include "fw/strtable.h"
 #include "res/resource.h"
 
@@ -157,7 +158,7 @@ void AppendGeneral(const ContextMenuState& s, std::vector<MenuRow>& out) {
     if (m.id == ID_TEXT_OVERWRITE) m.checked = s.insertWord == 0;
     if (m.id == ID_BLOCK_EDIT) m.checked = s.blockMode != 0;
   }
-  if (s.fileKind == 33) {
+  if (s.fileKind == docsvc::kKindCsv) {
     AppendRows(kCsvRows, s, out);
     for (MenuRow& m : out) {
       if (m.id == ID_CSV_UNDO_SELECT && s.selectUndoCount > 0) {
@@ -172,15 +173,16 @@ void AppendGeneral(const ContextMenuState& s, std::vector<MenuRow>& out) {
     title.text.Format("%s\t%u", cmd::MenuTextFor(title.id).c_str(), s.curLine);
     out.push_back(title);
   }
-  if (s.fileKind == 98 && s.macroStopped) AppendRows(kMacroRows, s, out);
+  if (s.fileKind == docsvc::kKindMacro && s.macroStopped) AppendRows(kMacroRows, s, out);
 }
 
 }  // namespace
 
 ContextMenuKind ChooseContextMenu(const ContextMenuState& s) {
-  const bool pictureKind = (s.fileKind >= 12 && s.fileKind <= 28) || s.fileKind == 53 || s.fileKind == 54;
+  const bool pictureKind =
+      docsvc::IsPictureKind(s.fileKind) || s.fileKind == docsvc::kKindVideo || s.fileKind == docsvc::kKindMpeg;
   if ((pictureKind || s.displayKind == 4) && s.sourceForm == 0) return ContextMenuKind::kImage;
-  if ((s.fileKind == 4 || s.fileKind == 9) && s.tableEditMode) return ContextMenuKind::kRuledTable;
+  if ((s.fileKind == docsvc::kKindRichText || s.fileKind == docsvc::kKindText) && s.tableEditMode) return ContextMenuKind::kRuledTable;
   return ContextMenuKind::kGeneral;
 }
 
