@@ -81,6 +81,8 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   // The menu's captions with their key hints and the accelerators, both from
   // the command table (mainfrm_commands.cpp).
   void ApplyCommandTable();
+  // A command's "prompt\ntooltip": its row of the command table.
+  CString GetCommandText(UINT id) override;
 
   // Esc poll of long operations: looks at one pending key-down; on Esc removes
   // it and asks string 330 Yes/No; Yes sets the document's m_bAbort and gives 1.

@@ -55,3 +55,9 @@ void CMainFrame::ApplyCommandTable() {
   if (m_hAccelTable) DestroyAcceleratorTable(m_hAccelTable);
   m_hAccelTable = keys.empty() ? nullptr : CreateAcceleratorTableA(keys.data(), static_cast<int>(keys.size()));
 }
+
+CString CMainFrame::GetCommandText(UINT id) {
+  // Prompts and tooltips are the rows' own texts.
+  if (const cmd::Command* row = cmd::FindCommand(id)) return CString(row->prompt);
+  return CFrameWnd::GetCommandText(id);
+}
