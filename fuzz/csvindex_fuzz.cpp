@@ -4,7 +4,8 @@
 // blocks are checked against a small model: in a text without marks (no
 // '!', '~', '^', '$', '"', NUL, at most three fields a row) every CR LF, CR
 // or LF ends a row and there is one block; in any text the blocks are at
-// most one more than the "!#"/"!*" lines; a copy that was not cut scans to
+// most one more than the "!#"/"!*" lines (a line starts after CR, LF or
+// NUL); a copy that was not cut scans to
 // the same rows and blocks as its source.
 #include <cstddef>
 #include <cstdint>
@@ -61,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::uint32_t rowEnds = 0, marks = 0, fields = 1, maxFields = 1;
     for (std::uint32_t i = 0; i < len; ++i) {
       const std::uint8_t c = data[i];
-      const bool lineStart = i == 0 || data[i - 1] == '\n' || data[i - 1] == '\r';
+      // A NUL ends a row too (and the text, right after a block start it sees).
+      const bool lineStart = i == 0 || data[i - 1] == '\n' || data[i - 1] == '\r' || data[i - 1] == 0;
       if (lineStart && c == '!' && i + 1 < len && (data[i + 1] == '#' || data[i + 1] == '*')) ++marks;
       if (c == '!' || c == '~' || c == '^' || c == '$' || c == '"' || c == 0) plain = false;
       if (c == csv::CSV_FIELD_SEP) maxFields = std::max(maxFields, ++fields);

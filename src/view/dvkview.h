@@ -116,6 +116,15 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // selection, 2 reads the second text buffer. m_nStreamLen is 0 afterwards.
   // Exact and at-least line spacing is re-applied from the streamed RTF.
   int StreamInRtf(HWND hwnd, int mode);
+  // The same with the cursor as an argument: the document's three cursor
+  // fields are only the entry the two calls above read and write back.
+  struct StreamCursor {
+    std::uint32_t pos = 0;  // where reading or writing starts (advanced by a stream-out)
+    std::uint32_t end = 0;  // end of the readable or writable part; 0 = the buffer's
+    std::uint32_t len = 0;  // bytes to stream in; 0 = to `end`
+  };
+  int StreamOutRtf(HWND hwnd, int mode, StreamCursor& at);
+  int StreamInRtf(HWND hwnd, int mode, const StreamCursor& at);
   // Puts the prepared display (the document's text, the CSV table as TAB
   // text, RTF for kind 4) into the control in one piece.
   void StreamOutText();

@@ -102,6 +102,7 @@ DWORD CALLBACK InCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
 // Bytes the control gives out, into the document's m_pText.
 struct OutSink {
   app::DocHost* doc = nullptr;
+  CDvkView::StreamCursor* at = nullptr;
   bool outOfMemory = false;
 };
 
@@ -110,8 +111,8 @@ DWORD CALLBACK OutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
   app::DocHost* d = s->doc;
   *pcb = 0;
   if (cb <= 0) return 0;
-  std::uint64_t need = static_cast<std::uint64_t>(d->m_nReadPos) + static_cast<std::uint64_t>(cb);
-  if (need >= d->m_nReadEnd) {
+  std::uint64_t need = static_cast<std::uint64_t>(s->at->pos) + static_cast<std::uint64_t>(cb);
+  if (need >= s->at->end) {
     // Grow rather than cut: half again, with room for a NUL the caller may add.
     std::uint64_t cap = d->m_nTextCapacity;
     std::uint64_t want = need + 1 + cap / 2 + 65536;
@@ -120,21 +121,21 @@ DWORD CALLBACK OutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
     if (!p) {
       // Keep what fits before m_nReadEnd and stop the stream.
       s->outOfMemory = true;
-      std::uint32_t room = d->m_nReadEnd > d->m_nReadPos ? d->m_nReadEnd - d->m_nReadPos : 0;
+      std::uint32_t room = s->at->end > s->at->pos ? s->at->end - s->at->pos : 0;
       LONG n = static_cast<LONG>(room < static_cast<std::uint32_t>(cb) ? room : static_cast<std::uint32_t>(cb));
       if (n > 0) {
-        std::memcpy(d->m_pText + d->m_nReadPos, buf, static_cast<std::size_t>(n));
-        d->m_nReadPos += static_cast<std::uint32_t>(n);
+        std::memcpy(d->m_pText + s->at->pos, buf, static_cast<std::size_t>(n));
+        s->at->pos += static_cast<std::uint32_t>(n);
       }
       *pcb = n;
       return 1;
     }
     d->m_pText = static_cast<char*>(p);
     d->m_nTextCapacity = static_cast<std::uint32_t>(want);
-    d->m_nReadEnd = d->m_nTextCapacity - 1;
+    s->at->end = d->m_nTextCapacity - 1;
   }
-  std::memcpy(d->m_pText + d->m_nReadPos, buf, static_cast<std::size_t>(cb));
-  d->m_nReadPos += static_cast<std::uint32_t>(cb);
+  std::memcpy(d->m_pText + s->at->pos, buf, static_cast<std::size_t>(cb));
+  s->at->pos += static_cast<std::uint32_t>(cb);
   *pcb = cb;
   return 0;
 }
@@ -162,19 +163,28 @@ long CDvkView::StreamInBytes(const char* data, std::size_t len, const std::strin
 int CDvkView::StreamInRtf(HWND hwnd, int mode) {
   app::DocHost* doc = GetDocument();
   if (!doc) return 0;
+  StreamCursor at;
+  at.pos = doc->m_nReadPos;
+  at.end = doc->m_nReadEnd;
+  at.len = doc->m_nStreamLen;
+  doc->m_nStreamLen = 0;
+  return StreamInRtf(hwnd, mode, at);
+}
+
+int CDvkView::StreamInRtf(HWND hwnd, int mode, const StreamCursor& at) {
+  app::DocHost* doc = GetDocument();
+  if (!doc) return 0;
   const char* buf = mode == 2 ? doc->m_pText2 : doc->m_pText;
   std::uint32_t limit = mode == 2 ? doc->m_nText2Len : doc->m_nTextCapacity;
-  std::uint32_t from = doc->m_nReadPos;
-  std::uint32_t end = doc->m_nReadEnd ? doc->m_nReadEnd : (mode == 2 ? doc->m_nText2Len : doc->m_nTextLen);
+  std::uint32_t from = at.pos;
+  std::uint32_t end = at.end ? at.end : (mode == 2 ? doc->m_nText2Len : doc->m_nTextLen);
   if (end > limit) end = limit;
-  if (doc->m_nStreamLen && from + static_cast<std::uint64_t>(doc->m_nStreamLen) < end)
-    end = from + doc->m_nStreamLen;
+  if (at.len && from + static_cast<std::uint64_t>(at.len) < end) end = from + at.len;
   std::size_t len = 0;
   if (buf && from < end) {
     const void* nul = std::memchr(buf + from, 0, end - from);
     len = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - (buf + from)) : end - from;
   }
-  doc->m_nStreamLen = 0;
 
   HWND target = hwnd ? hwnd : m_hWnd;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
@@ -205,12 +215,24 @@ int CDvkView::StreamInRtf(HWND hwnd, int mode) {
 int CDvkView::StreamOutRtf(HWND hwnd, int mode) {
   app::DocHost* doc = GetDocument();
   if (!doc) return 0;
-  // m_nReadEnd unset or past the buffer: the buffer's end (less a NUL).
-  if (doc->m_nReadEnd == 0 || doc->m_nReadEnd > doc->m_nTextCapacity)
-    doc->m_nReadEnd = doc->m_nTextCapacity ? doc->m_nTextCapacity - 1 : 0;
-  if (doc->m_nReadPos > doc->m_nReadEnd) doc->m_nReadPos = doc->m_nReadEnd;
+  StreamCursor at;
+  at.pos = doc->m_nReadPos;
+  at.end = doc->m_nReadEnd;
+  const int r = StreamOutRtf(hwnd, mode, at);
+  doc->m_nReadPos = at.pos;
+  doc->m_nReadEnd = at.end;
+  return r;
+}
+
+int CDvkView::StreamOutRtf(HWND hwnd, int mode, StreamCursor& at) {
+  app::DocHost* doc = GetDocument();
+  if (!doc) return 0;
+  // An end unset or past the buffer: the buffer's end (less a NUL).
+  if (at.end == 0 || at.end > doc->m_nTextCapacity) at.end = doc->m_nTextCapacity ? doc->m_nTextCapacity - 1 : 0;
+  if (at.pos > at.end) at.pos = at.end;
   OutSink sink;
   sink.doc = doc;
+  sink.at = &at;
   EDITSTREAM es = {};
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&sink);
   es.pfnCallback = OutCallback;
@@ -233,11 +255,10 @@ void CDvkView::StreamOutText() {
     if (len > have) len = have;
   }
   if (m_nShowFormat == SF_RTF && doc && data == doc->m_pText) {
-    doc->m_nReadPos = 0;
-    doc->m_nReadEnd = static_cast<std::uint32_t>(len);
-    doc->m_nStreamLen = static_cast<std::uint32_t>(len);
-    StreamInRtf(m_hWnd, 0);
-    doc->m_nReadPos = 0;
+    StreamCursor at;
+    at.end = static_cast<std::uint32_t>(len);
+    at.len = static_cast<std::uint32_t>(len);
+    StreamInRtf(m_hWnd, 0, at);
     return;
   }
   if (m_nShowFormat == SF_RTF) {

@@ -211,6 +211,17 @@ TEST_F(OpenShowTest, StreamingOutGrowsTheDocumentBufferInsteadOfCutting) {
   EXPECT_LT(doc->m_nReadPos, doc->m_nReadEnd);
   EXPECT_LE(doc->m_nReadEnd, doc->m_nTextCapacity);
   EXPECT_EQ(0, std::memcmp(doc->m_pText + from, "{\\rtf", 5));
+
+  // With the cursor as an argument the document's cursor fields stay as they
+  // were, and the stream lands where the cursor says.
+  const std::uint32_t readPos = doc->m_nReadPos, readEnd = doc->m_nReadEnd;
+  CDvkView::StreamCursor at;
+  at.pos = 10;
+  EXPECT_EQ(0, View()->StreamOutRtf(View()->m_hWnd, 0, at));
+  EXPECT_GT(at.pos, 300010u);
+  EXPECT_EQ(0, std::memcmp(doc->m_pText + 10, "{\\rtf", 5));
+  EXPECT_EQ(readPos, doc->m_nReadPos);
+  EXPECT_EQ(readEnd, doc->m_nReadEnd);
 }
 
 TEST_F(OpenShowTest, PlainTextShowsAsText) {
