@@ -23,6 +23,8 @@ class MacroHost {
 
   // Messages (the view's ReportMessage codes; the answer comes back) and status.
   virtual int ReportMessage(int code, const CString& text) = 0;
+  // A plain message box with OK, shown even when messages are silenced.
+  virtual void ShowMessageBox(const CString& text) = 0;
   virtual void SetStatusText(int pane, const CString& text) = 0;
   // Polls for Esc; true when the user chose to stop.
   virtual bool CheckEscapeAbort() = 0;

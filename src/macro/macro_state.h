@@ -14,6 +14,12 @@ constexpr int kVarSlots = 5182;      // variable store, slots 0-5181
 constexpr int kFuncSlots = 100;      // defined functions (numbers 500-599)
 constexpr int kLookupIndex = 4096;   // "loaddata" line index
 constexpr int kSavedSysParas = 10;   // settings a run saves and puts back
+constexpr int kLastVarSlot = 5180;   // highest slot a macro may name
+constexpr int kFirstDeclaredSlot = 180;
+constexpr int kNameTableSize = 18000;  // declared-names table, NUL-terminated
+constexpr int kMacroArgs = 301;      // argument values of the latest call
+constexpr std::uint32_t kVarByRefMark = 0x1000;  // caller's variable passed with '*'
+constexpr char kNameScopeMark = 0x05;  // names table: a subroutine's names start here
 
 // Slots of the store that other code names.
 constexpr int kSlotVarI = 118, kSlotVarJ = 119, kSlotVarK = 120;
@@ -37,6 +43,22 @@ struct MacroState {
   CString& m_strVarI() { return m_strMacroVars[kSlotVarI]; }
   CString& m_strVarJ() { return m_strMacroVars[kSlotVarJ]; }
   CString& m_strVarK() { return m_strMacroVars[kSlotVarK]; }
+
+  // Flag words of the slots: kVarByRefMark on a caller's variable while a
+  // call passes it by reference.
+  std::uint32_t m_aMacroVarFlags[kVarSlots] = {};
+  // For a parameter slot bound by reference: the caller's slot that receives
+  // its value at return (0 = none). Kept apart from the flag words so that
+  // every slot number fits.
+  std::int32_t m_anMacroVarRefSlot[kVarSlots] = {};
+  std::int32_t m_nMacroNextSlot = kFirstDeclaredSlot;  // next free declared slot
+  // Declared names: "185:total;190:tbl<3|4>;" ... NUL-terminated.
+  char m_abMacroNameTable[kNameTableSize] = {};
+
+  // Arguments of the latest subroutine call and how many it passed.
+  CString m_strMacroArgs[kMacroArgs];
+  std::int32_t m_nMacroArgCount = 0;
+  std::int32_t m_nMacroCallDepth = 0;
 
   // Defined functions.
   CString m_strMacroFuncs[kFuncSlots];

@@ -1,5 +1,6 @@
 #include "view/macro_view_host.h"
 
+#include "fw/msgbox.h"
 #include "host/doc_host.h"
 #include "host/frame_host.h"
 #include "host/pane_layout.h"
@@ -41,6 +42,8 @@ int MacroViewHost::SaveFile(const CString& path, int mode) {
 }
 
 int MacroViewHost::ReportMessage(int code, const CString& text) { return view_.ReportMessage(code, text); }
+
+void MacroViewHost::ShowMessageBox(const CString& text) { AfxMessageBox(text, MB_OK); }
 
 void MacroViewHost::SetStatusText(int pane, const CString& text) {
   if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(pane, text);

@@ -19,6 +19,7 @@ class MacroViewHost final : public macro::MacroHost {
   int OpenFile(const CString& path, int mode) override;
   int SaveFile(const CString& path, int mode) override;
   int ReportMessage(int code, const CString& text) override;
+  void ShowMessageBox(const CString& text) override;
   void SetStatusText(int pane, const CString& text) override;
   bool CheckEscapeAbort() override;
   void ActivateTextPane(int pane) override;

@@ -8,6 +8,7 @@
 
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
+#include "fw/uihooks.h"
 #include "macro/macro_host.h"
 #include "macro/macro_state.h"
 #include "shell_fixture.h"
@@ -48,6 +49,10 @@ TEST_F(MacroHostTest, MessagesGoThroughTheViewAndItsSilentMode) {
   // Silenced: no box (the fixture fails on an unexpected one), the text is kept.
   v->MacroHost().ReportMessage(2, "hello");
   EXPECT_NE(std::string::npos, std::string(st.m_strLastResult().GetString()).find("hello"));
+  // The plain box is shown even when messages are silenced.
+  fw::hooks::ExpectMessageBox("define parameter eror!", IDOK);
+  v->MacroHost().ShowMessageBox("define parameter eror!\n'[' is to be after ';'");
+  EXPECT_TRUE(fw::hooks::Unused().empty());
   // The state object is the one the view keeps.
   EXPECT_EQ(&st, &v->Macro());
 }

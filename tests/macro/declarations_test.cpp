@@ -1,0 +1,183 @@
+// Declaration lists, array indexes, argument references and the names shown
+// for slots.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "macro/macro_names.h"
+#include "macro/macro_state.h"
+#include "test_host.h"
+
+namespace {
+
+using macro::MacroDeclareVariables;
+using macro::MacroVariableDisplayName;
+
+class Declarations : public ::testing::Test {
+ protected:
+  std::unique_ptr<macro::MacroState> st = std::make_unique<macro::MacroState>();
+  macrotest::TestHost host;
+
+  int Declare(const char* list, int next = 180) { return MacroDeclareVariables(*st, &host, list, next); }
+  std::string Table() const { return st->m_abMacroNameTable; }
+  std::string Var(int slot) const { return st->m_strMacroVars[slot].GetString(); }
+  std::string Name(int slot) const { return MacroVariableDisplayName(*st, slot).GetString(); }
+};
+
+TEST_F(Declarations, PlainNamesTakeConsecutiveSlots) {
+  EXPECT_EQ(183, Declare("a,b,c"));
+  EXPECT_EQ("180:a;181:b;182:c;", Table());
+  EXPECT_EQ(185, Declare(" d ; e", 183));  // blanks and ';' separate too
+  EXPECT_EQ("a", Name(180));
+  EXPECT_EQ("c", Name(182));
+}
+
+TEST_F(Declarations, ArraysAndTheirElementNames) {
+  EXPECT_EQ(192, Declare("x<10>,y"));
+  EXPECT_EQ("180:x<10>;191:y;", Table());
+  EXPECT_EQ("x", Name(180));
+  EXPECT_EQ("x<4>", Name(184));
+  EXPECT_EQ("x<10>", Name(190));
+  EXPECT_EQ("y", Name(191));
+  EXPECT_EQ("", Name(192));  // past every declaration
+}
+
+TEST_F(Declarations, TwoDimensionalArray) {
+  EXPECT_EQ(188, Declare("m<2|3>"));
+  EXPECT_EQ("\x0c" "3", Var(180));
+  EXPECT_EQ("m<1|1>", Name(185));
+  EXPECT_EQ("m<0|0>", Name(181));
+  EXPECT_EQ("m<1|2>", Name(186));
+}
+
+TEST_F(Declarations, ZeroRowLengthShowsAsOneDimension) {
+  EXPECT_EQ(182, Declare("m<3|0>"));
+  EXPECT_EQ("\x0c" "0", Var(180));
+  EXPECT_EQ("m<1>", Name(181));
+}
+
+TEST_F(Declarations, InitialValues) {
+  EXPECT_EQ(185, Declare("v<3>={a|b|c},s=hello world"));
+  EXPECT_EQ("a", Var(180));
+  EXPECT_EQ("b", Var(181));
+  EXPECT_EQ("c", Var(182));
+  EXPECT_EQ("", Var(183));
+  EXPECT_EQ("hello world", Var(184));
+}
+
+TEST_F(Declarations, InitialValuesStopAtTheArraysEnd) {
+  st->m_strMacroVars[182] = "keep";
+  EXPECT_EQ(182, Declare("v<1>={a|b|c|d}"));  // two elements: slots 180 and 181
+  EXPECT_EQ("a", Var(180));
+  EXPECT_EQ("b", Var(181));
+  EXPECT_EQ("keep", Var(182));
+  // A two-dimensional list fills from the slot after the base.
+  EXPECT_EQ(188, Declare("t<2|2>={1|2|3|4|5}", 182));
+  EXPECT_EQ("1", Var(183));
+  EXPECT_EQ("4", Var(186));
+  EXPECT_EQ("", Var(187));
+}
+
+TEST_F(Declarations, ExplicitSlots) {
+  EXPECT_EQ(180, Declare("12:count"));  // slot 12; the declared area stays
+  EXPECT_EQ("012:count;", Table());
+  EXPECT_EQ(180, Declare("B:name"));
+  EXPECT_EQ("012:count;111:name;", Table());
+  // Items after a numbered one follow it.
+  EXPECT_EQ(302, Declare("300:p,q"));
+  EXPECT_NE(std::string::npos, Table().find("300:p;301:q;"));
+}
+
+TEST_F(Declarations, AliasesTakeNoSlot) {
+  EXPECT_EQ(181, Declare("#abc,x"));
+  EXPECT_EQ("#:abc;180:x;", Table());
+}
+
+TEST_F(Declarations, OversizedDeclarationsWriteNothing) {
+  st->m_strMacroVars[5180] = "last";
+  EXPECT_EQ(0, Declare("x<10000>"));
+  EXPECT_EQ(0, Declare("a=1,b<5000>", 180));
+  EXPECT_EQ("", Var(180));  // the first item was not written either
+  EXPECT_EQ(0, Declare("z<2>={1|2|3}", 5179));
+  EXPECT_EQ("last", Var(5180));
+  EXPECT_EQ(0, Declare("w<100|100>"));
+  EXPECT_EQ(0, Declare("q", 5181));
+  EXPECT_EQ("", Table());
+  EXPECT_EQ(5181, Declare("z", 5180));  // the last slot itself is fine
+}
+
+TEST_F(Declarations, FullNamesTableRefused) {
+  std::string filler(macro::kNameTableSize - 5, 'x');
+  std::memcpy(st->m_abMacroNameTable, filler.data(), filler.size());
+  st->m_abMacroNameTable[filler.size()] = '\0';
+  EXPECT_EQ(0, Declare("abcdef=1"));
+  EXPECT_EQ("", Var(180));
+}
+
+TEST_F(Declarations, BracketAfterSeparatorAsksAndRefuses) {
+  EXPECT_EQ(-1, Declare("a,[b]"));
+  ASSERT_EQ(1u, host.boxes.size());
+  EXPECT_EQ("define parameter eror!\n'[' is to be after ';'", host.boxes[0]);
+  EXPECT_EQ("", Table());
+}
+
+TEST_F(Declarations, SizesReadFromVariables) {
+  st->m_strMacroVars[5] = "4";
+  EXPECT_EQ(185, Declare("r<&D5>"));
+  std::strcpy(st->m_abMacroNameTable, "185:n;");
+  st->m_strMacroVars[185] = "2";
+  EXPECT_EQ(189, Declare("s<[n]>", 186));
+}
+
+TEST_F(Declarations, IndexReferences) {
+  int pos = 0;
+  CString text("3|4>");
+  EXPECT_EQ(-4, macro::MacroParseIndexRef(*st, text, &pos));
+  EXPECT_EQ(2, pos);
+  EXPECT_EQ(4, macro::MacroParseIndexRef(*st, text, &pos));
+  EXPECT_EQ(4, pos);
+
+  st->m_strMacroVars[1085] = "7";
+  pos = 0;
+  EXPECT_EQ(7, macro::MacroParseIndexRef(*st, "&D1085>", &pos));
+  EXPECT_EQ(7, pos);
+  st->m_strMacroVars[110] = "9";
+  pos = 0;
+  EXPECT_EQ(-10, macro::MacroParseIndexRef(*st, "&DA|", &pos));
+  pos = 0;
+  EXPECT_EQ(6000, macro::MacroParseIndexRef(*st, "&D6000>", &pos));  // no slot: the number
+  pos = 0;
+  EXPECT_EQ(2147483647, macro::MacroParseIndexRef(*st, "99999999999999>", &pos));
+  pos = 0;
+  EXPECT_EQ(0, macro::MacroParseIndexRef(*st, "", &pos));
+  pos = 1000;  // past the end
+  EXPECT_EQ(0, macro::MacroParseIndexRef(*st, "1", &pos));
+}
+
+TEST(ArgumentRefs, SlotsAndReferenceMarks) {
+  auto st = std::make_unique<macro::MacroState>();
+  std::vector<int> slots;
+  EXPECT_EQ(2, macro::MacroCollectArgumentRefs("&D5*,&D7", &slots, st->m_aMacroVarFlags));
+  EXPECT_EQ((std::vector<int>{5, 7, 0}), slots);
+  EXPECT_EQ(macro::kVarByRefMark, st->m_aMacroVarFlags[5]);
+  EXPECT_EQ(0u, st->m_aMacroVarFlags[7]);
+
+  // Longer numbers and letters are marked too.
+  slots.clear();
+  EXPECT_EQ(3, macro::MacroCollectArgumentRefs("&D4100*,A*,&DT3", &slots, st->m_aMacroVarFlags));
+  EXPECT_EQ((std::vector<int>{4100, 110, 103, 0}), slots);
+  EXPECT_EQ(macro::kVarByRefMark, st->m_aMacroVarFlags[4100]);
+  EXPECT_EQ(macro::kVarByRefMark, st->m_aMacroVarFlags[110]);
+
+  // Out-of-store numbers are collected without touching any flag word.
+  slots.clear();
+  EXPECT_EQ(1, macro::MacroCollectArgumentRefs("&D99999*", &slots, st->m_aMacroVarFlags));
+  slots.clear();
+  EXPECT_EQ(0, macro::MacroCollectArgumentRefs(",,;", &slots, nullptr));
+  EXPECT_TRUE(slots.empty());
+}
+
+}  // namespace
