@@ -144,7 +144,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
 
   // Tests: true while a loaded text waits for timer 20.
   // True while a loaded text is still going into the control.
-  bool LoadPending() const { return m_nPendingLoad != 0 || m_bPiecesPending; }
+  bool LoadPending() const { return m_nPendingLoad != 0 || m_bChunksPending; }
 
   // ===== text-view services ==================================================
   // Thin members over view/viewcore, view/viewload and view/viewui.
@@ -297,11 +297,13 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void PrepareCsvDisplay();
   void ShowPreparedNow();
   void FinishLoad();  // timer 20
-  // Long texts go in piece by piece (dvkview_showpieces.cpp): the first piece
+  // Long texts go in chunk by chunk (dvkview_showchunks.cpp): the first chunk
   // now, the rest on timer 26 so the window keeps answering.
-  bool StartPiecewiseShow(const char* data, std::size_t len);
-  void ShowNextPiece();
-  void StopPiecewiseShow(bool cut);
+  bool StartChunkedShow(const char* data, std::size_t len);
+  void ShowNextChunk();
+  void StopChunkedShow(bool cut);
+  // Streams `data` and `tail` in after the last character of the control.
+  void AppendAtEnd(const char* data, std::size_t len, const std::string& tail);
   void ApplyJump();
   void ClearShow();
   long StreamInBytes(const char* data, std::size_t len, const std::string& tail, int format,
@@ -316,13 +318,13 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   std::string m_strShowOwned;
   std::string m_strShowTail;
   int m_nShowFormat = SF_TEXT;
-  // The piecewise show: bytes of the shown text already in the control, its
-  // length, and the real shown-in-part state and tail kept for the last piece.
-  bool m_bPiecesPending = false;
-  std::size_t m_nPiecePos = 0;
-  std::size_t m_nPieceLen = 0;
-  std::uint32_t m_bPieceShownInPart = 0;
-  std::string m_strPieceTail;
+  // The chunked show: bytes of the shown text already in the control, its
+  // length, and the real shown-in-part state and tail kept for the last chunk.
+  bool m_bChunksPending = false;
+  std::size_t m_nChunkPos = 0;
+  std::size_t m_nChunkLen = 0;
+  std::uint32_t m_bChunkShownInPart = 0;
+  std::string m_strChunkTail;
 
   // ===== find and replace (dvkview_find.cpp; docs/patterns.md section 2) =====
  public:

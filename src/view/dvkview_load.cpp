@@ -3,8 +3,8 @@
 //
 // What an update asks is decided in viewload::PlanUpdate (portable, tested
 // natively); this file carries the steps out on the control: the content
-// taken by kind, filled on timer 20 (long plain texts piece by piece,
-// dvkview_showpieces.cpp), then the jump line and selection.
+// taken by kind, filled on timer 20 (long plain texts chunk by chunk,
+// dvkview_showchunks.cpp), then the jump line and selection.
 #include <cstring>
 
 #include "core/docsvc/filekind.h"
@@ -120,7 +120,7 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
 }
 
 void CDvkView::ClearShow() {
-  StopPiecewiseShow(false);
+  StopChunkedShow(false);
   m_pShowData = nullptr;
   m_bShowFromDocument = false;
   m_nShowLen = 0;
@@ -232,15 +232,15 @@ void CDvkView::FinishLoad() {
   }
   const char* docText = m_bShowFromDocument && doc->m_pText ? doc->m_pText : nullptr;
   const std::size_t docLen = docText && m_nShowLen <= doc->m_nTextLen ? m_nShowLen : 0;
-  const bool pieces = docText && StartPiecewiseShow(docText, docLen);
-  if (pieces)
+  const bool chunks = docText && StartChunkedShow(docText, docLen);
+  if (chunks)
     ;
   else if (total <= kOnePieceLimit || m_nSplitKind != 0)
     StreamOutText();
   else
     OutputWithProgress();
-  // "%d line" in pane 5 (counted from the bytes when the text goes in by pieces).
-  int lines = pieces ? m_nLinesShown : ctrl.GetLineCount();
+  // "%d line" in pane 5 (counted from the bytes when the text goes in by chunks).
+  int lines = chunks ? m_nLinesShown : ctrl.GetLineCount();
   m_nLinesShown = lines;
   if (g_pStatusBar && g_pStatusBar->m_hWnd) {
     const viewcore::StatusTextEntry& e = viewcore::StatusTextFor(viewcore::StatusText::kLineCount);
@@ -299,7 +299,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
       FinishLoad();
       return;
     case view::kTimerShowMore:
-      ShowNextPiece();
+      ShowNextChunk();
       return;
     case view::kTimerRedraw:
       KillTimer(id);

@@ -38,7 +38,7 @@ enum ViewTimer : unsigned {
   kTimerEntryMarks = 22,    // underline the check-list lines
   kTimerTempWindow = 23,    // close the "TEMPID" window
   kTimerMacroResume = 25,   // resume the macro (RunMacro mode 2)
-  kTimerShowMore = 26,      // append the next piece of a long text
+  kTimerShowMore = 26,      // append the next chunk of a long text
   kTimerBlockEdit = 30,
   kTimerPasteTable = 40,    // finish the selection-to-table paste
   kTimerJump = 42,          // jump to the document's jump text

@@ -1,5 +1,5 @@
-// A long text goes into the view piece by piece while the window keeps
-// answering: the pieces end as the whole text, a save in between writes the
+// A long text goes into the view chunk by chunk while the window keeps
+// answering: the chunks end as the whole text, a save in between writes the
 // whole file, Esc stops the appending with the document kept, and the frame
 // answers messages from another thread throughout.
 #include <windows.h>
@@ -69,8 +69,8 @@ std::string Hex(const std::string& s) {
 
 class LongTextShowTest : public shelltest::ShellFileTest {
  protected:
-  // Opens `text` and returns the view once the first piece is in.
-  CDvkView* OpenFirstPiece(const std::string& text) {
+  // Opens `text` and returns the view once the first chunk is in.
+  CDvkView* OpenFirstChunk(const std::string& text) {
     path_ = File("long.txt");
     testsupport::WriteFileBytes(path_, text);
     if (!Start(("\"" + path_ + "\"").c_str())) return nullptr;
@@ -82,9 +82,9 @@ class LongTextShowTest : public shelltest::ShellFileTest {
   std::string path_;
 };
 
-TEST_F(LongTextShowTest, PiecesEndAsTheWholeTextWithTheLineCountKnownAtOnce) {
+TEST_F(LongTextShowTest, ChunksEndAsTheWholeTextWithTheLineCountKnownAtOnce) {
   const std::string text = LongText(1200000);
-  CDvkView* v = OpenFirstPiece(text);
+  CDvkView* v = OpenFirstChunk(text);
   ASSERT_NE(nullptr, v);
   // Only part of it is in yet, and the line count is already the whole one
   // (the control shows one more line after the final line end).
@@ -101,9 +101,9 @@ TEST_F(LongTextShowTest, PiecesEndAsTheWholeTextWithTheLineCountKnownAtOnce) {
   EXPECT_FALSE(v->GetRichEditCtrl().CanUndo());
 }
 
-TEST_F(LongTextShowTest, ASaveWhilePiecesArePendingWritesTheWholeFile) {
+TEST_F(LongTextShowTest, ASaveWhileChunksArePendingWritesTheWholeFile) {
   const std::string text = LongText(1200000);
-  CDvkView* v = OpenFirstPiece(text);
+  CDvkView* v = OpenFirstChunk(text);
   ASSERT_NE(nullptr, v);
   ASSERT_TRUE(v->LoadPending());
   CRichEditCtrl& ctrl = v->GetRichEditCtrl();
@@ -118,7 +118,7 @@ TEST_F(LongTextShowTest, ASaveWhilePiecesArePendingWritesTheWholeFile) {
 
 TEST_F(LongTextShowTest, EscStopsTheAppendingAndASaveStillWritesEverything) {
   const std::string text = LongText(1200000);
-  CDvkView* v = OpenFirstPiece(text);
+  CDvkView* v = OpenFirstChunk(text);
   ASSERT_NE(nullptr, v);
   ASSERT_TRUE(v->LoadPending());
   v->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
@@ -129,7 +129,7 @@ TEST_F(LongTextShowTest, EscStopsTheAppendingAndASaveStillWritesEverything) {
   const std::string shown = ControlText(v);
   EXPECT_LT(shown.size(), text.size());
   EXPECT_EQ(text.size(), doc->m_nTextLen);  // the document holds the whole file
-  // The pieces stop for good.
+  // The chunks stop for good.
   testsupport::PumpFor(300);
   EXPECT_TRUE(SameText(shown, ControlText(v)));
   ASSERT_EQ(0, doc->SaveFile(path_.c_str(), 0, v));
@@ -138,7 +138,7 @@ TEST_F(LongTextShowTest, EscStopsTheAppendingAndASaveStillWritesEverything) {
 
 TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
   const std::string first = "最初の文書\r\n";
-  CDvkView* v = OpenFirstPiece(first);
+  CDvkView* v = OpenFirstChunk(first);
   ASSERT_NE(nullptr, v);
   ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
   const std::string big = LongText(16u << 20);

@@ -1,24 +1,24 @@
-// Where the pieces of a long text end, and the line count known before the
-// text is in: pieces put together give the text back, never cut a character
+// Where the chunks of a long text end, and the line count known before the
+// text is in: chunks put together give the text back, never cut a character
 // or a CR LF, and stop after a line end whenever one is near.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-#include "view/viewload/showpieces.h"
+#include "view/viewload/showchunks.h"
 
 namespace {
 
 using viewload::CountShownLines;
-using viewload::NextPieceEnd;
+using viewload::NextChunkEnd;
 
-// Pieces of `text` with the given size; checks each cut.
-std::vector<std::size_t> Cuts(const std::string& text, std::size_t piece, std::size_t scan) {
+// Chunks of `text` with the given size; checks each cut.
+std::vector<std::size_t> Cuts(const std::string& text, std::size_t chunk, std::size_t scan) {
   std::vector<std::size_t> cuts;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::size_t end = NextPieceEnd(text.data(), text.size(), pos, piece, scan);
+    std::size_t end = NextChunkEnd(text.data(), text.size(), pos, chunk, scan);
     EXPECT_GT(end, pos);
     EXPECT_LE(end, text.size());
     if (end <= pos) break;
@@ -37,18 +37,18 @@ bool StartsCharacter(const std::string& text, std::size_t at) {
   return i == at;
 }
 
-TEST(ShowPieces, CutsFallAfterLineEnds) {
+TEST(ShowChunks, CutsFallAfterLineEnds) {
   std::string text;
   for (int i = 0; i < 3000; ++i) text += "行" + std::to_string(i) + " テキスト\r\n";
   for (std::size_t cut : Cuts(text, 1000, 1u << 20)) {
     if (cut == text.size()) continue;
     EXPECT_EQ('\n', text[cut - 1]) << cut;
   }
-  // A text up to the piece size is one piece.
-  EXPECT_EQ(text.size(), NextPieceEnd(text.data(), text.size(), 0, text.size(), 10));
+  // A text up to the chunk size is one chunk.
+  EXPECT_EQ(text.size(), NextChunkEnd(text.data(), text.size(), 0, text.size(), 10));
 }
 
-TEST(ShowPieces, OneLongLineIsCutAtWholeCharactersAndNeverInsideCrLf) {
+TEST(ShowChunks, OneLongLineIsCutAtWholeCharactersAndNeverInsideCrLf) {
   std::mt19937 rng(7);
   const char* parts[] = {"漢", "a", "\r\n", "ｶ", "表", "\x81\x40", "\r"};
   for (int round = 0; round < 200; ++round) {
@@ -60,10 +60,10 @@ TEST(ShowPieces, OneLongLineIsCutAtWholeCharactersAndNeverInsideCrLf) {
       if ((p[0] == '\r') && rng() % 8) continue;
       text += p;
     }
-    std::size_t piece = 1 + rng() % 40;
+    std::size_t chunk = 1 + rng() % 40;
     std::string joined;
     std::size_t pos = 0;
-    for (std::size_t cut : Cuts(text, piece, 3)) {
+    for (std::size_t cut : Cuts(text, chunk, 3)) {
       EXPECT_TRUE(StartsCharacter(text, cut)) << round << " at " << cut;
       EXPECT_FALSE(text[cut - 1] == '\r' && cut < text.size() && text[cut] == '\n') << round;
       joined += text.substr(pos, cut - pos);
@@ -73,7 +73,7 @@ TEST(ShowPieces, OneLongLineIsCutAtWholeCharactersAndNeverInsideCrLf) {
   }
 }
 
-TEST(ShowPieces, LineCountCountsEachKindOfLineEndOnce) {
+TEST(ShowChunks, LineCountCountsEachKindOfLineEndOnce) {
   EXPECT_EQ(1, CountShownLines("", 0));
   EXPECT_EQ(1, CountShownLines("abc", 3));
   EXPECT_EQ(2, CountShownLines("abc\r\n", 5));

@@ -1,4 +1,4 @@
-#include "view/viewload/showpieces.h"
+#include "view/viewload/showchunks.h"
 
 #include <cstdint>
 #include <cstring>
@@ -8,19 +8,19 @@
 namespace viewload {
 
 namespace {
-// Pieces of 32 KiB take well under 0.2 s each in the slowest control we run
+// Chunks of 32 KiB take well under 0.2 s each in the slowest control we run
 // on; larger texts than half a megabyte are split.
-const ShowPieceTuning kTuning = {500000, 32768, 1, 1u << 20};
+const ShowChunkTuning kTuning = {500000, 32768, 1, 1u << 20};
 }  // namespace
 
-const ShowPieceTuning& ShowTuning() { return kTuning; }
+const ShowChunkTuning& ShowTuning() { return kTuning; }
 
-std::size_t NextPieceEnd(const char* data, std::size_t len, std::size_t pos, std::size_t piece,
+std::size_t NextChunkEnd(const char* data, std::size_t len, std::size_t pos, std::size_t chunk,
                          std::size_t longLineScan) {
   if (pos >= len) return len;
-  if (piece == 0) piece = 1;
-  if (len - pos <= piece) return len;
-  const std::size_t want = pos + piece;
+  if (chunk == 0) chunk = 1;
+  if (len - pos <= chunk) return len;
+  const std::size_t want = pos + chunk;
   // A line end at or after the wanted size, not too far away.
   std::size_t scanEnd = len - want > longLineScan ? want + longLineScan : len;
   if (const void* lf = std::memchr(data + want - 1, '\n', scanEnd - (want - 1)))
@@ -34,7 +34,7 @@ std::size_t NextPieceEnd(const char* data, std::size_t len, std::size_t pos, std
     i += w;
   }
   if (i == pos) {
-    // A piece smaller than one character still takes that character.
+    // A chunk smaller than one character still takes that character.
     i = pos + (fw::IsSjisLeadByte(static_cast<unsigned char>(data[pos])) && pos + 1 < len ? 2 : 1);
   }
   if (data[i - 1] == '\r' && i < len && data[i] == '\n') ++i;
