@@ -297,6 +297,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void PrepareCsvDisplay();
   void ShowPreparedNow();
   void FinishLoad();  // timer 20
+  // Empties the control before a new text goes in: a control holding a long
+  // text is replaced by a new one (RenewControl), which is quick where
+  // emptying it in place is not.
+  void EmptyControl();
   // Long texts go in chunk by chunk (dvkview_showchunks.cpp): the first chunk
   // now, the rest on timer 26 so the window keeps answering.
   bool StartChunkedShow(const char* data, std::size_t len);
@@ -378,6 +382,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
 
   // text-view services
   bool m_bWrapped = true;       // wrap to the window (the rich-edit default)
+  bool m_bBackColorSet = false; // the control's background is m_clrViewBack, not the system's
   bool m_bCtrlDown = false;     // Ctrl seen by the key handler
   CPoint m_ptRButtonDown;       // last right press (client)
   long m_nPrintFromChar = 0;    // first character printed (print origin)

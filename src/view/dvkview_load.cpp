@@ -16,6 +16,7 @@
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewload/csvshow.h"
+#include "view/viewload/showchunks.h"
 #include "view/viewload/updateplan.h"
 #include "view/viewui/panes.h"
 #include "csv/csv_fileform.h"
@@ -226,10 +227,8 @@ void CDvkView::FinishLoad() {
   // Plain text and tables take the display font (a Japanese face and the
   // Shift-JIS character set); rich text keeps the fonts it names. The empty
   // control takes it first, so the text is laid out once.
-  if (m_nShowFormat == SF_TEXT) {
-    ctrl.SetWindowText("");
-    ApplyDisplayFont();
-  }
+  EmptyControl();
+  if (m_nShowFormat == SF_TEXT) ApplyDisplayFont();
   const char* docText = m_bShowFromDocument && doc->m_pText ? doc->m_pText : nullptr;
   const std::size_t docLen = docText && m_nShowLen <= doc->m_nTextLen ? m_nShowLen : 0;
   const bool chunks = docText && StartChunkedShow(docText, docLen);
@@ -266,6 +265,18 @@ void CDvkView::FinishLoad() {
   ApplyJump();
   if (viewload::RedrawStateArmsRedraw(doc->m_nRedrawState)) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
   if (!doc->m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
+}
+
+void CDvkView::EmptyControl() {
+  CRichEditCtrl& ctrl = GetRichEditCtrl();
+  if (ctrl.GetTextLength() > viewload::ShowTuning().emptyInPlaceLimit && RenewControl()) {
+    // What the control does not carry over: its background colour. The
+    // view's timers that may be armed (redraw, jump) are armed again at the
+    // end of the load when still wanted.
+    if (m_bBackColorSet) ApplyBackColor();
+    return;
+  }
+  ctrl.SetWindowText("");
 }
 
 void CDvkView::ApplyJump() {

@@ -13,6 +13,7 @@
 
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
+#include "fw/fwres.h"
 #include "fw/uihooks.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
@@ -151,6 +152,68 @@ TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
   EXPECT_STREQ(path_.c_str(), doc->m_strCurFile.GetString());
   EXPECT_EQ(0u, doc->m_bAbort);
   EXPECT_STREQ("読み込みを中止しました。", g_pStatusBar->GetPaneText(0).GetString());
+}
+
+// Seconds since `t0`.
+double SecondsSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+TEST_F(LongTextShowTest, NewAfterALongTextIsReadyWithinSeconds) {
+  // 5 MB: the view shows its first 2 MB ("outdata"), about 35,000 lines.
+  // Emptying that control in place froze the program for minutes.
+  const std::string text = LongText(5u << 20);
+  CDvkView* v = OpenFirstChunk(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 120000));
+  ASSERT_GT(v->GetRichEditCtrl().GetLineCount(), 30000);
+  v->CycleBackgroundColor(1);
+  const COLORREF back = v->m_clrViewBack;
+
+  const auto t0 = std::chrono::steady_clock::now();
+  frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 30000));
+  const double seconds = SecondsSince(t0);
+  std::printf("new after the long text: %.3f s\n", seconds);
+  EXPECT_LT(seconds, 5.0);
+
+  // The same view in the same pane shows the empty document and takes text
+  // in the display font on its background.
+  ASSERT_EQ(v, frame->GetTextView(0, 0));
+  EXPECT_EQ(v, CWnd::FromHandlePermanent(v->m_hWnd));
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  EXPECT_EQ(0, ctrl.GetTextLength());
+  EXPECT_EQ(0u, doc->m_nTextLen);
+  EXPECT_FALSE(ctrl.CanUndo());
+  EXPECT_EQ(back, ctrl.SendMessage(EM_SETBKGNDCOLOR, FALSE, back));
+  v->SendMessage(WM_CHAR, 'a', 0);
+  ctrl.SetSel(0, 1);
+  EXPECT_EQ("a", std::string(ctrl.GetSelText()));
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  ctrl.GetSelectionCharFormat(cf);
+  EXPECT_STREQ(doc->m_strProfnt.GetString(), cf.szFaceName);
+  EXPECT_EQ(SHIFTJIS_CHARSET, cf.bCharSet);
+}
+
+TEST_F(LongTextShowTest, OpenAfterALongTextIsReadyWithinSeconds) {
+  // 1 MB, all of it shown (about 17,000 lines): emptying it took minutes.
+  const std::string text = LongText(1u << 20);
+  CDvkView* v = OpenFirstChunk(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 60000));
+  // A rich text comes next: it replaces the control's text in one stream.
+  const std::string rtfPath = File("next.rtf");
+  testsupport::WriteFileBytes(rtfPath, "{\\rtf1\\ansi\\ansicpg932 {\\b next} file\\par}");
+
+  const auto t0 = std::chrono::steady_clock::now();
+  ASSERT_NE(nullptr, AfxGetApp()->OpenDocumentFile(rtfPath.c_str()));
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 30000));
+  const double seconds = SecondsSince(t0);
+  std::printf("open after the long text: %.3f s\n", seconds);
+  EXPECT_LT(seconds, 5.0);
+  EXPECT_EQ("next file", v->StreamOut(SF_TEXT).substr(0, 9));
+  EXPECT_EQ(v, frame->GetTextView(0, 0));
 }
 
 TEST_F(LongTextShowTest, TheWindowAnswersWhileABigTextAppears) {

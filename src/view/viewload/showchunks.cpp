@@ -10,7 +10,7 @@ namespace viewload {
 namespace {
 // Chunks of 32 KiB take well under 0.2 s each in the slowest control we run
 // on; larger texts than half a megabyte are split.
-const ShowChunkTuning kTuning = {500000, 32768, 1, 1u << 20};
+const ShowChunkTuning kTuning = {500000, 32768, 1, 1u << 20, 32768};
 }  // namespace
 
 const ShowChunkTuning& ShowTuning() { return kTuning; }
