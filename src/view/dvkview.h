@@ -305,7 +305,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // now, the rest on timer 26 so the window keeps answering.
   bool StartChunkedShow(const char* data, std::size_t len);
   void ShowNextChunk();
-  void StopChunkedShow(bool cut);
+  // Why the chunks end: the last one is in (or a new text takes the view),
+  // the user stopped them, or the document's text no longer holds the rest.
+  enum class ChunkStop { kDone, kStoppedByUser, kTextGone };
+  void StopChunkedShow(ChunkStop why);
   // Streams `data` and `tail` in after the last character of the control.
   void AppendAtEnd(const char* data, std::size_t len, const std::string& tail);
   void ApplyJump();
@@ -329,6 +332,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   std::size_t m_nChunkLen = 0;
   std::uint32_t m_bChunkShownInPart = 0;
   std::string m_strChunkTail;
+  bool m_bAskingToStop = false;  // the Esc question is up: no chunk goes in until it is answered
 
   // ===== find and replace (dvkview_find.cpp; docs/patterns.md section 2) =====
  public:

@@ -121,7 +121,7 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
 }
 
 void CDvkView::ClearShow() {
-  StopChunkedShow(false);
+  StopChunkedShow(ChunkStop::kDone);
   m_pShowData = nullptr;
   m_bShowFromDocument = false;
   m_nShowLen = 0;

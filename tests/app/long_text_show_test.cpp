@@ -21,6 +21,7 @@
 #include "support/temp_folder.h"
 #include "view/dvkview.h"
 #include "view/view_fields.h"
+#include "view/viewcore/statustext.h"
 
 namespace {
 
@@ -152,6 +153,59 @@ TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
   EXPECT_STREQ(path_.c_str(), doc->m_strCurFile.GetString());
   EXPECT_EQ(0u, doc->m_bAbort);
   EXPECT_STREQ("読み込みを中止しました。", g_pStatusBar->GetPaneText(0).GetString());
+}
+
+TEST_F(LongTextShowTest, NoChunkGoesInWhileTheEscQuestionIsUpAndYesStopsThem) {
+  const std::string text = LongText(1200000);
+  CDvkView* v = OpenFirstChunk(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(v->LoadPending());
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  long before = -1, during = -1;
+  fw::hooks::ExpectMessageBox("中止しますか", [&] {
+    before = ctrl.GetTextLength();
+    // Behind a real box the timers keep ticking: long enough for every chunk.
+    testsupport::PumpFor(2500);
+    during = ctrl.GetTextLength();
+    return IDYES;
+  });
+  v->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+  v->SendMessage(WM_TIMER, view::kTimerShowMore, 0);
+  EXPECT_EQ(before, during);
+  EXPECT_FALSE(v->LoadPending());
+  EXPECT_EQ(0u, doc->m_bAbort);
+
+  // The text ends part way, under the note that the loading was stopped.
+  const std::string shown = v->StreamOut(kSjisText);
+  const std::string note = " <読み込みを中止しました。ここから後は表示していません。>";
+  ASSERT_GE(shown.size(), note.size());
+  EXPECT_EQ(note, shown.substr(shown.size() - note.size()));
+  EXPECT_LT(shown.size(), text.size() / 2);
+  EXPECT_EQ(1u, v->m_bShownInPart);
+  // Pane 5 counts the lines shown (the note's two line ends included), pane 0 says why.
+  long long lines = 1;
+  for (char c : shown) lines += c == '\n';
+  EXPECT_EQ(lines, v->m_nLinesShown);
+  CString count;
+  count.Format(viewcore::StatusTextFor(viewcore::StatusText::kLineCount).format, static_cast<int>(lines));
+  EXPECT_STREQ(count.GetString(), g_pStatusBar->GetPaneText(5).GetString());
+  EXPECT_STREQ("読み込みを中止しました。", g_pStatusBar->GetPaneText(0).GetString());
+}
+
+TEST_F(LongTextShowTest, APercentageUnderAnOpenMenuGoesWhenTheChunksEnd) {
+  const std::string text = LongText(1200000);
+  CDvkView* v = OpenFirstChunk(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([] { return g_pStatusBar->GetPaneText(0).Find('%') >= 0; }, 10000));
+  // A menu item is highlighted while the rest goes in, and the menu closes after.
+  HMENU file = GetSubMenu(GetMenu(frame->m_hWnd), 0);
+  frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_FILE_OPEN, MF_STRING), reinterpret_cast<LPARAM>(file));
+  const CString prompt = g_pStatusBar->GetPaneText(0);
+  EXPECT_EQ(-1, prompt.Find('%'));
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 60000));
+  EXPECT_STREQ(prompt.GetString(), g_pStatusBar->GetPaneText(0).GetString());  // the prompt stays up
+  frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  EXPECT_STREQ("", g_pStatusBar->GetPaneText(0).GetString());
 }
 
 // Seconds since `t0`.

@@ -55,4 +55,10 @@ long long CountShownLines(const char* data, std::size_t len) {
   return breaks + 1;
 }
 
+long long CountShownLines(const char* data, std::size_t len, const char* tail, std::size_t tailLen) {
+  long long lines = CountShownLines(data, len) + CountShownLines(tail, tailLen) - 1;
+  if (len && tailLen && data[len - 1] == '\r' && tail[0] == '\n') --lines;
+  return lines;
+}
+
 }  // namespace viewload

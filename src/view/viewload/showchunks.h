@@ -29,5 +29,8 @@ std::size_t NextChunkEnd(const char* data, std::size_t len, std::size_t pos, std
 // Lines the control shows for these bytes when nothing wraps: one more than
 // the line breaks (CR LF, a lone CR and a lone LF are one break each).
 long long CountShownLines(const char* data, std::size_t len);
+// The same for `data` followed by `tail` (a CR at the end of one and an LF at
+// the start of the other are one line end).
+long long CountShownLines(const char* data, std::size_t len, const char* tail, std::size_t tailLen);
 
 }  // namespace viewload
