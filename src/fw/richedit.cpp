@@ -405,7 +405,9 @@ BOOL CRichEditView::RenewControl() {
                                  r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst,
                                  nullptr);
   if (!fresh) return FALSE;
-  ::SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // In its place again: the style's selection bar is the bit that also means
+  // "maximized" to a new window, which then fills its parent.
+  ::SetWindowPos(fresh, old, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
 
   // What the program set on the old control.
   const LRESULT options = ::SendMessageA(old, EM_GETOPTIONS, 0, 0);
@@ -425,7 +427,10 @@ BOOL CRichEditView::RenewControl() {
   SubclassWindow(fresh);
   m_ctrl.m_hWnd = fresh;
   m_ctrl.LimitText(static_cast<long>(limit));
-  m_ctrl.SetOptions(ECOOP_SET, static_cast<DWORD>(options));
+  // Only the options that differ: a control may not report every option it
+  // has (the selection bar of its style), and setting them all would drop it.
+  const DWORD changed = static_cast<DWORD>(options) ^ m_ctrl.GetOptions();
+  if (changed) m_ctrl.SetOptions(ECOOP_XOR, changed);
   m_ctrl.SetEventMask(static_cast<DWORD>(events));
   if (zoomNum > 0 && zoomDen > 0) m_ctrl.SendMessage(EM_SETZOOM, static_cast<WPARAM>(zoomNum), zoomDen);
   m_ctrl.SendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));

@@ -223,6 +223,9 @@ TEST_F(LongTextShowTest, NewAfterALongTextIsReadyWithinSeconds) {
   ASSERT_GT(v->GetRichEditCtrl().GetLineCount(), 30000);
   v->CycleBackgroundColor(1);
   const COLORREF back = v->m_clrViewBack;
+  const CPoint firstChar = v->GetRichEditCtrl().PosFromChar(0);
+  CRect place;
+  v->GetWindowRect(&place);
 
   const auto t0 = std::chrono::steady_clock::now();
   frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
@@ -241,6 +244,10 @@ TEST_F(LongTextShowTest, NewAfterALongTextIsReadyWithinSeconds) {
   EXPECT_FALSE(ctrl.CanUndo());
   EXPECT_EQ(back, ctrl.SendMessage(EM_SETBKGNDCOLOR, FALSE, back));
   v->SendMessage(WM_CHAR, 'a', 0);
+  EXPECT_EQ(firstChar, ctrl.PosFromChar(0));  // the text starts where it did
+  CRect placeAfter;
+  v->GetWindowRect(&placeAfter);
+  EXPECT_EQ(place, placeAfter);
   ctrl.SetSel(0, 1);
   EXPECT_EQ("a", std::string(ctrl.GetSelText()));
   CHARFORMAT2A cf = {};

@@ -183,7 +183,7 @@ TEST_F(RichEditFixture, RenewControlPutsAnEmptyControlInTheViewsPlaceQuickly) {
   for (int i = 0; many.size() < 400000; ++i) many += "line " + std::to_string(i) + " of many\r\n";
   view->StreamIn(many, SF_TEXT);
   ctrl().LimitText(5000000);
-  ctrl().SetOptions(ECOOP_OR, ECO_READONLY | ECO_SELECTIONBAR);
+  ctrl().SetOptions(ECOOP_OR, ECO_READONLY);
   ctrl().SetEventMask(ENM_CHANGE);
   CHARFORMAT2A def = {};
   def.cbSize = sizeof def;
@@ -196,6 +196,8 @@ TEST_F(RichEditFixture, RenewControlPutsAnEmptyControlInTheViewsPlaceQuickly) {
   view->WrapChanged();
   view->SetFocus();
   const bool focused = ::GetFocus() == view->m_hWnd;
+  // A pane inside its parent, as a splitter places it.
+  view->MoveWindow(7, 9, 300, 200);
 
   HWND old = view->m_hWnd;
   const int id = ::GetDlgCtrlID(old);
@@ -203,6 +205,7 @@ TEST_F(RichEditFixture, RenewControlPutsAnEmptyControlInTheViewsPlaceQuickly) {
   CRect before;
   view->GetWindowRect(&before);
   const DWORD options = ctrl().GetOptions();
+  const CPoint firstChar = ctrl().PosFromChar(0);
 
   const DWORD t0 = GetTickCount();
   ASSERT_TRUE(view->RenewControl());
@@ -237,6 +240,8 @@ TEST_F(RichEditFixture, RenewControlPutsAnEmptyControlInTheViewsPlaceQuickly) {
   // Messages reach the view: its Edit commands work on the new control.
   ctrl().SetOptions(ECOOP_XOR, ECO_READONLY);
   view->StreamIn("new text", SF_TEXT);
+  // The text starts where it did (the selection bar's margin is kept).
+  EXPECT_EQ(firstChar, ctrl().PosFromChar(0));
   view->SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL, 0);
   EXPECT_EQ("new text", std::string(ctrl().GetSelText()));
   // A long line stays one line: no wrap, as before.
