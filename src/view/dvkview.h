@@ -299,8 +299,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void FinishLoad();  // timer 20
   // Empties the control before a new text goes in: a control holding a long
   // text is replaced by a new one (RenewControl), which is quick where
-  // emptying it in place is not.
+  // emptying it in place is not. RenewIfLong does only that (true: renewed).
   void EmptyControl();
+  bool RenewIfLong();
   // Long texts go in chunk by chunk (dvkview_showchunks.cpp): the first chunk
   // now, the rest on timer 26 so the window keeps answering.
   bool StartChunkedShow(const char* data, std::size_t len);

@@ -96,7 +96,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     }
     case viewload::UpdateStep::kTakeContent:
       TakeDocumentContent();
-      // The control is filled on timer 20.
+      // The control is filled on timer 20. A long old text goes now, so the
+      // time its control takes to go runs while the timer waits.
+      RenewIfLong();
       m_nPendingLoad = 1;
       if (!SetTimer(view::kTimerLoad, kLoadDelayMs)) FinishLoad();
       return;
@@ -267,16 +269,17 @@ void CDvkView::FinishLoad() {
   if (!doc->m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
 }
 
+bool CDvkView::RenewIfLong() {
+  if (GetRichEditCtrl().GetTextLength() <= viewload::ShowTuning().emptyInPlaceLimit || !RenewControl()) return false;
+  // What the control does not carry over: its background colour. The view's
+  // timers that may be armed (redraw, jump) are armed again at the end of
+  // the load when still wanted.
+  if (m_bBackColorSet) ApplyBackColor();
+  return true;
+}
+
 void CDvkView::EmptyControl() {
-  CRichEditCtrl& ctrl = GetRichEditCtrl();
-  if (ctrl.GetTextLength() > viewload::ShowTuning().emptyInPlaceLimit && RenewControl()) {
-    // What the control does not carry over: its background colour. The
-    // view's timers that may be armed (redraw, jump) are armed again at the
-    // end of the load when still wanted.
-    if (m_bBackColorSet) ApplyBackColor();
-    return;
-  }
-  ctrl.SetWindowText("");
+  if (!RenewIfLong()) GetRichEditCtrl().SetWindowText("");
 }
 
 void CDvkView::ApplyJump() {
