@@ -437,6 +437,8 @@ BOOL CRichEditView::RenewControl() {
   WrapChanged();
   if (style & WS_VISIBLE) ::ShowWindow(fresh, SW_SHOWNA);
   if (hadFocus) ::SetFocus(fresh);
+  // Hidden first, so its end exposes nothing to paint.
+  ::ShowWindow(old, SW_HIDE);
   ::DestroyWindow(old);
   return TRUE;
 }

@@ -95,13 +95,18 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
       return;
     }
     case viewload::UpdateStep::kTakeContent:
+    {
       TakeDocumentContent();
-      // The control is filled on timer 20. A long old text goes now, so the
-      // time its control takes to go runs while the timer waits.
+      // The control is filled on timer 20. A long old text goes now, and the
+      // time its control took to go counts as part of the timer's wait
+      // (a timer belongs to a window: it is armed on the new one).
+      const DWORD start = GetTickCount();
       RenewIfLong();
+      const DWORD spent = GetTickCount() - start;
       m_nPendingLoad = 1;
-      if (!SetTimer(view::kTimerLoad, kLoadDelayMs)) FinishLoad();
+      if (!SetTimer(view::kTimerLoad, spent + 1 < kLoadDelayMs ? kLoadDelayMs - spent : 1)) FinishLoad();
       return;
+    }
     case viewload::UpdateStep::kHandOver:
       // This pane takes the document's text and becomes the active pane.
       TakeDocumentContent();

@@ -232,7 +232,7 @@ TEST_F(LongTextShowTest, NewAfterALongTextIsReadyWithinSeconds) {
   ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 30000));
   const double seconds = SecondsSince(t0);
   std::printf("new after the long text: %.3f s\n", seconds);
-  EXPECT_LT(seconds, 5.0);
+  EXPECT_LT(seconds, 3.0);
 
   // The same view in the same pane shows the empty document and takes text
   // in the display font on its background.
@@ -272,7 +272,7 @@ TEST_F(LongTextShowTest, OpenAfterALongTextIsReadyWithinSeconds) {
   ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 30000));
   const double seconds = SecondsSince(t0);
   std::printf("open after the long text: %.3f s\n", seconds);
-  EXPECT_LT(seconds, 5.0);
+  EXPECT_LT(seconds, 3.0);
   EXPECT_EQ("next file", v->StreamOut(SF_TEXT).substr(0, 9));
   EXPECT_EQ(v, frame->GetTextView(0, 0));
 }
