@@ -14,6 +14,7 @@
 #include "core/docopen/openplan.h"
 #include "core/docsvc/schedule_runner.h"
 #include "app/shell/save_forms.h"
+#include "app/shell/save_name.h"
 #include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
 #include "fw/cmdset.h"
@@ -57,8 +58,14 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // Quotes and a request after a TAB are no part of the path; pseudo names
   // are no path at all.
   void SetPathName(const char* path, BOOL addToMRU = TRUE) override;
-  // The save dialog with the forms text, CSV comma form and rich text, then
-  // ConfirmOverwrite; sets the form the next OnSaveDocument writes.
+  // The save-name rule (app/shell/save_name.h) for this document: its file
+  // and the file a renderer made its text from.
+  app::SaveNamePlan SaveNamePlan() const;
+  // Save: to the plan's save name; without one, Save As.
+  BOOL DoFileSave() override;
+  // The save dialog with the forms text, CSV comma form and rich text,
+  // proposing the plan's name, then ConfirmOverwrite for every existing file
+  // but the save name; sets the form the next OnSaveDocument writes.
   BOOL PromptSaveName(CString& path) override;
   // Clears the edit mark of every text view's control.
   void ClearViewsModified();

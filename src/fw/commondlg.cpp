@@ -100,6 +100,7 @@ void CFileDialog::TakeAnswer(const std::vector<std::string>& paths) {
 
 int CFileDialog::DoModal() {
   paths_.clear();
+  fw::hooks::NoteFileDialogOffer({file_.data(), folder_});
   std::vector<std::string> answer;
   if (fw::hooks::TakeFileDialogAnswer(&answer)) {
     if (answer.empty()) return IDCANCEL;

@@ -84,6 +84,7 @@ struct State {
   std::vector<std::string> boxTexts;
   std::map<int, std::deque<DialogAnswer>> dialogs;
   std::deque<std::vector<std::string>> files;
+  FileDialogOffer lastFileOffer;
   std::deque<ColorAnswer> colors;
   std::deque<FontAnswer> fonts;
   std::deque<bool> prints;
@@ -119,6 +120,7 @@ void Reset() {
   s.boxTexts.clear();
   s.dialogs.clear();
   s.files.clear();
+  s.lastFileOffer = FileDialogOffer();
   s.colors.clear();
   s.fonts.clear();
   s.prints.clear();
@@ -230,6 +232,16 @@ bool TakeFileDialogAnswer(std::vector<std::string>* paths) {
   s.unexpected.push_back("file dialog");
   paths->clear();
   return true;
+}
+
+void NoteFileDialogOffer(const FileDialogOffer& offer) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().lastFileOffer = offer;
+}
+
+FileDialogOffer LastFileDialogOffer() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().lastFileOffer;
 }
 
 void ExpectColorDialog(bool ok, std::uint32_t rgb) {

@@ -61,6 +61,14 @@ bool TakeDialogAnswer(int id, DialogAnswer* answer);
 // multi-select dialog.
 void ExpectFileDialog(const std::vector<std::string>& paths);
 bool TakeFileDialogAnswer(std::vector<std::string>* paths);
+// What the last file dialog offered before the user's answer: the name in its
+// name box and the folder it starts in (tests check a proposed name).
+struct FileDialogOffer {
+  std::string name;
+  std::string folder;
+};
+void NoteFileDialogOffer(const FileDialogOffer& offer);
+FileDialogOffer LastFileDialogOffer();
 // Colour: `ok` false means Cancel.
 void ExpectColorDialog(bool ok, std::uint32_t rgb);
 bool TakeColorDialogAnswer(bool* ok, std::uint32_t* rgb);

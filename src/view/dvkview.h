@@ -179,6 +179,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void UpdatePositionDisplay(int mode);
   // Pane 0: the current line and the selected column range.
   void ShowRangeStatus();
+  // An edit of the control (EN_CHANGE: typing, paste, cut, undo...): the
+  // active view's line count in pane 5 follows it. A text still going in
+  // says its count itself when it is in.
+  void OnTextChanged();
   // The view's file, or for a decoded scratch copy ("<prog>\TMP\DorvikE...")
   // the source path kept beside it.
   CString GetSourcePath();
