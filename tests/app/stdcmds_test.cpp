@@ -469,6 +469,36 @@ TEST_F(EditCmdsTest, CopyPutsShiftJisTextWithItsLocaleAndPasteTakesIt) {
   EXPECT_EQ("とか", got);
 }
 
+TEST_F(EditCmdsTest, SelectAllAndCopyGivesTheTextWithoutTheControlsEndMark) {
+  // The control ends every text with a paragraph mark of its own, which
+  // select all takes in: a copy (and so a paste) gains no line end from it.
+  for (const char* text : {"一行目\r\n二行目\r\n三行目\r\n", "a\r\nb", "x"}) {
+    SCOPED_TRACE(text);
+    const std::string path = File("copy.txt");
+    WriteBytes(path, text);
+    if (!app_) ASSERT_TRUE(StartWith(path));
+    else OpenByDialog(path);
+    Command(ID_EDIT_SELECT_ALL);
+    Command(ID_EDIT_COPY);
+    std::string got;
+    ASSERT_TRUE(fw::GetClipboardText(nullptr, &got));
+    EXPECT_EQ(text, got);
+    // Cut takes the same text and leaves nothing.
+    Command(ID_EDIT_SELECT_ALL);
+    Command(ID_EDIT_CUT);
+    ASSERT_TRUE(fw::GetClipboardText(nullptr, &got));
+    EXPECT_EQ(text, got);
+    EXPECT_EQ("", ControlText(View()));
+    // A selection that stops before the end is copied as it is.
+    Command(ID_EDIT_UNDO);
+    View()->GetRichEditCtrl().SetSel(0, 1);
+    Command(ID_EDIT_COPY);
+    ASSERT_TRUE(fw::GetClipboardText(nullptr, &got));
+    EXPECT_EQ(std::string(text, (text[0] & 0x80) ? 2 : 1), got);
+    doc->ClearViewsModified();
+  }
+}
+
 TEST_F(EditCmdsTest, ANewDocumentPastedIntoIsSavedWithCrLfAndTheLineCountFollows) {
   ASSERT_TRUE(StartWith(""));
   auto lines = [&] { return std::string(frame->m_wndStatusBar.GetPaneText(5).GetString()); };
