@@ -12,9 +12,9 @@
 
 #include "core/docdata/settings_files.h"
 #include "core/docopen/openplan.h"
+#include "core/docopen/savename.h"
 #include "core/docsvc/schedule_runner.h"
 #include "app/shell/save_forms.h"
-#include "app/shell/save_name.h"
 #include "core/textcodec/textcodec.h"
 #include "app/varview_dlg.h"
 #include "fw/cmdset.h"
@@ -58,9 +58,9 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // Quotes and a request after a TAB are no part of the path; pseudo names
   // are no path at all.
   void SetPathName(const char* path, BOOL addToMRU = TRUE) override;
-  // The save-name rule (app/shell/save_name.h) for this document: its file
+  // The save-name rule (core/docopen/savename.h) for this document: its file
   // and the file a renderer made its text from.
-  app::SaveNamePlan SaveNamePlan() const;
+  docopen::SaveNamePlan SaveNamePlan() const;
   // Save: to the plan's save name; without one, Save As.
   BOOL DoFileSave() override;
   // The save dialog with the forms text, CSV comma form and rich text,

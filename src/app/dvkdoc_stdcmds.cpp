@@ -132,20 +132,20 @@ CString CDvkDoc::OpenDialogFolder() const {
   return CString();
 }
 
-app::SaveNamePlan CDvkDoc::SaveNamePlan() const {
-  return app::PlanSaveName(m_strCurFile.GetString(), m_strRenderedFrom.GetString());
+docopen::SaveNamePlan CDvkDoc::SaveNamePlan() const {
+  return docopen::PlanSaveName(m_strCurFile.GetString(), m_strRenderedFrom.GetString());
 }
 
 BOOL CDvkDoc::DoFileSave() {
   // Save writes to the document's save name; without one (untitled, or a
   // text made from its file by a renderer) it is Save As.
-  const app::SaveNamePlan plan = SaveNamePlan();
+  const docopen::SaveNamePlan plan = SaveNamePlan();
   return DoSave(plan.saveName.empty() ? nullptr : plan.saveName.c_str());
 }
 
 BOOL CDvkDoc::PromptSaveName(CString& path) {
   CString filter = fw::LoadText(IDS_SAVE_FILTER);
-  const app::SaveNamePlan plan = SaveNamePlan();
+  const docopen::SaveNamePlan plan = SaveNamePlan();
   CString proposal = plan.proposal.empty() ? path : CString(plan.proposal.c_str());
   CFileDialog dlg(false, nullptr, proposal, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, filter, AfxGetMainWnd());
   dlg.m_ofn.nFilterIndex = static_cast<DWORD>(app::FilterIndexForKind(m_nFileKind));
@@ -156,7 +156,7 @@ BOOL CDvkDoc::PromptSaveName(CString& path) {
   CString target(c.path.c_str());
   // An existing file is replaced only when the user agrees; saving over the
   // document's save name needs no question (a rendered text has none).
-  if (app::AsksBeforeOverwrite(plan, target.GetString()) && ConfirmOverwrite(target) != 1) return FALSE;
+  if (docopen::AsksBeforeOverwrite(plan, target.GetString()) && ConfirmOverwrite(target) != 1) return FALSE;
   path = target;
   m_nNextSaveForm = c.form;
   m_bNextSaveFormChosen = true;

@@ -41,7 +41,7 @@ class DocHost : public DvkDocData {
   std::uint32_t m_nOpenReplaced = 0;       // characters that became the replacement character
   // The file a renderer or converter made the text from ("" when the open
   // read the text as text): the text is never saved over it
-  // (app::PlanSaveName, CDvkDoc::SaveNamePlan).
+  // (docopen::PlanSaveName, CDvkDoc::SaveNamePlan).
   CString m_strRenderedFrom;
   // While set, a save to another path keeps the encoding the file was read
   // in (Save As writes the text in the document's encoding).

@@ -36,7 +36,7 @@ Reader ReaderFor(int kind, const CString& path);
 // that saving the text writes the file again. Every other reader makes its
 // text from the file (a listing, media information, a converter's output, a
 // picture's empty text): such a text is never saved over the file it was made
-// from (app::PlanSaveName).
+// from (docopen::PlanSaveName).
 bool ReadsFileAsText(Reader reader);
 
 // The rows of the kind table, for tests and the design notes.

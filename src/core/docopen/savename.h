@@ -14,7 +14,7 @@
 
 #include <string>
 
-namespace app {
+namespace docopen {
 
 struct SaveNamePlan {
   // Where Save writes without asking; "" = Save asks for a name (Save As).
@@ -36,4 +36,4 @@ bool AsksBeforeOverwrite(const SaveNamePlan& plan, const std::string& target);
 // alike, Shift-JIS characters compared whole (a trail byte is never folded).
 bool SamePath(const std::string& a, const std::string& b);
 
-}  // namespace app
+}  // namespace docopen

@@ -1,17 +1,17 @@
 // The save-name rule: a text read from its file saves back to it; a text a
 // renderer or converter made from its file never does without a question.
-#include "app/shell/save_name.h"
+#include "core/docopen/savename.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using app::AsksBeforeOverwrite;
-using app::PlanSaveName;
-using app::SamePath;
+using docopen::AsksBeforeOverwrite;
+using docopen::PlanSaveName;
+using docopen::SamePath;
 
 TEST(SaveName, ATextReadAsTextSavesToItsFileAndAsksForEveryOtherName) {
-  const app::SaveNamePlan p = PlanSaveName("C:\\d\\memo.txt", "");
+  const docopen::SaveNamePlan p = PlanSaveName("C:\\d\\memo.txt", "");
   EXPECT_EQ("C:\\d\\memo.txt", p.saveName);
   EXPECT_EQ("C:\\d\\memo.txt", p.proposal);
   EXPECT_FALSE(AsksBeforeOverwrite(p, "C:\\d\\memo.txt"));
@@ -23,7 +23,7 @@ TEST(SaveName, ATextReadAsTextSavesToItsFileAndAsksForEveryOtherName) {
 TEST(SaveName, ARenderedTextIsNeverSavedOverItsSourceWithoutAQuestion) {
   for (const char* source : {"C:\\d\\names.zip", "C:\\d\\old.lzh", "C:\\d\\sound.wav", "C:\\d\\report.pdf"}) {
     SCOPED_TRACE(source);
-    const app::SaveNamePlan p = PlanSaveName(source, source);
+    const docopen::SaveNamePlan p = PlanSaveName(source, source);
     // Save asks for a name, as Save As does...
     EXPECT_EQ("", p.saveName);
     // ...which proposes the source's name with ".txt" in its folder.
@@ -33,7 +33,7 @@ TEST(SaveName, ARenderedTextIsNeverSavedOverItsSourceWithoutAQuestion) {
     EXPECT_TRUE(AsksBeforeOverwrite(p, p.proposal));
   }
   // The source named in another case or with other separators is the same file.
-  const app::SaveNamePlan q = PlanSaveName("C:\\d\\NAMES.ZIP", "c:/d/names.zip");
+  const docopen::SaveNamePlan q = PlanSaveName("C:\\d\\NAMES.ZIP", "c:/d/names.zip");
   EXPECT_EQ("", q.saveName);
   EXPECT_EQ("C:\\d\\NAMES.ZIP.txt", q.proposal);
 }
@@ -41,14 +41,14 @@ TEST(SaveName, ARenderedTextIsNeverSavedOverItsSourceWithoutAQuestion) {
 TEST(SaveName, ARenderedTextSavedUnderANewNameSavesThereFromThenOn) {
   // After Save As the document's file is the text file; the source it was
   // made from no longer counts.
-  const app::SaveNamePlan p = PlanSaveName("C:\\d\\names.zip.txt", "C:\\d\\names.zip");
+  const docopen::SaveNamePlan p = PlanSaveName("C:\\d\\names.zip.txt", "C:\\d\\names.zip");
   EXPECT_EQ("C:\\d\\names.zip.txt", p.saveName);
   EXPECT_FALSE(AsksBeforeOverwrite(p, "C:\\d\\names.zip.txt"));
   EXPECT_TRUE(AsksBeforeOverwrite(p, "C:\\d\\names.zip"));
 }
 
 TEST(SaveName, AnUntitledDocumentAsksForANameAndEveryExistingFileIsAskedAbout) {
-  const app::SaveNamePlan p = PlanSaveName("", "");
+  const docopen::SaveNamePlan p = PlanSaveName("", "");
   EXPECT_EQ("", p.saveName);
   EXPECT_EQ("", p.proposal);  // the framework's: the untitled title
   EXPECT_TRUE(AsksBeforeOverwrite(p, "C:\\d\\new.txt"));

@@ -1,8 +1,8 @@
-#include "app/shell/save_name.h"
+#include "core/docopen/savename.h"
 
 #include "fw/sjis.h"
 
-namespace app {
+namespace docopen {
 
 namespace {
 
@@ -50,4 +50,4 @@ bool AsksBeforeOverwrite(const SaveNamePlan& plan, const std::string& target) {
   return plan.saveName.empty() || !SamePath(plan.saveName, target);
 }
 
-}  // namespace app
+}  // namespace docopen
