@@ -86,6 +86,7 @@ struct State {
   std::deque<std::vector<std::string>> files;
   std::deque<ColorAnswer> colors;
   std::deque<FontAnswer> fonts;
+  FontDialogStart lastFontStart;
   std::deque<bool> prints;
   std::deque<unsigned> popups;
   std::vector<MenuItem> lastPopup;
@@ -121,6 +122,7 @@ void Reset() {
   s.files.clear();
   s.colors.clear();
   s.fonts.clear();
+  s.lastFontStart = FontDialogStart();
   s.prints.clear();
   s.popups.clear();
   s.lastPopup.clear();
@@ -271,6 +273,16 @@ bool TakeFontDialogAnswer(bool* ok, std::string* faceName, int* pointSize10) {
   s.unexpected.push_back("font dialog");
   *ok = false;
   return true;
+}
+
+void NoteFontDialogStart(const std::string& faceName, std::uint32_t flags) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().lastFontStart = FontDialogStart{true, faceName, flags};
+}
+
+FontDialogStart LastFontDialogStart() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().lastFontStart;
 }
 
 void ExpectPrintDialog(bool ok) {
