@@ -158,6 +158,37 @@ TEST_F(ViewServicesTest, ASplitPaneShowsTheSameTextAndFollowsSyncPanes) {
   EXPECT_TRUE(v->OtherPanes().empty());
 }
 
+TEST_F(ViewServicesTest, TheSplitToggleShowsTheDocumentInEveryPaneItAdds) {
+  CDvkView* v = Open("w.txt", "左の行\r\n右の行\r\n");
+  ASSERT_NE(nullptr, v);
+  TypeOver(v, "右の行", "編集した行");  // what the pane shows now, not the file
+  const std::string text = v->StreamOut(kTextFormat);
+  ASSERT_NE(std::string::npos, text.find("編集した行"));
+  // The toggle (menu item and toolbar button: one command) steps one pane ->
+  // side by side -> stacked -> four -> one.
+  const int panes[] = {2, 2, 4, 1};
+  for (int step = 0; step < 4; ++step) {
+    frame->SendMessage(WM_COMMAND, ID_WINDOW_SPLIT);
+    testsupport::PumpFor(700);  // no load left pending overwrites a copy
+    int shown = 0;
+    for (int r = 0; r < 2; ++r) {
+      for (int c = 0; c < 2; ++c) {
+        CDvkView* p = frame->GetTextView(r, c);
+        ASSERT_NE(nullptr, p);
+        CRect rc;
+        p->GetWindowRect(&rc);
+        if (rc.Width() <= 0 || rc.Height() <= 0) continue;
+        ++shown;
+        EXPECT_EQ(text, p->StreamOut(kTextFormat)) << "step " << step << ", pane " << r << c;
+        EXPECT_EQ(v->m_nFileKind, p->m_nFileKind);
+        EXPECT_EQ(v->m_strViewPath, p->m_strViewPath);
+      }
+    }
+    EXPECT_EQ(panes[step], shown) << "step " << step;
+  }
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
+}
+
 TEST_F(ViewServicesTest, ReportMessageShowsCollectsOrWritesTheExternalText) {
   CDvkView* v = Open("r.txt", "text\r\n");
   ASSERT_NE(nullptr, v);
