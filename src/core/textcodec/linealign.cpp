@@ -213,6 +213,48 @@ void ExactDiff(const std::uint64_t* a, std::size_t n, const std::uint64_t* b, st
   }
 }
 
+// The pairs of a diff too large for ExactDiff, made exact near each change:
+// around every place the pairs leave lines unpaired, kAlignContext pairs on
+// each side and the lines between are diffed again exactly (when the cells
+// allow it); the pairs beyond keep `disputed` as their doubt.
+void RefineAroundChanges(const std::uint64_t* a, std::size_t n, const std::uint64_t* b, std::size_t m,
+                         std::size_t base, const SameBytes& same, std::size_t exactCells,
+                         const std::vector<Pair>& in, const std::vector<bool>& disputed, std::vector<Pair>& out,
+                         std::vector<std::size_t>& doubtful) {
+  const std::size_t P = in.size();
+  auto changeBefore = [&](std::size_t t) {  // lines left unpaired just before in[t] (t == P: at the end)
+    const std::size_t i = t < P ? in[t].i : n, j = t < P ? in[t].j : m;
+    return t == 0 ? (i > 0 || j > 0) : (i != in[t - 1].i + 1 || j != in[t - 1].j + 1);
+  };
+  auto keep = [&](std::size_t from, std::size_t to) {
+    for (std::size_t t = from; t < to; ++t) {
+      out.push_back(in[t]);
+      if (disputed[t]) doubtful.push_back(base + in[t].i);
+    }
+  };
+  std::size_t done = 0;
+  for (std::size_t t = 0; t <= P; ++t) {
+    if (!changeBefore(t)) continue;
+    const std::size_t lo = std::max(done, t > kAlignContext ? t - kAlignContext : 0);
+    std::size_t hi = std::min(P, t + kAlignContext);
+    for (std::size_t u = t + 1; u <= P && u <= hi + kAlignContext; ++u)
+      if (changeBefore(u)) hi = std::min(P, u + kAlignContext);
+    const std::size_t i0 = lo == 0 ? 0 : in[lo - 1].i + 1, i1 = hi == P ? n : in[hi].i;
+    const std::size_t j0 = lo == 0 ? 0 : in[lo - 1].j + 1, j1 = hi == P ? m : in[hi].j;
+    keep(done, lo);
+    if (i1 - i0 + 1 <= exactCells / (j1 - j0 + 1)) {
+      std::vector<Pair> local;
+      ExactDiff(a + i0, i1 - i0, b + j0, j1 - j0, base + i0, same, local, doubtful);
+      for (const Pair& q : local) out.push_back({q.i + i0, q.j + j0});
+    } else {
+      keep(lo, hi);
+    }
+    done = hi;
+    t = hi;  // the change before in[hi] lies inside this part
+  }
+  keep(done, P);
+}
+
 // Start of the line that ends at `end` (> lo), not before lo.
 std::size_t LineStartBefore(const char* p, std::size_t lo, std::size_t end) {
   for (std::size_t i = end - 1; i > lo; --i)
@@ -307,21 +349,24 @@ LineAlignment AlignLines(const std::uint64_t* oldHashes, std::size_t oldCount, c
     if (wn + 1 <= exactCells / (wm + 1)) {
       ExactDiff(oldHashes + w0, wn, hashes.data(), wm, w0, same, pairs, r.doubtful);
     } else {
-      // Too large for the exact test: a diff from the start, and one from
-      // the end to doubt it.
-      pairs = Diff(oldHashes + w0, wn, hashes.data(), wm);
+      // Too large for the exact test: a diff from the start, one from the
+      // end to doubt it, and the exact test around each change.
+      const std::vector<Pair> forward = Diff(oldHashes + w0, wn, hashes.data(), wm);
       std::vector<std::uint64_t> ra(oldHashes + w0, oldHashes + w0 + wn), rb(hashes.rbegin(), hashes.rend());
       std::reverse(ra.begin(), ra.end());
       std::vector<Pair> backward = Diff(ra.data(), wn, rb.data(), wm);
       for (Pair& q : backward) q = {wn - 1 - q.i, wm - 1 - q.j};
       std::reverse(backward.begin(), backward.end());
+      std::vector<bool> disputed(forward.size(), false);
       std::size_t bi = 0;
-      for (const Pair& q : pairs) {
+      for (std::size_t f = 0; f < forward.size(); ++f) {
+        const Pair& q = forward[f];
         while (bi < backward.size() && backward[bi].j < q.j) ++bi;
-        if (bi == backward.size() || backward[bi].j != q.j ||
-            (backward[bi].i != q.i && !same(w0 + backward[bi].i, w0 + q.i)))
-          r.doubtful.push_back(w0 + q.i);
+        disputed[f] = bi == backward.size() || backward[bi].j != q.j ||
+                      (backward[bi].i != q.i && !same(w0 + backward[bi].i, w0 + q.i));
       }
+      RefineAroundChanges(oldHashes + w0, wn, hashes.data(), wm, w0, same, exactCells, forward, disputed, pairs,
+                          r.doubtful);
     }
     for (const Pair& q : pairs) add(w0 + q.i, w0 + q.j, 1, starts[q.j], starts[q.j + 1]);
   }

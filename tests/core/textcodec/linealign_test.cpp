@@ -165,4 +165,59 @@ TEST(LineAlign, ManyEditsStayWithinTheBound) {
   EXPECT_LT(seconds, 20.0);
 }
 
+// New lines paired for certain: paired, and the old line not doubted.
+std::vector<std::size_t> CertainNewLines(const LineAlignment& a) {
+  std::vector<std::size_t> v;
+  for (const auto& r : a.runs)
+    for (std::size_t u = 0; u < r.count; ++u)
+      if (!std::binary_search(a.doubtful.begin(), a.doubtful.end(), r.oldBegin + u)) v.push_back(r.newBegin + u);
+  return v;
+}
+
+TEST(LineAlign, ALargeWindowIsExactAroundEachChange) {
+  // 2000 lines, edits near the top and near the bottom among lines that read
+  // the same ("k") but come from different bytes (class 0 or 1): the window
+  // between is too large for the exact diff, the parts around the changes
+  // are not, and the certain pairs are those of the exact diff of everything.
+  std::mt19937 rng(5);
+  for (int round = 0; round < 25; ++round) {
+    std::vector<std::string> lines;
+    std::vector<int> cls;
+    for (int i = 0; i < 2000; ++i) {
+      const bool k = (i >= 10 && i < 20) || (i >= 1900 && i < 1910);
+      lines.push_back(k ? std::string(rng() % 4 ? "k\n" : "j\n") : "u" + std::to_string(i) + "\n");
+      cls.push_back(k ? static_cast<int>(rng() % 2) : i);
+    }
+    std::vector<std::string> edited = lines;
+    if (round == 0) {
+      // Five lines "k" of the classes 0 1 0 0 0, the last two deleted: the
+      // first "k" left may be the one of class 1, which neither a diff from
+      // the start nor one from the end shows.
+      for (int i = 10; i < 15; ++i) lines[i] = edited[i] = "k\n", cls[i] = i == 11;
+      edited.erase(edited.begin() + 13, edited.begin() + 15);
+      edited[1950] = "changed\n";
+    }
+    for (int e = 0; e < (round == 0 ? 0 : 4); ++e) {
+      const std::size_t at = (rng() % 2 ? 10 : 1890) + rng() % 10;
+      if (rng() % 2)
+        edited.erase(edited.begin() + at);
+      else
+        edited.insert(edited.begin() + at, rng() % 4 ? "k\n" : "j\n");
+    }
+    std::string after;
+    for (const auto& l : edited) after += l;
+    std::vector<std::uint64_t> h;
+    for (const auto& l : lines) h.push_back(LineHash(l.data(), l.size()));
+    auto same = [&](std::size_t i, std::size_t k) { return cls[i] == cls[k]; };
+    const LineAlignment big = AlignLines(h.data(), h.size(), after.data(), after.size(), same);
+    const LineAlignment exact =
+        AlignLines(h.data(), h.size(), after.data(), after.size(), same, std::size_t{1} << 24);
+    std::size_t pairedBig = 0, pairedExact = 0;
+    for (const auto& r : big.runs) pairedBig += r.count;
+    for (const auto& r : exact.runs) pairedExact += r.count;
+    EXPECT_EQ(pairedExact, pairedBig) << round;
+    EXPECT_EQ(CertainNewLines(exact), CertainNewLines(big)) << round;
+  }
+}
+
 }  // namespace
