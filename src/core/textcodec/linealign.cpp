@@ -314,7 +314,15 @@ LineAlignment AlignLines(const std::uint64_t* oldHashes, std::size_t oldCount, c
     end = s;
   }
   // The window: the lines between and a few of the shared ones on each side.
-  const std::size_t ctxBefore = std::min(head, kAlignContext), ctxAfter = std::min(tail, kAlignContext);
+  // A run of equal lines across its edge goes in whole (up to a bound): any
+  // of them could be the one paired.
+  std::size_t ctxBefore = std::min(head, kAlignContext), ctxAfter = std::min(tail, kAlignContext);
+  while (ctxBefore < head && ctxBefore < kAlignContextRun &&
+         oldHashes[head - ctxBefore - 1] == oldHashes[head - ctxBefore])
+    ++ctxBefore;
+  const std::size_t tail0 = oldCount - tail;
+  while (ctxAfter < tail && ctxAfter < kAlignContextRun && oldHashes[tail0 + ctxAfter] == oldHashes[tail0 + ctxAfter - 1])
+    ++ctxAfter;
   std::size_t wpos = pos, wend = end;
   for (std::size_t u = 0; u < ctxBefore; ++u) wpos = LineStartBefore(text, 0, wpos);
   for (std::size_t u = 0; u < ctxAfter; ++u) wend = NextLineEnd(text, len, wend);

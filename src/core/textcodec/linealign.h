@@ -44,6 +44,7 @@ constexpr std::size_t kAlignMaxEdits = 1000;
 // side, make at most this many cells (two tables of 16-bit lengths).
 constexpr std::size_t kAlignExactCells = std::size_t{1} << 21;
 constexpr std::size_t kAlignContext = 32;
+constexpr std::size_t kAlignContextRun = 1024;  // ... more while the lines at its edge are equal
 
 // A line's identity in the diff: a 64-bit hash of its bytes, line end included.
 std::uint64_t LineHash(const char* p, std::size_t n);

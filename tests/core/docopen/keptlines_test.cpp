@@ -147,6 +147,23 @@ TEST(KeptLines, EditsFarApartInALongFileKeepEveryOtherBrokenLine) {
   EXPECT_EQ(0u, lost);  // 3, 10000 and 19990 are no kept lines (i % 7 != 0)
 }
 
+TEST(KeptLines, ALongRunOfLinesThatReadTheSameIsTestedWhole) {
+  // 101 lines "a〓", all from 0x82 but line 50 from 0x81, two of them
+  // deleted: line j left is one of the lines j..j+2 read, so lines 48-50 may
+  // be the 0x81 line and get neither byte; the others are 0x82 lines for
+  // certain. Three kept lines deleted and two not placed: 5 asked about.
+  std::string file;
+  for (int i = 0; i < 101; ++i) file += i == 50 ? "a\x81\n" : "a\x82\n";
+  Loaded l = Load(file + "end\n", TextEncoding::kShiftJis);
+  std::string text;
+  for (int i = 0; i < 99; ++i) text += "a\x81\xAC\n";
+  std::size_t lost = 0;
+  const std::vector<std::string> out = Lines(Save(text + "end\n", l.info, &lost));
+  ASSERT_EQ(100u, out.size());
+  for (int j = 0; j < 99; ++j) EXPECT_EQ(j >= 48 && j <= 50 ? "a\x81\xAC" : "a\x82", out[j]) << j;
+  EXPECT_EQ(5u, lost);
+}
+
 // Random files with broken sequences, random line edits. What the save may
 // do is judged against every line diff as good as the best one (brute force):
 // a line is written with a file line's bytes only when every such diff pairs
