@@ -90,7 +90,8 @@ void WriteLines(const char* sjis, std::size_t len, TextEncoding e, const KeptByt
     const KeptBytes::Line& line = k.lines[i];
     while (r < al.runs.size() && al.runs[r].oldBegin + al.runs[r].count <= line.index) ++r;
     bool placed = false;
-    if (r < al.runs.size() && al.runs[r].oldBegin <= line.index && !doubt[i]) {
+    if (r < al.runs.size() && al.runs[r].oldBegin <= line.index && !doubt[i] &&
+        !(line.firstOnly && al.runs[r].newBegin != 0)) {
       if (cursorRun != r) {
         cursorRun = r;
         cursorLine = al.runs[r].oldBegin;
@@ -164,8 +165,9 @@ std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_
       std::size_t ignored = 0;
       EncodeLines(line.data(), line.size(), e, &enc, &ignored);
       if (enc.size() != end - pos || std::memcmp(enc.data(), b + pos, enc.size()) != 0)
-        k->lines.push_back(
-            {k->lineHashes.size(), line, std::string(reinterpret_cast<const char*>(b + pos), end - pos), replaced});
+        k->lines.push_back({k->lineHashes.size(), line,
+                            std::string(reinterpret_cast<const char*>(b + pos), end - pos), replaced,
+                            pos == 0 && end - pos >= 3 && std::memcmp(b, "\xEF\xBB\xBF", 3) == 0});
       k->lineHashes.push_back(LineHash(line.data(), line.size()));
       tpos += line.size();
       pos = end;

@@ -41,6 +41,7 @@ struct KeptBytes {
     std::string text;    // the decoded line (Shift-JIS, line end included)
     std::string bytes;   // the line as the file has it
     std::size_t lost;    // characters an encode of `text` would not give back
+    bool firstOnly;      // reads as `text` only at the start of a file (a UTF-8 mark the decode skips)
   };
   bool whole = false;
   // Whole: the file's bytes, the decoded text's length and fingerprint, and

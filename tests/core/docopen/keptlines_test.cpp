@@ -164,6 +164,18 @@ TEST(KeptLines, ALongRunOfLinesThatReadTheSameIsTestedWhole) {
   EXPECT_EQ(5u, lost);
 }
 
+TEST(KeptLines, AByteOrderMarkStaysAtTheStartOfTheFile) {
+  // Read as UTF-8 without a mark, the file's first line starts with one that
+  // the decode skips: its bytes read as its text only at the file's start.
+  const std::string file = "\xEF\xBB\xBFx\ny\xFF\n";
+  Loaded l = Load(file, TextEncoding::kUtf8);
+  ASSERT_EQ("x\ny\x81\xAC\n", l.text);
+  std::size_t lost = 99;
+  EXPECT_EQ(file, Save(l.text, l.info, &lost));
+  EXPECT_EQ("new\nx\ny\xFF\n", Save("new\n" + l.text, l.info, &lost));
+  EXPECT_EQ(0u, lost);
+}
+
 // Random files with broken sequences, random line edits. What the save may
 // do is judged against every line diff as good as the best one (brute force):
 // a line is written with a file line's bytes only when every such diff pairs
