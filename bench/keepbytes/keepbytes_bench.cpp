@@ -1,6 +1,6 @@
 // Times the save of a large text whose file has broken sequences (one line
-// in 500 keeps its bytes): unchanged, and after one line edited in the middle,
-// against encoding the same text plainly (what a file without kept lines
+// in 500 keeps its bytes): unchanged, after one line edited in the middle and
+// after 100 lines edited all over it, against encoding the same text plainly (what a file without kept lines
 // costs). Shift-JIS and UTF-8.
 //
 //   bench_keepbytes [-runs N] [megabytes]     the table rows (default 100 MB)
@@ -75,6 +75,13 @@ int main(int argc, char** argv) {
     const std::size_t mid = edited.find('\n', edited.size() / 2);
     edited.insert(mid - 1, "x");
 
+    // 100 lines edited, spread over the whole text.
+    std::string spread = l.text;
+    for (int k = 100; k > 0; --k) {
+      const std::size_t at = spread.find('\n', spread.size() / 101 * k);
+      spread.insert(at - 1, "x");
+    }
+
     auto save = [&](const std::string& text, std::size_t expect, bool* ok) {
       std::string out;
       std::size_t lost = 0;
@@ -101,6 +108,10 @@ int main(int argc, char** argv) {
         runs, [&](bool* ok) { return save(edited, file.size() + 1, ok); },
         [&](bool* ok) { return plain(edited, ok); });
     bench::PrintRow(name + " one line edited", work, "plain encode", p, "<= 2.5");
+    p = bench::RunPaired(
+        runs, [&](bool* ok) { return save(spread, file.size() + 100, ok); },
+        [&](bool* ok) { return plain(spread, ok); });
+    bench::PrintRow(name + " 100 lines edited", work, "plain encode", p, "<= 2.5");
   }
   return 0;
 }

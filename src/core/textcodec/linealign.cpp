@@ -155,7 +155,7 @@ std::vector<Pair> Diff(const std::uint64_t* a, std::size_t n, const std::uint64_
     while (p.a0 < p.a1 && p.b0 < p.b1 && a[p.a1 - 1] == b[p.b1 - 1]) out.push_back({--p.a1, --p.b1});
     const std::size_t pn = p.a1 - p.a0, pm = p.b1 - p.b0;
     if (pn == 0 || pm == 0) continue;
-    const std::size_t limit = std::min(budget.left / 2, 32 * (pn + pm) + (std::size_t{1} << 16));
+    const std::size_t limit = std::min(budget.left / 2, 8 * (pn + pm) + (std::size_t{1} << 16));
     if (Myers(a + p.a0, pn, b + p.b0, pm, p.a0, p.b0, budget, limit, out)) continue;
     if (!budget.Spend(pn + pm)) continue;
     std::vector<Pair> anchors;
@@ -169,7 +169,12 @@ std::vector<Pair> Diff(const std::uint64_t* a, std::size_t n, const std::uint64_
     }
     if (!anchors.empty()) todo.push_back({a0, p.a1, b0, p.b1});
   }
-  std::sort(out.begin(), out.end(), [](const Pair& x, const Pair& y) { return x.i < y.i; });
+  // In order of the old lines (each is paired once at most).
+  std::vector<std::size_t> partner(n, SIZE_MAX);
+  for (const Pair& q : out) partner[q.i] = q.j;
+  out.clear();
+  for (std::size_t i = 0; i < n; ++i)
+    if (partner[i] != SIZE_MAX) out.push_back({i, partner[i]});
   return out;
 }
 
