@@ -99,7 +99,8 @@ void WriteLines(const char* sjis, std::size_t len, TextEncoding e, const KeptByt
       }
       for (; cursorLine < line.index; ++cursorLine) cursorByte = NextLineEnd(sjis, len, cursorByte);
       const std::size_t end = NextLineEnd(sjis, len, cursorByte);
-      if (end - cursorByte == line.text.size() && std::memcmp(sjis + cursorByte, line.text.data(), end - cursorByte) == 0) {
+      if (end - cursorByte == line.text.size() &&
+          std::memcmp(sjis + cursorByte, line.text.data(), end - cursorByte) == 0) {
         EncodeLines(sjis + written, cursorByte - written, e, out, &replaced);
         out->append(line.bytes);
         written = end;

@@ -209,10 +209,12 @@ void ExactDiff(const std::uint64_t* a, std::size_t n, const std::uint64_t* b, st
   for (const Pair& p : pairs) {
     bool doubt = false;
     for (std::size_t i = 0; i <= n && !doubt; ++i) {
-      if (unsigned{head[i * W + p.j]} + tail[i * W + p.j + 1] == best) doubt = true;  // a best pairing without line j
-      if (i < n && i != p.i && a[i] == b[p.j] && unsigned{head[i * W + p.j]} + 1 + tail[(i + 1) * W + p.j + 1] == best &&
+      const unsigned before = head[i * W + p.j];
+      // A best pairing without line j, or one that gives it other bytes.
+      if (before + tail[i * W + p.j + 1] == best) doubt = true;
+      if (i < n && i != p.i && a[i] == b[p.j] && before + 1 + tail[(i + 1) * W + p.j + 1] == best &&
           !same(base + i, base + p.i))
-        doubt = true;  // a best pairing gives line j other bytes
+        doubt = true;
     }
     if (doubt) doubtful.push_back(base + p.i);
   }
@@ -321,12 +323,15 @@ LineAlignment AlignLines(const std::uint64_t* oldHashes, std::size_t oldCount, c
   // The window: the lines between and a few of the shared ones on each side.
   // A run of equal lines across its edge goes in whole (up to a bound): any
   // of them could be the one paired.
-  std::size_t ctxBefore = std::min(head, kAlignContext), ctxAfter = std::min(tail, kAlignContext);
-  while (ctxBefore < head && ctxBefore < kAlignContextRun &&
+  const bool unchanged = pos == end && head + tail == oldCount;
+  std::size_t ctxBefore = unchanged ? 0 : std::min(head, kAlignContext);
+  std::size_t ctxAfter = unchanged ? 0 : std::min(tail, kAlignContext);
+  while (!unchanged && ctxBefore < head && ctxBefore < kAlignContextRun &&
          oldHashes[head - ctxBefore - 1] == oldHashes[head - ctxBefore])
     ++ctxBefore;
   const std::size_t tail0 = oldCount - tail;
-  while (ctxAfter < tail && ctxAfter < kAlignContextRun && oldHashes[tail0 + ctxAfter] == oldHashes[tail0 + ctxAfter - 1])
+  while (!unchanged && ctxAfter < tail && ctxAfter < kAlignContextRun &&
+         oldHashes[tail0 + ctxAfter] == oldHashes[tail0 + ctxAfter - 1])
     ++ctxAfter;
   std::size_t wpos = pos, wend = end;
   for (std::size_t u = 0; u < ctxBefore; ++u) wpos = LineStartBefore(text, 0, wpos);
