@@ -222,7 +222,7 @@ void ExactDiff(const std::uint64_t* a, std::size_t n, const std::uint64_t* b, st
 
 // The pairs of a diff too large for ExactDiff, made exact near each change:
 // around every place the pairs leave lines unpaired, kAlignContext pairs on
-// each side and the lines between are diffed again exactly (when the cells
+// each side and the lines between are diffed again exactly (while the cells
 // allow it); the pairs beyond keep `disputed` as their doubt.
 void RefineAroundChanges(const std::uint64_t* a, std::size_t n, const std::uint64_t* b, std::size_t m,
                          std::size_t base, const SameBytes& same, std::size_t exactCells,
@@ -239,7 +239,7 @@ void RefineAroundChanges(const std::uint64_t* a, std::size_t n, const std::uint6
       if (disputed[t]) doubtful.push_back(base + in[t].i);
     }
   };
-  std::size_t done = 0;
+  std::size_t done = 0, cellsLeft = kAlignRefineCells;
   for (std::size_t t = 0; t <= P; ++t) {
     if (!changeBefore(t)) continue;
     const std::size_t lo = std::max(done, t > kAlignContext ? t - kAlignContext : 0);
@@ -249,7 +249,9 @@ void RefineAroundChanges(const std::uint64_t* a, std::size_t n, const std::uint6
     const std::size_t i0 = lo == 0 ? 0 : in[lo - 1].i + 1, i1 = hi == P ? n : in[hi].i;
     const std::size_t j0 = lo == 0 ? 0 : in[lo - 1].j + 1, j1 = hi == P ? m : in[hi].j;
     keep(done, lo);
-    if (i1 - i0 + 1 <= exactCells / (j1 - j0 + 1)) {
+    const std::size_t cells = i1 - i0 + 1 <= exactCells / (j1 - j0 + 1) ? (i1 - i0 + 1) * (j1 - j0 + 1) : SIZE_MAX;
+    if (cells <= cellsLeft) {
+      cellsLeft -= cells;
       std::vector<Pair> local;
       ExactDiff(a + i0, i1 - i0, b + j0, j1 - j0, base + i0, same, local, doubtful);
       for (const Pair& q : local) out.push_back({q.i + i0, q.j + j0});

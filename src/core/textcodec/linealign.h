@@ -43,6 +43,7 @@ constexpr std::size_t kAlignMaxEdits = 1000;
 // between the shared start and end, with kAlignContext shared lines on each
 // side, make at most this many cells (two tables of 16-bit lengths).
 constexpr std::size_t kAlignExactCells = std::size_t{1} << 21;
+constexpr std::size_t kAlignRefineCells = std::size_t{1} << 26;  // all exact parts of one large window
 constexpr std::size_t kAlignContext = 32;
 constexpr std::size_t kAlignContextRun = 1024;  // ... more while the lines at its edge are equal
 
