@@ -165,10 +165,14 @@ std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_
       enc.clear();
       std::size_t ignored = 0;
       EncodeLines(line.data(), line.size(), e, &enc, &ignored);
-      if (enc.size() != end - pos || std::memcmp(enc.data(), b + pos, enc.size()) != 0)
+      if (enc.size() != end - pos || std::memcmp(enc.data(), b + pos, enc.size()) != 0) {
+        // A UTF-8 mark at the start of a file read as UTF-8 without one: the
+        // decode skipped it, so the bytes read as the text only there.
+        const bool firstOnly =
+            e == TextEncoding::kUtf8 && pos == 0 && end >= 3 && std::memcmp(b, "\xEF\xBB\xBF", 3) == 0;
         k->lines.push_back({k->lineHashes.size(), line,
-                            std::string(reinterpret_cast<const char*>(b + pos), end - pos), replaced,
-                            pos == 0 && end - pos >= 3 && std::memcmp(b, "\xEF\xBB\xBF", 3) == 0});
+                            std::string(reinterpret_cast<const char*>(b + pos), end - pos), replaced, firstOnly});
+      }
       k->lineHashes.push_back(LineHash(line.data(), line.size()));
       tpos += line.size();
       pos = end;
