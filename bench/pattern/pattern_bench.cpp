@@ -69,7 +69,7 @@ constexpr int kCaseCount = static_cast<int>(sizeof(kCases) / sizeof(kCases[0]));
 // Our replace of one rule over the file, written to stdout.
 int ReplaceCommand(int index, const std::string& path) {
   if (index < 0 || index >= kCaseCount) return 2;
-  std::string text = bench::ReadFile(path);
+  bench::MappedFile text(path);
   std::string rule = kCases[index].rule;
   pat::ExpandEscapeSequences(rule, pat::kEscapeSearch);
   std::string s, r, out;
@@ -83,7 +83,8 @@ int ReplaceCommand(int index, const std::string& path) {
 int CountCommand(const std::string& literal, const std::string& path) {
   viewfind::FindRule rule;
   if (!viewfind::CompileDialogRule(literal, "", viewfind::kOptMatchCase, false, false, &rule)) return 2;
-  viewfind::LineText text(bench::ReadFile(path), false);
+  bench::MappedFile file(path);
+  viewfind::LineText text(std::string_view(file.data(), file.size()));
   long lines = 0;
   int from = 0;
   pat::PatternHit hit;

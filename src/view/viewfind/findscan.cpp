@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "fw/sjis.h"
 
 namespace viewfind {
@@ -92,44 +96,96 @@ bool CompileMacroRule(std::string_view pattern, std::string_view operand, unsign
   return Finish(std::move(text), pat::kFlagsMacroReplace | (extraFlags & ~kOptionBits), cells, rule);
 }
 
-LineText::LineText(std::string text, bool cells) : text_(std::move(text)) {
-  if (cells) TabsToCells(&text_);
-  const char* s = text_.data();
-  const int n = static_cast<int>(text_.size());
-  long chars = 0, lineChars = 0;
-  int start = 0;
-  for (int i = 0; i <= n;) {
-    if (i == n || s[i] == '\r' || s[i] == '\n') {
-      starts_.push_back(start);
-      ends_.push_back(i);
-      charStarts_.push_back(lineChars);
-      if (i == n) break;
-      int br = (s[i] == '\r' && i + 1 < n && s[i + 1] == '\n') ? 2 : 1;
-      chars += br;
-      i += br;
-      start = i;
-      lineChars = chars;
-      continue;
+LineText::LineText(std::string text, bool cells) : own_(std::move(text)) {
+  if (cells) TabsToCells(&own_);
+  data_ = own_.data();
+  size_ = static_cast<int>(own_.size());
+  IndexLines();
+}
+
+LineText::LineText(std::string_view borrowed)
+    : data_(borrowed.data()), size_(static_cast<int>(borrowed.size())) {
+  IndexLines();
+}
+
+// Line breaks are CR, LF or CR LF, so a line starts after every LF and after
+// every CR that no LF follows. Those bytes are found 64 at a time as bit masks
+// (a CR is dropped when the bit after it is an LF, the next block's first bit
+// taken across); only the starts are kept, the ends follow from them.
+void LineText::IndexLines() {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(data_);
+  const int n = size_;
+  starts_.reserve(static_cast<size_t>(n / 32) + 16);
+  starts_.push_back(0);
+  int p = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  auto masks = [&](int at, unsigned long long* crBits, unsigned long long* lfBits) {
+    unsigned long long c = 0, l = 0;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + 16 * k));
+      c |= static_cast<unsigned long long>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, cr)))) << (16 * k);
+      l |= static_cast<unsigned long long>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, lf)))) << (16 * k);
     }
-    i += CharLen(s, i, n);
-    ++chars;
+    *crBits = c;
+    *lfBits = l;
+  };
+  for (; p + 64 <= n; p += 64) {
+    unsigned long long c, l;
+    masks(p, &c, &l);
+    if ((c | l) == 0) continue;
+    // The LF right after this block's last byte decides about a CR there.
+    const unsigned long long lfAfterLast = (p + 64 < n && s[p + 64] == '\n') ? 1ull << 63 : 0;
+    unsigned long long bits = l | (c & ~((l >> 1) | lfAfterLast));
+    while (bits != 0) {
+      starts_.push_back(p + __builtin_ctzll(bits) + 1);
+      bits &= bits - 1;
+    }
+  }
+#endif
+  for (; p < n; ++p)
+    if (s[p] == '\n' || (s[p] == '\r' && !(p + 1 < n && s[p + 1] == '\n'))) starts_.push_back(p + 1);
+  charStarts_.push_back(0);
+}
+
+int LineText::LineEnd(int line) const {
+  if (line + 1 >= LineCount()) return size_;
+  const int next = starts_[line + 1];
+  return next - ((next >= 2 && data_[next - 1] == '\n' && data_[next - 2] == '\r') ? 2 : 1);
+}
+
+void LineText::CountCharsTo(int line) const {
+  for (int l = static_cast<int>(charStarts_.size()); l <= line && l < LineCount(); ++l) {
+    // Characters of the line before, then each byte of its break.
+    const int b = starts_[l - 1], e = LineEnd(l - 1);
+    long chars = 0;
+    for (int i = b; i < e; i += CharLen(data_, i, e)) ++chars;
+    charStarts_.push_back(charStarts_[l - 1] + chars + (starts_[l] - e));
   }
 }
 
 int LineText::LineOfByte(int byte) const {
+  const int count = LineCount();
+  // Scans go forward: the line found last, or one of the next few.
+  int h = lastLine_ < count ? lastLine_ : 0;
+  if (starts_[h] <= byte) {
+    for (int k = 0; k < 4 && h + 1 < count && starts_[h + 1] <= byte; ++k) ++h;
+    if (h + 1 >= count || starts_[h + 1] > byte) return lastLine_ = h;
+  }
   auto it = std::upper_bound(starts_.begin(), starts_.end(), byte);
-  return it == starts_.begin() ? 0 : static_cast<int>(it - starts_.begin()) - 1;
+  return lastLine_ = it == starts_.begin() ? 0 : static_cast<int>(it - starts_.begin()) - 1;
 }
 
 long LineText::CharOfByte(int byte) const {
   if (byte <= 0) return 0;
   if (byte > size()) byte = size();
   int line = LineOfByte(byte);
+  CountCharsTo(line);
   long ch = charStarts_[line];
-  const int end = ends_[line];
+  const int end = LineEnd(line);
   int i = starts_[line];
   while (i < byte && i < end) {
-    i += CharLen(text_.data(), i, end);
+    i += CharLen(data_, i, end);
     ++ch;
   }
   return ch + (byte > end ? byte - end : 0);
@@ -137,13 +193,16 @@ long LineText::CharOfByte(int byte) const {
 
 int LineText::ByteOfChar(long ch) const {
   if (ch <= 0) return 0;
+  // Count line starts until one lies past ch (or every line is counted).
+  while (static_cast<int>(charStarts_.size()) < LineCount() && charStarts_.back() <= ch)
+    CountCharsTo(static_cast<int>(charStarts_.size()));
   auto it = std::upper_bound(charStarts_.begin(), charStarts_.end(), ch);
   int line = static_cast<int>(it - charStarts_.begin()) - 1;
   long c = charStarts_[line];
-  const int end = ends_[line];
+  const int end = LineEnd(line);
   int i = starts_[line];
   while (c < ch && i < end) {
-    i += CharLen(text_.data(), i, end);
+    i += CharLen(data_, i, end);
     ++c;
   }
   if (c < ch) i = std::min(size(), i + static_cast<int>(ch - c));  // inside the break
@@ -151,7 +210,7 @@ int LineText::ByteOfChar(long ch) const {
 }
 
 bool LineText::Subject(int line, int column, int* start, int* end) const {
-  int s = starts_[line], e = ends_[line];
+  int s = starts_[line], e = LineEnd(line);
   if (column <= 0) {
     *start = s;
     *end = e;
@@ -160,7 +219,7 @@ bool LineText::Subject(int line, int column, int* start, int* end) const {
   // Cells are separated by 0x06; a double-byte character never holds one.
   int cell = 1, cellStart = s;
   for (int i = s; i <= e; ++i) {
-    if (i == e || text_[i] == pat::kCellSep) {
+    if (i == e || data_[i] == pat::kCellSep) {
       if (cell == column) {
         *start = cellStart;
         *end = i;
@@ -173,9 +232,23 @@ bool LineText::Subject(int line, int column, int* start, int* end) const {
   return false;
 }
 
-ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int fromByte, pat::PatternHit* hit,
-                    const PollFn& poll) {
-  if (!rule.program || text.LineCount() == 0) return ScanResult::kNotFound;
+namespace {
+
+// The polls the line-by-line scan from line `first` makes before lines
+// [line, upTo]: before every 1000th line after the first. True = stop.
+bool PollRange(const PollFn& poll, int first, int line, int upTo) {
+  if (!poll) return false;
+  const int every = kTuning.pollEvery;
+  int k = (line - first + every - 1) / every;
+  if (k < 1) k = 1;
+  for (long long at = first + static_cast<long long>(k) * every; at <= upTo; at += every)
+    if (poll(static_cast<int>(at))) return true;
+  return false;
+}
+
+// The line-by-line downward scan: every line from fromByte's on, one engine call each.
+ScanResult FindNextByLines(const LineText& text, const FindRule& rule, int column, int fromByte,
+                           pat::PatternHit* hit, const PollFn& poll) {
   int first = text.LineOfByte(std::max(0, fromByte));
   for (int line = first, scanned = 0; line < text.LineCount(); ++line, ++scanned) {
     if (PollDue(poll, scanned, line)) return ScanResult::kStopped;
@@ -186,6 +259,50 @@ ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int 
     if (rule.program->Find(text.data(), s, e, hit, from)) return ScanResult::kFound;
   }
   return ScanResult::kNotFound;
+}
+
+}  // namespace
+
+bool g_wholeTextScans = true;
+
+ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int fromByte, pat::PatternHit* hit,
+                    const PollFn& poll) {
+  if (!rule.program || text.LineCount() == 0) return ScanResult::kNotFound;
+  const pat::PatternProgram& program = *rule.program;
+  const char* data = text.data();
+  const int size = text.size();
+  // Without a literal that every match holds (or within one cell), line by line.
+  if (!g_wholeTextScans || column > 0 || program.NextPossible(data, 0, 0) < 0)
+    return FindNextByLines(text, rule, column, fromByte, hit, poll);
+  // One pass over the whole text for that literal; only the lines that hold
+  // it are given to the engine (a plain literal is its own match).
+  const int first = text.LineOfByte(std::max(0, fromByte));
+  const bool plain = program.IsPlainLiteral();
+  int line = first;
+  int pos = std::max(0, fromByte);
+  for (;;) {
+    pat::PatternHit found;
+    int at;
+    if (plain)
+      at = program.NextLiteralMatch(data, pos, size, &found) ? found.start : size;
+    else
+      at = program.NextPossible(data, pos, size);
+    const int hitLine = at >= size ? text.LineCount() : text.LineOfByte(at);
+    if (PollRange(poll, first, line, std::min(hitLine, text.LineCount() - 1))) return ScanResult::kStopped;
+    if (hitLine >= text.LineCount()) return ScanResult::kNotFound;
+    if (plain) {
+      *hit = found;
+      return ScanResult::kFound;
+    }
+    const int s = text.LineStart(hitLine), e = text.LineEnd(hitLine);
+    if (!(hitLine == first && fromByte > e)) {
+      const int from = hitLine == first && fromByte > s ? fromByte : -1;
+      if (program.Find(data, s, e, hit, from)) return ScanResult::kFound;
+    }
+    line = hitLine + 1;
+    if (line >= text.LineCount()) return ScanResult::kNotFound;
+    pos = text.LineStart(line);
+  }
 }
 
 ScanResult FindPrevious(const LineText& text, const FindRule& rule, int column, int beforeByte,
@@ -209,7 +326,24 @@ int ReplaceAll(const LineText& text, const FindRule& rule, int column, std::vect
   if (!rule.program) return 0;
   int total = 0;
   std::string out;
+  // Lines without the literal every match holds are passed over (their polls
+  // still made); with a column or without such a literal every line is tried.
+  const bool skip = g_wholeTextScans && column <= 0 && rule.program->NextPossible(text.data(), 0, 0) >= 0;
+  int nextPossible = -1;  // where that literal stands next, at or after the line's start
   for (int line = 0; line < text.LineCount(); ++line) {
+    if (skip) {
+      if (nextPossible < text.LineStart(line))
+        nextPossible = rule.program->NextPossible(text.data(), text.LineStart(line), text.size());
+      const int to = nextPossible >= text.size() ? text.LineCount() : text.LineOfByte(nextPossible);
+      if (to > line) {
+        if (PollRange(poll, 0, line, std::min(to, text.LineCount()) - 1)) {
+          if (stopped) *stopped = true;
+          break;
+        }
+        line = to - 1;
+        continue;
+      }
+    }
     if (PollDue(poll, line, line)) {
       if (stopped) *stopped = true;
       break;
