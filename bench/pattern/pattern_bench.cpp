@@ -92,7 +92,7 @@ int CountCommand(const std::string& literal, const std::string& path) {
          viewfind::FindNext(text, rule, 0, from, &hit, viewfind::PollFn()) == viewfind::ScanResult::kFound) {
     ++lines;
     int line = text.LineOfByte(hit.start);
-    if (line + 1 >= text.LineCount()) break;
+    if (!text.HasLine(line + 1)) break;
     from = text.LineStart(line + 1);
   }
   std::printf("%ld\n", lines);

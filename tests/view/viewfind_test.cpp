@@ -230,9 +230,21 @@ TEST(FindScanTest, LineIndexAndPositionsOfLongTexts) {
   // blocks, lone CRs; positions asked for in any order.
   std::mt19937 rng(5);
   for (int round = 0; round < 300; ++round) {
-    const std::string s = ScanText(rng, static_cast<int>(rng() % 400));
+    std::string s = ScanText(rng, static_cast<int>(rng() % 400));
+    if (round % 50 == 0) s = std::string(300000, 'x') + "\r" + s + std::string(300000, '\n');  // past one step of the index
     LineText t{std::string_view(s)};
     NaiveLines want(s);
+    // Lines and positions asked for before the whole text was looked at.
+    for (int k = 0; k < 10; ++k) {
+      const int line = static_cast<int>(rng() % (want.starts.size() + 2));
+      ASSERT_EQ(line < static_cast<int>(want.starts.size()), t.HasLine(line)) << round;
+      if (line < static_cast<int>(want.starts.size())) {
+        ASSERT_EQ(want.starts[line], t.LineStart(line)) << round;
+        ASSERT_EQ(want.ends[line], t.LineEnd(line)) << round;
+      }
+      const int b = static_cast<int>(rng() % (s.size() + 1));
+      ASSERT_EQ(want.chars[b], t.CharOfByte(b)) << round << " byte " << b;
+    }
     ASSERT_EQ(static_cast<int>(want.starts.size()), t.LineCount()) << round;
     for (int l = 0; l < t.LineCount(); ++l) {
       ASSERT_EQ(want.starts[l], t.LineStart(l)) << round;

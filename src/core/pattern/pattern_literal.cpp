@@ -51,7 +51,14 @@ void LiteralFinder::Init(std::string_view bytes, const std::vector<unsigned char
 }
 
 bool LiteralFinder::EqualAt(const unsigned char* s) const {
-  if (!anyFold_) return std::memcmp(s, bytes_.data(), bytes_.size()) == 0;
+  if (!anyFold_) {
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes_.data());
+    const size_t n = bytes_.size();
+    if (n > 16) return std::memcmp(s, b, n) == 0;
+    for (size_t i = 0; i < n; ++i)  // short: no call
+      if (s[i] != b[i]) return false;
+    return true;
+  }
   const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes_.data());
   for (size_t i = 0; i < bytes_.size(); ++i)
     if ((s[i] | case_[i]) != b[i]) return false;
@@ -87,6 +94,22 @@ int LiteralFinder::Next(const char* text, int from, int end) const {
   const __m128i v1 = _mm_set1_epi8(bytes_[probe1_]), f1 = _mm_set1_epi8(static_cast<char>(case_[probe1_]));
   const __m128i v2 = _mm_set1_epi8(bytes_[probe2_]), f2 = _mm_set1_epi8(static_cast<char>(case_[probe2_]));
   int p = from;
+  // Two blocks a step while there is room: one test of both blocks' bits.
+  for (; p + 31 <= last; p += 32) {
+    const __m128i a0 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + probe1_)), f1);
+    const __m128i b0 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + probe2_)), f2);
+    const __m128i a1 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + 16 + probe1_)), f1);
+    const __m128i b1 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + 16 + probe2_)), f2);
+    const __m128i m0 = _mm_and_si128(_mm_cmpeq_epi8(a0, v1), _mm_cmpeq_epi8(b0, v2));
+    const __m128i m1 = _mm_and_si128(_mm_cmpeq_epi8(a1, v1), _mm_cmpeq_epi8(b1, v2));
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m0)) |
+                    (static_cast<unsigned>(_mm_movemask_epi8(m1)) << 16);
+    while (bits != 0) {
+      const int k = __builtin_ctz(bits);
+      if (EqualAt(s + p + k)) return p + k;
+      bits &= bits - 1;
+    }
+  }
   // Both 16-byte loads stay inside the text while p + 15 <= last.
   for (; p + 15 <= last; p += 16) {
     const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + probe1_)), f1);

@@ -100,39 +100,42 @@ LineText::LineText(std::string text, bool cells) : own_(std::move(text)) {
   if (cells) TabsToCells(&own_);
   data_ = own_.data();
   size_ = static_cast<int>(own_.size());
-  IndexLines();
+  starts_.push_back(0);
+  charStarts_.push_back(0);
 }
 
 LineText::LineText(std::string_view borrowed)
     : data_(borrowed.data()), size_(static_cast<int>(borrowed.size())) {
-  IndexLines();
+  starts_.push_back(0);
+  charStarts_.push_back(0);
 }
 
 // Line breaks are CR, LF or CR LF, so a line starts after every LF and after
 // every CR that no LF follows. Those bytes are found 64 at a time as bit masks
 // (a CR is dropped when the bit after it is an LF, the next block's first bit
-// taken across); only the starts are kept, the ends follow from them.
-void LineText::IndexLines() {
+// taken across); only the starts are kept, the ends follow from them. Each
+// call goes at least 4 KiB further, so a scan that asks byte after byte pays
+// for the call rarely and finds those bytes still in the cache.
+constexpr int kIndexStep = 1 << 18;
+
+void LineText::IndexMore(int byte) const {
   const unsigned char* s = reinterpret_cast<const unsigned char*>(data_);
   const int n = size_;
-  starts_.reserve(static_cast<size_t>(n / 32) + 16);
-  starts_.push_back(0);
-  int p = 0;
+  // Room for the starts of the rest at a guessed line length of 32 bytes (the
+  // room is only reserved, not touched), so long texts are not copied as the
+  // table grows.
+  if (starts_.capacity() < static_cast<size_t>(n / 32) + 16) starts_.reserve(static_cast<size_t>(n / 32) + 16);
+  const int target = byte + 1 > indexedTo_ + kIndexStep ? byte + 1 : indexedTo_ + kIndexStep;
+  int p = indexedTo_;
 #if defined(__SSE2__)
   const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-  auto masks = [&](int at, unsigned long long* crBits, unsigned long long* lfBits) {
+  for (; p + 64 <= n && p < target; p += 64) {
     unsigned long long c = 0, l = 0;
     for (int k = 0; k < 4; ++k) {
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at + 16 * k));
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + 16 * k));
       c |= static_cast<unsigned long long>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, cr)))) << (16 * k);
       l |= static_cast<unsigned long long>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, lf)))) << (16 * k);
     }
-    *crBits = c;
-    *lfBits = l;
-  };
-  for (; p + 64 <= n; p += 64) {
-    unsigned long long c, l;
-    masks(p, &c, &l);
     if ((c | l) == 0) continue;
     // The LF right after this block's last byte decides about a CR there.
     const unsigned long long lfAfterLast = (p + 64 < n && s[p + 64] == '\n') ? 1ull << 63 : 0;
@@ -143,19 +146,34 @@ void LineText::IndexLines() {
     }
   }
 #endif
-  for (; p < n; ++p)
+  for (; p < n && (p < target || n - p < 64); ++p)
     if (s[p] == '\n' || (s[p] == '\r' && !(p + 1 < n && s[p + 1] == '\n'))) starts_.push_back(p + 1);
-  charStarts_.push_back(0);
+  indexedTo_ = p;
+}
+
+int LineText::LineCount() const {
+  IndexTo(size_);
+  return static_cast<int>(starts_.size());
+}
+
+bool LineText::FindLine(int line) const {
+  while (static_cast<int>(starts_.size()) <= line && indexedTo_ < size_) IndexTo(indexedTo_);
+  return line >= 0 && line < static_cast<int>(starts_.size());
+}
+
+int LineText::LineStart(int line) const {
+  HasLine(line);
+  return starts_[line];
 }
 
 int LineText::LineEnd(int line) const {
-  if (line + 1 >= LineCount()) return size_;
+  if (!HasLine(line + 1)) return size_;
   const int next = starts_[line + 1];
   return next - ((next >= 2 && data_[next - 1] == '\n' && data_[next - 2] == '\r') ? 2 : 1);
 }
 
 void LineText::CountCharsTo(int line) const {
-  for (int l = static_cast<int>(charStarts_.size()); l <= line && l < LineCount(); ++l) {
+  for (int l = static_cast<int>(charStarts_.size()); l <= line && HasLine(l); ++l) {
     // Characters of the line before, then each byte of its break.
     const int b = starts_[l - 1], e = LineEnd(l - 1);
     long chars = 0;
@@ -165,7 +183,8 @@ void LineText::CountCharsTo(int line) const {
 }
 
 int LineText::LineOfByte(int byte) const {
-  const int count = LineCount();
+  IndexTo(byte);
+  const int count = static_cast<int>(starts_.size());
   // Scans go forward: the line found last, or one of the next few.
   int h = lastLine_ < count ? lastLine_ : 0;
   if (starts_[h] <= byte) {
@@ -194,7 +213,7 @@ long LineText::CharOfByte(int byte) const {
 int LineText::ByteOfChar(long ch) const {
   if (ch <= 0) return 0;
   // Count line starts until one lies past ch (or every line is counted).
-  while (static_cast<int>(charStarts_.size()) < LineCount() && charStarts_.back() <= ch)
+  while (charStarts_.back() <= ch && HasLine(static_cast<int>(charStarts_.size())))
     CountCharsTo(static_cast<int>(charStarts_.size()));
   auto it = std::upper_bound(charStarts_.begin(), charStarts_.end(), ch);
   int line = static_cast<int>(it - charStarts_.begin()) - 1;
@@ -210,7 +229,7 @@ int LineText::ByteOfChar(long ch) const {
 }
 
 bool LineText::Subject(int line, int column, int* start, int* end) const {
-  int s = starts_[line], e = LineEnd(line);
+  int s = LineStart(line), e = LineEnd(line);
   if (column <= 0) {
     *start = s;
     *end = e;
@@ -267,7 +286,7 @@ bool g_wholeTextScans = true;
 
 ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int fromByte, pat::PatternHit* hit,
                     const PollFn& poll) {
-  if (!rule.program || text.LineCount() == 0) return ScanResult::kNotFound;
+  if (!rule.program) return ScanResult::kNotFound;
   const pat::PatternProgram& program = *rule.program;
   const char* data = text.data();
   const int size = text.size();
@@ -287,9 +306,11 @@ ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int 
       at = program.NextLiteralMatch(data, pos, size, &found) ? found.start : size;
     else
       at = program.NextPossible(data, pos, size);
-    const int hitLine = at >= size ? text.LineCount() : text.LineOfByte(at);
-    if (PollRange(poll, first, line, std::min(hitLine, text.LineCount() - 1))) return ScanResult::kStopped;
-    if (hitLine >= text.LineCount()) return ScanResult::kNotFound;
+    if (at >= size) {  // none: the polls of the remaining lines
+      return PollRange(poll, first, line, text.LineCount() - 1) ? ScanResult::kStopped : ScanResult::kNotFound;
+    }
+    const int hitLine = text.LineOfByte(at);
+    if (PollRange(poll, first, line, hitLine)) return ScanResult::kStopped;
     if (plain) {
       *hit = found;
       return ScanResult::kFound;
@@ -300,7 +321,7 @@ ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int 
       if (program.Find(data, s, e, hit, from)) return ScanResult::kFound;
     }
     line = hitLine + 1;
-    if (line >= text.LineCount()) return ScanResult::kNotFound;
+    if (!text.HasLine(line)) return ScanResult::kNotFound;
     pos = text.LineStart(line);
   }
 }
