@@ -185,14 +185,20 @@ void LineText::CountCharsTo(int line) const {
 int LineText::LineOfByte(int byte) const {
   IndexTo(byte);
   const int count = static_cast<int>(starts_.size());
-  // Scans go forward: the line found last, or one of the next few.
-  int h = lastLine_ < count ? lastLine_ : 0;
-  if (starts_[h] <= byte) {
-    for (int k = 0; k < 4 && h + 1 < count && starts_[h + 1] <= byte; ++k) ++h;
-    if (h + 1 >= count || starts_[h + 1] > byte) return lastLine_ = h;
+  // Scans go forward: from the line found last, steps of 1, 2, 4, ... lines
+  // until one starts past the byte, then halving between the last two.
+  int lo = lastLine_ < count ? lastLine_ : 0;
+  if (starts_[lo] > byte) lo = 0;
+  int step = 1, hi = lo + 1;
+  while (hi < count && starts_[hi] <= byte) {
+    lo = hi;
+    step *= 2;
+    hi = lo + step;
   }
-  auto it = std::upper_bound(starts_.begin(), starts_.end(), byte);
-  return lastLine_ = it == starts_.begin() ? 0 : static_cast<int>(it - starts_.begin()) - 1;
+  if (hi > count) hi = count;
+  // starts_[lo] <= byte, and starts_[hi] > byte (or hi == count).
+  auto it = std::upper_bound(starts_.begin() + lo + 1, starts_.begin() + hi, byte);
+  return lastLine_ = static_cast<int>(it - starts_.begin()) - 1;
 }
 
 long LineText::CharOfByte(int byte) const {
