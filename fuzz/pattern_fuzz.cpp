@@ -89,8 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<unsigned char> fold(search.size());
     for (size_t i = 0; i < fold.size(); ++i) fold[i] = (sel >> (i % 8)) & 1;
     finder.Init(search.substr(0, 1 + sel % 7), fold);
-    for (int from = 0; from <= len; from = from * 2 + 1)
+    for (int from = 0; from <= len; from = from * 2 + 1) {
       Check(finder.Next(text.data(), from, len) == finder.NextPortable(text.data(), from, len));
+      Check(finder.Prev(text.data(), 0, len - from) == finder.PrevPortable(text.data(), 0, len - from));
+    }
   }
 
   // The splitting helpers on the same bytes.

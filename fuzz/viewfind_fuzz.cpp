@@ -74,6 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (viewfind::FindPrevious(text, rule, column, text.size(), &hit, nullptr) == viewfind::ScanResult::kFound &&
       (hit.start < 0 || hit.start + hit.length > text.size()))
     std::abort();
+  for (int before : {text.size(), text.ByteOfChar(text.CharOfByte(text.size() / 2)), from}) {
+    pat::PatternHit a{-1, -1}, b{-1, -1};
+    const auto fast = viewfind::FindPrevious(text, rule, column, before, &a, nullptr);
+    viewfind::g_wholeTextScans = false;
+    const auto careful = viewfind::FindPrevious(text, rule, column, before, &b, nullptr);
+    viewfind::g_wholeTextScans = true;
+    if (fast != careful || (fast == viewfind::ScanResult::kFound && (a.start != b.start || a.length != b.length)))
+      std::abort();
+  }
   std::vector<viewfind::LineEdit> edits;
   bool stopped = false;
   int n = viewfind::ReplaceAll(text, rule, column, &edits, &stopped, nullptr);

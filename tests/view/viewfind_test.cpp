@@ -285,6 +285,20 @@ TEST(FindScanTest, WholeTextScansPollAtTheSameLines) {
         EXPECT_EQ(results[1], results[0]);
         EXPECT_EQ(polls[1], polls[0]) << hitLine << " " << search << " " << fromLine;
         EXPECT_EQ(hits[1].start, hits[0].start);
+        // Upwards from as far below the match.
+        const int below = std::min(t.LineCount() - 1, 2 * hitLine - fromLine + 1);
+        for (int k = 0; k < 2; ++k) {
+          polls[k].clear();
+          viewfind::g_wholeTextScans = k == 0;
+          results[k] = viewfind::FindPrevious(t, Dialog(search), 0, t.LineStart(below), &hits[k], [&](int l) {
+            polls[k].push_back(l);
+            return false;
+          });
+        }
+        viewfind::g_wholeTextScans = true;
+        EXPECT_EQ(results[1], results[0]);
+        EXPECT_EQ(polls[1], polls[0]) << hitLine << " " << search << " up from " << below;
+        EXPECT_EQ(hits[1].start, hits[0].start);
       }
     }
   }
@@ -330,6 +344,26 @@ TEST(FindScanTest, WholeTextScansEqualTheLineByLineScans) {
     if (sr == ScanResult::kFound) {
       ASSERT_EQ(sh.start, fh.start) << "round " << round;
       ASSERT_EQ(sh.length, fh.length) << "round " << round;
+    }
+    // Upwards from the same place.
+    fastPolls.clear();
+    slowPolls.clear();
+    fh = sh = pat::PatternHit{-1, -1};
+    fr = viewfind::FindPrevious(t, rule, column, from, &fh, [&](int l) {
+      fastPolls.push_back(l);
+      return static_cast<int>(fastPolls.size()) == stopAt;
+    });
+    viewfind::g_wholeTextScans = false;
+    sr = viewfind::FindPrevious(t, rule, column, from, &sh, [&](int l) {
+      slowPolls.push_back(l);
+      return static_cast<int>(slowPolls.size()) == stopAt;
+    });
+    viewfind::g_wholeTextScans = true;
+    ASSERT_EQ(sr, fr) << "round " << round << " up";
+    ASSERT_EQ(slowPolls, fastPolls) << "round " << round << " up";
+    if (sr == ScanResult::kFound) {
+      ASSERT_EQ(sh.start, fh.start) << "round " << round << " up";
+      ASSERT_EQ(sh.length, fh.length) << "round " << round << " up";
     }
     std::vector<viewfind::LineEdit> fe, se;
     bool fs = false, ss = false;

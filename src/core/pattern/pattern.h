@@ -115,6 +115,10 @@ class PatternProgram {
   // ignored), so the lines before it cannot hold a match; `end` when the rest
   // holds none; -1 when the search has no such part (try every line).
   int NextPossible(const char* text, int from, int end) const;
+  // The last position p >= begin with p + n <= end where that literal
+  // stands (upward searches), -1 when none does or the search has no such
+  // literal.
+  int PrevPossible(const char* text, int begin, int end) const;
   // For a search that must start at the subject start and begins with a
   // literal, over lines that end in LF: the start of the first line at or
   // after `from` (a line start) that begins with that literal, `end` when

@@ -127,5 +127,42 @@ int LiteralFinder::Next(const char* text, int from, int end) const {
 #endif
 }
 
+int LiteralFinder::PrevPortable(const char* text, int begin, int end) const {
+  const int n = size();
+  if (n == 0 || begin < 0 || end - begin < n) return -1;
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+  const unsigned char b1 = static_cast<unsigned char>(bytes_[probe1_]);
+  const unsigned char c1 = case_[probe1_];
+  for (int p = end - n; p >= begin; --p)
+    if ((s[p + probe1_] | c1) == b1 && EqualAt(s + p)) return p;
+  return -1;
+}
+
+int LiteralFinder::Prev(const char* text, int begin, int end) const {
+#if defined(__SSE2__)
+  const int n = size();
+  if (n == 0 || begin < 0 || end - begin < n) return -1;
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+  const __m128i v1 = _mm_set1_epi8(bytes_[probe1_]), f1 = _mm_set1_epi8(static_cast<char>(case_[probe1_]));
+  const __m128i v2 = _mm_set1_epi8(bytes_[probe2_]), f2 = _mm_set1_epi8(static_cast<char>(case_[probe2_]));
+  // Blocks of 16 start positions [p, p + 16), from the last one down.
+  int p = end - n - 15;
+  for (; p >= begin; p -= 16) {
+    const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + probe1_)), f1);
+    const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + probe2_)), f2);
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, v1), _mm_cmpeq_epi8(b, v2))));
+    while (bits != 0) {
+      const int k = 31 - __builtin_clz(bits);
+      if (EqualAt(s + p + k)) return p + k;
+      bits &= ~(1u << k);
+    }
+  }
+  // The start positions left below the blocks: [begin, p + 16).
+  return p + 16 > begin ? PrevPortable(text, begin, p + 15 + n) : -1;
+#else
+  return PrevPortable(text, begin, end);
+#endif
+}
+
 }  // namespace detail
 }  // namespace pat

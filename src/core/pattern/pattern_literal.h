@@ -28,6 +28,10 @@ class LiteralFinder {
   // The same one byte at a time (memchr of the rarest byte): the fallback
   // without SSE2, and what the tests hold the fast path to.
   int NextPortable(const char* text, int from, int end) const;
+  // Last p in [begin, end - size()] where the bytes stand, or -1 (upward
+  // searches); and the same one byte at a time.
+  int Prev(const char* text, int begin, int end) const;
+  int PrevPortable(const char* text, int begin, int end) const;
 
  private:
   bool EqualAt(const unsigned char* s) const;

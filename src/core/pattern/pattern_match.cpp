@@ -453,6 +453,11 @@ int PatternProgram::NextPossible(const char* text, int from, int end) const {
   return p < 0 ? end : p;
 }
 
+int PatternProgram::PrevPossible(const char* text, int begin, int end) const {
+  const Impl& m = *impl_;
+  return m.required.empty() ? -1 : m.required.Prev(text, begin, end);
+}
+
 int PatternProgram::NextPossibleLineStart(const char* text, int from, int end) const {
   const Impl& m = *impl_;
   if (m.lineStart.empty()) return -1;

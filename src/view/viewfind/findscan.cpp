@@ -332,9 +332,11 @@ ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int 
   }
 }
 
-ScanResult FindPrevious(const LineText& text, const FindRule& rule, int column, int beforeByte,
-                        pat::PatternHit* hit, const PollFn& poll) {
-  if (!rule.program || text.LineCount() == 0 || beforeByte <= 0) return ScanResult::kNotFound;
+namespace {
+
+// The line-by-line upward scan.
+ScanResult FindPreviousByLines(const LineText& text, const FindRule& rule, int column, int beforeByte,
+                               pat::PatternHit* hit, const PollFn& poll) {
   int first = text.LineOfByte(beforeByte);
   for (int line = first, scanned = 0; line >= 0; --line, ++scanned) {
     if (PollDue(poll, scanned, line)) return ScanResult::kStopped;
@@ -343,6 +345,48 @@ ScanResult FindPrevious(const LineText& text, const FindRule& rule, int column, 
     int before = line == first ? beforeByte : -1;
     if (before >= 0 && before <= s) continue;
     if (rule.program->FindLast(text.data(), s, e, hit, before)) return ScanResult::kFound;
+  }
+  return ScanResult::kNotFound;
+}
+
+// The polls the upward scan from line `first` makes before lines
+// [downTo, line], in its order (every 1000th line above the first).
+bool PollRangeUp(const PollFn& poll, int first, int line, int downTo) {
+  if (!poll) return false;
+  const int every = kTuning.pollEvery;
+  int k = (first - line + every - 1) / every;
+  if (k < 1) k = 1;
+  for (long long at = first - static_cast<long long>(k) * every; at >= downTo; at -= every)
+    if (poll(static_cast<int>(at))) return true;
+  return false;
+}
+
+}  // namespace
+
+ScanResult FindPrevious(const LineText& text, const FindRule& rule, int column, int beforeByte,
+                        pat::PatternHit* hit, const PollFn& poll) {
+  if (!rule.program || beforeByte <= 0) return ScanResult::kNotFound;
+  const pat::PatternProgram& program = *rule.program;
+  const char* data = text.data();
+  if (!g_wholeTextScans || column > 0 || program.NextPossible(data, 0, 0) < 0)
+    return FindPreviousByLines(text, rule, column, beforeByte, hit, poll);
+  // The caret's line as the line-by-line scan takes it; above it, the last
+  // occurrence of the literal every match holds, found going backwards over
+  // the whole text, gives the next line to try.
+  const int first = text.LineOfByte(beforeByte);
+  const int s0 = text.LineStart(first), e0 = text.LineEnd(first);
+  if (beforeByte > s0 && program.FindLast(data, s0, e0, hit, beforeByte)) return ScanResult::kFound;
+  int line = first - 1;
+  int bound = s0;  // occurrences wholly before this byte
+  while (line >= 0) {
+    const int at = program.PrevPossible(data, 0, bound);
+    const int hitLine = at < 0 ? -1 : text.LineOfByte(at);
+    if (PollRangeUp(poll, first, line, hitLine < 0 ? 0 : hitLine)) return ScanResult::kStopped;
+    if (hitLine < 0) return ScanResult::kNotFound;
+    const int s = text.LineStart(hitLine), e = text.LineEnd(hitLine);
+    if (program.FindLast(data, s, e, hit, -1)) return ScanResult::kFound;
+    line = hitLine - 1;
+    bound = s;
   }
   return ScanResult::kNotFound;
 }

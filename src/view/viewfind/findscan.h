@@ -121,7 +121,7 @@ using PollFn = std::function<bool(int line)>;
 
 enum class ScanResult { kFound, kNotFound, kStopped };
 
-// The downward scan and replace-all look for the literal every match holds
+// The scans (down, up, replace-all) look for the literal every match holds
 // in one pass over the whole text and give the engine only the lines that
 // hold it; false makes them go line by line (tests compare the two).
 extern bool g_wholeTextScans;

@@ -80,6 +80,11 @@ TEST(PatternScan, LiteralFinderAgreesWithAPlainSearch) {
     const int want = Naive(text, bytes, fold, from, end);
     ASSERT_EQ(want, finder.NextPortable(text.data(), from, end)) << "round " << round;
     ASSERT_EQ(want, finder.Next(text.data(), from, end)) << "round " << round;
+    // Backwards: the last place, found as the last of the forward places.
+    int last = -1;
+    for (int p = Naive(text, bytes, fold, from, end); p >= 0; p = Naive(text, bytes, fold, p + 1, end)) last = p;
+    ASSERT_EQ(last, finder.PrevPortable(text.data(), from, end)) << "round " << round;
+    ASSERT_EQ(last, finder.Prev(text.data(), from, end)) << "round " << round;
   }
 }
 
@@ -96,6 +101,9 @@ TEST(PatternScan, LiteralFinderOnLongTextsAtEveryEnd) {
       const int want = end >= at + 2 ? at : -1;
       ASSERT_EQ(want, finder.Next(t.data(), 0, end)) << at << " " << end;
       ASSERT_EQ(want, finder.NextPortable(t.data(), 0, end)) << at << " " << end;
+      ASSERT_EQ(want, finder.Prev(t.data(), 0, end)) << at << " " << end;
+      ASSERT_EQ(want < 0 ? -1 : at, finder.Prev(t.data(), at, end)) << at << " " << end;
+      ASSERT_EQ(-1, finder.Prev(t.data(), at + 1, end)) << at << " " << end;
     }
   }
   finder.Init("aB", {0, 0});  // exact: another case is no hit
