@@ -96,9 +96,9 @@ struct PatternProgram::Impl {
   bool WordStartOk(const unsigned char* s, int begin, int pos) const;
   bool WordEndOk(const unsigned char* s, int end, int pos) const;
   void EmitReplacement(Emitter* em, const unsigned char* s, int start, int stop) const;
-  // The pieces of the replacement of the match s[start, stop), in order.
+  // The parts of the replacement of the match s[start, stop), in order.
   template <class Put>
-  void Pieces(const unsigned char* s, int start, int stop, Put put) const {
+  void ReplacementParts(const unsigned char* s, int start, int stop, Put put) const {
     if (!hasReplacement) {
       put(s + start, stop - start);
       return;
@@ -362,7 +362,7 @@ int PatternProgram::Impl::NextCandidate(const unsigned char* s, int begin, int e
 void PatternProgram::Impl::EmitReplacement(Emitter* em, const unsigned char* s, int start,
                                            int stop) const {
   if (!em->out) return;
-  Pieces(s, start, stop, [em](const unsigned char* data, int n) { em->Put(data, n); });
+  ReplacementParts(s, start, stop, [em](const unsigned char* data, int n) { em->Put(data, n); });
 }
 
 // All matches in the subject [begin, end): copies the text before each match
@@ -470,7 +470,7 @@ int PatternProgram::NextPossibleLineStart(const char* text, int from, int end) c
 }
 
 void PatternProgram::AppendReplacement(const char* text, int start, int stop, std::string* out) const {
-  impl_->Pieces(reinterpret_cast<const unsigned char*>(text), start, stop,
+  impl_->ReplacementParts(reinterpret_cast<const unsigned char*>(text), start, stop,
                 [out](const unsigned char* data, int n) {
                   if (n > 0) out->append(reinterpret_cast<const char*>(data), static_cast<size_t>(n));
                 });
