@@ -194,6 +194,7 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
   // Values are written only once the whole list is known to fit.
   std::vector<std::pair<int, std::string>> writes;
   long long running = next;
+  long long highest = next;  // past every slot an item of the list took
   int i = 0;
   for (;;) {
     while (i < n && (L[i] == ' ' || L[i] == '>' || L[i] == ',' || L[i] == ';')) ++i;
@@ -210,16 +211,24 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
       continue;
     }
 
-    // The slot: "B:" a letter's slot, "12:" a number, else the next one.
+    // The slot: "B:" a letter's slot, "12:" a number, else the next one. The
+    // ':' of a number lies within the item's own first four bytes and only
+    // digits stand before it ("a=1:5" and "a,B:x" name no number).
     long long slot;
-    const int colon = static_cast<int>(L.find(':', i));
+    int colon = -1;
+    for (int k = i; k < i + 4 && k < n && L[k] != ',' && L[k] != ';'; ++k) {
+      if (L[k] == ':') {
+        colon = k;
+        break;
+      }
+      if (!IsDigit(L[k])) break;
+    }
     if (first >= 'A' && first <= 'z' && at(i + 1) == ':') {
       slot = first + 45;
       i += 2;
-    } else if (colon >= 0 && colon < i + 4) {
+    } else if (colon >= 0) {
       slot = 0;
-      for (int k = i; k < colon; ++k)
-        if (IsDigit(L[k])) slot = slot * 10 + (L[k] - '0');
+      for (int k = i; k < colon; ++k) slot = slot * 10 + (L[k] - '0');
       i = colon + 1;
       running = slot + 1;
     } else {
@@ -302,6 +311,7 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
 
     const long long after = twoDim ? slot + a * b + 2 : slot + a + 1;
     if (after > kFirstDeclaredSlot) running = after;
+    if (after > highest) highest = after;
   }
 
   const int used = MacroNameTableLength(state);
@@ -309,9 +319,10 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
   std::memcpy(state.m_abMacroNameTable + used, entries.data(), entries.size());
   state.m_abMacroNameTable[used + entries.size()] = '\0';
   for (auto& w : writes) state.m_strMacroVars[w.first] = CString(std::move(w.second));
-  // A slot named by number continues the list from there but never moves the
-  // store's next free slot below where it was.
-  return static_cast<int>(running > next ? running : next);
+  // A slot named by number continues the list from there ("12:a,b" puts b at
+  // 13), but the store's next free slot passes every slot the list took and
+  // never moves below where it was, so no later declaration shares a slot.
+  return static_cast<int>(highest);
 }
 
 int MacroCollectArgumentRefs(const CString& text, std::vector<int>* slots, std::uint32_t* flags) {
