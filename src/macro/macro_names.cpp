@@ -23,6 +23,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // One entry of the names table: "185:total;", "190:tbl<3|4>;", "#:alias;".
 struct NameEntry {
+  int begin = 0;        // the entry's first byte
   bool hasKey = false;  // a slot number was written
   bool alias = false;   // "#", "&" or "@" entry: names no slot
   int key = 0;
@@ -41,6 +42,7 @@ void ForEachEntry(const MacroState& st, int from, int to, F&& visit) {
     int end = p;
     while (end < to && t[end] != ';') ++end;
     NameEntry e;
+    e.begin = p;
     int q = p;
     e.alias = t[q] == '#' || t[q] == '&' || t[q] == '@';
     if (t[q] == '[') {
@@ -125,6 +127,30 @@ int MacroFindDeclaredSlot(const MacroState& state, const std::string& name) {
   if (mark >= 0) search(mark + 1);
   if (found < 0) search(0);
   return found;
+}
+
+bool MacroFindDeclaredName(const MacroState& state, const std::string& name, bool subroutineFirst,
+                           DeclaredName* found) {
+  const int len = MacroNameTableLength(state);
+  const char* t = state.m_abMacroNameTable;
+  bool hit = false;
+  auto search = [&](int from) {
+    ForEachEntry(state, from, len, [&](const NameEntry& e) {
+      int end = e.nameBegin;
+      while (end < e.nameEnd && t[end] != '<' && t[end] != '=') ++end;
+      if (static_cast<size_t>(end - e.nameBegin) != name.size() || name.compare(0, name.size(), t + e.nameBegin, name.size()) != 0)
+        return true;
+      found->alias = e.alias ? t[e.begin] : 0;
+      found->slot = e.hasKey ? e.key : 0;
+      found->text = end < e.nameEnd && t[end] == '=' ? std::string(t + end + 1, e.nameEnd - end - 1) : std::string();
+      hit = true;
+      return false;
+    });
+  };
+  const int mark = subroutineFirst ? LastScopeMark(state, len) : -1;
+  if (mark >= 0) search(mark + 1);
+  if (!hit) search(0);
+  return hit;
 }
 
 int MacroParseIndexRef(const MacroState& state, const CString& text, int* pos) {

@@ -85,6 +85,7 @@ struct MacroState {
   CString m_strTablePath;
   CString m_strDocStem;
   std::int32_t m_nCmdLineNo = 0;               // line of the running statement
+  std::uint32_t m_bMacroErrorsOff = 0;         // "eror_off": unresolved addresses become "[0]"
   std::int32_t m_anStmtTableA[4] = {};         // per-statement tables
   std::int32_t m_anStmtTableB[4] = {};
   std::int32_t m_anLineLookup[4] = {};
