@@ -36,21 +36,29 @@ long long ReadDigits(const std::string& s, size_t* pos) {
 // A cell ends at a double quote, '^', the field separator, a line end or NUL.
 bool CellEnds(std::uint8_t c) { return c == '"' || c == '^' || c == csv::CSV_FIELD_SEP || c == '\r' || c == '\n' || c == 0; }
 
-// The cell at text[pos] against a key: '%' any one byte, '&' any run of bytes
-// up to the key's next byte, "\%" "\&" "\\" those bytes. The key must be used
-// up exactly at the cell's end, or end in '&'.
+// The cell at text[pos] against a key: '%' any one byte, '&' any run of
+// characters up to the key's next byte, "\%" "\&" "\\" those bytes. The key
+// must be used up exactly at the cell's end, or end in '&'. A double-byte
+// character of the key is compared whole (its second byte is never taken for
+// a wildcard or a backslash), and the run of '&' steps over whole characters.
 bool CellMatches(const std::uint8_t* text, std::uint32_t length, std::uint32_t pos, const std::string& key) {
   auto cell = [&](std::uint32_t i) -> std::uint8_t { return i < length ? text[i] : 0; };
+  auto lead = [](std::uint8_t b) { return fw::IsSjisLeadByte(b); };
   std::uint32_t c = pos;
   if (cell(c) == '"') ++c;
   size_t k = 0;
   while (k < key.size()) {
-    char kc = key[k];
+    const std::uint8_t kc = static_cast<std::uint8_t>(key[k]);
+    if (lead(kc) && k + 1 < key.size()) {
+      if (cell(c) != kc || cell(c + 1) != static_cast<std::uint8_t>(key[k + 1])) return false;
+      c += 2, k += 2;
+      continue;
+    }
     if (kc == '&') {
       if (k + 1 == key.size()) return true;
-      char stop = key[k + 1];
-      if (stop == '\\' && k + 2 < key.size()) stop = key[k + 2];
-      while (!CellEnds(cell(c)) && cell(c) != static_cast<std::uint8_t>(stop)) ++c;
+      std::uint8_t stop = static_cast<std::uint8_t>(key[k + 1]);
+      if (stop == '\\' && k + 2 < key.size()) stop = static_cast<std::uint8_t>(key[k + 2]);
+      while (!CellEnds(cell(c)) && cell(c) != stop) c += lead(cell(c)) && !CellEnds(cell(c + 1)) ? 2 : 1;
       if (CellEnds(cell(c))) return false;
       ++k;
       continue;
@@ -60,8 +68,10 @@ bool CellMatches(const std::uint8_t* text, std::uint32_t length, std::uint32_t p
       ++c, ++k;
       continue;
     }
-    if (kc == '\\' && k + 1 < key.size() && (key[k + 1] == '%' || key[k + 1] == '&' || key[k + 1] == '\\')) kc = key[++k];
-    if (cell(c) != static_cast<std::uint8_t>(kc)) return false;
+    std::uint8_t want = kc;
+    if (kc == '\\' && k + 1 < key.size() && (key[k + 1] == '%' || key[k + 1] == '&' || key[k + 1] == '\\'))
+      want = static_cast<std::uint8_t>(key[++k]);
+    if (cell(c) != want) return false;
     ++c, ++k;
   }
   return CellEnds(cell(c));
