@@ -175,9 +175,14 @@ int MacroParseIndexRef(const MacroState& state, const CString& text, int* pos) {
     const std::string inner = s.substr(p + 1, q - p - 1);
     p = q;
     if (at(p) == ']') ++p;
-    const int slot = MacroFindDeclaredSlot(state, inner);
-    if (slot > 0 && slot <= kLastVarSlot) {
-      value = NumericValue(state, slot);
+    // Names only, as the reference evaluator reads an index (kind 4): a
+    // variable gives its value, a "#" alias its text's number.
+    DeclaredName name;
+    const bool named = MacroFindDeclaredName(state, inner, state.m_nMacroCallDepth > 0, &name);
+    if (named && !name.alias && name.slot > 0 && name.slot <= kLastVarSlot) {
+      value = NumericValue(state, name.slot);
+    } else if (named && name.alias == '#') {
+      value = MacroReadNumber(CString(name.text), 0);
     } else if (inner.compare(0, 2, "&D") == 0) {
       int ip = 0;
       const int refSlot = ReadRefSlot(inner, &ip);

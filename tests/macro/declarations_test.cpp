@@ -154,6 +154,22 @@ TEST_F(Declarations, SizesReadFromVariables) {
   EXPECT_EQ(189, Declare("s<[n]>", 186));
 }
 
+TEST_F(Declarations, BracketedIndexesReadDeclaredNames) {
+  std::strcpy(st->m_abMacroNameTable, "180:n;#:two=2;\x05" "181:n;");
+  st->m_strMacroVars[180] = "3";
+  st->m_strMacroVars[181] = "4";
+  int pos = 0;
+  EXPECT_EQ(3, macro::MacroParseIndexRef(*st, "[n]>", &pos));
+  EXPECT_EQ(4, pos);
+  st->m_nMacroCallDepth = 1;  // inside the subroutine its own n
+  pos = 0;
+  EXPECT_EQ(4, macro::MacroParseIndexRef(*st, "[n]>", &pos));
+  pos = 0;
+  EXPECT_EQ(-3, macro::MacroParseIndexRef(*st, "[two]|5>", &pos));  // a "#" alias's text
+  pos = 0;
+  EXPECT_EQ(7, macro::MacroParseIndexRef(*st, "[7]>", &pos));  // a number as written
+}
+
 TEST_F(Declarations, IndexReferences) {
   int pos = 0;
   CString text("3|4>");
