@@ -31,7 +31,7 @@ void ReplaceBytes(std::string* s, char from, char to) {
 // front of it (and a reference taken off) at the cost of the value alone.
 class Pending {
  public:
-  explicit Pending(const std::string& s) : rev_(s.rbegin(), s.rend()) {}
+  explicit Pending(const std::string& s) { PutInFront(s); }
   size_t Size() const { return rev_.size(); }
   // The byte k places ahead, '\0' past the end.
   char At(size_t k) const { return k < rev_.size() ? rev_[rev_.size() - 1 - k] : '\0'; }
@@ -41,9 +41,19 @@ class Pending {
     return c;
   }
   void Drop(size_t k) { rev_.resize(rev_.size() - k); }
-  void PutInFront(const std::string& v) { rev_.append(v.rbegin(), v.rend()); }
+  void PutInFront(const std::string& v) {
+    const size_t old = rev_.size(), n = v.size();
+    rev_.resize(old + n);
+    char* d = &rev_[0] + old;
+    const char* src = v.data();
+    for (size_t k = n; k > 0; --k) *d++ = src[k - 1];
+  }
   void MoveAllTo(std::string* out) {
-    out->append(rev_.rbegin(), rev_.rend());
+    const size_t old = out->size(), n = rev_.size();
+    out->resize(old + n);
+    char* d = &(*out)[0] + old;
+    const char* src = rev_.data();
+    for (size_t k = n; k > 0; --k) *d++ = src[k - 1];
     rev_.clear();
   }
 
