@@ -33,7 +33,10 @@ TEST(AddressOracle, RowAndColumnKeysMatchPythonsReading) {
   std::string table;
   for (int c = 0; c < 8; ++c) table += (c ? "," : "") + word() + std::to_string(c % 3 ? c : 0).substr(0, c % 3 ? 1 : 0);
   table += "\r\n";
+  // Three blocks of 100 rows; each later block starts at a "!#" or "!*" line
+  // followed by its own title.
   for (int r = 0; r < 300; ++r) {
+    if (r == 100 || r == 200) table += std::string(r == 100 ? "!#" : "!*") + "\r\nPlace,Sum\r\n";
     std::string first = word();
     if (rng() % 5 == 0) first = "\"" + first + "\"";
     table += first + "," + std::to_string(r) + ",x\r\n";
@@ -41,9 +44,10 @@ TEST(AddressOracle, RowAndColumnKeysMatchPythonsReading) {
   std::vector<std::string> keys = {"Tokyo", "Tokyo!", "Tok%o", "To&o", "T&", "50\\%", "a\\&b", "東京", "東%%",
                                    "表示", "&京", "大阪!", "Tok", "x\\\\y", "Sendai", "nowhere", "%", "&",
                                    "Tokyo0", "Osaka1", "ソ&ス"};
-  for (int k = 0; k < 40; ++k) {
+  for (int k = 0; k < 60; ++k) {
     std::string key = word();
     if (rng() % 3 == 0 && key.size() > 2 && static_cast<unsigned char>(key[0]) < 0x80) key[1] = '%';
+    if (rng() % 3 == 0) key += "^P" + std::to_string(1 + rng() % 3);
     if (rng() % 4 == 0) key += "!";
     keys.push_back(key);
   }
@@ -76,7 +80,7 @@ TEST(AddressOracle, RowAndColumnKeysMatchPythonsReading) {
     const std::string ref = run ? "[" + key.substr(0, key.size() - 1) + "]!" : "[" + key + "]";
     const std::string rowOut = macro::MacroParseRowData(sc, CString("&1@" + ref), 0).Str();
     EXPECT_EQ("&1@" + std::to_string(row ? row : macro::kAddressRowNotFound), rowOut) << key;
-    if (run) continue;
+    if (run || key.find("^P") != std::string::npos) continue;
     host.answer = 1;
     const std::string colOut = macro::MacroParseRowData(sc, CString("&[" + key + "]"), 0).Str();
     EXPECT_EQ(col ? "&" + std::to_string(col) : std::string("&"), colOut) << key;

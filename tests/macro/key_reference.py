@@ -3,7 +3,8 @@
 # (0 for not found). TABLE is CP932 comma text read with the csv module;
 # rows are the file's 1-based lines and the first line is the title. KEYS
 # holds one key per line (CP932); a key ending in "!" asks for the last row
-# of the run of consecutive matching rows.
+# of the run of consecutive matching rows; "^PN" before it searches block N
+# only (blocks start at "!#" or "!*" lines).
 import csv
 import re
 import sys
@@ -47,16 +48,27 @@ def main():
         rows = list(csv.reader(f))
     with open(sys.argv[2], 'rb') as f:
         keys = [line.decode('cp932') for line in f.read().split(b'\n') if line]
+    # Block N starts at line 1 (N = 1) or at its "!#"/"!*" line.
+    starts = [0] + [i for i, r in enumerate(rows) if i > 0 and r and r[0][:2] in ('!#', '!*')]
     for key in keys:
         run = key.endswith('!')
         if run:
             key = key[:-1]
+        block = None
+        caret = key.find('^P', 1)
+        if caret > 0:
+            block = int(key[caret + 2:])
+            key = key[:caret]
         rx = key_regex(key)
+        first = 0 if block is None else starts[block - 1]
         row = 0
-        for n, r in enumerate(rows[1:], start=2):
+        for i in range(first + 1, len(rows)):
+            r = rows[i]
+            if block is not None and r and r[0][:2] in ('!#', '!*'):
+                break
             hit = bool(r) and rx.fullmatch(cell_bytes(r[0])) is not None
             if hit:
-                row = n
+                row = i + 1
                 if not run:
                     break
             elif row:
