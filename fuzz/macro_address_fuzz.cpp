@@ -40,7 +40,7 @@ const char kTable[] =
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static macro::MacroState* st = [] {
     auto* s = new macro::MacroState;
-    std::strcpy(s->m_abMacroNameTable, "180:total;181:arr<3>;185:m<2|2>;#:hdr=Note;&:col=[hdr];@:row=To&;\x05" "190:i;");
+    std::strcpy(s->m_abMacroNameTable, "180:total;181:arr<3>;185:m<2|2>;#:hdr=Note;&:col=[hdr];@:row=To&;&:w=[w][w][w];\x05" "190:i;");
     s->m_strMacroVars[185] = "\x0c" "2";
     s->m_strMacroVars[7] = "Tokyo";
     s->m_strMacroVars[8] = "&D8";

@@ -333,7 +333,7 @@ class Rewriter {
       const size_t close = s.find(']', k + 1);
       if (close == std::string::npos) break;
       std::string inner = s.substr(k + 1, close - k - 1);
-      MacroEvalAddressToken(sc_, &inner, kRefValue, 0, -1, 1);
+      MacroEvalAddressToken(sc_, &inner, kRefValue, 0, -1);
       s.replace(k, close + 1 - k, inner);
       k += inner.size();
     }

@@ -28,6 +28,10 @@ struct AddressScope {
   const csv::TableFields* table = nullptr;
   const std::uint8_t* text = nullptr;
   std::uint32_t length = 0;
+  // Evaluations under the reference being valued (nested brackets and
+  // aliases); counted by the evaluator.
+  mutable int nestedCalls = 0;
+  mutable bool nestingExceeded = false;
 };
 
 // Reference kinds.
@@ -48,6 +52,7 @@ enum AddressKind {
 constexpr int kAddressRewritten = -999;     // the contents are text to write out
 constexpr int kAddressRowNotFound = 4999999;
 constexpr int kAddressMaxDepth = 32;        // nested brackets and aliases
+constexpr int kAddressMaxNested = 10000;    // evaluations under one reference
 constexpr int kAddressMaxContents = 1500;
 constexpr int kAddressMaxInput = 25000;
 constexpr int kAddressMaxOutput = 45000;

@@ -208,8 +208,15 @@ bool ReplaceNested(const AddressScope& sc, std::string* contents, int depth) {
 
 int MacroEvalAddressToken(const AddressScope& sc, std::string* contents, int kind, int index1, int index2, int depth) {
   std::string& s = *contents;
-  if (depth > kAddressMaxDepth) {
-    if (depth == kAddressMaxDepth + 1 && sc.host) sc.host->ShowMessageBox("stack over eror");
+  // Nesting is bounded in depth and, since one level may ask for several
+  // nested references ("&:x=[x][x]"), in the evaluations under one reference.
+  if (depth == 0) {
+    sc.nestedCalls = 0;
+    sc.nestingExceeded = false;
+  }
+  if (sc.nestingExceeded || depth > kAddressMaxDepth || ++sc.nestedCalls > kAddressMaxNested) {
+    if (!sc.nestingExceeded && sc.host) sc.host->ShowMessageBox("stack over eror");
+    sc.nestingExceeded = true;  // everything still under this reference ends at once
     s = "0";
     return 0;
   }

@@ -2,6 +2,7 @@
 // Shift-JIS table.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -173,6 +174,18 @@ TEST_F(Addresses, LongAndDeepInputs) {
   host.answer = 1;
   Rewrite("&" + deep);
   EXPECT_EQ(1u, host.boxes.size());
+  EXPECT_EQ("stack over eror", host.boxes[0]);
+}
+
+TEST_F(Addresses, AliasesThatMultiplyThemselvesEndQuickly) {
+  // Each level of "x" asks for "x" four times: the nesting bound alone
+  // would still leave 4^16 evaluations.
+  std::strcpy(st->m_abMacroNameTable, "&:x=[x][x][x][x];");
+  host.answer = 1;
+  const auto start = std::chrono::steady_clock::now();
+  Rewrite("&[x]");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  ASSERT_EQ(1u, host.boxes.size());
   EXPECT_EQ("stack over eror", host.boxes[0]);
 }
 
