@@ -41,6 +41,12 @@ class Pending {
     return c;
   }
   void Drop(size_t k) { rev_.resize(rev_.size() - k); }
+  // The place of the first `c` at or after `from` places ahead; npos if none.
+  size_t FindFrom(char c, size_t from) const {
+    for (size_t k = from; k < rev_.size(); ++k)
+      if (At(k) == c) return k;
+    return std::string::npos;
+  }
   void PutInFront(const std::string& v) {
     const size_t old = rev_.size(), n = v.size();
     rev_.resize(old + n);
@@ -139,14 +145,18 @@ CString MacroSubstituteVariables(MacroState& state, const csv::TableFields* tabl
   std::string out;
   out.reserve(s.size());
   Pending rest(s);
-  if (keepFirst && s.compare(0, 2, "&D") == 0) {
-    const size_t amp = s.find('&', 1);
-    if (amp != 2 && amp != 3)
-      for (int k = 0; k < 3 && rest.Size() > 0; ++k) out += rest.Take();
-  }
   int replacements = 0;
   while (rest.Size() > 0) {
     if (rest.Size() >= 3 && rest.At(0) == '&' && rest.At(1) == 'D') {
+      // Modes 1 and 3: a reference at the very start of the text stays,
+      // unless the next '&' lies at index 2 or 3.
+      if (keepFirst && out.empty()) {
+        const size_t amp = rest.FindFrom('&', 1);
+        if (amp != 2 && amp != 3) {
+          for (int k = 0; k < 3 && rest.Size() > 0; ++k) out += rest.Take();
+          continue;
+        }
+      }
       size_t length = 0;
       const int slot = ReadReference(rest, mode, &length);
       if (slot >= 1 && slot <= kLastVarSlot && !LeftAlone(out, rest, length)) {
