@@ -52,6 +52,13 @@ TEST_F(Substitution, ModesKeepTheFirstReferenceAndTheTForms) {
   EXPECT_EQ("L==R", Sub("&D12==&D13", 0));
   EXPECT_EQ("&D12==R", Sub("&D12==&D13", 1));
   EXPECT_EQ("&D12==R", Sub("&D12==&D13", 3));
+  // A leading reference followed by '&' at index 3 is replaced; when its
+  // value starts with a reference again, that one is at the start in turn.
+  st->m_strMacroVars[110] = "&D7x";
+  st->m_strMacroVars[5] = "five";
+  st->m_strMacroVars[7] = "seven";
+  EXPECT_EQ("&D7xfive", Sub("&DA&D5", 1));
+  EXPECT_EQ("sevenxfive", Sub("&DA&D5", 0));
   EXPECT_EQ("t", Sub("&DT3", 0));
   EXPECT_EQ("xt", Sub("x&DT3", 1));
   EXPECT_EQ("t", Sub("&DT3", 4));
