@@ -198,6 +198,10 @@ bool ReplaceNested(const AddressScope& sc, std::string* contents, int depth) {
     const char before = i > 0 ? s[i - 1] : '\0';
     const int kind = before == '&' ? kRefNestedColumn : before == '@' ? kRefNestedRow : kRefNestedValue;
     MacroEvalAddressToken(sc, &inner, kind, 0, -1, depth + 1);
+    // The contents stay within their 1,500 bytes whatever a value brings.
+    const size_t room = static_cast<size_t>(kAddressMaxContents) - (s.size() - (j + 1 - i));
+    if (s.size() - (j + 1 - i) >= static_cast<size_t>(kAddressMaxContents)) inner.clear();
+    else if (inner.size() > room) inner.resize(room);
     s.replace(i, j + 1 - i, inner);
     i += inner.size();
   }

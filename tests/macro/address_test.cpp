@@ -189,6 +189,18 @@ TEST_F(Addresses, AliasesThatMultiplyThemselvesEndQuickly) {
   EXPECT_EQ("stack over eror", host.boxes[0]);
 }
 
+TEST_F(Addresses, NestedValuesKeepTheContentsWithinTheirSize) {
+  std::strcpy(st->m_abMacroNameTable, "180:big;");
+  st->m_strMacroVars[180] = CString(std::string(1 << 20, 'b'));
+  std::string contents = "a[big][big][big]";
+  EXPECT_EQ(0, macro::MacroEvalAddressToken(Scope(), &contents, macro::kRefRow, 0, -1));
+  EXPECT_EQ("0", contents);
+  std::string text = "&1@[";
+  for (int k = 0; k < 300; ++k) text += "[big]";
+  host.answer = 1;
+  EXPECT_LE(Rewrite(text + "]").size(), static_cast<size_t>(macro::kAddressMaxOutput));
+}
+
 TEST_F(Addresses, EvaluatorKindsAndSearchOrder) {
   std::string out;
   EXPECT_EQ(11, Eval("be-1", macro::kRefRow));  // m_nLastRow
