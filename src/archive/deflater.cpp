@@ -25,8 +25,12 @@ inline uint32_t Load32(const uint8_t* p) {
   std::memcpy(&v, p, 4);
   return v;
 }
-inline uint32_t Hash4(const uint8_t* p) { return (Load32(p) * 2654435761u) >> (32 - kHashBits); }
-inline uint32_t Hash3(const uint8_t* p) { return ((Load32(p) & 0xFFFFFFu) * 2246822519u) >> (32 - kHashBits); }
+// Hashes of the first four bytes (as a little-endian word) and of the first
+// three. The 3-byte product is a bijection of the key: its top half is the
+// hash, its bottom half the check kept beside each position, so equal hash
+// and equal check mean equal bytes.
+inline uint32_t Hash4(uint32_t key) { return (key * 2654435761u) >> (32 - kHashBits); }
+inline uint32_t Product3(uint32_t key) { return (key & 0xFFFFFFu) * 2246822519u; }
 
 // Common prefix of a and b, at most max bytes.
 inline int MatchLen(const uint8_t* a, const uint8_t* b, int max) {
@@ -220,18 +224,34 @@ void DeflateWindow::Slide() {
   pos_ -= kHalf;
   std::memmove(win_.data(), win_.data() + kHalf, kHalf);
   // Links are distances and their slots positions modulo 32 KiB: both stay.
-  for (std::vector<uint16_t>* head : {&head4_, &head3_}) {
-    uint16_t* h = head->data();
-    size_t i = 0;
+  // Heads: saturating subtraction, positions before the new start become 0
+  // (none); the checks beside the 3-byte heads stay.
+  {
+    uint16_t* h = head4_.data();
+    size_t i = 0, n = head4_.size();
 #if defined(__SSE2__)
-    // Saturating subtraction: positions before the new start become 0 (none).
     const __m128i half = _mm_set1_epi16(static_cast<short>(kHalf));
-    for (; i + 8 <= head->size(); i += 8) {
+    for (; i + 8 <= n; i += 8) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(h + i), _mm_subs_epu16(v, half));
     }
 #endif
-    for (; i < head->size(); ++i) h[i] = static_cast<uint16_t>(h[i] > kHalf ? h[i] - kHalf : 0);
+    for (; i < n; ++i) h[i] = static_cast<uint16_t>(h[i] > kHalf ? h[i] - kHalf : 0);
+  }
+  {
+    uint32_t* h = head3_.data();
+    size_t i = 0, n = head3_.size();
+#if defined(__SSE2__)
+    const __m128i half = _mm_set1_epi32(kHalf);  // low 16-bit halves only
+    for (; i + 4 <= n; i += 4) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(h + i), _mm_subs_epu16(v, half));
+    }
+#endif
+    for (; i < n; ++i) {
+      uint32_t at = h[i] & 0xFFFFu;
+      h[i] = (h[i] & 0xFFFF0000u) | (at > kHalf ? at - kHalf : 0);
+    }
   }
   loaded_ = std::max(loaded_ - kHalf, 0);
 }
@@ -242,50 +262,81 @@ void DeflateWindow::Advance(Source& src) {
   Fill(src);
 }
 
-int DeflateWindow::FindMatch(int& distance) {
+inline int DeflateWindow::FindMatch(int& distance) {
   const int32_t p = pos_;
   const uint8_t* w = win_.data();
   const uint8_t* cur = w + p;
   const int32_t lowest = std::max(p - kHalf, 0);
   const int maxLen = static_cast<int>(std::clamp(loaded_ - p, 0, kMaxMatch));
-  const uint32_t h4 = Hash4(cur), h3 = Hash3(cur);
+  const uint32_t key = Load32(cur);
+  const uint32_t h4 = Hash4(key);
+  const uint32_t prod3 = Product3(key);
+  const uint32_t h3 = prod3 >> 16, check3 = prod3 & 0xFFFFu;
   const uint16_t* link4 = link4_.data();
-  const uint16_t* link3 = link3_.data();
-  // Position before `cand` on a chain, or -1 (no link, or out of reach).
-  auto back = [](int32_t cand, const uint16_t* links) {
-    uint16_t d = links[cand & (kHalf - 1)];
-    return d ? cand - d : -1;
-  };
+  const uint32_t* link3 = link3_.data();
   // The next position is usually looked up next: start loading its heads.
   if (p + 5 <= loaded_) {
-    __builtin_prefetch(&head4_[Hash4(cur + 1)]);
-    __builtin_prefetch(&head3_[Hash3(cur + 1)]);
+    const uint32_t next = Load32(cur + 1);
+    __builtin_prefetch(&head4_[Hash4(next)]);
+    __builtin_prefetch(&head3_[Product3(next) >> 16]);
   }
+  const uint32_t e3 = head3_[h3];
   const int32_t first4 = static_cast<int32_t>(head4_[h4]) - 1;
-  const int32_t first3 = static_cast<int32_t>(head3_[h3]) - 1;
-  // The nearest position sharing the first 3 bytes. When its walk reaches
-  // the end of the chain without one, no position in reach shares 4 bytes
-  // either and the 4-byte walk is skipped (random data: nearly always).
+  const int32_t first3 = static_cast<int32_t>(e3 & 0xFFFFu) - 1;
+  const size_t slot = static_cast<size_t>(p & (kHalf - 1));
+  // Links of more than 32 KiB are never followed: they are stored as none.
+  const uint16_t newLink4 = static_cast<uint16_t>(first4 >= 0 && p - first4 <= kHalf ? p - first4 : 0);
+  const uint32_t newLink3 =
+      (e3 & 0xFFFF0000u) | static_cast<uint32_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
+  auto insert = [&] {
+    link4_[slot] = newLink4;
+    link3_[slot] = newLink3;
+    head4_[h4] = static_cast<uint16_t>(p + 1);
+    head3_[h3] = check3 << 16 | static_cast<uint32_t>(p + 1);
+  };
+  // The nearest position sharing the first 3 bytes, told by the check half of
+  // the entries without reading the window. When the walk reaches the end of
+  // the chain without one, no position in reach shares 4 bytes either and
+  // the 4-byte walk is skipped (random data: nearly always).
+  //
+  // First the usual case on data without repeats, with one branch: the
+  // chain's first position is no match and the second is out of reach (the
+  // first's link is read before knowing whether it is needed; its slot may
+  // then hold anything, and the value is not used).
+  {
+    const uint32_t l1 = link3[first3 & (kHalf - 1)];
+    const int32_t d1 = static_cast<int32_t>(l1 & 0xFFFFu);
+    const bool in1 = first3 >= lowest;
+    const bool hit1 = in1 & ((e3 >> 16) == check3);
+    const bool in2 = in1 & (d1 != 0) & (first3 - d1 >= lowest);
+    if (maxLen < 3 || (!hit1 & !in2 & (maxChain_ > 0))) {
+      insert();
+      distance = 0;
+      return 0;
+    }
+  }
   int len3 = 0, dist3 = 0;
   bool none3 = false;
-  if (maxLen >= 3) {
+  {
     int32_t cand = first3;
+    uint32_t candCheck = e3 >> 16;
     int steps = 0;
     for (; cand >= lowest && steps < maxChain_; ++steps) {
-      const uint8_t* c = w + cand;
-      if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2]) {
-        len3 = MatchLen(cur, c, maxLen);
+      if (candCheck == check3) {
+        len3 = 3 + MatchLen(cur + 3, w + cand + 3, maxLen - 3);
         dist3 = p - cand;
         break;
       }
-      cand = back(cand, link3);
+      const uint32_t l = link3[cand & (kHalf - 1)];
+      const int32_t d = static_cast<int32_t>(l & 0xFFFFu);
+      cand = d ? cand - d : -1;
+      candCheck = l >> 16;
     }
     none3 = len3 == 0 && cand < lowest;
   }
   int best = 0;
   distance = 0;
   if (maxLen >= 4 && !none3) {
-    const uint32_t key = Load32(cur);
     int32_t cand = first4;
     for (int steps = 0; cand >= lowest && steps < maxChain_; ++steps) {
       const uint8_t* c = w + cand;
@@ -299,19 +350,15 @@ int DeflateWindow::FindMatch(int& distance) {
           if (len == maxLen) break;
         }
       }
-      cand = back(cand, link4);
+      const uint16_t d = link4[cand & (kHalf - 1)];
+      cand = d ? cand - d : -1;
     }
   }
   if (best < 4) {
     best = len3;
     distance = dist3;
   }
-  // Links of more than 32 KiB are never followed: store them as none.
-  const size_t slot = static_cast<size_t>(p & (kHalf - 1));
-  link4_[slot] = static_cast<uint16_t>(first4 >= 0 && p - first4 <= kHalf ? p - first4 : 0);
-  link3_[slot] = static_cast<uint16_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
-  head4_[h4] = static_cast<uint16_t>(p + 1);
-  head3_[h3] = static_cast<uint16_t>(p + 1);
+  insert();
   return best;
 }
 

@@ -98,9 +98,14 @@ class DeflateWindow {
   // only followed from a position less than 32 KiB back): the distance to the
   // previous position with the same 4-byte (3-byte) hash, 0 for none or for
   // one more than 32 KiB back.
-  std::vector<uint16_t> link4_, link3_;
-  // Newest position of each hash, plus one (0: none).
-  std::vector<uint16_t> head4_, head3_;
+  // The 3-byte links carry the check of the position they lead to in their
+  // top 16 bits.
+  std::vector<uint16_t> link4_;
+  std::vector<uint32_t> link3_;
+  // Newest position of each hash, plus one (0: none); the 3-byte heads carry
+  // that position's check in their top 16 bits.
+  std::vector<uint16_t> head4_;
+  std::vector<uint32_t> head3_;
   int32_t loaded_ = 0, pos_ = 0;
   uint32_t crc_ = 0xFFFFFFFFu;
   uint64_t total_ = 0;
