@@ -57,15 +57,15 @@ inline int MatchLen(const uint8_t* a, const uint8_t* b, int max) {
 // ---------------------------------------------------------------- Deflater
 
 Deflater::Deflater(ArcBitWriter& w, int capacity) : w_(w), limit_(capacity - 2) {
-  syms_.reserve(static_cast<size_t>(std::max(capacity, 16)));
+  syms_.resize(static_cast<size_t>(std::max(capacity, 16)) + 2);
 }
 
 void Deflater::PutLiteral(int byte) {
   if (byte < 0) Fail("007");
   if (byte > 255) Fail("008");
-  syms_.push_back(static_cast<uint16_t>(byte));
+  syms_[static_cast<size_t>(count_++)] = static_cast<uint16_t>(byte);
   if (trace) trace->push_back(static_cast<uint16_t>(byte));
-  if (static_cast<int>(syms_.size()) > limit_) WriteBlock(0);
+  if (count_ > limit_) WriteBlock(0);
 }
 
 void Deflater::PutMatch(int length, int distance) {
@@ -73,13 +73,13 @@ void Deflater::PutMatch(int length, int distance) {
   if (length + 257 > 516) Fail("010");
   if (distance - 1 < 0) Fail("011");
   if (distance - 1 > 32767) Fail("012");
-  syms_.push_back(static_cast<uint16_t>(length + 257));
-  syms_.push_back(static_cast<uint16_t>(distance - 1));
+  syms_[static_cast<size_t>(count_++)] = static_cast<uint16_t>(length + 257);
+  syms_[static_cast<size_t>(count_++)] = static_cast<uint16_t>(distance - 1);
   if (trace) {
     trace->push_back(static_cast<uint16_t>(length + 257));
     trace->push_back(static_cast<uint16_t>(distance - 1));
   }
-  if (static_cast<int>(syms_.size()) > limit_) WriteBlock(0);
+  if (count_ > limit_) WriteBlock(0);
 }
 
 void Deflater::WriteCodeLengths(const std::vector<int>& lit, const std::vector<int>& dist) {
@@ -144,7 +144,8 @@ void Deflater::WriteBlock(int final) {
   std::vector<int32_t> lf(286, 0), df(30, 0);
   lf[256] = 1;
   int litTop = 256, distTop = -1;
-  for (size_t i = 0; i < syms_.size(); ++i) {
+  const size_t count = static_cast<size_t>(count_);
+  for (size_t i = 0; i < count; ++i) {
     uint16_t e = syms_[i];
     if (e < 256) {
       ++lf[e];
@@ -171,7 +172,7 @@ void Deflater::WriteBlock(int final) {
   const int* ll = lit.Lengths().data();
   const uint32_t* dcodes = dist.Codes().data();
   const int* dlens = dist.Lengths().data();
-  for (size_t i = 0; i < syms_.size(); ++i) {
+  for (size_t i = 0; i < count; ++i) {
     uint16_t e = syms_[i];
     if (e < 256) {
       w_.PutCode(lc[e], ll[e]);
@@ -187,7 +188,7 @@ void Deflater::WriteBlock(int final) {
                dlens[dc] + T.distExtra[dc]);
   }
   w_.PutCode(lc[256], ll[256]);
-  syms_.clear();
+  count_ = 0;
 }
 
 // ---------------------------------------------------------------- window
@@ -256,14 +257,7 @@ void DeflateWindow::Slide() {
   loaded_ = std::max(loaded_ - kHalf, 0);
 }
 
-void DeflateWindow::Advance(Source& src) {
-  if (++pos_ < kSlideAt) return;
-  Slide();
-  Fill(src);
-}
-
-inline int DeflateWindow::FindMatch(int& distance) {
-  const int32_t p = pos_;
+inline int DeflateWindow::FindMatch(int32_t p, int& distance) {
   const uint8_t* w = win_.data();
   const uint8_t* cur = w + p;
   const int32_t lowest = std::max(p - kHalf, 0);
@@ -372,17 +366,26 @@ void DeflateWindow::Run(Source& src, Deflater& d) {
   crc_ = 0xFFFFFFFFu;
   total_ = 0;
   Fill(src);
-  while (pos_ < loaded_) {
+  int32_t p = 0;
+  while (p < loaded_) {
     int dist = 0;
-    int len = FindMatch(dist);
+    int len = FindMatch(p, dist);
     if (len >= 3) {
       d.PutMatch(len, dist);
-      for (int k = 0; k < len; ++k) Advance(src);
+      p += len;
     } else {
-      d.PutByte(win_[static_cast<size_t>(pos_)]);
-      Advance(src);
+      d.PutByte(win_[static_cast<size_t>(p)]);
+      ++p;
+    }
+    // A match of at most 258 bytes crosses the slide point at most once.
+    if (p >= kSlideAt) {
+      pos_ = p;
+      Slide();
+      Fill(src);
+      p = pos_;
     }
   }
+  pos_ = p;
 }
 
 void DeflateWindow::Compress(std::istream& in, Deflater& d) {

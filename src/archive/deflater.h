@@ -43,9 +43,9 @@ class Deflater {
   void PutLiteral(int byte);
   // PutLiteral of a byte the window read (no range check), inline.
   void PutByte(uint8_t byte) {
-    syms_.push_back(byte);
+    syms_[static_cast<size_t>(count_++)] = byte;
     if (trace) trace->push_back(byte);
-    if (static_cast<int>(syms_.size()) > limit_) WriteBlock(0);
+    if (count_ > limit_) WriteBlock(0);
   }
   void PutMatch(int length, int distance);
   // Writes the buffered symbols as one dynamic block and empties the buffer.
@@ -61,7 +61,10 @@ class Deflater {
 
   ArcBitWriter& w_;
   int limit_;
+  // Buffered entries: syms_[0, count_). A block is written as soon as more
+  // than limit_ are held, so there is never more than limit_ + 2.
   std::vector<uint16_t> syms_;
+  int count_ = 0;
 };
 
 class DeflateWindow {
@@ -87,10 +90,9 @@ class DeflateWindow {
   };
   void Run(Source& src, Deflater& d);
   void Fill(Source& src);
-  void Advance(Source& src);
   void Slide();
-  // (length, distance) at pos_; inserts pos_ into the chains.
-  int FindMatch(int& distance);
+  // (length, distance) at p; inserts p into the chains.
+  int FindMatch(int32_t p, int& distance);
 
   int maxChain_;
   std::vector<uint8_t> win_;
