@@ -145,16 +145,18 @@ void Deflater::WriteBlock(int final) {
   lf[256] = 1;
   int litTop = 256, distTop = -1;
   const size_t count = static_cast<size_t>(count_);
+  const uint16_t* syms = syms_.data();
+  int32_t* litFreq = lf.data();
   for (size_t i = 0; i < count; ++i) {
-    uint16_t e = syms_[i];
+    uint16_t e = syms[i];
     if (e < 256) {
-      ++lf[e];
+      ++litFreq[e];
       continue;
     }
     int code = 257 + LengthCodeIndex(e - 257);
-    ++lf[static_cast<size_t>(code)];
+    ++litFreq[code];
     litTop = std::max(litTop, code);
-    int dc = DistanceCode(syms_[++i] + 1);
+    int dc = DistanceCode(syms[++i] + 1);
     ++df[static_cast<size_t>(dc)];
     distTop = std::max(distTop, dc);
   }
@@ -172,22 +174,23 @@ void Deflater::WriteBlock(int final) {
   const int* ll = lit.Lengths().data();
   const uint32_t* dcodes = dist.Codes().data();
   const int* dlens = dist.Lengths().data();
+  ArcBitWriter::Burst out(w_);
   for (size_t i = 0; i < count; ++i) {
-    uint16_t e = syms_[i];
+    uint16_t e = syms[i];
     if (e < 256) {
-      w_.PutCode(lc[e], ll[e]);
+      out.PutCode(lc[e], ll[e]);
       continue;
     }
     int length = e - 257;
     int li = LengthCodeIndex(length);
-    w_.PutCode(lc[257 + li] | static_cast<uint32_t>(length - T.lenBase[li]) << ll[257 + li],
+    out.PutCode(lc[257 + li] | static_cast<uint32_t>(length - T.lenBase[li]) << ll[257 + li],
                ll[257 + li] + T.lenExtra[li]);
-    int distance = syms_[++i] + 1;
+    int distance = syms[++i] + 1;
     int dc = DistanceCode(distance);
-    w_.PutCode(dcodes[dc] | static_cast<uint32_t>(distance - T.distBase[dc]) << dlens[dc],
+    out.PutCode(dcodes[dc] | static_cast<uint32_t>(distance - T.distBase[dc]) << dlens[dc],
                dlens[dc] + T.distExtra[dc]);
   }
-  w_.PutCode(lc[256], ll[256]);
+  out.PutCode(lc[256], ll[256]);
   count_ = 0;
 }
 
