@@ -260,53 +260,68 @@ void DeflateWindow::Slide() {
   loaded_ = std::max(loaded_ - kHalf, 0);
 }
 
-inline int DeflateWindow::FindMatch(int32_t p, int& distance) {
-  const uint8_t* w = win_.data();
+namespace {
+
+// The match finder's tables as plain pointers, held in locals by the window
+// loop (stores into the tables cannot then make the compiler reload them).
+struct Finder {
+  const uint8_t* w;
+  uint16_t* head4;
+  uint32_t* head3;
+  uint16_t* link4;
+  uint32_t* link3;
+  int32_t loaded;
+  int maxChain;
+};
+
+// (length, distance) of the match at p, or 0; inserts p into the chains.
+inline int FindMatch(const Finder& f, int32_t p, int& distance) {
+  const uint8_t* w = f.w;
   const uint8_t* cur = w + p;
   const int32_t lowest = std::max(p - kHalf, 0);
-  const int maxLen = static_cast<int>(std::clamp(loaded_ - p, 0, kMaxMatch));
+  const int maxLen = static_cast<int>(std::clamp(f.loaded - p, 0, kMaxMatch));
   const uint32_t key = Load32(cur);
   const uint32_t h4 = Hash4(key);
   const uint32_t prod3 = Product3(key);
   const uint32_t h3 = prod3 >> 16, check3 = prod3 & 0xFFFFu;
-  const uint16_t* link4 = link4_.data();
-  const uint32_t* link3 = link3_.data();
   // The next position is usually looked up next: start loading its heads.
-  if (p + 5 <= loaded_) {
+  if (p + 5 <= f.loaded) {
     const uint32_t next = Load32(cur + 1);
-    __builtin_prefetch(&head4_[Hash4(next)]);
-    __builtin_prefetch(&head3_[Product3(next) >> 16]);
+    __builtin_prefetch(f.head4 + Hash4(next));
+    __builtin_prefetch(f.head3 + (Product3(next) >> 16));
   }
-  const uint32_t e3 = head3_[h3];
-  const int32_t first4 = static_cast<int32_t>(head4_[h4]) - 1;
+  const uint32_t e3 = f.head3[h3];
+  const int32_t first4 = static_cast<int32_t>(f.head4[h4]) - 1;
   const int32_t first3 = static_cast<int32_t>(e3 & 0xFFFFu) - 1;
   const size_t slot = static_cast<size_t>(p & (kHalf - 1));
   // Links of more than 32 KiB are never followed: they are stored as none.
   const uint16_t newLink4 = static_cast<uint16_t>(first4 >= 0 && p - first4 <= kHalf ? p - first4 : 0);
   const uint32_t newLink3 =
       (e3 & 0xFFFF0000u) | static_cast<uint32_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
+  // After the walks: they read the links before p's slot is written (the
+  // slot is that of the position 32 KiB back, still in reach).
   auto insert = [&] {
-    link4_[slot] = newLink4;
-    link3_[slot] = newLink3;
-    head4_[h4] = static_cast<uint16_t>(p + 1);
-    head3_[h3] = check3 << 16 | static_cast<uint32_t>(p + 1);
+    f.link4[slot] = newLink4;
+    f.link3[slot] = newLink3;
+    f.head4[h4] = static_cast<uint16_t>(p + 1);
+    f.head3[h3] = check3 << 16 | static_cast<uint32_t>(p + 1);
   };
   // The nearest position sharing the first 3 bytes, told by the check half of
   // the entries without reading the window. When the walk reaches the end of
   // the chain without one, no position in reach shares 4 bytes either and
-  // the 4-byte walk is skipped (random data: nearly always).
+  // the 4-byte walk is skipped.
   //
-  // First the usual case on data without repeats, with one branch: the
-  // chain's first position is no match and the second is out of reach (the
-  // first's link is read before knowing whether it is needed; its slot may
-  // then hold anything, and the value is not used).
+  // First the usual case on data without repeats, decided by one branch: the
+  // chain's first position is no match and the second is out of reach. The
+  // first position's link is read before it is known to be needed (its slot
+  // may then hold anything; the value is not used).
   {
-    const uint32_t l1 = link3[first3 & (kHalf - 1)];
+    const uint32_t l1 = f.link3[first3 & (kHalf - 1)];
     const int32_t d1 = static_cast<int32_t>(l1 & 0xFFFFu);
     const bool in1 = first3 >= lowest;
     const bool hit1 = in1 & ((e3 >> 16) == check3);
     const bool in2 = in1 & (d1 != 0) & (first3 - d1 >= lowest);
-    if (maxLen < 3 || (!hit1 & !in2 & (maxChain_ > 0))) {
+    if (maxLen < 3 || (!hit1 & !in2 & (f.maxChain > 0))) {
       insert();
       distance = 0;
       return 0;
@@ -318,13 +333,13 @@ inline int DeflateWindow::FindMatch(int32_t p, int& distance) {
     int32_t cand = first3;
     uint32_t candCheck = e3 >> 16;
     int steps = 0;
-    for (; cand >= lowest && steps < maxChain_; ++steps) {
+    for (; cand >= lowest && steps < f.maxChain; ++steps) {
       if (candCheck == check3) {
         len3 = 3 + MatchLen(cur + 3, w + cand + 3, maxLen - 3);
         dist3 = p - cand;
         break;
       }
-      const uint32_t l = link3[cand & (kHalf - 1)];
+      const uint32_t l = f.link3[cand & (kHalf - 1)];
       const int32_t d = static_cast<int32_t>(l & 0xFFFFu);
       cand = d ? cand - d : -1;
       candCheck = l >> 16;
@@ -335,7 +350,7 @@ inline int DeflateWindow::FindMatch(int32_t p, int& distance) {
   distance = 0;
   if (maxLen >= 4 && !none3) {
     int32_t cand = first4;
-    for (int steps = 0; cand >= lowest && steps < maxChain_; ++steps) {
+    for (int steps = 0; cand >= lowest && steps < f.maxChain; ++steps) {
       const uint8_t* c = w + cand;
       // Lengths of 4 and more only: a candidate must share the first 4 bytes
       // and, to be longer than the best so far, the byte at that length.
@@ -347,7 +362,7 @@ inline int DeflateWindow::FindMatch(int32_t p, int& distance) {
           if (len == maxLen) break;
         }
       }
-      const uint16_t d = link4[cand & (kHalf - 1)];
+      const uint16_t d = f.link4[cand & (kHalf - 1)];
       cand = d ? cand - d : -1;
     }
   }
@@ -359,6 +374,8 @@ inline int DeflateWindow::FindMatch(int32_t p, int& distance) {
   return best;
 }
 
+}  // namespace
+
 void DeflateWindow::Run(Source& src, Deflater& d) {
   std::fill(win_.begin(), win_.end(), 0);
   std::fill(link4_.begin(), link4_.end(), 0);
@@ -369,15 +386,16 @@ void DeflateWindow::Run(Source& src, Deflater& d) {
   crc_ = 0xFFFFFFFFu;
   total_ = 0;
   Fill(src);
+  Finder f{win_.data(), head4_.data(), head3_.data(), link4_.data(), link3_.data(), loaded_, maxChain_};
   int32_t p = 0;
-  while (p < loaded_) {
+  while (p < f.loaded) {
     int dist = 0;
-    int len = FindMatch(p, dist);
+    int len = FindMatch(f, p, dist);
     if (len >= 3) {
       d.PutMatch(len, dist);
       p += len;
     } else {
-      d.PutByte(win_[static_cast<size_t>(p)]);
+      d.PutByte(f.w[p]);
       ++p;
     }
     // A match of at most 258 bytes crosses the slide point at most once.
@@ -386,6 +404,7 @@ void DeflateWindow::Run(Source& src, Deflater& d) {
       Slide();
       Fill(src);
       p = pos_;
+      f.loaded = loaded_;
     }
   }
   pos_ = p;

@@ -91,8 +91,6 @@ class DeflateWindow {
   void Run(Source& src, Deflater& d);
   void Fill(Source& src);
   void Slide();
-  // (length, distance) at p; inserts p into the chains.
-  int FindMatch(int32_t p, int& distance);
 
   int maxChain_;
   std::vector<uint8_t> win_;
