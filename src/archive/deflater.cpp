@@ -228,34 +228,18 @@ void DeflateWindow::Slide() {
   pos_ -= kHalf;
   std::memmove(win_.data(), win_.data() + kHalf, kHalf);
   // Links are distances and their slots positions modulo 32 KiB: both stay.
-  // Heads: saturating subtraction, positions before the new start become 0
-  // (none); the checks beside the 3-byte heads stay.
-  {
-    uint16_t* h = head4_.data();
-    size_t i = 0, n = head4_.size();
+  for (std::vector<uint16_t>* head : {&head4_, &head3_}) {
+    uint16_t* h = head->data();
+    size_t i = 0;
 #if defined(__SSE2__)
+    // Saturating subtraction: positions before the new start become 0 (none).
     const __m128i half = _mm_set1_epi16(static_cast<short>(kHalf));
-    for (; i + 8 <= n; i += 8) {
+    for (; i + 8 <= head->size(); i += 8) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(h + i), _mm_subs_epu16(v, half));
     }
 #endif
-    for (; i < n; ++i) h[i] = static_cast<uint16_t>(h[i] > kHalf ? h[i] - kHalf : 0);
-  }
-  {
-    uint32_t* h = head3_.data();
-    size_t i = 0, n = head3_.size();
-#if defined(__SSE2__)
-    const __m128i half = _mm_set1_epi32(kHalf);  // low 16-bit halves only
-    for (; i + 4 <= n; i += 4) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(h + i), _mm_subs_epu16(v, half));
-    }
-#endif
-    for (; i < n; ++i) {
-      uint32_t at = h[i] & 0xFFFFu;
-      h[i] = (h[i] & 0xFFFF0000u) | (at > kHalf ? at - kHalf : 0);
-    }
+    for (; i < head->size(); ++i) h[i] = static_cast<uint16_t>(h[i] > kHalf ? h[i] - kHalf : 0);
   }
   loaded_ = std::max(loaded_ - kHalf, 0);
 }
@@ -267,7 +251,7 @@ namespace {
 struct Finder {
   const uint8_t* w;
   uint16_t* head4;
-  uint32_t* head3;
+  uint16_t* head3;
   uint16_t* link4;
   uint32_t* link3;
   int32_t loaded;
@@ -290,36 +274,36 @@ inline int FindMatch(const Finder& f, int32_t p, int& distance) {
     __builtin_prefetch(f.head4 + Hash4(next));
     __builtin_prefetch(f.head3 + (Product3(next) >> 16));
   }
-  const uint32_t e3 = f.head3[h3];
   const int32_t first4 = static_cast<int32_t>(f.head4[h4]) - 1;
-  const int32_t first3 = static_cast<int32_t>(e3 & 0xFFFFu) - 1;
+  const int32_t first3 = static_cast<int32_t>(f.head3[h3]) - 1;
   const size_t slot = static_cast<size_t>(p & (kHalf - 1));
   // Links of more than 32 KiB are never followed: they are stored as none.
   const uint16_t newLink4 = static_cast<uint16_t>(first4 >= 0 && p - first4 <= kHalf ? p - first4 : 0);
   const uint32_t newLink3 =
-      (e3 & 0xFFFF0000u) | static_cast<uint32_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
+      check3 << 16 | static_cast<uint32_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
   // After the walks: they read the links before p's slot is written (the
   // slot is that of the position 32 KiB back, still in reach).
   auto insert = [&] {
     f.link4[slot] = newLink4;
     f.link3[slot] = newLink3;
     f.head4[h4] = static_cast<uint16_t>(p + 1);
-    f.head3[h3] = check3 << 16 | static_cast<uint32_t>(p + 1);
+    f.head3[h3] = static_cast<uint16_t>(p + 1);
   };
-  // The nearest position sharing the first 3 bytes, told by the check half of
-  // the entries without reading the window. When the walk reaches the end of
-  // the chain without one, no position in reach shares 4 bytes either and
-  // the 4-byte walk is skipped.
+  // The nearest position sharing the first 3 bytes, told by the checks in
+  // the candidates' slots without reading the window: one read per
+  // candidate gives both its check and its link. When the walk reaches the
+  // end of the chain without one, no position in reach shares 4 bytes either
+  // and the 4-byte walk is skipped.
   //
   // First the usual case on data without repeats, decided by one branch: the
   // chain's first position is no match and the second is out of reach. The
-  // first position's link is read before it is known to be needed (its slot
-  // may then hold anything; the value is not used).
+  // first position's slot is read before it is known to be in reach (it may
+  // then hold anything; the value is not used).
   {
     const uint32_t l1 = f.link3[first3 & (kHalf - 1)];
     const int32_t d1 = static_cast<int32_t>(l1 & 0xFFFFu);
     const bool in1 = first3 >= lowest;
-    const bool hit1 = in1 & ((e3 >> 16) == check3);
+    const bool hit1 = in1 & ((l1 >> 16) == check3);
     const bool in2 = in1 & (d1 != 0) & (first3 - d1 >= lowest);
     if (maxLen < 3 || (!hit1 & !in2 & (f.maxChain > 0))) {
       insert();
@@ -331,18 +315,16 @@ inline int FindMatch(const Finder& f, int32_t p, int& distance) {
   bool none3 = false;
   {
     int32_t cand = first3;
-    uint32_t candCheck = e3 >> 16;
     int steps = 0;
     for (; cand >= lowest && steps < f.maxChain; ++steps) {
-      if (candCheck == check3) {
+      const uint32_t l = f.link3[cand & (kHalf - 1)];
+      if (l >> 16 == check3) {
         len3 = 3 + MatchLen(cur + 3, w + cand + 3, maxLen - 3);
         dist3 = p - cand;
         break;
       }
-      const uint32_t l = f.link3[cand & (kHalf - 1)];
       const int32_t d = static_cast<int32_t>(l & 0xFFFFu);
       cand = d ? cand - d : -1;
-      candCheck = l >> 16;
     }
     none3 = len3 == 0 && cand < lowest;
   }

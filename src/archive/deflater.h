@@ -97,15 +97,12 @@ class DeflateWindow {
   // Chain links, one per position modulo 32 KiB in each array (a link is
   // only followed from a position less than 32 KiB back): the distance to the
   // previous position with the same 4-byte (3-byte) hash, 0 for none or for
-  // one more than 32 KiB back.
-  // The 3-byte links carry the check of the position they lead to in their
-  // top 16 bits.
+  // one more than 32 KiB back. The 3-byte slots hold the position's check in
+  // their top 16 bits.
   std::vector<uint16_t> link4_;
   std::vector<uint32_t> link3_;
-  // Newest position of each hash, plus one (0: none); the 3-byte heads carry
-  // that position's check in their top 16 bits.
-  std::vector<uint16_t> head4_;
-  std::vector<uint32_t> head3_;
+  // Newest position of each hash, plus one (0: none).
+  std::vector<uint16_t> head4_, head3_;
   int32_t loaded_ = 0, pos_ = 0;
   uint32_t crc_ = 0xFFFFFFFFu;
   uint64_t total_ = 0;
