@@ -259,17 +259,20 @@ struct Finder {
 };
 
 // (length, distance) of the match at p, or 0; inserts p into the chains.
+// kFull: the window is full, so a whole match of 258 bytes (and the next
+// position's 4 bytes) lie ahead of every position before the slide point.
+template <bool kFull>
 inline int FindMatch(const Finder& f, int32_t p, int& distance) {
   const uint8_t* w = f.w;
   const uint8_t* cur = w + p;
   const int32_t lowest = std::max(p - kHalf, 0);
-  const int maxLen = static_cast<int>(std::clamp(f.loaded - p, 0, kMaxMatch));
+  const int maxLen = kFull ? kMaxMatch : static_cast<int>(std::clamp(f.loaded - p, 0, kMaxMatch));
   const uint32_t key = Load32(cur);
   const uint32_t h4 = Hash4(key);
   const uint32_t prod3 = Product3(key);
   const uint32_t h3 = prod3 >> 16, check3 = prod3 & 0xFFFFu;
   // The next position is usually looked up next: start loading its heads.
-  if (p + 5 <= f.loaded) {
+  if (kFull || p + 5 <= f.loaded) {
     const uint32_t next = Load32(cur + 1);
     __builtin_prefetch(f.head4 + Hash4(next));
     __builtin_prefetch(f.head3 + (Product3(next) >> 16));
@@ -277,10 +280,11 @@ inline int FindMatch(const Finder& f, int32_t p, int& distance) {
   const int32_t first4 = static_cast<int32_t>(f.head4[h4]) - 1;
   const int32_t first3 = static_cast<int32_t>(f.head3[h3]) - 1;
   const size_t slot = static_cast<size_t>(p & (kHalf - 1));
-  // Links of more than 32 KiB are never followed: they are stored as none.
-  const uint16_t newLink4 = static_cast<uint16_t>(first4 >= 0 && p - first4 <= kHalf ? p - first4 : 0);
-  const uint32_t newLink3 =
-      check3 << 16 | static_cast<uint32_t>(first3 >= 0 && p - first3 <= kHalf ? p - first3 : 0);
+  // The distance to the chain's previous head (p + 1 for none, and 0 when
+  // that is 65536): a link that reaches before the start, or more than
+  // 32 KiB back, leads out of reach wherever it is followed from, as none.
+  const uint16_t newLink4 = static_cast<uint16_t>(p - first4);
+  const uint32_t newLink3 = check3 << 16 | static_cast<uint16_t>(p - first3);
   // After the walks: they read the links before p's slot is written (the
   // slot is that of the position 32 KiB back, still in reach).
   auto insert = [&] {
@@ -305,7 +309,7 @@ inline int FindMatch(const Finder& f, int32_t p, int& distance) {
     const bool in1 = first3 >= lowest;
     const bool hit1 = in1 & ((l1 >> 16) == check3);
     const bool in2 = in1 & (d1 != 0) & (first3 - d1 >= lowest);
-    if (maxLen < 3 || (!hit1 & !in2 & (f.maxChain > 0))) {
+    if ((!kFull && maxLen < 3) || (!hit1 & !in2 & (f.maxChain > 0))) {
       insert();
       distance = 0;
       return 0;
@@ -372,7 +376,7 @@ void DeflateWindow::Run(Source& src, Deflater& d) {
   int32_t p = 0;
   while (p < f.loaded) {
     int dist = 0;
-    int len = FindMatch(f, p, dist);
+    int len = f.loaded == kWin ? FindMatch<true>(f, p, dist) : FindMatch<false>(f, p, dist);
     if (len >= 3) {
       d.PutMatch(len, dist);
       p += len;
