@@ -19,6 +19,8 @@ constexpr int32_t kHalf = 32768;
 constexpr int32_t kSlideAt = kWin - 258;  // 65278: a position plus one fits 16 bits
 constexpr int kHashBits = 16;
 constexpr int kMaxMatch = 258;
+constexpr size_t kHeads = size_t(1) << kHashBits;
+constexpr size_t kWinBytes = kWin + 8;  // 8 bytes of slack for word loads at the end
 
 inline uint32_t Load32(const uint8_t* p) {
   uint32_t v;
@@ -57,7 +59,7 @@ inline int MatchLen(const uint8_t* a, const uint8_t* b, int max) {
 // ---------------------------------------------------------------- Deflater
 
 Deflater::Deflater(ArcBitWriter& w, int capacity) : w_(w), limit_(capacity - 2) {
-  syms_.resize(static_cast<size_t>(std::max(capacity, 16)) + 2);
+  syms_.reset(new uint16_t[static_cast<size_t>(std::max(capacity, 16)) + 2]);
 }
 
 void Deflater::PutLiteral(int byte) {
@@ -145,7 +147,7 @@ void Deflater::WriteBlock(int final) {
   lf[256] = 1;
   int litTop = 256, distTop = -1;
   const size_t count = static_cast<size_t>(count_);
-  const uint16_t* syms = syms_.data();
+  const uint16_t* syms = syms_.get();
   int32_t* litFreq = lf.data();
   for (size_t i = 0; i < count; ++i) {
     uint16_t e = syms[i];
@@ -198,16 +200,16 @@ void Deflater::WriteBlock(int final) {
 
 DeflateWindow::DeflateWindow(int maxChain)
     : maxChain_(maxChain),
-      win_(static_cast<size_t>(kWin) + 8, 0),
-      link4_(kHalf, 0),
-      link3_(kHalf, 0),
-      head4_(size_t(1) << kHashBits, 0),
-      head3_(size_t(1) << kHashBits, 0) {}
+      win_(new uint8_t[kWinBytes]),
+      link4_(new uint16_t[kHalf]),
+      link3_(new uint32_t[kHalf]),
+      head4_(new uint16_t[kHeads]),
+      head3_(new uint16_t[kHeads]) {}
 
 void DeflateWindow::Fill(Source& src) {
   while (loaded_ < kWin) {
     size_t want = static_cast<size_t>(kWin - loaded_), got = 0;
-    uint8_t* dst = win_.data() + loaded_;
+    uint8_t* dst = win_.get() + loaded_;
     if (src.in) {
       if (!*src.in) break;
       src.in->read(reinterpret_cast<char*>(dst), static_cast<std::streamsize>(want));
@@ -226,20 +228,20 @@ void DeflateWindow::Fill(Source& src) {
 
 void DeflateWindow::Slide() {
   pos_ -= kHalf;
-  std::memmove(win_.data(), win_.data() + kHalf, kHalf);
+  std::memmove(win_.get(), win_.get() + kHalf, kHalf);
   // Links are distances and their slots positions modulo 32 KiB: both stay.
-  for (std::vector<uint16_t>* head : {&head4_, &head3_}) {
-    uint16_t* h = head->data();
-    size_t i = 0;
+  // Heads: saturating subtraction, positions before the new start become 0
+  // (none). kHeads is a multiple of 8.
+  for (uint16_t* h : {head4_.get(), head3_.get()}) {
 #if defined(__SSE2__)
-    // Saturating subtraction: positions before the new start become 0 (none).
     const __m128i half = _mm_set1_epi16(static_cast<short>(kHalf));
-    for (; i + 8 <= head->size(); i += 8) {
+    for (size_t i = 0; i < kHeads; i += 8) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(h + i), _mm_subs_epu16(v, half));
     }
+#else
+    for (size_t i = 0; i < kHeads; ++i) h[i] = static_cast<uint16_t>(h[i] > kHalf ? h[i] - kHalf : 0);
 #endif
-    for (; i < head->size(); ++i) h[i] = static_cast<uint16_t>(h[i] > kHalf ? h[i] - kHalf : 0);
   }
   loaded_ = std::max(loaded_ - kHalf, 0);
 }
@@ -363,16 +365,16 @@ inline int FindMatch(const Finder& f, int32_t p, int& distance) {
 }  // namespace
 
 void DeflateWindow::Run(Source& src, Deflater& d) {
-  std::fill(win_.begin(), win_.end(), 0);
-  std::fill(link4_.begin(), link4_.end(), 0);
-  std::fill(link3_.begin(), link3_.end(), 0);
-  std::fill(head4_.begin(), head4_.end(), 0);
-  std::fill(head3_.begin(), head3_.end(), 0);
+  std::memset(win_.get(), 0, kWinBytes);
+  std::memset(link4_.get(), 0, kHalf * sizeof(uint16_t));
+  std::memset(link3_.get(), 0, kHalf * sizeof(uint32_t));
+  std::memset(head4_.get(), 0, kHeads * sizeof(uint16_t));
+  std::memset(head3_.get(), 0, kHeads * sizeof(uint16_t));
   loaded_ = pos_ = 0;
   crc_ = 0xFFFFFFFFu;
   total_ = 0;
   Fill(src);
-  Finder f{win_.data(), head4_.data(), head3_.data(), link4_.data(), link3_.data(), loaded_, maxChain_};
+  Finder f{win_.get(), head4_.get(), head3_.get(), link4_.get(), link3_.get(), loaded_, maxChain_};
   int32_t p = 0;
   while (p < f.loaded) {
     int dist = 0;

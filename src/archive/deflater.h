@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <vector>
 
 #include "archive/arc_bits.h"
@@ -63,7 +64,7 @@ class Deflater {
   int limit_;
   // Buffered entries: syms_[0, count_). A block is written as soon as more
   // than limit_ are held, so there is never more than limit_ + 2.
-  std::vector<uint16_t> syms_;
+  std::unique_ptr<uint16_t[]> syms_;
   int count_ = 0;
 };
 
@@ -93,16 +94,18 @@ class DeflateWindow {
   void Slide();
 
   int maxChain_;
-  std::vector<uint8_t> win_;
+  // The window and the tables are allocated once, without clearing; each
+  // Compress clears them.
+  std::unique_ptr<uint8_t[]> win_;
   // Chain links, one per position modulo 32 KiB in each array (a link is
   // only followed from a position less than 32 KiB back): the distance to the
   // previous position with the same 4-byte (3-byte) hash, 0 for none or for
   // one more than 32 KiB back. The 3-byte slots hold the position's check in
   // their top 16 bits.
-  std::vector<uint16_t> link4_;
-  std::vector<uint32_t> link3_;
+  std::unique_ptr<uint16_t[]> link4_;
+  std::unique_ptr<uint32_t[]> link3_;
   // Newest position of each hash, plus one (0: none).
-  std::vector<uint16_t> head4_, head3_;
+  std::unique_ptr<uint16_t[]> head4_, head3_;
   int32_t loaded_ = 0, pos_ = 0;
   uint32_t crc_ = 0xFFFFFFFFu;
   uint64_t total_ = 0;
