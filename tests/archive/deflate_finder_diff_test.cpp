@@ -244,6 +244,33 @@ TEST(DeflateFinderDiff, SmallBlocksAndShortInputs) {
   }
 }
 
+// Matches at the edge of reach (exactly 32 KiB back, before and after a
+// slide) behind nearer positions of the same 3-byte hash but other bytes, so
+// the walk passes a collision first; and the same with the true match first.
+TEST(DeflateFinderDiff, MatchesAtTheEdgeOfReachBehindCollisions) {
+  auto hash3 = [](uint32_t k) { return ((k & 0xFFFFFFu) * 2246822519u) >> 16; };
+  const uint32_t key = 'Q' | 'R' << 8 | 'S' << 16;
+  uint32_t other = 1;
+  while (other == key || hash3(other) != hash3(key)) ++other;
+  auto put = [](std::vector<uint8_t>& v, size_t at, uint32_t k) {
+    for (int i = 0; i < 3; ++i) v[at + static_cast<size_t>(i)] = static_cast<uint8_t>(k >> (8 * i));
+  };
+  for (size_t q : {1000u, 20000u, 40000u}) {
+    for (int back : {32768, 32767, 32769}) {
+      for (int collisions : {0, 1, 2}) {
+        std::vector<uint8_t> data = MakeRandom(q + 40000, static_cast<uint32_t>(q + back));
+        const size_t p = q + static_cast<size_t>(back);
+        put(data, q, key);
+        put(data, p, key);
+        for (int c = 0; c < collisions; ++c) put(data, p - 100 - 50 * static_cast<size_t>(c), other);
+        for (int chain : {1, 2, 3, DeflateWindow::kMaxChain})
+          ExpectSame(data, chain, "edge " + std::to_string(q) + " " + std::to_string(back) + " " +
+                                      std::to_string(collisions));
+      }
+    }
+  }
+}
+
 TEST(DeflateFinderDiff, AWindowUsedAgainStartsAfresh) {
   DeflateWindow win(7);
   std::vector<uint8_t> a = Patchwork(120000, 5), b = Alphabet(90000, 3, 6);
