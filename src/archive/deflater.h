@@ -14,14 +14,19 @@
 //
 // The tables are kept small so that they stay in the core's cache on data
 // without repeats, where every position is looked up: 16-bit heads (position
-// plus one), and 16-bit chain distances per position modulo 32 KiB, one
-// array per chain (448 KiB with the window, where 32-bit positions took
-// 1 MiB).
+// plus one) and, per position modulo 32 KiB, a 16-bit chain distance for the
+// 4-byte chain and a 32-bit slot for the 3-byte chain (the distance, and the
+// position's check: the bottom half of the 3-byte hash product, which with
+// the hash tells the three bytes exactly). 448 KiB of tables, 512 KiB with
+// the window.
 // Positions that share a slot are 32 KiB apart, and a link is only followed
 // from a position within 32 KiB, so a slot is never read after it was reused.
-// The 3-byte walk runs first: when it reaches the end of its chain without a
-// position sharing 3 bytes, none shares 4 and the 4-byte walk is skipped
-// (on data without repeats, nearly every lookup).
+// The 3-byte walk runs first and compares checks, not window bytes: when it
+// reaches the end of its chain without a position sharing 3 bytes, none
+// shares 4 and the 4-byte walk is skipped (on data without repeats, nearly
+// every lookup, decided with one branch from the head and one slot).
+// The hashes, the chains' order and the caps are those of the first tables,
+// so the parse and the output bytes have not changed since.
 #pragma once
 
 #include <cstdint>
