@@ -213,6 +213,7 @@ int CFontDialog::DoModal() {
   bool ok = false;
   std::string face;
   int size10 = 0;
+  fw::hooks::NoteFontDialogStart(m_lf.lfFaceName, m_cf.Flags);
   if (fw::hooks::TakeFontDialogAnswer(&ok, &face, &size10)) {
     if (!ok) return IDCANCEL;
     std::memset(m_lf.lfFaceName, 0, sizeof m_lf.lfFaceName);

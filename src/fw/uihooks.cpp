@@ -87,6 +87,7 @@ struct State {
   FileDialogOffer lastFileOffer;
   std::deque<ColorAnswer> colors;
   std::deque<FontAnswer> fonts;
+  FontDialogStart lastFontStart;
   std::deque<bool> prints;
   std::deque<unsigned> popups;
   std::vector<MenuItem> lastPopup;
@@ -123,6 +124,7 @@ void Reset() {
   s.lastFileOffer = FileDialogOffer();
   s.colors.clear();
   s.fonts.clear();
+  s.lastFontStart = FontDialogStart();
   s.prints.clear();
   s.popups.clear();
   s.lastPopup.clear();
@@ -283,6 +285,16 @@ bool TakeFontDialogAnswer(bool* ok, std::string* faceName, int* pointSize10) {
   s.unexpected.push_back("font dialog");
   *ok = false;
   return true;
+}
+
+void NoteFontDialogStart(const std::string& faceName, std::uint32_t flags) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().lastFontStart = FontDialogStart{true, faceName, flags};
+}
+
+FontDialogStart LastFontDialogStart() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().lastFontStart;
 }
 
 void ExpectPrintDialog(bool ok) {

@@ -76,6 +76,15 @@ bool TakeColorDialogAnswer(bool* ok, std::uint32_t* rgb);
 // point are the user's choice.
 void ExpectFontDialog(bool ok, const std::string& faceName, int pointSize10);
 bool TakeFontDialogAnswer(bool* ok, std::string* faceName, int* pointSize10);
+// What the last font dialog was opened with (the face it preselects and its
+// CHOOSEFONT flags), answered by a hook or not; `shown` false before any.
+struct FontDialogStart {
+  bool shown = false;
+  std::string faceName;
+  std::uint32_t flags = 0;
+};
+void NoteFontDialogStart(const std::string& faceName, std::uint32_t flags);
+FontDialogStart LastFontDialogStart();
 // Print and page setup dialogs: OK or Cancel.
 void ExpectPrintDialog(bool ok);
 bool TakePrintDialogAnswer(bool* ok);

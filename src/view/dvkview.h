@@ -197,6 +197,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Copies this pane's text and position into the other panes of its
   // splitter and updates them.
   void SyncPanes(int how);
+  // Copies this pane's text, table and position into `others` (views of
+  // any splitter: the frame's layout toggle shows the document in the panes
+  // it adds).
+  void ShowSameTextIn(const std::vector<CDvkView*>& others);
   // Hands `code` to the other panes of a split view (35 next page, 36
   // previous page, 50 follow the caret line, 51 clear their check lists,
   // others: show the line in m_nPaneSyncLine first).
