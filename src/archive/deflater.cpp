@@ -186,11 +186,11 @@ void Deflater::WriteBlock(int final) {
     int length = e - 257;
     int li = LengthCodeIndex(length);
     out.PutCode(lc[257 + li] | static_cast<uint32_t>(length - T.lenBase[li]) << ll[257 + li],
-               ll[257 + li] + T.lenExtra[li]);
+                ll[257 + li] + T.lenExtra[li]);
     int distance = syms[++i] + 1;
     int dc = DistanceCode(distance);
     out.PutCode(dcodes[dc] | static_cast<uint32_t>(distance - T.distBase[dc]) << dlens[dc],
-               dlens[dc] + T.distExtra[dc]);
+                dlens[dc] + T.distExtra[dc]);
   }
   out.PutCode(lc[256], ll[256]);
   count_ = 0;
