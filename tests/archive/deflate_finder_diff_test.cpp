@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include "archive/arc_bits.h"
@@ -268,6 +269,22 @@ TEST(DeflateFinderDiff, MatchesAtTheEdgeOfReachBehindCollisions) {
                                       std::to_string(collisions));
       }
     }
+  }
+}
+
+TEST(DeflateFinderDiff, StreamInputGivesTheBytesOfMemoryInput) {
+  for (size_t n : {0u, 100u, 65278u, 65536u, 140000u}) {
+    std::vector<uint8_t> data = Patchwork(n, static_cast<uint32_t>(n) + 1);
+    std::vector<uint8_t> bytes;
+    ArcBitWriter w(bytes);
+    Deflater d(w, 32768);
+    DeflateWindow win(32);
+    std::istringstream in(std::string(data.begin(), data.end()));
+    win.Compress(in, d);
+    d.WriteLastBlock();
+    w.Flush();
+    EXPECT_TRUE(bytes == Frozen(data, 32, 32768).bytes) << n;
+    EXPECT_EQ(win.BytesRead(), n);
   }
 }
 
