@@ -95,6 +95,13 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // through which the interpreter reaches the editor.
   macro::MacroState& Macro();
   macro::MacroHost& MacroHost();
+  // Macro values over this view's state, host and table (dvkview_macro.cpp;
+  // macro/macro_subst.h, macro_paths.h, macro_address.h).
+  CString MacroSubstituteVariables(const CString& text, int mode, int valueI = 0, int valueJ = 0, int pageFlag = 0);
+  CString MacroExpandParameters(const CString& path);
+  // Rewrites the addresses of `text`; row and column keys are searched in
+  // `textBuf` (`length` bytes), the view's table text when it is null.
+  CString MacroParseRowData(const CString& text, const BYTE* textBuf, int mode, UINT length = 0);
 
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.

@@ -103,11 +103,6 @@ class PatternProgram {
   unsigned flags() const { return flags_; }
   // True when the search can never match (empty search text without kFlagWholeText).
   bool IsEmpty() const;
-  // Bytes that every match holds within its line, for a search that can skip
-  // the lines without them: a run of a literal part in which case folding
-  // plays no part (no ASCII letter when case is ignored). False when there is
-  // none (only wildcards and anchors, or a search over the whole text).
-  bool RequiredBytes(std::string* bytes) const;
 
   // ---- Whole-text scans (the line-wise replace, the find commands) ----
   // The first position p >= from with p + n <= end where the literal part

@@ -422,30 +422,6 @@ void PatternProgram::Compile(std::string_view search, std::string_view replaceme
 
 bool PatternProgram::IsEmpty() const { return impl_->empty; }
 
-bool PatternProgram::RequiredBytes(std::string* bytes) const {
-  const Impl& m = *impl_;
-  if (m.empty || m.whole) return false;
-  int bestOff = 0, bestLen = 0;
-  for (const Token& t : m.tokens) {
-    if (t.type != kLit) continue;
-    int runStart = t.off;
-    for (int k = t.off; k <= t.off + t.len; ++k) {
-      const bool stop = k == t.off + t.len ||
-                        (m.fold && m.single[static_cast<size_t>(k)] &&
-                         ((m.lit[k] >= 'a' && m.lit[k] <= 'z') || (m.lit[k] >= 'A' && m.lit[k] <= 'Z')));
-      if (!stop) continue;
-      if (k - runStart > bestLen) {
-        bestOff = runStart;
-        bestLen = k - runStart;
-      }
-      runStart = k + 1;
-    }
-  }
-  if (bestLen == 0) return false;
-  if (bytes) bytes->assign(m.lit, static_cast<size_t>(bestOff), static_cast<size_t>(bestLen));
-  return true;
-}
-
 int PatternProgram::NextPossible(const char* text, int from, int end) const {
   const Impl& m = *impl_;
   if (m.required.empty()) return -1;
