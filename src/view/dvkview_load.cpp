@@ -55,6 +55,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   state.viewShowsTable = viewload::ShownFormOf(static_cast<int>(m_nFileKind)) == viewload::ShownForm::kTable;
   state.viewHasBuffer = m_table.m_pTextBuf != nullptr;
   state.takesContent = TakesDocumentContent();
+  state.shownBeside = !state.takesContent && m_nPaneIndex >= 1 && app::g_pFrameHost &&
+                      GetParentFrame() == app::g_pFrameHost->FrameWnd() &&
+                      app::g_pFrameHost->ShowsTextPane(static_cast<int>(m_nPaneIndex));
   state.paneIndex = static_cast<int>(m_nPaneIndex);
   const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
   if (plan.consumePrintRequest) doc->m_nPrintRequest = 0;
