@@ -48,7 +48,7 @@ std::vector<Member> ReaderWalk(const std::vector<std::uint8_t>& bytes, bool& exa
     arc::LzhHeader h;
     try {
       if (!h.Read(r)) return members;
-    } catch (const char*) {
+    } catch (...) {
       return members;
     }
     // Names with line ends would make the lines ambiguous to read back.

@@ -79,7 +79,7 @@ std::vector<Member> ReaderWalk(const std::uint8_t* data, std::size_t size, bool&
     arc::ZipHeader h;
     try {
       h.Read(r);
-    } catch (const char*) {
+    } catch (...) {
       return members;
     }
     if (h.signature != arc::kZipLocalSig) {
