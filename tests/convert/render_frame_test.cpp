@@ -312,6 +312,14 @@ TEST(RenderFrame, CsvIsPreconvertedInPlace) {
   EXPECT_EQ(std::string("\"a,b\"\x06" "c~d\r\n", 11), r.text);
   EXPECT_TRUE(r.nulAfter);
   EXPECT_EQ(11, r.convSize);
+  // Two NULs after the text.
+  RenderJob job;
+  job.path = "t.csv";
+  job.kind = 33;
+  Serve(job, "a,b\r\n");
+  ASSERT_EQ(5, convert::RenderFileAsText(job));
+  ASSERT_GE(job.out.Capacity(), 7u);
+  EXPECT_EQ(std::string("a\x06" "b\r\n\0\0", 7), std::string(job.out.Data(), 7));
   // Past the read size: the read bytes only, no notice (the CSV has no finish).
   r = Render("t.csv", 33, Filler(5000, 'c'), [](RenderJob& j) { j.indata = 4096; });
   EXPECT_EQ(Filler(4096, 'c'), r.text);
