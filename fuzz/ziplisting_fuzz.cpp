@@ -98,8 +98,10 @@ std::vector<Member> ReaderWalk(const std::uint8_t* data, std::size_t size, bool&
     const std::int64_t extra = h.raw[28] | h.raw[29] << 8;
     const std::int64_t end = r.Tell() + c;
     if (end > length) return members;
-    // No sizes: regular only when the next header follows the name at once.
-    if (c == 0 && o == 0 && (extra != 0 || end + 2 > length || data[end] != 'P' || data[end + 1] != 'K'))
+    // No sizes: regular only when the next header follows the name at once,
+    // within the 3000 bytes the listing reads at the header.
+    if (c == 0 && o == 0 &&
+        (extra != 0 || end + 2 > length || end + 2 > pos + 3000 || data[end] != 'P' || data[end + 1] != 'K'))
       return members;
     if (!PlainDate(h.time)) return members;
     Member m;
