@@ -1,6 +1,6 @@
 // The converter registry's choice over any file start, kind and limits: a
 // row of the table always comes back, a sniffed row accepts the bytes, a
-// kind row takes the kind, and the limits only ever come from the settings
+// kind row takes the kind, no earlier row takes the file, and the limits only ever come from the settings
 // or from the row's own rule.
 #include <cstddef>
 #include <cstdint>
@@ -24,8 +24,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const convert::Converter* table = convert::Converters(&count);
   const convert::Converter& c = convert::ConverterFor(kind, data, n);
   if (&c < table || &c >= table + count || !c.convert) std::abort();
-  if (c.sniff && !c.sniff(data, n)) std::abort();
-  if (!c.sniff && &c != table + count - 1 && (kind < c.firstKind || kind > c.lastKind)) std::abort();
+  convert::Detect d;
+  d.kind = kind;
+  d.head = data;
+  d.length = n;
+  if (c.detect && !c.detect(d)) std::abort();
+  if ((c.firstKind || c.lastKind) && (kind < c.firstKind || kind > c.lastKind)) std::abort();
+  // No row before it takes the file.
+  for (const convert::Converter* r = table; r < &c; ++r) {
+    const bool kindOk = !(r->firstKind || r->lastKind) || (kind >= r->firstKind && kind <= r->lastKind);
+    if (kindOk && (!r->detect || r->detect(d))) std::abort();
+  }
 
   convert::Limits settings;
   settings.indata = indata;

@@ -154,6 +154,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   docopen::Reader reader = docopen::ReaderFor(kind, readPath);
 
   Loaded got;
+  std::int32_t fileCut = 0;  // the renderer read only part of the file
   CFileStatus status;
   const bool haveStatus = CFile::GetStatus(readPath, status) != FALSE;
 
@@ -228,6 +229,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
       m_bLoadBufOwned = 1;
       m_nWritePos = 0;
       const int n = RenderFileAsText(readPath, how.markupFlag, 0, kind);
+      fileCut = m_bFileCut;
       char* out = m_pLoadBuf;
       std::uint32_t outCap = m_nLoadBufCapacity;
       m_pLoadBuf = savedBuf;
@@ -262,7 +264,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   m_nReadPos = 0;
   m_nStreamLen = got.length;
   m_nReadEnd = got.length;
-  m_bFileCut = 0;
+  m_bFileCut = fileCut;
   m_openEncoding = got.decoded ? std::move(got.info) : textcodec::DecodeResult();
   m_openEncoding.text.clear();
   m_nOpenReplaced = static_cast<std::uint32_t>(m_openEncoding.replaced);
@@ -302,9 +304,9 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
 }
 
 int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind) {
-  // The converter registry picks the converter by content or kind; the
-  // limits go to it as arguments (a format that reads more gets its own
-  // limits there, the settings stay as they are).
+  // The renderer frame (convert/render_frame.h) over the document's settings
+  // and renderer fields; a format that reads more gets its own limits there,
+  // the settings stay as they are.
   convert::Request request;
   request.path = path;
   request.kind = kind ? kind : GetFileKind(path);
@@ -312,12 +314,26 @@ int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind
   request.limits.indata = m_nIndata;
   request.limits.outdata = m_nOutdata;
   request.limits.tableRows = m_nTblMax;
+  request.nChar = m_nChar;
+  request.rtbl = m_nRtbl;
+  request.openContext = m_nOpenContext;
+  request.rawPage = m_nRawPage;
+  request.layoutMode = m_nLayoutMode;
+  request.switches.quickLoad = m_bQuickLoad;
+  request.switches.shortView = m_bShortView;
+  request.switches.binaryView = m_bBinaryView;
+  request.switches.rtfAsSource = m_bRtfAsSource;
+  request.switches.markup = m_bMarkupMode;
+  request.forceMarkup = option;
   convert::Result r = convert::ConvertFile(request);
   m_nWritePos = 0;
   if (r.status != convert::Status::kOk) {
     m_strOpenMessage = r.message;
     return -1;
   }
+  m_nRawPage = r.rawPage;
+  m_nConvSize = r.convSize;
+  m_bFileCut = r.fileCut;
   // Into the load buffer, cut at its capacity (a NUL after the text).
   if (!m_pLoadBuf || m_nLoadBufCapacity == 0) {
     m_strOpenMessage = GetOpenText(OpenText::kOutOfMemory);

@@ -1,21 +1,21 @@
-// The file-to-text converters: one table that says which converter takes a
-// file, by its content (a sniff of the first bytes) or by its kind, and the
-// one entry that runs it.
+// The file-to-text converters: one table that says which reader takes a
+// file - by its head bytes, its kind, its extension and how it is opened -
+// and the one entry that runs the renderer frame over it (render_frame.h).
 //
-// A converter gets everything it needs as arguments - the path, the kind,
-// the markup flag and its limits - and owns whatever scratch it uses; it
-// never reads or edits the document's settings. Its result is the text (in
-// Shift-JIS) or the message that says why there is none.
+// A reader gets the frame's job: the head buffer with its read size, the
+// open file, the settings' values and the output buffer. It owns whatever
+// scratch it uses and never reads or edits the document's settings.
 //
-// Adding a converter is one row in convert_registry.cpp: its name, the kinds
-// it takes, an optional content sniff, its function and, where its format
-// reads more than the default, its limit rule.
+// Adding a reader is one row in convert_registry.cpp: its name, the kinds it
+// takes, what it detects, its function, its limit rule and whether the
+// finish of the readers (cut notice, bound, line end) follows it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "convert/render_frame.h"
 #include "fw/cstring.h"
 
 namespace convert {
@@ -29,27 +29,50 @@ struct Limits {
 
 enum class Status {
   kOk,        // text holds the result
-  kNotBuilt,  // this kind has no converter in this build: message says so
+  kNotBuilt,  // this kind has no reader in this build: message says so
   kFailed,    // the file could not be converted: message says why
 };
 
 struct Request {
   CString path;         // the file on disk
-  int kind = 0;         // its kind (GetFileKind)
-  int markupFlag = 0;   // 1: a page converted to text (macro load)
-  Limits limits;        // the converter's own limits (LimitsFor)
+  int kind = 0;         // its kind (GetFileKind, or the open mode's kind)
+  int markupFlag = 0;   // the reader mode: 1 for a page converted to text (macro load)
+  Limits limits;        // the settings' "indata", "outdata", "n_tbl"
+  std::int32_t nChar = 157;     // "n_char"
+  std::int32_t rtbl = 2000;     // "r_tbl"
+  int openContext = 0;          // m_nOpenContext
+  int rawPage = 0;              // m_nRawPage
+  int layoutMode = 0;           // m_nLayoutMode
+  int forceMarkup = 0;          // 1: render as HTML
+  RenderSwitches switches;
+  SourceOpener open;            // empty: the file on disk
 };
 
 struct Result {
   Status status = Status::kFailed;
-  std::string text;     // at most limits.outdata bytes (when outdata > 0)
-  CString message;
+  std::string text;     // the frame's text
+  CString message;      // kNotBuilt / kFailed: what to tell the user
+  int fileKind = 0;     // the kind the content settled on
+  int rawPage = 0;      // the raw view's page after the run
+  std::int32_t fileCut = 0;
+  std::int32_t convSize = 0;
+};
+
+// What a row looks at.
+struct Detect {
+  int kind = 0;                        // the frame's kind after the sniff
+  int openContext = 0;
+  const std::uint8_t* head = nullptr;  // the head's bytes
+  std::size_t length = 0;
+  const char* extension = "";          // the path's last three characters, lower case
 };
 
 struct Converter;
-// A converter: `row` is its own row of the table (its name and limits).
-using ConvertFn = Result (*)(const Converter& row, const Request& request);
-using SniffFn = bool (*)(const std::uint8_t* head, std::size_t length);
+// A reader: writes into job.out; its result is the bytes written or, below
+// 0, a failure (the frame then keeps what the reader wrote, never a negative
+// length).
+using ConvertFn = std::int64_t (*)(const Converter& row, RenderJob& job);
+using DetectFn = bool (*)(const Detect& d);
 
 // Limits of a format that reads more than the settings' default: when
 // "indata" is still `whenIndata`, `indata` and `tableRows` are used instead.
@@ -59,31 +82,58 @@ struct LimitRule {
   std::int32_t tableRows;
 };
 
+// When a row is asked: during the content sniff (its output replaces
+// everything and the run ends), or at the dispatch after the set-up.
+enum class Stage { kSniff, kDispatch };
+
 struct Converter {
+  const char* id;          // the row's own name (tests, ScopedReader)
   const char* name;        // format name in messages; nullptr: the kind's name
-  int firstKind;           // kinds taken, inclusive (0, 0: by sniff only)
+  Stage stage;
+  int firstKind;           // kinds taken, inclusive (0, 0: any kind)
   int lastKind;
-  SniffFn sniff;           // content taken whatever the kind (nullptr: none)
+  DetectFn detect;         // nullptr: the kind alone decides
   ConvertFn convert;
   const LimitRule* limits; // nullptr: the settings' limits as they are
+  bool finish;             // the finish of the readers follows
 };
 
-// Bytes of a file's start the sniffs see.
+// Bytes of a file's start the sniffs see at least.
 constexpr std::size_t kSniffBytes = 16;
 
-// The converter of a file: the first row whose sniff accepts `head`, else
-// the first row that takes `kind`, else the last row (any other kind).
+// The first row of `stage` that takes `d` (the last row takes any kind at
+// the dispatch; nullptr when no sniff row does).
+const Converter* ConverterAt(Stage stage, const Detect& d);
+
+// The first row of either stage for a kind and head, with no extension and a
+// normal open (for the limit rules and tests).
 const Converter& ConverterFor(int kind, const std::uint8_t* head, std::size_t length);
 
 // The limits `converter` works within, from the settings' values.
 Limits LimitsFor(const Converter& converter, const Limits& settings);
 
-// Reads the start of request.path, picks the converter, applies its limits
-// to request.limits (the settings' values) and runs it. A text longer than
-// the output limit is cut there.
+// Applies the limit rule of the file's kind, runs the frame and turns its end
+// into a result: the text, or the message of a failure or of a reader not in
+// this build.
 Result ConvertFile(Request request);
 
 // The rows of the table, for tests.
 const Converter* Converters(int* count);
+
+// Runs a row's reader (or the stand-in a test put in its place).
+std::int64_t RunReader(const Converter& row, RenderJob& job);
+
+// Test hook: the reader of the row `id` replaced until the object goes.
+class ScopedReader {
+ public:
+  ScopedReader(const char* id, ConvertFn fn);
+  ~ScopedReader();
+  ScopedReader(const ScopedReader&) = delete;
+  ScopedReader& operator=(const ScopedReader&) = delete;
+
+ private:
+  int m_row = -1;
+  ConvertFn m_saved = nullptr;
+};
 
 }  // namespace convert

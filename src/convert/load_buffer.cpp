@@ -57,6 +57,15 @@ bool LoadBuffer::Fill(char byte, std::size_t count) {
   return true;
 }
 
+char* LoadBuffer::Extend(std::size_t length) {
+  if (!Grow(length)) return nullptr;
+  char* at = m_pLoadBuf + m_nWritePos;
+  std::memset(at, 0, length);
+  m_nWritePos += length;
+  m_pLoadBuf[m_nWritePos] = '\0';
+  return at;
+}
+
 bool LoadBuffer::VPrintf(const char* format, std::va_list args) {
   std::va_list copy;
   va_copy(copy, args);

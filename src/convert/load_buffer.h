@@ -30,6 +30,9 @@ class LoadBuffer {
   bool VPrintf(const char* format, std::va_list args);
   // Appends `count` copies of `byte`.
   bool Fill(char byte, std::size_t count);
+  // Makes `length` more bytes part of the text and returns them for the
+  // caller to fill (a NUL after them); nullptr when memory is short.
+  char* Extend(std::size_t length);
 
   // Cuts the text to `length` bytes (never lengthens it).
   void Truncate(std::size_t length);

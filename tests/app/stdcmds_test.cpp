@@ -333,12 +333,13 @@ TEST_F(StdCmdsTest, AFailedSaveCancelsTheActionAndKeepsTheEdits) {
 TEST_F(StdCmdsTest, AFailedOpenLeavesTitlePathKindAndEdits) {
   const std::string path = File("a.csv");
   WriteBytes(path, "a,b\r\n");
-  const std::string exe = File("prog.exe");
-  WriteBytes(exe, "MZ\x90");
+  // A kind whose reader is not built yet fails the open (a program shows its title).
+  const std::string unreadable = File("paper.pdf");
+  WriteBytes(unreadable, "%PDF-1.4\n");
   ASSERT_TRUE(StartWith(""));
   OpenByDialog(path);
   Type("x");
-  for (const std::string& bad : {File("ない.txt"), exe}) {
+  for (const std::string& bad : {File("ない.txt"), unreadable}) {
     SCOPED_TRACE(bad);
     fw::hooks::ExpectMessageBox(kSaveQuestion, IDNO);
     fw::hooks::ExpectMessageBox("", IDOK);  // why it could not be opened

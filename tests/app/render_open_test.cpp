@@ -1,0 +1,139 @@
+// Files that are not plain text opened as a user opens them (OpenFile): an
+// archive shows its members, a sound file its format, a program and a
+// library their title, a binary file under a document name its first bytes
+// and the cut notices, a short unknown workbook an empty text; a reader that
+// fails leaves its message as the text, never a negative length.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "convert/convert_registry.h"
+#include "core/docopen/opentexts.h"
+#include "fw/uihooks.h"
+#include "shell_fixture.h"
+#include "support/file_bytes.h"
+
+namespace {
+
+void Put16(std::string& s, unsigned v) {
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>(v >> 8 & 0xFF);
+}
+void Put32(std::string& s, unsigned v) {
+  Put16(s, v & 0xFFFF);
+  Put16(s, v >> 16);
+}
+
+// One stored member and the start of a central directory.
+std::string OneMemberZip() {
+  std::string s = "PK\x03\x04";
+  Put16(s, 20);
+  Put16(s, 0);
+  Put16(s, 0);
+  Put16(s, 0x6000);  // 12:00
+  Put16(s, 0x5A21);  // 2025-01-01
+  Put32(s, 0);
+  Put32(s, 5);
+  Put32(s, 5);
+  Put16(s, 10);
+  Put16(s, 0);
+  return s + "readme.txt" + "hello" + std::string("PK\x01\x02", 4) + std::string(60, '\0');
+}
+
+std::string OneSecondWav() {
+  std::string s = "RIFF";
+  Put32(s, 36 + 44100 * 4);
+  s += "WAVEfmt ";
+  Put32(s, 16);
+  Put16(s, 1);
+  Put16(s, 2);
+  Put32(s, 44100);
+  Put32(s, 44100 * 4);
+  Put16(s, 4);
+  Put16(s, 16);
+  s += "data";
+  Put32(s, 44100 * 4);
+  return s + std::string(4000, '\0');
+}
+
+std::string DocText(CDvkDoc* doc) { return std::string(doc->m_pText, doc->m_nTextLen); }
+
+std::string Text(const CString& s) { return std::string(s.GetString(), s.GetLength()); }
+
+class RenderOpenTest : public shelltest::ShellFileTest {
+ protected:
+  int Open(const std::string& name, const std::string& bytes) {
+    const std::string path = File(name.c_str());
+    testsupport::WriteFileBytes(path, bytes);
+    return doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain);
+  }
+};
+
+TEST_F(RenderOpenTest, ArchivesSoundProgramsAndBinaryFilesShowTheirText) {
+  ASSERT_TRUE(StartIn(""));
+  // The member with its sizes, date and name, and the totals.
+  ASSERT_EQ(0, Open("pack.zip", OneMemberZip()));
+  std::string text = DocText(doc);
+  EXPECT_EQ(0u, text.find("ZIP File\r\n")) << text;
+  EXPECT_NE(std::string::npos, text.find("            5            5   100%   01/01'25 12:00   readme.txt\r\n")) << text;
+  EXPECT_NE(std::string::npos, text.find("1 files Total")) << text;
+  EXPECT_EQ('\0', doc->m_pText[doc->m_nTextLen]);
+
+  ASSERT_EQ(0, Open("tone.wav", OneSecondWav()));
+  text = DocText(doc);
+  EXPECT_EQ(0u, text.find(" Audio file")) << text;
+  EXPECT_NE(std::string::npos, text.find("Sampling frequency 44100 Hz")) << text;
+  EXPECT_NE(std::string::npos, text.find("length 1.000 sec")) << text;
+
+  ASSERT_EQ(0, Open("tool.exe", "MZ" + std::string(3000, '\x90')));
+  EXPECT_EQ("Program File\r\n\r\n", DocText(doc));
+  ASSERT_EQ(0, Open("part.DLL", "MZ" + std::string(100, '\0')));
+  EXPECT_EQ("Dynamic Link File\r\n\r\n", DocText(doc));
+
+  // A binary file under a document name: its first 2000 bytes, the notice,
+  // and (the file being longer) the notice and the size message again.
+  std::string bin(5000, 'b');
+  for (int i = 0; i < 5; ++i) bin[static_cast<std::size_t>(100 * (i + 1))] = '\0';
+  doc->m_nIndata = 204800;
+  doc->m_bQuickLoad = 0;
+  ASSERT_EQ(0, Open("core.doc", bin));
+  const std::string omitted = Text(docopen::GetOpenText(docopen::OpenText::kDataOmitted));
+  EXPECT_EQ(bin.substr(0, 2000) + omitted + omitted + Text(docopen::FileOverText(204800)), DocText(doc));
+  EXPECT_EQ(0, doc->m_bFileCut);
+
+  // A short workbook with no known head: an empty text, as a success.
+  ASSERT_EQ(0, Open("small.xls", "not a workbook"));
+  EXPECT_EQ(0u, doc->m_nTextLen);
+  // An archive name over plain bytes: the bytes, CR LF, NUL.
+  ASSERT_EQ(0, Open("notes.zip", "just text"));
+  EXPECT_EQ("just text\r\n", DocText(doc));
+  EXPECT_EQ('\0', doc->m_pText[doc->m_nTextLen]);
+}
+
+std::int64_t FailsWithMessage(const convert::Converter&, convert::RenderJob& job) {
+  job.out.Append("this package cannot be read");
+  return -27;
+}
+std::int64_t FailsSilently(const convert::Converter&, convert::RenderJob&) { return -1; }
+
+TEST_F(RenderOpenTest, AFailingReaderNeverGivesANegativeLength) {
+  ASSERT_TRUE(StartIn(""));
+  {
+    convert::ScopedReader standIn("docx", FailsWithMessage);
+    ASSERT_EQ(0, Open("paper.docx", OneMemberZip()));
+    EXPECT_EQ("this package cannot be read", DocText(doc));
+    EXPECT_EQ('\0', doc->m_pText[doc->m_nTextLen]);
+  }
+  {
+    convert::ScopedReader standIn("docx", FailsSilently);
+    ASSERT_EQ(0, Open("paper.docx", OneMemberZip()));
+    EXPECT_EQ(0u, doc->m_nTextLen);
+    EXPECT_EQ('\0', doc->m_pText[0]);
+  }
+  // The reader as built: the notice, and the previous document stays.
+  fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
+  EXPECT_EQ(-1, Open("paper.docx", OneMemberZip()));
+}
+
+}  // namespace
