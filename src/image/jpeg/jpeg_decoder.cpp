@@ -136,6 +136,7 @@ int JDecoder::AnalyzeMarker() {
     case 0xDC:
       if (SegmentLength() < 4) ThrowFormat(mStream->Position(), JErr::SegmentLength);
       mHeight = mStream->GetWord();
+      if (mHeight == 0) ThrowFormat(mStream->Position(), JErr::FrameSize);
       return 0;
     case 0xDD:
       if (SegmentLength() < 4) ThrowFormat(mStream->Position(), JErr::SegmentLength);
@@ -174,6 +175,8 @@ void JDecoder::AnalyzeFrame() {
   mHeight = mStream->GetWord();
   mWidth = mStream->GetWord();
   mComponents = mStream->GetByte();
+  // A frame without pixels is as malformed as any other bad frame value.
+  if (mWidth == 0 || mHeight == 0) ThrowFormat(mStream->Position(), JErr::FrameSize);
   if (mComponents != 1 && mComponents != 3 && mComponents != 4) {
     ThrowNotSupported(192, mStream->Position());
   }

@@ -17,9 +17,9 @@ inline int Clamp16(int64_t v) {
 
 // The sign extension of an s-bit value read from the data: a value whose top
 // bit is 0 stands for a negative number. A negative reader result (a marker
-// met inside the value) goes through the same rule.
+// met inside the value: -code, or -99 at the end) is kept as the value.
 inline int Extend(int v, int s) {
-  if ((v & (1 << (s - 1))) == 0) v += 1 - (1 << s);
+  if (v >= 0 && (v & (1 << (s - 1))) == 0) v += 1 - (1 << s);
   return v;
 }
 
@@ -102,6 +102,7 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
 template <class Bits>
 void JDecoder::DoDecode(Bits& bits) {
   if (mHmax <= 0 || mVmax <= 0 || mComponents <= 0) ThrowFormat(mStream->Position(), JErr::NoFrame);
+  if (mWidth <= 0 || mHeight <= 0) ThrowFormat(mStream->Position(), JErr::FrameSize);
   if (mScanHeader[0] != mComponents) ThrowNotSupported(0xDA, mStream->Position());
   const int64_t blocksX = (static_cast<int64_t>(mWidth) + 7) / 8;
   const int64_t blocksY = (static_cast<int64_t>(mHeight) + 7) / 8;

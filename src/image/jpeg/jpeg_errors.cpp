@@ -45,6 +45,7 @@ const char* const kText[] = {
     "DoDecode:plane limit",
     "AnalyzeMarker:COM",
     "Encode:image size",
+    "AnalyzeFrame:size",
 };
 static_assert(sizeof kText / sizeof kText[0] == static_cast<int>(JErr::Count),
               "one text per error");

@@ -51,6 +51,7 @@ enum class JErr : int {
   PlaneLimit,
   CommentAlloc,
   EncodeSize,
+  FrameSize,
   Count
 };
 
