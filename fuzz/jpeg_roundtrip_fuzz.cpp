@@ -63,6 +63,7 @@ class WatchedBits {
     if (t.count == 12) ++dcSeen_;
     return s;
   }
+  int32_t AcFast(const jpeg::JHuffLookup& lk) { return bits_.AcFast(lk); }
   int Bits(int n) {
     const int v = bits_.Bits(n);
     if (pendingDc_ == 8 && n == 8 && v == 0) g_firstMcuRule = true;

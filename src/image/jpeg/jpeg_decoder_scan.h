@@ -50,11 +50,12 @@ int JDecoder::DecodeWith() {
   return -1;
 }
 
-// Decodes one block into mCoef (dequantised, natural order) and runs the
-// inverse DCT. False when decoding of the image ends here.
+// Decodes one block into mCoef (dequantised, transposed: column * 8 + row)
+// and runs the inverse DCT into out (stride ints a row). False when decoding
+// of the image ends here.
 template <class Bits>
-bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl,
-                           const JHuffTable& ac, const JHuffLookup& acl, bool firstMcu) {
+bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl, const JHuffTable& ac,
+                           const JHuffLookup& acl, bool firstMcu, int* out, int stride) {
   const int* q = mQuant[mFrame[c].tq & 3];
   // mCoef is all 0 here: the entries set below are put back to 0 after the
   // IDCT (cheaper than clearing the block each time).
@@ -72,27 +73,37 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
   mCoef[0] = detail::Clamp16(static_cast<int64_t>(mPred[c]) * q[0]);
   int acSeen = 0;
   for (int k = 1; k < 64;) {
-    int sym = bits.Symbol(ac, acl);
-    if (sym < 0) return false;
-    if (sym == 0) break;
-    int r = sym >> 4, size = sym & 15;
-    int val = 0;
-    if (size == 0) {
-      if (r != 15) ThrowFormat(mStream->Position(), JErr::WrongHuffmanValue);
+    int r, val;
+    const int32_t f = bits.AcFast(acl);
+    if (f != 0) {
+      if (f & JHuffLookup::kAcEob) break;
+      r = (f >> 8) & 15;
+      val = f >> 16;  // arithmetic shift: the value is the high half
     } else {
-      val = detail::Extend(bits.Bits(size), size);
+      const int sym = bits.Symbol(ac, acl);
+      if (sym < 0) return false;
+      if (sym == 0) break;
+      r = sym >> 4;
+      const int size = sym & 15;
+      val = 0;
+      if (size == 0) {
+        if (r != 15) ThrowFormat(mStream->Position(), JErr::WrongHuffmanValue);
+      } else {
+        val = detail::Extend(bits.Bits(size), size);
+      }
     }
     if (k + r > 63) return false;
-    int n = kZigzag[k + r];
-    mCoef[n] = detail::Clamp16(static_cast<int64_t>(val) * q[n]);
-    set[nset++] = static_cast<uint8_t>(n);
+    const int n = kZigzag[k + r];
+    const int nt = ((n & 7) << 3) | (n >> 3);
+    mCoef[nt] = detail::Clamp16(static_cast<int64_t>(val) * q[n]);
+    set[nset++] = static_cast<uint8_t>(nt);
     acSeen |= val;
     k += r + 1;
   }
   if (acSeen == 0) {
-    IdctDcOnly();
+    IdctDcOnly(out, stride);
   } else {
-    Idct();
+    Idct(out, stride);
   }
   mCoef[0] = 0;
   for (int i = 0; i < nset; ++i) mCoef[set[i]] = 0;
@@ -132,6 +143,7 @@ void JDecoder::DoDecode(Bits& bits) {
     mLookup[1][mScan[c].ta].Build(mHuff[1][mScan[c].ta]);
   }
 
+  const bool direct = PlanDirectUnits();
   bits.Start();
   int restartCount = 0;
   for (int64_t row = 0; row < mcusY; ++row) {
@@ -143,13 +155,20 @@ void JDecoder::DoDecode(Bits& bits) {
         const int td = mScan[c].td, ta = mScan[c].ta;
         for (int v = 0; v < V; ++v) {
           for (int h = 0; h < H; ++h) {
-            if (!DecodeBlock(bits, c, mHuff[0][td], mLookup[0][td], mHuff[1][ta], mLookup[1][ta], firstMcu))
+            int* out = direct ? mUnit[c] + v * 8 * mUnitStride[c] + h * 8 : mPixel;
+            const int stride = direct ? mUnitStride[c] : 8;
+            if (!DecodeBlock(bits, c, mHuff[0][td], mLookup[0][td], mHuff[1][ta], mLookup[1][ta], firstMcu, out,
+                             stride))
               return;
-            Replicate(c, h, v, sx, sy);
+            if (!direct) Replicate(c, h, v, sx, sy);
           }
         }
       }
-      ConvertMcu(static_cast<int>(col), static_cast<int>(row));
+      if (direct) {
+        ConvertMcuDirect(static_cast<int>(col), static_cast<int>(row));
+      } else {
+        ConvertMcu(static_cast<int>(col), static_cast<int>(row));
+      }
       if (mRestartInterval != 0 && ++restartCount == mRestartInterval) {
         restartCount = 0;
         bits.Stop();
