@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "image/jpeg/jpeg_kernels.h"
 #include "jpeg_test_util.h"
 #include "support/file_bytes.h"
 
@@ -93,6 +94,19 @@ TEST(JpegDecodedPlanes, StayTheSameForEverySampling) {
     ASSERT_FALSE(f.empty()) << e.file;
     EXPECT_EQ(DigestOf(f), e.digest) << e.file << std::hex << " got 0x" << DigestOf(f);
   }
+}
+
+// The baseline build of the vector kernels (the one a processor without
+// AVX2 runs) gives the same planes.
+TEST(JpegDecodedPlanes, StayTheSameWithTheBaselineKernels) {
+  const bool was = jpeg::UseBaselineKernels(true);
+  for (const Expected& e : kExpected) {
+    const std::string f = Load(e.file);
+    ASSERT_FALSE(f.empty()) << e.file;
+    EXPECT_EQ(DigestOf(f), e.digest) << e.file;
+  }
+  EXPECT_EQ(DigestOf(EncodePlanes(Synthetic(45, 37, 7), 3, nullptr)), 0xa147c9e60498507ull);
+  jpeg::UseBaselineKernels(was);
 }
 
 // Frames whose sampling factors do not divide the largest ones (the block

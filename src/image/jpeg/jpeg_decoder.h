@@ -83,8 +83,9 @@ class JDecoder {
   bool DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl, const JHuffTable& ac,
                    const JHuffLookup& acl, bool firstMcu, int* out, int stride);
   // Inverse DCT of mCoef (stored transposed) into 8x8 samples at out
-  // (stride ints a row).
-  void Idct(int* out, int stride);
+  // (stride ints a row). rows: bit r set when row r of the block may hold a
+  // value other than 0.
+  void Idct(unsigned rows, int* out, int stride);
   // Idct of a block whose AC coefficients are all 0: one value everywhere.
   void IdctDcOnly(int* out, int stride);
   // Copies mPixel into component c's unit, each sample sx by sy times.

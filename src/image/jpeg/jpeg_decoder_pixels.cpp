@@ -5,58 +5,15 @@
 // general path from the formulas' own values.
 #include <cstring>
 
+#include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/jpeg_kernels.h"
 
 namespace jpeg {
 
-namespace {
-
-inline uint8_t ClampByte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
-// Terms of the colour formulas (arguments centred on 0). Samples stay within
-// about +-2^19 (coefficients are clamped to 16 bits), so every product fits
-// in 32 bits; 7256/4096 is taken as 1814/1024, which floors the same.
-inline int CrToR(int c) { return (1436 * c) >> 10; }
-inline int CrToG(int c) { return (732 * c) >> 10; }
-inline int CbToG(int c) { return (704 * c) >> 11; }
-inline int CbToB(int c) { return (1814 * c) >> 10; }
-
-// The same terms for samples in [kLow, kLow + kSpan) from tables (each term
-// depends on one channel), and a clamp table for their sums.
-struct ColourTables {
-  static constexpr int kLow = -512;
-  static constexpr unsigned kSpan = 1280;
-  static constexpr int kClampLow = -3072;
-  static bool In(int v) { return static_cast<unsigned>(v - kLow) < kSpan; }
-  int crR[kSpan], crbG[kSpan], cbG[kSpan], cbB[kSpan];
-  uint8_t limit[7168];  // index: value - kClampLow
-  ColourTables() {
-    for (int i = 0; i < static_cast<int>(kSpan); ++i) {
-      const int c = i + kLow - 128;
-      crR[i] = CrToR(c);
-      crbG[i] = -CrToG(c);
-      cbG[i] = -CbToG(c);
-      cbB[i] = CbToB(c);
-    }
-    for (int i = 0; i < 7168; ++i) limit[i] = ClampByte(i + kClampLow);
-  }
-};
-const ColourTables& Tables() {
-  static const ColourTables t;
-  return t;
+void JDecoder::Idct(unsigned rows, int* out, int stride) {
+  IdctBlock(mCoef, rows, out, stride, mPrecision == 8 ? 128 : 2048);
 }
-
-// One pixel by the formulas, for samples outside the tables.
-inline void ConvertByFormula(int Y, int cb, int cr, uint8_t* r, uint8_t* g, uint8_t* b) {
-  *r = ClampByte(Y + CrToR(cr - 128));
-  *g = ClampByte(Y - CrToG(cr - 128) - CbToG(cb - 128));
-  *b = ClampByte(Y + CbToB(cb - 128));
-}
-
-}  // namespace
-
-void JDecoder::Idct(int* out, int stride) { IdctBlock(mCoef, out, stride, mPrecision == 8 ? 128 : 2048); }
 
 void JDecoder::IdctDcOnly(int* out, int stride) {
   // Row 0 of the first pass is (362 * dc) >> 9 throughout, the other rows 0;

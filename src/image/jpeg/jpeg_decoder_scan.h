@@ -72,6 +72,7 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
   mPred[c] = detail::Clamp16(static_cast<int64_t>(mPred[c]) + diff);
   mCoef[0] = detail::Clamp16(static_cast<int64_t>(mPred[c]) * q[0]);
   int acSeen = 0;
+  unsigned rows = 1;  // rows of the block that hold a coefficient
   for (int k = 1; k < 64;) {
     int r, val;
     const int32_t f = bits.AcFast(acl);
@@ -97,13 +98,14 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
     const int nt = ((n & 7) << 3) | (n >> 3);
     mCoef[nt] = detail::Clamp16(static_cast<int64_t>(val) * q[n]);
     set[nset++] = static_cast<uint8_t>(nt);
+    rows |= 1u << (n >> 3);
     acSeen |= val;
     k += r + 1;
   }
   if (acSeen == 0) {
     IdctDcOnly(out, stride);
   } else {
-    Idct(out, stride);
+    Idct(rows, out, stride);
   }
   mCoef[0] = 0;
   for (int i = 0; i < nset; ++i) mCoef[set[i]] = 0;

@@ -1,14 +1,172 @@
-// Eight 32-bit lanes through the compiler's vector types (GCC and clang):
-// every operation is the lane-wise form of the scalar one, so results are
-// those of the scalar formulas. The bodies are written once and compiled
-// twice on x86-64: for the baseline (SSE2) and for AVX2, picked at the first
-// call from what the processor offers.
+// Two builds of each kernel. The baseline one is scalar: the IDCT skips
+// rows of the block that are all 0 and, when rows 4..7 are 0, leaves their
+// terms out of the column pass (they add 0); the colour conversion takes the
+// colour tables (jpeg_colour.h). The AVX2 one (x86-64 with GCC or clang,
+// picked at the first call when the processor has it) runs eight 32-bit
+// lanes through the compiler's vector types: every operation is the
+// lane-wise form of the scalar one. Both give the formulas' exact values.
 #include "image/jpeg/jpeg_kernels.h"
 
 #include <cstring>
 
+#include "image/jpeg/jpeg_colour.h"
+
 namespace jpeg {
+
+ColourTables::ColourTables() {
+  for (int i = 0; i < static_cast<int>(kSpan); ++i) {
+    const int c = i + kLow - 128;
+    crR[i] = CrToR(c);
+    crbG[i] = -CrToG(c);
+    cbG[i] = -CbToG(c);
+    cbB[i] = CbToB(c);
+  }
+  for (int i = 0; i < 7168; ++i) limit[i] = ClampByte(i + kClampLow);
+}
+
+const ColourTables& Tables() {
+  static const ColourTables t;
+  return t;
+}
+
 namespace {
+
+// ---- baseline (scalar) ----------------------------------------------------
+
+// One IDCT pass over x[0], x[step], ... x[7 * step] into y[0..7].
+inline void IdctRow(const int* x, int step, int* y) {
+  const int x0 = x[0], x1 = x[step], x2 = x[2 * step], x3 = x[3 * step];
+  const int x4 = x[4 * step], x5 = x[5 * step], x6 = x[6 * step], x7 = x[7 * step];
+  if ((x1 | x2 | x3 | x4 | x5 | x6 | x7) == 0) {
+    const int e = (362 * x0) >> 9;  // what the formulas give with x1..x7 = 0
+    for (int k = 0; k < 8; ++k) y[k] = e;
+    return;
+  }
+  const int a = (100 * x1 - 502 * x7) >> 9;
+  const int b = (426 * x5 - 284 * x3) >> 9;
+  const int c = (100 * x7 + 502 * x1) >> 9;
+  const int d = (284 * x5 + 426 * x3) >> 9;
+  const int e = (362 * (x0 + x4)) >> 9;
+  const int f = (362 * (x0 - x4)) >> 9;
+  const int g = (196 * x2 - 473 * x6) >> 9;
+  const int h = (473 * x2 + 196 * x6) >> 9;
+  const int p = a + b, q = a - b;
+  const int t0 = e + h, t3 = e - h, t1 = f + g, t2 = f - g;
+  const int u = c - d, w = c + d;
+  const int m = (362 * (u - q)) >> 9;
+  const int n = (362 * (u + q)) >> 9;
+  y[0] = t0 + w;
+  y[1] = t1 + n;
+  y[2] = t2 + m;
+  y[3] = t3 + p;
+  y[4] = t3 - p;
+  y[5] = t2 - m;
+  y[6] = t1 - n;
+  y[7] = t0 - w;
+}
+
+// The column pass over the eight columns of t (row-major), one column per
+// iteration; with kUpperZero rows 4..7 of t are 0 and their terms left out.
+template <bool kUpperZero>
+inline void IdctColumns(const int* __restrict t, int* __restrict out, int stride, int level) {
+  int y[8][8];
+  for (int col = 0; col < 8; ++col) {
+    const int x0 = t[col], x1 = t[8 + col], x2 = t[16 + col], x3 = t[24 + col];
+    const int x4 = kUpperZero ? 0 : t[32 + col], x5 = kUpperZero ? 0 : t[40 + col];
+    const int x6 = kUpperZero ? 0 : t[48 + col], x7 = kUpperZero ? 0 : t[56 + col];
+    const int a = (100 * x1 - 502 * x7) >> 9;
+    const int b = (426 * x5 - 284 * x3) >> 9;
+    const int c = (100 * x7 + 502 * x1) >> 9;
+    const int d = (284 * x5 + 426 * x3) >> 9;
+    const int e = (362 * (x0 + x4)) >> 9;
+    const int f = (362 * (x0 - x4)) >> 9;
+    const int g = (196 * x2 - 473 * x6) >> 9;
+    const int h = (473 * x2 + 196 * x6) >> 9;
+    const int p = a + b, q = a - b;
+    const int t0 = e + h, t3 = e - h, t1 = f + g, t2 = f - g;
+    const int u = c - d, w = c + d;
+    const int m = (362 * (u - q)) >> 9;
+    const int n = (362 * (u + q)) >> 9;
+    y[0][col] = t0 + w;
+    y[1][col] = t1 + n;
+    y[2][col] = t2 + m;
+    y[3][col] = t3 + p;
+    y[4][col] = t3 - p;
+    y[5][col] = t2 - m;
+    y[6][col] = t1 - n;
+    y[7][col] = t0 - w;
+  }
+  for (int k = 0; k < 8; ++k) {
+    int* o = out + k * stride;
+    for (int col = 0; col < 8; ++col) o[col] = (y[k][col] >> 2) + level;
+  }
+}
+
+void IdctPlain(const int* coefT, unsigned rows, int* out, int stride, int level) {
+  int t[64];
+  unsigned last = 0;
+  for (int r = 0; r < 8; ++r) {
+    if ((rows >> r) & 1) {
+      IdctRow(coefT + r, 8, t + r * 8);  // row r: coefficient k at coefT[k * 8 + r]
+      last = static_cast<unsigned>(r);
+    } else {
+      std::memset(t + r * 8, 0, 8 * sizeof(int));  // a row of 0 gives 0
+    }
+  }
+  if (last < 4) {
+    IdctColumns<true>(t, out, stride, level);
+  } else {
+    IdctColumns<false>(t, out, stride, level);
+  }
+}
+
+inline void TablePixel(const ColourTables& t, int Y, int cb, int cr, uint8_t* r, uint8_t* g, uint8_t* b) {
+  if (ColourTables::In(Y) && ColourTables::In(cb) && ColourTables::In(cr)) {
+    const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
+    const uint8_t* lim = t.limit + (Y - ColourTables::kClampLow);
+    *r = lim[t.crR[j]];
+    *g = lim[t.crbG[j] + t.cbG[i]];
+    *b = lim[t.cbB[i]];
+  } else {
+    ConvertByFormula(Y, cb, cr, r, g, b);
+  }
+}
+
+void YccPlain(const int* y, const int* cb, const int* cr, int shift, uint8_t* r, uint8_t* g, uint8_t* b, int n) {
+  const ColourTables& t = Tables();
+  int x = 0;
+  if (shift == 1) {
+    // Chroma two wide: one set of chroma terms for two pixels.
+    for (; x + 1 < n; x += 2) {
+      const int Y0 = y[x], Y1 = y[x + 1], vb = cb[x >> 1], vr = cr[x >> 1];
+      if (!ColourTables::In(Y0) || !ColourTables::In(Y1) || !ColourTables::In(vb) || !ColourTables::In(vr)) break;
+      const int i = vb - ColourTables::kLow, j = vr - ColourTables::kLow;
+      const int tr = t.crR[j], tg = t.crbG[j] + t.cbG[i], tb = t.cbB[i];
+      const uint8_t* l0 = t.limit + (Y0 - ColourTables::kClampLow);
+      const uint8_t* l1 = t.limit + (Y1 - ColourTables::kClampLow);
+      r[x] = l0[tr];
+      g[x] = l0[tg];
+      b[x] = l0[tb];
+      r[x + 1] = l1[tr];
+      g[x + 1] = l1[tg];
+      b[x + 1] = l1[tb];
+    }
+  }
+  for (; x < n; ++x) TablePixel(t, y[x], cb[x >> shift], cr[x >> shift], r + x, g + x, b + x);
+}
+
+void GreyPlain(const int* y, uint8_t* r, uint8_t* g, uint8_t* b, int n) {
+  for (int x = 0; x < n; ++x) r[x] = g[x] = b[x] = ClampByte(y[x]);
+}
+
+struct Kernels {
+  void (*idct)(const int*, unsigned, int*, int, int);
+  void (*ycc)(const int*, const int*, const int*, int, uint8_t*, uint8_t*, uint8_t*, int);
+  void (*grey)(const int*, uint8_t*, uint8_t*, uint8_t*, int);
+};
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define JPEG_AVX2 __attribute__((target("avx2")))
 
 typedef int32_t V8 __attribute__((vector_size(32)));
 typedef int32_t V4 __attribute__((vector_size(16)));
@@ -102,8 +260,6 @@ JPEG_INLINE void StoreClamped(uint8_t* p, const V8& v) {
   std::memcpy(p, &b, sizeof b);
 }
 
-inline uint8_t ClampByte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
 JPEG_INLINE void YccBody(const int* y, const int* cb, const int* cr, int shift, uint8_t* r, uint8_t* g, uint8_t* b,
                          int n) {
   int x = 0;
@@ -149,21 +305,12 @@ JPEG_INLINE void GreyBody(const int* y, uint8_t* r, uint8_t* g, uint8_t* b, int 
   for (; x < n; ++x) r[x] = g[x] = b[x] = ClampByte(y[x]);
 }
 
-void IdctPlain(const int* coefT, int* out, int stride, int level) { IdctBody(coefT, out, stride, level); }
-void YccPlain(const int* y, const int* cb, const int* cr, int shift, uint8_t* r, uint8_t* g, uint8_t* b, int n) {
-  YccBody(y, cb, cr, shift, r, g, b, n);
+
+// ---- AVX2 (vector) ----------------------------------------------------------
+
+JPEG_AVX2 void IdctAvx2(const int* coefT, unsigned, int* out, int stride, int level) {
+  IdctBody(coefT, out, stride, level);
 }
-void GreyPlain(const int* y, uint8_t* r, uint8_t* g, uint8_t* b, int n) { GreyBody(y, r, g, b, n); }
-
-struct Kernels {
-  void (*idct)(const int*, int*, int, int);
-  void (*ycc)(const int*, const int*, const int*, int, uint8_t*, uint8_t*, uint8_t*, int);
-  void (*grey)(const int*, uint8_t*, uint8_t*, uint8_t*, int);
-};
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define JPEG_AVX2 __attribute__((target("avx2")))
-JPEG_AVX2 void IdctAvx2(const int* coefT, int* out, int stride, int level) { IdctBody(coefT, out, stride, level); }
 JPEG_AVX2 void YccAvx2(const int* y, const int* cb, const int* cr, int shift, uint8_t* r, uint8_t* g, uint8_t* b,
                        int n) {
   YccBody(y, cb, cr, shift, r, g, b, n);
@@ -179,14 +326,16 @@ Kernels Pick() {
 Kernels Pick() { return {IdctPlain, YccPlain, GreyPlain}; }
 #endif
 
-const Kernels& Chosen() {
-  static const Kernels k = Pick();
+Kernels& Chosen() {
+  static Kernels k = Pick();
   return k;
 }
 
 }  // namespace
 
-void IdctBlock(const int* coefT, int* out, int stride, int level) { Chosen().idct(coefT, out, stride, level); }
+void IdctBlock(const int* coefT, unsigned rows, int* out, int stride, int level) {
+  Chosen().idct(coefT, rows, out, stride, level);
+}
 
 void ConvertRowYcc(const int* y, const int* cb, const int* cr, int chromaShift, uint8_t* r, uint8_t* g, uint8_t* b,
                    int n) {
@@ -194,5 +343,11 @@ void ConvertRowYcc(const int* y, const int* cb, const int* cr, int chromaShift, 
 }
 
 void ConvertRowGrey(const int* y, uint8_t* r, uint8_t* g, uint8_t* b, int n) { Chosen().grey(y, r, g, b, n); }
+
+bool UseBaselineKernels(bool baseline) {
+  const bool was = Chosen().idct == IdctPlain;
+  Chosen() = baseline ? Kernels{IdctPlain, YccPlain, GreyPlain} : Pick();
+  return was;
+}
 
 }  // namespace jpeg

@@ -19,7 +19,8 @@ namespace jpeg {
 //   m = (362 (u - q)) >> 9, n = (362 (u + q)) >> 9
 //   y = e+h+w, f+g+n, f-g+m, e-h+p, e-h-p, f-g-m, f+g-n, e+h-w
 // and the samples (y >> 2) + level written at out, `stride` ints a row.
-void IdctBlock(const int* coefT, int* out, int stride, int level);
+// rows: bit r set when row r of the block may hold a value other than 0.
+void IdctBlock(const int* coefT, unsigned rows, int* out, int stride, int level);
 
 // Colour conversion of n pixels of a row: luminance y[x], chroma cb[x >> s]
 // and cr[x >> s] (s = chromaShift, 0 or 1), into
@@ -33,5 +34,10 @@ void ConvertRowYcc(const int* y, const int* cb, const int* cr, int chromaShift, 
 
 // Greyscale: each sample clamped to 0..255 into all three planes.
 void ConvertRowGrey(const int* y, uint8_t* r, uint8_t* g, uint8_t* b, int n);
+
+// Test hook: true makes every call use the baseline build of the kernels,
+// false the build chosen for the processor. Returns whether the baseline
+// was in use. Not for use while another thread decodes.
+bool UseBaselineKernels(bool baseline);
 
 }  // namespace jpeg
