@@ -127,10 +127,9 @@ void JDecoder::DoDecode(Bits& bits) {
 
   static const JErr kPlaneErr[3] = {JErr::Plane0, JErr::Plane1, JErr::Plane2};
   for (int i = 0; i < 3; ++i) {
-    mRgbPA[i] = static_cast<uint8_t*>(JAlloc(static_cast<std::size_t>(planeBytes)));
-    if (mRgbPA[i] == nullptr) ThrowMemory(planeBytes, kPlaneErr[i]);
     // Cleared so that an early end never shows old memory.
-    std::memset(mRgbPA[i], 0, static_cast<std::size_t>(planeBytes));
+    mRgbPA[i] = static_cast<uint8_t*>(JAllocZeroed(static_cast<std::size_t>(planeBytes)));
+    if (mRgbPA[i] == nullptr) ThrowMemory(planeBytes, kPlaneErr[i]);
   }
   static const JErr kUnitErr[4] = {JErr::Unit1, JErr::Unit2, JErr::Unit3, JErr::Unit4};
   const int unitInts = mHmax * mVmax * 64;

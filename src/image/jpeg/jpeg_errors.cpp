@@ -72,6 +72,12 @@ void* JAlloc(std::size_t bytes) noexcept {
   return std::malloc(bytes == 0 ? 1 : bytes);
 }
 
+void* JAllocZeroed(std::size_t bytes) noexcept {
+  ++g_count;
+  if (g_failAt > 0 && g_count == g_failAt) return nullptr;
+  return std::calloc(bytes == 0 ? 1 : bytes, 1);
+}
+
 void JFree(void* p) noexcept { std::free(p); }
 
 int JSetAllocFailure(int n) noexcept {
