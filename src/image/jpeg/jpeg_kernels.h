@@ -1,8 +1,8 @@
-// The decoder's inner loops on eight values at a time: the inverse DCT and
-// the colour conversion of a row. They compute exactly what the plain
-// fixed-point formulas compute (the same products, the same shifts that
-// round down), eight lanes at once; on x86-64 processors with AVX2 a build
-// of the same code for those instructions is used.
+// The decoder's inner loops: the inverse DCT of a block and the colour
+// conversion of a row. They compute exactly what the plain fixed-point
+// formulas below compute (the same products, the same shifts that round
+// down): on x86-64 processors with AVX2 eight lanes at a time, elsewhere in
+// scalar code that skips work known to give 0.
 #pragma once
 
 #include <cstdint>
