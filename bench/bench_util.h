@@ -12,6 +12,11 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
@@ -47,6 +52,36 @@ inline std::string ReadFile(const std::string& path) {
   std::fclose(f);
   return s;
 }
+
+// A whole file mapped read-only (no copy: the pages of the page cache are
+// read where they lie). Empty when the file cannot be mapped.
+class MappedFile {
+ public:
+  explicit MappedFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) return;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && st.st_size > 0) {
+      void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+      if (p != MAP_FAILED) {
+        data_ = static_cast<const char*>(p);
+        size_ = static_cast<std::size_t>(st.st_size);
+      }
+    }
+    close(fd);
+  }
+  ~MappedFile() {
+    if (data_) munmap(const_cast<char*>(data_), size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  const char* data() const { return data_ ? data_ : ""; }
+  std::size_t size() const { return size_; }
+
+ private:
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 // Runs a shell command; its exit status goes to *rc, its seconds are returned.
 inline double TimeCommand(const std::string& cmd, int* rc) {

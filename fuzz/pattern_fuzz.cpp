@@ -1,6 +1,8 @@
 // (pattern, text) pairs through the whole pattern engine: escapes,
-// translation, line matching with a bounded output, the line-wise replace and
-// the splitting helpers. Input: flags byte, pattern length byte, pattern, text.
+// translation, line matching with a bounded output, the line-wise replace
+// (its whole-text paths against one engine call per line), the literal finder
+// (16 bytes at a time against one byte at a time) and the splitting helpers.
+// Input: flags byte, pattern length byte, pattern, text.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "core/pattern/pattern.h"
+#include "core/pattern/pattern_literal.h"
 
 namespace {
 
@@ -68,8 +71,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pat::ReplaceLinesOptions options;
     options.colFirst = sel >> 7;
     options.colLast = options.colFirst;
-    int n = pat::ReplaceLines(text.data(), len, search, repl, flags, options, &replaced, nullptr);
+    pat::ReplaceLinesStats stats, carefulStats;
+    int n = pat::ReplaceLines(text.data(), len, search, repl, flags, options, &replaced, &stats);
     Check(n >= 0 || n == pat::kErrTooLarge);
+    // The whole-text paths (plain literal, line starts, skipped lines) equal
+    // one engine call per line.
+    std::string careful;
+    pat::SetLineSkipping(false);
+    int m = pat::ReplaceLines(text.data(), len, search, repl, flags, options, &careful, &carefulStats);
+    pat::SetLineSkipping(true);
+    Check(m == n && careful == replaced);
+    if (n >= 0) Check(stats.passes == carefulStats.passes && stats.lineCount == carefulStats.lineCount);
+  }
+  // The literal finder 16 bytes at a time against one byte at a time.
+  if (!search.empty()) {
+    pat::detail::LiteralFinder finder;
+    std::vector<unsigned char> fold(search.size());
+    for (size_t i = 0; i < fold.size(); ++i) fold[i] = (sel >> (i % 8)) & 1;
+    finder.Init(search.substr(0, 1 + sel % 7), fold);
+    for (int from = 0; from <= len; from = from * 2 + 1) {
+      Check(finder.Next(text.data(), from, len) == finder.NextPortable(text.data(), from, len));
+      Check(finder.Prev(text.data(), 0, len - from) == finder.PrevPortable(text.data(), 0, len - from));
+    }
   }
 
   // The splitting helpers on the same bytes.

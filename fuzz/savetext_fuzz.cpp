@@ -1,23 +1,74 @@
 // Any bytes opened as a text and saved unchanged come back byte for byte,
 // whatever the encoding chosen (first byte) and the decode piece size (second
-// byte); an edit (a line added) never crashes and an edited BinHex text is
-// refused with its error, never written half.
+// byte). Then one line edit, chosen by the first byte's high part and the
+// second byte: lines added around the text, a line deleted, a line doubled,
+// or two lines swapped. The edited save never crashes; an edited BinHex text
+// is refused with its error, never written half; and where the file was kept
+// line by line in an encoding without shift states, a save that asks nothing
+// reads back as the edited text, line by line (or as a line's own encoding
+// reads): no kept line's bytes went to a line that reads otherwise.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/docopen/textload.h"
 #include "core/textcodec/keepbytes.h"
+#include "core/textcodec/linealign.h"
 #include "fw/alloc.h"
 
 using textcodec::TextEncoding;
 
+namespace {
+
+// The lines of `text`, line ends included.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> v;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t e = textcodec::NextLineEnd(text.data(), text.size(), pos);
+    v.push_back(text.substr(pos, e - pos));
+    pos = e;
+  }
+  return v;
+}
+
+bool EndsLine(const std::string& line) { return !line.empty() && line.back() == '\n'; }
+
+// The edit `op` at line `at`; lines without a line end (the last) are not
+// moved or doubled, which would join them with the next.
+std::string Edit(const std::string& text, unsigned op, std::size_t at) {
+  std::vector<std::string> lines = Lines(text);
+  const std::size_t n = lines.size();
+  if (n > 0) at %= n;
+  if (op == 1 && n > 0 && EndsLine(lines[at])) {
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+  } else if (op == 2 && n > 0 && EndsLine(lines[at])) {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), lines[at]);
+  } else if (op == 3 && at + 1 < n && EndsLine(lines[at + 1])) {
+    std::swap(lines[at], lines[at + 1]);
+  } else {
+    return "edit\r\n" + text + "\r\nend";
+  }
+  std::string s;
+  for (const auto& l : lines) s += l;
+  return s;
+}
+
+bool Stateless(TextEncoding e) {
+  return e == TextEncoding::kShiftJis || e == TextEncoding::kUtf8 || e == TextEncoding::kUtf8Bom ||
+         e == TextEncoding::kUtf16Le || e == TextEncoding::kUtf16Be || e == TextEncoding::kEucJp;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   const TextEncoding hint = static_cast<TextEncoding>(data[0] % textcodec::kTextEncodingCount);
+  const unsigned op = (data[0] / textcodec::kTextEncodingCount) % 4;
   const size_t piece = 1 + data[1] * 3;
+  const size_t at = data[1];
   data += 2;
   size -= 2;
   std::unique_ptr<uint8_t[]> bytes(new uint8_t[size ? size : 1]);
@@ -35,11 +86,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (lost != 0 || saved.size() != size || (size && std::memcmp(saved.data(), bytes.get(), size) != 0))
     __builtin_trap();
 
-  const std::string edited = "edit\r\n" + text + "\r\nend";
+  const std::string edited = Edit(text, op, at);
   std::string out;
   const bool ok = textcodec::EncodeForSave(edited.data(), edited.size(), t.info, &out, &lost, &error);
   if (!ok && (t.info.encoding != TextEncoding::kBinHex || error != textcodec::TextCodecError::kCannotWriteBinHex ||
               !out.empty()))
     __builtin_trap();
+  const textcodec::KeptBytes* k = t.info.kept.get();
+  if (ok && lost == 0 && k != nullptr && !k->whole && Stateless(t.info.encoding)) {
+    // Each line reads back as it is (kept bytes) or as its encoding reads
+    // (some characters have a second form in the encoding, e.g. the IBM
+    // extensions in EUC-JP).
+    std::string back;
+    textcodec::DecodeToSjis(t.info.encoding, out.data(), out.size(), back);
+    const std::vector<std::string> got = Lines(back), want = Lines(edited);
+    if (got.size() != want.size()) __builtin_trap();
+    for (std::size_t j = 0; j < got.size(); ++j) {
+      if (got[j] == want[j]) continue;
+      std::string enc, again;
+      textcodec::EncodeSjis(want[j].data(), want[j].size(), t.info.encoding, &enc);
+      textcodec::DecodeToSjis(t.info.encoding, enc.data(), enc.size(), again);
+      if (got[j] != again) __builtin_trap();
+    }
+  }
   return 0;
 }

@@ -1,6 +1,7 @@
 // The find commands' scans over any (options, search, replacement, text):
 // positions map back and forth, hits lie inside the text and on character
-// boundaries, replace-all edits are ordered and inside their lines.
+// boundaries, replace-all edits are ordered and inside their lines, and the
+// whole-text scans give what the line-by-line scans give.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -53,11 +54,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int guard = 0; guard < 64; ++guard) {
     if (viewfind::FindNext(text, rule, column, from, &hit, nullptr) != viewfind::ScanResult::kFound) break;
     if (hit.start < from || hit.start + hit.length > text.size()) std::abort();
-    from = hit.start + (hit.length > 0 ? hit.length : 1);
+    // The line-by-line scan finds the same match.
+    pat::PatternHit careful;
+    viewfind::g_wholeTextScans = false;
+    const auto r = viewfind::FindNext(text, rule, column, from, &careful, nullptr);
+    viewfind::g_wholeTextScans = true;
+    if (r != viewfind::ScanResult::kFound || careful.start != hit.start || careful.length != hit.length) std::abort();
+    from = text.ByteOfChar(text.CharOfByte(hit.start + (hit.length > 0 ? hit.length : 1)));
+  }
+  {  // and finds none where it finds none
+    pat::PatternHit a, b;
+    const auto fast = viewfind::FindNext(text, rule, column, from, &a, nullptr);
+    viewfind::g_wholeTextScans = false;
+    const auto careful = viewfind::FindNext(text, rule, column, from, &b, nullptr);
+    viewfind::g_wholeTextScans = true;
+    if (fast != careful || (fast == viewfind::ScanResult::kFound && (a.start != b.start || a.length != b.length)))
+      std::abort();
   }
   if (viewfind::FindPrevious(text, rule, column, text.size(), &hit, nullptr) == viewfind::ScanResult::kFound &&
       (hit.start < 0 || hit.start + hit.length > text.size()))
     std::abort();
+  for (int before : {text.size(), text.ByteOfChar(text.CharOfByte(text.size() / 2)), from}) {
+    pat::PatternHit a{-1, -1}, b{-1, -1};
+    const auto fast = viewfind::FindPrevious(text, rule, column, before, &a, nullptr);
+    viewfind::g_wholeTextScans = false;
+    const auto careful = viewfind::FindPrevious(text, rule, column, before, &b, nullptr);
+    viewfind::g_wholeTextScans = true;
+    if (fast != careful || (fast == viewfind::ScanResult::kFound && (a.start != b.start || a.length != b.length)))
+      std::abort();
+  }
   std::vector<viewfind::LineEdit> edits;
   bool stopped = false;
   int n = viewfind::ReplaceAll(text, rule, column, &edits, &stopped, nullptr);
@@ -67,5 +92,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     last = e.end;
   }
   if (n < 0 && !edits.empty() && n != -3) std::abort();
+  // Replace-all passing over the lines without the literal equals going line by line.
+  std::vector<viewfind::LineEdit> carefulEdits;
+  viewfind::g_wholeTextScans = false;
+  const int carefulN = viewfind::ReplaceAll(text, rule, column, &carefulEdits, &stopped, nullptr);
+  viewfind::g_wholeTextScans = true;
+  if (carefulN != n || carefulEdits.size() != edits.size()) std::abort();
+  for (std::size_t i = 0; i < edits.size(); ++i)
+    if (edits[i].start != carefulEdits[i].start || edits[i].end != carefulEdits[i].end ||
+        edits[i].text != carefulEdits[i].text)
+      std::abort();
   return 0;
 }

@@ -12,6 +12,7 @@
 
 #include "core/docdata/settings_files.h"
 #include "core/docopen/openplan.h"
+#include "core/docopen/savename.h"
 #include "core/docsvc/schedule_runner.h"
 #include "app/shell/save_forms.h"
 #include "core/textcodec/textcodec.h"
@@ -57,8 +58,14 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // Quotes and a request after a TAB are no part of the path; pseudo names
   // are no path at all.
   void SetPathName(const char* path, BOOL addToMRU = TRUE) override;
-  // The save dialog with the forms text, CSV comma form and rich text, then
-  // ConfirmOverwrite; sets the form the next OnSaveDocument writes.
+  // The save-name rule (core/docopen/savename.h) for this document: its file
+  // and the file a renderer made its text from.
+  docopen::SaveNamePlan SaveNamePlan() const;
+  // Save: to the plan's save name; without one, Save As.
+  BOOL DoFileSave() override;
+  // The save dialog with the forms text, CSV comma form and rich text,
+  // proposing the plan's name, then ConfirmOverwrite for every existing file
+  // but the save name; sets the form the next OnSaveDocument writes.
   BOOL PromptSaveName(CString& path) override;
   // Clears the edit mark of every text view's control.
   void ClearViewsModified();

@@ -274,6 +274,8 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
 
   m_strDocPath = path;
   m_strCurFile = path;
+  // A text a renderer made is never saved over the file it was made from.
+  m_strRenderedFrom = docopen::ReadsFileAsText(reader) ? CString() : path;
   ActivePath() = path;
   m_strDocName = GetPathPart(path, 1);
   m_strDocBaseName = GetPathPart(path, 2);
@@ -293,10 +295,8 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
 
   if (after.show) {
     UpdateAllViews(nullptr, 0, nullptr);
-    if (after.noteInBox)
-      ShowDocMessage(this, note);
-    else if (!note.IsEmpty())
-      StatusText(note);
+    if (after.setStatusPane) StatusText(after.noteInBox ? CString() : note);
+    if (after.noteInBox) ShowDocMessage(this, note);
   }
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "core/docsvc/pathpart.h"
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
+#include "host/frame_host.h"
 #include "fw/alloc.h"
 #include "fw/app.h"
 #include "fw/commondlg.h"
@@ -54,6 +55,7 @@ BOOL CDvkDoc::OnNewDocument() {
   m_bFileCut = 0;
   m_openEncoding = textcodec::DecodeResult();
   m_nOpenReplaced = 0;
+  m_strRenderedFrom.Empty();
   m_strPathName.Empty();
   m_strDocPath.Empty();
   m_strCurFile.Empty();
@@ -68,6 +70,8 @@ BOOL CDvkDoc::OnNewDocument() {
   SetModifiedFlag(FALSE);
   ClearViewsModified();
   UpdateAllViews(nullptr, 0, nullptr);
+  // A status line said of the previous document goes with it.
+  if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, "");
   return TRUE;
 }
 
@@ -128,9 +132,21 @@ CString CDvkDoc::OpenDialogFolder() const {
   return CString();
 }
 
+docopen::SaveNamePlan CDvkDoc::SaveNamePlan() const {
+  return docopen::PlanSaveName(m_strCurFile.GetString(), m_strRenderedFrom.GetString());
+}
+
+BOOL CDvkDoc::DoFileSave() {
+  // Save writes to the document's save name; without one (untitled, or a
+  // text made from its file by a renderer) it is Save As.
+  const docopen::SaveNamePlan plan = SaveNamePlan();
+  return DoSave(plan.saveName.empty() ? nullptr : plan.saveName.c_str());
+}
+
 BOOL CDvkDoc::PromptSaveName(CString& path) {
   CString filter = fw::LoadText(IDS_SAVE_FILTER);
-  CString proposal = m_strCurFile.IsEmpty() ? path : m_strCurFile;
+  const docopen::SaveNamePlan plan = SaveNamePlan();
+  CString proposal = plan.proposal.empty() ? path : CString(plan.proposal.c_str());
   CFileDialog dlg(false, nullptr, proposal, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, filter, AfxGetMainWnd());
   dlg.m_ofn.nFilterIndex = static_cast<DWORD>(app::FilterIndexForKind(m_nFileKind));
   CString folder = OpenDialogFolder();
@@ -138,9 +154,9 @@ BOOL CDvkDoc::PromptSaveName(CString& path) {
   if (dlg.DoModal() != IDOK) return FALSE;
   app::SaveChoice c = app::ResolveSaveChoice(dlg.GetPathName().GetString(), static_cast<int>(dlg.m_ofn.nFilterIndex));
   CString target(c.path.c_str());
-  // Another file of that name is replaced only when the user agrees; saving
-  // over the document's own file needs no question.
-  if (target.CompareNoCase(m_strCurFile) != 0 && ConfirmOverwrite(target) != 1) return FALSE;
+  // An existing file is replaced only when the user agrees; saving over the
+  // document's save name needs no question (a rendered text has none).
+  if (docopen::AsksBeforeOverwrite(plan, target.GetString()) && ConfirmOverwrite(target) != 1) return FALSE;
   path = target;
   m_nNextSaveForm = c.form;
   m_bNextSaveFormChosen = true;

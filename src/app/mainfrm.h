@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "app/shell/menu_captions.h"
 #include "fw/bars.h"
@@ -14,6 +15,7 @@
 #include "fw/frame.h"
 #include "fw/splitter.h"
 #include "host/frame_host.h"
+#include "host/pane_layout.h"
 
 class CDvkView;
 class CFlistView;
@@ -57,6 +59,9 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   // row/column instead of the first; a != 0 also joins the dynamic splitters
   // of panes that get hidden. Runs under a window-update lock.
   void ApplyTextLayout(int a, int b = 0);
+  // The text panes of `cells` (shown by a new layout) show the document the
+  // active text pane shows, as the panes of a view's own split do.
+  void ShowDocumentInPanes(const std::vector<app::PaneCell>& cells);
   // apply 0: applies the text-layout word (the window statement sets it to 9
   // first); otherwise steps m_nTextSplitMode through the layout cycle
   // (backwards with shift) and applies it.

@@ -89,6 +89,7 @@ void CMainFrame::ApplyTextLayout(int a, int b) {
     m_nTextLayoutWord = 0;
   }
   app::TextLayout t = app::TextLayoutFor(m_nTextSplitMode, b == 3);
+  const app::TextLayout before{m_nTextRowPermille, m_nTextColPermille};
   m_nTextRowPermille = t.rowPermille;
   m_nTextColPermille = t.colPermille;
   CDvkDoc* doc = g_pDvkDoc;
@@ -107,7 +108,28 @@ void CMainFrame::ApplyTextLayout(int a, int b) {
     }
   }
   SizeTextPanes();
+  ShowDocumentInPanes(app::NewlyShownTextPanes(before, t));
   if (doc && IsWindowVisible()) doc->EndUpdateLock();
+}
+
+void CMainFrame::ShowDocumentInPanes(const std::vector<app::PaneCell>& cells) {
+  if (cells.empty()) return;
+  // The text pane that shows the document: the active view, or when a list
+  // pane is active the text pane that was active last.
+  CDvkView* source = dynamic_cast<CDvkView*>(GetActiveView());
+  if (!source && g_pDvkDoc) {
+    const app::PaneCell a = app::CellOfPaneIndex(g_pDvkDoc->m_nActiveTextPane);
+    source = GetTextView(a.row, a.col);
+  }
+  if (!source || !source->m_hWnd) return;
+  std::vector<CDvkView*> targets;
+  for (const app::PaneCell& c : cells) {
+    CDvkView* v = GetTextView(c.row, c.col);
+    if (!v || v == source || !v->m_hWnd) continue;
+    targets.push_back(v);
+    for (CDvkView* o : v->OtherPanes()) targets.push_back(o);
+  }
+  source->ShowSameTextIn(targets);
 }
 
 void CMainFrame::CycleTextLayout(int shift, int apply) {

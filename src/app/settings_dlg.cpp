@@ -136,7 +136,9 @@ void CSettingsDlg::DoDataExchange(CDataExchange* dx) {
     CString t = typed;
     t.TrimLeft();
     t.TrimRight();
-    if (!t.IsEmpty()) field = t;  // an empty face keeps the old one
+    // An empty face keeps the old one; so does a vertical one, which would
+    // lay every character on its side.
+    if (!t.IsEmpty() && !app::IsVerticalFace(t)) field = t;
   };
   face(m_strProfnt, m_pFields->m_strProfnt);
   face(m_strTblfnt, m_pFields->m_strTblfnt);

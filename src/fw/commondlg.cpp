@@ -100,6 +100,7 @@ void CFileDialog::TakeAnswer(const std::vector<std::string>& paths) {
 
 int CFileDialog::DoModal() {
   paths_.clear();
+  fw::hooks::NoteFileDialogOffer({file_.data(), folder_});
   std::vector<std::string> answer;
   if (fw::hooks::TakeFileDialogAnswer(&answer)) {
     if (answer.empty()) return IDCANCEL;
@@ -212,6 +213,7 @@ int CFontDialog::DoModal() {
   bool ok = false;
   std::string face;
   int size10 = 0;
+  fw::hooks::NoteFontDialogStart(m_lf.lfFaceName, m_cf.Flags);
   if (fw::hooks::TakeFontDialogAnswer(&ok, &face, &size10)) {
     if (!ok) return IDCANCEL;
     std::memset(m_lf.lfFaceName, 0, sizeof m_lf.lfFaceName);

@@ -317,7 +317,22 @@ void CRichEditView::OnEditRedo() { m_ctrl.SendMessage(EM_REDO); }
 
 void CRichEditView::OnEditCopy() {
   if (!HasSelection()) return;
-  const std::string text = m_ctrl.StreamOutTo(kSelectedSjis);
+  std::string text = m_ctrl.StreamOutTo(kSelectedSjis);
+  // The control ends its text with a paragraph mark of its own; a selection
+  // that takes it in (select all) would give the copy a line end the text
+  // does not have.
+  CHARRANGE cr = {0, 0};
+  m_ctrl.GetSel(cr);
+  GETTEXTLENGTHEX gl = {};
+  gl.flags = GTL_NUMCHARS | GTL_PRECISE;
+  gl.codepage = 1200;
+  const long textChars = static_cast<long>(m_ctrl.SendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0));
+  if (cr.cpMax > textChars) {
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+      text.resize(text.size() - 2);
+    else if (!text.empty() && text.back() == '\r')
+      text.pop_back();
+  }
   if (IsRichTextView()) {
     fw::SetClipboardTextAndRtf(m_hWnd, text, m_ctrl.StreamOutTo(SF_RTF | SFF_SELECTION));
   } else {

@@ -84,8 +84,10 @@ struct State {
   std::vector<std::string> boxTexts;
   std::map<int, std::deque<DialogAnswer>> dialogs;
   std::deque<std::vector<std::string>> files;
+  FileDialogOffer lastFileOffer;
   std::deque<ColorAnswer> colors;
   std::deque<FontAnswer> fonts;
+  FontDialogStart lastFontStart;
   std::deque<bool> prints;
   std::deque<unsigned> popups;
   std::vector<MenuItem> lastPopup;
@@ -119,8 +121,10 @@ void Reset() {
   s.boxTexts.clear();
   s.dialogs.clear();
   s.files.clear();
+  s.lastFileOffer = FileDialogOffer();
   s.colors.clear();
   s.fonts.clear();
+  s.lastFontStart = FontDialogStart();
   s.prints.clear();
   s.popups.clear();
   s.lastPopup.clear();
@@ -232,6 +236,16 @@ bool TakeFileDialogAnswer(std::vector<std::string>* paths) {
   return true;
 }
 
+void NoteFileDialogOffer(const FileDialogOffer& offer) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().lastFileOffer = offer;
+}
+
+FileDialogOffer LastFileDialogOffer() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().lastFileOffer;
+}
+
 void ExpectColorDialog(bool ok, std::uint32_t rgb) {
   std::lock_guard<std::mutex> lock(S().mu);
   S().colors.push_back({ok, rgb});
@@ -271,6 +285,16 @@ bool TakeFontDialogAnswer(bool* ok, std::string* faceName, int* pointSize10) {
   s.unexpected.push_back("font dialog");
   *ok = false;
   return true;
+}
+
+void NoteFontDialogStart(const std::string& faceName, std::uint32_t flags) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().lastFontStart = FontDialogStart{true, faceName, flags};
+}
+
+FontDialogStart LastFontDialogStart() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().lastFontStart;
 }
 
 void ExpectPrintDialog(bool ok) {

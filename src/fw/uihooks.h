@@ -61,6 +61,14 @@ bool TakeDialogAnswer(int id, DialogAnswer* answer);
 // multi-select dialog.
 void ExpectFileDialog(const std::vector<std::string>& paths);
 bool TakeFileDialogAnswer(std::vector<std::string>* paths);
+// What the last file dialog offered before the user's answer: the name in its
+// name box and the folder it starts in (tests check a proposed name).
+struct FileDialogOffer {
+  std::string name;
+  std::string folder;
+};
+void NoteFileDialogOffer(const FileDialogOffer& offer);
+FileDialogOffer LastFileDialogOffer();
 // Colour: `ok` false means Cancel.
 void ExpectColorDialog(bool ok, std::uint32_t rgb);
 bool TakeColorDialogAnswer(bool* ok, std::uint32_t* rgb);
@@ -68,6 +76,15 @@ bool TakeColorDialogAnswer(bool* ok, std::uint32_t* rgb);
 // point are the user's choice.
 void ExpectFontDialog(bool ok, const std::string& faceName, int pointSize10);
 bool TakeFontDialogAnswer(bool* ok, std::string* faceName, int* pointSize10);
+// What the last font dialog was opened with (the face it preselects and its
+// CHOOSEFONT flags), answered by a hook or not; `shown` false before any.
+struct FontDialogStart {
+  bool shown = false;
+  std::string faceName;
+  std::uint32_t flags = 0;
+};
+void NoteFontDialogStart(const std::string& faceName, std::uint32_t flags);
+FontDialogStart LastFontDialogStart();
 // Print and page setup dialogs: OK or Cancel.
 void ExpectPrintDialog(bool ok);
 bool TakePrintDialogAnswer(bool* ok);

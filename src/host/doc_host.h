@@ -39,6 +39,10 @@ class DocHost : public DvkDocData {
   textcodec::DecodeResult m_openEncoding;  // how the open file was read (its text not kept)
   CString m_strOpenMessage;                // the last open's message (also when not shown)
   std::uint32_t m_nOpenReplaced = 0;       // characters that became the replacement character
+  // The file a renderer or converter made the text from ("" when the open
+  // read the text as text): the text is never saved over it
+  // (docopen::PlanSaveName, CDvkDoc::SaveNamePlan).
+  CString m_strRenderedFrom;
   // While set, a save to another path keeps the encoding the file was read
   // in (Save As writes the text in the document's encoding).
   bool m_bSaveInOpenEncoding = false;

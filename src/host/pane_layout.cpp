@@ -65,6 +65,21 @@ PaneCell CellOfPaneIndex(int index) {
   return PaneCell{(index - 1) % 2, (index - 1) / 2};
 }
 
+bool TextPaneShown(const TextLayout& t, int row, int col) {
+  const bool rowShown = row == 0 ? t.rowPermille != 0 : t.rowPermille != 1000;
+  const bool colShown = col == 0 ? t.colPermille != 0 : t.colPermille != 1000;
+  return rowShown && colShown;
+}
+
+std::vector<PaneCell> NewlyShownTextPanes(const TextLayout& before, const TextLayout& after) {
+  std::vector<PaneCell> cells;
+  for (int index = 1; index <= 4; ++index) {
+    const PaneCell c = CellOfPaneIndex(index);
+    if (TextPaneShown(after, c.row, c.col) && !TextPaneShown(before, c.row, c.col)) cells.push_back(c);
+  }
+  return cells;
+}
+
 TextLayout TextLayoutFor(int splitMode, bool mirror) {
   TextLayout t;
   for (const SplitModeRow& r : kSplitModes) {

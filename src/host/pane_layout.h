@@ -3,6 +3,8 @@
 // layout are, and where the main window opens.
 #pragma once
 
+#include <vector>
+
 namespace app {
 
 struct PaneCell {
@@ -33,6 +35,12 @@ struct TextLayout {
 };
 // `mirror` puts the shown panes in the second row/column instead.
 TextLayout TextLayoutFor(int splitMode, bool mirror);
+// Whether the layout shows the cell (row, col) of the 2x2 (a share of 0 or
+// 1000 hides a row or column).
+bool TextPaneShown(const TextLayout& t, int row, int col);
+// The cells a change of layout shows that it hid before, in pane-number
+// order: they get the document the active pane shows.
+std::vector<PaneCell> NewlyShownTextPanes(const TextLayout& before, const TextLayout& after);
 // The next text split mode of the layout cycle (backwards with Shift).
 int NextTextSplitMode(int splitMode, bool backwards);
 // Text split mode of layout request 5-8 (SetTextLayout); -1 for other values.

@@ -22,6 +22,7 @@ FW_BEGIN_MESSAGE_MAP(CDvkView, CRichEditView)
   fw::OnWmMouse<&CDvkView::OnRButtonUp>(WM_RBUTTONUP),
   fw::OnWmKey<&CDvkView::OnKeyDown>(WM_KEYDOWN),
   fw::OnWmKey<&CDvkView::OnKeyUp>(WM_KEYUP),
+  fw::OnControlReflect<&CDvkView::OnTextChanged>(EN_CHANGE),
 FW_END_MESSAGE_MAP()
 
 CDvkView::CDvkView() {
@@ -50,6 +51,8 @@ int CDvkView::OnCreate(LPCREATESTRUCTA cs) {
   m_nPaneIndex = FindPaneIndex();
   // Whole files are shown: no 32 K limit of the control.
   GetRichEditCtrl().LimitText(0x7FFFFFFE);
+  // Edits are reported (the line count in the status bar follows them).
+  GetRichEditCtrl().SetEventMask(GetRichEditCtrl().GetEventMask() | ENM_CHANGE);
   return r;
 }
 

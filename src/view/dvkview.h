@@ -179,6 +179,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void UpdatePositionDisplay(int mode);
   // Pane 0: the current line and the selected column range.
   void ShowRangeStatus();
+  // An edit of the control (EN_CHANGE: typing, paste, cut, undo...): the
+  // active view's line count in pane 5 follows it. A text still going in
+  // says its count itself when it is in.
+  void OnTextChanged();
   // The view's file, or for a decoded scratch copy ("<prog>\TMP\DorvikE...")
   // the source path kept beside it.
   CString GetSourcePath();
@@ -193,6 +197,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Copies this pane's text and position into the other panes of its
   // splitter and updates them.
   void SyncPanes(int how);
+  // Copies this pane's text, table and position into `others` (views of
+  // any splitter: the frame's layout toggle shows the document in the panes
+  // it adds).
+  void ShowSameTextIn(const std::vector<CDvkView*>& others);
   // Hands `code` to the other panes of a split view (35 next page, 36
   // previous page, 50 follow the caret line, 51 clear their check lists,
   // others: show the line in m_nPaneSyncLine first).

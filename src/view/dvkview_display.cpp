@@ -3,12 +3,15 @@
 // background colour. The size rules are viewcore's (viewcore/viewsize.h),
 // the colour table viewui's (viewui/backcolor.h).
 #include <cstring>
+#include <string>
 
+#include "core/docdata/settings_table.h"
 #include "host/doc_host.h"
 #include "fw/commondlg.h"
 #include "view/dvkview.h"
 #include "view/viewcore/viewsize.h"
 #include "view/viewui/backcolor.h"
+#include "view/viewui/displayfont.h"
 
 namespace {
 
@@ -18,6 +21,50 @@ int SizeIndexOfPoints10(int points10) {
   int twips = points10 * 2;
   int i = (twips / 10 - 9 + 1) / 3;  // nearest
   return viewcore::ClampSizeIndex(i);
+}
+
+// The face the view shows for the setting (profnt or tblfnt): a vertical or
+// empty face, left by an older version or typed in the settings, shows the
+// setting's default.
+std::string ShownFace(const CString& stored, bool table) {
+  const app::SettingKey* k = app::FindSettingKey(app::InfKeyTable(), table ? "tblfnt" : "profnt");
+  return viewui::DisplayFace(stored.GetString(), k ? k->def : "");
+}
+
+struct ListedFace {
+  const char* face;
+  bool found;
+};
+
+int CALLBACK NoteListedFace(const LOGFONTA* lf, const TEXTMETRICA*, DWORD, LPARAM data) {
+  ListedFace* l = reinterpret_cast<ListedFace*>(data);
+  if (lstrcmpiA(lf->lfFaceName, l->face) != 0) return 1;
+  l->found = true;
+  return 0;
+}
+
+// Whether the font dialog lists `face`: an installed family of that name.
+// A name the system only maps to another font enumerates nothing.
+bool FaceIsListed(HDC dc, const std::string& face) {
+  if (face.empty() || face.size() >= LF_FACESIZE) return false;
+  LOGFONTA q = {};
+  q.lfCharSet = DEFAULT_CHARSET;
+  std::strncpy(q.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  ListedFace l{face.c_str(), false};
+  EnumFontFamiliesExA(dc, &q, NoteListedFace, reinterpret_cast<LPARAM>(&l), 0);
+  return l.found;
+}
+
+// The face the system draws `lf` with.
+std::string DrawnFace(HDC dc, const LOGFONTA& lf) {
+  HFONT font = CreateFontIndirectA(&lf);
+  if (!font) return std::string();
+  HGDIOBJ old = SelectObject(dc, font);
+  char face[LF_FACESIZE] = {};
+  GetTextFaceA(dc, LF_FACESIZE, face);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  return face;
 }
 
 }  // namespace
@@ -34,8 +81,8 @@ void CDvkView::ApplyDisplayFont() {
   cf.dwMask = CFM_SIZE | CFM_FACE | CFM_CHARSET;
   cf.yHeight = viewcore::DisplayFontHeightTwips(sizes, kind, form);
   cf.bCharSet = SHIFTJIS_CHARSET;
-  const CString& face = table ? doc->m_strTblfnt : doc->m_strProfnt;
-  std::strncpy(cf.szFaceName, face, LF_FACESIZE - 1);
+  const std::string face = ShownFace(table ? doc->m_strTblfnt : doc->m_strProfnt, table);
+  std::strncpy(cf.szFaceName, face.c_str(), LF_FACESIZE - 1);
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   // The whole text takes the size; the modified flag is not the user's edit.
   const BOOL modified = ctrl.GetModify();
@@ -70,16 +117,28 @@ void CDvkView::ChooseDisplayFont() {
   const bool table = viewcore::UsesTableSize(kind, static_cast<int>(m_nSourceView));
   CString& face = table ? doc->m_strTblfnt : doc->m_strProfnt;
   std::int32_t& size = table ? doc->m_nTblsiz : doc->m_nTxtsiz;
+  // The face the pane's text is set in, as the control holds it.
+  std::string paneFace = ShownFace(face, table);
+  if (m_hWnd) {
+    CHARFORMAT2A cur = {};
+    cur.cbSize = sizeof cur;
+    GetRichEditCtrl().SendMessage(EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cur));
+    if ((cur.dwMask & CFM_FACE) && cur.szFaceName[0]) paneFace = cur.szFaceName;
+  }
   LOGFONTA lf = {};
-  std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  std::strncpy(lf.lfFaceName, paneFace.c_str(), LF_FACESIZE - 1);
   lf.lfCharSet = SHIFTJIS_CHARSET;
   HDC screen = ::GetDC(nullptr);
   lf.lfHeight = -MulDiv(viewcore::FontHeightTwips(size), GetDeviceCaps(screen, LOGPIXELSY), 1440);
+  const viewui::FontDialogPlan plan = viewui::PlanFontDialog(paneFace, FaceIsListed(screen, paneFace), DrawnFace(screen, lf));
   ::ReleaseDC(nullptr, screen);
-  CFontDialog dlg(&lf, CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT, nullptr, this);
+  std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
+  std::strncpy(lf.lfFaceName, plan.face.c_str(), LF_FACESIZE - 1);
+  const DWORD flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | (plan.verticalFaces ? 0 : CF_NOVERTFONTS);
+  CFontDialog dlg(&lf, flags, nullptr, this);
   if (dlg.DoModal() != IDOK) return;
-  CString chosen = dlg.GetFaceName();
-  if (!chosen.IsEmpty()) face = chosen;
+  const std::string store = viewui::FaceToStore(plan, paneFace, dlg.GetFaceName().GetString());
+  if (!store.empty()) face = store.c_str();
   if (dlg.GetSize() > 0) size = SizeIndexOfPoints10(dlg.GetSize());
   ApplyDisplayFont();
   // The choice is a setting: "Dorvik.inf" (a failure is reported there).

@@ -71,8 +71,11 @@ void CDvkView::OnSplitWindow() {
 
 void CDvkView::SyncPanes(int how) {
   (void)how;
-  std::vector<CDvkView*> others = OtherPanes();
-  if (others.empty()) return;
+  ShowSameTextIn(OtherPanes());
+}
+
+void CDvkView::ShowSameTextIn(const std::vector<CDvkView*>& others) {
+  if (others.empty() || !m_hWnd) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   const bool rich = m_nFileKind == docsvc::kKindRichText;
   const std::string text = StreamOut(rich ? SF_RTF : kTextFormat);
@@ -80,6 +83,7 @@ void CDvkView::SyncPanes(int how) {
   long s = 0, e = 0;
   ctrl.GetSel(s, e);
   for (CDvkView* v : others) {
+    if (v == this || !v->m_hWnd) continue;
     // A load still waiting in the other pane would replace what is copied.
     v->KillTimer(view::kTimerLoad);
     v->m_nPendingLoad = 0;

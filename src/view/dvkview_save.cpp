@@ -93,8 +93,8 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
       if ((last == '\n' || last == '\r') && (bytes.empty() || (bytes.back() != '\n' && bytes.back() != '\r')))
         bytes += "\r\n";
     }
-    // A text without CR keeps LF line ends.
-    if (doc->m_pText && !std::memchr(doc->m_pText, '\r', doc->m_nTextLen)) {
+    // A text whose line ends were LF alone keeps them; others get CR LF.
+    if (viewcore::KeepsLfLineEnds(doc->m_pText, doc->m_nTextLen)) {
       std::string lf;
       lf.reserve(bytes.size());
       for (std::size_t i = 0; i < bytes.size(); ++i)

@@ -108,6 +108,14 @@ void CDvkView::SetStatus(viewcore::StatusPane pane, const CString& text) {
   if (i >= 0) g_pStatusBar->SetPaneText(i, text);
 }
 
+void CDvkView::OnTextChanged() {
+  if (LoadPending()) return;
+  CFrameWnd* frame = GetParentFrame();
+  if (!frame || frame->GetActiveView() != this) return;
+  m_nLinesShown = GetRichEditCtrl().GetLineCount();
+  SetStatus(viewcore::StatusPane::kPane5, viewcore::FormatStatus(viewcore::StatusText::kLineCount, m_nLinesShown));
+}
+
 int CDvkView::GetLineTextSjis(int line, char* buf, int size) {
   if (!buf || size <= 0) return 0;
   std::string b;

@@ -2,6 +2,8 @@
 // accelerators, the string table and the text view's right-click menu.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,14 @@ TEST_F(ShellTest, EveryEnabledMenuItemRoutesToAHandlerAndUnbuiltOnesAreGrey) {
     } else {
       EXPECT_TRUE(routed) << "its row names a handler that the routing does not reach";
     }
+    // An enabled item says what it does in the status bar while it is
+    // highlighted.
+    if (enabled) {
+      EXPECT_NE("", cmd::PromptFor(it.id)) << "enabled without a status-bar prompt";
+      frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(it.id, MF_STRING), reinterpret_cast<LPARAM>(it.menu));
+      EXPECT_EQ(cmd::PromptFor(it.id), std::string(g_pStatusBar->GetPaneText(0).GetString()));
+      frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    }
     // The caption and key hint are the table's (Save and table edit follow
     // the shown kind, with the same hint).
     const std::string text = ItemText(it);
@@ -82,6 +92,42 @@ TEST_F(ShellTest, EveryEnabledMenuItemRoutesToAHandlerAndUnbuiltOnesAreGrey) {
       EXPECT_EQ(cmd::MenuTextFor(it.id), text);
     }
   }
+}
+
+namespace {
+
+// The access keys of one level of the live menu ("&&" is a plain "&").
+void ExpectAccessKeysOnce(HMENU menu, const std::string& where, int* levels) {
+  ++*levels;
+  std::map<char, std::string> seen;
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    char buf[256] = {};
+    GetMenuStringA(menu, static_cast<UINT>(i), buf, sizeof buf, MF_BYPOSITION);
+    const std::string text = buf;
+    if (HMENU sub = GetSubMenu(menu, i)) ExpectAccessKeysOnce(sub, where + " > " + text, levels);
+    for (std::size_t k = 0; k + 1 < text.size(); ++k) {
+      if (text[k] != '&') continue;
+      if (text[k + 1] == '&') {
+        ++k;
+        continue;
+      }
+      const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(text[k + 1])));
+      auto [at, fresh] = seen.emplace(key, text);
+      EXPECT_TRUE(fresh) << where << ": access key " << key << " of \"" << text << "\" is also \"" << at->second << "\"";
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+TEST_F(ShellTest, EachAccessKeyIsUsedOnceInEveryLevelOfTheMenuBar) {
+  ASSERT_TRUE(Start(""));
+  frame->ActivateTextPane(0, 0);
+  int levels = 0;
+  ExpectAccessKeysOnce(frame->GetMenuHandle(), "menu bar", &levels);
+  EXPECT_GE(levels, 8);
 }
 
 TEST_F(ShellTest, AcceleratorsAreTheKeyTableAndReachTheirCommands) {

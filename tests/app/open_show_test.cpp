@@ -11,6 +11,7 @@
 
 #include "csv/csv_buffer.h"
 #include "fw/uihooks.h"
+#include "res/resource.h"
 #include "shell_fixture.h"
 #include "support/pump.h"
 #include "support/temp_folder.h"
@@ -406,6 +407,38 @@ TEST_F(OpenShowTest, TheEncodingChoiceReopensWithTheForcedDecoder) {
   EXPECT_EQ(0, doc->ReopenWithEncoding(textcodec::TextEncoding::kAuto));
   ASSERT_TRUE(Shown());
   EXPECT_EQ(textcodec::TextEncoding::kUtf8, doc->m_openEncoding.encoding);
+}
+
+// A status line belongs to the document it was said of: the next open (or a
+// new document) empties pane 0.
+TEST_F(OpenShowTest, AnOpenOrNewClearsTheLastFilesStatusLine) {
+  const std::string lossy = File("smile.txt"), plain = File("plain.txt"), other = File("other.csv");
+  testsupport::WriteFileBytes(lossy, "\xF0\x9F\x98\x80 smile \xF0\x9F\x98\x81\r\n");
+  testsupport::WriteFileBytes(plain, "plain\r\n");
+  testsupport::WriteFileBytes(other, "a,b\r\n");
+  ASSERT_TRUE(StartIn(""));
+  auto pane0 = [&] { return std::string(frame->m_wndStatusBar.GetPaneText(0).GetString()); };
+  auto open = [&](const std::string& path) {
+    fw::hooks::ExpectFileDialog({path});
+    frame->SendMessage(WM_COMMAND, ID_FILE_OPEN, 0);
+    return Shown();
+  };
+  const std::string message = "Shift-JIS にない文字 2 個を「〓」に置き換えました。";
+  ASSERT_TRUE(open(lossy));
+  EXPECT_EQ(message, pane0());
+  ASSERT_TRUE(open(plain));
+  EXPECT_STREQ(plain.c_str(), doc->m_strCurFile.GetString());
+  EXPECT_EQ("", pane0());
+  ASSERT_TRUE(open(other));
+  EXPECT_EQ("", pane0());
+  // The lossy file again says it again; a new document takes the line away.
+  ASSERT_TRUE(open(lossy));
+  EXPECT_EQ(message, pane0());
+  frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  ASSERT_TRUE(Shown());
+  EXPECT_TRUE(doc->m_strCurFile.IsEmpty());
+  EXPECT_EQ("", pane0());
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
 }
 
 // Opening a file and saving it through the program's own commands writes the

@@ -469,6 +469,83 @@ TEST_F(EditCmdsTest, CopyPutsShiftJisTextWithItsLocaleAndPasteTakesIt) {
   EXPECT_EQ("とか", got);
 }
 
+TEST_F(EditCmdsTest, SelectAllAndCopyGivesTheTextWithoutTheControlsEndMark) {
+  // The control ends every text with a paragraph mark of its own, which
+  // select all takes in: a copy (and so a paste) gains no line end from it.
+  for (const char* text : {"一行目\r\n二行目\r\n三行目\r\n", "a\r\nb", "x"}) {
+    SCOPED_TRACE(text);
+    const std::string path = File("copy.txt");
+    WriteBytes(path, text);
+    if (!app_) ASSERT_TRUE(StartWith(path));
+    else OpenByDialog(path);
+    Command(ID_EDIT_SELECT_ALL);
+    Command(ID_EDIT_COPY);
+    std::string got;
+    ASSERT_TRUE(fw::GetClipboardText(nullptr, &got));
+    EXPECT_EQ(text, got);
+    // Cut takes the same text and leaves nothing.
+    Command(ID_EDIT_SELECT_ALL);
+    Command(ID_EDIT_CUT);
+    ASSERT_TRUE(fw::GetClipboardText(nullptr, &got));
+    EXPECT_EQ(text, got);
+    EXPECT_EQ("", ControlText(View()));
+    // A selection that stops before the end is copied as it is.
+    Command(ID_EDIT_UNDO);
+    View()->GetRichEditCtrl().SetSel(0, 1);
+    Command(ID_EDIT_COPY);
+    ASSERT_TRUE(fw::GetClipboardText(nullptr, &got));
+    EXPECT_EQ(std::string(text, (text[0] & 0x80) ? 2 : 1), got);
+    doc->ClearViewsModified();
+  }
+}
+
+TEST_F(EditCmdsTest, ANewDocumentPastedIntoIsSavedWithCrLfAndTheLineCountFollows) {
+  ASSERT_TRUE(StartWith(""));
+  auto lines = [&] { return std::string(frame->m_wndStatusBar.GetPaneText(5).GetString()); };
+  const struct {
+    const char* name;
+    const char* clipboard;
+    const char* saved;
+    const char* lineCount;
+  } kCases[] = {
+      // CR LF text without a line end after its last line: saved as it is.
+      {"a.txt", "一行目\r\n二行目\r\n三行目", "一行目\r\n二行目\r\n三行目", "3 line"},
+      // Ending in a line end: no second one is added.
+      {"b.txt", "x\r\ny\r\n", "x\r\ny\r\n", "3 line"},
+      // LF alone on the clipboard: a new document is written with CR LF.
+      {"c.txt", "p\nq\nr", "p\r\nq\r\nr", "3 line"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Command(ID_FILE_NEW);
+    EXPECT_EQ("無題", Title());
+    fw::SetClipboardText(nullptr, c.clipboard);
+    Command(ID_EDIT_PASTE);
+    EXPECT_EQ(c.lineCount, lines());
+    fw::hooks::ExpectFileDialog({File(c.name)});
+    Command(ID_FILE_SAVE_AS);
+    EXPECT_EQ(c.saved, ReadBytes(File(c.name)));
+    EXPECT_EQ(File(c.name), Title());
+    // Saved again after an edit: still CR LF.
+    View()->GetRichEditCtrl().SetSel(0, 0);
+    Type("+");
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(std::string("+") + c.saved, ReadBytes(File(c.name)));
+  }
+  // Undo, cut and typing keep the count current too.
+  Command(ID_FILE_NEW);
+  fw::SetClipboardText(nullptr, "1\r\n2\r\n3\r\n4");
+  Command(ID_EDIT_PASTE);
+  EXPECT_EQ("4 line", lines());
+  Command(ID_EDIT_UNDO);
+  EXPECT_EQ("1 line", lines());
+  Type("x\r\ny");
+  EXPECT_EQ("2 line", lines());
+  Command(ID_EDIT_SELECT_ALL);
+  Command(ID_EDIT_CUT);
+  EXPECT_EQ("1 line", lines());
+}
+
 // --- focus, prompts, tooltips, dialogs -----------------------------------------------
 
 TEST_F(StdCmdsTest, TheTextViewHasTheKeysAtStartAndAfterAnOpen) {

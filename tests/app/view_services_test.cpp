@@ -158,6 +158,37 @@ TEST_F(ViewServicesTest, ASplitPaneShowsTheSameTextAndFollowsSyncPanes) {
   EXPECT_TRUE(v->OtherPanes().empty());
 }
 
+TEST_F(ViewServicesTest, TheSplitToggleShowsTheDocumentInEveryPaneItAdds) {
+  CDvkView* v = Open("w.txt", "左の行\r\n右の行\r\n");
+  ASSERT_NE(nullptr, v);
+  TypeOver(v, "右の行", "編集した行");  // what the pane shows now, not the file
+  const std::string text = v->StreamOut(kTextFormat);
+  ASSERT_NE(std::string::npos, text.find("編集した行"));
+  // The toggle (menu item and toolbar button: one command) steps one pane ->
+  // side by side -> stacked -> four -> one.
+  const int panes[] = {2, 2, 4, 1};
+  for (int step = 0; step < 4; ++step) {
+    frame->SendMessage(WM_COMMAND, ID_WINDOW_SPLIT);
+    testsupport::PumpFor(700);  // no load left pending overwrites a copy
+    int shown = 0;
+    for (int r = 0; r < 2; ++r) {
+      for (int c = 0; c < 2; ++c) {
+        CDvkView* p = frame->GetTextView(r, c);
+        ASSERT_NE(nullptr, p);
+        CRect rc;
+        p->GetWindowRect(&rc);
+        if (rc.Width() <= 0 || rc.Height() <= 0) continue;
+        ++shown;
+        EXPECT_EQ(text, p->StreamOut(kTextFormat)) << "step " << step << ", pane " << r << c;
+        EXPECT_EQ(v->m_nFileKind, p->m_nFileKind);
+        EXPECT_EQ(v->m_strViewPath, p->m_strViewPath);
+      }
+    }
+    EXPECT_EQ(panes[step], shown) << "step " << step;
+  }
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
+}
+
 TEST_F(ViewServicesTest, ReportMessageShowsCollectsOrWritesTheExternalText) {
   CDvkView* v = Open("r.txt", "text\r\n");
   ASSERT_NE(nullptr, v);
@@ -242,6 +273,132 @@ TEST_F(ViewServicesTest, ZoomStepsTheFontHeightAndWrapToggles) {
   EXPECT_NE(0xFFFFFFu, static_cast<unsigned>(doc->m_clrTextBack));
   v->CycleBackgroundColor(-1);
   EXPECT_EQ(0xFFFFFFu, static_cast<unsigned>(doc->m_clrTextBack));
+}
+
+// The face the pane's default format names.
+std::string PaneFace(CDvkView* v) {
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  v->GetRichEditCtrl().SendMessage(EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+  return cf.szFaceName;
+}
+
+struct FaceSearch {
+  std::string want;  // "" = any horizontal face but `other`
+  std::string other;
+  std::string found;
+};
+
+int CALLBACK MatchFace(const LOGFONTA* lf, const TEXTMETRICA*, DWORD, LPARAM data) {
+  FaceSearch* s = reinterpret_cast<FaceSearch*>(data);
+  const std::string face = lf->lfFaceName;
+  if (s->want.empty() ? (face[0] == '@' || face == s->other) : lstrcmpiA(face.c_str(), s->want.c_str()) != 0) return 1;
+  s->found = face;
+  return 0;
+}
+
+// An installed family of that name (what the font dialog lists).
+bool Listed(const std::string& face) {
+  LOGFONTA q = {};
+  q.lfCharSet = DEFAULT_CHARSET;
+  std::strncpy(q.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  FaceSearch s{face, "", ""};
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExA(dc, &q, MatchFace, reinterpret_cast<LPARAM>(&s), 0);
+  ReleaseDC(nullptr, dc);
+  return !s.found.empty();
+}
+
+// An installed horizontal Japanese face other than `other`.
+std::string AnotherJapaneseFace(const std::string& other) {
+  LOGFONTA q = {};
+  q.lfCharSet = SHIFTJIS_CHARSET;
+  FaceSearch s{"", other, ""};
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExA(dc, &q, MatchFace, reinterpret_cast<LPARAM>(&s), 0);
+  ReleaseDC(nullptr, dc);
+  return s.found;
+}
+
+// The face the system draws `face` with.
+std::string DrawnFace(const std::string& face) {
+  LOGFONTA lf = {};
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfHeight = -16;
+  std::strncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  HFONT f = CreateFontIndirectA(&lf);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, f);
+  char got[LF_FACESIZE] = {};
+  GetTextFaceA(dc, LF_FACESIZE, got);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(f);
+  return got;
+}
+
+TEST_F(ViewServicesTest, TheFontDialogPreselectsThePaneFontAndOffersNoVerticalFaces) {
+  CDvkView* v = Open("f.txt", "横書きの文\r\n");
+  ASSERT_NE(nullptr, v);
+  const std::string pane = PaneFace(v);
+  EXPECT_EQ(std::string(doc->m_strProfnt.GetString()), pane);
+  fw::hooks::ExpectFontDialog(false, "", 0);
+  doc->OnViewFont();
+  fw::hooks::FontDialogStart start = fw::hooks::LastFontDialogStart();
+  ASSERT_TRUE(start.shown);
+  EXPECT_TRUE(start.flags & CF_NOVERTFONTS) << "vertical faces are offered";
+  EXPECT_TRUE(start.flags & CF_INITTOLOGFONTSTRUCT);
+  // The pane's face, or when the dialog cannot list that name (a name only
+  // mapped to another font, as "ＭＳ ゴシック" is under Wine), the face the
+  // pane is drawn with: never the dialog's first entry.
+  ASSERT_FALSE(start.faceName.empty());
+  EXPECT_NE('@', start.faceName[0]);
+  EXPECT_TRUE(Listed(start.faceName)) << start.faceName;
+  EXPECT_EQ(Listed(pane) ? pane : DrawnFace(pane), start.faceName);
+  // OK on what was preselected (a new size only) keeps the setting's face.
+  fw::hooks::ExpectFontDialog(true, start.faceName, 140);
+  doc->OnViewFont();
+  EXPECT_EQ(pane, std::string(doc->m_strProfnt.GetString()));
+  EXPECT_EQ(pane, PaneFace(v));
+
+  // An installed face is preselected as it is.
+  const std::string other = AnotherJapaneseFace(start.faceName);
+  ASSERT_FALSE(other.empty());
+  doc->m_strProfnt = other.c_str();
+  v->ApplyDisplayFont();
+  fw::hooks::ExpectFontDialog(false, "", 0);
+  doc->OnViewFont();
+  EXPECT_EQ(other, fw::hooks::LastFontDialogStart().faceName);
+  // A vertical answer is not taken.
+  fw::hooks::ExpectFontDialog(true, "@" + other, 120);
+  doc->OnViewFont();
+  EXPECT_EQ(other, std::string(doc->m_strProfnt.GetString()));
+  EXPECT_EQ(other, PaneFace(v));
+}
+
+TEST_F(ViewServicesTest, AVerticalFaceFromTheSettingsIsNotUsed) {
+  // "Dorvik.inf" as an older version left it after the dialog preselected a
+  // vertical face.
+  testsupport::WriteFileBytes(folder_->Path() + "\\Dorvik.inf",
+                              "[fonts]\r\nprofnt\t@FixedSys\r\ntblfnt\t@IPAゴシック\r\n#end/\r\n");
+  const std::string path = File("v.txt");
+  testsupport::WriteFileBytes(path, "横書きの文\r\n");
+  ASSERT_TRUE(Start(("\"" + path + "\"").c_str(), false, folder_->Path()));
+  CDvkView* v = frame->GetTextView(0, 0);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
+  EXPECT_STREQ("ＭＳ ゴシック", doc->m_strProfnt.GetString());
+  EXPECT_STREQ("ＭＳ ゴシック", doc->m_strTblfnt.GetString());
+  EXPECT_EQ("ＭＳ ゴシック", PaneFace(v));
+  // A vertical face that reaches the field some other way shows the default.
+  doc->m_strProfnt = "@FixedSys";
+  v->ApplyDisplayFont();
+  EXPECT_EQ("ＭＳ ゴシック", PaneFace(v));
+  fw::hooks::ExpectFontDialog(false, "", 0);
+  doc->OnViewFont();
+  const fw::hooks::FontDialogStart start = fw::hooks::LastFontDialogStart();
+  ASSERT_FALSE(start.faceName.empty());
+  EXPECT_NE('@', start.faceName[0]);
 }
 
 TEST_F(ViewServicesTest, PrintLayoutOfTwoHundredLinesOnA4MatchesFormatRange) {

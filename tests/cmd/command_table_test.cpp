@@ -213,7 +213,7 @@ TEST(CommandTable, PromptsAndTooltipsHaveOneSource) {
   EXPECT_EQ("開く", cmd::TooltipFor(ID_FILE_OPEN));
   EXPECT_EQ("CSV の引用符を表示しません", cmd::PromptFor(ID_CSV_HIDE_QUOTES));
   EXPECT_EQ("", cmd::TooltipFor(ID_CSV_HIDE_QUOTES));
-  EXPECT_EQ("", cmd::PromptFor(ID_VIEW_WRAP));
+  EXPECT_EQ("", cmd::PromptFor(ID_VIEW_STYLE));  // in no menu: no prompt of its own
   EXPECT_EQ("", cmd::PromptFor(1));
   EXPECT_EQ("", cmd::TooltipFor(1));
   // The resources' string tables hold no command's text of their own: the
@@ -256,6 +256,93 @@ TEST(CommandTable, EveryRowOfTheRightClickMenusHasARow) {
   auto rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kGeneral, s);
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ("切取り\tctrl+X", std::string(rows[0].text));
+}
+
+// A menu level of a MENU resource: the captions of its items and popups,
+// as written (UTF-8).
+struct RcMenuLevel {
+  std::string where;  // "file menu > popup caption"
+  std::vector<std::string> captions;
+};
+
+std::vector<RcMenuLevel> RcMenuLevels() {
+  std::vector<RcMenuLevel> levels;
+  for (const char* file : {"res/Tabrye.rc", "res/dialogs.rc", "res/find.rc", "res/strings.rc"}) {
+    std::istringstream in(ReadSource(file));
+    std::regex menuStart(R"(^(\w+)\s+MENU\b)");
+    std::regex entry(R"(^\s*(MENUITEM|POPUP)\s+\"((?:[^\"\\]|\\.)*)\")");
+    std::regex begin(R"(^\s*BEGIN\b)"), end(R"(^\s*END\b)");
+    std::string line, pendingPopup;
+    std::vector<std::size_t> open;  // indexes into `levels` of the open BEGINs
+    bool inMenu = false;
+    std::smatch m;
+    while (std::getline(in, line)) {
+      if (!inMenu && std::regex_search(line, m, menuStart)) {
+        inMenu = true;
+        pendingPopup = std::string(file) + " " + m[1].str();
+        continue;
+      }
+      if (!inMenu) continue;
+      if (std::regex_search(line, m, begin)) {
+        levels.push_back({pendingPopup, {}});
+        open.push_back(levels.size() - 1);
+      } else if (std::regex_search(line, m, end)) {
+        if (!open.empty()) open.pop_back();
+        if (open.empty()) inMenu = false;
+      } else if (std::regex_search(line, m, entry) && !open.empty()) {
+        levels[open.back()].captions.push_back(m[2]);
+        if (m[1] == "POPUP") pendingPopup = levels[open.back()].where + " > " + m[2].str();
+      }
+    }
+  }
+  return levels;
+}
+
+// The access key of a caption: the character after a single "&" (upper
+// case), or "" when it has none.
+std::string AccessKeyOf(const std::string& caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    const char c = caption[i + 1];
+    return std::string(1, static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+  }
+  return "";
+}
+
+TEST(CommandTable, EachAccessKeyIsUsedOncePerMenu) {
+  EXPECT_EQ("R", AccessKeyOf("やり直し(&r)"));
+  EXPECT_EQ("", AccessKeyOf("A && B"));
+  EXPECT_EQ("C", AccessKeyOf("A && B(&C)"));
+  int levels = 0;
+  for (const RcMenuLevel& level : RcMenuLevels()) {
+    if (IsTestMenu(level.where)) continue;
+    SCOPED_TRACE(level.where);
+    std::map<std::string, std::string> seen;
+    for (const std::string& caption : level.captions) {
+      const std::string key = AccessKeyOf(caption);
+      if (key.empty()) continue;
+      auto [it, fresh] = seen.emplace(key, caption);
+      EXPECT_TRUE(fresh) << "access key " << key << " of \"" << caption << "\" is also \"" << it->second << "\"";
+    }
+    ++levels;
+  }
+  EXPECT_GE(levels, 8);  // the menu bar and its seven menus
+}
+
+TEST(CommandTable, EveryBuiltCommandOfAMenuHasAStatusBarPrompt) {
+  int checked = 0;
+  for (const Command& c : cmd::Commands()) {
+    if (c.enable == Enable::kNotBuilt || !*c.caption) continue;
+    EXPECT_NE("", cmd::PromptFor(c.id)) << c.symbol << " (" << fw::Cp932ToUtf8(c.caption) << ")";
+    ++checked;
+  }
+  EXPECT_GT(checked, 35);
+  EXPECT_EQ("テキストの文字を大きく表示します", cmd::PromptFor(ID_VIEW_ZOOM_IN));
+  EXPECT_EQ("拡大", cmd::TooltipFor(ID_VIEW_ZOOM_IN));
 }
 
 TEST(CommandTable, HandlersBelongToClassesWithACommandSet) {

@@ -84,11 +84,21 @@ TEST(Codepage, TextsFullOfUnassignedCodesDecodeInLinearTime) {
     *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     return u;
   };
-  double small = 0, large = 0;
-  std::u16string u = timed(1 << 14, &small);
+  // The best of a few runs of each size: on a loaded machine one run can be
+  // held up long enough to look like growth.
+  auto best = [&](std::size_t units, std::u16string* u) {
+    double b = 1e9, s = 0;
+    for (int run = 0; run < 5; ++run) {
+      *u = timed(units, &s);
+      if (s < b) b = s;
+    }
+    return b;
+  };
+  std::u16string u;
+  const double small = best(1 << 14, &u);
   ASSERT_EQ(std::size_t(1) << 14, u.size());
   EXPECT_EQ(u"\u30FB\u30FB\u30FB\u3042", u.substr(0, 4));
-  u = timed(1 << 18, &large);
+  const double large = best(1 << 18, &u);
   ASSERT_EQ(std::size_t(1) << 18, u.size());
   // 16 times the input: linear work takes about 16 times as long, the old
   // quadratic one 256 times. The bound leaves room for a noisy machine.

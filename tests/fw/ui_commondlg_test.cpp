@@ -1,5 +1,7 @@
 // Common dialogs answered through the test hooks.
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <windows.h>
 
 #include "fw/commondlg.h"
@@ -89,10 +91,17 @@ TEST_F(CommonDialog, FontDialogFillsTheLogFont) {
   lf.lfHeight = -12;
   lf.lfWeight = FW_BOLD;
   lf.lfCharSet = SHIFTJIS_CHARSET;
-  CFontDialog dlg(&lf);
+  std::strcpy(lf.lfFaceName, "ＭＳ ゴシック");
+  EXPECT_FALSE(fw::hooks::LastFontDialogStart().shown);
+  CFontDialog dlg(&lf, CF_SCREENFONTS | CF_NOVERTFONTS);
   EXPECT_TRUE(dlg.m_cf.Flags & CF_INITTOLOGFONTSTRUCT);
   fw::hooks::ExpectFontDialog(true, "ＭＳ 明朝", 120);
   ASSERT_EQ(IDOK, dlg.DoModal());
+  // The test sees what the dialog was opened with.
+  const fw::hooks::FontDialogStart start = fw::hooks::LastFontDialogStart();
+  EXPECT_TRUE(start.shown);
+  EXPECT_EQ("ＭＳ ゴシック", start.faceName);
+  EXPECT_EQ(static_cast<std::uint32_t>(CF_SCREENFONTS | CF_NOVERTFONTS | CF_INITTOLOGFONTSTRUCT), start.flags);
   EXPECT_EQ("ＭＳ 明朝", dlg.GetFaceName());
   EXPECT_EQ(120, dlg.GetSize());
   EXPECT_TRUE(dlg.IsBold());

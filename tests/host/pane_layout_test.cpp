@@ -1,9 +1,16 @@
 // Pane requests, layouts and the main window's start position.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "host/pane_layout.h"
 
+using app::NewlyShownTextPanes;
 using app::PaneCell;
+using app::PaneIndexOf;
+using app::TextLayout;
+using app::TextLayoutFor;
+using app::TextPaneShown;
 
 TEST(PaneLayout, TextPaneRequestsAreClamped) {
   auto cell = [](int r, int c) {
@@ -60,6 +67,28 @@ TEST(PaneLayout, TwoPaneModesHideOneRowOrColumn) {
   EXPECT_EQ(0, mirrored.rowPermille);
   EXPECT_EQ(500, mirrored.colPermille);
   EXPECT_EQ(1000, app::TextLayoutFor(17, false).rowPermille);  // unknown: one pane
+}
+
+TEST(PaneLayout, ALayoutChangeNamesThePanesItNewlyShows) {
+  const TextLayout one = TextLayoutFor(0, false), side = TextLayoutFor(1, false);
+  const TextLayout stacked = TextLayoutFor(2, false), four = TextLayoutFor(3, false);
+  EXPECT_TRUE(TextPaneShown(one, 0, 0));
+  EXPECT_FALSE(TextPaneShown(one, 0, 1));
+  EXPECT_FALSE(TextPaneShown(one, 1, 0));
+  auto cells = [](const std::vector<PaneCell>& v) {
+    std::vector<int> out;
+    for (const PaneCell& c : v) out.push_back(PaneIndexOf(c.row, c.col));
+    return out;
+  };
+  // The toggle's cycle: one -> side by side -> stacked -> four -> one.
+  EXPECT_EQ(std::vector<int>{3}, cells(NewlyShownTextPanes(one, side)));
+  EXPECT_EQ(std::vector<int>{2}, cells(NewlyShownTextPanes(side, stacked)));
+  EXPECT_EQ((std::vector<int>{3, 4}), cells(NewlyShownTextPanes(stacked, four)));
+  EXPECT_TRUE(NewlyShownTextPanes(four, one).empty());
+  EXPECT_TRUE(NewlyShownTextPanes(side, side).empty());
+  EXPECT_EQ((std::vector<int>{2, 3, 4}), cells(NewlyShownTextPanes(one, four)));
+  // The mirrored one-pane layout shows pane 4 only.
+  EXPECT_EQ(std::vector<int>{4}, cells(NewlyShownTextPanes(one, TextLayoutFor(0, true))));
 }
 
 TEST(PaneLayout, LayoutCycleAndRequests) {

@@ -7,6 +7,7 @@
 #include "core/docdata/update_code.h"
 #include "view/viewui/backcolor.h"
 #include "view/viewui/ctxmenu.h"
+#include "view/viewui/displayfont.h"
 #include "view/viewui/panes.h"
 #include "view/viewui/printsetup.h"
 
@@ -164,6 +165,42 @@ TEST(BackColor, SevenColoursWrapping) {
   EXPECT_EQ(0, viewui::StepBackColor(6, 1));
   EXPECT_EQ(6, viewui::StepBackColor(0, -1));
   EXPECT_EQ(3, viewui::StepBackColor(3, 0));
+}
+
+TEST(DisplayFont, AStoredVerticalOrEmptyFaceShowsTheDefault) {
+  EXPECT_EQ("ＭＳ 明朝", viewui::DisplayFace("ＭＳ 明朝", "ＭＳ ゴシック"));
+  EXPECT_EQ("ＭＳ ゴシック", viewui::DisplayFace("@FixedSys", "ＭＳ ゴシック"));
+  EXPECT_EQ("ＭＳ ゴシック", viewui::DisplayFace("", "ＭＳ ゴシック"));
+}
+
+TEST(DisplayFont, TheDialogPreselectsThePaneFaceOrWhatDrawsIt) {
+  // An installed face is preselected as it is.
+  viewui::FontDialogPlan p = viewui::PlanFontDialog("IPA明朝", true, "IPA明朝");
+  EXPECT_EQ("IPA明朝", p.face);
+  EXPECT_FALSE(p.substituted);
+  EXPECT_FALSE(p.verticalFaces);
+  // A face only mapped to another font: the dialog would not find it and
+  // would take its first entry (a vertical face); the face drawn instead is
+  // preselected.
+  p = viewui::PlanFontDialog("ＭＳ ゴシック", false, "IPAゴシック");
+  EXPECT_EQ("IPAゴシック", p.face);
+  EXPECT_TRUE(p.substituted);
+  EXPECT_FALSE(p.verticalFaces);
+  // Never a vertical face, whatever the pane or the system says.
+  EXPECT_EQ("ＭＳ ゴシック", viewui::PlanFontDialog("ＭＳ ゴシック", false, "@IPAゴシック").face);
+  EXPECT_EQ("IPAゴシック", viewui::PlanFontDialog("@FixedSys", true, "IPAゴシック").face);
+  EXPECT_EQ("", viewui::PlanFontDialog("@FixedSys", true, "@FixedSys").face);
+}
+
+TEST(DisplayFont, TheAnswerKeepsTheSettingUnlessAnotherFaceWasChosen) {
+  const viewui::FontDialogPlan sub = viewui::PlanFontDialog("ＭＳ ゴシック", false, "IPAゴシック");
+  // OK on the preselected stand-in (perhaps a new size): the setting stays.
+  EXPECT_EQ("ＭＳ ゴシック", viewui::FaceToStore(sub, "ＭＳ ゴシック", "IPAゴシック"));
+  EXPECT_EQ("IPA明朝", viewui::FaceToStore(sub, "ＭＳ ゴシック", "IPA明朝"));
+  EXPECT_EQ("", viewui::FaceToStore(sub, "ＭＳ ゴシック", "@IPA明朝"));
+  EXPECT_EQ("", viewui::FaceToStore(sub, "ＭＳ ゴシック", ""));
+  const viewui::FontDialogPlan own = viewui::PlanFontDialog("IPA明朝", true, "IPA明朝");
+  EXPECT_EQ("IPA明朝", viewui::FaceToStore(own, "IPA明朝", "IPA明朝"));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ using D = DvkDocData;
 using docsvc::KvLine;
 
 // Why a known key's value was not taken as written: one table.
-enum SettingError { kBadNumber, kClamped, kBadColor, kBadFont, kBadNumbers, kBadKeyCode };
+enum SettingError { kBadNumber, kClamped, kBadColor, kBadFont, kBadNumbers, kBadKeyCode, kBadFace };
 const char* const kSettingErrorText[] = {
     "数値が正しくありません（既定値を使用）",
     "範囲外の値を補正しました",
@@ -21,6 +21,7 @@ const char* const kSettingErrorText[] = {
     "フォントの形式が正しくありません（書体名,サイズ）",
     "数値の並びが正しくありません（既定値を使用）",
     "暗号化キーコードを読めません（未登録として扱います）",
+    "縦書き用・空のフォント名は使えません（既定値を使用）",
 };
 
 constexpr int kMax = INT_MAX;
@@ -34,6 +35,8 @@ constexpr int kMax = INT_MAX;
   SettingKey { sec, key, #member, KeyType::kText, def, 0, 0, 0, 1, Text<&D::member>() }
 #define INF_TEXT_AT(sec, key, member, i, def) \
   SettingKey { sec, key, #member "[" #i "]", KeyType::kText, def, 0, 0, i, 1, TextArray<&D::member>() }
+#define INF_FACE(sec, key, member, def) \
+  SettingKey { sec, key, #member, KeyType::kFace, def, 0, 0, 0, 1, Text<&D::member>() }
 #define INF_COLOR(sec, key, member, def) \
   SettingKey { sec, key, #member, KeyType::kColor, def, 0, 0, 0, 1, Number<&D::member>() }
 #define INF_COLOR_AT(sec, key, member, i, def) \
@@ -58,8 +61,8 @@ const std::vector<SettingKey> kInfKeys = {
     INF_INT("limits", "membuf", m_nTextBufSize, "41943040", 1048576, kMax),
     INF_INT("limits", "membuf2", m_nTextBufSize2, "41943040", 1048576, kMax),
 
-    INF_TEXT("fonts", "profnt", m_strProfnt, "ＭＳ ゴシック"),
-    INF_TEXT("fonts", "tblfnt", m_strTblfnt, "ＭＳ ゴシック"),
+    INF_FACE("fonts", "profnt", m_strProfnt, "ＭＳ ゴシック"),
+    INF_FACE("fonts", "tblfnt", m_strTblfnt, "ＭＳ ゴシック"),
     INF_COLOR("fonts", "txchar", m_clrTxchar, "0,0,0"),
     INF_FONT("fonts", "btitle", m_strBtitleFace, m_nBtitleSize, "ＭＳ ゴシック,12", 1, 200),
     INF_FONT("fonts", "stitle", m_strStitleFace, m_nStitleSize, "Century Gothic,10", 1, 200),
@@ -237,6 +240,13 @@ bool SetSettingValue(SettingsDoc& d, const SettingKey& k, const CString& text, C
     case KeyType::kSlot:
       *k.ref.text(d, k.index) = text;
       return true;
+    case KeyType::kFace:
+      if (text.IsEmpty() || IsVerticalFace(text)) {
+        Reason(reason, kBadFace);
+        return false;
+      }
+      *k.ref.text(d, k.index) = text;
+      return true;
     case KeyType::kColor: {
       std::int64_t c;
       if (!ParseColor(text, &c)) {
@@ -251,6 +261,10 @@ bool SetSettingValue(SettingsDoc& d, const SettingKey& k, const CString& text, C
       int size;
       if (comma < 1 || !docsvc::ParseInt(text.Mid(comma + 1), &size)) {
         Reason(reason, kBadFont);
+        return false;
+      }
+      if (IsVerticalFace(text)) {
+        Reason(reason, kBadFace);
         return false;
       }
       bool clamped;
@@ -288,6 +302,7 @@ CString SettingValueText(const SettingsDoc& d, const SettingKey& k) {
       v.Format("%lld", static_cast<long long>(k.ref.getNumber(d, k.index)));
       break;
     case KeyType::kText:
+    case KeyType::kFace:
     case KeyType::kSlot:
       v = *k.ref.text(m, k.index);
       break;

@@ -25,6 +25,7 @@ using SettingsDoc = DvkDocData;
 enum class KeyType {
   kInt,      // one decimal number, clamped to [min, max]
   kText,     // the rest of the line
+  kFace,     // a font face for horizontal text: an empty or vertical face is refused
   kColor,    // "R,G,B", 0-255 each; the field holds 0x00BBGGRR
   kFont,     // "face,size": the size follows the last comma; size clamped
   kIntList,  // `count` comma-separated numbers, all or none taken
@@ -108,6 +109,10 @@ struct SettingKey {
   int count = 1;        // kIntList: how many numbers
   FieldRef ref;
 };
+
+// A vertical font ("@" before the face name) lays every character on its
+// side; the text view, the tables and the lists use horizontal fonts only.
+inline bool IsVerticalFace(const char* face) { return face && face[0] == '@'; }
 
 const std::vector<SettingKey>& InfKeyTable();
 const std::vector<SettingKey>& SysKeyTable();

@@ -63,6 +63,10 @@ Reader ReaderFor(int kind, const CString& path) {
   return Reader::kRenderer;
 }
 
+bool ReadsFileAsText(Reader reader) {
+  return reader == Reader::kText || reader == Reader::kCsv || reader == Reader::kRichText;
+}
+
 const KindRoute* KindRoutes(int* count) {
   *count = static_cast<int>(sizeof kKindRoutes / sizeof kKindRoutes[0]);
   return kKindRoutes;
@@ -122,6 +126,7 @@ AfterLoad PlanAfterLoad(const OpenModeEntry& how, int kind, bool haveStatus, boo
   if (decodeError) a.note = AfterLoad::Note::kDecodeError;
   else if (replaced) a.note = AfterLoad::Note::kReplaced;
   a.noteInBox = a.show && a.note == AfterLoad::Note::kDecodeError;
+  a.setStatusPane = a.show;
   return a;
 }
 

@@ -32,6 +32,13 @@ struct KindRoute {
 // marked sources, whose kind is that of the name without the marker).
 Reader ReaderFor(int kind, const CString& path);
 
+// Whether `reader` hands over the file's own text (read and decoded), so
+// that saving the text writes the file again. Every other reader makes its
+// text from the file (a listing, media information, a converter's output, a
+// picture's empty text): such a text is never saved over the file it was made
+// from (docopen::PlanSaveName).
+bool ReadsFileAsText(Reader reader);
+
 // The rows of the kind table, for tests and the design notes.
 const KindRoute* KindRoutes(int* count);
 
@@ -101,6 +108,9 @@ struct AfterLoad {
   bool show = false;              // UpdateAllViews
   enum class Note { kNone, kDecodeError, kReplaced } note = Note::kNone;
   bool noteInBox = false;         // the note as a message (else on the status bar)
+  // Pane 0 of the status bar takes the status-bar note or is emptied: a line
+  // said of the previous document does not stay under this one.
+  bool setStatusPane = false;
 };
 AfterLoad PlanAfterLoad(const OpenModeEntry& how, int kind, bool haveStatus, bool decodeError,
                         std::size_t replaced);

@@ -103,11 +103,32 @@ class PatternProgram {
   unsigned flags() const { return flags_; }
   // True when the search can never match (empty search text without kFlagWholeText).
   bool IsEmpty() const;
-  // Bytes that every match holds within its line, for a search that can skip
-  // the lines without them: a run of a literal part in which case folding
-  // plays no part (no ASCII letter when case is ignored). False when there is
-  // none (only wildcards and anchors, or a search over the whole text).
-  bool RequiredBytes(std::string* bytes) const;
+
+  // ---- Whole-text scans (the line-wise replace, the find commands) ----
+  // The first position p >= from with p + n <= end where the literal part
+  // that every match holds stands (ASCII letters in either case when case is
+  // ignored), so the lines before it cannot hold a match; `end` when the rest
+  // holds none; -1 when the search has no such part (try every line).
+  int NextPossible(const char* text, int from, int end) const;
+  // The last position p >= begin with p + n <= end where that literal
+  // stands (upward searches), -1 when none does or the search has no such
+  // literal.
+  int PrevPossible(const char* text, int begin, int end) const;
+  // For a search that must start at the subject start and begins with a
+  // literal, over lines that end in LF: the start of the first line at or
+  // after `from` (a line start) that begins with that literal, `end` when
+  // none does; -1 when the search is not of this kind.
+  int NextPossibleLineStart(const char* text, int from, int end) const;
+  // True when a match is exactly an occurrence of one literal at a
+  // character start (no wildcard, anchor, whole-text or whole-word rule, no
+  // CR or LF in it, not ending in a lone lead byte).
+  bool IsPlainLiteral() const;
+  // For a plain literal: the first match inside text[from, end), `from` being
+  // a character start. Hits never span a line break.
+  bool NextLiteralMatch(const char* text, int from, int end, PatternHit* hit) const;
+  // Appends the replacement of the match text[start, stop) to *out, as
+  // MatchLine writes it (the match itself when the rule has no replacement).
+  void AppendReplacement(const char* text, int start, int stop, std::string* out) const;
 
   // One subject from *readPos: to the end of the line (its CR LF or LF copied
   // and consumed) or, with kFlagOneField, to the next 0x06, CR, LF or NUL (not

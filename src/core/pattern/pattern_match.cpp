@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/pattern/pattern.h"
+#include "core/pattern/pattern_literal.h"
 #include "core/pattern/pattern_sjis.h"
 
 namespace pat {
@@ -65,6 +66,12 @@ struct PatternProgram::Impl {
   bool hasReplacement = false;
   bool anchoredStart = false;  // only the subject start can begin a match
   bool empty = false;
+  // Whole-text scans: the longest literal token, LF + the leading literal of
+  // a search anchored at the start, and whether the search is that literal alone.
+  LiteralFinder required;
+  LiteralFinder lineStart;
+  LiteralFinder leading;  // the leading literal alone
+  bool plainLiteral = false;
 
   struct Frame {
     int token;
@@ -81,6 +88,7 @@ struct PatternProgram::Impl {
 
   void CompileSearch(std::string_view search);
   void CompileReplacement(std::string_view replacement);
+  void PrepareScans();
 
   bool MatchLit(const Token& t, const unsigned char* s, int p, int end) const;
   int MatchAt(const unsigned char* s, int begin, int end, int pos) const;
@@ -88,6 +96,31 @@ struct PatternProgram::Impl {
   bool WordStartOk(const unsigned char* s, int begin, int pos) const;
   bool WordEndOk(const unsigned char* s, int end, int pos) const;
   void EmitReplacement(Emitter* em, const unsigned char* s, int start, int stop) const;
+  // The parts of the replacement of the match s[start, stop), in order.
+  template <class Put>
+  void ReplacementParts(const unsigned char* s, int start, int stop, Put put) const {
+    if (!hasReplacement) {
+      put(s + start, stop - start);
+      return;
+    }
+    const unsigned char* rt = reinterpret_cast<const unsigned char*>(replText.data());
+    for (const ReplPart& part : repl) {
+      switch (part.type) {
+        case kPartText: put(rt + part.off, part.len); break;
+        case kPartMatched: put(s + start, stop - start); break;
+        case kPartFunction: {
+          std::string_view matched(reinterpret_cast<const char*>(s + start), static_cast<size_t>(stop - start));
+          std::string_view name(replText.data() + part.off, static_cast<size_t>(part.len));
+          hookResult.clear();
+          if (g_hook && g_hook(g_hookContext, name, matched, &hookResult))
+            put(reinterpret_cast<const unsigned char*>(hookResult.data()), static_cast<int>(hookResult.size()));
+          else
+            put(s + start, stop - start);
+          break;
+        }
+      }
+    }
+  }
   int Scan(const unsigned char* s, int begin, int end, Emitter* em, PatternHit* hits,
            int maxMatches, int* copiedTo, PatternHit* last = nullptr, int from = -1,
            int stopAt = 0x7FFFFFFF) const;
@@ -147,6 +180,36 @@ void PatternProgram::Impl::CompileSearch(std::string_view search) {
   memo.resize(static_cast<size_t>(runCount));
   anchoredStart = whole || (!tokens.empty() && tokens[0].type == kStart);
   empty = tokens.empty() && !whole;
+  PrepareScans();
+}
+
+void PatternProgram::Impl::PrepareScans() {
+  if (empty || whole) return;
+  auto foldOf = [&](const Token& t) {
+    std::vector<unsigned char> f(static_cast<size_t>(t.len));
+    for (int i = 0; i < t.len; ++i) f[static_cast<size_t>(i)] = fold && single[static_cast<size_t>(t.off + i)];
+    return f;
+  };
+  const Token* best = nullptr;
+  for (const Token& t : tokens)
+    if (t.type == kLit && (!best || t.len > best->len)) best = &t;
+  if (!best) return;
+  required.Init(std::string_view(lit).substr(static_cast<size_t>(best->off), static_cast<size_t>(best->len)),
+                foldOf(*best));
+  const std::string_view bytes = std::string_view(lit).substr(static_cast<size_t>(best->off),
+                                                              static_cast<size_t>(best->len));
+  plainLiteral = tokens.size() == 1 && !best->loneLeadEnd && !wholeWord &&
+                 bytes.find_first_of("\r\n") == std::string_view::npos;
+  if (tokens.size() >= 2 && tokens[0].type == kStart && tokens[1].type == kLit) {
+    const Token& t = tokens[1];
+    std::string b = "\n";
+    b.append(lit, static_cast<size_t>(t.off), static_cast<size_t>(t.len));
+    std::vector<unsigned char> f = foldOf(t);
+    f.insert(f.begin(), 0);
+    lineStart.Init(b, f);
+    f.erase(f.begin());
+    leading.Init(b.substr(1), f);
+  }
 }
 
 void PatternProgram::Impl::CompileReplacement(std::string_view r) {
@@ -299,30 +362,7 @@ int PatternProgram::Impl::NextCandidate(const unsigned char* s, int begin, int e
 void PatternProgram::Impl::EmitReplacement(Emitter* em, const unsigned char* s, int start,
                                            int stop) const {
   if (!em->out) return;
-  if (!hasReplacement) {
-    em->Put(s + start, stop - start);
-    return;
-  }
-  const unsigned char* rt = reinterpret_cast<const unsigned char*>(replText.data());
-  for (const ReplPart& part : repl) {
-    switch (part.type) {
-      case kPartText: em->Put(rt + part.off, part.len); break;
-      case kPartMatched: em->Put(s + start, stop - start); break;
-      case kPartFunction: {
-        std::string_view matched(reinterpret_cast<const char*>(s + start),
-                                 static_cast<size_t>(stop - start));
-        std::string_view name(replText.data() + part.off, static_cast<size_t>(part.len));
-        hookResult.clear();
-        if (g_hook && g_hook(g_hookContext, name, matched, &hookResult)) {
-          em->Put(reinterpret_cast<const unsigned char*>(hookResult.data()),
-                  static_cast<int>(hookResult.size()));
-        } else {
-          em->Put(s + start, stop - start);
-        }
-        break;
-      }
-    }
-  }
+  ReplacementParts(s, start, stop, [em](const unsigned char* data, int n) { em->Put(data, n); });
 }
 
 // All matches in the subject [begin, end): copies the text before each match
@@ -382,28 +422,53 @@ void PatternProgram::Compile(std::string_view search, std::string_view replaceme
 
 bool PatternProgram::IsEmpty() const { return impl_->empty; }
 
-bool PatternProgram::RequiredBytes(std::string* bytes) const {
+int PatternProgram::NextPossible(const char* text, int from, int end) const {
   const Impl& m = *impl_;
-  if (m.empty || m.whole) return false;
-  int bestOff = 0, bestLen = 0;
-  for (const Token& t : m.tokens) {
-    if (t.type != kLit) continue;
-    int runStart = t.off;
-    for (int k = t.off; k <= t.off + t.len; ++k) {
-      const bool stop = k == t.off + t.len ||
-                        (m.fold && m.single[static_cast<size_t>(k)] &&
-                         ((m.lit[k] >= 'a' && m.lit[k] <= 'z') || (m.lit[k] >= 'A' && m.lit[k] <= 'Z')));
-      if (!stop) continue;
-      if (k - runStart > bestLen) {
-        bestOff = runStart;
-        bestLen = k - runStart;
-      }
-      runStart = k + 1;
+  if (m.required.empty()) return -1;
+  const int p = m.required.Next(text, from, end);
+  return p < 0 ? end : p;
+}
+
+int PatternProgram::PrevPossible(const char* text, int begin, int end) const {
+  const Impl& m = *impl_;
+  return m.required.empty() ? -1 : m.required.Prev(text, begin, end);
+}
+
+int PatternProgram::NextPossibleLineStart(const char* text, int from, int end) const {
+  const Impl& m = *impl_;
+  if (m.lineStart.empty()) return -1;
+  if (from >= end) return end;
+  // The line at `from` has no LF before it in the text given.
+  if (m.leading.Next(text, from, from + m.leading.size() <= end ? from + m.leading.size() : end) == from)
+    return from;
+  const int p = m.lineStart.Next(text, from, end);
+  return p < 0 ? end : p + 1;
+}
+
+void PatternProgram::AppendReplacement(const char* text, int start, int stop, std::string* out) const {
+  impl_->ReplacementParts(reinterpret_cast<const unsigned char*>(text), start, stop,
+                [out](const unsigned char* data, int n) {
+                  if (n > 0) out->append(reinterpret_cast<const char*>(data), static_cast<size_t>(n));
+                });
+}
+
+bool PatternProgram::IsPlainLiteral() const { return impl_->plainLiteral; }
+
+bool PatternProgram::NextLiteralMatch(const char* text, int from, int end, PatternHit* hit) const {
+  const Impl& m = *impl_;
+  if (!m.plainLiteral || from < 0) return false;
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+  int known = from;  // a character start at or before the search position
+  for (int p = from;;) {
+    const int c = m.required.Next(text, p, end);
+    if (c < 0) return false;
+    if (IsBoundary(s, known, c)) {
+      if (hit) *hit = PatternHit{c, m.required.size()};
+      return true;
     }
+    known = c + 1;  // c is the trail byte of a pair, so the next byte starts a character
+    p = c + 1;
   }
-  if (bestLen == 0) return false;
-  if (bytes) bytes->assign(m.lit, static_cast<size_t>(bestOff), static_cast<size_t>(bestLen));
-  return true;
 }
 
 namespace {

@@ -1,8 +1,10 @@
 #include "core/textcodec/keepbytes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
+
+#include "core/textcodec/linealign.h"
 
 namespace textcodec {
 
@@ -44,15 +46,9 @@ void EncodeLines(const char* p, std::size_t n, TextEncoding e, std::string* out,
   *replaced += r;
 }
 
-// End of the line that starts at `pos` (after its LF, or the end).
-std::size_t TextLineEnd(const char* p, std::size_t n, std::size_t pos) {
-  const void* lf = std::memchr(p + pos, '\n', n - pos);
-  return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - p) + 1 : n;
-}
-
 // The same for the file's bytes: UTF-16 by whole units.
 std::size_t ByteLineEnd(const std::uint8_t* p, std::size_t n, std::size_t pos, TextEncoding e) {
-  if (!IsUtf16(e)) return TextLineEnd(reinterpret_cast<const char*>(p), n, pos);
+  if (!IsUtf16(e)) return NextLineEnd(reinterpret_cast<const char*>(p), n, pos);
   const bool be = e == TextEncoding::kUtf16Be;
   for (std::size_t i = pos; i + 1 < n; i += 2) {
     if (p[i + (be ? 1 : 0)] == '\n' && p[i + (be ? 0 : 1)] == 0) return i + 2;
@@ -60,31 +56,60 @@ std::size_t ByteLineEnd(const std::uint8_t* p, std::size_t n, std::size_t pos, T
   return n;
 }
 
-// Line-by-line writing with the kept lines of `k`.
+// The kept line for line number `index` of the text as read, or npos.
+std::size_t KeptAt(const KeptBytes& k, std::size_t index) {
+  auto it = std::lower_bound(k.lines.begin(), k.lines.end(), index,
+                             [](const KeptBytes::Line& l, std::size_t i) { return l.index < i; });
+  return it != k.lines.end() && it->index == index ? static_cast<std::size_t>(it - k.lines.begin())
+                                                    : std::string::npos;
+}
+
+// Line-by-line writing with the kept lines of `k`: a kept line's bytes go on
+// the line the diff pairs it with, when the pairing is certain and the line
+// reads exactly as it did; everything else is encoded.
 void WriteLines(const char* sjis, std::size_t len, TextEncoding e, const KeptBytes& k, std::string* out,
                 std::size_t* lost) {
-  std::unordered_map<std::string_view, std::vector<std::size_t>> byText;
-  for (std::size_t i = k.lines.size(); i-- > 0;) byText[k.lines[i].text].push_back(i);  // last first: pop_back
-  std::vector<bool> used(k.lines.size(), false);
+  // Two lines of the text as read give the same bytes when neither is kept
+  // (both are their text's encoding) or both keep the same bytes.
+  const SameBytes same = [&k](std::size_t i, std::size_t j) {
+    const std::size_t a = KeptAt(k, i), b = KeptAt(k, j);
+    if (a == std::string::npos || b == std::string::npos) return a == b;
+    return k.lines[a].bytes == k.lines[b].bytes;
+  };
+  const LineAlignment al = AlignLines(k.lineHashes.data(), k.lineHashes.size(), sjis, len, same);
+  std::vector<bool> doubt(k.lines.size(), false);
+  for (std::size_t index : al.doubtful) {
+    const std::size_t at = KeptAt(k, index);
+    if (at != std::string::npos) doubt[at] = true;
+  }
   const std::string_view mark = MarkOf(e);
   out->append(mark.data(), mark.size());
-  std::size_t replaced = 0, run = 0, pos = 0;
-  while (pos < len) {
-    const std::size_t end = TextLineEnd(sjis, len, pos);
-    auto it = byText.find(std::string_view(sjis + pos, end - pos));
-    if (it != byText.end() && !it->second.empty()) {
-      const std::size_t i = it->second.back();
-      it->second.pop_back();
-      used[i] = true;
-      EncodeLines(sjis + run, pos - run, e, out, &replaced);
-      out->append(k.lines[i].bytes);
-      run = end;
+  std::size_t replaced = 0, written = 0, r = 0;
+  std::size_t cursorRun = std::string::npos, cursorLine = 0, cursorByte = 0;
+  for (std::size_t i = 0; i < k.lines.size(); ++i) {
+    const KeptBytes::Line& line = k.lines[i];
+    while (r < al.runs.size() && al.runs[r].oldBegin + al.runs[r].count <= line.index) ++r;
+    bool placed = false;
+    if (r < al.runs.size() && al.runs[r].oldBegin <= line.index && !doubt[i] &&
+        !(line.firstOnly && al.runs[r].newBegin != 0)) {
+      if (cursorRun != r) {
+        cursorRun = r;
+        cursorLine = al.runs[r].oldBegin;
+        cursorByte = al.runs[r].byteBegin;
+      }
+      for (; cursorLine < line.index; ++cursorLine) cursorByte = NextLineEnd(sjis, len, cursorByte);
+      const std::size_t end = NextLineEnd(sjis, len, cursorByte);
+      if (end - cursorByte == line.text.size() &&
+          std::memcmp(sjis + cursorByte, line.text.data(), end - cursorByte) == 0) {
+        EncodeLines(sjis + written, cursorByte - written, e, out, &replaced);
+        out->append(line.bytes);
+        written = end;
+        placed = true;
+      }
     }
-    pos = end;
+    if (!placed) replaced += line.lost;
   }
-  EncodeLines(sjis + run, len - run, e, out, &replaced);
-  for (std::size_t i = 0; i < k.lines.size(); ++i)
-    if (!used[i]) replaced += k.lines[i].lost;
+  EncodeLines(sjis + written, len - written, e, out, &replaced);
   *lost = replaced;
 }
 
@@ -129,15 +154,26 @@ std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_
       const std::size_t end = ByteLineEnd(b, len, pos, e);
       line.clear();
       const std::size_t replaced = DecodeToSjis(e, b + pos, end - pos, line);
-      if (sjisLen - tpos < line.size() || std::memcmp(sjis + tpos, line.data(), line.size()) != 0) {
+      // Each file line must be one line of the text: LF only at its end, and
+      // at its end unless it is the last.
+      const void* lf = line.empty() ? nullptr : std::memchr(line.data(), '\n', line.size());
+      const bool oneLine = !line.empty() && (lf ? lf == line.data() + line.size() - 1 : end == len);
+      if (!oneLine || sjisLen - tpos < line.size() || std::memcmp(sjis + tpos, line.data(), line.size()) != 0) {
         aligned = false;
         break;
       }
       enc.clear();
       std::size_t ignored = 0;
       EncodeLines(line.data(), line.size(), e, &enc, &ignored);
-      if (enc.size() != end - pos || std::memcmp(enc.data(), b + pos, enc.size()) != 0)
-        k->lines.push_back({line, std::string(reinterpret_cast<const char*>(b + pos), end - pos), replaced});
+      if (enc.size() != end - pos || std::memcmp(enc.data(), b + pos, enc.size()) != 0) {
+        // A UTF-8 mark at the start of a file read as UTF-8 without one: the
+        // decode skipped it, so the bytes read as the text only there.
+        const bool firstOnly =
+            e == TextEncoding::kUtf8 && pos == 0 && end >= 3 && std::memcmp(b, "\xEF\xBB\xBF", 3) == 0;
+        k->lines.push_back({k->lineHashes.size(), line,
+                            std::string(reinterpret_cast<const char*>(b + pos), end - pos), replaced, firstOnly});
+      }
+      k->lineHashes.push_back(LineHash(line.data(), line.size()));
       tpos += line.size();
       pos = end;
     }
@@ -149,6 +185,9 @@ std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_
       if (again.size() == len && (len == 0 || std::memcmp(again.data(), b, len) == 0)) return k;
     }
     k->lines.clear();
+    k->lines.shrink_to_fit();
+    k->lineHashes.clear();
+    k->lineHashes.shrink_to_fit();
   }
   k->whole = true;
   k->bytes.assign(reinterpret_cast<const char*>(b), len);

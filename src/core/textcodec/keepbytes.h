@@ -8,16 +8,21 @@
 // keeps what a save needs to write the file's bytes again:
 //
 //   line by line  the lines whose bytes an encode would not give back, each
-//                 with its decoded text; a save writes those bytes for every
-//                 line whose text is still the same, so an edit elsewhere keeps
-//                 them (the usual case);
+//                 with its decoded text and line number, and a hash of every
+//                 line of the text as read; a save aligns the text it writes
+//                 with those lines (a line diff, linealign.h) and writes a kept
+//                 line's bytes only on the line the diff pairs it with, so an
+//                 edit elsewhere keeps them (the usual case) and no typed line
+//                 or other line that reads the same ever takes them;
 //   whole         the file's bytes and the decoded text's fingerprint, for
 //                 encodings whose lines cannot be told apart (Base64, BinHex,
 //                 a JIS text whose shift state runs across line ends): an
 //                 unedited save writes the bytes read.
 //
 // What an edited line cannot give back is counted, so that the save can ask
-// before losing it.
+// before losing it; so is a kept line the diff cannot place for certain (a
+// line that reads the same inserted or deleted beside it, or lines that
+// changed places), which is then written as its text encodes.
 #pragma once
 
 #include <cstddef>
@@ -32,9 +37,11 @@ namespace textcodec {
 
 struct KeptBytes {
   struct Line {
+    std::size_t index;   // its line number in the text as read
     std::string text;    // the decoded line (Shift-JIS, line end included)
     std::string bytes;   // the line as the file has it
     std::size_t lost;    // characters an encode of `text` would not give back
+    bool firstOnly;      // reads as `text` only at the start of a file (a UTF-8 mark the decode skips)
   };
   bool whole = false;
   // Whole: the file's bytes, the decoded text's length and fingerprint, and
@@ -43,8 +50,10 @@ struct KeptBytes {
   std::size_t textLength = 0;
   std::uint64_t textHash = 0;
   std::size_t wholeLost = 0;
-  // Line by line, in file order.
+  // Line by line: the kept lines in file order, and LineHash of every line
+  // of the text as read (8 bytes a line).
   std::vector<Line> lines;
+  std::vector<std::uint64_t> lineHashes;
 };
 
 // Compares what an encode of `sjis` (the decoded text of `bytes`, read as
@@ -56,7 +65,8 @@ std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_
 // Encodes `sjis` for a save over the file `origin` describes: the file's own
 // bytes where its text is unchanged (origin.kept), the file's encoding
 // elsewhere. *lost counts characters the written file does not hold: kept
-// lines whose text was edited, characters without a form in the encoding.
+// lines edited, deleted or not placed for certain, characters without a form
+// in the encoding.
 // Returns false with *error set when the text cannot be written in that
 // encoding at all (BinHex).
 bool EncodeForSave(const char* sjis, std::size_t len, const DecodeResult& origin, std::string* out,

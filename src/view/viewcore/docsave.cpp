@@ -1,11 +1,16 @@
 #include "view/viewcore/docsave.h"
 
+#include <cstring>
 #include <string>
 
 #include "core/textcodec/keepbytes.h"
 #include "csv/csv_fileform.h"
 
 namespace viewcore {
+
+bool KeepsLfLineEnds(const char* text, std::size_t len) {
+  return text && len && std::memchr(text, '\n', len) && !std::memchr(text, '\r', len);
+}
 
 SaveResult SaveSjisText(const CString& path, const char* sjis, std::size_t len,
                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options) {

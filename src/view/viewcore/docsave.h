@@ -18,6 +18,11 @@
 
 namespace viewcore {
 
+// Whether a text edited in the control is written back with LF line ends:
+// only a text that had line ends and all of them LF alone. Every other text
+// (CR LF, none at all, a new document) is written with CR LF.
+bool KeepsLfLineEnds(const char* text, std::size_t len);
+
 // Writes the working buffer (`len` bytes, 0x06 separators) as the file text
 // of `fileKind` (comma form for 33 and 35, TAB form otherwise). `origin`,
 // when given, is how the file was read: the text is then encoded back into

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "fw/sjis.h"
 
 namespace viewfind {
@@ -92,44 +96,121 @@ bool CompileMacroRule(std::string_view pattern, std::string_view operand, unsign
   return Finish(std::move(text), pat::kFlagsMacroReplace | (extraFlags & ~kOptionBits), cells, rule);
 }
 
-LineText::LineText(std::string text, bool cells) : text_(std::move(text)) {
-  if (cells) TabsToCells(&text_);
-  const char* s = text_.data();
-  const int n = static_cast<int>(text_.size());
-  long chars = 0, lineChars = 0;
-  int start = 0;
-  for (int i = 0; i <= n;) {
-    if (i == n || s[i] == '\r' || s[i] == '\n') {
-      starts_.push_back(start);
-      ends_.push_back(i);
-      charStarts_.push_back(lineChars);
-      if (i == n) break;
-      int br = (s[i] == '\r' && i + 1 < n && s[i + 1] == '\n') ? 2 : 1;
-      chars += br;
-      i += br;
-      start = i;
-      lineChars = chars;
-      continue;
+LineText::LineText(std::string text, bool cells) : own_(std::move(text)) {
+  if (cells) TabsToCells(&own_);
+  data_ = own_.data();
+  size_ = static_cast<int>(own_.size());
+  starts_.push_back(0);
+  charStarts_.push_back(0);
+}
+
+LineText::LineText(std::string_view borrowed)
+    : data_(borrowed.data()), size_(static_cast<int>(borrowed.size())) {
+  starts_.push_back(0);
+  charStarts_.push_back(0);
+}
+
+// Line breaks are CR, LF or CR LF, so a line starts after every LF and after
+// every CR that no LF follows. Those bytes are found 64 at a time as bit masks
+// (a CR is dropped when the bit after it is an LF, the next block's first bit
+// taken across); only the starts are kept, the ends follow from them. Each
+// call goes at least 4 KiB further, so a scan that asks byte after byte pays
+// for the call rarely and finds those bytes still in the cache.
+constexpr int kIndexStep = 1 << 18;
+
+void LineText::IndexMore(int byte) const {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(data_);
+  const int n = size_;
+  // Room for the starts of the rest at a guessed line length of 32 bytes (the
+  // room is only reserved, not touched), so long texts are not copied as the
+  // table grows.
+  if (starts_.capacity() < static_cast<size_t>(n / 32) + 16) starts_.reserve(static_cast<size_t>(n / 32) + 16);
+  const int target = byte + 1 > indexedTo_ + kIndexStep ? byte + 1 : indexedTo_ + kIndexStep;
+  int p = indexedTo_;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  for (; p + 64 <= n && p < target; p += 64) {
+    unsigned long long c = 0, l = 0;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + p + 16 * k));
+      c |= static_cast<unsigned long long>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, cr)))) << (16 * k);
+      l |= static_cast<unsigned long long>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, lf)))) << (16 * k);
     }
-    i += CharLen(s, i, n);
-    ++chars;
+    if ((c | l) == 0) continue;
+    // The LF right after this block's last byte decides about a CR there.
+    const unsigned long long lfAfterLast = (p + 64 < n && s[p + 64] == '\n') ? 1ull << 63 : 0;
+    unsigned long long bits = l | (c & ~((l >> 1) | lfAfterLast));
+    while (bits != 0) {
+      starts_.push_back(p + __builtin_ctzll(bits) + 1);
+      bits &= bits - 1;
+    }
+  }
+#endif
+  for (; p < n && (p < target || n - p < 64); ++p)
+    if (s[p] == '\n' || (s[p] == '\r' && !(p + 1 < n && s[p + 1] == '\n'))) starts_.push_back(p + 1);
+  indexedTo_ = p;
+}
+
+int LineText::LineCount() const {
+  IndexTo(size_);
+  return static_cast<int>(starts_.size());
+}
+
+bool LineText::FindLine(int line) const {
+  while (static_cast<int>(starts_.size()) <= line && indexedTo_ < size_) IndexTo(indexedTo_);
+  return line >= 0 && line < static_cast<int>(starts_.size());
+}
+
+int LineText::LineStart(int line) const {
+  HasLine(line);
+  return starts_[line];
+}
+
+int LineText::LineEnd(int line) const {
+  if (!HasLine(line + 1)) return size_;
+  const int next = starts_[line + 1];
+  return next - ((next >= 2 && data_[next - 1] == '\n' && data_[next - 2] == '\r') ? 2 : 1);
+}
+
+void LineText::CountCharsTo(int line) const {
+  for (int l = static_cast<int>(charStarts_.size()); l <= line && HasLine(l); ++l) {
+    // Characters of the line before, then each byte of its break.
+    const int b = starts_[l - 1], e = LineEnd(l - 1);
+    long chars = 0;
+    for (int i = b; i < e; i += CharLen(data_, i, e)) ++chars;
+    charStarts_.push_back(charStarts_[l - 1] + chars + (starts_[l] - e));
   }
 }
 
 int LineText::LineOfByte(int byte) const {
-  auto it = std::upper_bound(starts_.begin(), starts_.end(), byte);
-  return it == starts_.begin() ? 0 : static_cast<int>(it - starts_.begin()) - 1;
+  IndexTo(byte);
+  const int count = static_cast<int>(starts_.size());
+  // Scans go forward: from the line found last, steps of 1, 2, 4, ... lines
+  // until one starts past the byte, then halving between the last two.
+  int lo = lastLine_ < count ? lastLine_ : 0;
+  if (starts_[lo] > byte) lo = 0;
+  int step = 1, hi = lo + 1;
+  while (hi < count && starts_[hi] <= byte) {
+    lo = hi;
+    step *= 2;
+    hi = lo + step;
+  }
+  if (hi > count) hi = count;
+  // starts_[lo] <= byte, and starts_[hi] > byte (or hi == count).
+  auto it = std::upper_bound(starts_.begin() + lo + 1, starts_.begin() + hi, byte);
+  return lastLine_ = static_cast<int>(it - starts_.begin()) - 1;
 }
 
 long LineText::CharOfByte(int byte) const {
   if (byte <= 0) return 0;
   if (byte > size()) byte = size();
   int line = LineOfByte(byte);
+  CountCharsTo(line);
   long ch = charStarts_[line];
-  const int end = ends_[line];
+  const int end = LineEnd(line);
   int i = starts_[line];
   while (i < byte && i < end) {
-    i += CharLen(text_.data(), i, end);
+    i += CharLen(data_, i, end);
     ++ch;
   }
   return ch + (byte > end ? byte - end : 0);
@@ -137,13 +218,16 @@ long LineText::CharOfByte(int byte) const {
 
 int LineText::ByteOfChar(long ch) const {
   if (ch <= 0) return 0;
+  // Count line starts until one lies past ch (or every line is counted).
+  while (charStarts_.back() <= ch && HasLine(static_cast<int>(charStarts_.size())))
+    CountCharsTo(static_cast<int>(charStarts_.size()));
   auto it = std::upper_bound(charStarts_.begin(), charStarts_.end(), ch);
   int line = static_cast<int>(it - charStarts_.begin()) - 1;
   long c = charStarts_[line];
-  const int end = ends_[line];
+  const int end = LineEnd(line);
   int i = starts_[line];
   while (c < ch && i < end) {
-    i += CharLen(text_.data(), i, end);
+    i += CharLen(data_, i, end);
     ++c;
   }
   if (c < ch) i = std::min(size(), i + static_cast<int>(ch - c));  // inside the break
@@ -151,7 +235,7 @@ int LineText::ByteOfChar(long ch) const {
 }
 
 bool LineText::Subject(int line, int column, int* start, int* end) const {
-  int s = starts_[line], e = ends_[line];
+  int s = LineStart(line), e = LineEnd(line);
   if (column <= 0) {
     *start = s;
     *end = e;
@@ -160,7 +244,7 @@ bool LineText::Subject(int line, int column, int* start, int* end) const {
   // Cells are separated by 0x06; a double-byte character never holds one.
   int cell = 1, cellStart = s;
   for (int i = s; i <= e; ++i) {
-    if (i == e || text_[i] == pat::kCellSep) {
+    if (i == e || data_[i] == pat::kCellSep) {
       if (cell == column) {
         *start = cellStart;
         *end = i;
@@ -173,9 +257,23 @@ bool LineText::Subject(int line, int column, int* start, int* end) const {
   return false;
 }
 
-ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int fromByte, pat::PatternHit* hit,
-                    const PollFn& poll) {
-  if (!rule.program || text.LineCount() == 0) return ScanResult::kNotFound;
+namespace {
+
+// The polls the line-by-line scan from line `first` makes before lines
+// [line, upTo]: before every 1000th line after the first. True = stop.
+bool PollRange(const PollFn& poll, int first, int line, int upTo) {
+  if (!poll) return false;
+  const int every = kTuning.pollEvery;
+  int k = (line - first + every - 1) / every;
+  if (k < 1) k = 1;
+  for (long long at = first + static_cast<long long>(k) * every; at <= upTo; at += every)
+    if (poll(static_cast<int>(at))) return true;
+  return false;
+}
+
+// The line-by-line downward scan: every line from fromByte's on, one engine call each.
+ScanResult FindNextByLines(const LineText& text, const FindRule& rule, int column, int fromByte,
+                           pat::PatternHit* hit, const PollFn& poll) {
   int first = text.LineOfByte(std::max(0, fromByte));
   for (int line = first, scanned = 0; line < text.LineCount(); ++line, ++scanned) {
     if (PollDue(poll, scanned, line)) return ScanResult::kStopped;
@@ -188,9 +286,57 @@ ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int 
   return ScanResult::kNotFound;
 }
 
-ScanResult FindPrevious(const LineText& text, const FindRule& rule, int column, int beforeByte,
-                        pat::PatternHit* hit, const PollFn& poll) {
-  if (!rule.program || text.LineCount() == 0 || beforeByte <= 0) return ScanResult::kNotFound;
+}  // namespace
+
+bool g_wholeTextScans = true;
+
+ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int fromByte, pat::PatternHit* hit,
+                    const PollFn& poll) {
+  if (!rule.program) return ScanResult::kNotFound;
+  const pat::PatternProgram& program = *rule.program;
+  const char* data = text.data();
+  const int size = text.size();
+  // Without a literal that every match holds (or within one cell), line by line.
+  if (!g_wholeTextScans || column > 0 || program.NextPossible(data, 0, 0) < 0)
+    return FindNextByLines(text, rule, column, fromByte, hit, poll);
+  // One pass over the whole text for that literal; only the lines that hold
+  // it are given to the engine (a plain literal is its own match).
+  const int first = text.LineOfByte(std::max(0, fromByte));
+  const bool plain = program.IsPlainLiteral();
+  int line = first;
+  int pos = std::max(0, fromByte);
+  for (;;) {
+    pat::PatternHit found;
+    int at;
+    if (plain)
+      at = program.NextLiteralMatch(data, pos, size, &found) ? found.start : size;
+    else
+      at = program.NextPossible(data, pos, size);
+    if (at >= size) {  // none: the polls of the remaining lines
+      return PollRange(poll, first, line, text.LineCount() - 1) ? ScanResult::kStopped : ScanResult::kNotFound;
+    }
+    const int hitLine = text.LineOfByte(at);
+    if (PollRange(poll, first, line, hitLine)) return ScanResult::kStopped;
+    if (plain) {
+      *hit = found;
+      return ScanResult::kFound;
+    }
+    const int s = text.LineStart(hitLine), e = text.LineEnd(hitLine);
+    if (!(hitLine == first && fromByte > e)) {
+      const int from = hitLine == first && fromByte > s ? fromByte : -1;
+      if (program.Find(data, s, e, hit, from)) return ScanResult::kFound;
+    }
+    line = hitLine + 1;
+    if (!text.HasLine(line)) return ScanResult::kNotFound;
+    pos = text.LineStart(line);
+  }
+}
+
+namespace {
+
+// The line-by-line upward scan.
+ScanResult FindPreviousByLines(const LineText& text, const FindRule& rule, int column, int beforeByte,
+                               pat::PatternHit* hit, const PollFn& poll) {
   int first = text.LineOfByte(beforeByte);
   for (int line = first, scanned = 0; line >= 0; --line, ++scanned) {
     if (PollDue(poll, scanned, line)) return ScanResult::kStopped;
@@ -203,13 +349,72 @@ ScanResult FindPrevious(const LineText& text, const FindRule& rule, int column, 
   return ScanResult::kNotFound;
 }
 
+// The polls the upward scan from line `first` makes before lines
+// [downTo, line], in its order (every 1000th line above the first).
+bool PollRangeUp(const PollFn& poll, int first, int line, int downTo) {
+  if (!poll) return false;
+  const int every = kTuning.pollEvery;
+  int k = (first - line + every - 1) / every;
+  if (k < 1) k = 1;
+  for (long long at = first - static_cast<long long>(k) * every; at >= downTo; at -= every)
+    if (poll(static_cast<int>(at))) return true;
+  return false;
+}
+
+}  // namespace
+
+ScanResult FindPrevious(const LineText& text, const FindRule& rule, int column, int beforeByte,
+                        pat::PatternHit* hit, const PollFn& poll) {
+  if (!rule.program || beforeByte <= 0) return ScanResult::kNotFound;
+  const pat::PatternProgram& program = *rule.program;
+  const char* data = text.data();
+  if (!g_wholeTextScans || column > 0 || program.NextPossible(data, 0, 0) < 0)
+    return FindPreviousByLines(text, rule, column, beforeByte, hit, poll);
+  // The caret's line as the line-by-line scan takes it; above it, the last
+  // occurrence of the literal every match holds, found going backwards over
+  // the whole text, gives the next line to try.
+  const int first = text.LineOfByte(beforeByte);
+  const int s0 = text.LineStart(first), e0 = text.LineEnd(first);
+  if (beforeByte > s0 && program.FindLast(data, s0, e0, hit, beforeByte)) return ScanResult::kFound;
+  int line = first - 1;
+  int bound = s0;  // occurrences wholly before this byte
+  while (line >= 0) {
+    const int at = program.PrevPossible(data, 0, bound);
+    const int hitLine = at < 0 ? -1 : text.LineOfByte(at);
+    if (PollRangeUp(poll, first, line, hitLine < 0 ? 0 : hitLine)) return ScanResult::kStopped;
+    if (hitLine < 0) return ScanResult::kNotFound;
+    const int s = text.LineStart(hitLine), e = text.LineEnd(hitLine);
+    if (program.FindLast(data, s, e, hit, -1)) return ScanResult::kFound;
+    line = hitLine - 1;
+    bound = s;
+  }
+  return ScanResult::kNotFound;
+}
+
 int ReplaceAll(const LineText& text, const FindRule& rule, int column, std::vector<LineEdit>* edits,
                bool* stopped, const PollFn& poll) {
   if (stopped) *stopped = false;
   if (!rule.program) return 0;
   int total = 0;
   std::string out;
+  // Lines without the literal every match holds are passed over (their polls
+  // still made); with a column or without such a literal every line is tried.
+  const bool skip = g_wholeTextScans && column <= 0 && rule.program->NextPossible(text.data(), 0, 0) >= 0;
+  int nextPossible = -1;  // where that literal stands next, at or after the line's start
   for (int line = 0; line < text.LineCount(); ++line) {
+    if (skip) {
+      if (nextPossible < text.LineStart(line))
+        nextPossible = rule.program->NextPossible(text.data(), text.LineStart(line), text.size());
+      const int to = nextPossible >= text.size() ? text.LineCount() : text.LineOfByte(nextPossible);
+      if (to > line) {
+        if (PollRange(poll, 0, line, std::min(to, text.LineCount()) - 1)) {
+          if (stopped) *stopped = true;
+          break;
+        }
+        line = to - 1;
+        continue;
+      }
+    }
     if (PollDue(poll, line, line)) {
       if (stopped) *stopped = true;
       break;

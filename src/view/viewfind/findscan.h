@@ -64,15 +64,30 @@ bool CompileMacroRule(std::string_view pattern, std::string_view operand, unsign
 // edit gives CR); each byte of a break counts as one character position, a
 // double-byte character as one. With `cells` every TAB becomes 0x06 (one byte
 // for one byte, so the positions stay).
+//
+// Lines are found only as far as they are asked for (a search from the caret
+// that finds a match near it never looks at the rest), 64 bytes at a time;
+// the character position of a line start is counted only when a position on
+// or after that line is asked for. A LineText is used by one thread at a time
+// (the lookups extend these tables and remember the last line they found).
 class LineText {
  public:
   LineText(std::string text, bool cells);
+  // Over text the caller keeps alive and unchanged while this object lives
+  // (no copy; no cells).
+  explicit LineText(std::string_view borrowed);
+  LineText(const LineText&) = delete;
+  LineText& operator=(const LineText&) = delete;
 
-  const char* data() const { return text_.data(); }
-  int size() const { return static_cast<int>(text_.size()); }
-  int LineCount() const { return static_cast<int>(starts_.size()); }
-  int LineStart(int line) const { return starts_[line]; }
-  int LineEnd(int line) const { return ends_[line]; }  // before the break
+  const char* data() const { return data_; }
+  int size() const { return size_; }
+  int LineCount() const;  // finds every line
+  // Whether the text has a line `line` (finds the lines only up to it).
+  bool HasLine(int line) const {
+    return (line >= 0 && line < static_cast<int>(starts_.size())) || FindLine(line);
+  }
+  int LineStart(int line) const;  // line < LineCount()
+  int LineEnd(int line) const;    // before the break
   int LineOfByte(int byte) const;
   long CharOfByte(int byte) const;
   int ByteOfChar(long ch) const;
@@ -81,9 +96,23 @@ class LineText {
   bool Subject(int line, int column, int* start, int* end) const;
 
  private:
-  std::string text_;
-  std::vector<int> starts_, ends_;
-  std::vector<long> charStarts_;
+  // Finds the line starts in the bytes up to at least `byte` (all of them
+  // when byte >= size()); afterwards every start <= byte is known.
+  void IndexTo(int byte) const {
+    if (byte >= indexedTo_ && indexedTo_ < size_) IndexMore(byte);
+  }
+  void IndexMore(int byte) const;
+  bool FindLine(int line) const;  // HasLine when the line is not found yet
+  // Character positions of line starts known up to `line` (inclusive).
+  void CountCharsTo(int line) const;
+
+  std::string own_;
+  const char* data_ = nullptr;
+  int size_ = 0;
+  mutable std::vector<int> starts_;       // line starts found so far, in order
+  mutable int indexedTo_ = 0;             // bytes [0, indexedTo_) looked at
+  mutable std::vector<long> charStarts_;  // filled from line 0 on, as far as asked
+  mutable int lastLine_ = 0;              // the line LineOfByte found last
 };
 
 // Poll between lines: gets the index of the line about to be scanned, returns
@@ -91,6 +120,11 @@ class LineText {
 using PollFn = std::function<bool(int line)>;
 
 enum class ScanResult { kFound, kNotFound, kStopped };
+
+// The scans (down, up, replace-all) look for the literal every match holds
+// in one pass over the whole text and give the engine only the lines that
+// hold it; false makes them go line by line (tests compare the two).
+extern bool g_wholeTextScans;
 
 // The first match that starts at or after `fromByte` (downward).
 ScanResult FindNext(const LineText& text, const FindRule& rule, int column, int fromByte, pat::PatternHit* hit,

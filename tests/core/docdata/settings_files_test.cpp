@@ -114,6 +114,36 @@ TEST(InfFileText, UnknownKeysKeptOnRewrite) {
   EXPECT_EQ(WriteInfText(*again, rest2.unknown), out);
 }
 
+TEST(InfFileText, AVerticalOrEmptyFaceIsRefusedAndTheDefaultStays) {
+  // An older version stored the first face of the font dialog, a vertical one.
+  const std::string text =
+      "[fonts]\r\nprofnt\t@FixedSys\r\ntblfnt\t\r\nbtitle\t@IPAゴシック,12\r\nstitle\tArial,9\r\n#end/\r\n";
+  auto s = NewDoc();
+  SettingsRest rest;
+  ReadInfText(text, *s, &rest);
+  EXPECT_EQ(s->m_strProfnt, "ＭＳ ゴシック");
+  EXPECT_EQ(s->m_strTblfnt, "ＭＳ ゴシック");
+  EXPECT_EQ(s->m_strBtitleFace, "ＭＳ ゴシック");
+  EXPECT_EQ(s->m_nBtitleSize, 12);
+  EXPECT_EQ(s->m_strStitleFace, "Arial");
+  std::set<int> lines;
+  for (const LineIssue& i : rest.issues) lines.insert(i.line);
+  EXPECT_EQ(lines, (std::set<int>{2, 3, 4}));
+  // The next write stores the face in use, so the file heals.
+  EXPECT_NE(WriteInfText(*s, rest.unknown).find("profnt\tＭＳ ゴシック\r\n"), std::string::npos);
+  // One rule for the setter the settings dialog shares.
+  const SettingKey* k = FindSettingKey(InfKeyTable(), "profnt");
+  ASSERT_NE(k, nullptr);
+  CString reason;
+  EXPECT_FALSE(SetSettingValue(*s, *k, "@ＭＳ 明朝", &reason));
+  EXPECT_FALSE(reason.IsEmpty());
+  EXPECT_TRUE(SetSettingValue(*s, *k, "ＭＳ 明朝", &reason));
+  EXPECT_EQ(s->m_strProfnt, "ＭＳ 明朝");
+  EXPECT_TRUE(IsVerticalFace("@x"));
+  EXPECT_FALSE(IsVerticalFace("x@"));
+  EXPECT_FALSE(IsVerticalFace(""));
+}
+
 TEST(InfFileText, ValuesStayOnOneLine) {
   auto s = NewDoc();
   s->m_strProfnt = "a\tb\r\nc";

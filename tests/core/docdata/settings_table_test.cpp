@@ -32,6 +32,9 @@ CString OtherValue(const SettingKey& k) {
     case KeyType::kSlot:
       v.Format("C:\\値\\%s", k.key);
       break;
+    case KeyType::kFace:
+      v.Format("書体 %s", k.key);
+      break;
     case KeyType::kColor:
       v = CString(k.def) == "1,2,3" ? "4,5,6" : "1,2,3";
       break;

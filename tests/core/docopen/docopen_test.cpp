@@ -155,6 +155,12 @@ TEST(OpenPlan, KindsGoToTheirReaders) {
   EXPECT_EQ(Reader::kRenderer, docopen::ReaderFor(docsvc::kKindXlsx, "a.xlsx"));
   EXPECT_EQ(Reader::kMarkedSource, docopen::ReaderFor(docsvc::kKindText, "d\\a.+txt"));
   EXPECT_EQ(Reader::kMarkedSource, docopen::ReaderFor(docsvc::kKindText, "a.=csv"));
+  // Only the text readers hand over the file's own text; every other reader
+  // (listings, media information, converters, pictures) makes it.
+  for (Reader r : {Reader::kText, Reader::kCsv, Reader::kRichText}) EXPECT_TRUE(docopen::ReadsFileAsText(r));
+  for (Reader r : {Reader::kRichTextPacked, Reader::kImage, Reader::kArchive, Reader::kMarkedSource,
+                   Reader::kRenderer})
+    EXPECT_FALSE(docopen::ReadsFileAsText(r)) << static_cast<int>(r);
   EXPECT_FALSE(docopen::HasSourceMarker("a+.txt"));
   EXPECT_FALSE(docopen::HasSourceMarker(".+txt"));  // a leading dot is no extension
 }
@@ -205,12 +211,14 @@ TEST(OpenPlan, WhatChangesAfterTheLoad) {
   for (OpenMode m : {OpenMode::kTextOnly, OpenMode::kSearchNames}) {
     const AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(m), docsvc::kKindPdf, true, true, 3);
     EXPECT_TRUE(a.textOnly);
-    EXPECT_FALSE(a.show || a.recordTime || a.clearPdfPrefixes || a.noteInBox);
+    EXPECT_FALSE(a.show || a.recordTime || a.clearPdfPrefixes || a.noteInBox || a.setStatusPane);
   }
   AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, false, 0);
   EXPECT_TRUE(a.show && a.recordTime);
   EXPECT_FALSE(a.textOnly || a.clearPdfPrefixes);
   EXPECT_EQ(a.note, AfterLoad::Note::kNone);
+  // A shown open without a note still empties pane 0 (the last file's line goes).
+  EXPECT_TRUE(a.setStatusPane);
   EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, false, false, 0).recordTime);
   EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kListEntry), docsvc::kKindText, true, false, 0).recordTime);
   EXPECT_TRUE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindPdf, true, false, 0).clearPdfPrefixes);

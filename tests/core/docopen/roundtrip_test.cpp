@@ -199,8 +199,13 @@ TEST(SaveEdited, UnmappableCharactersAskOnlyWhenTheirLineChanged) {
   Save(ReplaceLine(l.text, 0, "\x81\xAC\x89\xC6!"), l.info, &lost);
   EXPECT_EQ(1u, lost);
   // A new line with "〓" typed by the user is no loss.
-  Save(l.text + "\x81\xAC\n", l.info, &lost);
+  EXPECT_EQ("\xE3\x80\x93\n" + file, Save("\x81\xAC\n" + l.text, l.info, &lost));
   EXPECT_EQ(0u, lost);
+  // Typed next to the 😀 line, which reads "〓" too, it could be either line:
+  // neither gets the 😀, and the save asks.
+  EXPECT_EQ("\xF0\xA0\xAE\xB7\xE5\xAE\xB6\n\xE3\x81\x82\n\xE3\x80\x93\n\xE3\x80\x93\n",
+            Save(l.text + "\x81\xAC\n", l.info, &lost));
+  EXPECT_EQ(1u, lost);
 }
 
 TEST(SaveEdited, WholeFileFormsFallBackToTheEncodingAndCountWhatIsLost) {

@@ -47,4 +47,16 @@ TEST_F(DocSave, CsvBufferInCommaFormAndTextInItsEncoding) {
   EXPECT_FALSE(CFile::GetStatus(doc + "\\h.txt", st));
 }
 
+TEST(DocSaveLineEnds, OnlyATextOfLfLineEndsKeepsThem) {
+  EXPECT_TRUE(viewcore::KeepsLfLineEnds("a\nb\n", 4));
+  EXPECT_TRUE(viewcore::KeepsLfLineEnds("a\nb", 3));
+  // A new document, a text of one line and a CR LF text are written with CR LF.
+  EXPECT_FALSE(viewcore::KeepsLfLineEnds("", 0));
+  EXPECT_FALSE(viewcore::KeepsLfLineEnds(nullptr, 0));
+  EXPECT_FALSE(viewcore::KeepsLfLineEnds("one line", 8));
+  EXPECT_FALSE(viewcore::KeepsLfLineEnds("a\r\nb\n", 5));
+  // Only the text's own bytes count (the spare bytes after it do not).
+  EXPECT_FALSE(viewcore::KeepsLfLineEnds("ab\n", 2));
+}
+
 }  // namespace
