@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32  // the benchmarks of the window are Windows programs, run under Wine
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace bench {
 
@@ -53,6 +55,7 @@ inline std::string ReadFile(const std::string& path) {
   return s;
 }
 
+#ifndef _WIN32
 // A whole file mapped read-only (no copy: the pages of the page cache are
 // read where they lie). Empty when the file cannot be mapped.
 class MappedFile {
@@ -82,6 +85,7 @@ class MappedFile {
   const char* data_ = nullptr;
   std::size_t size_ = 0;
 };
+#endif
 
 // Runs a shell command; its exit status goes to *rc, its seconds are returned.
 inline double TimeCommand(const std::string& cmd, int* rc) {

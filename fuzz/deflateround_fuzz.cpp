@@ -1,6 +1,7 @@
 // Our Deflate encoder, then zlib and our inflater: both must give the input
 // back, with the encoder's CRC-32 equal to zlib's. The first byte picks the
-// block size and the chain cap, so small blocks and short walks are tried too.
+// block size and the chain cap, so small blocks and short walks are tried too;
+// the windows are used again from run to run.
 #include <zlib.h>
 
 #include <cstddef>
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const int kChains[4] = {arc::DeflateWindow::kMaxChain, 1, 7, 64};
   // Small blocks only on small inputs: each block costs a code construction.
   const int capacity = size > 16384 ? kCapacities[data[0] & 1 ? 3 : 0] : kCapacities[data[0] & 3];
-  const int chain = kChains[data[0] >> 2 & 3];
+  const int chainIndex = data[0] >> 2 & 3;
   const uint8_t* in = data + 1;
   const size_t n = size - 1;
 
@@ -41,7 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     arc::ArcBitWriter w(comp);
     arc::Deflater d(w, capacity);
-    arc::DeflateWindow win(chain);
+    // One window per chain cap, used again by every run: each Compress
+    // starts afresh, and the tables are not allocated per run.
+    static arc::DeflateWindow windows[4] = {arc::DeflateWindow(kChains[0]), arc::DeflateWindow(kChains[1]),
+                                            arc::DeflateWindow(kChains[2]), arc::DeflateWindow(kChains[3])};
+    arc::DeflateWindow& win = windows[chainIndex];
     win.Compress(in, n, d);
     d.WriteLastBlock();
     w.Flush();

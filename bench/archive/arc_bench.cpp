@@ -5,6 +5,7 @@
 // lhasa's byte for byte. Rows go to bench/run-all (see bench_util.h).
 //
 //   bench_archive [-runs N] [-mb N]      the table rows
+//   bench_archive -deflate [-runs N] [-mb N]   only the two Deflate rows
 //   bench_archive -crafted               chain-cap timings on crafted inputs
 //   bench_archive -lzh-print FILE        our LH5 extraction to stdout
 //                                        (the command timed against lhasa pq)
@@ -261,6 +262,12 @@ int main(int argc, char** argv) {
   }
   int runs = 7;
   size_t mb = 16;
+  bool deflateOnly = false;
+  if (argc > 1 && std::strcmp(argv[1], "-deflate") == 0) {
+    deflateOnly = true;
+    --argc;
+    ++argv;
+  }
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "-runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
     if (std::strcmp(argv[i], "-mb") == 0) mb = static_cast<size_t>(std::max(1, std::atoi(argv[i + 1])));
@@ -277,6 +284,11 @@ int main(int argc, char** argv) {
   }
   mixed.resize(n);
 
+  if (deflateOnly) {
+    DeflateRow("deflate, incompressible input", random, runs, "<= 1.00");
+    DeflateRow("deflate, text", text, runs, "-");
+    return 0;
+  }
   InflateRow("inflate incl. CRC-32, stored members (random bytes)", random, 0, runs);
   InflateRow("inflate incl. CRC-32, zlib -6 data (text)", text, 6, runs);
   InflateRow("inflate incl. CRC-32, zlib -6 data (mixed)", mixed, 6, runs);

@@ -95,6 +95,7 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
 
   // --- the rest of what the views ask of the frame (app::FrameHost) --------
   CFrameWnd* FrameWnd() override { return this; }
+  bool ShowsTextPane(int paneIndex) override;
   bool TakeSkippedPaint() override;
   CString StartCommandLine() override;
   bool RestoreLayoutAtStart() override;

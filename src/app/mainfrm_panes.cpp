@@ -112,6 +112,12 @@ void CMainFrame::ApplyTextLayout(int a, int b) {
   if (doc && IsWindowVisible()) doc->EndUpdateLock();
 }
 
+bool CMainFrame::ShowsTextPane(int paneIndex) {
+  if (paneIndex < 1 || paneIndex > 4) return false;
+  const app::PaneCell c = app::CellOfPaneIndex(paneIndex);
+  return app::TextPaneShown(app::TextLayout{m_nTextRowPermille, m_nTextColPermille}, c.row, c.col);
+}
+
 void CMainFrame::ShowDocumentInPanes(const std::vector<app::PaneCell>& cells) {
   if (cells.empty()) return;
   // The text pane that shows the document: the active view, or when a list

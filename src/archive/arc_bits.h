@@ -125,6 +125,51 @@ class ArcBitWriter {
   void Flush();
   int64_t BytesWritten() const noexcept { return written_; }
 
+  // Many PutCode calls in a row with the bit accumulator in registers and the
+  // bytes staged locally: takes the writer's state when made, gives it back
+  // (bytes appended) when destroyed. The writer is not used meanwhile.
+  class Burst {
+   public:
+    explicit Burst(ArcBitWriter& w) : w_(w), acc_(w.acc_), cnt_(w.cnt_) {}
+    Burst(const Burst&) = delete;
+    Burst& operator=(const Burst&) = delete;
+    ~Burst() {
+      Drain();
+      w_.acc_ = acc_;
+      w_.cnt_ = static_cast<int>(cnt_);
+    }
+    // As ArcBitWriter::PutCode.
+    void PutCode(uint32_t value, int n) {
+      acc_ |= static_cast<uint64_t>(value) << cnt_;
+      cnt_ += n;
+      if (cnt_ >= 32) {
+        uint32_t word = static_cast<uint32_t>(acc_);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        word = __builtin_bswap32(word);
+#endif
+        // Whole words, so the stores cannot alias the accumulator.
+        words_[len_++] = word;
+        acc_ >>= 32;
+        cnt_ -= 32;
+        if (len_ == kWords) Drain();
+      }
+    }
+
+   private:
+    static constexpr size_t kWords = 256;
+    void Drain() {
+      const uint8_t* b = reinterpret_cast<const uint8_t*>(words_);
+      w_.out_.insert(w_.out_.end(), b, b + 4 * len_);
+      w_.written_ += static_cast<int64_t>(4 * len_);
+      len_ = 0;
+    }
+    ArcBitWriter& w_;
+    uint64_t acc_;
+    int64_t cnt_;
+    size_t len_ = 0;
+    uint32_t words_[kWords];
+  };
+
  private:
   void Drain();
   std::vector<uint8_t>& out_;

@@ -14,18 +14,24 @@
 //
 // The tables are kept small so that they stay in the core's cache on data
 // without repeats, where every position is looked up: 16-bit heads (position
-// plus one), and 16-bit chain distances per position modulo 32 KiB, one
-// array per chain (448 KiB with the window, where 32-bit positions took
-// 1 MiB).
+// plus one) and, per position modulo 32 KiB, a 16-bit chain distance for the
+// 4-byte chain and a 32-bit slot for the 3-byte chain (the distance, and the
+// position's check: the bottom half of the 3-byte hash product, which with
+// the hash tells the three bytes exactly). 448 KiB of tables, 512 KiB with
+// the window.
 // Positions that share a slot are 32 KiB apart, and a link is only followed
 // from a position within 32 KiB, so a slot is never read after it was reused.
-// The 3-byte walk runs first: when it reaches the end of its chain without a
-// position sharing 3 bytes, none shares 4 and the 4-byte walk is skipped
-// (on data without repeats, nearly every lookup).
+// The 3-byte walk runs first and compares checks, not window bytes: when it
+// reaches the end of its chain without a position sharing 3 bytes, none
+// shares 4 and the 4-byte walk is skipped (on data without repeats, nearly
+// every lookup, decided with one branch from the head and one slot).
+// The hashes, the chains' order and the caps are those of the first tables,
+// so the parse and the output bytes have not changed since.
 #pragma once
 
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <vector>
 
 #include "archive/arc_bits.h"
@@ -43,9 +49,9 @@ class Deflater {
   void PutLiteral(int byte);
   // PutLiteral of a byte the window read (no range check), inline.
   void PutByte(uint8_t byte) {
-    syms_.push_back(byte);
+    syms_[static_cast<size_t>(count_++)] = byte;
     if (trace) trace->push_back(byte);
-    if (static_cast<int>(syms_.size()) > limit_) WriteBlock(0);
+    if (count_ > limit_) WriteBlock(0);
   }
   void PutMatch(int length, int distance);
   // Writes the buffered symbols as one dynamic block and empties the buffer.
@@ -61,7 +67,10 @@ class Deflater {
 
   ArcBitWriter& w_;
   int limit_;
-  std::vector<uint16_t> syms_;
+  // Buffered entries: syms_[0, count_). A block is written as soon as more
+  // than limit_ are held, so there is never more than limit_ + 2.
+  std::unique_ptr<uint16_t[]> syms_;
+  int count_ = 0;
 };
 
 class DeflateWindow {
@@ -87,20 +96,21 @@ class DeflateWindow {
   };
   void Run(Source& src, Deflater& d);
   void Fill(Source& src);
-  void Advance(Source& src);
   void Slide();
-  // (length, distance) at pos_; inserts pos_ into the chains.
-  int FindMatch(int& distance);
 
   int maxChain_;
-  std::vector<uint8_t> win_;
+  // The window and the tables are allocated once, without clearing; each
+  // Compress clears them.
+  std::unique_ptr<uint8_t[]> win_;
   // Chain links, one per position modulo 32 KiB in each array (a link is
   // only followed from a position less than 32 KiB back): the distance to the
   // previous position with the same 4-byte (3-byte) hash, 0 for none or for
-  // one more than 32 KiB back.
-  std::vector<uint16_t> link4_, link3_;
+  // one more than 32 KiB back. The 3-byte slots hold the position's check in
+  // their top 16 bits.
+  std::unique_ptr<uint16_t[]> link4_;
+  std::unique_ptr<uint32_t[]> link3_;
   // Newest position of each hash, plus one (0: none).
-  std::vector<uint16_t> head4_, head3_;
+  std::unique_ptr<uint16_t[]> head4_, head3_;
   int32_t loaded_ = 0, pos_ = 0;
   uint32_t crc_ = 0xFFFFFFFFu;
   uint64_t total_ = 0;

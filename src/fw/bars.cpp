@@ -302,6 +302,10 @@ void CStatusBar::GetItemRect(int index, CRect* rect) const {
 
 BOOL CStatusBar::SetPaneText(int index, const char* text, BOOL update) {
   if (index < 0 || index >= GetCount()) return FALSE;
+  if (index == 0 && m_bPromptShown) {
+    m_strBeneathPrompt = text ? text : "";
+    return TRUE;
+  }
   m_panes[static_cast<size_t>(index)].text = text ? text : "";
   ShowPane(index);
   if (update) {
@@ -315,6 +319,23 @@ BOOL CStatusBar::SetPaneText(int index, const char* text, BOOL update) {
 
 CString CStatusBar::GetPaneText(int index) const {
   return index >= 0 && index < GetCount() ? m_panes[static_cast<size_t>(index)].text : CString();
+}
+
+void CStatusBar::ShowPrompt(const char* text) {
+  if (GetCount() == 0) return;
+  if (!m_bPromptShown) {
+    m_strBeneathPrompt = m_panes[0].text;
+    m_bPromptShown = true;
+  }
+  m_panes[0].text = text ? text : "";
+  ShowPane(0);
+  if (m_hWnd) ::UpdateWindow(m_hWnd);
+}
+
+void CStatusBar::EndPrompt() {
+  if (!m_bPromptShown) return;
+  m_bPromptShown = false;
+  SetPaneText(0, m_strBeneathPrompt, TRUE);
 }
 
 void CStatusBar::SetPaneInfo(int index, UINT id, UINT style, int width) {

@@ -112,6 +112,14 @@ class CStatusBar : public CControlBar {
   // `update`: repaint the pane now, so the text is visible at once.
   BOOL SetPaneText(int index, const char* text, BOOL update = TRUE);
   CString GetPaneText(int index) const;
+  // A prompt over pane 0 while a menu item or toolbar button is highlighted.
+  // Texts set in pane 0 meanwhile wait beneath it (GetPaneText(0) gives the
+  // prompt), and EndPrompt shows the latest of them, or what the pane held
+  // before: a progress figure that ended while a menu was open does not
+  // come back.
+  void ShowPrompt(const char* text);
+  void EndPrompt();
+  bool PromptShown() const { return m_bPromptShown; }
   void GetPaneText(int index, CString& text) const { text = GetPaneText(index); }
   void SetPaneInfo(int index, UINT id, UINT style, int width);
   void GetPaneInfo(int index, UINT& id, UINT& style, int& width) const;
@@ -134,4 +142,6 @@ class CStatusBar : public CControlBar {
   void UpdateParts();
   void ShowPane(int index);
   std::vector<Pane> m_panes;
+  bool m_bPromptShown = false;
+  CString m_strBeneathPrompt;  // pane 0's own text while a prompt covers it
 };

@@ -271,20 +271,13 @@ CString CFrameWnd::GetCommandText(UINT id) {
 void CFrameWnd::ShowPrompt(UINT id) {
   CStatusBar* sb = static_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR));
   if (!sb || !sb->m_hWnd) return;
-  if (!m_bPromptShown) {
-    // The text the pane held goes back when the highlight ends.
-    m_strIdleText = sb->GetPaneText(0);
-    m_bPromptShown = true;
-  }
   std::string prompt = fw::PromptPart(GetCommandText(id).GetString());
-  sb->SetPaneText(0, prompt.c_str(), TRUE);
+  sb->ShowPrompt(prompt.c_str());
 }
 
 void CFrameWnd::EndPrompt() {
-  if (!m_bPromptShown) return;
-  m_bPromptShown = false;
   if (CStatusBar* sb = static_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR))) {
-    if (sb->m_hWnd) sb->SetPaneText(0, m_strIdleText, TRUE);
+    if (sb->m_hWnd) sb->EndPrompt();
   }
 }
 

@@ -82,7 +82,8 @@ class CFrameWnd : public CWnd {
   // A command's string "prompt\ntooltip" (the default: string `id`).
   virtual CString GetCommandText(UINT id);
   // Status pane 0 shows the prompt of `id` (0: empty) while a menu item or a
-  // toolbar button is highlighted; EndPrompt puts back what it showed before.
+  // toolbar button is highlighted; EndPrompt puts back pane 0's own text
+  // (CStatusBar::ShowPrompt: what was set meanwhile waits beneath).
   void ShowPrompt(UINT id);
   void EndPrompt();
 
@@ -117,7 +118,5 @@ class CFrameWnd : public CWnd {
   CView* m_pViewActive = nullptr;
   std::vector<CControlBar*> m_bars;
   bool m_inRecalc = false;
-  bool m_bPromptShown = false;
   bool m_bShownOnce = false;  // InitialUpdateFrame has applied the show command
-  CString m_strIdleText;  // status pane 0 before a prompt replaced it
 };

@@ -402,6 +402,62 @@ void CRichEditView::OnInitialUpdate() {
   // The document's contents are in the control already; nothing to redraw.
 }
 
+BOOL CRichEditView::RenewControl() {
+  HWND old = m_hWnd;
+  if (!old) return FALSE;
+  HWND parent = ::GetParent(old);
+  char cls[64] = {};
+  if (!::GetClassNameA(old, cls, sizeof cls)) return FALSE;
+  const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(old, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrA(old, GWL_EXSTYLE));
+  const int id = ::GetDlgCtrlID(old);
+  RECT r = {};
+  ::GetWindowRect(old, &r);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  HINSTANCE inst = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(old, GWLP_HINSTANCE));
+  // Made hidden: it shows once it is set up, in the old one's place.
+  HWND fresh = ::CreateWindowExA(exStyle, cls, "", style & ~WS_VISIBLE, r.left, r.top, r.right - r.left,
+                                 r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst,
+                                 nullptr);
+  if (!fresh) return FALSE;
+  // In its place again: the style's selection bar is the bit that also means
+  // "maximized" to a new window, which then fills its parent.
+  ::SetWindowPos(fresh, old, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+
+  // What the program set on the old control.
+  const LRESULT options = ::SendMessageA(old, EM_GETOPTIONS, 0, 0);
+  const LRESULT events = ::SendMessageA(old, EM_GETEVENTMASK, 0, 0);
+  const LRESULT limit = ::SendMessageA(old, EM_GETLIMITTEXT, 0, 0);
+  int zoomNum = 0, zoomDen = 0;
+  ::SendMessageA(old, EM_GETZOOM, reinterpret_cast<WPARAM>(&zoomNum), reinterpret_cast<LPARAM>(&zoomDen));
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  ::SendMessageA(old, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+  const bool hadFocus = ::GetFocus() == old;
+
+  // The view lets go of the old window (which keeps its own procedure, so
+  // its end reaches no member) and takes the new one.
+  UnsubclassWindow();
+  m_ctrl.m_hWnd = nullptr;
+  SubclassWindow(fresh);
+  m_ctrl.m_hWnd = fresh;
+  m_ctrl.LimitText(static_cast<long>(limit));
+  // Only the options that differ: a control may not report every option it
+  // has (the selection bar of its style), and setting them all would drop it.
+  const DWORD changed = static_cast<DWORD>(options) ^ m_ctrl.GetOptions();
+  if (changed) m_ctrl.SetOptions(ECOOP_XOR, changed);
+  m_ctrl.SetEventMask(static_cast<DWORD>(events));
+  if (zoomNum > 0 && zoomDen > 0) m_ctrl.SendMessage(EM_SETZOOM, static_cast<WPARAM>(zoomNum), zoomDen);
+  m_ctrl.SendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+  WrapChanged();
+  if (style & WS_VISIBLE) ::ShowWindow(fresh, SW_SHOWNA);
+  if (hadFocus) ::SetFocus(fresh);
+  // Hidden first, so its end exposes nothing to paint.
+  ::ShowWindow(old, SW_HIDE);
+  ::DestroyWindow(old);
+  return TRUE;
+}
+
 void CRichEditView::WrapChanged() {
   if (!m_hWnd) return;
   if (m_nWordWrap == WrapNone) {

@@ -131,6 +131,16 @@ class CRichEditView : public CCtrlView {
   int m_nWordWrap = WrapToWindow;
   virtual void WrapChanged();
 
+  // Puts a new, empty control in the view's place and lets the old one go
+  // with its text: same class, styles, identifier, rectangle, place among its
+  // siblings and focus; the options, event mask, text limit, zoom, default
+  // character format and wrap are carried over. Emptying a control of many
+  // lines in place can take minutes (under Wine each deleted run walks the
+  // whole text); this takes as long as making a window. Timers armed on the
+  // old window and messages posted to it are gone. FALSE (nothing changed)
+  // when no window can be made.
+  BOOL RenewControl();
+
   // Streams the whole text in or out (SF_TEXT or SF_RTF, with SFF_SELECTION etc.).
   long StreamIn(const std::string& data, int format) { return m_ctrl.StreamInFrom(data, format); }
   std::string StreamOut(int format) const { return m_ctrl.StreamOutTo(format); }

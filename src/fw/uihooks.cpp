@@ -40,6 +40,7 @@ int RefusalAnswer(unsigned type) {
 struct BoxExpectation {
   std::string textPart;
   int answer;
+  std::function<int()> whileUp;  // when set: called while the box is up, gives the answer
 };
 
 struct ColorAnswer {
@@ -164,18 +165,29 @@ bool RefuseModal(const std::string& what) {
 
 void ExpectMessageBox(const std::string& textPart, int answer) {
   std::lock_guard<std::mutex> lock(S().mu);
-  S().boxes.push_back({textPart, answer});
+  S().boxes.push_back({textPart, answer, nullptr});
+}
+
+void ExpectMessageBox(const std::string& textPart, std::function<int()> whileUp) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().boxes.push_back({textPart, kIdCancel, std::move(whileUp)});
 }
 
 bool AnswerMessageBox(const char* text, const char* caption, unsigned type, int* answer) {
   State& s = S();
-  std::lock_guard<std::mutex> lock(s.mu);
+  std::unique_lock<std::mutex> lock(s.mu);
   const std::string t = text ? text : "";
   // Expectations are met in order: only the oldest one can answer.
   if (!s.boxes.empty() && t.find(s.boxes.front().textPart) != std::string::npos) {
     *answer = s.boxes.front().answer;
+    std::function<int()> whileUp = std::move(s.boxes.front().whileUp);
     s.boxes.pop_front();
     s.boxTexts.push_back(t);
+    if (whileUp) {
+      // It may pump messages and meet other boxes: not under the lock.
+      lock.unlock();
+      *answer = whileUp();
+    }
     return true;
   }
   if (!s.testMode) return false;

@@ -38,6 +38,10 @@ bool RefuseModal(const std::string& what);
 // The next message box whose text contains `textPart` (empty: any text)
 // is answered with `answer` (IDOK, IDYES, IDNO, IDCANCEL, ...).
 void ExpectMessageBox(const std::string& textPart, int answer);
+// The same, with `whileUp` called while the box is up: it may dispatch
+// messages as the box's own loop does (timers tick behind a real box) and
+// returns the answer.
+void ExpectMessageBox(const std::string& textPart, std::function<int()> whileUp);
 // Called by every message box of the program before it shows one. Returns
 // true and sets *answer when the box is handled here (expected, or refused in
 // test mode with IDCANCEL, or IDOK for MB_OK boxes).

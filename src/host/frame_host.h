@@ -24,6 +24,8 @@ class FrameHost {
   virtual void OnSideDisplay() = 0;
   // Applies the document's layout mode to the share of the list side.
   virtual void OnListDisplay() = 0;
+  // Whether the frame's text layout shows text pane `paneIndex` (1-4).
+  virtual bool ShowsTextPane(int paneIndex) = 0;
   // True (and one fewer left) when the frame asked the lists to swallow a paint.
   virtual bool TakeSkippedPaint() = 0;
   // The start command of the application: the command line (quotes

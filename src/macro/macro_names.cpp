@@ -23,6 +23,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // One entry of the names table: "185:total;", "190:tbl<3|4>;", "#:alias;".
 struct NameEntry {
+  int begin = 0;        // the entry's first byte
   bool hasKey = false;  // a slot number was written
   bool alias = false;   // "#", "&" or "@" entry: names no slot
   int key = 0;
@@ -41,6 +42,7 @@ void ForEachEntry(const MacroState& st, int from, int to, F&& visit) {
     int end = p;
     while (end < to && t[end] != ';') ++end;
     NameEntry e;
+    e.begin = p;
     int q = p;
     e.alias = t[q] == '#' || t[q] == '&' || t[q] == '@';
     if (t[q] == '[') {
@@ -127,6 +129,30 @@ int MacroFindDeclaredSlot(const MacroState& state, const std::string& name) {
   return found;
 }
 
+bool MacroFindDeclaredName(const MacroState& state, const std::string& name, bool subroutineFirst,
+                           DeclaredName* found) {
+  const int len = MacroNameTableLength(state);
+  const char* t = state.m_abMacroNameTable;
+  bool hit = false;
+  auto search = [&](int from) {
+    ForEachEntry(state, from, len, [&](const NameEntry& e) {
+      int end = e.nameBegin;
+      while (end < e.nameEnd && t[end] != '<' && t[end] != '=') ++end;
+      if (static_cast<size_t>(end - e.nameBegin) != name.size() || name.compare(0, name.size(), t + e.nameBegin, name.size()) != 0)
+        return true;
+      found->alias = e.alias ? t[e.begin] : 0;
+      found->slot = e.hasKey ? e.key : 0;
+      found->text = end < e.nameEnd && t[end] == '=' ? std::string(t + end + 1, e.nameEnd - end - 1) : std::string();
+      hit = true;
+      return false;
+    });
+  };
+  const int mark = subroutineFirst ? LastScopeMark(state, len) : -1;
+  if (mark >= 0) search(mark + 1);
+  if (!hit) search(0);
+  return hit;
+}
+
 int MacroParseIndexRef(const MacroState& state, const CString& text, int* pos) {
   const std::string& s = text.Str();
   const int n = static_cast<int>(s.size());
@@ -149,9 +175,14 @@ int MacroParseIndexRef(const MacroState& state, const CString& text, int* pos) {
     const std::string inner = s.substr(p + 1, q - p - 1);
     p = q;
     if (at(p) == ']') ++p;
-    const int slot = MacroFindDeclaredSlot(state, inner);
-    if (slot > 0 && slot <= kLastVarSlot) {
-      value = NumericValue(state, slot);
+    // Names only, as the reference evaluator reads an index (kind 4): a
+    // variable gives its value, a "#" alias its text's number.
+    DeclaredName name;
+    const bool named = MacroFindDeclaredName(state, inner, state.m_nMacroCallDepth > 0, &name);
+    if (named && !name.alias && name.slot > 0 && name.slot <= kLastVarSlot) {
+      value = NumericValue(state, name.slot);
+    } else if (named && name.alias == '#') {
+      value = MacroReadNumber(CString(name.text), 0);
     } else if (inner.compare(0, 2, "&D") == 0) {
       int ip = 0;
       const int refSlot = ReadRefSlot(inner, &ip);
@@ -194,6 +225,7 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
   // Values are written only once the whole list is known to fit.
   std::vector<std::pair<int, std::string>> writes;
   long long running = next;
+  long long highest = next;  // past every slot an item of the list took
   int i = 0;
   for (;;) {
     while (i < n && (L[i] == ' ' || L[i] == '>' || L[i] == ',' || L[i] == ';')) ++i;
@@ -210,16 +242,24 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
       continue;
     }
 
-    // The slot: "B:" a letter's slot, "12:" a number, else the next one.
+    // The slot: "B:" a letter's slot, "12:" a number, else the next one. The
+    // ':' of a number lies within the item's own first four bytes and only
+    // digits stand before it ("a=1:5" and "a,B:x" name no number).
     long long slot;
-    const int colon = static_cast<int>(L.find(':', i));
+    int colon = -1;
+    for (int k = i; k < i + 4 && k < n && L[k] != ',' && L[k] != ';'; ++k) {
+      if (L[k] == ':') {
+        colon = k;
+        break;
+      }
+      if (!IsDigit(L[k])) break;
+    }
     if (first >= 'A' && first <= 'z' && at(i + 1) == ':') {
       slot = first + 45;
       i += 2;
-    } else if (colon >= 0 && colon < i + 4) {
+    } else if (colon >= 0) {
       slot = 0;
-      for (int k = i; k < colon; ++k)
-        if (IsDigit(L[k])) slot = slot * 10 + (L[k] - '0');
+      for (int k = i; k < colon; ++k) slot = slot * 10 + (L[k] - '0');
       i = colon + 1;
       running = slot + 1;
     } else {
@@ -302,6 +342,7 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
 
     const long long after = twoDim ? slot + a * b + 2 : slot + a + 1;
     if (after > kFirstDeclaredSlot) running = after;
+    if (after > highest) highest = after;
   }
 
   const int used = MacroNameTableLength(state);
@@ -309,9 +350,10 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
   std::memcpy(state.m_abMacroNameTable + used, entries.data(), entries.size());
   state.m_abMacroNameTable[used + entries.size()] = '\0';
   for (auto& w : writes) state.m_strMacroVars[w.first] = CString(std::move(w.second));
-  // A slot named by number continues the list from there but never moves the
-  // store's next free slot below where it was.
-  return static_cast<int>(running > next ? running : next);
+  // A slot named by number continues the list from there ("12:a,b" puts b at
+  // 13), but the store's next free slot passes every slot the list took and
+  // never moves below where it was, so no later declaration shares a slot.
+  return static_cast<int>(highest);
 }
 
 int MacroCollectArgumentRefs(const CString& text, std::vector<int>* slots, std::uint32_t* flags) {

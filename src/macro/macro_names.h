@@ -37,6 +37,20 @@ CString MacroVariableDisplayName(const MacroState& state, int slot);
 // running subroutine are searched first. -1 when the name is not declared.
 int MacroFindDeclaredSlot(const MacroState& state, const std::string& name);
 
+// A declared name as the reference evaluator finds it: a variable (its slot)
+// or an alias ("#", "&" or "@" and the text after its '=').
+struct DeclaredName {
+  char alias = 0;  // 0 for a variable
+  int slot = 0;
+  std::string text;
+};
+
+// Looks `name` up among the declared names: an entry matches when its name
+// up to ';', '<' or '=' equals `name`. With `subroutineFirst` the entries
+// after the last 0x05 mark are searched before the whole table.
+bool MacroFindDeclaredName(const MacroState& state, const std::string& name, bool subroutineFirst,
+                           DeclaredName* found);
+
 // Length of the names table's text (kNameTableSize when it has no end).
 int MacroNameTableLength(const MacroState& state);
 

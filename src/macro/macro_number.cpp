@@ -22,8 +22,23 @@ int HexValue(char c) {
   return -1;
 }
 
-// Hex digits from `pos` up to the first other byte; wraps as a 32-bit value.
+// Hex digits from `pos` up to the first other byte, saturating at INT_MAX
+// like the decimal runs.
 int ReadHex(const std::string& s, size_t pos) {
+  std::int64_t v = 0;
+  for (; pos < s.size(); ++pos) {
+    int d = HexValue(s[pos]);
+    if (d < 0) break;
+    v = v * 16 + d;
+    if (v > INT_MAX) v = INT_MAX;
+  }
+  return static_cast<int>(v);
+}
+
+// The operand of a four-letter function name: hex digits taken as a 32-bit
+// bit pattern, so "BAND0xFFFFFFFF" is all ones and longer runs keep their low
+// 32 bits.
+int ReadHexBits(const std::string& s, size_t pos) {
   std::uint32_t v = 0;
   for (; pos < s.size(); ++pos) {
     int d = HexValue(s[pos]);
@@ -141,7 +156,7 @@ void RewriteFn(CString* text) {
 // Four-byte names: -9 without digits, one or two digits, or "0x" and hex.
 int FourByteOperand(const std::string& s) {
   if (s.size() < 5) return -9;
-  if (s[4] == '0' && s.size() > 6 && (s[5] == 'x' || s[5] == 'X')) return ReadHex(s, 6);
+  if (s[4] == '0' && s.size() > 6 && (s[5] == 'x' || s[5] == 'X')) return ReadHexBits(s, 6);
   if (!IsDigit(s[4])) return -9;
   int v = s[4] - '0';
   if (s.size() > 5 && IsDigit(s[5])) v = v * 10 + (s[5] - '0');

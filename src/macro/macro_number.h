@@ -17,8 +17,9 @@ struct MacroState;
 //   1  the slot of an "&D" reference anywhere in the text; with no "&D" and a
 //      state, the slot of a declared name in square brackets ("[total]")
 //   2  the slot of an "&D" reference at the start of the text
-// Slots beyond kLastVarSlot read as 0 (no slot). Decimal runs saturate at
-// INT_MAX; hex runs wrap as 32-bit values.
+// Slots beyond kLastVarSlot read as 0 (no slot). Decimal and hex runs
+// saturate at INT_MAX (the hex operand of a four-letter function name is a
+// 32-bit bit pattern instead; see MacroLookupFunctionCode).
 int MacroReadNumber(const CString& text, int mode, const MacroState* state = nullptr);
 
 // Looks up a function text ("RG3", "FSIN2", "LDT:abc", "SR3^xyz", ":name")

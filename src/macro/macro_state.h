@@ -20,6 +20,7 @@ constexpr int kNameTableSize = 18000;  // declared-names table, NUL-terminated
 constexpr int kMacroArgs = 301;      // argument values of the latest call
 constexpr std::uint32_t kVarByRefMark = 0x1000;  // caller's variable passed with '*'
 constexpr char kNameScopeMark = 0x05;  // names table: a subroutine's names start here
+constexpr int kMacroCallFrames = 64;   // nested calls whose variables are kept apart
 
 // Slots of the store that other code names.
 constexpr int kSlotVarI = 118, kSlotVarJ = 119, kSlotVarK = 120;
@@ -59,6 +60,11 @@ struct MacroState {
   CString m_strMacroArgs[kMacroArgs];
   std::int32_t m_nMacroArgCount = 0;
   std::int32_t m_nMacroCallDepth = 0;
+  // Per pending call (set up, not yet released): the next free slot and the
+  // length of the names table when it began, which its release puts back.
+  std::int32_t m_anMacroCallNextSlot[kMacroCallFrames] = {};
+  std::int32_t m_anMacroCallNameLen[kMacroCallFrames] = {};
+  std::int32_t m_nMacroCallFrames = 0;
 
   // Defined functions.
   CString m_strMacroFuncs[kFuncSlots];
@@ -79,6 +85,7 @@ struct MacroState {
   CString m_strTablePath;
   CString m_strDocStem;
   std::int32_t m_nCmdLineNo = 0;               // line of the running statement
+  std::uint32_t m_bMacroErrorsOff = 0;         // "eror_off": unresolved addresses become "[0]"
   std::int32_t m_anStmtTableA[4] = {};         // per-statement tables
   std::int32_t m_anStmtTableB[4] = {};
   std::int32_t m_anLineLookup[4] = {};

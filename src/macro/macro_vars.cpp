@@ -106,6 +106,8 @@ bool MacroBindParameters(MacroState& state, MacroHost* host, const CString& oper
 }
 
 bool MacroSetUpReferences(MacroState& state, const CString& arguments, CString* error) {
+  if (state.m_nMacroCallFrames < 0 || state.m_nMacroCallFrames >= kMacroCallFrames)
+    return Fail(VarError::kOverStack, error);
   std::vector<int> refs;
   const int count = MacroCollectArgumentRefs(arguments, &refs, state.m_aMacroVarFlags);
   const int next = state.m_nMacroNextSlot;
@@ -122,6 +124,9 @@ bool MacroSetUpReferences(MacroState& state, const CString& arguments, CString* 
     state.m_aMacroVarFlags[caller] &= ~kVarByRefMark;
   }
   const int len = MacroNameTableLength(state);
+  const int frame = state.m_nMacroCallFrames++;
+  state.m_anMacroCallNextSlot[frame] = next;
+  state.m_anMacroCallNameLen[frame] = len < kNameTableSize ? len : 0;
   if (len > 0 && len + 1 < kNameTableSize) {
     state.m_abMacroNameTable[len] = kNameScopeMark;
     state.m_abMacroNameTable[len + 1] = '\0';
@@ -130,48 +135,29 @@ bool MacroSetUpReferences(MacroState& state, const CString& arguments, CString* 
 }
 
 void MacroReleaseSubroutine(MacroState& state) {
-  const int len = MacroNameTableLength(state);
-  if (len >= kNameTableSize) return;
-  char* table = state.m_abMacroNameTable;
-  if (len > 0 && table[len - 1] == kNameScopeMark) {
-    // Nothing declared: only the links the call set up go.
-    table[len - 1] = '\0';
-    for (int s = state.m_nMacroNextSlot; s >= 0 && s < kVarSlots; ++s) state.m_anMacroVarRefSlot[s] = 0;
-    return;
-  }
-  int mark = len - 1;
-  while (mark >= 0 && table[mark] != kNameScopeMark) --mark;
-
-  // The subroutine's entries: their slots, and where its declarations began.
-  const int oldNext = state.m_nMacroNextSlot;
-  int newNext = oldNext;
-  std::vector<int> bases;
-  for (int p = mark + 1; p < len;) {
-    int end = p;
-    while (end < len && table[end] != ';') ++end;
-    long long slot = -1;
-    if (table[p] >= '0' && table[p] <= '9') {
-      slot = 0;
-      for (int q = p; q < end && table[q] >= '0' && table[q] <= '9' && slot <= kLastVarSlot; ++q)
-        slot = slot * 10 + (table[q] - '0');
-    }
-    if (slot >= kFirstDeclaredSlot && slot <= kLastVarSlot) {
-      bases.push_back(static_cast<int>(slot));
-      if (slot < newNext) newNext = static_cast<int>(slot);
-    }
-    p = end + 1;
-  }
+  if (state.m_nMacroCallFrames <= 0 || state.m_nMacroCallFrames > kMacroCallFrames) return;
+  const int frame = --state.m_nMacroCallFrames;
+  int callNext = state.m_anMacroCallNextSlot[frame];
+  if (callNext < 0) callNext = 0;
+  if (callNext > kVarSlots) callNext = kVarSlots;
+  int subNext = state.m_nMacroNextSlot;
+  if (subNext > kVarSlots) subNext = kVarSlots;
 
   // Parameters passed by reference hand their values back, the last first.
-  for (int s = (oldNext < kVarSlots ? oldNext : kVarSlots) - 1; s >= newNext; --s) {
+  for (int s = subNext - 1; s >= callNext; --s) {
     const int caller = state.m_anMacroVarRefSlot[s];
     if (caller >= 1 && caller <= kLastVarSlot) state.m_strMacroVars[caller] = state.m_strMacroVars[s];
   }
-  for (int s = newNext; s < kVarSlots; ++s) state.m_anMacroVarRefSlot[s] = 0;
-  for (int s : bases) state.m_strMacroVars[s].Empty();
-  EmptySlots(state, newNext, oldNext + 1);
-  table[mark >= 0 ? mark : 0] = '\0';
-  state.m_nMacroNextSlot = newNext;
+  std::memset(state.m_anMacroVarRefSlot + callNext, 0, sizeof(std::int32_t) * (kVarSlots - callNext));
+  // Only the slots the subroutine took from the free area are emptied: a slot
+  // it declared by number belongs to whoever had it before.
+  EmptySlots(state, callNext, subNext);
+
+  // The names table goes back to its text at the call (the mark with it).
+  const int len = MacroNameTableLength(state);
+  const int cut = state.m_anMacroCallNameLen[frame];
+  if (cut >= 0 && cut < kNameTableSize && cut <= len) state.m_abMacroNameTable[cut] = '\0';
+  state.m_nMacroNextSlot = callNext;
 }
 
 }  // namespace macro

@@ -69,7 +69,10 @@ std::uint32_t CDvkView::FindPaneIndex() const {
 void CDvkView::OnInitialUpdate() {
   CRichEditView::OnInitialUpdate();
   if (m_nPaneIndex == 0) m_nPaneIndex = FindPaneIndex();
-  ApplyDisplayFont();  // typed text too is in the display font
+  // Typed text too is in the display font. A load to come (New and Open
+  // update the frame again) sets it on the emptied control; setting it here
+  // would lay out the old text once more, which takes seconds for a long one.
+  if (!m_nPendingLoad) ApplyDisplayFont();
 }
 
 void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) {

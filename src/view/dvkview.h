@@ -95,6 +95,13 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // through which the interpreter reaches the editor.
   macro::MacroState& Macro();
   macro::MacroHost& MacroHost();
+  // Macro values over this view's state, host and table (dvkview_macro.cpp;
+  // macro/macro_subst.h, macro_paths.h, macro_address.h).
+  CString MacroSubstituteVariables(const CString& text, int mode, int valueI = 0, int valueJ = 0, int pageFlag = 0);
+  CString MacroExpandParameters(const CString& path);
+  // Rewrites the addresses of `text`; row and column keys are searched in
+  // `textBuf` (`length` bytes), the view's table text when it is null.
+  CString MacroParseRowData(const CString& text, const BYTE* textBuf, int mode, UINT length = 0);
 
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.
@@ -305,11 +312,19 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void PrepareCsvDisplay();
   void ShowPreparedNow();
   void FinishLoad();  // timer 20
+  // Empties the control before a new text goes in: a control holding a long
+  // text is replaced by a new one (RenewControl), which is quick where
+  // emptying it in place is not. RenewIfLong does only that (true: renewed).
+  void EmptyControl();
+  bool RenewIfLong();
   // Long texts go in chunk by chunk (dvkview_showchunks.cpp): the first chunk
   // now, the rest on timer 26 so the window keeps answering.
   bool StartChunkedShow(const char* data, std::size_t len);
   void ShowNextChunk();
-  void StopChunkedShow(bool cut);
+  // Why the chunks end: the last one is in (or a new text takes the view),
+  // the user stopped them, or the document's text no longer holds the rest.
+  enum class ChunkStop { kDone, kStoppedByUser, kTextGone };
+  void StopChunkedShow(ChunkStop why);
   // Streams `data` and `tail` in after the last character of the control.
   void AppendAtEnd(const char* data, std::size_t len, const std::string& tail);
   void ApplyJump();
@@ -333,6 +348,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   std::size_t m_nChunkLen = 0;
   std::uint32_t m_bChunkShownInPart = 0;
   std::string m_strChunkTail;
+  bool m_bAskingToStop = false;  // the Esc question is up: no chunk goes in until it is answered
 
   // ===== find and replace (dvkview_find.cpp; docs/patterns.md section 2) =====
  public:
@@ -386,6 +402,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
 
   // text-view services
   bool m_bWrapped = true;       // wrap to the window (the rich-edit default)
+  bool m_bBackColorSet = false; // the control's background is m_clrViewBack, not the system's
   bool m_bCtrlDown = false;     // Ctrl seen by the key handler
   CPoint m_ptRButtonDown;       // last right press (client)
   long m_nPrintFromChar = 0;    // first character printed (print origin)

@@ -159,4 +159,5 @@ void CDvkView::ApplyBackColor() {
   GetRichEditCtrl().SetBackgroundColor(FALSE, c);
   doc->m_clrTextBack = c;
   m_clrViewBack = c;
+  m_bBackColorSet = true;
 }

@@ -16,6 +16,7 @@
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewload/csvshow.h"
+#include "view/viewload/showchunks.h"
 #include "view/viewload/updateplan.h"
 #include "view/viewui/panes.h"
 #include "csv/csv_fileform.h"
@@ -54,6 +55,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   state.viewShowsTable = viewload::ShownFormOf(static_cast<int>(m_nFileKind)) == viewload::ShownForm::kTable;
   state.viewHasBuffer = m_table.m_pTextBuf != nullptr;
   state.takesContent = TakesDocumentContent();
+  state.shownBeside = !state.takesContent && m_nPaneIndex >= 1 && app::g_pFrameHost &&
+                      GetParentFrame() == app::g_pFrameHost->FrameWnd() &&
+                      app::g_pFrameHost->ShowsTextPane(static_cast<int>(m_nPaneIndex));
   state.paneIndex = static_cast<int>(m_nPaneIndex);
   const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
   if (plan.consumePrintRequest) doc->m_nPrintRequest = 0;
@@ -94,11 +98,18 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
       return;
     }
     case viewload::UpdateStep::kTakeContent:
+    {
       TakeDocumentContent();
-      // The control is filled on timer 20.
+      // The control is filled on timer 20. A long old text goes now, and the
+      // time its control took to go counts as part of the timer's wait
+      // (a timer belongs to a window: it is armed on the new one).
+      const DWORD start = GetTickCount();
+      RenewIfLong();
+      const DWORD spent = GetTickCount() - start;
       m_nPendingLoad = 1;
-      if (!SetTimer(view::kTimerLoad, kLoadDelayMs)) FinishLoad();
+      if (!SetTimer(view::kTimerLoad, spent + 1 < kLoadDelayMs ? kLoadDelayMs - spent : 1)) FinishLoad();
       return;
+    }
     case viewload::UpdateStep::kHandOver:
       // This pane takes the document's text and becomes the active pane.
       TakeDocumentContent();
@@ -120,7 +131,7 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
 }
 
 void CDvkView::ClearShow() {
-  StopChunkedShow(false);
+  StopChunkedShow(ChunkStop::kDone);
   m_pShowData = nullptr;
   m_bShowFromDocument = false;
   m_nShowLen = 0;
@@ -226,10 +237,8 @@ void CDvkView::FinishLoad() {
   // Plain text and tables take the display font (a Japanese face and the
   // Shift-JIS character set); rich text keeps the fonts it names. The empty
   // control takes it first, so the text is laid out once.
-  if (m_nShowFormat == SF_TEXT) {
-    ctrl.SetWindowText("");
-    ApplyDisplayFont();
-  }
+  EmptyControl();
+  if (m_nShowFormat == SF_TEXT) ApplyDisplayFont();
   const char* docText = m_bShowFromDocument && doc->m_pText ? doc->m_pText : nullptr;
   const std::size_t docLen = docText && m_nShowLen <= doc->m_nTextLen ? m_nShowLen : 0;
   const bool chunks = docText && StartChunkedShow(docText, docLen);
@@ -266,6 +275,19 @@ void CDvkView::FinishLoad() {
   ApplyJump();
   if (viewload::RedrawStateArmsRedraw(doc->m_nRedrawState)) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
   if (!doc->m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
+}
+
+bool CDvkView::RenewIfLong() {
+  if (GetRichEditCtrl().GetTextLength() <= viewload::ShowTuning().emptyInPlaceLimit || !RenewControl()) return false;
+  // What the control does not carry over: its background colour. The view's
+  // timers that may be armed (redraw, jump) are armed again at the end of
+  // the load when still wanted.
+  if (m_bBackColorSet) ApplyBackColor();
+  return true;
+}
+
+void CDvkView::EmptyControl() {
+  if (!RenewIfLong()) GetRichEditCtrl().SetWindowText("");
 }
 
 void CDvkView::ApplyJump() {

@@ -117,6 +117,10 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
 
 bool CDvkView::WriteViewContent(const CString& path, int writeKind, const textcodec::DecodeResult* origin,
                                 const viewcore::SafeWriteOptions& options, viewcore::SaveResult* result) {
+  // A document still waiting for its timer is put in first: until then the
+  // control holds the previous text (or whatever was typed into it), which
+  // must never be taken for the new document's.
+  if (m_nPendingLoad) FinishLoad();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   const bool modified = ctrl.GetModify() != FALSE;
   if (IsCsvKind(static_cast<int>(m_nFileKind)) && m_table.m_pTextBuf && writeKind != docsvc::kKindRichText) {

@@ -3,8 +3,9 @@
 // answering keys and messages while a big file appears. Until the last chunk
 // is in, the view counts as showing the text in part (m_bShownInPart with the
 // bytes appended so far), so a save at any moment writes the whole document.
-// Esc (through the frame's abort question) stops the appending; what is shown
-// then stays, with the "display over" note, as a text cut by "outdata" does.
+// Esc (through the frame's abort question) stops the appending; no chunk goes
+// in while the question is up. What is shown then stays, with a note that
+// the user stopped the loading, and the line count of what is shown.
 #include <cstring>
 
 #include "core/docopen/opentexts.h"
@@ -28,7 +29,7 @@ bool CDvkView::StartChunkedShow(const char* data, std::size_t len) {
   if (doc->m_nJumpLine < 0 || !doc->m_strJumpText.IsEmpty()) return false;
 
   // The line count is known before the text appears.
-  long long lines = viewload::CountShownLines(data, len) + viewload::CountShownLines(m_strShowTail.data(), m_strShowTail.size()) - 1;
+  long long lines = viewload::CountShownLines(data, len, m_strShowTail.data(), m_strShowTail.size());
   m_nLinesShown = lines > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(lines);
 
   m_bChunksPending = true;
@@ -45,7 +46,7 @@ bool CDvkView::StartChunkedShow(const char* data, std::size_t len) {
   m_nShownLength = static_cast<std::uint32_t>(end);
   GetRichEditCtrl().SendMessage(EM_EMPTYUNDOBUFFER, 0, 0);
   if (end >= len) {
-    StopChunkedShow(false);
+    StopChunkedShow(ChunkStop::kDone);
     return true;
   }
   SetTimer(view::kTimerShowMore, t.tickMs);
@@ -73,22 +74,32 @@ void CDvkView::AppendAtEnd(const char* data, std::size_t len, const std::string&
 }
 
 void CDvkView::ShowNextChunk() {
+  // Ticks that come while the Esc question is up (its box dispatches them)
+  // wait for the answer: the loading must not end behind the question.
+  if (m_bAskingToStop) return;
   app::DocHost* doc = GetDocument();
   if (!m_bChunksPending || !doc || !m_hWnd) {
     KillTimer(view::kTimerShowMore);
     m_bChunksPending = false;
     return;
   }
-  if (app::g_pFrameHost && app::g_pFrameHost->CheckEscapeAbort()) {
-    StopChunkedShow(true);
-    return;
+  if (app::g_pFrameHost) {
+    m_bAskingToStop = true;
+    const bool stop = app::g_pFrameHost->CheckEscapeAbort() != 0;
+    m_bAskingToStop = false;
+    if (stop) {
+      doc->m_bAbort = 0;  // answered here; nothing else is to stop
+      StopChunkedShow(ChunkStop::kStoppedByUser);
+      return;
+    }
+    if (!m_bChunksPending) return;  // a new text came meanwhile
   }
   // The unshown rest starts at m_nShownLength of the document's text (a save
   // in between may have rewritten the shown part, never the rest).
   const std::size_t remaining = m_nChunkLen - m_nChunkPos;
   const std::size_t pos = m_nShownLength;
   if (!doc->m_pText || pos + remaining > doc->m_nTextLen) {
-    StopChunkedShow(true);
+    StopChunkedShow(ChunkStop::kTextGone);
     return;
   }
   const char* data = doc->m_pText;
@@ -102,7 +113,7 @@ void CDvkView::ShowNextChunk() {
   m_nShownLength = static_cast<std::uint32_t>(end);
   if (last) {
     m_strShowTail.swap(m_strChunkTail);
-    StopChunkedShow(false);
+    StopChunkedShow(ChunkStop::kDone);
     return;
   }
   if (g_pStatusBar && g_pStatusBar->m_hWnd && m_nChunkLen) {
@@ -113,22 +124,38 @@ void CDvkView::ShowNextChunk() {
   }
 }
 
-void CDvkView::StopChunkedShow(bool cut) {
+void CDvkView::StopChunkedShow(ChunkStop why) {
   KillTimer(view::kTimerShowMore);
   if (!m_bChunksPending) return;
   m_bChunksPending = false;
-  if (cut) {
+  CString pane0;
+  if (why == ChunkStop::kDone) {
+    m_bShownInPart = m_bChunkShownInPart;
+  } else {
     // Stopped early: what is in the control is the shown part, followed by
-    // the note that the display ends there.
+    // the note why the display ends there, and the line count is its own.
+    const bool byUser = why == ChunkStop::kStoppedByUser;
     std::string tail = "\r\n\r\n";
-    tail += static_cast<const char*>(docopen::GetOpenText(docopen::OpenText::kDisplayOver));
+    tail += static_cast<const char*>(
+        docopen::GetOpenText(byUser ? docopen::OpenText::kShowStopped : docopen::OpenText::kDisplayOver));
     AppendAtEnd(nullptr, 0, tail);
     m_strShowTail = tail;
     m_bShownInPart = 1;
-    m_nLinesShown = GetRichEditCtrl().GetLineCount();
-  } else {
-    m_bShownInPart = m_bChunkShownInPart;
+    app::DocHost* doc = GetDocument();
+    long long lines = 0;
+    if (doc && doc->m_pText && m_nShownLength <= doc->m_nTextLen)
+      lines = viewload::CountShownLines(doc->m_pText, m_nShownLength, tail.data(), tail.size());
+    else
+      lines = GetRichEditCtrl().GetLineCount();
+    m_nLinesShown = lines > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(lines);
+    if (g_pStatusBar && g_pStatusBar->m_hWnd) {
+      CString t;
+      t.Format(viewcore::StatusTextFor(viewcore::StatusText::kLineCount).format, m_nLinesShown);
+      g_pStatusBar->SetPaneText(5, t);
+    }
+    if (byUser) pane0 = docopen::GetOpenText(docopen::OpenText::kLoadStopped);
   }
   m_strChunkTail.clear();
-  if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, "");
+  // The percentage goes (a prompt over pane 0 keeps this beneath it).
+  if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, pane0);
 }

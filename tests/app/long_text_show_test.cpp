@@ -13,6 +13,7 @@
 
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
+#include "fw/fwres.h"
 #include "fw/uihooks.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
@@ -20,6 +21,7 @@
 #include "support/temp_folder.h"
 #include "view/dvkview.h"
 #include "view/view_fields.h"
+#include "view/viewcore/statustext.h"
 
 namespace {
 
@@ -151,6 +153,128 @@ TEST_F(LongTextShowTest, EscWhileABigFileIsReadKeepsThePreviousDocument) {
   EXPECT_STREQ(path_.c_str(), doc->m_strCurFile.GetString());
   EXPECT_EQ(0u, doc->m_bAbort);
   EXPECT_STREQ("読み込みを中止しました。", g_pStatusBar->GetPaneText(0).GetString());
+}
+
+TEST_F(LongTextShowTest, NoChunkGoesInWhileTheEscQuestionIsUpAndYesStopsThem) {
+  const std::string text = LongText(1200000);
+  CDvkView* v = OpenFirstChunk(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(v->LoadPending());
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  long before = -1, during = -1;
+  fw::hooks::ExpectMessageBox("中止しますか", [&] {
+    before = ctrl.GetTextLength();
+    // Behind a real box the timers keep ticking: long enough for every chunk.
+    testsupport::PumpFor(2500);
+    during = ctrl.GetTextLength();
+    return IDYES;
+  });
+  v->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+  v->SendMessage(WM_TIMER, view::kTimerShowMore, 0);
+  EXPECT_EQ(before, during);
+  EXPECT_FALSE(v->LoadPending());
+  EXPECT_EQ(0u, doc->m_bAbort);
+
+  // The text ends part way, under the note that the loading was stopped.
+  const std::string shown = v->StreamOut(kSjisText);
+  const std::string note = " <読み込みを中止しました。ここから後は表示していません。>";
+  ASSERT_GE(shown.size(), note.size());
+  EXPECT_EQ(note, shown.substr(shown.size() - note.size()));
+  EXPECT_LT(shown.size(), text.size() / 2);
+  EXPECT_EQ(1u, v->m_bShownInPart);
+  // Pane 5 counts the lines shown (the note's two line ends included), pane 0 says why.
+  long long lines = 1;
+  for (char c : shown) lines += c == '\n';
+  EXPECT_EQ(lines, v->m_nLinesShown);
+  CString count;
+  count.Format(viewcore::StatusTextFor(viewcore::StatusText::kLineCount).format, static_cast<int>(lines));
+  EXPECT_STREQ(count.GetString(), g_pStatusBar->GetPaneText(5).GetString());
+  EXPECT_STREQ("読み込みを中止しました。", g_pStatusBar->GetPaneText(0).GetString());
+}
+
+TEST_F(LongTextShowTest, APercentageUnderAnOpenMenuGoesWhenTheChunksEnd) {
+  const std::string text = LongText(1200000);
+  CDvkView* v = OpenFirstChunk(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([] { return g_pStatusBar->GetPaneText(0).Find('%') >= 0; }, 10000));
+  // A menu item is highlighted while the rest goes in, and the menu closes after.
+  HMENU file = GetSubMenu(GetMenu(frame->m_hWnd), 0);
+  frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_FILE_OPEN, MF_STRING), reinterpret_cast<LPARAM>(file));
+  const CString prompt = g_pStatusBar->GetPaneText(0);
+  EXPECT_EQ(-1, prompt.Find('%'));
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 60000));
+  EXPECT_STREQ(prompt.GetString(), g_pStatusBar->GetPaneText(0).GetString());  // the prompt stays up
+  frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  EXPECT_STREQ("", g_pStatusBar->GetPaneText(0).GetString());
+}
+
+// Seconds since `t0`.
+double SecondsSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+TEST_F(LongTextShowTest, NewAfterALongTextIsReadyWithinSeconds) {
+  // 5 MB: the view shows its first 2 MB ("outdata"), about 35,000 lines.
+  // Emptying that control in place froze the program for minutes.
+  const std::string text = LongText(5u << 20);
+  CDvkView* v = OpenFirstChunk(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 120000));
+  ASSERT_GT(v->GetRichEditCtrl().GetLineCount(), 30000);
+  v->CycleBackgroundColor(1);
+  const COLORREF back = v->m_clrViewBack;
+  const CPoint firstChar = v->GetRichEditCtrl().PosFromChar(0);
+  CRect place;
+  v->GetWindowRect(&place);
+
+  const auto t0 = std::chrono::steady_clock::now();
+  frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 30000));
+  const double seconds = SecondsSince(t0);
+  std::printf("new after the long text: %.3f s\n", seconds);
+  EXPECT_LT(seconds, 3.0);
+
+  // The same view in the same pane shows the empty document and takes text
+  // in the display font on its background.
+  ASSERT_EQ(v, frame->GetTextView(0, 0));
+  EXPECT_EQ(v, CWnd::FromHandlePermanent(v->m_hWnd));
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  EXPECT_EQ(0, ctrl.GetTextLength());
+  EXPECT_EQ(0u, doc->m_nTextLen);
+  EXPECT_FALSE(ctrl.CanUndo());
+  EXPECT_EQ(back, ctrl.SendMessage(EM_SETBKGNDCOLOR, FALSE, back));
+  v->SendMessage(WM_CHAR, 'a', 0);
+  EXPECT_EQ(firstChar, ctrl.PosFromChar(0));  // the text starts where it did
+  CRect placeAfter;
+  v->GetWindowRect(&placeAfter);
+  EXPECT_EQ(place, placeAfter);
+  ctrl.SetSel(0, 1);
+  EXPECT_EQ("a", std::string(ctrl.GetSelText()));
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  ctrl.GetSelectionCharFormat(cf);
+  EXPECT_STREQ(doc->m_strProfnt.GetString(), cf.szFaceName);
+  EXPECT_EQ(SHIFTJIS_CHARSET, cf.bCharSet);
+}
+
+TEST_F(LongTextShowTest, OpenAfterALongTextIsReadyWithinSeconds) {
+  // 1 MB, all of it shown (about 17,000 lines): emptying it took minutes.
+  const std::string text = LongText(1u << 20);
+  CDvkView* v = OpenFirstChunk(text);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 60000));
+  // A rich text comes next: it replaces the control's text in one stream.
+  const std::string rtfPath = File("next.rtf");
+  testsupport::WriteFileBytes(rtfPath, "{\\rtf1\\ansi\\ansicpg932 {\\b next} file\\par}");
+
+  const auto t0 = std::chrono::steady_clock::now();
+  ASSERT_NE(nullptr, AfxGetApp()->OpenDocumentFile(rtfPath.c_str()));
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 30000));
+  const double seconds = SecondsSince(t0);
+  std::printf("open after the long text: %.3f s\n", seconds);
+  EXPECT_LT(seconds, 3.0);
+  EXPECT_EQ("next file", v->StreamOut(SF_TEXT).substr(0, 9));
+  EXPECT_EQ(v, frame->GetTextView(0, 0));
 }
 
 TEST_F(LongTextShowTest, TheWindowAnswersWhileABigTextAppears) {

@@ -83,4 +83,23 @@ TEST_F(MacroHostTest, StatusPaneFoldersAndPanes) {
   EXPECT_EQ(1, doc->m_nActiveTextPane);
 }
 
+TEST_F(MacroHostTest, ValueRoutinesWorkOnTheViewsStateHostAndTable) {
+  CDvkView* v = Open("table.csv", "City,Total\r\nTokyo,1\r\n大阪,2\r\n");
+  ASSERT_NE(nullptr, v);
+  ASSERT_GT(v->m_table.m_nTextLen, 0u);
+  EXPECT_STREQ("&2@3", v->MacroParseRowData("&[Total]@[大阪]", nullptr, 0).GetString());
+  macro::MacroState& st = v->Macro();
+  st.m_strMacroVars[5] = "data";
+  EXPECT_STREQ("x data", v->MacroSubstituteVariables("x &D5", 0).GetString());
+  doc->m_strListDir1 = "C:\\one";
+  doc->m_nActiveSide = 1;
+  st.m_strMacroVars[132] = "";
+  st.m_strMacroVars[157] = "";
+  EXPECT_STREQ("C:\\one\\data.csv", v->MacroExpandParameters("&D5.csv").GetString());
+  // An unresolved column asks through the view's messages.
+  fw::hooks::ExpectMessageBox("Row data eror ! : None", IDCANCEL);
+  EXPECT_STREQ("Eror", v->MacroParseRowData("&[None]", nullptr, 0).GetString());
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+}
+
 }  // namespace

@@ -189,6 +189,55 @@ TEST_F(ViewServicesTest, TheSplitToggleShowsTheDocumentInEveryPaneItAdds) {
   EXPECT_EQ(0, doc->m_nUpdateLockCount);
 }
 
+TEST_F(ViewServicesTest, EveryShownPaneTakesTheNextDocumentSoNoneKeepsTheOldText) {
+  CDvkView* v = Open("old.txt", "古い文書\r\n");
+  ASSERT_NE(nullptr, v);
+  for (int step = 0; step < 3; ++step) frame->SendMessage(WM_COMMAND, ID_WINDOW_SPLIT);  // four panes
+  testsupport::PumpFor(700);
+  // Every pane on screen shows `expected` once the loads are done.
+  auto checkAllShow = [&](const std::string& expected, const char* what) {
+    int shown = 0;
+    for (int r = 0; r < 2; ++r) {
+      for (int c = 0; c < 2; ++c) {
+        CDvkView* p = frame->GetTextView(r, c);
+        ASSERT_NE(nullptr, p);
+        ASSERT_TRUE(testsupport::PumpUntil([p] { return !p->LoadPending(); }, 10000));
+        CRect rc;
+        p->GetWindowRect(&rc);
+        if (rc.Width() <= 0 || rc.Height() <= 0) continue;
+        ++shown;
+        // A pane left with the old text would write it over the new file
+        // once edited and saved.
+        EXPECT_EQ(expected, p->StreamOut(kTextFormat)) << what << ", pane " << r << c;
+      }
+    }
+    EXPECT_EQ(4, shown) << what;
+  };
+  checkAllShow("古い文書\r\n", "the first file");
+  const std::string next = File("next.txt");
+  testsupport::WriteFileBytes(next, "新しい文書\r\n");
+  ASSERT_NE(nullptr, AfxGetApp()->OpenDocumentFile(next.c_str()));
+  checkAllShow("新しい文書\r\n", "after Open");
+  frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  checkAllShow("", "after New");
+}
+
+TEST_F(ViewServicesTest, ASaveBeforeTheNewTextIsInWritesTheNewDocument) {
+  CDvkView* v = Open("first.txt", "最初の文書\r\n");
+  ASSERT_NE(nullptr, v);
+  const std::string next = File("second.txt");
+  const std::string bytes = "二番目の文書\r\n二行目\r\n";
+  testsupport::WriteFileBytes(next, bytes);
+  ASSERT_NE(nullptr, AfxGetApp()->OpenDocumentFile(next.c_str()));
+  ASSERT_TRUE(v->LoadPending());
+  // A key reaches the control before the load timer fills it.
+  v->GetRichEditCtrl().SetSel(0, 0);
+  v->GetRichEditCtrl().ReplaceSel("x", TRUE);
+  v->GetRichEditCtrl().SetModify(TRUE);
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_EQ(bytes, testsupport::ReadFileBytes(next));
+}
+
 TEST_F(ViewServicesTest, ReportMessageShowsCollectsOrWritesTheExternalText) {
   CDvkView* v = Open("r.txt", "text\r\n");
   ASSERT_NE(nullptr, v);

@@ -162,6 +162,36 @@ TEST(ArcBits, WriterPacksLeastSignificantFirst) {
   EXPECT_EQ(BitReverse(0x6, 0), 0u);
 }
 
+
+// A burst writes the same bits as PutCode, from any bit offset, across its
+// staging buffer's refills, and hands the unfinished byte back to the writer.
+TEST(ArcBits, BurstWritesWhatPutCodeWrites) {
+  uint32_t x = 5;
+  std::vector<std::pair<uint32_t, int>> codes;
+  for (int i = 0; i < 3000; ++i) {
+    x = x * 1103515245u + 12345u;
+    int n = static_cast<int>(x >> 27);  // 0-31
+    codes.emplace_back(n ? (x >> 3) & ((1u << n) - 1) : 0, n);
+  }
+  for (int lead = 0; lead < 9; ++lead) {
+    std::vector<uint8_t> plain, burst;
+    ArcBitWriter a(plain), b(burst);
+    a.PutBits(0x1FF, lead);
+    b.PutBits(0x1FF, lead);
+    for (const auto& c : codes) a.PutCode(c.first, c.second);
+    {
+      ArcBitWriter::Burst out(b);
+      for (const auto& c : codes) out.PutCode(c.first, c.second);
+    }
+    a.PutBits(5, 3);
+    b.PutBits(5, 3);
+    a.Flush();
+    b.Flush();
+    EXPECT_EQ(burst, plain) << "lead " << lead;
+    EXPECT_EQ(b.BytesWritten(), a.BytesWritten());
+    EXPECT_EQ(b.BytesWritten(), static_cast<int64_t>(burst.size()));
+  }
+}
 TEST(ArcError, TableHasEveryCodeOnceWithText) {
   std::set<std::string> seen;
   for (int i = 0; i < ErrorCount(); ++i) {

@@ -76,6 +76,22 @@ TEST_F(UiHooks, MessageBoxesAreAnsweredInOrder) {
   EXPECT_TRUE(hooks::Unused().empty());
 }
 
+TEST_F(UiHooks, AnAnswerGivenWhileTheBoxIsUpMayMeetAnotherBox) {
+  // What the callback does stands for what runs behind a real box.
+  std::vector<std::string> seen;
+  hooks::ExpectMessageBox("outer", [&] {
+    seen.push_back("up");
+    // A box behind the box: the hooks are not locked meanwhile.
+    seen.push_back(Box("inner", kMbOkCancel) == kIdOk ? "inner ok" : "inner other");
+    return kIdYes;
+  });
+  hooks::ExpectMessageBox("inner", kIdOk);
+  EXPECT_EQ(kIdYes, Box("the outer question", kMbYesNo));
+  EXPECT_EQ((std::vector<std::string>{"up", "inner ok"}), seen);
+  EXPECT_EQ((std::vector<std::string>{"the outer question", "inner"}), hooks::MessageBoxTexts());
+  EXPECT_TRUE(hooks::Unused().empty());
+}
+
 TEST_F(UiHooks, ABoxOutOfOrderIsRefusedAndTheExpectationKept) {
   hooks::ExpectMessageBox("second", kIdYes);
   EXPECT_EQ(kIdCancel, Box("first", kMbOkCancel));

@@ -91,6 +91,28 @@ TEST_F(Declarations, ExplicitSlots) {
   EXPECT_NE(std::string::npos, Table().find("300:p;301:q;"));
 }
 
+TEST_F(Declarations, ANumberedItemAfterAPlainOneKeepsThePlainOnesSlot) {
+  EXPECT_EQ(181, Declare("total=100,12:count"));
+  EXPECT_EQ("180:total;012:count;", Table());
+  EXPECT_EQ(182, Declare("other=7", 181));
+  EXPECT_EQ("180:total;012:count;181:other;", Table());
+  EXPECT_EQ("100", Var(180));
+  // A numbered item below the declared area ahead of a plain one.
+  EXPECT_EQ(401, Declare("400:p,12:q,r", 182));
+  EXPECT_NE(std::string::npos, Table().find("400:p;012:q;013:r;"));
+}
+
+TEST_F(Declarations, TheSlotColonBelongsToTheItemItself) {
+  EXPECT_EQ(181, Declare("a,B:x"));
+  EXPECT_EQ("180:a;111:x;", Table());
+  EXPECT_EQ(182, Declare("b=1:5", 181));  // a value with ':' is no slot number
+  EXPECT_EQ("180:a;111:x;181:b;", Table());
+  EXPECT_EQ("1:5", Var(181));
+  EXPECT_EQ("", Var(1));
+  EXPECT_EQ(183, Declare("c1:z", 182));  // only digits before ':' name a slot
+  EXPECT_EQ("180:a;111:x;181:b;182:c1:z;", Table());
+}
+
 TEST_F(Declarations, AliasesTakeNoSlot) {
   EXPECT_EQ(181, Declare("#abc,x"));
   EXPECT_EQ("#:abc;180:x;", Table());
@@ -130,6 +152,22 @@ TEST_F(Declarations, SizesReadFromVariables) {
   std::strcpy(st->m_abMacroNameTable, "185:n;");
   st->m_strMacroVars[185] = "2";
   EXPECT_EQ(189, Declare("s<[n]>", 186));
+}
+
+TEST_F(Declarations, BracketedIndexesReadDeclaredNames) {
+  std::strcpy(st->m_abMacroNameTable, "180:n;#:two=2;\x05" "181:n;");
+  st->m_strMacroVars[180] = "3";
+  st->m_strMacroVars[181] = "4";
+  int pos = 0;
+  EXPECT_EQ(3, macro::MacroParseIndexRef(*st, "[n]>", &pos));
+  EXPECT_EQ(4, pos);
+  st->m_nMacroCallDepth = 1;  // inside the subroutine its own n
+  pos = 0;
+  EXPECT_EQ(4, macro::MacroParseIndexRef(*st, "[n]>", &pos));
+  pos = 0;
+  EXPECT_EQ(-3, macro::MacroParseIndexRef(*st, "[two]|5>", &pos));  // a "#" alias's text
+  pos = 0;
+  EXPECT_EQ(7, macro::MacroParseIndexRef(*st, "[7]>", &pos));  // a number as written
 }
 
 TEST_F(Declarations, IndexReferences) {

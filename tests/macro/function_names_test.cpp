@@ -213,6 +213,13 @@ TEST(ReadNumber, LongRunsSaturate) {
   EXPECT_EQ(2147483647, MacroReadNumber("99999999999:99999999999", 8));
 }
 
+TEST(ReadNumber, LongHexRunsSaturate) {
+  EXPECT_EQ(2147483647, MacroReadNumber("0x7FFFFFFF", 0));
+  EXPECT_EQ(2147483647, MacroReadNumber("0x80000000", 0));
+  EXPECT_EQ(2147483647, MacroReadNumber("0x100000005", 0));
+  EXPECT_EQ(2147483647, MacroReadNumber("x0xFFFFFFFFFFFFFFFFFFFF", 6));
+}
+
 TEST(ReadNumber, BlockNames) {
   EXPECT_EQ('B' + 169, MacroReadNumber("ptB", 9));
   EXPECT_EQ(2, MacroReadNumber("pt2", 9));

@@ -14,6 +14,8 @@ class TestHost : public macro::MacroHost {
   std::vector<std::string> boxes;     // ShowMessageBox texts
   std::vector<std::string> reports;   // ReportMessage texts
   int answer = 1;
+  std::string listDir1, listDir2, paramPath;
+  int side = 1;
 
   CString GetText() override { return CString(); }
   void GetSelection(long* s, long* e) override { *s = *e = 0; }
@@ -30,9 +32,9 @@ class TestHost : public macro::MacroHost {
   bool CheckEscapeAbort() override { return false; }
   void ActivateTextPane(int) override {}
   CString ProgramDir() override { return CString(); }
-  CString ListDir(int) override { return CString(); }
-  int ActiveSide() override { return 1; }
-  CString ParamPath() override { return CString(); }
+  CString ListDir(int n) override { return CString(n == 2 ? listDir2 : listDir1); }
+  int ActiveSide() override { return side; }
+  CString ParamPath() override { return CString(paramPath); }
 };
 
 }  // namespace macrotest

@@ -228,6 +228,34 @@ TEST_F(VariableStore, NestedCallsReleaseOneLevelEach) {
   EXPECT_EQ("180:g;", Table());
 }
 
+TEST_F(VariableStore, ANumberedDeclarationInASubroutineLeavesTheCallersVariables) {
+  ASSERT_TRUE(Define("a=1,b=2,c=3,d=4,e=5"));
+  Call("", {});
+  ASSERT_TRUE(Define("181:x"));
+  ASSERT_TRUE(Define("local=9"));
+  EXPECT_EQ(186, st->m_nMacroNextSlot);
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ(185, st->m_nMacroNextSlot);
+  EXPECT_EQ("180:a;181:b;182:c;183:d;184:e;", Table());
+  for (int s = 180; s < 185; ++s) EXPECT_EQ(std::to_string(s - 179), Var(s)) << s;
+  EXPECT_EQ("", Var(185));
+  ASSERT_TRUE(Define("f"));
+  EXPECT_EQ("180:a;181:b;182:c;183:d;184:e;185:f;", Table());
+}
+
+TEST_F(VariableStore, ASubroutineDeclaringBelowTheCallersNextSlotRestoresIt) {
+  ASSERT_TRUE(Define("a=1,b=2"));
+  Call("", {"p"});
+  ASSERT_TRUE(macro::MacroBindParameters(*st, &host, "p", &error));
+  ASSERT_TRUE(Define("clear:p"));  // next slot back at 182, then numbered low
+  ASSERT_TRUE(Define("12:n=x"));
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ(182, st->m_nMacroNextSlot);
+  EXPECT_EQ("1", Var(180));
+  EXPECT_EQ("2", Var(181));
+  EXPECT_EQ("180:a;181:b;", Table());
+}
+
 TEST_F(VariableStore, TooManyReferencesRefused) {
   st->m_nMacroNextSlot = 5180;
   EXPECT_FALSE(macro::MacroSetUpReferences(*st, "&D5*,&D6,&D7", &error));

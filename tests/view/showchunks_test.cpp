@@ -82,4 +82,15 @@ TEST(ShowChunks, LineCountCountsEachKindOfLineEndOnce) {
   EXPECT_EQ(3, CountShownLines("\n\r", 2));  // LF then a lone CR
 }
 
+TEST(ShowChunks, LineCountOfATextAndItsTailIsTheCountOfBothTogether) {
+  // Every way of cutting a few texts in two counts as the whole does.
+  for (const std::string whole : {"", "a", "ab\r\ncd\r\n", "a\r\r\n\nb", "x\r\n\r\n <note>", "\r\n", "\n\r\n\r"}) {
+    for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+      const std::string a = whole.substr(0, cut), b = whole.substr(cut);
+      EXPECT_EQ(CountShownLines(whole.data(), whole.size()), CountShownLines(a.data(), a.size(), b.data(), b.size()))
+          << "cut " << cut << " of \"" << whole << "\"";
+    }
+  }
+}
+
 }  // namespace

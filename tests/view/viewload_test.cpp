@@ -246,6 +246,13 @@ TEST(UpdatePlan, CodesOfTheTextViews) {
   UpdateState other = Active(UpdateCode::kContent);
   other.takesContent = false;
   EXPECT_EQ(PlanUpdate(other).step, UpdateStep::kNothing);
+  // A pane on screen beside the active one shows the new document too, but
+  // leaves print requests to the active pane.
+  other.shownBeside = true;
+  EXPECT_EQ(PlanUpdate(other).step, UpdateStep::kTakeContent);
+  other.printRequest = 1;
+  EXPECT_FALSE(PlanUpdate(other).consumePrintRequest);
+  other.printRequest = 0;
   // 16 n + 1: only pane n, active or not
   UpdateState s = Active(app::HandOverCode(3));
   EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kNothing);

@@ -26,6 +26,7 @@ const OpenTextEntry kTexts[] = {
     {OpenText::kEncodingMenuTitle, 0, "文字コードを指定して開き直す"},
     {OpenText::kLoadProgress, 0, "読み込み中 %d%%"},
     {OpenText::kLoadStopped, 0, "読み込みを中止しました。"},
+    {OpenText::kShowStopped, 0, " <読み込みを中止しました。ここから後は表示していません。>"},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<std::size_t>(OpenText::kCount),
               "one row per text");

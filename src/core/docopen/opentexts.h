@@ -26,6 +26,7 @@ enum class OpenText {
   kEncodingMenuTitle, // the encoding choice menu
   kLoadProgress,      // "%d": percent of a file read
   kLoadStopped,       // the user stopped reading a file
+  kShowStopped,       // after the part shown when the user stopped showing a text
   kCount
 };
 

@@ -10,7 +10,7 @@ namespace viewload {
 namespace {
 // Chunks of 32 KiB take well under 0.2 s each in the slowest control we run
 // on; larger texts than half a megabyte are split.
-const ShowChunkTuning kTuning = {500000, 32768, 1, 1u << 20};
+const ShowChunkTuning kTuning = {500000, 32768, 1, 1u << 20, 32768};
 }  // namespace
 
 const ShowChunkTuning& ShowTuning() { return kTuning; }
@@ -53,6 +53,12 @@ long long CountShownLines(const char* data, std::size_t len) {
     }
   }
   return breaks + 1;
+}
+
+long long CountShownLines(const char* data, std::size_t len, const char* tail, std::size_t tailLen) {
+  long long lines = CountShownLines(data, len) + CountShownLines(tail, tailLen) - 1;
+  if (len && tailLen && data[len - 1] == '\r' && tail[0] == '\n') --lines;
+  return lines;
 }
 
 }  // namespace viewload

@@ -26,7 +26,9 @@ UpdatePlan PlanUpdate(const UpdateState& s) {
     return p;
   }
   if (s.code == UpdateCode::kContent) {
-    p.step = s.takesContent ? UpdateStep::kTakeContent : UpdateStep::kNothing;
+    // Every pane on screen shows the new document: one left with the old
+    // text would write that text over the new file when edited and saved.
+    p.step = s.takesContent || s.shownBeside ? UpdateStep::kTakeContent : UpdateStep::kNothing;
     return p;
   }
   if (const int pane = app::PaneOfHandOverCode(s.code)) {

@@ -30,6 +30,7 @@ struct UpdateState {
   bool viewShowsTable = false;    // the view's kind is a CSV table (33, 35)
   bool viewHasBuffer = false;     // the view has its working buffer
   bool takesContent = false;      // the active text pane, or a view outside the frame
+  bool shownBeside = false;       // another text pane the frame shows beside the active one
   int paneIndex = 0;              // the view's text pane number
 };
 
