@@ -1,10 +1,13 @@
 // The decoder's table-driven scan reader against the bit-by-bit reference
-// on the same input: the same result codes and the same planes.
+// on the same input: the same result codes and the same planes. The
+// reference side also runs the baseline (scalar) pixel kernels, so the
+// kernels chosen for the processor are checked against them too.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "image/jpeg/jpeg_decoder.h"
+#include "image/jpeg/jpeg_kernels.h"
 #include "tests/image/jpeg_reference.h"
 
 namespace {
@@ -32,7 +35,9 @@ Out Run(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Out a = Run<jpeg::JScanBits>(data, size);
+  const bool was = jpeg::UseBaselineKernels(true);
   Out b = Run<jpegtest::ReferenceBits>(data, size);
+  jpeg::UseBaselineKernels(was);
   if (a.header != b.header || a.decode != b.decode || a.w != b.w || a.h != b.h) __builtin_trap();
   const size_t n = static_cast<size_t>(a.w) * static_cast<size_t>(a.h);
   for (int i = 0; i < 3; ++i) {

@@ -27,12 +27,14 @@ std::string Bytes(std::initializer_list<int> v) {
 // A greyscale file with one-code tables: DC category 8 is code 0, AC EOB is
 // code 0; quantisation 1 everywhere. `scan` is the entropy-coded data.
 const std::string kDcCat8 = Bytes({0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8});
-std::string GreyFile(int w, int h, const std::string& scan, const std::string& dcTable = kDcCat8) {
+const std::string kAcEob = Bytes({0x10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+std::string GreyFile(int w, int h, const std::string& scan, const std::string& dcTable = kDcCat8,
+                     const std::string& acTable = kAcEob) {
   std::string f = Bytes({0xFF, 0xD8});
   f += Seg(0xDB, std::string(1, '\0') + std::string(64, '\x01'));
   f += Seg(0xC0, Bytes({8}) + Word(h) + Word(w) + Bytes({1, 1, 0x11, 0}));
   f += Seg(0xC4, dcTable);
-  f += Seg(0xC4, Bytes({0x10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  f += Seg(0xC4, acTable);
   f += Seg(0xDA, Bytes({1, 1, 0x00, 0, 63, 0}));
   return f + scan + Bytes({0xFF, 0xD9});
 }
@@ -154,6 +156,59 @@ TEST(JpegDecoder, FirstMcuDifferenceOfMinus255AndStuffedFirstByte) {
   DecodeResult b = DecodeBytes(GreyFile(8, 8, Bytes({0xFF, 0x00, 0x3F}), dcTable));
   ASSERT_EQ(b.decode, 0);
   for (uint8_t v : b.planes.g) ASSERT_EQ(v, 128);
+}
+
+TEST(JpegDecoder, FramesWithoutPixelsAreRefused) {
+  const std::string ok = OurFile();
+  const std::size_t sof = At(ok, 0xC0);
+  // Height at sof + 5, width at sof + 7 (16 bits each).
+  for (int field : {5, 7}) {
+    std::string f = ok;
+    f[sof + field] = f[sof + field + 1] = '\0';
+    EXPECT_EQ(HeaderResult(f), -2) << field;
+    EXPECT_EQ(Result(f), -2) << field;
+    EXPECT_EQ(DecodeBytes<ReferenceBits>(f).header, -2) << field;
+  }
+  // A DNL segment in the header that sets the height to 0.
+  std::string dnl = ok.substr(0, At(ok, 0xDA)) + Seg(0xDC, Word(0)) + ok.substr(At(ok, 0xDA));
+  EXPECT_EQ(Result(dnl), -2);
+  EXPECT_EQ(Result(GreyFile(8, 0, Bytes({0x00, 0x3F}))), -2);
+  EXPECT_EQ(Result(GreyFile(0, 8, Bytes({0x00, 0x3F}))), -2);
+  EXPECT_EQ(Result(GreyFile(1, 1, Bytes({0x00, 0x3F}))), 0);
+}
+
+// A value whose bits run into a marker is the negative marker code itself
+// (-217 for FF D9), not that code put through the sign extension: the block
+// decodes like one that holds -217 written out in its eight bits (00100110).
+TEST(JpegDecoder, ValueRunningIntoAMarkerIsTheNegativeCode) {
+  // AC table: "0" is run 0 / size 8, "1" is EOB. The FF of the marker then
+  // reads as a 1 bit: EOB, and the only block is complete.
+  const std::string ac = Bytes({0x10, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x08, 0x00});
+  struct Case {
+    const char* what;
+    std::string cut, written;
+  };
+  const Case cases[] = {
+      // DC code 0, seven value bits, then FF D9 | written: 0 00100110 1 fill.
+      {"DC", Bytes({0x00}), Bytes({0x13, 0x7F})},
+      // DC 0 10000000, AC code 0, six value bits, then FF D9 |
+      // written: 0 10000000 0 00100110 1 fill.
+      {"AC", Bytes({0x40, 0x00}), Bytes({0x40, 0x09, 0xBF})},
+  };
+  for (const Case& c : cases) {
+    const std::string cut = GreyFile(8, 8, c.cut, kDcCat8, ac);
+    const std::string written = GreyFile(8, 8, c.written, kDcCat8, ac);
+    DecodeResult a = DecodeBytes(cut), b = DecodeBytes<ReferenceBits>(cut), e = DecodeBytes(written);
+    ASSERT_EQ(a.decode, 0) << c.what;
+    ASSERT_EQ(b.decode, 0) << c.what;
+    ASSERT_EQ(e.decode, 0) << c.what;
+    EXPECT_TRUE(a.planes == e.planes) << c.what;
+    EXPECT_TRUE(b.planes == e.planes) << c.what;
+  }
+  // The DC block alone: (((362 * -217) >> 9) * 362 >> 9 >> 2) + 128 = 100.
+  DecodeResult dc = DecodeBytes(GreyFile(8, 8, Bytes({0x00}), kDcCat8, ac));
+  ASSERT_EQ(dc.decode, 0);
+  for (uint8_t v : dc.planes.r) ASSERT_EQ(v, 100);
 }
 
 TEST(JpegDecoder, HuffmanCodesThatMatchNothingAreFormatErrors) {

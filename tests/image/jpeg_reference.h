@@ -16,6 +16,7 @@ class ReferenceBits {
   void Stop() {}
   int Symbol(const jpeg::JHuffTable& t, const jpeg::JHuffLookup&) { return jpeg::Decode1HuffmanCode(in_, t); }
   int Bits(int n) { return in_.GetBits(n); }
+  int32_t AcFast(const jpeg::JHuffLookup&) { return 0; }  // every code through Symbol
 
  private:
   jpeg::JInBitStream& in_;

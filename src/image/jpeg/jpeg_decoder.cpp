@@ -136,6 +136,7 @@ int JDecoder::AnalyzeMarker() {
     case 0xDC:
       if (SegmentLength() < 4) ThrowFormat(mStream->Position(), JErr::SegmentLength);
       mHeight = mStream->GetWord();
+      if (mHeight == 0) ThrowFormat(mStream->Position(), JErr::FrameSize);
       return 0;
     case 0xDD:
       if (SegmentLength() < 4) ThrowFormat(mStream->Position(), JErr::SegmentLength);
@@ -174,6 +175,8 @@ void JDecoder::AnalyzeFrame() {
   mHeight = mStream->GetWord();
   mWidth = mStream->GetWord();
   mComponents = mStream->GetByte();
+  // A frame without pixels is as malformed as any other bad frame value.
+  if (mWidth == 0 || mHeight == 0) ThrowFormat(mStream->Position(), JErr::FrameSize);
   if (mComponents != 1 && mComponents != 3 && mComponents != 4) {
     ThrowNotSupported(192, mStream->Position());
   }
@@ -322,186 +325,6 @@ void JDecoder::AnalyzeJFXX(int n) {
   mJfifKind = 2;
   mJfxxCode = mStream->GetByte();
   mStream->SkipByte(n - 6);
-}
-
-// ---- pixels ------------------------------------------------------------------
-
-namespace {
-
-// One pass of the inverse DCT over x[0], x[step], ... x[7*step].
-struct IdctPass {
-  int y[8];
-  void Run(const int* x, int step) {
-    const int x0 = x[0], x1 = x[step], x2 = x[2 * step], x3 = x[3 * step];
-    const int x4 = x[4 * step], x5 = x[5 * step], x6 = x[6 * step], x7 = x[7 * step];
-    if ((x1 | x2 | x3 | x4 | x5 | x6 | x7) == 0) {
-      const int e = (362 * x0) >> 9;
-      for (int& v : y) v = e;
-      return;
-    }
-    const int a = (100 * x1 - 502 * x7) >> 9;
-    const int b = (426 * x5 - 284 * x3) >> 9;
-    const int c = (100 * x7 + 502 * x1) >> 9;
-    const int d = (284 * x5 + 426 * x3) >> 9;
-    const int e = (362 * (x0 + x4)) >> 9;
-    const int f = (362 * (x0 - x4)) >> 9;
-    const int g = (196 * x2 - 473 * x6) >> 9;
-    const int h = (473 * x2 + 196 * x6) >> 9;
-    const int p = a + b, q = a - b;
-    const int t0 = e + h, t3 = e - h, t1 = f + g, t2 = f - g;
-    const int u = c - d, w = c + d;
-    const int m = (362 * (u - q)) >> 9;
-    const int n = (362 * (u + q)) >> 9;
-    y[0] = t0 + w;
-    y[1] = t1 + n;
-    y[2] = t2 + m;
-    y[3] = t3 + p;
-    y[4] = t3 - p;
-    y[5] = t2 - m;
-    y[6] = t1 - n;
-    y[7] = t0 - w;
-  }
-};
-
-inline uint8_t ClampByte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
-// Terms of the colour formulas (arguments centred on 0). Samples stay within
-// about +-2^19 (coefficients are clamped to 16 bits), so every product fits
-// in 32 bits; 7256/4096 is taken as 1814/1024, which floors the same.
-inline int CrToR(int c) { return (1436 * c) >> 10; }
-inline int CrToG(int c) { return (732 * c) >> 10; }
-inline int CbToG(int c) { return (704 * c) >> 11; }
-inline int CbToB(int c) { return (1814 * c) >> 10; }
-
-// The same terms for samples in [kLow, kLow + kSpan) from tables (each term
-// depends on one channel), and a clamp table for their sums.
-struct ColourTables {
-  static constexpr int kLow = -512;
-  static constexpr unsigned kSpan = 1280;
-  static constexpr int kClampLow = -3072;
-  static bool In(int v) { return static_cast<unsigned>(v - kLow) < kSpan; }
-  int crR[kSpan], crbG[kSpan], cbG[kSpan], cbB[kSpan];
-  uint8_t limit[7168];  // index: value - kClampLow
-  ColourTables() {
-    for (int i = 0; i < static_cast<int>(kSpan); ++i) {
-      const int c = i + kLow - 128;
-      crR[i] = CrToR(c);
-      crbG[i] = -CrToG(c);
-      cbG[i] = -CbToG(c);
-      cbB[i] = CbToB(c);
-    }
-    for (int i = 0; i < 7168; ++i) limit[i] = ClampByte(i + kClampLow);
-  }
-};
-const ColourTables& Tables() {
-  static const ColourTables t;
-  return t;
-}
-
-}  // namespace
-
-void JDecoder::Idct() {
-  int tmp[64];
-  IdctPass pass;
-  for (int r = 0; r < 8; ++r) {
-    pass.Run(mCoef + r * 8, 1);
-    for (int k = 0; k < 8; ++k) tmp[r * 8 + k] = pass.y[k];
-  }
-  const int level = mPrecision == 8 ? 128 : 2048;
-  for (int col = 0; col < 8; ++col) {
-    pass.Run(tmp + col, 8);
-    for (int k = 0; k < 8; ++k) mPixel[k * 8 + col] = (pass.y[k] >> 2) + level;
-  }
-}
-
-void JDecoder::IdctDcOnly() {
-  // Row 0 of the first pass is (362 * dc) >> 9 throughout, the other rows 0;
-  // each column pass then gives (362 * that) >> 9 throughout.
-  const int e = (362 * mCoef[0]) >> 9;
-  const int v = (((362 * e) >> 9) >> 2) + (mPrecision == 8 ? 128 : 2048);
-  for (int& p : mPixel) p = v;
-}
-
-void JDecoder::Replicate(int c, int h, int v, int sx, int sy) {
-  const int stride = mHmax * 8;
-  int* unit = mUnit[c] + (v * 8 * sy) * stride + h * 8 * sx;
-  if (sx == 1 && sy == 1) {
-    for (int y = 0; y < 8; ++y) std::memcpy(unit + y * stride, mPixel + y * 8, 8 * sizeof(int));
-    return;
-  }
-  if (sx == 2 && sy == 2) {
-    for (int y = 0; y < 8; ++y) {
-      int* d0 = unit + (2 * y) * stride;
-      int* d1 = d0 + stride;
-      const int* s = mPixel + y * 8;
-      for (int x = 0; x < 8; ++x) d0[2 * x] = d0[2 * x + 1] = d1[2 * x] = d1[2 * x + 1] = s[x];
-    }
-    return;
-  }
-  for (int y = 0; y < 8 * sy; ++y) {
-    int* d = unit + y * stride;
-    const int* s = mPixel + (y / sy) * 8;
-    for (int x = 0; x < 8 * sx; ++x) d[x] = s[x / sx];
-  }
-}
-
-void JDecoder::ConvertMcu(int col, int row) {
-  const int uw = mHmax * 8, uh = mVmax * 8;
-  const int64_t x0 = static_cast<int64_t>(col) * uw;
-  const int64_t y0 = static_cast<int64_t>(row) * uh;
-  int xn = static_cast<int>(mWidth - x0 < uw ? mWidth - x0 : uw);
-  if (xn <= 0) return;
-  const bool chromaPairs = mComponents == 3 && mHmax == 2 * mFrame[1].h && mHmax == 2 * mFrame[2].h;
-  for (int y = 0; y < uh; ++y) {
-    const int64_t at = (y0 + y) * mWidth + x0;
-    uint8_t* r = mRgbPA[0] + at;
-    uint8_t* g = mRgbPA[1] + at;
-    uint8_t* b = mRgbPA[2] + at;
-    const int* py = mUnit[0] + y * uw;
-    if (mComponents == 1) {
-      for (int x = 0; x < xn; ++x) r[x] = g[x] = b[x] = ClampByte(py[x]);
-      continue;
-    }
-    const int* pcb = mUnit[1] + y * uw;
-    const int* pcr = mUnit[2] + y * uw;
-    // Photo-flagged four-component files take luminance from the fourth
-    // component plus 128.
-    const int* pl = (mComponents == 4 && mPhotoFlag == 1) ? mUnit[3] + y * uw : py;
-    const int add = pl == py ? 0 : 128;
-    const ColourTables& t = Tables();
-    int x = 0;
-    if (chromaPairs) {
-      // Chroma replicated two wide: one set of chroma terms for two pixels.
-      for (; x + 1 < xn; x += 2) {
-        const int Y0 = py[x], Y1 = py[x + 1], cb = pcb[x], cr = pcr[x];
-        if (!ColourTables::In(Y0) || !ColourTables::In(Y1) || !ColourTables::In(cb) || !ColourTables::In(cr)) break;
-        const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
-        const int tr = t.crR[j], tg = t.crbG[j] + t.cbG[i], tb = t.cbB[i];
-        const uint8_t* l0 = t.limit + (Y0 - ColourTables::kClampLow);
-        const uint8_t* l1 = t.limit + (Y1 - ColourTables::kClampLow);
-        r[x] = l0[tr];
-        g[x] = l0[tg];
-        b[x] = l0[tb];
-        r[x + 1] = l1[tr];
-        g[x + 1] = l1[tg];
-        b[x + 1] = l1[tb];
-      }
-    }
-    for (; x < xn; ++x) {
-      const int Y = pl[x] + add, cb = pcb[x], cr = pcr[x];
-      if (ColourTables::In(Y) && ColourTables::In(cb) && ColourTables::In(cr)) {
-        const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
-        const uint8_t* lim = t.limit + (Y - ColourTables::kClampLow);
-        r[x] = lim[t.crR[j]];
-        g[x] = lim[t.crbG[j] + t.cbG[i]];
-        b[x] = lim[t.cbB[i]];
-      } else {
-        r[x] = ClampByte(Y + CrToR(cr - 128));
-        g[x] = ClampByte(Y - CrToG(cr - 128) - CbToG(cb - 128));
-        b[x] = ClampByte(Y + CbToB(cb - 128));
-      }
-    }
-  }
 }
 
 }  // namespace jpeg

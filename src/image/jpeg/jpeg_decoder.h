@@ -80,13 +80,22 @@ class JDecoder {
   template <class Bits>
   void DoDecode(Bits& bits);
   template <class Bits>
-  bool DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl,
-                   const JHuffTable& ac, const JHuffLookup& acl, bool firstMcu);
-  void Idct();
+  bool DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl, const JHuffTable& ac,
+                   const JHuffLookup& acl, bool firstMcu, int* out, int stride);
+  // Inverse DCT of mCoef (stored transposed) into 8x8 samples at out
+  // (stride ints a row). rows: bit r set when row r of the block may hold a
+  // value other than 0.
+  void Idct(unsigned rows, int* out, int stride);
   // Idct of a block whose AC coefficients are all 0: one value everywhere.
-  void IdctDcOnly();
+  void IdctDcOnly(int* out, int stride);
+  // Copies mPixel into component c's unit, each sample sx by sy times.
   void Replicate(int c, int h, int v, int sx, int sy);
   void ConvertMcu(int col, int row);
+  // True when every component's samples are 1 or 2 times the largest
+  // factors (1 or 3 components): then blocks go straight into the units,
+  // unreplicated, and ConvertMcuDirect reads them (mShiftX/Y, mUnitStride).
+  bool PlanDirectUnits();
+  void ConvertMcuDirect(int col, int row);
   void FreePlanes();
   void FreeUnits();
 
@@ -94,7 +103,7 @@ class JDecoder {
   uint8_t* mRgbPA[3] = {nullptr, nullptr, nullptr};
   int* mUnit[4] = {nullptr, nullptr, nullptr, nullptr};
   int mPred[4] = {0, 0, 0, 0};
-  int mCoef[64];
+  int mCoef[64];  // transposed: column * 8 + row
   int mPixel[64];
   int mFlags = 0;
   int mWidth = 0, mHeight = 0;
@@ -116,6 +125,8 @@ class JDecoder {
   JInBitStream* mStream = nullptr;  // lives in mStreamStore
   int8_t mHmax = 0, mVmax = 0;
   int mRestartInterval = 0;
+  int8_t mShiftX[4] = {0, 0, 0, 0}, mShiftY[4] = {0, 0, 0, 0};
+  int mUnitStride[4] = {0, 0, 0, 0};
 
   alignas(JInBitStream) unsigned char mStreamStore[sizeof(JInBitStream)];
   int64_t mPlaneLimit = 0;

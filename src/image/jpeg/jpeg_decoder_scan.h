@@ -17,9 +17,9 @@ inline int Clamp16(int64_t v) {
 
 // The sign extension of an s-bit value read from the data: a value whose top
 // bit is 0 stands for a negative number. A negative reader result (a marker
-// met inside the value) goes through the same rule.
+// met inside the value: -code, or -99 at the end) is kept as the value.
 inline int Extend(int v, int s) {
-  if ((v & (1 << (s - 1))) == 0) v += 1 - (1 << s);
+  if (v >= 0 && (v & (1 << (s - 1))) == 0) v += 1 - (1 << s);
   return v;
 }
 
@@ -50,11 +50,12 @@ int JDecoder::DecodeWith() {
   return -1;
 }
 
-// Decodes one block into mCoef (dequantised, natural order) and runs the
-// inverse DCT. False when decoding of the image ends here.
+// Decodes one block into mCoef (dequantised, transposed: column * 8 + row)
+// and runs the inverse DCT into out (stride ints a row). False when decoding
+// of the image ends here.
 template <class Bits>
-bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl,
-                           const JHuffTable& ac, const JHuffLookup& acl, bool firstMcu) {
+bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffLookup& dcl, const JHuffTable& ac,
+                           const JHuffLookup& acl, bool firstMcu, int* out, int stride) {
   const int* q = mQuant[mFrame[c].tq & 3];
   // mCoef is all 0 here: the entries set below are put back to 0 after the
   // IDCT (cheaper than clearing the block each time).
@@ -71,28 +72,40 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
   mPred[c] = detail::Clamp16(static_cast<int64_t>(mPred[c]) + diff);
   mCoef[0] = detail::Clamp16(static_cast<int64_t>(mPred[c]) * q[0]);
   int acSeen = 0;
+  unsigned rows = 1;  // rows of the block that hold a coefficient
   for (int k = 1; k < 64;) {
-    int sym = bits.Symbol(ac, acl);
-    if (sym < 0) return false;
-    if (sym == 0) break;
-    int r = sym >> 4, size = sym & 15;
-    int val = 0;
-    if (size == 0) {
-      if (r != 15) ThrowFormat(mStream->Position(), JErr::WrongHuffmanValue);
+    int r, val;
+    const int32_t f = bits.AcFast(acl);
+    if (f != 0) {
+      if (f & JHuffLookup::kAcEob) break;
+      r = (f >> 8) & 15;
+      val = f >> 16;  // arithmetic shift: the value is the high half
     } else {
-      val = detail::Extend(bits.Bits(size), size);
+      const int sym = bits.Symbol(ac, acl);
+      if (sym < 0) return false;
+      if (sym == 0) break;
+      r = sym >> 4;
+      const int size = sym & 15;
+      val = 0;
+      if (size == 0) {
+        if (r != 15) ThrowFormat(mStream->Position(), JErr::WrongHuffmanValue);
+      } else {
+        val = detail::Extend(bits.Bits(size), size);
+      }
     }
     if (k + r > 63) return false;
-    int n = kZigzag[k + r];
-    mCoef[n] = detail::Clamp16(static_cast<int64_t>(val) * q[n]);
-    set[nset++] = static_cast<uint8_t>(n);
+    const int n = kZigzag[k + r];
+    const int nt = ((n & 7) << 3) | (n >> 3);
+    mCoef[nt] = detail::Clamp16(static_cast<int64_t>(val) * q[n]);
+    set[nset++] = static_cast<uint8_t>(nt);
+    rows |= 1u << (n >> 3);
     acSeen |= val;
     k += r + 1;
   }
   if (acSeen == 0) {
-    IdctDcOnly();
+    IdctDcOnly(out, stride);
   } else {
-    Idct();
+    Idct(rows, out, stride);
   }
   mCoef[0] = 0;
   for (int i = 0; i < nset; ++i) mCoef[set[i]] = 0;
@@ -102,6 +115,7 @@ bool JDecoder::DecodeBlock(Bits& bits, int c, const JHuffTable& dc, const JHuffL
 template <class Bits>
 void JDecoder::DoDecode(Bits& bits) {
   if (mHmax <= 0 || mVmax <= 0 || mComponents <= 0) ThrowFormat(mStream->Position(), JErr::NoFrame);
+  if (mWidth <= 0 || mHeight <= 0) ThrowFormat(mStream->Position(), JErr::FrameSize);
   if (mScanHeader[0] != mComponents) ThrowNotSupported(0xDA, mStream->Position());
   const int64_t blocksX = (static_cast<int64_t>(mWidth) + 7) / 8;
   const int64_t blocksY = (static_cast<int64_t>(mHeight) + 7) / 8;
@@ -113,10 +127,9 @@ void JDecoder::DoDecode(Bits& bits) {
 
   static const JErr kPlaneErr[3] = {JErr::Plane0, JErr::Plane1, JErr::Plane2};
   for (int i = 0; i < 3; ++i) {
-    mRgbPA[i] = static_cast<uint8_t*>(JAlloc(static_cast<std::size_t>(planeBytes)));
-    if (mRgbPA[i] == nullptr) ThrowMemory(planeBytes, kPlaneErr[i]);
     // Cleared so that an early end never shows old memory.
-    std::memset(mRgbPA[i], 0, static_cast<std::size_t>(planeBytes));
+    mRgbPA[i] = static_cast<uint8_t*>(JAllocZeroed(static_cast<std::size_t>(planeBytes)));
+    if (mRgbPA[i] == nullptr) ThrowMemory(planeBytes, kPlaneErr[i]);
   }
   static const JErr kUnitErr[4] = {JErr::Unit1, JErr::Unit2, JErr::Unit3, JErr::Unit4};
   const int unitInts = mHmax * mVmax * 64;
@@ -131,6 +144,7 @@ void JDecoder::DoDecode(Bits& bits) {
     mLookup[1][mScan[c].ta].Build(mHuff[1][mScan[c].ta]);
   }
 
+  const bool direct = PlanDirectUnits();
   bits.Start();
   int restartCount = 0;
   for (int64_t row = 0; row < mcusY; ++row) {
@@ -142,13 +156,20 @@ void JDecoder::DoDecode(Bits& bits) {
         const int td = mScan[c].td, ta = mScan[c].ta;
         for (int v = 0; v < V; ++v) {
           for (int h = 0; h < H; ++h) {
-            if (!DecodeBlock(bits, c, mHuff[0][td], mLookup[0][td], mHuff[1][ta], mLookup[1][ta], firstMcu))
+            int* out = direct ? mUnit[c] + v * 8 * mUnitStride[c] + h * 8 : mPixel;
+            const int stride = direct ? mUnitStride[c] : 8;
+            if (!DecodeBlock(bits, c, mHuff[0][td], mLookup[0][td], mHuff[1][ta], mLookup[1][ta], firstMcu, out,
+                             stride))
               return;
-            Replicate(c, h, v, sx, sy);
+            if (!direct) Replicate(c, h, v, sx, sy);
           }
         }
       }
-      ConvertMcu(static_cast<int>(col), static_cast<int>(row));
+      if (direct) {
+        ConvertMcuDirect(static_cast<int>(col), static_cast<int>(row));
+      } else {
+        ConvertMcu(static_cast<int>(col), static_cast<int>(row));
+      }
       if (mRestartInterval != 0 && ++restartCount == mRestartInterval) {
         restartCount = 0;
         bits.Stop();

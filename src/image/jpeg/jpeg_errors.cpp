@@ -45,6 +45,7 @@ const char* const kText[] = {
     "DoDecode:plane limit",
     "AnalyzeMarker:COM",
     "Encode:image size",
+    "AnalyzeFrame:size",
 };
 static_assert(sizeof kText / sizeof kText[0] == static_cast<int>(JErr::Count),
               "one text per error");
@@ -69,6 +70,12 @@ void* JAlloc(std::size_t bytes) noexcept {
   ++g_count;
   if (g_failAt > 0 && g_count == g_failAt) return nullptr;
   return std::malloc(bytes == 0 ? 1 : bytes);
+}
+
+void* JAllocZeroed(std::size_t bytes) noexcept {
+  ++g_count;
+  if (g_failAt > 0 && g_count == g_failAt) return nullptr;
+  return std::calloc(bytes == 0 ? 1 : bytes, 1);
 }
 
 void JFree(void* p) noexcept { std::free(p); }

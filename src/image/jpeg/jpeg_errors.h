@@ -51,6 +51,7 @@ enum class JErr : int {
   PlaneLimit,
   CommentAlloc,
   EncodeSize,
+  FrameSize,
   Count
 };
 
@@ -88,6 +89,9 @@ struct JMemoryError {
 // when the memory cannot be had (callers raise JMemoryError); JFree takes
 // null. Planes handed to a caller are freed with JFree.
 void* JAlloc(std::size_t bytes) noexcept;
+// JAlloc of cleared bytes (a large block comes cleared from the system
+// without a pass over it).
+void* JAllocZeroed(std::size_t bytes) noexcept;
 void JFree(void* p) noexcept;
 
 // Test hook: the n-th JAlloc from now on (1 = the next one) fails; 0 turns

@@ -37,6 +37,24 @@ void JHuffLookup::Build(const JHuffTable& t) {
       for (int s = 0; s < n; ++s) fast[startSlot + s] = e;
     }
   }
+  // Codes and value bits together, from the entries above (so the same
+  // first-match answers): the value bits follow the code inside the index.
+  for (int i = 0; i < (1 << kLookupBits); ++i) {
+    const int len = fast[i] >> 8, sym = fast[i] & 0xFF;
+    const int run = sym >> 4, size = sym & 15;
+    int32_t e = 0;
+    if (len == 0) {
+    } else if (sym == 0) {
+      e = kAcEob | len;
+    } else if (size == 0) {
+      if (run == 15) e = (15 << 8) | len;  // ZRL: sixteen zeros
+    } else if (len + size <= kLookupBits) {
+      int v = (i >> (kLookupBits - len - size)) & ((1 << size) - 1);
+      if ((v & (1 << (size - 1))) == 0) v += 1 - (1 << size);
+      e = v * 65536 + (run << 8) + len + size;
+    }
+    fastAc[i] = e;
+  }
 }
 
 int Decode1HuffmanCode(JInBitStream& in, const JHuffTable& t) {
@@ -79,15 +97,6 @@ void JScanBits::Start() {
   }
   cleanEnd_ = p < pos_ ? pos_ : p;
   slow_ = false;
-}
-
-void JScanBits::Refill() {
-  while (nbits_ <= 56 && pos_ < cleanEnd_) {
-    uint8_t b = data_[pos_];
-    pos_ += (b == 0xFF) ? 2 : 1;  // inside the stretch every 0xFF has its stuffed 0x00
-    acc_ |= static_cast<uint64_t>(b) << (56 - nbits_);
-    nbits_ += 8;
-  }
 }
 
 void JScanBits::ToSlow() {

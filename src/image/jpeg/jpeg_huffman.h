@@ -36,6 +36,12 @@ struct JHuffLookup {
   int32_t num[17] = {};
   int32_t index[17] = {};
   const int* values = nullptr;
+  // AC codes with their value bits within the first kLookupBits bits:
+  // value * 65536 | run << 8 | bits used; kAcEob set for EOB (run and value
+  // 0); 0 when the code is longer, malformed (size 0 other than EOB and ZRL)
+  // or its value bits run past the lookup bits.
+  static constexpr int32_t kAcEob = 1 << 12;
+  int32_t fastAc[1 << kLookupBits] = {};
 
   void Build(const JHuffTable& t);
 };
@@ -49,9 +55,25 @@ class JScanBits {
   // Hands the reading position back to the stream (before byte-level reads).
   void Stop();
 
+  // The next AC code and its value in one step (an entry of lk.fastAc, its
+  // bits consumed), or 0 when that takes Symbol and Bits: near a marker or
+  // the data end, or for codes fastAc does not hold.
+  int32_t AcFast(const JHuffLookup& lk) {
+    if (nbits_ < 16) {
+      Refill();
+      if (nbits_ < 16) return 0;
+    }
+    const int32_t e = lk.fastAc[acc_ >> (64 - JHuffLookup::kLookupBits)];
+    const int len = e & 0xFF;
+    acc_ <<= len;
+    nbits_ -= len;
+    return e;
+  }
+
   // Next symbol of table t, or the negative result of the bit reader (marker
   // or end). Raises "Decode1HuffmanCode:length over" when no code matches.
   int Symbol(const JHuffTable& t, const JHuffLookup& lk) {
+    if (nbits_ < 16) Refill();
     if (nbits_ >= 16 && t.count > 0) {
       const unsigned e = lk.fast[acc_ >> (64 - JHuffLookup::kLookupBits)];
       const int len = static_cast<int>(e >> 8);
@@ -77,7 +99,15 @@ class JScanBits {
  private:
   int LongSymbol(const JHuffTable& t, const JHuffLookup& lk);
   int SlowBits(int n);
-  void Refill();
+  // Loads whole bytes of the stretch while the accumulator has room.
+  void Refill() {
+    while (nbits_ <= 56 && pos_ < cleanEnd_) {
+      const uint8_t b = data_[pos_];
+      pos_ += (b == 0xFF) ? 2 : 1;  // inside the stretch every 0xFF has its stuffed 0x00
+      acc_ |= static_cast<uint64_t>(b) << (56 - nbits_);
+      nbits_ += 8;
+    }
+  }
   // Switches to bit-by-bit reading through the stream from the next unread bit.
   void ToSlow();
   int SlowSymbol(const JHuffTable& t);
