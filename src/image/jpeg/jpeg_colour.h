@@ -37,4 +37,37 @@ struct ColourTables {
 };
 const ColourTables& Tables();
 
+// One pixel through the tables, or by the formulas when a sample lies
+// outside them.
+inline void TablePixel(const ColourTables& t, int Y, int cb, int cr, uint8_t* r, uint8_t* g, uint8_t* b) {
+  if (ColourTables::In(Y) && ColourTables::In(cb) && ColourTables::In(cr)) {
+    const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
+    const uint8_t* lim = t.limit + (Y - ColourTables::kClampLow);
+    *r = lim[t.crR[j]];
+    *g = lim[t.crbG[j] + t.cbG[i]];
+    *b = lim[t.cbB[i]];
+  } else {
+    ConvertByFormula(Y, cb, cr, r, g, b);
+  }
+}
+
+// Two pixels sharing one chroma pair through the tables (one set of chroma
+// terms), into r[0..1], g[0..1], b[0..1]; false, with nothing written, when
+// a sample lies outside the tables.
+inline bool TablePixelPair(const ColourTables& t, int Y0, int Y1, int cb, int cr, uint8_t* r, uint8_t* g,
+                           uint8_t* b) {
+  if (!ColourTables::In(Y0) || !ColourTables::In(Y1) || !ColourTables::In(cb) || !ColourTables::In(cr)) return false;
+  const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
+  const int tr = t.crR[j], tg = t.crbG[j] + t.cbG[i], tb = t.cbB[i];
+  const uint8_t* l0 = t.limit + (Y0 - ColourTables::kClampLow);
+  const uint8_t* l1 = t.limit + (Y1 - ColourTables::kClampLow);
+  r[0] = l0[tr];
+  g[0] = l0[tg];
+  b[0] = l0[tb];
+  r[1] = l1[tr];
+  g[1] = l1[tg];
+  b[1] = l1[tb];
+  return true;
+}
+
 }  // namespace jpeg

@@ -90,33 +90,10 @@ void JDecoder::ConvertMcu(int col, int row) {
     int x = 0;
     if (chromaPairs) {
       // Chroma replicated two wide: one set of chroma terms for two pixels.
-      for (; x + 1 < xn; x += 2) {
-        const int Y0 = py[x], Y1 = py[x + 1], cb = pcb[x], cr = pcr[x];
-        if (!ColourTables::In(Y0) || !ColourTables::In(Y1) || !ColourTables::In(cb) || !ColourTables::In(cr)) break;
-        const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
-        const int tr = t.crR[j], tg = t.crbG[j] + t.cbG[i], tb = t.cbB[i];
-        const uint8_t* l0 = t.limit + (Y0 - ColourTables::kClampLow);
-        const uint8_t* l1 = t.limit + (Y1 - ColourTables::kClampLow);
-        r[x] = l0[tr];
-        g[x] = l0[tg];
-        b[x] = l0[tb];
-        r[x + 1] = l1[tr];
-        g[x + 1] = l1[tg];
-        b[x + 1] = l1[tb];
-      }
+      for (; x + 1 < xn; x += 2)
+        if (!TablePixelPair(t, py[x], py[x + 1], pcb[x], pcr[x], r + x, g + x, b + x)) break;
     }
-    for (; x < xn; ++x) {
-      const int Y = pl[x] + add, cb = pcb[x], cr = pcr[x];
-      if (ColourTables::In(Y) && ColourTables::In(cb) && ColourTables::In(cr)) {
-        const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
-        const uint8_t* lim = t.limit + (Y - ColourTables::kClampLow);
-        r[x] = lim[t.crR[j]];
-        g[x] = lim[t.crbG[j] + t.cbG[i]];
-        b[x] = lim[t.cbB[i]];
-      } else {
-        ConvertByFormula(Y, cb, cr, r + x, g + x, b + x);
-      }
-    }
+    for (; x < xn; ++x) TablePixel(t, pl[x] + add, pcb[x], pcr[x], r + x, g + x, b + x);
   }
 }
 

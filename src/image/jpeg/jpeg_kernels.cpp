@@ -33,15 +33,8 @@ namespace {
 
 // ---- baseline (scalar) ----------------------------------------------------
 
-// One IDCT pass over x[0], x[step], ... x[7 * step] into y[0..7].
-inline void IdctRow(const int* x, int step, int* y) {
-  const int x0 = x[0], x1 = x[step], x2 = x[2 * step], x3 = x[3 * step];
-  const int x4 = x[4 * step], x5 = x[5 * step], x6 = x[6 * step], x7 = x[7 * step];
-  if ((x1 | x2 | x3 | x4 | x5 | x6 | x7) == 0) {
-    const int e = (362 * x0) >> 9;  // what the formulas give with x1..x7 = 0
-    for (int k = 0; k < 8; ++k) y[k] = e;
-    return;
-  }
+// The eight-point IDCT of x0..x7 into y[0], y[ystep], ... y[7 * ystep].
+inline void Idct8(int x0, int x1, int x2, int x3, int x4, int x5, int x6, int x7, int* y, int ystep) {
   const int a = (100 * x1 - 502 * x7) >> 9;
   const int b = (426 * x5 - 284 * x3) >> 9;
   const int c = (100 * x7 + 502 * x1) >> 9;
@@ -56,13 +49,25 @@ inline void IdctRow(const int* x, int step, int* y) {
   const int m = (362 * (u - q)) >> 9;
   const int n = (362 * (u + q)) >> 9;
   y[0] = t0 + w;
-  y[1] = t1 + n;
-  y[2] = t2 + m;
-  y[3] = t3 + p;
-  y[4] = t3 - p;
-  y[5] = t2 - m;
-  y[6] = t1 - n;
-  y[7] = t0 - w;
+  y[ystep] = t1 + n;
+  y[2 * ystep] = t2 + m;
+  y[3 * ystep] = t3 + p;
+  y[4 * ystep] = t3 - p;
+  y[5 * ystep] = t2 - m;
+  y[6 * ystep] = t1 - n;
+  y[7 * ystep] = t0 - w;
+}
+
+// One IDCT pass over x[0], x[step], ... x[7 * step] into y[0..7].
+inline void IdctRow(const int* x, int step, int* y) {
+  const int x0 = x[0], x1 = x[step], x2 = x[2 * step], x3 = x[3 * step];
+  const int x4 = x[4 * step], x5 = x[5 * step], x6 = x[6 * step], x7 = x[7 * step];
+  if ((x1 | x2 | x3 | x4 | x5 | x6 | x7) == 0) {
+    const int e = (362 * x0) >> 9;  // what the formulas give with x1..x7 = 0
+    for (int k = 0; k < 8; ++k) y[k] = e;
+    return;
+  }
+  Idct8(x0, x1, x2, x3, x4, x5, x6, x7, y, 1);
 }
 
 // The column pass over the eight columns of t (row-major), one column per
@@ -74,27 +79,7 @@ inline void IdctColumns(const int* __restrict t, int* __restrict out, int stride
     const int x0 = t[col], x1 = t[8 + col], x2 = t[16 + col], x3 = t[24 + col];
     const int x4 = kUpperZero ? 0 : t[32 + col], x5 = kUpperZero ? 0 : t[40 + col];
     const int x6 = kUpperZero ? 0 : t[48 + col], x7 = kUpperZero ? 0 : t[56 + col];
-    const int a = (100 * x1 - 502 * x7) >> 9;
-    const int b = (426 * x5 - 284 * x3) >> 9;
-    const int c = (100 * x7 + 502 * x1) >> 9;
-    const int d = (284 * x5 + 426 * x3) >> 9;
-    const int e = (362 * (x0 + x4)) >> 9;
-    const int f = (362 * (x0 - x4)) >> 9;
-    const int g = (196 * x2 - 473 * x6) >> 9;
-    const int h = (473 * x2 + 196 * x6) >> 9;
-    const int p = a + b, q = a - b;
-    const int t0 = e + h, t3 = e - h, t1 = f + g, t2 = f - g;
-    const int u = c - d, w = c + d;
-    const int m = (362 * (u - q)) >> 9;
-    const int n = (362 * (u + q)) >> 9;
-    y[0][col] = t0 + w;
-    y[1][col] = t1 + n;
-    y[2][col] = t2 + m;
-    y[3][col] = t3 + p;
-    y[4][col] = t3 - p;
-    y[5][col] = t2 - m;
-    y[6][col] = t1 - n;
-    y[7][col] = t0 - w;
+    Idct8(x0, x1, x2, x3, x4, x5, x6, x7, &y[0][col], 8);
   }
   for (int k = 0; k < 8; ++k) {
     int* o = out + k * stride;
@@ -120,37 +105,13 @@ void IdctPlain(const int* coefT, unsigned rows, int* out, int stride, int level)
   }
 }
 
-inline void TablePixel(const ColourTables& t, int Y, int cb, int cr, uint8_t* r, uint8_t* g, uint8_t* b) {
-  if (ColourTables::In(Y) && ColourTables::In(cb) && ColourTables::In(cr)) {
-    const int i = cb - ColourTables::kLow, j = cr - ColourTables::kLow;
-    const uint8_t* lim = t.limit + (Y - ColourTables::kClampLow);
-    *r = lim[t.crR[j]];
-    *g = lim[t.crbG[j] + t.cbG[i]];
-    *b = lim[t.cbB[i]];
-  } else {
-    ConvertByFormula(Y, cb, cr, r, g, b);
-  }
-}
-
 void YccPlain(const int* y, const int* cb, const int* cr, int shift, uint8_t* r, uint8_t* g, uint8_t* b, int n) {
   const ColourTables& t = Tables();
   int x = 0;
   if (shift == 1) {
     // Chroma two wide: one set of chroma terms for two pixels.
-    for (; x + 1 < n; x += 2) {
-      const int Y0 = y[x], Y1 = y[x + 1], vb = cb[x >> 1], vr = cr[x >> 1];
-      if (!ColourTables::In(Y0) || !ColourTables::In(Y1) || !ColourTables::In(vb) || !ColourTables::In(vr)) break;
-      const int i = vb - ColourTables::kLow, j = vr - ColourTables::kLow;
-      const int tr = t.crR[j], tg = t.crbG[j] + t.cbG[i], tb = t.cbB[i];
-      const uint8_t* l0 = t.limit + (Y0 - ColourTables::kClampLow);
-      const uint8_t* l1 = t.limit + (Y1 - ColourTables::kClampLow);
-      r[x] = l0[tr];
-      g[x] = l0[tg];
-      b[x] = l0[tb];
-      r[x + 1] = l1[tr];
-      g[x + 1] = l1[tg];
-      b[x + 1] = l1[tb];
-    }
+    for (; x + 1 < n; x += 2)
+      if (!TablePixelPair(t, y[x], y[x + 1], cb[x >> 1], cr[x >> 1], r + x, g + x, b + x)) break;
   }
   for (; x < n; ++x) TablePixel(t, y[x], cb[x >> shift], cr[x >> shift], r + x, g + x, b + x);
 }
