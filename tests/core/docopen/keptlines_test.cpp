@@ -15,33 +15,15 @@
 #include "core/docopen/textload.h"
 #include "core/textcodec/keepbytes.h"
 #include "fw/alloc.h"
+#include "load_save.h"
 
 namespace {
 
 using textcodec::TextEncoding;
 
-struct Loaded {
-  std::string text;
-  textcodec::DecodeResult info;
-};
-
-Loaded Load(const std::string& bytes, TextEncoding hint) {
-  docopen::TextLoad t;
-  EXPECT_TRUE(docopen::LoadTextToSjis(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), hint, 16,
-                                      &t));
-  Loaded l;
-  l.text.assign(t.text, t.length);
-  l.info = t.info;
-  fw::Free(t.text);
-  return l;
-}
-
-std::string Save(const std::string& text, const textcodec::DecodeResult& how, std::size_t* lost) {
-  std::string out;
-  textcodec::TextCodecError error;
-  EXPECT_TRUE(textcodec::EncodeForSave(text.data(), text.size(), how, &out, lost, &error));
-  return out;
-}
+using docopentest::Load;
+using docopentest::Loaded;
+using docopentest::Save;
 
 // The lines of `s` without their LF (a final LF ends the last line).
 std::vector<std::string> Lines(const std::string& s) {

@@ -15,33 +15,15 @@
 #include "core/docopen/textload.h"
 #include "core/textcodec/keepbytes.h"
 #include "fw/alloc.h"
+#include "load_save.h"
 
 namespace {
 
 using textcodec::TextEncoding;
 
-struct Loaded {
-  std::string text;
-  textcodec::DecodeResult info;
-};
-
-Loaded Load(const std::string& bytes, TextEncoding hint = TextEncoding::kAuto, std::size_t piece = 0) {
-  docopen::TextLoad t;
-  EXPECT_TRUE(docopen::LoadTextToSjis(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), hint, 16,
-                                      &t, piece));
-  Loaded l;
-  l.text.assign(t.text, t.length);
-  l.info = t.info;
-  fw::Free(t.text);
-  return l;
-}
-
-std::string Save(const std::string& text, const textcodec::DecodeResult& how, std::size_t* lost) {
-  std::string out;
-  textcodec::TextCodecError error;
-  EXPECT_TRUE(textcodec::EncodeForSave(text.data(), text.size(), how, &out, lost, &error));
-  return out;
-}
+using docopentest::Load;
+using docopentest::Loaded;
+using docopentest::Save;
 
 // Opens and saves unchanged: the same bytes, nothing lost.
 void ExpectSameBytes(const std::string& file, const std::string& what, TextEncoding hint = TextEncoding::kAuto,
