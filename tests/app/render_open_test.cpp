@@ -11,51 +11,18 @@
 #include "convert/convert_registry.h"
 #include "core/docopen/opentexts.h"
 #include "fw/uihooks.h"
+#include "../convert/listing_util.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
 
 namespace {
 
-void Put16(std::string& s, unsigned v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8 & 0xFF);
-}
-void Put32(std::string& s, unsigned v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
+using namespace convert_test;
 
 // One stored member and the start of a central directory.
-std::string OneMemberZip() {
-  std::string s = "PK\x03\x04";
-  Put16(s, 20);
-  Put16(s, 0);
-  Put16(s, 0);
-  Put16(s, 0x6000);  // 12:00
-  Put16(s, 0x5A21);  // 2025-01-01
-  Put32(s, 0);
-  Put32(s, 5);
-  Put32(s, 5);
-  Put16(s, 10);
-  Put16(s, 0);
-  return s + "readme.txt" + "hello" + std::string("PK\x01\x02", 4) + std::string(60, '\0');
-}
+std::string OneMemberZip() { return ZipStored("readme.txt", "hello") + ZipCentralTail(); }
 
-std::string OneSecondWav() {
-  std::string s = "RIFF";
-  Put32(s, 36 + 44100 * 4);
-  s += "WAVEfmt ";
-  Put32(s, 16);
-  Put16(s, 1);
-  Put16(s, 2);
-  Put32(s, 44100);
-  Put32(s, 44100 * 4);
-  Put16(s, 4);
-  Put16(s, 16);
-  s += "data";
-  Put32(s, 44100 * 4);
-  return s + std::string(4000, '\0');
-}
+std::string OneSecondWav() { return Wave(44100, 16, 2, 44100 * 4) + std::string(4000, '\0'); }
 
 std::string DocText(CDvkDoc* doc) { return std::string(doc->m_pText, doc->m_nTextLen); }
 

@@ -11,6 +11,7 @@
 
 #include "fw/uihooks.h"
 #include "res/resource.h"
+#include "../convert/listing_util.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
 #include "support/pump.h"
@@ -18,64 +19,15 @@
 
 namespace {
 
-void Put16(std::string& s, std::uint32_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8 & 0xFF);
-}
-
-void Put32(std::string& s, std::uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
+using namespace convert_test;
 
 // A ZIP archive of one stored member and the start of its directory.
-std::string Zip() {
-  const std::string name = "names.txt", data = "Tabrye\r\n";
-  std::string s = "PK\x03\x04";
-  Put16(s, 20);
-  Put16(s, 0);
-  Put16(s, 0);
-  Put16(s, 0x6000);
-  Put16(s, 0x5A21);
-  Put32(s, 0);
-  Put32(s, static_cast<std::uint32_t>(data.size()));
-  Put32(s, static_cast<std::uint32_t>(data.size()));
-  Put16(s, static_cast<std::uint32_t>(name.size()));
-  Put16(s, 0);
-  return s + name + data + std::string("PK\x01\x02", 4) + std::string(60, '\0');
-}
+std::string Zip() { return ZipStored("names.txt", "Tabrye\r\n") + ZipCentralTail(); }
 
 // An LZH archive of one stored level-0 member and the end mark.
-std::string Lzh() {
-  const std::string name = "a.txt", data = "hello";
-  std::string h = "-lh0-";
-  Put32(h, static_cast<std::uint32_t>(data.size()));
-  Put32(h, static_cast<std::uint32_t>(data.size()));
-  Put32(h, 0);
-  h += '\x20';
-  h += '\0';
-  h += static_cast<char>(name.size());
-  h += name;
-  Put16(h, 0);
-  return static_cast<char>(h.size()) + std::string(1, '\0') + h + data + std::string(1, '\0');
-}
+std::string Lzh() { return LzhLevel0("a.txt", "hello") + std::string(1, '\0'); }
 
-// A PCM wave header (the samples do not matter).
-std::string Wave() {
-  std::string s = "RIFF";
-  Put32(s, 36 + 1000);
-  s += "WAVEfmt ";
-  Put32(s, 16);
-  Put16(s, 1);
-  Put16(s, 2);
-  Put32(s, 44100);
-  Put32(s, 44100 * 4);
-  Put16(s, 4);
-  Put16(s, 16);
-  s += "data";
-  Put32(s, 1000);
-  return s + std::string(1000, '\x11');
-}
+std::string Wave() { return convert_test::Wave(44100, 16, 2, 1000) + std::string(1000, '\x11'); }
 
 struct Source {
   const char* name;

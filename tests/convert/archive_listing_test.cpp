@@ -177,19 +177,6 @@ TEST(ZipListing, RandomBytesAfterASignatureNeverHang) {
 
 // --- LZH --------------------------------------------------------------------
 
-std::string LzhLevel0(const std::string& name, const std::string& data, char system = 0) {
-  std::string h = "-lh0-";
-  Put32(h, static_cast<std::uint32_t>(data.size()));
-  Put32(h, static_cast<std::uint32_t>(data.size()));
-  Put32(h, 0);
-  h += '\x20';
-  h += '\0';
-  h += static_cast<char>(name.size());
-  h += name;
-  Put16(h, 0);
-  if (system) h += system;
-  return static_cast<char>(h.size()) + std::string(1, '\0') + h + data;
-}
 
 std::string LzhLevel2(const std::string& name, const std::string& folder, const std::string& data) {
   std::string ext;

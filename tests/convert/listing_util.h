@@ -1,5 +1,5 @@
-// Small ZIP and LZH archives built byte by byte for the listing tests, and a
-// listing run over bytes in memory.
+// Small ZIP and LZH archives and wave headers built byte by byte for the
+// converter and open tests, and a listing run over bytes in memory.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +45,38 @@ inline std::string ZipStored(const std::string& name, const std::string& data) {
 
 // A central directory record start, enough to end the member walk.
 inline std::string ZipCentralTail() { return std::string("PK\x01\x02", 4) + std::string(60, '\0'); }
+
+// A level-0 LZH header of one stored member and its data (no end mark).
+inline std::string LzhLevel0(const std::string& name, const std::string& data, char system = 0) {
+  std::string h = "-lh0-";
+  Put32(h, static_cast<std::uint32_t>(data.size()));
+  Put32(h, static_cast<std::uint32_t>(data.size()));
+  Put32(h, 0);
+  h += '\x20';
+  h += '\0';
+  h += static_cast<char>(name.size());
+  h += name;
+  Put16(h, 0);
+  if (system) h += system;
+  return static_cast<char>(h.size()) + std::string(1, '\0') + h + data;
+}
+
+// A PCM wave header of `dataBytes` of samples (the samples themselves left out).
+inline std::string Wave(std::uint32_t rate, int bits, int channels, std::uint32_t dataBytes) {
+  std::string s = "RIFF";
+  Put32(s, 36 + dataBytes);
+  s += "WAVEfmt ";
+  Put32(s, 16);
+  Put16(s, 1);
+  Put16(s, static_cast<std::uint32_t>(channels));
+  Put32(s, rate);
+  Put32(s, rate * static_cast<std::uint32_t>(bits / 8 * channels));
+  Put16(s, static_cast<std::uint32_t>(bits / 8 * channels));
+  Put16(s, static_cast<std::uint32_t>(bits));
+  s += "data";
+  Put32(s, dataBytes);
+  return s;  // the samples do not matter
+}
 
 inline std::string ListZip(const std::string& bytes, std::int64_t outdata = 1 << 20) {
   convert::MemorySource file(bytes.data(), bytes.size());

@@ -16,6 +16,7 @@ namespace {
 
 using convert_test::Put16;
 using convert_test::Put32;
+using convert_test::Wave;
 
 const char kRule[] = "\n -------------------------------------------------------------\n";
 
@@ -32,21 +33,6 @@ std::string Info(int kind, const std::string& extension, const std::string& byte
   return std::string(out.Data(), out.Size());
 }
 
-std::string Wave(std::uint32_t rate, int bits, int channels, std::uint32_t dataBytes) {
-  std::string s = "RIFF";
-  Put32(s, 36 + dataBytes);
-  s += "WAVEfmt ";
-  Put32(s, 16);
-  Put16(s, 1);
-  Put16(s, static_cast<std::uint32_t>(channels));
-  Put32(s, rate);
-  Put32(s, rate * static_cast<std::uint32_t>(bits / 8 * channels));
-  Put16(s, static_cast<std::uint32_t>(bits / 8 * channels));
-  Put16(s, static_cast<std::uint32_t>(bits));
-  s += "data";
-  Put32(s, dataBytes);
-  return s;  // the samples do not matter
-}
 
 TEST(MediaInfo, WaveFieldsAndLength) {
   // The RIFF size counts the 36 header bytes after it as well.
