@@ -31,8 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > (1 << 18)) return 0;
   static const int kCapacities[4] = {32768, 16, 301, 4096};
   static const int kChains[4] = {arc::DeflateWindow::kMaxChain, 1, 7, 64};
-  // Small blocks only on small inputs: each block costs a code construction.
-  const int capacity = size > 16384 ? kCapacities[data[0] & 1 ? 3 : 0] : kCapacities[data[0] & 3];
+  // Small blocks only on small inputs: each block costs a code construction,
+  // so 16-symbol blocks are tried on inputs up to 1 KB and 301-symbol blocks
+  // up to 16 KB.
+  int pick = data[0] & 3;
+  if (size > 1024 && pick == 1) pick = 2;
+  if (size > 16384) pick = data[0] & 1 ? 3 : 0;
+  const int capacity = kCapacities[pick];
   const int chainIndex = data[0] >> 2 & 3;
   const uint8_t* in = data + 1;
   const size_t n = size - 1;

@@ -1,7 +1,6 @@
 #include "archive/arc_huffman.h"
 
 #include <algorithm>
-#include <map>
 
 #include "archive/arc_error.h"
 
@@ -60,18 +59,29 @@ std::vector<int> LengthsFromFrequencies(const std::vector<int32_t>& freqs, int m
     return out;
   }
   const size_t leaves = recs.size();
-  // Equal keys keep insertion order: multimap inserts after its equal range.
-  std::multimap<int64_t, int> queue;
-  for (size_t i = 0; i < leaves; ++i) queue.emplace(recs[i].freq, static_cast<int>(i));
-  while (queue.size() > 1) {
-    auto a = queue.begin();
-    int l = a->second;
-    queue.erase(a);
-    auto b = queue.begin();
-    int r = b->second;
-    queue.erase(b);
+  // Two queues instead of one ordered set: the leaves sorted by frequency
+  // (stable, so equal ones keep symbol order) and the nodes in the order they
+  // are made, which is also by frequency. On equal frequencies a leaf goes
+  // first, then the older node: the order of a set keyed by frequency that
+  // keeps insertion order, so the lengths do not change.
+  std::vector<int> leafOrder(leaves);
+  for (size_t i = 0; i < leaves; ++i) leafOrder[i] = static_cast<int>(i);
+  std::stable_sort(leafOrder.begin(), leafOrder.end(), [&recs](int a, int b) {
+    return recs[static_cast<size_t>(a)].freq < recs[static_cast<size_t>(b)].freq;
+  });
+  recs.reserve(2 * leaves - 1);
+  size_t nextLeaf = 0, nextNode = leaves;
+  auto takeSmallest = [&]() {
+    if (nextLeaf < leaves &&
+        (nextNode == recs.size() ||
+         recs[static_cast<size_t>(leafOrder[nextLeaf])].freq <= recs[nextNode].freq))
+      return leafOrder[nextLeaf++];
+    return static_cast<int>(nextNode++);
+  };
+  for (size_t made = 0; made + 1 < leaves; ++made) {
+    const int l = takeSmallest();
+    const int r = takeSmallest();
     recs.push_back({recs[static_cast<size_t>(l)].freq + recs[static_cast<size_t>(r)].freq, -1, l, r});
-    queue.emplace(recs.back().freq, static_cast<int>(recs.size() - 1));
   }
   // Children are made before their parent: walk from the root down.
   std::vector<int> depth(recs.size(), 0);

@@ -2,6 +2,8 @@
 // of both sides, and table decoding against the canonical walk.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <sstream>
 
 #include "archive/arc_huffman.h"
@@ -42,6 +44,82 @@ TEST(Huffman, LimitedCodesStayComplete) {
       kraft += int64_t(1) << (m - x);
     }
     EXPECT_EQ(kraft, int64_t(1) << m) << m;
+  }
+}
+
+// The first construction of the length-limited tree, kept as the reference:
+// one ordered set keyed by frequency that keeps insertion order on ties.
+std::vector<int> ReferenceLengths(const std::vector<int32_t>& freqs, int m) {
+  struct Rec {
+    int64_t freq;
+    int sym, left, right;
+  };
+  std::vector<Rec> recs;
+  for (int s = 0; s < static_cast<int>(freqs.size()); ++s)
+    if (freqs[static_cast<size_t>(s)] > 0) recs.push_back({freqs[static_cast<size_t>(s)], s, -1, -1});
+  if (recs.empty()) return {1};
+  std::vector<int> out(freqs.size(), 0);
+  if (recs.size() == 1) {
+    out[static_cast<size_t>(recs[0].sym)] = 1;
+    return out;
+  }
+  const size_t leaves = recs.size();
+  std::multimap<int64_t, int> queue;
+  for (size_t i = 0; i < leaves; ++i) queue.emplace(recs[i].freq, static_cast<int>(i));
+  while (queue.size() > 1) {
+    const int l = queue.begin()->second;
+    queue.erase(queue.begin());
+    const int r = queue.begin()->second;
+    queue.erase(queue.begin());
+    recs.push_back({recs[static_cast<size_t>(l)].freq + recs[static_cast<size_t>(r)].freq, -1, l, r});
+    queue.emplace(recs.back().freq, static_cast<int>(recs.size() - 1));
+  }
+  std::vector<int> depth(recs.size(), 0);
+  for (size_t i = recs.size(); i-- > leaves;) {
+    depth[static_cast<size_t>(recs[i].left)] = depth[i] + 1;
+    depth[static_cast<size_t>(recs[i].right)] = depth[i] + 1;
+  }
+  std::vector<int64_t> count(static_cast<size_t>(m) + 2, 0);
+  for (size_t i = 0; i < leaves; ++i) ++count[static_cast<size_t>(std::min(depth[i], m))];
+  int64_t excess = -(int64_t(1) << m);
+  for (int l = 1; l <= m; ++l) excess += count[static_cast<size_t>(l)] << (m - l);
+  if (excess <= 0) {
+    for (size_t i = 0; i < leaves; ++i) out[static_cast<size_t>(recs[i].sym)] = depth[i];
+    return out;
+  }
+  for (int64_t k = 0; k < excess; ++k) {
+    for (int l = m - 3; l >= 1; --l) {
+      if (count[static_cast<size_t>(l)] > 0) {
+        --count[static_cast<size_t>(l)];
+        count[static_cast<size_t>(l) + 1] += 2;
+        --count[static_cast<size_t>(m)];
+        break;
+      }
+    }
+  }
+  std::vector<int> order;
+  for (size_t i = leaves; i < recs.size(); ++i) {
+    if (recs[static_cast<size_t>(recs[i].left)].sym >= 0) order.push_back(recs[static_cast<size_t>(recs[i].left)].sym);
+    if (recs[static_cast<size_t>(recs[i].right)].sym >= 0) order.push_back(recs[static_cast<size_t>(recs[i].right)].sym);
+  }
+  size_t idx = 0;
+  for (int l = m; l >= 1; --l)
+    for (int64_t k = 0; k < count[static_cast<size_t>(l)] && idx < order.size(); ++k)
+      out[static_cast<size_t>(order[idx++])] = l;
+  return out;
+}
+
+TEST(Huffman, LengthsEqualTheFirstTreeOnTies) {
+  // Few distinct frequencies make many ties between leaves and between
+  // nodes: the order they are taken in decides the lengths.
+  std::mt19937 rng(20261207);
+  for (int round = 0; round < 20000; ++round) {
+    const int symbols = 1 + static_cast<int>(rng() % 300);
+    const int spread = 1 + static_cast<int>(rng() % (round % 3 == 0 ? 3 : 40));
+    std::vector<int32_t> f(static_cast<size_t>(symbols));
+    for (auto& x : f) x = rng() % 4 == 0 ? 0 : static_cast<int32_t>(1 + rng() % static_cast<unsigned>(spread));
+    const int m = round % 2 ? 7 : 15;
+    ASSERT_EQ(LengthsFromFrequencies(f, m), ReferenceLengths(f, m)) << "round " << round;
   }
 }
 
