@@ -183,8 +183,11 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
         docopen::LoadProgress progress;
         progress.poll = &LoadPoll::Poll;
         progress.context = &poll;
+        // A CSV file is shown as a table, which writes each 0x06 back as ','.
+        const textcodec::ReadBack readBack =
+            reader == docopen::Reader::kCsv ? textcodec::ReadBack::kCommaForSix : textcodec::ReadBack::kAsRead;
         const bool loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced,
-                                                    kTextMargin, &t, docopen::kDecodePiece, &progress);
+                                                    kTextMargin, &t, docopen::kDecodePiece, &progress, readBack);
         poll.Done();
         if (!loaded && t.stopped) {
           // Esc: the previous document stays as it was, without a message box.

@@ -19,11 +19,15 @@
 // TAB form (kind 9): 0x06 becomes TAB, everything else is copied.
 //
 // Both directions work on `len` bytes: a NUL is data like any other byte.
-// The one thing a round trip cannot keep is a 0x06 byte of the file itself,
-// which the working form cannot tell from a separator: outside quotes it
-// separates fields, inside quotes the load makes it a comma, so the row
-// stays in the loader's form and the save writes ',' for it either way
-// (CountFieldSeparatorBytes lets a caller see that before the load).
+// A 0x06 byte of the file itself cannot be told from a separator: outside
+// quotes it separates fields, inside quotes the load makes it a comma, so the
+// row stays in the loader's form and this form writes ',' for it either way.
+// The file's bytes still come back: the document's open compares the file
+// with the text as this form gives it back, every 0x06 as ','
+// (textcodec::ReadBack::kCommaForSix, textcodec/keepbytes.h), and keeps the
+// bytes of each line that held one. An unedited row is then written as the
+// file had it; an edited one loses its 0x06 bytes, and the save asks first.
+// CountFieldSeparatorBytes counts them in a file text.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +40,7 @@ namespace csv {
 // itself) in the working form.
 void CommasToFieldSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
 
-// Bytes 0x06 in a file text (the bytes a load and save cannot keep).
+// Bytes 0x06 in a file text (the bytes the comma form writes as ',').
 std::size_t CountFieldSeparatorBytes(const std::uint8_t* text, std::size_t len);
 
 enum class CommaFormKind { kComma, kTab };

@@ -91,7 +91,8 @@ bool DecodesInPieces(TextEncoding e) {
 }
 
 bool LoadTextToSjis(const std::uint8_t* bytes, std::size_t len, TextEncoding hint, std::uint32_t margin,
-                    TextLoad* out, std::size_t piece, const LoadProgress* progress) {
+                    TextLoad* out, std::size_t piece, const LoadProgress* progress,
+                    textcodec::ReadBack readBack) {
   *out = TextLoad();
   if (!bytes) len = 0;
   if (piece == 0) piece = kDecodePiece;
@@ -150,7 +151,8 @@ bool LoadTextToSjis(const std::uint8_t* bytes, std::size_t len, TextEncoding hin
   }
   sink.p[sink.len] = '\0';
   // What a save needs to write these bytes again where an encode would not.
-  out->info.kept = textcodec::KeepOriginalBytes(bytes, len, out->info, sink.p, static_cast<std::size_t>(sink.len));
+  out->info.kept =
+      textcodec::KeepOriginalBytes(bytes, len, out->info, sink.p, static_cast<std::size_t>(sink.len), readBack);
   out->text = sink.p;
   out->length = static_cast<std::uint32_t>(sink.len);
   out->capacity = static_cast<std::uint32_t>(sink.cap);

@@ -8,12 +8,14 @@
 // shift state, Base64, BinHex) are decoded whole by textcodec and copied.
 // The result is byte for byte what textcodec::DecodeTextToSjis gives; in
 // addition info.kept holds what a save needs to write the file's bytes again
-// (textcodec/keepbytes.h).
+// (textcodec/keepbytes.h), for the text as the document gives it back
+// (`readBack`: kCommaForSix for a text shown as a CSV table).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "core/textcodec/keepbytes.h"
 #include "core/textcodec/textcodec.h"
 
 namespace docopen {
@@ -44,7 +46,8 @@ constexpr std::size_t kDecodePiece = 1u << 20;
 // out->info.error set and what could be decoded, as DecodeTextToSjis does.
 bool LoadTextToSjis(const std::uint8_t* bytes, std::size_t len, textcodec::TextEncoding hint,
                     std::uint32_t margin, TextLoad* out, std::size_t piece = kDecodePiece,
-                    const LoadProgress* progress = nullptr);
+                    const LoadProgress* progress = nullptr,
+                    textcodec::ReadBack readBack = textcodec::ReadBack::kAsRead);
 
 // True for the encodings decoded piece by piece.
 bool DecodesInPieces(textcodec::TextEncoding e);

@@ -113,6 +113,18 @@ void WriteLines(const char* sjis, std::size_t len, TextEncoding e, const KeptByt
   *lost = replaced;
 }
 
+// Turns every 0x06 of p[0..n) into ',' (a CSV table's comma form gives a
+// separator byte back as a comma); returns how many there were.
+std::size_t CommaForSix(char* p, std::size_t n) {
+  std::size_t count = 0;
+  for (char* q = p; (q = static_cast<char*>(std::memchr(q, 0x06, n - static_cast<std::size_t>(q - p)))) != nullptr;
+       ++q) {
+    *q = ',';
+    ++count;
+  }
+  return count;
+}
+
 }  // namespace
 
 std::uint64_t TextFingerprint(const char* p, std::size_t n) {
@@ -125,13 +137,22 @@ std::uint64_t TextFingerprint(const char* p, std::size_t n) {
 }
 
 std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_t len, const DecodeResult& how,
-                                                   const char* sjis, std::size_t sjisLen) {
+                                                   const char* sjis, std::size_t sjisLen, ReadBack readBack) {
   const std::uint8_t* b = static_cast<const std::uint8_t*>(bytes);
   if (b == nullptr) len = 0;
   if (sjis == nullptr) sjisLen = 0;
   const TextEncoding e = how.encoding;
+  // The text as a save will have it: a table gives each 0x06 back as ','.
+  // Only a text holding one is copied; `sixes` counts them.
+  std::string readBackText;
+  std::size_t sixes = 0;
+  if (readBack == ReadBack::kCommaForSix && sjisLen > 0 && std::memchr(sjis, 0x06, sjisLen) != nullptr) {
+    readBackText.assign(sjis, sjisLen);
+    sixes = CommaForSix(&readBackText[0], sjisLen);
+    sjis = readBackText.data();
+  }
   // Shift-JIS is kept as it is unless a broken sequence was replaced.
-  if (e == TextEncoding::kShiftJis && how.replaced == 0 && sjisLen == len) return nullptr;
+  if (e == TextEncoding::kShiftJis && how.replaced == 0 && sjisLen == len && sixes == 0) return nullptr;
   {
     std::string again;
     DecodeResult plain = how;
@@ -153,7 +174,9 @@ std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_
     while (aligned && pos < len) {
       const std::size_t end = ByteLineEnd(b, len, pos, e);
       line.clear();
-      const std::size_t replaced = DecodeToSjis(e, b + pos, end - pos, line);
+      std::size_t replaced = DecodeToSjis(e, b + pos, end - pos, line);
+      // Read back as the text is; a 0x06 the line held is lost once edited.
+      if (sixes > 0) replaced += CommaForSix(&line[0], line.size());
       // Each file line must be one line of the text: LF only at its end, and
       // at its end unless it is the last.
       const void* lf = line.empty() ? nullptr : std::memchr(line.data(), '\n', line.size());
@@ -193,7 +216,7 @@ std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_
   k->bytes.assign(reinterpret_cast<const char*>(b), len);
   k->textLength = sjisLen;
   k->textHash = TextFingerprint(sjis, sjisLen);
-  k->wholeLost = how.replaced;
+  k->wholeLost = how.replaced + sixes;
   return k;
 }
 

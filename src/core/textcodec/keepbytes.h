@@ -23,6 +23,14 @@
 // before losing it; so is a kept line the diff cannot place for certain (a
 // line that reads the same inserted or deleted beside it, or lines that
 // changed places), which is then written as its text encodes.
+//
+// The text a document gives back need not be the text the open decoded: a
+// CSV table writes every 0x06 byte as a comma (0x06 is its field separator,
+// csv/csv_fileform.h). Read as ReadBack::kCommaForSix, the open compares the
+// file with that text, so a line holding a 0x06 is kept (its bytes as the
+// file has them, its text as the table writes it back) and its 0x06 bytes
+// count as lost once it is edited: an unedited save writes the file's bytes,
+// an edited one asks first.
 #pragma once
 
 #include <cstddef>
@@ -35,32 +43,39 @@
 
 namespace textcodec {
 
+// How the document gives its text back to a save: as it was read, or with
+// every 0x06 byte written as ',' (a CSV table's comma form).
+enum class ReadBack { kAsRead, kCommaForSix };
+
 struct KeptBytes {
   struct Line {
     std::size_t index;   // its line number in the text as read
-    std::string text;    // the decoded line (Shift-JIS, line end included)
+    std::string text;    // the decoded line as read back (Shift-JIS, line end included)
     std::string bytes;   // the line as the file has it
-    std::size_t lost;    // characters an encode of `text` would not give back
+    std::size_t lost;    // characters an encode of `text` would not give back (0x06 read back included)
     bool firstOnly;      // reads as `text` only at the start of a file (a UTF-8 mark the decode skips)
   };
   bool whole = false;
-  // Whole: the file's bytes, the decoded text's length and fingerprint, and
-  // the characters an edited save loses.
+  // Whole: the file's bytes, the read-back text's length and fingerprint,
+  // and the characters an edited save loses.
   std::string bytes;
   std::size_t textLength = 0;
   std::uint64_t textHash = 0;
   std::size_t wholeLost = 0;
   // Line by line: the kept lines in file order, and LineHash of every line
-  // of the text as read (8 bytes a line).
+  // of the text as read back (8 bytes a line).
   std::vector<Line> lines;
   std::vector<std::uint64_t> lineHashes;
 };
 
 // Compares what an encode of `sjis` (the decoded text of `bytes`, read as
-// `how` says) would write with the bytes; nullptr when they are the same,
-// else what a save needs to write them again.
+// `how` says), given back as `readBack` says, would write with the bytes;
+// nullptr when they are the same, else what a save needs to write them
+// again. With kCommaForSix a text without 0x06 costs one memchr more than
+// kAsRead; one with 0x06 is copied once to read it back.
 std::shared_ptr<const KeptBytes> KeepOriginalBytes(const void* bytes, std::size_t len, const DecodeResult& how,
-                                                   const char* sjis, std::size_t sjisLen);
+                                                   const char* sjis, std::size_t sjisLen,
+                                                   ReadBack readBack = ReadBack::kAsRead);
 
 // Encodes `sjis` for a save over the file `origin` describes: the file's own
 // bytes where its text is unchanged (origin.kept), the file's encoding

@@ -21,10 +21,10 @@ struct Loaded {
 };
 
 inline Loaded Load(const std::string& bytes, textcodec::TextEncoding hint = textcodec::TextEncoding::kAuto,
-                   std::size_t piece = 0) {
+                   std::size_t piece = 0, textcodec::ReadBack readBack = textcodec::ReadBack::kAsRead) {
   docopen::TextLoad t;
   EXPECT_TRUE(docopen::LoadTextToSjis(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), hint, 16,
-                                      &t, piece));
+                                      &t, piece, nullptr, readBack));
   Loaded l;
   l.text.assign(t.text, t.length);
   l.info = t.info;
