@@ -69,6 +69,37 @@ std::size_t FindFirstOfSet(const std::uint8_t* text, std::size_t pos, std::size_
   return end;
 }
 
+std::size_t FindRowEndCountingSeparators(const std::uint8_t* text, std::size_t pos, std::size_t end,
+                                         std::uint32_t* separators) {
+  std::uint32_t count = 0;
+#if TABRYE_CSV_SSE2
+  if (FastScansOn()) {
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
+    const __m128i sep = _mm_set1_epi8(0x06);
+    while (pos + 16 <= end) {
+      const __m128i x = Load(text + pos);
+      const unsigned rowEnd =
+          Mask(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)), _mm_cmpeq_epi8(x, nul)));
+      const unsigned seps = Mask(_mm_cmpeq_epi8(x, sep));
+      if (rowEnd) {
+        const unsigned k = LowestBit(rowEnd);
+        *separators = count + static_cast<std::uint32_t>(__builtin_popcount(seps & ((1u << k) - 1u)));
+        return pos + k;
+      }
+      count += static_cast<std::uint32_t>(__builtin_popcount(seps));
+      pos += 16;
+    }
+  }
+#endif
+  for (; pos < end; ++pos) {
+    const std::uint8_t c = text[pos];
+    if (c == '\r' || c == '\n' || c == 0) break;
+    count += c == 0x06;
+  }
+  *separators = count;
+  return pos;
+}
+
 std::size_t FindControlByte(const std::uint8_t* text, std::size_t pos, std::size_t end) {
 #if TABRYE_CSV_SSE2
   if (FastScansOn()) {

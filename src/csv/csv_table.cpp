@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "csv/csv_index.h"
+#include "csv/csv_loadscan.h"
 #include "fw/alloc.h"
 
 namespace csv {
@@ -47,6 +48,24 @@ bool Table::LoadFileText(const void* text, std::size_t n, std::uint32_t margin) 
   if (!Reserve(static_cast<std::uint64_t>(n) + 1 + margin)) return false;
   CommasToFieldSeparators(static_cast<const std::uint8_t*>(text), n, m_pTextBuf);
   m_pTextBuf[n] = 0;
+  m_nTextLen = static_cast<std::uint32_t>(n);
+  Rescan();
+  return true;
+}
+
+bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads) {
+  const std::uint64_t size = static_cast<std::uint64_t>(n) + 1 + margin;
+  if (size > 0xFFFFFFFFull) return false;
+  auto* buf = static_cast<std::uint8_t*>(fw::Alloc(static_cast<std::size_t>(size)));
+  if (!buf) return false;
+  if (!SjisToWorkingForm(static_cast<const std::uint8_t*>(bytes), n, buf, threads)) {
+    fw::Free(buf);
+    return false;
+  }
+  buf[n] = 0;
+  fw::Free(m_pTextBuf);
+  m_pTextBuf = buf;
+  m_nWorkSize = static_cast<std::uint32_t>(size);
   m_nTextLen = static_cast<std::uint32_t>(n);
   Rescan();
   return true;

@@ -43,6 +43,13 @@ class Table : public TableFields {
   // False (table unchanged) when memory is short.
   bool LoadFileText(const void* text, std::size_t n, std::uint32_t margin);
 
+  // Loads the bytes of a Shift-JIS CSV file in one pass (csv_loadscan.h:
+  // the Shift-JIS check and the working form together, on up to `threads`
+  // threads, 0 for the default) and indexes it: the content LoadFileText
+  // gives for the decoded text. False with the table unchanged when the pass
+  // gives up (not clean Shift-JIS, a 0x06 byte) or memory is short.
+  bool LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads = 0);
+
   // The file text of the content: comma form or TAB form (csv_fileform.h).
   // Every row the load made is written back with the bytes it was read from.
   std::string FileText(CommaFormKind kind, CommaFormStats* stats = nullptr) const;

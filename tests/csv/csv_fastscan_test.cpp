@@ -71,6 +71,12 @@ TEST(CsvFastScan, ByteSearchesFindTheFirstByteFromEveryStart) {
       }
       ASSERT_EQ(wantSep, csv::FindFirstOf(U(text), pos, text.size(), 0x06, '\r', '\n', 0));
       ASSERT_EQ(wantCtl, csv::FindControlByte(U(text), pos, text.size()));
+      std::size_t wantEnd = pos;
+      std::uint32_t wantSeps = 0, seps = 99;
+      while (wantEnd < text.size() && text[wantEnd] != '\r' && text[wantEnd] != '\n' && text[wantEnd] != '\0')
+        wantSeps += text[wantEnd++] == '\x06';
+      ASSERT_EQ(wantEnd, csv::FindRowEndCountingSeparators(U(text), pos, text.size(), &seps));
+      ASSERT_EQ(wantSeps, seps);
       static const std::uint8_t kSet[] = {0x06, '\r', '\n', 0, '^', '<', '>'};
       for (int count : {1, 5, 7}) {
         std::size_t want = text.size();

@@ -1,0 +1,127 @@
+// The one-pass open of a shown CSV against the careful open (decode with
+// LoadTextToSjis as a CSV is read, then the table's LoadFileText): on random
+// files of the bytes that matter the text, encoding, kept bytes, working
+// form, index and saved bytes are the same, and the pass declines exactly
+// the files it must leave to the careful path.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "core/docopen/textload.h"
+#include "core/textcodec/keepbytes.h"
+#include "csv/csv_fileform.h"
+#include "csv/csv_fileopen.h"
+#include "csv/csv_table.h"
+#include "fw/alloc.h"
+
+namespace {
+
+using textcodec::TextEncoding;
+
+std::string RandomFile(std::mt19937& rng, std::size_t n) {
+  static const char* kParts[] = {"\"", ",", "\r", "\n", "\r\n", "a", "bc", "\x81\x40", "\x88\x9f", "\x93\x8c",
+                                 "^", "<", ">", "~", "!#", "!*", "!$", "!%", "$^", "12", ",,", "\"\"", "\t",
+                                 "\xb1", "\r\n!#\r\n", "\n^>", "\r\nx^<", "\xe3\x81\x82", "\xa4\xa2"};
+  static const char* kRare[] = {"\x06", "\x81", "\x1b$B", "\xef\xbb\xbf", std::string(1, '\0').c_str()};
+  std::string s;
+  const bool rare = rng() % 3 == 0;
+  while (s.size() < n) {
+    if (rare && rng() % 50 == 0) {
+      const std::size_t k = rng() % 5;
+      if (k == 4) s.push_back('\0');
+      else s += kRare[k];
+      continue;
+    }
+    if (rng() % 5 == 0) s.append(rng() % 50, static_cast<char>('A' + rng() % 26));
+    s += kParts[rng() % (sizeof kParts / sizeof kParts[0])];
+  }
+  return s;
+}
+
+bool SameIndex(const csv::TableFields& a, const csv::TableFields& b) {
+  return a.m_nLastRow == b.m_nLastRow && a.m_nScanNotes == b.m_nScanNotes && a.m_nFieldCount == b.m_nFieldCount &&
+         std::memcmp(a.m_aSecOffset, b.m_aSecOffset, sizeof a.m_aSecOffset) == 0 &&
+         std::memcmp(a.m_aSecLine, b.m_aSecLine, sizeof a.m_aSecLine) == 0 &&
+         std::memcmp(a.m_aSecRow, b.m_aSecRow, sizeof a.m_aSecRow) == 0 &&
+         std::memcmp(a.m_aSecScanPos, b.m_aSecScanPos, sizeof a.m_aSecScanPos) == 0 &&
+         std::memcmp(a.m_aSecInfoA, b.m_aSecInfoA, sizeof a.m_aSecInfoA) == 0 &&
+         std::memcmp(a.m_aSecInfoB, b.m_aSecInfoB, sizeof a.m_aSecInfoB) == 0 &&
+         std::memcmp(a.m_aSecFields, b.m_aSecFields, sizeof a.m_aSecFields) == 0;
+}
+
+TEST(CsvFileOpen, OnePassGivesWhatTheCarefulOpenGives) {
+  std::mt19937 rng(505);
+  int taken = 0, declined = 0;
+  for (int round = 0; round < 1500; ++round) {
+    const std::string file = RandomFile(rng, rng() % 2000);
+    std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[file.size() + 1]);
+    std::memcpy(bytes.get(), file.data(), file.size());
+    const TextEncoding hint = rng() % 4 == 0 ? TextEncoding::kShiftJis : TextEncoding::kAuto;
+
+    // The careful open.
+    docopen::TextLoad careful;
+    ASSERT_TRUE(docopen::LoadTextToSjis(bytes.get(), file.size(), hint, 9, &careful, docopen::kDecodePiece, nullptr,
+                                        textcodec::ReadBack::kCommaForSix));
+    csv::Table want;
+    ASSERT_TRUE(want.LoadFileText(careful.text, careful.length, 5));
+
+    csv::Table got;
+    const int threads = 1 + static_cast<int>(rng() % 4);
+    if (!csv::LoadTableInOnePass(bytes.get(), file.size(), hint, 5, &got, threads)) {
+      ++declined;
+      // Declined only where the careful open does more than copy the bytes.
+      const bool sjis = careful.info.encoding == TextEncoding::kShiftJis;
+      EXPECT_TRUE(!sjis || careful.info.replaced != 0 || file.find('\x06') != std::string::npos) << round;
+      EXPECT_EQ(nullptr, got.m_pTextBuf);
+      fw::Free(careful.text);
+      continue;
+    }
+    ++taken;
+    std::memset(bytes.get(), 0xEE, file.size());  // step 2 comes after the file is gone
+    docopen::TextLoad text;
+    ASSERT_TRUE(csv::TextLoadFromTable(got, 9, &text));
+    ASSERT_EQ(std::string(careful.text, careful.length), std::string(text.text, text.length)) << round;
+    EXPECT_EQ(careful.capacity, text.capacity);
+    EXPECT_EQ(0, text.text[text.length]);
+    EXPECT_EQ(careful.info.encoding, text.info.encoding);
+    EXPECT_EQ(careful.info.inner, text.info.inner);
+    EXPECT_EQ(careful.info.replaced, text.info.replaced);
+    EXPECT_EQ(careful.info.kept == nullptr, text.info.kept == nullptr) << round;
+    ASSERT_EQ(want.m_nTextLen, got.m_nTextLen);
+    ASSERT_EQ(0, std::memcmp(want.m_pTextBuf, got.m_pTextBuf, want.m_nTextLen + 1)) << round;
+    EXPECT_EQ(want.m_nWorkSize, got.m_nWorkSize);
+    EXPECT_TRUE(SameIndex(want, got)) << round;
+    // The saved bytes: the table's comma form, encoded for the file.
+    std::string savedWant, savedGot;
+    const std::string formWant = want.FileText(csv::CommaFormKind::kComma), formGot = got.FileText(csv::CommaFormKind::kComma);
+    ASSERT_TRUE(textcodec::EncodeForSave(formWant.data(), formWant.size(), careful.info, &savedWant, nullptr, nullptr));
+    ASSERT_TRUE(textcodec::EncodeForSave(formGot.data(), formGot.size(), text.info, &savedGot, nullptr, nullptr));
+    EXPECT_EQ(savedWant, savedGot) << round;
+    EXPECT_EQ(file, savedGot) << round;
+    fw::Free(careful.text);
+    fw::Free(text.text);
+  }
+  EXPECT_GT(taken, 150);
+  EXPECT_GT(declined, 300);
+}
+
+TEST(CsvFileOpen, TheSwitchSendsEveryFileTheCarefulWay) {
+  const std::string file = "a,b\r\n\"c,d\",e\r\n";
+  csv::Table t;
+  csv::SetOnePassOpen(false);
+  EXPECT_FALSE(csv::LoadTableInOnePass(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(),
+                                       TextEncoding::kAuto, 0, &t));
+  csv::SetOnePassOpen(true);
+  EXPECT_TRUE(csv::LoadTableInOnePass(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(),
+                                      TextEncoding::kAuto, 0, &t));
+  EXPECT_EQ(1, t.m_nLastRow);
+  // A forced encoding other than Shift-JIS is never taken.
+  csv::Table u;
+  EXPECT_FALSE(csv::LoadTableInOnePass(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(),
+                                       TextEncoding::kUtf8, 0, &u));
+}
+
+}  // namespace
