@@ -17,6 +17,13 @@ std::atomic<bool> g_fast{true};
 inline unsigned Mask(__m128i v) { return static_cast<unsigned>(_mm_movemask_epi8(v)); }
 inline __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline unsigned LowestBit(unsigned m) { return static_cast<unsigned>(__builtin_ctz(m)); }
+// Set bits of a 16-bit mask (SSE2 has no population count instruction).
+inline std::uint32_t Count16(unsigned m) {
+  m = m - ((m >> 1) & 0x5555u);
+  m = (m & 0x3333u) + ((m >> 2) & 0x3333u);
+  m = (m + (m >> 4)) & 0x0F0Fu;
+  return (m + (m >> 8)) & 0x1Fu;
+}
 #endif
 }  // namespace
 
@@ -83,10 +90,10 @@ std::size_t FindRowEndCountingSeparators(const std::uint8_t* text, std::size_t p
       const unsigned seps = Mask(_mm_cmpeq_epi8(x, sep));
       if (rowEnd) {
         const unsigned k = LowestBit(rowEnd);
-        *separators = count + static_cast<std::uint32_t>(__builtin_popcount(seps & ((1u << k) - 1u)));
+        *separators = count + Count16(seps & ((1u << k) - 1u));
         return pos + k;
       }
-      count += static_cast<std::uint32_t>(__builtin_popcount(seps));
+      count += Count16(seps);
       pos += 16;
     }
   }

@@ -1,6 +1,9 @@
 #include "csv/csv_fileopen.h"
 
+#include <algorithm>
 #include <atomic>
+#include <thread>
+#include <vector>
 
 #include "csv/csv_loadscan.h"
 #include "fw/alloc.h"
@@ -20,10 +23,10 @@ bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::Tex
   const textcodec::TextEncoding e =
       hint == textcodec::TextEncoding::kAuto ? textcodec::DetectTextEncoding(bytes, n) : hint;
   if (e != textcodec::TextEncoding::kShiftJis) return false;
-  return table->LoadSjisFileBytes(bytes, n, margin, threads);
+  return table->LoadSjisFileBytes(bytes, n, margin, threads, false);
 }
 
-bool TextLoadFromTable(const Table& table, std::uint32_t margin, docopen::TextLoad* out) {
+bool TextLoadFromTable(const Table& table, std::uint32_t margin, docopen::TextLoad* out, int threads) {
   *out = docopen::TextLoad();
   const std::uint32_t n = table.UsedLength();
   const std::uint64_t size = static_cast<std::uint64_t>(n) + 1 + margin;
@@ -36,7 +39,27 @@ bool TextLoadFromTable(const Table& table, std::uint32_t margin, docopen::TextLo
     out->outOfMemory = true;
     return false;
   }
-  WorkingFormToFileText(table.m_pTextBuf, n, reinterpret_cast<std::uint8_t*>(p));
+  // Cut into equal parts, one a thread (the bytes stand on their own); a
+  // part no thread could be started for is done here.
+  auto* dst = reinterpret_cast<std::uint8_t*>(p);
+  if (threads < 1 || n < kThreadedBytes) threads = 1;
+  const std::size_t part = (n + static_cast<std::size_t>(threads) - 1) / static_cast<std::size_t>(threads);
+  auto convert = [&table, dst, n, part](std::size_t k) {
+    const std::size_t from = part * k;
+    if (from < n) WorkingFormToFileText(table.m_pTextBuf + from, std::min(part, n - from), dst + from);
+  };
+  std::vector<std::thread> helpers;
+  std::vector<std::size_t> left;
+  for (std::size_t k = 1; k < static_cast<std::size_t>(threads); ++k) {
+    try {
+      helpers.emplace_back(convert, k);
+    } catch (...) {
+      left.push_back(k);
+    }
+  }
+  convert(0);
+  for (std::size_t k : left) convert(k);
+  for (auto& h : helpers) h.join();
   p[n] = '\0';
   out->text = p;
   out->length = n;
@@ -44,6 +67,54 @@ bool TextLoadFromTable(const Table& table, std::uint32_t margin, docopen::TextLo
   out->info.encoding = textcodec::TextEncoding::kShiftJis;
   out->info.inner = textcodec::TextEncoding::kShiftJis;
   return true;
+}
+
+bool FinishOnePassOpen(Table* table, std::uint32_t margin, docopen::TextLoad* out, int threads) {
+  const std::size_t n = table->UsedLength();
+  if (threads <= 0) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    threads = n < kThreadedBytes ? 1 : static_cast<int>(std::min<unsigned>(cores ? cores : 1, kMaxLoadThreads));
+  }
+  if (threads <= 1) {
+    table->Rescan();
+    return TextLoadFromTable(*table, margin, out);
+  }
+  // The index on this thread, the text on the others (both only read the
+  // working form).
+  bool made = false;
+  std::thread text;
+  try {
+    text = std::thread([&] { made = TextLoadFromTable(*table, margin, out, threads - 1); });
+  } catch (...) {
+    table->Rescan();
+    return TextLoadFromTable(*table, margin, out);
+  }
+  table->Rescan();
+  text.join();
+  return made;
+}
+
+void OpenedTable::Offer(Table& table, const char* text, std::size_t len, std::uint32_t margin) {
+  table_.TakeContentOf(table);
+  text_ = text;
+  len_ = len;
+  margin_ = margin;
+}
+
+bool OpenedTable::TakeFor(const char* text, std::size_t len, std::uint32_t margin, Table* into) {
+  if (!Waiting() || text != text_ || len != len_ || margin != margin_ ||
+      table_.m_nWorkSize != static_cast<std::uint64_t>(len) + 1 + margin)
+    return false;
+  into->TakeContentOf(table_);
+  Drop();
+  return true;
+}
+
+void OpenedTable::Drop() {
+  table_.Clear();
+  text_ = nullptr;
+  len_ = 0;
+  margin_ = 0;
 }
 
 }  // namespace csv

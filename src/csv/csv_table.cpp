@@ -53,7 +53,7 @@ bool Table::LoadFileText(const void* text, std::size_t n, std::uint32_t margin) 
   return true;
 }
 
-bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads) {
+bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads, bool index) {
   const std::uint64_t size = static_cast<std::uint64_t>(n) + 1 + margin;
   if (size > 0xFFFFFFFFull) return false;
   auto* buf = static_cast<std::uint8_t*>(fw::Alloc(static_cast<std::size_t>(size)));
@@ -67,7 +67,7 @@ bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t ma
   m_pTextBuf = buf;
   m_nWorkSize = static_cast<std::uint32_t>(size);
   m_nTextLen = static_cast<std::uint32_t>(n);
-  Rescan();
+  if (index) Rescan();
   return true;
 }
 
@@ -96,6 +96,13 @@ bool Table::CopyFrom(const Table& other) {
   m_nWorkSize = size;
   m_nTextLen = n;
   return true;
+}
+
+void Table::TakeContentOf(Table& other) {
+  if (&other == this) return;
+  fw::Free(m_pTextBuf);
+  static_cast<TableFields&>(*this) = other;
+  static_cast<TableFields&>(other) = TableFields();
 }
 
 void Table::Clear() {

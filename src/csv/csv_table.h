@@ -48,7 +48,10 @@ class Table : public TableFields {
   // threads, 0 for the default) and indexes it: the content LoadFileText
   // gives for the decoded text. False with the table unchanged when the pass
   // gives up (not clean Shift-JIS, a 0x06 byte) or memory is short.
-  bool LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads = 0);
+  // Without `index` the index is left to a Rescan the caller makes before
+  // anything reads the table.
+  bool LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads = 0,
+                         bool index = true);
 
   // The file text of the content: comma form or TAB form (csv_fileform.h).
   // Every row the load made is written back with the bytes it was read from.
@@ -61,6 +64,10 @@ class Table : public TableFields {
   // Takes over another table's content, index and title line (a pane taking
   // its neighbour's table). False (table unchanged) when memory is short.
   bool CopyFrom(const Table& other);
+
+  // Takes over another table's buffer, content and index; `other` is left
+  // empty (no copy is made).
+  void TakeContentOf(Table& other);
 
   // Frees the buffer and empties the table (index cleared).
   void Clear();

@@ -14,6 +14,7 @@
 #include "core/textcodec/keepbytes.h"
 #include "csv/csv_fileform.h"
 #include "csv/csv_fileopen.h"
+#include "csv/csv_loadscan.h"
 #include "csv/csv_table.h"
 #include "fw/alloc.h"
 
@@ -82,7 +83,7 @@ TEST(CsvFileOpen, OnePassGivesWhatTheCarefulOpenGives) {
     ++taken;
     std::memset(bytes.get(), 0xEE, file.size());  // step 2 comes after the file is gone
     docopen::TextLoad text;
-    ASSERT_TRUE(csv::TextLoadFromTable(got, 9, &text));
+    ASSERT_TRUE(csv::FinishOnePassOpen(&got, 9, &text, threads));
     ASSERT_EQ(std::string(careful.text, careful.length), std::string(text.text, text.length)) << round;
     EXPECT_EQ(careful.capacity, text.capacity);
     EXPECT_EQ(0, text.text[text.length]);
@@ -117,11 +118,40 @@ TEST(CsvFileOpen, TheSwitchSendsEveryFileTheCarefulWay) {
   csv::SetOnePassOpen(true);
   EXPECT_TRUE(csv::LoadTableInOnePass(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(),
                                       TextEncoding::kAuto, 0, &t));
+  docopen::TextLoad text;
+  ASSERT_TRUE(csv::FinishOnePassOpen(&t, 0, &text));
   EXPECT_EQ(1, t.m_nLastRow);
+  fw::Free(text.text);
   // A forced encoding other than Shift-JIS is never taken.
   csv::Table u;
   EXPECT_FALSE(csv::LoadTableInOnePass(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(),
                                        TextEncoding::kUtf8, 0, &u));
+}
+
+TEST(CsvFileOpen, LargeFilesGiveTheSameTableAndTextOnOneToFourThreads) {
+  std::mt19937 rng(606);
+  std::string file;
+  while (file.size() < csv::kThreadedBytes + 70000) {
+    std::string part = RandomFile(rng, 3000);
+    // Shift-JIS only: no UTF-8, EUC-JP, 0x06 or lone leads.
+    for (auto& c : part)
+      if (c == '\x06' || c == '\x1b' || c == '\0' || static_cast<std::uint8_t>(c) >= 0x80) c = 'q';
+    file += part + "\x88\x9f,\"\x93\x8c\"\r\n";
+  }
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+  csv::Table want;
+  ASSERT_TRUE(want.LoadFileText(file.data(), file.size(), 7));
+  for (int threads = 1; threads <= 4; ++threads) {
+    csv::Table got;
+    ASSERT_TRUE(csv::LoadTableInOnePass(bytes, file.size(), TextEncoding::kAuto, 7, &got, threads));
+    docopen::TextLoad text;
+    ASSERT_TRUE(csv::FinishOnePassOpen(&got, 11, &text, threads));
+    EXPECT_EQ(file, std::string(text.text, text.length)) << threads;
+    ASSERT_EQ(want.m_nTextLen, got.m_nTextLen);
+    EXPECT_EQ(0, std::memcmp(want.m_pTextBuf, got.m_pTextBuf, want.m_nTextLen + 1)) << threads;
+    EXPECT_TRUE(SameIndex(want, got)) << threads;
+    fw::Free(text.text);
+  }
 }
 
 }  // namespace
