@@ -21,7 +21,9 @@ bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::Tex
                         std::uint32_t margin, Table* table, int threads) {
   if (!OnePassOpenOn() || bytes == nullptr) return false;
   const textcodec::TextEncoding e =
-      hint == textcodec::TextEncoding::kAuto ? textcodec::DetectTextEncoding(bytes, n) : hint;
+      hint == textcodec::TextEncoding::kAuto ? textcodec::DetectTextEncodingWithoutEscapes(bytes, n) : hint;
+  // The pass declines bytes holding an ESC, so the detection above is the
+  // whole detection for every file it takes.
   if (e != textcodec::TextEncoding::kShiftJis) return false;
   return table->LoadSjisFileBytes(bytes, n, margin, threads, false);
 }

@@ -19,6 +19,7 @@ namespace csv {
 namespace {
 
 constexpr std::uint8_t kSix = 0x06;
+constexpr std::uint8_t kEsc = 0x1B;
 
 #if TABRYE_LOADSCAN_SSE2
 inline __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
@@ -65,13 +66,14 @@ inline bool Block(const std::uint8_t* src, std::uint8_t* dst, PieceState* st) {
   __m128i x[4];
   std::uint64_t high = 0, quote = 0, end = 0, comma = 0, six = 0;
   const __m128i vq = Splat('"'), vcr = Splat('\r'), vlf = Splat('\n'), vc = Splat(','), vs = Splat(kSix);
+  const __m128i ve = Splat(kEsc);
   for (int k = 0; k < 4; ++k) {
     x[k] = Load(src + 16 * k);
     high |= Bits(Mask(x[k]), k);
     quote |= Bits(Mask(_mm_cmpeq_epi8(x[k], vq)), k);
     end |= Bits(Mask(_mm_or_si128(_mm_cmpeq_epi8(x[k], vcr), _mm_cmpeq_epi8(x[k], vlf))), k);
     comma |= Bits(Mask(_mm_cmpeq_epi8(x[k], vc)), k);
-    six |= Bits(Mask(_mm_cmpeq_epi8(x[k], vs)), k);
+    six |= Bits(Mask(_mm_or_si128(_mm_cmpeq_epi8(x[k], vs), _mm_cmpeq_epi8(x[k], ve))), k);
   }
   if (six) return false;
   if (high | st->pairCarry) {
@@ -122,7 +124,7 @@ inline bool Block(const std::uint8_t* src, std::uint8_t* dst, PieceState* st) {
 bool SjisPieceToWorkingFormBytewise(const std::uint8_t* src, std::size_t n, std::uint8_t* dst) {
   if (textcodec::FindBrokenSjisLeadBytewise(src, n) != n) return false;
   for (std::size_t i = 0; i < n; ++i)
-    if (src[i] == kSix) return false;
+    if (src[i] == kSix || src[i] == kEsc) return false;
   CommasToSeparatorsBytewise(src, n, dst);
   return true;
 }

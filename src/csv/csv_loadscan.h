@@ -8,8 +8,9 @@
 // its trail byte, so the decode copies every byte) without a 0x06 byte (the
 // working form would turn one inside quotes into a comma, and the save of
 // such a file keeps the bytes of its lines, which the careful path works
-// out). Anything else makes it give up, and the caller takes the careful
-// path from the same bytes.
+// out), and without an ESC byte (0x1B: the open's detection then need not
+// search the whole file for JIS escape sequences). Anything else makes it
+// give up, and the caller takes the careful path from the same bytes.
 //
 // Files of kThreadedBytes or more are cut after line ends into pieces of
 // about kPieceBytes, handled on up to four threads: after a line end the
@@ -28,9 +29,9 @@ constexpr int kMaxLoadThreads = 4;
 
 // One piece that starts at a line start (or the file's start): `n` bytes of
 // `src` to `dst` in working form. False when the bytes are not clean
-// Shift-JIS or hold a 0x06 (dst then holds nothing of use).
+// Shift-JIS or hold a 0x06 or 0x1B (dst then holds nothing of use).
 bool SjisPieceToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst);
-// The same as a byte loop (the Shift-JIS check, a search for 0x06, then
+// The same as a byte loop (the Shift-JIS check, a search for 0x06 and 0x1B, then
 // CommasToSeparatorsBytewise): the reference the tests compare with.
 bool SjisPieceToWorkingFormBytewise(const std::uint8_t* src, std::size_t n, std::uint8_t* dst);
 

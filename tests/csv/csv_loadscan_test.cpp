@@ -26,7 +26,7 @@ std::string RandomSjisCsv(std::mt19937& rng, std::size_t n, bool damage) {
                                  "\x88\x9f", "\x93\x8c", "\x8c\x8c\x8c\x8c", "^", "<", ">",  "~",  "!#",
                                  "!*",   "!$",      "!%",       "$^",    "12",     ",,",     "\"\"", "\t",
                                  "\xb1\xb2", "\x82\xa0\"", "\x81\x81,"};
-  static const char* kDamage[] = {"\x06", "\x81", "\x9f\r", "\xfc", "\x81\x7f", "\xe0,"};
+  static const char* kDamage[] = {"\x06", "\x81", "\x9f\r", "\xfc", "\x81\x7f", "\xe0,", "\x1b", "\x1b$B"};
   std::string s;
   while (s.size() < n) {
     if (damage && rng() % 40 == 0) {
@@ -48,7 +48,7 @@ std::string RandomSjisCsv(std::mt19937& rng, std::size_t n, bool damage) {
 bool Careful(const std::string& file, std::string* form) {
   std::string text;
   const std::size_t replaced = textcodec::DecodeToSjis(textcodec::TextEncoding::kShiftJis, file.data(), file.size(), text);
-  if (replaced != 0 || text.find('\x06') != std::string::npos) return false;
+  if (replaced != 0 || text.find_first_of(std::string("\x06\x1b", 2)) != std::string::npos) return false;
   EXPECT_EQ(file, text);
   form->assign(text.size(), '\0');
   csv::CommasToSeparatorsBytewise(U(text), text.size(), reinterpret_cast<std::uint8_t*>(&(*form)[0]));

@@ -247,11 +247,11 @@ bool IsBase64Text(const std::uint8_t* p, std::size_t n) {
   return DecodesToText(raw);
 }
 
-TextEncoding Detect(const std::uint8_t* p, std::size_t n, bool containers) {
+TextEncoding Detect(const std::uint8_t* p, std::size_t n, bool containers, bool escapes = true) {
   TextEncoding e;
   if (HasBom(p, n, &e) || LooksLikeUtf16(p, n, &e)) return e;
   if (containers && FindBinHexLine(p, n) < n) return TextEncoding::kBinHex;
-  if (HasJisEscape(p, n)) return TextEncoding::kIso2022Jp;
+  if (escapes && HasJisEscape(p, n)) return TextEncoding::kIso2022Jp;
   const std::size_t ascii = AsciiRun(p, n);
   if (ascii == n) {
     if (containers && IsBase64Text(p, n)) return TextEncoding::kBase64;
@@ -297,6 +297,11 @@ const DetectThresholds& DetectionThresholds() { return detail::kThresholds; }
 TextEncoding DetectTextEncoding(const void* bytes, std::size_t len) {
   if (bytes == nullptr) len = 0;
   return detail::Detect(static_cast<const std::uint8_t*>(bytes), len, true);
+}
+
+TextEncoding DetectTextEncodingWithoutEscapes(const void* bytes, std::size_t len) {
+  if (bytes == nullptr) len = 0;
+  return detail::Detect(static_cast<const std::uint8_t*>(bytes), len, true, false);
 }
 
 }  // namespace textcodec
