@@ -20,12 +20,32 @@ bool OnePassOpenOn() { return g_onePass.load(std::memory_order_relaxed); }
 bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::TextEncoding hint,
                         std::uint32_t margin, Table* table, int threads) {
   if (!OnePassOpenOn() || bytes == nullptr) return false;
-  const textcodec::TextEncoding e =
-      hint == textcodec::TextEncoding::kAuto ? textcodec::DetectTextEncodingWithoutEscapes(bytes, n) : hint;
-  // The pass declines bytes holding an ESC, so the detection above is the
-  // whole detection for every file it takes.
-  if (e != textcodec::TextEncoding::kShiftJis) return false;
-  return table->LoadSjisFileBytes(bytes, n, margin, threads, false);
+  // The pass declines bytes holding an ESC, so detection without the escape
+  // search is the whole detection for every file it takes. On a large file
+  // detection runs beside the pass (on another thread); the pass's work is
+  // thrown away when the file is not Shift-JIS.
+  using textcodec::TextEncoding;
+  if (hint != TextEncoding::kAuto) {
+    return hint == TextEncoding::kShiftJis && table->LoadSjisFileBytes(bytes, n, margin, threads, false);
+  }
+  TextEncoding e = TextEncoding::kAuto;
+  std::thread detect;
+  if (n >= kThreadedBytes) {
+    try {
+      detect = std::thread([&e, bytes, n] { e = textcodec::DetectTextEncodingWithoutEscapes(bytes, n); });
+    } catch (...) {
+    }
+  }
+  if (!detect.joinable()) {
+    e = textcodec::DetectTextEncodingWithoutEscapes(bytes, n);
+    return e == TextEncoding::kShiftJis && table->LoadSjisFileBytes(bytes, n, margin, threads, false);
+  }
+  Table made;
+  const bool ok = made.LoadSjisFileBytes(bytes, n, margin, threads, false);
+  detect.join();
+  if (!ok || e != TextEncoding::kShiftJis) return false;
+  table->TakeContentOf(made);
+  return true;
 }
 
 bool TextLoadFromTable(const Table& table, std::uint32_t margin, docopen::TextLoad* out, int threads) {
