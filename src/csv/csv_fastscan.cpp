@@ -59,21 +59,53 @@ std::size_t FindFirstOf(const std::uint8_t* text, std::size_t pos, std::size_t e
   return end;
 }
 
+#if TABRYE_CSV_SSE2
+namespace {
+// The search of FindFirstOfSet with the set's size fixed, so that the
+// compares unroll (the index looks for 5 or 7 bytes in every first field).
+template <int kCount>
+std::size_t FindFirstOfFixed(const std::uint8_t* text, std::size_t pos, std::size_t end, const std::uint8_t* set) {
+  __m128i v[kCount];
+  for (int k = 0; k < kCount; ++k) v[k] = _mm_set1_epi8(static_cast<char>(set[k]));
+  while (pos + 16 <= end) {
+    const __m128i x = Load(text + pos);
+    __m128i hit = _mm_cmpeq_epi8(x, v[0]);
+    for (int k = 1; k < kCount; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, v[k]));
+    const unsigned m = Mask(hit);
+    if (m) return pos + LowestBit(m);
+    pos += 16;
+  }
+  return pos;
+}
+}  // namespace
+#endif
+
 std::size_t FindFirstOfSet(const std::uint8_t* text, std::size_t pos, std::size_t end, const std::uint8_t* set,
                            int count) {
   if (count > 8) count = 8;
 #if TABRYE_CSV_SSE2
   if (FastScansOn() && count > 0) {
-    __m128i v[8];
-    for (int k = 0; k < count; ++k) v[k] = _mm_set1_epi8(static_cast<char>(set[k]));
-    while (pos + 16 <= end) {
-      const __m128i x = Load(text + pos);
-      __m128i hit = _mm_cmpeq_epi8(x, v[0]);
-      for (int k = 1; k < count; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, v[k]));
-      const unsigned m = Mask(hit);
-      if (m) return pos + LowestBit(m);
-      pos += 16;
+    switch (count) {
+      case 5:
+        pos = FindFirstOfFixed<5>(text, pos, end, set);
+        break;
+      case 7:
+        pos = FindFirstOfFixed<7>(text, pos, end, set);
+        break;
+      default: {
+        __m128i v[8];
+        for (int k = 0; k < count; ++k) v[k] = _mm_set1_epi8(static_cast<char>(set[k]));
+        while (pos + 16 <= end) {
+          const __m128i x = Load(text + pos);
+          __m128i hit = _mm_cmpeq_epi8(x, v[0]);
+          for (int k = 1; k < count; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, v[k]));
+          const unsigned m = Mask(hit);
+          if (m) return pos + LowestBit(m);
+          pos += 16;
+        }
+      }
     }
+    if (pos + 16 <= end) return pos;  // found within the blocks
   }
 #endif
   for (; pos < end; ++pos)
