@@ -12,7 +12,10 @@ namespace csv {
 
 namespace {
 std::atomic<bool> g_onePass{true};
+std::atomic<std::uint32_t> g_taken{0};
 }  // namespace
+
+std::uint32_t OpenedTablesTaken() { return g_taken.load(std::memory_order_relaxed); }
 
 void SetOnePassOpen(bool on) { g_onePass.store(on, std::memory_order_relaxed); }
 bool OnePassOpenOn() { return g_onePass.load(std::memory_order_relaxed); }
@@ -129,6 +132,7 @@ bool OpenedTable::TakeFor(const char* text, std::size_t len, std::uint32_t margi
     return false;
   into->TakeContentOf(table_);
   Drop();
+  g_taken.fetch_add(1, std::memory_order_relaxed);
   return true;
 }
 

@@ -54,6 +54,10 @@ bool FinishOnePassOpen(Table* table, std::uint32_t margin, docopen::TextLoad* ou
 // The document's text alone from a working form the one pass made.
 bool TextLoadFromTable(const Table& table, std::uint32_t margin, docopen::TextLoad* out, int threads = 1);
 
+// Tables a view took from an OpenedTable since the program started (tests
+// check that an open went the one-pass way).
+std::uint32_t OpenedTablesTaken();
+
 // A table the open made for the document's text, waiting for the first view
 // that shows that text as a table: that view takes it instead of building
 // its own from the text. It goes only to the very text it was made for (the
