@@ -186,40 +186,44 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
         got.text = p;
         got.length = static_cast<std::uint32_t>(size);
         got.capacity = cap;
-      } else if (reader == docopen::Reader::kCsv && how.show && !how.textOnly &&
-                 viewload::ShownFormOf(kind) == viewload::ShownForm::kTable &&
-                 csv::LoadTableInOnePass(file.Data(), static_cast<std::size_t>(file.Size()), forced,
-                                         csv::kShownTableMargin, &onePass)) {
-        // Clean Shift-JIS shown as a table: the table was made straight from
-        // the mapped file; the document's text comes back from it once the
-        // file is unmapped (at most two buffers of the file's size).
-        file.Close();
-        docopen::TextLoad t;
-        if (!csv::FinishOnePassOpen(&onePass, kTextMargin, &t))
-          return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
-        got.text = t.text;
-        got.length = t.length;
-        got.capacity = t.capacity;
-        got.info = std::move(t.info);
-        got.decoded = true;
       } else {
         docopen::TextLoad t;
         LoadPoll poll;
         docopen::LoadProgress progress;
         progress.poll = &LoadPoll::Poll;
         progress.context = &poll;
-        // A CSV file is shown as a table, which writes each 0x06 back as ','.
-        const textcodec::ReadBack readBack =
-            reader == docopen::Reader::kCsv ? textcodec::ReadBack::kCommaForSix : textcodec::ReadBack::kAsRead;
-        const bool loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced,
-                                                    kTextMargin, &t, docopen::kDecodePiece, &progress, readBack);
-        poll.Done();
-        if (!loaded && t.stopped) {
+        auto stoppedByEsc = [&]() {
           // Esc: the previous document stays as it was, without a message box.
           m_strOpenMessage = GetOpenText(OpenText::kLoadStopped);
           if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, m_strOpenMessage);
           return -1;
+        };
+        // Clean Shift-JIS shown as a table: the table is made straight from
+        // the mapped file, and the document's text comes back from it once
+        // the file is unmapped (at most two buffers of the file's size).
+        bool stopped = false;
+        const bool onePassTaken =
+            reader == docopen::Reader::kCsv && how.show && !how.textOnly &&
+            viewload::ShownFormOf(kind) == viewload::ShownForm::kTable &&
+            csv::LoadTableInOnePass(file.Data(), static_cast<std::size_t>(file.Size()), forced,
+                                    csv::kShownTableMargin, &onePass, 0, &progress, &stopped);
+        if (stopped) {
+          poll.Done();
+          return stoppedByEsc();
         }
+        bool loaded;
+        if (onePassTaken) {
+          file.Close();
+          loaded = csv::FinishOnePassOpen(&onePass, kTextMargin, &t);
+        } else {
+          // A CSV file is shown as a table, which writes each 0x06 back as ','.
+          const textcodec::ReadBack readBack =
+              reader == docopen::Reader::kCsv ? textcodec::ReadBack::kCommaForSix : textcodec::ReadBack::kAsRead;
+          loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced, kTextMargin,
+                                           &t, docopen::kDecodePiece, &progress, readBack);
+        }
+        poll.Done();
+        if (!loaded && t.stopped) return stoppedByEsc();
         if (!loaded) return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
         got.text = t.text;
         got.length = t.length;

@@ -21,7 +21,11 @@ void SetOnePassOpen(bool on) { g_onePass.store(on, std::memory_order_relaxed); }
 bool OnePassOpenOn() { return g_onePass.load(std::memory_order_relaxed); }
 
 bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::TextEncoding hint,
-                        std::uint32_t margin, Table* table, int threads) {
+                        std::uint32_t margin, Table* table, int threads, const docopen::LoadProgress* progress,
+                        bool* stopped) {
+  bool dummy = false;
+  if (stopped == nullptr) stopped = &dummy;
+  *stopped = false;
   if (!OnePassOpenOn() || bytes == nullptr) return false;
   // The pass declines bytes holding an ESC, so detection without the escape
   // search is the whole detection for every file it takes. On a large file
@@ -29,7 +33,8 @@ bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::Tex
   // thrown away when the file is not Shift-JIS.
   using textcodec::TextEncoding;
   if (hint != TextEncoding::kAuto) {
-    return hint == TextEncoding::kShiftJis && table->LoadSjisFileBytes(bytes, n, margin, threads, false);
+    return hint == TextEncoding::kShiftJis &&
+           table->LoadSjisFileBytes(bytes, n, margin, threads, false, progress, stopped);
   }
   TextEncoding e = TextEncoding::kAuto;
   std::thread detect;
@@ -41,10 +46,11 @@ bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::Tex
   }
   if (!detect.joinable()) {
     e = textcodec::DetectTextEncodingWithoutEscapes(bytes, n);
-    return e == TextEncoding::kShiftJis && table->LoadSjisFileBytes(bytes, n, margin, threads, false);
+    return e == TextEncoding::kShiftJis &&
+           table->LoadSjisFileBytes(bytes, n, margin, threads, false, progress, stopped);
   }
   Table made;
-  const bool ok = made.LoadSjisFileBytes(bytes, n, margin, threads, false);
+  const bool ok = made.LoadSjisFileBytes(bytes, n, margin, threads, false, progress, stopped);
   detect.join();
   if (!ok || e != TextEncoding::kShiftJis) return false;
   table->TakeContentOf(made);

@@ -42,8 +42,12 @@ bool OnePassOpenOn();
 // pass took it: `table` then holds its working form (with `margin` spare
 // bytes) and index. False with `table` unchanged otherwise; the caller then
 // opens the file the careful way. The table's index is built by step 2.
+// On a file cut into pieces `progress` is called after pieces; when it asks
+// to stop, the result is false with *stopped set (the caller then keeps what
+// it had, as for a stopped careful load).
 bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::TextEncoding hint,
-                        std::uint32_t margin, Table* table, int threads = 0);
+                        std::uint32_t margin, Table* table, int threads = 0,
+                        const docopen::LoadProgress* progress = nullptr, bool* stopped = nullptr);
 
 // Step 2: the table's index, and the document's text as
 // docopen::LoadTextToSjis gives it for the file (with `margin` spare bytes

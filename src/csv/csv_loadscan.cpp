@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -158,7 +159,9 @@ std::size_t LoadPieceEnd(const std::uint8_t* src, std::size_t n, std::size_t pos
   return lf ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(lf) - src) + 1 : n;
 }
 
-bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst, int threads, std::size_t piece) {
+bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst, int threads, std::size_t piece,
+                       const docopen::LoadProgress* progress, bool* stopped) {
+  if (stopped) *stopped = false;
   if (piece == 0) piece = kPieceBytes;
   if (threads <= 0) {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -172,27 +175,49 @@ bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst
   for (std::size_t pos = 0; pos < n; pos = LoadPieceEnd(src, n, pos, piece)) starts.push_back(pos);
   starts.push_back(n);
   const std::size_t count = starts.size() - 1;
-  std::atomic<std::size_t> next{0};
-  std::atomic<bool> failed{false};
-  auto work = [&]() {
+  std::atomic<std::size_t> next{0}, finished{0};
+  std::atomic<bool> failed{false}, stop{false};
+  auto work = [&](bool polls) {
     for (;;) {
       const std::size_t k = next.fetch_add(1);
       if (k >= count || failed.load(std::memory_order_relaxed)) return;
-      if (!SjisPieceToWorkingForm(src + starts[k], starts[k + 1] - starts[k], dst + starts[k]))
-        failed.store(true, std::memory_order_relaxed);
+      const std::size_t len = starts[k + 1] - starts[k];
+      if (!SjisPieceToWorkingForm(src + starts[k], len, dst + starts[k])) failed.store(true, std::memory_order_relaxed);
+      const std::size_t done = finished.fetch_add(len) + len;
+      if (polls && progress && progress->poll && done < n && progress->poll(progress->context, done, n)) {
+        stop.store(true);
+        failed.store(true);
+      }
     }
+  };
+  std::atomic<int> running{0};
+  auto helper = [&]() {
+    work(false);
+    running.fetch_sub(1);
   };
   std::vector<std::thread> helpers;
   const int extra = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(threads - 1), count - 1));
   for (int t = 0; t < extra; ++t) {
     try {
-      helpers.emplace_back(work);
+      running.fetch_add(1);
+      helpers.emplace_back(helper);
     } catch (...) {
+      running.fetch_sub(1);
       break;  // no more threads: the rest is done by those there are
     }
   }
-  work();
+  work(true);
+  // The helpers' last pieces: this thread keeps polling while it waits.
+  while (progress && progress->poll && running.load() > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const std::size_t done = finished.load();
+    if (running.load() > 0 && !stop.load() && progress->poll(progress->context, std::min(done, n - 1), n)) {
+      stop.store(true);
+      failed.store(true);
+    }
+  }
   for (auto& h : helpers) h.join();
+  if (stopped) *stopped = stop.load();
   return !failed.load();
 }
 

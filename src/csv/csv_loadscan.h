@@ -21,6 +21,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/docopen/textload.h"
+
 namespace csv {
 
 constexpr std::size_t kThreadedBytes = 4u << 20;
@@ -42,8 +44,12 @@ std::size_t LoadPieceEnd(const std::uint8_t* src, std::size_t n, std::size_t pos
 // The whole file in pieces of `piece` bytes (0: kPieceBytes) on up to
 // `threads` threads (0: one thread below kThreadedBytes, else up to
 // kMaxLoadThreads as the machine has cores). False as for one piece.
+// When the file is cut, the calling thread calls `progress` after each piece
+// it finished, with the bytes finished so far; when that asks to stop, the
+// pass stops (false, *stopped set).
 bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst, int threads = 0,
-                       std::size_t piece = 0);
+                       std::size_t piece = 0, const docopen::LoadProgress* progress = nullptr,
+                       bool* stopped = nullptr);
 
 // The CSV file text of a working form made by the pass above (every 0x06
 // back to a comma), `n` bytes of `src` to `dst` (may be `src`).

@@ -53,12 +53,14 @@ bool Table::LoadFileText(const void* text, std::size_t n, std::uint32_t margin) 
   return true;
 }
 
-bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads, bool index) {
+bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads, bool index,
+                              const docopen::LoadProgress* progress, bool* stopped) {
+  if (stopped) *stopped = false;
   const std::uint64_t size = static_cast<std::uint64_t>(n) + 1 + margin;
   if (size > 0xFFFFFFFFull) return false;
   auto* buf = static_cast<std::uint8_t*>(fw::Alloc(static_cast<std::size_t>(size)));
   if (!buf) return false;
-  if (!SjisToWorkingForm(static_cast<const std::uint8_t*>(bytes), n, buf, threads)) {
+  if (!SjisToWorkingForm(static_cast<const std::uint8_t*>(bytes), n, buf, threads, 0, progress, stopped)) {
     fw::Free(buf);
     return false;
   }

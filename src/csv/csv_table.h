@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/docopen/textload.h"
 #include "csv/csv_buffer.h"
 #include "csv/csv_fileform.h"
 
@@ -50,8 +51,10 @@ class Table : public TableFields {
   // gives up (not clean Shift-JIS, a 0x06 byte) or memory is short.
   // Without `index` the index is left to a Rescan the caller makes before
   // anything reads the table.
+  // `progress` and `stopped` as for SjisToWorkingForm.
   bool LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads = 0,
-                         bool index = true);
+                         bool index = true, const docopen::LoadProgress* progress = nullptr,
+                         bool* stopped = nullptr);
 
   // The file text of the content: comma form or TAB form (csv_fileform.h).
   // Every row the load made is written back with the bytes it was read from.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/docopen/textload.h"
 #include "core/textcodec/keepbytes.h"
@@ -152,6 +153,54 @@ TEST(CsvFileOpen, LargeFilesGiveTheSameTableAndTextOnOneToFourThreads) {
     EXPECT_EQ(0, std::memcmp(want.m_pTextBuf, got.m_pTextBuf, want.m_nTextLen + 1)) << threads;
     EXPECT_TRUE(SameIndex(want, got)) << threads;
     fw::Free(text.text);
+  }
+}
+
+TEST(CsvFileOpen, TheProgressPollSeesThePiecesAndCanStopTheOnePass) {
+  std::string file;
+  for (int row = 0; file.size() < csv::kThreadedBytes + 3 * csv::kPieceBytes; ++row)
+    file += "\"\x93\x8c,\x8b\x9e\"," + std::to_string(row) + ",abc\r\n";
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+  struct Seen {
+    std::vector<std::size_t> done;
+    std::size_t stopAfter;
+    bool order;
+  };
+  docopen::LoadProgress progress;
+  progress.poll = [](void* context, std::size_t done, std::size_t total) {
+    Seen* s = static_cast<Seen*>(context);
+    EXPECT_LT(done, total);
+    s->done.push_back(done);
+    s->order = s->order && (s->done.size() < 2 || s->done[s->done.size() - 2] <= done);
+    return s->done.size() >= s->stopAfter;
+  };
+  // One thread: a poll after every piece but the last; stopped at the first.
+  Seen all{{}, 1000, true};
+  progress.context = &all;
+  csv::Table t;
+  bool stopped = true;
+  ASSERT_TRUE(csv::LoadTableInOnePass(bytes, file.size(), TextEncoding::kAuto, 0, &t, 1, &progress, &stopped));
+  EXPECT_FALSE(stopped);
+  EXPECT_GE(all.done.size(), 4u);
+  EXPECT_TRUE(all.order);
+  Seen once{{}, 1, true};
+  progress.context = &once;
+  csv::Table u;
+  EXPECT_FALSE(csv::LoadTableInOnePass(bytes, file.size(), TextEncoding::kAuto, 0, &u, 1, &progress, &stopped));
+  EXPECT_TRUE(stopped);
+  EXPECT_EQ(1u, once.done.size());
+  EXPECT_EQ(nullptr, u.m_pTextBuf);
+  // Four threads: however the pieces fall, a poll that asks to stop stops
+  // the pass, and a pass without one finishes.
+  for (int round = 0; round < 10; ++round) {
+    Seen four{{}, 1, true};
+    progress.context = &four;
+    csv::Table w;
+    const bool ok = csv::LoadTableInOnePass(bytes, file.size(), TextEncoding::kAuto, 0, &w, 4, &progress, &stopped);
+    EXPECT_EQ(four.done.empty(), ok);
+    EXPECT_EQ(!four.done.empty(), stopped);
+    EXPECT_EQ(ok, w.m_pTextBuf != nullptr);
+    EXPECT_TRUE(four.order);
   }
 }
 
