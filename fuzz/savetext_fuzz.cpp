@@ -7,6 +7,10 @@
 // line by line in an encoding without shift states, a save that asks nothing
 // reads back as the edited text, line by line (or as a line's own encoding
 // reads): no kept line's bytes went to a line that reads otherwise.
+// One bit of the first byte opens the bytes as a CSV table instead: loaded
+// with ReadBack::kCommaForSix, put into a csv::Table, whose comma form must be
+// the text with each 0x06 as ','; that form is what is saved and edited, and
+// a line read back from a save takes its 0x06 bytes as commas.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -17,6 +21,7 @@
 #include "core/docopen/textload.h"
 #include "core/textcodec/keepbytes.h"
 #include "core/textcodec/linealign.h"
+#include "csv/csv_table.h"
 #include "fw/alloc.h"
 
 using textcodec::TextEncoding;
@@ -56,6 +61,13 @@ std::string Edit(const std::string& text, unsigned op, std::size_t at) {
   return s;
 }
 
+// The text with each 0x06 as ',' (how a table gives it back).
+std::string CommaForSix(std::string s) {
+  for (char& c : s)
+    if (c == '\x06') c = ',';
+  return s;
+}
+
 bool Stateless(TextEncoding e) {
   return e == TextEncoding::kShiftJis || e == TextEncoding::kUtf8 || e == TextEncoding::kUtf8Bom ||
          e == TextEncoding::kUtf16Le || e == TextEncoding::kUtf16Be || e == TextEncoding::kEucJp;
@@ -67,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   const TextEncoding hint = static_cast<TextEncoding>(data[0] % textcodec::kTextEncodingCount);
   const unsigned op = (data[0] / textcodec::kTextEncodingCount) % 4;
+  const bool table = (data[0] / (textcodec::kTextEncodingCount * 4)) % 2 != 0;
   const size_t piece = 1 + data[1] * 3;
   const size_t at = data[1];
   data += 2;
@@ -75,9 +88,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size) std::memcpy(bytes.get(), data, size);
 
   docopen::TextLoad t;
-  if (!docopen::LoadTextToSjis(bytes.get(), size, hint, 0, &t, piece)) return 0;
-  const std::string text(t.text, t.length);
+  if (!docopen::LoadTextToSjis(bytes.get(), size, hint, 0, &t, piece, nullptr,
+                               table ? textcodec::ReadBack::kCommaForSix : textcodec::ReadBack::kAsRead))
+    return 0;
+  std::string text(t.text, t.length);
   fw::Free(t.text);
+  if (table) {
+    // What the table writes of it, unedited.
+    csv::Table tab;
+    if (!tab.LoadFileText(text.data(), text.size(), 0)) return 0;
+    std::string form = tab.FileText(csv::CommaFormKind::kComma);
+    if (form != CommaForSix(text)) __builtin_trap();
+    text.swap(form);
+  }
 
   std::string saved;
   size_t lost = 1;
@@ -99,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // extensions in EUC-JP).
     std::string back;
     textcodec::DecodeToSjis(t.info.encoding, out.data(), out.size(), back);
+    if (table) back = CommaForSix(back);
     const std::vector<std::string> got = Lines(back), want = Lines(edited);
     if (got.size() != want.size()) __builtin_trap();
     for (std::size_t j = 0; j < got.size(); ++j) {

@@ -1,7 +1,7 @@
 // Opening and showing documents in-process: CSV as a table, text in every
 // encoding of the corpus, rich text with exact line spacing, kinds without a
-// reader yet, long texts, saving back (byte for byte, asking before losing
-// characters), the encoding choice.
+// reader yet, long texts, saving back (byte for byte, a table's 0x06 bytes
+// included, asking before losing characters), the encoding choice.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -566,6 +566,45 @@ TEST_F(SaveUnchangedTest, LosingCharactersAsksFirstAndNoKeepsTheFile) {
   EXPECT_EQ(0, doc->SaveFile(path.c_str(), 0, nullptr, CDvkDoc::kSaveDocumentText));
   EXPECT_EQ("\xE3\x80\x93 smiles\r\n", testsupport::ReadFileBytes(path));
   EXPECT_TRUE(fw::hooks::Unused().empty());
+}
+
+// 0x06 is the table's field separator, written back as ','; a CSV file that
+// holds one keeps its bytes on an unedited save, and an edit of the row that
+// held it asks before writing the comma.
+TEST_F(SaveUnchangedTest, ACsvHoldingSeparatorBytesKeepsThemAndAnEditOfTheirRowAsks) {
+  const struct {
+    const char* name;
+    std::string bytes;
+  } kSamples[] = {
+      {"six_sjis.csv", "\x96\xBC,\"b\x06" "c\"\r\nd\x06" "e,f\r\n1,2\r\n"},
+      {"six_lf.csv", "a\x06" "b\n\n\"\x06\"\nz"},
+      {"six_utf8.csv", "\xE5\x90\x8D,\"\xE8\xA1\xA8\x06\"\n\xE3\x81\x82\x06x\n"},
+  };
+  std::string path;
+  for (const auto& s : kSamples) {
+    ASSERT_TRUE(OpenAs(s.name, s.bytes, &path)) << s.name;
+    ASSERT_EQ(33u, View()->m_nFileKind) << s.name;
+    ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0)) << s.name;
+    EXPECT_TRUE(testsupport::ReadFileBytes(path) == s.bytes) << s.name;
+  }
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+
+  // The second row typed into: its 0x06 would become a comma.
+  const std::string& file = kSamples[0].bytes;
+  ASSERT_TRUE(OpenAs("six_edit.csv", file, &path));
+  CRichEditCtrl& ctrl = View()->GetRichEditCtrl();
+  const long row1 = ctrl.LineIndex(1);
+  ctrl.SetSel(row1, row1);
+  ctrl.ReplaceSel("x", TRUE);
+  fw::hooks::ExpectMessageBox("1個の文字は保存できません。保存しますか?", IDNO);
+  EXPECT_EQ(-1, doc->SaveFile(path.c_str(), 0));
+  EXPECT_TRUE(testsupport::ReadFileBytes(path) == file);
+  // Yes writes it; the first row, unedited, keeps its 0x06.
+  fw::hooks::ExpectMessageBox("1個の文字は保存できません", IDYES);
+  EXPECT_EQ(0, doc->SaveFile(path.c_str(), 0));
+  EXPECT_EQ("\x96\xBC,\"b\x06" "c\"\r\nxd,e,f\r\n1,2\r\n", testsupport::ReadFileBytes(path));
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
 }
 
 }  // namespace
