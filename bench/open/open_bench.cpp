@@ -7,18 +7,30 @@
 //
 //   bench_open [-runs N] [megabytes]     the table row (default 100 MB)
 //   bench_open -once FILE                open + index, prints the row count
+//   bench_open -once-careful FILE        the same, the careful path forced
 //   bench_open -steps [megabytes]        the steps' own times, in-process
+//
+// -once opens as the program opens a CSV it shows: the one pass from the
+// mapped file into the table (csv_fileopen.h), the file unmapped, the
+// document's text given back from the table; the careful path (decode, then
+// the working form and index from the decoded text) when the pass declines.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <algorithm>
 
+#include <sys/resource.h>
+
 #include "../bench_util.h"
 
 #include "core/docopen/textload.h"
+#include "core/textcodec/sjis_scan.h"
 #include "csv/csv_fastscan.h"
+#include "csv/csv_fileopen.h"
+#include "csv/csv_table.h"
 #include "csv/csv_index.h"
+#include "csv/csv_loadscan.h"
 #include "fw/alloc.h"
 #include "fw/mapped_file.h"
 #include "view/viewload/csvshow.h"
@@ -42,108 +54,157 @@ void Report(const char* label, double s, std::size_t bytes) {
   std::printf("%-40s %8.3f s  %8.1f MB/s\n", label, s, bytes / 1e6 / s);
 }
 
-// The file mapped and decoded as the opener does.
-bool Load(const char* path, fw::MappedFile* file, docopen::TextLoad* t) {
-  return file->Open(path) && docopen::LoadTextToSjis(file->Data(), static_cast<std::size_t>(file->Size()),
-                                                     textcodec::TextEncoding::kAuto, 100000, t);
-}
-
-// The working form and block index of the decoded text; the last row's
-// index, or -2 when the buffer cannot be had.
-int Index(const docopen::TextLoad& t, csv::TableFields* v, std::uint32_t* cols) {
-  v->m_nWorkSize = t.length + 100001;
-  v->m_pTextBuf = static_cast<std::uint8_t*>(fw::Alloc(v->m_nWorkSize));
-  if (!v->m_pTextBuf) return -2;
-  csv::CommasToFieldSeparators(reinterpret_cast<const std::uint8_t*>(t.text), t.length, v->m_pTextBuf);
-  v->m_pTextBuf[t.length] = 0;
-  v->m_nTextLen = t.length;
-  std::uint32_t len = 0;
-  return csv::BuildCsvIndex(*v, v->m_pTextBuf, v->m_nTextLen, &len, cols, csv::kCsvScanOnly, -1);
-}
-
 }  // namespace
+
+bool SameIndex(const csv::TableFields& a, const csv::TableFields& b) {
+  return a.m_nLastRow == b.m_nLastRow && a.m_nScanNotes == b.m_nScanNotes &&
+         std::memcmp(a.m_aSecOffset, b.m_aSecOffset, sizeof a.m_aSecOffset) == 0 &&
+         std::memcmp(a.m_aSecLine, b.m_aSecLine, sizeof a.m_aSecLine) == 0 &&
+         std::memcmp(a.m_aSecRow, b.m_aSecRow, sizeof a.m_aSecRow) == 0 &&
+         std::memcmp(a.m_aSecScanPos, b.m_aSecScanPos, sizeof a.m_aSecScanPos) == 0 &&
+         std::memcmp(a.m_aSecInfoA, b.m_aSecInfoA, sizeof a.m_aSecInfoA) == 0 &&
+         std::memcmp(a.m_aSecInfoB, b.m_aSecInfoB, sizeof a.m_aSecInfoB) == 0 &&
+         std::memcmp(a.m_aSecFields, b.m_aSecFields, sizeof a.m_aSecFields) == 0;
+}
 
 int Steps(std::size_t mb) {
   const char* path = "/tmp/bench_open.csv";
   if (!bench::WriteFile(path, MakeText(mb << 20))) return 1;
-
-  auto t0 = Clock::now();
   fw::MappedFile file;
-  docopen::TextLoad t;
-  if (!Load(path, &file, &t)) return 1;
-  double open = Seconds(t0);
-  Report("open: map + detect + decode", open, t.length);
+  if (!file.Open(path)) return 1;
+  const auto* bytes = file.Data();
+  const auto size = static_cast<std::size_t>(file.Size());
 
-  // The CSV part with the byte loops, then with the block-wise scans; both
-  // must give the same working form and index.
-  csv::TableFields slow, fast;
-  double index[2] = {0, 0};
-  int last = 0;
-  std::uint32_t cols = 0;
+  // The careful open: decode (byte loops, then 64 bytes at a time), then the
+  // view's working form and index.
+  docopen::TextLoad t;
+  double decode[2] = {0, 0};
   for (int pass = 0; pass < 2; ++pass) {
-    csv::SetFastScans(pass == 1);
-    csv::TableFields& v = pass ? fast : slow;
-    auto t1 = Clock::now();
-    last = Index(t, &v, &cols);
-    if (last == -2) return 1;
-    index[pass] = Seconds(t1);
+    textcodec::SetFastTextScans(pass == 1);
+    if (t.text) fw::Free(t.text);
+    auto t0 = Clock::now();
+    if (!docopen::LoadTextToSjis(bytes, size, textcodec::TextEncoding::kAuto, 100000, &t)) return 1;
+    decode[pass] = Seconds(t0);
   }
-  const bool same = std::memcmp(slow.m_pTextBuf, fast.m_pTextBuf, t.length) == 0 &&
-                    slow.m_nLastRow == fast.m_nLastRow &&
-                    std::memcmp(slow.m_aSecRow, fast.m_aSecRow, sizeof slow.m_aSecRow) == 0 &&
-                    std::memcmp(slow.m_aSecInfoB, fast.m_aSecInfoB, sizeof slow.m_aSecInfoB) == 0;
-  Report("CSV: working form + index, byte loops", index[0], t.length);
-  Report("CSV: working form + index, block-wise", index[1], t.length);
-  std::printf("%-40s %s\n", "same working form and index", same ? "yes" : "NO");
-  std::printf("%-40s %8.3f s  (rows %d, columns %u)\n", "open + index", open + index[1], last + 1, cols);
-  fw::Free(slow.m_pTextBuf);
-  csv::TableFields& v = fast;
+  Report("careful: detect + decode, byte loops", decode[0], size);
+  Report("careful: detect + decode, 64 bytes", decode[1], size);
+
+  csv::Table careful;
+  auto t1 = Clock::now();
+  if (!careful.LoadFileText(t.text, t.length, 100000)) return 1;
+  const double view = Seconds(t1);
+  Report("careful: working form + index", view, size);
+  auto t2 = Clock::now();
+  careful.Rescan();
+  Report("  of which the index", Seconds(t2), size);
+
+  auto td = Clock::now();
+  const auto detected = textcodec::DetectTextEncoding(bytes, size);
+  Report(detected == textcodec::TextEncoding::kShiftJis ? "detect (Shift-JIS)" : "detect (NOT Shift-JIS)",
+         Seconds(td), size);
+  for (int threads : {1, 0}) {
+    std::uint8_t* form = static_cast<std::uint8_t*>(fw::Alloc(size + 1));
+    auto tp = Clock::now();
+    const bool ok = csv::SjisToWorkingForm(bytes, size, form, threads);
+    Report(threads ? "check + working form, 1 thread" : "check + working form, threads", Seconds(tp), size);
+    if (!ok) std::printf("  declined\n");
+    fw::Free(form);
+  }
+
+  // The one pass on 1 and on the default threads.
+  for (int threads : {1, 0}) {
+    csv::Table one;
+    auto t3 = Clock::now();
+    if (!csv::LoadTableInOnePass(bytes, size, textcodec::TextEncoding::kAuto, 100000, &one, threads)) {
+      std::printf("one pass declined\n");
+      return 1;
+    }
+    const double pass = Seconds(t3);
+    docopen::TextLoad back;
+    auto t4 = Clock::now();
+    if (!csv::FinishOnePassOpen(&one, 100000, &back, threads)) return 1;
+    const double text = Seconds(t4);
+    const bool same = one.m_nTextLen == careful.m_nTextLen &&
+                      std::memcmp(one.m_pTextBuf, careful.m_pTextBuf, careful.m_nTextLen) == 0 &&
+                      SameIndex(one, careful) && one.m_nFieldCount == careful.m_nFieldCount &&
+                      back.length == t.length && std::memcmp(back.text, t.text, t.length) == 0 &&
+                      back.info.encoding == t.info.encoding && !t.info.kept;
+    std::printf("one pass, %s threads:\n", threads ? "1" : "default");
+    Report("  detect + check + working form", pass, size);
+    Report("  index + document text, side by side", text, size);
+    std::printf("  %-38s %s\n", "same text, form, index as careful", same ? "yes" : "NO");
+    fw::Free(back.text);
+  }
+  std::printf("%-40s rows %d, columns %u\n", "table", careful.m_nLastRow + 1, careful.m_nFieldCount);
 
   int rc = 0;
   double iconv = bench::TimeCommand(std::string("iconv -f CP932 -t UTF-8 ") + path + " > /dev/null", &rc);
-  Report(rc ? "iconv -f CP932 -t UTF-8 (failed)" : "iconv -f CP932 -t UTF-8", iconv, t.length);
-
-  fw::Free(v.m_pTextBuf);
+  Report(rc ? "iconv -f CP932 -t UTF-8 (failed)" : "iconv -f CP932 -t UTF-8", iconv, size);
   fw::Free(t.text);
   file.Close();
   std::remove(path);
   return 0;
 }
 
-// Open + index of one file; the row count on stdout.
+// Open + index of one file as the program opens a shown CSV; the row count
+// on stdout.
 int Once(const char* path) {
   fw::MappedFile file;
+  if (!file.Open(path)) return 1;
+  csv::Table table;
   docopen::TextLoad t;
-  if (!Load(path, &file, &t)) return 1;
-  csv::TableFields v;
-  std::uint32_t cols = 0;
-  int last = Index(t, &v, &cols);
-  if (last == -2) return 1;
-  std::printf("%d\n", last + 1);
-  fw::Free(v.m_pTextBuf);
+  if (csv::LoadTableInOnePass(file.Data(), static_cast<std::size_t>(file.Size()), textcodec::TextEncoding::kAuto,
+                              100000, &table)) {
+    file.Close();
+    if (!csv::FinishOnePassOpen(&table, 100000, &t)) return 1;
+  } else {
+    if (!docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), textcodec::TextEncoding::kAuto,
+                                 100000, &t))
+      return 1;
+    file.Close();
+    if (!table.LoadFileText(t.text, t.length, 100000)) return 1;
+  }
+  std::printf("%d\n", table.m_nLastRow + 1);
   fw::Free(t.text);
   return 0;
 }
 
 int main(int argc, char** argv) {
   if (argc > 2 && std::strcmp(argv[1], "-once") == 0) return Once(argv[2]);
+  if (argc > 2 && std::strcmp(argv[1], "-once-careful") == 0) {
+    csv::SetOnePassOpen(false);
+    return Once(argv[2]);
+  }
   if (argc > 1 && std::strcmp(argv[1], "-steps") == 0)
     return Steps(argc > 2 ? static_cast<std::size_t>(std::atoi(argv[2])) : 100);
   int arg = 1;
   const int runs = bench::TakeRuns(argc, argv, 5, &arg);
+  // -careful: the paired runs force the careful open (the row before the one pass).
+  const bool careful = argc > arg && std::strcmp(argv[arg], "-careful") == 0;
+  if (careful) ++arg;
   std::size_t mb = argc > arg ? static_cast<std::size_t>(std::atoi(argv[arg])) : 100;
   const std::string path = "/tmp/tabrye_bench_open.csv";
   if (!bench::WriteFile(path, MakeText(mb << 20))) return 1;
   std::string ours, theirs;
   bench::Paired p = bench::RunPaired(
-      runs, [&](bool* ok) { return bench::RunCapture("'" + std::string(argv[0]) + "' -once '" + path + "'", &ours, ok); },
+      runs,
+      [&](bool* ok) {
+        return bench::RunCapture("'" + std::string(argv[0]) + (careful ? "' -once-careful '" : "' -once '") + path + "'",
+                                 &ours, ok);
+      },
       [&](bool* ok) {
         double s = bench::RunCapture("iconv -f CP932 -t UTF-8 '" + path + "' | wc -l", &theirs, ok);
         *ok = *ok && std::atol(ours.c_str()) == std::atol(theirs.c_str()) && std::atol(ours.c_str()) > 0;
         return s;
       });
-  bench::PrintRow("open", "open + CSV index, " + std::to_string(mb) + " MB CP932 (whole process)",
+  bench::PrintRow("open",
+                  std::string(careful ? "careful " : "") + "open + CSV index, " + std::to_string(mb) +
+                      " MB CP932 (whole process)",
                   "iconv -f CP932 -t UTF-8, lines by wc -l", p, "<= 0.25");
+  // The largest resident size of any run (ours are the larger ones).
+  struct rusage ru;
+  if (getrusage(RUSAGE_CHILDREN, &ru) == 0)
+    std::printf("peak memory of a run: %.2f x the file\n", ru.ru_maxrss * 1024.0 / static_cast<double>(mb << 20));
   std::remove(path.c_str());
   return 0;
 }

@@ -16,6 +16,7 @@
 #include "core/docsvc/schedule_runner.h"
 #include "app/shell/save_forms.h"
 #include "core/textcodec/textcodec.h"
+#include "csv/csv_fileopen.h"
 #include "app/varview_dlg.h"
 #include "fw/cmdset.h"
 #include "fw/richedit.h"
@@ -204,6 +205,9 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // Writes the short usage text of addresses into "\TMP\" (mode 0: the first
   // update of the first copy).
   void ShowAddressHint(int mode) override;
+  bool TakeOpenedTable(const char* text, std::size_t len, std::uint32_t margin, csv::Table* into) override {
+    return m_openedTable.TakeFor(text, len, margin, into);
+  }
   const docsvc::ScheduleRunner* Scheduler() const { return m_pScheduleRunner.get(); }
 
   // The settings dialog (limits, fonts, colours); OK saves "Dorvik.inf".
@@ -228,5 +232,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   std::vector<docsvc::LineIssue> m_aSettingsIssues;
   std::unique_ptr<docsvc::ScheduleRunner> m_pScheduleRunner;
   CString m_strLastBackup;
+  // The table a CSV open made, until the open's update of the views.
+  csv::OpenedTable m_openedTable;
   // ===== end of document services ===========================================
 };

@@ -16,6 +16,7 @@
 #include "core/docsvc/filekind.h"
 #include "core/docsvc/pathpart.h"
 #include "core/crypto/encname.h"
+#include "csv/csv_fileopen.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "fw/alloc.h"
@@ -27,6 +28,7 @@
 #include "fw/msgbox.h"
 #include "view/dvkview.h"
 #include "view/viewcore/docsave.h"
+#include "view/viewload/updateplan.h"
 #include "core/safewrite/safewrite.h"
 
 using docopen::GetOpenText;
@@ -154,6 +156,13 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   docopen::Reader reader = docopen::ReaderFor(kind, readPath);
 
   Loaded got;
+  // A CSV table made by the open itself, offered to the first view that
+  // shows the text; whatever no view took goes when the open returns.
+  csv::Table onePass;
+  struct DropOffered {
+    csv::OpenedTable& offered;
+    ~DropOffered() { offered.Drop(); }
+  } dropOffered{m_openedTable};
   std::int32_t fileCut = 0;  // the renderer read only part of the file
   CFileStatus status;
   const bool haveStatus = CFile::GetStatus(readPath, status) != FALSE;
@@ -183,18 +192,38 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
         docopen::LoadProgress progress;
         progress.poll = &LoadPoll::Poll;
         progress.context = &poll;
-        // A CSV file is shown as a table, which writes each 0x06 back as ','.
-        const textcodec::ReadBack readBack =
-            reader == docopen::Reader::kCsv ? textcodec::ReadBack::kCommaForSix : textcodec::ReadBack::kAsRead;
-        const bool loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced,
-                                                    kTextMargin, &t, docopen::kDecodePiece, &progress, readBack);
-        poll.Done();
-        if (!loaded && t.stopped) {
+        auto stoppedByEsc = [&]() {
           // Esc: the previous document stays as it was, without a message box.
           m_strOpenMessage = GetOpenText(OpenText::kLoadStopped);
           if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, m_strOpenMessage);
           return -1;
+        };
+        // Clean Shift-JIS shown as a table: the table is made straight from
+        // the mapped file, and the document's text comes back from it once
+        // the file is unmapped (at most two buffers of the file's size).
+        bool stopped = false;
+        const bool onePassTaken =
+            reader == docopen::Reader::kCsv && how.show && !how.textOnly &&
+            viewload::ShownFormOf(kind) == viewload::ShownForm::kTable &&
+            csv::LoadTableInOnePass(file.Data(), static_cast<std::size_t>(file.Size()), forced,
+                                    csv::kShownTableMargin, &onePass, 0, &progress, &stopped);
+        if (stopped) {
+          poll.Done();
+          return stoppedByEsc();
         }
+        bool loaded;
+        if (onePassTaken) {
+          file.Close();
+          loaded = csv::FinishOnePassOpen(&onePass, kTextMargin, &t);
+        } else {
+          // A CSV file is shown as a table, which writes each 0x06 back as ','.
+          const textcodec::ReadBack readBack =
+              reader == docopen::Reader::kCsv ? textcodec::ReadBack::kCommaForSix : textcodec::ReadBack::kAsRead;
+          loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced, kTextMargin,
+                                           &t, docopen::kDecodePiece, &progress, readBack);
+        }
+        poll.Done();
+        if (!loaded && t.stopped) return stoppedByEsc();
         if (!loaded) return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
         got.text = t.text;
         got.length = t.length;
@@ -271,6 +300,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   m_openEncoding = got.decoded ? std::move(got.info) : textcodec::DecodeResult();
   m_openEncoding.text.clear();
   m_nOpenReplaced = static_cast<std::uint32_t>(m_openEncoding.replaced);
+  if (onePass.m_pTextBuf) m_openedTable.Offer(onePass, m_pText, m_nTextLen, csv::kShownTableMargin);
 
   const docopen::AfterLoad after =
       docopen::PlanAfterLoad(how, kind, haveStatus, m_openEncoding.error != textcodec::TextCodecError::kNone,

@@ -17,6 +17,19 @@ std::atomic<bool> g_fast{true};
 inline unsigned Mask(__m128i v) { return static_cast<unsigned>(_mm_movemask_epi8(v)); }
 inline __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline unsigned LowestBit(unsigned m) { return static_cast<unsigned>(__builtin_ctz(m)); }
+// Set bits of a 16-bit mask (SSE2 has no population count instruction).
+inline std::uint32_t Count16(unsigned m) {
+  m = m - ((m >> 1) & 0x5555u);
+  m = (m & 0x3333u) + ((m >> 2) & 0x3333u);
+  m = (m + (m >> 4)) & 0x0F0Fu;
+  return (m + (m >> 8)) & 0x1Fu;
+}
+inline std::uint32_t Count64(std::uint64_t m) {
+  m = m - ((m >> 1) & 0x5555555555555555ull);
+  m = (m & 0x3333333333333333ull) + ((m >> 2) & 0x3333333333333333ull);
+  m = (m + (m >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<std::uint32_t>((m * 0x0101010101010101ull) >> 56);
+}
 #endif
 }  // namespace
 
@@ -46,27 +59,108 @@ std::size_t FindFirstOf(const std::uint8_t* text, std::size_t pos, std::size_t e
   return end;
 }
 
+#if TABRYE_CSV_SSE2
+namespace {
+// The search of FindFirstOfSet with the set's size fixed, so that the
+// compares unroll (the index looks for 5 or 7 bytes in every first field).
+template <int kCount>
+std::size_t FindFirstOfFixed(const std::uint8_t* text, std::size_t pos, std::size_t end, const std::uint8_t* set) {
+  __m128i v[kCount];
+  for (int k = 0; k < kCount; ++k) v[k] = _mm_set1_epi8(static_cast<char>(set[k]));
+  while (pos + 16 <= end) {
+    const __m128i x = Load(text + pos);
+    __m128i hit = _mm_cmpeq_epi8(x, v[0]);
+    for (int k = 1; k < kCount; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, v[k]));
+    const unsigned m = Mask(hit);
+    if (m) return pos + LowestBit(m);
+    pos += 16;
+  }
+  return pos;
+}
+}  // namespace
+#endif
+
 std::size_t FindFirstOfSet(const std::uint8_t* text, std::size_t pos, std::size_t end, const std::uint8_t* set,
                            int count) {
   if (count > 8) count = 8;
 #if TABRYE_CSV_SSE2
   if (FastScansOn() && count > 0) {
-    __m128i v[8];
-    for (int k = 0; k < count; ++k) v[k] = _mm_set1_epi8(static_cast<char>(set[k]));
-    while (pos + 16 <= end) {
-      const __m128i x = Load(text + pos);
-      __m128i hit = _mm_cmpeq_epi8(x, v[0]);
-      for (int k = 1; k < count; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, v[k]));
-      const unsigned m = Mask(hit);
-      if (m) return pos + LowestBit(m);
-      pos += 16;
+    switch (count) {
+      case 5:
+        pos = FindFirstOfFixed<5>(text, pos, end, set);
+        break;
+      case 7:
+        pos = FindFirstOfFixed<7>(text, pos, end, set);
+        break;
+      default: {
+        __m128i v[8];
+        for (int k = 0; k < count; ++k) v[k] = _mm_set1_epi8(static_cast<char>(set[k]));
+        while (pos + 16 <= end) {
+          const __m128i x = Load(text + pos);
+          __m128i hit = _mm_cmpeq_epi8(x, v[0]);
+          for (int k = 1; k < count; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, v[k]));
+          const unsigned m = Mask(hit);
+          if (m) return pos + LowestBit(m);
+          pos += 16;
+        }
+      }
     }
+    if (pos + 16 <= end) return pos;  // found within the blocks
   }
 #endif
   for (; pos < end; ++pos)
     for (int k = 0; k < count; ++k)
       if (text[pos] == set[k]) return pos;
   return end;
+}
+
+std::size_t FindRowEndCountingSeparators(const std::uint8_t* text, std::size_t pos, std::size_t end,
+                                         std::uint32_t* separators) {
+  std::uint32_t count = 0;
+#if TABRYE_CSV_SSE2
+  if (FastScansOn()) {
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
+    const __m128i sep = _mm_set1_epi8(0x06);
+    // 64 bytes a step: one 64-bit mask of row ends, one of separators.
+    while (pos + 64 <= end) {
+      std::uint64_t rowEnd = 0, seps = 0;
+      for (int k = 0; k < 4; ++k) {
+        const __m128i x = Load(text + pos + 16 * k);
+        rowEnd |= static_cast<std::uint64_t>(Mask(_mm_or_si128(
+                      _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)), _mm_cmpeq_epi8(x, nul))))
+                  << (16 * k);
+        seps |= static_cast<std::uint64_t>(Mask(_mm_cmpeq_epi8(x, sep))) << (16 * k);
+      }
+      if (rowEnd) {
+        const unsigned k = static_cast<unsigned>(__builtin_ctzll(rowEnd));
+        *separators = count + Count64(seps & ((1ull << k) - 1));
+        return pos + k;
+      }
+      count += Count64(seps);
+      pos += 64;
+    }
+    while (pos + 16 <= end) {
+      const __m128i x = Load(text + pos);
+      const unsigned rowEnd =
+          Mask(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)), _mm_cmpeq_epi8(x, nul)));
+      const unsigned seps = Mask(_mm_cmpeq_epi8(x, sep));
+      if (rowEnd) {
+        const unsigned k = LowestBit(rowEnd);
+        *separators = count + Count16(seps & ((1u << k) - 1u));
+        return pos + k;
+      }
+      count += Count16(seps);
+      pos += 16;
+    }
+  }
+#endif
+  for (; pos < end; ++pos) {
+    const std::uint8_t c = text[pos];
+    if (c == '\r' || c == '\n' || c == 0) break;
+    count += c == 0x06;
+  }
+  *separators = count;
+  return pos;
 }
 
 std::size_t FindControlByte(const std::uint8_t* text, std::size_t pos, std::size_t end) {

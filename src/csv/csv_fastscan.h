@@ -23,6 +23,11 @@ std::size_t FindFirstOf(const std::uint8_t* text, std::size_t pos, std::size_t e
 std::size_t FindFirstOfSet(const std::uint8_t* text, std::size_t pos, std::size_t end, const std::uint8_t* set,
                            int count);
 
+// Position of the first CR, LF or NUL in [pos, end) (`end` when none);
+// *separators gets the 0x06 bytes before it.
+std::size_t FindRowEndCountingSeparators(const std::uint8_t* text, std::size_t pos, std::size_t end,
+                                         std::uint32_t* separators);
+
 // Position of the first byte below 0x20 in [pos, end); `end` when none.
 std::size_t FindControlByte(const std::uint8_t* text, std::size_t pos, std::size_t end);
 

@@ -80,7 +80,11 @@ class Scanner {
   void SkipQuietBytes() {
     if (!skips_ || p_ + 1 >= n_) return;
     if (f_ > 1) {
-      p_ = static_cast<std::uint32_t>(FindFirstOf(t_, p_, n_ - 1, CSV_FIELD_SEP, '\r', '\n', 0));
+      // Past the first field a separator only counts: straight to the row
+      // end (or the last byte), with the separators on the way counted.
+      std::uint32_t seps = 0;
+      p_ = static_cast<std::uint32_t>(FindRowEndCountingSeparators(t_, p_, n_ - 1, &seps));
+      f_ += seps;
       return;
     }
     static const std::uint8_t kFirstField[] = {CSV_FIELD_SEP, '\r', '\n', 0, '^', '<', '>'};

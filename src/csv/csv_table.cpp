@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "csv/csv_index.h"
+#include "csv/csv_loadscan.h"
 #include "fw/alloc.h"
 
 namespace csv {
@@ -52,6 +53,26 @@ bool Table::LoadFileText(const void* text, std::size_t n, std::uint32_t margin) 
   return true;
 }
 
+bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads, bool index,
+                              const docopen::LoadProgress* progress, bool* stopped) {
+  if (stopped) *stopped = false;
+  const std::uint64_t size = static_cast<std::uint64_t>(n) + 1 + margin;
+  if (size > 0xFFFFFFFFull) return false;
+  auto* buf = static_cast<std::uint8_t*>(fw::Alloc(static_cast<std::size_t>(size)));
+  if (!buf) return false;
+  if (!SjisToWorkingForm(static_cast<const std::uint8_t*>(bytes), n, buf, threads, 0, progress, stopped)) {
+    fw::Free(buf);
+    return false;
+  }
+  buf[n] = 0;
+  fw::Free(m_pTextBuf);
+  m_pTextBuf = buf;
+  m_nWorkSize = static_cast<std::uint32_t>(size);
+  m_nTextLen = static_cast<std::uint32_t>(n);
+  if (index) Rescan();
+  return true;
+}
+
 std::string Table::FileText(CommaFormKind kind, CommaFormStats* stats) const {
   return ToCommaForm(m_pTextBuf, UsedLength(), kind, stats);
 }
@@ -77,6 +98,13 @@ bool Table::CopyFrom(const Table& other) {
   m_nWorkSize = size;
   m_nTextLen = n;
   return true;
+}
+
+void Table::TakeContentOf(Table& other) {
+  if (&other == this) return;
+  fw::Free(m_pTextBuf);
+  static_cast<TableFields&>(*this) = other;
+  static_cast<TableFields&>(other) = TableFields();
 }
 
 void Table::Clear() {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/docopen/textload.h"
 #include "csv/csv_buffer.h"
 #include "csv/csv_fileform.h"
 
@@ -43,6 +44,18 @@ class Table : public TableFields {
   // False (table unchanged) when memory is short.
   bool LoadFileText(const void* text, std::size_t n, std::uint32_t margin);
 
+  // Loads the bytes of a Shift-JIS CSV file in one pass (csv_loadscan.h:
+  // the Shift-JIS check and the working form together, on up to `threads`
+  // threads, 0 for the default) and indexes it: the content LoadFileText
+  // gives for the decoded text. False with the table unchanged when the pass
+  // gives up (not clean Shift-JIS, a 0x06 byte) or memory is short.
+  // Without `index` the index is left to a Rescan the caller makes before
+  // anything reads the table.
+  // `progress` and `stopped` as for SjisToWorkingForm.
+  bool LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t margin, int threads = 0,
+                         bool index = true, const docopen::LoadProgress* progress = nullptr,
+                         bool* stopped = nullptr);
+
   // The file text of the content: comma form or TAB form (csv_fileform.h).
   // Every row the load made is written back with the bytes it was read from.
   std::string FileText(CommaFormKind kind, CommaFormStats* stats = nullptr) const;
@@ -54,6 +67,10 @@ class Table : public TableFields {
   // Takes over another table's content, index and title line (a pane taking
   // its neighbour's table). False (table unchanged) when memory is short.
   bool CopyFrom(const Table& other);
+
+  // Takes over another table's buffer, content and index; `other` is left
+  // empty (no copy is made).
+  void TakeContentOf(Table& other);
 
   // Frees the buffer and empties the table (index cleared).
   void Clear();

@@ -4,6 +4,7 @@
 // the application include only this header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/docdata/doc_fields.h"
@@ -13,6 +14,10 @@
 
 class CDocument;
 class CDvkView;
+
+namespace csv {
+class Table;
+}
 
 namespace app {
 
@@ -33,6 +38,10 @@ class DocHost : public DvkDocData {
   virtual void LoadScheduleOnce(int mode) = 0;
   // Writes the short usage text of addresses (mode 0: first update of the first copy).
   virtual void ShowAddressHint(int mode) = 0;
+  // The table the open of a CSV already made for text[0..len) (the one-pass
+  // open, csv/csv_fileopen.h), given to the first view that shows that text
+  // as a table with `margin` spare bytes: true when *into now holds it.
+  virtual bool TakeOpenedTable(const char* text, std::size_t len, std::uint32_t margin, csv::Table* into) = 0;
 
   // What the last open found and did (kept by the document, read by the views).
   textcodec::TextEncoding m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // decoder of the next open

@@ -20,12 +20,13 @@
 #include "view/viewload/updateplan.h"
 #include "view/viewui/panes.h"
 #include "csv/csv_fileform.h"
+#include "csv/csv_fileopen.h"
 
 namespace {
 
 // Bytes after the text in the view's CSV buffer (the table operations'
 // margin), and the text streamed in one piece.
-constexpr std::uint32_t kCsvBufferMargin = 100000;
+constexpr std::uint32_t kCsvBufferMargin = csv::kShownTableMargin;
 constexpr std::size_t kOnePieceLimit = 500000;
 // Delays of the loading timers.
 constexpr UINT kLoadDelayMs = 500;
@@ -166,8 +167,10 @@ void CDvkView::TakeDocumentContent() {
 
   const viewload::ShownForm form = viewload::ShownFormOf(kind);
   if (form == viewload::ShownForm::kTable) {
-    // The working form: the file's commas outside quotes become 0x06.
-    if (!m_table.LoadFileText(text, len, kCsvBufferMargin)) {
+    // The working form: the file's commas outside quotes become 0x06 (the
+    // open may have made it already, straight from the file).
+    if (!doc->TakeOpenedTable(text, len, kCsvBufferMargin, &m_table) &&
+        !m_table.LoadFileText(text, len, kCsvBufferMargin)) {
       ReportMessage(1, CString());
       m_nFileKind = docsvc::kKindText;
       return;

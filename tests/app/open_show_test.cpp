@@ -10,6 +10,7 @@
 #include <string>
 
 #include "csv/csv_buffer.h"
+#include "csv/csv_fileopen.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
@@ -114,6 +115,73 @@ TEST_F(OpenShowTest, ACsvOnTheCommandLineIsShownAsATabTable) {
   v->OnCsvHideQuotes();
   EXPECT_EQ(0u, doc->m_bHideQuotes);
   EXPECT_EQ(shown, ControlText(v));
+}
+
+// What an open of a CSV leaves: the document's text and encoding, the
+// shown table's working form and index, and the file a save writes.
+struct CsvOpened {
+  std::string text, form, saved;
+  textcodec::TextEncoding encoding = textcodec::TextEncoding::kAuto;
+  bool kept = false;
+  bool onePass = false;  // the view took the table the open made
+  csv::TableFields index;
+};
+
+// A CSV of some 300 KB: quoted fields with commas, Shift-JIS pairs whose
+// second byte is in the lead range, "~" lines and "!#" blocks.
+std::string MixedCsv() {
+  std::string s;
+  for (int row = 0; s.size() < 300000; ++row) {
+    if (row % 997 == 500) s += "~ 注記\r\n!#\r\n";
+    s += "\"表示,項目" + std::to_string(row) + "\",\x93\x8c\x8b\x9e," + std::to_string(row * 7) +
+         ",\"a\"\"b\",\xb1\xb2\r\n";
+  }
+  return s;
+}
+
+TEST_F(OpenShowTest, ACsvOpenedInOnePassShowsAndSavesWhatTheCarefulOpenDoes) {
+  ASSERT_TRUE(StartIn(""));
+  const std::string path = File("one.csv");
+  // Opened, then saved over itself unchanged (the save that writes kept bytes).
+  auto open = [&](const std::string& file, bool onePass, CsvOpened* got) {
+    testsupport::WriteFileBytes(path, file);
+    csv::SetOnePassOpen(onePass);
+    const std::uint32_t taken = csv::OpenedTablesTaken();
+    ASSERT_EQ(0, doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain));
+    csv::SetOnePassOpen(true);
+    ASSERT_TRUE(Shown());
+    got->onePass = csv::OpenedTablesTaken() == taken + 1;
+    CDvkView* v = View();
+    got->text.assign(doc->m_pText, doc->m_nTextLen);
+    got->encoding = doc->m_openEncoding.encoding;
+    got->kept = doc->m_openEncoding.kept != nullptr;
+    got->form.assign(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.m_nTextLen + 1);
+    got->index = v->m_table;
+    ASSERT_EQ(0, doc->SaveFile(path.c_str(), 0));
+    got->saved = testsupport::ReadFileBytes(path);
+  };
+  // A file with a 0x06 byte is left to the careful open (its lines are kept).
+  for (const std::string& file : {std::string(kCsv), MixedCsv(), std::string(kCsv) + "x\x06y,z\r\n"}) {
+    CsvOpened careful, one;
+    open(file, false, &careful);
+    open(file, true, &one);
+    EXPECT_FALSE(careful.onePass);
+    EXPECT_EQ(file.find('\x06') == std::string::npos, one.onePass);
+    EXPECT_EQ(careful.text, one.text);
+    EXPECT_EQ(file, one.text);
+    EXPECT_EQ(careful.encoding, one.encoding);
+    EXPECT_EQ(careful.kept, one.kept);
+    EXPECT_EQ(careful.form, one.form);
+    EXPECT_EQ(careful.index.m_nLastRow, one.index.m_nLastRow);
+    EXPECT_EQ(careful.index.m_nFieldCount, one.index.m_nFieldCount);
+    EXPECT_EQ(0, std::memcmp(careful.index.m_aSecRow, one.index.m_aSecRow, sizeof one.index.m_aSecRow));
+    EXPECT_EQ(0, std::memcmp(careful.index.m_aSecOffset, one.index.m_aSecOffset, sizeof one.index.m_aSecOffset));
+    EXPECT_EQ(0, std::memcmp(careful.index.m_aSecInfoB, one.index.m_aSecInfoB, sizeof one.index.m_aSecInfoB));
+    EXPECT_EQ(file, one.saved);
+    EXPECT_EQ(careful.saved, one.saved);
+    // The table is the view's own: a dropped offer never frees it.
+    EXPECT_NE(nullptr, View()->m_table.m_pTextBuf);
+  }
 }
 
 TEST_F(OpenShowTest, EveryEncodingOfTheCorpusShowsTheSameShiftJisText) {

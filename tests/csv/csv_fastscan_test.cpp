@@ -61,7 +61,11 @@ TEST(CsvFastScan, WorkingFormEqualsTheByteLoopAtEveryOffsetAndInPlace) {
 TEST(CsvFastScan, ByteSearchesFindTheFirstByteFromEveryStart) {
   std::mt19937 rng(5);
   for (int round = 0; round < 300; ++round) {
-    const std::string text = RandomCsv(rng, 1 + rng() % 100);
+    std::string text = RandomCsv(rng, 1 + rng() % 200);
+    // Some rows longer than 64 bytes, with separators on the way.
+    if (round % 3 == 0)
+      for (auto& c : text)
+        if ((c == '\r' || c == '\n' || c == '\0') && rng() % 4 != 0) c = '\x06';
     for (std::size_t pos = 0; pos <= text.size(); ++pos) {
       std::size_t wantSep = text.size(), wantCtl = text.size();
       for (std::size_t i = text.size(); i-- > pos;) {
@@ -71,6 +75,12 @@ TEST(CsvFastScan, ByteSearchesFindTheFirstByteFromEveryStart) {
       }
       ASSERT_EQ(wantSep, csv::FindFirstOf(U(text), pos, text.size(), 0x06, '\r', '\n', 0));
       ASSERT_EQ(wantCtl, csv::FindControlByte(U(text), pos, text.size()));
+      std::size_t wantEnd = pos;
+      std::uint32_t wantSeps = 0, seps = 99;
+      while (wantEnd < text.size() && text[wantEnd] != '\r' && text[wantEnd] != '\n' && text[wantEnd] != '\0')
+        wantSeps += text[wantEnd++] == '\x06';
+      ASSERT_EQ(wantEnd, csv::FindRowEndCountingSeparators(U(text), pos, text.size(), &seps));
+      ASSERT_EQ(wantSeps, seps);
       static const std::uint8_t kSet[] = {0x06, '\r', '\n', 0, '^', '<', '>'};
       for (int count : {1, 5, 7}) {
         std::size_t want = text.size();

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "core/textcodec/keepbytes.h"
+#include "core/textcodec/sjis_map.h"
+#include "core/textcodec/sjis_scan.h"
 #include "fw/alloc.h"
 
 namespace docopen {
@@ -64,6 +66,23 @@ std::size_t PieceEnd(const std::uint8_t* b, std::size_t len, std::size_t pos, st
   return len;
 }
 
+// The checked Shift-JIS decode (textcodec::DecodeToSjis) of p[0..n) appended
+// to the sink; false when it cannot grow.
+bool AppendCheckedSjis(const std::uint8_t* p, std::size_t n, Sink* sink, std::size_t* replaced) {
+  static const char kReplacement[2] = {static_cast<char>(textcodec::kSjisReplacement >> 8),
+                                       static_cast<char>(textcodec::kSjisReplacement & 0xFF)};
+  std::size_t i = 0;
+  while (i < n) {
+    const std::size_t at = i + textcodec::FindBrokenSjisLead(p + i, n - i);
+    if (!sink->Append(reinterpret_cast<const char*>(p + i), at - i)) return false;
+    if (at >= n) break;
+    if (!sink->Append(kReplacement, 2)) return false;
+    ++*replaced;
+    i = at + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool DecodesInPieces(TextEncoding e) {
@@ -95,9 +114,15 @@ bool LoadTextToSjis(const std::uint8_t* bytes, std::size_t len, TextEncoding hin
     std::size_t pos = 0;
     while (pos < len) {
       std::size_t end = PieceEnd(bytes, len, pos, piece);
-      part.clear();
-      out->info.replaced += textcodec::DecodeToSjis(e, bytes + pos, end - pos, part);
-      if (!sink.Append(part.data(), part.size())) break;
+      if (e == TextEncoding::kShiftJis) {
+        // Checked Shift-JIS straight into the buffer: clean stretches copied
+        // whole, a lead without its trail byte replaced.
+        if (!AppendCheckedSjis(bytes + pos, end - pos, &sink, &out->info.replaced)) break;
+      } else {
+        part.clear();
+        out->info.replaced += textcodec::DecodeToSjis(e, bytes + pos, end - pos, part);
+        if (!sink.Append(part.data(), part.size())) break;
+      }
       pos = end;
       if (progress && progress->poll && pos < len && progress->poll(progress->context, pos, len)) {
         fw::Free(sink.p);

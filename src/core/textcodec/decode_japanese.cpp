@@ -1,5 +1,6 @@
 // Shift-JIS (checked), EUC-JP and ISO-2022-JP to Shift-JIS.
 #include "core/textcodec/codec_internal.h"
+#include "core/textcodec/sjis_scan.h"
 
 namespace textcodec {
 namespace detail {
@@ -27,24 +28,17 @@ void PutJis(std::uint8_t j1, std::uint8_t j2, const SjisTables& t, ByteWriter& w
 
 std::size_t DecodeSjis(const std::uint8_t* p, std::size_t n, ByteWriter& w) {
   // Bytes stay as they are; only a lead byte without its trail byte (which
-  // would swallow the next character) is replaced.
+  // would swallow the next character) is replaced. The clean stretches
+  // between such leads are found 64 bytes at a time and copied whole.
   std::size_t replaced = 0;
-  std::size_t run = 0, i = 0;
+  std::size_t i = 0;
   while (i < n) {
-    const std::uint8_t c = p[i];
-    if (!IsSjisLead(c)) {
-      ++i;
-      continue;
-    }
-    if (i + 1 < n && IsSjisTrail(p[i + 1])) {
-      i += 2;
-      continue;
-    }
-    w.PutBytes(p + run, i - run);
+    const std::size_t at = i + FindBrokenSjisLead(p + i, n - i);
+    w.PutBytes(p + i, at - i);
+    if (at >= n) break;
     PutReplacement(w, replaced);
-    run = ++i;
+    i = at + 1;
   }
-  w.PutBytes(p + run, n - run);
   return replaced;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/textcodec/codec_internal.h"
+#include "core/textcodec/sjis_scan.h"
 
 namespace textcodec {
 namespace detail {
@@ -83,12 +84,23 @@ struct Utf8Stats {
   std::size_t valid = 0, invalid = 0;
 };
 
-Utf8Stats ScanUtf8(const std::uint8_t* p, std::size_t n) {
+// With `settle`, the scan stops as soon as the rest of the data cannot turn
+// the verdict of LooksLikeUtf8 (see there): the counts are then only good
+// for that verdict.
+Utf8Stats ScanUtf8(const std::uint8_t* p, std::size_t n, bool settle = false) {
   Utf8Stats s;
+  const std::size_t per = kThresholds.utf8ValidPerInvalid;
   std::size_t i = 0;
   while (i < n) {
     i += AsciiRun(p + i, n - i);
     if (i >= n) break;
+    if (settle) {
+      // The rest adds at most one valid sequence per two bytes (one more cut
+      // by the end) and at most one invalid byte per byte.
+      const std::size_t rest = n - i;
+      if (s.invalid * per > s.valid + rest / 2 + 1) return s;
+      if (s.valid > 0 && (s.invalid + rest) * per <= s.valid) return s;
+    }
     std::uint8_t c = p[i];
     int more;
     if (c >= 0xC2 && c <= 0xDF)
@@ -126,7 +138,7 @@ Utf8Stats ScanUtf8(const std::uint8_t* p, std::size_t n) {
 // UTF-8 when the valid multi-byte sequences far outnumber the invalid bytes:
 // one damaged character in a long text does not make it another encoding.
 bool LooksLikeUtf8(const std::uint8_t* p, std::size_t n) {
-  const Utf8Stats s = ScanUtf8(p, n);
+  const Utf8Stats s = ScanUtf8(p, n, FastTextScansOn());
   return s.valid > 0 && s.invalid * kThresholds.utf8ValidPerInvalid <= s.valid;
 }
 
@@ -235,11 +247,11 @@ bool IsBase64Text(const std::uint8_t* p, std::size_t n) {
   return DecodesToText(raw);
 }
 
-TextEncoding Detect(const std::uint8_t* p, std::size_t n, bool containers) {
+TextEncoding Detect(const std::uint8_t* p, std::size_t n, bool containers, bool escapes = true) {
   TextEncoding e;
   if (HasBom(p, n, &e) || LooksLikeUtf16(p, n, &e)) return e;
   if (containers && FindBinHexLine(p, n) < n) return TextEncoding::kBinHex;
-  if (HasJisEscape(p, n)) return TextEncoding::kIso2022Jp;
+  if (escapes && HasJisEscape(p, n)) return TextEncoding::kIso2022Jp;
   const std::size_t ascii = AsciiRun(p, n);
   if (ascii == n) {
     if (containers && IsBase64Text(p, n)) return TextEncoding::kBase64;
@@ -285,6 +297,11 @@ const DetectThresholds& DetectionThresholds() { return detail::kThresholds; }
 TextEncoding DetectTextEncoding(const void* bytes, std::size_t len) {
   if (bytes == nullptr) len = 0;
   return detail::Detect(static_cast<const std::uint8_t*>(bytes), len, true);
+}
+
+TextEncoding DetectTextEncodingWithoutEscapes(const void* bytes, std::size_t len) {
+  if (bytes == nullptr) len = 0;
+  return detail::Detect(static_cast<const std::uint8_t*>(bytes), len, true, false);
 }
 
 }  // namespace textcodec

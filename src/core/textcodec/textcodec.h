@@ -75,6 +75,11 @@ struct DecodeResult {
 // pair statistics; otherwise Shift-JIS.
 TextEncoding DetectTextEncoding(const void* bytes, std::size_t len);
 
+// The same for bytes without an ESC (0x1B) byte, which the caller makes sure
+// of in a pass of its own: the whole-file search for JIS escape sequences is
+// left out.
+TextEncoding DetectTextEncodingWithoutEscapes(const void* bytes, std::size_t len);
+
 // Every number the detection decides by, in one place (docs/textcodec.md
 // explains each).
 struct DetectThresholds {

@@ -13,6 +13,7 @@
 #include "core/docopen/opentexts.h"
 #include "core/docopen/textload.h"
 #include "core/docsvc/filekind.h"
+#include "core/textcodec/sjis_scan.h"
 #include "fw/alloc.h"
 
 namespace {
@@ -71,6 +72,34 @@ TEST(TextLoad, ForcedDecodersAndDamagedBytesMatchTheWholeDecoder) {
     for (TextEncoding e : {TextEncoding::kAuto, TextEncoding::kShiftJis, TextEncoding::kUtf8,
                            TextEncoding::kUtf8Bom, TextEncoding::kEucJp, TextEncoding::kIso2022Jp})
       ExpectSameAsWhole(bytes, e, 1 + rng() % 9, "random");
+  }
+}
+
+// The checked Shift-JIS load (64 bytes at a time, straight into the buffer)
+// against the byte loop's whole decode, on long texts of lead-range, trail
+// and plain bytes with line ends, in pieces of every size class.
+TEST(TextLoad, ShiftJisInPiecesMatchesTheByteLoopDecode) {
+  static const std::uint8_t kBytes[] = {0x81, 0x9F, 0xE0, 0xFC, 0x88, 0x40, 0x7E, 0xA0,
+                                        0xDF, 0x7F, 0xFD, 0x00, 'a',  ',',  '\r', '\n'};
+  std::mt19937 rng(41);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes(rng() % 3000, '\0');
+    const std::uint32_t plain = rng() % 100;
+    for (auto& c : bytes)
+      c = static_cast<char>(rng() % 100 < plain ? 'x' : kBytes[rng() % sizeof kBytes]);
+    textcodec::DecodeResult whole;
+    textcodec::SetFastTextScans(false);
+    textcodec::DecodeTextToSjis(bytes.data(), bytes.size(), TextEncoding::kShiftJis, &whole);
+    textcodec::SetFastTextScans(true);
+    for (std::size_t piece : {std::size_t(1), std::size_t(1 + rng() % 200), docopen::kDecodePiece}) {
+      docopen::TextLoad t;
+      ASSERT_TRUE(docopen::LoadTextToSjis(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                                          TextEncoding::kShiftJis, 3, &t, piece));
+      ASSERT_EQ(whole.text, std::string(t.text, t.length)) << round << " piece " << piece;
+      EXPECT_EQ(whole.replaced, t.info.replaced);
+      EXPECT_EQ(whole.replaced != 0, t.info.kept != nullptr);
+      fw::Free(t.text);
+    }
   }
 }
 

@@ -1,0 +1,58 @@
+// The one-pass load of a Shift-JIS CSV file: the Shift-JIS check and the
+// working form (commas outside double quotes to 0x06, csv_fileform.h) done
+// together, 64 bytes at a time, straight from the file's bytes into the
+// table's buffer.
+//
+// The pass only takes files it gives exactly what the careful path gives
+// (decode, then CommasToSeparators): clean Shift-JIS (every lead byte has
+// its trail byte, so the decode copies every byte) without a 0x06 byte (the
+// working form would turn one inside quotes into a comma, and the save of
+// such a file keeps the bytes of its lines, which the careful path works
+// out), and without an ESC byte (0x1B: the open's detection then need not
+// search the whole file for JIS escape sequences). Anything else makes it
+// give up, and the caller takes the careful path from the same bytes.
+//
+// Files of kThreadedBytes or more are cut after line ends into pieces of
+// about kPieceBytes, handled on up to four threads: after a line end the
+// quote state is "outside" and the next byte starts a character, so each
+// piece is done on its own and the result is the one-thread result.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/docopen/textload.h"
+
+namespace csv {
+
+constexpr std::size_t kThreadedBytes = 4u << 20;
+constexpr std::size_t kPieceBytes = 2u << 20;
+constexpr int kMaxLoadThreads = 4;
+
+// One piece that starts at a line start (or the file's start): `n` bytes of
+// `src` to `dst` in working form. False when the bytes are not clean
+// Shift-JIS or hold a 0x06 or 0x1B (dst then holds nothing of use).
+bool SjisPieceToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst);
+// The same as a byte loop (the Shift-JIS check, a search for 0x06 and 0x1B, then
+// CommasToSeparatorsBytewise): the reference the tests compare with.
+bool SjisPieceToWorkingFormBytewise(const std::uint8_t* src, std::size_t n, std::uint8_t* dst);
+
+// End of the piece that starts at `pos`: just after the first LF at or past
+// pos + piece, or `n`.
+std::size_t LoadPieceEnd(const std::uint8_t* src, std::size_t n, std::size_t pos, std::size_t piece);
+
+// The whole file in pieces of `piece` bytes (0: kPieceBytes) on up to
+// `threads` threads (0: one thread below kThreadedBytes, else up to
+// kMaxLoadThreads as the machine has cores). False as for one piece.
+// When the file is cut, the calling thread calls `progress` after each piece
+// it finished, with the bytes finished so far; when that asks to stop, the
+// pass stops (false, *stopped set).
+bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst, int threads = 0,
+                       std::size_t piece = 0, const docopen::LoadProgress* progress = nullptr,
+                       bool* stopped = nullptr);
+
+// The CSV file text of a working form made by the pass above (every 0x06
+// back to a comma), `n` bytes of `src` to `dst` (may be `src`).
+void WorkingFormToFileText(const std::uint8_t* src, std::size_t n, std::uint8_t* dst);
+
+}  // namespace csv
