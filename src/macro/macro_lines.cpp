@@ -32,9 +32,9 @@ int MacroLineIndexStep(std::uint64_t lines) {
   return kWideStep;
 }
 
-void MacroBuildLineIndex(MacroLineIndex* index, const std::uint8_t* text, std::uint32_t length) {
+void MacroBuildLineIndex(MacroLineIndex* index, const std::uint8_t* text, std::uint32_t length, int step) {
   const std::uint32_t end = text ? length : 0;
-  const int step = MacroLineIndexStep(end ? CountLineFeeds(text, end) : 0);
+  if (step != 1 && step != 8 && step != kWideStep) step = MacroLineIndexStep(end ? CountLineFeeds(text, end) : 0);
   index->entries.assign(kLineIndexEntries + 1, -1);
   index->entries[0] = step;
   std::uint64_t feeds = 0;

@@ -28,8 +28,9 @@ struct MacroLineIndex {
 // The step for a text of `lines` line feeds.
 int MacroLineIndexStep(std::uint64_t lines);
 
-// Builds the index over `text` (`length` bytes).
-void MacroBuildLineIndex(MacroLineIndex* index, const std::uint8_t* text, std::uint32_t length);
+// Builds the index over `text` (`length` bytes), with the step its line
+// count gives (or `step` when it is 1, 8 or 128).
+void MacroBuildLineIndex(MacroLineIndex* index, const std::uint8_t* text, std::uint32_t length, int step = 0);
 
 // The index of the table's buffer, rebuilt when the table was re-indexed
 // or its buffer or length changed since. Returns the entries (step first).
