@@ -64,9 +64,12 @@ struct Model {
   int depth = 0;
   // 0 past the end, which ends every choice.
   std::uint8_t Next() { return i < n ? d[i++] : 0; }
+  // Values stay within 64 bits (0 once a step left them), so products of
+  // two of them fit 128 bits.
   I128 Check(I128 v) {
-    if (v > kMax || v < kMin) fits = false;
-    return v;
+    if (v <= kMax && v >= kMin) return v;
+    fits = false;
+    return 0;
   }
   I128 Literal() {
     const int digits = 1 + Next() % 19;
@@ -106,7 +109,7 @@ struct Model {
       const I128 f = Factor();
       if (op == '*') v = Check(v * f);
       else if (op == '/') v = f == 0 ? 99999999 : Check(v / f);
-      else if (f != 0) v = v % f;
+      else if (f != 0) v = Check(v % f);
     }
     return v;
   }
