@@ -39,6 +39,9 @@ struct ExprFunctionHook {
 // state, the host (message boxes), the CSV working buffer with its block
 // index (none: cells read as empty), its sparse line index and the hook.
 struct MacroEnv {
+  explicit MacroEnv(MacroState& st, MacroHost* h = nullptr, const csv::TableFields* t = nullptr,
+                    MacroLineIndex* l = nullptr, ExprFunctionHook f = {})
+      : state(st), host(h), table(t), lines(l), functions(f) {}
   MacroState& state;
   MacroHost* host = nullptr;
   const csv::TableFields* table = nullptr;
