@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "csv/csv_buffer.h"
 #include "fw/sjis.h"
@@ -153,16 +154,7 @@ class Evaluator {
   bool aborted() const { return abort_; }
 
   // Arithmetic: the whole work text from `p`.
-  Num Arithmetic(size_t p) {
-    p_ = p;
-    Num v;
-    while (!abort_) {
-      v = AddSub(v, Sum(0), false);
-      if (abort_ || p_ >= w_.size()) break;
-      ++p_;  // a ')' with no level open
-    }
-    return v;
-  }
+  Num Arithmetic(size_t p);
 
   // Text mode from `p`, at most `cap` bytes of output.
   std::string Text(size_t p, size_t cap);
@@ -191,11 +183,11 @@ class Evaluator {
     }
     return neg;
   }
-  Num Sum(int level);
-  Num Term(int level);
-  Num Factor(int level);
+  // One operand at p_ that is no bracket; false at "(" (p_ is then after
+  // it), which opens a level.
+  bool Operand(Num* v);
   Num Literal();
-  Num Range(int level);
+  Num Range();
   bool Splice();
   size_t ReferenceEnd(size_t from, bool textMode) const;
   size_t FunctionEnd(size_t from, bool textMode) const;
@@ -217,47 +209,128 @@ class Evaluator {
   bool abort_ = false;
 };
 
-Num Evaluator::Sum(int level) {
-  Num acc;
-  bool neg = SignRun();
+// The operand stack: one level per open bracket, each with its sum so far,
+// the term being multiplied and the operators pending on them.
+struct Level {
+  Num acc;             // the sum of the terms done
+  bool addNeg = false; // the term is subtracted
+  Num term;            // the product so far
+  char mulOp = 0;      // '*', '/' or '%' before the next factor; 0: first factor
+  bool factorNeg = false;
+};
+
+Num Evaluator::Arithmetic(size_t p) {
+  p_ = p;
+  std::vector<Level> levels(1);
+  levels.reserve(kExprOperandLevels);
+  levels.back().addNeg = SignRun();
   for (;;) {
-    Num t = Term(level);
-    if (abort_) return acc;
-    acc = AddSub(acc, t, neg);
-    // Operator position.
+    // Operand position.
+    Num v;
+    if (!Operand(&v)) {
+      if (abort_) return {};
+      if (static_cast<int>(levels.size()) + 1 > kExprOperandLevels) {
+        abort_ = true;
+        StackOver(env_);
+        return {};
+      }
+      levels.emplace_back();
+      levels.back().addNeg = SignRun();
+      continue;
+    }
+    if (abort_) return {};
+    // A value arrives at the top level: as a factor of its term.
     for (;;) {
-      SkipBlanks();
-      const char c = Cur();
-      if (c == '\0' && p_ >= w_.size()) return acc;
-      if (c == ')') {
-        if (level > 0) ++p_;
-        return acc;
+      Level& L = levels.back();
+      if (L.factorNeg) v.m = WrapNeg(v.m);
+      L.term = L.mulOp ? Apply(L.mulOp, L.term, v, st_.m_nZeroDivValue) : v;
+      L.mulOp = 0;
+      L.factorNeg = false;
+      // Operator position.
+      bool next = false;
+      for (;;) {
+        SkipBlanks();
+        const char c = Cur();
+        const bool end = c == '\0' && p_ >= w_.size();
+        if (c == '*' || c == '/' || c == '%') {
+          ++p_;
+          L.mulOp = c;
+          L.factorNeg = SignRun();
+          next = true;
+          break;
+        }
+        if (c == '+' || c == '-' || (c == '<' && At(p_ + 1) == '<')) {
+          L.acc = AddSub(L.acc, L.term, L.addNeg);
+          L.addNeg = c == '<' ? false : SignRun();  // a range joins with '+'
+          next = true;
+          break;
+        }
+        if (c == ')' || end) {
+          L.acc = AddSub(L.acc, L.term, L.addNeg);
+          if (levels.size() > 1) {
+            if (!end) ++p_;
+            v = L.acc;
+            levels.pop_back();
+            break;  // the closed level is a factor of the one below
+          }
+          if (end) return L.acc;
+          // A ')' with no level open: passed over; the sum goes on.
+          ++p_;
+          L.term = Num();
+          L.addNeg = SignRun();
+          next = true;
+          break;
+        }
+        ++p_;  // anything else between operands is passed over
       }
-      if (c == '+' || c == '-') {
-        neg = SignRun();
-        break;
-      }
-      if (c == '<' && At(p_ + 1) == '<') {  // a range joins with '+'
-        neg = false;
-        break;
-      }
-      ++p_;  // anything else between operands is passed over
+      if (next) break;
     }
   }
 }
 
-Num Evaluator::Term(int level) {
-  Num v = Factor(level);
+bool Evaluator::Operand(Num* out) {
+  *out = Num();
   for (;;) {
-    if (abort_) return v;
+    if (abort_) return true;
     SkipBlanks();
-    const char op = Cur();
-    if (op != '*' && op != '/' && op != '%') return v;
+    const char c = Cur();
+    if (c == '$' && At(p_ + 1) == '(') {
+      Splice();
+      continue;
+    }
+    if (c == '(' || (c == '#' && At(p_ + 1) == '(')) {
+      p_ += c == '#' ? 2 : 1;
+      return false;
+    }
+    if (c == '<' && At(p_ + 1) == '<') {
+      *out = Range();
+      return true;
+    }
+    if (IsDigit(c) || (c == '.' && IsDigit(At(p_ + 1)))) {
+      *out = Literal();
+      return true;
+    }
+    if (c == '&' || c == '@' || c == kNCodeLead || c == '#') {
+      size_t end = c == '#' ? FunctionEnd(p_, false) : ReferenceEnd(p_, false);
+      std::string value;
+      if (c == '#') {
+        value = Function(w_.substr(p_, end - p_), ctx_.row, ctx_.column);
+      } else if (At(end) == '#') {
+        const size_t fend = FunctionEnd(end, false);
+        value = Function(w_.substr(p_, fend - p_), ctx_.row, ctx_.column);
+        end = fend;
+      } else {
+        value = Reference(w_.substr(p_, end - p_));
+      }
+      p_ = end;
+      ParseScaledNumber(value.data(), value.size(), &out->m, &out->s);
+      return true;
+    }
+    // No operand here: an operator, a closing bracket or the end give 0;
+    // other bytes are passed over.
+    if (c == '\0' && p_ >= w_.size()) return true;
+    if (c == '+' || c == '-' || c == '*' || c == '/' || c == '%' || c == ')' || c == '>' || c == '|') return true;
     ++p_;
-    const bool neg = SignRun();
-    Num f = Factor(level);
-    if (neg) f.m = WrapNeg(f.m);
-    v = Apply(op, v, f, st_.m_nZeroDivValue);
   }
 }
 
@@ -351,54 +424,9 @@ bool Evaluator::Splice() {
   return ok;
 }
 
-Num Evaluator::Factor(int level) {
-  for (;;) {
-    if (abort_) return {};
-    SkipBlanks();
-    const char c = Cur();
-    if (c == '$' && At(p_ + 1) == '(') {
-      Splice();
-      continue;
-    }
-    if (c == '(' || (c == '#' && At(p_ + 1) == '(')) {
-      if (level + 1 >= kExprOperandLevels) {
-        abort_ = true;
-        StackOver(env_);
-        return {};
-      }
-      p_ += c == '#' ? 2 : 1;
-      return Sum(level + 1);
-    }
-    if (c == '<' && At(p_ + 1) == '<') return Range(level);
-    if (IsDigit(c) || (c == '.' && IsDigit(At(p_ + 1)))) return Literal();
-    if (c == '&' || c == '@' || c == kNCodeLead || c == '#') {
-      size_t end = c == '#' ? FunctionEnd(p_, false) : ReferenceEnd(p_, false);
-      std::string value;
-      if (c == '#') {
-        value = Function(w_.substr(p_, end - p_), ctx_.row, ctx_.column);
-      } else if (At(end) == '#') {
-        const size_t fend = FunctionEnd(end, false);
-        value = Function(w_.substr(p_, fend - p_), ctx_.row, ctx_.column);
-        end = fend;
-      } else {
-        value = Reference(w_.substr(p_, end - p_));
-      }
-      p_ = end;
-      Num v;
-      ParseScaledNumber(value.data(), value.size(), &v.m, &v.s);
-      return v;
-    }
-    // No operand here: an operator, a closing bracket or the end give 0;
-    // other bytes are passed over.
-    if (c == '\0' && p_ >= w_.size()) return {};
-    if (c == '+' || c == '-' || c == '*' || c == '/' || c == '%' || c == ')' || c == '>' || c == '|') return {};
-    ++p_;
-  }
-}
-
 // "<<" [&c1[-c2]] [@r1[-r2]] ["|"] body ">>": the body valued for every
 // cell of the range, the values joined by the operator the body ends with.
-Num Evaluator::Range(int level) {
+Num Evaluator::Range() {
   p_ += 2;
   const csv::TableFields* t = env_.table;
   const long long fields = t ? t->m_nFieldCount : 0;
@@ -491,7 +519,6 @@ Num Evaluator::Range(int level) {
       first = false;
     }
   }
-  (void)level;
   return acc;
 }
 

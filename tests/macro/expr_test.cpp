@@ -216,6 +216,20 @@ TEST_F(Eval, RefusesOverlongAndNestsBoundedly) {
   EXPECT_EQ(st->m_nMacroEvalDepth, 0);
 }
 
+TEST_F(Eval, DeepBracketsInsideEveryNestedEvaluation) {
+  // 110 bracket levels in each of 40 nested splices: the most frames the
+  // bounds allow, on the thread's ordinary stack.
+  std::string deep = "1";
+  for (int k = 0; k < 40; ++k) deep = "#(" + std::string(110, '(') + "$(" + deep + ")" + std::string(110, ')') + ")";
+  host.boxes.clear();
+  Run(deep);
+  EXPECT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(st->m_nMacroEvalDepth, 0);
+  std::string fine = "1";
+  for (int k = 0; k < 20; ++k) fine = "#(" + std::string(100, '(') + "$(" + fine + ")+1" + std::string(100, ')') + ")";
+  EXPECT_EQ(Run(fine), "21");
+}
+
 TEST_F(Eval, OutputIsCutAtItsCapacity) {
   st->m_strMacroVars[7] = CString(std::string(3000, 'v'));
   EXPECT_EQ(Run("&D7+&D7", 200).size(), 199u);
