@@ -149,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   static Host host;
   if (size > 30000) size = 30000;
-  st->m_nMacroEvalCellLimit = 20000;
+  st->m_nMacroEvalCellLimit = 2000;
   st->m_strMacroVars[5] = "12.5";
   st->m_strMacroVars[6] = "$(&D6)";
   st->m_strMacroVars[7] = "<<&1-3@1-6|&@+>>";
@@ -166,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string raw(reinterpret_cast<const char*>(data), size);
 
   for (const std::string& expr : {raw, "#(" + raw + ")"}) {
-    for (int outSize : {1, 7, 200, 9005}) {
+    for (int outSize : {size % 2 ? 1 : 7, 9005}) {
       std::unique_ptr<char[]> out(new char[static_cast<size_t>(outSize)]);
       char kind = 0;
       std::int64_t value = 0;

@@ -163,6 +163,8 @@ TEST_F(Eval, TextModeJoinsPiecesAndReferences) {
   EXPECT_EQ(Run("&3@3"), "q");
   ctx.quote = 0;
   EXPECT_EQ(Run("&D5Q"), "\"abc\"");
+  // A range outside "<<>>" reads its first cell.
+  EXPECT_EQ(Run("<&1-2@2-3>"), "<1>");
   EXPECT_EQ(Run(""), "");
   EXPECT_EQ(n, -1);
 }

@@ -145,6 +145,8 @@ TEST_F(Operands, AddressNumbersWithBasesStepsAndGroups) {
   st->m_strMacroVars[118] = "12abc";
   st->m_strMacroVars[5] = "33";
   EXPECT_EQ(Page("ii", '@', 0, 0), 12);
+  EXPECT_EQ(Page("[ii]", '@', 0, 0), 12);
+  EXPECT_EQ(Page("[kk]", '@', 0, 0), 0);
   EXPECT_EQ(Page("&D5", '@', 0, 0), 33);
   EXPECT_EQ(Page("[7]", '@', 0, 0), 7);
   // Numbers saturate at the int range.
