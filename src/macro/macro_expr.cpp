@@ -493,6 +493,7 @@ Num Evaluator::Range() {
   }
   // The range stays within the table.
   if (c1 < 1) c1 = 1;
+  if (r1 < 1) r1 = 1;
   if (fields > 0 && c2 > fields) c2 = fields;
   if (r2 > lastRow) r2 = lastRow;
   Num acc;
