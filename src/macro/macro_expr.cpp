@@ -801,9 +801,14 @@ bool ArithmeticStart(const std::string& w, size_t at) {
 
 int MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& expr, char* kind,
                         std::int64_t* value, ExprContext* context) {
+  char kindLocal = 0;
+  std::int64_t valueLocal = 0;
+  if (kind == nullptr) kind = &kindLocal;
+  if (value == nullptr) value = &valueLocal;
   if (out && outSize > 0) out[0] = 0;
   *kind = 0;
   *value = 0;
+  if (context == nullptr) return -1;
   context->scale = 0;
   if (context->env == nullptr || out == nullptr || outSize <= 0) return -1;
   const MacroEnv& env = *context->env;

@@ -69,10 +69,10 @@ struct ExprContext {
 // Evaluates `expr` for the line that starts at byte `lineOffset` of the
 // table. Writes the result, NUL-terminated and cut at `outSize` bytes, to
 // `out`; sets *kind to '#' for a numeric result (0 otherwise) and *value to
-// its mantissa (context->scale its scale). Returns the bytes written, or -1
-// for an empty expression, one longer than 24,955 bytes (slot 146 then says
-// "EROR") or one nested past 32 evaluations ("stack over eror"); the output
-// is then empty.
+// its mantissa (context->scale its scale); `kind` and `value` may be null.
+// Returns the bytes written, or -1 for an empty expression, one longer than
+// 24,955 bytes (slot 146 then says "EROR") or one nested past 32
+// evaluations ("stack over eror"); the output is then empty.
 int MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& expr, char* kind,
                         std::int64_t* value, ExprContext* context);
 

@@ -108,7 +108,8 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // table was re-indexed). macro/macro_lines.h.
   int LineOffsetFromTable(int line, const std::int32_t* table = nullptr);
   // Evaluates one operand (macro/macro_expr.h) over this view's state, host
-  // and table; a context without an environment is given this view's.
+  // and table; a context without an environment (or none) is given this
+  // view's.
   int MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& expr, char* kind,
                           std::int64_t* value, macro::ExprContext* context);
 

@@ -36,6 +36,8 @@ int CDvkView::LineOffsetFromTable(int line, const std::int32_t* table) {
 
 int CDvkView::MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& expr, char* kind,
                                   std::int64_t* value, macro::ExprContext* context) {
+  macro::ExprContext local;
+  if (context == nullptr) context = &local;
   if (context->env) return macro::MacroEvalExpression(lineOffset, out, outSize, expr, kind, value, context);
   macro::MacroEnv env{Macro()};
   env.host = &MacroHost();

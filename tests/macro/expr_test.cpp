@@ -167,6 +167,10 @@ TEST_F(Eval, TextModeJoinsPiecesAndReferences) {
   EXPECT_EQ(Run("<&1-2@2-3>"), "<1>");
   EXPECT_EQ(Run(""), "");
   EXPECT_EQ(n, -1);
+  char out[8];
+  EXPECT_EQ(macro::MacroEvalExpression(0, out, sizeof out, "#(2*3)", nullptr, nullptr, &ctx), 1);
+  EXPECT_STREQ(out, "6");
+  EXPECT_EQ(macro::MacroEvalExpression(0, out, sizeof out, "#(2*3)", nullptr, nullptr, nullptr), -1);
 }
 
 TEST_F(Eval, CellReferencesAndTheCurrentCell) {
