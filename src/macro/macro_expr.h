@@ -62,7 +62,7 @@ struct ExprContext {
   int colStep = 0;        // out: relative column step of the last reference
   int hashPos = 0;        // out: '#' found after the last reference
   int evalArg = 0;        // passed on to MacroReadAddressNumber
-  int fieldMode = 0;      // MacroGetFieldValue mode for references
+  int fieldMode = 0;      // carried for the caller; references always read values (mode 0)
   int lastLength = 0;     // out: length of the last reference's value
 };
 

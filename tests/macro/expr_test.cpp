@@ -195,6 +195,18 @@ TEST_F(Eval, RangesAddTheirCells) {
   EXPECT_EQ(Run("#(<<&9@2-3|&@+>>)"), "0");
 }
 
+TEST_F(Eval, NestedRangesStopAtTheCellBudget) {
+  // Each level values its body for 12 cells: 12^3 inner cells in all.
+  const std::string inner = "<<&1-3@1-4|&@+>>";
+  const std::string mid = "<<&1-3@1-4|" + inner + "+>>";
+  const std::string outer = "#(<<&1-3@1-4|" + mid + "+>>)";
+  EXPECT_EQ(Run(outer), "10188.00");  // (1+2.5+3+4.25+10+20+30) x 144
+  st->m_nMacroEvalCellLimit = 1000;
+  Run(outer);
+  EXPECT_EQ(st->m_strMacroVars[146], CString("EROR"));
+  EXPECT_LE(st->m_nMacroEvalCells, 1000 + 3);  // one more per level that was under way
+}
+
 TEST_F(Eval, SplicesAndTheirBound) {
   st->m_strMacroVars[5] = "3+4";
   EXPECT_EQ(Run("#(2*$(&D5))"), "10");
