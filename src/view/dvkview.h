@@ -65,6 +65,7 @@ struct FindRule;
 namespace macro {
 struct MacroState;
 class MacroHost;
+struct ExprContext;
 }
 
 class CDvkView : public CRichEditView, public view::ViewFields {
@@ -102,6 +103,15 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Rewrites the addresses of `text`; row and column keys are searched in
   // `textBuf` (`length` bytes), the view's table text when it is null.
   CString MacroParseRowData(const CString& text, const BYTE* textBuf, int mode, UINT length = 0);
+  // The byte offset in the table text after `line` line feeds, through the
+  // sparse line index `table` (nullptr: this view's own, rebuilt when the
+  // table was re-indexed). macro/macro_lines.h.
+  int LineOffsetFromTable(int line, const std::int32_t* table = nullptr);
+  // Evaluates one operand (macro/macro_expr.h) over this view's state, host
+  // and table; a context without an environment (or none) is given this
+  // view's.
+  int MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& expr, char* kind,
+                          std::int64_t* value, macro::ExprContext* context);
 
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.

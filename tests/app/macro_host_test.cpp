@@ -9,6 +9,7 @@
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "fw/uihooks.h"
+#include "macro/macro_expr.h"
 #include "macro/macro_host.h"
 #include "macro/macro_state.h"
 #include "shell_fixture.h"
@@ -100,6 +101,25 @@ TEST_F(MacroHostTest, ValueRoutinesWorkOnTheViewsStateHostAndTable) {
   fw::hooks::ExpectMessageBox("Row data eror ! : None", IDCANCEL);
   EXPECT_STREQ("Eror", v->MacroParseRowData("&[None]", nullptr, 0).GetString());
   EXPECT_TRUE(fw::hooks::Unused().empty());
+}
+
+TEST_F(MacroHostTest, ExpressionsAndLineOffsetsOverTheViewsTable) {
+  CDvkView* v = Open("sum.csv", "City,Total\r\nTokyo,1.5\r\n大阪,2.25\r\n");
+  ASSERT_NE(nullptr, v);
+  ASSERT_GT(v->m_table.m_nTextLen, 0u);
+  EXPECT_EQ(0, v->LineOffsetFromTable(0));
+  EXPECT_EQ(static_cast<int>(std::string("City\x06Total\r\n").size()), v->LineOffsetFromTable(1));
+  EXPECT_EQ(static_cast<int>(v->m_table.m_nTextLen), v->LineOffsetFromTable(99));
+  char out[200];
+  char kind = 0;
+  std::int64_t value = 0;
+  macro::ExprContext ctx;
+  EXPECT_EQ(4, v->MacroEvalExpression(0, out, sizeof out, "#(<<&2@2-3|&@+>>)", &kind, &value, &ctx));
+  EXPECT_STREQ("3.75", out);
+  EXPECT_EQ('#', kind);
+  EXPECT_EQ(nullptr, ctx.env);
+  EXPECT_EQ(4, v->MacroEvalExpression(0, out, sizeof out, "&1@3", &kind, &value, &ctx));
+  EXPECT_STREQ("大阪", out);
 }
 
 }  // namespace
