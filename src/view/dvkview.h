@@ -111,6 +111,13 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // `text` is m_table.m_pTextBuf (its used length) or a NUL-terminated text.
   int LineToOffset(const BYTE* text, int* offset, int mode, int startRow);
   int LineToOffset(const BYTE* text, UINT length, int* offset, int mode, int startRow);
+  // Measures the widest field of columns firstCol..lastCol over rows
+  // firstRow..lastRow and rewrites m_aColumnPos (csv/csv_widths.h; mode 1
+  // trims blanks, 2 also measures the title row). Always 0.
+  int CsvComputeColumnWidths(int firstCol, int lastCol, int firstRow, int lastRow, int mode);
+  // 1-based line of the first block's title row: m_nTitleLine, else the
+  // block index's.
+  UINT CsvTitleLine() const;
 
   // --- rich-edit streams (document buffer <-> control) ---------------------
   // EM_STREAMOUT SF_RTF (mode 1: the selection) into the document's m_pText
