@@ -95,4 +95,27 @@ bool ParseCellFormat(const CString& text, CellFormat* format, int* errorAt) {
   return true;
 }
 
+bool CellSpanInLine(const char* line, int length, int firstCol, int lastCol, int* start, int* end) {
+  if (line == nullptr || length < 0 || firstCol < 1) return false;
+  auto isSep = [](char c) { return c == '\t' || c == 0x06; };
+  int i = 0;
+  for (int col = 1; col < firstCol; ++col) {
+    while (i < length && !isSep(line[i])) ++i;
+    if (i >= length) return false;
+    ++i;
+  }
+  *start = i;
+  if (lastCol < firstCol) {
+    *end = length;
+    return true;
+  }
+  for (int col = firstCol;; ++col) {
+    while (i < length && !isSep(line[i])) ++i;
+    if (col >= lastCol || i >= length) break;
+    ++i;
+  }
+  *end = i;
+  return true;
+}
+
 }  // namespace macro

@@ -36,4 +36,10 @@ constexpr int kCellFormatMaxPoints = 72;
 // empty text is no format (false, *errorAt 0).
 bool ParseCellFormat(const CString& text, CellFormat* format, int* errorAt);
 
+// The byte span of columns firstCol..lastCol (from 1; cells separated by TAB
+// or 0x06) in one displayed line of `length` bytes: [*start, *end). A
+// lastCol below firstCol or past the line runs to its end; false when the
+// line has no column firstCol.
+bool CellSpanInLine(const char* line, int length, int firstCol, int lastCol, int* start, int* end);
+
 }  // namespace macro

@@ -65,6 +65,8 @@ struct FindRule;
 namespace macro {
 struct MacroState;
 class MacroHost;
+struct CellFormat;
+struct CmdFuncScope;
 }
 
 class CDvkView : public CRichEditView, public view::ViewFields {
@@ -102,6 +104,15 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Rewrites the addresses of `text`; row and column keys are searched in
   // `textBuf` (`length` bytes), the view's table text when it is null.
   CString MacroParseRowData(const CString& text, const BYTE* textBuf, int mode, UINT length = 0);
+  // The "#"-function chain of a command line over this view's variables
+  // and table (macro/macro_cmdfunc.h): (0, 0, -1, slot) a variable, 999 and
+  // 999 classify only, else rows a1..a2 and columns a3..a4 of the table.
+  int MacroEvalCommandLineFunctions(int a1, int a2, int a3, int a4, CString text);
+  int MacroEvalParenGroups(char stop, int* pos, int zero1, int n, int zero2, int zero3, CString* text);
+  // ATR: applies `format` to the displayed lines firstRow..lastRow (from 1),
+  // columns firstCol..lastCol of each (999: to the line's end). 0, or -1
+  // when the view shows nothing to format.
+  int FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol);
 
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.

@@ -95,4 +95,17 @@ TEST(CellFormat, ItemsAndErrors) {
   EXPECT_EQ(2, at);
 }
 
+TEST(CellFormat, SpansOfColumnsInALine) {
+  const std::string line = "ab\tcde\x06" "f\tg";
+  int s = -1, e = -1;
+  ASSERT_TRUE(macro::CellSpanInLine(line.data(), static_cast<int>(line.size()), 2, 3, &s, &e));
+  EXPECT_EQ("cde\x06" "f", line.substr(s, e - s));
+  ASSERT_TRUE(macro::CellSpanInLine(line.data(), static_cast<int>(line.size()), 4, 999, &s, &e));
+  EXPECT_EQ("g", line.substr(s, e - s));
+  ASSERT_TRUE(macro::CellSpanInLine(line.data(), static_cast<int>(line.size()), 1, 1, &s, &e));
+  EXPECT_EQ("ab", line.substr(s, e - s));
+  EXPECT_FALSE(macro::CellSpanInLine(line.data(), static_cast<int>(line.size()), 5, 5, &s, &e));
+  EXPECT_FALSE(macro::CellSpanInLine(line.data(), static_cast<int>(line.size()), 0, 5, &s, &e));
+}
+
 }  // namespace
