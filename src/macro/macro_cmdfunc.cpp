@@ -272,6 +272,8 @@ int MacroEvalParenGroups(CmdFuncScope& scope, char stop, int* pos, int zero1, in
   }
   *pos = static_cast<int>(from);
   *text = CString(std::move(s));
+  // Called on its own (not inside a chain): the message may show again next time.
+  if (scope.state.m_nFuncLineDepth <= 0) scope.state.m_bFuncLineStackShown = 0;
   return replaced;
 }
 

@@ -199,6 +199,11 @@ TEST_F(CmdFunc, AGroupResultNeverMakesTheLinePassItsBound) {
   EXPECT_EQ(4, macro::MacroEvalParenGroups(scope, '#', &p, 0, 0, 0, 0, &text));
   EXPECT_LE(text.GetLength(), macro::kFuncLineMaxBytes);
   EXPECT_EQ((std::vector<std::string>{"stack over eror"}), host.boxes);
+  // A later call shows it again.
+  text = CString(line);
+  p = 0;
+  macro::MacroEvalParenGroups(scope, '#', &p, 0, 0, 0, 0, &text);
+  EXPECT_EQ(2u, host.boxes.size());
 }
 
 int Recursing(macro::CmdFuncScope& s, const CString&, char* out, int) {
