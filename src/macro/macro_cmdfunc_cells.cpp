@@ -96,7 +96,10 @@ struct Walk {
       const int got = RunEntry(scope, last, reinterpret_cast<const char*>(cur.data()), static_cast<int>(cur.size()),
                                row, col, work.p + work.len, cap, &source);
       if (got < cap || room > 0x7FFFFFF0ull) {
-        std::uint64_t n = static_cast<std::uint64_t>(got);
+        // A NUL would end the table: the result ends before one.
+        const void* nul = std::memchr(work.p + work.len, 0, static_cast<std::size_t>(got));
+        std::uint64_t n = nul ? static_cast<std::uint64_t>(static_cast<const std::uint8_t*>(nul) - (work.p + work.len))
+                              : static_cast<std::uint64_t>(got);
         if (n > 0 && work.p[work.len + n - 1] == csv::CSV_FIELD_SEP) --n;
         work.len += n;
         return true;

@@ -38,6 +38,10 @@ void Bang(BuiltinScope& s, BuiltinArgs& a) {
   a.Put("!", 1);
 }
 void OneQuote(BuiltinScope&, BuiltinArgs& a) { a.Put("\"", 1); }
+void WithNul(BuiltinScope& s, BuiltinArgs& a) {
+  a.Put(a.Field(s));
+  a.Put("!\0tail", 6);
+}
 void Huge(BuiltinScope&, BuiltinArgs& a) {
   const std::string big(20000, 'h');
   a.Put(big.data(), static_cast<int>(big.size()));
@@ -284,6 +288,14 @@ TEST_F(CmdFunc, CellModeChangesOnlyDataRowsInTheRange) {
   // Open upper bounds; title rows, the "~" line and the block mark stay.
   EXPECT_EQ(1, Eval(1, -1, 1, -1, "#UP"));
   EXPECT_EQ("t1,t2,t3\r\nA,B,C\r\nD,E,F\r\nG,H,I\r\n~\r\n!#\r\nu1,u2\r\nJ,K\r\nL,M\r\n", Text());
+}
+
+TEST_F(CmdFunc, ACellResultEndsBeforeANulSoTheTableKeepsItsRest) {
+  ScopedBuiltin n(kLW, WithNul);
+  Load("h1,h2\r\na,b\r\nc,d\r\n");
+  EXPECT_EQ(1, Eval(1, -1, 1, 1, "#LW"));
+  EXPECT_EQ("h1,h2\r\na!,b\r\nc!,d\r\n", Text());
+  EXPECT_EQ(2, table->m_nLastRow);
 }
 
 TEST_F(CmdFunc, CellModeProgressAndEscForTheLdFamily) {
