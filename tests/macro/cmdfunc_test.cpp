@@ -337,6 +337,16 @@ TEST_F(CmdFunc, WidthFunctionsMeasureTheColumnsFirst) {
   EXPECT_EQ(3u, csv::ColumnWidthAt(pos.data(), static_cast<int>(pos.size()), 2));
 }
 
+TEST_F(CmdFunc, TheGrowthEstimateIsTakenOverTheRangeClampedToTheTable) {
+  ScopedBuiltin l(11, Record);  // FL: 1,000 bytes a cell for FL999
+  Load("a,b\r\nxx,y\r\nzz,w\r\n");
+  // Unclamped, 2^31 x 2^31 cells x 1,000 bytes would overflow or fail.
+  EXPECT_EQ(1, Eval(1, 0x7FFFFFFF, 1, 0x7FFFFFFF, "#FL999"));
+  EXPECT_TRUE(host.reports.empty());
+  EXPECT_EQ(4u, g_calls.size());
+  EXPECT_EQ("a,b\r\nxx,y\r\nzz,w\r\n", Text());
+}
+
 TEST_F(CmdFunc, SplAndAtr) {
   Load("k,v\r\n1,(a:b)\r\n");
   EXPECT_EQ(1, Eval(1, 0, 2, 2, "#SPL"));
