@@ -52,6 +52,9 @@ struct TableFields : CsvWorkBuffer, CsvBlockIndex {
   std::uint32_t m_bScanDone = 0;    // 1 after every scan
   std::uint32_t m_bPlainLines = 0;  // line lookup counts plain LF lines
   std::uint32_t m_nScanNotes = 0;   // CsvScanNote bits of the last scan
+  // Raised by every scan to a value no other scan gave (0: never scanned);
+  // readers that keep their own index of the text rebuild it when it moves.
+  std::uint32_t m_nIndexGeneration = 0;
 };
 
 }  // namespace csv

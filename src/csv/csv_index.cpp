@@ -9,6 +9,7 @@
 // a row filled; a block's title row lies ahead of the scan when the block is
 // registered, so its output offset is taken when the scan reaches that row.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -418,6 +419,10 @@ std::int32_t BuildCsvIndex(TableFields& v, const std::uint8_t* text, std::uint32
     aside.assign(text, text + length);
     text = aside.data();
   }
+  static std::atomic<std::uint32_t> generation{0};
+  std::uint32_t g = ++generation;
+  if (g == 0) g = ++generation;
+  v.m_nIndexGeneration = g;
   Scanner s(v, text, length, mode, padColumns);
   return s.Run(outLength, outMaxColumns);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "fw/cstring.h"
+#include "macro/macro_lines.h"
 
 namespace macro {
 
@@ -60,6 +61,17 @@ struct MacroState {
   CString m_strMacroArgs[kMacroArgs];
   std::int32_t m_nMacroArgCount = 0;
   std::int32_t m_nMacroCallDepth = 0;
+  // Evaluations under way (expressions, their function calls and operand
+  // groups, one inside another); bounded by kMacroEvalMaxDepth.
+  std::int32_t m_nMacroEvalDepth = 0;
+  // Budgets of one outermost evaluation (reset when it starts): "$(...)"
+  // splices and range cells valued, and whether "stack over eror" or a
+  // missing function was already reported.
+  std::int32_t m_nMacroEvalSplices = 0;
+  std::int64_t m_nMacroEvalCells = 0;
+  std::int64_t m_nMacroEvalCellLimit = 16777216;
+  std::uint32_t m_bMacroEvalStackShown = 0;
+  std::uint32_t m_bMacroEvalFuncShown = 0;
   // Per pending call (set up, not yet released): the next free slot and the
   // length of the names table when it began, which its release puts back.
   std::int32_t m_anMacroCallNextSlot[kMacroCallFrames] = {};
@@ -74,6 +86,9 @@ struct MacroState {
   char* m_pMacroLookup = nullptr;
   std::uint32_t m_nMacroLookupLen = 0;
   std::uint32_t m_aMacroLookupIndex[kLookupIndex] = {};
+
+  // Sparse line index of the view's CSV working buffer (macro_lines.h).
+  MacroLineIndex m_lineIndex;
 
   // Run control.
   std::int32_t m_nMacroReplaceTotal = 0;

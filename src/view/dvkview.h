@@ -67,6 +67,7 @@ struct MacroState;
 class MacroHost;
 struct CellFormat;
 struct CmdFuncScope;
+struct ExprContext;
 }
 
 class CDvkView : public CRichEditView, public view::ViewFields {
@@ -113,6 +114,14 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // columns firstCol..lastCol of each (999: to the line's end). 0, or -1
   // when the view shows nothing to format.
   int FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol);
+  // The byte offset in the table text after `line` line feeds, through the
+  // sparse line index `table` (nullptr: this view's own, rebuilt when the
+  // table was re-indexed). macro/macro_lines.h.
+  int LineOffsetFromTable(int line, const std::int32_t* table = nullptr);
+  // Evaluates one operand (macro/macro_expr.h) over this view's state, host
+  // and table; a context without an environment is given this view's.
+  int MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& expr, char* kind,
+                          std::int64_t* value, macro::ExprContext* context);
 
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.

@@ -7,7 +7,10 @@
 #include "macro/macro_address.h"
 #include "macro/macro_cellformat.h"
 #include "macro/macro_cmdfunc.h"
+#include "macro/macro_expr.h"
+#include "macro/macro_lines.h"
 #include "macro/macro_paths.h"
+#include "macro/macro_state.h"
 #include "macro/macro_subst.h"
 #include "view/dvkview.h"
 
@@ -115,4 +118,23 @@ int CDvkView::FormatCells(const macro::CellFormat& format, int firstRow, int las
   }
   edit.SetSel(selStart, selEnd);
   return 0;
+}
+
+int CDvkView::LineOffsetFromTable(int line, const std::int32_t* table) {
+  if (table == nullptr) table = macro::MacroTableLineIndex(&Macro().m_lineIndex, m_table);
+  return macro::LineOffsetFromTable(m_table, line, table);
+}
+
+int CDvkView::MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& expr, char* kind,
+                                  std::int64_t* value, macro::ExprContext* context) {
+  if (context->env) return macro::MacroEvalExpression(lineOffset, out, outSize, expr, kind, value, context);
+  macro::MacroEnv env{Macro()};
+  env.host = &MacroHost();
+  env.table = &m_table;
+  env.lines = &Macro().m_lineIndex;
+  context->env = &env;
+  if (context->lineTable == nullptr) context->lineTable = macro::MacroTableLineIndex(env.lines, m_table);
+  const int n = macro::MacroEvalExpression(lineOffset, out, outSize, expr, kind, value, context);
+  context->env = nullptr;
+  return n;
 }
