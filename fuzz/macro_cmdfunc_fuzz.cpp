@@ -1,4 +1,5 @@
-// The command-line function evaluator over any bytes, with test handlers:
+// The command-line function evaluator over any bytes, with test handlers
+// (groups through a test evaluator or the expression evaluator itself):
 // variable mode, cell mode, classify-only, SPL and ATR over a small fixed
 // table. Checks that no handler is handed an output past its capacity, that
 // results stay within their bounds, and that the table stays well formed
@@ -18,6 +19,7 @@
 #include "macro/macro_builtins.h"
 #include "macro/macro_cmdfunc.h"
 #include "macro/macro_host.h"
+#include "macro/macro_lines.h"
 #include "macro/macro_state.h"
 
 namespace {
@@ -133,7 +135,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   scope.table = table.get();
   scope.columnPos = pos;
   scope.columnPosSlots = 64;
-  scope.evalExpression = (data[0] & 0x80) ? Eval : nullptr;
+  macro::MacroLineIndex lines;
+  scope.lines = &lines;
+  // Groups: none, a test evaluator, or the expression evaluator itself.
+  scope.evalExpression = (data[0] & 0x80) ? ((data[0] & 0x40) ? macro::MacroCmdFuncExpression : Eval) : nullptr;
   g_evalCalls = 0;
 
   // Byte 0: the argument form; bytes 1-4: small numbers; the rest: the line.
@@ -150,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   st->m_strMacroVars[170] = "work";
   const int rc = macro::MacroEvalCommandLineFunctions(scope, a1, a2, a3, a4, text);
   Check(rc >= -1);
-  Check(st->m_nFuncLineDepth == 0);
+  Check(st->m_nFuncLineDepth == 0 && st->m_nMacroEvalDepth == 0);
   for (int slot : {0, 170, 190}) Check(st->m_strMacroVars[slot].GetLength() <= macro::kVarResultBytes);
   Check(st->m_strMacroVars[5181].IsEmpty());
   CheckTable(*table);

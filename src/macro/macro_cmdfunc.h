@@ -15,6 +15,8 @@ namespace macro {
 struct MacroState;
 class MacroHost;
 struct CmdFuncScope;
+struct ExprContext;
+struct MacroLineIndex;
 
 constexpr int kMaxLineFunctions = 20;      // functions of one command line
 constexpr int kVarResultBytes = 13000;     // result of one function over a variable (and between functions)
@@ -56,6 +58,7 @@ struct CmdFuncScope {
   std::uint32_t* columnPos = nullptr;     // column start positions (csv/csv_widths.h)
   int columnPosSlots = 0;
   std::uint32_t titleLine = 1;            // 1-based line of the first block's title
+  MacroLineIndex* lines = nullptr;        // the table's sparse line index (expressions)
   ExprEvaluator evalExpression = nullptr; // none: groups stay as written
 };
 
@@ -98,5 +101,15 @@ void MacroCollectLineFunctions(CmdFuncScope& scope, int n, CString* text, CmdFun
 // Returns 1, the number (classify only), or -1 (a function without a
 // handler, reported before anything changed; no memory; nesting too deep).
 int MacroEvalCommandLineFunctions(CmdFuncScope& scope, int a1, int a2, int a3, int a4, CString text);
+
+// The expression evaluator (macro_expr.h) as the evaluator of groups: the
+// expression over the scope's state, host, table and line index, its "#"
+// calls coming back through MacroCmdFuncHook.
+int MacroCmdFuncExpression(CmdFuncScope& scope, const CString& expr, char* out, int capacity);
+
+// The expression evaluator's hook for "#" calls (`user` is the
+// CmdFuncScope): the chain in variable mode, (0, row, -1, column) with a
+// row and (0, 0, -1, 170) without, so the result is left in slot 170.
+int MacroCmdFuncHook(void* user, ExprContext* context, const CString& text);
 
 }  // namespace macro

@@ -57,6 +57,8 @@ macro::CmdFuncScope ScopeOf(CDvkView& view) {
   scope.columnPos = view.m_aColumnPos;
   scope.columnPosSlots = view::kColumnPositions;
   scope.titleLine = view.CsvTitleLine();
+  scope.lines = &view.Macro().m_lineIndex;
+  scope.evalExpression = macro::MacroCmdFuncExpression;
   return scope;
 }
 
@@ -132,6 +134,10 @@ int CDvkView::MacroEvalExpression(int lineOffset, char* out, int outSize, const 
   env.host = &MacroHost();
   env.table = &m_table;
   env.lines = &Macro().m_lineIndex;
+  // "#" calls of the expression run the command-line chain over this view.
+  macro::CmdFuncScope scope = ScopeOf(*this);
+  env.functions.call = macro::MacroCmdFuncHook;
+  env.functions.user = &scope;
   context->env = &env;
   if (context->lineTable == nullptr) context->lineTable = macro::MacroTableLineIndex(env.lines, m_table);
   const int n = macro::MacroEvalExpression(lineOffset, out, outSize, expr, kind, value, context);

@@ -167,6 +167,25 @@ TEST_F(CmdFunc, GroupsAreEvaluatedPerSegmentAndEscapedOnesNever) {
   EXPECT_EQ(0u, g_calls[1].find("LW7(3)|"));
 }
 
+TEST_F(CmdFunc, GroupsGoThroughTheExpressionEvaluatorAndItsCallsComeBack) {
+  ScopedBuiltin h(kLW, Record);
+  ScopedBuiltin u(kUP, Upper);
+  scope.evalExpression = macro::MacroCmdFuncExpression;
+  st->m_strMacroVars[182] = "x";
+  // Text mode joins the pieces; "#(...)" is arithmetic.
+  EXPECT_EQ(1, Eval(0, 0, -1, 182, "#LW(1+2)#LW(#(1+2))"));
+  ASSERT_EQ(2u, g_calls.size());
+  EXPECT_EQ(0u, g_calls[0].find("LW12|")) << g_calls[0];
+  EXPECT_EQ(0u, g_calls[1].find("LW3|")) << g_calls[1];
+  // The evaluator's "#" call runs a chain in variable mode, its result in
+  // slot 170.
+  char out[64] = {};
+  st->m_strMacroVars[170] = "stale";
+  const int n = macro::MacroCmdFuncExpression(scope, "ab+#LN", out, sizeof out);
+  EXPECT_GE(n, 0);
+  EXPECT_EQ("ab0", std::string(out));
+}
+
 TEST_F(CmdFunc, ParenGroupsDirectly) {
   scope.evalExpression = FakeEval;
   CString text("#AB(1)(2)#CD(3)");
