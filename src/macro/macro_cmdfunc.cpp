@@ -255,7 +255,11 @@ int MacroEvalParenGroups(CmdFuncScope& scope, char stop, int* pos, int zero1, in
       expr += inner.c_str();
     }
     std::snprintf(result.data(), result.size(), "&AL");
+    // The work slot is kept around the group: "#" calls inside it leave
+    // their results there.
+    const CString work = scope.state.m_strMacroVars[kSlotFuncWork];
     const int got = scope.evalExpression(scope, expr, result.data(), kGroupResultBytes);
+    scope.state.m_strMacroVars[kSlotFuncWork] = work;
     std::size_t len = 0;
     while (len < static_cast<std::size_t>(kGroupResultBytes) && result[len] != 0) ++len;
     if (got < 0) len = 0;

@@ -184,6 +184,10 @@ TEST_F(CmdFunc, GroupsGoThroughTheExpressionEvaluatorAndItsCallsComeBack) {
   const int n = macro::MacroCmdFuncExpression(scope, "ab+#LN", out, sizeof out);
   EXPECT_GE(n, 0);
   EXPECT_EQ("ab0", std::string(out));
+  // A "#" call inside a group leaves the work slot as the line found it.
+  st->m_strMacroVars[170] = "in";
+  EXPECT_EQ(1, Eval(1, 4, -1, 1, "#UP(#LN)"));
+  EXPECT_EQ("IN", std::string(st->m_strMacroVars[170]));
 }
 
 TEST_F(CmdFunc, ParenGroupsDirectly) {
