@@ -15,6 +15,7 @@
 
 #include "csv/csv_table.h"
 #include "csv/csv_widths.h"
+#include "fw/alloc.h"
 #include "fw/strtable.h"
 #include "macro/macro_builtins.h"
 #include "macro/macro_state.h"
@@ -60,6 +61,11 @@ class Host : public macrotest::TestHost {
  public:
   std::vector<std::string> formats;
   std::vector<std::string> status;
+  std::vector<int> codes;
+  int ReportMessage(int code, const CString& text) override {
+    codes.push_back(code);
+    return macrotest::TestHost::ReportMessage(code, text);
+  }
   int escapeAfter = -1;
   int FormatCells(const macro::CellFormat& f, int r1, int r2, int c1, int c2) override {
     formats.push_back(std::to_string(f.bold == macro::FormatSwitch::kOn) + ":" + std::to_string(f.textColour) + ":" +
@@ -319,6 +325,30 @@ TEST_F(CmdFunc, ACellResultEndsBeforeANulSoTheTableKeepsItsRest) {
   EXPECT_EQ(1, Eval(1, -1, 1, 1, "#LW"));
   EXPECT_EQ("h1,h2\r\na!,b\r\nc!,d\r\n", Text());
   EXPECT_EQ(2, table->m_nLastRow);
+}
+
+TEST_F(CmdFunc, EveryAllocationFailureOfCellModeIsReportedAndLeavesTheTable) {
+  ScopedBuiltin u(kUP, Upper);
+  const std::string file = "h1,h2\r\nab,cd\r\nef,gh\r\n";
+  for (long n = 1;; ++n) {
+    Load(file);
+    const std::string before = Text();
+    host.codes.clear();
+    fw::alloctest::Reset();
+    fw::alloctest::FailAt(n);
+    const int rc = Eval(1, -1, 1, -1, "#UP");
+    const bool reached = fw::alloctest::Count() >= n;
+    fw::alloctest::Reset();
+    if (!reached) {
+      EXPECT_EQ(1, rc);
+      EXPECT_EQ("h1,h2\r\nAB,CD\r\nEF,GH\r\n", Text());
+      break;
+    }
+    EXPECT_EQ(-1, rc) << n;
+    ASSERT_EQ(1u, host.codes.size()) << n;
+    EXPECT_TRUE(host.codes[0] == macro::kErrNoWorkBuffer || host.codes[0] == macro::kErrNoViewBuffer) << n;
+    EXPECT_EQ(before, Text()) << n;
+  }
 }
 
 TEST_F(CmdFunc, CellModeProgressAndEscForTheLdFamily) {
