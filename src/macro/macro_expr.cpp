@@ -81,6 +81,7 @@ Num Div(Num a, Num b, std::int64_t zeroDiv) {
   if (b.m == 0) return {zeroDiv, 0};
   ToNonNegativeScale(&a);
   ToNonNegativeScale(&b);
+  if (b.m == 0) return {zeroDiv, 0};  // raised past 64 bits
   std::int64_t m = a.m;
   int e = 0;
   if (b.s > 0) {
@@ -565,7 +566,7 @@ std::string Evaluator::Function(const std::string& text, int row, int column) {
   sub.column = column;
   st_.m_strMacroVars[kSlotFunctionResult].Empty();
   if (env_.functions.call(env_.functions.user, &sub, CString(text)) < 0) return std::string();
-  return st_.m_strMacroVars[kSlotFunctionResult].Str();
+  return st_.m_strMacroVars[kSlotFunctionResult].GetString();
 }
 
 // A numbering token counts on from the current row: its start number plus
@@ -779,7 +780,8 @@ int MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& e
   if (context->env == nullptr || out == nullptr || outSize <= 0) return -1;
   const MacroEnv& env = *context->env;
   MacroState& st = env.state;
-  std::string w = expr.Str();
+  // The expression is a C string: it ends at a NUL.
+  std::string w = expr.GetString();
   // "&(#" and "@(#" become "&(+#" and "@(+#".
   if (w.size() >= 3 && (w[0] == '&' || w[0] == '@') && w[1] == '(' && w[2] == '#') w.insert(2, "+");
   if (w.empty()) return -1;

@@ -235,8 +235,13 @@ int MacroEvalOperand(const MacroEnv& env, const char* text, int* col1, int* col2
     if (*row1 > 0) rowBase = *row1;
   }
   std::string t = text;
+  const int given = static_cast<int>(t.size());
+  int shift = 0;  // t's index + shift is the caller's index
   if (t == "&") t = "&@";
-  if (t[0] == '#') t.erase(0, 1);
+  if (t[0] == '#') {
+    t.erase(0, 1);
+    shift = 1;
+  }
   const char* s = t.c_str();
   const int len = static_cast<int>(t.size());
   const long long fields = env.table ? env.table->m_nFieldCount : 0;
@@ -363,7 +368,7 @@ int MacroEvalOperand(const MacroEnv& env, const char* text, int* col1, int* col2
   if (s[p] == 'E' || s[p] == 'e' || s[p] == 'T' || s[p] == 't' || s[p] == 'f') *kind = s[p++];
   if (s[p] == 'Q' || s[p] == 'q') ++p;
   if (p > 0 && p <= len && (s[p - 1] == ')' || s[p - 1] == '@')) {
-    if (s[p] == '#' || s[p] == '\0') *hashPos = p;
+    if (s[p] == '#' || s[p] == '\0') *hashPos = p + shift < given ? p + shift : given;
   }
   return result;
 }
@@ -382,7 +387,7 @@ int MacroGetFieldValue(const MacroEnv& env, int offset, char* out, int outSize, 
   std::string value;
   if (type == 'D') {
     const int slot = column - 1;
-    if (slot >= 1 && slot <= kLastVarSlot) value = env.state.m_strMacroVars[slot].Str();
+    if (slot >= 1 && slot <= kLastVarSlot) value = env.state.m_strMacroVars[slot].GetString();
     const int n = static_cast<int>(value.size()) < cap ? static_cast<int>(value.size()) : cap;
     std::memcpy(out, value.data(), static_cast<size_t>(n));
     out[n] = 0;

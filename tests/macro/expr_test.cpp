@@ -141,6 +141,9 @@ TEST_F(Eval, OverflowWrapsInTwosComplement) {
   EXPECT_EQ(Run("#(9223372036854775807*2)"), "-2");
   EXPECT_EQ(Run("#((0-9223372036854775807-1)/-1)"), "-9223372036854775808");
   EXPECT_EQ(Run("#((0-9223372036854775807-1)%-1)"), "0");
+  // A divisor whose trailing zeros carry it past 64 bits divides by zero.
+  EXPECT_EQ(Run("#(1/1E64)"), "99999999");
+  EXPECT_EQ(Run("#(7%1E64)"), "7");
   // Scale alignment guards large negative mantissas as it guards positive
   // ones: the smaller-scale side is not multiplied past the limit.
   EXPECT_EQ(Run("#(900000000000000000+0.5)"), "900000000000000000");
