@@ -4,6 +4,7 @@
 #pragma once
 
 #include "fw/cstring.h"
+#include "macro/macro_cellformat.h"
 
 namespace macro {
 
@@ -35,6 +36,14 @@ class MacroHost {
   virtual CString ListDir(int side) = 0;
   virtual int ActiveSide() = 0;
   virtual CString ParamPath() = 0;
+
+  // The ATR function: applies `format` to rows firstRow..lastRow and
+  // columns firstCol..lastCol of the displayed table (999: to the line's
+  // end). 0 when applied; -1 where there is no display (the default).
+  virtual int FormatCells(const CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol) {
+    (void)format, (void)firstRow, (void)lastRow, (void)firstCol, (void)lastCol;
+    return -1;
+  }
 };
 
 }  // namespace macro

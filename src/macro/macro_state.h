@@ -108,6 +108,11 @@ struct MacroState {
   std::uint8_t m_nMacroInstanceMark = 0;
   CString m_strLastMacroSource;                // source and folder of the last run
   CString m_strLastMacroFolder;
+
+  // Command-line function evaluation nested through parenthesised groups
+  // (bounded), and whether "stack over eror" was shown in the outermost one.
+  std::int32_t m_nFuncLineDepth = 0;
+  std::uint32_t m_bFuncLineStackShown = 0;
 };
 
 }  // namespace macro

@@ -65,6 +65,8 @@ struct FindRule;
 namespace macro {
 struct MacroState;
 class MacroHost;
+struct CellFormat;
+struct CmdFuncScope;
 struct ExprContext;
 }
 
@@ -103,6 +105,15 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Rewrites the addresses of `text`; row and column keys are searched in
   // `textBuf` (`length` bytes), the view's table text when it is null.
   CString MacroParseRowData(const CString& text, const BYTE* textBuf, int mode, UINT length = 0);
+  // The "#"-function chain of a command line over this view's variables
+  // and table (macro/macro_cmdfunc.h): (0, 0, -1, slot) a variable, 999 and
+  // 999 classify only, else rows a1..a2 and columns a3..a4 of the table.
+  int MacroEvalCommandLineFunctions(int a1, int a2, int a3, int a4, CString text);
+  int MacroEvalParenGroups(char stop, int* pos, int zero1, int n, int zero2, int zero3, CString* text);
+  // ATR: applies `format` to the displayed lines firstRow..lastRow (from 1),
+  // columns firstCol..lastCol of each (999: to the line's end). 0, or -1
+  // when the view shows nothing to format.
+  int FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol);
   // The byte offset in the table text after `line` line feeds, through the
   // sparse line index `table` (nullptr: this view's own, rebuilt when the
   // table was re-indexed). macro/macro_lines.h.
@@ -121,6 +132,13 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // `text` is m_table.m_pTextBuf (its used length) or a NUL-terminated text.
   int LineToOffset(const BYTE* text, int* offset, int mode, int startRow);
   int LineToOffset(const BYTE* text, UINT length, int* offset, int mode, int startRow);
+  // Measures the widest field of columns firstCol..lastCol over rows
+  // firstRow..lastRow and rewrites m_aColumnPos (csv/csv_widths.h; mode 1
+  // trims blanks, 2 also measures the title row). Always 0.
+  int CsvComputeColumnWidths(int firstCol, int lastCol, int firstRow, int lastRow, int mode);
+  // 1-based line of the first block's title row: m_nTitleLine, else the
+  // block index's.
+  UINT CsvTitleLine() const;
 
   // --- rich-edit streams (document buffer <-> control) ---------------------
   // EM_STREAMOUT SF_RTF (mode 1: the selection) into the document's m_pText

@@ -1,11 +1,20 @@
 // Thin entries into the portable macro value routines.
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "csv/csv_widths.h"
 #include "macro/macro_address.h"
+#include "macro/macro_cellformat.h"
+#include "macro/macro_cmdfunc.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_lines.h"
 #include "macro/macro_paths.h"
 #include "macro/macro_state.h"
 #include "macro/macro_subst.h"
 #include "view/dvkview.h"
+
+static_assert(view::kColumnPositions == csv::kColumnPositionSlots, "one layout of the column positions");
 
 CString CDvkView::MacroSubstituteVariables(const CString& text, int mode, int valueI, int valueJ, int pageFlag) {
   return macro::MacroSubstituteVariables(Macro(), &m_table, text, mode, valueI, valueJ, pageFlag);
@@ -29,6 +38,90 @@ CString CDvkView::MacroParseRowData(const CString& text, const BYTE* textBuf, in
   return macro::MacroParseRowData(scope, text, mode);
 }
 
+UINT CDvkView::CsvTitleLine() const {
+  if (m_nTitleLine > 0) return m_nTitleLine;
+  return m_table.BlockCount() >= 1 && m_table.m_aSecLine[1] > 0 ? m_table.m_aSecLine[1] : 1;
+}
+
+int CDvkView::CsvComputeColumnWidths(int firstCol, int lastCol, int firstRow, int lastRow, int mode) {
+  return csv::ComputeColumnWidths(m_table, CsvTitleLine(), m_aColumnPos, view::kColumnPositions, firstCol, lastCol,
+                                  firstRow, lastRow, mode);
+}
+
+namespace {
+
+macro::CmdFuncScope ScopeOf(CDvkView& view) {
+  macro::CmdFuncScope scope{view.Macro()};
+  scope.host = &view.MacroHost();
+  scope.table = &view.m_table;
+  scope.columnPos = view.m_aColumnPos;
+  scope.columnPosSlots = view::kColumnPositions;
+  scope.titleLine = view.CsvTitleLine();
+  scope.lines = &view.Macro().m_lineIndex;
+  scope.evalExpression = macro::MacroCmdFuncExpression;
+  return scope;
+}
+
+}  // namespace
+
+int CDvkView::MacroEvalCommandLineFunctions(int a1, int a2, int a3, int a4, CString text) {
+  macro::CmdFuncScope scope = ScopeOf(*this);
+  return macro::MacroEvalCommandLineFunctions(scope, a1, a2, a3, a4, std::move(text));
+}
+
+int CDvkView::MacroEvalParenGroups(char stop, int* pos, int zero1, int n, int zero2, int zero3, CString* text) {
+  macro::CmdFuncScope scope = ScopeOf(*this);
+  return macro::MacroEvalParenGroups(scope, stop, pos, zero1, n, zero2, zero3, text);
+}
+
+int CDvkView::FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol) {
+  CRichEditCtrl& edit = GetRichEditCtrl();
+  const int lines = edit.GetLineCount();
+  if (lines <= 0 || firstRow > lines) return -1;
+  if (firstRow < 1) firstRow = 1;
+  lastRow = lastRow < 1 ? lines : std::min(lastRow, lines);
+  if (firstCol < 1) firstCol = 1;
+
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  auto flag = [&](macro::FormatSwitch s, DWORD mask, DWORD effect) {
+    if (s == macro::FormatSwitch::kKeep) return;
+    cf.dwMask |= mask;
+    if (s == macro::FormatSwitch::kOn) cf.dwEffects |= effect;
+  };
+  flag(format.bold, CFM_BOLD, CFE_BOLD);
+  flag(format.italic, CFM_ITALIC, CFE_ITALIC);
+  flag(format.underline, CFM_UNDERLINE, CFE_UNDERLINE);
+  flag(format.strike, CFM_STRIKEOUT, CFE_STRIKEOUT);
+  if (format.textColour >= 0) cf.dwMask |= CFM_COLOR, cf.crTextColor = static_cast<COLORREF>(format.textColour);
+  if (format.backColour >= 0) cf.dwMask |= CFM_BACKCOLOR, cf.crBackColor = static_cast<COLORREF>(format.backColour);
+  if (format.points > 0) cf.dwMask |= CFM_SIZE, cf.yHeight = format.points * 20;
+  PARAFORMAT pf = {};
+  pf.cbSize = sizeof pf;
+  if (format.align) {
+    pf.dwMask = PFM_ALIGNMENT;
+    pf.wAlignment = format.align == 'C' ? PFA_CENTER : format.align == 'R' ? PFA_RIGHT : PFA_LEFT;
+  }
+
+  long selStart = 0, selEnd = 0;
+  edit.GetSel(selStart, selEnd);
+  std::string line;
+  for (int row = firstRow; row <= lastRow; ++row) {
+    const int at = edit.LineIndex(row - 1);
+    const int len = edit.LineLength(at);
+    if (at < 0 || len < 0) break;
+    line.assign(static_cast<std::size_t>(len) + 1, '\0');
+    const int got = len > 0 ? edit.GetLine(row - 1, &line[0], len + 1) : 0;
+    int s = 0, e = 0;
+    if (!macro::CellSpanInLine(line.data(), std::min(got, len), firstCol, lastCol, &s, &e)) continue;
+    edit.SetSel(at + s, at + e);
+    if (cf.dwMask) edit.SetSelectionCharFormat(cf);
+    if (pf.dwMask) edit.SetParaFormat(pf);
+  }
+  edit.SetSel(selStart, selEnd);
+  return 0;
+}
+
 int CDvkView::LineOffsetFromTable(int line, const std::int32_t* table) {
   if (table == nullptr) table = macro::MacroTableLineIndex(&Macro().m_lineIndex, m_table);
   return macro::LineOffsetFromTable(m_table, line, table);
@@ -43,6 +136,10 @@ int CDvkView::MacroEvalExpression(int lineOffset, char* out, int outSize, const 
   env.host = &MacroHost();
   env.table = &m_table;
   env.lines = &Macro().m_lineIndex;
+  // "#" calls of the expression run the command-line chain over this view.
+  macro::CmdFuncScope scope = ScopeOf(*this);
+  env.functions.call = macro::MacroCmdFuncHook;
+  env.functions.user = &scope;
   context->env = &env;
   if (context->lineTable == nullptr) context->lineTable = macro::MacroTableLineIndex(env.lines, m_table);
   const int n = macro::MacroEvalExpression(lineOffset, out, outSize, expr, kind, value, context);

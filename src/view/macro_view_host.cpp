@@ -78,4 +78,9 @@ CString MacroViewHost::ParamPath() {
   return doc ? doc->m_strParamPath : CString();
 }
 
+int MacroViewHost::FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol,
+                               int lastCol) {
+  return view_.FormatCells(format, firstRow, lastRow, firstCol, lastCol);
+}
+
 }  // namespace view

@@ -27,6 +27,7 @@ class MacroViewHost final : public macro::MacroHost {
   CString ListDir(int side) override;
   int ActiveSide() override;
   CString ParamPath() override;
+  int FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol) override;
 
  private:
   CDvkView& view_;

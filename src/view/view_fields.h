@@ -99,7 +99,7 @@ struct ViewCsvFields {
   std::int32_t m_nTitleLineFlag = 0;
   std::int32_t m_nTableCurRow = 0;       // current row of ruled mode
   std::uint32_t m_nTitleLine = 0;        // title line of the column layout
-  std::uint32_t m_aColumnPos[kColumnPositions] = {};  // CsvColumnPositions
+  std::uint32_t m_aColumnPos[kColumnPositions] = {};  // CsvColumnPositions (layout: csv/csv_widths.h)
   std::int32_t m_nPageLineBase = 0;      // added to row numbers of a paged table
   std::uint32_t m_nColumnPageWord = 0;   // low 16 bits: first column shown
   std::int32_t m_nColBlockState = 0;     // column-block selection and its pixel range

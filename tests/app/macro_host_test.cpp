@@ -9,6 +9,8 @@
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "fw/uihooks.h"
+#include "macro/macro_builtins.h"
+#include "macro/macro_cellformat.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_host.h"
 #include "macro/macro_state.h"
@@ -120,6 +122,45 @@ TEST_F(MacroHostTest, ExpressionsAndLineOffsetsOverTheViewsTable) {
   EXPECT_EQ(nullptr, ctx.env);
   EXPECT_EQ(4, v->MacroEvalExpression(0, out, sizeof out, "&1@3", &kind, &value, &ctx));
   EXPECT_STREQ("大阪", out);
+}
+
+void UpperField(macro::BuiltinScope& s, macro::BuiltinArgs& a) {
+  std::string f = a.Field(s).Str();
+  for (char& c : f) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  a.Put(f.data(), static_cast<int>(f.size()));
+}
+
+TEST_F(MacroHostTest, CommandLineFunctionsWidthsAndCellFormatsOnTheView) {
+  CDvkView* v = Open("cells.csv", "City,Total\r\nTokyo,1\r\nOsaka,22\r\n");
+  ASSERT_NE(nullptr, v);
+  EXPECT_EQ(0, v->CsvComputeColumnWidths(1, 2, 1, 1, 0));
+  EXPECT_EQ(2u, v->m_aColumnPos[0]);
+  EXPECT_EQ(0u, v->m_aColumnPos[1]);
+  EXPECT_EQ(7u, v->m_aColumnPos[2]);  // "Tokyo" + 2
+  EXPECT_EQ(11u, v->m_aColumnPos[3]);  // "22" + 2
+
+  macro::ScopedBuiltin up(22, UpperField);
+  EXPECT_EQ(1, v->MacroEvalCommandLineFunctions(1, -1, 1, 1, "#UP"));
+  const std::string table(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.m_nTextLen);
+  EXPECT_EQ("City\x06Total\r\nTOKYO\x06" "1\r\nOSAKA\x06" "22\r\n", table);
+  EXPECT_EQ(22, v->MacroEvalCommandLineFunctions(0, 0, 999, 999, "#UP"));
+
+  // ATR through the host: bold on the first line's first column.
+  macro::CellFormat bold;
+  bold.bold = macro::FormatSwitch::kOn;
+  EXPECT_EQ(0, v->MacroHost().FormatCells(bold, 1, 1, 1, 1));
+  CRichEditCtrl& edit = v->GetRichEditCtrl();
+  edit.SetSel(0, 1);
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  edit.GetSelectionCharFormat(cf);
+  EXPECT_TRUE((cf.dwMask & CFM_BOLD) && (cf.dwEffects & CFE_BOLD));
+  const int second = edit.LineIndex(1);
+  edit.SetSel(second, second + 1);
+  cf = {};
+  cf.cbSize = sizeof cf;
+  edit.GetSelectionCharFormat(cf);
+  EXPECT_FALSE(cf.dwEffects & CFE_BOLD);
 }
 
 }  // namespace

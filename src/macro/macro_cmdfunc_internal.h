@@ -1,0 +1,28 @@
+// Shared by the parts of the command-line function evaluator.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "macro/macro_cmdfunc.h"
+
+namespace macro {
+namespace cmdfunc {
+
+// Runs `e` over `input` (one field; a 0x06 is put after it) for the cell at
+// row, col; the result goes to out (at most cap bytes). Returns its length.
+int RunEntry(CmdFuncScope& scope, const CmdFuncEntry& e, const char* input, int inputLength, int row, int col,
+             std::uint8_t* out, int cap, std::vector<std::uint8_t>* source);
+
+// True when every entry the chain calls has a handler; otherwise reports the
+// first one without through ReportMessage code 2.
+bool HandlersPresent(CmdFuncScope& scope, const CmdFuncList& list, bool variableMode);
+
+// Cell mode over rows a1..a2 and columns a3..a4: 1, or -1.
+int CellMode(CmdFuncScope& scope, const CmdFuncList& list, int a1, int a2, int a3, int a4);
+
+// Shows "stack over eror" once per outermost evaluation.
+void ShowStackOver(CmdFuncScope& scope);
+
+}  // namespace cmdfunc
+}  // namespace macro
