@@ -6,31 +6,13 @@
 #include <string>
 
 #include "csv/csv_table.h"
+#include "fuzz/macro_fuzz_host.h"
 #include "macro/macro_address.h"
-#include "macro/macro_host.h"
 #include "macro/macro_state.h"
 
 namespace {
 
-class Host : public macro::MacroHost {
- public:
-  int answer = 1;
-  CString GetText() override { return CString(); }
-  void GetSelection(long* s, long* e) override { *s = *e = 0; }
-  void SetSelection(long, long) override {}
-  void ReplaceSelection(const CString&) override {}
-  int OpenFile(const CString&, int) override { return -1; }
-  int SaveFile(const CString&, int) override { return -1; }
-  int ReportMessage(int, const CString&) override { return answer; }
-  void ShowMessageBox(const CString&) override {}
-  void SetStatusText(int, const CString&) override {}
-  bool CheckEscapeAbort() override { return false; }
-  void ActivateTextPane(int) override {}
-  CString ProgramDir() override { return CString(); }
-  CString ListDir(int) override { return CString(); }
-  int ActiveSide() override { return 1; }
-  CString ParamPath() override { return CString(); }
-};
+using Host = fuzzsupport::QuietMacroHost;
 
 const char kTable[] =
     "City,Total,Note\r\nNagoya,1,a\r\nTokyo,4,d\r\nTokyo,5,e\r\nOsaka,6,f\r\n!#\r\nPlace,Sum\r\nOsaka,7\r\n\"Sendai\",9\r\n";

@@ -12,31 +12,14 @@
 #include <vector>
 
 #include "csv/csv_table.h"
+#include "fuzz/macro_fuzz_host.h"
 #include "macro/macro_expr.h"
-#include "macro/macro_host.h"
 #include "macro/macro_lines.h"
 #include "macro/macro_state.h"
 
 namespace {
 
-class Host : public macro::MacroHost {
- public:
-  CString GetText() override { return CString(); }
-  void GetSelection(long* s, long* e) override { *s = *e = 0; }
-  void SetSelection(long, long) override {}
-  void ReplaceSelection(const CString&) override {}
-  int OpenFile(const CString&, int) override { return -1; }
-  int SaveFile(const CString&, int) override { return -1; }
-  int ReportMessage(int, const CString&) override { return 1; }
-  void ShowMessageBox(const CString&) override {}
-  void SetStatusText(int, const CString&) override {}
-  bool CheckEscapeAbort() override { return false; }
-  void ActivateTextPane(int) override {}
-  CString ProgramDir() override { return CString(); }
-  CString ListDir(int) override { return CString(); }
-  int ActiveSide() override { return 1; }
-  CString ParamPath() override { return CString(); }
-};
+using Host = fuzzsupport::QuietMacroHost;
 
 // A function evaluator that evaluates its argument again (recursion through
 // another evaluator counts towards the nesting bound).

@@ -9,31 +9,14 @@
 #include <vector>
 
 #include "csv/csv_buffer.h"
-#include "macro/macro_host.h"
+#include "fuzz/macro_fuzz_host.h"
 #include "macro/macro_paths.h"
 #include "macro/macro_state.h"
 #include "macro/macro_subst.h"
 
 namespace {
 
-class Host : public macro::MacroHost {
- public:
-  CString GetText() override { return CString(); }
-  void GetSelection(long* s, long* e) override { *s = *e = 0; }
-  void SetSelection(long, long) override {}
-  void ReplaceSelection(const CString&) override {}
-  int OpenFile(const CString&, int) override { return -1; }
-  int SaveFile(const CString&, int) override { return -1; }
-  int ReportMessage(int, const CString&) override { return 1; }
-  void ShowMessageBox(const CString&) override {}
-  void SetStatusText(int, const CString&) override {}
-  bool CheckEscapeAbort() override { return false; }
-  void ActivateTextPane(int) override {}
-  CString ProgramDir() override { return "P:\\prog"; }
-  CString ListDir(int side) override { return side == 2 ? "L:\\two" : "L:\\one"; }
-  int ActiveSide() override { return 1; }
-  CString ParamPath() override { return "C:\\doc\\report.txt"; }
-};
+using Host = fuzzsupport::QuietMacroHost;
 
 const int kSlots[] = {1, 5, 12, 110, 118, 155, 157, 132, 5180};
 
@@ -126,7 +109,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     t->m_nLastRow = 29;
     return t;
   }();
-  static Host host;
+  static Host host = [] {
+    Host h;
+    h.programDir = "P:\\prog";
+    h.listDir1 = "L:\\one";
+    h.listDir2 = "L:\\two";
+    h.paramPath = "C:\\doc\\report.txt";
+    return h;
+  }();
   if (size > 65536) size = 65536;
   std::vector<std::string> parts(1);
   for (size_t k = 0; k < size; ++k) {
