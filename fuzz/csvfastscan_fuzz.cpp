@@ -22,17 +22,6 @@
 
 namespace {
 
-bool SameIndex(const csv::TableFields& a, const csv::TableFields& b) {
-  return a.m_nLastRow == b.m_nLastRow && a.m_nScanNotes == b.m_nScanNotes && a.m_nCurLine == b.m_nCurLine &&
-         std::memcmp(a.m_aSecOffset, b.m_aSecOffset, sizeof a.m_aSecOffset) == 0 &&
-         std::memcmp(a.m_aSecLine, b.m_aSecLine, sizeof a.m_aSecLine) == 0 &&
-         std::memcmp(a.m_aSecRow, b.m_aSecRow, sizeof a.m_aSecRow) == 0 &&
-         std::memcmp(a.m_aSecScanPos, b.m_aSecScanPos, sizeof a.m_aSecScanPos) == 0 &&
-         std::memcmp(a.m_aSecInfoA, b.m_aSecInfoA, sizeof a.m_aSecInfoA) == 0 &&
-         std::memcmp(a.m_aSecInfoB, b.m_aSecInfoB, sizeof a.m_aSecInfoB) == 0 &&
-         std::memcmp(a.m_aSecFields, b.m_aSecFields, sizeof a.m_aSecFields) == 0;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -53,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     csv::SetFastScans(false);
     const std::int32_t rb = csv::BuildCsvIndex(*b, data, n, &lenB, &colsB, mode, -1);
     csv::SetFastScans(true);
-    if (ra != rb || colsA != colsB || !SameIndex(*a, *b)) __builtin_trap();
+    if (ra != rb || colsA != colsB || !csv::SameBlockIndex(*a, *b)) __builtin_trap();
   }
 
   // The Shift-JIS check.
@@ -81,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (text.length != careful.length || std::memcmp(text.text, careful.text, careful.length + 1) != 0 ||
         text.info.encoding != careful.info.encoding || careful.info.kept || careful.info.replaced ||
         got.m_nTextLen != want.m_nTextLen || std::memcmp(got.m_pTextBuf, want.m_pTextBuf, want.m_nTextLen + 1) != 0 ||
-        got.m_nFieldCount != want.m_nFieldCount || !SameIndex(got, want))
+        got.m_nFieldCount != want.m_nFieldCount || !csv::SameBlockIndex(got, want))
       __builtin_trap();
     fw::Free(text.text);
   } else if (careful.info.encoding == textcodec::TextEncoding::kShiftJis && careful.info.replaced == 0 &&

@@ -56,17 +56,6 @@ void Report(const char* label, double s, std::size_t bytes) {
 
 }  // namespace
 
-bool SameIndex(const csv::TableFields& a, const csv::TableFields& b) {
-  return a.m_nLastRow == b.m_nLastRow && a.m_nScanNotes == b.m_nScanNotes &&
-         std::memcmp(a.m_aSecOffset, b.m_aSecOffset, sizeof a.m_aSecOffset) == 0 &&
-         std::memcmp(a.m_aSecLine, b.m_aSecLine, sizeof a.m_aSecLine) == 0 &&
-         std::memcmp(a.m_aSecRow, b.m_aSecRow, sizeof a.m_aSecRow) == 0 &&
-         std::memcmp(a.m_aSecScanPos, b.m_aSecScanPos, sizeof a.m_aSecScanPos) == 0 &&
-         std::memcmp(a.m_aSecInfoA, b.m_aSecInfoA, sizeof a.m_aSecInfoA) == 0 &&
-         std::memcmp(a.m_aSecInfoB, b.m_aSecInfoB, sizeof a.m_aSecInfoB) == 0 &&
-         std::memcmp(a.m_aSecFields, b.m_aSecFields, sizeof a.m_aSecFields) == 0;
-}
-
 int Steps(std::size_t mb) {
   const char* path = "/tmp/bench_open.csv";
   if (!bench::WriteFile(path, MakeText(mb << 20))) return 1;
@@ -126,7 +115,7 @@ int Steps(std::size_t mb) {
     const double text = Seconds(t4);
     const bool same = one.m_nTextLen == careful.m_nTextLen &&
                       std::memcmp(one.m_pTextBuf, careful.m_pTextBuf, careful.m_nTextLen) == 0 &&
-                      SameIndex(one, careful) && one.m_nFieldCount == careful.m_nFieldCount &&
+                      csv::SameBlockIndex(one, careful) && one.m_nFieldCount == careful.m_nFieldCount &&
                       back.length == t.length && std::memcmp(back.text, t.text, t.length) == 0 &&
                       back.info.encoding == t.info.encoding && !t.info.kept;
     std::printf("one pass, %s threads:\n", threads ? "1" : "default");

@@ -431,4 +431,15 @@ std::int32_t BuildCsvIndex(TableFields& v, const std::uint8_t* text, std::uint32
   return s.Run(outLength, outMaxColumns);
 }
 
+bool SameBlockIndex(const TableFields& a, const TableFields& b) {
+  return a.m_nLastRow == b.m_nLastRow && a.m_nScanNotes == b.m_nScanNotes && a.m_nFieldCount == b.m_nFieldCount &&
+         std::memcmp(a.m_aSecOffset, b.m_aSecOffset, sizeof a.m_aSecOffset) == 0 &&
+         std::memcmp(a.m_aSecLine, b.m_aSecLine, sizeof a.m_aSecLine) == 0 &&
+         std::memcmp(a.m_aSecRow, b.m_aSecRow, sizeof a.m_aSecRow) == 0 &&
+         std::memcmp(a.m_aSecScanPos, b.m_aSecScanPos, sizeof a.m_aSecScanPos) == 0 &&
+         std::memcmp(a.m_aSecInfoA, b.m_aSecInfoA, sizeof a.m_aSecInfoA) == 0 &&
+         std::memcmp(a.m_aSecInfoB, b.m_aSecInfoB, sizeof a.m_aSecInfoB) == 0 &&
+         std::memcmp(a.m_aSecFields, b.m_aSecFields, sizeof a.m_aSecFields) == 0;
+}
+
 }  // namespace csv

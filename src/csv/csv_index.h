@@ -62,4 +62,9 @@ int LineToOffset(const TableFields& v, const std::uint8_t* text, std::uint32_t l
 // CR, LF, NUL or the end of the text.
 std::uint32_t CountRowFields(const std::uint8_t* text, std::uint32_t length, std::uint32_t offset);
 
+// True when two tables hold the same block index: rows, scan notes, field
+// count and every per-block entry (how the fast scans and the one-pass open
+// are checked against the careful path).
+bool SameBlockIndex(const TableFields& a, const TableFields& b);
+
 }  // namespace csv

@@ -15,6 +15,7 @@
 #include "core/textcodec/keepbytes.h"
 #include "csv/csv_fileform.h"
 #include "csv/csv_fileopen.h"
+#include "csv/csv_index.h"
 #include "csv/csv_loadscan.h"
 #include "csv/csv_table.h"
 #include "fw/alloc.h"
@@ -41,17 +42,6 @@ std::string RandomFile(std::mt19937& rng, std::size_t n) {
     s += kParts[rng() % (sizeof kParts / sizeof kParts[0])];
   }
   return s;
-}
-
-bool SameIndex(const csv::TableFields& a, const csv::TableFields& b) {
-  return a.m_nLastRow == b.m_nLastRow && a.m_nScanNotes == b.m_nScanNotes && a.m_nFieldCount == b.m_nFieldCount &&
-         std::memcmp(a.m_aSecOffset, b.m_aSecOffset, sizeof a.m_aSecOffset) == 0 &&
-         std::memcmp(a.m_aSecLine, b.m_aSecLine, sizeof a.m_aSecLine) == 0 &&
-         std::memcmp(a.m_aSecRow, b.m_aSecRow, sizeof a.m_aSecRow) == 0 &&
-         std::memcmp(a.m_aSecScanPos, b.m_aSecScanPos, sizeof a.m_aSecScanPos) == 0 &&
-         std::memcmp(a.m_aSecInfoA, b.m_aSecInfoA, sizeof a.m_aSecInfoA) == 0 &&
-         std::memcmp(a.m_aSecInfoB, b.m_aSecInfoB, sizeof a.m_aSecInfoB) == 0 &&
-         std::memcmp(a.m_aSecFields, b.m_aSecFields, sizeof a.m_aSecFields) == 0;
 }
 
 TEST(CsvFileOpen, OnePassGivesWhatTheCarefulOpenGives) {
@@ -96,7 +86,7 @@ TEST(CsvFileOpen, OnePassGivesWhatTheCarefulOpenGives) {
     ASSERT_EQ(want.m_nTextLen, got.m_nTextLen);
     ASSERT_EQ(0, std::memcmp(want.m_pTextBuf, got.m_pTextBuf, want.m_nTextLen + 1)) << round;
     EXPECT_EQ(want.m_nWorkSize, got.m_nWorkSize);
-    EXPECT_TRUE(SameIndex(want, got)) << round;
+    EXPECT_TRUE(csv::SameBlockIndex(want, got)) << round;
     // The saved bytes: the table's comma form, encoded for the file.
     std::string savedWant, savedGot;
     const std::string formWant = want.FileText(csv::CommaFormKind::kComma), formGot = got.FileText(csv::CommaFormKind::kComma);
@@ -151,7 +141,7 @@ TEST(CsvFileOpen, LargeFilesGiveTheSameTableAndTextOnOneToFourThreads) {
     EXPECT_EQ(file, std::string(text.text, text.length)) << threads;
     ASSERT_EQ(want.m_nTextLen, got.m_nTextLen);
     EXPECT_EQ(0, std::memcmp(want.m_pTextBuf, got.m_pTextBuf, want.m_nTextLen + 1)) << threads;
-    EXPECT_TRUE(SameIndex(want, got)) << threads;
+    EXPECT_TRUE(csv::SameBlockIndex(want, got)) << threads;
     fw::Free(text.text);
   }
 }
