@@ -107,10 +107,19 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
   }
 
   std::vector<Rule> Rules() {
+    // Copy needs a selection; cut and delete also a writable text, so their
+    // grey state is a selection in a read-only text (the copy rule would
+    // enable it).
     auto noSelection = [this](bool on) {
       Ctrl().SetSel(0, -1);
       Ctrl().ReplaceSel("あいう", FALSE);
       Ctrl().SetSel(0, on ? 1 : 0);
+    };
+    auto readOnlySelection = [this](bool on) {
+      Ctrl().SetSel(0, -1);
+      Ctrl().ReplaceSel("あいう", FALSE);
+      Ctrl().SetSel(0, 1);
+      Ctrl().SetReadOnly(!on);
     };
     auto clipboard = [this](bool on) {
       Ctrl().SetSel(0, 0);
@@ -155,8 +164,8 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            }
          },
          kGrey, kEnabled},
-        {ID_EDIT_CUT, Menu::kBar, noSelection, kGrey, kEnabled},
-        {ID_EDIT_CLEAR, Menu::kBar, noSelection, kGrey, kEnabled},
+        {ID_EDIT_CUT, Menu::kBar, readOnlySelection, kGrey, kEnabled},
+        {ID_EDIT_CLEAR, Menu::kBar, readOnlySelection, kGrey, kEnabled},
         {ID_EDIT_COPY, Menu::kBar, noSelection, kGrey, kEnabled},
         {ID_EDIT_PASTE, Menu::kBar, clipboard, kGrey, kEnabled},
         {ID_EDIT_SELECT_ALL, Menu::kBar,
@@ -165,7 +174,7 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            Ctrl().ReplaceSel(on ? "あいう" : "", FALSE);
          },
          kGrey, kEnabled},
-        {ID_TEXT_CUT, Menu::kRightClick, noSelection, kGrey, kEnabled},
+        {ID_TEXT_CUT, Menu::kRightClick, readOnlySelection, kGrey, kEnabled},
         {ID_TEXT_COPY, Menu::kRightClick, noSelection, kGrey, kEnabled},
         {ID_TEXT_PASTE, Menu::kRightClick, clipboard, kGrey, kEnabled},
         {ID_TEXT_OVERWRITE, Menu::kRightClick, [this](bool on) { View()->m_nInsertWord = on ? 0 : 1; }, kEnabled,
@@ -211,6 +220,7 @@ TEST_F(UpdateRulesTest, EachRuleGreysOrChecksItsItemInTheMenuAndForTheRouting) {
     SCOPED_TRACE(row->symbol);
     for (bool on : {false, true, false}) {
       SCOPED_TRACE(on ? "rule on" : "rule off");
+      Ctrl().SetReadOnly(FALSE);
       r.set(on);
       if (HasFatalFailure()) return;
       const ItemState want = on ? r.on : r.off;
