@@ -33,18 +33,18 @@ constexpr bool kWiredByASet = std::is_base_of_v<fw::ClassOf<F>, CDvkApp> ||
                               std::is_base_of_v<fw::ClassOf<F>, CDvkDoc> ||
                               std::is_base_of_v<fw::ClassOf<F>, CDvkView>;
 
-#define TABRYE_COMMAND(sym, id, owner, run, update, caption, prompt, keys, word) TABRYE_CHECK_##owner(sym, run, update)
-#define TABRYE_CHECK_fw(sym, run, update) \
-  static_assert(kWiredByASet<run>, #sym ": a framework row's handler must be a member of CWinApp, CDocument or CRichEditView");
-#define TABRYE_CHECK_frame(sym, run, update)
-#define TABRYE_CHECK_doc(sym, run, update)
-#define TABRYE_CHECK_view(sym, run, update)
-#define TABRYE_CHECK_list(sym, run, update)
-#define TABRYE_CHECK_csv(sym, run, update)
-#define TABRYE_CHECK_table(sym, run, update)
-#define TABRYE_CHECK_macro(sym, run, update)
-#define TABRYE_CHECK_image(sym, run, update)
-#define TABRYE_CHECK_convert(sym, run, update)
+#define TABRYE_COMMAND(sym, id, owner, run, update, caption, prompt, keys, word) TABRYE_CHECK_##owner(#sym, run, update)
+#define TABRYE_CHECK_fw(name, run, update) \
+  static_assert(kWiredByASet<run>, name ": a framework row's handler must be a member of CWinApp, CDocument or CRichEditView");
+#define TABRYE_CHECK_frame(name, run, update)
+#define TABRYE_CHECK_doc(name, run, update)
+#define TABRYE_CHECK_view(name, run, update)
+#define TABRYE_CHECK_list(name, run, update)
+#define TABRYE_CHECK_csv(name, run, update)
+#define TABRYE_CHECK_table(name, run, update)
+#define TABRYE_CHECK_macro(name, run, update)
+#define TABRYE_CHECK_image(name, run, update)
+#define TABRYE_CHECK_convert(name, run, update)
 #define TABRYE_PLANNED(sym, id, owner, caption, prompt, keys, word)
 #include "cmd/commands.def"
 
