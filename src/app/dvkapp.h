@@ -10,6 +10,7 @@
 #include "app/instance.h"
 #include "app/startup/cmdline.h"
 #include "fw/app.h"
+#include "fw/cmdset.h"
 
 namespace app {
 
@@ -28,6 +29,10 @@ struct ShellOptions {
 }  // namespace app
 
 class CDvkApp : public CWinApp {
+  // Its commands: the framework's New, Open and recent-file rows of
+  // cmd/commands.def (dvkapp_commands.cpp).
+  FW_DECLARE_COMMAND_SET()
+
  public:
   explicit CDvkApp(const app::ShellOptions& options = app::ShellOptions());
   ~CDvkApp() override;

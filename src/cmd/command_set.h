@@ -6,6 +6,8 @@
 //   #define TABRYE_SET_CLASS CDvkView
 //   #undef TABRYE_SET_view
 //   #define TABRYE_SET_view TABRYE_SET_ENTRIES
+//   #undef TABRYE_SET_fw
+//   #define TABRYE_SET_fw TABRYE_SET_INHERITED
 //   const fw::MsgEntry CDvkView::kCommandSet[] = {
 //   #include "cmd/commands.def"
 //       fw::MsgEntry{}};
@@ -13,14 +15,24 @@
 // Rows of other owners and rows not built yet add nothing.
 #pragma once
 
+// The framework's rows name members of these classes.
+#include "fw/app.h"
 #include "fw/cmdset.h"
+#include "fw/docview.h"
+#include "fw/richedit.h"
 #include "res/resource.h"
 
 #define TABRYE_SET_ENTRIES(sym, run, update) \
   fw::SetCommand<TABRYE_SET_CLASS, run>(sym), fw::SetUpdate<TABRYE_SET_CLASS, update>(sym),
 
-// Every owner adds nothing unless its set file says otherwise. The
-// framework's rows are handled by its own message maps.
+// For the framework's rows (owner fw): the entries of the rows whose handler
+// the class inherits (CWinApp's in the application's set, CDocument's in the
+// document's, CRichEditView's in the text view's); other rows add nothing.
+#define TABRYE_SET_INHERITED(sym, run, update)                            \
+  fw::SetInheritedCommand<TABRYE_SET_CLASS, run>(sym),                   \
+      fw::SetInheritedUpdate<TABRYE_SET_CLASS, run, update>(sym),
+
+// Every owner adds nothing unless its set file says otherwise.
 #define TABRYE_SET_fw(sym, run, update)
 #define TABRYE_SET_frame(sym, run, update)
 #define TABRYE_SET_doc(sym, run, update)

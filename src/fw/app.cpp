@@ -160,11 +160,9 @@ void CRecentFileList::WriteList(HKEY appKey) const {
 
 // --- CWinApp ------------------------------------------------------------------------------------
 
+// New, Open and the recent files are wired by the command set of the
+// derived class (fw/cmdset.h).
 const fw::MsgEntry CWinApp::kMsgEntries[] = {
-    fw::OnCommand<&CWinApp::OnFileNew>(ID_FILE_NEW),
-    fw::OnCommand<&CWinApp::OnFileOpen>(ID_FILE_OPEN),
-    fw::OnCommandRange<&CWinApp::OnOpenRecentFile>(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE10),
-    fw::OnUpdateCommandUI<&CWinApp::OnUpdateRecentFileMenu>(ID_FILE_MRU_FILE1),
     fw::MsgEntry{},
 };
 const fw::MsgMap CWinApp::kMsgMap = {&CCmdTarget::kMsgMap, CWinApp::kMsgEntries};

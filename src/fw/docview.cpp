@@ -11,10 +11,9 @@
 
 // --- CDocument -----------------------------------------------------------------------
 
+// Save and Save As are wired by the command set of the derived class
+// (fw/cmdset.h).
 const fw::MsgEntry CDocument::kMsgEntries[] = {
-    fw::OnCommand<&CDocument::OnFileSave>(ID_FILE_SAVE),
-    fw::OnCommand<&CDocument::OnFileSaveAs>(ID_FILE_SAVE_AS),
-    fw::OnUpdateCommandUI<&CDocument::OnUpdateFileSave>(ID_FILE_SAVE),
     fw::MsgEntry{},
 };
 const fw::MsgMap CDocument::kMsgMap = {&CCmdTarget::kMsgMap, CDocument::kMsgEntries};

@@ -279,23 +279,11 @@ CRichEditCntrItem::CRichEditCntrItem(REOBJECT* reo, CRichEditDoc* container)
 
 // --- CRichEditView -------------------------------------------------------------------------------
 
+// The Edit menu's handlers are wired by the command set of the derived class
+// (fw/cmdset.h), not here.
 FW_BEGIN_MESSAGE_MAP(CRichEditView, CCtrlView)
   fw::OnWmCreate<&CRichEditView::OnCreate>(),
   fw::OnMessageVoid<&CRichEditView::OnDestroy>(WM_DESTROY),
-  fw::OnCommand<&CRichEditView::OnEditUndo>(ID_EDIT_UNDO),
-  fw::OnCommand<&CRichEditView::OnEditRedo>(ID_EDIT_REDO),
-  fw::OnCommand<&CRichEditView::OnEditCut>(ID_EDIT_CUT),
-  fw::OnCommand<&CRichEditView::OnEditCopy>(ID_EDIT_COPY),
-  fw::OnCommand<&CRichEditView::OnEditPaste>(ID_EDIT_PASTE),
-  fw::OnCommand<&CRichEditView::OnEditClear>(ID_EDIT_CLEAR),
-  fw::OnCommand<&CRichEditView::OnEditSelectAll>(ID_EDIT_SELECT_ALL),
-  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditUndo>(ID_EDIT_UNDO),
-  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditRedo>(ID_EDIT_REDO),
-  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditCutClear>(ID_EDIT_CUT),
-  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditCutClear>(ID_EDIT_CLEAR),
-  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditCopy>(ID_EDIT_COPY),
-  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditPaste>(ID_EDIT_PASTE),
-  fw::OnUpdateCommandUI<&CRichEditView::OnUpdateEditSelectAll>(ID_EDIT_SELECT_ALL),
 FW_END_MESSAGE_MAP()
 
 // --- the Edit menu ----------------------------------------------------------------------

@@ -26,25 +26,23 @@ struct Row {
   When when;
 };
 
-constexpr unsigned kStrPrintOrigin = 364;
-
 // General menu, up to the CSV section. The overwrite item is checked while
 // the insert word is 0; block edit is checked in block mode.
 const Row kGeneralRows[] = {
-    {ID_TEXT_CUT, 361, When::kAlways},
-    {ID_TEXT_COPY, 362, When::kAlways},
-    {ID_TEXT_PASTE, 363, When::kAlways},
+    {ID_TEXT_CUT, IDS_MENU_CUT, When::kAlways},
+    {ID_TEXT_COPY, IDS_MENU_COPY, When::kAlways},
+    {ID_TEXT_PASTE, IDS_MENU_PASTE, When::kAlways},
     {0, 0, When::kSeparator},
     {ID_TEXT_OVERWRITE, 0, When::kAlways},
-    {ID_BLOCK_EDIT, 394, When::kAlways},
+    {ID_BLOCK_EDIT, IDS_MENU_BLOCK_EDIT, When::kAlways},
     {ID_BLOCK_TOP_LEFT, 0, When::kBlockMode},
     {ID_BLOCK_BOTTOM_RIGHT, 0, When::kBlockMode},
     {ID_REGION_TOP_LEFT, 0, When::kRegionKinds},
     {ID_REGION_BOTTOM_RIGHT, 0, When::kRegionKinds},
     {ID_REGION_CLEAR, 0, When::kRegionKinds},
     {0, 0, When::kSeparator},
-    {ID_FIND, 365, When::kAlways},
-    {ID_FIND_REPLACE, 366, When::kAlways},
+    {ID_FIND, IDS_MENU_FIND, When::kAlways},
+    {ID_FIND_REPLACE, IDS_MENU_FIND_REPLACE, When::kAlways},
 };
 
 // CSV section (kind 33), in its order. The undo item gets "\t<count>" and
@@ -89,19 +87,19 @@ const Row kMacroRows[] = {
 
 // Ruled-table menu.
 const Row kRuledRows[] = {
-    {ID_TBL_NEW, 33055, When::kAlways},
-    {ID_TBL_CONVERT, 33056, When::kAlways},
+    {ID_TBL_NEW, IDS_TBL_NEW, When::kAlways},
+    {ID_TBL_CONVERT, IDS_TBL_CONVERT, When::kAlways},
     {0, 0, When::kSeparator},
-    {ID_TBL_ADD_COLUMN, 33057, When::kAlways},
-    {ID_TBL_DEL_COLUMN, 33058, When::kAlways},
+    {ID_TBL_ADD_COLUMN, IDS_TBL_ADD_COLUMN, When::kAlways},
+    {ID_TBL_DEL_COLUMN, IDS_TBL_DEL_COLUMN, When::kAlways},
     {0, 0, When::kSeparator},
-    {ID_TBL_ADD_ROW, 33059, When::kAlways},
-    {ID_TBL_DEL_ROW, 33060, When::kAlways},
+    {ID_TBL_ADD_ROW, IDS_TBL_ADD_ROW, When::kAlways},
+    {ID_TBL_DEL_ROW, IDS_TBL_DEL_ROW, When::kAlways},
     {0, 0, When::kSeparator},
     {ID_TBL_TOP_RULE, 0, When::kAlways},
     {ID_TBL_BOTTOM_RULE, 0, When::kAlways},
-    {ID_TBL_LEFT_RULE, 33062, When::kAlways},
-    {ID_TBL_RIGHT_RULE, 33063, When::kAlways},
+    {ID_TBL_LEFT_RULE, IDS_TBL_LEFT_RULE, When::kAlways},
+    {ID_TBL_RIGHT_RULE, IDS_TBL_RIGHT_RULE, When::kAlways},
     {0, 0, When::kSeparator},
     {ID_TBL_CELL_TOP_RULE, 0, When::kAlways},
     {ID_TBL_CELL_BOTTOM_RULE, 0, When::kAlways},
@@ -199,7 +197,7 @@ void PrintOrigin(int sx, int sy, int x, int y, bool image, int* ox, int* oy) {
 
 CString PrintOriginText(int x, int y) {
   std::string base;
-  if (!fw::LookupString(kStrPrintOrigin, base)) base = "印刷開始点";
+  if (!fw::LookupString(IDS_MENU_PRINT_ORIGIN, base)) base = "印刷開始点";
   CString t;
   t.Format("%s(x,y)\t%d,%d", base.c_str(), x, y < 10 ? 0 : y);
   return t;

@@ -7,6 +7,7 @@
 
 #include "fw/app.h"
 #include "fw/bars.h"
+#include "fw/cmdset.h"
 #include "fw/docview.h"
 #include "res/resource.h"
 #include "res/test/testres.h"
@@ -60,6 +61,17 @@ FW_BEGIN_MESSAGE_MAP(BarFrame, CFrameWnd)
   fw::OnWmCreate<&BarFrame::OnCreate>(),
 FW_END_MESSAGE_MAP()
 
+// The application handles New through its command set, as the program's does.
+class NewApp : public CWinApp {
+  FW_DECLARE_COMMAND_SET()
+  explicit NewApp(const char* name) : CWinApp(name) {}
+};
+
+const fw::MsgEntry NewApp::kCommandSet[] = {
+    fw::SetCommand<NewApp, &CWinApp::OnFileNew>(ID_FILE_NEW),
+    fw::MsgEntry{},
+};
+
 class Frames : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,7 +86,7 @@ class Frames : public ::testing::Test {
   void TearDown() override {
     if (frame && frame->m_hWnd) frame->DestroyWindow();
   }
-  CWinApp app{"fwwin-frames"};
+  NewApp app{"fwwin-frames"};
   BarDoc doc;
   BarFrame* frame = nullptr;
 };

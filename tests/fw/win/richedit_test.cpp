@@ -5,17 +5,30 @@
 #include <cstring>
 #include <string>
 
+#include "fw/cmdset.h"
 #include "fw/fwres.h"
 #include "fw/richedit.h"
 
 namespace {
+
+// The view wires Select All through a command set, as the program's text
+// view does.
+class EditView : public CRichEditView {
+  FW_DECLARE_COMMAND_SET()
+};
+
+const fw::MsgEntry EditView::kCommandSet[] = {
+    fw::SetCommand<EditView, &CRichEditView::OnEditSelectAll>(ID_EDIT_SELECT_ALL),
+    fw::SetUpdate<EditView, &CRichEditView::OnUpdateEditSelectAll>(ID_EDIT_SELECT_ALL),
+    fw::MsgEntry{},
+};
 
 class RichEditFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     CCreateContext ctx;
     ctx.m_pCurrentDoc = &doc;
-    ctx.m_pNewViewClass = fw::ViewClassOf<CRichEditView>();
+    ctx.m_pNewViewClass = fw::ViewClassOf<EditView>();
     frame = new CFrameWnd;
     ASSERT_TRUE(frame->Create(nullptr, "re", WS_OVERLAPPEDWINDOW, CFrameWnd::kRectDefault, nullptr,
                               nullptr, 0, &ctx));

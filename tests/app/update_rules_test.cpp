@@ -1,0 +1,231 @@
+// Every command whose row names an update handler, against the menus the
+// user opens: for each such row the program is put in a state where the rule
+// greys or checks the item and in one where it does not, and the item's state
+// is read from its menu (the menu bar after WM_INITMENUPOPUP, or the text
+// view's right-click menu) and from the routing's answer, as the toolbar and
+// the accelerators get it. A row with an update handler that no case covers
+// fails too, so a new rule comes with its case.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cmd/command_table.h"
+#include "fw/clipboard.h"
+#include "fw/cmdui.h"
+#include "fw/menu.h"
+#include "fw/uihooks.h"
+#include "res/resource.h"
+#include "shell_fixture.h"
+
+namespace {
+
+struct ItemState {
+  bool enabled = false;
+  bool checked = false;
+  bool operator==(const ItemState& o) const { return enabled == o.enabled && checked == o.checked; }
+};
+
+std::ostream& operator<<(std::ostream& os, const ItemState& s) {
+  return os << (s.enabled ? "enabled" : "grey") << (s.checked ? ", checked" : "");
+}
+
+enum class Menu { kBar, kRightClick };
+
+// One rule: `set(on)` puts the program in the state where the rule gives
+// `on`'s item state (`off` for false), whatever the state before.
+struct Rule {
+  UINT id;
+  Menu menu;
+  std::function<void(bool on)> set;
+  ItemState off;
+  ItemState on;
+};
+
+constexpr ItemState kGrey{false, false};
+constexpr ItemState kEnabled{true, false};
+constexpr ItemState kChecked{true, true};
+
+bool EmptyClipboardNow() {
+  if (!OpenClipboard(nullptr)) return false;
+  const bool ok = EmptyClipboard() != 0;
+  CloseClipboard();
+  return ok;
+}
+
+// The popup of `menu` (or of its sub-menus) that holds the item `id`.
+HMENU PopupHolding(HMENU menu, UINT id, int* index) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      if (HMENU found = PopupHolding(sub, id, index)) return found;
+    } else if (GetMenuItemID(menu, i) == id) {
+      *index = i;
+      return menu;
+    }
+  }
+  return nullptr;
+}
+
+class UpdateRulesTest : public shelltest::ShellFileTest {
+ protected:
+  CDvkView* View() { return frame->GetTextView(0, 0); }
+  CRichEditCtrl& Ctrl() { return View()->GetRichEditCtrl(); }
+  void Type(const char* text) { Ctrl().ReplaceSel(text, TRUE); }
+
+  // The item as the menu bar shows it once its popup is opened.
+  ItemState BarState(UINT id) {
+    int index = -1;
+    HMENU popup = PopupHolding(frame->GetMenuHandle(), id, &index);
+    if (!popup) {
+      ADD_FAILURE() << "not in the menu bar: " << id;
+      return {};
+    }
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    const UINT st = GetMenuState(popup, static_cast<UINT>(index), MF_BYPOSITION);
+    return {(st & (MF_GRAYED | MF_DISABLED)) == 0, (st & MF_CHECKED) != 0};
+  }
+
+  // The item as the text view's right-click menu shows it.
+  ItemState RightClickState(UINT id) {
+    fw::hooks::ExpectPopupMenu(0);
+    View()->OpenContextMenu(CPoint(4, 4));
+    for (const fw::hooks::MenuItem& it : fw::hooks::LastPopupMenu()) {
+      if (it.id == id) return {!it.grayed, it.checked};
+    }
+    ADD_FAILURE() << "not in the right-click menu: " << id;
+    return {};
+  }
+
+  // What the routing answers (toolbar buttons, accelerators).
+  ItemState RoutedState(UINT id) {
+    fw::RecordingCmdUI ui(id);
+    ui.DoUpdate(frame, TRUE);
+    return {ui.enabled, ui.checked == 1};
+  }
+
+  std::vector<Rule> Rules() {
+    // Copy needs a selection; cut and delete also a writable text, so their
+    // grey state is a selection in a read-only text (the copy rule would
+    // enable it).
+    auto noSelection = [this](bool on) {
+      Ctrl().SetSel(0, -1);
+      Ctrl().ReplaceSel("あいう", FALSE);
+      Ctrl().SetSel(0, on ? 1 : 0);
+    };
+    auto readOnlySelection = [this](bool on) {
+      Ctrl().SetSel(0, -1);
+      Ctrl().ReplaceSel("あいう", FALSE);
+      Ctrl().SetSel(0, 1);
+      Ctrl().SetReadOnly(!on);
+    };
+    auto clipboard = [this](bool on) {
+      Ctrl().SetSel(0, 0);
+      if (on) {
+        ASSERT_TRUE(fw::SetClipboardText(nullptr, "貼る"));
+      } else {
+        ASSERT_TRUE(EmptyClipboardNow());
+      }
+    };
+    auto barVisible = [this](CWnd& bar, UINT id, bool on) {
+      if (((bar.GetStyle() & WS_VISIBLE) != 0) != on) frame->SendMessage(WM_COMMAND, id, 0);
+      ASSERT_EQ(on, (bar.GetStyle() & WS_VISIBLE) != 0);
+    };
+    return {
+        {ID_FILE_SAVE, Menu::kBar,
+         [this](bool on) {
+           doc->SetModifiedFlag(FALSE);
+           doc->ClearViewsModified();
+           if (on) Type("x");
+           ASSERT_EQ(on, doc->IsModified() != FALSE);
+         },
+         kGrey, kEnabled},
+        {ID_FILE_MRU_FILE1, Menu::kBar,
+         [this](bool on) {
+           CRecentFileList* list = app_->GetRecentFileList();
+           while (list->GetCount() > 0) list->Remove(0);
+           if (on) app_->AddToRecentFileList(File("u.txt").c_str());
+         },
+         kGrey, kEnabled},
+        {ID_EDIT_UNDO, Menu::kBar,
+         [this](bool on) {
+           Ctrl().EmptyUndoBuffer();
+           if (on) Type("x");
+         },
+         kGrey, kEnabled},
+        {ID_EDIT_REDO, Menu::kBar,
+         [this](bool on) {
+           Ctrl().EmptyUndoBuffer();
+           if (on) {
+             Type("x");
+             Ctrl().Undo();
+           }
+         },
+         kGrey, kEnabled},
+        {ID_EDIT_CUT, Menu::kBar, readOnlySelection, kGrey, kEnabled},
+        {ID_EDIT_CLEAR, Menu::kBar, readOnlySelection, kGrey, kEnabled},
+        {ID_EDIT_COPY, Menu::kBar, noSelection, kGrey, kEnabled},
+        {ID_EDIT_PASTE, Menu::kBar, clipboard, kGrey, kEnabled},
+        {ID_EDIT_SELECT_ALL, Menu::kBar,
+         [this](bool on) {
+           Ctrl().SetSel(0, -1);
+           Ctrl().ReplaceSel(on ? "あいう" : "", FALSE);
+         },
+         kGrey, kEnabled},
+        {ID_TEXT_CUT, Menu::kRightClick, readOnlySelection, kGrey, kEnabled},
+        {ID_TEXT_COPY, Menu::kRightClick, noSelection, kGrey, kEnabled},
+        {ID_TEXT_PASTE, Menu::kRightClick, clipboard, kGrey, kEnabled},
+        {ID_TEXT_OVERWRITE, Menu::kRightClick, [this](bool on) { View()->m_nInsertWord = on ? 0 : 1; }, kEnabled,
+         kChecked},
+        {ID_VIEW_TOOLBAR, Menu::kBar, [=](bool on) { barVisible(frame->m_wndToolBar, ID_VIEW_TOOLBAR, on); },
+         kEnabled, kChecked},
+        {ID_VIEW_STATUS_BAR, Menu::kBar,
+         [=](bool on) { barVisible(frame->m_wndStatusBar, ID_VIEW_STATUS_BAR, on); }, kEnabled, kChecked},
+        {ID_VIEW_STYLE2, Menu::kBar, [this](bool on) { doc->m_nTableStyle = on ? 2 : 0; }, kEnabled, kChecked},
+        {ID_VIEW_WRAP, Menu::kBar,
+         [this](bool on) {
+           if (View()->IsWrapped() != on) View()->ToggleWrap();
+           ASSERT_EQ(on, View()->IsWrapped());
+         },
+         kEnabled, kChecked},
+        {ID_CSV_HIDE_QUOTES, Menu::kBar, [this](bool on) { doc->m_bHideQuotes = on ? 1 : 0; }, kEnabled, kChecked},
+    };
+  }
+};
+
+}  // namespace
+
+TEST_F(UpdateRulesTest, EveryRowWithAnUpdateHandlerHasACase) {
+  ASSERT_NE(nullptr, Open("u.txt", "あいう\r\n"));
+  std::set<UINT> covered;
+  for (const Rule& r : Rules()) EXPECT_TRUE(covered.insert(r.id).second) << "two cases for " << r.id;
+  int rows = 0;
+  for (const cmd::Command& c : cmd::Commands()) {
+    if (c.enable != cmd::Enable::kUpdateHandler) continue;
+    ++rows;
+    EXPECT_EQ(1u, covered.count(c.id)) << c.symbol << " has an update handler (" << c.update
+                                       << ") but no case here";
+  }
+  EXPECT_EQ(rows, static_cast<int>(covered.size()));
+}
+
+TEST_F(UpdateRulesTest, EachRuleGreysOrChecksItsItemInTheMenuAndForTheRouting) {
+  ASSERT_NE(nullptr, Open("u.txt", "あいう\r\n"));
+  frame->ActivateTextPane(0, 0);
+  for (const Rule& r : Rules()) {
+    const cmd::Command* row = cmd::FindCommand(r.id);
+    ASSERT_NE(nullptr, row) << r.id;
+    SCOPED_TRACE(row->symbol);
+    for (bool on : {false, true, false}) {
+      SCOPED_TRACE(on ? "rule on" : "rule off");
+      Ctrl().SetReadOnly(FALSE);
+      r.set(on);
+      if (HasFatalFailure()) return;
+      const ItemState want = on ? r.on : r.off;
+      EXPECT_EQ(want, r.menu == Menu::kBar ? BarState(r.id) : RightClickState(r.id));
+      EXPECT_EQ(want, RoutedState(r.id));
+    }
+  }
+}
