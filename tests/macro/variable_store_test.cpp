@@ -243,6 +243,20 @@ TEST_F(VariableStore, ANumberedDeclarationInASubroutineLeavesTheCallersVariables
   EXPECT_EQ("180:a;181:b;182:c;183:d;184:e;185:f;", Table());
 }
 
+TEST_F(VariableStore, ASubroutinesItemAfterANumberedOneLeavesTheCallersSlots) {
+  ASSERT_TRUE(Define("a=1,b=2,c=3,d=4,e=5"));
+  Call("", {});
+  ASSERT_TRUE(Define("181:x,y=9"));  // y would run on into the caller's c
+  EXPECT_EQ("3", Var(182));
+  EXPECT_EQ("9", Var(185));
+  EXPECT_EQ(186, st->m_nMacroNextSlot);
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ(185, st->m_nMacroNextSlot);
+  for (int s = 180; s < 185; ++s) EXPECT_EQ(std::to_string(s - 179), Var(s)) << s;
+  EXPECT_EQ("", Var(185));
+  EXPECT_EQ("180:a;181:b;182:c;183:d;184:e;", Table());
+}
+
 TEST_F(VariableStore, ASubroutineDeclaringBelowTheCallersNextSlotRestoresIt) {
   ASSERT_TRUE(Define("a=1,b=2"));
   Call("", {"p"});
