@@ -270,6 +270,31 @@ TEST_F(VariableStore, ASubroutineDeclaringBelowTheCallersNextSlotRestoresIt) {
   EXPECT_EQ("180:a;181:b;", Table());
 }
 
+TEST_F(VariableStore, AReleaseInsideASubroutineLowersWhatTheReturnPutsBack) {
+  ASSERT_TRUE(Define("a=1,b=2"));
+  Call("", {});
+  ASSERT_TRUE(Define("clear:all"));  // the caller's names go as well
+  ASSERT_TRUE(Define("x=9,y=8"));
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ("", Table());  // the subroutine's names do not outlive it
+  EXPECT_EQ(180, st->m_nMacroNextSlot);
+  EXPECT_EQ("", Var(180));
+  EXPECT_EQ("", Var(181));
+  // The return never cuts the table inside an entry declared after the release.
+  ASSERT_TRUE(Define("a"));
+  Call("", {});
+  Call("", {});
+  ASSERT_TRUE(Define("clear:a"));
+  ASSERT_TRUE(Define("longername=5"));
+  macro::MacroReleaseSubroutine(*st);
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ("", Table());
+  EXPECT_EQ(180, st->m_nMacroNextSlot);
+  EXPECT_EQ("", Var(180));
+  ASSERT_TRUE(Define("b"));
+  EXPECT_EQ("180:b;", Table());
+}
+
 TEST_F(VariableStore, TooManyReferencesRefused) {
   st->m_nMacroNextSlot = 5180;
   EXPECT_FALSE(macro::MacroSetUpReferences(*st, "&D5*,&D6,&D7", &error));
