@@ -4,10 +4,12 @@
 // - the bytes as a program of "define", call, return and "clear:all" steps
 //   over well-formed items (plain, valued, arrays, numbered, letter, alias),
 //   checked against a model of the names and slots each step must give.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -61,14 +63,24 @@ void RawBytes(macro::MacroState* st, const uint8_t* data, size_t size) {
   if (st->m_nMacroNextSlot < 0 || st->m_nMacroNextSlot > macro::kLastVarSlot + 1) __builtin_trap();
 }
 
-// The model: what the names table, the next slot and the store hold.
+// The model: what the names table, the next slot and the store hold, and
+// the declarations in force with the slots each one took.
+struct Decl {
+  std::string name;  // without its size
+  long long slot;
+  long long span;  // slots taken from `slot` on
+  bool run;        // placed by the run (not by a number or a letter)
+};
+
 struct Model {
   std::string table;
   int next = macro::kFirstDeclaredSlot;
   std::vector<std::string> vars = std::vector<std::string>(macro::kVarSlots);
+  std::vector<Decl> decls;
   struct Frame {
     int next;
     size_t tableLen;
+    size_t decls;
   };
   std::vector<Frame> frames;
 };
@@ -80,60 +92,77 @@ struct Reader {
   unsigned Byte() { return p < end ? *p++ : 0u; }
 };
 
-// One well-formed "define" list and its effect on the model. Returns false
-// when the model says the statement must be refused (nothing changes);
-// else the names table and next slot after it, and the slots it writes.
+// One well-formed "define" list and what it must do, by the rules of
+// docs/macro.md: a numbered item ("12:") takes its number and a letter item
+// ("B:") its letter's slot; every other item takes the slot after the item
+// before it (after a numbered item: after its last element), unless that
+// would reach a taken slot of the declared area (180 up to the highest slot
+// taken so far), in which case it takes the first slot above every slot
+// taken. The next free slot ends past every slot taken and never moves down.
+// Returns false when the statement must be refused (nothing changes).
 bool BuildDefine(Reader& in, const Model& m, std::string* list, std::string* table, int* next,
-                 std::vector<std::pair<int, std::string>>* writes) {
+                 std::vector<std::pair<int, std::string>>* writes, std::vector<Decl>* decls) {
   const int items = 1 + static_cast<int>(in.Byte() % 4);
-  long long running = m.next, highest = m.next;
+  long long after = m.next;  // the slot after the item before
+  long long top = m.next;    // past every slot taken
   std::string entries;
   writes->clear();
-  bool fits = true;
+  decls->clear();
   for (int k = 0; k < items; ++k) {
     if (k > 0) *list += ',';
-    const unsigned kind = in.Byte() % 8;
+    const unsigned place = in.Byte() % 8;  // 0-3 the run, 4-5 a number, 6 a letter, 7 an alias
+    const unsigned shape = in.Byte() % 7;  // bare, two kinds of value, arrays with and without values
     const std::string name = "n" + std::to_string(in.Byte() % 40);
-    if (kind == 7) {  // alias
+    if (place == 7) {
       *list += "#" + name;
       entries += "#:" + name + ";";
       continue;
     }
-    long long slot;
-    std::string item;
-    if (kind == 5) {  // numbered
-      const int number = static_cast<int>((in.Byte() << 8 | in.Byte()) % 1000);
-      item = std::to_string(number) + ":";
-      slot = number;
-      running = slot + 1;
-    } else if (kind == 6) {  // a letter's slot
+    std::string prefix;  // written before the name
+    enum { kRun, kNumber, kLetter } by = kRun;
+    long long slot = 0;
+    if (place == 4 || place == 5) {  // numbered; four digits are no number but part of the name
+      const int number = static_cast<int>((in.Byte() << 8 | in.Byte()) % 1200);
+      prefix = std::to_string(number) + ":";
+      if (number < 1000) {
+        by = kNumber;
+        slot = number;
+      }
+    } else if (place == 6) {
       const char letter = static_cast<char>(in.Byte() % 2 ? 'A' + in.Byte() % 26 : 'a' + in.Byte() % 26);
-      item = std::string(1, letter) + ":";
+      prefix = std::string(1, letter) + ":";
+      by = kLetter;
       slot = letter + 45;
-    } else {
-      slot = running++;
     }
     long long a = 0, b = 0;
     bool twoDim = false;
-    std::string declared = name;
-    if (kind == 2 || kind == 3) {
+    std::string size;
+    if (shape == 3 || shape == 4) {
       a = in.Byte() % 12;
-      declared += "<" + std::to_string(a) + ">";
-    } else if (kind == 4) {
+      size = "<" + std::to_string(a) + ">";
+    } else if (shape >= 5) {
       a = in.Byte() % 6;
       b = in.Byte() % 6;
       twoDim = true;
-      declared += "<" + std::to_string(a) + "|" + std::to_string(b) + ">";
+      size = "<" + std::to_string(a) + "|" + std::to_string(b) + ">";
     }
-    item += declared;
-    const long long last = twoDim ? slot + a * b + 1 : slot + a;
-    if (slot > macro::kLastVarSlot || last > macro::kLastVarSlot) fits = false;
+    const long long span = twoDim ? a * b + 2 : a + 1;
+    if (by == kRun) {
+      slot = after;
+      bool hits = false;
+      for (long long s = slot; s < slot + span && !hits; ++s) hits = s >= macro::kFirstDeclaredSlot && s < top;
+      if (hits) slot = top;
+    }
+    const std::string declared = (by == kRun ? prefix : std::string()) + name + size;
+    if (slot + span - 1 > macro::kLastVarSlot) return false;
+    std::string item = (by == kRun ? std::string() : prefix) + declared;
     if (twoDim) writes->emplace_back(static_cast<int>(slot), std::string(1, '\x0c') + std::to_string(b));
-    if (kind == 1) {  // a plain name with a value
-      const std::string value = "v" + std::to_string(in.Byte());
+    if (shape == 1 || shape == 2) {  // a plain value; some hold digits and ':' ("1:5")
+      const unsigned v = in.Byte();
+      const std::string value = shape == 1 ? "v" + std::to_string(v) : std::to_string(v % 10) + ":" + std::to_string(v / 10);
       item += "=" + value;
       writes->emplace_back(static_cast<int>(slot), value);
-    } else if (kind == 3 || (kind == 4 && in.Byte() % 2)) {  // "{a|b|...}"
+    } else if (shape == 4 || shape == 6) {  // "{a|b|...}"
       const int pieces = 1 + static_cast<int>(in.Byte() % 8);
       const long long first = twoDim ? slot + 1 : slot;
       const long long room = twoDim ? a * b : a + 1;
@@ -149,25 +178,48 @@ bool BuildDefine(Reader& in, const Model& m, std::string* list, std::string* tab
     char num[16];
     std::snprintf(num, sizeof num, "%03d", static_cast<int>(slot));
     entries += (slot != 0 ? std::string(num) : std::string()) + ":" + declared + ";";
-    const long long past = twoDim ? slot + a * b + 2 : slot + a + 1;
-    if (past > macro::kFirstDeclaredSlot) running = past;
-    if (past > highest) highest = past;
-    if (!fits) break;
+    decls->push_back({by == kRun ? prefix + name : name, slot, span, by == kRun});
+    if (by != kLetter || slot + span > macro::kFirstDeclaredSlot) after = slot + span;
+    if (slot + span > top) top = slot + span;
   }
-  if (!fits || highest > macro::kLastVarSlot) return false;
+  if (top > macro::kLastVarSlot) return false;
   if (m.table.size() + entries.size() >= static_cast<size_t>(macro::kNameTableSize)) return false;
   *table = m.table + entries;
-  *next = static_cast<int>(highest);
+  *next = static_cast<int>(top);
   return true;
 }
 
-// After each step the table, the next slot and the slots the model wrote;
-// after the program every slot of the store.
+// After each step: the table, the next slot and the slots the model wrote,
+// and, whatever order the declarations came in, that the next slot lies past
+// every slot a declaration in force took, that no item placed by the run
+// shares a slot of the declared area with another declaration, and that a
+// name declared once is found at its slot. After the program: every slot.
 void Check(const macro::MacroState& st, const Model& m, const std::vector<int>& written, bool whole) {
   if (std::string(st.m_abMacroNameTable) != m.table) __builtin_trap();
   if (st.m_nMacroNextSlot != m.next) __builtin_trap();
   for (int s : written)
     if (st.m_strMacroVars[s].Str() != m.vars[s]) __builtin_trap();
+
+  // In declaration order: an item placed by the run finds its slots of the
+  // declared area free (a numbered or letter item may name a taken slot).
+  std::vector<unsigned char> taken(macro::kVarSlots);
+  for (const Decl& d : m.decls) {
+    if (d.slot + d.span > st.m_nMacroNextSlot && d.slot + d.span > macro::kFirstDeclaredSlot) __builtin_trap();
+    for (long long s = std::max<long long>(d.slot, macro::kFirstDeclaredSlot); s < d.slot + d.span; ++s) {
+      if (d.run && taken[s]) __builtin_trap();
+      taken[s] = 1;
+    }
+  }
+  // Names are looked up for the last few declarations only: each lookup
+  // reads the whole table.
+  std::map<std::string, int> uses;
+  for (const Decl& d : m.decls) ++uses[d.name];
+  const size_t from = m.decls.size() > 6 ? m.decls.size() - 6 : 0;
+  for (size_t k = from; k < m.decls.size(); ++k) {
+    const Decl& d = m.decls[k];
+    if (d.slot == 0 || d.name.find(':') != std::string::npos || uses[d.name] != 1) continue;
+    if (macro::MacroFindDeclaredSlot(st, d.name) != d.slot) __builtin_trap();
+  }
   if (!whole) return;
   for (int s = 0; s < macro::kVarSlots; ++s)
     if (st.m_strMacroVars[s].Str() != m.vars[s]) __builtin_trap();
@@ -188,12 +240,14 @@ void Program(macro::MacroState* st, const uint8_t* data, size_t size) {
         std::string table;
         int next = 0;
         std::vector<std::pair<int, std::string>> writes;
-        const bool ok = BuildDefine(in, m, &list, &table, &next, &writes);
+        std::vector<Decl> decls;
+        const bool ok = BuildDefine(in, m, &list, &table, &next, &writes, &decls);
         CString op(list);
         if (macro::MacroDefine(*st, nullptr, &op, &error) != ok) __builtin_trap();
         if (ok) {
           m.table = std::move(table);
           m.next = next;
+          m.decls.insert(m.decls.end(), decls.begin(), decls.end());
           for (auto& w : writes) {
             m.vars[w.first] = w.second;
             if (!isWritten[w.first]) written.push_back(w.first);
@@ -206,7 +260,7 @@ void Program(macro::MacroState* st, const uint8_t* data, size_t size) {
         const bool ok = m.frames.size() < static_cast<size_t>(macro::kMacroCallFrames);
         if (macro::MacroSetUpReferences(*st, "", &error) != ok) __builtin_trap();
         if (ok) {
-          m.frames.push_back({m.next, m.table.size()});
+          m.frames.push_back({m.next, m.table.size(), m.decls.size()});
           if (!m.table.empty()) m.table += macro::kNameScopeMark;
         }
         break;
@@ -218,6 +272,7 @@ void Program(macro::MacroState* st, const uint8_t* data, size_t size) {
         m.frames.pop_back();
         for (int s = f.next; s < m.next; ++s) m.vars[s].clear();
         if (m.table.size() >= f.tableLen) m.table.resize(f.tableLen);
+        m.decls.resize(f.decls);
         m.next = f.next;
         break;
       }
@@ -227,6 +282,10 @@ void Program(macro::MacroState* st, const uint8_t* data, size_t size) {
         for (int s = macro::kFirstDeclaredSlot; s < m.next; ++s) m.vars[s].clear();
         m.next = macro::kFirstDeclaredSlot;
         m.table.clear();
+        m.decls.clear();
+        // Inside a subroutine the caller's names went too: its return puts
+        // back the empty table and the first declared slot.
+        for (Model::Frame& f : m.frames) f = {macro::kFirstDeclaredSlot, 0, 0};
         break;
       }
     }

@@ -246,6 +246,7 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
     // ':' of a number lies within the item's own first four bytes and only
     // digits stand before it ("a=1:5" and "a,B:x" name no number).
     long long slot;
+    enum class SlotBy { kLetter, kNumber, kRun } by;
     int colon = -1;
     for (int k = i; k < i + 4 && k < n && L[k] != ',' && L[k] != ';'; ++k) {
       if (L[k] == ':') {
@@ -256,14 +257,16 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
     }
     if (first >= 'A' && first <= 'z' && at(i + 1) == ':') {
       slot = first + 45;
+      by = SlotBy::kLetter;
       i += 2;
     } else if (colon >= 0) {
       slot = 0;
       for (int k = i; k < colon; ++k) slot = slot * 10 + (L[k] - '0');
+      by = SlotBy::kNumber;
       i = colon + 1;
-      running = slot + 1;
     } else {
-      slot = running++;
+      slot = running;
+      by = SlotBy::kRun;
     }
     if (slot > kLastVarSlot) return 0;
 
@@ -303,8 +306,16 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
         a = r;
       }
     }
-    const long long last = twoDim ? slot + a * b + 1 : slot + a;
-    if (last > kLastVarSlot) return 0;
+    // The slots the item takes: the base and its elements. An item that
+    // follows a numbered one would run on from it; where that run would
+    // reach a slot of the declared area already taken (from 180 up to the
+    // store's next slot or past this list's earlier items), it starts past
+    // every slot taken instead, so no two declarations share a slot.
+    const long long span = twoDim ? a * b + 2 : a + 1;
+    const long long takenFrom = std::max<long long>(slot, kFirstDeclaredSlot);
+    if (by == SlotBy::kRun && takenFrom < std::min(slot + span, highest)) slot = highest;
+    const long long last = slot + span - 1;
+    if (slot > kLastVarSlot || last > kLastVarSlot) return 0;
 
     if (twoDim) {
       char base[24];
@@ -340,8 +351,10 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
     entries += name;
     entries += ';';
 
-    const long long after = twoDim ? slot + a * b + 2 : slot + a + 1;
-    if (after > kFirstDeclaredSlot) running = after;
+    // The run goes on past the whole item (a numbered array's elements
+    // included); a letter's slot moves it only when it ends past 180.
+    const long long after = slot + span;
+    if (by != SlotBy::kLetter || after > kFirstDeclaredSlot) running = after;
     if (after > highest) highest = after;
   }
 

@@ -58,6 +58,15 @@ bool Release(MacroState& st, const CString& target) {
     }
   }
   EmptySlots(st, st.m_nMacroNextSlot, oldNext);
+  // A release inside a subroutine that reaches below the names and slots its
+  // call began with lowers what the return puts back: the return then drops
+  // what the subroutine declared after it, and never cuts the names table
+  // inside a later entry.
+  const int len = MacroNameTableLength(st);
+  for (int f = 0; f < st.m_nMacroCallFrames && f < kMacroCallFrames; ++f) {
+    if (st.m_anMacroCallNameLen[f] > len) st.m_anMacroCallNameLen[f] = len;
+    if (st.m_anMacroCallNextSlot[f] > st.m_nMacroNextSlot) st.m_anMacroCallNextSlot[f] = st.m_nMacroNextSlot;
+  }
   return true;
 }
 

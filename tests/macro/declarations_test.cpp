@@ -113,6 +113,28 @@ TEST_F(Declarations, TheSlotColonBelongsToTheItemItself) {
   EXPECT_EQ("180:a;111:x;181:b;182:c1:z;", Table());
 }
 
+TEST_F(Declarations, ItemsAfterANumberedOneShareNoSlotWithEarlierItems) {
+  // The run after a numbered array goes on past its elements (12-17).
+  EXPECT_EQ(180, Declare("12:b<5>,c"));
+  EXPECT_EQ("012:b<5>;018:c;", Table());
+  EXPECT_EQ(180, Declare("20:a,d<3>,e"));
+  EXPECT_NE(std::string::npos, Table().find("020:a;021:d<3>;025:e;"));
+  // A run from a numbered item into the declared area starts past every
+  // slot taken: z does not take f's slot 180.
+  EXPECT_EQ(184, Declare("f,g,h,178:x,y,z"));
+  EXPECT_NE(std::string::npos, Table().find("180:f;181:g;182:h;178:x;179:y;183:z;"));
+  // The same against the store's next slot: 180-184 are taken.
+  EXPECT_EQ(186, Declare("181:p,q=9", 185));
+  EXPECT_NE(std::string::npos, Table().find("181:p;185:q;"));
+  EXPECT_EQ("9", Var(185));
+  // An array that would reach into the taken area starts past it; below the
+  // declared area the run stays where it is ("12:a,b" puts b at 13).
+  EXPECT_EQ(207, Declare("170:r,s<20>", 186));
+  EXPECT_NE(std::string::npos, Table().find("170:r;186:s<20>;"));
+  EXPECT_EQ(192, Declare("170:r,s<20>", 180));  // nothing declared yet: 171-191
+  EXPECT_NE(std::string::npos, Table().find("170:r;171:s<20>;"));
+}
+
 TEST_F(Declarations, AliasesTakeNoSlot) {
   EXPECT_EQ(181, Declare("#abc,x"));
   EXPECT_EQ("#:abc;180:x;", Table());

@@ -218,6 +218,8 @@ TEST(ReadNumber, LongHexRunsSaturate) {
   EXPECT_EQ(2147483647, MacroReadNumber("0x80000000", 0));
   EXPECT_EQ(2147483647, MacroReadNumber("0x100000005", 0));
   EXPECT_EQ(2147483647, MacroReadNumber("x0xFFFFFFFFFFFFFFFFFFFF", 6));
+  EXPECT_EQ(2147483647, MacroReadNumber("-0x80000000", 6));  // no sign for hex
+  EXPECT_EQ(5, MacroReadNumber("0x5:7", 0));  // and no pair after it
 }
 
 TEST(ReadNumber, BlockNames) {

@@ -152,6 +152,11 @@ TEST_F(Operands, AddressNumbersWithBasesStepsAndGroups) {
   // Numbers saturate at the int range.
   EXPECT_EQ(Page("99999999999999999999", '@', 0, 0), 2147483647);
   EXPECT_EQ(Page("3R99999999999", '&', 0, 0), 2147483647);
+  // Hex saturates as the decimal form does, with a sign as well.
+  EXPECT_EQ(Page("0x80000000", '&', 0, 0), 2147483647);
+  EXPECT_EQ(Page("0x100000005", '&', 0, 0), 2147483647);
+  EXPECT_EQ(Page("-0x80000000", '&', 0, 0), -2147483647);
+  EXPECT_EQ(Page("-99999999999", '&', 0, 0), -2147483647);
   int pos = 0;
   char after = 0;
   EXPECT_EQ(Page("12-15", '&', 0, 0, &pos, &after), 12);

@@ -243,6 +243,20 @@ TEST_F(VariableStore, ANumberedDeclarationInASubroutineLeavesTheCallersVariables
   EXPECT_EQ("180:a;181:b;182:c;183:d;184:e;185:f;", Table());
 }
 
+TEST_F(VariableStore, ASubroutinesItemAfterANumberedOneLeavesTheCallersSlots) {
+  ASSERT_TRUE(Define("a=1,b=2,c=3,d=4,e=5"));
+  Call("", {});
+  ASSERT_TRUE(Define("181:x,y=9"));  // y would run on into the caller's c
+  EXPECT_EQ("3", Var(182));
+  EXPECT_EQ("9", Var(185));
+  EXPECT_EQ(186, st->m_nMacroNextSlot);
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ(185, st->m_nMacroNextSlot);
+  for (int s = 180; s < 185; ++s) EXPECT_EQ(std::to_string(s - 179), Var(s)) << s;
+  EXPECT_EQ("", Var(185));
+  EXPECT_EQ("180:a;181:b;182:c;183:d;184:e;", Table());
+}
+
 TEST_F(VariableStore, ASubroutineDeclaringBelowTheCallersNextSlotRestoresIt) {
   ASSERT_TRUE(Define("a=1,b=2"));
   Call("", {"p"});
@@ -254,6 +268,31 @@ TEST_F(VariableStore, ASubroutineDeclaringBelowTheCallersNextSlotRestoresIt) {
   EXPECT_EQ("1", Var(180));
   EXPECT_EQ("2", Var(181));
   EXPECT_EQ("180:a;181:b;", Table());
+}
+
+TEST_F(VariableStore, AReleaseInsideASubroutineLowersWhatTheReturnPutsBack) {
+  ASSERT_TRUE(Define("a=1,b=2"));
+  Call("", {});
+  ASSERT_TRUE(Define("clear:all"));  // the caller's names go as well
+  ASSERT_TRUE(Define("x=9,y=8"));
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ("", Table());  // the subroutine's names do not outlive it
+  EXPECT_EQ(180, st->m_nMacroNextSlot);
+  EXPECT_EQ("", Var(180));
+  EXPECT_EQ("", Var(181));
+  // The return never cuts the table inside an entry declared after the release.
+  ASSERT_TRUE(Define("a"));
+  Call("", {});
+  Call("", {});
+  ASSERT_TRUE(Define("clear:a"));
+  ASSERT_TRUE(Define("longername=5"));
+  macro::MacroReleaseSubroutine(*st);
+  macro::MacroReleaseSubroutine(*st);
+  EXPECT_EQ("", Table());
+  EXPECT_EQ(180, st->m_nMacroNextSlot);
+  EXPECT_EQ("", Var(180));
+  ASSERT_TRUE(Define("b"));
+  EXPECT_EQ("180:b;", Table());
 }
 
 TEST_F(VariableStore, TooManyReferencesRefused) {
