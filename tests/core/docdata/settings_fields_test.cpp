@@ -218,6 +218,12 @@ class SettingsRows : public ::testing::Test {
       group_.push_back(m);
     }
     const DvkDocData& d = *doc_;
+    groups_ = {
+        Group<DocTextFields>("DocTextFields"),     Group<DocUpdateFields>("DocUpdateFields"),
+        Group<DocPathFields>("DocPathFields"),     Group<DocSettingsFields>("DocSettingsFields"),
+        Group<DocWindowFields>("DocWindowFields"), Group<DocKeyImageFields>("DocKeyImageFields"),
+        Group<DocListFields>("DocListFields"),     Group<DocSystemFields>("DocSystemFields"),
+    };
     sysOnly_ = {
         Outside<&DvkDocData::m_strSysValue>(d, "m_strSysValue"),
         Outside<&DvkDocData::m_strEncryptKeyCode>(d, "m_strEncryptKeyCode"),
@@ -246,6 +252,17 @@ class SettingsRows : public ::testing::Test {
     Reach r = in(group_);
     if (!r.member && sysRow) r = in(sysOnly_);
     return r;
+  }
+
+  // The field group of DvkDocData that holds byte `offset`, for messages.
+  template <class G>
+  std::pair<std::string, std::pair<std::size_t, std::size_t>> Group(const char* name) const {
+    return {name, {OffsetOf(static_cast<const G*>(doc_.get())), sizeof(G)}};
+  }
+  std::string GroupOf(std::size_t offset) const {
+    for (const auto& g : groups_)
+      if (offset >= g.second.first && offset < g.second.first + g.second.second) return g.first;
+    return "no field group";
   }
 
   std::size_t OffsetOf(const void* p) const {
@@ -284,8 +301,8 @@ class SettingsRows : public ::testing::Test {
       }
       const Reach r = Find(offset, sysRow);
       if (!r.member)
-        ADD_FAILURE() << k.key << ": its " << what << " reaches byte " << offset
-                      << " of the document, outside the settings fields"
+        ADD_FAILURE() << k.key << ": its " << what << " reaches byte " << offset << " of the document, in "
+                      << GroupOf(offset) << ", outside the settings fields"
                       << (sysRow ? "" : " (a \"Dorvik.inf\" row must reach DocSettingsFields)");
       else
         out.push_back(r);
@@ -303,6 +320,7 @@ class SettingsRows : public ::testing::Test {
   std::unique_ptr<DvkDocData> doc_ = std::make_unique<DvkDocData>();
   std::vector<Member> group_;
   std::vector<Member> sysOnly_;
+  std::vector<std::pair<std::string, std::pair<std::size_t, std::size_t>>> groups_;
 };
 
 // The names a row's `field` text gives, without their "[i]".
@@ -329,7 +347,7 @@ TEST_F(SettingsRows, EveryRowReachesASettingsFieldAndEveryMemberWithoutExemption
       const std::vector<Reach> reach = Reached(k);
       std::vector<std::string> names;
       for (const Reach& r : reach) {
-        EXPECT_EQ(r.member->exempt, nullptr) << k.key << " reaches " << r.member->name << ", exempt as "
+        EXPECT_TRUE(r.member->exempt == nullptr) << k.key << " reaches " << r.member->name << ", exempt as "
                                              << r.member->exempt;
         reached[r.member].insert(r.element);
         if (names.empty() || names.back() != r.member->name) names.push_back(r.member->name);

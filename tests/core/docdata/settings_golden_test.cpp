@@ -66,11 +66,13 @@ std::string FirstDifference(const std::string& want, const std::string& got) {
   return s.str();
 }
 
-void ExpectGolden(const char* name, const std::string& written) {
-  if (UpdateGolden(name, written)) return;
-  const std::string kept = ReadGolden(name);
+void ExpectSame(const char* name, const std::string& kept, const std::string& written) {
   EXPECT_TRUE(kept == written) << name << " differs from tests/data/settings/" << name << ": "
                                << FirstDifference(kept, written);
+}
+
+void ExpectGolden(const char* name, const std::string& written) {
+  if (!UpdateGolden(name, written)) ExpectSame(name, ReadGolden(name), written);
 }
 
 // What the start-up writes into an empty program folder.
@@ -102,12 +104,12 @@ TEST(SettingsGolden, TheKeptFilesReadWithoutIssuesAndWriteBackUnchanged) {
   SettingsRest infRest, sysRest;
   ReadInfText(inf, *d, &infRest);
   ReadSysText(sys, *d, &sysRest);
-  EXPECT_TRUE(infRest.issues.empty());
-  EXPECT_TRUE(infRest.unknown.empty());
-  EXPECT_TRUE(sysRest.issues.empty());
-  EXPECT_TRUE(sysRest.unknown.empty());
-  EXPECT_EQ(WriteInfText(*d, {}), inf);
-  EXPECT_EQ(WriteSysText(*d, {}), sys);
+  for (const SettingsRest* rest : {&infRest, &sysRest}) {
+    for (const docsvc::LineIssue& issue : rest->issues) ADD_FAILURE() << "line " << issue.line << ": " << issue.reason.GetString();
+    for (const docsvc::KvLine& unknown : rest->unknown) ADD_FAILURE() << "unknown key " << unknown.key.GetString();
+  }
+  ExpectSame("Dorvik.inf", inf, WriteInfText(*d, {}));
+  ExpectSame("Dorvik.sys", sys, WriteSysText(*d, {}));
 }
 
 }  // namespace
