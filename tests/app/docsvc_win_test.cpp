@@ -97,6 +97,23 @@ TEST_F(DocServicesTest, MissingSettingsFilesAreWrittenWithDefaultsAndReadBack) {
   EXPECT_EQ(1234, doc->m_nBmpfile);
 }
 
+// The program's own first start writes the kept files of tests/data/settings
+// byte for byte, and the user's save of the settings right after it keeps
+// "Dorvik.inf" so (the portable writer's test, SettingsGolden.*, compares the
+// same files without a window). "Dorvik.sys" also records the window's state
+// (its "layout" line follows the running frame), so a save may change it.
+TEST_F(DocServicesTest, FirstStartWritesTheKeptSettingsFilesAndASaveKeepsDorvikInf) {
+  const std::string keptInf = ReadAll(std::string(TABRYE_TEST_ROOT) + "/tests/data/settings/Dorvik.inf");
+  const std::string keptSys = ReadAll(std::string(TABRYE_TEST_ROOT) + "/tests/data/settings/Dorvik.sys");
+  ASSERT_FALSE(keptInf.empty());
+  ASSERT_FALSE(keptSys.empty());
+  ASSERT_TRUE(StartHere());
+  EXPECT_TRUE(keptInf == ReadAll(folder.File("Dorvik.inf"))) << "the start-up's \"Dorvik.inf\" is not the kept one";
+  EXPECT_TRUE(keptSys == ReadAll(folder.File("Dorvik.sys"))) << "the start-up's \"Dorvik.sys\" is not the kept one";
+  ASSERT_TRUE(doc->SaveInfSettings());
+  EXPECT_TRUE(keptInf == ReadAll(folder.File("Dorvik.inf"))) << "a save right after the start changed \"Dorvik.inf\"";
+}
+
 TEST_F(DocServicesTest, DamagedSettingsFilesStillStartAndStayByteIdentical) {
   const std::string infText =
       "[limits]\r\n"
