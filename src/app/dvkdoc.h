@@ -102,8 +102,8 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // length, or -1 with the reason in m_strOpenMessage. `kind` 0 takes the
   // path's kind; an open mode that loads a file as another kind passes it.
   int RenderFileAsText(CString path, int markupFlag, int option, int kind = 0);
-  // The one entry of the image loaders: 0 = loaded into the load record
-  // (m_nLoadReady 1); -1, -2, -3 = failure, reason in m_strOpenMessage.
+  // The one entry of the image loaders: 0 = loaded (the image subsystem
+  // brings the load record); -1, -2, -3 = failure, reason in m_strOpenMessage.
   int LoadImageFile(CString path, int mode);
   // Reopens the current file with a forced decoder (kAuto: detect again).
   int ReopenWithEncoding(textcodec::TextEncoding encoding);

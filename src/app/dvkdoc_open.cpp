@@ -236,7 +236,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
     case docopen::Reader::kImage: {
       int r = LoadImageFile(readPath, 0);
       if (r < 0) return fail(m_strOpenMessage);
-      // A loaded picture: the view takes the load record (m_nLoadReady 1).
+      // A loaded picture: the view takes it from the image loader.
       if (kind == docsvc::kKindWmf || kind == docsvc::kKindEmf) m_nPendingViewCmd = 33;
       got.text = static_cast<char*>(fw::Alloc(1 + kTextMargin));
       if (!got.text) return fail(GetOpenText(OpenText::kOutOfMemory));
@@ -303,7 +303,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   if (onePass.m_pTextBuf) m_openedTable.Offer(onePass, m_pText, m_nTextLen, csv::kShownTableMargin);
 
   const docopen::AfterLoad after =
-      docopen::PlanAfterLoad(how, kind, haveStatus, m_openEncoding.error != textcodec::TextCodecError::kNone,
+      docopen::PlanAfterLoad(how, haveStatus, m_openEncoding.error != textcodec::TextCodecError::kNone,
                              m_openEncoding.replaced);
   if (after.textOnly) return 0;
 
@@ -317,7 +317,6 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   m_nFileKind = kind;
   m_nUpdateCode = app::UpdateCode::kContent;
   m_nLoadState = 1;
-  if (after.clearPdfPrefixes) std::memset(m_abNamePrefix, 0, sizeof m_abNamePrefix);
   if (after.recordTime) m_tOpenedFileTime = status.m_mtime.GetTime();
 
   // What the decode found: damage as a message, replacements on the status bar.
@@ -382,7 +381,7 @@ int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind
 
 int CDvkDoc::LoadImageFile(CString path, int mode) {
   // The picture loaders come with the image subsystem: failure (-1) with the
-  // reason, the load record untouched (m_nLoadReady stays as it was).
+  // reason; nothing of the document changes.
   CString ext = GetPathPart(path, 5);
   ext.MakeUpper();
   m_strOpenMessage.Format(GetOpenText(OpenText::kPictureNotYet), static_cast<const char*>(ext));

@@ -11,7 +11,6 @@ DocTextFields::~DocTextFields() {
   fw::Free(m_pText);
   fw::Free(m_pText2);
   if (m_bLoadBufOwned && m_pLoadBuf != m_pText) fw::Free(m_pLoadBuf);
-  fw::Free(m_pConvData);
 }
 
 DvkDocData::DvkDocData() { ApplySettingsDefaults(*this); }

@@ -112,14 +112,12 @@ RenderTake TakeRendered(int returned, std::uint32_t capacity) {
   return t;
 }
 
-AfterLoad PlanAfterLoad(const OpenModeEntry& how, int kind, bool haveStatus, bool decodeError,
-                        std::size_t replaced) {
+AfterLoad PlanAfterLoad(const OpenModeEntry& how, bool haveStatus, bool decodeError, std::size_t replaced) {
   AfterLoad a;
   if (how.textOnly || how.searchLoad) {
     a.textOnly = true;
     return a;
   }
-  a.clearPdfPrefixes = kind == docsvc::kKindPdf;
   a.recordTime = how.recordTime && haveStatus;
   a.show = how.show;
   // Damage is a message; replacements only a line on the status bar.

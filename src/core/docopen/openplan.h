@@ -64,7 +64,7 @@ struct OpenModeEntry {
   bool show;          // UpdateAllViews afterwards (the file is shown)
   bool textOnly;      // leave the text form in m_pText / m_nTextLen, show nothing
   bool recordTime;    // keep the file's modification time in m_tOpenedFileTime
-  bool searchLoad;    // a load of the search in files (m_nSearchLoadMode)
+  bool searchLoad;    // a load of the search in files
   int markupFlag;     // passed to RenderFileAsText (1: a page converted to text)
   int kindOverride;   // 0, or the kind to load the file as (Office loads 36-38)
 };
@@ -103,7 +103,6 @@ RenderTake TakeRendered(int returned, std::uint32_t capacity);
 // What OpenFile does once the new text is the document's.
 struct AfterLoad {
   bool textOnly = false;          // text-only and search loads: nothing else changes
-  bool clearPdfPrefixes = false;  // a PDF: the name prefixes of the last one go
   bool recordTime = false;        // m_tOpenedFileTime from the file
   bool show = false;              // UpdateAllViews
   enum class Note { kNone, kDecodeError, kReplaced } note = Note::kNone;
@@ -112,7 +111,6 @@ struct AfterLoad {
   // said of the previous document does not stay under this one.
   bool setStatusPane = false;
 };
-AfterLoad PlanAfterLoad(const OpenModeEntry& how, int kind, bool haveStatus, bool decodeError,
-                        std::size_t replaced);
+AfterLoad PlanAfterLoad(const OpenModeEntry& how, bool haveStatus, bool decodeError, std::size_t replaced);
 
 }  // namespace docopen

@@ -238,24 +238,23 @@ TEST(OpenPlan, WhatChangesAfterTheLoad) {
   using docopen::OpenMode;
   using docopen::OpenModeFor;
   for (OpenMode m : {OpenMode::kTextOnly, OpenMode::kSearchNames}) {
-    const AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(m), docsvc::kKindPdf, true, true, 3);
+    const AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(m), true, true, 3);
     EXPECT_TRUE(a.textOnly);
-    EXPECT_FALSE(a.show || a.recordTime || a.clearPdfPrefixes || a.noteInBox || a.setStatusPane);
+    EXPECT_FALSE(a.show || a.recordTime || a.noteInBox || a.setStatusPane);
   }
-  AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, false, 0);
+  AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), true, false, 0);
   EXPECT_TRUE(a.show && a.recordTime);
-  EXPECT_FALSE(a.textOnly || a.clearPdfPrefixes);
+  EXPECT_FALSE(a.textOnly);
   EXPECT_EQ(a.note, AfterLoad::Note::kNone);
   // A shown open without a note still empties pane 0 (the last file's line goes).
   EXPECT_TRUE(a.setStatusPane);
-  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, false, false, 0).recordTime);
-  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kListEntry), docsvc::kKindText, true, false, 0).recordTime);
-  EXPECT_TRUE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindPdf, true, false, 0).clearPdfPrefixes);
+  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), false, false, 0).recordTime);
+  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kListEntry), true, false, 0).recordTime);
   // Damage is a message box; replacements a status line; both win over nothing.
-  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, true, 7);
+  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), true, true, 7);
   EXPECT_EQ(a.note, AfterLoad::Note::kDecodeError);
   EXPECT_TRUE(a.noteInBox);
-  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, false, 7);
+  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), true, false, 7);
   EXPECT_EQ(a.note, AfterLoad::Note::kReplaced);
   EXPECT_FALSE(a.noteInBox);
 }
