@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,10 +99,11 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // (kSaveDocumentText: app::DocHost.)
   int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0) override;
   // The one entry of the file-to-text renderers (the converter registry,
-  // src/convert): writes the text of `path` into m_pLoadBuf and returns its
-  // length, or -1 with the reason in m_strOpenMessage. `kind` 0 takes the
-  // path's kind; an open mode that loads a file as another kind passes it.
-  int RenderFileAsText(CString path, int markupFlag, int option, int kind = 0);
+  // src/convert): the text of `path` (m_bFileCut, m_nConvSize and m_nRawPage
+  // taken back from the render), or nothing with the reason in
+  // m_strOpenMessage. `kind` 0 takes the path's kind; an open mode that loads
+  // a file as another kind passes it.
+  std::optional<std::string> RenderFileAsText(CString path, int markupFlag, int option, int kind = 0);
   // The one entry of the image loaders: 0 = loaded (the image subsystem
   // brings the load record); -1, -2, -3 = failure, reason in m_strOpenMessage.
   int LoadImageFile(CString path, int mode);

@@ -44,12 +44,8 @@ struct DocTextFields {
   char* m_pText2 = nullptr;            // second text buffer (StreamInRtf mode 2)
   std::uint32_t m_nText2Len = 0;
   std::uint32_t m_nViewTextLen = 0;    // view's text length handed over before a refresh
-  char* m_pLoadBuf = nullptr;          // converter output / loaders' messages
-  std::uint32_t m_nLoadBufCapacity = 0;
-  int m_bLoadBufOwned = 0;             // 1: freed with the document; 0: handed to m_pText
-  std::int32_t m_nWritePos = 0;        // bytes written into m_pLoadBuf
-  std::int32_t m_nConvSize = 0;        // file length
-  std::int32_t m_bFileCut = 0;         // 1 = file read only in part
+  std::int32_t m_nConvSize = 0;        // file length of the last render
+  std::int32_t m_bFileCut = 0;         // 1 = the last render read the file only in part
   std::int32_t m_nRawPage = 0;         // 64 KB page of the raw view; negative = last
 };
 
