@@ -1,6 +1,8 @@
 // The one document: a rich-edit document that holds every field of
-// app::DvkDocData (grouped by subsystem in core/docdata/doc_fields.h), the
-// window-update lock and the entry points of the frame's timers.
+// app::DvkDocData (grouped by subsystem in core/docdata/doc_fields.h) and
+// what the last open found (app::DocOpenFields), the window-update lock and
+// the entry points of the frame's timers. The views and lists reach it
+// through app::DocHost only: the field groups and the services.
 #pragma once
 
 #include <windows.h>
@@ -36,7 +38,7 @@ class CDvkCntrItem : public CRichEditCntrItem {
   explicit CDvkCntrItem(REOBJECT* reo = nullptr, CDvkDoc* container = nullptr);
 };
 
-class CDvkDoc : public CRichEditDoc, public app::DocHost {
+class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData, public app::DocOpenFields {
   FW_DECLARE_MESSAGE_MAP()
   // Its commands: the rows of cmd/commands.def owned by the document
   // (dvkdoc_commands.cpp).
@@ -117,6 +119,25 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // app::DocHost, where the views read it.
 
   CDocument* AsDocument() override { return this; }
+  // The field groups of app::DocHost: this document's own.
+  app::DocTextFields& TextFields() override { return *this; }
+  app::DocUpdateFields& UpdateFields() override { return *this; }
+  app::DocPathFields& PathFields() override { return *this; }
+  app::DocSettingsFields& SettingsFields() override { return *this; }
+  app::DocWindowFields& WindowFields() override { return *this; }
+  app::DocKeyImageFields& KeyImageFields() override { return *this; }
+  app::DocListFields& ListFields() override { return *this; }
+  app::DocSystemFields& SystemFields() override { return *this; }
+  app::DocOpenFields& OpenFields() override { return *this; }
+  using app::DocHost::TextFields;
+  using app::DocHost::UpdateFields;
+  using app::DocHost::PathFields;
+  using app::DocHost::SettingsFields;
+  using app::DocHost::WindowFields;
+  using app::DocHost::KeyImageFields;
+  using app::DocHost::ListFields;
+  using app::DocHost::SystemFields;
+  using app::DocHost::OpenFields;
 
   // Update code 6 and an update of all views.
   void RedrawAllViews();
@@ -210,6 +231,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   bool TakeOpenedTable(const char* text, std::size_t len, std::uint32_t margin, csv::Table* into) override {
     return m_openedTable.TakeFor(text, len, margin, into);
   }
+  CString InfDefault(const char* key) const override;
   const docsvc::ScheduleRunner* Scheduler() const { return m_pScheduleRunner.get(); }
 
   // The settings dialog (limits, fonts, colours); OK saves "Dorvik.inf".
