@@ -43,8 +43,6 @@ CDvkDoc::CDvkDoc() {
 
 CDvkDoc::~CDvkDoc() {
   if (m_dlgVariableView.m_hWnd) m_dlgVariableView.DestroyWindow();
-  fw::Free(m_pCompareNames);
-  m_pCompareNames = nullptr;
   if (m_hUnzipModule) FreeLibrary(static_cast<HMODULE>(m_hUnzipModule));
   m_hUnzipModule = nullptr;
   m_pfnUnZip = nullptr;

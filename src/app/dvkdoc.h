@@ -1,12 +1,15 @@
 // The one document: a rich-edit document that holds every field of
-// app::DvkDocData (grouped by subsystem in core/docdata/doc_fields.h), the
-// window-update lock and the entry points of the frame's timers.
+// app::DvkDocData (grouped by subsystem in core/docdata/doc_fields.h) and
+// what the last open found (app::DocOpenFields), the window-update lock and
+// the entry points of the frame's timers. The views and lists reach it
+// through app::DocHost only: the field groups and the services.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +38,7 @@ class CDvkCntrItem : public CRichEditCntrItem {
   explicit CDvkCntrItem(REOBJECT* reo = nullptr, CDvkDoc* container = nullptr);
 };
 
-class CDvkDoc : public CRichEditDoc, public app::DocHost {
+class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData, public app::DocOpenFields {
   FW_DECLARE_MESSAGE_MAP()
   // Its commands: the rows of cmd/commands.def owned by the document
   // (dvkdoc_commands.cpp).
@@ -98,12 +101,13 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // (kSaveDocumentText: app::DocHost.)
   int SaveFile(CString path, int mode = 0, CDvkView* source = nullptr, int writeKind = 0) override;
   // The one entry of the file-to-text renderers (the converter registry,
-  // src/convert): writes the text of `path` into m_pLoadBuf and returns its
-  // length, or -1 with the reason in m_strOpenMessage. `kind` 0 takes the
-  // path's kind; an open mode that loads a file as another kind passes it.
-  int RenderFileAsText(CString path, int markupFlag, int option, int kind = 0);
-  // The one entry of the image loaders: 0 = loaded into the load record
-  // (m_nLoadReady 1); -1, -2, -3 = failure, reason in m_strOpenMessage.
+  // src/convert): the text of `path` (m_bFileCut, m_nConvSize and m_nRawPage
+  // taken back from the render), or nothing with the reason in
+  // m_strOpenMessage. `kind` 0 takes the path's kind; an open mode that loads
+  // a file as another kind passes it.
+  std::optional<std::string> RenderFileAsText(CString path, int markupFlag, int option, int kind = 0);
+  // The one entry of the image loaders: 0 = loaded (the image subsystem
+  // brings the load record); -1, -2, -3 = failure, reason in m_strOpenMessage.
   int LoadImageFile(CString path, int mode);
   // Reopens the current file with a forced decoder (kAuto: detect again).
   int ReopenWithEncoding(textcodec::TextEncoding encoding);
@@ -115,6 +119,25 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   // app::DocHost, where the views read it.
 
   CDocument* AsDocument() override { return this; }
+  // The field groups of app::DocHost: this document's own.
+  app::DocTextFields& TextFields() override { return *this; }
+  app::DocUpdateFields& UpdateFields() override { return *this; }
+  app::DocPathFields& PathFields() override { return *this; }
+  app::DocSettingsFields& SettingsFields() override { return *this; }
+  app::DocWindowFields& WindowFields() override { return *this; }
+  app::DocKeyImageFields& KeyImageFields() override { return *this; }
+  app::DocListFields& ListFields() override { return *this; }
+  app::DocSystemFields& SystemFields() override { return *this; }
+  app::DocOpenFields& OpenFields() override { return *this; }
+  using app::DocHost::TextFields;
+  using app::DocHost::UpdateFields;
+  using app::DocHost::PathFields;
+  using app::DocHost::SettingsFields;
+  using app::DocHost::WindowFields;
+  using app::DocHost::KeyImageFields;
+  using app::DocHost::ListFields;
+  using app::DocHost::SystemFields;
+  using app::DocHost::OpenFields;
 
   // Update code 6 and an update of all views.
   void RedrawAllViews();
@@ -208,6 +231,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost {
   bool TakeOpenedTable(const char* text, std::size_t len, std::uint32_t margin, csv::Table* into) override {
     return m_openedTable.TakeFor(text, len, margin, into);
   }
+  CString InfDefault(const char* key) const override;
   const docsvc::ScheduleRunner* Scheduler() const { return m_pScheduleRunner.get(); }
 
   // The settings dialog (limits, fonts, colours); OK saves "Dorvik.inf".

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "convert/convert_registry.h"
 #include "core/docopen/openplan.h"
@@ -105,6 +107,74 @@ struct LoadPoll {
   static constexpr DWORD kLoadPollMs = 100;
 };
 
+// How a read of the file's own bytes ended.
+enum class ReadEnd { kRead, kCannotOpen, kTooLarge, kNoMemory, kStopped };
+
+// Reads the bytes of a text, CSV or rich-text file into `got` as `plan`
+// says; `onePass` receives the table a one-pass CSV open made.
+ReadEnd ReadFileText(const CString& readPath, const docopen::TextRead& plan, textcodec::TextEncoding forced,
+                     Loaded* got, csv::Table* onePass) {
+  fw::MappedFile file;
+  if (!file.Open(readPath)) return ReadEnd::kCannotOpen;
+  if (plan.bytesAsTheyAre) {
+    // RTF is ASCII with \'xx escapes: taken byte for byte.
+    std::uint64_t size = file.Size();
+    if (size + 1 + kTextMargin > 0xFFFFFFFFull) return ReadEnd::kTooLarge;
+    std::uint32_t cap = static_cast<std::uint32_t>(size + 1 + kTextMargin);
+    char* p = static_cast<char*>(fw::Alloc(cap));
+    if (!p) return ReadEnd::kNoMemory;
+    if (size) std::memcpy(p, file.Data(), static_cast<std::size_t>(size));
+    p[size] = '\0';
+    got->text = p;
+    got->length = static_cast<std::uint32_t>(size);
+    got->capacity = cap;
+    return ReadEnd::kRead;
+  }
+  docopen::TextLoad t;
+  LoadPoll poll;
+  docopen::LoadProgress progress;
+  progress.poll = &LoadPoll::Poll;
+  progress.context = &poll;
+  // Clean Shift-JIS shown as a table: the table is made straight from the
+  // mapped file, and the document's text comes back from it once the file
+  // is unmapped (at most two buffers of the file's size).
+  bool stopped = false;
+  const bool onePassTaken =
+      plan.tryOnePass && csv::LoadTableInOnePass(file.Data(), static_cast<std::size_t>(file.Size()), forced,
+                                                 csv::kShownTableMargin, onePass, 0, &progress, &stopped);
+  bool loaded = false;
+  if (onePassTaken) {
+    file.Close();
+    loaded = csv::FinishOnePassOpen(onePass, kTextMargin, &t);
+  } else if (!stopped) {
+    loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced, kTextMargin, &t,
+                                     docopen::kDecodePiece, &progress, plan.readBack);
+  }
+  poll.Done();
+  if (stopped || (!loaded && t.stopped)) return ReadEnd::kStopped;
+  if (!loaded) return t.tooLarge ? ReadEnd::kTooLarge : ReadEnd::kNoMemory;
+  got->text = t.text;
+  got->length = t.length;
+  got->capacity = t.capacity;
+  got->info = std::move(t.info);
+  got->decoded = true;
+  return ReadEnd::kRead;
+}
+
+// A rendered text in a block of the renderer's buffer size (cut with room for
+// the NUL, as the renderers always were); false when the block is not had.
+bool TakeRenderedText(const std::string& text, const docopen::RenderPlan& plan, Loaded* got) {
+  char* buf = static_cast<char*>(fw::Alloc(plan.bufferSize));
+  if (!buf) return false;
+  const std::uint32_t n = docopen::RenderedLength(text.size(), plan.bufferSize);
+  if (n) std::memcpy(buf, text.data(), n);
+  buf[n] = '\0';
+  got->text = buf;
+  got->length = n;
+  got->capacity = plan.bufferSize;
+  return true;
+}
+
 }  // namespace
 
 BOOL CDvkDoc::OnOpenDocument(const char* path) {
@@ -155,9 +225,10 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   int kind = how.kindOverride ? how.kindOverride : GetFileKind(readPath);
   docopen::Reader reader = docopen::ReaderFor(kind, readPath);
 
+  // Step 2: the new text, read beside the document. A CSV table made by the
+  // open itself is offered to the first view that shows the text; whatever
+  // no view took goes when the open returns.
   Loaded got;
-  // A CSV table made by the open itself, offered to the first view that
-  // shows the text; whatever no view took goes when the open returns.
   csv::Table onePass;
   struct DropOffered {
     csv::OpenedTable& offered;
@@ -167,128 +238,37 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   CFileStatus status;
   const bool haveStatus = CFile::GetStatus(readPath, status) != FALSE;
 
-  switch (reader) {
-    case docopen::Reader::kText:
-    case docopen::Reader::kCsv:
-    case docopen::Reader::kRichText: {
-      if (haveStatus && (status.m_attribute & CFile::directory)) return fail(CannotOpenText(path));
-      fw::MappedFile file;
-      if (!file.Open(readPath)) return fail(CannotOpenText(path));
-      if (reader == docopen::Reader::kRichText) {
-        // RTF is ASCII with \'xx escapes: taken byte for byte.
-        std::uint64_t size = file.Size();
-        if (size + 1 + kTextMargin > 0xFFFFFFFFull) return fail(GetOpenText(OpenText::kTooLarge));
-        std::uint32_t cap = static_cast<std::uint32_t>(size + 1 + kTextMargin);
-        char* p = static_cast<char*>(fw::Alloc(cap));
-        if (!p) return fail(GetOpenText(OpenText::kOutOfMemory));
-        if (size) std::memcpy(p, file.Data(), static_cast<std::size_t>(size));
-        p[size] = '\0';
-        got.text = p;
-        got.length = static_cast<std::uint32_t>(size);
-        got.capacity = cap;
-      } else {
-        docopen::TextLoad t;
-        LoadPoll poll;
-        docopen::LoadProgress progress;
-        progress.poll = &LoadPoll::Poll;
-        progress.context = &poll;
-        auto stoppedByEsc = [&]() {
-          // Esc: the previous document stays as it was, without a message box.
-          m_strOpenMessage = GetOpenText(OpenText::kLoadStopped);
-          if (g_pStatusBar && g_pStatusBar->m_hWnd) g_pStatusBar->SetPaneText(0, m_strOpenMessage);
-          return -1;
-        };
-        // Clean Shift-JIS shown as a table: the table is made straight from
-        // the mapped file, and the document's text comes back from it once
-        // the file is unmapped (at most two buffers of the file's size).
-        bool stopped = false;
-        const bool onePassTaken =
-            reader == docopen::Reader::kCsv && how.show && !how.textOnly &&
-            viewload::ShownFormOf(kind) == viewload::ShownForm::kTable &&
-            csv::LoadTableInOnePass(file.Data(), static_cast<std::size_t>(file.Size()), forced,
-                                    csv::kShownTableMargin, &onePass, 0, &progress, &stopped);
-        if (stopped) {
-          poll.Done();
-          return stoppedByEsc();
-        }
-        bool loaded;
-        if (onePassTaken) {
-          file.Close();
-          loaded = csv::FinishOnePassOpen(&onePass, kTextMargin, &t);
-        } else {
-          // A CSV file is shown as a table, which writes each 0x06 back as ','.
-          const textcodec::ReadBack readBack =
-              reader == docopen::Reader::kCsv ? textcodec::ReadBack::kCommaForSix : textcodec::ReadBack::kAsRead;
-          loaded = docopen::LoadTextToSjis(file.Data(), static_cast<std::size_t>(file.Size()), forced, kTextMargin,
-                                           &t, docopen::kDecodePiece, &progress, readBack);
-        }
-        poll.Done();
-        if (!loaded && t.stopped) return stoppedByEsc();
-        if (!loaded) return fail(GetOpenText(t.tooLarge ? OpenText::kTooLarge : OpenText::kOutOfMemory));
-        got.text = t.text;
-        got.length = t.length;
-        got.capacity = t.capacity;
-        got.info = std::move(t.info);
-        got.decoded = true;
-      }
-      break;
+  if (docopen::ReadsFileAsText(reader)) {
+    const bool folder = haveStatus && (status.m_attribute & CFile::directory);
+    const docopen::TextRead plan =
+        docopen::PlanTextRead(reader, how, viewload::ShownFormOf(kind) == viewload::ShownForm::kTable);
+    switch (folder ? ReadEnd::kCannotOpen : ReadFileText(readPath, plan, forced, &got, &onePass)) {
+      case ReadEnd::kRead: break;
+      case ReadEnd::kCannotOpen: return fail(CannotOpenText(path));
+      case ReadEnd::kTooLarge: return fail(GetOpenText(OpenText::kTooLarge));
+      case ReadEnd::kNoMemory: return fail(GetOpenText(OpenText::kOutOfMemory));
+      case ReadEnd::kStopped:
+        // Esc: the previous document stays as it was, without a message box.
+        m_strOpenMessage = GetOpenText(OpenText::kLoadStopped);
+        StatusText(m_strOpenMessage);
+        return -1;
     }
-    case docopen::Reader::kImage: {
-      int r = LoadImageFile(readPath, 0);
-      if (r < 0) return fail(m_strOpenMessage);
-      // A loaded picture: the view takes the load record (m_nLoadReady 1).
-      if (kind == docsvc::kKindWmf || kind == docsvc::kKindEmf) m_nPendingViewCmd = 33;
-      got.text = static_cast<char*>(fw::Alloc(1 + kTextMargin));
-      if (!got.text) return fail(GetOpenText(OpenText::kOutOfMemory));
-      got.text[0] = '\0';
-      got.capacity = 1 + kTextMargin;
-      break;
-    }
-    case docopen::Reader::kArchive:
-    case docopen::Reader::kRichTextPacked:
-    case docopen::Reader::kMarkedSource:
-    case docopen::Reader::kRenderer: {
-      // The renderer's buffer, with the owner flag: freed here unless it
-      // becomes the document text.
-      const docopen::RenderPlan plan = docopen::PlanRender(m_nIndata, m_nOutdata);
-      char* buf = static_cast<char*>(fw::Alloc(plan.bufferSize));
-      if (!buf) return fail(GetOpenText(OpenText::kOutOfMemory));
-      char* savedBuf = m_pLoadBuf;
-      std::uint32_t savedCap = m_nLoadBufCapacity;
-      int savedOwned = m_bLoadBufOwned;
-      m_pLoadBuf = buf;
-      m_nLoadBufCapacity = plan.bufferSize;
-      m_bLoadBufOwned = 1;
-      m_nWritePos = 0;
-      const int n = RenderFileAsText(readPath, how.markupFlag, 0, kind);
-      fileCut = m_bFileCut;
-      char* out = m_pLoadBuf;
-      std::uint32_t outCap = m_nLoadBufCapacity;
-      m_pLoadBuf = savedBuf;
-      m_nLoadBufCapacity = savedCap;
-      m_bLoadBufOwned = savedOwned;
-      const docopen::RenderTake take = docopen::TakeRendered(n, outCap);
-      if (take.outcome != docopen::RenderOutcome::kText) {
-        fw::Free(out);
-        if (take.outcome == docopen::RenderOutcome::kNoBuffer) return fail(GetOpenText(OpenText::kOutOfMemory));
-        return fail(m_strOpenMessage.IsEmpty() ? CannotOpenText(path) : m_strOpenMessage);
-      }
-      const std::uint32_t len = take.length;
-      out[len] = '\0';
-      got.text = out;
-      got.length = len;
-      got.capacity = outCap;
-      break;
-    }
+  } else if (reader == docopen::Reader::kImage) {
+    if (LoadImageFile(readPath, 0) < 0) return fail(m_strOpenMessage);
+    // A loaded picture: the view takes it from the image loader.
+    if (kind == docsvc::kKindWmf || kind == docsvc::kKindEmf) m_nPendingViewCmd = 33;
+    if (!TakeRenderedText(std::string(), docopen::RenderPlan{1 + kTextMargin}, &got))
+      return fail(GetOpenText(OpenText::kOutOfMemory));
+  } else {
+    // Archives, packed and marked sources and everything else: the renderers.
+    const std::optional<std::string> text = RenderFileAsText(readPath, how.markupFlag, 0, kind);
+    if (!text) return fail(m_strOpenMessage.IsEmpty() ? CannotOpenText(path) : m_strOpenMessage);
+    if (!TakeRenderedText(*text, docopen::PlanRender(m_nIndata, m_nOutdata), &got))
+      return fail(GetOpenText(OpenText::kOutOfMemory));
+    fileCut = m_bFileCut;
   }
 
-  // Step 4: the hand-over. Only now is the previous document replaced.
-  if (m_pLoadBuf == m_pText) {
-    // The loaders' buffer had become the text: it goes with it.
-    m_pLoadBuf = nullptr;
-    m_nLoadBufCapacity = 0;
-    m_bLoadBufOwned = 0;
-  }
+  // Step 3: the hand-over. Only now is the previous document replaced.
   fw::Free(m_pText);
   m_pText = got.text;
   m_nTextLen = got.length;
@@ -303,7 +283,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   if (onePass.m_pTextBuf) m_openedTable.Offer(onePass, m_pText, m_nTextLen, csv::kShownTableMargin);
 
   const docopen::AfterLoad after =
-      docopen::PlanAfterLoad(how, kind, haveStatus, m_openEncoding.error != textcodec::TextCodecError::kNone,
+      docopen::PlanAfterLoad(how, haveStatus, m_openEncoding.error != textcodec::TextCodecError::kNone,
                              m_openEncoding.replaced);
   if (after.textOnly) return 0;
 
@@ -317,7 +297,6 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   m_nFileKind = kind;
   m_nUpdateCode = app::UpdateCode::kContent;
   m_nLoadState = 1;
-  if (after.clearPdfPrefixes) std::memset(m_abNamePrefix, 0, sizeof m_abNamePrefix);
   if (after.recordTime) m_tOpenedFileTime = status.m_mtime.GetTime();
 
   // What the decode found: damage as a message, replacements on the status bar.
@@ -336,7 +315,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   return 0;
 }
 
-int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind) {
+std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind) {
   // The renderer frame (convert/render_frame.h) over the document's settings
   // and renderer fields; a format that reads more gets its own limits there,
   // the settings stay as they are.
@@ -359,30 +338,19 @@ int CDvkDoc::RenderFileAsText(CString path, int markupFlag, int option, int kind
   request.switches.markup = m_bMarkupMode;
   request.forceMarkup = option;
   convert::Result r = convert::ConvertFile(request);
-  m_nWritePos = 0;
   if (r.status != convert::Status::kOk) {
     m_strOpenMessage = r.message;
-    return -1;
+    return std::nullopt;
   }
   m_nRawPage = r.rawPage;
   m_nConvSize = r.convSize;
   m_bFileCut = r.fileCut;
-  // Into the load buffer, cut at its capacity (a NUL after the text).
-  if (!m_pLoadBuf || m_nLoadBufCapacity == 0) {
-    m_strOpenMessage = GetOpenText(OpenText::kOutOfMemory);
-    return -1;
-  }
-  std::size_t n = r.text.size();
-  if (n > m_nLoadBufCapacity - 1) n = m_nLoadBufCapacity - 1;
-  std::memcpy(m_pLoadBuf, r.text.data(), n);
-  m_pLoadBuf[n] = '\0';
-  m_nWritePos = static_cast<std::int32_t>(n);
-  return static_cast<int>(n);
+  return std::move(r.text);
 }
 
 int CDvkDoc::LoadImageFile(CString path, int mode) {
   // The picture loaders come with the image subsystem: failure (-1) with the
-  // reason, the load record untouched (m_nLoadReady stays as it was).
+  // reason; nothing of the document changes.
   CString ext = GetPathPart(path, 5);
   ext.MakeUpper();
   m_strOpenMessage.Format(GetOpenText(OpenText::kPictureNotYet), static_cast<const char*>(ext));

@@ -8,6 +8,7 @@
 
 #include "core/crypto/encname.h"
 #include "core/crypto/namecipher.h"
+#include "core/docdata/settings_table.h"
 #include "core/docsvc/backup.h"
 #include "core/docsvc/docnames.h"
 #include "core/docsvc/filekind.h"
@@ -71,6 +72,11 @@ void CDvkDoc::LoadSettingsFiles() {
     issue.reason = error;
     m_aSettingsIssues.push_back(issue);
   }
+}
+
+CString CDvkDoc::InfDefault(const char* key) const {
+  const app::SettingKey* k = app::FindSettingKey(app::InfKeyTable(), key);
+  return k ? CString(k->def) : CString();
 }
 
 bool CDvkDoc::SaveInfSettings() {

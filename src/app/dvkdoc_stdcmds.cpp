@@ -40,11 +40,6 @@ BOOL CDvkDoc::OnNewDocument() {
   char* text = static_cast<char*>(fw::Alloc(kEmptyTextCapacity));
   if (!text) return FALSE;
   text[0] = '\0';
-  if (m_pLoadBuf == m_pText) {
-    m_pLoadBuf = nullptr;
-    m_nLoadBufCapacity = 0;
-    m_bLoadBufOwned = 0;
-  }
   fw::Free(m_pText);
   m_pText = text;
   m_nTextLen = 0;

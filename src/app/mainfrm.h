@@ -66,7 +66,7 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   // first); otherwise steps m_nTextSplitMode through the layout cycle
   // (backwards with shift) and applies it.
   void CycleTextLayout(int shift, int apply);
-  // Layout request 5-8 (m_nLayoutRequest): one pane, side by side, stacked, four.
+  // Layout request 5-8: one pane, side by side, stacked, four.
   void SetTextLayout(int request);
   // Applies m_nLayoutMode to the main splitter (share of the list side).
   void OnListDisplay() override;

@@ -1,6 +1,6 @@
-// The document fields that the archive codec reads and writes. The document
-// owns one ArcState; the codec objects keep a reference to it, so the codec
-// runs unchanged in tests without a document.
+// The words the archive codec objects of one run share. The caller owns one
+// ArcState (the document holds none); the codec objects keep a reference to
+// it, so the codec runs the same in tests and in the program.
 #pragma once
 
 #include <cstdint>

@@ -79,8 +79,9 @@ LRESULT CFlistView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CFlistView::StartFolder() {
   app::DocHost* doc = GetDocument();
   if (!doc) return;
-  CString dir = m_nSide == 1 ? doc->m_strSysValue[23] : doc->m_strSysValue[24];
-  if (dir.IsEmpty()) dir = m_nSide == 1 ? doc->m_strSysValue[21] : doc->m_strSysValue[22];
+  app::DocSystemFields& sys = doc->SystemFields();
+  CString dir = m_nSide == 1 ? sys.m_strSysValue[23] : sys.m_strSysValue[24];
+  if (dir.IsEmpty()) dir = m_nSide == 1 ? sys.m_strSysValue[21] : sys.m_strSysValue[22];
   m_strCurDir = dir;
   m_strPrevDir = m_strCurDir;
   m_strStartPath = m_strCurDir;
@@ -90,32 +91,33 @@ void CFlistView::StartFolder() {
 void CFlistView::FirstStart(bool firstCopy) {
   app::DocHost* doc = GetDocument();
   app::FrameHost* frame = app::g_pFrameHost;
+  app::DocWindowFields& win = doc->WindowFields();
   // 1. A side display or window mode 8 restores the saved window first.
-  if (doc->m_nSideDisplay != 0 || doc->m_nWindowMode == 8) {
-    if (doc->m_nWindowMode == 8) doc->m_nWindowMode = 0;
-    doc->m_rcNormalWindow = CRect(doc->m_nPosi[1], doc->m_nPosi[2], doc->m_nPosi[1] + doc->m_nPosi[3],
-                                  doc->m_nPosi[2] + doc->m_nPosi[4]);
-    int s = doc->m_nSideDisplay;
-    doc->m_nSideDisplay = s == 1 ? 9 : s == 0 ? 2 : (s == 4 || s == 5) ? s : 1;
+  if (win.m_nSideDisplay != 0 || win.m_nWindowMode == 8) {
+    if (win.m_nWindowMode == 8) win.m_nWindowMode = 0;
+    win.m_rcNormalWindow = CRect(win.m_nPosi[1], win.m_nPosi[2], win.m_nPosi[1] + win.m_nPosi[3],
+                                 win.m_nPosi[2] + win.m_nPosi[4]);
+    int s = win.m_nSideDisplay;
+    win.m_nSideDisplay = s == 1 ? 9 : s == 0 ? 2 : (s == 4 || s == 5) ? s : 1;
     if (frame) frame->OnSideDisplay();
   }
   // 2. Start folder.
   StartFolder();
-  doc->m_bStartFile = 0;
+  doc->PathFields().m_bStartFile = 0;
   // 3. The command line (quotes already stripped) names the start path.
   CString line = frame ? frame->StartCommandLine() : CString();
   if (!line.IsEmpty()) {
     m_strStartPath = line;
     int slash = line.ReverseFind('\\');
     if (slash > 1) m_strCurDir = line.Left(slash);
-    if (doc->m_nWindowMode != 2 && doc->m_nWindowMode != 3) {
-      doc->m_nLayoutMode = doc->m_nLayoutMode >= 9 ? 13 : 3;
-      doc->m_bStartFile = 1;
+    if (win.m_nWindowMode != 2 && win.m_nWindowMode != 3) {
+      win.m_nLayoutMode = win.m_nLayoutMode >= 9 ? 13 : 3;
+      doc->PathFields().m_bStartFile = 1;
     }
-    if (doc->m_nWindowMode == 2 && doc->m_nLayoutMode == 13) doc->m_nLayoutMode = 11;
+    if (win.m_nWindowMode == 2 && win.m_nLayoutMode == 13) win.m_nLayoutMode = 11;
   } else {
-    if (doc->m_nLayoutMode == 3) doc->m_nLayoutMode = 1;
-    if (doc->m_nLayoutMode == 13) doc->m_nLayoutMode = 11;
+    if (win.m_nLayoutMode == 3) win.m_nLayoutMode = 1;
+    if (win.m_nLayoutMode == 13) win.m_nLayoutMode = 11;
   }
   // 4. The address hint at the very first start.
   if (firstCopy) doc->ShowAddressHint(0);
@@ -123,26 +125,26 @@ void CFlistView::FirstStart(bool firstCopy) {
   if (frame && frame->FrameWnd()->m_hWnd && frame->RestoreLayoutAtStart()) {
     RECT desk = {};
     ::GetWindowRect(::GetDesktopWindow(), &desk);
-    int posi[5] = {doc->m_nPosi[0], doc->m_nPosi[1], doc->m_nPosi[2], doc->m_nPosi[3], doc->m_nPosi[4]};
-    app::WindowPlacement p = app::PlaceMainWindow(posi, doc->m_nInstanceNo, doc->m_nSideDisplay,
-                                                  desk.right, desk.bottom, doc->m_nCompactStart);
+    int posi[5] = {win.m_nPosi[0], win.m_nPosi[1], win.m_nPosi[2], win.m_nPosi[3], win.m_nPosi[4]};
+    app::WindowPlacement p = app::PlaceMainWindow(posi, doc->PathFields().m_nInstanceNo, win.m_nSideDisplay,
+                                                  desk.right, desk.bottom, win.m_nCompactStart);
     ::SetWindowPos(frame->FrameWnd()->m_hWnd, HWND_TOP, p.x, p.y, p.width, p.height, SWP_NOACTIVATE);
   }
   // 6. The list layout.
-  doc->m_nLayoutMode = app::StartLayoutMode(doc->m_nLayoutMode);
+  win.m_nLayoutMode = app::StartLayoutMode(win.m_nLayoutMode);
   if (frame) frame->OnListDisplay();
 }
 
 void CFlistView::OnInitialUpdate() {
   app::DocHost* doc = GetDocument();
   if (doc) {
-    int state = doc->m_nScheduleState;
+    int state = doc->UpdateFields().m_nScheduleState;
     if (state == 1) {
-      doc->m_nScheduleState = 2;
+      doc->UpdateFields().m_nScheduleState = 2;
       StartFolder();
     } else if (state == 0 || state == 9) {
       doc->LoadScheduleOnce(0);
-      doc->m_nScheduleState = 1;
+      doc->UpdateFields().m_nScheduleState = 1;
       FirstStart(state == 0);
     }
   }
@@ -150,9 +152,10 @@ void CFlistView::OnInitialUpdate() {
   m_bRelist2 = 0;
   if (m_strCurDir == "C:\\") m_strCurDir = "C:";
   if (doc) {
-    doc->m_nListInit = 2;
-    if (!(doc->m_nUpdateCode == app::UpdateCode::kSideMacro && doc->m_nFileKind == docsvc::kKindMacro))
-      doc->m_nUpdateCode = app::UpdateCode::kAfterMouse;
+    doc->UpdateFields().m_nListInit = 2;
+    app::DocUpdateFields& up = doc->UpdateFields();
+    if (!(up.m_nUpdateCode == app::UpdateCode::kSideMacro && up.m_nFileKind == docsvc::kKindMacro))
+      up.m_nUpdateCode = app::UpdateCode::kAfterMouse;
   }
   OnUpdate(nullptr, 0, nullptr);
 }
@@ -165,9 +168,10 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
 void CFlistView::SetSide(int activate) {
   app::DocHost* doc = GetDocument();
   if (!doc || !activate || (m_nSide != 1 && m_nSide != 2)) return;
-  doc->m_nActiveSide = static_cast<std::uint32_t>(m_nSide);
-  doc->m_nActiveListSide = m_nSide;
-  (m_nSide == 1 ? doc->m_strListDir1 : doc->m_strListDir2) = m_strCurDir;
+  app::DocPathFields& paths = doc->PathFields();
+  paths.m_nActiveSide = static_cast<std::uint32_t>(m_nSide);
+  paths.m_nActiveListSide = m_nSide;
+  (m_nSide == 1 ? paths.m_strListDir1 : paths.m_strListDir2) = m_strCurDir;
 }
 
 void CFlistView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) {
@@ -175,7 +179,7 @@ void CFlistView::OnActivateView(BOOL activate, CView* activateView, CView* deact
     m_bActivePane = 1;
     DrawEntryLines(1);
     DrawPathBar(1);
-    if (app::DocHost* doc = GetDocument()) doc->m_nListReloadRequest = 0;
+    if (app::DocHost* doc = GetDocument()) doc->ListFields().m_nListReloadRequest = 0;
     SetSide(1);
     if (m_nBuildCount >= 2 && app::g_pFrameHost) app::g_pFrameHost->FrameWnd()->SetWindowText(m_strTitle);
   } else if (!activate && deactiveView == this) {
@@ -195,8 +199,9 @@ void CFlistView::OnDraw(CDC* dc) {
   HDC h = dc->GetSafeHdc();
   RECT rc;
   ::GetClientRect(m_hWnd, &rc);
-  COLORREF back = doc ? doc->m_clrListBack : RGB(255, 255, 255);
-  COLORREF title = doc ? (m_bActivePane ? doc->m_clrOnTitle : doc->m_clrOffTitle) : RGB(0, 0, 128);
+  COLORREF back = doc ? doc->SettingsFields().m_clrListBack : RGB(255, 255, 255);
+  COLORREF title =
+      doc ? (m_bActivePane ? doc->SettingsFields().m_clrOnTitle : doc->SettingsFields().m_clrOffTitle) : RGB(0, 0, 128);
   HBRUSH b = CreateSolidBrush(back);
   FillRect(h, &rc, b);
   DeleteObject(b);
@@ -209,7 +214,7 @@ void CFlistView::OnDraw(CDC* dc) {
   SetTextColor(h, RGB(255, 255, 255));
   CString path = m_strCurDir.IsEmpty() ? CString("C:") : m_strCurDir;
   TextOutA(h, rc.left + 4, rc.top + 3, path, path.GetLength());
-  SetTextColor(h, doc ? doc->m_clrFolder : RGB(0, 128, 0));
+  SetTextColor(h, doc ? doc->SettingsFields().m_clrFolder : RGB(0, 128, 0));
   const char* up = m_pNameRecs ? m_pNameRecs : "..";
   TextOutA(h, rc.left + 4, rc.top + m_nLineHeight + 6, up, static_cast<int>(strlen(up)));
   SelectObject(h, oldFont);
@@ -217,10 +222,10 @@ void CFlistView::OnDraw(CDC* dc) {
 
 void CFlistView::OnKeyUp(UINT ch, UINT repeat, UINT flags) {
   app::DocHost* doc = GetDocument();
-  if (ch == VK_SHIFT && doc) doc->m_bShiftHeld = 0;
+  if (ch == VK_SHIFT && doc) doc->KeyImageFields().m_bShiftHeld = 0;
   if (ch == VK_CONTROL) {
     m_bCtrlDown = 0;
-    if (doc) doc->m_bCtrlHeld = 0;
+    if (doc) doc->KeyImageFields().m_bCtrlHeld = 0;
   }
   Default();
 }

@@ -1,7 +1,8 @@
-// The document as the text views and the file list reach it: its fields
-// (app::DvkDocData) and the few services of the application's document class.
-// The document (app/dvkdoc.h) implements this; the window libraries beneath
-// the application include only this header.
+// The document as the text views and the file list reach it: the groups of
+// its fields they work on and the few services of the application's document
+// class. The document (app/dvkdoc.h) implements this; the window libraries
+// beneath the application include only this header and never see the
+// document's class or its data as a whole.
 #pragma once
 
 #include <cstddef>
@@ -21,8 +22,44 @@ class Table;
 
 namespace app {
 
-class DocHost : public DvkDocData {
+// What the last open found and did (kept by the document, read by the views).
+struct DocOpenFields {
+  textcodec::TextEncoding m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // decoder of the next open
+  textcodec::DecodeResult m_openEncoding;  // how the open file was read (its text not kept)
+  CString m_strOpenMessage;                // the last open's message (also when not shown)
+  std::uint32_t m_nOpenReplaced = 0;       // characters that became the replacement character
+  // The file a renderer or converter made the text from ("" when the open
+  // read the text as text): the text is never saved over it
+  // (docopen::PlanSaveName, CDvkDoc::SaveNamePlan).
+  CString m_strRenderedFrom;
+  // While set, a save to another path keeps the encoding the file was read
+  // in (Save As writes the text in the document's encoding).
+  bool m_bSaveInOpenEncoding = false;
+};
+
+class DocHost {
  public:
+  // The field groups (core/docdata/doc_fields.h), each the document's own
+  // storage: a view writes `doc->TextFields().m_nTextLen`.
+  virtual DocTextFields& TextFields() = 0;
+  virtual DocUpdateFields& UpdateFields() = 0;
+  virtual DocPathFields& PathFields() = 0;
+  virtual DocSettingsFields& SettingsFields() = 0;
+  virtual DocWindowFields& WindowFields() = 0;
+  virtual DocKeyImageFields& KeyImageFields() = 0;
+  virtual DocListFields& ListFields() = 0;
+  virtual DocSystemFields& SystemFields() = 0;
+  virtual DocOpenFields& OpenFields() = 0;
+  const DocTextFields& TextFields() const { return Self().TextFields(); }
+  const DocUpdateFields& UpdateFields() const { return Self().UpdateFields(); }
+  const DocPathFields& PathFields() const { return Self().PathFields(); }
+  const DocSettingsFields& SettingsFields() const { return Self().SettingsFields(); }
+  const DocWindowFields& WindowFields() const { return Self().WindowFields(); }
+  const DocKeyImageFields& KeyImageFields() const { return Self().KeyImageFields(); }
+  const DocListFields& ListFields() const { return Self().ListFields(); }
+  const DocSystemFields& SystemFields() const { return Self().SystemFields(); }
+  const DocOpenFields& OpenFields() const { return Self().OpenFields(); }
+
   // The framework document behind this host (UpdateAllViews and the like).
   virtual CDocument* AsDocument() = 0;
 
@@ -42,23 +79,16 @@ class DocHost : public DvkDocData {
   // open, csv/csv_fileopen.h), given to the first view that shows that text
   // as a table with `margin` spare bytes: true when *into now holds it.
   virtual bool TakeOpenedTable(const char* text, std::size_t len, std::uint32_t margin, csv::Table* into) = 0;
-
-  // What the last open found and did (kept by the document, read by the views).
-  textcodec::TextEncoding m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // decoder of the next open
-  textcodec::DecodeResult m_openEncoding;  // how the open file was read (its text not kept)
-  CString m_strOpenMessage;                // the last open's message (also when not shown)
-  std::uint32_t m_nOpenReplaced = 0;       // characters that became the replacement character
-  // The file a renderer or converter made the text from ("" when the open
-  // read the text as text): the text is never saved over it
-  // (docopen::PlanSaveName, CDvkDoc::SaveNamePlan).
-  CString m_strRenderedFrom;
-  // While set, a save to another path keeps the encoding the file was read
-  // in (Save As writes the text in the document's encoding).
-  bool m_bSaveInOpenEncoding = false;
+  // The default of a "Dorvik.inf" key as the file writes it ("" for a key
+  // the settings table does not know).
+  virtual CString InfDefault(const char* key) const = 0;
 
  protected:
   DocHost() = default;
   virtual ~DocHost() = default;
+
+ private:
+  DocHost& Self() const { return const_cast<DocHost&>(*this); }
 };
 
 }  // namespace app

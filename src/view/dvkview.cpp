@@ -78,15 +78,15 @@ void CDvkView::OnInitialUpdate() {
 void CDvkView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) {
   if (activate && activateView == this) {
     if (app::DocHost* doc = GetDocument()) {
-      if (m_nPaneIndex >= 1 && m_nPaneIndex <= 4) doc->m_nActiveTextPane = static_cast<int>(m_nPaneIndex);
-      doc->m_strActiveViewFile = m_strViewPath;
+      if (m_nPaneIndex >= 1 && m_nPaneIndex <= 4) doc->PathFields().m_nActiveTextPane = static_cast<int>(m_nPaneIndex);
+      doc->PathFields().m_strActiveViewFile = m_strViewPath;
       // Other panes were told to clear their check lists.
-      if (doc->m_nUpdateCode == app::UpdateCode::kClearCheckList) {
+      if (doc->UpdateFields().m_nUpdateCode == app::UpdateCode::kClearCheckList) {
         m_nEntryListPos = 0;
         m_nEntryListMode = 0;
       }
       // A jump waiting for this pane runs shortly (timer 42).
-      if (!doc->m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, 900);
+      if (!doc->PathFields().m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, 900);
     }
     UpdateSplitKind();
   }
@@ -106,15 +106,16 @@ macro::MacroHost& CDvkView::MacroHost() {
 int CDvkView::ReportMessage(int code, const CString& text) {
   app::DocHost* doc = GetDocument();
   macro::MacroState& ms = Macro();
-  viewcore::ReportState state{ms.m_strMessageMode(), ms.m_strLastResult(), doc && doc->m_bExternalRun != 0, m_table};
+  viewcore::ReportState state{ms.m_strMessageMode(), ms.m_strLastResult(),
+                              doc && doc->SystemFields().m_bExternalRun != 0, m_table};
   viewcore::ReportAskFn ask = [](const CString& t, unsigned buttons) { return AfxMessageBox(t, buttons); };
   viewcore::ReportUpdateFn update = [this]() {
     app::DocHost* d = GetDocument();
     if (!d) return;
-    std::int32_t saved = d->m_nLoadState;
-    d->m_nLoadState = 99;
+    std::int32_t saved = d->UpdateFields().m_nLoadState;
+    d->UpdateFields().m_nLoadState = 99;
     OnUpdate(nullptr, 0, nullptr);
-    d->m_nLoadState = saved == 99 ? 99 : 1;
+    d->UpdateFields().m_nLoadState = saved == 99 ? 99 : 1;
   };
   return viewcore::ReportMessage(state, code, text, ask, update);
 }
@@ -150,24 +151,24 @@ void CDvkView::OnPageLeft() {
   if (!doc) return;
   // The redisplay after a table change: update code 1 with load state 99 so
   // the view rebuilds from its own buffer, sort bits kept aside meanwhile.
-  doc->m_nUpdateCode = app::UpdateCode::kContent;
-  doc->m_nViewTextLen = m_table.m_nTextLen;
+  doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kContent;
+  doc->TextFields().m_nViewTextLen = m_table.m_nTextLen;
   std::uint32_t sortFlags = m_nSortFlags;
   m_nSortFlags = 0;
-  doc->m_nLoadState = 99;
+  doc->UpdateFields().m_nLoadState = 99;
   OnUpdate(nullptr, 0, nullptr);
-  doc->m_nLoadState = 1;
+  doc->UpdateFields().m_nLoadState = 1;
   m_nSortFlags = sortFlags;
 }
 
 void CDvkView::OnCsvHideQuotes() {
   app::DocHost* doc = GetDocument();
   if (!doc) return;
-  doc->m_bHideQuotes = doc->m_bHideQuotes == 1 ? 0 : 1;
+  doc->SettingsFields().m_bHideQuotes = doc->SettingsFields().m_bHideQuotes == 1 ? 0 : 1;
   OnPageLeft();
 }
 
 void CDvkView::OnUpdateCsvHideQuotes(CCmdUI* ui) {
   app::DocHost* doc = GetDocument();
-  ui->SetCheck(doc && doc->m_bHideQuotes == 1 ? 1 : 0);
+  ui->SetCheck(doc && doc->SettingsFields().m_bHideQuotes == 1 ? 1 : 0);
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string>
 
-#include "core/docdata/settings_table.h"
 #include "host/doc_host.h"
 #include "fw/commondlg.h"
 #include "view/dvkview.h"
@@ -26,9 +25,8 @@ int SizeIndexOfPoints10(int points10) {
 // The face the view shows for the setting (profnt or tblfnt): a vertical or
 // empty face, left by an older version or typed in the settings, shows the
 // setting's default.
-std::string ShownFace(const CString& stored, bool table) {
-  const app::SettingKey* k = app::FindSettingKey(app::InfKeyTable(), table ? "tblfnt" : "profnt");
-  return viewui::DisplayFace(stored.GetString(), k ? k->def : "");
+std::string ShownFace(const app::DocHost& doc, const CString& stored, bool table) {
+  return viewui::DisplayFace(stored.GetString(), doc.InfDefault(table ? "tblfnt" : "profnt").GetString());
 }
 
 struct ListedFace {
@@ -72,7 +70,8 @@ std::string DrawnFace(HDC dc, const LOGFONTA& lf) {
 void CDvkView::ApplyDisplayFont() {
   app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
-  viewcore::SizeIndexes sizes{doc->m_nTxtsiz, doc->m_nTblsiz};
+  app::DocSettingsFields& set = doc->SettingsFields();
+  viewcore::SizeIndexes sizes{set.m_nTxtsiz, set.m_nTblsiz};
   const int kind = static_cast<int>(m_nFileKind);
   const int form = static_cast<int>(m_nSourceView);
   const bool table = viewcore::UsesTableSize(kind, form);
@@ -81,7 +80,7 @@ void CDvkView::ApplyDisplayFont() {
   cf.dwMask = CFM_SIZE | CFM_FACE | CFM_CHARSET;
   cf.yHeight = viewcore::DisplayFontHeightTwips(sizes, kind, form);
   cf.bCharSet = SHIFTJIS_CHARSET;
-  const std::string face = ShownFace(table ? doc->m_strTblfnt : doc->m_strProfnt, table);
+  const std::string face = ShownFace(*doc, table ? set.m_strTblfnt : set.m_strProfnt, table);
   std::strncpy(cf.szFaceName, face.c_str(), LF_FACESIZE - 1);
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   // The whole text takes the size; the modified flag is not the user's edit.
@@ -89,17 +88,17 @@ void CDvkView::ApplyDisplayFont() {
   ctrl.SendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
   ctrl.SendMessage(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
   ctrl.SetModify(modified);
-  m_nTxtsizCopy = doc->m_nTxtsiz;
-  m_nTblsizCopy = doc->m_nTblsiz;
+  m_nTxtsizCopy = set.m_nTxtsiz;
+  m_nTblsizCopy = set.m_nTblsiz;
 }
 
 void CDvkView::ZoomView(int step) {
   app::DocHost* doc = GetDocument();
   if (!doc) return;
-  viewcore::SizeIndexes sizes{doc->m_nTxtsiz, doc->m_nTblsiz};
+  viewcore::SizeIndexes sizes{doc->SettingsFields().m_nTxtsiz, doc->SettingsFields().m_nTblsiz};
   if (!viewcore::ZoomStep(sizes, static_cast<int>(m_nFileKind), static_cast<int>(m_nSourceView), step)) return;
-  doc->m_nTxtsiz = sizes.text;
-  doc->m_nTblsiz = sizes.table;
+  doc->SettingsFields().m_nTxtsiz = sizes.text;
+  doc->SettingsFields().m_nTblsiz = sizes.table;
   ApplyDisplayFont();
 }
 
@@ -115,10 +114,11 @@ void CDvkView::ChooseDisplayFont() {
   if (!doc) return;
   const int kind = static_cast<int>(m_nFileKind);
   const bool table = viewcore::UsesTableSize(kind, static_cast<int>(m_nSourceView));
-  CString& face = table ? doc->m_strTblfnt : doc->m_strProfnt;
-  std::int32_t& size = table ? doc->m_nTblsiz : doc->m_nTxtsiz;
+  app::DocSettingsFields& set = doc->SettingsFields();
+  CString& face = table ? set.m_strTblfnt : set.m_strProfnt;
+  std::int32_t& size = table ? set.m_nTblsiz : set.m_nTxtsiz;
   // The face the pane's text is set in, as the control holds it.
-  std::string paneFace = ShownFace(face, table);
+  std::string paneFace = ShownFace(*doc, face, table);
   if (m_hWnd) {
     CHARFORMAT2A cur = {};
     cur.cbSize = sizeof cur;
@@ -148,16 +148,16 @@ void CDvkView::ChooseDisplayFont() {
 void CDvkView::CycleBackgroundColor(int n) {
   app::DocHost* doc = GetDocument();
   if (!doc) return;
-  doc->m_nBackColorIndex = viewui::StepBackColor(doc->m_nBackColorIndex, n);
+  doc->SettingsFields().m_nBackColorIndex = viewui::StepBackColor(doc->SettingsFields().m_nBackColorIndex, n);
   ApplyBackColor();
 }
 
 void CDvkView::ApplyBackColor() {
   app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
-  const COLORREF c = viewui::BackColorOf(doc->m_nBackColorIndex);
+  const COLORREF c = viewui::BackColorOf(doc->SettingsFields().m_nBackColorIndex);
   GetRichEditCtrl().SetBackgroundColor(FALSE, c);
-  doc->m_clrTextBack = c;
+  doc->SettingsFields().m_clrTextBack = c;
   m_clrViewBack = c;
   m_bBackColorSet = true;
 }

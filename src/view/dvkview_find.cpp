@@ -94,7 +94,7 @@ void CDvkView::OpenFindDialog(int mode) {
   dlg->m_strReplace = CString(pat::FindTextToDialog(m_strReplaceText.Str()));
   dlg->m_bMatchCase = (m_nSearchFlags & viewfind::kOptMatchCase) ? 1 : 0;
   dlg->m_bWholeWord = (m_nSearchFlags & viewfind::kOptWholeWord) ? 1 : 0;
-  dlg->m_nDirection = doc && doc->m_nSearchDirection == 1 ? 0 : 1;
+  dlg->m_nDirection = doc && doc->PathFields().m_nSearchDirection == 1 ? 0 : 1;
   dlg->m_nRequest = mode == 1 ? CFindDlg::kFindFindForm : CFindDlg::kFindReplaceForm;
   dlg->UpdateData(FALSE);
   dlg->SetForm(mode, column);
@@ -117,7 +117,7 @@ int CDvkView::OnFindDialogCommand() {
   m_strReplaceText = request == 0 || request == 1 ? CString() : CString(pat::DialogToFindText(dlg->m_strReplace.Str()));
   m_nSearchFlags = (m_nSearchFlags & ~viewfind::kOptionBits) | flags;
   // F3 repeats in the direction chosen here.
-  if (app::DocHost* doc = GetDocument()) doc->m_nSearchDirection = (flags & viewfind::kOptDown) ? 0 : 1;
+  if (app::DocHost* doc = GetDocument()) doc->PathFields().m_nSearchDirection = (flags & viewfind::kOptDown) ? 0 : 1;
   if (m_strSearchText.IsEmpty()) return 1;
   DoFindReplace(request, static_cast<int>(flags));
   return 1;
@@ -292,7 +292,7 @@ int CDvkView::ReplaceInCsvBuffer(const viewfind::FindRule& rule, int column) {
     ReportMessage(1, CString());  // the old table stays as it was
     return pat::kErrNoMemory;
   }
-  if (app::DocHost* doc = GetDocument()) doc->m_nChangeState = 99;
+  if (app::DocHost* doc = GetDocument()) doc->UpdateFields().m_nChangeState = 99;
   // The table is shown again from the buffer (index rebuilt on the way).
   OnPageLeft();
   GetRichEditCtrl().SetModify(TRUE);
@@ -318,7 +318,7 @@ void CDvkView::RepeatSearch() {
   }
   m_bRepeatSearchBusy = 1;
   app::DocHost* doc = GetDocument();
-  const int direction = doc ? doc->m_nSearchDirection : 0;
+  const int direction = doc ? doc->PathFields().m_nSearchDirection : 0;
   if (m_strSearchText.IsEmpty()) {
     OpenFindDialog(direction == 0 ? 1 : 0);
     return;

@@ -32,7 +32,7 @@ void CDvkView::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
     m_bInternalKey = 0;
   }
   if (nChar == VK_SHIFT) {
-    if (app::DocHost* doc = GetDocument()) doc->m_bShiftHeld = 0;
+    if (app::DocHost* doc = GetDocument()) doc->KeyImageFields().m_bShiftHeld = 0;
   }
   Default();
 }
@@ -59,17 +59,17 @@ bool CDvkView::OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags) {
     return false;
   }
   if (nChar == VK_SHIFT) {
-    if (doc && doc->m_bShiftHeld == 0) doc->m_bShiftHeld = 1;
+    if (doc && doc->KeyImageFields().m_bShiftHeld == 0) doc->KeyImageFields().m_bShiftHeld = 1;
     return false;
   }
   const bool ctrl = m_bCtrlDown || ::GetKeyState(VK_CONTROL) < 0;
-  const bool shift = ::GetKeyState(VK_SHIFT) < 0 || (doc && doc->m_bShiftHeld != 0);
+  const bool shift = ::GetKeyState(VK_SHIFT) < 0 || (doc && doc->KeyImageFields().m_bShiftHeld != 0);
   if (nChar == VK_INSERT && !ctrl && !shift) {
     // The control switches its overwrite mode itself; the word follows it.
     m_nInsertWord = m_nInsertWord == 0 ? 1 : 0;
     return false;
   }
-  if (doc && doc->m_bTableEditMode == 1 && KeyTableEdit(nChar, ctrl)) return true;
+  if (doc && doc->WindowFields().m_bTableEditMode == 1 && KeyTableEdit(nChar, ctrl)) return true;
   if (KeyMacroRecorder(nChar, nFlags)) return true;
   if (m_nFileKind == docsvc::kKindMacro && nChar == VK_F5 && KeyMacroDebug(nChar, ctrl)) return true;
   if (IsPictureKind(m_nFileKind) && KeyImageRegion(nChar, ctrl)) return true;

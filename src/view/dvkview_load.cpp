@@ -40,7 +40,7 @@ bool CDvkView::TakesDocumentContent() const {
   if (!doc) return false;
   // The active text pane takes a new document; a view outside the frame
   // (pane 0) takes it too.
-  return m_nPaneIndex == 0 || static_cast<int>(m_nPaneIndex) == doc->m_nActiveTextPane;
+  return m_nPaneIndex == 0 || static_cast<int>(m_nPaneIndex) == doc->PathFields().m_nActiveTextPane;
 }
 
 void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
@@ -50,9 +50,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
   viewload::UpdateState state;
-  state.printRequest = doc->m_nPrintRequest;
-  state.loadState = doc->m_nLoadState;
-  state.code = doc->m_nUpdateCode;
+  state.printRequest = doc->UpdateFields().m_nPrintRequest;
+  state.loadState = doc->UpdateFields().m_nLoadState;
+  state.code = doc->UpdateFields().m_nUpdateCode;
   state.viewShowsTable = viewload::ShownFormOf(static_cast<int>(m_nFileKind)) == viewload::ShownForm::kTable;
   state.viewHasBuffer = m_table.m_pTextBuf != nullptr;
   state.takesContent = TakesDocumentContent();
@@ -61,7 +61,7 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
                       app::g_pFrameHost->ShowsTextPane(static_cast<int>(m_nPaneIndex));
   state.paneIndex = static_cast<int>(m_nPaneIndex);
   const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
-  if (plan.consumePrintRequest) doc->m_nPrintRequest = 0;
+  if (plan.consumePrintRequest) doc->UpdateFields().m_nPrintRequest = 0;
 
   switch (plan.step) {
     case viewload::UpdateStep::kNothing:
@@ -146,24 +146,25 @@ void CDvkView::TakeDocumentContent() {
   app::DocHost* doc = GetDocument();
   ClearShow();
   m_bFreshText = true;
-  const int kind = doc->m_nFileKind;
+  const int kind = doc->UpdateFields().m_nFileKind;
   m_nFileKind = static_cast<std::uint32_t>(kind);
   m_nSourceView = 0;
-  m_strViewPath = doc->m_strDocPath;
-  m_strShownFile = doc->m_strCurFile;
-  m_nTblsizCopy = doc->m_nTblsiz;
-  m_nTxtsizCopy = doc->m_nTxtsiz;
-  m_bSizeLowerCopy = doc->m_bSizeLower;
-  m_nDisplayFlagCopy = doc->m_nDisplayFlag;
+  m_strViewPath = doc->PathFields().m_strDocPath;
+  m_strShownFile = doc->PathFields().m_strCurFile;
+  m_nTblsizCopy = doc->SettingsFields().m_nTblsiz;
+  m_nTxtsizCopy = doc->SettingsFields().m_nTxtsiz;
+  m_bSizeLowerCopy = doc->WindowFields().m_bSizeLower;
+  m_nDisplayFlagCopy = doc->UpdateFields().m_nDisplayFlag;
   m_nTablePageParam = 240;
   m_nDrawState = 0;
   m_bShownInPart = 0;
   m_nShownLength = 0;
   m_nLastSort = 0;
 
-  const char* text = doc->m_pText ? doc->m_pText : "";
-  std::size_t len = doc->m_pText ? doc->m_nTextLen : 0;
-  if (len >= doc->m_nTextCapacity && doc->m_nTextCapacity) len = doc->m_nTextCapacity - 1;
+  const char* text = doc->TextFields().m_pText ? doc->TextFields().m_pText : "";
+  std::size_t len = doc->TextFields().m_pText ? doc->TextFields().m_nTextLen : 0;
+  const std::uint32_t capacity = doc->TextFields().m_nTextCapacity;
+  if (len >= capacity && capacity) len = capacity - 1;
 
   const viewload::ShownForm form = viewload::ShownFormOf(kind);
   if (form == viewload::ShownForm::kTable) {
@@ -177,7 +178,7 @@ void CDvkView::TakeDocumentContent() {
     }
     m_nPageTopRow = 0;
     m_nCaretBlock = 1;
-    m_strCsvSourcePath = doc->m_strCurFile;
+    m_strCsvSourcePath = doc->PathFields().m_strCurFile;
     PrepareCsvDisplay();
   } else if (form == viewload::ShownForm::kRichText) {
     m_bShowFromDocument = true;
@@ -188,7 +189,7 @@ void CDvkView::TakeDocumentContent() {
   } else {
     // Text: the whole of it, or the part up to "outdata" with string 150.
     bool cut = false;
-    m_nShowLen = viewload::ShownTextLength(text, len, doc->m_nOutdata, &cut);
+    m_nShowLen = viewload::ShownTextLength(text, len, doc->SettingsFields().m_nOutdata, &cut);
     m_bShowFromDocument = true;
     if (cut) {
       m_bShownInPart = 1;
@@ -203,12 +204,12 @@ void CDvkView::TakeDocumentContent() {
 viewload::CsvShowOptions CDvkView::CsvDisplayOptions() const {
   const app::DocHost* doc = GetDocument();
   viewload::CsvShowOptions o;
-  o.hideQuotes = doc && doc->m_bHideQuotes == 1;
+  o.hideQuotes = doc && doc->SettingsFields().m_bHideQuotes == 1;
   // A table longer than "bmpfile" rows is shown a page at a time.
   std::int64_t rows = static_cast<std::int64_t>(m_table.m_nLastRow) + 1;
-  if (doc && doc->m_nBmpfile > 0 && rows > doc->m_nBmpfile) {
+  if (doc && doc->SettingsFields().m_nBmpfile > 0 && rows > doc->SettingsFields().m_nBmpfile) {
     o.firstRow = m_nPageTopRow;
-    o.maxRows = static_cast<std::uint32_t>(doc->m_nBmpfile);
+    o.maxRows = static_cast<std::uint32_t>(doc->SettingsFields().m_nBmpfile);
   }
   return o;
 }
@@ -242,8 +243,8 @@ void CDvkView::FinishLoad() {
   // control takes it first, so the text is laid out once.
   EmptyControl();
   if (m_nShowFormat == SF_TEXT) ApplyDisplayFont();
-  const char* docText = m_bShowFromDocument && doc->m_pText ? doc->m_pText : nullptr;
-  const std::size_t docLen = docText && m_nShowLen <= doc->m_nTextLen ? m_nShowLen : 0;
+  const char* docText = m_bShowFromDocument && doc->TextFields().m_pText ? doc->TextFields().m_pText : nullptr;
+  const std::size_t docLen = docText && m_nShowLen <= doc->TextFields().m_nTextLen ? m_nShowLen : 0;
   const bool chunks = docText && StartChunkedShow(docText, docLen);
   if (chunks)
     ;
@@ -261,7 +262,7 @@ void CDvkView::FinishLoad() {
     g_pStatusBar->SetPaneText(5, t);
   }
   // A first line "+  " asks for the page form.
-  const char* shown = m_bShowFromDocument ? doc->m_pText : m_pShowData;
+  const char* shown = m_bShowFromDocument ? doc->TextFields().m_pText : m_pShowData;
   if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0) m_nDrawState = 51;
   ctrl.SetModify(FALSE);
   if (m_bFreshText) {
@@ -276,8 +277,8 @@ void CDvkView::FinishLoad() {
     }
   }
   ApplyJump();
-  if (viewload::RedrawStateArmsRedraw(doc->m_nRedrawState)) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
-  if (!doc->m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
+  if (viewload::RedrawStateArmsRedraw(doc->UpdateFields().m_nRedrawState)) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
+  if (!doc->PathFields().m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
 }
 
 bool CDvkView::RenewIfLong() {
@@ -297,24 +298,24 @@ void CDvkView::ApplyJump() {
   // U6: a line asked for by the opener (stored negated) and a selection of
   // column * 256 + length in it.
   app::DocHost* doc = GetDocument();
-  if (!doc || doc->m_nJumpLine >= 0) return;
+  if (!doc || doc->PathFields().m_nJumpLine >= 0) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
-  int line = -doc->m_nJumpLine;
+  int line = -doc->PathFields().m_nJumpLine;
   int count = ctrl.GetLineCount();
   if (line > count) line = count;
   if (line < 1) line = 1;
   long start = ctrl.LineIndex(line - 1);
   if (start < 0) start = 0;
-  long column = doc->m_nJumpSel > 0 ? doc->m_nJumpSel / 256 : 0;
-  long length = doc->m_nJumpSel > 0 ? doc->m_nJumpSel % 256 : 0;
+  long column = doc->PathFields().m_nJumpSel > 0 ? doc->PathFields().m_nJumpSel / 256 : 0;
+  long length = doc->PathFields().m_nJumpSel > 0 ? doc->PathFields().m_nJumpSel % 256 : 0;
   long lineLen = ctrl.LineLength(start);
   if (column > lineLen) column = lineLen;
   if (column + length > lineLen) length = lineLen - column;
   ctrl.SetSel(start + column, start + column + length);
   int first = ctrl.GetFirstVisibleLine();
   ctrl.LineScroll(line - 1 - first);
-  doc->m_nJumpLine = 0;
-  doc->m_nJumpSel = 0;
+  doc->PathFields().m_nJumpLine = 0;
+  doc->PathFields().m_nJumpSel = 0;
 }
 
 void CDvkView::OnTimer(UINT_PTR id) {
@@ -329,17 +330,17 @@ void CDvkView::OnTimer(UINT_PTR id) {
     case view::kTimerRedraw:
       KillTimer(id);
       if (doc) {
-        doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
+        doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kRedrawAll;
         doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
-        doc->m_nRedrawState = 0;
+        doc->UpdateFields().m_nRedrawState = 0;
       }
       return;
     case view::kTimerJump: {
       KillTimer(id);
-      if (!doc || doc->m_strJumpText.IsEmpty()) return;
+      if (!doc || doc->PathFields().m_strJumpText.IsEmpty()) return;
       // "!text": find it; "line&col": go there; anything else: find it.
-      CString jump = doc->m_strJumpText;
-      doc->m_strJumpText.Empty();
+      CString jump = doc->PathFields().m_strJumpText;
+      doc->PathFields().m_strJumpText.Empty();
       CRichEditCtrl& ctrl = GetRichEditCtrl();
       int amp = jump.Find('&');
       if (jump[0] != '!' && amp > 0) {

@@ -38,7 +38,7 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   s.fileKind = static_cast<int>(m_nFileKind);
   s.displayKind = m_nDisplayKind;
   s.sourceForm = static_cast<int>(m_nSourceView);
-  s.tableEditMode = doc && doc->m_bTableEditMode == 1;
+  s.tableEditMode = doc && doc->WindowFields().m_bTableEditMode == 1;
   s.blockMode = m_nBlockMode;
   s.insertWord = m_nInsertWord;
   s.editMode = static_cast<int>(m_nEditMode);

@@ -113,8 +113,8 @@ void CDvkView::ForOtherPanes(int code) {
   if (m_nSplitKind == 0) return;
   app::DocHost* doc = GetDocument();
   if (doc) {
-    doc->m_nPaneAction = code;
-    if (code != 50) doc->m_nPaneSyncLine = GetRichEditCtrl().GetFirstVisibleLine();
+    doc->KeyImageFields().m_nPaneAction = code;
+    if (code != 50) doc->KeyImageFields().m_nPaneSyncLine = GetRichEditCtrl().GetFirstVisibleLine();
   }
   for (CDvkView* v : OtherPanes()) v->OnPaneAction(code);
 }
@@ -134,12 +134,12 @@ void CDvkView::OnPaneAction(int code) {
       break;
     case viewui::PaneAction::kFollowCaret: {
       if (!doc) break;
-      long at = ctrl.LineIndex(doc->m_nPaneSyncLine);
+      long at = ctrl.LineIndex(doc->KeyImageFields().m_nPaneSyncLine);
       if (at >= 0) ctrl.SetSel(at, at);
       break;
     }
     case viewui::PaneAction::kScrollTo:
-      if (doc) ctrl.LineScroll(doc->m_nPaneSyncLine - ctrl.GetFirstVisibleLine());
+      if (doc) ctrl.LineScroll(doc->KeyImageFields().m_nPaneSyncLine - ctrl.GetFirstVisibleLine());
       break;
   }
 }

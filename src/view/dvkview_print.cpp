@@ -37,7 +37,7 @@ bool CDvkView::PrinterInstalled() {
 void CDvkView::InitPrintMargins() {
   app::DocHost* doc = GetDocument();
   if (!doc) return;
-  viewui::FillUnsetMargins(m_nPageMargin, doc->m_nPrspace);
+  viewui::FillUnsetMargins(m_nPageMargin, doc->SettingsFields().m_nPrspace);
 }
 
 int CDvkView::LayoutPrintPages(HDC dc, int pageW, int pageH) {
@@ -62,7 +62,7 @@ int CDvkView::LayoutPrintPages(HDC dc, int pageW, int pageH) {
   if (!dc) return 0;
   // Unset margins count as the settings give them, without storing them.
   std::int32_t margins[4] = {m_nPageMargin[0], m_nPageMargin[1], m_nPageMargin[2], m_nPageMargin[3]};
-  if (doc) viewui::FillUnsetMargins(margins, doc->m_nPrspace);
+  if (doc) viewui::FillUnsetMargins(margins, doc->SettingsFields().m_nPrspace);
   const viewui::TwipsRect r = viewui::PageDrawRect(pageW, pageH, margins);
 
   CRichEditCtrl& ctrl = GetRichEditCtrl();
@@ -124,7 +124,7 @@ void CDvkView::OnPrint(HDC dc, view::PrintInfo* info) {
   }
   app::DocHost* doc = GetDocument();
   std::int32_t margins[4] = {m_nPageMargin[0], m_nPageMargin[1], m_nPageMargin[2], m_nPageMargin[3]};
-  if (doc) viewui::FillUnsetMargins(margins, doc->m_nPrspace);
+  if (doc) viewui::FillUnsetMargins(margins, doc->SettingsFields().m_nPrspace);
   const viewui::TwipsRect r = viewui::PageDrawRect(info->pageWidthTwips, info->pageHeightTwips, margins);
   FORMATRANGE fr = {};
   fr.hdc = dc;

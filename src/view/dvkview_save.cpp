@@ -42,12 +42,12 @@ bool ReplaceDocumentText(app::DocHost* doc, const std::string& bytes) {
   if (!p) return false;
   std::memcpy(p, bytes.data(), bytes.size());
   p[bytes.size()] = 0;
-  fw::Free(doc->m_pText);
-  doc->m_pText = p;
-  doc->m_nTextCapacity = static_cast<std::uint32_t>(want);
-  doc->m_nTextLen = static_cast<std::uint32_t>(bytes.size());
-  doc->m_nReadPos = 0;
-  doc->m_nReadEnd = doc->m_nTextLen;
+  fw::Free(doc->TextFields().m_pText);
+  doc->TextFields().m_pText = p;
+  doc->TextFields().m_nTextCapacity = static_cast<std::uint32_t>(want);
+  doc->TextFields().m_nTextLen = static_cast<std::uint32_t>(bytes.size());
+  doc->TextFields().m_nReadPos = 0;
+  doc->TextFields().m_nReadEnd = doc->TextFields().m_nTextLen;
   return true;
 }
 
@@ -87,14 +87,14 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
     }
     // The control gives no line end after its last line: the text keeps the
     // one it had.
-    const std::size_t origShown = m_bShownInPart ? m_nShownLength : doc->m_nTextLen;
-    if (doc->m_pText && origShown > 0 && origShown <= doc->m_nTextLen) {
-      const char last = doc->m_pText[origShown - 1];
+    const std::size_t origShown = m_bShownInPart ? m_nShownLength : doc->TextFields().m_nTextLen;
+    if (doc->TextFields().m_pText && origShown > 0 && origShown <= doc->TextFields().m_nTextLen) {
+      const char last = doc->TextFields().m_pText[origShown - 1];
       if ((last == '\n' || last == '\r') && (bytes.empty() || (bytes.back() != '\n' && bytes.back() != '\r')))
         bytes += "\r\n";
     }
     // A text whose line ends were LF alone keeps them; others get CR LF.
-    if (viewcore::KeepsLfLineEnds(doc->m_pText, doc->m_nTextLen)) {
+    if (viewcore::KeepsLfLineEnds(doc->TextFields().m_pText, doc->TextFields().m_nTextLen)) {
       std::string lf;
       lf.reserve(bytes.size());
       for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -103,8 +103,8 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
     }
     if (m_bShownInPart) {
       shownPart = bytes.size();
-      if (doc->m_pText && m_nShownLength <= doc->m_nTextLen)
-        bytes.append(doc->m_pText + m_nShownLength, doc->m_nTextLen - m_nShownLength);
+      if (doc->TextFields().m_pText && m_nShownLength <= doc->TextFields().m_nTextLen)
+        bytes.append(doc->TextFields().m_pText + m_nShownLength, doc->TextFields().m_nTextLen - m_nShownLength);
     }
   }
   if (!ReplaceDocumentText(doc, bytes)) {
@@ -167,22 +167,23 @@ int CDvkView::WriteDocument(CString path, int mode, int flag) {
   if (doc->SaveFile(path, 0, this, writeKind) != 0) return -1;
 
   // Post-save state.
-  const bool samePath = path.CompareNoCase(doc->m_strCurFile) == 0;
+  const bool samePath = path.CompareNoCase(doc->PathFields().m_strCurFile) == 0;
   if (IsCsvKind(static_cast<int>(m_nFileKind)) && m_table.m_pTextBuf && writeKind != docsvc::kKindRichText &&
       writeKind != app::DocHost::kSaveDocumentText) {
     // The document's text becomes the table's file text (commas again).
     const std::string text = m_table.FileText(csv::CommaFormKindFor(static_cast<int>(m_nFileKind)));
     ReplaceDocumentText(doc, text);
   }
-  if (!samePath && !doc->m_bSaveInOpenEncoding) doc->m_openEncoding = textcodec::DecodeResult();
+  app::DocOpenFields& opened = doc->OpenFields();
+  if (!samePath && !opened.m_bSaveInOpenEncoding) opened.m_openEncoding = textcodec::DecodeResult();
   m_strViewPath = path;
   m_strShownFile = path;
-  doc->m_strCurFile = path;
-  doc->m_strDocPath = path;
-  doc->m_strActiveViewFile = path;
-  doc->m_nFileKind = static_cast<std::int32_t>(m_nFileKind);
-  doc->m_nOpenContext = 0;
-  doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
+  doc->PathFields().m_strCurFile = path;
+  doc->PathFields().m_strDocPath = path;
+  doc->PathFields().m_strActiveViewFile = path;
+  doc->UpdateFields().m_nFileKind = static_cast<std::int32_t>(m_nFileKind);
+  doc->UpdateFields().m_nOpenContext = 0;
+  doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kRedrawAll;
   if (m_nPaneIndex >= 1 && m_nPaneIndex <= 32) m_nSortFlags &= ~(1u << (m_nPaneIndex - 1));
   GetRichEditCtrl().SetModify(FALSE);
   doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
@@ -207,7 +208,7 @@ int CDvkView::AskSaveModifiedPage() {
   if (!doc || !ctrl.GetModify()) return 0;
   std::string format;
   if (!fw::LookupString(kStrSaveChanged, format)) format = "%s";
-  CString path = m_strViewPath.IsEmpty() ? doc->m_strCurFile : m_strViewPath;
+  CString path = m_strViewPath.IsEmpty() ? doc->PathFields().m_strCurFile : m_strViewPath;
   CString q;
   q.Format(format.c_str(), static_cast<const char*>(path));
   const int answer = AfxMessageBox(q, MB_YESNOCANCEL);

@@ -257,7 +257,7 @@ void CDvkView::ShowRangeStatus() {
 CString CDvkView::GetSourcePath() {
   app::DocHost* doc = GetDocument();
   if (!doc || m_strScratchSource.IsEmpty()) return m_strViewPath;
-  CString scratch = doc->m_strProgramDir + "\\TMP\\DorvikE";
+  CString scratch = doc->PathFields().m_strProgramDir + "\\TMP\\DorvikE";
   CString head = m_strViewPath.Left(scratch.GetLength());
   if (head.CompareNoCase(scratch) == 0) return m_strScratchSource;
   return m_strViewPath;

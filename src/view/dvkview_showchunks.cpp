@@ -26,7 +26,7 @@ bool CDvkView::StartChunkedShow(const char* data, std::size_t len) {
   // and must be whole. A pending jump needs the whole text too.
   if (!doc || !m_bShowFromDocument || m_nShowFormat != SF_TEXT || m_nSplitKind != 0) return false;
   if (len + m_strShowTail.size() <= t.oneGoLimit) return false;
-  if (doc->m_nJumpLine < 0 || !doc->m_strJumpText.IsEmpty()) return false;
+  if (doc->PathFields().m_nJumpLine < 0 || !doc->PathFields().m_strJumpText.IsEmpty()) return false;
 
   // The line count is known before the text appears.
   long long lines = viewload::CountShownLines(data, len, m_strShowTail.data(), m_strShowTail.size());
@@ -88,7 +88,7 @@ void CDvkView::ShowNextChunk() {
     const bool stop = app::g_pFrameHost->CheckEscapeAbort() != 0;
     m_bAskingToStop = false;
     if (stop) {
-      doc->m_bAbort = 0;  // answered here; nothing else is to stop
+      doc->UpdateFields().m_bAbort = 0;  // answered here; nothing else is to stop
       StopChunkedShow(ChunkStop::kStoppedByUser);
       return;
     }
@@ -98,11 +98,11 @@ void CDvkView::ShowNextChunk() {
   // in between may have rewritten the shown part, never the rest).
   const std::size_t remaining = m_nChunkLen - m_nChunkPos;
   const std::size_t pos = m_nShownLength;
-  if (!doc->m_pText || pos + remaining > doc->m_nTextLen) {
+  if (!doc->TextFields().m_pText || pos + remaining > doc->TextFields().m_nTextLen) {
     StopChunkedShow(ChunkStop::kTextGone);
     return;
   }
-  const char* data = doc->m_pText;
+  const char* data = doc->TextFields().m_pText;
   const viewload::ShowChunkTuning& t = viewload::ShowTuning();
   const std::size_t end = viewload::NextChunkEnd(data, pos + remaining, pos, t.chunkBytes, t.longLineScan);
   const bool last = end >= pos + remaining;
@@ -143,8 +143,8 @@ void CDvkView::StopChunkedShow(ChunkStop why) {
     m_bShownInPart = 1;
     app::DocHost* doc = GetDocument();
     long long lines = 0;
-    if (doc && doc->m_pText && m_nShownLength <= doc->m_nTextLen)
-      lines = viewload::CountShownLines(doc->m_pText, m_nShownLength, tail.data(), tail.size());
+    if (doc && doc->TextFields().m_pText && m_nShownLength <= doc->TextFields().m_nTextLen)
+      lines = viewload::CountShownLines(doc->TextFields().m_pText, m_nShownLength, tail.data(), tail.size());
     else
       lines = GetRichEditCtrl().GetLineCount();
     m_nLinesShown = lines > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(lines);

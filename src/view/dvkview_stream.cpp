@@ -114,27 +114,27 @@ DWORD CALLBACK OutCallback(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
   std::uint64_t need = static_cast<std::uint64_t>(s->at->pos) + static_cast<std::uint64_t>(cb);
   if (need >= s->at->end) {
     // Grow rather than cut: half again, with room for a NUL the caller may add.
-    std::uint64_t cap = d->m_nTextCapacity;
+    std::uint64_t cap = d->TextFields().m_nTextCapacity;
     std::uint64_t want = need + 1 + cap / 2 + 65536;
     if (want > 0xFFFFFFFFull) want = 0xFFFFFFFFull;
-    void* p = want > need ? fw::Realloc(d->m_pText, static_cast<std::size_t>(want)) : nullptr;
+    void* p = want > need ? fw::Realloc(d->TextFields().m_pText, static_cast<std::size_t>(want)) : nullptr;
     if (!p) {
       // Keep what fits before m_nReadEnd and stop the stream.
       s->outOfMemory = true;
       std::uint32_t room = s->at->end > s->at->pos ? s->at->end - s->at->pos : 0;
       LONG n = static_cast<LONG>(room < static_cast<std::uint32_t>(cb) ? room : static_cast<std::uint32_t>(cb));
       if (n > 0) {
-        std::memcpy(d->m_pText + s->at->pos, buf, static_cast<std::size_t>(n));
+        std::memcpy(d->TextFields().m_pText + s->at->pos, buf, static_cast<std::size_t>(n));
         s->at->pos += static_cast<std::uint32_t>(n);
       }
       *pcb = n;
       return 1;
     }
-    d->m_pText = static_cast<char*>(p);
-    d->m_nTextCapacity = static_cast<std::uint32_t>(want);
-    s->at->end = d->m_nTextCapacity - 1;
+    d->TextFields().m_pText = static_cast<char*>(p);
+    d->TextFields().m_nTextCapacity = static_cast<std::uint32_t>(want);
+    s->at->end = d->TextFields().m_nTextCapacity - 1;
   }
-  std::memcpy(d->m_pText + s->at->pos, buf, static_cast<std::size_t>(cb));
+  std::memcpy(d->TextFields().m_pText + s->at->pos, buf, static_cast<std::size_t>(cb));
   s->at->pos += static_cast<std::uint32_t>(cb);
   *pcb = cb;
   return 0;
@@ -164,20 +164,20 @@ int CDvkView::StreamInRtf(HWND hwnd, int mode) {
   app::DocHost* doc = GetDocument();
   if (!doc) return 0;
   StreamCursor at;
-  at.pos = doc->m_nReadPos;
-  at.end = doc->m_nReadEnd;
-  at.len = doc->m_nStreamLen;
-  doc->m_nStreamLen = 0;
+  at.pos = doc->TextFields().m_nReadPos;
+  at.end = doc->TextFields().m_nReadEnd;
+  at.len = doc->TextFields().m_nStreamLen;
+  doc->TextFields().m_nStreamLen = 0;
   return StreamInRtf(hwnd, mode, at);
 }
 
 int CDvkView::StreamInRtf(HWND hwnd, int mode, const StreamCursor& at) {
   app::DocHost* doc = GetDocument();
   if (!doc) return 0;
-  const char* buf = mode == 2 ? doc->m_pText2 : doc->m_pText;
-  std::uint32_t limit = mode == 2 ? doc->m_nText2Len : doc->m_nTextCapacity;
+  const char* buf = mode == 2 ? doc->TextFields().m_pText2 : doc->TextFields().m_pText;
+  std::uint32_t limit = mode == 2 ? doc->TextFields().m_nText2Len : doc->TextFields().m_nTextCapacity;
   std::uint32_t from = at.pos;
-  std::uint32_t end = at.end ? at.end : (mode == 2 ? doc->m_nText2Len : doc->m_nTextLen);
+  std::uint32_t end = at.end ? at.end : (mode == 2 ? doc->TextFields().m_nText2Len : doc->TextFields().m_nTextLen);
   if (end > limit) end = limit;
   if (at.len && from + static_cast<std::uint64_t>(at.len) < end) end = from + at.len;
   std::size_t len = 0;
@@ -216,11 +216,11 @@ int CDvkView::StreamOutRtf(HWND hwnd, int mode) {
   app::DocHost* doc = GetDocument();
   if (!doc) return 0;
   StreamCursor at;
-  at.pos = doc->m_nReadPos;
-  at.end = doc->m_nReadEnd;
+  at.pos = doc->TextFields().m_nReadPos;
+  at.end = doc->TextFields().m_nReadEnd;
   const int r = StreamOutRtf(hwnd, mode, at);
-  doc->m_nReadPos = at.pos;
-  doc->m_nReadEnd = at.end;
+  doc->TextFields().m_nReadPos = at.pos;
+  doc->TextFields().m_nReadEnd = at.end;
   return r;
 }
 
@@ -228,7 +228,8 @@ int CDvkView::StreamOutRtf(HWND hwnd, int mode, StreamCursor& at) {
   app::DocHost* doc = GetDocument();
   if (!doc) return 0;
   // An end unset or past the buffer: the buffer's end (less a NUL).
-  if (at.end == 0 || at.end > doc->m_nTextCapacity) at.end = doc->m_nTextCapacity ? doc->m_nTextCapacity - 1 : 0;
+  const std::uint32_t capacity = doc->TextFields().m_nTextCapacity;
+  if (at.end == 0 || at.end > capacity) at.end = capacity ? capacity - 1 : 0;
   if (at.pos > at.end) at.pos = at.end;
   OutSink sink;
   sink.doc = doc;
@@ -250,11 +251,11 @@ void CDvkView::StreamOutText() {
   const char* data = m_pShowData;
   std::size_t len = m_nShowLen;
   if (m_bShowFromDocument) {
-    data = doc ? doc->m_pText : nullptr;
-    std::size_t have = doc && doc->m_pText ? doc->m_nTextLen : 0;
+    data = doc ? doc->TextFields().m_pText : nullptr;
+    std::size_t have = doc && doc->TextFields().m_pText ? doc->TextFields().m_nTextLen : 0;
     if (len > have) len = have;
   }
-  if (m_nShowFormat == SF_RTF && doc && data == doc->m_pText) {
+  if (m_nShowFormat == SF_RTF && doc && data == doc->TextFields().m_pText) {
     StreamCursor at;
     at.end = static_cast<std::uint32_t>(len);
     at.len = static_cast<std::uint32_t>(len);
@@ -279,11 +280,11 @@ void CDvkView::OutputWithProgress() {
   const char* data = m_pShowData;
   std::size_t len = m_nShowLen;
   if (m_bShowFromDocument) {
-    data = doc ? doc->m_pText : nullptr;
-    std::size_t have = doc && doc->m_pText ? doc->m_nTextLen : 0;
+    data = doc ? doc->TextFields().m_pText : nullptr;
+    std::size_t have = doc && doc->TextFields().m_pText ? doc->TextFields().m_nTextLen : 0;
     if (len > have) len = have;
   }
-  if (doc) doc->m_bAbort = 0;
+  if (doc) doc->UpdateFields().m_bAbort = 0;
   StreamInBytes(data, len, m_strShowTail, kTextFormat, nullptr, true);
 }
 

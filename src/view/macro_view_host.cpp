@@ -59,23 +59,23 @@ void MacroViewHost::ActivateTextPane(int pane) {
 
 CString MacroViewHost::ProgramDir() {
   app::DocHost* doc = view_.GetDocument();
-  return doc ? doc->m_strProgramDir : CString();
+  return doc ? doc->PathFields().m_strProgramDir : CString();
 }
 
 CString MacroViewHost::ListDir(int side) {
   app::DocHost* doc = view_.GetDocument();
   if (!doc) return CString();
-  return side == 2 ? doc->m_strListDir2 : doc->m_strListDir1;
+  return side == 2 ? doc->PathFields().m_strListDir2 : doc->PathFields().m_strListDir1;
 }
 
 int MacroViewHost::ActiveSide() {
   app::DocHost* doc = view_.GetDocument();
-  return doc ? static_cast<int>(doc->m_nActiveSide) : 1;
+  return doc ? static_cast<int>(doc->PathFields().m_nActiveSide) : 1;
 }
 
 CString MacroViewHost::ParamPath() {
   app::DocHost* doc = view_.GetDocument();
-  return doc ? doc->m_strParamPath : CString();
+  return doc ? doc->PathFields().m_strParamPath : CString();
 }
 
 int MacroViewHost::FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol,

@@ -332,6 +332,21 @@ TEST_F(ShellTest, ViewsReachTheDocumentAndTheFrameThroughTheHosts) {
   EXPECT_EQ(host, list->GetDocument());
   EXPECT_EQ(host, frame->GetTextView(1, 1)->GetDocument());
   EXPECT_EQ(static_cast<CDocument*>(doc), host->AsDocument());
+  // Each field group the host hands out is the document's own storage (a
+  // copy would let a view's write vanish), also through a const host.
+  const app::DocHost* constHost = host;
+  EXPECT_EQ(&doc->m_pText, &host->TextFields().m_pText);
+  EXPECT_EQ(&doc->m_nUpdateCode, &constHost->UpdateFields().m_nUpdateCode);
+  EXPECT_EQ(&doc->m_strCurFile, &host->PathFields().m_strCurFile);
+  EXPECT_EQ(&doc->m_nTxtsiz, &host->SettingsFields().m_nTxtsiz);
+  EXPECT_EQ(&doc->m_nLayoutMode, &constHost->WindowFields().m_nLayoutMode);
+  EXPECT_EQ(&doc->m_bShiftHeld, &host->KeyImageFields().m_bShiftHeld);
+  EXPECT_EQ(&doc->m_nListReloadRequest, &host->ListFields().m_nListReloadRequest);
+  EXPECT_EQ(&doc->m_strEncryptKeyCode, &host->SystemFields().m_strEncryptKeyCode);
+  EXPECT_EQ(&doc->m_strOpenMessage, &constHost->OpenFields().m_strOpenMessage);
+  // A setting's default as the settings file writes it; "" for an unknown key.
+  EXPECT_FALSE(host->InfDefault("profnt").IsEmpty());
+  EXPECT_TRUE(host->InfDefault("no such key").IsEmpty());
 
   // Paints the frame asks the lists to swallow are counted down one by one.
   frame->m_nSkipPaints = 2;

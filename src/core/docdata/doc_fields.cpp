@@ -10,8 +10,6 @@ namespace app {
 DocTextFields::~DocTextFields() {
   fw::Free(m_pText);
   fw::Free(m_pText2);
-  if (m_bLoadBufOwned && m_pLoadBuf != m_pText) fw::Free(m_pLoadBuf);
-  fw::Free(m_pConvData);
 }
 
 DvkDocData::DvkDocData() { ApplySettingsDefaults(*this); }

@@ -8,7 +8,7 @@ namespace app {
 
 enum class UpdateCode : std::uint32_t {
   kNone = 0,
-  kContent = 1,          // content changed: text panes reload; a list carries out m_nListUpdateCode
+  kContent = 1,          // content changed: text panes reload; a list carries out its update request
   kSearchStopped = 2,    // a search stopped on a hit: what is shown stays
   kFolderChanged = 3,    // list rebuild after a folder change; macro debug request (debug mode > 1000)
   kMoved = 4,            // after a move: redraw

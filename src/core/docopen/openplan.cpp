@@ -99,27 +99,27 @@ RenderPlan PlanRender(std::int32_t indata, std::int32_t outdata) {
   return p;
 }
 
-RenderTake TakeRendered(int returned, std::uint32_t capacity) {
-  RenderTake t;
-  if (returned < 0) return t;
-  if (capacity == 0) {
-    t.outcome = RenderOutcome::kNoBuffer;
-    return t;
-  }
-  t.outcome = RenderOutcome::kText;
-  t.length = static_cast<std::uint32_t>(returned);
-  if (t.length >= capacity) t.length = capacity - 1;
-  return t;
+std::uint32_t RenderedLength(std::size_t length, std::uint32_t capacity) {
+  if (capacity == 0) return 0;
+  return length < capacity ? static_cast<std::uint32_t>(length) : capacity - 1;
 }
 
-AfterLoad PlanAfterLoad(const OpenModeEntry& how, int kind, bool haveStatus, bool decodeError,
-                        std::size_t replaced) {
+TextRead PlanTextRead(Reader reader, const OpenModeEntry& how, bool shownAsTable) {
+  TextRead r;
+  r.bytesAsTheyAre = reader == Reader::kRichText;
+  if (reader == Reader::kCsv) {
+    r.tryOnePass = how.show && !how.textOnly && shownAsTable;
+    r.readBack = textcodec::ReadBack::kCommaForSix;
+  }
+  return r;
+}
+
+AfterLoad PlanAfterLoad(const OpenModeEntry& how, bool haveStatus, bool decodeError, std::size_t replaced) {
   AfterLoad a;
   if (how.textOnly || how.searchLoad) {
     a.textOnly = true;
     return a;
   }
-  a.clearPdfPrefixes = kind == docsvc::kKindPdf;
   a.recordTime = how.recordTime && haveStatus;
   a.show = how.show;
   // Damage is a message; replacements only a line on the status bar.

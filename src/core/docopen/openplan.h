@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/textcodec/keepbytes.h"
 #include "fw/cstring.h"
 
 namespace docopen {
@@ -64,7 +65,7 @@ struct OpenModeEntry {
   bool show;          // UpdateAllViews afterwards (the file is shown)
   bool textOnly;      // leave the text form in m_pText / m_nTextLen, show nothing
   bool recordTime;    // keep the file's modification time in m_tOpenedFileTime
-  bool searchLoad;    // a load of the search in files (m_nSearchLoadMode)
+  bool searchLoad;    // a load of the search in files
   int markupFlag;     // passed to RenderFileAsText (1: a page converted to text)
   int kindOverride;   // 0, or the kind to load the file as (Office loads 36-38)
 };
@@ -86,24 +87,28 @@ struct RenderPlan {
 };
 RenderPlan PlanRender(std::int32_t indata, std::int32_t outdata);
 
-// What a renderer's return value makes of its buffer.
-enum class RenderOutcome {
-  kFailed,    // < 0: its message (or "cannot open") is shown
-  kNoBuffer,  // the buffer went away: out of memory
-  kText,      // `length` bytes, clamped to the buffer with room for the NUL
+// How much of a rendered text of `length` bytes a buffer of `capacity`
+// bytes keeps: all of it, or what fits with room for the NUL.
+std::uint32_t RenderedLength(std::size_t length, std::uint32_t capacity);
+
+// --- the readers of a file's own bytes (text, CSV, RTF) ------------------------
+
+// How OpenFile reads a file whose reader hands over its own text
+// (ReadsFileAsText). `shownAsTable`: the view shows the kind as a table.
+struct TextRead {
+  bool bytesAsTheyAre = false;  // RTF: the bytes themselves, nothing decoded
+  bool tryOnePass = false;      // a shown CSV table: first the one-pass table open
+  // What the save compares the text with: a CSV file as its table gives it
+  // back (every 0x06 a ','), any other text as it was read.
+  textcodec::ReadBack readBack = textcodec::ReadBack::kAsRead;
 };
-struct RenderTake {
-  RenderOutcome outcome = RenderOutcome::kFailed;
-  std::uint32_t length = 0;
-};
-RenderTake TakeRendered(int returned, std::uint32_t capacity);
+TextRead PlanTextRead(Reader reader, const OpenModeEntry& how, bool shownAsTable);
 
 // --- after the new text is in place --------------------------------------------
 
 // What OpenFile does once the new text is the document's.
 struct AfterLoad {
   bool textOnly = false;          // text-only and search loads: nothing else changes
-  bool clearPdfPrefixes = false;  // a PDF: the name prefixes of the last one go
   bool recordTime = false;        // m_tOpenedFileTime from the file
   bool show = false;              // UpdateAllViews
   enum class Note { kNone, kDecodeError, kReplaced } note = Note::kNone;
@@ -112,7 +117,6 @@ struct AfterLoad {
   // said of the previous document does not stay under this one.
   bool setStatusPane = false;
 };
-AfterLoad PlanAfterLoad(const OpenModeEntry& how, int kind, bool haveStatus, bool decodeError,
-                        std::size_t replaced);
+AfterLoad PlanAfterLoad(const OpenModeEntry& how, bool haveStatus, bool decodeError, std::size_t replaced);
 
 }  // namespace docopen

@@ -1,11 +1,10 @@
 #include "view/viewui/displayfont.h"
 
-#include "core/docdata/settings_table.h"
-
 namespace viewui {
 namespace {
 
-bool Usable(const std::string& face) { return !face.empty() && !app::IsVerticalFace(face.c_str()); }
+// An empty face, or a vertical one (named with a leading '@'), is never shown.
+bool Usable(const std::string& face) { return !face.empty() && face[0] != '@'; }
 
 }  // namespace
 

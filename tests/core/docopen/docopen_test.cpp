@@ -223,14 +223,34 @@ TEST(OpenPlan, RendererBufferAndResult) {
   EXPECT_EQ(PlanRender(0, -5).bufferSize, 65536u);                         // never below 64 KB
   EXPECT_EQ(PlanRender(0x7FFFFFFF, 0x7FFFFFFF).bufferSize, 0x7FFFFFFFu);  // nor past 2 GB
 
-  using docopen::RenderOutcome;
-  EXPECT_EQ(docopen::TakeRendered(-1, 100).outcome, RenderOutcome::kFailed);
-  EXPECT_EQ(docopen::TakeRendered(5, 0).outcome, RenderOutcome::kNoBuffer);
-  auto t = docopen::TakeRendered(5, 100);
-  EXPECT_EQ(t.outcome, RenderOutcome::kText);
-  EXPECT_EQ(t.length, 5u);
-  EXPECT_EQ(docopen::TakeRendered(100, 100).length, 99u);  // room for the NUL
-  EXPECT_EQ(docopen::TakeRendered(0x7FFFFFFF, 10).length, 9u);
+  using docopen::RenderedLength;
+  EXPECT_EQ(RenderedLength(5, 100), 5u);
+  EXPECT_EQ(RenderedLength(99, 100), 99u);
+  EXPECT_EQ(RenderedLength(100, 100), 99u);  // room for the NUL
+  EXPECT_EQ(RenderedLength(std::size_t{0x7FFFFFFF} * 4, 10), 9u);
+  EXPECT_EQ(RenderedLength(5, 0), 0u);
+}
+
+// The readers of a file's own bytes: RTF as bytes, a CSV shown as a table
+// tries the one-pass open, and a CSV's text compares as its table writes it.
+TEST(OpenPlan, TextReads) {
+  using docopen::OpenMode;
+  using docopen::OpenModeFor;
+  using docopen::PlanTextRead;
+  using docopen::Reader;
+  const auto& plain = OpenModeFor(OpenMode::kPlain);
+  EXPECT_TRUE(PlanTextRead(Reader::kRichText, plain, false).bytesAsTheyAre);
+  EXPECT_FALSE(PlanTextRead(Reader::kText, plain, true).bytesAsTheyAre);
+  EXPECT_FALSE(PlanTextRead(Reader::kText, plain, true).tryOnePass);
+  EXPECT_EQ(PlanTextRead(Reader::kText, plain, true).readBack, textcodec::ReadBack::kAsRead);
+  auto csv = PlanTextRead(Reader::kCsv, plain, true);
+  EXPECT_TRUE(csv.tryOnePass);
+  EXPECT_EQ(csv.readBack, textcodec::ReadBack::kCommaForSix);
+  EXPECT_FALSE(PlanTextRead(Reader::kCsv, plain, false).tryOnePass);  // shown as text
+  EXPECT_FALSE(PlanTextRead(Reader::kCsv, OpenModeFor(OpenMode::kTextOnly), true).tryOnePass);
+  EXPECT_FALSE(PlanTextRead(Reader::kCsv, OpenModeFor(OpenMode::kSearchContents), true).tryOnePass);
+  EXPECT_EQ(PlanTextRead(Reader::kCsv, OpenModeFor(OpenMode::kTextOnly), true).readBack,
+            textcodec::ReadBack::kCommaForSix);
 }
 
 TEST(OpenPlan, WhatChangesAfterTheLoad) {
@@ -238,24 +258,23 @@ TEST(OpenPlan, WhatChangesAfterTheLoad) {
   using docopen::OpenMode;
   using docopen::OpenModeFor;
   for (OpenMode m : {OpenMode::kTextOnly, OpenMode::kSearchNames}) {
-    const AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(m), docsvc::kKindPdf, true, true, 3);
+    const AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(m), true, true, 3);
     EXPECT_TRUE(a.textOnly);
-    EXPECT_FALSE(a.show || a.recordTime || a.clearPdfPrefixes || a.noteInBox || a.setStatusPane);
+    EXPECT_FALSE(a.show || a.recordTime || a.noteInBox || a.setStatusPane);
   }
-  AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, false, 0);
+  AfterLoad a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), true, false, 0);
   EXPECT_TRUE(a.show && a.recordTime);
-  EXPECT_FALSE(a.textOnly || a.clearPdfPrefixes);
+  EXPECT_FALSE(a.textOnly);
   EXPECT_EQ(a.note, AfterLoad::Note::kNone);
   // A shown open without a note still empties pane 0 (the last file's line goes).
   EXPECT_TRUE(a.setStatusPane);
-  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, false, false, 0).recordTime);
-  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kListEntry), docsvc::kKindText, true, false, 0).recordTime);
-  EXPECT_TRUE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindPdf, true, false, 0).clearPdfPrefixes);
+  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), false, false, 0).recordTime);
+  EXPECT_FALSE(docopen::PlanAfterLoad(OpenModeFor(OpenMode::kListEntry), true, false, 0).recordTime);
   // Damage is a message box; replacements a status line; both win over nothing.
-  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, true, 7);
+  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), true, true, 7);
   EXPECT_EQ(a.note, AfterLoad::Note::kDecodeError);
   EXPECT_TRUE(a.noteInBox);
-  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), docsvc::kKindText, true, false, 7);
+  a = docopen::PlanAfterLoad(OpenModeFor(OpenMode::kPlain), true, false, 7);
   EXPECT_EQ(a.note, AfterLoad::Note::kReplaced);
   EXPECT_FALSE(a.noteInBox);
 }
