@@ -121,9 +121,9 @@ bool Stateless(TextEncoding e) {
 // after the byte order mark the save writes first, up to each LF (UTF-16 by
 // whole units).
 std::vector<std::string> FileLines(const std::string& out, TextEncoding e) {
-  std::size_t pos = e == TextEncoding::kUtf8Bom ? 3 : (e == TextEncoding::kUtf16Le || e == TextEncoding::kUtf16Be) ? 2 : 0;
-  pos = std::min(pos, out.size());
   const bool le = e == TextEncoding::kUtf16Le, be = e == TextEncoding::kUtf16Be;
+  std::size_t pos = e == TextEncoding::kUtf8Bom ? 3 : (le || be) ? 2 : 0;
+  pos = std::min(pos, out.size());
   std::vector<std::string> v;
   std::size_t start = pos;
   for (std::size_t i = pos; i < out.size(); i += (le || be) ? 2 : 1) {
@@ -244,7 +244,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               !out.empty()))
     __builtin_trap();
   const textcodec::KeptBytes* k = t.info.kept.get();
-  if (ok && k != nullptr && !k->whole && Stateless(t.info.encoding)) CheckKeptPlaces(text, ed, out, *k, t.info.encoding);
+  if (ok && k != nullptr && !k->whole && Stateless(t.info.encoding))
+    CheckKeptPlaces(text, ed, out, *k, t.info.encoding);
   if (ok && lost == 0 && k != nullptr && !k->whole && Stateless(t.info.encoding)) {
     // Each line reads back as it is (kept bytes) or as its encoding reads
     // (some characters have a second form in the encoding, e.g. the IBM
