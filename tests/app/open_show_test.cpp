@@ -568,6 +568,45 @@ TEST_F(SaveUnchangedTest, LosingCharactersAsksFirstAndNoKeepsTheFile) {
   EXPECT_TRUE(fw::hooks::Unused().empty());
 }
 
+// Typed and deleted lines beside broken lines that read the same: a broken
+// line's byte stays on its own line or is asked about, never moved to a line
+// that merely reads the same ("a" + 0x82 and "a" + 0x81 both show "a〓").
+TEST_F(SaveUnchangedTest, ABrokenLinesByteNeverMovesToALineThatReadsTheSame) {
+  const std::string file = "a\x82\r\nmid\r\na\x81\r\nend\r\n";
+  std::string path;
+  ASSERT_TRUE(OpenAs("broken4.txt", file, &path));
+  ASSERT_EQ(textcodec::TextEncoding::kShiftJis, doc->m_openEncoding.encoding);
+  auto ctrl = [this]() -> CRichEditCtrl& { return View()->GetRichEditCtrl(); };
+  // A real "a〓" typed as the new first line: which of the first two lines
+  // was typed cannot be told, so neither gets the 0x82, and the save asks.
+  ctrl().SetSel(0, 0);
+  ctrl().ReplaceSel("a\x81\xAC\r\n", TRUE);
+  fw::hooks::ExpectMessageBox("1個の文字は保存できません。保存しますか?", IDNO);
+  EXPECT_EQ(-1, doc->SaveFile(path.c_str(), 0));
+  EXPECT_TRUE(testsupport::ReadFileBytes(path) == file);
+  fw::hooks::ExpectMessageBox("1個の文字は保存できません", IDYES);
+  EXPECT_EQ(0, doc->SaveFile(path.c_str(), 0));
+  EXPECT_EQ("a\x81\xAC\r\na\x81\xAC\r\nmid\r\na\x81\r\nend\r\n", testsupport::ReadFileBytes(path));
+
+  // The first line deleted: the other broken line keeps its own 0x81.
+  ASSERT_TRUE(OpenAs("broken4.txt", file, &path));
+  ctrl().SetSel(0, ctrl().LineIndex(1));
+  ctrl().ReplaceSel("", TRUE);
+  fw::hooks::ExpectMessageBox("1個の文字は保存できません", IDYES);
+  EXPECT_EQ(0, doc->SaveFile(path.c_str(), 0));
+  EXPECT_EQ("mid\r\na\x81\r\nend\r\n", testsupport::ReadFileBytes(path));
+
+  // A line typed where no line beside it reads the same: both keep their
+  // bytes, and nothing is asked.
+  ASSERT_TRUE(OpenAs("broken4.txt", file, &path));
+  ctrl().SetSel(0, 0);
+  ctrl().ReplaceSel("new\r\n", TRUE);
+  EXPECT_EQ(0, doc->SaveFile(path.c_str(), 0));
+  EXPECT_TRUE(testsupport::ReadFileBytes(path) == "new\r\n" + file);
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+}
+
 // 0x06 is the table's field separator, written back as ','; a CSV file that
 // holds one keeps its bytes on an unedited save, and an edit of the row that
 // held it asks before writing the comma.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -14,6 +15,7 @@
 
 #include "core/docopen/textload.h"
 #include "core/textcodec/keepbytes.h"
+#include "core/textcodec/linealign.h"
 #include "fw/alloc.h"
 #include "load_save.h"
 
@@ -300,6 +302,47 @@ TEST(KeptLines, RandomEditsNeverMoveBytesBetweenLines) {
                      "\xE3\x81\x82"},
                     {"a\x81\xAC", "\x81\xAC", "mid", "b", "new", ""}},
                    3000);
+}
+
+// The diff pairs lines by their 64-bit hash; a kept line's bytes are written
+// only where the paired line also reads exactly as the kept text. A line
+// made to hash as a kept line (LineHash's steps: each 8-byte word w turns the
+// state h into (h ^ w) * K, then h ^= h >> 29; so two lines of 16 bytes whose
+// second words make up for their first ones collide) is written as its text.
+TEST(KeptLines, ALineThatOnlyHashesLikeAKeptLineIsWrittenAsItsText) {
+  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  auto step = [](std::uint64_t h, std::uint64_t w) {
+    h = (h ^ w) * kMul;
+    return h ^ (h >> 29);
+  };
+  auto word = [](const std::string& s, std::size_t at) {
+    std::uint64_t w;
+    std::memcpy(&w, s.data() + at, 8);
+    return w;
+  };
+  const std::string kept = "abcdefghijklmn\x81\xAC";  // 16 bytes; the file has 0x82 for "〓"
+  const std::uint64_t h0 = 0x6A09E667F3BCC909ull;
+  std::string other;
+  for (char c = '0'; c <= '9' && other.empty(); ++c) {
+    std::string s = "ABCDEFG" + std::string(1, c) + std::string(8, ' ');
+    const std::uint64_t w2 = word(kept, 8) ^ step(h0, word(kept, 0)) ^ step(h0, word(s, 0));
+    std::memcpy(&s[8], &w2, 8);
+    if (s.find('\n') == std::string::npos) other = s;
+  }
+  ASSERT_EQ(16u, other.size());
+  ASSERT_EQ(textcodec::LineHash((kept + "\n").data(), 17), textcodec::LineHash((other + "\n").data(), 17))
+      << "the collision follows LineHash's steps";
+  ASSERT_NE(kept, other);
+
+  const std::string file = "abcdefghijklmn\x82\nend\n";
+  Loaded l = Load(file, TextEncoding::kShiftJis);
+  ASSERT_EQ(kept + "\nend\n", l.text);
+  const std::string text = other + "\nend\n";
+  std::string plain;
+  ASSERT_TRUE(textcodec::EncodeSjis(text.data(), text.size(), TextEncoding::kShiftJis, &plain));
+  std::size_t lost = 99;
+  EXPECT_TRUE(Save(text, l.info, &lost) == plain);
+  EXPECT_EQ(1u, lost);
 }
 
 TEST(KeptLines, AnUnchangedTextIsWrittenAsRead) {

@@ -211,6 +211,74 @@ TEST(SaveEdited, WholeFileFormsFallBackToTheEncodingAndCountWhatIsLost) {
   EXPECT_EQ(1u, lost);
 }
 
+// A whole-kept file edited without changing the text's length: the save must
+// see the edit (the text's fingerprint), never write the bytes read.
+TEST(SaveEdited, ASameLengthEditOfAWholeKeptFileIsWrittenAsTheEdit) {
+  std::size_t lost = 99;
+  // What the file's own encoding writes for `text` (nothing kept).
+  auto plain = [](const std::string& text, textcodec::DecodeResult how) {
+    how.kept.reset();
+    std::string out;
+    EXPECT_TRUE(textcodec::EncodeSjisLike(text.data(), text.size(), how, &out));
+    return out;
+  };
+
+  // JIS shifted across the line end: "あ⏎い⏎" with "い" changed to "う".
+  const std::string jis = "\x1B$B$\"\n$$\x1B(B\n";
+  Loaded l = Load(jis, TextEncoding::kIso2022Jp);
+  ASSERT_NE(nullptr, l.info.kept);
+  ASSERT_TRUE(l.info.kept->whole);
+  ASSERT_EQ("\x82\xA0\n\x82\xA2\n", l.text);
+  EXPECT_EQ("\x1B$B$\"\x1B(B\n\x1B$B$&\x1B(B\n", Save("\x82\xA0\n\x82\xA4\n", l.info, &lost));
+  EXPECT_EQ(0u, lost);
+  // The two lines swapped: the same characters, another text.
+  EXPECT_EQ("\x1B$B$$\x1B(B\n\x1B$B$\"\x1B(B\n", Save("\x82\xA2\n\x82\xA0\n", l.info, &lost));
+  EXPECT_EQ(0u, lost);
+
+  // Base64 of UTF-8 text in lines of 16 (the encoder writes 76): kept whole.
+  const std::string inner = "\xE3\x81\x82\xE3\x81\x84 line ABC\nsecond line\n";
+  std::string wide;
+  ASSERT_TRUE(textcodec::EncodeSjis(inner.data(), inner.size(), TextEncoding::kBase64, &wide));
+  std::string flat, b64;
+  for (char c : wide)
+    if (c != '\r' && c != '\n') flat += c;
+  for (std::size_t i = 0; i < flat.size(); i += 16) b64 += flat.substr(i, 16) + "\r\n";
+  l = Load(b64, TextEncoding::kBase64);
+  ASSERT_EQ(TextEncoding::kBase64, l.info.encoding);
+  ASSERT_NE(nullptr, l.info.kept);
+  ASSERT_TRUE(l.info.kept->whole);
+  const std::size_t abc = l.text.find("ABC");
+  ASSERT_NE(std::string::npos, abc);
+  std::string edited = l.text;
+  edited[abc + 2] = 'D';
+  const std::string saved = Save(edited, l.info, &lost);
+  EXPECT_FALSE(saved == b64);
+  EXPECT_TRUE(saved == plain(edited, l.info));
+  EXPECT_EQ(0u, lost);
+  EXPECT_EQ(inner.substr(0, inner.find("ABC")) + "ABD" + inner.substr(inner.find("ABC") + 3),
+            [&] {
+              textcodec::DecodeResult back;
+              textcodec::DecodeTextToSjis(saved.data(), saved.size(), TextEncoding::kBase64, &back);
+              std::string utf8;
+              textcodec::EncodeSjis(back.text.data(), back.text.size(), TextEncoding::kUtf8, &utf8);
+              return utf8;
+            }());
+
+  // BinHex edited in one character: refused, as any edit of it.
+  std::ifstream in(std::string(TABRYE_TEST_ROOT) + "/tests/data/textcodec/binhex.hqx", std::ios::binary);
+  const std::string hqx((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  l = Load(hqx);
+  ASSERT_EQ(TextEncoding::kBinHex, l.info.encoding);
+  ASSERT_FALSE(l.text.empty());
+  edited = l.text;
+  edited[edited.size() / 2] = edited[edited.size() / 2] == 'q' ? 'r' : 'q';
+  std::string out;
+  textcodec::TextCodecError error = textcodec::TextCodecError::kNone;
+  EXPECT_FALSE(textcodec::EncodeForSave(edited.data(), edited.size(), l.info, &out, &lost, &error));
+  EXPECT_EQ(textcodec::TextCodecError::kCannotWriteBinHex, error);
+  EXPECT_TRUE(out.empty());
+}
+
 TEST(SaveUnchanged, CleanFilesKeepNothingExtra) {
   for (TextEncoding e : kEncodings) {
     const std::string text = "\x82\xA0\x8A\xBF abc\r\nline\r\n";
