@@ -300,8 +300,14 @@ BOOL CRichEditView::HasSelection() const {
   return cr.cpMax > cr.cpMin;
 }
 
-void CRichEditView::OnEditUndo() { m_ctrl.Undo(); }
-void CRichEditView::OnEditRedo() { m_ctrl.SendMessage(EM_REDO); }
+// The control may leave its modify mark as the last save set it after an undo
+// or a redo, though the text then differs from the saved one: set it here.
+void CRichEditView::OnEditUndo() {
+  if (m_ctrl.Undo()) m_ctrl.SetModify(TRUE);
+}
+void CRichEditView::OnEditRedo() {
+  if (m_ctrl.SendMessage(EM_REDO)) m_ctrl.SetModify(TRUE);
+}
 
 void CRichEditView::OnEditCopy() {
   if (!HasSelection()) return;

@@ -434,6 +434,30 @@ TEST_F(EditCmdsTest, EnableRulesFollowSelectionUndoAndClipboard) {
   EXPECT_EQ("いう\r\n", ControlText(View()));
 }
 
+// The control keeps no modify mark for an undo or a redo after a save; the
+// view sets it, so such an edit is saved and asked about like any other.
+TEST_F(EditCmdsTest, AnUndoOrRedoAfterASaveLeavesTheDocumentModified) {
+  const std::string path = File("u.txt");
+  WriteBytes(path, "あいう\r\n");
+  ASSERT_TRUE(StartWith(path));
+  CRichEditCtrl& c = View()->GetRichEditCtrl();
+  c.SetSel(0, 1);
+  Command(ID_EDIT_CLEAR);
+  Command(ID_EDIT_UNDO);
+  Command(ID_FILE_SAVE);
+  EXPECT_EQ("あいう\r\n", ReadBytes(path));
+  Command(ID_EDIT_REDO);
+  EXPECT_TRUE(c.GetModify());
+  EXPECT_TRUE(Enabled(ID_FILE_SAVE));
+  Command(ID_FILE_SAVE);
+  EXPECT_EQ("いう\r\n", ReadBytes(path));
+  EXPECT_FALSE(c.GetModify());
+  Command(ID_EDIT_UNDO);
+  EXPECT_TRUE(c.GetModify());
+  Command(ID_FILE_SAVE);
+  EXPECT_EQ("あいう\r\n", ReadBytes(path));
+}
+
 TEST_F(EditCmdsTest, CopyPutsShiftJisTextWithItsLocaleAndPasteTakesIt) {
   const std::string path = File("c.txt");
   WriteBytes(path, "漢字とかな\r\n");
