@@ -2,8 +2,8 @@
 // succeeds, the decoder reads the file back at the same size, every pixel
 // comes back within an error bound set by its MCU's content (kDiffFlat,
 // kDiffSlope), and in picture mode the whole picture within the PSNR bound
-// of the level. A file our decoder reads by the first-MCU rule
-// (below) is left out of both bounds.
+// of the level. A file our decoder reads by the first-MCU rule (below) is
+// left out of both bounds.
 //
 // Input: width - 1, height - 1 (each mod 64), a flags byte (bits 0-1 the
 // level, bit 2 a comment, bit 3 picture mode, bits 4-7 the grid cell), then
