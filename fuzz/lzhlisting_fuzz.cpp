@@ -6,7 +6,10 @@
 //    fault, its method text at byte 2, a level-1 header's extended headers
 //    within the listing's 512-byte window, the data within the file), the
 //    listing's lines show the reader's members: the data size (for level 1
-//    without the extended headers) and the original size, in the same order;
+//    without the extended headers) and the original size, in the same order,
+//    and the reader's file name (its last part, folders and separators aside:
+//    '\', '/' and 0xFF count as one) stands in the line's name column
+//    wherever the listing shows the name the reader keeps (see NameShown);
 //    it lists no fewer unless it stopped at "outdata", and no more where the
 //    reader's walk ends for certain (the end of the file, a size with its top
 //    bit set);
@@ -28,7 +31,47 @@ namespace {
 
 struct Member {
   std::int64_t shown, original;
+  std::string name;       // the line's name column; for the reader: its file name
+  bool nameShown = true;  // the reader's: the listing shows the name it keeps
 };
+
+// Folder separators as one byte, so that the listing's form (0xFF shown as
+// '\') and the reader's ('\' and 0xFF as '/') compare.
+std::string Canon(std::string s) {
+  for (char& c : s)
+    if (c == '\\' || c == '/' || static_cast<unsigned char>(c) == 0xFF) c = '/';
+  return s;
+}
+
+// How many extended headers of `type` the header holds: the chain starts at
+// the 16-bit size at byte 24 (level 2) or at the end of the base header
+// (level 1); each header holds its type, its data and the next one's size.
+// The reader has walked this chain already, so every size lies within raw.
+int ExtendedCount(const arc::LzhHeader& h, int type) {
+  if (h.level == 0) return 0;
+  const std::vector<std::uint8_t>& raw = h.raw;
+  std::size_t sizeAt = h.level == 2 ? 24 : raw[0];
+  int count = 0;
+  for (;;) {
+    if (sizeAt + 2 > raw.size()) return count;
+    const std::size_t size = raw[sizeAt] | raw[sizeAt + 1] << 8, at = sizeAt + 2;
+    if (size < 3 || at + size > raw.size()) return count;
+    if (raw[at] == type) ++count;
+    sizeAt = at + size - 2;
+  }
+}
+
+// Whether the listing shows the file name the reader keeps. Levels 0 and 1:
+// the name of the base header when its length byte is below 128 (the listing
+// reads it as a signed byte), unless a level-1 extended header gives the
+// reader another one (the listing shows only the first extended header, as a
+// folder part). Level 2: the one name header, with the whole header inside
+// the listing's 512-byte window; the listing keeps the first of several, the
+// reader the last.
+bool NameShown(const arc::LzhHeader& h) {
+  if (h.level == 0 || h.level == 1) return h.raw[21] < 128 && ExtendedCount(h, 1) == 0;
+  return h.raw.size() <= 512 && ExtendedCount(h, 1) == 1;
+}
 
 std::vector<Member> ReaderWalk(const std::vector<std::uint8_t>& bytes, bool& exact) {
   std::vector<Member> members;
@@ -62,7 +105,8 @@ std::vector<Member> ReaderWalk(const std::vector<std::uint8_t>& bytes, bool& exa
     const std::int64_t end = static_cast<std::int64_t>(h.dataStart + h.dataSize);
     if (h.level == 1 && static_cast<std::int64_t>(h.dataStart) - start > 512) return members;
     if (end > length || end <= start) return members;
-    members.push_back(Member{static_cast<std::int64_t>(h.dataSize), static_cast<std::int64_t>(h.origSize)});
+    members.push_back(Member{static_cast<std::int64_t>(h.dataSize), static_cast<std::int64_t>(h.origSize),
+                             Canon(h.fileName), NameShown(h)});
     pos = end;
     if (pos < length && !r.SkipTo(static_cast<std::uint64_t>(pos))) return members;
   }
@@ -140,6 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     if (ratio != (convert::ListingRatio(m.shown, m.original) & 0xFF)) Fail();
+    m.name = Canon(line.substr(32));
     sumC += m.shown;
     sumO += m.original;
     if (m.shown > 0) ++files;
@@ -151,8 +196,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<Member> model = ReaderWalk(bytes, exact);
   const bool stopped = static_cast<std::int64_t>(kHead.size() + body.size()) >= outdata;
   const std::size_t common = lines.size() < model.size() ? lines.size() : model.size();
-  for (std::size_t i = 0; i < common; ++i)
+  for (std::size_t i = 0; i < common; ++i) {
     if (lines[i].shown != model[i].shown || lines[i].original != model[i].original) Fail();
+    if (model[i].nameShown && lines[i].name.find(model[i].name) == std::string::npos) Fail();
+  }
   if (allRead && lines.size() < model.size() && !stopped) Fail();
   if (allRead && exact && lines.size() > model.size()) Fail();
   // A member line holds at most two parts of a 512-byte window.

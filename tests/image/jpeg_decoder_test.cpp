@@ -168,6 +168,15 @@ TEST(JpegDecoder, FramesWithoutPixelsAreRefused) {
     EXPECT_EQ(HeaderResult(f), -2) << field;
     EXPECT_EQ(Result(f), -2) << field;
     EXPECT_EQ(DecodeBytes<ReferenceBits>(f).header, -2) << field;
+    // A caller that decodes in spite of the header's result gets -2 too, and
+    // no planes.
+    jpeg::JDecoder d;
+    d.ReadHeader(reinterpret_cast<const uint8_t*>(f.data()), static_cast<int64_t>(f.size()));
+    EXPECT_EQ(d.Decode(), -2) << field;
+    uint8_t *r = nullptr, *g = nullptr, *b = nullptr;
+    int w = -1, h = -1, n = -1;
+    d.GetInfo(&r, &g, &b, &w, &h, &n);
+    EXPECT_TRUE(r == nullptr && g == nullptr && b == nullptr) << field;
   }
   // A DNL segment in the header that sets the height to 0.
   std::string dnl = ok.substr(0, At(ok, 0xDA)) + Seg(0xDC, Word(0)) + ok.substr(At(ok, 0xDA));
