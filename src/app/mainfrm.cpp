@@ -18,6 +18,7 @@ FW_BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
   fw::OnWmCreate<&CMainFrame::OnCreate>(),
   fw::OnMessageVoid<&CMainFrame::OnDestroy>(WM_DESTROY),
   fw::OnWmTimer<&CMainFrame::OnTimer>(),
+  fw::OnMessage<&CMainFrame::OnActivateMsg>(WM_ACTIVATE),
   fw::OnUpdateCommandUI<&CMainFrame::OnUpdateKana>(ID_INDICATOR_KANA),
 FW_END_MESSAGE_MAP()
 
@@ -261,6 +262,20 @@ void CMainFrame::TrackModifierKeys(const MSG* msg) {
     if (down && doc->m_bShiftHeld) doc->m_bShiftHeld = 2;
     if (up && doc->m_bShiftHeld >= 2) doc->m_bShiftHeld = 1;
   }
+}
+
+LRESULT CMainFrame::OnActivateMsg(WPARAM wp, LPARAM lp) {
+  (void)lp;
+  // Another window has the keys now (a dialog or message box with a loop of
+  // its own, another program): the releases of the keys held go there, past
+  // the tracking above, so none counts as held any more.
+  if (LOWORD(wp) == WA_INACTIVE) {
+    if (CDvkDoc* doc = g_pDvkDoc) {
+      doc->m_bShiftHeld = 0;
+      doc->m_bCtrlHeld = 0;
+    }
+  }
+  return Default();
 }
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {

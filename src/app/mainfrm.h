@@ -147,6 +147,7 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   void SizeTextPanes();
   void ShowBar(CControlBar& bar, bool show);
   void TrackModifierKeys(const MSG* msg);
+  LRESULT OnActivateMsg(WPARAM wp, LPARAM lp);
 
   bool m_bMainSplit2x1 = false;
   bool m_bListsStacked = false;

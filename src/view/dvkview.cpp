@@ -22,6 +22,7 @@ FW_BEGIN_MESSAGE_MAP(CDvkView, CRichEditView)
   fw::OnWmMouse<&CDvkView::OnRButtonUp>(WM_RBUTTONUP),
   fw::OnWmKey<&CDvkView::OnKeyDown>(WM_KEYDOWN),
   fw::OnWmKey<&CDvkView::OnKeyUp>(WM_KEYUP),
+  fw::OnWmFocus<&CDvkView::OnKillFocus>(WM_KILLFOCUS),
   fw::OnControlReflect<&CDvkView::OnTextChanged>(EN_CHANGE),
 FW_END_MESSAGE_MAP()
 

@@ -260,6 +260,8 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // --- keys (dvkview_keys.cpp) ----------------------------------------------
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
   void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+  // The keys go to another window: what was held here is let go there.
+  void OnKillFocus(CWnd* next);
   // The one key dispatcher. True when the key was handled here (the
   // control does not see it).
   bool OnKeyDownHandler(UINT nChar, UINT nRepCnt, UINT nFlags);

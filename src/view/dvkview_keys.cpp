@@ -37,6 +37,19 @@ void CDvkView::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
   Default();
 }
 
+void CDvkView::OnKillFocus(CWnd* next) {
+  (void)next;
+  // A Ctrl held down here comes up in the window that has the keys now (the
+  // file dialog of Ctrl+O, a message box): this view never sees it, and a
+  // latch kept would make the next letter typed here a Ctrl+letter command.
+  // A Ctrl still held when the keys come back is in the keyboard state.
+  if (m_bCtrlDown) {
+    m_bCtrlDown = false;
+    m_bInternalKey = 0;
+  }
+  Default();
+}
+
 bool CDvkView::FeedKey(UINT nChar) {
   // F9 (play the key macro) is fed without the internal flag.
   const bool internal = nChar != VK_F9;

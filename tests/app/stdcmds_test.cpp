@@ -766,4 +766,51 @@ TEST_F(StdCmdsTest, RealKeysReachTheirCommands) {
   EXPECT_EQ(other, Title());
 }
 
+// Ctrl+O: Ctrl goes down in the view, then the file dialog takes the keys and
+// Ctrl comes up there, in the dialog's own message loop. A letter typed into
+// the text opened afterwards is that letter at the caret, not Ctrl+letter
+// (Ctrl+A selected everything and the letter replaced the whole text). A
+// window of the test stands in for the dialog and takes the keys the same way.
+TEST_F(StdCmdsTest, ACtrlLetGoInADialogIsNotHeldWhenTheKeysComeBack) {
+  const std::string csv = File("t.csv"), text = File("u.txt");
+  WriteBytes(csv, "x,y\r\n1,2\r\n");
+  WriteBytes(text, "line one\r\nline two\r\n");
+  ASSERT_TRUE(StartWith(csv));
+  frame->ShowWindow(SW_SHOW);
+  auto key = [](WORD vk, bool up) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+  };
+  ASSERT_TRUE(KeysTo(app_.get(), frame, View()->m_hWnd));
+  key(VK_CONTROL, false);
+  PumpLikeTheProgram(app_.get(), 200);
+  ASSERT_EQ(1u, doc->m_bCtrlHeld);
+  HWND dialog = CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, frame->m_hWnd,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(nullptr, dialog);
+  for (int attempt = 0; attempt < 20 && GetFocus() != dialog; ++attempt) {
+    SetForegroundWindow(dialog);
+    SetFocus(dialog);
+    testsupport::PumpFor(100);
+  }
+  ASSERT_EQ(dialog, GetFocus());
+  key(VK_CONTROL, true);
+  testsupport::PumpFor(200);  // the dialog's loop: the program's key tracking does not see it
+  DestroyWindow(dialog);
+  OpenByDialog(text);
+  ASSERT_TRUE(KeysTo(app_.get(), frame, View()->m_hWnd));
+  EXPECT_EQ(0u, doc->m_bCtrlHeld);  // the frame's tracking lets go too
+  long s = -1, e = -1;
+  View()->GetRichEditCtrl().GetSel(s, e);
+  EXPECT_EQ(0, s);
+  EXPECT_EQ(0, e);
+  key('A', false);
+  key('A', true);
+  PumpLikeTheProgram(app_.get(), 300);
+  EXPECT_EQ("aline one\r\nline two\r\n", ControlText(View()));
+}
+
 }  // namespace
