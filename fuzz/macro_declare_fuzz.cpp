@@ -106,6 +106,7 @@ bool BuildDefine(Reader& in, const Model& m, std::string* list, std::string* tab
   long long after = m.next;  // the slot after the item before
   long long top = m.next;    // past every slot taken
   std::string entries;
+  bool refused = false;  // the whole list is still built: the statement gets all of it
   writes->clear();
   decls->clear();
   for (int k = 0; k < items; ++k) {
@@ -154,7 +155,7 @@ bool BuildDefine(Reader& in, const Model& m, std::string* list, std::string* tab
       if (hits) slot = top;
     }
     const std::string declared = (by == kRun ? prefix : std::string()) + name + size;
-    if (slot + span - 1 > macro::kLastVarSlot) return false;
+    if (slot + span - 1 > macro::kLastVarSlot) refused = true;
     std::string item = (by == kRun ? std::string() : prefix) + declared;
     if (twoDim) writes->emplace_back(static_cast<int>(slot), std::string(1, '\x0c') + std::to_string(b));
     if (shape == 1 || shape == 2) {  // a plain value; some hold digits and ':' ("1:5")
@@ -182,7 +183,7 @@ bool BuildDefine(Reader& in, const Model& m, std::string* list, std::string* tab
     if (by != kLetter || slot + span > macro::kFirstDeclaredSlot) after = slot + span;
     if (slot + span > top) top = slot + span;
   }
-  if (top > macro::kLastVarSlot) return false;
+  if (refused || top > macro::kLastVarSlot) return false;
   if (m.table.size() + entries.size() >= static_cast<size_t>(macro::kNameTableSize)) return false;
   *table = m.table + entries;
   *next = static_cast<int>(top);
