@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "fw/cstring.h"
 #include "macro/macro_lines.h"
@@ -108,6 +109,19 @@ struct MacroState {
   std::uint8_t m_nMacroInstanceMark = 0;
   CString m_strLastMacroSource;                // source and folder of the last run
   CString m_strLastMacroFolder;
+
+  // The statement being run: its two columns as the scanner collected them
+  // and preparation rewrote them, the offset in the macro text of every byte
+  // of the collected command (a statement cut at "||" resumes there), the
+  // offset of the next statement, the blanks before the command (blocks are
+  // found by indentation) and whether a control statement holds several
+  // conditions joined by "||".
+  CString m_strStmtCommand;
+  CString m_strStmtOperand;
+  std::vector<std::uint32_t> m_anStmtCommandAt;
+  std::uint32_t m_nMacroPos = 0;
+  std::int32_t m_nStmtIndent = 0;
+  std::uint32_t m_bStmtMultiCond = 0;
 
   // Command-line function evaluation nested through parenthesised groups
   // (bounded), and whether "stack over eror" was shown in the outermost one.
