@@ -6,7 +6,8 @@
 // or LF ends a row and there is one block; in any text the blocks are at
 // most one more than the "!#"/"!*" lines (a line starts after CR, LF or
 // NUL); a copy that was not cut scans to
-// the same rows and blocks as its source.
+// the same rows and blocks as its source. The index made following a pass
+// equals the whole text's.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -15,10 +16,12 @@
 #include <memory>
 #include <vector>
 
+#include "../tests/csv/index_follow_sim.h"
 #include "csv/csv_index.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
+  const std::uint8_t head = data[0];
   const int mode = data[0] % 3 == 2 ? 3 : data[0] % 3;
   const int pad = static_cast<int8_t>(data[1]);  // -128..127, below 1 = none
   // Capacities up to 1 MB: small ones byte by byte, large ones in steps.
@@ -94,6 +97,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::uint32_t off = 0;
     csv::LineToOffset(*v, data, len, &off, lineMode, 0);
     if (off > len) __builtin_trap();
+  }
+  // The index following a pass that writes the text in pieces (every
+  // stride-th LF ends one) equals the whole text's, reads nothing not yet
+  // written (poisoned), and is abandoned when the pass gives up.
+  if (mode != 0) {
+    const std::uint32_t stride = 1 + (static_cast<std::uint8_t>(pad) & 15);
+    std::vector<std::uint32_t> cuts;
+    std::uint32_t lfs = 0;
+    for (std::uint32_t i = 0; i < len; ++i)
+      if (data[i] == '\n' && ++lfs % stride == 0) cuts.push_back(i + 1);
+    const int failAt = head & 0x80 ? (head >> 3) & 7 : -1;
+    auto whole = std::make_unique<csv::TableFields>();
+    auto follow = std::make_unique<csv::TableFields>();
+    std::uint32_t wl = 0, wc = 0, fc = 0;
+    const std::int32_t wr = csv::BuildCsvIndex(*whole, data, len, &wl, &wc, csv::kCsvScanOnly, -1);
+    csvtest::RevealedText revealed(data, len, cuts, failAt);
+    const std::int32_t fr = csv::BuildCsvIndexFollowing(*follow, revealed.data(), len, &fc, revealed.Follow());
+    if (fr == csv::kIndexAbandoned) {
+      if (failAt < 0) __builtin_trap();
+    } else if (fr != wr || fc != wc || !csv::SameBlockIndex(*whole, *follow)) {
+      __builtin_trap();
+    }
   }
   return 0;
 }

@@ -34,7 +34,7 @@ bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::Tex
   using textcodec::TextEncoding;
   if (hint != TextEncoding::kAuto) {
     return hint == TextEncoding::kShiftJis &&
-           table->LoadSjisFileBytes(bytes, n, margin, threads, false, progress, stopped);
+           table->LoadSjisFileBytes(bytes, n, margin, threads, true, progress, stopped);
   }
   TextEncoding e = TextEncoding::kAuto;
   std::thread detect;
@@ -47,10 +47,10 @@ bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::Tex
   if (!detect.joinable()) {
     e = textcodec::DetectTextEncodingWithoutEscapes(bytes, n);
     return e == TextEncoding::kShiftJis &&
-           table->LoadSjisFileBytes(bytes, n, margin, threads, false, progress, stopped);
+           table->LoadSjisFileBytes(bytes, n, margin, threads, true, progress, stopped);
   }
   Table made;
-  const bool ok = made.LoadSjisFileBytes(bytes, n, margin, threads, false, progress, stopped);
+  const bool ok = made.LoadSjisFileBytes(bytes, n, margin, threads, true, progress, stopped);
   detect.join();
   if (!ok || e != TextEncoding::kShiftJis) return false;
   table->TakeContentOf(made);
@@ -101,28 +101,14 @@ bool TextLoadFromTable(const Table& table, std::uint32_t margin, docopen::TextLo
 }
 
 bool FinishOnePassOpen(Table* table, std::uint32_t margin, docopen::TextLoad* out, int threads) {
+  // The index was made beside the pass: the text alone is left, on every
+  // thread there is.
   const std::size_t n = table->UsedLength();
   if (threads <= 0) {
     const unsigned cores = std::thread::hardware_concurrency();
     threads = n < kThreadedBytes ? 1 : static_cast<int>(std::min<unsigned>(cores ? cores : 1, kMaxLoadThreads));
   }
-  if (threads <= 1) {
-    table->Rescan();
-    return TextLoadFromTable(*table, margin, out);
-  }
-  // The index on this thread, the text on the others (both only read the
-  // working form).
-  bool made = false;
-  std::thread text;
-  try {
-    text = std::thread([&] { made = TextLoadFromTable(*table, margin, out, threads - 1); });
-  } catch (...) {
-    table->Rescan();
-    return TextLoadFromTable(*table, margin, out);
-  }
-  table->Rescan();
-  text.join();
-  return made;
+  return TextLoadFromTable(*table, margin, out, threads);
 }
 
 void OpenedTable::Offer(Table& table, const char* text, std::size_t len, std::uint32_t margin) {

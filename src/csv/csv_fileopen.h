@@ -9,10 +9,10 @@
 //
 //   1. while the file is mapped, LoadTableInOnePass makes the working form
 //      straight from the mapped bytes into the table's one buffer
-//      (csv_loadscan.h);
-//   2. after the file is unmapped, FinishOnePassOpen indexes the table and,
-//      at the same time on other threads, gives the document its text back
-//      from the working form (each 0x06 a comma again).
+//      (csv_loadscan.h), and the index one piece behind it on another
+//      thread;
+//   2. after the file is unmapped, FinishOnePassOpen gives the document its
+//      text back from the working form (each 0x06 a comma again).
 //
 // At most two buffers of the file's size live at any time, and the results
 // are byte for byte those of the careful open: the same text, encoding,
@@ -41,7 +41,7 @@ bool OnePassOpenOn();
 // careful open detects). True when the file reads as Shift-JIS and the one
 // pass took it: `table` then holds its working form (with `margin` spare
 // bytes) and index. False with `table` unchanged otherwise; the caller then
-// opens the file the careful way. The table's index is built by step 2.
+// opens the file the careful way.
 // On a file cut into pieces `progress` is called after pieces; when it asks
 // to stop, the result is false with *stopped set (the caller then keeps what
 // it had, as for a stopped careful load).
@@ -49,10 +49,9 @@ bool LoadTableInOnePass(const std::uint8_t* bytes, std::size_t n, textcodec::Tex
                         std::uint32_t margin, Table* table, int threads = 0,
                         const docopen::LoadProgress* progress = nullptr, bool* stopped = nullptr);
 
-// Step 2: the table's index, and the document's text as
-// docopen::LoadTextToSjis gives it for the file (with `margin` spare bytes
-// after its NUL). False when memory is short for the text (out->outOfMemory
-// set; the table is indexed all the same).
+// Step 2: the document's text as docopen::LoadTextToSjis gives it for the
+// file (with `margin` spare bytes after its NUL). False when memory is short
+// for the text (out->outOfMemory set; the table is kept all the same).
 bool FinishOnePassOpen(Table* table, std::uint32_t margin, docopen::TextLoad* out, int threads = 0);
 
 // The document's text alone from a working form the one pass made.

@@ -8,6 +8,13 @@
 // those of m_pTextBuf, which differ from the source once a quote was closed or
 // a row filled; a block's title row lies ahead of the scan when the block is
 // registered, so its output offset is taken when the scan reaches that row.
+//
+// Following a pass (BuildCsvIndexFollowing), the text before `ready_` is
+// final and ends after a LF. The scan reads the current row and the next
+// one, so before it looks past a row end it waits until the next row and
+// the byte after its first are final; a block title is looked up over up to 999 rows ahead, so before
+// that it waits for enough LFs. Every search is bounded by `ready_`, which
+// holds a row end at ready_ - 1, so the results equal those of a whole text.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -20,6 +27,16 @@ namespace csv {
 namespace {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+// LFs a block title lookup may pass (it looks at up to 999 rows, and at the
+// first byte after the last), with one to spare.
+constexpr int kTitleLookAhead = 1001;
+
+std::uint32_t NextIndexGeneration() {
+  static std::atomic<std::uint32_t> generation{0};
+  std::uint32_t g = ++generation;
+  if (g == 0) g = ++generation;
+  return g;
+}
 
 bool IsRowEnd(std::uint8_t c) { return c == '\r' || c == '\n' || c == 0; }
 
@@ -31,8 +48,10 @@ bool Overlaps(const std::uint8_t* a, std::uint32_t an, const std::uint8_t* b, st
 
 class Scanner {
  public:
-  Scanner(TableFields& v, const std::uint8_t* text, std::uint32_t length, int mode, int pad)
-      : v_(v), t_(text), n_(length), copy_(mode == kCsvScanCopy), pad_(copy_ ? pad : 0) {
+  Scanner(TableFields& v, const std::uint8_t* text, std::uint32_t length, int mode, int pad,
+          const IndexFollow* follow = nullptr)
+      : v_(v), t_(text), n_(length), copy_(mode == kCsvScanCopy), pad_(copy_ ? pad : 0),
+        follow_(copy_ ? nullptr : follow), ready_(follow_ ? 0 : length) {
     if (copy_ && v.m_pTextBuf != nullptr && v.m_nWorkSize > 0) {
       out_ = v.m_pTextBuf;
       limit_ = v.m_nWorkSize - 1;
@@ -41,8 +60,35 @@ class Scanner {
   }
 
   std::int32_t Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns);
+  bool Abandoned() const { return abandoned_; }
 
  private:
+  // Following a pass: waits until the byte at `need` is final (or the whole
+  // text is). False when the pass gave up.
+  bool Gate(std::uint64_t need) {
+    if (need < ready_ || ready_ >= n_) return true;
+    if (!abandoned_ && follow_->wait(follow_->context, need, &ready_)) {
+      ready_ = std::min(ready_, n_);
+      if (ready_ > need || ready_ == n_) return true;
+    }
+    abandoned_ = true;
+    return false;
+  }
+  // Waits until [from, ready_) holds `lines` LFs or the whole text is final.
+  bool GateLines(std::uint32_t from, int lines) {
+    std::uint32_t at = from;
+    for (int seen = 0; seen < lines && ready_ < n_;) {
+      const void* lf = at < ready_ ? std::memchr(t_ + at, '\n', ready_ - at) : nullptr;
+      if (lf != nullptr) {
+        at = static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(lf) - t_) + 1;
+        ++seen;
+      } else if (!Gate(ready_)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
   std::uint8_t At(std::uint64_t i) const { return i < n_ ? t_[i] : 0; }
   // Position in the readers' buffer that corresponds to source position p_.
   std::uint32_t Here() const { return copy_ ? o_ : p_; }
@@ -80,16 +126,17 @@ class Scanner {
   // to the last byte, which ends the text.
   void SkipQuietBytes() {
     if (!skips_ || p_ + 1 >= n_) return;
+    const std::size_t last = ready_ - 1;  // a row end, or the last byte
     if (f_ > 1) {
       // Past the first field a separator only counts: straight to the row
       // end (or the last byte), with the separators on the way counted.
       std::uint32_t seps = 0;
-      p_ = static_cast<std::uint32_t>(FindRowEndCountingSeparators(t_, p_, n_ - 1, &seps));
+      p_ = static_cast<std::uint32_t>(FindRowEndCountingSeparators(t_, p_, last, &seps));
       f_ += seps;
       return;
     }
     static const std::uint8_t kFirstField[] = {CSV_FIELD_SEP, '\r', '\n', 0, '^', '<', '>'};
-    p_ = static_cast<std::uint32_t>(FindFirstOfSet(t_, p_, n_ - 1, kFirstField, caret_ ? 7 : 5));
+    p_ = static_cast<std::uint32_t>(FindFirstOfSet(t_, p_, last, kFirstField, caret_ ? 7 : 5));
   }
 
   void SetTitle(std::uint32_t block, std::uint32_t srcOffset);
@@ -104,6 +151,9 @@ class Scanner {
   bool copy_;
   bool skips_ = !copy_ && FastScansOn();  // scan only, fast paths on
   int pad_;
+  const IndexFollow* follow_;
+  std::uint32_t ready_;  // bytes before it are final
+  bool abandoned_ = false;
   std::uint8_t* out_ = nullptr;
   std::uint32_t limit_ = 0;  // bytes that may be written before the NUL
   std::uint32_t o_ = 0;      // bytes written
@@ -160,6 +210,7 @@ void Scanner::RegisterBlock() {
     v_.m_nScanNotes |= kCsvScanBlockLimit;
     return;
   }
+  if (!GateLines(p_, kTitleLookAhead)) return;
   ++b_;
   v_.m_aSecRow[b_] = row_ + 1;
   v_.m_aSecScanPos[b_] = Here();
@@ -248,6 +299,7 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
   v_.m_nScanNotes = 0;
 
   // Set-up: block 1.
+  if (!GateLines(0, kTitleLookAhead)) return kIndexAbandoned;
   std::uint32_t off = 0;
   int r = LineToOffset(v_, t_, n_, &off, kLineBlockTitle, 0);
   T_ = static_cast<std::uint32_t>(r);
@@ -345,7 +397,10 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
       // 7. A next line ending in "$^".
       {
         std::uint64_t q = std::uint64_t(p_) + 1;
-        if (q < n_) q = FindControlByte(t_, static_cast<std::size_t>(q), n_);
+        // Steps 7-13 read the next row and the two bytes at its start (past a
+        // CR LF, which step 8 steps over).
+        if (!Gate(q + 1)) break;
+        if (q < n_) q = FindControlByte(t_, static_cast<std::size_t>(q), ready_);
         if (q >= 2 && At(q - 2) == '$' && At(q - 1) == '^') f_ = K_ + 3;
       }
 
@@ -371,6 +426,7 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
       // 11. Block start.
       if (x == '!' && (y == '#' || y == '*')) {
         if (s_ > 2) RegisterBlock();
+        if (abandoned_) break;
         s_ = 1;
         K_ = 0;
         N_ = 0;
@@ -396,6 +452,7 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
     }
   }
 
+  if (abandoned_) return kIndexAbandoned;
   if (copy_ && out_ != nullptr) out_[o_] = 0;
   FinishIndex();
   *outLength = copy_ ? o_ : 0;
@@ -423,12 +480,22 @@ std::int32_t BuildCsvIndex(TableFields& v, const std::uint8_t* text, std::uint32
     aside.assign(text, text + length);
     text = aside.data();
   }
-  static std::atomic<std::uint32_t> generation{0};
-  std::uint32_t g = ++generation;
-  if (g == 0) g = ++generation;
-  v.m_nIndexGeneration = g;
+  v.m_nIndexGeneration = NextIndexGeneration();
   Scanner s(v, text, length, mode, padColumns);
   return s.Run(outLength, outMaxColumns);
+}
+
+std::int32_t BuildCsvIndexFollowing(TableFields& v, const std::uint8_t* text, std::uint32_t length,
+                                    std::uint32_t* outMaxColumns, const IndexFollow& follow) {
+  std::uint32_t lenDummy = 0, maxDummy = 0;
+  if (outMaxColumns == nullptr) outMaxColumns = &maxDummy;
+  if (text == nullptr) length = 0;
+  static_assert(kIndexAbandoned < -1, "the abandoned mark is no row number");
+  Scanner s(v, text, length, kCsvScanOnly, -1, &follow);
+  const std::int32_t last = s.Run(&lenDummy, outMaxColumns);
+  if (s.Abandoned()) return kIndexAbandoned;
+  v.m_nIndexGeneration = NextIndexGeneration();
+  return last;
 }
 
 bool SameBlockIndex(const TableFields& a, const TableFields& b) {

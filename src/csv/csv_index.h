@@ -34,6 +34,22 @@ std::int32_t BuildCsvIndex(TableFields& v, const std::uint8_t* text, std::uint32
                            std::uint32_t* outLength, std::uint32_t* outMaxColumns, int mode,
                            int padColumns);
 
+// The index of a working form that a pass is still writing, made one piece
+// behind it. The pass writes the text in pieces that end after a LF; `wait`
+// blocks until the final bytes reach past `need` (or the whole text is
+// final), stores how many bytes from the start are final in *ready and
+// returns false when the pass gave up. The result equals BuildCsvIndex's in
+// mode kCsvScanOnly over the finished text, or is kIndexAbandoned when the
+// pass gave up (v then holds nothing of use). No byte at or past *ready is
+// read.
+struct IndexFollow {
+  bool (*wait)(void* context, std::uint64_t need, std::uint32_t* ready);
+  void* context;
+};
+constexpr std::int32_t kIndexAbandoned = -0x7FFFFFFF;
+std::int32_t BuildCsvIndexFollowing(TableFields& v, const std::uint8_t* text, std::uint32_t length,
+                                    std::uint32_t* outMaxColumns, const IndexFollow& follow);
+
 enum CsvLineMode {
   kLineTitleAtCurLine = 1,  // from line m_nCurLine, skip "~" and "!" lines
   kLinePlainCount = 2,      // start of line m_nCurLine, counting LF lines

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -159,22 +160,72 @@ std::size_t LoadPieceEnd(const std::uint8_t* src, std::size_t n, std::size_t pos
   return lf ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(lf) - src) + 1 : n;
 }
 
+bool PassWatch::Wait(std::uint64_t need, std::uint32_t* ready) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [&] { return ended_ || ready_ > need; });
+  *ready = static_cast<std::uint32_t>(ready_);
+  return !failed_;
+}
+
+void PassWatch::Begin(std::vector<std::size_t> starts) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  starts_ = std::move(starts);
+  done_.assign(starts_.empty() ? 0 : starts_.size() - 1, false);
+}
+
+void PassWatch::Done(std::size_t piece) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (piece >= done_.size()) return;
+  done_[piece] = true;
+  const std::size_t before = prefix_;
+  while (prefix_ < done_.size() && done_[prefix_]) ++prefix_;
+  if (prefix_ == before) return;
+  ready_ = starts_[prefix_];
+  changed_.notify_all();
+}
+
+void PassWatch::Finish(bool ok) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (ended_) return;
+  ended_ = true;
+  failed_ = !ok;
+  if (ok && !starts_.empty()) ready_ = starts_.back();
+  changed_.notify_all();
+}
+
+namespace {
+// Ends the watch however the pass leaves (a failed allocation included), so
+// that its reader never waits for ever.
+struct EndWatch {
+  PassWatch* watch;
+  bool ok = false;
+  ~EndWatch() {
+    if (watch) watch->Finish(ok);
+  }
+};
+}  // namespace
+
 bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst, int threads, std::size_t piece,
-                       const docopen::LoadProgress* progress, bool* stopped) {
+                       const docopen::LoadProgress* progress, bool* stopped, PassWatch* watch) {
   if (stopped) *stopped = false;
+  EndWatch end{watch};
   if (piece == 0) piece = kPieceBytes;
   if (threads <= 0) {
     const unsigned cores = std::thread::hardware_concurrency();
     threads = n < kThreadedBytes ? 1 : static_cast<int>(std::min<unsigned>(cores ? cores : 1, kMaxLoadThreads));
   }
   threads = std::min(threads, kMaxLoadThreads);
-  if (threads <= 1 && n <= piece) return SjisPieceToWorkingForm(src, n, dst);
+  if (threads <= 1 && n <= piece) {
+    if (watch) watch->Begin({0, n});
+    return end.ok = SjisPieceToWorkingForm(src, n, dst);
+  }
 
   // The pieces, each from a line start.
   std::vector<std::size_t> starts;
   for (std::size_t pos = 0; pos < n; pos = LoadPieceEnd(src, n, pos, piece)) starts.push_back(pos);
   starts.push_back(n);
   const std::size_t count = starts.size() - 1;
+  if (watch) watch->Begin(starts);
   std::atomic<std::size_t> next{0}, finished{0};
   std::atomic<bool> failed{false}, stop{false};
   auto work = [&](bool polls) {
@@ -182,7 +233,10 @@ bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst
       const std::size_t k = next.fetch_add(1);
       if (k >= count || failed.load(std::memory_order_relaxed)) return;
       const std::size_t len = starts[k + 1] - starts[k];
-      if (!SjisPieceToWorkingForm(src + starts[k], len, dst + starts[k])) failed.store(true, std::memory_order_relaxed);
+      if (!SjisPieceToWorkingForm(src + starts[k], len, dst + starts[k]))
+        failed.store(true, std::memory_order_relaxed);
+      else if (watch)
+        watch->Done(k);
       const std::size_t done = finished.fetch_add(len) + len;
       if (polls && progress && progress->poll && done < n && progress->poll(progress->context, done, n)) {
         stop.store(true);
@@ -218,7 +272,7 @@ bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst
   }
   for (auto& h : helpers) h.join();
   if (stopped) *stopped = stop.load();
-  return !failed.load();
+  return end.ok = !failed.load();
 }
 
 void WorkingFormToFileText(const std::uint8_t* src, std::size_t n, std::uint8_t* dst) {

@@ -18,8 +18,11 @@
 // piece is done on its own and the result is the one-thread result.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 #include "core/docopen/textload.h"
 
@@ -41,15 +44,41 @@ bool SjisPieceToWorkingFormBytewise(const std::uint8_t* src, std::size_t n, std:
 // pos + piece, or `n`.
 std::size_t LoadPieceEnd(const std::uint8_t* src, std::size_t n, std::size_t pos, std::size_t piece);
 
+// What a pass has finished, for a reader that follows it one piece behind
+// (the index): the bytes from the start up to the first piece not yet done.
+// Pieces end after a LF (or at the end of the file).
+class PassWatch {
+ public:
+  // Reader: blocks until more than `need` bytes from the start are final,
+  // or all are; *ready gets how many are. False when the pass gave up.
+  bool Wait(std::uint64_t need, std::uint32_t* ready);
+
+  // Pass: its pieces start at starts[0..k-1], the last ends at starts[k].
+  void Begin(std::vector<std::size_t> starts);
+  void Done(std::size_t piece);
+  // The pass ended; `ok`: every piece was done.
+  void Finish(bool ok);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::size_t> starts_;
+  std::vector<bool> done_;
+  std::size_t prefix_ = 0;  // pieces done from the start
+  std::size_t ready_ = 0;   // bytes of those pieces
+  bool ended_ = false, failed_ = false;
+};
+
 // The whole file in pieces of `piece` bytes (0: kPieceBytes) on up to
 // `threads` threads (0: one thread below kThreadedBytes, else up to
 // kMaxLoadThreads as the machine has cores). False as for one piece.
 // When the file is cut, the calling thread calls `progress` after each piece
 // it finished, with the bytes finished so far; when that asks to stop, the
-// pass stops (false, *stopped set).
+// pass stops (false, *stopped set). With `watch`, the pass reports its
+// pieces there as they are done, and always ends it.
 bool SjisToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst, int threads = 0,
                        std::size_t piece = 0, const docopen::LoadProgress* progress = nullptr,
-                       bool* stopped = nullptr);
+                       bool* stopped = nullptr, PassWatch* watch = nullptr);
 
 // The CSV file text of a working form made by the pass above (every 0x06
 // back to a comma), `n` bytes of `src` to `dst` (may be `src`).

@@ -1,6 +1,7 @@
 #include "csv/csv_table.h"
 
 #include <cstring>
+#include <thread>
 
 #include "csv/csv_index.h"
 #include "csv/csv_loadscan.h"
@@ -60,12 +61,40 @@ bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t ma
   if (size > 0xFFFFFFFFull) return false;
   auto* buf = static_cast<std::uint8_t*>(fw::Alloc(static_cast<std::size_t>(size)));
   if (!buf) return false;
-  if (!SjisToWorkingForm(static_cast<const std::uint8_t*>(bytes), n, buf, threads, 0, progress, stopped)) {
+  // A file the pass cuts into pieces is indexed on another thread, one piece
+  // behind the pass, into a copy of the fields (the table stays unchanged
+  // when the pass gives up).
+  PassWatch watch;
+  TableFields indexed = *this;
+  std::int32_t indexResult = kIndexAbandoned;
+  std::uint32_t indexColumns = 0;
+  std::thread follower;
+  if (index && threads != 1 && n >= kThreadedBytes) {
+    try {
+      follower = std::thread([&] {
+        const IndexFollow follow{[](void* w, std::uint64_t need, std::uint32_t* ready) {
+                                   return static_cast<PassWatch*>(w)->Wait(need, ready);
+                                 },
+                                 &watch};
+        indexResult = BuildCsvIndexFollowing(indexed, buf, static_cast<std::uint32_t>(n), &indexColumns, follow);
+      });
+    } catch (...) {
+    }
+  }
+  const bool made = SjisToWorkingForm(static_cast<const std::uint8_t*>(bytes), n, buf, threads, 0, progress, stopped,
+                                      follower.joinable() ? &watch : nullptr);
+  if (follower.joinable()) follower.join();
+  if (!made) {
     fw::Free(buf);
     return false;
   }
   buf[n] = 0;
   fw::Free(m_pTextBuf);
+  if (indexResult != kIndexAbandoned) {
+    static_cast<TableFields&>(*this) = indexed;
+    m_nFieldCount = indexColumns;
+    index = false;
+  }
   m_pTextBuf = buf;
   m_nWorkSize = static_cast<std::uint32_t>(size);
   m_nTextLen = static_cast<std::uint32_t>(n);

@@ -130,7 +130,7 @@ TEST(CsvFileOpen, LargeFilesGiveTheSameTableAndTextOnOneToFourThreads) {
       if (c == '\x06' || c == '\x1b' || c == '\0' || static_cast<std::uint8_t>(c) >= 0x80) c = 'q';
     file += part + "\x88\x9f,\"\x93\x8c\"\r\n";
   }
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+  auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
   csv::Table want;
   ASSERT_TRUE(want.LoadFileText(file.data(), file.size(), 7));
   for (int threads = 1; threads <= 4; ++threads) {
@@ -143,6 +143,19 @@ TEST(CsvFileOpen, LargeFilesGiveTheSameTableAndTextOnOneToFourThreads) {
     EXPECT_EQ(0, std::memcmp(want.m_pTextBuf, got.m_pTextBuf, want.m_nTextLen + 1)) << threads;
     EXPECT_TRUE(csv::SameBlockIndex(want, got)) << threads;
     fw::Free(text.text);
+  }
+  // A pass that gives up in its last piece leaves the index that followed
+  // it unused and the table as it was.
+  file += "x\x06y\r\n";
+  bytes = reinterpret_cast<const std::uint8_t*>(file.data());
+  for (int threads = 2; threads <= 4; ++threads) {
+    csv::Table kept;
+    ASSERT_TRUE(kept.LoadFileText("a,b\r\nc\r\n", 8, 3));
+    const std::int32_t rows = kept.m_nLastRow;
+    EXPECT_FALSE(csv::LoadTableInOnePass(bytes, file.size(), TextEncoding::kShiftJis, 7, &kept, threads));
+    EXPECT_EQ(std::string("a\x06" "b\r\nc\r\n"),
+              std::string(reinterpret_cast<char*>(kept.m_pTextBuf), kept.m_nTextLen));
+    EXPECT_EQ(rows, kept.m_nLastRow) << threads;
   }
 }
 

@@ -3,10 +3,13 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "csv/csv_fastscan.h"
 #include "csv/csv_index.h"
+#include "index_follow_sim.h"
 
 namespace {
 
@@ -347,6 +350,93 @@ TEST(LineToOffset, NeverReadsPastTheLength) {
     std::uint32_t off = 0;
     csv::LineToOffset(v, b.get(), 3, &off, mode, 0);
     EXPECT_LE(off, 3u);
+  }
+}
+
+// The index following a pass: whatever the pieces, the index equals the one
+// of the whole text, and nothing not yet written is read (the simulation
+// fills it with marks and row ends, and poisons it under AddressSanitizer).
+// Block starts are rare (each makes the index wait for the next 1,001 LFs).
+std::string RandomWorkingForm(std::mt19937& rng, std::size_t n) {
+  static const char* kParts[] = {"a", "bc", "|", "||", "\r\n", "\n", "\r", "~c", "!$", "!%", "!^", "^<", "^>",
+                                 "$^", "\"", "\x88\x9f", "12", "\n^>", "\r\nx^<", "XL", "\n\n", "\n",
+                                 "\r\n", "a\n", "|\n", "|||", "abc|d"};
+  static const char* kBlocks[] = {"!#", "!*", "\r\n!#\r\n", "\n!*x|y\n"};
+  std::string s;
+  while (s.size() < n) {
+    if (rng() % 6 == 0) s.append(rng() % 40, static_cast<char>('A' + rng() % 26));
+    if (rng() % 400 == 0) s += kBlocks[rng() % 4];
+    s += kParts[rng() % (sizeof kParts / sizeof kParts[0])];
+  }
+  return S(s);
+}
+
+void ExpectFollowingEqualsWhole(const std::string& text, const std::vector<std::uint32_t>& cuts, int round) {
+  TableFields want, got;
+  std::uint32_t len = 0, wantCols = 0, gotCols = 0;
+  const std::int32_t wantLast = csv::BuildCsvIndex(want, U(text), Len(text), &len, &wantCols, csv::kCsvScanOnly, -1);
+  csvtest::RevealedText revealed(U(text), Len(text), cuts);
+  const std::int32_t gotLast =
+      csv::BuildCsvIndexFollowing(got, revealed.data(), Len(text), &gotCols, revealed.Follow());
+  ASSERT_EQ(wantLast, gotLast) << round;
+  EXPECT_EQ(wantCols, gotCols) << round;
+  got.m_nFieldCount = want.m_nFieldCount;
+  EXPECT_TRUE(csv::SameBlockIndex(want, got)) << round;
+}
+
+TEST(CsvIndexFollowing, EqualsTheWholeTextIndexForAnyPieces) {
+  std::mt19937 rng(77);
+  for (bool fast : {true, false}) {
+    csv::SetFastScans(fast);
+    // Long texts too: the index starts only once 1,001 LFs are final.
+    for (int round = 0; round < 240; ++round) {
+      const std::string text = RandomWorkingForm(rng, round < 120 ? 1 + rng() % 200 : 10000 + rng() % 40000);
+      std::vector<std::uint32_t> lfs;
+      for (std::uint32_t i = 0; i < Len(text); ++i)
+        if (text[i] == '\n') lfs.push_back(i + 1);
+      // Every LF a piece end, one piece, and a random choice.
+      ExpectFollowingEqualsWhole(text, lfs, round);
+      ExpectFollowingEqualsWhole(text, {}, round);
+      std::vector<std::uint32_t> some;
+      for (std::uint32_t c : lfs)
+        if (rng() % 4 == 0) some.push_back(c);
+      ExpectFollowingEqualsWhole(text, some, round);
+    }
+  }
+  csv::SetFastScans(true);
+}
+
+TEST(CsvIndexFollowing, ABlockTitleFarAheadIsWaitedFor) {
+  // The title of the second block lies behind 990 comment rows; with a piece
+  // a row, the lookup must wait for all of them.
+  std::string text = S("T|U\r\n1|2\r\n3|4\r\n5|6\r\n!#\r\n");
+  for (int i = 0; i < 990; ++i) text += "~comment\r\n";
+  text += S("A|B|C\r\n7|8|9\r\n10|11|12\r\n");
+  std::vector<std::uint32_t> lfs;
+  for (std::uint32_t i = 0; i < Len(text); ++i)
+    if (text[i] == '\n') lfs.push_back(i + 1);
+  ExpectFollowingEqualsWhole(text, lfs, 0);
+  TableFields got;
+  std::uint32_t cols = 0;
+  csvtest::RevealedText revealed(U(text), Len(text), lfs);
+  csv::BuildCsvIndexFollowing(got, revealed.data(), Len(text), &cols, revealed.Follow());
+  EXPECT_EQ(2u, got.BlockCount());
+  EXPECT_EQ(3u, got.m_aSecFields[2]);
+}
+
+TEST(CsvIndexFollowing, APassThatGivesUpAbandonsTheIndex) {
+  std::mt19937 rng(5);
+  const std::string text = RandomWorkingForm(rng, 5000) + "\n";
+  std::vector<std::uint32_t> lfs;
+  for (std::uint32_t i = 0; i < Len(text); ++i)
+    if (text[i] == '\n') lfs.push_back(i + 1);
+  for (int failAt : {0, 1, 2, 7}) {
+    csvtest::RevealedText revealed(U(text), Len(text), lfs, failAt);
+    TableFields got;
+    std::uint32_t cols = 0;
+    EXPECT_EQ(csv::kIndexAbandoned,
+              csv::BuildCsvIndexFollowing(got, revealed.data(), Len(text), &cols, revealed.Follow()))
+        << failAt;
   }
 }
 
