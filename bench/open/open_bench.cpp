@@ -141,6 +141,16 @@ int Steps(std::size_t mb) {
 }
 
 int main(int argc, char** argv) {
+  // -wine "COMMAND" (anywhere): our side is COMMAND FILE, the Windows build's
+  // bench_open_once.exe under Wine (the file given by its Windows path).
+  std::string wine;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "-wine") != 0) continue;
+    wine = argv[i + 1];
+    for (int k = i; k + 2 <= argc; ++k) argv[k] = argv[k + 2];
+    argc -= 2;
+    break;
+  }
   if (argc > 2 && std::strcmp(argv[1], "-once") == 0) return OpenOnce(argv[2]);
   if (argc > 2 && std::strcmp(argv[1], "-once-careful") == 0) {
     csv::SetOnePassOpen(false);
@@ -155,13 +165,7 @@ int main(int argc, char** argv) {
   // -careful: the paired runs force the careful open (the row before the one pass).
   const bool careful = argc > arg && std::strcmp(argv[arg], "-careful") == 0;
   if (careful) ++arg;
-  // -wine "COMMAND": our side is COMMAND FILE, the Windows build's
-  // bench_open_once.exe under Wine (the file given by its Windows path).
-  std::string wine;
-  if (argc > arg + 1 && std::strcmp(argv[arg], "-wine") == 0) {
-    wine = argv[arg + 1];
-    arg += 2;
-  }
+
   std::size_t mb = argc > arg ? static_cast<std::size_t>(std::atoi(argv[arg])) : 100;
   const std::string path = "/tmp/tabrye_bench_open.csv";
   if (!bench::WriteFile(path, MakeText(mb << 20))) return 1;
