@@ -214,7 +214,7 @@ int MacroParseIndexRef(const MacroState& state, const CString& text, int* pos) {
   return second ? static_cast<int>(-1 - value) : static_cast<int>(value);
 }
 
-int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& list, int next) {
+int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& list, int next, int limit) {
   std::string L = list.Str();
   if (!L.empty() && L.back() != ';') L += ';';
   L += "    ";
@@ -358,6 +358,7 @@ int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& lis
     if (after > highest) highest = after;
   }
 
+  if (highest > limit) return 0;
   const int used = MacroNameTableLength(state);
   if (used + static_cast<long long>(entries.size()) >= kNameTableSize) return 0;
   std::memcpy(state.m_abMacroNameTable + used, entries.data(), entries.size());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fw/cstring.h"
+#include "macro/macro_state.h"
 
 namespace macro {
 
@@ -16,9 +17,11 @@ struct MacroState;
 // Declares the names of `list` ("a,b=1,tbl<3|4>,v<3>={a|b|c},12:n,B:x,#alias")
 // from slot `next`: stores initial values, appends the entries to the names
 // table and returns the next free slot. Returns 0 and changes nothing when a
-// slot or an array would pass kLastVarSlot or the table is full; returns -1
-// after showing the message box when a '[' follows a separator.
-int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& list, int next);
+// slot or an array would pass kLastVarSlot, the next free slot would pass
+// `limit`, or the table is full; returns -1 after showing the message box
+// when a '[' follows a separator.
+int MacroDeclareVariables(MacroState& state, MacroHost* host, const CString& list, int next,
+                          int limit = kLastVarSlot + 1);
 
 // Reads one index of "<a>" or "<a|b>" at *pos (just after '<' or '|') and
 // moves *pos past it. Returns the value, or -1 - value when a '|' ended it.

@@ -79,7 +79,9 @@ bool MacroDefine(MacroState& state, MacroHost* host, CString* operand, CString* 
   const int comment = operand->Find("//");
   if (comment >= 0) *operand = operand->Left(comment);
   if (operand->IsEmpty()) return true;
-  const int next = MacroDeclareVariables(state, host, *operand, state.m_nMacroNextSlot);
+  // A list whose next free slot would pass the last slot is refused whole
+  // (nothing declared), as one that does not fit.
+  const int next = MacroDeclareVariables(state, host, *operand, state.m_nMacroNextSlot, kLastVarSlot);
   if (next < 0) return Fail(VarError::kDefine, error);
   // 0 means the list did not fit: the next slot stays where it was.
   if (next == 0 || next > kLastVarSlot) return Fail(VarError::kOverVariables, error);

@@ -139,6 +139,19 @@ TEST_F(VariableStore, ParaOverTheStore) {
   EXPECT_EQ(5180, st->m_nMacroNextSlot);
 }
 
+TEST_F(VariableStore, ADefineThatWouldFillTheLastSlotIsRefusedWhole) {
+  // Slots 5178-5180 exist, but the next free slot would pass the last one:
+  // the statement fails and declares nothing (no names, no values).
+  st->m_nMacroNextSlot = 5178;
+  const std::string before = Table();
+  EXPECT_FALSE(Define("a=1,b=2,c=3"));
+  EXPECT_EQ(before, Table());
+  EXPECT_EQ(5178, st->m_nMacroNextSlot);
+  EXPECT_EQ("", Var(5178));
+  EXPECT_TRUE(Define("a=1,b=2"));
+  EXPECT_EQ(5180, st->m_nMacroNextSlot);
+}
+
 TEST_F(VariableStore, ReleaseRestoresNamesAndNextSlot) {
   ASSERT_TRUE(Define("keep=1"));
   const std::string before = Table();
