@@ -89,7 +89,9 @@ void AppendWithinLimit(std::string& out, const std::string& add) {
 class Scanner {
  public:
   Scanner(MacroState& st, const char* text, std::uint32_t length, int debugMode)
-      : st_(st), t_(reinterpret_cast<const unsigned char*>(text)), n_(text ? length : 0), debug_(debugMode) {}
+      : st_(st), t_(reinterpret_cast<const unsigned char*>(text)), n_(text ? length : 0), debug_(debugMode) {
+    cmd_.withOffsets = true;
+  }
 
   ScanResult Run();
 
@@ -370,7 +372,6 @@ bool Scanner::ContinueOnNextLine() {
 }
 
 void Scanner::CollectCommand() {
-  cmd_.withOffsets = true;
   for (;;) {
     bool full = false;
     while (!EndsColumn(pos_)) {

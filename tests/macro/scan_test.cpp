@@ -268,6 +268,7 @@ TEST_F(Scan, NumericStatementsTakeTheRestOfTheLine) {
   ASSERT_EQ(a.size(), 2u);
   EXPECT_EQ(a[0].command, "9abc def");
   EXPECT_EQ(a[0].operand, "");
+  EXPECT_EQ(a[0].at, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(a[1].command, "next");
   EXPECT_EQ(Commands("\t7=1 ||\r\n\tx\r\n"), (V{"7=1 ||", "x"}));  // no normalisation, no continuation
   EXPECT_EQ(All("\t8" + std::string(3000, 'x') + "\r\n\tn\r\n")[0].command.size(), 1900u);
