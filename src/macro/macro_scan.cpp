@@ -59,7 +59,7 @@ struct Column {
   bool EndsWithJoiner() const {
     std::size_t e = bytes.size();
     if (e && bytes[e - 1] == ' ' && plain[e - 1]) --e;
-    if (e >= 2 && plain[e - 1] && plain[e - 2] && bytes[e - 1] == bytes[e - 2] &&
+    if (e >= 2 && plain[e - 1] && plain[e - 2] && bytes[e - 1] == bytes[e - 2] && bytes[e - 1] != '\0' &&
         std::strchr(kPairJoiners, bytes[e - 1]))
       return true;
     for (const char* w : kWordJoiners) {
