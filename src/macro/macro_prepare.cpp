@@ -38,6 +38,8 @@ bool StartsWith(const CString& text, const char* head) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+// Whether `c` is one of the bytes of `set` (never for NUL).
+bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
 
 // What each byte of a command is: plain (neither the second byte of a
 // double-byte character nor escaped by a backslash before it) and outside
@@ -101,7 +103,7 @@ int CharBeforeLength(const CString& text, int at) {
   return at - start;
 }
 
-// Step 2: a plain command of several statements joined by "||" is cut
+// A plain command of several statements joined by "||" is cut
 // before the first "||"; the statement position goes back to it. The cut is
 // made only when that "||" lies after the statement's first byte and before
 // the position of the next statement, so the position always moves forward.
@@ -120,7 +122,7 @@ bool SplitAtBars(MacroState& st, int bars) {
   return true;
 }
 
-// Step 4.
+// "if(", "while(", "for(" become "if:", "while:", "for:".
 void RewriteBracketForms(CString& cmd) {
   for (const BracketForm& f : kBracketForms) {
     if (cmd.GetLength() > static_cast<int>(std::strlen(f.bracket)) && StartsWith(cmd, f.bracket)) {
@@ -131,7 +133,7 @@ void RewriteBracketForms(CString& cmd) {
   }
 }
 
-// Step 6: "name=value" with no operand becomes the command "name" and the
+// "name=value" with no operand becomes the command "name" and the
 // operand "=value" (the scanner doubled a single '=' into "==").
 void SplitAssignment(MacroState& st) {
   CString& cmd = st.m_strStmtCommand;
@@ -152,7 +154,7 @@ bool IsSign(const CString& cmd, const ByteMap& map, int i) {
   return c == '=' || c == '<' || c == '>';
 }
 
-// Step 7's address or variable form: after an optional '(' and a run of
+// The address or variable forms that are conditions by themselves: after an optional '(' and a run of
 // digits and '-', a '[' or an '&' followed by a digit, 'D', '-', '@', '(',
 // '[' or '#'.
 bool IsAddressForm(const CString& cmd) {
@@ -164,10 +166,10 @@ bool IsAddressForm(const CString& cmd) {
   if (cmd[i] == '[') return true;
   if (cmd[i] != '&' || i + 1 >= n) return false;
   const char c = cmd[i + 1];
-  return IsDigit(c) || std::strchr("D-@([#", c) != nullptr;
+  return IsDigit(c) || InSet(c, "D-@([#");
 }
 
-// Step 8: "[x]++" gives "inc", "[x]--" "dec"; "++" or "--" and one byte
+// "[x]++" gives "inc", "[x]--" "dec"; "++" or "--" and one byte
 // after it gives the word with that byte.
 CString IncDecWord(const CString& cmd) {
   const int n = cmd.GetLength();
@@ -211,7 +213,7 @@ int VariableEnd(const CString& cmd, const ByteMap& map) {
   return -1;
 }
 
-// Step 10 for a command that begins with '&': the letter after its address.
+// For a command that begins with '&': the letter after its address.
 // The address is skipped only when the command is an address form (the byte
 // after '&' opens one); "&R", "&&", "&L"... have their letter right after
 // the '&'.
@@ -219,12 +221,17 @@ int FindCommandLetter(const CString& cmd) {
   const int n = cmd.GetLength();
   if (n < 2) return n;
   const char first = cmd[1];
-  if (!(IsDigit(first) || std::strchr("D-@([#", first) != nullptr)) return 1;
+  if (!(IsDigit(first) || InSet(first, "D-@([#"))) return 1;
   int depth = 0;
   int i = 0;
   while (i < n) {
     const char c = cmd[i];
     const char next = i + 1 < n ? cmd[i + 1] : '\0';
+    if (docsvc::IsSjisLeadByteStd(static_cast<unsigned char>(c))) {
+      if (depth == 0) break;  // a double-byte character is never part of an address
+      i += 2;                 // inside brackets: both bytes
+      continue;
+    }
     if ((c == '&' || c == '@') && next == '#') {
       ++i;  // stepped over; the '#' is read next
       continue;
@@ -248,13 +255,13 @@ int FindCommandLetter(const CString& cmd) {
       ++i;
       continue;
     }
-    if (IsDigit(c) || std::strchr("&@-_])RLUD", c) != nullptr) {
+    if (IsDigit(c) || InSet(c, "&@-_])RLUD")) {
       ++i;
       continue;
     }
     break;
   }
-  return i;
+  return i < n ? i : n;
 }
 
 void SetLetters(const MacroState& st, PreparedStatement* p) {
@@ -289,7 +296,7 @@ PreparedStatement PrepareStatement(MacroState& st) {
   CString& operand = st.m_strStmtOperand;
   st.m_bStmtMultiCond = 0;
 
-  // 2. Several conditions, or several statements, joined by "||".
+  // Several conditions, or several statements, joined by "||".
   {
     const ByteMap map(cmd);
     const int bars = map.Find(cmd, "||", 3);
@@ -303,7 +310,7 @@ PreparedStatement PrepareStatement(MacroState& st) {
     }
   }
 
-  // 3. Escapes and short forms.
+  // Escapes and short forms.
   cmd.Replace("&@:", "&@0:");
   cmd.Replace("&@#", "&@0#");
   cmd.Replace("\\_", " ");
@@ -311,16 +318,16 @@ PreparedStatement PrepareStatement(MacroState& st) {
   operand.Replace("\\_", " ");
   operand.Replace(kFullWidthLowLine, kFullWidthBlank);
 
-  // 4. "if(", "while(", "for(".
+  // "if(", "while(", "for(".
   RewriteBracketForms(cmd);
 
-  // 5. Sort shorthand "&U3".
+  // Sort shorthand "&U3".
   if (cmd.GetLength() > 2 && StartsWith(cmd, "&U") && operand.IsEmpty()) cmd = CString("&Su") + cmd.Mid(2);
 
-  // 6. Assignments.
+  // Assignments.
   SplitAssignment(st);
 
-  // 7. Word and rest.
+  // Word and rest.
   const ByteMap map(cmd);
   const bool noOperand = operand.IsEmpty();
   const int colon = pat::FindCharOutsideBrackets(cmd, ':', 0);
@@ -339,7 +346,7 @@ PreparedStatement PrepareStatement(MacroState& st) {
     p.rest = cmd;
   }
 
-  // 8. Increments and decrements (before the condition forms below, which
+  // Increments and decrements (before the condition forms below, which
   // would otherwise take "[x]++" for a condition).
   const CString incDec = (noOperand && StartsWith(cmd, "[")) ? IncDecWord(cmd) : CString();
   if (!incDec.IsEmpty()) {
@@ -355,23 +362,21 @@ PreparedStatement PrepareStatement(MacroState& st) {
     }
   }
 
-  // 9 and 11. Translation, except for the run-control words.
-  if (IsRunControlWord(p.word))
-    p.runControl = true;
-  else
-    MacroTranslateCommandWord(st, p.word, p.rest);
+  // Translation, except for the run-control words ("replreg"
+  // would lose its "repl").
+  if (!IsRunControlWord(p.word)) MacroTranslateCommandWord(st, p.word, p.rest);
 
-  // 11. "[name]:" and "&D12:" replace inside the variable.
+  // "[name]:" and "&D12:" replace inside the variable.
   {
     const ByteMap after(cmd);
     const int end = VariableEnd(cmd, after);
     if (end > 0 && end < cmd.GetLength() && cmd[end] == ':') {
       p.word = "replreg";
-      p.runControl = true;
     }
   }
+  p.runControl = IsRunControlWord(p.word);
 
-  // 10. Letters for classification.
+  // Letters for classification.
   SetLetters(st, &p);
   return p;
 }

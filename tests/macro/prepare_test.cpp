@@ -314,6 +314,9 @@ TEST_F(Prepare, CommandLettersOfAmpersandCommands) {
       {"&2@3Dx", "y", 'x', macro::kMissingLetter},                      {"&3", "y", macro::kMissingLetter, macro::kMissingLetter},
       {"loadmacro", "a.rmc", 'L', 'm'}, {"&2[x]Y", "y", 'Y', macro::kMissingLetter},
       {"&5&#abc", "y", '#', 'a'},
+      // A double-byte character ends the address, and inside brackets its
+      // second byte (here ']') is no bracket.
+      {"&2\x82\xa0", "y", 0x82, 0xa0},      {"&[\x81\x5d]Mx", "y", 'M', 'x'},
   };
   for (const auto& c : cases) {
     auto p = Run(c.cmd, c.op);
@@ -321,6 +324,13 @@ TEST_F(Prepare, CommandLettersOfAmpersandCommands) {
     EXPECT_EQ(p.letter, c.letter) << c.cmd << " -> " << Cmd();
     EXPECT_EQ(p.letter2, c.letter2) << c.cmd << " -> " << Cmd();
   }
+}
+
+TEST_F(Prepare, ANulByteIsNoAddressCharacter) {
+  auto p = Run(std::string("&1\0M", 4), "y");
+  EXPECT_EQ(p.letterAt, 2);
+  EXPECT_EQ(p.letter, 0);
+  EXPECT_EQ(p.letter2, 'M');
 }
 
 TEST_F(Prepare, LettersOfOtherCommands) {
