@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "macro/macro_cmdwords.h"
@@ -126,7 +127,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   st->m_nCmdLineNo = (flags & 0x20) ? 0 : 9;
   const int line = st->m_nCmdLineNo;
 
-  const macro::PreparedStatement p = macro::PrepareStatement(*st);
+  // By a flag, the macro text the offsets point into: the command's bytes at
+  // their offsets, a line break and blanks in every gap.
+  std::string macroText;
+  if ((flags & 0x10) && (flags & 0x80) == 0) {
+    macroText.assign(next, ' ');
+    std::uint32_t prev = 0;
+    for (std::size_t i = 0; i < at.size(); ++i) {
+      if (i > 0 && at[i] > prev + 2) {
+        macroText[prev + 1] = '\r';
+        macroText[prev + 2] = '\n';
+      }
+      macroText[at[i]] = text[i];
+      prev = at[i];
+    }
+    macroText[next - 2] = '\r';
+    macroText[next - 1] = '\n';
+  }
+
+  const macro::PreparedStatement p = macro::PrepareStatement(*st, macroText);
 
   // The position.
   if (p.split) {
@@ -134,7 +153,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHECK(st->m_bStmtMultiCond == 0);
     CHECK(!at.empty() && st->m_nMacroPos > at.front() && st->m_nMacroPos < next);
     if ((flags & 0x80) == 0) CHECK(st->m_nMacroPos > start);
-    CHECK(st->m_nCmdLineNo == (line > 0 ? line - 1 : 0));
+    if (macroText.empty())
+      CHECK(st->m_nCmdLineNo == (line > 0 ? line - 1 : 0));
+    else
+      CHECK(st->m_nCmdLineNo >= 0 && st->m_nCmdLineNo <= line);
     CHECK(st->m_anStmtCommandAt.size() < at.size());
   } else {
     CHECK(st->m_nMacroPos == next);

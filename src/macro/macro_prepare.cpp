@@ -103,11 +103,29 @@ int CharBeforeLength(const CString& text, int at) {
   return at - start;
 }
 
-// A plain command of several statements joined by "||" is cut
-// before the first "||"; the statement position goes back to it. The cut is
-// made only when that "||" lies after the statement's first byte and before
-// the position of the next statement, so the position always moves forward.
-bool SplitAtBars(MacroState& st, int bars) {
+// Line breaks in text[from, to): CR LF, a lone CR and a lone LF count one
+// each, as the scanner counts them.
+int CountLineBreaks(std::string_view text, std::uint32_t from, std::uint32_t to) {
+  if (to > text.size()) to = static_cast<std::uint32_t>(text.size());
+  int count = 0;
+  for (std::uint32_t i = from; i < to; ++i) {
+    if (text[i] == '\r') {
+      ++count;
+      if (i + 1 < to && text[i + 1] == '\n') ++i;
+    } else if (text[i] == '\n') {
+      ++count;
+    }
+  }
+  return count;
+}
+
+// A plain command of several statements joined by "||" is cut before the
+// first "||"; the statement position goes back to it. The cut is made only
+// when that "||" lies after the statement's first byte and before the
+// position of the next statement, so the position always moves forward.
+// The line number goes back by the line breaks between the "||" and the
+// old position (one without the text), never below 0.
+bool SplitAtBars(MacroState& st, int bars, std::string_view text) {
   CString& cmd = st.m_strStmtCommand;
   const std::vector<std::uint32_t>& at = st.m_anStmtCommandAt;
   if (at.size() != static_cast<std::size_t>(cmd.GetLength())) return false;
@@ -117,8 +135,9 @@ bool SplitAtBars(MacroState& st, int bars) {
   const int keep = bars - CharBeforeLength(cmd, bars);
   cmd = cmd.Left(keep);
   st.m_anStmtCommandAt.resize(static_cast<std::size_t>(keep));
+  const int breaks = text.empty() ? 1 : CountLineBreaks(text, target, st.m_nMacroPos);
   st.m_nMacroPos = target;
-  if (st.m_nCmdLineNo > 0) --st.m_nCmdLineNo;
+  st.m_nCmdLineNo = st.m_nCmdLineNo > breaks ? st.m_nCmdLineNo - breaks : 0;
   return true;
 }
 
@@ -290,7 +309,7 @@ bool IsRunControlWord(const CString& word) {
   return false;
 }
 
-PreparedStatement PrepareStatement(MacroState& st) {
+PreparedStatement PrepareStatement(MacroState& st, std::string_view text) {
   PreparedStatement p;
   CString& cmd = st.m_strStmtCommand;
   CString& operand = st.m_strStmtOperand;
@@ -306,7 +325,7 @@ PreparedStatement PrepareStatement(MacroState& st) {
       if (control)
         st.m_bStmtMultiCond = 1;
       else if (operand.IsEmpty())
-        p.split = SplitAtBars(st, bars);
+        p.split = SplitAtBars(st, bars, text);
     }
   }
 

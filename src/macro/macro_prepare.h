@@ -7,6 +7,8 @@
 // translates command words into their codes (macro_cmdwords.h).
 #pragma once
 
+#include <string_view>
+
 #include "fw/cstring.h"
 
 namespace macro {
@@ -34,9 +36,13 @@ struct PreparedStatement {
 // Prepares the statement in st.m_strStmtCommand / st.m_strStmtOperand:
 // rewrites both in place, sets st.m_bStmtMultiCond, and for a line of
 // several statements sets st.m_nMacroPos back to the "||" where the next one
-// begins (never to or before the statement's first byte) and lowers
-// st.m_nCmdLineNo by one so that the next statement keeps this line number.
-PreparedStatement PrepareStatement(MacroState& st);
+// begins (never to or before the statement's first byte, never past where
+// it was). st.m_nCmdLineNo then goes back by the line breaks of `text` (the
+// macro text the offsets point into) between that "||" and the old
+// position, so that the next statement, which passes them again, keeps the
+// count right; without the text by one, the line break that ended the
+// statement.
+PreparedStatement PrepareStatement(MacroState& st, std::string_view text = {});
 
 // True when `word` is one of the words that go to classification as they
 // are ("registry", "if", "do while", "exe", ...).

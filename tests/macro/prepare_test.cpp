@@ -213,6 +213,39 @@ TEST_F(Prepare, SplitNeverMovesThePositionBack) {
   EXPECT_EQ(st->m_nMacroPos, 80u);
 }
 
+TEST_F(Prepare, TheLineNumberGoesBackByTheLineBreaksPassedAgain) {
+  // "msg:a ||" continued on the next line by "msg:b": the scanner passed two
+  // line breaks; the next statement starts at the bars and passes both again.
+  const std::string text = "\tmsg:a ||\r\n\tmsg:b\r\nnext";
+  st->m_strStmtCommand = "msg:a ||msg:b";
+  st->m_strStmtOperand = "";
+  st->m_anStmtCommandAt = {1, 2, 3, 4, 5, 6, 7, 8, 12, 13, 14, 15, 16};
+  st->m_nMacroPos = 19;
+  st->m_nCmdLineNo = 2;
+  auto p = macro::PrepareStatement(*st, text);
+  EXPECT_TRUE(p.split);
+  EXPECT_EQ(Cmd(), "&Ma");
+  EXPECT_EQ(st->m_nMacroPos, 7u);
+  EXPECT_EQ(st->m_nCmdLineNo, 0);
+  // One line: one line break, as without the text.
+  const std::string one = "a:b || c:d\nx";
+  st->m_strStmtCommand = "a:b || c:d";
+  st->m_anStmtCommandAt.clear();
+  for (std::uint32_t i = 0; i < 10; ++i) st->m_anStmtCommandAt.push_back(i);
+  st->m_nMacroPos = 11;
+  st->m_nCmdLineNo = 3;
+  EXPECT_TRUE(macro::PrepareStatement(*st, one).split);
+  EXPECT_EQ(st->m_nCmdLineNo, 2);
+  // CR LF, a lone CR and a lone LF are one break each.
+  const std::string mixed = "a:b ||\r\n\r\n\rc\n";
+  st->m_strStmtCommand = "a:b ||c";
+  st->m_anStmtCommandAt = {0, 1, 2, 3, 4, 5, 11};
+  st->m_nMacroPos = 13;
+  st->m_nCmdLineNo = 10;
+  EXPECT_TRUE(macro::PrepareStatement(*st, mixed).split);
+  EXPECT_EQ(st->m_nCmdLineNo, 6);
+}
+
 TEST_F(Prepare, ControlStatementsWithSeveralConditions) {
   for (const char* c : {"if:[a]==1||[b]==2", "do while:[a]==1||[b]==2", "while:[a]==1||[b]==2",
                         "until:[a]==1||[b]==2", "else if:[a]==1||[b]==2"}) {
