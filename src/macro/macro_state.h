@@ -123,6 +123,24 @@ struct MacroState {
   std::int32_t m_nStmtIndent = 0;
   std::uint32_t m_bStmtMultiCond = 0;
 
+  // The run under way (macro_run.h). The five interpreter stacks hold
+  // entries 0-20 (a call writes entry `depth` after raising it to 20).
+  static constexpr int kMacroStacks = 5;
+  static constexpr int kMacroStackEntries = 21;
+  std::uint32_t m_bMacroRunActive = 0;
+  std::uint32_t m_bMacroRunOnLoad = 0;   // the macro document being shown runs once its load ends
+  std::int32_t m_nMacroStatusMode = 0;   // trace: 0 full, 1 line only, 2 none, 3 a fixed text
+  std::int32_t m_nMacroDebugMode = 0;    // run control (99 is consumed at the normal end)
+  std::int32_t m_nMacroSavedLine = 0;    // line of a paused run, restored when it resumes
+  CString m_strMacroStopText;
+  std::uint32_t m_anMacroStacks[kMacroStacks][kMacroStackEntries] = {};
+  std::int32_t m_nMacroSortKey = 0;      // signed sort column the sort statements leave (0 after a run)
+  std::int32_t m_nMacroFrameCount = 0;   // subroutine frames ("E" returns from one when 2 or more)
+  std::int32_t m_anStmtNumbers[4] = {-1, 0, 0, 0};  // num1-num4 of the statement being run
+  std::vector<std::uint32_t> m_aMacroMarkTable;  // reset at each run unless its state word is 99
+  std::int32_t m_nMacroMarkState = 0;
+  std::int32_t m_nMacroMarkCount = 0;
+
   // Command-line function evaluation nested through parenthesised groups
   // (bounded), and whether "stack over eror" was shown in the outermost one.
   std::int32_t m_nFuncLineDepth = 0;

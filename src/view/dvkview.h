@@ -98,6 +98,13 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // through which the interpreter reaches the editor.
   macro::MacroState& Macro();
   macro::MacroHost& MacroHost();
+  // The macro run (macro/macro_run.h): mode 1 a statement in
+  // m_strStmtCommand / m_strStmtOperand, 2 and 12 a macro file, 3 and 13 the
+  // document's text, 4 macro text. 1 ended, -1 stopped, 2 paused, 9 an
+  // "@BAT" text handed to the document.
+  int RunMacro(int mode, CString source, CString arg, CString folder);
+  // Timer 25: resumes a waiting run, or waits while a run is under way.
+  void ResumeMacro();
   // Macro values over this view's state, host and table (dvkview_macro.cpp;
   // macro/macro_subst.h, macro_paths.h, macro_address.h).
   CString MacroSubstituteVariables(const CString& text, int mode, int valueI = 0, int valueJ = 0, int pageFlag = 0);

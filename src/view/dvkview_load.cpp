@@ -13,6 +13,7 @@
 #include "host/frame_host.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
+#include "macro/macro_state.h"
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 #include "view/viewload/csvshow.h"
@@ -49,6 +50,14 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   (void)hintObject;
   app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
+  // The list side's macro file: run it before the update of all views returns.
+  if (doc->UpdateFields().m_nUpdateCode == app::UpdateCode::kSideMacro) {
+    if (!TakesDocumentContent()) return;
+    const CString path = doc->PathFields().m_nActiveSide == 1 ? doc->PathFields().m_strPath1
+                                                               : doc->PathFields().m_strPath2;
+    if (::GetFileKind(path) == docsvc::kKindMacro) RunMacro(2, path, CString(), CString());
+    return;
+  }
   viewload::UpdateState state;
   state.printRequest = doc->UpdateFields().m_nPrintRequest;
   state.loadState = doc->UpdateFields().m_nLoadState;
@@ -109,6 +118,10 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
       const DWORD spent = GetTickCount() - start;
       m_nPendingLoad = 1;
       if (!SetTimer(view::kTimerLoad, spent + 1 < kLoadDelayMs ? kLoadDelayMs - spent : 1)) FinishLoad();
+      // A macro document runs once it is shown (after the open has written
+      // its own status text). One loaded while a run is under way (its
+      // source shown again after an error) is only shown.
+      Macro().m_bMacroRunOnLoad = m_nFileKind == docsvc::kKindMacro && !Macro().m_bMacroRunActive ? 1 : 0;
       return;
     }
     case viewload::UpdateStep::kHandOver:
@@ -279,6 +292,10 @@ void CDvkView::FinishLoad() {
   ApplyJump();
   if (viewload::RedrawStateArmsRedraw(doc->UpdateFields().m_nRedrawState)) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
   if (!doc->PathFields().m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
+  if (m_pMacroState && m_pMacroState->m_bMacroRunOnLoad) {
+    m_pMacroState->m_bMacroRunOnLoad = 0;
+    RunMacro(3, doc->PathFields().m_strDocPath, CString(), CString());
+  }
 }
 
 bool CDvkView::RenewIfLong() {
@@ -323,6 +340,9 @@ void CDvkView::OnTimer(UINT_PTR id) {
   switch (id) {
     case view::kTimerLoad:
       FinishLoad();
+      return;
+    case view::kTimerMacroResume:
+      ResumeMacro();
       return;
     case view::kTimerShowMore:
       ShowNextChunk();

@@ -10,14 +10,63 @@
 #include "macro/macro_expr.h"
 #include "macro/macro_lines.h"
 #include "macro/macro_paths.h"
+#include "macro/macro_run.h"
+#include "fw/file.h"
+#include "host/doc_host.h"
 #include "macro/macro_state.h"
 #include "macro/macro_subst.h"
 #include "view/dvkview.h"
+#include "view/macro_view_host.h"
 
 static_assert(view::kColumnPositions == csv::kColumnPositionSlots, "one layout of the column positions");
 
 CString CDvkView::MacroSubstituteVariables(const CString& text, int mode, int valueI, int valueJ, int pageFlag) {
   return macro::MacroSubstituteVariables(Macro(), &m_table, text, mode, valueI, valueJ, pageFlag);
+}
+
+int CDvkView::RunMacro(int mode, CString source, CString arg, CString folder) {
+  app::DocHost* doc = GetDocument();
+  if (!doc) return macro::kRunStopped;
+  macro::MacroRunContext rc{Macro(),
+                            static_cast<view::MacroViewHost&>(MacroHost()),
+                            m_table,
+                            doc->TextFields(),
+                            doc->UpdateFields(),
+                            doc->PathFields(),
+                            doc->SettingsFields(),
+                            doc->WindowFields(),
+                            {&m_nFileKind, &m_nSourceView, &m_nEditMode, &m_nSortFlags}};
+  return macro::RunMacro(rc, mode, std::move(source), std::move(arg), std::move(folder));
+}
+
+void CDvkView::ResumeMacro() {
+  KillTimer(view::kTimerMacroResume);
+  macro::MacroState& ms = Macro();
+  // A tick that comes while a run is under way (a box of the run pumps
+  // messages) starts no second run: it waits for that run to end.
+  if (ms.m_bMacroRunActive) {
+    SetTimer(view::kTimerMacroResume, 100);
+    return;
+  }
+  if (ms.m_nMacroWaitTicks > 0) --ms.m_nMacroWaitTicks;
+  // A copy that waits for another reads the instance file in the kept folder.
+  CFile file;
+  const CString instance = ms.m_strLastMacroFolder + "\\tabrymacro.tmp";
+  if (ms.m_nMacroWaitTicks > 0 && file.Open(instance, CFile::modeRead | CFile::shareDenyNone)) {
+    unsigned char bytes[256] = {};
+    UINT n = 0;
+    try {
+      n = file.Read(bytes, sizeof bytes);
+    } catch (const CFileException&) {
+    }
+    bool marked = false;
+    for (UINT k = 128; k < n && k <= 254; ++k) marked = marked || bytes[k] == ms.m_nMacroInstanceMark;
+    if (!marked) ms.m_nMacroWaitTicks = 0;
+  }
+  if (ms.m_nMacroWaitTicks == 0)
+    RunMacro(2, ms.m_strLastMacroSource, CString(), CString());
+  else
+    SetTimer(view::kTimerMacroResume, 1000);
 }
 
 CString CDvkView::MacroExpandParameters(const CString& path) {

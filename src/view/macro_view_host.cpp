@@ -83,4 +83,56 @@ int MacroViewHost::FormatCells(const macro::CellFormat& format, int firstRow, in
   return view_.FormatCells(format, firstRow, lastRow, firstCol, lastCol);
 }
 
+
+void MacroViewHost::ShowStatus(const CString& text) {
+  if (!g_pStatusBar || !g_pStatusBar->m_hWnd) return;
+  g_pStatusBar->SetPaneText(0, text);
+  g_pStatusBar->UpdateWindow();  // repainted at once: the run holds the message loop
+}
+
+bool MacroViewHost::TakeEscapeKeyDown() {
+  MSG msg;
+  if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+  ::PeekMessageA(&msg, msg.hwnd, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
+  return true;
+}
+
+bool MacroViewHost::AskYesNo(const CString& text) {
+  return fw::ShowMessageBox(view_.m_hWnd, text.GetString(), "", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+CString MacroViewHost::ResourceString(int id) {
+  CString s;
+  s.LoadString(static_cast<UINT>(id));
+  return s;
+}
+
+void MacroViewHost::RedisplayView() { view_.OnUpdate(nullptr, 0, nullptr); }
+
+void MacroViewHost::UpdateMenuTexts(int kind, int form, int state) {
+  if (app::g_pFrameHost) app::g_pFrameHost->UpdateMenuTexts(kind, form, state);
+}
+
+void MacroViewHost::ApplyListLayout() {
+  if (app::g_pFrameHost) app::g_pFrameHost->OnListDisplay();
+}
+
+void MacroViewHost::UpdateAllViews() {
+  app::DocHost* doc = view_.GetDocument();
+  if (doc) doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void MacroViewHost::SetMainTitle(const CString& title) {
+  if (app::g_pFrameHost && app::g_pFrameHost->FrameWnd()) app::g_pFrameHost->FrameWnd()->SetWindowText(title);
+}
+
+void MacroViewHost::ClearModified() { view_.GetRichEditCtrl().SetModify(FALSE); }
+
+CString MacroViewHost::UserName() {
+  char name[900] = {};
+  DWORD size = sizeof name;
+  return ::GetUserNameA(name, &size) ? CString(name) : CString();
+}
+
 }  // namespace view

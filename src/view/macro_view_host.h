@@ -1,14 +1,14 @@
-// The text view's side of macro::MacroHost: thin calls into the view, its
-// document, the frame and the status bar.
+// The text view's side of macro::MacroRunHost: thin calls into the view,
+// its document, the frame and the status bar.
 #pragma once
 
-#include "macro/macro_host.h"
+#include "macro/macro_run_host.h"
 
 class CDvkView;
 
 namespace view {
 
-class MacroViewHost final : public macro::MacroHost {
+class MacroViewHost final : public macro::MacroRunHost {
  public:
   explicit MacroViewHost(CDvkView& view) : view_(view) {}
 
@@ -28,6 +28,19 @@ class MacroViewHost final : public macro::MacroHost {
   int ActiveSide() override;
   CString ParamPath() override;
   int FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol) override;
+
+  // A run's window side (macro/macro_run_host.h).
+  void ShowStatus(const CString& text) override;
+  bool TakeEscapeKeyDown() override;
+  bool AskYesNo(const CString& text) override;
+  CString ResourceString(int id) override;
+  void RedisplayView() override;
+  void UpdateMenuTexts(int kind, int form, int state) override;
+  void ApplyListLayout() override;
+  void UpdateAllViews() override;
+  void SetMainTitle(const CString& title) override;
+  void ClearModified() override;
+  CString UserName() override;
 
  private:
   CDvkView& view_;

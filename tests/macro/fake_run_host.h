@@ -1,0 +1,79 @@
+// A window side for whole macro runs in the portable tests and the fuzz
+// target: records the status texts, messages, questions and opens the run
+// asked for, answers with preset values, and can run code from the first
+// trace (to start a nested run in the middle of one).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "macro/macro_run_host.h"
+
+namespace macrotest {
+
+class FakeRunHost : public macro::MacroRunHost {
+ public:
+  // After this many trace texts the next Esc check stops the run (so that a
+  // macro that loops cannot hang a test or a fuzz target).
+  long statusLimit = -1;
+  long statusCount = 0;
+  bool keepTexts = true;  // false: texts are only counted (long fuzz runs)
+  std::vector<std::string> status, reports, boxes, asked, opened, titles;
+  int escapes = 0;        // Esc key-downs waiting
+  bool answerYes = true;
+  int menuUpdates = 0, redisplays = 0, cleared = 0;
+  std::function<void()> onStatus;  // run from the trace (a nested run)
+
+  CString GetText() override { return CString(); }
+  void GetSelection(long* s, long* e) override { *s = *e = 0; }
+  void SetSelection(long, long) override {}
+  void ReplaceSelection(const CString&) override {}
+  int OpenFile(const CString& path, int) override {
+    opened.push_back(path.GetString());
+    return 0;
+  }
+  int SaveFile(const CString&, int) override { return -1; }
+  int ReportMessage(int code, const CString& text) override {
+    if (keepTexts) reports.push_back(std::to_string(code) + ":" + text.GetString());
+    return 1;
+  }
+  void ShowMessageBox(const CString& text) override {
+    if (keepTexts) boxes.push_back(text.GetString());
+  }
+  void SetStatusText(int, const CString& text) override {
+    ++statusCount;
+    if (keepTexts) status.push_back(text.GetString());
+    if (onStatus) {
+      auto f = std::move(onStatus);
+      onStatus = nullptr;
+      f();
+    }
+  }
+  bool CheckEscapeAbort() override { return statusLimit >= 0 && statusCount > statusLimit; }
+  void ActivateTextPane(int) override {}
+  CString ProgramDir() override { return CString(); }
+  CString ListDir(int) override { return CString(); }
+  int ActiveSide() override { return 1; }
+  CString ParamPath() override { return CString(); }
+
+  bool TakeEscapeKeyDown() override {
+    if (escapes == 0) return false;
+    --escapes;
+    return true;
+  }
+  bool AskYesNo(const CString& text) override {
+    asked.push_back(text.GetString());
+    return answerYes;
+  }
+  CString ResourceString(int id) override { return id == 330 ? "stop?" : ""; }
+  void RedisplayView() override { ++redisplays; }
+  void UpdateMenuTexts(int, int, int) override { ++menuUpdates; }
+  void ApplyListLayout() override {}
+  void UpdateAllViews() override {}
+  void SetMainTitle(const CString& t) override { titles.push_back(t.GetString()); }
+  void ClearModified() override { ++cleared; }
+  CString UserName() override { return "tester"; }
+};
+
+}  // namespace macrotest

@@ -1,0 +1,221 @@
+// Whole macro runs through a fake window side: the entry by mode, the loop,
+// errors and the end of a run, Esc, nested runs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/docdata/doc_fields.h"
+#include "csv/csv_table.h"
+#include "fw/alloc.h"
+#include "macro/macro_run.h"
+#include "macro/macro_run_host.h"
+#include "macro/macro_state.h"
+#include "fake_run_host.h"
+
+namespace {
+
+class MacroRun : public ::testing::Test {
+ protected:
+  std::unique_ptr<macro::MacroState> st = std::make_unique<macro::MacroState>();
+  macrotest::FakeRunHost host;
+  csv::Table table;
+  std::unique_ptr<app::DvkDocData> doc = std::make_unique<app::DvkDocData>();
+  std::uint32_t fileKind = 9, sourceView = 0, editMode = 0, sortFlags = 0;
+  macro::MacroRunContext rc{*st,  host, table, *doc, *doc, *doc, *doc, *doc,
+                            {&fileKind, &sourceView, &editMode, &sortFlags}};
+
+  void SetDocumentText(const std::string& text) {
+    fw::Free(doc->m_pText);
+    doc->m_pText = static_cast<char*>(fw::Alloc(text.size() + 1));
+    std::memcpy(doc->m_pText, text.c_str(), text.size() + 1);
+    doc->m_nTextLen = static_cast<std::uint32_t>(text.size());
+    doc->m_nTextCapacity = static_cast<std::uint32_t>(text.size() + 1);
+  }
+  int RunDocument(const std::string& text) {
+    SetDocumentText(text);
+    return macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\a.rmc", "", "C:\\m");
+  }
+  std::string LastStatus() const { return host.status.empty() ? "" : host.status.back(); }
+};
+
+TEST_F(MacroRun, ADocumentWithCommentsADefineAndTheErrorSwitchRunsToItsEnd) {
+  st->m_nMacroSortKey = 5;
+  const int r = RunDocument("// a comment\r\n\tdefine\ttotal=5\r\n\r\n\teror_off\r\n");
+  EXPECT_EQ(macro::kRunEnded, r);
+  EXPECT_EQ("macro end   total replace = 0", LastStatus());
+  EXPECT_EQ(1u, st->m_bMacroErrorsOff);
+  EXPECT_EQ("5", std::string(st->m_strMacroVars[180].GetString()));
+  EXPECT_TRUE(host.reports.empty());
+  EXPECT_EQ(0, st->m_nMacroSortKey);  // the sort column is left at 0
+  EXPECT_GE(host.cleared, 1);
+}
+
+TEST_F(MacroRun, TheTraceShowsLineCommandAndOperand) {
+  RunDocument("// one\r\n\teror_off\r\n");
+  ASSERT_GE(host.status.size(), 2u);
+  EXPECT_EQ("CMND   1 : eror_off    ", host.status[0]);
+}
+
+TEST_F(MacroRun, AnUnknownCommandEndsTheRunWithItsLine) {
+  SetDocumentText("//x\r\n\teror_of\tabc\r\n\teror_off\r\n");
+  const int r = macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\a.rmc", "", "");
+  EXPECT_EQ(macro::kRunEnded, r);
+  ASSERT_EQ(1u, host.reports.size());
+  EXPECT_EQ("2:Macro Eror : cord = \neror_of\nabc\ncmnd = 1", host.reports[0]);
+  EXPECT_EQ(0u, st->m_bMacroErrorsOff);  // the statement after it never ran
+  // A run whose caller gave no folder reopens its source after the error.
+  ASSERT_EQ(1u, host.opened.size());
+  EXPECT_EQ("C:\\m\\a.rmc", host.opened[0]);
+  EXPECT_EQ(std::vector<std::string>{"C:\\m\\a.rmc"}, host.titles);
+  host.opened.clear();
+  RunDocument("\teror_of\r\n");  // with a folder: neither
+  EXPECT_TRUE(host.opened.empty());
+}
+
+TEST_F(MacroRun, AStatementOfALaterFamilyIsRecognisedAndStopped) {
+  RunDocument("\tmsg\thello\r\n");
+  ASSERT_EQ(1u, host.reports.size());
+  EXPECT_NE(std::string::npos, host.reports[0].find("not available yet")) << host.reports[0];
+}
+
+TEST_F(MacroRun, EscAnsweredYesStopsAfterTheCurrentStatement) {
+  host.escapes = 1;
+  const int r = RunDocument("\teror_off\r\n\teror_on\r\n");
+  EXPECT_EQ(macro::kRunStopped, r);
+  EXPECT_EQ(1u, doc->m_bAbort);
+  EXPECT_EQ(1u, st->m_bMacroErrorsOff);  // "eror_on" never ran
+  EXPECT_EQ(std::vector<std::string>{"stop?"}, host.asked);
+  EXPECT_EQ("macro end   total replace = 0", LastStatus());
+  // The next run starts afresh: an old abort does not stop it.
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\teror_on\r\n"));
+  EXPECT_EQ(0u, doc->m_bAbort);
+}
+
+TEST_F(MacroRun, EscAnsweredNoGoesOn) {
+  host.escapes = 1;
+  host.answerYes = false;
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\teror_off\r\n\teror_on\r\n"));
+  EXPECT_EQ(0u, st->m_bMacroErrorsOff);
+  EXPECT_EQ(0, host.escapes);  // the Esc was taken
+}
+
+TEST_F(MacroRun, ABatchTextGoesToTheDocument) {
+  EXPECT_EQ(macro::kRunWasText, RunDocument("// head\r\n@BAT echo\r\n"));
+  EXPECT_EQ("// head\r\n//AT echo\r\n", std::string(doc->m_pText, doc->m_nTextLen));
+}
+
+TEST_F(MacroRun, TheEndStatementEndsTheRun) {
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\tend\r\n\teror_off\r\n"));
+  EXPECT_EQ(0u, st->m_bMacroErrorsOff);
+  EXPECT_TRUE(host.reports.empty());
+}
+
+TEST_F(MacroRun, AStatementRunNeverReadsPastTheDocumentText) {
+  // The document's bytes have no NUL within its length (the buffer is
+  // exactly that long, so a read past it is caught).
+  fw::Free(doc->m_pText);
+  doc->m_pText = static_cast<char*>(fw::Alloc(5));
+  std::memcpy(doc->m_pText, "a\nb\nc", 5);
+  doc->m_nTextLen = 5;
+  doc->m_nTextCapacity = 5;
+  st->m_strStmtCommand = "eror_off";
+  st->m_strStmtOperand = "";
+  EXPECT_EQ(macro::kRunEnded, macro::RunMacro(rc, macro::kRunStatement, "", "", ""));
+  EXPECT_EQ("a\nb\nc", std::string(reinterpret_cast<char*>(table.m_pTextBuf), table.m_nTextLen));
+  EXPECT_EQ(2, table.m_nLastRow);
+  EXPECT_EQ(1u, st->m_bMacroErrorsOff);
+}
+
+TEST_F(MacroRun, AStatementRunThatFailsKeepsTheDocumentPath) {
+  doc->m_strPath1 = "C:\\data\\x.csv";
+  st->m_strStmtCommand = "bogus";
+  st->m_strStmtOperand = "op";
+  macro::RunMacro(rc, macro::kRunStatement, "", "", "");
+  EXPECT_EQ("C:\\data\\x.csv", std::string(doc->m_strPath1.GetString()));
+  EXPECT_TRUE(host.opened.empty());
+  EXPECT_TRUE(host.titles.empty());
+}
+
+TEST_F(MacroRun, MacroFiles) {
+  const std::string path = ::testing::TempDir() + "run_test_macro.rmc";
+  auto write = [&](const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  };
+  // Comma form: the '$' becomes a blank, commas TABs.
+  write("$,eror_off\r\n");
+  EXPECT_EQ(macro::kRunEnded, macro::RunMacro(rc, macro::kRunFile, path.c_str(), "", "x"));
+  EXPECT_EQ(1u, st->m_bMacroErrorsOff);
+  // Exactly 900,000 bytes run; one more is refused.
+  std::string big = "\teror_on\r\n";
+  big.resize(900000, ' ');
+  write(big);
+  EXPECT_EQ(macro::kRunEnded, macro::RunMacro(rc, macro::kRunFile, path.c_str(), "", "x"));
+  EXPECT_EQ(0u, st->m_bMacroErrorsOff);
+  write(big + " ");
+  EXPECT_EQ(macro::kRunStopped, macro::RunMacro(rc, macro::kRunFile, path.c_str(), "", "x"));
+  EXPECT_EQ("2:Macro command over limit (900K)", host.reports.back());
+  write("");
+  EXPECT_EQ(macro::kRunStopped, macro::RunMacro(rc, macro::kRunFile, path.c_str(), "", "x"));
+  std::remove(path.c_str());
+  EXPECT_EQ(macro::kRunStopped, macro::RunMacro(rc, macro::kRunFile, path.c_str(), "", "x"));
+}
+
+TEST_F(MacroRun, MacroTextEscapes) {
+  EXPECT_EQ(macro::kRunEnded, macro::RunMacro(rc, macro::kRunText, "\\teror_off\\n\\tdefine\\tq=3", "", ""));
+  EXPECT_EQ(1u, st->m_bMacroErrorsOff);
+  EXPECT_EQ("3", std::string(st->m_strMacroVars[180].GetString()));
+}
+
+TEST_F(MacroRun, ANestedRunKeepsTheOuterRunGoing) {
+  SetDocumentText("\tdefine\ta=1\r\n\tdefine\tb=2\r\n");
+  // Macro text run in the middle of the outer run (as a defined function's
+  // body is): it shares the variables and leaves the outer place alone.
+  host.onStatus = [&] {
+    EXPECT_EQ(macro::kRunEnded, macro::RunMacro(rc, macro::kRunText, "\\teror_off\\n\\tdefine\\tc=3", "", ""));
+  };
+  EXPECT_EQ(macro::kRunEnded, macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\a.rmc", "", "C:\\m"));
+  // The outer run.s variables survived the nested one and it went on.
+  EXPECT_EQ("3", std::string(st->m_strMacroVars[180].GetString()));
+  EXPECT_EQ("1", std::string(st->m_strMacroVars[181].GetString()));
+  EXPECT_EQ("2", std::string(st->m_strMacroVars[182].GetString()));
+  EXPECT_EQ("180:c;181:a;182:b;", std::string(st->m_abMacroNameTable));
+  EXPECT_EQ(1u, st->m_bMacroErrorsOff);
+  EXPECT_EQ(0u, st->m_bMacroRunActive);
+  EXPECT_EQ("macro end   total replace = 0", LastStatus());
+}
+
+TEST_F(MacroRun, EachRunTakesItsOwnSettingsSnapshot) {
+  RunDocument("\teror_off\r\n");
+  EXPECT_EQ(0, st->m_nSysParaSaved);
+  doc->m_nIndata = 1234;
+  st->m_nSysParaSaved = 0;
+  RunDocument("\teror_off\r\n");
+  EXPECT_EQ(1234, st->m_anSavedSysPara[0]);
+}
+
+TEST_F(MacroRun, EveryAllocationFailureEndsTheRunCleanly) {
+  SetDocumentText("\teror_off\r\n");
+  for (long n = 1;; ++n) {
+    host.reports.clear();
+    fw::alloctest::Reset();
+    fw::alloctest::FailAt(n);
+    const int r = macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\a.rmc", "", "C:\\m");
+    const bool reached = fw::alloctest::Failed() > 0;
+    fw::alloctest::Reset();
+    if (!reached) {
+      EXPECT_EQ(macro::kRunEnded, r);
+      break;
+    }
+    EXPECT_TRUE(r == macro::kRunStopped || r == macro::kRunEnded) << n;
+    ASSERT_LT(n, 200);
+  }
+}
+
+}  // namespace
