@@ -1,0 +1,71 @@
+// Macro runs in the running program: a ".rmc" opened runs once it is shown,
+// an unknown command shows its box and the source is shown again (not run
+// again), and Esc asks once and stops the run after the current statement.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "fw/uihooks.h"
+#include "macro/macro_state.h"
+#include "shell_fixture.h"
+#include "support/file_bytes.h"
+#include "support/pump.h"
+#include "view/dvkview.h"
+
+namespace {
+
+class MacroRunTest : public shelltest::ShellFileTest {
+ protected:
+  std::string Pane0() const { return frame->m_wndStatusBar.GetPaneText(0).GetString(); }
+  // Opens `name` as Ctrl+O does after its dialog and waits until it is shown
+  // and its run (if any) is over.
+  bool OpenMacro(CDvkView* v, const char* name, const std::string& bytes) {
+    const std::string path = File(name);
+    testsupport::WriteFileBytes(path, bytes);
+    AfxGetApp()->OpenDocumentFile(path.c_str());
+    return testsupport::PumpUntil([v] { return !v->LoadPending() && !v->Macro().m_bMacroRunOnLoad; }, 10000);
+  }
+};
+
+TEST_F(MacroRunTest, AMacroDocumentRunsOnceShown) {
+  CDvkView* v = Open("first.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(OpenMacro(v, "run.rmc", "// a macro\r\n//\r\n\tdefine\ttotal=100\r\n\r\n\teror_off\r\n"));
+  EXPECT_EQ("macro end   total replace = 0", Pane0());
+  EXPECT_EQ("100", std::string(v->Macro().m_strMacroVars[180].GetString()));
+  EXPECT_EQ(1u, v->Macro().m_bMacroErrorsOff);
+  EXPECT_EQ(0u, v->Macro().m_bMacroRunActive);
+}
+
+TEST_F(MacroRunTest, AnUnknownCommandShowsItsBoxOnceAndTheSourceIsShownAgain) {
+  CDvkView* v = Open("first.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  // One box: the reopened source is shown, not run again.
+  fw::hooks::ExpectMessageBox("Macro Eror : cord = \ndefinx\nq=1\ncmnd = 1", IDOK);
+  ASSERT_TRUE(OpenMacro(v, "bad.rmc", "// bad\r\n\tdefinx\tq=1\r\n"));
+  testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000);
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_NE(std::string::npos, std::string(doc->m_strDocPath.GetString()).find("bad.rmc"));
+}
+
+TEST_F(MacroRunTest, EscAsksOnceAndStopsAfterTheCurrentStatement) {
+  CDvkView* v = Open("first.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  ::PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  fw::hooks::ExpectMessageBox("中止しますか", IDYES);
+  const int r = v->RunMacro(4, "\\teror_off\\n\\teror_on", "", "");
+  EXPECT_EQ(-1, r);
+  EXPECT_EQ(1u, v->Macro().m_bMacroErrorsOff);  // "eror_on" never ran
+  EXPECT_EQ("macro end   total replace = 0", Pane0());
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  // Answered No, the run goes on and nothing asks again.
+  ::PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  fw::hooks::ExpectMessageBox("中止しますか", IDNO);
+  EXPECT_EQ(1, v->RunMacro(4, "\\teror_off\\n\\teror_on", "", ""));
+  EXPECT_EQ(0u, v->Macro().m_bMacroErrorsOff);
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+}
+
+}  // namespace
