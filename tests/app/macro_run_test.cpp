@@ -68,4 +68,26 @@ TEST_F(MacroRunTest, EscAsksOnceAndStopsAfterTheCurrentStatement) {
   EXPECT_TRUE(fw::hooks::Unused().empty());
 }
 
+TEST_F(MacroRunTest, ATimerTickDuringARunStartsNoSecondRun) {
+  CDvkView* v = Open("first.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  const std::string path = File("tick.rmc");
+  testsupport::WriteFileBytes(path, "\teror_off\r\n\tbogus\r\n");
+  bool activeDuringTick = false;
+  // The error box of the run: a tick of timer 25 while it is up only waits.
+  fw::hooks::ExpectMessageBox("bogus", [&] {
+    v->SendMessage(WM_TIMER, 25, 0);
+    activeDuringTick = v->Macro().m_bMacroRunActive != 0;
+    return IDOK;
+  });
+  const std::size_t before = fw::hooks::MessageBoxTexts().size();
+  EXPECT_EQ(1, v->RunMacro(2, path.c_str(), "", "x"));
+  EXPECT_TRUE(activeDuringTick);
+  EXPECT_EQ(before + 1, fw::hooks::MessageBoxTexts().size());  // no second run inside the first
+  // The re-armed timer fires after the run: it resumes the kept source.
+  fw::hooks::ExpectMessageBox("bogus", IDOK);
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return fw::hooks::MessageBoxTexts().size() == before + 2; }, 5000));
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+}
+
 }  // namespace
