@@ -349,6 +349,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CString& cmd = st->m_strStmtCommand;
     CHECK(p.word == "if" || (cmd.GetLength() > 0 && cmd[cmd.GetLength() - 1] == '='));
   }
+  // A condition is never also a replace inside a variable.
+  CHECK(!(p.directCondition && p.word == "replreg"));
   if (p.word == "if") CHECK(p.runControl);
 
   // Translation by itself, on the command cut at its first ':'.
