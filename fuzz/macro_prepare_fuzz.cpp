@@ -7,14 +7,18 @@
 //   first byte and never beyond where the next statement began;
 // - the word, its first bytes and the command letters agree with the texts
 //   they come from; the flags agree with the word;
-// - a word that came out as a code translates to itself, and the rest of a
+// - translation agrees with a second one written as a plain chain of tests;
+//   a word that came out as a code translates to itself, and the rest of a
 //   plain family word is appended directly to its translation.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "core/docsvc/sjis_state.h"
+#include "fw/sjis.h"
 #include "macro/macro_cmdwords.h"
 #include "macro/macro_prepare.h"
 #include "macro/macro_state.h"
@@ -54,8 +58,181 @@ void CheckLetters(const macro::MacroState& st, const macro::PreparedStatement& p
   CHECK(p.letter2 == (next < cmd.GetLength() ? static_cast<unsigned char>(cmd[next]) : macro::kMissingLetter));
 }
 
+// A second translation, written as a plain chain of tests with its own
+// lists, for comparison with the table. Replacements step over double-byte
+// characters as CString::Replace does.
+int ModelReplace(std::string* s, const std::string& from, const std::string& to) {
+  std::string out;
+  int count = 0;
+  for (std::size_t i = 0; i < s->size();) {
+    if (s->compare(i, from.size(), from) == 0) {
+      out += to;
+      i += from.size();
+      ++count;
+    } else {
+      const int n = fw::SjisCharLength(s->data(), static_cast<int>(s->size()), static_cast<int>(i));
+      out.append(*s, i, static_cast<std::size_t>(n));
+      i += static_cast<std::size_t>(n);
+    }
+  }
+  if (count > 0) s->swap(out);
+  return count;
+}
+
+void ModelAll(std::string* w, std::initializer_list<const char*> pairs) {
+  const char* from = nullptr;
+  for (const char* p : pairs) {
+    if (from == nullptr) {
+      from = p;
+    } else {
+      ModelReplace(w, from, p);
+      from = nullptr;
+    }
+  }
+}
+
+struct ModelResult {
+  std::string word, rest, operand, command;
+  bool stored = false;
+};
+
+ModelResult ModelTranslate(const std::string& word, const std::string& rest, const std::string& operand) {
+  ModelResult r{word, rest, operand, "", false};
+  std::string& w = r.word;
+  if (w.size() < 2 || w[0] < 'a' || w[0] > 'z') return r;
+  const std::string pre = w.substr(0, 3);
+  if (w == "form" || w == "fm") {
+    w = "#" + operand;
+    r.operand.clear();
+    if (r.rest.empty()) {
+      w = "&" + w;
+    } else {
+      if (r.rest[0] != '&') r.rest = "&" + r.rest;
+      w = r.rest + w;
+    }
+    r.command = w;
+    r.stored = true;
+    return r;
+  }
+  if (pre == "rpl") {
+    ModelAll(&w, {"rpl", ""});
+  } else if (pre == "rep") {
+    if (ModelReplace(&w, "replace", "") == 0 && ModelReplace(&w, "repl", "") == 0) ModelReplace(&w, "rep", "");
+  } else if (pre == "row") {
+    ModelAll(&w, {"rowfill", "rowf", "rowdel", "rowd", "rowadd", "rowa", "rowpara", "rowp", "rowsplit", "rows",
+                  "rowgroup", "rowg", "row", "&R"});
+    if (!r.rest.empty() && w == "&R") r.rest = ":" + r.rest;
+  } else if (pre == "lin") {
+    ModelAll(&w, {"linedel", "lined", "lineadd", "linea", "linerev", "linev", "linehvr", "lineh", "linettl", "linet",
+                  "line", "&Y"});
+  } else if (pre == "inp" || pre == "imm") {
+    ModelAll(&w, {"inputmenu", "inputm", "inputnumber", "inputn", "inputnum", "inputn", "inputcustom", "inputc",
+                  "inputdebug", "inputd", "inputhold", "inputh", "inputopen", "inputo", "inputnopen", "inputp",
+                  "inputwrite", "inputw", "inputread", "inputr", "inputexit", "inputx", "immon", "inputmm1", "immoff",
+                  "inputmm0", "input", "&I"});
+    if (r.rest.size() > 2 && r.rest.compare(0, 2, "&D") == 0) r.rest.erase(0, 2);
+  } else if (pre == "dis") {
+    ModelAll(&w, {"dispall", "dispa", "disptitle", "dispt", "disp", "&M"});
+  } else if (pre == "mes" || pre == "msg" || w == "check") {
+    ModelAll(&w, {"message", "msg", "msgif", "msgi", "check", "msgc", "msgopen", "msgo", "msghold", "msgh", "msgwrite",
+                  "msgw", "msgexit", "msgx", "msg", "&M"});
+  } else if (pre == "sor") {
+    ModelAll(&w, {"sortup", "sortu", "sordown", "sortd", "sordn", "sortd", "sortu", "&Su", "sortd", "&Sd"});
+    const std::string lowered = MakeLowerSjis(CString(operand.data(), static_cast<int>(operand.size()))).Str();
+    if (lowered == "num") w += "n";
+    else if (lowered == "pass") w += "p";
+    else if (lowered == "select") w += "s";
+  } else if (pre == "sum") {
+    ModelAll(&w, {"sum", "&Cs"});
+  } else if (pre == "cou") {
+    ModelAll(&w, {"count", "&Cn"});
+  } else if (pre == "pri") {
+    ModelAll(&w, {"printpreview", "printv", "printset", "prints", "printfont", "printf", "print", "&P"});
+  } else if (pre == "new") {
+    ModelAll(&w, {"newend", "newe", "newtop", "newt", "newmax", "newm", "newvar", "newv", "newfix", "newf", "newdata",
+                  "newd", "new", "&N"});
+  } else if (pre == "sav") {
+    ModelAll(&w, {"savetext", "savet", "savetab", "saveb", "savexls", "savex", "saveadd", "savea", "savertf", "saver",
+                  "savepdf", "savep", "saveclip", "savec", "savemfile", "savef", "savehtm", "saveh", "save", "&S"});
+  } else if (pre == "tex") {
+    ModelAll(&w, {"textcsv", "textc", "textxls", "textx", "texttab", "textb", "textauto", "texta", "textsp", "texts",
+                  "text", "&T"});
+  } else if (pre == "joi") {
+    ModelAll(&w, {"joinpart", "joinp", "joinall", "joina", "joinsingle", "joins", "joinboth", "joinb", "joineach",
+                  "joine", "join", "&J"});
+  } else if (pre == "loa") {
+    ModelAll(&w, {"loadmacro", "loadm", "loadsub", "loads", "loaddata", "loadd", "loadadd", "loada", "loadjoin",
+                  "loadj", "loadboth", "loadh", "loadnet", "loadn", "loadzip", "loadz", "loadclip", "loadc",
+                  "loadtext", "loadt", "loadmfile", "loadf", "loadpdf", "loadp", "loadxls", "loadx", "load", "&L"});
+  } else if (pre == "fil") {
+    ModelAll(&w, {"filekill", "filek", "fileexe", "filex", "filequit", "fileq", "filenew", "filen", "filerename",
+                  "filer", "filecopy", "filec", "filetrans", "filet", "filedivide", "filev", "filestatusw", "filew",
+                  "filestatus", "files", "filereg", "fileg", "filepart", "filep", "filelist", "filel", "fileinput",
+                  "filei", "fileisave", "fileis", "fileuser", "fileu", "filezip", "filez", "filedir", "filed",
+                  "fileall", "filea", "fileenc", "filee", "file", "&F"});
+  } else if (pre == "mak") {
+    ModelAll(&w, {"makedir", "&Fm"});
+  } else if (pre == "cha") {
+    ModelAll(&w, {"changedir", "&Fd"});
+  } else if (pre == "win") {
+    ModelAll(&w, {"windowsnodisp", "windowsn", "windowsresize", "windowsr", "windows", "&W"});
+  } else if (pre == "wai") {
+    ModelAll(&w, {"waitfile", "waitf", "waitdisp", "waitd", "waitnofile", "waitn", "waitupdate", "waitu", "waitkey",
+                  "waitk", "waitprocess", "waitp", "wait", "W"});
+  } else if (pre == "cal") {
+    ModelAll(&w, {"call", "C"});
+  } else if (pre == "jum") {
+    ModelAll(&w, {"jump", "J"});
+  } else if (w == "if" || pre == "inc" || pre == "dec" || w == "do" || w == "while" || w == "else" || w == "endif") {
+    return r;
+  } else if (pre == "def") {
+    ModelAll(&w, {"define", "D"});
+  } else if (w == "split") {
+    w = "&Fp";
+  } else if (w == "break") {
+    w = "BK";
+  } else if (w == "stepon") {
+    w = "8";
+  } else if (w == "stepoff") {
+    w = "9";
+  } else if (w == "end") {
+    w = "E";
+  } else if (w == "exit") {
+    w = "Ex";
+  } else if (w == "return") {
+    w = "R";
+  } else if (pre == "par") {
+    w = "P";
+  } else {
+    return r;
+  }
+  w += r.rest;
+  r.command = w;
+  r.stored = true;
+  return r;
+}
+
 // Translation alone on a word and a rest taken from the input.
-void CheckTranslation(macro::MacroState& st, const CString& word0, const CString& rest0) {
+void CheckTranslation(macro::MacroState& st, const CString& word0, const CString& rest0, const CString& operand) {
+  // The table against the model, with the operand of the input.
+  {
+    const ModelResult m = ModelTranslate(word0.Str(), rest0.Str(), operand.Str());
+    st.m_strStmtOperand = operand;
+    CString w = word0, r = rest0;
+    st.m_strStmtCommand = "\x01";
+    macro::MacroTranslateCommandWord(st, w, r);
+    const bool stored1 = st.m_strStmtCommand != "\x01";
+    const CString command1 = st.m_strStmtCommand;
+    st.m_strStmtOperand = operand;
+    st.m_strStmtCommand = "\x02";
+    CString w2 = word0, r2 = rest0;
+    macro::MacroTranslateCommandWord(st, w2, r2);
+    const bool stored = stored1 || st.m_strStmtCommand != "\x02";
+    CHECK(w.Str() == m.word && r.Str() == m.rest && st.m_strStmtOperand.Str() == m.operand);
+    CHECK(stored == m.stored);
+    if (stored) CHECK(st.m_strStmtCommand.Str() == m.command && command1.Str() == m.command);
+  }
+
   // Whether the command was stored: it differs from one of two sentinels
   // (a stored command cannot equal both).
   st.m_strStmtOperand = "";
@@ -172,10 +349,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CString& cmd = st->m_strStmtCommand;
     CHECK(p.word == "if" || (cmd.GetLength() > 0 && cmd[cmd.GetLength() - 1] == '='));
   }
+  // A condition is never also a replace inside a variable.
+  CHECK(!(p.directCondition && p.word == "replreg"));
   if (p.word == "if") CHECK(p.runControl);
 
   // Translation by itself, on the command cut at its first ':'.
   const int colon = command.Find(':');
-  CheckTranslation(*st, colon >= 0 ? command.Left(colon) : command, colon >= 0 ? command.Mid(colon + 1) : CString());
+  CheckTranslation(*st, colon >= 0 ? command.Left(colon) : command, colon >= 0 ? command.Mid(colon + 1) : CString(),
+                   operand);
   return 0;
 }

@@ -1,6 +1,6 @@
 #include "macro/macro_cmdwords.h"
 
-#include <cstring>
+#include <iterator>
 
 #include "core/docsvc/sjis_state.h"
 #include "macro/macro_state.h"
@@ -8,8 +8,6 @@
 namespace macro {
 
 namespace {
-
-#define TABRYE_N(a) (sizeof(a) / sizeof((a)[0]))
 
 using R = CmdWordReplacement;
 
@@ -105,7 +103,7 @@ const char* const kPPar[] = {"par", nullptr};
 using A = CmdWordAction;
 using X = CmdWordExtra;
 
-#define FAMILY(f) f, TABRYE_N(f)
+#define FAMILY(f) f, std::size(f)
 #define NOFAMILY nullptr, 0
 
 const CmdWordEntry kTable[] = {
@@ -183,7 +181,7 @@ void FormulaForm(MacroState& st, CString& word, CString& rest) {
 }  // namespace
 
 const CmdWordEntry* CommandWordTable(std::size_t* count) {
-  if (count != nullptr) *count = TABRYE_N(kTable);
+  if (count != nullptr) *count = std::size(kTable);
   return kTable;
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/docsvc/sjis_state.h"
+#include "fw/sjis.h"
 #include "core/pattern/pattern_cstring.h"
 #include "macro/macro_cmdwords.h"
 #include "macro/macro_state.h"
@@ -37,9 +37,19 @@ bool StartsWith(const CString& text, const char* head) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 // Whether `c` is one of the bytes of `set` (never for NUL).
 bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
+
+// Whether a double-byte character starts at text[i]: a CP932 lead byte and
+// a valid second byte, the rule of the shared bracket search
+// (FindCharOutsideBrackets), so that every search of a statement sees the
+// same characters.
+bool PairAt(const CString& text, int i) {
+  return i + 1 < text.GetLength() && fw::IsSjisLeadByte(static_cast<unsigned char>(text[i])) &&
+         IsTrailByte(static_cast<unsigned char>(text[i + 1]));
+}
 
 // What each byte of a command is: plain (neither the second byte of a
 // double-byte character nor escaped by a backslash before it) and outside
@@ -47,27 +57,25 @@ bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) !=
 class ByteMap {
  public:
   explicit ByteMap(const CString& text) : m_flags(static_cast<std::size_t>(text.GetLength()), 0) {
-    const std::size_t n = m_flags.size();
-    int lead = 0;
+    const int n = text.GetLength();
     int depth = 0;
-    bool escaped = false;
-    for (std::size_t i = 0; i < n; ++i) {
-      const unsigned char b = static_cast<unsigned char>(text[static_cast<int>(i)]);
-      const bool trail = lead != 0;
-      IsSjisLeadByteState(b, &lead);
-      std::uint8_t f = depth == 0 ? kOutside : 0;
-      if (trail) {
-        m_flags[i] = f;
+    for (int i = 0; i < n; ++i) {
+      const std::uint8_t outside = depth == 0 ? kOutside : 0;
+      if (PairAt(text, i)) {
+        m_flags[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(outside | kPlain);
+        m_flags[static_cast<std::size_t>(i) + 1] = outside;
+        ++i;
         continue;
       }
-      if (escaped) {
-        // The escaped character: one byte, or both bytes of a pair.
-        escaped = false;
-        m_flags[i] = f;
+      const char b = text[i];
+      m_flags[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(outside | kPlain);
+      if (b == '\\') {
+        // The escaped character, one byte or both bytes of a pair.
+        const int len = PairAt(text, i + 1) ? 2 : 1;
+        for (int k = 1; k <= len && i + k < n; ++k) m_flags[static_cast<std::size_t>(i + k)] = outside;
+        i += len;
         continue;
       }
-      m_flags[i] = static_cast<std::uint8_t>(f | kPlain);
-      if (b == '\\') escaped = true;
       if (b == '[') ++depth;
       if (b == ']' && depth > 0) --depth;
     }
@@ -94,12 +102,8 @@ class ByteMap {
 // Length of the character that ends just before `at` (1, or 2 for the
 // second byte of a double-byte character).
 int CharBeforeLength(const CString& text, int at) {
-  int lead = 0;
   int start = 0;
-  for (int i = 0; i < at; ++i) {
-    if (lead == 0) start = i;
-    IsSjisLeadByteState(static_cast<unsigned char>(text[i]), &lead);
-  }
+  for (int i = 0; i < at; i += PairAt(text, i) ? 2 : 1) start = i;
   return at - start;
 }
 
@@ -246,7 +250,7 @@ int FindCommandLetter(const CString& cmd) {
   while (i < n) {
     const char c = cmd[i];
     const char next = i + 1 < n ? cmd[i + 1] : '\0';
-    if (docsvc::IsSjisLeadByteStd(static_cast<unsigned char>(c))) {
+    if (PairAt(cmd, i)) {
       if (depth == 0) break;  // a double-byte character is never part of an address
       i += 2;                 // inside brackets: both bytes
       continue;

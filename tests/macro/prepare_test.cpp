@@ -410,6 +410,20 @@ TEST_F(Prepare, ReplaceInsideAVariable) {
   for (const char* c : {"[x]y:abc", "&D:x", "&D12x:a", "&1:x", "[x"}) EXPECT_NE(S(Run(c, "new").word), "replreg") << c;
 }
 
+// Every search of a statement sees the characters the shared bracket search
+// sees: a CP932 lead byte (0xF0-0xF9 too) with a valid second byte is one
+// character, so its second byte ']' closes no bracket.
+TEST_F(Prepare, OneReadingOfDoubleByteCharacters) {
+  auto p = Run("[a\xf1]:x");  // the ':' lies inside the brackets
+  EXPECT_TRUE(p.directCondition);
+  EXPECT_EQ(S(p.word), "[a\xf1]:x=");
+  p = Run("[a\xf1]]:x", "y");  // the name "a" and that character
+  EXPECT_EQ(S(p.word), "replreg");
+  EXPECT_FALSE(p.directCondition);
+  p = Run("abc\xf1|| x");  // the first '|' is a second byte
+  EXPECT_FALSE(p.split);
+}
+
 TEST_F(Prepare, CommandWordsAreTranslated) {
   auto p = Run("savexls:a.xls");
   EXPECT_EQ(S(p.word), "&Sxa.xls");
