@@ -55,7 +55,9 @@ std::string StatementRunText(const CString& command, const CString& operand) {
   std::string cmd = command.Str();
   if (cmd.size() > 1 && cmd[0] == '&' && cmd[1] >= 'a' && cmd[1] <= 'z' && cmd.compare(1, 2, "re") != 0)
     cmd.erase(0, 1);
-  const std::string line = cmd + '\t' + operand.Str();
+  // An empty label column first, so that a command beginning with 'L', ':',
+  // 'S' or '#' is read as the command, not as a line mark.
+  const std::string line = '\t' + cmd + '\t' + operand.Str();
   // Each "\\t" is replaced whole (three bytes by one TAB).
   std::string out;
   out.reserve(line.size());

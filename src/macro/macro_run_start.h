@@ -30,7 +30,8 @@ constexpr std::uint32_t kMaxRunText = 900000;
 // including) its last '\' (empty without one).
 CString RunFolder(const CString& source, const CString& folder);
 
-// Mode 1: the command and operand as one line. A command of more than one
+// Mode 1: the command and operand as one line after an empty label column
+// (TAB, command, TAB, operand). A command of more than one
 // byte that starts with '&' and a lower-case ASCII letter loses the '&',
 // except before "re"; a TAB joins the operand; each "\\t" (backslash,
 // backslash, 't') becomes one TAB.

@@ -15,18 +15,18 @@ namespace {
 using macro::StatementRunText;
 
 TEST(RunText, StatementKeepsOrDropsTheAmpersand) {
-  EXPECT_EQ("savetext\tx.txt", StatementRunText("&savetext", "x.txt"));
-  EXPECT_EQ("&replace\ta", StatementRunText("&replace", "a"));    // "re" keeps it
-  EXPECT_EQ("&1R\t", StatementRunText("&1R", ""));                // a digit
-  EXPECT_EQ("&Su\t3", StatementRunText("&Su", "3"));              // upper case
-  EXPECT_EQ("&@5\t", StatementRunText("&@5", ""));
-  EXPECT_EQ("&\tx", StatementRunText("&", "x"));                  // one byte
+  EXPECT_EQ("\tsavetext\tx.txt", StatementRunText("&savetext", "x.txt"));
+  EXPECT_EQ("\t&replace\ta", StatementRunText("&replace", "a"));  // "re" keeps it
+  EXPECT_EQ("\t&1R\t", StatementRunText("&1R", ""));              // a digit
+  EXPECT_EQ("\t&Su\t3", StatementRunText("&Su", "3"));            // upper case
+  EXPECT_EQ("\t&@5\t", StatementRunText("&@5", ""));
+  EXPECT_EQ("\t&\tx", StatementRunText("&", "x"));                // one byte
 }
 
 TEST(RunText, StatementTabEscapeIsReplacedWhole) {
   // Backslash, backslash, 't' becomes one TAB, with no stray byte left.
-  EXPECT_EQ("a\tb\tc", StatementRunText("a\\\\tb", "c"));
-  EXPECT_EQ("x\\t\ty", StatementRunText("x\\t", "y"));  // one backslash: kept
+  EXPECT_EQ("\ta\tb\tc", StatementRunText("a\\\\tb", "c"));
+  EXPECT_EQ("\tx\\t\ty", StatementRunText("x\\t", "y"));  // one backslash: kept
 }
 
 TEST(RunText, TextEscapes) {

@@ -141,6 +141,19 @@ TEST_F(MacroRun, AStatementRunThatFailsKeepsTheDocumentPath) {
   EXPECT_TRUE(host.titles.empty());
 }
 
+TEST_F(MacroRun, AStatementBeginningLikeALineMarkIsRunAsACommand) {
+  // 'L' would start a label, 'S' a stop mark: a statement a command built
+  // is still run (and here reported as unknown).
+  for (const char* command : {"Lbogus", "Sbogus"}) {
+    host.reports.clear();
+    st->m_strStmtCommand = command;
+    st->m_strStmtOperand = "op";
+    EXPECT_EQ(macro::kRunEnded, macro::RunMacro(rc, macro::kRunStatement, "", "", ""));
+    ASSERT_EQ(1u, host.reports.size()) << command;
+    EXPECT_EQ(std::string("2:Macro Eror : cord = \n") + command + "\nop\ncmnd = 0", host.reports[0]);
+  }
+}
+
 TEST_F(MacroRun, MacroFiles) {
   const std::string path = ::testing::TempDir() + "run_test_macro.rmc";
   auto write = [&](const std::string& bytes) {
