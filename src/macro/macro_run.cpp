@@ -241,7 +241,6 @@ void Run::FreshStart() {
   st_.m_nMacroCallDepth = 0;
   st_.m_nMacroFrameCount = 0;
   st_.m_nCmdLineNo = 0;
-  rc_.table.m_nCurLine = 1;
 
   app::DocPathFields& paths = rc_.docPaths;
   if (!nested_) paths.m_strParamPath = paths.m_strDocPath;
@@ -261,7 +260,7 @@ void Run::FreshStart() {
     st_.m_aMacroMarkTable.assign(kMarkTableEntries, 0);
     st_.m_nMacroMarkCount = 0;
   }
-  if (mode_ == kRunFile || mode_ == kRunDocument || mode_ == kRunNestedFile || mode_ == kRunNestedDocument) {
+  if (NamesAFile(mode_)) {  // the modes that set the current row and column
     rc_.table.m_nLastRow = 1;
     rc_.table.m_nFieldCount = 1;
   }
