@@ -133,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Host host;
   if (size > 30000) size = 30000;
   st->m_nMacroEvalCellLimit = 2000;
+  st->m_nMacroEvalNestLimit = 2000;  // the same bound, sized for a fuzz unit
   st->m_strMacroVars[5] = "12.5";
   st->m_strMacroVars[6] = "$(&D6)";
   st->m_strMacroVars[7] = "<<&1-3@1-6|&@+>>";

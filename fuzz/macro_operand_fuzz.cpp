@@ -32,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data) + 4, size - 4);
   const std::string ctext = text.c_str();  // the operand routines read up to a NUL
   st->m_nMacroEvalCellLimit = 2000;
+  st->m_nMacroEvalNestLimit = 2000;  // the same bound, sized for a fuzz unit
   st->m_strMacroVars[5] = "12";
   st->m_strMacroVars[118] = "7x";
   st->m_strMacroVars[155] = std::to_string(sel % 4).c_str();

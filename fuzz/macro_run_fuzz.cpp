@@ -29,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   macro::MacroRunContext rc{*st, host, table, *doc, *doc, *doc, *doc, *doc,
                             {&fileKind, &sourceView, &editMode, &sortFlags}};
   st->m_nMacroResumePos = 0;
+  st->m_nMacroEvalCellLimit = 2000;  // the evaluation bounds, sized for a fuzz unit
+  st->m_nMacroEvalNestLimit = 2000;
   st->m_nMacroDebugMode = size > 2 ? data[2] % 3 : 0;
   // The text is the document's (exactly `size` bytes, no NUL after it).
   fw::Free(doc->m_pText);

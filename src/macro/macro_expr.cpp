@@ -123,16 +123,21 @@ bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 bool IsLead(char c) { return fw::IsSjisLeadByte(static_cast<unsigned char>(c)); }
 
 // Keeps the nesting count of the state for one evaluation.
+// A range cell's evaluation counts against the cell budget instead of the
+// nested-evaluation budget.
 class DepthGuard {
  public:
-  explicit DepthGuard(MacroState& st) : st_(st) {
+  explicit DepthGuard(MacroState& st, bool rangeCell = false) : st_(st) {
     if (st_.m_nMacroEvalDepth == 0) {
       st_.m_nMacroEvalSplices = 0;
       st_.m_nMacroEvalCells = 0;
+      st_.m_nMacroEvalNested = 0;
       st_.m_bMacroEvalStackShown = 0;
       st_.m_bMacroEvalFuncShown = 0;
     }
     ok_ = st_.m_nMacroEvalDepth < kMacroEvalMaxDepth;
+    if (ok_ && st_.m_nMacroEvalDepth > 0 && !rangeCell)
+      ok_ = ++st_.m_nMacroEvalNested <= st_.m_nMacroEvalNestLimit;
     if (ok_) ++st_.m_nMacroEvalDepth;
   }
   ~DepthGuard() {
@@ -507,7 +512,7 @@ Num Evaluator::Range() {
       ExprContext sub = ctx_;
       sub.row = static_cast<int>(r);
       sub.column = static_cast<int>(c);
-      DepthGuard guard(st_);
+      DepthGuard guard(st_, true);
       if (!guard.ok()) {
         abort_ = true;
         StackOver(env_);

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/docdata/doc_fields.h"
 #include "fw/cstring.h"
+#include "macro/macro_outcome.h"
 #include "macro/macro_run_host.h"
 #include "macro/macro_run_start.h"
 
@@ -61,5 +63,11 @@ constexpr int kRunWasText = 9;   // an "@BAT" text, handed to the document
 // back no settings; modes 1 and 4 share the outer run's variables, names and
 // defined functions.
 int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString folder);
+
+// An executor put in place of a class's row, for tests: it runs after the
+// statement's common steps with the whole run context and answers as any
+// executor does. An empty function takes it away again.
+using StatementExecutor = std::function<Outcome(MacroRunContext& rc)>;
+void SetTestExecutor(int cls, StatementExecutor fn);
 
 }  // namespace macro

@@ -71,6 +71,12 @@ struct MacroState {
   std::int32_t m_nMacroEvalSplices = 0;
   std::int64_t m_nMacroEvalCells = 0;
   std::int64_t m_nMacroEvalCellLimit = 16777216;
+  // Evaluations started inside the outermost one (range cells apart, which
+  // the cell budget bounds). Groups and functions that evaluate their text
+  // again can branch at every level, so the depth bound alone would let a
+  // short line run for minutes.
+  std::int64_t m_nMacroEvalNested = 0;
+  std::int64_t m_nMacroEvalNestLimit = 100000;
   std::uint32_t m_bMacroEvalStackShown = 0;
   std::uint32_t m_bMacroEvalFuncShown = 0;
   // Per pending call (set up, not yet released): the next free slot and the

@@ -7,7 +7,9 @@
 
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
+#include "fw/strtable.h"
 #include "fw/uihooks.h"
+#include "macro/macro_run.h"
 #include "macro/macro_state.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
@@ -87,6 +89,62 @@ TEST_F(MacroRunTest, ATimerTickDuringARunStartsNoSecondRun) {
   // The re-armed timer fires after the run: it resumes the kept source.
   fw::hooks::ExpectMessageBox("bogus", IDOK);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return fw::hooks::MessageBoxTexts().size() == before + 2; }, 5000));
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+}
+
+// Puts slot 145 ("nodisp") through a statement of the system-parameter
+// class for the length of a test.
+struct NodispStatement {
+  NodispStatement() {
+    macro::SetTestExecutor(3, [](macro::MacroRunContext& r) {
+      r.state.m_strMessageMode() = "nodisp";
+      return macro::Outcome::kNext;
+    });
+  }
+  ~NodispStatement() { macro::SetTestExecutor(3, nullptr); }
+};
+
+TEST_F(MacroRunTest, InNodispModeAnErrorLandsInTheResultSlotAndNoBoxOpens) {
+  CDvkView* v = Open("first.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  NodispStatement nodisp;
+  const std::size_t before = fw::hooks::MessageBoxTexts().size();
+  EXPECT_EQ(1, v->RunMacro(4, "\\tsystem_para\\n\\tbogus\\tq", "", ""));
+  EXPECT_EQ(before, fw::hooks::MessageBoxTexts().size());
+  EXPECT_EQ("Macro Eror : cord = \nbogus\nq\ncmnd = 1", std::string(v->Macro().m_strLastResult().GetString()));
+}
+
+TEST_F(MacroRunTest, InExternalRunModeAnErrorBecomesTheViewsText) {
+  CDvkView* v = Open("first.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  doc->m_bExternalRun = 1;
+  const std::size_t before = fw::hooks::MessageBoxTexts().size();
+  EXPECT_EQ(1, v->RunMacro(4, "\\teror_off\\n\\tbogus", "", ""));
+  doc->m_bExternalRun = 0;
+  EXPECT_EQ(before, fw::hooks::MessageBoxTexts().size());
+  std::string want;
+  ASSERT_TRUE(fw::LookupString(352, want));
+  while (!want.empty() && want.back() == '\n') want.pop_back();
+  const std::string shown(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.m_nTextLen);
+  EXPECT_EQ(0u, shown.find(want)) << shown;
+}
+
+TEST_F(MacroRunTest, AFileRunWithoutAFolderShowsItsSourceAfterAnError) {
+  CDvkView* v = Open("first.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  const std::string path = File("err.rmc");
+  testsupport::WriteFileBytes(path, "\teror_off\r\n\tbogus\r\n");
+  // With a folder given the document stays as it was.
+  fw::hooks::ExpectMessageBox("bogus", IDOK);
+  EXPECT_EQ(1, v->RunMacro(2, path.c_str(), "", "x"));
+  EXPECT_EQ(std::string::npos, std::string(doc->m_strDocPath.GetString()).find("err.rmc"));
+  EXPECT_EQ(std::string::npos, Title().find("err.rmc"));
+  // Without one the source is opened and the title names it.
+  fw::hooks::ExpectMessageBox("bogus", IDOK);
+  EXPECT_EQ(1, v->RunMacro(2, path.c_str(), "", ""));
+  testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000);
+  EXPECT_NE(std::string::npos, std::string(doc->m_strDocPath.GetString()).find("err.rmc"));
+  EXPECT_NE(std::string::npos, Title().find("err.rmc")) << Title();
   EXPECT_TRUE(fw::hooks::Unused().empty());
 }
 

@@ -275,4 +275,34 @@ TEST_F(Eval, FunctionCallsGoThroughTheHook) {
   EXPECT_EQ(calls, 2);
 }
 
+// A function whose evaluation evaluates two more calls of itself: within
+// the depth bound that would be 2^32 calls.
+int BranchingHook(void* user, macro::ExprContext* c, const CString&) {
+  ++*static_cast<long*>(user);
+  char out[64];
+  char kind = 0;
+  std::int64_t value = 0;
+  macro::ExprContext sub = *c;
+  macro::MacroEvalExpression(0, out, sizeof out, CString("#(#X+#X)"), &kind, &value, &sub);
+  c->env->state.m_strMacroVars[macro::kSlotFunctionResult] = "1";
+  return 0;
+}
+
+TEST_F(Eval, EvaluationsThatBranchAtEveryLevelEndWithinTheirBudget) {
+  long calls = 0;
+  env.functions.call = BranchingHook;
+  env.functions.user = &calls;
+  st->m_nMacroEvalNestLimit = 5000;
+  host.boxes.clear();
+  Run("#(#X+#X)");
+  EXPECT_LT(calls, 4 * 5000);
+  EXPECT_EQ(host.boxes, (std::vector<std::string>{"stack over eror"}));
+  EXPECT_EQ(st->m_nMacroEvalDepth, 0);
+  // The next outermost evaluation has its whole budget again.
+  env.functions.call = UpperHook;
+  int upper = 0;
+  env.functions.user = &upper;
+  EXPECT_EQ(Run("#(#X+1)"), "43");
+}
+
 }  // namespace

@@ -41,6 +41,15 @@ class MacroRun : public ::testing::Test {
     return macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\a.rmc", "", "C:\\m");
   }
   std::string LastStatus() const { return host.status.empty() ? "" : host.status.back(); }
+  std::string Var(int slot) const { return st->m_strMacroVars[slot].GetString(); }
+};
+
+// A test executor over the system-parameter class ("system_para") for the
+// length of one test.
+constexpr int kParaClass = 3;
+struct TestExecutor {
+  explicit TestExecutor(macro::StatementExecutor fn) { macro::SetTestExecutor(kParaClass, std::move(fn)); }
+  ~TestExecutor() { macro::SetTestExecutor(kParaClass, nullptr); }
 };
 
 TEST_F(MacroRun, ADocumentWithCommentsADefineAndTheErrorSwitchRunsToItsEnd) {
@@ -229,6 +238,83 @@ TEST_F(MacroRun, EveryAllocationFailureEndsTheRunCleanly) {
     EXPECT_TRUE(r == macro::kRunStopped || r == macro::kRunEnded) << n;
     ASSERT_LT(n, 200);
   }
+}
+
+TEST_F(MacroRun, SettingsAStatementChangedAreRestoredAtTheEnd) {
+  doc->m_nIndata = 1234;
+  doc->m_nOutdata = 7;
+  TestExecutor ex([](macro::MacroRunContext& r) {
+    r.docSettings.m_nIndata = 1;
+    r.docSettings.m_nOutdata = 2;
+    r.state.m_nSysParaSaved = 2;  // the settings were changed
+    return macro::Outcome::kNext;
+  });
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\tsystem_para\r\n\tdefine\ta=1\r\n"));
+  EXPECT_EQ(1234, doc->m_nIndata);
+  EXPECT_EQ(7, doc->m_nOutdata);
+  // Settings changed between runs are not reverted by a run that left them.
+  doc->m_nIndata = 55;
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\tdefine\ta=1\r\n"));
+  EXPECT_EQ(55, doc->m_nIndata);
+}
+
+TEST_F(MacroRun, ACallDepthOfTwentyEndsTheRunAfterThatStatement) {
+  TestExecutor ex([](macro::MacroRunContext& r) {
+    r.state.m_nMacroCallDepth = 20;
+    return macro::Outcome::kNext;
+  });
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\tdefine\ta=1\r\n\tsystem_para\r\n\tdefine\tb=2\r\n"));
+  EXPECT_EQ("1", Var(180));
+  EXPECT_EQ("", Var(181));  // never reached
+  EXPECT_EQ("macro end   total replace = 0", LastStatus());
+  EXPECT_TRUE(host.reports.empty());
+}
+
+TEST_F(MacroRun, APausedRunResumesAtItsPlaceWithItsLineAndVariables) {
+  int calls = 0;
+  TestExecutor ex([&calls](macro::MacroRunContext&) {
+    return ++calls == 1 ? macro::Outcome::kPause : macro::Outcome::kNext;
+  });
+  const std::string text = "\tdefine\ta=1\r\n\tsystem_para\r\n\tdefine\tb=2\r\n";
+  EXPECT_EQ(macro::kRunPaused, RunDocument(text));
+  EXPECT_GT(st->m_nMacroResumePos, 0);
+  EXPECT_EQ(0u, st->m_bMacroRunActive);
+  EXPECT_EQ("", Var(181));
+  host.status.clear();
+  EXPECT_EQ(macro::kRunEnded, RunDocument(text));
+  EXPECT_EQ(1, calls);  // the paused statement is not run again
+  EXPECT_EQ("1", Var(180));
+  EXPECT_EQ("2", Var(181));
+  ASSERT_FALSE(host.status.empty());
+  EXPECT_EQ(0u, host.status.front().find("CMND   2"));  // the trace goes on at the next line
+  EXPECT_EQ(0, st->m_nMacroResumePos);
+}
+
+TEST_F(MacroRun, ANestedRunFromAnExecutorLeavesTheOuterRunAsItWas) {
+  int depth = 0;
+  TestExecutor ex([&](macro::MacroRunContext& r) {
+    if (++depth > 1) {  // inside the nested run: disturb what the outer run keeps
+      r.state.m_anMacroStacks[0][1] = 99;
+      r.state.m_nMacroCallDepth = 3;
+      return macro::Outcome::kNext;
+    }
+    r.state.m_anMacroStacks[0][1] = 7;
+    const std::int32_t line = r.state.m_nCmdLineNo;
+    EXPECT_EQ(macro::kRunEnded,
+              macro::RunMacro(r, macro::kRunText, "\\tdefine\\tc=3\\n\\tsystem_para", "", ""));
+    EXPECT_EQ(line, r.state.m_nCmdLineNo);
+    EXPECT_EQ(7u, r.state.m_anMacroStacks[0][1]);
+    EXPECT_EQ(0, r.state.m_nMacroCallDepth);
+    return macro::Outcome::kNext;
+  });
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\tdefine\ta=1\r\n\tsystem_para\r\n\tdefine\tb=2\r\n"));
+  EXPECT_EQ(2, depth);
+  EXPECT_EQ("180:a;181:c;182:b;", std::string(st->m_abMacroNameTable));
+  EXPECT_EQ("3", Var(181));
+  EXPECT_EQ("2", Var(182));
+  int ends = 0;
+  for (const auto& s : host.status) ends += s.rfind("macro end", 0) == 0;
+  EXPECT_EQ(1, ends);  // only the outer run shows its end
 }
 
 }  // namespace
