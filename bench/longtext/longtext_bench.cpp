@@ -13,38 +13,18 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 
 #include "../bench_util.h"
+#include "../win_session.h"
 
-#include "app/dvkapp.h"
-#include "app/dvkdoc.h"
-#include "app/mainfrm.h"
 #include "fw/fwres.h"
-#include "view/dvkview.h"
 
 namespace {
 
 using bench::Clock;
+using bench::PumpUntil;
 using bench::Seconds;
-
-// Dispatches messages until `done` or `seconds` have passed.
-bool PumpUntil(const std::function<bool()>& done, double seconds) {
-  const auto start = Clock::now();
-  for (;;) {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (m.message == WM_QUIT) return done();
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-      if (done()) return true;
-    }
-    if (done()) return true;
-    if (Seconds(start) > seconds) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
 
 // Numbered lines of Japanese and ASCII text (Shift-JIS, CR LF), as a log or
 // a long note is.
@@ -64,30 +44,26 @@ double PeakMegabytes() {
   return pmc.PeakWorkingSetSize / 1e6;
 }
 
-struct Session {
-  CMainFrame* frame = nullptr;
-  CDvkDoc* doc = nullptr;
-  CDvkView* View() const { return frame ? frame->GetTextView(0, 0) : nullptr; }
-  long ShownChars() const {
-    CDvkView* v = View();
-    return v ? v->GetRichEditCtrl().GetTextLength() : -1;
-  }
-  bool Settled() const {
-    CDvkView* v = View();
-    return v && !v->LoadPending();
-  }
-};
+long ShownChars(const bench::WinSession& s) {
+  CDvkView* v = s.View();
+  return v ? v->GetRichEditCtrl().GetTextLength() : -1;
+}
+
+bool Settled(const bench::WinSession& s) {
+  CDvkView* v = s.View();
+  return v && !v->LoadPending();
+}
 
 // Opens `path` as Ctrl+O does after its dialog; the seconds until the first
 // text is in the view. The rest of the text loads afterwards (not timed).
-double FirstScreen(Session& s, const std::string& path, double limit, bool* ok) {
+double FirstScreen(const bench::WinSession& s, const std::string& path, double limit, bool* ok) {
   const auto t0 = Clock::now();
   AfxGetApp()->OpenDocumentFile(path.c_str());
   // The first chunk of the long text (32 KB) is in: more than any small
   // file's text that the view may still show.
-  *ok = PumpUntil([&] { return s.ShownChars() >= 16384; }, limit);
+  *ok = PumpUntil([&] { return ShownChars(s) >= 16384; }, limit);
   const double t = Seconds(t0);
-  *ok = PumpUntil([&] { return s.Settled(); }, limit) && *ok;
+  *ok = PumpUntil([&] { return Settled(s); }, limit) && *ok;
   return t;
 }
 
@@ -99,34 +75,16 @@ int main(int argc, char** argv) {
   const double mb = next < argc ? std::atof(argv[next]) : 50.0;
   const double limit = 900;  // seconds a step may take before the run gives up
 
-  char tmp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, tmp);
-  const std::string folder = std::string(tmp) + "tabrye_bench_longtext_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const std::string big = folder + "\\long.txt";
-  const std::string small = folder + "\\small.txt";
-  const std::string smallText = "\x8F\xAC\x82\xB3\x82\xC8\x83\x74\x83\x40\x83\x43\x83\x8B\r\nsmall file\r\n";
-  bench::WriteFile(big, LongText(static_cast<std::size_t>(mb * 1e6)));
-  bench::WriteFile(small, smallText);
-
-  const std::string key = "TabryeBench_" + std::to_string(GetCurrentProcessId());
-  app::ShellOptions o;
-  o.useProcessCommandLine = false;
-  o.commandLine = "$$";
-  o.instanceBlock = "Local\\TabryeBenchLongText";
-  o.registerCom = false;
-  o.makeVisible = true;
-  o.programDir = folder.c_str();
-  o.registryKey = key.c_str();
-  CDvkApp app(o);
-  if (!app.InitInstance()) {
+  bench::WinSession s("longtext");
+  if (!s.Started()) {
     std::printf("the program did not start\n");
     return 1;
   }
-  Session s;
-  s.frame = g_pMainFrame;
-  s.doc = g_pDvkDoc;
-  PumpUntil([] { return false; }, 1.5);  // the start-up's timers
+  const std::string big = s.Folder() + "\\long.txt";
+  const std::string small = s.Folder() + "\\small.txt";
+  const std::string smallText = "\x8F\xAC\x82\xB3\x82\xC8\x83\x74\x83\x40\x83\x43\x83\x8B\r\nsmall file\r\n";
+  bench::WriteFile(big, LongText(static_cast<std::size_t>(mb * 1e6)));
+  bench::WriteFile(small, smallText);
 
   std::printf("text: %g MB, %d runs\n", mb, runs);
   // Each pair: the long text opened (its first screen is the yardstick),
@@ -146,7 +104,7 @@ int main(int argc, char** argv) {
         if (firstPeak == 0) firstPeak = PeakMegabytes();
         const auto t0 = Clock::now();
         s.frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
-        const bool ready = PumpUntil([&] { return s.Settled() && s.ShownChars() == 0; }, limit);
+        const bool ready = PumpUntil([&] { return Settled(s) && ShownChars(s) == 0; }, limit);
         const double t = Seconds(t0);
         *ok = *ok && ready && s.doc->m_nTextLen == 0;
         std::printf("   first screen %.3f s, new %.3f s%s\n", first, t, *ok ? "" : " (not ready)");
@@ -162,7 +120,7 @@ int main(int argc, char** argv) {
         first = FirstScreen(s, big, limit, ok);
         const auto t0 = Clock::now();
         AfxGetApp()->OpenDocumentFile(small.c_str());
-        const bool ready = PumpUntil([&] { return s.Settled() && s.ShownChars() > 0 && s.ShownChars() < 100; }, limit);
+        const bool ready = PumpUntil([&] { return Settled(s) && ShownChars(s) > 0 && ShownChars(s) < 100; }, limit);
         const double t = Seconds(t0);
         *ok = *ok && ready && s.doc->m_nTextLen == smallText.size();
         std::printf("   first screen %.3f s, open small %.3f s%s\n", first, t, *ok ? "" : " (not ready)");
@@ -173,12 +131,5 @@ int main(int argc, char** argv) {
   std::printf("peak working set: %.0f MB after the first open of the %g MB text, %.0f MB after all\n", firstPeak, mb,
               PeakMegabytes());
 
-  if (s.frame && s.frame->m_hWnd) s.frame->DestroyWindow();
-  app.ExitInstance();
-  RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + key).c_str());
-  DeleteFileA(big.c_str());
-  DeleteFileA(small.c_str());
-  // The program's scratch folders and settings files in the folder.
-  std::system(("cmd /c rmdir /s /q \"" + folder + "\" >nul 2>nul").c_str());
   return 0;
 }

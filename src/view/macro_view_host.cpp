@@ -1,5 +1,6 @@
 #include "view/macro_view_host.h"
 
+#include "fw/clock.h"
 #include "fw/msgbox.h"
 #include "host/doc_host.h"
 #include "host/frame_host.h"
@@ -84,10 +85,19 @@ int MacroViewHost::FormatCells(const macro::CellFormat& format, int firstRow, in
 }
 
 
+// The run holds the message loop, so the pane is repainted from here. The
+// text is always set; the repaint is forced at most once a frame (a repaint
+// costs about a millisecond under Wine, many statements run in that time,
+// and the screen could not show them anyway). A text not yet painted is
+// painted by the next forced repaint or, at the end of the run, by the
+// message loop.
 void MacroViewHost::ShowStatus(const CString& text) {
   if (!g_pStatusBar || !g_pStatusBar->m_hWnd) return;
-  g_pStatusBar->SetPaneText(0, text);
-  g_pStatusBar->UpdateWindow();  // repainted at once: the run holds the message loop
+  constexpr std::uint64_t kFrameMs = 15;
+  const std::uint64_t now = fw::TickCount();
+  const bool paint = now < lastTracePaint_ || now - lastTracePaint_ >= kFrameMs;
+  if (paint) lastTracePaint_ = now;
+  g_pStatusBar->SetPaneText(0, text, paint ? TRUE : FALSE);  // TRUE repaints the pane at once
 }
 
 bool MacroViewHost::TakeEscapeKeyDown() {

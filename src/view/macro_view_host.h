@@ -2,6 +2,8 @@
 // its document, the frame and the status bar.
 #pragma once
 
+#include <cstdint>
+
 #include "macro/macro_run_host.h"
 
 class CDvkView;
@@ -44,6 +46,7 @@ class MacroViewHost final : public macro::MacroRunHost {
 
  private:
   CDvkView& view_;
+  std::uint64_t lastTracePaint_ = 0;  // tick of the trace's last forced repaint
 };
 
 }  // namespace view
