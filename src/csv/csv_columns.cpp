@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <new>
 
 #include "csv/csv_lists.h"
@@ -192,28 +193,42 @@ int CsvRewriteColumns(int mode, Table& table, int columns, std::uint32_t limit, 
     columns = columns == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : -columns;
     mode = 6;
   }
+  // The row step works on a copy, so that a failure of either step leaves
+  // the table as it was.
+  std::unique_ptr<Table> ordered;
   if (mode == 1 && command.size() > 3 && (command.compare(0, 3, "&R:") == 0 || command.compare(0, 3, "&&:") == 0)) {
-    const int rc = CsvReorderRows(table, command.substr(3), 0, host);
+    try {
+      ordered = std::make_unique<Table>();
+    } catch (const std::bad_alloc&) {
+      return ReportOpFailure(host, kRewriteFailed);
+    }
+    if (!ordered->CopyFrom(table)) return ReportOpFailure(host, kRewriteFailed);
+    const int rc = CsvReorderRows(*ordered, command.substr(3), 0, host);
     if (rc != kOpOk) return rc;
   }
-  const std::uint8_t* t = table.m_pTextBuf;
-  const std::uint32_t n = ContentLength(table);
+  Table& source = ordered ? *ordered : table;
+  const std::uint8_t* t = source.m_pTextBuf;
+  const std::uint32_t n = ContentLength(source);
   std::vector<RowSpan> rows;
   if (!SplitRows(t, n, &rows)) return ReportOpFailure(host, kRewriteFailed);
   std::uint32_t first = 0, last = 0;
-  DataRows(table, static_cast<std::uint32_t>(rows.size()), &first, &last);
+  DataRows(source, static_cast<std::uint32_t>(rows.size()), &first, &last);
   const std::uint32_t region = first == 0 ? static_cast<std::uint32_t>(rows.size()) : last;
   const std::uint32_t width = std::max<std::uint32_t>(static_cast<std::uint32_t>(columns), WidestRow(t, n, region));
   std::vector<ColumnEntry> plan;
   bool unchanged = false;
   if (!BuildColumnPlan(list, width, deleteFlag != 0, limit, &plan, &unchanged)) return ReportOpFailure(host, kRewriteFailed);
-  if (unchanged) return kOpOk;
+  if (unchanged) {
+    if (ordered) table.TakeContentOf(*ordered);
+    return kOpOk;
+  }
   OutWriter out;
   if (!RewriteColumnsText(t, n, region, plan, out)) {
     return ReportOpFailure(host, out.TooLarge() ? kRewriteTooLarge : kRewriteFailed);
   }
-  if (!out.InstallInto(table, 1000)) return ReportOpFailure(host, kRewriteFailed);
-  table.Rescan();
+  if (!out.InstallInto(source, 1000)) return ReportOpFailure(host, kRewriteFailed);
+  source.Rescan();
+  if (ordered) table.TakeContentOf(*ordered);
   return kOpOk;
 }
 

@@ -58,7 +58,7 @@ int CsvRewriteColumnsText(std::string& text, std::uint32_t columns, int deleteFl
 // applied as a row order (CsvReorderRows). Mode 6 and the other modes have
 // no row step. `limit` caps the column list (0: kColumnListMax). The result
 // is indexed again (m_nFieldCount, m_nLastRow). Returns 0 or the failure
-// (reported, table unchanged; a row order already applied stays).
+// (reported, table unchanged: the row step works on a copy).
 int CsvRewriteColumns(int mode, Table& table, int columns, std::uint32_t limit, int deleteFlag,
                       const std::string& list, const std::string& command, OpHost* host);
 

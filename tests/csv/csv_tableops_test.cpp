@@ -119,11 +119,36 @@ void EveryFailure(const std::string& file, int code, Op op) {
   }
 }
 
+TEST(CsvTableOps, FailureTexts) {
+  csvtest::Recorder rec;
+  EXPECT_EQ(csv::kRewriteTooLarge, csv::ReportOpFailure(&rec, csv::kRewriteTooLarge));
+  EXPECT_EQ(145, csv::ReportOpFailure(&rec, 145));
+  ASSERT_EQ(2u, rec.calls.size());
+  EXPECT_EQ(2, rec.calls[0].first);
+  EXPECT_EQ("Too many row allocation", rec.calls[0].second);
+  EXPECT_EQ(145, rec.calls[1].first);
+  EXPECT_EQ("", rec.calls[1].second);
+}
+
 TEST(CsvTableOps, AllocationFailuresLeaveTheTable) {
   EveryFailure(kTable, 145, [](csv::Table& t, csv::OpHost* h) {
     return csv::CsvRewriteColumns(1, t, 3, 9000, 0, "3,1,*", "", h);
   });
   EveryFailure(kTable, 138, [](csv::Table& t, csv::OpHost* h) { return csv::CsvTransposeTable(t, 0, h); });
+  // With a row step first: a failure of either step leaves the table whole.
+  for (long n = 1;; ++n) {
+    auto t = MakeTable(kTable);
+    const std::string before = csvtest::Raw(*t);
+    csvtest::Recorder rec;
+    fw::alloctest::Reset();
+    fw::alloctest::FailAt(n);
+    const int rc = csv::CsvRewriteColumns(1, *t, 3, 9000, 0, "3,1,*", "&R:rev", &rec);
+    const bool reached = fw::alloctest::Count() >= n;
+    fw::alloctest::Reset();
+    if (!reached) break;
+    EXPECT_TRUE(rc == 141 || rc == 145) << rc;
+    EXPECT_EQ(before, csvtest::Raw(*t)) << "allocation " << n;
+  }
   EveryFailure(kTable, 138, [](csv::Table& t, csv::OpHost* h) { return csv::CsvTransposeTable(t, 1, h); });
 }
 
