@@ -15,9 +15,10 @@ namespace {
 
 constexpr std::uint8_t kTab = 0x09;
 
-std::string NormalFill(const std::string& fill) {
-  if (fill == "NULL") return std::string();
-  std::string f = fill;
+std::string NormalFill(const std::string& text) {
+  // The fill is a C string of the statement: it ends at a NUL.
+  std::string f = text.substr(0, text.find('\0'));
+  if (f == "NULL") return std::string();
   if (f.size() > 1) {
     if (!f.empty() && f.front() == '"') f.erase(0, 1);
     if (!f.empty() && f.back() == '"') f.pop_back();

@@ -13,7 +13,9 @@ namespace csv {
 namespace {
 
 // The bytes of one new row, without its row end.
-std::string NewRow(const std::string& operand, std::uint32_t fieldCount) {
+std::string NewRow(const std::string& text, std::uint32_t fieldCount) {
+  // The operand is a C string of the statement: it ends at a NUL.
+  const std::string operand = text.substr(0, text.find('\0'));
   if (operand.compare(0, 2, "$$") == 0) return operand.substr(2);
   if (operand.empty()) return std::string(fieldCount > 1 ? fieldCount - 1 : 0, static_cast<char>(CSV_FIELD_SEP));
   std::string row;
@@ -41,6 +43,7 @@ int Listing(Table& table, int row, int count, int operandNumber, const VariableV
   try {
     for (int n = kFirstListedVariable; n <= last && n < kVariableSlotEnd; ++n) {
       std::string value = variables ? variables(n) : std::string();
+      value.resize(std::min(value.size(), value.find('\0')));
       std::string line;
       if (value.compare(0, 2, "$$") == 0) {
         line = value.substr(2);

@@ -82,8 +82,9 @@ int CsvReorderRows(Table& table, const std::string& spec, int flag, OpHost* host
 
 // Swaps `text` (`len` bytes, not the table's own buffer) into the table
 // through a copying scan (BuildCsvIndex mode 0) into a target sized for
-// everything the copy writes, and stores the counts. False when memory is
-// short (table unchanged).
+// everything the copy writes, then indexes the copy by a scan of its own
+// (the copying scan may leave out a short last line after counting it).
+// False when memory is short (table unchanged).
 bool InstallByScanCopy(Table& table, const std::uint8_t* text, std::uint32_t len, std::uint32_t margin);
 
 // The 1-based rows of block 1's data: first..last (both 0 when the table

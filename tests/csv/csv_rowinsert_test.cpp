@@ -37,6 +37,11 @@ TEST(CsvRowInsert, BelowAboveAndBeforeTheLast) {
   EXPECT_EQ("a,x\r\n,\r\nb", Insert("a,x\r\nb", 2, 1, 1, ""));
 }
 
+TEST(CsvRowInsert, OperandEndsAtNul) {
+  // A NUL inside the text would end the table early: the operand is cut there.
+  EXPECT_EQ("3\r\nab\r\nab\r\nab\r\n4,5", Insert("3\r\n4,5", 2, 1, 3, std::string("ab\0cd", 5)));
+}
+
 TEST(CsvRowInsert, UnknownModeChangesNothing) {
   auto t = MakeTable("a,b\r\n");
   const std::string before = csvtest::Raw(*t);
