@@ -17,6 +17,7 @@
 #include "csv/csv_rowinsert.h"
 #include "csv/csv_rows.h"
 #include "csv/csv_sections.h"
+#include "csv/csv_select.h"
 #include "csv/csv_table.h"
 #include "csv/csv_titleorder.h"
 #include "csv/csv_transpose.h"
@@ -71,7 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 4: rc = csv::CsvPadShortRows(*t, operand, a % 3 == 0 ? -1 : (a & 1 ? 9998 : a & 31), 0, &host); break;
     case 5: rc = csv::CsvRowInsertOrList(a & 15, *t, a >> 3, (a & 3) + 1, operand, a & 7,
                                          [&](int n) { return n % 3 ? operand : std::string(); }, &host) < 0; break;
-    case 6: rc = csv::CsvOpRebuild(*t, operand, a & 3, (a >> 2) & 3, &host); break;
+    case 6:
+      rc = a & 64 ? csv::CsvOpSelectColumns(*t, operand, a & 3, (a >> 2) & 3, &host)
+                  : csv::CsvOpRebuild(*t, operand, a & 3, (a >> 2) & 3, &host);
+      break;
     case 7: rc = csv::CsvToFixedWidthText(*t, pos.data(), static_cast<int>(pos.size()), 1, &host); break;
     case 8: {
       int mode = 0, fixed = 0;

@@ -5,6 +5,7 @@
 
 #include "csv/csv_rowinsert.h"
 #include "csv/csv_sections.h"
+#include "csv/csv_select.h"
 #include "csv_test_util.h"
 #include "fw/alloc.h"
 
@@ -133,6 +134,42 @@ TEST(CsvSections, FailuresLeaveTheTable) {
     fw::alloctest::Reset();
     if (!reached) break;
     EXPECT_TRUE(rc == 136 || rc == 137) << rc;
+    EXPECT_EQ(before, csvtest::Raw(*t));
+  }
+}
+
+std::string Select(const std::string& file, const std::string& operand, int keep, int column,
+                   std::uint32_t* fields = nullptr) {
+  auto t = MakeTable(file);
+  EXPECT_EQ(0, csv::CsvOpSelectColumns(*t, operand, keep, column, nullptr));
+  if (fields) *fields = t->m_nFieldCount;
+  return Text(*t);
+}
+
+TEST(CsvSelect, ListsStepsAndFill) {
+  const std::string file = "k,a,b,c,d\r\n1,2,3,4,5\r\n6,7,8,9,10\r\n";
+  std::uint32_t fields = 0;
+  // The title row kept; column 1, then 4 and 2.
+  EXPECT_EQ("k,a,b,c,d\r\n1,4,2\r\n6,9,7\r\n", Select(file, "4,0,2", 1, 1, &fields));
+  EXPECT_EQ(3u, fields);
+  // '#' 2: every second column after column 1.
+  EXPECT_EQ("k,a,c\r\n1,2,4\r\n6,7,9\r\n", Select(file, "#2", 0, 1));
+  // The left part fills a column a row lacks.
+  EXPECT_EQ("k,a,b,c,d\r\n1,-\r\n6,-\r\n", Select(file, "-:7", 1, 1));
+}
+
+TEST(CsvSelect, FailuresLeaveTheTable) {
+  for (long n = 1;; ++n) {
+    auto t = MakeTable("k,a,b\r\n1,2,3\r\n");
+    const std::string before = csvtest::Raw(*t);
+    csvtest::Recorder rec;
+    fw::alloctest::Reset();
+    fw::alloctest::FailAt(n);
+    const int rc = csv::CsvOpSelectColumns(*t, "3,2", 1, 1, &rec);
+    const bool reached = fw::alloctest::Count() >= n;
+    fw::alloctest::Reset();
+    if (!reached) break;
+    EXPECT_TRUE(rc == 134 || rc == 135) << rc;
     EXPECT_EQ(before, csvtest::Raw(*t));
   }
 }
