@@ -15,6 +15,7 @@
 #include "csv/csv_fixedwidth.h"
 #include "csv/csv_index.h"
 #include "csv/csv_pad.h"
+#include "csv/csv_regroup.h"
 #include "csv/csv_rowinsert.h"
 #include "csv/csv_rows.h"
 #include "csv/csv_sections.h"
@@ -84,7 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       rc = a & 64 ? csv::CsvOpSelectColumns(*t, operand, a & 3, (a >> 2) & 3, &host)
                   : csv::CsvOpRebuild(*t, operand, a & 3, (a >> 2) & 3, &host);
       break;
-    case 7: rc = csv::CsvToFixedWidthText(*t, pos.data(), static_cast<int>(pos.size()), 1, &host); break;
+    case 7:
+      rc = a & 64 ? csv::CsvOpRowsByPattern(*t, operand, a & 3, (a >> 2) & 7, 0, &host)
+                  : csv::CsvToFixedWidthText(*t, pos.data(), static_cast<int>(pos.size()), 1, &host);
+      break;
     case 8: {
       int mode = 0, fixed = 0;
       if (csv::TitleOrderArguments(operand, &mode, &fixed)) csv::CsvOrderColumnsByTitle(*t, operand, mode, fixed);

@@ -165,6 +165,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   int CsvRowInsertOrList(int mode, int row, int count, const CString& operand);
   int CsvOpRebuild(int headRows, int keepColumns);
   int CsvOpSelectColumns(int keepRows, int column);
+  int CsvOpRowsByPattern(int k, int g, int third);
   void CsvPadShortRows(const CString& fill, int mode);
   CString CsvOrderColumnsByTitle(const CString& text, int mode, int fixedCount);
   void CsvToFixedWidthText();

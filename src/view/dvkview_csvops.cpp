@@ -7,6 +7,7 @@
 #include "csv/csv_rowinsert.h"
 #include "csv/csv_rows.h"
 #include "csv/csv_sections.h"
+#include "csv/csv_regroup.h"
 #include "csv/csv_select.h"
 #include "csv/csv_titleorder.h"
 #include "csv/csv_transpose.h"
@@ -85,6 +86,12 @@ int CDvkView::CsvOpSelectColumns(int keepRows, int column) {
   if (!ShowsCsvTable()) return 0;
   ViewOpHost host(*this);
   return csv::CsvOpSelectColumns(m_table, m_strStmtOperand.Str(), keepRows, column, &host);
+}
+
+int CDvkView::CsvOpRowsByPattern(int k, int g, int third) {
+  if (!ShowsCsvTable()) return 0;
+  ViewOpHost host(*this);
+  return csv::CsvOpRowsByPattern(m_table, m_strStmtOperand.Str(), k, g, third, &host);
 }
 
 void CDvkView::CsvPadShortRows(const CString& fill, int mode) {

@@ -6,6 +6,7 @@
 #include "csv/csv_rowinsert.h"
 #include "csv/csv_sections.h"
 #include "csv/csv_select.h"
+#include "csv/csv_regroup.h"
 #include "csv_test_util.h"
 #include "fw/alloc.h"
 
@@ -170,6 +171,41 @@ TEST(CsvSelect, FailuresLeaveTheTable) {
     fw::alloctest::Reset();
     if (!reached) break;
     EXPECT_TRUE(rc == 134 || rc == 135) << rc;
+    EXPECT_EQ(before, csvtest::Raw(*t));
+  }
+}
+
+std::string Regroup(const std::string& file, const std::string& operand, int k, int g, std::uint32_t* fields = nullptr) {
+  auto t = MakeTable(file);
+  EXPECT_EQ(0, csv::CsvOpRowsByPattern(*t, operand, k, g, 0, nullptr));
+  if (fields) *fields = t->m_nFieldCount;
+  return Text(*t);
+}
+
+TEST(CsvRegroup, GroupsJoinedByThePattern) {
+  const std::string file = "id,y,m,d,y2,m2,d2\r\n1,2026,12,07,2027,01,02\r\n";
+  std::uint32_t fields = 0;
+  EXPECT_EQ("id,y,y2\r\n1,2026-12/07,2027-01/02\r\n", Regroup(file, "-|/", 1, 3, &fields));
+  EXPECT_EQ(3u, fields);  // (7 - 1) / 3 + 1
+  // The left part names the new columns.
+  EXPECT_EQ("id,date y,date y2\r\n1,20261207,20270102\r\n", Regroup(file, "date **:", 1, 3));
+  // A short last group joins what it has.
+  EXPECT_EQ("id,y,m2\r\n1,202612,07\r\n", Regroup("id,y,m,m2\r\n1,2026,12,07\r\n", "", 1, 2, &fields));
+  EXPECT_EQ(3u, fields);
+}
+
+TEST(CsvRegroup, FailuresLeaveTheTable) {
+  for (long n = 1;; ++n) {
+    auto t = MakeTable("k,a,b\r\n1,2,3\r\n");
+    const std::string before = csvtest::Raw(*t);
+    csvtest::Recorder rec;
+    fw::alloctest::Reset();
+    fw::alloctest::FailAt(n);
+    const int rc = csv::CsvOpRowsByPattern(*t, "-", 1, 2, 0, &rec);
+    const bool reached = fw::alloctest::Count() >= n;
+    fw::alloctest::Reset();
+    if (!reached) break;
+    EXPECT_TRUE(rc == 167 || rc == 168) << rc;
     EXPECT_EQ(before, csvtest::Raw(*t));
   }
 }
