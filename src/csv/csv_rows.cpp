@@ -202,8 +202,8 @@ bool InstallByScanCopy(Table& table, const std::uint8_t* text, std::uint32_t len
   table.m_nTextLen = outLen;
   table.m_nFieldCount = maxCols;
   // The copy may leave out a short last line after counting its row end:
-  // a scan of what was copied makes the index describe exactly the content.
-  table.Rescan();
+  // then a scan of what was copied makes the index describe the content.
+  if (f.m_nScanNotes & kCsvScanShortEnd) table.Rescan();
   return true;
 }
 
