@@ -146,4 +146,23 @@ TEST(CsvFixedWidth, WideCellOverManyShortRowsIsComplete) {
   EXPECT_EQ(std::string("x") + std::string(5001, ' ') + "y\r\n", out.substr(out.size() - 5005));
 }
 
+TEST(CsvFixedWidth, FailuresLeaveTheTable) {
+  for (long n = 1;; ++n) {
+    auto t = MakeTable("t,u\r\n1,2\r\n");
+    std::vector<std::uint32_t> pos(csv::kColumnPositionSlots, 0);
+    csv::ComputeColumnWidths(*t, 1, pos.data(), static_cast<int>(pos.size()), 1, -1, 1, 1, csv::kWidthTrimBlanks);
+    const std::string before = csvtest::Raw(*t);
+    csvtest::Recorder rec;
+    fw::alloctest::Reset();
+    fw::alloctest::FailAt(n);
+    const int rc = csv::CsvToFixedWidthText(*t, pos.data(), static_cast<int>(pos.size()), 1, &rec);
+    const bool reached = fw::alloctest::Count() >= n;
+    fw::alloctest::Reset();
+    if (!reached) break;
+    EXPECT_TRUE(rc == 164 || rc == 165) << rc;
+    ASSERT_EQ(1u, rec.calls.size());
+    EXPECT_EQ(before, csvtest::Raw(*t));
+  }
+}
+
 }  // namespace
