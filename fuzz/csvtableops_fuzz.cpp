@@ -94,7 +94,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (csv::TitleOrderArguments(operand, &mode, &fixed)) csv::CsvOrderColumnsByTitle(*t, operand, mode, fixed);
       break;
     }
-    case 9: rc = csv::CsvReorderRows(*t, "1-", 0, &host); break;
+    case 9:
+      if (a & 64) {
+        // The install without the copy equals the copying install.
+        auto u = std::make_unique<csv::Table>();
+        if (!u->CopyFrom(*t)) break;
+        csv::OutWriter w1, w2;
+        w1.Put(t->m_pTextBuf, t->m_nTextLen);
+        w2.Put(t->m_pTextBuf, t->m_nTextLen);
+        if (w1.Failed() || w2.Failed()) break;  // a refused allocation: nothing to compare
+        const bool ok1 = csv::InstallResult(*t, w1, 0);
+        const bool ok2 = csv::InstallByScanCopy(*u, w2.Data() ? w2.Data() : reinterpret_cast<const std::uint8_t*>(""),
+                                                w2.Length(), 0);
+        if (ok1 && ok2 && !w2.Failed()) {
+          if (t->m_nTextLen != u->m_nTextLen || std::memcmp(t->m_pTextBuf, u->m_pTextBuf, t->m_nTextLen) != 0)
+            __builtin_trap();
+          if (!csv::SameBlockIndex(*t, *u) || t->m_nFieldCount != u->m_nFieldCount) __builtin_trap();
+        }
+        fw::alloctest::Reset();
+        return 0;
+      }
+      rc = csv::CsvReorderRows(*t, "1-", 0, &host);
+      break;
     case 10: rc = csv::CsvRewriteColumns(1, *t, a, 0, 0, "1-", "", &host); break;
     default: rc = csv::CsvReorderRows(*t, "rev", 0, &host); break;
   }

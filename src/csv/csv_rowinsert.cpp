@@ -107,9 +107,12 @@ int CsvRowInsertOrList(int mode, Table& table, int row, int count, const std::st
     ReportOpFailure(host, kInsertWork);
     return -1;
   }
-  static const std::uint8_t kEmpty[1] = {0};
-  if (out.Failed() || !InstallByScanCopy(table, out.Data() ? out.Data() : kEmpty, out.Length(), 1000)) {
-    ReportOpFailure(host, out.Failed() ? kInsertWork : kInsertFinal);
+  if (out.Failed()) {
+    ReportOpFailure(host, kInsertWork);
+    return -1;
+  }
+  if (!InstallResult(table, out, 1000)) {
+    ReportOpFailure(host, kInsertFinal);
     return -1;
   }
   return table.m_nLastRow;

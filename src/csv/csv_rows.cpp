@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "csv/csv_index.h"
@@ -207,6 +208,38 @@ bool InstallByScanCopy(Table& table, const std::uint8_t* text, std::uint32_t len
   return true;
 }
 
+bool InstallResult(Table& table, OutWriter& out, std::uint32_t margin) {
+  if (out.Failed()) return false;
+  static const std::uint8_t kEmpty[1] = {0};
+  const std::uint8_t* d = out.Data();
+  const std::uint32_t n = out.Length();
+  if (d == nullptr || n == 0) return InstallByScanCopy(table, kEmpty, 0, margin);
+  const bool plain = !std::memchr(d, '"', n) && !std::memchr(d, ',', n) && !std::memchr(d, 0, n);
+  if (plain) {
+    std::unique_ptr<TableFields> f;
+    try {
+      f = std::make_unique<TableFields>(table);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    std::uint32_t len = 0, cols = 0;
+    BuildCsvIndex(*f, d, n, &len, &cols, kCsvScanOnly, -1);
+    if (!(f->m_nScanNotes & kCsvScanShortEnd)) {
+      if (!out.InstallInto(table, margin)) return false;
+      // The scan's offsets are offsets in the bytes that are now the buffer.
+      std::uint8_t* buf = table.m_pTextBuf;
+      const std::uint32_t size = table.m_nWorkSize, used = table.m_nTextLen;
+      static_cast<TableFields&>(table) = *f;
+      table.m_pTextBuf = buf;
+      table.m_nWorkSize = size;
+      table.m_nTextLen = used;
+      table.m_nFieldCount = cols;
+      return true;
+    }
+  }
+  return InstallByScanCopy(table, d, n, margin);
+}
+
 int CsvReorderRows(Table& table, const std::string& spec, int flag, OpHost* host) {
   const std::string s = Trimmed(spec);
   if (s.empty() || s == "1-" || s == "1_") return kOpOk;
@@ -233,9 +266,7 @@ int CsvReorderRows(Table& table, const std::string& spec, int flag, OpHost* host
     if (!out.Reserve(size)) return ReportOpFailure(host, kRowOrderFailed);
     for (const OrderEntry& e : order) CsvCopyRowRange(t, rows, e.row, e.row, &out, static_cast<int>(e.number));
   }
-  static const std::uint8_t kEmpty[1] = {0};
-  if (out.Failed() || !InstallByScanCopy(table, out.Data() ? out.Data() : kEmpty, out.Length(), 1000))
-    return ReportOpFailure(host, kRowOrderFailed);
+  if (!InstallResult(table, out, 1000)) return ReportOpFailure(host, kRowOrderFailed);
   return kOpOk;
 }
 

@@ -87,6 +87,13 @@ int CsvReorderRows(Table& table, const std::string& spec, int flag, OpHost* host
 // False when memory is short (table unchanged).
 bool InstallByScanCopy(Table& table, const std::uint8_t* text, std::uint32_t len, std::uint32_t margin);
 
+// Installs the result in `out` as InstallByScanCopy would. A result in
+// which that copy can change nothing (no double quote, no comma, no NUL, and
+// no short last line that the copy would leave out) is taken over as it is
+// and indexed by a scan, without the copy. False when memory is short or
+// `out` failed (table unchanged).
+bool InstallResult(Table& table, OutWriter& out, std::uint32_t margin);
+
 // The 1-based rows of block 1's data: first..last (both 0 when the table
 // has no data rows). The title row is firstData - 1.
 void DataRows(const Table& table, std::uint32_t rowCount, std::uint32_t* firstData, std::uint32_t* lastData);

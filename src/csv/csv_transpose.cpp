@@ -88,9 +88,7 @@ int CsvTransposeTable(Table& table, int variant, OpHost* host) {
   } catch (const std::bad_alloc&) {
     return ReportOpFailure(host, kTransposeFailed);
   }
-  static const std::uint8_t kEmpty[1] = {0};
-  if (out.Failed() || !InstallByScanCopy(table, out.Data() ? out.Data() : kEmpty, out.Length(), 1000))
-    return ReportOpFailure(host, kTransposeFailed);
+  if (!InstallResult(table, out, 1000)) return ReportOpFailure(host, kTransposeFailed);
   return kOpOk;
 }
 

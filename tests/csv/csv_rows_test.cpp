@@ -2,6 +2,7 @@
 // the index after the deletion, "rev", repeats and numbering, the last row
 // without a row end, and every allocation failure.
 #include "csv/csv_rows.h"
+#include "csv/csv_index.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,21 @@ TEST(CsvRows, CopyRowRangeSizesNumberedCopies) {
   }
   csv::CsvCopyRowRange(t, rows, 2, 3, &out, 7);
   EXPECT_EQ("\"07_c\r\n07_d\r\n", std::string(reinterpret_cast<const char*>(out.Data()), out.Length()));
+}
+
+TEST(CsvRows, InstallWithoutTheCopyEqualsTheCopyingInstall) {
+  for (const char* file : {"t,u\r\n1,2\r\n3,4\r\n", "a\nb\n\nc", "x,y,z,w\r\n1,2,3,4\r\n5", "\"q\",a\r\n1,2\r\n"}) {
+    auto t = MakeTable(file);
+    auto u = MakeTable(file);
+    csv::OutWriter w1, w2;
+    w1.Put(t->m_pTextBuf, t->m_nTextLen);
+    w2.Put(t->m_pTextBuf, t->m_nTextLen);
+    ASSERT_TRUE(csv::InstallResult(*t, w1, 0));
+    ASSERT_TRUE(csv::InstallByScanCopy(*u, w2.Data(), w2.Length(), 0));
+    EXPECT_EQ(csvtest::Raw(*u), csvtest::Raw(*t)) << file;
+    EXPECT_TRUE(csv::SameBlockIndex(*t, *u)) << file;
+    EXPECT_EQ(u->m_nFieldCount, t->m_nFieldCount);
+  }
 }
 
 // Every allocation of `op` fails in turn: each failure is reported with
