@@ -2,13 +2,15 @@
 // becomes three rows, each with one item of the list.
 #pragma once
 
+#include "csv/csv_opreport.h"
 #include "csv/csv_table.h"
 
 namespace csv {
 
-// Failure codes (the caller reports them as memory shortage at that place).
-constexpr int kSplitWorkBufferFailed = 150;
-constexpr int kSplitFinalBufferFailed = 151;
+// Failure codes (the caller reports them as memory shortage at that place),
+// from the one failure table of the table operations.
+constexpr int kSplitWorkBufferFailed = kSplitWork;
+constexpr int kSplitFinalBufferFailed = kSplitFinal;
 
 // Longest row (with its continuation rows) that is split; a longer row is
 // copied unchanged.

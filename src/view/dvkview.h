@@ -147,6 +147,33 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // block index's.
   UINT CsvTitleLine() const;
 
+  // --- CSV row and column lists and table operations (dvkview_csvops.cpp) --
+  // Thin entries over csv/csv_rows.h, csv_columns.h, csv_transpose.h,
+  // csv_rowinsert.h, csv_sections.h, csv_pad.h, csv_titleorder.h and
+  // csv_fixedwidth.h: the CSV check, the call with this view's table and
+  // messages through ReportMessage. They do nothing unless the view shows a
+  // CSV table (m_nFileKind 33, m_nSourceView 0).
+  bool ShowsCsvTable() const;
+  // 1 when the view shows no CSV table, else 0.
+  int CsvDeleteListedRows(const CString& spec);
+  int CsvReorderRows(const CString& spec, int flag);
+  // The column rewrite; the command text is m_strStmtCommand. `columns` is
+  // the caller's column count (negative: mode 6).
+  int CsvRewriteColumns(int mode, int columns, int limit, int deleteFlag, const CString& list);
+  int CsvTransposeTable(int variant);
+  // The new m_nLastRow, or -1 (also for a view without a CSV table).
+  int CsvRowInsertOrList(int mode, int row, int count, const CString& operand);
+  int CsvOpRebuild(int headRows, int keepColumns);
+  int CsvOpSelectColumns(int keepRows, int column);
+  int CsvOpRowsByPattern(int k, int g, int third);
+  void CsvPadShortRows(const CString& fill, int mode);
+  CString CsvOrderColumnsByTitle(const CString& text, int mode, int fixedCount);
+  void CsvToFixedWidthText();
+  // 33045 "不足列追加(&F)": pads the short rows with empty cells and redisplays.
+  void OnCsvAddMissingColumns();
+  // 33123 "行列入替え(&H)": swaps rows and columns and redisplays.
+  void OnCsvTranspose();
+
   // --- rich-edit streams (document buffer <-> control) ---------------------
   // EM_STREAMOUT SF_RTF (mode 1: the selection) into the document's m_pText
   // from m_nReadPos, advancing it; never at or past m_nReadEnd; the buffer

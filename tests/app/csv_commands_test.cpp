@@ -1,0 +1,69 @@
+// The CSV menu's table commands in-process: 33045 fills the short rows (and a
+// short title row) with empty cells, 33123 swaps rows and columns; both
+// redisplay the TAB rows, and the file saves back in comma form.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "res/resource.h"
+#include "shell_fixture.h"
+#include "support/file_bytes.h"
+#include "support/pump.h"
+#include "view/dvkview.h"
+
+namespace {
+
+std::string ControlText(CDvkView* v) {
+  std::string s = v->StreamOut(SF_TEXT);
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r') {
+      out += '\n';
+      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else {
+      out += s[i];
+    }
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+class CsvCommandsTest : public shelltest::ShellFileTest {
+ protected:
+  CDvkView* Open(const std::string& text) {
+    const std::string path = File("t.csv");
+    testsupport::WriteFileBytes(path, text);
+    if (!StartIn("\"" + path + "\"")) return nullptr;
+    CDvkView* v = frame->GetTextView(0, 0);
+    if (!v || !testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000)) return nullptr;
+    frame->ActivateTextPane(0, 0);
+    return v;
+  }
+};
+
+TEST_F(CsvCommandsTest, AddMissingColumnsFillsShortRowsAndTheTitle) {
+  // The table's column count is its widest block's (4): the first block's
+  // title row and its short row (Shift-JIS with an ASCII second byte: ソ 0x83
+  // 0x5C) are filled with empty cells, and so is the "!#" line.
+  CDvkView* v = Open("a,b,c\r\n\x83\x5C,2\r\n!#\r\nw,x,y,z\r\n5,6,7,8\r\n");
+  ASSERT_NE(nullptr, v);
+  ASSERT_EQ(4u, v->m_table.m_nFieldCount);
+  frame->SendMessage(WM_COMMAND, ID_CSV_ADD_MISSING_COLUMNS, 0);
+  EXPECT_EQ("a\tb\tc\t\n\x83\x5C\t2\t\t\n!#\t\t\t\nw\tx\ty\tz\n5\t6\t7\t8", ControlText(v));
+  EXPECT_EQ(4u, v->m_table.m_nFieldCount);
+  EXPECT_EQ(4, v->m_table.m_nLastRow);
+  EXPECT_EQ(2u, v->m_table.BlockCount());
+}
+
+TEST_F(CsvCommandsTest, TransposeSwapsRowsAndColumns) {
+  CDvkView* v = Open("t,u,v\r\n1,a,x\r\n2,b,y\r\n");
+  ASSERT_NE(nullptr, v);
+  frame->SendMessage(WM_COMMAND, ID_CSV_TRANSPOSE, 0);
+  EXPECT_EQ("t\t1\t2\nu\ta\tb\nv\tx\ty", ControlText(v));
+  EXPECT_EQ(2, v->m_table.m_nLastRow);
+  // Twice gives the table back.
+  frame->SendMessage(WM_COMMAND, ID_CSV_TRANSPOSE, 0);
+  EXPECT_EQ("t\tu\tv\n1\ta\tx\n2\tb\ty", ControlText(v));
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// Row order, deletion, transpose and padding against Python's csv module: a
+// CP932 table with quoted commas and doubled quotes, written as a
+// spreadsheet program writes it (Python's csv writer); our result, saved in
+// comma form, holds the records that Python computes for the same operation
+// (tests/csv/tableops_reference.py).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "csv/csv_pad.h"
+#include "csv/csv_rows.h"
+#include "csv/csv_table.h"
+#include "csv/csv_transpose.h"
+#include "support/outside_tool.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Run(const std::string& cmd) {
+  std::string out;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+// Writes a table through Python's csv writer (minimal quoting, CR LF).
+std::string WriteWithPython(const fs::path& path, const std::string& rowsLiteral) {
+  // The literals are compiled as Shift-JIS text: the script says so.
+  const std::string script = "# -*- coding: cp932 -*-\nimport csv\nrows = " + rowsLiteral +
+                             "\nwith open(r'" + path.string() +
+                             "', 'w', newline='', encoding='cp932') as f:\n    csv.writer(f).writerows(rows)\n";
+  const fs::path py = path.string() + ".py";
+  { std::ofstream(py) << script; }
+  Run("python3 '" + py.string() + "'");
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+void Check(const std::string& op, const fs::path& source, const std::string& file,
+           const std::function<int(csv::Table&)>& apply) {
+  auto t = std::make_unique<csv::Table>();
+  ASSERT_TRUE(t->LoadFileText(file.data(), file.size(), 64));
+  ASSERT_EQ(0, apply(*t));
+  const fs::path result = source.string() + "." + op + ".csv";
+  { std::ofstream(result, std::ios::binary) << t->FileText(csv::CommaFormKind::kComma); }
+  const std::string verdict = Run("python3 '" TABRYE_TEST_ROOT "/tests/csv/tableops_reference.py' " + op + " '" +
+                                  source.string() + "' '" + result.string() + "'");
+  EXPECT_EQ("same\n", verdict) << op;
+}
+
+TEST(CsvTableOpsOracle, RecordsAsPythonsCsvModuleComputesThem) {
+  REQUIRE_TOOLS("python3");
+  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "csv_tableops_oracle";
+  fs::create_directories(dir);
+  // Titles and five records: quoted commas, doubled quotes, Shift-JIS text
+  // whose second bytes are ASCII (ソ, 表, ゼ, タ).
+  const fs::path uniform = dir / "uniform.csv";
+  const std::string a = WriteWithPython(
+      uniform,
+      "[['名前', 'メモ', '値'], ['ソース', 'a,b', '1'], ['表示', 'say \"hi\"', '2'], ['ゼロ', 'x', '3'],"
+      " ['タ', 'p, \"q\"', '4'], ['e', '', '5']]");
+  ASSERT_FALSE(a.empty());
+  Check("rev", uniform, a, [](csv::Table& t) { return csv::CsvReorderRows(t, "rev", 0, nullptr); });
+  Check("delete23", uniform, a, [](csv::Table& t) { return csv::CsvDeleteListedRows(t, "2-3", nullptr); });
+  Check("transpose", uniform, a, [](csv::Table& t) { return csv::CsvTransposeTable(t, 0, nullptr); });
+  const fs::path ragged = dir / "ragged.csv";
+  const std::string b = WriteWithPython(
+      ragged, "[['名前', 'メモ', '値', '備考'], ['ソース', 'a,b', '1', 'z'], ['表示'], ['ゼロ', 'x,\"y\"'], ['タ', 'p', '4', 'w']]");
+  ASSERT_FALSE(b.empty());
+  Check("pad", ragged, b, [](csv::Table& t) { return csv::CsvPadShortRows(t, "\"\"", 0, 0, nullptr); });
+}
+
+}  // namespace

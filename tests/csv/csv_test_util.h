@@ -1,0 +1,55 @@
+// Small helpers of the table-operation tests: tables from file text, their
+// text with ',' for the separator, a recording message host, and the check
+// that a result indexes again.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "csv/csv_index.h"
+#include "csv/csv_opreport.h"
+#include "csv/csv_table.h"
+
+namespace csvtest {
+
+inline std::unique_ptr<csv::Table> MakeTable(const std::string& file) {
+  auto t = std::make_unique<csv::Table>();
+  EXPECT_TRUE(t->LoadFileText(file.data(), file.size(), 16));
+  return t;
+}
+
+inline std::string Text(const csv::Table& t) {
+  std::string s(reinterpret_cast<const char*>(t.m_pTextBuf), t.m_nTextLen);
+  for (char& c : s) c = c == 0x06 ? ',' : c;
+  return s;
+}
+
+inline std::string Raw(const csv::Table& t) {
+  return std::string(reinterpret_cast<const char*>(t.m_pTextBuf), t.m_nTextLen);
+}
+
+struct Recorder : csv::OpHost {
+  std::vector<std::pair<int, std::string>> calls;
+  int ReportMessage(int code, const CString& text) override {
+    calls.emplace_back(code, text.Str());
+    return 1;
+  }
+};
+
+// The table's index equals a fresh scan of its content, with a NUL after it.
+inline void ExpectIndexesAgain(const csv::Table& t) {
+  ASSERT_LT(t.m_nTextLen, t.m_nWorkSize);
+  EXPECT_EQ(0, t.m_pTextBuf[t.m_nTextLen]);
+  csv::TableFields f = t;
+  std::uint32_t len = 0, cols = 0;
+  csv::BuildCsvIndex(f, t.m_pTextBuf, t.m_nTextLen, &len, &cols, csv::kCsvScanOnly, -1);
+  EXPECT_EQ(f.m_nLastRow, t.m_nLastRow);
+  EXPECT_EQ(cols, t.m_nFieldCount);
+  EXPECT_EQ(f.m_aSecRow[0], t.m_aSecRow[0]);
+}
+
+}  // namespace csvtest

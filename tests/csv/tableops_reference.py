@@ -1,0 +1,35 @@
+# Reads two CP932 CSV files with Python's csv module: the source and our
+# result of an operation on it. Applies the operation to the source's records
+# and prints "same" when the result's records are those, else both record
+# lists.
+#
+#   tableops_reference.py rev|delete23|transpose|pad source result
+import csv
+import itertools
+import sys
+
+
+def records(path):
+    with open(path, newline='', encoding='cp932') as f:
+        return [row for row in csv.reader(f)]
+
+
+op, source, result = sys.argv[1], sys.argv[2], sys.argv[3]
+rows = records(source)
+if op == 'rev':
+    want = rows[:1] + rows[:0:-1]
+elif op == 'delete23':
+    want = rows[:1] + rows[3:]
+elif op == 'transpose':
+    want = [list(col) for col in itertools.zip_longest(*rows, fillvalue='')]
+elif op == 'pad':
+    width = len(rows[0])
+    want = [row + [''] * (width - len(row)) for row in rows]
+else:
+    raise SystemExit('unknown operation ' + op)
+got = records(result)
+if got == want:
+    print('same')
+else:
+    print('want', want)
+    print('got ', got)
