@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)registered;
   auto st = std::make_unique<macro::MacroState>();
   st->m_nMacroEvalCellLimit = 2000;  // the bounds, sized for a fuzz unit
-  st->m_nMacroEvalNestLimit = 2000;
+  st->m_nMacroEvalNestLimit = 300;
   auto table = std::make_unique<csv::Table>();
   Check(table->LoadFileText(kTable, sizeof kTable - 1, 16));
   Host host;
