@@ -84,17 +84,23 @@ struct Walk {
   // cannot be held (the cell is left out of the copy then).
   bool Cell(const std::uint8_t* cell, std::uint32_t len, int row, int col) {
     cur.assign(cell, cell + len);
+    CellPlace place;
+    place.outHead = work.p;
+    place.outHeadLen = static_cast<std::uint32_t>(work.len);
+    place.tablePos = static_cast<std::uint32_t>(cell - t.m_pTextBuf);
     for (int k = 0; k + 1 < list.count; ++k) {
       const int got = RunEntry(scope, list.entries[k], reinterpret_cast<const char*>(cur.data()),
-                               static_cast<int>(cur.size()), row, col, scratch.data(), kVarResultBytes, &source);
+                               static_cast<int>(cur.size()), row, col, scratch.data(), kVarResultBytes, &source,
+                               &place);
       cur.assign(scratch.data(), scratch.data() + got);
     }
     const CmdFuncEntry& last = list.entries[list.count - 1];
     for (;;) {
+      place.outHead = work.p;  // the buffer may have moved while growing
       const std::uint64_t room = work.cap - work.len - 1;
       const int cap = static_cast<int>(std::min<std::uint64_t>(room, 0x7FFFFFF0ull));
       const int got = RunEntry(scope, last, reinterpret_cast<const char*>(cur.data()), static_cast<int>(cur.size()),
-                               row, col, work.p + work.len, cap, &source);
+                               row, col, work.p + work.len, cap, &source, &place);
       if (got < cap || room > 0x7FFFFFF0ull) {
         // A NUL would end the table: the result ends before one.
         const void* nul = std::memchr(work.p + work.len, 0, static_cast<std::size_t>(got));
