@@ -66,8 +66,10 @@ Outcome MacroRunCellStatement(MacroRunContext& rc) {
   if (!MacroReadCellStatementAddress(st.m_strStmtCommand, &where)) return Outcome::kNext;
   csv::Table& t = rc.table;
   if (!where.rowsGiven) {
+    // The data rows after the title line; the walk itself keeps to the
+    // data rows of each block, so the range runs to the end.
     where.r1 = static_cast<int>(t.m_nCurLine) + 1;
-    where.r2 = t.m_nLastRow + 1;
+    where.r2 = -1;
   }
   if (!where.columnsGiven) {
     where.c1 = 1;
