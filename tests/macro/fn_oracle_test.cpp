@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "csv/csv_table.h"
+#include "macro/macro_cmdfunc.h"
 #include "macro/macro_builtins.h"
 #include "macro/macro_state.h"
 #include "support/outside_tool.h"
@@ -117,6 +118,79 @@ TEST(FnOracle, WidthCaseCommaAndPrefectureMatchPython) {
     std::string line;
     std::getline(lines, line);
     EXPECT_EQ(want[k], got[k]) << line.substr(0, 120);
+  }
+}
+
+TEST(FnOracle, StatisticsMatchPython) {
+  REQUIRE_TOOLS("python3");
+  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "macro_fn_stats_oracle";
+  fs::create_directories(dir);
+  std::mt19937 rng(6060);
+  auto cell = [&]() -> std::string {
+    switch (rng() % 8) {
+      case 0:
+        return "";
+      case 1:
+        return "word";
+      case 2:
+        return "-" + std::to_string(rng() % 500) + "." + std::to_string(10 + rng() % 90);
+      case 3:
+        return "\"" + std::to_string(1 + rng() % 9) + "," + std::to_string(100 + rng() % 900) + "\"";
+      case 4:
+        return std::to_string(rng() % 100000) + "." + std::to_string(rng() % 10);
+      default:
+        return std::to_string(rng() % 1000);
+    }
+  };
+  std::string file = "h1,h2,h3,h4,h5,h6\r\n";
+  for (int r = 0; r < 40; ++r) {
+    for (int c = 0; c < 6; ++c) file += (c ? "," : "") + cell();
+    file += "\r\n";
+  }
+  { std::ofstream(dir / "table.csv", std::ios::binary) << file; }
+  auto st = std::make_unique<macro::MacroState>();
+  auto table = std::make_unique<csv::Table>();
+  ASSERT_TRUE(table->LoadFileText(file.data(), file.size(), 64));
+  macrotest::TestHost host;
+  macro::CmdFuncScope scope{*st};
+  scope.host = &host;
+  scope.table = table.get();
+  const char* const names[] = {"MAX", "MIN", "SUM", "AVE", "NUM", "NDT", "DEV", "VAR", "NWD"};
+  std::string cases, shown;
+  std::vector<std::string> got;
+  for (int k = 0; k < 180; ++k) {
+    const std::string name = names[k % 9];
+    const bool down = (k / 9) % 2 == 0;
+    const int row = 2 + static_cast<int>(rng() % 40), col = 1 + static_cast<int>(rng() % 6);
+    int first, last;
+    std::string func;
+    if (down) {
+      first = 2 + static_cast<int>(rng() % 40);
+      last = first + static_cast<int>(rng() % (42 - first));
+      func = "#" + name + "@" + std::to_string(first) + "_" + std::to_string(last);
+    } else {
+      first = 1 + static_cast<int>(rng() % 6);
+      last = first + static_cast<int>(rng() % (7 - first));
+      func = "#" + name + std::to_string(first) + "_" + std::to_string(last);
+    }
+    ASSERT_EQ(1, macro::MacroEvalCommandLineFunctions(scope, 1, row, -1, col, CString(func)));
+    got.push_back(st->m_strMacroVars[170].Str());
+    cases += name + "\t" + (down ? "1" : "0") + "\t" + std::to_string(row) + "\t" + std::to_string(col) + "\t" +
+             std::to_string(first) + "\t" + std::to_string(last) + "\n";
+    shown += func + "\n";
+  }
+  const std::string cmd = "python3 '" TABRYE_TEST_ROOT "/tests/macro/stats_reference.py' '" +
+                          (dir / "table.csv").string() + "'";
+  { std::ofstream(dir / "cases.txt", std::ios::binary) << cases; }
+  ASSERT_EQ(0, std::system((cmd + " < '" + (dir / "cases.txt").string() + "' > '" + (dir / "expected.txt").string() +
+                            "'").c_str()));
+  std::ifstream in(dir / "expected.txt");
+  std::istringstream funcs(shown);
+  for (std::size_t k = 0; k < got.size(); ++k) {
+    std::string want, func;
+    std::getline(in, want);
+    std::getline(funcs, func);
+    EXPECT_EQ(want, got[k]) << func << " at row/col of case " << k;
   }
 }
 
