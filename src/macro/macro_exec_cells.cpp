@@ -7,6 +7,7 @@
 
 #include "csv/csv_table.h"
 #include "macro/macro_cmdfunc.h"
+#include "macro/macro_lookup.h"
 #include "macro/macro_run.h"
 #include "macro/macro_run_errors.h"
 #include "macro/macro_state.h"
@@ -65,6 +66,12 @@ Outcome MacroRunCellStatement(MacroRunContext& rc) {
   CellStatementAddress where;
   if (!MacroReadCellStatementAddress(st.m_strStmtCommand, &where)) return Outcome::kNext;
   csv::Table& t = rc.table;
+  // "LD" with a data file: the file is loaded first.
+  if (where.functions.GetLength() >= 3 && where.functions.Mid(1, 2) == CString("LD") &&
+      !st.m_strStmtOperand.IsEmpty()) {
+    const Outcome loaded = MacroLoadLookupFile(st, rc.host, st.m_strStmtOperand, st.m_strLastMacroFolder);
+    if (loaded != Outcome::kNext) return loaded;
+  }
   if (!where.rowsGiven) {
     // The data rows after the title line; the walk itself keeps to the
     // data rows of each block, so the range runs to the end.

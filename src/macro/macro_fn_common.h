@@ -62,6 +62,7 @@ void RegisterFieldFunctions(BuiltinHandler* at);
 void RegisterDefinedFunctions(BuiltinHandler* at);
 void RegisterStatisticsFunctions(BuiltinHandler* at);
 void RegisterTextFunctions(BuiltinHandler* at);
+void RegisterLookupFunctions(BuiltinHandler* at);
 // Last: every code from 10 to 499 still free that no later family owns.
 void RegisterWidthFunctions(BuiltinHandler* at);
 
