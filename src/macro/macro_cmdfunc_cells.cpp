@@ -17,6 +17,11 @@ namespace macro {
 namespace cmdfunc {
 namespace {
 
+// The walk's answer when the table changed under it (a defined function's
+// body that edits the table), and what is reported then.
+constexpr int kTableChanged = -2;
+constexpr const char* kTableChangedText = "#function changed the table : ";
+
 // Largest rebuilt table (the view's buffer sizes are 32-bit).
 constexpr std::uint64_t kCellWorkLimit = 0x7FFFFFFFull - kCellMargin;
 
@@ -131,10 +136,11 @@ struct Walk {
     if (scope.host) scope.host->ReportMessage(2, text);
   }
 
-  // 1 done, 0 stopped early (the rest copied), -1 no memory.
+  // 1 done, 0 stopped early (the rest copied), -1 no memory, kTableChanged.
   int Run() {
     const std::uint8_t* b = t.m_pTextBuf;
     const std::uint32_t n = t.UsedLength();
+    const std::uint32_t generation = t.m_nIndexGeneration;
     const std::uint32_t blocks = std::min<std::uint32_t>(t.BlockCount(), csv::MAX_CSV_BLOCKS - 1);
     std::uint32_t blk = 1;
     std::uint32_t i = 0;
@@ -159,7 +165,11 @@ struct Walk {
         while (ce < e && b[ce] != csv::CSV_FIELD_SEP) ++ce;
         if (col >= a3 && (a4 < 0 || col <= a4)) {
           const std::uint64_t before = work.len;
-          if (!Cell(b + p, ce - p, static_cast<int>(row), col)) {
+          const bool held = Cell(b + p, ce - p, static_cast<int>(row), col);
+          // A defined function's body may have changed the table under the
+          // walk: nothing more is read from it and nothing is written back.
+          if (t.m_pTextBuf != b || t.m_nIndexGeneration != generation || t.UsedLength() != n) return kTableChanged;
+          if (!held) {
             work.len = before;
             return TooManyRest(p, n);
           }
@@ -235,7 +245,12 @@ int CellMode(CmdFuncScope& scope, const CmdFuncList& list, int a1, int a2, int a
   }
 
   const bool endedTwice = EndsWithTwoLineEnds(t.m_pTextBuf, n);
-  if (w.Run() < 0) {
+  const int walked = w.Run();
+  if (walked == kTableChanged) {
+    if (scope.host) scope.host->ReportMessage(2, CString(kTableChangedText) + last.written);
+    return -1;
+  }
+  if (walked < 0) {
     if (scope.host) scope.host->ReportMessage(kErrNoWorkBuffer, CString());
     return -1;
   }

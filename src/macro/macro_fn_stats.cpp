@@ -55,28 +55,46 @@ bool IsNumber(const std::string& s) {
   return digits > 0;
 }
 
-// The cells of line `row` (from 1) of the table; false past the end.
+// The table's lines one after another from line `row` (from 1).
+class LineWalk {
+ public:
+  LineWalk(const csv::TableFields& t, std::uint32_t row) : b_(t.m_pTextBuf), n_(std::min(t.m_nTextLen, t.m_nWorkSize)) {
+    if (b_ == nullptr || row < 1) {
+      p_ = n_;
+      return;
+    }
+    for (std::uint32_t r = 1; r < row && p_ < n_; ++r) Skip();
+  }
+  // The cells of the next line; false past the end.
+  bool Next(std::vector<std::string>* cells) {
+    if (b_ == nullptr || p_ >= n_ || b_[p_] == 0) return false;
+    cells->clear();
+    std::uint32_t s = p_;
+    for (;;) {
+      std::uint32_t e = s;
+      while (e < n_ && b_[e] != csv::CSV_FIELD_SEP && b_[e] != '\r' && b_[e] != '\n' && b_[e] != 0) ++e;
+      cells->emplace_back(reinterpret_cast<const char*>(b_ + s), e - s);
+      if (e >= n_ || b_[e] != csv::CSV_FIELD_SEP) break;
+      s = e + 1;
+    }
+    Skip();
+    return true;
+  }
+
+ private:
+  void Skip() {
+    while (p_ < n_ && b_[p_] != '\n' && b_[p_] != 0) ++p_;
+    if (p_ < n_ && b_[p_] == '\n') ++p_;
+    else p_ = n_;
+  }
+  const std::uint8_t* b_;
+  std::uint32_t n_;
+  std::uint32_t p_ = 0;
+};
+
 bool LineCells(const csv::TableFields& t, std::uint32_t row, std::vector<std::string>* cells) {
-  const std::uint8_t* b = t.m_pTextBuf;
-  const std::uint32_t n = std::min(t.m_nTextLen, t.m_nWorkSize);
-  if (b == nullptr || row < 1) return false;
-  std::uint32_t p = 0;
-  for (std::uint32_t r = 1; r < row; ++r) {
-    while (p < n && b[p] != '\n' && b[p] != 0) ++p;
-    if (p >= n || b[p] == 0) return false;
-    ++p;
-  }
-  if (p >= n || b[p] == 0) return false;
-  cells->clear();
-  std::uint32_t s = p;
-  for (;;) {
-    std::uint32_t e = s;
-    while (e < n && b[e] != csv::CSV_FIELD_SEP && b[e] != '\r' && b[e] != '\n' && b[e] != 0) ++e;
-    cells->emplace_back(reinterpret_cast<const char*>(b + s), e - s);
-    if (e >= n || b[e] != csv::CSV_FIELD_SEP) break;
-    s = e + 1;
-  }
-  return true;
+  LineWalk w(t, row);
+  return w.Next(cells);
 }
 
 struct Range {
@@ -167,8 +185,9 @@ void Statistics(BuiltinScope& scope, BuiltinArgs& a) {
     }
     if (last < 0 || last > t->m_nLastRow + 1) last = t->m_nLastRow + 1;
     first = std::max(first, 1LL);
+    LineWalk walk(*t, static_cast<std::uint32_t>(std::min<long long>(first, 0xFFFFFFFFll)));
     for (long long row = first; row <= last; ++row) {
-      if (!LineCells(*t, static_cast<std::uint32_t>(row), &cells)) break;
+      if (!walk.Next(&cells)) break;
       if (!cells.empty() && !cells[0].empty() && cells[0][0] == '~') continue;
       if (a.nColumn >= 1 && static_cast<std::size_t>(a.nColumn) <= cells.size())
         values.push_back(cells[static_cast<std::size_t>(a.nColumn) - 1]);

@@ -137,4 +137,17 @@ TEST_F(CellStatement, ADefinedFunctionWithoutABodyWritesNothing) {
   EXPECT_EQ(0, readPos);
 }
 
+// A defined function whose body runs a "#" statement over the same table:
+// the outer walk sees the table change and stops without writing.
+TEST_F(CellStatement, ABodyThatEditsTheTableStopsTheOuterWalk) {
+  Load("h,v\r\nx,1\r\ny,2\r\n");
+  const int result = Run("\tdefine#f\t\\t&1#UP\\t-\r\n\t&2#:f\t-\r\n");
+  EXPECT_EQ(macro::kRunEnded, result);
+  bool reported = false;
+  for (const auto& r : host.reports) reported = reported || r.find("#function changed the table : :f") != std::string::npos;
+  EXPECT_TRUE(reported);
+  // The inner statement's change stands; the outer one wrote nothing.
+  EXPECT_EQ("h,v\r\nX,1\r\nY,2\r\n", Text());
+}
+
 }  // namespace
