@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -148,6 +150,18 @@ TEST_F(CellStatement, ABodyThatEditsTheTableStopsTheOuterWalk) {
   EXPECT_TRUE(reported);
   // The inner statement's change stands; the outer one wrote nothing.
   EXPECT_EQ("h,v\r\nX,1\r\nY,2\r\n", Text());
+}
+
+// "#LD" with a data file loads it first, then looks every cell up.
+TEST_F(CellStatement, AnLdStatementLoadsItsDataFile) {
+  const std::filesystem::path dir = std::filesystem::path(TABRYE_BIN_ROOT) / "macro_cell_statement";
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "data.txt").string();
+  std::ofstream(path, std::ios::binary) << "$$ code,name,price\r\nA01,apple,120\r\nB02,bread,300\r\n";
+  Load("h,code,x\r\n1,B02,\r\n2,A01,\r\n3,Z99,\r\n");
+  EXPECT_EQ(macro::kRunEnded, Run("\t&2#LD3\t" + path + "\r\n"));
+  EXPECT_TRUE(host.reports.empty()) << host.reports[0];
+  EXPECT_EQ("h,code,x\r\n1,300,\r\n2,120,\r\n3,,\r\n", Text());
 }
 
 }  // namespace
