@@ -73,6 +73,8 @@ int MacroCallBuiltinFunction(BuiltinScope& scope, int nCode, int* pnParam, int n
                              int* pnOutLen, int* pnTitleState, int* pnStatState, const std::uint8_t* pSource,
                              std::uint8_t* pOut, const CString& strFuncText, const CString& strArgText,
                              int* pnPatternOption, int* pnFillDownPos, int* pnCountValue, int nOutCapacity) {
+  // Codes below 0 and from 600 on are no function: nothing is written.
+  if (nCode < 0 || nCode >= kBuiltinCodes) return 0;
   const BuiltinHandler handler = MacroBuiltinHandler(nCode);
   if (handler == nullptr) {
     if (scope.host) scope.host->ReportMessage(2, MacroNotAvailableText(strFuncText));

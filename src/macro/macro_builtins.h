@@ -92,7 +92,8 @@ BuiltinHandler MacroSetBuiltinHandler(int code, BuiltinHandler handler);
 CString MacroNotAvailableText(const CString& funcText);
 
 // Calls the library: the fifteen arguments and the output's capacity. A
-// code with a handler runs it; *pnOutLen never ends past the capacity.
+// code with a handler runs it; *pnOutLen never ends past the capacity. A
+// code below 0 or from 600 on writes nothing and changes nothing (0).
 // Returns 0, or -1 for a code without a handler, which is reported through
 // ReportMessage code 2 ("#function not available yet : " and the function
 // text) before anything is changed.

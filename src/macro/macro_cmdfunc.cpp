@@ -234,6 +234,7 @@ bool HandlersPresent(CmdFuncScope& scope, const CmdFuncList& list, bool variable
   for (int k = 0; k < list.count; ++k) {
     const CmdFuncEntry& e = list.entries[k];
     if (variableMode && (e.number == kFnLN || e.number == kFnRN)) continue;
+    if (e.number < 0 || e.number >= kBuiltinCodes) continue;  // no function: writes nothing
     if (MacroBuiltinHandler(e.number) == nullptr) {
       if (scope.host) scope.host->ReportMessage(2, MacroNotAvailableText(e.written));
       return false;

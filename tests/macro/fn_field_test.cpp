@@ -196,6 +196,21 @@ TEST_F(Fn, NoHandlerWritesPastItsCapacity) {
   }
 }
 
+TEST_F(Fn, CodesOutsideTheTableWriteNothing) {
+  std::uint8_t src[] = {'a', 0x06};
+  std::uint8_t out[4] = {};
+  for (int code : {-1, -999, 600, 5000}) {
+    int param = 3, readPos = 0, outLen = 0;
+    macro::BuiltinScope bs{*st, &host, table.get(), 2};
+    EXPECT_EQ(0, macro::MacroCallBuiltinFunction(bs, code, &param, 1, 1, &readPos, &outLen, nullptr, nullptr, src, out,
+                                                 "XX", "", nullptr, nullptr, nullptr, 4));
+    EXPECT_EQ(0, outLen);
+    EXPECT_EQ(0, readPos);
+    EXPECT_EQ(3, param);
+  }
+  EXPECT_TRUE(host.reports.empty());
+}
+
 TEST_F(Fn, LaterFamiliesAreNotAvailableYet) {
   for (int code : {7, 8, 70, 100, 13, 19, 27, 28, 58, 105, 140, 180, 181}) EXPECT_EQ(nullptr, macro::MacroBuiltinHandler(code));
   for (int code : {0, 5, 10, 11, 16, 48, 60, 168, 178, 187, 200, 499, 500, 599})
