@@ -159,6 +159,25 @@ TEST_F(Fn, FillUpTakesTheRowAboveAcrossACommentLine) {
   EXPECT_EQ("h1,h2\r\n,x\r\na,b\r\n~note\r\na,c\r\na,d\r\n", Text());
 }
 
+// Faults built soundly: fill up never reads before the output; a row whose
+// line above is not in the text rebuilt so far copies nothing.
+TEST_F(Fn, FillUpWithoutTheLineAboveCopiesNothing) {
+  std::uint8_t src[] = {0x06};
+  for (const std::string head : {"", "abc", "x\r\n", "~c\r\ny,", "a\x06" "b\r\nc,"}) {
+    std::vector<std::uint8_t> h(head.begin(), head.end());
+    std::uint8_t out[16] = {};
+    int param = 0, readPos = 0, outLen = 0;
+    macro::BuiltinScope bs{*st, &host, nullptr, 1};
+    bs.outHead = h.empty() ? nullptr : h.data();
+    bs.outHeadLen = static_cast<std::uint32_t>(h.size());
+    macro::MacroCallBuiltinFunction(bs, 5, &param, 2, 5, &readPos, &outLen, nullptr, nullptr, src, out, "FU", "",
+                                    nullptr, nullptr, nullptr, 16);
+    const std::string got(reinterpret_cast<const char*>(out), static_cast<std::size_t>(outLen));
+    // Only the last one has a whole line above with a second field.
+    EXPECT_EQ(head == "a\x06" "b\r\nc," ? "b" : "", got) << head;
+  }
+}
+
 TEST_F(Fn, FillDownStopsAtANewBlock) {
   Load("h1,h2\r\n,x\r\n\"\",y\r\na,b\r\n,z\r\n!#\r\nq,r\r\n");
   ASSERT_EQ(1, Cells(1, -1, 1, 1, "#FD"));
