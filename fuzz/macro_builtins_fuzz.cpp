@@ -105,11 +105,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   int readPos = static_cast<int>((cut >> 3) % (length + 1)), outLen = 0, title = 0, stat = 0, option = 0, fill = 0,
       count = 0;
+  const int start = readPos, given = param;
   if (macro::MacroBuiltinHandler(code) != nullptr || code < 0) {
     macro::MacroCallBuiltinFunction(scope, code, &param, col, row, &readPos, &outLen, &title, &stat, src.get(),
                                     out.get(), CString(func), CString(func), &option, &fill, &count, cap);
     Check(outLen >= 0 && outLen <= cap);
     Check(readPos >= 0 && static_cast<std::uint32_t>(readPos) <= length);
+    // A model of a few results: the field the call read.
+    std::uint32_t fs = static_cast<std::uint32_t>(start), fe = fs;
+    while (fe < length && src[fe] != 0x06 && src[fe] != 0 && src[fe] != '\r' && src[fe] != '\n') ++fe;
+    const int fieldLen = static_cast<int>(fe - fs);
+    const bool plain = fieldLen > 0 && src[fs] != '"' && src[fs] != '~';
+    // "FL", "FR", "F0": exactly the width (what fits of it).
+    if ((code == 11 || code == 12 || code == 44) && plain && given >= 0 && given != 999 && given != 998)
+      Check(given <= cap ? outLen == given : outLen >= cap - 1);
+    // Case functions keep the length; every field function consumes its field.
+    if ((code == 22 || code == 23 || code == 24) && fieldLen <= cap) Check(outLen == fieldLen);
+    if ((code == 22 || code == 23 || code == 24) && fieldLen > cap) Check(outLen >= cap - 1);
+    if (code == 22 || code == 11 || code == 0 || code == 3) Check(static_cast<std::uint32_t>(readPos) == fe);
   }
 
   macro::CellStatementAddress where;
