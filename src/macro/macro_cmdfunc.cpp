@@ -225,8 +225,9 @@ int RunEntry(CmdFuncScope& scope, const CmdFuncEntry& e, const char* input, int 
   bs.checkListUsed = scope.checkListUsed;
   bs.run = scope.run;
   int param = e.operand, readPos = 0, outLen = 0, title = 0, stat = 0, option = 0, fill = 0, count = 0;
+  int* fillDown = place && place->fillDown ? place->fillDown : &fill;
   MacroCallBuiltinFunction(bs, e.number, &param, col, row, &readPos, &outLen, &title, &stat, source->data(), out,
-                           e.text, e.replacement, &option, &fill, &count, cap);
+                           e.text, e.replacement, &option, fillDown, &count, cap);
   return outLen;
 }
 

@@ -22,6 +22,9 @@ namespace {
 constexpr int kTableChanged = -2;
 constexpr const char* kTableChangedText = "#function changed the table : ";
 
+// Columns for which fill down remembers its last value.
+constexpr int kFillDownColumns = 65536;
+
 // Largest rebuilt table (the view's buffer sizes are 32-bit).
 constexpr std::uint64_t kCellWorkLimit = 0x7FFFFFFFull - kCellMargin;
 
@@ -81,6 +84,7 @@ struct Walk {
   std::vector<std::uint8_t> scratch = std::vector<std::uint8_t>(kVarResultBytes + 1);
   std::vector<std::uint8_t> source;
   std::vector<std::uint8_t> cur;
+  std::vector<int> fillDown;  // per column
   std::uint64_t cells = 0;
   bool progress = false;  // the LD family
   bool comments = false;  // the LF family also rewrites "~" lines
@@ -93,6 +97,11 @@ struct Walk {
     place.outHead = work.p;
     place.outHeadLen = static_cast<std::uint32_t>(work.len);
     place.tablePos = static_cast<std::uint32_t>(cell - t.m_pTextBuf);
+    // Fill down remembers, per column, where it last found a value.
+    if (col >= 1 && col <= kFillDownColumns) {
+      if (fillDown.size() < static_cast<std::size_t>(col)) fillDown.resize(static_cast<std::size_t>(col), 0);
+      place.fillDown = &fillDown[static_cast<std::size_t>(col) - 1];
+    }
     for (int k = 0; k + 1 < list.count; ++k) {
       const int got = RunEntry(scope, list.entries[k], reinterpret_cast<const char*>(cur.data()),
                                static_cast<int>(cur.size()), row, col, scratch.data(), kVarResultBytes, &source,

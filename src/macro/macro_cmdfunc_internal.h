@@ -15,6 +15,7 @@ struct CellPlace {
   const std::uint8_t* outHead = nullptr;
   std::uint32_t outHeadLen = 0;
   std::uint32_t tablePos = 0xFFFFFFFFu;
+  int* fillDown = nullptr;  // fill down's remembered value position in this column
 };
 
 // Runs `e` over `input` (one field; a 0x06 is put after it) for the cell at

@@ -126,7 +126,8 @@ bool EmptyField(const std::string& s) {
 
 // Field `col` (from 1) of the line [from, end) of `b`: its bytes up to the
 // first byte below 32.
-bool LineField(const std::uint8_t* b, std::uint32_t from, std::uint32_t end, int col, std::string* out) {
+bool LineField(const std::uint8_t* b, std::uint32_t from, std::uint32_t end, int col, std::string* out,
+               std::uint32_t* at = nullptr) {
   std::uint32_t p = from;
   for (int c = 1; c < col; ++c) {
     while (p < end && b[p] != csv::CSV_FIELD_SEP && b[p] != '\r' && b[p] != '\n' && b[p] != 0) ++p;
@@ -136,6 +137,7 @@ bool LineField(const std::uint8_t* b, std::uint32_t from, std::uint32_t end, int
   std::uint32_t e = p;
   while (e < end && b[e] >= 32) ++e;
   out->assign(reinterpret_cast<const char*>(b + p), e - p);
+  if (at) *at = p;
   return true;
 }
 
@@ -185,6 +187,14 @@ void FillDown(BuiltinScope& scope, BuiltinArgs& a) {
   const std::uint32_t n = std::min(t->m_nTextLen, t->m_nWorkSize);
   std::uint32_t p = scope.tablePos;
   if (b == nullptr || p >= n) return CopyField(scope, a, f);
+  // The value found for an empty cell above, when it stands below this one.
+  const int memo = *a.pnFillDownPos;
+  if (memo > 0 && static_cast<std::uint32_t>(memo) > p + f.Length() && static_cast<std::uint32_t>(memo) < n) {
+    std::uint32_t e = static_cast<std::uint32_t>(memo);
+    while (e < n && b[e] >= 32) ++e;
+    PutWhole(a, std::string(reinterpret_cast<const char*>(b + memo), e - static_cast<std::uint32_t>(memo)));
+    return MacroFinishFunctionField(scope, a, f);
+  }
   while (p < n && b[p] != '\n' && b[p] != 0) ++p;
   for (;;) {
     if (p >= n || b[p] == 0) return CopyField(scope, a, f);
@@ -194,7 +204,9 @@ void FillDown(BuiltinScope& scope, BuiltinArgs& a) {
     std::uint32_t e = p;
     while (e < n && b[e] != '\n' && b[e] != 0) ++e;
     std::string value;
-    if (LineField(b, p, e, a.nColumn, &value) && !value.empty() && value != "\"\"" && value[0] != '~') {
+    std::uint32_t at = 0;
+    if (LineField(b, p, e, a.nColumn, &value, &at) && !value.empty() && value != "\"\"" && value[0] != '~') {
+      if (at <= 0x7FFFFFFFu) *a.pnFillDownPos = static_cast<int>(at);
       PutWhole(a, value);
       return MacroFinishFunctionField(scope, a, f);
     }

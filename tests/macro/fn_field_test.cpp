@@ -185,6 +185,21 @@ TEST_F(Fn, FillDownStopsAtANewBlock) {
   EXPECT_NE(std::string::npos, t.find("a,x\r\na,y\r\na,b\r\n,z\r\n")) << t;
 }
 
+// Long runs of empty cells: the value found is remembered for the cells
+// above it, so the walk stays linear.
+TEST_F(Fn, FillDownOverLongGaps) {
+  std::string file = "h,v\r\n", want = "h,v\r\n";
+  for (int r = 0; r < 20000; ++r) {
+    const bool value = r % 5000 == 4999;
+    file += "x," + (value ? std::to_string(r) : std::string()) + "\r\n";
+    want += "x," + std::to_string(r / 5000 * 5000 + 4999) + "\r\n";
+  }
+  Load(file);
+  ASSERT_EQ(1, Cells(1, -1, 2, 2, "#FD"));
+  // The last row is never filled (it is the last); here it holds a value.
+  EXPECT_EQ(want, Text());
+}
+
 TEST_F(Fn, ReplaceCountsIntoTheRunTotal) {
   st->m_nMacroReplaceTotal = 0;
   EXPECT_EQ("xbxb", F("RPa:x", "abab"));
