@@ -105,6 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   int readPos = static_cast<int>((cut >> 3) % (length + 1)), outLen = 0, title = 0, stat = 0, option = 0, fill = 0,
       count = 0;
+  // A remembered fill-down position anywhere in (or just past) the table.
+  fill = static_cast<int>((headLen * 131u + tablePos) % (tableLen + 5));
   const int start = readPos, given = param;
   if (macro::MacroBuiltinHandler(code) != nullptr || code < 0) {
     macro::MacroCallBuiltinFunction(scope, code, &param, col, row, &readPos, &outLen, &title, &stat, src.get(),
