@@ -4,27 +4,24 @@
 #include <cstring>
 
 #include "csv/csv_buffer.h"
+#include "macro/macro_fn_common.h"
 #include "macro/macro_host.h"
 
 namespace macro {
 namespace {
 
-// The library's handlers, as the parts of it that have landed list them:
-// { code, handler }. Codes not listed have no handler yet.
-struct BuiltinRow {
-  int code;
-  BuiltinHandler handler;
-};
-constexpr BuiltinRow kBuiltinRows[] = {
-    {-1, nullptr},  // (no library part has landed yet)
-};
-
+// The library's families register their codes when the table is first
+// used (one call from here, so that every program and test linking the
+// library gets them).
 struct HandlerTable {
   BuiltinHandler at[kBuiltinCodes] = {};
   HandlerTable() {
-    for (const BuiltinRow& r : kBuiltinRows) {
-      if (r.code >= 0 && r.code < kBuiltinCodes) at[r.code] = r.handler;
-    }
+    RegisterFieldFunctions(at);
+    RegisterDefinedFunctions(at);
+    RegisterStatisticsFunctions(at);
+    RegisterTextFunctions(at);
+    RegisterLookupFunctions(at);
+    RegisterWidthFunctions(at);
   }
 };
 
@@ -76,6 +73,8 @@ int MacroCallBuiltinFunction(BuiltinScope& scope, int nCode, int* pnParam, int n
                              int* pnOutLen, int* pnTitleState, int* pnStatState, const std::uint8_t* pSource,
                              std::uint8_t* pOut, const CString& strFuncText, const CString& strArgText,
                              int* pnPatternOption, int* pnFillDownPos, int* pnCountValue, int nOutCapacity) {
+  // Codes below 0 and from 600 on are no function: nothing is written.
+  if (nCode < 0 || nCode >= kBuiltinCodes) return 0;
   const BuiltinHandler handler = MacroBuiltinHandler(nCode);
   if (handler == nullptr) {
     if (scope.host) scope.host->ReportMessage(2, MacroNotAvailableText(strFuncText));

@@ -15,7 +15,10 @@ struct TableFields;
 namespace macro {
 
 struct MacroState;
+struct MacroRunContext;
 class MacroHost;
+
+constexpr std::uint32_t kNoTablePos = 0xFFFFFFFFu;
 
 // Function codes 0-599 (500-599 are the macro's defined functions).
 constexpr int kBuiltinCodes = 600;
@@ -28,6 +31,24 @@ struct BuiltinScope {
   MacroHost* host = nullptr;
   csv::TableFields* table = nullptr;
   std::uint32_t sourceLength = 0;
+  // The cell walk's text rebuilt so far, before this call's output (fill
+  // up reads the row above in it); none outside a cell walk.
+  const std::uint8_t* outHead = nullptr;
+  std::uint32_t outHeadLen = 0;
+  // Where the field stands in the table's text (fill down reads the rows
+  // below there); kNoTablePos when the field is no cell of the table.
+  std::uint32_t tablePos = kNoTablePos;
+  // The view's column positions (csv/csv_widths.h) for the widths 999 and
+  // 998, and the view's check list (row numbers from entry 1, entries
+  // below checkListUsed; 0 entries are skipped).
+  std::uint32_t* columnPos = nullptr;
+  int columnPosSlots = 0;
+  std::uint32_t titleLine = 1;
+  const std::uint32_t* checkList = nullptr;
+  std::uint32_t checkListUsed = 0;
+  // The run under way, through which a macro-defined function runs its
+  // body (none: defined functions write nothing).
+  MacroRunContext* run = nullptr;
 };
 
 // The arguments of one call, in the library's order, and the output's
@@ -71,7 +92,8 @@ BuiltinHandler MacroSetBuiltinHandler(int code, BuiltinHandler handler);
 CString MacroNotAvailableText(const CString& funcText);
 
 // Calls the library: the fifteen arguments and the output's capacity. A
-// code with a handler runs it; *pnOutLen never ends past the capacity.
+// code with a handler runs it; *pnOutLen never ends past the capacity. A
+// code below 0 or from 600 on writes nothing and changes nothing (0).
 // Returns 0, or -1 for a code without a handler, which is reported through
 // ReportMessage code 2 ("#function not available yet : " and the function
 // text) before anything is changed.

@@ -208,14 +208,26 @@ void ShowStackOver(CmdFuncScope& scope) {
 }
 
 int RunEntry(CmdFuncScope& scope, const CmdFuncEntry& e, const char* input, int inputLength, int row, int col,
-             std::uint8_t* out, int cap, std::vector<std::uint8_t>* source) {
+             std::uint8_t* out, int cap, std::vector<std::uint8_t>* source, const CellPlace* place) {
   source->assign(input, input + inputLength);
   source->push_back(csv::CSV_FIELD_SEP);
   source->push_back(0);
   BuiltinScope bs{scope.state, scope.host, scope.table, static_cast<std::uint32_t>(inputLength) + 1};
+  if (place) {
+    bs.outHead = place->outHead;
+    bs.outHeadLen = place->outHeadLen;
+    bs.tablePos = place->tablePos;
+  }
+  bs.columnPos = scope.columnPos;
+  bs.columnPosSlots = scope.columnPosSlots;
+  bs.titleLine = scope.titleLine;
+  bs.checkList = scope.checkList;
+  bs.checkListUsed = scope.checkListUsed;
+  bs.run = scope.run;
   int param = e.operand, readPos = 0, outLen = 0, title = 0, stat = 0, option = 0, fill = 0, count = 0;
+  int* fillDown = place && place->fillDown ? place->fillDown : &fill;
   MacroCallBuiltinFunction(bs, e.number, &param, col, row, &readPos, &outLen, &title, &stat, source->data(), out,
-                           e.text, e.replacement, &option, &fill, &count, cap);
+                           e.text, e.replacement, &option, fillDown, &count, cap);
   return outLen;
 }
 
@@ -223,6 +235,7 @@ bool HandlersPresent(CmdFuncScope& scope, const CmdFuncList& list, bool variable
   for (int k = 0; k < list.count; ++k) {
     const CmdFuncEntry& e = list.entries[k];
     if (variableMode && (e.number == kFnLN || e.number == kFnRN)) continue;
+    if (e.number < 0 || e.number >= kBuiltinCodes) continue;  // no function: writes nothing
     if (MacroBuiltinHandler(e.number) == nullptr) {
       if (scope.host) scope.host->ReportMessage(2, MacroNotAvailableText(e.written));
       return false;

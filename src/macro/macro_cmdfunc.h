@@ -13,6 +13,7 @@ class Table;
 namespace macro {
 
 struct MacroState;
+struct MacroRunContext;
 class MacroHost;
 struct CmdFuncScope;
 struct ExprContext;
@@ -60,6 +61,9 @@ struct CmdFuncScope {
   std::uint32_t titleLine = 1;            // 1-based line of the first block's title
   MacroLineIndex* lines = nullptr;        // the table's sparse line index (expressions)
   ExprEvaluator evalExpression = nullptr; // none: groups stay as written
+  const std::uint32_t* checkList = nullptr;  // the view's check list ("CK", "CKN")
+  std::uint32_t checkListUsed = 0;           // entries 1 .. checkListUsed - 1 are in use
+  MacroRunContext* run = nullptr;            // the run under way (defined functions)
 };
 
 // One function of the line.

@@ -17,6 +17,14 @@ namespace macro {
 namespace cmdfunc {
 namespace {
 
+// The walk's answer when the table changed under it (a defined function's
+// body that edits the table), and what is reported then.
+constexpr int kTableChanged = -2;
+constexpr const char* kTableChangedText = "#function changed the table : ";
+
+// Columns for which fill down remembers its last value.
+constexpr int kFillDownColumns = 65536;
+
 // Largest rebuilt table (the view's buffer sizes are 32-bit).
 constexpr std::uint64_t kCellWorkLimit = 0x7FFFFFFFull - kCellMargin;
 
@@ -76,6 +84,7 @@ struct Walk {
   std::vector<std::uint8_t> scratch = std::vector<std::uint8_t>(kVarResultBytes + 1);
   std::vector<std::uint8_t> source;
   std::vector<std::uint8_t> cur;
+  std::vector<int> fillDown;  // per column
   std::uint64_t cells = 0;
   bool progress = false;  // the LD family
   bool comments = false;  // the LF family also rewrites "~" lines
@@ -84,17 +93,28 @@ struct Walk {
   // cannot be held (the cell is left out of the copy then).
   bool Cell(const std::uint8_t* cell, std::uint32_t len, int row, int col) {
     cur.assign(cell, cell + len);
+    CellPlace place;
+    place.outHead = work.p;
+    place.outHeadLen = static_cast<std::uint32_t>(work.len);
+    place.tablePos = static_cast<std::uint32_t>(cell - t.m_pTextBuf);
+    // Fill down remembers, per column, where it last found a value.
+    if (col >= 1 && col <= kFillDownColumns) {
+      if (fillDown.size() < static_cast<std::size_t>(col)) fillDown.resize(static_cast<std::size_t>(col), 0);
+      place.fillDown = &fillDown[static_cast<std::size_t>(col) - 1];
+    }
     for (int k = 0; k + 1 < list.count; ++k) {
       const int got = RunEntry(scope, list.entries[k], reinterpret_cast<const char*>(cur.data()),
-                               static_cast<int>(cur.size()), row, col, scratch.data(), kVarResultBytes, &source);
+                               static_cast<int>(cur.size()), row, col, scratch.data(), kVarResultBytes, &source,
+                               &place);
       cur.assign(scratch.data(), scratch.data() + got);
     }
     const CmdFuncEntry& last = list.entries[list.count - 1];
     for (;;) {
+      place.outHead = work.p;  // the buffer may have moved while growing
       const std::uint64_t room = work.cap - work.len - 1;
       const int cap = static_cast<int>(std::min<std::uint64_t>(room, 0x7FFFFFF0ull));
       const int got = RunEntry(scope, last, reinterpret_cast<const char*>(cur.data()), static_cast<int>(cur.size()),
-                               row, col, work.p + work.len, cap, &source);
+                               row, col, work.p + work.len, cap, &source, &place);
       if (got < cap || room > 0x7FFFFFF0ull) {
         // A NUL would end the table: the result ends before one.
         const void* nul = std::memchr(work.p + work.len, 0, static_cast<std::size_t>(got));
@@ -125,10 +145,11 @@ struct Walk {
     if (scope.host) scope.host->ReportMessage(2, text);
   }
 
-  // 1 done, 0 stopped early (the rest copied), -1 no memory.
+  // 1 done, 0 stopped early (the rest copied), -1 no memory, kTableChanged.
   int Run() {
     const std::uint8_t* b = t.m_pTextBuf;
     const std::uint32_t n = t.UsedLength();
+    const std::uint32_t generation = t.m_nIndexGeneration;
     const std::uint32_t blocks = std::min<std::uint32_t>(t.BlockCount(), csv::MAX_CSV_BLOCKS - 1);
     std::uint32_t blk = 1;
     std::uint32_t i = 0;
@@ -153,7 +174,11 @@ struct Walk {
         while (ce < e && b[ce] != csv::CSV_FIELD_SEP) ++ce;
         if (col >= a3 && (a4 < 0 || col <= a4)) {
           const std::uint64_t before = work.len;
-          if (!Cell(b + p, ce - p, static_cast<int>(row), col)) {
+          const bool held = Cell(b + p, ce - p, static_cast<int>(row), col);
+          // A defined function's body may have changed the table under the
+          // walk: nothing more is read from it and nothing is written back.
+          if (t.m_pTextBuf != b || t.m_nIndexGeneration != generation || t.UsedLength() != n) return kTableChanged;
+          if (!held) {
             work.len = before;
             return TooManyRest(p, n);
           }
@@ -229,7 +254,12 @@ int CellMode(CmdFuncScope& scope, const CmdFuncList& list, int a1, int a2, int a
   }
 
   const bool endedTwice = EndsWithTwoLineEnds(t.m_pTextBuf, n);
-  if (w.Run() < 0) {
+  const int walked = w.Run();
+  if (walked == kTableChanged) {
+    if (scope.host) scope.host->ReportMessage(2, CString(kTableChangedText) + last.written);
+    return -1;
+  }
+  if (walked < 0) {
     if (scope.host) scope.host->ReportMessage(kErrNoWorkBuffer, CString());
     return -1;
   }

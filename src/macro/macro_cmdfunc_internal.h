@@ -9,10 +9,19 @@
 namespace macro {
 namespace cmdfunc {
 
+// Where a cell of the cell walk stands: the text rebuilt before it and its
+// position in the table's text.
+struct CellPlace {
+  const std::uint8_t* outHead = nullptr;
+  std::uint32_t outHeadLen = 0;
+  std::uint32_t tablePos = 0xFFFFFFFFu;
+  int* fillDown = nullptr;  // fill down's remembered value position in this column
+};
+
 // Runs `e` over `input` (one field; a 0x06 is put after it) for the cell at
 // row, col; the result goes to out (at most cap bytes). Returns its length.
 int RunEntry(CmdFuncScope& scope, const CmdFuncEntry& e, const char* input, int inputLength, int row, int col,
-             std::uint8_t* out, int cap, std::vector<std::uint8_t>* source);
+             std::uint8_t* out, int cap, std::vector<std::uint8_t>* source, const CellPlace* place = nullptr);
 
 // True when every entry the chain calls has a handler; otherwise reports the
 // first one without through ReportMessage code 2.

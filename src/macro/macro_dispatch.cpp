@@ -12,7 +12,7 @@ using E = ExecutorKind;
 // One row per class, in class order.
 constexpr DispatchRow kDispatch[] = {
     {0, E::kGoesOn, "no executor (\"&W\" with 'd', 't' or 'f')", false},
-    {1, E::kLater, "'#'-letter statements and the lookup data file", false},
+    {1, E::kCellStatement, "'#'-letter statements and the lookup data file", false},
     {2, E::kLater, "registry read and write", false},
     {3, E::kLater, "system parameters", false},
     {4, E::kLater, "replace inside a variable (\"replreg\")", false},

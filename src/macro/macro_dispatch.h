@@ -22,6 +22,7 @@ enum class ExecutorKind {
   kEnd,          // "E": the end of the run
   kDefine,       // "define", "clear:", "define#name"
   kUnknown,      // no vocabulary knows the command: "Macro Eror : cord = ..."
+  kCellStatement,  // the "#" statements over cells (macro_exec_cells.h)
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
 };
 

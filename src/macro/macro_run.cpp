@@ -19,6 +19,7 @@
 #include "macro/macro_classify.h"
 #include "macro/macro_codes.h"
 #include "macro/macro_dispatch.h"
+#include "macro/macro_exec_cells.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_prepare.h"
 #include "macro/macro_run_errors.h"
@@ -457,6 +458,9 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         break;
       case ExecutorKind::kUnknown:
         return Raise(RunError::kUnknownCommand);
+      case ExecutorKind::kCellStatement:
+        o = MacroRunCellStatement(rc_);
+        break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
     }

@@ -43,6 +43,13 @@ struct MacroRunContext {
   app::DocSettingsFields& docSettings;
   app::DocWindowFields& docWindow;
   MacroViewWords view;
+  // The view's column positions (csv/csv_widths.h) and check list (row
+  // numbers from entry 1, entries below checkListUsed), for the "#"
+  // statements; none: widths are measured on the spot, no row is checked.
+  std::uint32_t* columnPos = nullptr;
+  int columnPosSlots = 0;
+  const std::uint32_t* checkList = nullptr;
+  std::uint32_t checkListUsed = 0;
 };
 
 // Results of a run.

@@ -36,6 +36,10 @@ int CDvkView::RunMacro(int mode, CString source, CString arg, CString folder) {
                             doc->SettingsFields(),
                             doc->WindowFields(),
                             {&m_nFileKind, &m_nSourceView, &m_nEditMode, &m_nSortFlags}};
+  rc.columnPos = m_aColumnPos;
+  rc.columnPosSlots = view::kColumnPositions;
+  rc.checkList = m_pEntryList;
+  rc.checkListUsed = m_pEntryList ? std::min(m_nEntryListPos, m_nEntryListCount) : 0;
   return macro::RunMacro(rc, mode, std::move(source), std::move(arg), std::move(folder));
 }
 
@@ -108,6 +112,8 @@ macro::CmdFuncScope ScopeOf(CDvkView& view) {
   scope.titleLine = view.CsvTitleLine();
   scope.lines = &view.Macro().m_lineIndex;
   scope.evalExpression = macro::MacroCmdFuncExpression;
+  scope.checkList = view.m_pEntryList;
+  scope.checkListUsed = view.m_pEntryList ? std::min(view.m_nEntryListPos, view.m_nEntryListCount) : 0;
   return scope;
 }
 

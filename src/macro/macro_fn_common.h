@@ -1,0 +1,78 @@
+// What every family of the built-in function library shares: the field
+// reader, the common finish, small output helpers, and the registration of
+// the families in the one handler table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "macro/macro_builtins.h"
+
+namespace macro {
+
+// The field at *pnReadPos: [start, end) with end at its terminator (0x06,
+// NUL, CR, LF) or at the end of the source. A terminator always ends the
+// field, even right after a lead byte (a lone lead byte at the end of a
+// field is a byte of its own): a cell never swallows the next one.
+struct FunctionField {
+  std::uint32_t start = 0;
+  std::uint32_t end = 0;
+  bool atSourceEnd = false;  // no terminator: the source ended
+  const std::uint8_t* bytes = nullptr;  // pSource + start
+  std::uint32_t Length() const { return end - start; }
+  std::string Text() const { return std::string(reinterpret_cast<const char*>(bytes), Length()); }
+  bool Quoted() const { return Length() > 0 && bytes[0] == '"'; }
+};
+
+bool IsFieldTerminator(std::uint8_t b);
+
+// Reads the field at the read position (never at or past the source's length).
+FunctionField MacroReadFunctionField(const BuiltinScope& scope, const BuiltinArgs& args);
+
+// The common finish: the read position goes to the field's terminator, so
+// the evaluator sees it (at the end of the source it stays there).
+void MacroFinishFunctionField(const BuiltinScope& scope, BuiltinArgs& args, const FunctionField& field);
+
+// The same for a position inside the source: consume up to `pos`.
+void MacroConsumeTo(BuiltinArgs& args, std::uint32_t pos);
+
+// For each byte of `text`, whether it is the lead byte of a double-byte
+// character (1), its second byte (2) or a single byte (0), over the whole
+// text whatever its length.
+std::string SjisByteKinds(const std::string& text);
+
+// Writes `text` cut at a character boundary when the output is full: what
+// does not fit is left out whole. True when everything fit.
+bool PutWhole(BuiltinArgs& args, const std::string& text);
+
+// Writes a number as "%d".
+void PutNumber(BuiltinArgs& args, long long n);
+
+// The argument tail of "NAME..:tail" or "NAME..^tail" of the function text:
+// what follows the first `sep` after the name's two bytes ("" when none).
+std::string FunctionTail(const CString& funcText, char sep);
+
+// The column's width for FL/FR/LA.. 999 and 998: from the column positions
+// the evaluator passed (measured first when none was measured yet).
+int ColumnWidthFor(BuiltinScope& scope, int column);
+
+// The family registrations, each filling its codes of `at` (kBuiltinCodes
+// entries); called once, in this order, when the table is first used.
+void RegisterFieldFunctions(BuiltinHandler* at);
+void RegisterDefinedFunctions(BuiltinHandler* at);
+void RegisterStatisticsFunctions(BuiltinHandler* at);
+void RegisterTextFunctions(BuiltinHandler* at);
+void RegisterLookupFunctions(BuiltinHandler* at);
+// Last: every code from 10 to 499 still free that no later family owns.
+void RegisterWidthFunctions(BuiltinHandler* at);
+
+// True for the codes of the date, number and code-conversion families,
+// which are left without a handler here.
+bool IsLaterFamilyCode(int code);
+
+// "MLL" and "MLC" (180, 181) wrap and join the lines of a cell with the
+// in-cell line break, which the table's working form does not have yet:
+// they stay without a handler until it does.
+inline bool IsUnbuiltCode(int code) { return code == 180 || code == 181; }
+
+}  // namespace macro
