@@ -166,7 +166,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   int CsvOpRebuild(int headRows, int keepColumns);
   int CsvOpSelectColumns(int keepRows, int column);
   int CsvOpRowsByPattern(int k, int g, int third);
-  void CsvPadShortRows(const CString& fill, int mode);
+  bool CsvPadShortRows(const CString& fill, int mode);  // true when the table was rewritten
   CString CsvOrderColumnsByTitle(const CString& text, int mode, int fixedCount);
   void CsvToFixedWidthText();
   // 33045 "不足列追加(&F)": pads the short rows with empty cells and redisplays.

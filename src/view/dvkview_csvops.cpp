@@ -94,8 +94,8 @@ int CDvkView::CsvOpRowsByPattern(int k, int g, int third) {
   return csv::CsvOpRowsByPattern(m_table, m_strStmtOperand.Str(), k, g, third, &host);
 }
 
-void CDvkView::CsvPadShortRows(const CString& fill, int mode) {
-  if (m_nFileKind != kCsvKind || static_cast<int>(m_nSourceView) > 0) return;
+bool CDvkView::CsvPadShortRows(const CString& fill, int mode) {
+  if (m_nFileKind != kCsvKind || static_cast<int>(m_nSourceView) > 0) return false;
   // The operand's numbering codes are expanded as the statement asks; the
   // padding itself uses nothing of the result.
   {
@@ -104,9 +104,9 @@ void CDvkView::CsvPadShortRows(const CString& fill, int mode) {
     macro::MacroExpandNCodes(&scratch[0], m_strStmtOperand, size);
   }
   ViewOpHost host(*this);
-  if (csv::CsvPadShortRows(m_table, fill.Str(), mode, m_nPadTarget, &host) == csv::kOpOk) {
-    if (app::DocHost* doc = GetDocument()) doc->TextFields().m_nTextLen = m_table.m_nTextLen;
-  }
+  if (csv::CsvPadShortRows(m_table, fill.Str(), mode, m_nPadTarget, &host) != csv::kOpOk) return false;
+  if (app::DocHost* doc = GetDocument()) doc->TextFields().m_nTextLen = m_table.m_nTextLen;
+  return true;
 }
 
 CString CDvkView::CsvOrderColumnsByTitle(const CString& text, int mode, int fixedCount) {
@@ -119,15 +119,19 @@ void CDvkView::CsvToFixedWidthText() {
   csv::CsvToFixedWidthText(m_table, m_aColumnPos, view::kColumnPositions, CsvTitleLine(), &host);
 }
 
+// A table changed from the menu is a changed document: Save writes the new
+// table and closing asks first.
 void CDvkView::OnCsvAddMissingColumns() {
   if (!ShowsCsvTable()) return;
-  CsvPadShortRows(CString("\"\""), 0);
+  const bool changed = CsvPadShortRows(CString("\"\""), 0);
   OnPageLeft();
+  if (changed) GetRichEditCtrl().SetModify(TRUE);
 }
 
 void CDvkView::OnCsvTranspose() {
   if (!ShowsCsvTable()) return;
-  CsvTransposeTable(0);
+  const bool changed = CsvTransposeTable(0) == csv::kOpOk;
   OnPageLeft();
+  if (changed) GetRichEditCtrl().SetModify(TRUE);
   if (m_nSplitKind != 0) SyncPanes(0);
 }

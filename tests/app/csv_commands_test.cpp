@@ -66,4 +66,23 @@ TEST_F(CsvCommandsTest, TransposeSwapsRowsAndColumns) {
   EXPECT_EQ("t\tu\tv\n1\ta\tx\n2\tb\ty", ControlText(v));
 }
 
+TEST_F(CsvCommandsTest, ATableChangedFromTheMenuIsSavedAndAskedFor) {
+  // A short row, a quoted title: transposed, the document is changed, and
+  // Save writes the new table in comma form.
+  const std::string path = File("t.csv");
+  CDvkView* v = Open("\"name\",\"city\",\"tel\"\r\n\"Yamada\",\"Tokyo\",03\r\nSato,Osaka\r\n");
+  ASSERT_NE(nullptr, v);
+  EXPECT_FALSE(doc->IsModified());
+  frame->SendMessage(WM_COMMAND, ID_CSV_TRANSPOSE, 0);
+  EXPECT_TRUE(doc->IsModified());
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ("\"name\",\"Yamada\",Sato\r\n\"city\",\"Tokyo\",Osaka\r\n\"tel\",03,\r\n",
+            testsupport::ReadFileBytes(path));
+  // Padding changes it again.
+  frame->SendMessage(WM_COMMAND, ID_CSV_TRANSPOSE, 0);
+  frame->SendMessage(WM_COMMAND, ID_CSV_ADD_MISSING_COLUMNS, 0);
+  EXPECT_TRUE(doc->IsModified());
+}
+
 }  // namespace
