@@ -9,6 +9,7 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
 
@@ -65,6 +66,21 @@ bool RemoveDir(const char* path) {
   return RemoveDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str())) != 0;
 #else
   return ::rmdir(ToPosixPath(path).c_str()) == 0;
+#endif
+}
+
+long long FreeDiskSpace(const char* path) {
+#ifdef _WIN32
+  std::u16string w = ToWidePath(path && *path ? path : ".");
+  ULARGE_INTEGER avail;
+  if (!GetDiskFreeSpaceExW(reinterpret_cast<const wchar_t*>(w.c_str()), &avail, nullptr, nullptr)) return -1;
+  return avail.QuadPart > 0x7FFFFFFFFFFFFFFFull ? 0x7FFFFFFFFFFFFFFFll : static_cast<long long>(avail.QuadPart);
+#else
+  struct statvfs sv;
+  std::string p = path && *path ? ToPosixPath(path) : std::string(".");
+  if (::statvfs(p.c_str(), &sv) != 0) return -1;
+  unsigned long long n = static_cast<unsigned long long>(sv.f_bavail) * sv.f_frsize;
+  return n > 0x7FFFFFFFFFFFFFFFull ? 0x7FFFFFFFFFFFFFFFll : static_cast<long long>(n);
 #endif
 }
 
