@@ -27,10 +27,31 @@ std::string RecordName(const uint8_t* p, size_t n) {
   return s;
 }
 
-bool HasZip64Extra(const uint8_t* p, size_t n) {
-  for (size_t i = 0; i + 4 <= n;) {
-    uint32_t id = Le(p + i, 2), len = Le(p + i + 2, 2);
-    if (id == 0x0001) return true;
+// A local header whose sizes are 0xFFFFFFFF takes them from its ZIP64 field
+// (original size, then compressed size). False when there is none or a
+// value does not fit 32 bits: the member needs ZIP64.
+bool LocalZip64Sizes(ZipHeader& h) {
+  if (h.compressedSize != 0xFFFFFFFFll && h.uncompressedSize != 0xFFFFFFFFll) return true;
+  size_t n = h.raw.size() >= 30 ? Le(h.raw.data() + 26, 2) : 0, e = h.raw.size() >= 30 ? Le(h.raw.data() + 28, 2) : 0;
+  if (30 + n + e > h.raw.size()) return false;
+  const uint8_t* x = h.raw.data() + 30 + n;
+  for (size_t i = 0; i + 4 <= e;) {
+    uint32_t id = Le(x + i, 2), len = Le(x + i + 2, 2);
+    if (i + 4 + len > e) return false;
+    if (id == 0x0001) {
+      const uint8_t* v = x + i + 4;
+      size_t at = 0;
+      uint64_t vals[2] = {0, 0};
+      for (int k = 0; k < 2; ++k) {
+        if (at + 8 > len) return false;
+        vals[k] = static_cast<uint64_t>(Le(v + at, 4)) | static_cast<uint64_t>(Le(v + at + 4, 4)) << 32;
+        at += 8;
+      }
+      if (vals[0] >= 0xFFFFFFFFull || vals[1] >= 0xFFFFFFFFull) return false;
+      h.uncompressedSize = static_cast<int64_t>(vals[0]);
+      h.compressedSize = static_cast<int64_t>(vals[1]);
+      return true;
+    }
     i += 4 + len;
   }
   return false;
@@ -70,28 +91,36 @@ void ReadDirectory(const uint8_t* d, size_t n, Directory& dir, ArcOutcome& out) 
     }
   }
   if (endPos == SIZE_MAX) return;
-  if (endPos >= 20 && Le(d + endPos - 20, 4) == 0x07064B50u) return Refuse(out, kCodeZip64, "ZIP64");
   const uint8_t* e = d + endPos;
   uint32_t disk = Le(e + 4, 2), cdDisk = Le(e + 6, 2), here = Le(e + 8, 2), total = Le(e + 10, 2);
   uint32_t cdSize = Le(e + 12, 4), cdOffset = Le(e + 16, 4);
   if (total == 0xFFFF || cdSize == 0xFFFFFFFFu || cdOffset == 0xFFFFFFFFu) return Refuse(out, kCodeZip64, "ZIP64");
-  if (disk != 0 || cdDisk != 0 || here != total || cdSize > endPos) return;
-  size_t cdStart = endPos - cdSize;
+  // A ZIP64 end record and its locator may stand between the directory and
+  // the end record (zip writes them for streamed input even when every value
+  // fits 32 bits).
+  size_t cdEnd = endPos;
+  if (endPos >= 20 && Le(d + endPos - 20, 4) == 0x07064B50u) {
+    if (endPos < 20 + 56 || Le(d + endPos - 76, 4) != 0x06064B50u || Le(d + endPos - 72, 4) != 44 ||
+        Le(d + endPos - 68, 4) != 0)
+      return;
+    cdEnd = endPos - 76;
+  }
+  if (disk != 0 || cdDisk != 0 || here != total || cdSize > cdEnd) return;
+  size_t cdStart = cdEnd - cdSize;
   if (cdOffset > cdStart) return;
   size_t shift = cdStart - cdOffset;  // a marker or stub in front of the archive
   size_t p = cdStart;
   std::vector<CentralRecord> recs;
   for (uint32_t i = 0; i < total; ++i) {
-    if (p + 46 > endPos || Le(d + p, 4) != static_cast<uint32_t>(kZipCentralSig)) return;
+    if (p + 46 > cdEnd || Le(d + p, 4) != static_cast<uint32_t>(kZipCentralSig)) return;
     size_t nl = Le(d + p + 28, 2), el = Le(d + p + 30, 2), cl = Le(d + p + 32, 2);
-    if (p + 46 + nl + el + cl > endPos) return;
+    if (p + 46 + nl + el + cl > cdEnd) return;
     CentralRecord c;
     c.flags = static_cast<int>(Le(d + p + 8, 2));
     c.method = static_cast<int>(Le(d + p + 10, 2));
     c.crc = Le(d + p + 16, 4);
     uint32_t cs = Le(d + p + 20, 4), us = Le(d + p + 24, 4), off = Le(d + p + 42, 4);
-    if (cs == 0xFFFFFFFFu || us == 0xFFFFFFFFu || off == 0xFFFFFFFFu || HasZip64Extra(d + p + 46 + nl, el))
-      return Refuse(out, kCodeZip64, "ZIP64");
+    if (cs == 0xFFFFFFFFu || us == 0xFFFFFFFFu || off == 0xFFFFFFFFu) return Refuse(out, kCodeZip64, "ZIP64");
     c.csize = cs;
     c.usize = us;
     c.attr = static_cast<int32_t>(Le(d + p + 38, 4));
@@ -248,6 +277,10 @@ void Extractor::RunDirectory(const Directory& dir) {
       return;
     }
     bool bit3 = (h.flags & 8) != 0;
+    if (!bit3 && !LocalZip64Sizes(h)) {
+      Refuse(out_, kCodeZip64, "ZIP64");
+      return;
+    }
     uint32_t crc = bit3 ? c.crc : h.crc;
     bool checked = opt_.checked && crc != 0;
     if (checked) {
@@ -295,6 +328,10 @@ void Extractor::RunSequential() {
         // Sizes only in the directory, which is missing.
         if (!CheckMethod(h)) return;
         Refuse(out_, kCodeDirectory, "no directory");
+        return;
+      }
+      if (!(h.flags & 8) && !LocalZip64Sizes(h)) {
+        Refuse(out_, kCodeZip64, "ZIP64");
         return;
       }
       bool checked = opt_.checked && h.crc != 0;

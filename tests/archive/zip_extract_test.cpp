@@ -154,17 +154,31 @@ TEST(ZipExtract, MethodsAndEncryptionStopWithTheirCode) {
   EXPECT_FALSE(t.files.count("x.bin"));
 }
 
-TEST(ZipExtract, Zip64IsRefusedBeforeWriting) {
-  CraftMember m = M("a.txt", "text");
-  m.extra = std::string("\x01\x00\x08\x00", 4) + std::string(8, '\0');
-  MemoryTarget t;
-  EXPECT_EQ(Extract(CraftZip({M("first", "x"), m}), t).code, "077");
-  EXPECT_TRUE(t.files.empty());
+TEST(ZipExtract, Zip64IsRefused) {
+  // A central record that needs ZIP64: refused before anything is written.
   CraftMember big = M("b.txt", "text", 0);
   big.centralUsize = 0xFFFFFFFF;
+  MemoryTarget t;
+  EXPECT_EQ(Extract(CraftZip({M("first", "x"), big}), t).code, "077");
+  EXPECT_TRUE(t.files.empty());
+  // A local header with 0xFFFFFFFF and a ZIP64 field whose sizes need 64 bits.
+  CraftMember local = M("c.txt", "text", 0);
+  local.csize = local.usize = 0xFFFFFFFF;
+  local.centralCsize = local.centralUsize = 4;
+  local.extra = std::string("\x01\x00\x10\x00", 4);
+  PutLe(local.extra, 0x100000000ull, 8);
+  PutLe(local.extra, 4, 8);
   MemoryTarget t2;
-  EXPECT_EQ(Extract(CraftZip({big}), t2).code, "077");
-  EXPECT_TRUE(t2.files.empty());
+  EXPECT_EQ(Extract(CraftZip({M("first", "x"), local}), t2).code, "077");
+  EXPECT_FALSE(t2.files.count("c.txt"));
+  // The same form with values that fit: the ZIP64 field's sizes are used.
+  local.extra = std::string("\x01\x00\x10\x00", 4);
+  PutLe(local.extra, 4, 8);
+  PutLe(local.extra, 4, 8);
+  MemoryTarget t3;
+  ArcOutcome r = Extract(CraftZip({local}), t3);
+  EXPECT_EQ(r.result, 0) << r.Title();
+  EXPECT_EQ(t3.files["c.txt"].head, "text");
 }
 
 TEST(ZipExtract, OverlappingMembersAreRefusedBeforeWriting) {
