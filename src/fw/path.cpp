@@ -84,4 +84,37 @@ long long FreeDiskSpace(const char* path) {
 #endif
 }
 
+std::string FullPath(const std::string& path) {
+#ifdef _WIN32
+  std::u16string w = ToWidePath(path.c_str());
+  wchar_t buf[32768];
+  DWORD n = GetFullPathNameW(reinterpret_cast<const wchar_t*>(w.c_str()), 32768, buf, nullptr);
+  if (n == 0 || n >= 32768) return path;
+  return Utf16ToCp932(reinterpret_cast<const char16_t*>(buf), n);
+#else
+  std::string p = ToPosixPath(path.c_str());
+  if (p.empty() || p[0] != '/') {
+    char cwd[4096];
+    if (!::getcwd(cwd, sizeof cwd)) return path;
+    p = std::string(cwd) + "/" + p;
+  }
+  // Drop "." and resolve ".." by text.
+  std::string out;
+  size_t i = 0;
+  while (i < p.size()) {
+    size_t j = p.find('/', i);
+    if (j == std::string::npos) j = p.size();
+    std::string c = p.substr(i, j - i);
+    if (c == "..") {
+      size_t k = out.rfind('/');
+      out.erase(k == std::string::npos ? 0 : k);
+    } else if (!c.empty() && c != ".") {
+      out += "/" + c;
+    }
+    i = j + 1;
+  }
+  return Utf8ToCp932(out.empty() ? std::string("/") : out);
+#endif
+}
+
 }  // namespace fw

@@ -31,5 +31,8 @@ bool RemoveDir(const char* path);
 // Bytes the caller may still write on the volume of a folder ("" = the
 // current one); -1 when it cannot be told.
 long long FreeDiskSpace(const char* path);
+// The absolute form of a program path (relative to the current directory;
+// natively "." and ".." resolved by text and the result in the native form).
+std::string FullPath(const std::string& path);
 
 }  // namespace fw

@@ -19,6 +19,7 @@
 #include "archive/arc_crc.h"
 #include "archive/lzh_extract.h"
 #include "archive/zip_extract.h"
+#include "archive/zip_writer.h"
 #include "support/file_bytes.h"
 #include "support/outside_tool.h"
 
@@ -219,6 +220,42 @@ TEST_F(ExtractTools, WideWindowLzhOnlyForTheLibrary) {
     EXPECT_EQ(r2.code, "083");
     EXPECT_EQ(r2.result, -1);
   }
+}
+
+// The own writer's archives pass unzip -t, 7z t and Python's testzip();
+// zipinfo shows version made by 2.0 and the DOS attributes; they extract
+// back to the source tree. A symbolic link to the parent folder ends the
+// walk instead of looping.
+TEST_F(ExtractTools, OwnArchivesPassOutsideTesters) {
+  REQUIRE_TOOLS("zip", "unzip", "7z", "python3", "zipinfo");
+  fs::path dir = Make("zip");
+  fs::create_symlink("..", dir / "src" / "d1" / "loop");
+  ArcState st;
+  std::string cwd = fs::current_path().string();
+  fs::current_path(dir);
+  std::vector<WalkEntry> v = CollectEntries({"src"}, "");
+  ArcOutcome r = WriteZip(st, "own.zip", v);
+  fs::current_path(cwd);
+  ASSERT_EQ(r.result, 0) << r.Title();
+  std::string z = (dir / "own.zip").string();
+  EXPECT_EQ(std::system(("unzip -tq '" + z + "' >/dev/null").c_str()), 0);
+  EXPECT_EQ(std::system(("7z t '" + z + "' >/dev/null").c_str()), 0);
+  EXPECT_EQ(std::system(("python3 -c \"import zipfile,sys; sys.exit(zipfile.ZipFile('" + z +
+                         "').testzip() is not None)\"").c_str()),
+            0);
+  std::string info = (dir / "zipinfo.txt").string();
+  std::system(("zipinfo -v '" + z + "' > '" + info + "'").c_str());
+  std::string text = testsupport::ReadFileBytes(info);
+  EXPECT_NE(text.find("version of encoding software:                   2.0"), std::string::npos);
+  EXPECT_NE(text.find("MS-DOS file attributes"), std::string::npos);
+  fs::remove(dir / "src" / "d1" / "loop");
+  fs::path back = dir / "back";
+  ArcOutcome x = Unzip(z, back);
+  EXPECT_EQ(x.result, 0) << x.Title();
+  auto src = Tree(dir / "src");
+  auto ours = Tree(back / "src");
+  // The Japanese name went through Shift-JIS and back.
+  EXPECT_EQ(ours, src);
 }
 
 }  // namespace
