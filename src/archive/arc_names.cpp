@@ -165,7 +165,18 @@ std::string MemberNameToSjis(const std::string& raw, bool utf8Flag, bool utf8Mod
   return out;
 }
 
-NameCheck SafeMemberPath(const std::string& name, std::string* out, bool* isFolder) {
+NameCheck SafeMemberPath(const std::string& raw, std::string* out, bool* isFolder) {
+  // A lead byte without a valid trail byte becomes '_' first, so that every
+  // later step (and the system's own conversion) sees the same characters.
+  std::string name = raw;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (!fw::IsSjisLeadByte(static_cast<unsigned char>(name[i]))) continue;
+    if (i + 1 < name.size() && IsTrail(static_cast<unsigned char>(name[i + 1]))) {
+      ++i;
+      continue;
+    }
+    name[i] = '_';
+  }
   // Split into components at unflagged separators.
   std::vector<std::string> comps;
   std::string cur;

@@ -259,6 +259,9 @@ TEST(ZipExtract, HostileNamesStayInside) {
       {"C:x", "x"},             {"\\\\srv\\share\\x", "srv\\share\\x"},
       {"a:b", "b"},             {"ab:c", "ab_c"},           {"CON.txt", "_CON.txt"},     {"d/lpt1", "d\\_lpt1"},
       {"q?<>|\"*.txt", "q______.txt"}, {"a/. ./b", "a\\b"}, {"x.. ", "x"},
+      // A lead byte without its trail byte is no character: it never hides
+      // a ':' or a separator from the rules.
+      {"\x81:x", "__x"}, {"\x81/../../x", nullptr}, {"..[", "..["},
   };
   for (const Case& c : cases) {
     MemoryTarget t;
