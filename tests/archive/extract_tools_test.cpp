@@ -20,6 +20,7 @@
 #include "archive/lzh_extract.h"
 #include "archive/zip_extract.h"
 #include "archive/zip_writer.h"
+#include "archive/lzh_writer.h"
 #include "support/file_bytes.h"
 #include "support/outside_tool.h"
 
@@ -256,6 +257,50 @@ TEST_F(ExtractTools, OwnArchivesPassOutsideTesters) {
   auto ours = Tree(back / "src");
   // The Japanese name went through Shift-JIS and back.
   EXPECT_EQ(ours, src);
+}
+
+// LZH archives of the library stand-in's writer: lhasa and jlha test them,
+// lhasa extracts the source tree from them, and "-lh5-" output stays within
+// 5 % of jlha's on text.
+TEST_F(ExtractTools, OwnLzhArchivesPassLhasaAndJlha) {
+  REQUIRE_TOOLS("lha", "lhasa", "python3", "zip");
+  fs::path dir = Make("zip");
+  std::string cwd = fs::current_path().string();
+  fs::current_path(dir);
+  std::vector<WalkEntry> v = CollectEntries({"src"}, "");
+  ArcOutcome r = WriteLzh("own.lzh", v);
+  fs::current_path(cwd);
+  ASSERT_EQ(r.result, 0) << r.Title();
+  std::string z = (dir / "own.lzh").string();
+  EXPECT_EQ(std::system(("lhasa t '" + z + "' >/dev/null 2>&1").c_str()), 0);
+  std::string jl = (dir / "jlha.txt").string();
+  std::system(("lha t '" + z + "' > '" + jl + "' 2>&1").c_str());
+  EXPECT_EQ(testsupport::ReadFileBytes(jl).find("rror"), std::string::npos) << testsupport::ReadFileBytes(jl);
+  fs::create_directories(dir / "lx");
+  EXPECT_EQ(std::system(("cd '" + (dir / "lx").string() + "' && lhasa xq '" + z + "' >/dev/null 2>&1").c_str()), 0);
+  auto src = Tree(dir / "src");
+  auto back = Tree(dir / "lx" / "src");
+  // lhasa splits the Shift-JIS name at its 0x5C bytes: compare the rest.
+  for (auto* t : {&src, &back})
+    for (auto it = t->begin(); it != t->end();)
+      it = it->first.find("d1/") == 0 && it->first.size() > 3 && static_cast<unsigned char>(it->first[3]) >= 0x80
+               ? t->erase(it)
+               : std::next(it);
+  for (auto it = back.begin(); it != back.end();) it = src.count(it->first) ? std::next(it) : back.erase(it);
+  EXPECT_EQ(back, src);
+  // Our own extraction gives the whole tree back, the Japanese name included.
+  fs::path own = dir / "ownx";
+  fs::create_directories(own);
+  DiskTarget t(own.string());
+  EXPECT_EQ(LzhExtractFile(z, t, false, nullptr).result, 0);
+  EXPECT_EQ(Tree(own / "src"), Tree(dir / "src"));
+  // Size against jlha on the text file.
+  fs::path text = dir / "src" / "a.txt";
+  std::string data = testsupport::ReadFileBytes(text);
+  std::vector<uint8_t> ours = EncodeLh5(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+  std::system(("cd '" + (dir / "src").string() + "' && lha aq ../j.lzh a.txt >/dev/null 2>&1").c_str());
+  size_t jsize = fs::file_size(dir / "j.lzh");
+  EXPECT_LE(static_cast<double>(ours.size()), jsize * 1.05) << ours.size() << " vs " << jsize;
 }
 
 }  // namespace
