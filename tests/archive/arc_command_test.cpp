@@ -7,6 +7,7 @@
 #include "archive/arc_command.h"
 #include "archive/lzh_extract.h"
 #include "archive/lzh_writer.h"
+#include "archive/zip_writer.h"
 #include "support/scratch.h"
 
 namespace arc {
