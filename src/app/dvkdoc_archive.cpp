@@ -21,6 +21,7 @@
 #include "fw/codepage.h"
 #include "fw/file.h"
 #include "fw/fwtext.h"
+#include "fw/msgbox.h"
 #include "fw/path.h"
 #include "res/resource.h"
 
