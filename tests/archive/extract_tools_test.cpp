@@ -148,6 +148,31 @@ TEST_F(ExtractTools, Zip64FormsWithSmallValuesExtract) {
   EXPECT_EQ(testsupport::ReadFileBytes(out / "first.txt"), "plain");
 }
 
+// 200 MiB of zeros (about 200 KB deflated): extracts exactly when the
+// destination has room, and is refused before anything is written when the
+// declared size passes the free space.
+TEST_F(ExtractTools, ZerosOfTwoHundredMebibytes) {
+  REQUIRE_TOOLS("python3");
+  fs::path dir = fs::path(TABRYE_BIN_ROOT) / "archive_fixtures" / "zeros";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::path zip = dir / "zeros.zip";
+  std::string cmd = "python3 -c \"import zipfile; z=zipfile.ZipFile('" + zip.string() +
+                    "','w',zipfile.ZIP_DEFLATED); z.writestr('zeros.bin', bytes(200*1024*1024)); z.close()\"";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_LT(fs::file_size(zip), 300000u);
+  ArcState st;
+  MemoryTarget small(16);
+  small.freeSpace = 100 * 1024 * 1024;
+  ArcOutcome refused = UnzipOwn(st, zip.string(), 0, 0, nullptr, false, small);
+  EXPECT_EQ(refused.code, "085");
+  EXPECT_TRUE(small.files.empty());
+  ArcOutcome r = Unzip(zip, dir / "out");
+  EXPECT_EQ(r.result, 0) << r.Title();
+  EXPECT_EQ(fs::file_size(dir / "out" / "zeros.bin"), 200u * 1024 * 1024);
+  fs::remove_all(dir);
+}
+
 TEST_F(ExtractTools, HugeArchiveFileIsRefusedWithoutReading) {
   fs::path dir = fs::path(TABRYE_BIN_ROOT) / "archive_fixtures" / "huge";
   fs::create_directories(dir);

@@ -399,5 +399,28 @@ TEST(ZipExtract, FromFileOnDiskWithMarkerAndNothingOutside) {
   EXPECT_EQ(UnzipOwn(st, s.Path("missing.zip").Str(), 0, 0, nullptr, false, t).result, -1);
 }
 
+TEST(ZipExtract, ReadOnlyMemberComesOutReadOnlyOnDisk) {
+  testsupport::Scratch s;
+  std::vector<CraftMember> v;
+  for (int i = 0; i < 3; ++i) {
+    CraftMember m = M("f" + std::to_string(i), "data" + std::to_string(i), 0);
+    m.attr = 0x21;
+    v.push_back(m);
+  }
+  testsupport::WriteBytes(s.Path("ro.zip"), CraftZip(v));
+  fw::MakeDir(s.Path("out"));
+  ArcState st;
+  DiskTarget t(s.Path("out").Str());
+  ArcOutcome r = UnzipOwn(st, s.Path("ro.zip").Str(), 0, 0, nullptr, false, t);
+  EXPECT_EQ(r.result, 0) << r.Title();
+  CFileStatus f0, f1;
+  ASSERT_TRUE(CFile::GetStatus(s.Path("out\\f0"), f0));
+  ASSERT_TRUE(CFile::GetStatus(s.Path("out\\f1"), f1));
+  EXPECT_TRUE(f0.m_attribute & CFile::readOnly);   // the first central record's file only
+  EXPECT_FALSE(f1.m_attribute & CFile::readOnly);  // 2 to 16 members
+  // Its time comes from the header.
+  EXPECT_EQ(f0.m_mtime.GetYear(), 2024);
+}
+
 }  // namespace
 }  // namespace arc
