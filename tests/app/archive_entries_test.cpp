@@ -349,6 +349,30 @@ TEST_F(ArchiveEntries, PackTempArchiveModes) {
   doc->m_bKeepFileDate = 0;
 }
 
+TEST_F(ArchiveEntries, PackTempArchiveModeFivePacksTheFolderButNotItsArchive) {
+  StartWith({});
+  std::string folder = prog->File("TMP\\ARCHTMP");
+  CreateDirectoryA(prog->File("TMP").c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  testsupport::WriteFileBytes(folder + "\\one.txt", "1");
+  testsupport::WriteFileBytes(folder + "\\two.txt", "22");
+  testsupport::WriteFileBytes(folder + "\\temp.zip", "an old archive");
+  EXPECT_EQ(doc->PackTempArchive(5), 1);
+  arc::ArcState st;
+  arc::MemoryTarget t;
+  EXPECT_EQ(arc::UnzipOwn(st, folder + "\\temp.zip", 0, 0, nullptr, false, t).result, 0);
+  EXPECT_EQ(t.files.size(), 2u);
+  EXPECT_EQ(t.files["two.txt"].head, "22");
+  EXPECT_EQ(t.files.count("temp.zip"), 0u);
+  // Mode 3 on a ".rtf": "<name>.rtz" beside it, the side path follows.
+  testsupport::WriteFileBytes(W("s.rtf"), "{\\rtf1 x}");
+  doc->m_nActiveSide = 2;
+  doc->m_strPath2 = W("s.rtf").c_str();
+  EXPECT_EQ(doc->PackTempArchive(3), 1);
+  EXPECT_TRUE(Exists(W("s.rtz")));
+  EXPECT_EQ(std::string(doc->m_strPath2.GetString()), W("s.rtz"));
+}
+
 TEST_F(ArchiveEntries, PackTempArchiveModeFourOntoAReadOnlyFile) {
   StartWith({});
   fw::hooks::Reset();
