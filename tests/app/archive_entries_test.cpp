@@ -141,6 +141,28 @@ TEST_F(ArchiveEntries, UnzipOwnAndLibraryGiveTheSameTree) {
   }
 }
 
+std::string g_command;
+unsigned g_size = 0;
+bool g_zeroed = false;
+int CaptureUnZip(void*, const char* cmd, char* out, std::uint32_t size) {
+  g_command = cmd;
+  g_size = size;
+  g_zeroed = std::all_of(out, out + 32768, [](char c) { return c == 0; });
+  return 7;
+}
+
+TEST_F(ArchiveEntries, UnZipReceivesTheCommandForms) {
+  StartWith({});
+  doc->m_pfnUnZip = CaptureUnZip;
+  EXPECT_EQ(doc->UnzipArchive(1, "C:\\a b\\x.zip", W("d").c_str(), 1, 0, nullptr), 7);
+  EXPECT_EQ(g_command, "--i -o -x \"C:\\a b\\x.zip\" \"" + W("d") + "\" *.*");
+  EXPECT_EQ(g_size, 32767u);
+  EXPECT_TRUE(g_zeroed);
+  EXPECT_EQ(doc->UnzipArchive(3, "y.zip", W("d").c_str(), 0, 0, nullptr), 7);
+  EXPECT_EQ(g_command, "-x \"y.zip\" \"" + W("d") + "\" *.*");
+  doc->m_pfnUnZip = nullptr;
+}
+
 TEST_F(ArchiveEntries, UnzipFailureShowsTheCodeInTheTitle) {
   StartWith({});
   arc::CraftMember bad = M("b.txt", "payload", 0);
