@@ -285,6 +285,21 @@ TEST_F(ArchiveEntries, CreateArchiveKindsAndNames) {
   EXPECT_FALSE(Exists(W("nothing.zip")));
   const char* empty[] = {""};
   EXPECT_EQ(doc->CreateArchive(1, 1, empty, "", 1), -1);
+  // An archive that does not open: "025" in a message box (also when quiet), -1.
+  std::string bad = W("no\\such\\folder\\x.zip");
+  const char* named[] = {bad.c_str(), item.c_str()};
+  fw::hooks::ExpectMessageBox("025", IDOK);
+  EXPECT_EQ(doc->CreateArchive(1, 0, named, "", 1), -1);
+  EXPECT_TRUE(BoxShown("025"));
+}
+
+TEST_F(ArchiveEntries, UnlhaLibraryWithoutItsEntryCountsAsMissing) {
+  prog = std::make_unique<testsupport::TempProgramFolder>();
+  ASSERT_TRUE(CopyFileA(Bin("unzip32.dll").c_str(), prog->File("unlha32.dll").c_str(), FALSE));
+  ASSERT_TRUE(Start("", false, prog->Path()));
+  Lh7Archive(work->Path());
+  EXPECT_EQ(doc->ArchiveLzh(W("ok.lzh").c_str(), W("own").c_str(), 0), 0);
+  EXPECT_FALSE(Names(W("own")).empty());
 }
 
 std::string g_printed;
