@@ -384,6 +384,19 @@ TEST_F(ArchiveEntries, PackTempArchiveModes) {
   ASSERT_TRUE(CFile::GetStatus(W("pic.bmz").c_str(), fs));
   EXPECT_EQ(fs.m_mtime.GetTime(), 1300000000);
   doc->m_bKeepFileDate = 0;
+  // The fixed archive folder with a folder as the current path:
+  // "C:\ARCHTMP\" + the folder's name + ".zip".
+  doc->m_bArcTmpRoot = 1;
+  doc->m_strPath1 = W("fold").c_str();
+  std::string leaf = "archtmp_" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(W(leaf.c_str()).c_str(), nullptr);
+  testsupport::WriteFileBytes(W((leaf + "\\y.txt").c_str()), "y");
+  doc->m_strPath1 = W(leaf.c_str()).c_str();
+  EXPECT_EQ(doc->PackTempArchive(0), 1);
+  std::string fixed = "C:\\ARCHTMP\\" + leaf + ".zip";
+  EXPECT_TRUE(Exists(fixed)) << fixed;
+  DeleteFileA(fixed.c_str());
+  doc->m_bArcTmpRoot = 0;
 }
 
 TEST_F(ArchiveEntries, PackTempArchiveModeFivePacksTheFolderButNotItsArchive) {
