@@ -18,6 +18,7 @@
 #include "core/docopen/savename.h"
 #include "core/docsvc/schedule_runner.h"
 #include "app/shell/save_forms.h"
+#include "archive/arc_state.h"
 #include "core/textcodec/textcodec.h"
 #include "csv/csv_fileopen.h"
 #include "app/varview_dlg.h"
@@ -168,6 +169,38 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   void OnStartupTick(std::int64_t now);
 
   CVariableViewDlg m_dlgVariableView;  // modeless, no parent
+
+  // ===== archive entries (app/dvkdoc_archive.cpp) ==========================
+  // Thin entries into src/archive: library binding (each library only from
+  // the program folder), the main window's title, message boxes and the wait
+  // cursor. Results and codes: docs/archive.md, "Archive entries".
+
+  // ZIP extraction: mode 0 own codec, 3 "unzip32.dll" when bound else own,
+  // any other value the library (own codec when it is not bound). count 0/1:
+  // the archive file; 2 or more: `buffer` holds `count` bytes of archive and
+  // outMax > 0 extracts into it (it must hold outMax + 1 bytes).
+  int UnzipArchive(int mode, CString zipName, CString destDir, int count, int outMax, unsigned char* buffer);
+  // LZH: operation 1 creates through "unlha32.dll"; anything else extracts
+  // (own decoder when the library is missing). -1 after any failure.
+  int ArchiveLzh(CString archive, CString target, int operation);
+  // ZIP writer: kind 1 ZIP (".zip" added to a derived name), 2 ZIP under the
+  // given name, 0 LZH (needs the library: string 357, -1). argv holds argc
+  // texts (two when argc is 0: the archive name and the one item).
+  int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet);
+  // One file or pattern into a ZIP through "ZIP32.DLL" (own writer when
+  // useOwn is set or the library or one of its entries is missing):
+  // 0 done, 1 ZpInit failed, 2 ZpSetOptions failed, 3 ZpArchive failed.
+  int ZipFilesWithZip32(const char* zipName, const char* files, int useOwn);
+  // Packs the working file or folder (modes 0-5, 10); 1 packed, 0 not.
+  int PackTempArchive(int mode);
+  // 1-3 when the path's first two characters are those of FTP entry 1-3
+  // and that entry is at least 24 characters long; else 0.
+  int GetFtpDriveNo(const CString& path) const;
+  // The codec's words (m_nArcInSize, m_nArcOutMax, m_nArcOutLen, m_nArcAttr,
+  // m_nArcProgress, m_pArcOutBuf).
+  arc::ArcState m_arcState;
+  // Tests: receives what "ZIP32.DLL" prints through the print callback.
+  static void (*s_pfnZip32Print)(const char* text);
 
   // ===== document services (app/dvkdoc_services.cpp) ========================
   // Thin entries into the portable modules of core/docsvc and core/crypto.

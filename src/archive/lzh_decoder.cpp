@@ -8,8 +8,7 @@
 namespace arc {
 namespace {
 
-constexpr int kNT = 19, kNC = 510, kNP = 15;
-constexpr size_t kHistory = 16384;
+constexpr int kNT = 19, kNC = 510;
 constexpr size_t kBufSize = 1 << 18;
 constexpr size_t kSlack = 256 + 16;
 constexpr int kCharBits = 12, kPosBits = 8;
@@ -25,7 +24,11 @@ inline uint64_t Load64Be(const uint8_t* p) {
 
 }  // namespace
 
-LzhDecoder::LzhDecoder(ArcBitReader& r) : r_(r) {}
+LzhDecoder::LzhDecoder(ArcBitReader& r, int dictBits)
+    : r_(r),
+      np_(dictBits <= 13 ? 15 : dictBits + 1),
+      pbit_(dictBits <= 13 ? 4 : 5),
+      history_(dictBits <= 13 ? 16384 : size_t(1) << dictBits) {}
 LzhDecoder::~LzhDecoder() = default;
 
 int64_t LzhDecoder::Bits(int n) {
@@ -40,7 +43,7 @@ void LzhDecoder::ReadShortTable(int nn, int nbit, int special, std::vector<int>&
   int n = static_cast<int>(Bits(nbit));
   if (n == 0) {
     int c = static_cast<int>(Bits(nbit));
-    if (c >= nn) Fail(nn == kNT ? "043" : "044");
+    if (c >= nn) Fail(special >= 0 ? "043" : "044");
     single = c;
     return;
   }
@@ -95,7 +98,7 @@ void LzhDecoder::ReadBlockHeader() {
   if (tSingle_ < 0) tDec_ = std::make_unique<HuffmanDecoder>(tLen_, HuffSide::Lzh, 8);
   ReadCharTable();
   if (cSingle_ < 0) cDec_ = std::make_unique<HuffmanDecoder>(cLen_, HuffSide::Lzh, kCharBits);
-  ReadShortTable(kNP, 4, -1, pLen_, pSingle_);
+  ReadShortTable(np_, pbit_, -1, pLen_, pSingle_);
   if (pSingle_ < 0) pDec_ = std::make_unique<HuffmanDecoder>(pLen_, HuffSide::Lzh, kPosBits);
 }
 
@@ -103,8 +106,8 @@ void LzhDecoder::Flush(LzhCrc16& sink) {
   if (op_ > flushed_) sink.Write(buf_.get() + flushed_, op_ - flushed_);
   flushed_ = op_;
   if (op_ + kSlack > kBufSize) {
-    std::memmove(buf_.get(), buf_.get() + op_ - kHistory, kHistory);
-    op_ = flushed_ = kHistory;
+    std::memmove(buf_.get(), buf_.get() + op_ - history_, history_);
+    op_ = flushed_ = history_;
   }
 }
 

@@ -24,8 +24,11 @@ namespace arc {
 
 class LzhDecoder {
  public:
-  // The first block header is read by the first Decode call.
-  explicit LzhDecoder(ArcBitReader& r);
+  // The first block header is read by the first Decode call. dictBits: 13
+  // for "-lh5-" (15 position codes, 16 KiB history); 15 for "-lh6-" and 16
+  // for "-lh7-" (dictBits + 1 position codes sent with 5-bit counts, a
+  // history of the whole window).
+  explicit LzhDecoder(ArcBitReader& r, int dictBits = 13);
   ~LzhDecoder();
 
   // Decodes until the sink counted its target size.
@@ -41,6 +44,8 @@ class LzhDecoder {
   void Flush(LzhCrc16& sink);
 
   ArcBitReader& r_;
+  int np_, pbit_;
+  size_t history_;
   int64_t codesLeft_ = 0;
   std::unique_ptr<HuffmanDecoder> tDec_, cDec_, pDec_;
   int tSingle_ = -1, cSingle_ = -1, pSingle_ = -1;

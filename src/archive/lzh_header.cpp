@@ -144,13 +144,14 @@ bool LzhHeader::Read(ArcBitReader& r) {
   return true;
 }
 
-void LzhExtractMember(ArcBitReader& r, const LzhHeader& h, LzhCrc16& sink) {
+void LzhExtractMember(ArcBitReader& r, const LzhHeader& h, LzhCrc16& sink, bool wideWindows) {
   const uint64_t end = h.dataStart + h.dataSize;
   if (h.method == "-lhd-") {
     r.SkipTo(end);
     return;
   }
-  if (h.method != "-lh0-" && h.method != "-lh5-") Fail("083");
+  int dictBits = h.method == "-lh5-" ? 13 : !wideWindows ? 0 : h.method == "-lh6-" ? 15 : h.method == "-lh7-" ? 16 : 0;
+  if (h.method != "-lh0-" && dictBits == 0) Fail("083");
   r.SetLimit(end);
   if (h.method == "-lh0-") {
     uint8_t chunk[1 << 14];
@@ -163,7 +164,7 @@ void LzhExtractMember(ArcBitReader& r, const LzhHeader& h, LzhCrc16& sink) {
       if (got < want) Fail("050");
     }
   } else {
-    LzhDecoder dec(r);
+    LzhDecoder dec(r, dictBits);
     LzhDecoder::Decode(dec, sink);
   }
   r.ClearLimit();

@@ -51,8 +51,9 @@ class LzhHeader {
 
 // Copies or decodes one member ("-lh0-", "-lh5-"; "-lhd-" has no data) into
 // the sink and leaves the reader on the next header whatever the decoder
-// consumed. Other methods throw "083". Input that ends inside the member's
+// consumed; with wideWindows also "-lh6-" and "-lh7-" (the LZH library
+// stand-in). Other methods throw "083". Input that ends inside the member's
 // data throws "050".
-void LzhExtractMember(ArcBitReader& r, const LzhHeader& h, LzhCrc16& sink);
+void LzhExtractMember(ArcBitReader& r, const LzhHeader& h, LzhCrc16& sink, bool wideWindows = false);
 
 }  // namespace arc

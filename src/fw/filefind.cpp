@@ -108,6 +108,9 @@ BOOL CFileFind::FindFile(const char* pattern) {
     e.attributes = S_ISDIR(st.st_mode) ? 0x10 : 0x20;
     if ((st.st_mode & S_IWUSR) == 0) e.attributes |= 0x01;
     if (native.size() > 1 && native[0] == '.' && native != "..") e.attributes |= 0x02;
+    // A symbolic link is a reparse point, as on Windows.
+    struct stat lst;
+    if (::lstat(full.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) e.attributes |= 0x400;
     e.ctime = st.st_ctime;
     e.mtime = st.st_mtime;
     e.atime = st.st_atime;

@@ -9,6 +9,7 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
 
@@ -65,6 +66,54 @@ bool RemoveDir(const char* path) {
   return RemoveDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str())) != 0;
 #else
   return ::rmdir(ToPosixPath(path).c_str()) == 0;
+#endif
+}
+
+long long FreeDiskSpace(const char* path) {
+#ifdef _WIN32
+  std::u16string w = ToWidePath(path && *path ? path : ".");
+  ULARGE_INTEGER avail;
+  if (!GetDiskFreeSpaceExW(reinterpret_cast<const wchar_t*>(w.c_str()), &avail, nullptr, nullptr)) return -1;
+  return avail.QuadPart > 0x7FFFFFFFFFFFFFFFull ? 0x7FFFFFFFFFFFFFFFll : static_cast<long long>(avail.QuadPart);
+#else
+  struct statvfs sv;
+  std::string p = path && *path ? ToPosixPath(path) : std::string(".");
+  if (::statvfs(p.c_str(), &sv) != 0) return -1;
+  unsigned long long n = static_cast<unsigned long long>(sv.f_bavail) * sv.f_frsize;
+  return n > 0x7FFFFFFFFFFFFFFFull ? 0x7FFFFFFFFFFFFFFFll : static_cast<long long>(n);
+#endif
+}
+
+std::string FullPath(const std::string& path) {
+#ifdef _WIN32
+  std::u16string w = ToWidePath(path.c_str());
+  wchar_t buf[32768];
+  DWORD n = GetFullPathNameW(reinterpret_cast<const wchar_t*>(w.c_str()), 32768, buf, nullptr);
+  if (n == 0 || n >= 32768) return path;
+  return Utf16ToCp932(reinterpret_cast<const char16_t*>(buf), n);
+#else
+  std::string p = ToPosixPath(path.c_str());
+  if (p.empty() || p[0] != '/') {
+    char cwd[4096];
+    if (!::getcwd(cwd, sizeof cwd)) return path;
+    p = std::string(cwd) + "/" + p;
+  }
+  // Drop "." and resolve ".." by text.
+  std::string out;
+  size_t i = 0;
+  while (i < p.size()) {
+    size_t j = p.find('/', i);
+    if (j == std::string::npos) j = p.size();
+    std::string c = p.substr(i, j - i);
+    if (c == "..") {
+      size_t k = out.rfind('/');
+      out.erase(k == std::string::npos ? 0 : k);
+    } else if (!c.empty() && c != ".") {
+      out += "/" + c;
+    }
+    i = j + 1;
+  }
+  return Utf8ToCp932(out.empty() ? std::string("/") : out);
 #endif
 }
 

@@ -28,5 +28,11 @@ std::string FolderOfPath(const std::string& path);
 // Folder operations on program paths (Shift-JIS); true on success.
 bool MakeDir(const char* path);
 bool RemoveDir(const char* path);
+// Bytes the caller may still write on the volume of a folder ("" = the
+// current one); -1 when it cannot be told.
+long long FreeDiskSpace(const char* path);
+// The absolute form of a program path (relative to the current directory;
+// natively "." and ".." resolved by text and the result in the native form).
+std::string FullPath(const std::string& path);
 
 }  // namespace fw

@@ -47,6 +47,7 @@ struct DocTextFields {
   std::int32_t m_nConvSize = 0;        // file length of the last render
   std::int32_t m_bFileCut = 0;         // 1 = the last render read the file only in part
   std::int32_t m_nRawPage = 0;         // 64 KB page of the raw view; negative = last
+  std::int32_t m_nConvStatus = 0;      // converter status shared with the archive writer (0, 1, 2)
 };
 
 // B. Update, load and lock state (views, document).
@@ -222,6 +223,7 @@ struct DocSystemFields {
   UnZipFn m_pfnUnZip = nullptr;        // "UnZip" of unzip32.dll, or null
   void* m_hUnzipModule = nullptr;
   std::uint32_t m_bExternalRun = 0;    // started with "&ext&" (never cleared)
+  std::uint32_t m_bFtpConnected = 0;   // 1 while an FTP site is connected
 };
 
 // Everything the document holds apart from its window-side members.
