@@ -11,6 +11,7 @@
 #include "archive/arc_error.h"
 #include "archive/arc_names.h"
 #include "archive/arc_path.h"
+#include "archive/arc_readall.h"
 #include "archive/lzh_header.h"
 #include "fw/file.h"
 
@@ -101,39 +102,25 @@ ArcOutcome LzhExtractBlock(const uint8_t* data, size_t size, ExtractTarget& t, b
 
 ArcOutcome LzhExtractFile(const std::string& archive, ExtractTarget& t, bool wideWindows, std::string* lastFolder) {
   ArcOutcome out;
-  CFile f;
-  if (!f.Open(archive.c_str(), CFile::modeRead | CFile::typeBinary)) {
-    out.result = -1;
-    return out;
-  }
-  ULONGLONG len = f.GetLength();
-  if (len >= 0x80000000ull) {
-    f.Abort();
-    Refuse(out, kCodeTooLarge, "2 GiB");
-    return out;
-  }
   std::vector<uint8_t> block;
-  try {
-    block.resize(static_cast<size_t>(len) + 1000);
-  } catch (const std::bad_alloc&) {
-    f.Abort();
-    out.result = -9;
-    out.memoryText = " 028";
-    return out;
-  }
   size_t got = 0;
-  try {
-    while (got < len) {
-      UINT n = f.Read(block.data() + got, static_cast<UINT>(std::min<ULONGLONG>(len - got, 1u << 24)));
-      if (n == 0) break;
-      got += n;
-    }
-  } catch (const CFileException&) {
-    f.Abort();
-    Refuse(out, "082", "");
-    return out;
+  switch (ReadWholeArchive(archive, 1000, &block, &got)) {
+    case WholeRead::kOk:
+      break;
+    case WholeRead::kCannotOpen:
+      out.result = -1;
+      return out;
+    case WholeRead::kTooLarge:
+      Refuse(out, kCodeTooLarge, "2 GiB");
+      return out;
+    case WholeRead::kNoMemory:
+      out.result = -9;
+      out.memoryText = " 028";
+      return out;
+    case WholeRead::kReadFailed:
+      Refuse(out, "082", "");
+      return out;
   }
-  f.Abort();
   return LzhExtractBlock(block.data(), got, t, wideWindows, lastFolder);
 }
 

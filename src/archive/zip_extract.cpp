@@ -8,6 +8,7 @@
 #include "archive/arc_error.h"
 #include "archive/arc_names.h"
 #include "archive/arc_path.h"
+#include "archive/arc_readall.h"
 #include "archive/zip_header.h"
 #include "fw/file.h"
 
@@ -413,40 +414,24 @@ ArcOutcome UnzipOwn(ArcState& st, const std::string& zipName, int32_t count, int
   size_t size = count > 1 && buffer ? static_cast<size_t>(count) : 0;
   bool fromFile = count < 2;
   if (fromFile) {
-    CFile f;
-    if (!f.Open(zipName.c_str(), CFile::modeRead | CFile::typeBinary)) {
-      out.result = -1;
-      return out;
-    }
-    ULONGLONG len = f.GetLength();
-    if (len >= 0x80000000ull) {
-      f.Abort();
-      Refuse(out, kCodeTooLarge, "2 GiB");
-      st.m_nArcOutMax = 0;
-      st.m_nArcOutLen = -1;
-      return out;
-    }
-    try {
-      block.resize(static_cast<size_t>(len) + 1000);
-    } catch (const std::bad_alloc&) {
-      f.Abort();
-      out.result = -9;
-      out.memoryText = " 029";
-      return out;
-    }
     size_t got = 0;
-    try {
-      while (got < len) {
-        UINT n = f.Read(block.data() + got, static_cast<UINT>(std::min<ULONGLONG>(len - got, 1u << 24)));
-        if (n == 0) break;
-        got += n;
-      }
-    } catch (const CFileException&) {
-      f.Abort();
-      out.result = -1;
-      return out;
+    switch (ReadWholeArchive(zipName, 1000, &block, &got)) {
+      case WholeRead::kOk:
+        break;
+      case WholeRead::kCannotOpen:
+      case WholeRead::kReadFailed:
+        out.result = -1;
+        return out;
+      case WholeRead::kTooLarge:
+        Refuse(out, kCodeTooLarge, "2 GiB");
+        st.m_nArcOutMax = 0;
+        st.m_nArcOutLen = -1;
+        return out;
+      case WholeRead::kNoMemory:
+        out.result = -9;
+        out.memoryText = " 029";
+        return out;
     }
-    f.Abort();
     size_t skip = got >= 4 && block[2] == '0' && block[3] == '0' ? 4 : 0;
     data = block.data() + skip;
     size = got - skip;

@@ -13,13 +13,6 @@
 namespace csv {
 namespace {
 
-std::string Trimmed(const std::string& s) {
-  std::size_t a = 0, b = s.size();
-  while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
-  while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
-  return s.substr(a, b - a);
-}
-
 struct Field {
   std::uint32_t start, end;
 };
@@ -67,7 +60,7 @@ void WriteRow(const std::uint8_t* t, const RowSpan& r, const std::vector<ColumnE
 bool BuildColumnPlan(const std::string& list, std::uint32_t columns, bool deleteFlag, std::uint32_t limit,
                      std::vector<ColumnEntry>* plan, bool* unchanged) {
   plan->clear();
-  const std::string s = Trimmed(list);
+  const std::string s = CsvTrimListText(list);
   *unchanged = s == "1-" || s == "1_";
   if (*unchanged) return true;
   if (limit == 0 || limit > kColumnListMax) limit = kColumnListMax;

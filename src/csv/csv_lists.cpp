@@ -204,4 +204,11 @@ int CsvParseIndexList(const std::string& spec, std::uint32_t maxValue, std::uint
   return static_cast<int>(count);
 }
 
+std::string CsvTrimListText(const std::string& s) {
+  std::size_t a = 0, b = s.size();
+  while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
+  while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
+  return s.substr(a, b - a);
+}
+
 }  // namespace csv

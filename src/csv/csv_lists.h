@@ -84,4 +84,7 @@ class ListScanner {
 int CsvParseIndexList(const std::string& spec, std::uint32_t maxValue, std::uint32_t capacity,
                       std::uint32_t* out);
 
+// A list text without its leading and trailing blanks and TABs.
+std::string CsvTrimListText(const std::string& s);
+
 }  // namespace csv

@@ -14,13 +14,6 @@
 namespace csv {
 namespace {
 
-std::string Trimmed(const std::string& s) {
-  std::size_t a = 0, b = s.size();
-  while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
-  while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
-  return s.substr(a, b - a);
-}
-
 int PrefixText(int number, char* buf) {
   return std::snprintf(buf, 16, "%02d_", number);
 }
@@ -241,7 +234,7 @@ bool InstallResult(Table& table, OutWriter& out, std::uint32_t margin) {
 }
 
 int CsvReorderRows(Table& table, const std::string& spec, int flag, OpHost* host) {
-  const std::string s = Trimmed(spec);
+  const std::string s = CsvTrimListText(spec);
   if (s.empty() || s == "1-" || s == "1_") return kOpOk;
   const std::uint32_t n = ContentLength(table);
   const std::uint8_t* t = table.m_pTextBuf;
