@@ -15,61 +15,27 @@
 #include <string>
 
 #include "../bench_util.h"
+#include "../bench_macro_host.h"
+#include "../bench_tables.h"
 #include "csv/csv_table.h"
 #include "macro/macro_builtins.h"
 #include "macro/macro_cmdfunc.h"
-#include "macro/macro_host.h"
 #include "macro/macro_state.h"
 
 namespace {
-
-class Host : public macro::MacroHost {
- public:
-  CString GetText() override { return CString(); }
-  void GetSelection(long* s, long* e) override { *s = *e = 0; }
-  void SetSelection(long, long) override {}
-  void ReplaceSelection(const CString&) override {}
-  int OpenFile(const CString&, int) override { return -1; }
-  int SaveFile(const CString&, int) override { return -1; }
-  int ReportMessage(int code, const CString& text) override {
-    std::fprintf(stderr, "report %d: %s\n", code, text.GetString());
-    return 1;
-  }
-  void ShowMessageBox(const CString& text) override { std::fprintf(stderr, "box: %s\n", text.GetString()); }
-  void SetStatusText(int, const CString&) override {}
-  bool CheckEscapeAbort() override { return false; }
-  void ActivateTextPane(int) override {}
-  CString ProgramDir() override { return CString(); }
-  CString ListDir(int) override { return CString(); }
-  int ActiveSide() override { return 1; }
-  CString ParamPath() override { return CString(); }
-};
 
 int Apply(const std::string& path) {
   const std::string file = bench::ReadFile(path);
   auto st = std::make_unique<macro::MacroState>();
   auto table = std::make_unique<csv::Table>();
   if (!table->LoadFileText(file.data(), file.size(), 1000)) return 1;
-  Host host;
+  bench::QuietMacroHost host;
   macro::CmdFuncScope scope{*st};
   scope.host = &host;
   scope.table = table.get();
   if (macro::MacroEvalCommandLineFunctions(scope, 2, -1, 1, 1, CString("#FS10")) != 1) return 1;
   const std::string out = table->FileText(csv::CommaFormKind::kComma);
   return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 1;
-}
-
-std::string MakeFile(long rows) {
-  const char* const names[] = {"tokyo", "osaka", "kyoto", "nagoya", "sapporo", "fukuoka", "sendai", "kobe"};
-  std::string t = "id,name,amount\r\n";
-  t.reserve(static_cast<std::size_t>(rows) * 24);
-  unsigned state = 7;
-  for (long r = 0; r < rows; ++r) {
-    state = state * 1103515245u + 12345u;
-    t += std::to_string(r) + "," + names[(state >> 16) % 8] + "-" + std::to_string((state >> 8) % 1000) + "," +
-         std::to_string(state % 100000) + "\r\n";
-  }
-  return t;
 }
 
 }  // namespace
@@ -80,7 +46,7 @@ int main(int argc, char** argv) {
   const int runs = bench::TakeRuns(argc, argv, 5, &next);
   const long rows = next < argc ? std::atol(argv[next]) : 1000000;
   const std::string path = "/tmp/tabrye_cmdfunc_bench_" + std::to_string(rows) + ".csv";
-  if (bench::ReadFile(path).empty() && !bench::WriteFile(path, MakeFile(rows))) return 1;
+  if (bench::ReadFile(path).empty() && !bench::WriteFile(path, bench::AsciiPlaceTable(rows))) return 1;
 
   const std::string ours = std::string("'") + argv[0] + "' -apply '" + path + "'";
   const std::string awk = "LC_ALL=C gawk -F, 'BEGIN { OFS = \",\" } NR > 1 { $1 = sprintf(\"%10s\", $1) } { print }' "
