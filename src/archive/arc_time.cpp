@@ -47,7 +47,7 @@ ArcDateTime LocalDateTime(std::time_t tt) noexcept {
 
 ArcDateTime FromUnixTime(int64_t seconds) noexcept { return LocalDateTime(static_cast<std::time_t>(seconds)); }
 
-bool SetFileDateTime(const std::string& path, const ArcDateTime& t) {
+std::time_t ToTimeT(const ArcDateTime& t) noexcept {
   std::tm tm{};
   tm.tm_year = t.year - 1900;
   tm.tm_mon = t.month - 1;
@@ -56,7 +56,11 @@ bool SetFileDateTime(const std::string& path, const ArcDateTime& t) {
   tm.tm_min = t.minute;
   tm.tm_sec = t.second;
   tm.tm_isdst = -1;
-  std::time_t when = std::mktime(&tm);
+  return std::mktime(&tm);
+}
+
+bool SetFileDateTime(const std::string& path, const ArcDateTime& t) {
+  const std::time_t when = ToTimeT(t);
   if (when == static_cast<std::time_t>(-1)) return false;
 #ifdef _WIN32
   struct _utimbuf ub;

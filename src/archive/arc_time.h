@@ -21,6 +21,8 @@ ArcDateTime FromDosDateTime(uint32_t v) noexcept;
 ArcDateTime FromUnixTime(int64_t seconds) noexcept;
 // Local date and time of a time_t (file modification times).
 ArcDateTime LocalDateTime(std::time_t t) noexcept;
+// The time_t of a local date and time; -1 when it does not convert.
+std::time_t ToTimeT(const ArcDateTime& t) noexcept;
 // Sets the access and modification time of a file to the local date and
 // time; false when the date does not convert or the file cannot be changed.
 bool SetFileDateTime(const std::string& path, const ArcDateTime& t);

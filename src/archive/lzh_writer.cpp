@@ -7,6 +7,7 @@
 #include "archive/arc_error.h"
 #include "archive/arc_huffman.h"
 #include "archive/arc_path.h"
+#include "archive/arc_time.h"
 #include "fw/file.h"
 
 namespace arc {
@@ -61,18 +62,6 @@ std::vector<uint8_t> Level2Header(const std::string& method, uint32_t packed, ui
   h[crcAt] = static_cast<uint8_t>(hc);
   h[crcAt + 1] = static_cast<uint8_t>(hc >> 8);
   return h;
-}
-
-std::time_t ToTimeT(const ArcDateTime& t) {
-  std::tm tm{};
-  tm.tm_year = t.year - 1900;
-  tm.tm_mon = t.month - 1;
-  tm.tm_mday = t.day;
-  tm.tm_hour = t.hour;
-  tm.tm_min = t.minute;
-  tm.tm_sec = t.second;
-  tm.tm_isdst = -1;
-  return std::mktime(&tm);
 }
 
 void Refuse(ArcOutcome& out, const char* code) {
