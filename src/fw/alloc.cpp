@@ -11,6 +11,13 @@ std::atomic<long> g_failed{0};
 std::atomic<long> g_failAt{0};
 std::atomic<long> g_failFrom{0};
 std::atomic<long> g_live{0};
+std::atomic<std::size_t> g_largest{0};
+
+void NoteSize(std::size_t size) {
+  std::size_t was = g_largest.load();
+  while (size > was && !g_largest.compare_exchange_weak(was, size)) {
+  }
+}
 
 // Numbers this allocation and says whether the test hook refuses it.
 bool Refused() {
@@ -27,6 +34,7 @@ bool Refused() {
 }  // namespace
 
 void* Alloc(std::size_t size) {
+  NoteSize(size);
   if (Refused()) return nullptr;
   void* p = std::malloc(size == 0 ? 1 : size);
   if (p != nullptr) ++g_live;
@@ -43,6 +51,7 @@ void* AllocArray(std::size_t count, std::size_t size) {
 
 void* Realloc(void* block, std::size_t size) {
   if (block == nullptr) return Alloc(size);
+  NoteSize(size);
   if (Refused()) return nullptr;
   return std::realloc(block, size == 0 ? 1 : size);
 }
@@ -59,12 +68,14 @@ void Reset() {
   g_failed = 0;
   g_failAt = 0;
   g_failFrom = 0;
+  g_largest = 0;
 }
 void FailAt(long n) { g_failAt = n; }
 void FailFrom(long n) { g_failFrom = n; }
 long Count() { return g_count.load(); }
 long Failed() { return g_failed.load(); }
 long Live() { return g_live.load(); }
+std::size_t Largest() { return g_largest.load(); }
 }  // namespace alloctest
 
 }  // namespace fw

@@ -41,6 +41,7 @@ void FailFrom(long n);     // allocations n, n+1, ... fail (0: none)
 long Count();              // Alloc/Realloc calls since Reset()
 long Failed();             // of those, how many were refused
 long Live();               // blocks handed out and not yet freed (all time)
+std::size_t Largest();     // the largest size asked for since Reset()
 }  // namespace alloctest
 
 }  // namespace fw

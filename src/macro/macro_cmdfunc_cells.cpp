@@ -36,7 +36,10 @@ std::uint64_t GrowthPerCell(const CmdFuncEntry& e) {
   if (n == 38 || (n >= 54 && n <= 56)) return 10;
   const bool sized = (n >= 10 && n <= 12) || (n >= 17 && n <= 19) || n == 42 || n == 43 || n == 47 ||
                      (n >= 81 && n <= 86);
-  if (sized && e.operand > 0) return static_cast<std::uint64_t>(e.operand) + 1;
+  // A width past what one function result can hold is taken as that much:
+  // the walk grows when a cell needs more, and a width of 2^31 over a small
+  // table must not ask for 2 GiB before the first cell.
+  if (sized && e.operand > 0) return std::min<std::uint64_t>(static_cast<std::uint64_t>(e.operand), kVarResultBytes) + 1;
   return 2;
 }
 

@@ -365,6 +365,22 @@ TEST_F(CmdFunc, CellModeProgressAndEscForTheLdFamily) {
   EXPECT_EQ(3000 - 2048, static_cast<int>(std::count(t.begin(), t.end(), 'a')));  // rows after the stop stay
 }
 
+TEST_F(CmdFunc, AHugeWidthOverASmallTableAsksForLittleAndStopsAtItsGrowths) {
+  // FS with a width of 2^31 over three cells: the estimate takes a width
+  // past one result's size as that size, so the walk starts small, grows
+  // five times and stops with its report, the table as it was.
+  fw::SetStringTableEntry(macro::kStrTooManyReplacements, "too many");
+  Load("h\r\na\r\nb\r\nc\r\n");
+  const std::string before = Text();
+  fw::alloctest::Reset();
+  Eval(1, -1, 1, -1, "#FS2147483647");
+  const std::size_t largest = fw::alloctest::Largest();
+  fw::SetStringTableEntry(macro::kStrTooManyReplacements, nullptr);
+  EXPECT_LT(largest, std::size_t{64} << 20);
+  EXPECT_EQ((std::vector<std::string>{"too many"}), host.reports);
+  EXPECT_EQ(before, Text());
+}
+
 TEST_F(CmdFunc, OutputBeyondFiveGrowthsReportsAndKeepsWhatWasDone) {
   ScopedBuiltin w(kSA, FiveThousand);
   fw::SetStringTableEntry(macro::kStrTooManyReplacements, "too many");
