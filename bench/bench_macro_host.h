@@ -1,10 +1,18 @@
-// A window side for the macro benchmarks: no text, no files; messages go to
-// standard error so that a failing run says why.
+// A window side for the macro benchmarks (no text, no files; messages go to
+// standard error so that a failing run says why), and the "-apply" side of
+// the function benchmarks: a chain over the cells of a comma file, the
+// result to standard output.
 #pragma once
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
+#include "bench_util.h"
+#include "csv/csv_table.h"
+#include "macro/macro_cmdfunc.h"
 #include "macro/macro_host.h"
+#include "macro/macro_state.h"
 
 namespace bench {
 
@@ -29,5 +37,21 @@ class QuietMacroHost : public macro::MacroHost {
   int ActiveSide() override { return 1; }
   CString ParamPath() override { return CString(); }
 };
+
+// Loads `path`, applies `chain` over rows a1..a2 and columns a3..a4 in cell
+// mode and writes the comma text to standard output; 0 when all went well.
+inline int ApplyChainToFile(const std::string& path, int a1, int a2, int a3, int a4, const char* chain) {
+  const std::string file = ReadFile(path);
+  auto st = std::make_unique<macro::MacroState>();
+  auto table = std::make_unique<csv::Table>();
+  if (!table->LoadFileText(file.data(), file.size(), 1000)) return 1;
+  QuietMacroHost host;
+  macro::CmdFuncScope scope{*st};
+  scope.host = &host;
+  scope.table = table.get();
+  if (macro::MacroEvalCommandLineFunctions(scope, a1, a2, a3, a4, CString(chain)) != 1) return 1;
+  const std::string out = table->FileText(csv::CommaFormKind::kComma);
+  return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 1;
+}
 
 }  // namespace bench

@@ -24,19 +24,7 @@
 
 namespace {
 
-int Apply(const std::string& path) {
-  const std::string file = bench::ReadFile(path);
-  auto st = std::make_unique<macro::MacroState>();
-  auto table = std::make_unique<csv::Table>();
-  if (!table->LoadFileText(file.data(), file.size(), 1000)) return 1;
-  bench::QuietMacroHost host;
-  macro::CmdFuncScope scope{*st};
-  scope.host = &host;
-  scope.table = table.get();
-  if (macro::MacroEvalCommandLineFunctions(scope, 2, -1, 1, 1, CString("#FS10")) != 1) return 1;
-  const std::string out = table->FileText(csv::CommaFormKind::kComma);
-  return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 1;
-}
+int Apply(const std::string& path) { return bench::ApplyChainToFile(path, 2, -1, 1, 1, "#FS10"); }
 
 }  // namespace
 

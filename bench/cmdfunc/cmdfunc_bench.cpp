@@ -38,18 +38,8 @@ void Upper(macro::BuiltinScope& s, macro::BuiltinArgs& a) {
 }
 
 int Apply(const std::string& path) {
-  const std::string file = bench::ReadFile(path);
-  auto st = std::make_unique<macro::MacroState>();
-  auto table = std::make_unique<csv::Table>();
-  if (!table->LoadFileText(file.data(), file.size(), 1000)) return 1;
-  bench::QuietMacroHost host;
-  macro::CmdFuncScope scope{*st};
-  scope.host = &host;
-  scope.table = table.get();
   macro::ScopedBuiltin up(22, Upper);
-  if (macro::MacroEvalCommandLineFunctions(scope, 1, -1, 2, 2, CString("#UP")) != 1) return 1;
-  const std::string out = table->FileText(csv::CommaFormKind::kComma);
-  return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 1;
+  return bench::ApplyChainToFile(path, 1, -1, 2, 2, "#UP");
 }
 
 }  // namespace
