@@ -55,6 +55,9 @@ struct TableFields : CsvWorkBuffer, CsvBlockIndex {
   // Raised by every scan to a value no other scan gave (0: never scanned);
   // readers that keep their own index of the text rebuild it when it moves.
   std::uint32_t m_nIndexGeneration = 0;
+  // The text held the in-cell break code bytes when it was loaded, so they
+  // are data, and the comma form writes them as they are (csv_cellbreaks.h).
+  bool m_bCellCodesAreData = false;
 };
 
 }  // namespace csv

@@ -3,7 +3,9 @@
 // Loading: every comma outside double quotes becomes the field separator
 // 0x06. A double quote toggles the quote state and a line end (CR or LF)
 // ends it, as rows end there in the working form, so a stray quote never
-// swallows the lines after it. Everything else is copied as it is.
+// swallows the lines after it. A line break inside a quoted field becomes
+// an in-cell code instead (csv_cellbreaks.h), so the record stays one row;
+// the quote state goes on over it. Everything else is copied as it is.
 //
 // Saving (comma form, kinds 33 and 35) is the exact inverse for every row the
 // loader made: a row in which, counting quotes from the row start as the
@@ -16,6 +18,8 @@
 // outside quotes is written in double quotes (its own quotes doubled) and a
 // field whose quotes do not pair gets a closing quote, so it reads back as
 // the same field. A TAB is always data, never a separator.
+// A field with an in-cell code outside quotes is quoted likewise. Both forms
+// write each code as the line-end byte it stands for.
 // TAB form (kind 9): 0x06 becomes TAB, everything else is copied.
 //
 // Both directions work on `len` bytes: a NUL is data like any other byte.
@@ -34,11 +38,14 @@
 #include <cstdint>
 #include <string>
 
+#include "csv/csv_cellbreaks.h"
+
 namespace csv {
 
 // Copies `len` bytes of CSV file text to `dst` (len bytes; may be `src`
-// itself) in the working form.
-void CommasToFieldSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
+// itself) in the working form, line breaks inside quoted fields as in-cell
+// codes (csv_cellbreaks.h).
+CellBreakLoad CommasToFieldSeparators(const std::uint8_t* src, std::size_t len, std::uint8_t* dst);
 
 // Bytes 0x06 in a file text (the bytes the comma form writes as ',').
 std::size_t CountFieldSeparatorBytes(const std::uint8_t* text, std::size_t len);
@@ -56,13 +63,15 @@ struct CommaFormStats {
 };
 
 // Appends the file text of the working form `buf` (`len` bytes) to `out`.
+// In-cell break codes become the CR and LF they stand for, unless
+// `codesAreData` (the table's m_bCellCodesAreData).
 void AppendCommaForm(const std::uint8_t* buf, std::size_t len, CommaFormKind kind, std::string& out,
-                     CommaFormStats* stats = nullptr);
+                     CommaFormStats* stats = nullptr, bool codesAreData = false);
 
 inline std::string ToCommaForm(const std::uint8_t* buf, std::size_t len, CommaFormKind kind,
-                               CommaFormStats* stats = nullptr) {
+                               CommaFormStats* stats = nullptr, bool codesAreData = false) {
   std::string out;
-  AppendCommaForm(buf, len, kind, out, stats);
+  AppendCommaForm(buf, len, kind, out, stats, codesAreData);
   return out;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/textcodec/sjis_scan.h"
+#include "csv/csv_cellbreaks.h"
 #include "csv/csv_fastscan.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -62,20 +63,22 @@ struct PieceState {
   bool quoted = false;
 };
 
-// One 64-byte block of the pass; false when it is not clean Shift-JIS or
-// holds a 0x06.
+// One 64-byte block of the pass; false when it is not clean Shift-JIS,
+// holds a byte the pass does not take, or ends a row with a quote open.
 inline bool Block(const std::uint8_t* src, std::uint8_t* dst, PieceState* st) {
   __m128i x[4];
   std::uint64_t high = 0, quote = 0, end = 0, comma = 0, six = 0;
   const __m128i vq = Splat('"'), vcr = Splat('\r'), vlf = Splat('\n'), vc = Splat(','), vs = Splat(kSix);
-  const __m128i ve = Splat(kEsc);
+  const __m128i ve = Splat(kEsc), vcc = Splat(kCellCr), vcl = Splat(kCellLf);
   for (int k = 0; k < 4; ++k) {
     x[k] = Load(src + 16 * k);
     high |= Bits(Mask(x[k]), k);
     quote |= Bits(Mask(_mm_cmpeq_epi8(x[k], vq)), k);
     end |= Bits(Mask(_mm_or_si128(_mm_cmpeq_epi8(x[k], vcr), _mm_cmpeq_epi8(x[k], vlf))), k);
     comma |= Bits(Mask(_mm_cmpeq_epi8(x[k], vc)), k);
-    six |= Bits(Mask(_mm_or_si128(_mm_cmpeq_epi8(x[k], vs), _mm_cmpeq_epi8(x[k], ve))), k);
+    six |= Bits(Mask(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x[k], vs), _mm_cmpeq_epi8(x[k], ve)),
+                                  _mm_or_si128(_mm_cmpeq_epi8(x[k], vcc), _mm_cmpeq_epi8(x[k], vcl)))),
+                k);
   }
   if (six) return false;
   if (high | st->pairCarry) {
@@ -99,6 +102,9 @@ inline bool Block(const std::uint8_t* src, std::uint8_t* dst, PieceState* st) {
     unsigned from = 0;
     for (std::uint64_t e = end; e; e &= e - 1) {
       const unsigned k = static_cast<unsigned>(__builtin_ctzll(e));
+      // The state just before this row end: a quote still open there may
+      // be a quoted line break, which the careful path handles.
+      if (k == 0 ? st->quoted : (k > from ? (((px ^ base) >> (k - 1)) & 1) != 0 : false)) return false;
       const std::uint64_t seg = ((1ull << k) - 1) & ~((1ull << from) - 1);
       inside |= (px ^ base) & seg;
       base = (px >> k & 1) ? ~0ull : 0;
@@ -126,7 +132,14 @@ inline bool Block(const std::uint8_t* src, std::uint8_t* dst, PieceState* st) {
 bool SjisPieceToWorkingFormBytewise(const std::uint8_t* src, std::size_t n, std::uint8_t* dst) {
   if (textcodec::FindBrokenSjisLeadBytewise(src, n) != n) return false;
   for (std::size_t i = 0; i < n; ++i)
-    if (src[i] == kSix || src[i] == kEsc) return false;
+    if (src[i] == kSix || src[i] == kEsc || IsCellBreakCode(src[i])) return false;
+  bool quoted = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (src[i] == '"') quoted = !quoted;
+    else if (src[i] == '\r' || src[i] == '\n') {
+      if (quoted) return false;
+    }
+  }
   CommasToSeparatorsBytewise(src, n, dst);
   return true;
 }

@@ -8,8 +8,10 @@
 // its trail byte, so the decode copies every byte) without a 0x06 byte (the
 // working form would turn one inside quotes into a comma, and the save of
 // such a file keeps the bytes of its lines, which the careful path works
-// out), and without an ESC byte (0x1B: the open's detection then need not
-// search the whole file for JIS escape sequences). Anything else makes it
+// out), without an ESC byte (0x1B: the open's detection then need not
+// search the whole file for JIS escape sequences), without the in-cell
+// break code bytes, and without a row that ends with a quote open (a line
+// break inside a quoted cell, csv_cellbreaks.h). Anything else makes it
 // give up, and the caller takes the careful path from the same bytes.
 //
 // Files of kThreadedBytes or more are cut after line ends into pieces of
@@ -34,7 +36,8 @@ constexpr int kMaxLoadThreads = 4;
 
 // One piece that starts at a line start (or the file's start): `n` bytes of
 // `src` to `dst` in working form. False when the bytes are not clean
-// Shift-JIS or hold a 0x06 or 0x1B (dst then holds nothing of use).
+// Shift-JIS, hold a 0x06, 0x1B or a code byte, or end a row with a quote
+// open (dst then holds nothing of use).
 bool SjisPieceToWorkingForm(const std::uint8_t* src, std::size_t n, std::uint8_t* dst);
 // The same as a byte loop (the Shift-JIS check, a search for 0x06 and 0x1B, then
 // CommasToSeparatorsBytewise): the reference the tests compare with.

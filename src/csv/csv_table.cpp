@@ -45,9 +45,11 @@ bool Table::Assign(const void* bytes, std::size_t n, std::uint32_t margin) {
   return true;
 }
 
-bool Table::LoadFileText(const void* text, std::size_t n, std::uint32_t margin) {
+bool Table::LoadFileText(const void* text, std::size_t n, std::uint32_t margin, CellBreakLoad* breaks) {
   if (!Reserve(static_cast<std::uint64_t>(n) + 1 + margin)) return false;
-  CommasToFieldSeparators(static_cast<const std::uint8_t*>(text), n, m_pTextBuf);
+  const CellBreakLoad load = CommasToFieldSeparators(static_cast<const std::uint8_t*>(text), n, m_pTextBuf);
+  m_bCellCodesAreData = load.codesAreData;
+  if (breaks) *breaks = load;
   m_pTextBuf[n] = 0;
   m_nTextLen = static_cast<std::uint32_t>(n);
   Rescan();
@@ -98,12 +100,13 @@ bool Table::LoadSjisFileBytes(const void* bytes, std::size_t n, std::uint32_t ma
   m_pTextBuf = buf;
   m_nWorkSize = static_cast<std::uint32_t>(size);
   m_nTextLen = static_cast<std::uint32_t>(n);
+  m_bCellCodesAreData = false;  // the pass takes no text with code bytes
   if (index) Rescan();
   return true;
 }
 
 std::string Table::FileText(CommaFormKind kind, CommaFormStats* stats) const {
-  return ToCommaForm(m_pTextBuf, UsedLength(), kind, stats);
+  return ToCommaForm(m_pTextBuf, UsedLength(), kind, stats, m_bCellCodesAreData);
 }
 
 std::int32_t Table::Rescan() {

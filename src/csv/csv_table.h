@@ -40,9 +40,10 @@ class Table : public TableFields {
   // unchanged) when memory is short.
   bool Assign(const void* bytes, std::size_t n, std::uint32_t margin);
 
-  // Loads CSV file text (`n` bytes) into the working form and indexes it.
+  // Loads CSV file text (`n` bytes) into the working form and indexes it;
+  // *breaks (when given) tells what became of quoted line breaks.
   // False (table unchanged) when memory is short.
-  bool LoadFileText(const void* text, std::size_t n, std::uint32_t margin);
+  bool LoadFileText(const void* text, std::size_t n, std::uint32_t margin, CellBreakLoad* breaks = nullptr);
 
   // Loads the bytes of a Shift-JIS CSV file in one pass (csv_loadscan.h:
   // the Shift-JIS check and the working form together, on up to `threads`

@@ -183,12 +183,16 @@ void CDvkView::TakeDocumentContent() {
   if (form == viewload::ShownForm::kTable) {
     // The working form: the file's commas outside quotes become 0x06 (the
     // open may have made it already, straight from the file).
+    csv::CellBreakLoad breaks;
     if (!doc->TakeOpenedTable(text, len, kCsvBufferMargin, &m_table) &&
-        !m_table.LoadFileText(text, len, kCsvBufferMargin)) {
+        !m_table.LoadFileText(text, len, kCsvBufferMargin, &breaks)) {
       ReportMessage(1, CString());
       m_nFileKind = docsvc::kKindText;
       return;
     }
+    // Quoted line breaks left as row ends: the file holds the code bytes.
+    if (breaks.breaksLeft && g_pStatusBar && g_pStatusBar->m_hWnd)
+      g_pStatusBar->SetPaneText(0, CString(csv::CellBreaksLeftNote()));
     m_nPageTopRow = 0;
     m_nCaretBlock = 1;
     m_strCsvSourcePath = doc->PathFields().m_strCurFile;

@@ -132,7 +132,7 @@ bool CDvkView::WriteViewContent(const CString& path, int writeKind, const textco
       return true;
     }
     *result = viewcore::SaveCsvBuffer(path, m_table.m_pTextBuf, m_table.UsedLength(), static_cast<int>(m_nFileKind),
-                                      origin, options);
+                                      origin, options, m_table.m_bCellCodesAreData);
     return true;
   }
   if (writeKind == docsvc::kKindRichText && (modified || m_nFileKind != docsvc::kKindRichText)) {

@@ -49,8 +49,12 @@ TEST(CsvBracketed, RememberedDigitIsPutBeforeLaterDigits) {
 
 TEST(CsvBracketed, OpenListContinuesInTheNextRow) {
   // The next row's leading quote is dropped; its other fields go with it.
-  EXPECT_EQ("k,\"a\"\r\nk,\"b\"\r\nk,\"c\"\r\nnext,x\r\n",
-            Split("k,\"(a,b,\r\nzz,\"c)\"\r\nnext,x\r\n", 1, 0, 2, 2));
+  // (Rows a command left so; a file with that text reads as one record.)
+  auto t = std::make_unique<csv::Table>();
+  const std::string work = "k\x06\"(a,b,\r\nzz\x06\"c)\"\r\nnext\x06x\r\n";
+  ASSERT_TRUE(t->Assign(work.data(), work.size(), 16));
+  EXPECT_EQ(0, csv::SplitBracketedField(*t, 1, 0, 2, 2));
+  EXPECT_EQ("k,\"a\"\r\nk,\"b\"\r\nk,\"c\"\r\nnext,x\r\n", t->FileText(csv::CommaFormKind::kComma));
 }
 
 TEST(CsvBracketed, RowsOutsideTheRangeAndRowsWithoutListsStay) {

@@ -82,4 +82,47 @@ TEST(CsvTableOpsOracle, RecordsAsPythonsCsvModuleComputesThem) {
   Check("pad", ragged, b, [](csv::Table& t) { return csv::CsvPadShortRows(t, "\"\"", 0, 0, nullptr); });
 }
 
+std::string Load(const std::string& file, csv::Table& t) {
+  EXPECT_TRUE(t.LoadFileText(file.data(), file.size(), 64));
+  return t.FileText(csv::CommaFormKind::kComma);
+}
+
+// Cells with line breaks (CR LF, and LF alone as a spreadsheet's Alt+Enter
+// writes it) stay whole: one row per record, the file back byte for byte,
+// and every operation gives the records Python computes.
+TEST(CsvTableOpsOracle, MultiLineCellsStayWholeThroughLoadSaveAndOperations) {
+  REQUIRE_TOOLS("python3");
+  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "csv_tableops_oracle";
+  fs::create_directories(dir);
+  const fs::path lines = dir / "multiline.csv";
+  const std::string a = WriteWithPython(
+      lines,
+      "[['名前', 'メモ', '値'], ['ソース', '一行目\\r\\n二行目', '1'], ['表示', 'alt\\nenter, \"q\"', '2'],"
+      " ['ゼロ', 'x', '3\\n4'], ['タ', 'p, \"q\"', '4'], ['e', '\\n', '5']]");
+  ASSERT_FALSE(a.empty());
+  auto t = std::make_unique<csv::Table>();
+  EXPECT_EQ(a, Load(a, *t));
+  EXPECT_EQ(5, t->m_nLastRow);  // one row per record
+  Check("rev", lines, a, [](csv::Table& t) { return csv::CsvReorderRows(t, "rev", 0, nullptr); });
+  Check("delete23", lines, a, [](csv::Table& t) { return csv::CsvDeleteListedRows(t, "2-3", nullptr); });
+  Check("transpose", lines, a, [](csv::Table& t) { return csv::CsvTransposeTable(t, 0, nullptr); });
+  const fs::path ragged = dir / "multiline-ragged.csv";
+  const std::string b = WriteWithPython(
+      ragged, "[['名前', 'メモ', '値', '備考'], ['ソース', 'a\\r\\nb', '1', 'z'], ['表示\\n2'], ['ゼロ', 'x,\"y\"']]");
+  ASSERT_FALSE(b.empty());
+  Check("pad", ragged, b, [](csv::Table& t) { return csv::CsvPadShortRows(t, "\"\"", 0, 0, nullptr); });
+
+  // A stray quote in an unquoted cell, and a quoted field that never closes:
+  // both come back byte for byte, and neither swallows the rows after it.
+  std::string stray = a;
+  stray.insert(stray.find("\"\"\",4") + 5, "5\"");
+  auto s = std::make_unique<csv::Table>();
+  EXPECT_EQ(stray, Load(stray, *s));
+  EXPECT_EQ(5, s->m_nLastRow);
+  const std::string open = a + "f,\"never\r\nclosed,9\r\ng,h\r\n";
+  auto o = std::make_unique<csv::Table>();
+  EXPECT_EQ(open, Load(open, *o));
+  EXPECT_EQ(8, o->m_nLastRow);  // the open field's line ends stay row ends
+}
+
 }  // namespace

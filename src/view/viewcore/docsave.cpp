@@ -34,8 +34,9 @@ SaveResult SaveSjisText(const CString& path, const char* sjis, std::size_t len,
 }
 
 SaveResult SaveCsvBuffer(const CString& path, const std::uint8_t* buf, std::size_t len, int fileKind,
-                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options) {
-  const std::string text = csv::ToCommaForm(buf, len, csv::CommaFormKindFor(fileKind));
+                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options,
+                         bool codesAreData) {
+  const std::string text = csv::ToCommaForm(buf, len, csv::CommaFormKindFor(fileKind), nullptr, codesAreData);
   return SaveSjisText(path, text.data(), text.size(), origin, options);
 }
 

@@ -26,9 +26,11 @@ bool KeepsLfLineEnds(const char* text, std::size_t len);
 // Writes the working buffer (`len` bytes, 0x06 separators) as the file text
 // of `fileKind` (comma form for 33 and 35, TAB form otherwise). `origin`,
 // when given, is how the file was read: the text is then encoded back into
-// that encoding; nullptr writes the Shift-JIS bytes.
+// that encoding; nullptr writes the Shift-JIS bytes. In-cell break codes
+// are written as line ends unless `codesAreData` (the table's flag).
 SaveResult SaveCsvBuffer(const CString& path, const std::uint8_t* buf, std::size_t len, int fileKind,
-                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options);
+                         const textcodec::DecodeResult* origin, const SafeWriteOptions& options,
+                         bool codesAreData = false);
 
 // Writes Shift-JIS text in the encoding the file was read in (`origin`;
 // nullptr = Shift-JIS as it is): the file's own bytes where its text is
