@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Run(const std::string& cmd) {
+std::string Shell(const std::string& cmd) {
   std::string out;
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return out;
@@ -43,7 +43,7 @@ std::string WriteWithPython(const fs::path& path, const std::string& rowsLiteral
                              "', 'w', newline='', encoding='cp932') as f:\n    csv.writer(f).writerows(rows)\n";
   const fs::path py = path.string() + ".py";
   { std::ofstream(py) << script; }
-  Run("python3 '" + py.string() + "'");
+  Shell("python3 '" + py.string() + "'");
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), {});
 }
@@ -55,7 +55,7 @@ void Check(const std::string& op, const fs::path& source, const std::string& fil
   ASSERT_EQ(0, apply(*t));
   const fs::path result = source.string() + "." + op + ".csv";
   { std::ofstream(result, std::ios::binary) << t->FileText(csv::CommaFormKind::kComma); }
-  const std::string verdict = Run("python3 '" TABRYE_TEST_ROOT "/tests/csv/tableops_reference.py' " + op + " '" +
+  const std::string verdict = Shell("python3 '" TABRYE_TEST_ROOT "/tests/csv/tableops_reference.py' " + op + " '" +
                                   source.string() + "' '" + result.string() + "'");
   EXPECT_EQ("same\n", verdict) << op;
 }
@@ -111,6 +111,24 @@ TEST(CsvTableOpsOracle, MultiLineCellsStayWholeThroughLoadSaveAndOperations) {
       ragged, "[['名前', 'メモ', '値', '備考'], ['ソース', 'a\\r\\nb', '1', 'z'], ['表示\\n2'], ['ゼロ', 'x,\"y\"']]");
   ASSERT_FALSE(b.empty());
   Check("pad", ragged, b, [](csv::Table& t) { return csv::CsvPadShortRows(t, "\"\"", 0, 0, nullptr); });
+
+  // Padded and transposed, the saved file opens in a spreadsheet program
+  // with every multi-line cell whole.
+  if (testsupport::HaveTool("soffice")) {
+    auto c = std::make_unique<csv::Table>();
+    Load(b, *c);
+    ASSERT_EQ(0, csv::CsvPadShortRows(*c, "\"\"", 0, 0, nullptr));
+    ASSERT_EQ(0, csv::CsvTransposeTable(*c, 0, nullptr));
+    const fs::path saved = dir / "calc-in.csv";
+    { std::ofstream(saved, std::ios::binary) << c->FileText(csv::CommaFormKind::kComma); }
+    const fs::path out = dir / "calc-out";
+    fs::remove_all(out);
+    Shell("HOME='" + (dir / "home").string() + "' soffice --headless --infilter=CSV:44,34,64 --convert-to "
+        "'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" + out.string() + "' '" + saved.string() +
+        "' >/dev/null 2>&1");
+    EXPECT_EQ("same\n", Shell("python3 '" TABRYE_TEST_ROOT "/tests/csv/tableops_reference.py' calc '" +
+                            saved.string() + "' '" + (out / "calc-in.csv").string() + "'"));
+  }
 
   // A stray quote in an unquoted cell, and a quoted field that never closes:
   // both come back byte for byte, and neither swallows the rows after it.

@@ -4,6 +4,9 @@
 # lists.
 #
 #   tableops_reference.py rev|delete23|transpose|pad source result
+#   tableops_reference.py calc ours calc-output
+# "calc": our CP932 file against LibreOffice Calc's UTF-8 CSV of it (Calc
+# writes a line break inside a cell as LF alone).
 import csv
 import itertools
 import sys
@@ -15,6 +18,12 @@ def records(path):
 
 
 op, source, result = sys.argv[1], sys.argv[2], sys.argv[3]
+if op == 'calc':
+    ours = [[cell.replace('\r\n', '\n') for cell in row] for row in records(source)]
+    with open(result, newline='', encoding='utf-8') as f:
+        calc = [row for row in csv.reader(f)]
+    print('same' if ours == calc else 'ours %r\ncalc %r' % (ours, calc))
+    sys.exit(0)
 rows = records(source)
 if op == 'rev':
     want = rows[:1] + rows[:0:-1]
