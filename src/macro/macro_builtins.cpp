@@ -20,6 +20,7 @@ struct HandlerTable {
     RegisterDefinedFunctions(at);
     RegisterStatisticsFunctions(at);
     RegisterTextFunctions(at);
+    RegisterLineFunctions(at);
     RegisterLookupFunctions(at);
     RegisterWidthFunctions(at);
   }

@@ -43,6 +43,7 @@ enum CmdFuncNumber {
   kFnLN = 55,
   kFnRN = 56,
   kFnATR = 98,
+  kFnMLL = 180,  // the range is measured first (most lines)
 };
 
 // Evaluates the expression of a parenthesised group into `out` (at most

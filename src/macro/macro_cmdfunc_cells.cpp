@@ -10,6 +10,7 @@
 #include "csv/csv_widths.h"
 #include "fw/alloc.h"
 #include "macro/macro_cmdfunc_internal.h"
+#include "macro/macro_fn_lines.h"
 #include "macro/macro_host.h"
 #include "macro/macro_state.h"
 
@@ -34,6 +35,8 @@ std::uint64_t GrowthPerCell(const CmdFuncEntry& e) {
   if (n == 5 || n == 20 || (n >= 27 && n <= 29) || n == 178) return 40;
   if (n == 39 || n == 40 || n == 51) return static_cast<std::uint64_t>(e.written.GetLength()) + 2;
   if (n == 38 || (n >= 54 && n <= 56)) return 10;
+  // A wrapped cell gains a break a line and its padding lines.
+  if (n == kFnMLL) return std::min<std::uint64_t>(static_cast<std::uint64_t>(e.operand > 0 ? e.operand : 0) / 1000, kVarResultBytes) + 16;
   const bool sized = (n >= 10 && n <= 12) || (n >= 17 && n <= 19) || n == 42 || n == 43 || n == 47 ||
                      (n >= 81 && n <= 86);
   // A width past what one function result can hold is taken as that much:
@@ -91,10 +94,37 @@ struct Walk {
   std::uint64_t cells = 0;
   bool progress = false;  // the LD family
   bool comments = false;  // the LF family also rewrites "~" lines
+  // Measuring for "MLL": the cells are only counted (their lines at the
+  // width of mllOperand), and the text copied as it is.
+  bool measure = false;
+  int mllOperand = 0;
+  int mostLines = 0;
+  std::vector<std::uint32_t> localPos;
+
+  int MeasureWidth(int col) {
+    const int width = mllOperand % 1000;
+    if (width != 0 && width != 999) return width;
+    if (col < 1 || col >= csv::kMaxPositionColumns) return 0;
+    std::uint32_t* pos = scope.columnPos;
+    int slots = scope.columnPosSlots;
+    if (pos == nullptr || slots < 3) {
+      if (localPos.empty()) localPos.assign(csv::kColumnPositionSlots, 0);
+      pos = localPos.data();
+      slots = csv::kColumnPositionSlots;
+    }
+    if (pos[0] == 0) csv::ComputeColumnWidths(t, scope.titleLine, pos, slots, 1, -1, 1, 1, csv::kWidthPlain);
+    return static_cast<int>(csv::ColumnWidthAt(pos, slots, col));
+  }
 
   // The chain over one cell, its result appended. False when the result
   // cannot be held (the cell is left out of the copy then).
   bool Cell(const std::uint8_t* cell, std::uint32_t len, int row, int col) {
+    if (measure) {
+      std::string text(reinterpret_cast<const char*>(cell), len);
+      if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+      mostLines = std::max(mostLines, CellLineCount(text, MeasureWidth(col)));
+      return work.Put(cell, len);
+    }
     cur.assign(cell, cell + len);
     CellPlace place;
     place.outHead = work.p;
@@ -217,8 +247,26 @@ bool EndsWithTwoLineEnds(const std::uint8_t* p, std::uint64_t n) {
 
 }  // namespace
 
-int CellMode(CmdFuncScope& scope, const CmdFuncList& list, int a1, int a2, int a3, int a4) {
+int CellMode(CmdFuncScope& scope, const CmdFuncList& given, int a1, int a2, int a3, int a4) {
   if (scope.table == nullptr) return -1;
+  // "MLL" gives every cell of the range as many lines as the cell that
+  // needs the most: the range is measured first (at the width of the
+  // function's operand), and 1000 x that count joins the operand.
+  const CmdFuncList* chain = &given;
+  CmdFuncList measured;
+  for (int k = 0; k < given.count; ++k) {
+    if (given.entries[k].number != kFnMLL || given.entries[k].operand < 0 || given.entries[k].operand >= 1000) continue;
+    if (chain == &given) {
+      measured = given;
+      chain = &measured;
+    }
+    Walk m(scope, given, *scope.table, a1, a2, a3, a4);
+    m.measure = true;
+    m.mllOperand = given.entries[k].operand;
+    if (!m.work.Resize(std::uint64_t(scope.table->UsedLength()) + kCellMargin) || m.Run() != 1) break;
+    measured.entries[k].operand += 1000 * std::min(m.mostLines, 1000000);
+  }
+  const CmdFuncList& list = *chain;
   csv::Table& t = *scope.table;
   Walk w(scope, list, t, a1, a2, a3, a4);
   w.work.p = static_cast<std::uint8_t*>(fw::Alloc(1000));

@@ -62,6 +62,7 @@ void RegisterFieldFunctions(BuiltinHandler* at);
 void RegisterDefinedFunctions(BuiltinHandler* at);
 void RegisterStatisticsFunctions(BuiltinHandler* at);
 void RegisterTextFunctions(BuiltinHandler* at);
+void RegisterLineFunctions(BuiltinHandler* at);
 void RegisterLookupFunctions(BuiltinHandler* at);
 // Last: every code from 10 to 499 still free that no later family owns.
 void RegisterWidthFunctions(BuiltinHandler* at);
@@ -70,9 +71,5 @@ void RegisterWidthFunctions(BuiltinHandler* at);
 // which are left without a handler here.
 bool IsLaterFamilyCode(int code);
 
-// "MLL" and "MLC" (180, 181) wrap and join the lines of a cell with the
-// in-cell line break, which the table's working form does not have yet:
-// they stay without a handler until it does.
-inline bool IsUnbuiltCode(int code) { return code == 180 || code == 181; }
 
 }  // namespace macro

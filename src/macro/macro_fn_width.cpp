@@ -126,7 +126,7 @@ void Width(BuiltinScope& scope, BuiltinArgs& a) {
 
 void RegisterWidthFunctions(BuiltinHandler* at) {
   for (int code = 10; code <= 499; ++code)
-    if (at[code] == nullptr && !IsLaterFamilyCode(code) && !IsUnbuiltCode(code)) at[code] = Width;
+    if (at[code] == nullptr && !IsLaterFamilyCode(code)) at[code] = Width;
 }
 
 }  // namespace macro

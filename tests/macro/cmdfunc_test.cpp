@@ -18,6 +18,7 @@
 #include "fw/alloc.h"
 #include "fw/strtable.h"
 #include "macro/macro_builtins.h"
+#include "macro/macro_fn_lines.h"
 #include "macro/macro_state.h"
 #include "test_host.h"
 
@@ -426,6 +427,35 @@ TEST_F(CmdFunc, SplAndAtr) {
   EXPECT_EQ(0, Eval(2, 3, 2, 1, "#ATR"));  // no ':'
   EXPECT_EQ(-1, Eval(2, 3, 2, 1, "#ATR:Q"));
   EXPECT_EQ(1u, host.reports.size());
+}
+
+}  // namespace
+
+namespace {
+
+// "MLL" wraps the cells of a range into lines of n bytes (a line break in
+// a cell is its in-cell code), every cell getting as many lines as the one
+// that needs the most; "MLC" joins them again. The file keeps its records.
+TEST_F(CmdFunc, CellLinesAreWrappedToTheMostLinesOfTheRangeAndJoined) {
+  // ソ (0x83 0x5C) is never cut in two; a quoted cell keeps its quotes.
+  Load("k,v\r\n1,abcdef\r\n2,\"\x83\x5C\x83\x5Cx\"\r\n3,\r\n");
+  EXPECT_EQ(1, Eval(2, -1, 2, 2, "#MLL4"));
+  EXPECT_TRUE(host.reports.empty());
+  EXPECT_EQ("k,v\r\n1,abcd\x0E" "ef\r\n2,\"\x83\x5C\x83\x5C\x0Ex\"\r\n3,\x0E\r\n", Text());
+  EXPECT_EQ(3, table->m_nLastRow);
+  EXPECT_EQ("k,v\r\n1,\"abcd\nef\"\r\n2,\"\x83\x5C\x83\x5C\nx\"\r\n3,\"\n\"\r\n",
+            table->FileText(csv::CommaFormKind::kComma));
+  EXPECT_EQ(1, Eval(2, -1, 2, 2, "#MLC"));
+  EXPECT_EQ("k,v\r\n1,abcdef\r\n2,\"\x83\x5C\x83\x5Cx\"\r\n3,\r\n", Text());
+}
+
+TEST(CellLines, CountsWrapsAndJoins) {
+  const std::string two = "ab\x7F\x0E" "cdefg";  // a CR LF break, then a long line
+  EXPECT_EQ(3, macro::CellLineCount(two, 3));
+  EXPECT_EQ(2, macro::CellLineCount(two, 0));  // only its own lines
+  EXPECT_EQ("ab\x0E" "cde\x0E" "fg\x0E", macro::WrapCellLines(two, 3, 4));
+  EXPECT_EQ(1, macro::CellLineCount("", 5));
+  EXPECT_EQ("abcdefg", macro::JoinCellLines(two));
 }
 
 }  // namespace
