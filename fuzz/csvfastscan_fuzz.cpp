@@ -13,6 +13,7 @@
 
 #include "core/docopen/textload.h"
 #include "core/textcodec/sjis_scan.h"
+#include "csv/csv_cellbreaks.h"
 #include "csv/csv_fastscan.h"
 #include "csv/csv_fileopen.h"
 #include "csv/csv_index.h"
@@ -74,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     fw::Free(text.text);
   } else if (careful.info.encoding == textcodec::TextEncoding::kShiftJis && careful.info.replaced == 0 &&
-             data != nullptr && !std::memchr(data, 0x06, size) && !std::memchr(data, 0x1B, size)) {
+             data != nullptr && !std::memchr(data, 0x06, size) && !std::memchr(data, 0x1B, size) &&
+             !csv::HasCellBreakBytes(data, size) && !csv::QuoteOpenAtRowEnd(data, size)) {
     __builtin_trap();  // declined a file it must take
   }
   fw::Free(careful.text);

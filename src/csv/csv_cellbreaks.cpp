@@ -65,6 +65,7 @@ RowReading ReadRowAsLoaded(const std::uint8_t* b, const std::uint8_t* e) {
   enum class Field { kStart, kPlain, kQuoted };
   Field field = Field::kStart;
   bool quoted = false;
+  bool pending = false;  // a code in the quoted field still open
   for (const std::uint8_t* p = b; p < e; ++p) {
     const std::uint8_t c = *p;
     if (field == Field::kQuoted) {
@@ -74,9 +75,11 @@ RowReading ReadRowAsLoaded(const std::uint8_t* b, const std::uint8_t* e) {
         } else {
           field = Field::kPlain;
           quoted = !quoted;
+          pending = false;
         }
-      } else if (IsCellBreakCode(c) && !quoted) {
-        r.codesInside = false;
+      } else if (IsCellBreakCode(c)) {
+        if (!quoted) r.codesInside = false;
+        pending = true;
       }
       continue;
     }
@@ -91,6 +94,9 @@ RowReading ReadRowAsLoaded(const std::uint8_t* b, const std::uint8_t* e) {
     }
   }
   r.endsInQuotedField = field == Field::kQuoted && quoted;
+  // A code in a field the row leaves open reads back as a code only if a
+  // later quote closes the field, which the row cannot promise.
+  if (field == Field::kQuoted && pending) r.codesInside = false;
   return r;
 }
 

@@ -58,7 +58,8 @@ std::size_t CommasToSeparatorsWithCellBreaks(const std::uint8_t* src, std::size_
 
 // How the load reads a row of comma-form text [b, e) (its in-cell codes
 // written as line ends): whether every code stands where the load makes a
-// code again (inside a quoted field, with the commas' quote state on), and
+// code again (inside a quoted field that closes within the row, with the
+// commas' quote state on), and
 // whether the row ends inside such a field, so that its row end would be
 // read as a break when a later quote closes the field.
 struct RowReading {

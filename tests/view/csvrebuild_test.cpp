@@ -3,6 +3,7 @@
 // other pages), and the comma form of the result reads back the same.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "csv/csv_fileform.h"
@@ -159,6 +160,26 @@ TEST(CsvRebuild, BytesFromANulOnAreKept) {
   ReplaceOnce(shown, "a", "z");
   const std::string r = Rebuild(w, Opts(false), shown);
   EXPECT_EQ(std::string("z\x06" "b\r\nc\0tail\r\n", 13), r);
+}
+
+}  // namespace
+
+namespace {
+
+// A record with line breaks inside quoted cells shows on one line (each
+// break its code); an edit of the same row, in either display form, keeps
+// the multi-line cell whole in the saved file.
+TEST(CsvRebuild, CellsWithLineBreaksStayWholeThroughAnEdit) {
+  const std::string file = "k,v\r\n1,\"one\r\ntwo\",a\r\n2,\"x\ny\",b\r\n";
+  const std::string w = Working(file);
+  for (bool hide : {false, true}) {
+    std::string shown = Shown(w, Opts(hide));
+    EXPECT_EQ(3u, static_cast<std::size_t>(std::count(shown.begin(), shown.end(), '\n'))) << hide;
+    ReplaceOnce(shown, "\ta\r\n", "\tchanged\r\n");
+    ReplaceOnce(shown, "\tb\r\n", "\tz\r\n");
+    const std::string r = Rebuild(w, Opts(hide), shown);
+    EXPECT_EQ("k,v\r\n1,\"one\r\ntwo\",changed\r\n2,\"x\ny\",z\r\n", Comma(r)) << hide;
+  }
 }
 
 }  // namespace
