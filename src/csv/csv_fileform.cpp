@@ -48,7 +48,10 @@ bool IsLoaderRow(const std::uint8_t* b, const std::uint8_t* e, bool codes) {
 // A field with a comma outside quotes, or with an in-cell code that would
 // not read back as one, is written in quotes, so that it reads back as one
 // field of one record.
-void PutCommaField(const std::uint8_t* b, const std::uint8_t* e, bool codes, std::string& out,
+// `strict` (a row with in-cell codes): every field with a quote, a comma or
+// a code is written in quotes, so that each quoted field starts at its
+// field's start and the load reads the codes back inside it.
+void PutCommaField(const std::uint8_t* b, const std::uint8_t* e, bool codes, bool strict, std::string& out,
                    CommaFormStats& st) {
   bool quoted = false;
   bool quoteIt = false;
@@ -59,6 +62,10 @@ void PutCommaField(const std::uint8_t* b, const std::uint8_t* e, bool codes, std
     else hasCode |= codes && IsCellBreakCode(*p);
   }
   if (hasCode && !quoteIt && !ReadRowAsLoaded(b, e).codesInside) quoteIt = true;
+  if (strict && !quoteIt) {
+    for (const std::uint8_t* p = b; p < e && !quoteIt; ++p)
+      quoteIt = *p == '"' || *p == ',' || (codes && IsCellBreakCode(*p));
+  }
   if (quoteIt) {
     out += '"';
     for (const std::uint8_t* p = b; p < e; ++p) {
@@ -84,10 +91,12 @@ void PutRow(const std::uint8_t* b, const std::uint8_t* e, bool codes, bool rewri
     return;
   }
   ++st.rewrittenRows;
+  bool strict = false;
+  for (const std::uint8_t* p = b; p < e && codes && !strict; ++p) strict = IsCellBreakCode(*p);
   const std::uint8_t* f = b;
   for (const std::uint8_t* p = b;; ++p) {
     if (p == e || *p == kSep) {
-      PutCommaField(f, p, codes, out, st);
+      PutCommaField(f, p, codes, strict, out, st);
       if (p == e) break;
       out += ',';
       f = p + 1;
