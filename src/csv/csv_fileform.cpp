@@ -17,8 +17,6 @@ constexpr std::uint8_t kSep = CSV_FIELD_SEP;
 constexpr std::uint8_t kCr = 0x0D;
 constexpr std::uint8_t kLf = 0x0A;
 
-bool IsRowEnd(std::uint8_t c) { return c == kCr || c == kLf; }
-
 // A byte of a cell as the file has it: an in-cell break code becomes the
 // line-end byte it stands for (unless the table's code bytes are data).
 inline char FileByte(std::uint8_t c, bool codes) {
@@ -86,9 +84,46 @@ void PutCommaField(const std::uint8_t* b, const std::uint8_t* e, bool codes, boo
 // `rewrite`: written field by field even if the loader could have made it.
 void PutRow(const std::uint8_t* b, const std::uint8_t* e, bool codes, bool rewrite, std::string& out,
             CommaFormStats& st) {
-  if (!rewrite && IsLoaderRow(b, e, codes)) {
-    for (const std::uint8_t* p = b; p < e; ++p) out += *p == kSep ? ',' : FileByte(*p, codes);
-    return;
+  if (!rewrite) {
+    const std::size_t at = out.size();
+    const auto n = static_cast<std::size_t>(e - b);
+    // Most rows hold no quote, comma or code: copied whole, separators
+    // turned into commas.
+    static const std::uint8_t kSpecial[] = {'"', ',', kCellCr, kCellLf};
+    if (FindFirstOfSet(b, 0, n, kSpecial, 4) == n) {
+      out.append(reinterpret_cast<const char*>(b), n);
+      for (char* o = &out[0] + at, *end = o + n; o < end; ++o) *o = *o == kSep ? ',' : *o;
+      return;
+    }
+    // Written as the loader row it most likely is, checked on the way
+    // (IsLoaderRow in the same pass); taken back when it is not one.
+    out.resize(at + n);
+    char* o = &out[at];
+    bool quoted = false, hasCode = false, loader = true;
+    for (const std::uint8_t* p = b; p < e; ++p, ++o) {
+      std::uint8_t c = *p;
+      if (c == '"') {
+        quoted = !quoted;
+      } else if (c == kSep) {
+        if (quoted) {
+          loader = false;
+          break;
+        }
+        c = ',';
+      } else if (c == ',') {
+        if (!quoted) {
+          loader = false;
+          break;
+        }
+      } else if (codes && IsCellBreakCode(c)) {
+        hasCode = true;
+        c = c == kCellCr ? kCr : kLf;
+      }
+      *o = static_cast<char>(c);
+    }
+    if (loader && hasCode && !ReadRowAsLoaded(b, e).codesInside) loader = false;
+    if (loader) return;
+    out.resize(at);
   }
   ++st.rewrittenRows;
   bool strict = false;
@@ -105,8 +140,7 @@ void PutRow(const std::uint8_t* b, const std::uint8_t* e, bool codes, bool rewri
 }
 
 std::size_t RowEnd(const std::uint8_t* buf, std::size_t i, std::size_t len) {
-  while (i < len && !IsRowEnd(buf[i])) ++i;
-  return i;
+  return FindFirstOf(buf, i, len, kCr, kLf, kCr, kLf);
 }
 std::size_t NextRow(const std::uint8_t* buf, std::size_t e, std::size_t len) {
   return e + ((buf[e] == kCr && e + 1 < len && buf[e + 1] == kLf) ? 2 : 1);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "csv/csv_fastscan.h"
 #include "csv/csv_index.h"
 #include "csv/csv_table.h"
 #include "csv/csv_widths.h"
@@ -187,8 +188,7 @@ struct Walk {
     std::uint32_t blk = 1;
     std::uint32_t i = 0;
     for (long long row = 1; i < n && b[i] != 0; ++row) {
-      std::uint32_t e = i;
-      while (e < n && b[e] != '\r' && b[e] != '\n' && b[e] != 0) ++e;
+      const auto e = static_cast<std::uint32_t>(csv::FindFirstOf(b, i, n, '\r', '\n', 0, '\r'));
       std::uint32_t next = e;
       if (next < n && b[next] == '\r') ++next;
       if (next < n && b[next] == '\n') ++next;
@@ -203,8 +203,8 @@ struct Walk {
       }
       std::uint32_t p = i;
       for (int col = 1;; ++col) {
-        std::uint32_t ce = p;
-        while (ce < e && b[ce] != csv::CSV_FIELD_SEP) ++ce;
+        const void* sep = std::memchr(b + p, csv::CSV_FIELD_SEP, e - p);
+        const std::uint32_t ce = sep ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(sep) - b) : e;
         if (col >= a3 && (a4 < 0 || col <= a4)) {
           const std::uint64_t before = work.len;
           const bool held = Cell(b + p, ce - p, static_cast<int>(row), col);
@@ -329,7 +329,21 @@ int CellMode(CmdFuncScope& scope, const CmdFuncList& given, int a1, int a2, int 
   t.m_pTextBuf = static_cast<std::uint8_t*>(q);
   t.m_nWorkSize = static_cast<std::uint32_t>(viewSize);
   std::uint32_t outLen = 0, outMax = 0;
-  csv::BuildCsvIndex(t, w.work.p, static_cast<std::uint32_t>(w.work.len), &outLen, &outMax, csv::kCsvScanCopy, -1);
+  const auto len = static_cast<std::uint32_t>(w.work.len);
+  // A result the copying scan can change nothing in (no double quote, comma
+  // or NUL) is taken over as it is and indexed by the block-wise scan,
+  // unless that scan would leave out a short last line.
+  if (!std::memchr(w.work.p, '"', len) && !std::memchr(w.work.p, ',', len) && !std::memchr(w.work.p, 0, len)) {
+    std::memcpy(t.m_pTextBuf, w.work.p, len);
+    t.m_pTextBuf[len] = 0;
+    t.m_nTextLen = len;
+    csv::BuildCsvIndex(t, t.m_pTextBuf, len, &outLen, &outMax, csv::kCsvScanOnly, -1);
+    if (!(t.m_nScanNotes & csv::kCsvScanShortEnd)) {
+      t.m_nFieldCount = outMax;
+      return 1;
+    }
+  }
+  csv::BuildCsvIndex(t, w.work.p, len, &outLen, &outMax, csv::kCsvScanCopy, -1);
   t.m_nTextLen = outLen;
   t.m_nFieldCount = outMax;
   return 1;
