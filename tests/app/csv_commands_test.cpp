@@ -85,4 +85,24 @@ TEST_F(CsvCommandsTest, ATableChangedFromTheMenuIsSavedAndAskedFor) {
   EXPECT_TRUE(doc->IsModified());
 }
 
+// A file a spreadsheet wrote, with line breaks inside quoted cells (CR LF,
+// and LF alone): one row per record, each break shown as its code; saved
+// unchanged, the file comes back byte for byte; transposed and padded from
+// the menu, every multi-line cell is still whole in the saved file.
+TEST_F(CsvCommandsTest, CellsWithLineBreaksStayWholeThroughTheMenuAndSave) {
+  const std::string path = File("t.csv");
+  const std::string file = "name,memo\r\n\x83\x5C,\"one\r\ntwo\"\r\nb,\"alt\nenter, \"\"q\"\"\"\r\nshort\r\n";
+  CDvkView* v = Open(file);
+  ASSERT_NE(nullptr, v);
+  EXPECT_EQ(3, v->m_table.m_nLastRow);
+  EXPECT_EQ("name\tmemo\n\x83\x5C\t\"one\x7F\x0Etwo\"\nb\t\"alt\x0E" "enter, \"\"q\"\"\"\nshort", ControlText(v));
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_EQ(file, testsupport::ReadFileBytes(path));
+  frame->SendMessage(WM_COMMAND, ID_CSV_ADD_MISSING_COLUMNS, 0);
+  frame->SendMessage(WM_COMMAND, ID_CSV_TRANSPOSE, 0);
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_EQ("name,\x83\x5C,b,short\r\nmemo,\"one\r\ntwo\",\"alt\nenter, \"\"q\"\"\",\r\n",
+            testsupport::ReadFileBytes(path));
+}
+
 }  // namespace
