@@ -19,27 +19,12 @@
 #include "csv/csv_index.h"
 #include "csv/csv_loadscan.h"
 #include "csv/csv_table.h"
+#include "csv_test_util.h"
 #include "fw/alloc.h"
 
 namespace {
 
 using textcodec::TextEncoding;
-
-// Closes a quote left open at a row end (such a row may hold a line break
-// inside a quoted cell, which only the careful open reads).
-std::string CloseQuotesAtRowEnds(const std::string& s) {
-  std::string out;
-  bool quoted = false;
-  for (char c : s) {
-    if (c == '"') quoted = !quoted;
-    if ((c == '\r' || c == '\n') && quoted) {
-      out += '"';
-      quoted = false;
-    }
-    out += c;
-  }
-  return out;
-}
 
 std::string RandomFile(std::mt19937& rng, std::size_t n) {
   static const char* kParts[] = {"\"", ",", "\r", "\n", "\r\n", "a", "bc", "\x81\x40", "\x88\x9f", "\x93\x8c",
@@ -58,7 +43,7 @@ std::string RandomFile(std::mt19937& rng, std::size_t n) {
     if (rng() % 5 == 0) s.append(rng() % 50, static_cast<char>('A' + rng() % 26));
     s += kParts[rng() % (sizeof kParts / sizeof kParts[0])];
   }
-  return rng() % 4 ? CloseQuotesAtRowEnds(s) : s;
+  return rng() % 4 ? csvtest::CloseQuotesAtRowEnds(s) : s;
 }
 
 TEST(CsvFileOpen, OnePassGivesWhatTheCarefulOpenGives) {
@@ -149,7 +134,7 @@ TEST(CsvFileOpen, LargeFilesGiveTheSameTableAndTextOnOneToFourThreads) {
       if (c == '\x06' || c == '\x1b' || c == '\0' || static_cast<std::uint8_t>(c) >= 0x80) c = 'q';
     file += part + "\x88\x9f,\"\x93\x8c\"\r\n";
   }
-  file = CloseQuotesAtRowEnds(file);
+  file = csvtest::CloseQuotesAtRowEnds(file);
   auto* bytes = reinterpret_cast<const std::uint8_t*>(file.data());
   csv::Table want;
   ASSERT_TRUE(want.LoadFileText(file.data(), file.size(), 7));

@@ -15,25 +15,11 @@
 #include "csv/csv_cellbreaks.h"
 #include "csv/csv_fastscan.h"
 #include "csv/csv_loadscan.h"
+#include "csv_test_util.h"
 
 namespace {
 
 const std::uint8_t* U(const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); }
-
-// Closes a quote left open at a row end.
-std::string CloseQuotesAtRowEnds(const std::string& s) {
-  std::string out;
-  bool quoted = false;
-  for (char c : s) {
-    if (c == '"') quoted = !quoted;
-    if ((c == '\r' || c == '\n') && quoted) {
-      out += '"';
-      quoted = false;
-    }
-    out += c;
-  }
-  return out;
-}
 
 // CSV text of markers, quotes, commas, line ends and Shift-JIS pairs (some
 // with a lead-range trail byte); `damage` adds 0x06, NUL, lone leads.
@@ -57,7 +43,7 @@ std::string RandomSjisCsv(std::mt19937& rng, std::size_t n, bool damage) {
   // Undamaged: no pair cut in half at the end, and no row that ends with a
   // quote open (which may be a line break inside a quoted cell).
   while (!damage && textcodec::FindBrokenSjisLeadBytewise(U(s), s.size()) != s.size()) s.pop_back();
-  if (!damage) s = CloseQuotesAtRowEnds(s);
+  if (!damage) s = csvtest::CloseQuotesAtRowEnds(s);
   return s;
 }
 
@@ -158,7 +144,7 @@ TEST(CsvLoadScan, LargeFilesOnTheThreadsOfTheMachine) {
   std::mt19937 rng(404);
   std::string file;
   while (file.size() < csv::kThreadedBytes + 12345) file += RandomSjisCsv(rng, 4000, false) + "\r\n";
-  file = CloseQuotesAtRowEnds(file);
+  file = csvtest::CloseQuotesAtRowEnds(file);
   std::string careful, got;
   ASSERT_TRUE(Careful(file, &careful));
   ASSERT_TRUE(OnePass(file, &got, 0, 0, true));

@@ -24,17 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
-
 // Writes a table through Python's csv writer (minimal quoting, CR LF).
 std::string WriteWithPython(const fs::path& path, const std::string& rowsLiteral) {
   // The literals are compiled as Shift-JIS text: the script says so.
@@ -43,7 +32,7 @@ std::string WriteWithPython(const fs::path& path, const std::string& rowsLiteral
                              "', 'w', newline='', encoding='cp932') as f:\n    csv.writer(f).writerows(rows)\n";
   const fs::path py = path.string() + ".py";
   { std::ofstream(py) << script; }
-  Shell("python3 '" + py.string() + "'");
+  testsupport::RunCapture("python3 '" + py.string() + "'");
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), {});
 }
@@ -55,7 +44,7 @@ void Check(const std::string& op, const fs::path& source, const std::string& fil
   ASSERT_EQ(0, apply(*t));
   const fs::path result = source.string() + "." + op + ".csv";
   { std::ofstream(result, std::ios::binary) << t->FileText(csv::CommaFormKind::kComma); }
-  const std::string verdict = Shell("python3 '" TABRYE_TEST_ROOT "/tests/csv/tableops_reference.py' " + op + " '" +
+  const std::string verdict = testsupport::RunCapture("python3 '" TABRYE_TEST_ROOT "/tests/csv/tableops_reference.py' " + op + " '" +
                                   source.string() + "' '" + result.string() + "'");
   EXPECT_EQ("same\n", verdict) << op;
 }
@@ -123,10 +112,10 @@ TEST(CsvTableOpsOracle, MultiLineCellsStayWholeThroughLoadSaveAndOperations) {
     { std::ofstream(saved, std::ios::binary) << c->FileText(csv::CommaFormKind::kComma); }
     const fs::path out = dir / "calc-out";
     fs::remove_all(out);
-    Shell("HOME='" + (dir / "home").string() + "' soffice --headless --infilter=CSV:44,34,64 --convert-to "
+    testsupport::RunCapture("HOME='" + (dir / "home").string() + "' soffice --headless --infilter=CSV:44,34,64 --convert-to "
         "'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" + out.string() + "' '" + saved.string() +
         "' >/dev/null 2>&1");
-    EXPECT_EQ("same\n", Shell("python3 '" TABRYE_TEST_ROOT "/tests/csv/tableops_reference.py' calc '" +
+    EXPECT_EQ("same\n", testsupport::RunCapture("python3 '" TABRYE_TEST_ROOT "/tests/csv/tableops_reference.py' calc '" +
                             saved.string() + "' '" + (out / "calc-in.csv").string() + "'"));
   }
 

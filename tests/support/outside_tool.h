@@ -1,9 +1,10 @@
 // Tests that run outside tools of the build machine: whether a tool is on
-// the PATH, and a skip naming the first missing one.
+// the PATH, a skip naming the first missing one, and a command's output.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -13,6 +14,20 @@ inline bool HaveTool(const char* name) {
   std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
   return std::system(cmd.c_str()) == 0;
 }
+
+#ifndef _WIN32
+// What a shell command writes to its standard output.
+inline std::string RunCapture(const std::string& cmd) {
+  std::string out;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+#endif
 
 }  // namespace testsupport
 

@@ -14,17 +14,6 @@
 
 namespace {
 
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
-
 TEST(PageMarkPdf, TwoMarksGiveThreePages) {
   REQUIRE_TOOLS("soffice", "pdfinfo");
   viewtest::LoadProgramStrings();
@@ -36,8 +25,8 @@ TEST(PageMarkPdf, TwoMarksGiveThreePages) {
   const auto r = viewcore::RtfConvertPageMarksFile(CString((dir + "/marks.rtf").c_str()));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(2, r.converted);
-  Shell("cd '" + dir + "' && HOME='" + dir + "/home' soffice --headless --convert-to pdf marks.rtf >/dev/null 2>&1");
-  const std::string info = Shell("pdfinfo '" + dir + "/marks.pdf'");
+  testsupport::RunCapture("cd '" + dir + "' && HOME='" + dir + "/home' soffice --headless --convert-to pdf marks.rtf >/dev/null 2>&1");
+  const std::string info = testsupport::RunCapture("pdfinfo '" + dir + "/marks.pdf'");
   EXPECT_NE(std::string::npos, info.find("Pages:           3")) << info;
 }
 
