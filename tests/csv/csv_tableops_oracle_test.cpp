@@ -49,10 +49,22 @@ void Check(const std::string& op, const fs::path& source, const std::string& fil
   EXPECT_EQ("same\n", verdict) << op;
 }
 
-TEST(CsvTableOpsOracle, RecordsAsPythonsCsvModuleComputesThem) {
-  REQUIRE_TOOLS("python3");
+// "rev", deleting rows 2-3 and the transpose of one file.
+void CheckRowOperations(const fs::path& source, const std::string& file) {
+  Check("rev", source, file, [](csv::Table& t) { return csv::CsvReorderRows(t, "rev", 0, nullptr); });
+  Check("delete23", source, file, [](csv::Table& t) { return csv::CsvDeleteListedRows(t, "2-3", nullptr); });
+  Check("transpose", source, file, [](csv::Table& t) { return csv::CsvTransposeTable(t, 0, nullptr); });
+}
+
+fs::path OracleDir() {
   const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "csv_tableops_oracle";
   fs::create_directories(dir);
+  return dir;
+}
+
+TEST(CsvTableOpsOracle, RecordsAsPythonsCsvModuleComputesThem) {
+  REQUIRE_TOOLS("python3");
+  const fs::path dir = OracleDir();
   // Titles and five records: quoted commas, doubled quotes, Shift-JIS text
   // whose second bytes are ASCII (ソ, 表, ゼ, タ).
   const fs::path uniform = dir / "uniform.csv";
@@ -61,9 +73,7 @@ TEST(CsvTableOpsOracle, RecordsAsPythonsCsvModuleComputesThem) {
       "[['名前', 'メモ', '値'], ['ソース', 'a,b', '1'], ['表示', 'say \"hi\"', '2'], ['ゼロ', 'x', '3'],"
       " ['タ', 'p, \"q\"', '4'], ['e', '', '5']]");
   ASSERT_FALSE(a.empty());
-  Check("rev", uniform, a, [](csv::Table& t) { return csv::CsvReorderRows(t, "rev", 0, nullptr); });
-  Check("delete23", uniform, a, [](csv::Table& t) { return csv::CsvDeleteListedRows(t, "2-3", nullptr); });
-  Check("transpose", uniform, a, [](csv::Table& t) { return csv::CsvTransposeTable(t, 0, nullptr); });
+  CheckRowOperations(uniform, a);
   const fs::path ragged = dir / "ragged.csv";
   const std::string b = WriteWithPython(
       ragged, "[['名前', 'メモ', '値', '備考'], ['ソース', 'a,b', '1', 'z'], ['表示'], ['ゼロ', 'x,\"y\"'], ['タ', 'p', '4', 'w']]");
@@ -81,8 +91,7 @@ std::string Load(const std::string& file, csv::Table& t) {
 // and every operation gives the records Python computes.
 TEST(CsvTableOpsOracle, MultiLineCellsStayWholeThroughLoadSaveAndOperations) {
   REQUIRE_TOOLS("python3");
-  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "csv_tableops_oracle";
-  fs::create_directories(dir);
+  const fs::path dir = OracleDir();
   const fs::path lines = dir / "multiline.csv";
   const std::string a = WriteWithPython(
       lines,
@@ -92,9 +101,7 @@ TEST(CsvTableOpsOracle, MultiLineCellsStayWholeThroughLoadSaveAndOperations) {
   auto t = std::make_unique<csv::Table>();
   EXPECT_EQ(a, Load(a, *t));
   EXPECT_EQ(5, t->m_nLastRow);  // one row per record
-  Check("rev", lines, a, [](csv::Table& t) { return csv::CsvReorderRows(t, "rev", 0, nullptr); });
-  Check("delete23", lines, a, [](csv::Table& t) { return csv::CsvDeleteListedRows(t, "2-3", nullptr); });
-  Check("transpose", lines, a, [](csv::Table& t) { return csv::CsvTransposeTable(t, 0, nullptr); });
+  CheckRowOperations(lines, a);
   const fs::path ragged = dir / "multiline-ragged.csv";
   const std::string b = WriteWithPython(
       ragged, "[['名前', 'メモ', '値', '備考'], ['ソース', 'a\\r\\nb', '1', 'z'], ['表示\\n2'], ['ゼロ', 'x,\"y\"']]");
