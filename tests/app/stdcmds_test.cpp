@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cmd/command_table.h"
 #include "filelist/flistview.h"
 #include "fw/clipboard.h"
 #include "fw/cmdtext.h"
@@ -674,7 +675,10 @@ TEST_F(StdCmdsTest, EveryEnabledMenuItemHasAHandlerAndNoStandardCommandIsGreyed)
       const bool handled = frame->OnCmdMsg(id, CN_COMMAND, nullptr, &info) != FALSE;
       const bool grey = (GetMenuState(popup, i, MF_BYPOSITION) & MF_GRAYED) != 0;
       if (!grey) EXPECT_TRUE(handled) << text;
-      if (grey && std::find(std::begin(kNotBuiltYet), std::end(kNotBuiltYet), id) == std::end(kNotBuiltYet))
+      // List commands are grey while a text pane is active.
+      const cmd::Command* row = cmd::FindCommand(id);
+      const bool listRow = row && row->owner == cmd::Owner::kFileList;
+      if (grey && !listRow && std::find(std::begin(kNotBuiltYet), std::end(kNotBuiltYet), id) == std::end(kNotBuiltYet))
         greyed.push_back(text);
     }
   }

@@ -175,3 +175,17 @@ FolderChoice FolderFromPath(const std::string& curDir, const std::string& startP
 }
 
 }  // namespace flist
+
+namespace flist {
+
+bool KeepsExitFolder(const std::string& dir, const std::string ftp[3]) {
+  if (dir.size() < 2) return false;
+  if (dir.compare(0, 2, "NW") == 0) return false;
+  for (int i = 0; i < 3; ++i)
+    if (ftp[i].size() >= 24 && ftp[i].compare(0, 2, dir, 0, 2) == 0) return false;
+  if (dir.compare(0, 2, "\\\\") == 0) return true;
+  const char c = dir[0];
+  return dir[1] == ':' && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+}
+
+}  // namespace flist

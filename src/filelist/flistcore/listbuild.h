@@ -74,3 +74,13 @@ FolderChoice FolderFromPath(const std::string& curDir, const std::string& startP
 std::string LastComponent(const std::string& path);
 
 }  // namespace flist
+
+namespace flist {
+
+// Whether a pane's folder goes into the start-folder slot at exit: a local
+// ("X:..." ) or UNC folder; not the drive list (""), the network ("NW:")
+// nor an FTP pseudo-drive (its first two characters those of an FTP entry
+// of at least 24 characters).
+bool KeepsExitFolder(const std::string& dir, const std::string ftpEntries[3]);
+
+}  // namespace flist

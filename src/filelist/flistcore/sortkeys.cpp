@@ -18,6 +18,8 @@ constexpr std::size_t kRandomLimit = 1000;
 unsigned char Lowered(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c; }
 
 int CompareText(const unsigned char* a, const unsigned char* b) {
+  // Identical bytes are equal under any lowering.
+  if (std::memcmp(a, b, kSortKeyCompared) == 0) return 0;
   bool fa = false, fb = false;
   for (int i = 0; i < kSortKeyCompared; ++i) {
     unsigned char x = a[i], y = b[i];

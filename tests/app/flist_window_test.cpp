@@ -1,0 +1,212 @@
+// The file-list panes in the running program: listing a real folder made at
+// test time, the command-line file as cursor entry, the drive list, select
+// all, the scroll bar, the painter's marks, a dropped folder and the
+// folders written at exit.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "filelist/flistcore/entries.h"
+#include "filelist/flistview.h"
+#include "fw/file.h"
+#include "fw/path.h"
+#include "fw/uihooks.h"
+#include "res/resource.h"
+#include "shell_fixture.h"
+#include "support/file_bytes.h"
+
+namespace {
+
+// "表示" and "ソフト" (trail bytes 0x5C) and "報告.txt".
+const std::string kHyoji = "\x95\x5C\x8E\xA6";
+const std::string kSofuto = "\x83\x5C\x83\x74\x83\x67";
+const std::string kHokoku = "\x95\xF1\x8D\x90.txt";
+
+void WriteFile(const std::string& path, std::size_t size) {
+  CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+  std::string bytes(size, 'x');
+  if (size) f.Write(bytes.data(), static_cast<UINT>(size));
+}
+
+class FlistWindowTest : public shelltest::ShellFileTest {
+ protected:
+  // A folder of the test: base\表示 with sub-folders and files.
+  std::string MakeFolder() {
+    const std::string base = File("") + kHyoji;
+    fw::MakeDir(base.c_str());
+    fw::MakeDir((base + "\\" + kSofuto).c_str());
+    fw::MakeDir((base + "\\b_dir").c_str());
+    fw::MakeDir((base + "\\A_dir").c_str());
+    WriteFile(base + "\\" + kHokoku, 1234);
+    WriteFile(base + "\\zeta.TXT", 0);
+    WriteFile(base + "\\alpha.csv", 2000000);
+    return base;
+  }
+  CFlistView* Pane(int side) { return frame->GetListPane(0, side - 1); }
+  static std::string Name(CFlistView* v, int i) { return flist::GetNameRecord(v->m_table.m_pNameRecs, i); }
+  void ShowInPane1(const std::string& folder) {
+    frame->ShowFolderInList(folder.c_str());
+  }
+};
+
+TEST_F(FlistWindowTest, ListsARealFolderInNameOrderWithFoldersFirst) {
+  const std::string dir = MakeFolder();
+  ASSERT_TRUE(StartIn(""));
+  CFlistView* v = Pane(1);
+  ASSERT_NE(nullptr, v);
+  v->m_state.m_nSortMode = 5;
+  ShowInPane1(dir);
+  EXPECT_STREQ(dir.c_str(), v->m_strCurDir.GetString());
+  ASSERT_EQ(v->m_table.m_nEntryCount, 8);  // "..", 3 folders, 3 files, the blank entry
+  EXPECT_EQ(Name(v, 0), "..");
+  EXPECT_EQ(Name(v, 1), "A_dir");
+  EXPECT_EQ(Name(v, 2), "b_dir");
+  EXPECT_EQ(Name(v, 3), kSofuto);
+  EXPECT_EQ(Name(v, 4), "alpha.csv");
+  EXPECT_EQ(Name(v, 5), "zeta.TXT");
+  EXPECT_EQ(Name(v, 6), kHokoku);
+  EXPECT_EQ(Name(v, 7), "");
+  EXPECT_EQ(static_cast<std::int32_t>(v->m_table.m_pEntryVal1[1]), -2);
+  EXPECT_EQ(v->m_table.m_pEntryVal1[4], 2000000u);
+  EXPECT_EQ(v->m_table.m_pEntryVal1[6], 1234u);
+  EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pTextRecs3, 5), "TXT");
+  EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pTextRecs3, 8), "  3");
+  // Size order, largest first.
+  v->m_state.m_nSortMode = 2;
+  doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
+  v->OnUpdate(nullptr, 0, nullptr);
+  EXPECT_EQ(Name(v, 4), "alpha.csv");
+  EXPECT_EQ(Name(v, 6), "zeta.TXT");
+  // A filter narrows the files and describes itself on the summary entry.
+  v->m_strFilter1 = "*.txt";
+  v->OnUpdate(nullptr, 0, nullptr);
+  EXPECT_EQ(v->m_table.m_nEntryCount, 7);
+  EXPECT_EQ(Name(v, 7), "[*.txt]");
+  EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pTextRecs3, 7), "  2");
+}
+
+TEST_F(FlistWindowTest, QuotedFileOnTheCommandLineIsTheCursorEntry) {
+  const std::string dir = MakeFolder();
+  const std::string file = dir + "\\" + kHokoku;
+  ASSERT_TRUE(StartIn("\"" + file + "\""));
+  CFlistView* v = Pane(1);
+  ASSERT_NE(nullptr, v);
+  EXPECT_STREQ(dir.c_str(), v->m_strCurDir.GetString());
+  ASSERT_GT(v->m_state.m_nCurEntry, 0);
+  EXPECT_EQ(Name(v, v->m_state.m_nCurEntry), kHokoku);
+  // The path bar splits at the separators, never inside "表".
+  v->DrawPathBar(1);
+  int segments = 0;
+  while (segments < 20 && v->m_aPathBarX[segments] != 0) ++segments;
+  int seps = 0;
+  for (std::size_t i = 0; i < dir.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(dir[i]);
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ++i;
+    else if (c == '\\') ++seps;
+  }
+  EXPECT_EQ(segments, seps + 1);
+}
+
+TEST_F(FlistWindowTest, DriveListShowsDrivesPseudoRowsAndSpecialFolders) {
+  ASSERT_TRUE(StartIn(""));
+  CFlistView* v = Pane(1);
+  doc->m_strSysValue[26] = "Y:~2site~;BASE=/;USER=u;PWRD=p";
+  v->m_strCurDir = "C:";
+  v->ShowDriveList();
+  EXPECT_EQ(v->m_nListSource, 1);
+  EXPECT_TRUE(v->m_strCurDir.IsEmpty());
+  EXPECT_EQ(Name(v, 1), "A:");
+  bool c = false, z = false, y = false;
+  int nw = 0;
+  for (int i = 2; i < v->m_table.m_nEntryCount; ++i) {
+    const std::string n = Name(v, i);
+    c = c || n.compare(0, 3, "C: ") == 0;
+    z = z || n.compare(0, 3, "Z: ") == 0;
+    y = y || n == "Y:>site";
+    if (n == "NW:") nw = i;
+  }
+  EXPECT_TRUE(c);
+  EXPECT_TRUE(z);
+  EXPECT_TRUE(y);
+  ASSERT_GT(nw, 0);
+  EXPECT_EQ(v->m_table.m_nEntryCount, nw + 8);
+  EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pTextRecs3, nw + 1), "dir");
+  for (int i = v->m_table.m_nEntryCount; i <= 29; ++i) EXPECT_EQ(Name(v, i), "") << i;
+  EXPECT_EQ("Drive list", Title());
+  // The update of a list stays away from the drive list.
+  doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
+  v->OnUpdate(nullptr, 0, nullptr);
+  EXPECT_EQ(Name(v, 1), "A:");
+}
+
+TEST_F(FlistWindowTest, SelectAllMarksEveryEntryButDotsAndTheBlank) {
+  const std::string dir = File("") + "one";
+  fw::MakeDir(dir.c_str());
+  WriteFile(dir + "\\only.txt", 3);
+  ASSERT_TRUE(StartIn(""));
+  CFlistView* v = Pane(1);
+  ShowInPane1(dir);
+  ASSERT_EQ(v->m_table.m_nEntryCount, 3);
+  v->m_state.m_nCurEntry = 0;
+  v->SelectAll();
+  EXPECT_EQ(v->m_table.m_pMarks[0], 0);
+  EXPECT_EQ(v->m_table.m_pMarks[1], 1);
+  EXPECT_EQ(v->m_table.m_pMarks[2], 0);
+  EXPECT_EQ(v->m_state.m_nCurEntry, 1);
+}
+
+TEST_F(FlistWindowTest, ScrollBarBottomAndCursorMarking) {
+  const std::string dir = File("") + "many";
+  fw::MakeDir(dir.c_str());
+  for (int i = 0; i < 300; ++i) WriteFile(dir + "\\f" + std::to_string(1000 + i) + ".dat", 1);
+  ASSERT_TRUE(StartIn(""));
+  CFlistView* v = Pane(1);
+  ShowInPane1(dir);
+  EXPECT_EQ(v->m_state.m_nScrollMax, 302);
+  v->SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(v->m_state.m_nScrollPos, 100);
+  v->SendMessage(WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(v->m_state.m_nScrollPos, 0);
+  // The painter marks the cursor entry of the active pane, not with Ctrl held.
+  RECT rc;
+  ::GetClientRect(v->m_hWnd, &rc);
+  if (rc.bottom > 4 * v->m_nLineHeight) {
+    v->ClearMarks(0);
+    v->m_state.m_nCurEntry = 1;
+    v->DrawEntryLines(1);
+    EXPECT_EQ(v->m_table.m_pMarks[1], 1);
+    v->m_bCtrlDown = 1;
+    v->m_state.m_nCurEntry = 2;
+    v->DrawEntryLines(1);
+    EXPECT_EQ(v->m_table.m_pMarks[2], 0);
+    v->m_bCtrlDown = 0;
+  }
+}
+
+TEST_F(FlistWindowTest, ADroppedFolderIsListedWithoutARefusal) {
+  const std::string dir = MakeFolder();
+  ASSERT_TRUE(StartIn(""));
+  frame->OnDropPaths({CString(dir.c_str())});
+  const int side = doc->m_nActiveSide == 2 ? 2 : 1;
+  EXPECT_STREQ(dir.c_str(), Pane(side)->m_strCurDir.GetString());
+  EXPECT_TRUE(fw::hooks::MessageBoxTexts().empty());
+}
+
+TEST_F(FlistWindowTest, FoldersAtExitGoToTheSystemFile) {
+  const std::string dir = MakeFolder();
+  ASSERT_TRUE(StartIn(""));
+  ShowInPane1(dir);
+  doc->m_strSysValue[22] = "C:\\keep";
+  Pane(2)->ShowDriveList();
+  frame->SaveListFoldersAtExit();
+  EXPECT_STREQ(dir.c_str(), doc->m_strSysValue[21].GetString());
+  EXPECT_STREQ("C:\\keep", doc->m_strSysValue[22].GetString());
+  const std::string sys = testsupport::ReadFileBytes(std::string(doc->m_strProgramDir.GetString()) + "\\Dorvik.sys");
+  EXPECT_NE(sys.find("dirX\t" + dir), std::string::npos);
+  EXPECT_NE(sys.find("dirY\tC:\\keep"), std::string::npos);
+  EXPECT_NE(sys.find("posi\t"), std::string::npos);
+}
+
+}  // namespace
