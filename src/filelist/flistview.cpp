@@ -325,25 +325,7 @@ bool CFlistView::IsActiveForBuild() const {
 
 void CFlistView::PublishCompareList() {
   app::DocListFields& lf = GetDocument()->ListFields();
-  int n = m_table.m_nEntryCount;
-  if (n < 2) n = 2;
-  if (n > app::kCompareSlots) n = app::kCompareSlots;
-  // A block published before is freed, not dropped.
-  lf.FreeCompareNames();
-  lf.m_pCompareNames = static_cast<char*>(fw::Alloc(static_cast<std::size_t>(n) * flist::kRecordBytes + 900));
-  if (!lf.m_aCompareSize) lf.m_aCompareSize = static_cast<std::uint32_t*>(fw::Alloc(sizeof(std::uint32_t) * app::kCompareSlots));
-  if (!lf.m_aCompareTime) lf.m_aCompareTime = static_cast<std::uint32_t*>(fw::Alloc(sizeof(std::uint32_t) * app::kCompareSlots));
-  if (!lf.m_pCompareNames || !lf.m_aCompareSize || !lf.m_aCompareTime) {
-    lf.FreeCompareNames();
-    lf.m_nCompareCount = 0;
-    return;
-  }
-  std::memcpy(lf.m_pCompareNames, m_table.m_pNameRecs, static_cast<std::size_t>(n) * flist::kRecordBytes);
-  for (int i = 0; i < n; ++i) {
-    lf.m_aCompareSize[i] = m_table.m_pEntryVal1[i];
-    lf.m_aCompareTime[i] = m_table.m_pEntryVal3[i];
-  }
-  lf.m_nCompareCount = n;
+  lf.m_nCompareCount = flist::PublishNames(m_table, &lf.m_pCompareNames, &lf.m_aCompareSize, &lf.m_aCompareTime);
 }
 
 // --- the listing builder -------------------------------------------------------------
@@ -443,7 +425,8 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
   // 19-28.
   if (!BuildLocalListing()) return;
   // 29. Title.
-  const CString t = flist::ListTitle(Str(m_strCurDir), Str(m_strPrevDir), Str(activePath)).c_str();
+  CString t = flist::ListTitle(Str(m_strCurDir), Str(m_strPrevDir), Str(activePath)).c_str();
+  if (t.IsEmpty()) t = m_strCurDir;  // nothing opened on the side: the folder itself
   if (active && m_nBuildCount >= 2 && code != 15) SetFrameTitle(t);
   m_strTitle = t;
   // 30.

@@ -31,3 +31,31 @@ unsigned DisplayModeFromDirSort(int dirSort, int side) {
 }
 
 }  // namespace flist
+
+#include "fw/alloc.h"
+
+namespace flist {
+
+int PublishNames(const EntryTable& t, char** names, std::uint32_t** sizes, std::uint32_t** times) {
+  int n = t.m_nEntryCount;
+  if (n < 2) n = 2;
+  if (n > kCompareSlots) n = kCompareSlots;
+  if (n > t.m_nCapacity) n = t.m_nCapacity;  // never read past the table
+  fw::Free(*names);
+  *names = static_cast<char*>(fw::Alloc(static_cast<std::size_t>(n) * kRecordBytes + 900));
+  if (!*sizes) *sizes = static_cast<std::uint32_t*>(fw::Alloc(sizeof(std::uint32_t) * kCompareSlots));
+  if (!*times) *times = static_cast<std::uint32_t*>(fw::Alloc(sizeof(std::uint32_t) * kCompareSlots));
+  if (!*names || !*sizes || !*times || !t.m_pNameRecs) {
+    fw::Free(*names);
+    *names = nullptr;
+    return 0;
+  }
+  std::memcpy(*names, t.m_pNameRecs, static_cast<std::size_t>(n) * kRecordBytes);
+  for (int i = 0; i < n; ++i) {
+    (*sizes)[i] = t.m_pEntryVal1[i];
+    (*times)[i] = t.m_pEntryVal3[i];
+  }
+  return n;
+}
+
+}  // namespace flist

@@ -36,3 +36,16 @@ int PackDirSort(int dirSort, int side, unsigned displayMode);
 unsigned DisplayModeFromDirSort(int dirSort, int side);
 
 }  // namespace flist
+
+namespace flist {
+
+constexpr int kCompareSlots = 9000;
+
+// The compare hand-over: the first n name records of `t` (n = the entry
+// count held to 2..9000) into a new block of n*256 + 900 bytes, the sizes
+// and times into the 9000-value tables (made when missing). A block
+// published before is freed first. Returns n, or 0 (block null) when
+// memory ran out. All blocks come from fw::Alloc.
+int PublishNames(const EntryTable& t, char** names, std::uint32_t** sizes, std::uint32_t** times);
+
+}  // namespace flist
