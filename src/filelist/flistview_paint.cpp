@@ -36,7 +36,7 @@ std::string StringText(unsigned id) {
   return s;
 }
 
-// The Part's colour values carry 0 in the top byte except the one for
+// The colour values carry 0 in the top byte except the one for
 // entries of size -1, which is drawn as black.
 COLORREF Rgb(std::uint32_t c) { return static_cast<COLORREF>(c & 0xFFFFFF); }
 

@@ -23,7 +23,7 @@ constexpr std::int32_t kSizeFolder = -2;
 // 0xFFFFFFFF bytes is told from the marker -1), the rest the bits 32-62.
 constexpr std::uint32_t kSizeHighFile = 0x80000000u;
 
-// The seven tables of the Part plus the high words of the sizes. Entry i is
+// The seven per-entry tables plus the high words of the sizes. Entry i is
 // index i of each; entry 0 is "..". Records are reached only through the
 // record operations below.
 class EntryTable {

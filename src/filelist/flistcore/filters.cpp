@@ -167,8 +167,7 @@ WalkConditions ConditionsFromFilters(const ListFilter f[3]) {
     w.op = f[i].op;
     if (w.op == '<' || w.op == '>') {
       w.sizeLimit = f[i].sizeLimit;
-      // A date that did not read leaves the limit at 0 (1970), as the Part's
-      // untouched limit would.
+      // A date that did not read leaves the limit at 0 (1970).
       w.dateLimit = f[i].dateValid ? f[i].dateLimit : 0;
       continue;
     }

@@ -32,7 +32,7 @@ struct PathSegment {
 // advances by (length + 1) * (4H / 9). At most 20 segments.
 std::vector<PathSegment> PathBarSegments(const std::string& curDir, int lineHeight);
 
-// Colours as 0x00BBGGRR; kColourBlack stands for the Part's 4278190080
+// Colours as 0x00BBGGRR; kColourBlack stands for the value 4278190080
 // (top byte 255), drawn as black.
 constexpr std::uint32_t kColourBlack = 0x000000;
 

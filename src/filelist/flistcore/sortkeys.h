@@ -53,7 +53,7 @@ bool IsSortLeadByte(unsigned char b);
 // Key builders (the record's position bytes are not touched).
 void KeyFromText(SortKeyRecord* key, const std::string& text);
 // A number of up to 64 bits: 8 bytes high first, then NUL. Below 2^32 the
-// first four bytes are 0, so it orders as the Part's 4-byte key.
+// first four bytes are 0, so it orders as a 4-byte key.
 void KeyFromNumber(SortKeyRecord* key, std::uint64_t value);
 // Extension key of modes 7/8: lowered extension padded to 5, then the
 // secondary text chosen by `buildWork` (the last order below 7).

@@ -20,7 +20,7 @@ constexpr int kMaxWalkDepth = 30;       // folders at this depth are listed, not
 constexpr int kProgressEvery = 100;     // files between progress texts and Esc polls
 constexpr std::int64_t kTimeLimit = 2145916800;  // 2038-01-01: later times count as 0
 
-// The walk's arguments as named fields (the Part lists them by position).
+// The walk's arguments as named fields.
 struct WalkRequest {
   fileops::FolderHost* host = nullptr;
   std::vector<WorkEntry>* work = nullptr;   // name, folder, extension, attributes, size, time
