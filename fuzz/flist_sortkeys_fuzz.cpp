@@ -84,6 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (x < 2 || x >= w.size() || !w[x].IsFolderLike() || !seen.insert(x).second) __builtin_trap();
   for (uint32_t x : p.files)
     if (x < 2 || x >= w.size() || w[x].IsFolderLike() || !seen.insert(x).second) __builtin_trap();
+  // The sort's order agrees with the comparator of the mode, pair by pair.
+  const flist::KeyComparator cmp = flist::FileOrderComparator(s.sortMode);
+  for (size_t i = 1; cmp && i < p.files.size(); ++i) {
+    flist::SortKeyRecord a, b;
+    std::memset(a.bytes, 0, sizeof a.bytes);
+    std::memset(b.bytes, 0, sizeof b.bytes);
+    flist::BuildFileKey(&a, w[p.files[i - 1]], s.sortMode, work);
+    flist::BuildFileKey(&b, w[p.files[i]], s.sortMode, work);
+    if (cmp(a.bytes, b.bytes) > 0) __builtin_trap();
+  }
   size_t files = 0;
   for (size_t i = 2; i < w.size(); ++i) files += w[i].IsFolderLike() ? 0 : 1;
   if (s.sortMode <= 10 && p.files.size() != files) __builtin_trap();

@@ -391,7 +391,7 @@ TEST_F(StdCmdsTest, RecentFilesAreNumberedInTheMenuAndAMissingOneLeavesTheList) 
   EXPECT_EQ("", caption(ID_FILE_MRU_FILE3));
 }
 
-TEST_F(StdCmdsTest, ADroppedFileOpensAndAFolderIsRefused) {
+TEST_F(StdCmdsTest, ADroppedFileOpensAndAFolderIsListed) {
   const std::string a = File("落とした.txt");
   WriteBytes(a, "dropped");
   ASSERT_TRUE(StartWith(""));
@@ -399,9 +399,13 @@ TEST_F(StdCmdsTest, ADroppedFileOpensAndAFolderIsRefused) {
   Shown();
   EXPECT_EQ(a, Title());
   EXPECT_EQ("dropped", ControlText(View()));
-  fw::hooks::ExpectMessageBox("フォルダ", IDOK);
+  // A folder is listed in the active side's list pane, without a message.
   frame->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder_->Path()})), 0);
-  EXPECT_EQ(a, Title());
+  CFlistView* list = frame->GetListPane(0, doc->m_nActiveSide == 2 ? 1 : 0);
+  ASSERT_NE(nullptr, list);
+  EXPECT_EQ(folder_->Path(), std::string(list->m_strCurDir.GetString()));
+  EXPECT_EQ(list, frame->GetActiveView());
+  EXPECT_TRUE(fw::hooks::MessageBoxTexts().empty());
   EXPECT_TRUE(GetWindowLongA(frame->m_hWnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 }
 

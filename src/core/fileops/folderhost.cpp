@@ -6,8 +6,12 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "fw/codepage.h"
 #endif
 
 namespace fileops {
@@ -108,6 +112,7 @@ bool LocalFolderHost::SetCurrentDir(const std::string& path) {
 
 bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&)>& each) {
   if (m_current.empty()) m_current = fw::FullPath(".");
+#ifdef _WIN32
   std::string pattern = m_current;
   if (pattern.empty() || !IsSep(pattern.back())) pattern += "\\";
   pattern += "*.*";
@@ -125,6 +130,38 @@ bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&
     if (!each(e)) break;
   }
   return true;
+#else
+  // The same entries and attributes as CFileFind gives natively, read with
+  // one lstat per entry relative to the open folder (stat again only for a
+  // symbolic link, which is a reparse point as on Windows).
+  const std::string dir = fw::ToPosixPath((m_current.size() == 2 && m_current[1] == ':' ? m_current + "\\" : m_current).c_str());
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return false;
+  const int fd = ::dirfd(d);
+  bool any = false;
+  while (struct dirent* de = ::readdir(d)) {
+    struct stat st;
+    if (::fstatat(fd, de->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    std::uint32_t extra = 0;
+    if (S_ISLNK(st.st_mode)) {
+      extra = kAttrReparse;
+      if (::fstatat(fd, de->d_name, &st, 0) != 0) continue;  // a dangling link
+    }
+    FolderEntry e;
+    const std::string native = de->d_name;
+    e.name = fw::Utf8ToCp932(native);
+    const bool folder = S_ISDIR(st.st_mode);
+    e.size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
+    e.attributes = (folder ? kAttrFolder : kAttrArchive) | extra;
+    if ((st.st_mode & S_IWUSR) == 0) e.attributes |= kAttrReadOnly;
+    if (native.size() > 1 && native[0] == '.' && native != "..") e.attributes |= kAttrHidden;
+    e.mtime = st.st_mtime;
+    any = true;
+    if (!each(e)) break;
+  }
+  ::closedir(d);
+  return any;
+#endif
 }
 
 // --- MemoryFolderHost -----------------------------------------------------------

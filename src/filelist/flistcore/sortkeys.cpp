@@ -117,9 +117,37 @@ void BuildFileKey(SortKeyRecord* key, const WorkEntry& e, unsigned sortMode, int
 
 namespace {
 
+// The text comparators lower each record by its own bytes only (a byte's
+// lead flag depends on the bytes before it in the same record), so
+// comparing the lowered copies bytewise gives the same order. The sort
+// lowers every key once and compares with memcmp; it moves 4-byte indexes,
+// not 256-byte records.
+void LowerForText(SortKeyRecord& k) {
+  bool lead = false;
+  for (int i = 0; i < kSortKeyCompared; ++i) {
+    unsigned char c = k.bytes[i];
+    if (!lead) c = Lowered(c);
+    k.bytes[i] = c;
+    lead = !lead && IsSortLeadByte(c);
+  }
+}
+
 void SortKeys(std::vector<SortKeyRecord>& keys, KeyComparator cmp) {
-  std::sort(keys.begin(), keys.end(),
-            [cmp](const SortKeyRecord& a, const SortKeyRecord& b) { return cmp(a.bytes, b.bytes) < 0; });
+  const bool text = cmp == CompareSortTextAsc || cmp == CompareSortTextDesc;
+  const bool desc = cmp == CompareSortKeyDesc || cmp == CompareSortTextDesc;
+  if (text)
+    for (SortKeyRecord& k : keys) LowerForText(k);
+  std::vector<std::uint32_t> idx(keys.size());
+  for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<std::uint32_t>(i);
+  const SortKeyRecord* base = keys.data();
+  std::sort(idx.begin(), idx.end(), [base, desc](std::uint32_t a, std::uint32_t b) {
+    const int c = std::memcmp(base[a].bytes, base[b].bytes, kSortKeyCompared);
+    return desc ? c > 0 : c < 0;
+  });
+  std::vector<SortKeyRecord> out;
+  out.reserve(keys.size());
+  for (std::uint32_t i : idx) out.push_back(keys[i]);
+  keys.swap(out);
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ int WalkFolder(const WalkRequest& r) {
     e.folder = kLongPathEntry;
     e.time = 1;
     e.size = 0;
-    e.sizeHigh = kSizeHighFile;
+    e.sizeHigh = 0;  // placed among the files, counted as none
     if (r.walkSubfolders == 0) ++count;
     return 0;
   }
@@ -53,10 +53,12 @@ int WalkFolder(const WalkRequest& r) {
     std::string display = fe.name;
     if (display.size() > 4 && display.compare(0, 4, crypto::kStoredNameMarker) == 0)
       display = crypto::TranslateEncryptedName(display, 1, r.encryptKeyCode);
-    const std::string match(static_cast<const char*>(MakeLowerSjis(CString(display.c_str()))));
     const std::int64_t t = fe.mtime >= 0 && fe.mtime < kTimeLimit ? fe.mtime : 0;
     const bool isFolder = (fe.attributes & fileops::kAttrFolder) != 0;
-    if (!isFolder && !FilePasses(r.conditions, match, fe.size, t)) return true;
+    if (!isFolder && r.conditions.any) {
+      const std::string match(static_cast<const char*>(MakeLowerSjis(CString(display.c_str()))));
+      if (!FilePasses(r.conditions, match, fe.size, t)) return true;
+    }
     // 5. Store.
     {
       WorkEntry& e = Slot(r, count);
