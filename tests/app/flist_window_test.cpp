@@ -210,3 +210,84 @@ TEST_F(FlistWindowTest, FoldersAtExitGoToTheSystemFile) {
 }
 
 }  // namespace
+
+namespace {
+
+class FlistStartTest : public shelltest::ShellTest {
+ protected:
+  testsupport::TempProgramFolder program_;
+  std::string Sys() const { return testsupport::ReadFileBytes(program_.File("Dorvik.sys")); }
+};
+
+TEST_F(FlistStartTest, TheNextStartListsTheFolderOfTheLastExitAndReadsTheKeyMacro) {
+  const std::string dir = program_.File("\x95\x5C\x8E\xA6");  // 表示
+  fw::MakeDir(dir.c_str());
+  {
+    CFile f((dir + "\\a.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+  }
+  {
+    CFile m(program_.File("Dorvik.mcr").c_str(), CFile::modeCreate | CFile::modeWrite);
+    const char text[] = "DVK go\r\nline 2 // note\r\n";
+    m.Write(text, sizeof text - 1);
+  }
+  ASSERT_TRUE(Start("", false, program_.Path()));
+  CFlistView* v = frame->GetListPane(0, 0);
+  EXPECT_EQ(v->m_nListMacroPc, 0);
+  EXPECT_STREQ("DVKgo", v->m_aListMacroLines[0].GetString());
+  EXPECT_STREQ("line2", v->m_aListMacroLines[1].GetString());
+  frame->ShowFolderInList(dir.c_str());
+  frame->SaveListFoldersAtExit();
+  TearDown();
+  SetUp();
+  ASSERT_TRUE(Start("", false, program_.Path()));
+  v = frame->GetListPane(0, 0);
+  EXPECT_STREQ(dir.c_str(), v->m_strCurDir.GetString());
+  EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pNameRecs, 1), "a.txt");
+}
+
+TEST_F(FlistStartTest, ARefusedWriteAtExitShowsItsMessageAndKeepsTheOldFile) {
+  ASSERT_TRUE(Start("", false, program_.Path()));
+  frame->SaveListFoldersAtExit();  // the first write makes the file
+  const std::string before = Sys();
+  ASSERT_FALSE(before.empty());
+  TearDown();
+  SetUp();
+  ASSERT_TRUE(Start("", false, program_.Path()));
+  frame->ShowFolderInList(program_.Path().c_str());
+  fw::filetest::Reset();
+  fw::filetest::FailFrom(fw::filetest::Op::kWrite, 1);
+  fw::filetest::FailFrom(fw::filetest::Op::kRename, 1);
+  fw::hooks::ExpectMessageBox("", IDOK);
+  frame->SaveListFoldersAtExit();
+  fw::filetest::Reset();
+  EXPECT_EQ(fw::hooks::MessageBoxTexts().size(), 1u);
+  EXPECT_EQ(Sys(), before);
+}
+
+TEST_F(FlistStartTest, UpdatesWithCodeZeroOrOneChangeNothingAndActivationSetsTheSide) {
+  ASSERT_TRUE(Start("", false, program_.Path()));
+  CFlistView* v = frame->GetListPane(0, 0);
+  CFlistView* w = frame->GetListPane(0, 1);
+  v->m_strCurDir = "C:\\nowhere-else";
+  for (app::UpdateCode c : {app::UpdateCode::kNone, app::UpdateCode::kContent}) {
+    doc->m_nUpdateCode = c;
+    doc->UpdateAllViews(nullptr, 0, nullptr);
+    EXPECT_STREQ("C:\\nowhere-else", v->m_strCurDir.GetString());
+  }
+  v->m_strCurDir = program_.Path().c_str();
+  frame->ActivateListPane(0, 1);
+  EXPECT_EQ(w, frame->GetActiveView());
+  EXPECT_EQ(2u, doc->m_nActiveSide);
+  EXPECT_EQ(2, doc->m_nActiveListSide);
+  EXPECT_EQ(1u, w->m_bActivePane);
+  EXPECT_EQ(0u, v->m_bActivePane);
+  EXPECT_EQ(std::string(w->m_strTitle.GetString()), Title());
+  // The tables grow with the "flist" setting.
+  doc->m_nListCapacity = 12000;
+  doc->m_nUpdateCode = app::UpdateCode::kRedrawAll;
+  w->OnUpdate(nullptr, 0, nullptr);
+  EXPECT_EQ(w->m_table.m_nCapacity, 12000);
+  EXPECT_EQ(flist::GetNameRecord(w->m_table.m_pNameRecs, 0), "..");
+}
+
+}  // namespace
