@@ -365,12 +365,14 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
   // 10.
   if (up.m_nLoadState == 0 && app::g_pFrameHost) app::g_pFrameHost->UpdateMenuTexts(99, 9, 1);
   // 11. Start-up orders, once.
+  // The display mode is taken from the "posi<" digits at the first build
+  // (the reload packs it back there).
   std::int32_t& startSort = m_nSide == 1 ? win.m_nStartSort1 : win.m_nStartSort2;
   if (startSort < 9) {
     m_state.m_nSortMode = static_cast<std::uint32_t>(startSort < 0 ? 0 : startSort);
     startSort += 10;
-    m_state.m_nDisplayMode = flist::DisplayModeFromDirSort(win.m_nDirSort, m_nSide);
   }
+  if (m_nBuildCount <= 1) m_state.m_nDisplayMode = flist::DisplayModeFromDirSort(win.m_nDirSort, m_nSide);
   // 12. Headings.
   flist::HeaderText h[5];
   flist::HeaderTexts(m_state.m_nSortMode, h);
