@@ -215,6 +215,11 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // "Dorvik.sys" from m_strSysKey/m_strSysValue, the "posi" lines and the
   // other system values, then "#end/".
   bool WriteSysFile();
+  // At exit: "Dorvik.sys" as the file holds it with the start folders of
+  // the sides given (null: left as it is) and the window's rectangle
+  // (posi 1-4); the document's fields take the same values. False after
+  // the message when the file cannot be written (the old file stays).
+  bool WriteExitPlaces(const CString* dirX, const CString* dirY, const int posi[4]);
   // Lines of the settings files that were skipped at the last load.
   const std::vector<docsvc::LineIssue>& SettingsIssues() const { return m_aSettingsIssues; }
 

@@ -223,21 +223,25 @@ void CMainFrame::SaveListFoldersAtExit() {
   m_bExitWritten = true;
   std::string ftp[3];
   for (int i = 0; i < 3; ++i) ftp[i] = doc->FtpEntry(i).GetString();
+  CString dirs[2];
+  bool keep[2] = {false, false};
   for (int side = 1; side <= 2; ++side) {
     CFlistView* v = GetListPane(m_bListsStacked ? side - 1 : 0, m_bListsStacked ? 0 : side - 1);
-    const CString dir = v ? v->m_strCurDir : (side == 1 ? doc->m_strListDir1 : doc->m_strListDir2);
-    if (flist::KeepsExitFolder(std::string(dir.GetString()), ftp)) doc->m_strSysValue[20 + side] = dir;
+    dirs[side - 1] = v ? v->m_strCurDir : (side == 1 ? doc->m_strListDir1 : doc->m_strListDir2);
+    keep[side - 1] = flist::KeepsExitFolder(std::string(dirs[side - 1].GetString()), ftp);
   }
+  int posi[4] = {doc->m_nPosi[1], doc->m_nPosi[2], doc->m_nPosi[3], doc->m_nPosi[4]};
   WINDOWPLACEMENT wp = {};
   wp.length = sizeof wp;
   if (::GetWindowPlacement(m_hWnd, &wp)) {
     const RECT& r = wp.rcNormalPosition;
-    doc->m_nPosi[1] = r.left;
-    doc->m_nPosi[2] = r.top;
-    doc->m_nPosi[3] = r.right - r.left;
-    doc->m_nPosi[4] = r.bottom - r.top;
+    posi[0] = r.left;
+    posi[1] = r.top;
+    posi[2] = r.right - r.left;
+    posi[3] = r.bottom - r.top;
   }
-  doc->WriteSysFile();  // a failure is its message; the old file stays
+  // A failure is its message; the old file stays.
+  doc->WriteExitPlaces(keep[0] ? &dirs[0] : nullptr, keep[1] ? &dirs[1] : nullptr, posi);
 }
 
 void CMainFrame::RecalcLayout(BOOL notify) {

@@ -514,9 +514,11 @@ bool CFlistView::BuildLocalListing() {
   pr.sourceBytes = bytes;
   const flist::PlaceResult res = flist::PlaceListing(work, static_cast<std::size_t>(count), pr, &m_table);
   if (old) ::SetCursor(old);
-  // 26. Status text.
+  // 26. Status text, from the pane the user works in: the rebuilds of the
+  // other updates would overwrite the document's own status line.
   const app::DocListFields& lf = doc->ListFields();
-  ShowStatus(lf.m_nCompareCount > 1 ? LoadText(IDS_COMPARE_LEGEND) : CString((res.countText + " files").c_str()));
+  if (active)
+    ShowStatus(lf.m_nCompareCount > 1 ? LoadText(IDS_COMPARE_LEGEND) : CString((res.countText + " files").c_str()));
   // 28. Cursor by name.
   m_state.m_nCurEntry = flist::CursorByName(m_table, Str(m_strCursorName), NamesEqual);
   m_state.m_nPrevEntry = m_state.m_nCurEntry;

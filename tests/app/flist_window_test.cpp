@@ -87,6 +87,29 @@ TEST_F(FlistWindowTest, ListsARealFolderInNameOrderWithFoldersFirst) {
   EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pTextRecs3, 7), "  2");
 }
 
+TEST_F(FlistWindowTest, AttributesAndTheirColoursComeFromTheSystem) {
+  const std::string dir = File("") + "attrs";
+  fw::MakeDir(dir.c_str());
+  const char* names[] = {"hid.txt", "sys.txt", "ro.txt", "run.exe", "plain.txt"};
+  const DWORD attrs[] = {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_READONLY, 0, 0};
+  for (int i = 0; i < 5; ++i) {
+    WriteFile(dir + "\\" + names[i], 10);
+    if (attrs[i]) ::SetFileAttributesA((dir + "\\" + names[i]).c_str(), attrs[i]);
+  }
+  ASSERT_TRUE(StartIn(""));
+  CFlistView* v = Pane(1);
+  v->m_state.m_nSortMode = 5;
+  ShowInPane1(dir);
+  ASSERT_EQ(v->m_table.m_nEntryCount, 7);
+  // Name order: hid, plain, ro, run, sys.
+  EXPECT_EQ(Name(v, 1), "hid.txt");
+  EXPECT_TRUE(v->m_table.m_pEntryVal2[1] & 0x02);
+  EXPECT_TRUE(v->m_table.m_pEntryVal2[3] & 0x01);
+  EXPECT_TRUE(v->m_table.m_pEntryVal2[5] & 0x04);
+  EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pTextRecs3, 4), "exe");
+  for (int i = 0; i < 5; ++i) ::SetFileAttributesA((dir + "\\" + names[i]).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(FlistWindowTest, QuotedFileOnTheCommandLineIsTheCursorEntry) {
   const std::string dir = MakeFolder();
   const std::string file = dir + "\\" + kHokoku;
@@ -198,14 +221,16 @@ TEST_F(FlistWindowTest, FoldersAtExitGoToTheSystemFile) {
   const std::string dir = MakeFolder();
   ASSERT_TRUE(StartIn(""));
   ShowInPane1(dir);
-  doc->m_strSysValue[22] = "C:\\keep";
   Pane(2)->ShowDriveList();
+  // Everything but the start folders and the window goes back as the file
+  // holds it, whatever the run changed.
+  doc->m_nStartSort1 = 15;
   frame->SaveListFoldersAtExit();
   EXPECT_STREQ(dir.c_str(), doc->m_strSysValue[21].GetString());
-  EXPECT_STREQ("C:\\keep", doc->m_strSysValue[22].GetString());
   const std::string sys = testsupport::ReadFileBytes(std::string(doc->m_strProgramDir.GetString()) + "\\Dorvik.sys");
-  EXPECT_NE(sys.find("dirX\t" + dir), std::string::npos);
-  EXPECT_NE(sys.find("dirY\tC:\\keep"), std::string::npos);
+  EXPECT_NE(sys.find("dirX\t" + dir + "\r\n"), std::string::npos);
+  EXPECT_NE(sys.find("dirY\tC:\r\n"), std::string::npos);  // the drive list leaves it
+  EXPECT_NE(sys.find("sorts\t0,0\r\n"), std::string::npos);
   EXPECT_NE(sys.find("posi\t"), std::string::npos);
 }
 
