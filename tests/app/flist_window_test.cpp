@@ -208,6 +208,24 @@ TEST_F(FlistWindowTest, ScrollBarBottomAndCursorMarking) {
   }
 }
 
+TEST_F(FlistWindowTest, EscAnsweredYesStopsTheWalkAndKeepsTheEntriesSoFar) {
+  const std::string dir = File("") + "esc";
+  fw::MakeDir(dir.c_str());
+  for (int i = 0; i < 250; ++i) WriteFile(dir + "\\g" + std::to_string(1000 + i) + ".dat", 1);
+  ASSERT_TRUE(StartIn(""));
+  CFlistView* v = Pane(1);
+  frame->ActivateListPane(0, 0);
+  ASSERT_EQ(v, frame->GetActiveView());
+  // An Esc waits in the queue; the poll after 100 files asks, Yes stops.
+  ::PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  fw::hooks::ExpectMessageBox("", IDYES);
+  frame->ShowFolderInList(dir.c_str());
+  EXPECT_EQ(fw::hooks::MessageBoxTexts().size(), 1u);
+  EXPECT_EQ(v->m_table.m_nEntryCount, 102);  // ".", "..", 100 files read: "..", 100 files, the blank entry
+  EXPECT_EQ(doc->m_bAbort, 1u);
+  doc->m_bAbort = 0;
+}
+
 TEST_F(FlistWindowTest, ADroppedFolderIsListedWithoutARefusal) {
   const std::string dir = MakeFolder();
   ASSERT_TRUE(StartIn(""));
