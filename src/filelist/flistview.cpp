@@ -439,6 +439,8 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
     ::SetScrollRange(m_hWnd, SB_VERT, 0, m_state.m_nScrollMax, TRUE);
     Invalidate(FALSE);
   }
+  // The side's folder in the document follows the folder now listed.
+  SetSide(0);
 }
 
 bool CFlistView::BuildLocalListing() {
