@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "filelist/flistcore/entries.h"
 #include "filelist/flistview.h"
@@ -195,7 +196,8 @@ TEST_F(FlistWindowTest, ScrollBarBottomAndCursorMarking) {
   // The painter marks the cursor entry of the active pane, not with Ctrl held.
   RECT rc;
   ::GetClientRect(v->m_hWnd, &rc);
-  if (rc.bottom > 4 * v->m_nLineHeight) {
+  ASSERT_GT(rc.bottom, 4 * v->m_nLineHeight);
+  {
     v->ClearMarks(0);
     v->m_state.m_nCurEntry = 1;
     v->DrawEntryLines(1);
@@ -255,6 +257,34 @@ TEST_F(FlistWindowTest, FoldersAtExitGoToTheSystemFile) {
 }  // namespace
 
 namespace {
+
+// The frame's interface with the menu-text calls recorded; the rest goes to
+// the real frame.
+class RecordingFrame : public app::FrameHost {
+ public:
+  explicit RecordingFrame(app::FrameHost* real) : real_(real) {}
+  ~RecordingFrame() = default;
+  CFrameWnd* FrameWnd() override { return real_->FrameWnd(); }
+  void ActivateTextPane(int row, int col) override { real_->ActivateTextPane(row, col); }
+  void UpdateMenuTexts(int kind, int form, int state) override {
+    calls.push_back({kind, form, state});
+    real_->UpdateMenuTexts(kind, form, state);
+  }
+  int CheckEscapeAbort() override { return real_->CheckEscapeAbort(); }
+  void OnSideDisplay() override { real_->OnSideDisplay(); }
+  void OnListDisplay() override { real_->OnListDisplay(); }
+  bool ShowsTextPane(int i) override { return real_->ShowsTextPane(i); }
+  bool TakeSkippedPaint() override { return real_->TakeSkippedPaint(); }
+  CString StartCommandLine() override { return real_->StartCommandLine(); }
+  bool RestoreLayoutAtStart() override { return real_->RestoreLayoutAtStart(); }
+  struct Call {
+    int kind, form, state;
+  };
+  std::vector<Call> calls;
+
+ private:
+  app::FrameHost* real_;
+};
 
 class FlistStartTest : public shelltest::ShellTest {
  protected:
@@ -318,7 +348,12 @@ TEST_F(FlistStartTest, UpdatesWithCodeZeroOrOneChangeNothingAndActivationSetsThe
     EXPECT_STREQ("C:\\nowhere-else", v->m_strCurDir.GetString());
   }
   v->m_strCurDir = program_.Path().c_str();
+  RecordingFrame rec(app::g_pFrameHost);
+  app::g_pFrameHost = &rec;
   frame->ActivateListPane(0, 1);
+  app::g_pFrameHost = frame;
+  ASSERT_FALSE(rec.calls.empty());
+  EXPECT_EQ(rec.calls.back().state, 1);  // the menu texts of the side's file kind
   EXPECT_EQ(w, frame->GetActiveView());
   EXPECT_EQ(2u, doc->m_nActiveSide);
   EXPECT_EQ(2, doc->m_nActiveListSide);
