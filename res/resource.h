@@ -19,6 +19,7 @@
 // src/cmd/commands.def, which is checked against these values.
 #define ID_LIST_DRIVE_LIST 32806
 #define ID_LIST_DISPLAY 32827
+#define ID_LIST_SELECT_ALL 32829
 #define ID_SWITCH_PANE 32859
 #define ID_LIST_ARCHIVE_TMP_ROOT 32916
 #define ID_LIST_UPDATE_COPY 32936
@@ -316,7 +317,6 @@
 // Standard document commands: the file dialogs' choices and the drop refusal.
 #define IDS_OPEN_FILTER             9650
 #define IDS_SAVE_FILTER             9651
-#define IDS_DROP_FOLDER_REFUSED     9652
 // The find dialog of the text view (res/find.rc)
 #define IDD_FIND 166
 #define IDC_FIND_TEXT 1102

@@ -215,6 +215,11 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // "Dorvik.sys" from m_strSysKey/m_strSysValue, the "posi" lines and the
   // other system values, then "#end/".
   bool WriteSysFile();
+  // At exit: "Dorvik.sys" as the file holds it with the start folders of
+  // the sides given (null: left as it is) and the window's rectangle
+  // (posi 1-4); the document's fields take the same values. False after
+  // the message when the file cannot be written (the old file stays).
+  bool WriteExitPlaces(const CString* dirX, const CString* dirY, const int posi[4]);
   // Lines of the settings files that were skipped at the last load.
   const std::vector<docsvc::LineIssue>& SettingsIssues() const { return m_aSettingsIssues; }
 
@@ -241,7 +246,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // Display form "name@Enc.ext" <-> stored form "#~$_<cipher>.ext" under
   // m_strEncryptKeyCode; anything that cannot be converted comes back
   // unchanged. Mode 0 with an unusable key code shows string 216.
-  CString TranslateEncryptedFileName(const CString& path, int mode = 0);
+  CString TranslateEncryptedFileName(const CString& path, int mode = 0) override;
   // Mode 0 enciphers a base name ("" after a message when it cannot: key code
   // unusable (string 216), name too long); mode 1 deciphers (the text itself
   // when it does not decipher under the key, no message).
@@ -249,7 +254,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
 
   // Scratch folders below the program folder, made on demand, with a
   // trailing "\": 0 "\TMP\", 1 "\TMP\BACKUP\", 2 "\TMP1\".
-  CString ScratchFolder(int which);
+  CString ScratchFolder(int which) override;
   // Backup copy of `path` in "\TMP\BACKUP\" for today's local date (letters
   // A-Z per day). 1 done, 0 nothing to do (the file is a backup itself),
   // -1 failed (after a message).

@@ -2,6 +2,8 @@
 // files, names, kinds, backups, schedules) and core/crypto (file-name cipher),
 // plus what only the window side can do (messages, sounds, the clock).
 #include <windows.h>
+
+#include <memory>
 #include <mmsystem.h>
 
 #include <string>
@@ -84,6 +86,25 @@ bool CDvkDoc::SaveInfSettings() {
   if (app::SaveInfFile(docsvc::ProgramFilePath(m_strProgramDir, docsvc::kInfFileName), *this, m_infRest, &error)) {
     return true;
   }
+  CString text;
+  text.Format(IDS_SETTINGS_SAVE_FAILED, error.GetString());
+  AfxMessageBox(text);
+  return false;
+}
+
+bool CDvkDoc::WriteExitPlaces(const CString* dirX, const CString* dirY, const int posi[4]) {
+  // Only these values change: the rest is written as the file holds it, so
+  // what the start-up adjusted for this run (the layout, the start-up
+  // orders marked as used) never goes back into the file.
+  const CString path = docsvc::ProgramFilePath(m_strProgramDir, docsvc::kSysFileName);
+  auto fresh = std::make_unique<app::DvkDocData>();
+  app::SettingsRest rest;
+  app::LoadSysFile(path, *fresh, rest);
+  if (dirX) fresh->m_strSysValue[21] = m_strSysValue[21] = *dirX;
+  if (dirY) fresh->m_strSysValue[22] = m_strSysValue[22] = *dirY;
+  for (int i = 0; i < 4; ++i) fresh->m_nPosi[1 + i] = m_nPosi[1 + i] = posi[i];
+  CString error;
+  if (app::SaveSysFile(path, *fresh, rest, &error)) return true;
   CString text;
   text.Format(IDS_SETTINGS_SAVE_FAILED, error.GetString());
   AfxMessageBox(text);

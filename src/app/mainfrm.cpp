@@ -6,6 +6,8 @@
 #include "app/dvkdoc.h"
 #include "view/dvkview.h"
 #include "filelist/flistview.h"
+#include "filelist/flistcore/listbuild.h"
+#include "fw/codepage.h"
 #include "host/pane_layout.h"
 #include "fw/clock.h"
 #include "fw/fwtext.h"
@@ -121,6 +123,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA cs) {
 }
 
 void CMainFrame::OnDestroy() {
+  SaveListFoldersAtExit();
   KillTimer(kTimerSchedule);
   KillTimer(kTimerReload);
   KillTimer(kTimerStartup);
@@ -190,13 +193,55 @@ void CMainFrame::OnUpdateFrameTitle(BOOL) {
 
 void CMainFrame::OnDropPaths(const std::vector<CString>& paths) {
   const CString& first = paths.front();
-  DWORD a = GetFileAttributesA(first);
+  const std::u16string w = fw::Cp932ToUtf16(first.GetString(), static_cast<std::size_t>(first.GetLength()));
+  DWORD a = GetFileAttributesW(reinterpret_cast<const wchar_t*>(w.c_str()));
   if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
-    // Folders belong to the file list, which cannot show one yet.
-    AfxMessageBox(fw::FormatText(IDS_DROP_FOLDER_REFUSED, first), MB_OK | MB_ICONINFORMATION);
+    ShowFolderInList(first);
     return;
   }
   CFrameWnd::OnDropPaths(paths);
+}
+
+void CMainFrame::ShowFolderInList(const CString& folder) {
+  CDvkDoc* doc = g_pDvkDoc;
+  if (!doc) return;
+  const int side = doc->m_nActiveSide == 2 ? 2 : 1;
+  CFlistView* v = GetListPane(m_bListsStacked ? side - 1 : 0, m_bListsStacked ? 0 : side - 1);
+  if (!v) return;
+  // The folder becomes the side's path and its pane lists it (update code 3).
+  m_wndListSplit.SetActivePane(0, 0, v);
+  doc->ActivePath() = folder;
+  v->m_strCurDir = folder;
+  v->m_nListSource = 0;
+  doc->m_nUpdateCode = app::UpdateCode::kFolderChanged;
+  v->OnUpdate(nullptr, 0, nullptr);
+}
+
+void CMainFrame::SaveListFoldersAtExit() {
+  CDvkDoc* doc = g_pDvkDoc;
+  if (m_bExitWritten || !doc) return;
+  m_bExitWritten = true;
+  std::string ftp[3];
+  for (int i = 0; i < 3; ++i) ftp[i] = doc->FtpEntry(i).GetString();
+  CString dirs[2];
+  bool keep[2] = {false, false};
+  for (int side = 1; side <= 2; ++side) {
+    CFlistView* v = GetListPane(m_bListsStacked ? side - 1 : 0, m_bListsStacked ? 0 : side - 1);
+    dirs[side - 1] = v ? v->m_strCurDir : (side == 1 ? doc->m_strListDir1 : doc->m_strListDir2);
+    keep[side - 1] = flist::KeepsExitFolder(std::string(dirs[side - 1].GetString()), ftp);
+  }
+  int posi[4] = {doc->m_nPosi[1], doc->m_nPosi[2], doc->m_nPosi[3], doc->m_nPosi[4]};
+  WINDOWPLACEMENT wp = {};
+  wp.length = sizeof wp;
+  if (::GetWindowPlacement(m_hWnd, &wp)) {
+    const RECT& r = wp.rcNormalPosition;
+    posi[0] = r.left;
+    posi[1] = r.top;
+    posi[2] = r.right - r.left;
+    posi[3] = r.bottom - r.top;
+  }
+  // A failure is its message; the old file stays.
+  doc->WriteExitPlaces(keep[0] ? &dirs[0] : nullptr, keep[1] ? &dirs[1] : nullptr, posi);
 }
 
 void CMainFrame::RecalcLayout(BOOL notify) {

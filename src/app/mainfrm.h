@@ -37,6 +37,10 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   void OnUpdateFrameTitle(BOOL addToTitle) override;
   // A dropped folder is refused with a message; a file opens like Open.
   void OnDropPaths(const std::vector<CString>& paths) override;
+  // A folder shown in the active side's list pane (a dropped folder).
+  void ShowFolderInList(const CString& folder);
+  // Writes the panes' folders and the window's rectangle into "Dorvik.sys" (once per run).
+  void SaveListFoldersAtExit();
   BOOL PreTranslateMessage(MSG* msg) override;
   // The bars and panes, then the stored shares of the list side and the text panes.
   void RecalcLayout(BOOL notify = TRUE) override;
@@ -123,6 +127,7 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   // Handlers.
   int OnCreate(LPCREATESTRUCTA cs);
   void OnDestroy();
+  bool m_bExitWritten = false;
   void OnTimer(UINT_PTR id);
   void OnWindowSplit();
   void OnAppExit();

@@ -1,23 +1,36 @@
 // The file-list pane: two of them stand in the frame's list splitter (side 1
-// and side 2). This holds the object with all its fields and per-entry
-// buffers, and the start-up duties that only read the document (window
-// placement, start folder, layout); listing, painting, keys and file
-// operations come with the file list.
+// and side 2). The pane holds its entry table and list state (portable
+// objects of filelist/flistcore), the fields of its window and its folder
+// source; the decisions are portable functions, the members act on them:
+// the listing builder (OnUpdate), the painters, the scroll bar, the drive
+// list and the list commands of this pane.
 #pragma once
 
 #include <windows.h>
 #include <winnetwk.h>
 
 #include <cstdint>
+#include <memory>
 
+#include "core/fileops/folderhost.h"
+#include "filelist/flistcore/entries.h"
+#include "filelist/flistcore/keymacro.h"
+#include "filelist/flistcore/liststate.h"
+#include "fw/cmdset.h"
 #include "fw/cstring.h"
 #include "fw/datetime.h"
 #include "fw/docview.h"
 #include "host/doc_host.h"
 
+class CCmdUI;
+
 class CFlistView : public CView {
   FW_DECLARE_MESSAGE_MAP()
+  // Its commands: the rows of cmd/commands.def owned by the list
+  // (flistview_commands.cpp).
+  FW_DECLARE_COMMAND_SET()
 
+ public:
   CFlistView();
   ~CFlistView() override;
 
@@ -27,31 +40,53 @@ class CFlistView : public CView {
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void OnInitialUpdate() override;
   void OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) override;
+  // The listing builder: everything is driven by the document's fields.
   void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
   void OnDraw(CDC* dc) override;
 
-  // Own virtual operations (their bodies come with the file list).
-  virtual void GoToParentFolder() {}
+  // Own virtual operations.
+  virtual void GoToParentFolder() {}  // comes with "Browsing in the file list"
   virtual void DrawPathBar(int active);
-  virtual void ScrollToCursor() {}
+  virtual void ScrollToCursor();
   virtual void DrawEntryLines(int active);
 
-  // Records this pane's side in the document and makes it the active side (on
-  // activation; 0 on deactivation).
+  // Records this pane's side and folder in the document; with 1 also makes
+  // the side the active one.
   void SetSide(int activate);
+  // Zeroes the marks; with 1 also ends a folder comparison.
+  void ClearMarks(int withCompare);
+  // Rebuilds the pane's listing from its folder.
+  void ReloadList();
+  // List / select all (32829) and its update (enabled while a folder is listed).
+  void SelectAll();
+  void OnUpdateSelectAll(CCmdUI* ui);
+  // Drive / drive list (32806).
+  void ShowDriveList();
+  // The UTF-8 names of a folder as Shift-JIS for display.
+  CString Utf8PathToSjis(const CString& text) const;
 
   void OnKeyUp(UINT ch, UINT repeat, UINT flags);
+  LRESULT OnVScrollMessage(WPARAM wp, LPARAM lp);
+  void OnReturnNotify(NMHDR* nm, LRESULT* result);
+
+  // Where folders are read from (the local file system unless a test or a
+  // later source puts another host here).
+  void SetFolderHost(std::unique_ptr<fileops::FolderHost> host) { m_pFolders = std::move(host); }
+  fileops::FolderHost& Folders() { return *m_pFolders; }
+
+  // --- the entry table and the list state ---
+  flist::EntryTable m_table;
+  flist::ListState m_state;
 
   // --- fields (widths and start values as the list code relies on them) ---
   std::int32_t m_aColumnX[3] = {445, 485, 585};
   std::int32_t m_nClientWidth = 0;
   std::int32_t m_nDividerDrag = 0;
   std::int32_t m_nSubdirColumnX = 250;
-  std::int32_t m_nCapacity = 9000;
   std::int32_t m_nPlayWork = 0;
   std::int32_t m_nHiddenBars = 0;
   std::int32_t m_nPlayClock = 0;
-  CString m_strWork1, m_strWork2, m_strWork3;
+  CString m_strFilter1, m_strFilter2, m_strFilter3;  // the three filter texts
   NETRESOURCEA m_netResCur = {};
   std::uint8_t m_netEnumBuf[32000] = {};
   const char* m_pszWork1 = "";
@@ -66,34 +101,18 @@ class CFlistView : public CView {
   CString m_strNetPathProvider[50];
   std::uint32_t m_aNetPathUsage[50] = {};
   std::int32_t m_aPathBarX[20] = {};
-  std::uint32_t m_nMarkCount = 0;
-  std::uint32_t m_aMarkOrder[100] = {};  // slots 1-99 used (index 0 unused)
   std::uint32_t m_bForceZip = 0;
   CString m_strResultBuf, m_strRtzxName;
   CTime m_tmFtpEntry;
   std::int32_t m_nListFlag = 0;
-  char* m_pNameRecs = nullptr;    // 256-byte records, capacity*256 + 10000 bytes
-  char* m_pTextRecs2 = nullptr;
-  char* m_pTextRecs3 = nullptr;
-  std::uint32_t* m_pEntryVal1 = nullptr;  // capacity*4 + 40000 bytes each
-  std::uint32_t* m_pEntryVal2 = nullptr;
-  std::uint32_t* m_pEntryVal3 = nullptr;
-  std::uint8_t* m_pMarks = nullptr;       // capacity + 10000 bytes
-  CString m_strKeyMacro[200];
+  // The list-macro table (the key-macro file at construction) and its player's words.
+  CString m_aListMacroLines[flist::kListMacroSlots];
+  std::int32_t m_nListMacroPc = -1;
+  std::int32_t m_nKeyMacroWork1 = 0, m_nKeyMacroWork2 = 1, m_nKeyMacroWork3 = 0, m_nKeyMacroWork4 = 0;
   CString m_strHeader[5];
-  std::int32_t m_nEntryCount = 0;
-  std::int32_t m_nPrevEntry = 0;
-  std::int32_t m_nCurEntry = 0;
-  std::int32_t m_nTopEntry = 0;
-  std::int32_t m_bScrollTight = 0;
   std::uint32_t m_bQuietCopy = 0;
   std::uint32_t m_bSearchNamesOnly = 0, m_bSearchWithName = 0, m_bSearchAnyOrder = 0;
   std::int32_t m_bRelist = 0;
-  std::uint32_t m_nSortMode = 0;
-  std::uint32_t m_nDisplayMode = 0;
-  std::int32_t m_nBuildWork = 0;
-  std::int32_t m_nKeyMacroPos = -1;
-  std::int32_t m_nKeyMacroWork1 = 0, m_nKeyMacroWork2 = 1, m_nKeyMacroWork3 = 0, m_nKeyMacroWork4 = 0;
   CString m_strStartPath;
   CString m_strCursorName;
   CString m_strCurDir;
@@ -112,8 +131,6 @@ class CFlistView : public CView {
   std::int32_t m_nSearchFlag = 1;
   std::int32_t m_nResultNo = 0;
   std::int32_t m_nHitCount = 0;
-  std::int32_t m_nScrollPos = 0;
-  std::int32_t m_nScrollMax = 500;
   std::uint32_t m_bActivePane = 0;
   std::uint32_t m_bCtrlDown = 0;
   std::int32_t m_nOverwriteAll = 0;
@@ -128,8 +145,17 @@ class CFlistView : public CView {
   std::uint32_t m_nProtectedSkipped = 0;
 
  private:
-  bool AllocateEntryBuffers(int capacity);
-  void FreeEntryBuffers();
   void StartFolder();
   void FirstStart(bool firstCopy);
+  void ReadKeyMacro();
+  bool IsActiveForBuild() const;
+  void PublishCompareList();
+  // Reads the local folder into work entries and places them; false when
+  // the build stopped (drive list shown, folder left as it was).
+  bool BuildLocalListing();
+  CString DisplayForm(const CString& path);
+  void ShowStatus(const CString& text);
+  void SetFrameTitle(const CString& title);
+
+  std::unique_ptr<fileops::FolderHost> m_pFolders;
 };

@@ -82,6 +82,12 @@ class DocHost {
   // The default of a "Dorvik.inf" key as the file writes it ("" for a key
   // the settings table does not know).
   virtual CString InfDefault(const char* key) const = 0;
+  // A scratch folder below the program folder, made when missing, with its
+  // trailing "\": 0 "\TMP\", 1 "\TMP\BACKUP\", 2 "\TMP1\".
+  virtual CString ScratchFolder(int which) = 0;
+  // Display form <-> stored form of an enciphered file name (mode 0 to the
+  // stored form, 1 to the display form).
+  virtual CString TranslateEncryptedFileName(const CString& path, int mode) = 0;
 
  protected:
   DocHost() = default;

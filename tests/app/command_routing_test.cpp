@@ -10,6 +10,7 @@
 #include "cmd/command_table.h"
 #include "fw/cmdui.h"
 #include "res/resource.h"
+#include "filelist/flistview.h"
 #include "shell_fixture.h"
 #include "view/dvkview.h"
 #include "view/viewui/ctxmenu.h"
@@ -55,6 +56,20 @@ bool Routed(CCmdTarget* target, UINT id) {
 
 }  // namespace
 
+TEST_F(ShellTest, ListCommandsRouteWhileAListPaneIsActive) {
+  ASSERT_TRUE(Start(""));
+  frame->ActivateListPane(0, 0);
+  ASSERT_NE(nullptr, dynamic_cast<CFlistView*>(frame->GetActiveView()));
+  int built = 0;
+  for (const cmd::Command& c : cmd::Commands()) {
+    if (c.owner != cmd::Owner::kFileList) continue;
+    SCOPED_TRACE(c.symbol);
+    EXPECT_EQ(c.enable != cmd::Enable::kNotBuilt, Routed(frame, c.id));
+    built += c.enable != cmd::Enable::kNotBuilt;
+  }
+  EXPECT_GE(built, 2);
+}
+
 TEST_F(ShellTest, EveryEnabledMenuItemRoutesToAHandlerAndUnbuiltOnesAreGrey) {
   ASSERT_TRUE(Start(""));
   frame->ActivateTextPane(0, 0);
@@ -67,6 +82,12 @@ TEST_F(ShellTest, EveryEnabledMenuItemRoutesToAHandlerAndUnbuiltOnesAreGrey) {
     SCOPED_TRACE(row->symbol);
     const bool enabled = (GetMenuState(it.menu, static_cast<UINT>(it.index), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
     const bool routed = Routed(frame, it.id);
+    if (row->owner == cmd::Owner::kFileList) {
+      // List commands are reached only while a list pane is the active view.
+      EXPECT_FALSE(enabled) << "a list command with a text pane active";
+      EXPECT_FALSE(routed);
+      continue;
+    }
     if (enabled) EXPECT_TRUE(routed) << "enabled without a handler";
     if (row->enable == cmd::Enable::kNotBuilt) {
       EXPECT_FALSE(enabled) << "not built, so it must be grey";

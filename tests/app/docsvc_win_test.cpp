@@ -85,7 +85,13 @@ TEST_F(DocServicesTest, MissingSettingsFilesAreWrittenWithDefaultsAndReadBack) {
   EXPECT_STREQ("notepad.exe", doc->m_strSysValue[0].GetString());
   EXPECT_EQ(1616, doc->m_nFlistD);
   EXPECT_EQ(infBytes, ReadAll(inf));  // a start never rewrites an existing file
-  EXPECT_EQ(sysBytes, ReadAll(sys));
+  // The exit writes the window's rectangle into "posi" and leaves the rest
+  // of "Dorvik.sys" as it was.
+  const auto withoutPosi = [](std::string t) {
+    const size_t at = t.find("posi\t");
+    return at == std::string::npos ? t : t.erase(at, t.find("\r\n", at) - at);
+  };
+  EXPECT_EQ(withoutPosi(sysBytes), withoutPosi(ReadAll(sys)));
 
   // The values really come from the file.
   std::string edited = infBytes;

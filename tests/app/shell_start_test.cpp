@@ -24,10 +24,11 @@ TEST_F(ShellTest, APathGivesTheCommandLineAsTitle) {
   EXPECT_EQ("C:\\data\\a b.txt", Title());  // quotes stripped
   EXPECT_TRUE(doc->m_strDocPath.IsEmpty());
   EXPECT_EQ(1, doc->m_bStartFile);
-  // The first list pane follows the named file's folder.
+  // The first list pane follows the named file's folder; that folder does
+  // not exist, so the pane lists its parent.
   CFlistView* list = frame->GetListPane(0, 0);
   ASSERT_NE(nullptr, list);
-  EXPECT_STREQ("C:\\data", list->m_strCurDir.GetString());
+  EXPECT_STREQ("C:", list->m_strCurDir.GetString());
 }
 
 TEST_F(ShellTest, PseudoNamesKeepTheProductTitleAndOpenNothing) {

@@ -18,6 +18,7 @@
 #include "fw/menu.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
+#include "filelist/flistview.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -191,6 +192,14 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
          },
          kEnabled, kChecked},
         {ID_CSV_HIDE_QUOTES, Menu::kBar, [this](bool on) { doc->m_bHideQuotes = on ? 1 : 0; }, kEnabled, kChecked},
+        // List commands: with a list pane active; select all while a folder
+        // (not the drive list) is shown. Last, as it leaves a list pane active.
+        {ID_LIST_SELECT_ALL, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
     };
   }
 };

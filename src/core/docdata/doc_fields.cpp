@@ -12,6 +12,19 @@ DocTextFields::~DocTextFields() {
   fw::Free(m_pText2);
 }
 
+DocListFields::~DocListFields() {
+  FreeCompareNames();
+  fw::Free(m_aCompareSize);
+  fw::Free(m_aCompareTime);
+  fw::Free(m_aCompareMine);
+  fw::Free(m_aCompareOther);
+}
+
+void DocListFields::FreeCompareNames() {
+  fw::Free(m_pCompareNames);
+  m_pCompareNames = nullptr;
+}
+
 DvkDocData::DvkDocData() { ApplySettingsDefaults(*this); }
 
 }  // namespace app

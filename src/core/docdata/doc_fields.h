@@ -185,6 +185,7 @@ struct DocWindowFields {
   std::int32_t m_nDirSort = 0;         // "posi<": folder order digits
   std::int32_t m_nStartSort1 = 0;      // start-up sort orders (+10 after use)
   std::int32_t m_nStartSort2 = 0;
+  std::int32_t m_nColumnLayoutPasses = 2;  // list paints that still recompute the column layout
   CRect m_rcNormalWindow;
   CRect m_rcSaved;                     // rectangle stored on request
   std::int32_t m_nCompactStart = 0;    // > 0: window at 10,10 size 200x30
@@ -205,9 +206,29 @@ struct DocKeyImageFields {
 };
 
 // G. File-list exchange words (file list).
+constexpr int kCompareSlots = 9000;  // entries a compare hand-over carries
+
 struct DocListFields {
+  DocListFields() = default;
+  ~DocListFields();
+  DocListFields(const DocListFields&) = delete;
+  DocListFields& operator=(const DocListFields&) = delete;
+
   std::int32_t m_nListReloadRequest = 0;  // 1 next scroll, 2 next activation
   std::int32_t m_nLaunchFollowUp = 0;  // 1 armed, 0, 2, -1
+  std::int32_t m_nListHold = 0;        // > 0: list builds hold (update-hold word)
+  std::int32_t m_nListRequest = 0;     // to the pane not active: 1 list the side's path, 2 the drive list
+  // Folder comparison: 1 asks the other pane for its names; above 1 the
+  // number of records published (2-9000) while a comparison is shown.
+  std::int32_t m_nCompareCount = 0;
+  std::int32_t m_nCompareSide = 0;     // side that asked
+  char* m_pCompareNames = nullptr;     // published 256-byte name records (fw::Alloc)
+  std::uint32_t* m_aCompareSize = nullptr;   // kCompareSlots values each, or null
+  std::uint32_t* m_aCompareTime = nullptr;
+  std::uint32_t* m_aCompareMine = nullptr;   // compare results 0-4 of the asking side's entries
+  std::uint32_t* m_aCompareOther = nullptr;  // and of the other side's
+  // Frees the published names (the compare words stay).
+  void FreeCompareNames();
 };
 
 // H. System file, FTP entries, encryption and the unzip library.

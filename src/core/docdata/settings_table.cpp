@@ -55,7 +55,7 @@ const std::vector<SettingKey> kInfKeys = {
     INF_INT("limits", "tab", m_nTab, "8", 1, 64),
     // Not m_nFlist: that field starts as the first list's clean-up sign.
     INF_INT("limits", "flist", m_nListCapacity, "9000", 10, kMax),
-    INF_INT("limits", "fhold", m_nFhold, "19000", 1, 65535),
+    INF_INT("limits", "fhold", m_nFhold, "19000", 1, 1000000),
     INF_INT("limits", "txtsiz", m_nTxtsiz, "5", 1, 11),
     INF_INT("limits", "tblsiz", m_nTblsiz, "5", 1, 11),
     INF_INT("limits", "membuf", m_nTextBufSize, "41943040", 1048576, kMax),

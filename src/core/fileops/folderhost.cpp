@@ -1,0 +1,223 @@
+#include "core/fileops/folderhost.h"
+
+#include "fw/filefind.h"
+#include "fw/path.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fw/codepage.h"
+#endif
+
+namespace fileops {
+
+namespace {
+
+bool IsSep(char c) { return c == '\\' || c == '/'; }
+
+// Splits a Shift-JIS path at separators that stand on character boundaries.
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> out;
+  std::string cur;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < path.size()) {
+      cur += path[i];
+      cur += path[i + 1];
+      ++i;
+      continue;
+    }
+    if (IsSep(path[i])) {
+      out.push_back(cur);
+      cur.clear();
+    } else {
+      cur += path[i];
+    }
+  }
+  out.push_back(cur);
+  return out;
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::string& base, const std::string& path) {
+  // An absolute path ("X:..." or starting with a separator) stands alone.
+  std::string whole;
+  const bool absolute = (path.size() >= 2 && path[1] == ':') || (!path.empty() && IsSep(path[0]));
+  if (absolute) {
+    whole = path;
+    if (!path.empty() && IsSep(path[0]) && base.size() >= 2 && base[1] == ':' && !(path.size() > 1 && IsSep(path[1])))
+      whole = base.substr(0, 2) + path;
+  } else {
+    whole = base + "\\" + path;
+  }
+  std::vector<std::string> parts = Components(whole);
+  std::vector<std::string> out;
+  std::string head;
+  std::size_t from = 0;
+  if (!parts.empty() && parts[0].size() == 2 && parts[0][1] == ':') {
+    head = parts[0];
+    from = 1;
+  } else if (parts.size() >= 3 && parts[0].empty() && parts[1].empty()) {
+    head = "\\\\" + parts[2];  // UNC server
+    from = 3;
+  } else if (!parts.empty() && parts[0].empty()) {
+    from = 1;
+  }
+  for (std::size_t i = from; i < parts.size(); ++i) {
+    if (parts[i].empty() || parts[i] == ".") continue;
+    if (parts[i] == "..") {
+      if (!out.empty()) out.pop_back();
+      continue;
+    }
+    out.push_back(parts[i]);
+  }
+  std::string r = head;
+  for (const std::string& p : out) r += "\\" + p;
+  if (r.empty()) r = "\\";
+  return r;
+}
+
+int ChangeDirectory(FolderHost& host, const std::string& path, int useFtp, int skip) {
+  (void)useFtp;
+  if (skip != 0) return 1;
+  std::string p = path;
+  if (p.size() < 3) p += "\\";
+  return host.SetCurrentDir(p) ? 0 : -1;
+}
+
+// --- LocalFolderHost ----------------------------------------------------------
+
+bool LocalFolderHost::SetCurrentDir(const std::string& path) {
+  const std::string full = ResolvePath(m_current.empty() ? fw::FullPath(".") : m_current, path);
+#ifdef _WIN32
+  std::string sys = full;
+  if (sys.size() == 2 && sys[1] == ':') sys += "\\";
+  const std::u16string w = fw::ToWidePath(sys.c_str());
+  if (!::SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str()))) return false;
+#else
+  const std::string native = fw::ToPosixPath((full.size() == 2 && full[1] == ':' ? full + "\\" : full).c_str());
+  struct stat st;
+  if (::stat(native.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(native.c_str(), R_OK | X_OK) != 0)
+    return false;
+#endif
+  m_current = full;
+  return true;
+}
+
+bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&)>& each) {
+  if (m_current.empty()) m_current = fw::FullPath(".");
+#ifdef _WIN32
+  std::string pattern = m_current;
+  if (pattern.empty() || !IsSep(pattern.back())) pattern += "\\";
+  pattern += "*.*";
+  CFileFind ff;
+  BOOL more = ff.FindFile(pattern.c_str());
+  if (!more) return false;
+  while (more) {
+    more = ff.FindNextFile();
+    FolderEntry e;
+    e.name = static_cast<const char*>(ff.GetFileName());
+    e.size = ff.GetLength();
+    e.attributes = ff.GetAttributes();
+    CTime t;
+    if (ff.GetLastWriteTime(t)) e.mtime = t.GetTime();
+    if (!each(e)) break;
+  }
+  return true;
+#else
+  // The same entries and attributes as CFileFind gives natively, read with
+  // one lstat per entry relative to the open folder (stat again only for a
+  // symbolic link, which is a reparse point as on Windows).
+  const std::string dir = fw::ToPosixPath((m_current.size() == 2 && m_current[1] == ':' ? m_current + "\\" : m_current).c_str());
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return false;
+  const int fd = ::dirfd(d);
+  bool any = false;
+  while (struct dirent* de = ::readdir(d)) {
+    struct stat st;
+    if (::fstatat(fd, de->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    std::uint32_t extra = 0;
+    if (S_ISLNK(st.st_mode)) {
+      extra = kAttrReparse;
+      if (::fstatat(fd, de->d_name, &st, 0) != 0) continue;  // a dangling link
+    }
+    FolderEntry e;
+    const std::string native = de->d_name;
+    e.name = fw::Utf8ToCp932(native);
+    const bool folder = S_ISDIR(st.st_mode);
+    e.size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
+    e.attributes = (folder ? kAttrFolder : kAttrArchive) | extra;
+    if ((st.st_mode & S_IWUSR) == 0) e.attributes |= kAttrReadOnly;
+    if (native.size() > 1 && native[0] == '.' && native != "..") e.attributes |= kAttrHidden;
+    e.mtime = st.st_mtime;
+    any = true;
+    if (!each(e)) break;
+  }
+  ::closedir(d);
+  return any;
+#endif
+}
+
+// --- MemoryFolderHost -----------------------------------------------------------
+
+MemoryFolderHost::MemoryFolderHost() { m_current = "C:"; m_folders["C:"]; }
+
+std::string MemoryFolderHost::Normal(const std::string& path) { return ResolvePath("C:", path); }
+
+void MemoryFolderHost::AddFolder(const std::string& path, std::uint32_t extra, std::int64_t mtime) {
+  const std::string p = Normal(path);
+  if (m_folders.count(p)) return;
+  m_folders[p];
+  const std::vector<std::string> parts = Components(p);
+  if (parts.size() < 2) return;
+  std::string parent = p.substr(0, p.size() - parts.back().size() - 1);
+  AddFolder(parent);
+  FolderEntry e;
+  e.name = parts.back();
+  e.attributes = kAttrFolder | extra;
+  e.mtime = mtime;
+  m_folders[Normal(parent)].push_back(e);
+}
+
+void MemoryFolderHost::AddFile(const std::string& path, std::uint64_t size, std::int64_t mtime, std::uint32_t attributes) {
+  const std::string p = Normal(path);
+  const std::vector<std::string> parts = Components(p);
+  const std::string parent = parts.size() < 2 ? "C:" : p.substr(0, p.size() - parts.back().size() - 1);
+  AddFolder(parent);
+  FolderEntry e;
+  e.name = parts.back();
+  e.size = size;
+  e.mtime = mtime;
+  e.attributes = attributes;
+  m_folders[Normal(parent)].push_back(e);
+}
+
+bool MemoryFolderHost::SetCurrentDir(const std::string& path) {
+  const std::string p = ResolvePath(m_current, path);
+  if (!m_folders.count(p) || m_locked.count(p)) return false;
+  m_current = p;
+  ++entered;
+  return true;
+}
+
+bool MemoryFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&)>& each) {
+  auto it = m_folders.find(m_current);
+  if (it == m_folders.end()) return false;
+  FolderEntry dot;
+  dot.name = ".";
+  dot.attributes = kAttrFolder;
+  if (!each(dot)) return true;
+  dot.name = "..";
+  if (!each(dot)) return true;
+  for (const FolderEntry& e : it->second)
+    if (!each(e)) break;
+  return true;
+}
+
+}  // namespace fileops
