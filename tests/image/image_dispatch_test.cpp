@@ -29,7 +29,7 @@ void ExpectConsistent(const Record& rec) {
 }
 
 TEST(ImageDispatch, Bitmap24LoadsRowsAndStatus) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 5;
   s.height = 3;
   std::vector<uint8_t> f = MakeBmp(s);
@@ -49,7 +49,7 @@ TEST(ImageDispatch, Bitmap24LoadsRowsAndStatus) {
 }
 
 TEST(ImageDispatch, SignatureDecidesTheKind) {
-  BmpSpec s;
+  BmpLayout s;
   std::vector<uint8_t> f = MakeBmp(s);
   Record rec;
   RecordingHost host;
@@ -60,7 +60,7 @@ TEST(ImageDispatch, SignatureDecidesTheKind) {
 TEST(ImageDispatch, BitmapRefusals) {
   RecordingHost host;
   {
-    BmpSpec s;
+    BmpLayout s;
     s.height = -2;  // top-down rows
     Record rec;
     EXPECT_EQ(Load(rec, host, MakeBmp(s), img::kKindBmp).result, -1);
@@ -71,7 +71,7 @@ TEST(ImageDispatch, BitmapRefusals) {
     EXPECT_EQ(Load(rec, host, {}, img::kKindBmp).result, -1);
   }
   {
-    BmpSpec s;
+    BmpLayout s;
     s.bits = 8;
     s.compression = 1;  // RLE8
     s.table = GreyTable(256);
@@ -80,7 +80,7 @@ TEST(ImageDispatch, BitmapRefusals) {
   }
   {
     // biSize and bfOffBits past the end.
-    BmpSpec s;
+    BmpLayout s;
     std::vector<uint8_t> f = MakeBmp(s);
     std::vector<uint8_t> g = f;
     img::PutLe32(g.data() + 14, 5000);
@@ -93,7 +93,7 @@ TEST(ImageDispatch, BitmapRefusals) {
 }
 
 TEST(ImageDispatch, ColourCountCappedAt256) {
-  BmpSpec s;
+  BmpLayout s;
   s.bits = 8;
   s.clrUsed = 300;
   s.table = GreyTable(256);
@@ -106,7 +106,7 @@ TEST(ImageDispatch, ColourCountCappedAt256) {
 // Fault: V5 headers and gaps before the pixels: the table at 14 + biSize,
 // the pixels at bfOffBits, biSize 40 in the record.
 TEST(ImageDispatch, V5HeaderAndGapUseBiSizeAndOffBits) {
-  BmpSpec s;
+  BmpLayout s;
   s.bits = 8;
   s.width = 3;
   s.biSize = 124;
@@ -124,7 +124,7 @@ TEST(ImageDispatch, V5HeaderAndGapUseBiSizeAndOffBits) {
 
 // Fault: 16-bit BI_BITFIELDS 5-6-5 read by its masks (without masks 5-5-5).
 TEST(ImageDispatch, Bitfields565Honoured) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 1;
   s.bits = 16;
@@ -154,7 +154,7 @@ TEST(ImageDispatch, Bitfields565Honoured) {
 }
 
 TEST(ImageDispatch, TrimmingExample24Bit) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 200;
   s.height = 100;
   std::vector<uint8_t> f = MakeBmp(s);
@@ -174,7 +174,7 @@ TEST(ImageDispatch, TrimmingExample24Bit) {
 // Fault: the left margin's byte offset is l x bits / 8 for every depth.
 TEST(ImageDispatch, TrimmingAt8And1Bit) {
   for (uint16_t bits : {8, 1}) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 200;
     s.height = 100;
     s.bits = bits;
@@ -194,7 +194,7 @@ TEST(ImageDispatch, TrimmingAt8And1Bit) {
 }
 
 TEST(ImageDispatch, MarginsLargerThanThePictureFail) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 100;
   s.height = 100;
   Record rec;
@@ -211,7 +211,7 @@ TEST(ImageDispatch, MarginsLargerThanThePictureFail) {
 // Faults: the file limit keeps the bottom rows; products in 64 bits; the
 // record's size never passes its allocation.
 TEST(ImageDispatch, FileLimitKeepsBottomRows) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 1000;
   s.height = 1000;  // 3,000,000 bytes of rows
   std::vector<uint8_t> f = MakeBmp(s);
@@ -228,7 +228,7 @@ TEST(ImageDispatch, FileLimitKeepsBottomRows) {
 }
 
 TEST(ImageDispatch, ShortFileLeavesZeroPixels) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 10;
   s.height = 10;
   std::vector<uint8_t> f = MakeBmp(s);
@@ -244,7 +244,7 @@ TEST(ImageDispatch, ShortFileLeavesZeroPixels) {
 }
 
 TEST(ImageDispatch, HugeSidesRefusedWithoutOverflow) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 1000000;
   s.height = 1000000;
   s.pixels = {1, 2, 3, 4};
@@ -259,7 +259,7 @@ TEST(ImageDispatch, HugeSidesRefusedWithoutOverflow) {
 }
 
 TEST(ImageDispatch, AllocationFailureGives152) {
-  BmpSpec s;
+  BmpLayout s;
   std::vector<uint8_t> f = MakeBmp(s);
   const long live = fw::alloctest::Live();
   for (long n = 1;; ++n) {

@@ -71,7 +71,7 @@ inline uint32_t Stride(uint32_t w, uint32_t bits) { return ((w * bits + 31) >> 3
 
 // A bitmap file: header of biSize bytes (40, or 124 for a V5 header),
 // `table` bytes after it, an optional gap, then the rows.
-struct BmpSpec {
+struct BmpLayout {
   int32_t width = 4, height = 2;
   uint16_t bits = 24;
   uint32_t compression = 0;
@@ -85,7 +85,7 @@ struct BmpSpec {
 
 inline uint8_t Pattern(uint64_t i) { return uint8_t(i * 7 + 3); }
 
-inline std::vector<uint8_t> MakeBmp(const BmpSpec& s) {
+inline std::vector<uint8_t> MakeBmp(const BmpLayout& s) {
   std::vector<uint8_t> px = s.pixels;
   if (px.empty()) {
     const uint64_t n = uint64_t(Stride(uint32_t(s.width), s.bits)) * uint32_t(s.height < 0 ? -s.height : s.height);

@@ -179,7 +179,7 @@ uint32_t LoadPngImage(LoadRecord& rec, LoadHost& host, const uint8_t* data, uint
         }
       }
     } else if (!std::memcmp(type, "bKGD", 4)) {
-      if (haveHeader && h.pixelBits == 24 && n >= 6) {
+      if (haveHeader && (h.type == 2 || h.type == 6) && h.depth == 8 && n >= 6) {
         back[0] = d[1];
         back[1] = d[3];
         back[2] = d[5];
@@ -356,7 +356,8 @@ uint32_t LoadPngImage(LoadRecord& rec, LoadHost& host, const uint8_t* data, uint
   out.biHeight = int32_t(h.height);
   out.biBitCount = uint16_t(outBits);
   out.biSizeImage = uint32_t(outSize);
-  out.biXPelsPerMeter = out.biYPelsPerMeter = h.pixelBits < 24 ? 3780 : 0;
+  // Resolution only for palette and grey pictures (depth x 3 for colour ones is 24 or more).
+  out.biXPelsPerMeter = out.biYPelsPerMeter = (h.type == 2 || h.type == 6) ? 0 : 3780;
   out.biClrUsed = colours;
   WriteDibHeader(info, out);
   if (rec.m_nTrimMode == 0) {
