@@ -228,7 +228,7 @@ uint32_t LoadPngImage(LoadRecord& rec, LoadHost& host, const uint8_t* data, uint
     return 0;
   }
   // Whatever the stream did not supply reads as 0 (a short stream).
-  const uint64_t filled = std::min<uint64_t>(uint64_t(inflated) + 1, raw + 1);
+  const uint64_t filled = std::min<uint64_t>(uint64_t(inflated), raw + 1);
   std::memset(buf.p + filled, 0, size_t(bufSize - filled));
 
   // Unfilter into the picture's rows: in place without interlace, else pass

@@ -1,0 +1,323 @@
+#!/usr/bin/python3
+"""Cases and checks of the picture loaders and the PNG writer against Pillow.
+
+make DIR     writes pictures (Pillow and ImageMagick) and, for each, NAME.expect:
+             the DIB the loader must give, with the loader's rules applied
+             (compositing over white or bKGD, palette lightening by tRNS, 2-bit
+             greys as 4-bit, transparent black as 248 grey, grey tables).
+check FILE   checks a PNG the program wrote: chunk CRCs, nothing after IEND, the
+             IDAT inflating with zlib to filter-0 rows; prints its pixels as
+             "w h mode" and hex rows for the caller to compare.
+Expect format: a line "bits width height colours", the colour table (4 bytes an
+entry), then the rows bottom-up at the DIB stride.
+"""
+import os
+import random
+import struct
+import subprocess
+import sys
+import zlib
+
+from PIL import Image
+
+
+def stride(w, bits):
+    return ((w * bits + 31) >> 3) & ~3
+
+
+def write_expect(path, bits, w, h, table, rows_top_first):
+    s = stride(w, bits)
+    out = bytearray()
+    out += ("%d %d %d %d\n" % (bits, w, h, len(table))).encode()
+    for e in table:
+        out += bytes([e[2], e[1], e[0], 0])
+    for row in reversed(rows_top_first):
+        out += bytes(row) + bytes(s - len(row))
+    open(path, "wb").write(out)
+
+
+def pack(indices, bits):
+    out = bytearray((len(indices) * bits + 7) // 8)
+    for i, v in enumerate(indices):
+        bit = i * bits
+        out[bit >> 3] |= v << (8 - bits - (bit & 7))
+    return out
+
+
+def composite(px, bg):
+    """Rows of (r, g, b, a) -> rows of BGR bytes by the loader's rule."""
+    rows = []
+    light = False
+    for row in px:
+        out = bytearray()
+        for x, (r, g, b, a) in enumerate(row):
+            if x == 1:
+                light = r + g + b > 750 and a < 20
+            inv = 255 - a
+            if inv >= 33:
+                r, g, b = ((r * a) >> 8) + ((bg[0] * inv) >> 8), ((g * a) >> 8) + ((bg[1] * inv) >> 8), \
+                          ((b * a) >> 8) + ((bg[2] * inv) >> 8)
+            elif a >= 241 and light and r + g + b > 750:
+                r = g = b = 0
+            out += bytes([b, g, r])
+        rows.append(out)
+    return rows
+
+
+def rows_of(im):
+    w, h = im.size
+    d = list(im.getdata())
+    return [d[y * w:(y + 1) * w] for y in range(h)]
+
+
+def picture(w, h, seed):
+    rnd = random.Random(seed)
+    im = Image.new("RGB", (w, h))
+    im.putdata([(rnd.randrange(256), (x * 9) & 255, (y * 13) & 255) for y in range(h) for x in range(w)])
+    return im
+
+
+def expect_png(path, name, depth_hint=None):
+    im = Image.open(path)
+    w, h = im.size
+    mode = im.mode
+    info = im.info
+    bg = (255, 255, 255)
+    if mode == "P":
+        pal = im.getpalette() or []
+        n = len(pal) // 3
+        depth = depth_hint or 8
+        bits = 4 if depth == 2 else depth
+        count = {1: 2, 4: 16, 8: 256}[bits]
+        table = [(pal[3 * k], pal[3 * k + 1], pal[3 * k + 2]) if k < n else (0, 0, 0) for k in range(count)]
+        trns = info.get("transparency")
+        if isinstance(trns, (bytes, bytearray)):
+            for k, a in enumerate(trns[:256]):
+                if k < count:
+                    table[k] = tuple(c + (255 - a) if c < a else 255 for c in table[k])
+        elif isinstance(trns, int) and trns < count:
+            table[trns] = (255, 255, 255)
+        rows = [pack(r, bits) for r in rows_of(im)]
+        write_expect(name, bits, w, h, table, rows)
+    elif mode == "1":
+        rows = [pack([1 if v else 0 for v in r], 1) for r in rows_of(im)]
+        write_expect(name, 1, w, h, [(0, 0, 0), (255, 255, 255)], rows)
+    elif mode == "L" and depth_hint in (2, 4):
+        scale = 85 if depth_hint == 2 else 17
+        table = [(k * scale, k * scale, k * scale) if (depth_hint == 4 or k < 4) else (0, 0, 0) for k in range(16)]
+        rows = [pack([v // scale for v in r], 4) for r in rows_of(im)]
+        write_expect(name, 4, w, h, table, rows)
+    elif mode in ("L", "I", "I;16"):
+        rows = []
+        for r in rows_of(im):
+            out = bytearray()
+            for v in r:
+                v = v >> 8 if mode != "L" else v
+                out += bytes([v, v, v])
+            rows.append(out)
+        write_expect(name, 24, w, h, [], rows)
+    elif mode == "RGB":
+        rows = [bytearray(b for p in r for b in (p[2], p[1], p[0])) for r in rows_of(im)]
+        write_expect(name, 24, w, h, [], rows)
+    elif mode in ("RGBA", "LA"):
+        raw = open(path, "rb").read()
+        at = raw.find(b"bKGD")
+        if mode == "RGBA" and at > 0 and depth_hint == 8:
+            bg = (raw[at + 5], raw[at + 7], raw[at + 9])  # low bytes of red, green, blue
+        px = rows_of(im.convert("RGBA")) if mode == "LA" else rows_of(im)
+        write_expect(name, 24, w, h, [], composite(px, bg))
+    else:
+        raise SystemExit("mode " + mode)
+
+
+def magick(args):
+    subprocess.run(["convert"] + args, check=True)
+
+
+def make(d):
+    os.makedirs(d, exist_ok=True)
+    cases = []
+    base = picture(13, 11, 1)
+    big = picture(37, 29, 2)
+    for i, (w, h) in enumerate([(1, 1), (3, 2), (5, 5), (9, 7)]):
+        base_i = picture(w, h, 10 + i)
+        p = os.path.join(d, "rgbi%d.png" % i)
+        base_i.save(p.replace("rgbi", "src_rgbi"))
+        magick([p.replace("rgbi", "src_rgbi"), "-interlace", "PNG", "PNG24:" + p])
+        cases.append((p, None))
+    for bits in (1, 2, 4, 8):
+        im = big.quantize(colors=1 << bits)
+        p = os.path.join(d, "pal%d.png" % bits)
+        im.save(p, bits=bits)
+        cases.append((p, bits))
+    im = big.quantize(colors=4)
+    p = os.path.join(d, "paltrns.png")
+    im.save(p, bits=2, transparency=bytes([128, 0, 255, 10]))
+    cases.append((p, 2))
+    p = os.path.join(d, "grey1.png")
+    big.convert("1").save(p)
+    cases.append((p, None))
+    for depth in (2, 4):
+        p = os.path.join(d, "grey%d.png" % depth)
+        magick(["-size", "9x7", "gradient:", "-colorspace", "gray", "-depth", str(depth), "PNG:" + p])
+        cases.append((p, depth))
+    p = os.path.join(d, "grey8.png")
+    big.convert("L").save(p)
+    cases.append((p, None))
+    p = os.path.join(d, "grey16.png")
+    magick([os.path.join(d, "src_rgbi3.png"), "-colorspace", "gray", "-depth", "16", "PNG:" + p])
+    cases.append((p, None))
+    p = os.path.join(d, "rgb.png")
+    big.save(p)
+    cases.append((p, None))
+    p = os.path.join(d, "rgb16.png")
+    magick([os.path.join(d, "src_rgbi3.png"), "-depth", "16", "PNG48:" + p])
+    cases.append((p, None))
+    for name, filt in (("f0", 0), ("f1", 1), ("f2", 2), ("f3", 3), ("f4", 4)):
+        p = os.path.join(d, "filter%s.png" % name)
+        src = os.path.join(d, "src_big.png")
+        big.save(src)
+        magick([src, "-define", "png:compression-filter=%d" % filt, "PNG24:" + p])
+        cases.append((p, None))
+    rgba = Image.new("RGBA", (7, 3))
+    rgba.putdata([(10 * x, 20 * y, 200, a) for y in range(3) for x, a in enumerate((0, 10, 19, 128, 222, 250, 255))])
+    p = os.path.join(d, "rgba.png")
+    rgba.save(p)
+    cases.append((p, None))
+    p = os.path.join(d, "rgbabkgd.png")
+    magick([p.replace("rgbabkgd", "rgba"), "-background", "rgb(10,20,30)", "-define", "png:bit-depth=8",
+            "PNG32:" + p])
+    cases.append((p, 8))
+    la = Image.new("LA", (4, 2))
+    la.putdata([(v, a) for v, a in ((0, 0), (100, 10), (200, 128), (255, 255))] * 2)
+    p = os.path.join(d, "la.png")
+    la.save(p)
+    cases.append((p, None))
+    p = os.path.join(d, "multi.png")
+    big.save(p)  # several IDAT chunks
+    data = open(p, "rb").read()
+    open(p, "wb").write(split_idat(data, 40))
+    cases.append((p, None))
+    for path, hint in cases:
+        expect_png(path, path + ".expect", hint)
+    # GIF: indices and table from Pillow, the loader's rules applied.
+    gifs = []
+    im = big.quantize(colors=2)
+    p = os.path.join(d, "two.gif")
+    im.save(p)
+    gifs.append(p)
+    im = big.quantize(colors=256)
+    p = os.path.join(d, "c256.gif")
+    im.save(p, interlace=True)
+    gifs.append(p)
+    im = big.quantize(colors=16)
+    pal = im.getpalette()
+    pal[0:3] = [0, 0, 0]
+    im.putpalette(pal)
+    p = os.path.join(d, "transp.gif")
+    im.save(p, transparency=0)
+    gifs.append(p)
+    frames = [big.quantize(colors=8), picture(37, 29, 5).quantize(colors=8)]
+    p = os.path.join(d, "anim.gif")
+    frames[0].save(p, save_all=True, append_images=frames[1:])
+    gifs.append(p)
+    for p in gifs:
+        g = Image.open(p)
+        g.seek(0)
+        w, h = g.size
+        raw = open(p, "rb").read()
+        # The minimum code size decides 4 or 8 bits; find it after the first descriptor.
+        k = min_code_size(raw)
+        bits = 4 if k <= 4 else 8
+        pal = g.getpalette() or []
+        table = [(pal[3 * i], pal[3 * i + 1], pal[3 * i + 2]) for i in range(len(pal) // 3)]
+        t = g.info.get("transparency")
+        if isinstance(t, int) and t < len(table) and table[t] == (0, 0, 0):
+            table[t] = (248, 248, 248)
+        count = 16 if bits == 4 else 256
+        table = (table + [(0, 0, 0)] * count)[:count]
+        rows = [pack(r, bits) if bits == 4 else bytearray(r) for r in rows_of(g)]
+        write_expect(p + ".expect", bits, w, h, table, rows)
+    return cases
+
+
+def min_code_size(raw):
+    pos = 13
+    if raw[10] & 0x80:
+        pos += 3 * (2 << (raw[10] & 7))
+    while raw[pos] != 0x2C:
+        pos += 2
+        while raw[pos]:
+            pos += raw[pos] + 1
+        pos += 1
+    flags = raw[pos + 9]
+    pos += 10
+    if flags & 0x80:
+        pos += 3 * (2 << (flags & 7))
+    return raw[pos]
+
+
+def split_idat(data, n):
+    out = bytearray(data[:8])
+    pos = 8
+    z = bytearray()
+    tail = bytearray()
+    while pos < len(data):
+        ln, = struct.unpack(">I", data[pos:pos + 4])
+        t = data[pos + 4:pos + 8]
+        if t == b"IDAT":
+            z += data[pos + 8:pos + 8 + ln]
+        elif not z:
+            out += data[pos:pos + 12 + ln]
+        else:
+            tail += data[pos:pos + 12 + ln]
+        pos += 12 + ln
+    for i in range(0, len(z), n):
+        c = z[i:i + n]
+        out += struct.pack(">I", len(c)) + b"IDAT" + c + struct.pack(">I", zlib.crc32(b"IDAT" + c))
+    return bytes(out + tail)
+
+
+def check(path):
+    data = open(path, "rb").read()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "signature"
+    pos = 8
+    z = b""
+    ihdr = None
+    while True:
+        ln, = struct.unpack(">I", data[pos:pos + 4])
+        t = data[pos + 4:pos + 8]
+        body = data[pos + 8:pos + 8 + ln]
+        crc, = struct.unpack(">I", data[pos + 8 + ln:pos + 12 + ln])
+        assert crc == zlib.crc32(t + body), "crc of " + t.decode()
+        if t == b"IHDR":
+            ihdr = body
+        if t == b"IDAT":
+            z += body
+        pos += 12 + ln
+        if t == b"IEND":
+            break
+    assert pos == len(data), "data after IEND"
+    w, h, depth, ctype = struct.unpack(">IIBB", ihdr[:10])
+    raw = zlib.decompress(z)
+    rowlen = (w * depth * (3 if ctype == 2 else 1) + 7) // 8
+    assert len(raw) == h * (rowlen + 1), "filtered size"
+    assert all(raw[y * (rowlen + 1)] == 0 for y in range(h)), "filter bytes"
+    im = Image.open(path)
+    im.load()
+    if im.mode == "P":
+        print(w, h, "P", len(im.getpalette()) // 3)
+        rows = [bytes(r) for r in rows_of(im)]
+    else:
+        im = im.convert("RGB")
+        print(w, h, "RGB", 0)
+        rows = [bytes(b for p in r for b in p) for r in rows_of(im)]
+    for r in rows:
+        print(r.hex())
+
+
+if __name__ == "__main__":
+    if sys.argv[1] == "make":
+        make(sys.argv[2])
+    else:
+        check(sys.argv[2])
