@@ -74,7 +74,7 @@ uint32_t ConvertDibPixels(const uint8_t* src, uint8_t* dst, uint8_t* info, uint3
   };
   if (bits == 24 || h.biWidth <= 0 || h.biHeight <= 0 ||
       (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 32))
-    return bits == 24 ? finish(0, 0) : finish(0, 0);
+    return finish(0, 0);
   const uint64_t w = uint32_t(h.biWidth);
   const uint64_t srcStride = DibStride(w, bits);
   const uint64_t dstStride = DibStride(w, 24);
@@ -85,7 +85,8 @@ uint32_t ConvertDibPixels(const uint8_t* src, uint8_t* dst, uint8_t* info, uint3
   uint64_t written = 0;
   for (uint64_t y = 0; y < uint64_t(h.biHeight); ++y) {
     const uint64_t s0 = y * srcStride, d0 = y * dstStride;
-    if (s0 + rowBytes > srcLimit || d0 + 3 * w > dstLength) break;
+    // Whole destination rows only, alignment bytes included.
+    if (s0 + rowBytes > srcLimit || d0 + dstStride > dstLength) break;
     const uint8_t* s = src + s0;
     uint8_t* d = dst + d0;
     switch (bits) {
@@ -131,11 +132,8 @@ uint32_t ConvertDibPixels(const uint8_t* src, uint8_t* dst, uint8_t* info, uint3
         for (uint64_t x = 0; x < w; ++x, d += 3) std::memcpy(d, table[(s[x >> 3] >> (7 - (x & 7))) & 1], 3);
         break;
     }
-    // The row's alignment bytes, when they fit.
-    const uint64_t pad = dstStride - 3 * w;
-    const uint64_t padFits = std::min<uint64_t>(pad, dstLength - (d0 + 3 * w));
-    std::memset(dst + d0 + 3 * w, 0, size_t(padFits));
-    written = d0 + 3 * w + padFits;
+    std::memset(dst + d0 + 3 * w, 0, size_t(dstStride - 3 * w));
+    written = d0 + dstStride;
     ++rows;
   }
   return finish(rows, written);
