@@ -108,8 +108,9 @@ uint32_t LoadBmzImage(LoadRecord& rec, LoadHost& host, const uint8_t* data, uint
       host.AppendMessage(kStrCannotOpen);
       return 0;
     }
-    n = std::min<int64_t>(int64_t(r.result), int64_t(size));
-    if (uint64_t(n) > declared) n = int64_t(declared);
+    // The codec counts a member's bytes less the one that completes its
+    // declared size, and copies one byte more than it counts.
+    n = std::min<int64_t>(int64_t(r.result) + 1, int64_t(declared));
   }
 
   // The member is a bitmap file: its header, colour table and rows.

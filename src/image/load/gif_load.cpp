@@ -119,7 +119,7 @@ uint32_t LoadGifImage(LoadRecord& rec, LoadHost& host, const uint8_t* data, uint
   }
   const uint64_t pixels = uint64_t(width) * height;
   if (got < pixels) {
-    std::memset(buf + got, 0, size_t(expected - got));
+    std::memset(buf + got, 0, size_t(pixels - got));
     got = pixels;
   }
 

@@ -88,9 +88,9 @@ int32_t InflateRawInMemory(uint8_t* buffer, int32_t dataLength, int32_t outLimit
     return -9;
   }
   if (r.Failed() || r.result < 0) return r.result < 0 ? r.result : -1;
-  // The member's bytes (UnzipOwn copies one byte more); what it did not
-  // fill is 0.
-  const int64_t filled = int64_t(r.result);
+  // UnzipOwn copies one byte more than it counts (the codec leaves out the
+  // byte that completes the declared size); what it did not fill is 0.
+  const int64_t filled = int64_t(r.result) + 1;
   if (filled < outLimit) std::memset(buffer + filled, 0, size_t(outLimit - filled));
   return r.result;
 }
