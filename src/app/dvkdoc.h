@@ -119,6 +119,12 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // "\TMP\temp.zip" for more than 200000 bytes when mode is not 0). Result:
   // inflated bytes clamped to outLimit, -2, 0 or the extraction's failure.
   int ExtractZipMemberToTemp(unsigned char* buffer, int dataLength, int outLimit, int mode);
+  // Writes the rows of `header` (40 bytes, room for 256 table entries after
+  // them) by format code (image/write/image_write.h): the header then
+  // describes the pixels written; "+"-marked names are refused (string 406).
+  void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format);
+  void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format);
+  void WriteJpegFile(unsigned char* pixels, unsigned char* header, CString path, int quality);
   // The load record (pixels released by their owner in ReleaseImageRecord).
   img::LoadRecord m_imageLoad;
   void ReleaseImageRecord();
@@ -268,6 +274,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   int MakeBackupCopy(const CString& path);
   CString LastBackupPath() const { return m_strLastBackup; }
   class ImageHost;
+  class ImageWriteHost;
   CString CannotOpenImageText(const CString& path, int result);
 
   // Loads "Dorvik.tmr" and "Dorvik.sch" once and makes sure frame timer 1 runs.

@@ -16,6 +16,7 @@
 #include "host/frame_host.h"
 #include "image/load/image_dispatch.h"
 #include "image/load/raw_inflate.h"
+#include "image/write/image_write.h"
 #include "res/resource.h"
 
 namespace {
@@ -229,4 +230,65 @@ int CDvkDoc::ExtractZipMemberToTemp(unsigned char* buffer, int dataLength, int o
     if (f.Open(member, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) f.Write(buffer, UINT(r));
   }
   return r;
+}
+
+// The document as the writers' host.
+class CDvkDoc::ImageWriteHost : public img::WriteHost {
+ public:
+  explicit ImageWriteHost(CDvkDoc& doc) : doc_(doc) {
+    textBufSize = doc.m_nTextBufSize;
+    textBufSize2 = doc.m_nTextBufSize2;
+  }
+  void MessageBox(unsigned id, const std::string& a, const std::string& b) override {
+    CString text;
+    if (id == img::kStrCannotSaveAs)
+      text.Format(fw::LoadText(id), a.c_str(), b.c_str());
+    else
+      text = fw::LoadText(id);
+    AfxMessageBox(text, MB_OK);
+  }
+  void MessageText(const std::string& text) override { AfxMessageBox(text.c_str(), MB_OK); }
+  std::string ScratchBitmapPath() override {
+    fw::MakeDir(doc_.m_strProgramDir + "\\TMP");
+    return (doc_.m_strProgramDir + "\\TMP\\Dorvik1.bmp").GetString();
+  }
+  std::string PackBitmap(const std::string& bmpPath) override {
+    // The pack reads m_strCurFile; the document's current file stays what it was.
+    const CString saved = doc_.m_strCurFile;
+    doc_.m_strCurFile = bmpPath.c_str();
+    const int packed = doc_.PackTempArchive(2);
+    doc_.m_strCurFile = saved;
+    if (!packed) return std::string();
+    const CString bmz = doc_.m_strProgramDir + "\\TMP\\Dorvik1.bmz";
+    SetFileAttributesW(WidePath(bmz).c_str(), FILE_ATTRIBUTE_NORMAL);
+    return bmz.GetString();
+  }
+  void KeepFileDate(const std::string& path) override {
+    if (doc_.m_bKeepFileDate != 1) return;
+    CFileStatus st;
+    if (!CFile::GetStatus(path.c_str(), st)) return;
+    st.m_mtime = CTime(static_cast<time_t>(doc_.m_tOpenedFileTime));
+    try {
+      CFile::SetStatus(path.c_str(), st);
+    } catch (...) {
+    }
+  }
+
+ private:
+  CDvkDoc& doc_;
+};
+
+void CDvkDoc::WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) {
+  ImageWriteHost host(*this);
+  img::WriteImageFile(host, pixels, header, path.GetString(), format);
+}
+
+void CDvkDoc::WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format) {
+  ImageWriteHost host(*this);
+  img::WriteImageByFormat(host, pixels, header, path.GetString(), format);
+}
+
+void CDvkDoc::WriteJpegFile(unsigned char* pixels, unsigned char* header, CString path, int quality) {
+  ImageWriteHost host(*this);
+  img::WriteJpegFile(host, pixels, header, path.GetString(), quality);
 }
