@@ -316,8 +316,116 @@ def check(path):
         print(r.hex())
 
 
+def write_be_tiff(path, im):
+    w, h = im.size
+    rows = [bytes(b for q in r for b in q) for r in rows_of(im)]
+    half = (h + 1) // 2
+    strips = [b"".join(rows[:half]), b"".join(rows[half:])]
+    entries = []
+    data_at = 8 + 2 + 12 * 11 + 4 + 6  # header, entries, next offset, BitsPerSample values
+    offs = [data_at, data_at + len(strips[0])]
+    def e(tag, typ, count, value):
+        entries.append(struct.pack(">HHI", tag, typ, count) + value)
+    e(256, 4, 1, struct.pack(">I", w))
+    e(257, 3, 1, struct.pack(">HH", h, 0))
+    e(258, 3, 3, struct.pack(">I", 8 + 2 + 12 * 11 + 4))
+    e(259, 3, 1, struct.pack(">HH", 1, 0))
+    e(262, 3, 1, struct.pack(">HH", 2, 0))
+    e(273, 3, 2, struct.pack(">HH", offs[0], offs[1]))
+    e(277, 3, 1, struct.pack(">HH", 3, 0))
+    e(278, 3, 1, struct.pack(">HH", half, 0))
+    e(279, 3, 2, struct.pack(">HH", len(strips[0]), len(strips[1])))
+    e(284, 3, 1, struct.pack(">HH", 1, 0))
+    e(296, 3, 1, struct.pack(">HH", 1, 0))
+    out = b"MM\x00\x2a" + struct.pack(">I", 8) + struct.pack(">H", len(entries)) + b"".join(entries)
+    out += struct.pack(">I", 0) + struct.pack(">HHH", 8, 8, 8)
+    assert len(out) == data_at
+    open(path, "wb").write(out + strips[0] + strips[1])
+
+
+def make_tiff(d):
+    """TIFF cases and their expectations (Pillow writes and decodes them)."""
+    os.makedirs(d, exist_ok=True)
+    rnd = random.Random(7)
+    bw = Image.new("1", (300, 40))
+    bw.putdata([1 if (x // 7 + y // 5 + rnd.randrange(9) // 8) % 2 else 0 for y in range(40) for x in range(300)])
+    wide = Image.new("1", (3456, 12), 1)
+    wide.putdata([0 if (x * 13 + y * 7) % 97 < 3 or x > 3000 else 1 for y in range(12) for x in range(3456)])
+    big = picture(37, 29, 2)
+    cases = []
+    for comp in ("raw", "tiff_ccitt", "group3", "group4", "packbits", "tiff_lzw"):
+        p = os.path.join(d, "bw_%s.tif" % comp)
+        bw.save(p, compression=comp)
+        cases.append((p, bw))
+    dense = Image.new("1", (3000, 6))
+    dense.putdata([(x + y) % 2 for y in range(6) for x in range(3000)])
+    p = os.path.join(d, "dense_g4.tif")
+    dense.save(p, compression="group4")
+    cases.append((p, dense))
+    p = os.path.join(d, "wide_g4.tif")
+    wide.save(p, compression="group4")
+    cases.append((p, wide))
+    for comp in ("raw", "packbits", "tiff_lzw"):
+        p = os.path.join(d, "rgb_%s.tif" % comp)
+        big.save(p, compression=comp)
+        cases.append((p, big))
+        p = os.path.join(d, "grey_%s.tif" % comp)
+        big.convert("L").save(p, compression=comp)
+        cases.append((p, big.convert("L")))
+    bw.save(os.path.join(d, "src_bw.png"))
+    big.save(os.path.join(d, "src_big.png"))
+    for name, args, im in (
+            ("im_g3.tif", ["-compress", "Fax"], bw),
+            ("im_lzw_pred.tif", ["-compress", "LZW", "-define", "tiff:predictor=2"], big),
+            ("im_lsb2msb.tif", ["-compress", "Group4", "-define", "tiff:fill-order=lsb"], bw)):
+        p = os.path.join(d, name)
+        src = os.path.join(d, "src_bw.png" if im is bw else "src_big.png")
+        magick([src] + args + [("GROUP4:" if False else "TIFF:") + p])
+        cases.append((p, im))
+    # Several strips of fax data, each a coding sequence of its own.
+    from PIL import TiffImagePlugin
+    saved = TiffImagePlugin.STRIP_SIZE
+    TiffImagePlugin.STRIP_SIZE = 300
+    for comp in ("group3", "group4", "tiff_ccitt"):
+        p = os.path.join(d, "strips_%s.tif" % comp)
+        bw.save(p, compression=comp)
+        cases.append((p, bw))
+    TiffImagePlugin.STRIP_SIZE = saved
+    # Big-endian, ImageWidth a LONG, StripOffsets SHORT values of two strips.
+    p = os.path.join(d, "be_rgb.tif")
+    write_be_tiff(p, big)
+    cases.append((p, big))
+    pal = big.quantize(colors=200)
+    p = os.path.join(d, "pal.tif")
+    pal.save(p, compression="tiff_lzw")
+    cases.append((p, pal))
+    for p, im in cases:
+        t = Image.open(p)
+        t.load()
+        w, h = t.size
+        if t.mode == "1":
+            photometric = t.tag_v2.get(262, 1)
+            rows = [pack([0 if v else 1 for v in r] if photometric == 0 else [1 if v else 0 for v in r], 1)
+                    for r in rows_of(t)]
+            table = [(255, 255, 255), (0, 0, 0)] if photometric == 0 else [(0, 0, 0), (255, 255, 255)]
+            write_expect(p + ".expect", 1, w, h, table, rows)
+        elif t.mode == "L":
+            photometric = t.tag_v2.get(262, 1)
+            rows = [bytearray(255 - v if photometric == 0 else v for v in r) for r in rows_of(t)]
+            table = [(255 - k, 255 - k, 255 - k) if photometric == 0 else (k, k, k) for k in range(256)]
+            write_expect(p + ".expect", 8, w, h, table, rows)
+        elif t.mode == "P":
+            pl = t.getpalette()
+            table = [(pl[3 * k], pl[3 * k + 1], pl[3 * k + 2]) for k in range(256)]
+            write_expect(p + ".expect", 8, w, h, table, [bytearray(r) for r in rows_of(t)])
+        else:
+            rows = [bytearray(b for q in r for b in (q[2], q[1], q[0])) for r in rows_of(t.convert("RGB"))]
+            write_expect(p + ".expect", 24, w, h, [], rows)
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2])
+        make_tiff(sys.argv[2])
     else:
         check(sys.argv[2])
