@@ -90,6 +90,24 @@ TEST(ImageOracle, LoadersMatchPillow) {
   EXPECT_GE(checked, 29 + 22);
 }
 
+// A greyscale cjpeg file clears the colour option and says "Jpeg 1 color".
+TEST(ImageOracle, GreyscaleJpegFromCjpeg) {
+  REQUIRE_TOOLS("cjpeg", "convert");
+  const fs::path d = Folder("jpeg");
+  const std::string cmd = "convert -size 16x8 gradient: '" + (d / "g.pgm").string() + "' && cjpeg -grayscale '" +
+                          (d / "g.pgm").string() + "' > '" + (d / "g.jpg").string() + "'";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  Record rec;
+  RecordingHost host;
+  img::LoadRequest req;
+  req.kind = img::kKindJpeg;
+  req.option = 1;
+  ASSERT_EQ(img::LoadImageFile(rec, host, (d / "g.jpg").string(), req).result, 0);
+  EXPECT_EQ(host.LastStatus(), "Jpeg 1 color");
+  EXPECT_EQ(rec.m_aImageSettings[img::kColorOption], 0u);
+  EXPECT_EQ(rec.Header().biBitCount, 24);
+}
+
 // Writes the DIB at each depth and lets Pillow and zlib judge the file.
 TEST(ImageOracle, PngWriterFilesPassPillowAndZlib) {
   if (!fs::exists(kPython)) GTEST_SKIP() << "no " << kPython;

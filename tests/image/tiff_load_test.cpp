@@ -2,6 +2,7 @@
 // orders, refused forms, bounds of every offset, PackBits.
 #include <gtest/gtest.h>
 
+#include "fw/alloc.h"
 #include "image/load/tiff_codecs.h"
 #include "image_test_host.h"
 
@@ -168,6 +169,47 @@ TEST(TiffLoad, PackBitsStopsAtOutMax) {
   const uint8_t cut[] = {0x7F, 1, 2};  // a literal run past the input
   out.clear();
   EXPECT_EQ(img::PackBitsDecode(cut, sizeof cut, 100, &out), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// Every allocation of a GIF, TIFF and zipped-bitmap load failing in turn:
+// the load fails with the memory message (the zipped bitmap's work buffer
+// with string 210) and nothing is left allocated.
+TEST(LoaderMemory, EachAllocationFailsCleanly) {
+  std::vector<std::pair<int, std::vector<uint8_t>>> files;
+  {
+    std::vector<uint8_t> px;
+    for (int i = 0; i < 4 * 3 * 3; ++i) px.push_back(uint8_t(i));
+    files.emplace_back(img::kKindTiff, WithData(Rgb(false, 4, 3), px));
+  }
+  {
+    // A GIF of one colour index run (LZW literal codes at width 3).
+    const std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
+                                      ',', 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0x4C, 0x01, 0, ';'};
+    files.emplace_back(img::kKindGif, gif);
+  }
+  const long live = fw::alloctest::Live();
+  for (const auto& kf : files) {
+    Record ok;
+    RecordingHost okHost;
+    ASSERT_EQ(Load(ok, okHost, kf.second, kf.first).result, 0) << kf.first;
+    for (long n = 1;; ++n) {
+      Record rec;
+      RecordingHost host;
+      fw::alloctest::Reset();
+      fw::alloctest::FailAt(n);
+      const int r = Load(rec, host, kf.second, kf.first).result;
+      const bool reached = fw::alloctest::Count() >= n;
+      fw::alloctest::Reset();
+      if (!reached) break;
+      EXPECT_EQ(r, -1) << kf.first << " " << n;
+      EXPECT_EQ(host.boxes, std::vector<unsigned>{152}) << kf.first << " " << n;
+    }
+  }
+  EXPECT_EQ(fw::alloctest::Live(), live);
 }
 
 }  // namespace
