@@ -13,8 +13,8 @@ class QuietHost : public img::LoadHost {
  public:
   // Small memory settings keep each run fast; the limit checks are the same.
   QuietHost() {
-    textBufSize = 4u << 20;
-    textBufSize2 = 4u << 20;
+    textBufSize = 1u << 20;
+    textBufSize2 = 1u << 20;
   }
   void SetMessage(unsigned) override {}
   void AppendMessage(unsigned) override {}

@@ -23,12 +23,23 @@ class Decoder {
       : t_(t), out_(out), expected_(expected), clear_(clear), text_(text) {
     Reset();
   }
-  void Reset() { std::memset(t_.len, 0, sizeof t_.len); }
+  // Empties the table: only the slots defined since the last reset (a stream
+  // of clear codes stays cheap).
+  void Reset() {
+    if (hi_ >= lo_) std::memset(t_.len + lo_, 0, sizeof(uint32_t) * (hi_ - lo_ + 1));
+    lo_ = kSlots;
+    hi_ = 0;
+  }
+  void Mark(uint32_t at) {
+    if (at < lo_) lo_ = at;
+    if (at > hi_) hi_ = at;
+  }
   // Length and first byte of a code's string (literals: 1; clear/end: 0).
   uint32_t Len(uint32_t c) const { return c < clear_ ? 1 : t_.len[c]; }
   uint8_t First(uint32_t c) const { return c < clear_ ? uint8_t(c) : t_.first[c]; }
   // Defines `at` as the string of `prev` followed by `byte`.
   void Define(uint32_t at, uint32_t prev, uint8_t byte) {
+    Mark(at);
     if (prev < clear_) {
       t_.prefix[at] = kByteMark | prev;
       t_.first[at] = uint8_t(prev);
@@ -48,6 +59,7 @@ class Decoder {
   // Rule for an undefined code: the previous string followed by its first
   // byte; a previous literal, clear or end code gives its low byte twice.
   void DefineUndefined(uint32_t at, uint32_t prev) {
+    Mark(at);
     if (prev < clear_ || t_.len[prev] == 0) {
       t_.prefix[at] = kByteMark | (prev & 0xFF);
       t_.first[at] = uint8_t(prev);
@@ -95,6 +107,7 @@ class Decoder {
   uint32_t clear_;
   bool text_;
   uint64_t count_ = 0;
+  uint32_t lo_ = 0, hi_ = kSlots - 1;  // slots defined since the last reset
 };
 
 // Bit readers; bits past the input read as 0.
