@@ -94,6 +94,7 @@ class CDvkDoc::ImageHost : public img::LoadHost {
     if (!doc_.m_pfnUnZip) return false;
     const CString tmp = doc_.m_strProgramDir + "\\TMP\\";
     const CString zip = tmp + "temp.zip";
+    fw::MakeDir(doc_.m_strProgramDir + "\\TMP");
     {
       CFile f;
       if (!f.Open(zip, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
@@ -201,8 +202,9 @@ int CDvkDoc::ExtractZipMemberToTemp(unsigned char* buffer, int dataLength, int o
   const CString tmp = m_strProgramDir + "\\TMP\\";
   const CString zip = tmp + "temp.zip";
   const CString member = tmp + "temp.txt";
+  fw::MakeDir(m_strProgramDir + "\\TMP");
   const int32_t count =
-      img::BuildInflateZip(buffer, dataLength, img::DeclaredInflateSize(dataLength, outLimit, mode), library);
+      img::BuildInflateZip(buffer, dataLength, img::DeclaredInflateSize(dataLength), library);
   if (library) {
     CFile f;
     if (!f.Open(zip, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {

@@ -16,13 +16,10 @@ constexpr uint16_t kTime = 0x58A6;
 constexpr uint16_t kDate = 0x3F14;
 }  // namespace
 
-uint32_t DeclaredInflateSize(int32_t dataLength, int32_t outLimit, int32_t mode) {
+uint32_t DeclaredInflateSize(int32_t dataLength) {
   const uint64_t n = dataLength > 0 ? uint64_t(dataLength) : 0;
-  const uint64_t lim = outLimit > 0 ? uint64_t(outLimit) : 0;
-  if (mode == 2) return uint32_t(lim);
-  uint64_t v = mode == 1 ? n * 256 : n * 64;
-  if (v > lim) v = lim;
-  return uint32_t(v);
+  const uint64_t v = n * 1032 + 1024;
+  return uint32_t(v < 0x7FFFFFF0u ? v : 0x7FFFFFF0u);
 }
 
 int32_t BuildInflateZip(uint8_t* buffer, int32_t dataLength, uint32_t declared, bool library) {
@@ -38,7 +35,7 @@ int32_t BuildInflateZip(uint8_t* buffer, int32_t dataLength, uint32_t declared, 
   PutLe16(h + 12, kDate);
   PutLe32(h + 14, 0);
   PutLe32(h + 18, uint32_t(n));
-  PutLe32(h + 22, library ? 0 : declared);
+  PutLe32(h + 22, declared);
   PutLe16(h + 26, 8);
   PutLe16(h + 28, 0);
   std::memcpy(h + 30, kName, 8);
@@ -55,7 +52,7 @@ int32_t BuildInflateZip(uint8_t* buffer, int32_t dataLength, uint32_t declared, 
     PutLe16(c + 14, kDate);
     PutLe32(c + 16, 0);
     PutLe32(c + 20, uint32_t(n));
-    PutLe32(c + 24, 0);
+    PutLe32(c + 24, declared);
     PutLe16(c + 28, 8);
     std::memset(c + 30, 0, 8);
     c[38] = 0x20;
@@ -73,12 +70,15 @@ int32_t BuildInflateZip(uint8_t* buffer, int32_t dataLength, uint32_t declared, 
     PutLe32(e + 16, d);
     PutLe16(e + 20, 0);
   }
-  return int32_t(d + 94 - kZipLocalSize);
+  // The library's file ends at its end record (trailing bytes would hide
+  // the record from a strict reader); in memory the image is D + 94 bytes.
+  return int32_t(library ? d + 54 + 22 : d + 94);
 }
 
 int32_t InflateRawInMemory(uint8_t* buffer, int32_t dataLength, int32_t outLimit, int32_t mode) {
   if (dataLength < 0 || outLimit < 0) return -1;
-  const int32_t count = BuildInflateZip(buffer, dataLength, DeclaredInflateSize(dataLength, outLimit, mode), false);
+  if (outLimit == 0) return 0;
+  const int32_t count = BuildInflateZip(buffer, dataLength, DeclaredInflateSize(dataLength), false);
   arc::ArcState st;
   arc::ArcOutcome r;
   try {
@@ -88,6 +88,7 @@ int32_t InflateRawInMemory(uint8_t* buffer, int32_t dataLength, int32_t outLimit
     return -9;
   }
   if (r.Failed() || r.result < 0) return r.result < 0 ? r.result : -1;
+  if (r.result > outLimit) r.result = outLimit;
   // UnzipOwn copies one byte more than it counts (the codec leaves out the
   // byte that completes the declared size); what it did not fill is 0.
   const int64_t filled = int64_t(r.result) + 1;

@@ -13,14 +13,16 @@ constexpr int32_t kZipLocalSize = 38;      // local header with the name "temp.t
 constexpr int32_t kZipTailSize = 94 - 38;  // central entry and end record ... (D + 94 in all)
 constexpr int32_t kZipSpare = 256;         // cleared bytes after the data
 
-// Uncompressed size the local header declares, by mode, without the library:
-// mode 1 data x 256, mode 2 outLimit, other modes data x 64; every mode but 2
-// limited to outLimit.
-uint32_t DeclaredInflateSize(int32_t dataLength, int32_t outLimit, int32_t mode);
+// Uncompressed size the scratch image declares: the most deflate data of
+// that length can give (1032 bytes a byte), so the extraction never stops at
+// a declared size; what passes outLimit is dropped and the result clamped.
+uint32_t DeclaredInflateSize(int32_t dataLength);
 
 // Builds the ZIP image in `buffer` (deflate data moved up by 38 bytes, 256
 // bytes after it cleared; with `library` the central entry and end record
-// follow). Returns the image's length D + 94 (D = data + 38).
+// follow, declaring the same size). Returns the image's length: D + 76 with
+// the records (the file ends at the end record), else D + 94
+// (D = data + 38).
 int32_t BuildInflateZip(uint8_t* buffer, int32_t dataLength, uint32_t declared, bool library);
 
 // The in-memory route: the inflated length clamped to outLimit (the archive
