@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/dvkdoc.h"
+#include "core/docopen/opentexts.h"
 #include "fw/file.h"
 #include "fw/filefind.h"
 #include "fw/path.h"
@@ -193,7 +194,16 @@ int CDvkDoc::LoadImageFile(CString path, int option) {
 }
 
 CString CDvkDoc::CannotOpenImageText(const CString& path, int result) {
-  CString text = result == -3 ? fw::LoadText(IDS_UNSUPPORTED_FORMAT) : fw::LoadText(IDS_CANNOT_OPEN_FILE);
+  // Too large: the file limit; a file that is not there or does not open:
+  // string 237; a picture the loaders refuse: string 210.
+  CString text;
+  if (result == -3) {
+    text.Format(docopen::GetOpenText(docopen::OpenText::kFileOver), static_cast<int>(m_nTextBufSize2 >> 20));
+  } else {
+    CFile f;
+    const bool opens = f.Open(path, CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary) != FALSE;
+    text = fw::LoadText(opens ? IDS_UNSUPPORTED_FORMAT : IDS_CANNOT_OPEN_FILE);
+  }
   return text + "\nfile = " + path;
 }
 

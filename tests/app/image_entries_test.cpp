@@ -121,6 +121,20 @@ TEST_F(ImageEntries, TiffAndJpegPlugins) {
   EXPECT_EQ(doc->m_imageLoad.m_nLoadBitsOwner, 1u);
 }
 
+// Opening a picture fills the record and says in the text pane that it
+// cannot be shown yet; a second picture replaces the first.
+TEST_F(ImageEntries, OpenFileLoadsThePicture) {
+  Begin();
+  testsupport::WriteFileBytes(W("x.png"), PngBytes());
+  testsupport::WriteFileBytes(W("y.png"), PngBytes());
+  ASSERT_EQ(doc->OpenFile(W("x.png").c_str(), docopen::OpenMode::kPlain), 0);
+  EXPECT_EQ(doc->m_nFileKind, 14);
+  EXPECT_EQ(doc->m_imageLoad.m_nLoadReady, 1u);
+  EXPECT_NE(std::string(doc->m_pText, doc->m_nTextLen).find("PNG"), std::string::npos);
+  ASSERT_EQ(doc->OpenFile(W("y.png").c_str(), docopen::OpenMode::kPlain), 0);
+  EXPECT_EQ(doc->m_imageLoad.m_nLoadWidth, 3);
+}
+
 TEST_F(ImageEntries, MetafileHandedOnByName) {
   Begin();
   testsupport::WriteFileBytes(W("x.wmf"), "wmf bytes");
