@@ -80,6 +80,24 @@ class Decoder {
     const uint32_t n = t_.len[c];
     uint64_t pos = count_ + n;
     uint32_t code = c;
+    if (!text_ && pos <= expected_) {
+      // The whole string fits: written back to front without checks.
+      uint8_t* o = out_ + pos;
+      for (uint32_t i = 0; i < n; ++i) {
+        if (code & kByteMark) {
+          if (!(code & 0x20000)) *--o = uint8_t(code);
+          break;
+        }
+        if (code < clear_) {
+          *--o = uint8_t(code);
+          break;
+        }
+        *--o = t_.suffix[code];
+        code = t_.prefix[code];
+      }
+      count_ += n;
+      return;
+    }
     for (uint32_t i = 0; i < n; ++i) {
       --pos;
       if (code & kByteMark) {
@@ -116,10 +134,16 @@ struct LsbReader {
   uint64_t n;
   uint64_t bit = 0;
   uint32_t Read(int width) {
+    const uint64_t byte = bit >> 3;
+    if (byte + 2 < n) {
+      const uint32_t w = uint32_t(d[byte]) | uint32_t(d[byte + 1]) << 8 | uint32_t(d[byte + 2]) << 16;
+      bit += uint64_t(width);
+      return (w >> ((bit - uint64_t(width)) & 7)) & ((1u << width) - 1);
+    }
     uint32_t v = 0;
     for (int i = 0; i < width; ++i, ++bit) {
-      const uint64_t byte = bit >> 3;
-      if (byte < n && (d[byte] >> (bit & 7)) & 1) v |= 1u << i;
+      const uint64_t at = bit >> 3;
+      if (at < n && (d[at] >> (bit & 7)) & 1) v |= 1u << i;
     }
     return v;
   }
@@ -129,11 +153,18 @@ struct MsbReader {
   uint64_t n;
   uint64_t bit = 0;
   uint32_t Read(int width) {
+    const uint64_t byte = bit >> 3;
+    if (byte + 2 < n) {
+      const uint32_t w = uint32_t(d[byte]) << 16 | uint32_t(d[byte + 1]) << 8 | uint32_t(d[byte + 2]);
+      const int shift = 24 - int(bit & 7) - width;
+      bit += uint64_t(width);
+      return (w >> shift) & ((1u << width) - 1);
+    }
     uint32_t v = 0;
     for (int i = 0; i < width; ++i, ++bit) {
-      const uint64_t byte = bit >> 3;
+      const uint64_t at = bit >> 3;
       v <<= 1;
-      if (byte < n && (d[byte] >> (7 - (bit & 7))) & 1) v |= 1;
+      if (at < n && (d[at] >> (7 - (bit & 7))) & 1) v |= 1;
     }
     return v;
   }

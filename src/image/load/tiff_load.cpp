@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "archive/lzw_decode.h"
-#include "fw/alloc.h"
 #include "image/load/image_loaders.h"
 #include "image/load/image_size.h"
 #include "image/load/tiff_codecs.h"
@@ -202,19 +201,15 @@ uint32_t LoadTiffImage(LoadRecord& rec, LoadHost& host, const uint8_t* data, uin
         break;
       }
       case 5: {
+        // Decoded in place in the output vector (it holds the input first).
         const uint64_t inLen = length - first;
-        uint8_t* buf = static_cast<uint8_t*>(fw::Alloc(size_t(std::max(inLen, expected)) + 16));
-        if (!buf) {
-          host.MessageBox(kStrOutOfMemory);
-          return 0;
-        }
-        std::memcpy(buf, data + first, size_t(inLen));
+        out.resize(size_t(std::max(inLen, expected)) + 16);
+        std::memcpy(out.data(), data + first, size_t(inLen));
         bool noMemory = false;
-        const int32_t n = arc::LzwDecode(buf, int32_t(std::min<uint64_t>(inLen, 0x7FFFFFFF)), int32_t(expected),
-                                         arc::kLzwTiff, 8, &noMemory);
+        const int32_t n = arc::LzwDecode(out.data(), int32_t(std::min<uint64_t>(inLen, 0x7FFFFFFF)),
+                                         int32_t(expected), arc::kLzwTiff, 8, &noMemory);
         if (noMemory) host.MessageBox(kStrOutOfMemory);
-        out.assign(buf, buf + std::max(n, 0));
-        fw::Free(buf);
+        out.resize(size_t(std::max(n, 0)));
         break;
       }
       case 32773:
@@ -251,13 +246,24 @@ uint32_t LoadTiffImage(LoadRecord& rec, LoadHost& host, const uint8_t* data, uin
         for (uint64_t i = spp; i < rowBytes && y * rowBytes + i < out.size(); ++i)
           out[y * rowBytes + i] = uint8_t(out[y * rowBytes + i] + out[y * rowBytes + i - spp]);
   }
-  if (rgb)
-    for (uint64_t i = 0; i + 2 < out.size(); i += 3) std::swap(out[i], out[i + 2]);
-  // Min-is-white bilevel fax data is 1 = black: the table turns it round.
   if (!AllocLoadBits(rec, host, stride * dir.height + 10000)) return 0;
-  for (uint64_t y = 0; y < dir.height && y * rowBytes < out.size(); ++y)
-    std::memcpy(rec.m_pLoadBits + (dir.height - 1 - y) * stride, out.data() + y * rowBytes,
-                size_t(std::min<uint64_t>(rowBytes, out.size() - y * rowBytes)));
+  for (uint64_t y = 0; y < dir.height && y * rowBytes < out.size(); ++y) {
+    const uint8_t* s = out.data() + y * rowBytes;
+    uint8_t* d = rec.m_pLoadBits + (dir.height - 1 - y) * stride;
+    const uint64_t n = std::min<uint64_t>(rowBytes, out.size() - y * rowBytes);
+    if (!rgb) {
+      std::memcpy(d, s, size_t(n));
+      continue;
+    }
+    // 24 bits: red, green, blue become blue, green, red after decoding.
+    uint64_t i = 0;
+    for (; i + 2 < n; i += 3) {
+      d[i] = s[i + 2];
+      d[i + 1] = s[i + 1];
+      d[i + 2] = s[i];
+    }
+    for (; i < n; ++i) d[i] = s[i];
+  }
   std::memset(info, 0, kInfoArea);
   DibHeader h;
   h.biWidth = int32_t(dir.width);
