@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "archive/zip_craft.h"
 #include "fw/file.h"
 #include "fw/fwtext.h"
 #include "image/image_test_host.h"
@@ -214,6 +215,36 @@ TEST_F(ImageEntries, ZippedSaveAndFileDate) {
   CFileStatus st;
   ASSERT_TRUE(CFile::GetStatus(W("d.bmp").c_str(), st));
   EXPECT_EQ(st.m_mtime.GetTime(), 1000000000);
+}
+
+// Zipped bitmaps with the unzip library bound: "Dorvik1.bmp" through the
+// library and "\\TMP\\temp.zip", another member name in memory; a zipped
+// save loads back to the same rows.
+TEST_F(ImageEntries, ZippedBitmapsThroughTheLibrary) {
+  Begin({"unzip32.dll"});
+  ASSERT_NE(doc->m_pfnUnZip, nullptr);
+  imgtest::BmpLayout layout;
+  layout.width = 5;
+  layout.height = 3;
+  const std::vector<uint8_t> bmp = imgtest::MakeBmp(layout);
+  const std::string bmpText(bmp.begin(), bmp.end());
+  arc::CraftMember m;
+  m.data = bmpText;
+  for (const char* name : {"Dorvik1.bmp", "other.bmp"}) {
+    m.name = name;
+    testsupport::WriteFileBytes(W("z.bmz"), arc::CraftZip({m}));
+    DeleteFileA(P("TMP\\Dorvik1.bmp").c_str());
+    ASSERT_EQ(LoadImage(W("z.bmz")), 0) << name;
+    EXPECT_EQ(Exists(P("TMP\\Dorvik1.bmp")), std::string(name) == "Dorvik1.bmp") << name;
+    EXPECT_EQ(0, std::memcmp(doc->m_imageLoad.m_pLoadBits, bmp.data() + 54, 48)) << name;
+  }
+  // A zipped save through the pack loads back.
+  uint8_t header[img::kInfoArea];
+  std::memcpy(header, doc->m_imageLoad.m_bmiLoad, sizeof header);
+  std::vector<uint8_t> px(doc->m_imageLoad.m_pLoadBits, doc->m_imageLoad.m_pLoadBits + 48);
+  doc->WriteImageFile(px.data(), header, W("s.bmz").c_str(), 4);
+  ASSERT_EQ(LoadImage(W("s.bmz")), 0);
+  EXPECT_EQ(0, std::memcmp(doc->m_imageLoad.m_pLoadBits, bmp.data() + 54, 48));
 }
 
 }  // namespace
