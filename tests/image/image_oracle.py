@@ -350,7 +350,9 @@ def make_tiff(d):
     bw = Image.new("1", (300, 40))
     bw.putdata([1 if (x // 7 + y // 5 + rnd.randrange(9) // 8) % 2 else 0 for y in range(40) for x in range(300)])
     wide = Image.new("1", (3456, 12), 1)
-    wide.putdata([0 if (x * 13 + y * 7) % 97 < 3 or x > 3000 else 1 for y in range(12) for x in range(3456)])
+    # Every third row is white for 3001 pixels: a run above 2560 (two make-up codes).
+    wide.putdata([0 if x > 3000 or (y % 3 and (x * 13 + y * 7) % 97 < 3) else 1
+                  for y in range(12) for x in range(3456)])
     big = picture(37, 29, 2)
     cases = []
     for comp in ("raw", "tiff_ccitt", "group3", "group4", "packbits", "tiff_lzw"):
@@ -362,6 +364,9 @@ def make_tiff(d):
     p = os.path.join(d, "dense_g4.tif")
     dense.save(p, compression="group4")
     cases.append((p, dense))
+    p = os.path.join(d, "bw_group3_2d.tif")
+    bw.save(p, compression="group3", tiffinfo={292: 1})
+    cases.append((p, bw))
     p = os.path.join(d, "wide_g4.tif")
     wide.save(p, compression="group4")
     cases.append((p, wide))

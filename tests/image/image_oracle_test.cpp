@@ -87,7 +87,7 @@ TEST(ImageOracle, LoadersMatchPillow) {
     }
     ++checked;
   }
-  EXPECT_GE(checked, 29 + 22);
+  EXPECT_GE(checked, 29 + 23);
 }
 
 // A greyscale cjpeg file clears the colour option and says "Jpeg 1 color".

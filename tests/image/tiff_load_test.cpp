@@ -213,3 +213,26 @@ TEST(LoaderMemory, EachAllocationFailsCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Fault: 8-bit min-is-white is shown through an inverted grey table.
+TEST(TiffLoad, MinIsWhiteGreyInverted) {
+  TiffBuilder t;
+  t.Short(256, 2);
+  t.Short(257, 1);
+  t.Short(258, 8);
+  t.Short(259, 1);
+  t.Short(262, 0);
+  t.Short(279, 2);
+  t.Short(273, 0);
+  Record rec;
+  RecordingHost host;
+  ASSERT_EQ(Load(rec, host, WithData(t, {0, 200}), img::kKindTiff).result, 0);
+  EXPECT_EQ(host.status.front(), "Uncompressed , Normal B/W");
+  EXPECT_EQ(rec.m_bmiLoad[40], 255);          // value 0 is white
+  EXPECT_EQ(rec.m_bmiLoad[40 + 4 * 200], 55);
+  EXPECT_EQ(rec.m_pLoadBits[1], 200);
+}
+
+}  // namespace
