@@ -343,6 +343,59 @@ def write_be_tiff(path, im):
     open(path, "wb").write(out + strips[0] + strips[1])
 
 
+def make_bmp(d):
+    """Bitmaps; NAME.expect holds the 24-bit rows the record converts to."""
+    os.makedirs(d, exist_ok=True)
+    cases = []
+    for w in (1, 3, 5, 10):
+        src = picture(w, 4, 30 + w)
+        for mode, name in (("1", "b1"), ("P16", "b4"), ("P", "b8"), ("RGB", "b24")):
+            im = src.convert("1") if mode == "1" else src.quantize(colors=16) if mode == "P16" else \
+                src.quantize(colors=200) if mode == "P" else src
+            p = os.path.join(d, "%s_w%d.bmp" % (name, w))
+            im.save(p)
+            cases.append(p)
+    src = os.path.join(d, "src_bmp.png")
+    picture(7, 5, 3).save(src)
+    for name, args in (("im555.bmp", ["-define", "bmp:subtype=RGB555", "BMP3:"]),
+                       ("im555v5.bmp", ["-define", "bmp:subtype=RGB555", "BMP:"]),
+                       ("im565v5.bmp", ["-define", "bmp:subtype=RGB565", "BMP:"]),
+                       ("im24v5.bmp", ["BMP:"]),
+                       ("im32v5.bmp", ["-alpha", "set", "BMP:"])):
+        p = os.path.join(d, name)
+        magick([src] + args[:-1] + [args[-1] + p])
+        cases.append(p)
+    for p in cases:
+        raw = open(p, "rb").read()
+        off, = struct.unpack("<I", raw[10:14])
+        bisize, w, h, planes, bits, comp = struct.unpack("<IiiHHI", raw[14:34])
+        if bits == 16:
+            # The loader's rule: masks when there are any (5-5-5 without),
+            # each channel's bits moved to the top of the byte.
+            masks = (0x7C00, 0x03E0, 0x001F)
+            if comp == 3 and (bisize > 40 or off >= 66):
+                masks = struct.unpack("<III", raw[54:66])
+            def take(v, m):
+                if not m:
+                    return 0
+                shift = (m & -m).bit_length() - 1
+                nb = bin(m).count("1")
+                c = (v & m) >> shift
+                return (c >> (nb - 8)) if nb >= 8 else (c << (8 - nb)) & 255
+            stride_ = stride(w, 16)
+            rows = []
+            for y in range(h - 1, -1, -1):
+                r = bytearray()
+                for x in range(w):
+                    v = raw[off + y * stride_ + 2 * x] | raw[off + y * stride_ + 2 * x + 1] << 8
+                    r += bytes([take(v, masks[2]), take(v, masks[1]), take(v, masks[0])])
+                rows.append(r)
+        else:
+            im = Image.open(p).convert("RGB")
+            rows = [bytearray(b for q in r for b in (q[2], q[1], q[0])) for r in rows_of(im)]
+        write_expect(p + ".expect24", 24, w, h, [], rows)
+
+
 def make_tiff(d):
     """TIFF cases and their expectations (Pillow writes and decodes them)."""
     os.makedirs(d, exist_ok=True)
@@ -432,5 +485,6 @@ if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2])
         make_tiff(sys.argv[2])
+        make_bmp(sys.argv[2])
     else:
         check(sys.argv[2])

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "image/load/dib_convert.h"
 #include "image/load/image_dispatch.h"
 #include "image/write/dib_reduce.h"
 #include "image/write/png_write.h"
@@ -88,6 +89,46 @@ TEST(ImageOracle, LoadersMatchPillow) {
     ++checked;
   }
   EXPECT_GE(checked, 29 + 23);
+}
+
+// Bitmaps (Pillow at 1, 4, 8, 24 bits, widths 1, 3, 5, 10; ImageMagick's
+// 16-bit 5-5-5 and 5-6-5 and its default V5 headers at 24 and 32 bits): the
+// record converted to 24 bits equals Pillow's pixels (16 bits: the
+// loader's channel rule applied to the stored pixels).
+TEST(ImageOracle, BitmapsMatchPillow) {
+  if (!fs::exists(kPython)) GTEST_SKIP() << "no " << kPython;
+  REQUIRE_TOOLS("convert");
+  const fs::path d = Folder("bmp");
+  const std::string cmd = std::string(kPython) + " '" TABRYE_TEST_ROOT "/tests/image/image_oracle.py' make '" +
+                          d.string() + "'";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  int checked = 0;
+  for (const auto& e : fs::directory_iterator(d)) {
+    if (e.path().extension() != ".expect24") continue;
+    const fs::path pic = e.path().parent_path() / e.path().stem();
+    std::vector<uint8_t> want = ReadAll(e.path());
+    const auto nl = std::find(want.begin(), want.end(), '\n');
+    const std::vector<uint8_t> rows(nl + 1, want.end());
+    Record rec;
+    RecordingHost host;
+    img::LoadRequest req;
+    req.kind = img::kKindBmp;
+    ASSERT_EQ(img::LoadImageFile(rec, host, pic.string(), req).result, 0) << pic;
+    EXPECT_EQ(rec.Header().biSize, 40u) << pic;
+    std::vector<uint8_t> got(rows.size() + 16);
+    uint8_t info[img::kInfoArea];
+    std::memcpy(info, rec.m_bmiLoad, sizeof info);
+    if (rec.Header().biBitCount == 24)
+      got.assign(rec.m_pLoadBits, rec.m_pLoadBits + rec.m_nLoadDataSize);
+    else
+      img::ConvertDibPixels(rec.m_pLoadBits, got.data(), info, rec.m_nLoadDataSize, uint32_t(got.size()));
+    got.resize(rows.size());
+    size_t diff = 0;
+    while (diff < rows.size() && got[diff] == rows[diff]) ++diff;
+    EXPECT_EQ(diff, rows.size()) << pic << " first difference";
+    ++checked;
+  }
+  EXPECT_GE(checked, 21);
 }
 
 // A greyscale cjpeg file clears the colour option and says "Jpeg 1 color".

@@ -162,8 +162,14 @@ int LoadBitmap(LoadRecord& rec, LoadHost& host, const uint8_t* data, uint32_t le
   const uint32_t bits = h.biBitCount;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return -1;
   // Run-length, JPEG and PNG pixels are refused; BI_BITFIELDS only for 16 and 32 bits.
-  const bool bitfields = h.biCompression == 3 && (bits == 16 || bits == 32);
+  bool bitfields = h.biCompression == 3 && (bits == 16 || bits == 32);
   if (h.biCompression != 0 && !bitfields) return -1;
+  // BI_BITFIELDS after a 40-byte header whose pixels start right after it
+  // carries no masks (one writer makes such files): the plain layout.
+  if (bitfields && biSize == kHeaderSize && GetLe32(data + 10) != 0 && GetLe32(data + 10) < 14 + 40 + 12) {
+    bitfields = false;
+    h.biCompression = 0;
+  }
   if (h.biHeight == 0) return -1;
   const Margins m = TrimMargins(rec);
   Geometry g;
