@@ -76,3 +76,43 @@ TEST(JpegLoad, DamagedFileFails) {
 }
 
 }  // namespace
+
+#include "fw/alloc.h"
+
+namespace {
+
+// Each allocation of a JPEG load failing in turn (the decoder's and the
+// loader's): the load fails, string 152 is shown once, nothing is left.
+TEST(JpegLoad, EachAllocationFailsCleanly) {
+  const std::vector<uint8_t> f = EncodeJpeg(24, 16);
+  const long live = fw::alloctest::Live();
+  for (int n = 1;; ++n) {
+    Record rec;
+    RecordingHost host;
+    jpeg::JSetAllocFailure(n);
+    const int r = Load(rec, host, f, img::kKindJpeg).result;
+    const int calls = jpeg::JAllocCount();
+    jpeg::JSetAllocFailure(0);
+    if (calls < n) {
+      EXPECT_EQ(r, 0);
+      break;
+    }
+    EXPECT_EQ(r, -1) << n;
+    EXPECT_EQ(host.boxes, std::vector<unsigned>{152}) << n;
+  }
+  for (long n = 1;; ++n) {
+    Record rec;
+    RecordingHost host;
+    fw::alloctest::Reset();
+    fw::alloctest::FailAt(n);
+    const int r = Load(rec, host, f, img::kKindJpeg).result;
+    const bool reached = fw::alloctest::Count() >= n;
+    fw::alloctest::Reset();
+    if (!reached) break;
+    EXPECT_EQ(r, -1) << n;
+    EXPECT_EQ(host.boxes, std::vector<unsigned>{152}) << n;
+  }
+  EXPECT_EQ(fw::alloctest::Live(), live);
+}
+
+}  // namespace

@@ -13,8 +13,8 @@ uint32_t LoadJpegImage(LoadRecord& rec, LoadHost& host, const uint8_t* data, uin
   jpeg::JDecoder dec;
   // The planes (three bytes a pixel) stay within the pixel data kept.
   dec.SetPlaneLimit(int64_t(host.textBufSize) > 0 ? int64_t(host.textBufSize) : 1);
-  if (dec.ReadHeader(data, length) < 0) return 0;
-  const int rc = dec.Decode();
+  int rc = dec.ReadHeader(data, length);
+  if (rc == 0) rc = dec.Decode();
   if (rc < 0) {
     if (rc == -1) host.MessageBox(kStrOutOfMemory);
     return 0;
