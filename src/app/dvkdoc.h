@@ -19,6 +19,7 @@
 #include "core/docsvc/schedule_runner.h"
 #include "app/shell/save_forms.h"
 #include "archive/arc_state.h"
+#include "image/load/image_record.h"
 #include "core/textcodec/textcodec.h"
 #include "csv/csv_fileopen.h"
 #include "app/varview_dlg.h"
@@ -107,9 +108,26 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // m_strOpenMessage. `kind` 0 takes the path's kind; an open mode that loads
   // a file as another kind passes it.
   std::optional<std::string> RenderFileAsText(CString path, int markupFlag, int option, int kind = 0);
-  // The one entry of the image loaders: 0 = loaded (the image subsystem
-  // brings the load record); -1, -2, -3 = failure, reason in m_strOpenMessage.
-  int LoadImageFile(CString path, int mode);
+  // --- pictures (app/dvkdoc_image.cpp; docs/image.md) ----------------------
+  // Loads the picture into m_imageLoad: 0 = loaded (or a metafile handed on
+  // by name: m_strCurFile, m_nPendingViewCmd 33); -1, -2, -3 = failure,
+  // reason in m_strOpenMessage. `option` is the colour option word; above 0
+  // it makes a JPEG go to the own decoder.
+  int LoadImageFile(CString path, int option);
+  // The raw-deflate inflater: deflate data at the start of `buffer` become
+  // the inflated bytes there (in memory, or through the unzip library and
+  // "\TMP\temp.zip" for more than 200000 bytes when mode is not 0). Result:
+  // inflated bytes clamped to outLimit, -2, 0 or the extraction's failure.
+  int ExtractZipMemberToTemp(unsigned char* buffer, int dataLength, int outLimit, int mode);
+  // Writes the rows of `header` (40 bytes, room for 256 table entries after
+  // them) by format code (image/write/image_write.h): the header then
+  // describes the pixels written; "+"-marked names are refused (string 406).
+  void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format);
+  void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format);
+  void WriteJpegFile(unsigned char* pixels, unsigned char* header, CString path, int quality);
+  // The load record (pixels released by their owner in ReleaseImageRecord).
+  img::LoadRecord m_imageLoad;
+  void ReleaseImageRecord();
   // Reopens the current file with a forced decoder (kAuto: detect again).
   int ReopenWithEncoding(textcodec::TextEncoding encoding);
   // The "encoding choice" command: a small menu of the encodings, then
@@ -260,6 +278,9 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // -1 failed (after a message).
   int MakeBackupCopy(const CString& path);
   CString LastBackupPath() const { return m_strLastBackup; }
+  class ImageHost;
+  class ImageWriteHost;
+  CString CannotOpenImageText(const CString& path, int result);
 
   // Loads "Dorvik.tmr" and "Dorvik.sch" once and makes sure frame timer 1 runs.
   void LoadScheduleOnce(int mode) override;

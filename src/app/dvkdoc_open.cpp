@@ -254,10 +254,20 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
         return -1;
     }
   } else if (reader == docopen::Reader::kImage) {
+    // Until the image view takes the record over, an open lets go of the
+    // picture loaded before (a record the view works on, state 2, stays).
+    if (m_imageLoad.m_nLoadReady == 1) {
+      ReleaseImageRecord();
+      m_imageLoad.m_nLoadReady = 0;
+    }
     if (LoadImageFile(readPath, 0) < 0) return fail(m_strOpenMessage);
-    // A loaded picture: the view takes it from the image loader.
-    if (kind == docsvc::kKindWmf || kind == docsvc::kKindEmf) m_nPendingViewCmd = 33;
-    if (!TakeRenderedText(std::string(), docopen::RenderPlan{1 + kTextMargin}, &got))
+    // The picture waits in the load record; the text pane says it cannot be
+    // shown yet (the status pane has its format).
+    CString ext = GetPathPart(path, 5);
+    ext.MakeUpper();
+    CString notice;
+    notice.Format(GetOpenText(OpenText::kPictureNotYet), static_cast<const char*>(ext));
+    if (!TakeRenderedText(std::string(notice.GetString()), docopen::RenderPlan{static_cast<std::uint32_t>(notice.GetLength()) + 1 + kTextMargin}, &got))
       return fail(GetOpenText(OpenText::kOutOfMemory));
   } else {
     // Archives, packed and marked sources and everything else: the renderers.
@@ -346,16 +356,6 @@ std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFla
   m_nConvSize = r.convSize;
   m_bFileCut = r.fileCut;
   return std::move(r.text);
-}
-
-int CDvkDoc::LoadImageFile(CString path, int mode) {
-  // The picture loaders come with the image subsystem: failure (-1) with the
-  // reason; nothing of the document changes.
-  CString ext = GetPathPart(path, 5);
-  ext.MakeUpper();
-  m_strOpenMessage.Format(GetOpenText(OpenText::kPictureNotYet), static_cast<const char*>(ext));
-  m_strOpenMessage += "\nfile = " + path;
-  return -1;
 }
 
 int CDvkDoc::ReopenWithEncoding(textcodec::TextEncoding encoding) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <thread>
 
 namespace fw {
 namespace {
@@ -26,6 +27,22 @@ std::uint64_t TickCount() {
   using namespace std::chrono;
   return static_cast<std::uint64_t>(
       duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+bool Wait(std::int64_t ms, bool (*poll)(void* ctx), void* ctx) {
+  if (ms <= 0) return !(poll && poll(ctx));
+  if (g_fixed) {
+    clocktest::Advance(ms);
+    return !(poll && poll(ctx));
+  }
+  const std::uint64_t end = TickCount() + static_cast<std::uint64_t>(ms);
+  for (;;) {
+    if (poll && poll(ctx)) return false;
+    const std::uint64_t now = TickCount();
+    if (now >= end) return true;
+    const std::uint64_t step = end - now < 10 ? end - now : 10;
+    std::this_thread::sleep_for(std::chrono::milliseconds(step));
+  }
 }
 
 namespace clocktest {

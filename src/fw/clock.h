@@ -13,6 +13,12 @@ std::int64_t CurrentTime();
 // Monotonic milliseconds for measuring intervals (start unspecified).
 std::uint64_t TickCount();
 
+// The one wait of the program: `ms` milliseconds. Under clocktest::Fix it
+// advances the fixed clock instead of sleeping, so tests never wait. `poll`,
+// when given, is called about every 10 ms; a true result ends the wait early
+// (and Wait returns false).
+bool Wait(std::int64_t ms, bool (*poll)(void* ctx) = nullptr, void* ctx = nullptr);
+
 namespace clocktest {
 // Fixes the wall clock at `seconds` since 1970 (UTC) and the tick count at
 // `ticks`; both stay put until Advance() or Release().

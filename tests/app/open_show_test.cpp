@@ -11,6 +11,7 @@
 
 #include "csv/csv_buffer.h"
 #include "csv/csv_fileopen.h"
+#include "fw/fwtext.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
@@ -320,7 +321,7 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
   ASSERT_TRUE(StartIn("\"" + csv + "\""));
   ASSERT_TRUE(Shown());
   const std::string before = ControlText(View());
-  for (const char* name : {"x.pdf", "x.png", "x.zip", "x.xlsx", "x.rtz", "x.+txt"}) {
+  for (const char* name : {"x.pdf", "x.zip", "x.xlsx", "x.rtz", "x.+txt"}) {
     const std::string path = File(name);
     testsupport::WriteFileBytes(path, "%PDF-1.3 not really");
     fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
@@ -337,6 +338,13 @@ TEST_F(OpenShowTest, AKindWithoutAReaderSaysSoAndKeepsThePreviousDocument) {
     EXPECT_EQ(before, ControlText(View())) << name;
     EXPECT_NE(-1, doc->m_strOpenMessage.Find("file = ")) << name;
   }
+  // A picture the loaders refuse: string 210 and the path; the document stays.
+  testsupport::WriteFileBytes(File("x.png"), "%PDF-1.3 not really");
+  fw::hooks::ExpectMessageBox("file = ", IDOK);
+  EXPECT_EQ(-1, doc->OpenFile(File("x.png").c_str(), docopen::OpenMode::kPlain));
+  EXPECT_EQ(33, doc->m_nFileKind);
+  EXPECT_NE(-1, doc->m_strOpenMessage.Find(fw::LoadText(210)));
+  EXPECT_EQ(std::string(kCsv), std::string(doc->m_pText, doc->m_nTextLen));
   // A missing file: string 237 and the path.
   fw::hooks::ExpectMessageBox("file = ", IDOK);
   EXPECT_EQ(-1, doc->OpenFile(File("none.txt").c_str(), docopen::OpenMode::kPlain));
