@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,11 @@
 
 namespace {
 
-// The same scan with a linear lookup among the records in order.
+// The same scan with the records looked up in a std::map (the table uses
+// its own hash).
 std::vector<std::pair<std::string, int>> Model(const std::uint8_t* p, std::size_t len, int column, int width) {
   std::vector<std::pair<std::string, int>> recs;
+  std::map<std::string, std::size_t> where;
   const std::uint8_t* end = p + len;
   bool title = true;
   while (p < end) {
@@ -45,15 +48,16 @@ std::vector<std::pair<std::string, int>> Model(const std::uint8_t* p, std::size_
     if (!has) continue;
     const std::string v = csv::ReadListValue(b, e, width, true);
     if (v.empty()) continue;
-    auto it = std::find_if(recs.begin(), recs.end(), [&v](const auto& r) { return r.first == v; });
-    if (it != recs.end()) {
-      ++it->second;
+    const auto it = where.find(v);
+    if (it != where.end()) {
+      ++recs[it->second].second;
       continue;
     }
     if (recs.size() >= 1000) {
       recs.back().first = csv::kValueOverText;
       break;
     }
+    where[v] = recs.size();
     recs.push_back({v, 1});
   }
   return recs;
