@@ -2,6 +2,7 @@
 // column commands call (condition in, condition out) and the context-menu
 // command that opens it on the caret's column.
 #include "csv/csv_valuelist.h"
+#include "fw/cmdtext.h"
 #include "cmd/command_table.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
@@ -13,8 +14,10 @@ int CDvkView::RunNarrowSelectDialog(UINT helpId, CString& cond) {
   dlg.m_strCond = cond;
   CString title, help;
   title.LoadString(helpId);
+  title = fw::PromptPart(title.Str()).c_str();
   help.LoadString(IDS_CONDITION_HELP);
-  // The command's own prompt, or its caption when the table has no prompt.
+  // The string of the command (its prompt part), or its caption when the
+  // table has none.
   if (title.IsEmpty()) {
     if (const cmd::Command* c = cmd::FindCommand(helpId)) title = c->caption;
   }

@@ -82,7 +82,7 @@ TEST_F(NarrowSelectTest, ListsTogglesSortsAndReturnsTheCondition) {
     EXPECT_EQ("3", ItemText(d, IDC_NARROW_COUNT));
     EXPECT_EQ("100", ItemText(d, IDC_NARROW_WIDTH));
     EXPECT_EQ("東京", ItemText(d, IDC_NARROW_COND));  // the caret's cell
-    EXPECT_EQ(0u, ItemText(d, IDC_NARROW_HELP).find("絞込み選択\r\n    A：部分一致"));
+    EXPECT_EQ(0u, ItemText(d, IDC_NARROW_HELP).find("絞込み選択\r\n    A：部分一致")) << ItemText(d, IDC_NARROW_HELP);
     EXPECT_EQ("|前回", ItemText(d, IDC_NARROW_LAST));
     DoubleClick(d, 0);
     EXPECT_EQ("|東京", ItemText(d, IDC_NARROW_COND));
