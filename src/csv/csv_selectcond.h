@@ -79,6 +79,17 @@ struct CondDialogTable {
 const CondDialogTable& SelectCondTable();    // 187
 const CondDialogTable& SelectCondExTable();  // 188
 
+// What a caller outside the window side (the macro's user-dialog statement)
+// fills and reads: the prompts in prompt-table order, the caption, and one
+// text per field in the table's field order: a combo's specification in and
+// its chosen text out, a date as "YYYYMMDD" (empty in: the picker's own
+// date), a check as "0" or "1", an edit's text.
+struct CondDialogValues {
+  std::vector<std::string> prompts;
+  std::string caption;
+  std::vector<std::string> fields;
+};
+
 // --- The combo boxes of one dialog ---------------------------------------
 // Keeps each combo's own specification for reloading: a selection change
 // replaces the combo's text (what the macro reads back) but never its list.

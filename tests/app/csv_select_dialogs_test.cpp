@@ -13,6 +13,7 @@
 #include "support/file_bytes.h"
 #include "support/pump.h"
 #include "view/dvkview.h"
+#include "view/macro_view_host.h"
 #include "view/narrow_select_dlg.h"
 #include "view/select_cond_dlg.h"
 
@@ -317,6 +318,35 @@ TEST_F(SelectCondTest, CancelChangesNothing) {
   EXPECT_EQ(IDCANCEL, dlg.DoModal());
   EXPECT_EQ("<>|=", dlg.m_aComboText[4].Str());
   EXPECT_EQ("free", dlg.m_strValue[2].Str());
+}
+
+TEST_F(NarrowSelectTest, MacroHostFillsAndReadsInFieldOrder) {
+  CDvkView* v = Open("t.csv", "a,b\r\n1,2\r\n");
+  ASSERT_NE(nullptr, v);
+  view::MacroViewHost host(*v);
+  // 187: combo 1110, dates 1114 and 1115, combos 1109-1113, edits 1036 and
+  // 1089, checks 1117-1120, edit 1121.
+  csv::CondDialogValues values;
+  values.prompts.assign(13, "p");
+  values.caption = "条件入力";
+  values.fields = {"=|<>", "20240102", "", "x|y", "", "", "", "e1", "e2", "0", "1", "0", "0", "free"};
+  fw::hooks::ExpectDialog(IDD_SELECT_COND, [](CDialog& d) {
+    EXPECT_EQ("e1", ItemText(d, 1036));
+    EXPECT_EQ("x", ItemText(d, 1109));
+    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(d.m_hWnd, 1118));
+    Choose(d, 1109, 1);
+    d.SetDlgItemText(1121, "typed");
+    ::CheckDlgButton(d.m_hWnd, 1120, BST_CHECKED);
+    return IDOK;
+  });
+  ASSERT_TRUE(host.RunSelectCondDialog(false, values));
+  EXPECT_EQ((std::vector<std::string>{"=", "20240102", values.fields[2], "y", "", "", "", "e1", "e2", "0", "1", "0", "1",
+                                      "typed"}),
+            values.fields);
+  EXPECT_EQ(8u, values.fields[2].size());  // the picker's own date
+  fw::hooks::ExpectDialog(IDD_SELECT_COND_EX, [](CDialog&) { return IDCANCEL; });
+  csv::CondDialogValues ex;
+  EXPECT_FALSE(host.RunSelectCondDialog(true, ex));
 }
 
 }  // namespace
