@@ -23,16 +23,16 @@ std::string Join(const std::vector<std::string>& items) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2 || size > 8192) return 0;
   const int index = data[0] % 8;
-  const std::string spec(reinterpret_cast<const char*>(data + 1), size - 1);
-  const auto items = csv::LoadCondList(spec, index);
+  const std::string listText(reinterpret_cast<const char*>(data + 1), size - 1);
+  const auto items = csv::LoadCondList(listText, index);
   if (items.size() > static_cast<std::size_t>(csv::kCondListMax)) __builtin_trap();
-  if (index == 0 || spec.find('!') == std::string::npos) {
-    if (!spec.empty() && spec[0] != '|' && items.size() < static_cast<std::size_t>(csv::kCondListMax) && Join(items) != spec) {
+  if (index == 0 || listText.find('!') == std::string::npos) {
+    if (!listText.empty() && listText[0] != '|' && items.size() < static_cast<std::size_t>(csv::kCondListMax) && Join(items) != listText) {
       __builtin_trap();
     }
   }
   // The chain: combo 0 plain, combo 1 dependent on it.
-  const std::string dep = "!" + spec;
+  const std::string dep = "!" + listText;
   csv::CondCombos combos(csv::SelectCondExTable());
   const auto lists = combos.Open({"a|b|c", dep});
   if (lists[1] != csv::LoadCondList(dep, 1)) __builtin_trap();
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (std::size_t k = 1; k + 1 < size && k < 16; ++k) {
     const int choice = data[k] % 5;
     if (data[k + 1] & 1) {
-      combos.Choose(1, choice, spec.substr(0, choice), nullptr);
+      combos.Choose(1, choice, listText.substr(0, choice), nullptr);
       continue;
     }
     got.clear();

@@ -3,18 +3,18 @@
 
 namespace csv {
 
-std::vector<std::string> LoadCondList(const std::string& spec, int index) {
-  std::string section = spec;
-  if (index >= 1 && spec.find('!') != std::string::npos) {
+std::vector<std::string> LoadCondList(const std::string& listText, int index) {
+  std::string section = listText;
+  if (index >= 1 && listText.find('!') != std::string::npos) {
     // Sections begin after the first character, one per "!".
-    std::size_t begin = spec.empty() ? 0 : 1;
+    std::size_t begin = listText.empty() ? 0 : 1;
     for (int k = 1; k < index; ++k) {
-      const std::size_t bang = spec.find('!', begin);
+      const std::size_t bang = listText.find('!', begin);
       if (bang == std::string::npos) return {};
       begin = bang + 1;
     }
-    const std::size_t bang = spec.find('!', begin);
-    section = spec.substr(begin, bang == std::string::npos ? std::string::npos : bang - begin);
+    const std::size_t bang = listText.find('!', begin);
+    section = listText.substr(begin, bang == std::string::npos ? std::string::npos : bang - begin);
   }
   std::vector<std::string> items;
   if (section.empty()) return items;
@@ -34,13 +34,13 @@ std::vector<std::string> LoadCondList(const std::string& spec, int index) {
 
 CondListStart ClassifyCondList(const std::string& text) {
   CondListStart s;
-  s.spec = text;
+  s.listText = text;
   if (!text.empty() && text[0] == '!') {
     s.mode = kListDependent;
     s.index = 1;
   } else if (!text.empty() && text[0] == '$') {
     s.mode = kListFile;
-    s.spec = text.substr(1);
+    s.listText = text.substr(1);
     s.index = 2;
   }
   return s;
@@ -114,13 +114,13 @@ std::vector<std::vector<std::string>> CondCombos::Open(const std::vector<std::st
     const std::string text = s < texts.size() ? texts[s] : std::string();
     mode_[s] = kListPlain;
     sel_[s] = 0;
-    spec_[s].clear();
+    listTexts_[s].clear();
     text_[s] = text;
     if (text.empty()) continue;
     const CondListStart start = ClassifyCondList(text);
     mode_[s] = start.mode;
-    spec_[s] = start.spec;
-    lists[s] = LoadCondList(start.spec, start.index);
+    listTexts_[s] = start.listText;
+    lists[s] = LoadCondList(start.listText, start.index);
     // The combo shows its first item.
     text_[s] = lists[s].empty() ? std::string() : lists[s][0];
   }
@@ -139,8 +139,8 @@ int CondCombos::Choose(int slot, int index, const std::string& chosen, std::vect
   }
   if (next < 0) return -1;
   const std::size_t n = static_cast<std::size_t>(next);
-  if (mode_[n] != kListDependent || spec_[n].empty()) return -1;
-  std::vector<std::string> list = LoadCondList(spec_[n], index + 1);
+  if (mode_[n] != kListDependent || listTexts_[n].empty()) return -1;
+  std::vector<std::string> list = LoadCondList(listTexts_[n], index + 1);
   text_[n] = list.empty() ? std::string() : list[0];
   if (items) *items = std::move(list);
   return next;

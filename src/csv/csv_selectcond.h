@@ -18,13 +18,13 @@ namespace csv {
 
 constexpr int kCondListMax = 100;
 
-// The items of section `index` of `spec` (index 0, or a text without "!":
+// The items of section `index` of `listText` (index 0, or a text without "!":
 // the whole text). Sections are cut from the text after its first
 // character at each "!"; a section that does not exist gives no items. A
 // section is split at "|" (the rest after the last "|" is the last item)
 // unless it begins with "|": then it is one item. An empty section gives
 // no items; at most 100 items.
-std::vector<std::string> LoadCondList(const std::string& spec, int index);
+std::vector<std::string> LoadCondList(const std::string& listText, int index);
 
 enum CondListMode { kListPlain = 0, kListDependent = 1, kListFile = 2 };
 
@@ -32,7 +32,7 @@ enum CondListMode { kListPlain = 0, kListDependent = 1, kListFile = 2 };
 // (the "$" of a file picker dropped), and the section shown on entry.
 struct CondListStart {
   int mode = kListPlain;
-  std::string spec;  // the working copy
+  std::string listText;  // the working copy
   int index = 0;     // section loaded when the dialog opens
 };
 CondListStart ClassifyCondList(const std::string& text);
@@ -119,7 +119,7 @@ class CondCombos {
   const CondDialogTable& table_;
   std::array<int, 10> mode_{};
   std::array<int, 10> sel_{};
-  std::array<std::string, 10> spec_;  // the private copies
+  std::array<std::string, 10> listTexts_;  // the private copies
   std::array<std::string, 10> text_;  // the chosen texts
 };
 

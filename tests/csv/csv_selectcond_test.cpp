@@ -34,13 +34,13 @@ TEST(CsvSelectCond, LoadList) {
 TEST(CsvSelectCond, Classify) {
   auto s = csv::ClassifyCondList("!a|b!c|d");
   EXPECT_EQ(csv::kListDependent, s.mode);
-  EXPECT_EQ((Items{"a", "b"}), csv::LoadCondList(s.spec, s.index));
+  EXPECT_EQ((Items{"a", "b"}), csv::LoadCondList(s.listText, s.index));
   // A "$" text with "!" loads section 2.
   s = csv::ClassifyCondList("$!C:\\a.csv!x.csv|y.csv");
   EXPECT_EQ(csv::kListFile, s.mode);
-  EXPECT_EQ((Items{"x.csv", "y.csv"}), csv::LoadCondList(s.spec, s.index));
+  EXPECT_EQ((Items{"x.csv", "y.csv"}), csv::LoadCondList(s.listText, s.index));
   s = csv::ClassifyCondList("$C:\\a.csv|C:\\b.csv");
-  EXPECT_EQ((Items{"C:\\a.csv", "C:\\b.csv"}), csv::LoadCondList(s.spec, s.index));
+  EXPECT_EQ((Items{"C:\\a.csv", "C:\\b.csv"}), csv::LoadCondList(s.listText, s.index));
   EXPECT_EQ(csv::kListPlain, csv::ClassifyCondList("=|<>|>").mode);
   EXPECT_TRUE(csv::CondOperatorDisablesDates("<>"));
   EXPECT_FALSE(csv::CondOperatorDisablesDates("="));
