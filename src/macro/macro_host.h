@@ -3,6 +3,7 @@
 // thin calls into itself, its document and the frame (view/macro_view_host).
 #pragma once
 
+#include "csv/csv_selectcond.h"
 #include "fw/cstring.h"
 #include "macro/macro_cellformat.h"
 
@@ -43,6 +44,15 @@ class MacroHost {
   virtual int FormatCells(const CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol) {
     (void)format, (void)firstRow, (void)lastRow, (void)firstCol, (void)lastCol;
     return -1;
+  }
+
+  // The selection-condition dialog 187 (`extended` false) or 188, filled
+  // from `values` and, on OK, read back into its fields (field order of
+  // csv::SelectCondTable / SelectCondExTable). False on Cancel, and where
+  // there is no window (the default).
+  virtual bool RunSelectCondDialog(bool extended, csv::CondDialogValues& values) {
+    (void)extended, (void)values;
+    return false;
   }
 };
 

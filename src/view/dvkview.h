@@ -174,6 +174,16 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // 33123 "行列入替え(&H)": swaps rows and columns and redisplays.
   void OnCsvTranspose();
 
+  // --- The narrowing selection dialog (dvkview_narrow.cpp) ----------------
+  // Opens dialog 1149 on the caret's column (m_nCurColumn) with `cond` as
+  // its initial condition and string `helpId` (or the command's caption)
+  // above the condition help (389). IDOK: `cond` and m_strLastSelectCond
+  // take the result; IDCANCEL: the selection is shown again.
+  int RunNarrowSelectDialog(UINT helpId, CString& cond);
+  // 33097 "絞込み選択" from the CSV context menu: the dialog on the caret's
+  // cell; the accepted condition is kept and shown in pane 0.
+  void OnCsvNarrowSelect();
+
   // --- rich-edit streams (document buffer <-> control) ---------------------
   // EM_STREAMOUT SF_RTF (mode 1: the selection) into the document's m_pText
   // from m_nReadPos, advancing it; never at or past m_nReadEnd; the buffer

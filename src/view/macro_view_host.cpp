@@ -1,11 +1,15 @@
 #include "view/macro_view_host.h"
 
+#include <cstdio>
+#include <string>
+
 #include "fw/clock.h"
 #include "fw/msgbox.h"
 #include "host/doc_host.h"
 #include "host/frame_host.h"
 #include "host/pane_layout.h"
 #include "view/dvkview.h"
+#include "view/select_cond_dlg.h"
 
 namespace view {
 
@@ -143,6 +147,64 @@ CString MacroViewHost::UserName() {
   char name[900] = {};
   DWORD size = sizeof name;
   return ::GetUserNameA(name, &size) ? CString(name) : CString();
+}
+
+
+namespace {
+
+// Fills a selection-condition dialog from the values in field order and,
+// after OK, reads them back.
+bool RunCondDialog(CSelectCondBase& dlg, csv::CondDialogValues& values) {
+  const csv::CondDialogTable& t = dlg.Table();
+  for (std::size_t p = 0; p < t.prompts.size() && p < values.prompts.size(); ++p) dlg.m_aPrompt[p] = values.prompts[p].c_str();
+  dlg.m_strCaption = values.caption.c_str();
+  values.fields.resize(t.fields.size());
+  for (std::size_t f = 0; f < t.fields.size(); ++f) {
+    const csv::CondFieldEntry& e = t.fields[f];
+    const std::string& v = values.fields[f];
+    const std::size_t s = static_cast<std::size_t>(e.slot);
+    switch (e.kind) {
+      case csv::CondField::Combo: dlg.m_aComboText[s] = v.c_str(); break;
+      case csv::CondField::Edit: dlg.m_strValue[s] = v.c_str(); break;
+      case csv::CondField::Check: dlg.m_aCheck[s] = v == "1" ? TRUE : FALSE; break;
+      case csv::CondField::Date: {
+        int y = 0, m = 0, d = 0;
+        if (v.size() == 8 && std::sscanf(v.c_str(), "%4d%2d%2d", &y, &m, &d) == 3 && y >= 1971 && m >= 1 && m <= 12 &&
+            d >= 1 && d <= 31) {
+          dlg.m_aDate[s] = CTime(y, m, d, 0, 0, 0);
+        }
+        break;
+      }
+    }
+  }
+  if (dlg.DoModal() != IDOK) return false;
+  for (std::size_t f = 0; f < t.fields.size(); ++f) {
+    const csv::CondFieldEntry& e = t.fields[f];
+    const std::size_t s = static_cast<std::size_t>(e.slot);
+    switch (e.kind) {
+      case csv::CondField::Combo: values.fields[f] = dlg.m_aComboText[s].Str(); break;
+      case csv::CondField::Edit: values.fields[f] = dlg.m_strValue[s].Str(); break;
+      case csv::CondField::Check: values.fields[f] = dlg.m_aCheck[s] ? "1" : "0"; break;
+      case csv::CondField::Date: {
+        const CTime& d = dlg.m_aDate[s];
+        values.fields[f] = d.GetTime() == 0 ? std::string() : std::string(d.Format("%Y%m%d").Str());
+        break;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool MacroViewHost::RunSelectCondDialog(bool extended, csv::CondDialogValues& values) {
+  // The interpreter's dialogs have no parent window.
+  if (extended) {
+    CSelectCondExDlg dlg(nullptr);
+    return RunCondDialog(dlg, values);
+  }
+  CSelectCondDlg dlg(nullptr);
+  return RunCondDialog(dlg, values);
 }
 
 }  // namespace view

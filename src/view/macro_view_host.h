@@ -30,6 +30,7 @@ class MacroViewHost final : public macro::MacroRunHost {
   int ActiveSide() override;
   CString ParamPath() override;
   int FormatCells(const macro::CellFormat& format, int firstRow, int lastRow, int firstCol, int lastCol) override;
+  bool RunSelectCondDialog(bool extended, csv::CondDialogValues& values) override;
 
   // A run's window side (macro/macro_run_host.h).
   void ShowStatus(const CString& text) override;
