@@ -1,8 +1,8 @@
-// The selection-condition list loader on random specifications and
+// The selection-condition list loader on random list texts and
 // indexes, and the combo chain on random choices. Checks: at most 100
 // items; a section that does not begin with "|" and was not cut is given
 // back by joining its items with "|"; a dependent combo always reloads from
-// its own specification, whatever was chosen in it.
+// its own list text, whatever was chosen in it.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -3,7 +3,7 @@
 // combo boxes, without windows. The dialog classes
 // (view/select_cond_dlg.h) show what these decide.
 //
-// A combo's text on entry is its item list specification: items separated
+// A combo's text on entry is its item list text: items separated
 // by "|"; a leading "!" makes it a dependent list of sections separated by
 // "!" (section k holds the items for choice k - 1 of the combo before it in
 // the chain); a leading "$" makes it a file picker (the "$" dropped; with a
@@ -28,7 +28,7 @@ std::vector<std::string> LoadCondList(const std::string& listText, int index);
 
 enum CondListMode { kListPlain = 0, kListDependent = 1, kListFile = 2 };
 
-// Mode of a specification and the working copy its list is loaded from
+// Mode of a list text and the working copy its list is loaded from
 // (the "$" of a file picker dropped), and the section shown on entry.
 struct CondListStart {
   int mode = kListPlain;
@@ -81,7 +81,7 @@ const CondDialogTable& SelectCondExTable();  // 188
 
 // What a caller outside the window side (the macro's user-dialog statement)
 // fills and reads: the prompts in prompt-table order, the caption, and one
-// text per field in the table's field order: a combo's specification in and
+// text per field in the table's field order: a combo's list text in and
 // its chosen text out, a date as "YYYYMMDD" (empty in: the picker's own
 // date), a check as "0" or "1", an edit's text.
 struct CondDialogValues {
@@ -91,7 +91,7 @@ struct CondDialogValues {
 };
 
 // --- The combo boxes of one dialog ---------------------------------------
-// Keeps each combo's own specification for reloading: a selection change
+// Keeps each combo's own list text for reloading: a selection change
 // replaces the combo's text (what the macro reads back) but never its list.
 class CondCombos {
  public:
