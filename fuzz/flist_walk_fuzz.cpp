@@ -43,19 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     cur += static_cast<char>(data[i]);
   }
-  std::vector<flist::WorkEntry> work(2);
-  work[0].name = ".";
-  work[1].name = "..";
-  int count = 2, files = 0, depth = 0, progress = 0;
-  uint64_t bytes = 0;
-  flist::WalkRequest r;
-  r.host = &host;
-  r.work = &work;
-  r.entryCount = &count;
-  r.fileCount = &files;
-  r.totalSize = &bytes;
-  r.depth = &depth;
-  r.progress = &progress;
+  flist::WalkState walk;
+  flist::WalkRequest r = walk.Request(&host);
   r.showProgress = 1;
   r.walkSubfolders = data[0] & 1;
   r.listFolder = "C:\\root";
@@ -68,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!host.SetCurrentDir("C:\\root")) __builtin_trap();
   const int rc = flist::WalkFolder(r);
   if (rc != 0 && rc != -1) __builtin_trap();
-  if (count < 2 || count > r.fhold || depth != 0) __builtin_trap();
+  if (walk.count < 2 || walk.count > r.fhold || walk.depth != 0) __builtin_trap();
   flist::EntryTable t;
   if (!t.AllocateEntryBuffers(5 + data[4] * 2)) return 0;
   flist::PlaceRequest pr;
@@ -76,11 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pr.order.displayMode = data[6];
   pr.order.buildWork = data[7] % 7;
   pr.fhold = r.fhold;
-  pr.sourceFiles = files;
-  pr.sourceBytes = bytes;
+  pr.sourceFiles = walk.files;
+  pr.sourceBytes = walk.bytes;
   pr.filtersSet = f[0].set || f[1].set || f[2].set;
   pr.filterDescription = flist::DescribeFilters(filt[0], filt[1], filt[2]);
-  const flist::PlaceResult res = flist::PlaceListing(work, static_cast<size_t>(count), pr, &t);
+  const flist::PlaceResult res = flist::PlaceListing(walk.work, static_cast<size_t>(walk.count), pr, &t);
   if (t.m_nEntryCount > t.m_nCapacity) __builtin_trap();
   if (res.placedFiles > res.countedFiles && !pr.filtersSet) __builtin_trap();
   for (int e = 0; e <= t.m_nEntryCount; ++e) {

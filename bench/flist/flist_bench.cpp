@@ -35,18 +35,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot enter %s\n", argv[1]);
     return 1;
   }
-  std::vector<flist::WorkEntry> work(2);
-  work[0].name = ".";
-  work[1].name = "..";
-  int count = 2, files = 0, depth = 0;
-  std::uint64_t bytes = 0;
-  flist::WalkRequest r;
-  r.host = &host;
-  r.work = &work;
-  r.entryCount = &count;
-  r.fileCount = &files;
-  r.totalSize = &bytes;
-  r.depth = &depth;
+  flist::WalkState walk;
+  flist::WalkRequest r = walk.Request(&host);
   r.listFolder = argv[1];
   r.fhold = fhold;
   if (flist::WalkFolder(r) != 0) return 1;
@@ -56,9 +46,9 @@ int main(int argc, char** argv) {
   flist::PlaceRequest pr;
   pr.order.sortMode = 5;
   pr.fhold = fhold;
-  pr.sourceFiles = files;
-  pr.sourceBytes = bytes;
-  const flist::PlaceResult res = flist::PlaceListing(work, static_cast<std::size_t>(count), pr, &t);
+  pr.sourceFiles = walk.files;
+  pr.sourceBytes = walk.bytes;
+  const flist::PlaceResult res = flist::PlaceListing(walk.work, static_cast<std::size_t>(walk.count), pr, &t);
   std::printf("%d\n", res.countedFiles);
   return 0;
 }

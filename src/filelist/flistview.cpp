@@ -474,22 +474,11 @@ bool CFlistView::BuildLocalListing() {
     f[i] = flist::ParseListFilter(Str(raw[i]));
     filtersSet = filtersSet || f[i].set;
   }
-  std::vector<flist::WorkEntry> work(2);
-  work[0].name = ".";
-  work[1].name = "..";
-  int count = 2, files = 0, depth = 0, progress = 0;
-  std::uint64_t bytes = 0;
-  flist::WalkRequest r;
-  r.host = &host;
-  r.work = &work;
-  r.entryCount = &count;
-  r.fileCount = &files;
-  r.totalSize = &bytes;
+  flist::WalkState walk;
+  flist::WalkRequest r = walk.Request(&host);
   r.walkSubfolders = m_nListFlag;
   r.conditions = flist::ConditionsFromFilters(f);
-  r.depth = &depth;
   r.showProgress = active ? 1 : 0;
-  r.progress = &progress;
   r.listFolder = Str(m_strCurDir);
   r.displayMode = m_state.m_nDisplayMode;
   r.ftpList = static_cast<int>(m_bFtpList);
@@ -512,9 +501,9 @@ bool CFlistView::BuildLocalListing() {
   pr.fhold = r.fhold;
   pr.filtersSet = filtersSet;
   pr.filterDescription = flist::DescribeFilters(Str(m_strFilter1), Str(m_strFilter2), Str(m_strFilter3));
-  pr.sourceFiles = files;
-  pr.sourceBytes = bytes;
-  const flist::PlaceResult res = flist::PlaceListing(work, static_cast<std::size_t>(count), pr, &m_table);
+  pr.sourceFiles = walk.files;
+  pr.sourceBytes = walk.bytes;
+  const flist::PlaceResult res = flist::PlaceListing(walk.work, static_cast<std::size_t>(walk.count), pr, &m_table);
   if (old) ::SetCursor(old);
   // 26. Status text, from the pane the user works in: the rebuilds of the
   // other updates would overwrite the document's own status line.

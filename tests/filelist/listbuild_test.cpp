@@ -7,26 +7,14 @@
 namespace flist {
 namespace {
 
-struct Build {
+struct Build : WalkState {
   fileops::MemoryFolderHost host;
-  std::vector<WorkEntry> work;
-  int count = 2, files = 0, depth = 0;
-  std::uint64_t bytes = 0;
   EntryTable table;
   PlaceResult Run(const std::string& dir, int capacity = 9000, int fhold = 19000, unsigned mode = 5,
                   const std::string& f1 = "") {
-    work.assign(2, WorkEntry());
-    work[0].name = ".";
-    work[1].name = "..";
-    count = 2, files = 0, bytes = 0;
+    Reset();
     EXPECT_TRUE(host.SetCurrentDir(dir));
-    WalkRequest r;
-    r.host = &host;
-    r.work = &work;
-    r.entryCount = &count;
-    r.fileCount = &files;
-    r.totalSize = &bytes;
-    r.depth = &depth;
+    WalkRequest r = Request(&host);
     r.listFolder = dir;
     r.fhold = fhold;
     ListFilter f[3] = {ParseListFilter(f1), ParseListFilter(""), ParseListFilter("")};

@@ -15,20 +15,11 @@
 namespace flist {
 namespace {
 
-struct LocalWalk {
+struct LocalWalk : WalkState {
   fileops::LocalFolderHost host;
-  std::vector<WorkEntry> work = std::vector<WorkEntry>(2);
-  int count = 2, files = 0, depth = 0;
-  std::uint64_t bytes = 0;
   int Run(const std::string& dir, int sub) {
     EXPECT_EQ(fileops::ChangeDirectory(host, dir, 0, 0), 0);
-    WalkRequest r;
-    r.host = &host;
-    r.work = &work;
-    r.entryCount = &count;
-    r.fileCount = &files;
-    r.totalSize = &bytes;
-    r.depth = &depth;
+    WalkRequest r = Request(&host);
     r.walkSubfolders = sub;
     r.listFolder = dir;
     return WalkFolder(r);

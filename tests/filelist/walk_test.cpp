@@ -10,24 +10,9 @@
 namespace flist {
 namespace {
 
-struct Walk {
+struct Walk : WalkState {
   fileops::MemoryFolderHost host;
-  std::vector<WorkEntry> work;
-  int count = 2, files = 0, depth = 0, progress = 0;
-  std::uint64_t bytes = 0;
-  WalkRequest req;
-  Walk() {
-    work.resize(2);
-    work[0].name = ".";
-    work[1].name = "..";
-    req.host = &host;
-    req.work = &work;
-    req.entryCount = &count;
-    req.fileCount = &files;
-    req.totalSize = &bytes;
-    req.depth = &depth;
-    req.progress = &progress;
-  }
+  WalkRequest req = Request(&host);
   int Run(const std::string& dir, const std::string f1 = "", const std::string f2 = "", int sub = 0) {
     EXPECT_TRUE(host.SetCurrentDir(dir));
     req.listFolder = dir;

@@ -50,4 +50,37 @@ struct WalkRequest {
 // the user stopped it (the entries stored so far stay).
 int WalkFolder(const WalkRequest& r);
 
+// A walk's work table ("." and ".." first) and counters, and requests wired
+// to them (the caller sets the rest of a request). Not copied: the requests
+// point into it.
+struct WalkState {
+  std::vector<WorkEntry> work;
+  int count = 2, files = 0, depth = 0, progress = 0;
+  std::uint64_t bytes = 0;
+
+  WalkState() { Reset(); }
+  WalkState(const WalkState&) = delete;
+  WalkState& operator=(const WalkState&) = delete;
+
+  void Reset() {
+    work.assign(2, WorkEntry());
+    work[0].name = ".";
+    work[1].name = "..";
+    count = 2;
+    files = depth = progress = 0;
+    bytes = 0;
+  }
+  WalkRequest Request(fileops::FolderHost* host) {
+    WalkRequest r;
+    r.host = host;
+    r.work = &work;
+    r.entryCount = &count;
+    r.fileCount = &files;
+    r.totalSize = &bytes;
+    r.depth = &depth;
+    r.progress = &progress;
+    return r;
+  }
+};
+
 }  // namespace flist
