@@ -261,20 +261,7 @@ TEST(ImageDispatch, HugeSidesRefusedWithoutOverflow) {
 TEST(ImageDispatch, AllocationFailureGives152) {
   BmpLayout s;
   std::vector<uint8_t> f = MakeBmp(s);
-  const long live = fw::alloctest::Live();
-  for (long n = 1;; ++n) {
-    Record rec;
-    RecordingHost host;
-    fw::alloctest::Reset();
-    fw::alloctest::FailAt(n);
-    const int r = Load(rec, host, f, img::kKindBmp).result;
-    const bool reached = fw::alloctest::Count() >= n;
-    fw::alloctest::Reset();
-    if (!reached) break;
-    EXPECT_EQ(r, -1);
-    EXPECT_EQ(host.boxes, std::vector<unsigned>{152});
-  }
-  EXPECT_EQ(fw::alloctest::Live(), live);
+  ExpectEachAllocationFailureReported(f, img::kKindBmp);
 }
 
 TEST(ImageDispatch, TransformWords) {

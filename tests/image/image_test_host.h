@@ -11,6 +11,7 @@
 
 #include "archive/arc_bits.h"
 #include "archive/deflater.h"
+#include "fw/alloc.h"
 #include "image/load/image_dispatch.h"
 #include "image/load/image_host.h"
 #include "image/load/image_record.h"
@@ -126,6 +127,26 @@ inline img::LoadOutcome Load(Record& rec, RecordingHost& host, const std::vector
 }
 
 // Raw deflate of data by the archive codec.
+// Refuses the program's allocations of one load in turn, up to the last one
+// it makes: each refusal fails the load (-1) with string 152 shown once, and
+// nothing is left allocated.
+inline void ExpectEachAllocationFailureReported(const std::vector<uint8_t>& file, int kind) {
+  const long live = fw::alloctest::Live();
+  for (long n = 1;; ++n) {
+    Record rec;
+    RecordingHost host;
+    fw::alloctest::Reset();
+    fw::alloctest::FailAt(n);
+    const int r = Load(rec, host, file, kind).result;
+    const bool reached = fw::alloctest::Count() >= n;
+    fw::alloctest::Reset();
+    if (!reached) break;
+    EXPECT_EQ(r, -1) << n;
+    EXPECT_EQ(host.boxes, std::vector<unsigned>{152}) << n;
+  }
+  EXPECT_EQ(fw::alloctest::Live(), live);
+}
+
 inline std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data) {
   std::vector<uint8_t> packed;
   arc::ArcBitWriter bw(packed);

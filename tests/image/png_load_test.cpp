@@ -321,20 +321,7 @@ TEST(PngLoad, HostileFormsRefusedOrBounded) {
 TEST(PngLoad, AllocationFailureGives152WithoutLeaks) {
   const Picture p = RandomPicture(9, 9, 8, 2, 5);
   const std::vector<uint8_t> f = Encode(p, true, 2);
-  const long live = fw::alloctest::Live();
-  for (long n = 1;; ++n) {
-    Record rec;
-    RecordingHost host;
-    fw::alloctest::Reset();
-    fw::alloctest::FailAt(n);
-    const int r = Load(rec, host, f, img::kKindPng).result;
-    const bool reached = fw::alloctest::Count() >= n;
-    fw::alloctest::Reset();
-    if (!reached) break;
-    EXPECT_EQ(r, -1) << n;
-    EXPECT_EQ(host.boxes, std::vector<unsigned>{152}) << n;
-  }
-  EXPECT_EQ(fw::alloctest::Live(), live);
+  ExpectEachAllocationFailureReported(f, img::kKindPng);
 }
 
 }  // namespace
