@@ -21,6 +21,12 @@ constexpr int kScaleInteger = 999;
 void ParseScaledNumber(const char* text, std::size_t length, std::int64_t* mantissa, int* scale);
 void ParseScaledNumber(const CString& text, std::int64_t* mantissa, int* scale);
 
+// ParseScaledNumber that also tells whether the text is one number as a
+// whole: true when the reading went to the end of the text (an "E" exponent
+// with at least one digit included) and met at least one digit. "1,234",
+// " 12 " and "\"5" are whole; "12a", "1E", "-" and "" are not.
+bool ParseScaledNumberWhole(const char* text, std::size_t length, std::int64_t* mantissa, int* scale);
+
 // Writes a scaled number: the digits (right-aligned in 30 places when pad
 // is 1), the decimal point before the last `scale` digits ("0." and zeros
 // when there are not enough), nothing more for scale 999, and the zeros of a
