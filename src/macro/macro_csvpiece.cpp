@@ -82,7 +82,8 @@ bool Contains(std::string_view text, std::string_view part) {
 bool TextsEqual(std::string_view left, std::string_view right) {
   if (left == right) return true;
   if (right == "NULL") return left.empty();
-  if (right == "NULLQ" || right == "NULL+\"\"") return left.empty() || left == "\"\"";
+  // "NULL+\"\"" as written reaches here joined by the evaluator: "NULL\"\"".
+  if (right == "NULLQ" || right == "NULL\"\"" || right == "NULL+\"\"") return left.empty() || left == "\"\"";
   return false;
 }
 

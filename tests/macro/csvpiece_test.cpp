@@ -163,6 +163,7 @@ TEST(PieceText, NullForms) {
   EXPECT_EQ(Cmp("==", Text(""), Text("NULLQ")), 1);
   EXPECT_EQ(Cmp("==", Text("\"\""), Text("NULLQ")), 1);
   EXPECT_EQ(Cmp("==", Text("\"\""), Text("NULL+\"\"")), 1);
+  EXPECT_EQ(Cmp("==", Text(""), Text("NULL\"\"")), 1);
   EXPECT_EQ(Cmp("==", Text(" "), Text("NULLQ")), 0);
   EXPECT_EQ(Cmp("==", Text("NULL"), Text("NULL")), 1);
   EXPECT_EQ(Cmp("!=", Text(""), Text("NULL")), 0);
@@ -283,6 +284,8 @@ TEST_F(PieceOnRows, NullFormsAndShiftJisCells) {
   EXPECT_EQ(Test(3, "==", "&2", "NULL"), 1);
   EXPECT_EQ(Test(3, "==", "&3", "NULL"), 0);
   EXPECT_EQ(Test(3, "==", "&3", "NULLQ"), 1);
+  EXPECT_EQ(Test(3, "==", "&3", "NULL+\"\""), 1);
+  EXPECT_EQ(Test(3, "==", "&2", "NULL+\"\""), 1);
   EXPECT_EQ(Test(2, "==", "&3", "\x83\x5C"), 1);
   EXPECT_EQ(Test(4, "==", "&3", "\x83\x5C"), 0);
   EXPECT_EQ(Test(4, ">", "&3", "\x83\x5C"), 1);
