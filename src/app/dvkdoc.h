@@ -176,8 +176,8 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
 
   // Window-update lock with nesting: the first lock locks `active`, the last
   // unlock releases it (m_nUpdateLockCount counts).
-  void BeginUpdateLock(CWnd* active);
-  void EndUpdateLock();
+  void BeginUpdateLock(CWnd* active) override;
+  void EndUpdateLock() override;
 
   // Entry points of the frame's timers (now = seconds since 1970, fw clock):
   // timer 1 every second (timers and schedules), timer 2 about every ten

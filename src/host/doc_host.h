@@ -14,6 +14,7 @@
 #include "fw/cstring.h"
 
 class CDocument;
+class CWnd;
 class CDvkView;
 
 namespace csv {
@@ -88,6 +89,10 @@ class DocHost {
   // Display form <-> stored form of an enciphered file name (mode 0 to the
   // stored form, 1 to the display form).
   virtual CString TranslateEncryptedFileName(const CString& path, int mode) = 0;
+  // The window-update lock with nesting (m_nUpdateLockCount counts): the
+  // first lock locks `active`, the last unlock releases it.
+  virtual void BeginUpdateLock(CWnd* active) = 0;
+  virtual void EndUpdateLock() = 0;
 
  protected:
   DocHost() = default;

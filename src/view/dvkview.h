@@ -130,6 +130,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // view's.
   int MacroEvalExpression(int lineOffset, char* out, int outSize, const CString& expr, char* kind,
                           std::int64_t* value, macro::ExprContext* context);
+  // A CSV condition statement over this view's table (macro/macro_csvselect.h),
+  // under the window-update lock, which every exit releases; a changed table
+  // is shown again. `fromExport` as the export passes it (no effect).
+  int MacroCsvSelectCommands(CString command, CString operand, int fromExport);
 
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.

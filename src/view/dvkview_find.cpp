@@ -350,9 +350,9 @@ bool CDvkView::JumpToCheckedLine(bool down) {
   ctrl.GetSel(s, e);
   const long caret = ctrl.LineFromChar(s) + 1;  // 1-based, as the check list counts
   std::uint32_t target = 0;
-  const std::uint32_t used = m_nEntryListPos < m_nEntryListCount ? m_nEntryListPos : m_nEntryListCount;
-  for (std::uint32_t i = 1; m_pEntryList && i < used; ++i) {
-    const std::uint32_t n = m_pEntryList[i];
+  const std::uint32_t used = UsedEnd();
+  for (std::uint32_t i = 1; i < used; ++i) {
+    const std::uint32_t n = Entry(i);
     if (n == 0) continue;
     if (down ? (n > static_cast<std::uint32_t>(caret) && (target == 0 || n < target))
              : (static_cast<long>(n) < caret && n > target))

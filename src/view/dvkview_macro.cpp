@@ -7,6 +7,7 @@
 #include "macro/macro_address.h"
 #include "macro/macro_cellformat.h"
 #include "macro/macro_cmdfunc.h"
+#include "macro/macro_csvselect.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_lines.h"
 #include "macro/macro_paths.h"
@@ -39,7 +40,7 @@ int CDvkView::RunMacro(int mode, CString source, CString arg, CString folder) {
   rc.columnPos = m_aColumnPos;
   rc.columnPosSlots = view::kColumnPositions;
   rc.checkList = m_pEntryList;
-  rc.checkListUsed = m_pEntryList ? std::min(m_nEntryListPos, m_nEntryListCount) : 0;
+  rc.checkListUsed = UsedEnd();
   return macro::RunMacro(rc, mode, std::move(source), std::move(arg), std::move(folder));
 }
 
@@ -113,7 +114,7 @@ macro::CmdFuncScope ScopeOf(CDvkView& view) {
   scope.lines = &view.Macro().m_lineIndex;
   scope.evalExpression = macro::MacroCmdFuncExpression;
   scope.checkList = view.m_pEntryList;
-  scope.checkListUsed = view.m_pEntryList ? std::min(view.m_nEntryListPos, view.m_nEntryListCount) : 0;
+  scope.checkListUsed = view.UsedEnd();
   return scope;
 }
 
@@ -200,4 +201,27 @@ int CDvkView::MacroEvalExpression(int lineOffset, char* out, int outSize, const 
   const int n = macro::MacroEvalExpression(lineOffset, out, outSize, expr, kind, value, context);
   context->env = nullptr;
   return n;
+}
+
+int CDvkView::MacroCsvSelectCommands(CString command, CString operand, int fromExport) {
+  app::DocHost* doc = GetDocument();
+  CWnd* active = GetParentFrame() ? GetParentFrame()->GetActiveView() : this;
+  if (doc) doc->BeginUpdateLock(active ? active : this);
+  macro::CmdFuncScope functions = ScopeOf(*this);
+  macro::CsvSelectScope scope{Macro(), &MacroHost(), m_table};
+  scope.checkList = this;
+  scope.columnPos = m_aColumnPos;
+  scope.columnPosSlots = view::kColumnPositions;
+  scope.titleLine = CsvTitleLine();
+  scope.functions.call = macro::MacroCmdFuncHook;
+  scope.functions.user = &functions;
+  const std::uint32_t generation = m_table.m_nIndexGeneration;
+  const int result = macro::MacroCsvSelectCommands(scope, std::move(command), std::move(operand), fromExport);
+  if (doc) doc->EndUpdateLock();
+  // A rewritten table is shown again.
+  if (m_table.m_nIndexGeneration != generation && ShowsCsvTable()) {
+    if (doc) doc->TextFields().m_nViewTextLen = m_table.m_nTextLen;
+    OnPageLeft();
+  }
+  return result;
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "csv/csv_checklist.h"
 #include "fw/cstring.h"
 #include "fw/geometry.h"
 
@@ -109,8 +110,10 @@ struct ViewCsvFields {
   std::uint32_t m_clrLastBack = 0xFFFFFF;
 };
 
-// C. Keys, search and the check list (text view, workbench).
-struct ViewKeySearchFields {
+// C. Keys, search and the check list (text view, workbench). The check list
+// (m_pEntryList, m_nEntryListCount, m_nEntryListPos, m_nEntryListMode) is
+// csv::CheckList with its one reader.
+struct ViewKeySearchFields : csv::CheckList {
   std::uint32_t m_bInternalKey = 0;      // 1 while the view feeds itself a key / Ctrl held
   std::uint32_t m_nKeyLatch = 0;         // key-handler latch
   std::uint32_t m_nSearchFlags = 0;      // 1 case, 2 whole words, 4 down; bits 3+: column limit
@@ -118,10 +121,6 @@ struct ViewKeySearchFields {
   CString m_strReplaceText;
   std::int32_t m_bRepeatSearchBusy = 0;
   void* m_pFindDlg = nullptr;            // modeless find dialog (166)
-  std::uint32_t* m_pEntryList = nullptr; // check list: row numbers from entry 1 (fw::Alloc)
-  std::uint32_t m_nEntryListCount = 0;   // capacity
-  std::uint32_t m_nEntryListPos = 0;     // next free entry
-  std::uint32_t m_nEntryListMode = 0;    // 0, 1 filled by a check command, 99 while a command runs
   CString m_strStmtCommand;              // current statement parts / operation parameters
   CString m_strStmtOperand;
   CString m_strPrevStmtCommand;          // last one-line macro input
