@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -185,6 +186,23 @@ TEST_F(Stmt, Merges) {
   SetUp();
   EXPECT_EQ(Run("&2==B", "&MR2k"), 1);
   EXPECT_NE(Text().find(kTa + "|B\xA4" "2|99"), std::string::npos);
+}
+
+TEST_F(Stmt, AMergePastTheColumnLimitStopsThere) {
+  // 100 rows of 100 cells merged onto one row: 10,000 columns asked for.
+  std::string cells;
+  for (int c = 2; c <= 100; ++c) cells += "," + std::to_string(c);
+  std::string csvText = "t" + cells + "\r\nx" + cells + "\r\n";
+  for (int r = 0; r < 100; ++r) csvText += "m" + cells + "\r\n";
+  Load(csvText);
+  EXPECT_EQ(Run("&1==m", "&ML2"), 100);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0], "Too many columns added");
+  EXPECT_EQ(table.m_nLastRow, 1);
+  // The title row is filled up to 9,000 cells, no further.
+  const std::string text = Text();
+  const std::string title = text.substr(0, text.find('\n'));
+  EXPECT_EQ(std::count(title.begin(), title.end(), '|'), 8999);
 }
 
 TEST_F(Stmt, MarksAndSpecialRows) {
