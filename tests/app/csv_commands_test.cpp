@@ -13,30 +13,13 @@
 
 namespace {
 
-std::string ControlText(CDvkView* v) {
-  std::string s = v->StreamOut(SF_TEXT);
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\r') {
-      out += '\n';
-      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
-    } else {
-      out += s[i];
-    }
-  }
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
+using shelltest::ControlText;
 
 class CsvCommandsTest : public shelltest::ShellFileTest {
  protected:
   CDvkView* Open(const std::string& text) {
-    const std::string path = File("t.csv");
-    testsupport::WriteFileBytes(path, text);
-    if (!StartIn("\"" + path + "\"")) return nullptr;
-    CDvkView* v = frame->GetTextView(0, 0);
-    if (!v || !testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000)) return nullptr;
-    frame->ActivateTextPane(0, 0);
+    CDvkView* v = ShellFileTest::Open("t.csv", text);
+    if (v) frame->ActivateTextPane(0, 0);
     return v;
   }
 };

@@ -38,21 +38,7 @@ std::string CorpusFile(const char* name) {
   return std::string(TABRYE_TEST_ROOT) + "/tests/data/textcodec/" + name;
 }
 
-// The control's text with line ends as LF.
-std::string ControlText(CDvkView* v) {
-  std::string s = v->StreamOut(SF_TEXT);
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\r') {
-      out += '\n';
-      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
-    } else {
-      out += s[i];
-    }
-  }
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
+using shelltest::ControlText;
 
 std::string Lf(std::string s) {
   std::string out;

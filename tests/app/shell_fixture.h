@@ -90,6 +90,22 @@ class ShellTest : public testsupport::UiTest {
 
 // A shell test with a folder of its own for the files it opens and saves,
 // which also becomes the document's program folder.
+// The control's text with its line ends as LF, trailing ones dropped.
+inline std::string ControlText(CDvkView* v) {
+  const std::string s = v->StreamOut(SF_TEXT);
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r') {
+      out += '\n';
+      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else {
+      out += s[i];
+    }
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
 class ShellFileTest : public ShellTest {
  protected:
   void SetUp() override {
