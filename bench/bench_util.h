@@ -157,6 +157,26 @@ inline Paired RunPaired(int runs, const std::function<double(bool*)>& ours,
   return p;
 }
 
+// Two shell commands run as pairs; `same` judges the two outputs of each
+// pair (ours first).
+inline Paired RunCommandsPaired(int runs, const std::string& ours, const std::string& theirs,
+                                const std::function<bool(const std::string&, const std::string&)>& same) {
+  std::string a, b;
+  return RunPaired(
+      runs, [&](bool* ok) { return RunCapture(ours, &a, ok); },
+      [&](bool* ok) {
+        const double s = RunCapture(theirs, &b, ok);
+        *ok = *ok && same(a, b);
+        return s;
+      });
+}
+
+// The generated input at `path`, written by `make` when it is not there yet
+// (kept between runs). False when it cannot be written.
+inline bool EnsureFile(const std::string& path, const std::function<std::string()>& make) {
+  return !ReadFile(path).empty() || WriteFile(path, make());
+}
+
 // "-runs N" as the first two arguments: N (at least 1), else defaultRuns;
 // *next is the index of the first argument after them.
 inline int TakeRuns(int argc, char** argv, int defaultRuns, int* next) {

@@ -63,18 +63,12 @@ int main(int argc, char** argv) {
   const int runs = bench::TakeRuns(argc, argv, 5, &next);
   const long rows = next < argc ? std::atol(argv[next]) : 1000000;
   const std::string path = "/tmp/tabrye_csvselect_bench_" + std::to_string(rows) + ".csv";
-  if (bench::ReadFile(path).empty() && !bench::WriteFile(path, MakeFile(rows))) return 1;
+  if (!bench::EnsureFile(path, [rows] { return MakeFile(rows); })) return 1;
   const std::string ours = std::string("'") + argv[0] + "' -apply '" + path + "'";
   // The title row ("amount") is no number: awk would compare it as text.
   const std::string mawk = "LC_ALL=C mawk -F, -v 'RS=\\r\\n' -v 'ORS=\\r\\n' 'NR > 1 && $6 > 100000' '" + path + "'";
-  std::string a, b;
-  const bench::Paired p = bench::RunPaired(
-      runs, [&](bool* ok) { return bench::RunCapture(ours, &a, ok); },
-      [&](bool* ok) {
-        const double s = bench::RunCapture(mawk, &b, ok);
-        *ok = *ok && a == b && !a.empty();
-        return s;
-      });
+  const bench::Paired p = bench::RunCommandsPaired(
+      runs, ours, mawk, [](const std::string& a, const std::string& b) { return a == b && !a.empty(); });
   bench::PrintRow("csvselect", "\"&SL\" with \"&6>#(100000)\", " + std::to_string(rows) + " rows",
                   "mawk -F, '$6 > 100000'", p, "(recorded)");
   return 0;
