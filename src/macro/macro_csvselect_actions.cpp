@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "core/docsvc/sjis_state.h"
 #include "csv/csv_table.h"
@@ -163,13 +164,15 @@ std::string EvaluateActionValue(Call& call, const std::string& value, const Row&
   std::string v = value;
   ReplacePlaceholders(v, rowNo, col);
   const CString text = MacroSubstituteVariables(call.scope.state, &call.scope.table, CString(v), kSubstKeepFirst);
-  std::string out(static_cast<std::size_t>(cap) + 1, '\0');
+  // One buffer per thread: values are taken on every matching row.
+  thread_local std::vector<char> out;
+  if (out.size() < static_cast<std::size_t>(cap) + 1) out.resize(static_cast<std::size_t>(cap) + 1);
+  out[0] = 0;
   call.ctx.row = rowNo;
   call.ctx.column = col;
-  const int n = MacroEvalExpression(static_cast<int>(row.start), &out[0], cap + 1, text, nullptr, nullptr, &call.ctx);
+  const int n = MacroEvalExpression(static_cast<int>(row.start), out.data(), cap + 1, text, nullptr, nullptr, &call.ctx);
   if (n <= 0) return std::string();
-  out.resize(std::strlen(out.c_str()));
-  return out;
+  return std::string(out.data(), std::strlen(out.data()));
 }
 
 bool PrepareActions(Call& call) {

@@ -1,5 +1,6 @@
 #include "macro/macro_lines.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "csv/csv_buffer.h"
@@ -35,7 +36,13 @@ int MacroLineIndexStep(std::uint64_t lines) {
 void MacroBuildLineIndex(MacroLineIndex* index, const std::uint8_t* text, std::uint32_t length, int step) {
   const std::uint32_t end = text ? length : 0;
   if (step != 1 && step != 8 && step != kWideStep) step = MacroLineIndexStep(end ? CountLineFeeds(text, end) : 0);
-  index->entries.assign(kLineIndexEntries + 1, -1);
+  // A rebuild resets only what the last build wrote: a fresh index of a
+  // small table costs no 256 KB fill.
+  if (index->entries.size() != static_cast<std::size_t>(kLineIndexEntries) + 1) {
+    index->entries.assign(kLineIndexEntries + 1, -1);
+  } else {
+    std::fill(index->entries.begin() + 1, index->entries.begin() + 1 + index->filled, -1);
+  }
   index->entries[0] = step;
   std::uint64_t feeds = 0;
   int k = 1;
@@ -45,6 +52,7 @@ void MacroBuildLineIndex(MacroLineIndex* index, const std::uint8_t* text, std::u
     i = static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(lf) - text);
     if (++feeds % static_cast<std::uint64_t>(step) == 0) index->entries[k++] = static_cast<std::int32_t>(i + 1);
   }
+  index->filled = k - 1;
   index->text = text;
   index->length = length;
 }

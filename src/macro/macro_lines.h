@@ -23,6 +23,9 @@ struct MacroLineIndex {
   std::uint32_t generation = 0;
   const std::uint8_t* text = nullptr;
   std::uint32_t length = 0;
+  // Entries 1 .. filled were written by the last build; the rest are -1
+  // (a rebuild resets only those).
+  int filled = 0;
 };
 
 // The step for a text of `lines` line feeds.
