@@ -215,6 +215,16 @@ TEST_F(Stmt, MarksAndSpecialRows) {
   Load("h1,h2\r\na,1\r\nb,2\r\n!\r\nc,1\r\n");
   Run("&2==1", "&MKC1");
   EXPECT_EQ(Text(), "\" \"|h1|h2\n\"1\"|a|1\n\" \"|b|2\n!\n\"1\"|c|1\n");
+  Load("h1,h2\r\na,1\r\nb,2\r\n!\r\nc,1\r\n");
+  Run("&2==1", "&MKC");
+  EXPECT_EQ(Text(), "\" \"|h1|h2\n\"0\"|a|1\n\" \"|b|2\n!\n\"0\"|c|1\n");
+  // The numbering counts every row of the block; a '!' row starts again.
+  Load("h1,h2\r\na,1\r\nb,2\r\nx,1\r\n!\r\nc,1\r\n");
+  Run("&2==1", "&MKN");
+  EXPECT_EQ(Text(), "\"      \"|h1|h2\n\"     2\"|a|1\n\"      \"|b|2\n\"     4\"|x|1\n!\n\"     1\"|c|1\n");
+  Load("h1,h2\r\na,1\r\nb,2\r\nx,1\r\n");
+  Run("&2==1", "&MKH2");
+  EXPECT_EQ(Text(), "\"      \"|h1|h2\n\"     1\"|a|1\n\"      \"|b|2\n\"     2\"|x|1\n");
 }
 
 TEST_F(Stmt, Assignments) {
