@@ -5,6 +5,8 @@
 //
 //   bench_flist DIR                        one listing, prints the count
 //   bench_flist -make N DIR                writes N empty files into DIR
+//   bench_flist -dump MODE DISPLAY CAP DIR  one listing in sort mode MODE,
+//       display mode DISPLAY, a table of CAP entries; prints every entry
 //   bench_flist [-runs N] [-wine "CMD"] [DIR]
 //       paired runs (natively): this program on DIR (or CMD with DIR's
 //       Windows path, e.g. "scripts/wine-run .../bench_flist.exe") against
@@ -44,7 +46,10 @@ int MakeFolder(int n, const char* dir) {
   return 0;
 }
 
-int ListOnce(const char* dir) {
+// One listing; prints the count, or with `dump` every entry of the table
+// (to compare two builds' tables).
+int ListOnce(const char* dir, unsigned sortMode = 5, unsigned displayMode = 0, int capacity = flist::kStartCapacity,
+             bool dump = false) {
   const int fhold = 200000;
   fileops::LocalFolderHost host;
   if (fileops::ChangeDirectory(host, dir, 0, 0) != 0) {
@@ -58,14 +63,20 @@ int ListOnce(const char* dir) {
   if (flist::WalkFolder(r) != 0) return 1;
   // The pane's table: the default "flist" capacity.
   flist::EntryTable t;
-  if (!t.AllocateEntryBuffers(flist::kStartCapacity)) return 1;
+  if (!t.AllocateEntryBuffers(capacity)) return 1;
   flist::PlaceRequest pr;
-  pr.order.sortMode = 5;
+  pr.order.sortMode = sortMode;
+  pr.order.buildWork = sortMode < 7 ? static_cast<int>(sortMode) : 5;
+  pr.order.displayMode = displayMode;
   pr.fhold = fhold;
   pr.sourceFiles = walk.files;
   pr.sourceBytes = walk.bytes;
   const flist::PlaceResult res = flist::PlaceListing(walk.work, static_cast<std::size_t>(walk.count), pr, &t);
   std::printf("%d\n", res.countedFiles);
+  for (int i = 0; dump && i <= t.m_nEntryCount; ++i)
+    std::printf("%d|%s|%s|%s|%08x|%08x|%08x|%08x\n", i, flist::GetNameRecord(t.m_pNameRecs, i).c_str(),
+                flist::GetNameRecord(t.m_pTextRecs2, i).c_str(), flist::GetNameRecord(t.m_pTextRecs3, i).c_str(),
+                t.m_pEntryVal1[i], t.m_pEntryVal2[i], t.m_pEntryVal3[i], t.m_pSizeHigh[i]);
   return 0;
 }
 
@@ -115,6 +126,9 @@ int Paired(int runs, const std::string& wine, std::string dir, const char* self)
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "-make") == 0) return MakeFolder(std::atoi(argv[2]), argv[3]);
   if (argc == 2 && argv[1][0] != '-') return ListOnce(argv[1]);
+  if (argc == 6 && std::strcmp(argv[1], "-dump") == 0)
+    return ListOnce(argv[5], static_cast<unsigned>(std::atoi(argv[2])), static_cast<unsigned>(std::atoi(argv[3])),
+                    std::atoi(argv[4]), true);
 #ifndef _WIN32
   int arg = 1;
   const int runs = bench::TakeRuns(argc, argv, 5, &arg);
