@@ -5,8 +5,9 @@
 //
 //   bench_flist DIR                        one listing, prints the count
 //   bench_flist -make N DIR                writes N empty files into DIR
-//   bench_flist -dump MODE DISPLAY CAP DIR  one listing in sort mode MODE,
-//       display mode DISPLAY, a table of CAP entries; prints every entry
+//   bench_flist -dump MODE DISPLAY CAP [SUB] DIR  one listing in sort mode
+//       MODE, display mode DISPLAY, a table of CAP entries, sub-folders
+//       walked when SUB is 1; prints every entry
 //   bench_flist [-runs N] [-wine "CMD"] [DIR]
 //       paired runs (natively): this program on DIR (or CMD with DIR's
 //       Windows path, e.g. "scripts/wine-run .../bench_flist.exe") against
@@ -49,7 +50,7 @@ int MakeFolder(int n, const char* dir) {
 // One listing; prints the count, or with `dump` every entry of the table
 // (to compare two builds' tables).
 int ListOnce(const char* dir, unsigned sortMode = 5, unsigned displayMode = 0, int capacity = flist::kStartCapacity,
-             bool dump = false) {
+             bool dump = false, int subfolders = 0) {
   const int fhold = 200000;
   fileops::LocalFolderHost host;
   if (fileops::ChangeDirectory(host, dir, 0, 0) != 0) {
@@ -60,6 +61,8 @@ int ListOnce(const char* dir, unsigned sortMode = 5, unsigned displayMode = 0, i
   flist::WalkRequest r = walk.Request(&host);
   r.listFolder = dir;
   r.fhold = fhold;
+  r.walkSubfolders = subfolders;
+  r.displayMode = displayMode;
   if (flist::WalkFolder(r) != 0) return 1;
   // The pane's table: the default "flist" capacity.
   flist::EntryTable t;
@@ -126,9 +129,10 @@ int Paired(int runs, const std::string& wine, std::string dir, const char* self)
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "-make") == 0) return MakeFolder(std::atoi(argv[2]), argv[3]);
   if (argc == 2 && argv[1][0] != '-') return ListOnce(argv[1]);
-  if (argc == 6 && std::strcmp(argv[1], "-dump") == 0)
-    return ListOnce(argv[5], static_cast<unsigned>(std::atoi(argv[2])), static_cast<unsigned>(std::atoi(argv[3])),
-                    std::atoi(argv[4]), true);
+  if ((argc == 6 || argc == 7) && std::strcmp(argv[1], "-dump") == 0)
+    return ListOnce(argv[argc - 1], static_cast<unsigned>(std::atoi(argv[2])),
+                    static_cast<unsigned>(std::atoi(argv[3])), std::atoi(argv[4]), true,
+                    argc == 7 ? std::atoi(argv[5]) : 0);
 #ifndef _WIN32
   int arg = 1;
   const int runs = bench::TakeRuns(argc, argv, 5, &arg);

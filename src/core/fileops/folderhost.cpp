@@ -1,17 +1,19 @@
 #include "core/fileops/folderhost.h"
 
-#include "fw/filefind.h"
+#include <cstring>
+
+#include "fw/codepage.h"
 #include "fw/path.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "fw/filetime_win.h"
 #else
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "fw/codepage.h"
 #endif
 
 namespace fileops {
@@ -19,6 +21,27 @@ namespace fileops {
 namespace {
 
 bool IsSep(char c) { return c == '\\' || c == '/'; }
+
+// Names of ASCII characters only are the same bytes in the program's code
+// page: they skip the converter (most names of most folders).
+#ifdef _WIN32
+bool NarrowAscii(const char16_t* p, std::size_t n, std::string& out) {
+  char16_t any = 0;
+  for (std::size_t i = 0; i < n; ++i) any |= p[i];
+  if (any >= 0x80) return false;
+  out.resize(n);
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<char>(p[i]);
+  return true;
+}
+#else
+bool CopyAscii(const char* p, std::size_t n, std::string& out) {
+  unsigned char any = 0;
+  for (std::size_t i = 0; i < n; ++i) any |= static_cast<unsigned char>(p[i]);
+  if (any >= 0x80) return false;
+  out.assign(p, n);
+  return true;
+}
+#endif
 
 // Splits a Shift-JIS path at separators that stand on character boundaries.
 std::vector<std::string> Components(const std::string& path) {
@@ -112,23 +135,32 @@ bool LocalFolderHost::SetCurrentDir(const std::string& path) {
 
 bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&)>& each) {
   if (m_current.empty()) m_current = fw::FullPath(".");
+  // One entry object for the whole folder: its name keeps its buffer.
+  FolderEntry e;
 #ifdef _WIN32
+  // The system's folder reading, each entry handed on as it comes: names,
+  // sizes, attributes and times are all in the find data, so no entry costs
+  // another call (the basic level leaves out the short names nobody reads).
   std::string pattern = m_current;
   if (pattern.empty() || !IsSep(pattern.back())) pattern += "\\";
   pattern += "*.*";
-  CFileFind ff;
-  BOOL more = ff.FindFile(pattern.c_str());
-  if (!more) return false;
-  while (more) {
-    more = ff.FindNextFile();
-    FolderEntry e;
-    e.name = static_cast<const char*>(ff.GetFileName());
-    e.size = ff.GetLength();
-    e.attributes = ff.GetAttributes();
-    CTime t;
-    if (ff.GetLastWriteTime(t)) e.mtime = t.GetTime();
+  const std::u16string w = fw::ToWidePath(pattern.c_str());
+  const wchar_t* wp = reinterpret_cast<const wchar_t*>(w.c_str());
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileExW(wp, FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (h == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_INVALID_PARAMETER)
+    h = ::FindFirstFileW(wp, &fd);  // a system without the basic level
+  if (h == INVALID_HANDLE_VALUE) return false;
+  do {
+    const char16_t* name = reinterpret_cast<const char16_t*>(fd.cFileName);
+    const std::size_t len = std::char_traits<char16_t>::length(name);
+    if (!NarrowAscii(name, len, e.name)) e.name = fw::Utf16ToCp932(name, len);
+    e.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+    e.attributes = fd.dwFileAttributes;
+    e.mtime = fw::FileTimeToUnix(fd.ftLastWriteTime);
     if (!each(e)) break;
-  }
+  } while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
   return true;
 #else
   // The same entries and attributes as CFileFind gives natively, read with
@@ -140,21 +172,21 @@ bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&
   const int fd = ::dirfd(d);
   bool any = false;
   while (struct dirent* de = ::readdir(d)) {
+    const char* native = de->d_name;
     struct stat st;
-    if (::fstatat(fd, de->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (::fstatat(fd, native, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     std::uint32_t extra = 0;
     if (S_ISLNK(st.st_mode)) {
       extra = kAttrReparse;
-      if (::fstatat(fd, de->d_name, &st, 0) != 0) continue;  // a dangling link
+      if (::fstatat(fd, native, &st, 0) != 0) continue;  // a dangling link
     }
-    FolderEntry e;
-    const std::string native = de->d_name;
-    e.name = fw::Utf8ToCp932(native);
+    const std::size_t len = std::strlen(native);
+    if (!CopyAscii(native, len, e.name)) e.name = fw::Utf8ToCp932(native, len);
     const bool folder = S_ISDIR(st.st_mode);
     e.size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
     e.attributes = (folder ? kAttrFolder : kAttrArchive) | extra;
     if ((st.st_mode & S_IWUSR) == 0) e.attributes |= kAttrReadOnly;
-    if (native.size() > 1 && native[0] == '.' && native != "..") e.attributes |= kAttrHidden;
+    if (len > 1 && native[0] == '.' && !(len == 2 && native[1] == '.')) e.attributes |= kAttrHidden;
     e.mtime = st.st_mtime;
     any = true;
     if (!each(e)) break;
