@@ -122,14 +122,18 @@ namespace {
 // their end and are NUL-padded, so comparing the record equals comparing
 // the key's bytes up to its end (at most 250) with a shorter key first when
 // one is the start of the other. Number keys are 8 bytes, all of one length.
+// The first 16 bytes ride beside the key as two numbers, so most
+// comparisons never reach the arena.
 // The text comparators lower each record by its own bytes only (a byte's
 // lead flag depends on the bytes before it in the same record), so the keys
 // are lowered once and compared bytewise. Every comparison gives what the
 // record comparator gives, and the sort starts from the same sequence, so
 // equal keys end in the same places as with whole records.
+constexpr std::size_t kHeadBytes = 16;
+
 struct KeyRef {
-  std::uint64_t head;    // bytes 0-7 big-endian, NUL-padded
-  std::uint32_t off;     // key bytes in the arena
+  std::uint64_t head[2];  // bytes 0-15 as two big-endian words, NUL-padded
+  std::uint32_t off;      // key bytes in the arena
   std::uint32_t posLen;  // work position << 8 | key length (<= 250)
   std::uint32_t Pos() const { return posLen >> 8; }
   std::uint32_t Len() const { return posLen & 0xFF; }
@@ -137,9 +141,9 @@ struct KeyRef {
 
 class KeyArena {
  public:
-  explicit KeyArena(std::size_t expect) {
-    bytes_.reserve(expect);
-    refs_.reserve(expect / 16 + 1);
+  explicit KeyArena(std::size_t keys) {
+    bytes_.reserve(keys * kHeadBytes);
+    refs_.reserve(keys);
   }
   // Appends the key of work position `pos` from `len` bytes (lowered for
   // the text comparators).
@@ -159,9 +163,15 @@ class KeyArena {
     } else if (len) {
       std::memcpy(out, p, len);
     }
-    std::uint64_t head = 0;
-    for (std::size_t i = 0; i < 8; ++i) head = (head << 8) | (i < len ? out[i] : 0);
-    refs_.push_back(KeyRef{head, static_cast<std::uint32_t>(off), pos << 8 | static_cast<std::uint32_t>(len)});
+    KeyRef r;
+    for (std::size_t w = 0; w < 2; ++w) {
+      std::uint64_t v = 0;
+      for (std::size_t i = 8 * w; i < 8 * w + 8; ++i) v = (v << 8) | (i < len ? out[i] : 0);
+      r.head[w] = v;
+    }
+    r.off = static_cast<std::uint32_t>(off);
+    r.posLen = pos << 8 | static_cast<std::uint32_t>(len);
+    refs_.push_back(r);
   }
   // A text key: the bytes before the first NUL.
   void AddText(std::uint32_t pos, const std::string& s, bool lower) {
@@ -187,11 +197,12 @@ class KeyArena {
   std::vector<std::uint32_t> Order(bool desc) {
     const unsigned char* base = bytes_.data();
     const auto keyCmp = [base](const KeyRef& a, const KeyRef& b) -> int {
-      if (a.head != b.head) return a.head < b.head ? -1 : 1;
+      if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
+      if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
       const std::uint32_t la = a.Len(), lb = b.Len();
       const std::uint32_t m = std::min(la, lb);
-      if (m > 8) {
-        const int c = std::memcmp(base + a.off + 8, base + b.off + 8, m - 8);
+      if (m > kHeadBytes) {
+        const int c = std::memcmp(base + a.off + kHeadBytes, base + b.off + kHeadBytes, m - kHeadBytes);
         if (c != 0) return c;
       }
       return la == lb ? 0 : la < lb ? -1 : 1;
@@ -236,7 +247,7 @@ Placing PlaceEntries(const std::vector<WorkEntry>& work, std::size_t count, cons
                               : d == 4 ? CompareSortKeyAsc
                               : (d == 0 || d == 6) ? CompareSortTextAsc
                                                    : CompareSortTextDesc;
-    KeyArena keys(folderCount * 16);
+    KeyArena keys(folderCount);
     for (std::size_t i = 2; i < count; ++i) {
       if (!work[i].IsFolderLike()) continue;
       const std::uint32_t pos = static_cast<std::uint32_t>(i);
@@ -269,7 +280,7 @@ Placing PlaceEntries(const std::vector<WorkEntry>& work, std::size_t count, cons
   const KeyComparator cmp = FileOrderComparator(mode);
   if (!cmp || fileCount == 0) return out;  // an order the table does not list places no file
   const bool lower = IsTextComparator(cmp);
-  KeyArena keys(fileCount * 16);
+  KeyArena keys(fileCount);
   SortKeyRecord rec;
   for (std::size_t i = 2; i < count; ++i) {
     const WorkEntry& e = work[i];
