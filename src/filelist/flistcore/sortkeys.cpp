@@ -152,7 +152,11 @@ class KeyArena {
     const std::size_t off = bytes_.size();
     bytes_.resize(off + len);
     unsigned char* out = bytes_.data() + off;
-    if (lower) {
+    unsigned char any = 0;
+    for (std::size_t i = 0; lower && i < len; ++i) any |= p[i];
+    if (lower && any < 0x80) {
+      for (std::size_t i = 0; i < len; ++i) out[i] = Lowered(p[i]);  // ASCII: no lead bytes
+    } else if (lower) {
       bool lead = false;
       for (std::size_t i = 0; i < len; ++i) {
         unsigned char c = p[i];
@@ -164,9 +168,11 @@ class KeyArena {
       std::memcpy(out, p, len);
     }
     KeyRef r;
+    unsigned char h[kHeadBytes] = {};
+    if (len) std::memcpy(h, out, std::min(len, kHeadBytes));
     for (std::size_t w = 0; w < 2; ++w) {
       std::uint64_t v = 0;
-      for (std::size_t i = 8 * w; i < 8 * w + 8; ++i) v = (v << 8) | (i < len ? out[i] : 0);
+      for (std::size_t i = 0; i < 8; ++i) v = (v << 8) | h[8 * w + i];
       r.head[w] = v;
     }
     r.off = static_cast<std::uint32_t>(off);
