@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "tests/support/scratch.h"
 #include "fw/file.h"
+#include "fw/filefind.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace fileops {
 namespace {
@@ -67,6 +74,81 @@ TEST(LocalFolders, ListsARealFolderWithSizesAndAttributes) {
   ASSERT_EQ(ChangeDirectory(h, "sub", 0, 0), 0);
   EXPECT_EQ(List(h).count("a.txt"), 0u);
   EXPECT_EQ(ChangeDirectory(h, s.Path("missing").GetString(), 0, 0), -1);
+}
+
+// The host reads folders its own way (the find functions at their basic
+// level on Windows, readdir and lstat natively, ASCII names unconverted);
+// every entry must come out as the framework's CFileFind reads it.
+TEST(LocalFolders, EntriesAgreeWithTheFrameworksFolderReading) {
+  testsupport::Scratch s;
+  const char* names[] = {"plain.txt", "UPPER.TXT", "!#$%&'()+,-;=@[]^_`{}~.x", "no_ext", "a.b.c",
+                         "\x95\x5C\x8E\xA6.txt",   // "表示.txt": trail byte 0x5C
+                         "\xB6\xC5",                 // half-width kana
+                         "\x83\x5C\x83\x74\x83\x67 x.csv"};  // "ソフト x.csv"
+  std::uint64_t size = 0;
+  for (const char* n : names) {
+    CFile f(s.Path(n), CFile::modeCreate | CFile::modeWrite);
+    const std::string bytes(static_cast<std::size_t>(size), 'z');
+    if (size) f.Write(bytes.data(), static_cast<UINT>(size));
+    size += 7;
+  }
+  CFileStatus st;
+  ASSERT_TRUE(CFile::GetStatus(s.Path("plain.txt"), st));
+  st.m_mtime = st.m_atime = CTime(1234567890);
+  st.m_ctime = CTime();
+  CFile::SetStatus(s.Path("plain.txt"), st);
+  fw::MakeDir(s.Path("sub"));
+  fw::MakeDir(s.Path("\x97\x5C\x92\xE8"));  // "予定"
+#ifndef _WIN32
+  const std::string native = fw::ToPosixPath(s.Dir().GetString());
+  ASSERT_EQ(::symlink((native + "/sub").c_str(), (native + "/link").c_str()), 0);
+  { CFile f(s.Path(".hidden"), CFile::modeCreate | CFile::modeWrite); }
+  ASSERT_EQ(::chmod((native + "/UPPER.TXT").c_str(), 0444), 0);
+#endif
+  std::map<std::string, FolderEntry> want;
+  CFileFind ff;
+  BOOL more = ff.FindFile(s.Dir() + "\\*.*");
+  while (more) {
+    more = ff.FindNextFile();
+    FolderEntry e;
+    e.name = ff.GetFileName().Str();
+    e.size = ff.GetLength();
+    e.attributes = ff.GetAttributes();
+    CTime t;
+    if (ff.GetLastWriteTime(t)) e.mtime = t.GetTime();
+    want[e.name] = e;
+  }
+  ff.Close();
+  LocalFolderHost h;
+  ASSERT_EQ(ChangeDirectory(h, std::string(s.Dir().GetString()), 0, 0), 0);
+  std::map<std::string, FolderEntry> got;
+  ASSERT_TRUE(h.ListCurrentDir([&](const FolderEntry& e) {
+    EXPECT_EQ(got.count(e.name), 0u) << e.name;
+    got[e.name] = e;
+    return true;
+  }));
+  ASSERT_EQ(got.size(), want.size());
+  for (const auto& [name, w] : want) {
+    ASSERT_EQ(got.count(name), 1u) << name;
+    const FolderEntry& g = got[name];
+    EXPECT_EQ(g.size, w.size) << name;
+    EXPECT_EQ(g.attributes, w.attributes) << name;
+    EXPECT_EQ(g.mtime, w.mtime) << name;
+  }
+  for (const char* n : names) EXPECT_EQ(got.count(n), 1u) << n;
+  EXPECT_EQ(got["plain.txt"].mtime, 1234567890);
+  EXPECT_TRUE(got["\x97\x5C\x92\xE8"].attributes & kAttrFolder);
+#ifndef _WIN32
+  EXPECT_EQ(got["link"].attributes, kAttrFolder | kAttrReparse);
+  EXPECT_TRUE(got[".hidden"].attributes & kAttrHidden);
+  EXPECT_TRUE(got["UPPER.TXT"].attributes & kAttrReadOnly);
+  ::chmod((native + "/UPPER.TXT").c_str(), 0644);
+  ::unlink((native + "/link").c_str());  // before the scratch folder goes
+#endif
+  // The reading stops at the first entry the caller declines.
+  int calls = 0;
+  ASSERT_TRUE(h.ListCurrentDir([&](const FolderEntry&) { return ++calls < 3; }));
+  EXPECT_EQ(calls, 3);
 }
 
 }  // namespace
