@@ -14,6 +14,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 #endif
 
 namespace fileops {
@@ -40,6 +45,70 @@ bool CopyAscii(const char* p, std::size_t n, std::string& out) {
   if (any >= 0x80) return false;
   out.assign(p, n);
   return true;
+}
+
+// Reading a folder natively: the kernel's name lookup and status of each
+// entry are most of a big listing's time, so names are read in batches and
+// a big batch's status is taken on several threads; the entries are handed
+// on in the order read.
+constexpr std::size_t kStatBatch = 8192;         // names read before their status is taken
+constexpr std::size_t kThreadedStatFrom = 2048;  // a batch this big is split over threads
+constexpr std::size_t kStatPiece = 256;          // names a thread takes at a time
+constexpr unsigned kMaxStatThreads = 4;
+
+struct NameBatch {
+  std::vector<char> names;         // each NUL-terminated
+  std::vector<std::size_t> at;     // where each name starts
+  std::vector<struct stat> st;
+  std::vector<signed char> kind;   // -1 skipped, 0 an entry, 1 a symbolic link (followed)
+  void Clear() {
+    names.clear();
+    at.clear();
+  }
+};
+
+void StatOne(int fd, NameBatch& b, std::size_t i) {
+  const char* name = b.names.data() + b.at[i];
+  struct stat& st = b.st[i];
+  if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    b.kind[i] = -1;
+    return;
+  }
+  if (!S_ISLNK(st.st_mode)) {
+    b.kind[i] = 0;
+    return;
+  }
+  b.kind[i] = ::fstatat(fd, name, &st, 0) == 0 ? 1 : -1;  // a dangling link is skipped
+}
+
+void StatBatch(int fd, NameBatch& b) {
+  const std::size_t n = b.at.size();
+  b.st.resize(n);
+  b.kind.resize(n);
+  unsigned threads = 1;
+  if (n >= kThreadedStatFrom) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    threads = std::min(cores ? cores : 1u, kMaxStatThreads);
+  }
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (;;) {
+      const std::size_t from = next.fetch_add(kStatPiece);
+      if (from >= n) return;
+      const std::size_t to = std::min(n, from + kStatPiece);
+      for (std::size_t i = from; i < to; ++i) StatOne(fd, b, i);
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (...) {
+      break;  // no more threads: those there are do the rest
+    }
+  }
+  work();
+  for (std::thread& h : helpers) h.join();
 }
 #endif
 
@@ -165,31 +234,44 @@ bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&
 #else
   // The same entries and attributes as CFileFind gives natively, read with
   // one lstat per entry relative to the open folder (stat again only for a
-  // symbolic link, which is a reparse point as on Windows).
+  // symbolic link, which is a reparse point as on Windows). Names are read
+  // in batches; a big batch has its status taken on several threads.
   const std::string dir = fw::ToPosixPath((m_current.size() == 2 && m_current[1] == ':' ? m_current + "\\" : m_current).c_str());
   DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
   if (!d) return false;
   const int fd = ::dirfd(d);
-  bool any = false;
-  while (struct dirent* de = ::readdir(d)) {
-    const char* native = de->d_name;
-    struct stat st;
-    if (::fstatat(fd, native, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    std::uint32_t extra = 0;
-    if (S_ISLNK(st.st_mode)) {
-      extra = kAttrReparse;
-      if (::fstatat(fd, native, &st, 0) != 0) continue;  // a dangling link
+  bool any = false, more = true, stopped = false;
+  NameBatch b;
+  while (more && !stopped) {
+    b.Clear();
+    while (b.at.size() < kStatBatch) {
+      const struct dirent* de = ::readdir(d);
+      if (!de) {
+        more = false;
+        break;
+      }
+      b.at.push_back(b.names.size());
+      b.names.insert(b.names.end(), de->d_name, de->d_name + std::strlen(de->d_name) + 1);
     }
-    const std::size_t len = std::strlen(native);
-    if (!CopyAscii(native, len, e.name)) e.name = fw::Utf8ToCp932(native, len);
-    const bool folder = S_ISDIR(st.st_mode);
-    e.size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
-    e.attributes = (folder ? kAttrFolder : kAttrArchive) | extra;
-    if ((st.st_mode & S_IWUSR) == 0) e.attributes |= kAttrReadOnly;
-    if (len > 1 && native[0] == '.' && !(len == 2 && native[1] == '.')) e.attributes |= kAttrHidden;
-    e.mtime = st.st_mtime;
-    any = true;
-    if (!each(e)) break;
+    StatBatch(fd, b);
+    for (std::size_t i = 0; i < b.at.size(); ++i) {
+      if (b.kind[i] < 0) continue;  // gone since, or a dangling link
+      const char* native = b.names.data() + b.at[i];
+      const struct stat& st = b.st[i];
+      const std::size_t len = std::strlen(native);
+      if (!CopyAscii(native, len, e.name)) e.name = fw::Utf8ToCp932(native, len);
+      const bool folder = S_ISDIR(st.st_mode);
+      e.size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
+      e.attributes = (folder ? kAttrFolder : kAttrArchive) | (b.kind[i] == 1 ? kAttrReparse : 0);
+      if ((st.st_mode & S_IWUSR) == 0) e.attributes |= kAttrReadOnly;
+      if (len > 1 && native[0] == '.' && !(len == 2 && native[1] == '.')) e.attributes |= kAttrHidden;
+      e.mtime = st.st_mtime;
+      any = true;
+      if (!each(e)) {
+        stopped = true;
+        break;
+      }
+    }
   }
   ::closedir(d);
   return any;
