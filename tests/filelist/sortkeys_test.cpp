@@ -171,6 +171,86 @@ TEST(SortOrders, GeneratedNamesAgreeWithReferenceKeys) {
   }
 }
 
+// The placing as whole 256-byte records: keys built by the key builders,
+// lowered in full for the text comparators, indexes sorted by memcmp over
+// bytes 0-249. The placing's compact keys must give this very sequence,
+// equal keys included (std::sort sees the same comparisons).
+std::vector<std::uint32_t> RecordOrder(const std::vector<WorkEntry>& w, bool folders, const PlaceSettings& s) {
+  std::vector<SortKeyRecord> keys;
+  std::vector<std::uint32_t> pos;
+  const unsigned d = s.displayMode % 10;
+  KeyComparator cmp = folders ? (d == 3 ? CompareSortKeyDesc
+                                 : d == 4 ? CompareSortKeyAsc
+                                 : (d == 0 || d == 6) ? CompareSortTextAsc
+                                                      : CompareSortTextDesc)
+                              : FileOrderComparator(s.sortMode);
+  for (std::size_t i = 2; i < w.size(); ++i) {
+    if (w[i].IsFolderLike() != folders) continue;
+    SortKeyRecord k;
+    std::memset(k.bytes, 0, sizeof k.bytes);
+    if (!folders) BuildFileKey(&k, w[i], s.sortMode, s.buildWork);
+    else if (d == 3 || d == 4) KeyFromNumber(&k, w[i].time);
+    else KeyFromText(&k, w[i].name);
+    keys.push_back(k);
+    pos.push_back(static_cast<std::uint32_t>(i));
+  }
+  const bool text = cmp == CompareSortTextAsc || cmp == CompareSortTextDesc;
+  const bool desc = cmp == CompareSortKeyDesc || cmp == CompareSortTextDesc;
+  for (SortKeyRecord& k : keys) {
+    bool lead = false;
+    for (int i = 0; text && i < kSortKeyCompared; ++i) {
+      unsigned char c = k.bytes[i];
+      if (!lead && c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+      k.bytes[i] = c;
+      lead = !lead && IsSortLeadByte(c);
+    }
+  }
+  std::vector<std::uint32_t> idx(keys.size());
+  for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<std::uint32_t>(i);
+  std::sort(idx.begin(), idx.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const int c = std::memcmp(keys[a].bytes, keys[b].bytes, kSortKeyCompared);
+    return desc ? c > 0 : c < 0;
+  });
+  std::vector<std::uint32_t> out;
+  for (std::uint32_t i : idx) out.push_back(pos[i]);
+  return out;
+}
+
+TEST(SortOrders, CompactKeysPlaceAsWholeRecords) {
+  std::mt19937 rng(4646);
+  std::vector<WorkEntry> v;
+  const std::string longStem(260, 'q');
+  for (int i = 0; i < 3000; ++i) {
+    std::string n;
+    const unsigned shape = rng() % 8;
+    if (shape == 0) n = longStem.substr(0, 245 + rng() % 15) + std::to_string(rng() % 30);  // past byte 250
+    else if (shape == 1) n = std::string(1, static_cast<char>('A' + rng() % 3));           // short, case ties
+    else if (shape == 2) n = std::string("\x95\x5C\x83") + static_cast<char>('A' + rng() % 26);  // trails 0x5C, 0x41-0x5A
+    else if (shape == 3) n = "Ab" + std::string(1, '\0') + "tail";                           // a NUL ends the key
+    else {
+      const int len = 1 + static_cast<int>(rng() % 14);
+      for (int j = 0; j < len; ++j) n += static_cast<char>((rng() % 2 ? 'A' : 'a') + rng() % 4);
+    }
+    if (rng() % 3 == 0) n += rng() % 2 ? ".TXT" : ".txt";
+    const std::uint64_t size = rng() % 4 == 0 ? (5ull << 30) + rng() % 3 : rng() % 5;  // many equal sizes
+    WorkEntry e = rng() % 7 == 0 ? Folder(n, static_cast<std::uint32_t>(rng() % 4)) : File(n, size, rng() % 6);
+    if (rng() % 5 == 0) e.folder = rng() % 2 ? "Sub" : "sub";
+    v.push_back(e);
+  }
+  const auto w = WithDots(v);
+  for (unsigned mode = 1; mode <= 10; ++mode) {
+    for (unsigned display : {0u, 1u, 3u, 4u, 6u}) {
+      PlaceSettings s;
+      s.sortMode = mode;
+      s.buildWork = mode < 7 ? static_cast<int>(mode) : static_cast<int>(rng() % 7);
+      s.displayMode = display;
+      const Placing p = PlaceEntries(w, w.size(), s);
+      ASSERT_EQ(p.files, RecordOrder(w, false, s)) << "mode " << mode << " work " << s.buildWork;
+      ASSERT_EQ(p.folders, RecordOrder(w, true, s)) << "display " << display;
+    }
+  }
+}
+
 TEST(SortOrders, FolderOrdersAndFoldersAfterFiles) {
   auto w = WithDots({Folder("b", 200), File("z.txt"), Folder("A", 100), Folder("c", 300), File("y.txt")});
   PlaceSettings s;

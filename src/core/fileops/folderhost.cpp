@@ -1,17 +1,24 @@
 #include "core/fileops/folderhost.h"
 
-#include "fw/filefind.h"
+#include <cstring>
+
+#include "fw/codepage.h"
 #include "fw/path.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "fw/filetime_win.h"
 #else
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "fw/codepage.h"
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 #endif
 
 namespace fileops {
@@ -19,6 +26,91 @@ namespace fileops {
 namespace {
 
 bool IsSep(char c) { return c == '\\' || c == '/'; }
+
+// Names of ASCII characters only are the same bytes in the program's code
+// page: they skip the converter (most names of most folders).
+#ifdef _WIN32
+bool NarrowAscii(const char16_t* p, std::size_t n, std::string& out) {
+  char16_t any = 0;
+  for (std::size_t i = 0; i < n; ++i) any |= p[i];
+  if (any >= 0x80) return false;
+  out.resize(n);
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<char>(p[i]);
+  return true;
+}
+#else
+bool CopyAscii(const char* p, std::size_t n, std::string& out) {
+  unsigned char any = 0;
+  for (std::size_t i = 0; i < n; ++i) any |= static_cast<unsigned char>(p[i]);
+  if (any >= 0x80) return false;
+  out.assign(p, n);
+  return true;
+}
+
+// Reading a folder natively: the kernel's name lookup and status of each
+// entry are most of a big listing's time, so names are read in batches and
+// a big batch's status is taken on several threads; the entries are handed
+// on in the order read.
+constexpr std::size_t kStatBatch = 8192;         // names read before their status is taken
+constexpr std::size_t kThreadedStatFrom = 2048;  // a batch this big is split over threads
+constexpr std::size_t kStatPiece = 256;          // names a thread takes at a time
+constexpr unsigned kMaxStatThreads = 4;
+
+struct NameBatch {
+  std::vector<char> names;         // each NUL-terminated
+  std::vector<std::size_t> at;     // where each name starts
+  std::vector<struct stat> st;
+  std::vector<signed char> kind;   // -1 skipped, 0 an entry, 1 a symbolic link (followed)
+  void Clear() {
+    names.clear();
+    at.clear();
+  }
+};
+
+void StatOne(int fd, NameBatch& b, std::size_t i) {
+  const char* name = b.names.data() + b.at[i];
+  struct stat& st = b.st[i];
+  if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    b.kind[i] = -1;
+    return;
+  }
+  if (!S_ISLNK(st.st_mode)) {
+    b.kind[i] = 0;
+    return;
+  }
+  b.kind[i] = ::fstatat(fd, name, &st, 0) == 0 ? 1 : -1;  // a dangling link is skipped
+}
+
+void StatBatch(int fd, NameBatch& b) {
+  const std::size_t n = b.at.size();
+  b.st.resize(n);
+  b.kind.resize(n);
+  unsigned threads = 1;
+  if (n >= kThreadedStatFrom) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    threads = std::min(cores ? cores : 1u, kMaxStatThreads);
+  }
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (;;) {
+      const std::size_t from = next.fetch_add(kStatPiece);
+      if (from >= n) return;
+      const std::size_t to = std::min(n, from + kStatPiece);
+      for (std::size_t i = from; i < to; ++i) StatOne(fd, b, i);
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (...) {
+      break;  // no more threads: those there are do the rest
+    }
+  }
+  work();
+  for (std::thread& h : helpers) h.join();
+}
+#endif
 
 // Splits a Shift-JIS path at separators that stand on character boundaries.
 std::vector<std::string> Components(const std::string& path) {
@@ -112,52 +204,74 @@ bool LocalFolderHost::SetCurrentDir(const std::string& path) {
 
 bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&)>& each) {
   if (m_current.empty()) m_current = fw::FullPath(".");
+  // One entry object for the whole folder: its name keeps its buffer.
+  FolderEntry e;
 #ifdef _WIN32
+  // The system's folder reading, each entry handed on as it comes: names,
+  // sizes, attributes and times are all in the find data, so no entry costs
+  // another call (the basic level leaves out the short names nobody reads).
   std::string pattern = m_current;
   if (pattern.empty() || !IsSep(pattern.back())) pattern += "\\";
   pattern += "*.*";
-  CFileFind ff;
-  BOOL more = ff.FindFile(pattern.c_str());
-  if (!more) return false;
-  while (more) {
-    more = ff.FindNextFile();
-    FolderEntry e;
-    e.name = static_cast<const char*>(ff.GetFileName());
-    e.size = ff.GetLength();
-    e.attributes = ff.GetAttributes();
-    CTime t;
-    if (ff.GetLastWriteTime(t)) e.mtime = t.GetTime();
+  const std::u16string w = fw::ToWidePath(pattern.c_str());
+  const wchar_t* wp = reinterpret_cast<const wchar_t*>(w.c_str());
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileExW(wp, FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (h == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_INVALID_PARAMETER)
+    h = ::FindFirstFileW(wp, &fd);  // a system without the basic level
+  if (h == INVALID_HANDLE_VALUE) return false;
+  do {
+    const char16_t* name = reinterpret_cast<const char16_t*>(fd.cFileName);
+    const std::size_t len = std::char_traits<char16_t>::length(name);
+    if (!NarrowAscii(name, len, e.name)) e.name = fw::Utf16ToCp932(name, len);
+    e.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+    e.attributes = fd.dwFileAttributes;
+    e.mtime = fw::FileTimeToUnix(fd.ftLastWriteTime);
     if (!each(e)) break;
-  }
+  } while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
   return true;
 #else
   // The same entries and attributes as CFileFind gives natively, read with
   // one lstat per entry relative to the open folder (stat again only for a
-  // symbolic link, which is a reparse point as on Windows).
+  // symbolic link, which is a reparse point as on Windows). Names are read
+  // in batches; a big batch has its status taken on several threads.
   const std::string dir = fw::ToPosixPath((m_current.size() == 2 && m_current[1] == ':' ? m_current + "\\" : m_current).c_str());
   DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
   if (!d) return false;
   const int fd = ::dirfd(d);
-  bool any = false;
-  while (struct dirent* de = ::readdir(d)) {
-    struct stat st;
-    if (::fstatat(fd, de->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    std::uint32_t extra = 0;
-    if (S_ISLNK(st.st_mode)) {
-      extra = kAttrReparse;
-      if (::fstatat(fd, de->d_name, &st, 0) != 0) continue;  // a dangling link
+  bool any = false, more = true, stopped = false;
+  NameBatch b;
+  while (more && !stopped) {
+    b.Clear();
+    while (b.at.size() < kStatBatch) {
+      const struct dirent* de = ::readdir(d);
+      if (!de) {
+        more = false;
+        break;
+      }
+      b.at.push_back(b.names.size());
+      b.names.insert(b.names.end(), de->d_name, de->d_name + std::strlen(de->d_name) + 1);
     }
-    FolderEntry e;
-    const std::string native = de->d_name;
-    e.name = fw::Utf8ToCp932(native);
-    const bool folder = S_ISDIR(st.st_mode);
-    e.size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
-    e.attributes = (folder ? kAttrFolder : kAttrArchive) | extra;
-    if ((st.st_mode & S_IWUSR) == 0) e.attributes |= kAttrReadOnly;
-    if (native.size() > 1 && native[0] == '.' && native != "..") e.attributes |= kAttrHidden;
-    e.mtime = st.st_mtime;
-    any = true;
-    if (!each(e)) break;
+    StatBatch(fd, b);
+    for (std::size_t i = 0; i < b.at.size(); ++i) {
+      if (b.kind[i] < 0) continue;  // gone since, or a dangling link
+      const char* native = b.names.data() + b.at[i];
+      const struct stat& st = b.st[i];
+      const std::size_t len = std::strlen(native);
+      if (!CopyAscii(native, len, e.name)) e.name = fw::Utf8ToCp932(native, len);
+      const bool folder = S_ISDIR(st.st_mode);
+      e.size = folder ? 0 : static_cast<std::uint64_t>(st.st_size);
+      e.attributes = (folder ? kAttrFolder : kAttrArchive) | (b.kind[i] == 1 ? kAttrReparse : 0);
+      if ((st.st_mode & S_IWUSR) == 0) e.attributes |= kAttrReadOnly;
+      if (len > 1 && native[0] == '.' && !(len == 2 && native[1] == '.')) e.attributes |= kAttrHidden;
+      e.mtime = st.st_mtime;
+      any = true;
+      if (!each(e)) {
+        stopped = true;
+        break;
+      }
+    }
   }
   ::closedir(d);
   return any;

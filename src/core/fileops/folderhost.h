@@ -41,8 +41,9 @@ class FolderHost {
   virtual bool ListCurrentDir(const std::function<bool(const FolderEntry&)>& each) = 0;
 };
 
-// The local file system through the framework (CFileFind, the current
-// directory of the process).
+// The local file system: the system's folder reading (on Windows the find
+// functions, natively readdir with one lstat per entry) and the current
+// directory of the process.
 class LocalFolderHost : public FolderHost {
  public:
   bool SetCurrentDir(const std::string& path) override;

@@ -117,38 +117,120 @@ void BuildFileKey(SortKeyRecord* key, const WorkEntry& e, unsigned sortMode, int
 
 namespace {
 
+// The sort works on compact keys, not on 256-byte records. A record is
+// compared over bytes 0-249 with memcmp; its text keys hold no NUL before
+// their end and are NUL-padded, so comparing the record equals comparing
+// the key's bytes up to its end (at most 250) with a shorter key first when
+// one is the start of the other. Number keys are 8 bytes, all of one length.
+// The first 16 bytes ride beside the key as two numbers, so most
+// comparisons never reach the arena.
 // The text comparators lower each record by its own bytes only (a byte's
-// lead flag depends on the bytes before it in the same record), so
-// comparing the lowered copies bytewise gives the same order. The sort
-// lowers every key once and compares with memcmp; it moves 4-byte indexes,
-// not 256-byte records.
-void LowerForText(SortKeyRecord& k) {
-  bool lead = false;
-  for (int i = 0; i < kSortKeyCompared; ++i) {
-    unsigned char c = k.bytes[i];
-    if (!lead) c = Lowered(c);
-    k.bytes[i] = c;
-    lead = !lead && IsSortLeadByte(c);
-  }
-}
+// lead flag depends on the bytes before it in the same record), so the keys
+// are lowered once and compared bytewise. Every comparison gives what the
+// record comparator gives, and the sort starts from the same sequence, so
+// equal keys end in the same places as with whole records.
+constexpr std::size_t kHeadBytes = 16;
 
-void SortKeys(std::vector<SortKeyRecord>& keys, KeyComparator cmp) {
-  const bool text = cmp == CompareSortTextAsc || cmp == CompareSortTextDesc;
-  const bool desc = cmp == CompareSortKeyDesc || cmp == CompareSortTextDesc;
-  if (text)
-    for (SortKeyRecord& k : keys) LowerForText(k);
-  std::vector<std::uint32_t> idx(keys.size());
-  for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<std::uint32_t>(i);
-  const SortKeyRecord* base = keys.data();
-  std::sort(idx.begin(), idx.end(), [base, desc](std::uint32_t a, std::uint32_t b) {
-    const int c = std::memcmp(base[a].bytes, base[b].bytes, kSortKeyCompared);
-    return desc ? c > 0 : c < 0;
-  });
-  std::vector<SortKeyRecord> out;
-  out.reserve(keys.size());
-  for (std::uint32_t i : idx) out.push_back(keys[i]);
-  keys.swap(out);
-}
+struct KeyRef {
+  std::uint64_t head[2];  // bytes 0-15 as two big-endian words, NUL-padded
+  std::uint32_t off;      // key bytes in the arena
+  std::uint32_t posLen;  // work position << 8 | key length (<= 250)
+  std::uint32_t Pos() const { return posLen >> 8; }
+  std::uint32_t Len() const { return posLen & 0xFF; }
+};
+
+class KeyArena {
+ public:
+  explicit KeyArena(std::size_t keys) {
+    bytes_.reserve(keys * kHeadBytes);
+    refs_.reserve(keys);
+  }
+  // Appends the key of work position `pos` from `len` bytes (lowered for
+  // the text comparators).
+  void Add(std::uint32_t pos, const unsigned char* p, std::size_t len, bool lower) {
+    if (len > static_cast<std::size_t>(kSortKeyCompared)) len = kSortKeyCompared;
+    const std::size_t off = bytes_.size();
+    bytes_.resize(off + len);
+    unsigned char* out = bytes_.data() + off;
+    unsigned char any = 0;
+    for (std::size_t i = 0; lower && i < len; ++i) any |= p[i];
+    if (lower && any < 0x80) {
+      for (std::size_t i = 0; i < len; ++i) out[i] = Lowered(p[i]);  // ASCII: no lead bytes
+    } else if (lower) {
+      bool lead = false;
+      for (std::size_t i = 0; i < len; ++i) {
+        unsigned char c = p[i];
+        if (!lead) c = Lowered(c);
+        out[i] = c;
+        lead = !lead && IsSortLeadByte(c);
+      }
+    } else if (len) {
+      std::memcpy(out, p, len);
+    }
+    KeyRef r;
+    unsigned char h[kHeadBytes] = {};
+    if (len) std::memcpy(h, out, std::min(len, kHeadBytes));
+    for (std::size_t w = 0; w < 2; ++w) {
+      std::uint64_t v = 0;
+      for (std::size_t i = 0; i < 8; ++i) v = (v << 8) | h[8 * w + i];
+      r.head[w] = v;
+    }
+    r.off = static_cast<std::uint32_t>(off);
+    r.posLen = pos << 8 | static_cast<std::uint32_t>(len);
+    refs_.push_back(r);
+  }
+  // A text key: the bytes before the first NUL.
+  void AddText(std::uint32_t pos, const std::string& s, bool lower) {
+    const std::size_t n = std::min<std::size_t>(s.size(), kSortKeyText);
+    const void* nul = std::memchr(s.data(), 0, n);
+    const std::size_t len = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - s.data()) : n;
+    Add(pos, reinterpret_cast<const unsigned char*>(s.data()), len, lower);
+  }
+  void AddNumber(std::uint32_t pos, std::uint64_t v) {
+    unsigned char b[8];
+    for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(v >> (56 - 8 * i));
+    Add(pos, b, 8, false);
+  }
+  // A key built as a whole record (the extension order): its text part.
+  void AddRecord(std::uint32_t pos, const SortKeyRecord& k, bool lower) {
+    const void* nul = std::memchr(k.bytes, 0, kSortKeyCompared);
+    const std::size_t len = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - k.bytes)
+                                : static_cast<std::size_t>(kSortKeyCompared);
+    Add(pos, k.bytes, len, lower);
+  }
+
+  // Orders the keys; returns the work positions.
+  std::vector<std::uint32_t> Order(bool desc) {
+    const unsigned char* base = bytes_.data();
+    const auto keyCmp = [base](const KeyRef& a, const KeyRef& b) -> int {
+      if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
+      if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
+      const std::uint32_t la = a.Len(), lb = b.Len();
+      const std::uint32_t m = std::min(la, lb);
+      if (m > kHeadBytes) {
+        const int c = std::memcmp(base + a.off + kHeadBytes, base + b.off + kHeadBytes, m - kHeadBytes);
+        if (c != 0) return c;
+      }
+      return la == lb ? 0 : la < lb ? -1 : 1;
+    };
+    const auto less = [&keyCmp, desc](const KeyRef& a, const KeyRef& b) {
+      const int c = keyCmp(a, b);
+      return desc ? c > 0 : c < 0;
+    };
+    std::sort(refs_.begin(), refs_.end(), less);
+    std::vector<std::uint32_t> out;
+    out.reserve(refs_.size());
+    for (const KeyRef& r : refs_) out.push_back(r.Pos());
+    return out;
+  }
+
+ private:
+  std::vector<unsigned char> bytes_;
+  std::vector<KeyRef> refs_;
+};
+
+bool IsTextComparator(KeyComparator cmp) { return cmp == CompareSortTextAsc || cmp == CompareSortTextDesc; }
+bool IsDescending(KeyComparator cmp) { return cmp == CompareSortKeyDesc || cmp == CompareSortTextDesc; }
 
 }  // namespace
 
@@ -157,26 +239,29 @@ Placing PlaceEntries(const std::vector<WorkEntry>& work, std::size_t count, cons
   if (count > work.size()) count = work.size();
   if (count > static_cast<std::size_t>(kMaxWorkPosition) + 1) count = static_cast<std::size_t>(kMaxWorkPosition) + 1;
   out.foldersAfterFiles = (s.displayMode / 100) == 1;
+  std::size_t folderCount = 0;
+  for (std::size_t i = 2; i < count; ++i) folderCount += work[i].IsFolderLike() ? 1 : 0;
+  const std::size_t fileCount = count < 2 ? 0 : count - 2 - folderCount;
   // Folders.
-  std::vector<SortKeyRecord> keys;
   const unsigned d = s.displayMode % 10;
-  for (std::size_t i = 2; i < count; ++i) {
-    if (!work[i].IsFolderLike()) continue;
-    SortKeyRecord k;
-    std::memset(k.bytes, 0, sizeof k.bytes);
-    if (d == 3 || d == 4) KeyFromNumber(&k, work[i].time);
-    else KeyFromText(&k, work[i].name);
-    k.SetPosition(static_cast<std::uint32_t>(i));
-    keys.push_back(k);
+  if (s.networkList) {
+    out.folders.reserve(folderCount);
+    for (std::size_t i = 2; i < count; ++i)
+      if (work[i].IsFolderLike()) out.folders.push_back(static_cast<std::uint32_t>(i));
+  } else if (folderCount > 0) {
+    const KeyComparator cmp = d == 3 ? CompareSortKeyDesc
+                              : d == 4 ? CompareSortKeyAsc
+                              : (d == 0 || d == 6) ? CompareSortTextAsc
+                                                   : CompareSortTextDesc;
+    KeyArena keys(folderCount);
+    for (std::size_t i = 2; i < count; ++i) {
+      if (!work[i].IsFolderLike()) continue;
+      const std::uint32_t pos = static_cast<std::uint32_t>(i);
+      if (d == 3 || d == 4) keys.AddNumber(pos, work[i].time);
+      else keys.AddText(pos, work[i].name, IsTextComparator(cmp));
+    }
+    out.folders = keys.Order(IsDescending(cmp));
   }
-  if (!s.networkList) {
-    KeyComparator cmp = d == 3 ? CompareSortKeyDesc
-                        : d == 4 ? CompareSortKeyAsc
-                        : (d == 0 || d == 6) ? CompareSortTextAsc
-                                             : CompareSortTextDesc;
-    SortKeys(keys, cmp);
-  }
-  for (const SortKeyRecord& k : keys) out.folders.push_back(k.Position());
   // Files.
   const unsigned mode = s.sortMode;
   if (mode == 0) {
@@ -198,19 +283,27 @@ Placing PlaceEntries(const std::vector<WorkEntry>& work, std::size_t count, cons
     out.files = std::move(files);
     return out;
   }
-  KeyComparator cmp = FileOrderComparator(mode);
-  if (!cmp) return out;  // an order the table does not list places no file
-  keys.clear();
+  const KeyComparator cmp = FileOrderComparator(mode);
+  if (!cmp || fileCount == 0) return out;  // an order the table does not list places no file
+  const bool lower = IsTextComparator(cmp);
+  KeyArena keys(fileCount);
+  SortKeyRecord rec;
   for (std::size_t i = 2; i < count; ++i) {
-    if (work[i].IsFolderLike()) continue;
-    SortKeyRecord k;
-    std::memset(k.bytes, 0, sizeof k.bytes);
-    BuildFileKey(&k, work[i], mode, s.buildWork);
-    k.SetPosition(static_cast<std::uint32_t>(i));
-    keys.push_back(k);
+    const WorkEntry& e = work[i];
+    if (e.IsFolderLike()) continue;
+    const std::uint32_t pos = static_cast<std::uint32_t>(i);
+    switch (mode) {
+      case 1: case 2: keys.AddNumber(pos, e.WholeSize()); break;
+      case 3: case 4: keys.AddNumber(pos, e.time); break;
+      case 5: case 6: keys.AddText(pos, e.name, lower); break;
+      case 9: case 10: keys.AddText(pos, e.folder, lower); break;
+      default:
+        BuildFileKey(&rec, e, mode, s.buildWork);
+        keys.AddRecord(pos, rec, lower);
+        break;
+    }
   }
-  SortKeys(keys, cmp);
-  for (const SortKeyRecord& k : keys) out.files.push_back(k.Position());
+  out.files = keys.Order(IsDescending(cmp));
   return out;
 }
 

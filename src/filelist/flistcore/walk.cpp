@@ -16,16 +16,27 @@ WorkEntry& Slot(const WalkRequest& r, int i) {
   return (*r.work)[static_cast<std::size_t>(i)];
 }
 
+// The text up to its first NUL, at most a record's 255 bytes, into `dst`
+// (whose buffer is reused).
+void AssignCut(std::string& dst, const char* p, std::size_t n) {
+  if (n > static_cast<std::size_t>(kRecordText)) n = kRecordText;
+  const void* nul = std::memchr(p, 0, n);
+  if (nul) n = static_cast<std::size_t>(static_cast<const char*>(nul) - p);
+  dst.assign(p, n);
+}
+void AssignCut(std::string& dst, const std::string& s) { AssignCut(dst, s.data(), s.size()); }
+
 std::string Cut(const std::string& s) {
-  std::string t(s.c_str());
-  if (t.size() > static_cast<std::size_t>(kRecordText)) t.resize(kRecordText);
+  std::string t;
+  AssignCut(t, s);
   return t;
 }
 
-// Text after the last "." of a file name ("" without one).
-std::string ExtensionOf(const std::string& name) {
+// The text after the last "." of a file name ("" without one), cut.
+void AssignExtension(std::string& dst, const std::string& name) {
   const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+  if (dot == std::string::npos) dst.clear();
+  else AssignCut(dst, name.data() + dot + 1, name.size() - dot - 1);
 }
 
 }  // namespace
@@ -50,32 +61,42 @@ int WalkFolder(const WalkRequest& r) {
   const bool ok = host.ListCurrentDir([&](const fileops::FolderEntry& fe) {
     if (count >= r.fhold - 1) return false;
     if (fe.name == "." || fe.name == "..") return true;
-    std::string display = fe.name;
-    if (display.size() > 4 && display.compare(0, 4, crypto::kStoredNameMarker) == 0)
-      display = crypto::TranslateEncryptedName(display, 1, r.encryptKeyCode);
+    // The shown name: an enciphered one deciphered, any other as it is.
+    std::string deciphered;
+    const bool enciphered = fe.name.size() > 4 && fe.name.compare(0, 4, crypto::kStoredNameMarker) == 0;
+    if (enciphered) deciphered = crypto::TranslateEncryptedName(fe.name, 1, r.encryptKeyCode);
+    const std::string& display = enciphered ? deciphered : fe.name;
     const std::int64_t t = fe.mtime >= 0 && fe.mtime < kTimeLimit ? fe.mtime : 0;
     const bool isFolder = (fe.attributes & fileops::kAttrFolder) != 0;
     if (!isFolder && r.conditions.any) {
       const std::string match(static_cast<const char*>(MakeLowerSjis(CString(display.c_str()))));
       if (!FilePasses(r.conditions, match, fe.size, t)) return true;
     }
-    // 5. Store.
+    // 5. Store (every field, into the slot's own buffers).
     {
       WorkEntry& e = Slot(r, count);
-      e = WorkEntry();
-      e.name = Cut(display);
-      e.folder = Cut(r.relFolder);
-      if (!isFolder) e.ext = Cut(ExtensionOf(display));
+      AssignCut(e.name, display);
+      AssignCut(e.folder, r.relFolder);
+      if (isFolder) e.ext.clear();
+      else AssignExtension(e.ext, display);
       e.time = static_cast<std::uint32_t>(t);
       e.attributes = fe.attributes;
     }
     if (isFolder) {
       // 6. A folder: size -1, walked in a multi-folder listing.
-      const std::string rel = r.relFolder.empty() ? fe.name : r.relFolder + "\\" + fe.name;
-      const std::string full = r.listFolder + "\\" + rel;
       const unsigned d = r.displayMode % 10;
+      const bool probe = r.listFolder == "C:" && (d == 0 || d == 6);
+      // Junctions and symbolic links are listed, never entered (a link may
+      // lead back up the tree).
+      const bool reparse = (fe.attributes & fileops::kAttrReparse) != 0;
+      const bool descend = r.walkSubfolders && !reparse;
+      std::string rel, full;  // only for a folder that is entered
+      if (probe || descend) {
+        rel = r.relFolder.empty() ? fe.name : r.relFolder + "\\" + fe.name;
+        full = r.listFolder + "\\" + rel;
+      }
       bool enterable = true;
-      if (r.listFolder == "C:" && (d == 0 || d == 6)) {
+      if (probe) {
         const std::string back = host.CurrentDir();
         enterable = fileops::ChangeDirectory(host, full, r.ftpList, r.listSource) >= 0;
         fileops::ChangeDirectory(host, back, r.ftpList, r.listSource);
@@ -83,10 +104,7 @@ int WalkFolder(const WalkRequest& r) {
       }
       Slot(r, count).size = kSizeNone;
       Slot(r, count).sizeHigh = 0;
-      // Junctions and symbolic links are listed, never entered (a link may
-      // lead back up the tree).
-      const bool reparse = (fe.attributes & fileops::kAttrReparse) != 0;
-      if (r.walkSubfolders && !reparse && fileops::ChangeDirectory(host, full, r.ftpList, r.listSource) >= 0) {
+      if (descend && fileops::ChangeDirectory(host, full, r.ftpList, r.listSource) >= 0) {
         int& depth = *r.depth;
         ++depth;
         if (depth >= kMaxWalkDepth) {
