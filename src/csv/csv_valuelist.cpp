@@ -70,11 +70,11 @@ namespace {
 
 // The end of a value read: a lead byte cut from its trail byte goes, then a
 // trailing quote not preceded by another. Returns the new length.
-inline std::size_t TrimValue(const char* out, std::size_t n) {
+inline std::size_t TrimValue(const char* v, std::size_t n) {
   // Only a lead byte at the end can be one without its trail byte.
-  if (n > 0 && IsValueLeadByte(static_cast<std::uint8_t>(out[n - 1]))) {
+  if (n > 0 && IsValueLeadByte(static_cast<std::uint8_t>(v[n - 1]))) {
     for (std::size_t i = 0; i < n; ++i) {
-      if (!IsValueLeadByte(static_cast<std::uint8_t>(out[i]))) continue;
+      if (!IsValueLeadByte(static_cast<std::uint8_t>(v[i]))) continue;
       if (i + 1 == n) {
         --n;
         break;
@@ -82,7 +82,7 @@ inline std::size_t TrimValue(const char* out, std::size_t n) {
       ++i;
     }
   }
-  if (n >= 2 && out[n - 1] == '"' && out[n - 2] != '"') --n;
+  if (n >= 2 && v[n - 1] == '"' && v[n - 2] != '"') --n;
   return n;
 }
 
