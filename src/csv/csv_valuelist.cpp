@@ -205,10 +205,16 @@ struct ValueRead {
 };
 
 // Distinct values in order of first appearance with their counts, at most
-// kValueRecords of them, looked up by a hash over their bytes.
+// kValueRecords of them, looked up by a hash over their bytes. All its
+// memory is taken when it is made, so that counting (on a thread of the
+// pieces) never allocates.
 class ValueCounter {
  public:
-  ValueCounter() : slots_(kHashSlots, -1) {}
+  ValueCounter() : slots_(kHashSlots, -1) {
+    keys_.reserve(kValueRecords);
+    counts_.reserve(kValueRecords);
+    texts_.reserve(static_cast<std::size_t>(kValueRecords) * kStride);
+  }
 
   int Size() const { return static_cast<int>(keys_.size()); }
   const char* Text(int i) const { return texts_.data() + static_cast<std::size_t>(i) * kStride; }
@@ -314,6 +320,7 @@ bool CountInPieces(const ValueRead& r, ValueCounter* out) {
   std::vector<char> whole(count, 0);
   auto countPiece = [&](std::size_t k) { whole[k] = CountLines(r, starts[k], starts[k + 1], k == 0, &parts[k]); };
   std::vector<std::thread> helpers;
+  helpers.reserve(count);
   std::size_t k = 1;
   for (; k < count; ++k) {
     try {
