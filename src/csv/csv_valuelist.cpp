@@ -33,7 +33,7 @@ bool IsLineEnd(std::uint8_t c) { return c == '\r' || c == '\n' || c == 0; }
 // their key alone.
 struct ValueKey {
   std::uint64_t w0 = 0, w1 = 0;
-  std::size_t n = 0;
+  std::uint32_t n = 0;
 };
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the key keeps a value's first bytes in its low bytes");
 
@@ -47,7 +47,7 @@ inline ValueKey KeyOf(const char* v, std::size_t n) {
   std::memcpy(&b, v + 8, 8);
   k.w0 = FirstBytes(a, n);
   k.w1 = n > 8 ? FirstBytes(b, n - 8) : 0;
-  k.n = n;
+  k.n = static_cast<std::uint32_t>(n);
   return k;
 }
 
@@ -211,15 +211,14 @@ struct ValueRead {
 class ValueCounter {
  public:
   ValueCounter() : slots_(kHashSlots, -1) {
-    keys_.reserve(kValueRecords);
-    counts_.reserve(kValueRecords);
+    entries_.reserve(kValueRecords);
     texts_.reserve(static_cast<std::size_t>(kValueRecords) * kStride);
   }
 
-  int Size() const { return static_cast<int>(keys_.size()); }
+  int Size() const { return static_cast<int>(entries_.size()); }
   const char* Text(int i) const { return texts_.data() + static_cast<std::size_t>(i) * kStride; }
-  std::size_t Length(int i) const { return keys_[static_cast<std::size_t>(i)].n; }
-  std::int64_t Count(int i) const { return counts_[static_cast<std::size_t>(i)]; }
+  std::size_t Length(int i) const { return entries_[static_cast<std::size_t>(i)].key.n; }
+  std::int64_t Count(int i) const { return entries_[static_cast<std::size_t>(i)].count; }
 
   // `count` more of the value v (`n` bytes, at least 16 readable). False,
   // with nothing added, when it is a new value and the table is full.
@@ -227,15 +226,15 @@ class ValueCounter {
     const ValueKey key = KeyOf(v, n);
     std::size_t s = SlotOf(key, v);
     for (std::int32_t r; (r = slots_[s]) >= 0; s = (s + 1) & (kHashSlots - 1)) {
-      if (SameValue(keys_[static_cast<std::size_t>(r)], key, Text(r), v)) {
-        counts_[static_cast<std::size_t>(r)] += count;
+      Entry& e = entries_[static_cast<std::size_t>(r)];
+      if (SameValue(e.key, key, Text(r), v)) {
+        e.count += count;
         return true;
       }
     }
     if (Size() >= kValueRecords) return false;
     slots_[s] = Size();
-    keys_.push_back(key);
-    counts_.push_back(count);
+    entries_.push_back(Entry{key, count});
     texts_.resize(texts_.size() + kStride, 0);
     std::memcpy(texts_.data() + texts_.size() - kStride, v, n);
     return true;
@@ -244,8 +243,11 @@ class ValueCounter {
  private:
   static constexpr std::size_t kStride = 112;  // a text and its zero bytes, over 16
   std::vector<std::int32_t> slots_;
-  std::vector<ValueKey> keys_;
-  std::vector<std::int64_t> counts_;
+  struct Entry {
+    ValueKey key;
+    std::int64_t count;
+  };
+  std::vector<Entry> entries_;  // 32 bytes: a lookup reads one line of them
   std::vector<char> texts_;
 };
 
