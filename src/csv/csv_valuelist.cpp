@@ -26,7 +26,7 @@ constexpr std::size_t kHashSlots = 4096;  // power of two, over twice the record
 constexpr std::size_t kValueThreadedBytes = 4u << 20;
 constexpr std::size_t kValueMaxThreads = 4;
 
-bool IsLineEnd(std::uint8_t c) { return c == '\r' || c == '\n' || c == 0; }
+[[maybe_unused]] bool IsLineEnd(std::uint8_t c) { return c == '\r' || c == '\n' || c == 0; }
 
 // A value's bytes for the lookup: the first 16 in two words (the bytes
 // past the value zero) and its length. Values up to 16 bytes compare by
@@ -111,68 +111,47 @@ std::size_t ReadValueInto(const std::uint8_t* field, const std::uint8_t* end, st
   return TrimValue(out, n);
 }
 
-// The separators and line ends (CR, LF, NUL) of a text, found 64 bytes at
-// a time: a row of the list costs a few steps to its field and its end
-// instead of a test of every byte.
-class LineMarks {
- public:
-  LineMarks(const std::uint8_t* text, std::size_t len) : t_(text), n_(len) {}
-
-  // The first position at or after `from` holding a line end, or also a
-  // separator when `seps`; the text's length when there is none.
-  std::size_t Next(std::size_t from, bool seps) {
-    while (from < n_) {
-      const std::size_t base = from & ~static_cast<std::size_t>(63);
-      if (base != base_) Load(base);
-      const std::uint64_t m = (seps ? sep_ | end_ : end_) & (~0ull << (from - base));
-      if (m) return base + static_cast<std::size_t>(__builtin_ctzll(m));
-      from = base + 64;
-    }
-    return n_;
+// The separators (*sep) and line ends (*end: CR, LF, NUL) among the first
+// `have` bytes at p (up to 64), one bit a byte.
+inline void MarksOf64(const std::uint8_t* p, std::size_t have, std::uint64_t* sep, std::uint64_t* end) {
+  std::uint8_t tail[64];
+  if (have < 64) {
+    // The last bytes, padded with a byte that marks nothing.
+    std::memset(tail, ' ', sizeof tail);
+    std::memcpy(tail, p, have);
+    p = tail;
   }
-
- private:
-  void Load(std::size_t base) {
-    base_ = base;
-    const std::size_t have = n_ - base < 64 ? n_ - base : 64;
-    const std::uint8_t* p = t_ + base;
-    std::uint8_t tail[64];
-    if (have < 64) {
-      // The last bytes, padded with a byte that marks nothing.
-      std::memset(tail, ' ', sizeof tail);
-      std::memcpy(tail, p, have);
-      p = tail;
-    }
-    sep_ = end_ = 0;
+  std::uint64_t s = 0, e = 0;
 #if TABRYE_VALUELIST_SSE2
-    const __m128i sep = _mm_set1_epi8(static_cast<char>(kSep)), cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
-    for (int k = 0; k < 4; ++k) {
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-      const auto e = static_cast<unsigned>(_mm_movemask_epi8(
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)), _mm_cmpeq_epi8(x, nul))));
-      const auto s = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, sep)));
-      end_ |= static_cast<std::uint64_t>(e) << (16 * k);
-      sep_ |= static_cast<std::uint64_t>(s) << (16 * k);
-    }
-#else
-    for (int k = 0; k < 64; ++k) {
-      if (IsLineEnd(p[k])) end_ |= 1ull << k;
-      if (p[k] == kSep) sep_ |= 1ull << k;
-    }
-#endif
-    if (have < 64) {
-      const std::uint64_t keep = (1ull << have) - 1;
-      sep_ &= keep;
-      end_ &= keep;
-    }
+  const __m128i vs = _mm_set1_epi8(static_cast<char>(kSep)), cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
+  for (int k = 0; k < 4; ++k) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const auto ek = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)), _mm_cmpeq_epi8(x, nul))));
+    const auto sk = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, vs)));
+    e |= static_cast<std::uint64_t>(ek) << (16 * k);
+    s |= static_cast<std::uint64_t>(sk) << (16 * k);
   }
+#else
+  for (int k = 0; k < 64; ++k) {
+    if (IsLineEnd(p[k])) e |= 1ull << k;
+    if (p[k] == kSep) s |= 1ull << k;
+  }
+#endif
+  if (have < 64) {
+    const std::uint64_t keep = (1ull << have) - 1;
+    s &= keep;
+    e &= keep;
+  }
+  *sep = s;
+  *end = e;
+}
 
-  const std::uint8_t* t_;
-  std::size_t n_;
-  std::size_t base_ = ~static_cast<std::size_t>(0);
-  std::uint64_t sep_ = 0, end_ = 0;
-};
+// Bits of `bits` below the lowest bit of `stop` (all of them without one).
+inline std::uint64_t Below(std::uint64_t bits, std::uint64_t stop) {
+  return stop ? bits & ((stop & (0 - stop)) - 1) : bits;
+}
 
 // The value of the field [begin, end) of `text` (`len` bytes) into `out`;
 // its length. A short field of plain bytes (no control byte, no break code,
@@ -253,47 +232,70 @@ class ValueCounter {
 
 // Counts the values of the lines from `from` (a line start) up to `to`;
 // `title`: the first of them is the title row. False when a value past the
-// last record appeared (the count stops there).
+// last record appeared (the count stops there). The lines are walked 64
+// bytes at a time over their separators and line ends only; once a line's
+// field is found, the separators after it up to the line's end are dropped
+// from the walk.
 bool CountLines(const ValueRead& r, std::size_t from, std::size_t to, bool title, ValueCounter* out) {
   constexpr std::size_t kNoPos = ~static_cast<std::size_t>(0);
   const std::uint8_t* const text = r.text;
-  LineMarks marks(text, to);
   char v[kValueTextMax + 1] = {};
-  for (std::size_t p = from; p < to;) {
-    // One line: field `column` (begin, end) and the line's end q.
-    std::size_t fieldBegin = r.column == 0 ? p : kNoPos, fieldEnd = kNoPos;
-    int seps = 0;
-    std::size_t q = p;
-    for (;;) {
-      q = marks.Next(q, true);
-      if (q >= to || IsLineEnd(text[q])) break;
-      ++seps;
-      if (fieldBegin != kNoPos) {
-        // The field ends here; the rest of the line changes nothing.
-        fieldEnd = q;
-        q = marks.Next(q + 1, false);
-        break;
-      }
-      if (seps == r.column) fieldBegin = q + 1;
-      ++q;
-    }
+  // The current line: its start, its separators so far, its field's bounds.
+  std::size_t line = from, fieldBegin = r.column == 0 ? from : kNoPos, fieldEnd = kNoPos;
+  int seps = 0;
+  // A line ends at q: its value is counted, and the next line starts.
+  auto endLine = [&](std::size_t q, std::size_t next) {
     if (fieldBegin != kNoPos && fieldEnd == kNoPos) fieldEnd = q;
     // A line without separators has no cells to list (a blank line).
     const bool hasCell = fieldBegin != kNoPos && (seps > 0 || fieldBegin < fieldEnd);
-    p = q;
-    if (p < to) {
-      const std::uint8_t e = text[p++];
-      if (e != 0 && p < to && (text[p] == '\r' || text[p] == '\n')) ++p;
-    }
+    const std::size_t b = fieldBegin, e = fieldEnd;
+    line = next;
+    fieldBegin = r.column == 0 ? next : kNoPos;
+    fieldEnd = kNoPos;
+    seps = 0;
     if (title) {
       title = false;
-      continue;
+      return true;
     }
-    if (!hasCell) continue;
-    const std::size_t n = ReadField(text, r.len, fieldBegin, fieldEnd, r.limit, r.cellCodes, v);
-    if (n > 0 && !out->Add(v, n, 1)) return false;
+    if (!hasCell) return true;
+    const std::size_t n = ReadField(text, r.len, b, e, r.limit, r.cellCodes, v);
+    return n == 0 || out->Add(v, n, 1);
+  };
+  bool skipFirst = false;  // bit 0 of this block is a line end taken with the one before
+  for (std::size_t at = from; at < to; at += 64) {
+    std::uint64_t sep, end;
+    MarksOf64(text + at, to - at, &sep, &end);
+    std::uint64_t walk = sep | end;
+    if (skipFirst) walk &= ~1ull;
+    skipFirst = false;
+    if (fieldEnd != kNoPos) walk &= ~Below(sep, end & walk);
+    while (walk) {
+      const unsigned k = static_cast<unsigned>(__builtin_ctzll(walk));
+      walk &= walk - 1;
+      const std::size_t q = at + k;
+      if ((sep >> k) & 1) {
+        ++seps;
+        if (fieldBegin != kNoPos) {
+          // The field ends here; the rest of the line changes nothing.
+          fieldEnd = q;
+          walk &= ~Below(sep, end & walk);
+        } else if (seps == r.column) {
+          fieldBegin = q + 1;
+        }
+        continue;
+      }
+      // The line ends at q; a CR or LF right after a CR or LF goes with it.
+      std::size_t next = q + 1;
+      if (text[q] != 0 && next < to && (text[next] == '\r' || text[next] == '\n')) {
+        ++next;
+        if (k + 1 < 64) walk &= ~(1ull << (k + 1));
+        else skipFirst = true;
+      }
+      if (!endLine(q, next)) return false;
+    }
   }
-  return true;
+  // A last line without a line end.
+  return line >= to || endLine(to, to);
 }
 
 // A large buffer is counted in pieces on several threads, each piece from a
