@@ -59,7 +59,8 @@ inline std::size_t SlotOf(const ValueKey& k, const char* v) {
 }
 
 inline bool SameValue(const ValueKey& a, const ValueKey& b, const char* recordText, const char* v) {
-  return a.w0 == b.w0 && a.w1 == b.w1 && a.n == b.n && (a.n <= 16 || std::memcmp(recordText + 16, v + 16, a.n - 16) == 0);
+  return a.w0 == b.w0 && a.w1 == b.w1 && a.n == b.n &&
+         (a.n <= 16 || std::memcmp(recordText + 16, v + 16, a.n - 16) == 0);
 }
 
 }  // namespace
@@ -162,8 +163,12 @@ inline std::size_t ReadField(const std::uint8_t* text, std::size_t len, std::siz
   const std::size_t n = end - begin;
   if (n > 0 && n <= 16 && n <= limit && len - begin >= 16 && text[begin] != '"') {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + begin));
-    unsigned special = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x1F)), x)));
-    if (cellCodes) special |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(kCellCr)))));
+    // Control bytes (x <= 0x1F exactly where min(x, 0x1F) == x) and, when
+    // they are breaks, 0x7F; 0x0E is a control byte already.
+    unsigned special =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x1F)), x)));
+    if (cellCodes)
+      special |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(kCellCr)))));
     if ((special & ((1u << n) - 1)) == 0) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), x);
       return TrimValue(out, n);

@@ -160,7 +160,8 @@ TEST(CsvFastScan, TheIndexIsTheSameWithAndWithoutTheSkips) {
 // Rows that end a run of plain rows.
 const char* const kOdd[] = {"~note", "!$", "!%", "!#", "!*", "$^", "a^<", "b^>", "x^y", "1", "1\x06" "2",
                             "", "\r", "z", "q\x06q\x06", "!#\r\nt1\x06t2\x06t3", "a\x06\x06", "~a\x06" "b\x06" "c",
-                            "!a\x06" "b\x06" "c", "!$\x06" "b\x06" "c", "a\x06" "b^\x06" "c", "$^\x06\x06", "a^<\x06" "b\x06" "c",
+                            "!a\x06" "b\x06" "c", "!$\x06" "b\x06" "c", "a\x06" "b^\x06" "c", "$^\x06\x06",
+                            "a^<\x06" "b\x06" "c",
                             "b^>\x06" "c\x06" "d", "^^>\x06\x06"};
 
 std::string RowRuns(std::mt19937& rng, std::size_t rows) {

@@ -156,8 +156,9 @@ std::vector<std::string> ModelValues(const std::string& text, int column, int wi
 // and lead bytes at their ends, up to the very end of the buffer, and more
 // than 16 bytes alike in their first 16.
 TEST(CsvValueList, BuildEqualsALineByLineModel) {
-  static const char* kParts[] = {"a", "bc", "\"", "\"\"", "\x01", "\x0E", "\x7F", "\x81", "\x81\x40", "\xE0",
-                                 "\x95\x69", "0123456789abcdef", "x", "\x06", "\r\n", "\n", "\r", std::string(1, '\0').c_str()};
+  static const char* kParts[] = {"a",    "bc",   "\"", "\"\"",     "\x01",           "\x0E", "\x7F",
+                                 "\x81", "\x81\x40", "\xE0", "\x95\x69", "0123456789abcdef", "x",    "\x06",
+                                 "\r\n", "\n",   "\r",  ""};  // the last: a NUL byte
   std::mt19937 rng(26);
   for (int round = 0; round < 1500; ++round) {
     std::string text;
