@@ -181,6 +181,107 @@ std::size_t FindControlByte(const std::uint8_t* text, std::size_t pos, std::size
   return end;
 }
 
+namespace {
+inline bool PlainRowStart(std::uint8_t c) { return c != '~' && c != '!'; }
+
+// The plain rows from `row` byte by byte: how many follow one another, the
+// start of the last in *last (unchanged when there is none).
+std::uint32_t CountPlainRows(const std::uint8_t* text, std::size_t row, std::size_t end, std::uint32_t minSeparators,
+                             std::size_t* last) {
+  std::uint32_t plain = 0;
+  while (row < end && PlainRowStart(text[row])) {
+    std::size_t i = row;
+    std::uint32_t seps = 0;
+    for (; i < end && text[i] != '\r' && text[i] != '\n'; ++i) {
+      if (text[i] == '^' || text[i] == 0) break;
+      seps += text[i] == 0x06;
+    }
+    if (i >= end || (text[i] != '\r' && text[i] != '\n') || seps < minSeparators) break;
+    ++plain;
+    *last = row;
+    row = i + 1;
+    if (text[i] == '\r' && row < end && text[row] == '\n') ++row;
+  }
+  return plain;
+}
+
+std::size_t LastOfRun(std::size_t pos, std::uint32_t plain, std::size_t last, std::uint32_t* rows) {
+  if (plain < 2) {
+    *rows = 0;
+    return pos;
+  }
+  *rows = plain - 1;
+  return last;
+}
+}  // namespace
+
+std::size_t SkipPlainRowsBytewise(const std::uint8_t* text, std::size_t pos, std::size_t end,
+                                  std::uint32_t minSeparators, std::uint32_t* rows) {
+  std::size_t last = pos;
+  const std::uint32_t plain = CountPlainRows(text, pos, end, minSeparators, &last);
+  return LastOfRun(pos, plain, last, rows);
+}
+
+std::size_t SkipPlainRows(const std::uint8_t* text, std::size_t pos, std::size_t end, std::uint32_t minSeparators,
+                          std::uint32_t* rows) {
+#if TABRYE_CSV_SSE2
+  if (FastScansOn() && minSeparators <= 2) {
+    // 64 bytes a step: masks of the row ends, the separators and the bytes
+    // that spoil a row. A row's separators are counted up to two.
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
+    const __m128i sep = _mm_set1_epi8(0x06), caret = _mm_set1_epi8('^');
+    std::uint32_t plain = 0;
+    std::size_t last = pos, row = pos;
+    std::uint32_t seps = 0;  // of the row from `row`, up to 2
+    bool stop = row >= end || !PlainRowStart(text[row]);
+    for (std::size_t at = pos; !stop && at + 64 <= end; at += 64) {
+      std::uint64_t ends = 0, sepBits = 0, bad = 0;
+      for (int k = 0; k < 4; ++k) {
+        const __m128i x = Load(text + at + 16 * k);
+        ends |= static_cast<std::uint64_t>(Mask(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))))
+                << (16 * k);
+        sepBits |= static_cast<std::uint64_t>(Mask(_mm_cmpeq_epi8(x, sep))) << (16 * k);
+        bad |= static_cast<std::uint64_t>(Mask(_mm_or_si128(_mm_cmpeq_epi8(x, caret), _mm_cmpeq_epi8(x, nul))))
+               << (16 * k);
+      }
+      // Rows ending in this block, from the current row's first byte here
+      // (or the block's first byte when the row began before it).
+      for (std::size_t from = row > at ? row - at : 0; from < 64;) {
+        const std::uint64_t above = ~0ull << from;
+        const std::uint64_t e = ends & above;
+        const std::uint64_t span = e ? above & ((e & (0 - e)) - 1) : above;  // up to the row end
+        if (bad & span) {
+          stop = true;
+          break;
+        }
+        const std::uint64_t s = sepBits & span;
+        if (s) seps = (seps > 0 || (s & (s - 1)) != 0) ? 2 : 1;
+        if (!e) break;  // the row goes on in the next block
+        if (seps < minSeparators) {
+          stop = true;
+          break;
+        }
+        const std::size_t rowEnd = at + static_cast<std::size_t>(__builtin_ctzll(e));
+        ++plain;
+        last = row;
+        row = rowEnd + 1;
+        if (text[rowEnd] == '\r' && row < end && text[row] == '\n') ++row;
+        seps = 0;
+        if (row >= end || !PlainRowStart(text[row])) {
+          stop = true;
+          break;
+        }
+        from = row - at;
+      }
+    }
+    // The last bytes byte by byte, from the start of the row reached.
+    if (!stop) plain += CountPlainRows(text, row, end, minSeparators, &last);
+    return LastOfRun(pos, plain, last, rows);
+  }
+#endif
+  return SkipPlainRowsBytewise(text, pos, end, minSeparators, rows);
+}
+
 void CommasToSeparatorsBytewise(const std::uint8_t* src, std::size_t len, std::uint8_t* dst) {
   bool quoted = false;
   for (std::size_t i = 0; i < len; ++i) {

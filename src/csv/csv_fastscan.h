@@ -31,6 +31,18 @@ std::size_t FindRowEndCountingSeparators(const std::uint8_t* text, std::size_t p
 // Position of the first byte below 0x20 in [pos, end); `end` when none.
 std::size_t FindControlByte(const std::uint8_t* text, std::size_t pos, std::size_t end);
 
+// The plain rows of the index's data rows, counted in bulk. A row is plain
+// when it starts with neither '~' nor '!', holds no '^' and no NUL, has at
+// least `minSeparators` 0x06 bytes and ends at a CR or LF before `end` (a
+// CR LF is one end). From the row start `pos`, the run of plain rows is
+// measured; the start of its last row is returned and *rows gets the rows
+// before it (0, with `pos` returned, when the run has fewer than two rows).
+// Nothing at or past `end` is read.
+std::size_t SkipPlainRows(const std::uint8_t* text, std::size_t pos, std::size_t end, std::uint32_t minSeparators,
+                          std::uint32_t* rows);
+std::size_t SkipPlainRowsBytewise(const std::uint8_t* text, std::size_t pos, std::size_t end,
+                                  std::uint32_t minSeparators, std::uint32_t* rows);
+
 // The working form of CSV file text: `len` bytes of `src` to `dst` (may be
 // `src`), every comma outside double quotes turned into 0x06 and a 0x06 of
 // the file inside quotes into a comma. A double quote toggles the quote

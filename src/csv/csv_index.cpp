@@ -139,6 +139,22 @@ class Scanner {
     p_ = static_cast<std::uint32_t>(FindFirstOfSet(t_, p_, last, kFirstField, caret_ ? 7 : 5));
   }
 
+  // Scan only, at a row start among the data rows of a block (state 3, no
+  // marks pending, the column count settled): a row that only counts (it
+  // starts with neither '~' nor '!', has no '^' and no NUL, enough fields
+  // not to end the data, and a CR or LF end) changes nothing but the row
+  // numbers, when the row after it is such a row too (steps 7-13 look at
+  // that row's first bytes and its first field). Such runs are passed in
+  // bulk; the last row of a run is scanned as usual.
+  void SkipPlainRun() {
+    if (!skips_ || s_ != 3 || gtMark_ || caret_ || N_ < 10 || f_ != 1 || row_ <= T_ + 1 || p_ >= ready_) return;
+    std::uint32_t rows = 0;
+    const std::size_t next = SkipPlainRows(t_, p_, ready_, K_ <= 2 ? 1 : 2, &rows);
+    p_ = static_cast<std::uint32_t>(next);
+    row_ += rows;
+    N_ += rows;
+  }
+
   void SetTitle(std::uint32_t block, std::uint32_t srcOffset);
   void ResolveTitles();
   void RegisterBlock();
@@ -317,6 +333,7 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
     bool newRow = true;
     for (;;) {
       if (newRow) {
+        SkipPlainRun();
         rowStartSrc_ = p_;
         rowStartOut_ = Here();
         rowCounted_ = false;

@@ -93,7 +93,10 @@ inline bool Block(const std::uint8_t* src, std::uint8_t* dst, PieceState* st) {
   // Bytes inside quotes: the parity of the quotes since the last line end
   // (or the state carried in), walked over the line ends only.
   std::uint64_t inside;
-  if ((quote | end) == 0) {
+  if (quote == 0) {
+    // No quote: the state carried in holds for the whole block, and a row
+    // end inside an open quote is a quoted line break.
+    if (st->quoted && end) return false;
     inside = st->quoted ? ~0ull : 0;
   } else {
     const std::uint64_t px = PrefixXor(quote);

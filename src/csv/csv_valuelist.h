@@ -48,7 +48,8 @@ class ValueTable {
  public:
   // Rebuilds from the working buffer `text` (`len` bytes; a NUL also ends
   // a line) for the 0-based `column`, grouping at `width` (1-100). Marks
-  // are cleared.
+  // are cleared. A buffer of 4 MB or more is counted in pieces on up to
+  // four threads, with the one-pass result.
   void Build(const std::uint8_t* text, std::size_t len, int column, int width, bool cellCodes = true);
 
   int Used() const { return static_cast<int>(rec_.size() / kValueRecordSize); }

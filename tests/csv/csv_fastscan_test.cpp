@@ -154,4 +154,119 @@ TEST(CsvFastScan, TheIndexIsTheSameWithAndWithoutTheSkips) {
   }
 }
 
+// Tables of many alike rows with the rows that end a run of plain rows
+// scattered in them: comments, marker lines, block starts, carets, data-end
+// marks, short rows, NULs, empty lines, lone CRs and LFs.
+// Rows that end a run of plain rows.
+const char* const kOdd[] = {"~note", "!$", "!%", "!#", "!*", "$^", "a^<", "b^>", "x^y", "1", "1\x06" "2",
+                            "", "\r", "z", "q\x06q\x06", "!#\r\nt1\x06t2\x06t3", "a\x06\x06", "~a\x06" "b\x06" "c",
+                            "!a\x06" "b\x06" "c", "!$\x06" "b\x06" "c", "a\x06" "b^\x06" "c", "$^\x06\x06",
+                            "a^<\x06" "b\x06" "c",
+                            "b^>\x06" "c\x06" "d", "^^>\x06\x06"};
+
+std::string RowRuns(std::mt19937& rng, std::size_t rows) {
+  const int fields = 2 + static_cast<int>(rng() % 4);
+  const char* ends[] = {"\r\n", "\n", "\r"};
+  const char* end = ends[rng() % 3];
+  std::string s;
+  for (std::size_t r = 0; r < rows; ++r) {
+    if (rng() % 40 == 0) {
+      s += kOdd[rng() % (sizeof kOdd / sizeof kOdd[0])];
+      if (rng() % 30 == 0) s.push_back('\0');
+    } else {
+      for (int f = 0; f < fields; ++f) {
+        if (f) s.push_back('\x06');
+        s.append(rng() % 30, static_cast<char>('a' + rng() % 26));
+      }
+    }
+    s += rng() % 50 == 0 ? ends[rng() % 3] : end;
+  }
+  if (rng() % 2) s.resize(s.size() - rng() % 4);
+  return s;
+}
+
+TEST(CsvFastScan, PlainRowRunsEqualTheByteLoop) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 2000; ++round) {
+    const std::string text = RowRuns(rng, 1 + rng() % 60);
+    const std::size_t n = text.size();
+    const std::size_t end = n - rng() % (n / 4 + 1);
+    std::size_t pos = 0;
+    for (int k = static_cast<int>(rng() % 5); k > 0 && pos < end; --k) {
+      const void* lf = std::memchr(text.data() + pos, '\n', end - pos);
+      if (!lf) break;
+      pos = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) + 1;
+    }
+    for (std::uint32_t minSeps : {0u, 1u, 2u, 3u}) {
+      std::uint32_t a = 7, b = 7;
+      const std::size_t wantAt = csv::SkipPlainRowsBytewise(U(text), pos, end, minSeps, &b);
+      const std::size_t gotAt = csv::SkipPlainRows(U(text), pos, end, minSeps, &a);
+      ASSERT_EQ(wantAt, gotAt) << round;
+      ASSERT_EQ(b, a) << round;
+    }
+  }
+  // A run that ends with the text: its last row is left, and a row that is
+  // cut off by the end is no row of the run.
+  const std::string t = "a\x06" "b\x06" "c\r\nd\x06" "e\x06" "f\r\ng\x06" "h\x06" "i\r\nj\x06" "k\x06";
+  std::uint32_t rows = 0;
+  EXPECT_EQ(14u, csv::SkipPlainRows(U(t), 0, t.size(), 2, &rows));
+  EXPECT_EQ(2u, rows);
+  EXPECT_EQ(0u, csv::SkipPlainRows(U(t), 0, 10, 2, &rows));
+  EXPECT_EQ(0u, rows);
+}
+
+TEST(CsvFastScan, TheIndexOfLongTablesIsTheSameWithAndWithoutTheSkips) {
+  std::mt19937 rng(9);
+  for (int round = 0; round < 400; ++round) {
+    const std::string text = RowRuns(rng, 1 + rng() % 400);
+    for (int mode : {1, 3}) {
+      auto fast = std::make_unique<csv::TableFields>();
+      auto slow = std::make_unique<csv::TableFields>();
+      std::uint32_t lenA = 0, colsA = 0, lenB = 0, colsB = 0;
+      const auto n = static_cast<std::uint32_t>(text.size());
+      const std::int32_t a = csv::BuildCsvIndex(*fast, U(text), n, &lenA, &colsA, mode, -1);
+      std::int32_t b;
+      {
+        FastScansOff off;
+        b = csv::BuildCsvIndex(*slow, U(text), n, &lenB, &colsB, mode, -1);
+      }
+      ASSERT_EQ(b, a) << round;
+      EXPECT_EQ(colsB, colsA) << round;
+      ExpectSameIndex(*slow, *fast, round);
+      if (HasFailure()) return;
+    }
+  }
+}
+
+// Each odd row alone among plain rows of two to four fields: no later mark
+// hides what it does to the index.
+TEST(CsvFastScan, EachOddRowAloneAmongPlainRows) {
+  for (int fields = 2; fields <= 4; ++fields) {
+    std::string plain = "v";
+    for (int f = 1; f < fields; ++f) plain += "\x06w";
+    for (const char* odd : kOdd) {
+      for (const char* end : {"\r\n", "\n", "\r"}) {
+        std::string text = "h" + plain.substr(1) + end;
+        for (int r = 0; r < 40; ++r) text += plain + std::to_string(r) + end;
+        text += std::string(odd) + end;
+        for (int r = 0; r < 40; ++r) text += plain + std::to_string(r) + end;
+        auto fast = std::make_unique<csv::TableFields>();
+        auto slow = std::make_unique<csv::TableFields>();
+        std::uint32_t len = 0, colsA = 0, colsB = 0;
+        const auto n = static_cast<std::uint32_t>(text.size());
+        const std::int32_t a = csv::BuildCsvIndex(*fast, U(text), n, &len, &colsA, 1, -1);
+        std::int32_t b;
+        {
+          FastScansOff off;
+          b = csv::BuildCsvIndex(*slow, U(text), n, &len, &colsB, 1, -1);
+        }
+        ASSERT_EQ(b, a) << odd;
+        EXPECT_EQ(colsB, colsA) << odd;
+        ExpectSameIndex(*slow, *fast, fields);
+        if (HasFailure()) return;
+      }
+    }
+  }
+}
+
 }  // namespace

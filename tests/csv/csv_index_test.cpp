@@ -406,6 +406,42 @@ TEST(CsvIndexFollowing, EqualsTheWholeTextIndexForAnyPieces) {
   csv::SetFastScans(true);
 }
 
+// Long runs of alike rows, which the scan passes in bulk up to the last
+// final byte: pieces ending inside a run, and odd rows that end a run
+// (comments, markers, carets, short rows, a block start) near the cuts.
+TEST(CsvIndexFollowing, RunsOfAlikeRowsCutAnywhere) {
+  static const char* kOdd[] = {"~c", "!$", "!%", "$^", "a^<", "b^>", "1", "1|2", "", "x^y", "!#\r\nP|Q|R",
+                               "~c|d|e", "!c|d|e", "!$|d|e", "a|b^|c", "$^||", "a^<|b|c", "b^>|c|d"};
+  std::mt19937 rng(31);
+  for (int round = 0; round < 12; ++round) {
+    std::string text = "h1|h2|h3\r\n";
+    for (int r = 0; r < 2500; ++r) {
+      if (rng() % 200 == 0) text += kOdd[rng() % (sizeof kOdd / sizeof kOdd[0])];
+      else text += std::to_string(r) + "|v" + std::to_string(rng() % 50) + "|w";
+      text += round % 3 == 0 ? "\n" : "\r\n";
+    }
+    text = S(text);
+    std::vector<std::uint32_t> lfs, some;
+    for (std::uint32_t i = 0; i < Len(text); ++i)
+      if (text[i] == '\n') lfs.push_back(i + 1);
+    for (std::uint32_t c : lfs)
+      if (rng() % 97 == 0) some.push_back(c);
+    ExpectFollowingEqualsWhole(text, lfs, round);
+    ExpectFollowingEqualsWhole(text, some, round);
+    // And the same against the byte loops.
+    TableFields fast, slow;
+    std::uint32_t len = 0, colsA = 0, colsB = 0;
+    const std::int32_t a = csv::BuildCsvIndex(fast, U(text), Len(text), &len, &colsA, csv::kCsvScanOnly, -1);
+    csv::SetFastScans(false);
+    const std::int32_t b = csv::BuildCsvIndex(slow, U(text), Len(text), &len, &colsB, csv::kCsvScanOnly, -1);
+    csv::SetFastScans(true);
+    EXPECT_EQ(b, a) << round;
+    fast.m_nFieldCount = colsA;
+    slow.m_nFieldCount = colsB;
+    EXPECT_TRUE(csv::SameBlockIndex(slow, fast)) << round;
+  }
+}
+
 TEST(CsvIndexFollowing, ABlockTitleFarAheadIsWaitedFor) {
   // The title of the second block lies behind 990 comment rows; with a piece
   // a row, the lookup must wait for all of them.

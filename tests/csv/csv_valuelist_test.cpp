@@ -2,6 +2,8 @@
 // that picking values builds.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,102 @@ TEST(CsvValueList, ThousandRecords) {
   EXPECT_TRUE(c.Overflowed());
   EXPECT_EQ("-- Over 999 items --", c.Text(999));
   EXPECT_EQ("         \t -- Over 999 items --", c.Line(999));
+}
+
+// The value list read the plain way: lines byte by byte, values by
+// ReadListValue, records found in a map; "value=count" in order.
+std::vector<std::string> ModelValues(const std::string& text, int column, int width, bool codes) {
+  std::vector<std::pair<std::string, int>> recs;
+  std::map<std::string, std::size_t> where;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+  const std::uint8_t* const end = p + text.size();
+  for (bool title = true; p < end;) {
+    const std::uint8_t *b = column == 0 ? p : nullptr, *e = nullptr, *q = p;
+    int seps = 0;
+    for (; q < end && *q != '\r' && *q != '\n' && *q != 0; ++q) {
+      if (*q != 0x06) continue;
+      if (b && !e) e = q;
+      if (++seps == column) b = q + 1;
+    }
+    if (b && !e) e = q;
+    const bool has = b && (seps > 0 || b < e);
+    p = q;
+    if (p < end && *p++ != 0 && p < end && (*p == '\r' || *p == '\n')) ++p;
+    if (title || !has) {
+      title = false;
+      continue;
+    }
+    const std::string v = csv::ReadListValue(b, e, width, codes);
+    if (v.empty()) continue;
+    if (where.count(v)) {
+      ++recs[where[v]].second;
+      continue;
+    }
+    if (recs.size() >= 1000) {
+      recs.back().first = csv::kValueOverText;
+      break;
+    }
+    where[v] = recs.size();
+    recs.push_back({v, 1});
+  }
+  std::vector<std::string> out;
+  for (const auto& r : recs) out.push_back(r.first + "=" + std::to_string(r.second));
+  return out;
+}
+
+// The table's lookup against the model. Fields of every length around the
+// 16 bytes the table reads at once, with quotes, control bytes, break codes
+// and lead bytes at their ends, up to the very end of the buffer, and more
+// than 16 bytes alike in their first 16.
+TEST(CsvValueList, BuildEqualsALineByLineModel) {
+  static const char* kParts[] = {"a",    "bc",   "\"", "\"\"",     "\x01",           "\x0E", "\x7F",
+                                 "\x81", "\x81\x40", "\xE0", "\x95\x69", "0123456789abcdef", "x",    "\x06",
+                                 "\r\n", "\n",   "\r",  ""};  // the last: a NUL byte
+  std::mt19937 rng(26);
+  for (int round = 0; round < 1500; ++round) {
+    std::string text;
+    const std::size_t size = rng() % (round < 1000 ? 300 : 3000);
+    while (text.size() < size) {
+      const std::size_t k = rng() % (sizeof kParts / sizeof kParts[0]);
+      if (k + 1 == sizeof kParts / sizeof kParts[0]) text.push_back('\0');
+      else text += kParts[k];
+      if (rng() % 3 == 0) text += rng() % 2 ? "\x06" : "\r\n";
+    }
+    const int column = static_cast<int>(rng() % 4);
+    const int width = 1 + static_cast<int>(rng() % 100);
+    const bool codes = rng() % 4 != 0;
+    // Built from a copy that ends the buffer (no bytes after the text).
+    std::vector<std::uint8_t> exact(text.begin(), text.end());
+    csv::ValueTable t;
+    t.Build(exact.data(), exact.size(), column, width, codes);
+    ASSERT_EQ(ModelValues(text, column, width, codes), Texts(t)) << round;
+  }
+}
+
+// Buffers of several megabytes are counted in pieces (on several threads
+// where the machine has cores): the same records, order and counts as one
+// pass, also when the pieces together hold more values than the records
+// (each piece fewer, or each piece more), and with empty lines and line
+// ends of every kind where the pieces are cut.
+TEST(CsvValueList, LargeBuffersCountLikeOnePass) {
+  const char* const ends[] = {"\r\n", "\n", "\n\r\n", "\n\n\n", "\r", "\n\r"};
+  for (int kind = 0; kind < 3; ++kind) {
+    std::mt19937 rng(260 + kind);
+    std::string text = "id\x06value\x06n\r\n";
+    const int rows = 300000;
+    for (int r = 0; r < rows; ++r) {
+      int value = static_cast<int>(rng() % 900);
+      if (kind == 1) value = (r < rows / 2 ? 0 : 600) + static_cast<int>(rng() % 600);  // 1200 in all
+      if (kind == 2) value = r;                                                         // every row new
+      text += std::to_string(r) + "\x06\x95\x69" + std::to_string(value) + "\x06" + std::to_string(rng() % 7);
+      text += ends[rng() % 6];
+    }
+    ASSERT_GT(text.size(), 4u << 20);
+    csv::ValueTable t;
+    t.Build(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), 1, 100);
+    EXPECT_EQ(kind != 0, t.Overflowed()) << kind;
+    ASSERT_EQ(ModelValues(text, 1, 100, true), Texts(t)) << kind;
+  }
 }
 
 TEST(CsvValueList, Sorts) {
