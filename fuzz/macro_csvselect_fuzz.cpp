@@ -37,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string operand = b == std::string::npos ? std::string() : rest.substr(b + 1);
   if (pick < sizeof kOperands / sizeof *kOperands) operand = kOperands[pick];
 
-  auto st = std::make_unique<macro::MacroState>();
+  // One interpreter state for every input (making one is costly): the
+  // variables a statement may have written are emptied first.
+  static macro::MacroState* const st = new macro::MacroState();
+  for (CString& v : st->m_strMacroVars)
+    if (!v.IsEmpty()) v.Empty();
   csv::Table table;
   if (!table.LoadFileText(tableText.data(), tableText.size(), 64)) return 0;
   table.m_nCurLine = 1 + pick % 3;
