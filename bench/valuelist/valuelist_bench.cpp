@@ -79,17 +79,11 @@ int main(int argc, char** argv) {
   const int runs = bench::TakeRuns(argc, argv, 5, &next);
   const long rows = next < argc ? std::atol(argv[next]) : 1000000;
   const std::string path = "/tmp/tabrye_valuelist_bench_" + std::to_string(rows) + ".csv";
-  if (bench::ReadFile(path).empty() && !bench::WriteFile(path, MakeFile(rows))) return 1;
+  if (!bench::EnsureFile(path, [rows] { return MakeFile(rows); })) return 1;
   const std::string ours = std::string("'") + argv[0] + "' -apply '" + path + "'";
   const std::string mawk = "LC_ALL=C mawk -F, 'NR > 1 { c[$3]++ } END { for (k in c) print k, c[k] }' '" + path + "'";
-  std::string a, b;
-  const bench::Paired p = bench::RunPaired(
-      runs, [&](bool* ok) { return bench::RunCapture(ours, &a, ok); },
-      [&](bool* ok) {
-        const double s = bench::RunCapture(mawk, &b, ok);
-        *ok = *ok && SortedLines(a) == SortedLines(b);
-        return s;
-      });
+  const bench::Paired p = bench::RunCommandsPaired(
+      runs, ours, mawk, [](const std::string& a, const std::string& b) { return SortedLines(a) == SortedLines(b); });
   bench::PrintRow("valuelist", "value list of column 3, " + std::to_string(rows) + " rows", "mawk {c[$3]++}", p, "<= 1.0");
   return 0;
 }
