@@ -1,0 +1,34 @@
+// Reading a number from a CSV cell, as the row sort and the totals read it:
+// digits accumulate; '.' starts the decimal places (a second '.' starts the
+// count again); a '-' while the value is still 0 makes the number negative;
+// every byte from 0x20 to 0x40 and 0x5C (the yen sign) is passed over; any
+// other byte (letters, bytes from 0x41 up, so full-width digits; control
+// bytes such as 0x06, CR, LF, NUL) ends the number.
+// "1,234.50" -> 123450 scale 2; "-3" -> -3; "2024/01/05" -> 20240105;
+// "abc" -> 0; "\500" -> 500.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace csv {
+
+struct CellNumber {
+  bool negative = false;
+  bool empty = true;              // no byte was read (an empty field)
+  // The whole value as mantissa x 10^-scale; the mantissa saturates at
+  // INT64_MAX in magnitude (never wraps) and carries the sign.
+  std::int64_t mantissa = 0;
+  int scale = 0;
+  // The sort key's parts: the integer part (saturated at INT64_MAX in
+  // magnitude) and the first 8 decimals as an integer padded with zeros
+  // ("-5.25" -> integer -5, fraction8 -25000000); both carry the sign.
+  std::int64_t integer = 0;
+  std::int32_t fraction8 = 0;
+};
+
+// Reads the field starting at `p` up to `end` (or the first byte that ends
+// a number). A leading double quote is passed over like any byte 0x20-0x40.
+CellNumber ReadCellNumber(const std::uint8_t* p, const std::uint8_t* end);
+
+}  // namespace csv
