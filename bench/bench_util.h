@@ -188,6 +188,28 @@ inline int TakeRuns(int argc, char** argv, int defaultRuns, int* next) {
   return defaultRuns;
 }
 
+// The frame every generated-file benchmark shares: "-runs N" and a row count
+// (default 1,000,000) from the arguments, the file /tmp/tabrye_<name>_bench_
+// <rows>.csv written by `make` when missing, and the command line of this
+// program's own "-apply FILE" side. False when the file cannot be written.
+struct FileBench {
+  int runs = 5;
+  long rows = 1000000;
+  std::string path;
+  std::string ours;
+};
+inline bool PrepareFileBench(int argc, char** argv, const std::string& name,
+                             const std::function<std::string(long)>& make, FileBench* b) {
+  int next = 1;
+  b->runs = TakeRuns(argc, argv, 5, &next);
+  b->rows = next < argc ? std::atol(argv[next]) : 1000000;
+  b->path = "/tmp/tabrye_" + name + "_bench_" + std::to_string(b->rows) + ".csv";
+  const long rows = b->rows;
+  if (!EnsureFile(b->path, [&] { return make(rows); })) return false;
+  b->ours = std::string("'") + argv[0] + "' -apply '" + b->path + "'";
+  return true;
+}
+
 // One row of the benchmark table: a line that bench/run-all collects
 // ("ROW|bench|work|yardstick|ours s|theirs s|ratio|goal|outputs|load").
 inline void PrintRow(const std::string& benchName, const std::string& work, const std::string& yardstick,

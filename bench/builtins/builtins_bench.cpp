@@ -30,13 +30,12 @@ int Apply(const std::string& path) { return bench::ApplyChainToFile(path, 2, -1,
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "-apply") return Apply(argv[2]);
-  int next = 1;
-  const int runs = bench::TakeRuns(argc, argv, 5, &next);
-  const long rows = next < argc ? std::atol(argv[next]) : 1000000;
-  const std::string path = "/tmp/tabrye_cmdfunc_bench_" + std::to_string(rows) + ".csv";
-  if (bench::ReadFile(path).empty() && !bench::WriteFile(path, bench::AsciiPlaceTable(rows))) return 1;
-
-  const std::string ours = std::string("'") + argv[0] + "' -apply '" + path + "'";
+  bench::FileBench fb;
+  if (!bench::PrepareFileBench(argc, argv, "cmdfunc", bench::AsciiPlaceTable, &fb)) return 1;
+  const int runs = fb.runs;
+  const long rows = fb.rows;
+  const std::string& path = fb.path;
+  const std::string& ours = fb.ours;
   const std::string awk = "LC_ALL=C gawk -F, 'BEGIN { OFS = \",\" } NR > 1 { $1 = sprintf(\"%10s\", $1) } { print }' "
                           "ORS='\\n' '" + path + "'";
   std::string a, b;

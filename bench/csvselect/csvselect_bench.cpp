@@ -59,12 +59,12 @@ std::string MakeFile(long rows) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "-apply") return Apply(argv[2]);
-  int next = 1;
-  const int runs = bench::TakeRuns(argc, argv, 5, &next);
-  const long rows = next < argc ? std::atol(argv[next]) : 1000000;
-  const std::string path = "/tmp/tabrye_csvselect_bench_" + std::to_string(rows) + ".csv";
-  if (!bench::EnsureFile(path, [rows] { return MakeFile(rows); })) return 1;
-  const std::string ours = std::string("'") + argv[0] + "' -apply '" + path + "'";
+  bench::FileBench fb;
+  if (!bench::PrepareFileBench(argc, argv, "csvselect", MakeFile, &fb)) return 1;
+  const int runs = fb.runs;
+  const long rows = fb.rows;
+  const std::string& path = fb.path;
+  const std::string& ours = fb.ours;
   // The title row ("amount") is no number: awk would compare it as text.
   const std::string mawk = "LC_ALL=C mawk -F, -v 'RS=\\r\\n' -v 'ORS=\\r\\n' 'NR > 1 && $6 > 100000' '" + path + "'";
   const bench::Paired p = bench::RunCommandsPaired(

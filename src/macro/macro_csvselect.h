@@ -40,6 +40,7 @@ enum CondFailure : int {
 // the view's table, its check list, its column positions (the width
 // functions) and the "#" function hook of the evaluator.
 struct CsvSelectScope {
+  CsvSelectScope(MacroState& s, MacroHost* h, csv::Table& t) : state(s), host(h), table(t) {}
   MacroState& state;
   MacroHost* host = nullptr;
   csv::Table& table;
