@@ -255,7 +255,8 @@ void CDvkView::OnPageNext() { RunPageCommand(true); }
 void CDvkView::OnPagePrevious() { RunPageCommand(false); }
 
 void CDvkView::OnUpdatePageStep(CCmdUI* ui) {
-  // Whatever the pane shows pages (a picture, until the image view steps
-  // through its pictures, with the page keys of the control).
-  ui->Enable(TRUE);
+  // Something to page: the control's text, or a text shown in parts (whose
+  // shown part may have been emptied).
+  const bool inPart = (m_bChunksPending ? m_bChunkShownInPart : m_bShownInPart) != 0;
+  ui->Enable(inPart || (m_hWnd && GetRichEditCtrl().GetTextLength() > 0) ? TRUE : FALSE);
 }
