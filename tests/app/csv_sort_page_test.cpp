@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/dvkdoc.h"
+#include "fw/alloc.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
@@ -233,6 +234,61 @@ TEST_F(CsvSortPageTest, PagesOfALongTableStepAndWrapAtBothEnds) {
   std::string expect = t;
   expect.replace(expect.find("r1000,1000\r\n"), 12, "r1000,X\r\n");
   EXPECT_EQ(expect, testsupport::ReadFileBytes(File("t.csv")));
+}
+
+TEST_F(CsvSortPageTest, CtrlStepsByTheLinesShownAndSplitPanesFollow) {
+  std::string t;
+  for (int i = 0; i < 2500; ++i) t += "r" + std::to_string(i) + "," + std::to_string(i) + "\r\n";
+  CDvkView* v = OpenTable(t);
+  ASSERT_NE(nullptr, v);
+  // Ctrl: the top moves by the lines the control shows, less the caret's
+  // distance from the first visible line, less 1.
+  CaretTo(v, 2, 0);
+  v->m_bInternalKey = 1;
+  frame->SendMessage(WM_COMMAND, ID_PAGE_NEXT, 0);
+  v->m_bInternalKey = 0;
+  const int lines = v->m_nPageLineCount;
+  ASSERT_GT(lines, 3);
+  int want = lines - 2 - 1;
+  if (want < 5) want = 0;
+  EXPECT_EQ(static_cast<std::uint32_t>(want), v->m_nPageTopRow);
+  EXPECT_EQ("r" + std::to_string(want) + "\t" + std::to_string(want), FirstShownLine(v));
+  // Split: the other panes show the page the pane stepped to.
+  v->OnSplitWindow();
+  std::vector<CDvkView*> others = v->OtherPanes();
+  ASSERT_FALSE(others.empty());
+  frame->SendMessage(WM_COMMAND, ID_PAGE_PREVIOUS, 0);
+  EXPECT_EQ(0u, v->m_nPageTopRow);
+  frame->SendMessage(WM_COMMAND, ID_PAGE_PREVIOUS, 0);
+  EXPECT_EQ("r2000\t2000", FirstShownLine(v));
+  for (CDvkView* o : others) {
+    EXPECT_EQ("r2000\t2000", FirstShownLine(o));
+    EXPECT_EQ(2000u, o->m_nPageTopRow);
+  }
+}
+
+TEST_F(CsvSortPageTest, ASortWithoutMemoryReportsAndLeavesTheTable) {
+  CDvkView* v = OpenTable(PriceTable());
+  ASSERT_NE(nullptr, v);
+  const std::string before = ControlText(v);
+  const std::uint32_t len = v->m_table.m_nTextLen;
+  CaretTo(v, 3, 1);
+  fw::hooks::ExpectMessageBox("", IDOK);
+  fw::alloctest::Reset();
+  fw::alloctest::FailFrom(1);
+  frame->SendMessage(WM_COMMAND, ID_CSV_SORT_ASCENDING, 0);
+  const long failed = fw::alloctest::Failed();
+  fw::alloctest::Reset();
+  EXPECT_GT(failed, 0);
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_EQ(before, ControlText(v));
+  EXPECT_EQ(len, v->m_table.m_nTextLen);
+  EXPECT_EQ(0, v->m_nLastSort);
+  EXPECT_FALSE(v->GetRichEditCtrl().GetModify());
+  // With memory again the same press sorts.
+  CaretTo(v, 3, 1);
+  frame->SendMessage(WM_COMMAND, ID_CSV_SORT_ASCENDING, 0);
+  EXPECT_EQ("-20", ColumnOf(v, 1).front());
 }
 
 // A text of 40 numbered lines shown in parts of at most 100 bytes.
