@@ -291,6 +291,33 @@ TEST_F(CsvSortPageTest, ASortWithoutMemoryReportsAndLeavesTheTable) {
   EXPECT_EQ("-20", ColumnOf(v, 1).front());
 }
 
+TEST_F(CsvSortPageTest, AWholeTextPagesWithThePageKeysOfTheControl) {
+  std::string t;
+  for (int i = 0; i < 300; ++i) t += "text line " + std::to_string(i) + "\r\n";
+  CDvkView* v = ShellFileTest::Open("p.txt", t);
+  ASSERT_NE(nullptr, v);
+  frame->ActivateTextPane(0, 0);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  ASSERT_EQ(0u, v->m_bShownInPart);
+  ASSERT_EQ(0, ctrl.GetFirstVisibleLine());
+  frame->SendMessage(WM_COMMAND, ID_PAGE_NEXT, 0);
+  long s = 0, e = 0;
+  ctrl.GetSel(s, e);
+  const int down = ctrl.LineFromChar(s);
+  EXPECT_GT(down, 3);
+  frame->SendMessage(WM_COMMAND, ID_PAGE_PREVIOUS, 0);
+  ctrl.GetSel(s, e);
+  EXPECT_LT(ctrl.LineFromChar(s), down);
+  // Split: the pane scrolls by a page (WM_VSCROLL), and so do the others.
+  v->OnSplitWindow();
+  ASSERT_NE(0u, v->m_nSplitKind);
+  ctrl.LineScroll(-ctrl.GetFirstVisibleLine());
+  frame->SendMessage(WM_COMMAND, ID_PAGE_NEXT, 0);
+  const int first = ctrl.GetFirstVisibleLine();
+  EXPECT_GT(first, 0);
+  for (CDvkView* o : v->OtherPanes()) EXPECT_EQ(first, o->GetRichEditCtrl().GetFirstVisibleLine());
+}
+
 // A text of 40 numbered lines shown in parts of at most 100 bytes.
 class TextPartsTest : public CsvSortPageTest {
  protected:
