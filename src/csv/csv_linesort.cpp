@@ -36,7 +36,7 @@ static_assert(sizeof(TextRecord) <= 24, "text record of at most 24 bytes");
 
 // Frees what it holds when the sort returns.
 struct Blocks {
-  void* list[4] = {};
+  void* list[6] = {};
   void* Take(void* p) {
     for (void*& slot : list)
       if (slot == nullptr) return slot = p;
