@@ -176,6 +176,9 @@ int CDvkView::LoadPageOfFile(int how) {
 void CDvkView::RunSortCommand(bool descending) {
   app::DocHost* doc = GetDocument();
   if (!doc || !ShowsTable(*this)) return;
+  // A table still waiting for its timer goes in first: the caret's cell is
+  // read from the control.
+  if (m_nPendingLoad) FinishLoad();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   // Selection, scroll position, sort bits and both kinds are kept; the kinds
   // are a table's (33) while the sort runs.
@@ -224,6 +227,7 @@ void CDvkView::OnUpdateCsvSortDescending(CCmdUI* ui) {
 void CDvkView::RunPageCommand(bool next) {
   app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
+  if (m_nPendingLoad) FinishLoad();
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   const bool inPart = (m_bChunksPending ? m_bChunkShownInPart : m_bShownInPart) != 0;
   switch (viewload::PageCaseOf(static_cast<int>(m_nFileKind), static_cast<int>(m_nSourceView), inPart)) {
