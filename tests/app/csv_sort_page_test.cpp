@@ -165,6 +165,20 @@ TEST_F(CsvSortPageTest, CtrlSortsTheSameColumnAsTextAndShiftForcesNumbers) {
   EXPECT_EQ((std::vector<std::string>{"12ab", "3cde", "word"}), ColumnOf(w, 0));
 }
 
+TEST_F(CsvSortPageTest, ARecordWithALineBreakInACellMovesWholeAndSavesWhole) {
+  // Names of four letters: three such words make the column text.
+  const std::string file = "name,memo\r\ncccc,plain\r\nbbbb,\"one\r\ntwo\"\r\naaaa,\"alt\nenter\"\r\n";
+  CDvkView* v = OpenTable(file);
+  ASSERT_NE(nullptr, v);
+  ASSERT_EQ(3, v->m_table.m_nLastRow);
+  CaretTo(v, 1, 0);
+  frame->SendMessage(WM_COMMAND, ID_CSV_SORT_ASCENDING, 0);
+  EXPECT_EQ((std::vector<std::string>{"aaaa", "bbbb", "cccc"}), ColumnOf(v, 0));
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_EQ("name,memo\r\naaaa,\"alt\nenter\"\r\nbbbb,\"one\r\ntwo\"\r\ncccc,plain\r\n",
+            testsupport::ReadFileBytes(File("t.csv")));
+}
+
 TEST_F(CsvSortPageTest, TheCaretsBlockIsSortedAlone) {
   CDvkView* v = OpenTable("a,b\r\n3,x\r\n1,y\r\n!#\r\nc,d\r\n9,p\r\n2,q\r\n5,r\r\n");
   ASSERT_NE(nullptr, v);
