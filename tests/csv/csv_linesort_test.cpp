@@ -74,6 +74,9 @@ TEST(CsvLineSort, NumbersInNumericOrder) {
                   2, true));
   // As the cells read: "1,000" (quoted), "\500", " 12 ", a quoted "12", "２".
   EXPECT_EQ("4 2 3 1 0 ", Order({"\"1,000\"", "\\500", " 12 ", "\"12\"", "\x82\x51"}, 2, true));
+  // The bracket skip before a number: "(a)" would end the number at 'a'.
+  EXPECT_EQ("1 0 ", Order({"(a)30", "(b) 4"}, 2, true, true));
+  EXPECT_EQ("0 1 ", Order({"(a)30", "(b) 4"}, 2, true, false));
   // Decimals up to 8 places; the ninth is not part of the key (a tie).
   EXPECT_EQ("1 0 2 3 ", Order({"1.00000002", "1.00000001", "1.000000021", "1.1"}, 2, true));
 }
