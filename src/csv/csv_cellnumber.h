@@ -15,14 +15,18 @@ namespace csv {
 
 struct CellNumber {
   bool negative = false;
-  bool empty = true;              // no byte was read (an empty field)
-  // The whole value as mantissa x 10^-scale; the mantissa saturates at
-  // INT64_MAX in magnitude (never wraps) and carries the sign.
+  // An empty field: nothing in it but blanks and double quotes (the field
+  // ends where the reading stopped). "abc" is no empty field; it reads as 0.
+  bool empty = true;
+  // The whole value as mantissa x 10^-scale (scale: the digits after the
+  // last '.'); the mantissa saturates at INT64_MAX in magnitude (never
+  // wraps) and carries the sign.
   std::int64_t mantissa = 0;
   int scale = 0;
-  // The sort key's parts: the integer part (saturated at INT64_MAX in
-  // magnitude) and the first 8 decimals as an integer padded with zeros
-  // ("-5.25" -> integer -5, fraction8 -25000000); both carry the sign.
+  // The sort key's parts: the integer part (the digits before the last '.',
+  // saturated at INT64_MAX in magnitude) and the first 8 decimals as an
+  // integer padded with zeros ("-5.25" -> integer -5, fraction8 -25000000);
+  // both carry the sign.
   std::int64_t integer = 0;
   std::int32_t fraction8 = 0;
 };

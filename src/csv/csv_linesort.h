@@ -25,19 +25,27 @@ struct LineSortRequest {
   bool numeric = false;      // numeric keys, else text keys
   bool skipBracket = false;  // skip a leading bracket group before the key
   int key = 1;               // 1-based key column; negative: descending
+                             // (0 reads as column 1, ascending)
   int block = 0;             // 0 and 1: block 1; n: block n; negative: the
                              // rows after the title line m_nCurLine up to the
                              // first "!#", "!*", "!$", "!%", 'X' not followed
                              // by 'L', or a '~' line that comes first
-  int firstRow = 0;          // added to the block's first data row
+  int firstRow = 0;          // added to the block's first data row (a
+                             // block of 0 or more; below 0 reads as 0; the
+                             // negative-block form starts after m_nCurLine)
 };
 
-// Sorts the table's rows in place. The rows before the sorted rows and the
-// text after them keep their bytes; every sorted row ends with CR LF (the
-// buffer grows when a last row without one needs it). Checked rows in
-// `checks` (may be null; used when m_nEntryListMode > 0 and
-// m_nEntryListPos > 0) follow their rows; entries outside the sorted rows
-// stay as they were. On success the table is indexed again and the new
+// Sorts the table's rows in place. The sorted rows of a block are rows
+// m_aSecLine[b] + firstRow to m_aSecInfoA[b] - 1 (0-based, never past
+// m_nLastRow); the text after the last of them is the tail. The rows before
+// the sorted rows and the tail keep their bytes; every sorted row ends with
+// CR LF (the buffer grows when rows without one need it). A record with
+// in-cell break codes is one row. Checked rows in `checks` (1-based row
+// numbers in entries 1 up to UsedEnd(); may be null; used when
+// m_nEntryListMode > 0 and m_nEntryListPos > 0) follow their rows: the
+// entries that name sorted rows get the new numbers of those rows in text
+// order (a row named twice once, a slot left over 0); every other entry
+// stays as it was. On success the table is indexed again and the new
 // length (m_nTextLen) is returned; 0 when m_nLastRow is 0 or below or there
 // is no row to sort (nothing changed); -1 when memory cannot be had (the
 // table and the list unchanged, byte for byte).

@@ -17,9 +17,16 @@ struct PageStep {
   std::int64_t caretDistance = 0;  // caret line less the first visible line
 };
 
-// The page the table's last rows are on: pageTop + pageSize passes lastRow - 1.
+// The page that shows the table's last row: pageTop + pageSize passes
+// lastRow (the page shows rows pageTop to pageTop + pageSize - 1). The same
+// test serves the normal and the ruled-table display.
 bool OnLastPage(const PageStep& s);
+// Next: the top plus the page size, 0 on the last page. With byLines the
+// top moves down by the line step, never past lastRow.
 std::uint32_t NextPageTop(const PageStep& s);
+// Previous: the top less the page size; from the first page the last page's
+// top, (lastRow / pageSize) x pageSize. With byLines the top moves up by the
+// line step. Both: a result below 5 becomes 0; a page size of 0 counts as 1.
 std::uint32_t PreviousPageTop(const PageStep& s);
 
 }  // namespace csv

@@ -178,6 +178,35 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // 33123 "行列入替え(&H)": swaps rows and columns and redisplays.
   void OnCsvTranspose();
 
+  // --- Row sort and pages (dvkview_sortpage.cpp; csv/csv_linesort.h,
+  // csv/csv_pagestep.h, view/viewload/sortpage.h, textparts.h) -------------
+  // The one row sort of the table: the data rows of block `block` (0 and 1
+  // block 1; negative: the rows after the title line m_nCurLine) by column
+  // |key| (1-based; negative descending), numbers when `numeric` is 1, after
+  // a leading bracket group when `skipBracket` is 1, from the block's data
+  // row `firstRow`. Checked rows follow their rows. The new length, 0 when
+  // there was nothing to sort, -1 when memory is short (table unchanged).
+  std::int64_t SortLines(int numeric, int skipBracket, int key, int block, int firstRow);
+  // The driver of the sort buttons and the table pages: how 1 next page,
+  // 2 previous page, 3 sort ascending, 4 sort descending (by the caret's
+  // column, numbers or text as the column looks, Shift and Ctrl forcing).
+  // 1 when the table changed or a page was shown, 0 nothing done, -1 failed.
+  int SortOrPage(int how);
+  // A text shown in parts: how 2 shows the next part, 3 the previous one
+  // (each up to "outdata" bytes, cut at a line end; wrapping at both ends).
+  // 0 shown, -1 nothing to show.
+  int LoadPageOfFile(int how);
+  // Lines the control shows: from the first visible line to the line at
+  // the bottom of its formatting rectangle (m_nPageLineCount).
+  int PageLineCount();
+  void OnCsvSortAscending();   // 33033
+  void OnCsvSortDescending();  // 33041
+  void OnUpdateCsvSortAscending(CCmdUI* ui);
+  void OnUpdateCsvSortDescending(CCmdUI* ui);
+  void OnPageNext();           // 33032
+  void OnPagePrevious();       // 33034
+  void OnUpdatePageStep(CCmdUI* ui);
+
   // --- The narrowing selection dialog (dvkview_narrow.cpp) ----------------
   // Opens dialog 1149 on the caret's column (m_nCurColumn) with `cond` as
   // its initial condition and string `helpId` (or the command's caption)
@@ -258,7 +287,8 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Character index of cell (row, column) in the shown table; -1 if none.
   int GetCellCharIndex(int row, int column);
   // Caret row and column ("%d行 %d桁", from 1) to the pane of indicator 102,
-  // the caret shown, m_nCaretBlock from the block starts of the table.
+  // the caret shown, m_nCaretBlock (the caret's block + 1) from the block
+  // starts of the table.
   void UpdatePositionDisplay(int mode);
   // Pane 0: the current line and the selected column range.
   void ShowRangeStatus();
@@ -380,6 +410,11 @@ class CDvkView : public CRichEditView, public view::ViewFields {
 
  private:
   bool m_bFreshText = false;  // the pending load is a newly taken text (caret to its start)
+  // Sort buttons and page commands (dvkview_sortpage.cpp).
+  void RunSortCommand(bool descending);
+  void RunPageCommand(bool next);
+  // The redisplay after a table change, then the other panes of a split.
+  void RedisplayChangedTable();
   // The pane number from the place of this view: a dynamic splitter that is
   // pane (row, col) of the static 2x2 text splitter.
   std::uint32_t FindPaneIndex() const;

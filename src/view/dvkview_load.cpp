@@ -171,6 +171,7 @@ void CDvkView::TakeDocumentContent() {
   m_nTablePageParam = 240;
   m_nDrawState = 0;
   m_bShownInPart = 0;
+  m_nShownStart = 0;
   m_nShownLength = 0;
   m_nLastSort = 0;
 
@@ -260,8 +261,13 @@ void CDvkView::FinishLoad() {
   // control takes it first, so the text is laid out once.
   EmptyControl();
   if (m_nShowFormat == SF_TEXT) ApplyDisplayFont();
-  const char* docText = m_bShowFromDocument && doc->TextFields().m_pText ? doc->TextFields().m_pText : nullptr;
-  const std::size_t docLen = docText && m_nShowLen <= doc->TextFields().m_nTextLen ? m_nShowLen : 0;
+  // The document's text from the start of the shown part (a text shown in
+  // parts, LoadPageOfFile).
+  const std::size_t docTotal = doc->TextFields().m_pText ? doc->TextFields().m_nTextLen : 0;
+  const std::size_t partStart = m_nShownStart <= docTotal ? m_nShownStart : docTotal;
+  const char* docText =
+      m_bShowFromDocument && doc->TextFields().m_pText ? doc->TextFields().m_pText + partStart : nullptr;
+  const std::size_t docLen = docText && m_nShowLen <= docTotal - partStart ? m_nShowLen : 0;
   const bool chunks = docText && StartChunkedShow(docText, docLen);
   if (chunks)
     ;
@@ -279,7 +285,7 @@ void CDvkView::FinishLoad() {
     g_pStatusBar->SetPaneText(5, t);
   }
   // A first line "+  " asks for the page form.
-  const char* shown = m_bShowFromDocument ? doc->TextFields().m_pText : m_pShowData;
+  const char* shown = m_bShowFromDocument ? docText : m_pShowData;
   if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0) m_nDrawState = 51;
   ctrl.SetModify(FALSE);
   if (m_bFreshText) {

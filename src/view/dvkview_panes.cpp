@@ -96,6 +96,7 @@ void CDvkView::ShowSameTextIn(const std::vector<CDvkView*>& others) {
     v->m_nTblsizCopy = m_nTblsizCopy;
     v->m_nPageTopRow = m_nPageTopRow;
     v->m_bShownInPart = m_bShownInPart;
+    v->m_nShownStart = m_nShownStart;
     v->m_nShownLength = m_nShownLength;
     // The table itself, so the other pane's commands work on the same rows.
     v->m_table.m_nCurLine = m_table.m_nCurLine;
@@ -125,8 +126,10 @@ void CDvkView::OnPaneAction(int code) {
   switch (viewui::PaneActionOf(code)) {
     case viewui::PaneAction::kNextPage:
     case viewui::PaneAction::kPreviousPage:
-      // Paging of a long file belongs to the paged-text commands; they read
-      // m_nPaneAction when they run in this pane.
+      // The page commands have shown the new page or part here already (a
+      // table page or text part through SyncPanes): the other panes follow
+      // the line the paged pane shows first.
+      if (doc) ctrl.LineScroll(doc->KeyImageFields().m_nPaneSyncLine - ctrl.GetFirstVisibleLine());
       break;
     case viewui::PaneAction::kClearCheckList:
       m_nEntryListPos = 0;

@@ -73,10 +73,16 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
   // Other kinds: the document's text from the control (rich text as RTF).
   std::string bytes = StreamOut(m_nFileKind == docsvc::kKindRichText ? SF_RTF : kTextFormat);
   std::size_t shownPart = 0;
+  // The shown part of the document's text: [partStart, partEnd), the whole
+  // text unless it is shown in parts.
+  const std::size_t docLen = doc->TextFields().m_pText ? doc->TextFields().m_nTextLen : 0;
+  const std::size_t partStart = m_bShownInPart && m_nShownStart <= docLen ? m_nShownStart : 0;
+  const std::size_t partEnd =
+      !m_bShownInPart ? docLen : (m_nShownLength <= docLen - partStart ? partStart + m_nShownLength : docLen);
   if (m_nFileKind != docsvc::kKindRichText) {
     if (m_bShownInPart) {
-      // Only the first part was shown: the control's text (without the
-      // "display over" note) replaces that part, the rest stays.
+      // Only a part was shown: the control's text (without the
+      // "display over" note) replaces that part, the text around it stays.
       std::string tail = m_strShowTail;
       while (!bytes.empty() && (bytes.back() == '\r' || bytes.back() == '\n') &&
              (bytes.size() < tail.size() || bytes.compare(bytes.size() - tail.size(), tail.size(), tail) != 0))
@@ -87,9 +93,8 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
     }
     // The control gives no line end after its last line: the text keeps the
     // one it had.
-    const std::size_t origShown = m_bShownInPart ? m_nShownLength : doc->TextFields().m_nTextLen;
-    if (doc->TextFields().m_pText && origShown > 0 && origShown <= doc->TextFields().m_nTextLen) {
-      const char last = doc->TextFields().m_pText[origShown - 1];
+    if (doc->TextFields().m_pText && partEnd > partStart) {
+      const char last = doc->TextFields().m_pText[partEnd - 1];
       if ((last == '\n' || last == '\r') && (bytes.empty() || (bytes.back() != '\n' && bytes.back() != '\r')))
         bytes += "\r\n";
     }
@@ -101,10 +106,11 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
         if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) lf += bytes[i];
       bytes.swap(lf);
     }
-    if (m_bShownInPart) {
+    if (m_bShownInPart && doc->TextFields().m_pText) {
+      // The text before the shown part and after it keep their bytes.
       shownPart = bytes.size();
-      if (doc->TextFields().m_pText && m_nShownLength <= doc->TextFields().m_nTextLen)
-        bytes.append(doc->TextFields().m_pText + m_nShownLength, doc->TextFields().m_nTextLen - m_nShownLength);
+      bytes.insert(0, doc->TextFields().m_pText, partStart);
+      bytes.append(doc->TextFields().m_pText + partEnd, docLen - partEnd);
     }
   }
   if (!ReplaceDocumentText(doc, bytes)) {

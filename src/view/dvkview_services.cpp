@@ -224,13 +224,14 @@ void CDvkView::UpdatePositionDisplay(int mode) {
                                      static_cast<int>(e - (start < 0 ? 0 : start)) + 1);
   SetStatus(viewcore::StatusPane::kIndicator102, t);
   if (m_hWnd && ::GetFocus() == m_hWnd) ::ShowCaret(m_hWnd);
-  // The block of the caret's row (the block starts hold 1-based rows).
+  // The block of the caret's row (the block starts hold 1-based rows), kept
+  // plus 1: the row sort takes m_nCaretBlock - 1 as its block.
   if (IsCsvKind(m_nFileKind)) {
     std::uint32_t row = static_cast<std::uint32_t>(line) + m_nPageTopRow + 1;
     std::uint32_t block = 1;
     for (std::uint32_t b = 1; b <= m_table.BlockCount() && b < csv::MAX_CSV_BLOCKS; ++b)
       if (m_table.m_aSecRow[b] <= row) block = b;
-    m_nCaretBlock = block;
+    m_nCaretBlock = block + 1;
   }
 }
 

@@ -94,15 +94,18 @@ void CDvkView::ShowNextChunk() {
     }
     if (!m_bChunksPending) return;  // a new text came meanwhile
   }
-  // The unshown rest starts at m_nShownLength of the document's text (a save
-  // in between may have rewritten the shown part, never the rest).
+  // The unshown rest starts m_nShownLength bytes into the shown part, which
+  // starts at m_nShownStart of the document's text (a save in between may
+  // have rewritten the shown part, never the rest).
   const std::size_t remaining = m_nChunkLen - m_nChunkPos;
   const std::size_t pos = m_nShownLength;
-  if (!doc->TextFields().m_pText || pos + remaining > doc->TextFields().m_nTextLen) {
+  const std::size_t base = m_nShownStart;
+  if (!doc->TextFields().m_pText || base > doc->TextFields().m_nTextLen ||
+      pos + remaining > doc->TextFields().m_nTextLen - base) {
     StopChunkedShow(ChunkStop::kTextGone);
     return;
   }
-  const char* data = doc->TextFields().m_pText;
+  const char* data = doc->TextFields().m_pText + base;
   const viewload::ShowChunkTuning& t = viewload::ShowTuning();
   const std::size_t end = viewload::NextChunkEnd(data, pos + remaining, pos, t.chunkBytes, t.longLineScan);
   const bool last = end >= pos + remaining;
@@ -143,8 +146,10 @@ void CDvkView::StopChunkedShow(ChunkStop why) {
     m_bShownInPart = 1;
     app::DocHost* doc = GetDocument();
     long long lines = 0;
-    if (doc && doc->TextFields().m_pText && m_nShownLength <= doc->TextFields().m_nTextLen)
-      lines = viewload::CountShownLines(doc->TextFields().m_pText, m_nShownLength, tail.data(), tail.size());
+    if (doc && doc->TextFields().m_pText && m_nShownStart <= doc->TextFields().m_nTextLen &&
+        m_nShownLength <= doc->TextFields().m_nTextLen - m_nShownStart)
+      lines = viewload::CountShownLines(doc->TextFields().m_pText + m_nShownStart, m_nShownLength, tail.data(),
+                                        tail.size());
     else
       lines = GetRichEditCtrl().GetLineCount();
     m_nLinesShown = lines > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(lines);

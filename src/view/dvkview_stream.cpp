@@ -251,8 +251,11 @@ void CDvkView::StreamOutText() {
   const char* data = m_pShowData;
   std::size_t len = m_nShowLen;
   if (m_bShowFromDocument) {
-    data = doc ? doc->TextFields().m_pText : nullptr;
+    // From the start of the shown part (0 unless a text is shown in parts).
     std::size_t have = doc && doc->TextFields().m_pText ? doc->TextFields().m_nTextLen : 0;
+    const std::size_t start = m_nShownStart <= have ? m_nShownStart : have;
+    data = doc && doc->TextFields().m_pText ? doc->TextFields().m_pText + start : nullptr;
+    have -= start;
     if (len > have) len = have;
   }
   if (m_nShowFormat == SF_RTF && doc && data == doc->TextFields().m_pText) {
@@ -280,8 +283,11 @@ void CDvkView::OutputWithProgress() {
   const char* data = m_pShowData;
   std::size_t len = m_nShowLen;
   if (m_bShowFromDocument) {
-    data = doc ? doc->TextFields().m_pText : nullptr;
+    // From the start of the shown part (0 unless a text is shown in parts).
     std::size_t have = doc && doc->TextFields().m_pText ? doc->TextFields().m_nTextLen : 0;
+    const std::size_t start = m_nShownStart <= have ? m_nShownStart : have;
+    data = doc && doc->TextFields().m_pText ? doc->TextFields().m_pText + start : nullptr;
+    have -= start;
     if (len > have) len = have;
   }
   if (doc) doc->UpdateFields().m_bAbort = 0;

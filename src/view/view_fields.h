@@ -72,7 +72,8 @@ struct ViewDisplayFields {
   std::int32_t m_anPrintState[3] = {};   // print state words
   std::int32_t m_nPageViewState = 0;     // 1 image, 4 other content while printing
   std::uint32_t m_bShownInPart = 0;      // only the first part of a long text is shown
-  std::uint32_t m_nShownLength = 0;      // bytes of the document text shown
+  std::uint32_t m_nShownStart = 0;       // offset of the shown part in the document's text
+  std::uint32_t m_nShownLength = 0;      // bytes of the document text shown (from m_nShownStart)
   std::int32_t m_nPendingLoad = 0;       // 1 while timer 20 has a text to stream in
   std::int32_t m_nRedrawState = 0;       // 0 idle; the document's redraw requests
 };
@@ -144,7 +145,7 @@ struct ViewTableFields {
   std::int32_t m_nFormatLineFrom = 0;      // selected lines of the format description
   std::int32_t m_nFormatLineTo = 0;
   std::int32_t m_nPictureIndex = 0;
-  std::int32_t m_nPageLineCount = 0;
+  std::int32_t m_nPageLineCount = 0;       // lines the control shows (PageLineCount)
   std::int32_t m_nRuledPageSize = 0;       // ruled-mode copy of the page size
   std::int32_t m_bLastPage = 0;
   std::int32_t m_aKeyStepCode[kKeyStepSlots] = {};   // key-macro steps

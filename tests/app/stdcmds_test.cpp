@@ -612,7 +612,8 @@ TEST_F(StdCmdsTest, ToolbarButtonsHaveTheTooltipPartOfTheirString) {
   ASSERT_TRUE(StartWith(""));
   // Asked the way the tooltip control asks: a notification to the frame.
   for (auto [id, tip] : {std::pair<UINT, const char*>{ID_FILE_OPEN, "開く"}, {ID_FILE_SAVE, "上書き保存"},
-                         {ID_EDIT_PASTE, "貼り付け"}, {ID_CSV_SORT_ASCENDING, "昇順"}}) {
+                         {ID_EDIT_PASTE, "貼り付け"}, {ID_CSV_SORT_ASCENDING, "ソート∧"},
+                         {ID_PAGE_NEXT, "下へ"}}) {
     NMTTDISPINFOA info = {};
     info.hdr.hwndFrom = frame->m_wndToolBar.m_hWnd;
     info.hdr.idFrom = id;

@@ -590,7 +590,7 @@ TEST_F(ViewServicesTest, LineAndCellHelpersReadTheControl) {
   v->UpdatePositionDisplay(0);
   const int pos = g_pStatusBar->CommandToIndex(ID_INDICATOR_POSITION);
   EXPECT_STREQ("3行 6桁", g_pStatusBar->GetPaneText(pos).GetString());
-  EXPECT_EQ(1u, v->m_nCaretBlock);
+  EXPECT_EQ(2u, v->m_nCaretBlock);  // block 1, kept plus 1
   v->ShowRangeStatus();
   EXPECT_STREQ("3行 2-2桁", g_pStatusBar->GetPaneText(0).GetString());
 }
