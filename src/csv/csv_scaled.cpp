@@ -61,23 +61,35 @@ CString FormatScaledNumber(std::int64_t mantissa, int scale, int pad) {
 }
 
 void AppendScaledNumber(std::string* out, std::int64_t mantissa, int scale) {
-  // The common case (small integers) without the general routine's work;
-  // the text is the one FormatScaledNumber gives.
-  if (scale == 0 && mantissa > -1000000000 && mantissa < 1000000000) {
-    char buf[16];
-    char* e = buf + sizeof buf;
-    char* p = e;
-    std::uint32_t m = static_cast<std::uint32_t>(mantissa < 0 ? -mantissa : mantissa);
-    do {
-      *--p = static_cast<char>('0' + m % 10);
-      m /= 10;
-    } while (m);
-    if (mantissa < 0) *--p = '-';
-    out->append(p, static_cast<std::size_t>(e - p));
+  // The usual scales without the general routine's work; the text is the
+  // one FormatScaledNumber gives (pad 0).
+  if (scale < 0 || scale > 100) {
+    out->append(FormatScaledNumber(mantissa, scale, 0).Str());
     return;
   }
-  const CString t = FormatScaledNumber(mantissa, scale, 0);
-  out->append(t.Str());
+  const bool negative = mantissa < 0;
+  std::uint64_t a = negative ? 0u - static_cast<std::uint64_t>(mantissa) : static_cast<std::uint64_t>(mantissa);
+  char digits[24];
+  char* e = digits + sizeof digits;
+  char* p = e;
+  do {
+    *--p = static_cast<char>('0' + a % 10);
+    a /= 10;
+  } while (a);
+  const std::size_t len = static_cast<std::size_t>(e - p);
+  const std::size_t places = static_cast<std::size_t>(scale);
+  if (negative) out->push_back('-');
+  if (places == 0) {
+    out->append(p, len);
+  } else if (len <= places) {
+    out->append("0.");
+    out->append(places - len, '0');
+    out->append(p, len);
+  } else {
+    out->append(p, len - places);
+    out->push_back('.');
+    out->append(p + len - places, places);
+  }
 }
 
 bool ScaledSum::Add(std::int64_t v, int s) {

@@ -78,11 +78,14 @@ TEST(CsvScaled, FormatsAndAddsExactly) {
   neg.Add(-1, 0);
   EXPECT_EQ("-9223372036854775808", csv::ScaledSumText(neg));
   EXPECT_FALSE(neg.Add(-1, 0));
-  // The small-integer path writes what the general routine writes.
-  for (std::int64_t v : {0LL, 7LL, -7LL, 999999999LL, -999999999LL, 1000000000LL}) {
-    std::string a;
-    csv::AppendScaledNumber(&a, v, 0);
-    EXPECT_EQ(csv::FormatScaledNumber(v, 0, 0).Str(), a);
+  // The quick path writes what the general routine writes.
+  for (std::int64_t v : std::initializer_list<std::int64_t>{0LL, 7LL, -7LL, 999999999LL, -999999999LL, 1000000000LL, 123456789012345LL, INT64_MAX,
+                         INT64_MIN, -5LL, 1000000000000LL}) {
+    for (int scale : {0, 1, 2, 6, 9, 12, 18, 19, 25, 100, 101, 5000}) {
+      std::string a;
+      csv::AppendScaledNumber(&a, v, scale);
+      EXPECT_EQ(csv::FormatScaledNumber(v, scale, 0).Str(), a) << v << " " << scale;
+    }
   }
 }
 
