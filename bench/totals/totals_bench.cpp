@@ -66,15 +66,16 @@ std::string MakeFile(long rows) {
 }
 
 // The same rows, subtotals and grand totals as CsvTotals(1, 1): every
-// column from 2 on summed (the texts of columns 2 and 3 read as 0).
+// column from 2 on summed (the texts of columns 2 and 3 read as 0). Integer
+// sums print with %.0f: mawk's %d stops at 2^31 - 1.
 const char* const kMawk =
     "BEGIN { FS = \",\"; RS = \"\\r\\n\"; ORS = \"\\r\\n\" }\n"
-    "function sub_() { printf \"total,0,0,%d,%.2f,%d,%.2f\\r\\n\", gq, gp, ga, gq + gp + ga; gq = gp = ga = 0 }\n"
+    "function sub_() { printf \"total,0,0,%.0f,%.2f,%.0f,%.2f\\r\\n\", gq, gp, ga, gq + gp + ga; gq = gp = ga = 0 }\n"
     "NR == 1 { print $0 \",Total\"; next }\n"
     "{ if (NR > 2 && $1 != key) { sub_(); groups++ } ; key = $1\n"
     "  printf \"%s,%.2f\\r\\n\", $0, $4 + $5 + $6\n"
     "  gq += $4; gp += $5; ga += $6; tq += $4; tp += $5; ta += $6 }\n"
-    "END { if (groups > 0) sub_(); printf \"Total*,0,0,%d,%.2f,%d,%.2f\", tq, tp, ta, tq + tp + ta }\n";
+    "END { if (groups > 0) sub_(); printf \"Total*,0,0,%.0f,%.2f,%.0f,%.2f\", tq, tp, ta, tq + tp + ta }\n";
 
 // "k1,k2,qty,price,amount" lines of the group lines of a summary.
 std::string GroupLines(const csv::Table& t) {

@@ -10,6 +10,7 @@
 #include "csv/csv_crosstab.h"
 #include "csv/csv_groupsum.h"
 #include "csv/csv_pivotkeys.h"
+#include "csv/csv_totals.h"
 #include "csv_test_util.h"
 #include "fw/alloc.h"
 
@@ -178,6 +179,24 @@ TEST(CsvGroupSummary, OneTwoAndThreeKeyFields) {
             Cross("o,i,v\r\nA,x,1\r\nA,x,2\r\n", 2, 0, 0, 1));
   // No data rows: one empty row is summed.
   EXPECT_EQ("k,v,Total\r\n,0,0\r\nTotal,0,0", Cross("k,v\r\n", 1, 0, 0, 0));
+}
+
+TEST(CsvCrossTabulate, QuotedLineBreaksStayInTheirCells) {
+  // A multi-line key is one key, told from its first line; a number stops
+  // at the break code; the label keeps its codes.
+  const std::string file = "k,v\r\n\"a\r\nb\",1\r\n\"a\r\nb\",2\r\n\"a\",\"4\r\n5\"\r\n";
+  const auto lines = Lines(Cross(file, 1, 0, 0, 0));
+  ASSERT_EQ(4u, lines.size());
+  EXPECT_EQ("\"a\x7f\x0e" "b\",3,3", lines[1]);
+  EXPECT_EQ("\"a\",4,4", lines[2]);
+  auto t = MakeTable(file);
+  Recorder rec;
+  ASSERT_EQ(0, csv::CsvTotals(*t, 1, 1, "", &rec));
+  const auto totals = Lines(Text(*t));
+  ASSERT_EQ(7u, totals.size());
+  EXPECT_EQ("\"a\x7f\x0e" "b\",2,2", totals[2]);
+  EXPECT_EQ("total,3,3", totals[3]);
+  EXPECT_EQ("\"a\",\"4\x7f\x0e" "5\",4", totals[4]);
 }
 
 TEST(CsvCrossTabulate, MemoryFailuresLeaveTheTableUnchanged) {
