@@ -181,6 +181,16 @@ TEST(CsvGroupSummary, OneTwoAndThreeKeyFields) {
   EXPECT_EQ("k,v,Total\r\n,0,0\r\nTotal,0,0", Cross("k,v\r\n", 1, 0, 0, 0));
 }
 
+TEST(CsvCrossTabulate, HeadLinesStayAndTheTitleLineIsKept) {
+  auto t = MakeTable("head\r\nk,v\r\na,1\r\n~note\r\n");
+  t->m_nCurLine = 2;
+  Recorder rec;
+  ASSERT_EQ(0, csv::CsvCrossTabulate(*t, 1, 0, 0, 0, "", 0, &rec));
+  EXPECT_EQ("head\r\nk,v,Total\r\na,1,1\r\nTotal,1,1\r\n~note\r\n", Text(*t));
+  EXPECT_EQ(2u, t->m_nCurLine);
+  csvtest::ExpectIndexesAgain(*t);
+}
+
 TEST(CsvCrossTabulate, QuotedLineBreaksStayInTheirCells) {
   // A multi-line key is one key, told from its first line; a number stops
   // at the break code; the label keeps its codes.
