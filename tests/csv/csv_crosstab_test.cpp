@@ -209,6 +209,18 @@ TEST(CsvCrossTabulate, QuotedLineBreaksStayInTheirCells) {
   EXPECT_EQ("\"a\",\"4\x7f\x0e" "5\",4", totals[4]);
 }
 
+TEST(CsvGroupSummary, ASummaryLargerThanItsTableComesOutWhole) {
+  // Three key fields, every row its own outer group: three lines a row,
+  // far past the table's length + 150,000 bytes.
+  std::string file = "o,m,i,v\r\n";
+  for (int r = 0; r < 20000; ++r) file += "o" + std::to_string(100000 + r) + ",m,i,1\r\n";
+  const auto lines = Lines(Cross(file, 3, 0, 0, 0));
+  ASSERT_EQ(1u + 3 * 20000 + 1, lines.size());
+  EXPECT_GT(lines.size() * 20, file.size() + 150000);
+  EXPECT_EQ("o119999,--total--,--------,1,1", lines[lines.size() - 2]);
+  EXPECT_EQ("Total,*,*,20000,20000", lines.back());
+}
+
 TEST(CsvCrossTabulate, MemoryFailuresLeaveTheTableUnchanged) {
   // Big enough for the summary's output to grow.
   std::string file = "h\r\nn,v,o,i\r\n";
