@@ -28,7 +28,7 @@ TEST_F(CsvTotalsViewTest, SubtotalRowsAreShown) {
   v->m_strStmtOperand = "";
   EXPECT_EQ(0, v->CsvTotals(1, 1));
   EXPECT_EQ("k\tv\tTotal\n\x83\x5C\t1\t1\n\x83\x5C\t2\t2\ntotal\t3\t3\nb\t5\t5\ntotal\t5\t5\nTotal*\t8\t8", ControlText(v));
-  EXPECT_EQ(5, v->m_table.m_nLastRow);
+  EXPECT_EQ(6, v->m_table.m_nLastRow);  // seven rows
 }
 
 TEST_F(CsvTotalsViewTest, AMemoryFailureIsReportedWithItsCode) {
