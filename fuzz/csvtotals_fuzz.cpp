@@ -2,16 +2,19 @@
 // random arguments, a random operand (a column list, "N" limits, '^'
 // product lists, '|' explicit lists, labels), a random title line and, at
 // times, a refused allocation. A success indexes again to the counts the
-// table holds and ends with its grand-total row; a failure leaves the table
-// byte-identical with the same counts.
+// table holds, ends with its grand-total row, and the totals keep every row
+// (one row more in modes 0 and 2, at least that in mode 1, at most that in
+// mode 3); a failure leaves the table byte-identical with the same counts.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "csv/csv_crosstab.h"
 #include "csv/csv_index.h"
+#include "csv/csv_rows.h"
 #include "csv/csv_table.h"
 #include "csv/csv_totals.h"
 #include "fw/alloc.h"
@@ -39,6 +42,12 @@ int FirstNumber(const std::string& s) {
   long long v = 0;
   for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = v < 100000000 ? v * 10 + (s[i] - '0') : v;
   return static_cast<int>(v);
+}
+
+std::size_t RowCount(const std::uint8_t* t, std::uint32_t n) {
+  std::vector<csv::RowSpan> rows;
+  csv::SplitRows(t, n, &rows);
+  return rows.size();
 }
 
 // The last line of the content (after its last row end).
@@ -79,6 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string before(reinterpret_cast<const char*>(t->m_pTextBuf), t->m_nTextLen);
   const auto lastRow = t->m_nLastRow;
   const auto fields = t->m_nFieldCount;
+  const std::size_t rowsBefore = RowCount(t->m_pTextBuf, t->m_nTextLen);
   Quiet host;
   fw::alloctest::Reset();
   if (failAt) fw::alloctest::FailFrom(failAt * 2 - 1);
@@ -91,6 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   CheckIndex(*t);
+  // Totals keep every row: one grand-total row more in modes 0 and 2, at
+  // least that with subtotal rows, at most that with merged rows.
+  if (!cross && rowsBefore > 0 && curLine == 1) {
+    const std::size_t after = RowCount(t->m_pTextBuf, t->m_nTextLen);
+    if ((mode == 0 || mode == 2) && after != rowsBefore + 1) __builtin_trap();
+    if (mode == 1 && after < rowsBefore + 1) __builtin_trap();
+    if (mode == 3 && after > rowsBefore + 1) __builtin_trap();
+  }
   // Without a '~' tail the grand-total row ends the text.
   if (file.find('~') == std::string::npos && file.find('\0') == std::string::npos) {
     const std::string last = LastLine(*t);
