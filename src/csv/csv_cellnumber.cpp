@@ -6,8 +6,11 @@ namespace {
 constexpr std::int64_t kMax = INT64_MAX;
 
 // value * 10 + digit, held at kMax once it would pass it.
-std::int64_t Push(std::int64_t value, int digit) {
-  if (value > (kMax - digit) / 10) return kMax;
+std::int64_t Push(std::int64_t value, int digit, bool* overflow) {
+  if (value > (kMax - digit) / 10) {
+    *overflow = true;
+    return kMax;
+  }
   return value * 10 + digit;
 }
 
@@ -26,7 +29,7 @@ CellNumber ReadCellNumber(const std::uint8_t* p, const std::uint8_t* end) {
   for (; p < end; ++p) {
     const std::uint8_t c = *p;
     if (c >= '0' && c <= '9') {
-      all = Push(all, c - '0');
+      all = Push(all, c - '0', &n.overflow);
       if (dot) {
         if (places < 8) frac = frac * 10 + (c - '0');
         if (places < 0x7FFF) ++places;

@@ -23,6 +23,9 @@ struct CellNumber {
   // wraps) and carries the sign.
   std::int64_t mantissa = 0;
   int scale = 0;
+  // The digits did not fit 63 bits: the mantissa saturated (the totals
+  // write such a cell's sums as "overflow").
+  bool overflow = false;
   // The sort key's parts: the integer part (the digits before the last '.',
   // saturated at INT64_MAX in magnitude) and the first 8 decimals as an
   // integer padded with zeros ("-5.25" -> integer -5, fraction8 -25000000);

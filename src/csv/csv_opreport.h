@@ -32,6 +32,13 @@ enum OpFailure : int {
   kRewriteFailed = 145,      // column rewrite: memory
   kSplitWork = 150,          // bracketed lists: work buffer
   kSplitFinal = 151,         // bracketed lists: final buffer
+  kTotalsOutput = 157,       // totals: output
+  kTotalsReplace = 158,      // totals: working buffer not replaced
+  kTotalsSaveArea = 159,     // totals: head and tail; cross tabulation: output or save area
+  kPivotSort = 160,          // cross tabulation: the sort or the pivot
+  kSummaryOutput = 161,      // group summary: output
+  kSummaryFull = 162,        // group summary: output could not grow
+  kSummaryReplace = 163,     // cross tabulation: working buffer not replaced
   kFixedWidthOutput = 164,   // blank-aligned text: output
   kFixedWidthReplace = 165,  // blank-aligned text: working buffer
   kRegroupWork = 167,        // regrouping: work buffer

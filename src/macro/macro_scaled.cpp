@@ -1,6 +1,5 @@
 #include "macro/macro_scaled.h"
 
-#include <cstdio>
 #include <string>
 
 namespace macro {
@@ -9,7 +8,6 @@ namespace {
 
 // Scales are kept within this bound so that sums of scales stay in range.
 constexpr long long kScaleBound = 100000;
-constexpr int kFormatLimit = 200;
 
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
@@ -103,45 +101,7 @@ void ParseScaledNumber(const CString& text, std::int64_t* mantissa, int* scale) 
 }
 
 CString FormatScaledNumber(std::int64_t mantissa, int scale, int pad) {
-  const bool negative = mantissa < 0;
-  // The magnitude as unsigned: INT64_MIN has no positive counterpart.
-  const std::uint64_t a = negative ? 0u - static_cast<std::uint64_t>(mantissa) : static_cast<std::uint64_t>(mantissa);
-  char digits[64];
-  if (a <= 1000000000u) {
-    std::snprintf(digits, sizeof digits, pad == 1 ? "%30u" : "%u", static_cast<unsigned>(a));
-  } else {
-    const unsigned hi = static_cast<unsigned>(a / 1000000000000u);
-    const unsigned mid = static_cast<unsigned>(a / 1000000u % 1000000u);
-    const unsigned low = static_cast<unsigned>(a % 1000000u);
-    if (hi != 0) std::snprintf(digits, sizeof digits, pad == 1 ? "%18u%06u%06u" : "%u%06u%06u", hi, mid, low);
-    else std::snprintf(digits, sizeof digits, pad == 1 ? "%24u%06u" : "%u%06u", mid, low);
-  }
-  std::string t = digits;
-  if (scale == kScaleInteger) return CString(negative ? "-" + t : t);
-  if (scale < 0) {
-    // Trailing zeros of a negative scale ("1.5E3" prints 1500).
-    const long long zeros = -static_cast<long long>(scale);
-    t.append(static_cast<std::size_t>(zeros < kFormatLimit ? zeros : kFormatLimit), '0');
-  } else if (scale > 0) {
-    // The point goes among the digits; a padded number keeps its blanks.
-    std::size_t lead = 0;
-    while (lead < t.size() && t[lead] == ' ') ++lead;
-    std::string body = t.substr(lead);
-    const std::size_t s = static_cast<std::size_t>(scale);
-    if (body.size() <= s) {
-      std::string z = "0.";
-      const std::size_t fill = s - body.size();
-      z.append(fill < kFormatLimit ? fill : kFormatLimit, '0');
-      body = z + body;
-    } else {
-      body.insert(body.size() - s, ".");
-    }
-    const std::size_t width = lead > 0 ? t.size() + 1 : 0;  // a padded number gains its point
-    t = body.size() < width ? std::string(width - body.size(), ' ') + body : body;
-  }
-  if (negative) t.insert(0, "-");
-  if (t.size() > kFormatLimit) t.resize(kFormatLimit);
-  return CString(std::move(t));
+  return csv::FormatScaledNumber(mantissa, scale, pad);
 }
 
 }  // namespace macro

@@ -7,11 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "csv/csv_scaled.h"
 #include "fw/cstring.h"
 
 namespace macro {
 
-constexpr int kScaleInteger = 999;
+constexpr int kScaleInteger = csv::kScaleInteger;
 
 // Reads a number from text: one leading double quote is skipped, "-" before
 // the first digit makes it negative, "0x" reads hex, ",", blanks, "+", "\"
@@ -30,7 +31,8 @@ bool ParseScaledNumberWhole(const char* text, std::size_t length, std::int64_t* 
 // Writes a scaled number: the digits (right-aligned in 30 places when pad
 // is 1), the decimal point before the last `scale` digits ("0." and zeros
 // when there are not enough), nothing more for scale 999, and the zeros of a
-// negative scale ("1500" for 15 with scale -2). At most 200 bytes.
+// negative scale ("1500" for 15 with scale -2). At most 200 bytes. The one
+// routine is csv::FormatScaledNumber, which the CSV totals share.
 CString FormatScaledNumber(std::int64_t mantissa, int scale, int pad);
 
 }  // namespace macro

@@ -173,6 +173,14 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   bool CsvPadShortRows(const CString& fill, int mode);  // true when the table was rewritten
   CString CsvOrderColumnsByTitle(const CString& text, int mode, int fixedCount);
   void CsvToFixedWidthText();
+
+  // --- CSV totals and cross tabulation (dvkview_csvtotals.cpp) -------------
+  // Thin entries over csv/csv_totals.h and csv/csv_crosstab.h: the CSV
+  // check, the operand from m_strStmtOperand, messages through
+  // ReportMessage, and the redisplay of the new table. 0 on success, -1 when
+  // the view shows no CSV table or the operation failed (table unchanged).
+  int CsvTotals(int mode, int keyColumn);
+  int CsvCrossTabulate(int firstArg, int keyLevels, int countFlag, int fourthArg);
   // 33045 "不足列追加(&F)": pads the short rows with empty cells and redisplays.
   void OnCsvAddMissingColumns();
   // 33123 "行列入替え(&H)": swaps rows and columns and redisplays.
