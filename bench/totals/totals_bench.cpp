@@ -103,15 +103,15 @@ std::string GroupLines(const csv::Table& t) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "-apply") return Apply(argv[2]);
-  int next = 1;
-  const int runs = bench::TakeRuns(argc, argv, 5, &next);
-  const long rows = next < argc ? std::atol(argv[next]) : 1000000;
-  const std::string path = "/tmp/tabrye_totals_bench_" + std::to_string(rows) + ".csv";
-  if (!bench::EnsureFile(path, [rows] { return MakeFile(rows); })) return 1;
+  bench::FileBench fb;
+  if (!bench::PrepareFileBench(argc, argv, "totals", MakeFile, &fb)) return 1;
+  const int runs = fb.runs;
+  const long rows = fb.rows;
+  const std::string& path = fb.path;
+  const std::string& ours = fb.ours;
   const std::string awkPath = "/tmp/tabrye_totals_bench.awk";
   if (!bench::WriteFile(awkPath, kMawk)) return 1;
 
-  const std::string ours = std::string("'") + argv[0] + "' -apply '" + path + "'";
   const std::string mawk = "LC_ALL=C mawk -f '" + awkPath + "' '" + path + "'";
   const bench::Paired p = bench::RunCommandsPaired(
       runs, ours, mawk, [](const std::string& a, const std::string& b) { return a == b && !a.empty(); });
