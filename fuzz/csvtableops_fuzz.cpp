@@ -24,25 +24,8 @@
 #include "csv/csv_titleorder.h"
 #include "csv/csv_transpose.h"
 #include "csv/csv_widths.h"
+#include "fuzz/csv_fuzz_check.h"
 #include "fw/alloc.h"
-
-namespace {
-
-struct Quiet : csv::OpHost {
-  int ReportMessage(int, const CString&) override { return 1; }
-};
-
-void CheckIndex(const csv::Table& t) {
-  if (t.m_nTextLen >= t.m_nWorkSize) __builtin_trap();
-  if (t.m_pTextBuf[t.m_nTextLen] != 0) __builtin_trap();
-  auto f = std::make_unique<csv::TableFields>();
-  *f = t;
-  std::uint32_t len = 0, cols = 0;
-  const std::int32_t last = csv::BuildCsvIndex(*f, t.m_pTextBuf, t.m_nTextLen, &len, &cols, csv::kCsvScanOnly, -1);
-  if (last != t.m_nLastRow) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 5 || size > 3000) return 0;
@@ -68,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string before(reinterpret_cast<const char*>(t->m_pTextBuf), t->m_nTextLen);
   const auto lastRow = t->m_nLastRow;
   const auto fields = t->m_nFieldCount;
-  Quiet host;
+  fuzzsupport::QuietOpHost host;
   fw::alloctest::Reset();
   if (failAt) fw::alloctest::FailAt(failAt);
   int rc = 0;
@@ -129,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (op == 8) return 0;
   (void)refused;
-  CheckIndex(*t);
+  fuzzsupport::CheckTableIndex(*t, false);
   if ((op == 9 || op == 10) && after != before) __builtin_trap();
   if (op == 0 && t->m_nLastRow > lastRow) __builtin_trap();
   return 0;

@@ -17,23 +17,10 @@
 #include "csv/csv_rows.h"
 #include "csv/csv_table.h"
 #include "csv/csv_totals.h"
+#include "fuzz/csv_fuzz_check.h"
 #include "fw/alloc.h"
 
 namespace {
-
-struct Quiet : csv::OpHost {
-  int ReportMessage(int, const CString&) override { return 1; }
-};
-
-void CheckIndex(const csv::Table& t) {
-  if (t.m_nTextLen >= t.m_nWorkSize) __builtin_trap();
-  if (t.m_pTextBuf[t.m_nTextLen] != 0) __builtin_trap();
-  auto f = std::make_unique<csv::TableFields>();
-  *f = t;
-  std::uint32_t len = 0, cols = 0;
-  const std::int32_t last = csv::BuildCsvIndex(*f, t.m_pTextBuf, t.m_nTextLen, &len, &cols, csv::kCsvScanOnly, -1);
-  if (last != t.m_nLastRow || cols != t.m_nFieldCount) __builtin_trap();
-}
 
 // The first decimal number of the text, as the view reads the "N" limit.
 int FirstNumber(const std::string& s) {
@@ -89,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto lastRow = t->m_nLastRow;
   const auto fields = t->m_nFieldCount;
   const std::size_t rowsBefore = RowCount(t->m_pTextBuf, t->m_nTextLen);
-  Quiet host;
+  fuzzsupport::QuietOpHost host;
   fw::alloctest::Reset();
   if (failAt) fw::alloctest::FailFrom(failAt * 2 - 1);
   const int rc = cross ? csv::CsvCrossTabulate(*t, a1, a2 == 4 ? 0 : a2, a3, a4, operand, FirstNumber(operand), &host)
@@ -100,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (t->m_nLastRow != lastRow || t->m_nFieldCount != fields || t->m_nCurLine != curLine) __builtin_trap();
     return 0;
   }
-  CheckIndex(*t);
+  fuzzsupport::CheckTableIndex(*t, true);
   // Totals keep every row: one grand-total row more in modes 0 and 2, at
   // least that with subtotal rows, at most that with merged rows.
   if (!cross && rowsBefore > 0 && curLine == 1) {

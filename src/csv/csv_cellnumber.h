@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "csv/csv_buffer.h"
+
 namespace csv {
 
 struct CellNumber {
@@ -37,5 +39,20 @@ struct CellNumber {
 // Reads the field starting at `p` up to `end` (or the first byte that ends
 // a number). A leading double quote is passed over like any byte 0x20-0x40.
 CellNumber ReadCellNumber(const std::uint8_t* p, const std::uint8_t* end);
+
+// The count of the totals' count mode: a cell counts when it holds a byte
+// other than a double quote (so "" counts as empty).
+inline bool CellIsFilled(const std::uint8_t* b, const std::uint8_t* e) {
+  for (; b < e; ++b)
+    if (*b != '"') return true;
+  return false;
+}
+
+// The fields of a row's bytes [b, e): one more than its 0x06 separators.
+inline std::uint32_t FieldsOfRow(const std::uint8_t* b, const std::uint8_t* e) {
+  std::uint32_t k = 1;
+  for (; b < e; ++b) k += *b == CSV_FIELD_SEP;
+  return k;
+}
 
 }  // namespace csv

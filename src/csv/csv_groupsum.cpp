@@ -10,19 +10,6 @@ namespace {
 
 constexpr std::uint32_t kKeyBytes = 200;
 
-bool Filled(const std::uint8_t* b, const std::uint8_t* e) {
-  for (; b < e; ++b) {
-    if (*b != '"') return true;
-  }
-  return false;
-}
-
-std::uint32_t CountFields(const std::uint8_t* b, const std::uint8_t* e) {
-  std::uint32_t k = 1;
-  for (; b < e; ++b) k += *b == CSV_FIELD_SEP;
-  return k;
-}
-
 using Sums = std::vector<ScaledSum>;
 
 void AddInto(Sums& to, Sums& from) {
@@ -58,7 +45,7 @@ bool WriteGroupSummary(const std::uint8_t* t, const std::vector<RowSpan>& rows, 
   // The value count: the widest row's fields after the key fields.
   std::uint32_t widest = 0;
   for (std::size_t r = first; r < end; ++r) {
-    const std::uint32_t n = CountFields(t + rows[r].start, t + rows[r].end);
+    const std::uint32_t n = FieldsOfRow(t + rows[r].start, t + rows[r].end);
     if (n > widest) widest = n;
   }
   std::uint32_t count = widest > keyFields ? widest - keyFields : 0;
@@ -144,7 +131,7 @@ bool WriteGroupSummary(const std::uint8_t* t, const std::vector<RowSpan>& rows, 
         const std::uint32_t v = j - keyFields;
         if (v >= count) break;
         if (args.count) {
-          if (Filled(f, fe)) cur[v].Add(1, 0);
+          if (CellIsFilled(f, fe)) cur[v].Add(1, 0);
         } else {
           const CellNumber c = ReadCellNumber(f, fe);
           if (c.overflow) cur[v].overflow = true;

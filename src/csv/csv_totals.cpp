@@ -35,20 +35,6 @@ Span FieldOf(const std::uint8_t* b, const std::uint8_t* e, std::uint32_t column0
   return Span{b, static_cast<std::uint32_t>(f - b)};
 }
 
-// A cell's count: 1 when it holds a byte other than a double quote.
-bool Filled(const std::uint8_t* b, const std::uint8_t* e) {
-  for (; b < e; ++b) {
-    if (*b != '"') return true;
-  }
-  return false;
-}
-
-std::uint32_t CountFields(const std::uint8_t* b, const std::uint8_t* e) {
-  std::uint32_t k = 1;
-  for (; b < e; ++b) k += *b == CSV_FIELD_SEP;
-  return k;
-}
-
 void AddCell(ScaledSum& s, const CellNumber& c) {
   if (c.overflow) s.overflow = true;
   else s.Add(c.mantissa, c.scale);
@@ -62,7 +48,7 @@ class TotalsPass {
   void Title(const RowSpan& r) {
     out_.Put(t_ + r.start, r.end - r.start);
     out_.Put("\x06Total\r\n", 8);
-    n_ = CountFields(t_ + r.start, t_ + r.end);
+    n_ = FieldsOfRow(t_ + r.start, t_ + r.end);
   }
 
   void Row(const RowSpan& r) {
@@ -88,7 +74,7 @@ class TotalsPass {
       const std::uint8_t* fe = s ? static_cast<const std::uint8_t*>(s) : e;
       if (j >= 1 && j < kMaxColumns && summed_[j + 1]) {
         if (mode_ == 2) {
-          const int c = Filled(f, fe) ? 1 : 0;
+          const int c = CellIsFilled(f, fe) ? 1 : 0;
           group_[j].Add(c, 0);
           grand_[j].Add(c, 0);
           rowSum.Add(c, 0);
