@@ -4,6 +4,7 @@
 // failure leaving the table as it was.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "csv/csv_totals.h"
 #include "csv_test_util.h"
 #include "fw/alloc.h"
+#include "support/alloc_walk.h"
 
 namespace {
 
@@ -227,28 +229,29 @@ TEST(CsvCrossTabulate, MemoryFailuresLeaveTheTableUnchanged) {
   for (int k = 0; k < 400; ++k) file += "a" + std::to_string(k) + ",1,A,x\r\n";
   file += "~c\r\n";
   std::vector<int> seen;
+  struct State {
+    std::unique_ptr<csv::Table> t;
+    std::string before;
+    Recorder rec;
+  };
   for (int levels : {0, 2}) {
-    for (long n = 1;; ++n) {
-      auto t = MakeTable(file);
-      t->m_nCurLine = 2;
-      const std::string before = csvtest::Raw(*t);
-      Recorder rec;
-      fw::alloctest::Reset();
-      fw::alloctest::FailAt(n);
-      const int r = csv::CsvCrossTabulate(*t, 1, levels, 0, 0, "", 0, &rec);
-      const bool reached = fw::alloctest::Count() >= n;
-      fw::alloctest::Reset();
-      if (!reached) {
-        EXPECT_EQ(0, r);
-        break;
-      }
-      ASSERT_NE(0, r) << n;
-      ASSERT_EQ(1u, rec.calls.size());
-      EXPECT_EQ(r, rec.calls[0].first);
-      seen.push_back(r);
-      EXPECT_EQ(before, csvtest::Raw(*t));
-      EXPECT_EQ(2u, t->m_nCurLine);
-    }
+    const int last = testsupport::WalkAllocationFailures(
+        [&] {
+          State st{MakeTable(file), "", {}};
+          st.t->m_nCurLine = 2;
+          st.before = csvtest::Raw(*st.t);
+          return st;
+        },
+        [&](State& st) { return csv::CsvCrossTabulate(*st.t, 1, levels, 0, 0, "", 0, &st.rec); },
+        [&](long n, int r, State& st) {
+          ASSERT_NE(0, r) << n;
+          ASSERT_EQ(1u, st.rec.calls.size());
+          EXPECT_EQ(r, st.rec.calls[0].first);
+          seen.push_back(r);
+          EXPECT_EQ(st.before, csvtest::Raw(*st.t));
+          EXPECT_EQ(2u, st.t->m_nCurLine);
+        });
+    EXPECT_EQ(0, last);
   }
   for (int code = 159; code <= 163; ++code) EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), code)) << code;
 }

@@ -3,6 +3,7 @@
 // allocation failure leaving the table as it was.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "csv/csv_cellnumber.h"
@@ -10,6 +11,7 @@
 #include "csv/csv_totals.h"
 #include "csv_test_util.h"
 #include "fw/alloc.h"
+#include "support/alloc_walk.h"
 
 namespace {
 
@@ -169,30 +171,32 @@ TEST(CsvTotals, ANarrowTableWithSubtotalsComesOutComplete) {
 TEST(CsvTotals, MemoryFailuresLeaveTheTableUnchanged) {
   const std::string file = "h\r\nk,v\r\na,1\r\na,2\r\nb,3\r\n~c\r\n";
   bool seen[3] = {};
-  for (long n = 1;; ++n) {
-    auto t = MakeTable(file);
-    t->m_nCurLine = 2;
-    const std::string before(reinterpret_cast<const char*>(t->m_pTextBuf), t->m_nTextLen);
-    const std::int32_t lastRow = t->m_nLastRow;
+  struct State {
+    std::unique_ptr<csv::Table> t;
+    std::string before;
+    std::int32_t lastRow;
     Recorder rec;
-    fw::alloctest::Reset();
-    fw::alloctest::FailAt(n);
-    const int r = csv::CsvTotals(*t, 1, 1, "", &rec);
-    const bool reached = fw::alloctest::Count() >= n;
-    fw::alloctest::Reset();
-    if (!reached) {
-      EXPECT_EQ(0, r);
-      break;
-    }
-    ASSERT_NE(0, r) << n;
-    ASSERT_EQ(1u, rec.calls.size());
-    EXPECT_EQ(r, rec.calls[0].first);
-    EXPECT_EQ("", rec.calls[0].second);
-    seen[r - 157] = true;
-    EXPECT_EQ(before, std::string(reinterpret_cast<const char*>(t->m_pTextBuf), t->m_nTextLen));
-    EXPECT_EQ(lastRow, t->m_nLastRow);
-    EXPECT_EQ(2u, t->m_nCurLine);
-  }
+  };
+  const int last = testsupport::WalkAllocationFailures(
+      [&] {
+        State st{MakeTable(file), "", 0, {}};
+        st.t->m_nCurLine = 2;
+        st.before.assign(reinterpret_cast<const char*>(st.t->m_pTextBuf), st.t->m_nTextLen);
+        st.lastRow = st.t->m_nLastRow;
+        return st;
+      },
+      [&](State& st) { return csv::CsvTotals(*st.t, 1, 1, "", &st.rec); },
+      [&](long n, int r, State& st) {
+        ASSERT_NE(0, r) << n;
+        ASSERT_EQ(1u, st.rec.calls.size());
+        EXPECT_EQ(r, st.rec.calls[0].first);
+        EXPECT_EQ("", st.rec.calls[0].second);
+        seen[r - 157] = true;
+        EXPECT_EQ(st.before, std::string(reinterpret_cast<const char*>(st.t->m_pTextBuf), st.t->m_nTextLen));
+        EXPECT_EQ(st.lastRow, st.t->m_nLastRow);
+        EXPECT_EQ(2u, st.t->m_nCurLine);
+      });
+  EXPECT_EQ(0, last);
   EXPECT_TRUE(seen[0] && seen[1] && seen[2]);
 }
 
