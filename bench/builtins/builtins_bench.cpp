@@ -38,18 +38,8 @@ int main(int argc, char** argv) {
   const std::string& ours = fb.ours;
   const std::string awk = "LC_ALL=C gawk -F, 'BEGIN { OFS = \",\" } NR > 1 { $1 = sprintf(\"%10s\", $1) } { print }' "
                           "ORS='\\n' '" + path + "'";
-  std::string a, b;
-  const bench::Paired p = bench::RunPaired(
-      runs,
-      [&](bool* ok) {
-        const double s = bench::RunCapture(ours, &a, ok);
-        return s;
-      },
-      [&](bool* ok) {
-        const double s = bench::RunCapture(awk, &b, ok);
-        *ok = *ok && a == b;
-        return s;
-      });
+  const bench::Paired p = bench::RunCommandsPaired(
+      runs, ours, awk, [](const std::string& a, const std::string& b) { return a == b; });
   bench::PrintRow("builtins", "#FS10 over column 1 of " + std::to_string(rows) + " rows", "gawk sprintf(\"%10s\")",
                   p, "<= 1.0");
   return 0;

@@ -54,18 +54,8 @@ int main(int argc, char** argv) {
   const std::string& ours = fb.ours;
   const std::string awk = "LC_ALL=C awk -F, 'BEGIN { OFS = \",\" } NR > 1 { $2 = toupper($2) } { print }' ORS='\\n' '" +
                           path + "'";
-  std::string a, b;
-  const bench::Paired p = bench::RunPaired(
-      runs,
-      [&](bool* ok) {
-        const double s = bench::RunCapture(ours, &a, ok);
-        return s;
-      },
-      [&](bool* ok) {
-        const double s = bench::RunCapture(awk, &b, ok);
-        *ok = *ok && a == b;
-        return s;
-      });
+  const bench::Paired p = bench::RunCommandsPaired(
+      runs, ours, awk, [](const std::string& a, const std::string& b) { return a == b; });
   bench::PrintRow("cmdfunc", "#UP over column 2 of " + std::to_string(rows) + " rows", "awk toupper($2)", p,
                   "< 3");
   return 0;
