@@ -165,6 +165,10 @@ ItemTotalsPlan PlanItemTotals(int anchorColumn, int column, int titleLine, int l
 
 // ---------------------------------------------------------------------------
 // Columns and rows (codes 11-14).
+//
+// Check-list entries hold 1-based row numbers, as the check statement
+// ("&CKL") and "#CK" keep them (0 = an empty entry); the functions below
+// take the view's 0-based rows and read the list through its one reader.
 
 // Code 11: the column list of the deletion ("%d" of c).
 std::string DeleteColumnList(int column);
