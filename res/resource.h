@@ -75,6 +75,7 @@
 #define ID_CSV_TRIM_TRAILING 33113
 #define ID_CSV_TITLE_FIX 33207
 #define ID_CSV_TITLE_AUTO 33208
+#define ID_CSV_SHOW_TITLE 33098
 // Macro section of the right-click menu, key macros
 #define ID_MACRO_HELP_EDIT 33100
 #define ID_MACRO_HELP_FILE 33101
@@ -273,7 +274,6 @@
 #define IDS_NARROW_DELETE           33103
 #define IDS_DLG_EDIT_TITLE          33145
 #define IDS_DLG_EDIT_OPTIONS        33146
-#define IDS_CSV_TO_HTML             33149
 #define IDS_SELECT_CHECK            33152
 #define IDS_DLG_FRAME_SIZE          33153
 #define IDS_DLG_DATA_LINK           33154
