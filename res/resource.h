@@ -270,11 +270,8 @@
 #define IDS_TBL_TOP_RULE            33061
 #define IDS_TBL_LEFT_RULE           33062
 #define IDS_TBL_RIGHT_RULE          33063
-#define IDS_NARROW_SELECT           33097
-#define IDS_NARROW_DELETE           33103
 #define IDS_DLG_EDIT_TITLE          33145
 #define IDS_DLG_EDIT_OPTIONS        33146
-#define IDS_SELECT_CHECK            33152
 #define IDS_DLG_FRAME_SIZE          33153
 #define IDS_DLG_DATA_LINK           33154
 #define IDS_CSV_FROM_HTML           33232

@@ -281,12 +281,24 @@ void CDvkView::RunTotal(ColumnRun& run) {
   std::string header;
   std::string count;
   if (run.code == csv::kColTotal) {
-    const csv::TotalStatement t = csv::ColumnTotalStatement(run.place, csv::CommandBlock(run.place));
-    m_strStmtCommand = "&D171";
-    m_strStmtOperand = t.address.c_str();
-    MacroCsvSelectCommands(CString("&D171="), m_strStmtOperand, 0);
+    const csv::CellBlock block = csv::CommandBlock(run.place);
+    const csv::TotalStatement t = csv::ColumnTotalStatement(run.place, block);
     header = t.header;
     count = std::to_string(t.count);
+    // The cells are totalled as a block (one cell: its column's data rows),
+    // the exact decimal sum of the numbers in it.
+    int c1 = block.c1, c2 = block.c2, r1 = block.r1, r2 = block.r2;
+    if (block.oneCell) {
+      c1 = c2 = run.cell.column;
+      r1 = static_cast<int>(titleLine) + 1;
+      r2 = m_table.m_nLastRow + 1;
+    }
+    CString address;
+    address.Format("#(<<&%d-%d@%d-%d|&@+>>)", c1, c2, r1, r2);
+    m_strStmtCommand = "&D171";
+    m_strStmtOperand = address;
+    ms.m_strMacroVars[kTotalVar] = "0";
+    MacroCsvSelectCommands(CString("&D171="), address, 0);
   } else {
     // The checked rows count one lower in the XL-S shift state: their
     // entries are raised for the run.
@@ -303,9 +315,10 @@ void CDvkView::RunTotal(ColumnRun& run) {
       for (std::uint32_t i = 0; i < used; ++i)
         if (Entry(i) != 0) Set(i, Entry(i) - 1);
     header = csv::CheckedTotalHeader(run.cell.column);
+    count = ms.m_strMacroVars[kCountVar].Str();
   }
-  MacroCsvSelectCommands(CString("&D171="), CString("&D171#AC"), 0);
-  if (run.code == csv::kColCheckedTotal) count = ms.m_strMacroVars[kCountVar].Str();
+  // Thousands commas on the total ("#AC" of the variable).
+  MacroEvalCommandLineFunctions(0, 0, -1, kTotalVar, CString("AC"));
   m_table.m_nCurLine = titleLine;
   const std::string text = csv::TotalMessage(header, ms.m_strMacroVars[kTotalVar].Str(), count);
   fw::ShowMessageBox(m_hWnd, text.c_str(), kTotalCaption, MB_OK);

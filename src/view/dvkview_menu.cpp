@@ -74,6 +74,12 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
       m_nSelAnchorRow = m_nCurRow;
       SendMessage(WM_LBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
       SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+      // Two presses on one point in quick succession count as a double
+      // click for the control, which selects a word: the caret stays at its
+      // start, so a command sees the pressed cell and no selection.
+      long s0 = 0, s1 = 0;
+      ctrl.GetSel(s0, s1);
+      if (s0 != s1) ctrl.SetSel(s0, s0);
       SelectCell(nullptr, 0, 0, 0);
     }
   }
