@@ -12,7 +12,6 @@
 #include <string>
 
 #include "core/docsvc/filekind.h"
-#include "core/textcodec/textcodec.h"
 #include "csv/csv_colcmd.h"
 #include "fw/msgbox.h"
 #include "host/doc_host.h"
@@ -20,6 +19,7 @@
 #include "res/resource.h"
 #include "view/dvkview.h"
 #include "view/viewcore/selectsnapshot.h"
+#include "view/viewcore/sourcedecode.h"
 #include "view/viewcore/statustext.h"
 
 namespace {
@@ -40,19 +40,6 @@ constexpr char kSnapshotFailedText[] = "絞込みの控えを書けないため�
 // The totals boxes.
 constexpr char kTotalCaption[] = "Total";
 constexpr char kOverCheckMax[] = "Over check line max";
-
-// Decodes a source file the way its open read it (the encoding the document
-// found): the undo at counter 0 gives back the table the open gave.
-struct SourceDecode {
-  textcodec::TextEncoding encoding;
-};
-bool DecodeSource(const std::string& bytes, std::string* text, void* ctx) {
-  const auto* d = static_cast<const SourceDecode*>(ctx);
-  textcodec::DecodeResult r;
-  if (!textcodec::DecodeTextToSjis(bytes.data(), bytes.size(), d->encoding, &r)) return false;
-  *text = std::move(r.text);
-  return true;
-}
 
 }  // namespace
 
@@ -93,9 +80,9 @@ CString CDvkView::SelectSnapshotPath(std::int32_t number) {
 void CDvkView::NewTableForUndo() {
   m_nSelectUndoCount = 0;
   m_selectUndo.Clear();
-  const app::DocHost* doc = GetDocument();
-  m_nCsvSourceEncoding = doc ? static_cast<int>(doc->OpenFields().m_openEncoding.encoding)
-                             : static_cast<int>(textcodec::TextEncoding::kShiftJis);
+  // The encoding the open read the file in (kept: another open may change
+  // the document's before the undo reads the file back).
+  if (const app::DocHost* doc = GetDocument()) m_nCsvSourceEncoding = static_cast<int>(doc->OpenFields().m_openEncoding.encoding);
 }
 
 void CDvkView::DoCsvColumnCommand(int code) {
@@ -232,7 +219,8 @@ bool CDvkView::RunSelectUndo(ColumnRun& run) {
   app::DocHost* doc = GetDocument();
   const csv::SelectUndoLog::UndoPlan plan = m_selectUndo.PlanUndo(m_nSelectUndoCount);
   CString path;
-  SourceDecode decode{static_cast<textcodec::TextEncoding>(m_nCsvSourceEncoding)};
+  viewcore::SourceEncoding decode;
+  decode.encoding = m_nCsvSourceEncoding;
   bool (*decodeFn)(const std::string&, std::string*, void*) = nullptr;
   switch (plan.source) {
     case csv::SelectUndoLog::UndoSource::kNotRecorded: {
@@ -245,7 +233,7 @@ bool CDvkView::RunSelectUndo(ColumnRun& run) {
     }
     case csv::SelectUndoLog::UndoSource::kSourceFile:
       path = m_strCsvSourcePath;
-      if (decode.encoding != textcodec::TextEncoding::kShiftJis) decodeFn = &DecodeSource;
+      if (viewcore::NeedsDecoding(decode.encoding)) decodeFn = &viewcore::DecodeSourceFile;
       break;
     case csv::SelectUndoLog::UndoSource::kSnapshot:
       path = SelectSnapshotPath(plan.snapshot);
