@@ -426,9 +426,21 @@ TEST_F(CsvColumnCommandsTest, ChecksBecomeMarksAndMarksBecomeChecksAgain) {
   for (std::uint32_t i = 0; i < v->UsedEnd(); ++i)
     if (v->Entry(i)) again.push_back(v->Entry(i));
   EXPECT_EQ(checked, again);
-  v->DoCsvColumnCommand(csv::kColClearChecks);
-  EXPECT_EQ(0u, v->UsedEnd() ? v->Entry(0) : 0u);
+  // ﾁｪｯｸ解除 in a split view clears the other panes' checks too.
+  v->OnSplitWindow();
+  const std::vector<CDvkView*> others = v->OtherPanes();
+  ASSERT_FALSE(others.empty());
+  for (CDvkView* o : others) {
+    o->m_nEntryListMode = 1;
+    o->m_nEntryListPos = 2;
+  }
+  v->SendMessage(WM_COMMAND, ID_CSV_CLEAR_CHECKS);
   EXPECT_EQ(0u, v->m_nEntryListMode);
+  for (CDvkView* o : others) {
+    EXPECT_EQ(0u, o->m_nEntryListMode);
+    EXPECT_EQ(0u, o->UsedEnd() ? o->Entry(1) : 0u);
+  }
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
 }
 
 // --- rows and columns ---------------------------------------------------------------------
