@@ -75,6 +75,7 @@
 #define ID_CSV_TRIM_TRAILING 33113
 #define ID_CSV_TITLE_FIX 33207
 #define ID_CSV_TITLE_AUTO 33208
+#define ID_CSV_SHOW_TITLE 33098
 // Macro section of the right-click menu, key macros
 #define ID_MACRO_HELP_EDIT 33100
 #define ID_MACRO_HELP_FILE 33101
@@ -269,12 +270,8 @@
 #define IDS_TBL_TOP_RULE            33061
 #define IDS_TBL_LEFT_RULE           33062
 #define IDS_TBL_RIGHT_RULE          33063
-#define IDS_NARROW_SELECT           33097
-#define IDS_NARROW_DELETE           33103
 #define IDS_DLG_EDIT_TITLE          33145
 #define IDS_DLG_EDIT_OPTIONS        33146
-#define IDS_CSV_TO_HTML             33149
-#define IDS_SELECT_CHECK            33152
 #define IDS_DLG_FRAME_SIZE          33153
 #define IDS_DLG_DATA_LINK           33154
 #define IDS_CSV_FROM_HTML           33232

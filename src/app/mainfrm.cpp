@@ -39,14 +39,14 @@ const SIZE kDynamicMin = {10, 10};
 
 // Toolbar sets: command and image of each button (0 = separator). The images
 // are those of the toolbar bitmap (IDR_MAINFRAME): the framework's eight, then
-// find, table edit, sort ascending, sort descending, split, next page and
-// previous page.
+// find, table edit, sort ascending, sort descending, split, next page,
+// previous page and show title.
 const CMainFrame::ToolButton CMainFrame::kFullToolbar[] = {
     {ID_FILE_NEW, 0}, {ID_FILE_OPEN, 1}, {ID_FILE_SAVE, 2}, {0, 0},
     {ID_EDIT_CUT, 3}, {ID_EDIT_COPY, 4}, {ID_EDIT_PASTE, 5}, {0, 0},
     {ID_EDIT_FIND, 8}, {0, 0},
     {ID_TABLE_EDIT_MODE, 9}, {ID_CSV_SORT_ASCENDING, 10}, {ID_CSV_SORT_DESCENDING, 11}, {0, 0},
-    {ID_PAGE_PREVIOUS, 14}, {ID_PAGE_NEXT, 13}, {0, 0},
+    {ID_PAGE_PREVIOUS, 14}, {ID_PAGE_NEXT, 13}, {ID_CSV_SHOW_TITLE, 15}, {0, 0},
     {ID_WINDOW_SPLIT, 12}, {0, 0},
     {ID_FILE_PRINT, 6}, {0, 0}, {ID_APP_ABOUT, 7},
 };

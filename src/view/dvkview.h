@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "csv/csv_colcmd.h"
+#include "csv/csv_selectundo.h"
 #include "csv/csv_table.h"
 #include "fw/cmdset.h"
 #include "fw/richedit.h"
@@ -138,6 +140,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.
   csv::Table m_table;
+  // The snapshots of the narrowing selection this view wrote in this run
+  // (the undo reads no other); emptied when a new file's table comes in.
+  csv::SelectUndoLog m_selectUndo;
   int BuildCsvIndex(const BYTE* text, UINT length, UINT* outLength, UINT* outMaxColumns, int mode,
                     int padColumns);
   // `text` is m_table.m_pTextBuf (its used length) or a NUL-terminated text.
@@ -216,14 +221,45 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void OnUpdatePageStep(CCmdUI* ui);
 
   // --- The narrowing selection dialog (dvkview_narrow.cpp) ----------------
-  // Opens dialog 1149 on the caret's column (m_nCurColumn) with `cond` as
-  // its initial condition and string `helpId` (or the command's caption)
-  // above the condition help (389). IDOK: `cond` and m_strLastSelectCond
-  // take the result; IDCANCEL: the selection is shown again.
-  int RunNarrowSelectDialog(UINT helpId, CString& cond);
-  // 33097 "絞込み選択" from the CSV context menu: the dialog on the caret's
-  // cell; the accepted condition is kept and shown in pane 0.
-  void OnCsvNarrowSelect();
+  // Opens dialog 1149 on 0-based table column `column` (-1: the caret's,
+  // m_nCurColumn) with `cond` as its initial condition and string `helpId`
+  // (or the command's caption) above the condition help (389). IDOK: `cond`
+  // and m_strLastSelectCond take the result; IDCANCEL: the selection is
+  // shown again.
+  int RunNarrowSelectDialog(UINT helpId, CString& cond, int column = -1);
+
+  // --- CSV column commands (dvkview_colcmd.cpp, dvkview_colcmd_rows.cpp) --
+  // One command on the caret's cell or the block from the anchor cell
+  // (m_nSelAnchorColumn, m_nSelAnchorRow) to it; `code` is one of
+  // csv::ColumnCommandCodes (0-19, 21-28; others do nothing). The CSV
+  // menu's row and column commands call it with codes 4-7 and 11-14.
+  void DoCsvColumnCommand(int code);
+  // A new file's table came into the view: no narrowing step to undo, and
+  // the encoding the undo reads the file back in.
+  void NewTableForUndo();
+  // The handlers of the CSV context menu (one code each).
+  void OnCsvFindColumn();     // 33104, code 9
+  void OnCsvNarrowSelect();   // 33097, code 0
+  void OnCsvNarrowDelete();   // 33103, code 2
+  void OnCsvSelectCheck();    // 33152, code 19
+  void OnCsvUndoSelect();     // 33099, code 1
+  void OnCsvColumnSum();      // 33107, code 3
+  void OnCsvItemTotals();     // 33108, code 8
+  void OnCsvCheckedSum();     // 33120, code 16
+  void OnCsvCheckToMark();    // 33119, code 15
+  void OnCsvMarkToCheck();    // 33148, code 17
+  void OnCsvClearChecks();    // 33149, code 18 (and the other panes)
+  void OnCsvQuoteCut();       // 33111, code 22
+  void OnCsvQuoteAdd();       // 33110, code 21
+  void OnCsvThousands();      // 33109, code 10
+  void OnCsvAlignRight();     // 33195, code 25
+  void OnCsvAlignLeft();      // 33196, code 26
+  void OnCsvAlignCenter();    // 33197, code 27
+  void OnCsvTrimTrailing();   // 33113, code 24
+  void OnCsvTitleFix();       // 33207, code 28
+  void OnCsvTitleAuto();      // 33208, code 28
+  // 33098 (toolbar): moves the page top so the title row shows.
+  void OnCsvShowTitle();
 
   // --- rich-edit streams (document buffer <-> control) ---------------------
   // EM_STREAMOUT SF_RTF (mode 1: the selection) into the document's m_pText
@@ -423,6 +459,47 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void RunPageCommand(bool next);
   // The redisplay after a table change, then the other panes of a split.
   void RedisplayChangedTable();
+
+  // One run of DoCsvColumnCommand: what the prologue read and what the
+  // steps leave for the common end.
+  struct ColumnRun {
+    int code = 0;
+    CString sourcePath;          // m_strCsvSourcePath, put back at the end
+    int scrollX = 0;             // horizontal scroll position
+    long selStart = 0, selEnd = 0;
+    int firstLine = 0;           // first visible line
+    int caretLine = 0, selEndLine = 0;
+    long caretOffset = 0;        // the caret's offset in its line
+    std::uint32_t curColumn = 0; // m_nCurColumn of the caret cell
+    csv::ColumnCommandPlace place;
+    csv::CommandCell cell;
+    int caretRowAfter = -1;      // codes 13, 14: the row the caret goes to
+    bool checksFull = false;     // code 17: the list filled up
+    bool undoneToSource = false; // code 1 read the source file
+    CString statusText;          // pane 0 at the end
+  };
+  // The document's window-update lock for one scope.
+  class UpdateLockGuard {
+   public:
+    explicit UpdateLockGuard(CDvkView& view);
+    ~UpdateLockGuard();
+    UpdateLockGuard(const UpdateLockGuard&) = delete;
+    UpdateLockGuard& operator=(const UpdateLockGuard&) = delete;
+
+   private:
+    app::DocHost* doc_;
+  };
+  csv::ColumnCommandPlace ColumnCommandPlaceNow() const;
+  CString SelectSnapshotPath(std::int32_t number);
+  bool RunNarrowing(ColumnRun& run, const CString& cell);  // false: nothing done
+  bool RunSelectUndo(ColumnRun& run);
+  void RunTotal(ColumnRun& run);
+  void RunCellFunction(ColumnRun& run);
+  void RunItemTotals(ColumnRun& run);
+  void RunRowsColumns(ColumnRun& run);
+  void RunChecksMarks(ColumnRun& run);
+  void FinishColumnCommand(ColumnRun& run);
+  int m_nCsvSourceEncoding = 1;  // textcodec::TextEncoding the table's file was read in
   // The pane number from the place of this view: a dynamic splitter that is
   // pane (row, col) of the static 2x2 text splitter.
   std::uint32_t FindPaneIndex() const;

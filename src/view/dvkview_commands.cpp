@@ -1,12 +1,16 @@
 // The text view's command set: every row of cmd/commands.def whose
-// owner is the view, with its handler and update handler, and the
-// framework's rows carried out by CRichEditView (the Edit menu).
+// owner is the view or its CSV table (owner csv: the column commands of the
+// CSV context menu and the title button), with its handler and update
+// handler, and the framework's rows carried out by CRichEditView (the Edit
+// menu).
 #include "cmd/command_set.h"
 #include "view/dvkview.h"
 
 #define TABRYE_SET_CLASS CDvkView
 #undef TABRYE_SET_view
 #define TABRYE_SET_view TABRYE_SET_ENTRIES
+#undef TABRYE_SET_csv
+#define TABRYE_SET_csv TABRYE_SET_ENTRIES
 #undef TABRYE_SET_fw
 #define TABRYE_SET_fw TABRYE_SET_INHERITED
 

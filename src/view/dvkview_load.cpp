@@ -197,6 +197,7 @@ void CDvkView::TakeDocumentContent() {
     m_nPageTopRow = 0;
     m_nCaretBlock = 1;
     m_strCsvSourcePath = doc->PathFields().m_strCurFile;
+    NewTableForUndo();
     PrepareCsvDisplay();
   } else if (form == viewload::ShownForm::kRichText) {
     m_bShowFromDocument = true;

@@ -66,13 +66,21 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
     m_nSelStart = a;
     m_nSelEnd = b;
     if (a == b && m_nBlockMode == 0) {
-      // Nothing selected: the caret first goes to the pressed cell, which
-      // becomes the selection anchor.
-      SendMessage(WM_LBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
-      SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+      // Nothing selected: the caret's cell becomes the anchor, then the
+      // caret goes to the pressed cell. A block of the column commands runs
+      // from the cell clicked before to the cell pressed now.
       SelectCell(nullptr, 0, 0, 0);
       m_nSelAnchorColumn = m_nCurColumn;
       m_nSelAnchorRow = m_nCurRow;
+      SendMessage(WM_LBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
+      SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+      // Two presses on one point in quick succession count as a double
+      // click for the control, which selects a word: the caret stays at its
+      // start, so a command sees the pressed cell and no selection.
+      long s0 = 0, s1 = 0;
+      ctrl.GetSel(s0, s1);
+      if (s0 != s1) ctrl.SetSel(s0, s0);
+      SelectCell(nullptr, 0, 0, 0);
     }
   }
 

@@ -1,6 +1,5 @@
 // The narrowing selection dialog over the view's table: the entry the CSV
-// column commands call (condition in, condition out) and the context-menu
-// command that opens it on the caret's column.
+// column commands call (condition in, condition out).
 #include "csv/csv_valuelist.h"
 #include "fw/cmdtext.h"
 #include "cmd/command_table.h"
@@ -8,7 +7,7 @@
 #include "view/dvkview.h"
 #include "view/narrow_select_dlg.h"
 
-int CDvkView::RunNarrowSelectDialog(UINT helpId, CString& cond) {
+int CDvkView::RunNarrowSelectDialog(UINT helpId, CString& cond, int column) {
   if (!ShowsCsvTable()) return IDCANCEL;
   CNarrowSelectDlg dlg(this);
   dlg.m_strCond = cond;
@@ -24,7 +23,7 @@ int CDvkView::RunNarrowSelectDialog(UINT helpId, CString& cond) {
   dlg.m_strHelp = title + "\r\n" + help;
   dlg.m_strLastCond = m_strLastSelectCond;
   dlg.m_pCsvText = m_table.m_pTextBuf;
-  dlg.m_nColumn = static_cast<int>(m_nCurColumn);
+  dlg.m_nColumn = column >= 0 ? column : static_cast<int>(m_nCurColumn);
   dlg.m_nCsvTextLen = static_cast<int>(m_table.UsedLength());
   dlg.m_bCellCodes = !m_table.m_bCellCodesAreData;
   const INT_PTR r = dlg.DoModal();
@@ -35,16 +34,4 @@ int CDvkView::RunNarrowSelectDialog(UINT helpId, CString& cond) {
   cond = dlg.m_strCond;
   m_strLastSelectCond = cond;
   return IDOK;
-}
-
-void CDvkView::OnCsvNarrowSelect() {
-  if (!ShowsCsvTable()) return;
-  // The caret's cell gives the column and the initial condition.
-  CString cell;
-  SelectCell(&cell, 0, 0, 0);
-  CString cond = cell;
-  if (RunNarrowSelectDialog(ID_CSV_NARROW_SELECT, cond) != IDOK) return;
-  CString note;
-  note.Format("絞込み条件: %s", cond.Str().c_str());
-  SetStatus(viewcore::StatusPane::kPane0, note);
 }

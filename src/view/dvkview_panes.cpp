@@ -132,8 +132,14 @@ void CDvkView::OnPaneAction(int code) {
       if (doc) ctrl.LineScroll(doc->KeyImageFields().m_nPaneSyncLine - ctrl.GetFirstVisibleLine());
       break;
     case viewui::PaneAction::kClearCheckList:
-      m_nEntryListPos = 0;
-      m_nEntryListMode = 0;
+      // A pane showing a table clears its list as the command does (code
+      // 18); any other only forgets it.
+      if (ShowsCsvTable()) {
+        DoCsvColumnCommand(csv::kColClearChecks);
+      } else {
+        m_nEntryListPos = 0;
+        m_nEntryListMode = 0;
+      }
       break;
     case viewui::PaneAction::kFollowCaret: {
       if (!doc) break;

@@ -226,3 +226,46 @@ TEST_F(ShellTest, TheRightClickMenuGreysExactlyTheCommandsNotBuilt) {
   }
   EXPECT_GE(built, 6);  // cut, copy, paste, overwrite, find, find and replace, print origin
 }
+
+TEST_F(ShellTest, TheCsvCommandsAreReachedFromTheCsvRightClickMenuAndTheToolbar) {
+  ASSERT_TRUE(Start(""));
+  frame->ActivateTextPane(0, 0);
+  CDvkView* view = dynamic_cast<CDvkView*>(frame->GetActiveView());
+  ASSERT_NE(nullptr, view);
+  // The CSV table's menu, with the title row free and fixed, in the normal
+  // and the ruled-table display.
+  std::map<UINT, bool> offered;  // id -> grey in some state
+  for (int fixed = 0; fixed < 2; ++fixed) {
+    for (int ruled = 0; ruled < 2; ++ruled) {
+      viewui::ContextMenuState s;
+      s.fileKind = 33;
+      s.titleRowFixed = fixed == 1;
+      s.editMode = ruled ? 3 : 0;
+      for (const viewui::MenuRow& r : viewui::BuildContextMenu(viewui::ContextMenuKind::kGeneral, s)) {
+        if (r.separator) continue;
+        fw::RecordingCmdUI ui(r.id);
+        ui.DoUpdate(view, TRUE);
+        const bool grey = r.grayed || !ui.enabled;
+        const cmd::Command* row = cmd::FindCommand(r.id);
+        ASSERT_NE(nullptr, row) << r.id;
+        if (row->owner == cmd::Owner::kCsv) {
+          const bool quoteItem = r.id == ID_CSV_QUOTE_CUT || r.id == ID_CSV_QUOTE_ADD;
+          EXPECT_EQ(quoteItem && ruled == 1, grey) << row->symbol << " ruled " << ruled;
+        }
+        offered[r.id] = offered[r.id] || grey;
+      }
+    }
+  }
+  int built = 0;
+  for (const cmd::Command& c : cmd::Commands()) {
+    if (c.owner != cmd::Owner::kCsv || c.enable == cmd::Enable::kNotBuilt) continue;
+    SCOPED_TRACE(c.symbol);
+    ++built;
+    EXPECT_TRUE(Routed(view, c.id));
+    if (c.id == ID_CSV_SHOW_TITLE)
+      EXPECT_GE(frame->m_wndToolBar.CommandToIndex(c.id), 0) << "the title button is on the toolbar";
+    else
+      EXPECT_TRUE(offered.count(c.id)) << "not offered by the CSV right-click menu";
+  }
+  EXPECT_GE(built, 21);
+}

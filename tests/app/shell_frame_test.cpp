@@ -254,6 +254,7 @@ TEST_F(ShellTest, ToolbarHasTheCommonCommands) {
   };
   EXPECT_EQ(6, image(ID_FILE_PRINT));  // the framework's images keep their places
   EXPECT_EQ(9, image(ID_TABLE_EDIT_MODE));
+  EXPECT_EQ(15, image(ID_CSV_SHOW_TITLE));  // the title button's own image
   // The selection set ("sel tbar") keeps the table buttons with their images.
   frame->UpdateMenuTexts(33, 0, 98);
   EXPECT_EQ(98, frame->m_nToolbarWord);

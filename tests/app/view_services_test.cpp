@@ -535,9 +535,9 @@ TEST_F(ViewServicesTest, TheCsvContextMenuHasItsItemsInOrderWithUnbuiltCommandsG
       if (it.id == id) return it;
     return fw::hooks::MenuItem();
   };
-  EXPECT_FALSE(item(391).grayed);    // cut: the view handles it
+  EXPECT_TRUE(item(391).grayed);     // cut: nothing is selected after the press
   EXPECT_FALSE(item(33122).grayed);  // print origin
-  EXPECT_TRUE(item(33104).grayed);   // the CSV column search comes later
+  EXPECT_FALSE(item(33104).grayed);  // the column find
   EXPECT_EQ(StringOf(361), item(391).text);
   EXPECT_EQ("上書\tIns", item(393).text);
   EXPECT_EQ(0u, item(33122).text.find(StringOf(364) + "(x,y)\t5,0"));
