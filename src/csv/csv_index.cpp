@@ -364,7 +364,7 @@ std::int32_t Scanner::Run(std::uint32_t* outLength, std::uint32_t* outMaxColumns
       if (copy_) {
         if (c == '"') inQuote_ = !inQuote_;
         if (c == CSV_FIELD_SEP || IsRowEnd(c)) CloseQuote();
-        if (c != 0) Put(c == ',' && !inQuote_ ? ':' : c);
+        if (c != 0) Put(c);
         if (atEnd) CloseQuote();  // the end of the text ends the field too
         if (full_) break;
       }

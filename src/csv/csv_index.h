@@ -18,8 +18,9 @@ enum CsvScanMode {
 };
 
 // Scans `text` (the working form: 0x06 between fields) and rebuilds the block
-// index of `v`. Mode 0 also copies the text into v.m_pTextBuf (commas outside
-// quotes become ':', unclosed quotes are closed at the field end, short rows
+// index of `v`. Mode 0 also copies the text into v.m_pTextBuf (a comma in a
+// cell stays a comma: the comma-form save quotes such a cell, so it reads
+// back as the one cell it is; unclosed quotes are closed at the field end, short rows
 // are filled to `padColumns` fields when padColumns >= 1) and writes a NUL
 // after the copied bytes; the copy never writes past v.m_nWorkSize and always
 // leaves room for that NUL. Offsets stored in the index are offsets in the

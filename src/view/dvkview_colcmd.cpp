@@ -187,9 +187,12 @@ bool CDvkView::RunNarrowing(ColumnRun& run, const CString& cell) {
                                                       : ID_CSV_SELECT_CHECK;
   CString cond = cell;
   if (RunNarrowSelectDialog(helpId, cond, run.cell.dialogColumn - 1) != IDOK) return false;
-  // The XL-S shift counts the title row one lower for the run only.
+  // The statement tests the rows from m_nCurLine on and copies the rows
+  // before it unchanged: for the run it names the first data row, so the
+  // title row stays whatever it holds. The XL-S shift counts the title row
+  // one lower still.
   const std::uint32_t titleLine = m_table.m_nCurLine;
-  if (run.place.xlsShift) ++m_table.m_nCurLine;
+  m_table.m_nCurLine = titleLine + 1 + (run.place.xlsShift ? 1 : 0);
   if (code != csv::kColNarrowCheck) {
     // The snapshot of the table before this step; the counter is only
     // raised for good once it is written.
@@ -211,7 +214,7 @@ bool CDvkView::RunNarrowing(ColumnRun& run, const CString& cell) {
   m_strStmtOperand = csv::NarrowOperand(code);
   m_nEntryListMode = 0;
   MacroCsvSelectCommands(m_strStmtCommand, m_strStmtOperand, 0);
-  if (run.place.xlsShift && m_table.m_nCurLine > 0) --m_table.m_nCurLine;
+  m_table.m_nCurLine = titleLine;
   return true;
 }
 

@@ -186,13 +186,20 @@ TEST_F(CsvColumnCommandsTest, NarrowingFromTheMenuSelectsUndoesDeletesChecksAndC
   RightClick(v, 1, 0, 0);
   EXPECT_EQ("元に戻す", MenuText(ID_CSV_UNDO_SELECT));
 
-  // The deletion keeps the other rows. The title row is tested as well
-  // (its text 区分 is above 100 too).
+  // The deletion keeps the other rows and the title row, whose text 区分
+  // would match too (a text compares above 100).
   AnswerCondition("=A||>#100");
   RightClick(v, 3, 4, ID_CSV_NARROW_DELETE);
-  std::vector<std::string> rest;
-  for (const std::string& line : Lines(ControlText(v))) rest.push_back(Field(line, 1));
-  EXPECT_EQ(kNarrowRest, rest);
+  EXPECT_EQ(kNarrowRest, ColumnOf(v, 1));
+  EXPECT_EQ("支店\t品名\t単価\t数量\t区分", Lines(ControlText(v))[0]);
+  RightClick(v, 2, 1, ID_CSV_UNDO_SELECT);
+  EXPECT_EQ(loaded, TableBytes(v));
+
+  // A condition the title does not meet keeps the title all the same.
+  AnswerCondition("=B");
+  RightClick(v, 3, 4, ID_CSV_NARROW_SELECT);
+  EXPECT_EQ((std::vector<std::string>{"item01", "item05", "item09", "item13"}), ColumnOf(v, 1));
+  EXPECT_EQ("支店\t品名\t単価\t数量\t区分", Lines(ControlText(v))[0]);
   RightClick(v, 2, 1, ID_CSV_UNDO_SELECT);
   EXPECT_EQ(loaded, TableBytes(v));
 
@@ -373,16 +380,15 @@ TEST_F(CsvColumnCommandsTest, CellFunctionsWorkOnTheColumnOrTheBlock) {
   RightClick(v, 2, 1, ID_CSV_THOUSANDS);
   const std::vector<std::string> values = ColumnOf(v, 1);
   ASSERT_EQ(3u, values.size());
-  // The digit groups are marked; the table's copying scan writes an
-  // unquoted comma of a cell as ':' (docs/design.md).
-  auto groups = [](std::string x) {
-    for (char& c : x)
-      if (c == ':') c = ',';
-    return x;
-  };
-  EXPECT_NE(std::string::npos, groups(values[0]).find("1,234,567")) << values[0];
-  EXPECT_NE(std::string::npos, groups(values[2]).find("-98,765.5")) << values[2];
+  // The digit groups get their commas (never another byte in their place),
+  // aligned right in the column's width.
+  EXPECT_NE(std::string::npos, values[0].find("1,234,567")) << values[0];
+  EXPECT_NE(std::string::npos, values[2].find("-98,765.5")) << values[2];
+  EXPECT_EQ(std::string::npos, values[0].find(':')) << values[0];
   EXPECT_EQ("12", WithoutCommas(values[1]));
+  // A save writes a cell with commas quoted: it reads back as one cell.
+  const std::string saved = v->m_table.FileText(csv::CommaFormKind::kComma);
+  EXPECT_NE(std::string::npos, saved.find("\"" + values[0] + "\"")) << saved;
   EXPECT_EQ((std::vector<std::string>{"x", "y", "z"}), ColumnOf(v, 2));
   EXPECT_EQ("k\tv\tw", Lines(ControlText(v))[0]);  // the title row is left alone
   EXPECT_TRUE(v->GetRichEditCtrl().GetModify());

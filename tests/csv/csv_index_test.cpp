@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "csv/csv_fastscan.h"
+#include "csv/csv_fileform.h"
 #include "csv/csv_index.h"
 #include "index_follow_sim.h"
 
@@ -73,11 +74,16 @@ TEST(CsvIndex, RowsWithAndWithoutFinalRowEnd) {
   EXPECT_EQ(0, e.Scan(""));  // one empty row
 }
 
-TEST(CsvIndex, CopyTurnsCommasOutsideQuotesIntoColons) {
+// A comma in a cell is data ("ｶﾝﾏ付け" writes "1,234"): the copy keeps it,
+// quoted or not, and a comma-form save then quotes the cell.
+TEST(CsvIndex, CopyKeepsCommasInCells) {
   View v;
-  v.Copy(S("a,b|\"a,b\"\r\n"));
-  EXPECT_EQ(S("a:b|\"a,b\"\r\n"), v.Out());
+  v.Copy(S("1,234|\"a,b\"\r\n"));
+  EXPECT_EQ(S("1,234|\"a,b\"\r\n"), v.Out());
   EXPECT_EQ(0, v.buf[v.lastLen]);
+  const std::string out = v.Out();
+  EXPECT_EQ("\"1,234\",\"a,b\"\r\n",
+            csv::ToCommaForm(reinterpret_cast<const std::uint8_t*>(out.data()), out.size(), csv::CommaFormKind::kComma));
 }
 
 TEST(CsvIndex, CopyClosesOpenQuotesAtTheFieldEnd) {

@@ -34,7 +34,7 @@ TEST(CsvRowInsert, BelowAboveAndBeforeTheLast) {
   EXPECT_EQ("a,b,c\r\n1,2,3\r\n,,\r\n4,5,6\r\n", Insert(file, 1, 0, 1, ""));
   // Operand cells, "NULL" empty, "$$" a raw line; a count of rows; mode + 10.
   EXPECT_EQ("a,b,c\r\nx,,z\r\nx,,z\r\n1,2,3\r\n4,5,6\r\n", Insert(file, 12, 1, 2, "x,NULL,z"));
-  EXPECT_EQ("a,b,c\r\n~raw:line\r\n1,2,3\r\n4,5,6\r\n", Insert(file, 2, 1, 1, "$$~raw,line"));
+  EXPECT_EQ("a,b,c\r\n~raw,line\r\n1,2,3\r\n4,5,6\r\n", Insert(file, 2, 1, 1, "$$~raw,line"));
   // A last row without a row end keeps its place after the new row.
   EXPECT_EQ("a,x\r\n,\r\nb", Insert("a,x\r\nb", 2, 1, 1, ""));
 }
