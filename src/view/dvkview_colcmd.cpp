@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/docsvc/filekind.h"
+#include "csv/csv_blocksum.h"
 #include "csv/csv_colcmd.h"
 #include "fw/msgbox.h"
 #include "host/doc_host.h"
@@ -271,6 +272,7 @@ void CDvkView::RunTotal(ColumnRun& run) {
   const std::uint32_t titleLine = m_table.m_nCurLine;
   std::string header;
   std::string count;
+  bool overflow = false;
   if (run.code == csv::kColTotal) {
     const csv::CellBlock block = csv::CommandBlock(run.place);
     const csv::TotalStatement t = csv::ColumnTotalStatement(run.place, block);
@@ -290,6 +292,7 @@ void CDvkView::RunTotal(ColumnRun& run) {
     m_strStmtOperand = address;
     ms.m_strMacroVars[kTotalVar] = "0";
     MacroCsvSelectCommands(CString("&D171="), address, 0);
+    overflow = csv::BlockSum(m_table, c1, c2, r1, r2).overflow;
   } else {
     // The checked rows count one lower in the XL-S shift state: their
     // entries are raised for the run.
@@ -307,7 +310,11 @@ void CDvkView::RunTotal(ColumnRun& run) {
         if (Entry(i) != 0) Set(i, Entry(i) - 1);
     header = csv::CheckedTotalHeader(run.cell.column);
     count = ms.m_strMacroVars[kCountVar].Str();
+    overflow = csv::BlockSum(m_table, run.cell.column, run.cell.column, 1, m_table.m_nLastRow + 1, this).overflow;
   }
+  // The language's numbers wrap; a total that 64 bits cannot hold exactly
+  // is shown as such, never as a wrapped number.
+  if (overflow) ms.m_strMacroVars[kTotalVar] = csv::kOverflowText;
   // Thousands commas on the total ("#AC" of the variable).
   MacroEvalCommandLineFunctions(0, 0, -1, kTotalVar, CString("AC"));
   m_table.m_nCurLine = titleLine;

@@ -340,6 +340,27 @@ TEST_F(CsvColumnCommandsTest, TotalsOfAColumnAndOfTheCheckedRowsMatchDecimalSums
   EXPECT_EQ(loaded, TableBytes(v));
 }
 
+TEST_F(CsvColumnCommandsTest, ATotalBeyondSixtyFourBitsShowsOverflowNeverAWrappedNumber) {
+  CDvkView* v = OpenTable("k,v\r\na,9000000000000000000\r\nb,9000000000000000000\r\nc,1\r\n");
+  ASSERT_NE(nullptr, v);
+  CaretTo(v, 2, 1);
+  fw::hooks::ExpectMessageBox("clmn", IDOK);
+  v->DoCsvColumnCommand(csv::kColTotal);
+  auto boxes = fw::hooks::MessageBoxTexts();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_NE(std::string::npos, boxes[0].find("\ntotal\toverflow  \n")) << boxes[0];
+  // The checked rows' total of the same column overflows as well.
+  CaretTo(v, 1, 0);
+  AnswerCondition("!c");
+  v->DoCsvColumnCommand(csv::kColNarrowCheck);
+  CaretTo(v, 1, 1);
+  fw::hooks::ExpectMessageBox("[X] = 1", IDOK);
+  v->DoCsvColumnCommand(csv::kColCheckedTotal);
+  boxes = fw::hooks::MessageBoxTexts();
+  ASSERT_EQ(2u, boxes.size());
+  EXPECT_NE(std::string::npos, boxes[1].find("\ntotal\toverflow  \n")) << boxes[1];
+}
+
 TEST_F(CsvColumnCommandsTest, ItemTotalsGiveOneRowPerBranchAsGroupByDoes) {
   std::string t = "支店,品名,単価,数量\r\n";
   for (int i = 0; i < 10; ++i)
