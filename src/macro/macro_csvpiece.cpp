@@ -131,10 +131,16 @@ int CompareTexts(const PieceOperator& op, std::string_view left, std::string_vie
       const int c = CompareBytes(left, right);
       return second == '=' ? c <= 0 : c < 0;
     }
-    case ':':
+    case ':': {
       // The compiled pattern carries the whole-text choice of the second
-      // character ('=' whole text, '>' anywhere).
-      return op.pattern && pat::MatchConditionPattern(*op.pattern, left) ? 1 : 0;
+      // character ('=' whole text, '>' anywhere). Its subject is the value
+      // inside a cell's enclosing double quotes, so "|東京" (a prefix, as the
+      // narrowing dialog writes it) meets the cell "東京" quoted or not.
+      std::string_view subject = left;
+      if (subject.size() >= 2 && subject.front() == '"' && subject.back() == '"')
+        subject = subject.substr(1, subject.size() - 2);
+      return op.pattern && pat::MatchConditionPattern(*op.pattern, subject) ? 1 : 0;
+    }
     case '~':
       if (second == '=') return StartsWith(left, right) ? 1 : 0;
       if (second == '!') return StartsWith(left, right) ? 0 : 1;
