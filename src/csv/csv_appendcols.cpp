@@ -71,12 +71,15 @@ AppendResult CsvAppendColumns(Table& table, OtherSource& source, OpHost* host) {
   }
   out.Drop(2);  // the final line break
   const std::uint32_t oldFields = table.m_nFieldCount;
-  const bool codesAreData = table.m_bCellCodesAreData;
+  // The file's code bytes are data only when the table holds no codes of
+  // its own (one flag says how the whole table is saved).
+  const bool codesAreData =
+      table.m_bCellCodesAreData || (other.Breaks().codesAreData && !HasCellBreakBytes(t, tlen));
   if (!out.InstallInto(table, 1000)) {
     ReportOpFailure(host, kAppendReplace);
     return AppendResult::kFailed;
   }
-  table.m_bCellCodesAreData = codesAreData || (other.Breaks().codesAreData && !HasCellBreakBytes(t, 0));
+  table.m_bCellCodesAreData = codesAreData;
   table.Rescan();
   table.m_nFieldCount = oldFields + fileColumns;
   return AppendResult::kDone;

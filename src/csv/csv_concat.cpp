@@ -219,11 +219,16 @@ class Concat {
     if (r != ConcatResult::kDone) return r;
     const std::uint8_t* s = source_.Data();
     std::uint32_t slen = source_.Length();
+    // The source starts at its title row: the widest of the first lines of
+    // a file, the first line after the leading "~" lines of a block.
+    std::uint32_t from = 0;
     if (mode_ != 3) {
-      const std::uint32_t from = WidestOfFirstLines(s, slen);
-      s += from;
-      slen -= from;
+      from = WidestOfFirstLines(s, slen);
+    } else {
+      while (from < slen && s[from] == '~') from = NextLine(s, slen, from);
     }
+    s += from;
+    slen -= from;
     std::uint32_t titlePos = 0;
     LineToOffset(table_, t, keep, &titlePos, kLineTitleAtCurLine, 0);
     const std::string titleList = ConcatTitleList(t, keep, titlePos);

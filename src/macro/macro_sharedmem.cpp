@@ -97,4 +97,14 @@ int TransferSharedMemory(const char* name, std::uint8_t* buffer, std::size_t buf
   }
 }
 
+std::int64_t SharedMemorySource::Size() { return TransferSharedMemory(m_name, nullptr, 0, 0, 0, 3, m_mapSize); }
+
+std::int64_t SharedMemorySource::ReadAt(std::uint64_t offset, void* dst, std::size_t n) {
+  if (n == 0) return 0;
+  const std::uint64_t end = offset + n;
+  if (end > 0x7FFFFFFF) return -1;
+  return TransferSharedMemory(m_name, static_cast<std::uint8_t*>(dst), n, static_cast<int>(offset),
+                              static_cast<int>(end), 5, m_mapSize);
+}
+
 }  // namespace macro

@@ -32,9 +32,26 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "csv/csv_otherfile.h"
+#include "fw/cstring.h"
+
 namespace macro {
 
 int TransferSharedMemory(const char* name, std::uint8_t* buffer, std::size_t bufferSize, int offset, int size,
                          int mode, int mapSize);
+
+// A named block read as the second text of the concatenation: its size is
+// the block's text length (mode 3, with the caller's map size), its reads
+// raw reads (mode 5), each bounded by the buffer it is given.
+class SharedMemorySource final : public csv::OtherSource {
+ public:
+  SharedMemorySource(const CString& name, int mapSize) : m_name(name), m_mapSize(mapSize) {}
+  std::int64_t Size() override;
+  std::int64_t ReadAt(std::uint64_t offset, void* dst, std::size_t n) override;
+
+ private:
+  CString m_name;
+  int m_mapSize;
+};
 
 }  // namespace macro

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "csv/csv_concat.h"
+#include "csv/csv_table.h"
 #include "fw/shared_block.h"
 #include "macro/macro_sharedmem.h"
 
@@ -135,6 +137,39 @@ TEST(SharedMemory, BlockSizeIsWholePages) {
   // Closed without being kept: the block is gone.
   block.Close();
   EXPECT_EQ(fw::SharedBlock().Open(Name("pages").c_str(), false), fw::SharedBlock::OpenResult::kMissing);
+}
+
+// A table written to a block (as "savemfile" writes the working buffer) is
+// appended by the concatenation, straight (mode 1) and by title (mode 3).
+TEST(SharedMemory, BlocksAreAppendedByTheConcatenation) {
+  const std::string n = Name("concat");
+  ASSERT_EQ(Write(n, "~from another copy\r\nb,a\r\n2,1\r\n\"4\r\n\",3\r\n"), 0);
+  // Only titles it knows: "b" is column 1 and "a" column 2 of the source.
+  csv::TitleResolver byTitle = [](const std::string& titles, const std::uint8_t*, std::uint32_t) {
+    return std::string(titles == "[a],[b]" ? "2,1" : "1-");
+  };
+  for (int mode : {1, 3}) {
+    SCOPED_TRACE(mode);
+    csv::Table t;
+    const std::string own = "a\x06" "b\r\nx\x06y\r\n";
+    ASSERT_TRUE(t.LoadFileText(own.data(), own.size(), 16));
+    macro::SharedMemorySource src(CString(n.c_str()), 10485760);
+    csv::ConcatArgs args;
+    args.sourceMode = mode;
+    ASSERT_EQ(csv::ConcatResult::kDone, csv::CsvConcatVertical(t, args, src, byTitle, nullptr));
+    const std::string text(reinterpret_cast<const char*>(t.m_pTextBuf), t.m_nTextLen);
+    if (mode == 1) EXPECT_EQ(own + "2\x06" "1\r\n\"4\x7f\x0e\"\x06" "3\r\n", text);
+    else EXPECT_EQ(own + "1\x06" "2\r\n3\x06\"4\x7f\x0e\"\r\n", text);
+    EXPECT_EQ(3, t.m_nLastRow);
+  }
+  // A block nobody wrote has nothing to add.
+  csv::Table t;
+  ASSERT_TRUE(t.LoadFileText("a\r\n", 3, 16));
+  macro::SharedMemorySource missing(CString(Name("no_block").c_str()), 10485760);
+  csv::ConcatArgs args;
+  args.sourceMode = 1;
+  EXPECT_EQ(csv::ConcatResult::kNothing, csv::CsvConcatVertical(t, args, missing, byTitle, nullptr));
+  EXPECT_EQ(std::string("a\r\n"), std::string(reinterpret_cast<const char*>(t.m_pTextBuf), t.m_nTextLen));
 }
 
 }  // namespace
