@@ -46,7 +46,7 @@ inline bool SameKey(const JoinRecord& x, const JoinRecord& y) {
 
 // `b` begins `a` (or equals it).
 inline bool KeyBegins(const JoinRecord& a, const JoinRecord& b) {
-  return b.keyLen <= a.keyLen && std::memcmp(a.key, b.key, b.keyLen) == 0;
+  return b.keyLen == 0 || (b.keyLen <= a.keyLen && std::memcmp(a.key, b.key, b.keyLen) == 0);
 }
 
 std::uint32_t FirstDifference(const JoinRecord& x, const JoinRecord& y) {

@@ -385,7 +385,8 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
       !AddRecords(m_o, m_olen, static_cast<std::uint32_t>(m_otherTitle.next), m_otherKey, kSideB))
     return Fail(kJoinKeyRecords);
   for (std::size_t i = 0; i < m_n; ++i) {
-    if (m_recs[i].key == nullptr) m_recs[i].key = m_keyStore.Data() + m_recs[i].head;
+    if (m_recs[i].key == nullptr)
+      m_recs[i].key = m_keyStore.Data() ? m_keyStore.Data() + m_recs[i].head : reinterpret_cast<const std::uint8_t*>("");
   }
   // A record's side tells which text its row offset is in.
   SortJoinRecords(m_recs, m_n);
