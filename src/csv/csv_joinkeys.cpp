@@ -30,23 +30,14 @@ constexpr std::uint32_t kNumberCap = 999999999;
 
 inline bool KeptByte(std::uint8_t c) { return c > 0x1F && !IsCellBreakCode(c); }
 
-inline int CompareKeys(const JoinRecord& x, const JoinRecord& y) {
-  if (x.head != y.head) return x.head < y.head ? -1 : 1;
-  const std::uint32_t n = std::min(x.keyLen, y.keyLen);
-  if (n > 8) {
-    const int c = std::memcmp(x.key + 8, y.key + 8, n - 8);
-    if (c) return c;
-  }
-  return x.keyLen == y.keyLen ? 0 : (x.keyLen < y.keyLen ? -1 : 1);
-}
-
 inline bool SameKey(const JoinRecord& x, const JoinRecord& y) {
-  return x.keyLen == y.keyLen && x.head == y.head && (x.keyLen <= 8 || std::memcmp(x.key, y.key, x.keyLen) == 0);
+  return x.keyLen == y.keyLen && x.head == y.head && x.head2 == y.head2 &&
+         (x.keyLen <= 16 || std::memcmp(x.key + 16, y.key + 16, x.keyLen - 16) == 0);
 }
 
 // `b` begins `a` (or equals it).
 inline bool KeyBegins(const JoinRecord& a, const JoinRecord& b) {
-  return b.keyLen <= a.keyLen && std::memcmp(a.key, b.key, b.keyLen) == 0;
+  return b.keyLen == 0 || (b.keyLen <= a.keyLen && std::memcmp(a.key, b.key, b.keyLen) == 0);
 }
 
 std::uint32_t FirstDifference(const JoinRecord& x, const JoinRecord& y) {
@@ -129,21 +120,38 @@ const std::uint8_t* KeyOfCell(const std::uint8_t* b, const std::uint8_t* e, std:
   return out;
 }
 
-bool JoinRecordLess(const JoinRecord& x, const JoinRecord& y) {
-  const int c = CompareKeys(x, y);
-  if (c) return c < 0;
-  if (x.side != y.side) return x.side < y.side;
-  return x.rowStart < y.rowStart;
+namespace {
+
+inline std::uint64_t HeadAt(const std::uint8_t* key, std::uint32_t len, std::uint32_t from) {
+  std::uint64_t h = 0;
+  for (std::uint32_t j = from; j < from + 8; ++j) h = (h << 8) | (j < len ? key[j] : 0);
+  return h;
 }
 
-void SortJoinRecords(JoinRecord* recs, std::size_t n) {
+}  // namespace
+
+bool SortJoinRecords(JoinRecord* recs, std::size_t n) {
+  if (n > 0xFFFFFFFFu) return false;
   for (std::size_t i = 0; i < n; ++i) {
-    std::uint64_t h = 0;
-    const std::uint32_t k = std::min<std::uint32_t>(recs[i].keyLen, 8);
-    for (std::uint32_t j = 0; j < 8; ++j) h = (h << 8) | (j < k ? recs[i].key[j] : 0);
-    recs[i].head = h;
+    JoinRecord& r = recs[i];
+    r.head = HeadAt(r.key, r.keyLen, 0);
+    r.head2 = HeadAt(r.key, r.keyLen, 8);
+    r.index = static_cast<std::uint32_t>(i);
   }
-  std::sort(recs, recs + n, JoinRecordLess);
+  // Keys are compared as bytes; a key without bytes below 0x20 never holds
+  // a zero byte, so the zero padding puts a key before the longer keys it
+  // begins. Equal keys keep the records' given order.
+  std::sort(recs, recs + n, [](const JoinRecord& x, const JoinRecord& y) {
+    if (x.head != y.head) return x.head < y.head;
+    if (x.head2 != y.head2) return x.head2 < y.head2;
+    if (x.keyLen > 16 && y.keyLen > 16) {
+      const int c = std::memcmp(x.key + 16, y.key + 16, std::min(x.keyLen, y.keyLen) - 16);
+      if (c) return c < 0;
+    }
+    if (x.keyLen != y.keyLen) return x.keyLen < y.keyLen;
+    return x.index < y.index;
+  });
+  return true;
 }
 
 bool ParseRangeKey(const std::uint8_t* key, std::uint32_t len, std::uint32_t* prefixLen, std::uint32_t* lo,
@@ -153,7 +161,8 @@ bool ParseRangeKey(const std::uint8_t* key, std::uint32_t len, std::uint32_t* pr
     while (s > 0 && key[s - 1] >= '0' && key[s - 1] <= '9') --s;
     return s;
   };
-  if (len < 3) return false;
+  if (len < 3 || (key[len - 1] != '-' && (key[len - 1] < '0' || key[len - 1] > '9')) || !std::memchr(key, '&', len))
+    return false;
   std::uint32_t hiValue = kRangeOpenHigh;
   std::uint32_t end = len;
   if (key[len - 1] == '-') {

@@ -42,12 +42,14 @@
 namespace csv {
 
 struct JoinRecord {
-  std::uint64_t head;         // first 8 key bytes, most significant first (order shortcut)
+  std::uint64_t head;         // key bytes 0-7 and 8-15, zero-padded, most significant
+  std::uint64_t head2;        // first (the order's shortcut)
   const std::uint8_t* key;
   std::uint32_t keyLen;
   std::uint32_t rowStart;     // offset of the row's first byte in its text
   std::uint32_t rowLen;       // bytes of the row without its line end
   std::uint32_t cells;        // cells of the row
+  std::uint32_t index;        // position among the records as given
   std::uint32_t match;        // 'A': index of the matched record, kNoMatch when none
   std::uint16_t count;        // 'A' under "q": 'B' records examined by the walk
   std::uint8_t side;          // kSideB or kSideA
@@ -67,9 +69,11 @@ const std::uint8_t* KeyOfCell(const std::uint8_t* b, const std::uint8_t* e, std:
 // then needs store room).
 bool KeyNeedsStore(const std::uint8_t* b, const std::uint8_t* e);
 
-// The record order above.
-bool JoinRecordLess(const JoinRecord& x, const JoinRecord& y);
-void SortJoinRecords(JoinRecord* recs, std::size_t n);
+// Sorts records given in the order 'B' records then 'A' records, each side
+// in the order of its rows, into the order above (equal keys keep the given
+// order, which is side and position). Sets `head`. False (records
+// unchanged) when memory for the sort is short.
+bool SortJoinRecords(JoinRecord* recs, std::size_t n);
 
 struct MatchOptions {
   bool prefix = false;  // "p" or "q"

@@ -99,9 +99,8 @@ std::uint32_t LeadEnd(const std::uint8_t* row, std::uint32_t n, std::uint32_t L,
 
 // Rows (upper bound) of a text: its line-end bytes plus one.
 std::uint64_t RowBound(const std::uint8_t* t, std::uint32_t n) {
-  std::uint64_t rows = 1;
-  for (std::uint32_t i = 0; i < n; ++i) rows += t[i] == '\n' || t[i] == '\r';
-  return rows;
+  if (!t) return 1;
+  return 1 + static_cast<std::uint64_t>(std::count(t, t + n, '\n')) + static_cast<std::uint64_t>(std::count(t, t + n, '\r'));
 }
 
 std::string KeyText(const JoinRecord& r) {
@@ -381,14 +380,16 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
   m_cap = static_cast<std::size_t>(bound);
   m_recs = static_cast<JoinRecord*>(fw::Alloc(m_cap * sizeof(JoinRecord)));
   if (!m_recs) return Fail(kJoinKeyRecords);
-  if (!AddRecords(m_t, m_tlen, static_cast<std::uint32_t>(m_tableTitle.next), keyIdx, kSideA) ||
-      !AddRecords(m_o, m_olen, static_cast<std::uint32_t>(m_otherTitle.next), m_otherKey, kSideB))
+  // 'B' records first: the sort keeps the given order among equal keys.
+  if (!AddRecords(m_o, m_olen, static_cast<std::uint32_t>(m_otherTitle.next), m_otherKey, kSideB) ||
+      !AddRecords(m_t, m_tlen, static_cast<std::uint32_t>(m_tableTitle.next), keyIdx, kSideA))
     return Fail(kJoinKeyRecords);
   for (std::size_t i = 0; i < m_n; ++i) {
-    if (m_recs[i].key == nullptr) m_recs[i].key = m_keyStore.Data() + m_recs[i].head;
+    if (m_recs[i].key == nullptr)
+      m_recs[i].key = m_keyStore.Data() ? m_keyStore.Data() + m_recs[i].head : reinterpret_cast<const std::uint8_t*>("");
   }
   // A record's side tells which text its row offset is in.
-  SortJoinRecords(m_recs, m_n);
+  if (!SortJoinRecords(m_recs, m_n)) return Fail(kJoinKeyRecords);
 
   MatchOptions mo;
   mo.prefix = m_flags.prefix;

@@ -186,6 +186,17 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // 33123 "行列入替え(&H)": swaps rows and columns and redisplays.
   void OnCsvTranspose();
 
+  // --- Link join (dvkview_csvjoin.cpp; csv/csv_linkjoin.h) -----------------
+  // Beside each row, the row of another CSV file whose key matches, the
+  // result in key order. An empty path asks for the file ("csv file|*.csv||",
+  // starting in the active side's current path); Esc (polled every 1000
+  // records, the candidate's key in pane 0) and every failure leave the table
+  // as it was. 0 done, -1 nothing done, -2 the key records did not fit.
+  int CsvJoinFileByKey(char option1, char option2, CString path, CString otherColumns, int keyColumn,
+                       int otherKeyColumn, int insertBefore);
+  // 33046 "ﾌｧｲﾙ横ﾘﾝｸ連結(&J)": the join through the file dialog, then the redisplay.
+  void OnCsvLinkJoin();
+
   // --- Column append and vertical concatenation (dvkview_csvconcat.cpp;
   // csv/csv_appendcols.h, csv/csv_concat.h) --------------------------------
   // The file's rows beside the table's rows ("joinall"); nothing unless the
