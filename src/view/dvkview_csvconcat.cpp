@@ -106,7 +106,12 @@ int CDvkView::CsvConcatFileVertical(int skipLines, const CString& source, int so
   return -1;
 }
 
+// A table changed from the menu is a changed document: Save writes it and
+// closing asks first.
 void CDvkView::OnCsvConcatVertical() {
-  if (CsvConcatFileVertical(9999, CString(), 0, 0) == 0 && m_table.m_bScanDone) GetRichEditCtrl().SetModify(TRUE);
+  const std::uint32_t generation = m_table.m_nIndexGeneration;
+  CsvConcatFileVertical(9999, CString(), 0, 0);
+  const bool changed = m_table.m_nIndexGeneration != generation;
   RedisplayChangedTable();
+  if (changed) GetRichEditCtrl().SetModify(TRUE);
 }
