@@ -64,6 +64,10 @@ void CDvkView::CsvAppendFileColumns(const CString& path) {
 int CDvkView::CsvConcatFileVertical(int skipLines, const CString& source, int sourceMode, int sharedArg) {
   if ((m_nFileKind != kCsvKind && m_nFileKind != 9 && m_nFileKind != 98) || static_cast<int>(m_nSourceView) > 0)
     return 0;
+  // Texts of kinds 9 and 98 live in the document's buffer, not in a table
+  // of the view; the operation takes them (csv::ConcatArgs::fileKind) once
+  // the view can hand that buffer over. Until then they stay as they are.
+  if (m_nFileKind != kCsvKind) return 0;
   csv::ConcatArgs args;
   args.skipLines = skipLines;
   args.sourceMode = sourceMode;
