@@ -204,8 +204,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void CsvAppendFileColumns(const CString& path);
   // The rows of a file (source modes 0, 2, 6; an empty path asks for one) or
   // of a named shared-memory block (the other modes; `sharedArg` is the map
-  // size) below the table. Works on kinds 33, 9 and 98. 0, also when nothing
-  // was done or the dialog was cancelled; -1 on failure (table unchanged).
+  // size) below the table (kind 33; the text kinds 9 and 98 are left as
+  // they are). 0, also when nothing was done or the dialog was cancelled;
+  // -1 on failure (table unchanged).
   int CsvConcatFileVertical(int skipLines, const CString& source, int sourceMode, int sharedArg);
   // 33047 "ﾌｧｲﾙ縦連結(&A)": a file below the table, without its "~" lines
   // and title, then the redisplay.
