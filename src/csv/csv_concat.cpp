@@ -181,6 +181,24 @@ class Concat {
     return ConcatResult::kFailed;
   }
 
+  // The source's bytes. A table whose code bytes are data (it held them
+  // when it was loaded, so its quoted breaks stayed row ends) takes the
+  // source's quoted breaks as the line ends they were, as its own load did.
+  void PutSource(const std::uint8_t* p, std::uint32_t n) {
+    if (!table_.m_bCellCodesAreData || source_.isRaw || source_.converted.Breaks().codes == 0) {
+      out_.Put(p, n);
+      return;
+    }
+    std::uint32_t run = 0;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      if (!IsCellBreakCode(p[i])) continue;
+      out_.Put(p + run, i - run);
+      out_.PutByte(p[i] == kCellCr ? '\r' : '\n');
+      run = i + 1;
+    }
+    out_.Put(p + run, n - run);
+  }
+
   void PutTableText(const std::uint8_t* t, std::uint32_t keep) {
     out_.Put(t, keep);
     if (!EndsWithLineBreak(out_)) out_.PutCrLf();
@@ -197,7 +215,7 @@ class Concat {
     const std::uint32_t start = skip ? SkipLines(s, slen, args_.skipLines) : 0;
     if (start >= slen) return ConcatResult::kNothing;
     PutTableText(t, keep);
-    out_.Put(s + start, slen - start);
+    PutSource(s + start, slen - start);
     added_ = slen - start;
     return ConcatResult::kDone;
   }
@@ -248,7 +266,7 @@ class Concat {
     } else {
       PutTableText(t, keep);
     }
-    out_.Put(rs + start, rlen - start);
+    PutSource(rs + start, rlen - start);
     added_ = rlen - start;
     return ConcatResult::kDone;
   }
@@ -290,7 +308,7 @@ class Concat {
     }
     out_.Put(t + titlePos, cut - titlePos);
     out_.PutByte(CSV_FIELD_SEP);
-    out_.Put(rs + from, sourceTitleEnd - from);
+    PutSource(rs + from, sourceTitleEnd - from);
     out_.Put(t + cut, titleNext - cut);
     if (titleNext < keep && !RewriteColumnsText(t + titleNext, keep - titleNext, 0xFFFFFFFFu, plan, out_)) return false;
     if (!EndsWithLineBreak(out_)) out_.PutCrLf();

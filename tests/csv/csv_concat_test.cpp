@@ -179,6 +179,25 @@ TEST(ConcatVertical, TheTablesOwnUnquotedCommaCellSurvives) {
   EXPECT_EQ(2u, t.m_nFieldCount);
 }
 
+// A table that held code bytes when it was loaded keeps them as data, its
+// quoted breaks as row ends; the appended file's quoted breaks come in the
+// same way, so a save writes both back as they were read.
+TEST(ConcatVertical, ATableWhoseCodesAreDataTakesTheBreaksAsLineEnds) {
+  const std::string file = "a,b\r\n\x7f,\"p\r\nq\"\r\n";
+  auto t = MakeTable(file);
+  ASSERT_TRUE(t->m_bCellCodesAreData);
+  Recorder host;
+  ASSERT_EQ(csv::ConcatResult::kDone, Concat(*t, "a,b\r\nx,\"y\r\nz\"\r\n", 9999, 0, &host));
+  EXPECT_TRUE(t->m_bCellCodesAreData);
+  EXPECT_EQ(file + "x,\"y\r\nz\"\r\n", t->FileText(csv::CommaFormKind::kComma));
+  // A table with codes of its own takes the file's multi-line cells whole.
+  auto u = MakeTable("a,b\r\n1,\"p\r\nq\"\r\n");
+  ASSERT_FALSE(u->m_bCellCodesAreData);
+  ASSERT_EQ(csv::ConcatResult::kDone, Concat(*u, "a,b\r\nx,\"y\r\nz\"\r\n", 9999, 0, &host));
+  EXPECT_EQ(2, u->m_nLastRow);
+  EXPECT_EQ("a,b\r\n1,\"p\r\nq\"\r\nx,\"y\r\nz\"\r\n", u->FileText(csv::CommaFormKind::kComma));
+}
+
 TEST(ConcatVertical, TextKindsAppendTheTextAsItIs) {
   csv::Table t;
   const std::string own = "line 1\r\n";
