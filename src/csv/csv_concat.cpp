@@ -162,7 +162,7 @@ class Concat {
     const bool matching = mode_ == 2 || mode_ == 3 || mode_ == 6;
     const ConcatResult r = matching ? Matching(t, keep) : Straight(t, keep);
     if (r != ConcatResult::kDone) return r;
-    return Install(tlen);
+    return Install();
   }
 
  private:
@@ -320,8 +320,7 @@ class Concat {
     return ConcatResult::kFailed;
   }
 
-  ConcatResult Install(std::uint32_t oldLen) {
-    (void)oldLen;
+  ConcatResult Install() {
     if (out_.Failed()) return OutputFailure(out_);
     const std::uint32_t length = out_.Length();
     const bool codesAreData = table_.m_bCellCodesAreData || (source_.CodesAreData() && !tableCodes_);
