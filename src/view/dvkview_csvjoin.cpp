@@ -78,8 +78,10 @@ int CDvkView::CsvJoinFileByKey(char option1, char option2, CString path, CString
   return csv::kLinkJoinDone;
 }
 
-// A table joined from the menu is a changed document.
+// A table joined from the menu is a changed document. A view without a
+// table is left as it is (no dialog, no redisplay).
 void CDvkView::OnCsvLinkJoin() {
+  if (!ShowsCsvTable()) return;
   const int rc = CsvJoinFileByKey(0, 0, CString(""), CString(""), 0, 0, 0);
   OnPageLeft();
   if (rc == csv::kLinkJoinDone) GetRichEditCtrl().SetModify(TRUE);
