@@ -20,6 +20,15 @@ enum OpFailure : int {
   kOpOk = 0,
   kPadWorkArea = 101,        // padding: work area
   kPadReplace = 102,         // padding: working buffer not replaced
+  // The column append.
+  kAppendFileBuffer = 103,   // column append: the file's text
+  kAppendOutput = 104,       // column append: output
+  kAppendReplace = 105,      // column append: working buffer not replaced
+  // The link join.
+  kJoinOtherData = 106,      // link join: the other file's text or its column rewrite
+  kJoinKeyRecords = 107,     // link join: key records
+  kJoinOutput = 108,         // link join: output
+  kJoinReplace = 109,        // link join: working buffer not replaced
   kSelectWork = 134,         // column selection: work buffer
   kSelectFinal = 135,        // column selection: final buffer
   kRebuildWork = 136,        // sections side by side: work buffer

@@ -191,6 +191,37 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // 33123 "行列入替え(&H)": swaps rows and columns and redisplays.
   void OnCsvTranspose();
 
+  // --- Link join (dvkview_csvjoin.cpp; csv/csv_linkjoin.h) -----------------
+  // Beside each row, the row of another CSV file whose key matches, the
+  // result in key order. An empty path asks for the file ("csv file|*.csv||",
+  // starting in the active side's current path); Esc (polled every 1000
+  // records, the candidate's key in pane 0) and every failure leave the table
+  // as it was. 0 done, -1 nothing done, -2 the key records did not fit.
+  int CsvJoinFileByKey(char option1, char option2, CString path, CString otherColumns, int keyColumn,
+                       int otherKeyColumn, int insertBefore);
+  // 33046 "ﾌｧｲﾙ横ﾘﾝｸ連結(&J)": the join through the file dialog, then the redisplay.
+  void OnCsvLinkJoin();
+
+  // --- Column append and vertical concatenation (dvkview_csvconcat.cpp;
+  // csv/csv_appendcols.h, csv/csv_concat.h) --------------------------------
+  // The file's rows beside the table's rows ("joinall"); nothing unless the
+  // view shows a CSV table.
+  void CsvAppendFileColumns(const CString& path);
+  // The rows of a file (source modes 0, 2, 6; an empty path asks for one) or
+  // of a named shared-memory block (the other modes; `sharedArg` is the map
+  // size) below the table (kind 33; the text kinds 9 and 98 are left as
+  // they are). 0, also when nothing was done or the dialog was cancelled;
+  // -1 on failure (table unchanged).
+  int CsvConcatFileVertical(int skipLines, const CString& source, int sourceMode, int sharedArg);
+  // 33047 "ﾌｧｲﾙ縦連結(&A)": a file below the table, without its "~" lines
+  // and title, then the redisplay.
+  void OnCsvConcatVertical();
+  // The CSV file dialog, starting in the active side's current path; empty
+  // when cancelled.
+  CString CsvAskOtherFile();
+  // Code 2 with string 237 and the path.
+  void CsvReportUnopened(const CString& path);
+
   // --- Row sort and pages (dvkview_sortpage.cpp; csv/csv_linesort.h,
   // csv/csv_pagestep.h, view/viewload/sortpage.h, textparts.h) -------------
   // The one row sort of the table: the data rows of block `block` (0 and 1

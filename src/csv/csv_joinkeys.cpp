@@ -1,0 +1,286 @@
+// Key records of the link join, their order and the match rules.
+#include "csv/csv_joinkeys.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "csv/csv_cellbreaks.h"
+#include "fw/alloc.h"
+
+namespace csv {
+
+namespace {
+
+// Tuning of the prefix walk.
+struct WalkLimits {
+  std::uint32_t records;     // 'B' records examined at most
+  std::uint32_t nearRecords; // ... when the keys differ within nearBytes
+  std::uint32_t nearBytes;
+};
+constexpr WalkLimits kWalk = {1000, 200, 7};
+
+constexpr std::uint32_t kRangeOpenHigh = 999999;
+constexpr std::uint32_t kPollEvery = 1000;
+// Numbers of range keys and row keys stop growing here.
+constexpr std::uint32_t kNumberCap = 999999999;
+
+inline bool KeptByte(std::uint8_t c) { return c > 0x1F && !IsCellBreakCode(c); }
+
+inline bool SameKey(const JoinRecord& x, const JoinRecord& y) {
+  return x.keyLen == y.keyLen && x.head == y.head && x.head2 == y.head2 &&
+         (x.keyLen <= 16 || std::memcmp(x.key + 16, y.key + 16, x.keyLen - 16) == 0);
+}
+
+// `b` begins `a` (or equals it).
+inline bool KeyBegins(const JoinRecord& a, const JoinRecord& b) {
+  return b.keyLen == 0 || (b.keyLen <= a.keyLen && std::memcmp(a.key, b.key, b.keyLen) == 0);
+}
+
+std::uint32_t FirstDifference(const JoinRecord& x, const JoinRecord& y) {
+  const std::uint32_t n = std::min(x.keyLen, y.keyLen);
+  std::uint32_t i = 0;
+  while (i < n && x.key[i] == y.key[i]) ++i;
+  return i;
+}
+
+std::uint32_t LeadingNumber(const std::uint8_t* p, const std::uint8_t* e) {
+  std::uint32_t v = 0;
+  for (; p < e && *p >= '0' && *p <= '9'; ++p) {
+    v = v * 10 + static_cast<std::uint32_t>(*p - '0');
+    if (v > kNumberCap) return kNumberCap + 1;
+  }
+  return v;
+}
+
+// Range keys of the other file by their beginning P, each list in record
+// order.
+class RangeTable {
+ public:
+  bool Empty() const { return m_byPrefix.empty(); }
+
+  void Add(const JoinRecord& r, std::uint32_t index, std::uint32_t prefixLen, std::uint32_t lo, std::uint32_t hi) {
+    m_byPrefix[std::string_view(reinterpret_cast<const char*>(r.key), prefixLen)].push_back({index, lo, hi});
+  }
+
+  // The nearest range record before record `self` that takes the row key.
+  std::uint32_t Find(const JoinRecord* recs, std::uint32_t self) const {
+    const JoinRecord& a = recs[self];
+    std::uint32_t best = kNoMatch;
+    for (std::uint32_t j = 0; j <= a.keyLen; ++j) {
+      const auto it = m_byPrefix.find(std::string_view(reinterpret_cast<const char*>(a.key), j));
+      if (it == m_byPrefix.end()) continue;
+      const std::uint32_t number = LeadingNumber(a.key + j, a.key + a.keyLen);
+      const auto& list = it->second;
+      for (auto e = list.rbegin(); e != list.rend(); ++e) {
+        if (e->index >= self) continue;
+        if (best != kNoMatch && e->index <= best) break;
+        if (e->lo <= number && number <= e->hi) {
+          best = e->index;
+          break;
+        }
+      }
+    }
+    return best;
+  }
+
+ private:
+  struct Entry {
+    std::uint32_t index, lo, hi;
+  };
+  std::unordered_map<std::string_view, std::vector<Entry>> m_byPrefix;
+};
+
+}  // namespace
+
+bool KeyNeedsStore(const std::uint8_t* b, const std::uint8_t* e) {
+  for (const std::uint8_t* p = b; p < e; ++p)
+    if (!KeptByte(*p)) return true;
+  return false;
+}
+
+const std::uint8_t* KeyOfCell(const std::uint8_t* b, const std::uint8_t* e, std::uint8_t* store, std::uint32_t* len) {
+  const std::uint8_t* out = b;
+  std::size_t n = static_cast<std::size_t>(e - b);
+  if (KeyNeedsStore(b, e)) {
+    n = 0;
+    for (const std::uint8_t* p = b; p < e; ++p)
+      if (KeptByte(*p)) store[n++] = *p;
+    out = store;
+  }
+  if (n > 0 && out[0] == '"') {
+    ++out;
+    --n;
+    if (n > 0 && out[n - 1] == '"') --n;
+  }
+  *len = static_cast<std::uint32_t>(n);
+  return out;
+}
+
+namespace {
+
+inline std::uint64_t HeadAt(const std::uint8_t* key, std::uint32_t len, std::uint32_t from) {
+  std::uint64_t h = 0;
+  for (std::uint32_t j = from; j < from + 8; ++j) h = (h << 8) | (j < len ? key[j] : 0);
+  return h;
+}
+
+}  // namespace
+
+bool SortJoinRecords(JoinRecord* recs, std::size_t n) {
+  if (n > 0xFFFFFFFFu) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    JoinRecord& r = recs[i];
+    r.head = HeadAt(r.key, r.keyLen, 0);
+    r.head2 = HeadAt(r.key, r.keyLen, 8);
+    r.index = static_cast<std::uint32_t>(i);
+  }
+  // Keys are compared as bytes; a key without bytes below 0x20 never holds
+  // a zero byte, so the zero padding puts a key before the longer keys it
+  // begins. Equal keys keep the records' given order.
+  std::sort(recs, recs + n, [](const JoinRecord& x, const JoinRecord& y) {
+    if (x.head != y.head) return x.head < y.head;
+    if (x.head2 != y.head2) return x.head2 < y.head2;
+    if (x.keyLen > 16 && y.keyLen > 16) {
+      const int c = std::memcmp(x.key + 16, y.key + 16, std::min(x.keyLen, y.keyLen) - 16);
+      if (c) return c < 0;
+    }
+    if (x.keyLen != y.keyLen) return x.keyLen < y.keyLen;
+    return x.index < y.index;
+  });
+  return true;
+}
+
+bool ParseRangeKey(const std::uint8_t* key, std::uint32_t len, std::uint32_t* prefixLen, std::uint32_t* lo,
+                   std::uint32_t* hi) {
+  auto digitsBack = [key](std::uint32_t end) {  // start of the digits ending at `end`
+    std::uint32_t s = end;
+    while (s > 0 && key[s - 1] >= '0' && key[s - 1] <= '9') --s;
+    return s;
+  };
+  if (len < 3 || (key[len - 1] != '-' && (key[len - 1] < '0' || key[len - 1] > '9')) || !std::memchr(key, '&', len))
+    return false;
+  std::uint32_t hiValue = kRangeOpenHigh;
+  std::uint32_t end = len;
+  if (key[len - 1] == '-') {
+    end = len - 1;
+  } else {
+    const std::uint32_t s = digitsBack(len);
+    if (s == len || s == 0 || key[s - 1] != '&') return false;
+    hiValue = LeadingNumber(key + s, key + len);
+    end = s - 1;
+  }
+  const std::uint32_t s = digitsBack(end);
+  if (s == end || s == 0 || key[s - 1] != '&') return false;
+  *lo = LeadingNumber(key + s, key + end);
+  *hi = hiValue;
+  *prefixLen = s - 1;
+  return true;
+}
+
+bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const std::function<bool(std::size_t)>& poll,
+               bool* noMemory) {
+  *noMemory = false;
+  std::size_t bCount = 0;
+  for (std::size_t i = 0; i < n; ++i) bCount += recs[i].side == kSideB;
+  // 'B' records in order, for the walks.
+  auto* bList = static_cast<std::uint32_t*>(fw::Alloc((bCount + 1) * sizeof(std::uint32_t)));
+  if (!bList) {
+    *noMemory = true;
+    return false;
+  }
+  bool ok = true;
+  try {
+    RangeTable ranges;
+    std::size_t nb = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (recs[i].side != kSideB) continue;
+      bList[nb++] = static_cast<std::uint32_t>(i);
+      std::uint32_t p = 0, lo = 0, hi = 0;
+      if (ParseRangeKey(recs[i].key, recs[i].keyLen, &p, &lo, &hi))
+        ranges.Add(recs[i], static_cast<std::uint32_t>(i), p, lo, hi);
+    }
+    std::size_t candPos = 0;          // B records before the current record
+    std::uint32_t prevA = kNoMatch;   // previous 'A' record ("e")
+    std::size_t pairPos = 0;          // "e": 1 + position in bList of the last paired record, 0 when used up
+    for (std::size_t i = 0; i < n; ++i) {
+      if (poll && i % kPollEvery == kPollEvery - 1 && poll(candPos > 0 ? bList[candPos - 1] : i)) {
+        ok = false;
+        break;
+      }
+      JoinRecord& r = recs[i];
+      if (r.side == kSideB) {
+        ++candPos;
+        continue;
+      }
+      r.match = kNoMatch;
+      r.count = 0;
+      const bool laterOfKey = opt.pairs && prevA != kNoMatch && SameKey(recs[prevA], r);
+      prevA = static_cast<std::uint32_t>(i);
+      if (laterOfKey) {
+        // The record before the one the previous row took, when it is an
+        // other row that matches directly.
+        if (pairPos > 1) {
+          const std::uint32_t c = bList[pairPos - 2];
+          if (SameKey(recs[c], r) || (opt.prefix && KeyBegins(r, recs[c]))) {
+            r.match = c;
+            --pairPos;
+          } else {
+            pairPos = 0;
+          }
+        } else {
+          pairPos = 0;
+        }
+      } else {
+        std::size_t takenPos = 0;
+        if (candPos > 0) {
+          const std::uint32_t c = bList[candPos - 1];
+          if (SameKey(recs[c], r) || (opt.prefix && KeyBegins(r, recs[c]))) {
+            r.match = c;
+            takenPos = candPos;
+          }
+        }
+        if (r.match == kNoMatch && !ranges.Empty()) {
+          r.match = ranges.Find(recs, static_cast<std::uint32_t>(i));
+          if (r.match != kNoMatch)
+            takenPos = static_cast<std::size_t>(std::lower_bound(bList, bList + nb, r.match) - bList) + 1;
+        }
+        if (r.match == kNoMatch && opt.prefix && candPos > 1) {
+          const JoinRecord& cand = recs[bList[candPos - 1]];
+          const std::uint32_t limit =
+              FirstDifference(cand, r) < kWalk.nearBytes ? kWalk.nearRecords : kWalk.records;
+          std::uint32_t examined = 0;
+          for (std::size_t w = candPos - 1; w > 0 && examined < limit;) {
+            --w;
+            ++examined;
+            if (KeyBegins(r, recs[bList[w]])) {
+              r.match = bList[w];
+              r.count = static_cast<std::uint16_t>(examined);
+              takenPos = w + 1;
+              break;
+            }
+          }
+        }
+        pairPos = takenPos;
+      }
+      if (r.match != kNoMatch) {
+        if (opt.single && recs[r.match].taken) {
+          r.match = kNoMatch;
+          r.count = 0;
+        } else {
+          recs[r.match].taken = 1;
+        }
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    *noMemory = true;
+    ok = false;
+  }
+  fw::Free(bList);
+  return ok;
+}
+
+}  // namespace csv
