@@ -6,6 +6,7 @@
 #include "csv/csv_selectcond.h"
 #include "fw/cstring.h"
 #include "macro/macro_cellformat.h"
+#include "macro/macro_sharedmem.h"
 
 namespace macro {
 
@@ -53,6 +54,14 @@ class MacroHost {
   virtual bool RunSelectCondDialog(bool extended, csv::CondDialogValues& values) {
     (void)extended, (void)values;
     return false;
+  }
+
+  // Named shared memory between running copies (macro_sharedmem.h): the
+  // statements that load and save through shared memory reach it here. The
+  // one implementation works on the framework's named blocks.
+  virtual int TransferSharedMemory(const char* name, std::uint8_t* buffer, std::size_t bufferSize, int offset,
+                                   int size, int mode, int mapSize) {
+    return macro::TransferSharedMemory(name, buffer, bufferSize, offset, size, mode, mapSize);
   }
 };
 
