@@ -21,23 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> out;
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = s.find(sep, from);
-    out.push_back(s.substr(from, at == std::string::npos ? std::string::npos : at - from));
-    if (at == std::string::npos) break;
-    from = at + 1;
-  }
-  return out;
-}
-
 TEST(ConcatOracle, AgreesWithPythonCsv) {
   REQUIRE_TOOLS("python3");
   const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "csv_concat_oracle";
@@ -45,12 +28,12 @@ TEST(ConcatOracle, AgreesWithPythonCsv) {
   const std::string script = "python3 '" TABRYE_TEST_ROOT "/tests/csv/concat_reference.py' ";
   testsupport::RunCapture(script + "gen '" + dir.string() + "'");
   std::size_t ran = 0;
-  for (const std::string& line : Split(ReadFile(dir / "cases.txt"), '\n')) {
+  for (const std::string& line : csvtest::SplitText(csvtest::ReadFileBytes(dir / "cases.txt"), "\n")) {
     if (line.empty()) continue;
-    const auto f = Split(line, '|');
+    const auto f = csvtest::SplitText(line, "|");
     ASSERT_EQ(4u, f.size());
     SCOPED_TRACE(f[0]);
-    const std::string table = ReadFile(dir / ("t_" + f[0] + ".csv"));
+    const std::string table = csvtest::ReadFileBytes(dir / ("t_" + f[0] + ".csv"));
     csv::Table t;
     ASSERT_TRUE(t.LoadFileText(table.data(), table.size(), 16));
     csv::FileSource src;
@@ -73,7 +56,7 @@ TEST(ConcatOracle, AgreesWithPythonCsv) {
   EXPECT_GE(ran, 9u);
   const std::string verdict = testsupport::RunCapture(script + "check '" + dir.string() + "'");
   std::size_t ok = 0;
-  for (const std::string& v : Split(verdict, '\n')) {
+  for (const std::string& v : csvtest::SplitText(verdict, "\n")) {
     if (v.empty()) continue;
     EXPECT_EQ(0u, v.rfind("OK ", 0)) << v;
     ok += v.rfind("OK ", 0) == 0;

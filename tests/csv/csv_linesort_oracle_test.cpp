@@ -27,11 +27,6 @@ fs::path Dir() {
   return dir;
 }
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 void WriteFile(const fs::path& p, const std::string& s) {
   std::ofstream out(p, std::ios::binary);
   out << s;
@@ -72,7 +67,7 @@ std::string Sort(const std::string& file, int key, bool numeric) {
 }
 
 std::string GnuSort(const fs::path& file, const char* keys) {
-  const std::string title = ReadFile(file).substr(0, ReadFile(file).find("\r\n") + 2);
+  const std::string title = csvtest::ReadFileBytes(file).substr(0, csvtest::ReadFileBytes(file).find("\r\n") + 2);
   return title + testsupport::RunCapture("tail -n +2 '" + file.string() + "' | LC_ALL=C sort -s -t, " + keys);
 }
 
@@ -107,12 +102,12 @@ TEST(CsvLineSortOracle, MultiLineRecordsAgreeWithPythonsStableSort) {
   const fs::path dir = Dir();
   const std::string cmd = "python3 '" TABRYE_TEST_ROOT "/tests/csv/linesort_reference.py' '" + dir.string() + "'";
   ASSERT_EQ(0, std::system(cmd.c_str()));
-  const std::string file = ReadFile(dir / "table.csv");
+  const std::string file = csvtest::ReadFileBytes(dir / "table.csv");
   ASSERT_NE(std::string::npos, file.find("\"\"")) << "doubled quotes in the table";
   auto t = csvtest::MakeTable(file);
   EXPECT_EQ(600, t->m_nLastRow);  // one row per record
   for (int column : {2, 3}) {
-    const std::string want = ReadFile(dir / ("sorted" + std::to_string(column) + ".csv"));
+    const std::string want = csvtest::ReadFileBytes(dir / ("sorted" + std::to_string(column) + ".csv"));
     ASSERT_FALSE(want.empty());
     EXPECT_TRUE(Sort(file, column, false) == want) << "column " << column;
   }

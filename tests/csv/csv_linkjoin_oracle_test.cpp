@@ -22,23 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> out;
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = s.find(sep, from);
-    out.push_back(s.substr(from, at == std::string::npos ? std::string::npos : at - from));
-    if (at == std::string::npos) break;
-    from = at + 1;
-  }
-  return out;
-}
-
 struct NoEsc : csvtest::Recorder, csv::LinkJoinHost {
   int ReportMessage(int code, const CString& text) override { return csvtest::Recorder::ReportMessage(code, text); }
   bool PollEscape(const std::string&) override { return false; }
@@ -50,15 +33,15 @@ TEST(LinkJoinOracle, AgreesWithSqlite) {
   fs::create_directories(dir);
   const std::string script = "python3 '" TABRYE_TEST_ROOT "/tests/csv/linkjoin_reference.py' ";
   testsupport::RunCapture(script + "gen '" + dir.string() + "'");
-  const std::vector<std::string> cases = Split(ReadFile(dir / "cases.txt"), '\n');
+  const std::vector<std::string> cases = csvtest::SplitText(csvtest::ReadFileBytes(dir / "cases.txt"), "\n");
   ASSERT_GE(cases.size(), 14u);
   std::size_t ran = 0;
   for (const std::string& line : cases) {
     if (line.empty()) continue;
-    const auto f = Split(line, '|');
+    const auto f = csvtest::SplitText(line, "|");
     ASSERT_EQ(7u, f.size());
     SCOPED_TRACE(f[0]);
-    const std::string table = ReadFile(dir / ("t_" + f[0] + ".csv"));
+    const std::string table = csvtest::ReadFileBytes(dir / ("t_" + f[0] + ".csv"));
     csv::Table t;
     ASSERT_TRUE(t.LoadFileText(table.data(), table.size(), 16));
     csv::LinkJoinArgs args;
@@ -79,7 +62,7 @@ TEST(LinkJoinOracle, AgreesWithSqlite) {
   }
   const std::string verdict = testsupport::RunCapture(script + "check '" + dir.string() + "'");
   std::size_t ok = 0;
-  for (const std::string& v : Split(verdict, '\n')) {
+  for (const std::string& v : csvtest::SplitText(verdict, "\n")) {
     if (v.empty()) continue;
     EXPECT_EQ(0u, v.rfind("OK ", 0)) << v;
     ok += v.rfind("OK ", 0) == 0;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -66,6 +69,25 @@ inline void ExpectIndexesAgain(const csv::Table& t) {
   EXPECT_EQ(f.m_nLastRow, t.m_nLastRow);
   EXPECT_EQ(cols, t.m_nFieldCount);
   EXPECT_EQ(f.m_aSecRow[0], t.m_aSecRow[0]);
+}
+
+// A whole file's bytes ("" when it cannot be read).
+inline std::string ReadFileBytes(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// The parts of `s` between the separators (one part more than separators).
+inline std::vector<std::string> SplitText(const std::string& s, const std::string& sep) {
+  std::vector<std::string> out;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = s.find(sep, from);
+    out.push_back(s.substr(from, at == std::string::npos ? std::string::npos : at - from));
+    if (at == std::string::npos) break;
+    from = at + sep.size();
+  }
+  return out;
 }
 
 }  // namespace csvtest

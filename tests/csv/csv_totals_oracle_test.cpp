@@ -27,26 +27,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-std::vector<std::string> Split(const std::string& s, const std::string& sep) {
-  std::vector<std::string> out;
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = s.find(sep, from);
-    out.push_back(s.substr(from, at == std::string::npos ? std::string::npos : at - from));
-    if (at == std::string::npos) break;
-    from = at + sep.size();
-  }
-  return out;
-}
-
 std::vector<std::vector<std::string>> Rows(const csv::Table& t) {
   std::vector<std::vector<std::string>> rows;
-  for (const std::string& line : Split(csvtest::Raw(t), "\r\n")) rows.push_back(Split(line, "\x06"));
+  for (const std::string& line : csvtest::SplitText(csvtest::Raw(t), "\r\n")) rows.push_back(csvtest::SplitText(line, "\x06"));
   return rows;
 }
 
@@ -74,7 +57,7 @@ std::int64_t Micro(const std::string& s) {
 }
 
 std::unique_ptr<csv::Table> Load(const fs::path& p) {
-  const std::string file = ReadFile(p);
+  const std::string file = csvtest::ReadFileBytes(p);
   auto t = std::make_unique<csv::Table>();
   EXPECT_TRUE(t->LoadFileText(file.data(), file.size(), 64));
   return t;
@@ -87,7 +70,7 @@ class TotalsOracle : public ::testing::Test {
     dir = fs::path(TABRYE_BIN_ROOT) / "csv_totals_oracle";
     fs::create_directories(dir);
     const std::string cmd = "python3 '" TABRYE_TEST_ROOT "/tests/csv/totals_reference.py' '" + dir.string() + "'";
-    for (const std::string& line : Split(testsupport::RunCapture(cmd), "\n")) {
+    for (const std::string& line : csvtest::SplitText(testsupport::RunCapture(cmd), "\n")) {
       if (line.empty()) continue;
       (line[0] == 'L' ? labels : line[0] == 'G' ? summary : totals).push_back(line);
     }
@@ -149,7 +132,7 @@ TEST_F(TotalsOracle, GroupSummaryAgreesWithDecimalAndSqlite) {
   for (const auto& f : Rows(*c)) {
     if (f.size() > 2 && f[1] != "--total--" && f[0] != "Total" && f[0] != "branch") counts.push_back(f[2]);
   }
-  const auto sq = Split(Sql("ints.csv",
+  const auto sq = csvtest::SplitText(Sql("ints.csv",
                             "SELECT COUNT(*), SUM(qty), SUM(amount) FROM t GROUP BY branch, item ORDER BY MIN(rowid);\n"
                             "SELECT '-';\n"
                             "SELECT SUM(qty), SUM(amount) FROM t GROUP BY branch ORDER BY MIN(rowid);\n"
@@ -204,11 +187,11 @@ TEST_F(TotalsOracle, PivotCellsAgreeWithSqlite) {
   }
   testsupport::RunCapture("iconv -f CP932 -t UTF-8 '" + (dir / "q932.sql").string() + "' > '" +
                           (dir / "q8.sql").string() + "'");
-  const auto sq = Split(Sql("pivot.csv", ReadFile(dir / "q8.sql")), "\n");
+  const auto sq = csvtest::SplitText(Sql("pivot.csv", csvtest::ReadFileBytes(dir / "q8.sql")), "\n");
   ASSERT_EQ(blocks.size() + 1, sq.size());
   for (std::size_t g = 0; g < blocks.size(); ++g) {
     const auto& row = rows[g + 1];
-    const auto want = Split(sq[g], ",");
+    const auto want = csvtest::SplitText(sq[g], ",");
     ASSERT_EQ(head.size(), row.size());
     for (std::size_t c = 1; c < row.size(); ++c) {
       std::string expect = "0";
