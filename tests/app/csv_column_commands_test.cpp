@@ -29,38 +29,10 @@
 
 namespace {
 
+using shelltest::ColumnOf;
 using shelltest::ControlText;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t p = 0;
-  while (p <= text.size()) {
-    std::size_t e = text.find('\n', p);
-    if (e == std::string::npos) e = text.size();
-    out.push_back(text.substr(p, e - p));
-    p = e + 1;
-  }
-  return out;
-}
-
-std::string Field(const std::string& line, int column) {
-  std::size_t b = 0;
-  for (int c = 0; c < column; ++c) {
-    b = line.find('\t', b);
-    if (b == std::string::npos) return std::string();
-    ++b;
-  }
-  const std::size_t e = line.find('\t', b);
-  return line.substr(b, e == std::string::npos ? std::string::npos : e - b);
-}
-
-// Column `column` of the shown rows after the title.
-std::vector<std::string> ColumnOf(CDvkView* v, int column) {
-  std::vector<std::string> out;
-  const std::vector<std::string> lines = Lines(ControlText(v));
-  for (std::size_t i = 1; i < lines.size(); ++i) out.push_back(Field(lines[i], column));
-  return out;
-}
+using shelltest::Field;
+using shelltest::Lines;
 
 const char* const kBranches[] = {"東京", "大阪", "名古屋"};
 
