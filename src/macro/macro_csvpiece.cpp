@@ -133,13 +133,15 @@ int CompareTexts(const PieceOperator& op, std::string_view left, std::string_vie
     }
     case ':': {
       // The compiled pattern carries the whole-text choice of the second
-      // character ('=' whole text, '>' anywhere). Its subject is the value
-      // inside a cell's enclosing double quotes, so "|東京" (a prefix, as the
-      // narrowing dialog writes it) meets the cell "東京" quoted or not.
-      std::string_view subject = left;
-      if (subject.size() >= 2 && subject.front() == '"' && subject.back() == '"')
-        subject = subject.substr(1, subject.size() - 2);
-      return op.pattern && pat::MatchConditionPattern(*op.pattern, subject) ? 1 : 0;
+      // character ('=' whole text, '>' anywhere). A quoted cell matches as
+      // written or by its value inside the quotes, so "|東京" (a prefix, as
+      // the narrowing dialog writes it) and the cell's own text "\"東京\""
+      // (the dialog's first condition) both meet the cell "東京".
+      if (!op.pattern) return 0;
+      if (pat::MatchConditionPattern(*op.pattern, left)) return 1;
+      if (left.size() >= 2 && left.front() == '"' && left.back() == '"')
+        return pat::MatchConditionPattern(*op.pattern, left.substr(1, left.size() - 2)) ? 1 : 0;
+      return 0;
     }
     case '~':
       if (second == '=') return StartsWith(left, right) ? 1 : 0;

@@ -398,15 +398,17 @@ TEST_F(Stmt, AllocationFailuresLeaveTheTable) {
 
 }  // namespace
 namespace {
-// A pattern condition sees a quoted cell's value inside its quotes; the
-// byte-for-byte comparisons keep the quotes ("NULL" and "NULLQ" tell "" from
-// an empty cell).
+// A pattern condition meets a quoted cell as written or by its value inside
+// the quotes; the byte-for-byte comparisons keep the quotes ("NULL" and
+// "NULLQ" tell "" from an empty cell).
 TEST_F(Stmt, PatternConditionsSeeTheValueInsideTheQuotes) {
   Load("\"k\",\"v\"\r\n\"TK\",1\r\n\"FK\",2\r\nTK,3\r\n\"\"\"TK\"\"\",4\r\n\"\",5\r\n");
   EXPECT_EQ(Run("&1=:|TK", "&CKN"), 2);   // "TK" and TK, not ""TK""
   EXPECT_EQ(Run("&1=:|TK|", "&CKN"), 2);
   EXPECT_EQ(Run("&1=:K|", "&CKN"), 4);    // ends with K inside the quotes (the title "k": case is ignored)
   EXPECT_EQ(Run("&1=:TK", "&CKN"), 3);
+  EXPECT_EQ(Run("&1=:\"TK\"", "&CKN"), 2);  // the cell text itself: "TK" and ""TK""
+  EXPECT_EQ(Run("&1=:|\"TK\"|", "&CKN"), 1);
   EXPECT_EQ(Run("&1==TK", "&CKN"), 1);    // byte for byte: the unquoted cell only
   EXPECT_EQ(Run("&1==NULLQ", "&CKN"), 1);
   EXPECT_EQ(Run("&1==NULL", "&CKN"), 0);
