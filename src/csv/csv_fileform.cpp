@@ -48,7 +48,22 @@ bool IsLoaderRow(const std::uint8_t* b, const std::uint8_t* e, bool codes) {
 // field of one record.
 // `strict` (a row with in-cell codes): every field with a quote, a comma or
 // a code is written in quotes, so that each quoted field starts at its
-// field's start and the load reads the codes back inside it.
+// field's start and the load reads the codes back inside it; a field already
+// quoted as the load leaves one is written as it stands (quoting it again
+// would make its quotes part of its value).
+// A field as the load leaves a quoted file field: a double quote at both
+// ends and every quote between them doubled. Written as it stands it reads
+// back as itself.
+bool IsWellQuotedField(const std::uint8_t* b, const std::uint8_t* e) {
+  if (e - b < 2 || *b != '"' || e[-1] != '"') return false;
+  for (const std::uint8_t* p = b + 1; p < e - 1; ++p) {
+    if (*p != '"') continue;
+    if (p + 1 >= e - 1 || p[1] != '"') return false;
+    ++p;
+  }
+  return true;
+}
+
 void PutCommaField(const std::uint8_t* b, const std::uint8_t* e, bool codes, bool strict, std::string& out,
                    CommaFormStats& st) {
   bool quoted = false;
@@ -60,7 +75,7 @@ void PutCommaField(const std::uint8_t* b, const std::uint8_t* e, bool codes, boo
     else hasCode |= codes && IsCellBreakCode(*p);
   }
   if (hasCode && !quoteIt && !ReadRowAsLoaded(b, e).codesInside) quoteIt = true;
-  if (strict && !quoteIt) {
+  if (strict && !quoteIt && !IsWellQuotedField(b, e)) {
     for (const std::uint8_t* p = b; p < e && !quoteIt; ++p)
       quoteIt = *p == '"' || *p == ',' || (codes && IsCellBreakCode(*p));
   }

@@ -94,6 +94,20 @@ TEST(CsvFileForm, EditedRowsAreQuotedWhereTheCommaFormNeedsIt) {
   EXPECT_EQ(Comma("\"a\nb\x06" "c\n"), "\"a\nb,c\n");
 }
 
+// A row holding a multi-line cell and a cell edited to hold a comma (the
+// thousands commas): the quoted fields stay as the load left them, the comma
+// field is quoted, and the load gives the row's cells back (the comma cell
+// with the quotes it now has in the file).
+TEST(CsvFileForm, AnEditedRowWithAMultiLineCellKeepsItsQuotedFields) {
+  const std::string work = "35\x06\"\x8f\xa4\"\x06 1,200\x06\"a\x0E" "b\"\x06\"q\"\"x\"\r\n";
+  const std::string file = Comma(work);
+  EXPECT_EQ("35,\"\x8f\xa4\",\" 1,200\",\"a\nb\",\"q\"\"x\"\r\n", file);
+  csv::Table t;
+  ASSERT_TRUE(t.LoadFileText(file.data(), file.size(), 0));
+  EXPECT_EQ("35\x06\"\x8f\xa4\"\x06\" 1,200\"\x06\"a\x0E" "b\"\x06\"q\"\"x\"\r\n",
+            std::string(reinterpret_cast<const char*>(t.m_pTextBuf), t.m_nTextLen));
+}
+
 TEST(CsvFileForm, EveryLoadedTableReadsBackTheSameFields) {
   // The comma form of any working form loads again into the same fields:
   // separators stay separators, and nothing else becomes one.

@@ -22,7 +22,9 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path Dir() {
-  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "csv_linesort";
+  // A folder per test: CTest runs the tests of this file at once.
+  const fs::path dir =
+      fs::path(TABRYE_BIN_ROOT) / "csv_linesort" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
   fs::create_directories(dir);
   return dir;
 }

@@ -57,7 +57,9 @@ void CheckRowOperations(const fs::path& source, const std::string& file) {
 }
 
 fs::path OracleDir() {
-  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "csv_tableops_oracle";
+  // A folder per test: CTest runs the tests of this file at once.
+  const fs::path dir =
+      fs::path(TABRYE_BIN_ROOT) / "csv_tableops_oracle" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
   fs::create_directories(dir);
   return dir;
 }

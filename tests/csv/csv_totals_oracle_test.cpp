@@ -67,7 +67,9 @@ class TotalsOracle : public ::testing::Test {
  protected:
   void SetUp() override {
     REQUIRE_TOOLS("python3", "sqlite3", "iconv");
-    dir = fs::path(TABRYE_BIN_ROOT) / "csv_totals_oracle";
+    // A folder per test: CTest runs the tests of this fixture at once.
+    dir = fs::path(TABRYE_BIN_ROOT) / "csv_totals_oracle" /
+          ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::create_directories(dir);
     const std::string cmd = "python3 '" TABRYE_TEST_ROOT "/tests/csv/totals_reference.py' '" + dir.string() + "'";
     for (const std::string& line : csvtest::SplitText(testsupport::RunCapture(cmd), "\n")) {
