@@ -2,6 +2,7 @@
 #include "csv/csv_joinkeys.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -130,27 +131,116 @@ inline std::uint64_t HeadAt(const std::uint8_t* key, std::uint32_t len, std::uin
 
 }  // namespace
 
-bool SortJoinRecords(JoinRecord* recs, std::size_t n) {
-  if (n > 0xFFFFFFFFu) return false;
+namespace {
+
+// One record's place in the sort: its first 16 key bytes and its index.
+struct SortItem {
+  std::uint64_t head, head2;
+  std::uint32_t index, pad;
+};
+
+// Byte k (0 most significant) of an item's 16-byte prefix.
+inline std::uint32_t PrefixByte(const SortItem& it, unsigned k) {
+  return static_cast<std::uint32_t>((k < 8 ? it.head >> (56 - 8 * k) : it.head2 >> (56 - 8 * (k - 8))) & 0xFF);
+}
+
+// The full order of the records: prefix, the key bytes after it, length,
+// given position.
+inline bool RecordBefore(const JoinRecord& x, const JoinRecord& y) {
+  if (x.head != y.head) return x.head < y.head;
+  if (x.head2 != y.head2) return x.head2 < y.head2;
+  if (x.keyLen > 16 && y.keyLen > 16) {
+    const int c = std::memcmp(x.key + 16, y.key + 16, std::min(x.keyLen, y.keyLen) - 16);
+    if (c) return c < 0;
+  }
+  if (x.keyLen != y.keyLen) return x.keyLen < y.keyLen;
+  return x.index < y.index;
+}
+
+// Stable LSD radix sort of the items on their 16-byte prefix, one pass per
+// byte that is not the same in every item. Returns the sorted array (`a` or
+// `b`).
+SortItem* RadixSortItems(SortItem* a, SortItem* b, std::size_t n) {
+  static constexpr unsigned kBytes = 16;
+  std::vector<std::uint32_t> counts(kBytes * 256, 0);
   for (std::size_t i = 0; i < n; ++i) {
-    JoinRecord& r = recs[i];
-    r.head = HeadAt(r.key, r.keyLen, 0);
-    r.head2 = HeadAt(r.key, r.keyLen, 8);
-    r.index = static_cast<std::uint32_t>(i);
+    const std::uint64_t h = a[i].head, h2 = a[i].head2;
+    for (unsigned k = 0; k < 8; ++k) {
+      ++counts[k * 256 + ((h >> (56 - 8 * k)) & 0xFF)];
+      ++counts[(k + 8) * 256 + ((h2 >> (56 - 8 * k)) & 0xFF)];
+    }
+  }
+  for (unsigned k = kBytes; k-- > 0;) {
+    std::uint32_t* c = &counts[k * 256];
+    if (c[PrefixByte(a[0], k)] == n) continue;  // every item has this byte
+    std::uint32_t sum = 0;
+    for (unsigned v = 0; v < 256; ++v) {
+      const std::uint32_t here = c[v];
+      c[v] = sum;
+      sum += here;
+    }
+    for (std::size_t i = 0; i < n; ++i) b[c[PrefixByte(a[i], k)]++] = a[i];
+    std::swap(a, b);
+  }
+  return a;
+}
+
+}  // namespace
+
+bool SortJoinRecords(JoinRecord** records, std::size_t n) {
+  if (n > 0xFFFFFFFFu) return false;
+  JoinRecord* recs = *records;
+  if (n < 2) {
+    if (n == 1) {
+      recs[0].head = HeadAt(recs[0].key, recs[0].keyLen, 0);
+      recs[0].head2 = HeadAt(recs[0].key, recs[0].keyLen, 8);
+      recs[0].index = 0;
+    }
+    return true;
   }
   // Keys are compared as bytes; a key without bytes below 0x20 never holds
   // a zero byte, so the zero padding puts a key before the longer keys it
-  // begins. Equal keys keep the records' given order.
-  std::sort(recs, recs + n, [](const JoinRecord& x, const JoinRecord& y) {
-    if (x.head != y.head) return x.head < y.head;
-    if (x.head2 != y.head2) return x.head2 < y.head2;
-    if (x.keyLen > 16 && y.keyLen > 16) {
-      const int c = std::memcmp(x.key + 16, y.key + 16, std::min(x.keyLen, y.keyLen) - 16);
-      if (c) return c < 0;
+  // begins. The radix passes keep the given order among equal prefixes,
+  // which is the order of equal keys; only runs of one prefix holding a
+  // longer key need the rest of the bytes compared.
+  if (n > SIZE_MAX / (2 * sizeof(SortItem))) return false;
+  auto* items = static_cast<SortItem*>(fw::Alloc(2 * n * sizeof(SortItem)));
+  if (!items) return false;
+  try {
+    for (std::size_t i = 0; i < n; ++i) {
+      JoinRecord& r = recs[i];
+      r.head = HeadAt(r.key, r.keyLen, 0);
+      r.head2 = HeadAt(r.key, r.keyLen, 8);
+      r.index = static_cast<std::uint32_t>(i);
+      items[i] = {r.head, r.head2, r.index, 0};
     }
-    if (x.keyLen != y.keyLen) return x.keyLen < y.keyLen;
-    return x.index < y.index;
-  });
+    SortItem* sorted = RadixSortItems(items, items + n, n);
+    // The records in the sorted order: independent loads, so the memory
+    // system overlaps them (following the permutation's cycles in place
+    // waits for each load in turn).
+    auto* moved = static_cast<JoinRecord*>(fw::Alloc(n * sizeof(JoinRecord)));
+    if (!moved) {
+      fw::Free(items);
+      return false;
+    }
+    for (std::size_t i = 0; i < n; ++i) moved[i] = recs[sorted[i].index];
+    fw::Free(recs);
+    recs = *records = moved;
+  } catch (const std::bad_alloc&) {
+    fw::Free(items);
+    return false;
+  }
+  fw::Free(items);
+  for (std::size_t i = 0; i < n;) {
+    std::size_t e = i + 1;
+    bool more = recs[i].keyLen > 16;
+    while (e < n && recs[e].head == recs[i].head && recs[e].head2 == recs[i].head2) {
+      more |= recs[e].keyLen > 16 || recs[e].keyLen != recs[i].keyLen;
+      ++e;
+    }
+    if (more && e - i > 1) std::sort(recs + i, recs + e, RecordBefore);
+    i = e;
+  }
   return true;
 }
 

@@ -71,9 +71,11 @@ bool KeyNeedsStore(const std::uint8_t* b, const std::uint8_t* e);
 
 // Sorts records given in the order 'B' records then 'A' records, each side
 // in the order of its rows, into the order above (equal keys keep the given
-// order, which is side and position). Sets `head`. False (records
-// unchanged) when memory for the sort is short.
-bool SortJoinRecords(JoinRecord* recs, std::size_t n);
+// order, which is side and position). `*recs` is a block from fw::Alloc;
+// the sorted records may come in a new block, the old one freed. Sets
+// `head`, `head2` and `index`. False (records unchanged) when memory for
+// the sort is short.
+bool SortJoinRecords(JoinRecord** recs, std::size_t n);
 
 struct MatchOptions {
   bool prefix = false;  // "p" or "q"

@@ -389,7 +389,7 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
       m_recs[i].key = m_keyStore.Data() ? m_keyStore.Data() + m_recs[i].head : reinterpret_cast<const std::uint8_t*>("");
   }
   // A record's side tells which text its row offset is in.
-  if (!SortJoinRecords(m_recs, m_n)) return Fail(kJoinKeyRecords);
+  if (!SortJoinRecords(&m_recs, m_n)) return Fail(kJoinKeyRecords);
 
   MatchOptions mo;
   mo.prefix = m_flags.prefix;
