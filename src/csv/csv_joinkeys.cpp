@@ -203,10 +203,17 @@ bool SortJoinRecords(JoinRecord** records, std::size_t n) {
   // begins. The radix passes keep the given order among equal prefixes,
   // which is the order of equal keys; only runs of one prefix holding a
   // longer key need the rest of the bytes compared.
-  if (n > SIZE_MAX / (2 * sizeof(SortItem))) return false;
-  auto* items = static_cast<SortItem*>(fw::Alloc(2 * n * sizeof(SortItem)));
-  if (!items) return false;
+  // One block serves the sort and then holds the sorted records: the
+  // items' two halves first, then the records over them, with the sorted
+  // order kept after them. Fresh memory costs a page fault per page, so
+  // the join touches as little of it as it can.
+  static_assert(2 * sizeof(SortItem) <= sizeof(JoinRecord), "the items fit where the records go");
+  const std::size_t orderAt = n * sizeof(JoinRecord);
+  if (n > (SIZE_MAX - 16) / (sizeof(JoinRecord) + sizeof(std::uint32_t))) return false;
+  auto* block = static_cast<std::uint8_t*>(fw::Alloc(orderAt + n * sizeof(std::uint32_t)));
+  if (!block) return false;
   try {
+    auto* items = reinterpret_cast<SortItem*>(block);
     for (std::size_t i = 0; i < n; ++i) {
       JoinRecord& r = recs[i];
       r.head = HeadAt(r.key, r.keyLen, 0);
@@ -214,23 +221,19 @@ bool SortJoinRecords(JoinRecord** records, std::size_t n) {
       r.index = static_cast<std::uint32_t>(i);
       items[i] = {r.head, r.head2, r.index, 0};
     }
-    SortItem* sorted = RadixSortItems(items, items + n, n);
+    const SortItem* sorted = RadixSortItems(items, items + n, n);
+    auto* order = reinterpret_cast<std::uint32_t*>(block + orderAt);
+    for (std::size_t i = 0; i < n; ++i) order[i] = sorted[i].index;
     // The records in the sorted order: independent loads, so the memory
     // system overlaps them (following the permutation's cycles in place
     // waits for each load in turn).
-    auto* moved = static_cast<JoinRecord*>(fw::Alloc(n * sizeof(JoinRecord)));
-    if (!moved) {
-      fw::Free(items);
-      return false;
-    }
-    for (std::size_t i = 0; i < n; ++i) moved[i] = recs[sorted[i].index];
-    fw::Free(recs);
-    recs = *records = moved;
+    for (std::size_t i = 0; i < n; ++i) std::memcpy(block + i * sizeof(JoinRecord), &recs[order[i]], sizeof(JoinRecord));
   } catch (const std::bad_alloc&) {
-    fw::Free(items);
+    fw::Free(block);
     return false;
   }
-  fw::Free(items);
+  fw::Free(recs);
+  recs = *records = reinterpret_cast<JoinRecord*>(block);
   for (std::size_t i = 0; i < n;) {
     std::size_t e = i + 1;
     bool more = recs[i].keyLen > 16;

@@ -160,6 +160,7 @@ class LinkJoin {
   JoinRecord* m_recs = nullptr;
   std::size_t m_n = 0, m_cap = 0;
   OutWriter m_keyStore;
+  bool m_anyStored = false;  // some key is in the store
   bool m_storeFailed = false;
   OutWriter m_out;
 };
@@ -239,6 +240,7 @@ bool LinkJoin::AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_
         r.head = m_keyStore.Length();
         r.keyLen = klen;
         r.key = nullptr;  // in the store; set once the store stops moving
+        m_anyStored = true;
         if (!m_keyStore.Put(k, klen)) return false;
       } else {
         r.key = KeyOfCell(kb, ke, nullptr, &r.keyLen);
@@ -303,8 +305,9 @@ void LinkJoin::WriteTitle() {
 
 void LinkJoin::WriteTableRow(const JoinRecord& r) {
   const std::uint8_t* row = m_t + r.rowStart;
-  std::uint32_t have = 0;
-  const std::uint32_t lead = LeadEnd(row, r.rowLen, m_L, &have);
+  std::uint32_t have = r.cells;
+  // A row of at most L cells is all lead; its cells are known.
+  const std::uint32_t lead = m_L > 0 && r.cells <= m_L ? r.rowLen : LeadEnd(row, r.rowLen, m_L, &have);
   if (m_L > 0) {
     m_out.Put(row, lead);
     m_out.PutRepeat(kSep, m_L - have);
@@ -384,7 +387,7 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
   if (!AddRecords(m_o, m_olen, static_cast<std::uint32_t>(m_otherTitle.next), m_otherKey, kSideB) ||
       !AddRecords(m_t, m_tlen, static_cast<std::uint32_t>(m_tableTitle.next), keyIdx, kSideA))
     return Fail(kJoinKeyRecords);
-  for (std::size_t i = 0; i < m_n; ++i) {
+  for (std::size_t i = 0; m_anyStored && i < m_n; ++i) {
     if (m_recs[i].key == nullptr)
       m_recs[i].key = m_keyStore.Data() ? m_keyStore.Data() + m_recs[i].head : reinterpret_cast<const std::uint8_t*>("");
   }
