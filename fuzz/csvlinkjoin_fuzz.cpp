@@ -65,7 +65,6 @@ void CheckRecordOrder(const std::uint8_t* d, std::size_t n) {
     std::memset(&recs[i], 0, sizeof recs[i]);
     recs[i].key = reinterpret_cast<const std::uint8_t*>(keys[i].data());
     recs[i].keyLen = static_cast<std::uint32_t>(keys[i].size());
-    recs[i].rowStart = static_cast<std::uint32_t>(i);
   }
   std::vector<std::uint32_t> want(m);
   for (std::uint32_t i = 0; i < m; ++i) want[i] = i;
@@ -77,7 +76,8 @@ void CheckRecordOrder(const std::uint8_t* d, std::size_t n) {
   });
   if (!csv::SortJoinRecords(&recs, m)) __builtin_trap();
   for (std::size_t i = 0; i < m; ++i)
-    if (recs[i].rowStart != want[i]) __builtin_trap();
+    if (recs[i].index != want[i] || recs[i].key != reinterpret_cast<const std::uint8_t*>(keys[want[i]].data()))
+      __builtin_trap();
   fw::Free(recs);
 }
 

@@ -205,11 +205,11 @@ bool SortJoinRecords(JoinRecord** records, std::size_t n) {
   // longer key need the rest of the bytes compared.
   // One block serves the sort and then holds the sorted records: the
   // items' two halves first, then the records over them, with the sorted
-  // order kept after them. Fresh memory costs a page fault per page, so
+  // order kept after the items. Fresh memory costs a page fault per page, so
   // the join touches as little of it as it can.
-  static_assert(2 * sizeof(SortItem) <= sizeof(JoinRecord), "the items fit where the records go");
-  const std::size_t orderAt = n * sizeof(JoinRecord);
-  if (n > (SIZE_MAX - 16) / (sizeof(JoinRecord) + sizeof(std::uint32_t))) return false;
+  static_assert(sizeof(JoinRecord) <= 2 * sizeof(SortItem), "the records fit where the items were");
+  const std::size_t orderAt = n * 2 * sizeof(SortItem);
+  if (n > (SIZE_MAX - 16) / (2 * sizeof(SortItem) + sizeof(std::uint32_t))) return false;
   auto* block = static_cast<std::uint8_t*>(fw::Alloc(orderAt + n * sizeof(std::uint32_t)));
   if (!block) return false;
   try {
@@ -274,11 +274,10 @@ bool ParseRangeKey(const std::uint8_t* key, std::uint32_t len, std::uint32_t* pr
   return true;
 }
 
-bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const std::function<bool(std::size_t)>& poll,
-               bool* noMemory) {
+bool MatchRows(const JoinRecord* recs, std::size_t n, std::size_t bCount, const MatchOptions& opt,
+               const std::function<bool(std::size_t)>& poll, const MatchResults& out, bool* noMemory) {
   *noMemory = false;
-  std::size_t bCount = 0;
-  for (std::size_t i = 0; i < n; ++i) bCount += recs[i].side == kSideB;
+  std::memset(out.taken, 0, n);
   // 'B' records in order, for the walks.
   auto* bList = static_cast<std::uint32_t*>(fw::Alloc((bCount + 1) * sizeof(std::uint32_t)));
   if (!bList) {
@@ -290,7 +289,7 @@ bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const s
     RangeTable ranges;
     std::size_t nb = 0;
     for (std::size_t i = 0; i < n; ++i) {
-      if (recs[i].side != kSideB) continue;
+      if (recs[i].index >= bCount) continue;
       bList[nb++] = static_cast<std::uint32_t>(i);
       std::uint32_t p = 0, lo = 0, hi = 0;
       if (ParseRangeKey(recs[i].key, recs[i].keyLen, &p, &lo, &hi))
@@ -304,13 +303,13 @@ bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const s
         ok = false;
         break;
       }
-      JoinRecord& r = recs[i];
-      if (r.side == kSideB) {
+      const JoinRecord& r = recs[i];
+      if (r.index < bCount) {
         ++candPos;
         continue;
       }
-      r.match = kNoMatch;
-      r.count = 0;
+      std::uint32_t match = kNoMatch;
+      std::uint16_t count = 0;
       const bool laterOfKey = opt.pairs && prevA != kNoMatch && SameKey(recs[prevA], r);
       prevA = static_cast<std::uint32_t>(i);
       if (laterOfKey) {
@@ -319,7 +318,7 @@ bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const s
         if (pairPos > 1) {
           const std::uint32_t c = bList[pairPos - 2];
           if (SameKey(recs[c], r) || (opt.prefix && KeyBegins(r, recs[c]))) {
-            r.match = c;
+            match = c;
             --pairPos;
           } else {
             pairPos = 0;
@@ -332,16 +331,16 @@ bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const s
         if (candPos > 0) {
           const std::uint32_t c = bList[candPos - 1];
           if (SameKey(recs[c], r) || (opt.prefix && KeyBegins(r, recs[c]))) {
-            r.match = c;
+            match = c;
             takenPos = candPos;
           }
         }
-        if (r.match == kNoMatch && !ranges.Empty()) {
-          r.match = ranges.Find(recs, static_cast<std::uint32_t>(i));
-          if (r.match != kNoMatch)
-            takenPos = static_cast<std::size_t>(std::lower_bound(bList, bList + nb, r.match) - bList) + 1;
+        if (match == kNoMatch && !ranges.Empty()) {
+          match = ranges.Find(recs, static_cast<std::uint32_t>(i));
+          if (match != kNoMatch)
+            takenPos = static_cast<std::size_t>(std::lower_bound(bList, bList + nb, match) - bList) + 1;
         }
-        if (r.match == kNoMatch && opt.prefix && candPos > 1) {
+        if (match == kNoMatch && opt.prefix && candPos > 1) {
           const JoinRecord& cand = recs[bList[candPos - 1]];
           const std::uint32_t limit =
               FirstDifference(cand, r) < kWalk.nearBytes ? kWalk.nearRecords : kWalk.records;
@@ -350,8 +349,8 @@ bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const s
             --w;
             ++examined;
             if (KeyBegins(r, recs[bList[w]])) {
-              r.match = bList[w];
-              r.count = static_cast<std::uint16_t>(examined);
+              match = bList[w];
+              count = static_cast<std::uint16_t>(examined);
               takenPos = w + 1;
               break;
             }
@@ -359,14 +358,16 @@ bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const s
         }
         pairPos = takenPos;
       }
-      if (r.match != kNoMatch) {
-        if (opt.single && recs[r.match].taken) {
-          r.match = kNoMatch;
-          r.count = 0;
+      if (match != kNoMatch) {
+        if (opt.single && out.taken[match]) {
+          match = kNoMatch;
+          count = 0;
         } else {
-          recs[r.match].taken = 1;
+          out.taken[match] = 1;
         }
       }
+      out.match[i] = match;
+      out.count[i] = count;
     }
   } catch (const std::bad_alloc&) {
     *noMemory = true;

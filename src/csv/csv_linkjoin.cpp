@@ -114,11 +114,20 @@ class QuietHost final : public OpHost {
   int ReportMessage(int, const CString&) override { return 0; }
 };
 
+// Where a record's row is in its text and its cells.
+struct RowSpan {
+  std::uint32_t start, len, cells;
+};
+
 class LinkJoin {
  public:
   LinkJoin(Table& table, const LinkJoinArgs& args, LinkJoinHost* host)
       : m_table(table), m_args(args), m_host(host), m_flags(ReadOptions(args.option1, args.option2)) {}
-  ~LinkJoin() { fw::Free(m_recs); }
+  ~LinkJoin() {
+    fw::Free(m_recs);
+    fw::Free(m_rows);
+    fw::Free(m_results);
+  }
 
   int Run(OtherSource& source, bool* unreadable);
 
@@ -128,13 +137,12 @@ class LinkJoin {
     return kLinkJoinNothing;
   }
   int PrepareOther();
-  bool AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_t from, std::uint32_t keyIdx,
-                  std::uint8_t side);
+  bool AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_t from, std::uint32_t keyIdx);
   std::uint64_t OutputEstimate() const;
   void PutOtherCells(const std::uint8_t* row, std::uint32_t n, std::uint32_t cells);
   void WriteTitle();
-  void WriteTableRow(const JoinRecord& r);
-  void WriteOwnRow(const JoinRecord& r);
+  void WriteTableRow(std::size_t i);
+  void WriteOwnRow(const RowSpan& r);
   int Install(std::uint32_t L);
 
   Table& m_table;
@@ -158,7 +166,11 @@ class LinkJoin {
   std::uint32_t m_fields = 0;
 
   JoinRecord* m_recs = nullptr;
+  RowSpan* m_rows = nullptr;  // by record index
   std::size_t m_n = 0, m_cap = 0;
+  std::size_t m_bCount = 0;   // 'B' records: the first indexes
+  std::uint8_t* m_results = nullptr;
+  MatchResults m_match{};
   OutWriter m_keyStore;
   bool m_anyStored = false;  // some key is in the store
   bool m_storeFailed = false;
@@ -214,19 +226,14 @@ int LinkJoin::PrepareOther() {
   return kLinkJoinDone;
 }
 
-bool LinkJoin::AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_t from, std::uint32_t keyIdx,
-                          std::uint8_t side) {
+bool LinkJoin::AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_t from, std::uint32_t keyIdx) {
   std::string scratch;
   for (std::uint32_t i = from; i < len;) {
     const RowScan s = ScanRow(t, i, len, keyIdx);
     if (s.end > i && m_n < m_cap) {
-      JoinRecord& r = m_recs[m_n++];
-      std::memset(&r, 0, sizeof r);
-      r.rowStart = i;
-      r.rowLen = s.end - i;
-      r.cells = s.cells;
-      r.side = side;
-      r.match = kNoMatch;
+      m_rows[m_n] = {i, s.end - i, s.cells};
+      JoinRecord& r = m_recs[m_n];
+      r.index = static_cast<std::uint32_t>(m_n++);
       const std::uint8_t* kb = t + s.keyB;
       const std::uint8_t* ke = t + s.keyE;
       if (KeyNeedsStore(kb, ke)) {
@@ -255,12 +262,12 @@ std::uint64_t LinkJoin::OutputEstimate() const {
   std::uint64_t size = static_cast<std::uint64_t>(m_tableTitle.end) + m_otherTitle.end + m_L + m_wanted + 16;
   const std::uint64_t perRow = static_cast<std::uint64_t>(m_L) + m_wanted + 8;
   for (std::size_t i = 0; i < m_n; ++i) {
-    const JoinRecord& r = m_recs[i];
-    if (r.side == kSideA) {
-      size += r.rowLen + perRow;
-      if (r.match != kNoMatch) size += m_recs[r.match].rowLen;
-    } else if (m_flags.both && !r.taken) {
-      size += r.rowLen + perRow + m_fields;
+    const std::uint32_t index = m_recs[i].index;
+    if (index >= m_bCount) {
+      size += m_rows[index].len + perRow;
+      if (m_match.match[i] != kNoMatch) size += m_rows[m_recs[m_match.match[i]].index].len;
+    } else if (m_flags.both && !m_match.taken[i]) {
+      size += m_rows[index].len + perRow + m_fields;
     }
   }
   return size;
@@ -303,40 +310,42 @@ void LinkJoin::WriteTitle() {
   m_out.PutCrLf();
 }
 
-void LinkJoin::WriteTableRow(const JoinRecord& r) {
-  const std::uint8_t* row = m_t + r.rowStart;
+void LinkJoin::WriteTableRow(std::size_t i) {
+  const RowSpan& r = m_rows[m_recs[i].index];
+  const std::uint32_t match = m_match.match[i];
+  const std::uint8_t* row = m_t + r.start;
   std::uint32_t have = r.cells;
   // A row of at most L cells is all lead; its cells are known.
-  const std::uint32_t lead = m_L > 0 && r.cells <= m_L ? r.rowLen : LeadEnd(row, r.rowLen, m_L, &have);
+  const std::uint32_t lead = m_L > 0 && r.cells <= m_L ? r.len : LeadEnd(row, r.len, m_L, &have);
   if (m_L > 0) {
     m_out.Put(row, lead);
     m_out.PutRepeat(kSep, m_L - have);
     m_out.PutByte(kSep);
   }
   if (m_flags.nbk) {
-    if (r.match != kNoMatch) {
+    if (match != kNoMatch) {
       char digits[8];
-      const std::uint32_t c = std::min<std::uint32_t>(r.count, kCountShown);
+      const std::uint32_t c = std::min<std::uint32_t>(m_match.count[i], kCountShown);
       const int k = std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(c));
       m_out.Put(digits, static_cast<std::size_t>(k));
     }
     m_out.PutByte(kSep);
   }
-  if (r.match != kNoMatch) {
-    const JoinRecord& b = m_recs[r.match];
-    PutOtherCells(m_o + b.rowStart, b.rowLen, b.cells);
+  if (match != kNoMatch) {
+    const RowSpan& b = m_rows[m_recs[match].index];
+    PutOtherCells(m_o + b.start, b.len, b.cells);
   } else {
     m_out.PutRepeat(kSep, m_wanted - 1);
   }
   if (m_L == 0) m_out.PutByte(kSep);
-  m_out.Put(row + lead, r.rowLen - lead);
+  m_out.Put(row + lead, r.len - lead);
   m_out.PutCrLf();
 }
 
-void LinkJoin::WriteOwnRow(const JoinRecord& r) {
+void LinkJoin::WriteOwnRow(const RowSpan& r) {
   m_out.PutRepeat(kSep, m_L);
   if (m_flags.nbk) m_out.PutByte(kSep);
-  PutOtherCells(m_o + r.rowStart, r.rowLen, r.cells);
+  PutOtherCells(m_o + r.start, r.len, r.cells);
   if (m_fields > m_L) m_out.PutRepeat(kSep, m_fields - m_L);
   m_out.PutCrLf();
 }
@@ -383,16 +392,25 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
   m_cap = static_cast<std::size_t>(bound);
   m_recs = static_cast<JoinRecord*>(fw::Alloc(m_cap * sizeof(JoinRecord)));
   if (!m_recs) return Fail(kJoinKeyRecords);
+  m_rows = static_cast<RowSpan*>(fw::Alloc(m_cap * sizeof(RowSpan)));
+  if (!m_rows) return Fail(kJoinKeyRecords);
   // 'B' records first: the sort keeps the given order among equal keys.
-  if (!AddRecords(m_o, m_olen, static_cast<std::uint32_t>(m_otherTitle.next), m_otherKey, kSideB) ||
-      !AddRecords(m_t, m_tlen, static_cast<std::uint32_t>(m_tableTitle.next), keyIdx, kSideA))
-    return Fail(kJoinKeyRecords);
+  if (!AddRecords(m_o, m_olen, static_cast<std::uint32_t>(m_otherTitle.next), m_otherKey)) return Fail(kJoinKeyRecords);
+  m_bCount = m_n;
+  if (!AddRecords(m_t, m_tlen, static_cast<std::uint32_t>(m_tableTitle.next), keyIdx)) return Fail(kJoinKeyRecords);
   for (std::size_t i = 0; m_anyStored && i < m_n; ++i) {
     if (m_recs[i].key == nullptr)
       m_recs[i].key = m_keyStore.Data() ? m_keyStore.Data() + m_recs[i].head : reinterpret_cast<const std::uint8_t*>("");
   }
-  // A record's side tells which text its row offset is in.
+  // A record's index tells which text its row is in.
   if (!SortJoinRecords(&m_recs, m_n)) return Fail(kJoinKeyRecords);
+  // Match results: match, count and taken of each sorted record.
+  constexpr std::size_t kResultBytes = sizeof(std::uint32_t) + sizeof(std::uint16_t) + sizeof(std::uint8_t);
+  m_results = static_cast<std::uint8_t*>(fw::Alloc((m_n + 1) * kResultBytes));
+  if (!m_results) return Fail(kJoinKeyRecords);
+  m_match.match = reinterpret_cast<std::uint32_t*>(m_results);
+  m_match.count = reinterpret_cast<std::uint16_t*>(m_results + (m_n + 1) * sizeof(std::uint32_t));
+  m_match.taken = m_results + (m_n + 1) * (sizeof(std::uint32_t) + sizeof(std::uint16_t));
 
   MatchOptions mo;
   mo.prefix = m_flags.prefix;
@@ -405,7 +423,7 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
     stopped = m_host->PollEscape(KeyText(m_recs[c]));
     return stopped;
   };
-  if (!MatchRows(m_recs, m_n, mo, poll, &noMemory)) {
+  if (!MatchRows(m_recs, m_n, m_bCount, mo, poll, m_match, &noMemory)) {
     if (stopped) return kLinkJoinNothing;
     return Fail(kJoinKeyRecords);
   }
@@ -413,11 +431,11 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
   if (!m_out.Reserve(OutputEstimate())) return Fail(kJoinOutput);
   WriteTitle();
   for (std::size_t i = 0; i < m_n && !m_out.Failed(); ++i) {
-    const JoinRecord& r = m_recs[i];
-    if (r.side == kSideA) {
-      WriteTableRow(r);
-    } else if (m_flags.both && !r.taken) {
-      WriteOwnRow(r);
+    const std::uint32_t index = m_recs[i].index;
+    if (index >= m_bCount) {
+      WriteTableRow(i);
+    } else if (m_flags.both && !m_match.taken[i]) {
+      WriteOwnRow(m_rows[index]);
     }
   }
   if (m_out.Failed()) return Fail(kJoinOutput);
