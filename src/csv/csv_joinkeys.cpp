@@ -106,7 +106,7 @@ bool KeyNeedsStore(const std::uint8_t* b, const std::uint8_t* e) {
 const std::uint8_t* KeyOfCell(const std::uint8_t* b, const std::uint8_t* e, std::uint8_t* store, std::uint32_t* len) {
   const std::uint8_t* out = b;
   std::size_t n = static_cast<std::size_t>(e - b);
-  if (KeyNeedsStore(b, e)) {
+  if (store && KeyNeedsStore(b, e)) {
     n = 0;
     for (const std::uint8_t* p = b; p < e; ++p)
       if (KeptByte(*p)) store[n++] = *p;
@@ -133,16 +133,11 @@ inline std::uint64_t HeadAt(const std::uint8_t* key, std::uint32_t len, std::uin
 
 namespace {
 
-// One record's place in the sort: its first 16 key bytes and its index.
+// One record's place in a sort pass: eight key bytes and its index.
 struct SortItem {
-  std::uint64_t head, head2;
+  std::uint64_t bits;
   std::uint32_t index, pad;
 };
-
-// Byte k (0 most significant) of an item's 16-byte prefix.
-inline std::uint32_t PrefixByte(const SortItem& it, unsigned k) {
-  return static_cast<std::uint32_t>((k < 8 ? it.head >> (56 - 8 * k) : it.head2 >> (56 - 8 * (k - 8))) & 0xFF);
-}
 
 // The full order of the records: prefix, the key bytes after it, length,
 // given position.
@@ -157,29 +152,25 @@ inline bool RecordBefore(const JoinRecord& x, const JoinRecord& y) {
   return x.index < y.index;
 }
 
-// Stable LSD radix sort of the items on their 16-byte prefix, one pass per
-// byte that is not the same in every item. Returns the sorted array (`a` or
-// `b`).
+// Stable LSD radix sort of the items on `bits`, one pass per byte that is
+// not the same in every item. Returns the sorted array (`a` or `b`).
 SortItem* RadixSortItems(SortItem* a, SortItem* b, std::size_t n) {
-  static constexpr unsigned kBytes = 16;
-  std::vector<std::uint32_t> counts(kBytes * 256, 0);
+  std::vector<std::uint32_t> counts(8 * 256, 0);
   for (std::size_t i = 0; i < n; ++i) {
-    const std::uint64_t h = a[i].head, h2 = a[i].head2;
-    for (unsigned k = 0; k < 8; ++k) {
-      ++counts[k * 256 + ((h >> (56 - 8 * k)) & 0xFF)];
-      ++counts[(k + 8) * 256 + ((h2 >> (56 - 8 * k)) & 0xFF)];
-    }
+    const std::uint64_t h = a[i].bits;
+    for (unsigned k = 0; k < 8; ++k) ++counts[k * 256 + ((h >> (8 * k)) & 0xFF)];
   }
-  for (unsigned k = kBytes; k-- > 0;) {
+  for (unsigned k = 0; k < 8; ++k) {
     std::uint32_t* c = &counts[k * 256];
-    if (c[PrefixByte(a[0], k)] == n) continue;  // every item has this byte
+    const unsigned shift = 8 * k;
+    if (c[(a[0].bits >> shift) & 0xFF] == n) continue;  // every item has this byte
     std::uint32_t sum = 0;
     for (unsigned v = 0; v < 256; ++v) {
       const std::uint32_t here = c[v];
       c[v] = sum;
       sum += here;
     }
-    for (std::size_t i = 0; i < n; ++i) b[c[PrefixByte(a[i], k)]++] = a[i];
+    for (std::size_t i = 0; i < n; ++i) b[c[(a[i].bits >> shift) & 0xFF]++] = a[i];
     std::swap(a, b);
   }
   return a;
@@ -203,31 +194,45 @@ bool SortJoinRecords(JoinRecord** records, std::size_t n) {
   // begins. The radix passes keep the given order among equal prefixes,
   // which is the order of equal keys; only runs of one prefix holding a
   // longer key need the rest of the bytes compared.
-  // One block serves the sort and then holds the sorted records: the
-  // items' two halves first, then the records over them, with the sorted
-  // order kept after the items. Fresh memory costs a page fault per page, so
-  // the join touches as little of it as it can.
+  // Two stable passes: by key bytes 8-15, then by bytes 0-7, each over
+  // 16-byte items. One block serves the sort and then holds the sorted
+  // records: the items' two halves first, the first 8 key bytes of every
+  // record after them (read at random by the second pass; a small array
+  // stays in cache), then the records over the items with the sorted order
+  // kept where the 8-byte heads were. Fresh memory costs a page fault per
+  // page, so the join touches as little of it as it can.
   static_assert(sizeof(JoinRecord) <= 2 * sizeof(SortItem), "the records fit where the items were");
-  const std::size_t orderAt = n * 2 * sizeof(SortItem);
-  if (n > (SIZE_MAX - 16) / (2 * sizeof(SortItem) + sizeof(std::uint32_t))) return false;
-  auto* block = static_cast<std::uint8_t*>(fw::Alloc(orderAt + n * sizeof(std::uint32_t)));
+  const std::size_t headsAt = n * 2 * sizeof(SortItem);
+  if (n > (SIZE_MAX - 16) / (2 * sizeof(SortItem) + sizeof(std::uint64_t))) return false;
+  auto* block = static_cast<std::uint8_t*>(fw::Alloc(headsAt + n * sizeof(std::uint64_t)));
   if (!block) return false;
   try {
-    auto* items = reinterpret_cast<SortItem*>(block);
+    auto* itemsA = reinterpret_cast<SortItem*>(block);
+    SortItem* itemsB = itemsA + n;
+    auto* heads = reinterpret_cast<std::uint64_t*>(block + headsAt);
     for (std::size_t i = 0; i < n; ++i) {
       JoinRecord& r = recs[i];
       r.head = HeadAt(r.key, r.keyLen, 0);
       r.head2 = HeadAt(r.key, r.keyLen, 8);
       r.index = static_cast<std::uint32_t>(i);
-      items[i] = {r.head, r.head2, r.index, 0};
+      heads[i] = r.head;
+      itemsA[i] = {r.head2, r.index, 0};
     }
-    const SortItem* sorted = RadixSortItems(items, items + n, n);
-    auto* order = reinterpret_cast<std::uint32_t*>(block + orderAt);
-    for (std::size_t i = 0; i < n; ++i) order[i] = sorted[i].index;
+    SortItem* sorted = RadixSortItems(itemsA, itemsB, n);
+    SortItem* next = sorted == itemsA ? itemsB : itemsA;
+    for (std::size_t i = 0; i < n; ++i) next[i] = {heads[sorted[i].index], sorted[i].index, 0};
+    sorted = RadixSortItems(next, sorted, n);
+    // The sorted order over the heads, which are done with.
+    std::uint8_t* order = block + headsAt;
+    for (std::size_t i = 0; i < n; ++i) std::memcpy(order + i * sizeof(std::uint32_t), &sorted[i].index, sizeof(std::uint32_t));
     // The records in the sorted order: independent loads, so the memory
     // system overlaps them (following the permutation's cycles in place
     // waits for each load in turn).
-    for (std::size_t i = 0; i < n; ++i) std::memcpy(block + i * sizeof(JoinRecord), &recs[order[i]], sizeof(JoinRecord));
+    for (std::size_t i = 0; i < n; ++i) {
+      std::uint32_t from = 0;
+      std::memcpy(&from, order + i * sizeof(std::uint32_t), sizeof from);
+      std::memcpy(block + i * sizeof(JoinRecord), &recs[from], sizeof(JoinRecord));
+    }
   } catch (const std::bad_alloc&) {
     fw::Free(block);
     return false;
@@ -254,8 +259,9 @@ bool ParseRangeKey(const std::uint8_t* key, std::uint32_t len, std::uint32_t* pr
     while (s > 0 && key[s - 1] >= '0' && key[s - 1] <= '9') --s;
     return s;
   };
-  if (len < 3 || (key[len - 1] != '-' && (key[len - 1] < '0' || key[len - 1] > '9')) || !std::memchr(key, '&', len))
-    return false;
+  // Both forms need an '&' before digits at the end, which the walk back
+  // below checks: most keys are refused at their last byte or two.
+  if (len < 3 || (key[len - 1] != '-' && (key[len - 1] < '0' || key[len - 1] > '9'))) return false;
   std::uint32_t hiValue = kRangeOpenHigh;
   std::uint32_t end = len;
   if (key[len - 1] == '-') {

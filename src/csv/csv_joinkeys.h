@@ -57,7 +57,8 @@ constexpr std::uint32_t kNoMatch = 0xFFFFFFFFu;
 
 // The key of a cell [b, e): returns the bytes in place when nothing is left
 // out, else copies the kept bytes to `store` (room for e - b bytes) and
-// returns them there. *len is the key's length.
+// returns them there. *len is the key's length. `store` may be null for a
+// cell KeyNeedsStore found whole.
 const std::uint8_t* KeyOfCell(const std::uint8_t* b, const std::uint8_t* e, std::uint8_t* store, std::uint32_t* len);
 
 // True when the cell [b, e) loses bytes on the way to its key (KeyOfCell
