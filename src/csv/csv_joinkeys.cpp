@@ -123,10 +123,19 @@ const std::uint8_t* KeyOfCell(const std::uint8_t* b, const std::uint8_t* e, std:
 
 namespace {
 
-inline std::uint64_t HeadAt(const std::uint8_t* key, std::uint32_t len, std::uint32_t from) {
+// Big-endian value of 8 bytes.
+inline std::uint64_t Load64(const std::uint8_t* p) {
   std::uint64_t h = 0;
-  for (std::uint32_t j = from; j < from + 8; ++j) h = (h << 8) | (j < len ? key[j] : 0);
+  for (int j = 0; j < 8; ++j) h = (h << 8) | p[j];
   return h;
+}
+
+// A record's `head` and `head2`: its first 16 key bytes, zero-padded.
+inline void SetHeads(JoinRecord& r) {
+  std::uint8_t first[16] = {};
+  if (r.keyLen > 0) std::memcpy(first, r.key, r.keyLen < 16 ? r.keyLen : 16);
+  r.head = Load64(first);
+  r.head2 = Load64(first + 8);
 }
 
 }  // namespace
@@ -183,8 +192,7 @@ bool SortJoinRecords(JoinRecord** records, std::size_t n) {
   JoinRecord* recs = *records;
   if (n < 2) {
     if (n == 1) {
-      recs[0].head = HeadAt(recs[0].key, recs[0].keyLen, 0);
-      recs[0].head2 = HeadAt(recs[0].key, recs[0].keyLen, 8);
+      SetHeads(recs[0]);
       recs[0].index = 0;
     }
     return true;
@@ -212,8 +220,7 @@ bool SortJoinRecords(JoinRecord** records, std::size_t n) {
     auto* heads = reinterpret_cast<std::uint64_t*>(block + headsAt);
     for (std::size_t i = 0; i < n; ++i) {
       JoinRecord& r = recs[i];
-      r.head = HeadAt(r.key, r.keyLen, 0);
-      r.head2 = HeadAt(r.key, r.keyLen, 8);
+      SetHeads(r);
       r.index = static_cast<std::uint32_t>(i);
       heads[i] = r.head;
       itemsA[i] = {r.head2, r.index, 0};
