@@ -130,6 +130,11 @@ inline std::uint64_t Load64(const std::uint8_t* p) {
   return h;
 }
 
+// The 8 bytes of a big-endian value.
+inline void Store64(std::uint8_t* p, std::uint64_t h) {
+  for (int j = 7; j >= 0; --j, h >>= 8) p[j] = static_cast<std::uint8_t>(h);
+}
+
 // A record's `head` and `head2`: its first 16 key bytes, zero-padded.
 inline void SetHeads(JoinRecord& r) {
   std::uint8_t first[16] = {};
@@ -305,7 +310,16 @@ bool MatchRows(const JoinRecord* recs, std::size_t n, std::size_t bCount, const 
       if (recs[i].index >= bCount) continue;
       bList[nb++] = static_cast<std::uint32_t>(i);
       std::uint32_t p = 0, lo = 0, hi = 0;
-      if (ParseRangeKey(recs[i].key, recs[i].keyLen, &p, &lo, &hi))
+      // A key of up to 16 bytes is read from the record itself, not from
+      // its text (which the sorted order visits at random).
+      std::uint8_t own[16];
+      const std::uint8_t* key = recs[i].key;
+      if (recs[i].keyLen <= 16) {
+        Store64(own, recs[i].head);
+        Store64(own + 8, recs[i].head2);
+        key = own;
+      }
+      if (ParseRangeKey(key, recs[i].keyLen, &p, &lo, &hi))
         ranges.Add(recs[i], static_cast<std::uint32_t>(i), p, lo, hi);
     }
     std::size_t candPos = 0;          // B records before the current record

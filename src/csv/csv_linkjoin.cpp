@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "csv/csv_columns.h"
+#include "csv/csv_fastscan.h"
 #include "csv/csv_joinkeys.h"
 #include "csv/csv_out.h"
 #include "csv/csv_pad.h"
@@ -53,7 +54,7 @@ struct RowScan {
   std::uint32_t end, next, cells, keyB, keyE;
 };
 
-RowScan ScanRow(const std::uint8_t* t, std::uint32_t i, std::uint32_t len, std::uint32_t keyIdx) {
+RowScan ScanRowBytes(const std::uint8_t* t, std::uint32_t i, std::uint32_t len, std::uint32_t keyIdx) {
   RowScan r{};
   std::uint32_t cell = 0;
   r.keyB = keyIdx == 0 ? i : kNone;
@@ -72,6 +73,34 @@ RowScan ScanRow(const std::uint8_t* t, std::uint32_t i, std::uint32_t len, std::
   if (r.keyB == kNone) r.keyB = j;
   if (r.keyE == kNone) r.keyE = j;
   r.cells = cell + 1;
+  if (j < len) j += t[j] == '\r' && j + 1 < len && t[j + 1] == '\n' ? 2 : 1;
+  r.next = j;
+  return r;
+}
+
+// The same, the row end and its separators found block-wise and the key
+// cell's bounds by byte search. A NUL before the row end (neither text
+// holds one) goes the byte way.
+RowScan ScanRow(const std::uint8_t* t, std::uint32_t i, std::uint32_t len, std::uint32_t keyIdx) {
+  std::uint32_t seps = 0;
+  const auto end = static_cast<std::uint32_t>(FindRowEndCountingSeparators(t, i, len, &seps));
+  if (end < len && t[end] == 0) return ScanRowBytes(t, i, len, keyIdx);
+  RowScan r{};
+  r.end = end;
+  r.cells = seps + 1;
+  auto nextSep = [t, end](std::uint32_t from) {
+    const void* p = from < end ? std::memchr(t + from, kSep, end - from) : nullptr;
+    return p ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(p) - t) : end;
+  };
+  std::uint32_t keyB = i;
+  for (std::uint32_t k = 0; k < keyIdx && keyB < end; ++k) {
+    const std::uint32_t sep = nextSep(keyB);
+    keyB = sep < end ? sep + 1 : end;
+  }
+  if (keyIdx > seps) keyB = end;
+  r.keyB = keyB;
+  r.keyE = keyB < end ? nextSep(keyB) : end;
+  std::uint32_t j = end;
   if (j < len) j += t[j] == '\r' && j + 1 < len && t[j + 1] == '\n' ? 2 : 1;
   r.next = j;
   return r;
