@@ -7,8 +7,8 @@
 // it), and without one leading and then one trailing double quote, so a
 // quoted key meets the same key unquoted. Keys are compared whole, byte by
 // byte, however long; a record keeps a reference into its text (or into the
-// key store when bytes were left out) and the row's offset, both 32 bits as
-// the texts are.
+// key store when bytes were left out) and its index, by which the caller
+// finds the row.
 //
 // Order: key (unsigned bytes, a shorter key before a longer one it begins),
 // then side (every 'B' before the 'A' records of the same key), then the
