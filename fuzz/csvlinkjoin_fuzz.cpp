@@ -3,12 +3,15 @@
 // allocation. A success indexes again and has one row per table data row
 // and the title (more only under "b"); a failure leaves the table
 // byte-identical with the same counts.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "csv/csv_joinkeys.h"
 #include "csv/csv_linkjoin.h"
 #include "csv/csv_otherfile.h"
 #include "csv/csv_table.h"
@@ -42,6 +45,42 @@ std::size_t DataRows(const std::uint8_t* t, std::size_t n) {
   return rows;
 }
 
+// The record sort against a plain sort of whole keys: the cells of the
+// input (split at commas and line ends) as keys, given order for ties.
+void CheckRecordOrder(const std::uint8_t* d, std::size_t n) {
+  std::vector<std::string> keys;
+  std::vector<std::uint8_t> store(n + 1);
+  for (std::size_t b = 0; b <= n;) {
+    std::size_t e = b;
+    while (e < n && d[e] != ',' && d[e] != '\n') ++e;
+    std::uint32_t len = 0;
+    const std::uint8_t* k = csv::KeyOfCell(d + b, d + e, store.data(), &len);
+    keys.emplace_back(reinterpret_cast<const char*>(k), len);
+    b = e + 1;
+  }
+  const std::size_t m = keys.size();
+  auto* recs = static_cast<csv::JoinRecord*>(fw::Alloc(m * sizeof(csv::JoinRecord)));
+  if (!recs) __builtin_trap();
+  for (std::size_t i = 0; i < m; ++i) {
+    std::memset(&recs[i], 0, sizeof recs[i]);
+    recs[i].key = reinterpret_cast<const std::uint8_t*>(keys[i].data());
+    recs[i].keyLen = static_cast<std::uint32_t>(keys[i].size());
+  }
+  std::vector<std::uint32_t> want(m);
+  for (std::uint32_t i = 0; i < m; ++i) want[i] = i;
+  std::stable_sort(want.begin(), want.end(), [&](std::uint32_t x, std::uint32_t y) {
+    const std::string& a = keys[x];
+    const std::string& b = keys[y];
+    const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    return c ? c < 0 : a.size() < b.size();
+  });
+  if (!csv::SortJoinRecords(&recs, m)) __builtin_trap();
+  for (std::size_t i = 0; i < m; ++i)
+    if (recs[i].index != want[i] || recs[i].key != reinterpret_cast<const std::uint8_t*>(keys[want[i]].data()))
+      __builtin_trap();
+  fw::Free(recs);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -73,6 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fw::alloctest::FailAt(failAt);
   const int rc = csv::CsvLinkJoin(*t, src, a, &host);
   fw::alloctest::Reset();
+  CheckRecordOrder(rest, n);
   if (rc == 0) {
     fuzzsupport::CheckTableIndex(*t, false);
     std::size_t rows = 0;

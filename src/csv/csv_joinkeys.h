@@ -7,8 +7,8 @@
 // it), and without one leading and then one trailing double quote, so a
 // quoted key meets the same key unquoted. Keys are compared whole, byte by
 // byte, however long; a record keeps a reference into its text (or into the
-// key store when bytes were left out) and the row's offset, both 32 bits as
-// the texts are.
+// key store when bytes were left out) and its index, by which the caller
+// finds the row.
 //
 // Order: key (unsigned bytes, a shorter key before a longer one it begins),
 // then side (every 'B' before the 'A' records of the same key), then the
@@ -41,28 +41,24 @@
 
 namespace csv {
 
+// 32 bytes, so the sort moves little and a record never spans two cache
+// lines; what a row needs beyond its key is kept by the caller under
+// `index`, and the match results in arrays beside the sorted records.
 struct JoinRecord {
   std::uint64_t head;         // key bytes 0-7 and 8-15, zero-padded, most significant
   std::uint64_t head2;        // first (the order's shortcut)
   const std::uint8_t* key;
   std::uint32_t keyLen;
-  std::uint32_t rowStart;     // offset of the row's first byte in its text
-  std::uint32_t rowLen;       // bytes of the row without its line end
-  std::uint32_t cells;        // cells of the row
-  std::uint32_t index;        // position among the records as given
-  std::uint32_t match;        // 'A': index of the matched record, kNoMatch when none
-  std::uint16_t count;        // 'A' under "q": 'B' records examined by the walk
-  std::uint8_t side;          // kSideB or kSideA
-  std::uint8_t taken;         // 'B': given to at least one row
+  std::uint32_t index;        // position among the records as given ('B' records first)
 };
+static_assert(sizeof(JoinRecord) == 32 || sizeof(void*) != 8, "a key record is 32 bytes");
 
-constexpr std::uint8_t kSideB = 0;
-constexpr std::uint8_t kSideA = 1;
 constexpr std::uint32_t kNoMatch = 0xFFFFFFFFu;
 
 // The key of a cell [b, e): returns the bytes in place when nothing is left
 // out, else copies the kept bytes to `store` (room for e - b bytes) and
-// returns them there. *len is the key's length.
+// returns them there. *len is the key's length. `store` may be null for a
+// cell KeyNeedsStore found whole.
 const std::uint8_t* KeyOfCell(const std::uint8_t* b, const std::uint8_t* e, std::uint8_t* store, std::uint32_t* len);
 
 // True when the cell [b, e) loses bytes on the way to its key (KeyOfCell
@@ -71,9 +67,11 @@ bool KeyNeedsStore(const std::uint8_t* b, const std::uint8_t* e);
 
 // Sorts records given in the order 'B' records then 'A' records, each side
 // in the order of its rows, into the order above (equal keys keep the given
-// order, which is side and position). Sets `head`. False (records
-// unchanged) when memory for the sort is short.
-bool SortJoinRecords(JoinRecord* recs, std::size_t n);
+// order, which is side and position). `*recs` is a block from fw::Alloc;
+// the sorted records may come in a new block, the old one freed. Sets
+// `head`, `head2` and `index`. False (records unchanged) when memory for
+// the sort is short.
+bool SortJoinRecords(JoinRecord** recs, std::size_t n);
 
 struct MatchOptions {
   bool prefix = false;  // "p" or "q"
@@ -85,12 +83,21 @@ struct MatchOptions {
 bool ParseRangeKey(const std::uint8_t* key, std::uint32_t len, std::uint32_t* prefixLen, std::uint32_t* lo,
                    std::uint32_t* hi);
 
-// Sets match, count and taken over sorted records. `poll(c)` is called
-// every 1000 records with the index of the current candidate (or of the
-// record reached when there is none); when it returns
-// true the pass stops and MatchRows returns false. False also when memory
-// for the range table is short (*noMemory set).
-bool MatchRows(JoinRecord* recs, std::size_t n, const MatchOptions& opt, const std::function<bool(std::size_t)>& poll,
-               bool* noMemory);
+// What MatchRows finds, by sorted position: for an 'A' record the sorted
+// position of its other row (kNoMatch when none) and, under "q", the 'B'
+// records examined; for a 'B' record whether some row took it. Arrays of n.
+struct MatchResults {
+  std::uint32_t* match;
+  std::uint16_t* count;
+  std::uint8_t* taken;
+};
+
+// Fills `out` over sorted records of which those with index below `bCount`
+// are 'B' records. `poll(c)` is called every 1000 records with the index
+// of the current candidate (or of the record reached when there is none);
+// when it returns true the pass stops and MatchRows returns false. False
+// also when memory for the range table is short (*noMemory set).
+bool MatchRows(const JoinRecord* recs, std::size_t n, std::size_t bCount, const MatchOptions& opt,
+               const std::function<bool(std::size_t)>& poll, const MatchResults& out, bool* noMemory);
 
 }  // namespace csv

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "csv/csv_columns.h"
+#include "csv/csv_fastscan.h"
 #include "csv/csv_joinkeys.h"
 #include "csv/csv_out.h"
 #include "csv/csv_pad.h"
@@ -23,6 +24,10 @@ constexpr std::uint32_t kInstallMargin = 1000;
 constexpr std::uint32_t kCountShown = 999;       // "nbk" holds up to three digits
 constexpr std::size_t kStatusKeyBytes = 200;     // key bytes shown in pane 0
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+// Records ahead of the one written whose row place and row bytes are
+// fetched early.
+constexpr std::size_t kAheadPlace = 16;
+constexpr std::size_t kAheadRow = 8;
 
 struct JoinFlags {
   bool single = false;  // "s"
@@ -49,7 +54,7 @@ struct RowScan {
   std::uint32_t end, next, cells, keyB, keyE;
 };
 
-RowScan ScanRow(const std::uint8_t* t, std::uint32_t i, std::uint32_t len, std::uint32_t keyIdx) {
+RowScan ScanRowBytes(const std::uint8_t* t, std::uint32_t i, std::uint32_t len, std::uint32_t keyIdx) {
   RowScan r{};
   std::uint32_t cell = 0;
   r.keyB = keyIdx == 0 ? i : kNone;
@@ -68,6 +73,34 @@ RowScan ScanRow(const std::uint8_t* t, std::uint32_t i, std::uint32_t len, std::
   if (r.keyB == kNone) r.keyB = j;
   if (r.keyE == kNone) r.keyE = j;
   r.cells = cell + 1;
+  if (j < len) j += t[j] == '\r' && j + 1 < len && t[j + 1] == '\n' ? 2 : 1;
+  r.next = j;
+  return r;
+}
+
+// The same, the row end and its separators found block-wise and the key
+// cell's bounds by byte search. A NUL before the row end (neither text
+// holds one) goes the byte way.
+RowScan ScanRow(const std::uint8_t* t, std::uint32_t i, std::uint32_t len, std::uint32_t keyIdx) {
+  std::uint32_t seps = 0;
+  const auto end = static_cast<std::uint32_t>(FindRowEndCountingSeparators(t, i, len, &seps));
+  if (end < len && t[end] == 0) return ScanRowBytes(t, i, len, keyIdx);
+  RowScan r{};
+  r.end = end;
+  r.cells = seps + 1;
+  auto nextSep = [t, end](std::uint32_t from) {
+    const void* p = from < end ? std::memchr(t + from, kSep, end - from) : nullptr;
+    return p ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(p) - t) : end;
+  };
+  std::uint32_t keyB = i;
+  for (std::uint32_t k = 0; k < keyIdx && keyB < end; ++k) {
+    const std::uint32_t sep = nextSep(keyB);
+    keyB = sep < end ? sep + 1 : end;
+  }
+  if (keyIdx > seps) keyB = end;
+  r.keyB = keyB;
+  r.keyE = keyB < end ? nextSep(keyB) : end;
+  std::uint32_t j = end;
   if (j < len) j += t[j] == '\r' && j + 1 < len && t[j + 1] == '\n' ? 2 : 1;
   r.next = j;
   return r;
@@ -114,11 +147,20 @@ class QuietHost final : public OpHost {
   int ReportMessage(int, const CString&) override { return 0; }
 };
 
+// Where a record's row is in its text and its cells.
+struct RowSpan {
+  std::uint32_t start, len, cells;
+};
+
 class LinkJoin {
  public:
   LinkJoin(Table& table, const LinkJoinArgs& args, LinkJoinHost* host)
       : m_table(table), m_args(args), m_host(host), m_flags(ReadOptions(args.option1, args.option2)) {}
-  ~LinkJoin() { fw::Free(m_recs); }
+  ~LinkJoin() {
+    fw::Free(m_recs);
+    fw::Free(m_rows);
+    fw::Free(m_results);
+  }
 
   int Run(OtherSource& source, bool* unreadable);
 
@@ -128,13 +170,12 @@ class LinkJoin {
     return kLinkJoinNothing;
   }
   int PrepareOther();
-  bool AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_t from, std::uint32_t keyIdx,
-                  std::uint8_t side);
+  bool AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_t from, std::uint32_t keyIdx);
   std::uint64_t OutputEstimate() const;
   void PutOtherCells(const std::uint8_t* row, std::uint32_t n, std::uint32_t cells);
   void WriteTitle();
-  void WriteTableRow(const JoinRecord& r);
-  void WriteOwnRow(const JoinRecord& r);
+  void WriteTableRow(std::size_t i);
+  void WriteOwnRow(const RowSpan& r);
   int Install(std::uint32_t L);
 
   Table& m_table;
@@ -158,8 +199,13 @@ class LinkJoin {
   std::uint32_t m_fields = 0;
 
   JoinRecord* m_recs = nullptr;
+  RowSpan* m_rows = nullptr;  // by record index
   std::size_t m_n = 0, m_cap = 0;
+  std::size_t m_bCount = 0;   // 'B' records: the first indexes
+  std::uint8_t* m_results = nullptr;
+  MatchResults m_match{};
   OutWriter m_keyStore;
+  bool m_anyStored = false;  // some key is in the store
   bool m_storeFailed = false;
   OutWriter m_out;
 };
@@ -213,19 +259,14 @@ int LinkJoin::PrepareOther() {
   return kLinkJoinDone;
 }
 
-bool LinkJoin::AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_t from, std::uint32_t keyIdx,
-                          std::uint8_t side) {
+bool LinkJoin::AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_t from, std::uint32_t keyIdx) {
   std::string scratch;
   for (std::uint32_t i = from; i < len;) {
     const RowScan s = ScanRow(t, i, len, keyIdx);
     if (s.end > i && m_n < m_cap) {
-      JoinRecord& r = m_recs[m_n++];
-      std::memset(&r, 0, sizeof r);
-      r.rowStart = i;
-      r.rowLen = s.end - i;
-      r.cells = s.cells;
-      r.side = side;
-      r.match = kNoMatch;
+      m_rows[m_n] = {i, s.end - i, s.cells};
+      JoinRecord& r = m_recs[m_n];
+      r.index = static_cast<std::uint32_t>(m_n++);
       const std::uint8_t* kb = t + s.keyB;
       const std::uint8_t* ke = t + s.keyE;
       if (KeyNeedsStore(kb, ke)) {
@@ -239,6 +280,7 @@ bool LinkJoin::AddRecords(const std::uint8_t* t, std::uint32_t len, std::uint32_
         r.head = m_keyStore.Length();
         r.keyLen = klen;
         r.key = nullptr;  // in the store; set once the store stops moving
+        m_anyStored = true;
         if (!m_keyStore.Put(k, klen)) return false;
       } else {
         r.key = KeyOfCell(kb, ke, nullptr, &r.keyLen);
@@ -253,12 +295,13 @@ std::uint64_t LinkJoin::OutputEstimate() const {
   std::uint64_t size = static_cast<std::uint64_t>(m_tableTitle.end) + m_otherTitle.end + m_L + m_wanted + 16;
   const std::uint64_t perRow = static_cast<std::uint64_t>(m_L) + m_wanted + 8;
   for (std::size_t i = 0; i < m_n; ++i) {
-    const JoinRecord& r = m_recs[i];
-    if (r.side == kSideA) {
-      size += r.rowLen + perRow;
-      if (r.match != kNoMatch) size += m_recs[r.match].rowLen;
-    } else if (m_flags.both && !r.taken) {
-      size += r.rowLen + perRow + m_fields;
+    if (i + kAheadPlace < m_n) __builtin_prefetch(&m_rows[m_recs[i + kAheadPlace].index]);
+    const std::uint32_t index = m_recs[i].index;
+    if (index >= m_bCount) {
+      size += m_rows[index].len + perRow;
+      if (m_match.match[i] != kNoMatch) size += m_rows[m_recs[m_match.match[i]].index].len;
+    } else if (m_flags.both && !m_match.taken[i]) {
+      size += m_rows[index].len + perRow + m_fields;
     }
   }
   return size;
@@ -301,39 +344,42 @@ void LinkJoin::WriteTitle() {
   m_out.PutCrLf();
 }
 
-void LinkJoin::WriteTableRow(const JoinRecord& r) {
-  const std::uint8_t* row = m_t + r.rowStart;
-  std::uint32_t have = 0;
-  const std::uint32_t lead = LeadEnd(row, r.rowLen, m_L, &have);
+void LinkJoin::WriteTableRow(std::size_t i) {
+  const RowSpan& r = m_rows[m_recs[i].index];
+  const std::uint32_t match = m_match.match[i];
+  const std::uint8_t* row = m_t + r.start;
+  std::uint32_t have = r.cells;
+  // A row of at most L cells is all lead; its cells are known.
+  const std::uint32_t lead = m_L > 0 && r.cells <= m_L ? r.len : LeadEnd(row, r.len, m_L, &have);
   if (m_L > 0) {
     m_out.Put(row, lead);
     m_out.PutRepeat(kSep, m_L - have);
     m_out.PutByte(kSep);
   }
   if (m_flags.nbk) {
-    if (r.match != kNoMatch) {
+    if (match != kNoMatch) {
       char digits[8];
-      const std::uint32_t c = std::min<std::uint32_t>(r.count, kCountShown);
+      const std::uint32_t c = std::min<std::uint32_t>(m_match.count[i], kCountShown);
       const int k = std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(c));
       m_out.Put(digits, static_cast<std::size_t>(k));
     }
     m_out.PutByte(kSep);
   }
-  if (r.match != kNoMatch) {
-    const JoinRecord& b = m_recs[r.match];
-    PutOtherCells(m_o + b.rowStart, b.rowLen, b.cells);
+  if (match != kNoMatch) {
+    const RowSpan& b = m_rows[m_recs[match].index];
+    PutOtherCells(m_o + b.start, b.len, b.cells);
   } else {
     m_out.PutRepeat(kSep, m_wanted - 1);
   }
   if (m_L == 0) m_out.PutByte(kSep);
-  m_out.Put(row + lead, r.rowLen - lead);
+  m_out.Put(row + lead, r.len - lead);
   m_out.PutCrLf();
 }
 
-void LinkJoin::WriteOwnRow(const JoinRecord& r) {
+void LinkJoin::WriteOwnRow(const RowSpan& r) {
   m_out.PutRepeat(kSep, m_L);
   if (m_flags.nbk) m_out.PutByte(kSep);
-  PutOtherCells(m_o + r.rowStart, r.rowLen, r.cells);
+  PutOtherCells(m_o + r.start, r.len, r.cells);
   if (m_fields > m_L) m_out.PutRepeat(kSep, m_fields - m_L);
   m_out.PutCrLf();
 }
@@ -380,16 +426,25 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
   m_cap = static_cast<std::size_t>(bound);
   m_recs = static_cast<JoinRecord*>(fw::Alloc(m_cap * sizeof(JoinRecord)));
   if (!m_recs) return Fail(kJoinKeyRecords);
+  m_rows = static_cast<RowSpan*>(fw::Alloc(m_cap * sizeof(RowSpan)));
+  if (!m_rows) return Fail(kJoinKeyRecords);
   // 'B' records first: the sort keeps the given order among equal keys.
-  if (!AddRecords(m_o, m_olen, static_cast<std::uint32_t>(m_otherTitle.next), m_otherKey, kSideB) ||
-      !AddRecords(m_t, m_tlen, static_cast<std::uint32_t>(m_tableTitle.next), keyIdx, kSideA))
-    return Fail(kJoinKeyRecords);
-  for (std::size_t i = 0; i < m_n; ++i) {
+  if (!AddRecords(m_o, m_olen, static_cast<std::uint32_t>(m_otherTitle.next), m_otherKey)) return Fail(kJoinKeyRecords);
+  m_bCount = m_n;
+  if (!AddRecords(m_t, m_tlen, static_cast<std::uint32_t>(m_tableTitle.next), keyIdx)) return Fail(kJoinKeyRecords);
+  for (std::size_t i = 0; m_anyStored && i < m_n; ++i) {
     if (m_recs[i].key == nullptr)
       m_recs[i].key = m_keyStore.Data() ? m_keyStore.Data() + m_recs[i].head : reinterpret_cast<const std::uint8_t*>("");
   }
-  // A record's side tells which text its row offset is in.
-  if (!SortJoinRecords(m_recs, m_n)) return Fail(kJoinKeyRecords);
+  // A record's index tells which text its row is in.
+  if (!SortJoinRecords(&m_recs, m_n)) return Fail(kJoinKeyRecords);
+  // Match results: match, count and taken of each sorted record.
+  constexpr std::size_t kResultBytes = sizeof(std::uint32_t) + sizeof(std::uint16_t) + sizeof(std::uint8_t);
+  m_results = static_cast<std::uint8_t*>(fw::Alloc((m_n + 1) * kResultBytes));
+  if (!m_results) return Fail(kJoinKeyRecords);
+  m_match.match = reinterpret_cast<std::uint32_t*>(m_results);
+  m_match.count = reinterpret_cast<std::uint16_t*>(m_results + (m_n + 1) * sizeof(std::uint32_t));
+  m_match.taken = m_results + (m_n + 1) * (sizeof(std::uint32_t) + sizeof(std::uint16_t));
 
   MatchOptions mo;
   mo.prefix = m_flags.prefix;
@@ -402,7 +457,7 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
     stopped = m_host->PollEscape(KeyText(m_recs[c]));
     return stopped;
   };
-  if (!MatchRows(m_recs, m_n, mo, poll, &noMemory)) {
+  if (!MatchRows(m_recs, m_n, m_bCount, mo, poll, m_match, &noMemory)) {
     if (stopped) return kLinkJoinNothing;
     return Fail(kJoinKeyRecords);
   }
@@ -410,11 +465,20 @@ int LinkJoin::Run(OtherSource& source, bool* unreadable) {
   if (!m_out.Reserve(OutputEstimate())) return Fail(kJoinOutput);
   WriteTitle();
   for (std::size_t i = 0; i < m_n && !m_out.Failed(); ++i) {
-    const JoinRecord& r = m_recs[i];
-    if (r.side == kSideA) {
-      WriteTableRow(r);
-    } else if (m_flags.both && !r.taken) {
-      WriteOwnRow(r);
+    // Rows come in key order, so from anywhere in their texts: their places
+    // are asked for well ahead and their first bytes a little ahead.
+    if (i + kAheadPlace < m_n) __builtin_prefetch(&m_rows[m_recs[i + kAheadPlace].index]);
+    if (i + kAheadRow < m_n) {
+      const std::uint32_t ahead = m_recs[i + kAheadRow].index;
+      __builtin_prefetch((ahead >= m_bCount ? m_t : m_o) + m_rows[ahead].start);
+      if (ahead >= m_bCount && m_match.match[i + kAheadRow] != kNoMatch)
+        __builtin_prefetch(m_o + m_rows[m_recs[m_match.match[i + kAheadRow]].index].start);
+    }
+    const std::uint32_t index = m_recs[i].index;
+    if (index >= m_bCount) {
+      WriteTableRow(i);
+    } else if (m_flags.both && !m_match.taken[i]) {
+      WriteOwnRow(m_rows[index]);
     }
   }
   if (m_out.Failed()) return Fail(kJoinOutput);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "csv/csv_joinkeys.h"
 #include "csv/csv_otherfile.h"
 #include "csv_test_util.h"
+#include "fw/alloc.h"
 #include "support/alloc_walk.h"
 
 namespace {
@@ -229,3 +232,38 @@ TEST(LinkJoin, RefusedAllocationsLeaveTheTableUnchanged) {
 }
 
 }  // namespace
+
+// The record sort against a plain comparison sort of whole keys: keys of
+// 0-40 bytes from three letters, so many share their first 16 bytes and
+// differ after them or only in length, and equal keys keep their order.
+TEST(LinkJoin, RecordSortAgreesWithWholeKeyOrder) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+  for (std::size_t n : {0u, 1u, 2u, 7u, 300u, 5000u}) {
+    std::vector<std::string> keys(n);
+    for (auto& k : keys) {
+      const std::size_t len = next() % 4 == 0 ? 16 + next() % 3 : next() % 41;
+      for (std::size_t j = 0; j < len; ++j) k.push_back(static_cast<char>(j < 14 ? 'a' : 'a' + next() % 3));
+      if (next() % 5 == 0) k = "\x83\x5C" + std::to_string(next() % 50);
+    }
+    auto* recs = static_cast<csv::JoinRecord*>(fw::Alloc((n ? n : 1) * sizeof(csv::JoinRecord)));
+    ASSERT_NE(nullptr, recs);
+    for (std::size_t i = 0; i < n; ++i) {
+      std::memset(&recs[i], 0, sizeof recs[i]);
+      recs[i].key = reinterpret_cast<const std::uint8_t*>(keys[i].data());
+      recs[i].keyLen = static_cast<std::uint32_t>(keys[i].size());
+    }
+    std::vector<std::size_t> want(n);
+    for (std::size_t i = 0; i < n; ++i) want[i] = i;
+    std::stable_sort(want.begin(), want.end(), [&](std::size_t x, std::size_t y) {
+      return std::lexicographical_compare(keys[x].begin(), keys[x].end(), keys[y].begin(), keys[y].end(),
+                                          [](char a, char b) { return static_cast<unsigned char>(a) < static_cast<unsigned char>(b); });
+    });
+    ASSERT_TRUE(csv::SortJoinRecords(&recs, n));
+    for (std::size_t i = 0; i < n; ++i) {
+      EXPECT_EQ(want[i], recs[i].index) << n << " " << i;
+      EXPECT_EQ(reinterpret_cast<const std::uint8_t*>(keys[want[i]].data()), recs[i].key) << n << " " << i;
+    }
+    fw::Free(recs);
+  }
+}
