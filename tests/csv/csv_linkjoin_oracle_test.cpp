@@ -61,13 +61,7 @@ TEST(LinkJoinOracle, AgreesWithSqlite) {
     ++ran;
   }
   const std::string verdict = testsupport::RunCapture(script + "check '" + dir.string() + "'");
-  std::size_t ok = 0;
-  for (const std::string& v : csvtest::SplitText(verdict, "\n")) {
-    if (v.empty()) continue;
-    EXPECT_EQ(0u, v.rfind("OK ", 0)) << v;
-    ok += v.rfind("OK ", 0) == 0;
-  }
-  EXPECT_EQ(ran, ok) << verdict;
+  csvtest::ExpectAllVerdictsOk(verdict, ran);
 }
 
 }  // namespace

@@ -90,4 +90,16 @@ inline std::vector<std::string> SplitText(const std::string& s, const std::strin
   return out;
 }
 
+// The verdict lines of an outside checking script: one "OK ..." line for
+// each of the `ran` outputs it checked, and nothing else.
+inline void ExpectAllVerdictsOk(const std::string& verdict, std::size_t ran) {
+  std::size_t ok = 0;
+  for (const std::string& v : SplitText(verdict, "\n")) {
+    if (v.empty()) continue;
+    EXPECT_EQ(0u, v.rfind("OK ", 0)) << v;
+    ok += v.rfind("OK ", 0) == 0;
+  }
+  EXPECT_EQ(ran, ok) << verdict;
+}
+
 }  // namespace csvtest
