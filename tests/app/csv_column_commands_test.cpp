@@ -89,12 +89,7 @@ std::string TotalOf(const std::string& box) {
 class CsvColumnCommandsTest : public shelltest::ShellFileTest {
  protected:
   CDvkView* OpenTable(const std::string& text, const char* name = "shop.csv") {
-    CDvkView* v = ShellFileTest::Open(name, text);
-    if (v) frame->ActivateTextPane(0, 0);
-    return v;
-  }
-  static std::string TableBytes(CDvkView* v) {
-    return std::string(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.UsedLength());
+    return ShellFileTest::OpenTable(text, name);
   }
   // Caret (and anchor) on a cell, as a left click leaves them.
   static void CaretTo(CDvkView* v, int row, int column) {

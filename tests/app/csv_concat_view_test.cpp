@@ -20,14 +20,8 @@ using shelltest::ControlText;
 
 class CsvConcatViewTest : public shelltest::ShellFileTest {
  protected:
-  CDvkView* Open(const std::string& text) {
-    CDvkView* v = ShellFileTest::Open("month1.csv", text);
-    if (v) frame->ActivateTextPane(0, 0);
-    return v;
-  }
-  static std::string Raw(const CDvkView* v) {
-    return std::string(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.m_nTextLen);
-  }
+  CDvkView* Open(const std::string& text) { return OpenTable(text, "month1.csv"); }
+  static std::string Raw(const CDvkView* v) { return TableBytes(v); }
 };
 
 TEST_F(CsvConcatViewTest, MenuAppendsASecondMonthWithoutItsTitle) {

@@ -28,11 +28,6 @@ using shelltest::Lines;
 
 class CsvSortPageTest : public shelltest::ShellFileTest {
  protected:
-  CDvkView* OpenTable(const std::string& text) {
-    CDvkView* v = ShellFileTest::Open("t.csv", text);
-    if (v) frame->ActivateTextPane(0, 0);
-    return v;
-  }
   // Puts the caret in cell (line, column) of the shown table.
   void CaretTo(CDvkView* v, int line, int column) {
     const int at = v->GetCellCharIndex(line + static_cast<int>(v->m_nPageTopRow), column);

@@ -166,6 +166,17 @@ class ShellFileTest : public ShellTest {
     if (!v || !testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000)) return nullptr;
     return v;
   }
+  // The same, with that pane made the active view (the table commands act
+  // on the active view).
+  CDvkView* OpenTable(const std::string& bytes, const char* name = "t.csv") {
+    CDvkView* v = Open(name, bytes);
+    if (v) frame->ActivateTextPane(0, 0);
+    return v;
+  }
+  // The view's working buffer (0x06 between the cells).
+  static std::string TableBytes(const CDvkView* v) {
+    return std::string(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.UsedLength());
+  }
 
   std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
