@@ -9,7 +9,7 @@
 
 #include "csv/csv_condcompile.h"
 #include "csv/csv_out.h"
-#include "macro/macro_csvpiece.h"
+#include "macro/macro_condterm.h"
 #include "macro/macro_csvselect.h"
 #include "macro/macro_expr.h"
 

@@ -13,7 +13,7 @@
 #include "csv/csv_checklist.h"
 #include "csv/csv_table.h"
 #include "fw/alloc.h"
-#include "macro/macro_csvpiece.h"
+#include "macro/macro_condterm.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_lines.h"
 #include "macro/macro_state.h"

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "core/pattern/pattern.h"
-#include "macro/macro_csvpiece.h"
+#include "macro/macro_condterm.h"
 #include "macro/macro_scaled.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "macro/macro_csvpiece.h"
+#include "macro/macro_condterm.h"
 
 #include <cstring>
 #include <vector>

@@ -1,7 +1,7 @@
-# Pairs of decimal texts and their order for csvpiece_oracle_test.cpp, judged
+# Pairs of decimal texts and their order for condterm_oracle_test.cpp, judged
 # by Python's decimal module.
 #
-#   piece_compare_reference.py SEED COUNT OUT
+#   condterm_compare_reference.py SEED COUNT OUT
 #       one line each: "left<TAB>right<TAB>order", order -1, 0 or 1
 #
 # Each number is a signed mantissa of up to 19 digits that fits 64 bits,

@@ -1,5 +1,5 @@
 // The numeric piece test against Python's decimal module: random pairs of
-// decimal texts (tests/macro/piece_compare_reference.py writes them with
+// decimal texts (tests/macro/condterm_compare_reference.py writes them with
 // their order), read by the number reader and compared exactly.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "macro/macro_csvpiece.h"
+#include "macro/macro_condterm.h"
 #include "macro/macro_scaled.h"
 #include "support/outside_tool.h"
 
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kScript = TABRYE_TEST_ROOT "/tests/macro/piece_compare_reference.py";
+const std::string kScript = TABRYE_TEST_ROOT "/tests/macro/condterm_compare_reference.py";
 
 int Holds(const char* op, const macro::PieceOperand& left, const macro::PieceOperand& right) {
   macro::PieceOperator o;

@@ -10,7 +10,7 @@
 
 #include "core/pattern/pattern.h"
 #include "csv/csv_table.h"
-#include "macro/macro_csvpiece.h"
+#include "macro/macro_condterm.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_lines.h"
 #include "macro/macro_scaled.h"
