@@ -354,6 +354,8 @@
 // The macro's input box and variable display (res/dialogs.rc); the input
 // box's two edit fields are made at run time.
 #define IDD_MACRO_INPUT 180
+#define IDC_MACRO_INPUT_TEXT 1180
+#define IDC_MACRO_INPUT_PROMPT 1181
 #define IDD_VARIABLE_VIEW 192
 #define IDC_VARVIEW_LINE 1141
 #define IDC_VARVIEW_TEXT 1142

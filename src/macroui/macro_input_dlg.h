@@ -11,10 +11,13 @@
 // macroui::ParseInputOptions and macroui::InputLayout (macroui/input_rules.h).
 #pragma once
 
+#include <memory>
+
 #include "fw/controls.h"
 #include "fw/cstring.h"
 #include "fw/dialog.h"
 #include "fw/gdi.h"
+#include "macroui/input_rules.h"
 #include "res/resource.h"
 
 class CMacroInputDlg : public CDialog {
@@ -29,8 +32,8 @@ class CMacroInputDlg : public CDialog {
   CButton m_btnCancel;
   int m_bBuilt = 0;             // 1 once the two edit fields exist
   int m_nInputWidth = 0;        // width of the input field in pixels, 0 = automatic
-  CEdit* m_pInputEdit = nullptr;
-  CEdit* m_pPromptEdit = nullptr;
+  std::unique_ptr<CEdit> m_pInputEdit;   // IDC_MACRO_INPUT_TEXT, made by the first exchange
+  std::unique_ptr<CEdit> m_pPromptEdit;  // IDC_MACRO_INPUT_PROMPT
   CString m_strInputText;       // in: the initial text; out: what the user typed
   CString m_strPromptText;      // the text of the prompt area
   CString m_strOptions;         // option letters, then optionally ':' and a title
@@ -38,13 +41,17 @@ class CMacroInputDlg : public CDialog {
   int m_nWidth = 0;             // window width (0: 300), + 2000 x input width
   int m_nFontSize = 0;          // font size in tenths of a point
 
+  // The focus timer of the first exchange.
+  static constexpr UINT_PTR kTimerFocus = 1;
+
   void DoDataExchange(CDataExchange* dx) override;
   void OnSize(UINT type, int cx, int cy);
   void OnTimer(UINT_PTR id);
 
  private:
-  void Build(CDataExchange* dx);
+  void Build();
   void Layout();
 
+  macroui::InputOptions m_options;  // the options as the first exchange read them
   CFont m_font;
 };

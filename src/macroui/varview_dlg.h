@@ -24,14 +24,19 @@ class CVariableViewDlg : public CDialog {
   BOOL Create(CWnd* parent = nullptr) { return CDialog::Create(IDD, parent); }
   using CDialog::Create;
 
+  static constexpr int kMaxStopLine = 4096;
+  static constexpr int kMaxTextChars = 4096;
+
   CEdit m_editStopLine;  // 1141
   CEdit m_editText;      // 1142
-  int m_nStopLine = 0;   // 0-4096
-  CString m_strText;     // at most 4096 characters
+  int m_nStopLine = 0;   // 0-kMaxStopLine
+  CString m_strText;     // at most kMaxTextChars characters (checked when read back)
 
   void DoDataExchange(CDataExchange* dx) override;
   void OnSize(UINT type, int cx, int cy);
 
  private:
-  CFont m_fontFixed;
+  void ApplyFixedFont();
+
+  CFont m_fontFixed;  // the text field's fixed-pitch font
 };
