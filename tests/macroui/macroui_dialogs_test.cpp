@@ -178,7 +178,7 @@ TEST_F(MacroInputBox, WidthCarryAndFontDigit) {
   }
 }
 
-// The password field shows '*'; the focus timer moves the focus to the input
+// The password field shows '*' in upper case; the focus timer moves the focus to the input
 // field once.
 TEST_F(MacroInputBox, PasswordAndFocusTimer) {
   CMacroInputDlg dlg;
@@ -196,7 +196,8 @@ TEST_F(MacroInputBox, PasswordAndFocusTimer) {
     return IDOK;
   });
   EXPECT_EQ(IDOK, dlg.DoModal());
-  EXPECT_EQ("secret", dlg.m_strInputText.Str());
+  // U upper-cases the initial text as well.
+  EXPECT_EQ("SECRET", dlg.m_strInputText.Str());
 }
 
 // A resize by the user keeps the new size in height and width and lays the
