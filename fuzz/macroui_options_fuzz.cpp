@@ -13,7 +13,7 @@ namespace {
 int TakeInt(const uint8_t*& data, size_t& size) {
   uint32_t v = 0;
   const size_t n = size < sizeof v ? size : sizeof v;
-  std::memcpy(&v, data, n);
+  if (n > 0) std::memcpy(&v, data, n);
   data += n;
   size -= n;
   return static_cast<int>(v);
