@@ -112,7 +112,10 @@ Outcome Flow::Conditional(const CString& target, const CString& operand, CondFor
       return Outcome::kNext;
     }
     st_.m_bMacroForRepeat = 0;
-    return Go(MacroFlowSkipBlock(text_, Pos(), Indent(), true));
+    // Only a loop head owns a "loop" line to pass: a false "if" at the end
+    // of a loop body lands on the loop's closer, which runs.
+    const bool head = Is(word_, "for") || Is(word_, "do while") || Is(word_, "do until");
+    return Go(MacroFlowSkipBlock(text_, Pos(), Indent(), head));
   }
   if (result <= 0) return Outcome::kNext;
   Outcome o = Outcome::kNext;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "core/docdata/doc_fields.h"
 #include "csv/csv_table.h"
 #include "fw/alloc.h"
+#include "macro/macro_csvselect.h"
 #include "macro/macro_flow.h"
 #include "macro/macro_run.h"
 #include "macro/macro_state.h"
@@ -55,8 +57,33 @@ class Flow : public ::testing::Test {
     host.status.clear();
     host.reports.clear();
     host.statusCount = 0;
+    host.statementCount = 0;
     host.statusLimit = 20000;
     const int r = macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\a.rmc", "", "C:\\m");
+    CheckTraceLines();
+    return r;
+  }
+  // The same as a macro text (mode 4, "\t" and "\n" escapes), which keeps
+  // the table's rows as they are (a run of a document resets them).
+  int RunAsText(const std::string& body) {
+    text = kDefine + body;
+    std::string source;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+      if (text[k] == '\t') {
+        source += "\\t";
+      } else if (text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n') {
+        source += "\\n";
+        ++k;
+      } else {
+        source += text[k];
+      }
+    }
+    host.status.clear();
+    host.reports.clear();
+    host.statusCount = 0;
+    host.statementCount = 0;
+    host.statusLimit = 20000;
+    const int r = macro::RunMacro(rc, macro::kRunText, CString(source.c_str()), "", "");
     CheckTraceLines();
     return r;
   }
@@ -328,6 +355,60 @@ TEST_F(Flow, ANestedRunKeepsTheOuterControlState) {
   };
   Run("\t[c]++\r\n");
   EXPECT_TRUE(nestedRan);
+}
+
+// A false "if" at the end of a loop body, without "endif": the skip lands
+// on the loop's closer, which jumps back (the body's "loop" line belongs to
+// the loop, not to the "if").
+TEST_F(Flow, AFalseIfAtTheEndOfALoopBodyKeepsTheLoopGoing) {
+  // Endless: the test host's statement budget ends it.
+  Run("\tdo\r\n\t  [a]++\r\n\t  if:[a]==9\r\n\t    [b]++\r\n\tloop\r\n");
+  EXPECT_EQ("1", Var(kB));
+  EXPECT_GT(std::atoi(Var(kA).c_str()), 100);
+  Run("\tfor:[i]=0;[i]<#(5);[i]=#([i]+1)\r\n\t  if:[i]==2\r\n\t    [b]++\r\n\tloop\r\n\t[d]++\r\n");
+  NoErrors();
+  EXPECT_EQ("5", Var(kI));
+  EXPECT_EQ("1", Var(kB));
+  EXPECT_EQ("1", Var(kD));
+}
+
+// A structured macro rewriting cells of a table with assignments; the
+// expected table and variables are worked out by hand below.
+TEST_F(Flow, AStructuredMacroRewritesTheTable) {
+  const std::string csvText = "name,code,qty\r\nann,A,1\r\nbob,B,2\r\ncid,A,3\r\ndan,C,4\r\n";
+  ASSERT_TRUE(table.LoadFileText(csvText.data(), csvText.size(), 64));
+  table.m_nCurLine = 1;
+  fileKind = 33;
+  const int r = RunAsText(
+      "\tfor:[i]=1;[i]<#(4);[i]=#([i]+1)\r\n"
+      "\t  if:[i]==1\r\n"
+      "\t    if:&2==A\t&3=#(&3+10)\r\n"   // pass 1: ann 1 -> 11, cid 3 -> 13
+      "\t  else if:[i]==2\r\n"
+      "\t    if:&2==B\t&3=#(&3*5)\r\n"    // pass 2: bob 2 -> 10
+      "\t  else\r\n"
+      "\t    if:&2==A\t&3=#(&3-1)\r\n"    // pass 3: ann 11 -> 10, cid 13 -> 12
+      "\t    [n]++\r\n"
+      "\t  endif\r\n"
+      "\tloop\r\n"
+      "\tdo\r\n"
+      "\t  [a]++\r\n"
+      "\t  if:&1==dan\t&3=#(&3*2)\r\n"     // dan 4 -> 8 -> 16
+      "\t  if:[a]==2\r\n"
+      "\t    outloop\r\n"
+      "\tloop\r\n"
+      "\t[d]--\r\n");
+  EXPECT_EQ(macro::kRunEnded, r);
+  NoErrors();
+  std::string out;
+  for (std::uint32_t k = 0; k < table.m_nTextLen; ++k) {
+    const char c = static_cast<char>(table.m_pTextBuf[k]);
+    if (c != '\r') out += c == '\x06' ? ',' : c;
+  }
+  EXPECT_EQ("name,code,qty\nann,A,10\nbob,B,10\ncid,A,12\ndan,C,16\n", out);
+  EXPECT_EQ("4", Var(kI));
+  EXPECT_EQ("1", Var(kN));
+  EXPECT_EQ("2", Var(kA));
+  EXPECT_EQ("-1", Var(kD));
 }
 
 }  // namespace
