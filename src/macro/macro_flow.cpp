@@ -26,8 +26,8 @@ enum class CondForm {
 
 class Flow {
  public:
-  Flow(MacroRunContext& rc, const CString& word, const CString& rest, const char* text, std::uint32_t length)
-      : rc_(rc), st_(rc.state), word_(word), rest_(rest), text_(text, length) {}
+  Flow(MacroRunContext& rc, const CString& word, const CString& rest, const char* text, std::uint32_t end)
+      : rc_(rc), st_(rc.state), word_(word), rest_(rest), text_(text, end, FlowText::KnownEnd{}) {}
 
   Outcome Class5();
   Outcome Class6();
@@ -228,8 +228,8 @@ void MacroIncDec(MacroState& state, const CString& word, const CString& command)
 }
 
 Outcome MacroRunControlFlow(MacroRunContext& rc, int cls, const CString& word, const CString& rest,
-                            const char* text, std::uint32_t length) {
-  Flow flow(rc, word, rest, text, length);
+                            const char* text, std::uint32_t end) {
+  Flow flow(rc, word, rest, text, end);
   switch (cls) {
     case 5:
       return flow.Class5();

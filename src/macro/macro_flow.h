@@ -17,11 +17,12 @@ struct MacroState;
 
 // The executor of class `cls` (5, 6, 7 or 8) for the statement in
 // st.m_strStmtCommand / m_strStmtOperand, whose prepared word and rest are
-// `word` and `rest`. `text` / `length` is the macro text being run, with
-// the read position st.m_nMacroPos at the end of the statement. A jump sets
+// `word` and `rest`. `text` / `end` is the macro text being run up to its
+// end or its first NUL, with the read position st.m_nMacroPos at the end of
+// the statement. A jump sets
 // st.m_nMacroPos and moves st.m_nCmdLineNo by the line breaks passed.
 Outcome MacroRunControlFlow(MacroRunContext& rc, int cls, const CString& word, const CString& rest,
-                            const char* text, std::uint32_t length);
+                            const char* text, std::uint32_t end);
 
 // "inc" / "dec" on their own: the slot named by `command`, the step by the
 // word ("inc5"), the value read with its sign. Slots outside 1-5180 are

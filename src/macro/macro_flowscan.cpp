@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
 namespace macro {
 namespace {
@@ -44,7 +45,8 @@ std::uint32_t LineStartOf(const FlowText& text, std::uint32_t p) {
 FlowText::FlowText(const char* text, std::uint32_t length)
     : t(reinterpret_cast<const unsigned char*>(text)), len(0) {
   if (text == nullptr) return;
-  while (len < length && t[len] != 0) ++len;
+  const void* nul = std::memchr(text, 0, length);
+  len = nul ? static_cast<std::uint32_t>(static_cast<const char*>(nul) - text) : length;
 }
 
 FlowLine MacroFlowLineAt(const FlowText& text, std::uint32_t start) {

@@ -32,6 +32,10 @@ struct FlowLine {
 // The text the walks read: `length` bytes, or fewer when a NUL comes first.
 struct FlowText {
   FlowText(const char* text, std::uint32_t length);
+  // A text whose `end` the caller has found already (no NUL before it).
+  struct KnownEnd {};
+  FlowText(const char* text, std::uint32_t end, KnownEnd)
+      : t(reinterpret_cast<const unsigned char*>(text)), len(text ? end : 0) {}
   unsigned Byte(std::uint32_t p) const { return p < len ? t[p] : 0u; }
   const unsigned char* t;
   std::uint32_t len;  // up to the first NUL

@@ -160,6 +160,18 @@ class Run {
   int Closing();
   void FreshStart();
 
+  // The text's end for the control statements' walks: its first NUL or its
+  // length, found again only when the text changed its size.
+  std::uint32_t TextEnd() {
+    if (textEndOf_ != text_.size() || !textEndKnown_) {
+      const void* nul = std::memchr(text_.data(), 0, text_.size());
+      textEnd_ = static_cast<std::uint32_t>(nul ? static_cast<const char*>(nul) - text_.data() : text_.size());
+      textEndOf_ = text_.size();
+      textEndKnown_ = true;
+    }
+    return textEnd_;
+  }
+
   Outcome Raise(RunError id) {
     RunErrorArgs args;
     args.command = st_.m_strStmtCommand;
@@ -176,6 +188,9 @@ class Run {
   const CString folder_;
   const bool nested_;
   std::string text_;  // the macro text being run
+  std::size_t textEndOf_ = 0;
+  std::uint32_t textEnd_ = 0;
+  bool textEndKnown_ = false;
   RunBuffers buffers_;
 };
 
@@ -471,7 +486,7 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         o = MacroRunCellStatement(rc_);
         break;
       case ExecutorKind::kControlFlow:
-        o = MacroRunControlFlow(rc_, cls, p.word, p.rest, text_.data(), static_cast<std::uint32_t>(text_.size()));
+        o = MacroRunControlFlow(rc_, cls, p.word, p.rest, text_.data(), TextEnd());
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
