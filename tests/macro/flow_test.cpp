@@ -235,6 +235,13 @@ TEST_F(Flow, ForLoops) {
   EXPECT_EQ("2", Var(kI));
   EXPECT_EQ("3", Var(kJ));  // never initialised: steps 1, 2, then 3 on the second outer pass
   EXPECT_EQ("1", Var(kN));
+  // A "for" entered after an "outloop" left another "for" steps too.
+  Run("\tfor:[i]=0;[i]<#(5);[i]=#([i]+1)\r\n\t  outloop\r\n\tloop\r\n"
+      "\tfor:[j]=0;[j]<#(3);[j]=#([j]+1)\r\n\t  [n]++\r\n\tloop\r\n");
+  NoErrors();
+  EXPECT_EQ("0", Var(kI));
+  EXPECT_EQ("3", Var(kJ));
+  EXPECT_EQ("2", Var(kN));
 }
 
 TEST_F(Flow, OutLoop) {
