@@ -23,6 +23,7 @@ enum class ExecutorKind {
   kDefine,       // "define", "clear:", "define#name"
   kUnknown,      // no vocabulary knows the command: "Macro Eror : cord = ..."
   kCellStatement,  // the "#" statements over cells (macro_exec_cells.h)
+  kControlFlow,  // blocks, loops, "outloop", "inc", "dec", conditions (macro_flow.h)
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
 };
 

@@ -21,6 +21,7 @@
 #include "macro/macro_dispatch.h"
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_expr.h"
+#include "macro/macro_flow.h"
 #include "macro/macro_prepare.h"
 #include "macro/macro_run_errors.h"
 #include "macro/macro_run_start.h"
@@ -83,6 +84,7 @@ struct OuterRun {
   std::vector<std::uint32_t> commandAt;
   std::int32_t indent;
   std::uint32_t multiCond;
+  std::int32_t ifLevel, blockIndent, forRepeat;
   std::int32_t numbers[4];
   std::int32_t tableA[4], tableB[4], lineLookup[4];
 
@@ -90,7 +92,8 @@ struct OuterRun {
       : pos(st.m_nMacroPos), line(st.m_nCmdLineNo), callDepth(st.m_nMacroCallDepth),
         frameCount(st.m_nMacroFrameCount), statusMode(st.m_nMacroStatusMode),
         replaceTotal(st.m_nMacroReplaceTotal), command(st.m_strStmtCommand), operand(st.m_strStmtOperand),
-        commandAt(st.m_anStmtCommandAt), indent(st.m_nStmtIndent), multiCond(st.m_bStmtMultiCond) {
+        commandAt(st.m_anStmtCommandAt), indent(st.m_nStmtIndent), multiCond(st.m_bStmtMultiCond),
+        ifLevel(st.m_nMacroIfLevel), blockIndent(st.m_nMacroBlockIndent), forRepeat(st.m_bMacroForRepeat) {
     std::memcpy(stacks, st.m_anMacroStacks, sizeof stacks);
     std::memcpy(numbers, st.m_anStmtNumbers, sizeof numbers);
     std::memcpy(tableA, st.m_anStmtTableA, sizeof tableA);
@@ -110,6 +113,9 @@ struct OuterRun {
     st.m_anStmtCommandAt = commandAt;
     st.m_nStmtIndent = indent;
     st.m_bStmtMultiCond = multiCond;
+    st.m_nMacroIfLevel = ifLevel;
+    st.m_nMacroBlockIndent = blockIndent;
+    st.m_bMacroForRepeat = forRepeat;
     std::memcpy(st.m_anStmtNumbers, numbers, sizeof numbers);
     std::memcpy(st.m_anStmtTableA, tableA, sizeof tableA);
     std::memcpy(st.m_anStmtTableB, tableB, sizeof tableB);
@@ -154,6 +160,18 @@ class Run {
   int Closing();
   void FreshStart();
 
+  // The text's end for the control statements' walks: its first NUL or its
+  // length, found again only when the text changed its size.
+  std::uint32_t TextEnd() {
+    if (textEndOf_ != text_.size() || !textEndKnown_) {
+      const void* nul = std::memchr(text_.data(), 0, text_.size());
+      textEnd_ = static_cast<std::uint32_t>(nul ? static_cast<const char*>(nul) - text_.data() : text_.size());
+      textEndOf_ = text_.size();
+      textEndKnown_ = true;
+    }
+    return textEnd_;
+  }
+
   Outcome Raise(RunError id) {
     RunErrorArgs args;
     args.command = st_.m_strStmtCommand;
@@ -170,6 +188,9 @@ class Run {
   const CString folder_;
   const bool nested_;
   std::string text_;  // the macro text being run
+  std::size_t textEndOf_ = 0;
+  std::uint32_t textEnd_ = 0;
+  bool textEndKnown_ = false;
   RunBuffers buffers_;
 };
 
@@ -254,6 +275,9 @@ void Run::FreshStart() {
   st_.m_nMacroCallDepth = 0;
   st_.m_nMacroFrameCount = 0;
   st_.m_nCmdLineNo = 0;
+  st_.m_nMacroIfLevel = 0;
+  st_.m_nMacroBlockIndent = 0;
+  st_.m_bMacroForRepeat = 0;
 
   app::DocPathFields& paths = rc_.docPaths;
   if (!nested_) paths.m_strParamPath = paths.m_strDocPath;
@@ -460,6 +484,9 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         return Raise(RunError::kUnknownCommand);
       case ExecutorKind::kCellStatement:
         o = MacroRunCellStatement(rc_);
+        break;
+      case ExecutorKind::kControlFlow:
+        o = MacroRunControlFlow(rc_, cls, p.word, p.rest, text_.data(), TextEnd());
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);

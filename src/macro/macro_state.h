@@ -140,6 +140,14 @@ struct MacroState {
   std::int32_t m_nMacroSavedLine = 0;    // line of a paused run, restored when it resumes
   CString m_strMacroStopText;
   std::uint32_t m_anMacroStacks[kMacroStacks][kMacroStackEntries] = {};
+  // Control flow (macro_flow.h): the least indentation at which an "else"
+  // or "else if" is entered; the indentation of the last block statement
+  // whose body was entered (shown by the variable dump); whether the next
+  // "for" reached runs its step part (1, after a "loop" jumped back) or its
+  // initialisation (0). All 0 at a fresh run.
+  std::int32_t m_nMacroIfLevel = 0;
+  std::int32_t m_nMacroBlockIndent = 0;
+  std::int32_t m_bMacroForRepeat = 0;
   std::int32_t m_nMacroSortKey = 0;      // signed sort column the sort statements leave (0 after a run)
   std::int32_t m_nMacroFrameCount = 0;   // subroutine frames ("E" returns from one when 2 or more)
   std::int32_t m_anStmtNumbers[4] = {-1, 0, 0, 0};  // num1-num4 of the statement being run

@@ -14,10 +14,11 @@ namespace macrotest {
 
 class FakeRunHost : public macro::MacroRunHost {
  public:
-  // After this many trace texts the next Esc check stops the run (so that a
-  // macro that loops cannot hang a test or a fuzz target).
+  // After this many trace texts or statements the next Esc check stops the
+  // run (so that a macro that loops cannot hang a test or a fuzz target).
   long statusLimit = -1;
   long statusCount = 0;
+  long statementCount = 0;  // Esc checks, one after every statement (traced or not)
   bool keepTexts = true;  // false: texts are only counted (long fuzz runs)
   std::vector<std::string> status, reports, boxes, asked, opened, titles;
   int escapes = 0;        // Esc key-downs waiting
@@ -50,7 +51,10 @@ class FakeRunHost : public macro::MacroRunHost {
       f();
     }
   }
-  bool CheckEscapeAbort() override { return statusLimit >= 0 && statusCount > statusLimit; }
+  bool CheckEscapeAbort() override {
+    ++statementCount;
+    return statusLimit >= 0 && (statusCount > statusLimit || statementCount > statusLimit);
+  }
   void ActivateTextPane(int) override {}
   CString ProgramDir() override { return CString(); }
   CString ListDir(int) override { return CString(); }
