@@ -297,7 +297,10 @@ void Run::FreshStart() {
     st_.m_aMacroMarkTable.assign(kMarkTableEntries, 0);
     st_.m_nMacroMarkCount = 0;
   }
-  if (NamesAFile(mode_)) {  // the modes that set the current row and column
+  // The modes that run a file start from row and column 1 when there is no
+  // table yet; a table the view shows keeps its counts (last row index and
+  // fields), or every condition over it would see its first two rows only.
+  if (NamesAFile(mode_) && rc_.table.m_nTextLen == 0) {
     rc_.table.m_nLastRow = 1;
     rc_.table.m_nFieldCount = 1;
   }

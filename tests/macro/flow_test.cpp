@@ -419,3 +419,24 @@ TEST_F(Flow, AStructuredMacroRewritesTheTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// A run of a macro document over a table the view shows: every data row is
+// seen (the run keeps the table's row count).
+TEST_F(Flow, ADocumentRunSeesEveryRowOfTheShownTable) {
+  const std::string csvText = "name,code,qty\r\nann,A,1\r\nbob,B,2\r\ncid,A,3\r\ndan,A,4\r\n";
+  ASSERT_TRUE(table.LoadFileText(csvText.data(), csvText.size(), 64));
+  fileKind = 33;
+  EXPECT_EQ(macro::kRunEnded, Run("\tif:&2==A\t&3=#(&3+10)\r\n\tif:&1==dan\t&1=big\r\n"));
+  NoErrors();
+  std::string out;
+  for (std::uint32_t k = 0; k < table.m_nTextLen; ++k) {
+    const char c = static_cast<char>(table.m_pTextBuf[k]);
+    if (c != '\r') out += c == '\x06' ? ',' : c;
+  }
+  EXPECT_EQ("name,code,qty\nann,A,11\nbob,B,2\ncid,A,13\nbig,A,14\n", out);
+  EXPECT_EQ(4, table.m_nLastRow);
+}
+
+}  // namespace
