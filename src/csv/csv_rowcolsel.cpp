@@ -228,7 +228,8 @@ bool RowColPick(RowColEdit& edit, std::vector<std::string>& entries, std::size_t
       next = num + (!right.empty() && right[0] == ',' ? "" : ",") + right;
       caret = num.size();
     } else {
-      next = left + "," + num + right;
+      // A caret inside an item splits it: the number stays an item of its own.
+      next = left + "," + num + (!right.empty() && right[0] != ',' ? "," : "") + right;
       caret = left.size() + 1 + num.size();
     }
     if (next.size() > kRowColOrderMax) return false;

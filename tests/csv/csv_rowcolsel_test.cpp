@@ -162,6 +162,7 @@ TEST(RowColPick, EditCases) {
       {"pick at the caret", {{"pick 5", "5", {5}}, {"pick 7", "5,7", {5, 7}}, {"caret 1", "5,7", {5, 7}},
                              {"pick 2", "5,2,7", {2, 5, 7}}, {"caret 0", "5,2,7", {2, 5, 7}},
                              {"pick 9", "9,5,2,7", {2, 5, 7, 9}}}},
+      {"caret inside a number", {{"text 57", "57", {}}, {"caret 1", "57", {}}, {"pick 1", "5,1,7", {1}}}},
       {"caret after a comma", {{"pick 5", "5", {5}}, {"pick 7", "5,7", {5, 7}}, {"caret 2", "5,7", {5, 7}},
                                {"pick 2", "5,2,7", {2, 5, 7}}}},
       {"the last item removed", {{"pick 4", "4", {4}}, {"pick 4", "", {}}}},
@@ -214,7 +215,7 @@ TEST(RowColPick, LimitsAndBadLines) {
   edit.text = "sel:\x82\xA0";
   edit.caret = 5;
   ASSERT_TRUE(csv::RowColPick(edit, entries, 1, &picked));
-  EXPECT_EQ("sel:,2\x82\xA0", edit.text);
+  EXPECT_EQ("sel:,2,\x82\xA0", edit.text);
   EXPECT_EQ(6u, edit.caret);
 }
 
