@@ -178,7 +178,9 @@ void SortRowColEntries(std::vector<std::string>& entries, int kind) {
   }
 }
 
-bool RowColPick(RowColEdit& edit, std::vector<std::string>& entries, std::size_t line, bool* picked) {
+namespace {
+
+bool PickLine(RowColEdit& edit, std::vector<std::string>& entries, std::size_t line, bool* picked) {
   edit.changed.clear();
   edit.select = -1;
   edit.caret = SnapCaret(edit.text, edit.caret);
@@ -264,6 +266,16 @@ bool RowColPick(RowColEdit& edit, std::vector<std::string>& entries, std::size_t
   entry[4] = ':';
   edit.changed.push_back(line);
   return true;
+}
+
+}  // namespace
+
+bool RowColPick(RowColEdit& edit, std::vector<std::string>& entries, std::size_t line, bool* picked) {
+  const bool changed = PickLine(edit, entries, line, picked);
+  // A broken lead byte before an inserted or removed comma pairs with it
+  // in the new text: the caret stands at the start of that character.
+  edit.caret = SnapCaret(edit.text, edit.caret);
+  return changed;
 }
 
 void RowColRange(RowColEdit& edit) {
