@@ -194,4 +194,26 @@ TEST_F(RowColDialogTest, TitleCopiesPutTheTextOnTheClipboard) {
   EXPECT_EQ(before, TableBytes(v));
 }
 
+TEST_F(RowColDialogTest, ATitleWithALineBreakShowsBlanks) {
+  // A quoted title over two lines: each break byte is one blank in the
+  // list and the copies; the table keeps its break.
+  const char file[] = "\"a\r\nb\",c\r\n1,2\r\n";
+  CDvkView* v = OpenTable(file);
+  ASSERT_NE(nullptr, v);
+  std::vector<std::string> copies;
+  fw::hooks::ExpectDialog(IDD_CSV_ROWCOL_SELECT, [&copies](CDialog& d) -> int {
+    EXPECT_EQ((std::vector<std::string>{"   1: a  b", "   2: c"}), ListLines(d));
+    Click(d, IDC_ROWCOL_COPY_VERTICAL);
+    copies.push_back(Clipboard());
+    Pick(d, 1);
+    Pick(d, 0);
+    Click(d, IDC_ROWCOL_COPY_HORIZONTAL);
+    copies.push_back(Clipboard());
+    return IDOK;
+  });
+  Run();
+  EXPECT_EQ((std::vector<std::string>{"   1: \"a  b\"\r\n   2: c\r", "[c],[a  b]"}), copies);
+  EXPECT_EQ("c,\"a\r\nb\"\r\n2,1\r\n", CommaText(v));
+}
+
 }  // namespace
