@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "csv/csv_cellbreaks.h"
 #include "fw/sjis.h"
@@ -163,18 +164,31 @@ int RowColEntryNumber(const std::string& entry) {
   return n;
 }
 
+namespace {
+
+// Bytes [from, from + count) of two entries, unsigned; a shorter entry
+// sorts first (as a NUL-padded record would).
+int CompareBytes(const std::string& a, const std::string& b, std::size_t from, std::size_t count) {
+  const std::size_t la = a.size() > from ? std::min(count, a.size() - from) : 0;
+  const std::size_t lb = b.size() > from ? std::min(count, b.size() - from) : 0;
+  const std::size_t n = std::min(la, lb);
+  const int c = n ? std::memcmp(a.data() + from, b.data() + from, n) : 0;
+  if (c != 0) return c;
+  return la < lb ? -1 : la > lb ? 1 : 0;
+}
+
+}  // namespace
+
 void SortRowColEntries(std::vector<std::string>& entries, int kind) {
-  auto title = [](const std::string& e) { return e.size() > 5 ? e.substr(5, 50) : std::string(); };
-  auto number = [](const std::string& e) { return e.substr(0, std::min<std::size_t>(5, e.size())); };
   if (kind == 1) {
     std::stable_sort(entries.begin(), entries.end(),
-                     [&](const std::string& a, const std::string& b) { return title(a) < title(b); });
+                     [](const std::string& a, const std::string& b) { return CompareBytes(a, b, 5, 50) < 0; });
   } else if (kind == 2) {
     std::stable_sort(entries.begin(), entries.end(),
-                     [&](const std::string& a, const std::string& b) { return title(b) < title(a); });
+                     [](const std::string& a, const std::string& b) { return CompareBytes(a, b, 5, 50) > 0; });
   } else if (kind == 3) {
     std::stable_sort(entries.begin(), entries.end(),
-                     [&](const std::string& a, const std::string& b) { return number(a) < number(b); });
+                     [](const std::string& a, const std::string& b) { return CompareBytes(a, b, 0, 5) < 0; });
   }
 }
 
