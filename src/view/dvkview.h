@@ -222,6 +222,12 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Code 2 with string 237 and the path.
   void CsvReportUnopened(const CString& path);
 
+  // --- Row selection and column reorder (dvkview_rowcolsel.cpp) -----------
+  // 33044 "行選択・列並替え(&D)": dialog 179 over the table's title row; OK
+  // carries out its column order and row order (csv/csv_rowcolorder.h) and
+  // shows the table again.
+  void OnCsvRowColumnSelect();
+
   // --- Row sort and pages (dvkview_sortpage.cpp; csv/csv_linesort.h,
   // csv/csv_pagestep.h, view/viewload/sortpage.h, textparts.h) -------------
   // The one row sort of the table: the data rows of block `block` (0 and 1
