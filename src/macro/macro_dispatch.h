@@ -23,6 +23,9 @@ enum class ExecutorKind {
   kDefine,       // "define", "clear:", "define#name"
   kUnknown,      // no vocabulary knows the command: "Macro Eror : cord = ..."
   kCellStatement,  // the "#" statements over cells (macro_exec_cells.h)
+  kCallOrJump,   // "call" and "jump" (macro_call.h)
+  kPara,         // "para": the latest call's arguments bound
+  kReturn,       // "return", or "E" inside a '$' subroutine
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
 };
 
