@@ -163,10 +163,10 @@ Outcome Call(MacroRunContext& rc, std::string* text, const std::string& name) {
   StackAt(st, MacroState::kStackCallPos, depth) = st.m_nMacroPos;
   StackAt(st, MacroState::kStackCallIfLevel, depth) = static_cast<std::uint32_t>(st.m_nMacroIfLevel);
   st.m_nMacroIfLevel = 0;
-  if (withArgs) {
-    for (std::size_t k = 0; k < args.size(); ++k) st.m_strMacroArgs[k] = std::move(args[k]);
-    st.m_nMacroArgCount = static_cast<std::int32_t>(args.size());
-  }
+  // A call without arguments passes none: its "para" binds empty texts, not
+  // what an earlier call left in the list.
+  for (std::size_t k = 0; k < args.size(); ++k) st.m_strMacroArgs[k] = std::move(args[k]);
+  st.m_nMacroArgCount = static_cast<std::int32_t>(args.size());
   const int level = ++st.m_nMacroCallDepth;
   StackAt(st, MacroState::kStackCallNextSlot, level) = static_cast<std::uint32_t>(nextSlot);
   // Until a label is found the level has no subroutine: a jump there

@@ -154,6 +154,27 @@ TEST_F(MacroCall, AStarArgumentIsHandedBackAtReturnAlsoFromASlotAbove4096) {
   EXPECT_EQ("180:x;", std::string(st->m_abMacroNameTable));
 }
 
+TEST_F(MacroCall, ACallWithoutArgumentsPassesNone) {
+  const std::string text =
+      "\tcall:s\tone,two\r\n"
+      "\tcall:s\r\n"
+      "\tE\r\n"
+      ":s\tpara\tp,q\r\n"
+      "\tsystem_para\r\n"
+      "\tR\r\n";
+  int calls = 0;
+  ClassExecutor probe(kParaClass, [&](macro::MacroRunContext& r) {
+    const int slot = macro::MacroFindDeclaredSlot(r.state, "p");
+    r.state.m_strMacroVars[++calls] = r.state.m_strMacroVars[slot];
+    return macro::Outcome::kNext;
+  });
+  EXPECT_EQ(macro::kRunEnded, Run(text));
+  EXPECT_EQ("one", Var(1));
+  EXPECT_EQ("", Var(2));  // the second call passed nothing
+  EXPECT_EQ(0, st->m_nMacroArgCount);
+  EXPECT_EQ("one", std::string(st->m_strMacroArgs[0].GetString()));  // the list itself is kept
+}
+
 TEST_F(MacroCall, ArrayPiecesPassTheirSlotValuesFollowedByAnEmptyEntry) {
   ClassExecutor assign(kParaClass, Assign());
   const std::string text =
