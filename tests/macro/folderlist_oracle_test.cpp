@@ -66,8 +66,10 @@ class FolderList : public ::testing::Test {
     return rows;
   }
 
-  static std::vector<std::string> Reference(const std::string& folder, int mode, const std::string& shown) {
-    const std::string out = (fs::path(TABRYE_BIN_ROOT) / "macro_folderlist_ref.txt").string();
+  // Written into the test's own folder (beside the listed one), so that
+  // tests running at once never share the file.
+  std::vector<std::string> Reference(const std::string& folder, int mode, const std::string& shown) const {
+    const std::string out = (fs::path(tmp.Path()) / "reference.txt").string();
     const std::string cmd = "python3 '" TABRYE_TEST_ROOT "/tests/macro/folder_listing_reference.py' '" + folder +
                             "' " + std::to_string(mode) + " '" + shown + "' '" + out + "'";
     EXPECT_EQ(0, std::system(cmd.c_str())) << cmd;
