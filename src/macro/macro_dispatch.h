@@ -24,6 +24,9 @@ enum class ExecutorKind {
   kUnknown,      // no vocabulary knows the command: "Macro Eror : cord = ..."
   kCellStatement,  // the "#" statements over cells (macro_exec_cells.h)
   kControlFlow,  // blocks, loops, "outloop", "inc", "dec", conditions (macro_flow.h)
+  kCallOrJump,   // "call" and "jump" (macro_call.h)
+  kPara,         // "para": the latest call's arguments bound
+  kReturn,       // "return", or "E" inside a '$' subroutine
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
 };
 

@@ -16,6 +16,7 @@
 #include "fw/file.h"
 #include "fw/uihooks.h"
 #include "macro/macro_address.h"
+#include "macro/macro_call.h"
 #include "macro/macro_classify.h"
 #include "macro/macro_codes.h"
 #include "macro/macro_dispatch.h"
@@ -33,7 +34,6 @@ namespace macro {
 
 namespace {
 
-constexpr int kMaxCallDepth = 20;
 constexpr int kStopQuestion = 330;  // "中止しますか？"
 constexpr std::uint32_t kCsvTableKind = 33;
 constexpr std::uint32_t kRuledTableEdit = 3;
@@ -491,6 +491,15 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kControlFlow:
         o = MacroRunControlFlow(rc_, cls, p.word, p.rest, text_.data(), TextEnd());
         break;
+      case ExecutorKind::kCallOrJump:
+        o = MacroExecCallOrJump(rc_, &text_, p.rest);
+        break;
+      case ExecutorKind::kPara:
+        o = MacroExecPara(rc_);
+        break;
+      case ExecutorKind::kReturn:
+        o = MacroExecReturn(rc_);
+        break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
     }
@@ -548,7 +557,9 @@ bool Run::BetweenStatements() {
     st_.m_nMacroPos = static_cast<std::uint32_t>(text_.size());
     rc_.docUpdate.m_bAbort = 1;
   }
-  return st_.m_nMacroPos < text_.size() && st_.m_nMacroCallDepth < kMaxCallDepth;
+  // Depth 20 is the deepest call that runs (entries 0-20 of the stacks);
+  // a call beyond it stops with its own error, so a larger depth ends here.
+  return st_.m_nMacroPos < text_.size() && st_.m_nMacroCallDepth <= kMaxCallDepth;
 }
 
 int Run::Finish(RunEnd end) {

@@ -129,9 +129,19 @@ struct MacroState {
   std::int32_t m_nStmtIndent = 0;
   std::uint32_t m_bStmtMultiCond = 0;
 
-  // The run under way (macro_run.h). The five interpreter stacks hold
-  // entries 0-20 (a call writes entry `depth` after raising it to 20).
-  static constexpr int kMacroStacks = 5;
+  // The run under way (macro_run.h). The interpreter stacks hold entries
+  // 0-20, one row per MacroStack: a call at depth d writes the caller's line,
+  // position and if level at entry d and, once the depth is d + 1, the
+  // called subroutine's start and its label's line at entry d + 1.
+  enum MacroStack {
+    kStackCallLine,     // m_nCmdLineNo at the call
+    kStackCallPos,      // offset of the statement after the call
+    kStackCallIfLevel,  // m_nMacroIfLevel at the call
+    kStackCallNextSlot, // m_nMacroNextSlot at the call
+    kStackSubStart,     // offset just after the subroutine's label name
+    kStackSubLine,      // line of that label
+  };
+  static constexpr int kMacroStacks = 6;
   static constexpr int kMacroStackEntries = 21;
   std::uint32_t m_bMacroRunActive = 0;
   std::uint32_t m_bMacroRunOnLoad = 0;   // the macro document being shown runs once its load ends

@@ -136,6 +136,12 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // under the window-update lock, which every exit releases; a changed table
   // is shown again. `fromExport` as the export passes it (no effect).
   int MacroCsvSelectCommands(CString command, CString operand, int fromExport);
+  // The text of the built-in graph subroutine (macro/macro_template.h), for
+  // the workbench's insertion.
+  CString BuildMacroTemplate();
+  // The macro's folder listing (macro/macro_folderlist.h): rows of `folder`
+  // into out[*pos, *limit), *limit being the buffer's end.
+  int ListFolderForMacro(CString folder, char* out, int* limit, int* pos, int mode);
 
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.

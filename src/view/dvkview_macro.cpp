@@ -9,6 +9,7 @@
 #include "macro/macro_cmdfunc.h"
 #include "macro/macro_csvselect.h"
 #include "macro/macro_expr.h"
+#include "macro/macro_folderlist.h"
 #include "macro/macro_lines.h"
 #include "macro/macro_paths.h"
 #include "macro/macro_run.h"
@@ -16,6 +17,7 @@
 #include "host/doc_host.h"
 #include "macro/macro_state.h"
 #include "macro/macro_subst.h"
+#include "macro/macro_template.h"
 #include "view/dvkview.h"
 #include "view/macro_view_host.h"
 
@@ -224,4 +226,10 @@ int CDvkView::MacroCsvSelectCommands(CString command, CString operand, int fromE
     OnPageLeft();
   }
   return result;
+}
+
+CString CDvkView::BuildMacroTemplate() { return CString(macro::BuildMacroTemplate()); }
+
+int CDvkView::ListFolderForMacro(CString folder, char* out, int* limit, int* pos, int mode) {
+  return macro::ListFolderForMacro(folder, out, limit, pos, mode);
 }

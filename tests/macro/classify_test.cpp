@@ -226,6 +226,9 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 99) want = ExecutorKind::kUnknown;
     if (c == 1) want = ExecutorKind::kCellStatement;
     if (c >= 5 && c <= 8) want = ExecutorKind::kControlFlow;
+    if (c == 32) want = ExecutorKind::kCallOrJump;
+    if (c == 33) want = ExecutorKind::kPara;
+    if (c == 34) want = ExecutorKind::kReturn;
     EXPECT_EQ(want, rows[k].executor) << "class " << c;
     EXPECT_NE(std::string(), rows[k].family);
     const bool rebuilds = c == 10 || c == 26 || c == 50 || c == 51 || c == 57;

@@ -258,9 +258,10 @@ TEST_F(MacroRun, SettingsAStatementChangedAreRestoredAtTheEnd) {
   EXPECT_EQ(55, doc->m_nIndata);
 }
 
-TEST_F(MacroRun, ACallDepthOfTwentyEndsTheRunAfterThatStatement) {
+// Depth 20 is the deepest call that runs; a depth above it ends the run.
+TEST_F(MacroRun, ACallDepthAboveTwentyEndsTheRunAfterThatStatement) {
   TestExecutor ex([](macro::MacroRunContext& r) {
-    r.state.m_nMacroCallDepth = 20;
+    r.state.m_nMacroCallDepth = 21;
     return macro::Outcome::kNext;
   });
   EXPECT_EQ(macro::kRunEnded, RunDocument("\tdefine\ta=1\r\n\tsystem_para\r\n\tdefine\tb=2\r\n"));
