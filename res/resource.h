@@ -38,6 +38,19 @@
 #define ID_TABLE_EDIT_MODE 33049
 #define ID_LIST_UTF8_NAMES 33080
 #define ID_CSV_TRANSPOSE 33123
+// The CSV menu's column and row commands, conversions, and the Edit menu's
+// full-width digit conversion
+#define ID_CSV_DELETE_COLUMN 33036
+#define ID_CSV_INSERT_COLUMN 33037
+#define ID_CSV_DELETE_ROW 33050
+#define ID_CSV_INSERT_ROW 33051
+#define ID_CSV_CONVERT 33065
+#define ID_CSV_CUT_TRAILING 33068
+#define ID_CSV_CUT_LEADING 33069
+#define ID_EDIT_DIGITS_TO_HALF 33070
+#define ID_CSV_CUT_QUOTES 33071
+#define ID_CSV_ADD_QUOTES 33072
+#define ID_CSV_FORMAT_COPY 33073
 // Find commands of the text view (res/find.rc)
 #define ID_FIND_REPLACE 32966
 #define ID_FIND 33052

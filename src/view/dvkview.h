@@ -304,6 +304,28 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // 33098 (toolbar): moves the page top so the title row shows.
   void OnCsvShowTitle();
 
+  // --- The CSV menu and the full-width digits (dvkview_csvmenu.cpp) --------
+  // The CSV menu's commands: 33036 and 33037 delete and insert a column,
+  // 33050 and 33051 a row (codes 11-14; nothing in a ruled rich-text view,
+  // file kind 4), 33068 and 33069 cut trailing and leading blanks, 33071 and
+  // 33072 cut and add quotes (codes 4-7).
+  void OnCsvDeleteColumn();
+  void OnCsvInsertColumn();
+  void OnCsvDeleteRow();
+  void OnCsvInsertRow();
+  void OnCsvCutTrailing();
+  void OnCsvCutLeading();
+  void OnCsvCutQuotes();
+  void OnCsvAddQuotes();
+  // Enabled while the view shows a CSV table; the quote commands not in the
+  // ruled-table display.
+  void OnUpdateCsvMenuTable(CCmdUI* ui);
+  void OnUpdateCsvMenuQuotes(CCmdUI* ui);
+  // 33070: full-width digits to ASCII digits, in a CSV table (the working
+  // buffer closed up, re-indexed and shown again) or in the control's text
+  // (the selection, or all of it; the caret goes to the range's start).
+  void OnEditDigitsToHalfWidth();
+
   // --- rich-edit streams (document buffer <-> control) ---------------------
   // EM_STREAMOUT SF_RTF (mode 1: the selection) into the document's m_pText
   // from m_nReadPos, advancing it; never at or past m_nReadEnd; the buffer
@@ -532,6 +554,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
    private:
     app::DocHost* doc_;
   };
+  // The CSV menu's command `id` to its place (csv/csv_menu.h).
+  void RunCsvMenuCommand(unsigned id);
+  void DigitsToHalfWidthInTable();
+  void DigitsToHalfWidthInText();
   csv::ColumnCommandPlace ColumnCommandPlaceNow() const;
   CString SelectSnapshotPath(std::int32_t number);
   bool RunNarrowing(ColumnRun& run, const CString& cell);  // false: nothing done

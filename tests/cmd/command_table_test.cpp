@@ -212,7 +212,9 @@ TEST(CommandTable, CaptionsGetTheirKeyHintsFromTheKeys) {
 TEST(CommandTable, PromptsAndTooltipsHaveOneSource) {
   EXPECT_EQ("ファイルを開きます", cmd::PromptFor(ID_FILE_OPEN));
   EXPECT_EQ("開く", cmd::TooltipFor(ID_FILE_OPEN));
-  EXPECT_EQ("CSV の引用符を表示しません", cmd::PromptFor(ID_CSV_HIDE_QUOTES));
+  EXPECT_EQ("CSV形式データで各項目の\"\"を表示しない", cmd::PromptFor(ID_CSV_HIDE_QUOTES));
+  EXPECT_EQ("前後に”を追加", cmd::PromptFor(ID_CSV_ADD_QUOTES));
+  EXPECT_EQ("列削除", cmd::TooltipFor(ID_CSV_DELETE_COLUMN));
   EXPECT_EQ("", cmd::TooltipFor(ID_CSV_HIDE_QUOTES));
   EXPECT_EQ("", cmd::PromptFor(ID_VIEW_STYLE));  // in no menu: no prompt of its own
   EXPECT_EQ("", cmd::PromptFor(1));
