@@ -23,6 +23,7 @@ enum class ExecutorKind {
   kDefine,       // "define", "clear:", "define#name"
   kUnknown,      // no vocabulary knows the command: "Macro Eror : cord = ..."
   kCellStatement,  // the "#" statements over cells (macro_exec_cells.h)
+  kBreak,        // "BK": in debug mode it becomes the stop statement "7"
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
 };
 

@@ -26,6 +26,7 @@
 #include "macro/macro_run_start.h"
 #include "macro/macro_scan.h"
 #include "macro/macro_state.h"
+#include "macro/macro_stop.h"
 #include "macro/macro_subst.h"
 
 namespace macro {
@@ -82,7 +83,7 @@ struct OuterRun {
   CString command, operand;
   std::vector<std::uint32_t> commandAt;
   std::int32_t indent;
-  std::uint32_t multiCond;
+  std::uint32_t multiCond, breakPos;
   std::int32_t numbers[4];
   std::int32_t tableA[4], tableB[4], lineLookup[4];
 
@@ -90,7 +91,8 @@ struct OuterRun {
       : pos(st.m_nMacroPos), line(st.m_nCmdLineNo), callDepth(st.m_nMacroCallDepth),
         frameCount(st.m_nMacroFrameCount), statusMode(st.m_nMacroStatusMode),
         replaceTotal(st.m_nMacroReplaceTotal), command(st.m_strStmtCommand), operand(st.m_strStmtOperand),
-        commandAt(st.m_anStmtCommandAt), indent(st.m_nStmtIndent), multiCond(st.m_bStmtMultiCond) {
+        commandAt(st.m_anStmtCommandAt), indent(st.m_nStmtIndent), multiCond(st.m_bStmtMultiCond),
+        breakPos(st.m_nStmtBreakPos) {
     std::memcpy(stacks, st.m_anMacroStacks, sizeof stacks);
     std::memcpy(numbers, st.m_anStmtNumbers, sizeof numbers);
     std::memcpy(tableA, st.m_anStmtTableA, sizeof tableA);
@@ -110,6 +112,7 @@ struct OuterRun {
     st.m_anStmtCommandAt = commandAt;
     st.m_nStmtIndent = indent;
     st.m_bStmtMultiCond = multiCond;
+    st.m_nStmtBreakPos = breakPos;
     std::memcpy(st.m_anStmtNumbers, numbers, sizeof numbers);
     std::memcpy(st.m_anStmtTableA, tableA, sizeof tableA);
     std::memcpy(st.m_anStmtTableB, tableB, sizeof tableB);
@@ -170,6 +173,7 @@ class Run {
   const CString folder_;
   const bool nested_;
   std::string text_;  // the macro text being run
+  StopMemory previous_;  // the statement before the current one, for a stop's dump
   RunBuffers buffers_;
 };
 
@@ -364,8 +368,9 @@ bool Run::FileText() {
 RunEnd Run::Loop() {
   for (;;) {
     const ScanResult scanned = ScanMacroStatement(st_, text_.data(), static_cast<std::uint32_t>(text_.size()),
-                                                  st_.m_nMacroDebugMode);
+                                                  rc_.docUpdate.m_nMacroDebugMode);
     if (scanned != ScanResult::kStatement) return RunEnd::kNormal;
+    const StopMemory asScanned{st_.m_strStmtCommand, st_.m_strStmtOperand};
     const Outcome o = Statement();
     switch (o) {
       case Outcome::kNext:
@@ -382,7 +387,19 @@ RunEnd Run::Loop() {
       case Outcome::kEndRun:
         return RunEnd::kEndStatement;
     }
-    if (!st_.m_strStmtCommand.IsEmpty() && !BetweenStatements()) return RunEnd::kNormal;
+    if (!st_.m_strStmtCommand.IsEmpty()) {
+      // The end of the statement: a stop, then the abort poll.
+      switch (MacroStopAfterStatement(rc_, text_, asScanned, &previous_)) {
+        case StopVerdict::kGoOn:
+          break;
+        case StopVerdict::kPaused:
+          return RunEnd::kPause;
+        case StopVerdict::kEndRun:
+        case StopVerdict::kCancelled:
+          return RunEnd::kEndStatement;
+      }
+      if (!BetweenStatements()) return RunEnd::kNormal;
+    }
     if (st_.m_nMacroPos >= text_.size()) return RunEnd::kNormal;
   }
 }
@@ -460,6 +477,10 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         return Raise(RunError::kUnknownCommand);
       case ExecutorKind::kCellStatement:
         o = MacroRunCellStatement(rc_);
+        break;
+      case ExecutorKind::kBreak:
+        // In debug mode the break stops as the statement "7" does.
+        if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
@@ -555,8 +576,8 @@ void Run::NormalEnd() {
     *rc_.view.sortFlags = sortFlags;
   }
   rc_.host.UpdateMenuTexts(static_cast<int>(*rc_.view.fileKind), static_cast<int>(*rc_.view.sourceView), 0);
-  if (st_.m_nMacroDebugMode == kDebugModeOnce) {
-    st_.m_nMacroDebugMode = 0;
+  if (rc_.docUpdate.m_nMacroDebugMode == kDebugModeOnce) {
+    rc_.docUpdate.m_nMacroDebugMode = 0;
     rc_.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
   }
 }
@@ -577,7 +598,7 @@ void Run::EndByError(bool afterError) {
       rc_.host.SetMainTitle(source_);
     }
   }
-  if (st_.m_nMacroDebugMode != 0) rc_.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
+  if (rc_.docUpdate.m_nMacroDebugMode != 0) rc_.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
 }
 
 int Run::Closing() {

@@ -65,6 +65,15 @@ struct DocUpdateFields {
   std::int32_t m_nScheduleState = 0;   // 0 start, 1/2 after the first/second list update, 9 loaded elsewhere
   std::int32_t m_nListInit = 0;        // 2 at the first list update
   std::uint32_t m_bAbort = 0;          // 1 = stop the long operation (CheckEscapeAbort)
+  // Macro run control, the one place these words live (the view's commands
+  // and the interpreter both work on them): debug mode (0 off, above 0 on,
+  // 1001 / 1002 a request to the text view's update, 99 a run that ends it),
+  // the resume offset and line of a run stopped in debug mode (0: none) and
+  // step mode (1: stop after every statement).
+  std::int32_t m_nMacroDebugMode = 0;
+  std::int32_t m_nMacroStopPos = 0;
+  std::int32_t m_nMacroStopLine = 0;
+  std::uint32_t m_bMacroStepMode = 0;
 };
 
 // C. Paths, sides, history and jumps (document, file list, macros).
