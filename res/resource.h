@@ -351,3 +351,9 @@
 #define IDC_NARROW_LAST 1036
 #define IDD_SELECT_COND 187
 #define IDD_SELECT_COND_EX 188
+// The macro's input box and variable display (res/dialogs.rc); the input
+// box's two edit fields are made at run time.
+#define IDD_MACRO_INPUT 180
+#define IDD_VARIABLE_VIEW 192
+#define IDC_VARVIEW_LINE 1141
+#define IDC_VARVIEW_TEXT 1142

@@ -22,7 +22,7 @@
 #include "image/load/image_record.h"
 #include "core/textcodec/textcodec.h"
 #include "csv/csv_fileopen.h"
-#include "app/varview_dlg.h"
+#include "macroui/varview_dlg.h"
 #include "fw/cmdset.h"
 #include "fw/richedit.h"
 #include "host/doc_host.h"
