@@ -212,6 +212,10 @@ struct DocKeyImageFields {
   std::uint32_t m_bCtrlHeld = 0;       // 1 while Ctrl is held
   std::int32_t m_nPaneAction = 0;      // handed to the other text panes
   std::int32_t m_nPaneSyncLine = 0;
+  // The pane-column words of the text layout (0 or 1): the column a macro
+  // debug run picks from the first and the second pane of a pair.
+  std::int32_t m_nTextPaneCol1 = 0;
+  std::int32_t m_nTextPaneCol2 = 0;
 };
 
 // G. File-list exchange words (file list).
