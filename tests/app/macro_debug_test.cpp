@@ -160,7 +160,8 @@ TEST_F(MacroDebugTest, ADebugRunBesideATableStopsAtTheMarks) {
   source->GetRichEditCtrl().GetSel(s, e);
   EXPECT_EQ(source->GetRichEditCtrl().LineIndex(1), s);
 
-  Command(source, ID_MACRO_RESUME);
+  // F5 in the macro's pane resumes while debugging.
+  EXPECT_TRUE(source->FeedKey(VK_F5));
   EXPECT_EQ(4, doc->m_nMacroStopLine);
   EXPECT_EQ("2", std::string(ms.m_strMacroVars[181].GetString()));
   EXPECT_EQ("3", std::string(ms.m_strMacroVars[182].GetString()));
@@ -176,6 +177,10 @@ TEST_F(MacroDebugTest, ADebugRunBesideATableStopsAtTheMarks) {
   EXPECT_EQ(0u, doc->m_bMacroStepMode);
   EXPECT_EQ(0u, MenuState(ID_MACRO_DEBUG) & MF_CHECKED);
 
+  // F5 alone outside debug mode does nothing in a macro text.
+  EXPECT_TRUE(source->FeedKey(VK_F5));
+  EXPECT_EQ(0, doc->m_nMacroDebugMode);
+  EXPECT_EQ(nullptr, vars.m_hWnd);
   // A new debug run goes from the top to the end when F5 follows twice.
   Command(source, ID_MACRO_DEBUG);
   EXPECT_EQ(2, doc->m_nMacroStopLine);
