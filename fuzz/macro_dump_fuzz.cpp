@@ -70,8 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (tableLen > r.n) tableLen = r.n;
   if (tableLen > macro::kNameTableSize - 1) tableLen = macro::kNameTableSize - 1;
-  std::memcpy(st->m_abMacroNameTable + ((flags & 0x40) ? 2 : 0), r.p,
-              std::min(tableLen, static_cast<size_t>(macro::kNameTableSize - 3)));
+  if (tableLen > 0)
+    std::memcpy(st->m_abMacroNameTable + ((flags & 0x40) ? 2 : 0), r.p,
+                std::min(tableLen, static_cast<size_t>(macro::kNameTableSize - 3)));
   st->m_abMacroNameTable[macro::kNameTableSize - 1] = '\0';
   r.p += tableLen;
   r.n -= tableLen;
