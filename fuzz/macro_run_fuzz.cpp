@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   st->m_nMacroResumePos = 0;
   st->m_nMacroEvalCellLimit = 2000;  // the evaluation bounds, sized for a fuzz unit
   st->m_nMacroEvalNestLimit = 2000;
-  st->m_nMacroDebugMode = size > 2 ? data[2] % 3 : 0;
+  doc->m_nMacroDebugMode = size > 2 ? data[2] % 3 : 0;
+  doc->m_bMacroStepMode = 0;
   // The text is the document's (exactly `size` bytes, no NUL after it).
   fw::Free(doc->m_pText);
   doc->m_pText = static_cast<char*>(fw::Alloc(size ? size : 1));

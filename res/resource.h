@@ -92,6 +92,10 @@
 #define ID_CSV_TITLE_FIX 33207
 #define ID_CSV_TITLE_AUTO 33208
 #define ID_CSV_SHOW_TITLE 33098
+// Macro debugging
+#define ID_MACRO_DEBUG 33043
+#define ID_MACRO_RESUME 33095
+#define ID_MACRO_BREAKPOINT 33151
 // Macro section of the right-click menu, key macros
 #define ID_MACRO_HELP_EDIT 33100
 #define ID_MACRO_HELP_FILE 33101

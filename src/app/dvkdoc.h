@@ -148,6 +148,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   app::DocListFields& ListFields() override { return *this; }
   app::DocSystemFields& SystemFields() override { return *this; }
   app::DocOpenFields& OpenFields() override { return *this; }
+  CVariableViewDlg& VariableView() override { return m_dlgVariableView; }
   using app::DocHost::TextFields;
   using app::DocHost::UpdateFields;
   using app::DocHost::PathFields;

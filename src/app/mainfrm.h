@@ -62,7 +62,10 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   // when one is set (it then becomes the split mode). b = 3 shows the second
   // row/column instead of the first; a != 0 also joins the dynamic splitters
   // of panes that get hidden. Runs under a window-update lock.
-  void ApplyTextLayout(int a, int b = 0);
+  void ApplyTextLayout(int a, int b = 0) override;
+  int TextSplitMode() override { return m_nTextSplitMode; }
+  void SetTextSplitMode(int mode) override { m_nTextSplitMode = mode; }
+  void ClearSplitCycleState() override { m_nSplitCycleState = 0; }
   // The text panes of `cells` (shown by a new layout) show the document the
   // active text pane shows, as the panes of a view's own split do.
   void ShowDocumentInPanes(const std::vector<app::PaneCell>& cells);

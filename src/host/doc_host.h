@@ -16,6 +16,7 @@
 class CDocument;
 class CWnd;
 class CDvkView;
+class CVariableViewDlg;
 
 namespace csv {
 class Table;
@@ -60,6 +61,10 @@ class DocHost {
   const DocListFields& ListFields() const { return Self().ListFields(); }
   const DocSystemFields& SystemFields() const { return Self().SystemFields(); }
   const DocOpenFields& OpenFields() const { return Self().OpenFields(); }
+
+  // The document's modeless variable display of macro debugging (dialog
+  // 192, no parent); its window exists while debug mode shows it.
+  virtual CVariableViewDlg& VariableView() = 0;
 
   // The framework document behind this host (UpdateAllViews and the like).
   virtual CDocument* AsDocument() = 0;

@@ -16,6 +16,13 @@ class FrameHost {
   virtual CFrameWnd* FrameWnd() = 0;
   // Makes text pane (row, col) of the 2x2 text splitter active.
   virtual void ActivateTextPane(int row, int col) = 0;
+  // The text-pane split mode (1, 2 and 9 are two-pane layouts) and its
+  // layout applied again; the split-cycle state word cleared (macro
+  // debugging ends).
+  virtual int TextSplitMode() = 0;
+  virtual void SetTextSplitMode(int mode) = 0;
+  virtual void ApplyTextLayout(int a, int b) = 0;
+  virtual void ClearSplitCycleState() = 0;
   // Rewrites the menu captions for (kind, form, state) or selects a toolbar set.
   virtual void UpdateMenuTexts(int kind, int form, int state) = 0;
   // Esc poll of long operations: 1 when the user asked to stop.

@@ -27,6 +27,7 @@ enum class ExecutorKind {
   kCallOrJump,   // "call" and "jump" (macro_call.h)
   kPara,         // "para": the latest call's arguments bound
   kReturn,       // "return", or "E" inside a '$' subroutine
+  kBreak,        // "BK": in debug mode it becomes the stop statement "7"
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
 };
 

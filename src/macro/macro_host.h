@@ -10,6 +10,9 @@
 
 namespace macro {
 
+// The answer of the modal stop dialog that lets a run go on (IDOK).
+constexpr int kStopDialogOk = 1;
+
 class MacroHost {
  public:
   virtual ~MacroHost() = default;
@@ -54,6 +57,20 @@ class MacroHost {
   virtual bool RunSelectCondDialog(bool extended, csv::CondDialogValues& values) {
     (void)extended, (void)values;
     return false;
+  }
+
+  // A run stopped in debug mode: the variable display shows the stopped line
+  // and the dump. Nothing where there is no window (the default).
+  virtual void ShowVariableView(int line, const CString& dump) { (void)line, (void)dump; }
+
+  // The modal stop dialog (the macro input dialog with `options`, `height`
+  // and `width`): the "cmnd line" text and the dump. kStopDialogOk lets the
+  // run go on, anything else ends it. Where there is no window the run goes
+  // on (the default).
+  virtual int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
+                             int width) {
+    (void)lineText, (void)dump, (void)options, (void)height, (void)width;
+    return kStopDialogOk;
   }
 
   // Named shared memory between running copies (macro_sharedmem.h): the

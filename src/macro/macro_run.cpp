@@ -28,6 +28,7 @@
 #include "macro/macro_run_start.h"
 #include "macro/macro_scan.h"
 #include "macro/macro_state.h"
+#include "macro/macro_stop.h"
 #include "macro/macro_subst.h"
 
 namespace macro {
@@ -83,7 +84,7 @@ struct OuterRun {
   CString command, operand;
   std::vector<std::uint32_t> commandAt;
   std::int32_t indent;
-  std::uint32_t multiCond;
+  std::uint32_t multiCond, breakPos;
   std::int32_t ifLevel, blockIndent, forRepeat;
   std::int32_t numbers[4];
   std::int32_t tableA[4], tableB[4], lineLookup[4];
@@ -93,7 +94,8 @@ struct OuterRun {
         frameCount(st.m_nMacroFrameCount), statusMode(st.m_nMacroStatusMode),
         replaceTotal(st.m_nMacroReplaceTotal), command(st.m_strStmtCommand), operand(st.m_strStmtOperand),
         commandAt(st.m_anStmtCommandAt), indent(st.m_nStmtIndent), multiCond(st.m_bStmtMultiCond),
-        ifLevel(st.m_nMacroIfLevel), blockIndent(st.m_nMacroBlockIndent), forRepeat(st.m_bMacroForRepeat) {
+        breakPos(st.m_nStmtBreakPos), ifLevel(st.m_nMacroIfLevel), blockIndent(st.m_nMacroBlockIndent),
+        forRepeat(st.m_bMacroForRepeat) {
     std::memcpy(stacks, st.m_anMacroStacks, sizeof stacks);
     std::memcpy(numbers, st.m_anStmtNumbers, sizeof numbers);
     std::memcpy(tableA, st.m_anStmtTableA, sizeof tableA);
@@ -113,6 +115,7 @@ struct OuterRun {
     st.m_anStmtCommandAt = commandAt;
     st.m_nStmtIndent = indent;
     st.m_bStmtMultiCond = multiCond;
+    st.m_nStmtBreakPos = breakPos;
     st.m_nMacroIfLevel = ifLevel;
     st.m_nMacroBlockIndent = blockIndent;
     st.m_bMacroForRepeat = forRepeat;
@@ -191,6 +194,7 @@ class Run {
   std::size_t textEndOf_ = 0;
   std::uint32_t textEnd_ = 0;
   bool textEndKnown_ = false;
+  StopMemory previous_;  // the statement before the current one, for a stop's dump
   RunBuffers buffers_;
 };
 
@@ -391,8 +395,9 @@ bool Run::FileText() {
 RunEnd Run::Loop() {
   for (;;) {
     const ScanResult scanned = ScanMacroStatement(st_, text_.data(), static_cast<std::uint32_t>(text_.size()),
-                                                  st_.m_nMacroDebugMode);
+                                                  rc_.docUpdate.m_nMacroDebugMode);
     if (scanned != ScanResult::kStatement) return RunEnd::kNormal;
+    const StopMemory asScanned{st_.m_strStmtCommand, st_.m_strStmtOperand};
     const Outcome o = Statement();
     switch (o) {
       case Outcome::kNext:
@@ -409,7 +414,19 @@ RunEnd Run::Loop() {
       case Outcome::kEndRun:
         return RunEnd::kEndStatement;
     }
-    if (!st_.m_strStmtCommand.IsEmpty() && !BetweenStatements()) return RunEnd::kNormal;
+    if (!st_.m_strStmtCommand.IsEmpty()) {
+      // The end of the statement: a stop, then the abort poll.
+      switch (MacroStopAfterStatement(rc_, text_, asScanned, &previous_)) {
+        case StopVerdict::kGoOn:
+          break;
+        case StopVerdict::kPaused:
+          return RunEnd::kPause;
+        case StopVerdict::kEndRun:
+        case StopVerdict::kCancelled:
+          return RunEnd::kEndStatement;
+      }
+      if (!BetweenStatements()) return RunEnd::kNormal;
+    }
     if (st_.m_nMacroPos >= text_.size()) return RunEnd::kNormal;
   }
 }
@@ -499,6 +516,10 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         break;
       case ExecutorKind::kReturn:
         o = MacroExecReturn(rc_);
+        break;
+      case ExecutorKind::kBreak:
+        // In debug mode the break stops as the statement "7" does.
+        if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
@@ -596,8 +617,8 @@ void Run::NormalEnd() {
     *rc_.view.sortFlags = sortFlags;
   }
   rc_.host.UpdateMenuTexts(static_cast<int>(*rc_.view.fileKind), static_cast<int>(*rc_.view.sourceView), 0);
-  if (st_.m_nMacroDebugMode == kDebugModeOnce) {
-    st_.m_nMacroDebugMode = 0;
+  if (rc_.docUpdate.m_nMacroDebugMode == kDebugModeOnce) {
+    rc_.docUpdate.m_nMacroDebugMode = 0;
     rc_.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
   }
 }
@@ -618,7 +639,7 @@ void Run::EndByError(bool afterError) {
       rc_.host.SetMainTitle(source_);
     }
   }
-  if (st_.m_nMacroDebugMode != 0) rc_.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
+  if (rc_.docUpdate.m_nMacroDebugMode != 0) rc_.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
 }
 
 int Run::Closing() {

@@ -168,6 +168,7 @@ ScanResult Scanner::Finish(ScanResult result) {
   st_.m_strStmtCommand = CString(std::move(cmd_.bytes));
   st_.m_strStmtOperand = CString(std::move(opd_.bytes));
   st_.m_anStmtCommandAt = std::move(cmd_.at);
+  st_.m_nStmtBreakPos = breakMark_ ? static_cast<std::uint32_t>(breakPos_) : 0;
   return result;
 }
 

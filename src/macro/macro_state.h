@@ -128,6 +128,9 @@ struct MacroState {
   std::uint32_t m_nMacroPos = 0;
   std::int32_t m_nStmtIndent = 0;
   std::uint32_t m_bStmtMultiCond = 0;
+  // Offset just after the '#' that made the statement a break in debug mode
+  // (a resumed run goes on there); 0 for an unmarked statement.
+  std::uint32_t m_nStmtBreakPos = 0;
 
   // The run under way (macro_run.h). The interpreter stacks hold entries
   // 0-20, one row per MacroStack: a call at depth d writes the caller's line,
@@ -146,7 +149,6 @@ struct MacroState {
   std::uint32_t m_bMacroRunActive = 0;
   std::uint32_t m_bMacroRunOnLoad = 0;   // the macro document being shown runs once its load ends
   std::int32_t m_nMacroStatusMode = 0;   // trace: 0 full, 1 line only, 2 none, 3 a fixed text
-  std::int32_t m_nMacroDebugMode = 0;    // run control (99 is consumed at the normal end)
   std::int32_t m_nMacroSavedLine = 0;    // line of a paused run, restored when it resumes
   CString m_strMacroStopText;
   std::uint32_t m_anMacroStacks[kMacroStacks][kMacroStackEntries] = {};

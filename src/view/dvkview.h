@@ -107,6 +107,20 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   int RunMacro(int mode, CString source, CString arg, CString folder);
   // Timer 25: resumes a waiting run, or waits while a run is under way.
   void ResumeMacro();
+  // Macro debugging (dvkview_debug.cpp): Ctrl+F5 starts debug mode or ends
+  // it while a run is stopped, F5 resumes a stopped run, and the breakpoint
+  // command toggles a '#' at the line start (with Ctrl: removes them all).
+  void OnMacroDebug();
+  void OnUpdateMacroDebug(CCmdUI* ui);
+  void OnMacroResume();
+  void OnUpdateMacroResume(CCmdUI* ui);
+  void OnToggleBreakpoint();
+  // how 1 continues a stopped run, 0 starts one from the top: the shown
+  // macro runs in the pane beside on that pane's table.
+  void ContinueMacroDebug(int how);
+  // The debug request of the document's update, taken by the active view:
+  // `mode` 1 runs the document's macro text from the top, 2 from the stop.
+  void RunMacroDebugRequest(int mode);
   // Macro values over this view's state, host and table (dvkview_macro.cpp;
   // macro/macro_subst.h, macro_paths.h, macro_address.h).
   CString MacroSubstituteVariables(const CString& text, int mode, int valueI = 0, int valueJ = 0, int pageFlag = 0);

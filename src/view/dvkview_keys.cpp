@@ -120,8 +120,15 @@ bool CDvkView::KeyMacroRecorder(UINT nChar, UINT nFlags) {
 // else resume while debugging.
 bool CDvkView::KeyMacroDebug(UINT nChar, bool ctrl) {
   (void)nChar;
-  (void)ctrl;
-  return false;
+  if (ctrl) {
+    OnMacroDebug();
+    m_bInternalKey = 0;
+    return true;
+  }
+  app::DocHost* doc = GetDocument();
+  if (doc && doc->UpdateFields().m_nMacroDebugMode > 0) OnMacroResume();
+  // F5 alone outside debug mode does nothing in a macro text.
+  return true;
 }
 
 // Ctrl+C, V, X, D, S, L, E, U and Esc on a picture: region commands.

@@ -13,6 +13,7 @@
 #include "host/frame_host.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
+#include "macro/macro_run.h"
 #include "macro/macro_state.h"
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
@@ -69,6 +70,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
                       GetParentFrame() == app::g_pFrameHost->FrameWnd() &&
                       app::g_pFrameHost->ShowsTextPane(static_cast<int>(m_nPaneIndex));
   state.paneIndex = static_cast<int>(m_nPaneIndex);
+  state.macroDebugMode = doc->UpdateFields().m_nMacroDebugMode;
+  state.activeView = GetParentFrame() && GetParentFrame()->GetActiveView() == this;
+  state.viewShowsMacro = m_nFileKind == docsvc::kKindMacro;
   const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
   if (plan.consumePrintRequest) doc->UpdateFields().m_nPrintRequest = 0;
 
@@ -141,7 +145,34 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     case viewload::UpdateStep::kInvalidate:
       Invalidate();
       return;
+    case viewload::UpdateStep::kMacroDebugRun:
+      RunMacroDebugRequest(plan.macroDebugMode);
+      return;
+    case viewload::UpdateStep::kMacroGraphText:
+      // The macro text with the appended "Graph" subroutine, shown again.
+      TakeDocumentContent();
+      m_nPendingLoad = 1;
+      FinishLoad();
+      return;
   }
+}
+
+void CDvkView::RunMacroDebugRequest(int mode) {
+  app::DocHost* doc = GetDocument();
+  app::DocUpdateFields& u = doc->UpdateFields();
+  u.m_nMacroDebugMode = mode;
+  Macro().m_nMacroResumePos = u.m_nMacroStopPos;
+  const int result = RunMacro(macro::kRunDocument, doc->PathFields().m_strDocPath, CString(), CString());
+  // A run that did not stop again leaves nothing to resume: F5 must not
+  // go back into the ended run at its last stop.
+  if (result != macro::kRunPaused) {
+    u.m_nMacroStopPos = 0;
+    u.m_nMacroStopLine = 0;
+  }
+  // The request is done: the other views of this update leave it alone
+  // (this view showed the table at the stop or at the end).
+  u.m_nUpdateCode = app::UpdateCode::kNone;
+  u.m_nLoadState = 0;
 }
 
 void CDvkView::ClearShow() {

@@ -12,6 +12,7 @@
 #include "macro/macro_folderlist.h"
 #include "macro/macro_lines.h"
 #include "macro/macro_paths.h"
+#include "macro/macro_resume.h"
 #include "macro/macro_run.h"
 #include "fw/file.h"
 #include "host/doc_host.h"
@@ -49,31 +50,29 @@ int CDvkView::RunMacro(int mode, CString source, CString arg, CString folder) {
 void CDvkView::ResumeMacro() {
   KillTimer(view::kTimerMacroResume);
   macro::MacroState& ms = Macro();
-  // A tick that comes while a run is under way (a box of the run pumps
-  // messages) starts no second run: it waits for that run to end.
-  if (ms.m_bMacroRunActive) {
-    SetTimer(view::kTimerMacroResume, 100);
-    return;
-  }
-  if (ms.m_nMacroWaitTicks > 0) --ms.m_nMacroWaitTicks;
-  // A copy that waits for another reads the instance file in the kept folder.
-  CFile file;
   const CString instance = ms.m_strLastMacroFolder + "\\tabrymacro.tmp";
-  if (ms.m_nMacroWaitTicks > 0 && file.Open(instance, CFile::modeRead | CFile::shareDenyNone)) {
-    unsigned char bytes[256] = {};
-    UINT n = 0;
+  const macro::ResumeTick tick = macro::MacroResumeTick(ms, [&instance](unsigned char* buffer, int size) {
+    CFile file;
+    if (!file.Open(instance, CFile::modeRead | CFile::shareDenyNone)) return -1;
     try {
-      n = file.Read(bytes, sizeof bytes);
+      return static_cast<int>(file.Read(buffer, static_cast<UINT>(size)));
     } catch (const CFileException&) {
+      return -1;
     }
-    bool marked = false;
-    for (UINT k = 128; k < n && k <= 254; ++k) marked = marked || bytes[k] == ms.m_nMacroInstanceMark;
-    if (!marked) ms.m_nMacroWaitTicks = 0;
+  });
+  switch (tick) {
+    case macro::ResumeTick::kNothing:
+      return;
+    case macro::ResumeTick::kRearmBusy:
+      SetTimer(view::kTimerMacroResume, macro::kResumeBusyMs);
+      return;
+    case macro::ResumeTick::kRearmWait:
+      SetTimer(view::kTimerMacroResume, macro::kResumeWaitMs);
+      return;
+    case macro::ResumeTick::kResume:
+      RunMacro(macro::kRunFile, ms.m_strLastMacroSource, CString(), CString());
+      return;
   }
-  if (ms.m_nMacroWaitTicks == 0)
-    RunMacro(2, ms.m_strLastMacroSource, CString(), CString());
-  else
-    SetTimer(view::kTimerMacroResume, 1000);
 }
 
 CString CDvkView::MacroExpandParameters(const CString& path) {

@@ -1,5 +1,8 @@
 #include "view/macro_view_host.h"
 
+#include "macroui/macro_input_dlg.h"
+#include "macroui/varview_dlg.h"
+
 #include <cstdio>
 #include <string>
 
@@ -142,6 +145,26 @@ void MacroViewHost::SetMainTitle(const CString& title) {
 }
 
 void MacroViewHost::ClearModified() { view_.GetRichEditCtrl().SetModify(FALSE); }
+
+void MacroViewHost::ShowVariableView(int line, const CString& dump) {
+  app::DocHost* doc = view_.GetDocument();
+  if (!doc) return;
+  CVariableViewDlg& vars = doc->VariableView();
+  vars.m_nStopLine = line;
+  vars.m_strText = dump;
+  if (vars.m_hWnd) vars.UpdateData(FALSE);
+}
+
+int MacroViewHost::ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
+                                  int width) {
+  CMacroInputDlg dlg(&view_);
+  dlg.m_strInputText = lineText;
+  dlg.m_strPromptText = dump;
+  dlg.m_strOptions = options;
+  dlg.m_nHeight = height;
+  dlg.m_nWidth = width;
+  return static_cast<int>(dlg.DoModal()) == IDOK ? macro::kStopDialogOk : IDCANCEL;
+}
 
 CString MacroViewHost::UserName() {
   char name[900] = {};

@@ -44,6 +44,9 @@ class MacroViewHost final : public macro::MacroRunHost {
   void SetMainTitle(const CString& title) override;
   void ClearModified() override;
   CString UserName() override;
+  void ShowVariableView(int line, const CString& dump) override;
+  int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
+                     int width) override;
 
  private:
   CDvkView& view_;

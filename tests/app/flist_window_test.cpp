@@ -277,6 +277,10 @@ class RecordingFrame : public app::FrameHost {
   bool TakeSkippedPaint() override { return real_->TakeSkippedPaint(); }
   CString StartCommandLine() override { return real_->StartCommandLine(); }
   bool RestoreLayoutAtStart() override { return real_->RestoreLayoutAtStart(); }
+  int TextSplitMode() override { return real_->TextSplitMode(); }
+  void SetTextSplitMode(int mode) override { real_->SetTextSplitMode(mode); }
+  void ApplyTextLayout(int a, int b) override { real_->ApplyTextLayout(a, b); }
+  void ClearSplitCycleState() override { real_->ClearSplitCycleState(); }
   struct Call {
     int kind, form, state;
   };

@@ -207,6 +207,20 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            View()->m_nLastSort = on ? -2 : 2;
          },
          kGrey, kChecked},
+        // The macro debugger: start in a macro text, checked while a run is
+        // stopped; resume in a macro text while debugging.
+        {ID_MACRO_DEBUG, Menu::kBar,
+         [this](bool on) {
+           View()->m_nFileKind = on ? 98 : 9;
+           doc->m_nMacroStopPos = on ? 40 : 0;
+         },
+         kGrey, kChecked},
+        {ID_MACRO_RESUME, Menu::kBar,
+         [this](bool on) {
+           View()->m_nFileKind = 98;
+           doc->m_nMacroDebugMode = on ? 1 : 0;
+         },
+         kGrey, kEnabled},
         // The page buttons: while the pane shows text, or a part of a text.
         {ID_PAGE_NEXT, Menu::kToolbar,
          [this](bool on) {

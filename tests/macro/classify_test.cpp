@@ -219,7 +219,8 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
   for (int k = 0; k < count; ++k) {
     const int c = rows[k].cls;
     ExecutorKind want = ExecutorKind::kLater;
-    if (c == 0 || c == 27 || c == 28 || c == 40) want = ExecutorKind::kGoesOn;
+    if (c == 0 || c == 27 || c == 28 || c == 37 || c == 40) want = ExecutorKind::kGoesOn;
+    if (c == 35) want = ExecutorKind::kBreak;
     if (c == 9) want = ExecutorKind::kErrorSwitch;
     if (c == 30) want = ExecutorKind::kEnd;
     if (c == 36) want = ExecutorKind::kDefine;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "macro/macro_run_host.h"
@@ -25,6 +26,15 @@ class FakeRunHost : public macro::MacroRunHost {
   bool answerYes = true;
   int menuUpdates = 0, redisplays = 0, cleared = 0;
   std::function<void()> onStatus;  // run from the trace (a nested run)
+  // Stops: the dialog's texts and options, the variable display's line and
+  // dump, and the dialog's answers in turn (OK once they run out).
+  struct Stop {
+    std::string lineText, dump, options;
+    int height = 0, width = 0;
+  };
+  std::vector<Stop> stops;
+  std::vector<int> stopAnswers;
+  std::vector<std::pair<int, std::string>> shown;
 
   CString GetText() override { return CString(); }
   void GetSelection(long* s, long* e) override { *s = *e = 0; }
@@ -78,6 +88,14 @@ class FakeRunHost : public macro::MacroRunHost {
   void SetMainTitle(const CString& t) override { titles.push_back(t.GetString()); }
   void ClearModified() override { ++cleared; }
   CString UserName() override { return "tester"; }
+  void ShowVariableView(int line, const CString& dump) override { shown.emplace_back(line, dump.GetString()); }
+  int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
+                     int width) override {
+    if (keepTexts) stops.push_back({lineText.GetString(), dump.GetString(), options.GetString(), height, width});
+    const std::size_t k = stopCount++;
+    return k < stopAnswers.size() ? stopAnswers[k] : macro::kStopDialogOk;
+  }
+  std::size_t stopCount = 0;
 };
 
 }  // namespace macrotest

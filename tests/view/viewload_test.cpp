@@ -241,6 +241,41 @@ TEST(UpdatePlan, LoadState99RedrawsFromTheViewsOwnBuffer) {
   EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kRedrawOwnText);
 }
 
+TEST(UpdatePlan, AMacroDebugRequestIsTakenByTheActiveViewOnly) {
+  struct Case {
+    UpdateCode code;
+    std::int32_t debugMode;
+    bool active, showsMacro;
+    std::int32_t loadState;
+    UpdateStep step;
+    std::int32_t left;
+  } cases[] = {
+      {UpdateCode::kFolderChanged, 1001, true, false, 1, UpdateStep::kMacroDebugRun, 1},
+      {UpdateCode::kFolderChanged, 1002, true, false, 1, UpdateStep::kMacroDebugRun, 2},
+      // A stopped run left load state 99: the request still goes through.
+      {UpdateCode::kFolderChanged, 1002, true, false, 99, UpdateStep::kMacroDebugRun, 2},
+      {UpdateCode::kFolderChanged, 1001, false, true, 1, UpdateStep::kNothing, 0},
+      // Debug mode itself is no request.
+      {UpdateCode::kFolderChanged, 1, true, false, 1, UpdateStep::kNothing, 0},
+      {UpdateCode::kFolderChanged, 1000, true, false, 1, UpdateStep::kNothing, 0},
+      {UpdateCode::kContent, 1001, true, false, 1, UpdateStep::kTakeContent, 0},
+      // Code 7 in debug mode shows the appended "Graph" text in the macro's view.
+      {UpdateCode::kAfterMouse, 1, false, true, 1, UpdateStep::kMacroGraphText, 0},
+      {UpdateCode::kAfterMouse, 1, true, false, 1, UpdateStep::kInvalidate, 0},
+      {UpdateCode::kAfterMouse, 0, false, true, 1, UpdateStep::kInvalidate, 0},
+  };
+  for (const Case& c : cases) {
+    UpdateState s = Active(c.code);
+    s.macroDebugMode = c.debugMode;
+    s.activeView = c.active;
+    s.viewShowsMacro = c.showsMacro;
+    s.loadState = c.loadState;
+    const auto p = PlanUpdate(s);
+    EXPECT_EQ(c.step, p.step) << static_cast<int>(c.code) << " " << c.debugMode;
+    EXPECT_EQ(c.left, p.macroDebugMode) << static_cast<int>(c.code) << " " << c.debugMode;
+  }
+}
+
 TEST(UpdatePlan, CodesOfTheTextViews) {
   EXPECT_EQ(PlanUpdate(Active(UpdateCode::kContent)).step, UpdateStep::kTakeContent);
   UpdateState other = Active(UpdateCode::kContent);

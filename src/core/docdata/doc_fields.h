@@ -65,6 +65,15 @@ struct DocUpdateFields {
   std::int32_t m_nScheduleState = 0;   // 0 start, 1/2 after the first/second list update, 9 loaded elsewhere
   std::int32_t m_nListInit = 0;        // 2 at the first list update
   std::uint32_t m_bAbort = 0;          // 1 = stop the long operation (CheckEscapeAbort)
+  // Macro run control, the one place these words live (the view's commands
+  // and the interpreter both work on them): debug mode (0 off, above 0 on,
+  // 1001 / 1002 a request to the text view's update, 99 a run that ends it),
+  // the resume offset and line of a run stopped in debug mode (0: none) and
+  // step mode (1: stop after every statement).
+  std::int32_t m_nMacroDebugMode = 0;
+  std::int32_t m_nMacroStopPos = 0;
+  std::int32_t m_nMacroStopLine = 0;
+  std::uint32_t m_bMacroStepMode = 0;
 };
 
 // C. Paths, sides, history and jumps (document, file list, macros).
@@ -203,6 +212,10 @@ struct DocKeyImageFields {
   std::uint32_t m_bCtrlHeld = 0;       // 1 while Ctrl is held
   std::int32_t m_nPaneAction = 0;      // handed to the other text panes
   std::int32_t m_nPaneSyncLine = 0;
+  // The pane-column words of the text layout (0 or 1): the column a macro
+  // debug run picks from the first and the second pane of a pair.
+  std::int32_t m_nTextPaneCol1 = 0;
+  std::int32_t m_nTextPaneCol2 = 0;
 };
 
 // G. File-list exchange words (file list).

@@ -18,6 +18,20 @@ UpdatePlan PlanUpdate(const UpdateState& s) {
     }
     return p;
   }
+  // A macro debug request is taken once, by the active view (the pane the
+  // debug command activated), which runs the shown macro on its own table;
+  // a stopped run left load state 99, which must not swallow the request.
+  if (s.code == UpdateCode::kFolderChanged && s.macroDebugMode > kMacroDebugRequest) {
+    if (s.activeView) {
+      p.step = UpdateStep::kMacroDebugRun;
+      p.macroDebugMode = s.macroDebugMode % kMacroDebugRequest;
+    }
+    return p;
+  }
+  if (s.code == UpdateCode::kAfterMouse && s.macroDebugMode > 0 && s.viewShowsMacro) {
+    p.step = UpdateStep::kMacroGraphText;
+    return p;
+  }
   // Load state 99: the view redraws from its own buffer, whatever the code.
   if (s.loadState == 99) {
     if (!s.viewShowsTable) p.step = UpdateStep::kRedrawOwnText;

@@ -21,6 +21,8 @@ enum class UpdateStep {
   kHandOver,        // code 16 n + 1 for this pane: take the text now and become active
   kClearCheckList,  // code 51
   kInvalidate,      // codes 4, 6, 7: redraw only
+  kMacroDebugRun,   // code 3 with a macro debug request, in the active view: run the shown macro
+  kMacroGraphText,  // code 7 in macro debug mode, in the macro's view: show the text with "Graph" appended
 };
 
 struct UpdateState {
@@ -32,12 +34,20 @@ struct UpdateState {
   bool takesContent = false;      // the active text pane, or a view outside the frame
   bool shownBeside = false;       // another text pane the frame shows beside the active one
   int paneIndex = 0;              // the view's text pane number
+  std::int32_t macroDebugMode = 0;  // the document's m_nMacroDebugMode
+  bool activeView = false;        // the frame's active view
+  bool viewShowsMacro = false;    // the view shows the macro being debugged (kind 98)
 };
 
 struct UpdatePlan {
   UpdateStep step = UpdateStep::kNothing;
   bool consumePrintRequest = false;  // the request is cleared (it is this view's)
+  // kMacroDebugRun: the debug mode left on the document (the request taken:
+  // 1 runs from the top, 2 from the stop position).
+  std::int32_t macroDebugMode = 0;
 };
+
+constexpr std::int32_t kMacroDebugRequest = 1000;  // debug modes above it are requests
 
 UpdatePlan PlanUpdate(const UpdateState& s);
 
