@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   st->m_nMacroResumePos = 0;
   st->m_nMacroEvalCellLimit = 2000;
   st->m_nMacroEvalNestLimit = 2000;
-  st->m_nMacroDebugMode = (options >> 3) & 1;
+  doc->m_nMacroDebugMode = (options >> 3) & 1;
   fw::Free(doc->m_pText);
   doc->m_pText = static_cast<char*>(fw::Alloc(text.size() + 1));
   std::memcpy(doc->m_pText, text.data(), text.size());

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   st->m_nMacroResumePos = 0;
   st->m_nMacroEvalCellLimit = 2000;
   st->m_nMacroEvalNestLimit = 2000;
-  st->m_nMacroDebugMode = data[0] % 3;
+  doc->m_nMacroDebugMode = data[0] % 3;
   const std::size_t n = size - 1;
   fw::Free(doc->m_pText);
   doc->m_pText = static_cast<char*>(fw::Alloc(n ? n : 1));

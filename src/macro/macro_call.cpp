@@ -131,7 +131,7 @@ Outcome AppendGraph(MacroRunContext& rc, std::string* text) {
   StackAt(st, MacroState::kStackSubLine, depth) = static_cast<std::uint32_t>(line);
   st.m_nMacroPos = start;
   st.m_nCmdLineNo = line;
-  if (st.m_nMacroDebugMode > 0) {
+  if (rc.docUpdate.m_nMacroDebugMode > 0) {
     const Outcome shown = ShowAppendedText(rc, *text);
     if (shown != Outcome::kNext) return shown;
   }

@@ -303,14 +303,15 @@ TEST_F(MacroCall, ADollarSubroutineReturnsOnEAndEAtDepthZeroEndsTheRun) {
 TEST_F(MacroCall, TheReturnPutsBackTheCallersLineAndIfLevel) {
   int line = -1;
   ClassExecutor probe(kParaClass, [&](macro::MacroRunContext& r) {
+    // A fresh run starts at if level 0: the caller's level is set in the run.
+    if (r.state.m_strStmtOperand == CString("set")) r.state.m_nMacroIfLevel = 4;
     if (r.state.m_strStmtOperand == CString("in")) r.state.m_nMacroIfLevel = 9;
     if (r.state.m_strStmtOperand == CString("after")) line = r.state.m_nCmdLineNo;
     return macro::Outcome::kNext;
   });
-  st->m_nMacroIfLevel = 4;
-  EXPECT_EQ(macro::kRunEnded,
-            Run("//\r\n\tcall:s\r\n\tsystem_para\tafter\r\n\tE\r\n:s\tsystem_para\tin\r\n\tR\r\n"));
-  EXPECT_EQ(2, line);
+  EXPECT_EQ(macro::kRunEnded, Run("//\r\n\tsystem_para\tset\r\n\tcall:s\r\n\tsystem_para\tafter\r\n\tE\r\n"
+                                  ":s\tsystem_para\tin\r\n\tR\r\n"));
+  EXPECT_EQ(3, line);
   EXPECT_EQ(4, st->m_nMacroIfLevel);
 }
 
@@ -326,7 +327,7 @@ TEST_F(MacroCall, GraphIsAppendedOnceAndFoundByASecondCall) {
   });
   const std::string text =
       "\tcall:Graph\tBar,1\r\n\tsystem_para\t1=back\r\n\tcall:Graph\r\n\tsystem_para\t2=again\r\n\tE";
-  st->m_nMacroDebugMode = 1;
+  doc->m_nMacroDebugMode = 1;
   EXPECT_EQ(macro::kRunEnded, Run(text));
   EXPECT_EQ("", Reports());
   EXPECT_EQ(2, paras);
@@ -340,7 +341,7 @@ TEST_F(MacroCall, GraphIsAppendedOnceAndFoundByASecondCall) {
 
   // Outside debug mode the document keeps its text.
   host.updates.clear();
-  st->m_nMacroDebugMode = 0;
+  doc->m_nMacroDebugMode = 0;
   EXPECT_EQ(macro::kRunEnded, Run(text));
   EXPECT_EQ(text, std::string(doc->m_pText, doc->m_nTextLen));
   EXPECT_TRUE(host.updates.empty());
