@@ -101,6 +101,13 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
     return {};
   }
 
+  // The view as a CSV table's normal display (or a plain text).
+  void ShowTable(bool on) {
+    View()->m_nFileKind = on ? 33 : 9;
+    View()->m_nSourceView = 0;
+    View()->m_nEditMode = 0;
+  }
+
   // What the routing answers (toolbar buttons, accelerators).
   ItemState RoutedState(UINT id) {
     fw::RecordingCmdUI ui(id);
@@ -207,6 +214,26 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            View()->m_nLastSort = on ? -2 : 2;
          },
          kGrey, kChecked},
+        // The CSV menu's column and row commands: in a CSV table's normal
+        // display; the quote items not in the ruled display.
+        {ID_CSV_DELETE_COLUMN, Menu::kBar, [this](bool on) { ShowTable(on); }, kGrey, kEnabled},
+        {ID_CSV_INSERT_COLUMN, Menu::kBar, [this](bool on) { ShowTable(on); }, kGrey, kEnabled},
+        {ID_CSV_CUT_TRAILING, Menu::kBar, [this](bool on) { ShowTable(on); }, kGrey, kEnabled},
+        {ID_CSV_CUT_LEADING, Menu::kBar, [this](bool on) { ShowTable(on); }, kGrey, kEnabled},
+        {ID_CSV_DELETE_ROW, Menu::kBar, [this](bool on) { ShowTable(on); }, kGrey, kEnabled},
+        {ID_CSV_INSERT_ROW, Menu::kBar, [this](bool on) { ShowTable(on); }, kGrey, kEnabled},
+        {ID_CSV_CUT_QUOTES, Menu::kBar,
+         [this](bool on) {
+           ShowTable(true);
+           View()->m_nEditMode = on ? 0 : 3;
+         },
+         kGrey, kEnabled},
+        {ID_CSV_ADD_QUOTES, Menu::kBar,
+         [this](bool on) {
+           ShowTable(true);
+           View()->m_nEditMode = on ? 0 : 3;
+         },
+         kGrey, kEnabled},
         // The macro debugger: start in a macro text, checked while a run is
         // stopped; resume in a macro text while debugging.
         {ID_MACRO_DEBUG, Menu::kBar,
