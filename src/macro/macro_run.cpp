@@ -159,6 +159,7 @@ class Run {
   bool BetweenStatements();
   int Finish(RunEnd end);
   void NormalEnd();
+  void RedisplayTable();
   void EndByError(bool afterError);
   int Closing();
   void FreshStart();
@@ -198,10 +199,23 @@ class Run {
   RunBuffers buffers_;
 };
 
+// A fingerprint of the table's text (length and FNV-1a): a run that leaves
+// it different has changed the table.
+std::uint64_t TableFingerprint(const csv::Table& t) {
+  std::uint64_t h = 1469598103934665603ull;
+  const std::uint32_t n = t.m_pTextBuf != nullptr ? t.UsedLength() : 0;
+  for (std::uint32_t k = 0; k < n; ++k) h = (h ^ t.m_pTextBuf[k]) * 1099511628211ull;
+  return h ^ (static_cast<std::uint64_t>(n) << 32);
+}
+
 int Run::Go() {
+  const std::uint64_t before = nested_ ? 0 : TableFingerprint(rc_.table);
   const int entered = Enter();
-  if (entered != 0) return entered;
-  return Finish(Loop());
+  const int result = entered != 0 ? entered : Finish(Loop());
+  // The closing steps clear the control's modified flag; a table the run
+  // changed still has to be saved, so the document is told.
+  if (!nested_ && TableFingerprint(rc_.table) != before) rc_.host.MarkDocumentModified();
+  return result;
 }
 
 // Entry steps; 0 when the loop may start, else the call's result.
@@ -607,15 +621,7 @@ void Run::NormalEnd() {
   rc_.docUpdate.m_nFileKind = static_cast<std::int32_t>(*rc_.view.fileKind);
   rc_.docUpdate.m_nOpenContext = 0;
   st_.m_strMacroStopText.Empty();
-  if (*rc_.view.fileKind == kCsvTableKind) {
-    const std::uint32_t sortFlags = *rc_.view.sortFlags;
-    *rc_.view.sortFlags = 0;
-    rc_.docUpdate.m_nUpdateCode = app::UpdateCode::kContent;
-    rc_.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
-    rc_.host.RedisplayView();
-    rc_.docUpdate.m_nLoadState = 0;
-    *rc_.view.sortFlags = sortFlags;
-  }
+  RedisplayTable();
   rc_.host.UpdateMenuTexts(static_cast<int>(*rc_.view.fileKind), static_cast<int>(*rc_.view.sourceView), 0);
   if (rc_.docUpdate.m_nMacroDebugMode == kDebugModeOnce) {
     rc_.docUpdate.m_nMacroDebugMode = 0;
@@ -623,8 +629,26 @@ void Run::NormalEnd() {
   }
 }
 
+// A table the view shows is displayed again from the working buffer, with
+// what the run changed in it.
+void Run::RedisplayTable() {
+  if (*rc_.view.fileKind != kCsvTableKind) return;
+  const std::uint32_t sortFlags = *rc_.view.sortFlags;
+  *rc_.view.sortFlags = 0;
+  rc_.docUpdate.m_nUpdateCode = app::UpdateCode::kContent;
+  rc_.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
+  rc_.host.RedisplayView();
+  rc_.docUpdate.m_nLoadState = 0;
+  *rc_.view.sortFlags = sortFlags;
+}
+
 // Ending by an error, by "E" or by a cancelled stop.
 void Run::EndByError(bool afterError) {
+  // "E" ends a macro's main part before its subroutines, and a cancelled
+  // stop ends a run whose earlier statements stand: the table shows their
+  // changes as after a normal end, or they would be shown nowhere and a
+  // save would write the table as it was before the run.
+  if (!afterError) RedisplayTable();
   st_.m_nMacroResumePos = 0;
   rc_.docUpdate.m_nOpenContext = 0;
   *rc_.view.sourceView = 0;

@@ -440,3 +440,25 @@ TEST_F(Flow, ADocumentRunSeesEveryRowOfTheShownTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// A run ended by "E" shows the table's changes as a normal end does, and a
+// run that changed the table tells the document (its save writes them).
+TEST_F(Flow, EndingByEShowsTheChangedTableAndMarksTheDocument) {
+  const std::string csvText = "name,code,qty\r\nann,A,1\r\nbob,B,2\r\n";
+  ASSERT_TRUE(table.LoadFileText(csvText.data(), csvText.size(), 64));
+  fileKind = 33;
+  host.redisplays = host.marked = 0;
+  EXPECT_EQ(macro::kRunEnded, Run("\tif:&2==A\t&3=#(&3+10)\r\n\tE\r\n\t[a]++\r\n"));
+  NoErrors();
+  EXPECT_EQ(1, host.redisplays);
+  EXPECT_EQ(1, host.marked);
+  EXPECT_EQ("", Var(kA));
+  // Unchanged, the document is left alone.
+  EXPECT_EQ(macro::kRunEnded, Run("\tif:&2==Z\t&3=#(&3+10)\r\n\tE\r\n"));
+  EXPECT_EQ(2, host.redisplays);
+  EXPECT_EQ(1, host.marked);
+}
+
+}  // namespace

@@ -292,3 +292,31 @@ TEST(DebugPane, ThePaneOfTheRunAndTheFlipBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A mark on a loop's head stops each time the loop comes back to it; one
+// after the loop stops once the loop is left.
+TEST_F(MacroStop, AMarkOnALoopHeadStopsOnEveryPass) {
+  doc->m_nMacroDebugMode = 1;
+  const std::string macro =
+      "\tdefine\tt\r\n"
+      "#\tdo\r\n"
+      "\t  [t]++\r\n"
+      "\t  if:[t]==2\r\n"
+      "\t    outloop\r\n"
+      "\tloop\r\n"
+      "#\tdefine\tafter=1\r\n";
+  EXPECT_EQ(macro::kRunPaused, RunDocument(macro));
+  EXPECT_EQ(2, doc->m_nMacroStopLine);
+  EXPECT_EQ(macro::kRunPaused, Run());
+  EXPECT_EQ("1", Declared("t"));
+  EXPECT_EQ(2, doc->m_nMacroStopLine);
+  EXPECT_EQ(macro::kRunPaused, Run());
+  EXPECT_EQ("2", Declared("t"));
+  EXPECT_EQ(7, doc->m_nMacroStopLine);
+  EXPECT_EQ(macro::kRunEnded, Run());
+  EXPECT_EQ("1", Declared("after"));
+}
+
+}  // namespace
