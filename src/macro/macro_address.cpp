@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "core/docsvc/sjis_state.h"
 #include "csv/csv_buffer.h"
@@ -41,7 +42,6 @@ class Rewriter {
         n_ = k;
         break;
       }
-    inText_ = CString(in.substr(0, n_));
   }
 
   // The rewritten text; false when the scan ended with "Eror" or stopped at
@@ -264,7 +264,7 @@ class Rewriter {
       }
     }
     if (!landmark) v = MacroEvalAddressToken(sc_, &contents, kind, index1, index2);
-    Write(v, contents, original, sigil, kind, index1, percent);
+    Write(v, std::move(contents), original, sigil, kind, index1, percent);
     if (cancelled_) return;
     if (mode_ == 0 && !RangeFollows(i_)) ClearContext();
   }
@@ -310,10 +310,11 @@ class Rewriter {
     }
     if (index) {
       int pos = static_cast<int>(i_);
-      const int r = MacroParseIndexRef(sc_.state, inText_, &pos);
+      const CString inText(in_.substr(0, n_));
+      const int r = MacroParseIndexRef(sc_.state, inText, &pos);
       if (r < 0) {
         *index1 = -1 - r;
-        const int r2 = MacroParseIndexRef(sc_.state, inText_, &pos);
+        const int r2 = MacroParseIndexRef(sc_.state, inText, &pos);
         *index2 = r2 < 0 ? -1 - r2 : r2;
       } else {
         *index1 = r;
@@ -404,7 +405,6 @@ class Rewriter {
   const std::string& in_;
   const int mode_;
   size_t n_ = 0;
-  CString inText_;
   std::string out_;
   size_t i_ = 0;
   char sigil_ = 0;
