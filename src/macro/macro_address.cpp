@@ -42,6 +42,7 @@ class Rewriter {
         n_ = k;
         break;
       }
+    inText_ = CString(in.substr(0, n_));
   }
 
   // The rewritten text; false when the scan ended with "Eror" or stopped at
@@ -310,11 +311,10 @@ class Rewriter {
     }
     if (index) {
       int pos = static_cast<int>(i_);
-      const CString inText(in_.substr(0, n_));
-      const int r = MacroParseIndexRef(sc_.state, inText, &pos);
+      const int r = MacroParseIndexRef(sc_.state, inText_, &pos);
       if (r < 0) {
         *index1 = -1 - r;
-        const int r2 = MacroParseIndexRef(sc_.state, inText, &pos);
+        const int r2 = MacroParseIndexRef(sc_.state, inText_, &pos);
         *index2 = r2 < 0 ? -1 - r2 : r2;
       } else {
         *index1 = r;
@@ -405,6 +405,7 @@ class Rewriter {
   const std::string& in_;
   const int mode_;
   size_t n_ = 0;
+  CString inText_;
   std::string out_;
   size_t i_ = 0;
   char sigil_ = 0;
