@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "core/pattern/pattern.h"
 
@@ -28,7 +29,7 @@ void ReplaceAll(std::string& s, const char* from, const char* to) {
 
 // The operand words: whole words, compared exactly.
 struct Word {
-  const char* text;
+  std::string_view text;
   int mode;
   int mark;
 };

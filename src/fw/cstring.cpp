@@ -176,6 +176,8 @@ int CString::Replace(char oldCh, char newCh) {
 int CString::Replace(const char* oldText, const char* newText) {
   if (oldText == nullptr || *oldText == '\0') return 0;
   std::size_t oldLen = std::strlen(oldText);
+  // Nothing to replace when the bytes occur nowhere (the usual case).
+  if (m_s.find(oldText, 0, oldLen) == std::string::npos) return 0;
   std::string repl = newText != nullptr ? newText : "";  // may point into m_s
   std::string out;
   int count = 0;

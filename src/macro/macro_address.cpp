@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "core/docsvc/sjis_state.h"
 #include "csv/csv_buffer.h"
@@ -264,7 +265,7 @@ class Rewriter {
       }
     }
     if (!landmark) v = MacroEvalAddressToken(sc_, &contents, kind, index1, index2);
-    Write(v, contents, original, sigil, kind, index1, percent);
+    Write(v, std::move(contents), original, sigil, kind, index1, percent);
     if (cancelled_) return;
     if (mode_ == 0 && !RangeFollows(i_)) ClearContext();
   }

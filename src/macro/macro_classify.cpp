@@ -1,6 +1,7 @@
 #include "macro/macro_classify.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "core/docsvc/filekind.h"
 
@@ -92,7 +93,7 @@ bool InSet(unsigned char b, const char* set) { return b != 0 && std::strchr(set,
 
 bool WordIn(const CString& word, const char* const* words) {
   for (int k = 0; k < kMaxWords && words[k] != nullptr; ++k)
-    if (word == CString(words[k])) return true;
+    if (std::string_view(word.Str()) == words[k]) return true;
   return false;
 }
 

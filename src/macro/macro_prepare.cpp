@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "fw/sjis.h"
@@ -16,10 +18,10 @@ namespace {
 // Statement forms whose "||" separates alternatives, not statements.
 const char* const kMultiCondPrefixes[] = {"if:", "do ", "whi", "unt", "els"};
 
-const char* const kRunControlWords[] = {"registry", "registry_w", "system_para", "sys_para", "replreg",  "eror_on",
-                                        "eror_off", "do",         "Do",          "outloop",  "while",    "until",
-                                        "loop",     "endif",      "inc",         "dec",      "if",       "else",
-                                        "else if",  "do while",   "do until",    "for",      "exe"};
+constexpr std::string_view kRunControlWords[] = {
+    "registry", "registry_w", "system_para", "sys_para", "replreg", "eror_on",  "eror_off", "do",
+    "Do",       "outloop",    "while",       "until",    "loop",    "endif",    "inc",      "dec",
+    "if",       "else",       "else if",     "do while", "do until", "for",     "exe"};
 
 // Bracket forms of control statements and their colon forms.
 struct BracketForm {
@@ -207,7 +209,7 @@ CString IncDecWord(const CString& cmd) {
 
 // Index just past the variable at the start of `cmd` ("[name]", "&D12",
 // "&Da", "&DT5", "&DTa", "&D[name]"), or -1.
-int VariableEnd(const CString& cmd, const ByteMap& map) {
+int VariableEnd(const CString& cmd) {
   const int n = cmd.GetLength();
   int i;
   if (n > 0 && cmd[0] == '[') {
@@ -227,6 +229,7 @@ int VariableEnd(const CString& cmd, const ByteMap& map) {
     return -1;
   }
   // A bracket group: to its matching ']'.
+  const ByteMap map(cmd);
   int depth = 0;
   for (; i < n; ++i) {
     if (!map.Plain(i)) continue;
@@ -308,8 +311,8 @@ void SetLetters(const MacroState& st, PreparedStatement* p) {
 }  // namespace
 
 bool IsRunControlWord(const CString& word) {
-  for (const char* w : kRunControlWords)
-    if (word == w) return true;
+  for (const std::string_view w : kRunControlWords)
+    if (word.Str() == w) return true;
   return false;
 }
 
@@ -320,7 +323,8 @@ PreparedStatement PrepareStatement(MacroState& st, std::string_view text) {
   st.m_bStmtMultiCond = 0;
 
   // Several conditions, or several statements, joined by "||".
-  {
+  // (The map is made only when the bytes "||" occur at all.)
+  if (cmd.Str().find("||", 3) != std::string::npos) {
     const ByteMap map(cmd);
     const int bars = map.Find(cmd, "||", 3);
     if (bars >= 0) {
@@ -350,19 +354,24 @@ PreparedStatement PrepareStatement(MacroState& st, std::string_view text) {
   // Assignments.
   SplitAssignment(st);
 
-  // Word and rest.
-  const ByteMap map(cmd);
+  // Word and rest. The byte map is made on first use (cmd does not change
+  // until its last use below).
+  std::optional<ByteMap> plainMap;
+  auto map = [&]() -> const ByteMap& {
+    if (!plainMap) plainMap.emplace(cmd);
+    return *plainMap;
+  };
   const bool noOperand = operand.IsEmpty();
   const int colon = pat::FindCharOutsideBrackets(cmd, ':', 0);
   bool implicit = false;
   if (colon >= 0) {
     p.word = cmd.Left(colon);
     p.rest = cmd.Mid(colon + 1);
-    implicit = IsSign(cmd, map, colon - 1) || IsSign(cmd, map, colon - 2);
+    implicit = IsSign(cmd, map(), colon - 1) || IsSign(cmd, map(), colon - 2);
   } else {
     p.word = cmd;
   }
-  if (!implicit && !noOperand && !StartsWith(cmd, "if") && (map.Find(cmd, "&&", 1) >= 0 || map.Find(cmd, "||", 1) >= 0))
+  if (!implicit && !noOperand && !StartsWith(cmd, "if") && (map().Find(cmd, "&&", 1) >= 0 || map().Find(cmd, "||", 1) >= 0))
     implicit = true;
   if (implicit) {
     p.word = "if";
@@ -376,7 +385,7 @@ PreparedStatement PrepareStatement(MacroState& st, std::string_view text) {
     p.word = incDec;
   } else if (colon < 0 && noOperand && IsAddressForm(cmd)) {
     p.directCondition = true;
-    if (map.Find(cmd, "=", 0) >= 0) {
+    if (map().Find(cmd, "=", 0) >= 0) {
       p.word = "if";
       p.rest = cmd;
     } else {
@@ -391,8 +400,7 @@ PreparedStatement PrepareStatement(MacroState& st, std::string_view text) {
 
   // "[name]:" and "&D12:" replace inside the variable.
   {
-    const ByteMap after(cmd);
-    const int end = VariableEnd(cmd, after);
+    const int end = VariableEnd(cmd);
     if (end > 0 && end < cmd.GetLength() && cmd[end] == ':') {
       p.word = "replreg";
     }

@@ -2,6 +2,7 @@
 #include "macro/macro_run.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -51,6 +52,16 @@ constexpr int kNoScratch1 = 113, kNoScratch2 = 114, kNoDocumentBuffer = 116;
 std::vector<std::pair<int, StatementExecutor>>& TestExecutors() {
   static std::vector<std::pair<int, StatementExecutor>> executors;
   return executors;
+}
+
+// Stores the decimal text of `value` in a variable, as Format("%d") or
+// Format("%u") would, keeping the variable's text when it is the same
+// (the usual case between two statements).
+void SetDecimal(CString* var, long long value) {
+  char digits[24];
+  const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, value);
+  const std::string_view text(digits, static_cast<std::size_t>(r.ptr - digits));
+  if (std::string_view(var->Str()) != text) *var = CString(digits, static_cast<int>(text.size()));
 }
 
 const StatementExecutor* TestExecutorFor(int cls) {
@@ -450,8 +461,8 @@ Outcome Run::Statement() {
   std::fill(std::begin(st_.m_anStmtTableA), std::end(st_.m_anStmtTableA), 0);
   std::fill(std::begin(st_.m_anStmtTableB), std::end(st_.m_anStmtTableB), 0);
   csv::Table& t = rc_.table;
-  st_.m_strMacroVars[159].Format("%u", t.m_nFieldCount);
-  st_.m_strMacroVars[153].Format("%d", t.m_nLastRow + 1);
+  SetDecimal(&st_.m_strMacroVars[159], t.m_nFieldCount);
+  SetDecimal(&st_.m_strMacroVars[153], t.m_nLastRow + 1);
 
   const CString trace =
       MacroTraceText(st_.m_nMacroStatusMode, st_.m_nCmdLineNo, st_.m_strStmtCommand, st_.m_strStmtOperand);
@@ -468,7 +479,7 @@ Outcome Run::Statement() {
   // The view's line lookup at the current line.
   std::uint32_t offset = 0;
   csv::LineToOffset(t, t.m_pTextBuf, t.UsedLength(), &offset, csv::kLineTitleAtCurLine, 0);
-  st_.m_strMacroVars[121].Format("%u", t.m_nCurLine);
+  SetDecimal(&st_.m_strMacroVars[121], t.m_nCurLine);
 
   AddressScope scope{st_};
   scope.host = &rc_.host;

@@ -26,6 +26,8 @@ constexpr const char* kOperandLeads[] = {"||", "!!", "&& ", "OR", "AND"};
 // The statement a '#' mark gives in debug mode.
 constexpr char kBreakStatement[] = "BK\r\n";
 
+constexpr std::size_t kUsualColumn = 64;
+
 bool IsLeadByte(unsigned c) {
   int state = 0;
   IsSjisLeadByteState(static_cast<unsigned char>(c), &state);
@@ -43,6 +45,13 @@ struct Column {
   std::vector<std::uint32_t> at;
   bool withOffsets = false;
 
+  // Room for a usual statement, so the first bytes do not grow the buffers
+  // step by step.
+  void Reserve(std::size_t n) {
+    bytes.reserve(n);
+    plain.reserve(n);
+    if (withOffsets) at.reserve(n);
+  }
   bool Fits(int k) const { return bytes.size() + static_cast<std::size_t>(k) <= kStmtColumnMax; }
   void Put(unsigned c, std::uint64_t offset, bool isPlain) {
     bytes.push_back(static_cast<char>(c));
@@ -91,6 +100,7 @@ class Scanner {
   Scanner(MacroState& st, const char* text, std::uint32_t length, int debugMode)
       : st_(st), t_(reinterpret_cast<const unsigned char*>(text)), n_(text ? length : 0), debug_(debugMode) {
     cmd_.withOffsets = true;
+    cmd_.Reserve(kUsualColumn);
   }
 
   ScanResult Run();

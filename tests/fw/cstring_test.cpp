@@ -76,6 +76,9 @@ TEST(CString, SearchesNeverMatchTrailBytes) {
   EXPECT_EQ("表ソ", name);
   // A substring that would start on a trail byte: "\x5C\x83" inside "表ソ".
   EXPECT_EQ(-1, name.Find("\\\x83"));
+  // Those bytes do occur in it, yet nothing is replaced: a match starts a character.
+  EXPECT_EQ(0, name.Replace("\\\x83", "x"));
+  EXPECT_EQ(4, name.GetLength());
   // "@" is the trail byte of the double-byte blank 0x81 0x40.
   CString blank("　@");
   EXPECT_EQ(2, blank.Find('@'));

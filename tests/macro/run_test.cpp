@@ -113,6 +113,25 @@ TEST_F(MacroRun, EscAnsweredNoGoesOn) {
   EXPECT_EQ(0, host.escapes);  // the Esc was taken
 }
 
+// Before each statement the field count, the last row + 1 and the current
+// line are in their variables as decimal text, whatever the slots held.
+TEST_F(MacroRun, EachStatementSeesTheTableCountsAsDecimalText) {
+  struct Case {
+    std::uint32_t fields;
+    std::int32_t lastRow;
+  };
+  for (const Case& c : {Case{3, 9}, Case{4000000000u, -1}, Case{0, -7}, Case{12, 2147483646}}) {
+    SCOPED_TRACE(c.fields);
+    for (int slot : {159, 153, 121}) st->m_strMacroVars[slot] = "stale text";
+    table.m_nFieldCount = c.fields;
+    table.m_nLastRow = c.lastRow;
+    EXPECT_EQ(macro::kRunEnded, RunDocument("\teror_off\r\n\teror_on\r\n"));
+    EXPECT_EQ(std::to_string(table.m_nFieldCount), Var(159));
+    EXPECT_EQ(std::to_string(static_cast<long long>(table.m_nLastRow) + 1), Var(153));
+    EXPECT_EQ(std::to_string(table.m_nCurLine), Var(121));
+  }
+}
+
 TEST_F(MacroRun, ABatchTextGoesToTheDocument) {
   EXPECT_EQ(macro::kRunWasText, RunDocument("// head\r\n@BAT echo\r\n"));
   EXPECT_EQ("// head\r\n//AT echo\r\n", std::string(doc->m_pText, doc->m_nTextLen));
