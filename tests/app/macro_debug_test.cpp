@@ -14,24 +14,14 @@
 #include "macroui/macro_input_dlg.h"
 #include "macroui/varview_dlg.h"
 #include "res/resource.h"
-#include "shell_fixture.h"
+#include "macro_shell_fixture.h"
 #include "support/pump.h"
 #include "view/dvkview.h"
 
 namespace {
 
-class MacroDebugTest : public shelltest::ShellFileTest {
+class MacroDebugTest : public shelltest::MacroShellTest {
  protected:
-  void TearDown() override {
-    if (doc) {
-      doc->m_bMacroStepMode = 0;
-      doc->m_nMacroDebugMode = 0;
-      doc->m_nMacroStopPos = 0;
-      doc->m_nMacroStopLine = 0;
-    }
-    ShellFileTest::TearDown();
-  }
-  std::string Pane0() const { return frame->m_wndStatusBar.GetPaneText(0).GetString(); }
   static std::string Text(CDvkView* v) { return v->GetRichEditCtrl().StreamOutTo(SF_TEXT); }
   void Command(CDvkView* v, UINT id) { v->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
   // The menu state of `id` after the menu bar's popups were prepared.

@@ -11,8 +11,9 @@
 #include "app/mainfrm.h"
 #include "macro/macro_run.h"
 #include "macro/macro_state.h"
+#include "macro/structured_macro_text.h"
 #include "res/resource.h"
-#include "shell_fixture.h"
+#include "macro_shell_fixture.h"
 #include "support/file_bytes.h"
 #include "view/dvkview.h"
 
@@ -26,47 +27,10 @@ const char kResult[] =
     "名前,区分,数,メモ\r\nソース,A,11,\"a,b\"\r\n表示,B,10,\"say \"\"hi\"\"\"\r\n山田,A,52,\"line1\r\nline2\"\r\n"
     "\"佐藤, 一郎\",C,4,\r\n山田,B,140,x\r\n";
 
-// `mark1` and `mark2` are put before the "do" line and before the last
-// table statement.
-std::string Macro(const char* mark1 = "", const char* mark2 = "") {
-  return std::string("// counts and rewrites\r\n"
-                     "\tdefine\tn,k,total\r\n"
-                     "\tfor:[k]=1;[k]<#(3);[k]=#([k]+1)\r\n"
-                     "\t  call:change\t[k],[n]*\r\n"
-                     "\tloop\r\n") +
-         mark1 +
-         "\tdo\r\n"
-         "\t  [total]++\r\n"
-         "\t  if:[total]==2\r\n"
-         "\t    outloop\r\n"
-         "\tloop\r\n" +
-         mark2 +
-         "\tif:&1==山田\t&3=#(&3*[total]*[n])\r\n"
-         "\tE\r\n"
-         ":change\tpara\tp,q\r\n"
-         "\tif:[p]==1\r\n"
-         "\t  if:&2==A\t&3=#(&3+10)\r\n"
-         "\telse\r\n"
-         "\t  if:&2==B\t&3=#(&3*5)\r\n"
-         "\t  jump:count\r\n"
-         "\t  [q]++\r\n"
-         "\tendif\r\n"
-         "Lcount\t[q]++\r\n"
-         "\tR\r\n";
-}
+using macrotest::StructuredMacro;
 
-class MacroStructuredRunTest : public shelltest::ShellFileTest {
+class MacroStructuredRunTest : public shelltest::MacroShellTest {
  protected:
-  void TearDown() override {
-    if (doc) {
-      doc->m_bMacroStepMode = 0;
-      doc->m_nMacroDebugMode = 0;
-      doc->m_nMacroStopPos = 0;
-      doc->m_nMacroStopLine = 0;
-    }
-    ShellFileTest::TearDown();
-  }
-  std::string Pane0() const { return frame->m_wndStatusBar.GetPaneText(0).GetString(); }
   std::string Saved() {
     frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
     return testsupport::ReadFileBytes(File("t.csv"));
@@ -77,7 +41,7 @@ TEST_F(MacroStructuredRunTest, AMacroFileRewritesTheTableAsPythonComputes) {
   CDvkView* v = OpenTable(kTable);
   ASSERT_NE(nullptr, v);
   const std::string path = File("s.rmc");
-  testsupport::WriteFileBytes(path, Macro());
+  testsupport::WriteFileBytes(path, StructuredMacro());
   EXPECT_EQ(1, v->RunMacro(macro::kRunFile, path.c_str(), "", ""));
   EXPECT_EQ("2", std::string(v->Macro().m_strMacroVars[180].GetString()));
   EXPECT_TRUE(doc->IsModified());
@@ -95,7 +59,7 @@ TEST_F(MacroStructuredRunTest, ADebugRunStopsAtTheMarksWithTheChangesMadeSoFar) 
   frame->ApplyTextLayout(0, 0);
   CDvkView* source = frame->GetTextView(0, 1);
   ASSERT_NE(nullptr, source);
-  source->GetRichEditCtrl().SetWindowText(Macro("#", "#").c_str());
+  source->GetRichEditCtrl().SetWindowText(StructuredMacro("#", "#").c_str());
   source->m_nFileKind = 98;
   frame->ActivateTextPane(0, 1);
 

@@ -18,19 +18,13 @@
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_run.h"
 #include "macro/macro_state.h"
-#include "fake_run_host.h"
+#include "run_fixture.h"
 
 namespace {
 
-class CellStatement : public ::testing::Test {
+class CellStatement : public macrotest::RunFixture<> {
  protected:
-  std::unique_ptr<macro::MacroState> st = std::make_unique<macro::MacroState>();
-  macrotest::FakeRunHost host;
-  csv::Table table;
-  std::unique_ptr<app::DvkDocData> doc = std::make_unique<app::DvkDocData>();
-  std::uint32_t fileKind = 33, sourceView = 0, editMode = 0, sortFlags = 0;
-  macro::MacroRunContext rc{*st,  host, table, *doc, *doc, *doc, *doc, *doc,
-                            {&fileKind, &sourceView, &editMode, &sortFlags}};
+  CellStatement() : RunFixture(33) {}
 
   void Load(const std::string& file) { ASSERT_TRUE(table.LoadFileText(file.data(), file.size(), 64)); }
   std::string Text() const {
@@ -38,14 +32,7 @@ class CellStatement : public ::testing::Test {
     for (char& c : s) c = c == 0x06 ? ',' : c;
     return s;
   }
-  int Run(const std::string& text) {
-    fw::Free(doc->m_pText);
-    doc->m_pText = static_cast<char*>(fw::Alloc(text.size() + 1));
-    std::memcpy(doc->m_pText, text.c_str(), text.size() + 1);
-    doc->m_nTextLen = static_cast<std::uint32_t>(text.size());
-    doc->m_nTextCapacity = static_cast<std::uint32_t>(text.size() + 1);
-    return macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\a.rmc", "", "C:\\m");
-  }
+  int Run(const std::string& text) { return RunDocument(text); }
 };
 
 TEST(CellStatementAddress, Forms) {

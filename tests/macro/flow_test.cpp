@@ -20,7 +20,7 @@
 #include "macro/macro_flow.h"
 #include "macro/macro_run.h"
 #include "macro/macro_state.h"
-#include "fake_run_host.h"
+#include "run_fixture.h"
 
 namespace {
 
@@ -35,25 +35,14 @@ std::string Canon(std::string s) {
   return s;
 }
 
-class Flow : public ::testing::Test {
+class Flow : public macrotest::RunFixture<> {
  protected:
-  std::unique_ptr<macro::MacroState> st = std::make_unique<macro::MacroState>();
-  macrotest::FakeRunHost host;
-  csv::Table table;
-  std::unique_ptr<app::DvkDocData> doc = std::make_unique<app::DvkDocData>();
-  std::uint32_t fileKind = 9, sourceView = 0, editMode = 0, sortFlags = 0;
-  macro::MacroRunContext rc{*st,  host, table, *doc, *doc, *doc, *doc, *doc,
-                            {&fileKind, &sourceView, &editMode, &sortFlags}};
   std::string text;
 
   // Runs `body` after the declarations; lines end in CR LF.
   int Run(const std::string& body) {
     text = kDefine + body;
-    fw::Free(doc->m_pText);
-    doc->m_pText = static_cast<char*>(fw::Alloc(text.size() + 1));
-    std::memcpy(doc->m_pText, text.c_str(), text.size() + 1);
-    doc->m_nTextLen = static_cast<std::uint32_t>(text.size());
-    doc->m_nTextCapacity = static_cast<std::uint32_t>(text.size() + 1);
+    SetDocumentText(text);
     host.status.clear();
     host.reports.clear();
     host.statusCount = 0;
@@ -112,7 +101,6 @@ class Flow : public ::testing::Test {
       if (s.find(" : " + command + "    ") != std::string::npos) ++n;
     return n;
   }
-  std::string Var(int slot) const { return st->m_strMacroVars[slot].GetString(); }
   void NoErrors() const { EXPECT_TRUE(host.reports.empty()) << host.reports[0]; }
 };
 

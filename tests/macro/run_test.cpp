@@ -15,33 +15,13 @@
 #include "macro/macro_run.h"
 #include "macro/macro_run_host.h"
 #include "macro/macro_state.h"
-#include "fake_run_host.h"
+#include "run_fixture.h"
 
 namespace {
 
-class MacroRun : public ::testing::Test {
+class MacroRun : public macrotest::RunFixture<> {
  protected:
-  std::unique_ptr<macro::MacroState> st = std::make_unique<macro::MacroState>();
-  macrotest::FakeRunHost host;
-  csv::Table table;
-  std::unique_ptr<app::DvkDocData> doc = std::make_unique<app::DvkDocData>();
-  std::uint32_t fileKind = 9, sourceView = 0, editMode = 0, sortFlags = 0;
-  macro::MacroRunContext rc{*st,  host, table, *doc, *doc, *doc, *doc, *doc,
-                            {&fileKind, &sourceView, &editMode, &sortFlags}};
-
-  void SetDocumentText(const std::string& text) {
-    fw::Free(doc->m_pText);
-    doc->m_pText = static_cast<char*>(fw::Alloc(text.size() + 1));
-    std::memcpy(doc->m_pText, text.c_str(), text.size() + 1);
-    doc->m_nTextLen = static_cast<std::uint32_t>(text.size());
-    doc->m_nTextCapacity = static_cast<std::uint32_t>(text.size() + 1);
-  }
-  int RunDocument(const std::string& text) {
-    SetDocumentText(text);
-    return macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\a.rmc", "", "C:\\m");
-  }
   std::string LastStatus() const { return host.status.empty() ? "" : host.status.back(); }
-  std::string Var(int slot) const { return st->m_strMacroVars[slot].GetString(); }
 };
 
 // A test executor over the system-parameter class ("system_para") for the

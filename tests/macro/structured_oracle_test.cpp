@@ -15,7 +15,8 @@
 #include "core/docdata/doc_fields.h"
 #include "csv/csv_fileform.h"
 #include "csv/csv_table.h"
-#include "fake_run_host.h"
+#include "run_fixture.h"
+#include "structured_macro_text.h"
 #include "fw/alloc.h"
 #include "macro/macro_run.h"
 #include "macro/macro_state.h"
@@ -27,30 +28,6 @@ namespace {
 
 // Slots of "define\tn,k,total".
 constexpr int kN = 180, kK = 181, kTotal = 182;
-
-const char kMacro[] =
-    "// counts and rewrites\r\n"
-    "\tdefine\tn,k,total\r\n"
-    "\tfor:[k]=1;[k]<#(3);[k]=#([k]+1)\r\n"
-    "\t  call:change\t[k],[n]*\r\n"
-    "\tloop\r\n"
-    "\tdo\r\n"
-    "\t  [total]++\r\n"
-    "\t  if:[total]==2\r\n"
-    "\t    outloop\r\n"
-    "\tloop\r\n"
-    "\tif:&1==山田\t&3=#(&3*[total]*[n])\r\n"
-    "\tE\r\n"
-    ":change\tpara\tp,q\r\n"
-    "\tif:[p]==1\r\n"
-    "\t  if:&2==A\t&3=#(&3+10)\r\n"
-    "\telse\r\n"
-    "\t  if:&2==B\t&3=#(&3*5)\r\n"
-    "\t  jump:count\r\n"
-    "\t  [q]++\r\n"
-    "\tendif\r\n"
-    "Lcount\t[q]++\r\n"
-    "\tR\r\n";
 
 TEST(StructuredMacroOracle, RewritesTheTableAsPythonComputes) {
   REQUIRE_TOOLS("python3");
@@ -82,11 +59,7 @@ TEST(StructuredMacroOracle, RewritesTheTableAsPythonComputes) {
   ASSERT_TRUE(table->LoadFileText(file.data(), file.size(), 64));
   // The macro text (the literals are in code page 932, as a macro document
   // holds them).
-  const std::string text = kMacro;
-  doc->m_pText = static_cast<char*>(fw::Alloc(text.size() + 1));
-  std::memcpy(doc->m_pText, text.c_str(), text.size() + 1);
-  doc->m_nTextLen = static_cast<std::uint32_t>(text.size());
-  doc->m_nTextCapacity = static_cast<std::uint32_t>(text.size() + 1);
+  macrotest::SetDocumentText(*doc, macrotest::StructuredMacro());
   host.statusLimit = 20000;
   EXPECT_EQ(macro::kRunEnded, macro::RunMacro(rc, macro::kRunDocument, "C:\\m\\s.rmc", "", "C:\\m"));
   EXPECT_TRUE(host.reports.empty()) << host.reports.front();
