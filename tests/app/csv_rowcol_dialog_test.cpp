@@ -15,6 +15,7 @@
 #include "fw/clipboard.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
+#include "dialog_items.h"
 #include "shell_fixture.h"
 #include "view/dvkview.h"
 
@@ -27,33 +28,13 @@ const char kColumns31RestReversed[] =
     "値,名前,メモ,区分\r\n4,タ,\"p, \"\"q\"\"\",w\r\n3,ゼロ,\"line1\r\nline2\",z\r\n2,表示,\"say \"\"hi\"\"\",y\r\n"
     "1,ソース,\"a,b\",x\r\n";
 
-std::string ItemText(CDialog& d, int id) {
-  CString s;
-  d.GetDlgItemText(id, s);
-  return s.Str();
-}
+using dlgtest::Click;
+using dlgtest::ItemText;
 
-std::vector<std::string> ListLines(CDialog& d) {
-  HWND list = ::GetDlgItem(d.m_hWnd, IDC_ROWCOL_TITLES);
-  std::vector<std::string> out;
-  const int n = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    const int len = static_cast<int>(::SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
-    std::string s(static_cast<std::size_t>(len) + 1, '\0');
-    ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
-    s.resize(static_cast<std::size_t>(len));
-    out.push_back(s);
-  }
-  return out;
-}
+std::vector<std::string> ListLines(CDialog& d) { return dlgtest::ListLines(d, IDC_ROWCOL_TITLES); }
 
-void Pick(CDialog& d, int line) {
-  HWND list = ::GetDlgItem(d.m_hWnd, IDC_ROWCOL_TITLES);
-  ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
-  d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ROWCOL_TITLES, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
+void Pick(CDialog& d, int line) { dlgtest::PickListLine(d, IDC_ROWCOL_TITLES, line, LBN_SELCHANGE); }
 
-void Click(CDialog& d, int id) { ::SendMessageA(::GetDlgItem(d.m_hWnd, id), BM_CLICK, 0, 0); }
 
 int Caret(CDialog& d) {
   DWORD start = 0, end = 0;

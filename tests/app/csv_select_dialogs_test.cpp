@@ -9,6 +9,7 @@
 
 #include "fw/uihooks.h"
 #include "res/resource.h"
+#include "dialog_items.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
 #include "support/pump.h"
@@ -19,33 +20,13 @@
 
 namespace {
 
-std::string ItemText(CDialog& d, int id) {
-  CString s;
-  d.GetDlgItemText(id, s);
-  return s.Str();
-}
+using dlgtest::Click;
+using dlgtest::ItemText;
 
-std::vector<std::string> ListLines(CDialog& d) {
-  HWND list = ::GetDlgItem(d.m_hWnd, IDC_NARROW_LIST);
-  std::vector<std::string> out;
-  const int n = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    const int len = static_cast<int>(::SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
-    std::string s(static_cast<std::size_t>(len) + 1, '\0');
-    ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
-    s.resize(static_cast<std::size_t>(len));
-    out.push_back(s);
-  }
-  return out;
-}
+std::vector<std::string> ListLines(CDialog& d) { return dlgtest::ListLines(d, IDC_NARROW_LIST); }
 
-void DoubleClick(CDialog& d, int line) {
-  HWND list = ::GetDlgItem(d.m_hWnd, IDC_NARROW_LIST);
-  ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
-  d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_NARROW_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
-}
+void DoubleClick(CDialog& d, int line) { dlgtest::PickListLine(d, IDC_NARROW_LIST, line, LBN_DBLCLK); }
 
-void Click(CDialog& d, int id) { ::SendMessageA(::GetDlgItem(d.m_hWnd, id), BM_CLICK, 0, 0); }
 
 int CurSel(CDialog& d) { return static_cast<int>(::SendDlgItemMessageA(d.m_hWnd, IDC_NARROW_LIST, LB_GETCURSEL, 0, 0)); }
 
