@@ -91,15 +91,6 @@ class CsvColumnCommandsTest : public shelltest::ShellFileTest {
   CDvkView* OpenTable(const std::string& text, const char* name = "shop.csv") {
     return ShellFileTest::OpenTable(text, name);
   }
-  // Caret (and anchor) on a cell, as a left click leaves them.
-  static void CaretTo(CDvkView* v, int row, int column) {
-    const int at = v->GetCellCharIndex(row, column);
-    ASSERT_GE(at, 0);
-    v->GetRichEditCtrl().SetSel(at, at);
-    v->SelectCell(nullptr, 0, 0, 0);
-    v->m_nSelAnchorColumn = v->m_nCurColumn;
-    v->m_nSelAnchorRow = v->m_nCurRow;
-  }
   // A right press on cell (row, column) choosing `id` (0: dismissed).
   static void RightClick(CDvkView* v, int row, int column, unsigned id) {
     const int at = v->GetCellCharIndex(row, column);

@@ -46,15 +46,6 @@ std::vector<Item> PopupItems(HMENU bar, const char* caption) {
 
 class CsvMenuTest : public shelltest::ShellFileTest {
  protected:
-  // Caret (and anchor) on a cell.
-  static void CaretTo(CDvkView* v, int row, int column) {
-    const int at = v->GetCellCharIndex(row, column);
-    ASSERT_GE(at, 0);
-    v->GetRichEditCtrl().SetSel(at, at);
-    v->SelectCell(nullptr, 0, 0, 0);
-    v->m_nSelAnchorColumn = v->m_nCurColumn;
-    v->m_nSelAnchorRow = v->m_nCurRow;
-  }
   // The command's item as the frame shows it when the menu opens.
   bool Enabled(UINT id) {
     fw::RecordingCmdUI ui(id);

@@ -173,6 +173,15 @@ class ShellFileTest : public ShellTest {
     if (v) frame->ActivateTextPane(0, 0);
     return v;
   }
+  // Caret (and anchor) on a cell, as a left click leaves them.
+  static void CaretTo(CDvkView* v, int row, int column) {
+    const int at = v->GetCellCharIndex(row, column);
+    ASSERT_GE(at, 0);
+    v->GetRichEditCtrl().SetSel(at, at);
+    v->SelectCell(nullptr, 0, 0, 0);
+    v->m_nSelAnchorColumn = v->m_nCurColumn;
+    v->m_nSelAnchorRow = v->m_nCurRow;
+  }
   // The view's working buffer (0x06 between the cells).
   static std::string TableBytes(const CDvkView* v) {
     return std::string(reinterpret_cast<const char*>(v->m_table.m_pTextBuf), v->m_table.UsedLength());
