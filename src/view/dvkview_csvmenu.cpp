@@ -113,13 +113,14 @@ void CDvkView::DigitsToHalfWidthInText() {
     text.assign(reinterpret_cast<const char16_t*>(buf.data()), n);
   }
   // Only the digits are replaced, from the end backwards, so the places
-  // before stay valid and every other character keeps its format.
+  // before stay valid and every other character keeps its format; each
+  // replacement can be undone (元に戻す takes them back one by one).
   const std::vector<std::size_t> places = csv::FullWidthDigitPlaces(text);
   for (auto it = places.rbegin(); it != places.rend(); ++it) {
     const long at = start + static_cast<long>(*it);
     const char digit[2] = {csv::AsciiDigitOfUnit(text[*it]), 0};
     ctrl.SetSel(at, at + 1);
-    ctrl.ReplaceSel(digit);
+    ctrl.ReplaceSel(digit, TRUE);
   }
   ctrl.SetSel(start, start);
   ::SetCursor(old);

@@ -271,6 +271,9 @@ TEST_F(CsvMenuTest, DigitsInATextTheSelectionThenTheWholeText) {
   EXPECT_EQ(0, s);
   EXPECT_EQ(0, e);
   EXPECT_EQ(0, doc->m_nUpdateLockCount);
+  // Undo takes the conversions back: the text as it was opened.
+  for (int k = 0; k < 20 && v->GetRichEditCtrl().CanUndo(); ++k) v->GetRichEditCtrl().Undo();
+  EXPECT_EQ("ab１２cd３\n４x５", ControlText(v));
 }
 
 TEST_F(CsvMenuTest, ABoldDigitKeepsItsFormat) {
