@@ -210,23 +210,10 @@ class Run {
   RunBuffers buffers_;
 };
 
-// A fingerprint of the table's text (length and FNV-1a): a run that leaves
-// it different has changed the table.
-std::uint64_t TableFingerprint(const csv::Table& t) {
-  std::uint64_t h = 1469598103934665603ull;
-  const std::uint32_t n = t.m_pTextBuf != nullptr ? t.UsedLength() : 0;
-  for (std::uint32_t k = 0; k < n; ++k) h = (h ^ t.m_pTextBuf[k]) * 1099511628211ull;
-  return h ^ (static_cast<std::uint64_t>(n) << 32);
-}
-
 int Run::Go() {
-  const std::uint64_t before = nested_ ? 0 : TableFingerprint(rc_.table);
   const int entered = Enter();
-  const int result = entered != 0 ? entered : Finish(Loop());
-  // The closing steps clear the control's modified flag; a table the run
-  // changed still has to be saved, so the document is told.
-  if (!nested_ && TableFingerprint(rc_.table) != before) rc_.host.MarkDocumentModified();
-  return result;
+  if (entered != 0) return entered;
+  return Finish(Loop());
 }
 
 // Entry steps; 0 when the loop may start, else the call's result.
@@ -730,6 +717,13 @@ int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString
   }
   outer.PutBack(st);
   return result;
+}
+
+std::uint64_t MacroTableFingerprint(const csv::Table& t) {
+  std::uint64_t h = 1469598103934665603ull;
+  const std::uint32_t n = t.m_pTextBuf != nullptr ? t.UsedLength() : 0;
+  for (std::uint32_t k = 0; k < n; ++k) h = (h ^ t.m_pTextBuf[k]) * 1099511628211ull;
+  return h ^ (static_cast<std::uint64_t>(n) << 32);
 }
 
 }  // namespace macro

@@ -71,6 +71,10 @@ constexpr int kRunWasText = 9;   // an "@BAT" text, handed to the document
 // defined functions.
 int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString folder);
 
+// A fingerprint of the table's text (its length and an FNV-1a hash): the
+// view compares it around a run to learn whether the run changed the table.
+std::uint64_t MacroTableFingerprint(const csv::Table& table);
+
 // An executor put in place of a class's row, for tests: it runs after the
 // statement's common steps with the whole run context and answers as any
 // executor does. An empty function takes it away again.

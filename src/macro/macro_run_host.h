@@ -33,8 +33,6 @@ class MacroRunHost : public MacroHost {
   virtual void SetMainTitle(const CString& title) = 0;
   // The rich edit's modified flag cleared.
   virtual void ClearModified() = 0;
-  // The document marked changed (a run changed the view's table).
-  virtual void MarkDocumentModified() {}
 
   virtual CString UserName() = 0;
 };

@@ -44,7 +44,14 @@ int CDvkView::RunMacro(int mode, CString source, CString arg, CString folder) {
   rc.columnPosSlots = view::kColumnPositions;
   rc.checkList = m_pEntryList;
   rc.checkListUsed = UsedEnd();
-  return macro::RunMacro(rc, mode, std::move(source), std::move(arg), std::move(folder));
+  if (Macro().m_bMacroRunActive != 0)
+    return macro::RunMacro(rc, mode, std::move(source), std::move(arg), std::move(folder));
+  // A run's end clears the control's modified flag; a table the run changed
+  // still has to be saved, so the document is marked.
+  const std::uint64_t before = macro::MacroTableFingerprint(m_table);
+  const int result = macro::RunMacro(rc, mode, std::move(source), std::move(arg), std::move(folder));
+  if (macro::MacroTableFingerprint(m_table) != before) doc->AsDocument()->SetModifiedFlag(TRUE);
+  return result;
 }
 
 void CDvkView::ResumeMacro() {

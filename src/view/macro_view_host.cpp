@@ -146,10 +146,6 @@ void MacroViewHost::SetMainTitle(const CString& title) {
 
 void MacroViewHost::ClearModified() { view_.GetRichEditCtrl().SetModify(FALSE); }
 
-void MacroViewHost::MarkDocumentModified() {
-  if (app::DocHost* doc = view_.GetDocument()) doc->AsDocument()->SetModifiedFlag(TRUE);
-}
-
 void MacroViewHost::ShowVariableView(int line, const CString& dump) {
   app::DocHost* doc = view_.GetDocument();
   if (!doc) return;

@@ -43,7 +43,6 @@ class MacroViewHost final : public macro::MacroRunHost {
   void UpdateAllViews() override;
   void SetMainTitle(const CString& title) override;
   void ClearModified() override;
-  void MarkDocumentModified() override;
   CString UserName() override;
   void ShowVariableView(int line, const CString& dump) override;
   int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,

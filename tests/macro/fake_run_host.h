@@ -24,7 +24,7 @@ class FakeRunHost : public macro::MacroRunHost {
   std::vector<std::string> status, reports, boxes, asked, opened, titles;
   int escapes = 0;        // Esc key-downs waiting
   bool answerYes = true;
-  int menuUpdates = 0, redisplays = 0, cleared = 0, marked = 0;
+  int menuUpdates = 0, redisplays = 0, cleared = 0;
   std::function<void()> onStatus;  // run from the trace (a nested run)
   // Stops: the dialog's texts and options, the variable display's line and
   // dump, and the dialog's answers in turn (OK once they run out).
@@ -87,7 +87,6 @@ class FakeRunHost : public macro::MacroRunHost {
   void UpdateAllViews() override {}
   void SetMainTitle(const CString& t) override { titles.push_back(t.GetString()); }
   void ClearModified() override { ++cleared; }
-  void MarkDocumentModified() override { ++marked; }
   CString UserName() override { return "tester"; }
   void ShowVariableView(int line, const CString& dump) override { shown.emplace_back(line, dump.GetString()); }
   int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
