@@ -32,6 +32,7 @@ class Flow {
   Outcome Class5();
   Outcome Class6();
   Outcome Class8();
+  Outcome Assignment();
 
  private:
   int Select(const CString& target, const CString& operand);
@@ -175,6 +176,23 @@ Outcome Flow::Else() {
   return Outcome::kNext;
 }
 
+// An assignment of its own, cut as preparation cut it, from the statement's
+// texts after their names and addresses were rewritten: "&D180" and "=5"
+// (from "[a]=5"), or "&D180==" and "5" (from "[a]=" with the operand "5").
+// The target with its '=' takes the value through the selection routine, as
+// a "for" initialisation does.
+Outcome Flow::Assignment() {
+  st_.m_nMacroIfLevel = Indent();
+  const CString& cmd = st_.m_strStmtCommand;
+  const CString& op = st_.m_strStmtOperand;
+  const int n = cmd.GetLength();
+  if (n >= 2 && cmd[n - 1] == '=' && cmd[n - 2] == '=')
+    Select(cmd.Left(n - 1), op);
+  else if (!op.IsEmpty() && op[0] == '=')
+    Select(cmd + "=", op.Mid(1));
+  return Outcome::kNext;
+}
+
 Outcome Flow::Class8() {
   if (Is(word_, "else")) return Else();
   if (Is(word_, "else if")) {
@@ -228,8 +246,9 @@ void MacroIncDec(MacroState& state, const CString& word, const CString& command)
 }
 
 Outcome MacroRunControlFlow(MacroRunContext& rc, int cls, const CString& word, const CString& rest,
-                            const char* text, std::uint32_t end) {
+                            const char* text, std::uint32_t end, bool assignment) {
   Flow flow(rc, word, rest, text, end);
+  if (cls == 8 && assignment) return flow.Assignment();
   switch (cls) {
     case 5:
       return flow.Class5();

@@ -21,8 +21,10 @@ struct MacroState;
 // end or its first NUL, with the read position st.m_nMacroPos at the end of
 // the statement. A jump sets
 // st.m_nMacroPos and moves st.m_nCmdLineNo by the line breaks passed.
+// `assignment` marks a class-8 assignment standing on its own ("[a]=5"):
+// `word` is its target up to and including the '=', `rest` the value.
 Outcome MacroRunControlFlow(MacroRunContext& rc, int cls, const CString& word, const CString& rest,
-                            const char* text, std::uint32_t end);
+                            const char* text, std::uint32_t end, bool assignment = false);
 
 // "inc" / "dec" on their own: the slot named by `command`, the step by the
 // word ("inc5"), the value read with its sign. Slots outside 1-5180 are

@@ -158,19 +158,27 @@ void RewriteBracketForms(CString& cmd) {
   }
 }
 
-// "name=value" with no operand becomes the command "name" and the
+// "name=value" with no operand (true) becomes the command "name" and the
 // operand "=value" (the scanner doubled a single '=' into "==").
-void SplitAssignment(MacroState& st) {
+bool SplitAssignment(MacroState& st) {
   CString& cmd = st.m_strStmtCommand;
-  if (!st.m_strStmtOperand.IsEmpty()) return;
+  if (!st.m_strStmtOperand.IsEmpty()) return false;
   const int eq = pat::FindCharOutsideBrackets(cmd, '=', 0);
-  if (eq < 0) return;
+  if (eq < 0) return false;
   const int colon = pat::FindCharOutsideBrackets(cmd, ':', 0);
-  if (colon >= 0 && colon < eq) return;
+  if (colon >= 0 && colon < eq) return false;
   CString operand = cmd.Mid(eq);
   if (StartsWith(operand, "==")) operand = operand.Mid(1);
   st.m_strStmtOperand = operand;
   cmd = cmd.Left(eq);
+  return true;
+}
+
+// Whether the command ends in a plain "==" outside brackets (a single '='
+// the scanner doubled).
+bool EndsInPlainEquals(const CString& cmd, const ByteMap& map) {
+  const int n = cmd.GetLength();
+  return n >= 3 && cmd[n - 1] == '=' && cmd[n - 2] == '=' && map.PlainOutside(n - 1) && map.PlainOutside(n - 2);
 }
 
 bool IsSign(const CString& cmd, const ByteMap& map, int i) {
@@ -352,7 +360,7 @@ PreparedStatement PrepareStatement(MacroState& st, std::string_view text) {
   if (cmd.GetLength() > 2 && StartsWith(cmd, "&U") && operand.IsEmpty()) cmd = CString("&Su") + cmd.Mid(2);
 
   // Assignments.
-  SplitAssignment(st);
+  const bool assigned = SplitAssignment(st);
 
   // Word and rest. The byte map is made on first use (cmd does not change
   // until its last use below).
@@ -383,6 +391,21 @@ PreparedStatement PrepareStatement(MacroState& st, std::string_view text) {
   const CString incDec = (noOperand && StartsWith(cmd, "[")) ? IncDecWord(cmd) : CString();
   if (!incDec.IsEmpty()) {
     p.word = incDec;
+  } else if (colon < 0 && IsAddressForm(cmd) && (assigned || (!noOperand && EndsInPlainEquals(cmd, map())))) {
+    // An assignment standing as a statement of its own: "[a]=5" (split
+    // above into "[a]" and "=5") or "[a]=" with the value as operand. The
+    // statement's texts stay as they are (the trace shows them); the word
+    // is the target up to and including its '=' and the rest the value, as
+    // the one-line assignments of "for" and "else" are cut.
+    p.directCondition = true;
+    p.assignment = true;
+    if (assigned) {
+      p.word = cmd + "=";
+      p.rest = operand.Mid(1);
+    } else {
+      p.word = cmd.Left(cmd.GetLength() - 1);  // the scanner's "==" undone
+      p.rest = operand;
+    }
   } else if (colon < 0 && noOperand && IsAddressForm(cmd)) {
     p.directCondition = true;
     if (map().Find(cmd, "=", 0) >= 0) {

@@ -29,6 +29,7 @@ struct PreparedStatement {
   unsigned char letter2 = kMissingLetter;
   int letterAt = -1;             // index of `letter` in the command; -1 when taken from the word
   bool directCondition = false;  // an address or variable form: class 8 without classification
+  bool assignment = false;       // of them, an assignment: the word is the target up to its '='
   bool runControl = false;       // a run-control word, classified as it is
   bool split = false;            // the line was cut before a "||"
 };

@@ -518,7 +518,7 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         o = MacroRunCellStatement(rc_);
         break;
       case ExecutorKind::kControlFlow:
-        o = MacroRunControlFlow(rc_, cls, p.word, p.rest, text_.data(), TextEnd());
+        o = MacroRunControlFlow(rc_, cls, p.word, p.rest, text_.data(), TextEnd(), p.assignment);
         break;
       case ExecutorKind::kCallOrJump:
         o = MacroExecCallOrJump(rc_, &text_, p.rest);

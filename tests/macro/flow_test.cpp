@@ -452,3 +452,23 @@ TEST_F(Flow, EndingByEShowsTheChangedTable) {
 }
 
 }  // namespace
+
+// An assignment standing as a statement of its own, as the graph template
+// writes them: cut at its '=' (also with the value as operand), several on
+// one line joined by "||", the value substituted and evaluated.
+TEST_F(Flow, AssignmentsStandingAlone) {
+  EXPECT_EQ(macro::kRunEnded, Run("\t[a]=5\r\n\t[b]=\t7\r\n\t[c]=1 || [d]=x:y\r\n\t[i]=#([a]*[b])\r\n"
+                                  "\t[j]=\r\n\t[n]=[a]\r\n"));
+  NoErrors();
+  EXPECT_EQ("5", Var(kA));
+  EXPECT_EQ("7", Var(kB));
+  EXPECT_EQ("1", Var(kC));
+  EXPECT_EQ("x:y", Var(kD));
+  EXPECT_EQ("35", Var(kI));
+  EXPECT_EQ("", Var(kJ));
+  EXPECT_EQ("5", Var(kN));
+  // Inside a block the assignment belongs to the block.
+  Run("\tif:[a]==1\r\n\t  [b]=2\r\n\t[c]=3\r\n");
+  EXPECT_EQ("", Var(kB));
+  EXPECT_EQ("3", Var(kC));
+}

@@ -48,8 +48,20 @@ TEST_F(Prepare, ConditionsCompareAndAssignmentsKeepOneEquals) {
   p = Run("[a]==5");
   EXPECT_EQ(Cmd(), "[a]");
   EXPECT_EQ(Op(), "=5");
-  EXPECT_EQ(S(p.word), "[a]");
-  EXPECT_FALSE(p.directCondition);
+  // It runs as an assignment: the target with its '=', the value as rest.
+  EXPECT_EQ(S(p.word), "[a]=");
+  EXPECT_EQ(S(p.rest), "5");
+  EXPECT_TRUE(p.directCondition && p.assignment);
+  p = Run("[a]==", "7");  // the value as operand: one '=' of the two is the target's
+  EXPECT_EQ(S(p.word), "[a]=");
+  EXPECT_EQ(S(p.rest), "7");
+  EXPECT_TRUE(p.assignment);
+  p = Run("[a]==");  // nothing after the '=': the empty value
+  EXPECT_EQ(S(p.word), "[a]=");
+  EXPECT_EQ(S(p.rest), "");
+  EXPECT_TRUE(p.assignment);
+  p = Run("name==5");  // not a variable or address: no assignment
+  EXPECT_FALSE(p.assignment);
   Run("&D5==abc");
   EXPECT_EQ(Cmd(), "&D5");
   EXPECT_EQ(Op(), "=abc");
