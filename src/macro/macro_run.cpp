@@ -25,6 +25,7 @@
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
 #include "macro/macro_prepare.h"
+#include "macro/macro_replace.h"
 #include "macro/macro_run_errors.h"
 #include "macro/macro_run_start.h"
 #include "macro/macro_scan.h"
@@ -532,6 +533,12 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kBreak:
         // In debug mode the break stops as the statement "7" does.
         if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
+        break;
+      case ExecutorKind::kReplace:
+        o = MacroRunReplaceStatement(rc_);
+        break;
+      case ExecutorKind::kReplaceInVariable:
+        o = MacroRunReplaceInVariable(rc_);
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
