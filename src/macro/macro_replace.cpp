@@ -39,17 +39,6 @@ unsigned TranslateRule(const std::string& search, const std::string& replacement
   return pat::TranslateSearchPattern(rule, s, r, '&') | options;
 }
 
-// Bytes of a line end or NUL at the end of text[0, n), at most two.
-std::size_t TrailingPair(const char* text, std::size_t n) {
-  std::size_t k = 0;
-  while (k < 2 && k < n) {
-    const char c = text[n - 1 - k];
-    if (c != '\r' && c != '\n' && c != '\0') break;
-    ++k;
-  }
-  return k;
-}
-
 struct PollContext {
   MacroHost* host;
 };
@@ -122,13 +111,10 @@ int MacroReplaceLines(MacroHost* host, csv::Table& table, const CString& pattern
   // Nothing replaced: the output is the text as it was.
   if (n == 0) return 0;
 
-  // The text's end stays as it was: a line end or NUL pair the output ends
-  // in is cut only when the text did not end in it.
-  std::size_t outLen = out.size();
-  const std::size_t had = TrailingPair(reinterpret_cast<const char*>(table.m_pTextBuf), len);
-  const std::size_t has = TrailingPair(out.data(), outLen);
-  if (has > had) outLen -= has - had;
-
+  // The output is handed back as the engine wrote it, its end included: a
+  // final line end cut here would change the file's last bytes, or drop the
+  // last row, where nothing was replaced.
+  const std::size_t outLen = out.size();
   if (!table.Reserve(static_cast<std::uint64_t>(outLen) + 1 + kReplaceTableMargin)) {
     Report(host, kReplaceNoTable);
     return 0;
