@@ -722,7 +722,10 @@ int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString
     Run run(rc, mode, std::move(source), std::move(folder), true);
     result = run.Go();
   }
+  // The replacements of the nested run count in the outer run's total.
+  const long long total = static_cast<long long>(outer.replaceTotal) + st.m_nMacroReplaceTotal;
   outer.PutBack(st);
+  st.m_nMacroReplaceTotal = static_cast<std::int32_t>(std::clamp<long long>(total, 0, INT32_MAX));
   return result;
 }
 

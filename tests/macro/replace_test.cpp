@@ -304,6 +304,22 @@ TEST_F(Replace, AShortageEndsNoRunAndTheTotalCountsWhatWasReplaced) {
   EXPECT_EQ("h\r\na\r\na\r\n", Text());
 }
 
+TEST_F(Replace, ANestedRunsReplacementsCountInTheOuterTotal) {
+  Load("h\r\na\r\na\r\n");
+  // "sys_para" stands for a statement that runs macro text as a nested run.
+  int nested = 0;
+  macro::SetTestExecutor(3, [&](macro::MacroRunContext& r) {
+    nested = macro::RunMacro(r, macro::kRunText, "\\trep:&@0:a\\tb", "", "C:\\m");
+    return macro::Outcome::kNext;
+  });
+  const int result = RunDocument("\trep:&@1_:h\tH\r\n\tsys_para\r\n\trep:&@0:b\tcc\r\n");
+  macro::SetTestExecutor(3, nullptr);
+  EXPECT_EQ(macro::kRunEnded, result);
+  EXPECT_EQ(macro::kRunEnded, nested);
+  EXPECT_EQ("H\r\ncc\r\ncc\r\n", Text());
+  EXPECT_EQ("macro end   total replace = 5", host.status.back());
+}
+
 // ---- "replreg": replace inside a variable ----
 
 TEST_F(Replace, InVariableCases) {
