@@ -11,6 +11,7 @@
 #include "macro_shell_fixture.h"
 #include "macro/macro_state.h"
 #include "support/file_bytes.h"
+#include "support/pump.h"
 #include "view/dvkview.h"
 
 namespace {
@@ -38,6 +39,11 @@ TEST_F(MacroReplaceRun, ARmcOfReplaceStatementsOverAShownCsv) {
   EXPECT_EQ("code,name,city\r\n1," OSAKA "," TO "\r\n2," OSAKA ",\r\n!," TOKYO ",x\r\n,,XYZ,ABC\r\n4,a\\bc,XYZXYZ\r\n",
             v->m_table.FileText(csv::CommaFormKind::kComma));
   EXPECT_EQ("macro end   total replace = 7", Pane0());
+  // The table shown again after the run leaves the total in pane 0.
+  testsupport::PumpFor(300);
+  EXPECT_EQ("macro end   total replace = 7", Pane0());
+  EXPECT_EQ(3u, v->m_table.m_nFieldCount);  // the fields of the title line
+  EXPECT_EQ(5, v->m_table.m_nLastRow);  // rows - 1
 }
 
 TEST_F(MacroReplaceRun, OnPlainTextTheShownTextIsReplacedAndNothingCounted) {
