@@ -29,6 +29,8 @@ enum class ExecutorKind {
   kReturn,       // "return", or "E" inside a '$' subroutine
   kBreak,        // "BK": in debug mode it becomes the stop statement "7"
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
+  kReplace,      // the replace statement over lines (macro_replace.h)
+  kReplaceInVariable,  // "replreg": replace inside a variable (macro_replace.h)
 };
 
 struct DispatchRow {

@@ -80,6 +80,16 @@ class MacroHost {
                                    int size, int mode, int mapSize) {
     return macro::TransferSharedMemory(name, buffer, bufferSize, offset, size, mode, mapSize);
   }
+
+  // The replace statement on a text that is not a CSV table: the view's
+  // replace over all lines (its search in mode 3) with `command` and
+  // `operand` as the current statement and `flags` added. Returns what that
+  // search returns (the count, -1 stopped); nothing where there is no view
+  // (the default).
+  virtual int ReplaceAllInText(const CString& command, const CString& operand, int flags) {
+    (void)command, (void)operand, (void)flags;
+    return 0;
+  }
 };
 
 }  // namespace macro

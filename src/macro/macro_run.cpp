@@ -25,6 +25,7 @@
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
 #include "macro/macro_prepare.h"
+#include "macro/macro_replace.h"
 #include "macro/macro_run_errors.h"
 #include "macro/macro_run_start.h"
 #include "macro/macro_scan.h"
@@ -533,6 +534,12 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         // In debug mode the break stops as the statement "7" does.
         if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
         break;
+      case ExecutorKind::kReplace:
+        o = MacroRunReplaceStatement(rc_);
+        break;
+      case ExecutorKind::kReplaceInVariable:
+        o = MacroRunReplaceInVariable(rc_);
+        break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
     }
@@ -715,7 +722,10 @@ int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString
     Run run(rc, mode, std::move(source), std::move(folder), true);
     result = run.Go();
   }
+  // The replacements of the nested run count in the outer run's total.
+  const long long total = static_cast<long long>(outer.replaceTotal) + st.m_nMacroReplaceTotal;
   outer.PutBack(st);
+  st.m_nMacroReplaceTotal = static_cast<std::int32_t>(std::clamp<long long>(total, 0, INT32_MAX));
   return result;
 }
 

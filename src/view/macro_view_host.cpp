@@ -230,4 +230,15 @@ bool MacroViewHost::RunSelectCondDialog(bool extended, csv::CondDialogValues& va
   return RunCondDialog(dlg, values);
 }
 
+// The view's search in mode 3 reads the statement from its own words.
+int MacroViewHost::ReplaceAllInText(const CString& command, const CString& operand, int flags) {
+  const CString keptCommand = view_.m_strStmtCommand, keptOperand = view_.m_strStmtOperand;
+  view_.m_strStmtCommand = command;
+  view_.m_strStmtOperand = operand;
+  const int n = view_.SearchAll(3, flags);
+  view_.m_strStmtCommand = keptCommand;
+  view_.m_strStmtOperand = keptOperand;
+  return n;
+}
+
 }  // namespace view

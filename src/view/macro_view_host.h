@@ -48,6 +48,9 @@ class MacroViewHost final : public macro::MacroRunHost {
   int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
                      int width) override;
 
+  // The replace statement on text that is not a table.
+  int ReplaceAllInText(const CString& command, const CString& operand, int flags) override;
+
  private:
   CDvkView& view_;
   std::uint64_t lastTracePaint_ = 0;  // tick of the trace's last forced repaint
