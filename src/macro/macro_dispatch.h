@@ -29,6 +29,8 @@ enum class ExecutorKind {
   kReturn,       // "return", or "E" inside a '$' subroutine
   kBreak,        // "BK": in debug mode it becomes the stop statement "7"
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
+  kTextToTable,  // "textcsv", "textauto", ...: the text becomes a table (macro_texttable.h)
+  kCountSum,     // "count", "sum" (macro_countsum.h)
 };
 
 struct DispatchRow {

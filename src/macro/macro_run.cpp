@@ -31,6 +31,8 @@
 #include "macro/macro_state.h"
 #include "macro/macro_stop.h"
 #include "macro/macro_subst.h"
+#include "macro/macro_texttable.h"
+#include "macro/macro_countsum.h"
 
 namespace macro {
 
@@ -532,6 +534,12 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kBreak:
         // In debug mode the break stops as the statement "7" does.
         if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
+        break;
+      case ExecutorKind::kTextToTable:
+        o = MacroExecTextToTable(rc_, p.rest);
+        break;
+      case ExecutorKind::kCountSum:
+        o = MacroExecCountSum(rc_);
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
