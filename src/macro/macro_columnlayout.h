@@ -1,6 +1,6 @@
 // The column layout of blank-separated text: DetectColumnLayout finds the
 // table's title line, its end and the column positions, and writes them as a
-// layout spec; ScanTextRange cuts lines by such a spec into 0x06-separated
+// layout text; ScanTextRange cuts lines by such a layout text into 0x06-separated
 // fields. The text-to-table statement and the view's conversion share them.
 #pragma once
 
@@ -41,11 +41,11 @@ struct ColumnLayout {
 // of one line is one block of 'x'.
 bool DetectColumnLayout(const std::uint8_t* text, std::size_t length, int mode, int line, ColumnLayout* out);
 
-// The layout spec of a mask: a run of 'x' gives its width, a run of blanks
+// The layout text of a mask: a run of 'x' gives its width, a run of blanks
 // or '+' its width followed by 's' (a gap); entries joined by ','.
 std::string LayoutSpecOfMask(const std::string& mask);
 
-// One entry of a parsed spec.
+// One entry of a parsed layout text.
 struct LayoutEntry {
   int width = 0;        // > 0 a column; < 0 a gap; kRestOfLine; kWideColumn
   bool quoted = false;  // the column is always written in double quotes
@@ -54,7 +54,7 @@ constexpr int kRestOfLine = -9999;
 constexpr int kWideColumn = 9990;
 constexpr std::size_t kMaxLayoutEntries = 9000;
 
-// Reads a spec: digits build the width; 'S'/'s' turns the entry's sign;
+// Reads a layout text: digits build the width; 'S'/'s' turns the entry's sign;
 // 'P'/'p' makes it kRestOfLine, 'T'/'t' kWideColumn; '"', 'D' or 'd' marks
 // the column quoted; ',' or ';' ends an entry. At most kMaxLayoutEntries.
 std::vector<LayoutEntry> ParseLayoutSpec(const std::string& spec);
@@ -65,14 +65,14 @@ struct ScanResult {
   std::uint32_t rows = 0;    // lines cut
 };
 
-// Cuts `text` from byte `from` to its end by `spec`. Per line: a column
+// Cuts `text` from byte `from` to its end by the layout `spec`. Per line: a column
 // takes `width` bytes as one field (trailing blanks cut; in double quotes
 // when it holds a comma and no double quote, or when the column is quoted);
 // a gap takes |width| bytes and adds their non-blank bytes to the field
 // before it (to the first field at the line's start); kRestOfLine starts a
 // field with the rest of the line, its blanks first skipped and then
 // dropped. A Shift-JIS lead byte always takes its trail byte along. What a
-// line holds past the spec becomes one more field when it holds a non-blank.
+// line holds past the layout becomes one more field when it holds a non-blank.
 // Blanks inside double quotes stand as 0x7F while cutting and come back as
 // blanks. `skipPattern` (may be empty): lines that match it from their start
 // ('%' any byte, '!' any non-blank) are left out.

@@ -114,7 +114,7 @@ def report(seed, count, folder):
 
 
 def spans(spec):
-    """Column spans [a, b) of a layout spec (gaps are written with 's')."""
+    """Column spans [a, b) of a layout text (gaps are written with 's')."""
     out, pos = [], 0
     for entry in spec.split(","):
         gap = entry.endswith("s")

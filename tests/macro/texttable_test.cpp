@@ -165,7 +165,7 @@ TEST(ColumnLayout, CutForms) {
       {"quoted column", "ab  xy\n", "2d,2s,2", "", "\"ab\"\x06xy\n"},
       {"gap bytes join the field before", "abZ xy\n", "2,2s,2", "", "abZ\x06xy\n"},
       {"rest of the line", "ab   c d e\n", "2,P", "", "ab\x06" "cde\n"},
-      {"past the spec", "ab  xy  more text\n", "2,2s,2", "", "ab\x06xy\x06more text\n"},
+      {"past the layout", "ab  xy  more text\n", "2,2s,2", "", "ab\x06xy\x06more text\n"},
       {"short line", "ab\n", "2,2s,2", "", "ab\x06\n"},
       {"double-byte kept whole", "a\x82\xa0" "bc\n", "2,3", "", "a\x82\xa0\x06" "bc\n"},
       {"blanks in quotes", "\"a b\" x\n", "5,1s,1", "", "\"a b\"\x06x\n"},
