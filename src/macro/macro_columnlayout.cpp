@@ -165,7 +165,8 @@ bool DetectColumnLayout(const std::uint8_t* text, std::size_t length, int mode, 
       const std::uint8_t* p = text + s.begin;
       const std::size_t n = s.end - s.begin;
       if ((n > 0 && p[0] == '~') || !HasText(p, n)) continue;
-      AddToMask(p, n, plusIsText, &out->mask);
+      if (StartsWith(p, n, "+---")) AddRuleCrosses(p, n, &out->mask);
+      else AddToMask(p, n, plusIsText, &out->mask);
     }
   }
   while (!out->mask.empty() && out->mask.back() != 'x') out->mask.pop_back();

@@ -181,7 +181,7 @@ bool ConvertBySeparator(const std::uint8_t* text, std::size_t length, std::uint8
     for (;;) {
       const std::size_t k = fieldEnd(i, &comma);
       // A field that already stands in double quotes is copied as it is.
-      const bool preQuoted = text[i] == '"' && sep != '"' && i < k;
+      const bool preQuoted = i < k && text[i] == '"' && sep != '"';
       const bool wrapped = !preQuoted && (quoteMode || comma);
       if (wrapped) o.Put('"');
       const std::size_t fieldStart = o.len;

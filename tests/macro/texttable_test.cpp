@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "csv/csv_table.h"
 #include "fw/alloc.h"
@@ -22,8 +23,10 @@ using macro::SeparatorCounts;
 const std::uint8_t* U(const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); }
 
 std::string Convert(const std::string& text, std::uint8_t sep, bool quote) {
+  // An exactly sized copy: a read past the text's end is caught.
+  const std::vector<std::uint8_t> exact(text.begin(), text.end());
   macro::ConvertedText out;
-  EXPECT_TRUE(macro::ConvertBySeparator(U(text), text.size(), sep, quote, &out));
+  EXPECT_TRUE(macro::ConvertBySeparator(exact.data(), exact.size(), sep, quote, &out));
   std::string s(out.bytes, out.length);
   EXPECT_LT(out.length, out.capacity);
   fw::Free(out.bytes);
@@ -91,6 +94,8 @@ TEST(TextToTableConvert, Cases) {
       {"quote mode keeps a quoted field", "\"p,q\",r\n", ',', true, "\"p,q\"\x06\"r\"\n"},
       {"lone LF and CR", "a,b\nc,d\re,f", ',', false, "a\x06" "b\nc\x06" "d\re\x06" "f"},
       {"empty line", "a,b\r\n\r\nc,d\r\n", ',', false, "a\x06" "b\r\n~\r\nc\x06" "d\r\n"},
+      {"separator last", "a,b,", ',', false, "a\x06" "b\x06"},
+      {"quote last", "a,\"", ',', false, "a\x06\""},
   };
   for (const Row& r : rows) EXPECT_EQ(r.want, Convert(r.text, r.sep, r.quote)) << r.name;
 }
