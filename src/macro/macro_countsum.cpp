@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/docdata/doc_fields.h"
+#include "core/docdata/update_code.h"
 #include "core/pattern/pattern.h"
 #include "csv/csv_columns.h"
 #include "csv/csv_crosstab.h"
@@ -21,7 +23,8 @@ namespace macro {
 namespace {
 
 constexpr std::uint32_t kColumnLimit = 9000;
-constexpr std::uint32_t kRowMargin = 4096;  // spare bytes when the empty second row is added
+constexpr std::uint32_t kRowMargin = 4096;
+constexpr int kLoadStateOwnUpdate = 99;  // the view's own update of its table  // spare bytes when the empty second row is added
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -226,7 +229,12 @@ Outcome MacroExecCountSum(MacroRunContext& rc) {
       }
     }
   }
+  // The view shows the new table (its own update: the table is not read
+  // again from the document's text).
+  rc.docUpdate.m_nUpdateCode = app::UpdateCode::kContent;
+  rc.docUpdate.m_nLoadState = kLoadStateOwnUpdate;
   rc.host.RedisplayView();
+  rc.docUpdate.m_nLoadState = 0;
   t.Rescan();
   return Outcome::kNext;
 }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "csv/csv_index.h"
+#include "core/docdata/doc_fields.h"
 #include "csv/csv_table.h"
 #include "fw/alloc.h"
 #include "macro/macro_columnlayout.h"
@@ -329,8 +330,14 @@ Outcome MacroExecTextToTable(MacroRunContext& rc, const CString& rest) {
   const unsigned char letter = at != std::string::npos && at + 1 < cmd.size() ? cmd[at + 1] : 0;
   const bool quoteMode = (at != std::string::npos && at + 2 < cmd.size() && cmd[at + 2] == 'q') || rest == "q";
 
+  // A shown table is converted again from its own text; a text view's text
+  // is the document's.
   const std::uint8_t* text = t.m_pTextBuf;
-  const std::size_t length = text ? t.UsedLength() : 0;
+  std::size_t length = text ? t.UsedLength() : 0;
+  if (*rc.view.fileKind != kCsvTableKind) {
+    text = reinterpret_cast<const std::uint8_t*>(rc.docText.m_pText);
+    length = text ? rc.docText.m_nTextLen : 0;
+  }
   std::uint32_t from = 0;
   if (text != nullptr) csv::LineToOffset(t, text, static_cast<std::uint32_t>(length), &from, csv::kLinePlainCount, 0);
   const SeparatorCounts counts = ScanSeparators(text, length, from);
