@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "fw/alloc.h"
 #include "macro/macro_columnlayout.h"
@@ -50,9 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string spec(reinterpret_cast<const char*>(data), specLen < size ? specLen : size);
   const std::uint8_t* text = data + spec.size();
   const std::size_t length = size - spec.size();
-  // The text as the table holds it: with a NUL after it.
-  std::string owned(reinterpret_cast<const char*>(text), length);
-  const std::uint8_t* t = reinterpret_cast<const std::uint8_t*>(owned.c_str());
+  // An exactly sized copy (no NUL after it): a read past its end is caught.
+  const std::vector<std::uint8_t> exact(text, text + length);
+  const std::uint8_t* t = exact.data();
+  const std::string owned(reinterpret_cast<const char*>(t), length);
 
   const macro::SeparatorCounts counts = macro::ScanSeparators(t, length, options & 0x10 ? length / 2 : 0);
   const char letters[] = {'a', 'c', 'x', 'b', 's', '6', 'z', 'a'};
