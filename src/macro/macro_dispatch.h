@@ -31,6 +31,8 @@ enum class ExecutorKind {
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
   kReplace,      // the replace statement over lines (macro_replace.h)
   kReplaceInVariable,  // "replreg": replace inside a variable (macro_replace.h)
+  kTextToTable,  // "textcsv", "textauto", ...: the text becomes a table (macro_texttable.h)
+  kCountSum,     // "count", "sum" (macro_countsum.h)
 };
 
 struct DispatchRow {

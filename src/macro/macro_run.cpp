@@ -32,6 +32,8 @@
 #include "macro/macro_state.h"
 #include "macro/macro_stop.h"
 #include "macro/macro_subst.h"
+#include "macro/macro_texttable.h"
+#include "macro/macro_countsum.h"
 
 namespace macro {
 
@@ -539,6 +541,12 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         break;
       case ExecutorKind::kReplaceInVariable:
         o = MacroRunReplaceInVariable(rc_);
+        break;
+      case ExecutorKind::kTextToTable:
+        o = MacroExecTextToTable(rc_, p.rest);
+        break;
+      case ExecutorKind::kCountSum:
+        o = MacroExecCountSum(rc_);
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);

@@ -232,6 +232,8 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 34) want = ExecutorKind::kReturn;
     if (c == 26) want = ExecutorKind::kReplace;
     if (c == 4) want = ExecutorKind::kReplaceInVariable;
+    if (c == 21) want = ExecutorKind::kTextToTable;
+    if (c == 17) want = ExecutorKind::kCountSum;
     EXPECT_EQ(want, rows[k].executor) << "class " << c;
     EXPECT_NE(std::string(), rows[k].family);
     const bool rebuilds = c == 10 || c == 26 || c == 50 || c == 51 || c == 57;
