@@ -29,6 +29,10 @@ enum class ExecutorKind {
   kReturn,       // "return", or "E" inside a '$' subroutine
   kBreak,        // "BK": in debug mode it becomes the stop statement "7"
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
+  kSysPara,      // "system_para", "sys_para" (macro_exec_syspara.h)
+  kDisplay,      // the display statement "&Ma" (macro_exec_display.h)
+  kStatus,       // the status statement "&Mt" (macro_exec_display.h)
+  kSaveText,     // "savetext", "savetab" (macro_exec_savetext.h)
 };
 
 struct DispatchRow {
