@@ -48,6 +48,20 @@ class MacroViewHost final : public macro::MacroRunHost {
   int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
                      int width) override;
 
+  // The display, status, system-parameter and save-text statements.
+  void UndoViewSplit() override;
+  void ApplyTextLayoutCode(int code) override;
+  void ToggleHideQuotes() override;
+  void SetColumnSizeDigit(int digit) override;
+  void SetToolbarWord(int word) override;
+  void RemoveMainMenu() override;
+  void ApplyBackgroundColor() override;
+  void ShowTextInPane(int pane) override;
+  void ArmResumeTimer(int ms) override;
+  int RebuildCsvBuffer(int kind) override;
+  int WriteDocumentText(const CString& path) override;
+  void ConvertPageMarksFile(const CString& path) override;
+
  private:
   CDvkView& view_;
   std::uint64_t lastTracePaint_ = 0;  // tick of the trace's last forced repaint
