@@ -43,6 +43,8 @@ const char* const kSysParaNameText[kSysParaNames] = {
 
 constexpr std::int64_t kMegabyte = 1048576;
 
+bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
 }  // namespace
 
 int MacroHandOverPane(char byte) {
@@ -133,7 +135,8 @@ CString MacroNormaliseBackslashes(const CString& operand) {
   }
   for (; i < s.size(); ++i) {
     out += s[i];
-    if (fw::IsSjisLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+    if (fw::IsSjisLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() &&
+        IsTrailByte(static_cast<unsigned char>(s[i + 1]))) {
       // A double-byte character whose second byte is 0x5C ("表", "ソ") is
       // no backslash: copied whole, so the separator after it stays.
       out += s[++i];

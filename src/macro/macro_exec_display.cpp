@@ -60,6 +60,7 @@ Outcome MacroHandOverText(MacroRunContext& rc, int pane) {
   if (pane < 1 || pane > 4) pane = kFirstPane;
   rc.docUpdate.m_nLoadState = kOwnUpdate;
   rc.host.UpdateAllViews();
+  const app::UpdateCode before = rc.docUpdate.m_nUpdateCode;
   rc.docUpdate.m_nUpdateCode = app::HandOverCode(pane);
 
   const csv::Table& t = rc.table;
@@ -71,7 +72,7 @@ Outcome MacroHandOverText(MacroRunContext& rc, int pane) {
     if (grown == nullptr) {
       // Nothing is copied into a buffer that did not grow.
       rc.docUpdate.m_nLoadState = 0;
-      rc.docUpdate.m_nUpdateCode = app::UpdateCode::kNone;
+      rc.docUpdate.m_nUpdateCode = before;
       return MacroRaiseRunError(&rc.host, RunError::kPaneTextMemory);
     }
     d.m_pText = grown;

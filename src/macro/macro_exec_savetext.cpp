@@ -22,6 +22,10 @@ constexpr std::uint32_t kCsvKind = 33, kStoppedMacroKind = 98, kTextKind = 9;
 constexpr std::int32_t kOwnUpdate = 99, kLoaded = 1;
 constexpr std::uint64_t kSpare = 1000;
 
+// A second byte of a double-byte character (a broken lead byte before a
+// separator or a line end leaves that byte alone).
+bool IsTrailByte(std::uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
 // The table operations' messages go to the run's host.
 class OpReports final : public csv::OpHost {
  public:
@@ -78,7 +82,7 @@ std::uint32_t MacroSaveTextCopy(const std::uint8_t* text, std::uint32_t n, char*
       out[w++] = '\t';
     } else if (b == '&' && backslash) {
       out[w - 1] = '&';  // "\&" is written "&"
-    } else if (fw::IsSjisLeadByte(b) && r + 1 < n && text[r + 1] != 0) {
+    } else if (fw::IsSjisLeadByte(b) && r + 1 < n && IsTrailByte(text[r + 1])) {
       // A double-byte character is copied whole: a second byte 0x5C
       // ("表", "ソ") is no backslash.
       out[w++] = static_cast<char>(b);

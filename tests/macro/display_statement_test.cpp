@@ -222,7 +222,8 @@ TEST(DisplayWords, TheSavedTextHasTabsAndAmpersands) {
       {"\\&\\&", "&&"},
       {"a&b", "a&b"},
       {"\x95\\&", "\x95\\&"},  // "表&": the 0x5C is the character's second byte
-      {"ab\0cd", "ab"},
+      {std::string("ab\0cd", 5), "ab"},
+      {"\x95\x06z", "\x95\tz"},  // a broken character before a separator keeps the TAB
   };
   for (const Case& c : cases) {
     std::vector<char> out(c.in.size() + 1, 'X');
