@@ -129,10 +129,13 @@ Outcome MacroExecSaveText(MacroRunContext& rc, bool tab) {
 
   // Written as text (kind 9). A CSV table made blank-aligned text stays a
   // text; any other view gets its kind back, so a table stays a table.
-  const std::uint32_t kindAfter = !tab && kindBefore == kCsvKind ? kTextKind : kindBefore;
+  const bool tableMadeText = !tab && kindBefore == kCsvKind;
+  const std::uint32_t kindAfter = tableMadeText ? kTextKind : kindBefore;
   *rc.view.fileKind = kTextKind;
   rc.docUpdate.m_nFileKind = static_cast<std::int32_t>(kTextKind);
-  if (kindAfter == kTextKind) {
+  if (tableMadeText) {
+    // The view shows the text its buffer now holds; any other view keeps
+    // what it shows (a text's buffer may hold nothing of it).
     rc.docUpdate.m_nLoadState = kOwnUpdate;
     rc.host.RedisplayView();
     rc.docUpdate.m_nLoadState = 0;

@@ -495,6 +495,12 @@ TEST_F(DisplayRun, SavetextOfATextTakesTheDocumentsText) {
   EXPECT_EQ(9u, fileKind);
   // The document's text (the macro itself here) went through the buffer.
   EXPECT_EQ("\tsavetext\tC:\\o.txt\r\n", host.written);
+  // A text is never shown again from the buffer: it may hold nothing of
+  // the text (savetab takes the buffer as it is).
+  const int redisplays = host.redisplays;
+  RunDocument("\tsavetab\tC:\\o.txt\r\n");
+  EXPECT_EQ(redisplays, host.redisplays);
+  EXPECT_EQ(9u, fileKind);
 }
 
 TEST_F(DisplayRun, SaveTextMemoryFailuresEndTheRunWithTheirCodes) {
