@@ -106,6 +106,8 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   bool TakeSkippedPaint() override;
   CString StartCommandLine() override;
   bool RestoreLayoutAtStart() override;
+  void SetTextLayoutWord(int code) override { m_nTextLayoutWord = code; }
+  void SetToolbarWord(int word) override { m_nToolbarWord = word; }
 
   CToolBar m_wndToolBar;
   CStatusBar m_wndStatusBar;

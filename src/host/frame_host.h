@@ -39,6 +39,10 @@ class FrameHost {
   // stripped) and whether the saved window placement is restored.
   virtual CString StartCommandLine() = 0;
   virtual bool RestoreLayoutAtStart() = 0;
+  // The macro's display statement: the text-layout word (applied by the
+  // next ApplyTextLayout) and the toolbar word.
+  virtual void SetTextLayoutWord(int code) { (void)code; }
+  virtual void SetToolbarWord(int word) { (void)word; }
 
  protected:
   ~FrameHost() = default;

@@ -33,6 +33,10 @@ enum class ExecutorKind {
   kReplaceInVariable,  // "replreg": replace inside a variable (macro_replace.h)
   kTextToTable,  // "textcsv", "textauto", ...: the text becomes a table (macro_texttable.h)
   kCountSum,     // "count", "sum" (macro_countsum.h)
+  kSysPara,      // "system_para", "sys_para" (macro_exec_syspara.h)
+  kDisplay,      // the display statement "&Ma" (macro_exec_display.h)
+  kStatus,       // the status statement "&Mt" (macro_exec_display.h)
+  kSaveText,     // "savetext", "savetab" (macro_exec_savetext.h)
 };
 
 struct DispatchRow {

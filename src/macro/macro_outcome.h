@@ -11,6 +11,7 @@ enum class Outcome {
   kErrorExit,   // end through the common error exit
   kExitAtOnce,  // end at once: release the buffers, return -1, nothing else
   kEndRun,      // the end statement "E": end the run
+  kHandOver,    // "text n": leave as kPause does, the run counting as ended (1)
 };
 
 }  // namespace macro

@@ -22,6 +22,9 @@
 #include "macro/macro_codes.h"
 #include "macro/macro_dispatch.h"
 #include "macro/macro_exec_cells.h"
+#include "macro/macro_exec_display.h"
+#include "macro/macro_exec_savetext.h"
+#include "macro/macro_exec_syspara.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
 #include "macro/macro_prepare.h"
@@ -76,7 +79,7 @@ const StatementExecutor* TestExecutorFor(int cls) {
 constexpr int kRunLayouts[] = {0, 1, 8, 11};
 
 // How a run ends.
-enum class RunEnd { kNormal, kError, kEndStatement, kAtOnce, kPause };
+enum class RunEnd { kNormal, kError, kEndStatement, kAtOnce, kPause, kHandOver };
 
 // Buffers one call owns (freed on every exit).
 struct RunBuffers {
@@ -422,6 +425,10 @@ RunEnd Run::Loop() {
         st_.m_nMacroResumePos = static_cast<std::int32_t>(st_.m_nMacroPos);
         st_.m_nMacroSavedLine = st_.m_nCmdLineNo;
         return RunEnd::kPause;
+      case Outcome::kHandOver:
+        st_.m_nMacroResumePos = static_cast<std::int32_t>(st_.m_nMacroPos);
+        st_.m_nMacroSavedLine = st_.m_nCmdLineNo;
+        return RunEnd::kHandOver;
       case Outcome::kErrorExit:
         return RunEnd::kError;
       case Outcome::kExitAtOnce:
@@ -548,6 +555,18 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kCountSum:
         o = MacroExecCountSum(rc_);
         break;
+      case ExecutorKind::kSysPara:
+        o = MacroExecSysPara(rc_);
+        break;
+      case ExecutorKind::kDisplay:
+        o = MacroExecDisplay(rc_);
+        break;
+      case ExecutorKind::kStatus:
+        o = MacroExecStatus(rc_);
+        break;
+      case ExecutorKind::kSaveText:
+        o = MacroExecSaveText(rc_, MacroClassLetter2(p.letter2) == 'b');
+        break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
     }
@@ -614,6 +633,8 @@ int Run::Finish(RunEnd end) {
   switch (end) {
     case RunEnd::kPause:
       return kRunPaused;
+    case RunEnd::kHandOver:
+      return kRunEnded;
     case RunEnd::kAtOnce:
       return kRunStopped;
     default:

@@ -35,6 +35,44 @@ class MacroRunHost : public MacroHost {
   virtual void ClearModified() = 0;
 
   virtual CString UserName() = 0;
+
+  // The display, status, system-parameter and save-text statements. Where
+  // there is no window they do nothing (the defaults).
+  // The view's own split undone when it is split (OnSplitWindow).
+  virtual void UndoViewSplit() {}
+  // The frame's text-layout word set to `code` and the layout applied.
+  virtual void ApplyTextLayoutCode(int code) { (void)code; }
+  // The hide-quotes command (33035): toggles the document's m_bHideQuotes
+  // and shows the table again.
+  virtual void ToggleHideQuotes() {}
+  // The view's column-size digit ("csize").
+  virtual void SetColumnSizeDigit(int digit) { (void)digit; }
+  // The frame's toolbar word.
+  virtual void SetToolbarWord(int word) { (void)word; }
+  // The main window's menu removed.
+  virtual void RemoveMainMenu() {}
+  // The view's background applied again from m_nBackColorIndex.
+  virtual void ApplyBackgroundColor() {}
+  // The hand-over of "text n": the document's path pointed at the view's
+  // for the update, every view updated (the document's update code names
+  // the pane), text pane `pane` (1-4) activated, the path put back.
+  virtual void ShowTextInPane(int pane) { (void)pane; }
+  // The view's timer 25 (resume a paused run) armed after `ms`.
+  virtual void ArmResumeTimer(int ms) { (void)ms; }
+  // The view's edits copied back (RebuildCsvBuffer with the view's kind
+  // and 0): into the document's text for a text. 0 done, -1 no memory.
+  virtual int RebuildCsvBuffer(int kind) {
+    (void)kind;
+    return 0;
+  }
+  // The document's text written to `path` as text (WriteDocument with 3
+  // and 0). 0 written, -1 not (reported).
+  virtual int WriteDocumentText(const CString& path) {
+    (void)path;
+    return -1;
+  }
+  // The page marks of a written rich-text file converted.
+  virtual void ConvertPageMarksFile(const CString& path) { (void)path; }
 };
 
 }  // namespace macro

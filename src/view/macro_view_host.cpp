@@ -13,6 +13,7 @@
 #include "host/pane_layout.h"
 #include "view/dvkview.h"
 #include "view/select_cond_dlg.h"
+#include "view/viewcore/pagemarks.h"
 
 namespace view {
 
@@ -239,6 +240,55 @@ int MacroViewHost::ReplaceAllInText(const CString& command, const CString& opera
   view_.m_strStmtCommand = keptCommand;
   view_.m_strStmtOperand = keptOperand;
   return n;
+// --- display, status, system-parameter and save-text statements -----------
+
+void MacroViewHost::UndoViewSplit() {
+  if (view_.m_nSplitKind != 0) view_.OnSplitWindow();
+}
+
+void MacroViewHost::ApplyTextLayoutCode(int code) {
+  if (!app::g_pFrameHost) return;
+  app::g_pFrameHost->SetTextLayoutWord(code);
+  app::g_pFrameHost->ApplyTextLayout(0, 0);
+}
+
+void MacroViewHost::ToggleHideQuotes() { view_.OnCsvHideQuotes(); }
+
+void MacroViewHost::SetColumnSizeDigit(int digit) { view_.m_nColumnSizeDigit = digit; }
+
+void MacroViewHost::SetToolbarWord(int word) {
+  if (app::g_pFrameHost) app::g_pFrameHost->SetToolbarWord(word);
+}
+
+void MacroViewHost::RemoveMainMenu() {
+  if (app::g_pFrameHost && app::g_pFrameHost->FrameWnd()) app::g_pFrameHost->FrameWnd()->SetMenuHandle(nullptr);
+}
+
+void MacroViewHost::ApplyBackgroundColor() { view_.CycleBackgroundColor(0); }
+
+void MacroViewHost::ShowTextInPane(int pane) {
+  app::DocHost* doc = view_.GetDocument();
+  if (!doc) return;
+  // The pane that takes the text shows the view's file.
+  CString& current = doc->PathFields().m_strCurFile;
+  const CString kept = current;
+  current = view_.m_strViewPath;
+  doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
+  ActivateTextPane(pane);
+  current = kept;
+}
+
+void MacroViewHost::ArmResumeTimer(int ms) {
+  if (view_.m_hWnd) view_.SetTimer(view::kTimerMacroResume, static_cast<UINT>(ms));
+}
+
+int MacroViewHost::RebuildCsvBuffer(int kind) { return view_.RebuildCsvBuffer(kind, 0); }
+
+int MacroViewHost::WriteDocumentText(const CString& path) { return view_.WriteDocument(path, 3, 0); }
+
+void MacroViewHost::ConvertPageMarksFile(const CString& path) {
+  const viewcore::PageMarkFileResult r = viewcore::RtfConvertPageMarksFile(path);
+  if (!r.ok && !r.message.IsEmpty()) view_.ReportMessage(2, r.message);
 }
 
 }  // namespace view

@@ -50,6 +50,19 @@ class MacroViewHost final : public macro::MacroRunHost {
 
   // The replace statement on text that is not a table.
   int ReplaceAllInText(const CString& command, const CString& operand, int flags) override;
+  // The display, status, system-parameter and save-text statements.
+  void UndoViewSplit() override;
+  void ApplyTextLayoutCode(int code) override;
+  void ToggleHideQuotes() override;
+  void SetColumnSizeDigit(int digit) override;
+  void SetToolbarWord(int word) override;
+  void RemoveMainMenu() override;
+  void ApplyBackgroundColor() override;
+  void ShowTextInPane(int pane) override;
+  void ArmResumeTimer(int ms) override;
+  int RebuildCsvBuffer(int kind) override;
+  int WriteDocumentText(const CString& path) override;
+  void ConvertPageMarksFile(const CString& path) override;
 
  private:
   CDvkView& view_;

@@ -234,6 +234,10 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 4) want = ExecutorKind::kReplaceInVariable;
     if (c == 21) want = ExecutorKind::kTextToTable;
     if (c == 17) want = ExecutorKind::kCountSum;
+    if (c == 3) want = ExecutorKind::kSysPara;
+    if (c == 13) want = ExecutorKind::kDisplay;
+    if (c == 14) want = ExecutorKind::kStatus;
+    if (c == 20) want = ExecutorKind::kSaveText;
     EXPECT_EQ(want, rows[k].executor) << "class " << c;
     EXPECT_NE(std::string(), rows[k].family);
     const bool rebuilds = c == 10 || c == 26 || c == 50 || c == 51 || c == 57;

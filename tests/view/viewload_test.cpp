@@ -294,6 +294,20 @@ TEST(UpdatePlan, CodesOfTheTextViews) {
   s.paneIndex = 3;
   s.takesContent = false;
   EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kHandOver);
+  // The macro's hand-over sets load state 99 for it: pane n still takes the
+  // text, a table in another pane keeps what it shows.
+  for (UpdateCode c : {UpdateCode::kHandOverPane1, UpdateCode::kHandOverPane2, UpdateCode::kHandOverPane3,
+                       UpdateCode::kHandOverPane4}) {
+    UpdateState h = Active(c);
+    h.loadState = 99;
+    h.viewShowsTable = true;
+    h.viewHasBuffer = true;
+    h.paneIndex = app::PaneOfHandOverCode(c);
+    EXPECT_EQ(PlanUpdate(h).step, UpdateStep::kHandOver) << static_cast<int>(c);
+    h.paneIndex = h.paneIndex % 4 + 1;
+    EXPECT_EQ(PlanUpdate(h).step, UpdateStep::kNothing) << static_cast<int>(c);
+  }
+  EXPECT_EQ(UpdateCode::kHandOverPane3, app::HandOverCode(3));
   EXPECT_EQ(PlanUpdate(Active(UpdateCode::kClearCheckList)).step, UpdateStep::kClearCheckList);
   for (UpdateCode c : {UpdateCode::kMoved, UpdateCode::kRedrawAll, UpdateCode::kAfterMouse})
     EXPECT_EQ(PlanUpdate(Active(c)).step, UpdateStep::kInvalidate) << static_cast<int>(c);

@@ -16,7 +16,12 @@ enum class UpdateCode : std::uint32_t {
   kAfterMouse = 7,       // after a mouse action: redraw; list reload
   kSideMacro = 15,       // run the side's macro file
   kClearCheckList = 51,  // the other panes clear their check list
-  // 16 * n + 1 (17, 33, 49, 65): text pane n takes the document's text; see HandOverCode.
+  // 16 * n + 1: text pane n takes the document's text (the macro's "text n",
+  // 1 and 3 swapped by the statement); see HandOverCode.
+  kHandOverPane1 = 17,
+  kHandOverPane2 = 33,
+  kHandOverPane3 = 49,
+  kHandOverPane4 = 65,
 };
 
 // "text n" hand-over: the code 16 * n + 1 of pane n (1-4); kNone for others.

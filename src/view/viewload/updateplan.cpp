@@ -32,6 +32,13 @@ UpdatePlan PlanUpdate(const UpdateState& s) {
     p.step = UpdateStep::kMacroGraphText;
     return p;
   }
+  // The hand-over of a macro's "text n" goes to pane n also under load
+  // state 99 (the statement sets it for the update); the other panes keep
+  // what they show.
+  if (const int pane = app::PaneOfHandOverCode(s.code)) {
+    p.step = pane == s.paneIndex ? UpdateStep::kHandOver : UpdateStep::kNothing;
+    return p;
+  }
   // Load state 99: the view redraws from its own buffer, whatever the code.
   if (s.loadState == 99) {
     if (!s.viewShowsTable) p.step = UpdateStep::kRedrawOwnText;
@@ -43,10 +50,6 @@ UpdatePlan PlanUpdate(const UpdateState& s) {
     // Every pane on screen shows the new document: one left with the old
     // text would write that text over the new file when edited and saved.
     p.step = s.takesContent || s.shownBeside ? UpdateStep::kTakeContent : UpdateStep::kNothing;
-    return p;
-  }
-  if (const int pane = app::PaneOfHandOverCode(s.code)) {
-    p.step = pane == s.paneIndex ? UpdateStep::kHandOver : UpdateStep::kNothing;
     return p;
   }
   switch (s.code) {
