@@ -29,6 +29,7 @@ enum class ExecutorKind {
   kReturn,       // "return", or "E" inside a '$' subroutine
   kBreak,        // "BK": in debug mode it becomes the stop statement "7"
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
+  kInput,        // the input statements and the IME switch (macro_input.h)
 };
 
 struct DispatchRow {

@@ -24,6 +24,7 @@
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
+#include "macro/macro_input.h"
 #include "macro/macro_prepare.h"
 #include "macro/macro_run_errors.h"
 #include "macro/macro_run_start.h"
@@ -533,6 +534,9 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         // In debug mode the break stops as the statement "7" does.
         if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
         break;
+      case ExecutorKind::kInput:
+        o = MacroExecInput(rc_);
+        break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
     }
@@ -700,9 +704,17 @@ void SetTestExecutor(int cls, StatementExecutor fn) {
 }
 
 int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString folder) {
-  (void)arg;  // read by the input statements of a mode-12 run
   MacroState& st = rc.state;
   const bool nested = st.m_bMacroRunActive != 0;
+  // The input statements of a mode-12 run answer from `arg`; a run that is
+  // neither resumed nor sharing the outer run's state starts it afresh.
+  const CString outerArg = st.m_strMacroArg;
+  const std::int32_t outerArgPos = st.m_nMacroArgPos;
+  if (st.m_nMacroResumePos == 0 && !(nested && (mode == kRunStatement || mode == kRunText))) {
+    st.m_strMacroArg = mode == kRunNestedFile ? arg : CString();
+    st.m_nMacroArgPos = 0;
+    if (!nested) st.m_nInsertedMacroEnd = 0;
+  }
   if (!nested) return [&] {
     ActiveRun active(st);
     Run run(rc, mode, std::move(source), std::move(folder), false);
@@ -716,6 +728,8 @@ int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString
     result = run.Go();
   }
   outer.PutBack(st);
+  st.m_strMacroArg = outerArg;
+  st.m_nMacroArgPos = outerArgPos;
   return result;
 }
 
