@@ -30,10 +30,6 @@ int ReadSlotNumber(const std::string& s, std::size_t* pos) {
 
 bool InVarRange(int n) { return n >= 1 && n <= kLastVarSlot; }
 
-void SetVar(MacroState& st, int n, const CString& text) {
-  if (InVarRange(n)) st.m_strMacroVars[n] = text;
-}
-
 CString Decimal(long long n) {
   CString s;
   s.Format("%lld", n);
