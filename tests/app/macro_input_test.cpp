@@ -4,6 +4,8 @@
 // an inserted macro, the selection-condition dialog 187 and the IME switch.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <functional>
@@ -58,7 +60,7 @@ TEST_F(MacroInputTest, InputHoldPausesAndOkResumesTheRunWithTheText) {
   ASSERT_NE(nullptr, v);
   std::string seen = "not run";
   ProbeStatement probe([&seen](macro::MacroState& st) { seen = st.m_strMacroVars[180].GetString(); });
-  EXPECT_EQ(macro::kRunPaused, RunFile(v, "hold.rmc", "\tinputhold180:Name@Go;Stop\tYour name?\r\n\tsystem_para\t\r\n"));
+  EXPECT_EQ(macro::kRunPaused, RunFile(v, "hold.rmc", "\tinputhold:180:Name@Go;Stop\tYour name?\r\n\tsystem_para\t\r\n"));
   EXPECT_EQ("not run", seen);
   CInputDlg& dlg = Dialogs(v).HoldInput();
   ASSERT_TRUE(dlg.IsOpen());
