@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "csv/csv_table.h"
+#include "fw/sjis.h"
 #include "macro/macro_address.h"
 #include "macro/macro_argcursor.h"
 #include "macro/macro_host.h"
@@ -59,7 +60,8 @@ std::vector<CString> ChoiceTexts(const CString& operand) {
   const std::string& s = operand.Str();
   std::size_t p = 0;
   for (int k = 0; k < kChoiceTexts; ++k) {
-    const std::size_t bar = s.find('|', p);
+    const int found = MacroFindSjisByte(operand, '|', static_cast<int>(p));
+    const std::size_t bar = found < 0 ? std::string::npos : static_cast<std::size_t>(found);
     if (bar == std::string::npos) {
       parts.emplace_back(s.substr(p));
       break;
@@ -142,19 +144,28 @@ void MacroDialogSetResult(MacroState& st, MacroHost& host, int kind, const CStri
   host.ArmMacroResume(1);
 }
 
+int MacroFindSjisByte(const CString& text, char c, int from) {
+  const std::string& s = text.Str();
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    if (static_cast<int>(k) >= from && s[k] == c) return static_cast<int>(k);
+    if (fw::IsSjisLeadByte(static_cast<unsigned char>(s[k]))) ++k;
+  }
+  return -1;
+}
+
 void MacroInputTexts(const CString& command, CString* t1, CString* t2, CString* t3) {
   t1->Empty(), t2->Empty(), t3->Empty();
-  const int colon = command.Find(':');
+  const int colon = MacroFindSjisByte(command, ':');
   if (colon < 0) return;
   const CString rest = command.Mid(colon + 1);
-  const int at = rest.Find('@');
+  const int at = MacroFindSjisByte(rest, '@');
   if (at < 0) {
     *t1 = rest;
     return;
   }
   *t1 = rest.Left(at);
   const CString after = rest.Mid(at + 1);
-  const int semi = after.Find(';');
+  const int semi = MacroFindSjisByte(after, ';');
   if (semi < 0) {
     *t2 = after;
     return;
@@ -217,7 +228,10 @@ UserDialogRun MacroRunUserDialog(UserDialogScope& sc, char letter, int v1, int v
     case 'm': {
       MacroInputRequest r;
       r.text = Var(st, v1);
-      const int semi = st.m_strStmtCommand.ReverseFind(';');
+      int semi = -1;
+      for (int at = MacroFindSjisByte(st.m_strStmtCommand, ';'); at >= 0;
+           at = MacroFindSjisByte(st.m_strStmtCommand, ';', at + 1))
+        semi = at;
       if (semi >= 0) r.tail = st.m_strStmtCommand.Mid(semi + 1);
       r.operand = operand;
       r.mode = v2;

@@ -46,6 +46,11 @@ struct UserDialogScope {
   CString fontFace;                         // the "btitle" font
 };
 
+// The first `c` in `text` from `from` on that is a character of its own,
+// never the second byte of a double-byte character ('@', '\\' and '|' can
+// be one); -1 when there is none.
+int MacroFindSjisByte(const CString& text, char c, int from = 0);
+
 // T1, T2 and T3 of a command: after its first ':', cut at the first '@' and
 // the rest at the first ';'.
 void MacroInputTexts(const CString& command, CString* t1, CString* t2, CString* t3);

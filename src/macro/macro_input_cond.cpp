@@ -53,7 +53,7 @@ csv::CondDialogValues MacroCondDialogFill(MacroState& st, bool extended, const C
   for (int k = 0; k < vars && k < static_cast<int>(t.fields.size()); ++k) {
     const std::size_t f = static_cast<std::size_t>(k);
     CString& var = st.m_strMacroVars[kFirstCondVar + k];
-    const int bar = var.Find('|');
+    const int bar = MacroFindSjisByte(var, '|');
     const CString first = bar >= 0 ? var.Left(bar) : var;
     var = bar >= 0 ? var.Mid(bar + 1) : CString();
     if (f < v.prompts.size()) v.prompts[f] = first.Str();

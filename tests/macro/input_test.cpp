@@ -328,6 +328,8 @@ TEST(RunUserDialog, InputTextsOfTheCommand) {
       {"&Ih:Title@Go;Stop", "Title", "Go", "Stop"},
       {"&Ih:@;No", "", "", "No"},
       {"&Ih:a@b", "a", "b", ""},
+      // A full-width blank ends in '@' (0x81 0x40) and stays in its text.
+      {"&Ih:名前　入力@決定;中止", "名前　入力", "決定", "中止"},
   };
   for (const Case& c : cases) {
     CString t1, t2, t3;
@@ -384,6 +386,10 @@ TEST(RunUserDialog, MenuAndChoice) {
   EXPECT_EQ("C", std::string(f.host.lastChoice.buttons[2].GetString()));
   EXPECT_EQ("", std::string(f.host.lastChoice.buttons[3].GetString()));
   EXPECT_EQ("Pick", std::string(f.host.lastChoice.title.GetString()));
+  // 'ポ' ends in '|' (0x83 0x7C): no cut inside it.
+  f.Run("&In", "選択|ポスト|B", 'n', 181, 0);
+  EXPECT_EQ("ポスト", std::string(f.host.lastChoice.buttons[0].GetString()));
+  EXPECT_EQ("B", std::string(f.host.lastChoice.buttons[1].GetString()));
   f.Run("&In", "t|1|2|3|4|5|6|7", 'n', 181, 0);
   EXPECT_EQ("5", std::string(f.host.lastChoice.buttons[4].GetString()));  // six texts at most
   EXPECT_EQ(macro::UserDialogRun::kOpen, f.Run("&Ip", "t|a|b", 'p', 182, 0));
