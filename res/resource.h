@@ -397,3 +397,19 @@
 #define IDC_ROWCOL_LIST_DOWN 1053
 #define IDC_ROWCOL_COPY_VERTICAL 1042
 #define IDC_ROWCOL_COPY_HORIZONTAL 1043
+
+// The macro's choice dialog (res/dialogs.rc): five numbered buttons beside
+// their texts, the message and the hidden answer.
+#define IDD_CHOICE 189
+#define IDC_CHOICE_BUTTON1 1042
+#define IDC_CHOICE_BUTTON2 1043
+#define IDC_CHOICE_BUTTON3 1049
+#define IDC_CHOICE_BUTTON4 1015
+#define IDC_CHOICE_BUTTON5 1016
+#define IDC_CHOICE_TEXT1 1036
+#define IDC_CHOICE_TEXT2 1089
+#define IDC_CHOICE_TEXT3 1090
+#define IDC_CHOICE_TEXT4 1047
+#define IDC_CHOICE_TEXT5 1050
+#define IDC_CHOICE_ANSWER 1048
+#define IDC_CHOICE_MESSAGE 1051

@@ -23,7 +23,7 @@ constexpr DispatchRow kDispatch[] = {
     {9, E::kErrorSwitch, "error switch \"eror_on\", \"eror_off\"", false},
     {10, E::kLater, "row and line statements (\"&R\", \"&&\", \"&Y\")", true},
     {11, E::kLater, "window placement (\"&W\")", false},
-    {12, E::kLater, "input and IME (\"&I\")", false},
+    {12, E::kInput, "input and IME (\"&I\")", false},
     {13, E::kDisplay, "display switch (\"&Ma\")", false},
     {14, E::kStatus, "status words (\"&Mt\")", false},
     {15, E::kLater, "message statements (\"&M\")", false},

@@ -37,6 +37,7 @@ enum class ExecutorKind {
   kDisplay,      // the display statement "&Ma" (macro_exec_display.h)
   kStatus,       // the status statement "&Mt" (macro_exec_display.h)
   kSaveText,     // "savetext", "savetab" (macro_exec_savetext.h)
+  kInput,        // the input statements and the IME switch (macro_input.h)
 };
 
 struct DispatchRow {

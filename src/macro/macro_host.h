@@ -6,6 +6,7 @@
 #include "csv/csv_selectcond.h"
 #include "fw/cstring.h"
 #include "macro/macro_cellformat.h"
+#include "macro/macro_input_host.h"
 #include "macro/macro_sharedmem.h"
 
 namespace macro {
@@ -89,6 +90,50 @@ class MacroHost {
   virtual int ReplaceAllInText(const CString& command, const CString& operand, int flags) {
     (void)command, (void)operand, (void)flags;
     return 0;
+  }
+
+  // --- Input statements, user dialogs and dialog results ---
+  // The resume timer armed on the view (the answer of an open dialog).
+  virtual void ArmMacroResume(int ms) { (void)ms; }
+  // The IME of the view's window: the state it had (1 open, 0 closed), then
+  // opened or closed; -1 without an IME context (nothing is changed).
+  virtual int SwitchIme(bool open) {
+    (void)open;
+    return -1;
+  }
+  // Modal one-line input box; kDialogOk with r.text the text typed.
+  virtual int RunInputBox(InputBoxRequest& r) {
+    (void)r;
+    return kDialogCancel;
+  }
+  // The view's own input box, open beside the view; false when it cannot be shown.
+  virtual bool OpenHoldInput(const InputBoxRequest& r) {
+    (void)r;
+    return false;
+  }
+  virtual bool HoldInputOpen() { return false; }
+  virtual CString HoldInputText() { return CString(); }
+  virtual void SetHoldInputText(const CString& text) { (void)text; }
+  virtual void CloseHoldInput() {}
+  // Modal macro input box (180); kDialogOk with r.text the text typed.
+  virtual int RunMacroInput(MacroInputRequest& r) {
+    (void)r;
+    return kDialogCancel;
+  }
+  // Modal choice dialog; kDialogOk with r.answer the button's digit.
+  virtual int RunChoice(ChoiceRequest& r) {
+    (void)r;
+    return kDialogCancel;
+  }
+  // The view's own choice dialog, open beside the view (an open one closed first).
+  virtual bool OpenChoice(const ChoiceRequest& r) {
+    (void)r;
+    return false;
+  }
+  // Plain text onto the clipboard; false when it cannot be opened.
+  virtual bool SetClipboardText(const CString& text) {
+    (void)text;
+    return false;
   }
 };
 

@@ -27,6 +27,7 @@
 #include "macro/macro_exec_syspara.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
+#include "macro/macro_input.h"
 #include "macro/macro_prepare.h"
 #include "macro/macro_replace.h"
 #include "macro/macro_run_errors.h"
@@ -567,6 +568,9 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kSaveText:
         o = MacroExecSaveText(rc_, MacroClassLetter2(p.letter2) == 'b');
         break;
+      case ExecutorKind::kInput:
+        o = MacroExecInput(rc_);
+        break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
     }
@@ -736,9 +740,17 @@ void SetTestExecutor(int cls, StatementExecutor fn) {
 }
 
 int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString folder) {
-  (void)arg;  // read by the input statements of a mode-12 run
   MacroState& st = rc.state;
   const bool nested = st.m_bMacroRunActive != 0;
+  // The input statements of a mode-12 run answer from `arg`; a run that is
+  // neither resumed nor sharing the outer run's state starts it afresh.
+  const CString outerArg = st.m_strMacroArg;
+  const std::int32_t outerArgPos = st.m_nMacroArgPos;
+  if (st.m_nMacroResumePos == 0 && !(nested && (mode == kRunStatement || mode == kRunText))) {
+    st.m_strMacroArg = mode == kRunNestedFile ? arg : CString();
+    st.m_nMacroArgPos = 0;
+    if (!nested) st.m_nInsertedMacroEnd = 0;
+  }
   if (!nested) return [&] {
     ActiveRun active(st);
     Run run(rc, mode, std::move(source), std::move(folder), false);
@@ -755,6 +767,8 @@ int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString
   const long long total = static_cast<long long>(outer.replaceTotal) + st.m_nMacroReplaceTotal;
   outer.PutBack(st);
   st.m_nMacroReplaceTotal = static_cast<std::int32_t>(std::clamp<long long>(total, 0, INT32_MAX));
+  st.m_strMacroArg = outerArg;
+  st.m_nMacroArgPos = outerArgPos;
   return result;
 }
 

@@ -9,6 +9,7 @@
 
 #include "fw/cstring.h"
 #include "macro/macro_lines.h"
+#include "macro/macro_userdlg.h"
 
 namespace macro {
 
@@ -171,6 +172,15 @@ struct MacroState {
   // (bounded), and whether "stack over eror" was shown in the outermost one.
   std::int32_t m_nFuncLineDepth = 0;
   std::uint32_t m_bFuncLineStackShown = 0;
+
+  // Input statements and user dialogs: the user dialog's slots; the end of
+  // the text a load statement inserted into the running macro (0: none);
+  // the argument text of a nested run (mode 12) and the read position of its
+  // answers, kept across a resume.
+  UserDialogState m_userDialog;
+  std::int32_t m_nInsertedMacroEnd = 0;
+  CString m_strMacroArg;
+  std::int32_t m_nMacroArgPos = 0;
 };
 
 }  // namespace macro

@@ -1,25 +1,38 @@
 #include "view/macro_view_host.h"
 
 #include "macroui/macro_input_dlg.h"
+#include "macroui/choice_rules.h"
+#include "macroui/inputdlg.h"
+#include "macroui/macro_dialogs.h"
 #include "macroui/varview_dlg.h"
 
 #include <cstdio>
 #include <string>
 
+#include <imm.h>
+
+#include "fw/clipboard.h"
 #include "fw/clock.h"
 #include "fw/msgbox.h"
 #include "host/doc_host.h"
 #include "host/frame_host.h"
 #include "host/pane_layout.h"
 #include "view/dvkview.h"
+#include "macro/macro_input.h"
 #include "view/select_cond_dlg.h"
 #include "view/viewcore/pagemarks.h"
+#include "view/view_fields.h"
+#include "res/resource.h"
 
 namespace view {
 
 namespace {
 constexpr int kSjisText = SF_TEXT | SF_USECODEPAGE | (932 << 16);
 }
+
+MacroViewHost::MacroViewHost(CDvkView& view) : view_(view) {}
+
+MacroViewHost::~MacroViewHost() = default;
 
 CString MacroViewHost::GetText() {
   std::string text = view_.StreamOut(kSjisText);
@@ -290,5 +303,130 @@ void MacroViewHost::ConvertPageMarksFile(const CString& path) {
   const viewcore::PageMarkFileResult r = viewcore::RtfConvertPageMarksFile(path);
   if (!r.ok && !r.message.IsEmpty()) view_.ReportMessage(2, r.message);
 }
+
+// --- Input statements, user dialogs and dialog results ---------------------------
+
+macroui::MacroDialogs& MacroViewHost::Dialogs() {
+  if (!dialogs_) dialogs_ = std::make_unique<macroui::MacroDialogs>();
+  return *dialogs_;
+}
+
+void MacroViewHost::DialogAnswered(int kind) {
+  macroui::MacroDialogs& d = Dialogs();
+  if (kind == macro::kResultInput)
+    macro::MacroDialogSetResult(view_.Macro(), *this, kind, d.HoldInput().m_strInput, d.HoldInput().m_nMacroTarget);
+  else if (kind == macro::kResultChoice)
+    macro::MacroDialogSetResult(view_.Macro(), *this, kind, d.Choice().m_strAnswer, d.Choice().m_nMacroTarget);
+  else
+    macro::MacroDialogSetResult(view_.Macro(), *this, kind);
+}
+
+void MacroViewHost::ArmMacroResume(int ms) {
+  if (view_.m_hWnd) view_.SetTimer(view::kTimerMacroResume, static_cast<UINT>(ms));
+}
+
+int MacroViewHost::SwitchIme(bool open) {
+  HIMC imc = ::ImmGetContext(view_.m_hWnd);
+  if (imc == nullptr) return -1;
+  const int was = ::ImmGetOpenStatus(imc) ? 1 : 0;
+  ::ImmSetOpenStatus(imc, open ? TRUE : FALSE);
+  ::ImmReleaseContext(view_.m_hWnd, imc);
+  return was;
+}
+
+namespace {
+
+void FillInput(CInputDlg& dlg, const macro::InputBoxRequest& r) {
+  dlg.m_strInput = r.text;
+  dlg.m_strPrompt = r.prompt;
+  dlg.m_nMode = r.mode;
+  dlg.m_strTitle = r.title;
+  dlg.m_strOkText = r.okText;
+  dlg.m_strCancelText = r.cancelText;
+}
+
+void FillChoice(CChoiceDlg& dlg, const macro::ChoiceRequest& r) {
+  dlg.m_strMessage = r.text;
+  for (int k = 0; k < macroui::kChoiceCount; ++k) dlg.m_strChoice[k] = r.buttons[k];
+  dlg.m_strTitle = r.title;
+  dlg.m_strAnswer.Empty();
+}
+
+}  // namespace
+
+void MacroViewHost::PlaceBesideView(CWnd& dialog) {
+  CRect d, v;
+  dialog.GetWindowRect(&d);
+  view_.GetWindowRect(&v);
+  const macroui::Rect r =
+      macroui::PlaceBesideView({d.left, d.top, d.right, d.bottom}, {v.left, v.top, v.right, v.bottom});
+  dialog.MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+int MacroViewHost::RunInputBox(macro::InputBoxRequest& r) {
+  CInputDlg dlg(&view_);
+  FillInput(dlg, r);
+  if (dlg.DoModal() != IDOK) return macro::kDialogCancel;
+  r.text = dlg.m_strInput;
+  return macro::kDialogOk;
+}
+
+bool MacroViewHost::OpenHoldInput(const macro::InputBoxRequest& r) {
+  CInputDlg& dlg = Dialogs().HoldInput();
+  FillInput(dlg, r);
+  dlg.m_nMacroTarget = r.target;
+  dlg.m_onMacroResult = [this](int kind) { DialogAnswered(kind); };
+  if (!dlg.CreateBeside(&view_)) return false;
+  PlaceBesideView(dlg);
+  return true;
+}
+
+bool MacroViewHost::HoldInputOpen() { return dialogs_ && dialogs_->HoldInput().IsOpen(); }
+
+CString MacroViewHost::HoldInputText() {
+  CString text;
+  if (HoldInputOpen()) Dialogs().HoldInput().GetDlgItemText(IDC_INPUT_TEXT, text);
+  return text;
+}
+
+void MacroViewHost::SetHoldInputText(const CString& text) {
+  if (HoldInputOpen()) Dialogs().HoldInput().SetDlgItemText(IDC_INPUT_TEXT, text.GetString());
+}
+
+void MacroViewHost::CloseHoldInput() {
+  if (HoldInputOpen()) Dialogs().HoldInput().DestroyWindow();
+}
+
+int MacroViewHost::RunMacroInput(macro::MacroInputRequest& r) {
+  CMacroInputDlg dlg(&view_);
+  dlg.m_strInputText = r.text;
+  dlg.m_strPromptText = r.operand;
+  dlg.m_strOptions = r.tail;
+  if (static_cast<int>(dlg.DoModal()) != IDOK) return macro::kDialogCancel;
+  r.text = dlg.m_strInputText;
+  return macro::kDialogOk;
+}
+
+int MacroViewHost::RunChoice(macro::ChoiceRequest& r) {
+  // An open choice dialog is closed before the next one shows.
+  if (dialogs_ && dialogs_->Choice().IsOpen()) dialogs_->Choice().DestroyWindow();
+  CChoiceDlg dlg(&view_);
+  FillChoice(dlg, r);
+  if (dlg.DoModal() != IDOK) return macro::kDialogCancel;
+  r.answer = dlg.m_strAnswer;
+  return macro::kDialogOk;
+}
+
+bool MacroViewHost::OpenChoice(const macro::ChoiceRequest& r) {
+  CChoiceDlg& dlg = Dialogs().Choice();
+  FillChoice(dlg, r);
+  dlg.m_nMacroTarget = r.target;
+  dlg.m_onMacroResult = [this](int kind) { DialogAnswered(kind); };
+  if (!dlg.CreateBeside(&view_)) return false;
+  PlaceBesideView(dlg);
+  return true;
+}
+
+bool MacroViewHost::SetClipboardText(const CString& text) { return fw::SetClipboardText(view_.m_hWnd, text.Str()); }
 
 }  // namespace view

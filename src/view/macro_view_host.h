@@ -3,16 +3,23 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "macro/macro_run_host.h"
 
 class CDvkView;
+class CWnd;
+
+namespace macroui {
+class MacroDialogs;
+}
 
 namespace view {
 
 class MacroViewHost final : public macro::MacroRunHost {
  public:
-  explicit MacroViewHost(CDvkView& view) : view_(view) {}
+  explicit MacroViewHost(CDvkView& view);
+  ~MacroViewHost() override;
 
   CString GetText() override;
   void GetSelection(long* start, long* end) override;
@@ -63,10 +70,30 @@ class MacroViewHost final : public macro::MacroRunHost {
   int RebuildCsvBuffer(int kind) override;
   int WriteDocumentText(const CString& path) override;
   void ConvertPageMarksFile(const CString& path) override;
+  // Input statements, user dialogs and dialog results (macro/macro_input.h).
+  void ArmMacroResume(int ms) override;
+  int SwitchIme(bool open) override;
+  int RunInputBox(macro::InputBoxRequest& r) override;
+  bool OpenHoldInput(const macro::InputBoxRequest& r) override;
+  bool HoldInputOpen() override;
+  CString HoldInputText() override;
+  void SetHoldInputText(const CString& text) override;
+  void CloseHoldInput() override;
+  int RunMacroInput(macro::MacroInputRequest& r) override;
+  int RunChoice(macro::ChoiceRequest& r) override;
+  bool OpenChoice(const macro::ChoiceRequest& r) override;
+  bool SetClipboardText(const CString& text) override;
+  // The dialogs the view keeps open beside it, and the answer of one of them
+  // (MacroDialogSetResult with its kind).
+  macroui::MacroDialogs& Dialogs();
+  void DialogAnswered(int kind);
 
  private:
+  void PlaceBesideView(CWnd& dialog);
+
   CDvkView& view_;
   std::uint64_t lastTracePaint_ = 0;  // tick of the trace's last forced repaint
+  std::unique_ptr<macroui::MacroDialogs> dialogs_;
 };
 
 }  // namespace view

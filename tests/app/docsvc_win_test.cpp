@@ -12,7 +12,7 @@
 
 #include "core/docdata/settings_files.h"
 #include "core/docsvc/schedule_runner.h"
-#include "app/inputdlg.h"
+#include "macroui/inputdlg.h"
 #include "app/schedmsg_dlg.h"
 #include "fw/clock.h"
 #include "fw/uihooks.h"

@@ -238,6 +238,7 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 13) want = ExecutorKind::kDisplay;
     if (c == 14) want = ExecutorKind::kStatus;
     if (c == 20) want = ExecutorKind::kSaveText;
+    if (c == 12) want = ExecutorKind::kInput;
     EXPECT_EQ(want, rows[k].executor) << "class " << c;
     EXPECT_NE(std::string(), rows[k].family);
     const bool rebuilds = c == 10 || c == 26 || c == 50 || c == 51 || c == 57;

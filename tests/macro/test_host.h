@@ -2,6 +2,7 @@
 // preset value, and has no editor behind it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,77 @@ class TestHost : public macro::MacroHost {
   CString ListDir(int n) override { return CString(n == 2 ? listDir2 : listDir1); }
   int ActiveSide() override { return side; }
   CString ParamPath() override { return CString(paramPath); }
+  // Input statements and user dialogs: the dialogs asked for ("input",
+  // "menu", "choice", "hold", "openchoice", "cond187", "cond188"), the last
+  // requests, and the answers given (dialogAnswer with dialogText; onCond
+  // edits a selection-condition dialog's values, condOk answers it).
+  std::vector<std::string> dialogs;
+  std::vector<int> resumeArms;  // ArmMacroResume intervals
+  int dialogAnswer = macro::kDialogOk;
+  std::string dialogText;
+  macro::InputBoxRequest lastInput;
+  macro::MacroInputRequest lastMenu;
+  macro::ChoiceRequest lastChoice;
+  bool holdOpen = false;
+  std::string holdText;
+  std::function<void(csv::CondDialogValues&)> onCond;
+  bool condOk = true;
+  csv::CondDialogValues lastCond;
+  bool clipboardOk = true;
+  std::string clipboard = "before";
+  int imeState = -1;  // -1: no IME context
+  std::vector<int> imeSwitches;
+
+  void ArmMacroResume(int ms) override { resumeArms.push_back(ms); }
+  int SwitchIme(bool open) override {
+    if (imeState >= 0) imeSwitches.push_back(open ? 1 : 0);
+    return imeState;
+  }
+  int RunInputBox(macro::InputBoxRequest& r) override {
+    dialogs.push_back("input");
+    lastInput = r;
+    if (dialogAnswer == macro::kDialogOk) r.text = CString(dialogText);
+    return dialogAnswer;
+  }
+  bool OpenHoldInput(const macro::InputBoxRequest& r) override {
+    dialogs.push_back("hold");
+    lastInput = r;
+    holdOpen = true;
+    holdText = r.text.GetString();
+    return true;
+  }
+  bool HoldInputOpen() override { return holdOpen; }
+  CString HoldInputText() override { return CString(holdText); }
+  void SetHoldInputText(const CString& text) override { holdText = text.GetString(); }
+  void CloseHoldInput() override { holdOpen = false; }
+  int RunMacroInput(macro::MacroInputRequest& r) override {
+    dialogs.push_back("menu");
+    lastMenu = r;
+    if (dialogAnswer == macro::kDialogOk) r.text = CString(dialogText);
+    return dialogAnswer;
+  }
+  int RunChoice(macro::ChoiceRequest& r) override {
+    dialogs.push_back("choice");
+    lastChoice = r;
+    if (dialogAnswer == macro::kDialogOk) r.answer = CString(dialogText);
+    return dialogAnswer;
+  }
+  bool OpenChoice(const macro::ChoiceRequest& r) override {
+    dialogs.push_back("openchoice");
+    lastChoice = r;
+    return true;
+  }
+  bool RunSelectCondDialog(bool extended, csv::CondDialogValues& values) override {
+    dialogs.push_back(extended ? "cond188" : "cond187");
+    lastCond = values;
+    if (onCond) onCond(values);
+    return condOk;
+  }
+  bool SetClipboardText(const CString& text) override {
+    if (!clipboardOk) return false;
+    clipboard = text.GetString();
+    return true;
+  }
 };
 
 }  // namespace macrotest
