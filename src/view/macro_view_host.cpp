@@ -253,6 +253,8 @@ int MacroViewHost::ReplaceAllInText(const CString& command, const CString& opera
   view_.m_strStmtCommand = keptCommand;
   view_.m_strStmtOperand = keptOperand;
   return n;
+}
+
 // --- display, status, system-parameter and save-text statements -----------
 
 void MacroViewHost::UndoViewSplit() {
