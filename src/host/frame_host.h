@@ -40,6 +40,11 @@ class FrameHost {
   virtual CString StartCommandLine() = 0;
   virtual bool RestoreLayoutAtStart() = 0;
 
+  // The window statement of macros: the frame's text-layout word set, and
+  // the layout cycle with (shift, apply) (apply 0 applies the word).
+  virtual void SetTextLayoutWord(int word) { (void)word; }
+  virtual void CycleTextLayout(int shift, int apply) { (void)shift, (void)apply; }
+
  protected:
   ~FrameHost() = default;
 };

@@ -29,6 +29,8 @@ enum class ExecutorKind {
   kReturn,       // "return", or "E" inside a '$' subroutine
   kBreak,        // "BK": in debug mode it becomes the stop statement "7"
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
+  kMessage,      // class 15: message boxes, msgif, check, the processing dialog (macro_exec_message.h)
+  kWindow,       // class 11: the window statement "&W" (macro_exec_message.h)
 };
 
 struct DispatchRow {

@@ -16,12 +16,14 @@
 #include "fw/clock.h"
 #include "fw/file.h"
 #include "fw/uihooks.h"
+#include "macro/macro_argcursor.h"
 #include "macro/macro_address.h"
 #include "macro/macro_call.h"
 #include "macro/macro_classify.h"
 #include "macro/macro_codes.h"
 #include "macro/macro_dispatch.h"
 #include "macro/macro_exec_cells.h"
+#include "macro/macro_exec_message.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
 #include "macro/macro_prepare.h"
@@ -533,6 +535,12 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         // In debug mode the break stops as the statement "7" does.
         if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
         break;
+      case ExecutorKind::kMessage:
+        o = MacroRunMessageStatement(rc_, text_.data(), TextEnd());
+        break;
+      case ExecutorKind::kWindow:
+        o = MacroRunWindowStatement(rc_);
+        break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
     }
@@ -700,9 +708,9 @@ void SetTestExecutor(int cls, StatementExecutor fn) {
 }
 
 int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString folder) {
-  (void)arg;  // read by the input statements of a mode-12 run
   MacroState& st = rc.state;
   const bool nested = st.m_bMacroRunActive != 0;
+  const MacroArgScope args(st, mode, arg, nested);  // read by msgif and the input statements
   if (!nested) return [&] {
     ActiveRun active(st);
     Run run(rc, mode, std::move(source), std::move(folder), false);

@@ -171,6 +171,13 @@ struct MacroState {
   // (bounded), and whether "stack over eror" was shown in the outermost one.
   std::int32_t m_nFuncLineDepth = 0;
   std::uint32_t m_bFuncLineStackShown = 0;
+
+  // Messages and input (macro_argcursor.h): the run's argument list, its run
+  // mode, and the read position in the list that "msgif" and the input
+  // statements share (0 at a fresh start, kept across a resume).
+  CString m_strMacroArg;
+  std::int32_t m_nMacroRunMode = 0;
+  std::int32_t m_nMacroArgPos = 0;
 };
 
 }  // namespace macro

@@ -1,6 +1,7 @@
 #include "view/macro_view_host.h"
 
 #include "macroui/macro_input_dlg.h"
+#include "macroui/progress_dlg.h"
 #include "macroui/varview_dlg.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "host/doc_host.h"
 #include "host/frame_host.h"
 #include "host/pane_layout.h"
+#include "macro/macro_state.h"
 #include "view/dvkview.h"
 #include "view/select_cond_dlg.h"
 
@@ -228,6 +230,150 @@ bool MacroViewHost::RunSelectCondDialog(bool extended, csv::CondDialogValues& va
   }
   CSelectCondDlg dlg(nullptr);
   return RunCondDialog(dlg, values);
+}
+
+// --- Message statements, the processing dialog, the window statement --------
+
+int MacroViewHost::MessageBoxAnswer(const CString& text, int style) {
+  return AfxMessageBox(text, static_cast<unsigned>(style));
+}
+
+csv::CheckList* MacroViewHost::ViewCheckList() { return &view_; }
+
+namespace {
+bool ScreenRect(HWND h, macro::MacroRect* r) {
+  RECT rc = {};
+  if (!h || !::GetWindowRect(h, &rc)) return false;
+  *r = {rc.left, rc.top, rc.right, rc.bottom};
+  return true;
+}
+}  // namespace
+
+bool MacroViewHost::DesktopRect(macro::MacroRect* r) { return ScreenRect(::GetDesktopWindow(), r); }
+
+bool MacroViewHost::ViewRect(macro::MacroRect* r) { return ScreenRect(view_.m_hWnd, r); }
+
+bool MacroViewHost::ProgressRecreate(const CString& okText, const CString& cancelText) {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  dlg.m_strOkCaption = okText;
+  dlg.m_strCancelCaption = cancelText;
+  if (dlg.m_hWnd) dlg.DestroyWindow();
+  dlg.Create(CProgressDlg::IDD, &view_);
+  dlg.SetOwner(this);
+  dlg.m_bCancelled = 0;
+  dlg.m_bConfirmed = 0;
+  return dlg.m_hWnd != nullptr;
+}
+
+bool MacroViewHost::ProgressHasWindow() {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  return dlg.m_hWnd != nullptr && ::IsWindow(dlg.m_hWnd);
+}
+
+int MacroViewHost::ProgressTakeAnswer() {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  const int answer = dlg.m_bCancelled ? macro::kProgressCancelled : dlg.m_bConfirmed ? macro::kProgressOk : 0;
+  if (answer != 0) dlg.m_bCancelled = dlg.m_bConfirmed = 0;
+  return answer;
+}
+
+void MacroViewHost::ProgressClose() {
+  view_.MacroDialogs().Progress().m_bCancelled = 0;
+  view_.MacroDialogs().CloseProgress();
+}
+
+bool MacroViewHost::ProgressSize(int* width, int* height) {
+  macro::MacroRect r;
+  if (!ScreenRect(view_.MacroDialogs().Progress().m_hWnd, &r)) return false;
+  *width = r.right - r.left;
+  *height = r.bottom - r.top;
+  return true;
+}
+
+void MacroViewHost::ProgressMove(int x, int y, int width, int height) {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  if (dlg.m_hWnd) dlg.MoveWindow(x, y, width, height);
+}
+
+void MacroViewHost::ProgressHoldLayout(const CString& text) {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  if (!dlg.m_hWnd) return;
+  dlg.m_strMessage = text;
+  dlg.SetDlgItemText(IDC_PROGRESS_MESSAGE, text);
+  auto place = [&dlg](int id, int x, int y, int w, int h) {
+    if (CWnd* c = dlg.GetDlgItem(id)) c->MoveWindow(x, y, w, h);
+  };
+  place(IDC_PROGRESS_MESSAGE, 10, 10, 265, 50);
+  for (int id : {IDC_PROGRESS_SECOND, IDC_PROGRESS_SHORT, IDC_PROGRESS_BAR}) place(id, 10, 200, 265, 20);
+  for (int id : {IDC_PROGRESS_SHORT, IDC_PROGRESS_BAR})
+    if (CWnd* c = dlg.GetDlgItem(id)) c->ShowWindow(SW_HIDE);
+  place(IDOK, 115, 65, 70, 23);
+  place(IDCANCEL, 195, 65, 70, 23);
+  dlg.SetOwner(this);
+}
+
+void MacroViewHost::ProgressUpdate(const ProgressTexts& t) {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  if (!dlg.m_hWnd) return;
+  auto show = [&dlg](int id, bool on) {
+    if (CWnd* c = dlg.GetDlgItem(id)) c->ShowWindow(on ? SW_SHOW : SW_HIDE);
+  };
+  switch (macro::MacroProgressHiddenButton(dlg.m_strOkCaption, dlg.m_strCancelCaption)) {
+    case macro::HiddenButton::kCancel: show(IDCANCEL, false); break;
+    case macro::HiddenButton::kOk: show(IDOK, false); break;
+    case macro::HiddenButton::kNone: break;
+  }
+  if (t.setCaption) dlg.SetWindowText(t.caption);
+  if (t.setSecond) {
+    dlg.m_strSecond = t.second;
+    dlg.SetDlgItemText(IDC_PROGRESS_SECOND, t.second);
+  }
+  if (t.setMain) {
+    dlg.m_strMessage = t.main;
+    dlg.SetDlgItemText(IDC_PROGRESS_MESSAGE, t.main);
+  }
+  dlg.m_strShort = t.varText;
+  dlg.SetDlgItemText(IDC_PROGRESS_SHORT, t.varText);
+  show(IDC_PROGRESS_SHORT, !t.varText.IsEmpty());
+  show(IDC_PROGRESS_BAR, t.showBar);
+  if (t.showBar) dlg.SendDlgItemMessage(IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(t.barPos), 0);
+}
+
+void MacroViewHost::ProgressShow() {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  if (dlg.m_hWnd) dlg.ShowWindow(SW_SHOW);
+}
+
+void MacroViewHost::PlaceFrame(const macro::FramePlacement& p) {
+  CFrameWnd* frame = app::g_pFrameHost ? app::g_pFrameHost->FrameWnd() : nullptr;
+  if (!frame || !frame->m_hWnd) return;
+  switch (p.show) {
+    case macro::FrameShow::kMinimize: frame->ShowWindow(SW_SHOWMINIMIZED); return;
+    case macro::FrameShow::kMaximize: frame->ShowWindow(SW_SHOWMAXIMIZED); return;
+    case macro::FrameShow::kHide: frame->ShowWindow(SW_HIDE); return;
+    case macro::FrameShow::kRestore: frame->ShowWindow(SW_RESTORE); return;
+    case macro::FrameShow::kPlace:
+      frame->ShowWindow(SW_RESTORE);
+      ::SetWindowPos(frame->m_hWnd, HWND_TOP, p.left, p.top, p.width, p.height, SWP_SHOWWINDOW);
+      return;
+  }
+}
+
+void MacroViewHost::ApplyTextLayoutWord(int word) {
+  if (!app::g_pFrameHost) return;
+  app::g_pFrameHost->SetTextLayoutWord(word);
+  app::g_pFrameHost->CycleTextLayout(0, 0);
+}
+
+CWnd* MacroViewHost::OwnerWnd() { return &view_; }
+
+// The buttons of the processing dialog: kind 1 "@OK", kind 0 "@CANCEL" as
+// the view's last answer, and the resume timer armed. (The other kinds come
+// with the input and user dialogs.)
+void MacroViewHost::MacroDialogSetResult(int kind) {
+  if (kind != 0 && kind != 1) return;
+  view_.Macro().m_strLastResult() = kind == 1 ? "@OK" : "@CANCEL";
+  if (view_.m_hWnd) view_.SetTimer(view::kTimerMacroResume, 1);
 }
 
 }  // namespace view

@@ -5,12 +5,13 @@
 #include <cstdint>
 
 #include "macro/macro_run_host.h"
+#include "macroui/macro_dialogs.h"
 
 class CDvkView;
 
 namespace view {
 
-class MacroViewHost final : public macro::MacroRunHost {
+class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOwner {
  public:
   explicit MacroViewHost(CDvkView& view) : view_(view) {}
 
@@ -47,6 +48,26 @@ class MacroViewHost final : public macro::MacroRunHost {
   void ShowVariableView(int line, const CString& dump) override;
   int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
                      int width) override;
+
+  // Message statements, the processing dialog, the window statement.
+  int MessageBoxAnswer(const CString& text, int style) override;
+  csv::CheckList* ViewCheckList() override;
+  bool DesktopRect(macro::MacroRect* r) override;
+  bool ViewRect(macro::MacroRect* r) override;
+  bool ProgressRecreate(const CString& okText, const CString& cancelText) override;
+  bool ProgressHasWindow() override;
+  int ProgressTakeAnswer() override;
+  void ProgressClose() override;
+  bool ProgressSize(int* width, int* height) override;
+  void ProgressMove(int x, int y, int width, int height) override;
+  void ProgressHoldLayout(const CString& text) override;
+  void ProgressUpdate(const ProgressTexts& texts) override;
+  void ProgressShow() override;
+  void PlaceFrame(const macro::FramePlacement& placement) override;
+  void ApplyTextLayoutWord(int word) override;
+  // The owner of the view's modeless macro dialogs.
+  CWnd* OwnerWnd() override;
+  void MacroDialogSetResult(int kind) override;
 
  private:
   CDvkView& view_;
