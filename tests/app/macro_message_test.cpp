@@ -149,7 +149,9 @@ TEST_F(MacroMessageTest, WindowStatementFiveOnTheDesktop) {
   EXPECT_EQ(desk.bottom / 2, r.bottom - r.top);
   if (desk.right == 1024 && desk.bottom == 768) EXPECT_EQ(512, r.right - r.left);
   EXPECT_EQ(2, doc->m_nLayoutMode);
-  EXPECT_EQ(9, frame->m_nTextLayoutWord);
+  // The layout word 9 was applied: it became the split mode.
+  EXPECT_EQ(9, frame->m_nTextSplitMode);
+  EXPECT_EQ(0, frame->m_nTextLayoutWord);
 }
 
 }  // namespace
