@@ -45,8 +45,8 @@ std::string NamePart(const std::string& path) {
 
 class Message {
  public:
-  Message(MacroRunContext& rc, const char* text, std::uint32_t end)
-      : rc_(rc), st_(rc.state), host_(rc.host), text_(text), end_(end) {}
+  Message(MacroRunContext& rc, const char* text, std::uint32_t end, const CString& rest)
+      : rc_(rc), st_(rc.state), host_(rc.host), text_(text), end_(end), rest_(rest) {}
   Outcome Run();
 
  private:
@@ -61,6 +61,7 @@ class Message {
   MacroRunHost& host_;
   const char* text_;
   std::uint32_t end_;
+  const CString& rest_;
 };
 
 Outcome Message::Run() {
@@ -146,7 +147,7 @@ Outcome Message::Progress(unsigned char letter) {
   int result = st_.m_anStmtNumbers[0];
   const int progressVar = st_.m_anStmtNumbers[1], positionVar = st_.m_anStmtNumbers[2];
   if (hold && result <= 0) result = kHoldResultSlot;
-  const ProgressParams params = MacroProgressParams(st_.m_strStmtCommand);
+  const ProgressParams params = MacroProgressParamsOfRest(MacroSubstituteVariables(st_, &rc_.table, rest_, 0));
   if (letter != 'w') {
     host_.ProgressRecreate(params.okText, params.cancelText);
     if (hold && StoreSlot(result)) st_.m_strMacroVars[result].Empty();
@@ -228,8 +229,8 @@ CString MacroMessageText(MacroState& st, const csv::TableFields* table, const CS
   return MacroMessageLineBreaks(text);
 }
 
-Outcome MacroRunMessageStatement(MacroRunContext& rc, const char* text, std::uint32_t end) {
-  return Message(rc, text, end).Run();
+Outcome MacroRunMessageStatement(MacroRunContext& rc, const char* text, std::uint32_t end, const CString& rest) {
+  return Message(rc, text, end, rest).Run();
 }
 
 Outcome MacroRunWindowStatement(MacroRunContext& rc) {

@@ -36,8 +36,10 @@ CString MacroMessageText(MacroState& st, const csv::TableFields* table, const CS
 
 // The executors: the statement in st.m_strStmtCommand / m_strStmtOperand,
 // its numbers in st.m_anStmtNumbers. `text` / `end` is the macro text run
-// (msgif skips a block in it).
-Outcome MacroRunMessageStatement(MacroRunContext& rc, const char* text, std::uint32_t end);
+// (msgif skips a block in it). `rest` is the command's text after its first
+// ':' as written (the word's translation drops that ':'): the parameters of
+// msgopen, msgwrite and msghold, read after variable substitution.
+Outcome MacroRunMessageStatement(MacroRunContext& rc, const char* text, std::uint32_t end, const CString& rest);
 Outcome MacroRunWindowStatement(MacroRunContext& rc);
 
 }  // namespace macro

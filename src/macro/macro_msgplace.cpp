@@ -53,11 +53,16 @@ std::int32_t MacroReadSaturated(const char* text, std::size_t length) {
 }
 
 ProgressParams MacroProgressParams(const CString& command) {
-  ProgressParams p;
   const std::string& s = command.Str();
   const std::size_t colon = FindByte(s, 0, s.size(), ':');
-  if (colon >= s.size()) return p;
-  const std::size_t start = colon + 1, end = s.size();
+  if (colon >= s.size()) return ProgressParams();
+  return MacroProgressParamsOfRest(CString(s.substr(colon + 1).c_str()));
+}
+
+ProgressParams MacroProgressParamsOfRest(const CString& rest) {
+  ProgressParams p;
+  const std::string& s = rest.Str();
+  const std::size_t start = 0, end = s.size();
   const std::size_t at = FindByte(s, start, end, '@');
   const std::size_t sep = FindByte(s, start, at, ':');
   p.caption = Part(s, start, sep);

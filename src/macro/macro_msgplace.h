@@ -22,6 +22,8 @@ struct ProgressParams {
   CString caption, second, okText, cancelText;
 };
 ProgressParams MacroProgressParams(const CString& command);
+// The same over the text after that ':' (the four parts themselves).
+ProgressParams MacroProgressParamsOfRest(const CString& rest);
 
 // Which button a "-" hides: the Cancel text "-" hides Cancel, else the OK
 // text "-" hides OK.

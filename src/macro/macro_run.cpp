@@ -536,7 +536,7 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
         break;
       case ExecutorKind::kMessage:
-        o = MacroRunMessageStatement(rc_, text_.data(), TextEnd());
+        o = MacroRunMessageStatement(rc_, text_.data(), TextEnd(), p.rest);
         break;
       case ExecutorKind::kWindow:
         o = MacroRunWindowStatement(rc_);

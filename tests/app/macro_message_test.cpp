@@ -92,12 +92,17 @@ TEST_F(MacroMessageTest, ProcessingDialogMovesAndItsCancelEndsTheLoop) {
           "\tdo\r\n"
           "\t  [pos]++\r\n"
           "\t  msgwrite180,181\r\n"
-          "\t  if:[ans]==@CANCEL\r\n"
+          "\t  if:[ans]==\r\n"
+          "\t    msg\ttick\r\n"
+          "\t  else\r\n"
           "\t    outloop\r\n"
-          "\t  msg\ttick\r\n"
           "\tuntil:[pos]==10\r\n");
   EXPECT_TRUE(fw::hooks::Unused().empty());
   EXPECT_EQ((std::vector<int>{1, 2}), positions);
+  if (positions.size() != 2) {
+    for (const std::string& t : fw::hooks::MessageBoxTexts()) ADD_FAILURE() << "box: " << t;
+    ADD_FAILURE() << "status: " << Pane0();
+  }
   EXPECT_EQ("@CANCEL", Var(v, 180));
   EXPECT_EQ("3", Var(v, 181));
   EXPECT_EQ(nullptr, v->MacroDialogs().Progress().m_hWnd);
@@ -132,6 +137,7 @@ TEST_F(MacroMessageTest, HoldLaysTheDialogOutAsAQuestion) {
   CString ok;
   dlg.GetDlgItemText(IDOK, ok);
   EXPECT_EQ("はい", std::string(ok.GetString()));
+  EXPECT_EQ("はい", std::string(dlg.m_strOkCaption.GetString()));
   v->MacroDialogs().CloseProgress();
 }
 

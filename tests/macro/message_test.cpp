@@ -55,8 +55,10 @@ class MsgHost : public macrotest::FakeRunHost {
   std::vector<FramePlacement> placed;
   int layoutWord = 0;
 
+  std::size_t cancelAtBox = 0;  // the user presses Cancel while this box (1-based) is up
   int MessageBoxAnswer(const CString& text, int style) override {
     shownBoxes.push_back({text.GetString(), style});
+    if (shownBoxes.size() == cancelAtBox) pending = macro::kProgressCancelled;
     if (answered < answers.size()) return answers[answered++];
     return style == 4 ? 6 : 1;
   }
@@ -102,7 +104,11 @@ class Message : public macrotest::RunFixture<MsgHost> {
     st->m_anStmtNumbers[1] = n2;
     st->m_anStmtNumbers[2] = n3;
     st->m_anStmtNumbers[3] = 0;
-    return macro::MacroRunMessageStatement(rc, nullptr, 0);
+    // What preparation leaves after the word's ':'.
+    const std::string c = command;
+    const std::size_t colon = c.find(':');
+    const CString rest(colon == std::string::npos ? "" : c.substr(colon + 1).c_str());
+    return macro::MacroRunMessageStatement(rc, nullptr, 0, rest);
   }
   void Load(const std::string& file) { ASSERT_TRUE(table.LoadFileText(file.data(), file.size(), 64)); }
   std::string Text() const {
@@ -404,7 +410,7 @@ TEST(WindowPlacement, EveryLetterOnA1024By768Desktop) {
       {'7', "", FrameShow::kPlace, 100, 100, 824, 518},
       {'8', "", FrameShow::kPlace, 50, 50, 924, 618},
       {'X', "", FrameShow::kPlace, 20, 20, 400, 400},
-      {'x', "1,2,3,4", FrameShow::kPlace, 20, 20, 400, 400},  // 6 bytes: no numbers
+      {'x', "1,2,34", FrameShow::kPlace, 20, 20, 400, 400},  // 6 bytes: no numbers
       {'r', "", FrameShow::kRestore, 0, 0, 0, 0},
       {'5', "10,20,-10,300", FrameShow::kPlace, 10, 20, 1024 - 10 - 10, 300},
       {'0', "-100,-50,30,-40", FrameShow::kPlace, 924, 718, 30, 768 - 40 - 718},
@@ -432,6 +438,38 @@ TEST_F(Message, WindowStatementPlacesAndHidesTheFileLists) {
   EXPECT_EQ(384, host.placed[0].height);
   EXPECT_EQ(2, doc->m_nLayoutMode);
   EXPECT_EQ(9, host.layoutWord);
+}
+
+}  // namespace
+
+namespace {
+
+// A loop of msgwrite statements ends on the answer a Cancel left.
+TEST_F(Message, CancelEndsAMsgwriteLoop) {
+  const std::string loop =
+      "\tdefine\tans,pos\r\n"
+      "\tmsgopen180,181:cap:sub@OK;Stop\tworking\r\n"
+      "\tdo\r\n"
+      "\t  [pos]++\r\n"
+      "\t  msgwrite180,181\r\n"
+      "\t  if:[ans]==\r\n"
+      "\t    msg\ttick\r\n"
+      "\t  else\r\n"
+      "\t    outloop\r\n"
+      "\tuntil:[pos]==10\r\n";
+  RunDocument(loop);
+  EXPECT_EQ(10u, host.shownBoxes.size());  // nobody cancelled
+  EXPECT_EQ("cap", host.updates.at(0).caption.Str());
+  EXPECT_EQ("sub", host.updates.at(0).second.Str());
+  EXPECT_EQ("Stop", host.cancelText);
+  host.shownBoxes.clear();
+  host.closed = 0;
+  host.cancelAtBox = 2;
+  RunDocument(loop);
+  EXPECT_EQ(2u, host.shownBoxes.size());
+  EXPECT_EQ("@CANCEL", Var(180));
+  EXPECT_EQ("3", Var(181));
+  EXPECT_EQ(1, host.closed);
 }
 
 }  // namespace
