@@ -1,5 +1,5 @@
 // The processing dialog's parameter and position readers over any bytes:
-// the parts are pieces of the command, a text without ':' gives none, and
+// every part is found in the command, a text without ':' gives none, and
 // the placement's arithmetic stays defined for any rectangle and size.
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include "macro/macro_msgplace.h"
 
 namespace {
-bool PieceOf(const CString& part, const std::string& whole) {
+bool WithinCommand(const CString& part, const std::string& whole) {
   return part.IsEmpty() || whole.find(part.Str()) != std::string::npos;
 }
 int Int(const uint8_t* p) {
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const CString command(text.c_str());  // up to the first NUL, as the statement holds it
   const std::string& s = command.Str();
   const macro::ProgressParams p = macro::MacroProgressParams(command);
-  if (!PieceOf(p.caption, s) || !PieceOf(p.second, s) || !PieceOf(p.okText, s) || !PieceOf(p.cancelText, s))
+  if (!WithinCommand(p.caption, s) || !WithinCommand(p.second, s) || !WithinCommand(p.okText, s) || !WithinCommand(p.cancelText, s))
     __builtin_trap();
   const std::size_t parts = p.caption.Str().size() + p.second.Str().size() + p.okText.Str().size() +
                             p.cancelText.Str().size();
