@@ -377,6 +377,12 @@
 #define IDD_VARIABLE_VIEW 192
 #define IDC_VARVIEW_LINE 1141
 #define IDC_VARVIEW_TEXT 1142
+// The macro's processing dialog (res/dialogs.rc).
+#define IDD_PROGRESS 200
+#define IDC_PROGRESS_BAR 1172
+#define IDC_PROGRESS_MESSAGE 1173
+#define IDC_PROGRESS_SHORT 1176
+#define IDC_PROGRESS_SECOND 1177
 
 // The row and column order dialog (res/dialogs.rc)
 #define IDD_CSV_ROWCOL_SELECT 179

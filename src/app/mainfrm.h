@@ -72,7 +72,8 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   // apply 0: applies the text-layout word (the window statement sets it to 9
   // first); otherwise steps m_nTextSplitMode through the layout cycle
   // (backwards with shift) and applies it.
-  void CycleTextLayout(int shift, int apply);
+  void CycleTextLayout(int shift, int apply) override;
+  void SetTextLayoutWord(int word) override { m_nTextLayoutWord = word; }
   // Layout request 5-8: one pane, side by side, stacked, four.
   void SetTextLayout(int request);
   // Applies m_nLayoutMode to the main splitter (share of the list side).
@@ -106,7 +107,6 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   bool TakeSkippedPaint() override;
   CString StartCommandLine() override;
   bool RestoreLayoutAtStart() override;
-  void SetTextLayoutWord(int code) override { m_nTextLayoutWord = code; }
   void SetToolbarWord(int word) override { m_nToolbarWord = word; }
 
   CToolBar m_wndToolBar;

@@ -213,6 +213,12 @@ extern const char kMarkColumnOperand[];   // "\" \""
 // (rows one lower in the XL-S shift state), in list order, then empties
 // the list (mode 0). Returns the marks written.
 std::uint32_t WriteMarksFromChecks(Table* table, CheckList* checks, bool xlsShift);
+// The walk of code 15 alone, which the check statement ("check1") runs too:
+// for every entry from `minRow` on, the row's cell opening with a quote
+// takes '1' after the quote unless that byte ends the cell or the row. The
+// walk stops at the table's text end and passes over rows the table does
+// not have (a list left from before rows were deleted); the list stays.
+std::uint32_t MarkCheckedRows(Table* table, const CheckList& checks, bool xlsShift, std::uint32_t minRow);
 
 // Code 17: a new list of lastRow + 100 entries filled from entry 0 with the
 // rows whose line begins with the three bytes '"', '1', '"' (the first line

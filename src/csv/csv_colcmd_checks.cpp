@@ -53,16 +53,16 @@ void ShiftChecksAfterInsert(CheckList* checks, std::uint32_t newRow) {
 const char kMarkColumnCommand[] = "&1L+\"X\"=";
 const char kMarkColumnOperand[] = "\" \"";
 
-std::uint32_t WriteMarksFromChecks(Table* table, CheckList* checks, bool xlsShift) {
-  if (table == nullptr || checks == nullptr) return 0;
+std::uint32_t MarkCheckedRows(Table* table, const CheckList& checks, bool xlsShift, std::uint32_t minRow) {
+  if (table == nullptr) return 0;
   std::uint8_t* text = table->m_pTextBuf;
   const std::uint32_t len = text ? table->UsedLength() : 0;
   std::uint32_t written = 0;
   std::uint32_t line = 0, pos = 0;  // where the last walk stopped (line index, its start)
-  const std::uint32_t end = checks->UsedEnd();
+  const std::uint32_t end = checks.UsedEnd();
   for (std::uint32_t i = 0; i < end && len > 0; ++i) {
-    const std::uint32_t v = checks->Entry(i);
-    if (v == 0) continue;
+    const std::uint32_t v = checks.Entry(i);
+    if (v == 0 || v < minRow) continue;
     // 0-based line of the row (one further down in the XL-S shift state).
     const std::uint64_t target = static_cast<std::uint64_t>(v) - 1 + (xlsShift ? 1 : 0);
     if (target < line) line = pos = 0;  // the rows do not ascend here: count from the start
@@ -79,6 +79,12 @@ std::uint32_t WriteMarksFromChecks(Table* table, CheckList* checks, bool xlsShif
     text[pos + 1] = '1';
     ++written;
   }
+  return written;
+}
+
+std::uint32_t WriteMarksFromChecks(Table* table, CheckList* checks, bool xlsShift) {
+  if (table == nullptr || checks == nullptr) return 0;
+  const std::uint32_t written = MarkCheckedRows(table, *checks, xlsShift, 1);
   for (std::uint32_t i = 0; i < checks->m_nEntryListCount; ++i) checks->Set(i, 0);
   checks->m_nEntryListPos = 0;
   checks->m_nEntryListMode = 0;

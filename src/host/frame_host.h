@@ -39,10 +39,12 @@ class FrameHost {
   // stripped) and whether the saved window placement is restored.
   virtual CString StartCommandLine() = 0;
   virtual bool RestoreLayoutAtStart() = 0;
-  // The macro's display statement: the text-layout word (applied by the
-  // next ApplyTextLayout) and the toolbar word.
-  virtual void SetTextLayoutWord(int code) { (void)code; }
+  // The macro's display and window statements: the text-layout word
+  // (applied by the next ApplyTextLayout or CycleTextLayout), the toolbar
+  // word, and the layout cycle with (shift, apply) (apply 0 applies the word).
+  virtual void SetTextLayoutWord(int word) { (void)word; }
   virtual void SetToolbarWord(int word) { (void)word; }
+  virtual void CycleTextLayout(int shift, int apply) { (void)shift, (void)apply; }
 
  protected:
   ~FrameHost() = default;

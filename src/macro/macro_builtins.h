@@ -39,7 +39,7 @@ struct BuiltinScope {
   // below there); kNoTablePos when the field is no cell of the table.
   std::uint32_t tablePos = kNoTablePos;
   // The view's column positions (csv/csv_widths.h) for the widths 999 and
-  // 998, and the view's check list (row numbers from entry 1, entries
+  // 998, and the view's check list (row numbers from entry 0, entries
   // below checkListUsed; 0 entries are skipped).
   std::uint32_t* columnPos = nullptr;
   int columnPosSlots = 0;

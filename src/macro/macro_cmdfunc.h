@@ -63,7 +63,7 @@ struct CmdFuncScope {
   MacroLineIndex* lines = nullptr;        // the table's sparse line index (expressions)
   ExprEvaluator evalExpression = nullptr; // none: groups stay as written
   const std::uint32_t* checkList = nullptr;  // the view's check list ("CK", "CKN")
-  std::uint32_t checkListUsed = 0;           // entries 1 .. checkListUsed - 1 are in use
+  std::uint32_t checkListUsed = 0;           // entries 0 .. checkListUsed - 1 are in use (0 entries skipped)
   MacroRunContext* run = nullptr;            // the run under way (defined functions)
 };
 

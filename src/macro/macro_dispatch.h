@@ -38,6 +38,8 @@ enum class ExecutorKind {
   kStatus,       // the status statement "&Mt" (macro_exec_display.h)
   kSaveText,     // "savetext", "savetab" (macro_exec_savetext.h)
   kInput,        // the input statements and the IME switch (macro_input.h)
+  kMessage,      // class 15: message boxes, msgif, check, the processing dialog (macro_exec_message.h)
+  kWindow,       // class 11: the window statement "&W" (macro_exec_message.h)
 };
 
 struct DispatchRow {

@@ -91,7 +91,7 @@ Outcome MacroHandOverText(MacroRunContext& rc, int pane) {
   rc.host.ShowTextInPane(pane);
   rc.docUpdate.m_nLoadState = 0;
   rc.docUpdate.m_nUpdateCode = app::UpdateCode::kContent;
-  rc.host.ArmResumeTimer(kHandOverResumeMs);
+  rc.host.ArmMacroResume(kHandOverResumeMs);
   return Outcome::kHandOver;
 }
 

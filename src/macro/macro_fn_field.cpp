@@ -328,11 +328,12 @@ void Replace(BuiltinScope& scope, BuiltinArgs& a) {
   MacroFinishFunctionField(scope, a, f);
 }
 
-// The position of `row` among the check list's entries (from 1), 0 when
-// the row is not checked.
+// The position of `row` among the check list's entries, 0 when the row is
+// not checked. Entries are read from 0: the check statement fills the list
+// from entry 0, the narrowing check from entry 1 (its entry 0 stays 0).
 int CheckListPosition(const BuiltinScope& scope, int row) {
   int position = 0;
-  for (std::uint32_t i = 1; scope.checkList != nullptr && i < scope.checkListUsed; ++i) {
+  for (std::uint32_t i = 0; scope.checkList != nullptr && i < scope.checkListUsed; ++i) {
     const std::uint32_t v = scope.checkList[i];
     if (v == 0) continue;
     ++position;

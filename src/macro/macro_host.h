@@ -3,10 +3,12 @@
 // thin calls into itself, its document and the frame (view/macro_view_host).
 #pragma once
 
+#include "csv/csv_checklist.h"
 #include "csv/csv_selectcond.h"
 #include "fw/cstring.h"
 #include "macro/macro_cellformat.h"
 #include "macro/macro_input_host.h"
+#include "macro/macro_msgplace.h"
 #include "macro/macro_sharedmem.h"
 
 namespace macro {
@@ -93,7 +95,8 @@ class MacroHost {
   }
 
   // --- Input statements, user dialogs and dialog results ---
-  // The resume timer armed on the view (the answer of an open dialog).
+  // The view's timer 25 (resume a paused run) armed after `ms` (the answer
+  // of an open dialog, the hand-over of "text n").
   virtual void ArmMacroResume(int ms) { (void)ms; }
   // The IME of the view's window: the state it had (1 open, 0 closed), then
   // opened or closed; -1 without an IME context (nothing is changed).
@@ -135,6 +138,54 @@ class MacroHost {
     (void)text;
     return false;
   }
+  // --- Message statements, the processing dialog, the window statement ------
+  // A message box of `style` (0 OK, 1 OK/Cancel, 4 Yes/No) through the
+  // framework's box, shown even when messages are silenced; the answer
+  // (1 OK, 2 Cancel, 6 Yes, 7 No). By default a plain box answered OK / Yes.
+  virtual int MessageBoxAnswer(const CString& text, int style) {
+    ShowMessageBox(text);
+    return style == 4 ? 6 : 1;
+  }
+  // The view's check list (the mark table); null where there is none.
+  virtual csv::CheckList* ViewCheckList() { return nullptr; }
+  // The desktop window's rectangle and the view's on the screen; false
+  // where there is no window.
+  virtual bool DesktopRect(MacroRect* r) { return (void)r, false; }
+  virtual bool ViewRect(MacroRect* r) { return (void)r, false; }
+  // The processing dialog: closed if open, created again modeless with the
+  // view as owner, the button texts stored and both flags cleared; true when
+  // it has a window.
+  virtual bool ProgressRecreate(const CString& okText, const CString& cancelText) {
+    return (void)okText, (void)cancelText, false;
+  }
+  virtual bool ProgressHasWindow() { return false; }
+  // The user's answer (kProgressOk, kProgressCancelled, 0 none); both flags
+  // are cleared when one was set.
+  virtual int ProgressTakeAnswer() { return 0; }
+  // The cancelled flag cleared and the window closed.
+  virtual void ProgressClose() {}
+  // The window's size, and its move to x, y with a size.
+  virtual bool ProgressSize(int* width, int* height) { return (void)width, (void)height, false; }
+  virtual void ProgressMove(int x, int y, int width, int height) { (void)x, (void)y, (void)width, (void)height; }
+  // msghold's question layout with `text` as the main text.
+  virtual void ProgressHoldLayout(const CString& text) { (void)text; }
+  // msgopen's and msgwrite's texts (the stored "-" button hidden).
+  struct ProgressTexts {
+    bool setCaption = false, setSecond = false, setMain = false;
+    CString caption, second, main;
+    CString varText;         // empty: the variable text hidden
+    bool showBar = false;    // false: the progress bar hidden
+    int barPos = 0;
+  };
+  virtual void ProgressUpdate(const ProgressTexts& texts) { (void)texts; }
+  virtual void ProgressShow() {}
+  // The main window shown, placed or hidden as the window statement says.
+  virtual void PlaceFrame(const FramePlacement& placement) { (void)placement; }
+  // The frame's text-layout word set to `word` and applied
+  // (CycleTextLayout(0, 0)).
+  virtual void ApplyTextLayoutWord(int word) { (void)word; }
 };
+
+constexpr int kProgressOk = 1, kProgressCancelled = 2;
 
 }  // namespace macro

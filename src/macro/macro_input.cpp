@@ -344,7 +344,7 @@ Outcome MacroExecInput(MacroRunContext& rc) {
     SetVar(st, target, st.m_strMacroVars[kSlotSubValue]);
     return Outcome::kNext;
   }
-  if (!st.m_strMacroArg.IsEmpty() && st.m_nMacroArgPos < kArgPosLimit) {
+  if (st.m_nMacroRunMode == kRunNestedFile && !st.m_strMacroArg.IsEmpty() && st.m_nMacroArgPos < kArgPosLimit) {
     CString answer;
     if (!MacroNextArgAnswer(st.m_strMacroArg, &st.m_nMacroArgPos, &answer)) answer.Empty();
     SetVar(st, target, answer);

@@ -16,6 +16,7 @@
 #include "fw/clock.h"
 #include "fw/file.h"
 #include "fw/uihooks.h"
+#include "macro/macro_argcursor.h"
 #include "macro/macro_address.h"
 #include "macro/macro_call.h"
 #include "macro/macro_classify.h"
@@ -25,6 +26,7 @@
 #include "macro/macro_exec_display.h"
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
+#include "macro/macro_exec_message.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
 #include "macro/macro_input.h"
@@ -571,6 +573,12 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kInput:
         o = MacroExecInput(rc_);
         break;
+      case ExecutorKind::kMessage:
+        o = MacroRunMessageStatement(rc_, text_.data(), TextEnd(), p.rest);
+        break;
+      case ExecutorKind::kWindow:
+        o = MacroRunWindowStatement(rc_);
+        break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
     }
@@ -742,15 +750,8 @@ void SetTestExecutor(int cls, StatementExecutor fn) {
 int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString folder) {
   MacroState& st = rc.state;
   const bool nested = st.m_bMacroRunActive != 0;
-  // The input statements of a mode-12 run answer from `arg`; a run that is
-  // neither resumed nor sharing the outer run's state starts it afresh.
-  const CString outerArg = st.m_strMacroArg;
-  const std::int32_t outerArgPos = st.m_nMacroArgPos;
-  if (st.m_nMacroResumePos == 0 && !(nested && (mode == kRunStatement || mode == kRunText))) {
-    st.m_strMacroArg = mode == kRunNestedFile ? arg : CString();
-    st.m_nMacroArgPos = 0;
-    if (!nested) st.m_nInsertedMacroEnd = 0;
-  }
+  if (!nested && st.m_nMacroResumePos == 0) st.m_nInsertedMacroEnd = 0;
+  const MacroArgScope args(st, mode, arg, nested);  // read by msgif and the input statements
   if (!nested) return [&] {
     ActiveRun active(st);
     Run run(rc, mode, std::move(source), std::move(folder), false);
@@ -767,8 +768,6 @@ int RunMacro(MacroRunContext& rc, int mode, CString source, CString arg, CString
   const long long total = static_cast<long long>(outer.replaceTotal) + st.m_nMacroReplaceTotal;
   outer.PutBack(st);
   st.m_nMacroReplaceTotal = static_cast<std::int32_t>(std::clamp<long long>(total, 0, INT32_MAX));
-  st.m_strMacroArg = outerArg;
-  st.m_nMacroArgPos = outerArgPos;
   return result;
 }
 

@@ -44,7 +44,7 @@ struct MacroRunContext {
   app::DocWindowFields& docWindow;
   MacroViewWords view;
   // The view's column positions (csv/csv_widths.h) and check list (row
-  // numbers from entry 1, entries below checkListUsed), for the "#"
+  // numbers from entry 0, entries below checkListUsed), for the "#"
   // statements; none: widths are measured on the spot, no row is checked.
   std::uint32_t* columnPos = nullptr;
   int columnPosSlots = 0;

@@ -57,8 +57,6 @@ class MacroRunHost : public MacroHost {
   // for the update, every view updated (the document's update code names
   // the pane), text pane `pane` (1-4) activated, the path put back.
   virtual void ShowTextInPane(int pane) { (void)pane; }
-  // The view's timer 25 (resume a paused run) armed after `ms`.
-  virtual void ArmResumeTimer(int ms) { (void)ms; }
   // The view's edits copied back (RebuildCsvBuffer with the view's kind
   // and 0): into the document's text for a text. 0 done, -1 no memory.
   virtual int RebuildCsvBuffer(int kind) {

@@ -179,7 +179,11 @@ struct MacroState {
   // answers, kept across a resume.
   UserDialogState m_userDialog;
   std::int32_t m_nInsertedMacroEnd = 0;
+  // Messages and input (macro_argcursor.h): the run's argument list, its run
+  // mode, and the read position in the list that "msgif" and the input
+  // statements share (0 at a fresh start, kept across a resume).
   CString m_strMacroArg;
+  std::int32_t m_nMacroRunMode = 0;
   std::int32_t m_nMacroArgPos = 0;
 };
 

@@ -10,6 +10,7 @@
 #include "fw/msgbox.h"
 #include "fw/splitter.h"
 #include "macro/macro_state.h"
+#include "macroui/macro_dialogs.h"
 #include "res/resource.h"
 #include "view/macro_view_host.h"
 #include "view/viewcore/report.h"
@@ -102,6 +103,12 @@ macro::MacroState& CDvkView::Macro() {
 macro::MacroHost& CDvkView::MacroHost() {
   if (!m_pMacroHost) m_pMacroHost = std::make_unique<view::MacroViewHost>(*this);
   return *m_pMacroHost;
+}
+
+macroui::MacroDialogs& CDvkView::MacroDialogs() {
+  if (!m_pMacroDialogs)
+    m_pMacroDialogs = std::make_unique<macroui::MacroDialogs>(static_cast<view::MacroViewHost&>(MacroHost()));
+  return *m_pMacroDialogs;
 }
 
 int CDvkView::ReportMessage(int code, const CString& text) {

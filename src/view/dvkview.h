@@ -64,6 +64,9 @@ struct CsvShowOptions;
 namespace viewfind {
 struct FindRule;
 }
+namespace macroui {
+class MacroDialogs;
+}
 namespace macro {
 struct MacroState;
 class MacroHost;
@@ -100,6 +103,8 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // through which the interpreter reaches the editor.
   macro::MacroState& Macro();
   macro::MacroHost& MacroHost();
+  // The macro's modeless dialogs (made on first use).
+  macroui::MacroDialogs& MacroDialogs();
   // The macro run (macro/macro_run.h): mode 1 a statement in
   // m_strStmtCommand / m_strStmtOperand, 2 and 12 a macro file, 3 and 13 the
   // document's text, 4 macro text. 1 ended, -1 stopped, 2 paused, 9 an
@@ -680,6 +685,7 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   std::unique_ptr<CFindDlg, FindDlgCloser> m_findDlgOwner;
   std::unique_ptr<macro::MacroState> m_pMacroState;
   std::unique_ptr<macro::MacroHost> m_pMacroHost;
+  std::unique_ptr<macroui::MacroDialogs> m_pMacroDialogs;  // after the host: goes first
 
   // text-view services
   bool m_bWrapped = true;       // wrap to the window (the rich-edit default)

@@ -4,6 +4,7 @@
 #include "macroui/choice_rules.h"
 #include "macroui/inputdlg.h"
 #include "macroui/macro_dialogs.h"
+#include "macroui/progress_dlg.h"
 #include "macroui/varview_dlg.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "host/doc_host.h"
 #include "host/frame_host.h"
 #include "host/pane_layout.h"
+#include "macro/macro_state.h"
 #include "view/dvkview.h"
 #include "macro/macro_input.h"
 #include "view/select_cond_dlg.h"
@@ -293,10 +295,6 @@ void MacroViewHost::ShowTextInPane(int pane) {
   current = kept;
 }
 
-void MacroViewHost::ArmResumeTimer(int ms) {
-  if (view_.m_hWnd) view_.SetTimer(view::kTimerMacroResume, static_cast<UINT>(ms));
-}
-
 int MacroViewHost::RebuildCsvBuffer(int kind) { return view_.RebuildCsvBuffer(kind, 0); }
 
 int MacroViewHost::WriteDocumentText(const CString& path) { return view_.WriteDocument(path, 3, 0); }
@@ -308,10 +306,7 @@ void MacroViewHost::ConvertPageMarksFile(const CString& path) {
 
 // --- Input statements, user dialogs and dialog results ---------------------------
 
-macroui::MacroDialogs& MacroViewHost::Dialogs() {
-  if (!dialogs_) dialogs_ = std::make_unique<macroui::MacroDialogs>();
-  return *dialogs_;
-}
+macroui::MacroDialogs& MacroViewHost::Dialogs() { return view_.MacroDialogs(); }
 
 void MacroViewHost::DialogAnswered(int kind) {
   macroui::MacroDialogs& d = Dialogs();
@@ -383,7 +378,7 @@ bool MacroViewHost::OpenHoldInput(const macro::InputBoxRequest& r) {
   return true;
 }
 
-bool MacroViewHost::HoldInputOpen() { return dialogs_ && dialogs_->HoldInput().IsOpen(); }
+bool MacroViewHost::HoldInputOpen() { return Dialogs().HoldInput().IsOpen(); }
 
 CString MacroViewHost::HoldInputText() {
   CString text;
@@ -411,7 +406,7 @@ int MacroViewHost::RunMacroInput(macro::MacroInputRequest& r) {
 
 int MacroViewHost::RunChoice(macro::ChoiceRequest& r) {
   // An open choice dialog is closed before the next one shows.
-  if (dialogs_ && dialogs_->Choice().IsOpen()) dialogs_->Choice().DestroyWindow();
+  if (Dialogs().Choice().IsOpen()) Dialogs().Choice().DestroyWindow();
   CChoiceDlg dlg(&view_);
   FillChoice(dlg, r);
   if (dlg.DoModal() != IDOK) return macro::kDialogCancel;
@@ -430,5 +425,142 @@ bool MacroViewHost::OpenChoice(const macro::ChoiceRequest& r) {
 }
 
 bool MacroViewHost::SetClipboardText(const CString& text) { return fw::SetClipboardText(view_.m_hWnd, text.Str()); }
+// --- Message statements, the processing dialog, the window statement --------
+
+int MacroViewHost::MessageBoxAnswer(const CString& text, int style) {
+  return AfxMessageBox(text, static_cast<unsigned>(style));
+}
+
+csv::CheckList* MacroViewHost::ViewCheckList() { return &view_; }
+
+namespace {
+bool ScreenRect(HWND h, macro::MacroRect* r) {
+  RECT rc = {};
+  if (!h || !::GetWindowRect(h, &rc)) return false;
+  *r = {rc.left, rc.top, rc.right, rc.bottom};
+  return true;
+}
+}  // namespace
+
+bool MacroViewHost::DesktopRect(macro::MacroRect* r) { return ScreenRect(::GetDesktopWindow(), r); }
+
+bool MacroViewHost::ViewRect(macro::MacroRect* r) { return ScreenRect(view_.m_hWnd, r); }
+
+bool MacroViewHost::ProgressRecreate(const CString& okText, const CString& cancelText) {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  dlg.m_strOkCaption = okText;
+  dlg.m_strCancelCaption = cancelText;
+  if (dlg.m_hWnd) dlg.DestroyWindow();
+  dlg.Create(CProgressDlg::IDD, &view_);
+  dlg.SetOwner(this);
+  dlg.m_bCancelled = 0;
+  dlg.m_bConfirmed = 0;
+  return dlg.m_hWnd != nullptr;
+}
+
+bool MacroViewHost::ProgressHasWindow() {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  return dlg.m_hWnd != nullptr && ::IsWindow(dlg.m_hWnd);
+}
+
+int MacroViewHost::ProgressTakeAnswer() {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  const int answer = dlg.m_bCancelled ? macro::kProgressCancelled : dlg.m_bConfirmed ? macro::kProgressOk : 0;
+  if (answer != 0) dlg.m_bCancelled = dlg.m_bConfirmed = 0;
+  return answer;
+}
+
+void MacroViewHost::ProgressClose() {
+  view_.MacroDialogs().Progress().m_bCancelled = 0;
+  view_.MacroDialogs().CloseProgress();
+}
+
+bool MacroViewHost::ProgressSize(int* width, int* height) {
+  macro::MacroRect r;
+  if (!ScreenRect(view_.MacroDialogs().Progress().m_hWnd, &r)) return false;
+  *width = r.right - r.left;
+  *height = r.bottom - r.top;
+  return true;
+}
+
+void MacroViewHost::ProgressMove(int x, int y, int width, int height) {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  if (dlg.m_hWnd) dlg.MoveWindow(x, y, width, height);
+}
+
+void MacroViewHost::ProgressHoldLayout(const CString& text) {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  if (!dlg.m_hWnd) return;
+  dlg.m_strMessage = text;
+  dlg.SetDlgItemText(IDC_PROGRESS_MESSAGE, text);
+  auto place = [&dlg](int id, int x, int y, int w, int h) {
+    if (CWnd* c = dlg.GetDlgItem(id)) c->MoveWindow(x, y, w, h);
+  };
+  place(IDC_PROGRESS_MESSAGE, 10, 10, 265, 50);
+  for (int id : {IDC_PROGRESS_SECOND, IDC_PROGRESS_SHORT, IDC_PROGRESS_BAR}) place(id, 10, 200, 265, 20);
+  for (int id : {IDC_PROGRESS_SHORT, IDC_PROGRESS_BAR})
+    if (CWnd* c = dlg.GetDlgItem(id)) c->ShowWindow(SW_HIDE);
+  place(IDOK, 115, 65, 70, 23);
+  place(IDCANCEL, 195, 65, 70, 23);
+  dlg.SetOwner(this);
+}
+
+void MacroViewHost::ProgressUpdate(const ProgressTexts& t) {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  if (!dlg.m_hWnd) return;
+  auto show = [&dlg](int id, bool on) {
+    if (CWnd* c = dlg.GetDlgItem(id)) c->ShowWindow(on ? SW_SHOW : SW_HIDE);
+  };
+  switch (macro::MacroProgressHiddenButton(dlg.m_strOkCaption, dlg.m_strCancelCaption)) {
+    case macro::HiddenButton::kCancel: show(IDCANCEL, false); break;
+    case macro::HiddenButton::kOk: show(IDOK, false); break;
+    case macro::HiddenButton::kNone: break;
+  }
+  if (t.setCaption) dlg.SetWindowText(t.caption);
+  if (t.setSecond) {
+    dlg.m_strSecond = t.second;
+    dlg.SetDlgItemText(IDC_PROGRESS_SECOND, t.second);
+  }
+  if (t.setMain) {
+    dlg.m_strMessage = t.main;
+    dlg.SetDlgItemText(IDC_PROGRESS_MESSAGE, t.main);
+  }
+  dlg.m_strShort = t.varText;
+  dlg.SetDlgItemText(IDC_PROGRESS_SHORT, t.varText);
+  show(IDC_PROGRESS_SHORT, !t.varText.IsEmpty());
+  show(IDC_PROGRESS_BAR, t.showBar);
+  if (t.showBar) dlg.SendDlgItemMessage(IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(t.barPos), 0);
+}
+
+void MacroViewHost::ProgressShow() {
+  CProgressDlg& dlg = view_.MacroDialogs().Progress();
+  if (dlg.m_hWnd) dlg.ShowWindow(SW_SHOW);
+}
+
+void MacroViewHost::PlaceFrame(const macro::FramePlacement& p) {
+  CFrameWnd* frame = app::g_pFrameHost ? app::g_pFrameHost->FrameWnd() : nullptr;
+  if (!frame || !frame->m_hWnd) return;
+  switch (p.show) {
+    case macro::FrameShow::kMinimize: frame->ShowWindow(SW_SHOWMINIMIZED); return;
+    case macro::FrameShow::kMaximize: frame->ShowWindow(SW_SHOWMAXIMIZED); return;
+    case macro::FrameShow::kHide: frame->ShowWindow(SW_HIDE); return;
+    case macro::FrameShow::kRestore: frame->ShowWindow(SW_RESTORE); return;
+    case macro::FrameShow::kPlace:
+      frame->ShowWindow(SW_RESTORE);
+      ::SetWindowPos(frame->m_hWnd, HWND_TOP, p.left, p.top, p.width, p.height, SWP_SHOWWINDOW);
+      return;
+  }
+}
+
+void MacroViewHost::ApplyTextLayoutWord(int word) {
+  if (!app::g_pFrameHost) return;
+  app::g_pFrameHost->SetTextLayoutWord(word);
+  app::g_pFrameHost->CycleTextLayout(0, 0);
+}
+
+CWnd* MacroViewHost::OwnerWnd() { return &view_; }
+
+// The buttons of the processing dialog (kind 1 OK, kind 0 Cancel).
+void MacroViewHost::MacroDialogSetResult(int kind) { DialogAnswered(kind); }
 
 }  // namespace view

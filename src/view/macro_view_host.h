@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "macro/macro_run_host.h"
+#include "macroui/macro_dialogs.h"
 
 class CDvkView;
 class CWnd;
@@ -16,7 +17,7 @@ class MacroDialogs;
 
 namespace view {
 
-class MacroViewHost final : public macro::MacroRunHost {
+class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOwner {
  public:
   explicit MacroViewHost(CDvkView& view);
   ~MacroViewHost() override;
@@ -66,7 +67,6 @@ class MacroViewHost final : public macro::MacroRunHost {
   void RemoveMainMenu() override;
   void ApplyBackgroundColor() override;
   void ShowTextInPane(int pane) override;
-  void ArmResumeTimer(int ms) override;
   int RebuildCsvBuffer(int kind) override;
   int WriteDocumentText(const CString& path) override;
   void ConvertPageMarksFile(const CString& path) override;
@@ -87,13 +87,31 @@ class MacroViewHost final : public macro::MacroRunHost {
   // (MacroDialogSetResult with its kind).
   macroui::MacroDialogs& Dialogs();
   void DialogAnswered(int kind);
+  // Message statements, the processing dialog, the window statement.
+  int MessageBoxAnswer(const CString& text, int style) override;
+  csv::CheckList* ViewCheckList() override;
+  bool DesktopRect(macro::MacroRect* r) override;
+  bool ViewRect(macro::MacroRect* r) override;
+  bool ProgressRecreate(const CString& okText, const CString& cancelText) override;
+  bool ProgressHasWindow() override;
+  int ProgressTakeAnswer() override;
+  void ProgressClose() override;
+  bool ProgressSize(int* width, int* height) override;
+  void ProgressMove(int x, int y, int width, int height) override;
+  void ProgressHoldLayout(const CString& text) override;
+  void ProgressUpdate(const ProgressTexts& texts) override;
+  void ProgressShow() override;
+  void PlaceFrame(const macro::FramePlacement& placement) override;
+  void ApplyTextLayoutWord(int word) override;
+  // The owner of the view's modeless macro dialogs.
+  CWnd* OwnerWnd() override;
+  void MacroDialogSetResult(int kind) override;
 
  private:
   void PlaceBesideView(CWnd& dialog);
 
   CDvkView& view_;
   std::uint64_t lastTracePaint_ = 0;  // tick of the trace's last forced repaint
-  std::unique_ptr<macroui::MacroDialogs> dialogs_;
 };
 
 }  // namespace view

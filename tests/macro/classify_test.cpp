@@ -239,6 +239,8 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 14) want = ExecutorKind::kStatus;
     if (c == 20) want = ExecutorKind::kSaveText;
     if (c == 12) want = ExecutorKind::kInput;
+    if (c == 15) want = ExecutorKind::kMessage;
+    if (c == 11) want = ExecutorKind::kWindow;
     EXPECT_EQ(want, rows[k].executor) << "class " << c;
     EXPECT_NE(std::string(), rows[k].family);
     const bool rebuilds = c == 10 || c == 26 || c == 50 || c == 51 || c == 57;

@@ -48,7 +48,7 @@ class DisplayHost : public macrotest::FakeRunHost {
     calls.push_back("hand over " + std::to_string(pane));
     if (doc) handOverCodes.push_back(static_cast<unsigned>(doc->m_nUpdateCode));
   }
-  void ArmResumeTimer(int ms) override { calls.push_back("timer " + std::to_string(ms)); }
+  void ArmMacroResume(int ms) override { calls.push_back("timer " + std::to_string(ms)); }
   int WriteDocumentText(const CString& path) override {
     calls.push_back(std::string("write ") + path.GetString());
     if (doc) written.assign(doc->m_pText, doc->m_nTextLen);

@@ -137,6 +137,10 @@ TEST_F(Fn, RowAndColumnNumbersAndCheckList) {
   EXPECT_EQ("0", At("CK", 2, 1));
   EXPECT_EQ("2", At("CKN", 4, 1));
   EXPECT_EQ("0", At("CKN", 2, 1));
+  // The check statement fills the list from entry 0.
+  checks[0] = 2;
+  EXPECT_EQ("1", At("CK", 2, 1));
+  EXPECT_EQ("3", At("CKN", 4, 1));
 }
 
 TEST_F(Fn, BlockFunctionsCountFromTheTitleRow) {
