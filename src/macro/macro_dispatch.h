@@ -29,6 +29,7 @@ enum class ExecutorKind {
   kReturn,       // "return", or "E" inside a '$' subroutine
   kBreak,        // "BK": in debug mode it becomes the stop statement "7"
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
+  kTableRows,    // row and line statements, sort, print, new rows (macro_exec_rows.h)
 };
 
 struct DispatchRow {

@@ -3,6 +3,7 @@
 // thin calls into itself, its document and the frame (view/macro_view_host).
 #pragma once
 
+#include "csv/csv_linesort.h"
 #include "csv/csv_selectcond.h"
 #include "fw/cstring.h"
 #include "macro/macro_cellformat.h"
@@ -80,6 +81,23 @@ class MacroHost {
                                    int size, int mode, int mapSize) {
     return macro::TransferSharedMemory(name, buffer, bufferSize, offset, size, mode, mapSize);
   }
+
+  // Row and line statements, sort, new rows and print.
+  // The fill statement starts from no pad target of the view's own.
+  virtual void ClearPadTarget() {}
+  // The view's title-line flag (the title-line statement).
+  virtual void SetTitleLineFlag(bool on) { (void)on; }
+  // The line sort of the view's table (the view's check list follows the
+  // rows); without a view, the table's own sort with no check list.
+  virtual std::int64_t SortTableLines(csv::Table& table, const csv::LineSortRequest& request) {
+    return csv::SortLines(table, request, nullptr);
+  }
+  // The view's four print margins (top, bottom, left, right, hundredths),
+  // and the unset ones filled from the page settings.
+  virtual void SetPageMargins(const std::int32_t margins[4]) { (void)margins; }
+  virtual void InitPrintMargins() {}
+  // The view's table and text size indexes (1-11).
+  virtual void SetViewSizeIndexes(int table, int text) { (void)table, (void)text; }
 };
 
 }  // namespace macro

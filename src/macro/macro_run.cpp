@@ -22,6 +22,7 @@
 #include "macro/macro_codes.h"
 #include "macro/macro_dispatch.h"
 #include "macro/macro_exec_cells.h"
+#include "macro/macro_exec_rows.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
 #include "macro/macro_prepare.h"
@@ -532,6 +533,9 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kBreak:
         // In debug mode the break stops as the statement "7" does.
         if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
+        break;
+      case ExecutorKind::kTableRows:
+        o = MacroExecTableRows(rc_, cls);
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);

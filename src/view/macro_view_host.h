@@ -48,6 +48,14 @@ class MacroViewHost final : public macro::MacroRunHost {
   int ShowStopDialog(const CString& lineText, const CString& dump, const CString& options, int height,
                      int width) override;
 
+  // Row and line statements, sort, new rows and print.
+  void ClearPadTarget() override;
+  void SetTitleLineFlag(bool on) override;
+  std::int64_t SortTableLines(csv::Table& table, const csv::LineSortRequest& request) override;
+  void SetPageMargins(const std::int32_t margins[4]) override;
+  void InitPrintMargins() override;
+  void SetViewSizeIndexes(int table, int text) override;
+
  private:
   CDvkView& view_;
   std::uint64_t lastTracePaint_ = 0;  // tick of the trace's last forced repaint
