@@ -35,7 +35,7 @@ TEST(CsvRowModes, NewRowsByMode) {
   const ModeCase cases[] = {
       {"newmax: to five rows", kFile, 3, -1, 5, "x,y", 1, "t,u\r\n1,2\r\n3,4\r\nx,y\r\nx,y\r\n"},
       {"newmax: already that many", kFile, 3, -1, 2, "x,y", 1, "t,u\r\n1,2\r\n3,4\r\n"},
-      {"newmax raw", kFile, 13, 0, 4, "x,y", 1, "t,u\r\n1,2\r\n3,4\r\nx,y\r\n"},
+      {"newmax raw", kFile, 13, 0, 4, "x,y", 1, "t,u\r\n1,2\r\n3,4\r\n\"x,y\"\r\n"},
       {"newvar: slots 20-22", kFile, 5, 20, 3, "", 1, "t,u\r\n1,2\r\n3,4\r\nv20,,\r\n"},
       {"newvar raw: one row per value", kFile, 15, 20, 2, "", 1, "t,u\r\n1,2\r\n3,4\r\nv20\r\n\r\n"},
       {"newvar: the slots end at 5180", kFile, 5, 5179, 9, "", 1, "t,u\r\n1,2\r\n3,4\r\nv5179,v5180\r\n"},
@@ -101,12 +101,12 @@ TEST(CsvDumpCells, ThreeByThreeWithOneEmptyCell) {
 }
 
 TEST(CsvDumpCells, TitleLineAndDataEnd) {
-  // Lines before the title row and an empty table.
-  auto t = MakeTable("note\r\nh1,h2\r\nx,y\r\n");
-  t->m_nCurLine = 2;
-  t->Rescan();
+  // Block 1's title row (here the one-cell first line) is not listed; the
+  // text after block 1's data ("!#" and the next block) is not either.
+  auto t = MakeTable("note\r\nh1,h2\r\nx,y\r\n!#\r\nt\r\n1\r\n2\r\n");
   ASSERT_EQ(0, csv::DumpCells(*t, nullptr));
   ExpectIndexesAgain(*t);
+  EXPECT_EQ("line,clmn,data\r\n2,1,h1\r\n2,2,h2\r\n3,1,x\r\n3,2,y\r\n", Text(*t));
   auto empty = MakeTable("");
   ASSERT_EQ(0, csv::DumpCells(*empty, nullptr));
   EXPECT_EQ("line,clmn,data\r\n", Text(*empty));

@@ -179,11 +179,11 @@ TEST_F(TableRows, LineFormsReverseAndTranspose) {
 
 TEST_F(TableRows, SortKeysAndTheTable) {
   Load("k,v\r\nb,2\r\na,10\r\nc,1\r\n");
-  Run1("sortu2", "");
+  Run1("sortu:2", "");
   EXPECT_EQ(0, st->m_nMacroSortKey);  // reset at the end of the run
   EXPECT_EQ(2, host.lastSort.key);
   EXPECT_EQ("k,v\r\nc,1\r\na,10\r\nb,2\r\n", Text());  // text keys
-  Run1("sortd2", "num");
+  Run1("sortd:2", "num");
   EXPECT_EQ(-2, host.lastSort.key);
   EXPECT_TRUE(host.lastSort.numeric);
   EXPECT_EQ("k,v\r\na,10\r\nb,2\r\nc,1\r\n", Text());
@@ -191,7 +191,7 @@ TEST_F(TableRows, SortKeysAndTheTable) {
 
 TEST_F(TableRows, SortKeyWordDuringTheRun) {
   Load("k,v,w\r\nb,2,x\r\na,1,y\r\n");
-  RunDocument("\tsortu3\t\r\n\tsortd3\t\r\n");
+  RunDocument("\tsortu:3\t\r\n\tsortd:3\t\r\n");
   EXPECT_EQ((std::vector<int>{3, -3}), host.keys);
   EXPECT_EQ(0, st->m_nMacroSortKey);
 }
@@ -208,11 +208,12 @@ TEST_F(TableRows, NewRows) {
   Load("a,b\r\n1,2\r\n");
   Run1("newfix1", "p,q");
   EXPECT_EQ("a,b\r\np,q\r\n1,2\r\n", Text());
-  // newend with 'm': rows to four in all; nothing when there are that many.
+  // newend with 'm' (row 9: past the table, at the end): rows to four in
+  // all; nothing when there are that many.
   Load("a,b\r\n1,2\r\n");
-  Run1("newendm0,4", "m");
+  Run1("newendm:9,4", "m");
   EXPECT_EQ("a,b\r\n1,2\r\nm\r\nm\r\n", Text());
-  Run1("newendm0,3", "m");
+  Run1("newendm:9,3", "m");
   EXPECT_EQ("a,b\r\n1,2\r\nm\r\nm\r\n", Text());
   // '@' gives the row and the count after it.
   Load("a\r\nb\r\nc\r\n");
