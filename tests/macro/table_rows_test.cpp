@@ -311,3 +311,16 @@ TEST_F(TableRows, PrintStatements) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TableRows, SortWithSelection) {
+  Load("k,v\r\nb,2\r\na,1\r\nb,3\r\na,4\r\n");
+  // Sorted by column 1, then only the first row of each key is kept
+  // ("&1!=&UC" with "&SL").
+  EXPECT_EQ(macro::kRunEnded, Run1("sortu:1", "select"));
+  EXPECT_EQ("k,v\r\na,1\r\nb,2\r\n", Text());
+  EXPECT_TRUE(host.reports.empty());
+}
+
+}  // namespace
