@@ -19,6 +19,7 @@ namespace {
 class RowsHost : public macrotest::FakeRunHost {
  public:
   int padCleared = 0, sorts = 0, marginsInit = 0;
+  bool failSort = false;  // the sort answers -1 (memory)
   std::vector<int> titleFlags;
   std::vector<std::int32_t> margins;
   std::vector<std::pair<int, int>> sizes;
@@ -37,6 +38,7 @@ class RowsHost : public macrotest::FakeRunHost {
     ++sorts;
     lastSort = r;
     if (state) keys.push_back(state->m_nMacroSortKey);
+    if (failSort) return -1;
     return FakeRunHost::SortTableLines(table, r);
   }
   void SetPageMargins(const std::int32_t m[4]) override { margins.assign(m, m + 4); }
@@ -321,6 +323,16 @@ TEST_F(TableRows, SortWithSelection) {
   EXPECT_EQ(macro::kRunEnded, Run1("sortu:1", "select"));
   EXPECT_EQ("k,v\r\na,1\r\nb,2\r\n", Text());
   EXPECT_TRUE(host.reports.empty());
+}
+
+TEST_F(TableRows, AFailedSortEndsTheRunWithoutAMessage) {
+  Load("k\r\nb\r\na\r\n");
+  host.failSort = true;
+  RunDocument("\tsortu:1\t\r\n\tnewend\tx\r\n");
+  EXPECT_FALSE(EndedNormally());
+  EXPECT_TRUE(host.reports.empty());
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ("k\r\nb\r\na\r\n", Text());  // the new row never came
 }
 
 }  // namespace
