@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/pattern/pattern_cstring.h"
+#include "csv/csv_index.h"
 #include "csv/csv_linesort.h"
 #include "csv/csv_rowinsert.h"
 #include "csv/csv_table.h"
@@ -24,6 +25,15 @@ constexpr int kPrintNumberCap = INT32_MAX / 100;
 constexpr int kRowNoBase = 5000000;
 constexpr int kSizeIndexMin = 1, kSizeIndexMax = 11;
 constexpr int kPrintRequestPrint = 1, kPrintRequestPreview = 2;
+
+// The common end of the sort and new-row statements: the table indexed
+// again (a scan of its text).
+Outcome IndexAgain(MacroRunContext& rc) {
+  csv::Table& t = rc.table;
+  std::uint32_t len = 0, cols = 0;
+  csv::BuildCsvIndex(t, t.m_pTextBuf, t.UsedLength(), &len, &cols, csv::kCsvScanOnly, -1);
+  return Outcome::kNext;
+}
 
 int ModeOfLetter(char c) {
   switch (c) {
@@ -122,7 +132,7 @@ Outcome MacroExecSort(MacroRunContext& rc) {
     scope.columnPosSlots = rc.columnPosSlots;
     MacroCsvSelectCommands(scope, st.m_strStmtCommand, st.m_strStmtOperand, 0);
   }
-  return Outcome::kNext;
+  return IndexAgain(rc);
 }
 
 Outcome MacroExecNewRows(MacroRunContext& rc) {
@@ -131,7 +141,7 @@ Outcome MacroExecNewRows(MacroRunContext& rc) {
   const MacroEnv env(st, &rc.host, &t);
   const NewRowArgs a = MacroNewRowArgs(env, st.m_strStmtCommand, st.m_anStmtNumbers[0], st.m_anStmtNumbers[1],
                                        t.m_nLastRow);
-  if (a.nothing) return Outcome::kNext;  // the table holds that many rows already
+  if (a.nothing) return IndexAgain(rc);  // the table holds that many rows already
   RunOpHost ops(rc.host);
   const int number = MacroReadNumber(st.m_strStmtOperand, 7);
   auto value = [&st](int n) -> std::string {
@@ -140,7 +150,7 @@ Outcome MacroExecNewRows(MacroRunContext& rc) {
   const int last = csv::CsvRowInsertOrList(a.mode, t, a.row, a.count, st.m_strStmtOperand.Str(), number, value, &ops);
   if (last < 0) return MacroRaiseRunError(&rc.host, RunError::kSilent);
   t.m_nLastRow = last;
-  return Outcome::kNext;
+  return IndexAgain(rc);
 }
 
 Outcome MacroExecPrint(MacroRunContext& rc) {
