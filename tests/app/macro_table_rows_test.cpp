@@ -46,7 +46,9 @@ TEST_F(MacroTableRowsTest, PrintPreviewAndPrintReachThePrintPath) {
   EXPECT_EQ(1, RunFile(v, "\tprintpreview\t\r\n\tprint\t\r\n"));
   // The view's update took both requests.
   EXPECT_EQ(0, doc->m_nPrintRequest);
-  if (!printer) EXPECT_EQ(2u, fw::hooks::MessageBoxTexts().size());
+  if (!printer) {
+    EXPECT_EQ(2u, fw::hooks::MessageBoxTexts().size());
+  }
 }
 
 TEST_F(MacroTableRowsTest, PrintFontAndMarginsReachTheView) {
