@@ -22,6 +22,7 @@ namespace macro {
 namespace {
 
 constexpr int kPrintNumberCap = INT32_MAX / 100;
+constexpr std::uint32_t kCsvTableKind = 33;
 constexpr int kRowNoBase = 5000000;
 constexpr int kSizeIndexMin = 1, kSizeIndexMax = 11;
 constexpr int kPrintRequestPrint = 1, kPrintRequestPreview = 2;
@@ -142,6 +143,8 @@ Outcome MacroExecNewRows(MacroRunContext& rc) {
   const NewRowArgs a = MacroNewRowArgs(env, st.m_strStmtCommand, st.m_anStmtNumbers[0], st.m_anStmtNumbers[1],
                                        t.m_nLastRow);
   if (a.nothing) return IndexAgain(rc);  // the table holds that many rows already
+  // The row insertion acts on a CSV table only; any other view is left as it is.
+  if (*rc.view.fileKind != kCsvTableKind || *rc.view.sourceView != 0) return Outcome::kNext;
   RunOpHost ops(rc.host);
   const int number = MacroReadNumber(st.m_strStmtOperand, 7);
   auto value = [&st](int n) -> std::string {

@@ -335,4 +335,12 @@ TEST_F(TableRows, AFailedSortEndsTheRunWithoutAMessage) {
   EXPECT_EQ("k\r\nb\r\na\r\n", Text());  // the new row never came
 }
 
+TEST_F(TableRows, NewRowsLeaveAViewThatShowsNoTable) {
+  Load("a\r\n");
+  fileKind = 9;
+  EXPECT_EQ(macro::kRunEnded, Run1("newend", "x"));
+  EXPECT_TRUE(EndedNormally());
+  EXPECT_EQ("a\r\n", Text());
+}
+
 }  // namespace
