@@ -40,6 +40,7 @@ enum class ExecutorKind {
   kInput,        // the input statements and the IME switch (macro_input.h)
   kMessage,      // class 15: message boxes, msgif, check, the processing dialog (macro_exec_message.h)
   kWindow,       // class 11: the window statement "&W" (macro_exec_message.h)
+  kTableRows,    // row and line statements, sort, print, new rows (macro_exec_rows.h)
 };
 
 struct DispatchRow {

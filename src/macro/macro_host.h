@@ -4,6 +4,7 @@
 #pragma once
 
 #include "csv/csv_checklist.h"
+#include "csv/csv_linesort.h"
 #include "csv/csv_selectcond.h"
 #include "fw/cstring.h"
 #include "macro/macro_cellformat.h"
@@ -184,6 +185,22 @@ class MacroHost {
   // The frame's text-layout word set to `word` and applied
   // (CycleTextLayout(0, 0)).
   virtual void ApplyTextLayoutWord(int word) { (void)word; }
+  // Row and line statements, sort, new rows and print.
+  // The fill statement starts from no pad target of the view's own.
+  virtual void ClearPadTarget() {}
+  // The view's title-line flag (the title-line statement).
+  virtual void SetTitleLineFlag(bool on) { (void)on; }
+  // The line sort of the view's table (the view's check list follows the
+  // rows); without a view, the table's own sort with no check list.
+  virtual std::int64_t SortTableLines(csv::Table& table, const csv::LineSortRequest& request) {
+    return csv::SortLines(table, request, nullptr);
+  }
+  // The view's four print margins (top, bottom, left, right, hundredths),
+  // and the unset ones filled from the page settings.
+  virtual void SetPageMargins(const std::int32_t margins[4]) { (void)margins; }
+  virtual void InitPrintMargins() {}
+  // The view's table and text size indexes (1-11).
+  virtual void SetViewSizeIndexes(int table, int text) { (void)table, (void)text; }
 };
 
 constexpr int kProgressOk = 1, kProgressCancelled = 2;

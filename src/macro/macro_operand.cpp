@@ -452,7 +452,7 @@ int MacroGetFieldValue(const MacroEnv& env, int offset, char* out, int outSize, 
     while (end < len && text[end] != csv::CSV_FIELD_SEP && !RowEnds(text[end])) ++end;
     long long a = start, b = end;
     if (type == 'T' && a < b && text[a] == '"') ++a;
-    if (type == 'f') {
+    if (type == 'f' && b > a) {  // an empty field (or a table without text) has no '^'
       const void* caret = std::memchr(text + a, '^', static_cast<size_t>(b - a));
       if (caret) b = static_cast<const std::uint8_t*>(caret) - text;
     }

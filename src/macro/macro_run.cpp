@@ -27,6 +27,7 @@
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
 #include "macro/macro_exec_message.h"
+#include "macro/macro_exec_rows.h"
 #include "macro/macro_expr.h"
 #include "macro/macro_flow.h"
 #include "macro/macro_input.h"
@@ -578,6 +579,9 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         break;
       case ExecutorKind::kWindow:
         o = MacroRunWindowStatement(rc_);
+        break;
+      case ExecutorKind::kTableRows:
+        o = MacroExecTableRows(rc_, cls);
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);

@@ -563,4 +563,28 @@ CWnd* MacroViewHost::OwnerWnd() { return &view_; }
 // The buttons of the processing dialog (kind 1 OK, kind 0 Cancel).
 void MacroViewHost::MacroDialogSetResult(int kind) { DialogAnswered(kind); }
 
+// Row and line statements, sort, new rows and print.
+void MacroViewHost::ClearPadTarget() { view_.m_nPadTarget = 0; }
+
+void MacroViewHost::SetTitleLineFlag(bool on) { view_.m_nTitleLineFlag = on ? 1 : 0; }
+
+std::int64_t MacroViewHost::SortTableLines(csv::Table& table, const csv::LineSortRequest& request) {
+  // The run works on the view's own table: the view's sort, whose check
+  // list follows the rows.
+  if (&table != &view_.m_table) return csv::SortLines(table, request, nullptr);
+  return view_.SortLines(request.numeric ? 1 : 0, request.skipBracket ? 1 : 0, request.key, request.block,
+                         request.firstRow);
+}
+
+void MacroViewHost::SetPageMargins(const std::int32_t margins[4]) {
+  for (int k = 0; k < 4; ++k) view_.m_nPageMargin[k] = margins[k];
+}
+
+void MacroViewHost::InitPrintMargins() { view_.InitPrintMargins(); }
+
+void MacroViewHost::SetViewSizeIndexes(int table, int text) {
+  view_.m_nTblsizCopy = table;
+  view_.m_nTxtsizCopy = text;
+}
+
 }  // namespace view

@@ -106,6 +106,13 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   // The owner of the view's modeless macro dialogs.
   CWnd* OwnerWnd() override;
   void MacroDialogSetResult(int kind) override;
+  // Row and line statements, sort, new rows and print.
+  void ClearPadTarget() override;
+  void SetTitleLineFlag(bool on) override;
+  std::int64_t SortTableLines(csv::Table& table, const csv::LineSortRequest& request) override;
+  void SetPageMargins(const std::int32_t margins[4]) override;
+  void InitPrintMargins() override;
+  void SetViewSizeIndexes(int table, int text) override;
 
  private:
   void PlaceBesideView(CWnd& dialog);

@@ -32,8 +32,8 @@ TEST(CsvRowInsert, BelowAboveAndBeforeTheLast) {
   EXPECT_EQ("a,b,c\r\n1,2,3\r\n4,5,6\r\n,,\r\n", Insert(file, 2, 99, 1, ""));
   // Mode 1 with row 0: above the last row.
   EXPECT_EQ("a,b,c\r\n1,2,3\r\n,,\r\n4,5,6\r\n", Insert(file, 1, 0, 1, ""));
-  // Operand cells, "NULL" empty, "$$" a raw line; a count of rows; mode + 10.
-  EXPECT_EQ("a,b,c\r\nx,,z\r\nx,,z\r\n1,2,3\r\n4,5,6\r\n", Insert(file, 12, 1, 2, "x,NULL,z"));
+  // Operand cells, "NULL" empty, "$$" a raw line; a count of rows.
+  EXPECT_EQ("a,b,c\r\nx,,z\r\nx,,z\r\n1,2,3\r\n4,5,6\r\n", Insert(file, 2, 1, 2, "x,NULL,z"));
   EXPECT_EQ("a,b,c\r\n~raw,line\r\n1,2,3\r\n4,5,6\r\n", Insert(file, 2, 1, 1, "$$~raw,line"));
   // A last row without a row end keeps its place after the new row.
   EXPECT_EQ("a,x\r\n,\r\nb", Insert("a,x\r\nb", 2, 1, 1, ""));
@@ -48,7 +48,7 @@ TEST(CsvRowInsert, UnknownModeChangesNothing) {
   auto t = MakeTable("a,b\r\n");
   const std::string before = csvtest::Raw(*t);
   csvtest::Recorder rec;
-  EXPECT_EQ(-1, csv::CsvRowInsertOrList(3, *t, 1, 1, "", 0, nullptr, &rec));
+  EXPECT_EQ(-1, csv::CsvRowInsertOrList(7, *t, 1, 1, "", 0, nullptr, &rec));
   ASSERT_EQ(1u, rec.calls.size());
   EXPECT_EQ(2, rec.calls[0].first);
   EXPECT_EQ(before, csvtest::Raw(*t));

@@ -241,6 +241,7 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 12) want = ExecutorKind::kInput;
     if (c == 15) want = ExecutorKind::kMessage;
     if (c == 11) want = ExecutorKind::kWindow;
+    if (c == 10 || c == 16 || c == 18 || c == 19) want = ExecutorKind::kTableRows;
     EXPECT_EQ(want, rows[k].executor) << "class " << c;
     EXPECT_NE(std::string(), rows[k].family);
     const bool rebuilds = c == 10 || c == 26 || c == 50 || c == 51 || c == 57;
