@@ -1,5 +1,7 @@
 #include "macro/macro_exec_savetext.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -36,6 +38,31 @@ class OpReports final : public csv::OpHost {
   MacroHost& host_;
 };
 
+// The column starts of the saved text: each column as wide as the view
+// shows it, and at least as wide as its widest field, title rows included,
+// so that every line of the file, the title line too, starts a column's
+// fields at the same place. (The view's table measures data rows only, and
+// a statement may have changed the table since it was measured.) The view's
+// own table is left as it is.
+std::vector<std::uint32_t> AlignedTextPositions(const csv::Table& t, const std::uint32_t* view, int viewSlots,
+                                                std::uint32_t titleLine) {
+  const int slots = csv::kColumnPositionSlots;
+  std::vector<std::uint32_t> measured(slots, 0), out(slots, 0);
+  csv::ComputeColumnWidths(t, titleLine, measured.data(), slots, 1, -1, 1, 1, csv::kWidthFromTitle);
+  const int viewCols = view != nullptr && viewSlots > 2 ? static_cast<int>(std::min<std::uint32_t>(view[0], viewSlots - 2)) : 0;
+  const int cols = std::min(std::max(viewCols, static_cast<int>(measured[0])), csv::kMaxPositionColumns);
+  std::uint64_t start = 0;
+  for (int c = 1; c <= cols; ++c) {
+    out[c] = static_cast<std::uint32_t>(std::min<std::uint64_t>(start, UINT32_MAX));
+    std::uint32_t w = csv::ColumnWidthAt(measured.data(), slots, c);
+    if (c <= viewCols) w = std::max(w, csv::ColumnWidthAt(view, viewSlots, c));
+    start += w + csv::kColumnGap;
+  }
+  out[0] = static_cast<std::uint32_t>(cols);
+  out[cols + 1] = static_cast<std::uint32_t>(std::min<std::uint64_t>(start, UINT32_MAX));
+  return out;
+}
+
 // Step 2 for a CSV table: the view shown again from its buffer, then the
 // table rewritten as blank-aligned text. False when that failed (reported).
 bool TableAsAlignedText(MacroRunContext& rc) {
@@ -46,10 +73,9 @@ bool TableAsAlignedText(MacroRunContext& rc) {
   csv::Table& t = rc.table;
   const std::uint32_t titleLine = t.m_aSecLine[1] > 0 ? t.m_aSecLine[1] : 1;
   OpReports reports(rc.host);
-  if (rc.columnPos != nullptr && rc.columnPosSlots > 0)
-    return csv::CsvToFixedWidthText(t, rc.columnPos, rc.columnPosSlots, titleLine, &reports) == csv::kOpOk;
-  std::vector<std::uint32_t> positions(csv::kColumnPositionSlots, 0);
-  return csv::CsvToFixedWidthText(t, positions.data(), csv::kColumnPositionSlots, titleLine, &reports) == csv::kOpOk;
+  std::vector<std::uint32_t> positions = AlignedTextPositions(t, rc.columnPos, rc.columnPosSlots, titleLine);
+  return csv::CsvToFixedWidthText(t, positions.data(), static_cast<int>(positions.size()), titleLine, &reports) ==
+         csv::kOpOk;
 }
 
 // Step 2 for any other kind: the document's text from the view, then into
