@@ -12,6 +12,7 @@
 #include "csv/csv_table.h"
 #include "csv/csv_totals.h"
 #include "macro/macro_csvselect.h"
+#include "macro/macro_exec_cells.h"
 #include "macro/macro_number.h"
 #include "macro/macro_run.h"
 #include "macro/macro_run_errors.h"
@@ -201,10 +202,7 @@ Outcome MacroExecCountSum(MacroRunContext& rc) {
     const char* key = n.num3 > 0 ? "&2q+&3q+&4q" : n.num2 > 0 ? "&2q+&3q" : nullptr;
     if (key != nullptr) {
       st.m_strStmtOperand = key;
-      CsvSelectScope scope{st, &rc.host, t};
-      scope.columnPos = rc.columnPos;
-      scope.columnPosSlots = rc.columnPosSlots;
-      MacroCsvSelectCommands(scope, CString("&1="), CString(key), 0);
+      MacroRunSelect(rc, CString("&1="), CString(key));
     }
     if (letter3 != 'd' && letter3 != 'e') {
       // The rows after the title line, by column 1.

@@ -7,12 +7,46 @@
 
 #include "csv/csv_table.h"
 #include "macro/macro_cmdfunc.h"
+#include "macro/macro_csvselect.h"
+#include "macro/macro_host.h"
 #include "macro/macro_lookup.h"
 #include "macro/macro_run.h"
 #include "macro/macro_run_errors.h"
 #include "macro/macro_state.h"
 
 namespace macro {
+
+namespace {
+
+// The "#" functions' scope for a run: its table, positions and check list.
+CmdFuncScope RunFunctionScope(MacroRunContext& rc) {
+  csv::Table& t = rc.table;
+  CmdFuncScope scope{rc.state};
+  scope.host = &rc.host;
+  scope.table = &t;
+  scope.columnPos = rc.columnPos;
+  scope.columnPosSlots = rc.columnPosSlots;
+  scope.titleLine = t.m_aSecLine[1] > 0 ? t.m_aSecLine[1] : 1;
+  scope.evalExpression = MacroCmdFuncExpression;
+  scope.checkList = rc.checkList;
+  scope.checkListUsed = rc.checkListUsed;
+  scope.run = &rc;
+  return scope;
+}
+
+}  // namespace
+
+int MacroRunSelect(MacroRunContext& rc, const CString& command, const CString& operand) {
+  CmdFuncScope functions = RunFunctionScope(rc);
+  CsvSelectScope scope{rc.state, &rc.host, rc.table};
+  scope.checkList = rc.host.ViewCheckList();
+  scope.columnPos = rc.columnPos;
+  scope.columnPosSlots = rc.columnPosSlots;
+  scope.titleLine = functions.titleLine;
+  scope.functions.call = MacroCmdFuncHook;
+  scope.functions.user = &functions;
+  return MacroCsvSelectCommands(scope, command, operand, 0);
+}
 namespace {
 
 constexpr long long kNumberCap = 0x7FFFFFFF;
@@ -82,16 +116,7 @@ Outcome MacroRunCellStatement(MacroRunContext& rc) {
     where.c1 = 1;
     where.c2 = -1;
   }
-  CmdFuncScope scope{st};
-  scope.host = &rc.host;
-  scope.table = &t;
-  scope.columnPos = rc.columnPos;
-  scope.columnPosSlots = rc.columnPosSlots;
-  scope.titleLine = t.m_aSecLine[1] > 0 ? t.m_aSecLine[1] : 1;
-  scope.evalExpression = MacroCmdFuncExpression;
-  scope.checkList = rc.checkList;
-  scope.checkListUsed = rc.checkListUsed;
-  scope.run = &rc;
+  CmdFuncScope scope = RunFunctionScope(rc);
   // A row range that ends before it starts addresses nothing.
   if (where.r2 >= 0 && where.r2 < where.r1) return Outcome::kNext;
   const int r = MacroEvalCommandLineFunctions(scope, where.r1, where.r2, where.c1, where.c2, where.functions);

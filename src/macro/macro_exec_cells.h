@@ -27,4 +27,10 @@ bool MacroReadCellStatementAddress(const CString& command, CellStatementAddress*
 // The executor: the statement in st.m_strStmtCommand / m_strStmtOperand.
 Outcome MacroRunCellStatement(MacroRunContext& rc);
 
+// The selection routine (MacroCsvSelectCommands) inside a run, on the run's
+// table with its column positions, the view's check list, and the "#"
+// functions of the run ("CK", "LF", defined functions ...) for the
+// conditions and values it evaluates.
+int MacroRunSelect(MacroRunContext& rc, const CString& command, const CString& operand);
+
 }  // namespace macro

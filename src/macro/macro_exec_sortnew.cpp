@@ -10,6 +10,7 @@
 #include "csv/csv_table.h"
 #include "macro/macro_codes.h"
 #include "macro/macro_csvselect.h"
+#include "macro/macro_exec_cells.h"
 #include "macro/macro_exec_rows.h"
 #include "macro/macro_exec_rows_internal.h"
 #include "macro/macro_expr.h"
@@ -128,10 +129,7 @@ Outcome MacroExecSort(MacroRunContext& rc) {
     // The rows whose key cell differs from the row above are selected.
     st.m_strStmtCommand.Format("&%d!=&UC", num[0]);
     st.m_strStmtOperand = "&SL";
-    CsvSelectScope scope{st, &rc.host, rc.table};
-    scope.columnPos = rc.columnPos;
-    scope.columnPosSlots = rc.columnPosSlots;
-    MacroCsvSelectCommands(scope, st.m_strStmtCommand, st.m_strStmtOperand, 0);
+    MacroRunSelect(rc, st.m_strStmtCommand, st.m_strStmtOperand);
   }
   return IndexAgain(rc);
 }

@@ -7,6 +7,7 @@
 #include "csv/csv_table.h"
 #include "macro/macro_address.h"
 #include "macro/macro_csvselect.h"
+#include "macro/macro_exec_cells.h"
 #include "macro/macro_flowscan.h"
 #include "macro/macro_number.h"
 #include "macro/macro_paths.h"
@@ -62,12 +63,7 @@ Outcome Flow::Go(const FlowMove& m) {
   return Outcome::kContinueAt;
 }
 
-int Flow::Select(const CString& target, const CString& operand) {
-  CsvSelectScope scope{st_, &rc_.host, rc_.table};
-  scope.columnPos = rc_.columnPos;
-  scope.columnPosSlots = rc_.columnPosSlots;
-  return MacroCsvSelectCommands(scope, target, operand, 0);
-}
+int Flow::Select(const CString& target, const CString& operand) { return MacroRunSelect(rc_, target, operand); }
 
 // The condition's result (above 0: it holds). `first` receives the first
 // byte of a one-line operand (0 for the block form).

@@ -258,6 +258,16 @@ TEST_F(Message, CheckStatementInARun) {
   EXPECT_EQ((std::vector<std::uint32_t>{2, 4}), Listed());
 }
 
+// The rows "check" lists are the rows whose "#CK" is 1 for a condition of
+// the same run, and no others.
+TEST_F(Message, CheckedRowsAreTheRowsAConditionOnCkSelects) {
+  Load("h1,h2\r\n\"0\",a\r\n\"1\",b\r\n\"0\",c\r\n\"1\",d\r\n\"0\",e\r\n");
+  RunDocument("\tcheck\r\n\tif:&1#CK==1\t&2=sel\r\n");
+
+  EXPECT_EQ((std::vector<std::uint32_t>{3, 5}), Listed());
+  EXPECT_EQ("h1,h2\r\n\"0\",a\r\n\"1\",sel\r\n\"0\",c\r\n\"1\",sel\r\n\"0\",e\r\n", Text());
+}
+
 TEST(ProgressParams, Parts) {
   struct Case {
     const char* command;
