@@ -101,7 +101,7 @@ Outcome MacroExecDisplay(MacroRunContext& rc) {
   const DisplayWords w = MacroReadDisplayWords(st.m_strStmtOperand, st.m_strStmtCommand.GetAt(3));
 
   host.UndoViewSplit();
-  if (w.layoutCode != kLayoutNone) host.ApplyTextLayoutCode(w.layoutCode);
+  if (w.layoutCode != kLayoutNone) host.ApplyTextLayoutWord(w.layoutCode);
   if (w.handOver) return MacroHandOverText(rc, w.handOverPane);
 
   const bool kindOnly = !w.title && ChooseTableDisplay(rc, w);

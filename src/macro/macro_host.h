@@ -183,7 +183,7 @@ class MacroHost {
   // The main window shown, placed or hidden as the window statement says.
   virtual void PlaceFrame(const FramePlacement& placement) { (void)placement; }
   // The frame's text-layout word set to `word` and applied
-  // (CycleTextLayout(0, 0)).
+  // (CycleTextLayout(0, 0)): the window and display statements.
   virtual void ApplyTextLayoutWord(int word) { (void)word; }
   // Row and line statements, sort, new rows and print.
   // The fill statement starts from no pad target of the view's own.

@@ -40,8 +40,6 @@ class MacroRunHost : public MacroHost {
   // there is no window they do nothing (the defaults).
   // The view's own split undone when it is split (OnSplitWindow).
   virtual void UndoViewSplit() {}
-  // The frame's text-layout word set to `code` and the layout applied.
-  virtual void ApplyTextLayoutCode(int code) { (void)code; }
   // The hide-quotes command (33035): toggles the document's m_bHideQuotes
   // and shows the table again.
   virtual void ToggleHideQuotes() {}

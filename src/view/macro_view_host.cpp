@@ -263,12 +263,6 @@ void MacroViewHost::UndoViewSplit() {
   if (view_.m_nSplitKind != 0) view_.OnSplitWindow();
 }
 
-void MacroViewHost::ApplyTextLayoutCode(int code) {
-  if (!app::g_pFrameHost) return;
-  app::g_pFrameHost->SetTextLayoutWord(code);
-  app::g_pFrameHost->ApplyTextLayout(0, 0);
-}
-
 void MacroViewHost::ToggleHideQuotes() { view_.OnCsvHideQuotes(); }
 
 void MacroViewHost::SetColumnSizeDigit(int digit) { view_.m_nColumnSizeDigit = digit; }

@@ -60,7 +60,6 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   int ReplaceAllInText(const CString& command, const CString& operand, int flags) override;
   // The display, status, system-parameter and save-text statements.
   void UndoViewSplit() override;
-  void ApplyTextLayoutCode(int code) override;
   void ToggleHideQuotes() override;
   void SetColumnSizeDigit(int digit) override;
   void SetToolbarWord(int word) override;

@@ -30,7 +30,7 @@ class DisplayHost : public macrotest::FakeRunHost {
   int writeResult = 0;
 
   void UndoViewSplit() override { calls.push_back("unsplit"); }
-  void ApplyTextLayoutCode(int code) override { calls.push_back("layout " + std::to_string(code)); }
+  void ApplyTextLayoutWord(int code) override { calls.push_back("layout " + std::to_string(code)); }
   void ToggleHideQuotes() override {
     calls.push_back("quotes");
     if (hideQuotes) *hideQuotes = *hideQuotes ? 0 : 1;
