@@ -146,7 +146,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Int v = ReadInt(field, fieldLen);
   const long long s = v.negative && !v.hex ? -static_cast<long long>(v.magnitude) : static_cast<long long>(v.magnitude);
   if (!whole) return 0;
-  if (quoted) Check(got.size() >= 2 && got.front() == '"' && got.back() == '"');
+  // A quoted field gives a quoted result (the formats copy a field that is
+  // no number as it is).
+  const bool format = code == 13 || code == 14 || code == 17 || code == 19 || (code >= 81 && code <= 86) ||
+                      (code >= 122 && code <= 127 && code != 125);
+  if (quoted && !format) Check(got.size() >= 2 && got.front() == '"' && got.back() == '"');
   switch (code) {
     case 88:
       Check(body == std::to_string(v.magnitude));
@@ -206,6 +210,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
       }
       Check(body == std::to_string(static_cast<long long>(r)));
+      break;
+    }
+    case 19:
+    case 84:
+    case 85:
+    case 86: {
+      // On a number: "FP" gives exactly n decimals, the "RZ" family a
+      // multiple of 10^n without decimals.
+      std::string inner(reinterpret_cast<const char*>(field), fieldLen);
+      if (quoted) inner.erase(0, 1);
+      if (quoted && !inner.empty() && inner.back() == '"') inner.pop_back();
+      std::size_t b = 0, e = inner.size();
+      while (b < e && inner[b] == ' ') ++b;
+      while (e > b && inner[e - 1] == ' ') --e;
+      if (b < e && (inner[b] == '-' || inner[b] == '+')) ++b;
+      bool number = b < e, point = false, digit = false;
+      for (std::size_t i = b; i < e && number; ++i) {
+        const char c = inner[i];
+        if (c >= '0' && c <= '9') digit = true;
+        else if (c == ',' && !point && digit) {}
+        else if (c == '.' && !point) point = true;
+        else number = false;
+      }
+      if (!number || !digit || given < 0 || given > 40 || static_cast<std::size_t>(cap) < fieldLen + 50) break;
+      const std::size_t dot = body.find('.');
+      if (code == 19) {
+        Check(given == 0 ? dot == std::string::npos : body.size() - dot - 1 == static_cast<std::size_t>(given));
+      } else {
+        Check(dot == std::string::npos);
+        Check(body == "0" || (body.size() > static_cast<std::size_t>(given) &&
+                              body.find_first_not_of('0', body.size() - static_cast<std::size_t>(given)) == std::string::npos));
+      }
       break;
     }
     default:
