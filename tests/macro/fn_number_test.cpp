@@ -84,6 +84,10 @@ TEST_F(FnNumber, FloatingFunctionsGiveTheirExamples) {
       {"SQRT", "1E999999999", "", "EROR"}, {"FSIN3", "1.5E999999999", "", "EROR"},
       {"SQUA3", "1.0E-999999999", "", "0.000"}, {"SQRT3", "-1E999999999", "", "0.000"},
       {"SQRT0", "99999999999999999999999", "", "3037000500"},
+      // Exact halves are written as Python writes them (to the even digit),
+      // and long integers with all their digits, on every platform.
+      {"CUBE2", "0.5", "", "0.12"},       {"SQUA1", "0.5", "", "0.2"},       {"CUBE2", "2.5", "", "15.62"},
+      {"SQUA0", "1E22", "", "100000000000000008821361405306422640701865984"},
   };
   RunCases(this, cases);
 }
@@ -95,6 +99,7 @@ TEST_F(FnNumber, PiAndExponentNotation) {
       {"TNE2", "150000", "", "1.50E+05"}, {"TEN2", "0.00000015", "", "1.50E-07"}, {"TNE", "123", "", "1E+02"},
       {"TNE1", "1.0E100", "", "1.0e+100"}, {"TNE3", "-2.5", "", "-2.500E+00"}, {"TNE2", "0", "", "0.00E+00"},
       {"TEN1", "0.0000000000019", "", "1.0E-12"}, {"TNE", "1E999", "", "EROR"}, {"TNE4", "1,234.5", "", "1.2345E+03"},
+      {"TNE1", "0.125", "", "1.2E-01"},
   };
   RunCases(this, cases);
 }
