@@ -66,6 +66,9 @@ void RegisterLineFunctions(BuiltinHandler* at);
 void RegisterLookupFunctions(BuiltinHandler* at);
 // Last: every code from 10 to 499 still free that no later family owns.
 void RegisterWidthFunctions(BuiltinHandler* at);
+// The number functions and number formats (after the width family, which
+// leaves their codes free).
+void RegisterNumberFunctions(BuiltinHandler* at);
 
 // True for the codes of the date, number and code-conversion families,
 // which are left without a handler here.
