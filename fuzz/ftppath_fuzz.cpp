@@ -21,6 +21,7 @@
 namespace {
 
 bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 void CheckServerPath(const std::string& p) {
   if (p.empty() || p[0] != '/') __builtin_trap();
@@ -119,11 +120,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (name.find("..") != std::string::npos) __builtin_trap();
     for (size_t i = 0; i < name.size(); ++i) {
       const unsigned char c = static_cast<unsigned char>(name[i]);
-      if (IsLead(c) && i + 1 < name.size()) {
+      if (c == '/' || c == ':' || c < 0x20) __builtin_trap();  // never, not even after a lead byte
+      if (IsLead(c) && i + 1 < name.size() && IsTrail(static_cast<unsigned char>(name[i + 1]))) {
         ++i;
         continue;
       }
-      if (c == '\\' || c == '/' || c == ':' || c < 0x20) __builtin_trap();
+      if (c == '\\') __builtin_trap();
     }
     if (name.back() == '.' || name.back() == ' ') __builtin_trap();
   }

@@ -17,13 +17,19 @@ int HexValue(char c) {
   return -1;
 }
 
+// Byte-wise search for a character that is never a trail byte.
+int FindByte(const CString& text, const char* set) {
+  const std::size_t at = text.Str().find_first_of(set);
+  return at == std::string::npos ? -1 : static_cast<int>(at);
+}
+
 // "host[:port]/path#fragment" -> host and request path.
 AddressPlan WebPlan(AddressKind kind, const CString& rest) {
   AddressPlan p;
   CString r = rest;
-  const int hash = r.Find('#');
+  const int hash = FindByte(r, "#");
   if (hash >= 0) r = r.Left(hash);
-  const int slash = r.FindOneOf("/?");
+  const int slash = FindByte(r, "/?");
   p.host = slash < 0 ? r : r.Left(slash);
   p.path = slash < 0 ? CString("/") : r.Mid(slash);
   if (p.path.GetAt(0) == '?') p.path = "/" + p.path;
@@ -35,7 +41,7 @@ AddressPlan WebPlan(AddressKind kind, const CString& rest) {
 // "[user[:password]@]host[:port]/path"
 AddressPlan FtpUrlPlan(const CString& rest) {
   AddressPlan p;
-  const int slash = rest.Find('/');
+  const int slash = FindByte(rest, "/");
   if (slash < 0) return p;
   CString authority = rest.Left(slash);
   p.path = DecodePercent(rest.Mid(slash));
@@ -49,8 +55,8 @@ AddressPlan FtpUrlPlan(const CString& rest) {
   }
   if (!SplitFtpAddress(authority, &p.host, &p.port)) return AddressPlan();
   // The last component names the file fetched.
-  const int last = p.path.ReverseFind('/');
-  if (p.path.Mid(last + 1).IsEmpty()) return AddressPlan();
+  const std::size_t last = p.path.Str().rfind('/');
+  if (last + 1 >= p.path.Str().size()) return AddressPlan();
   p.kind = AddressKind::kFtpUrl;
   return p;
 }

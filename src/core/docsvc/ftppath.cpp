@@ -7,12 +7,22 @@ namespace docsvc {
 
 namespace {
 
+// Length of the character at s[i]: 2 for a lead byte with a valid trail byte
+// (0x40-0x7E, 0x80-0xFC) after it, else 1. "/", ":" and "." are never trail
+// bytes, so a stray lead byte never hides a separator.
+int CharLen(const std::string& s, int i) {
+  const unsigned char c = static_cast<unsigned char>(s[static_cast<std::size_t>(i)]);
+  if (!fw::IsSjisLeadByte(c) || static_cast<std::size_t>(i) + 1 >= s.size()) return 1;
+  const unsigned char t = static_cast<unsigned char>(s[static_cast<std::size_t>(i) + 1]);
+  return t >= 0x40 && t <= 0xFC && t != 0x7F ? 2 : 1;
+}
+
 // Every single-byte "\" of a Shift-JIS text made "/".
 CString SlashForm(const CString& text) {
   std::string s = text.Str();
   const int len = static_cast<int>(s.size());
   for (int i = 0; i < len;) {
-    const int n = fw::SjisCharLength(s.data(), len, i);
+    const int n = CharLen(s, i);
     if (n == 1 && s[static_cast<std::size_t>(i)] == '\\') s[static_cast<std::size_t>(i)] = '/';
     i += n;
   }
@@ -24,7 +34,7 @@ int LastComponentStart(const std::string& s) {
   const int len = static_cast<int>(s.size());
   int start = 0;
   for (int i = 0; i < len;) {
-    const int n = fw::SjisCharLength(s.data(), len, i);
+    const int n = CharLen(s, i);
     const char c = s[static_cast<std::size_t>(i)];
     if (n == 1 && (c == '\\' || c == '/')) start = i + 1;
     i += n;
@@ -44,10 +54,11 @@ int FtpEntryOfPath(const CString* entries, const CString& path) {
 
 bool SplitFtpAddress(const CString& address, CString* host, int* port) {
   CString a = address;
-  const int slash = a.Find('/');
-  if (slash >= 0) a = a.Left(slash);
+  // "/" and ":" are never trail bytes: found byte-wise.
+  const std::size_t slash = a.Str().find('/');
+  if (slash != std::string::npos) a = a.Left(static_cast<int>(slash));
   *port = kFtpDefaultPort;
-  const int colon = a.ReverseFind(':');
+  const int colon = static_cast<int>(a.Str().rfind(':'));
   if (colon >= 0) {
     const CString digits = a.Mid(colon + 1);
     if (digits.IsEmpty() || digits.GetLength() > 5) return false;
@@ -117,7 +128,8 @@ FtpMapResult MapFtpDrivePath(const CString* entries, const CString& path, int mo
     return r;
   }
   const CString full = FtpServerPath(ParseFtpEntry(entries[e - 1], 3), path);
-  const int last = full.ReverseFind('/');
+  // "/" is found byte-wise: it is never part of a character.
+  const int last = static_cast<int>(full.Str().rfind('/'));
   const CString folder = last <= 0 ? CString("/") : full.Left(last);
   const CString name = full.Mid(last + 1);
   CString target;
@@ -128,7 +140,7 @@ FtpMapResult MapFtpDrivePath(const CString* entries, const CString& path, int mo
     target = folder;
     r.text = name;
   } else {
-    target = name.Find('.') >= 0 ? folder : full;
+    target = name.Str().find('.') != std::string::npos ? folder : full;
     r.text = full;
   }
   if (!port.SetCurrentFolder(target)) {
@@ -155,7 +167,7 @@ CString FtpScratchName(const CString& path) {
   std::string out;
   const int len = static_cast<int>(t.size());
   for (int i = 0; i < len;) {
-    const int n = fw::SjisCharLength(t.data(), len, i);
+    const int n = CharLen(t, i);
     const unsigned char c = static_cast<unsigned char>(t[static_cast<std::size_t>(i)]);
     if (out.size() + static_cast<std::size_t>(n) > 200) break;
     if (n == 1 && (c < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*' ||

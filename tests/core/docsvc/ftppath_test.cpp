@@ -29,7 +29,7 @@ struct Entries {
 // A server with a set of folders; the connection serves one entry at a time.
 class FakeConnection : public docsvc::FtpFolderPort {
  public:
-  std::set<std::string> folders{"/", "/pub", "/pub/d", "/home/y"};
+  std::set<std::string> folders{"/", "/pub", "/pub/d", "/home/y", "/pub/d\x9A"};
   std::string current = "/";
   int servedEntry = 0;
   bool canConnect = true;
@@ -90,6 +90,8 @@ TEST(MapFtpDrivePath, EachModeLeavesItsFolderCurrent) {
       {"X:\\d", 0, "/pub/d", "/pub/d"},               // no ".": the whole path
       {"X:\\", 5, "/pub", "/pub"},
       {"Y:\\x.txt", 2, "x.txt", "/home/y"},
+      // a stray lead byte before "/" hides no separator
+      {"X:\\d\x9A/a.txt", 2, "a.txt", "/pub/d\x9A"},
   };
   for (const Row& r : rows) {
     FakeConnection c;
@@ -238,6 +240,9 @@ TEST(FtpScratchName, KeepsOnlyASafeLastComponent) {
       {"\x81\x7C.txt", "Dorvik_\x81\x7C.txt"},  // "|" as a trail byte stays
       // removing ":" pairs a lead byte anew and leaves a lone "\": made "_"
       {"\x95:\x95\x5C", "Dorvik_\x95\x95_"},
+      // a lead byte never takes a "/" or ":" for its second byte
+      {"x\x9A/y.txt", "Dorvik_y.txt"},
+      {"\x9A:z", "Dorvik_\x9Az"},
       {std::string(300, 'a'), "Dorvik_" + std::string(200, 'a')},
       {std::string(199, 'a') + hyo, "Dorvik_" + std::string(199, 'a')},
   };
