@@ -66,7 +66,14 @@ void MacroIndexLookupData(const char* data, std::uint32_t length, std::uint32_t*
 
 Outcome MacroLoadLookupFile(MacroState& st, MacroRunHost& host, const CString& operand, const CString& folder) {
   std::string name = operand.Str();
-  if (IsMarked(name)) name += "??";
+  if (IsMarked(name)) {
+    // A marked data file is read from its restored plain copy.
+    CString plain;
+    if (host.RestoreSourceForm(operand, &plain) == -2 || plain.IsEmpty())
+      name += "??";
+    else
+      name = plain.Str();
+  }
   CFile f;
   const std::string part = FilePart(name);
   const std::string program = host.ProgramDir().Str();
