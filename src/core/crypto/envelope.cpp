@@ -50,7 +50,7 @@ EnvelopeStatus Pass(EnvelopeInput& in, const EnvelopeHeader& h, const EnvelopeKe
   if (!in.ReadAt(0, head, sizeof head)) return EnvelopeStatus::kReadError;
   HmacSha256 mac(keys.mac.data(), keys.mac.size());
   mac.Update(head, sizeof head);
-  std::vector<uint8_t> buf(kChunk);
+  std::vector<uint8_t> buf(size_t(h.length < kChunk ? h.length : kChunk));
   const ChaChaNonce nonce{};
   for (uint64_t done = 0; done < h.length;) {
     const size_t n = size_t(h.length - done < kChunk ? h.length - done : kChunk);
@@ -223,7 +223,7 @@ EnvelopeStatus SealEnvelope(EnvelopeInput& plain, EnvelopeOutput& out, const voi
   HmacSha256 mac(keys.mac.data(), keys.mac.size());
   mac.Update(head, sizeof head);
   if (!out.Write(head, sizeof head)) return EnvelopeStatus::kWriteError;
-  std::vector<uint8_t> buf(kChunk);
+  std::vector<uint8_t> buf(size_t(h.length < kChunk ? h.length : kChunk));
   const ChaChaNonce nonce{};
   for (uint64_t done = 0; done < h.length;) {
     const size_t n = size_t(h.length - done < kChunk ? h.length - done : kChunk);
