@@ -499,7 +499,8 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
   if (sourceForm) {
     // The form itself: a backup of the old one, then the new one written
     // under a scratch name and renamed over it.
-    if (MakeBackupCopy(path) < 0) return -1;
+    CFileStatus old;
+    if (CFile::GetStatus(path, old) && MakeBackupCopy(path) < 0) return -1;
     const int formMode = EndsWithNoCase(path, ".rtz") ? docsvc::kSourceRtz
                                                       : docsvc::SourceModeForMarker(docsvc::SourceMarkerOf(path));
     if (SaveEncryptedSource(formMode, writePath, path) != 0) return -1;

@@ -185,6 +185,15 @@ TEST_F(SourceForms, EncipheredTextOpensSavesBackAndRefusesOtherKeys) {
   ASSERT_EQ(0, doc->OpenFile(File("other.txt").c_str(), docopen::OpenMode::kPlain));
   EXPECT_FALSE(Exists(shownWork));
   EXPECT_TRUE(WorkLeft().empty());
+
+  // Saving a plain document under a new marked name writes that form.
+  doc->m_strEncryptKeyCode = "1234";
+  ASSERT_EQ(0, doc->SaveFile(File("copy.-txt").c_str(), 0));
+  const std::string copy = ReadFileBytes(File("copy.-txt"));
+  EXPECT_EQ(std::string("DVKE\x01\x01", 6), copy.substr(0, 6));
+  ASSERT_EQ(0, doc->RenameSourceTemp(File("copy.-txt").c_str()));
+  EXPECT_EQ("other\r\n", ReadFileBytes(doc->m_strCurFile.GetString()));
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
 }
 
 TEST_F(SourceForms, ZipFormsMacroFormsAndPackedFilesRestore) {

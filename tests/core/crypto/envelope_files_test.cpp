@@ -86,7 +86,7 @@ TEST(EnvelopeFiles, HundredMebibytesStreamWithBoundedMemory) {
   const long before = MaxRssKb();
   ASSERT_EQ(EnvelopeStatus::kOk, SealFile(plain, sealed, "1234", 4, 0, 1));
   ASSERT_EQ(EnvelopeStatus::kOk, OpenFile(sealed, back, "1234", 4));
-  // Well below the file's size: the passes go piece by piece.
+  // Well below the file's size: the passes go 64 KiB at a time.
   EXPECT_LT(MaxRssKb() - before, 32 * 1024);
   const std::string cmp = "cmp -s '" + plain + "' '" + back + "'";
   EXPECT_EQ(0, std::system(cmp.c_str()));
