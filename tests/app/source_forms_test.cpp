@@ -153,6 +153,8 @@ TEST_F(SourceForms, EncipheredTextOpensSavesBackAndRefusesOtherKeys) {
   const std::string resealed = ReadFileBytes(marked);
   EXPECT_NE(sealed, resealed);
   EXPECT_EQ(std::string::npos, resealed.find("追記"));
+  // Kept for the independent reader (SourceForms.IndependentReaderOfTheSavedForm).
+  WriteFileBytes(std::string(TABRYE_BIN_ROOT) + "/tests/app/source_forms_saved.+txt", resealed);
   ASSERT_EQ(0, doc->SaveEncryptedSource(0, marked.c_str(), ""));
   EXPECT_EQ(std::string("追記\r\n") + kReport, ReadFileBytes(doc->m_strCurFile.GetString()));
   EXPECT_EQ(std::string::npos, ReadFileBytes(File("report.txt")).find("追記"));
