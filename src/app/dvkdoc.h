@@ -398,4 +398,32 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   int m_nFtpEntryServed = 0;
   CString m_strFtpEntryServed;
   // ===== end of FTP sites and addresses =======================================
+ public:
+  // ===== compressed and enciphered source forms (app/dvkdoc_sourceform.cpp) ==
+  // Modes (core/docsvc/sourceform.h): 0 decodes a marked file ("+", "-", "=",
+  // ".rtz", ".bmz") into a plain work file left in m_strCurFile (>= 0 done,
+  // -1 not a marked form: m_strCurFile = path, -2 failure after one message);
+  // 6 is 0 for "+rmcx"/"+rmcz"; 1, 3, 4, 7, 8 write the form beside the file
+  // (0 written, nonzero refused after a message; the source never changes).
+  // `extra`, when not empty, names the output file.
+  int SaveEncryptedSource(int mode, CString path, CString extra) override;
+  // Mode 0 of SaveEncryptedSource.
+  int RenameSourceTemp(CString path);
+  // Decodes a source form for OpenFile: 0 not one (nothing done), 1 decoded
+  // (*readPath = the plain file to read, *curFile = the document's file),
+  // -1 failed after a message.
+  int DecodeSourceForOpen(const CString& path, CString* readPath, CString* curFile);
+  // After an open that replaced the document: work files other than `keep`
+  // removed; `marked`/`work` become the document's source form ("" none).
+  void SourceOpened(const CString& marked, const CString& work, const CString& keep);
+  // Removes every work file this document made (at exit).
+  void RemoveSourceWorkFiles(const CString& keep = CString());
+  // The path a save of `path` writes first ("" when `path` is no source
+  // form), and whether it is a form that cannot be written (".rtzx").
+  CString SourceSaveWorkPath(const CString& path);
+  CString m_strSourceMarkedPath;  // the open document's marked (or packed) path
+  CString m_strSourceWorkFile;    // its plain work file
+  std::vector<CString> m_aSourceWorkFiles;  // work files made, removed at the next open and exit
+  unsigned m_nSourceWorkCounter = 0;
+  // ===== end of source forms =================================================
 };
