@@ -23,6 +23,7 @@ struct HandlerTable {
     RegisterLineFunctions(at);
     RegisterLookupFunctions(at);
     RegisterWidthFunctions(at);
+    RegisterConversionFunctions(at);
   }
 };
 

@@ -66,6 +66,8 @@ void RegisterLineFunctions(BuiltinHandler* at);
 void RegisterLookupFunctions(BuiltinHandler* at);
 // Last: every code from 10 to 499 still free that no later family owns.
 void RegisterWidthFunctions(BuiltinHandler* at);
+// Code conversions, character codes and character ids.
+void RegisterConversionFunctions(BuiltinHandler* at);
 
 // True for the codes of the date, number and code-conversion families,
 // which are left without a handler here.

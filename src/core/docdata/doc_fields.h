@@ -155,6 +155,7 @@ struct DocSettingsFields {
   std::int32_t m_nTextOnlyLines = 0;
   std::uint32_t m_bAsciiSymbols = 0;
   std::uint32_t m_bNoCharConv = 0;
+  std::uint8_t m_abSjisChar[10] = {};  // the converters' character (textcodec::ConvertCharToSjis)
   std::uint32_t m_bSpacesInWords = 0;  // text view word and link behaviour
   std::uint32_t m_bShortLinkSelect = 0;
   std::uint32_t m_bExternalBrowser = 0;
