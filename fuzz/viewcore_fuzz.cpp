@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "view/viewcore/halfkana.h"
+#include "core/textcodec/halfkana.h"
 #include "view/viewcore/linetext.h"
 #include "view/viewcore/pagemarks.h"
 
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (hit >= 0 && std::memcmp(text + hit, pattern.GetString(), 2) != 0) __builtin_trap();
   }
   if (size >= 2) {
-    int k = viewcore::ConvertHalfKanaToFull(data[0], data[1]);
+    int k = textcodec::ConvertHalfKanaToFull(data[0], data[1]);
     if (k != 0 && (k & 0xFFFF) < 0x8140) __builtin_trap();
   }
   return 0;

@@ -24,6 +24,7 @@ struct HandlerTable {
     RegisterLookupFunctions(at);
     RegisterWidthFunctions(at);
     RegisterNumberFunctions(at);
+    RegisterConversionFunctions(at);
   }
 };
 

@@ -69,6 +69,8 @@ void RegisterWidthFunctions(BuiltinHandler* at);
 // The number functions and number formats (after the width family, which
 // leaves their codes free).
 void RegisterNumberFunctions(BuiltinHandler* at);
+// Code conversions, character codes and character ids.
+void RegisterConversionFunctions(BuiltinHandler* at);
 
 // True for the codes of the date, number and code-conversion families,
 // which are left without a handler here.

@@ -48,6 +48,7 @@ struct DocTextFields {
   std::int32_t m_bFileCut = 0;         // 1 = the last render read the file only in part
   std::int32_t m_nRawPage = 0;         // 64 KB page of the raw view; negative = last
   std::int32_t m_nConvStatus = 0;      // converter status shared with the archive writer (0, 1, 2)
+  std::uint8_t m_abSjisChar[10] = {};  // the converters' character (textcodec::ConvertCharToSjis)
 };
 
 // B. Update, load and lock state (views, document).

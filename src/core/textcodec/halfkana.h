@@ -1,7 +1,7 @@
 // Half-width katakana (JIS X 0201, bytes 0xA1-0xDF) to full-width Shift-JIS.
 #pragma once
 
-namespace viewcore {
+namespace textcodec {
 
 // The full-width Shift-JIS pair (lead * 256 + trail) of the half-width byte
 // `b`, looking at the byte after it (`next`): when `next` is the voiced
@@ -10,4 +10,4 @@ namespace viewcore {
 // takes the low 16 bits). 0 for a byte outside 0xA1-0xDF.
 int ConvertHalfKanaToFull(int b, int next);
 
-}  // namespace viewcore
+}  // namespace textcodec

@@ -1,4 +1,4 @@
-#include "view/viewcore/halfkana.h"
+#include "core/textcodec/halfkana.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-using viewcore::ConvertHalfKanaToFull;
+using textcodec::ConvertHalfKanaToFull;
 
 TEST(HalfKana, Samples) {
   EXPECT_EQ(ConvertHalfKanaToFull(0xB1, 'a'), 0x8341);             // ｱ -> ア

@@ -1,8 +1,8 @@
-#include "view/viewcore/halfkana.h"
+#include "core/textcodec/halfkana.h"
 
 #include <cstdint>
 
-namespace viewcore {
+namespace textcodec {
 namespace {
 
 // One row per byte 0xA1-0xDF: the full-width pair, and the pairs with the
@@ -47,4 +47,4 @@ int ConvertHalfKanaToFull(int b, int next) {
   return row.plain;
 }
 
-}  // namespace viewcore
+}  // namespace textcodec
