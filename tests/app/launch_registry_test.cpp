@@ -161,6 +161,25 @@ TEST_F(LaunchTest, DocumentStartsItsRegisteredProgramWithTheQuotedPath) {
   }
 }
 
+TEST_F(LaunchTest, ElevatedOpenerWithABarePlaceholderGetsTheQuotedPath) {
+  // An opener whose "%1" stands outside quotes: the elevated start quotes
+  // the document itself, or a path with a blank would split in two.
+  const std::string ext = "tbu" + Pid();
+  const std::string type = type_ + "U";
+  ASSERT_TRUE(SetDefault(HKEY_CLASSES_ROOT, "." + ext, nullptr, type));
+  ASSERT_TRUE(SetDefault(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", nullptr,
+                         "\"" + RecorderPath() + "\" /u %1"));
+  const std::string path = Document("b 表 c." + ext);
+  doc->m_nFshell = 1;
+  const int result = doc->LaunchFile(path.c_str());
+  const auto r = Record();
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ("." + ext).c_str());
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, type.c_str());
+  ASSERT_EQ(0, result);
+  ASSERT_FALSE(r.empty());
+  EXPECT_NE(r.at("cmdline").find("/u " + Quoted(Utf8(path))), std::string::npos) << r.at("cmdline");
+}
+
 TEST_F(LaunchTest, ProgramStartsItselfElevated) {
   doc->m_nFshell = 1;
   ASSERT_EQ(0, doc->LaunchFile(("\"" + RecorderPath() + "\"").c_str()));
