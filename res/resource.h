@@ -424,3 +424,14 @@
 #define IDC_CHOICE_TEXT5 1050
 #define IDC_CHOICE_ANSWER 1048
 #define IDC_CHOICE_MESSAGE 1051
+
+// Launching files with their programs (res/strings.rc).
+#define IDS_LAUNCH_FAILED              960
+#define IDS_LAUNCH_NO_FILE             961
+#define IDS_LAUNCH_NO_ASSOCIATION      962
+#define IDS_LAUNCH_PATH_NOT_FOUND      963
+#define IDS_LAUNCH_ACCESS_DENIED       964
+#define IDS_LAUNCH_BAD_FORMAT          965
+#define IDS_LAUNCH_NO_RESOURCES        966
+#define IDS_LAUNCH_CANCELLED           967
+#define IDS_LAUNCH_OTHER               968

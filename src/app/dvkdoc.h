@@ -426,4 +426,37 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   std::vector<CString> m_aSourceWorkFiles;  // work files made, removed at the next open and exit
   unsigned m_nSourceWorkCounter = 0;
   // ===== end of source forms =================================================
+  // ===== launching and the registry (app/dvkdoc_launch.cpp) =================
+ public:
+  // Starts `file` through the shell with the verb "runas" when runas is 1,
+  // else "open"; show 1 hidden, 2 minimised, any other value normal. The
+  // shell's result as it returns it (above 32 = started).
+  HINSTANCE ShellOpenElevated(CString file, CString parameters, CString folder, int runas, int show);
+  // Starts the file with the program registered for it, in the file's
+  // folder, without ending this program; with m_nFshell 1 through "runas"
+  // (a document's registered program elevated with the quoted document, a
+  // program itself). 0 started; -1 not: m_nLaunchFollowUp -1 and a message
+  // naming the file and the reason.
+  int LaunchFile(CString path);
+  // LaunchFile of the active side's current file (m_strPath1/m_strPath2).
+  int LaunchCurrentFile();
+  // The command of the program registered for http addresses: the user's
+  // choice's ProgId, else the "http" type's own; "" when neither has one.
+  void GetAssociatedProgram(CString& command);
+  // The open command of an extension's type ("txt" or ".txt"), environment
+  // references expanded; "" when a key is missing.
+  CString GetDefaultOpener(CString ext);
+  struct WindowsVersion {
+    unsigned long major = 0;
+    unsigned long minor = 0;
+    unsigned long build = 0;
+    CString productName;  // "" when the system's key has none
+  };
+  // The numbers as the system reports them (RtlGetVersion) and the product
+  // name of HKEY_LOCAL_MACHINE's "Windows NT\CurrentVersion".
+  WindowsVersion GetWindowsVersion();
+
+ private:
+  unsigned long m_nLastShellError = 0;  // system error of the last shell start
+  // ===== end of launching and the registry ==================================
 };
