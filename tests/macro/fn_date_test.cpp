@@ -10,7 +10,10 @@
 
 #include "macro/macro_builtins.h"
 #include "macro/macro_cmdfunc.h"
+#include "app/fn_columns_data.h"
+#include "csv/csv_table.h"
 #include "macro/macro_state.h"
+#include "run_fixture.h"
 #include "test_host.h"
 
 namespace {
@@ -186,6 +189,20 @@ TEST_F(FnDate, FieldsAndPositions) {
   EXPECT_EQ("EROR", Call(*st, 71, 0, "999999999").out);
   EXPECT_EQ("EROR", Call(*st, 92, 2147483647, "2024/01/01").out);
   EXPECT_EQ("EROR", Call(*st, 73, 2147483647, "2024/01/01").out);
+}
+
+// The end-to-end columns of the running program's test, here as a run over
+// a portable table: the same ".rmc" gives the same CSV as Python.
+class FnDateRun : public macrotest::RunFixture<> {
+ protected:
+  FnDateRun() : RunFixture(33) {}
+};
+
+TEST_F(FnDateRun, ColumnsOfDatesAndTimesMatchPython) {
+  ASSERT_TRUE(table.LoadFileText(kFnColumnsInput, kFnColumnsInputLen, 64));
+  RunDocument(std::string(kFnColumnsMacro, kFnColumnsMacroLen));
+  EXPECT_TRUE(host.reports.empty()) << host.reports[0];
+  EXPECT_EQ(std::string(kFnColumnsExpected, kFnColumnsExpectedLen), table.FileText(csv::CommaFormKind::kComma));
 }
 
 }  // namespace
