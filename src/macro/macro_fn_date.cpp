@@ -301,7 +301,7 @@ void DateFunction(BuiltinScope& scope, BuiltinArgs& a) {
       text += DayLayout(style, year / 100, year % 100, mon, dt.Day(), dt.hasDay);
       break;
     case 8:  // TDN
-      text += month ? Format("%06lld", static_cast<long long>(DaySerial(year, mon, dt.Day()))) : kError;
+      text += month ? Format("%06d", static_cast<int>(DaySerial(year, mon, dt.Day()))) : kError;
       break;
     case 70: {  // TDM
       if (style >= 3 && !dt.hasMonth && dt.y > 0) {
