@@ -295,6 +295,11 @@
 #define IDS_DLG_FRAME_SIZE          33153
 #define IDS_DLG_DATA_LINK           33154
 #define IDS_CSV_FROM_HTML           33232
+// The compressed and enciphered source forms (app/dvkdoc_sourceform.cpp).
+#define IDS_SOURCE_WRONG_KEY        900
+#define IDS_SOURCE_NOT_ONE_MEMBER   901
+#define IDS_SOURCE_REFUSED          902
+#define IDS_SOURCE_WRITE_FAILED     903
 
 // --- document services: dialogs and the settings command (res/dialogs.rc) ---
 // The settings command of the settings menu (limits, fonts, colours).

@@ -42,6 +42,7 @@ CDvkDoc::CDvkDoc() {
 }
 
 CDvkDoc::~CDvkDoc() {
+  RemoveSourceWorkFiles();
   ReleaseImageRecord();
   if (m_dlgVariableView.m_hWnd) m_dlgVariableView.DestroyWindow();
   if (m_hUnzipModule) FreeLibrary(static_cast<HMODULE>(m_hUnzipModule));

@@ -24,6 +24,7 @@
 #include "csv/csv_fileopen.h"
 #include "macroui/varview_dlg.h"
 #include "fw/cmdset.h"
+#include "fw/inet.h"
 #include "fw/richedit.h"
 #include "host/doc_host.h"
 
@@ -319,4 +320,110 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // The table a CSV open made, until the open's update of the views.
   csv::OpenedTable m_openedTable;
   // ===== end of document services ===========================================
+
+  // ===== FTP sites, the internet connection and addresses (app/dvkdoc_ftp.cpp,
+  // app/dvkdoc_address.cpp; docs/design.md "FTP and HTTP") ===================
+ public:
+  // The three FTP site entries as an array: m_strFtpEntry[i] is the storage of
+  // m_strSysValue[26 + i] (FtpEntry(i)), not a copy.
+  struct FtpEntrySlots {
+    app::DocSystemFields* fields;
+    CString& operator[](int i) const { return fields->FtpEntry(i); }
+  };
+  FtpEntrySlots m_strFtpEntry{this};
+
+  // Connects the FTP site of a pseudo-drive path: -1 no entry or no host;
+  // 0 connected to that entry already; else the result of
+  // OpenInternetSession. A connection to another entry (or to this entry
+  // before it was edited) is closed first.
+  int GetFtpDriveNo2(CString path);
+  // The server path of a pseudo-drive path; moves the connection's current
+  // folder (modes in core/docsvc/ftppath.h). A refused folder leaves "/"
+  // current and sets m_bFtpCwdRefused (mode 2 then returns "").
+  CString MapFtpDrivePath(CString path, int mode);
+  // One session and one FTP connection per document, to `host` (":port"
+  // allowed). 0 connected (m_bFtpConnected 1); -1 host not reached; -2 login
+  // refused. Any earlier connection is closed first.
+  int OpenInternetSession(CString host, CString user, CString password, BOOL passive);
+  // Closes an open search, the connection and the session; m_bFtpConnected 0.
+  void CloseInternetSession();
+  // The FTP file of a pseudo-drive path copied into "\TMP\Dorvik_<name>" in
+  // pieces of 4096 bytes (string 217 in status pane 0 meanwhile); its path,
+  // or "" (nothing left behind) when it cannot.
+  CString WriteTempFile(CString ftpPath);
+  // HTTP GET of "http://" + host + path into "\TMP\Dorviktmp.htm"; the old
+  // page is removed first. 0 done; nonzero failure (no page left). The texts
+  // and the kind are not used: every call downloads the same way.
+  int DownloadHttp(CString host, CString path, CString text1, CString text2, int kind);
+  // Opens an address (docsvc::ClassifyAddress): web pages, ftp:// files,
+  // file:// addresses, FTP pseudo-drive paths, "%0"/"%1"/"%2" side paths and
+  // local paths. 0 done; -1 not (a message shown unless m_nAddressMode is 1).
+  int OpenAddress(CString address);
+  // 1: OpenAddress only fetches (the caller opens the page itself); 0 normal.
+  std::int32_t m_nAddressMode = 0;
+  // 1 after the server refused the folder of the last MapFtpDrivePath.
+  std::uint32_t m_bFtpCwdRefused = 0;
+  // The connection (null when none) and the document's one FTP search.
+  CFtpConnection* FtpConnection() { return m_pFtpConnection.get(); }
+  CFtpFileFind& FtpFileFind();
+  // Entry 1-3 the connection serves (0: none or not from an entry).
+  int FtpEntryServed() const { return m_nFtpEntryServed; }
+  // Tests: called after every piece a transfer writes.
+  static void (*s_pfnTransferPiece)();
+
+ private:
+  // Fetches an http (secure: https) page into "\TMP\Dorviktmp.htm".
+  int FetchPage(bool secure, const CString& host, const CString& path);
+  // An ftp:// file into "\TMP\Dorvik_<name>" through a short session of its
+  // own (the document's connection stays); its path or "".
+  CString FetchFtpFile(const CString& host, int port, const CString& user, const CString& password,
+                       const CString& path);
+  // Removes "\TMP\Dorviktmp.htm"; false when it still stands.
+  bool RemovePage();
+  // The side path change of OpenAddress: side 1 or 2 (0: the active one).
+  void SetSidePath(int side, const CString& path);
+  // Copies an open internet file into `local` (made new) in 4096-byte
+  // pieces; on any failure, and when fewer than `expected` bytes came (a
+  // connection cut short; kNoLength: not known), the partial copy is removed
+  // and false returned.
+  static constexpr ULONGLONG kNoLength = ~0ULL;
+  static bool SaveInternetFile(CInternetFile& file, const CString& local, ULONGLONG expected = kNoLength);
+  // The length the server lists for `name` in the connection's current
+  // folder (kNoLength when it lists none).
+  static ULONGLONG ListedLength(CFtpConnection& ftp, const CString& name);
+
+  std::unique_ptr<CInternetSession> m_pInetSession;
+  std::unique_ptr<CFtpConnection> m_pFtpConnection;
+  std::unique_ptr<CFtpFileFind> m_pFtpFind;
+  int m_nFtpEntryServed = 0;
+  CString m_strFtpEntryServed;
+  // ===== end of FTP sites and addresses =======================================
+ public:
+  // ===== compressed and enciphered source forms (app/dvkdoc_sourceform.cpp) ==
+  // Modes (core/docsvc/sourceform.h): 0 decodes a marked file ("+", "-", "=",
+  // ".rtz", ".bmz") into a plain work file left in m_strCurFile (>= 0 done,
+  // -1 not a marked form: m_strCurFile = path, -2 failure after one message);
+  // 6 is 0 for "+rmcx"/"+rmcz"; 1, 3, 4, 7, 8 write the form beside the file
+  // (0 written, nonzero refused after a message; the source never changes).
+  // `extra`, when not empty, names the output file.
+  int SaveEncryptedSource(int mode, CString path, CString extra) override;
+  // Mode 0 of SaveEncryptedSource.
+  int RenameSourceTemp(CString path);
+  // Decodes a source form for OpenFile: 0 not one (nothing done), 1 decoded
+  // (*readPath = the plain file to read, *curFile = the document's file),
+  // -1 failed after a message.
+  int DecodeSourceForOpen(const CString& path, CString* readPath, CString* curFile);
+  // After an open that replaced the document: work files other than `keep`
+  // removed; `marked`/`work` become the document's source form ("" none).
+  void SourceOpened(const CString& marked, const CString& work, const CString& keep);
+  // Removes every work file this document made (at exit).
+  void RemoveSourceWorkFiles(const CString& keep = CString());
+  // The path a save of `path` writes first ("" when `path` is no source
+  // form), and whether it is a form that cannot be written (".rtzx").
+  CString SourceSaveWorkPath(const CString& path);
+  CString m_strSourceMarkedPath;  // the open document's marked (or packed) path
+  CString m_strSourceWorkFile;    // its plain work file
+  std::vector<CString> m_aSourceWorkFiles;  // work files made, removed at the next open and exit
+  unsigned m_nSourceWorkCounter = 0;
+  // ===== end of source forms =================================================
 };

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/docsvc/ftppath.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "archive/extract_target.h"
@@ -85,14 +86,7 @@ CString BaseNameOf(const CString& path) {
 
 }  // namespace
 
-int CDvkDoc::GetFtpDriveNo(const CString& path) const {
-  if (path.GetLength() < 2) return 0;
-  for (int i = 0; i < 3; ++i) {
-    const CString& entry = FtpEntry(i);
-    if (entry.GetLength() >= 24 && entry.Left(2) == path.Left(2)) return i + 1;
-  }
-  return 0;
-}
+int CDvkDoc::GetFtpDriveNo(const CString& path) const { return docsvc::FtpEntryOfPath(&FtpEntry(0), path); }
 
 int CDvkDoc::UnzipArchive(int mode, CString zipName, CString destDir, int count, int outMax, unsigned char* buffer) {
   m_arcState.m_nArcInSize = count;

@@ -17,6 +17,8 @@
 #include "core/docsvc/backup.h"
 #include "core/docsvc/filekind.h"
 #include "core/docsvc/pathpart.h"
+#include "core/docsvc/sourceform.h"
+#include "core/docopen/savename.h"
 #include "core/crypto/encname.h"
 #include "csv/csv_fileopen.h"
 #include "app/dvkdoc.h"
@@ -28,6 +30,8 @@
 #include "fw/mapped_file.h"
 #include "fw/menu.h"
 #include "fw/msgbox.h"
+#include "fw/fwtext.h"
+#include "res/resource.h"
 #include "view/dvkview.h"
 #include "view/viewcore/docsave.h"
 #include "view/viewload/updateplan.h"
@@ -222,6 +226,29 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
                                                       static_cast<const char*>(m_strEncryptKeyCode))
                            .c_str());
   }
+  // A compressed or enciphered source form is decoded into its plain work
+  // file first; the document keeps the form's path. A failed open leaves no
+  // work file behind.
+  CString sourceFile;
+  struct DropWork {
+    CDvkDoc* doc;
+    CString file;
+    ~DropWork() {
+      if (!file.IsEmpty()) doc->RemoveSourceWorkFiles(doc->m_strSourceWorkFile);
+    }
+  } dropWork{this, CString()};
+  if (how.show) {
+    CString plain;
+    const int decoded = DecodeSourceForOpen(readPath, &plain, &sourceFile);
+    if (decoded < 0) {
+      m_strOpenMessage = GetOpenText(OpenText::kCannotOpen);
+      return -1;
+    }
+    if (decoded > 0) {
+      readPath = plain;
+      dropWork.file = plain;
+    }
+  }
   int kind = how.kindOverride ? how.kindOverride : GetFileKind(readPath);
   docopen::Reader reader = docopen::ReaderFor(kind, readPath);
 
@@ -298,7 +325,10 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   if (after.textOnly) return 0;
 
   m_strDocPath = path;
-  m_strCurFile = path;
+  m_strCurFile = sourceFile.IsEmpty() ? path : sourceFile;
+  // Work files of an earlier source go; this one's stays while it is shown.
+  SourceOpened(sourceFile.IsEmpty() ? CString() : path, sourceFile.IsEmpty() ? CString() : readPath, readPath);
+  dropWork.file.Empty();
   // A text a renderer made is never saved over the file it was made from.
   m_strRenderedFrom = docopen::ReadsFileAsText(reader) ? CString() : path;
   ActivePath() = path;
@@ -391,30 +421,35 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
   // Backup only.
   if (mode == 99) return MakeBackupCopy(path) < 0 ? -1 : 0;
 
+  // A save onto the work file of a decoded source form is a save of the form.
+  if (!m_strSourceMarkedPath.IsEmpty() && !m_strSourceWorkFile.IsEmpty() &&
+      docopen::SamePath(path.Str(), m_strSourceWorkFile.Str()) && !EndsWithNoCase(m_strSourceMarkedPath, "rtzx"))
+    path = m_strSourceMarkedPath;
   const bool documentText = writeKind == kSaveDocumentText;
   int kind = documentText ? docsvc::kKindText : writeKind > 0 ? writeKind : GetFileKind(path);
-  if (docopen::HasSourceMarker(path)) {
-    // Marked (encrypted or packed) forms come with the source forms; a
-    // marked picture name is no target at all.
-    int plainKind = GetFileKind(GetPathPart(path, 4));
-    if (plainKind >= docsvc::kKindBmp && plainKind <= docsvc::kKindEmf) {
-      ShowDocMessage(this, GetOpenText(OpenText::kMarkedNotImage));
-    } else {
-      CString t;
-      t.Format(GetOpenText(OpenText::kKindNotYet), static_cast<const char*>(GetPathPart(path, 5)));
-      ShowDocMessage(this, t + "\nfile = " + path);
-    }
+  if (EndsWithNoCase(path, "rtzx")) {
+    // The packed rich text with its pictures is written by its own command.
+    ShowDocMessage(this, fw::LoadText(IDS_CANNOT_PACK_DIRECTLY));
     return -1;
   }
-  if (kind == docsvc::kKindRichText && (EndsWithNoCase(path, ".rtz") || EndsWithNoCase(path, "rtzx"))) {
-    CString t;
-    t.Format(GetOpenText(OpenText::kKindNotYet), static_cast<const char*>(GetPathPart(path, 5)));
-    ShowDocMessage(this, t + "\nfile = " + path);
-    return -1;
+  // Source forms: the plain text goes to a work file, which is then packed
+  // or enciphered into the form's path (no backup of the plain copy).
+  CString writePath = path;
+  const bool sourceForm = docopen::HasSourceMarker(path) || EndsWithNoCase(path, ".rtz");
+  if (sourceForm) {
+    const CString plainName = EndsWithNoCase(path, ".rtz") ? GetPathPart(path, 2) + ".rtf" : GetPathPart(path, 4);
+    int plainKind = GetFileKind(plainName);
+    if (plainKind >= docsvc::kKindBmp && plainKind <= docsvc::kKindEmf) {
+      // A marked picture name is no target at all.
+      ShowDocMessage(this, GetOpenText(OpenText::kMarkedNotImage));
+      return -1;
+    }
+    writePath = SourceSaveWorkPath(path);
+    if (!documentText && writeKind <= 0) kind = plainKind;
   }
 
   viewcore::SafeWriteOptions options;
-  options.programDir = m_strProgramDir;
+  options.programDir = sourceForm ? CString() : m_strProgramDir;
   options.keepModTime = m_bKeepFileDate ? m_tOpenedFileTime : 0;
   // Losing characters is asked once per save (a retry after the write
   // protection question does not ask again); No is the default.
@@ -426,19 +461,21 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
     return lossAccepted;
   };
   // Written back in the encoding the file was read in when it is the same file.
-  const textcodec::DecodeResult* origin =
-      path.CompareNoCase(m_strCurFile) == 0 || m_bSaveInOpenEncoding ? &m_openEncoding : nullptr;
+  const textcodec::DecodeResult* origin = path.CompareNoCase(m_strCurFile) == 0 || m_bSaveInOpenEncoding ||
+                                                   (sourceForm && path.CompareNoCase(m_strSourceMarkedPath) == 0)
+                                               ? &m_openEncoding
+                                               : nullptr;
 
   auto write = [&]() -> viewcore::SaveResult {
     // The view writes a table (its working buffer) and edited rich text;
     // for a text it brings the document's text up to date first.
     CDvkView* v = source ? source : ActiveTextView(this);
     viewcore::SaveResult fromView;
-    if (v && !documentText && v->WriteViewContent(path, kind, origin, options, &fromView)) return fromView;
+    if (v && !documentText && v->WriteViewContent(writePath, kind, origin, options, &fromView)) return fromView;
     const char* text = m_pText ? m_pText : "";
     std::size_t len = m_pText ? m_nTextLen : 0;
-    if (kind == docsvc::kKindRichText) return viewcore::SafeWriteFile(path, text, len, options);
-    return viewcore::SaveSjisText(path, text, len, origin, options);
+    if (kind == docsvc::kKindRichText) return viewcore::SafeWriteFile(writePath, text, len, options);
+    return viewcore::SaveSjisText(writePath, text, len, origin, options);
   };
 
   viewcore::SaveResult r = write();
@@ -446,7 +483,7 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
     CString ask;
     ask.Format(GetOpenText(OpenText::kWriteProtectedAsk), static_cast<const char*>(path));
     if (AfxMessageBox(ask, MB_YESNO) != IDYES) return -1;
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(writePath, FILE_ATTRIBUTE_NORMAL);
     r = write();
     if (!r.ok) {
       CString t;
@@ -458,6 +495,17 @@ int CDvkDoc::SaveFile(CString path, int mode, CDvkView* source, int writeKind) {
   if (!r.ok) {
     if (r.error != viewcore::SaveError::kNotConfirmed) ShowDocMessage(this, r.message);
     return -1;
+  }
+  if (sourceForm) {
+    // The form itself: a backup of the old one, then the new one written
+    // under a scratch name and renamed over it.
+    CFileStatus old;
+    if (CFile::GetStatus(path, old) && MakeBackupCopy(path) < 0) return -1;
+    const int formMode = EndsWithNoCase(path, ".rtz") ? docsvc::kSourceRtz
+                                                      : docsvc::SourceModeForMarker(docsvc::SourceMarkerOf(path));
+    if (SaveEncryptedSource(formMode, writePath, path) != 0) return -1;
+    m_strSourceMarkedPath = path;
+    m_strSourceWorkFile = writePath;
   }
   if (!r.warning.IsEmpty()) StatusText(r.warning);
   SetModifiedFlag(FALSE);

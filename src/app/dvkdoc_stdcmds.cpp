@@ -128,6 +128,9 @@ CString CDvkDoc::OpenDialogFolder() const {
 }
 
 docopen::SaveNamePlan CDvkDoc::SaveNamePlan() const {
+  // A decoded source form saves back into the form, not into its work file.
+  if (!m_strSourceMarkedPath.IsEmpty() && docopen::SamePath(m_strCurFile.Str(), m_strSourceWorkFile.Str()))
+    return docopen::PlanSaveName(m_strSourceMarkedPath.GetString(), m_strRenderedFrom.GetString());
   return docopen::PlanSaveName(m_strCurFile.GetString(), m_strRenderedFrom.GetString());
 }
 

@@ -3,10 +3,20 @@
 #include "fw/uihooks.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <cerrno>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <bcrypt.h>
+#else
+#include <sys/random.h>
+#endif
 
 namespace fw {
 namespace hooks {
@@ -93,6 +103,8 @@ struct State {
   std::deque<unsigned> popups;
   std::vector<MenuItem> lastPopup;
   Pcg32 rng;
+  bool secureFixed = false;
+  Pcg32 secureRng;
 };
 
 State& S() {
@@ -101,6 +113,37 @@ State& S() {
 }
 
 const std::uint64_t kRandomStream = 0x54616272ULL;
+const std::uint64_t kSecureStream = 0x53616c74ULL;
+
+// The system's cryptographic generator.
+bool SystemRandom(unsigned char* out, std::size_t len) {
+#ifdef _WIN32
+  while (len) {
+    const ULONG n = len > 0x10000000u ? 0x10000000u : static_cast<ULONG>(len);
+    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, out, n, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) return false;
+    out += n;
+    len -= n;
+  }
+  return true;
+#else
+  while (len) {
+    const ssize_t n = getrandom(out, len, 0);
+    if (n > 0) {
+      out += n;
+      len -= static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    // No getrandom: the device.
+    std::FILE* f = std::fopen("/dev/urandom", "rb");
+    if (!f) return false;
+    const std::size_t got = std::fread(out, 1, len, f);
+    std::fclose(f);
+    return got == len;
+  }
+  return true;
+#endif
+}
 
 }  // namespace
 
@@ -129,6 +172,7 @@ void Reset() {
   s.prints.clear();
   s.popups.clear();
   s.lastPopup.clear();
+  s.secureFixed = false;
 }
 
 std::vector<std::string> Unexpected() {
@@ -383,6 +427,32 @@ std::uint32_t RandomBelow(std::uint32_t bound) {
     std::uint32_t r = Random();
     if (r >= threshold) return r % bound;
   }
+}
+
+// --- Cryptographic random bytes -------------------------------------------------
+
+bool SecureRandomBytes(void* out, std::size_t len) {
+  unsigned char* p = static_cast<unsigned char*>(out);
+  {
+    State& s = S();
+    std::lock_guard<std::mutex> lock(s.mu);
+    if (s.secureFixed) {
+      for (std::size_t i = 0; i < len; ++i) p[i] = static_cast<unsigned char>(s.secureRng.Next());
+      return true;
+    }
+  }
+  return SystemRandom(p, len);
+}
+
+void FixSecureRandom(std::uint32_t seed) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().secureRng.Seed(seed, kSecureStream);
+  S().secureFixed = true;
+}
+
+void UnfixSecureRandom() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().secureFixed = false;
 }
 
 }  // namespace hooks

@@ -9,6 +9,7 @@
 // answered with a cancel, so a test can never block.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -115,6 +116,15 @@ void SeedRandom(std::uint32_t seed);
 std::uint32_t Random();
 // A number in [0, bound) without modulo bias; 0 for bound 0.
 std::uint32_t RandomBelow(std::uint32_t bound);
+
+// --- Cryptographic random bytes ---------------------------------------------
+// Salts come from the system's cryptographic generator (BCryptGenRandom on
+// Windows, getrandom or /dev/urandom elsewhere); false when it fails. A test
+// fixes the bytes with FixSecureRandom: from then on they are a repeatable
+// sequence of the seed, until UnfixSecureRandom (or Reset).
+bool SecureRandomBytes(void* out, std::size_t len);
+void FixSecureRandom(std::uint32_t seed);
+void UnfixSecureRandom();
 
 }  // namespace hooks
 }  // namespace fw

@@ -98,6 +98,10 @@ class DocHost {
   // first lock locks `active`, the last unlock releases it.
   virtual void BeginUpdateLock(CWnd* active) = 0;
   virtual void EndUpdateLock() = 0;
+  // The compressed and enciphered source forms (mode 0: a marked file
+  // decoded into a plain work file, its path left in m_strCurFile; results
+  // in CDvkDoc::SaveEncryptedSource).
+  virtual int SaveEncryptedSource(int mode, CString path, CString extra) = 0;
 
  protected:
   DocHost() = default;

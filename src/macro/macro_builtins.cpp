@@ -25,6 +25,7 @@ struct HandlerTable {
     RegisterWidthFunctions(at);
     RegisterDateFunctions(at);
     RegisterTimeFunctions(at);
+    RegisterNumberFunctions(at);
   }
 };
 

@@ -69,6 +69,9 @@ void RegisterWidthFunctions(BuiltinHandler* at);
 // Dates (7-9, 70-75, 90-94, 104) and times of day (100-103).
 void RegisterDateFunctions(BuiltinHandler* at);
 void RegisterTimeFunctions(BuiltinHandler* at);
+// The number functions and number formats (after the width family, which
+// leaves their codes free).
+void RegisterNumberFunctions(BuiltinHandler* at);
 
 // True for the codes of the date, number and code-conversion families,
 // which are left without a handler here.

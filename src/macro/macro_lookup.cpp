@@ -66,11 +66,29 @@ void MacroIndexLookupData(const char* data, std::uint32_t length, std::uint32_t*
 
 Outcome MacroLoadLookupFile(MacroState& st, MacroRunHost& host, const CString& operand, const CString& folder) {
   std::string name = operand.Str();
-  if (IsMarked(name)) name += "??";
-  CFile f;
-  const std::string part = FilePart(name);
   const std::string program = host.ProgramDir().Str();
   const std::string dir = folder.Str();
+  if (IsMarked(name)) {
+    // A marked data file (found where a plain one would be) is read from its
+    // restored plain copy.
+    const std::string markedPart = FilePart(name);
+    std::string marked = name;
+    CFileStatus status;
+    for (const std::string& c : {name, program.empty() ? std::string() : program + "\\" + markedPart,
+                                 dir.empty() ? std::string() : dir + "\\" + markedPart}) {
+      if (!c.empty() && CFile::GetStatus(c.c_str(), status)) {
+        marked = c;
+        break;
+      }
+    }
+    CString plain;
+    if (host.RestoreSourceForm(CString(marked.c_str()), &plain) == -2 || plain.IsEmpty())
+      name += "??";
+    else
+      name = plain.Str();
+  }
+  CFile f;
+  const std::string part = FilePart(name);
   if (!TryOpen(f, name) && !(program.size() && TryOpen(f, program + "\\" + part)) &&
       !(dir.size() && TryOpen(f, dir + "\\" + part))) {
     std::string head;

@@ -69,6 +69,14 @@ class MacroRunHost : public MacroHost {
   }
   // The page marks of a written rich-text file converted.
   virtual void ConvertPageMarksFile(const CString& path) { (void)path; }
+  // A marked source form ("+", "-", "=" before the extension) restored to a
+  // plain copy through the document (SaveEncryptedSource mode 0): its result
+  // (-2 failure, after the document's message), the copy's path in *plain.
+  // The document's own file is not changed by it.
+  virtual int RestoreSourceForm(const CString& path, CString* plain) {
+    (void)path, (void)plain;
+    return -2;
+  }
 };
 
 }  // namespace macro

@@ -298,6 +298,19 @@ void MacroViewHost::ConvertPageMarksFile(const CString& path) {
   if (!r.ok && !r.message.IsEmpty()) view_.ReportMessage(2, r.message);
 }
 
+int MacroViewHost::RestoreSourceForm(const CString& path, CString* plain) {
+  app::DocHost* doc = view_.GetDocument();
+  if (!doc) return -2;
+  // The copy's path comes back in the document's file field; the document
+  // keeps the file it shows.
+  CString& curFile = doc->PathFields().m_strCurFile;
+  const CString shown = curFile;
+  const int r = doc->SaveEncryptedSource(0, path, "");
+  if (plain) *plain = curFile;
+  curFile = shown;
+  return r;
+}
+
 // --- Input statements, user dialogs and dialog results ---------------------------
 
 macroui::MacroDialogs& MacroViewHost::Dialogs() { return view_.MacroDialogs(); }

@@ -69,6 +69,7 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   int RebuildCsvBuffer(int kind) override;
   int WriteDocumentText(const CString& path) override;
   void ConvertPageMarksFile(const CString& path) override;
+  int RestoreSourceForm(const CString& path, CString* plain) override;
   // Input statements, user dialogs and dialog results (macro/macro_input.h).
   void ArmMacroResume(int ms) override;
   int SwitchIme(bool open) override;

@@ -153,3 +153,11 @@ TEST_F(CellStatement, AnLdStatementLoadsItsDataFile) {
 }
 
 }  // namespace
+
+// The same square with the real assignment statement as the body.
+TEST_F(CellStatement, ADefinedFunctionBodyAssignsOut) {
+  Load("h,v\r\nx,3\r\ny,-4\r\nz,12\r\n");
+  const int result = Run("\tdefine#sq\t\\t@Out=#(@In*@In)\r\n\t&2#:sq\t-\r\n");
+  EXPECT_EQ(macro::kRunEnded, result);
+  EXPECT_EQ("h,v\r\nx,9\r\ny,16\r\nz,144\r\n", Text());
+}

@@ -115,6 +115,35 @@ TEST_F(LookupFile, AMarkedFormIsNotReadAsPlainText) {
   EXPECT_EQ(0u, st->m_nMacroLookupLen);
 }
 
+// A marked data file is read from the plain copy the document restores; a
+// failed restore leaves the "??" name that opens nothing.
+TEST_F(LookupFile, AMarkedFormIsReadFromItsRestoredCopy) {
+  struct Restoring : macrotest::FakeRunHost {
+    std::string plainPath;
+    int result = 0;
+    std::vector<std::string> asked;
+    int RestoreSourceForm(const CString& path, CString* plain) override {
+      asked.push_back(path.GetString());
+      if (result != -2) *plain = CString(plainPath.c_str());
+      return result;
+    }
+  } restoring;
+  restoring.plainPath = Write("plain_copy.txt", "$$\r\nAB,x\r\n");
+  Write("d.+txt", "not the plain text");
+  // Found in the run's folder by its file part, as a plain name would be.
+  EXPECT_EQ(macro::Outcome::kNext,
+            macro::MacroLoadLookupFile(*st, restoring, CString("C:\\nowhere\\d.+txt"), CString(dir.string())));
+  ASSERT_EQ(1u, restoring.asked.size());
+  EXPECT_EQ(dir.string() + "\\d.+txt", restoring.asked[0]);
+  EXPECT_EQ(10u, st->m_nMacroLookupLen);
+  EXPECT_EQ(4u, st->m_aMacroLookupIndex[0x414]);
+  EXPECT_TRUE(restoring.reports.empty());
+  restoring.result = -2;
+  EXPECT_EQ(macro::Outcome::kNext, macro::MacroLoadLookupFile(*st, restoring, CString("d.+txt"), CString()));
+  ASSERT_EQ(1u, restoring.reports.size());
+  EXPECT_NE(std::string::npos, restoring.reports[0].find("d.+txt??")) << restoring.reports[0];
+}
+
 // Faults built soundly: a file over 2 GB is refused with code 115 (its
 // length + 1,000 does not fit the 32-bit buffer size).
 TEST_F(LookupFile, AFileOverTwoGigabytesIsRefused) {

@@ -13,8 +13,8 @@ namespace {
 constexpr char kPrefix[] = "K2";
 constexpr std::size_t kTagBytes = 8;
 
-// Fixed program key of the stored key code.
-const std::uint8_t kProgramKey[32] = {
+// The program's fixed key (ProgramKey()).
+const std::uint8_t kProgramKey[kProgramKeyBytes] = {
     0x6B, 0x1F, 0xD2, 0x47, 0x90, 0x3C, 0xA5, 0x58, 0x0E, 0xE1, 0x73, 0x2A, 0xBD, 0x94, 0x05, 0xC8,
     0x31, 0x7E, 0x4A, 0xF6, 0x2D, 0x89, 0xC0, 0x15, 0x5F, 0xB3, 0x68, 0x0A, 0xE7, 0x9C, 0x42, 0xD1};
 
@@ -51,6 +51,8 @@ int HexVal(char c) {
 }
 
 }  // namespace
+
+const std::uint8_t* ProgramKey() { return kProgramKey; }
 
 CString EncipherKeyCode(const CString& plain) {
   const std::string& p = plain.Str();

@@ -9,9 +9,17 @@
 // it does not protect it from someone who has the program.
 #pragma once
 
+#include <cstdint>
+
 #include "fw/cstring.h"
 
 namespace docsvc {
+
+// The program's one fixed key (kProgramKeyBytes bytes): it protects the stored
+// key code and the enciphered macro files. Any copy of the program has it, so
+// it keeps text from casual reading, nothing more.
+constexpr int kProgramKeyBytes = 32;
+const std::uint8_t* ProgramKey();
 
 // Longest key code stored (longer ones are not stored: "" is written).
 constexpr int kMaxStoredKeyCode = 255;

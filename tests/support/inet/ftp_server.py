@@ -1,0 +1,138 @@
+#!/usr/bin/python3
+"""FTP server of the internet tests (pyftpdlib, Debian's python3-pyftpdlib).
+
+Every user name logs in with the password "p"; each user's home is
+ROOT/<user> (made on demand), so parallel tests work in folders of their own.
+The first line written is the port (the server listens on 127.0.0.1, port 0
+given to the system). Logins and commands are logged to standard error.
+
+--cp932: a Shift-JIS server. Commands are decoded from code page 932 and the
+replies and listing lines sent in it, so Japanese names whose second byte is
+0x5C ("表") list and transfer. The plain server speaks UTF-8 only.
+
+A file whose name begins with "broken" sends its first half, then the data
+connection is reset: the client sees a read error, not the end of the file.
+"""
+import argparse
+import logging
+import os
+import socket
+import struct
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+class AnyUser(DummyAuthorizer):
+    def __init__(self, root):
+        super().__init__()
+        self.root = root
+
+    def validate_authentication(self, username, password, handler):
+        from pyftpdlib.authorizers import AuthenticationFailed
+        if password != "p" or not username or "/" in username or username.startswith("."):
+            raise AuthenticationFailed("Authentication failed.")
+
+    def get_home_dir(self, username):
+        home = os.path.join(self.root, username)
+        os.makedirs(home, exist_ok=True)
+        return home
+
+    def has_user(self, username):
+        return True
+
+    def has_perm(self, username, perm, path=None):
+        return True
+
+    def get_perms(self, username):
+        return "elradfmwMT"
+
+    def get_msg_login(self, username):
+        return "Login successful."
+
+    def get_msg_quit(self, username):
+        return "Goodbye."
+
+
+class BrokenFile:
+    """Half the file, then a reset of the data connection."""
+
+    def __init__(self, real, fs):
+        self.real = real
+        self.fs = fs
+        self.name = real.name
+        self.closed = False
+        self.left = max(1, os.path.getsize(real.name) // 2)
+        self.sent = False
+
+    def read(self, n):
+        if self.left > 0:
+            data = self.real.read(min(n, self.left))
+            self.left -= len(data)
+            return data
+        # No lingering: the server's own close of the data connection (after
+        # the error below, before its 426 reply) sends a reset.
+        dtp = getattr(self.fs.cmd_channel, "data_channel", None)
+        if dtp is not None and not self.sent:
+            self.sent = True
+            try:
+                dtp.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            except OSError:
+                pass
+        raise OSError("connection reset on purpose")
+
+    def close(self):
+        self.closed = True
+        self.real.close()
+
+    def __getattr__(self, attr):
+        return getattr(self.real, attr)
+
+
+class TestFS(AbstractedFS):
+    def open(self, filename, mode):
+        f = super().open(filename, mode)
+        if "r" in mode and os.path.basename(filename).startswith("broken"):
+            return BrokenFile(f, self)
+        return f
+
+
+class Cp932FS(TestFS):
+    def format_list(self, basedir, listing, ignore_err=True):
+        for line in super().format_list(basedir, listing, ignore_err):
+            yield line.decode("utf8").encode("cp932", "replace")
+
+
+class Cp932Handler(FTPHandler):
+    def decode(self, data):
+        return data.decode("cp932", self.unicode_errors)
+
+    def push(self, s):
+        # asynchat's push of the bytes in code page 932
+        import asynchat
+        asynchat.async_chat.push(self, s.encode("cp932", "replace"))
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--cp932", action="store_true")
+    args = ap.parse_args()
+    os.makedirs(args.root, exist_ok=True)
+    handler = Cp932Handler if args.cp932 else FTPHandler
+    handler.authorizer = AnyUser(os.path.abspath(args.root))
+    handler.abstracted_fs = Cp932FS if args.cp932 else TestFS
+    handler.auth_failed_timeout = 0.1
+    handler.use_sendfile = False  # reads go through the file system class
+    handler.permit_foreign_addresses = True
+    logging.basicConfig(stream=sys.stderr, level=logging.INFO, format="%(message)s")
+    server = FTPServer(("127.0.0.1", 0), handler)
+    print(server.socket.getsockname()[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
