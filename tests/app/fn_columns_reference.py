@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Writes tests/app/fn_columns_data.h: a CSV (cp932) whose columns hold
-dates and times in several written forms, the ".rmc" of "#" statements the
+dates and times in several written forms and angles in degrees, the ".rmc" of "#" statements the
 end-to-end test runs over it, and the CSV that Python's datetime and
-timedelta give for the same statements (the Wine test cannot run Python, so
+timedelta (and math for the sines) give for the same statements (the Wine test cannot run Python, so
 the results are worked out here once).
 
 Regenerate: python3 tests/app/fn_columns_reference.py > tests/app/fn_columns_data.h
 """
 import calendar
+import math
 import random
 from datetime import date, timedelta
 
@@ -45,6 +46,7 @@ STATEMENTS = [
     ("time", "THS"),
     ("seconds", "TSH12"),
     ("shift", "TAS90000"),
+    ("degrees", "FSIN3"),
 ]
 
 
@@ -60,7 +62,8 @@ def main():
         plain = f"{d.year}/{d.month:02d}/{d.day:02d}"
         kanji = f"{d.year}年{d.month}月{d.day}日"
         time_text = f"pm{h - 12}:{mi:02d}:{s:02d}" if 13 <= h <= 23 and k % 2 else f"{h}:{mi:02d}:{s:02d}"
-        cells_in = [str(k), plain, era(d), kanji, plain, time_text, str(secs), f"{h}h{mi}m{s}s"]
+        deg = rng.choice([x for x in range(0, 360) if x != 180])
+        cells_in = [str(k), plain, era(d), kanji, plain, time_text, str(secs), f"{h}h{mi}m{s}s", str(deg)]
         moved = add_months(d, 1)
         shifted = timedelta(seconds=secs) + timedelta(seconds=90000)
         cells_out = [
@@ -72,6 +75,7 @@ def main():
             str(secs),
             clock(secs, twelve=True),
             clock(shifted.seconds) + (f"_{shifted.days:03d}P" if shifted.days else ""),
+            f"{math.sin(math.radians(deg)):.3f}",
         ]
         rows_in.append(cells_in)
         rows_out.append(cells_out)
