@@ -23,6 +23,8 @@ struct HandlerTable {
     RegisterLineFunctions(at);
     RegisterLookupFunctions(at);
     RegisterWidthFunctions(at);
+    RegisterDateFunctions(at);
+    RegisterTimeFunctions(at);
     RegisterNumberFunctions(at);
     RegisterConversionFunctions(at);
   }

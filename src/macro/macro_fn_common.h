@@ -66,6 +66,9 @@ void RegisterLineFunctions(BuiltinHandler* at);
 void RegisterLookupFunctions(BuiltinHandler* at);
 // Last: every code from 10 to 499 still free that no later family owns.
 void RegisterWidthFunctions(BuiltinHandler* at);
+// Dates (7-9, 70-75, 90-94, 104) and times of day (100-103).
+void RegisterDateFunctions(BuiltinHandler* at);
+void RegisterTimeFunctions(BuiltinHandler* at);
 // The number functions and number formats (after the width family, which
 // leaves their codes free).
 void RegisterNumberFunctions(BuiltinHandler* at);
@@ -73,7 +76,7 @@ void RegisterNumberFunctions(BuiltinHandler* at);
 void RegisterConversionFunctions(BuiltinHandler* at);
 
 // True for the codes of the date, number and code-conversion families,
-// which are left without a handler here.
+// which the width family leaves to their own handlers.
 bool IsLaterFamilyCode(int code);
 
 

@@ -73,6 +73,7 @@ TEST_F(CellStatement, ARowRangeAndEveryColumn) {
 
 TEST_F(CellStatement, AFunctionWithoutAHandlerEndsTheRunUnchanged) {
   Load("h,h\r\na,b\r\n");
+  const macro::ScopedBuiltin none(8, nullptr);  // TDN without its handler
   Run("\t&1#TDN\t-\r\n");
   ASSERT_FALSE(host.reports.empty());
   EXPECT_NE(std::string::npos, host.reports[0].find("#function not available yet : TDN")) << host.reports[0];
