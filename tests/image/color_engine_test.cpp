@@ -415,3 +415,51 @@ TEST(ColorEngine, TableWalkAgreesWithPixelWalk) {
     ASSERT_EQ(out24, fromTable) << "round " << round;
   }
 }
+
+// Random pictures, options and selections on buffers exactly as large as
+// the limits (ASan's redzones lie right behind them): the 24-bit walk leaves
+// the header alone and copies what it does not select.
+TEST(ColorEngine, ExactBuffersWithRandomShapes) {
+  std::mt19937 rng(2026);
+  for (int round = 0; round < 3000; ++round) {
+    const int w = int(rng() % 40) + 1, h = int(rng() % 40) + 1;
+    static const uint16_t kBits[] = {1, 4, 8, 24};
+    const uint16_t bits = kBits[rng() % 4];
+    std::vector<uint8_t> info(img::kInfoArea);
+    for (auto& b : info) b = uint8_t(rng());
+    img::DibHeader hd;
+    hd.biWidth = w;
+    hd.biHeight = h;
+    hd.biBitCount = bits;
+    img::WriteDibHeader(info.data(), hd);
+    const uint32_t full = uint32_t(img::DibStride(uint32_t(w), bits) * uint32_t(h));
+    const uint32_t srcLen = rng() % 3 ? full : uint32_t(rng() % (full + 1));
+    const uint32_t dstLen = rng() % 3 ? full : uint32_t(rng() % (full + 1));
+    std::vector<uint8_t> src(srcLen), dst(dstLen);
+    for (auto& b : src) b = uint8_t(rng() % 4 * 60);
+    img::ImageViewOptions o;
+    for (int wd = 1; wd <= img::kRegionWord; ++wd) o[wd] = int32_t(rng() % 5) - 1;
+    o[word::clrReference] = int32_t(rng() % 4 * 60 * 0x010101);
+    o[cw::nSelectTolerance] = int32_t(rng() % 80);
+    o[cw::nNeighbourTolerance] = int32_t(rng() % 80);
+    o[cw::nNeighbourHigh] = int32_t(rng() % 9);
+    o[cw::nToneLevel] = int32_t(rng() % 24) - 7;
+    const img::ImageRect sel{int32_t(rng() % 50) - 5, int32_t(rng() % 50) - 5, int32_t(rng() % 50) - 5,
+                             int32_t(rng() % 50) - 5};
+    const std::vector<uint8_t> infoBefore = info;
+    img::PixelStep s{src.data(), dst.data(), info.data(), srcLen, dstLen};
+    const int got = img::ApplyColorEffects(s, o, sel, uint32_t(rng() % 2400));
+    ASSERT_EQ(got, bits == 24 ? 1 : 0) << round;
+    if (bits != 24) continue;
+    ASSERT_EQ(info, infoBefore) << round;
+    // Nothing selected: the walk is a copy (reads past the limit repeat its
+    // last byte).
+    o[cw::nSelectTolerance] = -1;
+    o[cw::bApplyAll] = 0;
+    o[cw::bInvertSelection] = 0;
+    o[word::nColorOption] = 0;
+    ASSERT_EQ(img::ApplyColorEffects(s, o, sel, 40), 1);
+    for (uint32_t i = 0; i < dstLen; ++i)
+      ASSERT_EQ(dst[i], i < srcLen ? src[i] : srcLen ? src[srcLen - 1] : 0) << round << " at " << i;
+  }
+}
