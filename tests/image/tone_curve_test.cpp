@@ -6,8 +6,8 @@
 
 namespace {
 
-// One curve as its row reads: below `low` one piece, from `low` to `high`
-// (both included) the middle piece, above `high` the last.
+// One curve as its row reads: below `low` one segment, from `low` to `high`
+// (both included) the middle segment, above `high` the last.
 int32_t FromRow(int32_t level, int32_t v) {
   const int32_t h = v >> 1;
   struct Row {

@@ -1,4 +1,4 @@
-// The fixed tone curves: piecewise-linear maps of one channel value chosen by
+// The fixed tone curves: maps of straight segments of one channel value chosen by
 // a level (-5 to 4 have their own curve; every other level cuts the dark half
 // and stretches the bright half).
 #pragma once
