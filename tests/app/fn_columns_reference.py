@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Writes tests/app/fn_columns_data.h: a CSV (cp932) whose columns hold
-dates and times in several written forms and angles in degrees, the ".rmc" of "#" statements the
+dates and times in several written forms, angles in degrees, and words
+written in UTF-8, in EUC-JP and in Base64 (of their cp932 bytes), the ".rmc" of "#" statements the
 end-to-end test runs over it, and the CSV that Python's datetime and
-timedelta (and math for the sines) give for the same statements (the Wine test cannot run Python, so
+timedelta (math for the sines, codecs and base64 for the words) give for the same statements (the Wine test cannot run Python, so
 the results are worked out here once).
 
 Regenerate: python3 tests/app/fn_columns_reference.py > tests/app/fn_columns_data.h
 """
+import base64
 import calendar
 import math
 import random
@@ -47,13 +49,17 @@ STATEMENTS = [
     ("seconds", "TSH12"),
     ("shift", "TAS90000"),
     ("degrees", "FSIN3"),
+    ("utf8", "UTF8"),
+    ("euc", "EUCC"),
+    ("base64", "BASE"),
 ]
+WORDS = ["東京都", "ｶﾀｶﾅ", "abc", "表示", "ソフト", "①②", "髙橋", "Ａ１", "漢字かな", "x", "ab", "予定表"]
 
 
 def main():
     rng = random.Random(2024)
     first, last = date(1901, 1, 1).toordinal(), date(2099, 12, 31).toordinal()
-    titles = ["id"] + [t for t, _ in STATEMENTS]
+    titles = [t.encode("ascii") for t in ["id"] + [t for t, _ in STATEMENTS]]
     rows_in, rows_out = [titles], [titles]
     for k in range(1, 41):
         d = date.fromordinal(rng.randint(first, last))
@@ -63,7 +69,14 @@ def main():
         kanji = f"{d.year}年{d.month}月{d.day}日"
         time_text = f"pm{h - 12}:{mi:02d}:{s:02d}" if 13 <= h <= 23 and k % 2 else f"{h}:{mi:02d}:{s:02d}"
         deg = rng.choice([x for x in range(0, 360) if x != 180])
+        word = WORDS[k % len(WORDS)]
+        euc_word = WORDS[(k + 5) % len(WORDS)]
+        b64_word = WORDS[(k + 7) % len(WORDS)]
+        if euc_word in ("髙橋", "①②", "ｶﾀｶﾅ"):  # no EUC-JP (JIS X 0208) form
+            euc_word = "予定"
         cells_in = [str(k), plain, era(d), kanji, plain, time_text, str(secs), f"{h}h{mi}m{s}s", str(deg)]
+        cells_in = [c.encode("cp932") for c in cells_in] + [
+            word.encode("utf-8"), euc_word.encode("euc_jp"), base64.b64encode(b64_word.encode("cp932"))]
         moved = add_months(d, 1)
         shifted = timedelta(seconds=secs) + timedelta(seconds=90000)
         cells_out = [
@@ -77,11 +90,13 @@ def main():
             clock(shifted.seconds) + (f"_{shifted.days:03d}P" if shifted.days else ""),
             f"{math.sin(math.radians(deg)):.3f}",
         ]
+        cells_out = [c.encode("cp932") for c in cells_out] + [
+            word.encode("cp932"), euc_word.encode("cp932"), b64_word.encode("cp932")]
         rows_in.append(cells_in)
         rows_out.append(cells_out)
 
     def csv_bytes(rows):
-        return "".join(",".join(r) + "\r\n" for r in rows).encode("cp932")
+        return b"".join(b",".join(r) + b"\r\n" for r in rows)
 
     def literal(b):
         return '"' + "".join(f"\\x{c:02x}" for c in b) + '"'

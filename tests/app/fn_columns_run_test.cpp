@@ -1,7 +1,8 @@
 // One ".rmc" of "#" statements over a CSV shown in the running program: its
-// columns hold dates (plain, era, with kanji units), times of day and angles,
-// each rewritten by a date, time or number function; the table in comma form
-// equals what Python's datetime, timedelta and math give for the same cells
+// columns hold dates (plain, era, with kanji units), times of day, angles
+// and words written in UTF-8, EUC-JP and Base64,
+// each rewritten by a date, time, number or code function; the table in comma form
+// equals what Python's datetime, timedelta, math, codecs and base64 give for the same cells
 // (tests/app/fn_columns_reference.py wrote fn_columns_data.h once: no
 // Python under Wine).
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ namespace {
 
 class FnColumnsRun : public shelltest::ShellFileTest {};
 
-TEST_F(FnColumnsRun, DateTimeAndNumberColumnsMatchPython) {
+TEST_F(FnColumnsRun, DateTimeNumberAndCodeColumnsMatchPython) {
   CDvkView* v = Open("columns.csv", std::string(kFnColumnsInput, kFnColumnsInputLen));
   ASSERT_NE(nullptr, v);
   frame->ActivateTextPane(0, 0);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/crypto/sha256_ni.h"
+
 namespace crypto {
 namespace {
 
@@ -22,7 +24,27 @@ constexpr uint32_t kInitial[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a
 
 inline uint32_t Rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
+// The processor's SHA extensions when it has them (tests may turn them off).
+bool g_usePortable = false;
+bool UseNi() {
+  static const bool ni = Sha256NiAvailable();
+  return ni && !g_usePortable;
+}
+
 }  // namespace
+
+namespace sha256test {
+void UsePortableRounds(bool on) { g_usePortable = on; }
+bool FastRoundsAvailable() { return Sha256NiAvailable(); }
+}  // namespace sha256test
+
+void Sha256::CompressBlocks(const uint8_t* blocks, size_t count) {
+  if (UseNi()) {
+    Sha256CompressNi(h_.data(), blocks, count);
+    return;
+  }
+  for (size_t n = 0; n < count; ++n) Compress(blocks + 64 * n);
+}
 
 void Sha256::Reset() {
   for (int i = 0; i < 8; ++i) h_[i] = kInitial[i];
@@ -74,13 +96,14 @@ void Sha256::Update(const void* data, size_t len) {
     p += take;
     len -= take;
     if (bufLen_ < kSha256BlockSize) return;
-    Compress(buf_);
+    CompressBlocks(buf_, 1);
     bufLen_ = 0;
   }
-  while (len >= kSha256BlockSize) {
-    Compress(p);
-    p += kSha256BlockSize;
-    len -= kSha256BlockSize;
+  if (len >= kSha256BlockSize) {
+    const size_t blocks = len / kSha256BlockSize;
+    CompressBlocks(p, blocks);
+    p += blocks * kSha256BlockSize;
+    len -= blocks * kSha256BlockSize;
   }
   if (len > 0) {
     std::memcpy(buf_, p, len);

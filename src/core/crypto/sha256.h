@@ -23,6 +23,7 @@ class Sha256 {
 
  private:
   void Compress(const uint8_t* block);
+  void CompressBlocks(const uint8_t* blocks, size_t count);
 
   std::array<uint32_t, 8> h_;
   uint8_t buf_[kSha256BlockSize] = {};
@@ -31,6 +32,12 @@ class Sha256 {
 };
 
 Sha256Digest Sha256Of(const void* data, size_t len);
+
+// Tests compare the processor's SHA extensions with the portable rounds.
+namespace sha256test {
+void UsePortableRounds(bool on);
+bool FastRoundsAvailable();
+}  // namespace sha256test
 inline Sha256Digest Sha256Of(const std::string& s) { return Sha256Of(s.data(), s.size()); }
 
 }  // namespace crypto
