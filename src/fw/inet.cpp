@@ -10,6 +10,8 @@ namespace {
 // would keep a copy of every file read, and Wine's cache code fails (and
 // holds the cache's lock) on many files of one name.
 constexpr DWORD kNoCache = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
+// How long a connection, a command or a transfer waits for the server.
+constexpr DWORD kNetworkTimeoutMs = 30000;
 
 }  // namespace
 
@@ -42,7 +44,18 @@ bool CInternetObject::NoteRefusal(DWORD error) {
 
 CInternetSession::CInternetSession(const char* agent, DWORD accessType) {
   m_hSession = InternetOpenA(agent ? agent : "Tabrye", accessType, nullptr, nullptr, 0);
-  if (!m_hSession) NoteFailure();
+  if (!m_hSession) {
+    NoteFailure();
+    return;
+  }
+  // A server that stops answering fails the call after a while instead of
+  // holding the program (the system's own default may wait for ever).
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                       INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                       INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+    DWORD ms = kNetworkTimeoutMs;
+    InternetSetOptionA(m_hSession, option, &ms, sizeof ms);
+  }
 }
 
 CInternetSession::~CInternetSession() { Close(); }

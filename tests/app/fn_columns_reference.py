@@ -19,6 +19,22 @@ ERAS = [("M", 1868), ("T", 1912), ("S", 1926), ("H", 1989), ("R", 2019)]
 KANJI_WEEK = "日月火水木金土"
 
 
+def loads_whole(b):
+    """True when the bytes read as whole Shift-JIS characters: the program
+    shows a byte run that does not (a lead byte without its second byte) as
+    a broken character, and the functions then see that mark."""
+    k = 0
+    while k < len(b):
+        c = b[k]
+        if 0x81 <= c <= 0x9F or 0xE0 <= c <= 0xFC:
+            if k + 1 >= len(b) or not (0x40 <= b[k + 1] <= 0x7E or 0x80 <= b[k + 1] <= 0xFC):
+                return False
+            k += 2
+        else:
+            k += 1
+    return True
+
+
 def era(d):
     letter, first = [e for e in ERAS if e[1] <= d.year][-1]
     return f"{letter}{d.year - first + 1}.{d.month}.{d.day}"
@@ -72,8 +88,10 @@ def main():
         word = WORDS[k % len(WORDS)]
         euc_word = WORDS[(k + 5) % len(WORDS)]
         b64_word = WORDS[(k + 7) % len(WORDS)]
-        if euc_word in ("髙橋", "①②", "ｶﾀｶﾅ"):  # no EUC-JP (JIS X 0208) form
-            euc_word = "予定"
+        if euc_word in ("髙橋", "①②", "ｶﾀｶﾅ") or not loads_whole(euc_word.encode("euc_jp")):
+            euc_word = "表示"  # no EUC-JP (JIS X 0208) form, or bytes that do not load whole
+        if not loads_whole(word.encode("utf-8")):
+            word = "abc"
         cells_in = [str(k), plain, era(d), kanji, plain, time_text, str(secs), f"{h}h{mi}m{s}s", str(deg)]
         cells_in = [c.encode("cp932") for c in cells_in] + [
             word.encode("utf-8"), euc_word.encode("euc_jp"), base64.b64encode(b64_word.encode("cp932"))]
