@@ -108,4 +108,24 @@ bool IsLaterFamilyCode(int c) {
          (c >= 140 && c <= 144);
 }
 
+std::uint32_t UnquotedField::CharLen(std::uint32_t i) const {
+  return docsvc::IsSjisLeadByteStd(b[i]) && i + 1 < n ? 2 : 1;
+}
+
+UnquotedField SplitFieldQuotes(const FunctionField& f) {
+  UnquotedField in;
+  in.b = f.bytes;
+  in.n = f.Length();
+  if (in.n > 0 && in.b[0] == '"') {
+    in.quoted = true;
+    ++in.b;
+    --in.n;
+    if (in.n > 0 && in.b[in.n - 1] == '"') {
+      in.closed = true;
+      --in.n;
+    }
+  }
+  return in;
+}
+
 }  // namespace macro

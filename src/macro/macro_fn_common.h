@@ -24,6 +24,23 @@ struct FunctionField {
   bool Quoted() const { return Length() > 0 && bytes[0] == '"'; }
 };
 
+// A field without its enclosing quotes: a field that begins with '"' is
+// written back inside quotes (the closing one only when it had one).
+struct UnquotedField {
+  const std::uint8_t* b = nullptr;
+  std::uint32_t n = 0;
+  bool quoted = false;
+  bool closed = false;
+
+  // One character at i: two bytes for a lead byte with its second byte
+  // inside the text, else one.
+  std::uint32_t CharLen(std::uint32_t i) const;
+  bool Is(std::uint32_t i, std::uint8_t lead, std::uint8_t second) const {
+    return i + 1 < n && b[i] == lead && b[i + 1] == second;
+  }
+};
+UnquotedField SplitFieldQuotes(const FunctionField& f);
+
 bool IsFieldTerminator(std::uint8_t b);
 
 // Reads the field at the read position (never at or past the source's length).

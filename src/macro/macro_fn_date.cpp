@@ -40,36 +40,7 @@ const char* const kWeekKanji[7] = {"日", "月", "火", "水", "木", "金", "�
 
 bool IsDigit(std::uint8_t b) { return b >= '0' && b <= '9'; }
 
-// The field without its enclosing quotes: a field that begins with '"' is
-// written back inside quotes (the closing one only when it had one).
-struct Inner {
-  const std::uint8_t* b = nullptr;
-  std::uint32_t n = 0;
-  bool quoted = false;
-  bool closed = false;
-};
-
-Inner SplitQuotes(const FunctionField& f) {
-  Inner in;
-  in.b = f.bytes;
-  in.n = f.Length();
-  if (in.n > 0 && in.b[0] == '"') {
-    in.quoted = true;
-    ++in.b;
-    --in.n;
-    if (in.n > 0 && in.b[in.n - 1] == '"') {
-      in.closed = true;
-      --in.n;
-    }
-  }
-  return in;
-}
-
-// Steps over one character at i: two bytes for a lead byte with a second
-// byte inside the text, else one.
-std::uint32_t CharLen(const Inner& in, std::uint32_t i) {
-  return docsvc::IsSjisLeadByteStd(in.b[i]) && i + 1 < in.n ? 2 : 1;
-}
+using Inner = UnquotedField;
 
 struct Date {
   bool found = false;     // digits were read
@@ -94,7 +65,7 @@ Date ReadDate(const Inner& in) {
   while (i < in.n) {
     const std::uint8_t c = in.b[i];
     if (c < 32 || IsDigit(c)) break;
-    const std::uint32_t len = CharLen(in, i);
+    const std::uint32_t len = in.CharLen(i);
     last = len == 1 ? c : -1;
     lastCopied = false;
     if (c != '-' && dt.prefix.size() + len <= kPrefixMax) {
@@ -122,7 +93,7 @@ Date ReadDate(const Inner& in) {
     // One separator between groups: a byte, or a double-byte unit.
     const std::uint8_t c = in.b[i];
     if (c < 32 || (c == ' ' && groups == 3)) break;
-    i += CharLen(in, i);
+    i += in.CharLen(i);
   }
   dt.found = true;
   if (groups == 4) {
@@ -160,8 +131,8 @@ Date ReadDate(const Inner& in) {
 std::int64_t ReadDigits(const Inner& in, bool* any) {
   std::int64_t n = 0;
   *any = false;
-  for (std::uint32_t i = 0; i < in.n; i += CharLen(in, i)) {
-    if (!IsDigit(in.b[i]) || CharLen(in, i) != 1) continue;
+  for (std::uint32_t i = 0; i < in.n; i += in.CharLen(i)) {
+    if (!IsDigit(in.b[i]) || in.CharLen(i) != 1) continue;
     *any = true;
     n = std::min(kNumberCap, n * 10 + (in.b[i] - '0'));
   }
@@ -278,7 +249,7 @@ std::string Weekday(const Date& dt, int style) {
 // Codes 7, 8, 70, 72-75, 90-94 and 104: a date read from the field.
 void DateFunction(BuiltinScope& scope, BuiltinArgs& a) {
   const FunctionField f = MacroReadFunctionField(scope, a);
-  const Inner in = SplitQuotes(f);
+  const Inner in = SplitFieldQuotes(f);
   if (f.Length() == 0) return MacroFinishFunctionField(scope, a, f);
   const Date dt = ReadDate(in);
   if (a.nCode == 94 && dt.hasMonth && dt.m >= 1 && dt.m <= 12 && dt.Day() >= 1 &&
@@ -380,7 +351,7 @@ void DateFunction(BuiltinScope& scope, BuiltinArgs& a) {
 // Codes 9 (TND) and 71 (TMD): a day or month serial read from the field.
 void SerialFunction(BuiltinScope& scope, BuiltinArgs& a) {
   const FunctionField f = MacroReadFunctionField(scope, a);
-  const Inner in = SplitQuotes(f);
+  const Inner in = SplitFieldQuotes(f);
   bool any = false;
   const std::int64_t n = ReadDigits(in, &any);
   if (n <= 0) {

@@ -18,34 +18,7 @@ constexpr std::int64_t kNumberCap = 1000000000000000LL;  // a number read satura
 
 bool IsDigit(std::uint8_t b) { return b >= '0' && b <= '9'; }
 
-// The field without its enclosing quotes (written back around the result).
-struct Inner {
-  const std::uint8_t* b = nullptr;
-  std::uint32_t n = 0;
-  bool quoted = false;
-  bool closed = false;
-
-  std::uint32_t CharLen(std::uint32_t i) const { return docsvc::IsSjisLeadByteStd(b[i]) && i + 1 < n ? 2 : 1; }
-  bool Is(std::uint32_t i, std::uint8_t lead, std::uint8_t second) const {
-    return i + 1 < n && b[i] == lead && b[i + 1] == second;
-  }
-};
-
-Inner SplitQuotes(const FunctionField& f) {
-  Inner in;
-  in.b = f.bytes;
-  in.n = f.Length();
-  if (in.n > 0 && in.b[0] == '"') {
-    in.quoted = true;
-    ++in.b;
-    --in.n;
-    if (in.n > 0 && in.b[in.n - 1] == '"') {
-      in.closed = true;
-      --in.n;
-    }
-  }
-  return in;
-}
+using Inner = UnquotedField;
 
 // Copies the text of `in` from `i` up to the first digit or control byte;
 // returns where it stopped.
@@ -156,7 +129,7 @@ void Finish(BuiltinScope& scope, BuiltinArgs& a, const FunctionField& f, const I
 void TimeFunction(BuiltinScope& scope, BuiltinArgs& a) {
   const FunctionField f = MacroReadFunctionField(scope, a);
   if (f.Length() == 0) return MacroFinishFunctionField(scope, a, f);
-  const Inner in = SplitQuotes(f);
+  const Inner in = SplitFieldQuotes(f);
   const TimeRead t = ReadTime(in);
   std::string text = t.prefix;
   if (t.found && a.nCode == 100) {
@@ -189,7 +162,7 @@ void TimeFunction(BuiltinScope& scope, BuiltinArgs& a) {
 // layout; the text before and after it is copied.
 void SecondsToTime(BuiltinScope& scope, BuiltinArgs& a) {
   const FunctionField f = MacroReadFunctionField(scope, a);
-  const Inner in = SplitQuotes(f);
+  const Inner in = SplitFieldQuotes(f);
   std::string text;
   std::uint32_t i = CopyToDigit(in, 0, &text);
   if (i >= in.n || !IsDigit(in.b[i])) {

@@ -6,6 +6,9 @@
 
 namespace crypto {
 
+// The 64 round constants (shared with the portable rounds).
+extern const uint32_t kSha256Round[64];
+
 // True when this processor has the SHA extensions (and SSSE3, SSE4.1).
 bool Sha256NiAvailable();
 // Compresses `count` 64-byte blocks into `state` (a, b, ..., h). Only call
