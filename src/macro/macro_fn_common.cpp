@@ -128,4 +128,15 @@ UnquotedField SplitFieldQuotes(const FunctionField& f) {
   return in;
 }
 
+void FinishUnquoted(BuiltinScope& scope, BuiltinArgs& args, const FunctionField& f, const UnquotedField& in,
+                    const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  if (in.quoted) out += '"';
+  out += text;
+  if (in.closed) out += '"';
+  PutWhole(args, out);
+  MacroFinishFunctionField(scope, args, f);
+}
+
 }  // namespace macro

@@ -40,6 +40,10 @@ struct UnquotedField {
   }
 };
 UnquotedField SplitFieldQuotes(const FunctionField& f);
+// Writes `text` inside the quotes the field had, whole or not at all, and
+// consumes the field.
+void FinishUnquoted(BuiltinScope& scope, BuiltinArgs& args, const FunctionField& f, const UnquotedField& in,
+                    const std::string& text);
 
 bool IsFieldTerminator(std::uint8_t b);
 

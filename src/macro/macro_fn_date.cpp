@@ -207,16 +207,6 @@ int TailStyle(const BuiltinArgs& a) {
   return v;
 }
 
-// Writes [quote] text [quote] and consumes the field.
-void Finish(BuiltinScope& scope, BuiltinArgs& a, const FunctionField& f, const Inner& in, const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  if (in.quoted) out += '"';
-  out += text;
-  if (in.closed) out += '"';
-  PutWhole(a, out);
-  MacroFinishFunctionField(scope, a, f);
-}
 
 std::string Weekday(const Date& dt, int style) {
   int w = 0, yearDay = 0, week = 0;
@@ -260,7 +250,7 @@ void DateFunction(BuiltinScope& scope, BuiltinArgs& a) {
   std::string text = dt.prefix;
   if (!dt.found) {
     if (a.nCode == 90 || a.nCode == 94) text += kError;
-    return Finish(scope, a, f, in, text);
+    return FinishUnquoted(scope, a, f, in, text);
   }
   const int style = *a.pnParam;
   const int year = dt.Year(kSerialWindow);
@@ -345,7 +335,7 @@ void DateFunction(BuiltinScope& scope, BuiltinArgs& a) {
     default:
       break;
   }
-  Finish(scope, a, f, in, text);
+  FinishUnquoted(scope, a, f, in, text);
 }
 
 // Codes 9 (TND) and 71 (TMD): a day or month serial read from the field.
@@ -370,7 +360,7 @@ void SerialFunction(BuiltinScope& scope, BuiltinArgs& a) {
                                           static_cast<int>(n % 12) + 1, 1, false)
                             : kError;
   }
-  Finish(scope, a, f, in, text);
+  FinishUnquoted(scope, a, f, in, text);
 }
 
 }  // namespace

@@ -115,15 +115,6 @@ std::string TimeLayout(int style, std::int64_t seconds) {
   return out;
 }
 
-void Finish(BuiltinScope& scope, BuiltinArgs& a, const FunctionField& f, const Inner& in, const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  if (in.quoted) out += '"';
-  out += text;
-  if (in.closed) out += '"';
-  PutWhole(a, out);
-  MacroFinishFunctionField(scope, a, f);
-}
 
 // 100 "THS", 102 "TAS", 103 "TSS".
 void TimeFunction(BuiltinScope& scope, BuiltinArgs& a) {
@@ -155,7 +146,7 @@ void TimeFunction(BuiltinScope& scope, BuiltinArgs& a) {
       text.append(buf, static_cast<std::size_t>(n));
     }
   }
-  Finish(scope, a, f, in, text);
+  FinishUnquoted(scope, a, f, in, text);
 }
 
 // 101 "TSH": the first number of the field as seconds, in the style's
@@ -172,7 +163,7 @@ void SecondsToTime(BuiltinScope& scope, BuiltinArgs& a) {
   const std::int64_t seconds = ReadNumber(in, &i);
   text += TimeLayout(*a.pnParam, seconds);
   text.append(reinterpret_cast<const char*>(in.b + i), in.n - i);
-  Finish(scope, a, f, in, text);
+  FinishUnquoted(scope, a, f, in, text);
 }
 
 }  // namespace
