@@ -221,8 +221,17 @@ bool ReduceImage(const PixelStep& s, int d, int f, int ink, int stretchMode) {
   const int p = in.pixelBytes;
   int light[256];
   if (in.bits == 4 || in.bits == 8) TableBrightness(s.info, 1 << in.bits, light);
-  // Reads reach two rows and a few pixels past the picture.
-  RunBounded(s, in.Size() + 2 * st + 16, outStride * outH, [&](auto& r, auto& w) {
+  // Reads reach two rows and a few pixels past the last position the walks
+  // land on (with a fine factor below 6 they may pass the picture's end).
+  uint64_t lastX = 0, lastY = 0;
+  {
+    SkipWalk cols{pat}, rowsWalk{pat};
+    for (uint64_t X = 1; X < outW; ++X) lastX += cols.Next();
+    for (uint64_t Y = 1; Y < rows; ++Y) lastY += rowsWalk.Next();
+    if (in.bits < 8) lastX = lastY = 0;
+  }
+  const uint64_t readEnd = std::max(in.Size(), (lastY + 1) * st + lastX * uint64_t(p)) + 3 * st + 16;
+  RunBounded(s, readEnd, outStride * outH, [&](auto& r, auto& w) {
     SkipWalk rowWalk{pat};
     uint64_t sy = 0;
     for (uint64_t row = 0; row < rows; ++row) {
