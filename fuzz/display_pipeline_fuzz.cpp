@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   h.biClrUsed = in.U8();
   img::WriteDibHeader(info.data(), h);
-  for (int k = 0; k < 48; ++k) info[40 + k] = uint8_t(in.U8());  // part of the colour table
+  for (int k = 0; k < 48; ++k) info[40 + k] = uint8_t(in.U8());  // the first colour-table entries
   img::DisplayRequest q;
   img::ImageViewOptions& o = q.options;
   o[img::word::nZoomLevel] = int32_t(in.U8() % 11);

@@ -217,6 +217,40 @@ TEST(DisplayOracle, ToolMatchesImageMagickAt640x480) {
   }
 }
 
+// The same turns at 640 x 480 with 1, 4 and 8 bits (the plasma through the
+// writer's fixed tables), ImageMagick's outputs read back by the loader.
+TEST(DisplayOracle, TurnsMatchImageMagickAt640x480InPalettes) {
+  REQUIRE_TOOLS("convert");
+  const fs::path d = Folder("palette");
+  ASSERT_EQ(std::system(("convert -seed 4 -size 640x480 plasma: -type TrueColor " + Q(d / "p24.bmp")).c_str()), 0);
+  Picture p24;
+  ASSERT_TRUE(ReadBmp((d / "p24.bmp").string(), &p24));
+  const std::pair<const char*, img::ImageViewOptions> ops[] = {
+      {"-flop", Opts({{w::bFlipH, 1}})},         {"-flip", Opts({{w::bFlipV, 1}})},
+      {"-rotate 90", Opts({{w::nRotation, 1}})}, {"-rotate 180", Opts({{w::nRotation, 2}})},
+      {"-rotate 270", Opts({{w::nRotation, 3}})},
+  };
+  for (int bits : {1, 4, 8}) {
+    const Picture p = AtDepth(p24, bits);
+    const fs::path in = d / ("p" + std::to_string(bits) + ".bmp");
+    ASSERT_TRUE(WriteBmp(in.string(), p.info.data(), p.bits.data(), uint32_t(p.bits.size())));
+    std::string cmd = "convert " + Q(in);
+    for (size_t k = 0; k < 5; ++k)
+      cmd += std::string(" \\( +clone ") + ops[k].first + " -type TrueColor -write " +
+             Q(d / ("o" + std::to_string(k) + ".bmp")) + " +delete \\)";
+    ASSERT_EQ(std::system((cmd + " null:").c_str()), 0) << cmd;
+    for (size_t k = 0; k < 5; ++k) {
+      Picture want;
+      ASSERT_TRUE(ReadBmp((d / ("o" + std::to_string(k) + ".bmp")).string(), &want));
+      const Shown got = Show(p, ops[k].second);
+      ASSERT_EQ(got.width, want.Header().biWidth);
+      ASSERT_EQ(got.height, want.Header().biHeight);
+      const std::vector<uint8_t> rgb = ToRgb(want.info.data(), want.bits.data(), uint32_t(want.bits.size()));
+      EXPECT_EQ(FirstDiff(got, got.width, rgb), "") << bits << " bits " << ops[k].first;
+    }
+  }
+}
+
 // Enlargement without a fine factor and the cut at 1, 4 and 8 bits and the
 // region's 0xFF rows, against ImageMagick (the outputs read back through
 // the program's loader).
