@@ -201,6 +201,15 @@ class MacroHost {
   virtual void InitPrintMargins() {}
   // The view's table and text size indexes (1-11).
   virtual void SetViewSizeIndexes(int table, int text) { (void)table, (void)text; }
+
+  // --- Load, save and join statements ---------------------------------------
+  // The open-file dialog of the file statements: `filter` in the framework's
+  // '|' form, `initialName` in the name box, the read-only box hidden. True
+  // with *path the chosen file; false on Cancel.
+  virtual bool AskFileToOpen(const CString& filter, const CString& initialName, CString* path) {
+    (void)filter, (void)initialName, (void)path;
+    return false;
+  }
 };
 
 constexpr int kProgressOk = 1, kProgressCancelled = 2;

@@ -114,6 +114,9 @@ struct MacroState {
   std::int32_t m_anLineLookup[4] = {};
   std::int32_t m_nMacroWaitTicks = 0;
   std::uint8_t m_nMacroInstanceMark = 0;
+  // Modification time (seconds since 1970) of the operand file of the last
+  // save, join or shared-memory statement; read by "waitupdate".
+  std::int64_t m_tMacroRefTime = 0;
   CString m_strLastMacroSource;                // source and folder of the last run
   CString m_strLastMacroFolder;
 

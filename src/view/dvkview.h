@@ -180,6 +180,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // 1-based line of the first block's title row: m_nTitleLine, else the
   // block index's.
   UINT CsvTitleLine() const;
+  // The length of the table's text up to its first NUL within `length`
+  // bytes (csv/csv_findinline.h), bounded by the buffer's capacity.
+  UINT FindInLine(UINT length) const;
 
   // --- CSV row and column lists and table operations (dvkview_csvops.cpp) --
   // Thin entries over csv/csv_rows.h, csv_columns.h, csv_transpose.h,

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "csv/csv_findinline.h"
 #include "csv/csv_widths.h"
 #include "macro/macro_address.h"
 #include "macro/macro_cellformat.h"
@@ -103,6 +104,12 @@ CString CDvkView::MacroParseRowData(const CString& text, const BYTE* textBuf, in
 UINT CDvkView::CsvTitleLine() const {
   if (m_nTitleLine > 0) return m_nTitleLine;
   return m_table.BlockCount() >= 1 && m_table.m_aSecLine[1] > 0 ? m_table.m_aSecLine[1] : 1;
+}
+
+UINT CDvkView::FindInLine(UINT length) const {
+  if (m_table.m_pTextBuf == nullptr) return 0;
+  const UINT cap = m_table.m_nWorkSize;
+  return static_cast<UINT>(csv::FindInLine(reinterpret_cast<const char*>(m_table.m_pTextBuf), length < cap ? length : cap));
 }
 
 int CDvkView::CsvComputeColumnWidths(int firstCol, int lastCol, int firstRow, int lastRow, int mode) {

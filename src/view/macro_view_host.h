@@ -113,6 +113,8 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   void SetPageMargins(const std::int32_t margins[4]) override;
   void InitPrintMargins() override;
   void SetViewSizeIndexes(int table, int text) override;
+  // Load, save and join statements (macro_view_host_files.cpp).
+  bool AskFileToOpen(const CString& filter, const CString& initialName, CString* path) override;
 
  private:
   void PlaceBesideView(CWnd& dialog);

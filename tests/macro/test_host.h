@@ -107,6 +107,19 @@ class TestHost : public macro::MacroHost {
     clipboard = text.GetString();
     return true;
   }
+  // Load, save and join statements: the file dialogs asked for (filter and
+  // initial name) and the answer (empty: Cancel).
+  struct FileAsk {
+    std::string filter, initialName;
+  };
+  std::vector<FileAsk> fileAsks;
+  std::string fileAnswer;
+  bool AskFileToOpen(const CString& filter, const CString& initialName, CString* path) override {
+    fileAsks.push_back({filter.GetString(), initialName.GetString()});
+    if (fileAnswer.empty()) return false;
+    *path = CString(fileAnswer.c_str());
+    return true;
+  }
 };
 
 }  // namespace macrotest
