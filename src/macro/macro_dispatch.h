@@ -41,6 +41,8 @@ enum class ExecutorKind {
   kMessage,      // class 15: message boxes, msgif, check, the processing dialog (macro_exec_message.h)
   kWindow,       // class 11: the window statement "&W" (macro_exec_message.h)
   kTableRows,    // row and line statements, sort, print, new rows (macro_exec_rows.h)
+  kLoadClip,     // "loadclip" (macro_exec_clip.h)
+  kSaveClip,     // "saveclip" (macro_exec_clip.h)
 };
 
 struct DispatchRow {

@@ -201,6 +201,13 @@ class MacroHost {
   virtual void InitPrintMargins() {}
   // The view's table and text size indexes (1-11).
   virtual void SetViewSizeIndexes(int table, int text) { (void)table, (void)text; }
+  // --- Clipboard, web page, opener and export saves ------------------------
+  // The clipboard's text (up to its NUL; empty when it holds none): 0, or
+  // -1 when the clipboard cannot be opened (the default).
+  virtual int ReadClipboardText(CString* text) {
+    (void)text;
+    return -1;
+  }
 };
 
 constexpr int kProgressOk = 1, kProgressCancelled = 2;

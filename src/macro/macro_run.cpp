@@ -24,6 +24,7 @@
 #include "macro/macro_dispatch.h"
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_exec_display.h"
+#include "macro/macro_exec_clip.h"
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
 #include "macro/macro_exec_message.h"
@@ -585,6 +586,12 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
+      case ExecutorKind::kLoadClip:
+        o = MacroExecLoadClip(rc_);
+        break;
+      case ExecutorKind::kSaveClip:
+        o = MacroExecSaveClip(rc_);
+        break;
     }
   }
   if (o == Outcome::kNext && row->rebuildsCsvIndex) {

@@ -113,6 +113,8 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   void SetPageMargins(const std::int32_t margins[4]) override;
   void InitPrintMargins() override;
   void SetViewSizeIndexes(int table, int text) override;
+  // Clipboard, web page, opener and export saves (macro_view_host_clip.cpp).
+  int ReadClipboardText(CString* text) override;
 
  private:
   void PlaceBesideView(CWnd& dialog);
