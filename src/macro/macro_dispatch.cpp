@@ -52,7 +52,7 @@ constexpr DispatchRow kDispatch[] = {
     {50, E::kLater, "loadadd, loadjoin, loadboth (\"&La\", \"&Lj\", \"&Lh\")", true},
     {51, E::kLater, "join statements (\"&J\")", true},
     {52, E::kLater, "file statements (\"&F\")", false},
-    {53, E::kLater, "spreadsheet save (\"&Sx\")", false},
+    {53, E::kSpreadsheetSave, "spreadsheet save (\"&Sx\")", false},
     {54, E::kLater, "rich-text save (\"&Sr\")", false},
     {55, E::kLater, "save and saveadd (\"&S\", \"&Sa\")", false},
     {56, E::kLater, "load statements (\"&L\", \"&Lm\", \"&Ls\", ...)", false},

@@ -43,6 +43,7 @@ enum class ExecutorKind {
   kTableRows,    // row and line statements, sort, print, new rows (macro_exec_rows.h)
   kLoadClip,     // "loadclip" (macro_exec_clip.h)
   kSaveClip,     // "saveclip" (macro_exec_clip.h)
+  kSpreadsheetSave,  // "savexls": its options read (macro_exportopts.h); the export comes later
 };
 
 struct DispatchRow {

@@ -130,4 +130,12 @@ TEST_F(ClipRun, SaveClipWithTheClipboardShutWritesNothing) {
   EXPECT_EQ(0, host.clipboardWrites);
 }
 
+TEST_F(ClipRun, SaveXlsReadsItsOptionsThenIsNotAvailable) {
+  SetTable("a\x06" "b\r\n");
+  RunDocument("\tsavexls%Title\tC:\\t\\a.xlsx\r\n");
+  ASSERT_EQ(1u, host.reports.size());
+  EXPECT_NE(std::string::npos, host.reports[0].find("not available yet")) << host.reports[0];
+  EXPECT_EQ("a\x06" "b\r\n", Text());  // no title row without the export
+}
+
 }  // namespace
