@@ -41,6 +41,9 @@ enum class ExecutorKind {
   kMessage,      // class 15: message boxes, msgif, check, the processing dialog (macro_exec_message.h)
   kWindow,       // class 11: the window statement "&W" (macro_exec_message.h)
   kTableRows,    // row and line statements, sort, print, new rows (macro_exec_rows.h)
+  kLoadClip,     // "loadclip" (macro_exec_clip.h)
+  kSaveClip,     // "saveclip" (macro_exec_clip.h)
+  kSpreadsheetSave,  // "savexls": its options read (macro_exportopts.h); the export comes later
 };
 
 struct DispatchRow {

@@ -210,6 +210,14 @@ class MacroHost {
     (void)filter, (void)initialName, (void)path;
     return false;
   }
+
+  // --- Clipboard, web page, opener and export saves ------------------------
+  // The clipboard's text (up to its NUL; empty when it holds none): 0, or
+  // -1 when the clipboard cannot be opened (the default).
+  virtual int ReadClipboardText(CString* text) {
+    (void)text;
+    return -1;
+  }
 };
 
 constexpr int kProgressOk = 1, kProgressCancelled = 2;

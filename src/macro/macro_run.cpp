@@ -24,6 +24,8 @@
 #include "macro/macro_dispatch.h"
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_exec_display.h"
+#include "macro/macro_exec_clip.h"
+#include "macro/macro_exportopts.h"
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
 #include "macro/macro_exec_message.h"
@@ -585,6 +587,19 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         break;
       case ExecutorKind::kLater:
         return Raise(RunError::kNotAvailableYet);
+      case ExecutorKind::kLoadClip:
+        o = MacroExecLoadClip(rc_);
+        break;
+      case ExecutorKind::kSaveClip:
+        o = MacroExecSaveClip(rc_);
+        break;
+      case ExecutorKind::kSpreadsheetSave: {
+        // The options are read as the export will take them; the export
+        // itself is not built, so the statement ends as one not available.
+        const ExportOptions options = MacroReadExportOptions(st_.m_strStmtCommand, st_.m_strStmtOperand);
+        (void)options;
+        return Raise(RunError::kNotAvailableYet);
+      }
     }
   }
   if (o == Outcome::kNext && row->rebuildsCsvIndex) {

@@ -115,6 +115,8 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   void SetViewSizeIndexes(int table, int text) override;
   // Load, save and join statements (macro_view_host_files.cpp).
   bool AskFileToOpen(const CString& filter, const CString& initialName, CString* path) override;
+  // Clipboard, web page, opener and export saves (macro_view_host_clip.cpp).
+  int ReadClipboardText(CString* text) override;
 
  private:
   void PlaceBesideView(CWnd& dialog);

@@ -238,6 +238,9 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 13) want = ExecutorKind::kDisplay;
     if (c == 14) want = ExecutorKind::kStatus;
     if (c == 20) want = ExecutorKind::kSaveText;
+    if (c == 23) want = ExecutorKind::kLoadClip;
+    if (c == 24) want = ExecutorKind::kSaveClip;
+    if (c == 53) want = ExecutorKind::kSpreadsheetSave;
     if (c == 12) want = ExecutorKind::kInput;
     if (c == 15) want = ExecutorKind::kMessage;
     if (c == 11) want = ExecutorKind::kWindow;

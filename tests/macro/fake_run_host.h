@@ -96,6 +96,21 @@ class FakeRunHost : public macro::MacroRunHost {
     return k < stopAnswers.size() ? stopAnswers[k] : macro::kStopDialogOk;
   }
   std::size_t stopCount = 0;
+  // The clipboard: its text, and whether it can be opened.
+  bool clipboardOpens = true;
+  std::string clipboardText;
+  int clipboardWrites = 0;
+  int ReadClipboardText(CString* text) override {
+    if (!clipboardOpens) return -1;
+    *text = CString(clipboardText);
+    return 0;
+  }
+  bool SetClipboardText(const CString& text) override {
+    if (!clipboardOpens) return false;
+    clipboardText = text.Str();
+    ++clipboardWrites;
+    return true;
+  }
 };
 
 }  // namespace macrotest
