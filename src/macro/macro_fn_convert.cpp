@@ -14,6 +14,7 @@
 #include "csv/csv_cellbreaks.h"
 #include "csv/csv_katakana.h"
 #include "macro/macro_fn_common.h"
+#include "macro/macro_fn_numread.h"
 #include "macro/macro_state.h"
 
 namespace macro {
@@ -385,43 +386,14 @@ void CharacterCode(BuiltinScope& scope, BuiltinArgs& a) {
   MacroConsumeTo(a, f.start + i);
 }
 
-// 179 "TNC": the character of a character id (the field's number).
+// 179 "TNC": the character of a character id (the field's number, read as
+// the number functions read it).
 void CidCharacter(BuiltinScope& scope, BuiltinArgs& a) {
   const FunctionField f = MacroReadFunctionField(scope, a);
-  const std::uint8_t* s = f.bytes;
-  const std::uint32_t n = f.Length();
-  std::uint32_t i = 0;
-  const bool quoted = f.Quoted();
-  if (quoted) ++i;
-  // The number: "0x" and hexadecimal digits, or decimal digits with a
-  // '-' before the first, other bytes skipped, up to a decimal point.
-  constexpr unsigned long long kCap = 1ull << 62;
-  unsigned long long value = 0;
-  bool negative = false;
-  if (i + 1 < n && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-    for (i += 2; i < n; ++i) {
-      const std::uint8_t c = s[i];
-      int d;
-      if (c >= '0' && c <= '9') d = c - '0';
-      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-      else break;
-      value = value < kCap ? value * 16 + static_cast<unsigned>(d) : value;
-    }
-  } else {
-    bool digits = false;
-    for (; i < n && s[i] != '.'; ++i) {
-      const std::uint8_t c = s[i];
-      if (c >= '0' && c <= '9') {
-        digits = true;
-        value = value < kCap ? value * 10 + (c - '0') : value;
-      } else if (c == '-' && !digits) {
-        negative = true;
-      }
-    }
-  }
+  const FieldNumber num = ReadFieldNumber(f.bytes, f.Length(), NumberReadMode::kInteger);
+  const bool quoted = num.quoted;
   // The id's two bytes: the number's low 16 bits.
-  const unsigned long long id = negative ? (0 - value) & 0xFFFF : value & 0xFFFF;
+  const std::uint64_t id = (num.negative ? 0 - num.magnitude : num.magnitude) & 0xFFFF;
   std::uint8_t hi = static_cast<std::uint8_t>(id >> 8), lo = static_cast<std::uint8_t>(id & 0xFF);
   textcodec::CidToSjis(&hi, &lo);
   Converted out(scope);

@@ -192,3 +192,18 @@ TEST_F(FnConvert, ThroughTheEvaluatorOverCells) {
 }
 
 }  // namespace
+
+namespace {
+
+// "TNC" reads the field's number as the number functions do (hexadecimal
+// with "0x", digit-group commas passed over, quotes kept) and writes the
+// character of that id: ids 1-95 are the ASCII characters from the blank.
+TEST_F(FnConvert, CharacterIdsAreReadAsTheNumberFunctionsReadThem) {
+  EXPECT_EQ("A", Call(179, "34"));
+  EXPECT_EQ("A", Call(179, "0x22"));
+  EXPECT_EQ("A", Call(179, "3,4"));
+  EXPECT_EQ("\"A\"", Call(179, "\"34\""));
+  EXPECT_EQ("~", Call(179, "95"));
+}
+
+}  // namespace
