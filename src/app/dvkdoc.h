@@ -199,10 +199,10 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // any other value the library (own codec when it is not bound). count 0/1:
   // the archive file; 2 or more: `buffer` holds `count` bytes of archive and
   // outMax > 0 extracts into it (it must hold outMax + 1 bytes).
-  int UnzipArchive(int mode, CString zipName, CString destDir, int count, int outMax, unsigned char* buffer);
+  int UnzipArchive(int mode, CString zipName, CString destDir, int count, int outMax, unsigned char* buffer) override;
   // LZH: operation 1 creates through "unlha32.dll"; anything else extracts
   // (own decoder when the library is missing). -1 after any failure.
-  int ArchiveLzh(CString archive, CString target, int operation);
+  int ArchiveLzh(CString archive, CString target, int operation) override;
   // ZIP writer: kind 1 ZIP (".zip" added to a derived name), 2 ZIP under the
   // given name, 0 LZH (needs the library: string 357, -1). argv holds argc
   // texts (two when argc is 0: the archive name and the one item).

@@ -103,6 +103,18 @@ class DocHost {
   // in CDvkDoc::SaveEncryptedSource).
   virtual int SaveEncryptedSource(int mode, CString path, CString extra) = 0;
 
+  // --- The load statements' archives ("loadzip") ---
+  // ZIP extraction and LZH extraction of the document's archive entries
+  // (results as CDvkDoc gives them); -1 where there are none (the default).
+  virtual int UnzipArchive(int mode, CString zipName, CString destDir, int count, int outMax, unsigned char* buffer) {
+    (void)mode, (void)zipName, (void)destDir, (void)count, (void)outMax, (void)buffer;
+    return -1;
+  }
+  virtual int ArchiveLzh(CString archive, CString target, int operation) {
+    (void)archive, (void)target, (void)operation;
+    return -1;
+  }
+
  protected:
   DocHost() = default;
   virtual ~DocHost() = default;

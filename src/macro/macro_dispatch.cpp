@@ -55,7 +55,7 @@ constexpr DispatchRow kDispatch[] = {
     {53, E::kSpreadsheetSave, "spreadsheet save (\"&Sx\")", false},
     {54, E::kLater, "rich-text save (\"&Sr\")", false},
     {55, E::kLater, "save and saveadd (\"&S\", \"&Sa\")", false},
-    {56, E::kLater, "load statements (\"&L\", \"&Lm\", \"&Ls\", ...)", false},
+    {56, E::kLoad, "load statements (\"&L\", \"&Lm\", \"&Ls\", ...)", false},
     {57, E::kLater, "loadmfile: shared-memory load (\"&Lf\")", true},
     {58, E::kLater, "savemfile: shared-memory save (\"&Sf\")", false},
     {59, E::kLater, "PDF save (\"&Sp\")", false},

@@ -44,6 +44,7 @@ enum class ExecutorKind {
   kLoadClip,     // "loadclip" (macro_exec_clip.h)
   kSaveClip,     // "saveclip" (macro_exec_clip.h)
   kSpreadsheetSave,  // "savexls": its options read (macro_exportopts.h); the export comes later
+  kLoad,         // class 56: "load", "loadmacro", "loadsub", "loaddata", "loadzip" (macro_exec_load.h)
 };
 
 struct DispatchRow {

@@ -218,6 +218,32 @@ class MacroHost {
     (void)text;
     return -1;
   }
+
+  // --- Load statements: "load", "loadmacro", "loadsub", "loaddata", "loadzip"
+  // The debug display of the running macro text after a splice: the text
+  // shown in the view's macro-stopped form for one update. Nothing where
+  // there is no window (the default).
+  virtual void ShowSplicedMacroText(const CString& text) { (void)text; }
+  // An archive path with an enciphered file name turned into the name the
+  // file has on disk (the document's key code); unchanged by default.
+  virtual CString PlainArchivePath(const CString& path) { return path; }
+  // The archive unpacked into `target` (ending in '') by the ZIP reader
+  // (`mode` as the document's UnzipArchive takes it) or the LZH reader;
+  // their results, -1 where there is none (the default).
+  virtual int UnpackZip(const CString& archive, const CString& target, int mode) {
+    (void)archive, (void)target, (void)mode;
+    return -1;
+  }
+  virtual int UnpackLzh(const CString& archive, const CString& target) {
+    (void)archive, (void)target;
+    return -1;
+  }
+  // The paragraphs of the rich text shown whose indent exceeds `indent`
+  // (the rows of a rich-text load); 0 where there is none (the default).
+  virtual int CountIndentedParagraphs(int indent) {
+    (void)indent;
+    return 0;
+  }
 };
 
 constexpr int kProgressOk = 1, kProgressCancelled = 2;

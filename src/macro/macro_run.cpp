@@ -25,6 +25,7 @@
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_exec_display.h"
 #include "macro/macro_exec_clip.h"
+#include "macro/macro_exec_load.h"
 #include "macro/macro_exportopts.h"
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
@@ -600,6 +601,10 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         (void)options;
         return Raise(RunError::kNotAvailableYet);
       }
+      // The load statements: "load", "loadmacro", 'r', "loadsub", "loaddata", "loadzip".
+      case ExecutorKind::kLoad:
+        o = MacroExecLoad(rc_, &text_);
+        break;
     }
   }
   if (o == Outcome::kNext && row->rebuildsCsvIndex) {

@@ -118,6 +118,12 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   // Clipboard, web page, opener and export saves (macro_view_host_clip.cpp).
   int ReadClipboardText(CString* text) override;
 
+  // --- Load statements (macro_view_host_load.cpp) ---
+  void ShowSplicedMacroText(const CString& text) override;
+  CString PlainArchivePath(const CString& path) override;
+  int UnpackZip(const CString& archive, const CString& target, int mode) override;
+  int UnpackLzh(const CString& archive, const CString& target) override;
+
  private:
   void PlaceBesideView(CWnd& dialog);
 
