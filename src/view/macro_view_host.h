@@ -123,6 +123,7 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   CString PlainArchivePath(const CString& path) override;
   int UnpackZip(const CString& archive, const CString& target, int mode) override;
   int UnpackLzh(const CString& archive, const CString& target) override;
+  int CountIndentedParagraphs(int indent) override;
 
  private:
   void PlaceBesideView(CWnd& dialog);

@@ -5,6 +5,7 @@
 
 #include "core/docdata/update_code.h"
 #include "fw/alloc.h"
+#include "host/doc_host.h"
 #include "view/dvkview.h"
 #include "view/macro_view_host.h"
 
@@ -53,6 +54,29 @@ int MacroViewHost::UnpackZip(const CString& archive, const CString& target, int 
 int MacroViewHost::UnpackLzh(const CString& archive, const CString& target) {
   app::DocHost* doc = view_.GetDocument();
   return doc ? doc->ArchiveLzh(archive, target, 0) : -1;
+}
+
+int MacroViewHost::CountIndentedParagraphs(int indent) {
+  CRichEditCtrl& re = view_.GetRichEditCtrl();
+  if (!re.m_hWnd) return 0;
+  long selStart = 0, selEnd = 0;
+  re.GetSel(selStart, selEnd);
+  // Every line of the shown text whose paragraph starts further in than
+  // `indent` counts; the selection is put back afterwards.
+  int count = 0;
+  const int lines = re.GetLineCount();
+  for (int l = 0; l < lines; ++l) {
+    const int at = re.LineIndex(l);
+    if (at < 0) break;
+    re.SetSel(at, at);
+    PARAFORMAT pf{};
+    pf.cbSize = sizeof pf;
+    pf.dwMask = PFM_STARTINDENT;
+    re.GetParaFormat(pf);
+    if (pf.dxStartIndent > indent) ++count;
+  }
+  re.SetSel(selStart, selEnd);
+  return count;
 }
 
 }  // namespace view

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/dvkdoc.h"
+#include "fw/file.h"
 #include "loadzip_data.h"
 #include "macro/macro_run.h"
 #include "macro/macro_state.h"

@@ -241,6 +241,7 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 23) want = ExecutorKind::kLoadClip;
     if (c == 24) want = ExecutorKind::kSaveClip;
     if (c == 53) want = ExecutorKind::kSpreadsheetSave;
+    if (c == 56) want = ExecutorKind::kLoad;
     if (c == 12) want = ExecutorKind::kInput;
     if (c == 15) want = ExecutorKind::kMessage;
     if (c == 11) want = ExecutorKind::kWindow;
