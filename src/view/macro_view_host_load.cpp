@@ -3,7 +3,6 @@
 // spliced macro text.
 #include <cstring>
 
-#include "core/docdata/update_code.h"
 #include "fw/alloc.h"
 #include "host/doc_host.h"
 #include "view/dvkview.h"
