@@ -14,6 +14,7 @@
 #include "macro/macro_exec_load.h"
 #include "macro/macro_lookup.h"
 #include "macro/macro_state.h"
+#include "macro/macro_template.h"
 #include "run_fixture.h"
 #include "support/file_bytes.h"
 #include "support/temp_folder.h"
@@ -443,13 +444,22 @@ TEST_F(LoadRun, LoadMacroReplacesTheRestAndKeepsTheTextAfterTheCode) {
   EXPECT_GT(st->m_nInsertedMacroEnd, 0);
 }
 
-TEST_F(LoadRun, LoadSubGraphInsertsTheTemplateInDebugMode) {
-  doc->m_nMacroDebugMode = 0;
-  // The template is inserted after the statement; an end statement before
-  // it keeps the run from going into the graph routine.
-  EXPECT_EQ(macro::kRunEnded, Run("\tsaveclip\tA\r\n\tloadsub\t:Graph\r\n"));
-  EXPECT_EQ(host.clips.front(), "A");
-  EXPECT_TRUE(host.reports.empty() || host.reports[0].find("file =") == std::string::npos);
+TEST_F(LoadRun, LoadSubGraphInsertsTheTemplateWithItsHeader) {
+  // The executor on a statement as the loop leaves it: the position at the
+  // line break that ends it.
+  std::string text = "\tloadsub\t:Graph\r\n\tE\r\n";
+  st->m_strStmtCommand = "&Ls";
+  st->m_strStmtOperand = ":Graph";
+  st->m_anStmtCommandAt = {1, 2, 3};
+  st->m_nMacroPos = 16;
+  doc->m_nMacroDebugMode = 1;
+  EXPECT_EQ(macro::MacroExecLoad(rc, &text), macro::Outcome::kNext);
+  std::string tpl = macro::BuildMacroTemplate();
+  if (tpl.size() < 2 || tpl.compare(tpl.size() - 2, 2, "\r\n") != 0) tpl += "\r\n";
+  EXPECT_EQ(text, "\tloadsub\t:Graph\r\n\n\n:Graph\t\n" + tpl + "\tE\r\n");
+  EXPECT_EQ(st->m_nMacroPos, 16u);  // the run goes on into the inserted text
+  EXPECT_EQ(host.spliced, std::vector<std::string>{text});  // shown in debug mode
+  EXPECT_EQ(st->m_nInsertedMacroEnd, 0);
 }
 
 TEST_F(LoadRun, LoadDataFromAFileAndFromALabelGiveTheSameIndex) {
