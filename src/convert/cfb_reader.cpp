@@ -52,20 +52,30 @@ int IsSjisLeadByteConv(std::uint8_t b) {
   return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF) || (b >= 0xFA && b <= 0xFC) ? 1 : 0;
 }
 
-CfbReader::CfbReader(RenderJob& job) : m_anFat(kCfbFatEntries, 0), m_job(job) {
+CfbReader::CfbReader(RenderJob& job) : m_job(job) {
   m_kind = job.m_nKind;
   m_fileSize = job.m_nConvSize > 0 ? job.m_nConvSize : 0;
   m_nSectorCount = m_fileSize / kCfbSectorSize;
+  // The table holds 81,920 entries; it is grown as the FAT fills it (an
+  // entry never stored reads as 0 either way), so a small file does not
+  // clear the whole table.
+  GrowFat(m_nSectorCount + 2);
   for (std::int64_t& s : m_slotSize) s = -1;
 }
 
 std::int32_t CfbReader::FatAt(std::int64_t index) const {
-  if (index < 0 || index >= kCfbFatEntries) return 0;
+  if (index < 0 || index >= static_cast<std::int64_t>(m_anFat.size())) return 0;
   return m_anFat[static_cast<std::size_t>(index)];
+}
+
+void CfbReader::GrowFat(std::int64_t entries) {
+  if (entries > kCfbFatEntries) entries = kCfbFatEntries;
+  if (entries > static_cast<std::int64_t>(m_anFat.size())) m_anFat.resize(static_cast<std::size_t>(entries), 0);
 }
 
 void CfbReader::PresetStraightChain(std::int32_t count) {
   if (count > kCfbFatEntries) count = kCfbFatEntries;
+  GrowFat(count);
   for (std::int32_t i = 0; i < count; ++i) m_anFat[static_cast<std::size_t>(i)] = i + 1;
 }
 
@@ -191,6 +201,7 @@ void CfbReader::LoadFat(const std::uint8_t* header) {
     if (entry[1] == 0xFF) return false;
     const std::int64_t pos = (static_cast<std::int64_t>(U16(entry)) + 1) * kCfbSectorSize;
     if (pos + kCfbSectorSize <= m_fileSize && ReadSector(pos, sector)) {
+      GrowFat(static_cast<std::int64_t>(next) + kCfbSectorSize / 4);
       for (int k = 0; k < kCfbSectorSize / 4 && next < kCfbFatEntries; ++k)
         m_anFat[static_cast<std::size_t>(next++)] = static_cast<std::int32_t>(U16(sector + 4 * k));
     }

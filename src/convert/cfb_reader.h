@@ -105,9 +105,11 @@ class CfbReader {
   std::int32_t FatAt(std::int64_t index) const;
   // Fills the first `count` FAT entries as a straight chain (i + 1).
   void PresetStraightChain(std::int32_t count);
+  // Makes room for `entries` FAT entries (at most kCfbFatEntries), new ones 0.
+  void GrowFat(std::int64_t entries);
 
   // --- the reader's state (the names the readers know)
-  std::vector<std::int32_t> m_anFat;  // kCfbFatEntries entries: next sector (16 bits)
+  std::vector<std::int32_t> m_anFat;  // up to kCfbFatEntries entries: next sector (16 bits); FatAt reads it
   std::int32_t m_nChainState = 0;     // 0 following; 1 left the file; 2 end marker
   std::int32_t m_nSectorCount = 0;    // m_nConvSize / 512
   std::int32_t m_nSectorOffset = 0;   // offset of the cursor in its sector

@@ -105,6 +105,10 @@ std::int64_t ReadCompoundOffice(const Converter& c, RenderJob& job) {
   if (kind == 99) return 0;
   const CompoundReaderFn read = CompoundReaderFor(kind);
   if (!read) return NotBuilt(c, job);
+  // Picture positions point into the copies: they end where the copies end,
+  // and a PowerPoint picture counts from the "Pictures" copy.
+  job.pictures.dataEnd = table.end;
+  if (table.slot[kSlotPictures]) job.pictures.picturesStart = table.slot[kSlotPictures];
   const std::int64_t n = read(job, reader, table);
   if (n >= 0) reader.Damage().WriteTo(job.out);
   return n < 0 ? n : static_cast<std::int64_t>(job.out.Size());

@@ -122,7 +122,7 @@ TEST(CfbReader, NoRootEntryLeavesTheFatEmpty) {
   const std::string bytes = FixtureBytes("not_root.doc");
   CfbRun run(bytes, 2);
   ASSERT_EQ(CompoundLoad::kLoaded, run.Load());
-  for (int i = 0; i < 64; ++i) EXPECT_EQ(0, run.reader->m_anFat[i]);
+  for (int i = 0; i < kCfbFatEntries; i += 97) EXPECT_EQ(0, run.reader->FatAt(i));
   const std::string copy = run.Slot(kSlotMain);
   ASSERT_GE(copy.size(), 512u);
   const std::size_t start = static_cast<std::size_t>(run.table.filePos[kSlotMain]);
