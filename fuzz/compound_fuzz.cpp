@@ -63,7 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.SetSectorCursor(table.directoryPos);
     reader.CfbSkipBytes(n & 0x7FFFFFFF);
     reader.IsCursorAtLineEnd();
-    reader.CfbSeekMiniStream((n >> 3) & 0xFFFFF, (static_cast<std::int32_t>(table.miniStreamStart) + 1) * 512);
+    std::int64_t container = (static_cast<std::int64_t>(table.miniStreamStart) + 1) * 512;
+    if (container > 0x7FFFFFFF) container = 0x7FFFFFFF;
+    reader.CfbSeekMiniStream((n >> 3) & 0xFFFFF, static_cast<std::int32_t>(container));
     reader.IsCursorAtLineEnd();
     reader.Damage().WriteTo(job.out);
   }

@@ -173,7 +173,11 @@ void CfbReader::CfbSeekMiniStream(std::int32_t miniOffset, std::int32_t containe
 
 int CfbReader::IsCursorAtLineEnd() const {
   const std::int32_t pos = m_job.m_nConvPos;
-  if (!m_job.Head() || pos < 0 || pos >= m_job.readSize) return 0;
+  // Within the bytes read and the buffer that holds them.
+  std::int64_t held = m_job.readSize;
+  if (m_job.headCapacity && static_cast<std::int64_t>(m_job.headCapacity) < held)
+    held = static_cast<std::int64_t>(m_job.headCapacity);
+  if (!m_job.Head() || pos < 0 || pos >= held) return 0;
   const std::uint8_t b = m_job.Head()[pos];
   return b == '\r' || b == '\n' ? 1 : 0;
 }
