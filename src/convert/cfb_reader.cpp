@@ -289,11 +289,8 @@ void CfbReader::WalkDirectory(const std::uint8_t* header, CompoundStreamTable& t
   (void)header;
   std::uint8_t dir[kCfbSectorSize];
   std::int64_t current = table.directoryPos / kCfbSectorSize - 1;
-  if (!ReadSector(table.directoryPos, dir)) {
-    if (table.directoryPos + kCfbSectorSize > m_fileSize) {
-      // What the file holds of the sector is used; the rest reads as zeros.
-    }
-  }
+  // What the file holds of the sector is used; the rest reads as zeros.
+  ReadSector(table.directoryPos, dir);
   m_rootStart = U32(dir + 0x74);
   m_rootSize = U32(dir + 0x78);
   m_miniStart = static_cast<std::int32_t>(U16(dir + 0x74));
