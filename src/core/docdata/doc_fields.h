@@ -47,6 +47,10 @@ struct DocTextFields {
   std::int32_t m_nConvSize = 0;        // file length of the last render
   std::int32_t m_bFileCut = 0;         // 1 = the last render read the file only in part
   std::int32_t m_nRawPage = 0;         // 64 KB page of the raw view; negative = last
+  std::int32_t m_nDumpBreaks = 0;      // 1: the converters' inspection dump breaks its lines
+  std::int32_t m_nExtractNo = 0;       // embedded item the next render extracts (0 none)
+  std::int32_t m_nExtractLetter = 0;   // letter of that item
+  CString m_strConvImage;              // scratch picture a converter wrote last
   std::int32_t m_nConvStatus = 0;      // converter status shared with the archive writer (0, 1, 2)
   std::uint8_t m_abSjisChar[10] = {};  // the converters' character (textcodec::ConvertCharToSjis)
 };
