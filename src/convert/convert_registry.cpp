@@ -10,6 +10,7 @@
 #include "convert/load_buffer.h"
 #include "convert/media_info.h"
 #include "convert/source_file.h"
+#include "convert/word_row.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
 #include "core/docsvc/filekind.h"
@@ -98,11 +99,11 @@ std::int64_t CompoundNotBuilt(const Converter& c, RenderJob& job) {
 
 // Word heads: 94 A6 2E is a Word file whatever its name; FE 37 00 under an
 // RTF name is read as kind 42.
-std::int64_t WordNotBuilt(const Converter& c, RenderJob& job) {
+std::int64_t WordFile(const Converter&, RenderJob& job) {
   const std::uint8_t* h = job.Head();
   if (job.readSize >= 3 && h[0] == 0x94) job.m_nKind = docsvc::kKindWord;
   else if (job.m_nKind == docsvc::kKindRichText) job.m_nKind = 42;
-  return NotBuilt(c, job);
+  return WordHeadToText(job);
 }
 
 std::int64_t Outdata(const RenderJob& job) { return job.outdata > 0 ? job.outdata : INT64_MAX; }
@@ -197,7 +198,7 @@ const Converter kConverters[] = {
     {"mail", nullptr, Stage::kDispatch, kKindMail, kKindMail, IsCompound, NotBuilt, nullptr, false},
     {"office97", nullptr, Stage::kDispatch, 0, 0, DetectCompoundOffice, CompoundNotBuilt, nullptr, true},
     {"mail-text", nullptr, Stage::kDispatch, kKindMail, kKindMail, nullptr, MailTextCopy, nullptr, true},
-    {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordNotBuilt, nullptr, true},
+    {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordFile, nullptr, true},
     {"biff", "Excel", Stage::kDispatch, docsvc::kKindExcel, docsvc::kKindExcel, DetectBiff, NotBuilt, nullptr, true},
     {"csv", nullptr, Stage::kDispatch, docsvc::kKindCsv, docsvc::kKindCsv, nullptr, PreconvertCsvRow, nullptr, false},
     {"media", nullptr, Stage::kDispatch, docsvc::kKindMidi, docsvc::kKindMidi + 7, nullptr, ShowMediaInfo, nullptr,
