@@ -3,22 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "convert/convert_texts.h"
 #include "convert/latin1.h"
 #include "convert/word_marks.h"
+#include "core/docopen/opentexts.h"
 #include "fw/codepage.h"
-#include "fw/strtable.h"
 
 namespace convert {
 namespace {
 
-constexpr unsigned kStrEncrypted = 147;
-const char kEncryptedText[] = "## 暗号化されたデータがあります ##";
-
-std::string StringOr(unsigned id, const char* fallback) {
-  std::string s;
-  if (fw::LookupString(id, s) && !s.empty()) return s;
-  return fallback;
-}
 
 WordBytes Slot(const WordStreams& s, int i) {
   WordBytes b;
@@ -107,25 +100,25 @@ void InitGrid(WordGrid& g, const WordRequest& req) {
 }
 
 // The grid to text, with string 239 when it filled and the damage line.
-void Finish(WordGrid& g, const WordMarks& marks, const WordRequest& req,
+const char* Finish(WordGrid& g, const WordMarks& marks, const WordRequest& req,
             const std::vector<WordPicture>& pictures, LoadBuffer& out, const char* damage) {
   g.defs = marks.defs;
   WordWriteText(g, req, pictures, out);
   if (g.full) {
-    out.Append(StringOr(239, "\r\n\r\n <以後データ省略>\r\n").c_str());
-  } else if (damage) {
-    WordWriteDamage(out, damage);
+    out.Append(static_cast<const char*>(docopen::GetOpenText(docopen::OpenText::kDataOmitted)));
+    return nullptr;
   }
+  return damage;
 }
 
 bool Encrypted(const WordBytes& main) { return (main.U16(0x0A) & 0x0100) != 0; }
 
 // Word 97 and later.
-void ReadWord97(const WordStreams& s, const WordBytes& main, const WordRequest& req, LoadBuffer& out,
+const char* ReadWord97(const WordStreams& s, const WordBytes& main, const WordRequest& req, LoadBuffer& out,
                 const std::vector<WordPicture>& pictures) {
   if (Encrypted(main)) {
-    out.Append(StringOr(kStrEncrypted, kEncryptedText).c_str());
-    return;
+    out.Append(static_cast<const char*>(GetConvertText(ConvertText::kEncryptedData)));
+    return nullptr;
   }
   const bool one = Slot(s, 3).n > 0;
   const WordBytes table = one ? Slot(s, 3) : Slot(s, 2);
@@ -185,15 +178,15 @@ void ReadWord97(const WordStreams& s, const WordBytes& main, const WordRequest& 
     }
     if (reader.Full()) break;
   }
-  Finish(grid, marks, req, pictures, out, damage);
+  return Finish(grid, marks, req, pictures, out, damage);
 }
 
 // Word 6/95 and the older compound forms: 8-bit text from offset 0x300.
-void ReadWord6(const WordStreams& s, const WordBytes& main, const WordRequest& req, LoadBuffer& out,
+const char* ReadWord6(const WordStreams& s, const WordBytes& main, const WordRequest& req, LoadBuffer& out,
                const std::vector<WordPicture>& pictures) {
   if (Encrypted(main)) {
-    out.Append(StringOr(kStrEncrypted, kEncryptedText).c_str());
-    return;
+    out.Append(static_cast<const char*>(GetConvertText(ConvertText::kEncryptedData)));
+    return nullptr;
   }
   WordMarks marks;
   std::size_t limit = WordScanParagraphMarks(marks, main, 0x300, main.n, main.U32(0x18), 3);
@@ -209,7 +202,7 @@ void ReadWord6(const WordStreams& s, const WordBytes& main, const WordRequest& r
     if (!reader.Byte(b, static_cast<std::uint32_t>(at + 1))) break;
   }
   (void)s;
-  Finish(grid, marks, req, pictures, out, marks.damaged ? "WordDocument" : nullptr);
+  return Finish(grid, marks, req, pictures, out, marks.damaged ? "WordDocument" : nullptr);
 }
 
 // The 8-bit text stream: every byte from 0x201 through the transliteration.
@@ -227,59 +220,9 @@ bool HeadIs(const WordBytes& b, const char* head, std::size_t n) {
 
 }  // namespace
 
-void WordWriteDamage(LoadBuffer& out, const char* name) {
-  out.Append("\r\n");
-  out.Append(StringOr(210, "対応していないフォーマットです。").c_str());
-  out.Printf("(%s)", name);
-}
-
-void WordFindPictures(const std::uint8_t* base, std::size_t offset, std::size_t n,
-                      std::vector<WordPicture>& pictures) {
-  const std::uint8_t* p = base + offset;
-  for (std::size_t i = 2; i + 6 <= n && pictures.size() < 400; ++i) {
-    if (p[i] != 0x07 || p[i + 1] != 0xF0) continue;
-    // The record header: version 2 in the low bits of its first byte, the
-    // type 0xF007, a 32-bit length of at least 36.
-    const std::size_t h = i - 2;
-    if ((p[h] & 0x0F) != 2) continue;
-    const std::uint32_t len = p[i + 2] | (p[i + 3] << 8u) | (p[i + 4] << 16u) | (static_cast<std::uint32_t>(p[i + 5]) << 24);
-    if (len < 36) continue;
-    WordPicture pic;
-    pic.letter = p[h];
-    // The picture data: the first JPEG or PNG signature within 100 bytes
-    // after the entry's fixed part; its size from the entry (the record that
-    // holds the data, less the bytes before the signature).
-    const std::size_t fixedEnd = h + 8 + 36;
-    const std::uint32_t recSize = fixedEnd + 4 <= n ? (p[h + 8 + 20] | (p[h + 8 + 21] << 8u) | (p[h + 8 + 22] << 16u) |
-                                                       (static_cast<std::uint32_t>(p[h + 8 + 23]) << 24))
-                                                    : 0;
-    std::size_t at = fixedEnd;
-    bool found = false;
-    for (std::size_t k = 0; k < 100 && at + k + 3 <= n; ++k) {
-      const std::uint8_t* q = p + at + k;
-      if ((q[0] == 0xFF && q[1] == 0xD8 && q[2] == 0xFF) || (q[0] == 0x89 && q[1] == 0x50 && q[2] == 0x4E)) {
-        at += k;
-        found = true;
-        break;
-      }
-    }
-    if (found) {
-      const std::size_t skipped = at - fixedEnd;
-      std::size_t size = recSize > skipped ? recSize - skipped : 0;
-      if (size > n - at) size = n - at;
-      pic.position = static_cast<std::int32_t>(offset + at);
-      pic.size = static_cast<std::int32_t>(size);
-    }
-    pictures.push_back(pic);
-    i += 5;
-  }
-}
-
 WordResult WordCompoundToText(const WordStreams& s, const WordRequest& req, LoadBuffer& out,
-                              std::vector<WordPicture>* pictures) {
+                              const std::vector<WordPicture>& pics) {
   WordResult r;
-  std::vector<WordPicture> local;
-  std::vector<WordPicture>& pics = pictures ? *pictures : local;
   const WordBytes main = Slot(s, 0);
   if (main.n < 4) return r;
   if (HeadIs(main, "{\\rt", 4)) {
@@ -288,18 +231,14 @@ WordResult WordCompoundToText(const WordStreams& s, const WordRequest& req, Load
     r.rtfSize = main.n;
     return r;
   }
-  for (int i = 0; i < 5; ++i) {
-    const WordBytes b = Slot(s, i);
-    if (b.n) WordFindPictures(s.data, static_cast<std::size_t>(s.slot[i]), b.n, pics);
-  }
   r.outcome = WordOutcome::kText;
   if (HeadIs(main, "\xFE\x37\x00", 3) || req.fileKind == 32) {
     Read8Bit(main.p, main.n, out);
   } else if (HeadIs(main, "\xEC\xA5", 2)) {
-    ReadWord97(s, main, req, out, pics);
+    r.damage = ReadWord97(s, main, req, out, pics);
   } else if (HeadIs(main, "R\0o", 3) || (HeadIs(main, "\x97\xA6", 2) && (main.p[2] == 'h' || main.p[2] == 'e')) ||
              (HeadIs(main, "\xDC\xA5", 2) && main.p[2] == 'h') || main.p[2] == 'e') {
-    ReadWord6(s, main, req, out, pics);
+    r.damage = ReadWord6(s, main, req, out, pics);
   } else {
     r.outcome = WordOutcome::kNoForm;
   }

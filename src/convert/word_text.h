@@ -30,13 +30,10 @@ struct WordStreams {
   bool cut = false;                    // a copy was cut at the read limit
 };
 
-// One picture entry (drawing record 0xF007) of the copied streams: its type
-// letter (the record's first header byte: 'R' JPEG, 'b' PNG), where the
-// picture's data begins in the buffer of the copies and how many bytes it has.
+// One entry of the object list: the type letter of a picture entry (drawing
+// record 0xF007) of the copied streams, in stream order ('R' JPEG, 'b' PNG).
 struct WordPicture {
   std::uint8_t letter = 0;
-  std::int32_t position = 0;
-  std::int32_t size = 0;
 };
 
 // What the reader gets besides the bytes.
@@ -58,22 +55,17 @@ struct WordResult {
   WordOutcome outcome = WordOutcome::kNoForm;
   std::size_t rtfAt = 0;
   std::size_t rtfSize = 0;
+  const char* damage = nullptr;  // the stream where damaged input stopped the reading (the caller's damage line)
 };
 
-// A compound Word file, from its stream copies. `pictures` receives the
-// picture entries of the copies (in stream order) and gives the object
-// markers.
+// A compound Word file, from its stream copies; `pictures` is the object
+// list (an object character with no entry left shows a blank).
 WordResult WordCompoundToText(const WordStreams& s, const WordRequest& req, LoadBuffer& out,
-                              std::vector<WordPicture>* pictures);
+                              const std::vector<WordPicture>& pictures);
 
 // A Word file that is not a compound document (first bytes 94 A6 2E, or the
 // 8-bit text stream FE 37 00).
 WordResult WordFileToText(const std::uint8_t* data, std::size_t size, const WordRequest& req, LoadBuffer& out);
-
-// The picture entries (0xF007 records) of `n` bytes at `base` + `offset`,
-// appended to `pictures`; positions count from `base`.
-void WordFindPictures(const std::uint8_t* base, std::size_t offset, std::size_t n,
-                      std::vector<WordPicture>& pictures);
 
 // The character grid and its writer (word_write.cpp).
 struct WordGrid {
@@ -104,8 +96,5 @@ enum : std::uint8_t {
 
 void WordWriteText(const WordGrid& grid, const WordRequest& req, const std::vector<WordPicture>& pictures,
                    LoadBuffer& out);
-
-// The damage line: CR LF, string 210 and the name in parentheses.
-void WordWriteDamage(LoadBuffer& out, const char* name);
 
 }  // namespace convert

@@ -10,6 +10,7 @@ usage: make_word_docs.py OUTDIR
   word_ascii.fodt  ASCII paragraphs only (rewritten as a compressed piece)
   word_large.fodt  about 300 pages of numbered ASCII paragraphs
   pic.jpg          the JPEG embedded in word_small (the bytes it must give back)
+  japanese.txt     the Japanese lines of word_small, UTF-8, one a line
 """
 import base64
 import os
@@ -64,10 +65,13 @@ def main():
     with open(os.path.join(out, 'pic.jpg'), 'wb') as f:
         f.write(jpg)
     b64 = base64.b64encode(jpg).decode()
+    japanese = ['日本語のテキストです。', 'かなカナ漢字と全角ＡＢＣ']
+    with open(os.path.join(out, 'japanese.txt'), 'w', encoding='utf-8') as f:
+        f.write('\n'.join(japanese) + '\n')
     small = (
         '<text:p>Hello world paragraph one.</text:p>\n'
-        '<text:p>日本語のテキストです。</text:p>\n'
-        '<text:p>かなカナ漢字と全角ＡＢＣ</text:p>\n'
+        '<text:p>' + japanese[0] + '</text:p>\n'
+        '<text:p>' + japanese[1] + '</text:p>\n'
         '<text:p>Page <text:page-number text:select-page="current">1</text:page-number> here</text:p>\n'
         '<text:p><draw:frame draw:name="img1" text:anchor-type="as-char" svg:width="1in" svg:height="0.75in">'
         '<draw:image><office:binary-data>' + b64 + '</office:binary-data></draw:image></draw:frame>'

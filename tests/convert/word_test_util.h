@@ -38,7 +38,7 @@ struct Copies {
 };
 
 inline std::string Text(const convert::WordStreams& s, const convert::WordRequest& req,
-                        std::vector<convert::WordPicture>* pictures = nullptr) {
+                        const std::vector<convert::WordPicture>& pictures = {}) {
   convert::LoadBuffer out;
   convert::WordCompoundToText(s, req, out, pictures);
   return std::string(out.Data(), out.Size());
