@@ -166,8 +166,10 @@ std::vector<WordPiece> WordReadPieceTable(const WordBytes& table, std::size_t at
     // Bounded by the bytes held: (n + 1) positions and n descriptors.
     const std::size_t held = table.n > start + 4 ? (table.n - start - 4) / 12 : 0;
     if (n > held) {
-      n = held;
+      // A table that claims more than the stream holds places its
+      // descriptors nowhere known: no pieces (the text is read as one run).
       *damaged = true;
+      return pieces;
     }
     pieces.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {

@@ -37,9 +37,8 @@ struct WordPiece {
 
 // Reads the piece table at `at` of the table stream. When the block there is
 // not the piece-table block it steps over the property blocks (type 1, a
-// 16-bit size) before it. The number of pieces is bounded by the bytes the
-// stream holds; `damaged` is set when the table claims more than that or no
-// piece-table block is found.
+// 16-bit size) before it. A table that claims more pieces than the stream
+// holds, or no piece-table block, gives no pieces and sets `damaged`.
 std::vector<WordPiece> WordReadPieceTable(const WordBytes& table, std::size_t at, bool* damaged);
 
 // Paragraph-mark kinds (`WordMark::kind`).

@@ -150,7 +150,7 @@ const char* ReadWord97(const WordStreams& s, const WordBytes& main, const WordRe
     pieces.push_back(p);
     pieceDamage = true;
   }
-  if (pieceDamage) damage = tableName;
+  if (pieceDamage) damage = tableName;  // the first damage met names the line
 
   for (const WordPiece& p : pieces) {
     const std::uint64_t count = p.cpEnd - p.cp;
@@ -159,7 +159,7 @@ const char* ReadWord97(const WordStreams& s, const WordBytes& main, const WordRe
     const std::uint64_t stop = fc + count * width;
     // A piece whose text lies past the stream copy: the text ends there.
     if (stop > main.n) {
-      if (!s.cut) damage = "WordDocument";
+      if (!s.cut && !damage) damage = "WordDocument";
     }
     bool ended = false;
     for (std::uint64_t i = 0; i < count && !ended; ++i, fc += width) {
