@@ -92,11 +92,13 @@ class TextReader {
   bool m_lastCellEnd = false;
 };
 
-void InitGrid(WordGrid& g, const WordRequest& req) {
+// The grid holds nChar * lines positions; its room grows with the text (a
+// character of the stream gives at most three positions).
+void InitGrid(WordGrid& g, const WordRequest& req, std::size_t streamBytes) {
   const int nChar = std::max(1, std::min(req.nChar, 510));
   const int lines = std::max(1, req.gridLines);
   g.capacity = static_cast<std::size_t>(nChar) * static_cast<std::size_t>(lines);
-  g.cells.reserve(std::min<std::size_t>(g.capacity, 1u << 20));
+  g.cells.reserve(std::min(g.capacity, 3 * streamBytes + 16));
 }
 
 // The grid to text, with string 239 when it filled and the damage line.
@@ -131,7 +133,7 @@ const char* ReadWord97(const WordStreams& s, const WordBytes& main, const WordRe
   if (marks.damaged) damage = tableName;
 
   WordGrid grid;
-  InitGrid(grid, req);
+  InitGrid(grid, req, main.n);
   TextReader reader(grid, marks);
 
   // The text's end in the main stream (24 bits at 0x1C).
@@ -194,7 +196,7 @@ const char* ReadWord6(const WordStreams& s, const WordBytes& main, const WordReq
   if (end == 0 || end > main.n) end = static_cast<std::uint32_t>(main.n);
   if (limit == 0 || limit > end) limit = end;
   WordGrid grid;
-  InitGrid(grid, req);
+  InitGrid(grid, req, main.n);
   TextReader reader(grid, marks);
   for (std::size_t at = 0x300; at < limit; ++at) {
     const std::uint8_t b = main.p[at];

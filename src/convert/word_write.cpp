@@ -10,7 +10,6 @@ namespace convert {
 namespace {
 
 constexpr int kRowLines = 198;
-constexpr int kRowWidth = 505;
 constexpr int kMaxColumn = 400;
 
 bool IsLead(std::uint8_t c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) || (c >= 0xFA && c <= 0xFC); }
