@@ -5,9 +5,9 @@ tests/convert/make_word_fixtures.sh.
 usage: make_word_seeds.py FIXTURE_DIR fuzz/corpus/word
 
 Writes: the streams of each small document as stream copies (first byte 0,
-the main and table lengths, main, table, Data), each .doc as a whole file
-(first byte 2, and 5 for an RTF name), an early Word file with a table and an
-8-bit stream (first byte 1).
+40 or 160, the main and table lengths, main, table, Data), each .doc as a
+whole file (first byte 2, and 10 for an RTF name), an early Word file with a
+table and an 8-bit stream (first byte 1).
 """
 import os
 import struct
@@ -28,11 +28,11 @@ for doc in ('word_small', 'word_ascii'):
     table = open(os.path.join(d, '1Table'), 'rb').read()
     data_path = os.path.join(d, 'Data')
     data = open(data_path, 'rb').read() if os.path.exists(data_path) else b''
-    for how in (0, 3 * 5, 3 * 20):
+    for how in (0, 8 * 5, 8 * 20):
         put('%s-copies-%d' % (doc, how), bytes([how]) + struct.pack('<HH', len(main), len(table)) + main + table + data)
     whole = open(os.path.join(src, doc + '.doc'), 'rb').read()
     put(doc + '-file', bytes([2]) + whole)
-    put(doc + '-file-rtfname', bytes([5]) + whole)
+    put(doc + '-file-rtfname', bytes([10]) + whole)
 
 early = bytearray(0x180)
 early[0:3] = b'\x94\xa6\x2e'

@@ -40,7 +40,9 @@ std::int64_t ReadWordDocument(RenderJob& job, CfbReader& reader, const CompoundS
   pics.dataEnd = static_cast<std::int32_t>(s.size);
   const std::int32_t mainFrom = s.slot[0];
   const std::int32_t mainTo = s.slot[0] > 0 ? s.slot[0] + s.slotSize[0] : 0;
-  for (int i = 0; i < 5; ++i) {
+  // The main stream holds no picture entries (only the pictures an entry of
+  // the table stream refers to), so its text is not searched.
+  for (int i = 1; i < 5; ++i) {
     if (s.slot[i] <= 0 || s.slotSize[i] <= 0) continue;
     const std::int64_t to = std::min<std::int64_t>(static_cast<std::int64_t>(s.slot[i]) + s.slotSize[i],
                                                    static_cast<std::int64_t>(s.size));

@@ -31,6 +31,11 @@ class TextReader {
   // One character of a Word 97 piece; `after` is the stream position just
   // after it (how the paragraph marks count).
   bool Unit(std::uint32_t u, std::uint32_t after) {
+    if (u - 0x20u < 0x60u) {
+      // Printable ASCII, the bulk of most documents.
+      m_lastCellEnd = false;
+      return Put(static_cast<std::uint8_t>(u));
+    }
     const std::uint32_t high = u >> 8;
     if (high == 0 && u < 0x80) return Control(static_cast<std::uint8_t>(u), after);
     if (high == 0x10) return Put(TransliterateLatin1(static_cast<unsigned char>(u & 0xFF)));

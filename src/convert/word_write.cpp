@@ -21,9 +21,11 @@ class Writer {
 
   std::string Run() {
     const std::string& c = m_g.cells;
+    m_out.reserve(c.size() + c.size() / 8 + 64);
     std::size_t seg = 0;
     for (std::size_t i = 0; i < c.size(); ++i) {
       const std::uint8_t b = static_cast<std::uint8_t>(c[i]);
+      if (b >= 0x20) continue;
       if (b == 0x0D) {
         std::size_t last = i;
         if (i + 1 < c.size() && c[i + 1] == 0x0A) last = i + 1;
@@ -68,8 +70,17 @@ class Writer {
     }
   }
 
+  // Runs of ordinary characters (all codes lie below 0x20) go out as they are.
   void Text(std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) Char(static_cast<std::uint8_t>(m_g.cells[i]), m_out);
+    const std::string& c = m_g.cells;
+    std::size_t i = from;
+    while (i < to) {
+      std::size_t j = i;
+      while (j < to && static_cast<std::uint8_t>(c[j]) >= 0x20) ++j;
+      m_out.append(c, i, j - i);
+      if (j < to) Char(static_cast<std::uint8_t>(c[j]), m_out);
+      i = j + 1;
+    }
   }
 
   // The definition of the row that ends with `code`.
