@@ -16,12 +16,13 @@ bool IsLead(std::uint8_t c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c
 
 class Writer {
  public:
-  Writer(const WordGrid& g, const WordRequest& req, const std::vector<WordPicture>& pictures)
-      : m_g(g), m_req(req), m_pictures(pictures) {}
+  Writer(const WordGrid& g, const WordRequest& req, const std::vector<WordPicture>& pictures, LoadBuffer& out)
+      : m_g(g), m_req(req), m_pictures(pictures), m_text(out) {}
 
-  std::string Run() {
+  void Run() {
     const std::string& c = m_g.cells;
-    m_out.reserve(c.size() + c.size() / 8 + 64);
+    m_text.Reserve(m_text.Size() + c.size() + c.size() / 8 + 64);
+    m_out.reserve(kChunk + 1024);
     std::size_t seg = 0;
     for (std::size_t i = 0; i < c.size(); ++i) {
       const std::uint8_t b = static_cast<std::uint8_t>(c[i]);
@@ -30,19 +31,30 @@ class Writer {
         std::size_t last = i;
         if (i + 1 < c.size() && c[i + 1] == 0x0A) last = i + 1;
         Text(seg, last + 1);
+        Flush(kChunk);
         m_inTable = false;
         seg = last + 1;
         i = last;
       } else if (b == kGridRowEnd || b == kGridLastRow || b == kGridRowNoDef) {
         Row(seg, i);
+        Flush(kChunk);
         seg = i + 1;
       }
     }
     if (seg < c.size()) Text(seg, c.size());
-    return std::move(m_out);
+    Flush();
   }
 
  private:
+  static constexpr std::size_t kChunk = 1 << 16;
+
+  // The text so far into the output once it holds `atLeast` bytes.
+  void Flush(std::size_t atLeast = 0) {
+    if (m_out.size() < atLeast || m_out.empty()) return;
+    m_text.Append(m_out.data(), m_out.size());
+    m_out.clear();
+  }
+
   // The marker of the next object of the object list.
   std::string Object() {
     const std::uint8_t letter = m_next < m_pictures.size() ? m_pictures[m_next++].letter : 0;
@@ -227,7 +239,8 @@ class Writer {
   const WordGrid& m_g;
   const WordRequest& m_req;
   const std::vector<WordPicture>& m_pictures;
-  std::string m_out;
+  LoadBuffer& m_text;
+  std::string m_out;         // the text not yet in m_text
   std::size_t m_next = 0;    // next entry of the object list
   int m_image = 0;           // pictures shown so far
   std::size_t m_rowIndex = 0;
@@ -240,9 +253,8 @@ class Writer {
 
 void WordWriteText(const WordGrid& grid, const WordRequest& req, const std::vector<WordPicture>& pictures,
                    LoadBuffer& out) {
-  Writer w(grid, req, pictures);
-  const std::string text = w.Run();
-  out.Append(text.data(), text.size());
+  Writer w(grid, req, pictures, out);
+  w.Run();
 }
 
 }  // namespace convert
