@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "convert/archive_listing.h"
+#include "convert/cfb_reader.h"
+#include "convert/compound_readers.h"
 #include "convert/csv_preconvert.h"
 #include "convert/load_buffer.h"
 #include "convert/media_info.h"
@@ -90,10 +92,22 @@ std::int64_t NotBuilt(const Converter& c, RenderJob& job) {
   return 0;
 }
 
-// A compound document of an RTF name is read as a Word file (kind 42).
-std::int64_t CompoundNotBuilt(const Converter& c, RenderJob& job) {
+// A compound document: its streams copied by the compound reader, then read
+// by the reader of its kind (a compound document of an RTF name is read as a
+// Word file, kind 42). A kind with no reader in this build gives the notice;
+// an unclassified file (99) no text.
+std::int64_t ReadCompoundOffice(const Converter& c, RenderJob& job) {
   if (job.m_nKind == docsvc::kKindRichText) job.m_nKind = 42;
-  return NotBuilt(c, job);
+  CfbReader reader(job);
+  CompoundStreamTable table;
+  if (reader.LoadCompoundStreams(table) != CompoundLoad::kLoaded) return static_cast<std::int64_t>(job.out.Size());
+  const int kind = reader.Kind();
+  if (kind == 99) return 0;
+  const CompoundReaderFn read = CompoundReaderFor(kind);
+  if (!read) return NotBuilt(c, job);
+  const std::int64_t n = read(job, reader, table);
+  if (n >= 0) reader.Damage().WriteTo(job.out);
+  return n < 0 ? n : static_cast<std::int64_t>(job.out.Size());
 }
 
 // Word heads: 94 A6 2E is a Word file whatever its name; FE 37 00 under an
@@ -195,7 +209,7 @@ const Converter kConverters[] = {
     {"lzh-listing", "LZH", Stage::kSniff, 0, 0, DetectLzh, ListLzh, nullptr, false},
     {"title", nullptr, Stage::kSniff, 0, 0, DetectTitle, WriteTitle, nullptr, false},
     {"mail", nullptr, Stage::kDispatch, kKindMail, kKindMail, IsCompound, NotBuilt, nullptr, false},
-    {"office97", nullptr, Stage::kDispatch, 0, 0, DetectCompoundOffice, CompoundNotBuilt, nullptr, true},
+    {"office97", nullptr, Stage::kDispatch, 0, 0, DetectCompoundOffice, ReadCompoundOffice, nullptr, true},
     {"mail-text", nullptr, Stage::kDispatch, kKindMail, kKindMail, nullptr, MailTextCopy, nullptr, true},
     {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordNotBuilt, nullptr, true},
     {"biff", "Excel", Stage::kDispatch, docsvc::kKindExcel, docsvc::kKindExcel, DetectBiff, NotBuilt, nullptr, true},
@@ -279,6 +293,9 @@ ScopedReader::~ScopedReader() {
 
 Result ConvertFile(Request request) {
   Result r;
+  r.m_nExtractNo = request.m_nExtractNo;
+  r.m_strCurFile = request.m_strCurFile;
+  r.m_bSizeHigh = request.m_bSizeHigh;
   // The source forms (marked names, packed rich text) come with the archive
   // code: not the renderer's.
   if (docopen::HasSourceMarker(request.path) ||
@@ -307,7 +324,20 @@ Result ConvertFile(Request request) {
   job.m_nRawPage = request.rawPage;
   job.switches = request.switches;
   job.open = request.open;
+  job.m_nConvStyle = request.m_nConvStyle;
+  job.m_nDumpBreaks = request.m_nDumpBreaks;
+  job.m_nExtractNo = request.m_nExtractNo;
+  job.m_nExtractLetter = request.m_nExtractLetter;
+  job.m_strProgramDir = request.m_strProgramDir;
+  job.m_strCurFile = request.m_strCurFile;
+  job.m_bSizeHigh = request.m_bSizeHigh;
+  job.host = request.host;
   RenderFileAsText(job);
+
+  r.m_nExtractNo = job.m_nExtractNo;
+  r.m_strCurFile = job.m_strCurFile;
+  r.m_bSizeHigh = job.m_bSizeHigh;
+  r.m_strConvImage = job.m_strConvImage;
 
   r.fileKind = job.m_nFileKind;
   r.rawPage = job.m_nRawPage;

@@ -46,6 +46,16 @@ struct Request {
   int forceMarkup = 0;          // 1: render as HTML
   RenderSwitches switches;
   SourceOpener open;            // empty: the file on disk
+
+  // The binary Office readers' words: the document's fields of the same names.
+  std::int32_t m_nConvStyle = 0;
+  std::int32_t m_nDumpBreaks = 0;
+  std::int32_t m_nExtractNo = 0;      // embedded item to extract; 0 none
+  std::int32_t m_nExtractLetter = 0;
+  CString m_strProgramDir;            // scratch files lie below it
+  CString m_strCurFile;               // the document's current file
+  std::uint32_t m_bSizeHigh = 0;
+  ConvertHost* host = nullptr;        // nullptr: pictures are written, not loaded
 };
 
 struct Result {
@@ -56,6 +66,13 @@ struct Result {
   int rawPage = 0;      // the raw view's page after the run
   std::int32_t fileCut = 0;
   std::int32_t convSize = 0;
+
+  // What the readers changed, for the document to store (each starts as the
+  // request's value).
+  std::int32_t m_nExtractNo = 0;
+  CString m_strCurFile;
+  std::uint32_t m_bSizeHigh = 0;
+  CString m_strConvImage;             // a scratch picture written (fileKind is then its kind)
 };
 
 // What a row looks at.

@@ -227,6 +227,7 @@ std::int64_t RenderFileAsText(RenderJob& job) {
   const std::size_t first = kind == 56 ? kHeadBytesAudio : kHeadBytes;
   job.m_pConvData = static_cast<std::uint8_t*>(fw::Alloc(first + kHeadSlack));
   if (!job.m_pConvData) return NoMemory(job, 1);
+  job.headCapacity = first + kHeadSlack;
   std::size_t held = file.ReadAt(0, job.m_pConvData, first);
 
   // Step 12: the sniff gate; step 13: the binary test.
@@ -262,6 +263,7 @@ std::int64_t RenderFileAsText(RenderJob& job) {
   std::int64_t readSize = limit < fileLength ? limit : fileLength;
 
   // Step 14: the whole read size (and more, when the file has it) in one read.
+  bool compoundKept = false;
   if (reread) {
     const std::int64_t want = readSize + kRereadExtra;
     if (want < fileLength || job.outdata < fileLength) job.m_bFileCut = 1;
@@ -271,11 +273,19 @@ std::int64_t RenderFileAsText(RenderJob& job) {
     void* grown = fw::Realloc(job.m_pConvData, static_cast<std::size_t>(size) + kHeadSlack);
     if (!grown) return NoMemory(job, 2);
     job.m_pConvData = static_cast<std::uint8_t*>(grown);
-    const bool compound = StartsWith(job.m_pConvData, held, kCompoundHead, 3) && kind >= 1 && kind <= 3;
-    if (!compound) held = file.ReadAt(0, job.m_pConvData, static_cast<std::size_t>(size));
+    job.headCapacity = static_cast<std::size_t>(size) + kHeadSlack;
+    compoundKept = StartsWith(job.m_pConvData, held, kCompoundHead, 3) && kind >= 1 && kind <= 3;
+    if (!compoundKept) {
+      held = file.ReadAt(0, job.m_pConvData, static_cast<std::size_t>(size));
+    } else if (static_cast<std::size_t>(size) > held) {
+      // The compound reader reads its sectors itself; the rest of the buffer
+      // holds no stale bytes meanwhile.
+      std::memset(job.m_pConvData + held, 0, static_cast<std::size_t>(size) - held);
+    }
   }
-  // The readers never look past the bytes the buffer holds.
-  if (readSize > static_cast<std::int64_t>(held)) readSize = static_cast<std::int64_t>(held);
+  // The readers never look past the bytes the buffer holds (a compound
+  // document not read again keeps the read size: its reader copies up to it).
+  if (!compoundKept && readSize > static_cast<std::int64_t>(held)) readSize = static_cast<std::int64_t>(held);
   job.readSize = static_cast<std::int32_t>(readSize);
   const std::uint8_t* h = job.m_pConvData;
   const std::size_t n = static_cast<std::size_t>(readSize);
@@ -387,7 +397,11 @@ std::int64_t RenderFileAsText(RenderJob& job) {
   job.m_nKind = kind;
   job.m_nConvPos = 0;
   RunReader(row, job);
-  if (job.status == RenderStatus::kText && row.finish) FinishReaders(job);
+  if (job.status == RenderStatus::kText && row.finish) {
+    FinishReaders(job);
+    // The picture extraction at the end of the Office readers.
+    if (job.m_nFileKind < 4) ExtractOfficePicture(job);
+  }
   return End(job);
 }
 

@@ -15,7 +15,9 @@
 #include <functional>
 #include <memory>
 
+#include "convert/convert_host.h"
 #include "convert/load_buffer.h"
+#include "convert/office_pictures.h"
 #include "convert/source_file.h"
 #include "fw/cstring.h"
 
@@ -79,6 +81,20 @@ struct RenderJob {
 
   std::uint8_t* m_pConvData = nullptr;
   std::unique_ptr<SourceFile> m_file;
+
+  // --- the binary Office readers' words (the document's fields of the same
+  // names, through Request) and what they leave (back through Result)
+  std::int32_t m_nConvStyle = 0;      // converter switches (RTF inspection decoding, reader forms)
+  std::int32_t m_nDumpBreaks = 0;     // 1: the inspection dump breaks its lines
+  std::int32_t m_nExtractNo = 0;      // embedded item to extract (0 none); the mail reader raises it by 100,000
+  std::int32_t m_nExtractLetter = 0;  // letter of the item to extract
+  CString m_strProgramDir;            // program folder (scratch files below it)
+  CString m_strCurFile;               // the document's file; an extracted attachment's path after the run
+  std::uint32_t m_bSizeHigh = 0;      // display-size switch; the mail reader sets 1
+  CString m_strConvImage;             // path of the scratch picture the saver wrote
+  ConvertHost* host = nullptr;        // the window side; nullptr: write scratch files, load nothing
+  std::size_t headCapacity = 0;       // bytes the head buffer holds room for
+  OfficePictureTable pictures;        // filled by the Office readers, read by the picture extraction
 };
 
 // Runs the frame; the result is out.Size() (never negative).

@@ -1,0 +1,27 @@
+#include "convert/compound_readers.h"
+
+namespace convert {
+namespace {
+
+struct CompoundReaderRow {
+  int kind;
+  CompoundReaderFn read;
+};
+
+// One row per kind; nullptr: not in this build.
+const CompoundReaderRow kCompoundReaders[] = {
+    {1, nullptr},   // PowerPoint
+    {2, nullptr},   // Word
+    {3, nullptr},   // Excel
+    {42, nullptr},  // a compound document of an RTF name: read as Word
+};
+
+}  // namespace
+
+CompoundReaderFn CompoundReaderFor(int kind) {
+  for (const CompoundReaderRow& row : kCompoundReaders)
+    if (row.kind == kind) return row.read;
+  return nullptr;
+}
+
+}  // namespace convert

@@ -1,0 +1,42 @@
+#include "convert/convert_texts.h"
+
+#include <string>
+
+#include "fw/strtable.h"
+
+namespace convert {
+namespace {
+
+struct TextRow {
+  ConvertText id;
+  unsigned stringId;
+  const char* text;
+};
+
+const TextRow kTexts[] = {
+    {ConvertText::kEncryptedData, 147, "## 暗号化されたデータがあります ##"},
+    {ConvertText::kUnsupportedFormat, 210, "対応していないフォーマットです。"},
+    {ConvertText::kUnsupportedOffice, 240, "\r\n 対応していないOffice形式です\r\n\r\n"},
+};
+
+}  // namespace
+
+CString GetConvertText(ConvertText id) {
+  for (const TextRow& row : kTexts) {
+    if (row.id != id) continue;
+    std::string s;
+    if (fw::LookupString(row.stringId, s) && !s.empty()) return CString(s.c_str());
+    return CString(row.text);
+  }
+  return CString();
+}
+
+void DamageNote::WriteTo(LoadBuffer& out) {
+  if (!m_where || m_written) return;
+  m_written = true;
+  out.Append("\r\n");
+  out.Append(static_cast<const char*>(GetConvertText(ConvertText::kUnsupportedFormat)));
+  out.Printf("(%s)", m_where);
+}
+
+}  // namespace convert
