@@ -7,7 +7,10 @@
 #include <chrono>
 #include <string>
 
+#include "convert/convert_registry.h"
 #include "convert/load_buffer.h"
+#include "convert/source_file.h"
+#include "core/docsvc/filekind.h"
 
 namespace {
 
@@ -162,6 +165,53 @@ TEST(RtfText, HostileInputs) {
   convert::LoadBuffer out;
   EXPECT_EQ(0, convert::ConvertRtfToText(nullptr, 5, out, {}));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
+// The converter table's RTF row: a file of its own, an RTF file under a Word
+// name, and the inspection dump, with the document's words passed through.
+TEST(RtfText, FilesReachTheReaderThroughTheTable) {
+  struct File {
+    const char* path;
+    int kind;
+    std::string bytes;
+    int context, convStyle;
+    std::string want;
+  };
+  const std::string body = "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\trowd\\cellx1760\\intbl a\\cell\\row x\\par}";
+  const std::string big = "{\\rtf1 " + std::string(3000, 'w') + "\\par}";
+  const File files[] = {
+      {"a.rtf", docsvc::kKindRichText, body, 0, 0, "a  \r\nx\r\n"},
+      {"a.rtf", docsvc::kKindRichText, body, 0, 1, "a |\r\nx\r\n"},
+      {"r.doc", docsvc::kKindWord, body, 0, 0, "a  \r\nx\r\n"},
+      {"big.doc", docsvc::kKindWord, big, 0, 0, std::string(1000, 'w') + "\r\n"},
+      {"t.txt", docsvc::kKindText, "{\\rtf1 plain}", 0, 0, "plain"},
+      {"a.rtf", docsvc::kKindRichText, "{\\rtf1 \\'82\\'a0}", 2, 1, "*\r\n{\\rtf1 \x82\xA0}"},
+  };
+  for (const File& f : files) {
+    convert::Request r;
+    r.path = f.path;
+    r.kind = f.kind;
+    r.limits.indata = 204800;
+    r.limits.outdata = 2000000;
+    r.openContext = f.context;
+    r.m_nConvStyle = f.convStyle;
+    const std::string bytes = f.bytes;
+    r.open = [bytes](const CString&) {
+      struct Owned : convert::SourceFile {
+        explicit Owned(std::string b) : data(std::move(b)), mem(data.data(), data.size()) {}
+        std::int64_t Length() const override { return mem.Length(); }
+        std::size_t ReadAt(std::int64_t at, void* buffer, std::size_t count) override {
+          return mem.ReadAt(at, buffer, count);
+        }
+        std::string data;
+        convert::MemorySource mem;
+      };
+      return std::unique_ptr<convert::SourceFile>(new Owned(bytes));
+    };
+    const convert::Result out = convert::ConvertFile(r);
+    EXPECT_EQ(convert::Status::kOk, out.status) << f.path << " " << out.message.GetString();
+    EXPECT_EQ(f.want, out.text) << f.path << " context " << f.context << " style " << f.convStyle;
+  }
 }
 
 }  // namespace
