@@ -87,19 +87,23 @@ class RtfReader {
     m_line += n;
   }
 
-  // --- UTF-16 characters of \u, converted in runs
+  // --- UTF-16 characters of \u; a high surrogate waits for its pair
   void AddUnicode(long value) {
-    if (m_line >= kLineCut) return;
     const char16_t u = static_cast<char16_t>(value & 0xFFFF);
+    if (m_line >= kLineCut) {
+      m_unicode.clear();
+      return;
+    }
     m_unicode.push_back(u);
-    // Characters outside ASCII take two columns in Shift-JIS.
-    Count(u < 0x80 ? 1 : (u >= 0xDC00 && u <= 0xDFFF) ? 0 : 2);
+    if (u >= 0xD800 && u <= 0xDBFF && m_unicode.size() == 1) return;
+    FlushUnicode();
   }
   void FlushUnicode() {
     if (m_unicode.empty()) return;
     const std::string text = fw::Utf16ToCp932(m_unicode);
     m_unicode.clear();
     m_out.Append(text.data(), text.size());
+    Count(static_cast<int>(text.size()));
   }
 
   // --- input
@@ -136,6 +140,7 @@ class RtfReader {
 
 void RtfReader::Run() {
   if (m_words.fromWord) m_out.Append("##word format##\n");
+  m_start = m_out.Size();  // the line taken back never reaches the heading
   while (m_i < m_n) {
     const std::uint8_t c = m_p[m_i];
     if (c == 0 || c == 0x1A) break;
@@ -273,7 +278,10 @@ void RtfReader::Word(const char* name, std::size_t len, std::size_t param, bool 
     m_depth = 1;
     m_fontRange = 1;
   } else if (is("pict")) {
-    if (param < m_n && m_p[param] == '\\') Put("\x81\xA0", 2);
+    if (param < m_n && m_p[param] == '\\' && m_line < kLineCut) {
+      Put("\x81\xA0", 2);
+      Count(2);
+    }
   } else if (is("trowd")) {
     m_stops[0] = 0;
     m_fillStop = 1;
