@@ -10,6 +10,7 @@
 #include "convert/compound_readers.h"
 #include "convert/csv_preconvert.h"
 #include "convert/load_buffer.h"
+#include "convert/mail_item.h"
 #include "convert/media_info.h"
 #include "convert/rtf_text.h"
 #include "convert/source_file.h"
@@ -195,6 +196,15 @@ std::int64_t ShowMediaInfo(const Converter&, RenderJob& job) {
 // The plain copy of the frame is the text already.
 std::int64_t PlainCopied(const Converter&, RenderJob& job) { return static_cast<std::int64_t>(job.out.Size()); }
 
+// A mail item (kind 32 with a compound head): the directory in the file
+// image, its captions, attachments and the extraction of one.
+std::int64_t ReadMail(const Converter&, RenderJob& job) {
+  CfbReader reader(job);
+  CompoundStreamTable table;
+  if (reader.LoadCompoundStreams(table) != CompoundLoad::kLoaded) return static_cast<std::int64_t>(job.out.Size());
+  return ReadMailItem(job, reader, table);
+}
+
 // RTF (kind 4, by its name or its "{\rtf" head): from the cursor the sniff
 // left to the end of the bytes read.
 std::int64_t ReadRtf(const Converter&, RenderJob& job) {
@@ -223,7 +233,7 @@ const Converter kConverters[] = {
     {"zip-listing", "ZIP", Stage::kSniff, 0, 0, DetectZip, ListZip, nullptr, false},
     {"lzh-listing", "LZH", Stage::kSniff, 0, 0, DetectLzh, ListLzh, nullptr, false},
     {"title", nullptr, Stage::kSniff, 0, 0, DetectTitle, WriteTitle, nullptr, false},
-    {"mail", nullptr, Stage::kDispatch, kKindMail, kKindMail, IsCompound, NotBuilt, nullptr, false},
+    {"mail", nullptr, Stage::kDispatch, kKindMail, kKindMail, IsCompound, ReadMail, nullptr, false},
     {"office97", nullptr, Stage::kDispatch, 0, 0, DetectCompoundOffice, ReadCompoundOffice, nullptr, true},
     {"mail-text", nullptr, Stage::kDispatch, kKindMail, kKindMail, nullptr, MailTextCopy, nullptr, true},
     {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordNotBuilt, nullptr, true},
