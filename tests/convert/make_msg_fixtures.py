@@ -51,7 +51,8 @@ def make(name, tree):
         os.remove(target)
     # The tree's entries in a fixed order: gsf takes them as given.
     entries = sorted(os.listdir(folder))
-    subprocess.run(["gsf", "createole", target] + entries, cwd=folder, check=True)
+    subprocess.run(["gsf", "createole", target] + entries, cwd=folder, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 notes = b"Line one of the notes.\r\nLine two.\r\n" * 3
