@@ -57,6 +57,9 @@ class MailReader {
     m_cfb.m_nSectorOffset = c.offset;
     m_cfb.m_nChainState = c.chain;
   }
+  // A stream never holds more than the bytes read: a chain that comes back
+  // on itself would otherwise give the same bytes again and again.
+  std::int64_t Bounded(std::int64_t size) const { return size < m_held ? size : m_held; }
   bool AtData() const { return m_job.m_nConvPos >= 0 && m_job.m_nConvPos < m_held; }
   std::uint8_t ByteAt(std::int64_t pos) const { return pos >= 0 && pos < m_held ? m_head[pos] : 0; }
   // The byte at the cursor; the cursor one on along the chain.
@@ -247,7 +250,7 @@ bool MailReader::Position(const std::uint8_t* e, std::int64_t size) {
 
 bool MailReader::CopyText(std::int64_t size, bool utf16) {
   std::string text;
-  std::int64_t left = size;
+  std::int64_t left = Bounded(size);
   if (utf16) {
     std::u16string units;
     while (left >= 2 && AtData()) {
@@ -279,14 +282,14 @@ bool MailReader::CopyText(std::int64_t size, bool utf16) {
     }
   }
   m_job.out.Append(text.data(), text.size());
-  return utf16 ? left < 2 : left <= 0;
+  return (utf16 ? left < 2 : left <= 0) && size <= m_held;
 }
 
 // An attachment's long name: up to the stream's size or a control
 // character, at most 255 bytes (never half a double-byte character).
 bool MailReader::ReadName(std::int64_t size, bool utf16) {
   std::string name;
-  std::int64_t left = size;
+  std::int64_t left = Bounded(size);
   if (utf16) {
     std::u16string units;
     while (left >= 2 && AtData() && units.size() < kNameMax) {
@@ -331,12 +334,12 @@ bool MailReader::ReadName(std::int64_t size, bool utf16) {
 // The stream's bytes from the cursor: its size, or up to the end of the data.
 std::string MailReader::StreamBytes(std::int64_t size, bool* complete) {
   std::string bytes;
-  std::int64_t left = size;
+  std::int64_t left = Bounded(size);
   while (left > 0 && AtData()) {
     bytes += static_cast<char>(Take());
     --left;
   }
-  *complete = left <= 0;
+  *complete = left <= 0 && size <= m_held;
   return bytes;
 }
 
