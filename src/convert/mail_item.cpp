@@ -161,7 +161,7 @@ std::int64_t MailReader::Run() {
     }
     m_cfb.CfbSkipBytes(kEntrySize);
   }
-  if (!AtData()) CloseAttachment();
+  CloseAttachment();  // whichever end the walk came to
 
   if (m_job.out.Size() == 0) m_job.out.Append(static_cast<const char*>(GetConvertText(ConvertText::kUnsupportedOffice)));
   if (!m_damage.Marked() && m_cfb.Damage().Marked() && !m_job.inputCut) m_damage.Mark(m_cfb.Damage().Where());
