@@ -3,8 +3,10 @@
 # flat-ODF sources of make_word_docs.py (one batch, a private profile in the
 # build tree), LibreOffice's own text export of each .doc, catdoc's and
 # antiword's texts, and each .doc's streams as olefile reads them
-# (OUTDIR/streams/<doc>/<stream>). Kept while this script and the sources'
-# script are unchanged.
+# (OUTDIR/streams/<doc>/<stream>); and with gsf createole two compound
+# files whose "WordDocument" stream is RTF (word_rtf.doc of 5 KB, read
+# through the FAT, word_rtf_small.doc below 4,096 bytes, in the mini-stream).
+# Kept while this script and the sources' script are unchanged.
 #
 # usage: make_word_fixtures.sh OUTDIR
 set -e
@@ -42,4 +44,11 @@ for d in ('word_small', 'word_ascii', 'word_large'):
         with open(os.path.join(target, name), 'wb') as f:
             f.write(ole.openstream(e).read())
 PY
+for form in big small; do
+  rm -rf "rtf-$form" && mkdir -p "rtf-$form"
+  printf '{\\rtf1\\ansi hello from rtf\\par}' > "rtf-$form/WordDocument"
+  if [ $form = big ]; then head -c 5000 /dev/zero | tr '\0' ' ' >> "rtf-$form/WordDocument"; fi
+done
+gsf createole word_rtf.doc rtf-big/WordDocument >/dev/null
+gsf createole word_rtf_small.doc rtf-small/WordDocument >/dev/null
 echo "$stamp" > "$out/stamp"

@@ -33,7 +33,7 @@ fs::path Fixtures() {
 }
 
 #define REQUIRE_FIXTURES()                                                                  \
-  REQUIRE_TOOLS("soffice", "catdoc", "antiword", "iconv");                                  \
+  REQUIRE_TOOLS("soffice", "catdoc", "antiword", "iconv", "gsf");                                \
   if (std::system("/usr/bin/python3 -c 'import olefile' >/dev/null 2>&1") != 0)             \
     GTEST_SKIP() << "python module missing: olefile";                                       \
   ASSERT_FALSE(Fixtures().empty()) << "make_word_fixtures.sh failed"
@@ -248,6 +248,18 @@ TEST(WordOracle, CompressedPieceGivesTheSameWords) {
   packed.Build({main, "", "", table, ""});
   EXPECT_EQ(Joined(Words(original)), Joined(Words(word_test::Text(packed.streams, convert::WordRequest(), {}))));
   EXPECT_NE(std::string::npos, original.find("Plain line 8 of the ASCII document."));
+}
+
+// A compound file whose main stream is RTF: the RTF reader's text after the
+// hand-over line, whether the stream lies in the mini-stream or not.
+TEST(WordOracle, RtfInsideACompoundFileIsHandedToTheRtfReader) {
+  REQUIRE_FIXTURES();
+  for (const char* doc : {"word_rtf.doc", "word_rtf_small.doc"}) {
+    const convert::Result r = Render(doc);
+    ASSERT_EQ(convert::Status::kOk, r.status) << doc;
+    EXPECT_EQ(0u, r.text.find("##word format##\n")) << doc << ": " << r.text;
+    EXPECT_NE(std::string::npos, r.text.find("hello from rtf")) << doc << ": " << r.text;
+  }
 }
 
 }  // namespace
