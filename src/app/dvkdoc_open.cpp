@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/convert_doc_host.h"
 #include "convert/convert_registry.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
@@ -377,7 +378,24 @@ std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFla
   request.switches.rtfAsSource = m_bRtfAsSource;
   request.switches.markup = m_bMarkupMode;
   request.forceMarkup = option;
+  request.m_nConvStyle = m_nConvStyle;
+  request.m_nDumpBreaks = m_nDumpBreaks;
+  request.m_nExtractNo = m_nExtractNo;
+  request.m_nExtractLetter = m_nExtractLetter;
+  request.m_strProgramDir = m_strProgramDir;
+  request.m_strCurFile = m_strCurFile;
+  request.m_bSizeHigh = m_bSizeHigh;
+  app::ConvertDocHost host(*this);
+  request.host = &host;
   convert::Result r = convert::ConvertFile(request);
+  // What the readers changed stays whatever the outcome.
+  m_nExtractNo = r.m_nExtractNo;
+  m_strCurFile = r.m_strCurFile;
+  m_bSizeHigh = r.m_bSizeHigh;
+  if (!r.m_strConvImage.IsEmpty()) {
+    m_strConvImage = r.m_strConvImage;
+    m_nFileKind = r.fileKind;
+  }
   if (r.status != convert::Status::kOk) {
     m_strOpenMessage = r.message;
     return std::nullopt;

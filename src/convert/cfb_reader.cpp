@@ -337,7 +337,11 @@ bool CfbReader::CopyChain(int slot, std::int64_t position, std::int32_t& dest, s
   (void)table;
   std::uint8_t* head = m_job.m_pConvData;
   const std::int64_t limit = m_job.readSize;
+  // The directory's size bounds the copy: a chain (or a straight chain
+  // without a FAT) never runs on into the next stream.
+  const std::int64_t want = m_slotSize[slot];
   std::int64_t current = position / kCfbSectorSize - 1;
+  std::vector<bool> visited(static_cast<std::size_t>(m_nSectorCount > 0 ? m_nSectorCount : 0), false);
   std::int32_t copied = 0;
   bool cutByLimit = false;
   bool broken = false;
@@ -346,9 +350,18 @@ bool CfbReader::CopyChain(int slot, std::int64_t position, std::int32_t& dest, s
       cutByLimit = true;
       break;
     }
+    if (current >= 0 && current < m_nSectorCount) {
+      // A sector met twice: the chain loops.
+      if (visited[static_cast<std::size_t>(current)]) {
+        broken = true;
+        break;
+      }
+      visited[static_cast<std::size_t>(current)] = true;
+    }
     const bool full = ReadSector(position, head + dest);
     dest += kCfbSectorSize;
     ++copied;
+    if (want > 0 && static_cast<std::int64_t>(copied) * kCfbSectorSize >= want) break;
     // Every FAT index outside the table ends the chain.
     std::int64_t next;
     if (current < 0 || current >= kCfbFatEntries) {
@@ -362,11 +375,8 @@ bool CfbReader::CopyChain(int slot, std::int64_t position, std::int32_t& dest, s
     if (current < 0 || current >= m_nSectorCount) {
       // Past the sectors: an end marker ends the stream, anything else
       // leaves the file (damage unless the file was cut at the read size).
-      if (current > kEndMarker || current < 0) {
-        broken = current < 0;
-      } else if (!m_job.inputCut) {
-        broken = true;
-      }
+      if (current < 0) broken = true;
+      else if (current <= kEndMarker && !m_job.inputCut) broken = true;
       break;
     }
     if (!full || position >= m_fileSize || dest >= m_fileSize) break;
@@ -375,16 +385,11 @@ bool CfbReader::CopyChain(int slot, std::int64_t position, std::int32_t& dest, s
       break;
     }
     if (slot == kSlotDocSummary && copied >= kSummarySectors) break;
-    if (copied > m_nSectorCount) {  // a chain that loops
-      broken = true;
-      break;
-    }
   }
   if (cutByLimit) {
     m_truncated = true;
     m_job.inputCut = true;
   }
-  const std::int64_t want = m_slotSize[slot];
   if (broken || (!cutByLimit && !m_job.inputCut && want > 0 && slot != kSlotDocSummary &&
                  static_cast<std::int64_t>(copied) * kCfbSectorSize < want)) {
     m_damage.Mark(m_slotName[slot].c_str());

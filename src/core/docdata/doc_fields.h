@@ -138,6 +138,10 @@ struct DocSettingsFields {
   std::uint32_t m_bArcTmpRoot = 0;     // archives staged below "C:\ARCHTMP\" (32916)
   std::int32_t m_nXlsMode = 0;         // Excel display form (32953 toggles 0/1)
   std::int32_t m_nConvStyle = 0;       // converter switches
+  std::int32_t m_nDumpBreaks = 0;      // 1: the converters' inspection dump breaks its lines
+  std::int32_t m_nExtractNo = 0;       // embedded item the next render extracts (0 none)
+  std::int32_t m_nExtractLetter = 0;   // letter of that item
+  CString m_strConvImage;              // scratch picture a converter wrote last
   std::int32_t m_nXlsDecimals = 0;
   std::int32_t m_nFixedDecimals = 0;
   std::int32_t m_nGroupSwitch = 0;

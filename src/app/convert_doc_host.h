@@ -1,0 +1,19 @@
+// The document's side of convert::ConvertHost: thin calls into CDvkDoc.
+#pragma once
+
+#include "convert/convert_host.h"
+
+class CDvkDoc;
+
+namespace app {
+
+class ConvertDocHost final : public convert::ConvertHost {
+ public:
+  explicit ConvertDocHost(CDvkDoc& doc) : m_doc(doc) {}
+  int LoadPicture(const CString& path, int loadMode) override;
+
+ private:
+  CDvkDoc& m_doc;
+};
+
+}  // namespace app
