@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/docopen/opentexts.h"
+#include "core/docsvc/backup.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
 
@@ -51,6 +52,16 @@ TEST_F(RtfMailOpenTest, AMailItemShowsItsCaptionsAndAttachments) {
   EXPECT_NE(std::string::npos, text.find("First line of the body.\r\nSecond line\r\n")) << text;
   EXPECT_EQ(std::string::npos, text.find("[file_3]"));
   EXPECT_NE(std::string::npos, text.find("\r\n--END--- "));
+  EXPECT_EQ(1u, doc->m_bSizeHigh);
+
+  // Asking for attachment 2 ("..\..\evil.txt") writes it as a scratch file
+  // of its last name component, and the number is raised.
+  ASSERT_TRUE(docsvc::EnsureScratchFolders(doc->m_strProgramDir));
+  doc->m_nExtractNo = 2;
+  ASSERT_EQ(0, Open("report.msg", msg));
+  EXPECT_EQ(100002, doc->m_nExtractNo);
+  const std::string scratch = std::string(doc->m_strProgramDir.GetString()) + "\\TMP\\TMP_evil.txt";
+  EXPECT_EQ("evil contents\r\n", testsupport::ReadFileBytes(scratch));
 }
 
 }  // namespace
