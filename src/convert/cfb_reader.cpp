@@ -277,6 +277,10 @@ void CfbReader::HandleEntry(const std::uint8_t* e, int& index, bool& wordFound, 
     m_slotSize[kSlotData] = m_slotSize[kSlotMain];
     m_slotFromRoot[kSlotData] = m_slotFromRoot[kSlotMain];
     m_slotName[kSlotData] = m_slotName[kSlotMain];
+  } else if (c0 == 'D' && c1 == 'a' && (m_kind == 2 || m_kind == 42)) {
+    // A Word file keeps its inline pictures and large paragraph properties
+    // in "Data" wherever the entry stands in the directory.
+    SetSlot(kSlotData, start, size, e);
   } else if (c0 == '1' && c1 == 'T') {
     SetSlot(kSlotTable1, start, size, e);
   } else if (c0 == '0' && c1 == 'T') {

@@ -1,5 +1,7 @@
 #include "convert/compound_readers.h"
 
+#include "convert/word_row.h"
+
 namespace convert {
 namespace {
 
@@ -11,9 +13,9 @@ struct CompoundReaderRow {
 // One row per kind; nullptr: not in this build.
 const CompoundReaderRow kCompoundReaders[] = {
     {1, nullptr},   // PowerPoint
-    {2, nullptr},   // Word
+    {2, ReadWordDocument},   // Word
     {3, nullptr},   // Excel
-    {42, nullptr},  // a compound document of an RTF name: read as Word
+    {42, ReadWordDocument},  // a compound document of an RTF name: read as Word
 };
 
 }  // namespace

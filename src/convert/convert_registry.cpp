@@ -10,8 +10,11 @@
 #include "convert/compound_readers.h"
 #include "convert/csv_preconvert.h"
 #include "convert/load_buffer.h"
+#include "convert/mail_item.h"
 #include "convert/media_info.h"
+#include "convert/rtf_text.h"
 #include "convert/source_file.h"
+#include "convert/word_row.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
 #include "core/docsvc/filekind.h"
@@ -116,11 +119,11 @@ std::int64_t ReadCompoundOffice(const Converter& c, RenderJob& job) {
 
 // Word heads: 94 A6 2E is a Word file whatever its name; FE 37 00 under an
 // RTF name is read as kind 42.
-std::int64_t WordNotBuilt(const Converter& c, RenderJob& job) {
+std::int64_t WordFile(const Converter&, RenderJob& job) {
   const std::uint8_t* h = job.Head();
   if (job.readSize >= 3 && h[0] == 0x94) job.m_nKind = docsvc::kKindWord;
   else if (job.m_nKind == docsvc::kKindRichText) job.m_nKind = 42;
-  return NotBuilt(c, job);
+  return WordHeadToText(job);
 }
 
 std::int64_t Outdata(const RenderJob& job) { return job.outdata > 0 ? job.outdata : INT64_MAX; }
@@ -198,6 +201,29 @@ std::int64_t ShowMediaInfo(const Converter&, RenderJob& job) {
 // The plain copy of the frame is the text already.
 std::int64_t PlainCopied(const Converter&, RenderJob& job) { return static_cast<std::int64_t>(job.out.Size()); }
 
+// A mail item (kind 32 with a compound head): the directory in the file
+// image, its captions, attachments and the extraction of one.
+std::int64_t ReadMail(const Converter&, RenderJob& job) {
+  CfbReader reader(job);
+  CompoundStreamTable table;
+  if (reader.LoadCompoundStreams(table) != CompoundLoad::kLoaded) return static_cast<std::int64_t>(job.out.Size());
+  return ReadMailItem(job, reader, table);
+}
+
+// RTF (kind 4, by its name or its "{\rtf" head): from the cursor the sniff
+// left to the end of the bytes read.
+std::int64_t ReadRtf(const Converter&, RenderJob& job) {
+  RtfWords words;
+  words.m_nConvStyle = job.m_nConvStyle;
+  words.m_nDumpBreaks = job.m_nDumpBreaks;
+  words.m_nOpenContext = job.openContext;
+  words.outdata = job.outdata;
+  const std::int32_t held = job.readSize > 0 ? job.readSize : 0;
+  const std::int32_t at = job.m_nConvPos < 0 ? 0 : job.m_nConvPos > held ? held : job.m_nConvPos;
+  ConvertRtfToText(job.Head() + at, static_cast<std::size_t>(held - at), job.out, words);
+  return static_cast<std::int64_t>(job.out.Size());
+}
+
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
 
@@ -212,10 +238,10 @@ const Converter kConverters[] = {
     {"zip-listing", "ZIP", Stage::kSniff, 0, 0, DetectZip, ListZip, nullptr, false},
     {"lzh-listing", "LZH", Stage::kSniff, 0, 0, DetectLzh, ListLzh, nullptr, false},
     {"title", nullptr, Stage::kSniff, 0, 0, DetectTitle, WriteTitle, nullptr, false},
-    {"mail", nullptr, Stage::kDispatch, kKindMail, kKindMail, IsCompound, NotBuilt, nullptr, false},
+    {"mail", nullptr, Stage::kDispatch, kKindMail, kKindMail, IsCompound, ReadMail, nullptr, false},
     {"office97", nullptr, Stage::kDispatch, 0, 0, DetectCompoundOffice, ReadCompoundOffice, nullptr, true},
     {"mail-text", nullptr, Stage::kDispatch, kKindMail, kKindMail, nullptr, MailTextCopy, nullptr, true},
-    {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordNotBuilt, nullptr, true},
+    {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordFile, nullptr, true},
     {"biff", "Excel", Stage::kDispatch, docsvc::kKindExcel, docsvc::kKindExcel, DetectBiff, NotBuilt, nullptr, true},
     {"csv", nullptr, Stage::kDispatch, docsvc::kKindCsv, docsvc::kKindCsv, nullptr, PreconvertCsvRow, nullptr, false},
     {"media", nullptr, Stage::kDispatch, docsvc::kKindMidi, docsvc::kKindMidi + 7, nullptr, ShowMediaInfo, nullptr,
@@ -226,7 +252,7 @@ const Converter kConverters[] = {
     {"xlsx", nullptr, Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, NotBuilt, nullptr, true},
     {"docx", nullptr, Stage::kDispatch, docsvc::kKindDocx, docsvc::kKindDocx, nullptr, NotBuilt, nullptr, false},
     {"pptx", nullptr, Stage::kDispatch, docsvc::kKindPptx, docsvc::kKindPptx, nullptr, NotBuilt, nullptr, false},
-    {"rtf", nullptr, Stage::kDispatch, docsvc::kKindRichText, docsvc::kKindRichText, nullptr, NotBuilt, nullptr,
+    {"rtf", nullptr, Stage::kDispatch, docsvc::kKindRichText, docsvc::kKindRichText, nullptr, ReadRtf, nullptr,
      true},
     {"plain", nullptr, Stage::kDispatch, 0, 0, DetectPlainCopy, PlainCopied, nullptr, true},
     {"other", nullptr, Stage::kDispatch, 0, 0, nullptr, NotBuilt, nullptr, false},  // any other kind
