@@ -25,6 +25,8 @@
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_exec_display.h"
 #include "macro/macro_exec_clip.h"
+#include "macro/macro_exec_save.h"
+#include "macro/macro_exec_save_rtf.h"
 #include "macro/macro_exportopts.h"
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
@@ -600,6 +602,19 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         (void)options;
         return Raise(RunError::kNotAvailableYet);
       }
+      // Save statements: "save", "saveadd", "savertf", "savepdf", "savehtm".
+      case ExecutorKind::kSave:
+        o = MacroExecSave(rc_);
+        break;
+      case ExecutorKind::kRichSave:
+        o = MacroExecRichSave(rc_);
+        break;
+      case ExecutorKind::kPageSave:
+        o = MacroExecPageSave(rc_);
+        break;
+      case ExecutorKind::kHtmlSave:
+        o = MacroExecHtmlSave(rc_);
+        break;
     }
   }
   if (o == Outcome::kNext && row->rebuildsCsvIndex) {
