@@ -164,12 +164,17 @@ Outcome MacroExecSave(MacroRunContext& rc) {
   }
 
   // 1. The view takes the kind of the target's name.
-  const int kindBefore = static_cast<int>(*rc.view.fileKind);
+  const std::uint32_t kindBefore = *rc.view.fileKind;
   const int kind = GetFileKind(path);
   *rc.view.fileKind = static_cast<std::uint32_t>(kind);
+  // A save that wrote nothing leaves the view's kind as it was.
+  auto unsaved = [&](Outcome o) {
+    *rc.view.fileKind = kindBefore;
+    return o;
+  };
   if (kindBefore == docsvc::kKindRichText && kind == docsvc::kKindText) {
     const Outcome o = RichTextIntoBuffer(rc);
-    if (o != Outcome::kNext) return o;
+    if (o != Outcome::kNext) return unsaved(o);
   }
   // 2. The control's modified flag.
   const bool modified = rc.host.TextModified();
@@ -181,19 +186,19 @@ Outcome MacroExecSave(MacroRunContext& rc) {
     *rc.view.sourceView = 0;
     const int r = rc.host.WriteViewDocument(path, 1);
     *rc.view.sourceView = form;
-    if (r < 0) return MacroRaiseRunError(&rc.host, RunError::kSilent);
+    if (r < 0) return unsaved(MacroRaiseRunError(&rc.host, RunError::kSilent));
     ClosingState(rc, path, kind);
     return Outcome::kNext;
   }
   // 4. A table needs rows.
   const std::uint32_t len = t.m_pTextBuf != nullptr ? t.UsedLength() : 0;
-  if (IsTableKind(kind) && len == 0) return MacroRaiseRunError(&rc.host, RunError::kNoData);
+  if (IsTableKind(kind) && len == 0) return unsaved(MacroRaiseRunError(&rc.host, RunError::kNoData));
   // 5. An edited text, or a source form shown, is the document's to write.
   if (!IsTableKind(kind) && (modified || *rc.view.sourceView != 0)) {
     *rc.view.fileKind = docsvc::kKindText;
     const int r = rc.host.WriteDocumentText(path);
     *rc.view.fileKind = static_cast<std::uint32_t>(kind);
-    if (r < 0) return MacroRaiseRunError(&rc.host, RunError::kSilent);
+    if (r < 0) return unsaved(MacroRaiseRunError(&rc.host, RunError::kSilent));
     rc.host.ConvertPageMarksFile(path);
     ClosingState(rc, path, kind);
     return Outcome::kNext;
@@ -203,11 +208,11 @@ Outcome MacroExecSave(MacroRunContext& rc) {
   Target target;
   if (!OpenTarget(path, append, &target)) {
     const int answer = rc.host.ReportMessage(kReportQuestionYesNo, Formatted(rc.host, kStrReadOnlyQuestion, path));
-    if (answer == kAnswerNodisp) return Outcome::kNext;  // goes on, nothing written, nothing changed
-    if (answer != kAnswerYes) return MacroRaiseRunError(&rc.host, RunError::kSilent);
+    if (answer == kAnswerNodisp) return unsaved(Outcome::kNext);  // goes on, nothing written
+    if (answer != kAnswerYes) return unsaved(MacroRaiseRunError(&rc.host, RunError::kSilent));
     if (!ClearAttributes(path) || !OpenTarget(path, append, &target)) {
       rc.host.ReportMessage(kReportText, Formatted(rc.host, kStrWriteProtected, path));
-      return MacroRaiseRunError(&rc.host, RunError::kSilent);
+      return unsaved(MacroRaiseRunError(&rc.host, RunError::kSilent));
     }
   }
 
@@ -231,7 +236,7 @@ Outcome MacroExecSave(MacroRunContext& rc) {
   }
   if (!written) {
     rc.host.ReportMessage(kReportText, Formatted(rc.host, kStrWriteProtected, path));
-    return MacroRaiseRunError(&rc.host, RunError::kSilent);
+    return unsaved(MacroRaiseRunError(&rc.host, RunError::kSilent));
   }
   // 9.
   ClosingState(rc, path, kind);

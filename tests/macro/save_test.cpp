@@ -210,6 +210,17 @@ TEST_F(SaveRun, ReadOnlyTargetNoEndsTheRunAndNodispGoesOnWithoutWriting) {
   EXPECT_EQ("a,b\r\n", File("next.csv"));
   EXPECT_EQ(In("next.csv"), host.viewPath);
   SetReadOnly(path, false);
+  // Nothing saved: the view keeps its kind too.
+  const std::string text = dir.File("ro.txt");
+  WriteBytes(text, "old\r\n");
+  SetReadOnly(text, true);
+  host.answers = {9};
+  host.answered = 0;
+  fileKind = 33;
+  Run("\tsave\tro.txt\r\n");
+  EXPECT_EQ(33u, fileKind);
+  EXPECT_EQ("old\r\n", File("ro.txt"));
+  SetReadOnly(text, false);
 }
 
 TEST_F(SaveRun, TargetThatCannotBeOpenedAfterYesReports179) {
