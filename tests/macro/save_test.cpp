@@ -194,10 +194,11 @@ TEST_F(SaveRun, ReadOnlyTargetNoEndsTheRunAndNodispGoesOnWithoutWriting) {
   SetReadOnly(path, true);
   LoadCsv("a,b\r\n");
   host.answers = {7};
+  host.viewPath = "kept";
   Run("\tsave\tro.csv\r\n\tsave\tnext.csv\r\n");
   EXPECT_EQ("old\r\n", File("ro.csv"));
   EXPECT_FALSE(Exists(dir.File("next.csv")));  // the run ended
-  EXPECT_EQ(0, host.cleared);
+  EXPECT_EQ("kept", host.viewPath);
 
   // "nodisp": the report answers 9; the next statement runs, the view keeps
   // its path and its modified flag.
@@ -233,15 +234,26 @@ TEST_F(SaveRun, TargetThatCannotBeOpenedAfterYesReports179) {
   EXPECT_FALSE(Exists(dir.File("next.csv")));
 }
 
+// The executor alone: the end of a run sets the update code and updates the
+// views itself.
 TEST_F(SaveRun, ClosingStateTakesTheSavedFile) {
   LoadCsv("a,b\r\n");
+  st->m_strMacroDir() = CString(dir.Path().c_str());
   doc->m_nActiveSide = 2;
   doc->m_nActiveTextPane = 2;
   sortFlags = 0x3;
   doc->m_nOpenContext = 2;
-  Run("\tsave\tdone.csv\r\n");
+  auto save = [&] {
+    st->m_strStmtCommand = "&S";
+    st->m_strStmtOperand = "done.csv";
+    st->m_anStmtNumbers[0] = -1;
+    return macro::MacroExecSave(rc);
+  };
+  EXPECT_EQ(macro::Outcome::kNext, save());
+  EXPECT_EQ("a,b\r\n", File("done.csv"));
   EXPECT_EQ(In("done.csv"), host.viewPath);
   EXPECT_EQ(In("done.csv"), std::string(doc->m_strPath2));
+  EXPECT_EQ("", std::string(doc->m_strPath1));
   EXPECT_EQ(33, doc->m_nFileKind);
   EXPECT_EQ(0, doc->m_nOpenContext);
   EXPECT_EQ(app::UpdateCode::kRedrawAll, doc->m_nUpdateCode);
@@ -250,8 +262,9 @@ TEST_F(SaveRun, ClosingStateTakesTheSavedFile) {
   EXPECT_EQ(1, host.updates);
   // Layout state 2: the views are not updated.
   doc->m_nLayoutMode = 2;
-  Run("\tsave\tdone.csv\r\n");
+  EXPECT_EQ(macro::Outcome::kNext, save());
   EXPECT_EQ(1, host.updates);
+  EXPECT_EQ(2, host.cleared);
 }
 
 TEST_F(SaveRun, EmptyOperandAsksAndCancelWritesNothing) {
@@ -296,7 +309,7 @@ TEST_F(SaveRun, RegisteringSaveTakesTheNextMarkAndCutsAnOlderFile) {
   image[129] = 2;
   WriteBytes(dir.File("tabrymacro.tmp"), image);
   WriteBytes(dir.File("job@@3.rmc"), std::string(300, 'X'));
-  st->m_strMacroVars[macro::kSlotDocName] = "C:\\d\\doc";
+  doc->m_strDocBaseName = "C:\\d\\doc";  // slot 126 of the run
   SetTable("\tmsg\tok\r\n");
   fileKind = 9;
   Run("\tsave\tjob@@\r\n");
