@@ -82,16 +82,21 @@ int Save(const std::string& path, const std::string& out) {
   SaveHost host;
   csv::Table table;
   auto doc = std::make_unique<app::DvkDocData>();
-  if (!table.LoadSjisFileBytes(bytes.data(), bytes.size(), 1000)) return 1;
+  // The one-pass load, or the general one where the pass gives up.
+  if (!table.LoadSjisFileBytes(bytes.data(), bytes.size(), 1000) &&
+      !table.LoadFileText(bytes.data(), bytes.size(), 1000)) {
+    std::fprintf(stderr, "the table cannot be loaded\n");
+    return 1;
+  }
   std::uint32_t kind = 33, source = 0, edit = 0, sort = 0;
   macro::MacroRunContext rc{*st, host, table, *doc, *doc, *doc, *doc, *doc, {&kind, &source, &edit, &sort}};
   // A name without a drive is placed in the macro folder: the output's folder.
   const std::size_t slash = out.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : out.substr(0, slash);
   const std::string text = "\tsave\t" + out.substr(slash + 1) + "\r\n";
-  return macro::RunMacro(rc, macro::kRunText, CString(text.c_str()), "", CString(folder.c_str())) == macro::kRunEnded
-             ? 0
-             : 1;
+  const int r = macro::RunMacro(rc, macro::kRunText, CString(text.c_str()), "", CString(folder.c_str()));
+  if (r != macro::kRunEnded) std::fprintf(stderr, "the run gave %d\n", r);
+  return r == macro::kRunEnded ? 0 : 1;
 }
 
 }  // namespace
