@@ -299,6 +299,21 @@ TEST_F(SaveRun, MarkedSourceFormsAndEditedTextsGoThroughTheView) {
   EXPECT_EQ("plain text\r\n", File("note.txt"));
 }
 
+// A rich-text view saved under a text name: the document's text (the
+// control's text copied back) is what the file gets.
+TEST_F(SaveRun, RichTextViewSavedAsTextWritesTheDocumentsText) {
+  SetTable("{\\rtf1 old}");
+  fileKind = 4;
+  st->m_strMacroDir() = CString(dir.Path().c_str());
+  SetDocumentText("first line\r\nsecond\r\n");
+  st->m_strStmtCommand = "&S";
+  st->m_strStmtOperand = "plain.txt";
+  EXPECT_EQ(macro::Outcome::kNext, macro::MacroExecSave(rc));
+  EXPECT_EQ("first line\r\nsecond\r\n", File("plain.txt"));
+  EXPECT_EQ("first line\r\nsecond\r\n", Text());
+  EXPECT_EQ(9u, fileKind);
+}
+
 // "save" of a name ending in "@@" registers this copy and writes its macro
 // file; an older, longer file of that name is cut to the new text.
 TEST_F(SaveRun, RegisteringSaveTakesTheNextMarkAndCutsAnOlderFile) {
