@@ -132,6 +132,10 @@ TEST_F(SaveRun, EditedFieldsAreQuotedAndTextNamesGetTabs) {
   Run("\tsave\tout.txt\r\n");
   EXPECT_EQ("a,b\tc\r\n\"q\"\td\r\n", File("out.txt"));
   EXPECT_EQ(9u, fileKind);  // the view takes the kind of the name
+  // A name of no known kind gets the TAB form too, never the separator bytes.
+  fileKind = 33;
+  Run("\tsave\tout.dat\r\n");
+  EXPECT_EQ("a,b\tc\r\n\"q\"\td\r\n", File("out.dat"));
 }
 
 TEST_F(SaveRun, SaveAddSkipsTheTitleOfAFileWithDataAndStartsALineOnlyWhereNeeded) {
