@@ -53,13 +53,13 @@ constexpr DispatchRow kDispatch[] = {
     {51, E::kLater, "join statements (\"&J\")", true},
     {52, E::kLater, "file statements (\"&F\")", false},
     {53, E::kSpreadsheetSave, "spreadsheet save (\"&Sx\")", false},
-    {54, E::kLater, "rich-text save (\"&Sr\")", false},
-    {55, E::kLater, "save and saveadd (\"&S\", \"&Sa\")", false},
+    {54, E::kRichSave, "rich-text save (\"&Sr\")", false},
+    {55, E::kSave, "save and saveadd (\"&S\", \"&Sa\")", false},
     {56, E::kLoad, "load statements (\"&L\", \"&Lm\", \"&Ls\", ...)", false},
     {57, E::kLater, "loadmfile: shared-memory load (\"&Lf\")", true},
     {58, E::kLater, "savemfile: shared-memory save (\"&Sf\")", false},
-    {59, E::kLater, "PDF save (\"&Sp\")", false},
-    {60, E::kLater, "HTML save (\"&Sh\")", false},
+    {59, E::kPageSave, "PDF save (\"&Sp\")", false},
+    {60, E::kHtmlSave, "HTML save (\"&Sh\")", false},
     {99, E::kUnknown, "unrecognised command", false},
 };
 

@@ -45,6 +45,11 @@ enum class ExecutorKind {
   kSaveClip,     // "saveclip" (macro_exec_clip.h)
   kSpreadsheetSave,  // "savexls": its options read (macro_exportopts.h); the export comes later
   kLoad,         // class 56: "load", "loadmacro", "loadsub", "loaddata", "loadzip" (macro_exec_load.h)
+  // Save statements (macro_exec_save.h, macro_exec_save_rtf.h).
+  kSave,         // "save", "saveadd"
+  kRichSave,     // "savertf"
+  kPageSave,     // "savepdf": its operand read; the engine comes later
+  kHtmlSave,     // "savehtm": its operand read; the engine comes later
 };
 
 struct DispatchRow {

@@ -244,6 +244,25 @@ class MacroHost {
     (void)indent;
     return 0;
   }
+  // --- Save statements ("save", "saveadd", "savertf") ------------------------
+  // The rich edit's modified flag.
+  virtual bool TextModified() { return false; }
+  // The view's content written to `path` by the view's writer (WriteDocument
+  // with `mode`: 1 by the view's kind, 3 rich text for an ".rtf" name, else
+  // the document's text). 0 written, -1 not (reported by the writer).
+  virtual int WriteViewDocument(const CString& path, int mode) {
+    (void)path, (void)mode;
+    return -1;
+  }
+  // The view's rich text saved under the view's path (SaveAsRtf with 1).
+  // 0 written, -1 not.
+  virtual int SaveViewAsRtf() { return -1; }
+  // The file the view shows and last saved.
+  virtual void SetViewPath(const CString& path) { (void)path; }
+  // The view's table size index (1-11).
+  virtual void SetTableSizeIndex(int index) { (void)index; }
+  // The view's display flag beside the document's.
+  virtual void SetViewDisplayFlag(int value) { (void)value; }
 };
 
 constexpr int kProgressOk = 1, kProgressCancelled = 2;

@@ -26,6 +26,8 @@
 #include "macro/macro_exec_display.h"
 #include "macro/macro_exec_clip.h"
 #include "macro/macro_exec_load.h"
+#include "macro/macro_exec_save.h"
+#include "macro/macro_exec_save_rtf.h"
 #include "macro/macro_exportopts.h"
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
@@ -604,6 +606,19 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       // The load statements: "load", "loadmacro", 'r', "loadsub", "loaddata", "loadzip".
       case ExecutorKind::kLoad:
         o = MacroExecLoad(rc_, &text_);
+        break;
+      // Save statements: "save", "saveadd", "savertf", "savepdf", "savehtm".
+      case ExecutorKind::kSave:
+        o = MacroExecSave(rc_);
+        break;
+      case ExecutorKind::kRichSave:
+        o = MacroExecRichSave(rc_);
+        break;
+      case ExecutorKind::kPageSave:
+        o = MacroExecPageSave(rc_);
+        break;
+      case ExecutorKind::kHtmlSave:
+        o = MacroExecHtmlSave(rc_);
         break;
     }
   }

@@ -117,6 +117,13 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   bool AskFileToOpen(const CString& filter, const CString& initialName, CString* path) override;
   // Clipboard, web page, opener and export saves (macro_view_host_clip.cpp).
   int ReadClipboardText(CString* text) override;
+  // Save statements (macro_view_host_save.cpp).
+  bool TextModified() override;
+  int WriteViewDocument(const CString& path, int mode) override;
+  int SaveViewAsRtf() override;
+  void SetViewPath(const CString& path) override;
+  void SetTableSizeIndex(int index) override;
+  void SetViewDisplayFlag(int value) override;
 
   // --- Load statements (macro_view_host_load.cpp) ---
   void ShowSplicedMacroText(const CString& text) override;

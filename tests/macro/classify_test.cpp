@@ -242,6 +242,10 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 24) want = ExecutorKind::kSaveClip;
     if (c == 53) want = ExecutorKind::kSpreadsheetSave;
     if (c == 56) want = ExecutorKind::kLoad;
+    if (c == 54) want = ExecutorKind::kRichSave;
+    if (c == 55) want = ExecutorKind::kSave;
+    if (c == 59) want = ExecutorKind::kPageSave;
+    if (c == 60) want = ExecutorKind::kHtmlSave;
     if (c == 12) want = ExecutorKind::kInput;
     if (c == 15) want = ExecutorKind::kMessage;
     if (c == 11) want = ExecutorKind::kWindow;

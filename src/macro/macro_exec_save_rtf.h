@@ -1,0 +1,66 @@
+// The rich-text save "savertf" ("&Sr", class 54) and the page and HTML saves
+// ("&Sp" class 59, "&Sh" class 60), after the common entry of the file
+// statements (macro_fileentry.h).
+//
+// The letter after "&Sr" chooses the form:
+// - "g": the view's content as it is shown, written under the operand.
+// - "f": the table as blank-aligned text with '|' between the fields
+//   (MacroBarAlignedText), put into the document and written.
+// - "a" or none: the table's double quotes removed, then the rich text of
+//   the view saved (and, with a letter and an operand, written under it).
+// - "c": the ruled table's rich text. Its engine is not built yet:
+//   RunRuledTableSave reads the font size and says "not available yet",
+//   and the table is left as it was.
+// A rich-text view takes "g" for any letter but "f" and "a"; a table of
+// one field takes "f" for any letter but "g" and "a".
+//
+// The save without a letter writes the view's rich text under the operand
+// (the view's own path only when the operand is empty), never over a file
+// beside the view's file that nobody named.
+//
+// "&Sp" and "&Sh" read their operand through the common entry, then stop
+// with "not available yet": their engines come later.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "fw/cstring.h"
+#include "macro/macro_outcome.h"
+
+namespace macro {
+
+struct MacroRunContext;
+
+// The blank-aligned text of the table's working form `buf` (`len` bytes):
+// each field starts at its column's place in `positions` (the column
+// start-position table of csv/csv_widths.h, `slots` entries) or, when the
+// field before it is longer than its column, right after that field's bar.
+// With more than one field (`fieldCount`) a '|' follows the padding of each
+// separator. A double quote at a field's start or just before a separator
+// becomes a blank; a line that begins with '~' is a comment line: the '~'
+// becomes a blank and its separators blanks, without padding. CR and LF
+// are copied. The text grows with its fields: no field is cut.
+std::string MacroBarAlignedText(const std::uint8_t* buf, std::uint32_t len, const std::uint32_t* positions,
+                                int slots, std::uint32_t fieldCount);
+
+// The table's double quotes removed in place (a double-byte character's
+// two bytes are copied as they are); the new length.
+std::uint32_t MacroRemoveQuotes(std::uint8_t* buf, std::uint32_t len);
+
+// The form letter "&Sr" uses on a view of `kind` with `fieldCount` fields.
+char MacroRichSaveForm(char letter, int kind, std::uint32_t fieldCount);
+
+// The ruled table's font size of the command's fifth byte: (digit code -
+// 45) × 15 for a digit, else 105.
+int MacroRuledTableFontSize(const CString& command);
+
+// Where the ruled-table save calls the table engine (its rebuild with
+// command 100 at `fontSize`, the rows per page raised around the call).
+Outcome RunRuledTableSave(MacroRunContext& rc, int fontSize);
+
+Outcome MacroExecRichSave(MacroRunContext& rc);
+Outcome MacroExecPageSave(MacroRunContext& rc);  // "&Sp"
+Outcome MacroExecHtmlSave(MacroRunContext& rc);  // "&Sh"
+
+}  // namespace macro

@@ -1,0 +1,19 @@
+// The host side of the save statements: thin calls into the view's writers.
+#include "view/dvkview.h"
+#include "view/macro_view_host.h"
+
+namespace view {
+
+bool MacroViewHost::TextModified() { return view_.GetRichEditCtrl().GetModify() != FALSE; }
+
+int MacroViewHost::WriteViewDocument(const CString& path, int mode) { return view_.WriteDocument(path, mode, 0); }
+
+int MacroViewHost::SaveViewAsRtf() { return view_.SaveAsRtf(1); }
+
+void MacroViewHost::SetViewPath(const CString& path) { view_.m_strViewPath = path; }
+
+void MacroViewHost::SetTableSizeIndex(int index) { view_.m_nTblsizCopy = index; }
+
+void MacroViewHost::SetViewDisplayFlag(int value) { view_.m_nDisplayFlagCopy = value; }
+
+}  // namespace view
