@@ -399,6 +399,9 @@ void CDvkView::FinishColumnCommand(ColumnRun& run) {
 
   // The caret back on its cell.
   int position = run.caretLine;
+  // The ruled display: the caret's row of the page (its lines are not rows).
+  if (m_nEditMode == kRuledTableMode && !RuledDisplayLayout().Empty())
+    position = run.place.curRow - static_cast<int>(m_nPageTopRow);
   if (m_nEditMode == kRuledTableMode && (code == csv::kColDeleteColumn || code == csv::kColInsertColumn))
     position -= 10 + 3 * m_nRuledHeaderCount;
   if (position < 0) position = 0;
