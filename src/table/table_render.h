@@ -63,6 +63,10 @@ struct RenderRequest {
   std::uint32_t paraRowMapSize = 0;
   std::int32_t* columnEdges = nullptr;
   std::uint32_t columnEdgeSize = 0;   // entries of columnEdges (give kColumnEdgeCount)
+  // The opening of a block: 1 = with the tab-stop list and an empty first
+  // paragraph (and the title mark paragraph), 0 = the switches only, -1 =
+  // by the arguments (the empty paragraph when row and firstLine are 0).
+  int openingForm = -1;
 };
 
 // Failure places; the view shows string 152 followed by the place (" 038").
@@ -85,6 +89,11 @@ struct RenderResult {
   bool cut = false;          // ruled mode stopped at the output bound
   std::int32_t cutAfterRow = -1;  // last source row written when cut
   int fontSize = 21;         // base font size F (half-points) of the last block
+  // The ruled-display scan from startRow: first table row, title row and
+  // first data row (0-based; -1 when not found or not in the ruled display).
+  std::int64_t firstTableRow = -1;
+  std::int64_t titleRow = -1;
+  std::int64_t firstDataRow = -1;
 };
 
 // Runs the rebuild set-up and the rendering. Changes `table` as the engine
