@@ -67,7 +67,7 @@ void CDvkView::ShowRuledTable() {
   const app::DocTextFields& t = doc->TextFields();
   std::vector<viewload::RuledPara> kinds =
       viewload::ClassifyRuledParagraphs(t.m_pText, t.m_pText ? std::min(t.m_nTextLen, t.m_nTextCapacity) : 0);
-  m_aRuledShown = viewload::SplitParagraphs(GetRichEditCtrl().StreamOut(kTextFormat));
+  m_aRuledShown = viewload::SplitParagraphs(StreamOut(kTextFormat));
   // The control keeps or folds a final paragraph mark: one more or less.
   // Anything else means it read the paragraphs otherwise, and the cell
   // arithmetic falls back to the plain lines.
@@ -82,7 +82,7 @@ void CDvkView::ShowRuledTable() {
 
 bool CDvkView::RuledRowAt(long pos, std::uint32_t* row, std::string* text, long* paraStart, int* paraOut) {
   if (!ShowsRuledTable() || m_ruledLayout.Empty()) return false;
-  const std::vector<std::string> paras = viewload::SplitParagraphs(GetRichEditCtrl().StreamOut(kTextFormat));
+  const std::vector<std::string> paras = viewload::SplitParagraphs(StreamOut(kTextFormat));
   long start = 0;
   int para = 0;
   for (; para < static_cast<int>(paras.size()); ++para) {
@@ -115,7 +115,7 @@ int CDvkView::RuledCellCharIndex(int row, int column) {
     if (para < 0) para = m_ruledLayout.FirstRowParagraph();
     if (para < 0) return -1;
   }
-  const std::vector<std::string> paras = viewload::SplitParagraphs(GetRichEditCtrl().StreamOut(kTextFormat));
+  const std::vector<std::string> paras = viewload::SplitParagraphs(StreamOut(kTextFormat));
   if (para >= static_cast<int>(paras.size())) return -1;
   long start = 0;
   for (int p = 0; p < para; ++p) start += CharsOf(paras[static_cast<std::size_t>(p)]) + 1;
@@ -135,7 +135,7 @@ int CDvkView::RuledCaretPosition() {
 
 int CDvkView::RebuildFromRuledDisplay() {
   CRichEditCtrl& ctrl = GetRichEditCtrl();
-  const std::vector<std::string> now = viewload::SplitParagraphs(ctrl.StreamOut(kTextFormat));
+  const std::vector<std::string> now = viewload::SplitParagraphs(StreamOut(kTextFormat));
   std::string rebuilt;
   viewload::RuledRebuildError err = viewload::RuledRebuildError::kNone;
   if (!viewload::RebuildFromRuledDisplay(m_table.m_pTextBuf, m_table.UsedLength(), m_ruledLayout, m_aRuledShown,
