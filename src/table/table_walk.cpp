@@ -188,8 +188,11 @@ void ReadCodes(const std::uint8_t* b, const std::uint8_t* e, CodeKind kind, Form
   while (i < n) {
     std::uint8_t c = b[i];
     if (c == '^' || c < 0x20) break;
-    if (c == '<') { f->rangeStart = true; ++i; continue; }
-    if (c == '>') { f->rangeEnd = true; ++i; continue; }
+    if (c == '<' || c == '>') {
+      if (kind == kRowCodes) (c == '<' ? f->rangeStart : f->rangeEnd) = true;
+      ++i;
+      continue;
+    }
     if (c == 'f') {
       f->numFormat = 'f';
       f->numDigits = 2;
