@@ -18,8 +18,10 @@ TEST(TableCommands, OneRowPerCodeAndOnlyTheRebuildIsThere) {
     EXPECT_TRUE(codes.insert(rows[i].code).second) << rows[i].code;
     EXPECT_EQ(rows[i].path == TablePath::kRebuild, rows[i].built) << rows[i].code;
   }
-  for (int code : {'D', 'T', 'd', 'N'}) EXPECT_EQ(TablePath::kRebuild, table::FindTableCommand(code)->path);
-  for (int code : {'1', '2', '9', '0', 'E', 'R', 'I', 'U', 'J', 'K', 37, 38, 39, 40})
+  const int rebuildCodes[] = {'D', 'T', 'd', 'N'};
+  for (int code : rebuildCodes) EXPECT_EQ(TablePath::kRebuild, table::FindTableCommand(code)->path);
+  const int editCodes[] = {'1', '2', '9', '0', 'E', 'R', 'I', 'U', 'J', 'K', 37, 38, 39, 40};
+  for (int code : editCodes)
     EXPECT_EQ(TablePath::kEdit, table::FindTableCommand(code)->path) << code;
   EXPECT_EQ(TablePath::kConvert, table::FindTableCommand('e')->path);
   EXPECT_EQ(TablePath::kPdf, table::FindTableCommand('P')->path);
