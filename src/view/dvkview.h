@@ -554,6 +554,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   int TableWriteBack();
   // A CSV table (kind 33, normal form) in ruled-table mode (m_nEditMode 3).
   bool ShowsRuledTable() const;
+  // The control shows the ruled display of the table (whatever the mode
+  // says now: a macro run may have set the mode back before the next
+  // redisplay). The cell arithmetic and RebuildCsvBuffer follow it.
+  bool ShowsRuledDisplay() const;
   // OnUpdate's ruled branch: the table (or its page) drawn through
   // TableCommand('D'), then the paragraphs recorded for the cell arithmetic.
   void ShowRuledTable();

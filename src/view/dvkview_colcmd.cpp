@@ -400,7 +400,7 @@ void CDvkView::FinishColumnCommand(ColumnRun& run) {
   // The caret back on its cell.
   int position = run.caretLine;
   // The ruled display: the caret's row of the page (its lines are not rows).
-  if (m_nEditMode == kRuledTableMode && !RuledDisplayLayout().Empty())
+  if (ShowsRuledDisplay())
     position = run.place.curRow - static_cast<int>(m_nPageTopRow);
   if (m_nEditMode == kRuledTableMode && (code == csv::kColDeleteColumn || code == csv::kColInsertColumn))
     position -= 10 + 3 * m_nRuledHeaderCount;

@@ -79,7 +79,7 @@ void CDvkView::ShowSameTextIn(const std::vector<CDvkView*>& others) {
   if (others.empty() || !m_hWnd) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   // Rich text and the ruled display of a table go over as RTF.
-  const bool ruled = ShowsRuledTable() && !m_ruledLayout.Empty();
+  const bool ruled = ShowsRuledDisplay();
   const bool rich = m_nFileKind == docsvc::kKindRichText || ruled;
   const std::string text = StreamOut(rich ? SF_RTF : kTextFormat);
   const int firstLine = ctrl.GetFirstVisibleLine();

@@ -57,8 +57,7 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
   (void)how;
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
-  if (IsCsvKind(kind) && IsCsvKind(static_cast<int>(m_nFileKind)) && ShowsRuledTable() &&
-      !RuledDisplayLayout().Empty()) {
+  if (IsCsvKind(kind) && ShowsRuledDisplay()) {
     // The ruled display: the changed cells of its row paragraphs, through
     // the paragraph map; a display that no longer matches is refused.
     return RebuildFromRuledDisplay();

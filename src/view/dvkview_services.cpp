@@ -178,8 +178,9 @@ CString CDvkView::SelectCell(CString* result, int position, int column, int mode
     if (m_nEditMode == 3) line += 3;
     if (line < 0) line = 0;
     ctrl.LineScroll(-ctrl.GetFirstVisibleLine());
-    const int row = (m_nEditMode == 3 && !RuledDisplayLayout().Empty() ? line - 3 : line) +
-                    static_cast<int>(m_nPageTopRow);
+    int row = line + static_cast<int>(m_nPageTopRow);
+    if (ShowsRuledDisplay()) row = (position >= 0 ? position : static_cast<int>(m_table.m_nCurLine) - 1) +
+                                   static_cast<int>(m_nPageTopRow);
     int at = GetCellCharIndex(row, column);
     if (at < 0) at = ctrl.LineIndex(line < ctrl.GetLineCount() ? line : ctrl.GetLineCount() - 1);
     if (at < 0) at = 0;
@@ -213,7 +214,7 @@ CString CDvkView::SelectCell(CString* result, int position, int column, int mode
 }
 
 int CDvkView::GetCellCharIndex(int row, int column) {
-  if (ShowsRuledTable() && !RuledDisplayLayout().Empty()) return RuledCellCharIndex(row, column);
+  if (ShowsRuledDisplay()) return RuledCellCharIndex(row, column);
   int line = row - static_cast<int>(m_nPageTopRow);
   std::string b;
   long start = 0;

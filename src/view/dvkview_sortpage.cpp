@@ -131,7 +131,7 @@ int CDvkView::SortOrPage(int how) {
     m_nPageTopRow = top;
     const std::uint32_t caretColumn = m_nCurColumn;
     // The ruled display puts the caret back on its row of the page.
-    const int caretPosition = m_nEditMode == kRuledTableMode && !RuledDisplayLayout().Empty() ? RuledCaretPosition()
+    const int caretPosition = ShowsRuledDisplay() ? RuledCaretPosition()
                                                                                                : caretLine;
     RedisplayChangedTable();
     SelectCell(nullptr, caretPosition, static_cast<int>(caretColumn), 3);

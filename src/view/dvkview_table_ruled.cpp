@@ -32,6 +32,10 @@ bool CDvkView::ShowsRuledTable() const {
   return m_nFileKind == docsvc::kKindCsv && m_nSourceView == 0 && m_nEditMode == 3 && m_table.m_pTextBuf;
 }
 
+bool CDvkView::ShowsRuledDisplay() const {
+  return m_nFileKind == docsvc::kKindCsv && m_nSourceView == 0 && m_table.m_pTextBuf && !m_ruledLayout.Empty();
+}
+
 int CDvkView::RuledRowArgument() const {
   const app::DocHost* doc = GetDocument();
   if (!doc) return 0;
@@ -81,7 +85,7 @@ void CDvkView::ShowRuledTable() {
 }
 
 bool CDvkView::RuledRowAt(long pos, std::uint32_t* row, std::string* text, long* paraStart, int* paraOut) {
-  if (!ShowsRuledTable() || m_ruledLayout.Empty()) return false;
+  if (!ShowsRuledDisplay()) return false;
   const std::vector<std::string> paras = viewload::SplitParagraphs(StreamOut(kTextFormat));
   long start = 0;
   int para = 0;
@@ -103,7 +107,7 @@ bool CDvkView::RuledRowAt(long pos, std::uint32_t* row, std::string* text, long*
 }
 
 int CDvkView::RuledCellCharIndex(int row, int column) {
-  if (!ShowsRuledTable() || m_ruledLayout.Empty() || row < 0) return -1;
+  if (!ShowsRuledDisplay() || row < 0) return -1;
   int para = m_ruledLayout.ParagraphOfRow(static_cast<std::uint32_t>(row));
   if (para < 0) {
     // A row the display does not show as a row (a directive or format

@@ -4,6 +4,7 @@
 // into a cell and saving, pages, 'T', the write-back and the failures.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,48 @@ TEST_F(RuledTableTest, PagesOfARuledTableWrapAtTheLastPage) {
   EXPECT_EQ(0u, v->m_nPageTopRow);
   shows("r9", "r10");
   EXPECT_EQ(0, doc->m_nUpdateLockCount);
+}
+
+}  // namespace
+
+namespace {
+
+// A user's session: a Shift-JIS CSV with a directive line, a format row of
+// codes (lines, colours, right alignment) and 3,000 rows, switched to the
+// ruled display, paged, sorted on a column already in order, one cell typed
+// over and saved: the file equals the original but for that cell.
+TEST_F(RuledTableTest, AUsersSessionSavesByteForByte) {
+  std::string t = "XLa\r\n^<2^\x96\xbc\x91\x4f,^R2#r^\x89\xbf\x8a\x69,^%ar^\x94\xf5\x8d\x6c\r\n";
+  for (int i = 1; i <= 3000; ++i) {
+    char row[64];
+    std::snprintf(row, sizeof row, "k%05d,%d,\x82\xa0%d\r\n", i, i * 3, i % 7);
+    t += row;
+  }
+  CDvkView* v = OpenRuled(t);
+  ASSERT_NE(nullptr, v);
+  ASSERT_FALSE(v->RuledDisplayLayout().Empty());
+  frame->SendMessage(WM_COMMAND, ID_PAGE_NEXT, 0);
+  EXPECT_EQ(1000u, v->m_nPageTopRow);
+  // Sort the first column (already ascending): the order stays.
+  const int first = v->GetCellCharIndex(1500, 1);
+  ASSERT_GE(first, 0);
+  v->GetRichEditCtrl().SetSel(first + 2, first + 2);
+  frame->SendMessage(WM_COMMAND, ID_CSV_SORT_ASCENDING, 0);
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
+  // Type over the price of row "k01500" (source row 1501).
+  const int cell = v->GetCellCharIndex(1501, 2);
+  ASSERT_GE(cell, 0);
+  const int at = v->FindTextMatchCase(cell, -1, CString("4500"));
+  ASSERT_GE(at, cell);
+  ASSERT_LE(at, cell + 12);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  ctrl.SetSel(at, at + 4);
+  ctrl.ReplaceSel("4501", TRUE);
+  ctrl.SetModify(TRUE);
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  std::string want = t;
+  want.replace(want.find("k01500,4500,"), 12, "k01500,4501,");
+  EXPECT_EQ(want, testsupport::ReadFileBytes(File("t.csv")));
 }
 
 }  // namespace
