@@ -165,8 +165,8 @@ std::string Writer::Prefix(int height, bool tall) const {
 }
 
 bool Flagged(const BlockLayout& b, int column) {
-  return column >= 0 && column < kWalk.columns && column < static_cast<int>(b.fmt.size()) &&
-         b.fmt[static_cast<std::size_t>(column)].ruleFlag;
+  const FormatCodes* f = b.Format(column);
+  return f && f->ruleFlag;
 }
 
 std::vector<RuleSegment> Writer::RuleSegments() const {
@@ -175,7 +175,7 @@ std::vector<RuleSegment> Writer::RuleSegments() const {
   for (int c = 0; c <= n_ - 3; ++c) {
     RuleSegment s{-1, A};
     if (c >= kWalk.tabColumns) {
-      int w = c < kWalk.columns ? block_.W[static_cast<std::size_t>(c)] : block_.U;
+      int w = block_.Width(c);
       int k = w / block_.U;
       k = k < 0 ? 1 : std::min(k, kWalk.blanks);
       s.fill = "\\fs2 .." + sizeSwitch_ + std::string(static_cast<std::size_t>(k), ' ') + "  ";
@@ -205,7 +205,7 @@ std::string Writer::RuleRow(int colour, int span) const {
     std::string sw;
     if (span >= 0 && c == span && !cut) {
       cut = true;
-      const FormatCodes* f = span >= 1 && span - 1 < kWalk.columns ? &block_.fmt[static_cast<std::size_t>(span - 1)] : nullptr;
+      const FormatCodes* f = block_.Format(span - 1);
       bool thick = f && f->line[1] == '2';
       sw += thick ? "\\fs2   " : "\\fs2  ";
       if (span < kWalk.tabColumns) sw += " ";
@@ -229,7 +229,7 @@ std::string Writer::RuleRow(int colour, int span) const {
 void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const FormatCodes* cellCodes, int c,
                        int cells, bool inRange, int rowHeight, std::string* out, bool plain) {
   CellFormat f = EffectiveFormat(block_, rowCodes, c, cellCodes);
-  int W = c < kWalk.columns ? block_.W[static_cast<std::size_t>(c)] : block_.U;
+  int W = block_.Width(c);
   const std::uint8_t* tb = plain ? (cell.caret ? cell.codesBegin - 1 : cell.textBegin) : cell.textBegin;
   std::string shown = ShownCellText(tb, cell.textEnd, f, W, block_.U, Ruled());
   bool pastTabs = c >= kWalk.tabColumns;
@@ -257,7 +257,8 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
       if (f.leftLine == '2') {
         *out += '.';
         int rowFace = rowCodes.face;
-        int colFace = c < kWalk.columns ? block_.fmt[static_cast<std::size_t>(c)].face : 0;
+        const FormatCodes* cf = block_.Format(c);
+        int colFace = cf ? cf->face : 0;
         if (rowFace >= 3 || colFace >= 3) *out += ' ';
       }
     }
@@ -368,7 +369,7 @@ void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
     for (std::uint32_t c = 0; c < req_.columnEdgeSize && c < kColumnEdgeCount; ++c) {
       std::int64_t v;
       if (c < 31) v = c < stops.size() ? stops[c] : 0;
-      else v = c < static_cast<std::uint32_t>(kWalk.columns) ? block_.W[c] : block_.U;
+      else v = block_.Width(static_cast<int>(c));
       req_.columnEdges[c] = static_cast<std::int32_t>(std::min<std::int64_t>(v, 0x7FFFFFFF));
     }
   }

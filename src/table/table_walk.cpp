@@ -352,8 +352,7 @@ void LayoutBlock(const std::vector<RowText>& rows, int rowArg, BlockLayout* out)
   L.H = L.settings.lineHeight ? L.settings.lineHeight : F;
   L.U = 5 * F + 10;
   const int U = L.U;
-  L.W.assign(static_cast<std::size_t>(kWalk.columns), U * (L.settings.defaultWidth ? L.settings.defaultWidth : 1));
-  L.fmt.assign(static_cast<std::size_t>(kWalk.columns), FormatCodes());
+  L.defaultW = U * (L.settings.defaultWidth ? L.settings.defaultWidth : 1);
 
   std::vector<CellSplit> cells;
   std::int64_t anyCaret = -1;
@@ -378,11 +377,15 @@ void LayoutBlock(const std::vector<RowText>& rows, int rowArg, BlockLayout* out)
     }
   }
   if (L.formatRow < 0) L.formatRow = anyCaret;
+  // The tables: one entry per column, at most kWalk.columns.
+  const std::size_t tableColumns = static_cast<std::size_t>(std::min(L.columns, kWalk.columns));
+  L.W.assign(tableColumns, L.defaultW);
+  L.fmt.assign(tableColumns, FormatCodes());
   // Column codes of the format row (stored as an index into rows until here).
   if (L.formatRow >= 0) {
     std::size_t r = static_cast<std::size_t>(L.formatRow);
     SplitRow(rows[r].begin, rows[r].end, &cells);
-    int limit = std::min(L.columns, kWalk.columns);
+    int limit = static_cast<int>(tableColumns);
     for (int c = 0; c < limit && c < static_cast<int>(cells.size()); ++c) {
       const CellSplit& s = cells[static_cast<std::size_t>(c)];
       if (!s.caret) continue;
@@ -398,7 +401,7 @@ void LayoutBlock(const std::vector<RowText>& rows, int rowArg, BlockLayout* out)
     std::size_t r = static_cast<std::size_t>(L.ltRow - rows.front().number);
     L.kinds[r] = kRowWidth;
     SplitRow(rows[r].begin, rows[r].end, &cells);
-    for (std::size_t c = 0; c < cells.size() && c < static_cast<std::size_t>(kWalk.columns); ++c) {
+    for (std::size_t c = 0; c < cells.size() && c < tableColumns; ++c) {
       const CellSplit& s = cells[c];
       std::size_t len = static_cast<std::size_t>(s.textEnd - s.textBegin);
       if (len == 1 && s.textBegin[0] == 'A') continue;
@@ -416,7 +419,7 @@ void LayoutBlock(const std::vector<RowText>& rows, int rowArg, BlockLayout* out)
     for (const CellSplit& s : cells) empty += s.textBegin == s.textEnd;
     std::size_t filled = cells.size() - empty;
     if (!(empty < cells.size() / 2 + 3 || filled > 3)) continue;
-    for (std::size_t c = 0; c < cells.size() && c < static_cast<std::size_t>(kWalk.columns); ++c) {
+    for (std::size_t c = 0; c < cells.size() && c < tableColumns; ++c) {
       const std::uint8_t* e = cells[c].textEnd;
       if (e - cells[c].textBegin > kWalk.cellBytes) e = cells[c].textBegin + kWalk.cellBytes;
       std::int64_t m = MeasureCell(cells[c].textBegin, e, U);
@@ -428,10 +431,8 @@ void LayoutBlock(const std::vector<RowText>& rows, int rowArg, BlockLayout* out)
 
 CellFormat EffectiveFormat(const BlockLayout& block, const FormatCodes& row, int column, const FormatCodes* cell) {
   CellFormat f;
-  const FormatCodes* col = (column >= 0 && column < kWalk.columns && column < static_cast<int>(block.fmt.size()))
-                               ? &block.fmt[static_cast<std::size_t>(column)] : nullptr;
-  const FormatCodes* prev = (column >= 1 && column - 1 < kWalk.columns && column - 1 < static_cast<int>(block.fmt.size()))
-                                ? &block.fmt[static_cast<std::size_t>(column - 1)] : nullptr;
+  const FormatCodes* col = block.Format(column);
+  const FormatCodes* prev = block.Format(column - 1);
   const FormatCodes* layers[3] = {col, &row, cell};
   std::uint8_t attrs = 0;
   for (const FormatCodes* l : layers) {
@@ -478,7 +479,7 @@ std::vector<std::int64_t> TabStops(const BlockLayout& block, int cmd) {
   if (cmd == 'D' || cmd == 'T') { x = 200; stops.push_back(x); }
   if (cmd == 'd') { x = 20; stops.push_back(x); }
   for (int c = 0; c < block.columns; ++c) {
-    int w = c < kWalk.columns ? block.W[static_cast<std::size_t>(c)] : block.U;
+    int w = block.Width(c);
     x += block.U + w + 30;
     stops.push_back(x);
     if (static_cast<int>(stops.size()) > kWalk.tabColumns + 2 + 1) break;  // only the first ones are ever used

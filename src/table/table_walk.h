@@ -131,8 +131,13 @@ struct BlockLayout {
   int H = 21;                   // line base (half-points)
   int U = 115;                  // character unit (twips)
   int columns = 0;              // the block's column count (cells of its widest row)
-  std::vector<int> W;           // widths in twips, kWalk.columns entries
-  std::vector<FormatCodes> fmt; // column format records, kWalk.columns entries
+  std::vector<int> W;           // widths in twips, one per column up to kWalk.columns
+  std::vector<FormatCodes> fmt; // column format records, as many
+  int defaultW = 115;           // width of a column past the tables
+  int Width(int c) const { return c >= 0 && c < static_cast<int>(W.size()) ? W[static_cast<std::size_t>(c)] : defaultW; }
+  const FormatCodes* Format(int c) const {
+    return c >= 0 && c < static_cast<int>(fmt.size()) ? &fmt[static_cast<std::size_t>(c)] : nullptr;
+  }
   std::int64_t formatRow = -1;  // row giving the column codes (-1 none)
   std::int64_t ltRow = -1;      // row holding "<" (table range start)
   std::int64_t gtRow = -1;      // row holding ">" (the range ends before it)
