@@ -586,6 +586,8 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   int RunTableRebuild(int cmd, int row, int cellOnly, bool replaceAll, bool replaceNothing, bool streamIn,
                       int firstLine, int lastLine);
   void ClearRuledLayout();
+  // While ShowRuledTable draws: the panes follow once the layout is known.
+  bool m_bRuledDrawing = false;
   viewload::RuledLayout m_ruledLayout;
   std::vector<std::string> m_aRuledShown;
 

@@ -56,7 +56,7 @@ int CDvkView::TableCommand(int cmd, int row, int cellOnly, int firstLine, int la
       break;
   }
   // Final steps: the other panes follow, then the unlock.
-  if (m_nSplitKind != 0) SyncPanes(0);
+  if (m_nSplitKind != 0 && !m_bRuledDrawing) SyncPanes(0);
   doc->EndUpdateLock();
   return result;
 }

@@ -66,7 +66,10 @@ void CDvkView::ShowRuledTable() {
   } else {
     m_nPageTopRow = 0;
   }
-  if (TableCommand('D', RuledRowArgument(), 0, first, last, 0, 0, 1) != 0) return;
+  m_bRuledDrawing = true;
+  const int drawn = TableCommand('D', RuledRowArgument(), 0, first, last, 0, 0, 1);
+  m_bRuledDrawing = false;
+  if (drawn != 0) return;
   // The paragraphs as shown, and what each of them is.
   const app::DocTextFields& t = doc->TextFields();
   std::vector<viewload::RuledPara> kinds =
@@ -82,6 +85,8 @@ void CDvkView::ShowRuledTable() {
   }
   m_ruledLayout = viewload::RuledLayout::Make(std::move(kinds), m_pParaRowMap, m_pParaRowMap ? m_nParaRowMapSize : 0);
   GetRichEditCtrl().SetModify(FALSE);
+  // The other panes of a split take the ruled display with its layout.
+  if (m_nSplitKind != 0) SyncPanes(0);
 }
 
 bool CDvkView::RuledRowAt(long pos, std::uint32_t* row, std::string* text, long* paraStart, int* paraOut) {

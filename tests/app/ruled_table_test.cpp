@@ -204,6 +204,29 @@ TEST_F(RuledTableTest, ATransposeIsShownRuled) {
   EXPECT_EQ(0, doc->m_nUpdateLockCount);
 }
 
+// The panes of a split follow a ruled redisplay: rich text with its exact
+// spacing, the map and the kept paragraphs, so their cells are found too.
+TEST_F(RuledTableTest, SplitPanesTakeTheRuledDisplayWithItsMap) {
+  CDvkView* v = OpenRuled(kTable);
+  ASSERT_NE(nullptr, v);
+  v->OnSplitWindow();
+  std::vector<CDvkView*> others = v->OtherPanes();
+  ASSERT_FALSE(others.empty());
+  frame->SendMessage(WM_COMMAND, ID_CSV_TRANSPOSE, 0);
+  const std::string shown = ControlText(v);
+  const int rule = FirstParaOf(v, viewload::RuledPara::kRule);
+  ASSERT_GE(rule, 0);
+  for (CDvkView* o : others) {
+    EXPECT_EQ(shown, ControlText(o));
+    EXPECT_FALSE(o->RuledDisplayLayout().Empty());
+    EXPECT_EQ(v->GetCellCharIndex(1, 1), o->GetCellCharIndex(1, 1));
+    const PARAFORMAT2 lp = ParaFormatOf(o, rule);
+    EXPECT_EQ(4, lp.bLineSpacingRule);
+    EXPECT_EQ(20, lp.dyLineSpacing);
+  }
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
+}
+
 TEST_F(RuledTableTest, TLeavesTheRichTextAndAnEmptyRange) {
   CDvkView* v = OpenRuled(kTable);
   ASSERT_NE(nullptr, v);
