@@ -45,6 +45,23 @@ std::string Fmt(const char* f, long long v) {
   return buf;
 }
 
+// Appends `word`, the decimal `v` and `tail` (the hot path's control words).
+void Word(std::string* out, const char* word, long long v, const char* tail = "") {
+  char buf[24];
+  char* e = buf + sizeof buf;
+  char* p = e;
+  bool neg = v < 0;
+  unsigned long long u = neg ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+  do {
+    *--p = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u);
+  if (neg) *--p = '-';
+  out->append(word);
+  out->append(p, static_cast<std::size_t>(e - p));
+  out->append(tail);
+}
+
 void AppendHex(std::string* out, std::uint8_t b) {
   static const char kHex[] = "0123456789abcdef";
   *out += "\\'";
@@ -72,7 +89,7 @@ void AppendEscaped(std::string* out, const std::string& text, const RenderReques
           for (int j = 0; j <= k && within; ++j) within = req.colourBarCodes[j] != 0;
           if (within) colour = ColourIndex(static_cast<std::uint8_t>(req.colourBarCodes[k]));
         }
-        *out += Fmt("\\cf%lld ", colour);
+        Word(out, "\\cf", colour, " ");
         break;
       }
     }
@@ -159,9 +176,10 @@ bool Writer::Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row) {
 }
 
 std::string Writer::Prefix(int height, bool tall) const {
-  if (height < 0) return Fmt("\\pard\\sl-%lld\\slmult0", (tall ? 12LL : 10LL) * block_.H + 30);
+  std::string p;
   if (height == 0) return "\\pard\\sl-1\\slmult0";
-  return Fmt("\\pard\\sl-%lld\\slmult0", (tall ? 12LL : 10LL) * height + 30);
+  Word(&p, "\\pard\\sl-", (tall ? 12LL : 10LL) * (height < 0 ? block_.H : height) + 30, "\\slmult0");
+  return p;
 }
 
 bool Flagged(const BlockLayout& b, int column) {
@@ -241,7 +259,7 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
   } else {
     if (c == 0) *out += "\\tab";
     if (f.leftLine == '0' || f.leftLine == '9') *out += "\\highlight0";
-    else *out += Fmt("\\highlight%lld", f.leftColour ? f.leftColour : 1);
+    else Word(out, "\\highlight", f.leftColour ? f.leftColour : 1);
     if (prevBold_) *out += "\\b0";
     if (prevUl_) *out += "\\ulnone";
     if (prevItalic_) *out += "\\i0";
@@ -262,10 +280,12 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
         if (rowFace >= 3 || colFace >= 3) *out += ' ';
       }
     }
-    *out += Fmt("\\cf%lld", f.textColour) + Fmt("\\highlight%lld", f.backColour);
+    Word(out, "\\cf", f.textColour);
+    Word(out, "\\highlight", f.backColour);
     if (f.bold) *out += "\\b";
     if (f.italic) *out += "\\i";
-    *out += Fmt("\\f%lld", f.face ? f.face - 1 : 0) + Fmt("\\fs%lld ", f.fontSize ? f.fontSize : block_.F) + " ";
+    Word(out, "\\f", f.face ? f.face - 1 : 0);
+    Word(out, "\\fs", f.fontSize ? f.fontSize : block_.F, "  ");
   }
   // Vertical position.
   int size = f.fontSize ? f.fontSize : block_.F;
@@ -274,7 +294,7 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
     if (f.valign == 'T') up = rowHeight - size - 3;
     else if (f.valign == 'M') up = (rowHeight - size) / 2 - 3;
   }
-  if (up > 0) *out += Fmt("\\up%lld ", up);
+  if (up > 0) Word(out, "\\up", up, " ");
   else *out += "\\up0 ";
   if (pageBreak) {
     *out += "~`\\page";
