@@ -126,7 +126,9 @@ class Writer {
   void WriteRow(const RowText& row, bool plain, std::string* out, std::uint32_t* paras);
   void WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const FormatCodes* cellCodes, int c, int cells,
                  bool inRange, int rowHeight, std::string* out, bool plain);
-  bool Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row);
+  // Hands a chunk to the sink and its paragraphs to the map (all for source
+  // row `row`); `rowDone`: the chunk ends that row.
+  bool Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row, bool rowDone);
 
   const std::uint8_t* text_;
   std::uint32_t len_;
@@ -159,7 +161,7 @@ void Writer::SplitRows() {
   }
 }
 
-bool Writer::Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row) {
+bool Writer::Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row, bool rowDone) {
   if (chunk->empty()) return true;
   if (!sink_->Append(*chunk)) {
     stopped_ = true;
@@ -171,7 +173,7 @@ bool Writer::Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row) {
     std::uint32_t at = stats_->paragraphs++;
     if (req_.paraRowMap && at < req_.paraRowMapSize) req_.paraRowMap[at] = row;
   }
-  stats_->cutAfterRow = static_cast<std::int32_t>(row);
+  if (rowDone) stats_->cutAfterRow = static_cast<std::int32_t>(row);
   return true;
 }
 
@@ -374,6 +376,10 @@ void Writer::WriteRow(const RowText& row, bool plain, std::string* out, std::uin
 }
 
 void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
+  bool ranged = req_.firstLine != 0 || req_.lastLine != 0;
+  if (ranged && (static_cast<std::int64_t>(to) <= req_.firstLine || static_cast<std::int64_t>(from) > req_.lastLine)) {
+    return;  // no row of this block is written
+  }
   std::vector<RowText> rows(rows_.begin() + static_cast<std::ptrdiff_t>(from), rows_.begin() + static_cast<std::ptrdiff_t>(to));
   LayoutBlock(rows, req_.row, &block_);
   stats_->fontSize = block_.F;
@@ -396,7 +402,6 @@ void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
   // The block opening.
   std::string chunk;
   std::uint32_t paras = 0;
-  if (first) chunk += RtfHeader(req_.userColour);
   chunk += Prefix(-1, false);
   bool full = req_.openingForm >= 0 ? req_.openingForm == 1 : (req_.row == 0 && req_.firstLine == 0);
   if (full) {
@@ -406,9 +411,8 @@ void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
   } else {
     chunk += "\\cf1\\lang1041\\f0" + sizeSwitch_;
   }
-  if (!Flush(&chunk, paras, rows.empty() ? 0 : rows.front().number)) return;
+  if (!Flush(&chunk, paras, rows.empty() ? 0 : rows.front().number, false)) return;
 
-  bool ranged = req_.firstLine != 0 || req_.lastLine != 0;
   for (const RowText& row : rows) {
     if (ranged && (static_cast<std::int64_t>(row.number) < req_.firstLine ||
                    static_cast<std::int64_t>(row.number) > req_.lastLine)) continue;
@@ -427,7 +431,7 @@ void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
     } else if (kind == kRowData || kind == kRowPlain) {
       WriteRow(row, kind == kRowPlain, &chunk, &paras);
     }
-    if (!Flush(&chunk, paras, row.number)) return;
+    if (!Flush(&chunk, paras, row.number, true)) return;
   }
 }
 
@@ -444,10 +448,17 @@ void Writer::Run() {
     if (s > starts.back() && s < rows_.size()) starts.push_back(s);
   }
   starts.push_back(rows_.size());
+  std::string header = RtfHeader(req_.userColour);
+  if (!Flush(&header, 0, 0, false)) return;
+  bool first = true;
   for (std::size_t b = 0; b + 1 < starts.size() && !stopped_; ++b) {
     block_.firstRow = static_cast<std::uint32_t>(starts[b]);
     block_.endRow = static_cast<std::uint32_t>(starts[b + 1]);
-    WriteBlock(starts[b], starts[b + 1], b == 0);
+    bool wrote = !(req_.firstLine != 0 || req_.lastLine != 0) ||
+                 (static_cast<std::int64_t>(starts[b + 1]) > req_.firstLine &&
+                  static_cast<std::int64_t>(starts[b]) <= req_.lastLine);
+    WriteBlock(starts[b], starts[b + 1], first);
+    if (wrote) first = false;
   }
 }
 
