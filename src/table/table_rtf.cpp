@@ -45,6 +45,23 @@ std::string Fmt(const char* f, long long v) {
   return buf;
 }
 
+// Appends `word`, the decimal `v` and `tail` (the hot path's control words).
+void Word(std::string* out, const char* word, long long v, const char* tail = "") {
+  char buf[24];
+  char* e = buf + sizeof buf;
+  char* p = e;
+  bool neg = v < 0;
+  unsigned long long u = neg ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+  do {
+    *--p = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u);
+  if (neg) *--p = '-';
+  out->append(word);
+  out->append(p, static_cast<std::size_t>(e - p));
+  out->append(tail);
+}
+
 void AppendHex(std::string* out, std::uint8_t b) {
   static const char kHex[] = "0123456789abcdef";
   *out += "\\'";
@@ -72,7 +89,7 @@ void AppendEscaped(std::string* out, const std::string& text, const RenderReques
           for (int j = 0; j <= k && within; ++j) within = req.colourBarCodes[j] != 0;
           if (within) colour = ColourIndex(static_cast<std::uint8_t>(req.colourBarCodes[k]));
         }
-        *out += Fmt("\\cf%lld ", colour);
+        Word(out, "\\cf", colour, " ");
         break;
       }
     }
@@ -109,7 +126,9 @@ class Writer {
   void WriteRow(const RowText& row, bool plain, std::string* out, std::uint32_t* paras);
   void WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const FormatCodes* cellCodes, int c, int cells,
                  bool inRange, int rowHeight, std::string* out, bool plain);
-  bool Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row);
+  // Hands a chunk to the sink and its paragraphs to the map (all for source
+  // row `row`); `rowDone`: the chunk ends that row.
+  bool Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row, bool rowDone);
 
   const std::uint8_t* text_;
   std::uint32_t len_;
@@ -142,7 +161,7 @@ void Writer::SplitRows() {
   }
 }
 
-bool Writer::Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row) {
+bool Writer::Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row, bool rowDone) {
   if (chunk->empty()) return true;
   if (!sink_->Append(*chunk)) {
     stopped_ = true;
@@ -154,14 +173,15 @@ bool Writer::Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row) {
     std::uint32_t at = stats_->paragraphs++;
     if (req_.paraRowMap && at < req_.paraRowMapSize) req_.paraRowMap[at] = row;
   }
-  stats_->cutAfterRow = static_cast<std::int32_t>(row);
+  if (rowDone) stats_->cutAfterRow = static_cast<std::int32_t>(row);
   return true;
 }
 
 std::string Writer::Prefix(int height, bool tall) const {
-  if (height < 0) return Fmt("\\pard\\sl-%lld\\slmult0", (tall ? 12LL : 10LL) * block_.H + 30);
+  std::string p;
   if (height == 0) return "\\pard\\sl-1\\slmult0";
-  return Fmt("\\pard\\sl-%lld\\slmult0", (tall ? 12LL : 10LL) * height + 30);
+  Word(&p, "\\pard\\sl-", (tall ? 12LL : 10LL) * (height < 0 ? block_.H : height) + 30, "\\slmult0");
+  return p;
 }
 
 bool Flagged(const BlockLayout& b, int column) {
@@ -241,7 +261,7 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
   } else {
     if (c == 0) *out += "\\tab";
     if (f.leftLine == '0' || f.leftLine == '9') *out += "\\highlight0";
-    else *out += Fmt("\\highlight%lld", f.leftColour ? f.leftColour : 1);
+    else Word(out, "\\highlight", f.leftColour ? f.leftColour : 1);
     if (prevBold_) *out += "\\b0";
     if (prevUl_) *out += "\\ulnone";
     if (prevItalic_) *out += "\\i0";
@@ -262,10 +282,12 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
         if (rowFace >= 3 || colFace >= 3) *out += ' ';
       }
     }
-    *out += Fmt("\\cf%lld", f.textColour) + Fmt("\\highlight%lld", f.backColour);
+    Word(out, "\\cf", f.textColour);
+    Word(out, "\\highlight", f.backColour);
     if (f.bold) *out += "\\b";
     if (f.italic) *out += "\\i";
-    *out += Fmt("\\f%lld", f.face ? f.face - 1 : 0) + Fmt("\\fs%lld ", f.fontSize ? f.fontSize : block_.F) + " ";
+    Word(out, "\\f", f.face ? f.face - 1 : 0);
+    Word(out, "\\fs", f.fontSize ? f.fontSize : block_.F, "  ");
   }
   // Vertical position.
   int size = f.fontSize ? f.fontSize : block_.F;
@@ -274,7 +296,7 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
     if (f.valign == 'T') up = rowHeight - size - 3;
     else if (f.valign == 'M') up = (rowHeight - size) / 2 - 3;
   }
-  if (up > 0) *out += Fmt("\\up%lld ", up);
+  if (up > 0) Word(out, "\\up", up, " ");
   else *out += "\\up0 ";
   if (pageBreak) {
     *out += "~`\\page";
@@ -354,6 +376,10 @@ void Writer::WriteRow(const RowText& row, bool plain, std::string* out, std::uin
 }
 
 void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
+  bool ranged = req_.firstLine != 0 || req_.lastLine != 0;
+  if (ranged && (static_cast<std::int64_t>(to) <= req_.firstLine || static_cast<std::int64_t>(from) > req_.lastLine)) {
+    return;  // no row of this block is written
+  }
   std::vector<RowText> rows(rows_.begin() + static_cast<std::ptrdiff_t>(from), rows_.begin() + static_cast<std::ptrdiff_t>(to));
   LayoutBlock(rows, req_.row, &block_);
   stats_->fontSize = block_.F;
@@ -376,7 +402,6 @@ void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
   // The block opening.
   std::string chunk;
   std::uint32_t paras = 0;
-  if (first) chunk += RtfHeader(req_.userColour);
   chunk += Prefix(-1, false);
   bool full = req_.openingForm >= 0 ? req_.openingForm == 1 : (req_.row == 0 && req_.firstLine == 0);
   if (full) {
@@ -386,9 +411,8 @@ void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
   } else {
     chunk += "\\cf1\\lang1041\\f0" + sizeSwitch_;
   }
-  if (!Flush(&chunk, paras, rows.empty() ? 0 : rows.front().number)) return;
+  if (!Flush(&chunk, paras, rows.empty() ? 0 : rows.front().number, false)) return;
 
-  bool ranged = req_.firstLine != 0 || req_.lastLine != 0;
   for (const RowText& row : rows) {
     if (ranged && (static_cast<std::int64_t>(row.number) < req_.firstLine ||
                    static_cast<std::int64_t>(row.number) > req_.lastLine)) continue;
@@ -407,7 +431,7 @@ void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
     } else if (kind == kRowData || kind == kRowPlain) {
       WriteRow(row, kind == kRowPlain, &chunk, &paras);
     }
-    if (!Flush(&chunk, paras, row.number)) return;
+    if (!Flush(&chunk, paras, row.number, true)) return;
   }
 }
 
@@ -424,10 +448,17 @@ void Writer::Run() {
     if (s > starts.back() && s < rows_.size()) starts.push_back(s);
   }
   starts.push_back(rows_.size());
+  std::string header = RtfHeader(req_.userColour);
+  if (!Flush(&header, 0, 0, false)) return;
+  bool first = true;
   for (std::size_t b = 0; b + 1 < starts.size() && !stopped_; ++b) {
     block_.firstRow = static_cast<std::uint32_t>(starts[b]);
     block_.endRow = static_cast<std::uint32_t>(starts[b + 1]);
-    WriteBlock(starts[b], starts[b + 1], b == 0);
+    bool wrote = !(req_.firstLine != 0 || req_.lastLine != 0) ||
+                 (static_cast<std::int64_t>(starts[b + 1]) > req_.firstLine &&
+                  static_cast<std::int64_t>(starts[b]) <= req_.lastLine);
+    WriteBlock(starts[b], starts[b + 1], first);
+    if (wrote) first = false;
   }
 }
 

@@ -209,6 +209,17 @@ TEST(TableFrame, RowRangeAndRuledStart) {
   EXPECT_EQ(r.result.firstDataRow, 3);
   // With a range the opening has no empty paragraph.
   EXPECT_EQ(r.doc.paras.size(), 2u);
+  // A range past the table still gives a whole document: the header, the
+  // closing paragraph, balanced braces.
+  q.firstLine = 50;
+  q.lastLine = 60;
+  q.openingForm = 1;
+  Rendered past = Render(text, q);
+  EXPECT_EQ(past.result.code, 0);
+  EXPECT_EQ(past.rtf.compare(0, 6, "{\\rtf1"), 0);
+  EXPECT_EQ(past.doc.paras.size(), 1u);
+  EXPECT_EQ(past.doc.depthAtEnd, 0);
+  EXPECT_EQ(past.result.paragraphs, 0u);
 }
 
 TEST(TableFrame, WriteBackGrowsByTenThousandOrLeavesTheBuffer) {

@@ -282,7 +282,9 @@ TEST(TableRtf, RightAlignmentPadsToTheColumnWidth) {
   for (const RtfRun& run : p->runs) found = found || run.text.find("12") != std::string::npos;
   ASSERT_TRUE(found);
   for (const RtfRun& run : p->runs) {
-    if (run.text.find("12") != std::string::npos) EXPECT_EQ(run.text, "     12\t");  // one blank + four
+    if (run.text.find("12") != std::string::npos) {
+      EXPECT_EQ(run.text, "     12\t");  // one blank + four
+    }
   }
 }
 
