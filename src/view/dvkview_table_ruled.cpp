@@ -70,6 +70,11 @@ void CDvkView::ShowRuledTable() {
   const int drawn = TableCommand('D', RuledRowArgument(), 0, first, last, 0, 0, 1);
   m_bRuledDrawing = false;
   if (drawn != 0) return;
+  // The stream-in leaves the caret after the table: the display starts at
+  // its top (the commands that redisplay put the caret back themselves).
+  CRichEditCtrl& ctrl = GetRichEditCtrl();
+  ctrl.SetSel(0, 0);
+  ctrl.LineScroll(-ctrl.GetFirstVisibleLine());
   // The paragraphs as shown, and what each of them is.
   const app::DocTextFields& t = doc->TextFields();
   std::vector<viewload::RuledPara> kinds =

@@ -44,11 +44,14 @@ int main(int argc, char** argv) {
   const std::string dir = argv[2];
   // Column 2 on a pale red background (row code "%" with 'r'), thick lines
   // under the title and at the left of column 2.
-  const std::string csv = dir + "\\shot.csv";
-  FILE* c = fopen(csv.c_str(), "wb");
-  if (!c) return 3;
-  fputs("^<2^name,^2%ar^price,^R^qty\r\napple,120,3\r\npear,95,7\r\nplum,210,11\r\n", c);
-  fclose(c);
+  // A fourth argument names a table of one's own to look at instead.
+  const std::string csv = argc > 3 ? std::string(argv[3]) : dir + "\\shot.csv";
+  if (argc <= 3) {
+    FILE* c = fopen(csv.c_str(), "wb");
+    if (!c) return 3;
+    fputs("^<2^name,^2%ar^price,^R^qty\r\napple,120,3\r\npear,95,7\r\nplum,210,11\r\n", c);
+    fclose(c);
+  }
   app::ShellOptions o;
   o.useProcessCommandLine = false;
   o.commandLine = ("\"" + csv + "\"").c_str();

@@ -79,6 +79,11 @@ TEST_F(RuledTableTest, RowsAndRulesReadBackAsExactSpacing) {
   const viewload::RuledLayout& l = v->RuledDisplayLayout();
   ASSERT_FALSE(l.Empty()) << ControlText(v);
   EXPECT_EQ(0, doc->m_nUpdateLockCount);
+  // The display starts at its top, the caret at the start.
+  long s = -1, e = -1;
+  v->GetRichEditCtrl().GetSel(s, e);
+  EXPECT_EQ(0, s);
+  EXPECT_EQ(0, v->GetRichEditCtrl().GetFirstVisibleLine());
   const int row = l.ParagraphOfRow(1);  // a data row (the title follows rules: taller)
   const int rule = FirstParaOf(v, viewload::RuledPara::kRule);
   ASSERT_GE(row, 0);
