@@ -1,6 +1,7 @@
 // The rich text of ruled tables, read back paragraph by paragraph.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -307,4 +308,50 @@ TEST(TableRtf, SimpleFormAndBlocks) {
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(e->Stops()[1], std::to_string(115 + 345 + 30));
   EXPECT_EQ(r.rtf.find("XLx"), std::string::npos);
+}
+
+TEST(TableRtf, ColourMarkersSwitchTheTextColourInTheirColumn) {
+  char markers[] = "*# ";
+  char codes[] = "RB";
+  table::RenderRequest q = Cmd('D');
+  q.colourBarColumn = 2;
+  q.colourBarChars = markers;
+  q.colourBarCodes = codes;
+  Rendered r = Render(Row({"a*", "x*y#z w"}), q);
+  const RtfPara* p = r.Para("x");
+  ASSERT_NE(p, nullptr);
+  EXPECT_NE(r.rtf.find("x\\cf2 *y\\cf4 #z\\cf0  w"), std::string::npos) << r.rtf;
+  EXPECT_NE(r.rtf.find("a*"), std::string::npos);  // other columns keep their markers as text
+}
+
+TEST(TableRtf, LineGlyphsOfCellsFollowTheirLineCodes) {
+  // Column 2 thick left line, column 3 no line, a cell with its own line
+  // codes, a row outside the table range.
+  std::string text = Row({"a", "b", "c"}) + Row({"^<^t", "^2^u", "^0^v"}) + Row({"d", "e", "^1^f"}) +
+                     Row({"g", "h", "i"});
+  Rendered r = Render(text, Cmd('D'));
+  const RtfPara* d = r.Para("d");
+  ASSERT_NE(d, nullptr);
+  std::string raw = r.rtf.substr(r.rtf.find("\\tab\\highlight1\\fs2  "));  // the first row
+  EXPECT_NE(r.rtf.find("\\highlight1\\fs2  .\\cf0\\highlight0\\f0\\fs21  \\up0 h"), std::string::npos);  // thick
+  EXPECT_NE(r.rtf.find("\\highlight0\\fs2  \\cf0\\highlight0\\f0\\fs21  \\up0 i"), std::string::npos);  // no line
+  EXPECT_NE(r.rtf.find("\\highlight1\\fs2 .\\cf0\\highlight0\\f0\\fs21  \\up0 f"), std::string::npos);  // own codes
+  // The row before "<" lies outside the table range: its first cell's glyph is ".".
+  EXPECT_EQ(raw.compare(0, 20, "\\tab\\highlight1\\fs2 "), 0);
+  const RtfPara* a = r.Para("a");
+  ASSERT_NE(a, nullptr);
+  bool dotBeforeA = false;
+  for (std::size_t i = 0; i + 1 < a->runs.size(); ++i) {
+    if (a->runs[i].fs == 2 && a->runs[i].text == ".") dotBeforeA = true;
+  }
+  EXPECT_TRUE(dotBeforeA);
+}
+
+TEST(TableRtf, CellFormatterFormHasNoGlyphAndNoTrailingTab) {
+  Rendered r = Render(Row({"a", "b", "c"}), Cmd('d'));
+  const RtfPara* p = r.Para("a");
+  ASSERT_NE(p, nullptr);
+  std::string t = p->Text();
+  EXPECT_EQ(std::count(t.begin(), t.end(), '\t'), 3);  // the first tab and one between cells
+  EXPECT_EQ(t.back(), 'c');
 }
