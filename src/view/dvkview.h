@@ -32,6 +32,7 @@
 #include "view/view_fields.h"
 #include "core/safewrite/safewrite.h"
 #include "view/viewcore/statustext.h"
+#include "view/viewload/ruledview.h"
 
 namespace app {
 class DocHost;
@@ -539,7 +540,57 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void OnBackColorCmd() { CycleBackgroundColor(1); }
   // ===== end of text-view services ===========================================
 
+  // ===== the ruled-table engine (dvkview_table.cpp, dvkview_table_ruled.cpp) =
+  // The single entry of the engine: the command table (table/table_commands.h)
+  // chooses the path; the rebuild is table/table_render.h. The window update
+  // is locked through the document for the whole call, and every path ends
+  // with the final steps (SyncPanes(0) when split, then the unlock). 1 when
+  // the rebuild stopped on the column limit or a failed buffer, else 0.
+  int TableCommand(int cmd, int row, int cellOnly, int firstLine, int lastLine, int firstCol, int lastCol,
+                   int count);
+  // The write-back: the control's whole rich text into the document's
+  // m_pText (m_nTextLen the streamed length). 0, or 1 when the buffer could
+  // not be had (string 152 + " 041").
+  int TableWriteBack();
+  // A CSV table (kind 33, normal form) in ruled-table mode (m_nEditMode 3).
+  bool ShowsRuledTable() const;
+  // The control shows the ruled display of the table (whatever the mode
+  // says now: a macro run may have set the mode back before the next
+  // redisplay). The cell arithmetic and RebuildCsvBuffer follow it.
+  bool ShowsRuledDisplay() const;
+  // OnUpdate's ruled branch: the table (or its page) drawn through
+  // TableCommand('D'), then the paragraphs recorded for the cell arithmetic.
+  void ShowRuledTable();
+  // The font height of the table size index in tenths of a point: the row
+  // argument of the ruled display.
+  int RuledRowArgument() const;
+  // The ruled display's layout (paragraph kinds and rows) and the paragraph
+  // texts as shown; empty while the view shows no ruled table.
+  const viewload::RuledLayout& RuledDisplayLayout() const { return m_ruledLayout; }
+  const std::vector<std::string>& RuledShownParagraphs() const { return m_aRuledShown; }
+  // The source row of the ruled paragraph that holds character `pos`, and
+  // that paragraph's text and first character (false outside a ruled table).
+  bool RuledRowAt(long pos, std::uint32_t* row, std::string* text, long* paraStart, int* para);
+  // The character index of field `column` of source row `row` in the ruled
+  // display (its start right after the TAB), -1 when the row is not shown.
+  int RuledCellCharIndex(int row, int column);
+  // The display position of the caret's row, for SelectCell mode 3 after a
+  // redisplay: the row less the page's first row.
+  int RuledCaretPosition();
+  // RebuildCsvBuffer's ruled branch: 0 done, -1 memory, -2 refused.
+  int RebuildFromRuledDisplay();
+
  private:
+  // The rebuild path of TableCommand and its end; 1 on the column limit or
+  // a failed buffer.
+  int RunTableRebuild(int cmd, int row, int cellOnly, bool replaceAll, bool replaceNothing, bool streamIn,
+                      int firstLine, int lastLine);
+  void ClearRuledLayout();
+  // While ShowRuledTable draws: the panes follow once the layout is known.
+  bool m_bRuledDrawing = false;
+  viewload::RuledLayout m_ruledLayout;
+  std::vector<std::string> m_aRuledShown;
+
   bool m_bFreshText = false;  // the pending load is a newly taken text (caret to its start)
   // Sort buttons and page commands (dvkview_sortpage.cpp).
   void RunSortCommand(bool descending);

@@ -399,7 +399,10 @@ void CDvkView::FinishColumnCommand(ColumnRun& run) {
 
   // The caret back on its cell.
   int position = run.caretLine;
-  if (m_nEditMode == kRuledTableMode && (code == csv::kColDeleteColumn || code == csv::kColInsertColumn))
+  // The ruled display: the caret's row of the page (its lines are not rows).
+  if (ShowsRuledDisplay())
+    position = run.place.curRow - static_cast<int>(m_nPageTopRow);
+  else if (m_nEditMode == kRuledTableMode && (code == csv::kColDeleteColumn || code == csv::kColInsertColumn))
     position -= 10 + 3 * m_nRuledHeaderCount;
   if (position < 0) position = 0;
   SelectCell(nullptr, position, static_cast<int>(m_nCurColumn), 3);

@@ -268,7 +268,9 @@ void CDvkView::PrepareCsvDisplay() {
   const viewload::CsvShowOptions o = CsvDisplayOptions();
   m_strShowOwned.clear();
   m_strShowTail.clear();
-  if (m_table.m_pTextBuf) viewload::AppendCsvShown(m_table.m_pTextBuf, m_table.UsedLength(), o, m_strShowOwned);
+  ClearRuledLayout();
+  // The ruled display is drawn from the table itself when it is shown.
+  if (m_table.m_pTextBuf && !ShowsRuledTable()) viewload::AppendCsvShown(m_table.m_pTextBuf, m_table.UsedLength(), o, m_strShowOwned);
   m_pShowData = m_strShowOwned.data();
   m_nShowLen = m_strShowOwned.size();
   m_nShowFormat = SF_TEXT;
@@ -300,8 +302,12 @@ void CDvkView::FinishLoad() {
   const char* docText =
       m_bShowFromDocument && doc->TextFields().m_pText ? doc->TextFields().m_pText + partStart : nullptr;
   const std::size_t docLen = docText && m_nShowLen <= docTotal - partStart ? m_nShowLen : 0;
-  const bool chunks = docText && StartChunkedShow(docText, docLen);
-  if (chunks)
+  // A CSV table in ruled-table mode is drawn by the table engine.
+  const bool ruled = ShowsRuledTable() && !m_bShowFromDocument;
+  const bool chunks = !ruled && docText && StartChunkedShow(docText, docLen);
+  if (ruled)
+    ShowRuledTable();
+  else if (chunks)
     ;
   else if (total <= kOnePieceLimit || m_nSplitKind != 0)
     StreamOutText();

@@ -13,6 +13,7 @@
 #include "fw/alloc.h"
 #include "fw/splitter.h"
 #include "view/dvkview.h"
+#include "view/viewload/rtfspacing.h"
 #include "view/viewui/panes.h"
 
 namespace {
@@ -77,7 +78,9 @@ void CDvkView::SyncPanes(int how) {
 void CDvkView::ShowSameTextIn(const std::vector<CDvkView*>& others) {
   if (others.empty() || !m_hWnd) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
-  const bool rich = m_nFileKind == docsvc::kKindRichText;
+  // Rich text and the ruled display of a table go over as RTF.
+  const bool ruled = ShowsRuledDisplay();
+  const bool rich = m_nFileKind == docsvc::kKindRichText || ruled;
   const std::string text = StreamOut(rich ? SF_RTF : kTextFormat);
   const int firstLine = ctrl.GetFirstVisibleLine();
   long s = 0, e = 0;
@@ -102,7 +105,22 @@ void CDvkView::ShowSameTextIn(const std::vector<CDvkView*>& others) {
     v->m_table.m_nCurLine = m_table.m_nCurLine;
     if (m_table.m_pTextBuf && m_table.m_nWorkSize) v->m_table.CopyFrom(m_table);
     CRichEditCtrl& other = v->GetRichEditCtrl();
-    v->StreamInBytes(text.data(), text.size(), std::string(), rich ? SF_RTF : kTextFormat, nullptr, false);
+    // The ruled display's paragraph map and layout go with it.
+    v->ClearRuledLayout();
+    if (ruled && m_pParaRowMap && m_nParaRowMapSize) {
+      void* p = fw::Realloc(v->m_pParaRowMap, static_cast<std::size_t>(m_nParaRowMapSize) * sizeof(std::uint32_t));
+      if (p) {
+        v->m_pParaRowMap = static_cast<std::uint32_t*>(p);
+        v->m_nParaRowMapSize = m_nParaRowMapSize;
+        std::memcpy(v->m_pParaRowMap, m_pParaRowMap, static_cast<std::size_t>(m_nParaRowMapSize) * sizeof(std::uint32_t));
+        v->m_ruledLayout = m_ruledLayout;
+        v->m_aRuledShown = m_aRuledShown;
+      }
+    }
+    viewload::RtfSpacingScan scan;
+    v->StreamInBytes(text.data(), text.size(), std::string(), rich ? SF_RTF : kTextFormat, rich ? &scan : nullptr,
+                     false);
+    if (rich) v->ApplyRtfSpacing(scan, 0);
     other.SetModify(ctrl.GetModify());
     other.SetSel(s, e);
     other.LineScroll(firstLine - other.GetFirstVisibleLine());

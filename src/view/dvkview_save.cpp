@@ -57,6 +57,11 @@ int CDvkView::RebuildCsvBuffer(int kind, int how) {
   (void)how;
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
+  if (IsCsvKind(kind) && ShowsRuledDisplay()) {
+    // The ruled display: the changed cells of its row paragraphs, through
+    // the paragraph map; a display that no longer matches is refused.
+    return RebuildFromRuledDisplay();
+  }
   if (IsCsvKind(kind) && IsCsvKind(static_cast<int>(m_nFileKind))) {
     // The shown table (TAB fields, CR LF rows) back into the 0x06 form; the
     // rows outside a shown page and all unchanged rows keep their bytes.
@@ -132,9 +137,14 @@ bool CDvkView::WriteViewContent(const CString& path, int writeKind, const textco
   if (IsCsvKind(static_cast<int>(m_nFileKind)) && m_table.m_pTextBuf && writeKind != docsvc::kKindRichText) {
     // The table in comma form, whatever the target's name (a table saved
     // under a text name stays the same table).
-    if (modified && RebuildCsvBuffer(static_cast<int>(m_nFileKind), 2) != 0) {
+    const int rebuilt = modified ? RebuildCsvBuffer(static_cast<int>(m_nFileKind), 2) : 0;
+    if (rebuilt != 0) {
       result->ok = false;
-      result->message.LoadString(152);
+      // A refused ruled display has said why; the file is not written.
+      if (rebuilt == -2)
+        result->error = viewcore::SaveError::kNotConfirmed;
+      else
+        result->message.LoadString(152);
       return true;
     }
     *result = viewcore::SaveCsvBuffer(path, m_table.m_pTextBuf, m_table.UsedLength(), static_cast<int>(m_nFileKind),

@@ -172,10 +172,16 @@ CString CDvkView::SelectCell(CString* result, int position, int column, int mode
   if (mode == 3) {
     // Row `position` (the title line when negative), column `column`.
     int line = position >= 0 ? position : static_cast<int>(m_table.m_nCurLine) - 1;
+    // Ruled-table mode counts three header lines above the rows: they stand
+    // for the paragraphs in front of the table's rows, which the paragraph
+    // map skips, so the row is the position's.
     if (m_nEditMode == 3) line += 3;
     if (line < 0) line = 0;
     ctrl.LineScroll(-ctrl.GetFirstVisibleLine());
-    int at = GetCellCharIndex(line + static_cast<int>(m_nPageTopRow), column);
+    int row = line + static_cast<int>(m_nPageTopRow);
+    if (ShowsRuledDisplay()) row = (position >= 0 ? position : static_cast<int>(m_table.m_nCurLine) - 1) +
+                                   static_cast<int>(m_nPageTopRow);
+    int at = GetCellCharIndex(row, column);
     if (at < 0) at = ctrl.LineIndex(line < ctrl.GetLineCount() ? line : ctrl.GetLineCount() - 1);
     if (at < 0) at = 0;
     ctrl.SetSel(at, at);
@@ -189,10 +195,13 @@ CString CDvkView::SelectCell(CString* result, int position, int column, int mode
   int line = ctrl.LineFromChar(s);
   std::string b;
   long start = 0;
-  if (!LineBytes(ctrl, line, &b, &start)) return CString();
+  // In the ruled display the caret's paragraph and its source row.
+  std::uint32_t ruledRow = 0;
+  const bool ruled = RuledRowAt(s, &ruledRow, &b, &start, nullptr) && ruledRow != 0xFFFFFFFFu;
+  if (!ruled && !LineBytes(ctrl, line, &b, &start)) return CString();
   int field = FieldOfChar(b, static_cast<int>(s - start));
   m_nCurColumn = static_cast<std::uint32_t>(field);
-  m_nCurRow = static_cast<std::uint32_t>(line) + m_nPageTopRow;
+  m_nCurRow = ruled ? ruledRow : static_cast<std::uint32_t>(line) + m_nPageTopRow;
   CString cell(FieldText(b, field).c_str());
   if (mode == 1) {
     // Select the cell's text.
@@ -205,6 +214,7 @@ CString CDvkView::SelectCell(CString* result, int position, int column, int mode
 }
 
 int CDvkView::GetCellCharIndex(int row, int column) {
+  if (ShowsRuledDisplay()) return RuledCellCharIndex(row, column);
   int line = row - static_cast<int>(m_nPageTopRow);
   std::string b;
   long start = 0;
@@ -220,8 +230,17 @@ void CDvkView::UpdatePositionDisplay(int mode) {
   ctrl.GetSel(s, e);
   int line = ctrl.LineFromChar(e);
   long start = ctrl.LineIndex(line);
-  CString t = viewcore::FormatStatus(viewcore::StatusText::kCaretPosition, line + 1,
-                                     static_cast<int>(e - (start < 0 ? 0 : start)) + 1);
+  int shownColumn = static_cast<int>(e - (start < 0 ? 0 : start)) + 1;
+  // The ruled display: the caret's source row and cell (its TAB field).
+  std::uint32_t ruledRow = 0;
+  std::string para;
+  long paraStart = 0;
+  const bool ruled = RuledRowAt(e, &ruledRow, &para, &paraStart, nullptr) && ruledRow != 0xFFFFFFFFu;
+  if (ruled) {
+    line = static_cast<int>(ruledRow - (ruledRow >= m_nPageTopRow ? m_nPageTopRow : 0));
+    shownColumn = FieldOfChar(para, static_cast<int>(e - paraStart)) + 1;
+  }
+  CString t = viewcore::FormatStatus(viewcore::StatusText::kCaretPosition, line + 1, shownColumn);
   SetStatus(viewcore::StatusPane::kIndicator102, t);
   if (m_hWnd && ::GetFocus() == m_hWnd) ::ShowCaret(m_hWnd);
   // The block of the caret's row (the block starts hold 1-based rows), kept

@@ -130,8 +130,11 @@ int CDvkView::SortOrPage(int how) {
     if (CsvDisplayOptions().maxRows == 0 && m_nEditMode != kRuledTableMode) top = 0;
     m_nPageTopRow = top;
     const std::uint32_t caretColumn = m_nCurColumn;
+    // The ruled display puts the caret back on its row of the page.
+    const int caretPosition = ShowsRuledDisplay() ? RuledCaretPosition()
+                                                                                               : caretLine;
     RedisplayChangedTable();
-    SelectCell(nullptr, caretLine, static_cast<int>(caretColumn), 3);
+    SelectCell(nullptr, caretPosition, static_cast<int>(caretColumn), 3);
     if (m_nEditMode == kRuledTableMode) {
       ctrl.GetSel(selStart, selEnd);
       ctrl.SetSel(selStart + 2, selStart + 2);

@@ -68,9 +68,9 @@ TEST_F(DisplayStatementRunTest, DisptxtQuoteoffShowsThePlainTableWithoutQuotes) 
   EXPECT_NE(std::string::npos, ControlText(v).find("\"red, round\""));
 }
 
-// The ruled display has no renderer of its own yet: the statement puts the
-// view and the document in ruled-table mode and the table stays shown as it
-// was, every cell in place.
+// "disprtf" puts the view and the document in ruled-table mode: the table
+// is drawn ruled by the table engine, every cell in place and the table's
+// bytes unchanged; the next run starts in plain mode and shows it plain.
 TEST_F(DisplayStatementRunTest, DisprtfPutsTheTableInRuledModeAndLosesNothing) {
   CDvkView* v = OpenTable("a,b\r\n1,2\r\n3,4\r\n");
   ASSERT_NE(nullptr, v);
@@ -80,11 +80,19 @@ TEST_F(DisplayStatementRunTest, DisprtfPutsTheTableInRuledModeAndLosesNothing) {
   EXPECT_EQ(3u, v->m_nEditMode);
   EXPECT_EQ(1u, doc->m_bTableEditMode);
   EXPECT_EQ(33u, v->m_nFileKind);
-  EXPECT_EQ(before, ControlText(v));
+  EXPECT_FALSE(v->RuledDisplayLayout().Empty());
+  const std::string ruled = ControlText(v);
+  std::size_t at = 0;
+  for (const char* cell : {"a", "b", "1", "2", "3", "4"}) {
+    const std::size_t p = ruled.find(cell, at);
+    ASSERT_NE(std::string::npos, p) << cell << "\n" << ruled;
+    at = p + 1;
+  }
   EXPECT_EQ(table, TableBytes(v));
   // The next run starts in plain mode again.
   EXPECT_EQ(1, RunFile(v, "plain.rmc", "\tdispall\t\r\n"));
   EXPECT_EQ(1u, v->m_nEditMode);
+  EXPECT_EQ(before, ControlText(v));
 }
 
 TEST_F(DisplayStatementRunTest, Split2VChoosesLayoutTwo) {
