@@ -166,9 +166,15 @@ int MacroRuledTableFontSize(const CString& command) {
 }
 
 Outcome RunRuledTableSave(MacroRunContext& rc, int fontSize) {
-  // The ruled-table engine is not built: the table stays as it is.
-  (void)fontSize;
-  return MacroRaiseRunError(&rc.host, RunError::kNotAvailableYet);
+  // The engine reads the page size setting as the row count + 100 for the
+  // length of the call; the setting is put back after it.
+  std::int32_t& pageSetting = rc.docSettings.m_nBmpfile;
+  const std::int32_t kept = pageSetting;
+  const std::int64_t rows = static_cast<std::int64_t>(rc.table.m_nLastRow) + 1 + 100;
+  pageSetting = static_cast<std::int32_t>(rows > INT32_MAX ? INT32_MAX : rows);
+  rc.host.RunTableCommand(100, fontSize);
+  pageSetting = kept;
+  return Outcome::kNext;
 }
 
 Outcome MacroExecRichSave(MacroRunContext& rc) {
@@ -193,7 +199,6 @@ Outcome MacroExecRichSave(MacroRunContext& rc) {
     const Outcome o = BarTextIntoDocument(rc, path);
     if (o != Outcome::kNext) return o;
   } else {
-    if (form == 'c') return RunRuledTableSave(rc, MacroRuledTableFontSize(cmd));
     if (t.m_pTextBuf != nullptr) {
       t.m_nTextLen = MacroRemoveQuotes(t.m_pTextBuf, t.UsedLength());
       t.Rescan();
@@ -207,12 +212,17 @@ Outcome MacroExecRichSave(MacroRunContext& rc) {
     }
     rc.host.RedisplayView();
     rc.docUpdate.m_nLoadState = kLoaded;
-    // The rich text goes under the name the statement gives.
-    if (!path.IsEmpty()) rc.host.SetViewPath(path);
-    if (rc.host.SaveViewAsRtf() < 0) return MacroRaiseRunError(&rc.host, RunError::kSilent);
-    written = EndsWithRtf(path);
-    *rc.view.editMode = 1;
-    rc.docUpdate.m_nDisplayFlag = 1;
+    if (form == 'c') {
+      const Outcome o = RunRuledTableSave(rc, MacroRuledTableFontSize(cmd));
+      if (o != Outcome::kNext) return o;
+    } else {
+      // The rich text goes under the name the statement gives.
+      if (!path.IsEmpty()) rc.host.SetViewPath(path);
+      if (rc.host.SaveViewAsRtf() < 0) return MacroRaiseRunError(&rc.host, RunError::kSilent);
+      written = EndsWithRtf(path);
+      *rc.view.editMode = 1;
+      rc.docUpdate.m_nDisplayFlag = 1;
+    }
   }
   if (form == '\0') return Outcome::kNext;
   if (!path.IsEmpty() && !written && rc.host.WriteViewDocument(path, 3) < 0)

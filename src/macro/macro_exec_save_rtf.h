@@ -8,9 +8,9 @@
 //   (MacroBarAlignedText), put into the document and written.
 // - "a" or none: the table's double quotes removed, then the rich text of
 //   the view saved (and, with a letter and an operand, written under it).
-// - "c": the ruled table's rich text. Its engine is not built yet:
-//   RunRuledTableSave reads the font size and says "not available yet",
-//   and the table is left as it was.
+// - "c": the table's quotes removed and redisplayed as for "a", then the
+//   ruled-table engine called with code 100 and the font size of the fifth
+//   byte (RunRuledTableSave), and the view written under the operand.
 // A rich-text view takes "g" for any letter but "f" and "a"; a table of
 // one field takes "f" for any letter but "g" and "a".
 //
@@ -55,8 +55,8 @@ char MacroRichSaveForm(char letter, int kind, std::uint32_t fieldCount);
 // 45) × 15 for a digit, else 105.
 int MacroRuledTableFontSize(const CString& command);
 
-// Where the ruled-table save calls the table engine (its rebuild with
-// command 100 at `fontSize`, the rows per page raised around the call).
+// The ruled-table save's call of the table engine: its entry with code 100
+// at `fontSize`, the page-size setting raised to the rows + 100 around it.
 Outcome RunRuledTableSave(MacroRunContext& rc, int fontSize);
 
 Outcome MacroExecRichSave(MacroRunContext& rc);

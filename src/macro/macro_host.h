@@ -245,6 +245,12 @@ class MacroHost {
     return 0;
   }
   // --- Save statements ("save", "saveadd", "savertf") ------------------------
+  // The ruled-table engine's entry (the view's TableCommand) with `cmd` and
+  // the row argument `row`; its result, 1 where there is no view (the default).
+  virtual int RunTableCommand(int cmd, int row) {
+    (void)cmd, (void)row;
+    return 1;
+  }
   // The rich edit's modified flag.
   virtual bool TextModified() { return false; }
   // The view's content written to `path` by the view's writer (WriteDocument

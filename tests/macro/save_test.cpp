@@ -76,6 +76,14 @@ class SaveHost : public macrotest::FakeRunHost {
   void SetTableSizeIndex(int index) override { tableSize = index; }
   void SetViewDisplayFlag(int value) override { viewDisplayFlag = value; }
   void UpdateAllViews() override { ++updates; }
+  // The table engine's calls: "cmd,row,page setting during the call".
+  std::vector<std::string> tableCalls;
+  std::int32_t* pageSetting = nullptr;
+  int RunTableCommand(int cmd, int row) override {
+    tableCalls.push_back(std::to_string(cmd) + "," + std::to_string(row) + "," +
+                         std::to_string(pageSetting ? *pageSetting : -1));
+    return 0;
+  }
 };
 
 class SaveRun : public macrotest::RunFixture<SaveHost> {
@@ -510,8 +518,31 @@ TEST_F(SaveRun, PlainSaveOfARichTextNameWritesThatName) {
   EXPECT_EQ("rtf:" + In("report.rtf"), host.writes[0]);  // never sales.rtf
 }
 
-TEST_F(SaveRun, RuledTablePageAndHtmlSavesAreNotAvailableAndLeaveTheTable) {
-  const char* statements[] = {"\tsavertfc5\tout.rtf\r\n", "\tsavepdf\tout.pdf\r\n", "\tsavehtm\tout.htm\r\n"};
+// "c": the quotes go as for "a", the engine is called with code 100 at the
+// fifth byte's font size while the page-size setting holds the rows + 100,
+// the setting comes back, and the view is written under the operand.
+TEST_F(SaveRun, RuledTableSaveCallsTheEngineWithTheRaisedPageSetting) {
+  host.pageSetting = &doc->m_nBmpfile;
+  doc->m_nBmpfile = 40;
+  SetTable("\"a\"\x06" "b\r\nc\x06" "d\r\ne\x06" "f\r\n");
+  fileKind = 33;
+  Run("\tsavertfc5\tout.rtf\r\n");
+  EXPECT_FALSE(NotAvailable());
+  ASSERT_EQ(1u, host.tableCalls.size());
+  EXPECT_EQ("100,120,103", host.tableCalls[0]);  // ('5' - 45) x 15; 3 rows + 100
+  EXPECT_EQ(40, doc->m_nBmpfile);
+  EXPECT_EQ("a\x06" "b\r\nc\x06" "d\r\ne\x06" "f\r\n", Text());
+  ASSERT_EQ(1u, host.writes.size());
+  EXPECT_EQ("3:" + In("out.rtf"), host.writes[0]);
+  // Without a digit the font size is 105.
+  host.tableCalls.clear();
+  Run("\tsavertfc\tout.rtf\r\n");
+  ASSERT_EQ(1u, host.tableCalls.size());
+  EXPECT_EQ("100,105,103", host.tableCalls[0]);
+}
+
+TEST_F(SaveRun, PageAndHtmlSavesAreNotAvailableAndLeaveTheTable) {
+  const char* statements[] = {"\tsavepdf\tout.pdf\r\n", "\tsavehtm\tout.htm\r\n"};
   for (const char* s : statements) {
     host.reports.clear();
     SetTable("\"a\"\x06" "b\r\n");
