@@ -44,6 +44,13 @@ enum class ExecutorKind {
   kLoadClip,     // "loadclip" (macro_exec_clip.h)
   kSaveClip,     // "saveclip" (macro_exec_clip.h)
   kSpreadsheetSave,  // "savexls": its options read (macro_exportopts.h); the export comes later
+  // Joins, shared memory, web page and opener.
+  kLoadAdd,      // "loadadd", "loadjoin", "loadboth" (macro_exec_join.h)
+  kJoin,         // "joinall" and the key joins (macro_exec_join.h)
+  kLoadMFile,    // "loadmfile" (macro_exec_mfile.h)
+  kSaveMFile,    // "savemfile" (macro_exec_mfile.h)
+  kFileReg,      // "filereg" (macro_exec_net.h)
+  kLoadNet,      // "loadnet" (macro_exec_net.h)
 };
 
 struct DispatchRow {

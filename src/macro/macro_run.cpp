@@ -25,6 +25,9 @@
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_exec_display.h"
 #include "macro/macro_exec_clip.h"
+#include "macro/macro_exec_join.h"
+#include "macro/macro_exec_mfile.h"
+#include "macro/macro_exec_net.h"
 #include "macro/macro_exportopts.h"
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
@@ -600,6 +603,26 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         (void)options;
         return Raise(RunError::kNotAvailableYet);
       }
+      // Joins, shared memory, web page and opener: "loadadd", "loadjoin",
+      // "loadboth", the joins, "loadmfile", "savemfile", "filereg", "loadnet".
+      case ExecutorKind::kLoadAdd:
+        o = MacroExecLoadAdd(rc_);
+        break;
+      case ExecutorKind::kJoin:
+        o = MacroExecJoin(rc_);
+        break;
+      case ExecutorKind::kLoadMFile:
+        o = MacroExecLoadMFile(rc_);
+        break;
+      case ExecutorKind::kSaveMFile:
+        o = MacroExecSaveMFile(rc_);
+        break;
+      case ExecutorKind::kFileReg:
+        o = MacroExecFileReg(rc_);
+        break;
+      case ExecutorKind::kLoadNet:
+        o = MacroExecLoadNet(rc_);
+        break;
     }
   }
   if (o == Outcome::kNext && row->rebuildsCsvIndex) {

@@ -117,6 +117,10 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   bool AskFileToOpen(const CString& filter, const CString& initialName, CString* path) override;
   // Clipboard, web page, opener and export saves (macro_view_host_clip.cpp).
   int ReadClipboardText(CString* text) override;
+  // Joins, shared memory, web page and opener (macro_view_host_join.cpp).
+  int FetchAddress(const CString& address, CString* page) override;
+  CString DefaultOpener(const CString& ext) override;
+  void SetDefaultAssociations() override;
 
  private:
   void PlaceBesideView(CWnd& dialog);
