@@ -16,6 +16,7 @@
 #include "fw/uihooks.h"
 #include "macro/macro_run.h"
 #include "macro/macro_sharedmem.h"
+#include "macro/macro_state.h"
 #include "macro_join_data.h"
 #include "macro_shell_fixture.h"
 #include "support/file_bytes.h"
@@ -148,8 +149,10 @@ TEST_F(MacroJoinRunTest, SharedMemoryLimitsSizeAndDelete) {
   block.Close();
 
   // Over 10 MB: refused with the length in megabytes.
-  std::string big(11000000, 'q');
-  big.replace(0, 5, "a,b\r\n");
+  std::string big;
+  big.reserve(11000000);
+  while (big.size() < 11000000) big += std::string(48, 'q') + "," + std::string(49, 'r') + "\r\n";
+  big.resize(11000000);
   ASSERT_TRUE(v->m_table.Assign(big.data(), big.size(), 100));
   fw::hooks::ExpectMessageBox("mmapfile vol over \n  11 > 10 MB MAX", IDOK);
   const std::string over = Block("over");
