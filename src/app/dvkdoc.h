@@ -261,7 +261,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   void AddToHistory(const CString& entry);
   // Programs per file type (sys slots 0-9) back to the built-in defaults;
   // nothing outside the settings (no registry) is changed.
-  void SetDefaultAssociations();
+  void SetDefaultAssociations() override;
 
   // Display form "name@Enc.ext" <-> stored form "#~$_<cipher>.ext" under
   // m_strEncryptKeyCode; anything that cannot be converted comes back
@@ -407,6 +407,9 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // (0 written, nonzero refused after a message; the source never changes).
   // `extra`, when not empty, names the output file.
   int SaveEncryptedSource(int mode, CString path, CString extra) override;
+  // The web page and opener of the macro statements (app::DocHost).
+  int FetchAddress(const CString& address) override;
+  CString DefaultOpener(const CString& ext) override { return GetDefaultOpener(ext); }
   // Mode 0 of SaveEncryptedSource.
   int RenameSourceTemp(CString path);
   // Decodes a source form for OpenFile: 0 not one (nothing done), 1 decoded

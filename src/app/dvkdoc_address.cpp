@@ -99,3 +99,11 @@ int CDvkDoc::OpenAddress(CString address) {
   if (fetchOnly) return 0;
   return OpenFile(opened, docopen::OpenMode::kPlain);
 }
+
+int CDvkDoc::FetchAddress(const CString& address) {
+  const std::int32_t mode = m_nAddressMode;
+  m_nAddressMode = 1;
+  const int result = OpenAddress(address);
+  m_nAddressMode = mode;
+  return result;
+}

@@ -125,6 +125,14 @@ void SharedBlock::KeepUntilExit() {
   Close();
 }
 
+void SharedBlock::ReleaseKept(const char* name) {
+  auto& kept = KeptHandles();
+  auto it = kept.find(name);
+  if (it == kept.end()) return;
+  CloseHandle(it->second);
+  kept.erase(it);
+}
+
 #else
 
 namespace {
@@ -210,6 +218,12 @@ void SharedBlock::KeepUntilExit() {
     if (r.kept.find(m_name) == r.kept.end()) r.kept[m_name] = Held(m_block);
   }
   Close();
+}
+
+void SharedBlock::ReleaseKept(const char* name) {
+  Registry& r = Blocks();
+  std::lock_guard<std::mutex> guard(r.lock);
+  r.kept.erase(name);
 }
 
 #endif

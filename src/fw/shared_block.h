@@ -45,6 +45,9 @@ class SharedBlock {
   // program ends whatever this object does; one such handle is kept per
   // name. The object is closed afterwards.
   void KeepUntilExit();
+  // Lets go of the handle kept for `name` by KeepUntilExit (nothing when
+  // none is kept): the block ends once no other holder has it open.
+  static void ReleaseKept(const char* name);
 
   bool IsOpen() const;
 

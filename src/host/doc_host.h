@@ -114,6 +114,22 @@ class DocHost {
     (void)archive, (void)target, (void)operation;
     return -1;
   }
+  // --- The web page and opener of the macro statements ---------------------
+  // The page at `address` fetched into the scratch page file "\TMP\Dorviktmp.htm"
+  // with the document only fetching (its fetch-only word set around the
+  // open of the address, then put back): 0 fetched, -1 not.
+  virtual int FetchAddress(const CString& address) {
+    (void)address;
+    return -1;
+  }
+  // The open command of a file type (".txt" or "txt") as the system
+  // registers it; "" when the type or its command is missing.
+  virtual CString DefaultOpener(const CString& ext) {
+    (void)ext;
+    return CString();
+  }
+  // The programs per file type back to their built-in defaults.
+  virtual void SetDefaultAssociations() {}
 
  protected:
   DocHost() = default;

@@ -50,6 +50,13 @@ enum class ExecutorKind {
   kRichSave,     // "savertf"
   kPageSave,     // "savepdf": its operand read; the engine comes later
   kHtmlSave,     // "savehtm": its operand read; the engine comes later
+  // Joins, shared memory, web page and opener.
+  kLoadAdd,      // "loadadd", "loadjoin", "loadboth" (macro_exec_join.h)
+  kJoin,         // "joinall" and the key joins (macro_exec_join.h)
+  kLoadMFile,    // "loadmfile" (macro_exec_mfile.h)
+  kSaveMFile,    // "savemfile" (macro_exec_mfile.h)
+  kFileReg,      // "filereg" (macro_exec_net.h)
+  kLoadNet,      // "loadnet" (macro_exec_net.h)
 };
 
 struct DispatchRow {

@@ -269,6 +269,24 @@ class MacroHost {
   virtual void SetTableSizeIndex(int index) { (void)index; }
   // The view's display flag beside the document's.
   virtual void SetViewDisplayFlag(int value) { (void)value; }
+  // --- Joins, shared memory, web page and opener ----------------------------
+  // The page at `address` fetched into the scratch page file while the
+  // document only fetches (it opens nothing itself): 0 fetched, -1 not;
+  // *page the scratch page file's path either way ("" where there is no
+  // document, the default).
+  virtual int FetchAddress(const CString& address, CString* page) {
+    (void)address;
+    *page = CString();
+    return -1;
+  }
+  // The command the system opens files of type `ext` (".txt") with; "" when
+  // the type or its command is not registered (the default).
+  virtual CString DefaultOpener(const CString& ext) {
+    (void)ext;
+    return CString();
+  }
+  // The document's programs per file type back to their built-in defaults.
+  virtual void SetDefaultAssociations() {}
 };
 
 constexpr int kProgressOk = 1, kProgressCancelled = 2;

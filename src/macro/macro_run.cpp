@@ -28,6 +28,9 @@
 #include "macro/macro_exec_load.h"
 #include "macro/macro_exec_save.h"
 #include "macro/macro_exec_save_rtf.h"
+#include "macro/macro_exec_join.h"
+#include "macro/macro_exec_mfile.h"
+#include "macro/macro_exec_net.h"
 #include "macro/macro_exportopts.h"
 #include "macro/macro_exec_savetext.h"
 #include "macro/macro_exec_syspara.h"
@@ -619,6 +622,26 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         break;
       case ExecutorKind::kHtmlSave:
         o = MacroExecHtmlSave(rc_);
+        break;
+      // Joins, shared memory, web page and opener: "loadadd", "loadjoin",
+      // "loadboth", the joins, "loadmfile", "savemfile", "filereg", "loadnet".
+      case ExecutorKind::kLoadAdd:
+        o = MacroExecLoadAdd(rc_);
+        break;
+      case ExecutorKind::kJoin:
+        o = MacroExecJoin(rc_);
+        break;
+      case ExecutorKind::kLoadMFile:
+        o = MacroExecLoadMFile(rc_);
+        break;
+      case ExecutorKind::kSaveMFile:
+        o = MacroExecSaveMFile(rc_);
+        break;
+      case ExecutorKind::kFileReg:
+        o = MacroExecFileReg(rc_);
+        break;
+      case ExecutorKind::kLoadNet:
+        o = MacroExecLoadNet(rc_);
         break;
     }
   }

@@ -49,8 +49,11 @@ int Read(const char* name, std::uint8_t* buffer, std::size_t bufferSize, int off
   const std::size_t cap = block.MappedSize();
   const auto at = static_cast<std::size_t>(offset);
   if (mode == 5) {
-    const std::size_t end = size == 0 ? cap : static_cast<std::size_t>(size);
-    if (at > end) return -1;
+    // Exactly `size` − `offset` bytes: a size not above the offset asks for
+    // nothing that exists, and the mapping (of `size` bytes) bounds the end.
+    if (size <= offset) return -1;
+    const auto end = static_cast<std::size_t>(size);
+    if (end > cap) return -1;
     std::size_t n = end - at;
     if (n > bufferSize) n = bufferSize;
     if (n > 0x7FFFFFFF) n = 0x7FFFFFFF;
@@ -68,7 +71,11 @@ int Read(const char* name, std::uint8_t* buffer, std::size_t bufferSize, int off
   return static_cast<int>(n);
 }
 
-void Probe(const char* name) {
+// Mode 0, the delete of "savemfile" with 'c': the handle this copy keeps
+// for the block is let go, so the block ends once no other copy holds it
+// (a probe alone would leave it for the life of the program).
+void Release(const char* name) {
+  SharedBlock::ReleaseKept(name);
   SharedBlock block;
   if (block.Open(name, false) == SharedBlock::OpenResult::kOpened) block.Map(0, false);
 }
@@ -80,7 +87,7 @@ int TransferSharedMemory(const char* name, std::uint8_t* buffer, std::size_t buf
   if (name == nullptr) return mode == 0 ? 0 : -1;
   switch (mode) {
     case 0:
-      Probe(name);
+      Release(name);
       return 0;
     case 1:
     case 4:

@@ -3,7 +3,9 @@
 // concatenation read and write the working buffer through it.
 //
 // Modes:
-//   0  probe: open the block, map it whole and let it go; always 0
+//   0  delete: the handle this program keeps for the block is let go (the
+//      block ends when no other copy holds it), then the block is probed;
+//      always 0
 //   1  write the text of `buffer` with its NUL at `offset`, creating the
 //      block with `mapSize` bytes when there is none; 0 or -1
 //   2  read the text that starts at `offset` (with its NUL) into `buffer`;
@@ -14,9 +16,9 @@
 //      copied; 0 for no block, -1 when it cannot be mapped
 //   4  append the text of `buffer` with its NUL after the block's text
 //      (a missing block is written as in mode 1); 0 or -1
-//   5  raw read of `size` − `offset` bytes from `offset` (`size` 0: to the
-//      block's end); the count copied, 0 for no block, -1 when it cannot be
-//      mapped or the range lies outside the block
+//   5  raw read of `size` − `offset` bytes from `offset`; the count copied,
+//      0 for no block, -1 when it cannot be mapped, `size` is not above
+//      `offset` or the range lies outside the block
 //   other  nothing; 0
 //
 // `size` is the part of the block mapped (0: all of it); a write refuses a

@@ -132,6 +132,10 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   int UnpackZip(const CString& archive, const CString& target, int mode) override;
   int UnpackLzh(const CString& archive, const CString& target) override;
   int CountIndentedParagraphs(int indent) override;
+  // Joins, shared memory, web page and opener (macro_view_host_join.cpp).
+  int FetchAddress(const CString& address, CString* page) override;
+  CString DefaultOpener(const CString& ext) override;
+  void SetDefaultAssociations() override;
 
  private:
   void PlaceBesideView(CWnd& dialog);

@@ -250,6 +250,12 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 15) want = ExecutorKind::kMessage;
     if (c == 11) want = ExecutorKind::kWindow;
     if (c == 10 || c == 16 || c == 18 || c == 19) want = ExecutorKind::kTableRows;
+    if (c == 50) want = ExecutorKind::kLoadAdd;
+    if (c == 51) want = ExecutorKind::kJoin;
+    if (c == 57) want = ExecutorKind::kLoadMFile;
+    if (c == 58) want = ExecutorKind::kSaveMFile;
+    if (c == 22) want = ExecutorKind::kFileReg;
+    if (c == 25) want = ExecutorKind::kLoadNet;
     EXPECT_EQ(want, rows[k].executor) << "class " << c;
     EXPECT_NE(std::string(), rows[k].family);
     const bool rebuilds = c == 10 || c == 26 || c == 50 || c == 51 || c == 57;
