@@ -263,6 +263,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
     ~DropOffered() { offered.Drop(); }
   } dropOffered{m_openedTable};
   std::int32_t fileCut = 0;  // the renderer read only part of the file
+  CString extractedFile;     // an attachment a renderer wrote out
   CFileStatus status;
   const bool haveStatus = CFile::GetStatus(readPath, status) != FALSE;
 
@@ -299,7 +300,11 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
       return fail(GetOpenText(OpenText::kOutOfMemory));
   } else {
     // Archives, packed and marked sources and everything else: the renderers.
+    const CString curBefore = m_strCurFile;
     const std::optional<std::string> text = RenderFileAsText(readPath, how.markupFlag, 0, kind);
+    // A reader that wrote out an attachment leaves its path as the current
+    // file; the hand-over below keeps it.
+    if (m_strCurFile != curBefore) extractedFile = m_strCurFile;
     if (!text) return fail(m_strOpenMessage.IsEmpty() ? CannotOpenText(path) : m_strOpenMessage);
     if (!TakeRenderedText(*text, docopen::PlanRender(m_nIndata, m_nOutdata), &got))
       return fail(GetOpenText(OpenText::kOutOfMemory));
@@ -326,7 +331,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   if (after.textOnly) return 0;
 
   m_strDocPath = path;
-  m_strCurFile = sourceFile.IsEmpty() ? path : sourceFile;
+  m_strCurFile = !extractedFile.IsEmpty() ? extractedFile : sourceFile.IsEmpty() ? path : sourceFile;
   // Work files of an earlier source go; this one's stays while it is shown.
   SourceOpened(sourceFile.IsEmpty() ? CString() : path, sourceFile.IsEmpty() ? CString() : readPath, readPath);
   dropWork.file.Empty();

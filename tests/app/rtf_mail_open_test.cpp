@@ -62,6 +62,11 @@ TEST_F(RtfMailOpenTest, AMailItemShowsItsCaptionsAndAttachments) {
   EXPECT_EQ(100002, doc->m_nExtractNo);
   const std::string scratch = std::string(doc->m_strProgramDir.GetString()) + "\\TMP\\TMP_evil.txt";
   EXPECT_EQ("evil contents\r\n", testsupport::ReadFileBytes(scratch));
+  // The document's current file is the attachment, ready to be opened.
+  EXPECT_EQ(0, CString(scratch.c_str()).CompareNoCase(doc->m_strCurFile)) << doc->m_strCurFile.GetString();
+  // A plain render afterwards takes the mail item again.
+  ASSERT_EQ(0, Open("report.msg", msg));
+  EXPECT_EQ(std::string::npos, std::string(doc->m_strCurFile.GetString()).find("TMP_evil"));
 }
 
 }  // namespace
