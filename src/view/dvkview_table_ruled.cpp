@@ -148,7 +148,6 @@ int CDvkView::RuledCaretPosition() {
 }
 
 int CDvkView::RebuildFromRuledDisplay() {
-  CRichEditCtrl& ctrl = GetRichEditCtrl();
   const std::vector<std::string> now = viewload::SplitParagraphs(StreamOut(kTextFormat));
   std::string rebuilt;
   viewload::RuledRebuildError err = viewload::RuledRebuildError::kNone;
