@@ -66,6 +66,44 @@ std::vector<std::string> Split(const std::string& text, char sep) {
   }
 }
 
+// The records of a comma-separated file, each as its cells joined by 0x1F
+// (as the expected table holds them): quoted fields may hold commas, line
+// breaks and doubled quotes; records end with CR LF.
+std::vector<std::string> CsvRecords(const std::string& text) {
+  std::vector<std::string> out;
+  std::string rec, cell;
+  bool quoted = false, any = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    any = true;
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        cell += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        cell += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      rec += cell + '\x1f';
+      cell.clear();
+    } else if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out.push_back(rec + cell);
+      rec.clear();
+      cell.clear();
+      any = false;
+    } else {
+      cell += c;
+    }
+  }
+  if (any) out.push_back(rec + cell);
+  return out;
+}
+
 class MacroJoinRunTest : public shelltest::MacroShellTest {
  protected:
   int RunFile(CDvkView* v, const std::string& text) {
@@ -85,7 +123,8 @@ TEST_F(MacroJoinRunTest, LoadAddJoinAllJoinPartGiveTheTablePythonBuilds) {
   testsupport::WriteFileBytes(File("c.csv"), std::string(kJoinC, sizeof kJoinC - 1));
   testsupport::WriteFileBytes(File("d.csv"), std::string(kJoinD, sizeof kJoinD - 1));
   EXPECT_EQ(1, RunFile(v, "\tloadadd\t" + File("b.csv") + "\r\n\tjoinall\t" + File("c.csv") +
-                              "\r\n\tjoinpart1,9\t" + File("d.csv") + "\r\n"));
+                              "\r\n\tjoinpart1,9\t" + File("d.csv") + "\r\n\tsave\t" + File("out.csv") +
+                              "\r\n"));
   EXPECT_EQ(std::string::npos, Pane0().find("Eror")) << Pane0();
   const std::vector<std::string> want = Split(std::string(kJoinExpected, sizeof kJoinExpected - 1), '\n');
   const std::vector<std::string> got = TableRows(v);
@@ -93,6 +132,11 @@ TEST_F(MacroJoinRunTest, LoadAddJoinAllJoinPartGiveTheTablePythonBuilds) {
   for (std::size_t k = 0; k < want.size(); ++k) EXPECT_EQ(want[k], got[k]) << "row " << k;
   EXPECT_EQ(static_cast<std::int32_t>(want.size()) - 1, v->m_table.m_nLastRow);
   EXPECT_EQ(8u, v->m_table.m_nFieldCount);
+  // The saved file, read as a comma-separated file (quotes doubled inside
+  // quoted fields, CR LF between records), holds the same cells.
+  const std::vector<std::string> saved = CsvRecords(testsupport::ReadFileBytes(File("out.csv")));
+  ASSERT_EQ(want.size(), saved.size());
+  for (std::size_t k = 0; k < want.size(); ++k) EXPECT_EQ(want[k], saved[k]) << "saved row " << k;
 }
 
 // The second copy is this test program started again for the case below
