@@ -7,6 +7,10 @@
 set -e
 out=$1
 mkdir -p "$out"
+# Test cases run as processes of their own, several at once: one makes the
+# files while the others wait, then find them made.
+exec 9>"$out/.lock"
+flock 9
 src="$out/rtf_sample.fodt"
 cat > "$src" <<'FODT'
 <?xml version="1.0" encoding="UTF-8"?>

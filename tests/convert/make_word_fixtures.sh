@@ -14,6 +14,10 @@ out=$1
 here=$(cd "$(dirname "$0")" && pwd)
 py=/usr/bin/python3
 mkdir -p "$out"
+# Test cases run as processes of their own, several at once: one makes the
+# files while the others wait, then find them made.
+exec 9>"$out/.lock"
+flock 9
 stamp=$(cat "$here/make_word_docs.py" "$here/make_word_fixtures.sh" | sha256sum | cut -c1-16)
 if [ -f "$out/stamp" ] && [ "$(cat "$out/stamp")" = "$stamp" ]; then exit 0; fi
 rm -rf "$out/streams" "$out"/*.doc "$out"/*.txt

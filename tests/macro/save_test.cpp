@@ -534,8 +534,10 @@ TEST_F(SaveRun, RuledTableSaveCallsTheEngineWithTheRaisedPageSetting) {
   EXPECT_EQ("a\x06" "b\r\nc\x06" "d\r\ne\x06" "f\r\n", Text());
   ASSERT_EQ(1u, host.writes.size());
   EXPECT_EQ("3:" + In("out.rtf"), host.writes[0]);
-  // Without a digit the font size is 105.
+  // Without a digit the font size is 105 (the view shows the table again:
+  // on a rich-text view every letter but "f" and "a" is "g").
   host.tableCalls.clear();
+  fileKind = 33;
   Run("\tsavertfc\tout.rtf\r\n");
   ASSERT_EQ(1u, host.tableCalls.size());
   EXPECT_EQ("100,105,103", host.tableCalls[0]);
