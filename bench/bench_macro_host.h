@@ -12,6 +12,7 @@
 #include "csv/csv_table.h"
 #include "macro/macro_cmdfunc.h"
 #include "macro/macro_host.h"
+#include "macro/macro_run_host.h"
 #include "macro/macro_state.h"
 
 namespace bench {
@@ -53,5 +54,45 @@ inline int ApplyChainToFile(const std::string& path, int a1, int a2, int a3, int
   const std::string out = table->FileText(csv::CommaFormKind::kComma);
   return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 1;
 }
+
+// The window side of a whole macro run for the benchmarks: no text, no
+// files, messages to standard error; a message is answered `report` and a
+// question `yes`.
+class QuietRunHost : public macro::MacroRunHost {
+ public:
+  QuietRunHost(int report, bool yes) : report_(report), yes_(yes) {}
+  CString GetText() override { return CString(); }
+  void GetSelection(long* s, long* e) override { *s = *e = 0; }
+  void SetSelection(long, long) override {}
+  void ReplaceSelection(const CString&) override {}
+  int OpenFile(const CString&, int) override { return -1; }
+  int SaveFile(const CString&, int) override { return -1; }
+  int ReportMessage(int code, const CString& text) override {
+    std::fprintf(stderr, "report %d: %s\n", code, text.GetString());
+    return report_;
+  }
+  void ShowMessageBox(const CString& text) override { std::fprintf(stderr, "box: %s\n", text.GetString()); }
+  void SetStatusText(int, const CString&) override {}
+  bool CheckEscapeAbort() override { return false; }
+  void ActivateTextPane(int) override {}
+  CString ProgramDir() override { return CString(); }
+  CString ListDir(int) override { return CString(); }
+  int ActiveSide() override { return 1; }
+  CString ParamPath() override { return CString(); }
+  bool TakeEscapeKeyDown() override { return false; }
+  bool AskYesNo(const CString&) override { return yes_; }
+  CString ResourceString(int) override { return CString(); }
+  void RedisplayView() override {}
+  void UpdateMenuTexts(int, int, int) override {}
+  void ApplyListLayout() override {}
+  void UpdateAllViews() override {}
+  void SetMainTitle(const CString&) override {}
+  void ClearModified() override {}
+  CString UserName() override { return CString(); }
+
+ private:
+  int report_;
+  bool yes_;
+};
 
 }  // namespace bench

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "../bench_macro_host.h"
 #include "../bench_util.h"
 #include "core/docdata/doc_fields.h"
 #include "csv/csv_table.h"
@@ -21,43 +22,11 @@
 
 namespace {
 
-class QuietRunHost : public macro::MacroRunHost {
- public:
-  CString GetText() override { return CString(); }
-  void GetSelection(long* s, long* e) override { *s = *e = 0; }
-  void SetSelection(long, long) override {}
-  void ReplaceSelection(const CString&) override {}
-  int OpenFile(const CString&, int) override { return -1; }
-  int SaveFile(const CString&, int) override { return -1; }
-  int ReportMessage(int code, const CString& text) override {
-    std::fprintf(stderr, "report %d: %s\n", code, text.GetString());
-    return 2;
-  }
-  void ShowMessageBox(const CString& text) override { std::fprintf(stderr, "box: %s\n", text.GetString()); }
-  void SetStatusText(int, const CString&) override {}
-  bool CheckEscapeAbort() override { return false; }
-  void ActivateTextPane(int) override {}
-  CString ProgramDir() override { return CString(); }
-  CString ListDir(int) override { return CString(); }
-  int ActiveSide() override { return 1; }
-  CString ParamPath() override { return CString(); }
-  bool TakeEscapeKeyDown() override { return false; }
-  bool AskYesNo(const CString&) override { return false; }
-  CString ResourceString(int) override { return CString(); }
-  void RedisplayView() override {}
-  void UpdateMenuTexts(int, int, int) override {}
-  void ApplyListLayout() override {}
-  void UpdateAllViews() override {}
-  void SetMainTitle(const CString&) override {}
-  void ClearModified() override {}
-  CString UserName() override { return CString(); }
-};
-
 // The "load" statement over `path` in a whole run; the table's text to stdout.
 int Load(const char* path) {
   auto st = std::make_unique<macro::MacroState>();
   auto doc = std::make_unique<app::DvkDocData>();
-  QuietRunHost host;
+  bench::QuietRunHost host(2, false);  // the missing-file question answered No
   csv::Table table;
   std::uint32_t kind = 9, source = 0, edit = 0, sort = 0;
   macro::MacroRunContext rc{*st, host, table, *doc, *doc, *doc, *doc, *doc, {&kind, &source, &edit, &sort}};

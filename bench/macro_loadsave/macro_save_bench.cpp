@@ -46,40 +46,10 @@ std::string SjisTable(std::size_t bytes) {
   return s;
 }
 
-class SaveHost : public macro::MacroRunHost {
- public:
-  bench::QuietMacroHost quiet;
-  CString GetText() override { return CString(); }
-  void GetSelection(long* s, long* e) override { *s = *e = 0; }
-  void SetSelection(long, long) override {}
-  void ReplaceSelection(const CString&) override {}
-  int OpenFile(const CString&, int) override { return -1; }
-  int SaveFile(const CString&, int) override { return -1; }
-  int ReportMessage(int code, const CString& text) override { return quiet.ReportMessage(code, text); }
-  void ShowMessageBox(const CString& text) override { std::fprintf(stderr, "%s\n", text.GetString()); }
-  void SetStatusText(int, const CString&) override {}
-  bool CheckEscapeAbort() override { return false; }
-  void ActivateTextPane(int) override {}
-  CString ProgramDir() override { return CString(); }
-  CString ListDir(int) override { return CString(); }
-  int ActiveSide() override { return 1; }
-  CString ParamPath() override { return CString(); }
-  bool TakeEscapeKeyDown() override { return false; }
-  bool AskYesNo(const CString&) override { return true; }
-  CString ResourceString(int) override { return CString(); }
-  void RedisplayView() override {}
-  void UpdateMenuTexts(int, int, int) override {}
-  void ApplyListLayout() override {}
-  void UpdateAllViews() override {}
-  void SetMainTitle(const CString&) override {}
-  void ClearModified() override {}
-  CString UserName() override { return CString(); }
-};
-
 int Save(const std::string& path, const std::string& out) {
   const std::string bytes = bench::ReadFile(path);
   auto st = std::make_unique<macro::MacroState>();
-  SaveHost host;
+  bench::QuietRunHost host(1, true);  // a read-only question answered Yes
   csv::Table table;
   auto doc = std::make_unique<app::DvkDocData>();
   // The one-pass load, or the general one where the pass gives up.
