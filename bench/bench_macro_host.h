@@ -17,50 +17,11 @@
 
 namespace bench {
 
-class QuietMacroHost : public macro::MacroHost {
+// The members every quiet host answers the same way: no text, no files,
+// messages to standard error, each answered `report_`.
+template <class Base>
+class QuietHostOf : public Base {
  public:
-  CString GetText() override { return CString(); }
-  void GetSelection(long* s, long* e) override { *s = *e = 0; }
-  void SetSelection(long, long) override {}
-  void ReplaceSelection(const CString&) override {}
-  int OpenFile(const CString&, int) override { return -1; }
-  int SaveFile(const CString&, int) override { return -1; }
-  int ReportMessage(int code, const CString& text) override {
-    std::fprintf(stderr, "report %d: %s\n", code, text.GetString());
-    return 1;
-  }
-  void ShowMessageBox(const CString& text) override { std::fprintf(stderr, "box: %s\n", text.GetString()); }
-  void SetStatusText(int, const CString&) override {}
-  bool CheckEscapeAbort() override { return false; }
-  void ActivateTextPane(int) override {}
-  CString ProgramDir() override { return CString(); }
-  CString ListDir(int) override { return CString(); }
-  int ActiveSide() override { return 1; }
-  CString ParamPath() override { return CString(); }
-};
-
-// Loads `path`, applies `chain` over rows a1..a2 and columns a3..a4 in cell
-// mode and writes the comma text to standard output; 0 when all went well.
-inline int ApplyChainToFile(const std::string& path, int a1, int a2, int a3, int a4, const char* chain) {
-  const std::string file = ReadFile(path);
-  auto st = std::make_unique<macro::MacroState>();
-  auto table = std::make_unique<csv::Table>();
-  if (!table->LoadFileText(file.data(), file.size(), 1000)) return 1;
-  QuietMacroHost host;
-  macro::CmdFuncScope scope{*st};
-  scope.host = &host;
-  scope.table = table.get();
-  if (macro::MacroEvalCommandLineFunctions(scope, a1, a2, a3, a4, CString(chain)) != 1) return 1;
-  const std::string out = table->FileText(csv::CommaFormKind::kComma);
-  return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 1;
-}
-
-// The window side of a whole macro run for the benchmarks: no text, no
-// files, messages to standard error; a message is answered `report` and a
-// question `yes`.
-class QuietRunHost : public macro::MacroRunHost {
- public:
-  QuietRunHost(int report, bool yes) : report_(report), yes_(yes) {}
   CString GetText() override { return CString(); }
   void GetSelection(long* s, long* e) override { *s = *e = 0; }
   void SetSelection(long, long) override {}
@@ -79,6 +40,34 @@ class QuietRunHost : public macro::MacroRunHost {
   CString ListDir(int) override { return CString(); }
   int ActiveSide() override { return 1; }
   CString ParamPath() override { return CString(); }
+
+ protected:
+  int report_ = 1;
+};
+
+using QuietMacroHost = QuietHostOf<macro::MacroHost>;
+
+// Loads `path`, applies `chain` over rows a1..a2 and columns a3..a4 in cell
+// mode and writes the comma text to standard output; 0 when all went well.
+inline int ApplyChainToFile(const std::string& path, int a1, int a2, int a3, int a4, const char* chain) {
+  const std::string file = ReadFile(path);
+  auto st = std::make_unique<macro::MacroState>();
+  auto table = std::make_unique<csv::Table>();
+  if (!table->LoadFileText(file.data(), file.size(), 1000)) return 1;
+  QuietMacroHost host;
+  macro::CmdFuncScope scope{*st};
+  scope.host = &host;
+  scope.table = table.get();
+  if (macro::MacroEvalCommandLineFunctions(scope, a1, a2, a3, a4, CString(chain)) != 1) return 1;
+  const std::string out = table->FileText(csv::CommaFormKind::kComma);
+  return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 1;
+}
+
+// The window side of a whole macro run for the benchmarks: a message is
+// answered `report` and a question `yes`.
+class QuietRunHost : public QuietHostOf<macro::MacroRunHost> {
+ public:
+  QuietRunHost(int report, bool yes) : yes_(yes) { report_ = report; }
   bool TakeEscapeKeyDown() override { return false; }
   bool AskYesNo(const CString&) override { return yes_; }
   CString ResourceString(int) override { return CString(); }
@@ -91,7 +80,6 @@ class QuietRunHost : public macro::MacroRunHost {
   CString UserName() override { return CString(); }
 
  private:
-  int report_;
   bool yes_;
 };
 
