@@ -233,7 +233,8 @@ TEST(LocalFolders, BigFolderReadInBatchesAsOneByOne) {
     ASSERT_EQ(got[i].name, want[i].name) << i;
     EXPECT_EQ(got[i].size, want[i].size) << want[i].name;
     EXPECT_EQ(got[i].attributes, want[i].attributes) << want[i].name;
-    EXPECT_EQ(got[i].mtime, want[i].mtime) << want[i].name;
+    // The parent's time moves while other tests make folders beside this one.
+    if (want[i].name != "..") EXPECT_EQ(got[i].mtime, want[i].mtime) << want[i].name;
   }
   // Declined in the second batch: nothing more is handed on.
   std::size_t calls = 0;
