@@ -11,6 +11,9 @@ class ConvertDocHost final : public convert::ConvertHost {
  public:
   explicit ConvertDocHost(CDvkDoc& doc) : m_doc(doc) {}
   int LoadPicture(const CString& path, int loadMode) override;
+  void StatusText(const CString& text) override;
+  int PeekKey() override;
+  int CheckEscapeAbort() override;
 
  private:
   CDvkDoc& m_doc;

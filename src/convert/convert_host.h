@@ -15,6 +15,16 @@ class ConvertHost {
   // Loads a scratch picture a converter wrote as the document's image
   // (CDvkDoc::LoadImageFile): 0 or more on success, below 0 on failure.
   virtual int LoadPicture(const CString& path, int loadMode) = 0;
+
+  // Progress of a long conversion: the text goes to the status bar's first
+  // pane. A run without a window shows nothing.
+  virtual void StatusText(const CString& text) { (void)text; }
+  // The virtual-key code of the first key-down waiting in the queue, left in
+  // it, or 0 when none waits.
+  virtual int PeekKey() { return 0; }
+  // Esc poll: removes a waiting Esc, asks once whether to stop, and returns 1
+  // (with the document's abort flag set) when the user stops.
+  virtual int CheckEscapeAbort() { return 0; }
 };
 
 }  // namespace convert
