@@ -4,12 +4,11 @@
 
 #include <string>
 
-#include "fw/codepage.h"
-
 namespace flist {
 namespace {
 
-std::string Sjis(const char* utf8) { return fw::Utf8ToCp932(std::string(utf8)); }
+// Literals are compiled to Shift-JIS.
+std::string Sjis(const char* text) { return std::string(text); }
 
 TEST(FolderStep, UpFromFoldersDrivesAndFinalBackslash) {
   struct Case {
