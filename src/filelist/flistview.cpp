@@ -24,6 +24,8 @@ FW_BEGIN_MESSAGE_MAP(CFlistView, CView)
   fw::OnWmKey<&CFlistView::OnKeyUp>(WM_KEYUP),
   fw::OnMessage<&CFlistView::OnVScrollMessage>(WM_VSCROLL),
   fw::OnNotifyReflect<&CFlistView::OnReturnNotify>(NM_RETURN),
+  fw::OnWmTimer<&CFlistView::OnTimer>(),
+  fw::OnMessage<&CFlistView::OnMouseWheelMessage>(WM_MOUSEWHEEL),
 FW_END_MESSAGE_MAP()
 
 namespace {
@@ -337,6 +339,8 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
   app::DocListFields& lf = doc->ListFields();
   app::DocPathFields& paths = doc->PathFields();
   app::DocWindowFields& win = doc->WindowFields();
+  // 1. A wheel turn handed over from the other pane is all this update does.
+  if (TakeForwardedWheel()) return;
   // 2. The drive list stays unless asked.
   if (m_nListSource == 1 && lf.m_nListHold == 0 && lf.m_nListRequest == 0) return;
   // 3. Network panes that are not active and hold entries stay.
@@ -357,6 +361,8 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
     PublishCompareList();
     return;
   }
+  // 8. Keys and a click handed over through the document.
+  if (!TakeForwardedInput()) return;
   // 9. First build.
   if (m_nBuildCount == 0) {
     m_bRelist2 = 1;
