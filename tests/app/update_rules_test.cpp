@@ -108,6 +108,21 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
     View()->m_nEditMode = 0;
   }
 
+  // A drive letter mapped to the test's folder (on) or removed (off), with
+  // a list pane active; the drive commands' items follow the drive.
+  void MapDrive(char letter, bool on) {
+    frame->ActivateListPane(0, 0);
+    const char name[3] = {letter, ':', 0};
+    if (on) {
+      ASSERT_TRUE(DefineDosDeviceA(0, name, mappedFolder_.Path().c_str()));
+    } else {
+      while (DefineDosDeviceA(DDD_REMOVE_DEFINITION, name, nullptr)) {
+      }
+    }
+    ASSERT_EQ(on, (GetLogicalDrives() >> (letter - 'A') & 1) != 0) << letter;
+  }
+  testsupport::TempProgramFolder mappedFolder_;
+
   // What the routing answers (toolbar buttons, accelerators).
   ItemState RoutedState(UINT id) {
     fw::RecordingCmdUI ui(id);
@@ -272,6 +287,48 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
          },
          kGrey, kEnabled},
+        {ID_LIST_BACK, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        {ID_LIST_SORT_SIZE, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        {ID_LIST_SORT_DATE, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        {ID_LIST_SORT_NAME, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        {ID_LIST_SORT_EXT, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        // Binary or source view: checked while a binary or source form is shown.
+        {ID_LIST_BINARY_VIEW, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           doc->m_nOpenContext = on ? 1 : 0;
+         },
+         kEnabled, kChecked},
+        {ID_DRIVE_D, Menu::kBar, [this](bool on) { MapDrive('D', on); }, kGrey, kEnabled},
+        {ID_DRIVE_E, Menu::kBar, [this](bool on) { MapDrive('E', on); }, kGrey, kEnabled},
+        {ID_DRIVE_F, Menu::kBar, [this](bool on) { MapDrive('F', on); }, kGrey, kEnabled},
+        {ID_DRIVE_G, Menu::kBar, [this](bool on) { MapDrive('G', on); }, kGrey, kEnabled},
+        {ID_DRIVE_H, Menu::kBar, [this](bool on) { MapDrive('H', on); }, kGrey, kEnabled},
     };
   }
 };
