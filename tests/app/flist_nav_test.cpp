@@ -148,6 +148,16 @@ TEST_F(FlistNavTest, DriveCommandsListTheDriveAndTheirUpdateLeavesTheCurrentDriv
   EXPECT_EQ(0, v->m_nListSource);
   EXPECT_GT(v->m_table.m_nEntryCount, 1);
   EXPECT_EQ("", doc->m_strPath1.Str());
+  // The probe: C: is there, Q: is not.
+  struct Probe {
+    char letter;
+    bool enabled;
+  } probes[] = {{'C', true}, {'Q', false}};
+  for (const Probe& p : probes) {
+    fw::RecordingCmdUI ui(ID_DRIVE_D);
+    v->OnUpdateDrive(&ui, p.letter);
+    EXPECT_EQ(p.enabled, ui.enabled) << p.letter;
+  }
   // Refreshing the drive items many times never moves the current drive.
   ASSERT_EQ(0, _chdrive(26));  // Z:
   for (UINT id : {ID_DRIVE_D, ID_DRIVE_E, ID_DRIVE_F, ID_DRIVE_G, ID_DRIVE_H}) {
