@@ -67,7 +67,9 @@ void CFlistView::OnBinaryView() {
   app::DocUpdateFields& up = doc->UpdateFields();
   app::DocWindowFields& win = doc->WindowFields();
   const int cur = m_state.m_nCurEntry;
-  const bool reload = cur > 0 && cur < m_table.m_nEntryCount && m_nListSource == 0;
+  // Not on "..", the blank closing entry or in the drive list.
+  const bool reload = cur > 0 && cur < m_table.m_nEntryCount && m_nListSource == 0 &&
+                      !flist::GetNameRecord(m_table.m_pNameRecs, cur).empty();
   // The reload replaces the document: an edited text asks first, and Cancel
   // leaves the form and the text as they are.
   if (reload && !ConfirmReplaceDocument()) return;

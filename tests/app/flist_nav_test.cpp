@@ -202,6 +202,31 @@ class FlistSaveQuestionTest : public FlistNavTest {
   }
 };
 
+TEST_F(FlistSaveQuestionTest, BinaryViewAsksBeforeTheReload) {
+  const std::string data = MakeTree();
+  const std::string file = data + "\\" + kHyoji + "\\" + kYotei;
+  ASSERT_TRUE(StartIn("\"" + file + "\""));
+  CDvkView* t = frame->GetTextView(0, 0);
+  ASSERT_TRUE(testsupport::PumpUntil([t] { return !t->LoadPending(); }, 10000));
+  CFlistView* v = Pane(1);
+  ASSERT_EQ(kYotei, CursorName(v));
+  t->GetRichEditCtrl().SetSel(0, 0);
+  t->GetRichEditCtrl().ReplaceSel("X", FALSE);
+  // Cancel: the form and the edited text stay.
+  fw::hooks::ExpectMessageBox("\x95\xCF\x8D\x58\x82\xF0\x95\xDB\x91\xB6", IDCANCEL);
+  Command(ID_LIST_BINARY_VIEW);
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_EQ(0, doc->m_nOpenContext);
+  EXPECT_EQ("Xabc", shelltest::ControlText(t));
+  // No: the file is shown again in the binary form, unsaved.
+  fw::hooks::ExpectMessageBox("\x95\xCF\x8D\x58\x82\xF0\x95\xDB\x91\xB6", IDNO);
+  Command(ID_LIST_BINARY_VIEW);
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_EQ(1, doc->m_nOpenContext);
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ("abc\r\n", ReadBytes(file));
+}
+
 TEST_F(FlistSaveQuestionTest, CancelKeepsTheEditedText) { GoUpAnswering(IDCANCEL, true, "abc\r\n"); }
 TEST_F(FlistSaveQuestionTest, NoDropsTheEdit) { GoUpAnswering(IDNO, false, "abc\r\n"); }
 TEST_F(FlistSaveQuestionTest, YesWritesTheEditFirst) { GoUpAnswering(IDYES, false, "Xabc\r\n"); }
