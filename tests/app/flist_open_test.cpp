@@ -421,3 +421,83 @@ TEST_P(FlistArchiveTest, AnLzhExtractsAsLhasaDoesAndALongFolderIsShownWhole) {
 INSTANTIATE_TEST_SUITE_P(OwnAndLibrary, FlistArchiveTest, ::testing::Values(false, true));
 
 }  // namespace
+
+namespace {
+
+// --- the save question before the list replaces an edited text ---
+
+class FlistSaveQuestionTest : public FlistOpenTest {
+ protected:
+  // Lists a folder with "edit.txt", "other.txt" and "sub", shows edit.txt
+  // and types into its text pane.
+  CFlistView* ShowEdited() {
+    dir_ = File("") + "q";
+    fw::MakeDir(dir_.c_str());
+    fw::MakeDir((dir_ + "\\sub").c_str());
+    Write(dir_ + "\\edit.txt", "original\r\n");
+    Write(dir_ + "\\other.txt", "other file\r\n");
+    CFlistView* v = StartListing(dir_);
+    if (!v) return nullptr;
+    const int e = Index(v, "edit.txt");
+    v->m_state.m_nCurEntry = e;
+    v->ShowEntry(e, 0, 0);
+    CDvkView* tv = frame->GetTextView(0, 0);
+    if (!tv || !testsupport::PumpUntil([tv] { return !tv->LoadPending(); }, 10000)) return nullptr;
+    tv->GetRichEditCtrl().SetSel(0, 0);
+    tv->GetRichEditCtrl().ReplaceSel("EDIT ");
+    testsupport::PumpFor(50);
+    if (!doc->IsModified()) doc->SetModifiedFlag(TRUE);
+    return v;
+  }
+  std::string Shown() { return shelltest::ControlText(frame->GetTextView(0, 0)); }
+  std::string dir_;
+};
+
+TEST_F(FlistSaveQuestionTest, EveryWayOfReplacingTheTextAsksFirst) {
+  struct Way {
+    const char* what;
+    std::function<void(FlistSaveQuestionTest*, CFlistView*)> act;
+    const char* shownAfter;  // what the pane shows after No
+    bool keepsPath;          // Cancel keeps the side's path too
+  } ways[] = {
+      {"a click on another file",
+       [](FlistSaveQuestionTest* t, CFlistView* v) {
+         const int o = t->Index(v, "other.txt");
+         v->m_state.m_nCurEntry = o;
+         v->ShowEntry(o, 0, 0);
+       },
+       "other file", true},
+      {"a click on a folder", [](FlistSaveQuestionTest* t, CFlistView* v) { v->ShowEntry(t->Index(v, "sub"), 0, 0); },
+       "", true},
+      {"going up a folder", [](FlistSaveQuestionTest*, CFlistView* v) { v->GoToParentFolder(); }, "", false},
+  };
+  for (const Way& w : ways) {
+    for (int answer : {IDCANCEL, IDNO, IDYES}) {
+      SCOPED_TRACE(std::string(w.what) + " answered " + std::to_string(answer));
+      CFlistView* v = ShowEdited();
+      ASSERT_NE(v, nullptr);
+      ASSERT_NE(Shown().find("EDIT original"), std::string::npos);
+      fw::hooks::ExpectMessageBox("", answer);
+      w.act(this, v);
+      CDvkView* tv = frame->GetTextView(0, 0);
+      ASSERT_TRUE(testsupport::PumpUntil([tv] { return !tv->LoadPending(); }, 10000));
+      testsupport::PumpFor(50);
+      EXPECT_EQ(fw::hooks::MessageBoxTexts().size(), 1u);
+      if (answer == IDCANCEL) {
+        EXPECT_NE(Shown().find("EDIT original"), std::string::npos);
+        EXPECT_TRUE(doc->IsModified());
+        if (w.keepsPath) EXPECT_EQ(std::string(doc->m_strPath1.GetString()), dir_ + "\\edit.txt");
+        EXPECT_EQ(Read(dir_ + "\\edit.txt"), "original\r\n");
+      } else {
+        EXPECT_EQ(Shown().find("EDIT"), std::string::npos);
+        if (*w.shownAfter) EXPECT_NE(Shown().find(w.shownAfter), std::string::npos);
+        EXPECT_EQ(Read(dir_ + "\\edit.txt"), answer == IDYES ? "EDIT original\r\n" : "original\r\n");
+      }
+      doc->SetModifiedFlag(FALSE);
+      TearDown();
+      SetUp();
+    }
+  }
+}
+
+}  // namespace
