@@ -501,3 +501,62 @@ TEST_F(FlistSaveQuestionTest, EveryWayOfReplacingTheTextAsksFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// A new user's walk: in "データ" the cursor goes to "表示" and Enter enters
+// it; a click shows "報告.txt"; after an edit, going back asks first and
+// leaves the cursor on "表示"; the path line leads back to "データ"; a
+// double click on "写真 2024.zip" makes "写真_2024_DIR" beside it and lists it.
+TEST_F(FlistOpenTest, ANewUsersWalk) {
+  const std::string base = File("") + kData;
+  fw::MakeDir(base.c_str());
+  fw::MakeDir((base + "\\" + kHyoji).c_str());
+  Write(base + "\\" + kHyoji + "\\" + kHokoku, "report\r\n");
+  Write(base + "\\" + kPhoto, BYTES(flistopendata::kAlbum));
+  CFlistView* v = StartListing(base);
+  ASSERT_NE(v, nullptr);
+  // Down, Down, Enter.
+  v->m_state.m_nCurEntry = Index(v, kHyoji);
+  v->ShowEntry(v->m_state.m_nCurEntry, 0, 0);
+  v->OpenEntryAt(0, CPoint(0, 0));
+  ASSERT_EQ(std::string(v->m_strCurDir.GetString()), base + "\\" + kHyoji);
+  // A click shows the report.
+  const int report = Index(v, kHokoku);
+  ASSERT_GT(report, 0);
+  v->m_state.m_nCurEntry = report;
+  v->ShowEntry(report, 0, 0);
+  CDvkView* tv = frame->GetTextView(0, 0);
+  ASSERT_TRUE(testsupport::PumpUntil([tv] { return !tv->LoadPending(); }, 10000));
+  EXPECT_NE(shelltest::ControlText(tv).find("report"), std::string::npos);
+  // An edit, then Back: the question comes, No gives the edit up.
+  tv->GetRichEditCtrl().SetSel(0, 0);
+  tv->GetRichEditCtrl().ReplaceSel("x");
+  testsupport::PumpFor(50);
+  if (!doc->IsModified()) doc->SetModifiedFlag(TRUE);
+  fw::hooks::ExpectMessageBox("", IDNO);
+  v->GoToParentFolder();
+  EXPECT_EQ(fw::hooks::MessageBoxTexts().size(), 1u);
+  EXPECT_EQ(std::string(v->m_strCurDir.GetString()), base);
+  EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pNameRecs, v->m_state.m_nCurEntry), kHyoji);
+  EXPECT_EQ(Read(base + "\\" + kHyoji + "\\" + kHokoku), "report\r\n");
+  // In again, and back through the path line's last-but-one segment.
+  v->OpenEntryAt(Index(v, kHyoji));
+  ASSERT_EQ(std::string(v->m_strCurDir.GetString()), base + "\\" + kHyoji);
+  v->DrawPathBar(1);
+  int segments = 0;
+  while (segments < 20 && v->m_aPathBarX[segments] != 0) ++segments;
+  ASSERT_GE(segments, 3);
+  v->OnLButtonDblClk(MK_LBUTTON, CPoint(v->m_aPathBarX[segments - 2] + 1, 3));
+  std::string now = v->m_strCurDir.GetString();
+  if (!now.empty() && now.back() == '\\') now.pop_back();
+  EXPECT_EQ(now, base);
+  // The album is extracted beside itself and listed.
+  v->OpenEntryAt(Index(v, kPhoto));
+  const std::string folder = base + "\\" + kPhotoUnderscore + "_DIR";
+  EXPECT_EQ(Tree(folder), flistopendata::kAlbumFiles());
+  EXPECT_EQ(std::string(v->m_strCurDir.GetString()), folder);
+  EXPECT_EQ(fw::hooks::MessageBoxTexts().size(), 1u);
+}
+
+}  // namespace
