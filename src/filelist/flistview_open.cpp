@@ -87,10 +87,6 @@ void CFlistView::OpenEntryAt(UINT nFlags, CPoint point) {
     m_strCurDir += name;
   } else {
     m_strCurDir = name;
-    if (driveList) {
-      // The side's path names the shown file: it goes only with the text.
-      if (ConfirmReplaceDocument()) sidePath.Empty();
-    }
   }
   // 5. Rows of the drive list.
   if (driveList) {
@@ -112,6 +108,8 @@ void CFlistView::OpenEntryAt(UINT nFlags, CPoint point) {
       m_strCurDir.Empty();
       return;
     }
+    // The side's path names the shown file: it goes only with the text.
+    if (ConfirmReplaceDocument()) sidePath.Empty();
   }
   // 6. Rebuild.
   RebuildAfterOpen();
