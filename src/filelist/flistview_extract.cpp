@@ -106,7 +106,7 @@ int CFlistView::ExtractSingleMember(const CString& archive, const flist::ZipHead
     } catch (const CFileException&) {
       return -1;
     }
-    // The member is decoded into memory, so its stored name plays no part:
+    // The member is decoded into memory, so its stored name does not matter:
     // a neutral name lets a member whose name climbs ("../../x") be decoded
     // too; the file name it is written under was made safe beforehand.
     const std::size_t nameEnd = 30 + plan.rawName.size();

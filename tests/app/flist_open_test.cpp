@@ -118,9 +118,9 @@ std::string LocalTimeOf(const std::string& path) {
   return buf;
 }
 
-bool BoxShown(const std::string& part) {
+bool BoxShown(const std::string& text) {
   for (const std::string& t : fw::hooks::MessageBoxTexts())
-    if (t.find(part) != std::string::npos) return true;
+    if (t.find(text) != std::string::npos) return true;
   return false;
 }
 
