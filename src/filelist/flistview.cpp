@@ -26,6 +26,7 @@ FW_BEGIN_MESSAGE_MAP(CFlistView, CView)
   fw::OnNotifyReflect<&CFlistView::OnReturnNotify>(NM_RETURN),
   fw::OnWmTimer<&CFlistView::OnTimer>(),
   fw::OnMessage<&CFlistView::OnMouseWheelMessage>(WM_MOUSEWHEEL),
+  fw::OnWmMouse<&CFlistView::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
 FW_END_MESSAGE_MAP()
 
 namespace {

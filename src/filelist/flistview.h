@@ -14,6 +14,7 @@
 
 #include "core/fileops/folderhost.h"
 #include "filelist/flistcore/entries.h"
+#include "filelist/flistcore/entryopen.h"
 #include "filelist/flistcore/keymacro.h"
 #include "filelist/flistcore/liststate.h"
 #include "fw/cmdset.h"
@@ -221,4 +222,39 @@ class CFlistView : public CView {
   void SetFrameTitle(const CString& title);
 
   std::unique_ptr<fileops::FolderHost> m_pFolders;
+
+ public:
+  // Showing and opening
+  // Shows entry `index` in the text pane of this side: a file is loaded, a
+  // folder (or the drive list) empties the text. `mode` 2 leaves the views'
+  // update out; a nonzero `noRepaint` leaves the status area as it is.
+  void ShowEntry(int index, int mode, int noRepaint);
+  // The double-click action: enters a folder, goes up through the path
+  // line, opens a drive or special folder, extracts a ZIP or LZH archive
+  // beside itself or runs Execute on any other file. nFlags 0 acts on the
+  // cursor entry (Enter, the list macros, the single click into folders).
+  void OpenEntryAt(UINT nFlags, CPoint point);
+  // The same on entry `index`: it becomes the cursor, then is opened.
+  void OpenEntryAt(int index);
+  void OnLButtonDblClk(UINT nFlags, CPoint point);
+  // The full path of entry `index` as listed: folder, sub-folder text in a
+  // sub-folder list, name.
+  CString EntryPath(int index) const;
+  // Empties the document's text (update code 1, kind 9); mode 2 leaves the
+  // views' update out.
+  void EmptyDocumentText(int mode);
+
+ private:
+  // Update code 3, out of the drive list, rebuild; a shown comparison is
+  // run again.
+  void RebuildAfterOpen();
+  // A special folder of the drive list ("\Documents\" ...) below the user's folder.
+  void OpenSpecialFolder(const char* suffix);
+  // The archive double-click on entry `index`.
+  void OpenArchiveEntry(int index, bool lzh, bool marked);
+  // While the target exists, asks to overwrite it; each No tries the name
+  // numbered 2 to 9. 0 with *target to write, -1 after the ninth No.
+  int ChooseMemberTarget(CString* target);
+  // Writes the one member of `archive` to `target`; 0 done, -1 not.
+  int ExtractSingleMember(const CString& archive, const flist::ZipHeadPlan& plan, const CString& target);
 };

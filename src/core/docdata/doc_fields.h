@@ -255,6 +255,9 @@ struct DocListFields {
   std::uint32_t* m_aCompareOther = nullptr;  // and of the other side's
   // Frees the published names (the compare words stay).
   void FreeCompareNames();
+  // The folder a double-click extracts the program's marked archive forms
+  // into ("" = beside the archive); a click in the list empties it.
+  CString m_strExtractTarget;
 };
 
 // H. System file, FTP entries, encryption and the unzip library.
