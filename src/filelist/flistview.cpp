@@ -24,6 +24,7 @@ FW_BEGIN_MESSAGE_MAP(CFlistView, CView)
   fw::OnWmKey<&CFlistView::OnKeyUp>(WM_KEYUP),
   fw::OnMessage<&CFlistView::OnVScrollMessage>(WM_VSCROLL),
   fw::OnNotifyReflect<&CFlistView::OnReturnNotify>(NM_RETURN),
+  fw::OnWmMouse<&CFlistView::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
 FW_END_MESSAGE_MAP()
 
 namespace {

@@ -158,4 +158,19 @@ class CFlistView : public CView {
   void SetFrameTitle(const CString& title);
 
   std::unique_ptr<fileops::FolderHost> m_pFolders;
+
+ public:
+  // Showing and opening
+  // Shows entry `index` in the text pane of this side: a file is loaded, a
+  // folder (or the drive list) empties the text. `mode` 2 leaves the views'
+  // update out; a nonzero `noRepaint` leaves the status area as it is.
+  void ShowEntry(int index, int mode, int noRepaint);
+  // The double-click action: enters a folder, goes up through the path
+  // line, opens a drive or special folder, extracts a ZIP or LZH archive
+  // beside itself or runs Execute on any other file. nFlags 0 acts on the
+  // cursor entry (Enter, the list macros, the single click into folders).
+  void OpenEntryAt(UINT nFlags, CPoint point);
+  // The same on entry `index`: it becomes the cursor, then is opened.
+  void OpenEntryAt(int index);
+  void OnLButtonDblClk(UINT nFlags, CPoint point);
 };
