@@ -25,6 +25,10 @@ FW_BEGIN_MESSAGE_MAP(CFlistView, CView)
   fw::OnMessage<&CFlistView::OnVScrollMessage>(WM_VSCROLL),
   fw::OnNotifyReflect<&CFlistView::OnReturnNotify>(NM_RETURN),
   fw::OnWmMouse<&CFlistView::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
+  fw::OnWmKey<&CFlistView::OnKeyDown>(WM_KEYDOWN),
+  fw::OnWmMouse<&CFlistView::OnLButtonDown>(WM_LBUTTONDOWN),
+  fw::OnWmMouse<&CFlistView::OnMouseMove>(WM_MOUSEMOVE),
+  fw::OnWmMouse<&CFlistView::OnLButtonUp>(WM_LBUTTONUP),
 FW_END_MESSAGE_MAP()
 
 namespace {

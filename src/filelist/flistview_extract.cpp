@@ -1,0 +1,2 @@
+// Archive extraction of the double-click (filled in with the extraction).
+#include "filelist/flistview.h"
