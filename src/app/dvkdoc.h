@@ -76,6 +76,8 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   BOOL PromptSaveName(CString& path) override;
   // Clears the edit mark of every text view's control.
   void ClearViewsModified();
+  // The document's edit mark and its views' marks cleared.
+  void DiscardEdits() override;
   // The folder the open dialog starts in: the document's, else the list
   // side's ("" when neither is known).
   CString OpenDialogFolder() const;
@@ -161,17 +163,17 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   using app::DocHost::OpenFields;
 
   // Update code 6 and an update of all views.
-  void RedrawAllViews();
+  void RedrawAllViews() override;
 
   // --- text-view commands (app/dvkdoc_viewcmds.cpp) -------------------------
   // The text view of the active text pane (the first text view when none is).
   CDvkView* GetActiveTextView();
   // Zoom, display style, wrap and font of the view menu (also forwarded by
   // the file list): they act on the active text view.
-  void OnViewZoomIn();
-  void OnViewZoomOut();
-  void OnViewStyle();
-  void OnUpdateViewStyle(CCmdUI* ui);
+  void OnViewZoomIn() override;
+  void OnViewZoomOut() override;
+  void OnViewStyle() override;
+  void OnUpdateViewStyle(CCmdUI* ui) override;
   void OnViewWrap();
   void OnUpdateViewWrap(CCmdUI* ui);
   void OnViewFont();
@@ -244,10 +246,10 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   const std::vector<docsvc::LineIssue>& SettingsIssues() const { return m_aSettingsIssues; }
 
   // Kind by extension (the five picture extensions of the settings included).
-  int GetFileKind(const CString& path) const;
+  int GetFileKind(const CString& path) const override;
   // "" -> 0; an existing file asks string 218 OK/Cancel (OK 1, Cancel 0);
   // no file -> 1.
-  int ConfirmOverwrite(const CString& path);
+  int ConfirmOverwrite(const CString& path) override;
   // Makes the path (mode 1 and a file: its folder) current; false on failure.
   bool ChangeDir(const CString& path, int mode);
   static CString ParseFtpEntry(const CString& entry, int part);
@@ -440,7 +442,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // (a document's registered program elevated with the quoted document, a
   // program itself). 0 started; -1 not: m_nLaunchFollowUp -1 and a message
   // naming the file and the reason.
-  int LaunchFile(CString path);
+  int LaunchFile(CString path) override;
   // LaunchFile of the active side's current file (m_strPath1/m_strPath2).
   int LaunchCurrentFile();
   // The command of the program registered for http addresses: the user's

@@ -98,6 +98,11 @@ BOOL CDvkDoc::IsModified() {
   return FALSE;
 }
 
+void CDvkDoc::DiscardEdits() {
+  SetModifiedFlag(FALSE);
+  ClearViewsModified();
+}
+
 void CDvkDoc::ClearViewsModified() {
   for (CView* v : Views()) {
     CDvkView* t = dynamic_cast<CDvkView*>(v);

@@ -47,7 +47,8 @@ class CFlistView : public CView {
   void OnDraw(CDC* dc) override;
 
   // Own virtual operations.
-  virtual void GoToParentFolder() {}  // comes with "Browsing in the file list"
+  // Back: up to the parent folder (the drive list from a drive root).
+  virtual void GoToParentFolder();
   virtual void DrawPathBar(int active);
   virtual void ScrollToCursor();
   virtual void DrawEntryLines(int active);
@@ -145,6 +146,20 @@ class CFlistView : public CView {
   std::int32_t m_bNetworkList = 0;
   std::uint32_t m_bSearchNoConfirm = 0;
   std::uint32_t m_nProtectedSkipped = 0;
+
+  // Navigation
+  // Before the list replaces or empties the document's text: a document
+  // with edits asks the save question. True when the text may go (no edits,
+  // saved, or the edits given up with No); false when it stays with its
+  // text pane (Cancel, or a save that failed: nothing is lost).
+  bool ConfirmReplaceDocument();
+  // Folder change: mode 0 up from the current folder (`path` is it), 1 to
+  // `path`, 2 the drive list. An empty path does nothing but with mode 2.
+  void GoToFolder(const CString& path, int mode);
+  // Drive command with its text "A:", "C:" ... "H:".
+  void OnDrive(const char* letter);
+  // The common tail of the drive commands: list the drive in m_strCurDir.
+  void SelectDrive();
 
  private:
   void StartFolder();

@@ -13,6 +13,7 @@
 #include "core/textcodec/textcodec.h"
 #include "fw/cstring.h"
 
+class CCmdUI;
 class CDocument;
 class CWnd;
 class CDvkView;
@@ -102,6 +103,25 @@ class DocHost {
   // decoded into a plain work file, its path left in m_strCurFile; results
   // in CDvkDoc::SaveEncryptedSource).
   virtual int SaveEncryptedSource(int mode, CString path, CString extra) = 0;
+
+  // Update code 6 and an update of all views.
+  virtual void RedrawAllViews() = 0;
+  // "" -> 0; an existing file asks string 218 OK/Cancel (OK 1, Cancel 0);
+  // no file -> 1.
+  virtual int ConfirmOverwrite(const CString& path) = 0;
+  // Kind by extension (the five picture extensions of the settings included).
+  virtual int GetFileKind(const CString& path) const = 0;
+  // Starts the file with the program registered for it: 0 started, -1 not
+  // (m_nLaunchFollowUp -1 and a message).
+  virtual int LaunchFile(CString path) = 0;
+  // Drops the edit marks of the document and of its text views: the edits
+  // are given up (the caller replaces or empties the text next).
+  virtual void DiscardEdits() = 0;
+  // The view menu's zoom and display style, acting on the active text view.
+  virtual void OnViewZoomIn() = 0;
+  virtual void OnViewZoomOut() = 0;
+  virtual void OnViewStyle() = 0;
+  virtual void OnUpdateViewStyle(CCmdUI* ui) = 0;
 
   // --- The load statements' archives ("loadzip") ---
   // ZIP extraction and LZH extraction of the document's archive entries
