@@ -15,6 +15,7 @@
 
 #include "core/fileops/folderhost.h"
 #include "filelist/flistcore/entries.h"
+#include "filelist/flistcore/entryopen.h"
 #include "filelist/flistcore/keymacro.h"
 #include "filelist/flistcore/keyplan.h"
 #include "filelist/flistcore/liststate.h"
@@ -190,6 +191,26 @@ class CFlistView : public CView {
   // The same on entry `index`: it becomes the cursor, then is opened.
   void OpenEntryAt(int index);
   void OnLButtonDblClk(UINT nFlags, CPoint point);
+  // The full path of entry `index` as listed: folder, sub-folder text in a
+  // sub-folder list, name.
+  CString EntryPath(int index) const;
+  // Empties the document's text (update code 1, kind 9); mode 2 leaves the
+  // views' update out.
+  void EmptyDocumentText(int mode);
+
+ private:
+  // Update code 3, out of the drive list, rebuild; a shown comparison is
+  // run again.
+  void RebuildAfterOpen();
+  // A special folder of the drive list ("\Documents\" ...) below the user's folder.
+  void OpenSpecialFolder(const char* suffix);
+  // The archive double-click on entry `index`.
+  void OpenArchiveEntry(int index, bool lzh, bool marked);
+  // While the target exists, asks to overwrite it; each No tries the name
+  // numbered 2 to 9. 0 with *target to write, -1 after the ninth No.
+  int ChooseMemberTarget(CString* target);
+  // Writes the one member of `archive` to `target`; 0 done, -1 not.
+  int ExtractSingleMember(const CString& archive, const flist::ZipHeadPlan& plan, const CString& target);
 
  public:
   // Keys and mouse

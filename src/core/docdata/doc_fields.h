@@ -247,6 +247,9 @@ struct DocListFields {
   std::uint32_t* m_aCompareOther = nullptr;  // and of the other side's
   // Frees the published names (the compare words stay).
   void FreeCompareNames();
+  // The folder a double-click extracts the program's marked archive forms
+  // into ("" = beside the archive); a click in the list empties it.
+  CString m_strExtractTarget;
 
   // The keys and mouse of a list pane.
   std::int32_t m_nListUpdateCode = 0;  // sub-code the views carry out at their next update (media keys 1-9, 31, 32, 41, 42)
@@ -254,7 +257,6 @@ struct DocListFields {
   std::int32_t m_nMediaState2 = 0;     // above 0 while a slide show of the list runs
   CString m_strMediaPath;              // the media file that plays
   std::uint32_t m_bOrderedSelect = 0;  // clicks append to the mark order instead of starting it
-  CString m_strExtractTarget;          // extraction target of the marked compressed forms ("" none)
   std::int32_t m_nOpenFlags = 0;       // per-open flags, reset by a single click
   std::uint32_t m_bPendingLoad = 0;    // a load waits: the next single click marks the text loaded
   std::int32_t m_nPathClick = 0;       // path-click word, 0 after a click on the path line
