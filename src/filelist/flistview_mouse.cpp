@@ -75,7 +75,7 @@ bool CFlistView::PathLineClick(CPoint pt) {
                                                   m_aPathBarX, pt.x);
   switch (p.kind) {
     case flist::PathClick::kDriveList:
-      ShowDriveList();
+      GoToFolder(CString(), 2);
       return true;
     case flist::PathClick::kParentOnce:
       GoToParentFolder();
