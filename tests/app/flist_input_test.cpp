@@ -271,4 +271,25 @@ TEST_F(FlistInputTest, PathLineClickListsTheFolderOfTheSegment) {
   EXPECT_EQ(v->m_nListSource, 1);
 }
 
+TEST_F(FlistInputTest, EnterSpaceAndBackspaceWalkTheFolders) {
+  const std::string dir = MakeFolder();
+  ASSERT_TRUE(StartIn(""));
+  CFlistView* v = Listed(dir);
+  ASSERT_NE(nullptr, v);
+  ASSERT_EQ(Name(v, 1), kSofuto);
+  // Space is the click at 0,0: the cursor entry is shown.
+  v->m_state.m_nCurEntry = 3;
+  v->OnKeyDown(VK_SPACE, 1, 0);
+  EXPECT_STREQ((dir + "\\" + Name(v, 3)).c_str(), v->m_strStartPath.GetString());
+  // Home, Down, Enter enters "ソフト"; Backspace comes back with the cursor on it.
+  v->OnKeyDown(VK_HOME, 1, 0);
+  v->OnKeyDown(VK_DOWN, 1, 0);
+  EXPECT_EQ(v->m_state.m_nCurEntry, 1);
+  v->OnKeyDown(VK_RETURN, 1, 0);
+  EXPECT_STREQ((dir + "\\" + kSofuto).c_str(), v->m_strCurDir.GetString());
+  v->OnKeyDown(VK_BACK, 1, 0);
+  EXPECT_STREQ(dir.c_str(), v->m_strCurDir.GetString());
+  EXPECT_EQ(Name(v, v->m_state.m_nCurEntry), kSofuto);
+}
+
 }  // namespace
