@@ -91,6 +91,16 @@ TEST(ListMouse, NetworkPathsGoUpByLevels) {
   EXPECT_EQ(p.kind, PathClick::kParentTimes);
 }
 
+TEST(ListMouse, AFolderEndingInALoneLeadByteIsNotEnteredAsAnotherFolder) {
+  // "\x99" takes the appended separator as its trail byte: no separator is
+  // left to cut at, so the click stands for the folder itself.
+  std::int32_t bars[kPathBarSegments] = {10, 20, 30};
+  for (const std::string dir : {std::string("\x99"), std::string("C:\\t\\\xF1")}) {
+    const PathClick p = PlanPathClick(dir, bars, 100);
+    EXPECT_EQ(p.kind, PathClick::kParentOnce) << dir;
+  }
+}
+
 ColumnLayout Cols() {
   ColumnLayout l;
   l.x[0] = 300, l.x[1] = 340, l.x[2] = 440, l.subdirX = 120;

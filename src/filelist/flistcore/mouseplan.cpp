@@ -71,7 +71,9 @@ PathClick PlanPathClick(const std::string& curDir, const std::int32_t bars[kPath
   if (k == 0) return p;  // the ">" lead-in: the drive list
   std::string r = CutAfterSeparator(curDir, k);
   if (r.size() > 2 && r.back() == '\\') r.pop_back();
-  if (r == curDir) {
+  // The folder itself (also when its last byte is a lone lead byte, which
+  // takes the appended separator as its trail byte): up once.
+  if (r.size() >= curDir.size() && r.compare(0, curDir.size(), curDir) == 0) {
     p.kind = PathClick::kParentOnce;
     return p;
   }
