@@ -135,7 +135,9 @@ bool CFlistView::EntryLineClick(int index) {
   if (index >= m_table.m_nEntryCount) return true;
   flist::ClickMarkEntry(m_table, m_state, index, lf.m_bOrderedSelect != 0);
   doc->PathFields().m_nHistoryCount = 0;
-  const bool folder = static_cast<std::int32_t>(m_table.m_pEntryVal1[index]) == flist::kSizeFolder;
+  // A file of 0xFFFFFFFE bytes carries the file bit in its high word.
+  const bool folder = static_cast<std::int32_t>(m_table.m_pEntryVal1[index]) == flist::kSizeFolder &&
+                      (m_table.m_pSizeHigh[index] & flist::kSizeHighFile) == 0;
   if (!folder && m_nListSource != 1) return false;
   CString path = m_strCurDir + "\\";
   if (m_nListFlag == 1) path += CString(flist::GetNameRecord(m_table.m_pTextRecs2, index).c_str()) + "\\";
