@@ -17,12 +17,27 @@
 
 // Program commands (32777-33233). Every command id has its row in
 // src/cmd/commands.def, which is checked against these values.
+#define ID_LIST_BACK 32789
+#define ID_LIST_SORT_SIZE 32792
+#define ID_LIST_SORT_DATE 32794
+#define ID_LIST_SORT_NAME 32796
+#define ID_LIST_SORT_EXT 32798
+#define ID_DRIVE_C 32801
+#define ID_DRIVE_A 32802
+#define ID_DRIVE_D 32803
+#define ID_DRIVE_E 32804
+#define ID_DRIVE_F 32805
 #define ID_LIST_DRIVE_LIST 32806
+#define ID_LIST_EXECUTE 32808
+#define ID_LIST_BINARY_VIEW 32818
 #define ID_LIST_DISPLAY 32827
 #define ID_LIST_SELECT_ALL 32829
 #define ID_SWITCH_PANE 32859
+#define ID_LIST_FORWARD 32883
 #define ID_LIST_ARCHIVE_TMP_ROOT 32916
+#define ID_DRIVE_H 32917
 #define ID_LIST_UPDATE_COPY 32936
+#define ID_DRIVE_G 32950
 #define ID_FILE_KEEP_DATE 32951
 #define ID_VIEW_XLS_MODE 32953
 #define ID_LIST_AUTO_PLAY 32969

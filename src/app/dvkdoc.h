@@ -217,7 +217,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   int PackTempArchive(int mode);
   // 1-3 when the path's first two characters are those of FTP entry 1-3
   // and that entry is at least 24 characters long; else 0.
-  int GetFtpDriveNo(const CString& path) const;
+  int GetFtpDriveNo(const CString& path) const override;
   // The codec's words (m_nArcInSize, m_nArcOutMax, m_nArcOutLen, m_nArcAttr,
   // m_nArcProgress, m_pArcOutBuf).
   arc::ArcState m_arcState;

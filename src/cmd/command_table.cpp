@@ -68,6 +68,18 @@ std::vector<Command> BuildRows() {
   return rows;
 }
 
+std::vector<ListForm> BuildListForms() {
+  std::vector<ListForm> forms;
+#define TABRYE_COMMAND(sym, id, owner, run, update, caption, prompt, keys, word)
+#define TABRYE_PLANNED(sym, id, owner, caption, prompt, keys, word)
+#define TABRYE_LIST_FORM(sym, run, update) forms.push_back(ListForm{sym, #sym, MemberName(#run), MemberName(#update)});
+#include "cmd/commands.def"
+#undef TABRYE_COMMAND
+#undef TABRYE_PLANNED
+#undef TABRYE_LIST_FORM
+  return forms;
+}
+
 struct KeyName {
   const char* name;
   unsigned vk;
@@ -125,6 +137,11 @@ std::vector<KeyBinding> BuildKeys() {
 const std::vector<Command>& Commands() {
   static const std::vector<Command> rows = BuildRows();
   return rows;
+}
+
+const std::vector<ListForm>& ListForms() {
+  static const std::vector<ListForm> forms = BuildListForms();
+  return forms;
 }
 
 const Command* FindCommand(unsigned id) {

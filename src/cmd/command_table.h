@@ -45,6 +45,15 @@ struct KeyBinding {
 
 // All rows, in the order of commands.def.
 const std::vector<Command>& Commands();
+// A list form: the file list's handler of a command whose row has another
+// owner (TABRYE_LIST_FORM rows of commands.def).
+struct ListForm {
+  unsigned id;
+  const char* symbol;
+  const char* handler;
+  const char* update;  // "" without an update handler
+};
+const std::vector<ListForm>& ListForms();
 // The row of `id`, nullptr when the id has none.
 const Command* FindCommand(unsigned id);
 const char* OwnerName(Owner owner);

@@ -29,6 +29,8 @@ FW_BEGIN_MESSAGE_MAP(CFlistView, CView)
   fw::OnWmMouse<&CFlistView::OnLButtonDown>(WM_LBUTTONDOWN),
   fw::OnWmMouse<&CFlistView::OnMouseMove>(WM_MOUSEMOVE),
   fw::OnWmMouse<&CFlistView::OnLButtonUp>(WM_LBUTTONUP),
+  fw::OnWmTimer<&CFlistView::OnTimer>(),
+  fw::OnMessage<&CFlistView::OnMouseWheelMessage>(WM_MOUSEWHEEL),
 FW_END_MESSAGE_MAP()
 
 namespace {
@@ -342,6 +344,8 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
   app::DocListFields& lf = doc->ListFields();
   app::DocPathFields& paths = doc->PathFields();
   app::DocWindowFields& win = doc->WindowFields();
+  // 1. A wheel turn handed over from the other pane is all this update does.
+  if (TakeForwardedWheel()) return;
   // 2. The drive list stays unless asked.
   if (m_nListSource == 1 && lf.m_nListHold == 0 && lf.m_nListRequest == 0) return;
   // 3. Network panes that are not active and hold entries stay.
@@ -362,6 +366,8 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
     PublishCompareList();
     return;
   }
+  // 8. Keys and a click handed over through the document.
+  if (!TakeForwardedInput()) return;
   // 9. First build.
   if (m_nBuildCount == 0) {
     m_bRelist2 = 1;

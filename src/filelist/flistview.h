@@ -161,6 +161,54 @@ class CFlistView : public CView {
   void OnDrive(const char* letter);
   // The common tail of the drive commands: list the drive in m_strCurDir.
   void SelectDrive();
+  // List menu: Back (to the parent folder), Forward (opens the cursor entry
+  // as a double click does), the four sort orders and their update (enabled
+  // while a folder is listed).
+  void OnBack();
+  void OnForward();
+  void OnSortSize();
+  void OnSortDate();
+  void OnSortName();
+  void OnSortExt();
+  void OnUpdateFolderListed(CCmdUI* ui);
+  // Drive menu: one handler per drive command; D: to H: are enabled while
+  // the drive exists (the process's current drive never changes).
+  void OnDriveA();
+  void OnDriveC();
+  void OnDriveD();
+  void OnDriveE();
+  void OnDriveF();
+  void OnDriveG();
+  void OnDriveH();
+  void OnUpdateDriveD(CCmdUI* ui);
+  void OnUpdateDriveE(CCmdUI* ui);
+  void OnUpdateDriveF(CCmdUI* ui);
+  void OnUpdateDriveG(CCmdUI* ui);
+  void OnUpdateDriveH(CCmdUI* ui);
+  void OnUpdateDrive(CCmdUI* ui, char letter);
+  // The list's forms of the view commands (while a list pane is active):
+  // zoom with the picture guards, display style with its Shift and Ctrl
+  // forms, and binary or source view, which reloads the cursor entry.
+  void OnListZoomIn();
+  void OnListZoomOut();
+  void OnListViewStyle();
+  void OnUpdateListViewStyle(CCmdUI* ui);
+  void OnBinaryView();
+  void OnUpdateBinaryView(CCmdUI* ui);
+  // Execute: the cursor file to its registered program, a macro file run.
+  void OnExecute();
+  // WM_TIMER: one table by timer id (flistview_timer.cpp).
+  void OnTimer(UINT_PTR id);
+  // Timer 1: the follow-up launch of Execute.
+  void OnFollowUpLaunch();
+  // WM_MOUSEWHEEL (always answers -1).
+  LRESULT OnMouseWheelMessage(WPARAM wp, LPARAM lp);
+  void OnMouseWheel(UINT flags, int delta, CPoint screenPt);
+  // Steps of the listing builder: a wheel turn handed over from the other
+  // pane (true: the update ends here), and the forwarded keys and click
+  // (false: the code is for another pane and this update ends here).
+  bool TakeForwardedWheel();
+  bool TakeForwardedInput();
 
  private:
   void StartFolder();

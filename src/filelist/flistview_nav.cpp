@@ -5,6 +5,7 @@
 #include "core/docsvc/filekind.h"
 #include "filelist/flistcore/navplan.h"
 #include "filelist/flistview.h"
+#include "fw/cmdui.h"
 
 namespace {
 
@@ -82,3 +83,58 @@ void CFlistView::SelectDrive() {
   ClearMarks(1);
   OnUpdate(nullptr, 0, nullptr);
 }
+
+// --- List menu: Back, Forward, sorts ------------------------------------------
+
+void CFlistView::OnBack() { GoToParentFolder(); }
+
+void CFlistView::OnForward() {
+  // The double-click handler with no flags takes the cursor entry instead of
+  // the entry under the point.
+  if (m_hWnd) SendMessage(WM_LBUTTONDBLCLK, 0, 0);
+}
+
+namespace {
+
+void ApplySort(CFlistView* v, flist::SortCommand command) {
+  app::DocHost* doc = v->GetDocument();
+  if (!doc) return;
+  const flist::SortStep step = flist::NextSortMode(command, v->m_state.m_nSortMode);
+  v->m_state.m_nSortMode = step.mode;
+  v->ClearMarks(step.clearMarks);
+  doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kFolderChanged;
+  v->OnUpdate(nullptr, 0, nullptr);
+}
+
+}  // namespace
+
+void CFlistView::OnSortSize() { ApplySort(this, flist::SortCommand::kSize); }
+void CFlistView::OnSortDate() { ApplySort(this, flist::SortCommand::kDate); }
+void CFlistView::OnSortName() { ApplySort(this, flist::SortCommand::kName); }
+void CFlistView::OnSortExt() { ApplySort(this, flist::SortCommand::kExt); }
+
+void CFlistView::OnUpdateFolderListed(CCmdUI* ui) { ui->Enable(m_nListSource == 0); }
+
+// --- Drive menu ---------------------------------------------------------------
+
+void CFlistView::OnDriveA() { OnDrive("A:"); }
+void CFlistView::OnDriveC() { OnDrive("C:"); }
+void CFlistView::OnDriveD() { OnDrive("D:"); }
+void CFlistView::OnDriveE() { OnDrive("E:"); }
+void CFlistView::OnDriveF() { OnDrive("F:"); }
+void CFlistView::OnDriveG() { OnDrive("G:"); }
+void CFlistView::OnDriveH() { OnDrive("H:"); }
+
+void CFlistView::OnUpdateDrive(CCmdUI* ui, char letter) {
+  // The drive is looked up, never made current: a menu refresh must not move
+  // the process's current drive.
+  const char root[4] = {letter, ':', '\\', 0};
+  const bool hasRoot = ::GetDriveTypeA(root) != DRIVE_NO_ROOT_DIR;
+  ui->Enable(flist::DriveCommandEnabled(letter, ::GetLogicalDrives(), hasRoot));
+}
+
+void CFlistView::OnUpdateDriveD(CCmdUI* ui) { OnUpdateDrive(ui, 'D'); }
+void CFlistView::OnUpdateDriveE(CCmdUI* ui) { OnUpdateDrive(ui, 'E'); }
+void CFlistView::OnUpdateDriveF(CCmdUI* ui) { OnUpdateDrive(ui, 'F'); }
+void CFlistView::OnUpdateDriveG(CCmdUI* ui) { OnUpdateDrive(ui, 'G'); }
+void CFlistView::OnUpdateDriveH(CCmdUI* ui) { OnUpdateDrive(ui, 'H'); }

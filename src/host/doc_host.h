@@ -114,6 +114,8 @@ class DocHost {
   // Starts the file with the program registered for it: 0 started, -1 not
   // (m_nLaunchFollowUp -1 and a message).
   virtual int LaunchFile(CString path) = 0;
+  // 1-3 when the path lies on FTP pseudo-drive 1-3, else 0.
+  virtual int GetFtpDriveNo(const CString& path) const = 0;
   // Drops the edit marks of the document and of its text views: the edits
   // are given up (the caller replaces or empties the text next).
   virtual void DiscardEdits() = 0;

@@ -108,6 +108,16 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
     View()->m_nEditMode = 0;
   }
 
+  // With a list pane active, drive `letter` is not present in the test's
+  // prefix (it holds C: and Z: only; a letter defined at run time has no
+  // root the system's drive type sees): its item stays grey. The enabled
+  // side is the drive probe's, tested with C: in the list's own tests.
+  void NoDrive(char letter) {
+    frame->ActivateListPane(0, 0);
+    const char root[4] = {letter, ':', '\\', 0};
+    ASSERT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA(root)) << letter;
+  }
+
   // What the routing answers (toolbar buttons, accelerators).
   ItemState RoutedState(UINT id) {
     fw::RecordingCmdUI ui(id);
@@ -272,6 +282,48 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
          },
          kGrey, kEnabled},
+        {ID_LIST_BACK, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        {ID_LIST_SORT_SIZE, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        {ID_LIST_SORT_DATE, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        {ID_LIST_SORT_NAME, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        {ID_LIST_SORT_EXT, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           frame->GetListPane(0, 0)->m_nListSource = on ? 0 : 1;
+         },
+         kGrey, kEnabled},
+        // Binary or source view: checked while a binary or source form is shown.
+        {ID_LIST_BINARY_VIEW, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateListPane(0, 0);
+           doc->m_nOpenContext = on ? 1 : 0;
+         },
+         kEnabled, kChecked},
+        {ID_DRIVE_D, Menu::kBar, [this](bool) { NoDrive('D'); }, kGrey, kGrey},
+        {ID_DRIVE_E, Menu::kBar, [this](bool) { NoDrive('E'); }, kGrey, kGrey},
+        {ID_DRIVE_F, Menu::kBar, [this](bool) { NoDrive('F'); }, kGrey, kGrey},
+        {ID_DRIVE_G, Menu::kBar, [this](bool) { NoDrive('G'); }, kGrey, kGrey},
+        {ID_DRIVE_H, Menu::kBar, [this](bool) { NoDrive('H'); }, kGrey, kGrey},
     };
   }
 };

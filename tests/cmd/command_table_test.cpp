@@ -394,3 +394,27 @@ TEST(CommandTable, HandlersBelongToClassesWithACommandSet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandTable, EveryListFormNamesABuiltRowOfAnotherOwner) {
+  // A list form runs instead of the row's own handler while a list pane is
+  // active: the row must exist, be built, and belong to another owner (the
+  // list's own rows need no form).
+  std::set<unsigned> seen;
+  ASSERT_FALSE(cmd::ListForms().empty());
+  for (const cmd::ListForm& f : cmd::ListForms()) {
+    SCOPED_TRACE(f.symbol);
+    EXPECT_TRUE(seen.insert(f.id).second) << "two list forms of one command";
+    const Command* row = FindCommand(f.id);
+    ASSERT_NE(nullptr, row) << "a list form without its row";
+    EXPECT_NE(Enable::kNotBuilt, row->enable);
+    EXPECT_NE(cmd::Owner::kFileList, row->owner);
+    EXPECT_STRNE("", f.handler);
+    // A row whose own update handler decides the item needs the list's form
+    // of it too, or the list pane would leave the item as the owner sets it.
+    if (row->enable == Enable::kUpdateHandler) EXPECT_STRNE("", f.update);
+  }
+}
+
+}  // namespace

@@ -206,6 +206,7 @@ struct DocWindowFields {
   std::int32_t m_nTableStyle = 0;
   std::int32_t m_nTableStyleFlag = 0;
   std::int32_t m_nColumnWidthMode = 0;
+  std::int32_t m_nImageZoom = 5;       // zoom level of the shown picture (1-8)
   std::uint32_t m_bSizeHigh = 0;       // display-size switches
   std::uint32_t m_bSizeLower = 0;
   std::uint32_t m_bTableEditMode = 0;  // 1 while a ruled table is edited (33049)
@@ -240,6 +241,13 @@ struct DocListFields {
   // number of records published (2-9000) while a comparison is shown.
   std::int32_t m_nCompareCount = 0;
   std::int32_t m_nCompareSide = 0;     // side that asked
+  // A wheel turn handed to the other pane: the turning pane's side + 40
+  // (towards the user) or + 60 (away), for one update of all views.
+  std::int32_t m_nListPageHint = 0;
+  // Input handed to a list pane by the next update: 37, 38, 40 (keys), 99
+  // (store the pane's rectangle in m_rcSaved), 999 (a click at m_ptListClick).
+  std::int32_t m_nListInput = 0;
+  CPoint m_ptListClick;                // screen point of the forwarded click
   char* m_pCompareNames = nullptr;     // published 256-byte name records (fw::Alloc)
   std::uint32_t* m_aCompareSize = nullptr;   // kCompareSlots values each, or null
   std::uint32_t* m_aCompareTime = nullptr;
