@@ -421,3 +421,142 @@ TEST_P(FlistArchiveTest, AnLzhExtractsAsLhasaDoesAndALongFolderIsShownWhole) {
 INSTANTIATE_TEST_SUITE_P(OwnAndLibrary, FlistArchiveTest, ::testing::Values(false, true));
 
 }  // namespace
+
+namespace {
+
+// --- the save question before the list replaces an edited text ---
+
+class FlistSaveQuestionTest : public FlistOpenTest {
+ protected:
+  // Lists a folder with "edit.txt", "other.txt" and "sub", shows edit.txt
+  // and types into its text pane.
+  CFlistView* ShowEdited() {
+    dir_ = File("") + "q";
+    fw::MakeDir(dir_.c_str());
+    fw::MakeDir((dir_ + "\\sub").c_str());
+    Write(dir_ + "\\edit.txt", "original\r\n");
+    Write(dir_ + "\\other.txt", "other file\r\n");
+    CFlistView* v = StartListing(dir_);
+    if (!v) return nullptr;
+    const int e = Index(v, "edit.txt");
+    v->m_state.m_nCurEntry = e;
+    v->ShowEntry(e, 0, 0);
+    CDvkView* tv = frame->GetTextView(0, 0);
+    if (!tv || !testsupport::PumpUntil([tv] { return !tv->LoadPending(); }, 10000)) return nullptr;
+    tv->GetRichEditCtrl().SetSel(0, 0);
+    tv->GetRichEditCtrl().ReplaceSel("EDIT ");
+    testsupport::PumpFor(50);
+    if (!doc->IsModified()) doc->SetModifiedFlag(TRUE);
+    return v;
+  }
+  std::string Shown() { return shelltest::ControlText(frame->GetTextView(0, 0)); }
+  std::string dir_;
+};
+
+TEST_F(FlistSaveQuestionTest, EveryWayOfReplacingTheTextAsksFirst) {
+  struct Way {
+    const char* what;
+    std::function<void(FlistSaveQuestionTest*, CFlistView*)> act;
+    const char* shownAfter;  // what the pane shows after No
+    bool keepsPath;          // Cancel keeps the side's path too
+  } ways[] = {
+      {"a click on another file",
+       [](FlistSaveQuestionTest* t, CFlistView* v) {
+         const int o = t->Index(v, "other.txt");
+         v->m_state.m_nCurEntry = o;
+         v->ShowEntry(o, 0, 0);
+       },
+       "other file", true},
+      {"a click on a folder", [](FlistSaveQuestionTest* t, CFlistView* v) { v->ShowEntry(t->Index(v, "sub"), 0, 0); },
+       "", true},
+      {"going up a folder", [](FlistSaveQuestionTest*, CFlistView* v) { v->GoToParentFolder(); }, "", false},
+  };
+  for (const Way& w : ways) {
+    for (int answer : {IDCANCEL, IDNO, IDYES}) {
+      SCOPED_TRACE(std::string(w.what) + " answered " + std::to_string(answer));
+      CFlistView* v = ShowEdited();
+      ASSERT_NE(v, nullptr);
+      ASSERT_NE(Shown().find("EDIT original"), std::string::npos);
+      fw::hooks::ExpectMessageBox("", answer);
+      w.act(this, v);
+      CDvkView* tv = frame->GetTextView(0, 0);
+      ASSERT_TRUE(testsupport::PumpUntil([tv] { return !tv->LoadPending(); }, 10000));
+      testsupport::PumpFor(50);
+      EXPECT_EQ(fw::hooks::MessageBoxTexts().size(), 1u);
+      if (answer == IDCANCEL) {
+        EXPECT_NE(Shown().find("EDIT original"), std::string::npos);
+        EXPECT_TRUE(doc->IsModified());
+        if (w.keepsPath) EXPECT_EQ(std::string(doc->m_strPath1.GetString()), dir_ + "\\edit.txt");
+        EXPECT_EQ(Read(dir_ + "\\edit.txt"), "original\r\n");
+      } else {
+        EXPECT_EQ(Shown().find("EDIT"), std::string::npos);
+        if (*w.shownAfter) EXPECT_NE(Shown().find(w.shownAfter), std::string::npos);
+        EXPECT_EQ(Read(dir_ + "\\edit.txt"), answer == IDYES ? "EDIT original\r\n" : "original\r\n");
+      }
+      doc->SetModifiedFlag(FALSE);
+      TearDown();
+      SetUp();
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A new user's walk: in "データ" the cursor goes to "表示" and Enter enters
+// it; a click shows "報告.txt"; after an edit, going back asks first and
+// leaves the cursor on "表示"; the path line leads back to "データ"; a
+// double click on "写真 2024.zip" makes "写真_2024_DIR" beside it and lists it.
+TEST_F(FlistOpenTest, ANewUsersWalk) {
+  const std::string base = File("") + kData;
+  fw::MakeDir(base.c_str());
+  fw::MakeDir((base + "\\" + kHyoji).c_str());
+  Write(base + "\\" + kHyoji + "\\" + kHokoku, "report\r\n");
+  Write(base + "\\" + kPhoto, BYTES(flistopendata::kAlbum));
+  CFlistView* v = StartListing(base);
+  ASSERT_NE(v, nullptr);
+  // Down, Down, Enter.
+  v->m_state.m_nCurEntry = Index(v, kHyoji);
+  v->ShowEntry(v->m_state.m_nCurEntry, 0, 0);
+  v->OpenEntryAt(0, CPoint(0, 0));
+  ASSERT_EQ(std::string(v->m_strCurDir.GetString()), base + "\\" + kHyoji);
+  // A click shows the report.
+  const int report = Index(v, kHokoku);
+  ASSERT_GT(report, 0);
+  v->m_state.m_nCurEntry = report;
+  v->ShowEntry(report, 0, 0);
+  CDvkView* tv = frame->GetTextView(0, 0);
+  ASSERT_TRUE(testsupport::PumpUntil([tv] { return !tv->LoadPending(); }, 10000));
+  EXPECT_NE(shelltest::ControlText(tv).find("report"), std::string::npos);
+  // An edit, then Back: the question comes, No gives the edit up.
+  tv->GetRichEditCtrl().SetSel(0, 0);
+  tv->GetRichEditCtrl().ReplaceSel("x");
+  testsupport::PumpFor(50);
+  if (!doc->IsModified()) doc->SetModifiedFlag(TRUE);
+  fw::hooks::ExpectMessageBox("", IDNO);
+  v->GoToParentFolder();
+  EXPECT_EQ(fw::hooks::MessageBoxTexts().size(), 1u);
+  EXPECT_EQ(std::string(v->m_strCurDir.GetString()), base);
+  EXPECT_EQ(flist::GetNameRecord(v->m_table.m_pNameRecs, v->m_state.m_nCurEntry), kHyoji);
+  EXPECT_EQ(Read(base + "\\" + kHyoji + "\\" + kHokoku), "report\r\n");
+  // In again, and back through the path line's last-but-one segment.
+  v->OpenEntryAt(Index(v, kHyoji));
+  ASSERT_EQ(std::string(v->m_strCurDir.GetString()), base + "\\" + kHyoji);
+  v->DrawPathBar(1);
+  int segments = 0;
+  while (segments < 20 && v->m_aPathBarX[segments] != 0) ++segments;
+  ASSERT_GE(segments, 3);
+  v->OnLButtonDblClk(MK_LBUTTON, CPoint(v->m_aPathBarX[segments - 2] + 1, 3));
+  std::string now = v->m_strCurDir.GetString();
+  if (!now.empty() && now.back() == '\\') now.pop_back();
+  EXPECT_EQ(now, base);
+  // The album is extracted beside itself and listed.
+  v->OpenEntryAt(Index(v, kPhoto));
+  const std::string folder = base + "\\" + kPhotoUnderscore + "_DIR";
+  EXPECT_EQ(Tree(folder), flistopendata::kAlbumFiles());
+  EXPECT_EQ(std::string(v->m_strCurDir.GetString()), folder);
+  EXPECT_EQ(fw::hooks::MessageBoxTexts().size(), 1u);
+}
+
+}  // namespace
