@@ -57,7 +57,7 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   void ActivateTextPane(int row, int col) override;
   // Makes list pane (row, col) active: values outside 0-1 are 0; row and
   // column swap when the lists are stacked (m_nLayoutMode 9 or more).
-  void ActivateListPane(int row, int col);
+  void ActivateListPane(int row, int col) override;
   // Sizes the text splitters for m_nTextSplitMode, or for the text-layout word
   // when one is set (it then becomes the split mode). b = 3 shows the second
   // row/column instead of the first; a != 0 also joins the dynamic splitters
@@ -75,7 +75,7 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   void CycleTextLayout(int shift, int apply) override;
   void SetTextLayoutWord(int word) override { m_nTextLayoutWord = word; }
   // Layout request 5-8: one pane, side by side, stacked, four.
-  void SetTextLayout(int request);
+  void SetTextLayout(int request) override;
   // Applies m_nLayoutMode to the main splitter (share of the list side).
   void OnListDisplay() override;
   // Applies m_nSideDisplay to the window (start window modes).

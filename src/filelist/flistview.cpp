@@ -24,9 +24,13 @@ FW_BEGIN_MESSAGE_MAP(CFlistView, CView)
   fw::OnWmKey<&CFlistView::OnKeyUp>(WM_KEYUP),
   fw::OnMessage<&CFlistView::OnVScrollMessage>(WM_VSCROLL),
   fw::OnNotifyReflect<&CFlistView::OnReturnNotify>(NM_RETURN),
+  fw::OnWmMouse<&CFlistView::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
+  fw::OnWmKey<&CFlistView::OnKeyDown>(WM_KEYDOWN),
+  fw::OnWmMouse<&CFlistView::OnLButtonDown>(WM_LBUTTONDOWN),
+  fw::OnWmMouse<&CFlistView::OnMouseMove>(WM_MOUSEMOVE),
+  fw::OnWmMouse<&CFlistView::OnLButtonUp>(WM_LBUTTONUP),
   fw::OnWmTimer<&CFlistView::OnTimer>(),
   fw::OnMessage<&CFlistView::OnMouseWheelMessage>(WM_MOUSEWHEEL),
-  fw::OnWmMouse<&CFlistView::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
 FW_END_MESSAGE_MAP()
 
 namespace {

@@ -11,11 +11,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/fileops/folderhost.h"
 #include "filelist/flistcore/entries.h"
 #include "filelist/flistcore/entryopen.h"
 #include "filelist/flistcore/keymacro.h"
+#include "filelist/flistcore/keyplan.h"
 #include "filelist/flistcore/liststate.h"
 #include "fw/cmdset.h"
 #include "fw/cstring.h"
@@ -257,4 +259,33 @@ class CFlistView : public CView {
   int ChooseMemberTarget(CString* target);
   // Writes the one member of `archive` to `target`; 0 done, -1 not.
   int ExtractSingleMember(const CString& archive, const flist::ZipHeadPlan& plan, const CString& target);
+
+ public:
+  // Keys and mouse
+  // WM_KEYDOWN: the media keys, the cursor keys with their marks, the key
+  // table (flistcore/keyplan.h).
+  void OnKeyDown(UINT ch, UINT repeat, UINT flags);
+  // WM_LBUTTONDOWN: the path line, the heading's dividers and sort buttons,
+  // the marks of the entry lines, then the entry shown. nFlags 0 (Space,
+  // the list macros) acts on the cursor entry.
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  // WM_MOUSEMOVE: the dividers (drag and hover) and the drag of the marked
+  // entries out of the pane.
+  void OnMouseMove(UINT nFlags, CPoint point);
+  // WM_LBUTTONUP: ends a divider drag and keeps the list's extent.
+  void OnLButtonUp(UINT nFlags, CPoint point);
+
+ private:
+  bool TakeMediaKey(UINT ch);
+  void MoveCursorByKey(flist::CursorKey key, int page);
+  void RunListKey(const flist::ListKey& key);
+  // A command through the routing, as if chosen from the menu.
+  void SendListCommand(unsigned id);
+  // False when the click is done; true to go on with the single-click tail.
+  bool PathLineClick(CPoint pt);
+  void HeadingClick(CPoint pt);
+  // True when the click is done.
+  bool EntryLineClick(int index);
+  std::string EntryPathForDrag(int index);
+  void DragMarkedOut();
 };

@@ -113,7 +113,7 @@ void CFlistView::DrawPathBar(int active) {
     const bool last = k + 1 == segs.size();
     ::SetBkColor(dc, s ? Rgb(last ? s->m_clrPass2 : s->m_clrPass1) : RGB(220, 220, 220));
     RECT box = {left, 0, right, h + 2};
-    DrawText932(dc, left + 5, 2, box, k == 0 ? ">" + segs[k].text : segs[k].text);
+    DrawText932(dc, left + 5, 2, box, segs[k].text);
     left = right;
     if (left >= w) break;
   }

@@ -157,7 +157,10 @@ bool TestMode() {
   return S().testMode;
 }
 
+void ResetDragHooks();
+
 void Reset() {
+  ResetDragHooks();
   State& s = S();
   std::lock_guard<std::mutex> lock(s.mu);
   s.unexpected.clear();
@@ -453,6 +456,55 @@ void FixSecureRandom(std::uint32_t seed) {
 void UnfixSecureRandom() {
   std::lock_guard<std::mutex> lock(S().mu);
   S().secureFixed = false;
+}
+
+
+// --- Drag and drop -----------------------------------------------------------------
+
+namespace {
+
+struct DragState {
+  std::deque<unsigned> effects;
+  std::vector<DragOffer> offers;
+};
+
+DragState& Drags() {
+  static DragState d;
+  return d;
+}
+
+}  // namespace
+
+void ResetDragHooks() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  Drags() = DragState();
+}
+
+void ExpectDragDrop(unsigned effect) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  Drags().effects.push_back(effect);
+}
+
+bool TakeDragDrop(const DragOffer& offer, unsigned* effect) {
+  State& s = S();
+  std::lock_guard<std::mutex> lock(s.mu);
+  DragState& d = Drags();
+  if (!d.effects.empty()) {
+    *effect = d.effects.front();
+    d.effects.pop_front();
+    d.offers.push_back(offer);
+    return true;
+  }
+  if (!s.testMode) return false;
+  s.unexpected.push_back("drag and drop");
+  d.offers.push_back(offer);
+  *effect = 0;
+  return true;
+}
+
+std::vector<DragOffer> DragOffers() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return Drags().offers;
 }
 
 }  // namespace hooks

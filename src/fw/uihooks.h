@@ -126,5 +126,27 @@ bool SecureRandomBytes(void* out, std::size_t len);
 void FixSecureRandom(std::uint32_t seed);
 void UnfixSecureRandom();
 
+
+// --- Drag and drop (COleDataSource::DoDragDrop) -----------------------------
+// What a drag offered: each format with its bytes (the whole global block)
+// and the effects allowed.
+struct DragOffer {
+  struct Item {
+    unsigned format = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+  std::vector<Item> items;
+  unsigned allowedEffects = 0;
+};
+// The next DoDragDrop returns `effect` (DROPEFFECT_COPY, DROPEFFECT_NONE, ...)
+// at once instead of running the drag loop, and records what it offered.
+void ExpectDragDrop(unsigned effect);
+// Called by DoDragDrop before the drag loop. Returns true and sets *effect
+// when the drag is handled here (expected, or refused in test mode with
+// DROPEFFECT_NONE and recorded as unexpected).
+bool TakeDragDrop(const DragOffer& offer, unsigned* effect);
+// What the drags handled here offered, in order.
+std::vector<DragOffer> DragOffers();
+
 }  // namespace hooks
 }  // namespace fw

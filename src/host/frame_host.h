@@ -45,6 +45,11 @@ class FrameHost {
   virtual void SetTextLayoutWord(int word) { (void)word; }
   virtual void SetToolbarWord(int word) { (void)word; }
   virtual void CycleTextLayout(int shift, int apply) { (void)shift, (void)apply; }
+  // The list keys' text layouts (request 5-8: one pane, side by side,
+  // stacked, four; anything else does nothing) and list pane (row, col)
+  // made active.
+  virtual void SetTextLayout(int request) { (void)request; }
+  virtual void ActivateListPane(int row, int col) { (void)row, (void)col; }
 
  protected:
   ~FrameHost() = default;

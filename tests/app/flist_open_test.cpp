@@ -547,7 +547,8 @@ TEST_F(FlistOpenTest, ANewUsersWalk) {
   int segments = 0;
   while (segments < 20 && v->m_aPathBarX[segments] != 0) ++segments;
   ASSERT_GE(segments, 3);
-  v->OnLButtonDblClk(MK_LBUTTON, CPoint(v->m_aPathBarX[segments - 2] + 1, 3));
+  // (Segment 0 is the ">" lead-in: the last-but-one segment is the parent's name.)
+  v->OnLButtonDblClk(MK_LBUTTON, CPoint(v->m_aPathBarX[segments - 2] - 1, 3));
   std::string now = v->m_strCurDir.GetString();
   if (!now.empty() && now.back() == '\\') now.pop_back();
   EXPECT_EQ(now, base);

@@ -130,7 +130,8 @@ TEST_F(FlistWindowTest, QuotedFileOnTheCommandLineIsTheCursorEntry) {
     if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ++i;
     else if (c == '\\') ++seps;
   }
-  EXPECT_EQ(segments, seps + 1);
+  // The ">" lead-in, then one segment per component.
+  EXPECT_EQ(segments, seps + 2);
 }
 
 TEST_F(FlistWindowTest, DriveListShowsDrivesPseudoRowsAndSpecialFolders) {

@@ -38,15 +38,18 @@ TEST(ListPaint, PathBarSegmentsOfJapaneseFolders) {
   // "C:\データ\表示\ソフト": 表 and ソ end in 0x5C.
   const std::string path = "C:\\\x83\x66\x81\x5B\x83\x5E\\\x95\x5C\x8E\xA6\\\x83\x5C\x83\x74\x83\x67";
   auto s = PathBarSegments(path, 18);
-  ASSERT_EQ(s.size(), 4u);
+  // Segment 0 is the ">" lead-in, then one segment per component.
+  ASSERT_EQ(s.size(), 5u);
   const int c = 4 * 18 / 9;
-  EXPECT_EQ(s[0].text, "C:");
-  EXPECT_EQ(s[0].right, 3 * c);
-  EXPECT_EQ(s[1].right, 3 * c + 7 * c);
-  EXPECT_EQ(s[2].text, "\x95\x5C\x8E\xA6");
-  EXPECT_EQ(s[2].right, 10 * c + 5 * c);
-  EXPECT_EQ(s[3].text, "\x83\x5C\x83\x74\x83\x67");
-  EXPECT_EQ(s[3].right, 15 * c + 7 * c);
+  EXPECT_EQ(s[0].text, ">");
+  EXPECT_EQ(s[0].right, 2 * c);
+  EXPECT_EQ(s[1].text, "C:");
+  EXPECT_EQ(s[1].right, 5 * c);
+  EXPECT_EQ(s[2].right, 5 * c + 7 * c);
+  EXPECT_EQ(s[3].text, "\x95\x5C\x8E\xA6");
+  EXPECT_EQ(s[3].right, 12 * c + 5 * c);
+  EXPECT_EQ(s[4].text, "\x83\x5C\x83\x74\x83\x67");
+  EXPECT_EQ(s[4].right, 17 * c + 7 * c);
   std::string deep = "C:";
   for (int i = 0; i < 30; ++i) deep += "\\f";
   EXPECT_EQ(PathBarSegments(deep, 18).size(), 20u);

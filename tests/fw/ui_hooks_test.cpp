@@ -275,3 +275,35 @@ TEST(TempProgramFolder, IsFreshUniqueAndRemovedWithItsContents) {
 }
 
 }  // namespace
+
+namespace {
+
+// The drag hook: an expected drag answers at once with its effect and keeps
+// what was offered; an unexpected one in test mode is refused (no effect)
+// and recorded; outside test mode the real drag loop runs.
+TEST(UiHooksDrag, ExpectedUnexpectedAndShipped) {
+  hooks::Reset();
+  hooks::DragOffer offer;
+  offer.allowedEffects = 1;
+  offer.items.push_back({15, {20, 0, 0, 0, 'a', 0, 0}});
+  unsigned effect = 99;
+  EXPECT_FALSE(hooks::TakeDragDrop(offer, &effect));  // shipped: not handled
+  hooks::ExpectDragDrop(1);
+  ASSERT_TRUE(hooks::TakeDragDrop(offer, &effect));
+  EXPECT_EQ(effect, 1u);
+  hooks::SetTestMode(true);
+  ASSERT_TRUE(hooks::TakeDragDrop(offer, &effect));
+  EXPECT_EQ(effect, 0u);
+  const std::vector<std::string> unexpected = hooks::Unexpected();
+  ASSERT_EQ(unexpected.size(), 1u);
+  EXPECT_EQ(unexpected[0], "drag and drop");
+  const std::vector<hooks::DragOffer> seen = hooks::DragOffers();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].items[0].format, 15u);
+  EXPECT_EQ(seen[0].items[0].bytes.size(), 7u);
+  hooks::Reset();
+  EXPECT_TRUE(hooks::DragOffers().empty());
+  hooks::SetTestMode(false);
+}
+
+}  // namespace

@@ -258,6 +258,17 @@ struct DocListFields {
   // The folder a double-click extracts the program's marked archive forms
   // into ("" = beside the archive); a click in the list empties it.
   CString m_strExtractTarget;
+
+  // The keys and mouse of a list pane.
+  std::int32_t m_nListUpdateCode = 0;  // sub-code the views carry out at their next update (media keys 1-9, 31, 32, 41, 42)
+  std::int32_t m_nMediaState = 0;      // above 0 while a media file of the list plays
+  std::int32_t m_nMediaState2 = 0;     // above 0 while a slide show of the list runs
+  CString m_strMediaPath;              // the media file that plays
+  std::uint32_t m_bOrderedSelect = 0;  // clicks append to the mark order instead of starting it
+  std::int32_t m_nOpenFlags = 0;       // per-open flags, reset by a single click
+  std::uint32_t m_bPendingLoad = 0;    // a load waits: the next single click marks the text loaded
+  std::int32_t m_nPathClick = 0;       // path-click word, 0 after a click on the path line
+  std::int32_t m_nLayoutFlag = 0;      // 0: the side-by-side layouts 9-11 keep the list extent
 };
 
 // H. System file, FTP entries, encryption and the unzip library.

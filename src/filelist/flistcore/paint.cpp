@@ -57,9 +57,10 @@ std::vector<PathSegment> PathBarSegments(const std::string& curDir, int h) {
   }
   const int cw = 4 * h / 9;
   std::vector<PathSegment> out;
-  // Segment k is the text after the k-th "|" up to the next: the folder's
-  // components (the lead-in " >" is drawn inside the first box).
-  std::size_t from = 3;
+  // Segment 0 is the ">" lead-in (the text after the first character up to
+  // the first "|"), segment k the folder's k-th component: a click on the
+  // lead-in shows the drive list, one on component k lists that folder.
+  std::size_t from = 1;
   int x = 0;
   while (from < text.size() && static_cast<int>(out.size()) < kPathBarSegments) {
     std::size_t bar = text.find('|', from);

@@ -28,7 +28,8 @@ struct PathSegment {
 };
 
 // The path bar: " >|" + the folder with every separator turned into "|",
-// cut at each "|" (separators only at character boundaries); each segment
+// cut at each "|" (separators only at character boundaries): segment 0 is
+// the ">" lead-in, segment k the folder's k-th component; each segment
 // advances by (length + 1) * (4H / 9). At most 20 segments.
 std::vector<PathSegment> PathBarSegments(const std::string& curDir, int lineHeight);
 
