@@ -362,6 +362,9 @@ Result ConvertFile(Request request) {
   job.m_strCurFile = request.m_strCurFile;
   job.m_bSizeHigh = request.m_bSizeHigh;
   job.host = request.host;
+  job.m_nXlsMode = request.m_nXlsMode;
+  job.m_nXlsDecimals = request.m_nXlsDecimals;
+  job.m_nLanguageSetting = request.m_nLanguageSetting;
   RenderFileAsText(job);
 
   r.m_nExtractNo = job.m_nExtractNo;
