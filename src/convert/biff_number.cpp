@@ -266,7 +266,9 @@ BiffFormatInfo ClassifyBiffFormat(const std::uint8_t* text, std::size_t length) 
     if (c == '#' && i + 1 < length && text[i + 1] == ',') thousands = true;
   }
   fix();
-  info.decimals = static_cast<std::uint8_t>(decimals);
+  // A format without a digit placeholder ("General", "@") shows the value as
+  // read.
+  info.decimals = static_cast<std::uint8_t>(counter == 0 ? 99 : decimals);
   if (m && (y || d)) {
     info.formatClass = kFormatDate;
   } else if (percent && length > 0 && text[0] == '0') {

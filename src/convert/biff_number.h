@@ -18,7 +18,7 @@ namespace convert {
 
 struct BiffFormatInfo {
   std::uint8_t formatClass = kFormatOther;
-  std::uint8_t decimals = 0;  // decimals of the format (4 for a time format)
+  std::uint8_t decimals = 0;  // decimals of the format (4 for a time format, 99 none given)
 };
 
 // Classifies a format string (Shift-JIS bytes) in one scan.

@@ -118,6 +118,8 @@ void BiffLoop::StringTable(std::int32_t body, std::int32_t len, std::int32_t& ne
     BiffString s;
     const int r = BiffReadString(cur, s);
     if (r < 0) {
+      // A count that stays too large ends the conversion; a read that stands
+      // still or runs out ends the table, and the records after it are read.
       const bool ends = r == -1;
       m_out.Append(Text(read <= 1 && ends ? 147 : 210,
                         read <= 1 && ends ? "## 暗号化されたデータがあります ##" : "対応していないフォーマットです。")

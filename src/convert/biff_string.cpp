@@ -69,7 +69,7 @@ int BiffReadString(BiffCursor& cur, BiffString& out) {
   while (cur.MarkerAt(cur.pos)) cur.pos += 4;
   const std::int32_t start = cur.pos;
   StringHead h;
-  if (!ReadHead(cur, h)) return -1;
+  if (!ReadHead(cur, h)) return -2;
   if (h.count > kBiffStringMaxCount) {
     // A damaged position: back up and try once more.
     const std::int32_t back = cur.contState ? 9 : 3;
@@ -84,15 +84,15 @@ int BiffReadString(BiffCursor& cur, BiffString& out) {
   if (h.count == 0 && h.flags == 0) {
     out.kind = 1000;
     cur.contState = false;
-    return cur.pos > start ? 1 : -1;
+    return cur.pos > start ? 1 : -2;
   }
   if (h.flags & 0x08) {
-    if (!cur.Has(2)) return -1;
+    if (!cur.Has(2)) return -2;
     h.runs = U16(cur, cur.pos);
     cur.pos += 2;
   }
   if (h.flags & 0x04) {
-    if (!cur.Has(4)) return -1;
+    if (!cur.Has(4)) return -2;
     h.extension = static_cast<std::int64_t>(static_cast<std::uint32_t>(
         cur.data[cur.pos] | (cur.data[cur.pos + 1] << 8) | (cur.data[cur.pos + 2] << 16) |
         (static_cast<std::uint32_t>(cur.data[cur.pos + 3]) << 24)));
@@ -102,6 +102,7 @@ int BiffReadString(BiffCursor& cur, BiffString& out) {
   // switching the form for the rest.
   bool wide = (h.flags & 0x01) != 0;
   bool metMarker = false;
+  char16_t first = 0;
   std::string text;
   std::u16string part;
   auto flushWide = [&] {
@@ -113,25 +114,28 @@ int BiffReadString(BiffCursor& cur, BiffString& out) {
   for (std::int32_t i = 0; i < h.count;) {
     if (cur.MarkerAt(cur.pos)) {
       cur.pos += 4;
-      if (!cur.Has(1)) return -1;
+      if (!cur.Has(1)) return -2;
       flushWide();
       wide = (cur.data[cur.pos] & 0x01) != 0;
       ++cur.pos;
       metMarker = true;
       continue;
     }
+    // Both forms are UTF-16 code units; the 8-bit form holds U+0000-U+00FF.
+    char16_t unit;
     if (wide) {
-      if (!cur.Has(2)) return -1;
-      if (part.size() * 2 < kBiffStringBytes) part.push_back(static_cast<char16_t>(U16(cur, cur.pos)));
+      if (!cur.Has(2)) return -2;
+      unit = static_cast<char16_t>(U16(cur, cur.pos));
       cur.pos += 2;
     } else {
-      if (!cur.Has(1)) return -1;
-      if (text.size() + part.size() * 2 < kBiffStringBytes) {
-        flushWide();
-        text.push_back(static_cast<char>(cur.data[cur.pos]));
-      }
+      if (!cur.Has(1)) return -2;
+      unit = cur.data[cur.pos];
       ++cur.pos;
     }
+    // The yen sign is the code page's 0x5C, as the system shows it.
+    if (unit == 0x00A5) unit = u'\\';
+    if (i == 0) first = unit;
+    if (text.size() + part.size() * 2 < kBiffStringBytes) part.push_back(unit);
     ++i;
   }
   flushWide();
@@ -142,8 +146,11 @@ int BiffReadString(BiffCursor& cur, BiffString& out) {
   cur.contState = metMarker;
   // A read that does not move past where it started would be read again
   // forever: it counts as damage.
-  if (cur.pos <= start || cur.pos <= headAt) return -1;
+  if (cur.pos <= start || cur.pos <= headAt) return -2;
   BiffCleanText(text, cur.language);
+  // A lone multiplication sign stays the byte 0xD7 where the language
+  // setting asks for it.
+  if (h.count == 1 && first == 0x00D7 && cur.language != 0) text = "\xD7";
   out.text = text;
   out.width = static_cast<std::int32_t>(text.size());
   out.kind = 1000 + out.width;

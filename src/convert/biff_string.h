@@ -1,4 +1,5 @@
-// Strings of an Excel BIFF8 stream: the shared-string table's entries, cell
+// Strings of an Excel BIFF8 stream (UTF-16, or its 8-bit form holding
+// U+0000-U+00FF, both written in code page 932): the shared-string table's entries, cell
 // texts and text-box texts. A string's characters may run on over a
 // continuation record; the reader has overwritten each such record's length
 // bytes with 0x20 0x20 beforehand, so a boundary inside the string data reads
@@ -40,9 +41,9 @@ struct BiffString {
 // Reads one string (16-bit count, flags byte, optional run count and
 // extension size, the characters, the runs and the extension) at the cursor.
 // A count above 2,560 backs the cursor up (3 bytes, 9 after a continuation)
-// and reads once more. Returns 1, or -1 for a damaged string: a count that
-// stays above 2,560, data that runs past the end, or a read that leaves the
-// cursor not beyond where it started.
+// and reads once more. Returns 1; -1 for a count that stays above 2,560; -2
+// for data that runs past the end or a read that leaves the cursor not
+// beyond where it started (which, read again, would return there forever).
 int BiffReadString(BiffCursor& cur, BiffString& out);
 
 // Advances the cursor over n bytes of string data; a continuation marker

@@ -147,7 +147,8 @@ void WorkbookTable::AddXf(std::int32_t formatNumber) {
 }
 
 std::int32_t WorkbookTable::XfFormat(std::int32_t xf) const {
-  if (xf < 0 || xf >= kWorkbookFormats || xf >= m_nXfCount) return 3;
+  if (xf < 0 || xf >= kWorkbookFormats) return 3;
+  if (xf >= m_nXfCount) return 0;  // no such XF record: as read
   const std::int32_t f = m_anXfFormat[xf];
   return f >= 0 && f < kWorkbookFormats ? f : 3;
 }

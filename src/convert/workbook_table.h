@@ -131,8 +131,8 @@ class WorkbookTable {
   std::uint8_t FormatDecimals(std::int32_t number) const;  // 0 outside the table
   // Appends the next XF's format number (XFs beyond 2,048 are not kept).
   void AddXf(std::int32_t formatNumber);
-  // The format of an XF; 3 (the built-in "#,##0") for an XF outside the
-  // table or a format number of 2,048 or more.
+  // The format of an XF; 3 (the built-in "#,##0") for an XF number or format
+  // number of 2,048 or more, 0 (as read) for an XF no record gave.
   std::int32_t XfFormat(std::int32_t xf) const;
   std::int32_t XfCount() const { return m_nXfCount; }
 
