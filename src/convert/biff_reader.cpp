@@ -218,6 +218,7 @@ void BiffLoop::AddNumberCell(std::int32_t row, std::int32_t column, const BiffNu
 
 void BiffLoop::Numbers(std::uint16_t type, const std::uint8_t* body, std::int32_t len) {
   m_num.date1904 = m_table.m_bDate1904;
+  if (len < 4) return;
   const std::int32_t row = U16(body);
   const std::int32_t column = U16(body + 2);
   switch (type) {
