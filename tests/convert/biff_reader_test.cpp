@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -358,6 +359,58 @@ TEST(BiffRecords, SummaryNamesComeFromTheVectorOfStrings) {
   const auto names = BiffSummarySheetNames(reinterpret_cast<const std::uint8_t*>(d.data()), 0,
                                            static_cast<std::int32_t>(d.size()));
   EXPECT_EQ((std::vector<std::string>{"abc", "\x93\xFA\x96\x7B\x31"}), names);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WorkbookTableConvention, LengthInPlaneZeroAndOneKindPerForm) {
+  WorkbookTable t;
+  EXPECT_FALSE(t.Allocate(210, 157));  // no capacity left
+  ASSERT_TRUE(t.Allocate(300, 10));
+  EXPECT_EQ(90, t.Capacity());
+  const std::string longText(40, 'x');
+  const std::int32_t a = t.AddValue(reinterpret_cast<const std::uint8_t*>(longText.data()), longText.size(), kValueKindText);
+  const std::int32_t b = t.AddValue(reinterpret_cast<const std::uint8_t*>("--"), 2, kValueKindNumber);
+  EXPECT_EQ(10, t.Length(a));  // cut at the planes' characters
+  EXPECT_EQ(1010, t.Kind(a));
+  EXPECT_EQ(kValueKindPlaceholder, t.Kind(b));
+  EXPECT_EQ("--", t.Text(b));
+  EXPECT_TRUE(WorkbookTable::IsNumberKind(t.Kind(b)));
+  EXPECT_FALSE(WorkbookTable::IsNumberKind(t.Kind(a)));
+  // A shape's text lies behind the capacity; nothing lies beyond the slots.
+  EXPECT_TRUE(t.SetValue(t.ShapeValueIndex(199), reinterpret_cast<const std::uint8_t*>("box"), 3, kValueKindText));
+  EXPECT_FALSE(t.SetValue(t.ShapeValueIndex(200), reinterpret_cast<const std::uint8_t*>("box"), 3, kValueKindText));
+  EXPECT_EQ(0, t.Kind(-1));
+  // Columns above 500 are kept as 500; picture ranks count the used numbers below.
+  t.AddCell(0, 900, a, 0);
+  EXPECT_EQ(kWorkbookMaxColumn, t.Cells().back().column);
+  t.UsePicture(3);
+  t.UsePicture(7);
+  t.UsePicture(5000);
+  EXPECT_EQ(0, t.PictureRank(3));
+  EXPECT_EQ(1, t.PictureRank(7));
+  EXPECT_EQ(2, t.PictureRank(9000));
+  EXPECT_EQ(3, t.XfFormat(5000));
+  EXPECT_EQ(0, t.XfFormat(7));
+}
+
+TEST(BiffRecords, Biff5StreamWithTwoSheets) {
+  const char* path = TABRYE_BIN_ROOT "/convert_xls/biff5_stream.bin";
+  FILE* f = std::fopen(path, "rb");
+  if (!f) GTEST_SKIP() << "the workbook fixtures are made by the oracle test";
+  std::string s;
+  for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
+  std::fclose(f);
+  Read r;
+  ReadStream(r, s);
+  EXPECT_EQ(8, r.table.m_nFirstRecordLength);
+  EXPECT_EQ((std::vector<std::string>{"First", "Second"}), r.result.sheetRecordNames);
+  ASSERT_EQ(3u, r.table.Cells().size());
+  EXPECT_EQ("alpha", CellText(r.table, 0));
+  EXPECT_EQ("3.5", CellText(r.table, 1));
+  EXPECT_EQ(1, r.table.Cells()[2].sheet);
 }
 
 }  // namespace
