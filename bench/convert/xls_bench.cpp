@@ -16,12 +16,14 @@
 namespace {
 
 // The non-empty fields of the data lines, in order (our block headings and
-// end mark left out; our numbers' sign column trimmed).
+// end mark and xls2csv's form feed left out; our numbers' sign column
+// trimmed).
 std::vector<std::string> Fields(const std::string& text) {
   std::vector<std::string> out;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] == '\f') line.erase(0, 1);  // xls2csv's sheet separator
     if (line.rfind("!*", 0) == 0 || line.rfind("[Sheet end]", 0) == 0) continue;
     std::string f;
     for (std::size_t i = 0; i <= line.size(); ++i) {

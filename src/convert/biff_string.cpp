@@ -106,10 +106,16 @@ int BiffReadString(BiffCursor& cur, BiffString& out) {
   std::string text;
   std::u16string part;
   auto flushWide = [&] {
-    if (!part.empty()) {
+    if (part.empty()) return;
+    // ASCII is the same in the code page: no conversion needed.
+    bool ascii = true;
+    for (char16_t u : part) ascii = ascii && u < 0x80;
+    if (ascii) {
+      for (char16_t u : part) text.push_back(static_cast<char>(u));
+    } else {
       text += fw::Utf16ToCp932(part);
-      part.clear();
     }
+    part.clear();
   };
   for (std::int32_t i = 0; i < h.count;) {
     if (cur.MarkerAt(cur.pos)) {
