@@ -7,7 +7,7 @@
 namespace convert {
 
 bool WorkbookTable::Allocate(std::int32_t tblMax, std::int32_t nChar) {
-  m_planes.clear();
+  m_planes.reset();
   m_kinds.clear();
   m_cells.clear();
   m_shapes.clear();
@@ -32,11 +32,12 @@ bool WorkbookTable::Allocate(std::int32_t tblMax, std::int32_t nChar) {
   m_nPlanes = nChar + 6;
   m_nMaxChars = std::min<std::int32_t>(255, nChar);
   try {
-    m_planes.assign(static_cast<std::size_t>(m_nPlanes) * static_cast<std::size_t>(m_nSlots), 0);
+    m_planes.reset(new std::uint8_t[static_cast<std::size_t>(m_nPlanes) * static_cast<std::size_t>(m_nSlots)]);
+    std::memset(m_planes.get(), 0, static_cast<std::size_t>(m_nSlots));
     m_kinds.assign(static_cast<std::size_t>(m_nSlots), 0);
     m_cells.reserve(static_cast<std::size_t>(std::min<std::int32_t>(m_nCapacity, 65536)));
   } catch (const std::bad_alloc&) {
-    m_planes.clear();
+    m_planes.reset();
     m_kinds.clear();
     m_nCapacity = m_nSlots = m_nPlanes = m_nMaxChars = 0;
     return false;
@@ -74,7 +75,7 @@ std::int32_t WorkbookTable::Length(std::int32_t index) const {
 }
 
 std::uint8_t WorkbookTable::CharAt(std::int32_t index, std::int32_t k) const {
-  if (index < 0 || index >= m_nSlots || k < 1 || k >= m_nPlanes) return 0;
+  if (index < 0 || index >= m_nSlots || k < 1 || k >= m_nPlanes || k > Length(index)) return 0;
   return m_planes[static_cast<std::size_t>(k) * static_cast<std::size_t>(m_nSlots) + static_cast<std::size_t>(index)];
 }
 

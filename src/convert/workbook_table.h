@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,7 +94,7 @@ class WorkbookTable {
   std::int32_t Kind(std::int32_t index) const;
   std::int32_t Length(std::int32_t index) const;
   std::string Text(std::int32_t index) const;
-  // Character k (from 1) of value i; 0 outside.
+  // Character k (from 1) of value i; 0 outside the value's text.
   std::uint8_t CharAt(std::int32_t index, std::int32_t k) const;
   // True for a number's kind code (9001-9099, the right-aligned values).
   static bool IsNumberKind(std::int32_t kind) { return kind > kValueKindNumber && kind < kValueKindNumber + 100; }
@@ -178,7 +179,10 @@ class WorkbookTable {
   std::int32_t m_nSlots = 0;       // values the planes hold
   std::int32_t m_nPlanes = 0;
   std::int32_t m_nMaxChars = 0;
-  std::vector<std::uint8_t> m_planes;   // m_nPlanes planes of m_nSlots bytes
+  // m_nPlanes planes of m_nSlots bytes. Only plane 0 (the lengths) starts
+  // zeroed: a character plane is read only below its value's length, so the
+  // pages of the planes a workbook never fills are never touched.
+  std::unique_ptr<std::uint8_t[]> m_planes;
   std::vector<std::int32_t> m_kinds;    // kind code per value
   std::vector<WorkbookCell> m_cells;
   std::vector<WorkbookCell> m_shapes;
