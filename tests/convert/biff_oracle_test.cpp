@@ -135,6 +135,13 @@ TEST(BiffOracle, CraftedBiff5AndBareBiff) {
   const std::string bare = Render(Fixtures() / "bare_biff4.xls").text;
   EXPECT_NE(std::string::npos, bare.find("bare")) << bare;
   EXPECT_NE(std::string::npos, bare.find("2.25")) << bare;
+  // A record that runs past the data ends the text with the damage line.
+  const fs::path damaged = Fixtures() / "damaged_biff4.xls";
+  std::ofstream(damaged, std::ios::binary | std::ios::trunc)
+      << testsupport::ReadFileBytes(Fixtures() / "bare_biff4.xls") + std::string("\x03\x02\x0A\x00\x01", 5);
+  const std::string text = Render(damaged).text;
+  EXPECT_NE(std::string::npos, text.find("bare")) << text;
+  EXPECT_NE(std::string::npos, text.find("対応していないフォーマットです。(Workbook)")) << text;
 }
 
 TEST(BiffOracle, TruncatedCopiesGiveShorterTextQuickly) {
