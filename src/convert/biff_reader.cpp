@@ -308,6 +308,11 @@ void BiffLoop::Shape(std::int32_t at, std::int32_t body, std::int32_t len, bool 
     }
     return;
   }
+  // A container that claims more than the rest of the stream holds was cut
+  // short (the records between its parts only add bytes).
+  if (b + 8 <= end && m_table.m_bStreamsWhole &&
+      static_cast<std::int64_t>(b) + 8 + U32(m_data + b + 4) > static_cast<std::int64_t>(m_end) && !m_result.damage)
+    m_result.damage = "Drawing";
   // 1. The property table.
   std::int32_t p = b;
   while (p + 22 < end && !(m_data[p] == 0x0B && m_data[p + 1] == 0xF0)) ++p;

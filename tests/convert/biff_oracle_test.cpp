@@ -109,6 +109,7 @@ TEST(BiffOracle, DrawnGridShowsFormattedNumbersAndMarkers) {
   EXPECT_NE(std::string::npos, objects.find("[Image1]JPG")) << objects;
   EXPECT_NE(std::string::npos, objects.find("comment note")) << objects;
   EXPECT_NE(std::string::npos, objects.find("boxtext")) << objects;
+  EXPECT_EQ(std::string::npos, objects.find("(Drawing)")) << objects;  // a sound drawing is no damage
 }
 
 TEST(BiffOracle, PictureOneIsExtractedByteForByte) {

@@ -279,6 +279,18 @@ TEST(BiffRecords, LoopEnds) {
   }
 }
 
+TEST(BiffRecords, ADrawingContainerCutShortIsDamage) {
+  const std::string shape = std::string("\x0F\x00\x02\xF0", 4) + U32(5000) + std::string(40, '\0');
+  Read r;
+  ReadStream(r, Bof8(0x10) + Rec(0x00EC, shape) + RkCell(0, 0, 1) + Eof());
+  ASSERT_NE(nullptr, r.result.damage);
+  EXPECT_STREQ("Drawing", r.result.damage);
+  EXPECT_EQ(1u, r.table.Cells().size());  // the records after it are still read
+  Read whole;
+  ReadStream(whole, Bof8(0x10) + Rec(0x00EC, std::string("\x0F\x00\x02\xF0", 4) + U32(40) + std::string(40, '\0')) + Eof());
+  EXPECT_EQ(nullptr, whole.result.damage);
+}
+
 TEST(BiffRecords, TheInspectionModeListsTheStrings) {
   BiffWords w;
   w.openContext = 2;
