@@ -13,6 +13,7 @@
 #include "convert/archive_listing.h"
 #include "convert/source_file.h"
 #include "word_bench.h"
+#include "xls_bench.h"
 
 namespace {
 
@@ -108,6 +109,7 @@ int List(const char* path) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "-list") return List(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-word") return WordText(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "-xls") return XlsTable(argv[2]);
   int next = 1;
   const int runs = bench::TakeRuns(argc, argv, 5, &next);
   const int members = next < argc ? std::atoi(argv[next]) : 100000;
@@ -133,5 +135,6 @@ int main(int argc, char** argv) {
                   "<= 2.00");
   if (std::getenv("KEEP_ARCHIVE") == nullptr) std::remove(path.c_str());
   BenchWord(self, runs);
+  BenchXls(self, runs);
   return 0;
 }

@@ -390,6 +390,8 @@ std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFla
   request.m_strProgramDir = m_strProgramDir;
   request.m_strCurFile = m_strCurFile;
   request.m_bSizeHigh = m_bSizeHigh;
+  request.m_nXlsMode = m_nXlsMode;
+  request.m_nXlsDecimals = m_nXlsDecimals;
   app::ConvertDocHost host(*this);
   request.host = &host;
   convert::Result r = convert::ConvertFile(request);

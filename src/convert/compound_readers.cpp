@@ -1,5 +1,6 @@
 #include "convert/compound_readers.h"
 
+#include "convert/biff_row.h"
 #include "convert/word_row.h"
 
 namespace convert {
@@ -14,7 +15,7 @@ struct CompoundReaderRow {
 const CompoundReaderRow kCompoundReaders[] = {
     {1, nullptr},   // PowerPoint
     {2, ReadWordDocument},   // Word
-    {3, nullptr},   // Excel
+    {3, ReadExcelWorkbook},  // Excel
     {42, ReadWordDocument},  // a compound document of an RTF name: read as Word
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "convert/archive_listing.h"
+#include "convert/biff_row.h"
 #include "convert/cfb_reader.h"
 #include "convert/compound_readers.h"
 #include "convert/csv_preconvert.h"
@@ -116,6 +117,9 @@ std::int64_t ReadCompoundOffice(const Converter& c, RenderJob& job) {
   if (n >= 0) reader.Damage().WriteTo(job.out);
   return n < 0 ? n : static_cast<std::int64_t>(job.out.Size());
 }
+
+// A bare BIFF stream (kind 3 with the head 09 04 06 or 09 02 06).
+std::int64_t BareBiff(const Converter&, RenderJob& job) { return ReadBareBiff(job); }
 
 // Word heads: 94 A6 2E is a Word file whatever its name; FE 37 00 under an
 // RTF name is read as kind 42.
@@ -242,7 +246,7 @@ const Converter kConverters[] = {
     {"office97", nullptr, Stage::kDispatch, 0, 0, DetectCompoundOffice, ReadCompoundOffice, nullptr, true},
     {"mail-text", nullptr, Stage::kDispatch, kKindMail, kKindMail, nullptr, MailTextCopy, nullptr, true},
     {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordFile, nullptr, true},
-    {"biff", "Excel", Stage::kDispatch, docsvc::kKindExcel, docsvc::kKindExcel, DetectBiff, NotBuilt, nullptr, true},
+    {"biff", "Excel", Stage::kDispatch, docsvc::kKindExcel, docsvc::kKindExcel, DetectBiff, BareBiff, nullptr, true},
     {"csv", nullptr, Stage::kDispatch, docsvc::kKindCsv, docsvc::kKindCsv, nullptr, PreconvertCsvRow, nullptr, false},
     {"media", nullptr, Stage::kDispatch, docsvc::kKindMidi, docsvc::kKindMidi + 7, nullptr, ShowMediaInfo, nullptr,
      false},
@@ -362,6 +366,9 @@ Result ConvertFile(Request request) {
   job.m_strCurFile = request.m_strCurFile;
   job.m_bSizeHigh = request.m_bSizeHigh;
   job.host = request.host;
+  job.m_nXlsMode = request.m_nXlsMode;
+  job.m_nXlsDecimals = request.m_nXlsDecimals;
+  job.m_nLanguageSetting = request.m_nLanguageSetting;
   RenderFileAsText(job);
 
   r.m_nExtractNo = job.m_nExtractNo;

@@ -56,6 +56,13 @@ struct Request {
   CString m_strCurFile;               // the document's current file
   std::uint32_t m_bSizeHigh = 0;
   ConvertHost* host = nullptr;        // nullptr: pictures are written, not loaded
+
+  // The workbook readers' words (the document's fields of the same names).
+  // "r_tbl" and the quick-load switch come as `rtbl` and
+  // `switches.quickLoad` above.
+  std::int32_t m_nXlsMode = 0;         // "xlsmode": below 10 a drawn grid, 10-13 a CSV table; 1, 2 fit widths
+  std::int32_t m_nXlsDecimals = 0;     // "xlsdec": 0 as formatted, n: n - 1 decimals
+  std::int32_t m_nLanguageSetting = 0; // nonzero: a lone 0xD7 character stays as it is
 };
 
 struct Result {

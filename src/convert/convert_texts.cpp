@@ -17,6 +17,9 @@ const TextRow kTexts[] = {
     {ConvertText::kEncryptedData, 147, "## 暗号化されたデータがあります ##"},
     {ConvertText::kUnsupportedFormat, 210, "対応していないフォーマットです。"},
     {ConvertText::kUnsupportedOffice, 240, "\r\n 対応していないOffice形式です\r\n\r\n"},
+    {ConvertText::kChartOnly, 242, "\nデータがグラフ又は図のみで、表の欄内に数値、文字はありません。\n"},
+    {ConvertText::kTableItemsOver, 243,
+     "\r\n *表項目数が設定最大値をオーバーしています。\r\n *メニューの設定で表項目数を %d(x100) 以上にしてください。\n\n"},
 };
 
 }  // namespace

@@ -11,6 +11,8 @@ enum class ConvertText {
   kEncryptedData,      // string 147: "## 暗号化されたデータがあります ##"
   kUnsupportedFormat,  // string 210: "対応していないフォーマットです。"
   kUnsupportedOffice,  // string 240: "\r\n 対応していないOffice形式です\r\n\r\n"
+  kChartOnly,          // string 242: a workbook with no cell value
+  kTableItemsOver,     // string 243: "%d" = the "n_tbl" (x100) a workbook needs
 };
 
 // From the string table when it has the text, else the built-in one.

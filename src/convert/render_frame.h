@@ -95,6 +95,11 @@ struct RenderJob {
   ConvertHost* host = nullptr;        // the window side; nullptr: write scratch files, load nothing
   std::size_t headCapacity = 0;       // bytes the head buffer holds room for
   OfficePictureTable pictures;        // filled by the Office readers, read by the picture extraction
+
+  // --- the workbook readers' words (through Request)
+  std::int32_t m_nXlsMode = 0;         // below 10 a drawn grid, 10-13 a CSV table; 1, 2 fit widths
+  std::int32_t m_nXlsDecimals = 0;     // 0 as formatted, n: n - 1 decimals
+  std::int32_t m_nLanguageSetting = 0; // nonzero: a lone 0xD7 character stays as it is
 };
 
 // Runs the frame; the result is out.Size() (never negative).

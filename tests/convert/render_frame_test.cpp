@@ -115,8 +115,8 @@ TEST(RenderFrame, PathsKindsAndTheContentSniff) {
   EXPECT_EQ(0, r.result);
   // A bare BIFF stream under .xls goes to the Excel reader.
   r = Render("b.xls", 3, std::string("\x09\x04\x06\x00", 4) + Filler(100));
-  EXPECT_EQ(RenderStatus::kNotBuilt, r.status);
-  EXPECT_NE(std::string::npos, Text(r.message).find("Excel"));
+  EXPECT_EQ(RenderStatus::kText, r.status);
+  EXPECT_EQ(std::string::npos, Text(r.message).find("Excel"));
 
   // A workbook package goes to its converter; opened without converters it
   // is listed.
