@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   req.nChar = 2 + in.Byte() % 40;
   req.rtbl = 12 + in.Byte() * 8;
   const int outdataByte = in.Byte();
-  req.outdata = outdataByte == 0 ? 10000000 : outdataByte * 40;
+  req.outdata = outdataByte == 0 ? 1000000 : outdataByte * 40;
   FuzzHost host(flags & 0x80 ? 0x26 : 0);
   req.host = (flags & 0x40) ? &host : nullptr;
 
@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 5:
         t.NextWidthRow();
-        t.SetColumnWidths(in.Byte(), in.Byte(), in.Byte());
+        t.SetColumnWidths(in.Byte(), in.Byte(), static_cast<std::uint8_t>(in.Byte() % 40));
         break;
       case 6: {
         const int index = in.Word() % 300;
