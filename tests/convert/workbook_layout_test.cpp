@@ -524,3 +524,19 @@ TEST(WorkbookProgress, QuietForSmallOrQuickLayouts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WorkbookProgress, AReaderStopStillLaysOutTheCellsRead) {
+  Book b;
+  b.Text(0, 0, 0, "first");
+  b.Text(0, 1, 0, "second");
+  b.t.m_bStop = true;  // the reader met a damaged record
+  convert::WorkbookLayoutResult r;
+  const std::string text = Layout(b, {}, &r);
+  EXPECT_NE(std::string::npos, text.find("second"));
+  EXPECT_FALSE(r.stopped);
+  EXPECT_EQ(2, r.cellsLaidOut);
+}
+
+}  // namespace
