@@ -177,6 +177,9 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   void OnViewWrap();
   void OnUpdateViewWrap(CCmdUI* ui);
   void OnViewFont();
+  void OnXlsMode();
+  void OnUpdateXlsMode(CCmdUI* ui);
+  bool IsWorkbookShown() const;
 
   // Window-update lock with nesting: the first lock locks `active`, the last
   // unlock releases it (m_nUpdateLockCount counts).

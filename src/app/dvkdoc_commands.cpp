@@ -7,6 +7,8 @@
 #define TABRYE_SET_CLASS CDvkDoc
 #undef TABRYE_SET_doc
 #define TABRYE_SET_doc TABRYE_SET_ENTRIES
+#undef TABRYE_SET_convert
+#define TABRYE_SET_convert TABRYE_SET_ENTRIES
 #undef TABRYE_SET_fw
 #define TABRYE_SET_fw TABRYE_SET_INHERITED
 

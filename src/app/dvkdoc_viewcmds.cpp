@@ -50,3 +50,23 @@ void CDvkDoc::OnUpdateViewWrap(CCmdUI* ui) {
 void CDvkDoc::OnViewFont() {
   if (CDvkView* v = GetActiveTextView()) v->ChooseDisplayFont();
 }
+
+// The workbook's display form: the drawn grid with the column records'
+// widths (0) or with widths fitted to the texts (1); any other mode (the
+// table forms) goes back to 0. The setting is stored, and a workbook shown
+// is shown again in the new form.
+void CDvkDoc::OnXlsMode() {
+  m_nXlsMode = m_nXlsMode == 0 ? 1 : 0;
+  SaveInfSettings();
+  if (IsWorkbookShown()) OpenFile(m_strCurFile, docopen::OpenMode::kShowAgain);
+}
+
+void CDvkDoc::OnUpdateXlsMode(CCmdUI* ui) { ui->Enable(IsWorkbookShown()); }
+
+// A ".xls" or ".xlsx" is shown (by its name: the table form shows it as a
+// CSV table).
+bool CDvkDoc::IsWorkbookShown() const {
+  if (m_strCurFile.IsEmpty()) return false;
+  const int kind = GetFileKind(m_strCurFile);
+  return kind == 3 || kind == 36;
+}

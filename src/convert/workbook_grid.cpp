@@ -12,7 +12,6 @@ namespace {
 constexpr int kMinColumns = 5;
 constexpr int kMaxColumns = 255;   // the column count's one-byte place
 constexpr int kTailSlotWidth = 15; // the slot after the last column
-constexpr int kBlockRows = 50;
 constexpr int kBoundMargin = 1000;
 constexpr int kTrailingLineEnds = 11;
 constexpr int kXlsxSheetLimit = 256;
@@ -196,11 +195,10 @@ bool WriteGridForm(LayoutRun& run, const std::vector<std::vector<WorkbookCell>>&
     std::uint8_t* working = t.WidthRowAt(0);
     for (int c = 0; c <= columnCount && c < kWorkbookWidthColumns; ++c)
       working[c] = static_cast<std::uint8_t>(std::min(widths[static_cast<std::size_t>(c)], 255));
-    const int slotsPerRow = columnCount + 2;
-    const int blockRows = std::max(1, std::min(kBlockRows, (req.rtbl - 10) / slotsPerRow));
 
+    // Rows are laid out and written one at a time, so the text never runs
+    // more than one row past the margin before the bound is seen.
     std::size_t i = 0;
-    int rowsInBlock = 0;
     std::int32_t prevRow = cells.front().row;
     while (i < cells.size()) {
       const std::int32_t row = cells[i].row;
@@ -230,12 +228,8 @@ bool WriteGridForm(LayoutRun& run, const std::vector<std::vector<WorkbookCell>>&
       for (const Slot& sl : slots) lines = std::max(lines, sl.filled ? sl.parts.size() : 1);
       for (std::size_t l = 0; l < lines; ++l) put(GridLine(slots, widths, l, mark));
       if (stop) return false;
-      if (++rowsInBlock >= blockRows) {
-        rowsInBlock = 0;
-        if (bounded()) return true;
-      }
+      if (bounded()) return true;
     }
-    if (bounded()) return true;
   }
 
   if (t.m_bStreamsWhole) {

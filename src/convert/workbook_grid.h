@@ -18,7 +18,9 @@ class LayoutRun {
 
   // One cell laid out. Every 256 cells of a long layout (quick load off) it
   // shows the progress, asks about Esc and looks at one waiting key: Esc
-  // answered Yes, Up or Down set the stop flag. False once the flag is set.
+  // answered Yes, Up or Down set the run's stop flag. False once the layout
+  // stopped so. A flag the reader set before the layout (a damaged record)
+  // ended the reading only: the cells read are laid out.
   bool Tick();
   std::int32_t Done() const { return m_done; }
 

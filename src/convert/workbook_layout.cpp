@@ -112,7 +112,7 @@ LayoutRun::LayoutRun(WorkbookTable& t, const WorkbookLayoutRequest& r, LoadBuffe
 
 bool LayoutRun::Tick() {
   ++m_done;
-  if (table.m_bStop) return false;
+  if (stoppedByKey) return false;
   if (!m_progress || m_done % kProgressStep != 0) return true;
   CString text;
   text.Format("Making Table  %d/%d   (Push ESC to stop, Up/Down to skip)", m_done / kProgressStep,

@@ -271,3 +271,57 @@ TEST_F(ShellTest, TheCsvCommandsAreReachedFromTheCsvRightClickMenuAndTheToolbar)
   }
   EXPECT_GE(built, 21);
 }
+
+namespace {
+
+// The state of an item of the live menu bar after its popup was updated.
+bool ItemEnabled(CWnd* frame, UINT id) {
+  for (const MenuItem& it : UpdatedItems(frame, frame->GetMenuHandle()))
+    if (it.id == id) return (GetMenuState(it.menu, static_cast<UINT>(it.index), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
+  ADD_FAILURE() << "no menu item " << id;
+  return false;
+}
+
+}  // namespace
+
+TEST_F(ShellTest, ExcelDisplayFormIsEnabledForWorkbooksAndKeptOverARestart) {
+  testsupport::TempProgramFolder prog;
+  ASSERT_TRUE(Start("", false, prog.Path()));
+  frame->ActivateTextPane(0, 0);
+  struct Case {
+    const char* name;
+    bool enabled;
+  } cases[] = {{"", false}, {"notes.txt", false}, {"table.csv", false}, {"book.xls", true}, {"book.XLSX", true}};
+  for (const Case& c : cases) {
+    doc->m_strCurFile = *c.name ? prog.File(c.name).c_str() : "";
+    EXPECT_EQ(c.enabled, ItemEnabled(frame, ID_VIEW_XLS_MODE)) << c.name;
+  }
+  // Grey items are not carried out.
+  doc->m_strCurFile = "";
+  frame->SendMessage(WM_COMMAND, ID_VIEW_XLS_MODE, 0);
+  EXPECT_EQ(0, doc->m_nXlsMode);
+  // With a workbook shown: the form switches, is stored and the file shown
+  // again; a table form goes back to the drawn grid.
+  const std::string book = prog.File("book.xls");
+  testsupport::WriteFileBytes(book, "not a workbook");
+  doc->m_strCurFile = book.c_str();
+  for (int expect : {1, 0}) {
+    frame->SendMessage(WM_COMMAND, ID_VIEW_XLS_MODE, 0);
+    EXPECT_EQ(expect, doc->m_nXlsMode);
+  }
+  doc->m_nXlsMode = 11;
+  frame->SendMessage(WM_COMMAND, ID_VIEW_XLS_MODE, 0);
+  EXPECT_EQ(0, doc->m_nXlsMode);
+  frame->SendMessage(WM_COMMAND, ID_VIEW_XLS_MODE, 0);
+  ASSERT_EQ(1, doc->m_nXlsMode);
+
+  frame->DestroyWindow();
+  app_->ExitInstance();
+  app_.reset();
+  ASSERT_TRUE(Start("", false, prog.Path()));
+  EXPECT_EQ(1, doc->m_nXlsMode);
+  // The program ends while its folder is still there.
+  frame->DestroyWindow();
+  app_->ExitInstance();
+  app_.reset();
+}

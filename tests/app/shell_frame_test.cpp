@@ -5,6 +5,8 @@
 #include <set>
 
 #include "view/dvkview.h"
+#include "app/convert_doc_host.h"
+#include "convert/workbook_layout.h"
 #include "filelist/flistview.h"
 #include "fw/splitter.h"
 #include "fw/uihooks.h"
@@ -364,4 +366,58 @@ TEST_F(ShellTest, ViewsReachTheDocumentAndTheFrameThroughTheHosts) {
   frame->DestroyWindow();
   EXPECT_EQ(nullptr, app::g_pFrameHost);
   EXPECT_EQ(nullptr, g_pStatusBar);
+}
+
+namespace {
+
+// A workbook table of 3,000 text cells, six to a row.
+void FillWorkbook(convert::WorkbookTable& t) {
+  ASSERT_TRUE(t.Allocate(5000, 157));
+  t.m_nFirstRecordLength = 16;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string s = "c" + std::to_string(i);
+    t.AddCell(i / 6, i % 6, t.AddValue(reinterpret_cast<const std::uint8_t*>(s.data()), s.size(), 1000), 0);
+  }
+}
+
+}  // namespace
+
+// The workbook layout's progress through the document's converter host: the
+// status pane, a waiting Up key and the Esc question.
+TEST_F(ShellTest, WorkbookLayoutShowsProgressAndStopsAtUpOrEsc) {
+  ASSERT_TRUE(Start(""));
+  app::ConvertDocHost host(*doc);
+  convert::WorkbookLayoutRequest req;
+  req.host = &host;
+  {
+    SCOPED_TRACE("Up");
+    convert::WorkbookTable t;
+    FillWorkbook(t);
+    frame->PostMessage(WM_KEYDOWN, VK_UP, 0);
+    convert::LoadBuffer out;
+    const convert::WorkbookLayoutResult r = convert::LayoutWorkbook(t, req, out);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(256, r.cellsLaidOut);
+    EXPECT_EQ("Making Table  1/11   (Push ESC to stop, Up/Down to skip)",
+              std::string(g_pStatusBar->GetPaneText(0).GetString()));
+    EXPECT_NE(std::string::npos, std::string(out.Data()).find("c255"));
+    EXPECT_EQ(0u, doc->m_bAbort);
+    EXPECT_TRUE(fw::hooks::MessageBoxTexts().empty());
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_KEYDOWN, WM_KEYUP, PM_REMOVE)) {
+    }
+  }
+  {
+    SCOPED_TRACE("Esc answered Yes");
+    convert::WorkbookTable t;
+    FillWorkbook(t);
+    frame->PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    fw::hooks::ExpectMessageBox("中止しますか", IDYES);
+    convert::LoadBuffer out;
+    const convert::WorkbookLayoutResult r = convert::LayoutWorkbook(t, req, out);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(1u, doc->m_bAbort);
+    EXPECT_NE(std::string::npos, std::string(out.Data()).find("c255"));
+    EXPECT_EQ(std::string::npos, std::string(out.Data()).find("c256"));
+  }
 }
