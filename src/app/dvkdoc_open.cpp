@@ -390,6 +390,10 @@ std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFla
   request.m_strProgramDir = m_strProgramDir;
   request.m_strCurFile = m_strCurFile;
   request.m_bSizeHigh = m_bSizeHigh;
+  request.m_nTextBufSize = m_nTextBufSize;
+  request.m_nPdfWidthAdjust = m_nPdfWidthAdjust;
+  request.m_nPdfTdAdjust = m_nPdfTdAdjust;
+  request.m_bLatin1Text = m_bLatin1Text;
   app::ConvertDocHost host(*this);
   request.host = &host;
   convert::Result r = convert::ConvertFile(request);

@@ -362,6 +362,11 @@ Result ConvertFile(Request request) {
   job.m_strCurFile = request.m_strCurFile;
   job.m_bSizeHigh = request.m_bSizeHigh;
   job.host = request.host;
+  job.m_nTextBufSize = request.m_nTextBufSize;
+  job.m_nPdfWidthAdjust = request.m_nPdfWidthAdjust;
+  job.m_nPdfTdAdjust = request.m_nPdfTdAdjust;
+  job.m_bLatin1Text = request.m_bLatin1Text;
+  job.m_nDocEditMode = request.m_nDocEditMode;
   RenderFileAsText(job);
 
   r.m_nExtractNo = job.m_nExtractNo;

@@ -56,6 +56,13 @@ struct Request {
   CString m_strCurFile;               // the document's current file
   std::uint32_t m_bSizeHigh = 0;
   ConvertHost* host = nullptr;        // nullptr: pictures are written, not loaded
+
+  // The PDF reader's words: the document's settings of the same names.
+  std::uint32_t m_nTextBufSize = 41943040;  // "membuf": bounds the reader's work buffer
+  std::int32_t m_nPdfWidthAdjust = 5;       // "pdfwadj", 1-5
+  std::int32_t m_nPdfTdAdjust = 85;         // "pdftadj", 40-115
+  std::uint32_t m_bLatin1Text = 0;          // "latin1": single bytes transliterated
+  std::int32_t m_nDocEditMode = 0;          // the view's editing mode (2: operator listing)
 };
 
 struct Result {

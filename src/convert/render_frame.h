@@ -95,6 +95,13 @@ struct RenderJob {
   ConvertHost* host = nullptr;        // the window side; nullptr: write scratch files, load nothing
   std::size_t headCapacity = 0;       // bytes the head buffer holds room for
   OfficePictureTable pictures;        // filled by the Office readers, read by the picture extraction
+
+  // --- the PDF reader's words (through Request)
+  std::uint32_t m_nTextBufSize = 41943040;  // "membuf"
+  std::int32_t m_nPdfWidthAdjust = 5;       // "pdfwadj"
+  std::int32_t m_nPdfTdAdjust = 85;         // "pdftadj"
+  std::uint32_t m_bLatin1Text = 0;          // "latin1"
+  std::int32_t m_nDocEditMode = 0;          // the view's editing mode
 };
 
 // Runs the frame; the result is out.Size() (never negative).

@@ -1,0 +1,284 @@
+// The PDF reader's run object: one conversion of a PDF file's bytes into
+// Shift-JIS text. It owns every table of the run (object index, flags, font
+// maps, resources, the reference stack, the graphics stack, the palette and
+// the character grid), the input with its cursor and the run's settings, so
+// nothing of a run survives it and two runs share nothing.
+//
+// The reader works on the bytes without an object model: it expands object
+// streams behind the file's last byte, indexes where each object starts and
+// what it says about fonts and images, then walks the page tree from the
+// catalog and lays the shown text out on the grid.
+//
+// Every read stays inside the input (m_nConvSize bytes) or the buffer a
+// reader is given; every write stays inside its table. Numbers from the file
+// saturate instead of overflowing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "convert/convert_host.h"
+#include "convert/convert_texts.h"
+#include "convert/load_buffer.h"
+#include "core/textcodec/cidmap.h"
+
+namespace convert {
+
+struct Converter;
+struct RenderJob;
+
+constexpr std::int32_t kPdfObjects = 49152;         // object tables; numbers 1-49,151 are indexed
+constexpr std::int32_t kPdfResources = 18001;       // resource ids are below 18,001
+constexpr std::int32_t kPdfRefStack = 2000;         // pending (position, object) pairs of the walk
+constexpr std::int32_t kPdfGraphicsLevels = 10;     // q/Q levels
+constexpr std::int32_t kPdfGridColumns = 512;       // cells of one grid line
+constexpr std::int32_t kPdfBandLines = 302;         // grid lines of one page, separator included
+constexpr std::int32_t kPdfNamePrefixSlots = 8;     // learned resource-name prefixes
+constexpr std::int32_t kPdfCodeCopy = 3840;         // second copy of a one-byte code lies this far up
+constexpr std::int32_t kPdfCodeMax = 32767;         // highest code of a font's code table
+constexpr std::int32_t kPdfWorkSpare = 10005;       // bytes of the work buffer beyond cfmax
+constexpr std::int32_t kPdfCmapInflateMax = 40000;  // inflated ToUnicode bytes at most
+constexpr std::int32_t kPdfCmapCopyMax = 8000;      // stream bytes of a font map copied at most
+constexpr std::int32_t kPdfFixedLimit = 1000000000; // a fixed-point value saturates here (of its unit)
+constexpr std::uint8_t kPdfEmptyCell = 7;           // a grid cell nothing was written to
+
+// Object flags of the index pass (16 bits per object).
+enum PdfObjectFlag : std::uint16_t {
+  kPdfFlagVertical = 0x0001,     // vertical writing (Identity-V, ...-V CMaps)
+  kPdfFlagFilterMask = 0x000F,   // the filter of an image stream, as a number
+  kPdfFlagType1 = 0x0010,
+  kPdfFlagUniJis = 0x0020,       // Japanese Unicode CMap
+  kPdfFlagType1ToUni = 0x0040,   // Type1 font with a ToUnicode map
+  kPdfFlagLastChar = 0x0080,     // single-byte font with a character range
+  kPdfFlagSimple = 0x008F,       // all of these: a simple (single-byte) encoding
+  kPdfFlagWidthMask = 0x0F00,    // coarse image width (/128, bit 8 forced)
+  kPdfFlagHeightMask = 0xF000,   // coarse image height (/128, bit 12 forced)
+};
+
+// Image filters as the index pass stores them in the low four flag bits (and
+// as the picture markers name them).
+enum PdfImageFilter : int {
+  kPdfFilterDct = 2,
+  kPdfFilterCcitt = 6,
+  kPdfFilterLzw = 7,
+  kPdfFilterJbig2 = 9,
+  kPdfFilterJpx = 12,
+};
+
+// The filters of a stream that the reader decodes, as bits.
+enum PdfStreamFilterBits : int {
+  kPdfStreamAscii85 = 1,
+  kPdfStreamLzw = 2,
+  kPdfStreamFlate = 4,
+};
+
+// Failure codes of stream decoding; each is written as a grid line.
+enum PdfDecodeFailure : std::int32_t {
+  kPdfDecodeEncrypted = -2,   // string 147 and " 012"
+  kPdfDecodeTooLarge = -3,    // " [%dMB]" with string 150 and " 012"
+  kPdfDecodeNoMemory = -9,    // string 152; the walk stops
+  kPdfDecodeFailed = -1,      // string 210 and " 012"
+};
+
+// What a run is given besides the bytes: the document's settings and words.
+struct PdfRunWords {
+  int openContext = 0;                   // 0 convert, 2 structure dump, other: nothing
+  std::int32_t readSize = 0;             // bytes of the file read
+  std::int32_t outdata = 2000000;        // "outdata": the text stops 2,000 bytes before it
+  std::int32_t tblMax = 19000;           // "n_tbl": grid lines below tblMax - 3 are used
+  std::uint32_t textBufSize = 41943040;  // "membuf": bounds the work buffer
+  std::int32_t widthAdjust = 5;          // "pdfwadj", 1-5
+  std::int32_t tdAdjust = 85;            // "pdftadj", 40-115
+  std::uint32_t latin1 = 0;              // "latin1": single bytes transliterated
+  std::int32_t docEditMode = 0;          // the view's editing mode (2: operator listing)
+  std::int32_t extractNo = 0;            // picture asked for (0 none)
+  std::int32_t extractLetter = 0;        // its marker letter
+};
+
+// One level of the graphics-state stack.
+struct PdfGraphicsLevel {
+  std::int32_t matrix[6] = {100, 0, 0, 100, 0, 0};  // transformation matrix, hundredths
+  std::uint16_t fontFlags = 0;
+  std::int32_t fontKind = 0;
+};
+
+class PdfConverter {
+ public:
+  // `data` holds `size` bytes of the file and room for `capacity` bytes in
+  // all (object streams are appended behind the file's last byte).
+  PdfConverter(std::uint8_t* data, std::int32_t size, std::size_t capacity, const PdfRunWords& words,
+               LoadBuffer& out, ConvertHost* host);
+  ~PdfConverter();
+  PdfConverter(const PdfConverter&) = delete;
+  PdfConverter& operator=(const PdfConverter&) = delete;
+
+  // The whole conversion: the text goes to the output buffer; the result is
+  // the bytes written.
+  std::int64_t Run();
+
+  // ---------------------------------------------------------------------
+  // Token readers. Those taking a buffer work on any buffer of `length`
+  // bytes and never read outside it; the members read m_pConvData.
+
+  // The code in angle brackets at or after *pos (a '<' within 10 bytes):
+  // two digits set *oneByte, three digits give a three-digit code, else four
+  // digits are taken. -1 (position kept) when no '<' is found.
+  static std::int32_t PdfReadHexCode(const std::uint8_t* buf, std::int32_t length, std::int32_t* pos,
+                                     int* oneByte);
+  // A decimal number in hundredths (precise: ten-thousandths), the first
+  // dropped digit rounding half up; *pos is left on the ending byte.
+  // Saturates at +-kPdfFixedLimit.
+  static std::int32_t PdfReadFixed(const std::uint8_t* buf, std::int32_t length, std::int32_t* pos, int precise);
+  // A number of a box array in hundredths, from at most six bytes.
+  static std::int32_t PdfReadHundredths(const std::uint8_t* buf, std::int32_t length, std::int32_t pos);
+  // Up to 10 numbers before the operator at `opPos` (the first two precise
+  // when `precise` is 1); 0 when fewer than 10 were read (the rest zeroed),
+  // else the byte that ended the tenth.
+  static std::int32_t PdfReadOperands(const std::uint8_t* buf, std::int32_t length, std::int32_t opPos,
+                                      std::int32_t* values, int precise);
+  // Display bytes of a single-byte font's byte: *byte is replaced, *lead is
+  // the byte before it (blank when none).
+  static void PdfMapSimpleFontByte(std::uint8_t* byte, std::uint8_t* lead);
+  // Shift-JIS of a symbol code point that code page 932 lacks: 1 or 2 bytes.
+  static int PdfMapUnicodeSymbol(std::uint32_t codePoint, std::uint8_t* first, std::uint8_t* second);
+
+  // The object number of a reference near `pos` (modes 9, 8, 0/7, 1); 0 or
+  // -1 when none, -9 at '[', -99 at "<<"; may move m_nConvPos.
+  std::int32_t PdfReadObjectRef(std::int32_t pos, int mode);
+  // A reference or a list of them at m_nConvPos: list[0] = count, list[1..]
+  // the numbers (at most 1,999). The result is list[1].
+  std::int32_t PdfReadObjectRefList(std::int32_t* list, int flag);
+  // Pushes the references at m_nConvPos onto the reference stack and moves
+  // m_nConvPos to the first of them (list kinds: 0 '<', 1 '[', 2 '[' but not
+  // a dictionary). Objects already on the walk's path are not pushed. The
+  // new stack height, or -1 at the end of the data or before a dictionary.
+  std::int32_t PdfPushObjectRefs(std::int32_t height, std::int32_t current, int listKind);
+  // The resource id of the name at *pos (kind in/out), 0 when none.
+  std::int32_t PdfParseResourceName(const std::uint8_t* buf, std::int32_t length, std::int32_t* pos,
+                                    int* kind, int expectSlash);
+  // PdfParseResourceName on the input at `pos`; modes 1 and 3 move
+  // m_nConvPos behind the name. Ids are below kPdfResources, else 0.
+  std::int32_t PdfReadResourceIdAt(std::int32_t pos, int mode);
+  // Decodes ASCII85 data buf[0, length) over the start of buf, which holds
+  // `capacity` bytes; the decoded length, or 0 on failure (too many bytes
+  // skipped, or a result larger than `capacity`).
+  std::int32_t Ascii85DecodeInPlace(std::uint8_t* buf, std::int32_t length, std::size_t capacity);
+  // Fills `table` (kPdfObjects entries) from the Differences of an encoding
+  // (mode with all of 0x8F) or from a ToUnicode stream at `pos`; 1 when a
+  // mapping was read, else 0 (the table then as it was).
+  int PdfReadFontEncoding(std::int32_t pos, std::uint16_t* table, int mode);
+
+  // ---------------------------------------------------------------------
+  // Passes 1 and 2 and stream decoding.
+
+  // Pass 1: every object stream is inflated and its objects appended behind
+  // the data as "N 0 obj ... endobj"; m_nConvSize grows.
+  void ExpandObjectStreams();
+  // Pass 2: object offsets, flags, font references, the page size, the
+  // catalog and the encryption mark.
+  void IndexObjects();
+  // The filters (PdfStreamFilterBits) named between `dictPos` and the
+  // "stream" keyword at `streamPos`.
+  int StreamFiltersBetween(std::int32_t dictPos, std::int32_t streamPos) const;
+  // Decodes the stream data m_pConvData[dataPos, dataPos + dataLen) into the
+  // work buffer. `image` says the stream is the image whose dictionary was
+  // just read (m_nImageWidth, m_nImageHeight, m_nImageBits). The decoded
+  // length, or a PdfDecodeFailure (a capacity too large sets
+  // m_nFailCapacity).
+  std::int32_t DecodeStream(std::int32_t dataPos, std::int32_t dataLen, int filters, bool image);
+  // The failure's message on a grid line of its own (one line skipped).
+  void WriteDecodeFailure(std::int32_t result);
+  // The notice of an encrypted document: string 147, CR LF.
+  void WriteEncryptedNotice();
+
+  // ---------------------------------------------------------------------
+  // Grid access. A line is kPdfGridColumns cells; nullptr outside the lines
+  // the run may use (below m_nTblMax - 3). Lines are made on first use.
+  std::uint8_t* GridLine(std::int32_t line);
+  // Clears lines [first, last] to empty cells (column 0 = 0).
+  void ClearGridLines(std::int32_t first, std::int32_t last);
+  // Writes `text` into `line` from column 0 (the failure lines).
+  void WriteGridText(std::int32_t line, const char* text, std::size_t length);
+
+  // ---------------------------------------------------------------------
+  // The run's state. Public so that the readers' tests and the page walk's
+  // files reach it; nothing outside the PDF reader uses it.
+
+  // Input and cursor.
+  std::uint8_t* m_pConvData = nullptr;  // the file's bytes, then the expanded object streams
+  std::int32_t m_nConvPos = 0;          // the cursor
+  std::int32_t m_nConvSize = 0;         // end of the readable bytes
+  std::size_t m_nConvCapacity = 0;      // bytes m_pConvData holds room for
+  std::int32_t m_nFileSize = 0;         // the file's own bytes (before the expansion)
+
+  PdfRunWords m_words;
+  LoadBuffer& m_out;
+  ConvertHost* m_pHost = nullptr;
+  DamageNote m_damage;                  // where damaged input stopped the reading
+
+  // Work buffer of each decoded stream: cfmax + kPdfWorkSpare bytes.
+  std::int32_t m_nCfMax = 0;
+  std::unique_ptr<std::uint8_t[]> m_pWork;
+  std::int32_t m_nWorkSize = 0;         // decoded bytes in the work buffer
+  std::int32_t m_nFailCapacity = 0;     // the capacity of the last kPdfDecodeTooLarge
+  // Scratch of the ASCII85 decoder (four output bytes per input byte) and of
+  // the font maps' stream copies.
+  std::vector<std::uint8_t> m_abA85Scratch;
+  std::vector<std::uint8_t> m_abCmapBuf;
+
+  // Object tables, indexed by object number.
+  std::vector<std::int32_t> m_anObjOffset;   // the blank before "obj" (0: not seen)
+  std::vector<std::uint16_t> m_anObjFlags;   // PdfObjectFlag bits
+  std::vector<std::uint16_t> m_anFontRef;    // a font's /Encoding or /ToUnicode object
+  std::vector<std::uint16_t> m_anFontCode;   // the current font's code table
+  std::vector<std::int32_t> m_anResource;    // resource id -> object number
+  std::int32_t m_nFontCodeObj = 0;           // the map object m_anFontCode was loaded from
+
+  // Reference stack of the page-tree walk.
+  std::int32_t m_anRefPos[kPdfRefStack] = {};  // where to go on
+  std::int32_t m_anRefObj[kPdfRefStack] = {};  // the object found there
+  std::int32_t m_nRefHeight = 0;
+  std::int32_t m_nCurObj = 0;                  // the object the walk is in
+  std::int64_t m_nWalkBudget = 0;              // steps left; 0 ends the walk (damage line)
+
+  // Graphics-state stack and the palette.
+  PdfGraphicsLevel m_aGraphics[kPdfGraphicsLevels];
+  std::int32_t m_nGraphicsLevel = 0;
+  std::uint8_t m_abPalette[256 * 3] = {};
+
+  // The character grid, row by row (kPdfGridColumns bytes each), with the
+  // current page band and position.
+  std::vector<std::uint8_t> m_abGrid;
+  std::int32_t m_nGridLines = 0;    // lines made so far
+  std::int32_t m_nBandBase = 0;     // first line of the current page's band
+  std::int32_t m_nGridLine = 0;     // current line and column
+  std::int32_t m_nGridCol = 0;
+  std::int32_t m_nLastLine = 0;     // last line used
+
+  // Resource-name prefixes learned in this run (an empty slot starts with 0).
+  std::uint8_t m_abNamePrefix[kPdfNamePrefixSlots][4] = {};
+
+  // CID to Shift-JIS tables of this run.
+  textcodec::CidSjisTables m_cid = {};
+
+  // What the index pass found.
+  std::int32_t m_nPageWidth = 120000;   // hundredths of a point
+  std::int32_t m_nPageHeight = 84500;
+  std::int32_t m_nRootObj = 0;          // the catalog
+  bool m_bEncrypted = false;
+  std::int32_t m_nPageCount = 0;
+
+  // The image whose dictionary the walk read last.
+  std::int32_t m_nImageWidth = 0;
+  std::int32_t m_nImageHeight = 0;
+  std::int32_t m_nImageBits = 0;
+  std::int32_t m_nImageColor = 0;
+  std::int32_t m_nImageFilter = 0;
+};
+
+// The reader of the registry's PDF rows.
+std::int64_t ConvertPdf(const Converter& row, RenderJob& job);
+
+}  // namespace convert
