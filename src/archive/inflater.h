@@ -101,3 +101,13 @@ class Inflater {
 };
 
 }  // namespace arc
+
+namespace arc {
+
+// One-call inflate of raw Deflate data from memory into memory: at most
+// `capacity` bytes are written to `out`. The result is the bytes written,
+// clamped to the capacity when the data inflates to more; damaged data gives
+// the bytes decoded before the damage, and -1 when not one byte came out.
+int64_t InflateBytes(const uint8_t* data, size_t size, uint8_t* out, size_t capacity);
+
+}  // namespace arc

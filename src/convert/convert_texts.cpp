@@ -17,6 +17,9 @@ const TextRow kTexts[] = {
     {ConvertText::kEncryptedData, 147, "## 暗号化されたデータがあります ##"},
     {ConvertText::kUnsupportedFormat, 210, "対応していないフォーマットです。"},
     {ConvertText::kUnsupportedOffice, 240, "\r\n 対応していないOffice形式です\r\n\r\n"},
+    {ConvertText::kPdfNoText, 267, "PDF : 描画形式図形、暗号データ又はアドレスが制限以上のファイルです。  "},
+    {ConvertText::kTableRowsOver, 243,
+     "\r\n *表項目数が設定最大値をオーバーしています。\r\n *メニューの設定で表項目数を %d(x100) 以上にしてください。\n\n"},
 };
 
 }  // namespace

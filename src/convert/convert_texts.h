@@ -11,6 +11,8 @@ enum class ConvertText {
   kEncryptedData,      // string 147: "## 暗号化されたデータがあります ##"
   kUnsupportedFormat,  // string 210: "対応していないフォーマットです。"
   kUnsupportedOffice,  // string 240: "\r\n 対応していないOffice形式です\r\n\r\n"
+  kPdfNoText,          // string 267: a PDF without text the reader could lay out
+  kTableRowsOver,      // string 243: "%d" = the table rows (x100) to set
 };
 
 // From the string table when it has the text, else the built-in one.

@@ -2,7 +2,10 @@
 #include "convert/pdf_converter.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+
+#include "fw/alloc.h"
 
 namespace convert {
 
@@ -29,7 +32,18 @@ PdfConverter::PdfConverter(std::uint8_t* data, std::int32_t size, std::size_t ca
   textcodec::BuildCidSjisTables(m_cid.m_anCidBreak, m_cid.m_anSjisBreak, m_cid.m_abCidSymbol);
 }
 
-PdfConverter::~PdfConverter() = default;
+PdfConverter::~PdfConverter() { fw::Free(m_pWork); }
+
+bool PdfConverter::AllocateWork() {
+  const std::int64_t bySize = static_cast<std::int64_t>(m_words.readSize > 0 ? m_words.readSize : m_nFileSize) * 64;
+  const std::int64_t smaller = std::min<std::int64_t>(m_words.textBufSize, bySize);
+  std::int64_t cfmax = std::max<std::int64_t>(2000000, smaller);
+  if (cfmax > INT32_MAX - kPdfWorkSpare) cfmax = INT32_MAX - kPdfWorkSpare;
+  m_nCfMax = static_cast<std::int32_t>(cfmax);
+  fw::Free(m_pWork);
+  m_pWork = static_cast<std::uint8_t*>(fw::Alloc(static_cast<std::size_t>(m_nCfMax) + kPdfWorkSpare));
+  return m_pWork != nullptr;
+}
 
 std::uint8_t* PdfConverter::GridLine(std::int32_t line) {
   const std::int32_t limit = m_words.tblMax - 3;

@@ -169,16 +169,29 @@ class PdfConverter {
   // (mode with all of 0x8F) or from a ToUnicode stream at `pos`; 1 when a
   // mapping was read, else 0 (the table then as it was).
   int PdfReadFontEncoding(std::int32_t pos, std::uint16_t* table, int mode);
+  // The code spaces, single codes and ranges of a decoded CMap into `table`;
+  // 1 when a mapping was read.
+  static int ReadCmap(const std::uint8_t* map, std::int32_t length, std::uint16_t* table);
+  // Whether `object` is the walk's current object or waits on the
+  // reference stack below `height` (entering it again would loop).
+  bool OnWalkPath(std::int32_t object, std::int32_t height) const;
 
   // ---------------------------------------------------------------------
   // Passes 1 and 2 and stream decoding.
 
+  // cfmax (the larger of 2,000,000 and the smaller of "membuf" and 64 times
+  // the read size) and the work buffer of cfmax + kPdfWorkSpare bytes; false
+  // when the memory is not had.
+  bool AllocateWork();
   // Pass 1: every object stream is inflated and its objects appended behind
   // the data as "N 0 obj ... endobj"; m_nConvSize grows.
   void ExpandObjectStreams();
   // Pass 2: object offsets, flags, font references, the page size, the
   // catalog and the encryption mark.
   void IndexObjects();
+  // The page size from the box array after "/MediaBox" at `pos`: its third
+  // and fourth numbers (plus 100) when within 10,000-200,000 hundredths.
+  void ReadMediaBox(std::int32_t pos);
   // The filters (PdfStreamFilterBits) named between `dictPos` and the
   // "stream" keyword at `streamPos`.
   int StreamFiltersBetween(std::int32_t dictPos, std::int32_t streamPos) const;
@@ -220,7 +233,7 @@ class PdfConverter {
 
   // Work buffer of each decoded stream: cfmax + kPdfWorkSpare bytes.
   std::int32_t m_nCfMax = 0;
-  std::unique_ptr<std::uint8_t[]> m_pWork;
+  std::uint8_t* m_pWork = nullptr;      // fw::Alloc; freed with the run
   std::int32_t m_nWorkSize = 0;         // decoded bytes in the work buffer
   std::int32_t m_nFailCapacity = 0;     // the capacity of the last kPdfDecodeTooLarge
   // Scratch of the ASCII85 decoder (four output bytes per input byte) and of
