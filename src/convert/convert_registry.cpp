@@ -12,6 +12,7 @@
 #include "convert/load_buffer.h"
 #include "convert/mail_item.h"
 #include "convert/media_info.h"
+#include "convert/pdf_converter.h"
 #include "convert/rtf_text.h"
 #include "convert/source_file.h"
 #include "convert/word_row.h"
@@ -224,6 +225,13 @@ std::int64_t ReadRtf(const Converter&, RenderJob& job) {
   return static_cast<std::int64_t>(job.out.Size());
 }
 
+// A PDF converted to text (pdf_converter.h); its structure dump (context 2)
+// is not in this build.
+std::int64_t ReadPdf(const Converter& c, RenderJob& job) {
+  if (job.openContext == 2) return NotBuilt(c, job);
+  return ConvertPdf(c, job);
+}
+
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
 
@@ -246,7 +254,7 @@ const Converter kConverters[] = {
     {"csv", nullptr, Stage::kDispatch, docsvc::kKindCsv, docsvc::kKindCsv, nullptr, PreconvertCsvRow, nullptr, false},
     {"media", nullptr, Stage::kDispatch, docsvc::kKindMidi, docsvc::kKindMidi + 7, nullptr, ShowMediaInfo, nullptr,
      false},
-    {"pdf", "PDF", Stage::kDispatch, 0, 0, DetectPdf, NotBuilt, &kPdfLimits, true},
+    {"pdf", "PDF", Stage::kDispatch, 0, 0, DetectPdf, ReadPdf, &kPdfLimits, true},
     {"html", nullptr, Stage::kDispatch, docsvc::kKindHtml, docsvc::kKindHtml, nullptr, NotBuilt, nullptr, true},
     {"xml", nullptr, Stage::kDispatch, docsvc::kKindXml, docsvc::kKindXml, nullptr, NotBuilt, nullptr, true},
     {"xlsx", nullptr, Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, NotBuilt, nullptr, true},

@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "convert/convert_host.h"
@@ -289,6 +291,121 @@ class PdfConverter {
   std::int32_t m_nImageBits = 0;
   std::int32_t m_nImageColor = 0;
   std::int32_t m_nImageFilter = 0;
+
+  // ---------------------------------------------------------------------
+  // Pages and layout: the page walk, the content walk and the text grid's
+  // output.
+
+  // The text state of one content stream (positions in hundredths of a
+  // point, matrices in hundredths, all saturated).
+  struct TextState {
+    std::int64_t ctm[6] = {100, 0, 0, 100, 0, 0};  // transformation matrix
+    std::int64_t tm[6] = {100, 0, 0, 100, 0, 0};   // text matrix
+    std::int64_t lineX = 0, lineY = 0;             // start of the text line (text space)
+    std::int64_t advance = 0;                      // text x advanced since the line start
+    std::int32_t width = 420;                      // S: half the font size, hundredths
+    std::int32_t charSpace = 0;                    // c: half the Tc operand, hundredths
+    std::int32_t wordSpace = 0;                    // W
+    std::uint16_t fontFlags = 0;
+    std::int32_t fontKind = 0;                     // kind flags 1, 2, 4; 9 for a UniJIS CMap
+    bool vertical = false;
+    bool placeFromPos = true;                      // the next string starts at the position
+    bool overprint = false;
+    std::int64_t prevX = -1, prevY = -1;           // device position of the last move
+    std::int32_t pullBack = 0;                     // P
+    std::int32_t shownSinceMove = 0;               // n
+    bool afterHex = false;                         // the last string of a TJ was a hex string
+    std::int32_t fontObj = 0;                      // the current font's object
+    bool twoByte = false;                          // its codes are two bytes (a composite font)
+  };
+  // One character of a shown string in Shift-JIS.
+  struct Glyph {
+    std::uint8_t b[2] = {0, 0};
+    int n = 1;
+    bool literalBlank = false;  // a blank of a literal string: advances only
+  };
+
+  // The entry after the context test: work buffer, passes, walk, output.
+  std::int64_t RunConversion();
+  // Pass 3 from the catalog (or the picture asked for).
+  void WalkPages();
+  // One page or page-tree node at `obj`: its dictionary's keys.
+  void WalkNode(std::int32_t obj);
+  // The fonts and pictures of a "/Resources" value at `pos` into the
+  // resource table.
+  void LoadResources(std::int32_t pos, std::int32_t depth);
+  // Begins a page: counter, progress, band.
+  void BeginPage();
+  // Decodes content stream `obj` and walks it.
+  void ShowContentStream(std::int32_t obj, std::int32_t depth);
+  // The dictionary of object `obj`: its start and end (before "stream" or
+  // "endobj"); false when the object is not indexed.
+  bool ObjectDictionary(std::int32_t obj, std::int32_t* begin, std::int32_t* end) const;
+  // The content walk over buf[0, length).
+  void WalkContent(const std::uint8_t* buf, std::int32_t length, TextState& ts, std::int32_t depth);
+  // The font named before the "Tf" at `opPos`.
+  void SelectFont(const std::uint8_t* buf, std::int32_t length, std::int32_t opPos, TextState& ts);
+  // Shows the bytes of one string (hex: from angle brackets).
+  void ShowString(const std::uint8_t* bytes, std::int32_t count, bool hex, TextState& ts);
+  // The device position of the text at the current advance.
+  void DevicePosition(const TextState& ts, std::int64_t* x, std::int64_t* y) const;
+  // The grid line and column of a device position.
+  void GridPlace(std::int64_t x, std::int64_t y, std::int32_t* line, std::int32_t* col) const;
+  // A picture marker for image `obj` drawn with `ts`'s matrix.
+  void PlaceImageMarker(std::int32_t obj, const TextState& ts);
+  // The separator line that closes a band, naming `nextPage`.
+  void PrepareSeparator(std::int32_t line, std::int32_t nextPage);
+  // Output steps 1-7.
+  void WriteOutput();
+  // Decodes content or form `obj` (or, with `image`, checks a picture's
+  // samples) into the work buffer: its length, or a failure written as a
+  // grid line.
+  std::int32_t DecodeObjectStream(std::int32_t obj, bool image);
+  // The object of the font or picture named at buf[namePos] ('/').
+  std::int32_t ResourceObject(const std::uint8_t* buf, std::int32_t length, std::int32_t namePos);
+  // D of the advance: 200, 400 / width adjust, or 100.
+  std::int32_t AdvanceDivisor() const;
+  void SetCharSpace(std::int64_t value, TextState& ts);
+  void SetWordSpace(std::int64_t value, TextState& ts);
+  // The pull-back count after a "Td"/"TD" of (tx, ty) ten-thousandths.
+  void PullBackAfterMove(std::int64_t tx, std::int64_t ty, TextState& ts);
+  // The strings and numbers of a "TJ" array at buf[pos, end).
+  void ShowArray(const std::uint8_t* buf, std::int32_t pos, std::int32_t end, TextState& ts);
+  // A number of a "TJ" array, V in hundredths of its thousandths.
+  void TjNumber(std::int64_t v, bool blankBefore, TextState& ts);
+  // What font object `obj`'s dictionary says: kFontKnown, with
+  // kFontTwoByte for a composite font and kFontVerticalCmap for a "-V" CMap.
+  enum FontTrait { kFontKnown = 1, kFontTwoByte = 2, kFontVerticalCmap = 4 };
+  int FontTraits(std::int32_t obj);
+  // "Do": a picture's marker, or a form's content walked.
+  void DrawObject(const std::uint8_t* buf, std::int32_t length, std::int32_t namePos, TextState& ts,
+                  std::int32_t depth);
+  // The operator listing's lines.
+  void ListTStar(const std::uint8_t* buf, std::int32_t opPos, TextState& ts);
+  void ListTd(const std::uint8_t* buf, std::int32_t length, std::int32_t after, TextState& ts);
+  // A Unicode character in Shift-JIS (1 or 2 bytes into out).
+  int UnicodeToSjis(std::uint32_t u, std::uint8_t* out);
+  // The characters of a string by the font's kind.
+  void DecodeString(const std::uint8_t* bytes, std::int32_t count, bool hex, const TextState& ts,
+                    std::vector<Glyph>* glyphs);
+  void PlaceGlyph(const Glyph& glyph, TextState& ts);
+  // Whether the walk may go on (pass 3's conditions).
+  bool WalkGoesOn();
+
+  std::int32_t m_nPageRotate = 0;        // "/Rotate" of the page, 0-359
+  std::int32_t m_nInheritRotate = 0;     // "/Rotate" of the page-tree node above
+  bool m_bFontCodeLoaded = false;        // m_anFontCode holds m_nFontCodeObj's map
+  std::int32_t m_nOriginX = 0;           // page origin, hundredths
+  std::int32_t m_nOriginY = 0;
+  std::int32_t m_nMaxLine = -1;          // highest grid line holding text
+  bool m_bGridFull = false;              // the pages needed more grid lines than "n_tbl" gives
+  std::vector<std::int8_t> m_abFontBytes; // per font object: its FontTraits (0: not read yet)
+  // Names of the page's fonts and pictures that the resource ids cannot
+  // tell apart, by their exact bytes.
+  std::vector<std::pair<std::string, std::int32_t>> m_aNamedResources;
+  bool m_bStopWalk = false;              // Esc, memory or budget ended the walk
+  bool m_bEscape = false;
+  std::vector<std::uint8_t> m_abEntered; // objects the walk entered (never again)
 };
 
 // The reader of the registry's PDF rows.

@@ -34,7 +34,7 @@ for f in *.pdf; do
   n=$(pdfinfo "$f" 2>/dev/null | sed -n 's/^Pages: *//p')
   i=1
   while [ "$i" -le "${n:-0}" ]; do
-    pdftotext -layout -f "$i" -l "$i" "$f" - | iconv -f UTF-8 -t CP932 > "$b.p$i.txt"
+    pdftotext -layout -f "$i" -l "$i" "$f" - | iconv -c -f UTF-8 -t CP932 > "$b.p$i.txt"
     i=$((i + 1))
   done
 done
