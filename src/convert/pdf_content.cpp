@@ -565,6 +565,7 @@ void PdfConverter::ListTd(const std::uint8_t* buf, std::int32_t length, std::int
   std::int32_t p = pdfscan::SkipWhite(buf, after, length);
   if (p + 1 < length && buf[p] == '(' && buf[p + 1] >= '0' && buf[p + 1] <= '9') {
     std::uint8_t* row = GridLine(m_nGridLine);
+    if (m_nGridCol < 1) m_nGridCol = 1;  // column 0 of a line stays 0
     if (row && m_nGridCol < 509) row[m_nGridCol++] = 9;
   }
 }

@@ -270,7 +270,8 @@ void PdfConverter::PlaceGlyph(const Glyph& glyph, TextState& ts) {
   std::uint8_t* row = GridLine(line);
   if (!row) return;
   std::int32_t col = std::max(m_nGridCol, 1);
-  if (n == 2 && IsLead(b[0]) && (col & 1)) --col;
+  // A two-byte character starts at an even column (column 0 is never written).
+  if (n == 2 && IsLead(b[0]) && (col & 1)) col = col > 1 ? col - 1 : 2;
   if (col + n > kColumnEnd) return;
   // The pull-back count: horizontal text written to the left of its column.
   if (!ts.vertical && ts.pullBack > 0 && ts.pullBack < col) {
