@@ -14,14 +14,23 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 8) return 0;
+  // One run object for every input (its tables are large); what a content
+  // walk changes is set back each time.
   static std::vector<std::uint8_t> file(64, ' ');
-  convert::LoadBuffer out;
-  convert::PdfRunWords words;
-  words.tblMax = 1000;
-  words.widthAdjust = 1 + data[0] % 5;
-  words.docEditMode = (data[1] & 7) == 2 ? 2 : 0;
-  words.latin1 = data[1] >> 7;
-  convert::PdfConverter pdf(file.data(), 0, file.size(), words, out, nullptr);
+  static convert::LoadBuffer out;
+  static convert::PdfConverter pdf(file.data(), 0, file.size(), convert::PdfRunWords(), out, nullptr);
+  pdf.m_words.tblMax = 1000;
+  pdf.m_words.widthAdjust = 1 + data[0] % 5;
+  pdf.m_words.docEditMode = (data[1] & 7) == 2 ? 2 : 0;
+  pdf.m_words.latin1 = data[1] >> 7;
+  const convert::PdfRunWords& words = pdf.m_words;
+  pdf.m_abGrid.clear();
+  pdf.m_nGridLines = 0;
+  pdf.m_nGridLine = pdf.m_nGridCol = pdf.m_nBandBase = 0;
+  pdf.m_nMaxLine = -1;
+  pdf.m_nGraphicsLevel = 0;
+  pdf.m_bStopWalk = false;
+  pdf.m_nWalkBudget = 1 << 20;
   pdf.ClearGridLines(0, 300);
   pdf.PrepareSeparator(301, 2);
   convert::PdfConverter::TextState ts;

@@ -412,14 +412,10 @@ void PdfConverter::TjNumber(std::int64_t v, bool blankBefore, TextState& ts) {
     m_nGridCol = static_cast<std::int32_t>(col);
   }
   if (v < -25000) {
-    // A word gap: blank cells, one per 530 thousandths.
+    // A word gap: blank cells, one per 530 thousandths. The cells are left
+    // as they are (empty unless other text lies there, which stays).
     std::int64_t cells = (-v + 52999) / 53000;
-    std::uint8_t* row = GridLine(m_nGridLine);
-    while (cells-- > 0 && m_nGridCol < 510) {
-      if (row && m_nGridCol >= 0 && (row[m_nGridCol] == kPdfEmptyCell || row[m_nGridCol] == 0))
-        row[m_nGridCol] = kPdfEmptyCell;
-      ++m_nGridCol;
-    }
+    while (cells-- > 0 && m_nGridCol < 510) ++m_nGridCol;
   }
 }
 
