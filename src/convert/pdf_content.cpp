@@ -525,7 +525,7 @@ void PdfConverter::DrawObject(const std::uint8_t* buf, std::int32_t length, std:
   if (res >= 0) LoadResources(pdfscan::SkipName(data, res, e), 0);
   const std::int32_t n = DecodeObjectStream(obj, false);
   if (n <= 0) return;
-  m_nWalkBudget -= n / 1024;
+  m_nWalkBudget -= n / kBudgetBytes;
   std::vector<std::uint8_t> content(m_pWork, m_pWork + n);
   TextState inner = ts;
   const std::int32_t mk = pdfscan::FindKey(data, b, e, "Matrix");

@@ -325,6 +325,9 @@ class PdfConverter {
     bool literalBlank = false;  // a blank of a literal string: advances only
   };
 
+  // Decoded content bytes walked that cost one step of the walk's budget.
+  static constexpr std::int32_t kBudgetBytes = 512;
+
   // The entry after the context test: work buffer, passes, walk, output.
   std::int64_t RunConversion();
   // Pass 3 from the catalog (or the picture asked for).

@@ -21,8 +21,7 @@ constexpr std::int32_t kContentsMax = 2000;     // content streams of one page
 constexpr std::size_t kPageContentMax = 64u << 20;  // decoded content bytes of one page
 constexpr std::size_t kNamedMax = 4096;         // resource names kept by their bytes
 constexpr std::int32_t kResourceDepth = 3;      // references followed inside "/Resources"
-constexpr std::int32_t kNoStream = -100;
-constexpr std::int32_t kBudgetBytes = 1024;     // decoded content bytes that cost one step        // the object is no stream (nothing to say)
+constexpr std::int32_t kNoStream = -100;        // the object is no stream (nothing to say)
 
 }  // namespace
 
@@ -51,7 +50,7 @@ bool PdfConverter::ObjectDictionary(std::int32_t obj, std::int32_t* begin, std::
 void PdfConverter::WalkPages() {
   m_abEntered.assign(static_cast<std::size_t>(kPdfObjects), 0);
   // A budget of steps: every entered object and every content stream costs
-  // one, and every 1,024 bytes of content walked one more; a tree that would
+  // one, and every 512 bytes of content walked one more; a tree that would
   // take more is damaged.
   m_nWalkBudget = 4096 + m_nConvSize / 32;
   m_nRefHeight = 0;

@@ -5,6 +5,7 @@
 // uncompressed give the same text; vertical text comes out as a column.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -193,6 +194,22 @@ TEST(PdfPagesOracle, EncryptedAndPictureFiles) {
   EXPECT_NE(std::string::npos, jpeg.find("[Image"));
   EXPECT_NE(std::string::npos, jpeg.find("[Img"));
   EXPECT_EQ(0u, Ours("drawing.pdf").find("PDF : "));
+}
+
+TEST(PdfPagesOracle, TruncatedCopiesOfEveryFixtureEndQuickly) {
+  REQUIRE_FIXTURES();
+  for (const auto& entry : fs::directory_iterator(Fixtures())) {
+    if (entry.path().extension() != ".pdf") continue;
+    const std::string bytes = testsupport::ReadFileBytes(entry.path());
+    for (int part = 1; part < 16; ++part) {
+      const std::string cut = bytes.substr(0, bytes.size() * static_cast<std::size_t>(part) / 16);
+      const auto start = std::chrono::steady_clock::now();
+      const convert::Result r = pdf_page::Convert(cut);
+      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      EXPECT_EQ(convert::Status::kOk, r.status) << entry.path() << " " << part;
+      EXPECT_LT(seconds, 1.0) << entry.path() << " " << part;
+    }
+  }
 }
 
 }  // namespace

@@ -435,6 +435,55 @@ TEST(PdfPages, EveryCellWrittenStaysInsideItsBand) {
   EXPECT_NE(std::string::npos, r.text().find("yy"));
 }
 
+// A window side that records the status texts and answers Esc after a
+// number of polls.
+class RecordingHost : public convert::ConvertHost {
+ public:
+  explicit RecordingHost(int escAfter) : m_escAfter(escAfter) {}
+  int LoadPicture(const CString&, int) override { return 0; }
+  void StatusText(const CString& text) override { texts.push_back(std::string(text.GetString())); }
+  int CheckEscapeAbort() override { return ++polls > m_escAfter ? 1 : 0; }
+  std::vector<std::string> texts;
+  int polls = 0;
+
+ private:
+  int m_escAfter;
+};
+
+TEST(PdfPages, ProgressPerPageAndEscStopsTheWalk) {
+  std::vector<std::string> bodies = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
+  std::string kids;
+  for (int p = 0; p < 4; ++p) {
+    kids += std::to_string(3 + 2 * p) + " 0 R ";
+    bodies.push_back("<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(4 + 2 * p) + " 0 R >>");
+    bodies.push_back(Stream("", "BT 72 800 Td (page" + std::to_string(p + 1) + ") Tj ET"));
+  }
+  bodies[1] = "<< /Type /Pages /Kids [" + kids + "] /Count 4 >>";
+  const std::string pdf = Build(bodies);
+  auto run = [&](RecordingHost& host) {
+    convert::Request q;
+    q.path = "t.pdf";
+    q.kind = 11;
+    q.limits.indata = 204800;
+    q.limits.outdata = 2000000;
+    q.limits.tableRows = 5000;
+    q.host = &host;
+    q.open = [pdf](const CString&) { return std::unique_ptr<convert::SourceFile>(new pdf_page::OwnedSource(pdf)); };
+    return convert::ConvertFile(q).text;
+  };
+  RecordingHost quiet(1000000);
+  const std::string all = run(quiet);
+  EXPECT_NE(std::string::npos, all.find("page4"));
+  ASSERT_EQ(3u, quiet.texts.size());
+  EXPECT_EQ("    2 page    (Push ESC to stop)", quiet.texts[0]);
+  EXPECT_EQ("    4 page    (Push ESC to stop)", quiet.texts[2]);
+  // Esc confirmed during the walk: the pages laid out so far are written.
+  RecordingHost esc(quiet.polls / 2);
+  const std::string part = run(esc);
+  EXPECT_NE(std::string::npos, part.find("page1"));
+  EXPECT_EQ(std::string::npos, part.find("page4"));
+}
+
 TEST(PdfPages, TruncatedCopiesEndCleanly) {
   const std::string pdf = OnePage(
       "BT /F1 12 Tf 72 800 Td (First line) Tj 0 -20 Td [(Kern) -300 (ed)] TJ ET q 10 0 0 10 0 0 cm Q");
