@@ -1,5 +1,6 @@
 // Memory-to-memory inflate for callers that hold a whole Deflate stream.
 #include <climits>
+#include <memory>
 
 #include "archive/arc_error.h"
 #include "archive/arc_state.h"
@@ -14,12 +15,14 @@ int64_t InflateBytes(const uint8_t* data, size_t size, uint8_t* out, size_t capa
   st.m_nArcOutMax = capacity > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(capacity);
   st.m_pArcOutBuf = out;
   ZipCrc32 sink(st, nullptr, st.m_nArcOutMax);
+  ZipBitReader r(st, data);
+  std::unique_ptr<Inflater> inf;
   try {
-    ZipBitReader r(st, data);
-    Inflater inf(r);
-    Inflater::Inflate(inf, sink);
+    inf = std::make_unique<Inflater>(r);
+    Inflater::Inflate(*inf, sink);
   } catch (const ArchiveError&) {
-    // Damaged or longer than the capacity: what reached the sink stays.
+    // Damaged or longer than the capacity: what was decoded before stays.
+    if (inf) inf->FlushPending(sink);
   }
   int64_t n = sink.Count();
   if (n > st.m_nArcOutMax) n = st.m_nArcOutMax;

@@ -46,6 +46,10 @@ class Inflater {
   // member: "072" after every byte up to the size reached the sink.
   static void Inflate(Inflater& inf, ZipCrc32& sink);
 
+  // Writes the bytes decoded but not yet handed to the sink: after a failure,
+  // what came out before the damage.
+  void FlushPending(ZipCrc32& sink) { Flush(sink); }
+
   int State() const noexcept { return state_; }
 
  private:

@@ -82,15 +82,17 @@ std::int32_t PdfConverter::DecodeStream(std::int32_t dataPos, std::int32_t dataL
     if (image && m_nImageWidth > 9 && m_nImageHeight > 9) {
       // The image's own size bounds what it may inflate to (64-bit: the
       // values come from the file).
-      const std::int64_t w = m_nImageWidth;
-      const std::int64_t h = m_nImageHeight;
-      const std::int64_t k = m_nImageBits;
-      capacity = k == 8 ? w * h * 4 + 2000 : k * w * h / 8 + 2000;
+      // 128-bit products: three 32-bit factors do not fit 64 bits.
+      const __int128 w = m_nImageWidth;
+      const __int128 h = m_nImageHeight;
+      const __int128 k = m_nImageBits;
+      const __int128 wanted = k == 8 ? w * h * 4 + 2000 : k * w * h / 8 + 2000;
       mode = 1;
-      if (capacity < 0 || capacity > m_nCfMax) {
-        m_nFailCapacity = capacity < 0 ? 0 : static_cast<std::int32_t>(capacity > INT32_MAX ? INT32_MAX : capacity);
+      if (wanted < 0 || wanted > m_nCfMax) {
+        m_nFailCapacity = wanted < 0 ? 0 : wanted > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(wanted);
         return kPdfDecodeTooLarge;
       }
+      capacity = static_cast<std::int64_t>(wanted);
     }
     (void)mode;
     std::int32_t skip = IsZlibHead(src, srcLen) ? 2 : 0;
