@@ -697,8 +697,11 @@ TEST_F(StdCmdsTest, EveryEnabledMenuItemHasAHandlerAndNoStandardCommandIsGreyed)
     }
   }
   // Undo and redo depend on the edit history: with one edit, redo alone is
-  // greyed; the macro debugger's start and resume wait for a macro text.
-  EXPECT_EQ((std::vector<std::string>{"やり直し(&R)\tCtrl+Y", "置換ﾏｸﾛ実行(&X)\tCtrl+F5", "ﾏｸﾛ再開\tF5"}), greyed);
+  // greyed; the word spacing of a PDF waits for a PDF shown; the macro
+  // debugger's start and resume wait for a macro text.
+  EXPECT_EQ((std::vector<std::string>{"やり直し(&R)\tCtrl+Y", "単語間の幅を詰める (pdf)", "単語間の幅を広げる (pdf)",
+                                      "置換ﾏｸﾛ実行(&X)\tCtrl+F5", "ﾏｸﾛ再開\tF5"}),
+            greyed);
 }
 
 // --- real keys -------------------------------------------------------------------------
