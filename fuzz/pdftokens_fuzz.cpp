@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::int32_t p = pos;
   int flag = 0;
   const std::int32_t hex = PdfConverter::PdfReadHexCode(b, len, &p, &flag);
-  if (hex < -1 || hex > 0xFFFF || p < 0 || p > len) __builtin_trap();
+  // A position past the end is kept as it was given (the -1 case).
+  if (hex < -1 || hex > 0xFFFF || p < 0 || (p > len && p != pos)) __builtin_trap();
   p = pos > len ? len : pos;
   const std::int32_t fixed = PdfConverter::PdfReadFixed(b, len, &p, arg & 1);
   if (fixed > convert::kPdfFixedLimit || fixed < -convert::kPdfFixedLimit || p > len) __builtin_trap();
