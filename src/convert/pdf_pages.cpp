@@ -23,6 +23,14 @@ constexpr std::size_t kNamedMax = 4096;         // resource names kept by their 
 constexpr std::int32_t kResourceDepth = 3;      // references followed inside "/Resources"
 constexpr std::int32_t kNoStream = -100;        // the object is no stream (nothing to say)
 
+// "/PageOrigin", its P and O in either case.
+bool IsPageOriginKey(const std::uint8_t* buf, std::int32_t keyPos, std::int32_t nameEnd) {
+  if (nameEnd - keyPos - 1 != 10) return false;
+  const std::uint8_t* n = buf + keyPos + 1;
+  return (n[0] == 'P' || n[0] == 'p') && std::memcmp(n + 1, "age", 3) == 0 && (n[4] == 'O' || n[4] == 'o') &&
+         std::memcmp(n + 5, "rigin", 5) == 0;
+}
+
 }  // namespace
 
 bool PdfConverter::ObjectDictionary(std::int32_t obj, std::int32_t* begin, std::int32_t* end) const {
@@ -123,6 +131,14 @@ void PdfConverter::WalkNode(std::int32_t obj) {
         const std::int64_t w = box[2] + 100, h = box[3] + 100;
         if (w > 10000 && w < 200000) m_nPageWidth = static_cast<std::int32_t>(w);
         if (h > 10000 && h < 200000) m_nPageHeight = static_cast<std::int32_t>(h);
+      }
+    } else if (IsPageOriginKey(buf, keyPos, valuePos)) {
+      // The page origin: the two numbers of the array behind the key.
+      std::int64_t origin[2] = {};
+      const std::int32_t open = pdfscan::SkipWhite(buf, valuePos, e);
+      if (open < e && buf[open] == '[' && open - valuePos < 20 && pdfscan::ReadNumbers(buf, open, e, origin, 2) == 2) {
+        m_nOriginX = static_cast<std::int32_t>(origin[0]);
+        m_nOriginY = static_cast<std::int32_t>(origin[1]);
       }
     } else if (key("Rotate")) {
       std::int64_t r = 0;

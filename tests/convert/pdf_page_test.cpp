@@ -90,6 +90,9 @@ TEST(PdfPages, PlacesFollowThePageGeometry) {
   EXPECT_NEAR(118, bottom - top, 3);
   EXPECT_EQ(10u, r.line(top).find("top"));
   EXPECT_EQ(20u, r.line(bottom).find("bottom"));
+  // A page origin moves the columns (and lines) by its numbers.
+  PdfRun moved(OnePage("BT /F1 10 Tf 1 0 0 1 89.6 835 Tm (top) Tj ET\n", "/PageOrigin [44.8 0]"));
+  EXPECT_EQ(10u, moved.line(moved.lineOf("top")).find("top"));
   EXPECT_EQ(59628, r.pdf->m_nPageWidth);
   EXPECT_EQ(84289, r.pdf->m_nPageHeight);
   // A box of 2,100 points keeps the defaults.
