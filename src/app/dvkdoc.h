@@ -180,6 +180,13 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   void OnXlsMode();
   void OnUpdateXlsMode(CCmdUI* ui);
   bool IsWorkbookShown() const;
+  // Word spacing of a shown PDF (app/dvkdoc_pdfcmds.cpp): one step along the
+  // scale of convert/pdf_wordgap.h, stored in the settings file, and the file
+  // shown again. Enabled while a PDF is shown.
+  void OnPdfNarrow();
+  void OnPdfWiden();
+  void OnUpdatePdfWordGap(CCmdUI* ui);
+  void StepPdfWordGap(bool widen);
 
   // Window-update lock with nesting: the first lock locks `active`, the last
   // unlock releases it (m_nUpdateLockCount counts).

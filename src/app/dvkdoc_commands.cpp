@@ -1,5 +1,5 @@
 // The document's command set: every row of cmd/commands.def whose
-// owner is the document, with its handler and update handler, and the
+// owner is the document or a converter, with its handler and update handler, and the
 // framework's rows carried out by CDocument (Save, Save As).
 #include "cmd/command_set.h"
 #include "app/dvkdoc.h"
@@ -7,6 +7,7 @@
 #define TABRYE_SET_CLASS CDvkDoc
 #undef TABRYE_SET_doc
 #define TABRYE_SET_doc TABRYE_SET_ENTRIES
+// The converters' commands act on the shown file: the document carries them.
 #undef TABRYE_SET_convert
 #define TABRYE_SET_convert TABRYE_SET_ENTRIES
 #undef TABRYE_SET_fw

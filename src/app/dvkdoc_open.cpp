@@ -392,6 +392,11 @@ std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFla
   request.m_bSizeHigh = m_bSizeHigh;
   request.m_nXlsMode = m_nXlsMode;
   request.m_nXlsDecimals = m_nXlsDecimals;
+  request.m_nTextBufSize = m_nTextBufSize;
+  request.m_nPdfWidthAdjust = m_nPdfWidthAdjust;
+  request.m_nPdfTdAdjust = m_nPdfTdAdjust;
+  request.m_bLatin1Text = m_bLatin1Text;
+  if (CDvkView* view = GetActiveTextView()) request.m_nDocEditMode = static_cast<std::int32_t>(view->m_nEditMode);
   app::ConvertDocHost host(*this);
   request.host = &host;
   convert::Result r = convert::ConvertFile(request);

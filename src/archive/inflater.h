@@ -46,6 +46,10 @@ class Inflater {
   // member: "072" after every byte up to the size reached the sink.
   static void Inflate(Inflater& inf, ZipCrc32& sink);
 
+  // Writes the bytes decoded but not yet handed to the sink: after a failure,
+  // what came out before the damage.
+  void FlushPending(ZipCrc32& sink) { Flush(sink); }
+
   int State() const noexcept { return state_; }
 
  private:
@@ -99,5 +103,15 @@ class Inflater {
   Span spans_[kMaxSpans];
   size_t spanCount_ = 0, spanBytes_ = 0;
 };
+
+}  // namespace arc
+
+namespace arc {
+
+// One-call inflate of raw Deflate data from memory into memory: at most
+// `capacity` bytes are written to `out`. The result is the bytes written,
+// clamped to the capacity when the data inflates to more; damaged data gives
+// the bytes decoded before the damage, and -1 when not one byte came out.
+int64_t InflateBytes(const uint8_t* data, size_t size, uint8_t* out, size_t capacity);
 
 }  // namespace arc

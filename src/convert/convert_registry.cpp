@@ -13,6 +13,7 @@
 #include "convert/load_buffer.h"
 #include "convert/mail_item.h"
 #include "convert/media_info.h"
+#include "convert/pdf_converter.h"
 #include "convert/rtf_text.h"
 #include "convert/source_file.h"
 #include "convert/word_row.h"
@@ -228,6 +229,13 @@ std::int64_t ReadRtf(const Converter&, RenderJob& job) {
   return static_cast<std::int64_t>(job.out.Size());
 }
 
+// A PDF converted to text (pdf_converter.h); its structure dump (context 2)
+// is not in this build.
+std::int64_t ReadPdf(const Converter& c, RenderJob& job) {
+  if (job.openContext == 2) return NotBuilt(c, job);
+  return ConvertPdf(c, job);
+}
+
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
 
@@ -250,7 +258,7 @@ const Converter kConverters[] = {
     {"csv", nullptr, Stage::kDispatch, docsvc::kKindCsv, docsvc::kKindCsv, nullptr, PreconvertCsvRow, nullptr, false},
     {"media", nullptr, Stage::kDispatch, docsvc::kKindMidi, docsvc::kKindMidi + 7, nullptr, ShowMediaInfo, nullptr,
      false},
-    {"pdf", "PDF", Stage::kDispatch, 0, 0, DetectPdf, NotBuilt, &kPdfLimits, true},
+    {"pdf", "PDF", Stage::kDispatch, 0, 0, DetectPdf, ReadPdf, &kPdfLimits, true},
     {"html", nullptr, Stage::kDispatch, docsvc::kKindHtml, docsvc::kKindHtml, nullptr, NotBuilt, nullptr, true},
     {"xml", nullptr, Stage::kDispatch, docsvc::kKindXml, docsvc::kKindXml, nullptr, NotBuilt, nullptr, true},
     {"xlsx", nullptr, Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, NotBuilt, nullptr, true},
@@ -369,6 +377,11 @@ Result ConvertFile(Request request) {
   job.m_nXlsMode = request.m_nXlsMode;
   job.m_nXlsDecimals = request.m_nXlsDecimals;
   job.m_nLanguageSetting = request.m_nLanguageSetting;
+  job.m_nTextBufSize = request.m_nTextBufSize;
+  job.m_nPdfWidthAdjust = request.m_nPdfWidthAdjust;
+  job.m_nPdfTdAdjust = request.m_nPdfTdAdjust;
+  job.m_bLatin1Text = request.m_bLatin1Text;
+  job.m_nDocEditMode = request.m_nDocEditMode;
   RenderFileAsText(job);
 
   r.m_nExtractNo = job.m_nExtractNo;

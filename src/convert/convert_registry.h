@@ -63,6 +63,12 @@ struct Request {
   std::int32_t m_nXlsMode = 0;         // "xlsmode": below 10 a drawn grid, 10-13 a CSV table; 1, 2 fit widths
   std::int32_t m_nXlsDecimals = 0;     // "xlsdec": 0 as formatted, n: n - 1 decimals
   std::int32_t m_nLanguageSetting = 0; // nonzero: a lone 0xD7 character stays as it is
+  // The PDF reader's words: the document's settings of the same names.
+  std::uint32_t m_nTextBufSize = 41943040;  // "membuf": bounds the reader's work buffer
+  std::int32_t m_nPdfWidthAdjust = 5;       // "pdfwadj", 1-5
+  std::int32_t m_nPdfTdAdjust = 85;         // "pdftadj", 40-115
+  std::uint32_t m_bLatin1Text = 0;          // "latin1": single bytes transliterated
+  std::int32_t m_nDocEditMode = 0;          // the view's editing mode (2: operator listing)
 };
 
 struct Result {

@@ -18,6 +18,7 @@ const TextRow kTexts[] = {
     {ConvertText::kUnsupportedFormat, 210, "対応していないフォーマットです。"},
     {ConvertText::kUnsupportedOffice, 240, "\r\n 対応していないOffice形式です\r\n\r\n"},
     {ConvertText::kChartOnly, 242, "\nデータがグラフ又は図のみで、表の欄内に数値、文字はありません。\n"},
+    {ConvertText::kPdfNoText, 267, "PDF : 描画形式図形、暗号データ又はアドレスが制限以上のファイルです。  "},
     {ConvertText::kTableItemsOver, 243,
      "\r\n *表項目数が設定最大値をオーバーしています。\r\n *メニューの設定で表項目数を %d(x100) 以上にしてください。\n\n"},
 };

@@ -13,6 +13,7 @@ enum class ConvertText {
   kUnsupportedOffice,  // string 240: "\r\n 対応していないOffice形式です\r\n\r\n"
   kChartOnly,          // string 242: a workbook with no cell value
   kTableItemsOver,     // string 243: "%d" = the "n_tbl" (x100) a workbook needs
+  kPdfNoText,          // string 267: a PDF without text the reader could lay out
 };
 
 // From the string table when it has the text, else the built-in one.

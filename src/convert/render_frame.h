@@ -100,6 +100,12 @@ struct RenderJob {
   std::int32_t m_nXlsMode = 0;         // below 10 a drawn grid, 10-13 a CSV table; 1, 2 fit widths
   std::int32_t m_nXlsDecimals = 0;     // 0 as formatted, n: n - 1 decimals
   std::int32_t m_nLanguageSetting = 0; // nonzero: a lone 0xD7 character stays as it is
+  // --- the PDF reader's words (through Request)
+  std::uint32_t m_nTextBufSize = 41943040;  // "membuf"
+  std::int32_t m_nPdfWidthAdjust = 5;       // "pdfwadj"
+  std::int32_t m_nPdfTdAdjust = 85;         // "pdftadj"
+  std::uint32_t m_bLatin1Text = 0;          // "latin1"
+  std::int32_t m_nDocEditMode = 0;          // the view's editing mode
 };
 
 // Runs the frame; the result is out.Size() (never negative).

@@ -335,8 +335,8 @@ TEST_F(StdCmdsTest, AFailedOpenLeavesTitlePathKindAndEdits) {
   const std::string path = File("a.csv");
   WriteBytes(path, "a,b\r\n");
   // A kind whose reader is not built yet fails the open (a program shows its title).
-  const std::string unreadable = File("paper.pdf");
-  WriteBytes(unreadable, "%PDF-1.4\n");
+  const std::string unreadable = File("paper.htm");
+  WriteBytes(unreadable, "<html><body>x</body></html>\n");
   ASSERT_TRUE(StartWith(""));
   OpenByDialog(path);
   Type("x");
@@ -697,8 +697,11 @@ TEST_F(StdCmdsTest, EveryEnabledMenuItemHasAHandlerAndNoStandardCommandIsGreyed)
     }
   }
   // Undo and redo depend on the edit history: with one edit, redo alone is
-  // greyed; the macro debugger's start and resume wait for a macro text.
-  EXPECT_EQ((std::vector<std::string>{"やり直し(&R)\tCtrl+Y", "置換ﾏｸﾛ実行(&X)\tCtrl+F5", "ﾏｸﾛ再開\tF5"}), greyed);
+  // greyed; the word spacing of a PDF waits for a PDF shown; the macro
+  // debugger's start and resume wait for a macro text.
+  EXPECT_EQ((std::vector<std::string>{"やり直し(&R)\tCtrl+Y", "単語間の幅を詰める (pdf)", "単語間の幅を広げる (pdf)",
+                                      "置換ﾏｸﾛ実行(&X)\tCtrl+F5", "ﾏｸﾛ再開\tF5"}),
+            greyed);
 }
 
 // --- real keys -------------------------------------------------------------------------

@@ -77,8 +77,6 @@ TEST(ConvertRegistry, AKindWithoutAConverterSaysWhichFormatAndFile) {
     std::string bytes;
     const char* format;
   } cases[] = {
-      {"a.pdf", docsvc::kKindPdf, "%PDF-1.4\n", "PDF"},
-      {"b.xls", docsvc::kKindExcel, "%PDF-1.4\n", "PDF"},  // named by what it is
       {"d.docx", docsvc::kKindDocx, "PK\x03\x04", "DOCX"},
       {"e.htm", docsvc::kKindHtml, "<html>", "HTML"},
       {"f.+txt", docsvc::kKindText, "x", "+txt"},           // a marked source: its extension
@@ -109,6 +107,20 @@ TEST(ConvertRegistry, AKindWithoutAConverterSaysWhichFormatAndFile) {
     const convert::Result out = convert::ConvertFile(r);
     EXPECT_EQ(convert::Status::kOk, out.status);
     EXPECT_TRUE(out.message.IsEmpty());
+  }
+  // A PDF, also under another name, goes to the PDF reader: with no page
+  // text it says so (string 267).
+  for (const char* name : {"a.pdf", "b.xls"}) {
+    const CString path = scratch.Path(name);
+    testsupport::WriteBytes(path, "%PDF-1.4\n");
+    convert::Request r;
+    r.path = path;
+    r.kind = std::string(name) == "a.pdf" ? docsvc::kKindPdf : docsvc::kKindExcel;
+    r.limits.indata = 204800;
+    r.limits.outdata = 2000000;
+    convert::Result out = convert::ConvertFile(r);
+    EXPECT_EQ(convert::Status::kOk, out.status) << name;
+    EXPECT_EQ(0u, out.text.find("PDF : ")) << name << ": " << out.text;
   }
   // A file that is not there says so (string 237), whatever its kind.
   convert::Request missing;

@@ -138,7 +138,7 @@ TEST(RenderFrame, PathsKindsAndTheContentSniff) {
   // "%PDF-" makes any name a PDF; "{\rtf" an RTF unless it is shown as source.
   r = Render("a.dat", 53, "%PDF-1.4\n" + Filler(10));
   EXPECT_EQ(11, r.fileKind);
-  EXPECT_NE(std::string::npos, Text(r.message).find("PDF"));
+  EXPECT_EQ(0u, r.text.find("PDF : "));  // the PDF reader: no page text (string 267)
   EXPECT_EQ(4, Render("r.doc", 2, "{\\rtf1 x}").kind);
   // Shown as source: a short .doc with no Word head (kind 92, empty).
   EXPECT_EQ(92, Render("r.doc", 2, "{\\rtf1 x}", [](RenderJob& j) { j.switches.rtfAsSource = 1; }).kind);
@@ -221,7 +221,8 @@ TEST(RenderFrame, SizeGuardOfPdf) {
   EXPECT_EQ(Over(2 << 20), r.text);
   EXPECT_NE(std::string::npos, r.text.find("(>2MB)"));
   r = Render("big.pdf", 11, "%PDF-" + Filler((2 << 20) - 200 - 5), two);
-  EXPECT_EQ(RenderStatus::kNotBuilt, r.status);  // within the limit: the PDF reader
+  EXPECT_EQ(RenderStatus::kText, r.status);  // within the limit: the PDF reader
+  EXPECT_EQ(0u, r.text.find("PDF : "));
   auto small = [](RenderJob& j) { j.indata = 300000; };
   r = Render("big.pdf", 11, Filler(299801), small);
   EXPECT_EQ(RenderStatus::kFileOver, r.status);

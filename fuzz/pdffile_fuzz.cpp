@@ -1,0 +1,46 @@
+// The whole PDF reader over a file in memory, through the converter table
+// (object streams and Flate through the archive codec's inflate). Checks
+// that a text always comes back and stays within "outdata".
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "convert/convert_registry.h"
+#include "convert/source_file.h"
+
+namespace {
+
+class OwnedSource : public convert::SourceFile {
+ public:
+  explicit OwnedSource(std::string bytes) : m_bytes(std::move(bytes)), m_mem(m_bytes.data(), m_bytes.size()) {}
+  std::int64_t Length() const override { return m_mem.Length(); }
+  std::size_t ReadAt(std::int64_t at, void* buffer, std::size_t count) override {
+    return m_mem.ReadAt(at, buffer, count);
+  }
+
+ private:
+  std::string m_bytes;
+  convert::MemorySource m_mem;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+  convert::Request q;
+  q.path = "f.pdf";
+  q.kind = 11;
+  q.limits.indata = 204800;
+  q.limits.outdata = (data[0] & 1) ? 6000 : 2000000;
+  q.limits.tableRows = (data[0] & 2) ? 700 : 5000;
+  q.m_nPdfWidthAdjust = 1 + (data[0] >> 2) % 5;
+  q.m_nDocEditMode = (data[0] & 0x80) ? 2 : 0;
+  q.open = [bytes](const CString&) { return std::unique_ptr<convert::SourceFile>(new OwnedSource(bytes)); };
+  const convert::Result r = convert::ConvertFile(q);
+  if (r.status == convert::Status::kOk && r.text.size() > static_cast<std::size_t>(q.limits.outdata) + 4000)
+    std::abort();
+  return 0;
+}
