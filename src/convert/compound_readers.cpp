@@ -1,5 +1,6 @@
 #include "convert/compound_readers.h"
 
+#include "convert/ppt_text.h"
 #include "convert/word_row.h"
 
 namespace convert {
@@ -12,7 +13,7 @@ struct CompoundReaderRow {
 
 // One row per kind; nullptr: not in this build.
 const CompoundReaderRow kCompoundReaders[] = {
-    {1, nullptr},   // PowerPoint
+    {1, ReadPowerPoint},     // PowerPoint
     {2, ReadWordDocument},   // Word
     {3, nullptr},   // Excel
     {42, ReadWordDocument},  // a compound document of an RTF name: read as Word

@@ -8,6 +8,7 @@
 #include "convert/archive_listing.h"
 #include "convert/cfb_reader.h"
 #include "convert/compound_readers.h"
+#include "convert/convert_texts.h"
 #include "convert/csv_preconvert.h"
 #include "convert/load_buffer.h"
 #include "convert/mail_item.h"
@@ -115,6 +116,13 @@ std::int64_t ReadCompoundOffice(const Converter& c, RenderJob& job) {
   const std::int64_t n = read(job, reader, table);
   if (n >= 0) reader.Damage().WriteTo(job.out);
   return n < 0 ? n : static_cast<std::int64_t>(job.out.Size());
+}
+
+// A presentation name over something that is not a compound document: the
+// unsupported Office form line.
+std::int64_t PresentationNotCompound(const Converter&, RenderJob& job) {
+  job.out.Append(static_cast<const char*>(GetConvertText(ConvertText::kUnsupportedOffice)));
+  return static_cast<std::int64_t>(job.out.Size());
 }
 
 // Word heads: 94 A6 2E is a Word file whatever its name; FE 37 00 under an
@@ -241,6 +249,8 @@ const Converter kConverters[] = {
     {"mail", nullptr, Stage::kDispatch, kKindMail, kKindMail, IsCompound, ReadMail, nullptr, false},
     {"office97", nullptr, Stage::kDispatch, 0, 0, DetectCompoundOffice, ReadCompoundOffice, nullptr, true},
     {"mail-text", nullptr, Stage::kDispatch, kKindMail, kKindMail, nullptr, MailTextCopy, nullptr, true},
+    {"ppt", "PowerPoint", Stage::kDispatch, docsvc::kKindPresentation, docsvc::kKindPresentation, nullptr,
+     PresentationNotCompound, nullptr, true},
     {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordFile, nullptr, true},
     {"biff", "Excel", Stage::kDispatch, docsvc::kKindExcel, docsvc::kKindExcel, DetectBiff, NotBuilt, nullptr, true},
     {"csv", nullptr, Stage::kDispatch, docsvc::kKindCsv, docsvc::kKindCsv, nullptr, PreconvertCsvRow, nullptr, false},
