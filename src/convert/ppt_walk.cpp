@@ -146,8 +146,10 @@ void Walker::Anchor(int type, std::int32_t body, std::uint32_t length) {
   m_ev.Add(a);
   if (m_pendingPicture > 0) {
     // The picture's marker, placed at this anchor.
-    const int n = static_cast<int>(m_pendingPicture);
-    const std::uint8_t letter = n <= m_pics.Count() ? m_pics.At(n - 1).type : 0;
+    // A number the table does not hold (the file's word) shows "[Object]".
+    const bool held = m_pendingPicture <= static_cast<std::uint32_t>(m_pics.Count());
+    const int n = held ? static_cast<int>(m_pendingPicture) : 0;
+    const std::uint8_t letter = held ? m_pics.At(n - 1).type : 0;
     PptEntry m;
     m.kind = PptEntryKind::kMarker;
     m.text = static_cast<const char*>(PictureMarker(letter, n));

@@ -413,3 +413,19 @@ TEST(PptText, InspectionListingOfEventsAndLongLines) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PptText, PictureNumberPastTheTableShowsAnObject) {
+  for (std::uint32_t number : {3u, 0x80000000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(number);
+    const std::string frame = Box(0xF004, Rec(0x04B2, 0xF00A, Le32(1026) + Le32(0xA00)) +
+                                              Rec(0x33, 0xF00B, Le16(0x4104) + Le32(number) + Le32(0)) +
+                                              CellAnchor(4, 10, 20, 6));
+    const PptRun r = Convert(DocumentWithPictures(PictureEntry(5, 100, 0)) + Master() + Slide(3, frame));
+    EXPECT_NE(std::string::npos, r.text.find("[Object]")) << r.text;
+    EXPECT_EQ(std::string::npos, r.text.find("[Image"));
+  }
+}
+
+}  // namespace
