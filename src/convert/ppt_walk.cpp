@@ -309,7 +309,9 @@ void Walker::Run(std::int32_t from) {
       m_listInstance = verInst >> 4;
       m_listEnd = bodyEnd;
     }
-    if (!container && !Handle(verInst, type, body, length)) {
+    // Containers are handled too (0x0FD8 is one); entering one is a handling
+    // of its own, so only an atom without one clears the skip flags.
+    if (!Handle(verInst, type, body, length) && !container) {
       m_skipText = false;
       m_skipSlide = false;
     }
