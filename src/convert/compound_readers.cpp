@@ -1,6 +1,7 @@
 #include "convert/compound_readers.h"
 
 #include "convert/biff_row.h"
+#include "convert/ppt_text.h"
 #include "convert/word_row.h"
 
 namespace convert {
@@ -13,7 +14,7 @@ struct CompoundReaderRow {
 
 // One row per kind; nullptr: not in this build.
 const CompoundReaderRow kCompoundReaders[] = {
-    {1, nullptr},   // PowerPoint
+    {1, ReadPowerPoint},     // PowerPoint
     {2, ReadWordDocument},   // Word
     {3, ReadExcelWorkbook},  // Excel
     {42, ReadWordDocument},  // a compound document of an RTF name: read as Word

@@ -9,6 +9,7 @@
 #include "convert/biff_row.h"
 #include "convert/cfb_reader.h"
 #include "convert/compound_readers.h"
+#include "convert/convert_texts.h"
 #include "convert/csv_preconvert.h"
 #include "convert/load_buffer.h"
 #include "convert/mail_item.h"
@@ -121,6 +122,13 @@ std::int64_t ReadCompoundOffice(const Converter& c, RenderJob& job) {
 
 // A bare BIFF stream (kind 3 with the head 09 04 06 or 09 02 06).
 std::int64_t BareBiff(const Converter&, RenderJob& job) { return ReadBareBiff(job); }
+
+// A presentation name over something that is not a compound document: the
+// unsupported Office form line.
+std::int64_t PresentationNotCompound(const Converter&, RenderJob& job) {
+  job.out.Append(static_cast<const char*>(GetConvertText(ConvertText::kUnsupportedOffice)));
+  return static_cast<std::int64_t>(job.out.Size());
+}
 
 // Word heads: 94 A6 2E is a Word file whatever its name; FE 37 00 under an
 // RTF name is read as kind 42.
@@ -253,6 +261,8 @@ const Converter kConverters[] = {
     {"mail", nullptr, Stage::kDispatch, kKindMail, kKindMail, IsCompound, ReadMail, nullptr, false},
     {"office97", nullptr, Stage::kDispatch, 0, 0, DetectCompoundOffice, ReadCompoundOffice, nullptr, true},
     {"mail-text", nullptr, Stage::kDispatch, kKindMail, kKindMail, nullptr, MailTextCopy, nullptr, true},
+    {"ppt", "PowerPoint", Stage::kDispatch, docsvc::kKindPresentation, docsvc::kKindPresentation, nullptr,
+     PresentationNotCompound, nullptr, true},
     {"word", "Word", Stage::kDispatch, 0, 0, DetectWordHead, WordFile, nullptr, true},
     {"biff", "Excel", Stage::kDispatch, docsvc::kKindExcel, docsvc::kKindExcel, DetectBiff, BareBiff, nullptr, true},
     {"csv", nullptr, Stage::kDispatch, docsvc::kKindCsv, docsvc::kKindCsv, nullptr, PreconvertCsvRow, nullptr, false},
