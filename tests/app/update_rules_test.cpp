@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cmd/command_table.h"
+#include "core/docsvc/filekind.h"
 #include "fw/clipboard.h"
 #include "fw/cmdui.h"
 #include "fw/menu.h"
@@ -106,6 +107,12 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
     View()->m_nFileKind = on ? 33 : 9;
     View()->m_nSourceView = 0;
     View()->m_nEditMode = 0;
+  }
+
+  // The document as showing a file of `kind`.
+  void ShownKind(int kind) {
+    doc->m_nFileKind = kind;
+    doc->m_strCurFile = File(kind == docsvc::kKindPdf ? "p.pdf" : "u.txt").c_str();
   }
 
   // With a list pane active, drive `letter` is not present in the test's
@@ -324,6 +331,12 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
         {ID_DRIVE_F, Menu::kBar, [this](bool) { NoDrive('F'); }, kGrey, kGrey},
         {ID_DRIVE_G, Menu::kBar, [this](bool) { NoDrive('G'); }, kGrey, kGrey},
         {ID_DRIVE_H, Menu::kBar, [this](bool) { NoDrive('H'); }, kGrey, kGrey},
+        // The converters' display switches follow the kind of the shown file.
+        {ID_VIEW_XLS_MODE, Menu::kBar, [this](bool on) { doc->m_strCurFile = File(on ? "w.xls" : "u.txt").c_str(); },
+         kGrey, kEnabled},
+        {ID_VIEW_PDF_NARROW, Menu::kBar, [this](bool on) { ShownKind(on ? docsvc::kKindPdf : 9); }, kGrey,
+         kEnabled},
+        {ID_VIEW_PDF_WIDEN, Menu::kBar, [this](bool on) { ShownKind(on ? docsvc::kKindPdf : 9); }, kGrey, kEnabled},
     };
   }
 };
