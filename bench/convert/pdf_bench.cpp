@@ -12,6 +12,7 @@
 #include "../bench_util.h"
 #include "convert/convert_registry.h"
 #include "pdf_bench.h"
+#include "word_bench.h"
 
 namespace {
 
@@ -72,18 +73,7 @@ bool SamePages(const std::string& ours, const std::string& theirs) {
 
 }  // namespace
 
-int PdfText(const char* path) {
-  convert::Request r;
-  r.path = path;
-  r.kind = 11;
-  r.limits.indata = 64000000;
-  r.limits.outdata = 64000000;
-  r.limits.tableRows = 200000;
-  const convert::Result res = convert::ConvertFile(r);
-  if (res.status != convert::Status::kOk) return 1;
-  std::fwrite(res.text.data(), 1, res.text.size(), stdout);
-  return 0;
-}
+int PdfText(const char* path) { return ConvertToStdout(convert::Request(), path, 11); }
 
 void BenchPdf(const std::string& self, int runs) {
   const std::string dir = kDir;

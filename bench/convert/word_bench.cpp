@@ -31,10 +31,9 @@ std::vector<std::string> Words(const std::string& text) {
 
 }  // namespace
 
-int WordText(const char* path) {
-  convert::Request r;
+int ConvertToStdout(convert::Request r, const char* path, int kind) {
   r.path = path;
-  r.kind = 2;
+  r.kind = kind;
   r.limits.indata = 64000000;
   r.limits.outdata = 64000000;
   r.limits.tableRows = 200000;
@@ -43,6 +42,8 @@ int WordText(const char* path) {
   std::fwrite(res.text.data(), 1, res.text.size(), stdout);
   return 0;
 }
+
+int WordText(const char* path) { return ConvertToStdout(convert::Request(), path, 2); }
 
 void BenchWord(const std::string& self, int runs) {
   const std::string dir = "/tmp/tabrye_word_bench";

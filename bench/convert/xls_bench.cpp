@@ -12,6 +12,7 @@
 
 #include "../bench_util.h"
 #include "convert/convert_registry.h"
+#include "word_bench.h"
 
 namespace {
 
@@ -61,16 +62,8 @@ bool SameCells(const std::vector<std::string>& a, const std::vector<std::string>
 
 int XlsTable(const char* path) {
   convert::Request r;
-  r.path = path;
-  r.kind = 3;
-  r.limits.indata = 64000000;
-  r.limits.outdata = 64000000;
-  r.limits.tableRows = 200000;
   r.m_nXlsMode = 10;
-  const convert::Result res = convert::ConvertFile(r);
-  if (res.status != convert::Status::kOk) return 1;
-  std::fwrite(res.text.data(), 1, res.text.size(), stdout);
-  return 0;
+  return ConvertToStdout(r, path, 3);
 }
 
 void BenchXls(const std::string& self, int runs) {
