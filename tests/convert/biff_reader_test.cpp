@@ -16,6 +16,7 @@
 #include "convert/biff_reader.h"
 #include "convert/biff_string.h"
 #include "convert/workbook_table.h"
+#include "support/outside_tool.h"
 
 using namespace convert;
 
@@ -416,8 +417,7 @@ TEST(BiffRecords, Biff5StreamWithTwoSheets) {
   // runs before the oracle test.
   if (FILE* probe = std::fopen(path, "rb")) {
     std::fclose(probe);
-  } else if (std::system("sh '" TABRYE_TEST_ROOT "/tests/convert/make_xls_fixtures.sh' '" TABRYE_BIN_ROOT
-                         "/convert_xls' >/dev/null 2>&1") != 0) {
+  } else if (testsupport::ScriptFixtures("tests/convert/make_xls_fixtures.sh", "convert_xls").empty()) {
     GTEST_SKIP() << "make_xls_fixtures.sh failed";
   }
 #endif

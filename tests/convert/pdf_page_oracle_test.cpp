@@ -24,14 +24,7 @@ using pdf_page::Lines;
 using pdf_page::NoBlanks;
 
 fs::path Fixtures() {
-  static fs::path dir;
-  static bool made = false;
-  if (!made) {
-    made = true;
-    dir = fs::path(TABRYE_BIN_ROOT) / "convert_pdf";
-    const std::string cmd = "sh '" TABRYE_TEST_ROOT "/tests/convert/make_pdf_fixtures.sh' '" + dir.string() + "'";
-    if (std::system(cmd.c_str()) != 0) dir.clear();
-  }
+  static const fs::path dir = testsupport::ScriptFixtures("tests/convert/make_pdf_fixtures.sh", "convert_pdf");
   return dir;
 }
 

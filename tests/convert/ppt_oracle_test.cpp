@@ -24,14 +24,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path Fixtures() {
-  static fs::path dir;
-  static bool made = false;
-  if (!made) {
-    made = true;
-    dir = fs::path(TABRYE_BIN_ROOT) / "convert_ppt";
-    const std::string cmd = "sh '" TABRYE_TEST_ROOT "/tests/convert/make_ppt_fixtures.sh' '" + dir.string() + "'";
-    if (std::system(cmd.c_str()) != 0) dir.clear();
-  }
+  static const fs::path dir = testsupport::ScriptFixtures("tests/convert/make_ppt_fixtures.sh", "convert_ppt");
   return dir;
 }
 

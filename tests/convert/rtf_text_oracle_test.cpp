@@ -20,9 +20,8 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path MakeFixture() {
-  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "convert_rtf";
-  const std::string cmd = "sh '" TABRYE_TEST_ROOT "/tests/convert/make_rtf_fixtures.sh' '" + dir.string() + "'";
-  EXPECT_EQ(0, std::system(cmd.c_str())) << cmd;
+  const fs::path dir = testsupport::ScriptFixtures("tests/convert/make_rtf_fixtures.sh", "convert_rtf");
+  EXPECT_FALSE(dir.empty()) << "make_rtf_fixtures.sh failed";
   return dir / "rtf_sample.rtf";
 }
 

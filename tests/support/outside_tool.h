@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace testsupport {
@@ -28,6 +29,15 @@ inline std::string RunCapture(const std::string& cmd) {
   return out;
 }
 #endif
+
+// Runs the fixture script `script` (a path under the source tree) into
+// `folder` of the build tree, once per process: the folder, or an empty
+// path when the script failed.
+inline std::filesystem::path ScriptFixtures(const std::string& script, const std::string& folder) {
+  const std::filesystem::path dir = std::filesystem::path(TABRYE_BIN_ROOT) / folder;
+  const std::string cmd = "sh '" TABRYE_TEST_ROOT "/" + script + "' '" + dir.string() + "'";
+  return std::system(cmd.c_str()) == 0 ? dir : std::filesystem::path();
+}
 
 }  // namespace testsupport
 
