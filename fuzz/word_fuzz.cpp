@@ -33,16 +33,7 @@ namespace {
 
 [[noreturn]] void Fail() { __builtin_trap(); }
 
-class OwnedSource : public convert::SourceFile {
- public:
-  explicit OwnedSource(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)), m_mem(m_bytes.data(), m_bytes.size()) {}
-  std::int64_t Length() const override { return m_mem.Length(); }
-  std::size_t ReadAt(std::int64_t at, void* buffer, std::size_t count) override { return m_mem.ReadAt(at, buffer, count); }
-
- private:
-  std::vector<std::uint8_t> m_bytes;
-  convert::MemorySource m_mem;
-};
+using OwnedSource = convert::OwnedMemorySource;
 
 void Copies(const std::uint8_t* data, std::size_t size, std::uint8_t how) {
   if (size < 4) return;

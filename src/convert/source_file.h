@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace convert {
@@ -29,6 +31,20 @@ class MemorySource : public SourceFile {
  private:
   const std::uint8_t* m_data;
   std::size_t m_length;
+};
+
+// A memory source that keeps its own copy of the bytes (files made in memory).
+class OwnedMemorySource : public SourceFile {
+ public:
+  explicit OwnedMemorySource(std::string bytes) : m_bytes(std::move(bytes)), m_mem(m_bytes.data(), m_bytes.size()) {}
+  explicit OwnedMemorySource(const std::vector<std::uint8_t>& bytes)
+      : OwnedMemorySource(std::string(bytes.begin(), bytes.end())) {}
+  std::int64_t Length() const override { return m_mem.Length(); }
+  std::size_t ReadAt(std::int64_t at, void* buffer, std::size_t count) override { return m_mem.ReadAt(at, buffer, count); }
+
+ private:
+  std::string m_bytes;
+  MemorySource m_mem;
 };
 
 // A file opened for reading; nullptr when it does not open.

@@ -12,19 +12,7 @@
 
 namespace pdf_page {
 
-// A file in memory that owns its bytes.
-class OwnedSource : public convert::SourceFile {
- public:
-  explicit OwnedSource(std::string bytes) : m_bytes(std::move(bytes)), m_mem(m_bytes.data(), m_bytes.size()) {}
-  std::int64_t Length() const override { return m_mem.Length(); }
-  std::size_t ReadAt(std::int64_t at, void* buffer, std::size_t count) override {
-    return m_mem.ReadAt(at, buffer, count);
-  }
-
- private:
-  std::string m_bytes;
-  convert::MemorySource m_mem;
-};
+using OwnedSource = convert::OwnedMemorySource;
 
 // Objects 1..n with the given bodies, a trailer naming object 1 as the
 // catalog (and `trailerExtra`).

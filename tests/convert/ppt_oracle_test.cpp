@@ -44,18 +44,7 @@ class CountingHost : public convert::ConvertHost {
   std::string last;
 };
 
-class OwnedSource : public convert::SourceFile {
- public:
-  explicit OwnedSource(std::string bytes) : m_bytes(std::move(bytes)), m_mem(m_bytes.data(), m_bytes.size()) {}
-  std::int64_t Length() const override { return m_mem.Length(); }
-  std::size_t ReadAt(std::int64_t at, void* buffer, std::size_t count) override {
-    return m_mem.ReadAt(at, buffer, count);
-  }
-
- private:
-  std::string m_bytes;
-  convert::MemorySource m_mem;
-};
+using OwnedSource = convert::OwnedMemorySource;
 
 struct RenderOptions {
   int openContext = 0;
