@@ -172,7 +172,7 @@ struct FaultPlan {
   std::atomic<long> failAt{0};
   std::atomic<long> failFrom{0};
 };
-FaultPlan g_fault[3];
+FaultPlan g_fault[6];
 
 #ifdef _WIN32
 constexpr long kFaultDiskFull = ERROR_DISK_FULL;
@@ -182,15 +182,21 @@ constexpr long kFaultDiskFull = ENOSPC;
 constexpr long kFaultDenied = EACCES;
 #endif
 
-// Numbers this call of `op` and throws when the test hook refuses it.
-void FaultPoint(fw::filetest::Op op, const char* path) {
+// Numbers this call of `op`; true when the test hook refuses it.
+bool FaultPlanned(fw::filetest::Op op) {
   FaultPlan& f = g_fault[static_cast<int>(op)];
   const long n = ++f.count;
   const long at = f.failAt.load(), from = f.failFrom.load();
   if ((at != 0 && n == at) || (from != 0 && n >= from)) {
     ++f.failed;
-    ThrowPathError(op == fw::filetest::Op::kWrite ? kFaultDiskFull : kFaultDenied, path);
+    return true;
   }
+  return false;
+}
+
+// Numbers this call of `op` and throws when the test hook refuses it.
+void FaultPoint(fw::filetest::Op op, const char* path) {
+  if (FaultPlanned(op)) ThrowPathError(op == fw::filetest::Op::kWrite ? kFaultDiskFull : kFaultDenied, path);
 }
 
 void FillFullName(CFileStatus& status, const char* path) {
@@ -223,6 +229,15 @@ void FailAt(Op op, long n) { g_fault[static_cast<int>(op)].failAt = n; }
 void FailFrom(Op op, long n) { g_fault[static_cast<int>(op)].failFrom = n; }
 long Count(Op op) { return g_fault[static_cast<int>(op)].count.load(); }
 long Failed(Op op) { return g_fault[static_cast<int>(op)].failed.load(); }
+bool Refuse(Op op) {
+  if (!FaultPlanned(op)) return false;
+#ifdef _WIN32
+  SetLastError(kFaultDenied);
+#else
+  errno = kFaultDenied;
+#endif
+  return true;
+}
 }  // namespace filetest
 }  // namespace fw
 
@@ -372,6 +387,7 @@ void CFile::Flush() {
 }
 
 void CFile::SetStatus(const char* path, const CFileStatus& status) {
+  FaultPoint(fw::filetest::Op::kSetStatus, path);
   std::u16string w = fw::ToWidePath(path);
   auto fail = [path]() { ThrowPathError(LastOsError(), path); };
   DWORD attrs = GetFileAttributesW(Wide(w));
@@ -537,6 +553,7 @@ void CFile::Flush() { CheckOpen(); }  // no buffer of our own; the system keeps 
 // Natively only the read-only bit (owner's write permission) and the
 // modification and access times can be set.
 void CFile::SetStatus(const char* path, const CFileStatus& status) {
+  FaultPoint(fw::filetest::Op::kSetStatus, path);
   std::string p = fw::ToPosixPath(path);
   auto fail = [path]() { ThrowPathError(LastOsError(), path); };
   struct stat st;

@@ -130,21 +130,26 @@ namespace fw {
 int FileErrorCause(long osError);
 
 // Test hook for the failure paths of code that writes files. Calls of
-// CFile::Write, CFile::Rename and CFile::Remove are numbered per operation
-// from 1 after Reset(); a planned failure throws the CFileException the
-// system's own failure would give (Write: disk full; Rename and Remove:
-// access denied) before anything is done. Typical use:
+// CFile::Write, CFile::Rename, CFile::Remove, CFile::SetStatus, fw::MakeDir
+// and fw::RemoveDir are numbered per operation from 1 after Reset(); a
+// planned failure throws the CFileException the system's own failure would
+// give (Write: disk full; the others: access denied) before anything is
+// done; MakeDir and RemoveDir return false instead, with the system's
+// last error set to access denied. Typical use:
 //
 //   fw::filetest::Reset();
 //   fw::filetest::FailAt(fw::filetest::Op::kRename, 2);  // the second rename fails
 //   RunSave();                                            // must roll back
 //   fw::filetest::Reset();
 namespace filetest {
-enum class Op { kWrite, kRename, kRemove };
+enum class Op { kWrite, kRename, kRemove, kSetStatus, kMakeDir, kRemoveDir };
 void Reset();                // counters to 0, no failures planned
 void FailAt(Op op, long n);  // only call n of `op` fails (0: none)
 void FailFrom(Op op, long n);  // calls n, n+1, ... of `op` fail (0: none)
 long Count(Op op);           // calls of `op` since Reset()
 long Failed(Op op);          // of those, how many were refused
+// Numbers one call of `op` and says whether the plan refuses it (for the
+// calls that report failure by their result rather than by throwing).
+bool Refuse(Op op);
 }  // namespace filetest
 }  // namespace fw

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "fw/codepage.h"
+#include "fw/file.h"
 #include "fw/sjis.h"
 
 #ifdef _WIN32
@@ -52,6 +53,7 @@ std::string FolderOfPath(const std::string& path) {
 }
 
 bool MakeDir(const char* path) {
+  if (filetest::Refuse(filetest::Op::kMakeDir)) return false;
 #ifdef _WIN32
   std::u16string w = ToWidePath(path);
   return CreateDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str()), nullptr) != 0;
@@ -61,6 +63,7 @@ bool MakeDir(const char* path) {
 }
 
 bool RemoveDir(const char* path) {
+  if (filetest::Refuse(filetest::Op::kRemoveDir)) return false;
 #ifdef _WIN32
   std::u16string w = ToWidePath(path);
   return RemoveDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str())) != 0;

@@ -281,3 +281,38 @@ TEST(FileFaultHook, RefusesThePlannedCallOfEachOperation) {
   EXPECT_FALSE(CFile::GetStatus(b, st));
   EXPECT_EQ(fw::filetest::Count(Op::kRemove), 1);
 }
+
+// Status changes throw like the other calls; folder creation and removal
+// report the refusal by their result and leave the disk as it was.
+TEST(FileFaultHook, RefusesStatusChangesAndFolderCalls) {
+  using fw::filetest::Op;
+  testsupport::Scratch scratch;
+  const CString a = scratch.Path("a.txt"), dir = scratch.Path("sub");
+  { CFile f(a, CFile::modeCreate | CFile::modeWrite); }
+  CFileStatus st;
+  ASSERT_TRUE(CFile::GetStatus(a, st));
+  fw::filetest::Reset();
+  fw::filetest::FailAt(Op::kSetStatus, 1);
+  st.m_attribute = CFile::readOnly;
+  try {
+    CFile::SetStatus(a, st);
+    ADD_FAILURE() << "status change went through";
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_cause, CFileException::accessDenied);
+  }
+  CFileStatus now;
+  ASSERT_TRUE(CFile::GetStatus(a, now));
+  EXPECT_EQ(0, now.m_attribute & CFile::readOnly);
+
+  fw::filetest::FailAt(Op::kMakeDir, 1);
+  EXPECT_FALSE(fw::MakeDir(dir));
+  EXPECT_FALSE(CFile::GetStatus(dir, now));
+  EXPECT_TRUE(fw::MakeDir(dir));
+  fw::filetest::FailAt(Op::kRemoveDir, 1);
+  EXPECT_FALSE(fw::RemoveDir(dir));
+  EXPECT_TRUE(CFile::GetStatus(dir, now));
+  EXPECT_TRUE(fw::RemoveDir(dir));
+  EXPECT_EQ(2, fw::filetest::Count(Op::kMakeDir));
+  EXPECT_EQ(1, fw::filetest::Failed(Op::kRemoveDir));
+  fw::filetest::Reset();
+}
