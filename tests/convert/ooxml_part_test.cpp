@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#ifndef _WIN32
+#include <filesystem>
+#endif
 #include <memory>
 #include <string>
 
@@ -11,6 +14,7 @@
 #include "convert/ooxml_tag.h"
 #include "convert/ooxml_test_util.h"
 #include "fw/alloc.h"
+#include "fw/path.h"
 #include "support/alloc_walk.h"
 #include "support/scratch.h"
 
@@ -146,6 +150,27 @@ TEST(OoxmlPart, SpareAreaHoldsNoEarlierBytes) {
   int pos = 1;
   EXPECT_EQ(FindInTag("xx", text, &pos, kTagUnbounded + kTagFound), 0);
 }
+
+#ifndef _WIN32
+// An unpacked sheet of 3 GB (a sparse file) is refused by its size before
+// anything is allocated or read.
+TEST(OoxmlPart, ThreeGigabytePartOnDiskIsRefused) {
+  testsupport::Scratch dir;
+  fw::MakeDir(dir.Path("xl"));
+  fw::MakeDir(dir.Path("xl\\worksheets"));
+  const CString sheet = dir.Path("xl\\worksheets\\sheet1.xml");
+  testsupport::WriteBytes(sheet, "<worksheet/>");
+  std::filesystem::resize_file(fw::ToPosixPath(sheet.GetString()), 3ull << 30);
+  FolderPackage pkg(dir.Dir());
+  PartText text;
+  LoadBuffer out;
+  fw::alloctest::Reset();
+  EXPECT_EQ(LoadPartAsSjis(pkg, "xl\\worksheets\\sheet1.xml", 41943040, text, out), -Message(" 018").GetLength());
+  EXPECT_LT(fw::alloctest::Largest(), std::size_t{1} << 20);
+  EXPECT_EQ(CString(out.Data()), Message(" 018"));
+  EXPECT_EQ(text.Size(), 0);
+}
+#endif
 
 // --- The two packages answer alike ----------------------------------------------
 
