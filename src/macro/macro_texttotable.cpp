@@ -197,7 +197,9 @@ TextTableSurvey SurveyTextTable(const std::uint8_t* text, std::size_t length, in
     s.maxTabs = std::max(s.maxTabs, c.tabs);
     s.maxBars = std::max(s.maxBars, c.bars);
     if (c.bars > 3 && s.firstBarLine < 0) s.firstBarLine = no;
-    if (c.tabs >= 4 || c.bars >= 4) break;
+    // Four TABs settle it; bars do not, as a later line of two TABs still
+    // makes the text TAB-separated.
+    if (c.tabs >= 4) break;
   }
   if (s.maxTabs >= 2)
     s.separator = TextTableSeparator::kTab;
@@ -236,7 +238,6 @@ TextTableOutcome Separated(const std::uint8_t* text, const std::vector<Line>& li
     int rowsOut = 0;        // rows written so far
     bool limitsOff = false;  // a block head line past line 2 lifts the range's end
     int lastRangeLine = last;
-    int passed = 0;  // range lines passed after the limits were lifted
     for (int no = 0; no < count; ++no) {
       const Line& l = lines[static_cast<std::size_t>(no)];
       const std::uint8_t* p = text + l.begin;
@@ -249,7 +250,6 @@ TextTableOutcome Separated(const std::uint8_t* text, const std::vector<Line>& li
         ++rowsOut;
         continue;
       }
-      if (limitsOff) ++passed;
       if (bars) {
         const bool pageHead = StartsWith(p, n, " --P");
         const bool sheetHead = StartsWith(p, n, "[She");
@@ -274,7 +274,9 @@ TextTableOutcome Separated(const std::uint8_t* text, const std::vector<Line>& li
     }
     if (o.titleLine == 0) o.titleLine = 1;
     const int end = std::min(last, count - 1);
-    o.rowCount = static_cast<std::uint32_t>(limitsOff ? passed + 1 : std::max(end - tableFirst + 1, 0));
+    // Rows of the range; a block head that lifted its end takes the lines up
+    // to the text's end.
+    o.rowCount = static_cast<std::uint32_t>(std::max((limitsOff ? count - 1 : end) - tableFirst + 1, 0));
   } catch (const std::bad_alloc&) {
     o.result = kTextTableNoMemory;
     o.memoryPlace = kTextTableMemSeparated;

@@ -49,8 +49,8 @@ struct TextTableSurvey {
 // Surveys lines `first`.. of `text` (`length` bytes, a NUL ends it earlier):
 // up to 10 lines, one more for every line read while no non-blank byte has
 // been seen, never past `last` (inclusive; -1: no limit); stops early after a
-// line with 4 or more TABs or '|'. TAB is the separator when a line holds 2
-// TABs, else '|' when a line holds 4 bars, else none.
+// line with 4 or more TABs. TAB is the separator when a line holds 2 TABs
+// (bars or not), else '|' when a line holds 4 bars, else none.
 TextTableSurvey SurveyTextTable(const std::uint8_t* text, std::size_t length, int first, int last);
 
 // The range's end without a selection: the last line holding at least 4
