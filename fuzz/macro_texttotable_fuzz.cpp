@@ -71,11 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   req.lastLine = data[1] == 255 ? -1 : data[1];
   data += 2;
   size -= 2;
+  // An exactly sized copy: a read past the text's end is caught.
+  const std::vector<std::uint8_t> exact(data, data + size);
+  csv::Table t;
+  const macro::TextTableOutcome o = macro::ConvertTextLinesToTable(exact.data(), exact.size(), req, &t);
   std::string text(reinterpret_cast<const char*>(data), size);
   text.resize(std::strlen(text.c_str()));  // a NUL ends the text
-  csv::Table t;
-  const macro::TextTableOutcome o =
-      macro::ConvertTextLinesToTable(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), req, &t);
   if (o.result != macro::kTextTableDone) Fail("result");
   const std::string got(reinterpret_cast<const char*>(t.m_pTextBuf), t.UsedLength());
   csv::Table fresh;

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int kTextFormat = SF_TEXT | SF_USECODEPAGE | (932 << 16);
-constexpr int kKindMacroText = 98;  // a macro text is read again like a text
+constexpr int kKindOtherText = 99;  // a file of no known kind, shown as text
 constexpr int kAnswerNo = 7;
 
 CString Loaded(unsigned id) {
@@ -84,7 +84,7 @@ int CDvkView::ConvertTextToTable(int how, int firstLine, int lastLine) {
   } else {
     const app::DocTextFields& tf = doc->TextFields();
     const bool partial = m_bShownInPart != 0 && how != 2;
-    const bool rereadable = !ctrl.GetModify() && (kind == docsvc::kKindText || kind == kKindMacroText);
+    const bool rereadable = !ctrl.GetModify() && (kind == docsvc::kKindText || kind == kKindOtherText);
     if (partial && rereadable) {
       if (!ReadWholeFile(m_strViewPath, &source)) {
         ReportMessage(2, Loaded(IDS_CANNOT_OPEN_FILE) + "\nfile = " + m_strViewPath);
