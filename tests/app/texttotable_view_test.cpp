@@ -77,6 +77,29 @@ TEST_F(TextToTableView, RichTextLinesAreTakenFromTheControl) {
   EXPECT_EQ(4u, v->m_nFileKind);
 }
 
+// A text shown in part: an unedited text is read again whole from its file;
+// an edited one asks string 335 first, and No changes nothing.
+TEST_F(TextToTableView, ATextShownInPartIsReadAgainOrAsked) {
+  CDvkView* v = Open("data.txt", kTabText);
+  ASSERT_NE(nullptr, v);
+  frame->ActivateTextPane(0, 0);
+  const std::string path = File("data.txt");
+  testsupport::WriteFileBytes(path, std::string(kTabText) + "3\tcy\tnara\r\n");
+  v->m_bShownInPart = 1;
+  v->m_nShownStart = 0;
+  v->m_nShownLength = doc->m_nTextLen;
+  EXPECT_EQ(macro::kTextTableDone, v->ConvertTextToTable(1, 1, 5));
+  EXPECT_NE(std::string::npos, TableBytes(v).find("3\x06" "cy\x06" "nara\r\n")) << TableBytes(v);
+
+  const std::string before = TableBytes(v);
+  v->GetRichEditCtrl().SetModify(TRUE);
+  fw::hooks::ExpectMessageBox("\x95\x5c\x8e\xa6", IDNO);  // "表示されているのは..."
+  EXPECT_EQ(macro::kTextTableStopped, v->ConvertTextToTable(1, 1, 3));
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_EQ(before, TableBytes(v));
+  v->m_bShownInPart = 0;
+}
+
 // A CSV whose cell names a PNG in its definition row, rebuilt with 'T': the
 // rich text holds one bitmap object, and the scratch bitmap is the picture
 // (its size read from its own header here; ImageMagick reads the copy left
