@@ -47,6 +47,21 @@ TEST_F(TextToTableView, LinesOfATextBecomeTheTable) {
   }
 }
 
+// The control's lines are display lines: a long line that wraps takes
+// several, and the range still names the text's lines.
+TEST_F(TextToTableView, WrappedLinesCountAsTheirTextLine) {
+  std::string longLine;
+  for (int i = 0; i < 60; ++i) longLine += "word ";
+  CDvkView* v = Open("wrap.txt", longLine + "\r\na\tb\tc\r\n1\t2\t3\r\n");
+  ASSERT_NE(nullptr, v);
+  frame->ActivateTextPane(0, 0);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  const int aLine = ctrl.LineFromChar(static_cast<long>(longLine.size()) + 1);
+  ASSERT_GT(aLine, 1) << "the long line did not wrap";
+  EXPECT_EQ(macro::kTextTableDone, v->ConvertTextToTable(1, aLine, aLine + 1));
+  EXPECT_EQ(longLine + "\r\na\x06" "b\x06" "c\r\n1\x06" "2\x06" "3\r\n", TableBytes(v));
+}
+
 TEST_F(TextToTableView, TheSelectionPicksTheLinesAndHowZeroShowsTheTable) {
   CDvkView* v = Open("data.txt", kTabText);
   ASSERT_NE(nullptr, v);
