@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "fw/alloc.h"
+#include "table/table_bitmap.h"
 #include "table/table_limits.h"
 #include "table/table_rtf.h"
 
@@ -40,6 +41,21 @@ class BufferSink : public RtfSink {
     return true;
   }
 
+  bool AppendPicture(const std::string& path, int width, int height) override {
+    if (!picture_) return false;
+    // Room for the largest object first; without it a picture may still fit.
+    const std::uint64_t largest = static_cast<std::uint64_t>(kMaxEmbeddedFile) * 3 + kEmbedReserve;
+    const std::uint64_t need = static_cast<std::uint64_t>(out_->len) + largest + kOutputSizing.reserve;
+    if (need > out_->capacity && !fixed_) {
+      const bool wasFailed = failed_;
+      Grow(need);
+      failed_ = wasFailed;  // a picture that does not fit is skipped, not a failure
+    }
+    return EmbedBitmapObject(path, out_->text, &out_->len, out_->capacity, width, height,
+                             picture_->pictureConverter) == EmbedResult::kEmbedded;
+  }
+  void SetPictures(const RenderRequest* req) { picture_ = req; }
+
   bool failed() const { return failed_; }
   std::uint64_t wanted() const { return wanted_; }
 
@@ -59,6 +75,7 @@ class BufferSink : public RtfSink {
   }
 
   OutputText* out_;
+  const RenderRequest* picture_ = nullptr;
   bool fixed_;
   bool failed_ = false;
   std::uint64_t wanted_ = 0;
@@ -148,6 +165,7 @@ RenderResult RebuildTable(csv::Table& table, OutputText& out, const RenderReques
   if (ruled) ScanRuledStart(table.m_pTextBuf, used, req.startRow, &r);
 
   BufferSink sink(&out, ruled);
+  if (!req.pictureFolder.empty()) sink.SetPictures(&req);
   RtfStats stats;
   static const std::uint8_t kEmpty[1] = {0};
   WriteRtf(table.m_pTextBuf ? table.m_pTextBuf : kEmpty, table.m_pTextBuf ? used : 0, table, req, &sink, &stats);

@@ -16,6 +16,8 @@
 
 namespace table {
 
+class PictureConverter;
+
 // Rebuild commands.
 constexpr int kCmdRuled = 'D';       // ruled table, streamed into the control
 constexpr int kCmdRtfText = 'T';     // as 'D', the text stays in the buffer
@@ -67,6 +69,12 @@ struct RenderRequest {
   // paragraph (and the title mark paragraph), 0 = the switches only, -1 =
   // by the arguments (the empty paragraph when row and firstLine are 0).
   int openingForm = -1;
+  // Picture cells ("[Im" and one or two digits) become embedded bitmap
+  // objects (table_bitmap.h) when `pictureFolder` is set: the folder of the
+  // view's file with its trailing "\". Pictures that are no BMP files go
+  // through `pictureConverter` first.
+  std::string pictureFolder;
+  PictureConverter* pictureConverter = nullptr;
 };
 
 // Failure places; the view shows string 152 followed by the place (" 038").

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/docsvc/sjis_state.h"
@@ -100,6 +102,55 @@ void AppendEscaped(std::string* out, const std::string& text, const RenderReques
   }
 }
 
+// The number of a picture cell: "[Im" and one or two digits (not three).
+// -1 for any other cell.
+int PictureCellNumber(const std::uint8_t* b, const std::uint8_t* e, std::string* digits) {
+  if (e - b < 4 || std::memcmp(b, "[Im", 3) != 0) return -1;
+  const std::uint8_t* p = b + 3;
+  digits->clear();
+  while (p < e && *p >= '0' && *p <= '9' && digits->size() < 3) digits->push_back(static_cast<char>(*p++));
+  if (digits->empty() || digits->size() > 2) return -1;
+  return std::atoi(digits->c_str());
+}
+
+// The fields of an image definition row "Im<n>", name, width, height.
+struct PictureDefinition {
+  std::string name;
+  long long width = 0, height = 0;
+};
+
+bool FindPictureDefinition(const std::vector<RowText>& rows, int number, PictureDefinition* def) {
+  for (const RowText& r : rows) {
+    const std::uint8_t* p = r.begin;
+    if (r.end - p < 3 || p[0] != 'I' || p[1] != 'm') continue;
+    p += 2;
+    int n = 0, count = 0;
+    while (p < r.end && *p >= '0' && *p <= '9' && count < 3) n = n * 10 + (*p++ - '0'), ++count;
+    if (count == 0 || n != number || (p < r.end && *p != 0x06)) continue;
+    std::vector<std::string> fields;
+    while (p < r.end && fields.size() < 3) {
+      ++p;  // the 0x06
+      const std::uint8_t* s = p;
+      while (p < r.end && *p != 0x06) ++p;
+      fields.emplace_back(reinterpret_cast<const char*>(s), static_cast<std::size_t>(p - s));
+    }
+    if (!fields.empty()) {
+      std::string name = fields[0];
+      // The name: up to its first control byte, at most 100 bytes, blanks around it dropped.
+      std::size_t cut = 0;
+      while (cut < name.size() && cut < 100 && static_cast<unsigned char>(name[cut]) >= 0x20) ++cut;
+      name.resize(cut);
+      const std::size_t a = name.find_first_not_of(' ');
+      const std::size_t z = name.find_last_not_of(' ');
+      def->name = a == std::string::npos ? std::string() : name.substr(a, z - a + 1);
+    }
+    if (fields.size() > 1) def->width = std::atoll(fields[1].c_str());
+    if (fields.size() > 2) def->height = std::atoll(fields[2].c_str());
+    return true;
+  }
+  return false;
+}
+
 struct RuleSegment {
   int highlight;     // -1 no switch, 0 off, 1 on
   std::string fill;  // the filler after the switch
@@ -126,6 +177,10 @@ class Writer {
   void WriteRow(const RowText& row, bool plain, std::string* out, std::uint32_t* paras);
   void WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const FormatCodes* cellCodes, int c, int cells,
                  bool inRange, int rowHeight, std::string* out, bool plain);
+  // A picture cell: the row text so far goes to the sink, then the bitmap
+  // object of picture `number` (`digits` as written in the cell). False
+  // when the picture was skipped (the cell then shows its text).
+  bool EmbedPicture(int number, const std::string& digits, std::string* out);
   // Hands a chunk to the sink and its paragraphs to the map (all for source
   // row `row`); `rowDone`: the chunk ends that row.
   bool Flush(std::string* chunk, std::uint32_t paras, std::uint32_t row, bool rowDone);
@@ -137,6 +192,7 @@ class Writer {
   RtfSink* sink_;
   RtfStats* stats_;
   std::vector<RowText> rows_;
+  std::vector<RowText> blockRows_;  // the rows of the block being written
   bool stopped_ = false;
 
   // Per block.
@@ -298,8 +354,13 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
   }
   if (up > 0) Word(out, "\\up", up, " ");
   else *out += "\\up0 ";
+  int picture = -1;
+  std::string digits;
+  if (!pageBreak && !req_.pictureFolder.empty()) picture = PictureCellNumber(cell.textBegin, cell.textEnd, &digits);
   if (pageBreak) {
     *out += "~`\\page";
+  } else if (picture >= 0 && EmbedPicture(picture, digits, out)) {
+    // The object stands in the cell's place.
   } else {
     std::size_t lead = shown.find_first_not_of(' ');
     bool blank = lead == std::string::npos;
@@ -323,6 +384,26 @@ void Writer::WriteCell(const CellSplit& cell, const FormatCodes& rowCodes, const
   bool last = c == cells - 1;
   if (pastTabs) *out += ' ';
   else if (!(CellForm() && last)) *out += "\\tab";
+}
+
+bool Writer::EmbedPicture(int number, const std::string& digits, std::string* out) {
+  PictureDefinition def;
+  const bool defined = FindPictureDefinition(blockRows_, number, &def);
+  std::string name = def.name;
+  if (name.size() <= 3) name = "image" + digits + ".bmp";
+  const std::string path = name.find('\\') == std::string::npos ? req_.pictureFolder + name : name;
+  // Sizes: the definition row's x 10; a size of 100000 or more is 500 wide
+  // or 300 high; none given: the bitmap's own.
+  long long w = defined ? def.width * 10 : 0;
+  long long h = defined ? def.height * 10 : 0;
+  if (w >= 100000) w = 500;
+  if (h >= 100000) h = 300;
+  if (w < 0) w = 0;
+  if (h < 0) h = 0;
+  // The row text written so far goes first, so the object follows it.
+  if (!out->empty() && !sink_->Append(*out)) return false;
+  out->clear();
+  return sink_->AppendPicture(path, static_cast<int>(w), static_cast<int>(h));
 }
 
 void Writer::WriteRow(const RowText& row, bool plain, std::string* out, std::uint32_t* paras) {
@@ -381,6 +462,7 @@ void Writer::WriteBlock(std::size_t from, std::size_t to, bool first) {
     return;  // no row of this block is written
   }
   std::vector<RowText> rows(rows_.begin() + static_cast<std::ptrdiff_t>(from), rows_.begin() + static_cast<std::ptrdiff_t>(to));
+  blockRows_ = rows;
   LayoutBlock(rows, req_.row, &block_);
   stats_->fontSize = block_.F;
   stats_->maxColumns = std::max(stats_->maxColumns, block_.columns);

@@ -16,6 +16,12 @@ class RtfSink {
  public:
   virtual ~RtfSink() = default;
   virtual bool Append(const std::string& rowText) = 0;
+  // Appends the bitmap object of the picture `path` (table_bitmap.h) after
+  // the text appended so far; false when it was skipped.
+  virtual bool AppendPicture(const std::string& path, int width, int height) {
+    (void)path, (void)width, (void)height;
+    return false;
+  }
 };
 
 struct RtfStats {

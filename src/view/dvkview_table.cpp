@@ -10,7 +10,9 @@
 
 #include "fw/alloc.h"
 #include "fw/msgbox.h"
+#include "core/docsvc/pathpart.h"
 #include "host/doc_host.h"
+#include "table/table_bitmap.h"
 #include "table/table_commands.h"
 #include "table/table_render.h"
 #include "view/dvkview.h"
@@ -19,6 +21,22 @@
 namespace {
 
 constexpr unsigned kStrMemoryShort = 152;  // "メモリーが足りません\r\n"
+
+// Picture cells name files that may be no BMP files: the document's
+// loaders write them as the scratch bitmap first.
+class DocPictureConverter : public table::PictureConverter {
+ public:
+  explicit DocPictureConverter(app::DocHost* doc) : doc_(doc) {}
+  std::string ScratchBitmap() override {
+    return doc_ ? std::string(doc_->ScratchFolder(0).GetString()) + "DorvikTMP01.bmp" : std::string();
+  }
+  int WriteAsBitmap(const std::string& path, const std::string& bmpPath) override {
+    return doc_ ? doc_->LoadImageForDoc(CString(path.c_str()), CString(bmpPath.c_str())) : -1;
+  }
+
+ private:
+  app::DocHost* doc_;
+};
 
 CString MemoryText() {
   CString s;
@@ -102,6 +120,12 @@ int CDvkView::RunTableRebuild(int cmd, int row, int cellOnly, bool replaceAll, b
   req.paraRowMapSize = m_pParaRowMap ? m_nParaRowMapSize : 0;
   req.columnEdges = m_pColumnEdges;
   req.columnEdgeSize = m_pColumnEdges ? table::kColumnEdgeCount : 0;
+  // Picture cells: their files lie in the folder of the view's file.
+  DocPictureConverter pictures(doc);
+  if (LastBackslash(m_strViewPath) > 0) {
+    req.pictureFolder = std::string(GetPathPart(m_strViewPath, 3).GetString()) + "\\";
+    req.pictureConverter = &pictures;
+  }
 
   table::OutputText out;
   out.text = text.m_pText;
