@@ -790,6 +790,12 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   CString m_strTableCopyPath;   // the "_001.rtf" copy
   CString m_strTableOwnPath;    // the document's path before the copy was opened
   bool m_bTablePastePending = false;  // the lock of the conversion is still held
+  bool m_bTablePasteWanted = false;   // timer 40 pastes (false: the lines could not be converted)
+  bool m_bTableWasModified = false;   // the document had unsaved changes before the copy
+  long m_nTablePasteChars = 0;        // characters of the converted text (what the paste puts in)
+  // Step 6 of the conversion: the document back from its copy and timer 40
+  // armed (`paste` false: the old text only, nothing pasted).
+  int ReopenFromTableCopy(int firstVisible, long selStart, long selEnd, bool paste);
 
   // Text to table (dvkview_texttotable.cpp; the conversion is
   // macro/macro_texttotable.h)

@@ -327,9 +327,10 @@ void CDvkView::ApplyRtfSpacingIn(viewload::RtfSpacingScan& scan, long base, long
   long first = base;
   while (first > 0 && text[static_cast<std::size_t>(first - 1)] != L'\r') --first;
   std::vector<long> starts{first};
-  // Only paragraphs that start inside the streamed text (end -1: all).
-  const long stop = end >= 0 && end < n ? end : n;
-  for (long i = base; i < n && (end < 0 || i + 1 < stop); ++i)
+  // Only paragraphs that start inside the streamed text when text follows
+  // it (end -1, or an end at the text's end: all of them).
+  const bool bounded = end >= 0 && end < n;
+  for (long i = base; i < n && (!bounded || i + 1 < end); ++i)
     if (text[static_cast<std::size_t>(i)] == L'\r') starts.push_back(i + 1);
   // The control may keep a final paragraph end of the stream or fold it into
   // its own: one paragraph more or less. Anything else means the layout of
