@@ -110,6 +110,9 @@ int CDvkView::ConvertSelectionToTable() {
     m_nFileKind = docsvc::kKindCsv;
     m_nEditMode = 3;
     doc->WindowFields().m_bTableEditMode = 0;
+    // The view showed the document's rich text: from now on it shows its own
+    // table.
+    ClearShow();
     OnPageLeft();  // the redisplay under load state 99, drawn by TableCommand('D')
     doc->UpdateFields().m_nLoadState = 0;
     m_nCurColumn = column;
