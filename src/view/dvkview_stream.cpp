@@ -197,6 +197,16 @@ int CDvkView::StreamInRtf(HWND hwnd, int mode, const StreamCursor& at) {
   // in, not to the ones after it.
   GETTEXTLENGTHEX gl = {GTL_DEFAULT, 1200};
   const long before = other ? 0 : static_cast<long>(::SendMessageW(target, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0));
+  // The paragraph the selection ends in keeps its format: a stream that
+  // ends with a paragraph mark hands the control its last paragraph's
+  // format for the text that follows.
+  PARAFORMAT2 follows = {};
+  follows.cbSize = sizeof follows;
+  if (!other && mode != 0) {
+    ctrl.SetSel(sel.cpMax, sel.cpMax);
+    ctrl.GetParaFormat(follows);
+    ctrl.SetSel(sel);
+  }
   InSource src;
   src.a = buf ? buf + from : "";
   src.aLen = len;
@@ -214,6 +224,18 @@ int CDvkView::StreamInRtf(HWND hwnd, int mode, const StreamCursor& at) {
       const long after = static_cast<long>(::SendMessageW(target, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0));
       const long inserted = after - (before - (sel.cpMax - sel.cpMin));
       ApplyRtfSpacingIn(scan, sel.cpMin, inserted >= 0 ? sel.cpMin + inserted : -1);
+      const long next = sel.cpMin + inserted;
+      if (inserted > 0 && next < after) {
+        CHARRANGE now = {};
+        ctrl.GetSel(now);
+        ctrl.SetSel(next - 1, next);
+        const CString last = ctrl.GetSelText();
+        if (last.GetLength() == 1 && (last[0] == '\r' || last[0] == '\n')) {
+          ctrl.SetSel(next, next);
+          ctrl.SetParaFormat(follows);
+        }
+        ctrl.SetSel(now);
+      }
     } else {
       ApplyRtfSpacing(scan, 0);
     }

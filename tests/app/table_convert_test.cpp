@@ -6,10 +6,12 @@
 // out in a substitute face), never against fixed numbers.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/docopen/openplan.h"
+#include "fw/alloc.h"
 #include "fw/clipboard.h"
 #include "fw/uihooks.h"
 #include "macro/macro_texttotable.h"
@@ -325,6 +327,49 @@ TEST_F(TableConvertTest, ANewUserConvertsBothWaysSavesAndReopens) {
   EXPECT_EQ("i\t_j\t_k\t_l\t_z", lines[3]);
   EXPECT_EQ("After the table.", lines[4]);
   ExpectRuledRow(v, 3);
+}
+
+TEST_F(TableConvertTest, RichTextStreamedIntoTheMiddleKeepsItsRuleSpacing) {
+  // The paste of timer 40 in small: a rule paragraph and a row streamed in
+  // between two paragraphs read their exact spacing, and the paragraph
+  // after them keeps its own.
+  CDvkView* v = OpenDoc(
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier New;}}\\f0\\fs20 Top\\par\\pard\\sl-300\\slmult0 End\\par}");
+  ASSERT_NE(nullptr, v);
+  const std::string rtf =
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier New;}}\\f0\\fs20 \\pard\\sl-20\\slmult0 \\highlight1 x\\par"
+      "\\pard\\sl-270\\slmult0 row\\par}";
+  doc->m_pText = static_cast<char*>(fw::Realloc(doc->m_pText, rtf.size() + 1));
+  ASSERT_NE(nullptr, doc->m_pText);
+  std::memcpy(doc->m_pText, rtf.c_str(), rtf.size() + 1);
+  doc->m_nTextCapacity = static_cast<std::uint32_t>(rtf.size() + 1);
+  doc->m_nTextLen = static_cast<std::uint32_t>(rtf.size());
+  const long at = ParaStart(v, 1);
+  ASSERT_EQ(300, ParaFormatAt(v, at).dyLineSpacing);
+  v->GetRichEditCtrl().SetSel(at, at);
+  CDvkView::StreamCursor cur;
+  cur.end = doc->m_nTextLen;
+  cur.len = doc->m_nTextLen;
+  v->StreamInRtf(v->m_hWnd, 1, cur);
+  const std::vector<std::string> lines = Lines(ControlText(v));
+  ASSERT_GE(lines.size(), 4u) << ControlText(v);
+  EXPECT_EQ("Top", lines[0]);
+  EXPECT_EQ("x", lines[1]);
+  EXPECT_EQ("row", lines[2]);
+  const struct {
+    int para;
+    LONG twips;
+  } want[] = {{1, 20}, {2, 270}};
+  for (const auto& w : want) {
+    const PARAFORMAT2 pf = ParaFormatAt(v, ParaStart(v, w.para));
+    EXPECT_EQ(4, pf.bLineSpacingRule) << w.para;
+    EXPECT_EQ(w.twips, pf.dyLineSpacing) << w.para;
+  }
+  int endPara = 3;
+  while (endPara < static_cast<int>(lines.size()) && lines[static_cast<std::size_t>(endPara)] != "End") ++endPara;
+  ASSERT_LT(endPara, static_cast<int>(lines.size()));
+  const PARAFORMAT2 endPf = ParaFormatAt(v, ParaStart(v, endPara));
+  EXPECT_EQ(300, endPf.dyLineSpacing);
 }
 
 }  // namespace
