@@ -4,8 +4,8 @@ namespace table {
 
 namespace {
 
-// Codes of the edit path and the conversions come with the table editing;
-// until their paths are there they run the final steps only.
+// Codes of the edit path come with the table editing; until their path is
+// there they run the final steps only.
 const TableCommandRow kCommands[] = {
     {'1', TablePath::kEdit, false, "bottom ruled line of the caret row: none, thin, thick"},
     {'2', TablePath::kEdit, false, "top ruled line of the caret row: none, thin, thick"},
@@ -27,8 +27,8 @@ const TableCommandRow kCommands[] = {
     {kKeyUp, TablePath::kEdit, false, "caret row lower"},
     {kKeyRight, TablePath::kEdit, false, "caret column wider"},
     {kKeyDown, TablePath::kEdit, false, "caret row higher"},
-    {'e', TablePath::kConvert, false, "TAB-separated lines into the ruled form"},
-    {'f', TablePath::kConvert, false, "'|'-separated lines into the ruled form"},
+    {'e', TablePath::kConvert, true, "TAB-separated lines into the ruled form"},
+    {'f', TablePath::kConvert, true, "'|'-separated lines into the ruled form"},
     {'D', TablePath::kRebuild, true, "the ruled table from the CSV buffer, streamed in"},
     {'T', TablePath::kRebuild, true, "the ruled table's rich text, left in the document's buffer"},
     {'d', TablePath::kRebuild, true, "the ruled table for the cell formatter (one more column)"},
@@ -63,6 +63,9 @@ TableCommandPlan PlanTableCommand(int cmd, int cellOnly, int firstLine, int last
   // (the RTF line builder of the table editing); until it is there, the
   // final steps only.
   if (cmd == 'D' && fileKind == kKindRichText) return p;
+  // The conversions work on the rich text the control shows: on any other
+  // view they change nothing.
+  if (row->path == TablePath::kConvert && fileKind != kKindRichText) return p;
   p.path = row->path;
   if (p.path != TablePath::kRebuild) return p;
   p.streamIn = cmd != 'T';

@@ -756,6 +756,47 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   bool KeyMacroDebug(UINT nChar, bool ctrl);          // K4 hook
   bool KeyImageRegion(UINT nChar, bool ctrl);         // K5 hook
 
+  // Selection to table
+ public:
+  // 33179 (表変換): ConvertSelectionToTable.
+  void OnTableConvert();
+  // The selected lines become a table. With the table toolbar's Ctrl
+  // (m_bCtrlButton) they turn into ruled rows in place (TableCommand 'e',
+  // which becomes 'f' for '|' lines); without it they are shown as a CSV
+  // table in the ruled display. In a rich-text view the whole document is
+  // first written to the "_001.rtf" copy (an existing copy is replaced only
+  // after the overwrite question) and the selection is cut out of it; the
+  // converted text goes to the clipboard, the copy is reopened and timer 40
+  // (FinishTablePaste) pastes the table over the old selection. 0 when the
+  // conversion ran or started, -1 when nothing changed.
+  int ConvertSelectionToTable();
+  // Timer 40: once the reopened text is in the control, the clipboard's
+  // rich text replaces the saved selection (StreamInRtf, so the rule
+  // paragraphs keep their exact spacing), the view is rich text again at
+  // its saved first line, the lock of the conversion ends and the copy
+  // gives way to the document's own name.
+  void FinishTablePaste();
+
+ private:
+  // TableCommand's conversions 'e' and 'f' on lines firstLine..lastLine of
+  // the rich text (0 and 0: all of it), ending in the write-back.
+  int RunRuledConversion(int cmd, int firstLine, int lastLine);
+  // One paragraph starting at character `start` whose UTF-16 text is `para`.
+  void ConvertParagraphToRuledRow(int cmd, long start, const std::u16string& para);
+  // ApplyRtfSpacing over the paragraphs that start before character `end`
+  // (-1: to the text's end): a stream into a selection leaves those after it.
+  void ApplyRtfSpacingIn(viewload::RtfSpacingScan& scan, long base, long end);
+  // The conversion's state between its start and timer 40.
+  CString m_strTableCopyPath;   // the "_001.rtf" copy
+  CString m_strTableOwnPath;    // the document's path before the copy was opened
+  bool m_bTablePastePending = false;  // the lock of the conversion is still held
+  bool m_bTablePasteWanted = false;   // timer 40 pastes (false: the lines could not be converted)
+  bool m_bTableWasModified = false;   // the document had unsaved changes before the copy
+  long m_nTablePasteChars = 0;        // characters of the converted text (what the paste puts in)
+  // Step 6 of the conversion: the document back from its copy and timer 40
+  // armed (`paste` false: the old text only, nothing pasted).
+  int ReopenFromTableCopy(int firstVisible, long selStart, long selEnd, bool paste);
+
   // Text to table (dvkview_texttotable.cpp; the conversion is
   // macro/macro_texttotable.h)
  public:

@@ -395,6 +395,9 @@ void CDvkView::OnTimer(UINT_PTR id) {
     case view::kTimerShowMore:
       ShowNextChunk();
       return;
+    case view::kTimerPasteTable:
+      FinishTablePaste();
+      return;
     case view::kTimerRedraw:
       KillTimer(id);
       if (doc) {
@@ -430,7 +433,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
       return;
     }
     default:
-      // Timers of later duties (10-14, 22, 23, 25, 30, 40, 50, 60, pane + 2)
+      // Timers of later duties (10-14, 22, 23, 25, 30, 50, 60, pane + 2)
       // are armed by their owners and dispatched here when they come.
       if (id == view::kTimerEntryMarks || id == view::kTimerTempWindow) KillTimer(id);
       return;

@@ -193,6 +193,20 @@ int CDvkView::StreamInRtf(HWND hwnd, int mode, const StreamCursor& at) {
   ::SendMessageA(target, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
   const BOOL modified = static_cast<BOOL>(::SendMessageA(target, EM_GETMODIFY, 0, 0));
   viewload::RtfSpacingScan scan;
+  // A stream into a selection: the spacing goes to the paragraphs it put
+  // in, not to the ones after it.
+  GETTEXTLENGTHEX gl = {GTL_DEFAULT, 1200};
+  const long before = other ? 0 : static_cast<long>(::SendMessageW(target, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0));
+  // The paragraph the selection ends in keeps its format: a stream that
+  // ends with a paragraph mark hands the control its last paragraph's
+  // format for the text that follows.
+  PARAFORMAT2 follows = {};
+  follows.cbSize = sizeof follows;
+  if (!other && mode != 0) {
+    ctrl.SetSel(sel.cpMax, sel.cpMax);
+    ctrl.GetParaFormat(follows);
+    ctrl.SetSel(sel);
+  }
   InSource src;
   src.a = buf ? buf + from : "";
   src.aLen = len;
@@ -206,7 +220,25 @@ int CDvkView::StreamInRtf(HWND hwnd, int mode, const StreamCursor& at) {
   else
     ctrl.StreamIn(format, es);
   if (!other) {
-    ApplyRtfSpacing(scan, mode != 0 ? sel.cpMin : 0);
+    if (mode != 0) {
+      const long after = static_cast<long>(::SendMessageW(target, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0));
+      const long inserted = after - (before - (sel.cpMax - sel.cpMin));
+      ApplyRtfSpacingIn(scan, sel.cpMin, inserted >= 0 ? sel.cpMin + inserted : -1);
+      const long next = sel.cpMin + inserted;
+      if (inserted > 0 && next < after) {
+        CHARRANGE now = {};
+        ctrl.GetSel(now);
+        ctrl.SetSel(next - 1, next);
+        const CString last = ctrl.GetSelText();
+        if (last.GetLength() == 1 && (last[0] == '\r' || last[0] == '\n')) {
+          ctrl.SetSel(next, next);
+          ctrl.SetParaFormat(follows);
+        }
+        ctrl.SetSel(now);
+      }
+    } else {
+      ApplyRtfSpacing(scan, 0);
+    }
     if (mode != 0) ::SendMessageA(target, EM_SETMODIFY, modified, 0);
   }
   return 0;
@@ -294,7 +326,9 @@ void CDvkView::OutputWithProgress() {
   StreamInBytes(data, len, m_strShowTail, kTextFormat, nullptr, true);
 }
 
-void CDvkView::ApplyRtfSpacing(viewload::RtfSpacingScan& scan, long base) {
+void CDvkView::ApplyRtfSpacing(viewload::RtfSpacingScan& scan, long base) { ApplyRtfSpacingIn(scan, base, -1); }
+
+void CDvkView::ApplyRtfSpacingIn(viewload::RtfSpacingScan& scan, long base, long end) {
   scan.Finish();
   if (scan.Spacings().empty()) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
@@ -315,7 +349,10 @@ void CDvkView::ApplyRtfSpacing(viewload::RtfSpacingScan& scan, long base) {
   long first = base;
   while (first > 0 && text[static_cast<std::size_t>(first - 1)] != L'\r') --first;
   std::vector<long> starts{first};
-  for (long i = base; i < n; ++i)
+  // Only paragraphs that start inside the streamed text when text follows
+  // it (end -1, or an end at the text's end: all of them).
+  const bool bounded = end >= 0 && end < n;
+  for (long i = base; i < n && (!bounded || i + 1 < end); ++i)
     if (text[static_cast<std::size_t>(i)] == L'\r') starts.push_back(i + 1);
   // The control may keep a final paragraph end of the stream or fold it into
   // its own: one paragraph more or less. Anything else means the layout of

@@ -15,6 +15,7 @@
 #include "table/table_bitmap.h"
 #include "table/table_commands.h"
 #include "table/table_render.h"
+#include "table/table_ruledrows.h"
 #include "view/dvkview.h"
 #include "view/viewcore/statustext.h"
 
@@ -52,6 +53,13 @@ int CDvkView::TableCommand(int cmd, int row, int cellOnly, int firstLine, int la
   (void)lastCol;
   app::DocHost* doc = GetDocument();
   if (!doc) return 0;
+  // 'e' counts the separators of line firstLine: a line of '|' rather than
+  // TABs makes it 'f'.
+  if (cmd == 'e') {
+    char line[table::kConvertLineBytes + 1];
+    const int n = GetLineTextSjis(firstLine, line, static_cast<int>(sizeof line));
+    cmd = table::ResolveConversion(cmd, table::CountSeparators(line, static_cast<std::size_t>(n)));
+  }
   const table::TableCommandPlan plan =
       table::PlanTableCommand(cmd, cellOnly, firstLine, lastLine, count, m_nFileKind, m_nEditMode,
                               doc->KeyImageFields().m_bShiftHeld);
@@ -65,9 +73,11 @@ int CDvkView::TableCommand(int cmd, int row, int cellOnly, int firstLine, int la
       result = RunTableRebuild(plan.cmd, row, plan.cellOnly, plan.replaceAll, plan.replaceNothing, plan.streamIn,
                                plan.firstLine, plan.lastLine);
       break;
+    case table::TablePath::kConvert:
+      result = RunRuledConversion(plan.cmd, plan.firstLine, plan.lastLine);
+      break;
     case table::TablePath::kFinalOnly:
     case table::TablePath::kEdit:
-    case table::TablePath::kConvert:
     case table::TablePath::kPdf:
       // Paths that come with the table editing and the PDF pages: until
       // they are there, the final steps only.

@@ -325,3 +325,33 @@ TEST_F(ShellTest, ExcelDisplayFormIsEnabledForWorkbooksAndKeptOverARestart) {
   app_->ExitInstance();
   app_.reset();
 }
+
+TEST_F(ShellTest, TheRuledTableMenuReachesItsBuiltTableCommandsInTheTextView) {
+  ASSERT_TRUE(Start(""));
+  frame->ActivateTextPane(0, 0);
+  CDvkView* view = dynamic_cast<CDvkView*>(frame->GetActiveView());
+  ASSERT_NE(nullptr, view);
+  viewui::ContextMenuState s;
+  s.fileKind = 4;
+  s.tableEditMode = true;
+  std::map<UINT, bool> offered;
+  for (const viewui::MenuRow& r : viewui::BuildContextMenu(viewui::ContextMenuKind::kRuledTable, s))
+    if (!r.separator) offered[r.id] = true;
+  // Every built row of the ruled tables is an item of that menu, enabled,
+  // and carried out by the text view.
+  int built = 0;
+  for (const cmd::Command& c : cmd::Commands()) {
+    if (c.owner != cmd::Owner::kTable || c.enable == cmd::Enable::kNotBuilt) continue;
+    SCOPED_TRACE(c.symbol);
+    ++built;
+    EXPECT_TRUE(offered.count(c.id)) << "not offered by the ruled-table right-click menu";
+    fw::RecordingCmdUI ui(c.id);
+    ui.DoUpdate(view, TRUE);
+    EXPECT_TRUE(ui.enabled);
+    EXPECT_TRUE(Routed(view, c.id));
+  }
+  EXPECT_TRUE(offered.count(ID_TBL_NEW));
+  EXPECT_TRUE(offered.count(ID_TBL_CONVERT));
+  EXPECT_EQ(cmd::Enable::kWhereHandled, cmd::FindCommand(ID_TBL_CONVERT)->enable);
+  EXPECT_GE(built, 1);
+}

@@ -9,14 +9,15 @@ namespace {
 
 using table::TablePath;
 
-TEST(TableCommands, OneRowPerCodeAndOnlyTheRebuildIsThere) {
+TEST(TableCommands, OneRowPerCodeAndTheRebuildAndConversionsAreThere) {
   std::size_t n = 0;
   const table::TableCommandRow* rows = table::TableCommands(&n);
   ASSERT_GT(n, 0u);
   std::set<int> codes;
   for (std::size_t i = 0; i < n; ++i) {
     EXPECT_TRUE(codes.insert(rows[i].code).second) << rows[i].code;
-    EXPECT_EQ(rows[i].path == TablePath::kRebuild, rows[i].built) << rows[i].code;
+    EXPECT_EQ(rows[i].path == TablePath::kRebuild || rows[i].path == TablePath::kConvert, rows[i].built)
+        << rows[i].code;
   }
   const int rebuildCodes[] = {'D', 'T', 'd', 'N'};
   for (int code : rebuildCodes) EXPECT_EQ(TablePath::kRebuild, table::FindTableCommand(code)->path);
@@ -53,6 +54,11 @@ TEST(TableCommands, PlanOfOneCall) {
       // Unknown codes and paths not built run the final steps only.
       {'Z', 1, 0, 0, 0, 33, 0, 0, TablePath::kFinalOnly, 1, 1, false, false, false},
       {'P', 0, 0, 0, 1, 33, 0, 0, TablePath::kFinalOnly, 1, 0, false, false, false},
+      // The conversions run on rich text only; elsewhere nothing changes.
+      {'e', 0, 2, 4, 1, 4, 0, 0, TablePath::kConvert, 1, 0, false, false, false},
+      {'f', 0, 2, 4, 1, 4, 3, 0, TablePath::kConvert, 1, 0, false, false, false},
+      {'f', 0, 2, 4, 1, 33, 3, 0, TablePath::kFinalOnly, 1, 0, false, false, false},
+      {'e', 0, 0, 0, 1, 9, 0, 0, TablePath::kFinalOnly, 1, 0, false, false, false},
   };
   for (const Case& c : cases) {
     const table::TableCommandPlan p =
