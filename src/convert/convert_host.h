@@ -25,6 +25,13 @@ class ConvertHost {
   // Esc poll: removes a waiting Esc, asks once whether to stop, and returns 1
   // (with the document's abort flag set) when the user stops.
   virtual int CheckEscapeAbort() { return 0; }
+
+  // Unpacks every member of the ZIP archive `zipName` into files below
+  // `destDir` (the document's UnzipArchive with count 1, no output limit and
+  // no buffer): mode 0 the program's own codec, 1 the outside library when
+  // it is bound. 0 or more on success, below 0 on failure. The default runs
+  // the program's own codec (UnzipPackageOwn in ooxml_package.h).
+  virtual int UnzipArchive(int mode, const CString& zipName, const CString& destDir);
 };
 
 }  // namespace convert

@@ -122,7 +122,90 @@ bool RotateBackups(const CString& dir, const CString& fileName, int month, int d
   return true;
 }
 
+// One walk of EmptyScratchFolder over `dir`: removes what it can and counts
+// it. Sets *empty when nothing is left below `dir`.
+int RemoveBelow(const CString& dir, bool* empty) {
+  struct Item {
+    CString path;
+    bool folder;
+    bool link;
+    bool readOnly;
+  };
+  std::vector<Item> items;
+  CFileFind ff;
+  BOOL more = ff.FindFile(dir + "\\*");
+  while (more) {
+    more = ff.FindNextFile();
+    if (ff.IsDots()) continue;
+    items.push_back({ff.GetFilePath(), ff.IsDirectory() != FALSE, ff.MatchesMask(0x400) != FALSE,
+                     ff.IsReadOnly() != FALSE});
+  }
+  ff.Close();
+  int removed = 0;
+  int left = 0;
+  for (const Item& it : items) {
+    try {
+      // Read-only entries (a read-only folder keeps its entries) are made
+      // writable first.
+      if (it.readOnly && !it.link) {
+        CFileStatus st;
+        if (CFile::GetStatus(it.path, st)) {
+          st.m_attribute = static_cast<BYTE>(st.m_attribute & ~CFile::readOnly);
+          st.m_ctime = st.m_mtime = st.m_atime = CTime();
+          CFile::SetStatus(it.path, st);
+        }
+      }
+      if (it.folder && !it.link) {
+        bool below = false;
+        removed += RemoveBelow(it.path, &below);
+        if (below && fw::RemoveDir(it.path)) {
+          ++removed;
+        } else {
+          ++left;
+        }
+        continue;
+      }
+      // A link to a folder goes as a folder entry on Windows, as a file here;
+      // what it points to is never walked.
+      if (it.folder && fw::RemoveDir(it.path)) {
+        ++removed;
+        continue;
+      }
+      CFile::Remove(it.path);
+      ++removed;
+    } catch (const CFileException&) {
+      ++left;
+    }
+  }
+  *empty = left == 0;
+  return removed;
+}
+
+bool HasEntries(const CString& dir) {
+  CFileFind ff;
+  BOOL more = ff.FindFile(dir + "\\*");
+  while (more) {
+    more = ff.FindNextFile();
+    if (!ff.IsDots()) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+CString PackageScratchDir(const CString& programDir) { return programDir + "\\TMP\\XLSX"; }
+
+bool EmptyScratchFolder(const CString& folder) {
+  CFileStatus st;
+  if (!CFile::GetStatus(folder, st)) return true;
+  if (!(st.m_attribute & CFile::directory)) return false;
+  for (;;) {
+    bool empty = false;
+    int removed = RemoveBelow(folder, &empty);
+    if (empty && !HasEntries(folder)) return true;
+    if (removed == 0) return false;
+  }
+}
 
 CString ScratchDir(const CString& programDir) { return programDir + "\\TMP"; }
 CString BackupDir(const CString& programDir) { return programDir + "\\TMP\\BACKUP"; }

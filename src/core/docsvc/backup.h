@@ -21,6 +21,18 @@ CString ScratchDir(const CString& programDir);
 CString BackupDir(const CString& programDir);
 CString XlsxScratchDir(const CString& programDir);
 
+// "\TMP\XLSX" below the program folder: the parts of an Office package
+// unpacked for reading (emptied at the start of every such conversion).
+CString PackageScratchDir(const CString& programDir);
+
+// Empties a scratch folder completely, with no backup copies: every file
+// below it is made writable and removed, every sub-folder removed, through
+// the file layer (CFileFind, CFile::SetStatus, CFile::Remove, fw::RemoveDir).
+// The walk is repeated until the folder is empty or a walk removes nothing.
+// A link inside is removed as an entry, never followed. The folder itself
+// stays. True when it is empty afterwards (or does not exist).
+bool EmptyScratchFolder(const CString& folder);
+
 // Creates the three scratch folders where missing; false when one cannot be
 // made.
 bool EnsureScratchFolders(const CString& programDir);
