@@ -17,6 +17,24 @@ constexpr int kPairs = 100;  // relationships and legacy pairs per part
 bool At(const char* p, const char* s) { return std::strncmp(p, s, std::strlen(s)) == 0; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Drawing elements are matched by their local name: writers differ in the
+// namespace prefix ("<xdr:from>", "<from>" under a default namespace).
+const char* LocalName(const char* p, bool closing) {
+  if (*p++ != '<') return nullptr;
+  if (closing && *p++ != '/') return nullptr;
+  for (int k = 0; k < 12 && p[k] && p[k] != '>' && p[k] != ' ' && p[k] != '/'; ++k)
+    if (p[k] == ':') return p + k + 1;
+  return p;
+}
+bool Tag(const char* p, const char* local) {
+  const char* n = LocalName(p, false);
+  return n && At(n, local);
+}
+bool EndTag(const char* p, const char* local) {
+  const char* n = LocalName(p, true);
+  return n && At(n, local);
+}
+
 struct Relationship {
   int id;
   std::string target;
@@ -33,7 +51,7 @@ std::vector<Relationship> ReadRelationships(XlsxParts& parts, const char* path) 
     int pos = i + 1;
     Relationship r;
     r.id = FindInTag("Id=\"rId", text, &pos, kTagInteger);
-    if (FindInTag("Target=\"../media/", text, &pos, kTagMoveTo)) {
+    if (FindInTag("media/", text, &pos, kTagMoveTo)) {
       for (int k = 0; k < 255 && t[pos] && t[pos] != '"' && t[pos] != '/' && t[pos] != '>'; ++k) r.target += t[pos++];
     }
     rels.push_back(r);
@@ -249,17 +267,18 @@ void DrawingWalk::Walk(const PartText& text) {
   for (int i = 0; i < n && m_added < kWorkbookShapeCells; ++i) {
     if (t[i] != '<') continue;
     const char* p = t + i;
-    if (At(p, "<xdr:from>")) {
+    if (Tag(p, "from>")) {
       m_inFrom = true;
-    } else if (At(p, "</xdr:from>")) {
+    } else if (EndTag(p, "from>")) {
       m_inFrom = false;
-    } else if (At(p, "<xdr:to>")) {
+    } else if (Tag(p, "to>")) {
       m_inTo = true;
-    } else if (At(p, "</xdr:to>")) {
+    } else if (EndTag(p, "to>")) {
       m_inTo = false;
-    } else if (At(p, "<xdr:col>") || At(p, "<xdr:row>") || At(p, "<xdr:colOff>") || At(p, "<xdr:rowOff>")) {
-      const bool col = p[5] == 'c';
-      const bool off = p[8] == 'O';
+    } else if (Tag(p, "col>") || Tag(p, "row>") || Tag(p, "colOff>") || Tag(p, "rowOff>")) {
+      const char* name = LocalName(p, false);
+      const bool col = name[0] == 'c';
+      const bool off = name[3] == 'O';
       const int v = ElementNumber(p);
       Anchor& a = m_anchor;
       if (m_inFrom) {
@@ -269,7 +288,7 @@ void DrawingWalk::Walk(const PartText& text) {
         if (off) (col ? a.toColOff : a.toRowOff) = v;
         else (col ? a.toCol : a.toRow) = v;
       }
-    } else if (At(p, "<xdr:pos")) {
+    } else if (Tag(p, "pos")) {
       // An absolute anchor in EMU: the column whose running width reaches x.
       int pos = i + 1;
       const long long x = FindInTag("x=\"", text, &pos, kTagInteger);
@@ -282,21 +301,22 @@ void DrawingWalk::Walk(const PartText& text) {
       }
       m_anchor.fromCol = c - 1;
       m_anchor.fromRow = static_cast<int>(std::max(-1LL, std::min(y / 171000, 10000000LL)));
-    } else if (At(p, "<xdr:grpSp>")) {
+    } else if (Tag(p, "grpSp>")) {
       if (m_groupDepth == 0) m_group = m_anchor;
       ++m_groupDepth;
-    } else if (At(p, "</xdr:grpSp>")) {
+    } else if (EndTag(p, "grpSp>")) {
       if (m_groupDepth > 0) --m_groupDepth;
-    } else if (At(p, "<xdr:grpSpPr")) {
+    } else if (Tag(p, "grpSpPr")) {
       m_groupTransform = true;
-    } else if (At(p, "</xdr:grpSpPr")) {
+    } else if (EndTag(p, "grpSpPr")) {
       m_groupTransform = false;
-    } else if (At(p, "<a:off ") || At(p, "<a:ext ") || At(p, "<a:chOff ") || At(p, "<a:chExt ")) {
+    } else if (Tag(p, "off ") || Tag(p, "ext ") || Tag(p, "chOff ") || Tag(p, "chExt ")) {
       int pos = i + 1;
-      const bool ext = p[3] == 'e' || p[5] == 'E';
+      const char* name = LocalName(p, false);
+      const bool ext = name[0] == 'e' || name[2] == 'E';
       const long long a = FindInTag(ext ? "cx=\"" : "x=\"", text, &pos, kTagInteger);
       const long long b = FindInTag(ext ? "cy=\"" : "y=\"", text, &pos, kTagInteger);
-      Transform& tr = m_groupTransform && m_groupDepth > 0 ? (At(p, "<a:ch") ? m_child : m_groupOff) : m_own;
+      Transform& tr = m_groupTransform && m_groupDepth > 0 ? (Tag(p, "ch") ? m_child : m_groupOff) : m_own;
       if (ext) {
         if (a > 0) tr.cx = a;
         if (b > 0) tr.cy = b;
@@ -304,34 +324,38 @@ void DrawingWalk::Walk(const PartText& text) {
         if (a > 0) tr.x = a;
         if (b > 0) tr.y = b;
       }
-    } else if (At(p, "<a:blip")) {
+    } else if (Tag(p, "blip ")) {
       int pos = i + 1;
       const int id = FindInTag("r:embed=\"rId", text, &pos, kTagInteger);
       const Relationship* r = FindRel(rels, id);
       PictureName(!r ? "Image" : r->target.empty() ? "image" : r->target.c_str());
-    } else if (At(p, "<a:t>")) {
+    } else if (Tag(p, "t>")) {
       if (m_inTextBody) AppendRun(p + 5);
-    } else if (At(p, "</a:p><a:p>") || At(p, "</a:p>\r\n<a:p>")) {
+    } else if (EndTag(p, "p><a:p>") || EndTag(p, "p>\r\n<a:p>")) {
       if (m_hasText && static_cast<int>(m_text.size()) < words.nChar - 5) m_text += '\x0B';
-    } else if (At(p, "<xdr:txBody")) {
+    } else if (Tag(p, "txBody")) {
       StartText();
-    } else if (At(p, "</xdr:txBody")) {
+    } else if (EndTag(p, "txBody")) {
       EndText();
-    } else if (At(p, "</xdr:pic")) {
+    } else if (EndTag(p, "pic")) {
       if (m_pendingPicture) MakePicture();
-    } else if (At(p, "</xdr:sp>")) {
+    } else if (EndTag(p, "sp>")) {
       if (m_pendingPicture) MakePicture();
-    } else if (At(p, "id=\"_x0000_s")) {
-      // A DrawingML element that stands for a legacy shape takes that
-      // shape's picture.
-      const int shape = NumberAt(p + 12);
-      for (const auto& pair : legacyPairs) {
-        if (pair.second != shape) continue;
-        const Relationship* r = FindRel(legacyRels, pair.first);
-        if (r) PictureName(r->target.empty() ? "image" : r->target.c_str());
-        break;
+    } else {
+      // A DrawingML element that stands for a legacy shape ("_x0000_s" and
+      // its number) takes that shape's picture.
+      int pos = i + 1;
+      if (!legacyPairs.empty() && FindInTag("\"_x0000_s", text, &pos, kTagMoveTo)) {
+        const int shape = NumberAt(t + pos);
+        for (const auto& pair : legacyPairs) {
+          if (pair.second != shape) continue;
+          const Relationship* r = FindRel(legacyRels, pair.first);
+          if (r) PictureName(r->target.empty() ? "image" : r->target.c_str());
+          break;
+        }
       }
     }
+
   }
 }
 
