@@ -317,3 +317,71 @@ TEST(XlsxReader, TheLayoutPrintsTheTable) {
 }
 
 }  // namespace
+
+// Whole packages on disk through the converter table: unpacked into the
+// scratch folder below the program folder, read and laid out; a second
+// workbook shows nothing of the first one, and the backup folder gains no
+// file.
+#include <filesystem>
+
+#include "convert/convert_registry.h"
+#include "support/file_bytes.h"
+#include "support/temp_folder.h"
+#include "xlsx_test_util.h"
+
+namespace {
+
+convert::Result Convert(const std::string& path, const std::string& programDir, int xlsMode = 10,
+                        int openContext = 0) {
+  convert::Request r;
+  r.path = path.c_str();
+  r.kind = 36;
+  r.limits.indata = 8000000;
+  r.limits.outdata = 8000000;
+  r.limits.tableRows = 40000;
+  r.m_nXlsMode = xlsMode;
+  r.openContext = openContext;
+  r.m_strProgramDir = programDir.c_str();
+  return convert::ConvertFile(r);
+}
+
+TEST(XlsxPackage, AnEarlierWorkbookNeverShowsInTheNextOne) {
+  testsupport::TempProgramFolder program;
+  const std::string big = program.File("big.xlsx"), small = program.File("small.xlsx");
+  testsupport::WriteFileBytes(big, xlsx_test::StoredZip(xlsx_test::Workbook(300)));
+  testsupport::WriteFileBytes(small, xlsx_test::StoredZip(xlsx_test::Workbook(2)));
+  convert::Result r = Convert(big, program.Path());
+  ASSERT_EQ(convert::Status::kOk, r.status) << r.message.GetString();
+  // Sheets up to 255 are read; names only through relationship 199.
+  EXPECT_NE(std::string::npos, r.text.find("!*[Sheet199]Sheet199\r\n199,s199")) << r.text.substr(0, 300);
+  EXPECT_NE(std::string::npos, r.text.find("!*[Sheet255]\r\n255,s255")) << r.text.substr(r.text.size() - 300);
+  EXPECT_EQ(std::string::npos, r.text.find("256,s256"));
+  r = Convert(small, program.Path());
+  ASSERT_EQ(convert::Status::kOk, r.status);
+  EXPECT_EQ("\r\n!*[Sheet 1]Sheet1\r\n1,s1\r\n\r\n!*[Sheet 2]Sheet2\r\n2,s2\r\n", r.text);
+  // No copy of the earlier package's parts was kept.
+  const std::filesystem::path backup = std::filesystem::path(program.Path()) / "TMP" / "BACKUP";
+  EXPECT_TRUE(!std::filesystem::exists(backup) || std::filesystem::is_empty(backup));
+}
+
+TEST(XlsxPackage, GridFormListingAndFailures) {
+  testsupport::TempProgramFolder program;
+  const std::string book = program.File("book.xlsx");
+  testsupport::WriteFileBytes(book, xlsx_test::StoredZip(xlsx_test::Workbook(1)));
+  convert::Result r = Convert(book, program.Path(), 0);
+  ASSERT_EQ(convert::Status::kOk, r.status);
+  EXPECT_EQ(0u, r.text.find("[Sheet 1]Sheet1---")) << r.text;
+  EXPECT_NE(33, r.fileKind);
+  // Opened without its converter: the ZIP listing.
+  r = Convert(book, program.Path(), 0, 2);
+  EXPECT_EQ(0u, r.text.find("ZIP File\r\n")) << r.text;
+  EXPECT_NE(std::string::npos, r.text.find("xl/worksheets/sheet1.xml"));
+  // Not a package: no text. A file that is not there: no text either.
+  const std::string bad = program.File("bad.xlsx");
+  testsupport::WriteFileBytes(bad, "PK\x03\x04 this is not a zip file at all");
+  r = Convert(bad, program.Path());
+  EXPECT_EQ(convert::Status::kOk, r.status);
+  EXPECT_EQ(std::string::npos, r.text.find("[Sheet")) << r.text;
+}
+
+}  // namespace
