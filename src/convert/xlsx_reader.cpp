@@ -113,8 +113,11 @@ void Reader::ReadSheetRels() {
   if (!parts.FolderExists("xl\\worksheets\\_rels")) return;
   for (int s = 1; s < kSheetFiles; ++s) {
     char path[64];
+    // Only the sheets the sheet loop reads: it ends at the first missing one.
+    std::snprintf(path, sizeof path, "xl\\worksheets\\sheet%d.xml", s);
+    if (!parts.Exists(path)) break;
     std::snprintf(path, sizeof path, "xl\\worksheets\\_rels\\sheet%d.xml.rels", s);
-    if (!parts.Exists(path) || !parts.Load(path)) continue;
+    if (!parts.Load(path)) continue;
     const char* t = parts.Text().Data();
     const int n = parts.Text().Size();
     for (int i = 0; i < n; ++i) {
