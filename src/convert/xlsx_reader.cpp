@@ -25,6 +25,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // A width in characters as the table keeps it: the integer part w, then
 // w + 2, then w + w / 10 above 10; at most 255.
 std::uint8_t TableWidth(int w) {
+  if (w > 255) w = 255;  // held in one byte anyway
   if (w > 0) {
     w += 2;
     if (w > 10) w += w / 10;

@@ -166,7 +166,8 @@ TEST(XlsxReader, ColumnWidths) {
   EXPECT_EQ(35, row[3]);
   EXPECT_EQ(0, row[4]);    // hidden
   EXPECT_EQ(255, row[5]);  // 99999 held in one byte
-  EXPECT_EQ(7, row[6]);    // the default 5 -> 7
+  EXPECT_EQ(255, row[6]);  // the largest integer: no overflow
+  EXPECT_EQ(7, row[7]);    // the default 5 -> 7
   EXPECT_EQ(3, row[250]);  // 1 -> 3, up to column 255
 }
 
