@@ -99,3 +99,71 @@ TEST(XlsxOracle, TruncatedBooksAndNoLeftOvers) {
 }
 
 }  // namespace
+
+// One workbook, two forms: LibreOffice saves the same flat-ODF workbook as
+// ".xls" and ".xlsx" (make_two_forms.sh); both readers give the same sheets,
+// rows, columns and texts, in the table form and in the drawn grid. The
+// cells the two readers format differently on purpose are listed (the
+// ".xls" text, what the ".xlsx" reader shows, and why) and checked against
+// each one's rule.
+namespace {
+
+fs::path TwoForms() {
+  static const fs::path dir = testsupport::ScriptFixtures("tests/convert/make_two_forms.sh", "convert_two_forms");
+  return dir;
+}
+
+convert::Result RenderKind(const fs::path& file, const std::string& programDir, int xlsMode, int kind) {
+  convert::Request r;
+  r.path = file.string().c_str();
+  r.kind = kind;
+  r.limits.indata = 8000000;
+  r.limits.outdata = 8000000;
+  r.limits.tableRows = 40000;
+  r.m_nXlsMode = xlsMode;
+  r.m_strProgramDir = programDir.c_str();
+  return convert::ConvertFile(r);
+}
+
+TEST(XlsxOracle, OneWorkbookTwoForms) {
+  REQUIRE_TOOLS("soffice");
+  ASSERT_FALSE(TwoForms().empty()) << "make_two_forms.sh failed";
+  testsupport::TempProgramFolder program;
+  for (int mode : {10, 0}) {
+    const convert::Result xls = RenderKind(TwoForms() / "two_forms.xls", program.Path(), mode, 3);
+    const convert::Result xlsx = RenderKind(TwoForms() / "two_forms.xlsx", program.Path(), mode, 36);
+    ASSERT_EQ(convert::Status::kOk, xls.status);
+    ASSERT_EQ(convert::Status::kOk, xlsx.status);
+    std::string a = xls.text;
+    const std::string& b = xlsx.text;
+    struct Difference {
+      int mode;
+      const char* xls;
+      const char* xlsx;
+      const char* why;
+    } differences[] = {
+        // The BIFF reader's table form gives whole numbers a sign column.
+        {10, "apple, 12, 3.50, 1234567.25, 0.25", "apple,12,3.50,\"1,234,567.25\",25%",
+         "sign column; the xlsx reader applies grouping and percent of the workbook's format"},
+        {10, "pear, 7, 0.75,-42,0.125", "pear,7,0.75,-42.00,0.125", "sign column; two decimals of the format"},
+        {10, "only text,, 100\r\n\r\n", "only text,,100\r\n", "sign column; the .xls finish adds a line end"},
+        {0, "  1234567.25", "1,234,567.25", "grouping of the workbook's format"},
+        {0, " 0.25", "  25%", "percent of the workbook's format"},
+        {0, "   -42 ", "-42.00 ", "two decimals of the format"},
+        {0, "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
+         "the .xls finish adds a line end"},
+    };
+    for (const Difference& d : differences) {
+      if (d.mode != mode) continue;
+      const std::size_t at = a.rfind(d.xls);
+      ASSERT_NE(std::string::npos, at) << d.xls << " (" << d.why << ")";
+      EXPECT_NE(std::string::npos, b.find(d.xlsx)) << d.xlsx << " (" << d.why << ")";
+      a.replace(at, std::string(d.xls).size(), d.xlsx);
+    }
+    // The General fraction: the same text by both rules here.
+    EXPECT_NE(std::string::npos, b.find("0.125")) << b;
+    EXPECT_EQ(a, b) << "mode " << mode;
+  }
+}
+
+}  // namespace

@@ -156,7 +156,7 @@ TEST(XlsxReader, ColumnWidths) {
   b.pkg.Add("xl/worksheets/sheet1.xml",
             "<worksheet><sheetFormatPr defaultColWidth=\"5.5\"/><cols>"
             "<col min=\"1\" max=\"1\" width=\"10.7\" customWidth=\"1\"/><col min=\"2\" max=\"3\" width=\"30\"/>"
-            "<col min=\"4\" max=\"4\" width=\"12\" hidden=\"1\"/><col min=\"5\" max=\"5\" width=\"99999\"/>"
+            "<col min=\"4\" max=\"4\" width=\"12\" hidden=\"1\"/><col min=\"5\" max=\"5\" width=\"99999\"/><col min=\"6\" max=\"6\" width=\"2147483647\"/>"
             "<col min=\"300\" max=\"301\" width=\"20\"/><col min=\"250\" max=\"400\" width=\"1\"/></cols>"
             "<sheetData><row r=\"1\"><c r=\"A1\"><v>1</v></c></row></sheetData></worksheet>");
   b.Read();
