@@ -65,9 +65,10 @@ const Relationship* FindRel(const std::vector<Relationship>& rels, int id) {
   return nullptr;
 }
 
+// Up to nine digits: every sum of two anchors stays within an int.
 int NumberAt(const char* p) {
   int v = 0;
-  for (int k = 0; k < 10 && IsDigit(p[k]); ++k) v = v * 10 + (p[k] - '0');
+  for (int k = 0; k < 9 && IsDigit(p[k]); ++k) v = v * 10 + (p[k] - '0');
   return v;
 }
 
@@ -256,7 +257,8 @@ void DrawingWalk::EndText() {
   int row = 0, column = 0;
   if (m_added < kWorkbookShapeCells && Place(false, &row, &column)) {
     ++m_textCells;
-    AddCell(m_largestRow + m_textCells + 1, 0, m_text);
+    AddCell(static_cast<int>(std::min<long long>(1LL << 30, static_cast<long long>(m_largestRow) + m_textCells + 1)), 0,
+            m_text);
   }
   m_text.clear();
 }

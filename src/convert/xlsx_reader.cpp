@@ -18,6 +18,7 @@ namespace convert {
 namespace {
 
 constexpr int kSheetFiles = 256;  // sheet file numbers 1-255
+constexpr int kMaxRow = 1 << 30;
 
 bool At(const char* p, const char* s) { return std::strncmp(p, s, std::strlen(s)) == 0; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -195,6 +196,7 @@ void Reader::StoreValue(const char* v, int row, int column, int sheet, int forma
       base = kValueKindNumber;
     }
   }
+  if (row < 1) row = 1;  // a cell before any row element: the first row
   const std::int32_t index =
       table.AddValue(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), base);
   table.AddCell(row - 1, column - 1, index, sheet - 1);
@@ -215,6 +217,7 @@ void Reader::ReadCells(const PartText& text, int sheet) {
       int pos = i + 1;
       const int r = FindInTag(" r=\"", text, &pos, kTagInteger);
       row = r > 0 ? r : row + 1;
+      if (row > kMaxRow) row = kMaxRow;  // a row number from the file stays far from overflow
       column = 0;
       inCell = false;
     } else if (At(p, "<c ") || At(p, "<c>")) {
