@@ -386,3 +386,24 @@ TEST(XlsxPackage, GridFormListingAndFailures) {
 }
 
 }  // namespace
+
+namespace {
+
+// The yen-currency and era formats by their built-in ids.
+TEST(XlsxPackage, BuiltInCurrencyAndEraFormats) {
+  testsupport::TempProgramFolder program;
+  xlsx_test::Parts parts = xlsx_test::Workbook(
+      1, "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"5\"/><xf numFmtId=\"27\"/><xf numFmtId=\"57\"/>"
+         "<xf numFmtId=\"58\"/><xf numFmtId=\"32\"/><xf numFmtId=\"99\"/></cellXfs>");
+  parts.back().second =
+      "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" s=\"1\"><v>1234</v></c><c r=\"B1\" s=\"2\"><v>45292</v></c>"
+      "<c r=\"C1\" s=\"3\"><v>45292</v></c><c r=\"D1\" s=\"4\"><v>45292</v></c><c r=\"E1\" s=\"5\"><v>0.378472222</v></c>"
+      "<c r=\"F1\" s=\"6\"><v>45292</v></c></row></sheetData></worksheet>";
+  const std::string book = program.File("eras.xlsx");
+  testsupport::WriteFileBytes(book, xlsx_test::StoredZip(parts));
+  const convert::Result r = Convert(book, program.Path());
+  ASSERT_EQ(convert::Status::kOk, r.status);
+  EXPECT_EQ("\r\n!*[Sheet 1]Sheet1\r\n1234,2024/1/1,R6.1.1,令和6年1月1日,9時05分,45292\r\n", r.text);
+}
+
+}  // namespace
