@@ -19,4 +19,10 @@ int ConvertDocHost::PeekKey() {
 
 int ConvertDocHost::CheckEscapeAbort() { return app::g_pFrameHost ? app::g_pFrameHost->CheckEscapeAbort() : 0; }
 
+// The package converters unpack through the document's one ZIP entry: every
+// member to files, no output limit, no buffer.
+int ConvertDocHost::UnzipArchive(int mode, const CString& zipName, const CString& destDir) {
+  return m_doc.UnzipArchive(mode, zipName, destDir, 1, 0, nullptr);
+}
+
 }  // namespace app

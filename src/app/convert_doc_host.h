@@ -14,6 +14,7 @@ class ConvertDocHost final : public convert::ConvertHost {
   void StatusText(const CString& text) override;
   int PeekKey() override;
   int CheckEscapeAbort() override;
+  int UnzipArchive(int mode, const CString& zipName, const CString& destDir) override;
 
  private:
   CDvkDoc& m_doc;

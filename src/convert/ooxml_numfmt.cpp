@@ -139,6 +139,9 @@ int NumberFormatClass(const char* code, std::size_t readable) {
     }
     return d >= 1 && d <= 999 ? d + 1000 : d;
   }
+  // The scientific mark stays a number's: with a percent or a date it would
+  // shift the class into another kind.
+  if (d >= kFmtScientific * 1000) return dates ? DateKind(f) * 1000 + d - kFmtScientific * 1000 : d;
   if (percent) return d + kFmtPercent * 1000;
   if (!dates) return d >= 1 && d <= 999 ? d + 1000 : d;
   return d + DateKind(f) * 1000;

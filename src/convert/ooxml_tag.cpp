@@ -1,6 +1,7 @@
 #include "convert/ooxml_tag.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "convert/ooxml_numfmt.h"
@@ -50,7 +51,7 @@ void SkipTag(const Reader& at, int* pos) {
 
 }  // namespace
 
-int FindInTag(const CString& pattern, const char* text, std::size_t readable, int* pos, int mode) {
+int FindInTag(const char* pattern, const char* text, std::size_t readable, int* pos, int mode) {
   const Reader at{text, readable};
   bool unbounded = false;
   if (mode >= kTagUnbounded) {
@@ -63,7 +64,7 @@ int FindInTag(const CString& pattern, const char* text, std::size_t readable, in
     if (mode == kTagSkip) return 0;
     mode %= 10;
   }
-  const int patLen = pattern.GetLength();
+  const int patLen = pattern ? static_cast<int>(std::strlen(pattern)) : 0;
   if (patLen < 2) return 0;
   const unsigned char first = static_cast<unsigned char>(pattern[0]);
 

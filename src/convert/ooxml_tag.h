@@ -37,9 +37,17 @@ constexpr int kTagSkipLimit = 500;
 // Searches from *pos for `pattern` (two characters or more) and returns the
 // value read after it, 0 when not found. *pos changes only with the skip of
 // modes 9-19 and with mode 7.
-int FindInTag(const CString& pattern, const char* text, std::size_t readable, int* pos, int mode);
-inline int FindInTag(const CString& pattern, const PartText& text, int* pos, int mode) {
+// (The pattern as a C string costs no copy: the walkers call this for every
+// element of large parts.)
+int FindInTag(const char* pattern, const char* text, std::size_t readable, int* pos, int mode);
+inline int FindInTag(const char* pattern, const PartText& text, int* pos, int mode) {
   return FindInTag(pattern, text.Data(), text.Readable(), pos, mode);
+}
+inline int FindInTag(const CString& pattern, const char* text, std::size_t readable, int* pos, int mode) {
+  return FindInTag(pattern.GetString(), text, readable, pos, mode);
+}
+inline int FindInTag(const CString& pattern, const PartText& text, int* pos, int mode) {
+  return FindInTag(pattern.GetString(), text.Data(), text.Readable(), pos, mode);
 }
 
 // Reads one token at *pos after skipping one double quote: mode 0 up to 10
