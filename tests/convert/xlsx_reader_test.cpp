@@ -407,3 +407,39 @@ TEST(XlsxPackage, BuiltInCurrencyAndEraFormats) {
 }
 
 }  // namespace
+
+namespace {
+
+// A picture inside a group lands inside the group's columns and rows, by
+// its offset in the group's child extent.
+TEST(XlsxReader, AGroupedPictureLandsInsideItsGroup) {
+  Book b;
+  b.pkg.Add("xl/worksheets/sheet1.xml", Sheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"));
+  b.pkg.Add("xl/worksheets/_rels/sheet1.xml.rels",
+            "<Relationships><Relationship Id=\"rId1\" Target=\"../drawings/drawing1.xml\"/></Relationships>");
+  b.pkg.Add("xl/drawings/_rels/drawing1.xml.rels",
+            "<Relationships><Relationship Id=\"rId3\" Target=\"../media/image7.jpeg\"/></Relationships>");
+  b.pkg.Add("xl/drawings/drawing1.xml",
+            "<xdr:wsDr><xdr:twoCellAnchor><xdr:from><xdr:col>2</xdr:col><xdr:colOff>0</xdr:colOff>"
+            "<xdr:row>2</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:to><xdr:col>6</xdr:col>"
+            "<xdr:colOff>0</xdr:colOff><xdr:row>10</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:to>"
+            "<xdr:grpSp><xdr:grpSpPr><a:xfrm><a:off x=\"100\" y=\"100\"/><a:ext cx=\"5000\" cy=\"9000\"/>"
+            "<a:chOff x=\"0\" y=\"0\"/><a:chExt cx=\"5000\" cy=\"9000\"/></a:xfrm></xdr:grpSpPr>"
+            "<xdr:pic><xdr:blipFill><a:blip r:embed=\"rId3\"/></xdr:blipFill><xdr:spPr><a:xfrm>"
+            "<a:off x=\"2000\" y=\"3000\"/><a:ext cx=\"1000\" cy=\"2000\"/></a:xfrm></xdr:spPr></xdr:pic>"
+            "<xdr:pic><xdr:blipFill><a:blip r:embed=\"rId9\"/></xdr:blipFill><xdr:spPr><a:xfrm>"
+            "<a:off x=\"90000\" y=\"3000\"/><a:ext cx=\"10\" cy=\"10\"/></a:xfrm></xdr:spPr></xdr:pic>"
+            "</xdr:grpSp></xdr:twoCellAnchor></xdr:wsDr>");
+  b.Read();
+  ASSERT_EQ(2, b.table.ShapeCount());
+  // 1000 EMU per column and per row: column 2 + 2 + 0, row 2 + 3 + 1.
+  EXPECT_EQ(4, b.table.ShapeCells()[0].column);
+  EXPECT_EQ(6, b.table.ShapeCells()[0].row);
+  EXPECT_EQ(b.table.Text(b.table.ShapeValueIndex(0)), "[image7.jpeg]   ");
+  // Outside the group's columns: the middle of the group; an unknown
+  // relationship names "Image".
+  EXPECT_EQ(4, b.table.ShapeCells()[1].column);
+  EXPECT_EQ(b.table.Text(b.table.ShapeValueIndex(1)), "[Image] ");
+}
+
+}  // namespace
