@@ -443,3 +443,22 @@ TEST(XlsxReader, AGroupedPictureLandsInsideItsGroup) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cell a billion rows down: the table form stops at the output bound
+// instead of writing a line for every empty row.
+TEST(XlsxReader, AFarRowStopsAtTheOutputBound) {
+  Book b;
+  b.pkg.Add("xl/worksheets/sheet1.xml",
+            Sheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"1000000000\"><c r=\"A1000000000\"><v>2</v></c></row>"));
+  b.Read();
+  convert::WorkbookLayoutRequest req;
+  req.xlsMode = 10;
+  req.outdata = 100000;
+  convert::LoadBuffer out;
+  convert::LayoutWorkbook(b.table, req, out);
+  EXPECT_LE(out.Size(), 100000u);
+}
+
+}  // namespace
