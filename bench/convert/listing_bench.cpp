@@ -14,6 +14,7 @@
 #include "convert/source_file.h"
 #include "word_bench.h"
 #include "xls_bench.h"
+#include "xlsx_bench.h"
 #include "pdf_bench.h"
 
 namespace {
@@ -112,6 +113,8 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "-word") return WordText(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-xls") return XlsTable(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-pdf") return PdfText(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "-xlsx") return XlsxTable(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "-xlsx-shares") return XlsxShares(argv[2]);
   int next = 1;
   const int runs = bench::TakeRuns(argc, argv, 5, &next);
   const int members = next < argc ? std::atoi(argv[next]) : 100000;
@@ -139,5 +142,6 @@ int main(int argc, char** argv) {
   BenchWord(self, runs);
   BenchXls(self, runs);
   BenchPdf(self, runs);
+  BenchXlsx(self, runs);
   return 0;
 }

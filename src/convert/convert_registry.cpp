@@ -18,6 +18,7 @@
 #include "convert/rtf_text.h"
 #include "convert/source_file.h"
 #include "convert/word_row.h"
+#include "convert/xlsx_row.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
 #include "core/docsvc/filekind.h"
@@ -244,6 +245,10 @@ std::int64_t ReadPdf(const Converter& c, RenderJob& job) {
   return ConvertPdf(c, job);
 }
 
+// An ".xlsx" workbook, read from its package once the frame's buffers are
+// set up (its file closed by then).
+std::int64_t ReadXlsx(const Converter&, RenderJob& job) { return ConvertXlsxWorkbook(job); }
+
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
 
@@ -271,7 +276,7 @@ const Converter kConverters[] = {
     {"pdf", "PDF", Stage::kDispatch, 0, 0, DetectPdf, ReadPdf, &kPdfLimits, true},
     {"html", nullptr, Stage::kDispatch, docsvc::kKindHtml, docsvc::kKindHtml, nullptr, NotBuilt, nullptr, true},
     {"xml", nullptr, Stage::kDispatch, docsvc::kKindXml, docsvc::kKindXml, nullptr, NotBuilt, nullptr, true},
-    {"xlsx", nullptr, Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, NotBuilt, nullptr, true},
+    {"xlsx", "Excel", Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, ReadXlsx, nullptr, true},
     {"docx", nullptr, Stage::kDispatch, docsvc::kKindDocx, docsvc::kKindDocx, nullptr, NotBuilt, nullptr, false},
     {"pptx", nullptr, Stage::kDispatch, docsvc::kKindPptx, docsvc::kKindPptx, nullptr, NotBuilt, nullptr, false},
     {"rtf", nullptr, Stage::kDispatch, docsvc::kKindRichText, docsvc::kKindRichText, nullptr, ReadRtf, nullptr,
@@ -387,6 +392,9 @@ Result ConvertFile(Request request) {
   job.m_nXlsMode = request.m_nXlsMode;
   job.m_nXlsDecimals = request.m_nXlsDecimals;
   job.m_nLanguageSetting = request.m_nLanguageSetting;
+  job.m_nFixedDecimals = request.m_nFixedDecimals;
+  job.m_nGroupSwitch = request.m_nGroupSwitch;
+  job.m_bUnzipBound = request.m_bUnzipBound;
   job.m_nTextBufSize = request.m_nTextBufSize;
   job.m_nPdfWidthAdjust = request.m_nPdfWidthAdjust;
   job.m_nPdfTdAdjust = request.m_nPdfTdAdjust;

@@ -63,6 +63,9 @@ struct Request {
   std::int32_t m_nXlsMode = 0;         // "xlsmode": below 10 a drawn grid, 10-13 a CSV table; 1, 2 fit widths
   std::int32_t m_nXlsDecimals = 0;     // "xlsdec": 0 as formatted, n: n - 1 decimals
   std::int32_t m_nLanguageSetting = 0; // nonzero: a lone 0xD7 character stays as it is
+  std::int32_t m_nFixedDecimals = 0;   // "fixdec": ".xlsx" decimals, 0 as formatted
+  std::int32_t m_nGroupSwitch = 0;     // "grpsw": 10 or more drops the thousands separators
+  std::int32_t m_bUnzipBound = 0;      // m_pfnUnZip is bound
   // The PDF reader's words: the document's settings of the same names.
   std::uint32_t m_nTextBufSize = 41943040;  // "membuf": bounds the reader's work buffer
   std::int32_t m_nPdfWidthAdjust = 5;       // "pdfwadj", 1-5

@@ -100,6 +100,9 @@ struct RenderJob {
   std::int32_t m_nXlsMode = 0;         // below 10 a drawn grid, 10-13 a CSV table; 1, 2 fit widths
   std::int32_t m_nXlsDecimals = 0;     // 0 as formatted, n: n - 1 decimals
   std::int32_t m_nLanguageSetting = 0; // nonzero: a lone 0xD7 character stays as it is
+  std::int32_t m_nFixedDecimals = 0;   // ".xlsx": nonzero n shows n - 1 decimals where a format has any
+  std::int32_t m_nGroupSwitch = 0;     // ".xlsx": 10 or more: no thousands separators; nonzero: empty picture cells
+  std::int32_t m_bUnzipBound = 0;      // the outside UnZip library is bound (large packages go through it)
   // --- the PDF reader's words (through Request)
   std::uint32_t m_nTextBufSize = 41943040;  // "membuf"
   std::int32_t m_nPdfWidthAdjust = 5;       // "pdfwadj"

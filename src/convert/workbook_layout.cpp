@@ -190,7 +190,8 @@ void WriteTableForm(LayoutRun& run, const std::vector<std::vector<WorkbookCell>>
     std::size_t i = 0;
     while (i < cells.size() && !stop) {
       // Rows without cells between two filled rows are empty lines.
-      for (; row < cells[i].row; ++row) out.Append("\r\n");
+      // (A far row stops at the output bound, not after a billion lines.)
+      for (; row < cells[i].row && !full(); ++row) out.Append("\r\n");
       std::string line;
       std::int32_t column = 0;
       while (i < cells.size() && cells[i].row == row) {
