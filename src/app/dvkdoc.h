@@ -474,4 +474,11 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
  private:
   unsigned long m_nLastShellError = 0;  // system error of the last shell start
   // ===== end of launching and the registry ==================================
+  // ===== pictures written as BMP files (app/dvkdoc_imagefordoc.cpp) =========
+ public:
+  // Loads `path` with LoadImageFile (option 0; m_nLoadReady kept) and writes
+  // the picture as the BMP file `bmpPath` at its own depth: 0 written, -1
+  // not, and then no file is left at `bmpPath`.
+  int LoadImageForDoc(CString path, CString bmpPath) override;
+  // ===== end of pictures written as BMP files ===============================
 };

@@ -152,6 +152,13 @@ class DocHost {
   }
   // The programs per file type back to their built-in defaults.
   virtual void SetDefaultAssociations() {}
+  // --- Pictures for the table editor and the file list ----------------------
+  // Loads the picture `path` (packed "+", "-", "=" forms unpacked first) and
+  // writes it as the BMP file `bmpPath`: 0 written, -1 not (no file left).
+  virtual int LoadImageForDoc(CString path, CString bmpPath) {
+    (void)path, (void)bmpPath;
+    return -1;
+  }
 
  protected:
   DocHost() = default;

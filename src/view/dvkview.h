@@ -756,6 +756,17 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   bool KeyMacroDebug(UINT nChar, bool ctrl);          // K4 hook
   bool KeyImageRegion(UINT nChar, bool ctrl);         // K5 hook
 
+  // Text to table (dvkview_texttotable.cpp; the conversion is
+  // macro/macro_texttotable.h)
+ public:
+  // Lines firstLine..lastLine of the control (both 0: the selection's lines,
+  // or the text's table lines without a selection) become the CSV working
+  // buffer m_table. how below 1 then shows the table (kind 33); how 1 or
+  // more leaves the kind and the display to the caller; how 2 asks nothing
+  // about a text shown in part. Returns macro::TextTableResult: 0 done, 1
+  // the file was opened again as CSV, -1 memory short (reported), -2 stopped.
+  int ConvertTextToTable(int how, int firstLine, int lastLine);
+
   // Grid tables (dvkview_tablegrid.cpp)
  public:
   // how 1: the blank table of 6 x 6 cells into the CSV buffer (grown first;
