@@ -174,7 +174,7 @@ GridLine GridLineFromText(std::string_view text, int charPixels, int spacingTwip
   return g;
 }
 
-std::string WriteGridTable(const std::vector<GridLine>& lines, int fontHalfPoints) {
+std::string WriteGridTable(const std::vector<GridLine>& lines, int fontHalfPoints, std::vector<GridRowShape>* shapes) {
   const int size = fontHalfPoints >= 2 && fontHalfPoints <= 3276 ? fontHalfPoints : 24;
   // A text row is as high as its paragraph was (an exact spacing of 40
   // twips or more), else as the ruled display's rows: 10 twips a half-point
@@ -194,6 +194,7 @@ std::string WriteGridTable(const std::vector<GridLine>& lines, int fontHalfPoint
     edges[i] = LineEdges(lines[i], texts[i]);
   }
 
+  if (shapes) shapes->clear();
   std::string out = kGridHeader;
   AppendNumber(&out, "\\fs", size);
   out += '\n';
@@ -216,6 +217,7 @@ std::string WriteGridTable(const std::vector<GridLine>& lines, int fontHalfPoint
     for (int x : *cellEdges) AppendNumber(&out, "\\cellx", x);
     int height = kGridRuleTwips;
     if (!rule) height = lines[i].spacingTwips >= 40 ? lines[i].spacingTwips : textRowTwips;
+    if (shapes) shapes->push_back(GridRowShape{static_cast<int>(cellEdges->size()), height});
     AppendNumber(&out, "\\pard\\intbl\\sl-", height);
     out += "\\slmult0";
     if (rule) {

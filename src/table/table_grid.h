@@ -63,9 +63,17 @@ struct GridLine {
 // fuzzing).
 GridLine GridLineFromText(std::string_view text, int charPixels = 8, int spacingTwips = 0);
 
+// One row as written: its cell count and its height in twips.
+struct GridRowShape {
+  int cells = 0;
+  int twips = 0;
+};
+
 // The rich text of the grid table of `lines` with the font size
 // `fontHalfPoints` (the selection's character height; 2 to 3276 is kept,
-// anything else becomes 24).
-std::string WriteGridTable(const std::vector<GridLine>& lines, int fontHalfPoints);
+// anything else becomes 24). `shapes`, when given, receives one entry per
+// row (a reader that drops exact spacing gets the heights set again).
+std::string WriteGridTable(const std::vector<GridLine>& lines, int fontHalfPoints,
+                           std::vector<GridRowShape>* shapes = nullptr);
 
 }  // namespace table

@@ -51,6 +51,49 @@ bool GrowText(app::DocTextFields& t, std::uint64_t need) {
   return true;
 }
 
+// The rows' exact heights set again from character `from` on, after the
+// stream-in: a reader that drops exact spacing (Wine's) leaves every row at
+// the default height, and the stream-in's own re-apply counts paragraphs,
+// which one table row is several of.
+void ApplyGridRowHeights(CRichEditCtrl& ctrl, HWND wnd, long from, const std::vector<table::GridRowShape>& rows) {
+  if (rows.empty()) return;
+  // The control's text in UTF-16: one unit per character position.
+  GETTEXTLENGTHEX gl = {GTL_DEFAULT, 1200};
+  const LRESULT units = ::SendMessageW(wnd, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0);
+  if (units <= 0) return;
+  std::vector<wchar_t> text(static_cast<std::size_t>(units) + 2);
+  GETTEXTEX gt = {};
+  gt.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  gt.flags = GT_DEFAULT;
+  gt.codepage = 1200;
+  const LRESULT got =
+      ::SendMessageW(wnd, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data()));
+  if (got <= 0) return;
+  const long n = static_cast<long>(got);
+  // Every cell of the control's table form ends with a TAB mark, and the
+  // marks of a row's end (and of the next row's start) follow its last cell;
+  // cells hold no TAB of their own.
+  auto rowMark = [](wchar_t c) { return c == L'\r' || c == L'\n' || (c >= 0xFFF9 && c <= 0xFFFB); };
+  long pos = from < 0 ? 0 : from;
+  for (const table::GridRowShape& row : rows) {
+    while (pos < n && rowMark(text[static_cast<std::size_t>(pos)])) ++pos;
+    const long start = pos;
+    int cells = 0;
+    while (pos < n && cells < row.cells) {
+      if (text[static_cast<std::size_t>(pos)] == L'\t') ++cells;
+      ++pos;
+    }
+    if (cells < row.cells) break;
+    ctrl.SetSel(start, pos);
+    PARAFORMAT2 set = {};
+    set.cbSize = sizeof set;
+    set.dwMask = PFM_LINESPACING;
+    set.bLineSpacingRule = 4;
+    set.dyLineSpacing = row.twips;
+    ctrl.SetParaFormat(set);
+  }
+}
+
 }  // namespace
 
 int CDvkView::MakeTable(int how) {
@@ -147,8 +190,9 @@ int CDvkView::ConvertLinesToGrid() {
     return -1;
   };
   std::string rtf;
+  std::vector<table::GridRowShape> shapes;
   try {
-    rtf = table::WriteGridTable(lines, size);
+    rtf = table::WriteGridTable(lines, size, &shapes);
   } catch (const std::bad_alloc&) {
     return giveUp(" 036");
   }
@@ -164,8 +208,10 @@ int CDvkView::ConvertLinesToGrid() {
   const long to = GetLineEndIndex(lastLine);
   ctrl.SetSel(from, to < from ? from : to);
   t.m_nReadPos = 0;
+  t.m_nReadEnd = t.m_nTextCapacity;
   t.m_nStreamLen = t.m_nTextLen;
   StreamInRtf(m_hWnd, 1);
+  ApplyGridRowHeights(ctrl, m_hWnd, from, shapes);
   ctrl.SetModify(modified || !rtf.empty());
   ctrl.SetSel(s, s);
   ctrl.HideSelection(FALSE, FALSE);
