@@ -12,6 +12,8 @@
 #include "app/dvkdoc.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
+#include "support/file_bytes.h"
+#include "support/pump.h"
 #include "shell_fixture.h"
 #include "view/dvkview.h"
 
@@ -147,6 +149,27 @@ TEST_F(TableGridAppTest, NewTableWithSelectedLinesMakesThemTheGrid) {
   EXPECT_TRUE(row.wEffects & PFE_TABLE);
   EXPECT_FALSE(ParaAt(v, FindChar(v, "bottom")).wEffects & PFE_TABLE);
   (void)ctrl;
+}
+
+TEST_F(TableGridAppTest, ATableAtTheEndSurvivesSaveAndReopen) {
+  CDvkView* v = OpenRtf("first\\par {\\b bold} last\\par");
+  ASSERT_NE(nullptr, v);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  ctrl.SetSel(-1, -1);  // the document's end
+  v->SendMessage(WM_COMMAND, ID_TBL_NEW, 0);
+  const std::vector<std::string> want = {"first", "bold", "last", "Title", "A1", "A2", "A3",
+                                         "A4",    "A5",   "A6",   "..",    "..", ".."};
+  ASSERT_EQ(want, Words(Text932(v))) << Text932(v);
+  ctrl.SetModify(TRUE);
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  const std::string saved = testsupport::ReadFileBytes(File("d.rtf"));
+  EXPECT_NE(std::string::npos, saved.find("\\trowd")) << saved.substr(0, 400);
+  ASSERT_EQ(0, doc->OpenFile(File("d.rtf").c_str(), docopen::OpenMode::kPlain));
+  CDvkView* again = frame->GetTextView(0, 0);
+  ASSERT_NE(nullptr, again);
+  ASSERT_TRUE(testsupport::PumpUntil([again] { return !again->LoadPending(); }, 10000));
+  EXPECT_EQ(want, Words(Text932(again))) << Text932(again);
+  EXPECT_TRUE(ParaAt(again, FindChar(again, "A6")).wEffects & PFE_TABLE);
 }
 
 TEST_F(TableGridAppTest, NewTableOutsideRichTextChangesNothing) {

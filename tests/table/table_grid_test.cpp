@@ -50,6 +50,16 @@ TEST(TableGrid, ThreeLinesGiveTwoTextRowsAroundAThinUnderlinedRule) {
   }
   EXPECT_TRUE(d.rows[0].HasWord("trgaph-20"));
   EXPECT_TRUE(d.rows[1].HasWord("trgaph-5"));
+  // The shapes the view sets the heights from again match the rows written.
+  std::vector<table::GridRowShape> shapes;
+  table::WriteGridTable({table::GridLineFromText("a|b"), table::GridLineFromText("-"), table::GridLineFromText("c|d|e")},
+                        24, &shapes);
+  ASSERT_EQ(shapes.size(), 3u);
+  EXPECT_EQ(shapes[0].cells, 2);
+  EXPECT_EQ(shapes[0].twips, 270);
+  EXPECT_EQ(shapes[1].cells, 2);
+  EXPECT_EQ(shapes[1].twips, 20);
+  EXPECT_EQ(shapes[2].cells, 3);
 }
 
 TEST(TableGrid, EachMarkGivesItsUnderlineWord) {
