@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/dvkdoc.h"
+#include "fw/alloc.h"
 #include "fw/uihooks.h"
 #include "res/resource.h"
 #include "support/file_bytes.h"
@@ -170,6 +171,35 @@ TEST_F(TableGridAppTest, ATableAtTheEndSurvivesSaveAndReopen) {
   ASSERT_TRUE(testsupport::PumpUntil([again] { return !again->LoadPending(); }, 10000));
   EXPECT_EQ(want, Words(Text932(again))) << Text932(again);
   EXPECT_TRUE(ParaAt(again, FindChar(again, "A6")).wEffects & PFE_TABLE);
+}
+
+TEST_F(TableGridAppTest, WithoutMemoryNothingChanges) {
+  CDvkView* v = OpenRtf("top\\par a|b\\par c|d\\par");
+  ASSERT_NE(nullptr, v);
+  const std::string before = Text932(v);
+  // The blank table: its buffer cannot grow.
+  const std::uint32_t tableLen = v->m_table.m_nTextLen;
+  fw::alloctest::Reset();
+  fw::alloctest::FailFrom(1);
+  fw::hooks::ExpectMessageBox("\x83\x81\x83\x82\x83\x8a\x81\x5b", IDOK);  // "メモリー"
+  EXPECT_EQ(-1, v->MakeTable(1));
+  fw::alloctest::Reset();
+  EXPECT_EQ(tableLen, v->m_table.m_nTextLen);
+  EXPECT_EQ(before, Text932(v));
+  // The grid table: the document's text buffer cannot grow to hold it.
+  doc->m_pText = static_cast<char*>(fw::Realloc(doc->m_pText, 16));
+  ASSERT_NE(nullptr, doc->m_pText);
+  doc->m_nTextCapacity = 16;
+  doc->m_nTextLen = 0;
+  doc->m_pText[0] = 0;
+  SelectLines(v, 1, 2);
+  fw::alloctest::FailFrom(1);
+  fw::hooks::ExpectMessageBox(" 037", IDOK);
+  v->SendMessage(WM_COMMAND, ID_TBL_NEW, 0);
+  fw::alloctest::Reset();
+  EXPECT_EQ(before, Text932(v));
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
 }
 
 TEST_F(TableGridAppTest, NewTableOutsideRichTextChangesNothing) {
