@@ -386,7 +386,7 @@ TEST(CommandTable, HandlersBelongToClassesWithACommandSet) {
     SCOPED_TRACE(c.symbol);
     const std::string owner = cmd::OwnerName(c.owner);
     EXPECT_TRUE(owner == "fw" || owner == "frame" || owner == "doc" || owner == "view" || owner == "list" ||
-                owner == "csv" || owner == "macro" || owner == "convert")
+                owner == "csv" || owner == "macro" || owner == "convert" || owner == "table")
         << "owner " << owner << " has no command set yet";
   }
   EXPECT_EQ(0u, cmd::CommandForWord(""));
