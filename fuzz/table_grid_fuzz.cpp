@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const std::string rtf = table::WriteGridTable(lines, fontSize);
-  const tabletest::GridDoc doc = tabletest::ParseGrid(rtf);
+  const tabletest::GridDoc doc = tabletest::ParseGrid(rtf, false);
   if (!doc.balanced || doc.depthAtEnd != 0) std::abort();
   if (!doc.textOutsideRows.empty()) std::abort();
   if (doc.rows.size() != lines.size()) std::abort();
