@@ -124,6 +124,23 @@ TEST_F(TableGridAppTest, NewTableWithoutSelectionInsertsTheTemplateAsAGrid) {
   EXPECT_EQ(0, doc->m_nUpdateLockCount);
 }
 
+TEST_F(TableGridAppTest, TemplateModeTwoOnlyInsertsMidLineOnALineOfItsOwn) {
+  CDvkView* v = OpenRtf("before after\\par");
+  ASSERT_NE(nullptr, v);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  const long mid = FindChar(v, " after");
+  ctrl.SetSel(mid, mid);
+  EXPECT_EQ(0, v->InsertTableTemplate(2));
+  const std::vector<std::string> lines = shelltest::Lines(shelltest::ControlText(v));
+  ASSERT_GE(lines.size(), 9u);
+  EXPECT_EQ("before", lines[0]);
+  EXPECT_EQ("Title", lines[1]);
+  EXPECT_EQ("  A1\t  A2\t  A3\t  A4\t  A5\t  A6", lines[2]);
+  EXPECT_EQ("..\t..\t..\t\t\t", lines[7]);
+  EXPECT_EQ(" after", lines[8]);
+  EXPECT_FALSE(ParaAt(v, FindChar(v, "Title")).wEffects & PFE_TABLE);
+}
+
 TEST_F(TableGridAppTest, NewTableWithSelectedLinesMakesThemTheGrid) {
   CDvkView* v = OpenRtf("top\\par a|b\\par -\\par c|d\\par bottom\\par");
   ASSERT_NE(nullptr, v);
