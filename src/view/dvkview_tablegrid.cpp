@@ -70,9 +70,9 @@ void ApplyGridRowHeights(CRichEditCtrl& ctrl, HWND wnd, long from, const std::ve
       ::SendMessageW(wnd, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data()));
   if (got <= 0) return;
   const long n = static_cast<long>(got);
-  // Every cell of the control's table form ends with a TAB mark, and the
-  // marks of a row's end (and of the next row's start) follow its last cell;
-  // cells hold no TAB of their own.
+  // Every cell of the control's table form ends with a mark (a TAB, or BEL in
+  // the newer controls), and the marks of a row's end (and of the next row's
+  // start) follow its last cell; cells hold no TAB of their own.
   auto rowMark = [](wchar_t c) { return c == L'\r' || c == L'\n' || (c >= 0xFFF9 && c <= 0xFFFB); };
   long pos = from < 0 ? 0 : from;
   for (const table::GridRowShape& row : rows) {
@@ -80,7 +80,8 @@ void ApplyGridRowHeights(CRichEditCtrl& ctrl, HWND wnd, long from, const std::ve
     const long start = pos;
     int cells = 0;
     while (pos < n && cells < row.cells) {
-      if (text[static_cast<std::size_t>(pos)] == L'\t') ++cells;
+      const wchar_t c = text[static_cast<std::size_t>(pos)];
+      if (c == L'\t' || c == 0x07) ++cells;
       ++pos;
     }
     if (cells < row.cells) break;
