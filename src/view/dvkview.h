@@ -807,4 +807,22 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // about a text shown in part. Returns macro::TextTableResult: 0 done, 1
   // the file was opened again as CSV, -1 memory short (reported), -2 stopped.
   int ConvertTextToTable(int how, int firstLine, int lastLine);
+
+  // Grid tables (dvkview_tablegrid.cpp)
+ public:
+  // how 1: the blank table of 6 x 6 cells into the CSV buffer (grown first;
+  // string 152 when it cannot be) and streamed in at the caret ('N'); how 0:
+  // the selected lines through ConvertTextToTable and 'D'. Any other value
+  // is returned as it is.
+  int MakeTable(int how);
+  // A rich-text view only: mode 1 inserts the table template at the caret
+  // and makes it a grid table, mode 2 only inserts it, any other mode makes
+  // the selected lines a grid table. 0 done, -1 not (a shortage reported).
+  int InsertTableTemplate(int mode);
+  // The selected table's text ('|' for tabs and cells in mode 0) into the
+  // document's m_pText (m_nTextLen); its length, or -1 (reported).
+  int ExtractTableText(int mode);
+  void OnTableNew();  // 33178: the selected lines, or the template
+ private:
+  int ConvertLinesToGrid();
 };
