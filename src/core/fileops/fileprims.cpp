@@ -21,10 +21,11 @@ namespace {
 bool IsDots(const std::string& name) { return name == "." || name == ".."; }
 
 // folder + "\" + name, without doubling the separator of a root ("C:\").
+// The separator test looks at whole characters: "表" ends in the byte 0x5C.
 CString Join(const CString& folder, const std::string& name) {
   CString full = folder;
   const int n = full.GetLength();
-  if (n == 0 || (full[n - 1] != '\\' && full[n - 1] != '/')) full += "\\";
+  if (n == 0 || fw::LastPathSeparator(full.GetString(), n) != n - 1) full += "\\";
   full += name.c_str();
   return full;
 }
