@@ -211,7 +211,9 @@ bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&
   // sizes, attributes and times are all in the find data, so no entry costs
   // another call (the basic level leaves out the short names nobody reads).
   std::string pattern = m_current;
-  if (pattern.empty() || !IsSep(pattern.back())) pattern += "\\";
+  // A separator of its own at the end, not the 0x5C trail byte of "表".
+  const int n = static_cast<int>(pattern.size());
+  if (n == 0 || fw::LastPathSeparator(pattern.c_str(), n) != n - 1) pattern += "\\";
   pattern += "*.*";
   const std::u16string w = fw::ToWidePath(pattern.c_str());
   const wchar_t* wp = reinterpret_cast<const wchar_t*>(w.c_str());

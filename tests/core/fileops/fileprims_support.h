@@ -68,6 +68,17 @@ class TestOpsHost : public FileOpsHost {
   CString m_programDir;
 };
 
+// The build tree's root as a program path: the walks leave the process's
+// current directory where they stopped, and a folder that is the current
+// directory cannot be removed on Windows, so tests step out before their
+// scratch folder goes.
+inline CString BinRoot() {
+  std::string root = TABRYE_BIN_ROOT;
+  for (char& c : root)
+    if (c == '/') c = '\\';
+  return CString(root.c_str());
+}
+
 // Whether a file or folder is there (a link counts, whatever it points to).
 inline bool Exists(const CString& path) { return EntryAttributes(path) != 0xFFFFFFFFu; }
 

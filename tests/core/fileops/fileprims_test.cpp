@@ -38,7 +38,10 @@ struct Bench {
     EXPECT_TRUE(docsvc::EnsureScratchFolders(prog));
     fw::filetest::Reset();
   }
-  ~Bench() { fw::filetest::Reset(); }
+  ~Bench() {
+    fw::filetest::Reset();
+    host.local.SetCurrentDir(BinRoot().Str());
+  }
   CString W(const char* name) const { return work + "\\" + name; }
   std::vector<std::string> Backups() const { return FolderNames(docsvc::BackupDir(prog)); }
 };
@@ -370,12 +373,7 @@ TEST(Links, ALinkAsTheEntryGoesWithoutAQuestion) {
 // Under Wine the link is a Unix symbolic link the test fixture made
 // (fileops_links.sh): the system shows it as a folder with the reparse
 // attribute and can remove neither it nor its name.
-CString LinkFixture() {
-  std::string root = TABRYE_BIN_ROOT;
-  for (char& c : root)
-    if (c == '/') c = '\\';
-  return CString(root.c_str()) + "\\test_fixtures\\fileops_links";
-}
+CString LinkFixture() { return BinRoot() + "\\test_fixtures\\fileops_links"; }
 
 TEST(Links, DeletingATreeNeverTouchesWhatAUnixLinkPointsTo) {
   const CString dir = LinkFixture();
