@@ -7,6 +7,7 @@
 #include "core/docsvc/backup.h"
 #include "core/docsvc/schedule_runner.h"
 #include "fw/file.h"
+#include "fw/path.h"
 #include "fw/sjis.h"
 
 namespace fileops {
@@ -142,6 +143,9 @@ int CleanScratchAtExit(FileOpsHost& host, const CString& programDir, int capacit
 
   const CString tmp = docsvc::ScratchDir(programDir);
   FolderHost& folders = host.Folders();
+  // The walks enter the scratch folders; the process steps back out at the
+  // end, so no folder it cleaned stays held as the current directory.
+  const std::string before = fw::FullPath(".");
   if (ChangeDirectory(folders, tmp.Str(), 0, 0) == 0) {
     // Read first (with each entry's place in the count), act afterwards.
     struct Counted {
@@ -171,6 +175,7 @@ int CleanScratchAtExit(FileOpsHost& host, const CString& programDir, int capacit
   }
   const CString tmp1 = docsvc::XlsxScratchDir(programDir);
   if (EntryAttributes(tmp1) != 0xFFFFFFFFu && RemoveScratchFolder(host, tmp1, capacity)) ++removed;
+  if (!before.empty()) ChangeDirectory(folders, before, 0, 0);
   return removed;
 }
 
