@@ -87,7 +87,9 @@ std::string BackupDayKey(int month, int day) {
 bool IsStaleBackupName(const std::string& name, const std::string& todayKey) {
   if (IsDots(name)) return false;
   // p: the last "." that stands as a character of its own (a trail byte of
-  // a two-byte character is never one), else the end of the name.
+  // a two-byte character is never one), else the end of the name. A "." at
+  // the start begins no extension, as the backup names are made: the
+  // backup of ".profile" is ".profile_A0505~".
   std::size_t p = name.size();
   std::vector<bool> single(name.size(), false);
   for (std::size_t i = 0; i < name.size(); ++i) {
@@ -96,7 +98,7 @@ bool IsStaleBackupName(const std::string& name, const std::string& todayKey) {
       continue;
     }
     single[i] = true;
-    if (name[i] == '.') p = i;
+    if (name[i] == '.' && i > 0) p = i;
   }
   if (p == 0 || !single[p - 1] || name[p - 1] != '~') return false;
   const std::string key = p <= 4 ? std::string() : name.substr(p - 5, 4);
