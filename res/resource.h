@@ -452,3 +452,6 @@
 #define IDS_LAUNCH_NO_RESOURCES        966
 #define IDS_LAUNCH_CANCELLED           967
 #define IDS_LAUNCH_OTHER               968
+
+// Deleting a file whose backup copy could not be made (res/strings.rc).
+#define IDS_DELETE_WITHOUT_BACKUP      9690
