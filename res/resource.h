@@ -459,3 +459,6 @@
 #define ID_LIST_NEW_FOLDER 32814
 #define ID_LIST_DELETE 32815
 #define ID_FILE_EXIT_RUN 32780
+
+// Deleting a file whose backup copy could not be made (res/strings.rc).
+#define IDS_DELETE_WITHOUT_BACKUP      9690

@@ -17,6 +17,7 @@
 #include "core/docopen/openplan.h"
 #include "core/docopen/savename.h"
 #include "core/docsvc/schedule_runner.h"
+#include "app/fileops_doc_host.h"
 #include "app/shell/save_forms.h"
 #include "archive/arc_state.h"
 #include "image/load/image_record.h"
@@ -483,4 +484,18 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // question). A start that failed (after its message) leaves the program open.
   void OnExitAndRun();
   // ===== end of the file list's delete, new file and new folder =============
+  // ===== file-system primitives (fsprim; app/fileops_doc_host.cpp) ===========
+ public:
+  // The document's host of the primitives of core/fileops (also in
+  // fileops::g_pDocFileOps while the document exists).
+  fileops::FileOpsHost& FileOps() { return m_fileOps; }
+  // fileops::DeleteDirectoryTree with this document's host, for the
+  // callers that name it a member of the document.
+  int DeleteDirectoryTree(const CString& folder, int mode, int confirm, int quiet, int useFtp, int limit) {
+    return fileops::DeleteDirectoryTree(m_fileOps, folder, mode, confirm, quiet, useFtp, limit);
+  }
+
+ private:
+  app::DocFileOpsHost m_fileOps{*this};
+  // ===== end of file-system primitives =======================================
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/docsvc/filekind.h"
+#include "core/fileops/scratchclean.h"
 #include "filelist/flistcore/filters.h"
 #include "filelist/flistcore/listbuild.h"
 #include "filelist/flistcore/paint.h"
@@ -63,18 +64,29 @@ CFlistView::CFlistView() : m_pFolders(std::make_unique<fileops::LocalFolderHost>
   m_table.AllocateEntryBuffers(flist::kStartCapacity);
 }
 
-CFlistView::~CFlistView() = default;
+CFlistView::~CFlistView() {
+  // Each pane clears the scratch folders as it goes (the second finds little
+  // left); the document's current file stays while a view rebuilds itself.
+  app::DocHost* doc = GetDocument();
+  if (doc && fileops::g_pDocFileOps && m_table.m_nCapacity > 0)
+    fileops::CleanScratchAtExit(*fileops::g_pDocFileOps, doc->PathFields().m_strProgramDir, m_table.m_nCapacity,
+                                doc->PathFields().m_strCurFile, doc->UpdateFields().m_nLoadState);
+}
 
 app::DocHost* CFlistView::GetDocument() const { return dynamic_cast<app::DocHost*>(m_pDocument); }
 
 void CFlistView::ReadKeyMacro() {
   // The view meets its document only once it is attached, so the key-macro
-  // file and the first pane's hand-over (the document's 9001 -> 9000; the
-  // scratch clean-up it signs for comes with the delete primitives) are
-  // done at the first update.
+  // file and the first pane's hand-over (the document's 9001 -> 9000, with
+  // the scratch clean-up it signs for: once per run) are done at the first
+  // update.
   app::DocHost* doc = GetDocument();
   if (!doc) return;
-  if (doc->SettingsFields().m_nFlist != flist::kStartCapacity) doc->SettingsFields().m_nFlist = flist::kStartCapacity;
+  if (doc->SettingsFields().m_nFlist != flist::kStartCapacity) {
+    doc->SettingsFields().m_nFlist = flist::kStartCapacity;
+    if (fileops::g_pDocFileOps)
+      fileops::CleanScratchAtStart(*fileops::g_pDocFileOps, doc->PathFields().m_strProgramDir, m_table.m_nCapacity);
+  }
   const CString path = doc->PathFields().m_strProgramDir + "\\" + kMacroFileName;
   std::string bytes;
   bool exists = false;

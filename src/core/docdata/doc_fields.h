@@ -269,6 +269,12 @@ struct DocListFields {
   std::uint32_t m_bPendingLoad = 0;    // a load waits: the next single click marks the text loaded
   std::int32_t m_nPathClick = 0;       // path-click word, 0 after a click on the path line
   std::int32_t m_nLayoutFlag = 0;      // 0: the side-by-side layouts 9-11 keep the list extent
+
+  // Totals of the tree-size walk (fileops::GetDirectoryTreeSize); callers
+  // zero them before a walk.
+  std::int32_t m_nTreeDepth = 0;       // nesting depth of the walk
+  std::int32_t m_nTreeFiles = 0;       // files counted
+  std::uint64_t m_nTreeBytes = 0;      // their lengths in bytes
 };
 
 // H. System file, FTP entries, encryption and the unzip library.

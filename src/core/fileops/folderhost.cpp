@@ -211,7 +211,9 @@ bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&
   // sizes, attributes and times are all in the find data, so no entry costs
   // another call (the basic level leaves out the short names nobody reads).
   std::string pattern = m_current;
-  if (pattern.empty() || !IsSep(pattern.back())) pattern += "\\";
+  // A separator of its own at the end, not the 0x5C trail byte of "表".
+  const int n = static_cast<int>(pattern.size());
+  if (n == 0 || fw::LastPathSeparator(pattern.c_str(), n) != n - 1) pattern += "\\";
   pattern += "*.*";
   const std::u16string w = fw::ToWidePath(pattern.c_str());
   const wchar_t* wp = reinterpret_cast<const wchar_t*>(w.c_str());
@@ -241,6 +243,21 @@ bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&
   if (!d) return false;
   const int fd = ::dirfd(d);
   bool any = false, more = true, stopped = false;
+  // "." and ".." come first, as the system's find functions give them, so
+  // a walk that reads a limited number of entries counts them first.
+  for (const char* dots : {".", ".."}) {
+    struct stat st;
+    if (::fstatat(fd, dots, &st, 0) != 0) continue;
+    e.name = dots;
+    e.size = 0;
+    e.attributes = kAttrFolder;
+    e.mtime = st.st_mtime;
+    any = true;
+    if (!each(e)) {
+      stopped = true;
+      break;
+    }
+  }
   NameBatch b;
   while (more && !stopped) {
     b.Clear();
@@ -250,6 +267,7 @@ bool LocalFolderHost::ListCurrentDir(const std::function<bool(const FolderEntry&
         more = false;
         break;
       }
+      if (de->d_name[0] == '.' && (de->d_name[1] == 0 || (de->d_name[1] == '.' && de->d_name[2] == 0))) continue;
       b.at.push_back(b.names.size());
       b.names.insert(b.names.end(), de->d_name, de->d_name + std::strlen(de->d_name) + 1);
     }

@@ -1,0 +1,60 @@
+#include "app/fileops_doc_host.h"
+
+#include "app/dvkdoc.h"
+#include "fw/msgbox.h"
+#include "host/frame_host.h"
+#include "res/resource.h"
+
+namespace app {
+
+// The texts the primitives name are the string table's.
+static_assert(static_cast<unsigned>(fileops::Text::kFolderOpenFailed) == IDS_FOLDER_OPEN_FAILED);
+static_assert(static_cast<unsigned>(fileops::Text::kDeleteOne) == IDS_DELETE_ONE_QUERY);
+static_assert(static_cast<unsigned>(fileops::Text::kCannotDelete) == IDS_CANNOT_DELETE);
+static_assert(static_cast<unsigned>(fileops::Text::kDeleteFolderQuery) == IDS_DELETE_FOLDER_QUERY);
+static_assert(static_cast<unsigned>(fileops::Text::kDeleteAllFilesQuery) == IDS_DELETE_ALL_FILES_QUERY);
+static_assert(static_cast<unsigned>(fileops::Text::kDeleteWithoutBackup) == IDS_DELETE_WITHOUT_BACKUP);
+static_assert(fileops::kAnswerOk == IDOK && fileops::kAnswerCancel == IDCANCEL && fileops::kAnswerYes == IDYES &&
+              fileops::kAnswerNo == IDNO);
+
+DocFileOpsHost::DocFileOpsHost(CDvkDoc& doc) : m_doc(doc) { fileops::g_pDocFileOps = this; }
+
+DocFileOpsHost::~DocFileOpsHost() {
+  if (fileops::g_pDocFileOps == this) fileops::g_pDocFileOps = nullptr;
+}
+
+std::int32_t& DocFileOpsHost::TreeDepth() { return m_doc.m_nTreeDepth; }
+std::int32_t& DocFileOpsHost::TreeFiles() { return m_doc.m_nTreeFiles; }
+std::uint64_t& DocFileOpsHost::TreeBytes() { return m_doc.m_nTreeBytes; }
+
+bool DocFileOpsHost::EscapeConfirmed() { return g_pFrameHost && g_pFrameHost->CheckEscapeAbort() != 0; }
+
+void DocFileOpsHost::SetTitle(fileops::Text text) {
+  CString title;
+  title.LoadString(static_cast<unsigned>(text));
+  if (g_pFrameHost && g_pFrameHost->FrameWnd() && g_pFrameHost->FrameWnd()->m_hWnd)
+    g_pFrameHost->FrameWnd()->SetWindowText(title);
+}
+
+int DocFileOpsHost::Ask(fileops::Text text, const CString& path, fileops::Buttons buttons) {
+  CString format;
+  format.LoadString(static_cast<unsigned>(text));
+  CString message;
+  message.Format(format.GetString(), path.GetString());
+  unsigned type = MB_OK;
+  switch (buttons) {
+    case fileops::Buttons::kOk: type = MB_OK; break;
+    case fileops::Buttons::kOkCancel: type = MB_OKCANCEL; break;
+    case fileops::Buttons::kYesNoCancel: type = MB_YESNOCANCEL; break;
+    case fileops::Buttons::kYesNoDefaultNo: type = MB_YESNO | MB_DEFBUTTON2; break;
+  }
+  return AfxMessageBox(message, type);
+}
+
+CString DocFileOpsHost::KeyCode() { return m_doc.m_strEncryptKeyCode; }
+
+CString DocFileOpsHost::StoredName(const CString& path) { return m_doc.TranslateEncryptedFileName(path, 0); }
+
+CString DocFileOpsHost::ProgramDir() { return m_doc.m_strProgramDir; }
+
+}  // namespace app

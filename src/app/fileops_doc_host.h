@@ -1,0 +1,37 @@
+// The document's side of fileops::FileOpsHost: the tree counters of the
+// document, the frame's Esc poll and title, the program's message boxes,
+// the document's name cipher and program folder. A member of CDvkDoc; it
+// registers itself in fileops::g_pDocFileOps while it exists.
+#pragma once
+
+#include "core/fileops/fileprims.h"
+#include "core/fileops/folderhost.h"
+
+class CDvkDoc;
+
+namespace app {
+
+class DocFileOpsHost final : public fileops::FileOpsHost {
+ public:
+  explicit DocFileOpsHost(CDvkDoc& doc);
+  ~DocFileOpsHost() override;
+  DocFileOpsHost(const DocFileOpsHost&) = delete;
+  DocFileOpsHost& operator=(const DocFileOpsHost&) = delete;
+
+  fileops::FolderHost& Folders() override { return m_folders; }
+  std::int32_t& TreeDepth() override;
+  std::int32_t& TreeFiles() override;
+  std::uint64_t& TreeBytes() override;
+  bool EscapeConfirmed() override;
+  void SetTitle(fileops::Text text) override;
+  int Ask(fileops::Text text, const CString& path, fileops::Buttons buttons) override;
+  CString KeyCode() override;
+  CString StoredName(const CString& path) override;
+  CString ProgramDir() override;
+
+ private:
+  CDvkDoc& m_doc;
+  fileops::LocalFolderHost m_folders;
+};
+
+}  // namespace app
