@@ -304,4 +304,9 @@ class CFlistView : public CView {
   void OnNewFile();
   // New folder (32814): a folder of the typed name, the cursor on it.
   void OnNewFolder();
+
+ private:
+  // The guards and the name input of new file and new folder (prompt string
+  // `promptId`); false when the command ends here.
+  bool AskNewEntryName(unsigned promptId, CString* text);
 };
