@@ -209,6 +209,26 @@ TEST_F(FlistDeleteTest, ALinkToAFolderIsReportedAndItsTargetKeepsEveryFile) {
   EXPECT_GT(IndexOf(v, "link"), 0);
 }
 
+TEST_F(FlistDeleteTest, TheDeleteAndMKeysOfThePaneReachTheirCommands) {
+  const std::string work = MakeWork();
+  CFlistView* v = ShowWork(work);
+  ASSERT_NE(nullptr, v);
+  frame->ActivateListPane(0, 0);
+  Mark(v, {"b.txt"});
+  fw::hooks::ExpectMessageBox("b.txt を消去しますか？", IDCANCEL);
+  v->OnKeyDown(VK_DELETE, 1, 0);
+  EXPECT_EQ("bravo", ReadBytes(work + "\\b.txt"));
+  std::string preset;
+  fw::hooks::ExpectDialog(135, [&preset](CDialog& d) {
+    char buf[300] = {};
+    ::GetDlgItemTextA(d.m_hWnd, 1010, buf, sizeof buf);
+    preset = buf;
+    return IDCANCEL;
+  });
+  v->OnKeyDown('M', 1, 0);
+  EXPECT_EQ("b.txt", preset);
+}
+
 // The name input: the preset seen, then `typed` (nullptr: Cancel).
 fw::hooks::DialogAnswer TypeName(std::string* preset, const char* typed) {
   return [preset, typed](CDialog& d) {
