@@ -7,6 +7,7 @@
 #include "core/docsvc/backup.h"
 #include "core/docsvc/schedule_runner.h"
 #include "fw/file.h"
+#include "fw/path.h"
 #include "fw/sjis.h"
 
 namespace fileops {
@@ -86,7 +87,9 @@ std::string BackupDayKey(int month, int day) {
 bool IsStaleBackupName(const std::string& name, const std::string& todayKey) {
   if (IsDots(name)) return false;
   // p: the last "." that stands as a character of its own (a trail byte of
-  // a two-byte character is never one), else the end of the name.
+  // a two-byte character is never one), else the end of the name. A "." at
+  // the start begins no extension, as the backup names are made: the
+  // backup of ".profile" is ".profile_A0505~".
   std::size_t p = name.size();
   std::vector<bool> single(name.size(), false);
   for (std::size_t i = 0; i < name.size(); ++i) {
@@ -95,7 +98,7 @@ bool IsStaleBackupName(const std::string& name, const std::string& todayKey) {
       continue;
     }
     single[i] = true;
-    if (name[i] == '.') p = i;
+    if (name[i] == '.' && i > 0) p = i;
   }
   if (p == 0 || !single[p - 1] || name[p - 1] != '~') return false;
   const std::string key = p <= 4 ? std::string() : name.substr(p - 5, 4);
@@ -142,6 +145,9 @@ int CleanScratchAtExit(FileOpsHost& host, const CString& programDir, int capacit
 
   const CString tmp = docsvc::ScratchDir(programDir);
   FolderHost& folders = host.Folders();
+  // The walks enter the scratch folders; the process steps back out at the
+  // end, so no folder it cleaned stays held as the current directory.
+  const std::string before = fw::FullPath(".");
   if (ChangeDirectory(folders, tmp.Str(), 0, 0) == 0) {
     // Read first (with each entry's place in the count), act afterwards.
     struct Counted {
@@ -171,6 +177,7 @@ int CleanScratchAtExit(FileOpsHost& host, const CString& programDir, int capacit
   }
   const CString tmp1 = docsvc::XlsxScratchDir(programDir);
   if (EntryAttributes(tmp1) != 0xFFFFFFFFu && RemoveScratchFolder(host, tmp1, capacity)) ++removed;
+  if (!before.empty()) ChangeDirectory(folders, before, 0, 0);
   return removed;
 }
 

@@ -32,6 +32,7 @@ TEST(StaleBackupName, TheKeyBeforeTheTildeDecides) {
       {"1231~", true},          {"0505~", false},        {".", false},             {"..", false},
       {"x_A1231~.tar.gz", false},  // the last "." decides: "x_A1231~.tar" has no tilde at its end
       {"x_A1231~.", true},      {"", false},             {"memo_A0505~.txt", false},
+      {".txt_A1231~", true},    {".txt_A0505~", false},  // a leading "." begins no extension
       {"\x83\x7E.txt", false},    // "ミ": its trail byte 0x7E is no tilde
       {"\x95\x5C_A1231~.txt", true},
       {"x_A1231~\x83\x2E", false},  // a trail byte 0x2E is no dot: no extension, no tilde at the end
@@ -42,7 +43,7 @@ TEST(StaleBackupName, TheKeyBeforeTheTildeDecides) {
 
 // A backup the program made today is never stale; one of another day is.
 TEST(StaleBackupName, AgreesWithTheBackupNamesTheProgramMakes) {
-  for (const char* n : {"memo.txt", "noext", "a.b.c", "\x95\x5C \x83\x5C.csv", "x"}) {
+  for (const char* n : {"memo.txt", "noext", "a.b.c", "\x95\x5C \x83\x5C.csv", "x", ".txt", ".a.b"}) {
     EXPECT_FALSE(IsStaleBackupName(docsvc::BackupName(n, 'C', 5, 5).Str(), "0505")) << n;
     EXPECT_TRUE(IsStaleBackupName(docsvc::BackupName(n, 'C', 12, 31).Str(), "0505")) << n;
   }
