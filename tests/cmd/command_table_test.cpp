@@ -209,6 +209,17 @@ TEST(CommandTable, CaptionsGetTheirKeyHintsFromTheKeys) {
   EXPECT_EQ("", cmd::MenuTextFor(1));
 }
 
+TEST(CommandTable, TheListsDeleteAndNewFileCarryTheirHintsWhileCtrlNStaysTheNewDocuments) {
+  EXPECT_EQ("削除(&K)\tDel", cmd::MenuTextFor(ID_LIST_DELETE));
+  EXPECT_EQ("新規ﾌｧｲﾙ作成(&N)\tCtrl+N", cmd::MenuTextFor(ID_LIST_NEW_FILE));
+  EXPECT_EQ("新規ﾌｫﾙﾀﾞ作成(&M)", cmd::MenuTextFor(ID_LIST_NEW_FOLDER));
+  EXPECT_EQ("終了・実行(&G)", cmd::MenuTextFor(ID_FILE_EXIT_RUN));
+  EXPECT_EQ("本プログラムを終了後、関連付けソフトで開く", cmd::PromptFor(ID_FILE_EXIT_RUN));
+  EXPECT_EQ("ファイル・フォルダの消去", cmd::PromptFor(ID_LIST_DELETE));
+  EXPECT_EQ(unsigned(ID_FILE_NEW), cmd::CommandForKey('N', true, false));
+  EXPECT_EQ(0u, cmd::CommandForKey(0x2E, false, false));
+}
+
 TEST(CommandTable, PromptsAndTooltipsHaveOneSource) {
   EXPECT_EQ("ファイルを開きます", cmd::PromptFor(ID_FILE_OPEN));
   EXPECT_EQ("開く", cmd::TooltipFor(ID_FILE_OPEN));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "filelist/flistcore/deleteplan.h"
 #include "filelist/flistcore/entries.h"
 
 namespace flist {
@@ -21,6 +22,9 @@ struct ListState {
   std::int32_t m_nBuildWork = 0;
   std::int32_t m_nScrollPos = 0;
   std::int32_t m_nScrollMax = 500;
+  // The delete command's ask-none and confirmed flags and the compress
+  // command's staging flag, which it passes on to the tree deletion.
+  DeleteFlags m_delete;
 };
 
 // Zeroes every mark up to the capacity and the mark count.
