@@ -94,7 +94,8 @@ void CFlistView::OnRename() {
   f.hour = dlg.m_nHour, f.minute = dlg.m_nMinute, f.second = dlg.m_nSecond;
   f.keepAttributes = dlg.m_bKeepAttributes;
 
-  if (!ftpList && m_nListSource == 0 && RenameWriteStatus(f, marked, forms)) RenameNames(f, marked, forms, work);
+  const bool local = !ftpList && m_nListSource == 0;
+  if (!local || RenameWriteStatus(f, marked, forms)) RenameNames(f, marked, forms, work);
   RenameRebuild();
 }
 
@@ -130,7 +131,12 @@ void CFlistView::RenameNames(flist::RenameFields& f, const std::vector<int>& mar
     AfxMessageBox(IDS_NO_KEY_CODE);
     return;
   }
+  const bool ftpList = doc->SystemFields().m_bFtpConnected == 1 && m_bFtpList == 1;
   if (mode != flist::RenameMode::kSingle) {
+    // Batches rename files of a local folder; the drive list has none, and
+    // FTP folders are renamed through the connection, which comes with the
+    // FTP sources.
+    if (ftpList || m_nListSource != 0) return;
     bool lastOk = false;
     bool tried = false;
     for (int i : marked) {
@@ -171,6 +177,7 @@ void CFlistView::RenameNames(flist::RenameFields& f, const std::vector<int>& mar
     }
     return;
   }
+  if (ftpList) return;  // the FTP rename comes with the FTP sources
   const std::string from = m_strCursorName.Str();
   const std::string to = flist::SingleRenameTarget(work, f.name);
   bool ok = !f.name.empty();
