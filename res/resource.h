@@ -453,6 +453,13 @@
 #define IDS_LAUNCH_CANCELLED           967
 #define IDS_LAUNCH_OTHER               968
 
+// The file list's delete, rename, new file and new folder, and exit and run
+#define ID_LIST_RENAME 32811
+#define ID_LIST_NEW_FILE 32813
+#define ID_LIST_NEW_FOLDER 32814
+#define ID_LIST_DELETE 32815
+#define ID_FILE_EXIT_RUN 32780
+
 // The rename dialog of the file list (res/dialogs.rc): name, the four
 // attribute boxes, the date and time fields and "keep the attributes".
 #define IDD_RENAME 133

@@ -282,7 +282,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // Mode 0 enciphers a base name ("" after a message when it cannot: key code
   // unusable (string 216), name too long); mode 1 deciphers (the text itself
   // when it does not decipher under the key, no message).
-  CString CipherFileName(const CString& text, int mode);
+  CString CipherFileName(const CString& text, int mode) override;
 
   // Scratch folders below the program folder, made on demand, with a
   // trailing "\": 0 "\TMP\", 1 "\TMP\BACKUP\", 2 "\TMP1\".
@@ -454,7 +454,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // naming the file and the reason.
   int LaunchFile(CString path) override;
   // LaunchFile of the active side's current file (m_strPath1/m_strPath2).
-  int LaunchCurrentFile();
+  int LaunchCurrentFile() override;
   // The command of the program registered for http addresses: the user's
   // choice's ProgId, else the "http" type's own; "" when neither has one.
   void GetAssociatedProgram(CString& command);
@@ -474,4 +474,13 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
  private:
   unsigned long m_nLastShellError = 0;  // system error of the last shell start
   // ===== end of launching and the registry ==================================
+  // ===== the file list's delete, new file and new folder ====================
+ public:
+  // The one-line input dialog (135) for the list (app::DocHost).
+  bool InputText(const CString& prompt, CString* text, const CString& title) override;
+  // Exit and run (32780): the active side's current file is started with its
+  // program, then the main window closes as after "終了" (with the save
+  // question). A start that failed (after its message) leaves the program open.
+  void OnExitAndRun();
+  // ===== end of the file list's delete, new file and new folder =============
 };

@@ -11,6 +11,7 @@
 #include "fw/registry.h"
 #include "fw/shellexec.h"
 #include "fw/winversion.h"
+#include "host/frame_host.h"
 #include "res/resource.h"
 
 namespace {
@@ -90,6 +91,12 @@ int CDvkDoc::LaunchFile(CString path) {
 }
 
 int CDvkDoc::LaunchCurrentFile() { return LaunchFile(ActivePath()); }
+
+void CDvkDoc::OnExitAndRun() {
+  if (LaunchCurrentFile() != 0) return;
+  // The frame's own exit: WM_CLOSE asks the save question and may be refused.
+  if (app::g_pFrameHost && app::g_pFrameHost->FrameWnd()) app::g_pFrameHost->FrameWnd()->PostMessage(WM_CLOSE);
+}
 
 void CDvkDoc::GetAssociatedProgram(CString& command) {
   CString progId;

@@ -22,6 +22,7 @@
 #include "fw/file.h"
 #include "fw/msgbox.h"
 #include "fw/uihooks.h"
+#include "macroui/inputdlg.h"
 #include "res/resource.h"
 
 namespace {
@@ -202,6 +203,16 @@ CString CDvkDoc::CipherFileName(const CString& text, int mode) {
   if (r.status == crypto::NameCipherStatus::kInvalidKey) AfxMessageBox(IDS_NO_KEY_CODE);
   if (r.status == crypto::NameCipherStatus::kNameTooLong) AfxMessageBox(IDS_NAME_TOO_LONG);
   return CString();
+}
+
+bool CDvkDoc::InputText(const CString& prompt, CString* text, const CString& title) {
+  CInputDlg dlg(app::g_pFrameHost ? app::g_pFrameHost->FrameWnd() : nullptr);
+  dlg.m_strPrompt = prompt;
+  dlg.m_strInput = *text;
+  dlg.m_strTitle = title;
+  if (dlg.DoModal() != IDOK) return false;
+  *text = dlg.m_strInput;
+  return true;
 }
 
 // --- scratch folders and backups ---------------------------------------------------

@@ -291,6 +291,22 @@ class CFlistView : public CView {
   std::string EntryPathForDrag(int index);
   void DragMarkedOut();
 
+ public:
+  // Delete, new file and folder
+  // Delete (32815): removes the marked files and folders after the
+  // questions; each removed entry's line gets "<Deleted> : " (file) or
+  // "[Deleted] : " (folder) before its name. The list is repainted, not
+  // rebuilt, and the marks stay.
+  void OnDelete();
+  // Rename, attributes and times of the marked entries (32811).
+  void OnRename();
+  // New file (32813, and the new-document command while the list is
+  // active): an empty file of the typed name in the shown folder, then the
+  // rebuild with the cursor on it and its open.
+  void OnNewFile();
+  // New folder (32814): a folder of the typed name, the cursor on it.
+  void OnNewFolder();
+
   // Rename
   // The marked entries of the folder (entry 0, "..", never counts).
   std::vector<int> RenameMarkedEntries() const;

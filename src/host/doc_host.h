@@ -153,6 +153,18 @@ class DocHost {
   // The programs per file type back to their built-in defaults.
   virtual void SetDefaultAssociations() {}
 
+  // --- The file list's delete, new file and new folder -----------------------
+  // The one-line input (dialog 135) with `prompt`, the edit preset to *text
+  // and `title` as caption ("" keeps the dialog's own): true after OK with
+  // the typed text in *text; false after Cancel (*text unchanged).
+  virtual bool InputText(const CString& prompt, CString* text, const CString& title) = 0;
+  // Mode 0 enciphers a base name under the key code ("" after a message when
+  // it cannot); mode 1 deciphers (the text itself when it does not decipher).
+  virtual CString CipherFileName(const CString& text, int mode) = 0;
+  // Starts the active side's current file with the program registered for
+  // it: 0 started, -1 not (after a message).
+  virtual int LaunchCurrentFile() = 0;
+
  protected:
   DocHost() = default;
   virtual ~DocHost() = default;

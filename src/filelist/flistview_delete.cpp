@@ -1,0 +1,4 @@
+// The file list's delete command.
+#include "filelist/flistview.h"
+
+void CFlistView::OnDelete() {}
