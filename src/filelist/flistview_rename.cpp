@@ -139,9 +139,10 @@ void CFlistView::RenameNames(flist::RenameFields& f, const std::vector<int>& mar
     if (ftpList || m_nListSource != 0) return;
     bool lastOk = false;
     bool tried = false;
+    const std::string typed = f.name;  // the name field follows the renames; the form stays
     for (int i : marked) {
       const std::string shown = flist::GetNameRecord(m_table.m_pNameRecs, i);
-      const flist::BatchRename b = flist::PlanBatchRename(mode, f.name, shown, forms);
+      const flist::BatchRename b = flist::PlanBatchRename(mode, typed, shown, forms);
       if (!b.act) continue;
       const std::string folder = RenameEntryFolder(i);
       if (m_nListFlag == 1) fileops::ChangeDirectory(Folders(), folder, static_cast<int>(m_bFtpList), m_nListSource);
