@@ -306,6 +306,36 @@ TEST_F(FlistRenameTest, DatesAndTheKeepAttributesBox) {
   EXPECT_EQ(CTime(1970, 1, 1, 9, 0, 0).GetTime(), Status(At("w.txt")).m_mtime.GetTime());
 }
 
+TEST_F(FlistRenameTest, TheWayUpIsNoEntryAndARefusedStatusWriteStopsTheCommand) {
+  CFlistView* v = Listed({"a.txt"});
+  ASSERT_NE(nullptr, v);
+  // ".." alone marked: no dialog, nothing renamed or dated.
+  v->ClearMarks(0);
+  v->m_table.m_pMarks[0] = 1;
+  v->m_state.m_nCurEntry = 0;
+  frame->ActivateListPane(0, 0);
+  frame->SendMessage(WM_COMMAND, ID_LIST_RENAME, 0);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+  // The status write refused: its reason is shown and the name stays.
+  Mark(v, {"a.txt"});
+  fw::filetest::Reset();
+  fw::filetest::FailAt(fw::filetest::Op::kSetStatus, 1);
+  fw::hooks::ExpectMessageBox("a.txt", IDOK);
+  RenameTo("b.txt");
+  fw::filetest::Reset();
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_TRUE(Exists(At("a.txt")));
+  EXPECT_FALSE(Exists(At("b.txt")));
+  // A refused rename is string 157.
+  Mark(v, {"a.txt"});
+  fw::filetest::FailAt(fw::filetest::Op::kRename, 1);
+  fw::hooks::ExpectMessageBox("ファイル名は変更出来ません", IDOK);
+  RenameTo("b.txt");
+  fw::filetest::Reset();
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_TRUE(Exists(At("a.txt")));
+}
+
 TEST_F(FlistRenameTest, DriveListRowTakesANewLabel) {
   CFlistView* v = Listed({"x.txt"});
   ASSERT_NE(nullptr, v);
