@@ -46,12 +46,12 @@ std::string Model(const std::string& name, const std::string& from, const std::s
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 2000) return 0;
-  const uint8_t* nul = static_cast<const uint8_t*>(std::memchr(data, 0, size));
+  const uint8_t* nul = size ? static_cast<const uint8_t*>(std::memchr(data, 0, size)) : nullptr;
   const size_t typedLen = nul ? static_cast<size_t>(nul - data) : size;
   const size_t nameLen = nul ? size - typedLen - 1 : 0;
   std::unique_ptr<char[]> typedBuf(new char[typedLen ? typedLen : 1]);
   std::unique_ptr<char[]> nameBuf(new char[nameLen ? nameLen : 1]);
-  std::memcpy(typedBuf.get(), data, typedLen);
+  if (typedLen) std::memcpy(typedBuf.get(), data, typedLen);
   if (nameLen) std::memcpy(nameBuf.get(), nul + 1, nameLen);
   const std::string typed(typedBuf.get(), typedLen);
   const std::string shown(nameBuf.get(), nameLen);
