@@ -462,3 +462,18 @@
 
 // Deleting a file whose backup copy could not be made (res/strings.rc).
 #define IDS_DELETE_WITHOUT_BACKUP      9690
+// The rename dialog of the file list (res/dialogs.rc): name, the four
+// attribute boxes, the date and time fields and "keep the attributes".
+#define IDD_RENAME 133
+#define IDC_RENAME_NAME 1003
+#define IDC_RENAME_READONLY 1004
+#define IDC_RENAME_ARCHIVE 1005
+#define IDC_RENAME_HIDDEN 1006
+#define IDC_RENAME_SYSTEM 1007
+#define IDC_RENAME_MONTH 1009
+#define IDC_RENAME_DAY 1010
+#define IDC_RENAME_YEAR 1011
+#define IDC_RENAME_HOUR 1012
+#define IDC_RENAME_MINUTE 1013
+#define IDC_RENAME_SECOND 1014
+#define IDC_RENAME_KEEP 1037

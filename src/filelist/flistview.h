@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/fileops/folderhost.h"
 #include "filelist/flistcore/entries.h"
@@ -19,6 +20,7 @@
 #include "filelist/flistcore/keymacro.h"
 #include "filelist/flistcore/keyplan.h"
 #include "filelist/flistcore/liststate.h"
+#include "filelist/flistcore/renameplan.h"
 #include "fw/cmdset.h"
 #include "fw/cstring.h"
 #include "fw/datetime.h"
@@ -309,4 +311,20 @@ class CFlistView : public CView {
   // The guards and the name input of new file and new folder (prompt string
   // `promptId`); false when the command ends here.
   bool AskNewEntryName(unsigned promptId, CString* text);
+
+  // Rename
+  // The marked entries of the folder (entry 0, "..", never counts).
+  std::vector<int> RenameMarkedEntries() const;
+  // The folder of entry `index`: the pane's folder, with the entry's own
+  // sub-folder in a flat listing.
+  std::string RenameEntryFolder(int index) const;
+  // Attributes and times of every marked file; false after a refused
+  // write (reported), which ends the command.
+  bool RenameWriteStatus(flist::RenameFields& f, const std::vector<int>& marked, flist::RenameNameForms& forms);
+  // The names: a batch form over the marks, or the single rename of the
+  // one marked entry (a drive's label in the drive list).
+  void RenameNames(flist::RenameFields& f, const std::vector<int>& marked, flist::RenameNameForms& forms,
+                   const std::string& work);
+  // The end of the command: the list rebuilt with automatic playback held off.
+  void RenameRebuild();
 };

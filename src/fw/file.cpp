@@ -397,7 +397,10 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
   if (attrs & FILE_ATTRIBUTE_READONLY) {
     if (!SetFileAttributesW(Wide(w), attrs & ~FILE_ATTRIBUTE_READONLY)) fail();
   }
-  if (status.m_mtime.GetTime() != 0 || status.m_atime.GetTime() != 0 || status.m_ctime.GetTime() != 0) {
+  const bool setC = status.m_ctime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveCTime);
+  const bool setA = status.m_atime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveATime);
+  const bool setM = status.m_mtime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveMTime);
+  if (setC || setA || setM) {
     DWORD flags = (attrs & FILE_ATTRIBUTE_DIRECTORY) ? FILE_FLAG_BACKUP_SEMANTICS : 0;
     HANDLE h = CreateFileW(Wide(w), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, flags, nullptr);
@@ -405,9 +408,7 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
     FILETIME c = fw::UnixToFileTime(status.m_ctime.GetTime());
     FILETIME a = fw::UnixToFileTime(status.m_atime.GetTime());
     FILETIME m = fw::UnixToFileTime(status.m_mtime.GetTime());
-    BOOL ok = SetFileTime(h, status.m_ctime.GetTime() ? &c : nullptr,
-                          status.m_atime.GetTime() ? &a : nullptr,
-                          status.m_mtime.GetTime() ? &m : nullptr);
+    BOOL ok = SetFileTime(h, setC ? &c : nullptr, setA ? &a : nullptr, setM ? &m : nullptr);
     DWORD err = GetLastError();
     CloseHandle(h);
     if (!ok) {
@@ -558,12 +559,14 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
   auto fail = [path]() { ThrowPathError(LastOsError(), path); };
   struct stat st;
   if (::stat(p.c_str(), &st) != 0) fail();
-  if (status.m_mtime.GetTime() != 0 || status.m_atime.GetTime() != 0) {
+  const bool setA = status.m_atime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveATime);
+  const bool setM = status.m_mtime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveMTime);
+  if (setA || setM) {
     struct timespec times[2];
     times[0].tv_sec = static_cast<time_t>(status.m_atime.GetTime());
-    times[0].tv_nsec = status.m_atime.GetTime() != 0 ? 0 : UTIME_OMIT;
+    times[0].tv_nsec = setA ? 0 : UTIME_OMIT;
     times[1].tv_sec = static_cast<time_t>(status.m_mtime.GetTime());
-    times[1].tv_nsec = status.m_mtime.GetTime() != 0 ? 0 : UTIME_OMIT;
+    times[1].tv_nsec = setM ? 0 : UTIME_OMIT;
     if (::utimensat(AT_FDCWD, p.c_str(), times, 0) != 0) fail();
   }
   mode_t mode = st.st_mode & 07777;

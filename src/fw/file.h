@@ -52,6 +52,10 @@ struct CFileStatus {
   ULONGLONG m_size = 0;
   BYTE m_attribute = 0; // CFile::Attribute bits
   char m_szFullName[260] = {};  // the path as given, cut to fit
+  // SetStatus leaves a time of 0 as it is, unless its bit is here (the
+  // epoch itself is then set): kGiveCTime, kGiveATime, kGiveMTime.
+  BYTE m_timesGiven = 0;
+  enum : BYTE { kGiveCTime = 1, kGiveATime = 2, kGiveMTime = 4 };
 };
 
 class CFile {
@@ -111,7 +115,8 @@ class CFile {
 
   BOOL GetStatus(CFileStatus& status) const;
   static BOOL GetStatus(const char* path, CFileStatus& status);
-  // Sets the attributes and the times that are not 0; throws on failure.
+  // Sets the attributes and the times that are not 0 (or given in
+  // m_timesGiven); throws on failure.
   static void SetStatus(const char* path, const CFileStatus& status);
   static void Remove(const char* path);                  // throws on failure
   static void Rename(const char* oldPath, const char* newPath);

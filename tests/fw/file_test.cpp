@@ -113,6 +113,11 @@ TEST(File, ShiftJisNamesAndStatus) {
   ASSERT_TRUE(CFile::GetStatus(path, st));
   EXPECT_EQ(0, st.m_attribute & CFile::readOnly);
   EXPECT_EQ(1700000000, st.m_mtime.GetTime());  // a zero time leaves it alone
+  set.m_timesGiven = CFileStatus::kGiveMTime;     // unless it is given: the epoch itself
+  CFile::SetStatus(path, set);
+  ASSERT_TRUE(CFile::GetStatus(path, st));
+  EXPECT_EQ(0, st.m_mtime.GetTime());
+  set.m_timesGiven = 0;
 
   CString renamed = scratch.Path("新.txt");
   CFile::Rename(path, renamed);

@@ -237,6 +237,9 @@ struct DocListFields {
   std::int32_t m_nLaunchFollowUp = 0;  // 1 armed, 0, 2, -1
   std::int32_t m_nListHold = 0;        // > 0: list builds hold (update-hold word)
   std::int32_t m_nListRequest = 0;     // to the pane not active: 1 list the side's path, 2 the drive list
+  // Sound and video start by themselves after a file is shown; held at 0
+  // while the rename command rebuilds the list.
+  std::uint32_t m_bAutoPlayMedia = 0;
   // Folder comparison: 1 asks the other pane for its names; above 1 the
   // number of records published (2-9000) while a comparison is shown.
   std::int32_t m_nCompareCount = 0;
