@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/ooxml_tag.h"
+#include "convert/xlsx_strings.h"
 #include "fw/sjis.h"
 
 namespace convert {
@@ -233,7 +234,13 @@ void DrawingWalk::AppendRun(const char* p) {
       p += 2;
       continue;
     }
-    if (At(p, "&lt;")) { m_text += '<'; p += 4; }
+    int n = 0;
+    const std::string ref = c == '&' ? XlsxCharReference(p, &n) : std::string();
+    if (!ref.empty()) {
+      if (static_cast<int>(m_text.size() + ref.size()) > limit) break;
+      m_text += ref;
+      p += n;
+    } else if (At(p, "&lt;")) { m_text += '<'; p += 4; }
     else if (At(p, "&gt;")) { m_text += '>'; p += 4; }
     else if (At(p, "&amp;")) { m_text += '&'; p += 5; }
     else if (At(p, "&quot;")) { m_text += '"'; p += 6; }

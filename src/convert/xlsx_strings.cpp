@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "fw/codepage.h"
 #include "fw/sjis.h"
 
 namespace convert {
@@ -44,6 +45,16 @@ std::string CopyText(const char* p, int maxChars, char lineBreak, char stop) {
     }
     if (static_cast<int>(out.size()) >= maxChars) break;
     int n = 1;
+    if (c == '&' && p[1] == '#') {
+      const std::string ref = XlsxCharReference(p, &n);
+      if (!ref.empty()) {
+        if (static_cast<int>(out.size() + ref.size()) > maxChars) break;
+        out += ref;
+        p += n;
+        continue;
+      }
+      n = 1;
+    }
     char ch = c == '&' ? Entity(p, &n) : 0;
     if (!ch) {
       n = 1;
@@ -60,6 +71,32 @@ std::string CopyText(const char* p, int maxChars, char lineBreak, char stop) {
 }
 
 }  // namespace
+
+std::string XlsxCharReference(const char* p, int* length) {
+  if (p[0] != '&' || p[1] != '#') return std::string();
+  const bool hex = p[2] == 'x' || p[2] == 'X';
+  int i = hex ? 3 : 2;
+  std::uint32_t code = 0;
+  int digits = 0;
+  for (;; ++i, ++digits) {
+    const char c = p[i];
+    int v;
+    if (c >= '0' && c <= '9') v = c - '0';
+    else if (hex && c >= 'a' && c <= 'f') v = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    else break;
+    if (digits >= 8) return std::string();  // no character has that many digits
+    code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+  }
+  if (digits == 0 || p[i] != ';') return std::string();
+  *length = i + 1;
+  if (code == 0) return "?";
+  if (code < 0x80) return std::string(1, static_cast<char>(code));
+  if (code > 0xFFFF || (code >= 0xD800 && code <= 0xDFFF)) return "?";
+  const char16_t unit = static_cast<char16_t>(code);
+  std::string s = fw::Utf16ToCp932(&unit, 1);
+  return s.empty() || s[0] == '\0' ? std::string("?") : s;
+}
 
 bool XlsxSharedStrings::Read(const char* text, int size) {
   m_pool.clear();

@@ -37,6 +37,12 @@ class XlsxSharedStrings {
 // `maxChars` characters.
 std::string XlsxInlineText(const char* value, int maxChars);
 
+// A numeric character reference at `p` ("&#21697;" or "&#x54C1;", as some
+// writers store every character outside ASCII): its character as Shift-JIS
+// ("?" where code page 932 has none) and the reference's length in `length`;
+// an empty result when `p` holds no complete reference.
+std::string XlsxCharReference(const char* p, int* length);
+
 // A formula's text result, up to the next '<': entities decoded, at most 99
 // characters.
 std::string XlsxFormulaText(const char* value);

@@ -142,6 +142,23 @@ TEST(XlsxReader, TheWordsOfTheDocument) {
   EXPECT_EQ(b.At(0, 0, 2), "1234567.891");
 }
 
+// Some writers store every character outside ASCII as a numeric character
+// reference: inline and shared texts show the characters themselves.
+TEST(XlsxReader, NumericCharacterReferencesShowTheirCharacters) {
+  Book b;
+  b.pkg.Add("xl/sharedStrings.xml", "<sst><si><t>&#x307F;&#12363;&#12435;&amp;&#65;</t></si></sst>");
+  b.pkg.Add("xl/worksheets/sheet1.xml",
+            Sheet("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>&#21697;&#21517;</t></is></c>"
+                  "<c r=\"B1\" t=\"s\"><v>0</v></c>"
+                  "<c r=\"C1\" t=\"inlineStr\"><is><t>&#128512;|&#0;|&#12;x|&#99999999999;|&#</t></is></c></row>"));
+  b.Read();
+  EXPECT_EQ(b.At(0, 0, 0), "品名");
+  EXPECT_EQ(b.At(0, 0, 1), "みかん&A");
+  // Outside code page 932, NUL, a control character (kept as written), and
+  // references that are not complete.
+  EXPECT_EQ(b.At(0, 0, 2), "?|?|\x0cx|&#99999999999;|&#");
+}
+
 TEST(XlsxReader, DateSystem1904) {
   Book b;
   b.pkg.Add("xl/workbook.xml", Workbook(true));
