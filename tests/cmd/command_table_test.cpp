@@ -120,8 +120,11 @@ TEST(CommandTable, EveryMenuItemOfTheResourcesHasItsRowAndCaption) {
     const Command* row = FindCommand(sym->second);
     ASSERT_NE(nullptr, row) << "no row in commands.def";
     EXPECT_STREQ(it.symbol.c_str(), row->symbol);
-    // The resource holds the caption without its key hint; the frame adds it.
-    EXPECT_EQ(row->caption, RcCaptionToProgramText(it.caption));
+    // The resource holds the caption without its key hint; the frame adds it
+    // (a row whose caption carries its own hint is shown in menus without it).
+    std::string caption = row->caption;
+    caption = caption.substr(0, caption.find('\t'));
+    EXPECT_EQ(caption, RcCaptionToProgramText(it.caption));
     EXPECT_EQ(std::string::npos, it.caption.find("\\t")) << "key hints come from the command table";
     ++checked;
   }
