@@ -28,22 +28,9 @@ namespace {
 const std::string kFileJ = "\x95\x5C \x83\x5C.txt";
 const std::string kFolderJ = "\x83\x5C \x95\x5C";
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
-  if (!bytes.empty()) f.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-}
+using shelltest::WriteBytes;
 
-std::string ReadBytes(const std::string& path) {
-  std::string out;
-  try {
-    CFile f(path.c_str(), CFile::modeRead | CFile::shareDenyNone);
-    char buf[4096];
-    UINT n;
-    while ((n = f.Read(buf, sizeof buf)) > 0) out.append(buf, n);
-  } catch (const CFileException&) {
-  }
-  return out;
-}
+using shelltest::ReadBytes;
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

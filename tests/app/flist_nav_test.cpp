@@ -30,24 +30,9 @@ const std::string kHyoji = "\x95\x5C\x8E\xA6";
 const std::string kSofuto = "\x83\x5C\x83\x74\x83\x67";
 const std::string kYotei = "\x97\x5C\x92\xE8 \x95\x5C.txt";
 
-// Files of Shift-JIS paths are written through the program's own file
-// class (the ANSI calls), as the list reads them.
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
-  if (!bytes.empty()) f.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-}
+using shelltest::WriteBytes;
 
-std::string ReadBytes(const std::string& path) {
-  std::string out;
-  try {
-    CFile f(path.c_str(), CFile::modeRead | CFile::shareDenyNone);
-    char buf[4096];
-    UINT n;
-    while ((n = f.Read(buf, sizeof buf)) > 0) out.append(buf, n);
-  } catch (const CFileException&) {
-  }
-  return out;
-}
+using shelltest::ReadBytes;
 
 class FlistNavTest : public shelltest::ShellFileTest {
  protected:

@@ -28,22 +28,9 @@ namespace {
 const std::string kHyo = "\x95\x5C";
 const std::string kSo = "\x83\x5C";
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
-  if (!bytes.empty()) f.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-}
+using shelltest::WriteBytes;
 
-std::string ReadBytes(const std::string& path) {
-  std::string out;
-  try {
-    CFile f(path.c_str(), CFile::modeRead | CFile::shareDenyNone);
-    char buf[4096];
-    UINT n;
-    while ((n = f.Read(buf, sizeof buf)) > 0) out.append(buf, n);
-  } catch (const CFileException&) {
-  }
-  return out;
-}
+using shelltest::ReadBytes;
 
 bool Exists(const std::string& path) {
   CFileStatus st;

@@ -13,6 +13,7 @@
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
+#include "fw/file.h"
 #include "view/dvkview.h"
 #include "support/file_bytes.h"
 #include "support/pump.h"
@@ -189,5 +190,25 @@ class ShellFileTest : public ShellTest {
 
   std::unique_ptr<testsupport::TempProgramFolder> folder_;
 };
+
+// Files of Shift-JIS paths written and read through the program's own file
+// class (the ANSI calls), as the list reads them; a file that cannot be read
+// reads as empty.
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+  if (!bytes.empty()) f.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::string& path) {
+  std::string out;
+  try {
+    CFile f(path.c_str(), CFile::modeRead | CFile::shareDenyNone);
+    char buf[4096];
+    UINT n;
+    while ((n = f.Read(buf, sizeof buf)) > 0) out.append(buf, n);
+  } catch (const CFileException&) {
+  }
+  return out;
+}
 
 }  // namespace shelltest
