@@ -55,16 +55,7 @@ std::int64_t RunWorkbook(RenderJob& job, StreamSpan stream, StreamSpan summary, 
     table->SetSheetName(static_cast<std::int32_t>(i), reinterpret_cast<const std::uint8_t*>(names[i].data()),
                         names[i].size());
 
-  WorkbookLayoutRequest req;
-  req.xlsMode = job.m_nXlsMode;
-  req.readerMode = job.readerMode;
-  req.quickLoad = job.switches.quickLoad;
-  req.nChar = job.nChar;
-  req.rtbl = job.rtbl;
-  req.outdata = job.outdata > 0 ? job.outdata : 2000000;
-  req.host = job.host;
-  const WorkbookLayoutResult r = LayoutWorkbook(*table, req, job.out);
-  if (r.fileKind == 33) job.m_nFileKind = 33;
+  LayoutWorkbookForJob(*table, job);
   return static_cast<std::int64_t>(job.out.Size());
 }
 

@@ -6,6 +6,7 @@
 
 #include "convert/convert_host.h"
 #include "convert/convert_texts.h"
+#include "convert/render_frame.h"
 #include "convert/workbook_grid.h"
 #include "core/docopen/opentexts.h"
 #include "fw/codepage.h"
@@ -261,6 +262,19 @@ WorkbookLayoutResult LayoutWorkbook(WorkbookTable& table, const WorkbookLayoutRe
   result.stopped = run.stoppedByKey;
   result.cellsLaidOut = run.Done();
   return result;
+}
+
+void LayoutWorkbookForJob(WorkbookTable& table, RenderJob& job) {
+  WorkbookLayoutRequest req;
+  req.xlsMode = job.m_nXlsMode;
+  req.readerMode = job.readerMode;
+  req.quickLoad = job.switches.quickLoad;
+  req.nChar = job.nChar;
+  req.rtbl = job.rtbl;
+  req.outdata = job.outdata > 0 ? job.outdata : 2000000;
+  req.host = job.host;
+  const WorkbookLayoutResult r = LayoutWorkbook(table, req, job.out);
+  if (r.fileKind == 33) job.m_nFileKind = 33;
 }
 
 }  // namespace convert

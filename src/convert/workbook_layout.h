@@ -48,6 +48,11 @@ struct WorkbookLayoutResult {
 // Lays the table out into `out`. Sets table.m_bStop when a key stops it.
 WorkbookLayoutResult LayoutWorkbook(WorkbookTable& table, const WorkbookLayoutRequest& req, LoadBuffer& out);
 
+struct RenderJob;
+// The layout as the workbook converters run it: the request from the job's
+// words, the text into job.out, and kind 33 for the table form.
+void LayoutWorkbookForJob(WorkbookTable& table, RenderJob& job);
+
 // --- the steps, for tests
 
 // Gives every shape cell its text (the picture marker by the rank of its

@@ -38,16 +38,7 @@ std::int64_t ConvertXlsxWorkbook(RenderJob& job) {
   words.memoryLimit = job.m_nTextBufSize;
   const XlsxRead read = ReadXlsxWorkbook(*start.package, words, *table, job.out);
 
-  WorkbookLayoutRequest req;
-  req.xlsMode = job.m_nXlsMode;
-  req.readerMode = job.readerMode;
-  req.quickLoad = job.switches.quickLoad;
-  req.nChar = job.nChar;
-  req.rtbl = job.rtbl;
-  req.outdata = job.outdata > 0 ? job.outdata : 2000000;
-  req.host = job.host;
-  const WorkbookLayoutResult r = LayoutWorkbook(*table, req, job.out);
-  if (r.fileKind == 33) job.m_nFileKind = 33;
+  LayoutWorkbookForJob(*table, job);
   WriteXlsxDamage(read.damagedPart, job.out);
   return static_cast<std::int64_t>(job.out.Size());
 }
