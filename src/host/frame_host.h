@@ -50,6 +50,9 @@ class FrameHost {
   // made active.
   virtual void SetTextLayout(int request) { (void)request; }
   virtual void ActivateListPane(int row, int col) { (void)row, (void)col; }
+  // Stores the frame's child window rectangle in the document's m_rcSaved
+  // (the view's redraw after a load).
+  virtual void SaveChildWindowRect() {}
 
  protected:
   ~FrameHost() = default;

@@ -303,6 +303,39 @@ TEST(CommandTable, EveryRowOfTheRightClickMenusHasARow) {
   EXPECT_EQ("切取り\tctrl+X", std::string(rows[0].text));
 }
 
+TEST(CommandTable, TheImageMenuAndBlockEditStayGreyUntilTheirViewsAreBuilt) {
+  // Every row the image menu can show, in every state of its conditions.
+  std::set<unsigned> ids;
+  for (int flags = 0; flags < 32; ++flags) {
+    viewui::ContextMenuState s;
+    s.fileKind = 14;
+    s.regionSelected = flags & 1;
+    s.pastedImage = (flags >> 1) & 1;
+    s.imageSelMode = (flags >> 2) & 1;
+    s.internalKey = (flags >> 3) & 1;
+    s.backDiffers = (flags >> 4) & 1;
+    for (const auto& r : viewui::BuildContextMenu(viewui::ContextMenuKind::kImage, s))
+      if (!r.separator) ids.insert(r.id);
+  }
+  const std::set<unsigned> image = {32973, 32974, 32975, 32976, 32977, 32978, 32990, 32991,
+                                    32994, 32995, 32996, 32997, 32998};
+  std::set<unsigned> want = image;
+  want.insert(33122);
+  EXPECT_EQ(want, ids);
+  for (unsigned id : image) {
+    const Command* row = FindCommand(id);
+    ASSERT_NE(nullptr, row) << id;
+    EXPECT_EQ(cmd::Owner::kImage, row->owner) << id;
+    EXPECT_EQ(cmd::Enable::kNotBuilt, row->enable) << id;
+  }
+  // Block edit and its corners: greyed until box selection is built.
+  for (unsigned id : {32886u, 33199u, 33200u}) {
+    const Command* row = FindCommand(id);
+    ASSERT_NE(nullptr, row) << id;
+    EXPECT_EQ(cmd::Enable::kNotBuilt, row->enable) << id;
+  }
+}
+
 // A menu level of a MENU resource: the captions of its items and popups,
 // as written (UTF-8).
 struct RcMenuLevel {

@@ -79,6 +79,15 @@ struct DocUpdateFields {
   std::int32_t m_nMacroStopPos = 0;
   std::int32_t m_nMacroStopLine = 0;
   std::uint32_t m_bMacroStepMode = 0;
+  // The text view's timers and the status bar's media strip.
+  std::int32_t m_nMediaPosValue = 0;   // play position value set by a press on the strip
+  std::uint32_t m_nLoopPlay = 0;       // loop play of the shown medium (the view's flag stored)
+  std::uint32_t m_bSoundPlay = 0;      // 1 while the document plays a sound
+  std::int32_t m_nSoundCount1 = 0;     // that sound's position and length (ms)
+  std::int32_t m_nSoundCount2 = 0;
+  std::uint32_t m_bPictureSwitch = 0;  // on: a text beginning "+  " is no page form
+  std::int32_t m_nPrintSetState = 0;   // 2: the print margins are filled after a preview
+  std::int32_t m_nPastedImageCount = 0;  // pasted images the document holds
 };
 
 // C. Paths, sides, history and jumps (document, file list, macros).

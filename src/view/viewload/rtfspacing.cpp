@@ -24,7 +24,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-RtfSpacingScan::RtfSpacingScan() { m_stack.reserve(16); }
+RtfSpacingScan::RtfSpacingScan(ParagraphEnds ends) : m_ends(ends) { m_stack.reserve(16); }
 
 void RtfSpacingScan::EndParagraph() {
   if (m_cur.skip) return;
@@ -32,7 +32,8 @@ void RtfSpacingScan::EndParagraph() {
     long v = m_cur.sl;
     m_spacings.push_back({m_paragraphs, v < 0 ? kSpacingExactly : kSpacingAtLeast, static_cast<int>(v < 0 ? -v : v)});
   }
-  ++m_paragraphs;
+  if (m_ends == ParagraphEnds::kJump && m_cur.sl < -kJumpTallSpacing) m_tall.push_back(m_paragraphs);
+  if (m_paragraphs < 0xFFFFFFFFu) ++m_paragraphs;
 }
 
 void RtfSpacingScan::Word() {
@@ -63,8 +64,9 @@ void RtfSpacingScan::Word() {
     m_cur.sl = m_hasParam ? param : 0;
   } else if (std::strcmp(m_word, "slmult") == 0) {
     m_cur.slmult = m_hasParam ? param : 1;
-  } else if (std::strcmp(m_word, "par") == 0 || std::strcmp(m_word, "row") == 0 ||
-             std::strcmp(m_word, "sect") == 0) {
+  } else if (std::strcmp(m_word, "par") == 0 || std::strcmp(m_word, "row") == 0) {
+    EndParagraph();
+  } else if (std::strcmp(m_word, m_ends == ParagraphEnds::kJump ? "page" : "sect") == 0) {
     EndParagraph();
   }
 }

@@ -8,6 +8,9 @@
 // skips destinations ("{\*...}", font and colour tables, pictures, objects,
 // headers, footnotes, field instructions...) and "\binN" data, and counts
 // paragraph ends: "\par", "\row", "\sect" and a backslash before a line end.
+// For a line jump into rich text it counts paragraphs as the jump does
+// (ParagraphEnds::kJump): "\par", "\page", "\row" and a backslash before a
+// line end, and it notes the paragraphs of an exact spacing over 40 twips.
 #pragma once
 
 #include <cstddef>
@@ -31,9 +34,19 @@ struct ParaSpacing {
   int twips;                // the spacing
 };
 
+// The control words that end a paragraph.
+enum class ParagraphEnds {
+  kStream,  // as the control reads the stream: \par, \row, \sect
+  kJump,    // as a line jump counts: \par, \page, \row
+};
+
+// Exact spacings larger than this (in twips, "\sl-N") count as two lines
+// for a line jump.
+constexpr long kJumpTallSpacing = 40;
+
 class RtfSpacingScan {
  public:
-  RtfSpacingScan();
+  explicit RtfSpacingScan(ParagraphEnds ends = ParagraphEnds::kStream);
   void Feed(const char* data, std::size_t len);
   // Ends the scan: the text after the last paragraph end is the last paragraph.
   void Finish();
@@ -45,6 +58,9 @@ class RtfSpacingScan {
   std::size_t TrackedDepth() const { return m_stack.size(); }
   // Paragraphs of the text (ends counted + 1 after Finish).
   std::uint32_t Paragraphs() const { return m_paragraphs; }
+  // Paragraphs (0-based, ascending) that ended under an exact spacing over
+  // kJumpTallSpacing ("\sl-N", N > 40); kept only with ParagraphEnds::kJump.
+  const std::vector<std::uint32_t>& TallParagraphs() const { return m_tall; }
 
  private:
   struct Props {
@@ -74,6 +90,8 @@ class RtfSpacingScan {
   std::uint32_t m_paragraphs = 0;
   bool m_finished = false;
   std::vector<ParaSpacing> m_spacings;
+  ParagraphEnds m_ends;
+  std::vector<std::uint32_t> m_tall;
 };
 
 }  // namespace viewload

@@ -110,6 +110,99 @@ const Row kRuledRows[] = {
     {ID_TBL_END, 0, When::kAlways},
 };
 
+// Image menu. The copy and insert items read "画像" instead of "領域" while
+// no region is selected (the first word of the save-as text); the undo item
+// shows while the selection mode is above 0.
+enum class ImageWhen {
+  kAlways,
+  kNoRegionPasted,     // no region, the document holds a pasted image
+  kNoRegionPastedSel,  // and the selection mode is above 0
+  kImageWord,          // no region: the text's first word is the image's
+  kRegion,
+  kRegionSel,          // a region and the selection mode above 0
+  kSeparatorNoRegion,
+  kSeparatorRegion,
+};
+
+struct ImageRow {
+  unsigned id;
+  ImageWhen when;
+};
+
+const ImageRow kImageRows[] = {
+    {ID_REGION_TOP_LEFT, ImageWhen::kAlways},
+    {ID_REGION_BOTTOM_RIGHT, ImageWhen::kAlways},
+    {0, ImageWhen::kSeparatorNoRegion},
+    {ID_REGION_PASTE, ImageWhen::kNoRegionPasted},
+    {ID_REGION_UNDO, ImageWhen::kNoRegionPastedSel},
+    {ID_REGION_COPY, ImageWhen::kImageWord},
+    {ID_REGION_INSERT_FILE, ImageWhen::kImageWord},
+    {ID_REGION_CLEAR, ImageWhen::kRegion},
+    {0, ImageWhen::kSeparatorRegion},
+    {ID_REGION_COPY, ImageWhen::kRegion},
+    {ID_REGION_CUT, ImageWhen::kRegion},
+    {ID_REGION_PASTE, ImageWhen::kRegion},
+    {ID_REGION_CROP, ImageWhen::kRegion},
+    {ID_REGION_INSERT_FILE, ImageWhen::kRegion},
+    {ID_REGION_SAVE_FILE, ImageWhen::kRegion},
+    {ID_REGION_UNDO, ImageWhen::kRegionSel},
+    {ID_REGION_PRINT, ImageWhen::kRegion},
+    {0, ImageWhen::kSeparatorRegion},
+    {ID_IMAGE_SAVE_AS, ImageWhen::kAlways},
+    {ID_IMAGE_BACK_COLOR, ImageWhen::kAlways},
+};
+
+bool ImageApplies(ImageWhen w, const ContextMenuState& s) {
+  const bool region = s.regionSelected;
+  switch (w) {
+    case ImageWhen::kAlways:
+      return true;
+    case ImageWhen::kSeparatorNoRegion:
+    case ImageWhen::kImageWord:
+      return !region;
+    case ImageWhen::kNoRegionPasted:
+      return !region && s.pastedImage;
+    case ImageWhen::kNoRegionPastedSel:
+      return !region && s.pastedImage && s.imageSelMode > 0;
+    case ImageWhen::kRegion:
+    case ImageWhen::kSeparatorRegion:
+      return region;
+    case ImageWhen::kRegionSel:
+      return region && s.imageSelMode > 0;
+  }
+  return false;
+}
+
+// The text after the first word of `text` (from its first blank on).
+std::string AfterFirstWord(const std::string& text) {
+  const std::size_t blank = text.find(' ');
+  return blank == std::string::npos ? std::string() : text.substr(blank);
+}
+
+std::string FirstWord(const std::string& text) { return text.substr(0, text.find(' ')); }
+
+void AppendImage(const ContextMenuState& s, std::vector<MenuRow>& out) {
+  const std::string imageWord = FirstWord(cmd::MenuTextFor(ID_IMAGE_SAVE_AS));
+  for (const ImageRow& r : kImageRows) {
+    if (!ImageApplies(r.when, s)) continue;
+    MenuRow m;
+    if (r.id == 0) {
+      m.separator = true;
+      out.push_back(m);
+      continue;
+    }
+    m.id = r.id;
+    std::string text = cmd::MenuTextFor(r.id);
+    if (r.when == ImageWhen::kImageWord) text = imageWord + AfterFirstWord(text);
+    if (r.id == ID_IMAGE_BACK_COLOR) {
+      if (s.internalKey) text += "*";
+      m.checked = s.backDiffers;
+    }
+    m.text = CString(text.c_str());
+    out.push_back(m);
+  }
+}
+
 CString RowText(const Row& r) {
   std::string s;
   if (r.stringId && fw::LookupString(r.stringId, s)) return CString(s.c_str());
@@ -207,20 +300,35 @@ std::vector<MenuRow> BuildContextMenu(ContextMenuKind kind, const ContextMenuSta
   std::vector<MenuRow> out;
   switch (kind) {
     case ContextMenuKind::kImage:
-      break;  // the image view adds its rows in front
+      AppendImage(s, out);
+      break;
     case ContextMenuKind::kRuledTable:
       AppendRows(kRuledRows, s, out);
+      out.push_back(Separator());
       break;
     case ContextMenuKind::kGeneral:
       AppendGeneral(s, out);
+      out.push_back(Separator());
       break;
   }
-  if (!out.empty()) out.push_back(Separator());
   MenuRow origin;
   origin.id = ID_PRINT_ORIGIN;
   origin.text = PrintOriginText(s.originX, s.originY);
   out.push_back(origin);
   return out;
+}
+
+ImagePress PlanImagePress(bool grabbed, bool dragBusy, int rememberedX, int rememberedY, int x, int y) {
+  if (!grabbed) return ImagePress::kGrab;
+  if (dragBusy) return ImagePress::kBusy;
+  if (x == rememberedX && y == rememberedY) return ImagePress::kForget;
+  return ImagePress::kOpenMenu;
+}
+
+bool PutCursorBack(int pressX, int pressY, int cursorX, int cursorY) {
+  const long long dx = static_cast<long long>(cursorX) - pressX;
+  const long long dy = static_cast<long long>(cursorY) - pressY;
+  return dx >= 10 && dx <= 120 && dy >= 10 && dy <= 150;
 }
 
 }  // namespace viewui
