@@ -381,8 +381,24 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // 33035: toggles the document's m_bHideQuotes and redisplays.
   void OnCsvHideQuotes();
   void OnUpdateCsvHideQuotes(CCmdUI* ui);
-  // The view's timer dispatcher (view::ViewTimer).
+  // The view's timer dispatcher (view::ViewTimer): one row of (id, tick) per
+  // timer (dvkview_timers.cpp); ids without a row go to the default handling.
   void OnTimer(UINT_PTR id);
+  // The ticks of the rows (each kills its timer first unless it re-arms).
+  void TickTempWindow();   // 60: closes the top-level window titled "TEMPID"
+  void TickJump();         // 42: the caret to the document's jump text
+  void TickRedraw();       // 21: update code 6 to all views
+  void TickCheckMarks();   // 22: the checked rows underlined and blue again
+  void TickNudge();        // 10: the frame one pixel left, on top
+  void TickMciRestore();   // 11: the media window restored
+  void TickMciPosition();  // 12: the play position watched, the loop played again
+  void TickFillMargins();  // 14: unset print margins filled after a preview
+  // The character position of hit `hit` (1 or 2) of `text` that is not
+  // preceded by a double quote, or -1.
+  long FindUnquotedHit(const CString& text, int hit);
+  // The character position where paragraph `paragraph` (0-based) of the
+  // control begins; the last paragraph's start when there are fewer.
+  long ParagraphStart(std::uint32_t paragraph);
 
   int OnCreate(LPCREATESTRUCTA cs);
 
@@ -461,6 +477,10 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Builds and opens the menu for a press at client point `pt`; returns the
   // command chosen in test mode (0 otherwise).
   UINT OpenContextMenu(CPoint pt);
+  // A right press at client point `pt` against the status bar's media
+  // strip: false when it acted there (or opens no menu), true when the
+  // menus go on.
+  bool PressOnMediaStrip(CPoint pt);
   // Rich text pastes and copies RTF; plain texts and tables only text.
   BOOL IsRichTextView() const override;
   void OnOverwriteToggle();

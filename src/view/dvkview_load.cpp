@@ -1,5 +1,5 @@
-// CDvkView::OnUpdate: loading the document into the control by file type,
-// and the view's timer dispatcher.
+// CDvkView::OnUpdate: loading the document into the control by file type
+// (the timers that finish it are dispatched in dvkview_timers.cpp).
 //
 // What an update asks is decided in viewload::PlanUpdate (portable, tested
 // natively); this file carries the steps out on the control: the content
@@ -34,6 +34,10 @@ constexpr std::size_t kOnePieceLimit = 500000;
 constexpr UINT kLoadDelayMs = 500;
 constexpr UINT kRedrawDelayMs = 10;
 constexpr UINT kJumpDelayMs = 900;
+constexpr UINT kCheckMarksDelayMs = 10;
+// Scroll codes after which the redisplay puts back the vertical scroll
+// position and the caret at m_nSelStart.
+bool RestoresScrollAndCaret(std::int32_t code) { return code == 13 || code == 14 || code == 3 || code == 4; }
 
 }  // namespace
 
@@ -290,6 +294,18 @@ void CDvkView::FinishLoad() {
   if (!doc) return;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
   std::size_t total = m_nShowLen + m_strShowTail.size();
+  // Before the stream: where the view stands, the lock, the selection
+  // hidden, the frame's child rectangle, redraw state 99 and the wait cursor.
+  // The redraw state asked for is kept to decide the second redraw after.
+  const bool fresh = m_bFreshText;
+  const int firstVisible = ctrl.GetFirstVisibleLine();
+  const int horizontal = ::GetScrollPos(m_hWnd, SB_HORZ);
+  const std::int32_t redrawState = doc->UpdateFields().m_nRedrawState;
+  doc->BeginUpdateLock(this);
+  ctrl.SendMessage(EM_HIDESELECTION, 1, 0);
+  if (app::g_pFrameHost) app::g_pFrameHost->SaveChildWindowRect();
+  doc->UpdateFields().m_nRedrawState = 99;
+  ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
   // Plain text and tables take the display font (a Japanese face and the
   // Shift-JIS character set); rich text keeps the fonts it names. The empty
   // control takes it first, so the text is laid out once.
@@ -322,11 +338,17 @@ void CDvkView::FinishLoad() {
     t.Format(e.format, lines);
     g_pStatusBar->SetPaneText(5, t);
   }
-  // A first line "+  " asks for the page form.
+  // A first line "+  " asks for the page form (unless the picture switch
+  // is on); otherwise a page-form drawing state ends.
   const char* shown = m_bShowFromDocument ? docText : m_pShowData;
-  if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0) m_nDrawState = 51;
+  if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0 && !doc->UpdateFields().m_bPictureSwitch) {
+    m_nDrawState = 51;
+    m_rcImageSel.right = 1;
+  } else if (m_nDrawState > 50) {
+    m_nDrawState = 0;
+  }
   ctrl.SetModify(FALSE);
-  if (m_bFreshText) {
+  if (fresh) {
     // A new text starts with the caret at its start, nothing to undo, and
     // the keys in the active view.
     m_bFreshText = false;
@@ -336,10 +358,43 @@ void CDvkView::FinishLoad() {
     if (CFrameWnd* f = GetParentFrame()) {
       if (f->GetActiveView() == this) TakeFocus();
     }
+  } else {
+    // A redisplay: back to the first visible line it had, and with a scroll
+    // code to the saved scroll position and caret.
+    ctrl.LineScroll(firstVisible - ctrl.GetFirstVisibleLine());
+    if (m_nScrollCode != 0) {
+      if (m_nEditMode == 3) SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, horizontal & 0xFFFF), 0);
+      if (RestoresScrollAndCaret(m_nScrollCode)) {
+        SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, m_nSavedScrollPos & 0xFFFF), 0);
+        ctrl.SetSel(m_nSelStart, m_nSelStart);
+      }
+      // The saved words are used up (a redisplay without a scroll code
+      // leaves them to the command that set them).
+      m_nScrollCode = 0;
+      m_nSelStart = 0;
+      m_nSelEnd = 0;
+    }
   }
+  ctrl.SendMessage(EM_HIDESELECTION, 0, 0);
+  doc->EndUpdateLock();
+  ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+  // The redraw state asked for before: 40, 38, 37 and 999 want a second
+  // redraw of all views (timer 21); any other positive state ends.
+  if (viewload::RedrawStateArmsRedraw(redrawState)) {
+    doc->UpdateFields().m_nRedrawState = redrawState;
+    SetTimer(view::kTimerRedraw, kRedrawDelayMs);
+  } else if (redrawState > 0) {
+    doc->UpdateFields().m_nRedrawState = 0;
+  } else {
+    doc->UpdateFields().m_nRedrawState = redrawState;
+  }
+  ctrl.SetModify(FALSE);
   ApplyJump();
-  if (viewload::RedrawStateArmsRedraw(doc->UpdateFields().m_nRedrawState)) SetTimer(view::kTimerRedraw, kRedrawDelayMs);
   if (!doc->PathFields().m_strJumpText.IsEmpty()) SetTimer(view::kTimerJump, kJumpDelayMs);
+  // A redisplay drops the check marks: they come back on timer 22 while
+  // the check list holds rows of this table.
+  if (m_nEntryListMode == 1 && viewload::ShownFormOf(static_cast<int>(m_nFileKind)) == viewload::ShownForm::kTable)
+    SetTimer(view::kTimerEntryMarks, kCheckMarksDelayMs);
   if (m_pMacroState && m_pMacroState->m_bMacroRunOnLoad) {
     m_pMacroState->m_bMacroRunOnLoad = 0;
     RunMacro(3, doc->PathFields().m_strDocPath, CString(), CString());
@@ -381,61 +436,4 @@ void CDvkView::ApplyJump() {
   ctrl.LineScroll(line - 1 - first);
   doc->PathFields().m_nJumpLine = 0;
   doc->PathFields().m_nJumpSel = 0;
-}
-
-void CDvkView::OnTimer(UINT_PTR id) {
-  app::DocHost* doc = GetDocument();
-  switch (id) {
-    case view::kTimerLoad:
-      FinishLoad();
-      return;
-    case view::kTimerMacroResume:
-      ResumeMacro();
-      return;
-    case view::kTimerShowMore:
-      ShowNextChunk();
-      return;
-    case view::kTimerPasteTable:
-      FinishTablePaste();
-      return;
-    case view::kTimerRedraw:
-      KillTimer(id);
-      if (doc) {
-        doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kRedrawAll;
-        doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
-        doc->UpdateFields().m_nRedrawState = 0;
-      }
-      return;
-    case view::kTimerJump: {
-      KillTimer(id);
-      if (!doc || doc->PathFields().m_strJumpText.IsEmpty()) return;
-      // "!text": find it; "line&col": go there; anything else: find it.
-      CString jump = doc->PathFields().m_strJumpText;
-      doc->PathFields().m_strJumpText.Empty();
-      CRichEditCtrl& ctrl = GetRichEditCtrl();
-      int amp = jump.Find('&');
-      if (jump[0] != '!' && amp > 0) {
-        int line = atoi(jump.Left(amp));
-        int col = atoi(jump.Mid(amp + 1));
-        if (line >= 1) {
-          long start = ctrl.LineIndex(line - 1);
-          if (start >= 0) ctrl.SetSel(start + (col > 0 ? col - 1 : 0), start + (col > 0 ? col - 1 : 0));
-        }
-        return;
-      }
-      if (jump[0] == '!') jump = jump.Mid(1);
-      FINDTEXTEXA ft = {};
-      ft.chrg.cpMin = 0;
-      ft.chrg.cpMax = -1;
-      ft.lpstrText = jump;
-      long at = ctrl.FindText(FR_DOWN | FR_MATCHCASE, &ft);
-      if (at >= 0) ctrl.SetSel(ft.chrgText.cpMin, ft.chrgText.cpMax);
-      return;
-    }
-    default:
-      // Timers of later duties (10-14, 22, 23, 25, 30, 50, 60, pane + 2)
-      // are armed by their owners and dispatched here when they come.
-      if (id == view::kTimerEntryMarks || id == view::kTimerTempWindow) KillTimer(id);
-      return;
-  }
 }

@@ -3,18 +3,23 @@
 // the commands nobody handles yet (through the update-UI routing, as the
 // menu bar does), and opens the menu at the press point + 10 pixels.
 //
-// The status-bar media strip and the image grab of a right press belong to
-// the media and image views; a picture's first press only grabs it here.
+// A press on the status bar's media strip sets the play position or
+// switches loop play (view/viewui/mediastrip.h) and opens no menu. On a
+// picture the first press grabs it, a press on the remembered point forgets
+// the point, and any other press opens the image menu.
 #include "core/docsvc/filekind.h"
 #include "host/doc_host.h"
+#include "host/frame_host.h"
 #include "fw/cmdui.h"
 #include "fw/menu.h"
 #include "view/dvkview.h"
 #include "view/viewui/ctxmenu.h"
+#include "view/viewui/mediastrip.h"
 
 namespace {
 
 constexpr int kMenuOffset = 10;  // the menu opens right and below the press
+constexpr UINT kImageTimerDelayMs = 10;  // the pane's image refresh after the image menu
 
 }  // namespace
 
@@ -50,13 +55,32 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   viewui::PrintOrigin(::GetScrollPos(m_hWnd, SB_HORZ), ::GetScrollPos(m_hWnd, SB_VERT), pt.x, pt.y,
                       kind == viewui::ContextMenuKind::kImage, &s.originX, &s.originY);
 
+  // The status bar's media strip, outside the picture kinds.
+  if ((s.fileKind < 12 || s.fileKind > 29) && s.sourceForm == 0 && !PressOnMediaStrip(pt)) return 0;
+
   if (kind == viewui::ContextMenuKind::kImage) {
-    // The first press on a picture only grabs it.
-    if (!m_bImageGrab) {
-      m_bImageGrab = 1;
-      ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));
-      return 0;
+    switch (viewui::PlanImagePress(m_bImageGrab != 0, m_nImageDragState != 0, m_ptImageCursor.x, m_ptImageCursor.y,
+                                   pt.x, pt.y)) {
+      case viewui::ImagePress::kGrab:
+        // The grabbing press remembers its point, so that a second press
+        // there forgets it.
+        m_bImageGrab = 1;
+        m_ptImageCursor = pt;
+        ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));
+        return 0;
+      case viewui::ImagePress::kBusy:
+        return 0;
+      case viewui::ImagePress::kForget:
+        m_ptImageCursor.x = 0;
+        return 0;
+      case viewui::ImagePress::kOpenMenu:
+        break;
     }
+    s.regionSelected = m_rcImageSel.left >= 0;
+    s.pastedImage = doc && doc->UpdateFields().m_nPastedImageCount > 0;
+    s.imageSelMode = m_nImageSelMode;
+    s.internalKey = m_bInternalKey == 1;
+    s.backDiffers = doc && m_clrViewBack != doc->SettingsFields().m_clrTextBack;
   }
   // The last right-click point: the print origin and the corner commands.
   m_ptImageCursor = pt;
@@ -103,9 +127,60 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   ClientToScreen(&at);
   UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_RETURNCMD, at.x,
                                                       at.y, this));
-  if (kind == viewui::ContextMenuKind::kImage) m_bImageGrab = 0;
+  if (kind == viewui::ContextMenuKind::kImage) {
+    // The cursor back on the press point while it is still where the menu
+    // opened; the pane's picture refreshed; the grab ends.
+    CPoint press = pt;
+    ClientToScreen(&press);
+    POINT cursor = {};
+    if (::GetCursorPos(&cursor) && viewui::PutCursorBack(press.x, press.y, cursor.x, cursor.y))
+      ::SetCursorPos(press.x, press.y);
+    if (m_nImageViewState == 1) SetTimer(m_nPaneIndex + 2, kImageTimerDelayMs);
+    m_bImageGrab = 0;
+  }
   if (chosen) SendMessage(WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
   return chosen;
+}
+
+bool CDvkView::PressOnMediaStrip(CPoint pt) {
+  CWnd* frame = app::g_pFrameHost ? app::g_pFrameHost->FrameWnd() : GetParentFrame();
+  if (!frame || !frame->m_hWnd || !g_pStatusBar || !g_pStatusBar->m_hWnd) return true;
+  viewui::StripPress p;
+  CPoint screen = pt;
+  ClientToScreen(&screen);
+  p.x = screen.x;
+  p.y = screen.y;
+  CRect f;
+  frame->GetWindowRect(&f);
+  p.frameLeft = f.left;
+  p.frameRight = f.right;
+  p.frameBottom = f.bottom;
+  CRect pane;
+  g_pStatusBar->GetItemRect(1, &pane);
+  p.paneLeft = pane.left;
+  p.paneRight = pane.right;
+  const viewui::StripResult r = viewui::PlanStripPress(p);
+  if (r.releaseCapture) CWnd::ReleaseCapture();
+  app::DocHost* doc = GetDocument();
+  switch (r.action) {
+    case viewui::StripAction::kMenu:
+      return true;
+    case viewui::StripAction::kPosition:
+      if (doc) {
+        doc->UpdateFields().m_nMediaPosValue = r.position;
+        doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kContent;
+        doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
+      }
+      return false;
+    case viewui::StripAction::kToggleLoop:
+      m_bMediaLoop = m_bMediaLoop ? 0 : 1;
+      if (doc) doc->UpdateFields().m_nLoopPlay = static_cast<std::uint32_t>(m_bMediaLoop);
+      return false;
+    case viewui::StripAction::kOnBar:
+    case viewui::StripAction::kNoMenu:
+      return false;
+  }
+  return true;
 }
 
 BOOL CDvkView::IsRichTextView() const { return m_nFileKind == docsvc::kKindRichText; }

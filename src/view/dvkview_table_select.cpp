@@ -162,8 +162,14 @@ int CDvkView::ReopenFromTableCopy(int firstVisible, long selStart, long selEnd, 
 
 void CDvkView::FinishTablePaste() {
   app::DocHost* doc = GetDocument();
-  // The reopened text goes into the control on a timer of its own first.
+  // The reopened text goes into the control on a timer of its own first,
+  // and a stream still under way (its size word positive and more than 10
+  // below its end word) is waited for.
   if (LoadPending()) return;
+  if (doc) {
+    const app::DocTextFields& t = doc->TextFields();
+    if (t.m_nStreamLen > 0 && static_cast<std::uint64_t>(t.m_nStreamLen) + 10 < t.m_nReadEnd) return;
+  }
   KillTimer(view::kTimerPasteTable);
   if (!doc || !m_bTablePastePending) return;
   m_bTablePastePending = false;

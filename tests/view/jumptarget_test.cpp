@@ -119,31 +119,32 @@ TEST(RtfJumpParagraph, TheStreamCountKeepsItsOwnEnds) {
 }
 
 TEST(CheckMarkLines, ShiftRuledHeadAndTitleRow) {
-  std::vector<std::uint32_t> entries = {3, 0, 10, 1, 500, 7};
+  // Entries count rows from 1: row 3 is line 2.
+  std::vector<std::uint32_t> entries = {0, 3, 10, 1, 500, 7};
   csv::CheckList list;
   list.m_pEntryList = entries.data();
   list.m_nEntryListCount = static_cast<std::uint32_t>(entries.size());
   list.m_nEntryListPos = 5;  // entry 5 (7) is not in use
   viewload::CheckMarkPlace place;
   place.lineCount = 100;
-  EXPECT_EQ((std::vector<std::int32_t>{3, 10, 1}), viewload::CheckMarkLines(list, place));
-  place.lineShift = 2;
-  EXPECT_EQ((std::vector<std::int32_t>{1, 8}), viewload::CheckMarkLines(list, place));  // 1 - 2 < 0
-  place.hasTitle = true;
   EXPECT_EQ((std::vector<std::int32_t>{2, 9, 0}), viewload::CheckMarkLines(list, place));
+  place.lineShift = 2;
+  EXPECT_EQ((std::vector<std::int32_t>{0, 7}), viewload::CheckMarkLines(list, place));  // 1 - 1 - 2 < 0
+  place.hasTitle = true;
+  EXPECT_EQ((std::vector<std::int32_t>{1, 8, 0}), viewload::CheckMarkLines(list, place));
   place.ruled = true;
-  EXPECT_EQ((std::vector<std::int32_t>{7, 14, 5}), viewload::CheckMarkLines(list, place));
+  EXPECT_EQ((std::vector<std::int32_t>{6, 13, 5}), viewload::CheckMarkLines(list, place));
   // The title row counts only with a shift.
   place.lineShift = 0;
-  EXPECT_EQ((std::vector<std::int32_t>{8, 15, 6}), viewload::CheckMarkLines(list, place));
+  EXPECT_EQ((std::vector<std::int32_t>{7, 14, 5}), viewload::CheckMarkLines(list, place));
   // A next-free position past the capacity reads no further than the list.
   list.m_nEntryListPos = 5000;
   place = viewload::CheckMarkPlace();
   place.lineCount = 1000;
-  EXPECT_EQ((std::vector<std::int32_t>{3, 10, 1, 500, 7}), viewload::CheckMarkLines(list, place));
+  EXPECT_EQ((std::vector<std::int32_t>{2, 9, 0, 499, 6}), viewload::CheckMarkLines(list, place));
   // The line count is the last line taken.
-  place.lineCount = 10;
-  EXPECT_EQ((std::vector<std::int32_t>{3, 10, 1, 7}), viewload::CheckMarkLines(list, place));
+  place.lineCount = 9;
+  EXPECT_EQ((std::vector<std::int32_t>{2, 9, 0, 6}), viewload::CheckMarkLines(list, place));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ std::vector<std::int32_t> CheckMarkLines(const csv::CheckList& list, const Check
   for (std::uint32_t i = 0; i < end; ++i) {
     const std::uint32_t entry = list.Entry(i);
     if (entry == 0) continue;
-    long long line = static_cast<long long>(entry) - place.lineShift;
+    long long line = static_cast<long long>(entry) - 1 - place.lineShift;
     if (place.ruled) line += 5;
     if (place.lineShift != 0 && place.hasTitle) line += 1;
     if (line < 0 || line > place.lineCount) continue;

@@ -18,8 +18,10 @@ struct CheckMarkPlace {
 };
 
 // Lines (0-based, in list order) for the entries above 0 of the list's used
-// part: entry - shift, + 5 in ruled-table mode, + 1 when the shift is set
-// and the table has a title row; lines below 0 or past lineCount are left out.
+// part. An entry is a row counted from 1 (the caret's line + 1, as the check
+// commands and the checked-line search count), so its line is entry - 1 -
+// shift, + 5 in ruled-table mode, + 1 when the shift is set and the table
+// has a title row; lines below 0 or past lineCount are left out.
 std::vector<std::int32_t> CheckMarkLines(const csv::CheckList& list, const CheckMarkPlace& place);
 
 }  // namespace viewload

@@ -1,0 +1,285 @@
+// The text view's timers in-process, each tick posted as WM_TIMER: the jump
+// to a line, a search hit or a rich-text paragraph; the redisplay that keeps
+// the view where it stood; the check marks put back; the "TEMPID" window
+// closed; the media ticks through the MCI seam; and the right presses on a
+// picture (grab, forget, image menu).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/dvkdoc.h"
+#include "app/mainfrm.h"
+#include "fw/uihooks.h"
+#include "res/resource.h"
+#include "shell_fixture.h"
+#include "support/pump.h"
+#include "view/dvkview.h"
+#include "view/view_fields.h"
+#include "view/view_mci.h"
+
+namespace {
+
+class ViewTimersTest : public shelltest::ShellFileTest {
+ protected:
+  void TearDown() override {
+    view::g_pfnMciSend = &view::SystemMciSend;
+    ShellFileTest::TearDown();
+  }
+  static long Caret(CDvkView* v) {
+    long a = 0, b = 0;
+    v->GetRichEditCtrl().GetSel(a, b);
+    return a;
+  }
+  void Jump(CDvkView* v, const char* text) {
+    doc->m_strJumpText = text;
+    v->SendMessage(WM_TIMER, view::kTimerJump, 0);
+  }
+};
+
+std::string NumberedLines(int n, const char* first = nullptr) {
+  std::string text;
+  for (int i = 1; i <= n; ++i) {
+    if (i == 1 && first) text += first;
+    else text += "line " + std::to_string(i) + " of the text\r\n";
+  }
+  return text;
+}
+
+TEST_F(ViewTimersTest, ALineAndColumnJumpPutsTheCaretThereWithTheLineOnTop) {
+  CDvkView* v = Open("j.txt", NumberedLines(300));
+  ASSERT_NE(nullptr, v);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  Jump(v, "12&5");
+  EXPECT_EQ(ctrl.LineIndex(11) + 5, Caret(v));
+  EXPECT_EQ(11, ctrl.GetFirstVisibleLine());
+  EXPECT_TRUE(doc->m_strJumpText.IsEmpty());
+  Jump(v, "40");
+  EXPECT_EQ(ctrl.LineIndex(39), Caret(v));
+  EXPECT_EQ(39, ctrl.GetFirstVisibleLine());
+  // A line past the end, or a text that is not there: nothing moves.
+  Jump(v, "5000&1");
+  EXPECT_EQ(ctrl.LineIndex(39), Caret(v));
+  Jump(v, "no such words");
+  EXPECT_EQ(ctrl.LineIndex(39), Caret(v));
+  EXPECT_EQ(39, ctrl.GetFirstVisibleLine());
+}
+
+TEST_F(ViewTimersTest, SearchJumpsSkipHitsBehindADoubleQuote) {
+  const std::string text = "x \"abc one\r\nabc two\r\n\"abc three\r\nzz abc four\r\nabc five\r\n";
+  CDvkView* v = Open("q.txt", text);
+  ASSERT_NE(nullptr, v);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  Jump(v, "!abc");
+  EXPECT_EQ(ctrl.LineIndex(3) + 3, Caret(v));
+  Jump(v, "abc");
+  EXPECT_EQ(ctrl.LineIndex(1), Caret(v));
+}
+
+TEST_F(ViewTimersTest, ARichTextLineJumpCountsParagraphsAsTheControlDoes) {
+  const std::string rtf =
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard p1\\par p2\\page p3\\par p4\\par p5\\par p6}";
+  CDvkView* v = Open("r.rtf", rtf);
+  ASSERT_NE(nullptr, v);
+  ASSERT_EQ(4u, v->m_nFileKind);
+  Jump(v, "4");
+  EXPECT_EQ(v->FindTextMatchCase(0L, -1L, "p4"), Caret(v));
+  Jump(v, "2");
+  EXPECT_EQ(v->FindTextMatchCase(0L, -1L, "p2"), Caret(v));
+}
+
+TEST_F(ViewTimersTest, ATallSpacedParagraphInFrontCountsTwoLines) {
+  const std::string rtf =
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\sl-60\\slmult0 p1\\par\\pard p2\\par p3\\par p4\\par p5}";
+  CDvkView* v = Open("s.rtf", rtf);
+  ASSERT_NE(nullptr, v);
+  ASSERT_EQ(4u, v->m_nFileKind);
+  Jump(v, "4");
+  EXPECT_EQ(v->FindTextMatchCase(0L, -1L, "p3"), Caret(v));
+}
+
+TEST_F(ViewTimersTest, ARedisplayComesBackToItsLineAndCaretAndArmsTheSecondRedraw) {
+  CDvkView* v = Open("long.txt", NumberedLines(5000, "+  page form\r\n"));
+  ASSERT_NE(nullptr, v);
+  ASSERT_FALSE(v->LoadPending());
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  EXPECT_EQ(51, v->m_nDrawState);
+  ctrl.LineScroll(3000 - ctrl.GetFirstVisibleLine());
+  ASSERT_EQ(3000, ctrl.GetFirstVisibleLine());
+  v->m_nSavedScrollPos = static_cast<std::uint32_t>(::GetScrollPos(v->m_hWnd, SB_VERT));
+  v->m_nScrollCode = 13;
+  const long caret = ctrl.LineIndex(3002) + 4;
+  v->m_nSelStart = caret;
+  ctrl.SetSel(0, 0);
+  doc->m_nRedrawState = 38;
+  v->m_nPendingLoad = 1;
+  v->SendMessage(WM_TIMER, view::kTimerLoad, 0);
+  EXPECT_EQ(3000, ctrl.GetFirstVisibleLine());
+  EXPECT_EQ(caret, Caret(v));
+  EXPECT_EQ(0, v->m_nScrollCode);
+  EXPECT_EQ(0, v->m_nSelStart);
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
+  EXPECT_EQ(38, doc->m_nRedrawState);
+  EXPECT_FALSE(ctrl.GetModify());
+  // Timer 21: update code 6 to all views, the state back to 0.
+  v->SendMessage(WM_TIMER, view::kTimerRedraw, 0);
+  EXPECT_EQ(app::UpdateCode::kRedrawAll, doc->m_nUpdateCode);
+  EXPECT_EQ(0, doc->m_nRedrawState);
+  // Any other state ends as 0.
+  doc->m_nRedrawState = 5;
+  v->m_nPendingLoad = 1;
+  v->SendMessage(WM_TIMER, view::kTimerLoad, 0);
+  EXPECT_EQ(0, doc->m_nRedrawState);
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
+  // With the picture switch on, "+  " is no page form.
+  doc->m_bPictureSwitch = 1;
+  v->m_nPendingLoad = 1;
+  v->SendMessage(WM_TIMER, view::kTimerLoad, 0);
+  EXPECT_EQ(0, v->m_nDrawState);
+}
+
+bool LineMarked(CDvkView* v, int line) {
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  const long start = ctrl.LineIndex(line);
+  ctrl.SetSel(start, start + ctrl.LineLength(start));
+  CHARFORMAT2A cf = {};
+  cf.cbSize = sizeof cf;
+  ctrl.SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  return (cf.dwMask & CFM_UNDERLINE) && (cf.dwEffects & CFE_UNDERLINE) && (cf.dwMask & CFM_COLOR) &&
+         cf.crTextColor == RGB(16, 16, 240);
+}
+
+TEST_F(ViewTimersTest, CheckMarksComeBackAfterARedisplayOfTheTable) {
+  CDvkView* v = OpenTable("a,b\r\n1,2\r\n3,4\r\n5,6\r\n7,8\r\n");
+  ASSERT_NE(nullptr, v);
+  // Rows 3 and 5 (counted from 1) are checked: lines 2 and 4.
+  ASSERT_TRUE(v->Reset(1000));
+  v->Set(1, 3);
+  v->Set(2, 5);
+  v->m_nEntryListPos = 3;
+  v->m_nEntryListMode = 1;
+  // The redisplay drops the marks and arms timer 22, which puts them back.
+  v->OnPageLeft();
+  EXPECT_FALSE(LineMarked(v, 2));
+  v->GetRichEditCtrl().SetModify(TRUE);
+  v->SendMessage(WM_TIMER, view::kTimerEntryMarks, 0);
+  EXPECT_TRUE(v->GetRichEditCtrl().GetModify());  // marks are no edit
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
+  EXPECT_TRUE(LineMarked(v, 2));
+  EXPECT_TRUE(LineMarked(v, 4));
+  EXPECT_FALSE(LineMarked(v, 3));
+  EXPECT_FALSE(LineMarked(v, 1));
+}
+
+LRESULT CALLBACK ClosingProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+
+HWND MakeTopWindow(const char* title) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ClosingProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TabryeTimerTestWindow";
+    RegisterClassA(&wc);
+    registered = true;
+  }
+  return CreateWindowExA(0, "TabryeTimerTestWindow", title, WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+TEST_F(ViewTimersTest, TheTempIdTickClosesOneWindowOfThatTitleAndNeverTheFrame) {
+  CDvkView* v = Open("t.txt", "text\r\n");
+  ASSERT_NE(nullptr, v);
+  // The frame itself under that title is skipped.
+  frame->SetWindowText("TEMPID");
+  v->SendMessage(WM_TIMER, view::kTimerTempWindow, 0);
+  EXPECT_TRUE(IsWindow(frame->m_hWnd));
+  frame->SetWindowText("Tabry-Editor");
+  // Two of them: one per tick.
+  HWND a = MakeTopWindow("TEMPID");
+  HWND b = MakeTopWindow("TEMPID");
+  HWND other = MakeTopWindow("TEMPID2");
+  ASSERT_TRUE(a && b && other);
+  v->SendMessage(WM_TIMER, view::kTimerTempWindow, 0);
+  EXPECT_EQ(1, (IsWindow(a) ? 1 : 0) + (IsWindow(b) ? 1 : 0));
+  v->SendMessage(WM_TIMER, view::kTimerTempWindow, 0);
+  EXPECT_FALSE(IsWindow(a));
+  EXPECT_FALSE(IsWindow(b));
+  EXPECT_TRUE(IsWindow(other));
+  DestroyWindow(other);
+}
+
+std::vector<std::string> g_mci;
+std::string g_mciReply;
+
+unsigned long RecordMci(const char* command, char* reply, unsigned size) {
+  g_mci.push_back(command);
+  if (reply && size) lstrcpynA(reply, g_mciReply.c_str(), static_cast<int>(size));
+  return 0;
+}
+
+TEST_F(ViewTimersTest, TheMediaTicksSendTheirCommandsThroughTheSeam) {
+  CDvkView* v = Open("m.txt", "media\r\n");
+  ASSERT_NE(nullptr, v);
+  view::g_pfnMciSend = &RecordMci;
+  g_mci.clear();
+  v->m_strViewPath = "C:\\m\\clip.avi";
+  v->SendMessage(WM_TIMER, view::kTimerMci, 0);
+  ASSERT_EQ(1u, g_mci.size());
+  EXPECT_EQ("window \"C:\\m\\clip.avi\" state restore", g_mci[0]);
+  // A length nobody knows: only the loop end restarts.
+  g_mci.clear();
+  v->m_bMediaPlay = 1;
+  v->m_bMediaLoop = 1;
+  v->m_nLoopStart = 700;
+  v->m_nLoopEnd = 0;
+  v->m_nMediaLength = 0;
+  g_mciReply = "500";
+  v->SendMessage(WM_TIMER, view::kTimerMciPos, 0);
+  ASSERT_EQ(1u, g_mci.size());
+  EXPECT_EQ("status \"C:\\m\\clip.avi\" position ", g_mci[0]);
+  EXPECT_EQ(500, v->m_nMediaPosition);
+  // Near the length: played again from the loop start.
+  g_mci.clear();
+  v->m_nMediaLength = 1000;
+  g_mciReply = "995";
+  v->SendMessage(WM_TIMER, view::kTimerMciPos, 0);
+  ASSERT_EQ(2u, g_mci.size());
+  EXPECT_EQ("play \"C:\\m\\clip.avi\" from 700", g_mci[1]);
+  // Nothing plays: the tick sends nothing and stops.
+  g_mci.clear();
+  v->m_bMediaPlay = 0;
+  v->SendMessage(WM_TIMER, view::kTimerMciPos, 0);
+  EXPECT_TRUE(g_mci.empty());
+}
+
+TEST_F(ViewTimersTest, ThreeRightPressesOnAPictureGrabForgetAndOpenTheImageMenu) {
+  CDvkView* v = Open("p.txt", "picture\r\n");
+  ASSERT_NE(nullptr, v);
+  v->m_nFileKind = 14;
+  const LPARAM at = MAKELPARAM(40, 30);
+  v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
+  EXPECT_EQ(1u, v->m_bImageGrab);
+  EXPECT_EQ(40, v->m_ptImageCursor.x);
+  EXPECT_TRUE(fw::hooks::LastPopupMenu().empty());
+  v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
+  EXPECT_EQ(0, v->m_ptImageCursor.x);
+  EXPECT_TRUE(fw::hooks::LastPopupMenu().empty());
+  fw::hooks::ExpectPopupMenu(0);
+  v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
+  const std::vector<fw::hooks::MenuItem> items = fw::hooks::LastPopupMenu();
+  std::vector<unsigned> ids;
+  for (const auto& it : items) ids.push_back(it.separator ? 0u : it.id);
+  EXPECT_EQ((std::vector<unsigned>{32973, 32974, 0, 32976, 32994, 32998, 32997, 33122}), ids);
+  // The image view's commands are greyed; the print origin is not.
+  for (const auto& it : items) {
+    if (it.separator) continue;
+    EXPECT_EQ(it.id != 33122, it.grayed) << it.id;
+  }
+  EXPECT_EQ(0u, v->m_bImageGrab);
+  EXPECT_EQ(40, v->m_ptImageCursor.x);
+}
+
+}  // namespace
