@@ -131,9 +131,9 @@ TEST(CheckMarkLines, ShiftRuledHeadAndTitleRow) {
   place.lineShift = 2;
   EXPECT_EQ((std::vector<std::int32_t>{0, 7}), viewload::CheckMarkLines(list, place));  // 1 - 1 - 2 < 0
   place.hasTitle = true;
-  EXPECT_EQ((std::vector<std::int32_t>{1, 8, 0}), viewload::CheckMarkLines(list, place));
+  EXPECT_EQ((std::vector<std::int32_t>{1, 8}), viewload::CheckMarkLines(list, place));  // 1 - 1 - 2 + 1 < 0
   place.ruled = true;
-  EXPECT_EQ((std::vector<std::int32_t>{6, 13, 5}), viewload::CheckMarkLines(list, place));
+  EXPECT_EQ((std::vector<std::int32_t>{6, 13, 4}), viewload::CheckMarkLines(list, place));
   // The title row counts only with a shift.
   place.lineShift = 0;
   EXPECT_EQ((std::vector<std::int32_t>{7, 14, 5}), viewload::CheckMarkLines(list, place));
