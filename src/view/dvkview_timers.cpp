@@ -56,7 +56,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
   // The image canvas and this pane's image refresh belong to the image
   // view; until it takes them they are stopped here, so that they do not
   // tick on for nothing.
-  if (id == view::kTimerImageCanvas || id == static_cast<UINT_PTR>(m_nPaneIndex) + 2) {
+  if (id == view::kTimerImageCanvas || (m_nPaneIndex >= 1 && id == static_cast<UINT_PTR>(m_nPaneIndex) + 2)) {
     KillTimer(id);
     return;
   }
