@@ -28,6 +28,8 @@ enum class ExecutorKind {
   kPara,         // "para": the latest call's arguments bound
   kReturn,       // "return", or "E" inside a '$' subroutine
   kBreak,        // "BK": in debug mode it becomes the stop statement "7"
+  kRegistry,     // "registry", "registry_w" (macro_registry.h)
+  kWait,         // the waits and key capture "W" (macro_wait.h)
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
   kReplace,      // the replace statement over lines (macro_replace.h)
   kReplaceInVariable,  // "replreg": replace inside a variable (macro_replace.h)
