@@ -137,7 +137,9 @@ OperandParsePlan MacroOperandParsePlan(int cls, unsigned char letter, const CStr
   return plan;
 }
 
-bool MacroSubstitutesCommand(int cls) { return cls != 7 && cls != 8; }
+// Class 2 names its variable in the command ("registry:&D181"): the
+// reference stays, or the statement would read the value as the slot.
+bool MacroSubstitutesCommand(int cls) { return cls != 7 && cls != 8 && cls != 2; }
 
 bool MacroSubstitutesOperand(int cls, unsigned char letter) {
   if (cls == 8 || cls == 1 || cls == 4 || cls == 32) return false;

@@ -98,7 +98,8 @@ struct OperandParsePlan {
 OperandParsePlan MacroOperandParsePlan(int cls, unsigned char letter, const CString& command, const CString& operand);
 
 // Whether the command's variables are substituted (mode 1) and its numbers
-// read, and whether the operand's variables are substituted (mode 0).
+// read (not for classes 7, 8 and the registry's 2, whose command names a
+// variable), and whether the operand's variables are substituted (mode 0).
 bool MacroSubstitutesCommand(int cls);
 bool MacroSubstitutesOperand(int cls, unsigned char letter);
 constexpr int kCommandSubstMode = 1;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "macro/macro_host.h"
+#include "macro/macro_number.h"
 #include "macro/macro_run.h"
 #include "macro/macro_state.h"
 
@@ -91,6 +92,10 @@ int MacroRegistrySlot(const CString& command) {
   const std::size_t colon = s.find(':');
   if (colon == std::string::npos) return -1;
   std::size_t i = colon + 1;
+  if (s.compare(i, 2, "&D") == 0) {
+    const int slot = MacroReadNumber(CString(s.substr(i)), 2);
+    return slot > 0 ? slot : -1;
+  }
   const bool minus = i < s.size() && s[i] == '-';
   if (minus) ++i;
   if (i >= s.size() || s[i] < '0' || s[i] > '9') return -1;

@@ -1,8 +1,9 @@
 // Class 2 of the statement loop: "registry" reads a registry value into a
 // variable, "registry_w" writes a variable's text as a registry value.
 //
-// The command names the variable after its ':' (the row-data rewrite left
-// the bare slot number there); the operand is the address in one of three
+// The command names the variable after its ':' ("&D181", or "[name]",
+// which the row-data rewrite turns into the bare slot number; the command's
+// references are not replaced by their values); the operand is the address in one of three
 // forms: root code, type letter, ':', key path, ':', value name
 // ("CUn:Software\Tabrye:count"); root code, ':', key path, ':', value name
 // (a string); or key path, ':', value name with the first ':' at index 5
@@ -41,8 +42,9 @@ struct RegistryOperand {
 };
 RegistryOperand MacroParseRegistryOperand(const CString& operand);
 
-// The variable slot a command names after its first ':' (saturated); -1
-// when it names none.
+// The variable slot a command names after its first ':': an "&D" reference
+// ("&D181", "&Da", "&DT3"), or the bare number a declared name in brackets
+// was rewritten to (saturated); -1 when it names none.
 int MacroRegistrySlot(const CString& command);
 
 // A value read, as the variable receives it: a DWORD (`type` 4) in signed

@@ -300,7 +300,7 @@ TEST(Dispatch, OperandParsePlans) {
 }
 
 TEST(Dispatch, SubstitutionsByClass) {
-  for (int c : {7, 8}) EXPECT_FALSE(macro::MacroSubstitutesCommand(c));
+  for (int c : {2, 7, 8}) EXPECT_FALSE(macro::MacroSubstitutesCommand(c));
   for (int c : {0, 1, 4, 9, 10, 32, 36, 99}) EXPECT_TRUE(macro::MacroSubstitutesCommand(c));
   for (int c : {8, 1, 4, 32}) EXPECT_FALSE(macro::MacroSubstitutesOperand(c, 0));
   EXPECT_FALSE(macro::MacroSubstitutesOperand(36, '#'));

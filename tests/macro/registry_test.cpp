@@ -3,10 +3,13 @@
 // whole reads and writes with their error texts.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <map>
 #include <string>
 
 #include "macro/macro_registry.h"
 #include "macro/macro_state.h"
+#include "run_fixture.h"
 #include "test_host.h"
 
 namespace {
@@ -58,6 +61,10 @@ TEST(RegistryOperand, SlotAfterTheColonOfTheCommand) {
   EXPECT_EQ(macro::MacroRegistrySlot(CString("registry:99999999999999")), 2147483647);
   EXPECT_EQ(macro::MacroRegistrySlot(CString("registry")), -1);
   EXPECT_EQ(macro::MacroRegistrySlot(CString("registry:x")), -1);
+  EXPECT_EQ(macro::MacroRegistrySlot(CString("registry:&D181")), 181);
+  EXPECT_EQ(macro::MacroRegistrySlot(CString("registry_w:&Da")), 142);
+  EXPECT_EQ(macro::MacroRegistrySlot(CString("registry:&DT3")), 103);
+  EXPECT_EQ(macro::MacroRegistrySlot(CString("registry:&D")), -1);
 }
 
 std::string Bytes(std::initializer_list<int> b) {
@@ -164,6 +171,54 @@ TEST(RegistryStatement, ErrorsGoToTheVariableAndEInEveryCase) {
   EXPECT_EQ(rig.Var(146), "");
   rig.Run("registry:187", "CU:Software\\T:empty");
   EXPECT_EQ(rig.Var(187), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Whole runs: the variable reference of the command reaches the statement
+// as its slot.
+class HiveRunHost : public macrotest::FakeRunHost {
+ public:
+  std::map<std::string, std::string> values;  // value name -> bytes of key "Software\T"
+  std::map<std::string, std::uint32_t> types;
+  int ReadRegistryValue(const CString& key, const CString& name, std::uint32_t, std::uint32_t* type,
+                        std::string* data) override {
+    if (key.Str() != "Software\\T") return macro::kRegistryNoKey;
+    const auto v = values.find(name.Str());
+    if (v == values.end()) return macro::kRegistryNoValue;
+    *type = types[name.Str()];
+    *data = v->second;
+    return macro::kRegistryOk;
+  }
+  int WriteRegistryValue(const CString& key, const CString& name, std::uint32_t type,
+                         const std::string& data) override {
+    if (key.Str() != "Software\\T") return macro::kRegistryNoKey;
+    values[name.Str()] = data;
+    types[name.Str()] = type;
+    return macro::kRegistryOk;
+  }
+};
+
+using RegistryRun = macrotest::RunFixture<HiveRunHost>;
+
+TEST_F(RegistryRun, DeclaredVariablesWriteAndReadBack) {
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\tdefine\tn=-12\r\n\tdefine\tr=0\r\n"
+                                          "\tregistry_w:&D180\tCUn:Software\\T:count\r\n"
+                                          "\tregistry:&D181\tCUn:Software\\T:count\r\n"));
+  EXPECT_TRUE(host.reports.empty());
+  EXPECT_EQ(host.values["count"], std::string("\xF4\xFF\xFF\xFF", 4));
+  EXPECT_EQ(host.types["count"], 4u);
+  EXPECT_EQ(Var(181), "-12");
+  EXPECT_EQ(Var(146), "");
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\tdefine\tn=5\r\n\tdefine\tr=0\r\n"
+                                          "\tregistry_w:[n]\tCUn:Software\\T:five\r\n"
+                                          "\tregistry:[r]\tCUn:Software\\T:five\r\n"));
+  EXPECT_EQ(Var(181), "5");
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\tdefine\tr=0\r\n\tregistry:&D180\tCU:Software\\T:none\r\n"));
+  EXPECT_EQ(Var(180), "data eror");
+  EXPECT_EQ(Var(146), "EROR");
 }
 
 }  // namespace
