@@ -448,3 +448,14 @@ TEST_F(WaitRun, PlainWaitRunsOnAfterItsTime) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WaitRun, EscDuringTheWaitEndsTheRunAfterTheStatement) {
+  host.statusLimit = 0;  // the first Esc poll answers Yes
+  EXPECT_EQ(macro::kRunEnded, RunDocument("\twait5\t\r\n\tdefine\tq=1\r\n"));
+  EXPECT_EQ(fw::TickCount(), 5000u + 1000u);
+  EXPECT_EQ(Var(180), "");
+}
+
+}  // namespace
