@@ -221,6 +221,8 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     ExecutorKind want = ExecutorKind::kLater;
     if (c == 0 || c == 27 || c == 28 || c == 37 || c == 40) want = ExecutorKind::kGoesOn;
     if (c == 35) want = ExecutorKind::kBreak;
+    if (c == 2) want = ExecutorKind::kRegistry;
+    if (c == 31) want = ExecutorKind::kWait;
     if (c == 9) want = ExecutorKind::kErrorSwitch;
     if (c == 30) want = ExecutorKind::kEnd;
     if (c == 36) want = ExecutorKind::kDefine;
