@@ -13,7 +13,7 @@ using E = ExecutorKind;
 constexpr DispatchRow kDispatch[] = {
     {0, E::kGoesOn, "no executor (\"&W\" with 'd', 't' or 'f')", false},
     {1, E::kCellStatement, "'#'-letter statements and the lookup data file", false},
-    {2, E::kLater, "registry read and write", false},
+    {2, E::kRegistry, "registry read and write", false},
     {3, E::kSysPara, "system parameters", false},
     {4, E::kReplaceInVariable, "replace inside a variable (\"replreg\")", false},
     {5, E::kControlFlow, "control flow: do, outloop", false},
@@ -41,7 +41,7 @@ constexpr DispatchRow kDispatch[] = {
     {27, E::kGoesOn, "cell and range commands left unchanged", false},
     {28, E::kGoesOn, "variable statements left unchanged", false},
     {30, E::kEnd, "end (\"E\")", false},
-    {31, E::kLater, "key input and waits (\"W\")", false},
+    {31, E::kWait, "key input and waits (\"W\")", false},
     {32, E::kCallOrJump, "subroutine call and jump (\"C\", \"J\")", false},
     {33, E::kPara, "parameter binding (\"P\")", false},
     {34, E::kReturn, "return (\"R\", or \"E\" inside a subroutine)", false},
@@ -137,7 +137,9 @@ OperandParsePlan MacroOperandParsePlan(int cls, unsigned char letter, const CStr
   return plan;
 }
 
-bool MacroSubstitutesCommand(int cls) { return cls != 7 && cls != 8; }
+// Class 2 names its variable in the command ("registry:&D181"): the
+// reference stays, or the statement would read the value as the slot.
+bool MacroSubstitutesCommand(int cls) { return cls != 7 && cls != 8 && cls != 2; }
 
 bool MacroSubstitutesOperand(int cls, unsigned char letter) {
   if (cls == 8 || cls == 1 || cls == 4 || cls == 32) return false;

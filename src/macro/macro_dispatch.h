@@ -28,6 +28,8 @@ enum class ExecutorKind {
   kPara,         // "para": the latest call's arguments bound
   kReturn,       // "return", or "E" inside a '$' subroutine
   kBreak,        // "BK": in debug mode it becomes the stop statement "7"
+  kRegistry,     // "registry", "registry_w" (macro_registry.h)
+  kWait,         // the waits and key capture "W" (macro_wait.h)
   kLater,        // its family is not built yet: "Macro Eror : not available yet ..."
   kReplace,      // the replace statement over lines (macro_replace.h)
   kReplaceInVariable,  // "replreg": replace inside a variable (macro_replace.h)
@@ -96,7 +98,8 @@ struct OperandParsePlan {
 OperandParsePlan MacroOperandParsePlan(int cls, unsigned char letter, const CString& command, const CString& operand);
 
 // Whether the command's variables are substituted (mode 1) and its numbers
-// read, and whether the operand's variables are substituted (mode 0).
+// read (not for classes 7, 8 and the registry's 2, whose command names a
+// variable), and whether the operand's variables are substituted (mode 0).
 bool MacroSubstitutesCommand(int cls);
 bool MacroSubstitutesOperand(int cls, unsigned char letter);
 constexpr int kCommandSubstMode = 1;

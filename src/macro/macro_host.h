@@ -3,6 +3,9 @@
 // thin calls into itself, its document and the frame (view/macro_view_host).
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "csv/csv_checklist.h"
 #include "csv/csv_linesort.h"
 #include "csv/csv_selectcond.h"
@@ -16,6 +19,9 @@ namespace macro {
 
 // The answer of the modal stop dialog that lets a run go on (IDOK).
 constexpr int kStopDialogOk = 1;
+
+// Results of the registry calls.
+constexpr int kRegistryOk = 0, kRegistryNoKey = -1, kRegistryNoValue = -2, kRegistryWriteFailed = -3;
 
 class MacroHost {
  public:
@@ -201,6 +207,29 @@ class MacroHost {
   virtual void InitPrintMargins() {}
   // The view's table and text size indexes (1-11).
   virtual void SetViewSizeIndexes(int table, int text) { (void)table, (void)text; }
+
+  // waits, keys, registry
+  // The first key-down waiting in the thread's queue, taken out together
+  // with the other key messages before it: its key code (1-255); -1 when no
+  // key-down waits (the default).
+  virtual int TakeKeyDown() { return -1; }
+  // A value below HKEY_CURRENT_USER\`key`: kRegistryOk with its type and,
+  // when its size is 1 to `maxBytes` - 1, its bytes (empty otherwise, or
+  // when the bytes cannot be read); kRegistryNoKey when the key cannot be
+  // opened for reading, kRegistryNoValue when the value's type and size
+  // cannot be had.
+  virtual int ReadRegistryValue(const CString& key, const CString& name, std::uint32_t maxBytes, std::uint32_t* type,
+                                std::string* data) {
+    (void)key, (void)name, (void)maxBytes, (void)type, (void)data;
+    return kRegistryNoKey;
+  }
+  // `data` written as value `name` of type `type` into the existing key
+  // HKEY_CURRENT_USER\`key`: kRegistryOk, kRegistryNoKey when the key
+  // cannot be opened for writing, kRegistryWriteFailed.
+  virtual int WriteRegistryValue(const CString& key, const CString& name, std::uint32_t type, const std::string& data) {
+    (void)key, (void)name, (void)type, (void)data;
+    return kRegistryNoKey;
+  }
 
   // --- Load, save and join statements ---------------------------------------
   // The open-file dialog of the file statements: `filter` in the framework's

@@ -40,6 +40,7 @@
 #include "macro/macro_flow.h"
 #include "macro/macro_input.h"
 #include "macro/macro_prepare.h"
+#include "macro/macro_registry.h"
 #include "macro/macro_replace.h"
 #include "macro/macro_run_errors.h"
 #include "macro/macro_run_start.h"
@@ -48,6 +49,7 @@
 #include "macro/macro_stop.h"
 #include "macro/macro_subst.h"
 #include "macro/macro_texttable.h"
+#include "macro/macro_wait.h"
 #include "macro/macro_countsum.h"
 
 namespace macro {
@@ -554,6 +556,12 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kBreak:
         // In debug mode the break stops as the statement "7" does.
         if (rc_.docUpdate.m_nMacroDebugMode > 0) st_.m_strStmtCommand = "7";
+        break;
+      case ExecutorKind::kRegistry:
+        o = MacroExecRegistry(rc_);
+        break;
+      case ExecutorKind::kWait:
+        o = MacroExecWait(rc_, static_cast<std::uint32_t>(text_.size()));
         break;
       case ExecutorKind::kReplace:
         o = MacroRunReplaceStatement(rc_);

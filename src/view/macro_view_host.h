@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "macro/macro_run_host.h"
 #include "macroui/macro_dialogs.h"
@@ -113,6 +114,11 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   void SetPageMargins(const std::int32_t margins[4]) override;
   void InitPrintMargins() override;
   void SetViewSizeIndexes(int table, int text) override;
+  // waits, keys, registry (macro_view_host_waits.cpp)
+  int TakeKeyDown() override;
+  int ReadRegistryValue(const CString& key, const CString& name, std::uint32_t maxBytes, std::uint32_t* type,
+                        std::string* data) override;
+  int WriteRegistryValue(const CString& key, const CString& name, std::uint32_t type, const std::string& data) override;
   // Load, save and join statements (macro_view_host_files.cpp).
   bool AskFileToOpen(const CString& filter, const CString& initialName, CString* path) override;
   // Clipboard, web page, opener and export saves (macro_view_host_clip.cpp).

@@ -221,6 +221,8 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     ExecutorKind want = ExecutorKind::kLater;
     if (c == 0 || c == 27 || c == 28 || c == 37 || c == 40) want = ExecutorKind::kGoesOn;
     if (c == 35) want = ExecutorKind::kBreak;
+    if (c == 2) want = ExecutorKind::kRegistry;
+    if (c == 31) want = ExecutorKind::kWait;
     if (c == 9) want = ExecutorKind::kErrorSwitch;
     if (c == 30) want = ExecutorKind::kEnd;
     if (c == 36) want = ExecutorKind::kDefine;
@@ -300,7 +302,7 @@ TEST(Dispatch, OperandParsePlans) {
 }
 
 TEST(Dispatch, SubstitutionsByClass) {
-  for (int c : {7, 8}) EXPECT_FALSE(macro::MacroSubstitutesCommand(c));
+  for (int c : {2, 7, 8}) EXPECT_FALSE(macro::MacroSubstitutesCommand(c));
   for (int c : {0, 1, 4, 9, 10, 32, 36, 99}) EXPECT_TRUE(macro::MacroSubstitutesCommand(c));
   for (int c : {8, 1, 4, 32}) EXPECT_FALSE(macro::MacroSubstitutesOperand(c, 0));
   EXPECT_FALSE(macro::MacroSubstitutesOperand(36, '#'));

@@ -2,10 +2,14 @@
 // preset value, and has no editor behind it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "fw/clock.h"
 #include "macro/macro_host.h"
 
 namespace macrotest {
@@ -119,6 +123,43 @@ class TestHost : public macro::MacroHost {
     if (fileAnswer.empty()) return false;
     *path = CString(fileAnswer.c_str());
     return true;
+  }
+  // waits, keys, registry
+  // Key-downs by the tick (fw::TickCount) from which each waits in the
+  // queue; TakeKeyDown hands out the first that waits.
+  std::vector<std::pair<std::uint64_t, int>> keysAt;
+  int TakeKeyDown() override {
+    if (keysAt.empty() || keysAt.front().first > fw::TickCount()) return -1;
+    const int code = keysAt.front().second;
+    keysAt.erase(keysAt.begin());
+    return code;
+  }
+  // One hive: key path -> value name -> (type, bytes). Only keys present
+  // open; writes never make a key.
+  struct RegValue {
+    std::uint32_t type = 0;
+    std::string data;
+  };
+  std::map<std::string, std::map<std::string, RegValue>> registry;
+  bool registryWriteFails = false;
+  int ReadRegistryValue(const CString& key, const CString& name, std::uint32_t maxBytes, std::uint32_t* type,
+                        std::string* data) override {
+    const auto k = registry.find(key.Str());
+    if (k == registry.end()) return macro::kRegistryNoKey;
+    const auto v = k->second.find(name.Str());
+    if (v == k->second.end()) return macro::kRegistryNoValue;
+    *type = v->second.type;
+    const std::size_t size = v->second.data.size();
+    *data = size > 0 && size < maxBytes ? v->second.data : std::string();
+    return macro::kRegistryOk;
+  }
+  int WriteRegistryValue(const CString& key, const CString& name, std::uint32_t type,
+                         const std::string& data) override {
+    const auto k = registry.find(key.Str());
+    if (k == registry.end()) return macro::kRegistryNoKey;
+    if (registryWriteFails) return macro::kRegistryWriteFailed;
+    k->second[name.Str()] = RegValue{type, data};
+    return macro::kRegistryOk;
   }
 };
 
