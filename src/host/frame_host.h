@@ -50,6 +50,13 @@ class FrameHost {
   // made active.
   virtual void SetTextLayout(int request) { (void)request; }
   virtual void ActivateListPane(int row, int col) { (void)row, (void)col; }
+  // The top-level window of another program whose title equals `name`
+  // (mode 2: contains it), without regard to case, and contains `extra`
+  // when that is not empty; null when there is none.
+  virtual CWnd* FindExternalAppWindow(CString name, CString extra, int mode) {
+    (void)name, (void)extra, (void)mode;
+    return nullptr;
+  }
 
  protected:
   ~FrameHost() = default;
