@@ -2,12 +2,16 @@
 
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "fw/file.h"
 #include "fw/path.h"
 
 namespace macro {
 
 namespace {
+
+constexpr UINT kCopyBlock = 1 << 20;
 
 std::filesystem::path SystemPath(const CString& path) {
 #ifdef _WIN32
@@ -39,11 +43,24 @@ void MacroRestoreWorkingFolder(const std::filesystem::path& folder) {
 }
 
 bool MacroCopyFile(const CString& from, const CString& to) {
-  if (from.IsEmpty() || to.IsEmpty()) return false;
-  std::error_code ec;
-  const std::filesystem::path a = SystemPath(from), b = SystemPath(to);
-  if (!std::filesystem::is_regular_file(a, ec)) return false;
-  return std::filesystem::copy_file(a, b, std::filesystem::copy_options::overwrite_existing, ec) && !ec;
+  if (from.IsEmpty() || to.IsEmpty() || MacroIsFolder(from)) return false;
+  CFile in, out;
+  if (!in.Open(from.GetString(), CFile::modeRead | CFile::shareDenyWrite)) return false;
+  if (!out.Open(to.GetString(), CFile::modeCreate | CFile::modeWrite)) {
+    in.Abort();
+    return false;
+  }
+  try {
+    std::vector<char> block(kCopyBlock);
+    for (UINT got; (got = in.Read(block.data(), kCopyBlock)) > 0;) out.Write(block.data(), got);
+    in.Close();
+    out.Close();
+    return true;
+  } catch (const CFileException&) {
+    in.Abort();
+    out.Abort();
+    return false;
+  }
 }
 
 bool MacroIsFolder(const CString& path) {

@@ -72,15 +72,17 @@ TEST_F(MacroFileTest, HiddenReadOnlyAttributesRoundTrip) {
   const std::string f = File("h.txt");
   testsupport::WriteFileBytes(f, "h");
   ASSERT_TRUE(::SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+  // Wine gives every file the archive bit (1 more).
+  auto ten = [&f] { return std::to_string(10 + ((::GetFileAttributesA(f.c_str()) & FILE_ATTRIBUTE_ARCHIVE) ? 1 : 0)); };
   RunFile(v, "\tfilestatus\t" + f + "\r\n");
-  EXPECT_EQ("10", Var(v, 128));
+  EXPECT_EQ(ten(), Var(v, 128));
   RunFile(v, "\tfilestatusw\t" + f + ":1:20240315:071502\r\n\tfilestatus181,182,183\t" + f + "\r\n");
   EXPECT_EQ("1", Var(v, 181));
   EXPECT_EQ("20240315", Var(v, 182));
   EXPECT_EQ("071502", Var(v, 183));
   EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE), ::GetFileAttributesA(f.c_str()));
   RunFile(v, "\tfilestatusw\t" + f + ":10\r\n\tfilestatus\t" + f + "\r\n");
-  EXPECT_EQ("10", Var(v, 128));
+  EXPECT_EQ(ten(), Var(v, 128));
   ::SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
