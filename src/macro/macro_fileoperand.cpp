@@ -1,6 +1,7 @@
 #include "macro/macro_fileoperand.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "fw/path.h"
@@ -125,8 +126,9 @@ LineRange MacroFindLineRange(const FileBlockReader& read, std::uint64_t fileLeng
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kFileLineBlock, fileLength - offset));
     const std::size_t got = read(offset, block, want);
     if (got == 0) break;
-    for (std::size_t i = 0; i < got; ++i) {
-      if (block[i] != '\n') continue;
+    for (const char* at = block; (at = static_cast<const char*>(std::memchr(at, '\n', block + got - at))) != nullptr;
+         ++at) {
+      const std::size_t i = static_cast<std::size_t>(at - block);
       ++feeds;
       if (!startFound && feeds == startFeeds) {
         r.start = offset + i + 1;
