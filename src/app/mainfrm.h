@@ -88,7 +88,7 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   void SaveChildWindowRect();
   // Top-level window whose title equals `name` (mode 2: contains it), both
   // without regard to case, and contains `extra` when that is not empty.
-  CWnd* FindExternalAppWindow(CString name, CString extra, int mode);
+  CWnd* FindExternalAppWindow(CString name, CString extra, int mode) override;
   // Rewrites the menu captions for (kind, form, state) or selects a toolbar set.
   void UpdateMenuTexts(int kind, int form, int state) override;
   // The menu's captions with their key hints and the accelerators, both from

@@ -136,6 +136,13 @@ class DocHost {
     (void)archive, (void)target, (void)operation;
     return -1;
   }
+  // --- The file statements' archives ("filezip") ---
+  // The document's archive creation entry (kind 2: a ZIP under
+  // `archiveName`); 0 written, -1 not (also after an error it caught).
+  virtual int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet) {
+    (void)kind, (void)argc, (void)argv, (void)archiveName, (void)quiet;
+    return -1;
+  }
   // --- The web page and opener of the macro statements ---------------------
   // The page at `address` fetched into the scratch page file "\TMP\Dorviktmp.htm"
   // with the document only fetching (its fetch-only word set around the

@@ -53,6 +53,13 @@ class FrameHost {
   // Stores the frame's child window rectangle in the document's m_rcSaved
   // (the view's redraw after a load).
   virtual void SaveChildWindowRect() {}
+  // The top-level window of another program whose title equals `name`
+  // (mode 2: contains it), without regard to case, and contains `extra`
+  // when that is not empty; null when there is none.
+  virtual CWnd* FindExternalAppWindow(CString name, CString extra, int mode) {
+    (void)name, (void)extra, (void)mode;
+    return nullptr;
+  }
 
  protected:
   ~FrameHost() = default;

@@ -51,7 +51,7 @@ constexpr DispatchRow kDispatch[] = {
     {40, E::kGoesOn, "the word \"exe\"", false},
     {50, E::kLoadAdd, "loadadd, loadjoin, loadboth (\"&La\", \"&Lj\", \"&Lh\")", true},
     {51, E::kJoin, "join statements (\"&J\")", true},
-    {52, E::kLater, "file statements (\"&F\")", false},
+    {52, E::kFile, "file statements (\"&F\")", false},
     {53, E::kSpreadsheetSave, "spreadsheet save (\"&Sx\")", false},
     {54, E::kRichSave, "rich-text save (\"&Sr\")", false},
     {55, E::kSave, "save and saveadd (\"&S\", \"&Sa\")", false},

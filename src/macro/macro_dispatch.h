@@ -59,6 +59,7 @@ enum class ExecutorKind {
   kSaveMFile,    // "savemfile" (macro_exec_mfile.h)
   kFileReg,      // "filereg" (macro_exec_net.h)
   kLoadNet,      // "loadnet" (macro_exec_net.h)
+  kFile,         // class 52: the file statements "&F" (macro_exec_file.h)
 };
 
 struct DispatchRow {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "csv/csv_checklist.h"
 #include "csv/csv_linesort.h"
@@ -14,6 +15,10 @@
 #include "macro/macro_input_host.h"
 #include "macro/macro_msgplace.h"
 #include "macro/macro_sharedmem.h"
+
+namespace fileops {
+class FileOpsHost;
+}
 
 namespace macro {
 
@@ -316,6 +321,75 @@ class MacroHost {
   }
   // The document's programs per file type back to their built-in defaults.
   virtual void SetDefaultAssociations() {}
+
+  // file statements
+  // The network resource record "&Fu" probes and connects (the fields of the
+  // system's record, passed as they are).
+  struct NetResource {
+    int scope = 2;  // the global network
+    int type = 0;   // any
+    int displayType = 7;
+    int usage = 2;  // a container
+    CString localName;
+    CString remoteName;
+    CString comment = "\\";
+    CString provider;
+  };
+  // A top-level window of another program, as the system names it (0: none).
+  using AppWindow = std::uintptr_t;
+  // The file started with the program registered for it (the document's
+  // LaunchFile): 0 started, -1 not (the default).
+  virtual int LaunchFile(const CString& path) {
+    (void)path;
+    return -1;
+  }
+  // The top-level window whose title matches `name` (the frame's
+  // FindExternalAppWindow), and the window titled exactly `title`; 0 none.
+  virtual AppWindow FindExternalAppWindow(const CString& name, const CString& extra, int mode) {
+    (void)name, (void)extra, (void)mode;
+    return 0;
+  }
+  virtual AppWindow FindWindowByTitle(const CString& title) {
+    (void)title;
+    return 0;
+  }
+  // WM_CLOSE sent (and waited for) or posted to a window; Alt+F4 sent to it.
+  virtual void CloseAppWindow(AppWindow window, bool post) { (void)window, (void)post; }
+  virtual void SendAltF4(AppWindow window) { (void)window; }
+  // The save-file dialog of "&Fis" (as AskFileToOpen).
+  virtual bool AskFileToSave(const CString& filter, const CString& initialName, CString* path) {
+    (void)filter, (void)initialName, (void)path;
+    return false;
+  }
+  // An enumeration of the network opened and closed again: of the scope
+  // `scope` alone (resource null), or of `resource`. The system's result
+  // (0 opened); by default "no network" (1222).
+  virtual int ProbeNetResource(int scope, const NetResource* resource) {
+    (void)scope, (void)resource;
+    return 1222;
+  }
+  // A connection to the resource (null user and password: without them);
+  // the system's result (0 connected).
+  virtual int ConnectNetResource(const NetResource& resource, const CString* password, const CString* user,
+                                 int flags) {
+    (void)resource, (void)password, (void)user, (void)flags;
+    return 1222;
+  }
+  // The document's source forms (its SaveEncryptedSource): below 0 failed.
+  virtual int SaveEncryptedSource(int mode, const CString& path, const CString& extra) {
+    (void)mode, (void)path, (void)extra;
+    return -2;
+  }
+  // An archive of `items` (paths as the current folder sees them) written by
+  // the document's archive entry: `kind` 2 a ZIP named `archiveName`. 0
+  // written, -1 not (also after an error the entry caught).
+  virtual int CreateArchive(int kind, const std::vector<CString>& items, const CString& archiveName) {
+    (void)kind, (void)items, (void)archiveName;
+    return -1;
+  }
+  // The document's host of the shared file operations (its tree counters and
+  // Esc poll) for the folder size of "&Fa"; null where there is none.
+  virtual fileops::FileOpsHost* TreeSizeHost() { return nullptr; }
 };
 
 constexpr int kProgressOk = 1, kProgressCancelled = 2;

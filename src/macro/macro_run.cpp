@@ -24,6 +24,7 @@
 #include "macro/macro_dispatch.h"
 #include "macro/macro_exec_cells.h"
 #include "macro/macro_exec_display.h"
+#include "macro/macro_exec_file.h"
 #include "macro/macro_exec_clip.h"
 #include "macro/macro_exec_load.h"
 #include "macro/macro_exec_save.h"
@@ -650,6 +651,10 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
         break;
       case ExecutorKind::kLoadNet:
         o = MacroExecLoadNet(rc_);
+        break;
+      // The file statements: "&F" and every letter but 'g'.
+      case ExecutorKind::kFile:
+        o = MacroExecFile(rc_);
         break;
     }
   }

@@ -142,6 +142,19 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   int FetchAddress(const CString& address, CString* page) override;
   CString DefaultOpener(const CString& ext) override;
   void SetDefaultAssociations() override;
+  // file statements (macro_view_host_filestmt.cpp).
+  int LaunchFile(const CString& path) override;
+  AppWindow FindExternalAppWindow(const CString& name, const CString& extra, int mode) override;
+  AppWindow FindWindowByTitle(const CString& title) override;
+  void CloseAppWindow(AppWindow window, bool post) override;
+  void SendAltF4(AppWindow window) override;
+  bool AskFileToSave(const CString& filter, const CString& initialName, CString* path) override;
+  int ProbeNetResource(int scope, const NetResource* resource) override;
+  int ConnectNetResource(const NetResource& resource, const CString* password, const CString* user,
+                         int flags) override;
+  int SaveEncryptedSource(int mode, const CString& path, const CString& extra) override;
+  int CreateArchive(int kind, const std::vector<CString>& items, const CString& archiveName) override;
+  fileops::FileOpsHost* TreeSizeHost() override;
 
  private:
   void PlaceBesideView(CWnd& dialog);

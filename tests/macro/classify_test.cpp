@@ -258,6 +258,7 @@ TEST(Dispatch, ExecutorsBuiltNowAndLater) {
     if (c == 58) want = ExecutorKind::kSaveMFile;
     if (c == 22) want = ExecutorKind::kFileReg;
     if (c == 25) want = ExecutorKind::kLoadNet;
+    if (c == 52) want = ExecutorKind::kFile;
     EXPECT_EQ(want, rows[k].executor) << "class " << c;
     EXPECT_NE(std::string(), rows[k].family);
     const bool rebuilds = c == 10 || c == 26 || c == 50 || c == 51 || c == 57;

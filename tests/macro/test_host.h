@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "fw/clock.h"
+#include "archive/zip_writer.h"
+#include "core/fileops/fileprims.h"
 #include "macro/macro_host.h"
 
 namespace macrotest {
@@ -162,5 +164,106 @@ class TestHost : public macro::MacroHost {
     return macro::kRegistryOk;
   }
 };
+
+// file statements
+// The file statements' calls over any macro host (TestHost, or the run
+// fake): launches, windows, dialogs and the network recorded and answered
+// from preset values; the archive written by the program's own ZIP writer;
+// the tree counters kept here over the local file system.
+class TreeSizeFake : public fileops::FileOpsHost {
+ public:
+  fileops::LocalFolderHost folders;
+  std::int32_t depth = 0, files = 0;
+  std::uint64_t bytes = 0;
+  fileops::FolderHost& Folders() override { return folders; }
+  std::int32_t& TreeDepth() override { return depth; }
+  std::int32_t& TreeFiles() override { return files; }
+  std::uint64_t& TreeBytes() override { return bytes; }
+  bool EscapeConfirmed() override { return false; }
+  void SetTitle(fileops::Text) override {}
+  int Ask(fileops::Text, const CString&, fileops::Buttons) override { return fileops::kAnswerNo; }
+  CString KeyCode() override { return CString(); }
+  CString ProgramDir() override { return CString(); }
+};
+
+template <class Base>
+class FileFakes : public Base {
+ public:
+  using AppWindow = macro::MacroHost::AppWindow;
+  using NetResource = macro::MacroHost::NetResource;
+  std::vector<std::string> launched, closes, netCalls, sourceCalls;
+  std::vector<std::string> windowTitles;  // FindExternalAppWindow finds these (1-based handles)
+  std::string sheetTitle;                 // FindWindowByTitle finds this one (handle 99)
+  std::vector<std::string> dialogAsks;    // "open|filter|name", "save|filter|name"
+  std::string openAnswer, saveAnswer;     // the dialogs' paths (empty: Cancel)
+  std::vector<int> probeResults;          // ProbeNetResource of the resource, in turn (then 0)
+  std::vector<int> connectResults;        // ConnectNetResource, in turn (then 0)
+  std::size_t probed = 0, connected = 0;
+  NetResource lastResource;
+  int sourceResult = 0;
+  bool treeHost = true;
+  TreeSizeFake tree;
+
+  int LaunchFile(const CString& path) override {
+    launched.push_back(path.GetString());
+    return 0;
+  }
+  AppWindow FindExternalAppWindow(const CString& name, const CString& extra, int mode) override {
+    closes.push_back("find:" + std::string(name.GetString()) + ":" + extra.GetString() + ":" + std::to_string(mode));
+    for (std::size_t k = 0; k < windowTitles.size(); ++k)
+      if (windowTitles[k].find(name.GetString()) != std::string::npos) return static_cast<AppWindow>(k + 1);
+    return 0;
+  }
+  AppWindow FindWindowByTitle(const CString& title) override {
+    return !sheetTitle.empty() && sheetTitle == title.GetString() ? 99 : 0;
+  }
+  void CloseAppWindow(AppWindow w, bool post) override {
+    closes.push_back(std::string(post ? "post:" : "send:") + std::to_string(w));
+  }
+  void SendAltF4(AppWindow w) override { closes.push_back("altf4:" + std::to_string(w)); }
+  bool AskFileToOpen(const CString& filter, const CString& initialName, CString* path) override {
+    return Ask("open", filter, initialName, openAnswer, path);
+  }
+  bool AskFileToSave(const CString& filter, const CString& initialName, CString* path) override {
+    return Ask("save", filter, initialName, saveAnswer, path);
+  }
+  bool Ask(const char* kind, const CString& filter, const CString& name, const std::string& answer, CString* path) {
+    dialogAsks.push_back(std::string(kind) + "|" + filter.GetString() + "|" + name.GetString());
+    if (answer.empty()) return false;
+    *path = CString(answer.c_str());
+    return true;
+  }
+  int ProbeNetResource(int scope, const NetResource* r) override {
+    if (!r) {
+      netCalls.push_back("context:" + std::to_string(scope));
+      return 0;
+    }
+    lastResource = *r;
+    netCalls.push_back("probe");
+    return probed < probeResults.size() ? probeResults[probed++] : 0;
+  }
+  int ConnectNetResource(const NetResource& r, const CString* password, const CString* user, int flags) override {
+    lastResource = r;
+    netCalls.push_back(std::string("connect:") + (user ? user->GetString() : "-") + ":" +
+                       (password ? password->GetString() : "-") + ":" + std::to_string(flags));
+    return connected < connectResults.size() ? connectResults[connected++] : 0;
+  }
+  int SaveEncryptedSource(int mode, const CString& path, const CString& extra) override {
+    sourceCalls.push_back(std::to_string(mode) + ":" + path.GetString() + ":" + extra.GetString());
+    return sourceResult;
+  }
+  int CreateArchive(int kind, const std::vector<CString>& items, const CString& archiveName) override {
+    if (kind != 2) return -1;
+    std::vector<std::string> names;
+    for (const CString& i : items) names.push_back(i.GetString());
+    const std::vector<arc::WalkEntry> entries = arc::CollectEntries(names, archiveName.GetString());
+    if (entries.empty()) return -1;
+    arc::ArcState state;
+    return arc::WriteZip(state, archiveName.GetString(), entries).Failed() ? -1 : 0;
+  }
+  fileops::FileOpsHost* TreeSizeHost() override { return treeHost ? &tree : nullptr; }
+};
+
+using FileTestHost = FileFakes<TestHost>;
 
 }  // namespace macrotest
