@@ -487,7 +487,8 @@ std::int64_t Converter::Run() {
     if (Load(path, true)) WalkSlide();
     m_lineBase += m_used + m_extra;
   }
-  m_canvas.EnsureLines(m_lineBase + 1);
+  // Past the size cap the closing line takes the canvas's last line.
+  if (!m_canvas.EnsureLines(m_lineBase + 1)) m_lineBase = m_canvas.Lines() > 0 ? m_canvas.Lines() - 1 : 0;
   const std::string rule(kClosingRule, '=');
   m_canvas.PutText(m_lineBase, rule.data(), rule.size());
   m_canvas.Cut(m_lineBase + 1);

@@ -12,6 +12,7 @@
 #include "convert/convert_texts.h"
 #include "convert/load_buffer.h"
 #include "convert/ooxml_package.h"
+#include "convert/pptx_canvas.h"
 #include "convert/pptx_draw.h"
 #include "convert/pptx_text.h"
 #include "convert/ooxml_test_util.h"
@@ -281,6 +282,22 @@ TEST(PptxText, ShapesOffTheSlideAndLongTablesStayOnTheCanvas) {
   EXPECT_EQ(12u, Line(c, 500).find("last"));
   EXPECT_EQ(10u, Line(c, 502 + 5).find("second slide"));
   for (std::size_t l = 0; l * kLine < c.size(); ++l) ASSERT_EQ("\r\n", c.substr(l * kLine + 130, 2)) << l;
+}
+
+TEST(PptxText, TheCanvasStopsAtItsCapAndStillCloses) {
+  // Tables two billion EMU down push each slide's lines past 5,000: the
+  // canvas stops at its cap, the later slides are dropped, and the closing
+  // line ends the text.
+  Deck d;
+  for (int k = 0; k < 110; ++k) d.Add(Slide(pptxtest::Table(0, 2000000000, 1600000, {800000, 800000}, {{"r", "c"}})));
+  std::int64_t n = 0;
+  const std::string text = d.Convert(0, &n);
+  ASSERT_EQ(static_cast<std::int64_t>(text.size()), n);
+  EXPECT_LE(text.size(), convert::kPptxCanvasMax);
+  EXPECT_EQ(0u, text.size() % kLine);
+  EXPECT_EQ(std::string(100, '=') + std::string(30, ' ') + "\r\n", text.substr(text.size() - kLine));
+  EXPECT_EQ(0u, text.find(PageLine(1)));
+  EXPECT_EQ(std::string::npos, text.find(PageLine(110)));
 }
 
 TEST(PptxText, ASlideCutInsideAnElementEndsWithTheDamageLine) {
