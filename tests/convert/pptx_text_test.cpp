@@ -12,6 +12,7 @@
 #include "convert/convert_texts.h"
 #include "convert/load_buffer.h"
 #include "convert/ooxml_package.h"
+#include "convert/ooxml_part.h"
 #include "convert/pptx_canvas.h"
 #include "convert/pptx_draw.h"
 #include "convert/pptx_text.h"
@@ -298,6 +299,38 @@ TEST(PptxText, TheCanvasStopsAtItsCapAndStillCloses) {
   EXPECT_EQ(std::string(100, '=') + std::string(30, ' ') + "\r\n", text.substr(text.size() - kLine));
   EXPECT_EQ(0u, text.find(PageLine(1)));
   EXPECT_EQ(std::string::npos, text.find(PageLine(110)));
+}
+
+TEST(PptxText, WrappingKeepsDoubleByteCharactersAndTabsReachMultiplesOfEight) {
+  // A box at column 0, 10 columns wide (right limit 8): "a" and four
+  // two-byte characters ("あ" is 82 A0 in code page 932) reach column 9,
+  // the last one written whole past the limit; then a TAB from column 1
+  // goes to column 8.
+  Deck d;
+  d.Add(Slide(Box(0, 0, 800000, 400000, {"a\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82" "b"})));
+  d.Add(Slide(Box(0, 0, 2400000, 400000, {"x\ty"})));
+  const std::string text = d.Convert();
+  EXPECT_EQ("a\x82\xA0\x82\xA0\x82\xA0\x82\xA0", Line(text, 1).substr(0, 9));
+  EXPECT_EQ("b ", Line(text, 2).substr(0, 2));
+  EXPECT_EQ("x       y", Line(text, PageAt(text, 2) + 1).substr(0, 9));
+}
+
+TEST(PptxText, APartThatDoesNotLoadSaysSoAfterTheClosingLine) {
+  Deck d;
+  d.Add(Slide(Box(0, 400000, 800000, 400000, {"small"})));
+  d.Add(Slide(Box(0, 400000, 800000, 400000, {std::string(3000, 'x')})));
+  convert::LoadBuffer out;
+  convert::PptxWords words;
+  words.memoryLimit = 2000;
+  convert::ConvertPptxToText(d.pkg, words, out);
+  const std::string text(out.Data(), out.Size());
+  const std::string closing = std::string(100, '=') + std::string(30, ' ') + "\r\n";
+  const std::size_t end = text.find(closing);
+  ASSERT_NE(std::string::npos, end);
+  EXPECT_EQ(0u, end % kLine);
+  EXPECT_EQ(static_cast<const char*>(convert::PartMemoryText(" 018")), text.substr(end + kLine));
+  EXPECT_NE(std::string::npos, text.find("small"));
+  EXPECT_EQ(30u * kLine, end - PageAt(text, 2) * kLine);
 }
 
 TEST(PptxText, ASlideCutInsideAnElementEndsWithTheDamageLine) {
