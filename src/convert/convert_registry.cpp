@@ -15,6 +15,7 @@
 #include "convert/mail_item.h"
 #include "convert/media_info.h"
 #include "convert/pdf_converter.h"
+#include "convert/pptx_row.h"
 #include "convert/rtf_text.h"
 #include "convert/source_file.h"
 #include "convert/word_row.h"
@@ -249,6 +250,9 @@ std::int64_t ReadPdf(const Converter& c, RenderJob& job) {
 // set up (its file closed by then).
 std::int64_t ReadXlsx(const Converter&, RenderJob& job) { return ConvertXlsxWorkbook(job); }
 
+// A ".pptx" presentation, read from its package before the file is opened.
+std::int64_t ReadPptx(const Converter&, RenderJob& job) { return ConvertPptxForJob(job); }
+
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
 
@@ -278,7 +282,7 @@ const Converter kConverters[] = {
     {"xml", nullptr, Stage::kDispatch, docsvc::kKindXml, docsvc::kKindXml, nullptr, NotBuilt, nullptr, true},
     {"xlsx", "Excel", Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, ReadXlsx, nullptr, true},
     {"docx", nullptr, Stage::kDispatch, docsvc::kKindDocx, docsvc::kKindDocx, nullptr, NotBuilt, nullptr, false},
-    {"pptx", nullptr, Stage::kDispatch, docsvc::kKindPptx, docsvc::kKindPptx, nullptr, NotBuilt, nullptr, false},
+    {"pptx", nullptr, Stage::kDispatch, docsvc::kKindPptx, docsvc::kKindPptx, nullptr, ReadPptx, nullptr, false},
     {"rtf", nullptr, Stage::kDispatch, docsvc::kKindRichText, docsvc::kKindRichText, nullptr, ReadRtf, nullptr,
      true},
     {"plain", nullptr, Stage::kDispatch, 0, 0, DetectPlainCopy, PlainCopied, nullptr, true},
@@ -395,6 +399,7 @@ Result ConvertFile(Request request) {
   job.m_nFixedDecimals = request.m_nFixedDecimals;
   job.m_nGroupSwitch = request.m_nGroupSwitch;
   job.m_bUnzipBound = request.m_bUnzipBound;
+  job.m_bTableLayout = request.m_bTableLayout;
   job.m_nTextBufSize = request.m_nTextBufSize;
   job.m_nPdfWidthAdjust = request.m_nPdfWidthAdjust;
   job.m_nPdfTdAdjust = request.m_nPdfTdAdjust;
