@@ -394,6 +394,7 @@ std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFla
   request.m_nXlsDecimals = m_nXlsDecimals;
   request.m_nFixedDecimals = m_nFixedDecimals;
   request.m_nGroupSwitch = m_nGroupSwitch;
+  request.m_bTableLayout = m_bTableLayout;
   request.m_bUnzipBound = m_pfnUnZip != nullptr ? 1 : 0;
   request.m_nTextBufSize = m_nTextBufSize;
   request.m_nPdfWidthAdjust = m_nPdfWidthAdjust;

@@ -11,6 +11,7 @@
 #include "convert/compound_readers.h"
 #include "convert/convert_texts.h"
 #include "convert/csv_preconvert.h"
+#include "convert/docx_text.h"
 #include "convert/load_buffer.h"
 #include "convert/mail_item.h"
 #include "convert/media_info.h"
@@ -249,6 +250,10 @@ std::int64_t ReadPdf(const Converter& c, RenderJob& job) {
 // set up (its file closed by then).
 std::int64_t ReadXlsx(const Converter&, RenderJob& job) { return ConvertXlsxWorkbook(job); }
 
+// A ".docx" document laid out as pages (run before the file is opened; a
+// normal open only: context 2 lists the package).
+std::int64_t ReadDocx(const Converter&, RenderJob& job) { return ConvertDocxToText(job); }
+
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
 
@@ -277,7 +282,7 @@ const Converter kConverters[] = {
     {"html", nullptr, Stage::kDispatch, docsvc::kKindHtml, docsvc::kKindHtml, nullptr, NotBuilt, nullptr, true},
     {"xml", nullptr, Stage::kDispatch, docsvc::kKindXml, docsvc::kKindXml, nullptr, NotBuilt, nullptr, true},
     {"xlsx", "Excel", Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, ReadXlsx, nullptr, true},
-    {"docx", nullptr, Stage::kDispatch, docsvc::kKindDocx, docsvc::kKindDocx, nullptr, NotBuilt, nullptr, false},
+    {"docx", nullptr, Stage::kDispatch, docsvc::kKindDocx, docsvc::kKindDocx, nullptr, ReadDocx, nullptr, false},
     {"pptx", nullptr, Stage::kDispatch, docsvc::kKindPptx, docsvc::kKindPptx, nullptr, NotBuilt, nullptr, false},
     {"rtf", nullptr, Stage::kDispatch, docsvc::kKindRichText, docsvc::kKindRichText, nullptr, ReadRtf, nullptr,
      true},
@@ -400,6 +405,7 @@ Result ConvertFile(Request request) {
   job.m_nPdfTdAdjust = request.m_nPdfTdAdjust;
   job.m_bLatin1Text = request.m_bLatin1Text;
   job.m_nDocEditMode = request.m_nDocEditMode;
+  job.m_bTableLayout = request.m_bTableLayout;
   RenderFileAsText(job);
 
   r.m_nExtractNo = job.m_nExtractNo;

@@ -72,6 +72,7 @@ struct Request {
   std::int32_t m_nPdfTdAdjust = 85;         // "pdftadj", 40-115
   std::uint32_t m_bLatin1Text = 0;          // "latin1": single bytes transliterated
   std::int32_t m_nDocEditMode = 0;          // the view's editing mode (2: operator listing)
+  std::uint32_t m_bTableLayout = 0;         // "tbllay": ruled tables in the package layouts
 };
 
 struct Result {

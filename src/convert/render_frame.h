@@ -109,6 +109,8 @@ struct RenderJob {
   std::int32_t m_nPdfTdAdjust = 85;         // "pdftadj"
   std::uint32_t m_bLatin1Text = 0;          // "latin1"
   std::int32_t m_nDocEditMode = 0;          // the view's editing mode
+  // --- the package layouts' words (through Request)
+  std::uint32_t m_bTableLayout = 0;         // "tbllay": rule the tables of ".docx" pages
 };
 
 // Runs the frame; the result is out.Size() (never negative).
