@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (options & 2) package.Add("word/media/image1.png", "\x89PNG");
   DocxWords words;
   words.tableLayout = (options & 1) != 0;
-  words.memoryLimit = (options & 4) ? 64 : 1 << 22;
+  words.memoryLimit = (options & 4) ? 64 : 1 << 20;
   LoadBuffer out;
   const std::int64_t n = ConvertDocxPackage(package, words, out);
   const std::string text(out.Data(), out.Size());
