@@ -120,7 +120,7 @@ TEST_F(RenderOpenTest, ADocxOpensAsPagesAndWithoutConvertersAsItsListing) {
   ASSERT_EQ(0, Open("paper.docx", docx));
   const std::string text = DocText(doc);
   EXPECT_EQ(0u, text.find("first paragraph")) << text;
-  EXPECT_NE(std::string::npos, text.find("|  cell")) << text;
+  EXPECT_NE(std::string::npos, text.find("| cell")) << text;
   EXPECT_NE(std::string::npos, text.find("\x93\xFA\x96\x7B")) << text;  // Shift-JIS
   EXPECT_NE(std::string::npos, text.find("+---")) << text;
   doc->m_bTableLayout = 0;
