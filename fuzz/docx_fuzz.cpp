@@ -4,7 +4,8 @@
 // split at the first "\n|\n" into the document part and its relationships.
 // Checks: the result is the text's length (or minus a memory message's);
 // the text is whole rows of one width (a page line may hold CR LF inside
-// its row), each at most 505 bytes, then at most the damage line.
+// its row), each at most 505 bytes, then at most the damage line; no
+// control byte but CR, LF and TAB stands in the rows.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -44,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (at + width + 2 <= text.size()) {
     if (text.compare(at + width, 2, "\r\n") != 0) break;
     at += width + 2;
+  }
+  for (std::size_t i = 0; i < at; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < ' ' && c != '\r' && c != '\n' && c != '\t') std::abort();
   }
   // What follows the rows is the damage line ("\r\n" and the message).
   if (at != text.size() && text.find("(word\\document.xml)", at) == std::string::npos) std::abort();

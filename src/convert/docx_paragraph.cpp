@@ -72,7 +72,9 @@ void DocxWalker::WriteParagraph() {
       } else if (b == ' ') {
         ++count;
         breakNow = count > w - 5;
-      } else if (b == '\0' || b == '\n' || b == '\r') {
+      } else if (b < ' ') {
+        // NUL, LF, CR (and any other control byte of a damaged part) take
+        // a column and write nothing.
         ++count;
         breakNow = b == '\n' && count > 2;
       } else {
@@ -80,7 +82,8 @@ void DocxWalker::WriteParagraph() {
         ++count;
         const bool leadPending = docsvc::IsSjisLeadByte80(b) && i + 1 < size;
         if (leadPending) {
-          canvas.Put(startRow + line, c + count, para[++i]);
+          const char second = para[++i];
+          canvas.Put(startRow + line, c + count, static_cast<unsigned char>(second) < ' ' ? ' ' : second);
           ++count;
         }
       }
@@ -114,7 +117,8 @@ void DocxWalker::WriteBreakLine() {
   std::int64_t r = row < 0 ? 0 : row;
   const std::int64_t c = col < 0 ? 0 : col;
   for (std::size_t k = 0; k < para.size() && para[k] != '\n'; ++k)
-    canvas.Put(pageBase + r, c + static_cast<std::int64_t>(k), para[k] == '\r' || para[k] == '\0' ? ' ' : para[k]);
+    canvas.Put(pageBase + r, c + static_cast<std::int64_t>(k),
+               static_cast<unsigned char>(para[k]) < ' ' && para[k] != '\t' ? ' ' : para[k]);
   if (!para.empty()) widest = std::max(widest, std::min<std::int64_t>(c + static_cast<std::int64_t>(para.size()), kSideColumns));
   para.clear();
   col = 0;

@@ -214,6 +214,33 @@ TEST(DocxPages, APictureShowsItsMediaName) {
   EXPECT_NE(std::string::npos, std::string(out.Data()).find("[]"));
 }
 
+// An anchored text box as the current writers save it: the shape, then its
+// VML fallback with the same text, which is skipped.
+TEST(DocxPages, AnAnchoredTextBoxStandsAtItsOffsetOnce) {
+  const std::string box =
+      "<w:p><w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wp:anchor behindDoc=\"0\">"
+      "<wp:positionH relativeFrom=\"column\"><wp:posOffset>3250000</wp:posOffset></wp:positionH>"
+      "<wp:positionV relativeFrom=\"paragraph\"><wp:posOffset>340000</wp:posOffset></wp:positionV>"
+      "<wp:extent cx=\"1828800\" cy=\"300000\"/><a:graphic><wps:wsp><wps:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/>"
+      "<a:ext cx=\"1828800\" cy=\"300000\"/></a:xfrm></wps:spPr><wps:txbx><w:txbxContent>" +
+      Para("boxed text") +
+      "</w:txbxContent></wps:txbx></wps:wsp></a:graphic></wp:anchor></w:drawing></mc:Choice><mc:Fallback>"
+      "<w:pict><v:shape style=\"position:absolute;margin-left:256pt;margin-top:26pt;width:144pt;height:24pt\">"
+      "<v:textbox><w:txbxContent>" +
+      Para("boxed text") + "</w:txbxContent></v:textbox></v:shape></w:pict></mc:Fallback></mc:AlternateContent>"
+      "</w:r><w:r><w:t>Holder</w:t></w:r></w:p>";
+  Pages p;
+  p.Run(Document(Para("first") + box + Para("last")));
+  // Column 3,250,000 / 65,000 = 50, row 340,000 / 170,000 = 2 below the
+  // holding paragraph's row 1.
+  const int line = p.LineOf("boxed text");
+  ASSERT_EQ(3, line) << p.Text();
+  EXPECT_EQ(50u, p.lines[3].find("boxed text"));
+  EXPECT_EQ(p.Text().find("boxed text"), p.Text().rfind("boxed text"));
+  EXPECT_EQ("Holder", Trimmed(p.lines[1]));
+  EXPECT_GT(p.LineOf("last"), 1);
+}
+
 TEST(DocxPages, EntitiesAndTheFullWidthBlank) {
   Pages p;
   p.Run(Document(Para("a&lt;b &amp; &quot;q&quot; &gt;") + Para("ends&lt;") + Para("x\xE3\x80\x80y") +
