@@ -14,6 +14,7 @@
 #include "convert/source_file.h"
 #include "word_bench.h"
 #include "xls_bench.h"
+#include "docx_bench.h"
 #include "xlsx_bench.h"
 #include "pdf_bench.h"
 
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "-pdf") return PdfText(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-xlsx") return XlsxTable(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-xlsx-shares") return XlsxShares(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "-docx") return DocxPages(argv[2]);
   int next = 1;
   const int runs = bench::TakeRuns(argc, argv, 5, &next);
   const int members = next < argc ? std::atoi(argv[next]) : 100000;
@@ -143,5 +145,6 @@ int main(int argc, char** argv) {
   BenchXls(self, runs);
   BenchPdf(self, runs);
   BenchXlsx(self, runs);
+  BenchDocx(self, runs);
   return 0;
 }

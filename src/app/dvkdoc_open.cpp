@@ -394,8 +394,8 @@ std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFla
   request.m_nXlsDecimals = m_nXlsDecimals;
   request.m_nFixedDecimals = m_nFixedDecimals;
   request.m_nGroupSwitch = m_nGroupSwitch;
-  request.m_bUnzipBound = m_pfnUnZip != nullptr ? 1 : 0;
   request.m_bTableLayout = m_bTableLayout;
+  request.m_bUnzipBound = m_pfnUnZip != nullptr ? 1 : 0;
   request.m_nTextBufSize = m_nTextBufSize;
   request.m_nPdfWidthAdjust = m_nPdfWidthAdjust;
   request.m_nPdfTdAdjust = m_nPdfTdAdjust;

@@ -11,6 +11,7 @@
 #include "convert/compound_readers.h"
 #include "convert/convert_texts.h"
 #include "convert/csv_preconvert.h"
+#include "convert/docx_text.h"
 #include "convert/load_buffer.h"
 #include "convert/mail_item.h"
 #include "convert/media_info.h"
@@ -252,6 +253,9 @@ std::int64_t ReadXlsx(const Converter&, RenderJob& job) { return ConvertXlsxWork
 
 // A ".pptx" presentation, read from its package before the file is opened.
 std::int64_t ReadPptx(const Converter&, RenderJob& job) { return ConvertPptxForJob(job); }
+// A ".docx" document laid out as pages (run before the file is opened; a
+// normal open only: context 2 lists the package).
+std::int64_t ReadDocx(const Converter&, RenderJob& job) { return ConvertDocxToText(job); }
 
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
@@ -281,7 +285,7 @@ const Converter kConverters[] = {
     {"html", nullptr, Stage::kDispatch, docsvc::kKindHtml, docsvc::kKindHtml, nullptr, NotBuilt, nullptr, true},
     {"xml", nullptr, Stage::kDispatch, docsvc::kKindXml, docsvc::kKindXml, nullptr, NotBuilt, nullptr, true},
     {"xlsx", "Excel", Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, ReadXlsx, nullptr, true},
-    {"docx", nullptr, Stage::kDispatch, docsvc::kKindDocx, docsvc::kKindDocx, nullptr, NotBuilt, nullptr, false},
+    {"docx", nullptr, Stage::kDispatch, docsvc::kKindDocx, docsvc::kKindDocx, nullptr, ReadDocx, nullptr, false},
     {"pptx", nullptr, Stage::kDispatch, docsvc::kKindPptx, docsvc::kKindPptx, nullptr, ReadPptx, nullptr, false},
     {"rtf", nullptr, Stage::kDispatch, docsvc::kKindRichText, docsvc::kKindRichText, nullptr, ReadRtf, nullptr,
      true},

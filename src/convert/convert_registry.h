@@ -66,7 +66,7 @@ struct Request {
   std::int32_t m_nFixedDecimals = 0;   // "fixdec": ".xlsx" decimals, 0 as formatted
   std::int32_t m_nGroupSwitch = 0;     // "grpsw": 10 or more drops the thousands separators
   std::int32_t m_bUnzipBound = 0;      // m_pfnUnZip is bound
-  std::uint32_t m_bTableLayout = 0;    // "tbllay": the package converters' table switch
+  std::uint32_t m_bTableLayout = 0;    // "tbllay": ".pptx" grid units, ruled ".docx" tables
   // The PDF reader's words: the document's settings of the same names.
   std::uint32_t m_nTextBufSize = 41943040;  // "membuf": bounds the reader's work buffer
   std::int32_t m_nPdfWidthAdjust = 5;       // "pdfwadj", 1-5

@@ -103,7 +103,7 @@ struct RenderJob {
   std::int32_t m_nFixedDecimals = 0;   // ".xlsx": nonzero n shows n - 1 decimals where a format has any
   std::int32_t m_nGroupSwitch = 0;     // ".xlsx": 10 or more: no thousands separators; nonzero: empty picture cells
   std::int32_t m_bUnzipBound = 0;      // the outside UnZip library is bound (large packages go through it)
-  std::uint32_t m_bTableLayout = 0;    // "tbllay": ".pptx" grid units 900 / 2,200 EMU (else 1,000 / 4,000)
+  std::uint32_t m_bTableLayout = 0;    // "tbllay": ".pptx" grid units 900 / 2,200 EMU (else 1,000 / 4,000); ruled ".docx" tables
   // --- the PDF reader's words (through Request)
   std::uint32_t m_nTextBufSize = 41943040;  // "membuf"
   std::int32_t m_nPdfWidthAdjust = 5;       // "pdfwadj"

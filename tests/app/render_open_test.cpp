@@ -12,6 +12,7 @@
 #include "core/docopen/opentexts.h"
 #include "fw/uihooks.h"
 #include "../convert/listing_util.h"
+#include "../convert/ooxml_test_util.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
 
@@ -98,9 +99,39 @@ TEST_F(RenderOpenTest, AFailingReaderNeverGivesANegativeLength) {
     EXPECT_EQ(0u, doc->m_nTextLen);
     EXPECT_EQ('\0', doc->m_pText[0]);
   }
-  // The reader as built: the notice, and the previous document stays.
-  fw::hooks::ExpectMessageBox("まだ表示できません", IDOK);
-  EXPECT_EQ(-1, Open("paper.docx", OneMemberZip()));
+  // The reader as built: a package without a document part is one line of
+  // five blanks.
+  ASSERT_EQ(0, Open("paper.docx", ooxmltest::StoredZip({{"readme.txt", "hello"}})));
+  EXPECT_EQ("     \r\n", DocText(doc));
+}
+
+// A ".docx" opens as its pages; opened without converters it is listed as
+// the ZIP archive it is.
+TEST_F(RenderOpenTest, ADocxOpensAsPagesAndWithoutConvertersAsItsListing) {
+  ASSERT_TRUE(StartIn(""));
+  const std::string document =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document><w:body>"
+      "<w:p><w:r><w:t>first paragraph</w:t></w:r></w:p>"
+      "<w:tbl><w:tr><w:tc><w:tcPr><w:tcW w:w=\"1440\" w:type=\"dxa\"/></w:tcPr><w:p><w:r><w:t>cell</w:t></w:r></w:p>"
+      "</w:tc></w:tr></w:tbl><w:p><w:r><w:t>\xE6\x97\xA5\xE6\x9C\xAC</w:t></w:r></w:p>"
+      "<w:sectPr><w:pgSz w:w=\"11906\"/></w:sectPr></w:body></w:document>";
+  const std::string docx = ooxmltest::StoredZip({{"word/document.xml", document}});
+  doc->m_bTableLayout = 1;
+  ASSERT_EQ(0, Open("paper.docx", docx));
+  const std::string text = DocText(doc);
+  EXPECT_EQ(0u, text.find("first paragraph")) << text;
+  EXPECT_NE(std::string::npos, text.find("| cell")) << text;
+  EXPECT_NE(std::string::npos, text.find("\x93\xFA\x96\x7B")) << text;  // Shift-JIS
+  EXPECT_NE(std::string::npos, text.find("+---")) << text;
+  doc->m_bTableLayout = 0;
+  ASSERT_EQ(0, Open("paper.docx", docx));
+  EXPECT_EQ(std::string::npos, DocText(doc).find('|'));
+
+  doc->m_nOpenContext = 2;
+  ASSERT_EQ(0, Open("paper.docx", docx));
+  doc->m_nOpenContext = 0;
+  EXPECT_EQ(0u, DocText(doc).find("ZIP File\r\n")) << DocText(doc);
+  EXPECT_NE(std::string::npos, DocText(doc).find("word/document.xml")) << DocText(doc);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ TEST(ConvertRegistry, AKindWithoutAConverterSaysWhichFormatAndFile) {
     std::string bytes;
     const char* format;
   } cases[] = {
-      {"d.docx", docsvc::kKindDocx, "PK\x03\x04", "DOCX"},
+      {"d.xml", docsvc::kKindXml, "<a/>", "XML"},
       {"e.htm", docsvc::kKindHtml, "<html>", "HTML"},
       {"f.+txt", docsvc::kKindText, "x", "+txt"},           // a marked source: its extension
       {"g.rtz", docsvc::kKindRichText, "x", "rtz"},
