@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <set>
 
 #include "export/byte_writer.h"
 #include "export/part_sink.h"
+#include "export/xlsx/xlsx_prescan.h"
 #include "export/xlsx/xlsx_run.h"
 
 namespace xlsx {
@@ -21,31 +21,6 @@ constexpr const char kRelationshipType[] = "http://schemas.openxmlformats.org/of
 
 constexpr int kLastColumn = 16384;
 constexpr std::uint32_t kLastRow = 1048576;
-
-// Characters of Shift-JIS text, a double-byte character counting as one.
-std::size_t CharCount(const std::string& s) {
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < s.size(); i += exportcore::SjisPairLength(s.data(), i, s.size())) ++n;
-  return n;
-}
-
-// The first `chars` characters of Shift-JIS text.
-std::string FirstChars(const std::string& s, std::size_t chars) {
-  std::size_t i = 0;
-  for (std::size_t n = 0; n < chars && i < s.size(); ++n) i += exportcore::SjisPairLength(s.data(), i, s.size());
-  return s.substr(0, i);
-}
-
-// A name's key for the comparison of sheet names: ASCII letters lower-cased.
-std::string NameKey(const std::string& s) {
-  std::string key = s;
-  for (std::size_t i = 0; i < key.size();) {
-    const std::size_t k = exportcore::SjisPairLength(key.data(), i, key.size());
-    if (k == 1 && key[i] >= 'A' && key[i] <= 'Z') key[i] = static_cast<char>(key[i] - 'A' + 'a');
-    i += k;
-  }
-  return key;
-}
 
 std::string Numbered(const char* format, long long n) {
   char text[48];
@@ -92,11 +67,7 @@ std::string FitSheetName(const std::string& name, const std::string& suffix) {
     }
     i += k;
   }
-  const std::size_t suffixChars = CharCount(suffix);
-  if (suffixChars >= static_cast<std::size_t>(kSheetNameChars)) return FirstChars(suffix, kSheetNameChars);
-  if (CharCount(clean) + suffixChars > static_cast<std::size_t>(kSheetNameChars))
-    clean = FirstChars(clean, kSheetNameChars - suffixChars);
-  return clean + suffix;
+  return XlsxFitSheetName(clean, suffix);
 }
 
 std::string QuotedSheetName(const std::string& name) {
@@ -130,16 +101,19 @@ std::vector<XlsxSheetListEntry> BuildSheetList(XlsxRun& run) {
   const bool listed = run.XlsxSheetOrder[0] != 0;
   const std::uint32_t count = ListCount(run);
   std::vector<XlsxSheetListEntry> list;
-  std::set<std::string> used;
   std::vector<int> timesListed(kSheetSlots, 0);
+  auto used = [&list](const std::string& name) {
+    for (const XlsxSheetListEntry& e : list)
+      if (XlsxSameSheetName(e.name, name)) return true;
+    return false;
+  };
 
   auto add = [&](int p, int v, const std::string& name, const std::string& suffix, bool fromSheetName) {
     std::string fitted = FitSheetName(name, suffix);
     if (fitted.empty()) fitted = Numbered("sheet%lld", v);
     // A name already in the list (ASCII case ignored) gets the next free number.
     const std::string base = fitted;
-    for (int k = 2; used.count(NameKey(fitted)); ++k) fitted = FitSheetName(base, Numbered("(%lld)", k));
-    used.insert(NameKey(fitted));
+    for (int k = 2; used(fitted); ++k) fitted = FitSheetName(base, Numbered("(%lld)", k));
     if (fromSheetName) run.XlsxSheetNames[v] = fitted;
     list.push_back(XlsxSheetListEntry{fitted, p + 3, v});
   };
