@@ -7,8 +7,9 @@ PACKAGE is an .xlsx file or a folder holding the unpacked parts. Prints one
 line per problem and exits 1 when there is any, 0 when the package is sound:
 
 - every XML part is well-formed UTF-8 (declared UTF-8 or undeclared);
-- every part has a content type (an Override or a Default by extension), and
-  every Override names a part that exists;
+- every part has a content type (an Override or a Default by extension),
+  every Override names a part that exists, and the target of a known
+  relationship type has the content type that type requires;
 - every relationship part belongs to an existing part, its ids are unique,
   and every internal target exists;
 - every r:id (any attribute in the relationships namespace) of a part
@@ -38,6 +39,19 @@ REL_TYPE = REL_NS + "/"
 # Elements of the main namespace whose count attribute counts their children.
 COUNTED = {"numFmts", "fonts", "fills", "borders", "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
            "tableStyles", "mergeCells", "rowBreaks", "colBreaks", "colors", "conditionalFormattings"}
+
+# The content type a relationship's target must have, by relationship type.
+TYPE_OF_TARGET = {
+    REL_TYPE + "officeDocument": "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml",
+    REL_TYPE + "worksheet": "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml",
+    REL_TYPE + "styles": "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml",
+    REL_TYPE + "drawing": "application/vnd.openxmlformats-officedocument.drawing+xml",
+    REL_TYPE + "chart": "application/vnd.openxmlformats-officedocument.drawingml.chart+xml",
+    REL_TYPE + "extended-properties": "application/vnd.openxmlformats-officedocument.extended-properties+xml",
+    REL_TYPE + "image": "image/png",
+    "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties":
+        "application/vnd.openxmlformats-package.core-properties+xml",
+}
 
 # Number formats every reader knows without a numFmt element.
 BUILTIN_NUMFMT_LIMIT = 164
@@ -111,7 +125,7 @@ def check(path):
     if ct is None:
         say("[Content_Types].xml missing")
         return problems
-    defaults = {d.get("Extension", "").lower() for d in ct.iter("{%s}Default" % CT_NS)}
+    defaults = {d.get("Extension", "").lower(): d.get("ContentType") for d in ct.iter("{%s}Default" % CT_NS)}
     overrides = {}
     for o in ct.iter("{%s}Override" % CT_NS):
         overrides[o.get("PartName", "").lower()] = o.get("ContentType")
@@ -147,6 +161,11 @@ def check(path):
             if t not in parts:
                 say("%s: %s points to a missing part %s" % (name, rid, t))
             targets[(src, rid)] = t
+            want = TYPE_OF_TARGET.get(r.get("Type"))
+            ext = t.rsplit(".", 1)[-1].lower()
+            have = overrides.get("/" + t.lower(), defaults.get(ext))
+            if want and have != want:
+                say("%s: %s points to %s of content type %s, not %s" % (name, rid, t, have, want))
         rel_ids[src] = ids
 
     for name, tree in trees.items():
