@@ -1,0 +1,53 @@
+// The run's cell style table: up to 1000 distinct 16-character cell style
+// records, numbered by slot. Slot 0 holds the default record and is never
+// matched; a cell's style index is the slot its record finds or takes.
+//
+// FindOrAdd gives the first slot from 1 on that holds an equal record, adds
+// the record at the next free slot when none does, and gives slot 999 once
+// the table is full. A hash over the 16 characters finds the slot without
+// comparing every slot; the slots are the ones that walk would give.
+#pragma once
+
+#include <cstdint>
+
+namespace xlsx {
+
+constexpr int kStyleRecordSize = 16;
+constexpr int kStyleSlotCount = 1000;
+
+// One cell style record. Position 0 alignment ('@' = not set), 1 number or
+// type code, 2/3 left/right border, 4 protection, 5 font colour, 6 fill
+// colour, 7 font flags (NUL = none), 8 size digit, 9 object border mode,
+// 10/11 top/bottom border, 12-15 border colour letters; '_' = not set.
+struct XlsxCellStyleRecord {
+  unsigned char c[kStyleRecordSize];
+};
+
+// The default record: '@', then '_' everywhere except a NUL in position 7.
+XlsxCellStyleRecord DefaultCellStyleRecord();
+
+class XlsxStyleSlots {
+ public:
+  XlsxStyleSlots() { Reset(); }
+
+  // Back to the default slot alone.
+  void Reset();
+
+  // The slot of `record` (16 bytes): see the file comment.
+  int FindOrAdd(const unsigned char* record);
+  int FindOrAdd(const XlsxCellStyleRecord& r) { return FindOrAdd(r.c); }
+
+  // Slots in use, the default one included (1 to 1000).
+  int Count() const { return m_nCount; }
+  const XlsxCellStyleRecord& Record(int slot) const { return m_aSlots[slot]; }
+
+ private:
+  static constexpr int kHashSize = 2048;  // power of two, over twice the slots
+  static std::uint32_t Hash(const unsigned char* record);
+
+  XlsxCellStyleRecord m_aSlots[kStyleSlotCount];
+  int m_nCount = 1;
+  std::uint16_t m_aHash[kHashSize];  // slot number, 0 = empty (slot 0 is never entered)
+};
+
+}  // namespace xlsx
