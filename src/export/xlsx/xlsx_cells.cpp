@@ -64,10 +64,10 @@ class ObjectRows {
     if (m_on) m_above.swap(m_cur);
   }
   // Shape record covering column c of the current row (above, below), or null.
-  const XlsxFormatRecord* Cur(std::uint32_t c) const { return Get(m_cur, c); }
-  const XlsxFormatRecord* Above(std::uint32_t c) const { return Get(m_above, c); }
-  const XlsxFormatRecord* Below(std::uint32_t c) const { return Get(m_below, c); }
-  const XlsxFormatRecord* Overlap(std::uint32_t c) const {
+  const XlsxRecordBytes* Cur(std::uint32_t c) const { return Get(m_cur, c); }
+  const XlsxRecordBytes* Above(std::uint32_t c) const { return Get(m_above, c); }
+  const XlsxRecordBytes* Below(std::uint32_t c) const { return Get(m_below, c); }
+  const XlsxRecordBytes* Overlap(std::uint32_t c) const {
     for (const XlsxOverlap& o : m_rowOverlaps)
       if (o.column == c && o.object >= 1 && o.object <= m_layer.shapes.size())
         return &m_layer.shapes[o.object - 1].rec;
@@ -75,7 +75,7 @@ class ObjectRows {
   }
 
  private:
-  const XlsxFormatRecord* Get(const std::vector<std::uint16_t>& v, std::uint32_t c) const {
+  const XlsxRecordBytes* Get(const std::vector<std::uint16_t>& v, std::uint32_t c) const {
     if (!m_on || c < 1 || c > static_cast<std::uint32_t>(kObjectColumns)) return nullptr;
     const std::uint16_t k = v[c];
     if (k == 0 || k > m_layer.shapes.size()) return nullptr;
@@ -107,7 +107,7 @@ class ObjectRows {
 class RowWriter {
  public:
   RowWriter(const csv::TableFields& t, const XlsxSheetLayout& layout, XlsxStyleSlots& slots,
-            XlsxWorkBuffer& out, XlsxSheetResult& result, std::uint32_t spanColumns)
+            exportcore::ByteWriter& out, XlsxSheetResult& result, std::uint32_t spanColumns)
       : m_text{t.m_pTextBuf, t.m_pTextBuf ? std::min(t.m_nTextLen, t.m_nWorkSize) : 0u},
         m_l(layout),
         m_slots(slots),
@@ -115,18 +115,18 @@ class RowWriter {
         m_res(result),
         m_span(spanColumns),
         m_objects(layout.objects) {
-    m_default = DefaultFormatRecord();
+    m_default = DefaultRecordBytes();
     m_lastColumnIndex = layout.columnCount > 0 ? layout.columnCount - 1 : 0;
     if (layout.titleRangeMode && m_lastColumnIndex > 0) --m_lastColumnIndex;
   }
 
-  void Run(std::uint64_t* lastWholeRow);
+  void Run(std::uint64_t closeBytes);
 
  private:
   struct Row {
     std::uint32_t r = 0;        // sheet row (1-based)
     std::uint32_t textRow = 0;  // text row number
-    XlsxFormatRecord rec;
+    XlsxRecordBytes rec;
     bool hasEntry = false;
     unsigned flags = 0;
     int limit1 = 0, limit2 = 0, limit3 = 0;
@@ -134,7 +134,7 @@ class RowWriter {
     unsigned char carryBorder = 0, carryColour = 0;
   };
 
-  const XlsxFormatRecord& ColumnRecord(std::uint32_t c) const {
+  const XlsxRecordBytes& ColumnRecord(std::uint32_t c) const {
     return m_l.HasColumnFormat(c) ? m_l.columnFormats[c] : m_default;
   }
   void WriteRowHead(const Row& row);
@@ -151,28 +151,38 @@ class RowWriter {
   XlsxSheetResult& m_res;
   std::uint32_t m_span;
   ObjectRows m_objects;
-  XlsxFormatRecord m_default;
+  XlsxRecordBytes m_default;
   std::uint32_t m_lastColumnIndex = 0;
   std::size_t m_cursor = 0;  // next row format entry
   // The record of the text row written last, for the thick top of the next.
   bool m_prevHasEntry = false;
   std::uint32_t m_prevTextRow = 0;
-  XlsxFormatRecord m_prevRec;
+  XlsxRecordBytes m_prevRec;
 };
 
-void RowWriter::Run(std::uint64_t* lastWholeRow) {
+void RowWriter::Run(std::uint64_t closeBytes) {
   const std::vector<XlsxRowFormat>& formats = m_l.rowFormats;
   std::uint32_t pos = m_l.startOffset;
   std::uint32_t textRow = m_l.firstTextRow;
   std::uint32_t r = 1;
   std::uint32_t reached = 0;  // columns the previous row reached
-  *lastWholeRow = m_out.Size();
-  while (!m_text.Ended(pos) && textRow <= m_l.endRow && r <= kMaxSheetRows) {
+  while (!m_text.Ended(pos) && textRow <= m_l.endRow && r <= kMaxRows) {
     // A "!*" head line is not a row.
     if (m_text.At(pos) == '!' && m_text.At(pos + 1) == '*') {
       pos = m_text.NextLine(m_text.LineEnd(pos));
       ++textRow;
       continue;
+    }
+    // Room for the longest text this row can give, and the part's end.
+    const std::uint32_t lineEnd = m_text.LineEnd(pos);
+    std::uint64_t fields = 1;
+    for (std::uint32_t i = pos; i < lineEnd; ++i) fields += m_text.p[i] == csv::CSV_FIELD_SEP;
+    const std::uint64_t len = lineEnd - pos;
+    const std::uint64_t bound = 256 + len * (m_l.colourBarColumn != 0 ? 200 : 6) +
+                                (std::min<std::uint64_t>(fields, kSheetColumns) + reached) * 256;
+    if (!m_out.Room(bound + closeBytes)) {
+      m_res.cut = true;
+      return;
     }
     Row row;
     row.r = r;
@@ -193,18 +203,17 @@ void RowWriter::Run(std::uint64_t* lastWholeRow) {
 
     WriteRowHead(row);
     // The cells: every field up to the last column a sheet holds.
-    const std::uint32_t lineEnd = m_text.LineEnd(pos);
     std::uint32_t c = 1;
     std::uint32_t p = pos;
     for (;;) {
       std::uint32_t e = p;
       while (e < lineEnd && m_text.p[e] != csv::CSV_FIELD_SEP) ++e;
-      if (c <= kMaxSheetColumns) WriteCell(row, c, p, e, false);
+      if (c <= kSheetColumns) WriteCell(row, c, p, e, false);
       if (e >= lineEnd) break;
       p = e + 1;
       ++c;
     }
-    std::uint32_t last = std::min(c, kMaxSheetColumns);
+    std::uint32_t last = std::min(c, kSheetColumns);
     // Row end: a row that stops short of the previous one is filled up to it
     // when its top border asks for it.
     const bool rowEnded = lineEnd < m_text.n && (m_text.p[lineEnd] == '\r' || m_text.p[lineEnd] == '\n');
@@ -214,11 +223,7 @@ void RowWriter::Run(std::uint64_t* lastWholeRow) {
     }
     reached = last;
     m_out.Str("</row>");
-    if (m_out.Failed()) {
-      m_res.cut = true;
-      return;
-    }
-    *lastWholeRow = m_out.Size();
+    if (m_out.Failed()) return;
     m_res.rowsWritten = r;
     m_res.widestRow = std::max(m_res.widestRow, last);
 
@@ -270,7 +275,7 @@ void RowWriter::WriteRowHead(const Row& row) {
   } else if (flags & (0x02 | 0x04 | 0x10 | 0x20)) {
     m_out.Str(" customHeight=\"1\"");
   }
-  if (row.r <= static_cast<std::uint32_t>(kMaxRowHeights))
+  if (row.r <= static_cast<std::uint32_t>(kRowHeightRows))
     m_res.rowHeights[row.r - 1] = static_cast<std::uint8_t>(std::min(recorded, 255));
   if (flags & 0x30) {
     int level = 1;
@@ -301,7 +306,7 @@ bool RowWriter::Compose(Row& row, std::uint32_t c, bool filler, XlsxCellStyleRec
   const std::int64_t rel = static_cast<std::int64_t>(row.r) - m_l.blockStartLine;
   // 0. The column record, with a thin right border when it has none, and the
   //    positions its limit digits leave out of the first rows.
-  XlsxFormatRecord col = ColumnRecord(c);
+  XlsxRecordBytes col = ColumnRecord(c);
   if (hasColumn && Unset(col.c[3])) col.c[3] = '1';
   static const int kLimited[3] = {2, 3, 6};
   for (int k = 0; k < 3; ++k) {
@@ -318,17 +323,17 @@ bool RowWriter::Compose(Row& row, std::uint32_t c, bool filler, XlsxCellStyleRec
   }
   row.carryBorder = row.carryColour = 0;
 
-  const XlsxFormatRecord& rr = row.rec;
-  XlsxFormatRecord rec;
+  const XlsxRecordBytes& rr = row.rec;
+  XlsxRecordBytes rec;
   const bool inTable = textRow >= m_l.titleRow && textRow < m_l.rowLimit;
   const bool onTitle = textRow == m_l.titleRow;
   // 1. Row and column merged.
   if (inTable) {
     const bool colWins = (Flags(rr.c[7]) & 0x80) || (Flags(col.c[7]) & 0x80);
-    const XlsxFormatRecord& first = colWins ? col : rr;
-    const XlsxFormatRecord& second = colWins ? rr : col;
+    const XlsxRecordBytes& first = colWins ? col : rr;
+    const XlsxRecordBytes& second = colWins ? rr : col;
     rec = first;
-    for (int k = 0; k < kStyleRecordSize; ++k) {
+    for (int k = 0; k < kStyleRecordLength; ++k) {
       const bool unset = k == 0 ? UnsetAlign(rec.c[k]) : Unset(rec.c[k]);
       if (unset) rec.c[k] = second.c[k];
     }
@@ -359,7 +364,7 @@ bool RowWriter::Compose(Row& row, std::uint32_t c, bool filler, XlsxCellStyleRec
   }
   // 3. A cell two regions cover shows the one named in the overlap list.
   if (inTable && m_objects.On()) {
-    if (const XlsxFormatRecord* o = m_objects.Overlap(c)) {
+    if (const XlsxRecordBytes* o = m_objects.Overlap(c)) {
       rec.c[5] = o->c[5];
       rec.c[6] = o->c[6];
       rec.c[7] = (Flags(o->c[7]) & 0x0F) == 0x0F ? 0 : o->c[7];
@@ -372,7 +377,7 @@ bool RowWriter::Compose(Row& row, std::uint32_t c, bool filler, XlsxCellStyleRec
   if (row.limit2 > 0 && c < static_cast<std::uint32_t>(row.limit2)) rec.c[11] = '_';
   // 5. The format object covering the cell; no border between it and a
   //    neighbour of the same colours when its mode says so.
-  if (const XlsxFormatRecord* o = m_objects.Cur(c)) {
+  if (const XlsxRecordBytes* o = m_objects.Cur(c)) {
     static const int kTaken[] = {0, 1, 4, 5, 6, 7, 8, 9};
     for (int k : kTaken) {
       const bool unset = k == 0 ? UnsetAlign(o->c[k]) : Unset(o->c[k]);
@@ -381,12 +386,12 @@ bool RowWriter::Compose(Row& row, std::uint32_t c, bool filler, XlsxCellStyleRec
     const unsigned char mode = o->c[9];
     const bool acrossH = mode == 'N' || mode == 'H';
     const bool acrossV = mode == 'N' || mode == 'V';
-    const XlsxFormatRecord* side[4] = {c > 1 ? m_objects.Cur(c - 1) : nullptr, m_objects.Cur(c + 1),
+    const XlsxRecordBytes* side[4] = {c > 1 ? m_objects.Cur(c - 1) : nullptr, m_objects.Cur(c + 1),
                                        m_objects.Above(c), m_objects.Below(c)};
     static const int kBorder[4] = {2, 3, 10, 11};
     static const int kColour[4] = {12, 13, 14, 15};
     for (int s = 0; s < 4; ++s) {
-      const XlsxFormatRecord* n = side[s];
+      const XlsxRecordBytes* n = side[s];
       const bool joined = n && n->c[5] == o->c[5] && n->c[6] == o->c[6] && (s < 2 ? acrossH : acrossV);
       if (joined) {
         rec.c[kBorder[s]] = 0;
@@ -399,7 +404,7 @@ bool RowWriter::Compose(Row& row, std::uint32_t c, bool filler, XlsxCellStyleRec
   }
   // 6. The right border carries into the next cell, unless the next
   //    column's limit keeps a thin one off the first rows.
-  const XlsxFormatRecord& next = ColumnRecord(c + 1);
+  const XlsxRecordBytes& next = ColumnRecord(c + 1);
   const int d17 = LimitDigit(next.c[17]);
   if (d17 > 0 && row.r < static_cast<std::uint32_t>(d17) && rec.c[3] == '1') rec.c[3] = '_';
   if (!Unset(rec.c[3])) {
@@ -412,7 +417,7 @@ bool RowWriter::Compose(Row& row, std::uint32_t c, bool filler, XlsxCellStyleRec
     rec.c[2] = rec.c[3] = rec.c[6] = rec.c[10] = rec.c[11] = '_';
   }
   if (filler) rec.c[2] = rec.c[3] = rec.c[6] = rec.c[11] = '_';
-  std::memcpy(out.c, rec.c, kStyleRecordSize);
+  std::memcpy(out.data(), rec.c, kStyleRecordLength);
   return true;
 }
 
@@ -434,7 +439,7 @@ void RowWriter::WriteCell(Row& row, std::uint32_t c, std::uint32_t start, std::u
   } else {
     style = DefaultCellStyleRecord();
   }
-  const unsigned char typeCode = style.c[1] & 0x7F;
+  const unsigned char typeCode = static_cast<unsigned char>(style[1]) & 0x7F;
   const bool dataRow = row.textRow > m_l.titleRow;
   const bool colourColumn = m_l.colourBarColumn != 0 && c == m_l.colourBarColumn;
   const bool candidate =
@@ -450,20 +455,23 @@ void RowWriter::WriteCell(Row& row, std::uint32_t c, std::uint32_t start, std::u
   const bool number = fc.kind == XlsxCellKind::kNumber;
 
   // Type changes, each taking its slot again.
+  unsigned char type = static_cast<unsigned char>(style[1]);
   if (composed) {
-    unsigned char changed = style.c[1];
+    unsigned char changed = type;
     if (typeCode == 'c' && !fc.hasPoint) changed = number ? 0xE9 : 'g';
     else if (typeCode == 'g' && number && fc.grouped) changed = fc.hasPoint ? 0xE3 : 0xE9;
-    if (changed != style.c[1]) {
-      style.c[1] = changed;
+    if (changed != type) {
+      type = changed;
+      style[1] = static_cast<char>(type);
       slot = m_slots.FindOrAdd(style);
     }
-    if (number && (style.c[1] & 0x7F) == 'm') {
+    if (number && (type & 0x7F) == 'm') {
       std::uint32_t q = start;
       while (q < visibleEnd && (m_text.p[q] == ' ' || m_text.p[q] == '"')) ++q;
       const unsigned char next = m_text.At(q + 1);
       if (q < visibleEnd && m_text.p[q] == '$' && ((next >= '0' && next <= '9') || next == '-')) {
-        style.c[1] = 0xE4;
+        type = 0xE4;
+        style[1] = static_cast<char>(type);
         slot = m_slots.FindOrAdd(style);
       }
     }
@@ -487,7 +495,7 @@ void RowWriter::WriteCell(Row& row, std::uint32_t c, std::uint32_t start, std::u
     m_out.Str("><v></v></c>");
     return;
   }
-  const bool preserve = (style.c[1] & 0x7F) == 'v';
+  const bool preserve = (type & 0x7F) == 'v';
   if (filler) {
     m_out.Str(preserve ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">  </t></is></c>"
                        : " t=\"inlineStr\"><is><t></t></is></c>");
@@ -540,7 +548,7 @@ void RowWriter::WriteCell(Row& row, std::uint32_t c, std::uint32_t start, std::u
 // "<rPr>" with the colour-bar column's face and size and the colour of
 // `marker` (black when it is no marker), then "</rPr>".
 std::string RowWriter::ColourRunHead(unsigned char marker) const {
-  const XlsxFormatRecord& col = ColumnRecord(m_l.colourBarColumn);
+  const XlsxRecordBytes& col = ColumnRecord(m_l.colourBarColumn);
   const unsigned char sizeCode = Unset(col.c[8]) ? m_l.sizeDigit : col.c[8];
   const int size = (15 * static_cast<int>(sizeCode) - 670) / 10;
   unsigned family = (Flags(col.c[7]) >> 4) & 7;
@@ -549,16 +557,16 @@ std::string RowWriter::ColourRunHead(unsigned char marker) const {
   std::string s = "<rPr><rFont val=\"";
   s += gothic ? "ＭＳ ゴシック" : "ＭＳ 明朝";
   s += "\"/><sz val=\"" + std::to_string(size) + "\"/><color rgb=\"FF";
-  unsigned char letter = 0;
+  const std::string* hex = nullptr;
   if (marker >= 0x20) {
     for (int i = 0; i < 10 && m_l.colourBarChars[i] != 0; ++i) {
       if (m_l.colourBarChars[i] == marker) {
-        letter = m_l.colourBarCodes[i];
+        hex = &m_l.colourBarHex[i];
         break;
       }
     }
   }
-  s += letter != 0 ? ShapeColourHex(letter) : std::string("000000");
+  s += hex && !hex->empty() ? *hex : std::string("000000");
   s += "\"/></rPr>";
   return s;
 }
@@ -679,14 +687,23 @@ XlsxFieldClass ClassifyField(const unsigned char* f, std::uint32_t len, unsigned
   return fc;
 }
 
+bool SheetOut::Room(std::uint64_t bytes) {
+  if (m_b.Failed()) return false;
+  const std::uint64_t need = static_cast<std::uint64_t>(m_b.Size()) + bytes;
+  if (need <= m_b.Capacity()) return true;
+  // Doubling keeps the growth linear; a refused doubling tries the exact need.
+  const std::uint64_t doubled = static_cast<std::uint64_t>(m_b.Capacity()) * 2;
+  return (doubled > need && m_b.TryReserve(doubled)) || m_b.TryReserve(need);
+}
+
 XlsxSheetExtent MeasureSheetRows(const csv::TableFields& t, const XlsxSheetLayout& layout) {
   Text text{t.m_pTextBuf, t.m_pTextBuf ? std::min(t.m_nTextLen, t.m_nWorkSize) : 0u};
   XlsxSheetExtent e;
-  e.widest = std::max<std::uint32_t>(std::min(layout.columnCount, kMaxSheetColumns), 1);
+  e.widest = std::max<std::uint32_t>(std::min(layout.columnCount, kSheetColumns), 1);
   std::uint32_t pos = layout.startOffset;
   std::uint32_t textRow = layout.firstTextRow;
   // The same lines as the row walk.
-  while (!text.Ended(pos) && textRow <= layout.endRow && e.rows < kMaxSheetRows) {
+  while (!text.Ended(pos) && textRow <= layout.endRow && e.rows < kMaxRows) {
     const std::uint32_t end = text.LineEnd(pos);
     if (text.At(pos) == '!' && text.At(pos + 1) == '*') {
       pos = text.NextLine(end);
@@ -694,7 +711,7 @@ XlsxSheetExtent MeasureSheetRows(const csv::TableFields& t, const XlsxSheetLayou
       continue;
     }
     std::uint32_t fields = 1;
-    for (std::uint32_t i = pos; i < end && fields < kMaxSheetColumns; ++i) fields += text.p[i] == csv::CSV_FIELD_SEP;
+    for (std::uint32_t i = pos; i < end && fields < kSheetColumns; ++i) fields += text.p[i] == csv::CSV_FIELD_SEP;
     e.widest = std::max(e.widest, fields);
     ++e.rows;
     ++textRow;
@@ -710,10 +727,10 @@ XlsxSheetExtent MeasureSheetRows(const csv::TableFields& t, const XlsxSheetLayou
 }
 
 void WriteSheetRows(const csv::TableFields& t, const XlsxSheetLayout& layout, XlsxStyleSlots& slots,
-                    XlsxWorkBuffer& out, XlsxSheetResult& result, std::uint32_t spanColumns,
-                    std::uint64_t* lastWholeRow) {
+                    exportcore::ByteWriter& out, XlsxSheetResult& result, std::uint32_t spanColumns,
+                    std::uint64_t closeBytes) {
   RowWriter w(t, layout, slots, out, result, spanColumns);
-  w.Run(lastWholeRow);
+  w.Run(closeBytes);
 }
 
 }  // namespace xlsx

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "export/byte_writer.h"
 #include "export/xlsx/xlsx_sheet.h"
 #include "export/xlsx/xlsx_style_slots.h"
 
@@ -15,24 +16,22 @@ struct TableFields;
 
 namespace xlsx {
 
-class XlsxWorkBuffer;
-
-// The appends the worksheet writers make to the run's buffer. Once an
-// append fails (no memory to grow) Failed() stays true and further appends
-// do nothing.
+// The appends the worksheet writers make to the run's buffer.
 class SheetOut {
  public:
-  explicit SheetOut(XlsxWorkBuffer& b) : m_b(b) {}
-  void Str(const char* s);
-  void Bytes(const void* p, std::size_t n);
-  void Byte(unsigned char b);
-  void Dec(std::int64_t v);
-  std::uint64_t Size() const;
-  void Truncate(std::uint64_t size);
-  bool Failed() const;
+  explicit SheetOut(exportcore::ByteWriter& b) : m_b(b) {}
+  void Str(const char* s) { m_b.Append(s); }
+  void Bytes(const void* p, std::size_t n) { m_b.Append(static_cast<const char*>(p), n); }
+  void Byte(unsigned char b) { m_b.AppendByte(static_cast<char>(b)); }
+  void Dec(std::int64_t v) { m_b.AppendDecimal(v); }
+  std::uint64_t Size() const { return m_b.Size(); }
+  bool Failed() const { return m_b.Failed(); }
+  // Makes room for `bytes` more bytes; false when memory is short, with the
+  // buffer still usable for what fits already.
+  bool Room(std::uint64_t bytes);
 
  private:
-  XlsxWorkBuffer& m_b;
+  exportcore::ByteWriter& m_b;
 };
 
 // What the row walk will write: the widest row (in fields, at most 16384,
@@ -44,12 +43,13 @@ struct XlsxSheetExtent {
 XlsxSheetExtent MeasureSheetRows(const csv::TableFields& t, const XlsxSheetLayout& layout);
 
 // Writes every row of the sheet between "<sheetData>" and "</sheetData>".
-// `spanColumns` is the spans attribute's last column. Stops after the row in
-// which `out` failed to grow (result.cut; the caller cuts the part back to
-// `*lastWholeRow`, the output size after the last complete row).
+// `spanColumns` is the spans attribute's last column. Before each row it
+// makes room for the row and for `closeBytes` more (the rest of the part);
+// when memory is short it stops there (result.cut), so the part can still
+// be closed.
 void WriteSheetRows(const csv::TableFields& t, const XlsxSheetLayout& layout, XlsxStyleSlots& slots,
-                    XlsxWorkBuffer& out, XlsxSheetResult& result, std::uint32_t spanColumns,
-                    std::uint64_t* lastWholeRow);
+                    exportcore::ByteWriter& out, XlsxSheetResult& result, std::uint32_t spanColumns,
+                    std::uint64_t closeBytes);
 
 // How a field is written, for the given type code (position 1 of the
 // cell's style without its high bit) on a data row that may hold numbers.

@@ -4,12 +4,19 @@
 #include <cstring>
 
 #include "csv/csv_buffer.h"
+#include "export/colors.h"
 #include "export/xlsx/xlsx_cells.h"
 
 namespace xlsx {
 
-XlsxFormatRecord DefaultFormatRecord() {
-  XlsxFormatRecord r;
+XlsxRecordBytes RecordBytes(const XlsxFormatRecord& r) {
+  XlsxRecordBytes b;
+  std::memcpy(b.c, r.c, sizeof b.c);
+  return b;
+}
+
+XlsxRecordBytes DefaultRecordBytes() {
+  XlsxRecordBytes r;
   std::memset(r.c, '_', sizeof r.c);
   r.c[0] = '@';
   r.c[7] = 0;
@@ -19,7 +26,7 @@ XlsxFormatRecord DefaultFormatRecord() {
 
 std::string ColumnLettersOneBased(std::uint32_t column) {
   if (column < 1) column = 1;
-  if (column > kMaxSheetColumns) column = kMaxSheetColumns;
+  if (column > kSheetColumns) column = kSheetColumns;
   char buf[4];
   int n = 0;
   while (column > 0) {
@@ -33,7 +40,7 @@ std::string ColumnLettersOneBased(std::uint32_t column) {
 }
 
 std::string ColumnLettersZeroBased(std::uint32_t index) {
-  return ColumnLettersOneBased(index >= kMaxSheetColumns ? kMaxSheetColumns : index + 1);
+  return ColumnLettersOneBased(index >= kSheetColumns ? kSheetColumns : index + 1);
 }
 
 int PaperSizeOfLetter(char letter) {
@@ -90,11 +97,11 @@ std::string SheetHead(XlsxSheetLayout& L, std::uint32_t widest, std::uint32_t ro
   s += "mc:Ignorable=\"x14ac\" xmlns:x14ac=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/ac\">";
   Attr(s, "<sheetPr codeName=\"Sheet", L.sheetNumber + 1, "\"");
   const bool fit = L.fitWidth > 0 || L.fitHeight > 0;
-  if (!fit && L.tabColour == 0) {
+  if (!fit && L.tabColourHex.empty()) {
     s += "/>";
   } else {
     s += ">";
-    if (L.tabColour != 0) s += "<tabColor rgb=\"FF" + ShapeColourHex(static_cast<unsigned char>(L.tabColour)) + "\"/>";
+    if (!L.tabColourHex.empty()) s += "<tabColor rgb=\"FF" + L.tabColourHex + "\"/>";
     if (fit) s += "<pageSetUpPr fitToPage=\"1\"/>";
     s += "</sheetPr>";
   }
@@ -121,7 +128,7 @@ std::string SheetHead(XlsxSheetLayout& L, std::uint32_t widest, std::uint32_t ro
   s += "<sheetFormatPr defaultRowHeight=\"13.5\"/><cols>";
   std::uint32_t lastIndex = L.columnCount > 0 ? L.columnCount - 1 : 0;
   if (L.titleRangeMode && lastIndex > 0) --lastIndex;
-  const std::uint32_t recorded = std::min<std::uint32_t>(L.columnCount, kMaxFormatRecords);
+  const std::uint32_t recorded = std::min<std::uint32_t>(L.columnCount, kFormatRecords);
   const int sizeFactor = 15 * static_cast<int>(L.sizeDigit) - 670;
   for (std::uint32_t c = 1; c <= recorded; ++c) {
     std::int32_t w = c < L.columnWidths.size() ? L.columnWidths[c] : 2;
@@ -155,7 +162,7 @@ std::string SheetHead(XlsxSheetLayout& L, std::uint32_t widest, std::uint32_t ro
       s += range + " width=\"" + std::to_string(width) + "\" customWidth=\"1\"/>";
     }
   }
-  if (recorded + 1 <= kMaxSheetColumns)
+  if (recorded + 1 <= kSheetColumns)
     Attr(s, "<col min=\"", recorded + 1, "\" max=\"16384\" width=\"9\" style=\"0\"/>");
   s += "</cols><sheetData>";
   return s;
@@ -208,7 +215,7 @@ std::string SheetTail(const XlsxSheetLayout& L) {
   std::string brk;
   std::uint32_t breaks = 0;
   for (const XlsxRowFormat& f : L.rowFormats) {
-    if (breaks >= static_cast<std::uint32_t>(kMaxPageBreaks)) break;
+    if (breaks >= static_cast<std::uint32_t>(kPageBreaks)) break;
     if (f.row < L.breakStartRow || f.row >= L.endRow || !(Flags(f.rec.c[9]) & 0x08)) continue;
     const std::int64_t id = static_cast<std::int64_t>(f.row) - L.rowOffset - 1;
     if (id < 0) continue;
@@ -224,8 +231,8 @@ std::string SheetTail(const XlsxSheetLayout& L) {
   breaks = 0;
   std::uint32_t lastIndex = L.columnCount > 0 ? L.columnCount - 1 : 0;
   if (L.titleRangeMode && lastIndex > 0) --lastIndex;
-  for (std::uint32_t c = 1; c <= lastIndex && c <= static_cast<std::uint32_t>(kMaxFormatRecords); ++c) {
-    if (breaks >= static_cast<std::uint32_t>(kMaxPageBreaks)) break;
+  for (std::uint32_t c = 1; c <= lastIndex && c <= static_cast<std::uint32_t>(kFormatRecords); ++c) {
+    if (breaks >= static_cast<std::uint32_t>(kPageBreaks)) break;
     if (!L.HasColumnFormat(c) || !(Flags(L.columnFormats[c].c[9]) & 0x08)) continue;
     Attr(brk, "<brk id=\"", c - 1, "\" max=\"16383\" man=\"1\"/>");
     ++breaks;
@@ -243,8 +250,8 @@ std::string SheetTail(const XlsxSheetLayout& L) {
 }  // namespace
 
 bool WriteWorksheet(const csv::TableFields& t, XlsxSheetLayout& layout, XlsxStyleSlots& slots,
-                    XlsxWorkBuffer& buffer, XlsxSheetResult& result) {
-  std::fill(std::begin(result.rowHeights), std::end(result.rowHeights), 18);
+                    exportcore::ByteWriter& buffer, XlsxSheetResult& result) {
+  result.rowHeights.assign(kRowHeightRows, 18);
   result.rowsWritten = 0;
   result.widestRow = 0;
   result.cut = false;
@@ -254,16 +261,115 @@ bool WriteWorksheet(const csv::TableFields& t, XlsxSheetLayout& layout, XlsxStyl
   const XlsxSheetExtent extent = MeasureSheetRows(t, layout);
   out.Str(SheetHead(layout, extent.widest, extent.rows).c_str());
   const std::string tail = SheetTail(layout);
-  std::uint64_t lastWholeRow = out.Size();
-  if (!out.Failed()) WriteSheetRows(t, layout, slots, buffer, result, extent.widest, &lastWholeRow);
-  if (out.Failed()) {
-    // Out of memory: the part ends after the last whole row, well-formed.
+  const char kDataEnd[] = "</sheetData>";
+  // Every row makes room for the part's end first, so that a part cut short
+  // for lack of memory still closes.
+  if (out.Failed()) return false;
+  if (out.Room(sizeof kDataEnd + tail.size()))
+    WriteSheetRows(t, layout, slots, buffer, result, extent.widest, sizeof kDataEnd + tail.size());
+  else
     result.cut = true;
-    out.Truncate(lastWholeRow);
-  }
-  out.Str("</sheetData>");
+  out.Str(kDataEnd);
   out.Str(tail.c_str());
   return !out.Failed();
+}
+
+XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run) {
+  const XlsxSheetModel& m = run.sheet;
+  const XlsxSheetSettings& st = m.settings;
+  XlsxSheetLayout L;
+  L.sheetNumber = m.number;
+  L.startOffset = m.readStart;
+  L.firstTextRow = m.firstRowNumber;
+  L.endRow = m.bounds.endRow;
+  if (m.dataEndRow > 0 && m.dataEndRow < L.endRow) L.endRow = m.dataEndRow;
+  if (L.endRow > kMaxRows) L.endRow = kMaxRows;
+  L.titleRow = m.bounds.titleRow;
+  L.rowLimit = m.bounds.rowLimit;
+  L.blockStartLine = m.bounds.titleRow;
+  L.columnCount = m.bounds.columnCount;
+  L.gridLetter = st.viewLetter;
+  L.topLeftCell = st.topLeftCell;
+  L.activeCell = st.activeCell.empty() ? std::string("A1") : st.activeCell;
+  if (st.tabColour != 0) L.tabColourHex = exportcore::XlsxShapeColorHex(st.tabColour);
+  L.fitWidth = st.fitWidth > 0 ? static_cast<std::uint32_t>(st.fitWidth) : 0;
+  L.fitHeight = st.fitHeight > 0 ? static_cast<std::uint32_t>(st.fitHeight) : 0;
+  L.scale = st.scale > 0 ? static_cast<std::uint32_t>(st.scale) : 0;
+  L.paperLetter = st.paper;
+  auto tenths = [](int v) { return v > 0 ? static_cast<std::uint32_t>(v) : 0u; };
+  L.marginLeft = tenths(st.marginLeft);
+  L.marginRight = tenths(st.marginRight);
+  L.marginTop = tenths(st.marginTop);
+  L.marginBottom = tenths(st.marginBottom);
+  L.breakStartRow = m.firstRowNumber;
+  L.rowOffset = m.firstRowNumber > 0 ? m.firstRowNumber - 1 : 0;
+  L.sizeDigit = static_cast<unsigned char>(st.fontSizeDigit);
+  L.defaultFlags = st.fontFlags;
+  L.defaultRowHeight = static_cast<unsigned char>(std::min(std::max(st.defaultRowHeight, 0), 255));
+  L.defaultAlign = static_cast<unsigned char>(st.alignment);
+  L.defaultType = static_cast<unsigned char>(st.numberFormat);
+  // The filter of the sheet: code a * 10000 + b (a above 1), else b.
+  if (m.number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxFilterRow[m.number] > 0) {
+    const std::uint32_t code = run.XlsxFilterColumns[m.number];
+    L.filterRow = run.XlsxFilterRow[m.number];
+    L.filterFirstColumn = code / 10000;
+    L.filterLastColumn = code % 10000;
+  }
+  if (m.number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxChartSlots[m.number] > 1)
+    L.chartCount = run.XlsxChartSlots[m.number] - 1;
+
+  // Column records: the format row sets up columns 1 to the column count
+  // + 90 (to the column count - 1 under a "!^" line).
+  std::uint32_t formatted = m.formatRow != 0 ? (L.columnCount > 0 ? L.columnCount - 1 : 0) : L.columnCount + 90;
+  formatted = std::min<std::uint32_t>(formatted, kFormatRecords);
+  formatted = std::min<std::uint32_t>(formatted, static_cast<std::uint32_t>(run.XlsxColumnFormats.size()) - 1);
+  L.columnFormats.resize(formatted + 1, DefaultRecordBytes());
+  L.columnHasFormat.assign(formatted + 1, true);
+  L.columnHasFormat[0] = false;
+  for (std::uint32_t c = 1; c <= formatted; ++c) L.columnFormats[c] = RecordBytes(run.XlsxColumnFormats[c]);
+  const std::size_t widths = std::min<std::size_t>(run.XlsxColumnWidths.size(), kFormatRecords + 1);
+  L.columnWidths.assign(run.XlsxColumnWidths.begin(), run.XlsxColumnWidths.begin() + widths);
+  const std::size_t rows = std::min(run.XlsxRowFormats.size(), run.XlsxRowFormatRows.size());
+  L.rowFormats.reserve(rows);
+  for (std::size_t i = 0; i < rows; ++i) {
+    XlsxRowFormat f;
+    f.row = run.XlsxRowFormatRows[i];
+    f.rec = RecordBytes(run.XlsxRowFormats[i]);
+    L.rowFormats.push_back(f);
+  }
+
+  L.colourBarColumn = run.colourBarColumn;
+  for (int i = 0; i < 10 && run.colourBarChars[i] != 0; ++i) {
+    L.colourBarChars[i] = static_cast<unsigned char>(run.colourBarChars[i]);
+    if (run.colourBarCodes[i] != 0) L.colourBarHex[i] = exportcore::XlsxShapeColorHex(run.colourBarCodes[i]);
+  }
+  L.curLine = run.curLine;
+  return L;
+}
+
+SheetPartResult WriteSheetPart(XlsxRun& run, const csv::TableFields& t, exportcore::PartSink& sink) {
+  XlsxSheetLayout layout = SheetLayoutFromRun(run);
+  XlsxSheetResult result;
+  run.XlsxWorkBuffer.Clear();
+  if (!WriteWorksheet(t, layout, run.XlsxCellStyleTable, run.XlsxWorkBuffer, result))
+    return SheetPartResult::kNoMemory;
+  run.XlsxRowHeights = result.rowHeights;
+  std::copy(layout.columnWidths.begin(), layout.columnWidths.end(), run.XlsxColumnWidths.begin());
+  const std::uint32_t n = run.sheet.number;
+  if (result.drawingReferenced && n < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxPictureCount[n] == 0)
+    run.XlsxPictureCount[n] = -1;
+  const std::string path = "xl/worksheets/sheet" + std::to_string(n) + ".xml";
+  if (!sink.WritePart(path.c_str(), run.XlsxWorkBuffer)) return SheetPartResult::kNotStored;
+  return result.cut ? SheetPartResult::kCut : SheetPartResult::kWritten;
+}
+
+bool WriteWorksheetText(const csv::TableFields& t, XlsxSheetLayout& layout, XlsxStyleSlots& slots,
+                        std::string* part, XlsxSheetResult* result) {
+  exportcore::ByteWriter buffer;
+  XlsxSheetResult scratch;
+  const bool ok = WriteWorksheet(t, layout, slots, buffer, result ? *result : scratch);
+  part->assign(buffer.Data(), buffer.Size());
+  return ok;
 }
 
 }  // namespace xlsx

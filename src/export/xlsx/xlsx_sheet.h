@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "export/byte_writer.h"
+#include "export/part_sink.h"
+#include "export/xlsx/xlsx_run.h"
 #include "export/xlsx/xlsx_style_slots.h"
 
 namespace csv {
@@ -19,41 +22,34 @@ struct TableFields;
 
 namespace xlsx {
 
-class XlsxWorkBuffer;
-
-// The widest column a worksheet can hold.
-constexpr std::uint32_t kMaxSheetColumns = 16384;
-constexpr std::uint32_t kMaxSheetRows = 1048576;
-// Column and row format records kept per sheet; recorded row heights.
-constexpr int kMaxFormatRecords = 1000;
-constexpr int kMaxRowHeights = 9000;
-constexpr int kMaxPageBreaks = 256;
+// The widest column a worksheet can hold, as a column number.
+constexpr std::uint32_t kSheetColumns = static_cast<std::uint32_t>(kMaxColumns);
 // Columns that carry an object index of the format section.
 constexpr int kObjectColumns = 2000;
 
-constexpr int kFormatRecordSize = 22;
-
-// A 22-character row, column or object format record; its first 16
-// positions have the meanings of XlsxCellStyleRecord. 16-18: three limit
-// digits, 19: an object's kind letter, 20: a row's height code ('@' + pixels).
+// The bytes of a 22-character row, column or object format record
+// (XlsxFormatRecord) as the writers read them: its first 16 positions have
+// the meanings of XlsxCellStyleRecord; 16-18 three limit digits, 19 an
+// object's kind letter, 20 a row's height code ('@' + pixels).
 // '_' or NUL = not set; '@' in position 0 = no alignment.
-struct XlsxFormatRecord {
-  unsigned char c[kFormatRecordSize];
+struct XlsxRecordBytes {
+  unsigned char c[kFormatRecordLength];
 };
 
 // '@', '_' everywhere else, NUL in positions 7 and 9.
-XlsxFormatRecord DefaultFormatRecord();
+XlsxRecordBytes DefaultRecordBytes();
+XlsxRecordBytes RecordBytes(const XlsxFormatRecord& r);
 
 // One row's format record with the text row it belongs to.
 struct XlsxRowFormat {
   std::uint32_t row = 0;
-  XlsxFormatRecord rec;
+  XlsxRecordBytes rec;
 };
 
 // One object of a sheet's format section: its record and the cells it covers
 // (a column of 100000 or more carries an offset: column * 100000 + offset).
 struct XlsxShapeRecord {
-  XlsxFormatRecord rec;
+  XlsxRecordBytes rec;
   std::int32_t fromCol = 0, fromRow = 0, toCol = 0, toRow = 0;
 };
 
@@ -98,7 +94,7 @@ struct XlsxSheetLayout {
   char gridLetter = 0;          // 'u', 'v', 's' hide gridlines ('v' also headers)
   std::string topLeftCell;      // empty = none
   std::string activeCell = "A1";
-  char tabColour = 0;           // colour letter, 0 = none
+  std::string tabColourHex;     // RRGGBB of the tab colour, empty = none
   std::uint32_t fitWidth = 0, fitHeight = 0;
   std::uint32_t scale = 100;
   char paperLetter = 'a';
@@ -118,7 +114,7 @@ struct XlsxSheetLayout {
   int fontMode = 0;  // 0 or 2: gothic face
 
   // Format records: columns by number (entry 0 unused), rows in row order.
-  std::vector<XlsxFormatRecord> columnFormats;  // size 0 or up to 1001
+  std::vector<XlsxRecordBytes> columnFormats;  // size 0 or up to 1001
   std::vector<bool> columnHasFormat;
   std::vector<XlsxRowFormat> rowFormats;        // ascending rows, at most 1000
   std::vector<std::int32_t> columnWidths;       // width codes by column (entry 0 unused)
@@ -129,8 +125,8 @@ struct XlsxSheetLayout {
 
   // The colour-bar column of the view (0 = none).
   std::uint32_t colourBarColumn = 0;
-  unsigned char colourBarChars[10] = {};
-  unsigned char colourBarCodes[10] = {};
+  unsigned char colourBarChars[10] = {};  // marker characters (a NUL ends the list)
+  std::string colourBarHex[10];           // RRGGBB of each marker's colour, empty = none
   std::uint32_t curLine = 0;  // this text row of the colour-bar column stays plain text
 
   bool HasColumnFormat(std::uint32_t c) const {
@@ -140,7 +136,7 @@ struct XlsxSheetLayout {
 
 // What writing a worksheet leaves for the later parts.
 struct XlsxSheetResult {
-  std::uint8_t rowHeights[kMaxRowHeights];  // pixels per written row (18 unset)
+  std::vector<std::uint8_t> rowHeights;  // pixels of the first 9000 rows (18 unset)
   std::uint32_t rowsWritten = 0;
   std::uint32_t widestRow = 0;     // columns of the widest row written
   bool drawingReferenced = false;  // "<drawing r:id=...>" written
@@ -162,6 +158,27 @@ int PaperSizeOfLetter(char letter);
 // row and result.cut is set (the run reports "Too many items to convert").
 // False only when even that close failed: the part is unusable.
 bool WriteWorksheet(const csv::TableFields& t, XlsxSheetLayout& layout, XlsxStyleSlots& slots,
-                    XlsxWorkBuffer& out, XlsxSheetResult& result);
+                    exportcore::ByteWriter& out, XlsxSheetResult& result);
+
+// The layout of the sheet the run is writing (run.sheet with the run's
+// format records, widths, filter and colour-bar column).
+XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run);
+
+// Writes the worksheet of run.sheet into run.XlsxWorkBuffer and stores it
+// in `sink` as "xl/worksheets/sheet%d.xml". The row heights go to
+// run.XlsxRowHeights, the widened widths back to run.XlsxColumnWidths, and
+// the sheet's XlsxPictureCount becomes -1 (from 0) when the part refers to
+// a drawing.
+enum class SheetPartResult {
+  kWritten,
+  kCut,        // written, rows left out for lack of memory: "Too many items to convert"
+  kNoMemory,   // no part could be made
+  kNotStored,  // the sink refused the part (recorded as its first failure)
+};
+SheetPartResult WriteSheetPart(XlsxRun& run, const csv::TableFields& t, exportcore::PartSink& sink);
+
+// The same into a string of its own (tests and fuzzing).
+bool WriteWorksheetText(const csv::TableFields& t, XlsxSheetLayout& layout, XlsxStyleSlots& slots,
+                        std::string* part, XlsxSheetResult* result);
 
 }  // namespace xlsx

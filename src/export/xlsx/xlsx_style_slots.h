@@ -8,44 +8,46 @@
 // comparing every slot; the slots are the ones that walk would give.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace xlsx {
 
-constexpr int kStyleRecordSize = 16;
-constexpr int kStyleSlotCount = 1000;
+constexpr int kStyleSlots = 1000;  // cell style slots
+constexpr int kStyleRecordLength = 16;
 
 // One cell style record. Position 0 alignment ('@' = not set), 1 number or
 // type code, 2/3 left/right border, 4 protection, 5 font colour, 6 fill
 // colour, 7 font flags (NUL = none), 8 size digit, 9 object border mode,
 // 10/11 top/bottom border, 12-15 border colour letters; '_' = not set.
-struct XlsxCellStyleRecord {
-  unsigned char c[kStyleRecordSize];
-};
+using XlsxCellStyleRecord = std::array<char, kStyleRecordLength>;
 
 // The default record: '@', then '_' everywhere except a NUL in position 7.
 XlsxCellStyleRecord DefaultCellStyleRecord();
 
 class XlsxStyleSlots {
  public:
-  XlsxStyleSlots() { Reset(); }
+  XlsxStyleSlots() { clear(); }
 
   // Back to the default slot alone.
-  void Reset();
+  void clear();
 
-  // The slot of `record` (16 bytes): see the file comment.
-  int FindOrAdd(const unsigned char* record);
-  int FindOrAdd(const XlsxCellStyleRecord& r) { return FindOrAdd(r.c); }
+  // The slot of `record`: see the file comment.
+  int FindOrAdd(const XlsxCellStyleRecord& record);
 
-  // Slots in use, the default one included (1 to 1000).
+  // Slots in use, the default one included (1 to 1000), and the record of
+  // a slot below that.
+  std::size_t size() const { return static_cast<std::size_t>(m_nCount); }
   int Count() const { return m_nCount; }
+  const XlsxCellStyleRecord& operator[](std::size_t slot) const { return m_aSlots[slot]; }
   const XlsxCellStyleRecord& Record(int slot) const { return m_aSlots[slot]; }
 
  private:
   static constexpr int kHashSize = 2048;  // power of two, over twice the slots
-  static std::uint32_t Hash(const unsigned char* record);
+  static std::uint32_t Hash(const XlsxCellStyleRecord& record);
 
-  XlsxCellStyleRecord m_aSlots[kStyleSlotCount];
+  XlsxCellStyleRecord m_aSlots[kStyleSlots];
   int m_nCount = 1;
   std::uint16_t m_aHash[kHashSize];  // slot number, 0 = empty (slot 0 is never entered)
 };

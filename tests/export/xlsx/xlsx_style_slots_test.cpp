@@ -17,18 +17,18 @@ struct LinearSlots {
   std::vector<XlsxCellStyleRecord> slots{DefaultCellStyleRecord()};
   int Find(const XlsxCellStyleRecord& r) {
     for (std::size_t i = 1; i < slots.size(); ++i)
-      if (std::memcmp(slots[i].c, r.c, kStyleRecordSize) == 0) return static_cast<int>(i);
-    if (slots.size() < static_cast<std::size_t>(kStyleSlotCount)) {
+      if (slots[i] == r) return static_cast<int>(i);
+    if (slots.size() < static_cast<std::size_t>(kStyleSlots)) {
       slots.push_back(r);
       return static_cast<int>(slots.size() - 1);
     }
-    return kStyleSlotCount - 1;
+    return kStyleSlots - 1;
   }
 };
 
 XlsxCellStyleRecord Rec(const char* s) {
   XlsxCellStyleRecord r;
-  std::memcpy(r.c, s, kStyleRecordSize);
+  std::memcpy(r.data(), s, kStyleRecordLength);
   return r;
 }
 
@@ -43,24 +43,24 @@ TEST(XlsxStyleSlots, DefaultRecordTakesSlotOneAndRepeatsFindTheirSlot) {
   EXPECT_EQ(t.FindOrAdd(DefaultCellStyleRecord()), 1);
   EXPECT_EQ(t.FindOrAdd(Rec("pg__________ABCD")), 2);
   EXPECT_EQ(t.Count(), 3);
-  EXPECT_EQ(t.Record(0).c[7], 0);
-  EXPECT_EQ(t.Record(0).c[0], '@');
+  EXPECT_EQ(t.Record(0)[7], 0);
+  EXPECT_EQ(t.Record(0)[0], '@');
 }
 
 TEST(XlsxStyleSlots, FullTableGivesSlot999ButStillFindsKnownRecords) {
   XlsxStyleSlots t;
   XlsxCellStyleRecord r = DefaultCellStyleRecord();
-  for (int i = 1; i < kStyleSlotCount; ++i) {
-    r.c[10] = static_cast<unsigned char>(i & 0xFF);
-    r.c[11] = static_cast<unsigned char>(i >> 8);
+  for (int i = 1; i < kStyleSlots; ++i) {
+    r[10] = static_cast<char>(i & 0xFF);
+    r[11] = static_cast<char>(i >> 8);
     ASSERT_EQ(t.FindOrAdd(r), i);
   }
-  EXPECT_EQ(t.Count(), kStyleSlotCount);
-  r.c[11] = 0x7F;
+  EXPECT_EQ(t.Count(), kStyleSlots);
+  r[11] = 0x7F;
   EXPECT_EQ(t.FindOrAdd(r), 999);
-  EXPECT_EQ(t.Count(), kStyleSlotCount);
-  r.c[10] = 5;
-  r.c[11] = 0;
+  EXPECT_EQ(t.Count(), kStyleSlots);
+  r[10] = 5;
+  r[11] = 0;
   EXPECT_EQ(t.FindOrAdd(r), 5);
 }
 
@@ -72,17 +72,17 @@ TEST(XlsxStyleSlots, HashedSearchMatchesTheWalkOverRandomRecords) {
   for (int round = 0; round < 2; ++round) {
     XlsxStyleSlots hashed;
     LinearSlots linear;
-    const int positions = round == 0 ? 6 : kStyleRecordSize;
+    const int positions = round == 0 ? 6 : kStyleRecordLength;
     for (int i = 0; i < 100000; ++i) {
       XlsxCellStyleRecord r = DefaultCellStyleRecord();
       for (int k = 0; k < positions; ++k) {
         const unsigned v = rng() % 3;
-        if (v != 0) r.c[k] = static_cast<unsigned char>('A' + v);
+        if (v != 0) r[k] = static_cast<char>('A' + v);
       }
       ASSERT_EQ(hashed.FindOrAdd(r), linear.Find(r)) << "record " << i;
     }
     ASSERT_EQ(hashed.Count(), static_cast<int>(linear.slots.size()));
     for (int s = 0; s < hashed.Count(); ++s)
-      EXPECT_EQ(std::memcmp(hashed.Record(s).c, linear.slots[s].c, kStyleRecordSize), 0);
+      EXPECT_EQ(hashed.Record(s), linear.slots[s]);
   }
 }

@@ -42,8 +42,8 @@ struct Sheet {
     SetColumns(layout.columnCount);
   }
   void SetColumns(std::uint32_t n) {
-    const std::uint32_t kept = std::min<std::uint32_t>(n, kMaxFormatRecords);
-    layout.columnFormats.assign(kept + 1, DefaultFormatRecord());
+    const std::uint32_t kept = std::min<std::uint32_t>(n, kFormatRecords);
+    layout.columnFormats.assign(kept + 1, DefaultRecordBytes());
     layout.columnHasFormat.assign(kept + 1, true);
     layout.columnHasFormat[0] = false;
     layout.columnWidths.assign(kept + 1, 10);
@@ -121,7 +121,7 @@ TEST(XlsxWorksheet, SkeletonOfAPlainSheet) {
 TEST(XlsxWorksheet, SheetPropertiesViewsAndPageSettings) {
   Sheet s("a\n");
   s.layout.sheetNumber = 3;
-  s.layout.tabColour = 0;
+  s.layout.tabColourHex = "00B050";
   s.layout.fitWidth = 1;
   s.layout.gridLetter = 'v';
   s.layout.topLeftCell = "B5";
@@ -135,7 +135,9 @@ TEST(XlsxWorksheet, SheetPropertiesViewsAndPageSettings) {
   s.layout.filterFirstColumn = 0;
   s.layout.filterLastColumn = 27;
   std::string part = s.Write();
-  EXPECT_NE(part.find("<sheetPr codeName=\"Sheet4\"><pageSetUpPr fitToPage=\"1\"/></sheetPr>"), std::string::npos);
+  EXPECT_NE(part.find("<sheetPr codeName=\"Sheet4\"><tabColor rgb=\"FF00B050\"/><pageSetUpPr fitToPage=\"1\"/>"
+                      "</sheetPr>"),
+            std::string::npos);
   EXPECT_NE(part.find("<sheetView showGridLines=\"0\" showRowColHeaders=\"0\" topLeftCell=\"B5\" "
                       "workbookViewId=\"0\"><selection activeCell=\"C7\" sqref=\"C7\"/>"),
             std::string::npos);
@@ -150,7 +152,9 @@ TEST(XlsxWorksheet, SheetPropertiesViewsAndPageSettings) {
   s.layout.fitWidth = 0;
   part = s.Write();
   EXPECT_NE(part.find("<pageSetup paperSize=\"4414\" orientation=\"landscape\"/>"), std::string::npos);
-  EXPECT_NE(part.find("<sheetPr codeName=\"Sheet4\"/>"), std::string::npos);
+  EXPECT_NE(part.find("<sheetPr codeName=\"Sheet4\"><tabColor rgb=\"FF00B050\"/></sheetPr>"), std::string::npos);
+  s.layout.tabColourHex.clear();
+  EXPECT_NE(s.Write().find("<sheetPr codeName=\"Sheet4\"/>"), std::string::npos);
 }
 
 TEST(XlsxWorksheet, ColumnElementsByFlagsAndWideFonts) {
@@ -179,21 +183,21 @@ TEST(XlsxWorksheet, RowHeightsOutlinesAndThickBorders) {
   Sheet s("t\na\nb\nc\nd\n");
   XlsxRowFormat r2;
   r2.row = 2;
-  r2.rec = DefaultFormatRecord();
+  r2.rec = DefaultRecordBytes();
   r2.rec.c[20] = 'R';  // 18 pixels
   r2.rec.c[11] = '2';
   XlsxRowFormat r3;
   r3.row = 3;
-  r3.rec = DefaultFormatRecord();
+  r3.rec = DefaultRecordBytes();
   r3.rec.c[9] = 0x14;  // hidden, outlined
   r3.rec.c[4] = '2';
   XlsxRowFormat r4;
   r4.row = 4;
-  r4.rec = DefaultFormatRecord();
+  r4.rec = DefaultRecordBytes();
   r4.rec.c[9] = 0x02;
   XlsxRowFormat r5;
   r5.row = 5;
-  r5.rec = DefaultFormatRecord();
+  r5.rec = DefaultRecordBytes();
   r5.rec.c[10] = '4';
   s.layout.rowFormats = {r2, r3, r4, r5};
   XlsxSheetResult res;
@@ -216,14 +220,14 @@ TEST(XlsxWorksheet, PageBreaksStopAt256AndMergesCountTheirElements) {
   for (std::uint32_t row = 2; row <= 258; ++row) {  // 257 rows with a break
     XlsxRowFormat f;
     f.row = row;
-    f.rec = DefaultFormatRecord();
+    f.rec = DefaultRecordBytes();
     f.rec.c[9] = 0x08;
     s.layout.rowFormats.push_back(f);
   }
   s.layout.breakStartRow = 1;
   s.layout.rowOffset = 0;
   XlsxShapeRecord m;
-  m.rec = DefaultFormatRecord();
+  m.rec = DefaultRecordBytes();
   m.rec.c[19] = 'M';
   m.fromCol = 2;
   m.fromRow = 3;
@@ -300,7 +304,7 @@ TEST(XlsxCells, NumbersAndTheirTypeChanges) {
   auto typeOf = [&](const std::string& ref) {
     const std::string cell = CellOf(part, ref);
     const int slot = std::stoi(Between(cell, "s=\"", "\""));
-    return s.slots.Record(slot).c[1];
+    return static_cast<unsigned char>(s.slots.Record(slot)[1]);
   };
   EXPECT_EQ(typeOf("A2"), 'i');
   EXPECT_EQ(typeOf("B2"), 0xE9);
@@ -312,8 +316,8 @@ TEST(XlsxCells, NumbersAndTheirTypeChanges) {
   Sheet g("a\n\"1,234\"\n\"1,234.5\"\n");
   g.ColumnType(1, 'g');
   const std::string gp = g.Write();
-  EXPECT_EQ(g.slots.Record(std::stoi(Between(CellOf(gp, "A2"), "s=\"", "\""))).c[1], 0xE9);
-  EXPECT_EQ(g.slots.Record(std::stoi(Between(CellOf(gp, "A3"), "s=\"", "\""))).c[1], 0xE3);
+  EXPECT_EQ(static_cast<unsigned char>(g.slots.Record(std::stoi(Between(CellOf(gp, "A2"), "s=\"", "\"")))[1]), 0xE9);
+  EXPECT_EQ(static_cast<unsigned char>(g.slots.Record(std::stoi(Between(CellOf(gp, "A3"), "s=\"", "\"")))[1]), 0xE3);
   EXPECT_NE(CellOf(gp, "A3").find("<v>1234.5</v>"), std::string::npos);
 }
 
@@ -380,13 +384,13 @@ TEST(XlsxCells, ShortRowsAreFilledWhenTheirRecordAsks) {
   Sheet s("a,b,c\n1,2,3\n4\n");
   XlsxRowFormat f;
   f.row = 3;
-  f.rec = DefaultFormatRecord();
+  f.rec = DefaultRecordBytes();
   f.rec.c[10] = '1';
   s.layout.rowFormats = {f};
   const std::string part = s.Write();
   EXPECT_NE(CellOf(part, "C3").find("t=\"inlineStr\"><is><t></t></is></c>"), std::string::npos);
   const int slot = std::stoi(Between(CellOf(part, "C3"), "s=\"", "\""));
-  EXPECT_EQ(s.slots.Record(slot).c[3], '_');
+  EXPECT_EQ(s.slots.Record(slot)[3], '_');
 }
 
 TEST(XlsxCells, StyleCompositionMergesRowColumnAndDefaults) {
@@ -394,7 +398,7 @@ TEST(XlsxCells, StyleCompositionMergesRowColumnAndDefaults) {
   s.layout.defaultFlags = 0x30;
   XlsxRowFormat title;
   title.row = 1;
-  title.rec = DefaultFormatRecord();
+  title.rec = DefaultRecordBytes();
   title.rec.c[0] = 'p';
   title.rec.c[1] = 's';
   title.rec.c[10] = title.rec.c[11] = '2';
@@ -405,7 +409,7 @@ TEST(XlsxCells, StyleCompositionMergesRowColumnAndDefaults) {
   auto rec = [&](const std::string& ref) {
     const int slot = std::stoi(Between(CellOf(part, ref), "s=\"", "\""));
     EXPECT_GT(slot, 0);
-    return std::string(reinterpret_cast<const char*>(s.slots.Record(slot).c), kStyleRecordSize);
+    return std::string(s.slots.Record(slot).data(), kStyleRecordLength);
   };
   // Title: the row's alignment and type, thick top and bottom, the column's
   // thin right border, sheet defaults for the rest.
@@ -418,14 +422,16 @@ TEST(XlsxCells, ColourBarColumnWritesRuns) {
   Sheet s("h,bar\n1,*ab*c\n2,*x\n");
   s.layout.colourBarColumn = 2;
   s.layout.colourBarChars[0] = '*';
-  s.layout.colourBarCodes[0] = 'R';
+  s.layout.colourBarHex[0] = "FF0000";
   s.layout.defaultFlags = 0x30;
   s.layout.curLine = 3;
   const std::string part = s.Write();
   const std::string b2 = CellOf(part, "B2");
-  EXPECT_NE(b2.find("t=\"inlineStr\"><is><r><rPr><rFont val=\"ＭＳ ゴシック\"/><sz val=\"11\"/><color rgb=\"FF"),
+  EXPECT_NE(b2.find("t=\"inlineStr\"><is><r><rPr><rFont val=\"ＭＳ ゴシック\"/><sz val=\"11\"/><color rgb=\"FF000000\"/></rPr><t></t></r>"),
             std::string::npos)
       << b2;
+  // Each marker starts a run in its colour.
+  EXPECT_EQ(Count(b2, "<color rgb=\"FFFF0000\"/>"), 2);
   EXPECT_EQ(Count(b2, "<r>"), 3);
   EXPECT_NE(b2.find("<t xml:space=\"preserve\">*ab"), std::string::npos);
   // The row at the view's current line is plain text.
