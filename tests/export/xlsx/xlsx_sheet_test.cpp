@@ -8,6 +8,10 @@
 #include "csv/csv_table.h"
 #include "export/xlsx/xlsx_cells.h"
 #include "export/xlsx/xlsx_sheet.h"
+#include "export/byte_writer.h"
+#include "export/part_sink.h"
+#include "export/xlsx/xlsx_run.h"
+#include "fw/alloc.h"
 #include "fw/codepage.h"
 
 using namespace xlsx;
@@ -436,4 +440,81 @@ TEST(XlsxCells, ColourBarColumnWritesRuns) {
   EXPECT_NE(b2.find("<t xml:space=\"preserve\">*ab"), std::string::npos);
   // The row at the view's current line is plain text.
   EXPECT_NE(CellOf(part, "B3").find("<is><t>*x</t></is>"), std::string::npos);
+}
+
+TEST(XlsxWorksheet, MemoryShortWhileGrowingCutsRowsAndClosesThePart) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "row" + std::to_string(i) + ",<&>,12\n";
+  Sheet s(text);
+  auto run = [&](long failFrom, XlsxSheetResult& res, std::string& part) {
+    exportcore::ByteWriter buffer;
+    fw::alloctest::Reset();
+    fw::alloctest::FailFrom(failFrom);
+    const bool ok = WriteWorksheet(s.table, s.layout, s.slots, buffer, res);
+    const long count = fw::alloctest::Count();
+    fw::alloctest::Reset();
+    part.assign(buffer.Data(), buffer.Size());
+    return ok ? count : -count;
+  };
+  XlsxSheetResult res;
+  std::string part;
+  const long allocations = run(0, res, part);
+  ASSERT_GT(allocations, 3);
+  EXPECT_FALSE(res.cut);
+  EXPECT_EQ(res.rowsWritten, 3000u);
+  for (long n = 1; n <= allocations; ++n) {
+    const long count = run(n, res, part);
+    if (count < 0) {
+      // Not even the head could be made.
+      EXPECT_EQ(n, 1);
+      continue;
+    }
+    EXPECT_TRUE(res.cut) << n;
+    EXPECT_LT(res.rowsWritten, 3000u);
+    EXPECT_EQ(Count(part, "<row "), static_cast<int>(res.rowsWritten));
+    EXPECT_EQ(Count(part, "</row>"), static_cast<int>(res.rowsWritten));
+    const std::string end = "</sheetData><pageMargins";
+    EXPECT_NE(part.find(end), std::string::npos) << n;
+    EXPECT_EQ(part.substr(part.size() - 12), "</worksheet>");
+  }
+}
+
+TEST(XlsxWorksheet, TheRunWritesTheSheetPartWithItsRecords) {
+  Sheet s("Name,Qty\nabc,12\n");
+  XlsxRun run;
+  run.sheet.number = 2;
+  run.sheet.readStart = 0;
+  run.sheet.firstRowNumber = 1;
+  run.sheet.bounds.titleRow = 1;
+  run.sheet.bounds.rowLimit = 3;
+  run.sheet.bounds.endRow = 3;
+  run.sheet.bounds.columnCount = 2;
+  run.sheet.settings.tabColour = 'R';
+  for (int c = 1; c <= 92; ++c) run.XlsxColumnFormats[c].c[3] = '1';
+  run.XlsxColumnWidths[1] = 8;
+  run.XlsxColumnWidths[2] = 5;
+  run.XlsxRowFormats.resize(1);
+  run.XlsxRowFormats[0].c[0] = 'p';
+  run.XlsxRowFormats[0].c[1] = 's';
+  run.XlsxRowFormats[0].c[10] = run.XlsxRowFormats[0].c[11] = '2';
+  run.XlsxRowFormatRows = {1};
+  run.XlsxChartSlots[2] = 2;  // one chart: the sheet refers to its drawing
+  exportcore::MemoryPartSink sink;
+  ASSERT_EQ(WriteSheetPart(run, s.table, sink), SheetPartResult::kWritten);
+  ASSERT_EQ(sink.parts.count("xl/worksheets/sheet2.xml"), 1u);
+  const std::string& part = sink.parts["xl/worksheets/sheet2.xml"];
+  // Stored as UTF-8.
+  EXPECT_EQ(part.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"", 0), 0u);
+  EXPECT_NE(part.find("<sheetPr codeName=\"Sheet3\"><tabColor rgb=\"FF"), std::string::npos);
+  EXPECT_NE(part.find("<row r=\"1\" spans=\"1:2\" thickBot=\"1\" thickTop=\"1\">"), std::string::npos);
+  EXPECT_NE(part.find("<c r=\"B2\" s=\""), std::string::npos);
+  EXPECT_NE(CellOf(part, "B2").find("<v>12</v>"), std::string::npos);
+  EXPECT_NE(part.find("<drawing r:id=\"rId2\"/>"), std::string::npos);
+  EXPECT_EQ(run.XlsxPictureCount[2], -1);
+  EXPECT_GE(run.XlsxCellStyleTable.size(), 3u);
+  EXPECT_EQ(run.XlsxRowHeights[0], 18);
+
+  sink.refuse = "xl/worksheets/sheet2.xml";
+  EXPECT_EQ(WriteSheetPart(run, s.table, sink), SheetPartResult::kNotStored);
+  EXPECT_EQ(sink.FirstFailure(), "xl/worksheets/sheet2.xml");
 }
