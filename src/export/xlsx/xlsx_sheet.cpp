@@ -123,12 +123,13 @@ std::string SheetHead(XlsxSheetLayout& L, std::uint32_t widest, std::uint32_t ro
   Escaped(s, L.activeCell);
   s += "\"/></sheetView></sheetViews>";
 
-  // Columns. Only the first 1000 columns have width codes and records; the
-  // rest take the default width of the last element.
+  // Columns, to the widest row: rows wider than the block's first line keep
+  // their measured widths. Only the first 1000 columns have width codes and
+  // records; the rest take the default width of the last element.
   s += "<sheetFormatPr defaultRowHeight=\"13.5\"/><cols>";
   std::uint32_t lastIndex = L.columnCount > 0 ? L.columnCount - 1 : 0;
   if (L.titleRangeMode && lastIndex > 0) --lastIndex;
-  const std::uint32_t recorded = std::min<std::uint32_t>(L.columnCount, kFormatRecords);
+  const std::uint32_t recorded = std::min<std::uint32_t>(std::max(L.columnCount, widest), kFormatRecords);
   const int sizeFactor = 15 * static_cast<int>(L.sizeDigit) - 670;
   for (std::uint32_t c = 1; c <= recorded; ++c) {
     std::int32_t w = c < L.columnWidths.size() ? L.columnWidths[c] : 2;
@@ -326,7 +327,17 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run) {
   L.columnFormats.resize(formatted + 1, DefaultRecordBytes());
   L.columnHasFormat.assign(formatted + 1, true);
   L.columnHasFormat[0] = false;
-  for (std::uint32_t c = 1; c <= formatted; ++c) L.columnFormats[c] = RecordBytes(run.XlsxColumnFormats[c]);
+  const XlsxRecordBytes untouched = RecordBytes(XlsxFormatRecord());
+  for (std::uint32_t c = 1; c <= formatted; ++c) {
+    XlsxRecordBytes& r = L.columnFormats[c];
+    r = RecordBytes(run.XlsxColumnFormats[c]);
+    // A column no code has set keeps the format row's start: a thin right
+    // border, and a thin left one for column 1.
+    if (std::memcmp(r.c, untouched.c, sizeof r.c) == 0) {
+      r.c[3] = '1';
+      if (c == 1) r.c[2] = '1';
+    }
+  }
   const std::size_t widths = std::min<std::size_t>(run.XlsxColumnWidths.size(), kFormatRecords + 1);
   L.columnWidths.assign(run.XlsxColumnWidths.begin(), run.XlsxColumnWidths.begin() + widths);
   const std::size_t rows = std::min(run.XlsxRowFormats.size(), run.XlsxRowFormatRows.size());

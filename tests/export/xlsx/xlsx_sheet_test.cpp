@@ -10,7 +10,9 @@
 #include "export/xlsx/xlsx_sheet.h"
 #include "export/byte_writer.h"
 #include "export/part_sink.h"
+#include "export/xlsx/xlsx_prescan.h"
 #include "export/xlsx/xlsx_run.h"
+#include "export/xlsx/xlsx_sheetmodel.h"
 #include "fw/alloc.h"
 #include "fw/codepage.h"
 
@@ -517,4 +519,34 @@ TEST(XlsxWorksheet, TheRunWritesTheSheetPartWithItsRecords) {
   sink.refuse = "xl/worksheets/sheet2.xml";
   EXPECT_EQ(WriteSheetPart(run, s.table, sink), SheetPartResult::kNotStored);
   EXPECT_EQ(sink.FirstFailure(), "xl/worksheets/sheet2.xml");
+}
+
+TEST(XlsxWorksheet, TwoBlocksThroughTheSheetModel) {
+  // "!#:売上" and "!#:在庫" heads over small tables.
+  Sheet s("!#:\x94\x84\x8F\xE3\nName,Qty\napple,\"1,234\"\npear,=B3*2\n!#:\x8D\xDD\x8C\xC9\nName,Qty\nplum,7\n");
+  XlsxRun run;
+  const std::string text(reinterpret_cast<const char*>(s.table.m_pTextBuf), s.table.m_nTextLen);
+  XlsxPreScan(text.data(), static_cast<std::uint32_t>(text.size()), run);
+  std::string parts[3];
+  for (std::uint32_t n = 1; n <= 2; ++n) {
+    XlsxReadSheetModel(s.table, text.data(), static_cast<std::uint32_t>(text.size()), n, run);
+    exportcore::MemoryPartSink sink;
+    ASSERT_EQ(WriteSheetPart(run, s.table, sink), SheetPartResult::kWritten);
+    parts[n] = sink.parts["xl/worksheets/sheet" + std::to_string(n) + ".xml"];
+  }
+  // Sheet 1: the head line, the title row centred between thick borders, the
+  // quoted grouped number, the formula, and the next head as an empty end row.
+  EXPECT_NE(parts[1].find("<dimension ref=\"A1:B5\"/>"), std::string::npos);
+  EXPECT_NE(parts[1].find("<row r=\"2\" spans=\"1:2\" thickBot=\"1\" thickTop=\"1\">"), std::string::npos);
+  EXPECT_NE(CellOf(parts[1], "B3").find("><v>1234</v></c>"), std::string::npos);
+  EXPECT_NE(CellOf(parts[1], "B4").find("><f>=B3*2</f></c>"), std::string::npos);
+  EXPECT_NE(CellOf(parts[1], "A5").find("><v></v></c>"), std::string::npos);
+  // The second column has its measured width although the head line above
+  // the table has one field.
+  EXPECT_NE(parts[1].find("<col min=\"2\" max=\"2\""), std::string::npos);
+  // Sheet 2 starts at its own head, in UTF-8.
+  EXPECT_NE(CellOf(parts[2], "A1").find("<t>:\xE5\x9C\xA8\xE5\xBA\xAB</t>"), std::string::npos) << parts[2];
+  EXPECT_NE(CellOf(parts[2], "B3").find("><v>7</v></c>"), std::string::npos);
+  // The styles written name slots of the run's table.
+  EXPECT_GE(run.XlsxCellStyleTable.size(), 5u);
 }
