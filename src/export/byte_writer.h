@@ -30,6 +30,14 @@ class ByteWriter {
   // Makes room for `capacity` bytes in all; false (and Failed()) when that
   // much memory cannot be had. A capacity that does not fit size_t fails.
   bool Reserve(std::uint64_t capacity);
+  // As Reserve, but a refusal leaves the buffer usable (not Failed()), for a
+  // writer that can stop early and still close its part.
+  bool TryReserve(std::uint64_t capacity) {
+    if (m_failed) return false;
+    if (Reserve(capacity)) return true;
+    m_failed = false;
+    return false;
+  }
 
   void Append(const char* bytes, std::size_t len);
   void Append(const char* text);  // up to its NUL

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "export/byte_writer.h"
+#include "export/xlsx/xlsx_style_slots.h"
 
 namespace xlsx {
 
 // Record limits of the workbook.
 constexpr int kMaxSheets = 255;           // sheets per run
 constexpr int kSheetSlots = 256;          // tables by sheet number (entry 0 unused)
-constexpr int kStyleSlots = 1000;         // cell style slots
 constexpr int kFormatRecords = 1000;      // row and column format records
 constexpr int kPageBreaks = 256;          // page breaks per sheet
 constexpr int kRowHeightRows = 9000;      // recorded row heights
@@ -39,10 +39,6 @@ struct XlsxFormatRecord {
     c[9] = 0;
   }
 };
-
-// A cell's composed style: 16 characters.
-constexpr int kStyleRecordLength = 16;
-using XlsxCellStyleRecord = std::array<char, kStyleRecordLength>;
 
 // A name given on the sheet-list line for a sheet that had one already,
 // with the list position it stood at.
@@ -134,8 +130,16 @@ struct XlsxRun {
   // --- worksheet and cells ---
   // Pixel heights of the first rows of the sheet being written (18 each).
   std::vector<std::uint8_t> XlsxRowHeights = std::vector<std::uint8_t>(kRowHeightRows, 18);
-  // Distinct composed cell styles; slot 0 is the default, a cell's s is its slot.
-  std::vector<XlsxCellStyleRecord> XlsxCellStyleTable;
+  // Distinct composed cell styles; slot 0 is the default, a cell's s is its
+  // slot (size() slots, [i] the record of slot i).
+  XlsxStyleSlots XlsxCellStyleTable;
+  // The view's colour-bar column (0: none), its marker characters (a NUL
+  // ends the list) with a colour letter each, and the view's current line,
+  // whose row of that column stays plain text.
+  std::uint32_t colourBarColumn = 0;
+  std::array<char, 10> colourBarChars{};
+  std::array<char, 10> colourBarCodes{};
+  std::uint32_t curLine = 0;
 
   // --- styles and package ---
 
