@@ -237,9 +237,8 @@ bool BuildStylesPart(const std::array<char, 16>* records, int count, exportcore:
 
 int XlsxWriteStyles(XlsxRun& run, exportcore::PartSink& sink) {
   exportcore::ByteWriter& buffer = run.XlsxWorkBuffer;
-  const auto& table = run.XlsxCellStyleTable;
-  const int count = static_cast<int>(table.size());
-  if (!BuildStylesPart(count ? table.data() : nullptr, count, buffer)) return -1;
+  const XlsxStyleSlots& table = run.XlsxCellStyleTable;
+  if (!BuildStylesPart(&table.Record(0), table.Count(), buffer)) return -1;
   sink.WritePart("xl/styles.xml", buffer);
   buffer.Clear();
   return 0;

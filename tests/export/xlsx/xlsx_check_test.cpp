@@ -39,12 +39,11 @@ std::map<std::string, std::string> SoundPackage() {
   run.XlsxSheetCount = 2;
   run.XlsxSheetOrder[0] = 3, run.XlsxSheetOrder[1] = 2, run.XlsxSheetOrder[2] = 1, run.XlsxSheetOrder[3] = 2;
   run.XlsxFilterRow[2] = 1, run.XlsxFilterColumns[2] = 10003;
-  xlsx::XlsxCellStyleRecord r = {'@', '_', '_', '_', '_', '_', '_', 0, '_', '_', '_', '_', '_', '_', '_', '_'};
-  run.XlsxCellStyleTable.push_back(r);
+  xlsx::XlsxCellStyleRecord r = xlsx::DefaultCellStyleRecord();
   r[0] = 'p', r[2] = '2', r[14] = 'B', r[10] = '1', r[7] = 0x11;
-  run.XlsxCellStyleTable.push_back(r);
+  EXPECT_EQ(1, run.XlsxCellStyleTable.FindOrAdd(r));
   r[1] = static_cast<char>('i' | 0x80), r[6] = 'Y', r[4] = 'u';
-  run.XlsxCellStyleTable.push_back(r);
+  EXPECT_EQ(2, run.XlsxCellStyleTable.FindOrAdd(r));
   exportcore::MemoryPartSink sink;
   EXPECT_EQ(0, xlsx::XlsxWriteStyles(run, sink));
   EXPECT_EQ(0, xlsx::XlsxWriteWorkbookParts(run, sink));
