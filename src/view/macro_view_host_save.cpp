@@ -1,4 +1,5 @@
 // The host side of the save statements: thin calls into the view's writers.
+#include "macro/macro_state.h"
 #include "view/dvkview.h"
 #include "view/macro_view_host.h"
 
@@ -11,6 +12,8 @@ int MacroViewHost::WriteViewDocument(const CString& path, int mode) { return vie
 int MacroViewHost::SaveViewAsRtf() { return view_.SaveAsRtf(1); }
 
 int MacroViewHost::ExportToExcel(const CString& options, int mode, int flag) {
+  // The statement's operand is the export's target.
+  view_.m_strStmtOperand = view_.Macro().m_strStmtOperand;
   return view_.ExportToExcel(options, mode, flag);
 }
 int MacroViewHost::RunTableCommand(int cmd, int row) { return view_.TableCommand(cmd, row, 0, 0, 0, 0, 0, 1); }
