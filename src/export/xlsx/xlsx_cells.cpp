@@ -275,7 +275,7 @@ void RowWriter::WriteRowHead(const Row& row) {
   } else if (flags & (0x02 | 0x04 | 0x10 | 0x20)) {
     m_out.Str(" customHeight=\"1\"");
   }
-  if (row.r <= static_cast<std::uint32_t>(kRowHeightRows))
+  if (row.r <= m_res.rowHeights.size())
     m_res.rowHeights[row.r - 1] = static_cast<std::uint8_t>(std::min(recorded, 255));
   if (flags & 0x30) {
     int level = 1;
@@ -422,8 +422,13 @@ bool RowWriter::Compose(Row& row, std::uint32_t c, bool filler, XlsxCellStyleRec
 }
 
 void RowWriter::WriteHead(std::uint32_t c, std::uint32_t r, int slot) {
-  m_out.Str("<c r=\"");
-  m_out.Str(ColumnLettersOneBased(c).c_str());
+  // The letters of column c (1 to 16384), without a string per cell.
+  char letters[4];
+  int n = 0;
+  for (std::uint32_t v = c; v > 0 && n < 3; v = (v - 1) / 26) letters[n++] = static_cast<char>('A' + (v - 1) % 26);
+  char ref[8] = {'<', 'c', ' ', 'r', '=', '"'};
+  m_out.Bytes(ref, 6);
+  while (n > 0) m_out.Byte(static_cast<unsigned char>(letters[--n]));
   m_out.Dec(r);
   m_out.Str("\" s=\"");
   m_out.Dec(slot);
