@@ -550,3 +550,36 @@ TEST(XlsxWorksheet, TwoBlocksThroughTheSheetModel) {
   // The styles written name slots of the run's table.
   EXPECT_GE(run.XlsxCellStyleTable.size(), 5u);
 }
+
+TEST(XlsxCells, TitleBordersStopAtTheTitlesLastFilledColumn) {
+  Sheet s("Head\nT1,T2,,\n1,2,3,4\n");
+  XlsxRun run;
+  run.sheet.number = 1;
+  run.sheet.firstRowNumber = 1;
+  run.sheet.bounds.titleRow = 2;
+  run.sheet.bounds.rowLimit = 4;
+  run.sheet.bounds.endRow = 4;
+  run.sheet.bounds.columnCount = 4;
+  XlsxSheetLayout L = SheetLayoutFromRun(run, s.table);
+  EXPECT_EQ(L.titleLastColumn, 2u);
+  EXPECT_EQ(L.columnFormats[1].c[2], '1');  // the format row's left border of column 1
+  EXPECT_EQ(L.columnFormats[4].c[3], '1');
+  XlsxRowFormat title;
+  title.row = 2;
+  title.rec = DefaultRecordBytes();
+  title.rec.c[10] = title.rec.c[11] = '2';
+  L.rowFormats = {title};
+  std::string part;
+  XlsxStyleSlots slots;
+  ASSERT_TRUE(WriteWorksheetText(s.table, L, slots, &part, nullptr));
+  auto rec = [&](const std::string& ref) {
+    return slots.Record(std::stoi(Between(CellOf(part, ref), "s=\"", "\"")));
+  };
+  EXPECT_EQ(rec("B2")[10], '2');
+  EXPECT_EQ(rec("B2")[3], '1');
+  EXPECT_EQ(rec("C2")[10], '_');
+  EXPECT_EQ(rec("C2")[11], '_');
+  EXPECT_EQ(rec("C2")[3], '_');
+  // Data rows keep their borders.
+  EXPECT_EQ(rec("C3")[3], '1');
+}
