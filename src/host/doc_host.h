@@ -128,6 +128,12 @@ class DocHost {
   // --- The load statements' archives ("loadzip") ---
   // ZIP extraction and LZH extraction of the document's archive entries
   // (results as CDvkDoc gives them); -1 where there are none (the default).
+  // The archive creation entry (kind 1 ZIP) over the current folder; the
+  // document implements it. -1 where there is no archive writer.
+  virtual int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet) {
+    (void)kind, (void)argc, (void)argv, (void)archiveName, (void)quiet;
+    return -1;
+  }
   virtual int UnzipArchive(int mode, CString zipName, CString destDir, int count, int outMax, unsigned char* buffer) {
     (void)mode, (void)zipName, (void)destDir, (void)count, (void)outMax, (void)buffer;
     return -1;

@@ -9,6 +9,10 @@ bool MacroViewHost::TextModified() { return view_.GetRichEditCtrl().GetModify() 
 int MacroViewHost::WriteViewDocument(const CString& path, int mode) { return view_.WriteDocument(path, mode, 0); }
 
 int MacroViewHost::SaveViewAsRtf() { return view_.SaveAsRtf(1); }
+
+int MacroViewHost::ExportToExcel(const CString& options, int mode, int flag) {
+  return view_.ExportToExcel(options, mode, flag);
+}
 int MacroViewHost::RunTableCommand(int cmd, int row) { return view_.TableCommand(cmd, row, 0, 0, 0, 0, 0, 1); }
 
 void MacroViewHost::SetViewPath(const CString& path) { view_.m_strViewPath = path; }
