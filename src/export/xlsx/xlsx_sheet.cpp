@@ -275,7 +275,32 @@ bool WriteWorksheet(const csv::TableFields& t, XlsxSheetLayout& layout, XlsxStyl
   return !out.Failed();
 }
 
-XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run) {
+namespace {
+
+// The last non-empty field of text row `row`, reading rows from `start`
+// (text row `firstRow`); 0 when the row is not reached or has none.
+std::uint32_t LastFilledColumnOfRow(const csv::TableFields& t, std::uint32_t start, std::uint32_t firstRow,
+                                    std::uint32_t row) {
+  const std::uint32_t n = t.m_pTextBuf ? std::min(t.m_nTextLen, t.m_nWorkSize) : 0;
+  const unsigned char* p = t.m_pTextBuf;
+  std::uint32_t pos = start;
+  for (std::uint32_t r = firstRow; r < row; ++r) {
+    while (pos < n && p[pos] != '\r' && p[pos] != '\n' && p[pos] != 0) ++pos;
+    if (pos >= n || p[pos] == 0) return 0;
+    if (p[pos] == '\r') ++pos;
+    if (pos < n && p[pos] == '\n') ++pos;
+  }
+  std::uint32_t col = 1, last = 0;
+  for (; pos < n && p[pos] != '\r' && p[pos] != '\n' && p[pos] != 0; ++pos) {
+    if (p[pos] == csv::CSV_FIELD_SEP) ++col;
+    else last = col;
+  }
+  return last;
+}
+
+}  // namespace
+
+XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run, const csv::TableFields& t) {
   const XlsxSheetModel& m = run.sheet;
   const XlsxSheetSettings& st = m.settings;
   XlsxSheetLayout L;
@@ -289,6 +314,8 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run) {
   L.rowLimit = m.bounds.rowLimit;
   L.blockStartLine = m.bounds.titleRow;
   L.columnCount = m.bounds.columnCount;
+  if (L.titleRow >= L.firstTextRow)
+    L.titleLastColumn = LastFilledColumnOfRow(t, L.startOffset, L.firstTextRow, L.titleRow);
   L.gridLetter = st.viewLetter;
   L.topLeftCell = st.topLeftCell;
   L.activeCell = st.activeCell.empty() ? std::string("A1") : st.activeCell;
@@ -359,7 +386,7 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run) {
 }
 
 SheetPartResult WriteSheetPart(XlsxRun& run, const csv::TableFields& t, exportcore::PartSink& sink) {
-  XlsxSheetLayout layout = SheetLayoutFromRun(run);
+  XlsxSheetLayout layout = SheetLayoutFromRun(run, t);
   XlsxSheetResult result;
   run.XlsxWorkBuffer.Clear();
   if (!WriteWorksheet(t, layout, run.XlsxCellStyleTable, run.XlsxWorkBuffer, result))

@@ -161,8 +161,9 @@ bool WriteWorksheet(const csv::TableFields& t, XlsxSheetLayout& layout, XlsxStyl
                     exportcore::ByteWriter& out, XlsxSheetResult& result);
 
 // The layout of the sheet the run is writing (run.sheet with the run's
-// format records, widths, filter and colour-bar column).
-XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run);
+// format records, widths, filter and colour-bar column, and the title row's
+// last filled column read from the table).
+XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run, const csv::TableFields& t);
 
 // Writes the worksheet of run.sheet into run.XlsxWorkBuffer and stores it
 // in `sink` as "xl/worksheets/sheet%d.xml". The row heights go to

@@ -550,3 +550,77 @@ TEST(XlsxWorksheet, TwoBlocksThroughTheSheetModel) {
   // The styles written name slots of the run's table.
   EXPECT_GE(run.XlsxCellStyleTable.size(), 5u);
 }
+
+TEST(XlsxCells, TitleBordersStopAtTheTitlesLastFilledColumn) {
+  Sheet s("Head\nT1,T2,,\n1,2,3,4\n");
+  XlsxRun run;
+  run.sheet.number = 1;
+  run.sheet.firstRowNumber = 1;
+  run.sheet.bounds.titleRow = 2;
+  run.sheet.bounds.rowLimit = 4;
+  run.sheet.bounds.endRow = 4;
+  run.sheet.bounds.columnCount = 4;
+  XlsxSheetLayout L = SheetLayoutFromRun(run, s.table);
+  EXPECT_EQ(L.titleLastColumn, 2u);
+  EXPECT_EQ(L.columnFormats[1].c[2], '1');  // the format row's left border of column 1
+  EXPECT_EQ(L.columnFormats[4].c[3], '1');
+  XlsxRowFormat title;
+  title.row = 2;
+  title.rec = DefaultRecordBytes();
+  title.rec.c[10] = title.rec.c[11] = '2';
+  L.rowFormats = {title};
+  std::string part;
+  XlsxStyleSlots slots;
+  ASSERT_TRUE(WriteWorksheetText(s.table, L, slots, &part, nullptr));
+  auto rec = [&](const std::string& ref) {
+    return slots.Record(std::stoi(Between(CellOf(part, ref), "s=\"", "\"")));
+  };
+  EXPECT_EQ(rec("B2")[10], '2');
+  EXPECT_EQ(rec("B2")[3], '1');
+  EXPECT_EQ(rec("C2")[10], '_');
+  EXPECT_EQ(rec("C2")[11], '_');
+  EXPECT_EQ(rec("C2")[3], '_');
+  // Data rows keep their borders.
+  EXPECT_EQ(rec("C3")[3], '1');
+}
+
+TEST(XlsxCells, FormatObjectsOnTheGridStyleTheirCells) {
+  Sheet s("a,b,c\n1,2,3\n4,5,6\n7,8,9\n");
+  // Object 1 covers B2:C3: fill 'c', thick borders, no inner borders ('N').
+  XlsxShapeRecord o;
+  o.rec = DefaultRecordBytes();
+  o.rec.c[6] = 'c';
+  o.rec.c[2] = o.rec.c[3] = o.rec.c[10] = o.rec.c[11] = '2';
+  o.rec.c[9] = 'N';
+  XlsxShapeRecord other = o;
+  other.rec.c[5] = 'R';
+  s.layout.objects.shapes = {o, other};
+  s.layout.objects.gridColumns = 3;
+  auto line = [](const char* cells) {  // one grid line: "O:" or a code per column
+    std::string l;
+    for (int c = 0; c < 4; ++c) {
+      l += c < 3 && cells[c] == '1' ? "01" : "O:";
+      l += c < 3 ? '\x06' : '\r';
+    }
+    return l + '\n';
+  };
+  s.layout.objects.grid = line("000") + line("011") + line("011") + line("000");
+  s.layout.objects.overlaps = {{3, 3, 2}};  // C3 shows object 2's colours
+  const std::string part = s.Write();
+  auto rec = [&](const std::string& ref) {
+    return s.slots.Record(std::stoi(Between(CellOf(part, ref), "s=\"", "\"")));
+  };
+  const XlsxCellStyleRecord b2 = rec("B2");
+  EXPECT_EQ(b2[6], 'c');
+  EXPECT_EQ(b2[2], '2');   // left: no object there
+  EXPECT_EQ(b2[3], '\0');  // right: the same object
+  EXPECT_EQ(b2[10], '2');  // top
+  EXPECT_EQ(b2[11], '\0'); // bottom: the same object
+  const XlsxCellStyleRecord c3 = rec("C3");
+  EXPECT_EQ(c3[3], '2');
+  EXPECT_EQ(c3[11], '2');
+  EXPECT_EQ(c3[5], 'R');   // from the overlap entry
+  EXPECT_EQ(rec("A2")[6], '_');
+  // B3's right neighbour shows object 1 too (the grid names it), so no border.
+  EXPECT_EQ(rec("B3")[3], '\0');
+}
