@@ -126,21 +126,21 @@ class DocHost {
   virtual void OnUpdateViewStyle(CCmdUI* ui) = 0;
 
   // --- The load statements' archives ("loadzip") ---
+  // The archive creation entry over the current folder (the export's and
+  // "filezip"'s ZIP); 0 written, -1 not (also after an error it caught, or
+  // where there is no archive writer).
   // ZIP extraction and LZH extraction of the document's archive entries
   // (results as CDvkDoc gives them); -1 where there are none (the default).
+  virtual int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet) {
+    (void)kind, (void)argc, (void)argv, (void)archiveName, (void)quiet;
+    return -1;
+  }
   virtual int UnzipArchive(int mode, CString zipName, CString destDir, int count, int outMax, unsigned char* buffer) {
     (void)mode, (void)zipName, (void)destDir, (void)count, (void)outMax, (void)buffer;
     return -1;
   }
   virtual int ArchiveLzh(CString archive, CString target, int operation) {
     (void)archive, (void)target, (void)operation;
-    return -1;
-  }
-  // --- The file statements' archives ("filezip") ---
-  // The document's archive creation entry (kind 2: a ZIP under
-  // `archiveName`); 0 written, -1 not (also after an error it caught).
-  virtual int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet) {
-    (void)kind, (void)argc, (void)argv, (void)archiveName, (void)quiet;
     return -1;
   }
   // --- The web page and opener of the macro statements ---------------------

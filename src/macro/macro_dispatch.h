@@ -45,7 +45,7 @@ enum class ExecutorKind {
   kTableRows,    // row and line statements, sort, print, new rows (macro_exec_rows.h)
   kLoadClip,     // "loadclip" (macro_exec_clip.h)
   kSaveClip,     // "saveclip" (macro_exec_clip.h)
-  kSpreadsheetSave,  // "savexls": its options read (macro_exportopts.h); the export comes later
+  kSpreadsheetSave,  // "savexls" and a "save" of a ".xlsx" path (macro_exec_save_rtf.h)
   kLoad,         // class 56: "load", "loadmacro", "loadsub", "loaddata", "loadzip" (macro_exec_load.h)
   // Save statements (macro_exec_save.h, macro_exec_save_rtf.h).
   kSave,         // "save", "saveadd"

@@ -9,10 +9,12 @@
 #include "csv/csv_widths.h"
 #include "fw/alloc.h"
 #include "fw/sjis.h"
+#include "macro/macro_exportopts.h"
 #include "macro/macro_fileentry.h"
 #include "macro/macro_run.h"
 #include "macro/macro_run_errors.h"
 #include "macro/macro_state.h"
+#include "macro/macro_subst.h"
 
 namespace macro {
 
@@ -250,6 +252,35 @@ Outcome ReadOperandThenNotAvailable(MacroRunContext& rc) {
 }  // namespace
 
 Outcome MacroExecPageSave(MacroRunContext& rc) { return ReadOperandThenNotAvailable(rc); }
+
+Outcome MacroExecSpreadsheetSave(MacroRunContext& rc) {
+  MacroState& st = rc.state;
+  FileEntryRequest req;
+  req.code = 'S';
+  req.letter = st.m_strStmtCommand.GetLength() > 2 ? st.m_strStmtCommand[2] : 'x';
+  CString path, key;
+  if (MacroFileEntry(st, rc.host, req, &path, &key) != FileEntryResult::kGo) return Outcome::kNext;
+  st.m_strStmtOperand = path;
+  ExportOptions options = MacroReadExportOptions(st.m_strStmtCommand, path);
+  if (options.titleRow) {
+    // The title goes in front of the table as a new first row.
+    csv::Table& t = rc.table;
+    const std::string row = MacroExportTitleRow(options.title, t.m_nFieldCount);
+    std::string text(reinterpret_cast<const char*>(t.m_pTextBuf ? t.m_pTextBuf : reinterpret_cast<const std::uint8_t*>("")),
+                     t.UsedLength());
+    text.insert(0, row);
+    if (!t.Assign(text.data(), text.size(), 1000)) return MacroRaiseRunError(&rc.host, RunError::kSilent);
+  }
+  // Only the workbook written by the program itself is built so far.
+  if (options.mode != 4) return MacroRaiseRunError(&rc.host, RunError::kNotAvailableYet);
+  options.text = MacroSubstituteVariables(st, &rc.table, options.text, kSubstPlain);
+  if (rc.host.ExportToExcel(options.text, options.mode, options.flag) < 0)
+    return MacroRaiseRunError(&rc.host, RunError::kSilent);
+  rc.docUpdate.m_nOpenContext = 0;
+  rc.docUpdate.m_nUpdateCode = app::UpdateCode::kRedrawAll;
+  rc.host.UpdateAllViews();
+  return Outcome::kNext;
+}
 Outcome MacroExecHtmlSave(MacroRunContext& rc) { return ReadOperandThenNotAvailable(rc); }
 
 }  // namespace macro

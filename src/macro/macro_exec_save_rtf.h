@@ -62,5 +62,12 @@ Outcome RunRuledTableSave(MacroRunContext& rc, int fontSize);
 Outcome MacroExecRichSave(MacroRunContext& rc);
 Outcome MacroExecPageSave(MacroRunContext& rc);  // "&Sp"
 Outcome MacroExecHtmlSave(MacroRunContext& rc);  // "&Sh"
+// "&Sx" and a "save" of a ".xlsx" path: the common file entry, the options
+// (MacroReadExportOptions; a '%' title row put in front of the table), then
+// the view's export with the options' variables substituted, the document
+// left with open context 0 and update code 6 and the views updated. Mode 4
+// (the workbook the program writes itself) is built; the other modes say
+// "not available yet".
+Outcome MacroExecSpreadsheetSave(MacroRunContext& rc);
 
 }  // namespace macro

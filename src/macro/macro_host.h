@@ -303,6 +303,14 @@ class MacroHost {
   virtual void SetTableSizeIndex(int index) { (void)index; }
   // The view's display flag beside the document's.
   virtual void SetViewDisplayFlag(int value) { (void)value; }
+  // The view's spreadsheet export ("&Sx", and a "save" of a ".xlsx" path):
+  // `options` the option text, `mode` and `flag` as MacroReadExportOptions
+  // gives them; the target is the statement's operand. Negative on failure
+  // (reported by the export); -1 where there is no view (the default).
+  virtual int ExportToExcel(const CString& options, int mode, int flag) {
+    (void)options, (void)mode, (void)flag;
+    return -1;
+  }
   // --- Joins, shared memory, web page and opener ----------------------------
   // The page at `address` fetched into the scratch page file while the
   // document only fetches (it opens nothing itself): 0 fetched, -1 not;

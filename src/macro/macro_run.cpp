@@ -608,13 +608,9 @@ Outcome Run::Dispatch(int cls, const PreparedStatement& p) {
       case ExecutorKind::kSaveClip:
         o = MacroExecSaveClip(rc_);
         break;
-      case ExecutorKind::kSpreadsheetSave: {
-        // The options are read as the export will take them; the export
-        // itself is not built, so the statement ends as one not available.
-        const ExportOptions options = MacroReadExportOptions(st_.m_strStmtCommand, st_.m_strStmtOperand);
-        (void)options;
-        return Raise(RunError::kNotAvailableYet);
-      }
+      case ExecutorKind::kSpreadsheetSave:
+        o = MacroExecSpreadsheetSave(rc_);
+        break;
       // The load statements: "load", "loadmacro", 'r', "loadsub", "loaddata", "loadzip".
       case ExecutorKind::kLoad:
         o = MacroExecLoad(rc_, &text_);

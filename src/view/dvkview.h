@@ -99,6 +99,18 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // (viewcore/report.h); honours "nodisp" and the external-run mode.
   int ReportMessage(int code, const CString& text);
 
+  // --- spreadsheet export (dvkview_xlsx.cpp, export/xlsx/xlsx_export.h) ---
+  // The table as a workbook: mode 0 writes the package from the view's
+  // table after refreshing it (the document's load state put back
+  // afterwards) and delivers it to m_strStmtOperand. 0 done, -1 failed
+  // (after its message). Other modes are not built yet (-1).
+  int XlsxWritePackage(unsigned char mode);
+  // The macro's spreadsheet export: the target from m_strStmtOperand (or
+  // the document's stem and the template's name), kept in m_strStmtOperand
+  // for the call; mode 4 writes the workbook and returns its result. Other
+  // modes are not built yet (-1).
+  int ExportToExcel(CString templateArg, int mode, int show);
+
   // --- macro interpreter (macro/macro_state.h, macro/macro_host.h) --------
   // The interpreter's state of this view, made on first use, and the host
   // through which the interpreter reaches the editor.

@@ -127,6 +127,7 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   bool TextModified() override;
   int WriteViewDocument(const CString& path, int mode) override;
   int SaveViewAsRtf() override;
+  int ExportToExcel(const CString& options, int mode, int flag) override;
   int RunTableCommand(int cmd, int row) override;
   void SetViewPath(const CString& path) override;
   void SetTableSizeIndex(int index) override;

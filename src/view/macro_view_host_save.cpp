@@ -1,4 +1,5 @@
 // The host side of the save statements: thin calls into the view's writers.
+#include "macro/macro_state.h"
 #include "view/dvkview.h"
 #include "view/macro_view_host.h"
 
@@ -9,6 +10,12 @@ bool MacroViewHost::TextModified() { return view_.GetRichEditCtrl().GetModify() 
 int MacroViewHost::WriteViewDocument(const CString& path, int mode) { return view_.WriteDocument(path, mode, 0); }
 
 int MacroViewHost::SaveViewAsRtf() { return view_.SaveAsRtf(1); }
+
+int MacroViewHost::ExportToExcel(const CString& options, int mode, int flag) {
+  // The statement's operand is the export's target.
+  view_.m_strStmtOperand = view_.Macro().m_strStmtOperand;
+  return view_.ExportToExcel(options, mode, flag);
+}
 int MacroViewHost::RunTableCommand(int cmd, int row) { return view_.TableCommand(cmd, row, 0, 0, 0, 0, 0, 1); }
 
 void MacroViewHost::SetViewPath(const CString& path) { view_.m_strViewPath = path; }

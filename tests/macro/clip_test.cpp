@@ -130,12 +130,28 @@ TEST_F(ClipRun, SaveClipWithTheClipboardShutWritesNothing) {
   EXPECT_EQ(0, host.clipboardWrites);
 }
 
-TEST_F(ClipRun, SaveXlsReadsItsOptionsThenIsNotAvailable) {
+TEST_F(ClipRun, SaveXlsPutsItsTitleRowFirstThenExportsTheWorkbook) {
   SetTable("a\x06" "b\r\n");
   RunDocument("\tsavexls%Title\tC:\\t\\a.xlsx\r\n");
+  EXPECT_TRUE(host.reports.empty()) << host.reports[0];
+  ASSERT_EQ(1u, host.exports.size());
+  EXPECT_EQ("4 0 ", host.exports[0]);  // mode 4: the workbook the program writes
+  EXPECT_EQ("Title\x06\r\na\x06" "b\r\n", Text());
+  EXPECT_EQ(1, host.viewUpdates);
+}
+
+TEST_F(ClipRun, SaveXlsOtherModesAreNotAvailableAndAFailedExportStopsSilently) {
+  SetTable("a\r\n");
+  RunDocument("\tsavexls$Sheet\tC:\\t\\a.xls\r\n");  // mode 0: an existing workbook
   ASSERT_EQ(1u, host.reports.size());
   EXPECT_NE(std::string::npos, host.reports[0].find("not available yet")) << host.reports[0];
-  EXPECT_EQ("a\x06" "b\r\n", Text());  // no title row without the export
+  EXPECT_TRUE(host.exports.empty());
+  host.reports.clear();
+  host.exportResult = -1;
+  RunDocument("\tsave\tC:\\t\\b.xlsx\r\n\tsavexls\tC:\\t\\never.xlsx\r\n");
+  ASSERT_EQ(1u, host.exports.size());  // the run stopped after the failed export
+  EXPECT_TRUE(host.reports.empty());
 }
+
 
 }  // namespace

@@ -84,7 +84,15 @@ class FakeRunHost : public macro::MacroRunHost {
   void RedisplayView() override { ++redisplays; }
   void UpdateMenuTexts(int, int, int) override { ++menuUpdates; }
   void ApplyListLayout() override {}
-  void UpdateAllViews() override {}
+  void UpdateAllViews() override { ++viewUpdates; }
+  int viewUpdates = 0;
+  // The spreadsheet export: each call as "mode flag options|operand", answered by exportResult.
+  std::vector<std::string> exports;
+  int exportResult = 0;
+  int ExportToExcel(const CString& options, int mode, int flag) override {
+    exports.push_back(std::to_string(mode) + " " + std::to_string(flag) + " " + options.GetString());
+    return exportResult;
+  }
   void SetMainTitle(const CString& t) override { titles.push_back(t.GetString()); }
   void ClearModified() override { ++cleared; }
   CString UserName() override { return "tester"; }

@@ -1,0 +1,37 @@
+#include "export/xlsx/xlsx_run.h"
+
+#include <algorithm>
+
+namespace xlsx {
+
+void XlsxRun::ClearSheet() {
+  sheet = XlsxSheetModel();
+  for (auto& r : XlsxColumnFormats) r.Reset();
+  std::fill(XlsxColumnWidths.begin(), XlsxColumnWidths.end(), 0);
+  XlsxRowFormats.clear();
+  XlsxRowFormatRows.clear();
+  std::fill(XlsxRowHeights.begin(), XlsxRowHeights.end(), 18);
+}
+
+void XlsxRun::Clear() {
+  for (auto& n : XlsxSheetNames) n.clear();
+  firstSheet = 0;
+  XlsxSheetStart.fill(0);
+  for (int i = 0; i < kSheetSlots; ++i) XlsxSheetOrder[i] = static_cast<std::uint32_t>(i);
+  XlsxSheetOrder[0] = 0;
+  XlsxExtraNames.clear();
+  sheetOneStart = 0;
+  sheetOneFirstRow = 1;
+  headCount = 0;
+  XlsxChartSlots.fill(0);
+  XlsxPictureCount.fill(0);
+  XlsxFilterColumns.fill(0);
+  XlsxFilterRow.fill(0);
+  XlsxR1C1Flag = 0;
+  XlsxSheetCount = 0;
+  XlsxCellStyleTable.clear();
+  XlsxWorkBuffer.Clear();
+  ClearSheet();
+}
+
+}  // namespace xlsx

@@ -1,0 +1,124 @@
+// The spreadsheet export's entries: thin members over export/xlsx. The run
+// gets a small host: messages through ReportMessage and the message box, the
+// document's archive writer in the scratch tree (the current folder put back
+// on every path), the delivery's questions.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/excel_entry.h"
+#include "export/xlsx/xlsx_export.h"
+#include "fw/msgbox.h"
+#include "fw/path.h"
+#include "host/doc_host.h"
+#include "macro/macro_state.h"
+#include "res/resource.h"
+#include "view/dvkview.h"
+
+namespace {
+
+// The current folder, put back when the scope ends.
+class KeepCurrentFolder {
+ public:
+  KeepCurrentFolder() {
+    wchar_t buf[MAX_PATH * 4];
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH * 4, buf);
+    if (n > 0 && n < MAX_PATH * 4) dir_.assign(buf, n);
+  }
+  ~KeepCurrentFolder() {
+    if (!dir_.empty()) SetCurrentDirectoryW(dir_.c_str());
+  }
+  KeepCurrentFolder(const KeepCurrentFolder&) = delete;
+  KeepCurrentFolder& operator=(const KeepCurrentFolder&) = delete;
+
+ private:
+  std::wstring dir_;
+};
+
+class ViewRunHost : public xlsx::XlsxRunHost {
+ public:
+  ViewRunHost(CDvkView& view, app::DocHost* doc) : view_(view), doc_(doc) {}
+
+  int ReportMessage(int code, const CString& text) override { return view_.ReportMessage(code, text); }
+  void ShowMessage(const CString& text) override { AfxMessageBox(text); }
+  CString CannotOpenText(const CString& path) override {
+    CString s;
+    s.LoadString(IDS_CANNOT_OPEN_FILE);
+    return s + "\nfile = " + path;
+  }
+  int CreateArchive(const CString& folder, const std::vector<CString>& entries, const CString& name) override {
+    if (!doc_) return -1;
+    KeepCurrentFolder keep;
+    const std::u16string w = fw::ToWidePath(folder);
+    if (!SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str()))) return -1;
+    std::vector<const char*> argv;
+    for (const CString& e : entries) argv.push_back(e.GetString());
+    return doc_->CreateArchive(1, static_cast<int>(argv.size()), argv.data(), name, 0);
+  }
+  bool AskMakeWritable(const CString& target) override {
+    CString q;
+    q.Format(IDS_READONLY_MAKE_WRITABLE, target.GetString());
+    return view_.ReportMessage(4, q) == IDYES;
+  }
+  void ShowWriteProtected(const CString& target) override {
+    CString m;
+    m.Format(IDS_WRITE_PROTECTED, target.GetString());
+    AfxMessageBox(m);
+  }
+
+ private:
+  CDvkView& view_;
+  app::DocHost* doc_;
+};
+
+}  // namespace
+
+int CDvkView::XlsxWritePackage(unsigned char mode) {
+  if (mode != 0) return -1;  // the HTML form comes with its own writer
+  app::DocHost* doc = GetDocument();
+  if (!doc) return -1;
+  // The table read fresh from the document, the load state as it was.
+  if (m_nFileKind != 4) {
+    app::DocUpdateFields& up = doc->UpdateFields();
+    const std::int32_t loadState = up.m_nLoadState;
+    up.m_nUpdateCode = app::UpdateCode::kContent;
+    up.m_nLoadState = 99;
+    OnUpdate(nullptr, 0, nullptr);
+    up.m_nLoadState = loadState;
+  }
+  std::unique_ptr<xlsx::XlsxRun> run;
+  try {
+    run = std::make_unique<xlsx::XlsxRun>();
+  } catch (const std::bad_alloc&) {
+    ReportMessage(155, CString());
+    return -1;
+  }
+  xlsx::XlsxRunInput in;
+  in.table = &m_table;
+  in.programDir = doc->PathFields().m_strProgramDir;
+  in.target = m_strStmtOperand;
+  in.colourBarColumn = m_nColourBarColumn > 0 ? static_cast<std::uint32_t>(m_nColourBarColumn) : 0;
+  in.colourBarChars = m_pColourBarChars;
+  in.colourBarCodes = m_pColourBarCodes;
+  in.curLine = m_table.m_nCurLine;
+  ViewRunHost host(*this, doc);
+  try {
+    return xlsx::XlsxWritePackageRun(*run, in, host);
+  } catch (const std::bad_alloc&) {
+    ReportMessage(155, CString());
+    return -1;
+  }
+}
+
+int CDvkView::ExportToExcel(CString templateArg, int mode, int show) {
+  (void)show;
+  if (mode != 4) return -1;  // the other export modes come later
+  app::DocHost* doc = GetDocument();
+  if (!doc) return -1;
+  const app::DocPathFields& paths = doc->PathFields();
+  const CString folder = paths.m_nActiveSide == 1 ? paths.m_strListDir1 : paths.m_strListDir2;
+  m_strStmtOperand = exportcore::ExcelExportTarget(m_strStmtOperand, Macro().m_strDocStem, templateArg, folder);
+  return XlsxWritePackage(0);
+}

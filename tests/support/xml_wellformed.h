@@ -1,0 +1,175 @@
+// A small strict check of one XML document as stored bytes, for tests and
+// fuzz targets that have no XML library: UTF-8 throughout (no overlong
+// forms, no surrogates), no control characters but TAB, CR and LF, an
+// optional declaration first, one root element, start and end tags that
+// match, attributes quoted and not repeated, no '<' in text or values, and
+// only the five named entities or character references. Returns an empty
+// text when the document is well-formed, else what is wrong and where.
+#pragma once
+
+#include <cstddef>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+namespace xmlcheck_detail {
+
+inline bool NameStart(unsigned char c) {
+  return c == '_' || c == ':' || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c >= 0x80;
+}
+inline bool NameChar(unsigned char c) { return NameStart(c) || c == '-' || c == '.' || (c >= '0' && c <= '9'); }
+
+// Length of the UTF-8 character at s[i], 0 when it is not one (or a
+// character XML does not allow).
+inline std::size_t Utf8Length(const std::string& s, std::size_t i) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) return (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') ? 1 : 0;
+  std::size_t n;
+  unsigned cp;
+  if (c >= 0xC2 && c <= 0xDF) n = 2, cp = c & 0x1F;
+  else if (c >= 0xE0 && c <= 0xEF) n = 3, cp = c & 0x0F;
+  else if (c >= 0xF0 && c <= 0xF4) n = 4, cp = c & 0x07;
+  else return 0;
+  if (i + n > s.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    const unsigned char t = static_cast<unsigned char>(s[i + k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (t & 0x3F);
+  }
+  if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
+  if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF) return 0;
+  return n;
+}
+
+}  // namespace xmlcheck_detail
+
+inline std::string XmlWellFormedProblem(const std::string& doc) {
+  using namespace xmlcheck_detail;
+  auto at = [](const char* what, std::size_t pos) { return std::string(what) + " at byte " + std::to_string(pos); };
+  for (std::size_t i = 0; i < doc.size();) {
+    const std::size_t n = Utf8Length(doc, i);
+    if (n == 0) return at("not a UTF-8 XML character", i);
+    i += n;
+  }
+  std::size_t i = 0;
+  const std::size_t end = doc.size();
+  if (doc.compare(0, 5, "<?xml") == 0) {
+    const std::size_t close = doc.find("?>");
+    if (close == std::string::npos) return "unclosed declaration";
+    i = close + 2;
+  }
+  std::vector<std::string> open;
+  bool rootSeen = false;
+  auto name = [&](std::size_t& p) {
+    const std::size_t s = p;
+    if (p >= end || !NameStart(static_cast<unsigned char>(doc[p]))) return std::string();
+    while (p < end && NameChar(static_cast<unsigned char>(doc[p]))) ++p;
+    return doc.substr(s, p - s);
+  };
+  auto reference = [&](std::size_t& p) -> bool {  // p at '&'
+    const std::size_t semi = doc.find(';', p);
+    if (semi == std::string::npos || semi - p > 12) return false;
+    const std::string ref = doc.substr(p + 1, semi - p - 1);
+    p = semi + 1;
+    if (ref == "amp" || ref == "lt" || ref == "gt" || ref == "quot" || ref == "apos") return true;
+    if (ref.size() < 2 || ref[0] != '#') return false;
+    unsigned long v = 0;
+    const bool hex = ref[1] == 'x';
+    if (hex && ref.size() < 3) return false;
+    for (std::size_t k = hex ? 2 : 1; k < ref.size(); ++k) {
+      const char c = ref[k];
+      int d = (c >= '0' && c <= '9') ? c - '0' : (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f') ? (c | 0x20) - 'a' + 10 : -1;
+      if (d < 0 || v > 0x10FFFF) return false;
+      v = v * (hex ? 16 : 10) + static_cast<unsigned>(d);
+    }
+    return v == 0x9 || v == 0xA || v == 0xD || (v >= 0x20 && v <= 0xD7FF) || (v >= 0xE000 && v <= 0xFFFD) ||
+           (v >= 0x10000 && v <= 0x10FFFF);
+  };
+  while (i < end) {
+    if (doc[i] != '<') {
+      if (doc[i] == '&') {
+        const std::size_t s = i;
+        if (!reference(i)) return at("bad reference", s);
+        if (open.empty()) return at("reference outside the root", s);
+        continue;
+      }
+      if (open.empty() && doc[i] != ' ' && doc[i] != '\t' && doc[i] != '\r' && doc[i] != '\n')
+        return at("text outside the root", i);
+      if (doc[i] == '>' && i >= 2 && doc.compare(i - 2, 2, "]]") == 0) return at("\"]]>\" in text", i);
+      ++i;
+      continue;
+    }
+    const std::size_t tag = i;
+    if (doc.compare(i, 4, "<!--") == 0) {
+      const std::size_t c = doc.find("-->", i + 4);
+      if (c == std::string::npos) return at("unclosed comment", tag);
+      i = c + 3;
+      continue;
+    }
+    if (doc.compare(i, 9, "<![CDATA[") == 0) {
+      const std::size_t c = doc.find("]]>", i + 9);
+      if (c == std::string::npos || open.empty()) return at("bad CDATA section", tag);
+      i = c + 3;
+      continue;
+    }
+    if (doc.compare(i, 2, "<?") == 0) {
+      const std::size_t c = doc.find("?>", i + 2);
+      if (c == std::string::npos) return at("unclosed processing instruction", tag);
+      i = c + 2;
+      continue;
+    }
+    if (doc.compare(i, 2, "</") == 0) {
+      i += 2;
+      const std::string n = name(i);
+      while (i < end && (doc[i] == ' ' || doc[i] == '\t' || doc[i] == '\r' || doc[i] == '\n')) ++i;
+      if (n.empty() || i >= end || doc[i] != '>') return at("bad end tag", tag);
+      if (open.empty() || open.back() != n) return at(("end tag </" + n + "> does not match").c_str(), tag);
+      open.pop_back();
+      ++i;
+      continue;
+    }
+    ++i;
+    const std::string n = name(i);
+    if (n.empty()) return at("bad start tag", tag);
+    if (open.empty() && rootSeen) return at("second root element", tag);
+    std::set<std::string> attrs;
+    for (;;) {
+      const std::size_t before = i;
+      while (i < end && (doc[i] == ' ' || doc[i] == '\t' || doc[i] == '\r' || doc[i] == '\n')) ++i;
+      if (i >= end) return at("unclosed start tag", tag);
+      if (doc[i] == '>' || doc.compare(i, 2, "/>") == 0) break;
+      if (i == before) return at("attribute without a blank before it", i);
+      const std::string a = name(i);
+      if (a.empty() || i >= end || doc[i] != '=') return at("bad attribute", i);
+      if (!attrs.insert(a).second) return at(("attribute " + a + " repeated").c_str(), i);
+      ++i;
+      if (i >= end || (doc[i] != '"' && doc[i] != '\'')) return at("unquoted attribute value", i);
+      const char q = doc[i++];
+      while (i < end && doc[i] != q) {
+        if (doc[i] == '<') return at("'<' in an attribute value", i);
+        if (doc[i] == '&') {
+          const std::size_t s = i;
+          if (!reference(i)) return at("bad reference", s);
+        } else {
+          ++i;
+        }
+      }
+      if (i >= end) return at("unclosed attribute value", i);
+      ++i;
+    }
+    rootSeen = true;
+    if (doc[i] == '>') {
+      open.push_back(n);
+      ++i;
+    } else {
+      i += 2;
+    }
+  }
+  if (!open.empty()) return "unclosed element <" + open.back() + ">";
+  if (!rootSeen) return "no root element";
+  return std::string();
+}
+
+}  // namespace testsupport
