@@ -7,6 +7,7 @@
 
 #include "convert/docx_text.h"
 #include "convert/docx_walk.h"
+#include "convert/ooxml_job.h"
 #include "convert/ooxml_part.h"
 #include "convert/xlsx_reader.h"
 
@@ -77,12 +78,7 @@ std::int64_t ConvertDocxToText(RenderJob& job) {
   job.m_file.reset();
   // No program folder, no scratch folder to unpack into: no text.
   if (job.m_strProgramDir.IsEmpty()) return 0;
-  PackageRequest request;
-  request.path = job.path;
-  request.programDir = job.m_strProgramDir;
-  request.unzipBound = job.m_bUnzipBound != 0;
-  request.host = job.host;
-  PackageStart start = OpenOoxmlPackage(request, OoxmlKind::kDocx, job.out);
+  PackageStart start = OpenJobPackage(job, OoxmlKind::kDocx);
   if (!start.package) return 0;
   DocxWords words;
   words.tableLayout = job.m_bTableLayout != 0;

@@ -1,6 +1,6 @@
 #include "convert/pptx_row.h"
 
-#include "convert/ooxml_package.h"
+#include "convert/ooxml_job.h"
 #include "convert/pptx_text.h"
 
 namespace convert {
@@ -10,12 +10,7 @@ std::int64_t ConvertPptxForJob(RenderJob& job) {
   if (job.openContext == 2) return 0;
   // No program folder: no place to unpack to (never the root of the drive).
   if (job.m_strProgramDir.IsEmpty()) return -1;
-  PackageRequest request;
-  request.path = job.path;
-  request.programDir = job.m_strProgramDir;
-  request.unzipBound = job.m_bUnzipBound != 0;
-  request.host = job.host;
-  PackageStart start = OpenOoxmlPackage(request, OoxmlKind::kPptx, job.out);
+  PackageStart start = OpenJobPackage(job, OoxmlKind::kPptx);
   if (!start.package) return start.result < 0 ? start.result : static_cast<std::int64_t>(job.out.Size());
   PptxWords words;
   words.m_bTableLayout = job.m_bTableLayout;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "convert/ooxml_package.h"
+#include "convert/ooxml_job.h"
 #include "convert/workbook_layout.h"
 #include "convert/workbook_table.h"
 #include "convert/xlsx_reader.h"
@@ -17,12 +18,7 @@ std::int64_t ConvertXlsxWorkbook(RenderJob& job) {
   // The scratch folder lies below the program folder; without one there is
   // no place to unpack to (never the root of the drive).
   if (job.m_strProgramDir.IsEmpty()) return -1;
-  PackageRequest request;
-  request.path = job.path;
-  request.programDir = job.m_strProgramDir;
-  request.unzipBound = job.m_bUnzipBound != 0;
-  request.host = job.host;
-  PackageStart start = OpenOoxmlPackage(request, OoxmlKind::kXlsx, job.out);
+  PackageStart start = OpenJobPackage(job, OoxmlKind::kXlsx);
   if (!start.package) return start.result < 0 ? start.result : static_cast<std::int64_t>(job.out.Size());
 
   std::unique_ptr<WorkbookTable> table(new (std::nothrow) WorkbookTable);

@@ -19,18 +19,7 @@ if [ -f "$out/stamp" ] && [ "$(cat "$out/stamp")" = "$stamp" ]; then exit 0; fi
 rm -rf "$out"/*.pptx "$out"/*.txt "$out/pdf"
 "$py" "$here/make_pptx_docs.py" "$out"
 profile="file://$out/lo-profile"
-# LibreOffice's first start on a new profile, or beside another instance,
-# sometimes converts nothing: try again until the expected file is there.
-lo() {  # expected output, soffice arguments...
-  want=$1; shift
-  for _ in 1 2 3; do
-    soffice "$@" >/dev/null 2>&1 || true
-    [ -s "$want" ] && return 0
-    sleep 1
-  done
-  echo "LibreOffice made no $want" >&2
-  return 1
-}
+. "$here/lo_retry.sh"
 cd "$out"
 lo pptx_slides.pptx -env:UserInstallation="$profile" --headless --convert-to pptx:"Impress MS PowerPoint 2007 XML" \
   --outdir "$out" pptx_slides.fodp
