@@ -37,14 +37,14 @@ enum ViewTimer : unsigned {
   kTimerLoad = 20,          // stream the loaded text into the control
   kTimerRedraw = 21,        // update code 6 and a redraw of all views
   kTimerEntryMarks = 22,    // underline the check-list lines
-  kTimerTempWindow = 23,    // close the "TEMPID" window
+  kTimerImageCanvas = 23,   // render the image canvas (the image view's)
   kTimerMacroResume = 25,   // resume the macro (RunMacro mode 2)
   kTimerShowMore = 26,      // append the next chunk of a long text
   kTimerBlockEdit = 30,
   kTimerPasteTable = 40,    // finish the selection-to-table paste
   kTimerJump = 42,          // jump to the document's jump text
   kTimerRecordClock = 50,
-  kTimerImageCanvas = 60,
+  kTimerTempWindow = 60,    // close the "TEMPID" window
   // m_nPaneIndex + 2: image refresh of that pane.
 };
 

@@ -190,6 +190,9 @@ HWND MakeTopWindow(const char* title) {
 }
 
 TEST_F(ViewTimersTest, TheTempIdTickClosesOneWindowOfThatTitleAndNeverTheFrame) {
+  // 60 closes "TEMPID"; 23 is the image canvas's.
+  EXPECT_EQ(60u, static_cast<unsigned>(view::kTimerTempWindow));
+  EXPECT_EQ(23u, static_cast<unsigned>(view::kTimerImageCanvas));
   CDvkView* v = Open("t.txt", "text\r\n");
   ASSERT_NE(nullptr, v);
   // The frame itself under that title is skipped.
