@@ -17,9 +17,11 @@ constexpr std::int64_t kSpare = 1000;
 
 // Blank rows with CR LF in the last two bytes of each.
 void DocxCanvas::Blank(std::int64_t from, std::int64_t to) {
-  for (std::int64_t i = from; i < to; ++i) {
-    const std::int64_t k = i % kRowBytes;
-    m_bytes[i] = k == kRowBytes - 2 ? '\r' : k == kRowBytes - 1 ? '\n' : ' ';
+  if (from >= to) return;
+  std::memset(m_bytes + from, ' ', static_cast<std::size_t>(to - from));
+  for (std::int64_t cr = from - from % kRowBytes + kRowBytes - 2; cr < to; cr += kRowBytes) {
+    if (cr >= from && cr < to) m_bytes[cr] = '\r';
+    if (cr + 1 >= from && cr + 1 < to) m_bytes[cr + 1] = '\n';
   }
 }
 
