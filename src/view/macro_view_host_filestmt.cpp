@@ -3,13 +3,12 @@
 // archive entry and the tree counters of the folder size.
 #include <windows.h>
 
-#include <winnetwk.h>
-
 #include <string>
 #include <vector>
 
 #include "core/fileops/fileprims.h"
 #include "fw/commondlg.h"
+#include "fw/netconn.h"
 #include "host/doc_host.h"
 #include "host/frame_host.h"
 #include "view/dvkview.h"
@@ -75,17 +74,14 @@ bool MacroViewHost::AskFileToSave(const CString& filter, const CString& initialN
 int MacroViewHost::ProbeNetResource(int scope, const NetResource* resource) {
   NETRESOURCEA nr = {};
   if (resource) nr = Record(*resource);
-  HANDLE h = nullptr;
-  const DWORD r = ::WNetOpenEnumA(static_cast<DWORD>(scope), RESOURCETYPE_ANY, 0, resource ? &nr : nullptr, &h);
-  if (r == NO_ERROR && h) ::WNetCloseEnum(h);
-  return static_cast<int>(r);
+  return static_cast<int>(fw::Net().ProbeEnum(static_cast<DWORD>(scope), resource ? &nr : nullptr));
 }
 
 int MacroViewHost::ConnectNetResource(const NetResource& resource, const CString* password, const CString* user,
                                       int flags) {
   NETRESOURCEA nr = Record(resource);
-  return static_cast<int>(::WNetAddConnection2A(&nr, password ? password->GetString() : nullptr,
-                                                user ? user->GetString() : nullptr, static_cast<DWORD>(flags)));
+  return static_cast<int>(fw::Net().AddConnection(&nr, password ? password->GetString() : nullptr,
+                                                 user ? user->GetString() : nullptr, static_cast<DWORD>(flags)));
 }
 
 int MacroViewHost::SaveEncryptedSource(int mode, const CString& path, const CString& extra) {

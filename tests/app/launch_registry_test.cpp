@@ -15,9 +15,12 @@
 #include "fw/codepage.h"
 #include "fw/shellexec.h"
 #include "fw/uihooks.h"
+#include "macro/macro_run.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
+#include "support/file_bytes.h"
 #include "support/temp_folder.h"
+#include "view/dvkview.h"
 
 namespace {
 
@@ -157,6 +160,24 @@ TEST_F(LaunchTest, DocumentStartsItsRegisteredProgramWithTheQuotedPath) {
       EXPECT_EQ(asked.verb.Str(), "open");
       EXPECT_EQ(asked.file.Str(), path);
     }
+    EXPECT_TRUE(fw::hooks::MessageBoxTexts().empty());
+  }
+}
+
+TEST_F(LaunchTest, FileExeStatementStartsTheRegisteredProgram) {
+  CDvkView* v = frame->GetTextView(0, 0);
+  ASSERT_NE(nullptr, v);
+  doc->m_nFshell = 0;
+  // The long and the short spelling of the statement.
+  for (const char* statement : {"fileexe", "&Fx"}) {
+    SCOPED_TRACE(statement);
+    const std::string path = Document(std::string("m ") + (statement[0] == '&' ? "2." : "1.") + ext_);
+    const std::string macroFile = docs_->File("x.rmc");
+    testsupport::WriteFileBytes(macroFile, std::string("\t") + statement + "\t" + path + "\r\n");
+    v->RunMacro(macro::kRunFile, macroFile.c_str(), "", "");
+    const auto r = Record();
+    ASSERT_FALSE(r.empty()) << "the registered program did not start";
+    EXPECT_NE(r.at("cmdline").find(Quoted(Utf8(path)) + " -k"), std::string::npos) << r.at("cmdline");
     EXPECT_TRUE(fw::hooks::MessageBoxTexts().empty());
   }
 }

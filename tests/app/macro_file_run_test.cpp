@@ -1,15 +1,18 @@
 // The file statements in the running program: the file dialog answered
 // through its hook, the window of another program closed by "filequit",
-// hidden and read-only attributes written and read back, and the folder
-// totals over the document's own tree counters.
+// hidden and read-only attributes written and read back, the folder totals
+// over the document's own tree counters, and "fileuser" against a network
+// provider of the test's own.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/dvkdoc.h"
 #include "fw/clock.h"
+#include "fw/netconn.h"
 #include "fw/uihooks.h"
 #include "macro/macro_run.h"
 #include "macro/macro_state.h"
@@ -19,6 +22,30 @@
 #include "view/dvkview.h"
 
 namespace {
+
+// Answers the resource probes and the connections from lists, in turn (then
+// 0), and records every call. The whole-network probe always succeeds.
+class FakeNet : public fw::NetProvider {
+ public:
+  std::vector<DWORD> probes, connects;
+  std::vector<std::string> calls;
+  DWORD ProbeEnum(DWORD scope, NETRESOURCEA* r) override {
+    if (!r) {
+      calls.push_back("context:" + std::to_string(scope));
+      return NO_ERROR;
+    }
+    calls.push_back(std::string("probe ") + (r->lpRemoteName ? r->lpRemoteName : ""));
+    return probed_ < probes.size() ? probes[probed_++] : NO_ERROR;
+  }
+  DWORD AddConnection(NETRESOURCEA* r, const char* password, const char* user, DWORD flags) override {
+    calls.push_back(std::string("connect ") + (r->lpRemoteName ? r->lpRemoteName : "") + " " +
+                    (user ? user : "-") + "/" + (password ? password : "-") + " " + std::to_string(flags));
+    return connected_ < connects.size() ? connects[connected_++] : NO_ERROR;
+  }
+
+ private:
+  std::size_t probed_ = 0, connected_ = 0;
+};
 
 class MacroFileTest : public shelltest::MacroShellTest {
  protected:
@@ -30,6 +57,7 @@ class MacroFileTest : public shelltest::MacroShellTest {
   static std::string Var(CDvkView* v, int n) { return v->Macro().m_strMacroVars[n].GetString(); }
   void TearDown() override {
     fw::clocktest::Release();
+    fw::nettest::Release();
     shelltest::MacroShellTest::TearDown();
   }
 };
@@ -102,6 +130,43 @@ TEST_F(MacroFileTest, FolderTotalsOverTheDocumentsCounters) {
   EXPECT_EQ("2", Var(v, 182));
   EXPECT_EQ(345u, doc->m_nTreeBytes);
   EXPECT_STREQ(before, after);
+}
+
+TEST_F(MacroFileTest, FileUserTakesTheBranchOfTheProbeResult) {
+  CDvkView* v = Open("first.txt", "x\r\n");
+  ASSERT_NE(nullptr, v);
+  const std::string share = "\\\\srv\\share";
+  const std::string statement = "\tfileuser\t" + share + ";USER=me;PWRD=pw\r\n";
+  const std::string probe = "probe " + share, asked = "connect " + share + " me/pw 1";
+  struct Case {
+    std::vector<DWORD> probes, connects;
+    const char* result;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      // Reachable already: nothing is connected.
+      {{0}, {}, "", {"context:5", probe}},
+      // Out of memory: probed once more, no connection, an error.
+      {{8, 8}, {}, "EROR", {"context:5", probe, probe}},
+      // A bad parameter: first without the user, then twice with it.
+      {{87, 0},
+       {5, 1326, 0},
+       "",
+       {"context:5", probe, "connect " + share + " -/- 1", asked, asked, probe}},
+      // Any other answer: one connection with the user, which fails here.
+      {{1222}, {86}, "EROR", {"context:5", probe, asked}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.probes.front());
+    FakeNet net;
+    net.probes = c.probes;
+    net.connects = c.connects;
+    fw::nettest::Install(&net);
+    RunFile(v, statement);
+    fw::nettest::Release();
+    EXPECT_EQ(c.result, Var(v, 146));
+    EXPECT_EQ(c.calls, net.calls);
+  }
 }
 
 }  // namespace
