@@ -232,9 +232,10 @@ PackageStart OpenOoxmlPackage(const PackageRequest& request, OoxmlKind kind, Loa
   const int noFile = kind == OoxmlKind::kDocx ? 0 : -1;
   const CString folder = docsvc::PackageScratchDir(request.programDir);
   if (!IsFolder(docsvc::ScratchDir(request.programDir))) fw::MakeDir(docsvc::ScratchDir(request.programDir));
+  start.lock = std::make_unique<docsvc::ScratchLock>(folder);
   // Nothing of an earlier package may be read as this one's: a folder that
-  // cannot be emptied ends the conversion.
-  if (!docsvc::EmptyScratchFolder(folder)) {
+  // cannot be emptied (or that another copy keeps) ends the conversion.
+  if (!start.lock->Held() || !docsvc::EmptyScratchFolder(folder)) {
     const CString msg = PartCannotOpenText();
     out.Append(msg.GetString(), static_cast<std::size_t>(msg.GetLength()));
     start.result = noFile;

@@ -21,6 +21,7 @@
 
 #include "convert/convert_host.h"
 #include "convert/load_buffer.h"
+#include "core/docsvc/scratch_lock.h"
 #include "fw/cstring.h"
 
 namespace convert {
@@ -101,12 +102,16 @@ struct PackageRequest {
 };
 
 struct PackageStart {
+  // The scratch folder's lock, held while the parts are read: another
+  // running copy unpacking into the same folder waits.
+  std::unique_ptr<docsvc::ScratchLock> lock;
   // The package to read the parts from; nullptr when the conversion ends.
   std::unique_ptr<OoxmlPackage> package;
   // When package is nullptr: what the converter returns (the file does not
   // open: XLSX, PPTX -1, DOCX 0; the unpack failed: XLSX its negative
   // result, DOCX and PPTX 0; the scratch folder could not be emptied:
-  // string 237 written to `out`, XLSX and PPTX -1, DOCX 0).
+  // string 237 written to `out`, XLSX and PPTX -1, DOCX 0; so too when
+  // another copy holds the folder longer than the lock's wait).
   int result = 0;
   int unzipMode = 0;                   // the unpack mode chosen (0 own, 1 library)
   std::uint64_t fileLength = 0;

@@ -3,12 +3,16 @@
 // mode and the converters' results when something fails.
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
+#include <thread>
 
 #include "convert/ooxml_package.h"
 #include "convert/ooxml_part.h"
 #include "convert/ooxml_test_util.h"
 #include "core/docsvc/backup.h"
+#include "core/docsvc/scratch_lock.h"
+#include "fw/clock.h"
 #include "fw/file.h"
 #include "support/scratch.h"
 
@@ -152,6 +156,33 @@ TEST(OoxmlStart, AFolderThatStaysFullEndsTheConversion) {
   PackageStart s = OpenOoxmlPackage(f.Request(next), OoxmlKind::kXlsx, msg);
   ASSERT_TRUE(s.package);
   EXPECT_FALSE(s.package->FileExists("xl\\worksheets\\sheet3.xml"));
+}
+
+// Another copy unpacking into the same folder (here another thread holding
+// the folder's lock) is waited for; a wait in vain ends the conversion with
+// string 237 and leaves that copy's parts alone.
+TEST(OoxmlStart, AFolderAnotherCopyHoldsIsWaitedForAndLeftAlone) {
+  Fixture f;
+  LoadBuffer first;
+  ASSERT_TRUE(OpenOoxmlPackage(f.Request(f.File("a.xlsx", Sheets(2))), OoxmlKind::kXlsx, first).package);
+  const CString folder = docsvc::PackageScratchDir(f.dir.Dir());
+  std::promise<void> taken, done;
+  std::thread holder([&] {
+    docsvc::ScratchLock lock(folder, 0);
+    taken.set_value();
+    done.get_future().wait();
+  });
+  taken.get_future().wait();
+  fw::clocktest::Fix(1700000000, 0);
+  LoadBuffer msg;
+  PackageStart s = OpenOoxmlPackage(f.Request(f.File("b.xlsx", Sheets(1))), OoxmlKind::kPptx, msg);
+  fw::clocktest::Release();
+  done.set_value();
+  holder.join();
+  EXPECT_FALSE(s.package);
+  EXPECT_EQ(s.result, -1);
+  EXPECT_EQ(CString(msg.Data()), PartCannotOpenText());
+  EXPECT_EQ("<worksheet n=\"2\"/>", testsupport::ReadBytes(folder + "\\xl\\worksheets\\sheet2.xml"));
 }
 
 }  // namespace

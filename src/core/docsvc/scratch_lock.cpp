@@ -10,6 +10,10 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <sys/file.h>
 #include <unistd.h>
 #endif
@@ -54,10 +58,39 @@ ScratchLock::~ScratchLock() {
 
 #else
 
+namespace {
+
+// The locks this process's threads hold, by lock file and thread: like the
+// Windows mutex, which its owning thread may take again, a thread that holds
+// a folder's lock takes it again at once (a second flock on another
+// descriptor would wait for itself); other threads wait as other copies do.
+struct HeldLock {
+  int fd;
+  int count;
+};
+std::mutex g_heldMutex;
+using HeldKey = std::pair<std::string, std::thread::id>;
+std::map<HeldKey, HeldLock>& HeldLocks() {
+  static std::map<HeldKey, HeldLock> held;
+  return held;
+}
+
+}  // namespace
+
 ScratchLock::ScratchLock(const CString& folder, std::uint32_t waitMs) {
   std::string path = fw::ToPosixPath(folder.GetString());
   while (!path.empty() && path.back() == '/') path.pop_back();
   path += ".lock";
+  {
+    std::lock_guard<std::mutex> guard(g_heldMutex);
+    auto it = HeldLocks().find(HeldKey(path, std::this_thread::get_id()));
+    if (it != HeldLocks().end()) {
+      ++it->second.count;
+      m_held = true;
+      m_path = path;
+      return;
+    }
+  }
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return;
   // The framework's wait polls the lock until it is free or the wait is over.
@@ -72,18 +105,23 @@ ScratchLock::ScratchLock(const CString& folder, std::uint32_t waitMs) {
   };
   if (!poll(&t)) fw::Wait(waitMs, poll, &t);
   if (t.got) {
+    std::lock_guard<std::mutex> guard(g_heldMutex);
+    HeldLocks()[HeldKey(path, std::this_thread::get_id())] = HeldLock{fd, 1};
     m_held = true;
-    m_handle = fd;
+    m_path = path;
     return;
   }
   ::close(fd);
 }
 
 ScratchLock::~ScratchLock() {
-  if (m_held) {
-    ::flock(static_cast<int>(m_handle), LOCK_UN);
-    ::close(static_cast<int>(m_handle));
-  }
+  if (!m_held) return;
+  std::lock_guard<std::mutex> guard(g_heldMutex);
+  auto it = HeldLocks().find(HeldKey(m_path, std::this_thread::get_id()));
+  if (it == HeldLocks().end() || --it->second.count > 0) return;
+  ::flock(it->second.fd, LOCK_UN);
+  ::close(it->second.fd);
+  HeldLocks().erase(it);
 }
 
 #endif

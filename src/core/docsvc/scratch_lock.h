@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "fw/cstring.h"
 
@@ -33,7 +34,10 @@ class ScratchLock {
 
  private:
   bool m_held = false;
-  std::intptr_t m_handle = -1;  // mutex HANDLE on Windows, the lock file's fd natively
+  std::intptr_t m_handle = -1;  // mutex HANDLE on Windows
+#ifndef _WIN32
+  std::string m_path;  // the lock file natively (the process keeps one descriptor per file)
+#endif
 };
 
 }  // namespace docsvc

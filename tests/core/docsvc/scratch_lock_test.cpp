@@ -28,6 +28,28 @@ TEST(ScratchLock, OneHolderAtATimeAndFreeAfterTheHolderEnds) {
   EXPECT_TRUE(again.Held());
 }
 
+// The holder may take its lock again (a conversion inside another's run),
+// and the folder stays locked until the outer holder ends.
+TEST(ScratchLock, TheHolderTakesItAgain) {
+  testsupport::Scratch dir;
+  const CString folder = dir.Path("TMP");
+  auto heldByAnother = [&folder] {
+    bool held = false;
+    std::thread([&] { held = ScratchLock(folder, 0).Held(); }).join();
+    return held;
+  };
+  {
+    ScratchLock outer(folder, 0);
+    ASSERT_TRUE(outer.Held());
+    {
+      ScratchLock inner(folder, 0);
+      EXPECT_TRUE(inner.Held());
+    }
+    EXPECT_FALSE(heldByAnother());
+  }
+  EXPECT_TRUE(heldByAnother());
+}
+
 TEST(ScratchLock, OneNameForEverySpellingOfAFolder) {
   EXPECT_EQ(ScratchLock::MutexName("C:\\Prog\\TMP1"), ScratchLock::MutexName("c:/prog/tmp1"));
   EXPECT_NE(ScratchLock::MutexName("C:\\Prog\\TMP1"), ScratchLock::MutexName("C:\\Prog\\TMP"));
