@@ -185,9 +185,10 @@ bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str(
 // A second copy of the program exports another table to its own target
 // while this one exports, both through the one "\TMP1" of their shared
 // program folder. The copy opens a macro document (a ".h" file: the
-// program runs a macro document once it is shown) that loads its table,
-// saves it as a plain CSV (the sign that it reached the export) and saves
-// it as a workbook. This test holds the folder's scratch lock from before
+// program runs a macro document once it is shown; a ".rmc" named on the
+// command line is kept for the start-up macro, not opened) that loads its
+// table, saves it as a plain CSV (the sign that it reached the export) and
+// saves it as a workbook. This test holds the folder's scratch lock from before
 // the copy starts until its own export has ended, so the copy's export is
 // under way and waits on the lock the whole time this export writes, zips
 // and delivers its package: the test's own run takes the lock again on the
