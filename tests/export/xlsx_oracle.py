@@ -5,6 +5,11 @@
                                    what each sheet must hold (CASE.json)
     xlsx_oracle.py check DIR       checks every DIR/CASE.xlsx; prints one line
                                    per problem, exits 1 when there is any
+    xlsx_oracle.py pdfcheck CSV TEXT
+                                   checks pdftotext's TEXT (UTF-8) of the
+                                   workbook written from CSV, as LibreOffice
+                                   prints it: every Japanese cell text of the
+                                   first sheet is there
 
 The checks, per workbook: unzip -t; Python's zipfile (CRCs, names); xmllint
 --noout on every XML part; xlsx_check.py (relationships, content types,
@@ -247,6 +252,47 @@ def check_libreoffice(folder, cases, problems):
                 problems.append("%s: LibreOffice sheet %s differs (%d rows); %s" % (name, sheet["name"], len(got), detail))
 
 
+def first_sheet_cells(text):
+    """The cells of a table's first sheet: the lines before the second block
+    head ("!#", "!*"), the first head itself and a "$$" list left out."""
+    lines, heads = [], 0
+    for line in text.split("\r\n"):
+        if line.startswith(("!#", "!*")):
+            heads += 1
+            if heads == 2 or lines:
+                break
+            continue
+        if line.startswith("$$") or not line:
+            continue
+        lines.append(line)
+    return [c for row in csv.reader(io.StringIO("\r\n".join(lines), newline="")) for c in row]
+
+
+def pdfcheck(table, pdftext):
+    """Every Japanese cell text of the first sheet in LibreOffice's printed
+    pages. Spaces and line ends are dropped on both sides (pdftotext breaks
+    and spaces the page's lines as it sees them); a text that is also part of
+    other cells ("計" in "∑計") must be there as often as all of them hold it."""
+    with open(table, "rb") as f:
+        cells = first_sheet_cells(f.read().decode("cp932"))
+    with open(pdftext, encoding="utf-8") as f:
+        shown = "".join(f.read().split())
+    flat = ["".join(c.split()) for c in cells]
+    japanese = sorted({c for c in flat if any(ord(ch) > 0x7F for ch in c)})
+    problems = []
+    if not japanese:
+        problems.append("%s: no Japanese cell in the first sheet" % os.path.basename(table))
+    for t in japanese:
+        want = sum(c.count(t) for c in flat)
+        got = shown.count(t)
+        if got < want:
+            problems.append("%s: %r shown %d times in the PDF, the first sheet holds it %d times"
+                            % (os.path.basename(pdftext), t, got, want))
+    for p in problems:
+        print(p)
+    return 1 if problems else 0
+
+
 def check(folder):
     problems = []
     cases = {}
@@ -273,5 +319,7 @@ if __name__ == "__main__":
         sys.exit(0)
     if len(sys.argv) == 3 and sys.argv[1] == "check":
         sys.exit(check(sys.argv[2]))
+    if len(sys.argv) == 4 and sys.argv[1] == "pdfcheck":
+        sys.exit(pdfcheck(sys.argv[2], sys.argv[3]))
     print(__doc__.strip())
     sys.exit(2)
