@@ -392,9 +392,18 @@ const Utf8Units& Units() {
 std::string Cp932ToUtf8(const char* text, std::size_t len) {
   std::string out;
   if (text == nullptr) return out;
-  const Utf8Units& t = Units();
-  if (!t.asciiSame) return Utf16ToUtf8(Cp932ToUtf16(text, len));
   out.reserve(len + len / 4 + 16);
+  AppendCp932AsUtf8(text, len, out);
+  return out;
+}
+
+void AppendCp932AsUtf8(const char* text, std::size_t len, std::string& out) {
+  if (text == nullptr) return;
+  const Utf8Units& t = Units();
+  if (!t.asciiSame) {
+    out += Utf16ToUtf8(Cp932ToUtf16(text, len));
+    return;
+  }
   const unsigned char* u = reinterpret_cast<const unsigned char*>(text);
   std::size_t i = 0;
   while (i < len) {
@@ -410,6 +419,7 @@ std::string Cp932ToUtf8(const char* text, std::size_t len) {
       i = j;
       if (i == len) break;
     }
+    // One unit: a pair, a single byte, or a byte that starts nothing.
     const unsigned char c = u[i];
     const Utf8Units::Entry* e;
     std::size_t n = 1;
@@ -426,7 +436,6 @@ std::string Cp932ToUtf8(const char* text, std::size_t len) {
     }
     i += n;
   }
-  return out;
 }
 
 std::string Utf8ToCp932(const char* text, std::size_t len) {
