@@ -7,6 +7,10 @@
 //   bench_archive [-runs N] [-mb N]      the table rows
 //   bench_archive -deflate [-runs N] [-mb N]   only the two Deflate rows
 //   bench_archive -crafted               chain-cap timings on crafted inputs
+//   bench_archive -deflate-file FILE [-runs N]   Deflate of one file (the
+//                                        export's worksheet): the full walk
+//                                        against zlib -6, the export's quick
+//                                        walk against zlib -1 and -3
 //   bench_archive -lzh-print FILE        our LH5 extraction to stdout
 //                                        (the command timed against lhasa pq)
 #include <zlib.h>
@@ -16,6 +20,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +30,7 @@
 #include "archive/deflater.h"
 #include "archive/inflater.h"
 #include "archive/lzh_header.h"
+#include "archive/zip_writer.h"
 #include "tests/archive/archive_data.h"
 
 namespace {
@@ -125,15 +131,17 @@ void InflateRow(const char* work, const std::vector<uint8_t>& data, int level, i
   bench::PrintRow("archive", work, "zlib inflate + crc32", p, "<= 1.00");
 }
 
-// Our Deflate against zlib -6; our output must decode back through zlib.
-void DeflateRow(const char* work, const std::vector<uint8_t>& data, int runs, const char* goal) {
+// Our Deflate (maxChain candidates per lookup) against zlib at `level`; our
+// output must decode back through zlib.
+void DeflateRow(const char* work, const std::vector<uint8_t>& data, int runs, const char* goal,
+                int maxChain = arc::DeflateWindow::kMaxChain, int level = 6) {
   std::vector<uint8_t> back(data.size());
   size_t oursSize = 0, theirSize = 0;
   bench::Paired p = bench::RunPaired(
       runs,
       [&](bool* ok) {
         auto t0 = Clock::now();
-        std::vector<uint8_t> out = arc::DeflateBytes(data.data(), data.size());
+        std::vector<uint8_t> out = arc::DeflateBytes(data.data(), data.size(), nullptr, maxChain);
         double s = Seconds(t0);
         oursSize = out.size();
         *ok = Same(back, ZlibInflate(out, back), data);
@@ -141,15 +149,16 @@ void DeflateRow(const char* work, const std::vector<uint8_t>& data, int runs, co
       },
       [&](bool* ok) {
         auto t0 = Clock::now();
-        std::vector<uint8_t> out = ZlibDeflate(data, 6);
+        std::vector<uint8_t> out = ZlibDeflate(data, level);
         double s = Seconds(t0);
         theirSize = out.size();
         *ok = Same(back, ZlibInflate(out, back), data);
         return s;
       });
-  bench::PrintRow("archive", work, "zlib -6", p, goal);
-  std::printf("INFO|archive|%s: %zu bytes compressed to %zu (zlib -6: %zu, size ratio %.3f)\n", work, data.size(),
-              oursSize, theirSize, static_cast<double>(oursSize) / static_cast<double>(theirSize));
+  const std::string yardstick = "zlib -" + std::to_string(level);
+  bench::PrintRow("archive", work, yardstick.c_str(), p, goal);
+  std::printf("INFO|archive|%s: %zu bytes compressed to %zu (%s: %zu, size ratio %.3f)\n", work, data.size(),
+              oursSize, yardstick.c_str(), theirSize, static_cast<double>(oursSize) / static_cast<double>(theirSize));
 }
 
 void CrcRow(const std::vector<uint8_t>& data, int runs) {
@@ -263,6 +272,19 @@ int main(int argc, char** argv) {
   int runs = 7;
   size_t mb = 16;
   bool deflateOnly = false;
+  if (argc > 2 && std::strcmp(argv[1], "-deflate-file") == 0) {
+    std::ifstream f(argv[2], std::ios::binary);
+    const std::vector<uint8_t> data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    if (data.empty()) {
+      std::fprintf(stderr, "cannot read %s\n", argv[2]);
+      return 1;
+    }
+    if (argc > 4 && std::strcmp(argv[3], "-runs") == 0) runs = std::max(1, std::atoi(argv[4]));
+    DeflateRow("deflate, file, full walk", data, runs, "-");
+    DeflateRow("deflate, file, quick walk (export)", data, runs, "-", arc::kQuickZipChain, 1);
+    DeflateRow("deflate, file, quick walk (export)", data, runs, "-", arc::kQuickZipChain, 3);
+    return 0;
+  }
   if (argc > 1 && std::strcmp(argv[1], "-deflate") == 0) {
     deflateOnly = true;
     --argc;

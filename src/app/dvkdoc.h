@@ -219,7 +219,8 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // ZIP writer: kind 1 ZIP (".zip" added to a derived name), 2 ZIP under the
   // given name, 0 LZH (needs the library: string 357, -1). argv holds argc
   // texts (two when argc is 0: the archive name and the one item).
-  int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet) override;
+  int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet,
+                    ArchivePacking packing = ArchivePacking::kStandard) override;
   // One file or pattern into a ZIP through "ZIP32.DLL" (own writer when
   // useOwn is set or the library or one of its entries is missing):
   // 0 done, 1 ZpInit failed, 2 ZpSetOptions failed, 3 ZpArchive failed.

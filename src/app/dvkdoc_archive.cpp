@@ -179,7 +179,8 @@ int CDvkDoc::ArchiveLzh(CString archive, CString target, int operation) {
   return 0;
 }
 
-int CDvkDoc::CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet) {
+int CDvkDoc::CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet,
+                           ArchivePacking packing) {
   WaitCursor wait;
   std::vector<std::string> args;
   int n = argc == 0 ? 2 : argc;
@@ -197,7 +198,8 @@ int CDvkDoc::CreateArchive(int kind, int argc, const char* const* argv, CString 
   m_nConvStatus = 0;
   arc::ArcOutcome r;
   try {
-    r = arc::WriteZip(m_arcState, name, entries);
+    r = arc::WriteZip(m_arcState, name, entries, nullptr,
+                      packing == ArchivePacking::kQuick ? arc::kQuickZipChain : arc::DeflateWindow::kMaxChain);
   } catch (const std::bad_alloc&) {
     AfxMessageBox(LoadText(IDS_OUT_OF_MEMORY) + " 028");
     return -1;

@@ -125,7 +125,7 @@ std::vector<WalkEntry> CollectEntries(const std::vector<std::string>& items, con
 }
 
 ArcOutcome WriteZip(ArcState& st, const std::string& zipName, const std::vector<WalkEntry>& entries,
-                    const std::function<void(const WalkEntry&)>& stored) {
+                    const std::function<void(const WalkEntry&)>& stored, int maxChain) {
   ArcOutcome out;
   try {
     std::vector<uint64_t> sizes;
@@ -166,7 +166,7 @@ ArcOutcome WriteZip(ArcState& st, const std::string& zipName, const std::vector<
         if (!e.folder) {
           CFile in;
           if (!in.Open(e.path.c_str(), CFile::modeRead | CFile::typeBinary)) Fail("026");
-          if (!window) window = std::make_unique<DeflateWindow>();
+          if (!window) window = std::make_unique<DeflateWindow>(maxChain);
           std::vector<uint8_t> packed;
           ArcBitWriter w(packed);
           Deflater d(w, 32768);

@@ -12,6 +12,7 @@
 
 #include "archive/arc_state.h"
 #include "archive/arc_walk.h"
+#include "archive/deflater.h"
 #include "archive/zip_extract.h"
 
 namespace arc {
@@ -34,8 +35,17 @@ std::vector<WalkEntry> CollectEntries(const std::vector<std::string>& items, con
 // or more, "054" more than 65535 entries, "055" 4 GiB of archive, "058" a
 // long name); "025" when the archive does not open, "026" when a write or a
 // member's read fails. result 0 or -1 with the code; the archive is left as
-// far as it was written. stored: called once per member written.
+// far as it was written. stored: called once per member written. maxChain:
+// the deflater's candidates per lookup (the full walk for every archive the
+// user asks for; kQuickZipChain for packages of generated parts).
 ArcOutcome WriteZip(ArcState& st, const std::string& zipName, const std::vector<WalkEntry>& entries,
-                    const std::function<void(const WalkEntry&)>& stored = nullptr);
+                    const std::function<void(const WalkEntry&)>& stored = nullptr,
+                    int maxChain = DeflateWindow::kMaxChain);
+
+// The deflater's walk for packages of generated XML (the workbook export):
+// their rows repeat a few dozen candidates back, so this short walk packs a
+// worksheet to nearly the size the full walk gives in far less time
+// (docs/performance.md).
+constexpr int kQuickZipChain = 32;
 
 }  // namespace arc

@@ -75,23 +75,25 @@ bool ByteWriter::Grow(std::size_t extra) {
   return Reserve(next);
 }
 
-void ByteWriter::Append(const char* bytes, std::size_t len) {
+void ByteWriter::AppendGrowing(const char* bytes, std::size_t len) {
   if (len == 0 || !Grow(len)) return;
   std::memcpy(m_data + m_size, bytes, len);
   m_size += len;
 }
 
-void ByteWriter::Append(const char* text) { Append(text, std::strlen(text)); }
-
-void ByteWriter::AppendByte(char c) {
-  if (!Grow(1)) return;
-  m_data[m_size++] = c;
-}
-
 void ByteWriter::AppendDecimal(long long value) {
+  // The digits from the end, as "%lld" writes them (the magnitude in
+  // unsigned arithmetic, so the most negative value needs no special case).
   char digits[24];
-  int n = std::snprintf(digits, sizeof digits, "%lld", value);
-  Append(digits, static_cast<std::size_t>(n));
+  char* end = digits + sizeof digits;
+  char* p = end;
+  unsigned long long m = value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  do {
+    *--p = static_cast<char>('0' + m % 10);
+    m /= 10;
+  } while (m != 0);
+  if (value < 0) *--p = '-';
+  Append(p, static_cast<std::size_t>(end - p));
 }
 
 void ByteWriter::AppendFormat(const char* format, ...) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace exportcore {
 
@@ -39,9 +40,24 @@ class ByteWriter {
     return false;
   }
 
-  void Append(const char* bytes, std::size_t len);
-  void Append(const char* text);  // up to its NUL
-  void AppendByte(char c);
+  // The appends of the cell writers run per byte and per cell: the common
+  // case (room left) stays inline, growing goes out of line.
+  void Append(const char* bytes, std::size_t len) {
+    if (!m_failed && len <= m_capacity - m_size) {
+      if (len != 0) std::memcpy(m_data + m_size, bytes, len);
+      m_size += len;
+      return;
+    }
+    AppendGrowing(bytes, len);
+  }
+  void Append(const char* text) { Append(text, std::strlen(text)); }  // up to its NUL
+  void AppendByte(char c) {
+    if (!m_failed && m_size < m_capacity) {
+      m_data[m_size++] = c;
+      return;
+    }
+    AppendGrowing(&c, 1);
+  }
   void AppendDecimal(long long value);
   // printf-style append of one formatted item.
   void AppendFormat(const char* format, ...)
@@ -76,6 +92,7 @@ class ByteWriter {
 
  private:
   bool Grow(std::size_t extra);
+  void AppendGrowing(const char* bytes, std::size_t len);
 
   char* m_data = nullptr;
   std::size_t m_size = 0;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include "export/byte_writer.h"
 #include "fw/codepage.h"
@@ -27,22 +28,38 @@ bool IsUtf8Name(const std::string& name) {
 
 std::string PartBytesOnDisk(const char* packagePath, const char* bytes, std::size_t len) {
   if (!EndsWith(packagePath, ".xml") && !EndsWith(packagePath, ".rels")) return std::string(bytes, len);
-  std::string text(bytes, len);
+  // The part is read in place (a worksheet runs to tens of megabytes): the
+  // bytes before the encoding's name, the new name, and the rest are
+  // converted into one string. The name sits between ASCII quotes, which
+  // are never part of a double-byte character, so the pieces are cut
+  // between characters and convert as the whole would.
+  const std::string_view text(bytes, len);
+  std::size_t nameStart = 0, nameEnd = 0;
+  bool rename = false;
   // The declaration, when the part opens with one.
   if (text.compare(0, 5, "<?xml") == 0) {
     std::size_t end = text.find("?>");
     std::size_t enc = text.find("encoding=", 0);
-    if (end != std::string::npos && enc != std::string::npos && enc < end && enc + 10 < end) {
+    if (end != std::string_view::npos && enc != std::string_view::npos && enc < end && enc + 10 < end) {
       char quote = text[enc + 9];
-      std::size_t nameStart = enc + 10;
-      std::size_t nameEnd = text.find(quote, nameStart);
-      if ((quote == '"' || quote == '\'') && nameEnd != std::string::npos && nameEnd < end) {
-        if (IsUtf8Name(text.substr(nameStart, nameEnd - nameStart))) return text;
-        text.replace(nameStart, nameEnd - nameStart, "UTF-8");
+      nameStart = enc + 10;
+      nameEnd = text.find(quote, nameStart);
+      if ((quote == '"' || quote == '\'') && nameEnd != std::string_view::npos && nameEnd < end) {
+        if (IsUtf8Name(std::string(text.substr(nameStart, nameEnd - nameStart)))) return std::string(bytes, len);
+        rename = true;
       }
     }
   }
-  return fw::Cp932ToUtf8(text);
+  std::string out;
+  out.reserve(len + len / 4 + 16);
+  if (rename) {
+    fw::AppendCp932AsUtf8(bytes, nameStart, out);
+    out += "UTF-8";
+    fw::AppendCp932AsUtf8(bytes + nameEnd, len - nameEnd, out);
+  } else {
+    fw::AppendCp932AsUtf8(bytes, len, out);
+  }
+  return out;
 }
 
 bool PartSink::WritePart(const char* packagePath, const char* bytes, std::size_t len) {

@@ -1,6 +1,7 @@
 #include "fw/codepage.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "fw/sjis.h"
 
@@ -335,8 +336,106 @@ std::u16string Utf8ToUtf16(const char* text, std::size_t len) {
   return out;
 }
 
+namespace {
+
+// The UTF-8 form of every CP932 unit, asked once from the conversion above
+// (so both platforms keep their own tables), for the export of long texts:
+// one look-up per unit instead of a platform call per run. A unit whose
+// entry is empty (a length of 0) goes the long way.
+struct Utf8Units {
+  struct Entry {
+    char bytes[3];
+    unsigned char len;
+  };
+  Entry single[256];
+  Entry pair[60][192];  // lead 0x81-0x9F, 0xE0-0xFC; trail 0x40-0xFF
+  bool asciiSame = true;  // 0x00-0x7F map to themselves
+
+  static int Row(unsigned char lead) { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31; }
+
+  static Entry Of(const char* unit, std::size_t n) {
+    Entry e{{0, 0, 0}, 0};
+    std::string u = Utf16ToUtf8(Cp932ToUtf16(unit, n));
+    if (u.size() >= 1 && u.size() <= 3) {
+      for (std::size_t i = 0; i < u.size(); ++i) e.bytes[i] = u[i];
+      e.len = static_cast<unsigned char>(u.size());
+    }
+    return e;
+  }
+
+  Utf8Units() {
+    for (int c = 0; c < 256; ++c) {
+      const char b = static_cast<char>(c);
+      single[c] = Of(&b, 1);
+      if (c < 0x80 && (single[c].len != 1 || single[c].bytes[0] != b)) asciiSame = false;
+    }
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
+      for (int trail = 0x40; trail <= 0xFF; ++trail) {
+        Entry& e = pair[Row(static_cast<unsigned char>(lead))][trail - 0x40];
+        e = Entry{{0, 0, 0}, 0};
+        if (!IsTrailByte(static_cast<unsigned char>(trail))) continue;
+        const char unit[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        e = Of(unit, 2);
+      }
+    }
+  }
+};
+
+const Utf8Units& Units() {
+  static const Utf8Units units;
+  return units;
+}
+
+}  // namespace
+
 std::string Cp932ToUtf8(const char* text, std::size_t len) {
-  return Utf16ToUtf8(Cp932ToUtf16(text, len));
+  std::string out;
+  if (text == nullptr) return out;
+  out.reserve(len + len / 4 + 16);
+  AppendCp932AsUtf8(text, len, out);
+  return out;
+}
+
+void AppendCp932AsUtf8(const char* text, std::size_t len, std::string& out) {
+  if (text == nullptr) return;
+  const Utf8Units& t = Units();
+  if (!t.asciiSame) {
+    out += Utf16ToUtf8(Cp932ToUtf16(text, len));
+    return;
+  }
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(text);
+  std::size_t i = 0;
+  while (i < len) {
+    // A run of ASCII bytes in one copy.
+    std::size_t j = i;
+    for (std::uint64_t w; j + 8 <= len; j += 8) {
+      std::memcpy(&w, u + j, 8);
+      if (w & 0x8080808080808080ull) break;
+    }
+    while (j < len && u[j] < 0x80) ++j;
+    if (j > i) {
+      out.append(text + i, j - i);
+      i = j;
+      if (i == len) break;
+    }
+    // One unit: a pair, a single byte, or a byte that starts nothing.
+    const unsigned char c = u[i];
+    const Utf8Units::Entry* e;
+    std::size_t n = 1;
+    if (IsSjisLeadByte(c) && i + 1 < len && IsTrailByte(u[i + 1])) {
+      e = &t.pair[Utf8Units::Row(c)][u[i + 1] - 0x40];
+      n = 2;
+    } else {
+      e = &t.single[c];
+    }
+    if (e->len != 0) {
+      out.append(e->bytes, e->len);
+    } else {
+      out += Utf16ToUtf8(Cp932ToUtf16(text + i, n));
+    }
+    i += n;
+  }
 }
 
 std::string Utf8ToCp932(const char* text, std::size_t len) {

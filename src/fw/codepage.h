@@ -30,6 +30,9 @@ std::u16string Utf8ToUtf16(const char* text, std::size_t len);
 inline std::u16string Cp932ToUtf16(const std::string& s) { return Cp932ToUtf16(s.data(), s.size()); }
 inline std::string Utf16ToCp932(const std::u16string& s) { return Utf16ToCp932(s.data(), s.size()); }
 inline std::string Cp932ToUtf8(const std::string& s) { return Cp932ToUtf8(s.data(), s.size()); }
+// Cp932ToUtf8 appended to `out` (for a text converted in pieces cut between
+// characters).
+void AppendCp932AsUtf8(const char* text, std::size_t len, std::string& out);
 inline std::string Utf8ToCp932(const std::string& s) { return Utf8ToCp932(s.data(), s.size()); }
 inline std::string Utf16ToUtf8(const std::u16string& s) { return Utf16ToUtf8(s.data(), s.size()); }
 inline std::u16string Utf8ToUtf16(const std::string& s) { return Utf8ToUtf16(s.data(), s.size()); }

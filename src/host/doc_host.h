@@ -128,11 +128,14 @@ class DocHost {
   // --- The load statements' archives ("loadzip") ---
   // The archive creation entry over the current folder (the export's and
   // "filezip"'s ZIP); 0 written, -1 not (also after an error it caught, or
-  // where there is no archive writer).
+  // where there is no archive writer). packing: kQuick for packages of
+  // generated parts (the workbook export), a shorter match search.
   // ZIP extraction and LZH extraction of the document's archive entries
   // (results as CDvkDoc gives them); -1 where there are none (the default).
-  virtual int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet) {
-    (void)kind, (void)argc, (void)argv, (void)archiveName, (void)quiet;
+  enum class ArchivePacking { kStandard, kQuick };
+  virtual int CreateArchive(int kind, int argc, const char* const* argv, CString archiveName, int quiet,
+                            ArchivePacking packing = ArchivePacking::kStandard) {
+    (void)kind, (void)argc, (void)argv, (void)archiveName, (void)quiet, (void)packing;
     return -1;
   }
   virtual int UnzipArchive(int mode, CString zipName, CString destDir, int count, int outMax, unsigned char* buffer) {

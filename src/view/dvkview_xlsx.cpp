@@ -55,7 +55,8 @@ class ViewRunHost : public xlsx::XlsxRunHost {
     if (!SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str()))) return -1;
     std::vector<const char*> argv;
     for (const CString& e : entries) argv.push_back(e.GetString());
-    return doc_->CreateArchive(1, static_cast<int>(argv.size()), argv.data(), name, 0);
+    return doc_->CreateArchive(1, static_cast<int>(argv.size()), argv.data(), name, 0,
+                               app::DocHost::ArchivePacking::kQuick);
   }
   bool AskMakeWritable(const CString& target) override {
     CString q;

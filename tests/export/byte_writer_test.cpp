@@ -2,6 +2,7 @@
 // memory shortage that stops appending without losing what was written.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "export/byte_writer.h"
@@ -32,6 +33,16 @@ TEST(ByteWriter, DecimalsFormatsAndCopiesThatStopBeforeACutCharacter) {
   w.AppendByte(' ');
   w.AppendFormat("<c r=\"%s%d\"/>", "AB", 12);
   EXPECT_EQ(Text(w), "-1234567890123 <c r=\"AB12\"/>");
+  // The extremes and zero, as "%lld" writes them.
+  w.Clear();
+  w.AppendDecimal(0);
+  w.AppendByte(' ');
+  w.AppendDecimal(-9);
+  w.AppendByte(' ');
+  w.AppendDecimal(std::numeric_limits<long long>::max());
+  w.AppendByte(' ');
+  w.AppendDecimal(std::numeric_limits<long long>::min());
+  EXPECT_EQ(Text(w), "0 -9 9223372036854775807 -9223372036854775808");
   // A long formatted item goes past the small stack buffer.
   w.Clear();
   std::string big(1000, 'x');

@@ -8,6 +8,7 @@
 #include "export/colors.h"
 #include "export/part_sink.h"
 #include "fw/alloc.h"
+#include "fw/codepage.h"
 #include "fw/file.h"
 #include "fw/path.h"
 #include "support/scratch.h"
@@ -31,6 +32,33 @@ TEST(PartSink, ShiftJisXmlBecomesUtf8WithItsDeclarationChanged) {
   EXPECT_EQ(PartBytesOnDisk("_rels/.rels", utf8.data(), utf8.size()), utf8);
   const std::string png = "\x89PNG\x83\x5C";
   EXPECT_EQ(PartBytesOnDisk("xl/media/image1.png", png.data(), png.size()), png);
+}
+
+// The part is converted in place around its declaration: whatever the bytes
+// next to the encoding's name (double-byte characters, a lead byte before
+// the quote, single quotes, no declaration, a cut one), the result is what
+// renaming first and converting the whole text gives.
+TEST(PartSink, ConversionInPiecesEqualsRenamingThenConvertingTheWhole) {
+  const std::string cases[] = {
+      "<?xml version=\"1.0\" encoding=\"Shift-JIS\"?><t>\x83\x5C</t>",
+      "<?xml \x83encoding='sjis' x=\"\x81\"?>\x81\x40\xFC",
+      "<?xml version=\"1.0\" encoding=\"\x83\x5C\x81\"?>\x81",
+      "<?xml version=\"1.0\" encoding=\"\"?>\x87\x40",
+      "<?xml encoding=\"Shift-JIS?>\x87\x40",
+      "<t>\x95\x5C encoding=\"Shift-JIS\"</t>",
+      "",
+  };
+  for (const std::string& part : cases) {
+    std::string reference = part;
+    const std::size_t enc = part.find("encoding=");
+    const std::size_t end = part.find("?>");
+    if (part.compare(0, 5, "<?xml") == 0 && enc != std::string::npos && end != std::string::npos && enc + 10 < end) {
+      const std::size_t nameEnd = part.find(part[enc + 9], enc + 10);
+      if ((part[enc + 9] == '"' || part[enc + 9] == '\'') && nameEnd < end)
+        reference.replace(enc + 10, nameEnd - enc - 10, "UTF-8");
+    }
+    EXPECT_EQ(PartBytesOnDisk("xl/styles.xml", part.data(), part.size()), fw::Cp932ToUtf8(reference)) << part;
+  }
 }
 
 TEST(PartSink, MemorySinkKeepsTheFirstPartThatFailed) {

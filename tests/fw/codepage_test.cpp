@@ -130,6 +130,44 @@ TEST(Codepage, Utf8) {
   EXPECT_EQ("\xEF\xBF\xBD", fw::Utf16ToUtf8(std::u16string(u"\xDC00")));
 }
 
+// The UTF-8 conversion looks units up in a table made from the UTF-16 one:
+// on random texts (ASCII runs, half-width katakana, pairs with every kind of
+// trail byte, stray and cut lead bytes) both give the same bytes.
+TEST(Codepage, Utf8TableAgreesWithTheUtf16Road) {
+  unsigned seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const int units = static_cast<int>(next() % 40);
+    for (int k = 0; k < units; ++k) {
+      switch (next() % 4) {
+        case 0:
+          text += std::string(next() % 12, static_cast<char>('a' + next() % 26));
+          break;
+        case 1: {
+          const int lead = next() % 2 ? 0x81 + static_cast<int>(next() % 31) : 0xE0 + static_cast<int>(next() % 29);
+          text += static_cast<char>(lead);
+          text += static_cast<char>(0x30 + next() % 0xD0);  // trail bytes and others
+          break;
+        }
+        default:
+          text += static_cast<char>(next() % 256);
+      }
+    }
+    EXPECT_EQ(fw::Utf16ToUtf8(fw::Cp932ToUtf16(text)), fw::Cp932ToUtf8(text)) << "round " << round;
+  }
+  // Every unit on its own and after a lead byte.
+  for (int b = 0; b < 256; ++b) {
+    for (const std::string& t : {std::string(1, static_cast<char>(b)), std::string("\x81") + static_cast<char>(b),
+                                 std::string("\xFC") + static_cast<char>(b) + "A"}) {
+      EXPECT_EQ(fw::Utf16ToUtf8(fw::Cp932ToUtf16(t)), fw::Cp932ToUtf8(t)) << "byte " << b;
+    }
+  }
+}
+
 #ifndef _WIN32
 namespace {
 

@@ -39,7 +39,8 @@ class XlsxRunHost {
   virtual CString CannotOpenText(const CString& path) = 0;
   // The archive creation entry, kind 1 (ZIP), run in `folder` as the
   // current folder (put back afterwards) with the entries given (the first
-  // slot a placeholder) into `archiveName`; negative on failure.
+  // slot a placeholder) into `archiveName`; negative on failure. The view
+  // asks for the quick packing (a shorter match search; see zip_writer.h).
   virtual int CreateArchive(const CString& folder, const std::vector<CString>& entries,
                             const CString& archiveName) = 0;
   // Delivery questions: string 329 asked through ReportMessage code 4 (true

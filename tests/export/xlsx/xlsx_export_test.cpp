@@ -72,7 +72,8 @@ struct TestHost : XlsxRunHost {
   CString CannotOpenText(const CString& path) override { return "cannot open " + path; }
   int CreateArchive(const CString& folder, const std::vector<CString>& entries, const CString& name) override {
     ++archiveCalls;
-    // What the document's archive entry does for kind 1, in the folder.
+    // What the document's archive entry does for kind 1, in the folder, with
+    // the quick packing the view asks for.
     InFolder in(folder);
     if (!in.ok) return -1;
     std::vector<std::string> argv;
@@ -82,7 +83,7 @@ struct TestHost : XlsxRunHost {
     std::vector<arc::WalkEntry> found = arc::CollectEntries(items, zip);
     if (found.empty()) return -1;
     arc::ArcState st;
-    return arc::WriteZip(st, zip, found).Failed() ? -1 : 0;
+    return arc::WriteZip(st, zip, found, nullptr, arc::kQuickZipChain).Failed() ? -1 : 0;
   }
   bool AskMakeWritable(const CString& target) override {
     asked.push_back(target.GetString());
