@@ -89,6 +89,8 @@ class SheetWalk {
     return at <= tn_ && tn_ - at >= n && std::memcmp(t_ + at, s, n) == 0;
   }
   std::size_t FindInPart(std::size_t from, const char* s) const;
+  bool IsRowTag(std::size_t nameAt) const;
+  std::size_t NextRowTag(std::size_t from) const;
 
   void Head();
   void RowStart();
@@ -119,6 +121,22 @@ std::size_t SheetWalk::FindInPart(std::size_t from, const char* s) const {
   const std::size_t n = std::strlen(s);
   for (std::size_t i = from; i < tn_ && tn_ - i >= n; ++i)
     if (t_[i] == s[0] && std::memcmp(t_ + i, s, n) == 0) return i;
+  return tn_;
+}
+
+// Whether the name at `nameAt` (behind a '<') is exactly "row".
+bool SheetWalk::IsRowTag(std::size_t nameAt) const {
+  if (!StartsAt(nameAt, "row") || nameAt + 3 >= tn_) return false;
+  const char c = t_[nameAt + 3];
+  return IsSpace(c) || c == '>' || c == '/';
+}
+
+// The name position of the next row tag from `from` within the sheet data,
+// or tn_ when the sheet data ends first.
+std::size_t SheetWalk::NextRowTag(std::size_t from) const {
+  const std::size_t dataEnd = FindInPart(from, "</sheetData>");
+  for (std::size_t f = FindInPart(from, "<row"); f < dataEnd; f = FindInPart(f + 4, "<row"))
+    if (IsRowTag(f + 1)) return f + 1;
   return tn_;
 }
 
@@ -179,8 +197,11 @@ void SheetWalk::RowStart() {
     if (!lineEnded_ && TextLeft()) MoveBehindLineEnd();
     if (AtBlockHead()) blockEnd_ = true;
   }
+  // Marks are taken at rows of the sheet data only: another element whose
+  // name begins with "row" (the page breaks) counts but never repeats or
+  // drops rows, which would copy or pass over the markup between them.
   bool used = true;
-  if (!blockEnd_ && TextLeft()) {
+  if (!blockEnd_ && TextLeft() && IsRowTag(in_)) {
     if (X(xp_) == '@' && X(xp_ + 1) == '+' && savedRow_ != 0) {
       // A row built like the last plainly used one; this row comes later.
       xp_ += 2;
@@ -203,10 +224,10 @@ void SheetWalk::RowStart() {
       std::size_t found = 0;
       int got = 0;
       while (got < n) {
-        const std::size_t f = FindInPart(at, "<row");
+        const std::size_t f = NextRowTag(at);
         if (f >= tn_) break;
-        found = f + 1;
-        at = f + 4;
+        found = f;
+        at = f + 3;
         ++got;
       }
       if (got == n && n > 0) in_ = found;

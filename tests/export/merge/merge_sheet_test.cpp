@@ -147,6 +147,23 @@ TEST(MergeSheet, RowMarksAddAndDropTemplateRows) {
   EXPECT_EQ(Cell(r.part, "A4"), "<c r=\"A4\" s=\"12\"></c>");
 }
 
+TEST(MergeSheet, MarksNeverCopyOrDropMarkupOutsideTheRows) {
+  // Dropping more rows than are left uses the row at hand; the page breaks
+  // after the sheet data are no row to drop to or to repeat at.
+  const std::string breaks = "<rowBreaks count=\"1\"><brk id=\"1\" man=\"1\"/></rowBreaks>";
+  Rewrite r = Rewritten(Template(2, 2, breaks), "a\r\n@-5:b\r\n@+c\r\n");
+  ASSERT_TRUE(r.result.ok);
+  EXPECT_EQ("", testsupport::XmlWellFormedProblem(r.part));
+  EXPECT_EQ(Cell(r.part, "A2"), "<c r=\"A2\" s=\"12\" t=\"inlineStr\"><is><t>b</t></is></c>");
+  EXPECT_EQ(r.part.find("</sheetData>"), r.part.rfind("</sheetData>"));
+  EXPECT_EQ(r.part.find(breaks), r.part.rfind(breaks));
+  // A "!#" line ends the block as "!*" does.
+  const std::string text = "a\r\n!#\r\nb\r\n";
+  r = Rewritten(Template(3, 3), text);
+  EXPECT_EQ(r.result.textPos, text.find("!#"));
+  EXPECT_EQ(Cell(r.part, "A2"), "<c r=\"A2\" s=\"12\"></c>");
+}
+
 TEST(MergeSheet, DimensionFollowsTheRowsAndRowBreaksCountAsARow) {
   Rewrite r = Rewritten(Template(12, 9), "x\r\n");
   EXPECT_NE(r.part.find("<dimension ref=\"A1:B12\" />"), std::string::npos);
