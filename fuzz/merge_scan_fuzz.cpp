@@ -5,7 +5,8 @@
 // so any read past it is caught. Checked: the result names what stands just
 // before the new position, copy mode writes exactly the passed text with the
 // first pattern replaced, and the reader keeps at most 255 bytes, equal to
-// the text's bytes when it does not convert.
+// the text's bytes when it does not convert. The block head and sheet-list
+// readers run over the same text: they end inside it and keep their limits.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "export/byte_writer.h"
+#include "export/merge/merge_control.h"
 #include "export/merge/merge_scan.h"
 
 namespace {
@@ -85,6 +87,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t stop = raw.find_first_of("\"<");
     Check(stop == std::string::npos ? next == n : stop == raw.size() - 1);
     Check(value == raw.substr(0, stop == std::string::npos ? raw.size() : stop).substr(0, merge::kMaxValueBytes));
+  }
+
+  const merge::BlockHead head = merge::ReadBlockHead(tp, n, start);
+  Check(head.end >= start && head.end <= (n > start ? n : start));
+  Check(head.title.size() <= merge::kMaxNameBytes);
+  Check(head.NextTemplate(5) >= 5);
+  const merge::SheetList list = merge::ReadSheetList(tp, n, start);
+  Check(list.end <= (n > start + 2 ? n : start + 2));
+  Check(list.order.size() <= static_cast<std::size_t>(merge::kMaxListedSheets));
+  Check(list.names.size() <= static_cast<std::size_t>(merge::kMaxListNames));
+  for (const auto& name : list.names) {
+    Check(name.position >= 1 && static_cast<std::size_t>(name.position) <= list.order.size());
+    Check(name.name.size() <= merge::kMaxNameBytes);
   }
   return 0;
 }
