@@ -3,7 +3,9 @@
 // is. The input, in a buffer of its exact size, is read as each kind of
 // part. Checked: every sheet's part path is empty or a plain package path
 // (no empty, "." or ".." segment, no leading '/'), and a path comes only
-// from a worksheet relationship that is not external.
+// from a worksheet relationship that is not external. The sheet list is
+// then written back with the names read (escaped once): a rewrite that
+// succeeds holds every entry, and the active tab reads back as set.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "export/merge/merge_package.h"
+#include "export/merge/merge_workbook.h"
 
 namespace {
 
@@ -59,6 +62,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const merge::Relationship& r : rels) {
     const std::string t = merge::ResolvePartTarget("xl/workbook.xml", r.target);
     Check(t.empty() || PlainPath(t));
+  }
+
+  std::vector<merge::NewSheetEntry> entries;
+  for (std::size_t i = 0; i < sheets.size() && i < 8; ++i)
+    entries.push_back({sheets[i].name, static_cast<long long>(i) + 100000, sheets[i].relId});
+  std::string out;
+  if (merge::RewriteWorkbookPart(p, size, entries, 7, &out)) {
+    std::size_t at = 0;
+    for (const merge::NewSheetEntry& e : entries) {
+      std::string want = "\" name=\"";
+      merge::AppendEscapedName(e.name, &want);
+      want += "\" sheetId=\"" + std::to_string(e.sheetId) + "\"";
+      at = out.find(want, at);
+      Check(at != std::string::npos);
+    }
+  } else {
+    Check(out.empty());
   }
   return 0;
 }
