@@ -191,10 +191,11 @@ bool SheetWalk::FieldIsKeepMark() const {
 // At '<' + "row": the row counter, the marks of the line, the renumbered tag.
 void SheetWalk::RowStart() {
   ++rows_;
-  if (rows_ > 1 && !blockEnd_) {
+  if (!blockEnd_) {
     // The line of this row starts behind the previous row's line; fields
-    // that row had no cell for are passed over.
-    if (!lineEnded_ && TextLeft()) MoveBehindLineEnd();
+    // that row had no cell for are passed over. A block head there (also
+    // at the first row: an empty block) ends the block.
+    if (rows_ > 1 && !lineEnded_ && TextLeft()) MoveBehindLineEnd();
     if (AtBlockHead()) blockEnd_ = true;
   }
   // Marks are taken at rows of the sheet data only: another element whose
@@ -233,7 +234,7 @@ void SheetWalk::RowStart() {
       if (got == n && n > 0) in_ = found;
     }
   }
-  if (used) savedRow_ = in_;
+  if (used && IsRowTag(in_)) savedRow_ = in_;
   // The name, then the tag with its r attribute renumbered.
   out_->Append(t_ + in_, 3);
   in_ += 3;

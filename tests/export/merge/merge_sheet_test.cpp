@@ -162,6 +162,10 @@ TEST(MergeSheet, MarksNeverCopyOrDropMarkupOutsideTheRows) {
   r = Rewritten(Template(3, 3), text);
   EXPECT_EQ(r.result.textPos, text.find("!#"));
   EXPECT_EQ(Cell(r.part, "A2"), "<c r=\"A2\" s=\"12\"></c>");
+  // An empty block: the next head stays where it is, no row takes it.
+  r = Rewritten(Template(2, 2), text, text.find("!#"));
+  EXPECT_EQ(r.result.textPos, text.find("!#"));
+  EXPECT_EQ(Cell(r.part, "A1"), "<c r=\"A1\" s=\"11\"></c>");
 }
 
 TEST(MergeSheet, DimensionFollowsTheRowsAndRowBreaksCountAsARow) {
