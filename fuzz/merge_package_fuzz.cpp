@@ -80,5 +80,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     Check(out.empty());
   }
+  // Relationships dropped by id and one added: a rewrite that succeeds
+  // holds the added entry.
+  std::vector<std::string> drop;
+  if (!rels.empty()) drop.push_back(rels[0].id);
+  std::vector<std::string> used;
+  for (const merge::Relationship& r : rels) used.push_back(r.id);
+  const std::string id = merge::NextRelationshipId(used);
+  for (const std::string& u : used) Check(u != id);
+  out.clear();
+  if (merge::RewriteEntryPart(p, size, "Relationship", "Id", drop, {{{{"Id", id}, {"Target", "a&b"}}}}, &out))
+    Check(out.find("Relationship Id=\"" + id + "\" Target=\"a&amp;b\"/>") != std::string::npos);
+  else
+    Check(out.empty());
   return 0;
 }

@@ -1,4 +1,4 @@
-// Rewriting the sheet list and the active tab of workbook.xml.
+// Writing back the workbook part, relationships and content types.
 #include "export/merge/merge_workbook.h"
 
 #include <cstring>
@@ -191,6 +191,95 @@ bool RewriteWorkbookPart(const char* data, std::size_t len, const std::vector<Ne
   result.append(d.substr(resume));
   *out = std::move(result);
   return true;
+}
+
+bool RewriteEntryPart(const char* data, std::size_t len, const char* item, const char* key,
+                      const std::vector<std::string>& drop, const std::vector<NewPartEntry>& add, std::string* out) {
+  if (DetectPartEncoding(data, len) == PartEncoding::Utf16) return false;
+  const std::string_view d(data, len);
+  // The root: the first start tag.
+  TagSpan root;
+  std::size_t p = 0;
+  while (true) {
+    const std::size_t lt = d.find('<', p);
+    if (lt == std::string_view::npos || lt + 1 >= d.size()) return false;
+    const char c = d[lt + 1];
+    if (c == '?' || c == '!' || c == '/') {
+      p = lt + 1;
+      continue;
+    }
+    std::size_t n = lt + 1;
+    while (n < d.size() && !IsSpace(d[n]) && d[n] != '>' && d[n] != '/') ++n;
+    const std::string local(d.substr(lt + 1, n - lt - 1).substr(d.substr(lt + 1, n - lt - 1).find(':') + 1));
+    if (!FindStartTag(d, lt, local.c_str(), &root)) return false;
+    break;
+  }
+  std::size_t rootEnd;  // the '<' of the root's end tag
+  if (root.selfClosing) {
+    rootEnd = std::string_view::npos;
+  } else {
+    rootEnd = d.rfind("</" + root.qname);
+    if (rootEnd == std::string_view::npos || rootEnd < root.end) return false;
+  }
+  std::string result;
+  result.reserve(len + add.size() * 200);
+  std::size_t copied = 0;
+  const std::size_t limit = root.selfClosing ? root.end : rootEnd;
+  TagSpan entry;
+  std::size_t from = root.end;
+  while (from < limit && FindStartTag(d.substr(0, limit), from, item, &entry)) {
+    std::size_t skipTo = entry.end;
+    if (!entry.selfClosing) {
+      const std::size_t close = d.find("</" + entry.qname, entry.end);
+      if (close == std::string_view::npos || close >= limit) return false;
+      const std::size_t gt = d.find('>', close);
+      if (gt == std::string_view::npos) return false;
+      skipTo = gt + 1;
+    }
+    std::size_t vb, ve;
+    bool dropIt = false;
+    if (FindTagAttr(d, entry, key, &vb, &ve))
+      for (const std::string& k : drop) dropIt = dropIt || d.substr(vb, ve - vb) == k;
+    if (dropIt) {
+      result.append(d.substr(copied, entry.begin - copied));
+      copied = skipTo;
+    }
+    from = skipTo;
+  }
+  auto writeAdds = [&]() {
+    for (const NewPartEntry& e : add) {
+      const std::size_t colon = root.qname.find(':');
+      result += "<" + (colon == std::string::npos ? std::string() : root.qname.substr(0, colon + 1)) + item;
+      for (const auto& a : e.attrs) {
+        result += " " + a.first + "=\"";
+        AppendEscapedName(a.second, &result);
+        result += "\"";
+      }
+      result += "/>";
+    }
+  };
+  if (root.selfClosing) {
+    result.append(d.substr(copied, root.end - 2 - copied));
+    result += ">";
+    writeAdds();
+    result += "</" + root.qname + ">";
+    result.append(d.substr(root.end));
+  } else {
+    result.append(d.substr(copied, rootEnd - copied));
+    writeAdds();
+    result.append(d.substr(rootEnd));
+  }
+  *out = std::move(result);
+  return true;
+}
+
+std::string NextRelationshipId(const std::vector<std::string>& used) {
+  for (long long n = 1;; ++n) {
+    const std::string id = "rId" + std::to_string(n);
+    bool taken = false;
+    for (const std::string& u : used) taken = taken || u == id;
+    if (!taken) return id;
+  }
 }
 
 }  // namespace merge

@@ -74,3 +74,56 @@ TEST(MergeWorkbook, ExistingActiveTabPrefixesAndEmptyLists) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MergeWorkbook, RelationshipsAndOverridesDroppedAndAddedByName) {
+  const std::string ws = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
+  const std::string rels =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Relationships xmlns=\"p\">"
+      "<Relationship Id=\"rId1\" Type=\"s\" Target=\"styles.xml\"/>"
+      "<Relationship Type=\"" + ws + "\" Target=\"/xl/worksheets/sheet1.xml\" Id=\"rId2\"/>"
+      "<Relationship Id=\"rId3\" Type=\"" + ws + "\" Target=\"worksheets/sheet2.xml\"></Relationship>"
+      "<Relationship Id=\"rId9\" Type=\"pivotCacheDefinition\" Target=\"pivot/c1.xml\"/>\n</Relationships>";
+  std::string out;
+  ASSERT_TRUE(merge::RewriteEntryPart(rels.data(), rels.size(), "Relationship", "Id", {"rId3"},
+                                      {{{{"Id", "rId4"}, {"Type", ws}, {"Target", "worksheets/sheet3.xml"}}}}, &out));
+  EXPECT_EQ("", testsupport::XmlWellFormedProblem(out));
+  std::vector<merge::Relationship> back;
+  ASSERT_TRUE(merge::ReadRelationships(out.data(), out.size(), &back));
+  ASSERT_EQ(back.size(), 4u);
+  EXPECT_EQ(back[0].id, "rId1");
+  EXPECT_EQ(back[1].id, "rId2");
+  EXPECT_EQ(back[2].id, "rId9");  // other kinds keep their ids
+  EXPECT_EQ(back[3].id, "rId4");
+  EXPECT_EQ(back[3].target, "worksheets/sheet3.xml");
+  EXPECT_EQ(out.compare(0, 39, rels, 0, 39), 0);
+  EXPECT_EQ(merge::NextRelationshipId({"rId1", "rId3", "rId2", "rId9"}), "rId4");
+  EXPECT_EQ(merge::NextRelationshipId({"rId2"}), "rId1");
+
+  const std::string types =
+      "<Types xmlns=\"t\"><Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+      "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"w\"/>"
+      "<Override PartName=\"/xl/worksheets/sheet2.xml\" ContentType=\"w\"/></Types>";
+  ASSERT_TRUE(merge::RewriteEntryPart(types.data(), types.size(), "Override", "PartName", {"/xl/worksheets/sheet2.xml"},
+                                      {{{{"PartName", "/xl/worksheets/sheet3.xml"}, {"ContentType", "w"}}}}, &out));
+  merge::ContentTypes ct;
+  ASSERT_TRUE(merge::ReadContentTypes(out.data(), out.size(), &ct));
+  ASSERT_EQ(ct.overrides.size(), 2u);
+  EXPECT_EQ(ct.overrides[0].key, "/xl/worksheets/sheet1.xml");
+  EXPECT_EQ(ct.overrides[1].key, "/xl/worksheets/sheet3.xml");
+  EXPECT_EQ(ct.defaults.size(), 1u);
+
+  // An empty root opens; no root end or UTF-16: refused, output untouched.
+  ASSERT_TRUE(merge::RewriteEntryPart("<x:Types xmlns:x=\"t\"/>", 22, "Override", "PartName", {},
+                                      {{{{"PartName", "/a&b"}}}}, &out));
+  EXPECT_EQ(out, "<x:Types xmlns:x=\"t\"><x:Override PartName=\"/a&amp;b\"/></x:Types>");
+  out = "kept";
+  for (const std::string& bad : {std::string("<Types><Override PartName=\"a\"/>"), std::string("\xFF\xFE<\0", 4),
+                                std::string("<?xml?>")}) {
+    EXPECT_FALSE(merge::RewriteEntryPart(bad.data(), bad.size(), "Override", "PartName", {}, {}, &out));
+    EXPECT_EQ(out, "kept");
+  }
+}
+
+}  // namespace
