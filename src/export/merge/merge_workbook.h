@@ -1,0 +1,54 @@
+// The bookkeeping parts of a merged package written back: the workbook
+// part's sheet list replaced by the merged sheets and its active tab set;
+// relationships and content-type overrides dropped and added by name. Every
+// other byte stays (the declaration, views, defined names, calculation
+// settings, the other relationships with their ids).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace merge {
+
+// One entry of the new sheet list. The name is plain text in the part's
+// encoding (it is escaped once when written).
+struct NewSheetEntry {
+  std::string name;
+  long long sheetId = 0;
+  std::string relId;
+};
+
+// Appends `text` with '&', '"', '<' and '>' escaped, in this order.
+void AppendEscapedName(const std::string& text, std::string* out);
+
+// Rewrites workbook.xml: the entries inside its sheet list become `sheets`
+// (each declaring the relationships namespace for its id, so the part needs
+// no declaration of its own), and the first workbook view gets `activeTab`
+// (added when it has none). False, with `out` untouched, when the part has
+// no sheet list or is UTF-16.
+bool RewriteWorkbookPart(const char* data, std::size_t len, const std::vector<NewSheetEntry>& sheets,
+                         int activeTab, std::string* out);
+
+// The activeTab value of the first workbook view (-1 when there is none).
+int ReadActiveTab(const char* data, std::size_t len);
+
+// A relationship or content-type entry to add: the attribute pairs as
+// written (values escaped once).
+struct NewPartEntry {
+  std::vector<std::pair<std::string, std::string>> attrs;
+};
+
+// Rewrites a part whose root holds entries named `item` (Relationship in a
+// relationships part, Override in the content types): entries whose
+// attribute `key` (Id, PartName) is one of `drop` are left out, `add` are
+// written before the root's end. False, with `out` untouched, when the part
+// has no such root end or is UTF-16.
+bool RewriteEntryPart(const char* data, std::size_t len, const char* item, const char* key,
+                      const std::vector<std::string>& drop, const std::vector<NewPartEntry>& add, std::string* out);
+
+// The first id "rIdN" (N from 1) that none of `used` is.
+std::string NextRelationshipId(const std::vector<std::string>& used);
+
+}  // namespace merge
