@@ -66,8 +66,11 @@ TEST_F(XlsxExportRunTest, SaveAndSaveXlsWriteTheWorkbook) {
   EXPECT_EQ(std::string::npos, Pane0().find("Eror")) << Pane0();
   const std::string out = testsupport::ReadFileBytes(File("out.xlsx"));
   EXPECT_TRUE(IsWorkbook(out)) << out.size();
-  EXPECT_EQ(out, testsupport::ReadFileBytes(File("TMP1\\TestA.xlsx")));  // the package stays in the tree
-  EXPECT_TRUE(IsWorkbook(testsupport::ReadFileBytes(File("b.xlsx"))));
+  // The last export's package stays in the tree (the first one's may differ
+  // from it in the members' times).
+  const std::string last = testsupport::ReadFileBytes(File("b.xlsx"));
+  EXPECT_TRUE(IsWorkbook(last));
+  EXPECT_EQ(last, testsupport::ReadFileBytes(File("TMP1\\TestA.xlsx")));
   // The scratch tree stays, in UTF-8.
   const std::string book = testsupport::ReadFileBytes(File("TMP1\\xl\\workbook.xml"));
   EXPECT_NE(std::string::npos, book.find("\xE5\xA3\xB2\xE4\xB8\x8A")) << book;
