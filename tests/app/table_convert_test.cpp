@@ -92,11 +92,20 @@ class TableConvertTest : public shelltest::ShellFileTest {
       EXPECT_EQ(RGB(1, 0, 0), mark.crBackColor) << "TAB " << k;
     }
   }
-  // 33179 as the menu sends it, then the messages until timer 40 is done:
+  // 33179 as the menu sends it, to the active view. Focus arriving late at
+  // another pane (a window of another test process took the display's focus
+  // meanwhile) may have moved that since the document opened.
+  bool SendConvert(CDvkView* v) {
+    frame->ActivateTextPane(0, 0);
+    if (frame->GetActiveView() != v) return false;
+    frame->SendMessage(WM_COMMAND, ID_TBL_CONVERT, 0);
+    return true;
+  }
+  // The command, then the messages until timer 40 is done:
   // the copy removed, the lock released and the reopened text in.
   bool Convert(CDvkView* v, bool ctrlForm, const char* name = "doc") {
     v->m_bCtrlButton = ctrlForm ? 1 : 0;
-    frame->SendMessage(WM_COMMAND, ID_TBL_CONVERT, 0);
+    if (!SendConvert(v)) return false;
     const std::string copy = File((std::string(name) + "_001.rtf").c_str());
     return testsupport::PumpUntil(
         [&] { return !FileExists(copy) && doc->m_nUpdateLockCount == 0 && !v->LoadPending(); }, 10000);
@@ -183,7 +192,7 @@ TEST_F(TableConvertTest, AnExistingCopyIsReplacedOnlyWhenTheUserSaysSo) {
   SelectParagraphs(v, 1, 3);
   fw::hooks::ExpectMessageBox("doc_001.rtf", IDCANCEL);
   v->m_bCtrlButton = 1;
-  frame->SendMessage(WM_COMMAND, ID_TBL_CONVERT, 0);
+  ASSERT_TRUE(SendConvert(v));
   testsupport::PumpUntil([] { return false; }, 300);  // timer 40 would come in this time
   EXPECT_EQ("the user's own file", testsupport::ReadFileBytes(copy));
   EXPECT_EQ(before, ControlText(v));
@@ -239,7 +248,7 @@ TEST_F(TableConvertTest, WithoutCtrlTheLinesShowAsARuledTableAndComeBackPasted) 
     GTEST_SKIP() << "the text-to-table conversion is not built";
   SelectParagraphs(v, 1, 3);
   v->m_bCtrlButton = 0;
-  frame->SendMessage(WM_COMMAND, ID_TBL_CONVERT, 0);
+  ASSERT_TRUE(SendConvert(v));
   // The copy holds the whole document, and the table went to the clipboard
   // as the ruled display's rich text, from the CSV form of the lines.
   const std::string copy = File("doc_001.rtf");
