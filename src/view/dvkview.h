@@ -825,6 +825,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   bool m_bTablePasteWanted = false;   // timer 40 pastes (false: the lines could not be converted)
   bool m_bTableWasModified = false;   // the document had unsaved changes before the copy
   long m_nTablePasteChars = 0;        // characters of the converted text (what the paste puts in)
+  // The converted text's rich text, kept for timer 40: the clipboard copy is
+  // the user's, and another program may replace it before the timer comes.
+  std::string m_tablePasteRtf;
   // Step 6 of the conversion: the document back from its copy and timer 40
   // armed (`paste` false: the old text only, nothing pasted).
   int ReopenFromTableCopy(int firstVisible, long selStart, long selEnd, bool paste);

@@ -135,6 +135,7 @@ int CDvkView::ConvertSelectionToTable() {
   const std::string rtf = StreamOut(SF_RTF);
   const std::string text = StreamOut(kTextFormat);
   fw::SetClipboardTextAndRtf(m_hWnd, text, rtf);
+  m_tablePasteRtf = rtf;
   m_nTablePasteChars = TextChars(m_hWnd);
   m_nEditMode = editMode;
   return ReopenFromTableCopy(firstVisible, selStart, selEnd, true);
@@ -148,6 +149,7 @@ int CDvkView::ReopenFromTableCopy(int firstVisible, long selStart, long selEnd, 
     // The copy could not be read back (reported): the document's text is
     // in it, and it stays for the user to open.
     m_bTablePastePending = false;
+    m_tablePasteRtf.clear();
     doc->EndUpdateLock();
     ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
     return -1;
@@ -174,11 +176,12 @@ void CDvkView::FinishTablePaste() {
   if (!doc || !m_bTablePastePending) return;
   m_bTablePastePending = false;
   CRichEditCtrl& ctrl = GetRichEditCtrl();
-  // The table from the clipboard over the old selection. Without rich text
-  // there (another program took the clipboard) the document stays whole.
+  // The converted table over the old selection, from the copy kept at the
+  // conversion (the clipboard may hold another program's data by now).
   std::string rtf;
+  rtf.swap(m_tablePasteRtf);
   bool pasted = false;
-  if (m_bTablePasteWanted && fw::GetClipboardRtf(m_hWnd, &rtf) && !rtf.empty()) {
+  if (m_bTablePasteWanted && !rtf.empty()) {
     app::DocTextFields& t = doc->TextFields();
     const std::size_t need = rtf.size() + 1;
     if (t.m_nTextCapacity < need) {

@@ -135,6 +135,29 @@ TEST_F(TableConvertTest, CtrlFormTurnsBarLinesIntoRuledRowsInPlace) {
   EXPECT_EQ(0, doc->m_bShiftHeld);
 }
 
+TEST_F(TableConvertTest, AnotherProgramTakingTheClipboardBeforeThePasteLosesNothing) {
+  CDvkView* v = OpenDoc(kBars);
+  ASSERT_NE(nullptr, v);
+  SelectParagraphs(v, 1, 3);
+  v->m_bCtrlButton = 1;
+  ASSERT_TRUE(SendConvert(v));
+  // The converted table is on the clipboard; another program replaces it
+  // before timer 40 puts the table back into the document.
+  std::string rtf;
+  EXPECT_TRUE(fw::GetClipboardRtf(nullptr, &rtf));
+  EXPECT_NE(std::string::npos, rtf.find("bb")) << rtf.substr(0, 200);
+  ASSERT_TRUE(fw::SetClipboardText(nullptr, "another program's text"));
+  ASSERT_TRUE(testsupport::PumpUntil(
+      [&] { return !FileExists(File("doc_001.rtf")) && doc->m_nUpdateLockCount == 0 && !v->LoadPending(); },
+      10000));
+  const std::vector<std::string> lines = Lines(ControlText(v));
+  ASSERT_GE(lines.size(), 5u) << ControlText(v);
+  EXPECT_EQ("a\t_bb\t_c\t_d", lines[1]);
+  EXPECT_EQ("i\t_j\t_kk\t_l", lines[3]);
+  EXPECT_EQ("Last paragraph", lines[4]);
+  EXPECT_TRUE(v->GetRichEditCtrl().GetModify());
+}
+
 TEST_F(TableConvertTest, CtrlFormKeepsTwoBarLinesAsTabRows) {
   // Two bars and no TAB: 'e' stays 'e', so the bars stay text and the rows
   // only take the row height.
