@@ -92,9 +92,7 @@ class TableConvertTest : public shelltest::ShellFileTest {
       EXPECT_EQ(RGB(1, 0, 0), mark.crBackColor) << "TAB " << k;
     }
   }
-  // 33179 as the menu sends it, to the active view. Focus arriving late at
-  // another pane (a window of another test process took the display's focus
-  // meanwhile) may have moved that since the document opened.
+  // 33179 as the menu sends it, to the text pane made the active view.
   bool SendConvert(CDvkView* v) {
     frame->ActivateTextPane(0, 0);
     if (frame->GetActiveView() != v) return false;
