@@ -232,6 +232,7 @@ TEST(MergeRun, ThreeBlocksOnFiveSheetsIntoTheWorkbookItselfKeepTheOthers) {
     Merge m(Book(Names(5)));
     m.text = kThreeBlocks;
     const std::string before = testsupport::ReadBytes(m.in.workbook);
+    (void)before;
     m.in.target = upper ? m.dir.Path("BOOK.XLSX") : m.in.workbook;
     ASSERT_EQ(m.Go(), 0);
     Files r = m.Result();
@@ -240,7 +241,9 @@ TEST(MergeRun, ThreeBlocksOnFiveSheetsIntoTheWorkbookItselfKeepTheOthers) {
                                                   Entry("S5", 8, "rId5"));
     EXPECT_EQ(r["xl/worksheets/sheet4.xml"], m.original["xl/worksheets/sheet4.xml"]);
     EXPECT_EQ(r["xl/_rels/workbook.xml.rels"], m.original["xl/_rels/workbook.xml.rels"]);
-    if (upper) EXPECT_EQ(testsupport::ReadBytes(m.in.workbook), before);  // natively another file
+#ifndef _WIN32
+    if (upper) EXPECT_TRUE(testsupport::ReadBytes(m.in.workbook) == before);  // natively another file
+#endif
   }
 }
 
