@@ -367,6 +367,37 @@ TEST(MergeRun, NamesStayEscapedOnceAndTitlesFollowThePartsEncoding) {
   EXPECT_NE(r["xl/workbook.xml"].find("<definedName name=\"x\">'R&amp;D'!$A$1</definedName>"), std::string::npos);
 }
 
+TEST(MergeRun, AShiftJisWorkbookPartTakesTheTitleAsItIs) {
+  Files book = Book(Names(2));
+  std::string& wb = book["xl/workbook.xml"];
+  wb.replace(wb.find("UTF-8"), 5, "Shift_JIS");
+  Merge m(book);
+  m.text = "a\r\n!*\x94\x84\x8F\xE3\r\nb\r\n";
+  ASSERT_EQ(m.Go(), 0);
+  Files r = m.Result();
+  EXPECT_EQ(SheetsOf(r["xl/workbook.xml"]), "<sheets>" + Entry("S1", 4, "rId1") + Entry("\x94\x84\x8F\xE3", 5, "rId2"));
+  EXPECT_NE(r["xl/workbook.xml"].find("encoding=\"Shift_JIS\""), std::string::npos);
+}
+
+TEST(MergeRun, AUtf16TemplateEndsTheMerge) {
+  Files book = Book(Names(2));
+  const std::string sheet = book["xl/worksheets/sheet2.xml"];
+  std::string wide = "\xFF\xFE";
+  for (char c : sheet) {
+    wide.push_back(c);
+    wide.push_back('\0');
+  }
+  book["xl/worksheets/sheet2.xml"] = wide;
+  Merge m(book);
+  m.text = "a\r\n!#b\r\n";
+  testsupport::WriteBytes(m.in.target, "kept");
+  EXPECT_EQ(m.Go(), -1);
+  ASSERT_EQ(m.host.messages.size(), 1u);
+  EXPECT_EQ(m.host.messages[0].rfind("file open eror : ", 0), 0u);
+  EXPECT_NE(m.host.messages[0].find("sheet2.xml"), std::string::npos);
+  EXPECT_EQ(testsupport::ReadBytes(m.in.target), "kept");
+}
+
 TEST(MergeRun, EveryItemOfThePackageIsRepacked) {
   Files book = Book(Names(2));
   book["customXml/item1.xml"] = "<?xml version=\"1.0\"?><b:Sources xmlns:b=\"urn:x\"/>";
