@@ -5,13 +5,17 @@
 // (no empty, "." or ".." segment, no leading '/'), and a path comes only
 // from a worksheet relationship that is not external. The sheet list is
 // then written back with the names read (escaped once): a rewrite that
-// succeeds holds every entry, and the active tab reads back as set.
+// succeeds holds every entry, and the active tab reads back as set. The
+// same bytes as a worksheet on another sheet's template only lose bytes,
+// and stay as they are without any prefixed id or relationship element; as
+// document properties, rewritten titles are all there.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "export/merge/merge_bookkeeping.h"
 #include "export/merge/merge_package.h"
 #include "export/merge/merge_workbook.h"
 
@@ -93,5 +97,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(out.find("Relationship Id=\"" + id + "\" Target=\"a&amp;b\"/>") != std::string::npos);
   else
     Check(out.empty());
+
+  const std::string left = merge::LeaveOutRelationshipMarkup(p, size);
+  Check(left.size() <= size);
+  const std::string in(p, size);
+  if (in.find("id") == std::string::npos && in.find("<") == std::string::npos) Check(left == in);
+  const std::vector<std::string> titles = {"A&B", "x"};
+  out.clear();
+  if (merge::RewriteAppPart(p, size, titles, &out)) {
+    Check(out.find(">A&amp;B<") != std::string::npos);
+    Check(out.find(">x<") != std::string::npos);
+  } else {
+    Check(out.empty());
+  }
   return 0;
 }

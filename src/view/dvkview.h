@@ -107,9 +107,15 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   int XlsxWritePackage(unsigned char mode);
   // The macro's spreadsheet export: the target from m_strStmtOperand (or
   // the document's stem and the template's name), kept in m_strStmtOperand
-  // for the call; mode 4 writes the workbook and returns its result. Other
-  // modes are not built yet (-1).
+  // for the call; mode 4 writes the workbook, mode 5 merges into the
+  // workbook `templateArg`, each returning its result. Other modes are not
+  // built yet (-1).
   int ExportToExcel(CString templateArg, int mode, int show);
+  // The table's blocks merged into the workbook `workbook` (its path
+  // expanded first) as sheets built on its own worksheets, delivered to
+  // m_strStmtOperand (dvkview_xlsx_merge.cpp, export/merge/merge_run.h). 0
+  // done; -1 or the unpacking's negative result after its message.
+  int MergeSheetsIntoWorkbook(CString workbook);
 
   // --- macro interpreter (macro/macro_state.h, macro/macro_host.h) --------
   // The interpreter's state of this view, made on first use, and the host

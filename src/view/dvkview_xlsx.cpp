@@ -16,65 +16,7 @@
 #include "macro/macro_state.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
-
-namespace {
-
-// The current folder, put back when the scope ends.
-class KeepCurrentFolder {
- public:
-  KeepCurrentFolder() {
-    wchar_t buf[MAX_PATH * 4];
-    const DWORD n = GetCurrentDirectoryW(MAX_PATH * 4, buf);
-    if (n > 0 && n < MAX_PATH * 4) dir_.assign(buf, n);
-  }
-  ~KeepCurrentFolder() {
-    if (!dir_.empty()) SetCurrentDirectoryW(dir_.c_str());
-  }
-  KeepCurrentFolder(const KeepCurrentFolder&) = delete;
-  KeepCurrentFolder& operator=(const KeepCurrentFolder&) = delete;
-
- private:
-  std::wstring dir_;
-};
-
-class ViewRunHost : public xlsx::XlsxRunHost {
- public:
-  ViewRunHost(CDvkView& view, app::DocHost* doc) : view_(view), doc_(doc) {}
-
-  int ReportMessage(int code, const CString& text) override { return view_.ReportMessage(code, text); }
-  void ShowMessage(const CString& text) override { AfxMessageBox(text); }
-  CString CannotOpenText(const CString& path) override {
-    CString s;
-    s.LoadString(IDS_CANNOT_OPEN_FILE);
-    return s + "\nfile = " + path;
-  }
-  int CreateArchive(const CString& folder, const std::vector<CString>& entries, const CString& name) override {
-    if (!doc_) return -1;
-    KeepCurrentFolder keep;
-    const std::u16string w = fw::ToWidePath(folder);
-    if (!SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str()))) return -1;
-    std::vector<const char*> argv;
-    for (const CString& e : entries) argv.push_back(e.GetString());
-    return doc_->CreateArchive(1, static_cast<int>(argv.size()), argv.data(), name, 0,
-                               app::DocHost::ArchivePacking::kQuick);
-  }
-  bool AskMakeWritable(const CString& target) override {
-    CString q;
-    q.Format(IDS_READONLY_MAKE_WRITABLE, target.GetString());
-    return view_.ReportMessage(4, q) == IDYES;
-  }
-  void ShowWriteProtected(const CString& target) override {
-    CString m;
-    m.Format(IDS_WRITE_PROTECTED, target.GetString());
-    AfxMessageBox(m);
-  }
-
- private:
-  CDvkView& view_;
-  app::DocHost* doc_;
-};
-
-}  // namespace
+#include "view/xlsx_run_host.h"
 
 int CDvkView::XlsxWritePackage(unsigned char mode) {
   if (mode != 0) return -1;  // the HTML form comes with its own writer
@@ -104,7 +46,7 @@ int CDvkView::XlsxWritePackage(unsigned char mode) {
   in.colourBarChars = m_pColourBarChars;
   in.colourBarCodes = m_pColourBarCodes;
   in.curLine = m_table.m_nCurLine;
-  ViewRunHost host(*this, doc);
+  view::ViewRunHost host(*this, doc);
   try {
     return xlsx::XlsxWritePackageRun(*run, in, host);
   } catch (const std::bad_alloc&) {
@@ -115,11 +57,12 @@ int CDvkView::XlsxWritePackage(unsigned char mode) {
 
 int CDvkView::ExportToExcel(CString templateArg, int mode, int show) {
   (void)show;
-  if (mode != 4) return -1;  // the other export modes come later
+  if (mode != 4 && mode != 5) return -1;  // the other export modes come later
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
   const app::DocPathFields& paths = doc->PathFields();
   const CString folder = paths.m_nActiveSide == 1 ? paths.m_strListDir1 : paths.m_strListDir2;
   m_strStmtOperand = exportcore::ExcelExportTarget(m_strStmtOperand, Macro().m_strDocStem, templateArg, folder);
+  if (mode == 5) return MergeSheetsIntoWorkbook(templateArg);
   return XlsxWritePackage(0);
 }

@@ -3,13 +3,12 @@
 openpyxl.xlsx: five sheets ("売上", "R&D", "備考", "Sheet4", "Sheet5") with
 fills, widths, a merged title, a defined name and a chart on the first one;
 its parts have no XML declaration and its relationships list Type and Target
-before Id. libreoffice.xlsx: the same workbook opened and saved again by
-LibreOffice (shared strings, the styles as rId1). Each package is also
+before Id. make_merge_books.sh has LibreOffice save it again as
+libreoffice.xlsx (shared strings, the styles as rId1). Each package is also
 unpacked into a folder of its name.
 """
 import os
 import shutil
-import subprocess
 import sys
 import zipfile
 
@@ -51,19 +50,17 @@ def unpack(path, folder):
 
 
 def main():
-    out = sys.argv[1]
+    # make_merge_books.py OUTDIR openpyxl: the openpyxl workbook, unpacked;
+    # make_merge_books.py OUTDIR unpack NAME: NAME.xlsx unpacked.
+    out, step = sys.argv[1], sys.argv[2]
     os.makedirs(out, exist_ok=True)
-    src = os.path.join(out, "openpyxl.xlsx")
-    make_openpyxl(src)
-    unpack(src, os.path.join(out, "openpyxl"))
-    lo = os.path.join(out, "lo")
-    os.makedirs(lo, exist_ok=True)
-    profile = "file://" + os.path.join(os.path.abspath(out), "lo-profile")
-    subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to",
-                    "xlsx:Calc MS Excel 2007 XML", "--outdir", lo, src],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
-    shutil.move(os.path.join(lo, "openpyxl.xlsx"), os.path.join(out, "libreoffice.xlsx"))
-    unpack(os.path.join(out, "libreoffice.xlsx"), os.path.join(out, "libreoffice"))
+    if step == "openpyxl":
+        src = os.path.join(out, "openpyxl.xlsx")
+        make_openpyxl(src)
+        unpack(src, os.path.join(out, "openpyxl"))
+    else:
+        name = sys.argv[3]
+        unpack(os.path.join(out, name + ".xlsx"), os.path.join(out, name))
 
 
 if __name__ == "__main__":
