@@ -78,11 +78,25 @@ TEST_F(ViewPressesTest, APressOnTheMediaStripSetsThePositionOrTheLoopAndOpensNoM
   EXPECT_EQ(position, doc->m_nMediaPosValue);
   EXPECT_EQ(loop, v->m_bMediaLoop);
   EXPECT_TRUE(fw::hooks::LastPopupMenu().empty());
+  // A press there while the text holds unsaved edits keeps them: the value
+  // is set, and the text is not taken from the document again.
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  ctrl.SetSel(0, 0);
+  ctrl.ReplaceSel("EDITED ", FALSE);
+  ctrl.SetModify(TRUE);
+  PressAtFrame(v, PaneLeft() + 30, -10);
+  EXPECT_EQ(30 * 265 / 225 + 395, doc->m_nMediaPosValue);
+  testsupport::PumpFor(700);
+  EXPECT_EQ(0u, shelltest::ControlText(v).find("EDITED strip"));
+  EXPECT_TRUE(ctrl.GetModify());
+  ctrl.SetModify(FALSE);
   // A picture kind does not look at the strip: the press grabs the picture.
+  const std::int32_t kept = doc->m_nMediaPosValue;
   v->m_nFileKind = 13;
   PressAtFrame(v, PaneLeft() + 50, -10);
   EXPECT_EQ(1u, v->m_bImageGrab);
-  EXPECT_EQ(position, doc->m_nMediaPosValue);
+  EXPECT_EQ(kept, doc->m_nMediaPosValue);
   EXPECT_TRUE(fw::hooks::LastPopupMenu().empty());
 }
 
