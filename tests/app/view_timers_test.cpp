@@ -230,6 +230,44 @@ TEST_F(ViewTimersTest, HidingTheQuotesRedisplaysTheTableAndTheMarksComeBack) {
   frame->SendMessage(WM_COMMAND, ID_CSV_HIDE_QUOTES, 0);
 }
 
+TEST_F(ViewTimersTest, TheMarksComeBackWithoutMovingTheView) {
+  std::string csv = "\"a\",\"b\"\r\n";
+  for (int i = 1; i <= 400; ++i) csv += "\"" + std::to_string(i) + "\",x\r\n";
+  CDvkView* v = OpenTable(csv);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(v->Reset(1000));
+  v->Set(1, 4);
+  v->Set(2, 7);
+  v->m_nEntryListPos = 3;
+  v->m_nEntryListMode = 1;
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  // In the middle of the table, the caret near the top: the marked rows
+  // and the caret are both out of sight.
+  ctrl.SetSel(0, 0);
+  ctrl.LineScroll(200 - ctrl.GetFirstVisibleLine());
+  ASSERT_EQ(200, ctrl.GetFirstVisibleLine());
+  frame->SendMessage(WM_COMMAND, ID_CSV_HIDE_QUOTES, 0);
+  EXPECT_EQ(200, ctrl.GetFirstVisibleLine());
+  ASSERT_TRUE(testsupport::PumpUntil([&] {
+    CHARFORMAT2A cf = {};
+    cf.cbSize = sizeof cf;
+    long a = 0, b = 0;
+    ctrl.GetSel(a, b);
+    const long at = ctrl.LineIndex(3);
+    ctrl.SendMessage(EM_HIDESELECTION, 1, 0);
+    POINT keep = {};
+    ctrl.SendMessage(EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&keep));
+    ctrl.SetSel(at, at + 1);
+    ctrl.SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    ctrl.SetSel(a, b);
+    ctrl.SendMessage(EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&keep));
+    ctrl.SendMessage(EM_HIDESELECTION, 0, 0);
+    return (cf.dwEffects & CFE_UNDERLINE) != 0;
+  }, 5000));
+  EXPECT_EQ(200, ctrl.GetFirstVisibleLine());
+  frame->SendMessage(WM_COMMAND, ID_CSV_HIDE_QUOTES, 0);
+}
+
 LRESULT CALLBACK ClosingProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
 
 HWND MakeTopWindow(const char* title) {
