@@ -168,8 +168,14 @@ bool CDvkView::PressOnMediaStrip(CPoint pt) {
     case viewui::StripAction::kPosition:
       if (doc) {
         doc->UpdateFields().m_nMediaPosValue = r.position;
-        doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kContent;
-        doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
+        // Update code 1 has the text panes take the document's text again:
+        // with unsaved edits (the press may land on the text's last lines,
+        // just above the bar) that would throw them away, so the views are
+        // then left as they are and only the value is kept.
+        if (!doc->AsDocument()->IsModified()) {
+          doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kContent;
+          doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
+        }
       }
       return false;
     case viewui::StripAction::kToggleLoop:

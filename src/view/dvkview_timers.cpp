@@ -207,6 +207,10 @@ void CDvkView::TickCheckMarks() {
   ctrl.SendMessage(EM_HIDESELECTION, 1, 0);
   long selStart = 0, selEnd = 0;
   ctrl.GetSel(selStart, selEnd);
+  // Selecting a line scrolls it into view, and so does putting the old
+  // selection back: the view stays where the redisplay left it.
+  POINT scroll = {};
+  ctrl.SendMessage(EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
   for (std::int32_t line : lines) {
     const long start = ctrl.LineIndex(line);
     if (start < 0) continue;
@@ -220,6 +224,7 @@ void CDvkView::TickCheckMarks() {
     ctrl.SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
   }
   ctrl.SetSel(selStart, selEnd);
+  ctrl.SendMessage(EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
   ctrl.SendMessage(EM_HIDESELECTION, 0, 0);
   doc->EndUpdateLock();
   ctrl.SetModify(modified);

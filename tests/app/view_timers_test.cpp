@@ -173,6 +173,101 @@ TEST_F(ViewTimersTest, CheckMarksComeBackAfterARedisplayOfTheTable) {
   EXPECT_FALSE(LineMarked(v, 1));
 }
 
+TEST_F(ViewTimersTest, CheckMarksFollowTheShiftTheTitleRowAndTheRuledHead) {
+  std::string csv = "h1,h2\r\n";
+  for (int i = 1; i <= 12; ++i) csv += std::to_string(i) + ",x\r\n";
+  CDvkView* v = OpenTable(csv);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(v->Reset(1000));
+  v->Set(1, 3);
+  v->Set(2, 7);
+  v->m_nEntryListPos = 3;
+  v->m_nEntryListMode = 1;
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  ctrl.SetSel(4, 6);
+  ctrl.SetModify(FALSE);
+  // A shift of 2 under a title row: rows 3 and 7 are lines 1 and 5.
+  v->m_nLineShift = 2;
+  v->m_bTableHasTitle = 1;
+  v->SendMessage(WM_TIMER, view::kTimerEntryMarks, 0);
+  for (int line = 0; line <= 12; ++line) EXPECT_EQ(line == 1 || line == 5, LineMarked(v, line)) << line;
+  // The tick keeps the selection and leaves the text unmodified.
+  v->OnPageLeft();
+  ctrl.SetSel(4, 6);
+  v->SendMessage(WM_TIMER, view::kTimerEntryMarks, 0);
+  long a = 0, b = 0;
+  ctrl.GetSel(a, b);
+  EXPECT_EQ(4, a);
+  EXPECT_EQ(6, b);
+  EXPECT_FALSE(ctrl.GetModify());
+  // In ruled-table mode the lines are 5 further down (the table's head).
+  v->OnPageLeft();
+  v->m_nLineShift = 0;
+  v->m_bTableHasTitle = 0;
+  v->m_nEditMode = 3;
+  v->SendMessage(WM_TIMER, view::kTimerEntryMarks, 0);
+  v->m_nEditMode = 0;
+  for (int line = 0; line <= 12; ++line) EXPECT_EQ(line == 7 || line == 11, LineMarked(v, line)) << line;
+}
+
+TEST_F(ViewTimersTest, HidingTheQuotesRedisplaysTheTableAndTheMarksComeBack) {
+  CDvkView* v = OpenTable("\"a\",\"b\"\r\n\"1\",2\r\n\"3\",4\r\n\"5\",6\r\n");
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(v->Reset(1000));
+  v->Set(1, 2);
+  v->Set(2, 4);
+  v->m_nEntryListPos = 3;
+  v->m_nEntryListMode = 1;
+  v->SendMessage(WM_TIMER, view::kTimerEntryMarks, 0);
+  ASSERT_TRUE(LineMarked(v, 1));
+  const std::string before = shelltest::ControlText(v);
+  frame->SendMessage(WM_COMMAND, ID_CSV_HIDE_QUOTES, 0);
+  EXPECT_NE(before, shelltest::ControlText(v));
+  // The redisplay armed the tick: the marks come back by themselves.
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return LineMarked(v, 1) && LineMarked(v, 3); }, 5000));
+  EXPECT_FALSE(LineMarked(v, 2));
+  EXPECT_FALSE(v->GetRichEditCtrl().GetModify());
+  frame->SendMessage(WM_COMMAND, ID_CSV_HIDE_QUOTES, 0);
+}
+
+TEST_F(ViewTimersTest, TheMarksComeBackWithoutMovingTheView) {
+  std::string csv = "\"a\",\"b\"\r\n";
+  for (int i = 1; i <= 400; ++i) csv += "\"" + std::to_string(i) + "\",x\r\n";
+  CDvkView* v = OpenTable(csv);
+  ASSERT_NE(nullptr, v);
+  ASSERT_TRUE(v->Reset(1000));
+  v->Set(1, 4);
+  v->Set(2, 7);
+  v->m_nEntryListPos = 3;
+  v->m_nEntryListMode = 1;
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  // In the middle of the table, the caret near the top: the marked rows
+  // and the caret are both out of sight.
+  ctrl.SetSel(0, 0);
+  ctrl.LineScroll(200 - ctrl.GetFirstVisibleLine());
+  ASSERT_EQ(200, ctrl.GetFirstVisibleLine());
+  frame->SendMessage(WM_COMMAND, ID_CSV_HIDE_QUOTES, 0);
+  EXPECT_EQ(200, ctrl.GetFirstVisibleLine());
+  ASSERT_TRUE(testsupport::PumpUntil([&] {
+    CHARFORMAT2A cf = {};
+    cf.cbSize = sizeof cf;
+    long a = 0, b = 0;
+    ctrl.GetSel(a, b);
+    const long at = ctrl.LineIndex(3);
+    ctrl.SendMessage(EM_HIDESELECTION, 1, 0);
+    POINT keep = {};
+    ctrl.SendMessage(EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&keep));
+    ctrl.SetSel(at, at + 1);
+    ctrl.SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    ctrl.SetSel(a, b);
+    ctrl.SendMessage(EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&keep));
+    ctrl.SendMessage(EM_HIDESELECTION, 0, 0);
+    return (cf.dwEffects & CFE_UNDERLINE) != 0;
+  }, 5000));
+  EXPECT_EQ(200, ctrl.GetFirstVisibleLine());
+  frame->SendMessage(WM_COMMAND, ID_CSV_HIDE_QUOTES, 0);
+}
+
 LRESULT CALLBACK ClosingProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
 
 HWND MakeTopWindow(const char* title) {
@@ -256,6 +351,104 @@ TEST_F(ViewTimersTest, TheMediaTicksSendTheirCommandsThroughTheSeam) {
   v->m_bMediaPlay = 0;
   v->SendMessage(WM_TIMER, view::kTimerMciPos, 0);
   EXPECT_TRUE(g_mci.empty());
+}
+
+TEST_F(ViewTimersTest, ALoopEndPassedPlaysOnceFromTheLoopStart) {
+  CDvkView* v = Open("l.txt", "media\r\n");
+  ASSERT_NE(nullptr, v);
+  view::g_pfnMciSend = &RecordMci;
+  v->m_strViewPath = "C:\\m\\loop.wav";
+  v->m_bMediaPlay = 1;
+  v->m_bMediaLoop = 1;
+  v->m_nLoopStart = -20;
+  v->m_nLoopEnd = 4000;
+  v->m_nMediaLength = 90000;
+  // Before the loop end: only the position query.
+  g_mci.clear();
+  g_mciReply = "3999";
+  v->SendMessage(WM_TIMER, view::kTimerMciPos, 0);
+  EXPECT_EQ((std::vector<std::string>{"status \"C:\\m\\loop.wav\" position "}), g_mci);
+  // Past it: one play from the loop start (0 for a negative start).
+  g_mci.clear();
+  g_mciReply = "4100";
+  v->SendMessage(WM_TIMER, view::kTimerMciPos, 0);
+  EXPECT_EQ((std::vector<std::string>{"status \"C:\\m\\loop.wav\" position ", "play \"C:\\m\\loop.wav\" from 0"}),
+            g_mci);
+  // Without loop play the medium runs on.
+  g_mci.clear();
+  v->m_bMediaLoop = 0;
+  v->SendMessage(WM_TIMER, view::kTimerMciPos, 0);
+  EXPECT_EQ(1u, g_mci.size());
+}
+
+TEST_F(ViewTimersTest, TheNudgeMovesTheFrameOnePixelLeftAndMarginsFillOnlyInState2) {
+  CDvkView* v = Open("n.txt", "nudge\r\n");
+  ASSERT_NE(nullptr, v);
+  CRect before;
+  frame->GetWindowRect(&before);
+  v->m_bNudge = 1;
+  v->SendMessage(WM_TIMER, view::kTimerNudge, 0);
+  CRect after;
+  frame->GetWindowRect(&after);
+  EXPECT_EQ(before.left - 1, after.left);
+  EXPECT_EQ(before.top, after.top);
+  EXPECT_EQ(before.Width(), after.Width());
+  EXPECT_EQ(before.Height(), after.Height());
+  EXPECT_EQ(0, v->m_bNudge);
+  EXPECT_TRUE(frame->IsWindowVisible());
+  // Timer 14: the unset margins are filled in print-setting state 2 only.
+  for (std::int32_t& m : v->m_nPageMargin) m = view::kMarginUnset;
+  v->m_nPageMargin[1] = 777;
+  doc->m_nPrintSetState = 0;
+  v->SendMessage(WM_TIMER, view::kTimerFillMargins, 0);
+  EXPECT_EQ(view::kMarginUnset, v->m_nPageMargin[0]);
+  doc->m_nPrintSetState = 2;
+  v->SendMessage(WM_TIMER, view::kTimerFillMargins, 0);
+  for (int i = 0; i < 4; ++i) EXPECT_NE(view::kMarginUnset, v->m_nPageMargin[i]) << i;
+  EXPECT_EQ(777, v->m_nPageMargin[1]);
+  doc->m_nPrintSetState = 0;
+}
+
+bool FileThere(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TEST_F(ViewTimersTest, ThePasteOfATableConversionWaitsForTheStreamThenEndsTheCopy) {
+  const char kRtf[] =
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fmodern Courier New;}}\\f0\\fs20 "
+      "First paragraph\\par a|bb|c\\par d|e|f\\par Last paragraph\\par}";
+  CDvkView* v = Open("doc.rtf", kRtf);
+  ASSERT_NE(nullptr, v);
+  frame->ActivateTextPane(0, 0);
+  ASSERT_EQ(v, frame->GetActiveView());
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  const long from = ctrl.LineIndex(1);
+  ctrl.SetSel(from, ctrl.LineIndex(3));
+  v->m_bCtrlButton = 1;
+  doc->m_nActiveSide = 2;
+  frame->SendMessage(WM_COMMAND, ID_TBL_CONVERT, 0);
+  const std::string copy = File("doc_001.rtf");
+  ASSERT_TRUE(FileThere(copy));
+  // A stream still under way (its size word positive and more than 10
+  // below its end word): the tick waits, the lock held and the copy kept.
+  doc->m_nStreamLen = 100;
+  doc->m_nReadEnd = 1000;
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !v->LoadPending(); }, 10000));
+  testsupport::PumpFor(400);
+  v->SendMessage(WM_TIMER, view::kTimerPasteTable, 0);
+  EXPECT_TRUE(FileThere(copy));
+  EXPECT_LT(0, doc->m_nUpdateLockCount);
+  // Within 10 bytes of the end the paste goes on.
+  doc->m_nStreamLen = 991;
+  doc->m_nUpdateCode = app::UpdateCode::kNone;
+  v->SendMessage(WM_TIMER, view::kTimerPasteTable, 0);
+  EXPECT_FALSE(FileThere(copy));
+  EXPECT_EQ(0, doc->m_nUpdateLockCount);
+  EXPECT_EQ(app::UpdateCode::kRedrawAll, doc->m_nUpdateCode);
+  EXPECT_EQ(4u, v->m_nFileKind);
+  // The active side's path is the document's own, under ".rtf".
+  EXPECT_STREQ(File("doc.rtf").c_str(), doc->m_strPath2.GetString());
+  EXPECT_STREQ(File("doc.rtf").c_str(), v->m_strViewPath.GetString());
+  doc->m_nActiveSide = 1;
+  doc->m_nStreamLen = 0;
 }
 
 TEST_F(ViewTimersTest, ThreeRightPressesOnAPictureGrabForgetAndOpenTheImageMenu) {

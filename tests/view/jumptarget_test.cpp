@@ -118,6 +118,20 @@ TEST(RtfJumpParagraph, TheStreamCountKeepsItsOwnEnds) {
   EXPECT_EQ(0u, Para("", 5));
 }
 
+TEST(RtfJumpParagraph, ATwentyMegabyteTextIsCountedToItsEnd) {
+  // One pass over the bytes: a line past the end of a 20 MB document gives
+  // its last paragraph, and a line in the middle its own paragraph.
+  const std::string para = "\\pard\\sl-20 some words of one paragraph {\\b bold}\\par\r\n";
+  const std::size_t count = (20u << 20) / para.size() + 1;
+  std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 A;}}";
+  rtf.reserve(count * para.size() + 64);
+  for (std::size_t i = 0; i < count; ++i) rtf += para;
+  rtf += "last}";
+  ASSERT_GT(rtf.size(), 20u << 20);
+  EXPECT_EQ(static_cast<std::uint32_t>(count), Para(rtf, 0x7FFFFFFF));
+  EXPECT_EQ(123455u, Para(rtf, 123456));
+}
+
 TEST(CheckMarkLines, ShiftRuledHeadAndTitleRow) {
   // Entries count rows from 1: row 3 is line 2.
   std::vector<std::uint32_t> entries = {0, 3, 10, 1, 500, 7};
