@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 namespace handover {
 namespace {
@@ -22,7 +23,7 @@ struct WriteSink {
   void PutSpan(const char* p, std::size_t k) { out->append(p, k); }
 };
 
-inline unsigned char At(const std::string& s, std::size_t i) {
+inline unsigned char At(std::string_view s, std::size_t i) {
   return i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
 }
 
@@ -35,7 +36,7 @@ constexpr unsigned kMaxStars = 900;
 // digits gather into N, and every byte at or below the space first writes
 // N asterisks. Returns at the byte after the CR or LF that ends the line.
 template <class Sink>
-std::size_t StarLine(const std::string& s, std::size_t i, Sink& sink) {
+std::size_t StarLine(std::string_view s, std::size_t i, Sink& sink) {
   unsigned n = 0;
   while (i < s.size() && s[i] != '\0') {
     const unsigned char c = At(s, i);
@@ -56,8 +57,15 @@ std::size_t StarLine(const std::string& s, std::size_t i, Sink& sink) {
   return i;
 }
 
+// Where the "F=" line starts: it is kept as it stands, so a block head near
+// the table's end can never take its digits for counts.
+std::size_t LastLineStart(const std::string& s) {
+  const std::size_t at = s.rfind("\r\n\r\nF=");
+  return at == std::string::npos ? s.size() : at + 4;
+}
+
 template <class Sink>
-void Walk(const std::string& s, Sink& sink) {
+void WalkBody(std::string_view s, Sink& sink) {
   const std::size_t n = s.size();
   std::size_t i = 0;
   while (i < n && s[i] != '\0') {
@@ -128,6 +136,13 @@ void Walk(const std::string& s, Sink& sink) {
       if (c == '\n') break;
     }
   }
+}
+
+template <class Sink>
+void Walk(const std::string& s, Sink& sink) {
+  const std::size_t n = LastLineStart(s);
+  WalkBody(std::string_view(s.data(), n), sink);
+  sink.PutSpan(s.data() + n, s.size() - n);
 }
 
 }  // namespace

@@ -108,14 +108,15 @@ PatternCounts PatchPatternTemplate(std::string* templ, const std::uint8_t* table
   // Every placeholder as the template holds it before any write; indexed by
   // row and column.
   std::vector<Placeholder> all;
-  std::vector<std::vector<std::size_t>> byCell(100 * 100);
   for (std::size_t p = kPatternSearchStart; p + 1 < t.size(); ++p) {
     Placeholder ph;
-    if (!ReadPlaceholder(t, p, &ph)) continue;
-    byCell[static_cast<std::size_t>(ph.row) * 100 + static_cast<std::size_t>(ph.col)].push_back(all.size());
-    all.push_back(ph);
+    if (ReadPlaceholder(t, p, &ph)) all.push_back(ph);
   }
   counts.placeholders = all.size();
+  if (all.empty()) return counts;
+  std::vector<std::vector<std::size_t>> byCell(100 * 100);
+  for (std::size_t k = 0; k < all.size(); ++k)
+    byCell[static_cast<std::size_t>(all[k].row) * 100 + static_cast<std::size_t>(all[k].col)].push_back(k);
   for (const Placeholder& ph : all) {
     if (ph.form != Form::kUtf16) continue;
     if (ph.row > lines + 1 || ph.col > fields) {

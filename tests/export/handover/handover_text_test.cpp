@@ -81,6 +81,11 @@ TEST(HandoverText, BangHashLeadAndMarkedBlockHeads) {
             "XLS\r\nh\r\n\t\t\r\n\r\n\r\nF=t");
 }
 
+TEST(HandoverText, ABlockHeadAtTheEndNeverTakesTheLastLinesDigits) {
+  // The line of counts would be the "F=" line: it stays as it is.
+  EXPECT_EQ(Convert("XLS\r\nh", 2, "C:\\d7\\o.xls"), "XLS\r\nh\r\n\r\nF=3;C:\\d7\\o.xls");
+}
+
 TEST(HandoverText, StopsAtTheTablesNul) {
   const std::string table("a\x06" "b\r\n\0junk\r\n", 11);
   EXPECT_EQ(Convert(table, 0, "t"), "a\tb\r\n\r\n\r\nF=t");
