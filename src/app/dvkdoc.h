@@ -449,6 +449,10 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // else "open"; show 1 hidden, 2 minimised, any other value normal. The
   // shell's result as it returns it (above 32 = started).
   HINSTANCE ShellOpenElevated(CString file, CString parameters, CString folder, int runas, int show);
+  std::intptr_t ShellOpen(const CString& file, const CString& parameters, const CString& folder, int runas,
+                          int show) override {
+    return reinterpret_cast<std::intptr_t>(ShellOpenElevated(file, parameters, folder, runas, show));
+  }
   // Starts the file with the program registered for it, in the file's
   // folder, without ending this program; with m_nFshell 1 through "runas"
   // (a document's registered program elevated with the quoted document, a

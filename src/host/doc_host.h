@@ -162,6 +162,15 @@ class DocHost {
   }
   // The programs per file type back to their built-in defaults.
   virtual void SetDefaultAssociations() {}
+  // Starts `file` through the shell (the document's ShellOpenElevated:
+  // verb "runas" when runas is 1, else "open"; show 1 hidden, 2 minimised).
+  // The shell's result as a number, above 32 = started; 0 where there is
+  // no shell (the default).
+  virtual std::intptr_t ShellOpen(const CString& file, const CString& parameters, const CString& folder, int runas,
+                                  int show) {
+    (void)file, (void)parameters, (void)folder, (void)runas, (void)show;
+    return 0;
+  }
   // --- Pictures for the table editor and the file list ----------------------
   // Loads the picture `path` (packed "+", "-", "=" forms unpacked first) and
   // writes it as the BMP file `bmpPath`: 0 written, -1 not (no file left).

@@ -271,8 +271,6 @@ Outcome MacroExecSpreadsheetSave(MacroRunContext& rc) {
     text.insert(0, row);
     if (!t.Assign(text.data(), text.size(), 1000)) return MacroRaiseRunError(&rc.host, RunError::kSilent);
   }
-  // Only the workbook written by the program itself is built so far.
-  if (options.mode != 4) return MacroRaiseRunError(&rc.host, RunError::kNotAvailableYet);
   options.text = MacroSubstituteVariables(st, &rc.table, options.text, kSubstPlain);
   if (rc.host.ExportToExcel(options.text, options.mode, options.flag) < 0)
     return MacroRaiseRunError(&rc.host, RunError::kSilent);

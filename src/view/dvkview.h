@@ -105,12 +105,23 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // afterwards) and delivers it to m_strStmtOperand. 0 done, -1 failed
   // (after its message). Other modes are not built yet (-1).
   int XlsxWritePackage(unsigned char mode);
-  // The macro's spreadsheet export: the target from m_strStmtOperand (or
-  // the document's stem and the template's name), kept in m_strStmtOperand
-  // for the call; mode 4 writes the workbook, mode 5 merges into the
-  // workbook `templateArg`, each returning its result. Other modes are not
-  // built yet (-1).
+  // The macro's spreadsheet export: a sheet suffix ":N" taken off the
+  // template argument; the target from m_strStmtOperand (or the document's
+  // stem and the template's name), kept in m_strStmtOperand for the call.
+  // Mode 4 writes the workbook and 5 merges the table into the workbook
+  // `templateArg`, each returning its result; 1 fills a pattern
+  // template (dvkview_handover.cpp); 2, 3 and the others hand the table to
+  // the spreadsheet program. 0 done, -1 failed (after its message), 1 a
+  // pattern template too short to fill.
   int ExportToExcel(CString templateArg, int mode, int show);
+  // The hand-over and pattern mode of ExportToExcel (dvkview_handover.cpp):
+  // `operand` is m_strStmtOperand as the statement gave it, `sheet` the
+  // sheet number of the suffix (0 without one).
+  int ExportByHandover(const CString& templateArg, int mode, int show, int sheet, const CString& operand);
+  int ExportPatternMode(const CString& templatePath);
+  // Pattern mode's filled template delivered to m_strStmtOperand with the
+  // read-only question (dvkview_xlsx.cpp): 0 written, -1 not.
+  int DeliverPatternBook(const std::string& bytes);
   // The table's blocks merged into the workbook `workbook` (its path
   // expanded first) as sheets built on its own worksheets, delivered to
   // m_strStmtOperand (dvkview_xlsx_merge.cpp, export/merge/merge_run.h). 0

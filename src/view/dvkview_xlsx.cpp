@@ -9,10 +9,13 @@
 #include <vector>
 
 #include "export/excel_entry.h"
+#include "export/handover/handover_text.h"
+#include "export/xlsx/xlsx_delivery.h"
 #include "export/xlsx/xlsx_export.h"
 #include "fw/msgbox.h"
 #include "fw/path.h"
 #include "host/doc_host.h"
+#include "macro/macro_number.h"
 #include "macro/macro_state.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
@@ -56,13 +59,27 @@ int CDvkView::XlsxWritePackage(unsigned char mode) {
 }
 
 int CDvkView::ExportToExcel(CString templateArg, int mode, int show) {
-  (void)show;
-  if (mode != 4 && mode != 5) return -1;  // the other export modes come later
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
+  // A sheet number after ':' at the template's end.
+  int sheet = 0;
+  CString suffix;
+  if (handover::SplitSheetSuffix(&templateArg, &suffix)) sheet = macro::MacroReadNumber(suffix, 7);
+  const CString operand = m_strStmtOperand;
   const app::DocPathFields& paths = doc->PathFields();
   const CString folder = paths.m_nActiveSide == 1 ? paths.m_strListDir1 : paths.m_strListDir2;
   m_strStmtOperand = exportcore::ExcelExportTarget(m_strStmtOperand, Macro().m_strDocStem, templateArg, folder);
-  if (mode == 5) return MergeSheetsIntoWorkbook(templateArg);
-  return XlsxWritePackage(0);
+  switch (mode) {
+    case 4:
+      return XlsxWritePackage(0);
+    case 5:
+      return MergeSheetsIntoWorkbook(templateArg);
+    default:
+      return ExportByHandover(templateArg, mode, show, sheet, operand);
+  }
+}
+
+int CDvkView::DeliverPatternBook(const std::string& bytes) {
+  view::ViewRunHost host(*this, GetDocument());
+  return xlsx::XlsxDeliverBytes(bytes, m_strStmtOperand, host) == xlsx::XlsxDelivery::kDone ? 0 : -1;
 }

@@ -140,12 +140,18 @@ TEST_F(ClipRun, SaveXlsPutsItsTitleRowFirstThenExportsTheWorkbook) {
   EXPECT_EQ(1, host.viewUpdates);
 }
 
-TEST_F(ClipRun, SaveXlsOtherModesAreNotAvailableAndAFailedExportStopsSilently) {
+TEST_F(ClipRun, SaveXlsPassesEveryModeOnAndAFailedExportStopsSilently) {
   SetTable("a\r\n");
-  RunDocument("\tsavexls$Sheet\tC:\\t\\a.xls\r\n");  // mode 0: an existing workbook
-  ASSERT_EQ(1u, host.reports.size());
-  EXPECT_NE(std::string::npos, host.reports[0].find("not available yet")) << host.reports[0];
-  EXPECT_TRUE(host.exports.empty());
+  // "$": mode 0, an existing workbook; "#*": the text file, started hidden;
+  // "@": pattern mode for a ".xls" target.
+  RunDocument("\tsavexls$Sheet\tC:\\t\\a.xls\r\n\tsavexls#*f.xls\tC:\\t\\b.xls\r\n"
+              "\tsavexls@\tC:\\t\\c.xls\r\n");
+  EXPECT_TRUE(host.reports.empty()) << host.reports[0];
+  ASSERT_EQ(3u, host.exports.size());
+  EXPECT_EQ("0 0 Sheet", host.exports[0]);
+  EXPECT_EQ("2 1 f.xls", host.exports[1]);
+  EXPECT_EQ("1 0 ", host.exports[2]);
+  host.exports.clear();
   host.reports.clear();
   host.exportResult = -1;
   RunDocument("\tsave\tC:\\t\\b.xlsx\r\n\tsavexls\tC:\\t\\never.xlsx\r\n");

@@ -42,6 +42,10 @@ bool Write(const CString& target, const std::string& bytes) {
 XlsxDelivery XlsxDeliverPackage(const CString& package, const CString& target, XlsxRunHost& host) {
   std::string bytes;
   if (!ReadWhole(package, &bytes) || bytes.empty()) return XlsxDelivery::kNoPackage;
+  return XlsxDeliverBytes(bytes, target, host);
+}
+
+XlsxDelivery XlsxDeliverBytes(const std::string& bytes, const CString& target, XlsxRunHost& host) {
   if (Write(target, bytes)) return XlsxDelivery::kDone;
   if (!host.AskMakeWritable(target)) return XlsxDelivery::kDeclined;
   CFileStatus st;

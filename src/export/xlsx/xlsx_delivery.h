@@ -6,6 +6,8 @@
 // second failure shows string 179.
 #pragma once
 
+#include <string>
+
 #include "fw/cstring.h"
 
 namespace xlsx {
@@ -21,5 +23,7 @@ enum class XlsxDelivery {
 
 // Copies the file `package` to `target`.
 XlsxDelivery XlsxDeliverPackage(const CString& package, const CString& target, XlsxRunHost& host);
+// The same with the bytes in hand (pattern mode's filled template).
+XlsxDelivery XlsxDeliverBytes(const std::string& bytes, const CString& target, XlsxRunHost& host);
 
 }  // namespace xlsx
