@@ -133,11 +133,18 @@ TEST_F(FlistNavTest, DriveCommandsListTheDriveAndTheirUpdateLeavesTheCurrentDriv
   EXPECT_EQ(0, v->m_nListSource);
   EXPECT_GT(v->m_table.m_nEntryCount, 1);
   EXPECT_EQ("", doc->m_strPath1.Str());
-  // The probe: C: is there, Q: is not.
+  // The probe: C: is there, and a letter the prefix has no drive for is
+  // not (other tests of the prefix map drives of their own).
+  const DWORD drives = GetLogicalDrives();
+  char missing = 0;
+  for (char l = 'Y'; l > 'D' && !missing; --l) {
+    if (!(drives & (1u << (l - 'A')))) missing = l;
+  }
+  ASSERT_NE(0, missing);
   struct Probe {
     char letter;
     bool enabled;
-  } probes[] = {{'C', true}, {'Q', false}};
+  } probes[] = {{'C', true}, {missing, false}};
   for (const Probe& p : probes) {
     fw::RecordingCmdUI ui(ID_DRIVE_D);
     v->OnUpdateDrive(&ui, p.letter);
