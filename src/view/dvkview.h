@@ -127,6 +127,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // m_strStmtOperand (dvkview_xlsx_merge.cpp, export/merge/merge_run.h). 0
   // done; -1 or the unpacking's negative result after its message.
   int MergeSheetsIntoWorkbook(CString workbook);
+  // Before an export: a view that does not show the table itself (kind 4)
+  // reads it fresh from the document, its load state kept.
+  void RefreshExportTable(app::DocHost* doc);
 
   // --- macro interpreter (macro/macro_state.h, macro/macro_host.h) --------
   // The interpreter's state of this view, made on first use, and the host

@@ -21,19 +21,22 @@
 #include "view/dvkview.h"
 #include "view/xlsx_run_host.h"
 
+void CDvkView::RefreshExportTable(app::DocHost* doc) {
+  // The table read fresh from the document, the load state as it was.
+  if (m_nFileKind == 4) return;
+  app::DocUpdateFields& up = doc->UpdateFields();
+  const std::int32_t loadState = up.m_nLoadState;
+  up.m_nUpdateCode = app::UpdateCode::kContent;
+  up.m_nLoadState = 99;
+  OnUpdate(nullptr, 0, nullptr);
+  up.m_nLoadState = loadState;
+}
+
 int CDvkView::XlsxWritePackage(unsigned char mode) {
   if (mode != 0) return -1;  // the HTML form comes with its own writer
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
-  // The table read fresh from the document, the load state as it was.
-  if (m_nFileKind != 4) {
-    app::DocUpdateFields& up = doc->UpdateFields();
-    const std::int32_t loadState = up.m_nLoadState;
-    up.m_nUpdateCode = app::UpdateCode::kContent;
-    up.m_nLoadState = 99;
-    OnUpdate(nullptr, 0, nullptr);
-    up.m_nLoadState = loadState;
-  }
+  RefreshExportTable(doc);
   std::unique_ptr<xlsx::XlsxRun> run;
   try {
     run = std::make_unique<xlsx::XlsxRun>();

@@ -12,15 +12,7 @@
 int CDvkView::MergeSheetsIntoWorkbook(CString workbook) {
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
-  // The table read fresh from the document, the load state as it was.
-  if (m_nFileKind != 4) {
-    app::DocUpdateFields& up = doc->UpdateFields();
-    const std::int32_t loadState = up.m_nLoadState;
-    up.m_nUpdateCode = app::UpdateCode::kContent;
-    up.m_nLoadState = 99;
-    OnUpdate(nullptr, 0, nullptr);
-    up.m_nLoadState = loadState;
-  }
+  RefreshExportTable(doc);
   merge::MergeRunInput in;
   in.workbookAsGiven = workbook;
   in.workbook = MacroExpandParameters(workbook);
