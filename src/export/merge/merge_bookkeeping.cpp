@@ -55,19 +55,8 @@ bool NextTag(std::string_view d, std::size_t from, Tag* t) {
   while (n < d.size() && !IsSpace(d[n]) && d[n] != '>' && d[n] != '/') ++n;
   t->qname = d.substr(p, n - p);
   t->nameEnd = n;
-  char quote = 0;
-  std::size_t e = n;
-  for (; e < d.size(); ++e) {
-    const char c = d[e];
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      break;
-    }
-  }
-  if (e >= d.size()) return false;
+  const std::size_t e = FindTagClose(d, n);
+  if (e == std::string_view::npos) return false;
   t->end = e + 1;
   t->selfClosing = !t->closing && d[e - 1] == '/';
   return true;

@@ -48,21 +48,8 @@ bool FindStartTag(std::string_view d, std::size_t from, std::string_view local, 
     const std::size_t colon = q.find(':');
     const std::string_view l = colon == std::string_view::npos ? q : q.substr(colon + 1);
     if (l != local) continue;
-    // The tag's end: quoted values may hold '>'.
-    std::size_t e = n;
-    char quote = 0;
-    while (e < d.size()) {
-      const char c = d[e];
-      if (quote) {
-        if (c == quote) quote = 0;
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == '>') {
-        break;
-      }
-      ++e;
-    }
-    if (e >= d.size()) return false;
+    const std::size_t e = FindTagClose(d, n);
+    if (e == std::string_view::npos) return false;
     span->begin = lt;
     span->end = e + 1;
     span->selfClosing = d[e - 1] == '/';
@@ -280,6 +267,21 @@ std::string NextRelationshipId(const std::vector<std::string>& used) {
     for (const std::string& u : used) taken = taken || u == id;
     if (!taken) return id;
   }
+}
+
+std::size_t FindTagClose(std::string_view d, std::size_t from) {
+  char quote = 0;
+  for (std::size_t e = from; e < d.size(); ++e) {
+    const char c = d[e];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      return e;
+    }
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace merge

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -50,5 +51,9 @@ bool RewriteEntryPart(const char* data, std::size_t len, const char* item, const
 
 // The first id "rIdN" (N from 1) that none of `used` is.
 std::string NextRelationshipId(const std::vector<std::string>& used);
+
+// The '>' that ends a tag whose name ends at `from` (quoted values may hold
+// '>'), or npos when the text ends first.
+std::size_t FindTagClose(std::string_view d, std::size_t from);
 
 }  // namespace merge
