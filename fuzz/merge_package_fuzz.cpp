@@ -84,6 +84,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     Check(out.empty());
   }
+  // Local names renumbered with positions reversed and every third gone:
+  // what comes out names only positions that exist, so renumbering it again
+  // with the positions as they are changes nothing.
+  {
+    std::vector<int> map(12), same(12);
+    for (int i = 0; i < 12; ++i) {
+      map[static_cast<std::size_t>(i)] = i % 3 == 2 ? -1 : 11 - i;
+      same[static_cast<std::size_t>(i)] = i;
+    }
+    std::string renamed, again;
+    if (merge::RenumberLocalNames(p, size, map, &renamed))
+      Check(!merge::RenumberLocalNames(renamed.data(), renamed.size(), same, &again));
+    else
+      Check(renamed.empty());
+  }
   // Relationships dropped by id and one added: a rewrite that succeeds
   // holds the added entry.
   std::vector<std::string> drop;

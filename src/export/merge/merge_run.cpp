@@ -423,6 +423,19 @@ int Runner::Go() {
   std::string bookOut, relsOut, typesOut, appOut;
   if (!RewriteWorkbookPart(workbook_.data(), workbook_.size(), entries, active, &bookOut))
     return Fail("workbook.xml");
+  {
+    // Names local to a sheet follow it: to the first sheet built on it, or
+    // where it is listed as it was.
+    std::vector<int> newIndex(table.sheets.size(), -1);
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+      const int s = entrySheet[e];
+      const int from = s > 0 ? templateOf_[static_cast<std::size_t>(s)] : -s;
+      if (from >= 1 && static_cast<std::size_t>(from) <= newIndex.size() && newIndex[from - 1] < 0)
+        newIndex[static_cast<std::size_t>(from - 1)] = static_cast<int>(e);
+    }
+    std::string renumbered;
+    if (RenumberLocalNames(bookOut.data(), bookOut.size(), newIndex, &renumbered)) bookOut.swap(renumbered);
+  }
   const bool relsChange = !relAdds.empty() || !relDrops.empty();
   if (relsChange && !RewriteEntryPart(relsBytes.data(), relsBytes.size(), "Relationship", "Id", relDrops, relAdds,
                                       &relsOut))

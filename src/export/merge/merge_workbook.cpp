@@ -103,6 +103,62 @@ void AppendEscapedName(const std::string& text, std::string* out) {
   }
 }
 
+bool RenumberLocalNames(const char* data, std::size_t len, const std::vector<int>& newIndex, std::string* out) {
+  if (DetectPartEncoding(data, len) == PartEncoding::Utf16) return false;
+  const std::string_view d(data, len);
+  std::string result;
+  std::size_t copied = 0;
+  bool changed = false;
+  TagSpan tag;
+  for (std::size_t from = 0; FindStartTag(d, from, "definedName", &tag); from = tag.end) {
+    std::size_t vb, ve;
+    if (!FindTagAttr(d, tag, "localSheetId", &vb, &ve)) continue;
+    long long old = vb == ve ? -1 : 0;
+    for (std::size_t i = vb; i < ve && old >= 0; ++i) {
+      if (d[i] < '0' || d[i] > '9')
+        old = -1;
+      else if (old < 1000000)
+        old = old * 10 + (d[i] - '0');
+    }
+    const int now =
+        old >= 0 && old < static_cast<long long>(newIndex.size()) ? newIndex[static_cast<std::size_t>(old)] : -1;
+    if (now == old) continue;
+    if (result.empty()) result.reserve(len);
+    changed = true;
+    if (now >= 0) {
+      result.append(d.substr(copied, vb - copied));
+      result += std::to_string(now);
+      copied = ve;
+      continue;
+    }
+    // The whole element goes: its start tag through its end tag.
+    std::size_t end = tag.end;
+    if (!tag.selfClosing) {
+      const std::string close = "</" + tag.qname;
+      std::size_t at = tag.end;
+      while (true) {
+        at = d.find(close, at);
+        if (at == std::string_view::npos) return false;
+        const std::size_t after = at + close.size();
+        std::size_t k = after;
+        while (k < d.size() && IsSpace(d[k])) ++k;
+        if (k < d.size() && d[k] == '>') {
+          end = k + 1;
+          break;
+        }
+        at = after;
+      }
+    }
+    result.append(d.substr(copied, tag.begin - copied));
+    copied = end;
+    tag.end = end;
+  }
+  if (!changed) return false;
+  result.append(d.substr(copied));
+  *out = std::move(result);
+  return true;
+}
+
 int ReadActiveTab(const char* data, std::size_t len) {
   const std::string_view d(data, len);
   TagSpan view;

@@ -32,6 +32,15 @@ void AppendEscapedName(const std::string& text, std::string* out);
 bool RewriteWorkbookPart(const char* data, std::size_t len, const std::vector<NewSheetEntry>& sheets,
                          int activeTab, std::string* out);
 
+// Defined names local to a sheet follow their sheet to its new place:
+// `newIndex[k]` is the new position (from 0) of the sheet that stood at
+// position k, or -1 when it is gone, and a name local to a sheet that is
+// gone (or to a position past the table) is left out, since a reader takes
+// such a name for a broken workbook. Names without localSheetId stay as
+// they are. False, with `out` untouched, when nothing changes or the part
+// is UTF-16.
+bool RenumberLocalNames(const char* data, std::size_t len, const std::vector<int>& newIndex, std::string* out);
+
 // The activeTab value of the first workbook view (-1 when there is none).
 int ReadActiveTab(const char* data, std::size_t len);
 

@@ -265,6 +265,24 @@ TEST(MergeRun, SheetListOrdersNamesAndActivates) {
   EXPECT_NE(r["xl/workbook.xml"].find("activeTab=\"0\""), std::string::npos);
 }
 
+TEST(MergeRun, NamesLocalToASheetFollowItsSheet) {
+  Files book = Book(Names(5));
+  std::string& wb = book["xl/workbook.xml"];
+  wb.replace(wb.find("</definedNames>"), 0,
+             "<definedName name=\"_xlnm.Print_Area\" localSheetId=\"1\">S2!$A$1:$B$2</definedName>"
+             "<definedName name=\"_xlnm.Print_Area\" localSheetId=\"4\">S5!$A$1:$B$2</definedName>");
+  Merge m(book);
+  m.text = kThreeBlocks + "$$1:2:1\r\n";
+  ASSERT_EQ(m.Go(), 0);
+  const std::string out = m.Result()["xl/workbook.xml"];
+  // Sheet 2 now stands first; sheet 5 is not in the new book, nor its name.
+  EXPECT_NE(out.find("<definedName name=\"_xlnm.Print_Area\" localSheetId=\"0\">S2!$A$1:$B$2</definedName>"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("S5!"), std::string::npos) << out;
+  EXPECT_NE(out.find("<definedName name=\"x\">'S1'!$A$1</definedName>"), std::string::npos) << out;
+}
+
 TEST(MergeRun, WorkbookViewWithoutActiveTabGainsOne) {
   Merge m(Book(Names(2), "<workbookView xWindow=\"0\"/>"));
   m.text = "x\r\n";

@@ -127,3 +127,34 @@ TEST(MergeWorkbook, RelationshipsAndOverridesDroppedAndAddedByName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MergeWorkbook, NamesLocalToASheetFollowItOrGo) {
+  const std::string part =
+      "<workbook xmlns=\"m\"><sheets/><definedNames>"
+      "<definedName name=\"g\">a!$A$1</definedName>"
+      "<definedName name=\"_xlnm.Print_Area\" localSheetId=\"1\">b!$A$1:$C$9</definedName>"
+      "<definedName name=\"gone\" hidden=\"1\" localSheetId=\"4\" >e!$A$1</definedName >"
+      "<x:definedName name=\"far\" localSheetId=\"77\"/>"
+      "<definedName name=\"a\" localSheetId=\"0\">a!$B$2</definedName>"
+      "</definedNames></workbook>";
+  std::string out;
+  // Sheet 2 moves to the front, sheet 1 behind it, sheets 3 to 5 go.
+  ASSERT_TRUE(merge::RenumberLocalNames(part.data(), part.size(), {1, 0, -1, -1, -1}, &out));
+  EXPECT_EQ(out,
+            "<workbook xmlns=\"m\"><sheets/><definedNames>"
+            "<definedName name=\"g\">a!$A$1</definedName>"
+            "<definedName name=\"_xlnm.Print_Area\" localSheetId=\"0\">b!$A$1:$C$9</definedName>"
+            "<definedName name=\"a\" localSheetId=\"1\">a!$B$2</definedName>"
+            "</definedNames></workbook>");
+  EXPECT_EQ("", testsupport::XmlWellFormedProblem(out));
+  // Nothing moved: the part is left alone.
+  const std::string same = "<workbook><definedName localSheetId=\"1\">b</definedName></workbook>";
+  EXPECT_FALSE(merge::RenumberLocalNames(same.data(), same.size(), {0, 1}, &out));
+  // A name without its end tag is not guessed at.
+  const std::string cut = "<workbook><definedName localSheetId=\"3\">b</workbook>";
+  EXPECT_FALSE(merge::RenumberLocalNames(cut.data(), cut.size(), {0}, &out));
+}
+
+}  // namespace
