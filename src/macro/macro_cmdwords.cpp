@@ -120,7 +120,7 @@ const CmdWordEntry kTable[] = {
     {"count", kPCou, kNone, FAMILY(kCount), A::Replace, nullptr, X::None},
     {"print", kPPri, kNone, FAMILY(kPrint), A::Replace, nullptr, X::None},
     {"new", kPNew, kNone, FAMILY(kNew), A::Replace, nullptr, X::None},
-    {"save", kPSav, kNone, FAMILY(kSave), A::Replace, nullptr, X::None},
+    {"save", kPSav, kNone, FAMILY(kSave), A::Replace, nullptr, X::SheetRest},
     {"text", kPTex, kNone, FAMILY(kText), A::Replace, nullptr, X::None},
     {"join", kPJoi, kNone, FAMILY(kJoin), A::Replace, nullptr, X::None},
     {"load", kPLoa, kNone, FAMILY(kLoad), A::Replace, nullptr, X::None},
@@ -229,6 +229,11 @@ void MacroTranslateCommandWord(MacroState& st, CString& word, CString& rest) {
       break;
     case CmdWordExtra::InputRest:
       if (rest.GetLength() > 2 && rest[0] == '&' && rest[1] == 'D') rest = rest.Mid(2);
+      break;
+    case CmdWordExtra::SheetRest:
+      // "savexls:opts" is the word and its options; a ':' after options
+      // ("savexls#f.xls:2") belongs to them.
+      if (!rest.IsEmpty() && word.GetLength() > 3 && word.Left(3) == "&Sx") rest = CString(":") + rest;
       break;
     case CmdWordExtra::SortSuffix:
       word += SortSuffix(MakeLowerSjis(st.m_strStmtOperand));

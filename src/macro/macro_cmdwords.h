@@ -39,6 +39,7 @@ enum class CmdWordExtra : unsigned char {
   RowRest,     // "&R" alone: the rest keeps its ':'
   InputRest,   // a rest "&D..." longer than two bytes loses its "&D"
   SortSuffix,  // 'n', 'p' or 's' by the operand "num", "pass", "select"
+  SheetRest,   // "&Sx" with options: the rest keeps its ':' ("f.xls:2", a template's sheet)
 };
 
 struct CmdWordReplacement {

@@ -151,6 +151,11 @@ TEST_F(ClipRun, SaveXlsPassesEveryModeOnAndAFailedExportStopsSilently) {
   EXPECT_EQ("0 0 Sheet", host.exports[0]);
   EXPECT_EQ("2 1 f.xls", host.exports[1]);
   EXPECT_EQ("1 0 ", host.exports[2]);
+  // A sheet number after the template's name keeps its ':'.
+  host.exports.clear();
+  RunDocument("\tsavexls#f.xls:2\tC:\\t\\b.xls\r\n");
+  ASSERT_EQ(1u, host.exports.size());
+  EXPECT_EQ("2 0 f.xls:2", host.exports[0]);
   host.exports.clear();
   host.reports.clear();
   host.exportResult = -1;
