@@ -105,4 +105,21 @@ TEST_F(XlsxMergeRunTest, AFailedMergeIntoTheWorkbookItselfLeavesIt) {
   EXPECT_NE(std::string::npos, wb.find("name=\"\xE5\x9C\xA8\xE5\xBA\xAB\" sheetId=\"5\" r:id=\"rId2\"")) << wb;
 }
 
+TEST_F(XlsxMergeRunTest, SaveXlsWithAWorkbookAfterItsAtSignMergesThroughTheMacro) {
+  const std::string book = MakeBook("tpl.xlsx");
+  const std::string before = testsupport::ReadFileBytes(book);
+  CDvkView* v = OpenTable("macro,9\r\n", "t.csv");
+  ASSERT_NE(nullptr, v);
+  // The template's full path holds a drive's ':', which stays part of it.
+  ASSERT_NE(std::string::npos, book.find(':'));
+  const std::string macro = File("merge.rmc");
+  testsupport::WriteFileBytes(macro, "\tsavexls@" + book + "\t" + File("via.xlsx") + "\r\n");
+  EXPECT_EQ(1, v->RunMacro(macro::kRunFile, macro.c_str(), "", ""));
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+  EXPECT_EQ(before, testsupport::ReadFileBytes(book));
+  auto parts = Members(File("via.xlsx"));
+  ASSERT_FALSE(parts.empty());
+  EXPECT_NE(std::string::npos, parts["xl/worksheets/sheet1.xml"].find("<t>macro</t>")) << parts["xl/worksheets/sheet1.xml"];
+}
+
 }  // namespace
