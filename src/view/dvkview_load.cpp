@@ -270,6 +270,10 @@ viewload::CsvShowOptions CDvkView::CsvDisplayOptions() const {
 
 void CDvkView::PrepareCsvDisplay() {
   const viewload::CsvShowOptions o = CsvDisplayOptions();
+  // The table's display replaces whatever was shown, also a text the view
+  // streamed from the document (a macro that loads a table into a text view).
+  StopChunkedShow(ChunkStop::kDone);
+  m_bShowFromDocument = false;
   m_strShowOwned.clear();
   m_strShowTail.clear();
   ClearRuledLayout();

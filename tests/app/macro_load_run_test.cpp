@@ -54,6 +54,23 @@ TEST_F(MacroLoadRunTest, LoadMakesTheTableThatSavesBackToTheSameBytes) {
   EXPECT_EQ(std::string::npos, Pane0().find("Eror")) << Pane0();
 }
 
+TEST_F(MacroLoadRunTest, ATableLoadedIntoATextViewIsWhatTheViewShows) {
+  // The view shows a text straight from the document; the loaded table
+  // replaces it on screen, not a piece of the old text of its length.
+  const std::string macroText = "\tload\t" + File("t.csv") + "\r\n";
+  CDvkView* v = Open("notes.txt", macroText + "more text that was shown before the run\r\n");
+  ASSERT_NE(nullptr, v);
+  frame->ActivateTextPane(0, 0);
+  testsupport::WriteFileBytes(File("t.csv"), "item,amount\r\npen,120\r\n");
+  EXPECT_EQ(1, RunFile(v, macroText));
+  EXPECT_EQ(33u, v->m_nFileKind);
+  CString shown;
+  v->GetRichEditCtrl().GetWindowText(shown);
+  EXPECT_NE(std::string::npos, shown.Str().find("item")) << shown.Str();
+  EXPECT_NE(std::string::npos, shown.Str().find("120")) << shown.Str();
+  EXPECT_EQ(std::string::npos, shown.Str().find("load")) << shown.Str();
+}
+
 TEST_F(MacroLoadRunTest, LoadZipUnpacksZipAndLzhAsUnzipAndLhasaDo) {
   CDvkView* v = OpenTable("x,y\r\n");
   ASSERT_NE(nullptr, v);
