@@ -89,6 +89,22 @@ bool FindTagAttr(std::string_view d, const TagSpan& tag, const char* name, std::
   return false;
 }
 
+// The end tag of an element opened by `tag` (not self-closing): the '<' of
+// its "</name>" and, in *after, the position behind its '>'; npos when the
+// text ends first.
+std::size_t FindEndTag(std::string_view d, const TagSpan& tag, std::size_t* after) {
+  const std::string close = "</" + tag.qname;
+  for (std::size_t at = d.find(close, tag.end); at != std::string_view::npos; at = d.find(close, at + close.size())) {
+    std::size_t k = at + close.size();
+    while (k < d.size() && IsSpace(d[k])) ++k;
+    if (k < d.size() && d[k] == '>') {
+      *after = k + 1;
+      return at;
+    }
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 void AppendEscapedName(const std::string& text, std::string* out) {
@@ -133,22 +149,7 @@ bool RenumberLocalNames(const char* data, std::size_t len, const std::vector<int
     }
     // The whole element goes: its start tag through its end tag.
     std::size_t end = tag.end;
-    if (!tag.selfClosing) {
-      const std::string close = "</" + tag.qname;
-      std::size_t at = tag.end;
-      while (true) {
-        at = d.find(close, at);
-        if (at == std::string_view::npos) return false;
-        const std::size_t after = at + close.size();
-        std::size_t k = after;
-        while (k < d.size() && IsSpace(d[k])) ++k;
-        if (k < d.size() && d[k] == '>') {
-          end = k + 1;
-          break;
-        }
-        at = after;
-      }
-    }
+    if (!tag.selfClosing && FindEndTag(d, tag, &end) == std::string_view::npos) return false;
     result.append(d.substr(copied, tag.begin - copied));
     copied = end;
     tag.end = end;
@@ -181,16 +182,9 @@ bool RewriteWorkbookPart(const char* data, std::size_t len, const std::vector<Ne
   if (!FindStartTag(d, 0, "sheets", &list)) return false;
   std::size_t resume = list.end;  // where copying goes on: the list's end tag
   if (!list.selfClosing) {
-    const std::string close = "</" + list.qname;
-    std::size_t at = list.end;
-    while (true) {
-      at = d.find(close, at);
-      if (at == std::string_view::npos) return false;
-      const std::size_t after = at + close.size();
-      if (after < d.size() && (d[after] == '>' || IsSpace(d[after]))) break;
-      at = after;
-    }
-    resume = at;
+    std::size_t after;
+    resume = FindEndTag(d, list, &after);
+    if (resume == std::string_view::npos) return false;
   }
   const std::string prefix =
       list.qname.find(':') == std::string::npos ? std::string() : list.qname.substr(0, list.qname.find(':') + 1);
