@@ -13,6 +13,7 @@
 #include "export/merge/merge_run.h"
 #include "fw/cstring.h"
 #include "fw/path.h"
+#include "support/in_folder.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -22,37 +23,9 @@
 
 namespace mergetest {
 
-// The current folder, put back when the scope ends.
-struct InFolder {
-  std::string old;
-  bool ok = false;
-  explicit InFolder(const CString& folder) {
-#ifdef _WIN32
-    wchar_t buf[1024];
-    DWORD n = GetCurrentDirectoryW(1024, buf);
-    old.assign(reinterpret_cast<const char*>(buf), n * sizeof(wchar_t));
-    std::u16string w = fw::ToWidePath(folder);
-    ok = SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str())) != 0;
-#else
-    char buf[4096];
-    if (getcwd(buf, sizeof buf)) old = buf;
-    ok = chdir(fw::ToPosixPath(folder).c_str()) == 0;
-#endif
-  }
-  ~InFolder() {
-#ifdef _WIN32
-    std::wstring w(reinterpret_cast<const wchar_t*>(old.data()), old.size() / sizeof(wchar_t));
-    SetCurrentDirectoryW(w.c_str());
-#else
-    if (!old.empty() && chdir(old.c_str()) != 0) {
-    }
-#endif
-  }
-};
-
 // ZIPs the items of `folder` into `zip`; 0 or -1.
 inline int ZipFolder(const CString& folder, const std::vector<std::string>& items, const std::string& zip) {
-  InFolder in(folder);
+  testsupport::InFolder in(folder);
   if (!in.ok) return -1;
   std::vector<arc::WalkEntry> found = arc::CollectEntries(items, zip);
   if (found.empty()) return -1;

@@ -27,38 +27,13 @@
 #ifndef _WIN32
 #include "support/outside_tool.h"
 #endif
+#include "support/in_folder.h"
 
 namespace {
 
 using namespace xlsx;
 
-// The current folder, put back when the scope ends.
-struct InFolder {
-  std::string old;
-  explicit InFolder(const CString& folder) {
-#ifdef _WIN32
-    wchar_t buf[1024];
-    DWORD n = GetCurrentDirectoryW(1024, buf);
-    old.assign(reinterpret_cast<const char*>(buf), n * sizeof(wchar_t));
-    std::u16string w = fw::ToWidePath(folder);
-    ok = SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(w.c_str())) != 0;
-#else
-    char buf[4096];
-    if (getcwd(buf, sizeof buf)) old = buf;
-    ok = chdir(fw::ToPosixPath(folder).c_str()) == 0;
-#endif
-  }
-  ~InFolder() {
-#ifdef _WIN32
-    std::wstring w(reinterpret_cast<const wchar_t*>(old.data()), old.size() / sizeof(wchar_t));
-    SetCurrentDirectoryW(w.c_str());
-#else
-    if (!old.empty() && chdir(old.c_str()) != 0) {
-    }
-#endif
-  }
-  bool ok = false;
-};
+using testsupport::InFolder;
 
 struct TestHost : XlsxRunHost {
   std::vector<std::string> reports, messages, asked, protectedShown;
