@@ -18,6 +18,7 @@
 #include "fw/uihooks.h"
 #include "macro_shell_fixture.h"
 #include "support/file_bytes.h"
+#include "launch_record.h"
 #include "view/dvkview.h"
 
 namespace {
@@ -58,26 +59,7 @@ class HandoverRunTest : public shelltest::MacroShellTest {
     return v->ExportToExcel(templ, mode, 0);
   }
   // The stand-in's record (bounded wait), taken away for the next start.
-  std::map<std::string, std::string> Record() {
-    std::map<std::string, std::string> out;
-    const DWORD start = GetTickCount();
-    while (GetFileAttributesA(record_.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      if (GetTickCount() - start > 20000) return out;
-      Sleep(20);
-    }
-    const std::string text = testsupport::ReadFileBytes(record_);
-    DeleteFileA(record_.c_str());
-    std::size_t p = 0;
-    while (p < text.size()) {
-      std::size_t e = text.find('\n', p);
-      if (e == std::string::npos) e = text.size();
-      const std::string line = text.substr(p, e - p);
-      const std::size_t eq = line.find('=');
-      if (eq != std::string::npos) out[line.substr(0, eq)] = line.substr(eq + 1);
-      p = e + 1;
-    }
-    return out;
-  }
+  std::map<std::string, std::string> Record() { return shelltest::TakeLaunchRecord(record_); }
   std::string record_;
 };
 

@@ -19,6 +19,7 @@
 #include "res/resource.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
+#include "launch_record.h"
 #include "support/temp_folder.h"
 #include "view/dvkview.h"
 
@@ -105,24 +106,7 @@ class LaunchTest : public ShellTest {
   // Waits (bounded) for the stand-in's record, then takes it away for the
   // next start; empty when it did not come.
   std::map<std::string, std::string> Record(int timeoutMs = 20000) {
-    std::map<std::string, std::string> out;
-    const DWORD start = GetTickCount();
-    while (GetFileAttributesA(record_.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return out;
-      Sleep(20);
-    }
-    const std::string text = testsupport::ReadFileBytes(record_);
-    DeleteFileA(record_.c_str());
-    std::size_t p = 0;
-    while (p < text.size()) {
-      std::size_t e = text.find('\n', p);
-      if (e == std::string::npos) e = text.size();
-      const std::string line = text.substr(p, e - p);
-      const std::size_t eq = line.find('=');
-      if (eq != std::string::npos) out[line.substr(0, eq)] = line.substr(eq + 1);
-      p = e + 1;
-    }
-    return out;
+    return shelltest::TakeLaunchRecord(record_, timeoutMs);
   }
 
   bool RecordExists() const { return GetFileAttributesA(record_.c_str()) != INVALID_FILE_ATTRIBUTES; }
