@@ -16,8 +16,6 @@ namespace chart {
 
 // Most data lines one block records; later "da" lines are ignored.
 constexpr int kMaxDataLines = 100;
-// Entries of the graph line's number list (items 0-9, "%" offsets at +8).
-constexpr int kGraphListEntries = 18;
 
 // The chart kind from item 0 of the graph line.
 enum class ChartKind { kNone, kBar, kLine, kPie, kScatter, kBubble, kRadar, kSurface };
@@ -49,29 +47,18 @@ struct ChartKeywords {
   std::uint32_t ta = 0;        // "ta": data table
 };
 
-// Where the messages of the call go (a sheet name that matches no sheet).
-class ChartMessageHost {
- public:
-  virtual ~ChartMessageHost() = default;
-  virtual void ShowMessage(const char* text) = 0;  // Shift-JIS, one OK box
-};
-
 struct ChartCall {
-  // --- the table text (never written) ---
-  const char* text = "";         // m_pTextBuf; a NUL follows the last byte
-  std::uint32_t textLen = 0;     // m_nTextLen
-  std::uint32_t fieldCount = 0;  // m_nFieldCount: columns of the table
+  // --- the table text (never written): m_pTextBuf, m_nTextLen, m_nFieldCount ---
+  ChartText table;
 
   // --- the run's tables and the call's arguments ---
-  const std::string* sheetNames = nullptr;     // by sheet number (entry 0 unused)
-  const std::uint32_t* sheetStarts = nullptr;  // XlsxSheetStart by sheet number
-  int sheetCount = 0;                          // entries of both tables
+  ChartSheetList sheets;                       // XlsxSheetNames and XlsxSheetStart
   int sheet = 1;                               // n: the sheet the charts go on (1-255)
   const std::int32_t* columnWidths = nullptr;  // width codes by column from 1
   int columnWidthCount = 0;                    // entries of columnWidths
   int pixelScale = 105;                        // s: a width unit is 8 x s / 105 pixels
   std::uint32_t callerValue = 0;               // the sheet's block start
-  ChartMessageHost* host = nullptr;
+  ChartMessages* messages = nullptr;           // the run's message host and names shown
 
   // --- call-wide ---
   std::uint32_t dataStart = 0;  // the sheet's data start in the text
@@ -103,7 +90,7 @@ struct ChartCall {
   int xySeries = 0;       // scatter and bubble: data lines available to the series
 
   // Layout.
-  std::array<std::int32_t, kGraphListEntries> graphList{};  // the graph line's numbers
+  ChartNumbers graphList{};   // the graph line's numbers (L)
   std::int64_t widthPx = 0;   // the chart's pixel width and height
   std::int64_t heightPx = 0;
   std::int64_t anchorX = 0;   // pixels x 9510 (EMU), or a 0-based column/row
