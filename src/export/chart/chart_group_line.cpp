@@ -62,8 +62,9 @@ void WriteLineTypeGroup(ChartCall& c) {
   exportcore::ByteWriter& w = c.xml;
   const SeriesNames names = ReadSeriesNames(c);
   // A plain line chart coloured by zcolr draws its lines in those colours:
-  // the zcolr line serves as the zline line from here on.
-  if (c.kw.zline == 0 && c.kw.zcolr > 0 && c.grouping == 0 && c.radarStyle == 0) {
+  // the zcolr line (and its "Auto") serves as the zline line from here on.
+  // Surfaces keep zcolr for their fills and bands.
+  if (c.kw.zline == 0 && c.kw.zcolr > 0 && c.grouping == 0 && c.radarStyle == 0 && c.surface == 0) {
     c.kw.zline = c.kw.zcolr;
     c.zlineAuto = c.zcolrAuto;
     c.kw.zcolr = 0;

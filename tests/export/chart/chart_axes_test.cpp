@@ -49,7 +49,7 @@ TEST(ChartAxes, ABarChartWithoutAxisLines) {
   // The plot area's default fill, then its end; no legend without a sampl line.
   EXPECT_TRUE(Has(xml, "</c:valAx><c:spPr><a:solidFill><a:srgbClr val=\"FFFFE0\"/></a:solidFill></c:spPr></c:plotArea>"));
   EXPECT_FALSE(Has(xml, "<c:legend>"));
-  EXPECT_EQ(f.Problem(), "");
+  EXPECT_EQ(f.Problem("<c:plotArea>"), "");
 }
 
 TEST(ChartAxes, HorizontalPercentReversedAndTitledAxes) {
@@ -77,7 +77,7 @@ TEST(ChartAxes, HorizontalPercentReversedAndTitledAxes) {
   // The title goes before the number format, with its default size.
   EXPECT_TRUE(Has(val, "<c:title>" + exportcore::XlsxTextBodyXml("8", "Yen", 0) +
                            "<c:layout/><c:overlay val=\"0\"/></c:title><c:numFmt"));
-  EXPECT_EQ(f.Problem(), "");
+  EXPECT_EQ(f.Problem("<c:plotArea>"), "");
 }
 
 TEST(ChartAxes, SecondValueAxisWithHiddenLabelsAndItsCategoryAxis) {
@@ -103,7 +103,7 @@ TEST(ChartAxes, SecondValueAxisWithHiddenLabelsAndItsCategoryAxis) {
   EXPECT_TRUE(Has(xml, "<c:catAx><c:axId val=\"68586496\"/><c:scaling><c:orientation val=\"minMax\"/></c:scaling>"
                        "<c:delete val=\"1\"/><c:axPos val=\"b\"/>"));
   EXPECT_TRUE(Has(xml, "<c:crossAx val=\"68600576\"/><c:crosses val=\"autoZero\"/>"));
-  EXPECT_EQ(f.Problem(), "");
+  EXPECT_EQ(f.Problem("<c:plotArea>"), "");
 }
 
 TEST(ChartAxes, EmptyDisplayUnitsAreLeftOut) {
@@ -139,7 +139,7 @@ TEST(ChartAxes, EmptyDisplayUnitsAreLeftOut) {
   EXPECT_TRUE(Has(first, "<c:x val=\"0.25\"/><c:y val=\"0.60\"/>"));
   EXPECT_TRUE(Has(first, exportcore::XlsxTextBodyXml("8", "k&m", 0) +
                              "<c:spPr><a:noFill/><a:ln w=\"25400\"><a:noFill/></a:ln></c:spPr></c:dispUnitsLbl>"));
-  EXPECT_EQ(u.Problem(), "");
+  EXPECT_EQ(u.Problem("<c:plotArea>"), "");
 }
 
 TEST(ChartAxes, PieHasNoAxesAndSurfacesHaveASeriesAxisAndNoFill) {
@@ -226,7 +226,7 @@ TEST(ChartLegend, PositionsThatAreNoNumberLeaveTheLayoutOutAndFractionsStayBelow
     std::string legend = Nth(f.Xml(), "<c:legend>", "</c:legend>");
     EXPECT_TRUE(Has(legend, "<c:legend><c:legendPos val=\"r\"/><c:overlay val=\"0\"/>")) << value;
     EXPECT_FALSE(Has(legend, "manualLayout")) << value;
-    EXPECT_EQ(f.Problem(), "") << value;
+    EXPECT_EQ(f.Problem("<c:plotArea>"), "") << value;
   }
   ChartFixture none = Table();
   none.c.kw.sampl = none.Line("sampl", "8^^0");

@@ -52,7 +52,7 @@ TEST(ChartPieGroup, HundredAutomaticPointsAndTheFirstDataLineOnly) {
 }
 
 TEST(ChartPieGroup, ColouredPointsExplosionsAndNonNumbers) {
-  ChartFixture f{{"n", "v"}, {"a", "4"}, {"b", "x-1"}, {"c", "2"}};
+  ChartFixture f{{"n", "v"}, {"a", "4"}, {"b", "1-2"}, {"c", "2"}};
   f.c.kw.zcolr = f.Line("zcolr", "R^G^B");
   f.c.kw.zline = f.Line("zline", "20p31R^11^ap5");
   f.c.kw.plotarea = f.Line("plotarea", "10p");

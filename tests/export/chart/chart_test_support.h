@@ -55,8 +55,11 @@ struct ChartFixture {
   }
 
   std::string Xml() const { return std::string(c.xml.Data(), c.xml.Size()); }
-  // The output wrapped in one element passes the well-formedness check.
-  std::string Problem() const { return testsupport::XmlWellFormedProblem("<r>" + Xml() + "</r>"); }
+  // The output wrapped in one element (opened by `open`) passes the
+  // well-formedness check.
+  std::string Problem(const std::string& open = std::string()) const {
+    return testsupport::XmlWellFormedProblem("<r>" + open + Xml() + "</r>");
+  }
 };
 
 // The n-th (from 0) element that starts with `open` up to its `close`,
