@@ -105,7 +105,9 @@ void AppendCategories(ChartCall& c) {
     }
     return;
   }
-  for (int k = 0;; ++k) {
+  // Item by item up to the first empty one, at most as many as a cell
+  // range gives.
+  for (int k = 0; k < static_cast<int>(kChartMaxCells); ++k) {
     std::string text = Item(c, c.kw.xname, k);
     if (text.empty()) break;
     w.AppendFormat("<c:pt idx=\"%d\"><c:v>", k);

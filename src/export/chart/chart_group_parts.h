@@ -63,7 +63,8 @@ std::string SeriesFormula(ChartCall& c, std::uint32_t p, bool starSkip, CellOffs
 void AppendFill(exportcore::ByteWriter& w, const std::string& code);
 
 // The category points after "<c:cat><c:strLit><c:ptCount val="51"/>":
-// the texts of the xname cells, or the xname items up to the first empty one.
+// the texts of the xname cells, or the xname items up to the first empty one
+// (at most 99, as many as cells).
 void AppendCategories(ChartCall& c);
 
 // How a value cell that is empty or not a number is written.
