@@ -1,6 +1,7 @@
 // The axes of a chart, the end of its plot area (the data table and the
 // plot-area fill) and the legend. Every element goes where the chart format
 // orders it (titles before number formats, the data table before the fill).
+#include <cstdlib>
 #include <string>
 
 #include "export/byte_writer.h"
@@ -49,6 +50,12 @@ void AppendValueElement(ChartCall& c, const char* element, const std::string& va
 std::string NumberItem(const ChartCall& c, std::uint32_t line, int n) {
   std::string text = Item(c, line, n);
   return IsNumber(text) ? text : std::string();
+}
+
+// A major unit: only a number above 0.
+std::string UnitItem(const ChartCall& c, std::uint32_t line, int n) {
+  std::string text = NumberItem(c, line, n);
+  return !text.empty() && std::strtod(text.c_str(), nullptr) > 0 ? text : std::string();
 }
 
 void AppendOrientation(ChartCall& c, std::uint32_t line) {
@@ -109,9 +116,9 @@ void WriteFirstAxis(ChartCall& c) {
   w.Append("<c:majorTickMark val=\"out\"/><c:minorTickMark val=\"none\"/><c:tickLblPos val=\"nextTo\"/>");
   AppendTickLabels(c, c.kw.xpara);
   w.Append("<c:crossAx val=\"68584576\"/><c:crosses val=\"autoZero\"/>");
-  std::string majorUnit = NumberItem(c, c.kw.xpara, 3);
+  // A category axis has no major unit in the chart format.
+  std::string majorUnit = UnitItem(c, c.kw.xpara, 3);
   if (!valueAxis) {
-    if (!majorUnit.empty()) AppendValueElement(c, "majorUnit", majorUnit);
     w.Append("<c:auto val=\"1\"/><c:lblAlgn val=\"ctr\"/><c:lblOffset val=\"100\"/><c:noMultiLvlLbl val=\"0\"/>");
     w.Append("</c:catAx>");
     return;
@@ -146,7 +153,7 @@ void WriteValueAxis(ChartCall& c) {
   const bool midCat = c.grouping == 3 || c.grouping == 4 || (c.kind == ChartKind::kScatter) || c.bubble || c.surface != 0;
   w.AppendFormat("<c:crossAx val=\"68578688\"/><c:crosses val=\"autoZero\"/><c:crossBetween val=\"%s\"/>",
                  midCat ? "midCat" : "between");
-  std::string majorUnit = NumberItem(c, c.kw.ypara, 3);
+  std::string majorUnit = UnitItem(c, c.kw.ypara, 3);
   if (!majorUnit.empty()) AppendValueElement(c, "majorUnit", majorUnit);
   std::string unit = Item(c, c.kw.ypara, 4);
   AppendDisplayUnit(c, unit.empty() ? "1" : unit, c.kw.unit, "0.1", "0.05", 0, false);

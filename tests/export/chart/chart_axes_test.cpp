@@ -54,7 +54,7 @@ TEST(ChartAxes, ABarChartWithoutAxisLines) {
 
 TEST(ChartAxes, HorizontalPercentReversedAndTitledAxes) {
   ChartFixture f = Table();
-  f.c.kw.xpara = f.Line("xpara", "9I^^^^^22B");
+  f.c.kw.xpara = f.Line("xpara", "9I^^^2^^22B");
   f.c.kw.xtitle = f.Line("xt", "10^Month");
   f.c.kw.ytitle = f.Line("yt", "^Yen");
   f.Data("B2");
@@ -70,6 +70,7 @@ TEST(ChartAxes, HorizontalPercentReversedAndTitledAxes) {
                            "</c:spPr></c:majorGridlines><c:title>" + exportcore::XlsxTextBodyXml("10", "Month", 0) +
                            "<c:layout/><c:overlay val=\"0\"/></c:title>"));
   EXPECT_TRUE(Has(cat, exportcore::XlsxTextBodyXml("9I", "", 0)));
+  EXPECT_FALSE(Has(cat, "majorUnit"));
   EXPECT_TRUE(Has(cat, "sz=\"900\""));
   std::string val = Nth(xml, "<c:valAx>", "</c:valAx>");
   EXPECT_TRUE(Has(val, "<c:max val=\"1\"/><c:min val=\"0\"/>"));
@@ -82,7 +83,7 @@ TEST(ChartAxes, HorizontalPercentReversedAndTitledAxes) {
 
 TEST(ChartAxes, SecondValueAxisWithHiddenLabelsAndItsCategoryAxis) {
   ChartFixture f = Table();
-  f.c.kw.ypara = f.Line("ypara", "8^^5");
+  f.c.kw.ypara = f.Line("ypara", "8^^5^0");
   f.c.kw.ypara2 = f.Line("ypara2", "-1^0^^^1000");
   f.Data("B2");
   f.Data("C2");
@@ -99,6 +100,8 @@ TEST(ChartAxes, SecondValueAxisWithHiddenLabelsAndItsCategoryAxis) {
   EXPECT_TRUE(Has(second, "<c:axPos val=\"r\"/><c:numFmt formatCode=\"#,##0\" sourceLinked=\"1\"/>"));
   EXPECT_TRUE(Has(second, "<c:tickLblPos val=\"none\"/><c:crossAx val=\"68586496\"/><c:crosses val=\"max\"/>"));
   EXPECT_TRUE(Has(second, "<c:custUnit val=\"1000\"/>"));
+  // A major unit of 0 is left out.
+  EXPECT_FALSE(Has(xml, "majorUnit"));
   EXPECT_TRUE(Has(second, "<c:x val=\"0.95\"/><c:y val=\"0.05\"/>"));
   EXPECT_TRUE(Has(xml, "<c:catAx><c:axId val=\"68586496\"/><c:scaling><c:orientation val=\"minMax\"/></c:scaling>"
                        "<c:delete val=\"1\"/><c:axPos val=\"b\"/>"));
@@ -127,7 +130,7 @@ TEST(ChartAxes, EmptyDisplayUnitsAreLeftOut) {
                   "<c:crosses val=\"autoZero\"/><c:crossBetween val=\"midCat\"/></c:valAx>"));
 
   ChartFixture u = Table();
-  u.c.kw.xpara = u.Line("xpara", "8^^^^1000");
+  u.c.kw.xpara = u.Line("xpara", "8^^^5^1000");
   u.c.kw.unit2 = u.Line("unit2", "8^k&m^50^60");
   u.Data("B2");
   u.Data("C2");
@@ -135,7 +138,7 @@ TEST(ChartAxes, EmptyDisplayUnitsAreLeftOut) {
   u.c.kind = ChartKind::kScatter;
   chart::WriteAxesAndLegend(u.c);
   std::string first = Nth(u.Xml(), "<c:valAx><c:axId val=\"68578688\"/>", "</c:valAx>");
-  EXPECT_TRUE(Has(first, "<c:custUnit val=\"1000\"/>"));
+  EXPECT_TRUE(Has(first, "<c:crossBetween val=\"midCat\"/><c:majorUnit val=\"5\"/><c:dispUnits><c:custUnit val=\"1000\"/>"));
   EXPECT_TRUE(Has(first, "<c:x val=\"0.25\"/><c:y val=\"0.60\"/>"));
   EXPECT_TRUE(Has(first, exportcore::XlsxTextBodyXml("8", "k&m", 0) +
                              "<c:spPr><a:noFill/><a:ln w=\"25400\"><a:noFill/></a:ln></c:spPr></c:dispUnitsLbl>"));
