@@ -58,12 +58,12 @@ bool IsUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
 
 // Reads a decimal number at i, saturating at `limit` + 1.
 int ReadDecimal(const ChartText& t, std::size_t& i, int limit) {
-  int v = 0;
+  long long v = 0;
   while (i < t.len && IsDigit(At(t, i))) {
     if (v <= limit) v = v * 10 + (At(t, i) - '0');
     ++i;
   }
-  return v > limit ? limit + 1 : v;
+  return v > limit ? limit + 1 : static_cast<int>(v);
 }
 
 // One cell reference: a column as capital letters or as a column number,

@@ -92,6 +92,12 @@ TEST(ChartNumberList, ItemsCellsAndPercents) {
   chart::ChartNumberList(ten.View(), 1, n);
   EXPECT_EQ(n[9], -10);
   EXPECT_EQ(n[17], -3);
+  // Long digit runs saturate instead of overflowing.
+  Text huge("#777777777777777777775^C99999999999");
+  chart::ChartNumberList(huge.View(), 1, n);
+  EXPECT_EQ(n[0], 1000000001);
+  EXPECT_EQ(n[1], -3);
+  EXPECT_EQ(n[2], -1000000001);
   Text at("#10@20");
   chart::ChartNumberList(at.View(), 1, n);
   EXPECT_EQ(n[0], 10);
