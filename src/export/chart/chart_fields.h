@@ -111,8 +111,8 @@ struct ChartMessages {
 
 // The data reference at offset p: a sheet selector ("ce..." skips five
 // bytes; "c" the default sheet; "s" and digits; "!" and a name ended by ".";
-// anything else the default sheet), then ranges ("B2:B5", "2" as a column
-// number: "27" is AA) separated by "^" or 0x06. Returns
+// anything else the default sheet), then ranges ("B2:B5"; a column may be a number parted from its
+// row by a comma or blank: "27,1" is AA1) separated by "^" or 0x06. Returns
 // "<c:f>(ref!$B$2:$B$5,...)</c:f><c:numCache><c:formatCode>#,##0</c:formatCode><c:ptCount val="n"/>"
 // with the sheet reference quoted and escaped ('it''s', A&amp;B) or
 // "sheet%d" for an unnamed sheet. `cells` gets the offsets of the cells of
