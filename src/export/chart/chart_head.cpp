@@ -18,6 +18,13 @@ std::string ItemOr(const ChartCall& c, std::uint32_t p, int n, const char* fallb
   return s.empty() ? fallback : s;
 }
 
+// A number item for a numeric attribute: its text when it is a number, else
+// `fallback` (a word there would make the attribute invalid).
+std::string NumberOr(const ChartCall& c, std::uint32_t p, int n, const char* fallback) {
+  std::string s = Item(c, p, n);
+  return ChartIsNumberText(s) ? s : fallback;
+}
+
 void Attribute(ChartCall& c, const char* head, const std::string& value) {
   c.xml.Append(head);
   exportcore::AppendXmlEscaped(c.xml, value);
@@ -34,9 +41,9 @@ void WriteTitle(ChartCall& c) {
   c.xml.Append(body.data(), body.size());
   c.xml.Append("<c:layout><c:manualLayout><c:xMode val=\"edge\"/><c:yMode val=\"edge\"/>");
   std::string x = Item(c, c.kw.title, 2);
-  if (x.empty() || x == "0") x = ChartFraction(50 - (3 * static_cast<std::int64_t>(c.titleLength)) / 4);
+  if (!ChartIsNumberText(x) || x == "0") x = ChartFraction(50 - (3 * static_cast<std::int64_t>(c.titleLength)) / 4);
   std::string y = Item(c, c.kw.title, 3);
-  if (y.empty() || y == "0") y = "0.02";
+  if (!ChartIsNumberText(y) || y == "0") y = "0.02";
   Attribute(c, "<c:x val=\"", x);
   Attribute(c, "<c:y val=\"", y);
   c.xml.Append("</c:manualLayout></c:layout><c:overlay val=\"0\"/></c:title><c:autoTitleDeleted val=\"0\"/>");
@@ -45,10 +52,10 @@ void WriteTitle(ChartCall& c) {
 void WriteView(ChartCall& c) {
   if (c.threeD && !c.bubble) {
     const std::uint32_t p = c.kw.view3d;
-    Attribute(c, "<c:view3D><c:rotX val=\"", ItemOr(c, p, 0, "30"));
-    Attribute(c, "<c:hPercent val=\"", ItemOr(c, p, 3, c.horizontal ? "200" : "40"));
-    Attribute(c, "<c:rotY val=\"", ItemOr(c, p, 1, c.pie ? "0" : "30"));
-    Attribute(c, "<c:depthPercent val=\"", ItemOr(c, p, 2, "200"));
+    Attribute(c, "<c:view3D><c:rotX val=\"", NumberOr(c, p, 0, "30"));
+    Attribute(c, "<c:hPercent val=\"", NumberOr(c, p, 3, c.horizontal ? "200" : "40"));
+    Attribute(c, "<c:rotY val=\"", NumberOr(c, p, 1, c.pie ? "0" : "30"));
+    Attribute(c, "<c:depthPercent val=\"", NumberOr(c, p, 2, "200"));
     c.xml.Append("<c:rAngAx val=\"0\"/><c:perspective val=\"10\"/></c:view3D>");
   } else if (c.surface != 0) {
     c.xml.Append("<c:view3D><c:rotX val=\"90\"/><c:rotY val=\"0\"/><c:rAngAx val=\"0\"/><c:perspective val=\"0\"/></c:view3D>");
@@ -61,13 +68,14 @@ void WriteView(ChartCall& c) {
 }
 
 // One plot-area value: plotarea item `n` in pixels of `size` (above 1), as
-// written (a fraction), or the default margin `def` in hundredths.
+// written (a fraction), or the default margin `def` in hundredths (also for
+// an item that is no number).
 std::string PlotValue(const ChartCall& c, int n, std::int64_t size, std::int64_t def) {
   const std::string s = Item(c, c.kw.plotarea, n);
   if (s.empty() || s == "0") return ChartFraction(def);
   const std::int64_t v = ChartFieldInt(c.table, c.kw.plotarea, n, -99);
   if (v > 1) return ChartFraction(100 * v / size);
-  return s;
+  return ChartIsNumberText(s) ? s : ChartFraction(def);
 }
 
 void WritePlotLayout(ChartCall& c) {

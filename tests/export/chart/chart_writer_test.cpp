@@ -286,6 +286,14 @@ TEST(ChartWriter, PlotAreaPixelsAndClampedDefaults) {
   Call px(kTable + "!$\r\ngraph,Bar,,10,10,400,200\r\nplotarea,80p,,40,0.15,800,20\r\ndata,B2:B5\r\n");
   EXPECT_NE(std::string::npos, px.Part("xl/charts/chart1.xml")
                                    .find("<c:x val=\"0.10\"/><c:y val=\"0.15\"/><c:w val=\"0.99\"/><c:h val=\"0.10\"/>"));
+  // Words where numbers belong take the defaults.
+  Call words(kTable + "!$\r\ngraph,Bar 3D,,10,10,400,300\r\n3D,up,,deep\r\ntitle,8,T,left,top\r\n"
+                      "plotarea,,,x,,wide\r\ndata,B2:B5\r\n");
+  const std::string w = words.Part("xl/charts/chart1.xml");
+  EXPECT_NE(std::string::npos, w.find("<c:rotX val=\"30\"/><c:hPercent val=\"40\"/><c:rotY val=\"30\"/>"
+                                      "<c:depthPercent val=\"200\"/>"));
+  EXPECT_NE(std::string::npos, w.find("<c:x val=\"0.50\"/><c:y val=\"0.02\"/></c:manualLayout>"));
+  EXPECT_NE(std::string::npos, w.find("<c:x val=\"0.12\"/><c:y val=\"0.11\"/><c:w val=\"0.84\"/>"));
   // A chart smaller than the default margins keeps every value in 0.00-0.99.
   Call small(kTable + "!$\r\ngraph,Bar,,10,10,40,30\r\nyt,Yen\r\nxt,Month\r\ndata,B2:B5\r\n");
   EXPECT_NE(std::string::npos, small.Part("xl/charts/chart1.xml")
