@@ -159,7 +159,11 @@ void WriteLineTypeGroup(ChartCall& c) {
     w.Append("<c:axId val=\"68578688\"/><c:axId val=\"68584576\"/>");
     if (surface) w.Append("<c:axId val=\"107024832\"/>");
   }
-  w.AppendFormat("</c:%s%s>", base, suffix);
+  // A radar group has no 3-D form: it closes as it opened.
+  if (radar)
+    w.Append("</c:radarChart>");
+  else
+    w.AppendFormat("</c:%s%s>", base, suffix);
 }
 
 }  // namespace groups

@@ -259,7 +259,10 @@ TEST(ChartLineGroup, RadarCategoriesOnlyInTheFirstSeries) {
   filled.c.kind = ChartKind::kRadar;
   filled.c.nl = 1;
   filled.c.radarStyle = 2;
+  filled.c.threeD = true;  // "3D" in a radar kind changes nothing in the group
   chart::WriteBarLineGroups(filled.c);
+  EXPECT_TRUE(Has(filled.Xml(), "</c:radarChart>"));
+  EXPECT_EQ(filled.Problem(), "");
   // Without zcolr a filled radar takes its fill from the zline code (none: black).
   EXPECT_TRUE(Has(filled.Xml(), "<c:radarChart><c:radarStyle val=\"filled\"/><c:ser>"));
   EXPECT_TRUE(Has(filled.Xml(), "<c:spPr><a:solidFill><a:srgbClr val=\"000000\"/></a:solidFill></c:spPr>"));
