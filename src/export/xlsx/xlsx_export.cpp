@@ -5,6 +5,7 @@
 
 #include "core/docsvc/backup.h"
 #include "core/docsvc/scratch_lock.h"
+#include "export/xlsx/xlsx_charts.h"
 #include "export/xlsx/xlsx_delivery.h"
 #include "export/xlsx/xlsx_package_parts.h"
 #include "export/xlsx/xlsx_prescan.h"
@@ -79,8 +80,10 @@ int XlsxWriteParts(XlsxRun& run, const XlsxRunInput& in, exportcore::PartSink& s
       host.ShowMessage(m);
     }
     run.XlsxSheetCount = n;
+    XlsxWriteSheetCharts(run, t, sink, host);
     const SheetPartResult r = WriteSheetPart(run, t, sink);
     if (r == SheetPartResult::kNoMemory) return MemoryShort(host);
+    XlsxStoreSheetDrawing(run, sink);
     if (r == SheetPartResult::kCut) {
       host.ShowMessage("Too many items to convert");
       break;

@@ -31,6 +31,9 @@ void XlsxRun::Clear() {
   XlsxSheetCount = 0;
   XlsxCellStyleTable.clear();
   XlsxWorkBuffer.Clear();
+  XlsxDrawingBuffer.Release();
+  XlsxChartNumber = 1;
+  XlsxChartMessages = chart::ChartMessages();
   ClearSheet();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "export/byte_writer.h"
+#include "export/chart/chart_fields.h"
 #include "export/xlsx/xlsx_style_slots.h"
 
 namespace xlsx {
@@ -126,6 +127,14 @@ struct XlsxRun {
 
   // --- output ---
   exportcore::ByteWriter XlsxWorkBuffer;  // the part being built
+  // The drawing of the sheet being written: the chart anchors from the first
+  // one on, stored once when the sheet is done. Its own buffer, so that a
+  // part built meanwhile never overwrites it.
+  exportcore::ByteWriter XlsxDrawingBuffer;
+  std::int32_t XlsxChartNumber = 1;       // the number of the next chart part
+  // The chart writer's message host and the sheet names it has reported
+  // missing (each shown once in a run).
+  chart::ChartMessages XlsxChartMessages;
 
   // --- worksheet and cells ---
   // Pixel heights of the first rows of the sheet being written (18 each).

@@ -1,0 +1,102 @@
+// Workbooks with one chart of every kind, written by the whole export run
+// from generated tables, judged by outside tools (chart_oracle.py): xmllint
+// on every chart and drawing part, the package checker, and openpyxl, which
+// finds each chart with its series and title; LibreOffice's ODS of each
+// shows the chart class of its kind. Native tree only (Debian's
+// /usr/bin/python3); CTest label "oracle".
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "archive/arc_state.h"
+#include "archive/zip_writer.h"
+#include "csv/csv_table.h"
+#include "export/xlsx/xlsx_export.h"
+#include "export/xlsx/xlsx_run.h"
+#include "fw/path.h"
+#include "support/file_bytes.h"
+#include "support/outside_tool.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The run's window side: no questions, every message kept, the archive
+// written by the program's own ZIP writer.
+class OracleHost : public xlsx::XlsxRunHost {
+ public:
+  std::vector<std::string> messages;
+  int ReportMessage(int code, const CString& text) override {
+    messages.push_back(std::to_string(code) + " " + text.Str());
+    return 1;
+  }
+  void ShowMessage(const CString& text) override { messages.push_back(text.Str()); }
+  CString CannotOpenText(const CString& path) override { return CString("cannot open ") + path; }
+  int CreateArchive(const CString& folder, const std::vector<CString>& entries, const CString& archiveName) override {
+    const fs::path before = fs::current_path();
+    fs::current_path(fw::ToPosixPath(folder.GetString()));
+    std::vector<std::string> items;
+    for (std::size_t i = 1; i < entries.size(); ++i) items.push_back(entries[i].Str());
+    arc::ArcState state;
+    const arc::ArcOutcome r = arc::WriteZip(state, archiveName.Str(), arc::CollectEntries(items, archiveName.Str()),
+                                            nullptr, arc::kQuickZipChain);
+    fs::current_path(before);
+    return r.Failed() ? -1 : 0;
+  }
+  bool AskMakeWritable(const CString&) override { return false; }
+  void ShowWriteProtected(const CString&) override {}
+};
+
+const std::string kScript = "/usr/bin/python3 '" TABRYE_TEST_ROOT "/tests/export/chart/chart_oracle.py' ";
+
+// Writes the corpus into `dir` (emptied first) and exports every table
+// through the whole run; the case names.
+std::vector<std::string> ExportCorpus(const fs::path& dir) {
+  fs::remove_all(dir);
+  std::istringstream cases(testsupport::RunCapture(kScript + "corpus '" + dir.string() + "'"));
+  std::vector<std::string> names;
+  for (std::string name; cases >> name;) names.push_back(name);
+  testsupport::TempProgramFolder program;
+  for (const std::string& name : names) {
+    const std::string csv = testsupport::ReadFileBytes(dir / (name + ".csv"));
+    csv::Table table;
+    EXPECT_TRUE(table.LoadFileText(csv.data(), csv.size(), 16)) << name;
+    xlsx::XlsxRun run;
+    xlsx::XlsxRunInput in;
+    in.table = &table;
+    in.programDir = program.Path().c_str();
+    in.target = (dir / (name + ".xlsx")).string().c_str();
+    OracleHost host;
+    EXPECT_EQ(0, xlsx::XlsxWritePackageRun(run, in, host)) << name;
+    std::string said;
+    for (const std::string& m : host.messages) said += m + "\n";
+    EXPECT_EQ("", said) << name;
+    EXPECT_EQ(2u, run.XlsxChartSlots[1]) << name;
+  }
+  return names;
+}
+
+TEST(ChartOracle, EveryChartKindIsReadByTheOutsideTools) {
+  if (std::system("/usr/bin/python3 -c 'import openpyxl, lxml' >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "python modules missing: openpyxl, lxml";
+  REQUIRE_TOOLS("unzip", "xmllint");
+  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "chart_oracle";
+  EXPECT_EQ(17u, ExportCorpus(dir).size());
+  EXPECT_EQ("", testsupport::RunCapture(kScript + "check '" + dir.string() + "' 2>&1"));
+}
+
+// LibreOffice reads each chart as its kind (surfaces as bar charts, having
+// none of its own), with its series and its title.
+TEST(ChartOracle, LibreOfficeReadsEveryChartAsItsKind) {
+  REQUIRE_TOOLS("soffice");
+  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "chart_oracle_ods";
+  EXPECT_EQ(17u, ExportCorpus(dir).size());
+  EXPECT_EQ("", testsupport::RunCapture(kScript + "odscheck '" + dir.string() + "' 2>&1"));
+}
+
+}  // namespace
