@@ -80,10 +80,10 @@ class FtpSite {
   // Lists the current folder (every name, never from a cache) until `each`
   // returns false; false when the search finds nothing.
   virtual bool List(const std::function<bool(const FolderEntry&)>& each) = 0;
-  virtual bool RemoveDirectory(const CString& serverPath) = 0;
-  virtual bool Remove(const CString& name) = 0;
-  virtual bool CreateDirectory(const CString& name) = 0;
-  virtual bool SetCurrent(const CString& serverPath) = 0;
+  virtual bool RemoveServerFolder(const CString& serverPath) = 0;
+  virtual bool RemoveServerFile(const CString& name) = 0;
+  virtual bool MakeServerFolder(const CString& name) = 0;
+  virtual bool SetServerFolder(const CString& serverPath) = 0;
 };
 
 // Sub-folders an FTP walk keeps of one folder (the search must be closed

@@ -73,14 +73,14 @@ int FtpRemoveFolder(FtpSite& site, const CString& path) {
   bool refused = false;
   const CString server = site.Map(path, 1, &refused);
   if (refused || server.IsEmpty()) return kFailed;
-  return site.RemoveDirectory(server) ? kDone : kFailed;
+  return site.RemoveServerFolder(server) ? kDone : kFailed;
 }
 
 int FtpRemoveFile(FtpSite& site, const CString& storedPath) {
   bool refused = false;
   const CString name = site.Map(storedPath, 2, &refused);
   if (refused || name.IsEmpty()) return kFailed;
-  return site.Remove(name) ? kDone : kFailed;
+  return site.RemoveServerFile(name) ? kDone : kFailed;
 }
 
 int FtpDeleteDirectoryTree(FileOpsHost& host, FtpSite& site, const CString& folder, int mode, int confirm, int quiet,
@@ -95,7 +95,7 @@ int FtpDeleteDirectoryTree(FileOpsHost& host, FtpSite& site, const CString& fold
   }
   for (const std::string& name : l.files) DeleteEntry(host, Join(folder, name), 0, mode, confirm, quiet, 1, limit);
   for (const std::string& name : l.folders) DeleteEntry(host, Join(folder, name), 1, mode, confirm, quiet, 1, limit);
-  site.SetCurrent("/");
+  site.SetServerFolder("/");
   return kDone;
 }
 
@@ -129,7 +129,7 @@ int FtpMakeFolder(FtpSite& site, const CString& path) {
   bool refused = false;
   const CString name = site.Map(path, 2, &refused);
   if (refused || name.IsEmpty()) return kFailed;
-  return site.CreateDirectory(name) ? kDone : kFailed;
+  return site.MakeServerFolder(name) ? kDone : kFailed;
 }
 
 }  // namespace fileops

@@ -73,7 +73,7 @@ class ScriptedSite : public FtpSite, private docsvc::FtpFolderPort {
       if (!each(e)) break;
     return true;
   }
-  bool RemoveDirectory(const CString& server) override {
+  bool RemoveServerFolder(const CString& server) override {
     const std::string p = server.Str();
     auto it = folders.find(p);
     if (it == folders.end() || !it->second.empty()) return false;
@@ -82,21 +82,21 @@ class ScriptedSite : public FtpSite, private docsvc::FtpFolderPort {
     log.push_back("rmdir " + p);
     return true;
   }
-  bool Remove(const CString& name) override {
+  bool RemoveServerFile(const CString& name) override {
     const std::string p = (current == "/" ? "" : current) + "/" + name.Str();
     if (!Has(p) || folders.count(p)) return false;
     Unlink(p);
     log.push_back("dele " + p);
     return true;
   }
-  bool CreateDirectory(const CString& name) override {
+  bool MakeServerFolder(const CString& name) override {
     const std::string p = (current == "/" ? "" : current) + "/" + name.Str();
     if (Has(p)) return false;
     Folder(p);
     log.push_back("mkd " + p);
     return true;
   }
-  bool SetCurrent(const CString& server) override {
+  bool SetServerFolder(const CString& server) override {
     if (!folders.count(server.Str())) return false;
     current = server.Str();
     return true;
