@@ -25,6 +25,10 @@ bool DocFtpSite::Connected() {
   return m_doc.m_bFtpConnected == 1 && m_doc.FtpConnection() && m_doc.FtpConnection()->IsOpen();
 }
 
+int DocFtpSite::Connect(const CString& path) { return m_doc.GetFtpDriveNo2(path); }
+
+void DocFtpSite::Close() { m_doc.CloseInternetSession(); }
+
 int DocFtpSite::DriveNo(const CString& path) { return m_doc.GetFtpDriveNo(path); }
 
 CString DocFtpSite::Map(const CString& path, int mode, bool* refused) {

@@ -17,6 +17,8 @@ class DocFtpSite final : public fileops::FtpSite {
  public:
   explicit DocFtpSite(CDvkDoc& doc) : m_doc(doc) {}
   bool Connected() override;
+  int Connect(const CString& path) override;
+  void Close() override;
   int DriveNo(const CString& path) override;
   CString Map(const CString& path, int mode, bool* refused) override;
   bool List(const std::function<bool(const fileops::FolderEntry&)>& each) override;

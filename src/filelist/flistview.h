@@ -21,6 +21,7 @@
 #include "filelist/flistcore/keyplan.h"
 #include "filelist/flistcore/liststate.h"
 #include "filelist/flistcore/renameplan.h"
+#include "filelist/flistcore/walk.h"
 #include "fw/cmdset.h"
 #include "fw/cstring.h"
 #include "fw/datetime.h"
@@ -221,6 +222,10 @@ class CFlistView : public CView {
   // Reads the local folder into work entries and places them; false when
   // the build stopped (drive list shown, folder left as it was).
   bool BuildLocalListing();
+  // The FTP folder source: the listing of m_strCurDir on site `entry` (1-3).
+  bool BuildFtpListing(int entry);
+  // Steps 20-28 over the entries a source read.
+  bool PlaceAndShow(flist::WalkState& walk, int fhold);
   CString DisplayForm(const CString& path);
   void ShowStatus(const CString& text);
   void SetFrameTitle(const CString& title);

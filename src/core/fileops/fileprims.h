@@ -71,6 +71,11 @@ class FtpSite {
   virtual ~FtpSite() = default;
   // The connection is open (m_bFtpConnected).
   virtual bool Connected() = 0;
+  // Connects the site of a path (GetFtpDriveNo2): 0 connected, -1 no entry
+  // or host not reached, -2 login refused.
+  virtual int Connect(const CString& path) = 0;
+  // Closes the connection (CloseInternetSession).
+  virtual void Close() = 0;
   // 1-3 when the path lies on FTP pseudo-drive 1-3, else 0.
   virtual int DriveNo(const CString& path) = 0;
   // Maps the path (the modes of docsvc::MapFtpDrivePath) and moves the

@@ -59,6 +59,11 @@ class ScriptedSite : public FtpSite, private docsvc::FtpFolderPort {
   }
 
   bool Connected() override { return connected; }
+  int Connect(const CString&) override {
+    connected = true;
+    return 0;
+  }
+  void Close() override { connected = false; }
   int DriveNo(const CString& path) override { return docsvc::FtpEntryOfPath(entries, path); }
   CString Map(const CString& path, int mode, bool* refused) override {
     const docsvc::FtpMapResult r = docsvc::MapFtpDrivePath(entries, path, mode, *this);
