@@ -189,6 +189,15 @@ class CFlistView : public CView {
   void OnUpdateDriveG(CCmdUI* ui);
   void OnUpdateDriveH(CCmdUI* ui);
   void OnUpdateDrive(CCmdUI* ui, char letter);
+  // FTP 1-3: the site of entry n as the pane's folder (an open connection
+  // closed first); enabled while that entry has at least 24 characters.
+  void OnFtpSite(int n);
+  void OnFtp1();
+  void OnFtp2();
+  void OnFtp3();
+  void OnUpdateFtp1(CCmdUI* ui);
+  void OnUpdateFtp2(CCmdUI* ui);
+  void OnUpdateFtp3(CCmdUI* ui);
   // The list's forms of the view commands (while a list pane is active):
   // zoom with the picture guards, display style with its Shift and Ctrl
   // forms, and binary or source view, which reloads the cursor entry.
