@@ -67,6 +67,10 @@ bool DocFtpSite::MakeServerFolder(const CString& name) {
   return m_doc.FtpConnection() && m_doc.FtpConnection()->CreateDirectory(name);
 }
 
+bool DocFtpSite::RenameOnServer(const CString& from, const CString& to) {
+  return m_doc.FtpConnection() && m_doc.FtpConnection()->Rename(from, to);
+}
+
 bool DocFtpSite::SetServerFolder(const CString& serverPath) {
   return m_doc.FtpConnection() && m_doc.FtpConnection()->SetCurrentDirectory(serverPath);
 }

@@ -25,6 +25,7 @@ class DocFtpSite final : public fileops::FtpSite {
   bool RemoveServerFolder(const CString& serverPath) override;
   bool RemoveServerFile(const CString& name) override;
   bool MakeServerFolder(const CString& name) override;
+  bool RenameOnServer(const CString& from, const CString& to) override;
   bool SetServerFolder(const CString& serverPath) override;
 
  private:

@@ -77,7 +77,7 @@ void CFlistView::OnNewFolder() {
   app::DocHost* doc = GetDocument();
   m_strCursorName = name;
   if (name.IsEmpty()) return;
-  fileops::MakeFolder(*fileops::g_pDocFileOps, JoinPath(m_strCurDir, name), 0);
+  fileops::MakeFolder(*fileops::g_pDocFileOps, JoinPath(m_strCurDir, name), static_cast<int>(m_bFtpList));
   // The side's path is the bare folder name: the rebuild puts the cursor on
   // it and stays in the shown folder.
   doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kAfterMouse;

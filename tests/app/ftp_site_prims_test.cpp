@@ -106,4 +106,19 @@ TEST_F(FtpSitePrimsTest, SizeWalkNewFolderAndStoredNames) {
   EXPECT_FALSE(Has("s\\a"));
 }
 
+TEST_F(FtpSitePrimsTest, RenameOnTheSite) {
+  Folder("r");
+  File("r\\old.txt", 3);
+  File("r\\taken.txt", 3);
+  fileops::FtpSite* site = doc->FileOps().Ftp();
+  ASSERT_NE(site, nullptr);
+  bool refused = true;
+  site->Map(CString("X:\\r"), 1, &refused);
+  ASSERT_FALSE(refused);
+  EXPECT_TRUE(site->RenameOnServer(CString("old.txt"), CString("new.txt")));
+  EXPECT_TRUE(Has("r\\new.txt"));
+  EXPECT_FALSE(Has("r\\old.txt"));
+  EXPECT_FALSE(site->RenameOnServer(CString("missing.txt"), CString("x.txt")));
+}
+
 }  // namespace

@@ -101,6 +101,7 @@ class ScriptedSite : public FtpSite, private docsvc::FtpFolderPort {
     log.push_back("mkd " + p);
     return true;
   }
+  bool RenameOnServer(const CString&, const CString&) override { return false; }
   bool SetServerFolder(const CString& server) override {
     if (!folders.count(server.Str())) return false;
     current = server.Str();
