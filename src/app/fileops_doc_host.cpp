@@ -71,6 +71,10 @@ bool DocFtpSite::RenameOnServer(const CString& from, const CString& to) {
   return m_doc.FtpConnection() && m_doc.FtpConnection()->Rename(from, to);
 }
 
+bool DocFtpSite::PutServerFile(const CString& local, const CString& name) {
+  return m_doc.FtpConnection() && m_doc.FtpConnection()->PutFile(local, name, FTP_TRANSFER_TYPE_BINARY);
+}
+
 bool DocFtpSite::SetServerFolder(const CString& serverPath) {
   return m_doc.FtpConnection() && m_doc.FtpConnection()->SetCurrentDirectory(serverPath);
 }

@@ -26,6 +26,7 @@ class DocFtpSite final : public fileops::FtpSite {
   bool RemoveServerFile(const CString& name) override;
   bool MakeServerFolder(const CString& name) override;
   bool RenameOnServer(const CString& from, const CString& to) override;
+  bool PutServerFile(const CString& local, const CString& name) override;
   bool SetServerFolder(const CString& serverPath) override;
 
  private:

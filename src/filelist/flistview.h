@@ -235,6 +235,9 @@ class CFlistView : public CView {
   bool BuildFtpListing(int entry);
   // Steps 20-28 over the entries a source read.
   bool PlaceAndShow(flist::WalkState& walk, int fhold);
+  // New file on an FTP site: an empty file sent under the typed name, after
+  // the overwrite question when the name is taken.
+  void NewFileOnSite(const CString& name);
   CString DisplayForm(const CString& path);
   void ShowStatus(const CString& text);
   void SetFrameTitle(const CString& title);

@@ -119,6 +119,11 @@ TEST_F(FtpSitePrimsTest, RenameOnTheSite) {
   EXPECT_TRUE(Has("r\\new.txt"));
   EXPECT_FALSE(Has("r\\old.txt"));
   EXPECT_FALSE(site->RenameOnServer(CString("missing.txt"), CString("x.txt")));
+  // An empty local file sent under a name: an empty server file.
+  const std::string local = doc->m_strProgramDir.Str() + "\\TMP\\Dorvik_empty.txt";
+  WriteBytesA(local, "");
+  EXPECT_TRUE(site->PutServerFile(CString(local.c_str()), CString("empty.txt")));
+  EXPECT_TRUE(Has("r\\empty.txt"));
 }
 
 }  // namespace

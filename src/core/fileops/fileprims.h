@@ -88,6 +88,8 @@ class FtpSite {
   virtual bool RemoveServerFolder(const CString& serverPath) = 0;
   virtual bool RemoveServerFile(const CString& name) = 0;
   virtual bool MakeServerFolder(const CString& name) = 0;
+  // Sends a local file to the current folder under `name` (binary).
+  virtual bool PutServerFile(const CString& local, const CString& name) = 0;
   // Renames an entry of the current folder.
   virtual bool RenameOnServer(const CString& from, const CString& to) = 0;
   virtual bool SetServerFolder(const CString& serverPath) = 0;

@@ -102,6 +102,7 @@ class ScriptedSite : public FtpSite, private docsvc::FtpFolderPort {
     return true;
   }
   bool RenameOnServer(const CString&, const CString&) override { return false; }
+  bool PutServerFile(const CString&, const CString&) override { return false; }
   bool SetServerFolder(const CString& server) override {
     if (!folders.count(server.Str())) return false;
     current = server.Str();
