@@ -311,6 +311,11 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
 
   // The settings dialog (limits, fonts, colours); OK saves "Dorvik.inf".
   void OnSettings();
+  // FTP sites, network drives and the key code (dialog 154, command 32919):
+  // the rows from the entries, and on OK every entry rebuilt, the key code
+  // stored and "Dorvik.sys" written. Cancel changes nothing but the R:-U:
+  // defaults.
+  void OnNetworkSettings();
 
   // How action "C" sets the clock (tests replace it; returns the system's
   // result and leaves GetLastError).

@@ -18,6 +18,7 @@
 #include "app/dvkdoc.h"
 #include "app/mainfrm.h"
 #include "app/schedmsg_dlg.h"
+#include "app/ftpnet_entry_dlg.h"
 #include "app/settings_dlg.h"
 #include "fw/file.h"
 #include "fw/msgbox.h"
@@ -126,6 +127,25 @@ bool CDvkDoc::WriteSysFile() {
 void CDvkDoc::OnSettings() {
   CSettingsDlg dlg(this, g_pMainFrame);
   if (dlg.DoModal() == IDOK) SaveInfSettings();
+}
+
+void CDvkDoc::OnNetworkSettings() {
+  for (int i = 8; i < docsvc::kNetDriveCount; ++i) {
+    CString& e = m_strSysValue[docsvc::NetDriveSlot(i)];
+    e = docsvc::NetDriveEntryDefault(e, i);
+  }
+  CFtpNetEntryDlg dlg(g_pMainFrame);
+  for (int i = 0; i < docsvc::kFtpEntryCount; ++i) dlg.SetFtpRow(i, docsvc::FtpRowOfEntry(FtpEntry(i), i));
+  for (int i = 0; i < docsvc::kNetDriveCount; ++i)
+    dlg.SetNetRow(i, docsvc::NetRowOfEntry(m_strSysValue[docsvc::NetDriveSlot(i)], i));
+  dlg.m_strKeyCode = m_strEncryptKeyCode;
+  if (dlg.DoModal() != IDOK) return;
+  // The dialog let OK through only with rows that read back.
+  for (int i = 0; i < docsvc::kFtpEntryCount; ++i) FtpEntry(i) = docsvc::EntryOfFtpRow(dlg.FtpRow(i));
+  for (int i = 0; i < docsvc::kNetDriveCount; ++i)
+    m_strSysValue[docsvc::NetDriveSlot(i)] = docsvc::EntryOfNetRow(dlg.NetRow(i));
+  m_strEncryptKeyCode = dlg.m_strKeyCode;
+  WriteSysFile();
 }
 
 // --- kinds, names, paths ---------------------------------------------------------

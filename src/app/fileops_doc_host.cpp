@@ -17,6 +17,70 @@ static_assert(static_cast<unsigned>(fileops::Text::kDeleteWithoutBackup) == IDS_
 static_assert(fileops::kAnswerOk == IDOK && fileops::kAnswerCancel == IDCANCEL && fileops::kAnswerYes == IDYES &&
               fileops::kAnswerNo == IDNO);
 
+static_assert(static_cast<unsigned>(fileops::Text::kEmptyFtpFolder) == IDS_EMPTY_FOLDER);
+
+// --- the FTP site --------------------------------------------------------------
+
+bool DocFtpSite::Connected() {
+  return m_doc.m_bFtpConnected == 1 && m_doc.FtpConnection() && m_doc.FtpConnection()->IsOpen();
+}
+
+int DocFtpSite::Connect(const CString& path) { return m_doc.GetFtpDriveNo2(path); }
+
+void DocFtpSite::Close() { m_doc.CloseInternetSession(); }
+
+int DocFtpSite::DriveNo(const CString& path) { return m_doc.GetFtpDriveNo(path); }
+
+CString DocFtpSite::Map(const CString& path, int mode, bool* refused) {
+  const CString text = m_doc.MapFtpDrivePath(path, mode);
+  *refused = m_doc.m_bFtpCwdRefused != 0;
+  return text;
+}
+
+bool DocFtpSite::List(const std::function<bool(const fileops::FolderEntry&)>& each) {
+  if (!m_doc.FtpConnection()) return false;
+  CFtpFileFind& find = m_doc.FtpFileFind();
+  if (!find.FindFile(nullptr, INTERNET_FLAG_RELOAD)) return false;
+  fileops::FolderEntry e;
+  for (BOOL more = TRUE; more;) {
+    more = find.FindNextFile();
+    e.name = find.GetFileName().Str();
+    const bool folder = find.IsDirectory() != FALSE;
+    e.attributes = folder ? fileops::kAttrFolder : fileops::kAttrArchive;
+    e.size = folder ? 0 : find.GetLength();
+    CTime t;
+    e.mtime = find.GetLastWriteTime(t) ? t.GetTime() : 0;
+    if (!each(e)) break;
+  }
+  // The search ends before anything else uses the connection.
+  find.Close();
+  return true;
+}
+
+bool DocFtpSite::RemoveServerFolder(const CString& serverPath) {
+  return m_doc.FtpConnection() && m_doc.FtpConnection()->RemoveDirectory(serverPath);
+}
+
+bool DocFtpSite::RemoveServerFile(const CString& name) { return m_doc.FtpConnection() && m_doc.FtpConnection()->Remove(name); }
+
+bool DocFtpSite::MakeServerFolder(const CString& name) {
+  return m_doc.FtpConnection() && m_doc.FtpConnection()->CreateDirectory(name);
+}
+
+bool DocFtpSite::RenameOnServer(const CString& from, const CString& to) {
+  return m_doc.FtpConnection() && m_doc.FtpConnection()->Rename(from, to);
+}
+
+bool DocFtpSite::PutServerFile(const CString& local, const CString& name) {
+  return m_doc.FtpConnection() && m_doc.FtpConnection()->PutFile(local, name, FTP_TRANSFER_TYPE_BINARY);
+}
+
+bool DocFtpSite::SetServerFolder(const CString& serverPath) {
+  return m_doc.FtpConnection() && m_doc.FtpConnection()->SetCurrentDirectory(serverPath);
+}
+
+// --- the host ------------------------------------------------------------------
+
 DocFileOpsHost::DocFileOpsHost(CDvkDoc& doc) : m_doc(doc) { fileops::g_pDocFileOps = this; }
 
 DocFileOpsHost::~DocFileOpsHost() {

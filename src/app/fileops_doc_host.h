@@ -11,6 +11,28 @@ class CDvkDoc;
 
 namespace app {
 
+// The document's FTP site for the primitives: its one connection, the
+// mapping of pseudo-drive paths and its one search (app/dvkdoc_ftp.cpp).
+class DocFtpSite final : public fileops::FtpSite {
+ public:
+  explicit DocFtpSite(CDvkDoc& doc) : m_doc(doc) {}
+  bool Connected() override;
+  int Connect(const CString& path) override;
+  void Close() override;
+  int DriveNo(const CString& path) override;
+  CString Map(const CString& path, int mode, bool* refused) override;
+  bool List(const std::function<bool(const fileops::FolderEntry&)>& each) override;
+  bool RemoveServerFolder(const CString& serverPath) override;
+  bool RemoveServerFile(const CString& name) override;
+  bool MakeServerFolder(const CString& name) override;
+  bool RenameOnServer(const CString& from, const CString& to) override;
+  bool PutServerFile(const CString& local, const CString& name) override;
+  bool SetServerFolder(const CString& serverPath) override;
+
+ private:
+  CDvkDoc& m_doc;
+};
+
 class DocFileOpsHost final : public fileops::FileOpsHost {
  public:
   explicit DocFileOpsHost(CDvkDoc& doc);
@@ -19,6 +41,7 @@ class DocFileOpsHost final : public fileops::FileOpsHost {
   DocFileOpsHost& operator=(const DocFileOpsHost&) = delete;
 
   fileops::FolderHost& Folders() override { return m_folders; }
+  fileops::FtpSite* Ftp() override { return &m_ftp; }
   std::int32_t& TreeDepth() override;
   std::int32_t& TreeFiles() override;
   std::uint64_t& TreeBytes() override;
@@ -32,6 +55,7 @@ class DocFileOpsHost final : public fileops::FileOpsHost {
  private:
   CDvkDoc& m_doc;
   fileops::LocalFolderHost m_folders;
+  DocFtpSite m_ftp{m_doc};
 };
 
 }  // namespace app

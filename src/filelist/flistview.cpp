@@ -6,13 +6,17 @@
 #include <string>
 
 #include "core/docsvc/filekind.h"
+#include "core/docsvc/ftppath.h"
+#include "core/fileops/fileprims.h"
 #include "core/fileops/scratchclean.h"
 #include "filelist/flistcore/filters.h"
+#include "filelist/flistcore/ftprecord.h"
 #include "filelist/flistcore/listbuild.h"
 #include "filelist/flistcore/paint.h"
 #include "filelist/flistcore/walk.h"
 #include "fw/alloc.h"
 #include "fw/bars.h"
+#include "fw/clock.h"
 #include "fw/codepage.h"
 #include "fw/file.h"
 #include "fw/msgbox.h"
@@ -447,8 +451,17 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
   const int capacity = doc->SettingsFields().m_nListCapacity > 0 ? doc->SettingsFields().m_nListCapacity : flist::kStartCapacity;
   if (m_table.m_nCapacity != capacity) m_table.Resize(capacity);
   if (!m_table.m_pNameRecs) return;
+  // 16. An FTP site: the folder's first two characters are those of an
+  // entry of at least 24 characters.
+  const CString ftpEntries[3] = {doc->SystemFields().FtpEntry(0), doc->SystemFields().FtpEntry(1),
+                                 doc->SystemFields().FtpEntry(2)};
+  const int ftpEntry = m_strCurDir.IsEmpty() ? 0 : docsvc::FtpEntryOfPath(ftpEntries, m_strCurDir);
   // 19-28.
-  if (!BuildLocalListing()) return;
+  if (ftpEntry > 0 && !m_bNetworkList) {
+    if (!BuildFtpListing(ftpEntry)) return;
+  } else if (!BuildLocalListing()) {
+    return;
+  }
   // 29. Title.
   CString t = flist::ListTitle(Str(m_strCurDir), Str(m_strPrevDir), Str(activePath)).c_str();
   if (t.IsEmpty()) t = m_strCurDir;  // nothing opened on the side: the folder itself
@@ -489,6 +502,12 @@ bool CFlistView::BuildLocalListing() {
       return false;
     }
   }
+  // 3. Leaving an FTP site closes its connection.
+  if (m_bFtpList) {
+    if (fileops::FtpSite* site = fileops::g_pDocFileOps ? fileops::g_pDocFileOps->Ftp() : nullptr)
+      if (site->Connected()) site->Close();
+    m_bFtpList = 0;
+  }
   // 4. Filters, then the walk from work position 2.
   const CString raw[3] = {m_strFilter1, m_strFilter2, m_strFilter3};
   flist::ListFilter f[3];
@@ -513,6 +532,18 @@ bool CFlistView::BuildLocalListing() {
   r.folderUnreadable = [this] { SetFrameTitle(LoadText(IDS_FOLDER_OPEN_FAILED)); };
   HCURSOR old = m_nListFlag ? ::SetCursor(::LoadCursor(nullptr, IDC_WAIT)) : nullptr;
   flist::WalkFolder(r);
+  const bool shown = PlaceAndShow(walk, r.fhold);
+  if (old) ::SetCursor(old);
+  return shown;
+}
+
+bool CFlistView::PlaceAndShow(flist::WalkState& walk, int fhold) {
+  app::DocHost* doc = GetDocument();
+  const bool active = IsActiveForBuild();
+  const CString raw[3] = {m_strFilter1, m_strFilter2, m_strFilter3};
+  bool filtersSet = false;
+  for (int i = 0; i < 3; ++i) filtersSet = filtersSet || flist::ParseListFilter(Str(raw[i])).set;
+
   // 21. The active pane starts without marks.
   if (active) ClearMarks(0);
   flist::PlaceRequest pr;
@@ -521,13 +552,12 @@ bool CFlistView::BuildLocalListing() {
   pr.order.buildWork = m_state.m_nBuildWork;
   pr.order.displayMode = m_state.m_nDisplayMode;
   pr.order.networkList = m_bNetworkList != 0;
-  pr.fhold = r.fhold;
+  pr.fhold = fhold;
   pr.filtersSet = filtersSet;
   pr.filterDescription = flist::DescribeFilters(Str(m_strFilter1), Str(m_strFilter2), Str(m_strFilter3));
   pr.sourceFiles = walk.files;
   pr.sourceBytes = walk.bytes;
   const flist::PlaceResult res = flist::PlaceListing(walk.work, static_cast<std::size_t>(walk.count), pr, &m_table);
-  if (old) ::SetCursor(old);
   // 26. Status text, from the pane the user works in: the rebuilds of the
   // other updates would overwrite the document's own status line.
   const app::DocListFields& lf = doc->ListFields();
@@ -538,4 +568,50 @@ bool CFlistView::BuildLocalListing() {
   m_state.m_nPrevEntry = m_state.m_nCurEntry;
   ScrollToCursor();
   return true;
+}
+
+bool CFlistView::BuildFtpListing(int entry) {
+  app::DocHost* doc = GetDocument();
+  app::DocSettingsFields& set = doc->SettingsFields();
+  fileops::FtpSite* site = fileops::g_pDocFileOps ? fileops::g_pDocFileOps->Ftp() : nullptr;
+  // 1. Connect; a site that cannot be reached keeps the old list.
+  if (!site || (!site->Connected() && site->Connect(m_strCurDir) != 0)) {
+    m_nListSource = 1;
+    ShowEntry(m_state.m_nCurEntry, 0, 0);
+    SetFrameTitle(LoadText(IDS_DRIVE_OPEN_FAILED));
+    return false;
+  }
+  // 2. The folder becomes the connection's current folder.
+  m_bFtpList = 1;
+  bool refused = false;
+  site->Map(m_strCurDir, 1, &refused);
+  HCURSOR old = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+  ShowStatus(LoadText(IDS_READING_INFO));
+  // 3-4. The entries. A refused folder lists ".." only: "/" is current then,
+  // and its files are not the folder's.
+  const std::int64_t now = fw::CurrentTime();
+  const bool odd = ((doc->SystemFields().FtpEntry(entry - 1).GetAt(3) - '0') & 1) != 0;
+  const int fhold = set.m_nFhold > 0 ? set.m_nFhold : 19000;
+  flist::WalkState walk;
+  bool found = false;
+  if (!refused) {
+    found = site->List([&](const fileops::FolderEntry& e) {
+      if (walk.count >= fhold) return false;
+      flist::WorkEntry w;
+      if (!flist::FtpWorkEntry(e, odd, now, &w)) return true;
+      if (!w.IsFolderLike()) {
+        ++walk.files;
+        walk.bytes += w.WholeSize();
+      }
+      walk.work.push_back(std::move(w));
+      ++walk.count;
+      return true;
+    });
+  }
+  if (!found) SetFrameTitle(LoadText(IDS_FOLDER_OPEN_FAILED));
+  // 5.
+  ShowStatus(CString());
+  const bool shown = PlaceAndShow(walk, fhold);
+  ::SetCursor(old);
+  return shown;
 }

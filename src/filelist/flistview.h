@@ -21,6 +21,7 @@
 #include "filelist/flistcore/keyplan.h"
 #include "filelist/flistcore/liststate.h"
 #include "filelist/flistcore/renameplan.h"
+#include "filelist/flistcore/walk.h"
 #include "fw/cmdset.h"
 #include "fw/cstring.h"
 #include "fw/datetime.h"
@@ -188,6 +189,15 @@ class CFlistView : public CView {
   void OnUpdateDriveG(CCmdUI* ui);
   void OnUpdateDriveH(CCmdUI* ui);
   void OnUpdateDrive(CCmdUI* ui, char letter);
+  // FTP 1-3: the site of entry n as the pane's folder (an open connection
+  // closed first); enabled while that entry has at least 24 characters.
+  void OnFtpSite(int n);
+  void OnFtp1();
+  void OnFtp2();
+  void OnFtp3();
+  void OnUpdateFtp1(CCmdUI* ui);
+  void OnUpdateFtp2(CCmdUI* ui);
+  void OnUpdateFtp3(CCmdUI* ui);
   // The list's forms of the view commands (while a list pane is active):
   // zoom with the picture guards, display style with its Shift and Ctrl
   // forms, and binary or source view, which reloads the cursor entry.
@@ -221,6 +231,13 @@ class CFlistView : public CView {
   // Reads the local folder into work entries and places them; false when
   // the build stopped (drive list shown, folder left as it was).
   bool BuildLocalListing();
+  // The FTP folder source: the listing of m_strCurDir on site `entry` (1-3).
+  bool BuildFtpListing(int entry);
+  // Steps 20-28 over the entries a source read.
+  bool PlaceAndShow(flist::WalkState& walk, int fhold);
+  // New file on an FTP site: an empty file sent under the typed name, after
+  // the overwrite question when the name is taken.
+  void NewFileOnSite(const CString& name);
   CString DisplayForm(const CString& path);
   void ShowStatus(const CString& text);
   void SetFrameTitle(const CString& title);

@@ -6,10 +6,12 @@
 
 #include <string>
 
+#include "core/docsvc/ftppath.h"
 #include "core/fileops/fileprims.h"
 #include "filelist/flistcore/navplan.h"
 #include "filelist/flistcore/newentry.h"
 #include "filelist/flistview.h"
+#include "fw/msgbox.h"
 #include "res/resource.h"
 
 namespace {
@@ -54,6 +56,10 @@ void CFlistView::OnNewFile() {
   const CString name = doc->TranslateEncryptedFileName(text, 0);
   m_strCursorName = name;
   if (name.IsEmpty()) return;  // nothing typed, or a name the key cannot encipher (after its message)
+  if (m_bFtpList) {
+    NewFileOnSite(name);
+    return;
+  }
   const CString path = JoinPath(m_strCurDir, name);
   const flist::NewFileResult made =
       flist::MakeNewFile(*fileops::g_pDocFileOps, path, [&] { return doc->ConfirmOverwrite(path) != 0; });
@@ -77,12 +83,53 @@ void CFlistView::OnNewFolder() {
   app::DocHost* doc = GetDocument();
   m_strCursorName = name;
   if (name.IsEmpty()) return;
-  fileops::MakeFolder(*fileops::g_pDocFileOps, JoinPath(m_strCurDir, name), 0);
+  fileops::MakeFolder(*fileops::g_pDocFileOps, JoinPath(m_strCurDir, name), static_cast<int>(m_bFtpList));
   // The side's path is the bare folder name: the rebuild puts the cursor on
   // it and stays in the shown folder.
   doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kAfterMouse;
   m_bRelist2 = 1;
   app::DocPathFields& paths = doc->PathFields();
   (paths.m_nActiveSide == 1 ? paths.m_strPath1 : paths.m_strPath2) = name;
+  OnUpdate(nullptr, 0, nullptr);
+}
+
+void CFlistView::NewFileOnSite(const CString& name) {
+  app::DocHost* doc = GetDocument();
+  fileops::FileOpsHost* host = fileops::g_pDocFileOps;
+  fileops::FtpSite* site = host ? host->Ftp() : nullptr;
+  if (!site) return;
+  // The scratch copy takes only the last component of the typed name, with
+  // the scratch-name rules, so it always stays in "\TMP".
+  const CString scratch = docsvc::FtpScratchName(name);
+  bool refused = true;
+  site->Map(m_strCurDir, 1, &refused);
+  // The name as the server will take it: one safe component.
+  const std::string server = name.Str();
+  bool ok = !scratch.IsEmpty() && !refused && docsvc::IsSafeFtpName(server);
+  if (ok) {
+    bool exists = false;
+    site->List([&](const fileops::FolderEntry& e) {
+      if (e.name == server) exists = true;
+      return !exists;
+    });
+    if (exists) {
+      // An existing server file is replaced only after the question.
+      CString q;
+      q.Format(IDS_OVERWRITE_QUERY, name.GetString());
+      if (AfxMessageBox(q, MB_OKCANCEL) != IDOK) return;
+      site->Map(m_strCurDir, 1, &refused);
+      ok = !refused;
+    }
+  }
+  if (ok) {
+    const CString local = host->ProgramDir() + "\\TMP\\" + scratch;
+    HANDLE h = ::CreateFileA(local, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok = h != INVALID_HANDLE_VALUE;
+    if (ok) ::CloseHandle(h);
+    ok = ok && site->PutServerFile(local, name);
+  }
+  MessageBox(ok ? CString() : LoadText(IDS_CANNOT_CREATE), LoadText(IDS_NEW_FILE), MB_OK);
+  doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kAfterMouse;
+  m_bRelist2 = 1;
   OnUpdate(nullptr, 0, nullptr);
 }

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "core/docsvc/filekind.h"
+#include "core/docsvc/ftppath.h"
+#include "core/fileops/fileprims.h"
 #include "filelist/flistcore/navplan.h"
 #include "filelist/flistview.h"
 #include "fw/cmdui.h"
@@ -132,6 +134,32 @@ void CFlistView::OnUpdateDrive(CCmdUI* ui, char letter) {
   const bool hasRoot = ::GetDriveTypeA(root) != DRIVE_NO_ROOT_DIR;
   ui->Enable(flist::DriveCommandEnabled(letter, ::GetLogicalDrives(), hasRoot));
 }
+
+void CFlistView::OnFtpSite(int n) {
+  app::DocHost* doc = GetDocument();
+  if (!doc) return;
+  if (fileops::FtpSite* site = fileops::g_pDocFileOps ? fileops::g_pDocFileOps->Ftp() : nullptr)
+    if (site->Connected()) site->Close();
+  const CString entry = doc->SystemFields().FtpEntry(n - 1);
+  if (entry.IsEmpty()) return;
+  m_strCurDir = entry.Left(1) + ":";
+  SelectDrive();
+}
+
+void CFlistView::OnFtp1() { OnFtpSite(1); }
+void CFlistView::OnFtp2() { OnFtpSite(2); }
+void CFlistView::OnFtp3() { OnFtpSite(3); }
+
+namespace {
+void EnableFtpSite(CFlistView* v, CCmdUI* ui, int n) {
+  app::DocHost* doc = v->GetDocument();
+  ui->Enable(doc && doc->SystemFields().FtpEntry(n - 1).GetLength() >= docsvc::kFtpEntryMinLength);
+}
+}  // namespace
+
+void CFlistView::OnUpdateFtp1(CCmdUI* ui) { EnableFtpSite(this, ui, 1); }
+void CFlistView::OnUpdateFtp2(CCmdUI* ui) { EnableFtpSite(this, ui, 2); }
+void CFlistView::OnUpdateFtp3(CCmdUI* ui) { EnableFtpSite(this, ui, 3); }
 
 void CFlistView::OnUpdateDriveD(CCmdUI* ui) { OnUpdateDrive(ui, 'D'); }
 void CFlistView::OnUpdateDriveE(CCmdUI* ui) { OnUpdateDrive(ui, 'E'); }

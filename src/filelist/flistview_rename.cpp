@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/crypto/namecipher.h"
+#include "core/fileops/fileprims.h"
 #include "core/fileops/folderhost.h"
 #include "filelist/flistcore/renameplan.h"
 #include "filelist/flistview.h"
@@ -178,7 +179,23 @@ void CFlistView::RenameNames(flist::RenameFields& f, const std::vector<int>& mar
     }
     return;
   }
-  if (ftpList) return;  // the FTP rename comes with the FTP sources
+  if (ftpList) {
+    // On a site: the shown name renamed in the listed folder through the
+    // document's connection; a folder the server refuses renames nothing.
+    fileops::FtpSite* site = fileops::g_pDocFileOps ? fileops::g_pDocFileOps->Ftp() : nullptr;
+    bool refused = true;
+    if (site) site->Map(m_strCurDir, 1, &refused);
+    const std::string shown = flist::GetNameRecord(m_table.m_pNameRecs, cur);
+    if (f.name.empty() || refused || !site->RenameOnServer(CString(shown.c_str()), CString(f.name.c_str()))) {
+      MessageBox(failed, "Rename", MB_OK);
+      DrawEntryLines(1);
+      return;
+    }
+    flist::StoreNameRecord(m_table.m_pNameRecs, cur, f.name);
+    SetFrameTitle(CString(f.name));
+    DrawEntryLines(1);
+    return;
+  }
   const std::string from = m_strCursorName.Str();
   const std::string to = flist::SingleRenameTarget(work, f.name);
   bool ok = !f.name.empty();

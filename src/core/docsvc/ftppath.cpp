@@ -183,4 +183,21 @@ CString FtpScratchName(const CString& path) {
   return CString("Dorvik_" + out);
 }
 
+bool IsSafeFtpName(const std::string& name) {
+  const int len = static_cast<int>(name.size());
+  if (len == 0 || len > kFtpNameMaxBytes) return false;
+  bool onlyDots = true;
+  for (int i = 0; i < len;) {
+    const int n = CharLen(name, i);
+    const unsigned char c = static_cast<unsigned char>(name[static_cast<std::size_t>(i)]);
+    if (n == 1) {
+      if (c == '/' || c == '\\' || c < 0x20 || c == 0x7F) return false;
+      if (fw::IsSjisLeadByte(c) && i + 1 == len) return false;
+    }
+    if (c != '.') onlyDots = false;
+    i += n;
+  }
+  return !onlyDots;
+}
+
 }  // namespace docsvc

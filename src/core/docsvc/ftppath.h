@@ -87,4 +87,15 @@ FtpMapResult MapFtpDrivePath(const CString* entries, const CString& path, int mo
 // name is left.
 CString FtpScratchName(const CString& path);
 
+// Longest name of a server entry the file list keeps (its records hold 255
+// bytes; a cut name would address another file or none).
+constexpr int kFtpNameMaxBytes = 255;
+
+// True for a server entry's name that the list shows and the walks act on:
+// at least one byte and at most 255, not made only of dots, no "/" and no "\"
+// of its own (a trail byte 0x5C of a double-byte character is part of it),
+// no control bytes, and no lead byte standing alone at the end. Any other
+// name would make "folder\name" a path outside the folder (or another file).
+bool IsSafeFtpName(const std::string& name);
+
 }  // namespace docsvc

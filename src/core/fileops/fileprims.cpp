@@ -5,6 +5,7 @@
 
 #include "core/crypto/encname.h"
 #include "core/docsvc/schedule_runner.h"
+#include "core/fileops/ftpprims.h"
 #include "fw/file.h"
 #include "fw/path.h"
 
@@ -103,8 +104,14 @@ std::uint32_t EntryAttributes(const CString& path) {
 
 // --- the primitives ----------------------------------------------------------------
 
+int ChangeDirectory(FileOpsHost& host, const CString& path, int useFtp, int skip) {
+  if (skip != 0) return 1;
+  if (FtpSite* site = FtpSiteOf(host, path, useFtp)) return FtpChangeDirectory(*site, path);
+  return ChangeDirectory(host.Folders(), path.Str(), useFtp, skip);
+}
+
 int RemoveFolder(FileOpsHost& host, const CString& path, int useFtp) {
-  (void)host, (void)useFtp;
+  if (FtpSite* site = FtpSiteOf(host, path, useFtp)) return FtpRemoveFolder(*site, path);
   if (fw::RemoveDir(path)) return kDone;
   // A symbolic link to a folder is a file to the system's file removal on
   // some systems; the link goes, never what it points to.
@@ -113,10 +120,10 @@ int RemoveFolder(FileOpsHost& host, const CString& path, int useFtp) {
 }
 
 int RemoveFile(FileOpsHost& host, const CString& path, int mode, int useFtp, int quiet) {
-  (void)useFtp;
   if (mode == kModeSkip) return kDone;
   const CString stored = host.StoredName(path);
   if (stored.IsEmpty()) return kFailed;
+  if (FtpSite* site = FtpSiteOf(host, path, useFtp)) return FtpRemoveFile(*site, stored);
   // Nothing there: nothing to copy, nothing to ask.
   if (EntryAttributes(stored) == 0xFFFFFFFFu) return kFailed;
   const docsvc::BackupResult b = host.Backup(stored);
@@ -158,6 +165,8 @@ void DeleteEntry(FileOpsHost& host, const CString& path, int isFolder, int mode,
 
 int DeleteDirectoryTree(FileOpsHost& host, const CString& folder, int mode, int confirm, int quiet, int useFtp,
                         int limit) {
+  if (FtpSite* site = FtpSiteOf(host, folder, useFtp))
+    return FtpDeleteDirectoryTree(host, *site, folder, mode, confirm, quiet, limit);
   // A junction or a symbolic link is never entered: what it points to is
   // not part of the tree.
   if (IsLink(EntryAttributes(folder))) return kFailed;
@@ -187,6 +196,7 @@ int DeleteDirectoryTree(FileOpsHost& host, const CString& folder, int mode, int 
 
 int GetDirectoryTreeSize(FileOpsHost& host, const CString& folder, int useFtp) {
   if (host.EscapeConfirmed()) return kStopped;
+  if (FtpSite* site = FtpSiteOf(host, folder, useFtp, true)) return FtpGetDirectoryTreeSize(host, *site, folder);
   FolderHost& folders = host.Folders();
   if (ChangeDirectory(folders, folder.Str(), useFtp, 0) < 0) return kFailed;
   int result = kDone;
@@ -223,7 +233,7 @@ int GetDirectoryTreeSize(FileOpsHost& host, const CString& folder, int useFtp) {
 }
 
 int MakeFolder(FileOpsHost& host, const CString& path, int flag) {
-  (void)host, (void)flag;
+  if (FtpSite* site = FtpSiteOf(host, path, flag)) return FtpMakeFolder(*site, path);
   return fw::MakeDir(path) ? kDone : kFailed;
 }
 

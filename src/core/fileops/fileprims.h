@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "core/docsvc/backup.h"
 #include "core/fileops/folderhost.h"
@@ -62,9 +63,48 @@ constexpr int kAnswerCancel = 2;
 constexpr int kAnswerYes = 6;
 constexpr int kAnswerNo = 7;
 
+// The document's FTP site as the primitives use it: its one connection, one
+// current folder and one search at a time. Paths are pseudo-drive paths
+// ("Y:\pub\a.txt"); names and server paths are Shift-JIS.
+class FtpSite {
+ public:
+  virtual ~FtpSite() = default;
+  // The connection is open (m_bFtpConnected).
+  virtual bool Connected() = 0;
+  // Connects the site of a path (GetFtpDriveNo2): 0 connected, -1 no entry
+  // or host not reached, -2 login refused.
+  virtual int Connect(const CString& path) = 0;
+  // Closes the connection (CloseInternetSession).
+  virtual void Close() = 0;
+  // 1-3 when the path lies on FTP pseudo-drive 1-3, else 0.
+  virtual int DriveNo(const CString& path) = 0;
+  // Maps the path (the modes of docsvc::MapFtpDrivePath) and moves the
+  // connection's current folder; `refused` tells that the server refused
+  // the folder (or the site could not be reached), "/" being current then.
+  virtual CString Map(const CString& path, int mode, bool* refused) = 0;
+  // Lists the current folder (every name, never from a cache) until `each`
+  // returns false; false when the search finds nothing.
+  virtual bool List(const std::function<bool(const FolderEntry&)>& each) = 0;
+  virtual bool RemoveServerFolder(const CString& serverPath) = 0;
+  virtual bool RemoveServerFile(const CString& name) = 0;
+  virtual bool MakeServerFolder(const CString& name) = 0;
+  // Sends a local file to the current folder under `name` (binary).
+  virtual bool PutServerFile(const CString& local, const CString& name) = 0;
+  // Renames an entry of the current folder.
+  virtual bool RenameOnServer(const CString& from, const CString& to) = 0;
+  virtual bool SetServerFolder(const CString& serverPath) = 0;
+};
+
+// Sub-folders an FTP walk keeps of one folder (the search must be closed
+// before a sub-folder is entered, so they wait in a list).
+constexpr int kFtpSubfolderLimit = 100;
+
 class FileOpsHost {
  public:
   virtual ~FileOpsHost() = default;
+
+  // The document's FTP site; null where there is none.
+  virtual FtpSite* Ftp() { return nullptr; }
 
   // Where the walks read folders and which is the current directory.
   virtual FolderHost& Folders() = 0;
@@ -96,6 +136,11 @@ class FileOpsHost {
   // docsvc::MakeBackup with the framework clock's local date.
   virtual docsvc::BackupResult Backup(const CString& path);
 };
+
+// Enters a folder: 1 when `skip` is not 0; on an FTP path (connected,
+// `useFtp` 1, on a site) the site's folder, -1 when the server refuses it;
+// else the local branch of the folder host.
+int ChangeDirectory(FileOpsHost& host, const CString& path, int useFtp, int skip);
 
 // Removes an empty folder (a junction or symbolic link to a folder: the link
 // itself). 0 removed, -1 not.

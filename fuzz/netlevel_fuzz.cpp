@@ -1,0 +1,42 @@
+// Network levels on random input: the shown name of a remote name, the
+// login and path of a network-drive entry, and the level stack under a
+// random sequence of pushes and backs. No crash, and
+// - the shown name is a tail of the remote name without a leading "\\";
+// - the entry's path is "" or starts with "\\";
+// - the stack's depth stays within 0-49.
+//
+// Input: the text; its bytes also drive the stack (even push, odd back).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "filelist/flistcore/netlevel.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > 4000) return 0;
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string shown = flist::NetShownName(text);
+  if (shown.size() > text.size()) __builtin_trap();
+  if (text.compare(text.size() - shown.size(), shown.size(), shown) != 0 &&
+      text.compare(2, std::string::npos, shown) != 0)
+    __builtin_trap();
+  const std::string remote = flist::NetEntryRemote(text);
+  if (!remote.empty() && remote.compare(0, 2, "\\\\") != 0) __builtin_trap();
+  const flist::NetLogin login = flist::NetEntryLogin(std::vector<std::string>{text}, text);
+  if (login.user.size() + login.password.size() > text.size()) __builtin_trap();
+
+  flist::NetLevels s;
+  for (unsigned char c : text) {
+    if (c & 1) {
+      const flist::NetLevel* l = s.Back();
+      if ((l == nullptr) != (s.depth == 0)) __builtin_trap();
+    } else {
+      const int before = s.depth;
+      const bool pushed = s.Push(flist::NetLevel{text.substr(0, c), "", c});
+      if (pushed != (before < flist::kNetDeepestLevel)) __builtin_trap();
+    }
+    if (s.depth < 0 || s.depth > flist::kNetDeepestLevel) __builtin_trap();
+  }
+  return 0;
+}
