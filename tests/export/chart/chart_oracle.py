@@ -6,6 +6,9 @@
                                  (CASE.json); prints the case names
     chart_oracle.py check DIR    checks every DIR/CASE.xlsx; one line per
                                  problem, exit 1 when there is any
+    chart_oracle.py odscheck DIR has LibreOffice convert every workbook to
+                                 ODS in one run and checks each chart's class,
+                                 series count and title there
 
 Per workbook: xmllint --noout on every chart and drawing part, the package
 checker of the export tests, and openpyxl, which must load the workbook and
@@ -54,6 +57,16 @@ CASES = {
     "surwf": ("Sur WF", ["B2:B6", "C2:C6", "D2:D6"], 3, PIXELS, []),
 }
 TITLE = "売上&<推移 %s"
+
+# The chart class LibreOffice reads each kind as. It has no surface charts
+# and shows them as bar charts.
+ODS_CLASS = {
+    "bar": "chart:bar", "barh": "chart:bar", "stack": "chart:bar", "stack100": "chart:bar",
+    "bar3d": "chart:bar", "barline": "chart:bar", "line": "chart:line", "linestack": "chart:area",
+    "pie": "chart:circle", "pie3d": "chart:circle", "xy": "chart:scatter", "xynl": "chart:scatter",
+    "bub": "chart:bubble", "rad": "chart:radar", "radara": "chart:filled-radar",
+    "sur": "chart:bar", "surwf": "chart:bar",
+}
 
 
 def corpus(folder):
@@ -125,9 +138,56 @@ def check(folder):
     return 1 if problems else 0
 
 
+def odscheck(folder):
+    import re
+    out = os.path.join(folder, "ods")
+    os.makedirs(out, exist_ok=True)
+    profile = "file://" + os.path.join(os.path.abspath(folder), "lo-profile")
+    books = [os.path.join(folder, n + ".xlsx") for n in CASES]
+    problems = []
+    for attempt in range(3):
+        try:
+            subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to", "ods",
+                            "--outdir", out] + books, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=600)
+        except subprocess.TimeoutExpired:
+            pass
+        if all(os.path.exists(os.path.join(out, n + ".ods")) for n in CASES):
+            break
+    for name in CASES:
+        path = os.path.join(out, name + ".ods")
+        if not os.path.exists(path):
+            problems.append(name + ": LibreOffice wrote no ODS")
+            continue
+        with open(os.path.join(folder, name + ".json"), encoding="utf-8") as f:
+            want = json.load(f)
+        with zipfile.ZipFile(path) as z:
+            objects = [n for n in z.namelist() if n.startswith("Object ") and n.endswith("/content.xml")]
+            if len(objects) != 1:
+                problems.append("%s: %d chart objects in the ODS" % (name, len(objects)))
+                continue
+            xml = z.read(objects[0]).decode("utf-8")
+        m = re.search(r'<chart:chart [^>]*chart:class="([^"]+)"', xml)
+        cls = m.group(1) if m else None
+        if cls != ODS_CLASS[name]:
+            problems.append("%s: ODS chart class %s, expected %s" % (name, cls, ODS_CLASS[name]))
+        series = len(re.findall(r"<chart:series ", xml))
+        if series != want["series"]:
+            problems.append("%s: %d series in the ODS, expected %d" % (name, series, want["series"]))
+        title = re.search(r"<chart:title[^>]*>.*?<text:p>(.*?)</text:p>", xml, re.S)
+        text = title.group(1) if title else None
+        expect = want["title"].replace("&", "&amp;").replace("<", "&lt;")
+        if text is None or re.sub(r"<[^>]+>", "", text) != expect:
+            problems.append("%s: ODS title %r, expected %r" % (name, text, expect))
+    for p in problems:
+        print(p)
+    return 1 if problems else 0
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "corpus":
         corpus(sys.argv[2])
+    elif len(sys.argv) == 3 and sys.argv[1] == "odscheck":
+        sys.exit(odscheck(sys.argv[2]))
     elif len(sys.argv) == 3 and sys.argv[1] == "check":
         sys.exit(check(sys.argv[2]))
     else:

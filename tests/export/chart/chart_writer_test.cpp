@@ -265,6 +265,10 @@ TEST(ChartWriter, CellRangeGivesATwoCellAnchor) {
   EXPECT_NE(std::string::npos, call.Drawing().find("</xdr:clientData></xdr:twoCellAnchor>") +
                                    call.Drawing().find("<xdr:clientData/></xdr:twoCellAnchor>") + 1);
   EXPECT_NE(std::string::npos, call.Drawing().find("name=\"Sales\""));
+  // A start cell with a pixel size is turned into pixels: an absolute anchor.
+  Call start(kTable + "!$\r\ngraph,Bar,,C5,400,300\r\ndata,B2:B5\r\n");
+  EXPECT_NE(std::string::npos, start.Drawing().find("<xdr:absoluteAnchor><xdr:pos x=\"1378950\" y=\"732270\"/>"));
+  EXPECT_EQ(std::string::npos, start.Drawing().find("twoCellAnchor"));
 }
 
 TEST(ChartWriter, ThreeDAndSurfaceViews) {
