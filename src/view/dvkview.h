@@ -220,6 +220,12 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Builds the display bitmap from a DIB: 0 new picture, 3 replaced
   // picture, 1 and 2 repaint of the current one (pBits and pInfo unused).
   void PaintImagePage(int nMode, std::uint8_t* pBits, std::uint8_t* pInfo);
+  // The page form (m_nPageViewState above 0): a page of a tall picture cut
+  // out of pBits and put into the text; false for a picture of 8 rows or
+  // fewer, which is painted.
+  bool EmbedImagePage(std::uint8_t* pBits, std::uint8_t* pInfo);
+  // The picture as one picture object in the text, at the caret.
+  void EmbedImageInText(std::uint8_t* pBits, std::uint8_t* pInfo);
   // The image tick (id m_nPaneIndex + 2, 5 in pane 0).
   void TickImage();
   UINT_PTR ImageTimerId() const { return m_nPaneIndex == 0 ? 5 : m_nPaneIndex + 2; }

@@ -94,6 +94,9 @@ void CDvkView::PaintImagePage(int nMode, std::uint8_t* pBits, std::uint8_t* pInf
   cf.yHeight = kDefaultTwips;
   ctrl.SetDefaultCharFormat(cf);
 
+  // 3. The page form puts the picture into the text instead.
+  if (fresh && m_nPageViewState > 0 && EmbedImagePage(pBits, pInfo)) return;
+
   const std::int32_t width = m_image.m_nImageWidth, height = m_image.m_nImageHeight;
   if (fresh) {
     // 4. The filler text gives the scroll range; the caret to 0.

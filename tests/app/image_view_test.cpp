@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <richole.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -252,6 +253,39 @@ TEST_F(ImageViewTest, OnlyAWriteRequestOfTwentyOneToThirtyOneWritesTheFile) {
   ASSERT_GE(written.size(), 2u);
   EXPECT_EQ(static_cast<unsigned char>(written[0]), 0xFF);
   EXPECT_EQ(static_cast<unsigned char>(written[1]), 0xD8);
+}
+
+// In the page form the picture becomes exactly one picture object in the
+// text; the clipboard keeps what it held; the record stays marked 2.
+TEST_F(ImageViewTest, ThePageFormEmbedsOnePictureObject) {
+  const std::string path = File("print.bmp");
+  testsupport::WriteFileBytes(path, Bmp24(64, 40));
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, 6);
+  std::memcpy(::GlobalLock(mem), "kept!", 6);
+  ::GlobalUnlock(mem);
+  ::SetClipboardData(CF_TEXT, mem);
+  ::CloseClipboard();
+  frame->GetTextView(0, 0)->m_nPageViewState = 1;
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  EXPECT_EQ(v->m_image.m_nImageViewState, 2);
+  EXPECT_EQ(doc->m_imageLoad.m_nLoadReady, 2u);
+  IRichEditOle* ole = nullptr;
+  v->GetRichEditCtrl().SendMessage(EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole));
+  ASSERT_NE(ole, nullptr);
+  EXPECT_EQ(ole->GetObjectCount(), 1);
+  ole->Release();
+  EXPECT_NE(shelltest::ControlText(v).find('\n'), std::string::npos);  // the filler text
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  HANDLE text = ::GetClipboardData(CF_TEXT);
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(static_cast<const char*>(::GlobalLock(text)), "kept!");
+  ::GlobalUnlock(text);
+  ::CloseClipboard();
+  v->m_nPageViewState = 0;
 }
 
 }  // namespace
