@@ -288,4 +288,27 @@ TEST_F(ImageViewTest, ThePageFormEmbedsOnePictureObject) {
   v->m_nPageViewState = 0;
 }
 
+// Zoomed out through the pipeline (and its GDI scaler): half the size, the
+// caption with the zoom part first, the pixels close to the box average.
+TEST_F(ImageViewTest, ZoomOutShowsHalfTheSize) {
+  const std::string path = File("zoom.bmp");
+  testsupport::WriteFileBytes(path, Bmp24(200, 100));
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  v->m_image.m_aImageSettings[5] = 4;  // 1/2
+  v->RedrawImageView(0);
+  EXPECT_EQ(v->m_image.m_nImageWidth, 100);
+  EXPECT_EQ(v->m_image.m_nImageHeight, 50);
+  EXPECT_NE(Caption().find("1/2"), std::string::npos) << Caption();
+  int w = 0, h = 0;
+  const std::vector<std::uint8_t> rows = BitmapRows(static_cast<HBITMAP>(v->m_image.m_hImageBitmap), &w, &h);
+  ASSERT_EQ(w, 100);
+  ASSERT_EQ(h, 50);
+  // Pixel (10, 10) from the top covers source (20-21, 20-21): blue about 20.
+  const int stride = (w * 3 + 3) & ~3;
+  const std::uint8_t blue = rows[static_cast<std::size_t>(h - 1 - 10) * stride + 10 * 3];
+  EXPECT_NEAR(blue, 20, 3);
+}
+
 }  // namespace
