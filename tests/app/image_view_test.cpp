@@ -311,4 +311,32 @@ TEST_F(ImageViewTest, ZoomOutShowsHalfTheSize) {
   EXPECT_NEAR(blue, 20, 3);
 }
 
+// A frozen refresh (mode 9) with unchanged scroll positions ends with
+// exactly one WM_VSCROLL SB_THUMBPOSITION to the saved position.
+int g_thumbScrolls = 0;
+HWND g_spied = nullptr;
+LRESULT CALLBACK CountScrolls(int code, WPARAM wp, LPARAM lp) {
+  const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+  if (code == HC_ACTION && m->hwnd == g_spied && m->message == WM_VSCROLL && LOWORD(m->wParam) == SB_THUMBPOSITION)
+    ++g_thumbScrolls;
+  return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(ImageViewTest, AFrozenRefreshEndsWithOneThumbScroll) {
+  const std::string path = File("frozen.bmp");
+  testsupport::WriteFileBytes(path, Bmp24(50, 40));
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  g_spied = v->m_hWnd;
+  g_thumbScrolls = 0;
+  HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, CountScrolls, nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  v->RedrawImageView(9);
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_EQ(g_thumbScrolls, 1);
+  EXPECT_NE(v->m_image.m_hImageBitmap, nullptr);
+  EXPECT_EQ(doc->m_nUpdateLockCount, 0);
+}
+
 }  // namespace
