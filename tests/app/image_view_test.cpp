@@ -339,4 +339,20 @@ TEST_F(ImageViewTest, AFrozenRefreshEndsWithOneThumbScroll) {
   EXPECT_EQ(doc->m_nUpdateLockCount, 0);
 }
 
+// The image tick: a shown picture keeps its bitmap and the tick; a view
+// whose picture went (state 0) lets the bitmap go and stops ticking.
+TEST_F(ImageViewTest, TheImageTickKeepsAShownPictureAndStopsWithoutOne) {
+  const std::string path = File("tick.bmp");
+  testsupport::WriteFileBytes(path, Bmp24(16, 16));
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  EXPECT_EQ(v->ImageTimerId(), v->m_nPaneIndex == 0 ? 5u : v->m_nPaneIndex + 2);
+  v->SendMessage(WM_TIMER, v->ImageTimerId(), 0);
+  EXPECT_NE(v->m_image.m_hImageBitmap, nullptr);
+  v->m_image.m_nImageViewState = 0;
+  v->SendMessage(WM_TIMER, v->ImageTimerId(), 0);
+  EXPECT_EQ(v->m_image.m_hImageBitmap, nullptr);
+}
+
 }  // namespace
