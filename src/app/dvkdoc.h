@@ -126,12 +126,13 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // Writes the rows of `header` (40 bytes, room for 256 table entries after
   // them) by format code (image/write/image_write.h): the header then
   // describes the pixels written; "+"-marked names are refused (string 406).
-  void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format);
-  void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format);
+  void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) override;
+  void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format) override;
   void WriteJpegFile(unsigned char* pixels, unsigned char* header, CString path, int quality);
   // The load record (pixels released by their owner in ReleaseImageRecord).
   img::LoadRecord m_imageLoad;
-  void ReleaseImageRecord();
+  img::LoadRecord* ImageLoadRecord() override { return &m_imageLoad; }
+  void ReleaseImageRecord() override;
   // Reopens the current file with a forced decoder (kAuto: detect again).
   int ReopenWithEncoding(textcodec::TextEncoding encoding);
   // The "encoding choice" command: a small menu of the encodings, then

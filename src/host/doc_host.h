@@ -22,6 +22,9 @@ class CVariableViewDlg;
 namespace csv {
 class Table;
 }
+namespace img {
+struct LoadRecord;
+}
 
 namespace app {
 
@@ -177,6 +180,20 @@ class DocHost {
   virtual int LoadImageForDoc(CString path, CString bmpPath) {
     (void)path, (void)bmpPath;
     return -1;
+  }
+
+  // --- The picture the document loaded, for the image view -----------------
+  // The load record (image/load/image_record.h); null where there is none.
+  virtual img::LoadRecord* ImageLoadRecord() { return nullptr; }
+  // Releases the record's pixels by their owner.
+  virtual void ReleaseImageRecord() {}
+  // The writers of the shown picture (image/write/image_write.h): by file
+  // (formats 9-11 among them) and by format code.
+  virtual void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) {
+    (void)pixels, (void)header, (void)path, (void)format;
+  }
+  virtual void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format) {
+    (void)pixels, (void)header, (void)path, (void)format;
   }
 
   // --- The file list's delete, new file and new folder -----------------------

@@ -18,6 +18,7 @@
 FW_BEGIN_MESSAGE_MAP(CDvkView, CRichEditView)
   fw::OnWmCreate<&CDvkView::OnCreate>(),
   fw::OnWmTimer<&CDvkView::OnTimer>(),
+  fw::OnMessageVoid<&CDvkView::OnPaint>(WM_PAINT),
   // text-view services
   fw::OnWmMouse<&CDvkView::OnRButtonDown>(WM_RBUTTONDOWN),
   fw::OnWmMouse<&CDvkView::OnRButtonUp>(WM_RBUTTONUP),
@@ -40,9 +41,9 @@ CDvkView::~CDvkView() {
   fw::Free(m_pEntryList);
   fw::Free(m_pParaRowMap);
   fw::Free(m_pColumnEdges);
-  fw::Free(m_pLoadedBits);
-  fw::Free(m_pRegionUndo);
-  if (m_hImageBitmap) DeleteObject(static_cast<HGDIOBJ>(m_hImageBitmap));
+  fw::Free(m_image.m_pLoadedBits);
+  fw::Free(m_image.m_pRegionUndo);
+  if (m_image.m_hImageBitmap) DeleteObject(static_cast<HGDIOBJ>(m_image.m_hImageBitmap));
 }
 
 app::DocHost* CDvkView::GetDocument() const { return dynamic_cast<app::DocHost*>(m_pDocument); }
