@@ -119,6 +119,10 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
   // prefix (it holds C: and Z: only; a letter defined at run time has no
   // root the system's drive type sees): its item stays grey. The enabled
   // side is the drive probe's, tested with C: in the list's own tests.
+  void FtpSite(int n, bool on) {
+    frame->ActivateListPane(0, 0);
+    doc->SystemFields().FtpEntry(n) = on ? "Y:~3site~/127.0.0.1:21;BASE=/pub;USER=u" : "";
+  }
   void NoDrive(char letter) {
     frame->ActivateListPane(0, 0);
     const char root[4] = {letter, ':', '\\', 0};
@@ -326,6 +330,10 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            doc->m_nOpenContext = on ? 1 : 0;
          },
          kEnabled, kChecked},
+        // An FTP site is offered while its entry is filled in.
+        {ID_LIST_FTP1, Menu::kBar, [this](bool on) { FtpSite(0, on); }, kGrey, kEnabled},
+        {ID_LIST_FTP2, Menu::kBar, [this](bool on) { FtpSite(1, on); }, kGrey, kEnabled},
+        {ID_LIST_FTP3, Menu::kBar, [this](bool on) { FtpSite(2, on); }, kGrey, kEnabled},
         {ID_DRIVE_D, Menu::kBar, [this](bool) { NoDrive('D'); }, kGrey, kGrey},
         {ID_DRIVE_E, Menu::kBar, [this](bool) { NoDrive('E'); }, kGrey, kGrey},
         {ID_DRIVE_F, Menu::kBar, [this](bool) { NoDrive('F'); }, kGrey, kGrey},
