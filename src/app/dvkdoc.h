@@ -126,12 +126,13 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // Writes the rows of `header` (40 bytes, room for 256 table entries after
   // them) by format code (image/write/image_write.h): the header then
   // describes the pixels written; "+"-marked names are refused (string 406).
-  void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format);
+  void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) override;
   void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format);
   void WriteJpegFile(unsigned char* pixels, unsigned char* header, CString path, int quality);
   // The load record (pixels released by their owner in ReleaseImageRecord).
   img::LoadRecord m_imageLoad;
-  void ReleaseImageRecord();
+  img::LoadRecord* ImageRecord() override { return &m_imageLoad; }
+  void ReleaseImageRecord() override;
   // Reopens the current file with a forced decoder (kAuto: detect again).
   int ReopenWithEncoding(textcodec::TextEncoding encoding);
   // The "encoding choice" command: a small menu of the encodings, then
@@ -178,6 +179,22 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   void OnViewWrap();
   void OnUpdateViewWrap(CCmdUI* ui);
   void OnViewFont();
+  // --- the same commands on a shown picture (app/dvkdoc_picture.cpp) --------
+  // The active text view shows a picture (kinds 12-28) in its normal form.
+  bool ShowsPicture();
+  // Word 5 of the image settings: the list's zoom guards read it.
+  int ImageZoomLevel() const override;
+  // Reopens the shown picture after a display word changed: the picture a
+  // conversion loaded for the view, else the active side's file.
+  void ReloadDocument();
+  void ZoomPicture(int step);   // word 5 within 1-9
+  void StylePicture();          // word 28 toggled
+  void FitPictureWidth();       // m_bSizeHigh 0 -> 1 -> 2 -> 0
+  // 32988: word 25 (the left-right flip) toggled; enabled on pictures only.
+  void OnImageFlip();
+  void OnUpdateImageFlip(CCmdUI* ui);
+  // The one-page PDF of a JPEG picture (app::DocHost).
+  PdfWrite WriteJpegPdf(CString pdfPath, CString jpegPath, int width, int height) override;
   void OnXlsMode();
   void OnUpdateXlsMode(CCmdUI* ui);
   bool IsWorkbookShown() const;

@@ -22,6 +22,9 @@ class CVariableViewDlg;
 namespace csv {
 class Table;
 }
+namespace img {
+struct LoadRecord;
+}
 
 namespace app {
 
@@ -177,6 +180,30 @@ class DocHost {
   virtual int LoadImageForDoc(CString path, CString bmpPath) {
     (void)path, (void)bmpPath;
     return -1;
+  }
+  // Writes picture rows by format code (image/write/image_write.h); the
+  // header (room for 256 table entries after its 40 bytes) then describes
+  // the pixels written.
+  virtual void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) {
+    (void)pixels, (void)header, (void)path, (void)format;
+  }
+  // The document's load record (the picture just loaded, the image
+  // settings words), and its pixels let go by their owner.
+  virtual img::LoadRecord* ImageRecord() { return nullptr; }
+  virtual void ReleaseImageRecord() {}
+  // The zoom level of a shown picture: word 5 of the document's image
+  // settings (1-9, 5 = 1:1).
+  virtual int ImageZoomLevel() const { return 5; }
+  // Results of WriteJpegPdf.
+  enum class PdfWrite { kWritten, kRefused, kCancelled };
+  // The one-page PDF of the JPEG file `jpegPath` (width x height pixels) at
+  // `pdfPath` (a path not ending in "pdf" asks for one), then opened in the
+  // document and made the active side's path. kRefused: nothing written
+  // (no JPEG, sizes the file cannot hold, not creatable); kCancelled: the
+  // dialog or the overwrite question was declined.
+  virtual PdfWrite WriteJpegPdf(CString pdfPath, CString jpegPath, int width, int height) {
+    (void)pdfPath, (void)jpegPath, (void)width, (void)height;
+    return PdfWrite::kRefused;
   }
 
   // --- The file list's delete, new file and new folder -----------------------
