@@ -63,6 +63,9 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   BOOL OnSaveDocument(const char* path) override;
   // Modified: the flag, or an edit in a text view's control.
   BOOL IsModified() override;
+  // The save question; its Yes for a shown picture is the picture's save
+  // dialog (app/dvkdoc_picture.cpp).
+  BOOL SaveModified() override;
   // Quotes and a request after a TAB are no part of the path; pseudo names
   // are no path at all.
   void SetPathName(const char* path, BOOL addToMRU = TRUE) override;

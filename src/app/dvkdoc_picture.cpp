@@ -96,3 +96,13 @@ app::DocHost::PdfWrite CDvkDoc::WriteJpegPdf(CString pdfPath, CString jpegPath, 
   RedrawAllViews();
   return PdfWrite::kWritten;
 }
+
+BOOL CDvkDoc::SaveModified() {
+  CDvkView* v = ShowsPicture() ? GetActiveTextView() : nullptr;
+  if (!v || !IsModified()) return CRichEditDoc::SaveModified();
+  CString name = GetPathName().IsEmpty() ? GetTitle() : GetPathName();
+  const int answer = AfxMessageBox(fw::FormatText(IDS_FW_ASK_TO_SAVE, name), MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+  if (answer == IDCANCEL) return FALSE;
+  if (answer == IDYES) v->SavePictureOnQuestion(m_strCurFile);
+  return TRUE;
+}
