@@ -40,9 +40,9 @@ CDvkView::~CDvkView() {
   fw::Free(m_pEntryList);
   fw::Free(m_pParaRowMap);
   fw::Free(m_pColumnEdges);
-  fw::Free(m_pLoadedBits);
-  fw::Free(m_pRegionUndo);
-  if (m_hImageBitmap) DeleteObject(static_cast<HGDIOBJ>(m_hImageBitmap));
+  fw::Free(m_image.m_pLoadedBits);
+  fw::Free(m_image.m_pRegionUndo);
+  if (m_image.m_hImageBitmap) DeleteObject(static_cast<HGDIOBJ>(m_image.m_hImageBitmap));
 }
 
 app::DocHost* CDvkView::GetDocument() const { return dynamic_cast<app::DocHost*>(m_pDocument); }

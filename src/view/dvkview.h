@@ -1,6 +1,7 @@
 // The text view: a rich-edit view in one of the four text panes. Its fields
 // are plain groups (view/view_fields.h) plus its CSV table (m_table: the
-// working buffer and block index, csv/csv_table.h); the members are thin entries into portable code
+// working buffer and block index, csv/csv_table.h) and its image state
+// (m_image, image/view/image_view_state.h); the members are thin entries into portable code
 // where the work needs no window.
 //
 //   dvkview.cpp         construction, pane number, activation, messages,
@@ -28,6 +29,7 @@
 #include "csv/csv_selectundo.h"
 #include "csv/csv_table.h"
 #include "fw/cmdset.h"
+#include "image/view/image_view_state.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
 #include "core/safewrite/safewrite.h"
@@ -198,6 +200,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // --- CSV working buffer and index (csv/csv_table.h, csv/csv_index.h) ------
   // The view's table: working buffer, block index and scan state.
   csv::Table m_table;
+  // The image state: loaded and shown picture, page, display options,
+  // region and paint words (image/view/image_view_state.h).
+  image::ImageViewState m_image;
   // The snapshots of the narrowing selection this view wrote in this run
   // (the undo reads no other); emptied when a new file's table comes in.
   csv::SelectUndoLog m_selectUndo;

@@ -92,11 +92,11 @@ void CDvkView::RenderEmfToBitmap(CString path, int viewCommand) {
   }
 
   // Reductions and, while the view feeds its own keys, the zoom resolution.
-  const int level = static_cast<int>(m_aImageSettings[img::word::nZoomLevel]);
+  const int level = static_cast<int>(m_image.m_aImageSettings[img::word::nZoomLevel]);
   const img::MetafileBitmap plan = img::PlanMetafileBitmap(w, h, m_bInternalKey >= 1, level, limit);
-  m_nImageReduce = plan.reduce;
+  m_image.m_nImageReduce = plan.reduce;
   if (plan.zoomApplied) {
-    m_aImageSettings[img::word::nZoomLevel] = static_cast<uint32_t>(plan.zoomLevel);
+    m_image.m_aImageSettings[img::word::nZoomLevel] = static_cast<uint32_t>(plan.zoomLevel);
     rec->m_aImageSettings[img::word::nZoomLevel] = static_cast<uint32_t>(plan.zoomLevel);
   }
   if (plan.tooLarge) {

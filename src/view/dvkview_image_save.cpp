@@ -63,8 +63,8 @@ void CDvkView::SaveImageAs(int nFormat, int nMode) {
   if (!doc) return;
   // A private copy of the shown picture's header.
   std::uint8_t info[kHeaderArea] = {};
-  std::memcpy(info, m_bmiImage, sizeof m_bmiImage);
-  const CString imagePath = m_strImagePath;
+  std::memcpy(info, m_image.m_bmiImage, sizeof m_image.m_bmiImage);
+  const CString imagePath = m_image.m_strImagePath;
 
   // The target.
   CString path;
@@ -120,7 +120,7 @@ void CDvkView::SaveImageAs(int nFormat, int nMode) {
     }
     std::memset(info, 0, sizeof info);
     std::memcpy(info, clip.bytes, rows.offset);
-  } else if (!m_hImageBitmap) {
+  } else if (!m_image.m_hImageBitmap) {
     AfxMessageBox(fw::LoadText(IDS_OBJECT_FORMAT_DIFFERS), MB_OK);
     return;
   }
@@ -144,7 +144,7 @@ void CDvkView::SaveImageAs(int nFormat, int nMode) {
     clip.Close();
   } else {
     HDC dc = ::GetDC(m_hWnd);
-    HBITMAP bitmap = static_cast<HBITMAP>(m_hImageBitmap);
+    HBITMAP bitmap = static_cast<HBITMAP>(m_image.m_hImageBitmap);
     BITMAPINFO* bmi = reinterpret_cast<BITMAPINFO*>(info);
     GetDIBits(dc, bitmap, 0, 1, nullptr, bmi, DIB_RGB_COLORS);
     const LONG height = bmi->bmiHeader.biHeight < 0 ? -bmi->bmiHeader.biHeight : bmi->bmiHeader.biHeight;
@@ -180,13 +180,15 @@ void CDvkView::OnImageSaveAs() {
     RedrawPictureForSave();
   }
   SaveImageAs(img::kSaveAnyFormat, 0);
-  m_bImageGrab = 1;
+  m_image.m_bImageGrab = 1;
 }
 
 void CDvkView::SavePictureOnQuestion(const CString& path) {
-  m_strImagePath = path;
+  m_image.m_strImagePath = path;
   SaveImageAsCmd();
 }
 
-// The picture shown again as itself (the page form's object left).
+// The picture shown again as itself after the page form was left: the
+// refresh in mode 9 (RedrawImageView) once the view's refresh is in place;
+// until then the saved rows come from the bitmap the view holds.
 void CDvkView::RedrawPictureForSave() {}

@@ -343,7 +343,7 @@ void CDvkView::FinishLoad() {
   const char* shown = m_bShowFromDocument ? docText : m_pShowData;
   if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0 && !doc->UpdateFields().m_bPictureSwitch) {
     m_nDrawState = 51;
-    m_rcImageSel.right = 1;
+    m_image.m_rcImageSel.right = 1;
   } else if (m_nDrawState > 50) {
     m_nDrawState = 0;
   }

@@ -59,31 +59,31 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   if ((s.fileKind < 12 || s.fileKind > 29) && s.sourceForm == 0 && !PressOnMediaStrip(pt)) return 0;
 
   if (kind == viewui::ContextMenuKind::kImage) {
-    switch (viewui::PlanImagePress(m_bImageGrab != 0, m_nImageDragState != 0, m_ptImageCursor.x, m_ptImageCursor.y,
-                                   pt.x, pt.y)) {
+    switch (viewui::PlanImagePress(m_image.m_bImageGrab != 0, m_image.m_nImageDragState != 0,
+                                   m_image.m_ptImageCursor.x, m_image.m_ptImageCursor.y, pt.x, pt.y)) {
       case viewui::ImagePress::kGrab:
         // The grabbing press remembers its point, so that a second press
         // there forgets it.
-        m_bImageGrab = 1;
-        m_ptImageCursor = pt;
+        m_image.m_bImageGrab = 1;
+        m_image.m_ptImageCursor = pt;
         ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));
         return 0;
       case viewui::ImagePress::kBusy:
         return 0;
       case viewui::ImagePress::kForget:
-        m_ptImageCursor.x = 0;
+        m_image.m_ptImageCursor.x = 0;
         return 0;
       case viewui::ImagePress::kOpenMenu:
         break;
     }
-    s.regionSelected = m_rcImageSel.left >= 0;
+    s.regionSelected = m_image.m_rcImageSel.left >= 0;
     s.pastedImage = doc && doc->UpdateFields().m_nPastedImageCount > 0;
-    s.imageSelMode = m_nImageSelMode;
+    s.imageSelMode = m_image.m_nImageSelMode;
     s.internalKey = m_bInternalKey == 1;
     s.backDiffers = doc && m_clrViewBack != doc->SettingsFields().m_clrTextBack;
   }
   // The last right-click point: the print origin and the corner commands.
-  m_ptImageCursor = pt;
+  m_image.m_ptImageCursor = pt;
   if (kind == viewui::ContextMenuKind::kGeneral && s.fileKind == docsvc::kKindCsv) {
     long a = 0, b = 0;
     ctrl.GetSel(a, b);
@@ -135,8 +135,8 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
     POINT cursor = {};
     if (::GetCursorPos(&cursor) && viewui::PutCursorBack(press.x, press.y, cursor.x, cursor.y))
       ::SetCursorPos(press.x, press.y);
-    if (m_nImageViewState == 1) SetTimer(m_nPaneIndex + 2, kImageTimerDelayMs);
-    m_bImageGrab = 0;
+    if (m_image.m_nImageViewState == 1) SetTimer(m_nPaneIndex + 2, kImageTimerDelayMs);
+    m_image.m_bImageGrab = 0;
   }
   if (chosen) SendMessage(WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
   return chosen;
@@ -204,11 +204,11 @@ void CDvkView::OnPrintOrigin() {
   // text from the character there is previewed.
   int x = 0, y = 0;
   const bool picture = docsvc::IsPictureKind(static_cast<int>(m_nFileKind));
-  viewui::PrintOrigin(::GetScrollPos(m_hWnd, SB_HORZ), ::GetScrollPos(m_hWnd, SB_VERT), m_ptImageCursor.x,
-                      m_ptImageCursor.y, picture, &x, &y);
+  viewui::PrintOrigin(::GetScrollPos(m_hWnd, SB_HORZ), ::GetScrollPos(m_hWnd, SB_VERT), m_image.m_ptImageCursor.x,
+                      m_image.m_ptImageCursor.y, picture, &x, &y);
   m_anPrintState[0] = x;
   m_anPrintState[1] = y;
   m_anPrintState[2] = 1;
-  m_nPrintFromChar = GetRichEditCtrl().CharFromPos(m_ptImageCursor);
+  m_nPrintFromChar = GetRichEditCtrl().CharFromPos(m_image.m_ptImageCursor);
   OnFilePrintPreview();
 }

@@ -112,7 +112,7 @@ bool CDvkView::OnPreparePrinting(view::PrintInfo* info) {
 
 void CDvkView::OnBeginPrinting(HDC dc, view::PrintInfo* info) {
   // Pictures print through the image canvas; everything else as text.
-  m_nPageViewState = m_nShapeKind > 50 ? 1 : 4;
+  m_nPageViewState = m_image.m_nShapeKind > 50 ? 1 : 4;
   info->maxPage = LayoutPrintPages(dc, info->pageWidthTwips, info->pageHeightTwips);
 }
 

@@ -1,7 +1,8 @@
 // The fields of the text view (CDvkView), grouped by the subsystem that
 // mainly works on them. Each group is a plain struct with its defaults; the
 // view inherits them all through ViewFields (the CSV working buffer and its
-// index are the view's csv::Table m_table), so window code writes
+// index are the view's csv::Table m_table, the image state its
+// image::ImageViewState m_image), so window code writes
 // `view->m_nEditMode` while portable code can take the group it needs.
 //
 // Colours are COLORREF values (0x00BBGGRR) kept as 32-bit words; window
@@ -21,10 +22,7 @@ constexpr int kEntryListSlots = 1000;      // check list capacity from the const
 constexpr int kColumnPositions = 9000;     // CsvColumnPositions
 constexpr int kKeyStepSlots = 1000;        // key-macro step arrays
 constexpr int kKeyMacroSlots = 100;        // key-macro memory of the workbench
-constexpr int kPictureSlots = 100;         // picture slots of the image canvas
-constexpr int kImageSettingsWords = 49;    // words of the image settings
 constexpr int kColourBarSlots = 10;        // colour-marker table
-constexpr int kBitmapInfoBytes = 2000;     // header + palette of a loaded picture
 constexpr std::int32_t kMarginUnset = -99; // m_nPageMargin before InitPrintMargins
 
 // View timers (the one dispatcher is CDvkView::OnTimer).
@@ -58,9 +56,7 @@ struct ViewDisplayFields {
   std::int32_t m_nLoadState = 0;      // view's own: nonzero = no image captions, no GDI scaler
   CString m_strViewPath;              // file the view shows (base of relative links)
   CString m_strShownFile;             // the document's m_strCurFile at the last update
-  CString m_strImagePath;             // picture path of the save dialogs
-  std::int32_t m_nFitMode = 0;        // copies of the document's size and display words
-  std::uint32_t m_bSizeLowerCopy = 0;
+  std::uint32_t m_bSizeLowerCopy = 0;  // copies of the document's size and display words
   std::int32_t m_nDisplayFlagCopy = 0;
   std::int32_t m_nTblsizCopy = 5;
   std::int32_t m_nTxtsizCopy = 5;
@@ -198,77 +194,12 @@ struct ViewWorkbenchFields {
   std::int32_t m_nMediaPosition = 0;
 };
 
-// G. Images (image view, regions, painting, picture slots, capture).
-struct ViewImageFields {
-  std::uint32_t m_bImageGrab = 0;
-  CRect m_rcImageSel{-1, -1, -1, -1};
-  std::int32_t m_nImageSelMode = 0;
-  std::int32_t m_nImageViewState = 0;
-  CPoint m_ptImageCursor;                      // also the last right-click point
-  std::uint8_t m_bmiLoaded[kBitmapInfoBytes] = {};
-  void* m_pLoadedInfo = nullptr;
-  std::uint8_t* m_pLoadedBits = nullptr;
-  std::uint32_t m_nLoadedBitsSize = 0;
-  std::uint8_t m_bmiImage[kBitmapInfoBytes] = {};
-  void* m_pImageInfo = nullptr;
-  void* m_hImageBitmap = nullptr;              // HBITMAP
-  std::int32_t m_nImageWidth = 0;
-  std::int32_t m_nImageHeight = 0;
-  std::int32_t m_nImageBits = 0;
-  std::int32_t m_nPrevImageWidth = 0;
-  std::int32_t m_nPrevImageHeight = 0;
-  std::int32_t m_nImagePage = 0;
-  std::int32_t m_nImageReduce = 0;
-  CPoint m_ptImageScroll;
-  std::uint32_t m_aImageSettings[kImageSettingsWords] = {};
-  std::uint32_t m_aImageSettingsPrint[kImageSettingsWords] = {};
-  CRect m_rcImageSelSaved, m_rcImageSelShown, m_rcImageSelPix;  // region
-  std::int32_t m_nImageDragState = 0;
-  std::int32_t m_nImageDragHandle = 0;
-  std::int32_t m_nPasteState = 0;
-  CPoint m_ptPasteOffset;
-  std::uint32_t m_bRegionSet = 0;
-  std::int32_t m_nRegionCornerMode = 0;
-  std::uint8_t* m_pRegionUndo = nullptr;
-  std::uint32_t m_nRegionUndoSize = 0;
-  CPoint m_ptRegionDragLast;
-  std::int32_t m_nImageTool = 0;               // paint
-  std::int32_t m_nShapeKind = 0;
-  std::int32_t m_nLineStyle = 0;
-  std::int32_t m_nLabelFrame = 0;
-  std::uint32_t m_clrImageFill = 0;
-  std::uint32_t m_clrImageBrush = 0;
-  std::uint32_t m_clrImageBack = 0xF8F9FA;     // RGB(250,249,248)
-  std::uint32_t m_clrImageText = 0x010203;     // RGB(3,2,1)
-  std::uint32_t m_clrPicked = 0xFFFFFF;
-  std::uint32_t m_clrProbe = 0;
-  std::int32_t m_nGrabTool = 0;
-  std::int32_t m_aPictureX[kPictureSlots] = {};  // picture slots
-  std::int32_t m_aPictureY[kPictureSlots] = {};
-  std::int32_t m_aPictureWidth[kPictureSlots] = {};
-  std::int32_t m_aPictureHeight[kPictureSlots] = {};
-  std::int32_t m_aPictureNatural[kPictureSlots] = {};
-  std::int32_t m_nLogPixelsX = 96;
-  std::int32_t m_nLogPixelsY = 96;
-  CRect m_rcLastFigure;
-  CRect m_rcCapture;
-  std::int32_t m_nBoxSelMode = 0;              // box selection
-  std::int32_t m_nBoxStartX = 0;
-  std::int32_t m_nBoxEndX = 0;
-  std::int32_t m_nBoxStartLine = 0;
-  std::int32_t m_nBoxEndLine = 0;
-  std::int32_t m_nBoxPaintedFirst = 0;
-  std::int32_t m_nBoxPaintedLast = 0;
-  std::uint32_t m_bTableDragMoved = 0;
-};
-
-// Everything the view holds apart from its window-side members and the CSV
-// buffer and index.
+// Everything the view holds apart from its window-side members, the CSV
+// buffer and index and the image state.
 struct ViewFields : ViewDisplayFields,
                     ViewCsvFields,
                     ViewKeySearchFields,
                     ViewTableFields,
-                    ViewWorkbenchFields,
-                    ViewImageFields {};
+                    ViewWorkbenchFields {};
 
 }  // namespace view

@@ -78,14 +78,14 @@ class ImageSave : public ShellFileTest {
   // device bitmap with the pixels.
   void ShowPixels(CDvkView* v) {
     const std::vector<uint8_t> p = Pixels(), h = Header();
-    std::memcpy(v->m_bmiImage, h.data(), sizeof v->m_bmiImage);
+    std::memcpy(v->m_image.m_bmiImage, h.data(), sizeof v->m_image.m_bmiImage);
     HDC dc = ::GetDC(v->m_hWnd);
     HBITMAP bitmap = CreateDIBitmap(dc, reinterpret_cast<const BITMAPINFOHEADER*>(h.data()), CBM_INIT, p.data(),
                              reinterpret_cast<const BITMAPINFO*>(h.data()), DIB_RGB_COLORS);
     ::ReleaseDC(v->m_hWnd, dc);
     bitmaps_.push_back(bitmap);
-    v->m_hImageBitmap = bitmap;
-    v->m_strImagePath = File("pic.png").c_str();
+    v->m_image.m_hImageBitmap = bitmap;
+    v->m_image.m_strImagePath = File("pic.png").c_str();
   }
   // The picture `path` as the loaders read it: rows of 24 bits.
   std::vector<uint8_t> Load(const std::string& path, int* bits) {
@@ -193,7 +193,7 @@ TEST_F(ImageSave, EnhancedMetafileInCapitalsRenders) {
   EXPECT_EQ(at(100, 50), RGB(255, 0, 0));
   EXPECT_EQ(at(10, 10), RGB(255, 255, 255));
   EXPECT_EQ(at(160, 90), RGB(255, 255, 255));
-  EXPECT_EQ(v->m_nImageReduce, 1);
+  EXPECT_EQ(v->m_image.m_nImageReduce, 1);
 }
 
 TEST_F(ImageSave, SaveAsEveryFormatReloadsTheShownPixels) {
@@ -243,7 +243,7 @@ TEST_F(ImageSave, RefusalsWriteNothing) {
   v->SaveImageAsCmd();
   EXPECT_FALSE(Exists(File("out.+bmp")));
   // Mode 1 on a text name: "File eror".
-  v->m_strImagePath = File("a.txt").c_str();
+  v->m_image.m_strImagePath = File("a.txt").c_str();
   fw::hooks::ExpectMessageBox("File eror", IDOK);
   v->SaveImageAs(1, 1);
   EXPECT_FALSE(Exists(File("a.txt")));

@@ -95,7 +95,7 @@ TEST_F(ViewPressesTest, APressOnTheMediaStripSetsThePositionOrTheLoopAndOpensNoM
   const std::int32_t kept = doc->m_nMediaPosValue;
   v->m_nFileKind = 13;
   PressAtFrame(v, PaneLeft() + 50, -10);
-  EXPECT_EQ(1u, v->m_bImageGrab);
+  EXPECT_EQ(1u, v->m_image.m_bImageGrab);
   EXPECT_EQ(kept, doc->m_nMediaPosValue);
   EXPECT_TRUE(fw::hooks::LastPopupMenu().empty());
 }
@@ -105,14 +105,14 @@ TEST_F(ViewPressesTest, TheImageMenuShowsItsRowsByRegionPastedImageAndSelectionM
   ASSERT_NE(nullptr, v);
   v->m_nFileKind = 13;
   doc->m_nPastedImageCount = 1;
-  v->m_nImageSelMode = 1;
+  v->m_image.m_nImageSelMode = 1;
   const LPARAM at = MAKELPARAM(60, 40);
   // Grab, forget, open.
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
-  EXPECT_EQ(1u, v->m_bImageGrab);
-  EXPECT_EQ(60, v->m_ptImageCursor.x);
+  EXPECT_EQ(1u, v->m_image.m_bImageGrab);
+  EXPECT_EQ(60, v->m_image.m_ptImageCursor.x);
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
-  EXPECT_EQ(0, v->m_ptImageCursor.x);
+  EXPECT_EQ(0, v->m_image.m_ptImageCursor.x);
   EXPECT_TRUE(fw::hooks::LastPopupMenu().empty());
   fw::hooks::ExpectPopupMenu(0);
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
@@ -126,11 +126,11 @@ TEST_F(ViewPressesTest, TheImageMenuShowsItsRowsByRegionPastedImageAndSelectionM
     if (!it.separator) {
       EXPECT_EQ(it.id != 33122, it.grayed) << it.id;
     }
-  EXPECT_EQ(0u, v->m_bImageGrab);
+  EXPECT_EQ(0u, v->m_image.m_bImageGrab);
 
   // A region, Ctrl held and a background of the view's own: the region
   // rows, "*" after the background item and its check.
-  v->m_rcImageSel = CRect(5, 5, 50, 50);
+  v->m_image.m_rcImageSel = CRect(5, 5, 50, 50);
   v->m_bInternalKey = 1;
   v->m_clrViewBack = RGB(1, 2, 3);
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);  // grabs again
@@ -145,9 +145,9 @@ TEST_F(ViewPressesTest, TheImageMenuShowsItsRowsByRegionPastedImageAndSelectionM
   EXPECT_EQ(0u, Item(items, 32976).text.find("領域 "));
   EXPECT_EQ(33122u, items.back().id);
   // Without a pasted image or a selection mode the undo and paste go.
-  v->m_rcImageSel = CRect(-1, -1, -1, -1);
+  v->m_image.m_rcImageSel = CRect(-1, -1, -1, -1);
   doc->m_nPastedImageCount = 0;
-  v->m_nImageSelMode = 0;
+  v->m_image.m_nImageSelMode = 0;
   v->m_bInternalKey = 0;
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
   fw::hooks::ExpectPopupMenu(0);

@@ -541,7 +541,7 @@ TEST_F(ViewServicesTest, TheCsvContextMenuHasItsItemsInOrderWithUnbuiltCommandsG
   EXPECT_EQ(StringOf(361), item(391).text);
   EXPECT_EQ("上書\tIns", item(393).text);
   EXPECT_EQ(0u, item(33122).text.find(StringOf(364) + "(x,y)\t5,0"));
-  EXPECT_EQ(5, v->m_ptImageCursor.x);
+  EXPECT_EQ(5, v->m_image.m_ptImageCursor.x);
   // Overwrite through the menu command: checked next time.
   v->SendMessage(WM_COMMAND, ID_TEXT_OVERWRITE);
   EXPECT_EQ(0, v->m_nInsertWord);

@@ -457,11 +457,11 @@ TEST_F(ViewTimersTest, ThreeRightPressesOnAPictureGrabForgetAndOpenTheImageMenu)
   v->m_nFileKind = 14;
   const LPARAM at = MAKELPARAM(40, 30);
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
-  EXPECT_EQ(1u, v->m_bImageGrab);
-  EXPECT_EQ(40, v->m_ptImageCursor.x);
+  EXPECT_EQ(1u, v->m_image.m_bImageGrab);
+  EXPECT_EQ(40, v->m_image.m_ptImageCursor.x);
   EXPECT_TRUE(fw::hooks::LastPopupMenu().empty());
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
-  EXPECT_EQ(0, v->m_ptImageCursor.x);
+  EXPECT_EQ(0, v->m_image.m_ptImageCursor.x);
   EXPECT_TRUE(fw::hooks::LastPopupMenu().empty());
   fw::hooks::ExpectPopupMenu(0);
   v->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
@@ -474,8 +474,8 @@ TEST_F(ViewTimersTest, ThreeRightPressesOnAPictureGrabForgetAndOpenTheImageMenu)
     if (it.separator) continue;
     EXPECT_EQ(it.id != 33122, it.grayed) << it.id;
   }
-  EXPECT_EQ(0u, v->m_bImageGrab);
-  EXPECT_EQ(40, v->m_ptImageCursor.x);
+  EXPECT_EQ(0u, v->m_image.m_bImageGrab);
+  EXPECT_EQ(40, v->m_image.m_ptImageCursor.x);
 }
 
 }  // namespace
