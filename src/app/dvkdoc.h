@@ -130,11 +130,11 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // them) by format code (image/write/image_write.h): the header then
   // describes the pixels written; "+"-marked names are refused (string 406).
   void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) override;
-  void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format);
+  void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format) override;
   void WriteJpegFile(unsigned char* pixels, unsigned char* header, CString path, int quality);
   // The load record (pixels released by their owner in ReleaseImageRecord).
   img::LoadRecord m_imageLoad;
-  img::LoadRecord* ImageRecord() override { return &m_imageLoad; }
+  img::LoadRecord* ImageLoadRecord() override { return &m_imageLoad; }
   void ReleaseImageRecord() override;
   // Reopens the current file with a forced decoder (kAuto: detect again).
   int ReopenWithEncoding(textcodec::TextEncoding encoding);

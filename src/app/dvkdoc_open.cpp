@@ -294,15 +294,17 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
         return -1;
     }
   } else if (reader == docopen::Reader::kImage) {
-    // Until the image view takes the record over, an open lets go of the
-    // picture loaded before (a record the view works on, state 2, stays).
-    if (m_imageLoad.m_nLoadReady == 1) {
+    // The loader refuses while the record is marked (1 waiting, 2 taken
+    // over or embedded): a new picture releases a block still held and
+    // clears the mark, so that one picture after another opens.
+    if (m_imageLoad.m_nLoadReady > 0) {
       ReleaseImageRecord();
       m_imageLoad.m_nLoadReady = 0;
     }
     if (LoadImageFile(readPath, 0) < 0) return fail(m_strOpenMessage);
-    // The picture waits in the load record; the text pane says it cannot be
-    // shown yet (the status pane has its format).
+    // The picture waits in the load record for the image view; the text
+    // stays a notice that the picture cannot be shown, which the view shows
+    // when it cannot take the record.
     CString ext = GetPathPart(path, 5);
     ext.MakeUpper();
     CString notice;
@@ -366,7 +368,9 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
 
   if (after.show) {
     UpdateAllViews(nullptr, 0, nullptr);
-    if (after.setStatusPane) StatusText(after.noteInBox ? CString() : note);
+    // A shown picture keeps its caption in the pane.
+    const bool pictureCaption = reader == docopen::Reader::kImage && note.IsEmpty();
+    if (after.setStatusPane && !pictureCaption) StatusText(after.noteInBox ? CString() : note);
     if (after.noteInBox) ShowDocMessage(this, note);
   }
   return 0;

@@ -181,16 +181,6 @@ class DocHost {
     (void)path, (void)bmpPath;
     return -1;
   }
-  // Writes picture rows by format code (image/write/image_write.h); the
-  // header (room for 256 table entries after its 40 bytes) then describes
-  // the pixels written.
-  virtual void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) {
-    (void)pixels, (void)header, (void)path, (void)format;
-  }
-  // The document's load record (the picture just loaded, the image
-  // settings words), and its pixels let go by their owner.
-  virtual img::LoadRecord* ImageRecord() { return nullptr; }
-  virtual void ReleaseImageRecord() {}
   // The zoom level of a shown picture: word 5 of the document's image
   // settings (1-9, 5 = 1:1).
   virtual int ImageZoomLevel() const { return 5; }
@@ -204,6 +194,20 @@ class DocHost {
   virtual PdfWrite WriteJpegPdf(CString pdfPath, CString jpegPath, int width, int height) {
     (void)pdfPath, (void)jpegPath, (void)width, (void)height;
     return PdfWrite::kRefused;
+  }
+
+  // --- The picture the document loaded, for the image view -----------------
+  // The load record (image/load/image_record.h); null where there is none.
+  virtual img::LoadRecord* ImageLoadRecord() { return nullptr; }
+  // Releases the record's pixels by their owner.
+  virtual void ReleaseImageRecord() {}
+  // The writers of the shown picture (image/write/image_write.h): by file
+  // (formats 9-11 among them) and by format code.
+  virtual void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) {
+    (void)pixels, (void)header, (void)path, (void)format;
+  }
+  virtual void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format) {
+    (void)pixels, (void)header, (void)path, (void)format;
   }
 
   // --- The file list's delete, new file and new folder -----------------------

@@ -18,6 +18,7 @@
 FW_BEGIN_MESSAGE_MAP(CDvkView, CRichEditView)
   fw::OnWmCreate<&CDvkView::OnCreate>(),
   fw::OnWmTimer<&CDvkView::OnTimer>(),
+  fw::OnMessageVoid<&CDvkView::OnPaint>(WM_PAINT),
   // text-view services
   fw::OnWmMouse<&CDvkView::OnRButtonDown>(WM_RBUTTONDOWN),
   fw::OnWmMouse<&CDvkView::OnRButtonUp>(WM_RBUTTONUP),

@@ -29,6 +29,7 @@
 #include "csv/csv_selectundo.h"
 #include "csv/csv_table.h"
 #include "fw/cmdset.h"
+#include "image/view/display_pipeline.h"
 #include "image/view/image_view_state.h"
 #include "fw/richedit.h"
 #include "view/view_fields.h"
@@ -203,6 +204,48 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // The image state: loaded and shown picture, page, display options,
   // region and paint words (image/view/image_view_state.h).
   image::ImageViewState m_image;
+  // The last content taken was a picture the image view shows.
+  bool m_bPictureShown = false;
+
+  // --- The image view (dvkview_image.cpp, dvkview_image_page.cpp) ----------
+  // Takes the document's waiting picture (update step 1): settings, pixels
+  // and header, then RedrawImageView(3); false when it holds no picture the
+  // view can show (the block is then released).
+  bool TakeOverPicture();
+  // Refresh of the shown picture: 0 refresh (re-open without a picture),
+  // 3 from the document's update, 5 re-open, 9 frozen screen and scroll.
+  void RedrawImageView(int mode);
+  // The plain caption in status pane 0 (zoom part first with 1).
+  void FormatImageCaption(int zoomFirst);
+  // Builds the display bitmap from a DIB: 0 new picture, 3 replaced
+  // picture, 1 and 2 repaint of the current one (pBits and pInfo unused).
+  void PaintImagePage(int nMode, std::uint8_t* pBits, std::uint8_t* pInfo);
+  // The image tick (id m_nPaneIndex + 2, 5 in pane 0).
+  void TickImage();
+  UINT_PTR ImageTimerId() const { return m_nPaneIndex == 0 ? 5 : m_nPaneIndex + 2; }
+  // The next (+1) or previous (-1) page of a paged picture; false when the
+  // picture is not paged.
+  bool ShowImagePage(int delta);
+  // WM_PAINT: the control paints its filler, then the display bitmap and
+  // the erase bands go over it.
+  void OnPaint();
+  void PaintImageBitmap(HDC dc);
+  // Test seam: while above 0 (counting down), or -1 always, the display
+  // bitmap cannot be made.
+  static inline int s_nImageBitmapRefusals = 0;
+  static bool BitmapHookAllows() {
+    if (s_nImageBitmapRefusals == 0) return true;
+    if (s_nImageBitmapRefusals > 0) --s_nImageBitmapRefusals;
+    return false;
+  }
+  // The pipeline's services: the colour engine, and the GDI scaler while
+  // the view's load state is 0.
+  img::DisplayServices ImageDisplayServices();
+  // The GDI scaler of 24-bit pictures: scales the DIB `src` (header
+  // `info`, colour table behind it) of w x h to tw x th into `out`; the
+  // header is rewritten for the output. 0, or -1 without a window DC.
+  int ScaleRegionBits(const std::uint8_t* src, std::uint8_t* info, std::uint8_t* out, int w, int h, int tw, int th,
+                      int mode);
   // The snapshots of the narrowing selection this view wrote in this run
   // (the undo reads no other); emptied when a new file's table comes in.
   csv::SelectUndoLog m_selectUndo;
@@ -901,6 +944,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Plays the metafile `path` into a 24-bit bitmap in the document's load
   // record (the update takes it over like any picture).
   void RenderEmfToBitmap(CString path, int viewCommand);
- private:
-  void RedrawPictureForSave();
+  // The picture branch of the update: a metafile the loader handed on by
+  // name (m_nPendingViewCmd 33) is rendered first (the command cleared
+  // before, so no refresh takes it for a write request), then the record is
+  // taken over like any loaded picture.
+  bool TakeMetafileOrPicture();
 };

@@ -22,6 +22,7 @@ namespace {
 constexpr size_t kReadSlack = 1000;   // bytes after a metafile read whole
 constexpr uint32_t kBitsSlack = 10000;  // bytes after the record's pixels
 constexpr size_t kHeadBytes = 88;     // what the kind and size checks read
+constexpr int kMetafilePending = 33;  // the loader's "render this metafile"
 
 // The first bytes of the file (fewer when it is shorter).
 std::string ReadHead(const CString& path) {
@@ -62,7 +63,7 @@ HENHMETAFILE OpenWindowsMetafile(const CString& path, HDC memDc, uint64_t readLi
 void CDvkView::RenderEmfToBitmap(CString path, int viewCommand) {
   (void)viewCommand;
   app::DocHost* doc = GetDocument();
-  img::LoadRecord* rec = doc ? doc->ImageRecord() : nullptr;
+  img::LoadRecord* rec = doc ? doc->ImageLoadRecord() : nullptr;
   if (!rec) return;
   HCURSOR oldCursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   HDC screen = ::GetDC(m_hWnd);
@@ -152,4 +153,15 @@ void CDvkView::RenderEmfToBitmap(CString path, int viewCommand) {
     DeleteObject(bitmap);
   }
   finish(emf);
+}
+
+bool CDvkView::TakeMetafileOrPicture() {
+  app::DocHost* doc = GetDocument();
+  img::LoadRecord* rec = doc ? doc->ImageLoadRecord() : nullptr;
+  if (rec && doc->UpdateFields().m_nPendingViewCmd == kMetafilePending) {
+    doc->UpdateFields().m_nPendingViewCmd = 0;
+    RenderEmfToBitmap(doc->PathFields().m_strCurFile, kMetafilePending);
+    if (rec->m_pLoadBits && rec->m_nLoadDataSize > 0) rec->m_nLoadReady = 1;
+  }
+  return TakeOverPicture();
 }

@@ -177,7 +177,7 @@ void CDvkView::OnImageSaveAs() {
   // The page form is left for the picture itself first.
   if (m_nPageViewState > 0) {
     m_nPageViewState = 0;
-    RedrawPictureForSave();
+    RedrawImageView(9);
   }
   SaveImageAs(img::kSaveAnyFormat, 0);
   m_image.m_bImageGrab = 1;
@@ -188,7 +188,3 @@ void CDvkView::SavePictureOnQuestion(const CString& path) {
   SaveImageAsCmd();
 }
 
-// The picture shown again as itself after the page form was left: the
-// refresh in mode 9 (RedrawImageView) once the view's refresh is in place;
-// until then the saved rows come from the bitmap the view holds.
-void CDvkView::RedrawPictureForSave() {}

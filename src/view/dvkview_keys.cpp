@@ -131,9 +131,12 @@ bool CDvkView::KeyMacroDebug(UINT nChar, bool ctrl) {
   return true;
 }
 
-// Ctrl+C, V, X, D, S, L, E, U and Esc on a picture: region commands.
+// On a picture: Ctrl+Down / Ctrl+PageDown and Ctrl+Up / Ctrl+PageUp page a
+// tall picture (the region commands of Ctrl+C, V, X, ... come with the
+// region editing).
 bool CDvkView::KeyImageRegion(UINT nChar, bool ctrl) {
-  (void)nChar;
-  (void)ctrl;
+  if (!ctrl) return false;
+  if (nChar == VK_DOWN || nChar == VK_NEXT) return ShowImagePage(1);
+  if (nChar == VK_UP || nChar == VK_PRIOR) return ShowImagePage(-1);
   return false;
 }

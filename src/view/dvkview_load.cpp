@@ -11,6 +11,7 @@
 #include "core/docopen/opentexts.h"
 #include "host/doc_host.h"
 #include "host/frame_host.h"
+#include "image/load/image_record.h"
 #include "csv/csv_index.h"
 #include "fw/alloc.h"
 #include "macro/macro_run.h"
@@ -77,6 +78,9 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   state.macroDebugMode = doc->UpdateFields().m_nMacroDebugMode;
   state.activeView = GetParentFrame() && GetParentFrame()->GetActiveView() == this;
   state.viewShowsMacro = m_nFileKind == docsvc::kKindMacro;
+  if (const img::LoadRecord* rec = doc->ImageLoadRecord())
+    state.pictureWaiting = rec->m_nLoadReady == 1 && rec->m_nLoadBitsOwner != 0 && rec->m_nLoadDataSize > 0 &&
+                           docsvc::IsPictureKind(doc->UpdateFields().m_nFileKind);
   const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
   if (plan.consumePrintRequest) doc->UpdateFields().m_nPrintRequest = 0;
 
@@ -118,6 +122,8 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     case viewload::UpdateStep::kTakeContent:
     {
       TakeDocumentContent();
+      // A picture the image view took is shown already.
+      if (m_bPictureShown) return;
       // The control is filled on timer 20. A long old text goes now, and the
       // time its control took to go counts as part of the timer's wait
       // (a timer belongs to a window: it is armed on the new one).
@@ -140,6 +146,14 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
       if (app::g_pFrameHost && GetParentFrame() == app::g_pFrameHost->FrameWnd()) {
         const viewui::Cell c = viewui::ActivationCellOfPane(state.paneIndex);
         app::g_pFrameHost->ActivateTextPane(c.row, c.col);
+      }
+      return;
+    case viewload::UpdateStep::kTakePicture:
+      // The document's picture waits for this pane (a refresh after the open).
+      TakeDocumentContent();
+      if (!m_bPictureShown) {
+        m_nPendingLoad = 1;
+        FinishLoad();
       }
       return;
     case viewload::UpdateStep::kClearCheckList:
@@ -194,6 +208,7 @@ void CDvkView::TakeDocumentContent() {
   app::DocHost* doc = GetDocument();
   ClearShow();
   m_bFreshText = true;
+  m_bPictureShown = false;
   const int kind = doc->UpdateFields().m_nFileKind;
   m_nFileKind = static_cast<std::uint32_t>(kind);
   m_nSourceView = 0;
@@ -238,8 +253,9 @@ void CDvkView::TakeDocumentContent() {
     m_bShowFromDocument = true;
     m_nShowLen = len;
     m_nShowFormat = SF_RTF;
-  } else if (form == viewload::ShownForm::kPicture) {
-    // Pictures are shown by the image view; the text pane is emptied.
+  } else if (form == viewload::ShownForm::kPicture && TakeMetafileOrPicture()) {
+    // The image view shows the picture; the control holds its filler text.
+    m_bPictureShown = true;
   } else {
     // Text: the whole of it, or the part up to "outdata" with string 150.
     bool cut = false;

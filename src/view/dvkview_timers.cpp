@@ -53,10 +53,14 @@ void CDvkView::OnTimer(UINT_PTR id) {
       return;
     }
   }
-  // The image canvas and this pane's image refresh belong to the image
-  // view; until it takes them they are stopped here, so that they do not
-  // tick on for nothing.
-  if (id == view::kTimerImageCanvas || (m_nPaneIndex >= 1 && id == static_cast<UINT_PTR>(m_nPaneIndex) + 2)) {
+  // This pane's image tick (id m_nPaneIndex + 2, 5 in pane 0).
+  if (id == ImageTimerId()) {
+    TickImage();
+    return;
+  }
+  // The image canvas belongs to the region editing; until it takes its
+  // timer it is stopped here, so that it does not tick on for nothing.
+  if (id == view::kTimerImageCanvas) {
     KillTimer(id);
     return;
   }

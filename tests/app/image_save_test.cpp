@@ -194,6 +194,18 @@ TEST_F(ImageSave, EnhancedMetafileInCapitalsRenders) {
   EXPECT_EQ(at(10, 10), RGB(255, 255, 255));
   EXPECT_EQ(at(160, 90), RGB(255, 255, 255));
   EXPECT_EQ(v->m_image.m_nImageReduce, 1);
+  // Opened as a document: rendered and taken over by the view, the
+  // metafile left as it was and the render request cleared.
+  const std::string before = testsupport::ReadFileBytes(path);
+  doc->ReleaseImageRecord();
+  doc->m_imageLoad.m_nLoadReady = 0;
+  doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
+  const img::DibHeader shown = img::ReadDibHeader(v->m_image.m_bmiLoaded);
+  EXPECT_NEAR(shown.biWidth, 200, 3);
+  EXPECT_EQ(shown.biBitCount, 24);
+  EXPECT_EQ(doc->m_nPendingViewCmd, 0);
+  EXPECT_EQ(testsupport::ReadFileBytes(path), before);
 }
 
 TEST_F(ImageSave, SaveAsEveryFormatReloadsTheShownPixels) {

@@ -330,3 +330,23 @@ TEST(UpdatePlan, ShownFormsAndRedrawStates) {
   for (int r : {40, 38, 37, 999}) EXPECT_TRUE(viewload::RedrawStateArmsRedraw(r)) << r;
   for (int r : {0, 39, 41, 998}) EXPECT_FALSE(viewload::RedrawStateArmsRedraw(r)) << r;
 }
+
+TEST(UpdatePlan, AWaitingPictureIsTakenByThePaneThatTakesTheContent) {
+  for (UpdateCode c : {UpdateCode::kRedrawAll, UpdateCode::kNone, UpdateCode::kMoved}) {
+    UpdateState s = Active(c);
+    s.pictureWaiting = true;
+    EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kTakePicture) << static_cast<int>(c);
+    s.takesContent = false;
+    s.shownBeside = true;
+    EXPECT_NE(PlanUpdate(s).step, UpdateStep::kTakePicture) << static_cast<int>(c);
+  }
+  // With the content update the picture goes with the content.
+  UpdateState s = Active(UpdateCode::kContent);
+  s.pictureWaiting = true;
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kTakeContent);
+  // A view redrawing its own buffer (load state 99) does not take it.
+  s = Active(UpdateCode::kRedrawAll);
+  s.pictureWaiting = true;
+  s.loadState = 99;
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kRedrawOwnText);
+}

@@ -17,7 +17,7 @@ const OpenTextEntry kTexts[] = {
     {OpenText::kWriteProtectedAsk, 329, "%s \nは書込み禁止です。\n書込み可に変更して書換えますか？"},
     {OpenText::kWriteProtected, 179, "%s \nは書込み禁止又は他で使用中です。\n実行できません。"},
     {OpenText::kKindNotYet, 0, "この種類のファイル（%s）はまだ表示できません。"},
-    {OpenText::kPictureNotYet, 0, "画像ファイル（%s）はまだ表示できません。"},
+    {OpenText::kPictureNotYet, 0, "画像ファイル（%s）は表示できません。"},
     {OpenText::kReplacedChars, 0, "Shift-JIS にない文字 %u 個を「〓」に置き換えました。"},
     {OpenText::kDecodeError, 0, "文字コードの変換で問題がありました：%s"},
     {OpenText::kOutOfMemory, 0, "メモリが不足しているため、ファイルを読み込めません。"},

@@ -36,7 +36,7 @@ struct ImageViewState {
   std::int32_t m_nPrevImageWidth = 0;
   std::int32_t m_nPrevImageHeight = 0;
   std::int32_t m_nImagePage = 0;
-  std::int32_t m_nImageReduce = 0;
+  std::int32_t m_nImageReduce = 1;
   CPoint m_ptImageScroll;
   std::uint32_t m_aImageSettings[kImageSettingsWords] = {};
   std::uint32_t m_aImageSettingsPrint[kImageSettingsWords] = {};
@@ -80,6 +80,14 @@ struct ImageViewState {
   std::uint32_t m_bTableDragMoved = 0;
   std::int32_t m_nFitMode = 0;                 // the view's copy of the document's m_bSizeHigh
   CString m_strImagePath;                      // the shown picture's path, default of the save dialogs
+  // The display bitmap as the window paints it: a picture shown a page at
+  // a time, and the bands a larger previous picture left (erased in
+  // m_clrTextBack, light cyan below a partial first page).
+  std::uint32_t m_bImagePaged = 0;
+  std::int32_t m_nBitmapRows = 0;              // rows of m_hImageBitmap
+  std::int32_t m_nEraseWidth = 0;
+  std::int32_t m_nEraseHeight = 0;
+  std::uint32_t m_bEraseCyan = 0;
 };
 
 }  // namespace image

@@ -46,6 +46,12 @@ UpdatePlan PlanUpdate(const UpdateState& s) {
     else p.step = UpdateStep::kRedrawTable;
     return p;
   }
+  // A loaded picture not yet taken goes to the pane that takes the content,
+  // whatever the update (the take-over releases it, so it is taken once).
+  if (s.pictureWaiting && s.takesContent && s.code != UpdateCode::kContent) {
+    p.step = UpdateStep::kTakePicture;
+    return p;
+  }
   if (s.code == UpdateCode::kContent) {
     // Every pane on screen shows the new document: one left with the old
     // text would write that text over the new file when edited and saved.

@@ -18,6 +18,7 @@ enum class UpdateStep {
   kRescanTable,     // the same after a table change (update code 1): rescan first
   kRedrawOwnText,   // load state 99 otherwise: show what a report wrote into the view's buffer
   kTakeContent,     // update code 1 in the pane that takes it: load, fill on timer 20
+  kTakePicture,     // the document's picture waits for this pane (any other code): take it now
   kHandOver,        // code 16 n + 1 for this pane: take the text now and become active
   kClearCheckList,  // code 51
   kInvalidate,      // codes 4, 6, 7: redraw only
@@ -37,6 +38,7 @@ struct UpdateState {
   std::int32_t macroDebugMode = 0;  // the document's m_nMacroDebugMode
   bool activeView = false;        // the frame's active view
   bool viewShowsMacro = false;    // the view shows the macro being debugged (kind 98)
+  bool pictureWaiting = false;    // the document holds a loaded picture (ready 1, pixels held)
 };
 
 struct UpdatePlan {

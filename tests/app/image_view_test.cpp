@@ -1,0 +1,257 @@
+// The image view under Wine, in-process: an opened picture is taken over
+// and shown from the display bitmap with its caption, one picture after
+// another opens, a tall picture pages with Ctrl+PageDown, a picture without
+// width stays a notice, and only a write request of 21-31 writes a file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fw/alloc.h"
+#include "host/frame_host.h"
+#include "image/load/image_record.h"
+#include "image/image_test_host.h"
+#include "shell_fixture.h"
+#include "support/file_bytes.h"
+#include "support/pump.h"
+
+namespace {
+
+// A 24-bit BMP whose pixel (x, y from the top) is (x, y, x + y) mod 256 in
+// blue, green, red.
+std::string Bmp24(int w, int h) {
+  const int stride = (w * 3 + 3) & ~3;
+  const std::uint32_t size = static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(h);
+  std::string b(54 + size, '\0');
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, 54 + size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(w));
+  put32(22, static_cast<std::uint32_t>(h));
+  b[26] = 1;
+  b[28] = 24;
+  put32(34, size);
+  for (int row = 0; row < h; ++row) {
+    const int y = h - 1 - row;  // bottom-up
+    for (int x = 0; x < w; ++x) {
+      const std::size_t at = 54 + static_cast<std::size_t>(row) * stride + static_cast<std::size_t>(x) * 3;
+      b[at] = static_cast<char>(x);
+      b[at + 1] = static_cast<char>(y);
+      b[at + 2] = static_cast<char>(x + y);
+    }
+  }
+  return b;
+}
+
+std::string PngBytes() {
+  imgtest::PngBuilder b;
+  b.Ihdr(3, 2, 8, 2);
+  b.Idat({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 10, 11, 12, 13, 14, 15, 16, 17, 18});
+  b.End();
+  return std::string(b.v.begin(), b.v.end());
+}
+
+std::vector<std::uint8_t> Pixels(const std::string& bmp) { return std::vector<std::uint8_t>(bmp.begin() + 54, bmp.end()); }
+
+std::string ReadAll(const std::string& path) { return testsupport::ReadFileBytes(path); }
+
+// The rows of a bitmap as a 24-bit bottom-up DIB.
+std::vector<std::uint8_t> BitmapRows(HBITMAP bmp, int* w, int* h) {
+  BITMAP bm = {};
+  ::GetObjectA(bmp, sizeof bm, &bm);
+  *w = bm.bmWidth;
+  *h = bm.bmHeight;
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = bm.bmWidth;
+  bi.bmiHeader.biHeight = bm.bmHeight;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  const int stride = (bm.bmWidth * 3 + 3) & ~3;
+  std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * static_cast<std::size_t>(bm.bmHeight));
+  HDC dc = ::GetDC(nullptr);
+  ::GetDIBits(dc, bmp, 0, static_cast<UINT>(bm.bmHeight), rows.data(), &bi, DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, dc);
+  return rows;
+}
+
+class ImageViewTest : public shelltest::ShellFileTest {
+ protected:
+  void TearDown() override {
+    CDvkView::s_nImageBitmapRefusals = 0;
+    ShellFileTest::TearDown();
+  }
+  CDvkView* View() { return frame->GetTextView(0, 0); }
+  std::string Caption() {
+    return g_pStatusBar && g_pStatusBar->m_hWnd ? std::string(g_pStatusBar->GetPaneText(0).GetString())
+                                                 : std::string();
+  }
+  bool Open(const std::string& path) {
+    if (doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain) != 0) return false;
+    testsupport::PumpUntil([] { return false; }, 50);
+    return true;
+  }
+};
+
+TEST_F(ImageViewTest, ABmpIsShownFromTheDisplayBitmapWithItsCaption) {
+  const std::string path = File("pic.bmp");
+  const std::string bmp = Bmp24(640, 480);
+  testsupport::WriteFileBytes(path, bmp);
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->m_nFileKind, 12u);
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  EXPECT_EQ(v->m_image.m_nImageViewState, 1);
+  EXPECT_EQ(v->m_image.m_nImageWidth, 640);
+  EXPECT_EQ(v->m_image.m_nImageHeight, 480);
+  EXPECT_EQ(std::string(v->m_image.m_strImagePath.GetString()), path);
+  // The document's block went to the view.
+  EXPECT_EQ(doc->m_imageLoad.m_nLoadBitsOwner, 0u);
+  EXPECT_EQ(doc->m_imageLoad.m_pLoadBits, nullptr);
+  EXPECT_EQ(doc->m_imageLoad.m_nLoadReady, 1u);
+  EXPECT_EQ(Caption(), "W640 x H480 x 24bits  1/1");
+  // The display bitmap holds the file's pixels.
+  int w = 0, h = 0;
+  const std::vector<std::uint8_t> rows = BitmapRows(static_cast<HBITMAP>(v->m_image.m_hImageBitmap), &w, &h);
+  ASSERT_EQ(w, 640);
+  ASSERT_EQ(h, 480);
+  EXPECT_TRUE(rows == Pixels(bmp));
+  // The window's paint draws it: the client area reads back the pixels.
+  frame->ShowWindow(SW_SHOW);
+  v->Invalidate(FALSE);
+  v->UpdateWindow();
+  HDC wdc = ::GetDC(v->m_hWnd);
+  const COLORREF at = ::GetPixel(wdc, 10, 20);
+  ::ReleaseDC(v->m_hWnd, wdc);
+  if (at != CLR_INVALID) EXPECT_EQ(at, RGB(30, 20, 10));
+}
+
+TEST_F(ImageViewTest, OnePictureAfterAnotherOpens) {
+  const std::string a = File("a.bmp"), b = File("b.png"), c = File("c.bmp");
+  testsupport::WriteFileBytes(a, Bmp24(64, 48));
+  testsupport::WriteFileBytes(b, PngBytes());
+  testsupport::WriteFileBytes(c, Bmp24(20, 10));
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(a));
+  EXPECT_EQ(View()->m_image.m_nImageWidth, 64);
+  ASSERT_TRUE(Open(b));
+  EXPECT_EQ(View()->m_image.m_nImageWidth, 3);
+  EXPECT_EQ(View()->m_image.m_nImageHeight, 2);
+  EXPECT_EQ(Caption(), "W3 x H2 x 24bits  1/1");
+  ASSERT_TRUE(Open(c));
+  EXPECT_EQ(View()->m_image.m_nImageWidth, 20);
+  EXPECT_NE(View()->m_image.m_hImageBitmap, nullptr);
+}
+
+TEST_F(ImageViewTest, ATallPicturePagesWithCtrlPageDown) {
+  const std::string path = File("tall.bmp");
+  const std::string bmp = Bmp24(40, 10000);
+  testsupport::WriteFileBytes(path, bmp);
+  ASSERT_TRUE(StartIn(""));
+  // The first display bitmap of all rows cannot be made: 9600 rows from
+  // the top show.
+  CDvkView::s_nImageBitmapRefusals = 1;
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  EXPECT_EQ(v->m_image.m_nBitmapRows, 9600);
+  EXPECT_EQ(v->m_image.m_bImagePaged, 1u);
+  EXPECT_EQ(Caption().rfind("(1 - 9600)lines of ", 0), 0u) << Caption();
+  // Ctrl+PageDown: the rest of the rows, from the buffer's first row.
+  CDvkView::s_nImageBitmapRefusals = 1;
+  v->SendMessage(WM_KEYDOWN, VK_CONTROL, 0);
+  v->SendMessage(WM_KEYDOWN, VK_NEXT, 0);
+  v->SendMessage(WM_KEYUP, VK_CONTROL, 0);
+  EXPECT_EQ(v->m_image.m_nImagePage, 1001);
+  EXPECT_EQ(v->m_image.m_nBitmapRows, 400);
+  EXPECT_EQ(Caption().rfind("(9601 - 10000)lines of ", 0), 0u) << Caption();
+  int w = 0, h = 0;
+  const std::vector<std::uint8_t> rows = BitmapRows(static_cast<HBITMAP>(v->m_image.m_hImageBitmap), &w, &h);
+  ASSERT_EQ(h, 400);
+  const std::vector<std::uint8_t> file = Pixels(bmp);
+  EXPECT_TRUE(std::equal(rows.begin(), rows.end(), file.begin()));
+  // Ctrl+PageUp goes back to the first page.
+  v->SendMessage(WM_KEYDOWN, VK_CONTROL, 0);
+  v->SendMessage(WM_KEYDOWN, VK_PRIOR, 0);
+  v->SendMessage(WM_KEYUP, VK_CONTROL, 0);
+  EXPECT_EQ(v->m_image.m_nImagePage % 1000, 0);
+  EXPECT_EQ(v->m_image.m_nBitmapRows, 10000);
+}
+
+TEST_F(ImageViewTest, NoBitmapAtAllShowsTheTooLargeText) {
+  const std::string path = File("big.bmp");
+  testsupport::WriteFileBytes(path, Bmp24(30, 30));
+  ASSERT_TRUE(StartIn(""));
+  CDvkView::s_nImageBitmapRefusals = -1;
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  EXPECT_EQ(v->m_image.m_hImageBitmap, nullptr);
+  EXPECT_EQ(v->m_image.m_nImageViewState, 0);
+  EXPECT_NE(shelltest::ControlText(v).find("画像が大きすぎるため表示できません"), std::string::npos);
+}
+
+// The loaders refuse a BMP of width 0; a record that holds one anyway (a
+// plug-in's) is no picture: released, the notice stays in the pane.
+TEST_F(ImageViewTest, ARecordWithoutWidthIsNoPicture) {
+  const std::string path = File("pic.bmp");
+  testsupport::WriteFileBytes(path, Bmp24(8, 8));
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(path));
+  for (int zero : {18, 22}) {  // width, then height
+    img::LoadRecord& rec = doc->m_imageLoad;
+    doc->ReleaseImageRecord();
+    std::string header = Bmp24(8, 8).substr(14, 40);
+    for (int i = 0; i < 4; ++i) header[zero - 14 + i] = 0;
+    std::memcpy(rec.m_bmiLoad, header.data(), header.size());
+    rec.m_pLoadBits = static_cast<std::uint8_t*>(fw::Alloc(256));
+    rec.m_nLoadBitsAlloc = 256;
+    rec.m_nLoadBitsOwner = img::kOwnerHeap;
+    rec.m_nLoadDataSize = 192;
+    rec.m_nLoadReady = 1;
+    doc->m_nUpdateCode = app::UpdateCode::kContent;
+    doc->UpdateAllViews(nullptr);
+    ASSERT_TRUE(testsupport::PumpUntil([this] { return !View()->LoadPending(); }, 10000));
+    EXPECT_EQ(rec.m_nLoadBitsOwner, 0u) << zero;
+    EXPECT_EQ(rec.m_pLoadBits, nullptr) << zero;
+    EXPECT_NE(shelltest::ControlText(View()).find("表示できません"), std::string::npos) << zero;
+  }
+}
+
+TEST_F(ImageViewTest, OnlyAWriteRequestOfTwentyOneToThirtyOneWritesTheFile) {
+  const std::string path = File("shown.bmp");
+  const std::string bmp = Bmp24(32, 16);
+  testsupport::WriteFileBytes(path, bmp);
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  // A metafile's command, captures and a running capture only paint.
+  for (int cmd : {33, 40, 41, 99, 20, 32}) {
+    doc->m_nPendingViewCmd = cmd;
+    v->RedrawImageView(0);
+    EXPECT_EQ(ReadAll(path), bmp) << cmd;
+    EXPECT_NE(v->m_image.m_hImageBitmap, nullptr) << cmd;
+  }
+  // 27: a JPEG of the shown picture over the current file.
+  doc->m_nPendingViewCmd = 27;
+  v->RedrawImageView(0);
+  doc->m_nPendingViewCmd = 0;
+  const std::string written = ReadAll(path);
+  ASSERT_GE(written.size(), 2u);
+  EXPECT_EQ(static_cast<unsigned char>(written[0]), 0xFF);
+  EXPECT_EQ(static_cast<unsigned char>(written[1]), 0xD8);
+}
+
+}  // namespace
