@@ -63,6 +63,9 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   BOOL OnSaveDocument(const char* path) override;
   // Modified: the flag, or an edit in a text view's control.
   BOOL IsModified() override;
+  // The save question; its Yes for a shown picture is the picture's save
+  // dialog (app/dvkdoc_picture.cpp).
+  BOOL SaveModified() override;
   // Quotes and a request after a TAB are no part of the path; pseudo names
   // are no path at all.
   void SetPathName(const char* path, BOOL addToMRU = TRUE) override;
@@ -179,6 +182,22 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   void OnViewWrap();
   void OnUpdateViewWrap(CCmdUI* ui);
   void OnViewFont();
+  // --- the same commands on a shown picture (app/dvkdoc_picture.cpp) --------
+  // The active text view shows a picture (kinds 12-28) in its normal form.
+  bool ShowsPicture();
+  // Word 5 of the image settings: the list's zoom guards read it.
+  int ImageZoomLevel() const override;
+  // Reopens the shown picture after a display word changed: the picture a
+  // conversion loaded for the view, else the active side's file.
+  void ReloadDocument();
+  void ZoomPicture(int step);   // word 5 within 1-9
+  void StylePicture();          // word 28 toggled
+  void FitPictureWidth();       // m_bSizeHigh 0 -> 1 -> 2 -> 0
+  // 32988: word 25 (the left-right flip) toggled; enabled on pictures only.
+  void OnImageFlip();
+  void OnUpdateImageFlip(CCmdUI* ui);
+  // The one-page PDF of a JPEG picture (app::DocHost).
+  PdfWrite WriteJpegPdf(CString pdfPath, CString jpegPath, int width, int height) override;
   void OnXlsMode();
   void OnUpdateXlsMode(CCmdUI* ui);
   bool IsWorkbookShown() const;

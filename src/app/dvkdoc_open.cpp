@@ -14,6 +14,7 @@
 #include "convert/convert_registry.h"
 #include "core/docopen/openplan.h"
 #include "core/docopen/opentexts.h"
+#include "core/docopen/picture_suffix.h"
 #include "core/docopen/textload.h"
 #include "core/docsvc/backup.h"
 #include "core/docsvc/filekind.h"
@@ -207,6 +208,16 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   m_strOpenMessage.Empty();
   const textcodec::TextEncoding forced = m_nEncodingChoice;
   m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // a choice serves one open
+  // A picture asked for turned or flipped ("a.bmp%R"): the file without the
+  // suffix, the turn in word 8 for the view's take-over.
+  {
+    std::string plain;
+    int code = 0;
+    if (docopen::SplitPictureSuffix(path.GetString(), &plain, &code)) {
+      path = CString(plain.c_str());
+      m_imageLoad.m_aImageSettings[docopen::kPictureSuffixWord] = static_cast<uint32_t>(code);
+    }
+  }
 
   auto fail = [&](const CString& message) -> int {
     m_strOpenMessage = message;

@@ -18,17 +18,20 @@ CDvkView* CDvkDoc::GetActiveTextView() {
 }
 
 void CDvkDoc::OnViewZoomIn() {
+  if (ShowsPicture()) return ZoomPicture(1);
   if (CDvkView* v = GetActiveTextView()) v->ZoomView(1);
 }
 
 void CDvkDoc::OnViewZoomOut() {
+  if (ShowsPicture()) return ZoomPicture(-1);
   if (CDvkView* v = GetActiveTextView()) v->ZoomView(-1);
 }
 
 void CDvkDoc::OnViewStyle() {
   // The display-style words (m_nTableStyle, m_nTableStyleFlag,
   // m_nColumnWidthMode) are set by the caller; the table is shown again with
-  // them.
+  // them. On a picture the display style is its effect style word.
+  if (ShowsPicture()) return StylePicture();
   CDvkView* v = GetActiveTextView();
   if (!v) return;
   if (docsvc::IsCsvKind(static_cast<int>(v->m_nFileKind))) v->OnPageLeft();
@@ -38,6 +41,8 @@ void CDvkDoc::OnViewStyle() {
 void CDvkDoc::OnUpdateViewStyle(CCmdUI* ui) { ui->SetCheck(m_nTableStyle >= 2 ? 1 : 0); }
 
 void CDvkDoc::OnViewWrap() {
+  // On a picture the wrap is the fit to the window width.
+  if (ShowsPicture()) return FitPictureWidth();
   if (CDvkView* v = GetActiveTextView()) v->ToggleWrap();
 }
 

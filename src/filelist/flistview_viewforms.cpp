@@ -20,7 +20,7 @@ void CFlistView::OnListZoomIn() {
   app::DocHost* doc = GetDocument();
   if (!doc) return;
   const app::DocUpdateFields& up = doc->UpdateFields();
-  if (flist::ZoomReachesDocument(1, up.m_nFileKind, up.m_nOpenContext, doc->WindowFields().m_nImageZoom))
+  if (flist::ZoomReachesDocument(1, up.m_nFileKind, up.m_nOpenContext, doc->ImageZoomLevel()))
     doc->OnViewZoomIn();
 }
 
@@ -28,7 +28,7 @@ void CFlistView::OnListZoomOut() {
   app::DocHost* doc = GetDocument();
   if (!doc) return;
   const app::DocUpdateFields& up = doc->UpdateFields();
-  if (flist::ZoomReachesDocument(-1, up.m_nFileKind, up.m_nOpenContext, doc->WindowFields().m_nImageZoom))
+  if (flist::ZoomReachesDocument(-1, up.m_nFileKind, up.m_nOpenContext, doc->ImageZoomLevel()))
     doc->OnViewZoomOut();
 }
 

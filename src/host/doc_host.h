@@ -181,6 +181,20 @@ class DocHost {
     (void)path, (void)bmpPath;
     return -1;
   }
+  // The zoom level of a shown picture: word 5 of the document's image
+  // settings (1-9, 5 = 1:1).
+  virtual int ImageZoomLevel() const { return 5; }
+  // Results of WriteJpegPdf.
+  enum class PdfWrite { kWritten, kRefused, kCancelled };
+  // The one-page PDF of the JPEG file `jpegPath` (width x height pixels) at
+  // `pdfPath` (a path not ending in "pdf" asks for one), then opened in the
+  // document and made the active side's path. kRefused: nothing written
+  // (no JPEG, sizes the file cannot hold, not creatable); kCancelled: the
+  // dialog or the overwrite question was declined.
+  virtual PdfWrite WriteJpegPdf(CString pdfPath, CString jpegPath, int width, int height) {
+    (void)pdfPath, (void)jpegPath, (void)width, (void)height;
+    return PdfWrite::kRefused;
+  }
 
   // --- The picture the document loaded, for the image view -----------------
   // The load record (image/load/image_record.h); null where there is none.

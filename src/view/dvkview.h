@@ -934,4 +934,25 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void OnTableNew();  // 33178: the selected lines, or the template
  private:
   int ConvertLinesToGrid();
+
+  // Saving the shown picture (dvkview_image_save.cpp) and the metafile
+  // render (dvkview_image_emf.cpp)
+ public:
+  // Writes the shown picture: nMode 1 to m_strImagePath, 2 and 4 to the
+  // document's current file (4 leaves the side's path and the views alone),
+  // 3 to "_TMP.bmp", any other through the save dialog offering nFormat's
+  // types (1: every type). A ".pdf" becomes a one-page PDF of a JPEG.
+  void SaveImageAs(int nFormat, int nMode);
+  void SaveImageAsCmd();     // SaveImageAs(1, 0)
+  void OnImageSaveAs();      // 32998 "画像 別名保存"
+  // The save question's Yes on a picture: the dialog, proposing `path`.
+  void SavePictureOnQuestion(const CString& path);
+  // Plays the metafile `path` into a 24-bit bitmap in the document's load
+  // record (the update takes it over like any picture).
+  void RenderEmfToBitmap(CString path, int viewCommand);
+  // The picture branch of the update: a metafile the loader handed on by
+  // name (m_nPendingViewCmd 33) is rendered first (the command cleared
+  // before, so no refresh takes it for a write request), then the record is
+  // taken over like any loaded picture.
+  bool TakeMetafileOrPicture();
 };

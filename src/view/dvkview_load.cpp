@@ -253,7 +253,7 @@ void CDvkView::TakeDocumentContent() {
     m_bShowFromDocument = true;
     m_nShowLen = len;
     m_nShowFormat = SF_RTF;
-  } else if (form == viewload::ShownForm::kPicture && TakeOverPicture()) {
+  } else if (form == viewload::ShownForm::kPicture && TakeMetafileOrPicture()) {
     // The image view shows the picture; the control holds its filler text.
     m_bPictureShown = true;
   } else {

@@ -9,6 +9,8 @@
 
 #include "core/docsvc/filekind.h"
 #include "host/doc_host.h"
+#include "image/view/picture_commands.h"
+#include "image/view/save_plan.h"
 #include "fw/alloc.h"
 #include "fw/msgbox.h"
 #include "fw/strtable.h"
@@ -174,6 +176,12 @@ int CDvkView::WriteDocument(CString path, int mode, int flag) {
   (void)flag;
   app::DocHost* doc = GetDocument();
   if (!doc || path.IsEmpty()) return -1;
+  // 画像保存: a shown picture goes back into its own file, in the form its
+  // extension names.
+  if (img::IsShownPictureKind(static_cast<int>(m_nFileKind)) && m_nSourceView == 0) {
+    SaveImageAs(img::kSaveAnyFormat, 1);
+    return 0;
+  }
   // 4 = rich text; 3 = rich text for an ".rtf" path, else the document's
   // text as a TAB text (kind 9); other modes write by the path's kind.
   int writeKind = 0;

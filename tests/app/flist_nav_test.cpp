@@ -262,11 +262,11 @@ TEST_F(FlistNavTest, ViewFormsRunOnlyWhileAListPaneIsActive) {
   // reaches the document changes the text size.
   doc->m_nFileKind = 13;
   doc->m_nOpenContext = 0;
-  doc->m_nImageZoom = 8;
+  doc->m_imageLoad.m_aImageSettings[5] = 8;
   const int size = doc->m_nTxtsiz;
   Command(ID_VIEW_ZOOM_IN);
   EXPECT_EQ(size, doc->m_nTxtsiz);
-  doc->m_nImageZoom = 7;
+  doc->m_imageLoad.m_aImageSettings[5] = 7;
   Command(ID_VIEW_ZOOM_IN);
   EXPECT_NE(size, doc->m_nTxtsiz);
   // Shift + display style on a sheet from width mode 0: flag toggled, mode 2,

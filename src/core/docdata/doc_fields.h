@@ -101,6 +101,7 @@ struct DocPathFields {
   CString m_strDocPath;                // path last opened into the document
   CString m_strCurFile;                // current work file
   CString m_strActiveViewFile;         // file shown by the active text view
+  CString m_strShownImagePath;         // picture a conversion loaded for the view ("" none); reloads open it
   CString m_strDocName;                // file name (macro slot 114)
   CString m_strDocBaseName;            // file name without extension (macro slot 126)
   CString m_strParamPath;              // "&PARA": folder + base name of the document
@@ -215,7 +216,6 @@ struct DocWindowFields {
   std::int32_t m_nTableStyle = 0;
   std::int32_t m_nTableStyleFlag = 0;
   std::int32_t m_nColumnWidthMode = 0;
-  std::int32_t m_nImageZoom = 5;       // zoom level of the shown picture (1-8)
   std::uint32_t m_bSizeHigh = 0;       // display-size switches
   std::uint32_t m_bSizeLower = 0;
   std::uint32_t m_bTableEditMode = 0;  // 1 while a ruled table is edited (33049)
