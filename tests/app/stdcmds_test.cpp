@@ -697,9 +697,10 @@ TEST_F(StdCmdsTest, EveryEnabledMenuItemHasAHandlerAndNoStandardCommandIsGreyed)
     }
   }
   // Undo and redo depend on the edit history: with one edit, redo alone is
-  // greyed; the word spacing of a PDF waits for a PDF shown; the macro
-  // debugger's start and resume wait for a macro text.
-  EXPECT_EQ((std::vector<std::string>{"やり直し(&R)\tCtrl+Y", "単語間の幅を詰める (pdf)", "単語間の幅を広げる (pdf)",
+  // greyed; the picture flip waits for a picture, the word spacing of a PDF
+  // for a PDF shown; the macro debugger's start and resume wait for a macro
+  // text.
+  EXPECT_EQ((std::vector<std::string>{"やり直し(&R)\tCtrl+Y", "左右反転(&H)", "単語間の幅を詰める (pdf)", "単語間の幅を広げる (pdf)",
                                       "置換ﾏｸﾛ実行(&X)\tCtrl+F5", "ﾏｸﾛ再開\tF5"}),
             greyed);
 }

@@ -330,6 +330,13 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            doc->m_nOpenContext = on ? 1 : 0;
          },
          kEnabled, kChecked},
+        // The picture flip acts on a shown picture only.
+        {ID_IMAGE_FLIP, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateTextPane(0, 0);
+           frame->GetTextView(0, 0)->m_nFileKind = on ? 12 : 9;
+         },
+         kGrey, kEnabled},
         // An FTP site is offered while its entry is filled in.
         {ID_LIST_FTP1, Menu::kBar, [this](bool on) { FtpSite(0, on); }, kGrey, kEnabled},
         {ID_LIST_FTP2, Menu::kBar, [this](bool on) { FtpSite(1, on); }, kGrey, kEnabled},
