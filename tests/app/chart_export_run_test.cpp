@@ -17,6 +17,7 @@
 #include "fw/uihooks.h"
 #include "macro/macro_run.h"
 #include "macro_shell_fixture.h"
+#include "package_members.h"
 #include "support/file_bytes.h"
 #include "view/dvkview.h"
 
@@ -52,22 +53,7 @@ class ChartExportRunTest : public shelltest::MacroShellTest {
     testsupport::WriteFileBytes(path, text);
     return v->RunMacro(macro::kRunFile, path.c_str(), "", "");
   }
-  // The members of the package as the program's own ZIP reader extracts them.
-  static std::map<std::string, std::string> Members(const std::string& path) {
-    arc::ArcState st;
-    arc::MemoryTarget target(std::size_t{1} << 24);
-    const arc::ArcOutcome r = arc::UnzipOwn(st, path, 0, 0, nullptr, false, target);
-    std::map<std::string, std::string> out;
-    if (r.result != 0 || r.Failed()) return out;
-    for (const auto& f : target.files) {
-      std::string name = f.first;
-      for (char& c : name) {
-        if (c == '\\') c = '/';
-      }
-      out[name] = f.second.head;
-    }
-    return out;
-  }
+  static std::map<std::string, std::string> Members(const std::string& path) { return shelltest::PackageMembers(path); }
 };
 
 TEST_F(ChartExportRunTest, SaveXlsWritesBothChartsIntoOneDrawing) {

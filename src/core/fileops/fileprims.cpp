@@ -19,18 +19,6 @@ namespace fileops {
 
 namespace {
 
-bool IsDots(const std::string& name) { return name == "." || name == ".."; }
-
-// folder + "\" + name, without doubling the separator of a root ("C:\").
-// The separator test looks at whole characters: "表" ends in the byte 0x5C.
-CString Join(const CString& folder, const std::string& name) {
-  CString full = folder;
-  const int n = full.GetLength();
-  if (n == 0 || fw::LastPathSeparator(full.GetString(), n) != n - 1) full += "\\";
-  full += name.c_str();
-  return full;
-}
-
 bool IsLink(std::uint32_t attributes) {
   return attributes != 0xFFFFFFFFu && (attributes & kAttrReparse) != 0;
 }
@@ -63,6 +51,14 @@ struct Listed {
 };
 
 }  // namespace
+
+CString JoinEntryPath(const CString& folder, const std::string& name) {
+  CString full = folder;
+  const int n = full.GetLength();
+  if (n == 0 || fw::LastPathSeparator(full.GetString(), n) != n - 1) full += "\\";
+  full += name.c_str();
+  return full;
+}
 
 // --- host defaults -------------------------------------------------------------
 
@@ -179,7 +175,7 @@ int DeleteDirectoryTree(FileOpsHost& host, const CString& folder, int mode, int 
   const bool ok = folders.ListCurrentDir([&](const FolderEntry& e) {
     if (read >= limit) return false;
     ++read;
-    if (!IsDots(e.name)) entries.push_back(Listed{e.name, e.attributes});
+    if (!IsDotEntry(e.name)) entries.push_back(Listed{e.name, e.attributes});
     return read < limit;
   });
   if (!ok) {
@@ -188,7 +184,7 @@ int DeleteDirectoryTree(FileOpsHost& host, const CString& folder, int mode, int 
   }
   for (const Listed& e : entries) {
     const int isFolder = (e.attributes & kAttrFolder) ? 1 : 0;
-    DeleteEntry(host, Join(folder, e.name), isFolder, mode, confirm, quiet, useFtp, limit);
+    DeleteEntry(host, JoinEntryPath(folder, e.name), isFolder, mode, confirm, quiet, useFtp, limit);
   }
   ChangeDirectory(folders, "..", useFtp, 0);
   return kDone;
@@ -202,7 +198,7 @@ int GetDirectoryTreeSize(FileOpsHost& host, const CString& folder, int useFtp) {
   int result = kDone;
   bool stopped = false;
   const bool ok = folders.ListCurrentDir([&](const FolderEntry& e) {
-    if (IsDots(e.name)) return true;
+    if (IsDotEntry(e.name)) return true;
     if (e.attributes & kAttrFolder) {
       ++host.TreeDepth();
       if (host.TreeDepth() > kMaxTreeDepth) {
@@ -210,7 +206,7 @@ int GetDirectoryTreeSize(FileOpsHost& host, const CString& folder, int useFtp) {
         stopped = true;
         return false;
       }
-      const int r = GetDirectoryTreeSize(host, Join(folder, e.name), useFtp);
+      const int r = GetDirectoryTreeSize(host, JoinEntryPath(folder, e.name), useFtp);
       if (r < 0) {
         result = r == kFailed ? kDone : r;  // only Esc travels up
         stopped = true;

@@ -184,6 +184,14 @@ docsvc::BackupResult BackupForToday(const CString& path, const CString& programD
 
 namespace fileops {
 
+// folder + "\" + name, without doubling the separator of a root ("C:\").
+// The separator test looks at whole characters: "表" ends in the byte 0x5C.
+CString JoinEntryPath(const CString& folder, const std::string& name);
+
+// "." and "..", which the walks never enter.
+inline bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+
 // The document's host while the document exists (null before and after):
 // the file list and the macro statements call the primitives with it.
 inline FileOpsHost* g_pDocFileOps = nullptr;

@@ -4,22 +4,12 @@
 #include <vector>
 
 #include "core/docsvc/ftppath.h"
+#include "core/fileops/fileprims.h"
 #include "fw/path.h"
 
 namespace fileops {
 
 namespace {
-
-// folder + "\" + name (a folder ending in its own "\" gets none more).
-CString Join(const CString& folder, const std::string& name) {
-  CString full = folder;
-  const int n = full.GetLength();
-  if (n == 0 || fw::LastPathSeparator(full.GetString(), n) != n - 1) full += "\\";
-  full += name.c_str();
-  return full;
-}
-
-bool IsDots(const std::string& name) { return name == "." || name == ".."; }
 
 struct Listing {
   std::vector<std::string> files;
@@ -38,7 +28,7 @@ Listing ReadFolder(FtpSite& site, long limit) {
   l.found = site.List([&](const FolderEntry& e) {
     if (limit > 0 && read >= limit) return false;
     ++read;
-    if (!IsDots(e.name) && docsvc::IsSafeFtpName(e.name)) {
+    if (!IsDotEntry(e.name) && docsvc::IsSafeFtpName(e.name)) {
       if (e.attributes & kAttrFolder) {
         if (static_cast<int>(l.folders.size()) < kFtpSubfolderLimit) l.folders.push_back(e.name);
       } else {
@@ -93,8 +83,8 @@ int FtpDeleteDirectoryTree(FileOpsHost& host, FtpSite& site, const CString& fold
     host.SetTitle(Text::kEmptyFtpFolder);
     return kFtpUnlisted;
   }
-  for (const std::string& name : l.files) DeleteEntry(host, Join(folder, name), 0, mode, confirm, quiet, 1, limit);
-  for (const std::string& name : l.folders) DeleteEntry(host, Join(folder, name), 1, mode, confirm, quiet, 1, limit);
+  for (const std::string& name : l.files) DeleteEntry(host, JoinEntryPath(folder, name), 0, mode, confirm, quiet, 1, limit);
+  for (const std::string& name : l.folders) DeleteEntry(host, JoinEntryPath(folder, name), 1, mode, confirm, quiet, 1, limit);
   site.SetServerFolder("/");
   return kDone;
 }
@@ -118,7 +108,7 @@ int FtpGetDirectoryTreeSize(FileOpsHost& host, FtpSite& site, const CString& fol
       --host.TreeDepth();
       continue;
     }
-    const int r = FtpGetDirectoryTreeSize(host, site, Join(folder, name));
+    const int r = FtpGetDirectoryTreeSize(host, site, JoinEntryPath(folder, name));
     --host.TreeDepth();
     if (r == kStopped) return kStopped;
   }
