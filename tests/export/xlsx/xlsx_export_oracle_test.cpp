@@ -23,39 +23,14 @@
 #include "fw/path.h"
 #include "support/file_bytes.h"
 #include "support/outside_tool.h"
+#include "export/xlsx_oracle_host.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The run's window side for a test: no questions asked, every message kept,
-// the archive written by the program's own ZIP writer.
-class OracleHost : public xlsx::XlsxRunHost {
- public:
-  std::vector<std::string> messages;
-
-  int ReportMessage(int code, const CString& text) override {
-    messages.push_back(std::to_string(code) + " " + text.Str());
-    return 1;
-  }
-  void ShowMessage(const CString& text) override { messages.push_back(text.Str()); }
-  CString CannotOpenText(const CString& path) override { return CString("cannot open ") + path; }
-  int CreateArchive(const CString& folder, const std::vector<CString>& entries, const CString& archiveName) override {
-    const fs::path before = fs::current_path();
-    fs::current_path(fw::ToPosixPath(folder.GetString()));
-    std::vector<std::string> items;
-    for (std::size_t i = 1; i < entries.size(); ++i) items.push_back(entries[i].Str());
-    arc::ArcState state;
-    // The quick packing the view asks for.
-    const arc::ArcOutcome r = arc::WriteZip(state, archiveName.Str(), arc::CollectEntries(items, archiveName.Str()),
-                                            nullptr, arc::kQuickZipChain);
-    fs::current_path(before);
-    return r.Failed() ? -1 : 0;
-  }
-  bool AskMakeWritable(const CString&) override { return false; }
-  void ShowWriteProtected(const CString& target) override { messages.push_back("write-protected " + target.Str()); }
-};
+using xlsxtest::OracleHost;
 
 const std::string kScript = "/usr/bin/python3 '" TABRYE_TEST_ROOT "/tests/export/xlsx_oracle.py' ";
 
