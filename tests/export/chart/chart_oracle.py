@@ -9,6 +9,11 @@
     chart_oracle.py odscheck DIR has LibreOffice convert every workbook to
                                  ODS in one run and checks each chart's class,
                                  series count and title there
+    chart_oracle.py pdfcheck DIR has LibreOffice print every workbook to PDF
+                                 in one run; pdftotext must show each title,
+                                 and the page of the Auto-coloured bar chart,
+                                 rasterised by pdftoppm, must show green, blue
+                                 and red bars inside its plot area
 
 Per workbook: xmllint --noout on every chart and drawing part, the package
 checker of the export tests, and openpyxl, which must load the workbook and
@@ -19,6 +24,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import time
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -138,21 +144,36 @@ def check(folder):
     return 1 if problems else 0
 
 
-def odscheck(folder):
-    import re
-    out = os.path.join(folder, "ods")
+def lo_convert(folder, fmt):
+    """Has LibreOffice convert every workbook of the corpus to `fmt` in one
+    run, on a private profile in `folder`; the output folder. LibreOffice's
+    first start on a new profile, or beside other instances on a busy
+    machine, sometimes converts nothing: the books still missing are tried
+    again, waiting a little longer each time (as tests/convert/lo_retry.sh)."""
+    out = os.path.join(folder, fmt)
     os.makedirs(out, exist_ok=True)
     profile = "file://" + os.path.join(os.path.abspath(folder), "lo-profile")
-    books = [os.path.join(folder, n + ".xlsx") for n in CASES]
-    problems = []
-    for attempt in range(3):
+    def missing():
+        return [n for n in CASES if not os.path.isfile(os.path.join(out, n + "." + fmt))
+                or os.path.getsize(os.path.join(out, n + "." + fmt)) == 0]
+    for wait in (1, 2, 4, 0):
+        books = [os.path.join(folder, n + ".xlsx") for n in missing()]
+        if not books:
+            break
         try:
-            subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to", "ods",
+            subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless", "--convert-to", fmt,
                             "--outdir", out] + books, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=600)
         except subprocess.TimeoutExpired:
             pass
-        if all(os.path.exists(os.path.join(out, n + ".ods")) for n in CASES):
-            break
+        if missing():
+            time.sleep(wait)
+    return out
+
+
+def odscheck(folder):
+    import re
+    out = lo_convert(folder, "ods")
+    problems = []
     for name in CASES:
         path = os.path.join(out, name + ".ods")
         if not os.path.exists(path):
@@ -183,11 +204,167 @@ def odscheck(folder):
     return 1 if problems else 0
 
 
+# What LibreOffice (7.4) prints differently from the charts as written; the
+# PDF step checks the titles of all of them and the colours of "bar" only.
+# - "sur", "surwf": no surface charts (see ODS_CLASS); each is printed as
+#   3-D bars seen from above, a grid of squares, without the bands' colours.
+# - Lines the chart part leaves to their default (no c:spPr: the axis lines,
+#   "<c:majorGridlines/>" of the value axis, the web of a radar) are not
+#   drawn; with a c:spPr line they are.
+# - "rad": a marker radar is printed without its series lines, even with a
+#   line code; the writer gives these series the "none" symbol, so the plot
+#   area stays empty.
+# - "xynl": the hollow markers (no fill, the outline left to its default)
+#   are not drawn, so the plot area stays empty.
+# - "barh", "line" (a start cell) and "stack", "pie3d" (a cell range) reach
+#   past the right edge of the first page and are printed over two pages;
+#   the full title stands on one of them.
+
+# The Auto-coloured bar chart: its series' colours, left to right in each
+# cluster (zcolr Auto with three bar series). The charts without a zcolr
+# line are filled black (an empty colour code is black), and one of them
+# must show none of the colours, so the colour test is no test of the page.
+AUTO_BARS = ("bar", ["green", "blue", "red"])
+BLACK_BARS = "stack100"
+DPI = 50
+
+
+def hue_family(rgb):
+    """green, blue, red for a saturated, not dark pixel; None otherwise.
+    Loose on purpose: anti-aliased edges and LibreOffice's shading keep the
+    family."""
+    import colorsys
+    h, s, v = colorsys.rgb_to_hsv(*(c / 255.0 for c in rgb))
+    if s < 0.5 or v < 0.4:
+        return None
+    h *= 360
+    if 80 <= h <= 160:
+        return "green"
+    if 200 <= h <= 260:
+        return "blue"
+    if h <= 20 or h >= 340:
+        return "red"
+    return None
+
+
+def pale_yellow(rgb):
+    """The plot-area fill the writer gives a chart without a plotarea fill
+    (FFFFE0), give or take anti-aliasing."""
+    r, g, b = rgb
+    return r >= 240 and g >= 240 and 190 <= b <= 236
+
+
+def pdf_pages(pdf):
+    """The text of each page, by pdftotext in UTF-8."""
+    r = subprocess.run(["pdftotext", "-enc", "UTF-8", pdf, "-"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    return r.stdout.decode("utf-8", "replace").split("\f")
+
+
+def squeeze(text):
+    return "".join(text.split())
+
+
+def title_page(pages, title):
+    """The first page (from 1) that has the title on one line, blanks aside
+    (pdftotext puts blanks between Japanese and Latin runs), or 0."""
+    want = squeeze(title)
+    for i, page in enumerate(pages):
+        if any(want in squeeze(line) for line in page.splitlines()):
+            return i + 1
+    return 0
+
+
+def plot_size_px(book):
+    """The plot area's width and height in pixels at DPI, from the chart
+    part's inner layout and the drawing anchor's extent."""
+    import re
+    with zipfile.ZipFile(book) as z:
+        chart = z.read("xl/charts/chart1.xml").decode("utf-8")
+        drawing = z.read("xl/drawings/drawing1.xml").decode("utf-8")
+    layout = re.search(r"<c:plotArea><c:layout><c:manualLayout>(.*?)</c:manualLayout>", chart).group(1)
+    w = float(re.search(r'<c:w val="([0-9.]+)"', layout).group(1))
+    h = float(re.search(r'<c:h val="([0-9.]+)"', layout).group(1))
+    ext = re.search(r'<xdr:ext cx="(\d+)" cy="(\d+)"', drawing)
+    return (w * int(ext.group(1)) / 914400 * DPI, h * int(ext.group(2)) / 914400 * DPI)
+
+
+def plot_colours(folder, pdf, page, name, say):
+    """Rasterises `page` of `pdf` and finds the plot area by its fill; checks
+    its size against the chart part and returns, per hue family, the pixels'
+    x positions inside it (None when the plot area is not found)."""
+    from PIL import Image
+    png = os.path.join(folder, "pdf", name)
+    subprocess.run(["pdftoppm", "-r", str(DPI), "-png", "-f", str(page), "-l", str(page), "-singlefile", pdf, png],
+                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    if not os.path.exists(png + ".png"):
+        say("pdftoppm wrote no page %d" % page)
+        return None
+    im = Image.open(png + ".png").convert("RGB")
+    px = im.load()
+    fill = [(x, y) for y in range(im.size[1]) for x in range(im.size[0]) if pale_yellow(px[x, y])]
+    if len(fill) < 500:
+        say("no plot area on page %d (%d pixels of its fill)" % (page, len(fill)))
+        return None
+    x0, x1 = min(p[0] for p in fill), max(p[0] for p in fill)
+    y0, y1 = min(p[1] for p in fill), max(p[1] for p in fill)
+    want_w, want_h = plot_size_px(os.path.join(folder, name + ".xlsx"))
+    if abs(x1 - x0 + 1 - want_w) > max(4, want_w * 0.05) or abs(y1 - y0 + 1 - want_h) > max(4, want_h * 0.05):
+        say("plot area %dx%d pixels at %d dpi, the chart part lays out %.0fx%.0f"
+            % (x1 - x0 + 1, y1 - y0 + 1, DPI, want_w, want_h))
+    found = {"green": [], "blue": [], "red": []}
+    for y in range(y0 + 1, y1):
+        for x in range(x0 + 1, x1):
+            family = hue_family(px[x, y])
+            if family:
+                found[family].append(x)
+    return found
+
+
+def pdfcheck(folder):
+    out = lo_convert(folder, "pdf")
+    problems = []
+    pages = {}
+    for name in CASES:
+        say = lambda m, name=name: problems.append("%s: %s" % (name, m))
+        pdf = os.path.join(out, name + ".pdf")
+        if not os.path.exists(pdf):
+            say("LibreOffice wrote no PDF")
+            continue
+        with open(os.path.join(folder, name + ".json"), encoding="utf-8") as f:
+            title = json.load(f)["title"]
+        pages[name] = title_page(pdf_pages(pdf), title)
+        if not pages[name]:
+            say("pdftotext shows no title %r" % title)
+    name, colours = AUTO_BARS
+    if pages.get(name):
+        say = lambda m: problems.append("%s: %s" % (name, m))
+        found = plot_colours(folder, os.path.join(out, name + ".pdf"), pages[name], name, say)
+        if found is not None:
+            for c in colours:
+                if len(found[c]) < 50:
+                    say("%d %s pixels in the plot area" % (len(found[c]), c))
+            if all(found[c] for c in colours):
+                firsts = [min(found[c]) for c in colours]
+                if firsts != sorted(firsts):
+                    say("the first bars from the left are not %s: first at x %s"
+                        % (", ".join(colours), ", ".join(map(str, firsts))))
+    if pages.get(BLACK_BARS):
+        say = lambda m: problems.append("%s: %s" % (BLACK_BARS, m))
+        found = plot_colours(folder, os.path.join(out, BLACK_BARS + ".pdf"), pages[BLACK_BARS], BLACK_BARS, say)
+        if found is not None and any(len(v) >= 5 for v in found.values()):
+            say("black bars show colours: %s" % {k: len(v) for k, v in found.items()})
+    for p in problems:
+        print(p)
+    return 1 if problems else 0
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "corpus":
         corpus(sys.argv[2])
     elif len(sys.argv) == 3 and sys.argv[1] == "odscheck":
         sys.exit(odscheck(sys.argv[2]))
+    elif len(sys.argv) == 3 and sys.argv[1] == "pdfcheck":
+        sys.exit(pdfcheck(sys.argv[2]))
     elif len(sys.argv) == 3 and sys.argv[1] == "check":
         sys.exit(check(sys.argv[2]))
     else:

@@ -2,8 +2,9 @@
 // from generated tables, judged by outside tools (chart_oracle.py): xmllint
 // on every chart and drawing part, the package checker, and openpyxl, which
 // finds each chart with its series and title; LibreOffice's ODS of each
-// shows the chart class of its kind. Native tree only (Debian's
-// /usr/bin/python3); CTest label "oracle".
+// shows the chart class of its kind, and its PDF every title and the colours
+// of the Auto-coloured bars. Native tree only (Debian's /usr/bin/python3);
+// CTest label "oracle".
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -74,6 +75,21 @@ TEST(ChartOracle, LibreOfficeReadsEveryChartAsItsKind) {
   const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "chart_oracle_ods";
   EXPECT_EQ(17u, ExportCorpus(dir).size());
   EXPECT_EQ("", testsupport::RunCapture(kScript + "odscheck '" + dir.string() + "' 2>&1"));
+}
+
+// LibreOffice prints every workbook to PDF in one run: pdftotext finds each
+// title, and the page of the Auto-coloured bar chart, rasterised by
+// pdftoppm, has green, blue and red bars (in that order) inside the plot
+// area the chart part lays out, where a black-filled chart has none. What
+// LibreOffice prints differently (surfaces, the marker radar, hollow
+// markers, charts over two pages) is written down in the script.
+TEST(ChartOracle, LibreOfficePrintsEveryTitleAndTheAutoColours) {
+  if (std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "python module missing: PIL";
+  REQUIRE_TOOLS("soffice", "pdftotext", "pdftoppm");
+  const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "chart_oracle_pdf";
+  EXPECT_EQ(17u, ExportCorpus(dir).size());
+  EXPECT_EQ("", testsupport::RunCapture(kScript + "pdfcheck '" + dir.string() + "' 2>&1"));
 }
 
 }  // namespace
