@@ -55,6 +55,15 @@ HBITMAP MakeBitmap(HDC dc, const std::uint8_t* bits, const std::uint8_t* info, s
                           reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS);
 }
 
+// The control's line pitch in pixels: the distance between the filler's
+// first two empty lines (0 with fewer lines).
+int LinePitch(CRichEditCtrl& ctrl) {
+  if (ctrl.GetLineCount() < 3) return 0;
+  const int a = ctrl.LineIndex(1), b = ctrl.LineIndex(2);
+  if (a < 0 || b <= a) return 0;
+  return ctrl.PosFromChar(b).y - ctrl.PosFromChar(a).y;
+}
+
 int StretchModeOf(std::uint32_t choice) {
   switch (choice) {
     case 1: return HALFTONE;
@@ -114,8 +123,18 @@ void CDvkView::PaintImagePage(int nMode, std::uint8_t* pBits, std::uint8_t* pInf
     const std::string filler = img::ImageFillerText(width, height, fixedPitch,
                                                     doc->UpdateFields().m_nDisplayFlag != 0, kIdeographicSpace);
     if (nMode == 0 || ctrl.GetWindowTextLength() == 0 || width != m_image.m_nPrevImageWidth ||
-        height != m_image.m_nPrevImageHeight)
+        height != m_image.m_nPrevImageHeight) {
       ctrl.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(filler.c_str()));
+      // Lines lower than the filler's count assumes would leave the last
+      // rows of a tall picture out of the scroll range: counted again by
+      // the control's own line pitch.
+      const int pitch = LinePitch(ctrl);
+      if (pitch > 0 && pitch < img::kFillerLinePixels) {
+        const std::string fitted = img::ImageFillerText(width, height, fixedPitch,
+                                                        doc->UpdateFields().m_nDisplayFlag != 0, kIdeographicSpace, pitch);
+        ctrl.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fitted.c_str()));
+      }
+    }
     ctrl.SetSel(0, 0);
     m_image.m_ptImageScroll = CPoint(0, 0);
     m_image.m_nImageViewState = 1;
