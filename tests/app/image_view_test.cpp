@@ -425,6 +425,25 @@ TEST_F(ImageViewTest, TheFillerTextReachesTheLastRowOfATallPicture) {
   EXPECT_GE(extent, 3000) << lines << " lines at " << pitch << " pixels";
 }
 
+// The same for a picture named on the command line, laid out before the
+// window is shown: the control's pitch then is not yet the shown one, and
+// the scroll range still reaches the last row once the window is up.
+TEST_F(ImageViewTest, TheFillerTextReachesTheLastRowWhenOpenedAtTheStart) {
+  CDvkView* v = ShellFileTest::Open("tall-start.bmp", Bmp24(40, 3000));
+  ASSERT_NE(v, nullptr);
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  frame->ShowWindow(SW_SHOW);
+  testsupport::PumpUntil([] { return false; }, 200);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  const int lines = ctrl.GetLineCount();
+  ASSERT_GE(lines, 3);
+  const int extent = ctrl.PosFromChar(ctrl.LineIndex(lines - 1)).y - ctrl.PosFromChar(0).y;
+  EXPECT_GE(extent, 3000) << lines << " lines";
+  SCROLLINFO si = {sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(::GetScrollInfo(v->m_hWnd, SB_VERT, &si));
+  EXPECT_GE(si.nMax + 1, 3000) << "scroll range " << si.nMin << "-" << si.nMax;
+}
+
 // The "picture" keys of the settings file are the document's words: read
 // from the file, they reach the shown picture (inverted by the colour engine
 // when the display style runs it).
