@@ -137,7 +137,8 @@ void CDvkView::PaintImagePage(int nMode, std::uint8_t* pBits, std::uint8_t* pInf
       const std::string filler = img::ImageFillerText(width, height, fixedPitch, dot, kIdeographicSpace, emPixels);
       ctrl.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(filler.c_str()));
       const int pitch = LinePitch(ctrl);
-      if (pitch > 0 && pitch < std::min<int>(emPixels > 0 ? emPixels : img::kFillerLinePixels, img::kFillerLinePixels)) {
+      const int counted = emPixels > 0 && emPixels < img::kFillerLinePixels ? emPixels : img::kFillerLinePixels;
+      if (pitch > 0 && pitch < counted) {
         const std::string fitted = img::ImageFillerText(width, height, fixedPitch, dot, kIdeographicSpace, pitch);
         ctrl.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fitted.c_str()));
       }
