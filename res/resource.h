@@ -353,6 +353,9 @@
 #define IDC_SET_COLOR_LIST          9621
 #define IDC_SET_COLOR_PICK          9622
 #define IDC_SET_COLOR_VALUE         9623
+#define IDC_SET_PICT_KEY            9624
+#define IDC_SET_PICT_VALUE          9625
+#define IDC_SET_PICT_RANGE          9626
 #define IDC_SCHEDULE_TEXT           9630
 // Designed texts of the document services.
 #define IDS_SETTINGS_SAVE_FAILED    9640

@@ -24,8 +24,12 @@ CString ProgramFolder() {
 
 }  // namespace
 
+static_assert(app::kImageSettingsWords == img::kImageWords, "one block of image settings words");
+
 CDvkDoc::CDvkDoc() {
   g_pDvkDoc = this;
+  // The load record reads and writes the document's settings words.
+  m_imageLoad.m_aImageSettings.Bind(m_aImageSettings);
   m_strProgramDir = ProgramFolder();
   if (CDvkApp* a = DvkApp()) {
     m_nInstanceNo = a->InstanceNumber();

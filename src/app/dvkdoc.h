@@ -132,7 +132,8 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) override;
   void WriteImageByFormat(unsigned char* pixels, unsigned char* header, CString path, int format) override;
   void WriteJpegFile(unsigned char* pixels, unsigned char* header, CString path, int quality);
-  // The load record (pixels released by their owner in ReleaseImageRecord).
+  // The load record (pixels released by their owner in ReleaseImageRecord);
+  // its settings words are the document's m_aImageSettings.
   img::LoadRecord m_imageLoad;
   img::LoadRecord* ImageLoadRecord() override { return &m_imageLoad; }
   void ReleaseImageRecord() override;

@@ -209,14 +209,23 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   const textcodec::TextEncoding forced = m_nEncodingChoice;
   m_nEncodingChoice = textcodec::TextEncoding::kAuto;  // a choice serves one open
   // A picture asked for turned or flipped ("a.bmp%R"): the file without the
-  // suffix, the turn in word 8 for the view's take-over.
+  // suffix, the turn in word 8 for the loader and the view's take-over.
+  // Another file opened without a suffix clears the turn; the shown file
+  // opened again (a reload) keeps it. An open that does not replace the
+  // shown document (a failure, a text-only read) leaves the word as it was.
+  struct KeepTurn {
+    std::uint32_t& word;
+    const std::uint32_t before;
+    bool replaced = false;
+    ~KeepTurn() {
+      if (!replaced) word = before;
+    }
+  } turn{m_imageLoad.m_aImageSettings[docopen::kPictureSuffixWord],
+         m_imageLoad.m_aImageSettings[docopen::kPictureSuffixWord]};
   {
     std::string plain;
-    int code = 0;
-    if (docopen::SplitPictureSuffix(path.GetString(), &plain, &code)) {
-      path = CString(plain.c_str());
-      m_imageLoad.m_aImageSettings[docopen::kPictureSuffixWord] = static_cast<uint32_t>(code);
-    }
+    turn.word = docopen::TransformCodeForOpen(path.GetString(), m_strDocPath.GetString(), turn.before, &plain);
+    path = CString(plain.c_str());
   }
 
   auto fail = [&](const CString& message) -> int {
@@ -343,6 +352,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
                              m_openEncoding.replaced);
   if (after.textOnly) return 0;
 
+  turn.replaced = true;
   m_strDocPath = path;
   m_strCurFile = !extractedFile.IsEmpty() ? extractedFile : sourceFile.IsEmpty() ? path : sourceFile;
   // Work files of an earlier source go; this one's stays while it is shown.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/docdata/settings_table.h"
 #include "fw/commondlg.h"
@@ -70,8 +71,14 @@ CString UnitText(std::int64_t value, double unit) { return UnitsText(static_cast
 static_assert(sizeof kNumberRows / sizeof kNumberRows[0] == 7, "one text per number row");
 static_assert(sizeof kColorRows / sizeof kColorRows[0] == 14, "one value per colour row");
 
-CSettingsDlg::CSettingsDlg(app::DocSettingsFields* fields, CWnd* parent)
+CSettingsDlg::CSettingsDlg(app::DvkDocData* fields, CWnd* parent)
     : CDialog(IDD_SETTINGS, parent), m_pFields(fields) {
+  for (const app::SettingKey& k : app::InfKeyTable()) {
+    if (std::strcmp(k.section, "picture") != 0 || k.type != app::KeyType::kInt) continue;
+    m_aPictRows.push_back(&k);
+    m_strPict.push_back(app::SettingValueText(*fields, k));
+  }
+  m_strPictInit = m_strPict;
   for (int i = 0; i < kNumbers; ++i) {
     m_strNumber[i] = UnitText(fields->*kNumberRows[i].field, kNumberRows[i].unit);
     m_strNumberInit[i] = m_strNumber[i];
@@ -92,6 +99,11 @@ BOOL CSettingsDlg::OnInitDialog() {
   }
   SendDlgItemMessage(IDC_SET_COLOR_LIST, CB_SETCURSEL, 0);
   ShowColorValue();
+  for (const app::SettingKey* k : m_aPictRows)
+    SendDlgItemMessage(IDC_SET_PICT_KEY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(k->key));
+  SendDlgItemMessage(IDC_SET_PICT_KEY, CB_SETCURSEL, 0);
+  m_nPictRow = 0;
+  ShowPictureValue();
   return CDialog::OnInitDialog();
 }
 
@@ -116,6 +128,31 @@ void CSettingsDlg::DoDataExchange(CDataExchange* dx) {
                  UnitsText(std::floor(hi / row.unit * 100) / 100).GetString());
       dx->FailWithMessage(msg);
       continue;
+    }
+  }
+  // The picture keys: the shown one's text first, then every changed one
+  // checked against its row's range (the list shows the refused key).
+  if (dx->m_bSaveAndValidate && !dx->Failed()) {
+    KeepPictureValue();
+    for (std::size_t i = 0; i < m_aPictRows.size() && !dx->Failed(); ++i) {
+      CString text = m_strPict[i];
+      text.TrimLeft();
+      text.TrimRight();
+      if (text == m_strPictInit[i]) continue;
+      const app::SettingKey& k = *m_aPictRows[i];
+      char* end = nullptr;
+      const long long v = std::strtoll(text.GetString(), &end, 10);
+      if (text.IsEmpty() || end == nullptr || *end != '\0' || v < k.min || v > k.max) {
+        m_nPictRow = static_cast<int>(i);
+        SendDlgItemMessage(IDC_SET_PICT_KEY, CB_SETCURSEL, static_cast<WPARAM>(i));
+        ShowPictureValue();
+        dx->PrepareEditCtrl(IDC_SET_PICT_VALUE);
+        CString msg, lo, hi;
+        lo.Format("%d", k.min);
+        hi.Format("%d", k.max);
+        msg.Format(IDS_SETTINGS_RANGE, lo.GetString(), hi.GetString());
+        dx->FailWithMessage(msg);
+      }
     }
   }
   DDX_Text(dx, IDC_SET_PROFNT, m_strProfnt);
@@ -145,6 +182,12 @@ void CSettingsDlg::DoDataExchange(CDataExchange* dx) {
   face(m_strBtitle, m_pFields->m_strBtitleFace);
   face(m_strStitle, m_pFields->m_strStitleFace);
   for (int i = 0; i < kColors; ++i) m_pFields->*kColorRows[i].field = m_clr[i];
+  for (std::size_t i = 0; i < m_aPictRows.size(); ++i) {
+    CString text = m_strPict[i];
+    text.TrimLeft();
+    text.TrimRight();
+    if (text != m_strPictInit[i]) app::SetSettingValue(*m_pFields, *m_aPictRows[i], text, nullptr);
+  }
 }
 
 BOOL CSettingsDlg::OnCommand(WPARAM wp, LPARAM lp) {
@@ -155,6 +198,13 @@ BOOL CSettingsDlg::OnCommand(WPARAM wp, LPARAM lp) {
   }
   if (id == IDC_SET_COLOR_PICK && code == BN_CLICKED) {
     PickColor();
+    return TRUE;
+  }
+  if (id == IDC_SET_PICT_KEY && code == CBN_SELCHANGE) {
+    KeepPictureValue();
+    const LRESULT row = SendDlgItemMessage(IDC_SET_PICT_KEY, CB_GETCURSEL);
+    m_nPictRow = row >= 0 && row < static_cast<LRESULT>(m_aPictRows.size()) ? static_cast<int>(row) : 0;
+    ShowPictureValue();
     return TRUE;
   }
   return CDialog::OnCommand(wp, lp);
@@ -176,4 +226,20 @@ void CSettingsDlg::PickColor() {
   if (dlg.DoModal() != IDOK) return;
   m_clr[m_nColorRow] = dlg.GetColor() & 0xFFFFFF;
   ShowColorValue();
+}
+
+void CSettingsDlg::ShowPictureValue() {
+  if (m_aPictRows.empty()) return;
+  const app::SettingKey& k = *m_aPictRows[static_cast<std::size_t>(m_nPictRow)];
+  SetDlgItemText(IDC_SET_PICT_VALUE, m_strPict[static_cast<std::size_t>(m_nPictRow)]);
+  CString range;
+  range.Format("%d - %d", k.min, k.max);
+  SetDlgItemText(IDC_SET_PICT_RANGE, range);
+}
+
+void CSettingsDlg::KeepPictureValue() {
+  if (m_aPictRows.empty() || !m_hWnd) return;
+  char text[64] = {};
+  ::GetDlgItemTextA(m_hWnd, IDC_SET_PICT_VALUE, text, sizeof text);
+  m_strPict[static_cast<std::size_t>(m_nPictRow)] = text;
 }

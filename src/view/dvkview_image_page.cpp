@@ -55,6 +55,18 @@ HBITMAP MakeBitmap(HDC dc, const std::uint8_t* bits, const std::uint8_t* info, s
                           reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS);
 }
 
+// The control's line pitch in whole pixels, rounded down: the distance from
+// the filler's first empty line to its last line over the lines between (a
+// pitch of 18.4 pixels puts its lines 18 or 19 apart, so one pair of lines
+// does not tell it). 0 with fewer than three lines.
+int LinePitch(CRichEditCtrl& ctrl) {
+  const int lines = ctrl.GetLineCount();
+  if (lines < 3) return 0;
+  const int a = ctrl.LineIndex(1), b = ctrl.LineIndex(lines - 1);
+  if (a < 0 || b <= a) return 0;
+  return (ctrl.PosFromChar(b).y - ctrl.PosFromChar(a).y) / (lines - 2);
+}
+
 int StretchModeOf(std::uint32_t choice) {
   switch (choice) {
     case 1: return HALFTONE;
@@ -102,20 +114,35 @@ void CDvkView::PaintImagePage(int nMode, std::uint8_t* pBits, std::uint8_t* pInf
     // 4. The filler text gives the scroll range; the caret to 0.
     if (nMode == 0) ctrl.SendMessage(EM_SETTARGETDEVICE, 0, 1);
     TEXTMETRICA tm = {};
+    int emPixels = 0;  // the 240-twip format's em height on the display
     {
       HDC dc = ::GetDC(m_hWnd);
       if (dc) {
         ::GetTextMetricsA(dc, &tm);
+        emPixels = ::MulDiv(kDefaultTwips, ::GetDeviceCaps(dc, LOGPIXELSY), 1440);
         ::ReleaseDC(m_hWnd, dc);
       }
     }
     // TMPF_FIXED_PITCH set means a variable pitch.
     const bool fixedPitch = (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;
-    const std::string filler = img::ImageFillerText(width, height, fixedPitch,
-                                                    doc->UpdateFields().m_nDisplayFlag != 0, kIdeographicSpace);
+    const bool dot = doc->UpdateFields().m_nDisplayFlag != 0;
     if (nMode == 0 || ctrl.GetWindowTextLength() == 0 || width != m_image.m_nPrevImageWidth ||
-        height != m_image.m_nPrevImageHeight)
+        height != m_image.m_nPrevImageHeight) {
+      // Lines lower than 20 pixels would leave the last rows of a tall
+      // picture out of the scroll range: the lines are counted by the em
+      // height, which no line of the format is lower than, and by the
+      // control's own pitch when that is lower still (a zoomed-out control).
+      // The pitch the control lays out can change once the window is shown,
+      // so the text is not counted by a measured pitch alone.
+      const std::string filler = img::ImageFillerText(width, height, fixedPitch, dot, kIdeographicSpace, emPixels);
       ctrl.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(filler.c_str()));
+      const int pitch = LinePitch(ctrl);
+      const int counted = emPixels > 0 && emPixels < img::kFillerLinePixels ? emPixels : img::kFillerLinePixels;
+      if (pitch > 0 && pitch < counted) {
+        const std::string fitted = img::ImageFillerText(width, height, fixedPitch, dot, kIdeographicSpace, pitch);
+        ctrl.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fitted.c_str()));
+      }
+    }
     ctrl.SetSel(0, 0);
     m_image.m_ptImageScroll = CPoint(0, 0);
     m_image.m_nImageViewState = 1;

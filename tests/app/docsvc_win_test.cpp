@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/docdata/settings_files.h"
+#include "core/docdata/settings_table.h"
 #include "core/docsvc/schedule_runner.h"
 #include "macroui/inputdlg.h"
 #include "app/schedmsg_dlg.h"
@@ -226,6 +227,53 @@ TEST_F(DocServicesTest, SettingsDialogColourPickerChangesTheChosenColour) {
   doc->OnSettings();
   EXPECT_EQ(RGB(10, 20, 30), doc->m_clrListBack);
   EXPECT_NE(std::string::npos, ReadAll(folder.File("Dorvik.inf")).find("flback\t10,20,30\r\n"));
+}
+
+// Every number key of the "picture" section is offered, one at a time; a
+// value outside its row's range is refused with the range, once.
+TEST_F(DocServicesTest, SettingsDialogOffersThePictureKeys) {
+  ASSERT_TRUE(StartHere());
+  int rows = 0;
+  for (const app::SettingKey& k : app::InfKeyTable())
+    if (std::string(k.section) == "picture" && k.type == app::KeyType::kInt) ++rows;
+  ASSERT_GE(rows, 25);
+  int calls = 0;
+  fw::hooks::ExpectDialog(IDD_SETTINGS, [&](CDialog& d) {
+    ++calls;
+    EXPECT_EQ(rows, static_cast<int>(d.SendDlgItemMessage(IDC_SET_PICT_KEY, CB_GETCOUNT)));
+    auto choose = [&d](const char* key) {
+      const LRESULT at = d.SendDlgItemMessage(IDC_SET_PICT_KEY, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(key));
+      EXPECT_GE(at, 0) << key;
+      d.SendDlgItemMessage(IDC_SET_PICT_KEY, CB_SETCURSEL, static_cast<WPARAM>(at));
+      d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SET_PICT_KEY, CBN_SELCHANGE), 0);
+    };
+    char text[64] = {};
+    choose("imgtone");
+    if (calls == 1) {
+      GetDlgItemTextA(d.m_hWnd, IDC_SET_PICT_VALUE, text, sizeof text);
+      EXPECT_STREQ("0", text);
+      GetDlgItemTextA(d.m_hWnd, IDC_SET_PICT_RANGE, text, sizeof text);
+      EXPECT_STREQ("-5 - 15", text);
+    }
+    d.SetDlgItemText(IDC_SET_PICT_VALUE, calls == 1 ? "16" : "-3");  // above 15 is refused once
+    choose("imgref");
+    d.SetDlgItemText(IDC_SET_PICT_VALUE, "255");
+    choose("imgtone");  // the typed value was kept while another key was shown
+    GetDlgItemTextA(d.m_hWnd, IDC_SET_PICT_VALUE, text, sizeof text);
+    EXPECT_STREQ(calls == 1 ? "16" : "-3", text);
+    return IDOK;
+  });
+  fw::hooks::ExpectMessageBox("15", IDOK);
+  doc->OnSettings();
+  EXPECT_EQ(2, calls);
+  EXPECT_EQ(-3, static_cast<std::int32_t>(doc->m_aImageSettings[17]));
+  EXPECT_EQ(255u, doc->m_aImageSettings[1]);
+  EXPECT_EQ(255u, doc->m_imageLoad.m_aImageSettings[1]);  // the picture's words themselves
+  const std::string inf = ReadAll(folder.File("Dorvik.inf"));
+  EXPECT_NE(std::string::npos, inf.find("imgtone\t-3\r\n"));
+  EXPECT_NE(std::string::npos, inf.find("imgref\t255\r\n"));
+  EXPECT_NE(std::string::npos, inf.find("imgnbhi\t0\r\n"));
 }
 
 // --- schedules and timer messages --------------------------------------------------

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "core/docdata/settings_table.h"
 #include "fw/alloc.h"
+#include "fw/uihooks.h"
 #include "host/frame_host.h"
 #include "image/load/image_record.h"
 #include "image/image_test_host.h"
@@ -353,6 +355,130 @@ TEST_F(ImageViewTest, TheImageTickKeepsAShownPictureAndStopsWithoutOne) {
   v->m_image.m_nImageViewState = 0;
   v->SendMessage(WM_TIMER, v->ImageTimerId(), 0);
   EXPECT_EQ(v->m_image.m_hImageBitmap, nullptr);
+}
+
+// --- The turn asked for by name, the filler of a tall picture, the picture keys ---
+
+// "%R" turns the picture it was asked for: a reload of it stays turned, the
+// next picture opened without a suffix does not, nor does the same file
+// opened again after another one; a failed open leaves the turn alone.
+TEST_F(ImageViewTest, ATurnAskedForByNameServesThatPictureOnly) {
+  const std::string a = File("turn.bmp"), b = File("next.bmp");
+  testsupport::WriteFileBytes(a, Bmp24(64, 48));
+  testsupport::WriteFileBytes(b, Bmp24(20, 10));
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(a + "%R"));
+  CDvkView* v = View();
+  EXPECT_EQ(v->m_image.m_nImageWidth, 48);
+  EXPECT_EQ(v->m_image.m_nImageHeight, 64);
+  EXPECT_EQ(doc->m_imageLoad.m_aImageSettings[8], 1u);
+  doc->ReloadDocument();
+  testsupport::PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(View()->m_image.m_nImageWidth, 48);
+  EXPECT_EQ(View()->m_image.m_nImageHeight, 64);
+  ASSERT_TRUE(Open(b));
+  EXPECT_EQ(View()->m_image.m_nImageWidth, 20);
+  EXPECT_EQ(View()->m_image.m_nImageHeight, 10);
+  EXPECT_EQ(doc->m_imageLoad.m_aImageSettings[8], 0u);
+  ASSERT_TRUE(Open(a));
+  EXPECT_EQ(View()->m_image.m_nImageWidth, 64);
+  EXPECT_EQ(View()->m_image.m_nImageHeight, 48);
+  // Upside down, then a file that is not there: still upside down.
+  ASSERT_TRUE(Open(a + "%B"));
+  EXPECT_EQ(doc->m_imageLoad.m_aImageSettings[8], 2u);
+  fw::hooks::ExpectMessageBox("", IDOK);
+  EXPECT_NE(doc->OpenFile(File("missing.bmp").c_str(), docopen::OpenMode::kPlain), 0);
+  EXPECT_EQ(doc->m_imageLoad.m_aImageSettings[8], 2u);
+  doc->ReloadDocument();
+  testsupport::PumpUntil([] { return false; }, 50);
+  int w = 0, h = 0;
+  const std::vector<std::uint8_t> rows = BitmapRows(static_cast<HBITMAP>(View()->m_image.m_hImageBitmap), &w, &h);
+  ASSERT_EQ(w, 64);
+  ASSERT_EQ(h, 48);
+  // Half a turn: the file's top-left pixel (0, 0, 0) is now bottom right.
+  const int stride = (w * 3 + 3) & ~3;
+  const std::uint8_t* br = &rows[static_cast<std::size_t>(w - 1) * 3];  // bottom row, last pixel
+  EXPECT_EQ(br[0], 0);
+  EXPECT_EQ(br[1], 0);
+  EXPECT_EQ(br[2], 0);
+  const std::uint8_t* tl = &rows[static_cast<std::size_t>(h - 1) * stride];  // top row, first pixel
+  EXPECT_EQ(tl[0], 63);                                                      // file pixel (63, 47)
+  EXPECT_EQ(tl[1], 47);
+}
+
+// The filler text gives the scroll range: at the control's own line pitch
+// its last line lies below the last row of a very tall picture.
+TEST_F(ImageViewTest, TheFillerTextReachesTheLastRowOfATallPicture) {
+  const std::string path = File("tall3000.bmp");
+  testsupport::WriteFileBytes(path, Bmp24(40, 3000));
+  ASSERT_TRUE(StartIn(""));
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  EXPECT_EQ(v->m_image.m_bImagePaged, 0u);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  const int lines = ctrl.GetLineCount();
+  ASSERT_GE(lines, 3);
+  const int pitch = ctrl.PosFromChar(ctrl.LineIndex(2)).y - ctrl.PosFromChar(ctrl.LineIndex(1)).y;
+  ASSERT_GT(pitch, 0);
+  const int extent = ctrl.PosFromChar(ctrl.LineIndex(lines - 1)).y - ctrl.PosFromChar(0).y;
+  EXPECT_GE(extent, 3000) << lines << " lines at " << pitch << " pixels";
+}
+
+// The same for a picture named on the command line, laid out before the
+// window is shown: the control's pitch then is not yet the shown one, and
+// the scroll range still reaches the last row once the window is up.
+TEST_F(ImageViewTest, TheFillerTextReachesTheLastRowWhenOpenedAtTheStart) {
+  CDvkView* v = ShellFileTest::Open("tall-start.bmp", Bmp24(40, 3000));
+  ASSERT_NE(v, nullptr);
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  frame->ShowWindow(SW_SHOW);
+  testsupport::PumpUntil([] { return false; }, 200);
+  CRichEditCtrl& ctrl = v->GetRichEditCtrl();
+  const int lines = ctrl.GetLineCount();
+  ASSERT_GE(lines, 3);
+  const int extent = ctrl.PosFromChar(ctrl.LineIndex(lines - 1)).y - ctrl.PosFromChar(0).y;
+  EXPECT_GE(extent, 3000) << lines << " lines";
+  SCROLLINFO si = {sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(::GetScrollInfo(v->m_hWnd, SB_VERT, &si));
+  EXPECT_GE(si.nMax + 1, 3000) << "scroll range " << si.nMin << "-" << si.nMax;
+}
+
+// The "picture" keys of the settings file are the document's words: read
+// from the file, they reach the shown picture (inverted by the colour engine
+// when the display style runs it).
+TEST_F(ImageViewTest, PictureKeysReachTheShownPicture) {
+  const std::string path = File("keys.bmp");
+  const std::string bmp = Bmp24(32, 16);
+  testsupport::WriteFileBytes(path, bmp);
+  ASSERT_TRUE(StartIn(""));
+  app::SettingsRest rest;
+  app::ReadInfText("[picture]\r\nimginv\t1\r\nimgall\t1\r\n#end/\r\n", *doc, &rest);
+  EXPECT_TRUE(rest.issues.empty());
+  EXPECT_EQ(doc->m_imageLoad.m_aImageSettings[46], 1u);
+  EXPECT_EQ(doc->m_imageLoad.m_aImageSettings[34], 1u);
+  doc->m_aImageSettings[28] = 1;  // the display style that runs the engine
+  ASSERT_TRUE(Open(path));
+  CDvkView* v = View();
+  EXPECT_EQ(v->m_image.m_aImageSettings[46], 1u);
+  int w = 0, h = 0;
+  const std::vector<std::uint8_t> rows = BitmapRows(static_cast<HBITMAP>(v->m_image.m_hImageBitmap), &w, &h);
+  ASSERT_EQ(w, 32);
+  ASSERT_EQ(h, 16);
+  const std::vector<std::uint8_t> file = Pixels(bmp);
+  ASSERT_EQ(rows.size(), file.size());
+  int differing = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w * 3; ++x) {
+      const std::size_t at = static_cast<std::size_t>(y) * ((w * 3 + 3) & ~3) + x;
+      if (rows[at] != 255 - file[at]) ++differing;
+    }
+  EXPECT_EQ(differing, 0);
+  // Written back with the rest of the settings.
+  const std::string written = app::WriteInfText(*doc, {});
+  EXPECT_NE(written.find("[picture]\r\n"), std::string::npos);
+  EXPECT_NE(written.find("imginv\t1\r\n"), std::string::npos);
+  EXPECT_NE(written.find("imgall\t1\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -390,4 +390,49 @@ TEST(DibReduce, IndicesAndSize) {
   EXPECT_EQ(info[44], 255);
 }
 
+// The record's settings words: bound to an owner's block (the document's
+// settings field) the loader writes that block; copies are by value, so a
+// record set aside and put back restores the owner's words.
+TEST(ImageDispatch, BoundSettingsWordsAreTheOwnersAndCopyByValue) {
+  uint32_t owner[img::kImageWords] = {196};
+  owner[img::kTransformCode] = 4;  // a left-right flip asked for
+  Record rec;
+  EXPECT_EQ(rec.m_aImageSettings[0], 196u);
+  rec.m_aImageSettings.Bind(owner);
+  BmpLayout s;
+  s.width = 4;
+  s.height = 2;
+  RecordingHost host;
+  img::LoadRequest req;
+  req.kind = img::kKindBmp;
+  req.option = 3;
+  const std::vector<uint8_t> f = MakeBmp(s);
+  ASSERT_EQ(img::LoadImageBytes(rec, host, f.data(), uint32_t(f.size()), f.size(), req).result, 0);
+  EXPECT_EQ(owner[img::kColorOption], 3u);
+  EXPECT_EQ(owner[img::kFlipHEff], 1u);
+  EXPECT_EQ(owner[img::kNeedTransform], 1u);
+
+  // Set aside: the copy holds the values in its own block.
+  img::LoadRecord kept(rec);
+  kept.m_aImageSettings[5] = 9;
+  EXPECT_EQ(owner[5], 0u);
+  owner[img::kColorOption] = 0;
+  owner[7] = 2;
+  // Put back: the values go into the owner's words, and the binding stays.
+  static_cast<img::LoadRecord&>(rec) = kept;
+  EXPECT_EQ(owner[5], 9u);
+  EXPECT_EQ(owner[img::kColorOption], 3u);
+  EXPECT_EQ(owner[7], 0u);
+  rec.m_aImageSettings[6] = 1;
+  EXPECT_EQ(owner[6], 1u);
+  const uint32_t* words = rec.m_aImageSettings;
+  EXPECT_EQ(words, owner);
+  rec.m_aImageSettings = rec.m_aImageSettings;  // onto itself: unchanged
+  EXPECT_EQ(owner[5], 9u);
+  // Unbound again: the record's own block as it was.
+  rec.m_aImageSettings.Bind(nullptr);
+  EXPECT_NE(static_cast<const uint32_t*>(rec.m_aImageSettings), owner);
+  EXPECT_EQ(rec.m_aImageSettings[0], 196u);
+}
+
 }  // namespace

@@ -17,6 +17,33 @@ TEST(ImagePage, FillerText) {
   EXPECT_EQ(img::ImageFillerText(-1, -1, true, true, sp), "  .\r\n\r\n.");
 }
 
+// The filler's extent is the scroll range: at the control's own line pitch
+// its lines reach the last row of a very tall picture.
+TEST(ImagePage, FillerTextReachesTheLastRowAtTheLinePitch) {
+  const std::string sp = "\x81\x40";
+  auto lines = [](const std::string& s) {
+    int64_t n = 1;
+    for (size_t at = s.find("\r\n"); at != std::string::npos; at = s.find("\r\n", at + 2)) ++n;
+    return n;
+  };
+  for (int64_t height : {480, 3799, 10000, 65000}) {
+    for (int32_t pitch : {8, 13, 16, 19}) {
+      const std::string s = img::ImageFillerText(40, height, true, true, sp, pitch);
+      // The last line starts below the picture's last row.
+      EXPECT_GE((lines(s) - 1) * pitch, height) << height << " at " << pitch;
+      EXPECT_EQ(img::FillerLineBreaks(height, pitch), height / pitch + 2);
+    }
+    // A pitch of 20 or more, or none known, keeps the count of 20-pixel lines.
+    for (int32_t pitch : {0, -4, 20, 32}) {
+      EXPECT_EQ(lines(img::ImageFillerText(40, height, true, true, sp, pitch)), height / 20 + 3) << pitch;
+      EXPECT_EQ(img::FillerLineBreaks(height, pitch), height / 20 + 2);
+    }
+  }
+  // Twenty-pixel lines leave the last rows of 10000 out of reach at 16 pixels.
+  EXPECT_LT((10000 / 20 + 2) * 16, 10000);
+  EXPECT_EQ(img::FillerLineBreaks(-5, 16), 2);
+}
+
 TEST(ImagePage, PagesInThePageForm) {
   // An 8-bit picture of 10000 rows: 3800 a page.
   img::PagePlan p = img::PlanEmbedPage(10000, 8, 0);

@@ -26,6 +26,7 @@ constexpr int kSysSlots = 60;          // "Dorvik.sys" slots
 constexpr int kPosiWords = 10;         // numbers of the "posi" line
 constexpr int kFtpEntryFirstSlot = 26;  // FTP site entries 1-3 are slots 26-28
 constexpr int kHistorySize = 30;
+constexpr int kImageSettingsWords = 49;  // words of the image settings
 constexpr int kFlistAtConstruction = 9001;  // the first list view sets 9000 and cleans
 
 // A. Text buffer, streaming and the last render (text view, document).
@@ -136,6 +137,12 @@ struct DocSettingsFields {
   std::uint32_t m_nTextBufSize = 0;    // largest decoded/pixel data kept
   std::uint32_t m_nTextBufSize2 = 0;   // largest file read by the image code
   CString m_strPictExt[5];             // picture extensions of kinds 17-21
+  // The document's image settings words (word 0 = their byte count, 196):
+  // the "picture" keys set the colour engine's words, the picture commands
+  // the display words, the loaders and the "%" letter of an open the rest.
+  // The document's load record reads and writes these words; the view
+  // copies them when it takes a picture over.
+  std::uint32_t m_aImageSettings[kImageSettingsWords] = {kImageSettingsWords * 4};
   CString m_strProfnt;                 // "profnt"
   CString m_strTblfnt;                 // "tblfnt"
   COLORREF m_clrTxchar = 0;            // "txchar": text colour

@@ -47,11 +47,20 @@ namespace fieldref {
 template <class T>
 using Plain = std::remove_cv_t<std::remove_reference_t<T>>;
 
+// A field's number as its row reads it. An unsigned 32-bit field keeps a
+// row's negative values in two's complement and reads them back signed (no
+// row's maximum passes INT_MAX, so no value of a row is taken for another).
+template <class T>
+constexpr std::int64_t RowNumber(T v) {
+  if constexpr (std::is_unsigned_v<T> && sizeof(T) == 4) return static_cast<std::int32_t>(v);
+  return static_cast<std::int64_t>(v);
+}
+
 // One number field.
 template <auto M>
 constexpr FieldRef Number() {
   FieldRef r;
-  r.getNumber = [](const SettingsDoc& d, int) -> std::int64_t { return d.*M; };
+  r.getNumber = [](const SettingsDoc& d, int) -> std::int64_t { return RowNumber(d.*M); };
   r.setNumber = [](SettingsDoc& d, int, std::int64_t v) { d.*M = static_cast<Plain<decltype(d.*M)>>(v); };
   return r;
 }
@@ -59,7 +68,7 @@ constexpr FieldRef Number() {
 template <auto M>
 constexpr FieldRef NumberArray() {
   FieldRef r;
-  r.getNumber = [](const SettingsDoc& d, int i) -> std::int64_t { return (d.*M)[i]; };
+  r.getNumber = [](const SettingsDoc& d, int i) -> std::int64_t { return RowNumber((d.*M)[i]); };
   r.setNumber = [](SettingsDoc& d, int i, std::int64_t v) { (d.*M)[i] = static_cast<Plain<decltype((d.*M)[i])>>(v); };
   return r;
 }

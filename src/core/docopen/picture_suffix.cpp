@@ -1,5 +1,7 @@
 #include "core/docopen/picture_suffix.h"
 
+#include "core/docopen/savename.h"
+
 namespace docopen {
 
 bool SplitPictureSuffix(const std::string& path, std::string* plain, int* code) {
@@ -19,6 +21,18 @@ bool SplitPictureSuffix(const std::string& path, std::string* plain, int* code) 
   if (plain) *plain = path.substr(0, path.size() - 2);
   if (code) *code = c;
   return true;
+}
+
+std::uint32_t TransformCodeForOpen(const std::string& path, const std::string& shownPath, std::uint32_t word,
+                                   std::string* plain) {
+  int code = 0;
+  std::string rest;
+  if (SplitPictureSuffix(path, &rest, &code)) {
+    if (plain) *plain = rest;
+    return static_cast<std::uint32_t>(code);
+  }
+  if (plain) *plain = path;
+  return !shownPath.empty() && SamePath(path, shownPath) ? word : 0;
 }
 
 }  // namespace docopen

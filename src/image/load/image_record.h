@@ -31,6 +31,33 @@ enum ImageWord : int {
 };
 constexpr int kImageWords = 49;
 
+// The 49 words of the image settings a record reads and writes. A record
+// of its own (tests, the plug-in stand-in) keeps them here; the document
+// binds its record to the settings words the settings file reads and
+// writes, so those words are the only copy. Copies are by value: a copied
+// record holds the words' values in its own block, and assigning a record
+// puts the values into the words this one uses, wherever they live.
+class SettingsWords {
+ public:
+  SettingsWords() = default;
+  SettingsWords(const SettingsWords& o) { std::memcpy(own_, o.Words(), sizeof own_); }
+  SettingsWords& operator=(const SettingsWords& o) {
+    if (Words() != o.Words()) std::memmove(Words(), o.Words(), sizeof own_);
+    return *this;
+  }
+  // Uses `words` (kImageWords of them, word 0 = 196) from now on; null
+  // goes back to the own block.
+  void Bind(uint32_t* words) { bound_ = words; }
+  uint32_t* Words() { return bound_ ? bound_ : own_; }
+  const uint32_t* Words() const { return bound_ ? bound_ : own_; }
+  operator uint32_t*() { return Words(); }
+  operator const uint32_t*() const { return Words(); }
+
+ private:
+  uint32_t own_[kImageWords] = {196};
+  uint32_t* bound_ = nullptr;
+};
+
 // Who holds m_pLoadBits.
 enum BitsOwner : uint32_t { kOwnerNone = 0, kOwnerHeap = 1, kOwnerPlugin = 2 };
 
@@ -52,7 +79,7 @@ struct LoadRecord {
   int32_t m_nTrimLeft = 0;
   int32_t m_nTrimBottom = 0;
   int32_t m_nTrimRight = 0;
-  uint32_t m_aImageSettings[kImageWords] = {196};
+  SettingsWords m_aImageSettings;
 };
 
 // Little-endian fields of a BITMAPINFOHEADER held as bytes.

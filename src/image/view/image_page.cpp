@@ -9,11 +9,17 @@ uint32_t ColoursUsed(uint32_t clrUsed, uint32_t bits) {
   return bits == 8 ? 256 : bits == 4 ? 16 : bits == 1 ? 2 : 0;
 }
 
+int64_t FillerLineBreaks(int64_t height, int32_t lineHeight) {
+  const int64_t h = std::max<int64_t>(height, 0);
+  const int64_t pitch = lineHeight > 0 && lineHeight < kFillerLinePixels ? lineHeight : kFillerLinePixels;
+  return h / pitch + 2;
+}
+
 std::string ImageFillerText(int64_t width, int64_t height, bool fixedPitch, bool dot,
-                            const std::string& ideographicSpace) {
-  const int64_t w = std::max<int64_t>(width, 0), h = std::max<int64_t>(height, 0);
+                            const std::string& ideographicSpace, int32_t lineHeight) {
+  const int64_t w = std::max<int64_t>(width, 0);
   const int64_t blanks = (fixedPitch ? w / 8 : w / 4) + 2;
-  const int64_t breaks = h / 20 + 2;
+  const int64_t breaks = FillerLineBreaks(height, lineHeight);
   const std::string mark = dot ? std::string(".") : ideographicSpace;
   std::string s(static_cast<size_t>(blanks), ' ');
   s += mark;

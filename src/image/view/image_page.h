@@ -15,12 +15,22 @@ uint32_t ColoursUsed(uint32_t clrUsed, uint32_t bits);
 
 // --- Filler text ------------------------------------------------------------
 
+// Line height in pixels the filler's line count assumes: a line at least
+// this tall lets (height / 20 + 2) line breaks cover the picture.
+constexpr int32_t kFillerLinePixels = 20;
+
 // (width / 8 + 2) blanks with a fixed-pitch font, else (width / 4 + 2); then
 // an ideographic space (or "." when `dot`), (height / 20 + 2) line breaks and
 // the space or dot again. `ideographicSpace` is the character's bytes in the
-// text's encoding.
+// text's encoding. `lineHeight` is the control's line pitch in pixels: a
+// pitch below 20 counts the breaks by it (height / lineHeight + 2), so the
+// text, whose extent is the scroll range, still reaches the picture's last
+// row; 0 (not known) or 20 and above keep 20.
 std::string ImageFillerText(int64_t width, int64_t height, bool fixedPitch, bool dot,
-                            const std::string& ideographicSpace);
+                            const std::string& ideographicSpace, int32_t lineHeight = kFillerLinePixels);
+
+// The line breaks of the filler text for a picture `height` rows tall.
+int64_t FillerLineBreaks(int64_t height, int32_t lineHeight);
 
 // --- Pages in the page form ---------------------------------------------------
 

@@ -191,4 +191,57 @@ TEST(SettingsTable, OutOfRangeNumbersAreClampedAndReported) {
   EXPECT_EQ(d->m_strBtitleFace, "X");
 }
 
+// The "picture" keys are the colour engine's words of the image settings,
+// one key each, and nothing else of the block: the size word stays 196 and
+// the display words (zoom, turn, flips, style) are no keys.
+TEST(SettingsTable, PictureKeysAreTheColourEngineWords) {
+  std::set<int> words;
+  for (const SettingKey& k : InfKeyTable()) {
+    if (std::string(k.field).rfind("m_aImageSettings[", 0) != 0) continue;
+    EXPECT_STREQ(k.section, "picture") << k.key;
+    EXPECT_STREQ(k.def, "0") << k.key;
+    EXPECT_TRUE(words.insert(k.index).second) << k.key;
+    EXPECT_EQ(std::string(k.field), "m_aImageSettings[" + std::to_string(k.index) + "]") << k.key;
+  }
+  const std::set<int> engine = {1,  2,  11, 14, 15, 16, 17, 20, 21, 22, 33, 34, 36,
+                                37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48};
+  EXPECT_EQ(words, engine);
+
+  auto d = NewDoc();
+  EXPECT_EQ(d->m_aImageSettings[0], 196u);
+  SettingsRest rest;
+  ReadInfText(
+      "[picture]\r\nimgref\t255\r\nimgrepl\t16711680\r\nimgtone\t-5\r\nimgbal\t-128\r\nimgbrt\t-3\r\n"
+      "imgsat\t150\r\nimginv\t1\r\nimgtonon\t1\r\n#end/\r\n",
+      *d, &rest);
+  EXPECT_TRUE(rest.issues.empty());
+  EXPECT_EQ(d->m_aImageSettings[0], 196u);
+  EXPECT_EQ(d->m_aImageSettings[1], 0x0000FFu);  // red
+  EXPECT_EQ(d->m_aImageSettings[2], 0xFF0000u);  // blue
+  EXPECT_EQ(static_cast<std::int32_t>(d->m_aImageSettings[17]), -5);
+  EXPECT_EQ(static_cast<std::int32_t>(d->m_aImageSettings[21]), -128);
+  EXPECT_EQ(static_cast<std::int32_t>(d->m_aImageSettings[22]), -3);
+  EXPECT_EQ(d->m_aImageSettings[20], 150u);
+  EXPECT_EQ(d->m_aImageSettings[46], 1u);
+  EXPECT_EQ(d->m_aImageSettings[48], 1u);
+  // Negative words are written back as the numbers they are.
+  const std::string written = WriteInfText(*d, {});
+  for (const char* line : {"imgtone\t-5\r\n", "imgbal\t-128\r\n", "imgbrt\t-3\r\n", "imgrepl\t16711680\r\n"})
+    EXPECT_NE(written.find(line), std::string::npos) << line;
+  // Out of range: clamped to what the engine reads, and reported.
+  ReadInfText("[picture]\r\nimgtone\t99\r\nimgnbhi\t9\r\nimgbrt\t-4000\r\nimgref\t-1\r\n#end/\r\n", *d, &rest);
+  EXPECT_EQ(d->m_aImageSettings[17], 15u);
+  EXPECT_EQ(d->m_aImageSettings[15], 8u);
+  EXPECT_EQ(static_cast<std::int32_t>(d->m_aImageSettings[22]), -128);
+  EXPECT_EQ(d->m_aImageSettings[1], 0u);
+  EXPECT_EQ(rest.issues.size(), 4u);
+  // The display words the commands and the loaders keep are left alone.
+  d->m_aImageSettings[5] = 7;
+  d->m_aImageSettings[8] = 1;
+  ApplySettingsDefaults(*d);
+  EXPECT_EQ(d->m_aImageSettings[5], 7u);
+  EXPECT_EQ(d->m_aImageSettings[8], 1u);
+  EXPECT_EQ(d->m_aImageSettings[17], 0u);
+}
+
 }  // namespace

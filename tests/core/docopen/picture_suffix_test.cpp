@@ -32,3 +32,26 @@ TEST(PictureSuffix, AnythingElseIsLeftAlone) {
   ASSERT_TRUE(docopen::SplitPictureSuffix("\x95\x5c.bmp%R", &plain, &code));
   EXPECT_EQ(plain, "\x95\x5c.bmp");
 }
+
+// Word 8 after an open: the suffix's number; without one it is cleared for
+// another file and kept when the shown file is opened again (a reload).
+TEST(PictureSuffix, TheTurnServesOnlyThePictureItWasAskedFor) {
+  std::string plain;
+  EXPECT_EQ(docopen::TransformCodeForOpen("C:\\p\\a.bmp%R", "C:\\p\\b.bmp", 0, &plain), 1u);
+  EXPECT_EQ(plain, "C:\\p\\a.bmp");
+  // A suffix replaces whatever the word held, also on the shown file.
+  EXPECT_EQ(docopen::TransformCodeForOpen("C:\\p\\a.bmp%x", "C:\\p\\a.bmp", 1, &plain), 9u);
+  // The next picture without a suffix is shown as it is.
+  EXPECT_EQ(docopen::TransformCodeForOpen("C:\\p\\b.bmp", "C:\\p\\a.bmp", 1, &plain), 0u);
+  EXPECT_EQ(plain, "C:\\p\\b.bmp");
+  // The same file again (the reload after a zoom or flip) keeps its turn,
+  // whatever the case of its letters or the kind of its slashes.
+  EXPECT_EQ(docopen::TransformCodeForOpen("C:\\p\\a.bmp", "C:\\p\\a.bmp", 3, &plain), 3u);
+  EXPECT_EQ(docopen::TransformCodeForOpen("c:/P/A.BMP", "C:\\p\\a.bmp", 4, &plain), 4u);
+  // No document shown, or a Shift-JIS name that differs only in a trail
+  // byte a case fold would change: another file.
+  EXPECT_EQ(docopen::TransformCodeForOpen("a.bmp", "", 2, &plain), 0u);
+  EXPECT_EQ(docopen::TransformCodeForOpen("\x83\x41.bmp", "\x83\x61.bmp", 2, &plain), 0u);
+  // No output wanted: the word all the same.
+  EXPECT_EQ(docopen::TransformCodeForOpen("a.bmp%V", "", 0, nullptr), 5u);
+}
