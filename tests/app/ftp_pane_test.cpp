@@ -483,4 +483,66 @@ TEST_F(FtpPaneTest, DeleteOfTwoMarkedFilesAndAFolderWithItsQuestions) {
   EXPECT_EQ(ReadBytesA(Pub("c.txt")), "c");
 }
 
+TEST_F(FtpPaneTest, JapaneseNamesAreRenamedMadeAndDeletedOnTheShiftJisServer) {
+  MakeHome("ftp932");
+  Folder(kSofuto);
+  File(kSofuto + "\\" + kHyoTxt, "inner");
+  File(kHyoTxt, "hyo");
+  CFlistView* v = StartWithLocalList();
+  ASSERT_NE(v, nullptr);
+  ListSite(Entry());
+  // "表.txt" renamed "ソ表.txt".
+  const std::string renamed = "\x83\x5C" + kHyoTxt;
+  v->ClearMarks(0);
+  v->m_state.m_nCurEntry = Index(v, kHyoTxt);
+  ASSERT_GT(v->m_state.m_nCurEntry, 0);
+  v->m_table.m_pMarks[v->m_state.m_nCurEntry] = 1;
+  fw::hooks::ExpectDialog(IDD_RENAME, [&](CDialog& d) {
+    ::SetDlgItemTextA(d.m_hWnd, IDC_RENAME_NAME, renamed.c_str());
+    return IDOK;
+  });
+  Command(ID_LIST_RENAME);
+  EXPECT_EQ(ReadBytesA(Pub(renamed)), "hyo");
+  EXPECT_FALSE(ExistsA(Pub(kHyoTxt)));
+  // A folder "表" (its last byte 0x5C) made, entered and left.
+  v->m_state.m_nCurEntry = 0;
+  fw::hooks::ExpectDialog(135, TypeName("\x95\x5C"));
+  Command(ID_LIST_NEW_FOLDER);
+  EXPECT_TRUE(IsFolderA(Pub("\x95\x5C")));
+  // "ソフト" with its file deleted.
+  v->ClearMarks(0);
+  v->m_state.m_nCurEntry = Index(v, kSofuto);
+  ASSERT_GT(v->m_state.m_nCurEntry, 0);
+  v->m_table.m_pMarks[v->m_state.m_nCurEntry] = 1;
+  fw::hooks::ExpectMessageBox(kSofuto + " を消去しますか？", IDOK);
+  fw::hooks::ExpectMessageBox("フォルダ " + kSofuto + " 内のファイルを", IDYES);
+  Command(ID_LIST_DELETE);
+  EXPECT_FALSE(ExistsA(Pub(kSofuto)));
+  EXPECT_GT(Index(v, "[Deleted] : " + kSofuto), 0);
+  EXPECT_EQ(ReadBytesA(Pub(renamed)), "hyo");
+  EXPECT_TRUE(IsFolderA(Pub("\x95\x5C")));
+}
+
+TEST_F(FtpPaneTest, DeletingARefusedFolderLeavesTheSiteAsItWas) {
+  MakeHome("ftp");
+  Folder("lockedbox");
+  File("lockedbox\\secret.txt", "s");
+  File("pubfile.txt", "p");
+  CFlistView* v = StartWithLocalList();
+  ASSERT_NE(v, nullptr);
+  ListSite(Entry());
+  v->ClearMarks(0);
+  v->m_state.m_nCurEntry = Index(v, "lockedbox");
+  ASSERT_GT(v->m_state.m_nCurEntry, 0);
+  v->m_table.m_pMarks[v->m_state.m_nCurEntry] = 1;
+  fw::hooks::ExpectMessageBox("lockedbox を消去しますか？", IDOK);
+  fw::hooks::ExpectMessageBox("フォルダ lockedbox 内のファイルを", IDYES);
+  fw::hooks::ExpectMessageBox("", IDOK);  // what could not go
+  Command(ID_LIST_DELETE);
+  EXPECT_EQ(ReadBytesA(Pub("lockedbox\\secret.txt")), "s");
+  EXPECT_EQ(ReadBytesA(Pub("pubfile.txt")), "p");
+  EXPECT_EQ(ReadBytesA(home + "\\rootfile.txt"), "root");
+  EXPECT_EQ(Index(v, "[Deleted] : lockedbox"), -1);
+}
+
 }  // namespace
