@@ -99,7 +99,7 @@ def load_average():
 
 def pairs(exe, runs, files, rowsfile):
     base = os.path.dirname(rowsfile)
-    root = os.path.join(base, "root")
+    root = os.path.join(base, "root%d" % files)  # one folder per size
     make(root, files)
     portfile, stopfile = os.path.join(base, "port"), os.path.join(base, "stop")
     for f in (portfile, stopfile):
