@@ -523,6 +523,33 @@ TEST_F(FtpPaneTest, JapaneseNamesAreRenamedMadeAndDeletedOnTheShiftJisServer) {
   EXPECT_TRUE(IsFolderA(Pub("\x95\x5C")));
 }
 
+TEST_F(FtpPaneTest, DeletingAFolderWhoseListingNamesPathsTouchesNothingOutsideIt) {
+  MakeHome("ftp");
+  Folder("hostile");
+  File("hostile\\f.txt", "f");
+  // The server lists names that lead out of the folder.
+  File("hostile\\.listextra", "..\\victim.txt\n../victim.txt\n..\\..\\rootfile.txt\n..\n");
+  File("victim.txt", "v");
+  CFlistView* v = StartWithLocalList();
+  ASSERT_NE(v, nullptr);
+  ListSite(Entry());
+  v->ClearMarks(0);
+  v->m_state.m_nCurEntry = Index(v, "hostile");
+  ASSERT_GT(v->m_state.m_nCurEntry, 0);
+  v->m_table.m_pMarks[v->m_state.m_nCurEntry] = 1;
+  fw::hooks::ExpectMessageBox("hostile を消去しますか？", IDOK);
+  fw::hooks::ExpectMessageBox("フォルダ hostile 内のファイルを", IDYES);
+  Command(ID_LIST_DELETE);
+  // Its real file went; the folder stays (the server still holds what it
+  // listed under those names) and its line says nothing went.
+  EXPECT_FALSE(ExistsA(Pub("hostile\\f.txt")));
+  EXPECT_TRUE(IsFolderA(Pub("hostile")));
+  EXPECT_GT(Index(v, "hostile"), 0);
+  EXPECT_EQ(ReadBytesA(Pub("victim.txt")), "v");
+  EXPECT_EQ(ReadBytesA(home + "\\rootfile.txt"), "root");
+  EXPECT_EQ(testsupport::CountInLog("ftp", "victim"), 0);
+}
+
 TEST_F(FtpPaneTest, DeletingARefusedFolderLeavesTheSiteAsItWas) {
   MakeHome("ftp");
   Folder("lockedbox");
