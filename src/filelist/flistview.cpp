@@ -609,11 +609,12 @@ bool CFlistView::BuildFtpListing(int entry) {
       return true;
     });
   }
-  // A folder that lists nothing says so in the title, which the end of the
-  // build then keeps.
+  // A folder that lists nothing says so in the title. When the server
+  // refused it, the end of the build keeps that title: the list is not the
+  // folder's. A folder it entered and found empty gets its own title then.
   if (!found) {
     SetFrameTitle(LoadText(IDS_FOLDER_OPEN_FAILED));
-    m_bTitleSaid = true;
+    m_bTitleSaid = refused;
   }
   // 5.
   ShowStatus(CString());

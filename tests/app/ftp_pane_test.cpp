@@ -284,6 +284,18 @@ TEST_F(FtpPaneTest, ARefusedFolderSaysSoAndNeverShowsTheRootsFiles) {
   EXPECT_EQ(Index(v, "pubfile.txt"), -1);
   EXPECT_EQ(Index(v, "secret.txt"), -1);
   EXPECT_EQ(Names(v), std::vector<std::string>{});
+  EXPECT_EQ(Name(v, 0), "..");
+
+  // An empty folder the server enters is no error: ".." only, under the
+  // folder's own title.
+  ClickPathSegment(v, 1);
+  ASSERT_EQ(Dir(v), "Y:");
+  Folder("empty");
+  ListSite(Entry());
+  v->OpenEntryAt(Index(v, "empty"));
+  EXPECT_EQ(Dir(v), "Y:\\empty");
+  EXPECT_EQ(Names(v), std::vector<std::string>{});
+  EXPECT_NE(Title(), LoadText(IDS_FOLDER_OPEN_FAILED));
 }
 
 TEST_F(FtpPaneTest, LeavingTheSiteForDriveCClosesTheConnection) {
