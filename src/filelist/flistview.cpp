@@ -457,6 +457,7 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
                                  doc->SystemFields().FtpEntry(2)};
   const int ftpEntry = m_strCurDir.IsEmpty() ? 0 : docsvc::FtpEntryOfPath(ftpEntries, m_strCurDir);
   // 19-28.
+  m_bTitleSaid = false;
   if (ftpEntry > 0 && !m_bNetworkList) {
     if (!BuildFtpListing(ftpEntry)) return;
   } else if (!BuildLocalListing()) {
@@ -465,7 +466,7 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
   // 29. Title.
   CString t = flist::ListTitle(Str(m_strCurDir), Str(m_strPrevDir), Str(activePath)).c_str();
   if (t.IsEmpty()) t = m_strCurDir;  // nothing opened on the side: the folder itself
-  if (active && m_nBuildCount >= 2 && code != 15) SetFrameTitle(t);
+  if (active && m_nBuildCount >= 2 && code != 15 && !m_bTitleSaid) SetFrameTitle(t);
   m_strTitle = t;
   // 30.
   m_bRelist2 = 0;
@@ -608,7 +609,13 @@ bool CFlistView::BuildFtpListing(int entry) {
       return true;
     });
   }
-  if (!found) SetFrameTitle(LoadText(IDS_FOLDER_OPEN_FAILED));
+  // A folder that lists nothing says so in the title. When the server
+  // refused it, the end of the build keeps that title: the list is not the
+  // folder's. A folder it entered and found empty gets its own title then.
+  if (!found) {
+    SetFrameTitle(LoadText(IDS_FOLDER_OPEN_FAILED));
+    m_bTitleSaid = refused;
+  }
   // 5.
   ShowStatus(CString());
   const bool shown = PlaceAndShow(walk, fhold);

@@ -144,6 +144,9 @@ class CFlistView : public CView {
   std::uint32_t m_bOverDivider = 0;
   std::uint32_t m_bAskNone = 0;
   std::uint32_t m_bFtpList = 0;
+  // The build put a message in the title (a folder that cannot be listed):
+  // its end leaves the title alone.
+  bool m_bTitleSaid = false;
   std::uint32_t m_bSearchCase = 0, m_bSearchAcrossLines = 0, m_bSearchWords = 0;
   std::int32_t m_nCopyStop = 0;
   std::int32_t m_nSide = 0;         // 1 or 2, set by the frame when it makes the pane

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/crypto/namecipher.h"
+#include "core/docsvc/ftppath.h"
 #include "core/fileops/fileprims.h"
 #include "core/fileops/folderhost.h"
 #include "filelist/flistcore/renameplan.h"
@@ -182,11 +183,23 @@ void CFlistView::RenameNames(flist::RenameFields& f, const std::vector<int>& mar
   if (ftpList) {
     // On a site: the shown name renamed in the listed folder through the
     // document's connection; a folder the server refuses renames nothing.
+    // The new name is one name of that folder (a path would move the entry
+    // out of it) and none the folder has: a server replaces a file under the
+    // new name without a word, where a local rename is refused.
     fileops::FtpSite* site = fileops::g_pDocFileOps ? fileops::g_pDocFileOps->Ftp() : nullptr;
     bool refused = true;
     if (site) site->Map(m_strCurDir, 1, &refused);
     const std::string shown = flist::GetNameRecord(m_table.m_pNameRecs, cur);
-    if (f.name.empty() || refused || !site->RenameOnServer(CString(shown.c_str()), CString(f.name.c_str()))) {
+    bool ok = site && !refused && docsvc::IsSafeFtpName(f.name);
+    if (ok && f.name != shown) {
+      bool taken = false;
+      site->List([&](const fileops::FolderEntry& e) {
+        taken = e.name == f.name;
+        return !taken;
+      });
+      ok = !taken && site->RenameOnServer(CString(shown.c_str()), CString(f.name.c_str()));
+    }
+    if (!ok) {
       MessageBox(failed, "Rename", MB_OK);
       DrawEntryLines(1);
       return;

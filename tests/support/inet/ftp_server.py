@@ -12,6 +12,13 @@ replies and listing lines sent in it, so Japanese names whose second byte is
 
 A file whose name begins with "broken" sends its first half, then the data
 connection is reset: the client sees a read error, not the end of the file.
+
+A folder whose name begins with "locked" is permission-restricted: the
+server refuses to enter or list it (550).
+
+A folder's file ".listextra" (UTF-8, one name a line) adds names to its
+listing that a file system cannot hold ("a/b", names over 255 bytes), as
+empty files; the file itself is not listed.
 """
 import argparse
 import logging
@@ -19,11 +26,16 @@ import os
 import socket
 import struct
 import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
+
+
+LOCKED = "locked"
+EXTRA = ".listextra"
 
 
 class AnyUser(DummyAuthorizer):
@@ -45,6 +57,9 @@ class AnyUser(DummyAuthorizer):
         return True
 
     def has_perm(self, username, perm, path=None):
+        if perm in ("e", "l") and path and any(
+                part.startswith(LOCKED) for part in os.path.normpath(path).split(os.sep)):
+            return False
         return True
 
     def get_perms(self, username):
@@ -93,6 +108,25 @@ class BrokenFile:
 
 
 class TestFS(AbstractedFS):
+    def listdir(self, path):
+        names = [n for n in super().listdir(path) if n != EXTRA]
+        self.extra_dir = path if os.path.isfile(os.path.join(path, EXTRA)) else None
+        return names
+
+    def format_list(self, basedir, listing, ignore_err=True):
+        yield from super().format_list(basedir, listing, ignore_err)
+        if getattr(self, "extra_dir", None) != basedir:
+            return
+        self.extra_dir = None
+        with open(os.path.join(basedir, EXTRA), encoding="utf8") as f:
+            names = [line.rstrip("\r\n") for line in f if line.strip()]
+        now = time.gmtime()
+        stamp = "%s %s" % ("Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()[now.tm_mon - 1],
+                           time.strftime("%d %H:%M", now))
+        for name in names:
+            line = "-rw-r--r--   1 owner    group           0 %s %s\r\n" % (stamp, name)
+            yield line.encode("utf8", self.cmd_channel.unicode_errors)
+
     def open(self, filename, mode):
         f = super().open(filename, mode)
         if "r" in mode and os.path.basename(filename).startswith("broken"):
