@@ -20,6 +20,7 @@
 #include "filelist/flistcore/entries.h"
 #include "filelist/flistcore/netlevel.h"
 #include "filelist/flistview.h"
+#include "fw/cmdui.h"
 #include "fw/file.h"
 #include "fw/path.h"
 #include "fw/uihooks.h"
@@ -428,6 +429,28 @@ TEST_F(FlistNetworkTest, FtpRowOfTheDriveListRunsItsSite) {
   CString failed;
   failed.LoadString(IDS_DRIVE_OPEN_FAILED);
   EXPECT_EQ(failed.Str(), Title());
+}
+
+TEST_F(FlistNetworkTest, TheNetworkCommandStandsInTheDriveMenuForTheListPane) {
+  HMENU bar = GetMenu(frame->m_hWnd);
+  HMENU drives = nullptr;
+  for (int p = 0; p < GetMenuItemCount(bar) && !drives; ++p) {
+    HMENU popup = GetSubMenu(bar, p);
+    for (int i = 0; i < GetMenuItemCount(popup); ++i)
+      if (GetMenuItemID(popup, i) == ID_LIST_DRIVE_LIST) drives = popup;
+  }
+  ASSERT_NE(nullptr, drives);
+  char text[64] = {};
+  ASSERT_GT(GetMenuStringA(drives, ID_LIST_NETWORK_ROOT, text, sizeof text, MF_BYCOMMAND), 0);
+  EXPECT_STREQ("\xC8\xAF\xC4\xDC\xB0\xB8 &N", text);  // "ﾈｯﾄﾜｰｸ &N"
+  // A list command: enabled while a list pane is active, grey in the text pane.
+  fw::RecordingCmdUI list(ID_LIST_NETWORK_ROOT);
+  list.DoUpdate(frame, TRUE);
+  EXPECT_TRUE(list.enabled);
+  frame->ActivateTextPane(0, 0);
+  fw::RecordingCmdUI text2(ID_LIST_NETWORK_ROOT);
+  text2.DoUpdate(frame, TRUE);
+  EXPECT_FALSE(text2.enabled);
 }
 
 }  // namespace

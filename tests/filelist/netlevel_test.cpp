@@ -75,6 +75,10 @@ TEST(NetLevel, FolderTextsAndEntrySlots) {
   // component is never empty, so each level is one segment of the text.
   EXPECT_EQ(NetPathComponent("\\\\srv\\\x95\x5C"), "\x95\x5C");
   EXPECT_EQ(NetPathComponent("\\\\"), "?");
+  // A lead byte alone at the end would take the next separator of the
+  // folder text as its trail byte: it is left out.
+  EXPECT_EQ(NetPathComponent("\\\\srv\\ab\x81"), "ab");
+  EXPECT_EQ(NetPathComponent("\\\\srv\\\x81"), "?");
   EXPECT_EQ(NetPathComponent(""), "?");
 
   const NetResource r = NetLevelResource(NetLevel{"\\\\SRV", "prov", kNetUsageContainer});

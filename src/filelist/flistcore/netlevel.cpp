@@ -183,7 +183,17 @@ NetResource NetLevelResource(const NetLevel& level) {
 
 std::string NetPathComponent(const std::string& remote) {
   const std::vector<std::string> parts = Components(remote, 0);
-  return parts.empty() ? std::string("?") : parts.back();
+  if (parts.empty()) return "?";
+  std::string c = parts.back();
+  // A lead byte left alone at the end would take the "\" after it in the
+  // folder text as its trail byte.
+  std::size_t last = 0;
+  for (std::size_t k = 0; k < c.size();) {
+    last = k;
+    k += fw::IsSjisLeadByte(static_cast<unsigned char>(c[k])) && k + 1 < c.size() ? 2 : 1;
+  }
+  if (fw::IsSjisLeadByte(static_cast<unsigned char>(c[last])) && last + 1 == c.size()) c.pop_back();
+  return c.empty() ? std::string("?") : c;
 }
 
 std::string NetPathText(const NetLevels& levels) {
