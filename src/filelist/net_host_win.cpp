@@ -42,7 +42,12 @@ struct SystemResource {
   SystemResource& operator=(const SystemResource&) = delete;
 };
 
-std::uint32_t Code(DWORD r) { return r == ERROR_NOT_CONTAINER ? kNetNotContainer : static_cast<std::uint32_t>(r); }
+// A resource that holds no others, and a system without a network, have
+// nothing to log in to: both are answered as "not a container", so the
+// level is tried as its UNC folder instead of asking for a login.
+std::uint32_t Code(DWORD r) {
+  return r == ERROR_NOT_CONTAINER || r == ERROR_NO_NETWORK ? kNetNotContainer : static_cast<std::uint32_t>(r);
+}
 
 class MprNetworkHost : public NetworkHost {
  public:

@@ -12,8 +12,9 @@
 namespace flist {
 
 // A new host over the system's network. A resource that holds no others
-// (ERROR_NOT_CONTAINER) is reported as kNetNotContainer, the answer the
-// level reading lists as a UNC folder.
+// (ERROR_NOT_CONTAINER) and a system without a network (ERROR_NO_NETWORK)
+// are reported as kNetNotContainer, the answer the level reading lists as a
+// UNC folder.
 std::unique_ptr<NetworkHost> MakeSystemNetworkHost();
 
 }  // namespace flist

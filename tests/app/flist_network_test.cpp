@@ -364,6 +364,7 @@ TEST_F(FlistNetworkTest, LoginsFromTheEntryAndFromTheDialog) {
 TEST_F(FlistNetworkTest, NetworkDriveRowTakesItsEntryAndItsLogin) {
   ASSERT_FALSE(DriveExists('J'));
   ASSERT_FALSE(DriveExists('K'));
+  ASSERT_FALSE(DriveExists('L'));
   doc->m_strSysValue[31] = "J:~share~/srv\\share;USER=ju;PWRD=jp";
   doc->m_strSysValue[32] = "K:~half~/srv\\half;USER=ku;PWRD=";
   // "\\srv\share" asks for a connection (87); the entry's login connects
@@ -403,6 +404,17 @@ TEST_F(FlistNetworkTest, NetworkDriveRowTakesItsEntryAndItsLogin) {
   EXPECT_TRUE(net->Logged("connect \\\\srv\\half ku/kp"));
   EXPECT_EQ("NW:\\half", v->m_strCurDir.Str());
   EXPECT_EQ((std::vector<std::string>{"x"}), Names());
+  // A share of a row that no folder answers for: back from level 1 is the
+  // network root, and the entry's login goes with its level.
+  doc->m_strSysValue[33] = "L:~gone~/srv\\gone;USER=lu;PWRD=lp";
+  net->nodes[""].children = {Res("\\\\SRV")};
+  v->ShowDriveList();
+  Open("L:+gone");
+  EXPECT_EQ("NW:", v->m_strCurDir.Str());
+  EXPECT_EQ(1, v->m_bNetworkList);
+  EXPECT_EQ(1, v->m_nNetDepth);
+  EXPECT_EQ("", v->m_strNetLoginPath.Str());
+  EXPECT_EQ((std::vector<std::string>{"SRV"}), Names());
   // A row whose letter has no entry does nothing.
   v->ShowDriveList();
   const int rows = v->m_table.m_nEntryCount;
