@@ -20,6 +20,7 @@
 #include "filelist/flistcore/entries.h"
 #include "filelist/flistcore/netlevel.h"
 #include "filelist/flistview.h"
+#include "filelist/net_host_win.h"
 #include "fw/cmdui.h"
 #include "fw/file.h"
 #include "fw/path.h"
@@ -463,6 +464,18 @@ TEST_F(FlistNetworkTest, TheNetworkCommandStandsInTheDriveMenuForTheListPane) {
   fw::RecordingCmdUI text2(ID_LIST_NETWORK_ROOT);
   text2.DoUpdate(frame, TRUE);
   EXPECT_FALSE(text2.enabled);
+}
+
+TEST_F(FlistNetworkTest, TheSystemsNetworkListsItsRootWithoutAQuestion) {
+  // The product's host over mpr: Wine has no network provider, so the root
+  // lists what the system gives (nothing) and asks nothing.
+  v->SetNetworkHost(flist::MakeSystemNetworkHost());
+  Command(ID_LIST_NETWORK_ROOT);
+  EXPECT_EQ("NW:", v->m_strCurDir.Str());
+  EXPECT_EQ(1, v->m_nNetDepth);
+  EXPECT_EQ("..", Name(0));
+  Command(ID_LIST_BACK);
+  EXPECT_EQ(1, v->m_nListSource);
 }
 
 }  // namespace
