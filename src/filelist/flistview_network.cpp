@@ -277,6 +277,7 @@ void CFlistView::OpenNetworkEntry(int index) {
   const std::size_t r = static_cast<std::size_t>(index - 1);
   if (r >= m_netListed.size()) return;
   const flist::NetResource res = m_netListed[r];
+  if (res.remoteName.empty()) return;  // nothing to address it by
   if (!m_netLevels.Push(flist::NetLevel{res.remoteName, res.provider, res.usage})) {
     // Past the deepest level: the resource is listed as its UNC folder.
     ListNetworkFolder(res.remoteName);

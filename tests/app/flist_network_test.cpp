@@ -304,7 +304,7 @@ TEST_F(FlistNetworkTest, SixtyLevelsDownStopAtTheDeepestAndComeBackUp) {
 }
 
 TEST_F(FlistNetworkTest, FoldersThatCannotBeEnteredFallBackIntoTheNetwork) {
-  net->nodes[""].children = {Res("\\\\SRV")};
+  net->nodes[""].children = {Res("\\\\SRV"), Res("")};
   net->nodes["\\\\SRV"].children = {Res("\\\\SRV\\gone", flist::kNetUsageConnectable)};
   // A UNC path outside the walk that cannot be entered: the network root
   // (depth 0 gives the root, never a level below the stack).
@@ -312,7 +312,11 @@ TEST_F(FlistNetworkTest, FoldersThatCannotBeEnteredFallBackIntoTheNetwork) {
   EXPECT_EQ("NW:", v->m_strCurDir.Str());
   EXPECT_EQ(1, v->m_bNetworkList);
   EXPECT_EQ(1, v->m_nNetDepth);
-  EXPECT_EQ((std::vector<std::string>{"SRV"}), Names());
+  EXPECT_EQ((std::vector<std::string>{"SRV", ""}), Names());
+  // A resource without a remote name has nothing to go down to.
+  v->OpenEntryAt(2);
+  EXPECT_EQ("NW:", v->m_strCurDir.Str());
+  EXPECT_EQ(1, v->m_nNetDepth);
   // A share of the walk that no folder answers for: back to its server.
   Open("SRV");
   Open("gone");
