@@ -480,6 +480,16 @@ TEST_F(FlistNetworkTest, TheSystemsNetworkListsItsRootWithoutAQuestion) {
   EXPECT_EQ("..", Name(0));
   Command(ID_LIST_BACK);
   EXPECT_EQ(1, v->m_nListSource);
+  // Up from a UNC folder outside the walk: its server, which a system
+  // without a network cannot list; the walk ends at the root, unasked.
+  const std::string pub = File("pub");
+  fw::MakeDir(pub.c_str());
+  unc->shares["\\\\nas\\pub"] = pub;
+  frame->ShowFolderInList("\\\\nas\\pub");
+  ASSERT_EQ("\\\\nas\\pub", v->m_strCurDir.Str());
+  Command(ID_LIST_BACK);
+  EXPECT_EQ("NW:", v->m_strCurDir.Str());
+  EXPECT_EQ(1, v->m_nNetDepth);
 }
 
 }  // namespace
