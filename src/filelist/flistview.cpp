@@ -457,11 +457,9 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
                                  doc->SystemFields().FtpEntry(2)};
   const int ftpEntry = m_strCurDir.IsEmpty() ? 0 : docsvc::FtpEntryOfPath(ftpEntries, m_strCurDir);
   // 19-28.
-  if (m_bNetworkList) {
-    if (!BuildNetworkListing()) return;
-  } else if (ftpEntry > 0) {
+  if (ftpEntry > 0 && !m_bNetworkList) {
     if (!BuildFtpListing(ftpEntry)) return;
-  } else if (!BuildLocalListing()) {
+  } else if (!(m_bNetworkList ? BuildNetworkListing() : BuildLocalListing())) {
     return;
   }
   // 29. Title.
