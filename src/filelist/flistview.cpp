@@ -460,7 +460,7 @@ void CFlistView::OnUpdate(CView*, LPARAM, CObject*) {
   m_bTitleSaid = false;
   if (ftpEntry > 0 && !m_bNetworkList) {
     if (!BuildFtpListing(ftpEntry)) return;
-  } else if (!BuildLocalListing()) {
+  } else if (!(m_bNetworkList ? BuildNetworkListing() : BuildLocalListing())) {
     return;
   }
   // 29. Title.
@@ -488,17 +488,20 @@ bool CFlistView::BuildLocalListing() {
   // Local folder steps 1-2: enter the folder (a drive with "\" appended).
   if (m_strCurDir.GetLength() < 3) {
     if (fileops::ChangeDirectory(host, Str(m_strCurDir), static_cast<int>(m_bFtpList), m_nListSource) < 0) {
+      if (TakesNetworkFallBack()) return NetworkFallBack(true);
       m_strCurDir.Empty();
       ShowDriveList();
       if (active) SetFrameTitle(LoadText(IDS_DRIVE_OPEN_FAILED));
       return false;
     }
   } else if (fileops::ChangeDirectory(host, Str(m_strCurDir), static_cast<int>(m_bFtpList), m_nListSource) < 0) {
-    const int slash = fw::LastPathSeparator(m_strCurDir.GetString(), m_strCurDir.GetLength());
+    // Its parent is tried (a UNC share is never cut to its server); then a
+    // network folder goes back into the network, any other keeps the list
+    // and the title says the folder cannot be opened.
+    const int slash = flist::FolderRetryCut(Str(m_strCurDir));
     if (slash > 0) m_strCurDir = m_strCurDir.Left(slash);
-    if (fileops::ChangeDirectory(host, Str(m_strCurDir), static_cast<int>(m_bFtpList), m_nListSource) < 0) {
-      // The network levels come with the network sources: until then the
-      // list stays as it was and the title says the folder cannot be opened.
+    if (slash < 0 || fileops::ChangeDirectory(host, Str(m_strCurDir), static_cast<int>(m_bFtpList), m_nListSource) < 0) {
+      if (TakesNetworkFallBack()) return NetworkFallBack(false);
       SetFrameTitle(LoadText(IDS_FOLDER_OPEN_FAILED));
       return false;
     }
@@ -509,6 +512,8 @@ bool CFlistView::BuildLocalListing() {
       if (site->Connected()) site->Close();
     m_bFtpList = 0;
   }
+  // A folder that is no UNC folder ends the network walk.
+  if (m_nNetDepth > 0 && !StartsWith(m_strCurDir, "\\\\")) LeaveNetwork();
   // 4. Filters, then the walk from work position 2.
   const CString raw[3] = {m_strFilter1, m_strFilter2, m_strFilter3};
   flist::ListFilter f[3];

@@ -20,6 +20,7 @@
 #include "filelist/flistcore/keymacro.h"
 #include "filelist/flistcore/keyplan.h"
 #include "filelist/flistcore/liststate.h"
+#include "filelist/flistcore/netlevel.h"
 #include "filelist/flistcore/renameplan.h"
 #include "filelist/flistcore/walk.h"
 #include "fw/cmdset.h"
@@ -80,6 +81,10 @@ class CFlistView : public CView {
   // later source puts another host here).
   void SetFolderHost(std::unique_ptr<fileops::FolderHost> host) { m_pFolders = std::move(host); }
   fileops::FolderHost& Folders() { return *m_pFolders; }
+  // Where the network levels are read from: the system's network (mpr)
+  // unless a test puts a scripted one here.
+  void SetNetworkHost(std::unique_ptr<flist::NetworkHost> host) { m_pNetwork = std::move(host); }
+  flist::NetworkHost& Network();
 
   // --- the entry table and the list state ---
   flist::EntryTable m_table;
@@ -107,6 +112,19 @@ class CFlistView : public CView {
   CString m_strNetPathName[50];
   CString m_strNetPathProvider[50];
   std::uint32_t m_aNetPathUsage[50] = {};
+  // The network levels descended below "NW:" (m_nNetDepth is their depth + 1
+  // while the pane is in the network, 0 outside it), the resources of the
+  // level listed (view entry i is resource i - 1), the record of the level
+  // to read, with its two 250-byte name buffers, and the network-drive row
+  // ("J:+name") whose login serves the levels from m_nNetLoginDepth on.
+  flist::NetLevels m_netLevels;
+  std::vector<flist::NetResource> m_netListed;
+  flist::NetResource m_netCur;
+  char m_szNetRemoteBuf[250] = {};
+  char m_szNetProviderBuf[250] = {};
+  CString m_strNetLoginPath;
+  std::int32_t m_nNetLoginDepth = 0;
+  std::int32_t m_nNetListedDepth = -1;  // the level the entry table shows, -1 none
   std::int32_t m_aPathBarX[20] = {};
   std::uint32_t m_bForceZip = 0;
   CString m_strResultBuf, m_strRtzxName;
@@ -201,6 +219,8 @@ class CFlistView : public CView {
   void OnUpdateFtp1(CCmdUI* ui);
   void OnUpdateFtp2(CCmdUI* ui);
   void OnUpdateFtp3(CCmdUI* ui);
+  // Network (32954): the network root "NW:" listed in the pane.
+  void OnNetworkRoot();
   // The list's forms of the view commands (while a list pane is active):
   // zoom with the picture guards, display style with its Shift and Ctrl
   // forms, and binary or source view, which reloads the cursor entry.
@@ -241,11 +261,38 @@ class CFlistView : public CView {
   // New file on an FTP site: an empty file sent under the typed name, after
   // the overwrite question when the name is taken.
   void NewFileOnSite(const CString& name);
+  // The network level source (flistview_network.cpp): the level on top of
+  // m_netLevels read through the network host and listed; a level that
+  // cannot be enumerated is listed as its UNC folder by the local steps.
+  bool BuildNetworkListing();
+  // The local steps' fall-backs into the network: true when a folder that
+  // cannot be entered is the network's (inside the network walk, or a UNC
+  // path); NetworkFallBack then lists "..", the level it came from, or the
+  // network root.
+  bool TakesNetworkFallBack() const;
+  bool NetworkFallBack(bool driveStep);
+  // The network state: the root afresh, out of the network, level `depth`
+  // of the stack as the one to list, the record of the level to read.
+  void ResetNetworkRoot();
+  void LeaveNetwork();
+  void SetNetLevel(int depth);
+  void SetCurrentNetResource(const flist::NetResource* res);
+  // A network resource listed as its UNC folder (not enumerable, or past
+  // the deepest level).
+  void ListNetworkFolder(const std::string& remote);
+  // The state of a folder change into or inside the network.
+  void EnterNetworkMove(const flist::NetMove& move);
+  // The double click on a listed network resource, on a network-drive row
+  // ("J:+name") and on an FTP row ("Y:>name") of the drive list.
+  void OpenNetworkEntry(int index);
+  void OpenNetworkDriveRow();
+  void OpenFtpDriveRow();
   CString DisplayForm(const CString& path);
   void ShowStatus(const CString& text);
   void SetFrameTitle(const CString& title);
 
   std::unique_ptr<fileops::FolderHost> m_pFolders;
+  std::unique_ptr<flist::NetworkHost> m_pNetwork;
 
  public:
   // Showing and opening

@@ -43,9 +43,10 @@ flist::DriveInfo ProbeDrive(int n) {
 void CFlistView::ShowDriveList() {
   app::DocHost* doc = GetDocument();
   if (!doc || !m_table.m_pNameRecs) return;
-  // 1.
+  // 1. The drive list is no network level.
   if (m_nBuildCount == 0) m_nBuildCount = 2;
   m_nListSource = 1;
+  LeaveNetwork();
   // 3. The current drive as the pane's folder gives it.
   const std::string cur(m_strCurDir.GetString(), static_cast<std::size_t>(m_strCurDir.GetLength()));
   fileops::ChangeDirectory(*m_pFolders, cur, static_cast<int>(m_bFtpList), 0);

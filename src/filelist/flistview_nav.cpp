@@ -1,5 +1,7 @@
 // The pane's folder changes: up, into a folder, the drive list, the drive
 // commands; and the save question asked before the document's text goes.
+// Changes that involve the network are planned by flist::PlanNetworkMove
+// and entered in flistview_network.cpp.
 #include <string>
 
 #include "core/docsvc/filekind.h"
@@ -43,16 +45,34 @@ void CFlistView::GoToFolder(const CString& path, int mode) {
   if (path.IsEmpty()) {
     if (mode != 2) return;
     m_strCurDir.Empty();
+  }
+  if (mode == 2) LeaveNetwork();
+  // Network levels, UNC server roots and "NW:" (flistview_network.cpp); a
+  // folder outside them leaves the levels for the local steps.
+  const flist::NetMove net =
+      mode == 2 ? flist::NetMove() : flist::PlanNetworkMove(m_netLevels, m_bNetworkList != 0, Str(m_strCurDir), Str(path), mode);
+  if (net.kind == flist::NetMove::Kind::kNone && m_bNetworkList) {
     m_bNetworkList = 0;
+    m_nNetListedDepth = -1;
   }
   // The folder changes whatever the answer; only the text stays on Cancel.
   const bool dropText = ConfirmReplaceDocument();
   m_strPrevDir = m_strCurDir;
-  const flist::FolderStep step = flist::LocalFolderStep(Str(m_strCurDir), Str(path), mode);
-  m_strCurDir = step.dir.c_str();
+  bool rebuild;
+  if (net.kind != flist::NetMove::Kind::kNone) {
+    EnterNetworkMove(net);
+    rebuild = net.kind != flist::NetMove::Kind::kDriveList;
+    // A network level names no file of the side.
+    app::DocPathFields& paths = doc->PathFields();
+    if (dropText) (paths.m_nActiveSide == 1 ? paths.m_strPath1 : paths.m_strPath2).Empty();
+  } else {
+    const flist::FolderStep step = flist::LocalFolderStep(Str(m_strCurDir), Str(path), mode);
+    m_strCurDir = step.dir.c_str();
+    rebuild = step.result > 1;
+  }
   ClearMarks(0);
   app::DocUpdateFields& up = doc->UpdateFields();
-  if (step.result > 1) {
+  if (rebuild) {
     m_bRelist = 1;
     m_bRelist2 = 1;
     up.m_nUpdateCode = app::UpdateCode::kFolderChanged;
@@ -66,7 +86,7 @@ void CFlistView::GoToFolder(const CString& path, int mode) {
     if (up.m_nFileKind == docsvc::kKindCsv) up.m_nFileKind = docsvc::kKindText;
     doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
   }
-  if (step.result <= 1) ShowDriveList();
+  if (!rebuild) ShowDriveList();
 }
 
 void CFlistView::OnDrive(const char* letter) {
@@ -77,7 +97,7 @@ void CFlistView::OnDrive(const char* letter) {
 void CFlistView::SelectDrive() {
   app::DocHost* doc = GetDocument();
   if (!doc) return;
-  m_bNetworkList = 0;
+  LeaveNetwork();
   app::DocPathFields& paths = doc->PathFields();
   (paths.m_nActiveSide == 1 ? paths.m_strPath1 : paths.m_strPath2).Empty();
   doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kFolderChanged;

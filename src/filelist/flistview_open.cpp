@@ -1,7 +1,8 @@
 // The double-click action of the file list (also Enter, the list macros and
 // the single click into folders): enter a folder, go up through the path
-// line, open a drive or a special folder, extract an archive, or hand any
-// other file to the Execute command. The decisions are flist plans
+// line, open a drive, the network, a network resource, a network drive, an
+// FTP site or a special folder, extract an archive, or hand any other file
+// to the Execute command. The decisions are flist plans
 // (flistcore/entryopen.h).
 #include <windows.h>
 
@@ -78,8 +79,11 @@ void CFlistView::OpenEntryAt(UINT nFlags, CPoint point) {
     GoToFolder(CString(cut.c_str()), 1);
     return;
   }
-  // Network resources come with the network sources.
-  if (m_bNetworkList) return;
+  // A network resource: one level down (flistview_network.cpp).
+  if (m_bNetworkList) {
+    OpenNetworkEntry(index);
+    return;
+  }
   app::DocPathFields& paths = doc->PathFields();
   CString& sidePath = paths.m_nActiveSide == 1 ? paths.m_strPath1 : paths.m_strPath2;
   if (!m_strCurDir.IsEmpty() && !driveList) {
@@ -90,9 +94,19 @@ void CFlistView::OpenEntryAt(UINT nFlags, CPoint point) {
   }
   // 5. Rows of the drive list.
   if (driveList) {
-    // Network drives, the network and FTP sites come with their sources.
-    if (StartsWith(m_strCurDir, "NW:")) return;
-    if (m_strCurDir.GetLength() > 2 && (m_strCurDir[2] == '+' || m_strCurDir[2] == '>')) return;
+    // The network root, a network-drive entry ("J:+name"), an FTP site ("Y:>name").
+    if (StartsWith(m_strCurDir, "NW:")) {
+      OnNetworkRoot();
+      return;
+    }
+    if (m_strCurDir.GetLength() > 2 && m_strCurDir[2] == '+') {
+      OpenNetworkDriveRow();
+      return;
+    }
+    if (m_strCurDir.GetLength() > 2 && m_strCurDir[2] == '>') {
+      OpenFtpDriveRow();
+      return;
+    }
     if (const char* suffix = flist::SpecialFolderSuffix(std::string(m_strCurDir.GetString()))) {
       OpenSpecialFolder(suffix);
       return;

@@ -64,6 +64,114 @@ TEST(NetLevel, ShownNamesLoginsAndEntryPaths) {
   EXPECT_EQ(NetEntryRemote("J:"), "");
 }
 
+TEST(NetLevel, FolderTextsAndEntrySlots) {
+  NetLevels s;
+  EXPECT_EQ(NetPathText(s), "NW:");
+  s.Push(NetLevel{"Microsoft Windows Network", "p", 2});
+  s.Push(NetLevel{"\\\\SRV", "p", 2});
+  s.Push(NetLevel{"\\\\SRV\\share\\", "p", 1});
+  EXPECT_EQ(NetPathText(s), "NW:\\Microsoft Windows Network\\SRV\\share");
+  // A remote ending in "表" (trail byte 0x5C) keeps the character; a
+  // component is never empty, so each level is one segment of the text.
+  EXPECT_EQ(NetPathComponent("\\\\srv\\\x95\x5C"), "\x95\x5C");
+  EXPECT_EQ(NetPathComponent("\\\\"), "?");
+  // A lead byte alone at the end would take the next separator of the
+  // folder text as its trail byte: it is left out.
+  EXPECT_EQ(NetPathComponent("\\\\srv\\ab\x81"), "ab");
+  EXPECT_EQ(NetPathComponent("\\\\srv\\\x81"), "?");
+  EXPECT_EQ(NetPathComponent(""), "?");
+
+  const NetResource r = NetLevelResource(NetLevel{"\\\\SRV", "prov", kNetUsageContainer});
+  EXPECT_EQ(r.scope, static_cast<std::uint32_t>(kNetScopeGlobal));
+  EXPECT_EQ(r.type, 0u);
+  EXPECT_EQ(r.usage, kNetUsageContainer);
+  EXPECT_EQ(r.remoteName, "\\\\SRV");
+  EXPECT_EQ(r.provider, "prov");
+
+  std::string sys[60];
+  sys[27] = "J:~3site~/127.0.0.1;BASE=/;USER=u;PWRD=p";  // an FTP entry is no network entry
+  sys[39] = "J:other";                                  // 39 is no entry at all
+  sys[41] = "J:~share~/srv\\share;USER=ju;PWRD=jp";
+  sys[42] = "J:~second~/x;USER=;PWRD=";
+  EXPECT_EQ(NetEntrySlotOf(sys, 'J'), 41);
+  EXPECT_EQ(NetEntrySlotOf(sys, 'K'), -1);
+  sys[31] = "J:";
+  EXPECT_EQ(NetEntrySlotOf(sys, 'J'), 31);
+}
+
+TEST(NetLevel, FolderChangesInAndBesideTheNetwork) {
+  using K = NetMove::Kind;
+  NetLevels s;
+  s.Push(NetLevel{"Microsoft Windows Network", "p", 2});
+  s.Push(NetLevel{"\\\\SRV", "p", 2});
+  s.Push(NetLevel{"\\\\SRV\\share", "p", 1});
+  const std::string here = NetPathText(s);
+  // Back while a level is listed: one level up, the drive list from the root.
+  NetMove m = PlanNetworkMove(s, true, here, here, 0);
+  EXPECT_EQ(m.kind, K::kLevel);
+  EXPECT_EQ(m.depth, 2);
+  NetLevels root;
+  EXPECT_EQ(PlanNetworkMove(root, true, "NW:", "NW:", 0).kind, K::kDriveList);
+  // The path line names a level by its components ("NW:\" is the root);
+  // a text naming more levels than are held stays at the deepest.
+  m = PlanNetworkMove(s, true, here, "NW:\\Microsoft Windows Network\\", 1);
+  EXPECT_EQ(m.kind, K::kLevel);
+  EXPECT_EQ(m.depth, 1);
+  EXPECT_EQ(PlanNetworkMove(s, true, here, "NW:\\", 1).depth, 0);
+  EXPECT_EQ(PlanNetworkMove(s, true, here, "NW:\\a\\b\\c\\d\\e", 1).depth, 3);
+  EXPECT_EQ(PlanNetworkMove(root, false, "C:\\x", "NW:", 1).kind, K::kRoot);
+  // A share listed as its UNC folder: its sub-folders go up locally, its
+  // root goes up to the level above the share (the server), matched
+  // without case.
+  EXPECT_EQ(PlanNetworkMove(s, false, "\\\\SRV\\share\\sub", "\\\\SRV\\share\\sub", 0).kind, K::kNone);
+  m = PlanNetworkMove(s, false, "\\\\srv\\SHARE", "\\\\srv\\SHARE", 0);
+  EXPECT_EQ(m.kind, K::kLevel);
+  EXPECT_EQ(m.depth, 2);
+  // A share the stack does not hold, on a server it holds: that server.
+  m = PlanNetworkMove(s, false, "\\\\SRV\\other\\", "\\\\SRV\\other\\", 0);
+  EXPECT_EQ(m.kind, K::kLevel);
+  EXPECT_EQ(m.depth, 2);
+  // A folder listed instead of a level (a refused push): back to the level
+  // it was entered from.
+  m = PlanNetworkMove(s, false, "\\\\deep49", "\\\\deep49", 0);
+  EXPECT_EQ(m.kind, K::kLevel);
+  EXPECT_EQ(m.depth, 3);
+  // A UNC folder typed outside the network: its server as a fresh level,
+  // a server's root up to the network root.
+  m = PlanNetworkMove(root, false, "\\\\nas\\pub", "\\\\nas\\pub", 0);
+  EXPECT_EQ(m.kind, K::kServer);
+  EXPECT_EQ(m.server, "\\\\nas");
+  EXPECT_EQ(PlanNetworkMove(root, false, "\\\\nas", "\\\\nas", 0).kind, K::kRoot);
+  // Going to a server root: the level holding it, else a fresh one.
+  m = PlanNetworkMove(s, false, "\\\\SRV\\share", "\\\\SRV\\", 1);
+  EXPECT_EQ(m.kind, K::kLevel);
+  EXPECT_EQ(m.depth, 2);
+  EXPECT_EQ(PlanNetworkMove(root, false, "C:", "\\\\nas\\", 1).kind, K::kServer);
+  EXPECT_EQ(PlanNetworkMove(root, false, "C:", "\\\\", 1).kind, K::kRoot);
+  EXPECT_EQ(PlanNetworkMove(root, false, "C:", "\\\\nas\\pub", 1).kind, K::kNone);
+  // Local folders are not the network's business.
+  EXPECT_EQ(PlanNetworkMove(root, false, "C:\\a\\b", "C:\\a\\b", 0).kind, K::kNone);
+  EXPECT_EQ(PlanNetworkMove(root, false, "C:\\a", "C:\\a\\b", 1).kind, K::kNone);
+  EXPECT_EQ(PlanNetworkMove(s, true, here, "", 2).kind, K::kNone);
+  // A stack depth out of its range is read within the slots.
+  NetLevels bad;
+  bad.depth = 900;
+  EXPECT_EQ(PlanNetworkMove(bad, true, "NW:", "NW:", 0).depth, kNetLevelSlots - 2);
+  bad.depth = -4;
+  EXPECT_EQ(PlanNetworkMove(bad, true, "NW:", "NW:", 0).kind, K::kDriveList);
+  EXPECT_EQ(NetPathText(bad), "NW:");
+}
+
+TEST(NetLevel, FolderRetryNeverCutsAShareToItsServer) {
+  EXPECT_EQ(FolderRetryCut("C:\\a\\b"), 4);
+  EXPECT_EQ(FolderRetryCut("C:\\a"), 2);
+  EXPECT_EQ(FolderRetryCut("C:"), -1);
+  EXPECT_EQ(FolderRetryCut("\\\\srv\\share\\sub"), 11);
+  EXPECT_EQ(FolderRetryCut("\\\\srv\\share"), -1);
+  EXPECT_EQ(FolderRetryCut("\\\\srv"), -1);
+  EXPECT_EQ(FolderRetryCut("C:\\\x95\x5C"), 2);  // "表" holds no separator
+}
+
 // A network answering from a script.
 class ScriptedNetwork : public NetworkHost {
  public:

@@ -66,6 +66,54 @@ NetLogin NetEntryLogin(const std::vector<std::string>& entries, const std::strin
 // between its first "/" and the ";" after it; "" when there is none.
 std::string NetEntryRemote(const std::string& entry);
 
+// The usage bits of a resource (RESOURCEUSAGE_*).
+constexpr std::uint32_t kNetUsageConnectable = 1;
+constexpr std::uint32_t kNetUsageContainer = 2;
+
+// The resource a level stands for when it is read again (going back to it,
+// or a level made from a path or an entry): global scope, any type, the
+// level's remote name, provider and usage.
+NetResource NetLevelResource(const NetLevel& level);
+
+// The name a level takes in the pane's folder text: the remote name's last
+// component (after its last "\" at a character boundary, trailing "\"
+// dropped); "?" when nothing is left, so every level is one component.
+std::string NetPathComponent(const std::string& remote);
+// The pane's folder text of the levels held: "NW:" at the root, else
+// "NW:" and "\" + NetPathComponent of each level 1..depth.
+std::string NetPathText(const NetLevels& levels);
+
+// The system-file slots of the twelve network-drive entries, in order
+// (J:-Q: 31-38, R:-U: 40-43).
+constexpr int kNetEntrySlots[12] = {31, 32, 33, 34, 35, 36, 37, 38, 40, 41, 42, 43};
+// The slot of the first non-empty network entry whose first character is
+// `letter`, or -1.
+int NetEntrySlotOf(const std::string* sysValue, char letter);
+
+// Where a folder change of the pane lands when the network is involved:
+// while it lists a network level, from a UNC folder ("\\server\share..."),
+// or to "NW:" or a UNC server root. `mode` as the pane's folder change
+// (0 up from `curDir`, 1 to `path`, 2 the drive list).
+struct NetMove {
+  enum class Kind {
+    kNone,       // not a network move: the local steps go on
+    kDriveList,  // up from the network root
+    kRoot,       // the network root, afresh
+    kLevel,      // level `depth` of the stack held (0: the root)
+    kServer,     // a fresh first level for `server` ("\\name")
+  } kind = Kind::kNone;
+  int depth = 0;
+  std::string server;
+};
+NetMove PlanNetworkMove(const NetLevels& levels, bool networkList, const std::string& curDir,
+                        const std::string& path, int mode);
+
+// The folder a folder that cannot be entered is retried as: its text cut at
+// the last "\" or "/" (position returned), or -1 when there is no retry (no "\"
+// past the first character, or a UNC path that would lose its share:
+// "\\srv\share" is never cut to "\\srv").
+int FolderRetryCut(const std::string& dir);
+
 // The platform's network functions (WNetOpenEnum and the rest); results are
 // the system's error codes (0 success).
 class NetworkHost {
