@@ -161,7 +161,7 @@ void CFlistView::OnFtpSite(int n) {
   if (fileops::FtpSite* site = fileops::g_pDocFileOps ? fileops::g_pDocFileOps->Ftp() : nullptr)
     if (site->Connected()) site->Close();
   const CString entry = doc->SystemFields().FtpEntry(n - 1);
-  if (entry.IsEmpty()) return;
+  if (!docsvc::IsFtpSiteEntry(entry)) return;
   m_strCurDir = entry.Left(1) + ":";
   SelectDrive();
 }
@@ -173,7 +173,7 @@ void CFlistView::OnFtp3() { OnFtpSite(3); }
 namespace {
 void EnableFtpSite(CFlistView* v, CCmdUI* ui, int n) {
   app::DocHost* doc = v->GetDocument();
-  ui->Enable(doc && doc->SystemFields().FtpEntry(n - 1).GetLength() >= docsvc::kFtpEntryMinLength);
+  ui->Enable(doc && docsvc::IsFtpSiteEntry(doc->SystemFields().FtpEntry(n - 1)));
 }
 }  // namespace
 

@@ -52,6 +52,13 @@ int FtpEntryOfPath(const CString* entries, const CString& path) {
   return 0;
 }
 
+bool IsFtpSiteEntry(const CString& entry) {
+  if (entry.GetLength() < kFtpEntryMinLength) return false;
+  CString host;
+  int port = 0;
+  return SplitFtpAddress(ParseFtpEntry(entry, 0), &host, &port);
+}
+
 bool SplitFtpAddress(const CString& address, CString* host, int* port) {
   CString a = address;
   // "/" and ":" are never trail bytes: found byte-wise.

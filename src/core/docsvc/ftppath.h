@@ -22,6 +22,11 @@ constexpr int kFtpDefaultPort = 21;
 // entry is at least 24 characters long; else 0.
 int FtpEntryOfPath(const CString* entries, const CString& path);
 
+// True for an entry a site can be listed from: at least 24 characters and an
+// address with a host. The entries dialog writes an empty row as a 24-character
+// entry with no address; such a row is no site to connect to.
+bool IsFtpSiteEntry(const CString& entry);
+
 // The host and port of an entry's address: "host", "host:port" or either
 // followed by "/..." (ignored). False when the host is empty or the port is
 // not a number 1-65535.

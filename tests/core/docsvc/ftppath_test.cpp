@@ -201,6 +201,16 @@ TEST(FtpConnect, AddressMayCarryAPort) {
   }
 }
 
+// The entries dialog writes an empty FTP row as "X:~3~/;BASE=;USER=;PWRD=",
+// exactly 24 characters: long enough to count, but no site to list.
+TEST(FtpConnect, AnEntryIsASiteOnlyWithAHost) {
+  EXPECT_FALSE(docsvc::IsFtpSiteEntry("X:~3~/;BASE=;USER=;PWRD="));
+  EXPECT_FALSE(docsvc::IsFtpSiteEntry("X:~3~/:21;BASE=;USER=;PWRD="));
+  EXPECT_FALSE(docsvc::IsFtpSiteEntry("X:~~/h;USER=u"));
+  EXPECT_TRUE(docsvc::IsFtpSiteEntry("X:~3~/h;BASE=;USER=;PWRD="));
+  EXPECT_TRUE(docsvc::IsFtpSiteEntry(Entries().e[0]));
+}
+
 // A scratch name never leaves "\TMP": no separator, no drive, no "..".
 void ExpectConfined(const CString& name, const std::string& from) {
   if (name.IsEmpty()) return;
