@@ -140,6 +140,12 @@ docopen::SaveNamePlan CDvkDoc::SaveNamePlan() const {
 }
 
 BOOL CDvkDoc::DoFileSave() {
+  // 画像保存: a shown picture goes back into its own file without a dialog
+  // (the pane shows the picture itself, no text rendered from it).
+  if (ShowsPicture()) {
+    CDvkView* v = GetActiveTextView();
+    if (v && !v->m_image.m_strImagePath.IsEmpty()) return DoSave(v->m_image.m_strImagePath);
+  }
   // Save writes to the document's save name; without one (untitled, or a
   // text made from its file by a renderer) it is Save As.
   const docopen::SaveNamePlan plan = SaveNamePlan();

@@ -551,3 +551,48 @@ TEST_F(ImageSave, APngNameKeepsTheDepthAndTheShownPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+// The document's Save on a picture (画像保存): the picture as shown, here
+// flipped, goes back into its own file.
+TEST_F(ImageSave, SaveWritesTheShownPictureBackIntoItsFile) {
+  CDvkView* v = OpenPicture();
+  ASSERT_NE(v, nullptr);
+  const std::string file = BmpFileRgb(BmpBytes());
+  ASSERT_EQ(DifferingPixels(ShownRgb(v), file), 0u);
+  frame->SendMessage(WM_COMMAND, ID_IMAGE_FLIP, 0);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  const std::string shown = ShownRgb(v);
+  ASSERT_NE(DifferingPixels(shown, file), 0u) << "the flip shows the picture turned";
+  // As Ctrl+S: through the update handler, which must not grey it.
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_EQ(DifferingPixels(BmpFileRgb(testsupport::ReadFileBytes(File("pic.bmp"))), shown), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Save As of the document on a picture: the picture goes to the chosen
+// name, the picture's own file stays as it was; a name that is no
+// picture's is refused ("File eror") and writes nothing.
+TEST_F(ImageSave, SaveAsWritesThePictureUnderTheChosenName) {
+  CDvkView* v = OpenPicture();
+  ASSERT_NE(v, nullptr);
+  const std::string shown = ShownRgb(v);
+  fw::hooks::ExpectFileDialog({File("as.png")});
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS, 0);
+  EXPECT_EQ(testsupport::ReadFileBytes(File("pic.bmp")), BmpBytes());
+  const std::string png = testsupport::ReadFileBytes(File("as.png"));
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  EXPECT_EQ(DifferingPixels(LoadedRgbOf(doc, File("as.png")), shown), 0u);
+  fw::hooks::ExpectFileDialog({File("as.txt")});
+  fw::hooks::ExpectMessageBox("File eror", IDOK);
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS, 0);
+  EXPECT_FALSE(Exists(File("as.txt")));
+}
+
+}  // namespace
