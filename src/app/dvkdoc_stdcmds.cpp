@@ -153,6 +153,12 @@ BOOL CDvkDoc::DoFileSave() {
 }
 
 BOOL CDvkDoc::PromptSaveName(CString& path) {
+  // Save As on a shown picture is the picture's own save dialog (every
+  // picture form and the one-page PDF), which writes the file itself.
+  if (ShowsPicture()) {
+    if (CDvkView* v = GetActiveTextView()) v->SaveImageAsCmd();
+    return FALSE;
+  }
   CString filter = fw::LoadText(IDS_SAVE_FILTER);
   const docopen::SaveNamePlan plan = SaveNamePlan();
   CString proposal = plan.proposal.empty() ? path : CString(plan.proposal.c_str());

@@ -575,24 +575,37 @@ TEST_F(ImageSave, SaveWritesTheShownPictureBackIntoItsFile) {
 
 namespace {
 
-// Save As of the document on a picture: the picture goes to the chosen
-// name, the picture's own file stays as it was; a name that is no
-// picture's is refused ("File eror") and writes nothing.
+// Save As of the document on a picture is the picture's save dialog: it
+// proposes the picture's name as a BMP among every picture form, and the
+// picture goes to the chosen name, its own file left as it was.
 TEST_F(ImageSave, SaveAsWritesThePictureUnderTheChosenName) {
   CDvkView* v = OpenPicture();
   ASSERT_NE(v, nullptr);
   const std::string shown = ShownRgb(v);
   fw::hooks::ExpectFileDialog({File("as.png")});
   frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS, 0);
+  const fw::hooks::FileDialogOffer offer = fw::hooks::LastFileDialogOffer();
+  EXPECT_NE(offer.name.find("pic.bmp"), std::string::npos) << offer.name;
   EXPECT_EQ(testsupport::ReadFileBytes(File("pic.bmp")), BmpBytes());
   const std::string png = testsupport::ReadFileBytes(File("as.png"));
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
   EXPECT_EQ(DifferingPixels(LoadedRgbOf(doc, File("as.png")), shown), 0u);
-  fw::hooks::ExpectFileDialog({File("as.txt")});
+}
+
+// Writing the document into a path (as the save commands do after their
+// dialog): a picture goes there in the path's form, a name that is no
+// picture's is refused with "File eror" and writes nothing.
+TEST_F(ImageSave, WritingThePictureIntoAPathTakesThatPath) {
+  CDvkView* v = OpenPicture();
+  ASSERT_NE(v, nullptr);
+  const std::string shown = ShownRgb(v);
+  EXPECT_TRUE(doc->OnSaveDocument(File("into.png").c_str()));
+  EXPECT_EQ(testsupport::ReadFileBytes(File("pic.bmp")), BmpBytes());
+  EXPECT_EQ(DifferingPixels(LoadedRgbOf(doc, File("into.png")), shown), 0u);
   fw::hooks::ExpectMessageBox("File eror", IDOK);
-  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS, 0);
-  EXPECT_FALSE(Exists(File("as.txt")));
+  EXPECT_FALSE(doc->OnSaveDocument(File("into.txt").c_str()));
+  EXPECT_FALSE(Exists(File("into.txt")));
 }
 
 }  // namespace
