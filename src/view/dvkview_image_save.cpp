@@ -57,36 +57,39 @@ struct ClipboardDib {
 
 // The rows of the screen bitmap `bitmap` as indexes into the colour table of
 // `info` (a header of 1, 4 or 8 bits and its table), into `out`; the header
-// then describes them (bottom-up, their size).
+// then describes them (bottom-up, their size, the bitmap's rows: a page of a
+// tall picture holds fewer than the picture).
 enum class IndexedRows { kRead, kNoMemory, kNotRead };
 IndexedRows ReadIndexedRows(HWND wnd, HBITMAP bitmap, std::uint8_t* info, std::uint8_t* out, size_t outSize) {
   const img::DibHeader h = img::ReadDibHeader(info);
-  const LONG height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+  BITMAP bm = {};
+  if (!bitmap || !::GetObjectA(bitmap, sizeof bm, &bm)) return IndexedRows::kNotRead;
+  const LONG width = bm.bmWidth, height = bm.bmHeight;
   const std::uint32_t table = 1u << h.biBitCount;
   const std::uint32_t colours = h.biClrUsed && h.biClrUsed < table ? h.biClrUsed : table;
-  if (!bitmap || h.biWidth <= 0 || height == 0 || h.biSize < img::kHeaderSize ||
-      h.biSize + 4 * colours > kHeaderArea)
+  if (width <= 0 || height <= 0 || h.biSize < img::kHeaderSize || h.biSize + 4 * colours > kHeaderArea)
     return IndexedRows::kNotRead;
-  const std::uint64_t size = img::DibStride(std::uint64_t(h.biWidth), 24) * std::uint64_t(height);
+  const std::uint64_t size = img::DibStride(std::uint64_t(width), 24) * std::uint64_t(height);
   std::uint8_t* rgb = size < SIZE_MAX - 16 ? static_cast<std::uint8_t*>(fw::Alloc(size_t(size) + 16)) : nullptr;
   if (!rgb) return IndexedRows::kNoMemory;
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = h.biWidth;
+  bi.bmiHeader.biWidth = width;
   bi.bmiHeader.biHeight = height;
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 24;
   HDC dc = ::GetDC(wnd);
   const int got = ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), rgb, &bi, DIB_RGB_COLORS);
   ::ReleaseDC(wnd, dc);
-  const bool ok = got == height && img::IndexRowsByPalette(rgb, std::uint32_t(h.biWidth), std::uint32_t(height),
+  const bool ok = got == height && img::IndexRowsByPalette(rgb, std::uint32_t(width), std::uint32_t(height),
                                                            info + h.biSize, colours, h.biBitCount, out, outSize);
   fw::Free(rgb);
   if (!ok) return IndexedRows::kNotRead;
   img::DibHeader fixed = h;
+  fixed.biWidth = width;
   fixed.biHeight = height;
   fixed.biCompression = 0;
-  fixed.biSizeImage = static_cast<std::uint32_t>(img::DibStride(std::uint64_t(h.biWidth), h.biBitCount) * height);
+  fixed.biSizeImage = static_cast<std::uint32_t>(img::DibStride(std::uint64_t(width), h.biBitCount) * height);
   img::WriteDibHeader(info, fixed);
   return IndexedRows::kRead;
 }

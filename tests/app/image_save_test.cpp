@@ -609,3 +609,34 @@ TEST_F(ImageSave, WritingThePictureIntoAPathTakesThatPath) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page of a tall 8-bit picture (the display bitmap holds fewer rows than
+// the picture): the save writes the page's rows in the picture's own colours.
+TEST_F(ImageSave, APageOfATallEightBitPictureKeepsItsColours) {
+  const std::string dib = PackedDib(24, 1000, 8);
+  std::string bmp = "BM" + std::string(12, '\0') + dib;
+  const uint32_t off = 14 + 40 + 1024;
+  for (int i = 0; i < 4; ++i) {
+    bmp[2 + i] = char((bmp.size() >> (8 * i)) & 255);
+    bmp[10 + i] = char((off >> (8 * i)) & 255);
+  }
+  CDvkView::s_nImageBitmapRefusals = 1;  // the first bitmap of all rows fails
+  CDvkView* v = Open("tall8.bmp", bmp);
+  CDvkView::s_nImageBitmapRefusals = 0;
+  ASSERT_NE(v, nullptr);
+  frame->ActivateTextPane(0, 0);
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  ASSERT_EQ(v->m_image.m_bImagePaged, 1u);
+  ASSERT_LT(v->m_image.m_nBitmapRows, 1000);
+  const std::string shown = ShownRgb(v);
+  fw::hooks::ExpectFileDialog({File("page.png")});
+  v->SaveImageAsCmd();
+  const std::string png = testsupport::ReadFileBytes(File("page.png"));
+  ASSERT_GT(png.size(), 29u);
+  EXPECT_EQ(PngIhdr(png), std::string("\x08\x03", 2));
+  EXPECT_EQ(DifferingPixels(LoadedRgbOf(doc, File("page.png")), shown), 0u);
+}
+
+}  // namespace
