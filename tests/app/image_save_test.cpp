@@ -338,7 +338,10 @@ std::string TopDownRgb(const uint8_t* info, const uint8_t* rows) {
   for (int y = 0; y < height; ++y) {
     const uint8_t* row = rows + size_t(h.biHeight < 0 ? y : height - 1 - y) * stride;
     for (int x = 0; x < h.biWidth; ++x) {
-      const uint8_t* p = h.biBitCount == 8 ? palette + 4 * row[x] : row + x * (h.biBitCount / 8);
+      const int bits = h.biBitCount;
+      const int index = bits == 8 ? row[x] : bits == 4 ? (x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4)
+                                   : bits == 1 ? (row[x / 8] >> (7 - x % 8)) & 1 : 0;
+      const uint8_t* p = bits <= 8 ? palette + 4 * index : row + x * (bits / 8);
       out += char(p[2]);
       out += char(p[1]);
       out += char(p[0]);
@@ -637,6 +640,80 @@ TEST_F(ImageSave, APageOfATallEightBitPictureKeepsItsColours) {
   ASSERT_GT(png.size(), 29u);
   EXPECT_EQ(PngIhdr(png), std::string("\x08\x03", 2));
   EXPECT_EQ(DifferingPixels(LoadedRgbOf(doc, File("page.png")), shown), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A BMP file of w x h at 1 or 4 bits whose table is no stock one (blue and
+// yellow; sixteen odd colours); pixel (x, y) is entry (x + 3 * y) mod the
+// table's size.
+std::string LowDepthBmp(int w, int h, int bits) {
+  const int colours = 1 << bits;
+  const int stride = ((w * bits + 31) / 32) * 4;
+  std::string b(14 + 40 + colours * 4 + size_t(stride) * h, '\0');
+  img::DibHeader hd;
+  hd.biWidth = w;
+  hd.biHeight = h;
+  hd.biBitCount = uint16_t(bits);
+  img::WriteDibHeader(reinterpret_cast<uint8_t*>(&b[14]), hd);
+  b[0] = 'B';
+  b[1] = 'M';
+  const uint32_t off = 14 + 40 + colours * 4;
+  for (int i = 0; i < 4; ++i) {
+    b[2 + i] = char((b.size() >> (8 * i)) & 255);
+    b[10 + i] = char((off >> (8 * i)) & 255);
+  }
+  for (int i = 0; i < colours; ++i) {
+    char* q = &b[54 + i * 4];
+    if (bits == 1) {
+      q[0] = char(i ? 0x20 : 0xE0);  // blue, then yellow
+      q[1] = char(i ? 0xE0 : 0x30);
+      q[2] = char(i ? 0xF0 : 0x10);
+    } else {
+      q[0] = char(i * 13);
+      q[1] = char(255 - i * 11);
+      q[2] = char(i * 7 + 40);
+    }
+  }
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int index = (x + 3 * y) % colours;
+      char& byte = b[off + size_t(h - 1 - y) * stride + size_t(x * bits / 8)];
+      if (bits == 4) byte = char(byte | (x % 2 ? index : index << 4));
+      else byte = char(byte | (index << (7 - x % 8)));
+    }
+  return b;
+}
+
+// PNG names for 1- and 4-bit pictures: palette PNGs of that depth (codes 9
+// and 10) with the picture's own colours.
+TEST_F(ImageSave, OneAndFourBitPicturesKeepTheirDepthAndColours) {
+  CDvkView* v = nullptr;
+  for (int bits : {1, 4}) {
+    const std::string name = "low" + std::to_string(bits);
+    const std::string bmp = LowDepthBmp(21, 9, bits);
+    if (!v) {
+      v = Open((name + ".bmp").c_str(), bmp);
+      ASSERT_NE(v, nullptr);
+      frame->ActivateTextPane(0, 0);
+    } else {
+      testsupport::WriteFileBytes(File((name + ".bmp").c_str()), bmp);
+      doc->OpenFile(File((name + ".bmp").c_str()).c_str(), docopen::OpenMode::kPlain);
+      ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
+    }
+    ASSERT_NE(v->m_image.m_hImageBitmap, nullptr) << bits;
+    ASSERT_EQ(img::ReadDibHeader(v->m_image.m_bmiImage).biBitCount, bits);
+    const std::string shown = ShownRgb(v);
+    EXPECT_EQ(DifferingPixels(shown, BmpFileRgb(bmp)), 0u) << bits;
+    fw::hooks::ExpectFileDialog({File((name + ".png").c_str())});
+    v->SaveImageAsCmd();
+    const std::string png = testsupport::ReadFileBytes(File((name + ".png").c_str()));
+    ASSERT_GT(png.size(), 29u) << bits;
+    EXPECT_EQ(PngIhdr(png), std::string(1, char(bits)) + "\x03") << bits;
+    EXPECT_EQ(DifferingPixels(LoadedRgbOf(doc, File((name + ".png").c_str())), shown), 0u) << bits;
+  }
 }
 
 }  // namespace
