@@ -197,6 +197,9 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // 32988: word 25 (the left-right flip) toggled; enabled on pictures only.
   void OnImageFlip();
   void OnUpdateImageFlip(CCmdUI* ui);
+  // Save (画像保存 on a picture) is enabled on a shown picture even when
+  // nothing was edited: the picture is written as it is shown.
+  void OnUpdateFileSave(CCmdUI* ui) override;
   // The one-page PDF of a JPEG picture (app::DocHost).
   PdfWrite WriteJpegPdf(CString pdfPath, CString jpegPath, int width, int height) override;
   void OnXlsMode();

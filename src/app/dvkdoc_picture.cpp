@@ -53,6 +53,14 @@ void CDvkDoc::OnImageFlip() {
   ReloadDocument();
 }
 
+void CDvkDoc::OnUpdateFileSave(CCmdUI* ui) {
+  if (ShowsPicture()) {
+    ui->Enable(TRUE);
+    return;
+  }
+  CRichEditDoc::OnUpdateFileSave(ui);
+}
+
 void CDvkDoc::OnUpdateImageFlip(CCmdUI* ui) {
   const bool picture = ShowsPicture();
   ui->Enable(picture);

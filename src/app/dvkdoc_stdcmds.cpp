@@ -140,6 +140,12 @@ docopen::SaveNamePlan CDvkDoc::SaveNamePlan() const {
 }
 
 BOOL CDvkDoc::DoFileSave() {
+  // 画像保存: a shown picture goes back into its own file without a dialog
+  // (the pane shows the picture itself, no text rendered from it).
+  if (ShowsPicture()) {
+    CDvkView* v = GetActiveTextView();
+    if (v && !v->m_image.m_strImagePath.IsEmpty()) return DoSave(v->m_image.m_strImagePath);
+  }
   // Save writes to the document's save name; without one (untitled, or a
   // text made from its file by a renderer) it is Save As.
   const docopen::SaveNamePlan plan = SaveNamePlan();
@@ -147,6 +153,12 @@ BOOL CDvkDoc::DoFileSave() {
 }
 
 BOOL CDvkDoc::PromptSaveName(CString& path) {
+  // Save As on a shown picture is the picture's own save dialog (every
+  // picture form and the one-page PDF), which writes the file itself.
+  if (ShowsPicture()) {
+    if (CDvkView* v = GetActiveTextView()) v->SaveImageAsCmd();
+    return FALSE;
+  }
   CString filter = fw::LoadText(IDS_SAVE_FILTER);
   const docopen::SaveNamePlan plan = SaveNamePlan();
   CString proposal = plan.proposal.empty() ? path : CString(plan.proposal.c_str());

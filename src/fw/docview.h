@@ -46,8 +46,9 @@ class CDocument : public CCmdTarget {
   // The File menu's save commands (routed here through the active view).
   void OnFileSave();
   void OnFileSaveAs();
-  // Save is enabled while there is something to save: modified or untitled.
-  void OnUpdateFileSave(CCmdUI* ui);
+  // Save is enabled while there is something to save: modified or untitled
+  // (a derived document may know more).
+  virtual void OnUpdateFileSave(CCmdUI* ui);
 
   // Calls OnUpdate of every view except `sender`.
   void UpdateAllViews(CView* sender, LPARAM hint = 0, CObject* hintObject = nullptr);

@@ -276,6 +276,10 @@ void CDvkView::PaintImageBitmap(HDC dc) {
 
 void CDvkView::TickImage() {
   const UINT_PTR id = ImageTimerId();
+  // A view that shows text now (another file came into the pane) has no
+  // picture left to repaint: the tick would paint the old one over the text.
+  if (m_image.m_nImageViewState == 1 && !docsvc::IsPictureKind(static_cast<int>(m_nFileKind)))
+    m_image.m_nImageViewState = 0;
   if (m_image.m_nImageViewState != 1) {
     if (m_image.m_hImageBitmap) ::DeleteObject(static_cast<HGDIOBJ>(m_image.m_hImageBitmap));
     m_image.m_hImageBitmap = nullptr;

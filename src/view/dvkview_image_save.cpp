@@ -15,6 +15,7 @@
 #include "host/doc_host.h"
 #include "host/frame_host.h"
 #include "image/load/image_record.h"
+#include "image/load/image_size.h"
 #include "image/view/save_plan.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
@@ -53,6 +54,45 @@ struct ClipboardDib {
     open = false;
   }
 };
+
+// The rows of the screen bitmap `bitmap` as indexes into the colour table of
+// `info` (a header of 1, 4 or 8 bits and its table), into `out`; the header
+// then describes them (bottom-up, their size, the bitmap's rows: a page of a
+// tall picture holds fewer than the picture).
+enum class IndexedRows { kRead, kNoMemory, kNotRead };
+IndexedRows ReadIndexedRows(HWND wnd, HBITMAP bitmap, std::uint8_t* info, std::uint8_t* out, size_t outSize) {
+  const img::DibHeader h = img::ReadDibHeader(info);
+  BITMAP bm = {};
+  if (!bitmap || !::GetObjectA(bitmap, sizeof bm, &bm)) return IndexedRows::kNotRead;
+  const LONG width = bm.bmWidth, height = bm.bmHeight;
+  const std::uint32_t table = 1u << h.biBitCount;
+  const std::uint32_t colours = h.biClrUsed && h.biClrUsed < table ? h.biClrUsed : table;
+  if (width <= 0 || height <= 0 || h.biSize < img::kHeaderSize || h.biSize + 4 * colours > kHeaderArea)
+    return IndexedRows::kNotRead;
+  const std::uint64_t size = img::DibStride(std::uint64_t(width), 24) * std::uint64_t(height);
+  std::uint8_t* rgb = size < SIZE_MAX - 16 ? static_cast<std::uint8_t*>(fw::Alloc(size_t(size) + 16)) : nullptr;
+  if (!rgb) return IndexedRows::kNoMemory;
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  HDC dc = ::GetDC(wnd);
+  const int got = ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), rgb, &bi, DIB_RGB_COLORS);
+  ::ReleaseDC(wnd, dc);
+  const bool ok = got == height && img::IndexRowsByPalette(rgb, std::uint32_t(width), std::uint32_t(height),
+                                                           info + h.biSize, colours, h.biBitCount, out, outSize);
+  fw::Free(rgb);
+  if (!ok) return IndexedRows::kNotRead;
+  img::DibHeader fixed = h;
+  fixed.biWidth = width;
+  fixed.biHeight = height;
+  fixed.biCompression = 0;
+  fixed.biSizeImage = static_cast<std::uint32_t>(img::DibStride(std::uint64_t(width), h.biBitCount) * height);
+  img::WriteDibHeader(info, fixed);
+  return IndexedRows::kRead;
+}
 
 }  // namespace
 
@@ -137,12 +177,26 @@ void CDvkView::SaveImageAs(int nFormat, int nMode) {
     return;
   }
   std::memset(buffer, 0, size_t(sizes.buffer));
+  IndexedRows indexed = IndexedRows::kNotRead;
+  if (!clip.open && (shown.biBitCount == 1 || shown.biBitCount == 4 || shown.biBitCount == 8)) {
+    // A picture of a colour table: the screen bitmap gives its colours, the
+    // table (kept in the private copy) the indexes back; a table asked of the
+    // bitmap would be the system's.
+    indexed = ReadIndexedRows(m_hWnd, static_cast<HBITMAP>(m_image.m_hImageBitmap), info, buffer,
+                              size_t(sizes.buffer));
+    if (indexed == IndexedRows::kNoMemory) {
+      fw::Free(buffer);
+      AfxMessageBox(fw::LoadText(IDS_OUT_OF_MEMORY), MB_OK);
+      return;
+    }
+  }
   if (clip.open) {
     // The rows the block holds, never more (a header of image size 0 gets
     // the size of its rows).
     std::memcpy(buffer, clip.bytes + rows.offset, rows.bytes);
     clip.Close();
-  } else {
+    img::MakeRowsBottomUp(info, buffer, rows.bytes);
+  } else if (indexed == IndexedRows::kNotRead) {
     HDC dc = ::GetDC(m_hWnd);
     HBITMAP bitmap = static_cast<HBITMAP>(m_image.m_hImageBitmap);
     BITMAPINFO* bmi = reinterpret_cast<BITMAPINFO*>(info);
@@ -153,14 +207,16 @@ void CDvkView::SaveImageAs(int nFormat, int nMode) {
     if (now.imageSize <= sizes.buffer) GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), buffer, bmi, DIB_RGB_COLORS);
     ::ReleaseDC(m_hWnd, dc);
   }
+  // The size of what is written (in the page form, the clipboard's picture).
+  const img::DibHeader written = img::ReadDibHeader(info);
   doc->WriteImageFile(buffer, info, path, code);
   fw::Free(buffer);
 
   if (!pdfPath.IsEmpty()) {
     // No PDF of a JPEG that was not written (it would wrap an older one).
     const app::DocHost::PdfWrite r = FileExists(path)
-                                         ? doc->WriteJpegPdf(pdfPath, path, shown.biWidth,
-                                                             shown.biHeight < 0 ? -shown.biHeight : shown.biHeight)
+                                         ? doc->WriteJpegPdf(pdfPath, path, written.biWidth,
+                                                             written.biHeight < 0 ? -written.biHeight : written.biHeight)
                                          : app::DocHost::PdfWrite::kRefused;
     if (r == app::DocHost::PdfWrite::kRefused) AfxMessageBox(fw::LoadText(IDS_CANNOT_CREATE), MB_OK);
     // The PDF's writer opened it and made it the side's path.

@@ -176,11 +176,16 @@ int CDvkView::WriteDocument(CString path, int mode, int flag) {
   (void)flag;
   app::DocHost* doc = GetDocument();
   if (!doc || path.IsEmpty()) return -1;
-  // 画像保存: a shown picture goes back into its own file, in the form its
-  // extension names.
+  // 画像保存: a shown picture goes into `path` (its own file for Save, the
+  // chosen name for Save As), in the form the extension names; a name that
+  // is no picture's keeps the old one (the save reported it).
   if (img::IsShownPictureKind(static_cast<int>(m_nFileKind)) && m_nSourceView == 0) {
+    const CString shown = m_image.m_strImagePath;
+    m_image.m_strImagePath = path;
     SaveImageAs(img::kSaveAnyFormat, 1);
-    return 0;
+    if (img::SaveKindAllowed(doc->GetFileKind(path))) return 0;
+    m_image.m_strImagePath = shown;
+    return -1;
   }
   // 4 = rich text; 3 = rich text for an ".rtf" path, else the document's
   // text as a TAB text (kind 9); other modes write by the path's kind.

@@ -1,6 +1,9 @@
 #include "image/view/save_plan.h"
 
 #include <cctype>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
 
 #include "image/load/image_record.h"
 #include "image/load/image_size.h"
@@ -104,6 +107,69 @@ PackedDibRows LocatePackedDibRows(const uint8_t* dib, size_t blockSize) {
   r.bytes = size_t(rows < blockSize - offset ? rows : blockSize - offset);
   r.ok = true;
   return r;
+}
+
+void MakeRowsBottomUp(uint8_t* header, uint8_t* rows, size_t rowsSize) {
+  DibHeader h = ReadDibHeader(header);
+  if (h.biHeight >= 0 || (h.biCompression != 0 && h.biCompression != 3) || h.biWidth <= 0) return;
+  const uint64_t height = uint64_t(-int64_t(h.biHeight));
+  const uint64_t stride = DibStride(uint64_t(h.biWidth), h.biBitCount);
+  if (stride == 0 || stride * height > rowsSize) return;
+  std::vector<uint8_t> swap(size_t(stride), 0);
+  for (uint64_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+    std::memcpy(swap.data(), rows + top * stride, size_t(stride));
+    std::memcpy(rows + top * stride, rows + bottom * stride, size_t(stride));
+    std::memcpy(rows + bottom * stride, swap.data(), size_t(stride));
+  }
+  h.biHeight = int32_t(height);
+  WriteDibHeader(header, h);
+}
+
+bool IndexRowsByPalette(const uint8_t* rgb, uint32_t width, uint32_t height, const uint8_t* palette,
+                        uint32_t colours, int bits, uint8_t* out, size_t outSize) {
+  if (!rgb || !palette || !out || (bits != 1 && bits != 4 && bits != 8)) return false;
+  if (colours == 0 || colours > (1u << bits) || width == 0 || height == 0) return false;
+  const uint64_t inStride = DibStride(width, 24), outStride = DibStride(width, uint32_t(bits));
+  if (outStride * height > outSize) return false;
+  std::memset(out, 0, size_t(outStride * height));
+  // Colour (red << 16 | green << 8 | blue) -> index; misses are looked up
+  // once and remembered.
+  std::unordered_map<uint32_t, uint8_t> index;
+  for (uint32_t i = colours; i-- > 0;) {
+    const uint8_t* q = palette + 4 * i;
+    index[uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0]] = uint8_t(i);  // the first entry wins
+  }
+  auto nearest = [&](const uint8_t* p) {
+    uint32_t best = 0;
+    int64_t bestDistance = INT64_MAX;
+    for (uint32_t i = 0; i < colours; ++i) {
+      const uint8_t* q = palette + 4 * i;
+      const int64_t db = int64_t(p[0]) - q[0], dg = int64_t(p[1]) - q[1], dr = int64_t(p[2]) - q[2];
+      const int64_t d = db * db + dg * dg + dr * dr;
+      if (d < bestDistance) {
+        bestDistance = d;
+        best = i;
+      }
+    }
+    return uint8_t(best);
+  };
+  for (uint64_t y = 0; y < height; ++y) {
+    const uint8_t* src = rgb + y * inStride;
+    uint8_t* dst = out + y * outStride;
+    for (uint32_t x = 0; x < width; ++x, src += 3) {
+      const uint32_t key = uint32_t(src[2]) << 16 | uint32_t(src[1]) << 8 | src[0];
+      auto it = index.find(key);
+      const uint8_t i = it != index.end() ? it->second : (index[key] = nearest(src));
+      if (bits == 8) {
+        dst[x] = i;
+      } else if (bits == 4) {
+        dst[x / 2] |= uint8_t(x % 2 ? i : i << 4);
+      } else {
+        dst[x / 8] |= uint8_t((i & 1) << (7 - x % 8));
+      }
+    }
+  }
+  return true;
 }
 
 }  // namespace img

@@ -61,4 +61,22 @@ struct PackedDibRows {
 };
 PackedDibRows LocatePackedDibRows(const uint8_t* dib, size_t blockSize);
 
+// A packed DIB's rows stored top-down (negative height) turned bottom-up in
+// place, the header's height made positive; the writers take bottom-up rows
+// only. Compressed rows and bottom-up ones are left as they are. `rowsSize`
+// is what `rows` holds.
+void MakeRowsBottomUp(uint8_t* header, uint8_t* rows, size_t rowsSize);
+
+// The shown picture's rows as indexes into its own colour table. A bitmap on
+// the screen gives its pixels back at 24 bits (a colour table asked of it is
+// the system's, not the picture's); this turns them into `bits` (1, 4 or 8)
+// per pixel again. `rgb`: `height` bottom-up rows of `width` pixels, blue
+// green red, rows padded to four bytes; `palette`: `colours` entries of
+// blue, green, red, unused. Each pixel takes the first entry of its colour,
+// or the nearest entry when none has it exactly. `out` receives the rows
+// padded to four bytes; false (nothing written) when the depth, the table or
+// the sizes do not fit.
+bool IndexRowsByPalette(const uint8_t* rgb, uint32_t width, uint32_t height, const uint8_t* palette,
+                        uint32_t colours, int bits, uint8_t* out, size_t outSize);
+
 }  // namespace img
