@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "export/chart_fragments.h"
+#include "fw/sjis.h"
 
 namespace chart {
 namespace {
@@ -142,7 +143,7 @@ int SelectSheet(const ChartText& t, std::size_t& i, const ChartSheetList& sheets
 }  // namespace
 
 bool ChartLeadByte(unsigned char c) {
-  return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF) || (c >= 0xFA && c <= 0xFC);
+  return fw::IsSjisLeadByte(c);
 }
 
 std::string ChartFieldText(const ChartText& t, std::int64_t p, int n, int d) {

@@ -4,8 +4,10 @@
 //
 // Definition lines are read one field at a time: fields are separated by
 // 0x06 or "^" and end at any byte below 32. The separator search is
-// double-byte aware with the lead bytes 0x80-0x9F, 0xE0-0xEF and 0xFA-0xFC: a
-// "^" that is the second byte of a character is no separator. Nothing is ever
+// double-byte aware with the full Shift-JIS lead-byte set (0x81-0x9F,
+// 0xE0-0xFC): a "^" that is the second byte of a character is no separator,
+// and the bounded copies never cut a character in two, those led by
+// 0xF0-0xF9 included. Nothing is ever
 // read at or past `len`.
 #pragma once
 

@@ -99,7 +99,7 @@ std::string FirstItemAsWritten(const ChartCall& c, std::uint32_t p) {
     const unsigned char b = static_cast<unsigned char>(c.table.text[i]);
     if (b < 32 || b == '^') break;
     s += static_cast<char>(b);
-    if (((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF) || (b >= 0xFA && b <= 0xFC)) && i + 1 < c.table.len &&
+    if (ChartLeadByte(b) && i + 1 < c.table.len &&
         static_cast<unsigned char>(c.table.text[i + 1]) >= 32)
       s += c.table.text[++i];
   }

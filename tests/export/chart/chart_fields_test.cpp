@@ -51,6 +51,12 @@ TEST(ChartFieldText, TrailCaretIsNoSeparatorAndCutsStayWhole) {
   // A "p" that is a trail byte stays ("\x82p" is one character).
   Text trailP("#\x82p");
   EXPECT_EQ(chart::ChartFieldText(trailP.View(), 1, 0, chart::kChartNoDefault), "\x82p");
+  // Characters led by 0xF0-0xF9 are whole characters too: their "^" is no
+  // separator and the cut at 80 bytes stays before them.
+  Text userChar("#\xF0^x^y");
+  EXPECT_EQ(chart::ChartFieldText(userChar.View(), 1, 0, chart::kChartNoDefault), "\xF0^x");
+  Text longUser("#" + std::string(79, 'a') + "\xF5\x40" + "zz");
+  EXPECT_EQ(chart::ChartFieldText(longUser.View(), 1, 0, chart::kChartNoDefault), std::string(79, 'a'));
 }
 
 TEST(ChartFieldInt, Values) {
