@@ -260,6 +260,7 @@ TEST(CopyConflictPlan, FtpSourceKeepsItsEntryTime) {
 TEST(CopyConflictPlan, MessagesCarryPathsTimesAndCodes) {
   // TZ=Asia/Tokyo: 1600000000 is 2020-09-13 21:26:40 local.
   EXPECT_EQ(OlderFileTimeText(true, 1600000000, "?"), "\n 09/13 '20 21:26\n\n");
+  EXPECT_EQ(OlderFileTimeText(true, INT64_MAX - 20, "?"), "\n ?\n\n");
   EXPECT_EQ(OlderFileTimeText(false, 1600000000, "日時不明"), "\n 日時不明\n\n");
 
   ConflictInput in;

@@ -229,7 +229,9 @@ int ResolveCopyConflict(const ConflictInput& input, CopyRunState& state, const C
 }
 
 std::string OlderFileTimeText(bool known, std::int64_t seconds, const std::string& unknown) {
-  if (!known) return "\n " + unknown + "\n\n";
+  // Beyond the year 9999 (either way) a time is no date the system keeps.
+  constexpr std::int64_t kLatest = 253402300799;  // 9999-12-31 23:59:59 UTC
+  if (!known || seconds > kLatest || seconds < -kLatest) return "\n " + unknown + "\n\n";
   const CString text = CTime(seconds).Format("\n %m/%d '%y %H:%M\n\n");
   return std::string(text.GetString(), static_cast<std::size_t>(text.GetLength()));
 }
