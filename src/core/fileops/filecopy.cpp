@@ -147,6 +147,12 @@ CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, 
   }
   const std::uint32_t existing = EntryAttributes(destination);
   if (existing != 0xFFFFFFFFu) {
+    // Copying a file onto itself would replace it with itself at best; a
+    // move would then remove its only copy.
+    if (SameFileOrFolder(source, destination)) {
+      r.error = kErrSameFile;
+      return r;
+    }
     if (options.failIfExists) {
       r.error = kErrFileExists;
       return r;

@@ -220,6 +220,14 @@ TEST_F(FileCopyTest, SameFileByTextOrIdentity) {
   EXPECT_TRUE(SameFileOrFolder(scratch.Dir(), scratch.Dir() + "\\sub\\.."));
   EXPECT_FALSE(SameFileOrFolder(a, scratch.Path("b.txt")));
   EXPECT_FALSE(SameFileOrFolder(a, scratch.Path("missing.txt")));
+  // The copy routine refuses a copy onto the file itself before anything else.
+  CopyFileOptions failIfExists;
+  failIfExists.failIfExists = true;
+  for (const CString& same : {scratch.Dir() + "\\.\\a.txt", a}) {
+    EXPECT_EQ(PlaceFileCopy(a, same, failIfExists).error, kErrSameFile);
+    EXPECT_EQ(PlaceFileCopy(a, same, CopyFileOptions{}).error, kErrSameFile);
+  }
+  EXPECT_EQ(ReadBytes(a), "x");
 }
 
 TEST(FileCopyChecks, LastNameAndCopierParameters) {
