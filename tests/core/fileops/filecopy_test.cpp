@@ -138,6 +138,30 @@ TEST_F(FileCopyTest, BusyDestinationIsRefusedAndKept) {
 }
 #endif
 
+TEST_F(FileCopyTest, RefusedTimesOrStaleTemporaryKeepTheOldDestination) {
+  const CString src = scratch.Path("a.txt"), dst = scratch.Path("b.txt");
+  WriteBytes(src, "new");
+  WriteBytes(dst, "old");
+  // The time and attributes cannot be given: nothing is placed.
+  fw::filetest::FailFrom(fw::filetest::Op::kSetStatus, 1);
+  CopyFileResult r = PlaceFileCopy(src, dst, CopyFileOptions{});
+  fw::filetest::Reset();
+  EXPECT_FALSE(r.placed);
+  EXPECT_EQ(r.error, kErrAccessDenied);
+  EXPECT_EQ(ReadBytes(dst), "old");
+  EXPECT_FALSE(Exists(CopyTemporaryFor(dst)));
+  // A leftover temporary that cannot be removed stops the copy before
+  // anything is written.
+  WriteBytes(CopyTemporaryFor(dst), "stale");
+  fw::filetest::FailFrom(fw::filetest::Op::kRemove, 1);
+  r = PlaceFileCopy(src, dst, CopyFileOptions{});
+  fw::filetest::Reset();
+  EXPECT_FALSE(r.placed);
+  EXPECT_EQ(r.error, kErrAccessDenied);
+  EXPECT_EQ(ReadBytes(dst), "old");
+  EXPECT_EQ(ReadBytes(CopyTemporaryFor(dst)), "stale");
+}
+
 TEST_F(FileCopyTest, LeftoverTemporaryIsRemovedByTheNextCopy) {
   const CString src = scratch.Path("a.txt"), dst = scratch.Path("b.txt");
   WriteBytes(src, "data");
