@@ -472,6 +472,9 @@
 #define ID_LIST_NEW_FILE 32813
 #define ID_LIST_NEW_FOLDER 32814
 #define ID_LIST_DELETE 32815
+// The file list's copy and move of the marked entries into the other pane.
+#define ID_LIST_COPY 32820
+#define ID_LIST_MOVE 32821
 #define ID_FILE_EXIT_RUN 32780
 
 // Deleting a file whose backup copy could not be made (res/strings.rc).
