@@ -123,7 +123,7 @@ void CFlistView::OnCopyMarked() {
   fileops::ChangeDirectory(host->Folders(), EnterForm(srcFolder), static_cast<int>(m_bFtpList), m_nListSource);
   // 4. Title and a fresh state.
   const CString title = LoadText(IDS_COPY_FILE_TITLE);
-  m_copy.ResetForCopy();
+  m_copy.StartCopy();
   // 5-6. The count and the question for several entries.
   const std::vector<int> marked = MarkedCopyEntries();
   const int count = static_cast<int>(marked.size());
@@ -164,13 +164,13 @@ void CFlistView::OnCopyMarked() {
       }
       if (r == -1) CopyMessage(Formatted(IDS_CANNOT_COPY_MOVE_TO, dst), LoadText(IDS_COPY_FOLDER_TITLE), MB_OK);
     } else {
-      m_copy.m_tmFtpEntry = CTime(0);
+      m_copy.m_tmFtpEntry = 0;
       if (settings.m_bUtf8Names == 1) dst = Utf8PathToSjis(dst);
       if (!RefusedTarget(dst) && !SameTarget(src, dst, IDS_COPY_FILE_TITLE) && !CopyOneFile(src, dst, 1) &&
           m_copy.m_bCopyAbort == 0)
         ResolveCopyConflict(src, dst, m_nCopyError, 0, count);
     }
-    if (m_copy.Stopped()) break;
+    if (flist::CopyStopped(m_copy)) break;
   }
   // 8. What an update copy could not write.
   if (count > 0 && settings.m_bUpdateCopy == 1 && m_copy.m_nProtectedSkipped > 0) {
@@ -211,7 +211,7 @@ void CFlistView::OnMoveMarked() {
   fileops::ChangeDirectory(host->Folders(), EnterForm(srcFolder), static_cast<int>(m_bFtpList), m_nListSource);
   const std::vector<int> marked = MarkedCopyEntries();
   const int count = static_cast<int>(marked.size());
-  m_copy.ResetForMove();
+  m_copy.StartMove();
   // 4. The question for several entries.
   if (count > 1) {
     CString question;
@@ -257,7 +257,7 @@ void CFlistView::OnMoveMarked() {
         else if (r == 2) moved = kMovedByCopy;
       }
       if (moved) flist::StoreNameRecord(m_table.m_pNameRecs, i, std::string(moved) + name);
-      if (m_copy.m_nCopyStop == flist::kCopyStopped || m_copy.m_bCopyAbort != 0) break;
+      if (m_copy.m_nCopyStop == flist::kCopyStopAll || m_copy.m_bCopyAbort != 0) break;
     }
   }
   // 6. The lines show what went; the list is not reloaded.
@@ -273,7 +273,7 @@ bool CFlistView::RefusedTarget(const CString& dst) {
   CString text = Formatted(IDS_CANNOT_COPY_MOVE_TO, dst);
   CString code;
   code.Format(" (%d)", static_cast<int>(fileops::kErrInvalidName));
-  if (CopyMessage(text + code, CString(), MB_OKCANCEL) == IDCANCEL) m_copy.m_nCopyStop = flist::kCopyStopped;
+  if (CopyMessage(text + code, CString(), MB_OKCANCEL) == IDCANCEL) m_copy.m_nCopyStop = flist::kCopyStopAll;
   return true;
 }
 
@@ -302,7 +302,7 @@ int CFlistView::MoveOneFile(const CString& src, const CString& dst, int count) {
 
 void CFlistView::CopyOrMoveEntry(const CString& src, const CString& dst, int isMove, int isFolder) {
   // 1. A Cancel stopped the whole command.
-  if (m_copy.m_nCopyStop == flist::kCopyStopped) return;
+  if (m_copy.m_nCopyStop == flist::kCopyStopAll) return;
   fileops::FileOpsHost* host = fileops::g_pDocFileOps;
   if (!host) return;
   if (isFolder) {
@@ -319,7 +319,7 @@ void CFlistView::CopyOrMoveEntry(const CString& src, const CString& dst, int isM
       CopyMessage(Formatted(IDS_CANNOT_COPY_MOVE_TO, dst), LoadText(folderTitle), MB_OK);
       return;
     }
-    if (isMove && m_copy.m_bCopyAbort == 0 && m_copy.m_nCopyStop != flist::kCopyStopped)
+    if (isMove && m_copy.m_bCopyAbort == 0 && m_copy.m_nCopyStop != flist::kCopyStopAll)
       fileops::RemoveFolder(*host, src, static_cast<int>(m_bFtpList));
     return;
   }
@@ -374,11 +374,11 @@ int CFlistView::CopyFolder(const CString& src, const CString& dst, int mode) {
     if (folder && (c.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
       // A folder link is not followed: it could lead back into the tree.
       if (CopyMessage(Formatted(IDS_CANNOT_COPY_MOVE_TO, childDst), CString(), MB_OKCANCEL) == IDCANCEL)
-        m_copy.m_nCopyStop = flist::kCopyStopped;
+        m_copy.m_nCopyStop = flist::kCopyStopAll;
     } else {
       CopyOrMoveEntry(childSrc, childDst, mode == 1 ? 1 : 0, folder ? 1 : 0);
     }
-    if (m_copy.m_bCopyAbort != 0 || m_copy.m_nCopyStop == flist::kCopyStopped) break;
+    if (m_copy.m_bCopyAbort != 0 || m_copy.m_nCopyStop == flist::kCopyStopAll) break;
   }
   return 0;
 }

@@ -22,23 +22,6 @@ CString LoadText(unsigned id) {
   return s;
 }
 
-CString Formatted(unsigned id, const CString& a) {
-  CString s;
-  s.Format(LoadText(id).GetString(), a.GetString());
-  return s;
-}
-
-// The older-file question's time form, and its text for a time that could
-// not be read.
-const char kQuestionTime[] = "\n %m/%d '%y %H:%M\n\n";
-const char kTimeUnknown[] = "\n 日時不明\n\n";
-// Times that differ by less than this count as not newer.
-constexpr std::int64_t kNewerSlackSeconds = 3;
-
-bool IsConflict(std::uint32_t e) { return e == fileops::kErrFileExists || e == fileops::kErrAccessDenied; }
-
-bool GoesOn(std::int32_t stop) { return stop == flist::kCopyGoOn || stop == flist::kCopyNewerOnly; }
-
 }  // namespace
 
 bool CFlistView::PollCopyAbort() {
@@ -118,114 +101,60 @@ bool CFlistView::RemoveMovedSource(const CString& src) {
   return false;
 }
 
+namespace {
+
+// The pane's side of the conflict plan: its message boxes, the copy over
+// the destination and the removal of a moved file's source.
+class PaneConflictActions : public flist::ConflictActions {
+ public:
+  PaneConflictActions(CFlistView& pane, const CString& src, const CString& dst)
+      : m_pane(pane), m_src(src), m_dst(dst) {}
+  int Ask(const flist::ConflictStep& q) override {
+    UINT type = MB_OK;
+    if (q.buttons == flist::CopyButtons::kOkCancel) type = MB_OKCANCEL;
+    else if (q.buttons == flist::CopyButtons::kYesNoCancel) type = MB_YESNOCANCEL;
+    return fw::ShowMessageBox(m_pane.m_hWnd, q.message.c_str(), LoadText(static_cast<unsigned>(q.caption)), type);
+  }
+  bool Copy(std::uint32_t* error) override {
+    if (m_pane.CopyOneFile(m_src, m_dst, 0)) return true;
+    *error = m_pane.m_nCopyError;
+    return false;
+  }
+  // The plan shows string 183 itself when this fails.
+  bool RemoveSource() override {
+    fileops::FileOpsHost* host = fileops::g_pDocFileOps;
+    return host && fileops::RemoveFile(*host, m_src, static_cast<int>(m_pane.m_bAskNone),
+                                       static_cast<int>(m_pane.m_bFtpList), 0) == 0;
+  }
+
+ private:
+  CFlistView& m_pane;
+  CString m_src, m_dst;
+};
+
+}  // namespace
+
 int CFlistView::ResolveCopyConflict(const CString& src, const CString& dst, std::uint32_t error, int isMove,
                                     int count) {
   app::DocHost* doc = GetDocument();
-  flist::CopyState& st = m_copy;
-  // 1. Only an FTP source has an entry time.
-  if (!doc || doc->GetFtpDriveNo(src) == 0) st.m_tmFtpEntry = CTime(0);
-  // 2. The time flag: 1 the source is newer (or less than 3 seconds
-  // older), 2 the same second, 0 older or unreadable.
-  int flag = 0;
-  CFileStatus srcStatus, dstStatus;
-  const bool haveSrc = CFile::GetStatus(src, srcStatus) != FALSE;
-  const bool haveDst = CFile::GetStatus(dst, dstStatus) != FALSE;
-  const std::int64_t ftpTime = st.m_tmFtpEntry.GetTime();
-  const bool srcTimeKnown = haveSrc || ftpTime != 0;
-  const std::int64_t srcTime = ftpTime != 0 ? ftpTime : srcStatus.m_mtime.GetTime();
-  if (srcTimeKnown && haveDst) {
-    const std::int64_t dstTime = dstStatus.m_mtime.GetTime();
-    if (srcTime + kNewerSlackSeconds > dstTime) flag = 1;
-    if (srcTime == dstTime) flag = 2;
+  flist::ConflictInput in;
+  in.source = src.Str();
+  in.destination = dst.Str();
+  in.error = error;
+  in.isMove = isMove;
+  in.count = count;
+  in.sourceOnFtp = doc && doc->GetFtpDriveNo(src) != 0;
+  in.updateCopy = doc ? static_cast<int>(doc->SettingsFields().m_bUpdateCopy) : 0;
+  CFileStatus status;
+  if (CFile::GetStatus(src, status)) {
+    in.sourceTimeKnown = true;
+    in.sourceTime = status.m_mtime.GetTime();
   }
-  // 3. Quiet update mode: a newer source is copied, anything else left.
-  const CString title = LoadText(isMove ? IDS_MOVE_FILE_TITLE : IDS_COPY_FILE_TITLE);
-  const bool quiet = !isMove && doc && doc->SettingsFields().m_bUpdateCopy == 1;
-  const CString cannot = Formatted(IDS_CANNOT_COPY_MOVE_TO, dst);
-  auto report = [&](const CString& text) {
-    if (CopyMessage(text, title, MB_OKCANCEL) == IDCANCEL) st.m_nCopyStop = flist::kCopyStopped;
-  };
-  if (quiet && IsConflict(error)) {
-    if (flag != 1) return 0;
-  } else {
-    // 4. The overwrite-all question, once per command.
-    if (st.m_nOverwriteAll == flist::kOverwriteNotAsked && count > 1 && IsConflict(error)) {
-      switch (CopyMessage(LoadText(IDS_OVERWRITE_ALL_QUERY), title, MB_YESNOCANCEL)) {
-        case IDYES:
-          st.m_nOverwriteAll = flist::kOverwriteAll;
-          break;
-        case IDNO:
-          st.m_nOverwriteAll = flist::kOverwriteAskEach;
-          break;
-        default:
-          st.m_nCopyStop = flist::kCopyStopped;
-          break;
-      }
-    }
-    // 5. The question for this file, or the report of a failure.
-    if (st.m_nOverwriteAll != flist::kOverwriteAll) {
-      if (GoesOn(st.m_nCopyStop) && IsConflict(error)) {
-        const int a = CopyMessage(Formatted(IDS_REWRITE_QUERY, dst), title, MB_YESNOCANCEL);
-        if (a == IDNO) return 0;
-        if (a != IDYES) {
-          st.m_nCopyStop = flist::kCopyStopped;
-          return 0;
-        }
-      } else {
-        if (st.m_nCopyStop != flist::kCopyStopped) report(cannot);
-        return 0;
-      }
-    } else if (!(GoesOn(st.m_nCopyStop) && error == fileops::kErrFileExists)) {
-      if (st.m_nCopyStop != flist::kCopyStopped) report(cannot);
-      return 0;
-    }
+  if (CFile::GetStatus(dst, status)) {
+    in.destinationTimeKnown = true;
+    in.destinationTime = status.m_mtime.GetTime();
   }
-  // 6. The older-file question.
-  if (GoesOn(st.m_nCopyStop) && flag == 0) {
-    CString text = dst;
-    text += haveDst ? dstStatus.m_mtime.Format(kQuestionTime) : CString(kTimeUnknown);
-    text += src;
-    text += srcTimeKnown ? CTime(srcTime).Format(kQuestionTime) : CString(kTimeUnknown);
-    text += LoadText(IDS_REPLACE_WITH_OLDER);
-    const int a = CopyMessage(text, title, MB_YESNOCANCEL);
-    if (a == IDNO) {
-      st.m_nCopyStop = flist::kCopyNewerOnly;
-      return 0;
-    }
-    if (a != IDYES) {
-      st.m_nCopyStop = flist::kCopyStopped;
-      return 0;
-    }
-  }
-  // 7. The copy over the destination.
-  if (!(st.m_nCopyStop == flist::kCopyGoOn || (st.m_nCopyStop == flist::kCopyNewerOnly && flag == 1))) return 0;
-  bool placed = CopyOneFile(src, dst, 0) != 0;
-  if (!placed && st.m_bCopyAbort != 0) return 0;
-  if (!placed) {
-    std::uint32_t e = m_nCopyError;
-    CString text;
-    if (e == fileops::kErrDiskFull) {
-      text = LoadText(IDS_COPY_SPACE_OVER);
-    } else if (e == fileops::kErrAccessDenied) {
-      text = Formatted(IDS_WRITE_PROTECTED, dst);
-    } else {
-      placed = CopyOneFile(src, dst, 0) != 0;
-      if (!placed) {
-        if (st.m_bCopyAbort != 0) return 0;
-        e = m_nCopyError;
-        if (e == fileops::kErrNone) return 0;
-        CString code;
-        code.Format(" (%d)", static_cast<int>(e));
-        text = cannot + code;
-      }
-    }
-    if (!placed) {
-      if (quiet) ++st.m_nProtectedSkipped;
-      else report(text);
-      return 0;
-    }
-  }
-  // A moved file's source goes only after its copy is complete.
-  if (isMove) return RemoveMovedSource(src) ? 1 : 0;
-  return 2;
+  PaneConflictActions actions(*this, src, dst);
+  return flist::ResolveCopyConflict(
+      in, m_copy, [](flist::CopyText id) { return LoadText(static_cast<unsigned>(id)).Str(); }, actions);
 }
