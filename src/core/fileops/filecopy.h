@@ -32,6 +32,7 @@ constexpr std::uint32_t kErrAccessDenied = 5;    // read-only, busy or a folder 
 constexpr std::uint32_t kErrSharing = 32;        // reported as kErrAccessDenied at the destination
 constexpr std::uint32_t kErrDiskFull = 112;
 constexpr std::uint32_t kErrFileExists = 80;     // fail-if-exists and the destination exists
+constexpr std::uint32_t kErrSameFile = 87;       // source and destination are one file
 constexpr std::uint32_t kErrInvalidName = 123;   // a name the system refuses (or a device)
 constexpr std::uint32_t kErrPathTooLong = 206;
 
@@ -65,7 +66,9 @@ struct CopyFileResult {
 // Copies `source` to `destination` as above (program paths: Shift-JIS, "\"
 // separators; network and "\\?\" paths alike). A destination that is a
 // folder, read-only or busy gives kErrAccessDenied, a full disk
-// kErrDiskFull; a destination name the system refuses kErrInvalidName.
+// kErrDiskFull; a destination name the system refuses kErrInvalidName; a
+// destination that is the source itself (another spelling, the same file
+// identity) kErrSameFile, before any other check, so no question follows.
 CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, const CopyFileOptions& options);
 
 // The temporary PlaceFileCopy uses for `destination`.
