@@ -260,10 +260,11 @@ void CFlistView::OnMoveMarked() {
       if (m_copy.m_nCopyStop == flist::kCopyStopAll || m_copy.m_bCopyAbort != 0) break;
     }
   }
-  // 6. The lines show what went; the list is not reloaded.
+  // 6. The lines show what went; the list is not reloaded (this pane is the
+  // sender of the update, which the builder of every other view carries out).
   DrawEntryLines(1);
   doc->UpdateFields().m_nUpdateCode = app::UpdateCode::kMoved;
-  doc->AsDocument()->UpdateAllViews(nullptr, 0, nullptr);
+  doc->AsDocument()->UpdateAllViews(this, 0, nullptr);
 }
 
 // --- one entry and a folder tree ----------------------------------------------------

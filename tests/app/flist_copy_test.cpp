@@ -63,7 +63,9 @@ void ReadTree(const std::string& dir, const std::string& rel, std::map<std::stri
       ReadTree(path, rel + name + "\\", out);
     } else {
       it.bytes = ReadBytes(path);
-      it.time = (static_cast<ULONGLONG>(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
+      // Whole seconds: the copy keeps the time as the list shows it.
+      it.time = ((static_cast<ULONGLONG>(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime) /
+                10000000ULL;
       (*out)[rel + name] = it;
     }
   }
@@ -109,6 +111,11 @@ class FlistCopyTest : public shelltest::ShellFileTest {
     SetTime(d3 + "\\three.txt", 2000);
     SetFileAttributesA((d3 + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     return File("");
+  }
+  std::string Base() {
+    std::string b = File("");
+    while (!b.empty() && b.back() == '\\') b.pop_back();
+    return b;
   }
   std::string Left() { return File("left"); }
   std::string Right() { return File("right"); }
@@ -239,7 +246,7 @@ TEST_F(FlistCopyTest, AMoveMarksItsLinesAndKeepsTheListAFolderThatExistsIsMovedB
 }
 
 TEST_F(FlistCopyTest, AFolderIsNeverCopiedIntoItselfWhateverTheCaseButIntoALongerNameItIs) {
-  const std::string base = File("");
+  const std::string base = Base();
   fw::MakeDir((base + "\\Data").c_str());
   fw::MakeDir((base + "\\Data\\x").c_str());
   fw::MakeDir((base + "\\a").c_str());
@@ -267,7 +274,7 @@ TEST_F(FlistCopyTest, AFolderIsNeverCopiedIntoItselfWhateverTheCaseButIntoALonge
 }
 
 TEST_F(FlistCopyTest, AFolderGoesIntoAFolderWhoseNameOnlyBeginsWithItsOwn) {
-  const std::string base = File("");
+  const std::string base = Base();
   fw::MakeDir((base + "\\a").c_str());
   fw::MakeDir((base + "\\ab").c_str());
   WriteBytes(base + "\\a\\f.txt", "f");
@@ -304,7 +311,7 @@ TEST_F(FlistCopyTest, AFileCopiedOrMovedOntoItselfIsRefusedAndUnchanged) {
 }
 
 TEST_F(FlistCopyTest, CtrlCopyStartsTheTreeCopierWithQuotedPathsAndTimerTenRedraws) {
-  const std::string base = File("");
+  const std::string base = Base();
   fw::MakeDir((base + "\\a b").c_str());
   fw::MakeDir((base + "\\c d").c_str());
   WriteBytes(base + "\\a b\\f.txt", "f");
