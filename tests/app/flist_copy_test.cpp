@@ -372,4 +372,44 @@ TEST_F(FlistCopyTest, TheKeysCAndTReachTheCommands) {
   EXPECT_EQ("bravo", ReadBytes(Left() + "\\b.txt"));
 }
 
+TEST_F(FlistCopyTest, AnUpdateCopyCountsTheReadOnlyDestinationsAndReportsThemOnce) {
+  MakeWork();
+  WriteBytes(Left() + "\\c.txt", "charlie");
+  for (const char* n : {"\\b.txt", "\\c.txt"}) {
+    WriteBytes(Right() + n, "old");
+    SetTime(Right() + n, 5);
+    SetFileAttributesA((Right() + n).c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  CFlistView* v = ShowPanes(Left(), Right());
+  ASSERT_NE(nullptr, v);
+  doc->m_bUpdateCopy = 1;
+  Mark(v, {"b.txt", "c.txt"});
+  fw::hooks::ExpectMessageBox("2ヶの選択ファイルを", IDOK);
+  fw::hooks::ExpectMessageBox("ただし2件は書き込み禁止で複写できませんでした", IDOK);
+  Command(ID_LIST_COPY);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+  ExpectAsked({"(複写時に日付が新しいファイルのみ上書き", "更新複写は終了しました"});
+  EXPECT_EQ("old", ReadBytes(Right() + "\\b.txt"));
+  EXPECT_EQ("old", ReadBytes(Right() + "\\c.txt"));
+}
+
+TEST_F(FlistCopyTest, EscBeforeTheCopyOfAMoveKeepsTheSourceAndTheOldDestination) {
+  MakeWork();
+  WriteBytes(Right() + "\\b.txt", "old");
+  CFlistView* v = ShowPanes(Left(), Right());
+  ASSERT_NE(nullptr, v);
+  Mark(v, {"b.txt"});
+  fw::hooks::ExpectMessageBox("に移動します", IDOK);
+  fw::hooks::ExpectMessageBox("を書き換えますか", IDYES);
+  fw::hooks::ExpectMessageBox("中止しますか", IDYES);
+  frame->ActivateListPane(0, 0);
+  PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+  Command(ID_LIST_MOVE);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_EQ("bravo", ReadBytes(Left() + "\\b.txt"));
+  EXPECT_EQ("old", ReadBytes(Right() + "\\b.txt"));
+  EXPECT_GT(IndexOf(v, "b.txt"), 0);
+}
+
 }  // namespace
