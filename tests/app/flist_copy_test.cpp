@@ -412,4 +412,24 @@ TEST_F(FlistCopyTest, EscBeforeTheCopyOfAMoveKeepsTheSourceAndTheOldDestination)
   EXPECT_GT(IndexOf(v, "b.txt"), 0);
 }
 
+TEST_F(FlistCopyTest, ANetworkFormDestinationIsCopiedInPiecesAndEscLeavesItAbsent) {
+  MakeWork();
+  std::string big(1 << 20, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 8191);
+  WriteBytes(Left() + "\\big.bin", big);
+  CFlistView* v = ShowPanes(Left(), Right());
+  ASSERT_NE(nullptr, v);
+  const std::string dst = "\\\\?\\" + Right() + "\\big.bin";
+  v->CopyOrMoveEntry((Left() + "\\big.bin").c_str(), dst.c_str(), 0, 0);
+  EXPECT_EQ(big, ReadBytes(Right() + "\\big.bin"));
+  // Esc before the copy: asked, answered Yes, nothing placed, no question after.
+  DeleteFileA((Right() + "\\big.bin").c_str());
+  fw::hooks::ExpectMessageBox("中止しますか", IDYES);
+  PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+  v->CopyOrMoveEntry((Left() + "\\big.bin").c_str(), dst.c_str(), 0, 0);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+  EXPECT_EQ(1u, v->m_copy.m_bCopyAbort);
+  EXPECT_FALSE(Exists(Right() + "\\big.bin"));
+}
+
 }  // namespace
