@@ -120,6 +120,24 @@ TEST_F(FileCopyTest, FailedFinalRenameKeepsTheOldDestination) {
   EXPECT_FALSE(Exists(CopyTemporaryFor(dst)));
 }
 
+#ifdef _WIN32
+// Only Windows has sharing modes: a destination another program holds open
+// is busy, reported as refused, and stays as it was.
+TEST_F(FileCopyTest, BusyDestinationIsRefusedAndKept) {
+  const CString src = scratch.Path("a.txt"), dst = scratch.Path("b.txt");
+  WriteBytes(src, "new");
+  WriteBytes(dst, "old");
+  {
+    CFile busy(dst, CFile::modeRead | CFile::shareExclusive);
+    const CopyFileResult r = PlaceFileCopy(src, dst, CopyFileOptions{});
+    EXPECT_FALSE(r.placed);
+    EXPECT_EQ(r.error, kErrAccessDenied);
+    EXPECT_FALSE(Exists(CopyTemporaryFor(dst)));
+  }
+  EXPECT_EQ(ReadBytes(dst), "old");
+}
+#endif
+
 TEST_F(FileCopyTest, LeftoverTemporaryIsRemovedByTheNextCopy) {
   const CString src = scratch.Path("a.txt"), dst = scratch.Path("b.txt");
   WriteBytes(src, "data");
@@ -150,6 +168,13 @@ TEST_F(FileCopyTest, StopAndProgressFollowTheirPieceCounts) {
   o.progress = [&](std::uint64_t done, std::uint64_t total) {
     EXPECT_EQ(total, data.size());
     reports.push_back(done);
+    // Mid-copy: the old file is still in place and the temporary is hidden.
+    EXPECT_EQ(ReadBytes(dst), "old");
+    const std::uint32_t a = EntryAttributes(CopyTemporaryFor(dst));
+    EXPECT_NE(a, 0xFFFFFFFFu);
+#ifdef _WIN32
+    EXPECT_TRUE(a & kAttrHidden);
+#endif
   };
   o.stop = [&] {
     ++polls;
