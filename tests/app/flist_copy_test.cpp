@@ -432,4 +432,30 @@ TEST_F(FlistCopyTest, ANetworkFormDestinationIsCopiedInPiecesAndEscLeavesItAbsen
   EXPECT_FALSE(Exists(Right() + "\\big.bin"));
 }
 
+TEST_F(FlistCopyTest, AnOlderSourceAsksWithBothTimesAndNoKeepsTheNewerDestination) {
+  MakeWork();
+  WriteBytes(Right() + "\\" + kReport, "newer");
+  SetTime(Right() + "\\" + kReport, 86400 * 40 + 60);
+  CFlistView* v = ShowPanes(Left(), Right());
+  ASSERT_NE(nullptr, v);
+  Mark(v, {kReport});
+  fw::hooks::ExpectMessageBox("に複写します", IDOK);
+  fw::hooks::ExpectMessageBox("を書き換えますか", IDYES);
+  fw::hooks::ExpectMessageBox("古いファイルに置き換えようとしていますが", IDNO);
+  Command(ID_LIST_COPY);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+  // Local times (Asia/Tokyo): the destination first, then the source.
+  const std::vector<std::string> texts = fw::hooks::MessageBoxTexts();
+  ASSERT_EQ(3u, texts.size());
+  EXPECT_EQ(Right() + "\\" + kReport + "\n 02/10 '20 09:01\n\n" + Left() + "\\" + kReport +
+                "\n 01/01 '20 09:16\n\n\n古いファイルに置き換えようとしていますがよろしいですか？",
+            texts[2]);
+  EXPECT_EQ(9, v->m_copy.m_nCopyStop);
+  EXPECT_EQ("newer", ReadBytes(Right() + "\\" + kReport));
+  // The text an unreadable time shows instead.
+  CString unknown;
+  unknown.LoadString(IDS_TIME_UNKNOWN);
+  EXPECT_EQ("日時不明", unknown.Str());
+}
+
 }  // namespace
