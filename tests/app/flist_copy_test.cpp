@@ -458,4 +458,24 @@ TEST_F(FlistCopyTest, AnOlderSourceAsksWithBothTimesAndNoKeepsTheNewerDestinatio
   EXPECT_EQ("日時不明", unknown.Str());
 }
 
+// The fixture: <dir>/names with "con.txt" and "ok.txt", made by the build
+// machine's shell.
+TEST_F(FlistCopyTest, ANameTheSystemRefusesIsReportedWithItsCodeAndTheNextFileIsCopied) {
+  std::string dir = std::string(TABRYE_BIN_ROOT) + "/test_fixtures/flist_copy_names";
+  for (char& c : dir)
+    if (c == '/') c = '\\';
+  ASSERT_TRUE(Exists(dir + "\\names\\ok.txt")) << "fixture missing";
+  const std::string out = File("out");
+  fw::MakeDir(out.c_str());
+  CFlistView* v = ShowPanes(dir, out);
+  ASSERT_NE(nullptr, v);
+  Mark(v, {"names"});
+  fw::hooks::ExpectMessageBox("に複写します", IDOK);
+  fw::hooks::ExpectMessageBox(out + "\\names\\con.txt に複写/移動出来ません (123)", IDOK);
+  Command(ID_LIST_COPY);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty());
+  EXPECT_TRUE(fw::hooks::Unused().empty());
+  EXPECT_EQ("ok", ReadBytes(out + "\\names\\ok.txt"));
+}
+
 }  // namespace
