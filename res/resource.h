@@ -472,10 +472,15 @@
 #define ID_LIST_NEW_FILE 32813
 #define ID_LIST_NEW_FOLDER 32814
 #define ID_LIST_DELETE 32815
+// The file list's copy and move of the marked entries into the other pane.
+#define ID_LIST_COPY 32820
+#define ID_LIST_MOVE 32821
 #define ID_FILE_EXIT_RUN 32780
 
 // Deleting a file whose backup copy could not be made (res/strings.rc).
 #define IDS_DELETE_WITHOUT_BACKUP      9690
+// The older-file question's text for a time that cannot be read.
+#define IDS_TIME_UNKNOWN               9691
 // The rename dialog of the file list (res/dialogs.rc): name, the four
 // attribute boxes, the date and time fields and "keep the attributes".
 #define IDD_RENAME 133

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/fileops/folderhost.h"
+#include "filelist/flistcore/copystate.h"
 #include "filelist/flistcore/entries.h"
 #include "filelist/flistcore/entryopen.h"
 #include "filelist/flistcore/keymacro.h"
@@ -89,6 +90,8 @@ class CFlistView : public CView {
   // --- the entry table and the list state ---
   flist::EntryTable m_table;
   flist::ListState m_state;
+  // The state of the running copy or move (answers, stops, counters).
+  flist::CopyState m_copy;
 
   // --- fields (widths and start values as the list code relies on them) ---
   std::int32_t m_aColumnX[3] = {445, 485, 585};
@@ -128,14 +131,12 @@ class CFlistView : public CView {
   std::int32_t m_aPathBarX[20] = {};
   std::uint32_t m_bForceZip = 0;
   CString m_strResultBuf, m_strRtzxName;
-  CTime m_tmFtpEntry;
   std::int32_t m_nListFlag = 0;
   // The list-macro table (the key-macro file at construction) and its player's words.
   CString m_aListMacroLines[flist::kListMacroSlots];
   std::int32_t m_nListMacroPc = -1;
   std::int32_t m_nKeyMacroWork1 = 0, m_nKeyMacroWork2 = 1, m_nKeyMacroWork3 = 0, m_nKeyMacroWork4 = 0;
   CString m_strHeader[5];
-  std::uint32_t m_bQuietCopy = 0;
   std::uint32_t m_bSearchNamesOnly = 0, m_bSearchWithName = 0, m_bSearchAnyOrder = 0;
   std::int32_t m_bRelist = 0;
   CString m_strStartPath;
@@ -151,14 +152,12 @@ class CFlistView : public CView {
   std::int32_t m_nBuildCount = 0;
   std::int32_t m_nListSource = 0;
   std::int32_t m_nPatternLen = 0;
-  std::uint32_t m_bCopyAbort = 0;
   std::int32_t m_nSearchWidth2 = 500, m_nSearchWidth3 = 500;
   std::int32_t m_nSearchFlag = 1;
   std::int32_t m_nResultNo = 0;
   std::int32_t m_nHitCount = 0;
   std::uint32_t m_bActivePane = 0;
   std::uint32_t m_bCtrlDown = 0;
-  std::int32_t m_nOverwriteAll = 0;
   std::uint32_t m_bOverDivider = 0;
   std::uint32_t m_bAskNone = 0;
   std::uint32_t m_bFtpList = 0;
@@ -166,11 +165,9 @@ class CFlistView : public CView {
   // its end leaves the title alone.
   bool m_bTitleSaid = false;
   std::uint32_t m_bSearchCase = 0, m_bSearchAcrossLines = 0, m_bSearchWords = 0;
-  std::int32_t m_nCopyStop = 0;
   std::int32_t m_nSide = 0;         // 1 or 2, set by the frame when it makes the pane
   std::int32_t m_bNetworkList = 0;
   std::uint32_t m_bSearchNoConfirm = 0;
-  std::uint32_t m_nProtectedSkipped = 0;
 
   // Navigation
   // Before the list replaces or empties the document's text: a document
@@ -394,4 +391,50 @@ class CFlistView : public CView {
                    const std::string& work);
   // The end of the command: the list rebuilt with automatic playback held off.
   void RenameRebuild();
+
+ public:
+  // Copy and move (flistview_copy.cpp, flistview_copyfile.cpp)
+  // Copy (32820) and move (32821) of the marked entries into the folder of
+  // the other pane, with the questions; Ctrl held makes the copy of folders
+  // keep their dates through the system's tree copier.
+  void OnCopyMarked();
+  void OnMoveMarked();
+  // One entry of a copy or move: a folder with its tree, a file by copy or
+  // by the system's move followed by the conflict questions.
+  void CopyOrMoveEntry(const CString& src, const CString& dst, int isMove, int isFolder);
+  // The questions and the second attempt after a file was not placed:
+  // 0 nothing placed, 1 moved, 2 copied.
+  int ResolveCopyConflict(const CString& src, const CString& dst, std::uint32_t error, int isMove, int count);
+  // Places one file; nonzero only when the destination was placed. The
+  // system error of a failure is in m_nCopyError.
+  int CopyOneFile(const CString& src, const CString& dst, int failIfExists);
+  // The tree below `src` into `dst`: mode 0 copy, 1 move, 2 the system's
+  // tree copier started and not waited for. 0 done, -1 the folder could
+  // not be read.
+  int CopyFolder(const CString& src, const CString& dst, int mode);
+  // Timer 10: the list shows what the tree copier has copied by now.
+  void OnTreeCopyTimer();
+  std::uint32_t m_nCopyError = 0;
+
+ private:
+  // The Esc poll of a running copy; true (and m_bCopyAbort set) to stop.
+  bool PollCopyAbort();
+  int CopyMessage(const CString& text, const CString& title, UINT type);
+  CString CopySourceFolder() const;
+  CString CopyTargetFolder() const;
+  // The source and destination paths of entry `index`.
+  CString CopySourcePath(int index, const CString& folder) const;
+  CString CopyTargetPath(int index, const CString& folder) const;
+  bool IsFolderEntry(int index) const;
+  std::vector<int> MarkedCopyEntries() const;
+  // A destination name the system refuses (reported with its code), and
+  // a destination that is the source itself (reported): true to skip it.
+  bool RefusedTarget(const CString& dst);
+  bool SameTarget(const CString& src, const CString& dst, unsigned titleId);
+  // One file of a move: 1 moved by the system, 2 copied and its source
+  // removed, 0 not moved.
+  int MoveOneFile(const CString& src, const CString& dst, int count);
+  // The source of a file moved by copying; false (after string 183) when
+  // it could not be removed.
+  bool RemoveMovedSource(const CString& src);
 };

@@ -4,6 +4,7 @@
 
 #include "filelist/flistcore/viewforms.h"
 #include "filelist/flistview.h"
+#include "host/frame_host.h"
 
 namespace {
 
@@ -11,6 +12,8 @@ std::string Str(const CString& s) { return std::string(s.GetString(), static_cas
 
 // Timer 1: the follow-up launch of Execute.
 constexpr UINT_PTR kTimerFollowUpLaunch = 1;
+// Timer 10: the redraw after a copy handed to the system's tree copier.
+constexpr UINT_PTR kTimerTreeCopy = 10;
 
 struct TimerRow {
   UINT_PTR id;
@@ -20,6 +23,7 @@ struct TimerRow {
 // The pane's timers. Ids without a row do nothing.
 const TimerRow kTimers[] = {
     {kTimerFollowUpLaunch, &CFlistView::OnFollowUpLaunch},
+    {kTimerTreeCopy, &CFlistView::OnTreeCopyTimer},
 };
 
 }  // namespace
@@ -43,6 +47,12 @@ void CFlistView::OnFollowUpLaunch() {
     doc->LaunchFile(m_strStartPath);
   }
   lf.m_nLaunchFollowUp = 1;
+}
+
+void CFlistView::OnTreeCopyTimer() {
+  KillTimer(kTimerTreeCopy);
+  if (app::g_pFrameHost) app::g_pFrameHost->ActivateListPane(0, 0);
+  if (app::DocHost* doc = GetDocument()) doc->RedrawAllViews();
 }
 
 void CFlistView::OnExecute() {

@@ -223,6 +223,21 @@ TEST(CommandTable, TheListsDeleteAndNewFileCarryTheirHintsWhileCtrlNStaysTheNewD
   EXPECT_EQ(0u, cmd::CommandForKey(0x2E, false, false));
 }
 
+TEST(CommandTable, TheListsCopyAndMoveAreBuiltListRowsWhoseKeysStayInThePane) {
+  for (unsigned id : {unsigned(ID_LIST_COPY), unsigned(ID_LIST_MOVE)}) {
+    const Command* row = FindCommand(id);
+    ASSERT_NE(nullptr, row) << id;
+    EXPECT_EQ(cmd::Owner::kFileList, row->owner) << id;
+    EXPECT_EQ(cmd::Enable::kWhereHandled, row->enable) << id;
+  }
+  EXPECT_EQ("複写(&C)", cmd::MenuTextFor(ID_LIST_COPY));
+  EXPECT_EQ("移動(&T)", cmd::MenuTextFor(ID_LIST_MOVE));
+  EXPECT_EQ("ファイル・フォルダを複写（CTRL同時押しでフォルダの日付を保存）", cmd::PromptFor(ID_LIST_COPY));
+  // C and T act only in a list pane: no frame accelerator takes them.
+  EXPECT_EQ(0u, cmd::CommandForKey('C', false, false));
+  EXPECT_EQ(0u, cmd::CommandForKey('T', false, false));
+}
+
 TEST(CommandTable, PromptsAndTooltipsHaveOneSource) {
   EXPECT_EQ("ファイルを開きます", cmd::PromptFor(ID_FILE_OPEN));
   EXPECT_EQ("開く", cmd::TooltipFor(ID_FILE_OPEN));
