@@ -1,0 +1,117 @@
+// The image view against ImageMagick, whole processes: a 24-megapixel JPEG
+// (6000 x 4000) opened and shown at zoom level 3 (1/4) by the Windows build
+// under Wine (bench_imageview_once.exe, a new process each run), paired with
+// `convert x.jpg -scale 25% x.bmp` under MAGICK_THREAD_LIMIT=1. The outputs
+// of every pair are checked: the shown size equals ImageMagick's output size
+// and the pixels are close (PSNR by `compare`).
+//
+//   bench_imageview [-runs N] -wine "CMD" [WxH]
+//
+// CMD starts a Windows program under Wine (bench/run-all passes
+// "scripts/wine-run build/bench-win/bench/imageview/bench_imageview_once.exe").
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../bench_util.h"
+
+namespace {
+
+std::string WindowsPath(const std::string& path) {
+  std::string w = "Z:" + path;
+  std::replace(w.begin(), w.end(), '/', '\\');
+  return w;
+}
+
+// `compare -metric PSNR` of two pictures ("inf" for equal ones), -1 when
+// compare cannot read them.
+double Psnr(const std::string& a, const std::string& b) {
+  std::string out;
+  bool ok = false;
+  bench::RunCapture("compare -metric PSNR '" + a + "' '" + b + "' null: 2>&1", &out, &ok);
+  if (out.compare(0, 3, "inf") == 0) return 999;
+  char* end = nullptr;
+  const double v = std::strtod(out.c_str(), &end);
+  return end == out.c_str() ? -1 : v;
+}
+
+std::string Size(const std::string& path) {
+  std::string out;
+  bool ok = false;
+  bench::RunCapture("identify -format '%wx%h' '" + path + "' 2>/dev/null", &out, &ok);
+  return ok ? out : "";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string wine;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "-wine") != 0) continue;
+    wine = argv[i + 1];
+    for (int k = i; k + 2 <= argc; ++k) argv[k] = argv[k + 2];
+    argc -= 2;
+    break;
+  }
+  if (wine.empty()) {
+    std::fprintf(stderr, "usage: bench_imageview [-runs N] -wine \"CMD\" [WxH]\n");
+    return 2;
+  }
+  int arg = 1;
+  const int runs = bench::TakeRuns(argc, argv, 5, &arg);
+  const std::string dims = argc > arg ? argv[arg] : "6000x4000";
+  const std::string jpeg = "/tmp/tabrye_imageview_bench_" + dims + ".jpg";
+  const std::string ours = "/tmp/tabrye_imageview_bench_ours.bmp";
+  const std::string theirs = "/tmp/tabrye_imageview_bench_magick.bmp";
+  // A photo-like picture (plasma), quality 90, made once.
+  if (bench::ReadFile(jpeg).empty()) {
+    int rc = 0;
+    bench::TimeCommand("convert -seed 1 -size " + dims + " plasma: -quality 90 '" + jpeg + "'", &rc);
+    if (rc != 0) {
+      std::fprintf(stderr, "cannot make %s\n", jpeg.c_str());
+      return 1;
+    }
+  }
+  std::vector<double> inside;
+  std::string shownSize, lastCheck;
+  bench::Paired p = bench::RunPaired(
+      runs,
+      [&](bool* ok) {
+        std::remove(ours.c_str());
+        std::string out;
+        const double s =
+            bench::RunCapture(wine + " '" + WindowsPath(jpeg) + "' '" + WindowsPath(ours) + "' 2>/dev/null", &out, ok);
+        double in = 0;
+        int w = 0, h = 0;
+        if (std::sscanf(out.c_str(), "%lf %d %d", &in, &w, &h) == 3) {
+          inside.push_back(in);
+          shownSize = std::to_string(w) + "x" + std::to_string(h);
+        } else {
+          *ok = false;
+        }
+        return s;
+      },
+      [&](bool* ok) {
+        std::remove(theirs.c_str());
+        std::string out;
+        const double s = bench::RunCapture(
+            "MAGICK_THREAD_LIMIT=1 convert '" + jpeg + "' -scale 25% '" + theirs + "' 2>&1", &out, ok);
+        const std::string a = Size(ours), b = Size(theirs);
+        const double psnr = Psnr(ours, theirs);
+        char line[200];
+        std::snprintf(line, sizeof line, "shown %s (file %s), ImageMagick %s, PSNR %.1f dB", shownSize.c_str(),
+                      a.c_str(), b.c_str(), psnr);
+        lastCheck = line;
+        *ok = *ok && !a.empty() && a == b && a == shownSize && psnr >= 30;
+        return s;
+      });
+  std::printf("%s\n", lastCheck.c_str());
+  std::printf("OpenFile to the first painted frame (inside our process), median: %.4f s\n", bench::Median(inside));
+  bench::PrintRow("imageview",
+                  "a " + dims + " JPEG opened and shown at level 3 (1/4), Windows build under Wine (whole process)",
+                  "convert -scale 25% to BMP, MAGICK_THREAD_LIMIT=1", p, "<= 1.5");
+  return 0;
+}
