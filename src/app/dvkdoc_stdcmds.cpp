@@ -13,6 +13,7 @@
 #include "fw/app.h"
 #include "fw/commondlg.h"
 #include "fw/fwtext.h"
+#include "fw/msgbox.h"
 #include "fw/path.h"
 #include "res/resource.h"
 #include "view/dvkview.h"
@@ -141,10 +142,17 @@ docopen::SaveNamePlan CDvkDoc::SaveNamePlan() const {
 
 BOOL CDvkDoc::DoFileSave() {
   // 画像保存: a shown picture goes back into its own file without a dialog
-  // (the pane shows the picture itself, no text rendered from it).
+  // (the pane shows the picture itself, no text rendered from it). The file
+  // is encoded again from the shown pixels (zoom, turn and colour settings
+  // included), so it never comes back byte for byte: the user is asked first.
   if (ShowsPicture()) {
     CDvkView* v = GetActiveTextView();
-    if (v && !v->m_image.m_strImagePath.IsEmpty()) return DoSave(v->m_image.m_strImagePath);
+    if (v && !v->m_image.m_strImagePath.IsEmpty()) {
+      const CString path = v->m_image.m_strImagePath;
+      if (AfxMessageBox(fw::FormatText(IDS_PICTURE_REWRITE, path), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return FALSE;
+      return DoSave(path);
+    }
   }
   // Save writes to the document's save name; without one (untitled, or a
   // text made from its file by a renderer) it is Save As.

@@ -569,9 +569,27 @@ TEST_F(ImageSave, SaveWritesTheShownPictureBackIntoItsFile) {
   ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
   const std::string shown = ShownRgb(v);
   ASSERT_NE(DifferingPixels(shown, file), 0u) << "the flip shows the picture turned";
-  // As Ctrl+S: through the update handler, which must not grey it.
+  // As Ctrl+S: through the update handler, which must not grey it. The
+  // file is made again from the shown pixels, so the user is asked first.
+  fw::hooks::ExpectMessageBox("上書きしますか", IDYES);
   frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
   EXPECT_EQ(DifferingPixels(BmpFileRgb(testsupport::ReadFileBytes(File("pic.bmp"))), shown), 0u);
+}
+
+// Save on a picture never rewrites its file unasked: No (the default
+// button) leaves it byte for byte, whether the picture was turned or not.
+TEST_F(ImageSave, SaveAsksBeforeRewritingThePictureAndNoKeepsTheFile) {
+  CDvkView* v = OpenPicture();
+  ASSERT_NE(v, nullptr);
+  fw::hooks::ExpectMessageBox("pic.bmp", IDNO);
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_EQ(testsupport::ReadFileBytes(File("pic.bmp")), BmpBytes());
+  frame->SendMessage(WM_COMMAND, ID_IMAGE_FLIP, 0);
+  ASSERT_TRUE(testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000));
+  fw::hooks::ExpectMessageBox("元のファイルと同じ内容には戻りません", IDNO);
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_EQ(testsupport::ReadFileBytes(File("pic.bmp")), BmpBytes());
+  EXPECT_TRUE(fw::hooks::Unused().empty());
 }
 
 }  // namespace
