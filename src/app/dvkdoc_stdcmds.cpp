@@ -9,6 +9,7 @@
 #include "app/dvkapp.h"
 #include "app/dvkdoc.h"
 #include "host/frame_host.h"
+#include "image/view/save_plan.h"
 #include "fw/alloc.h"
 #include "fw/app.h"
 #include "fw/commondlg.h"
@@ -149,6 +150,10 @@ BOOL CDvkDoc::DoFileSave() {
     CDvkView* v = GetActiveTextView();
     if (v && !v->m_image.m_strImagePath.IsEmpty()) {
       const CString path = v->m_image.m_strImagePath;
+      if (!img::WritesOwnForm(static_cast<int>(GetFileKind(path)))) {
+        v->SaveImageAsCmd();
+        return FALSE;
+      }
       if (AfxMessageBox(fw::FormatText(IDS_PICTURE_REWRITE, path), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return FALSE;
       return DoSave(path);

@@ -596,6 +596,21 @@ TEST_F(ImageSave, SaveAsksBeforeRewritingThePictureAndNoKeepsTheFile) {
 
 namespace {
 
+// A picture whose form the program cannot write (here a GIF) is never
+// rewritten in another form under its own name: Save offers the save dialog.
+TEST_F(ImageSave, SaveOfAGifOffersTheDialogAndKeepsTheFile) {
+  const std::string gif("GIF89a\x01\0\x01\0\x80\0\0\xff\0\0\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 35);
+  CDvkView* v = Open("red.gif", gif);
+  ASSERT_NE(v, nullptr);
+  frame->ActivateTextPane(0, 0);
+  ASSERT_NE(v->m_image.m_hImageBitmap, nullptr);
+  fw::hooks::ExpectFileDialog({});
+  frame->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+  EXPECT_NE(fw::hooks::LastFileDialogOffer().name.find("red.bmp"), std::string::npos)
+      << fw::hooks::LastFileDialogOffer().name;
+  EXPECT_EQ(testsupport::ReadFileBytes(File("red.gif")), gif);
+}
+
 // Save As of the document on a picture is the picture's save dialog: it
 // proposes the picture's name as a BMP among every picture form, and the
 // picture goes to the chosen name, its own file left as it was.

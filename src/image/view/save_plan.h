@@ -27,6 +27,12 @@ SaveDialogOffer PlanSaveDialog(int format, const std::string& stem);
 // over by the save modes that take a given path (12-30).
 inline bool SaveKindAllowed(int kind) { return kind >= 12 && kind <= 30; }
 
+// Whether a picture file of this kind can be written again in its own form
+// (BMP, JPEG, PNG, zipped bitmap). Save of any other picture (GIF, TIFF,
+// metafiles, plug-in forms) goes through the save dialog, so that a ".gif"
+// never ends up holding a bitmap.
+inline bool WritesOwnForm(int kind) { return kind == 12 || kind == 13 || kind == 14 || kind == 22; }
+
 // A "-", "=" or "+" marked BMP name ("x.+bmp"): compressed or enciphered
 // forms are never written directly (string 338).
 bool MarkedBitmapName(const std::string& path);
