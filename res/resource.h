@@ -481,6 +481,7 @@
 #define IDS_DELETE_WITHOUT_BACKUP      9690
 // The older-file question's text for a time that cannot be read.
 #define IDS_TIME_UNKNOWN               9691
+// The question before Save writes a shown picture back into its file.
 #define IDS_PICTURE_REWRITE            9695
 // The rename dialog of the file list (res/dialogs.rc): name, the four
 // attribute boxes, the date and time fields and "keep the attributes".
