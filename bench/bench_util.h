@@ -188,6 +188,21 @@ inline int TakeRuns(int argc, char** argv, int defaultRuns, int* next) {
   return defaultRuns;
 }
 
+// "NAME VALUE" anywhere among the arguments: VALUE, and both taken out of
+// argv (*argc lowered by 2, argv still ends with its null); "" when NAME is
+// not there or has no value. The benchmarks of the window take "-wine CMD"
+// so: CMD starts their side, the Windows build, under Wine.
+inline std::string TakeNamedArg(int* argc, char** argv, const std::string& name) {
+  for (int i = 1; i + 1 < *argc; ++i) {
+    if (name != argv[i]) continue;
+    std::string value = argv[i + 1];
+    for (int k = i; k + 2 <= *argc; ++k) argv[k] = argv[k + 2];
+    *argc -= 2;
+    return value;
+  }
+  return std::string();
+}
+
 // The frame every generated-file benchmark shares: "-runs N" and a row count
 // (default 1,000,000) from the arguments, the file /tmp/tabrye_<name>_bench_
 // <rows>.csv written by `make` when missing, and the command line of this

@@ -143,14 +143,7 @@ int Steps(std::size_t mb) {
 int main(int argc, char** argv) {
   // -wine "COMMAND" (anywhere): our side is COMMAND FILE, the Windows build's
   // bench_open_once.exe under Wine (the file given by its Windows path).
-  std::string wine;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::strcmp(argv[i], "-wine") != 0) continue;
-    wine = argv[i + 1];
-    for (int k = i; k + 2 <= argc; ++k) argv[k] = argv[k + 2];
-    argc -= 2;
-    break;
-  }
+  const std::string wine = bench::TakeNamedArg(&argc, argv, "-wine");
   if (argc > 2 && std::strcmp(argv[1], "-once") == 0) return OpenOnce(argv[2]);
   if (argc > 2 && std::strcmp(argv[1], "-once-careful") == 0) {
     csv::SetOnePassOpen(false);

@@ -5,56 +5,20 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
+#include "image_view_fixture.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
 #include "support/pump.h"
 
 namespace {
 
-// A 24-bit BMP of w x h, every pixel pure red.
-std::string RedBmp(int w, int h) {
-  const int stride = (w * 3 + 3) & ~3;
-  const std::uint32_t size = static_cast<std::uint32_t>(stride * h);
-  std::string b(54 + size, '\0');
-  auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put32(2, 54 + size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(w));
-  put32(22, static_cast<std::uint32_t>(h));
-  b[26] = 1;
-  b[28] = 24;
-  put32(34, size);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b[54 + static_cast<std::size_t>(y * stride + x * 3 + 2)] = static_cast<char>(0xFF);
-  return b;
-}
-
-class ImageViewSwitch : public shelltest::ShellFileTest {
- protected:
-  bool OpenAndWait(const std::string& path) {
-    if (doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain) != 0) return false;
-    CDvkView* v = frame->GetTextView(0, 0);
-    return v && testsupport::PumpUntil([v] { return !v->LoadPending(); }, 10000);
-  }
-  COLORREF PixelAt(CDvkView* v, int x, int y) {
-    HDC dc = ::GetDC(v->m_hWnd);
-    const COLORREF c = ::GetPixel(dc, x, y);
-    ::ReleaseDC(v->m_hWnd, dc);
-    return c;
-  }
-};
+class ImageViewSwitch : public imageviewtest::ImageViewFixture {};
 
 TEST_F(ImageViewSwitch, TextOpenedAfterAPictureIsNotPaintedOver) {
   const std::string pic = File("red.bmp"), text = File("t.txt");
-  testsupport::WriteFileBytes(pic, RedBmp(200, 150));
+  testsupport::WriteFileBytes(pic, imageviewtest::SolidBmp24(200, 150, RGB(255, 0, 0)));
   testsupport::WriteFileBytes(text, "hello\r\n");
   ASSERT_TRUE(StartIn(""));
   frame->ShowWindow(SW_SHOW);

@@ -19,42 +19,12 @@
 #include "host/frame_host.h"
 #include "image/load/image_record.h"
 #include "image/image_test_host.h"
+#include "image_view_fixture.h"
 #include "shell_fixture.h"
 #include "support/file_bytes.h"
 #include "support/pump.h"
 
 namespace {
-
-// A 24-bit BMP whose pixel (x, y from the top) is (x, y, x + y) mod 256 in
-// blue, green, red.
-std::string Bmp24(int w, int h) {
-  const int stride = (w * 3 + 3) & ~3;
-  const std::uint32_t size = static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(h);
-  std::string b(54 + size, '\0');
-  auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put32(2, 54 + size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(w));
-  put32(22, static_cast<std::uint32_t>(h));
-  b[26] = 1;
-  b[28] = 24;
-  put32(34, size);
-  for (int row = 0; row < h; ++row) {
-    const int y = h - 1 - row;  // bottom-up
-    for (int x = 0; x < w; ++x) {
-      const std::size_t at = 54 + static_cast<std::size_t>(row) * stride + static_cast<std::size_t>(x) * 3;
-      b[at] = static_cast<char>(x);
-      b[at + 1] = static_cast<char>(y);
-      b[at + 2] = static_cast<char>(x + y);
-    }
-  }
-  return b;
-}
 
 std::string PngBytes() {
   imgtest::PngBuilder b;
@@ -64,47 +34,13 @@ std::string PngBytes() {
   return std::string(b.v.begin(), b.v.end());
 }
 
-std::vector<std::uint8_t> Pixels(const std::string& bmp) { return std::vector<std::uint8_t>(bmp.begin() + 54, bmp.end()); }
+using imageviewtest::BitmapRows;
+using imageviewtest::Bmp24;
+using imageviewtest::Pixels;
 
 std::string ReadAll(const std::string& path) { return testsupport::ReadFileBytes(path); }
 
-// The rows of a bitmap as a 24-bit bottom-up DIB.
-std::vector<std::uint8_t> BitmapRows(HBITMAP bmp, int* w, int* h) {
-  BITMAP bm = {};
-  ::GetObjectA(bmp, sizeof bm, &bm);
-  *w = bm.bmWidth;
-  *h = bm.bmHeight;
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = bm.bmWidth;
-  bi.bmiHeader.biHeight = bm.bmHeight;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  const int stride = (bm.bmWidth * 3 + 3) & ~3;
-  std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * static_cast<std::size_t>(bm.bmHeight));
-  HDC dc = ::GetDC(nullptr);
-  ::GetDIBits(dc, bmp, 0, static_cast<UINT>(bm.bmHeight), rows.data(), &bi, DIB_RGB_COLORS);
-  ::ReleaseDC(nullptr, dc);
-  return rows;
-}
-
-class ImageViewTest : public shelltest::ShellFileTest {
- protected:
-  void TearDown() override {
-    CDvkView::s_nImageBitmapRefusals = 0;
-    ShellFileTest::TearDown();
-  }
-  CDvkView* View() { return frame->GetTextView(0, 0); }
-  std::string Caption() {
-    return g_pStatusBar && g_pStatusBar->m_hWnd ? std::string(g_pStatusBar->GetPaneText(0).GetString())
-                                                 : std::string();
-  }
-  bool Open(const std::string& path) {
-    if (doc->OpenFile(path.c_str(), docopen::OpenMode::kPlain) != 0) return false;
-    testsupport::PumpUntil([] { return false; }, 50);
-    return true;
-  }
-};
+class ImageViewTest : public imageviewtest::ImageViewFixture {};
 
 TEST_F(ImageViewTest, ABmpIsShownFromTheDisplayBitmapWithItsCaption) {
   const std::string path = File("pic.bmp");
