@@ -312,11 +312,15 @@ TEST(FtpCopyWalkTest, FilesThenAtMostAHundredFoldersAndRefusedNamesReported) {
   add("a:b.txt", false);
   add("x?.txt", false);
   add("..\\up.txt", false);
+  // F6 E6 is one character (the whole code page 932 lead-byte set): the
+  // 0x5C after it is a separator, not a second byte.
+  add("\xF6\xE6\\up.txt", false);
   add("ok.txt", false, 1600000000);
   for (int i = 0; i < 150; ++i) add("d" + std::to_string(i), true);
   add("last.txt", false);
   flist::FtpCopyWalk w = flist::PlanFtpCopyWalk(listed, 1000, false, 1700000000);
-  EXPECT_EQ(w.refused, (std::vector<std::string>{"con.txt", "a:b.txt", "x?.txt", "..\\up.txt"}));
+  EXPECT_EQ(w.refused,
+            (std::vector<std::string>{"con.txt", "a:b.txt", "x?.txt", "..\\up.txt", "\xF6\xE6\\up.txt"}));
   ASSERT_EQ(w.files.size(), 2u);
   EXPECT_EQ(w.files[0].name, "ok.txt");
   EXPECT_EQ(w.files[0].time, 1600000000);
@@ -327,9 +331,9 @@ TEST(FtpCopyWalkTest, FilesThenAtMostAHundredFoldersAndRefusedNamesReported) {
   w = flist::PlanFtpCopyWalk(listed, 1000, true, 1700000000);
   EXPECT_EQ(w.files[0].time, 1600000000 - 9 * 3600);
   // The capacity counts the entries read, dots included.
-  w = flist::PlanFtpCopyWalk(listed, 7, false, 1700000000);
+  w = flist::PlanFtpCopyWalk(listed, 8, false, 1700000000);
   EXPECT_EQ(w.files.size(), 1u);
-  EXPECT_EQ(w.refused.size(), 4u);
+  EXPECT_EQ(w.refused.size(), 5u);
   EXPECT_TRUE(w.folders.empty());
 }
 

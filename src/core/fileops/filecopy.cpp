@@ -8,6 +8,7 @@
 #include "core/fileops/fileprims.h"
 #include "fw/file.h"
 #include "fw/path.h"
+#include "fw/sjis.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -360,7 +361,9 @@ bool IsRefusedName(const CString& name) {
   if (n.empty() || n == "." || n == "..") return true;
   for (std::size_t i = 0; i < n.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(n[i]);
-    if (docsvc::IsSjisLeadByteStd(c) && i + 1 < n.size()) {
+    // The whole code page 932 lead-byte set, as the system reads the name:
+    // a narrower set would take a separator for a second byte.
+    if (fw::IsSjisLeadByte(c) && i + 1 < n.size()) {
       ++i;  // a double-byte character: its second byte may be 0x5C or 0x7C
       continue;
     }
