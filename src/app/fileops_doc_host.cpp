@@ -1,6 +1,10 @@
 #include "app/fileops_doc_host.h"
 
+#include <cstdio>
+#include <ctime>
+
 #include "app/dvkdoc.h"
+#include "fw/datetime.h"
 #include "fw/msgbox.h"
 #include "host/frame_host.h"
 #include "res/resource.h"
@@ -111,6 +115,15 @@ bool DocFtpSite::ReadServerFile(const CString& name,
 }
 
 CString DocFtpSite::ScratchCopy(const CString& path) { return m_doc.WriteTempFile(path); }
+
+bool DocFtpSite::SetServerFileTime(const CString& name, std::int64_t seconds) {
+  if (!m_doc.FtpConnection() || seconds <= 0) return false;
+  const std::tm f = fw::UtcFields(seconds);
+  char command[400];
+  std::snprintf(command, sizeof command, "MFMT %04d%02d%02d%02d%02d%02d %s", f.tm_year + 1900, f.tm_mon + 1, f.tm_mday,
+                f.tm_hour, f.tm_min, f.tm_sec, name.GetString());
+  return Note(m_doc.FtpConnection()->Command(command) != FALSE);
+}
 
 bool DocFtpSite::RemoveServerFolder(const CString& serverPath) {
   return m_doc.FtpConnection() && m_doc.FtpConnection()->RemoveDirectory(serverPath);

@@ -32,6 +32,7 @@ class DocFtpSite final : public fileops::FtpSite {
   bool ReadServerFile(const CString& name,
                       const std::function<bool(const char* data, std::uint32_t count)>& sink) override;
   CString ScratchCopy(const CString& path) override;
+  bool SetServerFileTime(const CString& name, std::int64_t seconds) override;
   std::uint32_t LastError() override { return m_lastError; }
 
  private:

@@ -430,6 +430,8 @@ class CFlistView : public CView {
   int CopyOutcome(const fileops::CopyFileResult& r);
   // A path on the connected FTP site.
   bool IsFtpCopyPath(const CString& path) const;
+  // The site of `path` reports local time as GMT (an odd flag digit).
+  bool FtpSiteOddFlag(const CString& path) const;
   // The progress text and Esc poll of a long transfer of `src`.
   fileops::CopyFileOptions CopyProgressOptions(const CString& src);
   // One file with a side on the FTP site (flistview_copyfile.cpp).

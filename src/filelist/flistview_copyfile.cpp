@@ -9,6 +9,7 @@
 #include "core/fileops/filecopy.h"
 #include "core/fileops/ftpcopy.h"
 #include "core/fileops/fileprims.h"
+#include "filelist/flistcore/ftprecord.h"
 #include "filelist/flistview.h"
 #include "fw/file.h"
 #include "fw/msgbox.h"
@@ -90,6 +91,14 @@ int CFlistView::CopyOutcome(const fileops::CopyFileResult& r) {
   return 0;
 }
 
+bool CFlistView::FtpSiteOddFlag(const CString& path) const {
+  const app::DocHost* doc = GetDocument();
+  const int entry = doc ? doc->GetFtpDriveNo(path) : 0;
+  if (entry <= 0) return false;
+  const CString text = doc->SystemFields().FtpEntry(entry - 1);
+  return text.GetLength() > 3 && ((text.GetAt(3) - '0') & 1) != 0;
+}
+
 bool CFlistView::IsFtpCopyPath(const CString& path) const {
   const app::DocHost* doc = GetDocument();
   return doc && doc->SystemFields().m_bFtpConnected == 1 && doc->GetFtpDriveNo(path) != 0;
@@ -135,7 +144,15 @@ int CFlistView::CopyFtpFile(const CString& from, const CString& to, bool srcFtp,
       }
     }
   } else {
-    r = fileops::UploadFtpFile(*site, from, to, failIfExists != 0, &m_ftpTarget);
+    // The server file gets the local file's time, as the site's list shows
+    // it (a site that reports local time as GMT keeps it 9 hours later).
+    std::int64_t serverTime = 0;
+    CFileStatus st;
+    if (CFile::GetStatus(from, st)) {
+      serverTime = st.m_mtime.GetTime();
+      if (serverTime != 0 && FtpSiteOddFlag(to)) serverTime += flist::kFtpNineHours;
+    }
+    r = fileops::UploadFtpFile(*site, from, to, failIfExists != 0, &m_ftpTarget, serverTime);
   }
   return CopyOutcome(r);
 }

@@ -59,9 +59,7 @@ int CFlistView::CopyFtpFolder(const CString& src, const CString& dst, int mode) 
     SetFrameTitle(LoadText(IDS_EMPTY_FOLDER));
     return -2;
   }
-  const int entry = doc->GetFtpDriveNo(src);
-  const CString entryText = entry > 0 ? doc->SystemFields().FtpEntry(entry - 1) : CString();
-  const bool odd = entryText.GetLength() > 3 && ((entryText.GetAt(3) - '0') & 1) != 0;
+  const bool odd = FtpSiteOddFlag(src);
   const int capacity = m_table.m_nCapacity > 0 ? m_table.m_nCapacity : 1;
   const flist::FtpCopyWalk walk = flist::PlanFtpCopyWalk(listed, capacity, odd, fw::CurrentTime());
   const bool utf8 = doc->SettingsFields().m_bUtf8Names == 1;

@@ -197,13 +197,14 @@ TEST_F(FtpCopyTest, DownloadsArriveWholeWithTheTimesTheListShows) {
   EXPECT_EQ(ReadBytesA(Pub("a.txt")), "alpha\r\n");
 }
 
-TEST_F(FtpCopyTest, AnUploadAsksBeforeReplacingAServerFileAndNoLeavesIt) {
+TEST_F(FtpCopyTest, AnUploadKeepsTheTimeAndAsksBeforeReplacingAServerFileAndNoLeavesIt) {
   MakeHome();
   File("keep.txt", "server's own");
   SetTime(Pub("keep.txt"), 1000000000);  // 2001: older than the local file
   ASSERT_TRUE(ShowPanes("Y:", "local"));
   WriteBytesA(local + "\\keep.txt", "local version");
   WriteBytesA(local + "\\up.txt", testsupport::PatternBytes(90000, 5));
+  SetTime(local + "\\up.txt", (time(nullptr) / 60 - 5 * 24 * 60) * 60 + 17);
   ShowRight(local);  // side 2 lists the new files
   CFlistView* right = Pane(1);
   Mark(right, {"keep.txt", "up.txt"});
@@ -218,6 +219,8 @@ TEST_F(FtpCopyTest, AnUploadAsksBeforeReplacingAServerFileAndNoLeavesIt) {
   EXPECT_EQ(ReadBytesA(Pub("keep.txt")), "server's own");
   EXPECT_TRUE(ReadBytesA(Pub("up.txt")) == testsupport::PatternBytes(90000, 5));
   EXPECT_TRUE(Temporaries(Pub()).empty());
+  // The server file has the local file's time (the list shows it).
+  EXPECT_EQ(TimeOf(Pub("up.txt")), TimeOf(local + "\\up.txt"));
   // The upload went to a temporary name and was renamed over the target.
   EXPECT_TRUE(testsupport::WaitForLog("ftp", "[" + user + "] STOR"));
   EXPECT_GE(testsupport::CountInLog("ftp", "RNTO"), 1);

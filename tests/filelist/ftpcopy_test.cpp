@@ -117,6 +117,11 @@ class MemorySite : public FtpSite {
     }
     return !(readError && end < b.size());
   }
+  bool SetServerFileTime(const CString& name, std::int64_t seconds) override {
+    log.push_back("MFMT " + std::to_string(seconds) + " " + name.Str());
+    times[current + "/" + name.Str()] = seconds;
+    return true;
+  }
   std::uint32_t LastError() override { return 0; }
 };
 
@@ -213,11 +218,15 @@ TEST_F(FtpCopyTest, AnUploadLooksTheNameUpGoesThroughATemporaryAndRenamesOverThe
   ASSERT_EQ(site.log.size(), 2u);
   EXPECT_EQ(site.log[0], "STOR .up.txt.~copy");
   EXPECT_EQ(site.log[1], "RNTO .up.txt.~copy up.txt");
-  // A new name with fail-if-exists.
-  r = UploadFtpFile(site, local, "Y:\\pub\\new.txt", true, &target);
+  // A new name with fail-if-exists, given the time the list is to show.
+  site.log.clear();
+  r = UploadFtpFile(site, local, "Y:\\pub\\new.txt", true, &target, 1600000000);
   EXPECT_TRUE(r.placed);
   EXPECT_FALSE(target.listed);
   EXPECT_EQ(site.folders["pub"]["new.txt"], "new bytes");
+  EXPECT_EQ(site.times["pub/new.txt"], 1600000000);
+  ASSERT_FALSE(site.log.empty());
+  EXPECT_EQ(site.log.back(), "MFMT 1600000000 new.txt");
 }
 
 TEST_F(FtpCopyTest, ABrokenOrShortUploadLeavesTheServersFileAndNoTemporary) {
@@ -275,6 +284,7 @@ TEST_F(FtpCopyTest, AServerThatNeverRenamesOntoANameLosesTheOldFileOnlyForTheCom
 
 TEST_F(FtpCopyTest, SiteToSiteGoesThroughTheScratchFile) {
   site.folders["a"]["f.bin"] = Pattern(30000, 6);
+  site.times["a/f.bin"] = 1400000000;
   site.folders["b"]["f.bin"] = "old";
   const CString scratchFile = scratch.Path("DorvikTmp.tmp");
   WriteBytes(scratchFile, "stale");
@@ -288,6 +298,7 @@ TEST_F(FtpCopyTest, SiteToSiteGoesThroughTheScratchFile) {
   EXPECT_TRUE(site.folders["b"]["f.bin"] == Pattern(30000, 6));
   EXPECT_TRUE(site.folders["a"]["f.bin"] == Pattern(30000, 6));
   EXPECT_FALSE(Exists(scratchFile));
+  EXPECT_EQ(site.times["b/f.bin"], 1400000000) << "the source's server time";
   // A source cut short: nothing sent.
   site.cutReadAfter = 100;
   site.log.clear();

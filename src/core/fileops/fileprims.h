@@ -115,6 +115,13 @@ class FtpSite {
     (void)path;
     return CString();
   }
+  // Sets the last-write time of a file of the current folder (seconds,
+  // as the server keeps them: UTC); false where the server cannot.
+  virtual bool SetServerFileTime(const CString& name, std::int64_t seconds) {
+    (void)name;
+    (void)seconds;
+    return false;
+  }
   // The system's code of the last failed call of the site (0 when unknown).
   virtual std::uint32_t LastError() { return 0; }
 };

@@ -51,11 +51,13 @@ CString FtpUploadTemporary(const CString& name) {
 }
 
 CopyFileResult DownloadFtpFile(FtpSite& site, const CString& ftpPath, const CString& local,
-                               const CopyFileOptions& options) {
+                               const CopyFileOptions& options, std::int64_t* listedTime) {
+  if (listedTime) *listedTime = 0;
   CString name;
   if (!MapToName(site, ftpPath, &name)) return Failed(kErrPathNotFound);
   FolderEntry entry;
   if (!site.Lookup(name, &entry)) return Failed(SiteError(site, kErrNotFound));
+  if (listedTime) *listedTime = entry.mtime;
   if (entry.attributes & kAttrFolder) return Failed(kErrAccessDenied);
   PlacedFileWriter writer(local, options, entry.size);
   if (!writer.Open()) return writer.Result();
@@ -77,7 +79,7 @@ CopyFileResult DownloadFtpFile(FtpSite& site, const CString& ftpPath, const CStr
 }
 
 CopyFileResult UploadFtpFile(FtpSite& site, const CString& local, const CString& ftpPath, bool failIfExists,
-                             FtpTargetInfo* target) {
+                             FtpTargetInfo* target, std::int64_t serverTime) {
   if (target) *target = FtpTargetInfo();
   CFileStatus status;
   if (!CFile::GetStatus(local, status)) return Failed(kErrNotFound);
@@ -118,6 +120,8 @@ CopyFileResult UploadFtpFile(FtpSite& site, const CString& local, const CString&
       return Failed(e);
     }
   }
+  // The time is a courtesy of the server: the file is in place either way.
+  if (serverTime != 0) site.SetServerFileTime(name, serverTime);
   CopyFileResult r;
   r.placed = true;
   return r;
@@ -128,9 +132,10 @@ CopyFileResult CopyFtpToFtp(FtpSite& site, const CString& ftpSource, const CStri
   if (target) *target = FtpTargetInfo();
   RemoveLocalQuietly(scratch);
   CopyFileOptions toScratch;
-  const CopyFileResult got = DownloadFtpFile(site, ftpSource, scratch, toScratch);
+  std::int64_t listed = 0;
+  const CopyFileResult got = DownloadFtpFile(site, ftpSource, scratch, toScratch, &listed);
   if (!got.placed) return got;
-  const CopyFileResult put = UploadFtpFile(site, scratch, ftpDestination, failIfExists, target);
+  const CopyFileResult put = UploadFtpFile(site, scratch, ftpDestination, failIfExists, target, listed);
   RemoveLocalQuietly(scratch);
   return put;
 }

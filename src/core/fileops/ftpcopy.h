@@ -38,14 +38,17 @@ struct FtpTargetInfo {
 // The temporary name an upload of `name` uses in the same server folder.
 CString FtpUploadTemporary(const CString& name);
 
-// Server file (pseudo-drive path) -> local file.
+// Server file (pseudo-drive path) -> local file. `listedTime` (may be
+// null) gets the server's time of the file as listed (0 unknown).
 CopyFileResult DownloadFtpFile(FtpSite& site, const CString& ftpPath, const CString& local,
-                               const CopyFileOptions& options);
+                               const CopyFileOptions& options, std::int64_t* listedTime = nullptr);
 
 // Local file -> server file (pseudo-drive path). `target` (may be null)
-// gets what the lookup before a fail-if-exists upload found.
+// gets what the lookup before a fail-if-exists upload found. A placed file
+// is given `serverTime` (seconds as the server keeps them; 0 leaves the
+// time of the upload) where the server can set times.
 CopyFileResult UploadFtpFile(FtpSite& site, const CString& local, const CString& ftpPath, bool failIfExists,
-                             FtpTargetInfo* target);
+                             FtpTargetInfo* target, std::int64_t serverTime = 0);
 
 // Server file -> server file through `scratch` (a local path, removed first).
 CopyFileResult CopyFtpToFtp(FtpSite& site, const CString& ftpSource, const CString& ftpDestination,
