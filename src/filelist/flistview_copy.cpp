@@ -357,7 +357,9 @@ int CFlistView::CopyFolder(const CString& src, const CString& dst, int mode) {
   m_copy.m_bCopyAbort = 0;
   // A folder of the FTP site: its own walk (which never moves in mode 2).
   if (IsFtpCopyPath(src)) return CopyFtpFolder(src, dst, mode);
-  // Mode 2: the system's tree copier, hidden and not waited for.
+  // Mode 2: the system's tree copier, hidden and not waited for. It knows
+  // nothing of the FTP site: a tree onto the site is walked as a copy.
+  if (mode == 2 && IsFtpCopyPath(dst)) mode = 0;
   if (mode == 2) {
     if (doc) doc->ShellOpen("robocopy.exe", fileops::RobocopyParameters(src, dst), CString(), 0, 1);
     ShowStatus(LoadText(IDS_TRANSFERRING) + "  " + src + " --> " + dst);

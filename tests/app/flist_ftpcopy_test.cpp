@@ -302,6 +302,28 @@ TEST_F(FtpCopyTest, ASiteFolderWithThreeSubFoldersArrivesEqualAndCtrlCopyLeavesT
   EXPECT_EQ(testsupport::CountInLog("ftp", "[" + user + "] DELE"), 0);
 }
 
+TEST_F(FtpCopyTest, CtrlCopyOfALocalFolderOntoTheSiteUploadsItsTree) {
+  MakeHome();
+  ASSERT_TRUE(ShowPanes("Y:", "local"));
+  const std::string tree = local + "\\up";
+  CreateDirectoryA(tree.c_str(), nullptr);
+  CreateDirectoryA((tree + "\\sub").c_str(), nullptr);
+  WriteBytesA(tree + "\\a.txt", "a");
+  WriteBytesA(tree + "\\sub\\b.bin", testsupport::PatternBytes(20000, 4));
+  ShowRight(local);
+  const std::string shellBefore = fw::LastShellRequest().file.Str();
+  CFlistView* right = Pane(1);
+  Mark(right, {"up"});
+  right->m_bCtrlDown = 1;
+  fw::hooks::ExpectMessageBox("(+CTRL : hold date/time of folders)", IDOK);
+  Command(ID_LIST_COPY, 2);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty()) << Texts();
+  // No outside copier (it cannot reach the site): the tree went up.
+  EXPECT_EQ(fw::LastShellRequest().file.Str(), shellBefore);
+  EXPECT_TRUE(Tree(Pub("up")) == Tree(tree)) << Listing(Tree(Pub("up")));
+  EXPECT_TRUE(Temporaries(Pub()).empty());
+}
+
 // --- broken transfers ---------------------------------------------------------
 
 TEST_F(FtpCopyTest, AConnectionCutAfter64KBLeavesTheServersFileAndNoLocalFile) {
