@@ -168,7 +168,7 @@ class FtpCopyTest : public shelltest::ShellTest {
 
 // --- downloads and uploads ----------------------------------------------------
 
-TEST_F(FtpCopyTest, DownloadsArriveWholeWithTheTimesTheListShows) {
+TEST_F(FtpCopyTest, DownloadsArriveWholeWithTheTimesTheListShowsAndAskBeforeReplacing) {
   MakeHome();
   File("a.txt", "alpha\r\n");
   File("b.bin", testsupport::PatternBytes(150000, 3));
@@ -195,6 +195,30 @@ TEST_F(FtpCopyTest, DownloadsArriveWholeWithTheTimesTheListShows) {
   EXPECT_TRUE(Temporaries(local).empty());
   // The server kept its files.
   EXPECT_EQ(ReadBytesA(Pub("a.txt")), "alpha\r\n");
+
+  // Again onto the local copy: the file's own question; the listed time
+  // equals the local one, so Yes copies without the older-file question.
+  File("a.txt", "changed on the server");
+  SetTime(Pub("a.txt"), recent);
+  fw::hooks::Reset();
+  Mark(v, {"a.txt"});
+  fw::hooks::ExpectMessageBox("に複写します", IDOK);
+  fw::hooks::ExpectMessageBox("を書き換えますか", IDYES);
+  Command(ID_LIST_COPY);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty()) << Texts();
+  EXPECT_EQ(Texts().find("古いファイル"), std::string::npos) << Texts();
+  EXPECT_EQ(ReadBytesA(local + "\\a.txt"), "changed on the server");
+  EXPECT_EQ(TimeOf(local + "\\a.txt"), recent);
+  // No keeps the local file as it is.
+  File("a.txt", "third");
+  SetTime(Pub("a.txt"), recent);
+  fw::hooks::Reset();
+  Mark(v, {"a.txt"});
+  fw::hooks::ExpectMessageBox("に複写します", IDOK);
+  fw::hooks::ExpectMessageBox("を書き換えますか", IDNO);
+  Command(ID_LIST_COPY);
+  EXPECT_EQ(ReadBytesA(local + "\\a.txt"), "changed on the server");
+  EXPECT_TRUE(Temporaries(local).empty());
 }
 
 TEST_F(FtpCopyTest, AnUploadKeepsTheTimeAndAsksBeforeReplacingAServerFileAndNoLeavesIt) {
