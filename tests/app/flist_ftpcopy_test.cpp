@@ -260,6 +260,22 @@ TEST_F(FtpCopyTest, AnUploadKeepsTheTimeAndAsksBeforeReplacingAServerFileAndNoLe
   EXPECT_EQ(Texts().find("古いファイル"), std::string::npos) << Texts();
   EXPECT_EQ(ReadBytesA(Pub("keep.txt")), "local version");
   EXPECT_TRUE(Temporaries(Pub()).empty());
+
+  // A server file newer than the local one: after Yes the older-file
+  // question (with the server's time from the lookup); No keeps it.
+  File("keep.txt", "newer on the server");
+  SetTime(Pub("keep.txt"), time(nullptr) - 3600);
+  SetTime(local + "\\keep.txt", time(nullptr) - 30 * 86400);
+  fw::hooks::Reset();
+  Mark(right, {"keep.txt"});
+  fw::hooks::ExpectMessageBox("に複写します", IDOK);
+  fw::hooks::ExpectMessageBox("を書き換えますか", IDYES);
+  fw::hooks::ExpectMessageBox("古いファイルに置き換えようとしていますがよろしいですか", IDNO);
+  Command(ID_LIST_COPY, 2);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty()) << Texts();
+  EXPECT_TRUE(fw::hooks::Unused().empty()) << Texts();
+  EXPECT_EQ(Texts().find("日時不明"), std::string::npos) << Texts();
+  EXPECT_EQ(ReadBytesA(Pub("keep.txt")), "newer on the server");
 }
 
 TEST_F(FtpCopyTest, AFileGoesFromOneSiteFolderToAnotherThroughTheScratchFile) {
