@@ -94,17 +94,17 @@ bool DocFtpSite::ReadServerFile(const CString& name,
   if (!m_doc.FtpConnection()) return Note(false);
   std::unique_ptr<CInternetFile> file = m_doc.FtpConnection()->OpenFile(name);
   if (!file) return Note(false);
-  char piece[8192];
+  char chunk[8192];
   bool ok = true;
   for (;;) {
     UINT got = 0;
-    if (!file->Read(piece, sizeof piece, &got)) {
+    if (!file->Read(chunk, sizeof chunk, &got)) {
       m_lastError = file->GetLastErrorCode();
       ok = false;
       break;
     }
     if (got == 0) break;
-    if (!sink(piece, got)) {
+    if (!sink(chunk, got)) {
       ok = false;
       break;
     }

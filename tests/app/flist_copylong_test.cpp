@@ -106,13 +106,10 @@ TEST_F(FlistCopyLongTest, AMoveToAPathLongerThan260CharactersPlacesTheWholeFileO
   // the wide functions).
   std::string deep = File("deep");
   while (deep.size() < 280) deep += "\\" + std::string(40, 'd');
-  {
-    std::string part;
-    for (std::size_t i = 0; i <= deep.size(); ++i) {
-      if (i == deep.size() || (deep[i] == '\\' && i > 3)) {
-        const std::wstring w = L"\\\\?\\" + std::wstring(deep.begin(), deep.begin() + static_cast<long>(i));
-        CreateDirectoryW(w.c_str(), nullptr);
-      }
+  for (std::size_t i = 0; i <= deep.size(); ++i) {
+    if (i == deep.size() || (deep[i] == '\\' && i > 3)) {
+      const std::wstring w = L"\\\\?\\" + std::wstring(deep.begin(), deep.begin() + static_cast<long>(i));
+      CreateDirectoryW(w.c_str(), nullptr);
     }
   }
   ASSERT_TRUE(ExistsLong(deep));

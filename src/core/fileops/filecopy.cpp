@@ -210,8 +210,8 @@ bool PlacedFileWriter::Write(const void* data, std::uint32_t count) {
     return false;
   }
   done_ += count;
-  ++pieces_;
-  bool poll = pieces_ % kStopPollEvery == 0;
+  ++chunks_;
+  bool poll = chunks_ % kStopPollEvery == 0;
   if (done_ > kProgressStart && ++sinceProgress_ >= kProgressEvery) {
     sinceProgress_ = 0;
     if (options_.progress) options_.progress(done_, total_ > done_ ? total_ : done_);
@@ -277,12 +277,12 @@ CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, 
   }
   PlacedFileWriter writer(destination, options, sourceStatus.m_size);
   if (!writer.Open()) return writer.Result();
-  std::vector<char> piece(kCopyPiece);
+  std::vector<char> chunk(kCopyPiece);
   try {
     for (;;) {
-      const UINT got = in.Read(piece.data(), kCopyPiece);
+      const UINT got = in.Read(chunk.data(), kCopyPiece);
       if (got == 0) break;
-      if (!writer.Write(piece.data(), got)) return writer.Result();
+      if (!writer.Write(chunk.data(), got)) return writer.Result();
       if (got < kCopyPiece) break;
     }
   } catch (const CFileException& e) {

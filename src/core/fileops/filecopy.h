@@ -75,12 +75,12 @@ CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, 
 
 // The destination side of a copy whose data comes from elsewhere (an FTP
 // download): the same checks, temporary, progress, stop and final rename as
-// PlaceFileCopy. Open, Write the pieces, then Commit; anything else (a
+// PlaceFileCopy. Open, Write the chunks, then Commit; anything else (a
 // failed Write, a destruction before Commit) removes the temporary, so the
 // destination is the old file or absent.
 //
 //   PlacedFileWriter w(destination, options, length);
-//   if (w.Open()) { while (more) if (!w.Write(piece, n)) break; ...; w.Commit(mtime, attributes); }
+//   if (w.Open()) { while (more) if (!w.Write(chunk, n)) break; ...; w.Commit(mtime, attributes); }
 //   w.Result()
 class PlacedFileWriter {
  public:
@@ -93,7 +93,7 @@ class PlacedFileWriter {
   // The destination checks (a refused name, fail-if-exists, a folder or a
   // read-only file in the way) and the temporary; false with Result() set.
   bool Open();
-  // One piece; false (temporary removed) after a write error or a stop.
+  // One chunk; false (temporary removed) after a write error or a stop.
   bool Write(const void* data, std::uint32_t count);
   // Gives the temporary the time (`mtime` seconds; kKeepWriteTime leaves
   // the time of writing) and attributes, and renames it over the destination.
@@ -112,7 +112,7 @@ class PlacedFileWriter {
   const CopyFileOptions& options_;
   std::uint64_t total_;
   std::uint64_t done_ = 0;
-  long pieces_ = 0;
+  long chunks_ = 0;
   int sinceProgress_ = 0;
   Impl* impl_ = nullptr;
   CopyFileResult result_;

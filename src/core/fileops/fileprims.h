@@ -101,7 +101,7 @@ class FtpSite {
     return false;
   }
   // Reads the server file `name` of the current folder (binary), handing
-  // each piece to `sink` (false from it stops the read); true when the end
+  // each chunk to `sink` (false from it stops the read); true when the end
   // was reached without a read error.
   virtual bool ReadServerFile(const CString& name,
                               const std::function<bool(const char* data, std::uint32_t count)>& sink) {

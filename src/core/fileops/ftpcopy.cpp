@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char* kUploadSuffix = ".~copy";
 
-// The name part of a mapped path (mode 2 gives the name, the folder current).
+// The name of a mapped path (mode 2 gives the name, the folder current).
 bool MapToName(FtpSite& site, const CString& path, CString* name) {
   bool refused = false;
   *name = site.Map(path, 2, &refused);
