@@ -1,6 +1,10 @@
 #include "app/fileops_doc_host.h"
 
+#include <cstdio>
+#include <ctime>
+
 #include "app/dvkdoc.h"
+#include "fw/datetime.h"
 #include "fw/msgbox.h"
 #include "host/frame_host.h"
 #include "res/resource.h"
@@ -57,6 +61,70 @@ bool DocFtpSite::List(const std::function<bool(const fileops::FolderEntry&)>& ea
   return true;
 }
 
+bool DocFtpSite::Note(bool ok) {
+  m_lastError = 0;
+  if (!ok) m_lastError = m_doc.FtpConnection() ? m_doc.FtpConnection()->GetLastErrorCode() : ERROR_INTERNET_DISCONNECTED;
+  return ok;
+}
+
+bool DocFtpSite::Lookup(const CString& name, fileops::FolderEntry* entry) {
+  if (!m_doc.FtpConnection()) return Note(false);
+  CFtpFileFind find(m_doc.FtpConnection());
+  if (!find.FindFile(name, INTERNET_FLAG_RELOAD)) return Note(false);
+  // A name holding "*" or "?" lists as a pattern: only the name itself counts.
+  bool found = false;
+  for (BOOL more = TRUE; more && !found;) {
+    more = find.FindNextFile();
+    if (find.GetFileName().Str() != name.Str()) continue;
+    found = true;
+    entry->name = name.Str();
+    const bool folder = find.IsDirectory() != FALSE;
+    entry->attributes = folder ? fileops::kAttrFolder : fileops::kAttrArchive;
+    entry->size = folder ? 0 : find.GetLength();
+    CTime t;
+    entry->mtime = find.GetLastWriteTime(t) ? t.GetTime() : 0;
+  }
+  find.Close();
+  m_lastError = 0;
+  return found;
+}
+
+bool DocFtpSite::ReadServerFile(const CString& name,
+                                const std::function<bool(const char* data, std::uint32_t count)>& sink) {
+  if (!m_doc.FtpConnection()) return Note(false);
+  std::unique_ptr<CInternetFile> file = m_doc.FtpConnection()->OpenFile(name);
+  if (!file) return Note(false);
+  char chunk[8192];
+  bool ok = true;
+  for (;;) {
+    UINT got = 0;
+    if (!file->Read(chunk, sizeof chunk, &got)) {
+      m_lastError = file->GetLastErrorCode();
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    if (!sink(chunk, got)) {
+      ok = false;
+      break;
+    }
+  }
+  file->Close();
+  if (ok) m_lastError = 0;
+  return ok;
+}
+
+CString DocFtpSite::ScratchCopy(const CString& path) { return m_doc.WriteTempFile(path); }
+
+bool DocFtpSite::SetServerFileTime(const CString& name, std::int64_t seconds) {
+  if (!m_doc.FtpConnection() || seconds <= 0) return false;
+  const std::tm f = fw::UtcFields(seconds);
+  char command[400];
+  std::snprintf(command, sizeof command, "MFMT %04d%02d%02d%02d%02d%02d %s", f.tm_year + 1900, f.tm_mon + 1, f.tm_mday,
+                f.tm_hour, f.tm_min, f.tm_sec, name.GetString());
+  return Note(m_doc.FtpConnection()->Command(command) != FALSE);
+}
+
 bool DocFtpSite::RemoveServerFolder(const CString& serverPath) {
   return m_doc.FtpConnection() && m_doc.FtpConnection()->RemoveDirectory(serverPath);
 }
@@ -68,11 +136,11 @@ bool DocFtpSite::MakeServerFolder(const CString& name) {
 }
 
 bool DocFtpSite::RenameOnServer(const CString& from, const CString& to) {
-  return m_doc.FtpConnection() && m_doc.FtpConnection()->Rename(from, to);
+  return Note(m_doc.FtpConnection() && m_doc.FtpConnection()->Rename(from, to));
 }
 
 bool DocFtpSite::PutServerFile(const CString& local, const CString& name) {
-  return m_doc.FtpConnection() && m_doc.FtpConnection()->PutFile(local, name, FTP_TRANSFER_TYPE_BINARY);
+  return Note(m_doc.FtpConnection() && m_doc.FtpConnection()->PutFile(local, name, FTP_TRANSFER_TYPE_BINARY));
 }
 
 bool DocFtpSite::SetServerFolder(const CString& serverPath) {

@@ -28,9 +28,18 @@ class DocFtpSite final : public fileops::FtpSite {
   bool RenameOnServer(const CString& from, const CString& to) override;
   bool PutServerFile(const CString& local, const CString& name) override;
   bool SetServerFolder(const CString& serverPath) override;
+  bool Lookup(const CString& name, fileops::FolderEntry* entry) override;
+  bool ReadServerFile(const CString& name,
+                      const std::function<bool(const char* data, std::uint32_t count)>& sink) override;
+  CString ScratchCopy(const CString& path) override;
+  bool SetServerFileTime(const CString& name, std::int64_t seconds) override;
+  std::uint32_t LastError() override { return m_lastError; }
 
  private:
+  // Keeps the connection's code of a failed call; returns `ok`.
+  bool Note(bool ok);
   CDvkDoc& m_doc;
+  std::uint32_t m_lastError = 0;
 };
 
 class DocFileOpsHost final : public fileops::FileOpsHost {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/fileops/folderhost.h"
+#include "core/fileops/ftpcopy.h"
 #include "filelist/flistcore/copystate.h"
 #include "filelist/flistcore/entries.h"
 #include "filelist/flistcore/entryopen.h"
@@ -415,10 +416,33 @@ class CFlistView : public CView {
   // Timer 10: the list shows what the tree copier has copied by now.
   void OnTreeCopyTimer();
   std::uint32_t m_nCopyError = 0;
+  // Files placed by CopyOneFile since the pane was made (a walk compares it
+  // before and after an entry).
+  std::uint32_t m_nFilesPlaced = 0;
+  // What the lookup before the last upload found of its target.
+  fileops::FtpTargetInfo m_ftpTarget;
 
  private:
   // The Esc poll of a running copy; true (and m_bCopyAbort set) to stop.
   bool PollCopyAbort();
+  // The pane's side of a copy result: nonzero when placed, else the error
+  // kept in m_nCopyError (and the stop in m_bCopyAbort).
+  int CopyOutcome(const fileops::CopyFileResult& r);
+  // A path on the connected FTP site.
+  bool IsFtpCopyPath(const CString& path) const;
+  // The site of `path` reports local time as GMT (an odd flag digit).
+  bool FtpSiteOddFlag(const CString& path) const;
+  // The progress text and Esc poll of a long transfer of `src`.
+  fileops::CopyFileOptions CopyProgressOptions(const CString& src);
+  // One file with a side on the FTP site (flistview_copyfile.cpp).
+  int CopyFtpFile(const CString& from, const CString& to, bool srcFtp, bool dstFtp, int failIfExists);
+  // The tree of an FTP folder (flistview_copyftp.cpp).
+  int CopyFtpFolder(const CString& src, const CString& dst, int mode);
+  // The walk's report of a name the system refuses; true when reported.
+  bool ReportRefusedName(const CString& dst);
+  // Writes an FTP entry's time as a placed local file's last-write time
+  // (nothing for a path on the site).
+  void SetPlacedFileTime(const CString& path, std::int64_t seconds);
   int CopyMessage(const CString& text, const CString& title, UINT type);
   CString CopySourceFolder() const;
   CString CopyTargetFolder() const;

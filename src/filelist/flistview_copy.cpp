@@ -164,11 +164,21 @@ void CFlistView::OnCopyMarked() {
       }
       if (r == -1) CopyMessage(Formatted(IDS_CANNOT_COPY_MOVE_TO, dst), LoadText(IDS_COPY_FOLDER_TITLE), MB_OK);
     } else {
+      // The time the list shows of an entry with an FTP side (minutes).
       m_copy.m_tmFtpEntry = 0;
+      if (IsFtpCopyPath(src) || IsFtpCopyPath(dst)) {
+        std::int64_t t = 0;
+        if (m_table.m_pEntryVal3 && flist::ParseListTimeText(flist::FormatDateText(m_table.m_pEntryVal3[i], 0), &t))
+          m_copy.m_tmFtpEntry = t;
+      }
       if (settings.m_bUtf8Names == 1) dst = Utf8PathToSjis(dst);
+      const std::uint32_t placedBefore = m_nFilesPlaced;
       if (!RefusedTarget(dst) && !SameTarget(src, dst, IDS_COPY_FILE_TITLE) && !CopyOneFile(src, dst, 1) &&
           m_copy.m_bCopyAbort == 0)
         ResolveCopyConflict(src, dst, m_nCopyError, 0, count);
+      // The time is written only to a file this copy placed.
+      if (m_copy.m_tmFtpEntry != 0 && m_nFilesPlaced != placedBefore) SetPlacedFileTime(dst, m_copy.m_tmFtpEntry);
+      m_copy.m_tmFtpEntry = 0;
     }
     if (flist::CopyStopped(m_copy)) break;
   }
@@ -270,7 +280,13 @@ void CFlistView::OnMoveMarked() {
 // --- one entry and a folder tree ----------------------------------------------------
 
 bool CFlistView::RefusedTarget(const CString& dst) {
+  // A server takes names the system refuses.
+  if (IsFtpCopyPath(dst)) return false;
   if (!fileops::IsRefusedName(fileops::GetPathLastName(dst))) return false;
+  return ReportRefusedName(dst);
+}
+
+bool CFlistView::ReportRefusedName(const CString& dst) {
   CString text = Formatted(IDS_CANNOT_COPY_MOVE_TO, dst);
   CString code;
   code.Format(" (%d)", static_cast<int>(fileops::kErrInvalidName));
@@ -339,9 +355,11 @@ void CFlistView::CopyOrMoveEntry(const CString& src, const CString& dst, int isM
 int CFlistView::CopyFolder(const CString& src, const CString& dst, int mode) {
   app::DocHost* doc = GetDocument();
   m_copy.m_bCopyAbort = 0;
-  // A folder of an FTP site is not walked here.
-  if (doc && doc->SystemFields().m_bFtpConnected == 1 && doc->GetFtpDriveNo(src) != 0) return -1;
-  // Mode 2: the system's tree copier, hidden and not waited for.
+  // A folder of the FTP site: its own walk (which never moves in mode 2).
+  if (IsFtpCopyPath(src)) return CopyFtpFolder(src, dst, mode);
+  // Mode 2: the system's tree copier, hidden and not waited for. It knows
+  // nothing of the FTP site: a tree onto the site is walked as a copy.
+  if (mode == 2 && IsFtpCopyPath(dst)) mode = 0;
   if (mode == 2) {
     if (doc) doc->ShellOpen("robocopy.exe", fileops::RobocopyParameters(src, dst), CString(), 0, 1);
     ShowStatus(LoadText(IDS_TRANSFERRING) + "  " + src + " --> " + dst);

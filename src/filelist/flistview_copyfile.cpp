@@ -7,7 +7,9 @@
 #include <string>
 
 #include "core/fileops/filecopy.h"
+#include "core/fileops/ftpcopy.h"
 #include "core/fileops/fileprims.h"
+#include "filelist/flistcore/ftprecord.h"
 #include "filelist/flistview.h"
 #include "fw/file.h"
 #include "fw/msgbox.h"
@@ -15,6 +17,9 @@
 #include "res/resource.h"
 
 namespace {
+
+// A copy with an FTP side while the site's connection is gone.
+constexpr std::uint32_t kErrFtpClosed = ERROR_NOT_CONNECTED;
 
 CString LoadText(unsigned id) {
   CString s;
@@ -50,13 +55,9 @@ int CFlistView::CopyOneFile(const CString& src, const CString& dst, int failIfEx
   }
   // 3. What goes where.
   ShowStatus(LoadText(IDS_TRANSFERRING) + "  " + src + " --> " + dst);
-  // 4. An FTP side is not copied here.
-  if (doc && doc->SystemFields().m_bFtpConnected == 1 &&
-      (doc->GetFtpDriveNo(from) != 0 || doc->GetFtpDriveNo(to) != 0)) {
-    m_nCopyError = ERROR_NOT_SUPPORTED;
-    ::SetLastError(m_nCopyError);
-    return 0;
-  }
+  // 4. A side on the FTP site.
+  const bool srcFtp = IsFtpCopyPath(from), dstFtp = IsFtpCopyPath(to);
+  if (srcFtp || dstFtp) return CopyFtpFile(from, to, srcFtp, dstFtp, failIfExists);
   // A name the system refuses (or a device) is never opened.
   if (fileops::IsRefusedName(fileops::GetPathLastName(to))) {
     m_nCopyError = fileops::kErrInvalidName;
@@ -64,33 +65,96 @@ int CFlistView::CopyOneFile(const CString& src, const CString& dst, int failIfEx
     return 0;
   }
   // 5-6. The copy routine; a network destination shows progress and polls Esc.
-  fileops::CopyFileOptions options;
-  options.failIfExists = failIfExists != 0;
   const bool network = to.GetLength() >= 2 && to[0] == '\\' && to[1] == '\\';
+  fileops::CopyFileOptions options = network ? CopyProgressOptions(src) : fileops::CopyFileOptions();
+  options.failIfExists = failIfExists != 0;
   fileops::CopyFileResult r;
   if (network) {
-    const CString last = fileops::GetPathLastName(src);
-    options.stop = [this] { return PollCopyAbort(); };
-    options.progress = [this, last](std::uint64_t done, std::uint64_t total) {
-      CString text;
-      text.Format(" %d KB / %d KB  (Push ESC to Stop)   %s", static_cast<int>(done / 1024),
-                  static_cast<int>(total / 1024), last.GetString());
-      ShowStatus(text);
-    };
     HCURSOR old = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
     r = fileops::PlaceFileCopy(from, to, options);
     ::SetCursor(old);
   } else {
     r = fileops::PlaceFileCopy(from, to, options);
   }
+  return CopyOutcome(r);
+}
+
+int CFlistView::CopyOutcome(const fileops::CopyFileResult& r) {
   if (r.placed) {
+    ++m_nFilesPlaced;
     ShowStatus(CString());
     return 1;
   }
   if (r.stopped) m_copy.m_bCopyAbort = 1;
-  m_nCopyError = r.error;
+  m_nCopyError = r.stopped ? fileops::kErrNone : r.error;
   ::SetLastError(m_nCopyError);
   return 0;
+}
+
+bool CFlistView::FtpSiteOddFlag(const CString& path) const {
+  const app::DocHost* doc = GetDocument();
+  const int entry = doc ? doc->GetFtpDriveNo(path) : 0;
+  if (entry <= 0) return false;
+  const CString text = doc->SystemFields().FtpEntry(entry - 1);
+  return text.GetLength() > 3 && ((text.GetAt(3) - '0') & 1) != 0;
+}
+
+bool CFlistView::IsFtpCopyPath(const CString& path) const {
+  const app::DocHost* doc = GetDocument();
+  return doc && doc->SystemFields().m_bFtpConnected == 1 && doc->GetFtpDriveNo(path) != 0;
+}
+
+fileops::CopyFileOptions CFlistView::CopyProgressOptions(const CString& src) {
+  fileops::CopyFileOptions options;
+  const CString last = fileops::GetPathLastName(src);
+  options.stop = [this] { return PollCopyAbort(); };
+  options.progress = [this, last](std::uint64_t done, std::uint64_t total) {
+    CString text;
+    text.Format(" %d KB / %d KB  (Push ESC to Stop)   %s", static_cast<int>(done / 1024),
+                static_cast<int>(total / 1024), last.GetString());
+    ShowStatus(text);
+  };
+  return options;
+}
+
+int CFlistView::CopyFtpFile(const CString& from, const CString& to, bool srcFtp, bool dstFtp, int failIfExists) {
+  m_ftpTarget = fileops::FtpTargetInfo();
+  fileops::FileOpsHost* host = fileops::g_pDocFileOps;
+  fileops::FtpSite* site = host ? host->Ftp() : nullptr;
+  if (!site || !site->Connected()) return CopyOutcome(fileops::CopyFileResult{false, false, kErrFtpClosed});
+  fileops::CopyFileResult r;
+  if (srcFtp && dstFtp) {
+    // Site to site through the scratch file of the program folder.
+    r = fileops::CopyFtpToFtp(*site, from, to, host->ProgramDir() + fileops::kFtpTransitScratch, failIfExists != 0,
+                              &m_ftpTarget);
+  } else if (srcFtp) {
+    // A name the server gives that the system refuses is never opened.
+    if (fileops::IsRefusedName(fileops::GetPathLastName(to)))
+      return CopyOutcome(fileops::CopyFileResult{false, false, fileops::kErrInvalidName});
+    fileops::CopyFileOptions options = CopyProgressOptions(from);
+    options.failIfExists = failIfExists != 0;
+    r = fileops::DownloadFtpFile(*site, from, to, options);
+    // A broken transfer with overwrite allowed: once more through the
+    // site's own scratch copy. Only a complete copy counts as placed.
+    if (!r.placed && !r.stopped && failIfExists == 0 && r.error == fileops::kErrNetBroken) {
+      const CString scratch = site->ScratchCopy(from);
+      if (!scratch.IsEmpty()) {
+        fileops::CopyFileOptions plain;
+        r = fileops::PlaceFileCopy(scratch, to, plain);
+      }
+    }
+  } else {
+    // The server file gets the local file's time, as the site's list shows
+    // it (a site that reports local time as GMT keeps it 9 hours later).
+    std::int64_t serverTime = 0;
+    CFileStatus st;
+    if (CFile::GetStatus(from, st)) {
+      serverTime = st.m_mtime.GetTime();
+      if (serverTime != 0 && FtpSiteOddFlag(to)) serverTime += flist::kFtpNineHours;
+    }
+    r = fileops::UploadFtpFile(*site, from, to, failIfExists != 0, &m_ftpTarget, serverTime);
+  }
+  return CopyOutcome(r);
 }
 
 bool CFlistView::RemoveMovedSource(const CString& src) {
@@ -146,11 +210,17 @@ int CFlistView::ResolveCopyConflict(const CString& src, const CString& dst, std:
   in.sourceOnFtp = doc && doc->GetFtpDriveNo(src) != 0;
   in.updateCopy = doc ? static_cast<int>(doc->SettingsFields().m_bUpdateCopy) : 0;
   CFileStatus status;
-  if (CFile::GetStatus(src, status)) {
+  if (!in.sourceOnFtp && CFile::GetStatus(src, status)) {
     in.sourceTimeKnown = true;
     in.sourceTime = status.m_mtime.GetTime();
   }
-  if (CFile::GetStatus(dst, status)) {
+  if (IsFtpCopyPath(dst)) {
+    // The server's time as the lookup before the upload read it.
+    if (m_ftpTarget.listed && m_ftpTarget.mtime != 0) {
+      in.destinationTimeKnown = true;
+      in.destinationTime = m_ftpTarget.mtime;
+    }
+  } else if (CFile::GetStatus(dst, status)) {
     in.destinationTimeKnown = true;
     in.destinationTime = status.m_mtime.GetTime();
   }

@@ -202,6 +202,13 @@ BOOL CFtpConnection::Rename(const char* oldName, const char* newName) {
   return TRUE;
 }
 
+BOOL CFtpConnection::Command(const char* command) {
+  if (!Ready()) return FALSE;
+  if (!FtpCommandA(m_hConnect, FALSE, FTP_TRANSFER_TYPE_BINARY, command, 0, nullptr)) return NoteFailure();
+  NoteSuccess();
+  return TRUE;
+}
+
 BOOL CFtpConnection::CreateDirectory(const char* name) {
   if (!Ready()) return FALSE;
   if (!FtpCreateDirectoryA(m_hConnect, name)) return NoteFailure();

@@ -124,6 +124,9 @@ class CFtpConnection : public CInternetObject {
   BOOL Rename(const char* oldName, const char* newName);
   BOOL CreateDirectory(const char* name);
   BOOL RemoveDirectory(const char* name);
+  // Sends one command that opens no data channel ("MFMT ..."); TRUE when
+  // the server's reply is a success.
+  BOOL Command(const char* command);
   BOOL SetCurrentDirectory(const char* name);
   BOOL GetCurrentDirectory(CString& folder);
   // Ends an open search or file first, then the connection.

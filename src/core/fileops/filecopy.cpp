@@ -8,6 +8,7 @@
 #include "core/fileops/fileprims.h"
 #include "fw/file.h"
 #include "fw/path.h"
+#include "fw/sjis.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -127,6 +128,129 @@ CString CopyTemporaryFor(const CString& destination) {
   return result;
 }
 
+struct PlacedFileWriter::Impl {
+  CFile out;
+};
+
+PlacedFileWriter::PlacedFileWriter(const CString& destination, const CopyFileOptions& options, std::uint64_t total)
+    : destination_(destination), options_(options), total_(total) {}
+
+PlacedFileWriter::~PlacedFileWriter() { Abandon(); }
+
+void PlacedFileWriter::Abandon() {
+  if (!impl_) return;
+  if (impl_->out.IsOpen()) impl_->out.Abort();
+  delete impl_;
+  impl_ = nullptr;
+  RemoveQuietly(temporary_);
+}
+
+void PlacedFileWriter::Fail(std::uint32_t error) {
+  Abandon();
+  result_.placed = false;
+  result_.error = error;
+}
+
+bool PlacedFileWriter::Open() {
+  result_ = CopyFileResult();
+  if (IsRefusedName(GetPathLastName(destination_))) {
+    result_.error = kErrInvalidName;
+    return false;
+  }
+  const std::uint32_t existing = EntryAttributes(destination_);
+  if (existing != 0xFFFFFFFFu) {
+    if (options_.failIfExists) {
+      result_.error = kErrFileExists;
+      return false;
+    }
+    if (existing & (kAttrFolder | kAttrReadOnly)) {
+      result_.error = kErrAccessDenied;
+      return false;
+    }
+  }
+  temporary_ = CopyTemporaryFor(destination_);
+  // A temporary of an interrupted earlier copy goes first.
+  if (EntryAttributes(temporary_) != 0xFFFFFFFFu && !RemoveQuietly(temporary_)) {
+    result_.error = kErrAccessDenied;
+    return false;
+  }
+  impl_ = new Impl;
+  CFileException createError;
+  if (!impl_->out.Open(temporary_, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary,
+                       &createError)) {
+    delete impl_;
+    impl_ = nullptr;
+    result_.error = DestinationError(SystemErrorOf(createError.m_lOsError));
+    if (result_.error == kErrNone) result_.error = kErrAccessDenied;
+    return false;
+  }
+#ifdef _WIN32
+  try {
+    CFileStatus hide;
+    hide.m_attribute = CFile::hidden;
+    CFile::SetStatus(temporary_, hide);
+  } catch (const CFileException&) {
+  }
+#endif
+  return true;
+}
+
+bool PlacedFileWriter::Write(const void* data, std::uint32_t count) {
+  if (!impl_) return false;
+  try {
+    impl_->out.Write(data, count);
+  } catch (const CFileException& e) {
+    std::uint32_t error = DestinationError(SystemErrorOf(e.m_lOsError));
+    if (error == kErrNone) error = e.m_cause == CFileException::diskFull ? kErrDiskFull : kErrAccessDenied;
+    Fail(error);
+    return false;
+  }
+  if (done_ > std::numeric_limits<std::uint64_t>::max() - count) {
+    Fail(kErrAccessDenied);
+    return false;
+  }
+  done_ += count;
+  ++chunks_;
+  bool poll = chunks_ % kStopPollEvery == 0;
+  if (done_ > kProgressStart && ++sinceProgress_ >= kProgressEvery) {
+    sinceProgress_ = 0;
+    if (options_.progress) options_.progress(done_, total_ > done_ ? total_ : done_);
+    poll = true;
+  }
+  if (poll && options_.stop && options_.stop()) {
+    Fail(kErrNone);
+    result_.stopped = true;
+    return false;
+  }
+  return true;
+}
+
+bool PlacedFileWriter::Commit(std::int64_t mtime, std::uint32_t attributes) {
+  if (!impl_) return false;
+  try {
+    impl_->out.Close();
+    CFileStatus st;
+    if (mtime != kKeepWriteTime) {
+      st.m_mtime = CTime(static_cast<time_t>(mtime));
+      st.m_timesGiven = CFileStatus::kGiveMTime;
+    }
+    st.m_attribute = static_cast<BYTE>(attributes & kCopiedAttributes);
+    CFile::SetStatus(temporary_, st);
+    if (options_.failIfExists) CFile::Rename(temporary_, destination_);  // never replaces
+    else RenameReplacing(temporary_, destination_);
+  } catch (const CFileException& e) {
+    std::uint32_t error = DestinationError(SystemErrorOf(e.m_lOsError));
+    if (error == kErrNone) error = e.m_cause == CFileException::diskFull ? kErrDiskFull : kErrAccessDenied;
+    Fail(error);
+    return false;
+  }
+  delete impl_;
+  impl_ = nullptr;
+  result_ = CopyFileResult();
+  result_.placed = true;
+  return true;
+}
+
 CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, const CopyFileOptions& options) {
   CopyFileResult r;
   CFile in;
@@ -145,91 +269,31 @@ CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, 
     r.error = kErrInvalidName;
     return r;
   }
-  const std::uint32_t existing = EntryAttributes(destination);
-  if (existing != 0xFFFFFFFFu) {
-    // Copying a file onto itself would replace it with itself at best; a
-    // move would then remove its only copy.
-    if (SameFileOrFolder(source, destination)) {
-      r.error = kErrSameFile;
-      return r;
-    }
-    if (options.failIfExists) {
-      r.error = kErrFileExists;
-      return r;
-    }
-    if (existing & (kAttrFolder | kAttrReadOnly)) {
-      r.error = kErrAccessDenied;
-      return r;
-    }
-  }
-
-  const CString temporary = CopyTemporaryFor(destination);
-  // A temporary of an interrupted earlier copy goes first.
-  if (EntryAttributes(temporary) != 0xFFFFFFFFu && !RemoveQuietly(temporary)) {
-    r.error = kErrAccessDenied;
+  // Copying a file onto itself would replace it with itself at best; a
+  // move would then remove its only copy.
+  if (EntryAttributes(destination) != 0xFFFFFFFFu && SameFileOrFolder(source, destination)) {
+    r.error = kErrSameFile;
     return r;
   }
-  bool created = false;
+  PlacedFileWriter writer(destination, options, sourceStatus.m_size);
+  if (!writer.Open()) return writer.Result();
+  std::vector<char> chunk(kCopyPiece);
   try {
-    CFile out;
-    CFileException createError;
-    if (!out.Open(temporary, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary,
-                  &createError)) {
-      r.error = DestinationError(SystemErrorOf(createError.m_lOsError));
-      if (r.error == kErrNone) r.error = kErrAccessDenied;
-      return r;
-    }
-    created = true;
-#ifdef _WIN32
-    {
-      CFileStatus hide;
-      hide.m_attribute = CFile::hidden;
-      CFile::SetStatus(temporary, hide);
-    }
-#endif
-    const std::uint64_t total = sourceStatus.m_size;
-    std::vector<char> piece(kCopyPiece);
-    std::uint64_t done = 0;
-    long pieces = 0;
-    int sinceProgress = 0;
     for (;;) {
-      const UINT got = in.Read(piece.data(), kCopyPiece);
+      const UINT got = in.Read(chunk.data(), kCopyPiece);
       if (got == 0) break;
-      out.Write(piece.data(), got);
-      if (done > std::numeric_limits<std::uint64_t>::max() - got) throw CFileException(CFileException::generic, 0, source);
-      done += got;
-      ++pieces;
-      bool poll = pieces % kStopPollEvery == 0;
-      if (done > kProgressStart && ++sinceProgress >= kProgressEvery) {
-        sinceProgress = 0;
-        if (options.progress) options.progress(done, total > done ? total : done);
-        poll = true;
-      }
-      if (poll && options.stop && options.stop()) {
-        r.stopped = true;
-        break;
-      }
+      if (!writer.Write(chunk.data(), got)) return writer.Result();
       if (got < kCopyPiece) break;
     }
-    out.Close();
-    in.Close();
-    if (!r.stopped) {
-      CFileStatus st;
-      st.m_mtime = sourceStatus.m_mtime;
-      st.m_timesGiven = CFileStatus::kGiveMTime;
-      st.m_attribute = static_cast<BYTE>(sourceStatus.m_attribute & kCopiedAttributes);
-      CFile::SetStatus(temporary, st);
-      if (options.failIfExists) CFile::Rename(temporary, destination);  // never replaces
-      else RenameReplacing(temporary, destination);
-      r.placed = true;
-      return r;
-    }
   } catch (const CFileException& e) {
-    r.error = DestinationError(SystemErrorOf(e.m_lOsError));
-    if (r.error == kErrNone) r.error = e.m_cause == CFileException::diskFull ? kErrDiskFull : kErrAccessDenied;
+    std::uint32_t error = SystemErrorOf(e.m_lOsError);
+    if (error == kErrNone) error = kErrAccessDenied;
+    writer.Fail(error);
+    return writer.Result();
   }
-  if (created) RemoveQuietly(temporary);
-  return r;
+  in.Close();
+  writer.Commit(sourceStatus.m_mtime.GetTime(), sourceStatus.m_attribute);
+  return writer.Result();
 }
 
 // --- path checks ------------------------------------------------------------------
@@ -297,7 +361,9 @@ bool IsRefusedName(const CString& name) {
   if (n.empty() || n == "." || n == "..") return true;
   for (std::size_t i = 0; i < n.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(n[i]);
-    if (docsvc::IsSjisLeadByteStd(c) && i + 1 < n.size()) {
+    // The whole code page 932 lead-byte set, as the system reads the name:
+    // a narrower set would take a separator for a second byte.
+    if (fw::IsSjisLeadByte(c) && i + 1 < n.size()) {
       ++i;  // a double-byte character: its second byte may be 0x5C or 0x7C
       continue;
     }

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <climits>
 #include <functional>
 #include <string>
 
@@ -35,6 +36,7 @@ constexpr std::uint32_t kErrFileExists = 80;     // fail-if-exists and the desti
 constexpr std::uint32_t kErrSameFile = 87;       // source and destination are one file
 constexpr std::uint32_t kErrInvalidName = 123;   // a name the system refuses (or a device)
 constexpr std::uint32_t kErrPathTooLong = 206;
+constexpr std::uint32_t kErrNetBroken = 59;      // a transfer ended short (an unexpected network error)
 
 // Bytes per read and write.
 constexpr std::uint32_t kCopyPiece = 8192;
@@ -70,6 +72,51 @@ struct CopyFileResult {
 // destination that is the source itself (another spelling, the same file
 // identity) kErrSameFile, before any other check, so no question follows.
 CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, const CopyFileOptions& options);
+
+// The destination side of a copy whose data comes from elsewhere (an FTP
+// download): the same checks, temporary, progress, stop and final rename as
+// PlaceFileCopy. Open, Write the chunks, then Commit; anything else (a
+// failed Write, a destruction before Commit) removes the temporary, so the
+// destination is the old file or absent.
+//
+//   PlacedFileWriter w(destination, options, length);
+//   if (w.Open()) { while (more) if (!w.Write(chunk, n)) break; ...; w.Commit(mtime, attributes); }
+//   w.Result()
+class PlacedFileWriter {
+ public:
+  // `total` is the expected length (progress; 0 when unknown).
+  PlacedFileWriter(const CString& destination, const CopyFileOptions& options, std::uint64_t total);
+  ~PlacedFileWriter();
+  PlacedFileWriter(const PlacedFileWriter&) = delete;
+  PlacedFileWriter& operator=(const PlacedFileWriter&) = delete;
+
+  // The destination checks (a refused name, fail-if-exists, a folder or a
+  // read-only file in the way) and the temporary; false with Result() set.
+  bool Open();
+  // One chunk; false (temporary removed) after a write error or a stop.
+  bool Write(const void* data, std::uint32_t count);
+  // Gives the temporary the time (`mtime` seconds; kKeepWriteTime leaves
+  // the time of writing) and attributes, and renames it over the destination.
+  static constexpr std::int64_t kKeepWriteTime = INT64_MIN;
+  bool Commit(std::int64_t mtime, std::uint32_t attributes);
+  // Gives up: the temporary goes, Result() says `error`.
+  void Fail(std::uint32_t error);
+  std::uint64_t Written() const { return done_; }
+  const CopyFileResult& Result() const { return result_; }
+
+ private:
+  struct Impl;
+  void Abandon();
+  CString destination_;
+  CString temporary_;
+  const CopyFileOptions& options_;
+  std::uint64_t total_;
+  std::uint64_t done_ = 0;
+  long chunks_ = 0;
+  int sinceProgress_ = 0;
+  Impl* impl_ = nullptr;
+  CopyFileResult result_;
+};
 
 // The temporary PlaceFileCopy uses for `destination`.
 CString CopyTemporaryFor(const CString& destination);

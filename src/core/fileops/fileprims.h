@@ -93,6 +93,37 @@ class FtpSite {
   // Renames an entry of the current folder.
   virtual bool RenameOnServer(const CString& from, const CString& to) = 0;
   virtual bool SetServerFolder(const CString& serverPath) = 0;
+  // The entry `name` of the current folder as the server lists it (a
+  // search of that one name); false when the server lists none.
+  virtual bool Lookup(const CString& name, FolderEntry* entry) {
+    (void)name;
+    (void)entry;
+    return false;
+  }
+  // Reads the server file `name` of the current folder (binary), handing
+  // each chunk to `sink` (false from it stops the read); true when the end
+  // was reached without a read error.
+  virtual bool ReadServerFile(const CString& name,
+                              const std::function<bool(const char* data, std::uint32_t count)>& sink) {
+    (void)name;
+    (void)sink;
+    return false;
+  }
+  // The site's own scratch copy of a pseudo-drive path (the document's
+  // WriteTempFile): the local path, "" when the transfer broke.
+  virtual CString ScratchCopy(const CString& path) {
+    (void)path;
+    return CString();
+  }
+  // Sets the last-write time of a file of the current folder (seconds,
+  // as the server keeps them: UTC); false where the server cannot.
+  virtual bool SetServerFileTime(const CString& name, std::int64_t seconds) {
+    (void)name;
+    (void)seconds;
+    return false;
+  }
+  // The system's code of the last failed call of the site (0 when unknown).
+  virtual std::uint32_t LastError() { return 0; }
 };
 
 // Sub-folders an FTP walk keeps of one folder (the search must be closed

@@ -19,6 +19,12 @@ server refuses to enter or list it (550).
 A folder's file ".listextra" (UTF-8, one name a line) adds names to its
 listing that a file system cannot hold ("a/b", names over 255 bytes), as
 empty files; the file itself is not listed.
+
+A user whose name begins with "dropper" has every upload cut: after 64 KB
+the server resets the data connection and replies 426, keeping what it got.
+
+A user whose name begins with "norepl" cannot rename onto a name that exists
+(550), as servers on some systems answer.
 """
 import argparse
 import logging
@@ -107,6 +113,50 @@ class BrokenFile:
         return getattr(self.real, attr)
 
 
+DROPPER = "dropper"
+NOREPL = "norepl"
+DROP_AFTER = 65536
+
+
+class DroppedUpload:
+    """Takes DROP_AFTER bytes of an upload, then resets the data connection."""
+
+    def __init__(self, real, fs):
+        self.real = real
+        self.fs = fs
+        self.name = real.name
+        self.got = 0
+
+    def write(self, data):
+        room = DROP_AFTER - self.got
+        if room > 0:
+            self.real.write(data[:room])
+            self.got += min(room, len(data))
+        if self.got >= DROP_AFTER:
+            dtp = getattr(self.fs.cmd_channel, "data_channel", None)
+            if dtp is not None:
+                try:
+                    dtp.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                except OSError:
+                    pass
+            raise OSError(5, "upload cut on purpose")
+        return len(data)
+
+    @property
+    def closed(self):
+        return self.real.closed
+
+    def close(self):
+        self.real.close()
+
+    def __getattr__(self, attr):
+        return getattr(self.real, attr)
+
+
+def user_of(fs):
+    return getattr(fs.cmd_channel, "username", "") or ""
+
+
 class TestFS(AbstractedFS):
     def listdir(self, path):
         names = [n for n in super().listdir(path) if n != EXTRA]
@@ -131,7 +181,14 @@ class TestFS(AbstractedFS):
         f = super().open(filename, mode)
         if "r" in mode and os.path.basename(filename).startswith("broken"):
             return BrokenFile(f, self)
+        if "w" in mode and user_of(self).startswith(DROPPER):
+            return DroppedUpload(f, self)
         return f
+
+    def rename(self, src, dst):
+        if user_of(self).startswith(NOREPL) and os.path.exists(dst):
+            raise OSError(17, "File exists")
+        return super().rename(src, dst)
 
 
 class Cp932FS(TestFS):
