@@ -5,6 +5,7 @@
 
 #include "csv/csv_index.h"
 #include "export/byte_writer.h"
+#include "export/xlsx/xlsx_codes.h"
 #include "export/xlsx/xlsx_prescan.h"
 
 namespace xlsx {
@@ -187,12 +188,12 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
     } else if ((Begins(text, l, "!#") || Begins(text, l, "!*")) && row > firstRow + 2) {
       break;
     } else if (IsSettingsLine(text, l)) {
-      if (!m.settingsLine) {
+      if (!m.settingsRow) {  // the offset of a first line is 0: the row tells
         m.settingsLine = s;
         m.settingsRow = row;
       }
     } else if (l.end - l.start == 2 && Begins(text, l, "$$")) {
-      if (m.settingsLine && !dataEnd) dataEnd = row;
+      if (m.settingsRow && !dataEnd) dataEnd = row;
     } else if (Begins(text, l, "~") || Begins(text, l, "!")) {
       // comment lines and other special lines are no data rows
     } else if (!dataEnd) {
@@ -223,7 +224,7 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
   }
 
   // Step 4: a sheet without a name takes its first data line.
-  if (number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxSheetNames[number].empty() && !m.settingsLine &&
+  if (number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxSheetNames[number].empty() && !m.settingsRow &&
       b.titleRow <= 1 && m.readStart < len) {
     unsigned char c = static_cast<unsigned char>(text[m.readStart]);
     if (c != '!' && c != '~' && !(m.readStart + 1 < len && c == 'X' && text[m.readStart + 1] == 'L')) {
@@ -232,11 +233,14 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
     }
   }
 
+  // The codes: settings lines, the format and width rows, row and title codes.
+  XlsxReadSheetCodes(t, text, len, run);
+
   // The records of a plain table. The title row without codes of its own is
   // centred between borders.
   const std::uint32_t title = b.titleRow;
   bool titleCodes = m.formatRow != 0;
-  if (m.settingsLine) {
+  if (m.settingsRow) {
     const Line l = LineAt(text, len, m.settingsLine);
     titleCodes = titleCodes || HasCodeMark(text, l.start, l.end);
   }
@@ -335,6 +339,12 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
     s = l.next > s ? l.next : len;
   }
   (void)lastDataRow;
+  // At most 1000 row records are collected: the table end's record may
+  // have made one more.
+  if (run.XlsxRowFormats.size() > static_cast<std::size_t>(kFormatRecords)) {
+    run.XlsxRowFormats.resize(kFormatRecords);
+    run.XlsxRowFormatRows.resize(kFormatRecords);
+  }
 
   // The width codes at the end of the collection.
   if (m.settings.sheetLetter == 'S' || m.settings.sheetLetter == 's' || m.formatRow) {
