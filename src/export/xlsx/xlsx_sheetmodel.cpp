@@ -347,11 +347,13 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
   }
 
   // The width codes at the end of the collection.
-  if (m.settings.sheetLetter == 'S' || m.settings.sheetLetter == 's' || m.formatRow) {
-    for (auto& w : run.XlsxColumnWidths)
-      if (w >= 10000) w -= 10000;
-    if (m.settings.sheetLetter == 's') m.settings.sheetLetter = 'S';
-  }
+  // Explicit widths (n + 10002) read n + 2 from here on, on every sheet:
+  // a "w" code of the first line serving as the format row would otherwise
+  // reach the worksheet as 10000 and more, which the wide-font rule then
+  // widens past the modulus and the drawing reads as a huge column.
+  for (auto& w : run.XlsxColumnWidths)
+    if (w >= 10000) w -= 10000;
+  if (m.settings.sheetLetter == 's') m.settings.sheetLetter = 'S';
   return notes;
 }
 
