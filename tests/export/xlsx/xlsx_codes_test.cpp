@@ -7,6 +7,7 @@
 #include "csv/csv_table.h"
 #include "export/xlsx/xlsx_codes.h"
 #include "export/xlsx/xlsx_prescan.h"
+#include "export/xlsx/xlsx_sheet.h"
 #include "export/xlsx/xlsx_sheetmodel.h"
 
 namespace {
@@ -366,6 +367,47 @@ TEST(XlsxCodesSheet, TheRowWalkStopsAtAThousandRecords) {
   Sheet m(text);
   EXPECT_LE(m.run.XlsxRowFormats.size(), static_cast<std::size_t>(kFormatRecords));
   EXPECT_EQ(m.run.XlsxRowFormats.size(), m.run.XlsxRowFormatRows.size());
+}
+
+TEST(XlsxCodesSheet, TitleFamilyOfExactly0x40TakesTheSheetsFamily) {
+  // The title codes' 'N' gives exactly 0x40; the sheet's '%' group set 'M'.
+  Sheet m("XLb_%M^%N\r\nA\x06" "B\r\n1\x06" "2\r\n");
+  const std::string t = m.RowRecord(2);
+  ASSERT_FALSE(t.empty());
+  EXPECT_EQ(static_cast<unsigned char>(t[7]), 0x20);
+  // 'X' on the title row is no column-wins mark.
+  Sheet x("XLb^X%NB\r\nA\x06" "B\r\n1\x06" "2\r\n");
+  EXPECT_EQ(static_cast<unsigned char>(x.RowRecord(2)[7]) & 0x80, 0);
+}
+
+TEST(XlsxCodesSheet, TheLayoutCarriesFilterViewAndPage) {
+  Sheet m("XLxA3V%90#A_$rB2:Sheet\r\n"
+          "A\x06" "B\x06" "C\r\n"
+          "1^F2-3\x06" "2\x06" "3\r\n");
+  EXPECT_EQ(m.run.XlsxR1C1Flag, 1u);
+  const XlsxSheetLayout L = SheetLayoutFromRun(m.run, m.table);
+  EXPECT_EQ(L.paperLetter, 'c');
+  EXPECT_EQ(L.scale, 90u);
+  EXPECT_EQ(L.topLeftCell, "B2");
+  EXPECT_EQ(L.filterRow, 3u);
+  EXPECT_EQ(L.filterFirstColumn, 2u);
+  EXPECT_EQ(L.filterLastColumn, 3u);
+  XlsxSheetLayout W = L;
+  XlsxStyleSlots slots;
+  std::string part;
+  ASSERT_TRUE(WriteWorksheetText(m.table, W, slots, &part, nullptr));
+  EXPECT_NE(part.find("<autoFilter ref=\"B3:C3\"/>"), std::string::npos);
+  EXPECT_NE(part.find("topLeftCell=\"B2\""), std::string::npos);
+  EXPECT_NE(part.find("paperSize=\"8\" scale=\"90\""), std::string::npos);
+}
+
+TEST(XlsxCodesSheet, ASettingsHeadOfALaterSheet) {
+  Sheet m("A\x06" "B\r\n1\x06" "2\r\n3\x06" "4\r\n"
+          "!#XLxB4H#A_$C5:Two\r\n"
+          "X\x06" "Y\r\n5\x06" "6\r\n",
+          2);
+  EXPECT_EQ(m.S().paper, 'h');  // B4 landscape
+  EXPECT_EQ(m.S().activeCell, "C5");
 }
 
 }  // namespace
