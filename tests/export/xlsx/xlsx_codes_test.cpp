@@ -410,4 +410,16 @@ TEST(XlsxCodesSheet, ASettingsHeadOfALaterSheet) {
   EXPECT_EQ(m.S().activeCell, "C5");
 }
 
+TEST(XlsxCodesSheet, TheWidthRowOfAnSSheetIsNotWritten) {
+  Sheet m("XLbS\r\nName\x06Qty\r\n20\x06" "8\r\nkeep\x06" "1\r\n");
+  XlsxSheetLayout L = SheetLayoutFromRun(m.run, m.table);
+  EXPECT_TRUE(L.skipRowMode);
+  XlsxStyleSlots slots;
+  std::string part;
+  ASSERT_TRUE(WriteWorksheetText(m.table, L, slots, &part, nullptr));
+  EXPECT_NE(part.find(">keep<"), std::string::npos);
+  EXPECT_EQ(part.find("<v>20</v>"), std::string::npos);
+  EXPECT_EQ(part.find(">20<"), std::string::npos);
+}
+
 }  // namespace
