@@ -40,12 +40,12 @@ def main(path):
     for row in ws.iter_rows():
         if row and row[0].value is not None:
             rows[str(row[0].value)] = row[0].row
-    for name in ("Name", "apple", "pear", "plum"):
+    for name in ("Name", "apple", "pear", "plum", "kiwi"):
         if name not in rows:
             problems.append("row %s missing" % name)
     if problems:
         return problems
-    title, apple, pear, plum = rows["Name"], rows["apple"], rows["pear"], rows["plum"]
+    title, apple, pear, plum, kiwi = rows["Name"], rows["apple"], rows["pear"], rows["plum"], rows["kiwi"]
 
     # Column 1 "C%Rb": centred, red font, blue-grey fill.
     a = ws.cell(apple, 1)
@@ -78,6 +78,20 @@ def main(path):
     want("plum bottom border", q.border.bottom.style, "medium")
     want("plum height", ws.row_dimensions[plum].height, 112)
     want("plum bold", ws.cell(plum, 1).font.b, True)
+    # Row "kiwi^P%GbUS8": a page break, green underlined struck text on blue
+    # grey, size digit 8 (17 points).
+    k = ws.cell(kiwi, 1)
+    want("kiwi font colour", k.font.color.rgb, "FF00A000")
+    want("kiwi fill", k.fill.fgColor.rgb, "FFC0C0FF")
+    want("kiwi underline", k.font.u, "single")
+    want("kiwi strike", k.font.strike, True)
+    want("kiwi size", k.font.sz, 17)
+    want("row breaks", [b.id for b in ws.row_breaks.brk], [kiwi - 1])
+    # Column 4 'E' hidden; column 5 "Z2" outlined. (Column 3's 'P' makes no
+    # break here: the sheet's column count is that of its first line, the
+    # settings line, so no column is within the break range.)
+    want("D hidden", ws.column_dimensions["D"].hidden, True)
+    want("E outline", ws.column_dimensions["E"].outlineLevel, 2)
     # The title row: centred between borders.
     t = ws.cell(title, 2)
     want("title alignment", t.alignment.horizontal, "center")

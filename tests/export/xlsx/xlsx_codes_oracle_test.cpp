@@ -1,8 +1,8 @@
 // A table written with format codes through the whole export run; openpyxl
 // reads back what the codes ask for (tests/export/xlsx_codes_oracle.py):
 // page setup, margins, view, tab colour, fonts, fills, borders and their
-// colours, number formats, widths and row heights. The package checker and
-// xmllint judge the parts. Native tree only.
+// colours, number formats, widths, row heights, hidden and outlined columns
+// and page breaks. The package checker and xmllint judge the parts. Native tree only.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -22,10 +22,11 @@ namespace {
 
 const char kTable[] =
     "XLxA4H%80L20R25#A_R%5$vB3$C4:Sales\r\n"
-    "Name^C%Rb,Qty^2_iw12,Price^c#BR\r\n"
-    "apple,1200,3400\r\n"
-    "pear^h30%RyI,5,6000\r\n"
-    "plum^12h150%RyB,7,8\r\n"
+    "Name^C%Rb,Qty^2_iw12,Price^c#BRP,Note^E,Group^Z2\r\n"
+    "apple,1200,3400,n1,g1\r\n"
+    "pear^h30%RyI,5,6000,n2,g2\r\n"
+    "plum^12h150%RyB,7,8,n3,g3\r\n"
+    "kiwi^P%GbUS8,9,10,n4,g4\r\n"
     "!*Stock^S^\r\n"
     "Item,Count\r\n"
     "x,3\r\n";
@@ -50,6 +51,11 @@ TEST(XlsxCodesOracle, OpenpyxlReadsWhatTheCodesAskFor) {
                                         book.string() + "' 2>&1"));
   EXPECT_EQ("", testsupport::RunCapture("/usr/bin/python3 '" TABRYE_TEST_ROOT "/tests/export/xlsx_check.py' '" +
                                         book.string() + "' 2>&1"));
+  if (std::system("command -v xmllint >/dev/null 2>&1 && command -v unzip >/dev/null 2>&1") == 0) {
+    for (const char* part : {"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml", "xl/styles.xml"})
+      EXPECT_EQ("", testsupport::RunCapture("unzip -p '" + book.string() + "' " + part + " | xmllint --noout - 2>&1"))
+          << part;
+  }
 }
 
 }  // namespace
