@@ -87,9 +87,8 @@ def main(path):
     want("kiwi strike", k.font.strike, True)
     want("kiwi size", k.font.sz, 17)
     want("row breaks", [b.id for b in ws.row_breaks.brk], [kiwi - 1])
-    # Column 4 'E' hidden; column 5 "Z2" outlined. (Column 3's 'P' makes no
-    # break here: the sheet's column count is that of its first line, the
-    # settings line, so no column is within the break range.)
+    # Column 3 'P' a column break; column 4 'E' hidden; column 5 "Z2" outlined.
+    want("column breaks", [b.id for b in ws.col_breaks.brk], [2])
     want("D hidden", ws.column_dimensions["D"].hidden, True)
     want("E outline", ws.column_dimensions["E"].outlineLevel, 2)
     # The title row: centred between borders.

@@ -126,7 +126,14 @@ XlsxSheetBounds XlsxSheetBoundsOf(const csv::TableFields& t, const char* text, s
   const bool more = number + 1 <= blocks && number + 1 < csv::MAX_CSV_BLOCKS;
   b.endRow = more ? t.m_aSecRow[number + 1] : static_cast<std::uint32_t>(t.m_nLastRow + 2);
   b.endOffset = more ? std::min(t.m_aSecScanPos[number + 1], len) : len;
-  b.columnCount = csv::CountRowFields(reinterpret_cast<const std::uint8_t*>(text), len, b.blockStart);
+  // The column count is that of the block's title line (its m_aSecOffset
+  // entry), not of a settings or head line the block's scan starts at: a
+  // settings line's one field would leave every column past the first out
+  // of the breaks, the dimension and the row codes' field.
+  std::uint32_t countFrom = b.blockStart;
+  const std::uint32_t titleLine = t.m_aSecOffset[number];
+  if (titleLine > b.blockStart && titleLine < b.endOffset) countFrom = titleLine;
+  b.columnCount = csv::CountRowFields(reinterpret_cast<const std::uint8_t*>(text), len, countFrom);
   return b;
 }
 
@@ -215,12 +222,20 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
   }
   m.dataEndRow = dataEnd;
   if (dataEnd && dataEnd < b.endRow) b.endRow = dataEnd;
-  // The column count's one more field for a "!^" rule.
-  if (m.formatRow && firstLineEnd > m.readStart) {
-    const char* f = text + m.readStart;
-    const char* fieldEnd = static_cast<const char*>(std::memchr(f, kSep, firstLineEnd - m.readStart));
-    const std::uint32_t firstField = fieldEnd ? static_cast<std::uint32_t>(fieldEnd - f) : firstLineEnd - m.readStart;
-    if (HasCodeMark(text, m.readStart, m.readStart + firstField) && text[firstLineEnd - 1] != kSep) ++b.columnCount;
+  // The column count's one more field for a "!^" rule, judged on the line
+  // the count was taken from (the title line when the scan starts at a
+  // settings or head line).
+  if (m.formatRow) {
+    std::uint32_t from = m.readStart;
+    const std::uint32_t titleLine = number < csv::MAX_CSV_BLOCKS ? t.m_aSecOffset[number] : 0;
+    if (titleLine > b.blockStart && titleLine < b.endOffset && titleLine < len) from = titleLine;
+    const std::uint32_t lineEnd = from == m.readStart ? firstLineEnd : LineAt(text, len, from).end;
+    if (lineEnd > from) {
+      const char* f = text + from;
+      const char* fieldEnd = static_cast<const char*>(std::memchr(f, kSep, lineEnd - from));
+      const std::uint32_t firstField = fieldEnd ? static_cast<std::uint32_t>(fieldEnd - f) : lineEnd - from;
+      if (HasCodeMark(text, from, from + firstField) && text[lineEnd - 1] != kSep) ++b.columnCount;
+    }
   }
 
   // Step 4: a sheet without a name takes its first data line.

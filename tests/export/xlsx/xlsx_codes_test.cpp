@@ -422,4 +422,19 @@ TEST(XlsxCodesSheet, TheWidthRowOfAnSSheetIsNotWritten) {
   EXPECT_EQ(part.find(">20<"), std::string::npos);
 }
 
+TEST(XlsxCodesSheet, TheColumnCountIsTheTitleLinesAfterASettingsLine) {
+  // The settings line's one field does not make the count: the title's three do.
+  Sheet m("XLb\r\nA\x06" "B\x06" "C\r\n1\x06" "2\x06" "3\r\n");
+  EXPECT_EQ(m.run.sheet.bounds.columnCount, 3u);
+  // Under "!^" the field at the count is the row's codes.
+  Sheet f("XLb\r\n!^\x06\x06\x06R\r\n^A\x06" "B\x06" "C\r\n1\x06" "2\x06" "3\x06h40\r\n");
+  // The title's first field has a '^': one more field, the codes' field.
+  EXPECT_EQ(f.run.sheet.bounds.columnCount, 4u);
+  EXPECT_EQ(f.S().alignment, static_cast<char>(0x60));  // "!^" field 4: the default format 'R'
+  bool found = false;
+  for (const XlsxFormatRecord& r : f.run.XlsxRowFormats)
+    found = found || static_cast<unsigned char>(r.c[20]) == 40 + 0x40;
+  EXPECT_TRUE(found);
+}
+
 }  // namespace
