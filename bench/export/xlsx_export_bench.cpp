@@ -10,7 +10,15 @@
 // The pairs alternate; the ratio is cells per second, ours over theirs.
 // Afterwards openpyxl reads sheet 1 of both files, which must agree.
 //
-// usage: bench_xlsx_export [-runs N] [ROWS]   (default 5 runs, 100,000 rows)
+// With -formatted the table carries format codes: the title row serves as
+// the format row (a width, borders, a grouped number format, fills and
+// alignments per column after a '^' in each name) and every tenth data row
+// has row codes after a '^' in its first field (borders, a height, a red
+// bold font on yellow). openpyxl writes the same cells as WriteOnlyCells
+// with the equivalent named styles.
+//
+// usage: bench_xlsx_export [-runs N] [-formatted] [ROWS]
+//        (default 5 runs, 100,000 rows)
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -51,11 +59,18 @@ std::string Grouped(long v) {
 
 // The table in the working form (fields split by 0x06, quotes kept) and the
 // same cells for the yardstick (UTF-8, tab-separated, grouped numbers plain).
-void MakeTable(long rows, std::string* csv, std::string* cells) {
+// The codes of each column's name in the formatted table, and the codes of
+// every tenth row (xlsx_openpyxl.py holds the same styles).
+const char* const kColumnCodes[kColumns] = {"w10", "2_i", "c%b", "f2", "L%y", "L", "_2", "i", "f1", "C%g"};
+const char kRowCodes[] = "12h24%RyB";
+
+void MakeTable(long rows, bool formatted, std::string* csv, std::string* cells) {
   csv->reserve(static_cast<std::size_t>(rows) * 110);
   cells->reserve(static_cast<std::size_t>(rows) * 110);
   for (int c = 1; c <= kColumns; ++c) {
-    *csv += "col" + std::to_string(c) + (c < kColumns ? "\x06" : "\r\n");
+    *csv += "col" + std::to_string(c);
+    if (formatted) *csv += std::string("^") + kColumnCodes[c - 1];
+    *csv += c < kColumns ? "\x06" : "\r\n";
     *cells += "col" + std::to_string(c) + (c < kColumns ? "\t" : "\n");
   }
   for (long i = 1; i < rows; ++i) {
@@ -68,7 +83,8 @@ void MakeTable(long rows, std::string* csv, std::string* cells) {
     std::snprintf(d, sizeof d, "%ld.%02ld", i % 10000, i % 97);
     std::snprintf(e, sizeof e, "%ld.5", i % 1000);
     const std::string n = std::to_string(i), f = "=A" + std::to_string(r) + "+B" + std::to_string(r);
-    *csv += a + "\x06" + b + "\x06\"" + g + "\"\x06" + d + "\x06" + w1.sjis + n + "\x06item" + n + "\x06" + f +
+    const std::string codes = formatted && i % 10 == 0 ? std::string("^") + kRowCodes : std::string();
+    *csv += a + codes + "\x06" + b + "\x06\"" + g + "\"\x06" + d + "\x06" + w1.sjis + n + "\x06item" + n + "\x06" + f +
             "\x06" + n + "\x06" + e + "\x06" + w2.sjis + "\r\n";
     *cells += a + "\t" + b + "\t" + g + "\t" + d + "\t" + w1.utf8 + n + "\titem" + n + "\t" + f + "\t" + n + "\t" +
               e + "\t" + w2.utf8 + "\n";
@@ -123,6 +139,8 @@ CString ProgramPath(std::string p) {
 int main(int argc, char** argv) {
   int next = 1;
   const int runs = bench::TakeRuns(argc, argv, 5, &next);
+  const bool formatted = next < argc && std::string(argv[next]) == "-formatted";
+  if (formatted) ++next;
   const long rows = next < argc ? std::atol(argv[next]) : 100000;
   const long cellCount = rows * kColumns;
   const std::string dir = "/tmp/tabrye_xlsx_export_bench";
@@ -131,7 +149,7 @@ int main(int argc, char** argv) {
   const std::string script = TABRYE_SOURCE_ROOT "/bench/export/xlsx_openpyxl.py";
 
   std::string csv, cells;
-  MakeTable(rows, &csv, &cells);
+  MakeTable(rows, formatted, &csv, &cells);
   if (!bench::WriteFile(cellsPath, cells)) {
     std::fprintf(stderr, "cannot write %s\n", cellsPath.c_str());
     return 1;
@@ -164,7 +182,9 @@ int main(int argc, char** argv) {
     std::remove(theirs.c_str());
     std::string out;
     bool yOk = true;
-    bench::RunCapture("/usr/bin/python3 '" + script + "' write '" + cellsPath + "' '" + theirs + "'", &out, &yOk);
+    bench::RunCapture("/usr/bin/python3 '" + script + (formatted ? "' writefmt '" : "' write '") + cellsPath + "' '" +
+                          theirs + "'",
+                      &out, &yOk);
     const double y = std::atof(out.c_str());
     if (!yOk || y <= 0) {
       std::fprintf(stderr, "openpyxl failed: %s\n", out.c_str());
@@ -189,8 +209,8 @@ int main(int argc, char** argv) {
               "(goal at least 5): %s\n",
               bench::Median(a), bench::Median(b), ratio, ratio >= 5 ? "met" : "NOT met");
   std::printf("load average: %s\n", bench::LoadAverage().c_str());
-  std::printf("ROW|xlsx_export|%ld cells CSV table to .xlsx|openpyxl write-only|%.4f|%.4f|%.2f|>= 5x|%s|%s\n",
-              cellCount, bench::Median(a), bench::Median(b), ratio, ok && equal ? "equal" : "DIFFER",
+  std::printf("ROW|xlsx_export|%ld cells%s CSV table to .xlsx|openpyxl write-only|%.4f|%.4f|%.2f|>= 5x|%s|%s\n",
+              cellCount, formatted ? " formatted" : "", bench::Median(a), bench::Median(b), ratio, ok && equal ? "equal" : "DIFFER",
               bench::LoadAverage().c_str());
   return ok && equal ? 0 : 1;
 }

@@ -76,6 +76,11 @@ struct XlsxSheetSettings {
   char viewLetter = 0;           // 'u' no gridlines, 'v' no gridlines and headers
   char tabColour = 0;            // colour letter of the sheet tab
   bool pageBreakBefore = false;
+  // Read from the settings line's '%' group: the default font and fill
+  // colour letters ('_': none) and the font mode ('J' 0, 'M' 1, 'P' 2, 'N' 3).
+  char fontColour = '_';
+  char fillColour = '_';
+  int fontMode = 0;
 };
 
 // The sheet model of the sheet being written.

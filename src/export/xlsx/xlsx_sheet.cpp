@@ -336,6 +336,11 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run, const csv::TableFields& t
   L.defaultRowHeight = static_cast<unsigned char>(std::min(std::max(st.defaultRowHeight, 0), 255));
   L.defaultAlign = static_cast<unsigned char>(st.alignment);
   L.defaultType = static_cast<unsigned char>(st.numberFormat);
+  L.defaultFontColour = static_cast<unsigned char>(st.fontColour);
+  L.defaultFillColour = static_cast<unsigned char>(st.fillColour);
+  L.fontMode = st.fontMode;
+  // Sheet letter 'S': the width row after the title row is not written.
+  L.skipRowMode = st.sheetLetter == 'S' && m.formatRow == 0;
   // The filter of the sheet: code a * 10000 + b (a above 1), else b.
   if (m.number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxFilterRow[m.number] > 0) {
     const std::uint32_t code = run.XlsxFilterColumns[m.number];

@@ -5,6 +5,7 @@
 
 #include "csv/csv_index.h"
 #include "export/byte_writer.h"
+#include "export/xlsx/xlsx_codes.h"
 #include "export/xlsx/xlsx_prescan.h"
 
 namespace xlsx {
@@ -125,7 +126,14 @@ XlsxSheetBounds XlsxSheetBoundsOf(const csv::TableFields& t, const char* text, s
   const bool more = number + 1 <= blocks && number + 1 < csv::MAX_CSV_BLOCKS;
   b.endRow = more ? t.m_aSecRow[number + 1] : static_cast<std::uint32_t>(t.m_nLastRow + 2);
   b.endOffset = more ? std::min(t.m_aSecScanPos[number + 1], len) : len;
-  b.columnCount = csv::CountRowFields(reinterpret_cast<const std::uint8_t*>(text), len, b.blockStart);
+  // The column count is that of the block's title line (its m_aSecOffset
+  // entry), not of a settings or head line the block's scan starts at: a
+  // settings line's one field would leave every column past the first out
+  // of the breaks, the dimension and the row codes' field.
+  std::uint32_t countFrom = b.blockStart;
+  const std::uint32_t titleLine = t.m_aSecOffset[number];
+  if (titleLine > b.blockStart && titleLine < b.endOffset) countFrom = titleLine;
+  b.columnCount = csv::CountRowFields(reinterpret_cast<const std::uint8_t*>(text), len, countFrom);
   return b;
 }
 
@@ -187,12 +195,12 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
     } else if ((Begins(text, l, "!#") || Begins(text, l, "!*")) && row > firstRow + 2) {
       break;
     } else if (IsSettingsLine(text, l)) {
-      if (!m.settingsLine) {
+      if (!m.settingsRow) {  // the offset of a first line is 0: the row tells
         m.settingsLine = s;
         m.settingsRow = row;
       }
     } else if (l.end - l.start == 2 && Begins(text, l, "$$")) {
-      if (m.settingsLine && !dataEnd) dataEnd = row;
+      if (m.settingsRow && !dataEnd) dataEnd = row;
     } else if (Begins(text, l, "~") || Begins(text, l, "!")) {
       // comment lines and other special lines are no data rows
     } else if (!dataEnd) {
@@ -214,16 +222,24 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
   }
   m.dataEndRow = dataEnd;
   if (dataEnd && dataEnd < b.endRow) b.endRow = dataEnd;
-  // The column count's one more field for a "!^" rule.
-  if (m.formatRow && firstLineEnd > m.readStart) {
-    const char* f = text + m.readStart;
-    const char* fieldEnd = static_cast<const char*>(std::memchr(f, kSep, firstLineEnd - m.readStart));
-    const std::uint32_t firstField = fieldEnd ? static_cast<std::uint32_t>(fieldEnd - f) : firstLineEnd - m.readStart;
-    if (HasCodeMark(text, m.readStart, m.readStart + firstField) && text[firstLineEnd - 1] != kSep) ++b.columnCount;
+  // The column count's one more field for a "!^" rule, judged on the line
+  // the count was taken from (the title line when the scan starts at a
+  // settings or head line).
+  if (m.formatRow) {
+    std::uint32_t from = m.readStart;
+    const std::uint32_t titleLine = number < csv::MAX_CSV_BLOCKS ? t.m_aSecOffset[number] : 0;
+    if (titleLine > b.blockStart && titleLine < b.endOffset && titleLine < len) from = titleLine;
+    const std::uint32_t lineEnd = from == m.readStart ? firstLineEnd : LineAt(text, len, from).end;
+    if (lineEnd > from) {
+      const char* f = text + from;
+      const char* fieldEnd = static_cast<const char*>(std::memchr(f, kSep, lineEnd - from));
+      const std::uint32_t firstField = fieldEnd ? static_cast<std::uint32_t>(fieldEnd - f) : lineEnd - from;
+      if (HasCodeMark(text, from, from + firstField) && text[lineEnd - 1] != kSep) ++b.columnCount;
+    }
   }
 
   // Step 4: a sheet without a name takes its first data line.
-  if (number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxSheetNames[number].empty() && !m.settingsLine &&
+  if (number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxSheetNames[number].empty() && !m.settingsRow &&
       b.titleRow <= 1 && m.readStart < len) {
     unsigned char c = static_cast<unsigned char>(text[m.readStart]);
     if (c != '!' && c != '~' && !(m.readStart + 1 < len && c == 'X' && text[m.readStart + 1] == 'L')) {
@@ -232,11 +248,14 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
     }
   }
 
+  // The codes: settings lines, the format and width rows, row and title codes.
+  XlsxReadSheetCodes(t, text, len, run);
+
   // The records of a plain table. The title row without codes of its own is
   // centred between borders.
   const std::uint32_t title = b.titleRow;
   bool titleCodes = m.formatRow != 0;
-  if (m.settingsLine) {
+  if (m.settingsRow) {
     const Line l = LineAt(text, len, m.settingsLine);
     titleCodes = titleCodes || HasCodeMark(text, l.start, l.end);
   }
@@ -335,13 +354,21 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
     s = l.next > s ? l.next : len;
   }
   (void)lastDataRow;
+  // At most 1000 row records are collected: the table end's record may
+  // have made one more.
+  if (run.XlsxRowFormats.size() > static_cast<std::size_t>(kFormatRecords)) {
+    run.XlsxRowFormats.resize(kFormatRecords);
+    run.XlsxRowFormatRows.resize(kFormatRecords);
+  }
 
   // The width codes at the end of the collection.
-  if (m.settings.sheetLetter == 'S' || m.settings.sheetLetter == 's' || m.formatRow) {
-    for (auto& w : run.XlsxColumnWidths)
-      if (w >= 10000) w -= 10000;
-    if (m.settings.sheetLetter == 's') m.settings.sheetLetter = 'S';
-  }
+  // Explicit widths (n + 10002) read n + 2 from here on, on every sheet:
+  // a "w" code of the first line serving as the format row would otherwise
+  // reach the worksheet as 10000 and more, which the wide-font rule then
+  // widens past the modulus and the drawing reads as a huge column.
+  for (auto& w : run.XlsxColumnWidths)
+    if (w >= 10000) w -= 10000;
+  if (m.settings.sheetLetter == 's') m.settings.sheetLetter = 'S';
   return notes;
 }
 
