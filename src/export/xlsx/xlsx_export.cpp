@@ -9,6 +9,7 @@
 #include "export/xlsx/xlsx_delivery.h"
 #include "export/xlsx/xlsx_package_parts.h"
 #include "export/xlsx/xlsx_prescan.h"
+#include "export/xlsx/xlsx_section.h"
 #include "export/xlsx/xlsx_sheet.h"
 #include "export/xlsx/xlsx_sheetmodel.h"
 #include "export/xlsx/xlsx_styles.h"
@@ -81,6 +82,7 @@ int XlsxWriteParts(XlsxRun& run, const XlsxRunInput& in, exportcore::PartSink& s
     }
     run.XlsxSheetCount = n;
     XlsxWriteSheetCharts(run, t, sink, host);
+    if (XlsxSheetFormatSection(run, t, host, host.ConditionSelector()) < 0) return -1;
     const SheetPartResult r = WriteSheetPart(run, t, sink);
     if (r == SheetPartResult::kNoMemory) return MemoryShort(host);
     XlsxStoreSheetDrawing(run, sink);

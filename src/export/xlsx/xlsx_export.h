@@ -25,6 +25,8 @@
 
 namespace xlsx {
 
+class XlsxConditionSelector;
+
 // What the run needs from the window around it.
 class XlsxRunHost {
  public:
@@ -47,6 +49,9 @@ class XlsxRunHost {
   // for Yes), and string 179 shown.
   virtual bool AskMakeWritable(const CString& target) = 0;
   virtual void ShowWriteProtected(const CString& target) = 0;
+  // The CSV selection the condition objects of a format section run
+  // (xlsx_conditions.h); none: conditions mark no cells.
+  virtual XlsxConditionSelector* ConditionSelector() { return nullptr; }
 };
 
 // The view's table and settings the run reads.
