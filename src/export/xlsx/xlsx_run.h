@@ -11,6 +11,7 @@
 
 #include "export/byte_writer.h"
 #include "export/chart/chart_fields.h"
+#include "export/xlsx/xlsx_shape_record.h"
 #include "export/xlsx/xlsx_style_slots.h"
 
 namespace xlsx {
@@ -29,7 +30,6 @@ constexpr int kListNameBytes = 255;       // bytes of a name on the sheet-list l
 
 // The fixed-width format record of one row or column: '@', then '_' in every
 // position except 7 and 9, which start as 0.
-constexpr int kFormatRecordLength = 22;
 struct XlsxFormatRecord {
   char c[kFormatRecordLength];
   XlsxFormatRecord() { Reset(); }

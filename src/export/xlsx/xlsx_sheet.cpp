@@ -82,9 +82,9 @@ void Escaped(std::string& s, const std::string& text) {
   }
 }
 
-std::uint32_t Cell100k(std::int32_t v) {
-  if (v >= 100000) v /= 100000;
-  return v < 1 ? 1u : static_cast<std::uint32_t>(v);
+std::uint32_t Cell100k(std::int64_t v) {
+  if (v >= kCellScale) v /= kCellScale;
+  return v < 1 ? 1u : static_cast<std::uint32_t>(std::min<std::int64_t>(v, 0xFFFFFFFFll));
 }
 
 // Everything before "<sheetData>".
