@@ -11,6 +11,7 @@ void XlsxRun::ClearSheet() {
   XlsxRowFormats.clear();
   XlsxRowFormatRows.clear();
   std::fill(XlsxRowHeights.begin(), XlsxRowHeights.end(), 18);
+  XlsxShapes.clear();
 }
 
 void XlsxRun::Clear() {
@@ -34,6 +35,7 @@ void XlsxRun::Clear() {
   XlsxDrawingBuffer.Release();
   XlsxChartNumber = 1;
   XlsxChartMessages = chart::ChartMessages();
+  XlsxPictureNumber = 0;
   ClearSheet();
 }
 

@@ -152,6 +152,12 @@ struct XlsxRun {
 
   // --- styles and package ---
 
+  // --- drawn objects and pictures ---
+  // The format section's objects of the sheet being written, in line order.
+  std::vector<XlsxShapeRecord> XlsxShapes;
+  // Picture lines of the run so far: the n-th is "xl/media/image<n>.png".
+  std::int32_t XlsxPictureNumber = 0;
+
   XlsxRun() { Clear(); }
 
   // Back to the state at the start of a run (the work buffer keeps its memory).
