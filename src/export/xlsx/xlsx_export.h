@@ -59,6 +59,10 @@ struct XlsxRunInput {
   const csv::TableFields* table = nullptr;
   CString programDir;  // the program folder, no trailing '\'
   CString target;      // where the workbook goes
+  // Where relative picture names are looked for: the running macro's folder
+  // (empty: none), else the table's folder.
+  CString macroDir;
+  CString tablePath;
   // The colour-bar column of the view (0: none), its markers and colour
   // letters (10 each, a NUL ends the markers early), the current line.
   std::uint32_t colourBarColumn = 0;

@@ -32,6 +32,12 @@ bool XlsxGridText::Allocate(std::uint64_t bytes) {
   return true;
 }
 
+bool XlsxGridText::Assign(const std::string& bytes) {
+  if (!Allocate(bytes.size())) return false;
+  std::memcpy(m_bytes.get(), bytes.data(), bytes.size());
+  return true;
+}
+
 void XlsxGridText::Release() {
   m_bytes.reset();
   m_size = 0;

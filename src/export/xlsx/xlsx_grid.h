@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "export/xlsx/xlsx_shape_record.h"
@@ -29,6 +30,8 @@ class XlsxGridText {
   // Empties the grid and allocates `bytes`; false when they cannot be had
   // (the grid stays empty).
   bool Allocate(std::uint64_t bytes);
+  // The grid holding a copy of `bytes` (tests); false when they cannot be had.
+  bool Assign(const std::string& bytes);
   void Release();
   std::uint64_t size() const { return m_size; }
   bool empty() const { return m_size == 0; }

@@ -44,6 +44,7 @@ void XlsxRun::Clear() {
   XlsxDrawingBuffer.Release();
   XlsxChartNumber = 1;
   XlsxChartMessages = chart::ChartMessages();
+  XlsxPictureNumber = 0;
   ClearSheet();
 }
 

@@ -153,6 +153,12 @@ struct XlsxRun {
 
   // --- styles and package ---
 
+  // --- drawn objects and pictures ---
+  // (The format section's objects of the sheet being written are
+  // XlsxObjects.shapes, below.)
+  // Picture lines of the run so far: the n-th is "xl/media/image<n>.png".
+  std::int32_t XlsxPictureNumber = 0;
+
   XlsxRun() { Clear(); }
 
   // --- the format section of the sheet being written (xlsx_section.h) ---

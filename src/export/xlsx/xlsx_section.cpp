@@ -106,38 +106,6 @@ std::uint64_t ReadFontPart(const Text& t, std::uint64_t i, std::uint64_t end, Xl
   return i;
 }
 
-// The '$' part (line code, line and fill colours, transparency, ends) as
-// cells and text boxes use it.
-std::uint64_t ReadSectionLinePart(const Text& t, std::uint64_t i, std::uint64_t end, XlsxShapeRecord& r) {
-  for (; i < end; ++i) {
-    const unsigned char c = t.at(i);
-    if (Ctl(c) || c == '^' || c == '%' || c == '#' || c == '$') break;
-    if (c >= '0' && c <= '9') {
-      unsigned char d = c;
-      if ((c == '1' || c == '2') && t.at(i + 1) == '4') d = '4';
-      Pos(r, 2) = d;
-      if (i + 1 < end && t.at(i + 1) >= '0' && t.at(i + 1) <= '9') {
-        Pos(r, 3) = t.at(i + 1);
-        ++i;
-      }
-    } else if (c >= 'A' && c <= 'Y') {
-      Pos(r, 4) = c;
-    } else if (c >= 'a' && c <= 'y') {
-      if (!r.IsTextBox()) Pos(r, 5) = c;
-      Pos(r, 6) = c;
-      if (t.at(i + 1) == '@' && i + 2 < end && !Ctl(t.at(i + 2))) {
-        SetFillAlpha(r, t.at(i + 2));
-        i += 2;
-      }
-    } else if (c == '!') {
-      Pos(r, 5) = '!';
-      if (i + 1 < end && !Ctl(t.at(i + 1))) Pos(r, 6) = t.at(++i);
-      if (i + 1 < end && !Ctl(t.at(i + 1))) Pos(r, 7) = t.at(++i);
-    }
-  }
-  return i;
-}
-
 // The format codes of a format line's second field.
 void ReadCodes(const Text& t, std::uint64_t i, std::uint64_t end, XlsxShapeRecord& r, bool* wantsColumnSize) {
   const bool textBox = IsTextBoxKind(Pos(r, 19));
@@ -200,7 +168,9 @@ void ReadCodes(const Text& t, std::uint64_t i, std::uint64_t end, XlsxShapeRecor
         i = ReadFontPart(t, i + 1, end, r, wantsColumnSize);
         break;
       case '$':
-        i = ReadSectionLinePart(t, i + 1, end, r);
+        i = std::min<std::uint64_t>(
+            ReadLinePart(reinterpret_cast<const char*>(t.p), static_cast<std::size_t>(end), static_cast<std::size_t>(i + 1), r),
+            end);
         break;
       default:
         if ((c >= '0' && c <= '9') || c == '_') {
@@ -336,21 +306,11 @@ void TakeColumnSize(XlsxShapeRecord& r, const XlsxSectionInput& in) {
   if (d >= '1' && d <= '9') Pos(r, 8) = d;
 }
 
-// A shape or picture line handed to the shape-line reader: the record takes
-// the line's letters and kind (and, from the reader, its fields).
+// A shape or picture line handed to the shape-line reader.
 bool ReadShapeLineOfSection(const Text& t, std::uint64_t begin, std::size_t index, XlsxShapeRecord& r) {
-  (void)index;
-  const unsigned char a = t.at(begin), b = t.at(begin + 1);
-  const bool image = a == 'I' && b == 'm';
-  Pos(r, 0) = image ? 'p' : a;
-  Pos(r, 1) = image ? 'i' : b;
-  unsigned char kind = a;
-  if (a == 'L') kind = 'L';
-  else if (a == 'R') kind = 'R';
-  else if (a == 'E') kind = 'E';
-  else if (a == 'p' || image) kind = 'p';
-  Pos(r, 19) = kind;
-  return true;
+  const XlsxShapeLine line = ReadShapeLine(reinterpret_cast<const char*>(t.p), static_cast<std::size_t>(t.n),
+                                           static_cast<std::size_t>(begin), static_cast<std::uint32_t>(index), r);
+  return line.shape;
 }
 
 struct Reader {
