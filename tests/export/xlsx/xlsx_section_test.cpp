@@ -487,3 +487,40 @@ TEST(ConditionStep, SectionFilterAndProtectionReachTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ConditionStep, TheStepTableStartsAtTheSheetsTitleLine) {
+  Sheet s("Sales,,\nname,amount,note\nA,500,x\n!%\n,%r,if:&2=500\n");
+  FakeSelector sel;
+  ASSERT_EQ(XlsxSheetFormatSection(s.run, s.view, s.host, &sel), 0);
+  ASSERT_EQ(sel.titleLines.size(), 1u);
+  EXPECT_EQ(sel.titleLines[0], s.run.sheet.bounds.titleRow) << s.view.m_aSecLine[1];
+}
+
+}  // namespace
+
+namespace {
+
+// A '%' colour letter takes the size digit of the from-column's format
+// entry (read once the positions are known); a digit in the part wins.
+TEST(Section, ColourLetterTakesTheFromColumnsSizeDigit) {
+  std::vector<XlsxFormatRecord> columns(6);
+  columns[3].c[8] = '7';
+  static std::string text;
+  text = Working(kTable + "!%\n,%R,3:1\n,%R5,3:1\n,%R,2:1\n,%r,3:1\n");
+  XlsxSectionInput in;
+  in.text = text.data();
+  in.length = text.size();
+  in.sectionStart = text.find("!%");
+  in.columnFormats = &columns;
+  XlsxSectionObjects o;
+  XlsxReadSectionLines(in, o);
+  ASSERT_EQ(o.records.size(), 4u);
+  EXPECT_EQ(o.records[0].rec.c[8], '7');
+  EXPECT_EQ(o.records[1].rec.c[8], '5');
+  EXPECT_EQ(o.records[2].rec.c[8], '4');  // the entry has none: the sheet's digit
+  EXPECT_EQ(o.records[3].rec.c[8], '4');  // a fill letter alone takes nothing
+}
+
+}  // namespace
