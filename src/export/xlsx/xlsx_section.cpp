@@ -17,6 +17,7 @@ constexpr int kPositionNumbers = 7;            // from-col, from-row, to-col, to
 constexpr std::int64_t kNegativeOffset = 90000;  // a '-' offset adds this
 constexpr std::int64_t kOffsetCap = 99999;       // a '-' offset of 9999 and more
 constexpr std::int64_t kRotationScale = 1000000;
+constexpr std::int64_t kFullTurn = 360;
 constexpr std::int64_t kAdjustCap = 999;
 constexpr std::int64_t kNumberCap = 1000000000;  // digits past this are ignored
 constexpr int kTextBoxCodeChars = 8;
@@ -290,7 +291,9 @@ void PlaceNumbers(XlsxShapeRecord& r, const std::int64_t v[kPositionNumbers], in
   r.toCol = toCol;
   r.toRow = toRow;
   std::int64_t turn = 0;
-  if (count > 4) turn = v[4] * kRotationScale;
+  // Degrees are taken modulo 360: the same turn, and no number the drawing
+  // cannot write (an offset can make the field as large as 10^15).
+  if (count > 4) turn = ((v[4] % kFullTurn + kFullTurn) % kFullTurn) * kRotationScale;
   if (count > 5) turn += std::min(std::max<std::int64_t>(v[5], 0), kAdjustCap);
   if (count > 6) turn += std::min(std::max<std::int64_t>(v[6], 0), kAdjustCap) * 1000;
   r.rotation = turn;

@@ -120,6 +120,12 @@ TEST(Section, OffsetsAndTheirNegativeRules) {
   XlsxSectionObjects p = Read(kTable + "!%\nTH,%r,1:1:3:3:45:1200:20\n");
   ASSERT_EQ(p.records.size(), 1u);
   EXPECT_EQ(p.records[0].rotation, 45ll * 1000000 + 999 + 20000);
+  // Degrees modulo 360, also for a rotation field with a huge offset.
+  XlsxSectionObjects q = Read(kTable + "!%\nTH,%r,1:1:3:3:-30\nTH,%r,1:1:3:3:2099999999999%99999\n");
+  ASSERT_EQ(q.records.size(), 2u);
+  EXPECT_EQ(q.records[0].rotation, 330ll * 1000000);
+  EXPECT_GE(q.records[1].rotation, 0);
+  EXPECT_LT(q.records[1].rotation, 360ll * 1000000);
 }
 
 TEST(Section, RecordWithoutCodesCoversItsCellsAndRaisesItsKind) {
