@@ -345,6 +345,9 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run, const csv::TableFields& t
   }
   if (m.number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxChartSlots[m.number] > 1)
     L.chartCount = run.XlsxChartSlots[m.number] - 1;
+  // Drawn objects and pictures of the format section need the drawing too.
+  if (L.shapeCount == 0)
+    for (const XlsxShapeRecord& r : run.XlsxShapes) L.shapeCount += IsDrawnKind(r.Kind()) ? 1 : 0;
 
   // Column records: the format row sets up columns 1 to the column count
   // + 90 (to the column count - 1 under a "!^" line).

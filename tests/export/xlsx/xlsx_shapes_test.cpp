@@ -12,6 +12,7 @@
 #include "csv/csv_buffer.h"
 #include "export/xlsx/xlsx_charts.h"
 #include "export/xlsx/xlsx_run.h"
+#include "export/xlsx/xlsx_sheet.h"
 #include "export/xlsx/xlsx_shape_record.h"
 #include "export/xlsx/xlsx_shapes.h"
 #include "support/xml_wellformed.h"
@@ -592,6 +593,20 @@ TEST(ShapeDrawingStep, AppendsToTheRunsDrawingAndStoresItOnce) {
   EXPECT_TRUE(XlsxStoreSheetDrawing(run, sink));
   EXPECT_EQ(sink.parts.count("xl/drawings/drawing1.xml"), 1u);
   EXPECT_EQ(StoredProblem(sink.parts["xl/drawings/drawing1.xml"]), "");
+}
+
+TEST(ShapeDrawingStep, DrawnObjectsMakeTheWorksheetReferToTheDrawing) {
+  XlsxRun run;
+  run.sheet.number = 1;
+  csv::TableFields t;
+  EXPECT_EQ(SheetLayoutFromRun(run, t).shapeCount, 0u);
+  run.XlsxShapes.resize(2);
+  run.XlsxShapes[0].rec.c[19] = 'M';
+  EXPECT_EQ(SheetLayoutFromRun(run, t).shapeCount, 0u);  // a merge is no drawn object
+  run.XlsxShapes[1].rec.c[19] = 'p';
+  EXPECT_EQ(SheetLayoutFromRun(run, t).shapeCount, 1u);
+  run.ClearSheet();
+  EXPECT_TRUE(run.XlsxShapes.empty());
 }
 
 // A drawing part that cannot be written is the run's part failure (one
