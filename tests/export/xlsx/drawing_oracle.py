@@ -3,7 +3,8 @@
 # one-sheet workbook with one picture, then judges it from outside:
 # xmllint reads the drawing, openpyxl loads the workbook and finds the
 # picture, LibreOffice converts it to ODS and its content.xml holds the
-# expected shapes and texts. Prints nothing when all holds, else what failed.
+# expected shapes and texts, and pdftotext finds the text box's text in
+# its PDF. Prints nothing when all holds, else what failed.
 #   drawing_oracle.py <folder holding drawing1.xml> <expected shapes> <text>...
 import os
 import struct
@@ -110,6 +111,17 @@ def main():
             for t in texts:
                 if t not in content:
                     problems.append("LibreOffice text missing: " + t)
+        # Printed: the text box's text stands on the page.
+        subprocess.run(["soffice", "--headless", "-env:UserInstallation=file://" + out + "/profile",
+                        "--convert-to", "pdf", "--outdir", out, book],
+                       capture_output=True, env=env, timeout=300)
+        pdf = os.path.join(out, "book.pdf")
+        if not os.path.exists(pdf):
+            problems.append("LibreOffice wrote no PDF")
+        else:
+            shown = subprocess.run(["pdftotext", pdf, "-"], capture_output=True).stdout.decode("utf-8", "replace")
+            if "line two" not in shown:
+                problems.append("pdftotext: the text box's text is not on the page")
     sys.stdout.write("".join(p + "\n" for p in problems))
 
 

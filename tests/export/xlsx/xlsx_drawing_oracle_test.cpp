@@ -2,7 +2,8 @@
 // callout, lines with ends, a rectangle, an ellipse, preset and flowchart
 // shapes and a picture, stored as the sink stores it, then wrapped into a
 // workbook that xmllint, openpyxl and LibreOffice read (the shapes, the
-// picture and the texts all arrive). Native tree only.
+// picture and the texts all arrive; the printed page shows the text box's
+// text). Native tree only.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -24,7 +25,7 @@ using namespace xlsx;
 TEST(XlsxDrawingOracle, ShapesPictureAndTextsArrive) {
   if (std::system("/usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "python module missing: openpyxl";
-  REQUIRE_TOOLS("xmllint", "soffice");
+  REQUIRE_TOOLS("xmllint", "soffice", "pdftotext");
   const std::string sep(1, '\x06');
   // "メモ & <note>" in Shift-JIS, then a second line.
   std::string text = "\x83\x81\x83\x82 & <note>\\nline two" + sep + "\r\n";
