@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include <exception>
 
 #include "archive/arc_state.h"
 #include "archive/extract_target.h"
@@ -128,7 +128,8 @@ CString UnpackCompressedBitmap(const CString& path, const XlsxPictureFolders& fo
     arc::ArcState state;
     arc::DiskTarget disk(fw::FullPath(unpack.GetString()));
     arc::UnzipOwn(state, zip.GetString(), 0, 0, nullptr, false, disk);
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
+    // No memory or a member that cannot be written: the bitmap is missing.
   }
   return bitmap;
 }

@@ -334,6 +334,8 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run, const csv::TableFields& t
   }
   if (m.number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxChartSlots[m.number] > 1)
     L.chartCount = run.XlsxChartSlots[m.number] - 1;
+  // Drawn objects and pictures of the format section need the drawing too.
+  for (const XlsxShapeRecord& r : run.XlsxObjects.shapes) L.shapeCount += IsDrawnKind(r.Kind()) ? 1 : 0;
 
   // Column records: the format row sets up columns 1 to the column count
   // + 90 (to the column count - 1 under a "!^" line).
@@ -375,7 +377,6 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run, const csv::TableFields& t
   // The format section's objects (the grid is shared, not copied).
   L.objects = run.XlsxObjects;
   L.mergeCount = run.XlsxMergeCount;
-  L.shapeCount = run.XlsxShapeCount;
   L.protectedSheet = run.XlsxSheetProtected;
   return L;
 }

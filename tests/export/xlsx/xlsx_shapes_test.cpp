@@ -9,6 +9,10 @@
 
 #include "export/byte_writer.h"
 #include "export/part_sink.h"
+#include "csv/csv_buffer.h"
+#include "export/xlsx/xlsx_charts.h"
+#include "export/xlsx/xlsx_run.h"
+#include "export/xlsx/xlsx_sheet.h"
 #include "export/xlsx/xlsx_shape_record.h"
 #include "export/xlsx/xlsx_shapes.h"
 #include "support/xml_wellformed.h"
@@ -557,6 +561,68 @@ TEST(ShapeDrawing, OtherKindsAreSkipped) {
   EXPECT_TRUE(XlsxHasDrawnObjects(d.shapes.data(), 2));
   const std::string s = d.Write();
   EXPECT_NE(s.find("id=\"2\" name=\"Rectangle 1\""), std::string::npos);
+}
+
+// The run's step: shapes go after the chart anchors in the run's drawing,
+// read with the run's widths and row heights, and the drawing is stored once.
+TEST(ShapeDrawingStep, AppendsToTheRunsDrawingAndStoresItOnce) {
+  XlsxRun run;
+  run.sheet.number = 1;
+  run.XlsxDrawingBuffer.Append(kHead);
+  run.XlsxDrawingBuffer.Append("</xdr:wsDr>");
+  std::string text = "Re" + kSep + kSep + "B2:C3\r\n";
+  csv::TableFields t;
+  t.m_pTextBuf = reinterpret_cast<std::uint8_t*>(&text[0]);
+  t.m_nTextLen = static_cast<std::uint32_t>(text.size());
+  t.m_nWorkSize = t.m_nTextLen;
+  std::vector<XlsxShapeRecord> shapes(1);
+  ReadShapeLine(text.data(), text.size(), 0, 0, shapes[0]);
+  run.XlsxColumnWidths[1] = 10;
+  EXPECT_TRUE(XlsxDrawingShapes(run, t, shapes));
+  const std::string d(run.XlsxDrawingBuffer.Data(), run.XlsxDrawingBuffer.Size());
+  EXPECT_EQ(Count(d, "</xdr:wsDr>"), 1);
+  EXPECT_NE(d.find("<a:ext cx=\"638000\" cy=\"210000\"/>"), std::string::npos) << d;  // width 10 of column B
+
+  // No drawn object: the drawing is left as it is.
+  const std::size_t before = run.XlsxDrawingBuffer.Size();
+  std::vector<XlsxShapeRecord> regions(2);
+  EXPECT_TRUE(XlsxDrawingShapes(run, t, regions));
+  EXPECT_EQ(run.XlsxDrawingBuffer.Size(), before);
+
+  exportcore::MemoryPartSink sink;
+  EXPECT_TRUE(XlsxStoreSheetDrawing(run, sink));
+  EXPECT_EQ(sink.parts.count("xl/drawings/drawing1.xml"), 1u);
+  EXPECT_EQ(StoredProblem(sink.parts["xl/drawings/drawing1.xml"]), "");
+}
+
+TEST(ShapeDrawingStep, DrawnObjectsMakeTheWorksheetReferToTheDrawing) {
+  XlsxRun run;
+  run.sheet.number = 1;
+  csv::TableFields t;
+  EXPECT_EQ(SheetLayoutFromRun(run, t).shapeCount, 0u);
+  run.XlsxObjects.shapes.resize(2);
+  run.XlsxObjects.shapes[0].rec.c[19] = 'M';
+  EXPECT_EQ(SheetLayoutFromRun(run, t).shapeCount, 0u);  // a merge is no drawn object
+  run.XlsxObjects.shapes[1].rec.c[19] = 'p';
+  EXPECT_EQ(SheetLayoutFromRun(run, t).shapeCount, 1u);
+  run.ClearSheet();
+  EXPECT_TRUE(run.XlsxObjects.shapes.empty());
+}
+
+// A drawing part that cannot be written is the run's part failure (one
+// message and -1 at the run's end), not a silent end of the run.
+TEST(ShapeDrawingStep, RefusedDrawingIsThePartFailure) {
+  XlsxRun run;
+  run.sheet.number = 2;
+  Drawing d;
+  d.Line("El" + kSep + kSep + "1:1:2:2");
+  ASSERT_TRUE(XlsxAppendShapes(run.XlsxDrawingBuffer, d.Source()));
+  exportcore::MemoryPartSink sink;
+  sink.refuse = "xl/drawings/drawing2.xml";
+  EXPECT_FALSE(XlsxStoreSheetDrawing(run, sink));
+  EXPECT_TRUE(sink.AnyFailed());
+  EXPECT_EQ(sink.FirstFailure(), "xl/drawings/drawing2.xml");
+  EXPECT_EQ(run.XlsxDrawingBuffer.Size(), 0u);
 }
 
 }  // namespace
