@@ -185,20 +185,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (objects > 0) {
     L.objects.gridColumns = cols;
     const std::uint32_t lines = 12;
+    std::string grid;
     for (std::uint32_t line = 0; line < lines; ++line) {
       for (std::uint32_t c = 1; c <= cols; ++c) {
         const std::uint8_t b = rest.Next();
         if (b % 3 == 0) {
           const int v = 1 + b % (objects + 1);
-          L.objects.grid += static_cast<char>('0' + v / 32);
-          L.objects.grid += static_cast<char>('0' + v % 32);
+          grid += static_cast<char>('0' + v / 32);
+          grid += static_cast<char>('0' + v % 32);
         } else {
-          L.objects.grid += b % 3 == 1 ? "O:" : "\x7f\x01";
+          grid += b % 3 == 1 ? "O:" : "\x7f\x01";
         }
-        L.objects.grid += c == cols ? '\r' : '\x06';
+        grid += c == cols ? '\r' : '\x06';
       }
-      L.objects.grid += '\n';
+      grid += '\n';
     }
+    if (!L.objects.grid.Assign(grid)) return 0;
     L.objects.overlaps.push_back({1, 1, static_cast<std::uint32_t>(1 + rest.Next() % (objects + 1))});
     L.mergeCount = rest.Next() & 1;
     L.shapeCount = rest.Next() & 1;

@@ -191,6 +191,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // under the window-update lock, which every exit releases; a changed table
   // is shown again. `fromExport` as the export passes it (no effect).
   int MacroCsvSelectCommands(CString command, CString operand, int fromExport);
+  // The same selection on a table of the caller's own (the spreadsheet
+  // export's condition objects): the view's table is neither read nor shown.
+  int MacroCsvSelectOnTable(csv::Table& table, CString command, CString operand, int fromExport);
   // The text of the built-in graph subroutine (macro/macro_template.h), for
   // the workbench's insertion.
   CString BuildMacroTemplate();

@@ -241,6 +241,15 @@ int CDvkView::MacroCsvSelectCommands(CString command, CString operand, int fromE
   return result;
 }
 
+int CDvkView::MacroCsvSelectOnTable(csv::Table& table, CString command, CString operand, int fromExport) {
+  macro::CmdFuncScope functions = ScopeOf(*this);
+  macro::CsvSelectScope scope{Macro(), &MacroHost(), table};
+  scope.titleLine = table.m_nCurLine ? table.m_nCurLine : 1;
+  scope.functions.call = macro::MacroCmdFuncHook;
+  scope.functions.user = &functions;
+  return macro::MacroCsvSelectCommands(scope, std::move(command), std::move(operand), fromExport);
+}
+
 CString CDvkView::BuildMacroTemplate() { return CString(macro::BuildMacroTemplate()); }
 
 int CDvkView::ListFolderForMacro(CString folder, char* out, int* limit, int* pos, int mode) {

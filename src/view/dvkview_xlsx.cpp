@@ -48,6 +48,8 @@ int CDvkView::XlsxWritePackage(unsigned char mode) {
   in.table = &m_table;
   in.programDir = doc->PathFields().m_strProgramDir;
   in.target = m_strStmtOperand;
+  in.macroDir = Macro().m_strMacroDir();
+  in.tablePath = Macro().m_strTablePath;
   in.colourBarColumn = m_nColourBarColumn > 0 ? static_cast<std::uint32_t>(m_nColourBarColumn) : 0;
   in.colourBarChars = m_pColourBarChars;
   in.colourBarCodes = m_pColourBarCodes;

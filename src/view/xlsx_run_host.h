@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "export/merge/merge_run.h"
+#include "export/xlsx/xlsx_conditions.h"
 #include "fw/cstring.h"
 #include "fw/file.h"
 #include "fw/msgbox.h"
@@ -40,7 +41,7 @@ class KeepCurrentFolder {
 
 class ViewRunHost : public merge::MergeRunHost {
  public:
-  ViewRunHost(CDvkView& view, app::DocHost* doc) : view_(view), doc_(doc) {}
+  ViewRunHost(CDvkView& view, app::DocHost* doc) : view_(view), doc_(doc), selector_(view) {}
 
   int ReportMessage(int code, const CString& text) override { return view_.ReportMessage(code, text); }
   void ShowMessage(const CString& text) override { AfxMessageBox(text); }
@@ -73,6 +74,9 @@ class ViewRunHost : public merge::MergeRunHost {
     q.Format(IDS_READONLY_MAKE_WRITABLE, target.GetString());
     return view_.ReportMessage(4, q) == IDYES;
   }
+  // The condition objects of a format section run the view's CSV selection
+  // on the export's own table of the sheet.
+  xlsx::XlsxConditionSelector* ConditionSelector() override { return &selector_; }
   void ShowWriteProtected(const CString& target) override {
     CString m;
     m.Format(IDS_WRITE_PROTECTED, target.GetString());
@@ -80,9 +84,21 @@ class ViewRunHost : public merge::MergeRunHost {
   }
 
  private:
+  class Selector : public xlsx::XlsxConditionSelector {
+   public:
+    explicit Selector(CDvkView& view) : view_(view) {}
+    int Select(csv::Table& table, const CString& condition, const CString& command) override {
+      return view_.MacroCsvSelectOnTable(table, condition, command, 1);
+    }
+
+   private:
+    CDvkView& view_;
+  };
+
   static constexpr ULONGLONG kLibraryUnzipFrom = 200000;  // bytes
   CDvkView& view_;
   app::DocHost* doc_;
+  Selector selector_;
 };
 
 }  // namespace view

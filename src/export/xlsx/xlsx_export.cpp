@@ -8,9 +8,12 @@
 #include "export/xlsx/xlsx_charts.h"
 #include "export/xlsx/xlsx_delivery.h"
 #include "export/xlsx/xlsx_package_parts.h"
+#include "export/xlsx/xlsx_pictures.h"
 #include "export/xlsx/xlsx_prescan.h"
+#include "export/xlsx/xlsx_section.h"
 #include "export/xlsx/xlsx_sheet.h"
 #include "export/xlsx/xlsx_sheetmodel.h"
+#include "export/xlsx/xlsx_shapes.h"
 #include "export/xlsx/xlsx_styles.h"
 #include "fw/file.h"
 #include "fw/path.h"
@@ -71,6 +74,11 @@ int XlsxWriteParts(XlsxRun& run, const XlsxRunInput& in, exportcore::PartSink& s
   const long long list = XlsxPreScan(text, len, run);
   if (list >= 0) XlsxReadSheetList(text, len, static_cast<std::uint32_t>(list), run);
 
+  XlsxPictureFolders folders;
+  folders.programDir = in.programDir;
+  folders.macroDir = in.macroDir;
+  folders.tablePath = in.tablePath;
+
   const std::uint32_t blocks = t.BlockCount();
   for (std::uint32_t n = 1;; ++n) {
     const XlsxSheetNotes notes = XlsxReadSheetModel(t, text, len, n, run);
@@ -81,8 +89,12 @@ int XlsxWriteParts(XlsxRun& run, const XlsxRunInput& in, exportcore::PartSink& s
     }
     run.XlsxSheetCount = n;
     XlsxWriteSheetCharts(run, t, sink, host);
+    if (XlsxSheetFormatSection(run, t, host, host.ConditionSelector()) < 0) return -1;
     const SheetPartResult r = WriteSheetPart(run, t, sink);
     if (r == SheetPartResult::kNoMemory) return MemoryShort(host);
+    // The sheet's pictures, then its drawn objects after the chart anchors.
+    XlsxCopySheetPictures(run, text, len, run.XlsxObjects.shapes, folders, sink, host, false);
+    if (!XlsxDrawingShapes(run, t, run.XlsxObjects.shapes)) return MemoryShort(host);
     XlsxStoreSheetDrawing(run, sink);
     if (r == SheetPartResult::kCut) {
       host.ShowMessage("Too many items to convert");

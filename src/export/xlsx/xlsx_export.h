@@ -25,6 +25,8 @@
 
 namespace xlsx {
 
+class XlsxConditionSelector;
+
 // What the run needs from the window around it.
 class XlsxRunHost {
  public:
@@ -47,6 +49,9 @@ class XlsxRunHost {
   // for Yes), and string 179 shown.
   virtual bool AskMakeWritable(const CString& target) = 0;
   virtual void ShowWriteProtected(const CString& target) = 0;
+  // The CSV selection the condition objects of a format section run
+  // (xlsx_conditions.h); none: conditions mark no cells.
+  virtual XlsxConditionSelector* ConditionSelector() { return nullptr; }
 };
 
 // The view's table and settings the run reads.
@@ -54,6 +59,10 @@ struct XlsxRunInput {
   const csv::TableFields* table = nullptr;
   CString programDir;  // the program folder, no trailing '\'
   CString target;      // where the workbook goes
+  // Where relative picture names are looked for: the running macro's folder
+  // (empty: none), else the table's folder.
+  CString macroDir;
+  CString tablePath;
   // The colour-bar column of the view (0: none), its markers and colour
   // letters (10 each, a NUL ends the markers early), the current line.
   std::uint32_t colourBarColumn = 0;

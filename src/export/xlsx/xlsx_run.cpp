@@ -11,6 +11,16 @@ void XlsxRun::ClearSheet() {
   XlsxRowFormats.clear();
   XlsxRowFormatRows.clear();
   std::fill(XlsxRowHeights.begin(), XlsxRowHeights.end(), 18);
+  ClearSection();
+}
+
+void XlsxRun::ClearSection() {
+  XlsxObjects.Clear();
+  XlsxMergeCount = 0;
+  XlsxShapeCount = 0;
+  XlsxPictureLines = 0;
+  XlsxSheetProtected = false;
+  XlsxConditionMarks.clear();
 }
 
 void XlsxRun::Clear() {
@@ -34,6 +44,7 @@ void XlsxRun::Clear() {
   XlsxDrawingBuffer.Release();
   XlsxChartNumber = 1;
   XlsxChartMessages = chart::ChartMessages();
+  XlsxPictureNumber = 0;
   ClearSheet();
 }
 

@@ -11,6 +11,8 @@
 
 #include "export/byte_writer.h"
 #include "export/chart/chart_fields.h"
+#include "export/xlsx/xlsx_grid.h"
+#include "export/xlsx/xlsx_shape_record.h"
 #include "export/xlsx/xlsx_style_slots.h"
 
 namespace xlsx {
@@ -29,7 +31,6 @@ constexpr int kListNameBytes = 255;       // bytes of a name on the sheet-list l
 
 // The fixed-width format record of one row or column: '@', then '_' in every
 // position except 7 and 9, which start as 0.
-constexpr int kFormatRecordLength = 22;
 struct XlsxFormatRecord {
   char c[kFormatRecordLength];
   XlsxFormatRecord() { Reset(); }
@@ -157,7 +158,22 @@ struct XlsxRun {
 
   // --- styles and package ---
 
+  // --- drawn objects and pictures ---
+  // (The format section's objects of the sheet being written are
+  // XlsxObjects.shapes, below.)
+  // Picture lines of the run so far: the n-th is "xl/media/image<n>.png".
+  std::int32_t XlsxPictureNumber = 0;
+
   XlsxRun() { Clear(); }
+
+  // --- the format section of the sheet being written (xlsx_section.h) ---
+  XlsxObjectLayer XlsxObjects;  // object records, the object grid, the overlap list
+  std::uint32_t XlsxMergeCount = 0;    // merge lines of the section
+  std::uint32_t XlsxShapeCount = 0;    // shape lines and text boxes
+  std::uint32_t XlsxPictureLines = 0;  // picture lines of the section
+  bool XlsxSheetProtected = false;     // 'P' in a kind field
+  std::vector<XlsxConditionMark> XlsxConditionMarks;  // mode 'H': cells the conditions marked
+  void ClearSection();
 
   // Back to the state at the start of a run (the work buffer keeps its memory).
   void Clear();

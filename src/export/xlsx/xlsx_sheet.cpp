@@ -82,11 +82,6 @@ void Escaped(std::string& s, const std::string& text) {
   }
 }
 
-std::uint32_t Cell100k(std::int32_t v) {
-  if (v >= 100000) v /= 100000;
-  return v < 1 ? 1u : static_cast<std::uint32_t>(v);
-}
-
 // Everything before "<sheetData>".
 std::string SheetHead(XlsxSheetLayout& L, std::uint32_t widest, std::uint32_t rows) {
   std::string s;
@@ -180,23 +175,17 @@ std::string SheetTail(const XlsxSheetLayout& L) {
     s += "<autoFilter ref=\"" + ColumnLettersOneBased(first) + std::to_string(L.filterRow) + ":" +
          ColumnLettersOneBased(last) + std::to_string(L.filterRow) + "\"/>";
   }
-  // Merges: the count is the number of merge elements written.
-  std::string merges;
-  std::uint32_t mergeCount = 0;
+  // Merges: a range overlapping an earlier one is left out, and the count
+  // is the number of merge elements written.
   if (L.mergeCount > 0) {
-    for (const XlsxShapeRecord& m : L.objects.shapes) {
-      const unsigned char kind = m.rec.c[19];
-      if (kind != 'M' && kind != 'N') continue;
-      const std::uint32_t c1 = Cell100k(m.fromCol), r1 = Cell100k(m.fromRow);
-      const std::uint32_t c2 = std::max(Cell100k(m.toCol), c1), r2 = std::max(Cell100k(m.toRow), r1);
-      merges += "<mergeCell ref=\"" + ColumnLettersOneBased(c1) + std::to_string(r1) + ":" +
-                ColumnLettersOneBased(c2) + std::to_string(r2) + "\"/>";
-      ++mergeCount;
+    const std::vector<XlsxMergeRange> ranges = XlsxMergeRanges(L.objects.shapes);
+    if (!ranges.empty()) {
+      Attr(s, "<mergeCells count=\"", static_cast<std::uint32_t>(ranges.size()), "\">");
+      for (const XlsxMergeRange& g : ranges)
+        s += "<mergeCell ref=\"" + ColumnLettersOneBased(g.c1) + std::to_string(g.r1) + ":" +
+             ColumnLettersOneBased(g.c2) + std::to_string(g.r2) + "\"/>";
+      s += "</mergeCells>";
     }
-  }
-  if (mergeCount > 0) {
-    Attr(s, "<mergeCells count=\"", mergeCount, "\">");
-    s += merges + "</mergeCells>";
   }
   s += "<pageMargins";
   Tenths(s, "left", L.marginLeft);
@@ -350,6 +339,8 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run, const csv::TableFields& t
   }
   if (m.number < static_cast<std::uint32_t>(kSheetSlots) && run.XlsxChartSlots[m.number] > 1)
     L.chartCount = run.XlsxChartSlots[m.number] - 1;
+  // Drawn objects and pictures of the format section need the drawing too.
+  for (const XlsxShapeRecord& r : run.XlsxObjects.shapes) L.shapeCount += IsDrawnKind(r.Kind()) ? 1 : 0;
 
   // Column records: the format row sets up columns 1 to the column count
   // + 90 (to the column count - 1 under a "!^" line).
@@ -387,6 +378,11 @@ XlsxSheetLayout SheetLayoutFromRun(const XlsxRun& run, const csv::TableFields& t
     if (run.colourBarCodes[i] != 0) L.colourBarHex[i] = exportcore::XlsxShapeColorHex(run.colourBarCodes[i]);
   }
   L.curLine = run.curLine;
+
+  // The format section's objects (the grid is shared, not copied).
+  L.objects = run.XlsxObjects;
+  L.mergeCount = run.XlsxMergeCount;
+  L.protectedSheet = run.XlsxSheetProtected;
   return L;
 }
 

@@ -13,7 +13,9 @@
 
 #include "export/byte_writer.h"
 #include "export/part_sink.h"
+#include "export/xlsx/xlsx_grid.h"
 #include "export/xlsx/xlsx_run.h"
+#include "export/xlsx/xlsx_shape_record.h"
 #include "export/xlsx/xlsx_style_slots.h"
 
 namespace csv {
@@ -27,49 +29,12 @@ constexpr std::uint32_t kSheetColumns = static_cast<std::uint32_t>(kMaxColumns);
 // Columns that carry an object index of the format section.
 constexpr int kObjectColumns = 2000;
 
-// The bytes of a 22-character row, column or object format record
-// (XlsxFormatRecord) as the writers read them: its first 16 positions have
-// the meanings of XlsxCellStyleRecord; 16-18 three limit digits, 19 an
-// object's kind letter, 20 a row's height code ('@' + pixels).
-// '_' or NUL = not set; '@' in position 0 = no alignment.
-struct XlsxRecordBytes {
-  unsigned char c[kFormatRecordLength];
-};
-
-// '@', '_' everywhere else, NUL in positions 7 and 9.
-XlsxRecordBytes DefaultRecordBytes();
 XlsxRecordBytes RecordBytes(const XlsxFormatRecord& r);
 
 // One row's format record with the text row it belongs to.
 struct XlsxRowFormat {
   std::uint32_t row = 0;
   XlsxRecordBytes rec;
-};
-
-// One object of a sheet's format section: its record and the cells it covers
-// (a column of 100000 or more carries an offset: column * 100000 + offset).
-struct XlsxShapeRecord {
-  XlsxRecordBytes rec;
-  std::int32_t fromCol = 0, fromRow = 0, toCol = 0, toRow = 0;
-};
-
-// A cell covered by more than one format region and the object it shows.
-struct XlsxOverlap {
-  std::uint32_t row = 0;     // sheet row (1-based)
-  std::uint32_t column = 0;  // 1-based
-  std::uint32_t object = 0;  // index + 1 of the shape record
-};
-
-// The sheet's format objects laid on cells: one grid line per sheet row of
-// (3 x gridColumns + 4) bytes, three bytes a cell: two base-32 digits of the
-// object index + 1 ("O:" = none), then 0x06 (CR LF after the last cell).
-struct XlsxObjectLayer {
-  std::vector<XlsxShapeRecord> shapes;  // at most 500
-  std::string grid;
-  std::uint32_t gridColumns = 0;
-  std::vector<XlsxOverlap> overlaps;    // at most 256
-
-  bool Present() const { return !shapes.empty() && !grid.empty(); }
 };
 
 // Everything one worksheet is written from: the sheet's bounds in the table

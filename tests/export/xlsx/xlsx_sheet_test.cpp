@@ -604,7 +604,7 @@ TEST(XlsxCells, FormatObjectsOnTheGridStyleTheirCells) {
     }
     return l + '\n';
   };
-  s.layout.objects.grid = line("000") + line("011") + line("011") + line("000");
+  ASSERT_TRUE(s.layout.objects.grid.Assign(line("000") + line("011") + line("011") + line("000")));
   s.layout.objects.overlaps = {{3, 3, 2}};  // C3 shows object 2's colours
   const std::string part = s.Write();
   auto rec = [&](const std::string& ref) {
