@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(out.Data(), out.Size());
   if (r.cut && (text.size() < notice.size() || text.compare(text.size() - notice.size(), notice.size(), notice) != 0))
     Fail();
-  if (std::memchr(page.data(), 0, page.size()) == nullptr && text.find('\0') != std::string::npos) Fail();
+  if ((page.empty() || std::memchr(page.data(), 0, page.size()) == nullptr) && text.find('\0') != std::string::npos) Fail();
   convert::LoadBuffer again;
   run(again);
   if (again.Size() != out.Size() || std::memcmp(again.Data(), out.Data(), out.Size()) != 0) Fail();
