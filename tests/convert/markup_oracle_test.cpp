@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -156,6 +157,43 @@ TEST(MarkupOracle, TableRowsGiveTheCellsInOrder) {
   ASSERT_EQ(8u, starts.size());
   EXPECT_EQ(starts[0], starts[7]);
   fs::remove_all(dir);
+}
+
+TEST(MarkupOracle, ALibreOfficeTableWithMergedCellsLinesUp) {
+  REQUIRE_TOOLS("/usr/bin/python3", "soffice");
+  const fs::path dir = testsupport::ScriptFixtures("tests/convert/make_markup_fixtures.sh", "markup_fixtures");
+  ASSERT_FALSE(dir.empty());
+  const fs::path file = dir / "merged.html";
+  const std::vector<std::string> want =
+      Split(RunCapture(kPython + " " + kReference + " rows '" + file.string() + "'"), "\n");
+  ASSERT_EQ(6u, want.size());
+  std::vector<std::string> got;
+  std::map<std::string, std::size_t> start;  // where each cell's text starts on its line
+  for (const std::string& line : Split(Render(ReadFileBytes(file), false, 2), "\n")) {
+    std::string row;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] != '\x08') continue;
+      const std::string cell = Trim(line.substr(from, i - from));
+      if (!cell.empty()) {
+        row += (row.empty() ? "" : "\t") + cell;
+        start[cell] = from;
+      }
+      from = i + 1;
+    }
+    if (!row.empty()) got.push_back(row);
+  }
+  EXPECT_EQ(want, got);
+  // Columns 2, 3 and 4 start at one place on every line (spans included).
+  for (const std::vector<const char*>& column :
+       {std::vector<const char*>{"Qty", "one", "two", "last2"},
+        std::vector<const char*>{"Note", "Wide", "b", "x", "p", "last3"},
+        std::vector<const char*>{"Extra", "c", "y", "q", "last4"}}) {
+    for (const char* cell : column) {
+      ASSERT_TRUE(start.count(cell)) << cell;
+      EXPECT_EQ(start[column[0]], start[cell]) << cell;
+    }
+  }
 }
 
 TEST(MarkupOracle, AnOpenpyxlSheetGivesElementTreeRows) {
