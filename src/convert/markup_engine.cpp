@@ -86,7 +86,8 @@ class Engine {
 
   // --- the grid
   std::int64_t Index(int line) const { return (static_cast<std::int64_t>(rowBase_) + line) * kCols + (col_ - 1); }
-  int Len(std::int64_t idx) const { return lens_[idx]; }
+  // A cell line's length; lines past the grid are empty.
+  int Len(std::int64_t idx) const { return idx >= 0 && idx < tblMax_ ? lens_[idx] : 0; }
   std::uint8_t* Cell(std::int64_t idx) const { return cells_ + idx * (kCellChars + 1); }
   bool CellPut(std::uint8_t b0, std::uint8_t b1);
   void NextCellLine();

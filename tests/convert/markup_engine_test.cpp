@@ -113,6 +113,12 @@ TEST(MarkupEngine, LinksAreNumberedAndListed) {
   EXPECT_NE(std::string::npos, o.text.find("@01 u1.htm\n", list));
   EXPECT_NE(std::string::npos, o.text.find("@A0 u100.htm\n", list));
   EXPECT_NE(std::string::npos, o.text.find("@a0 u360.htm\n", list));
+  // 10,000 links: 640 listed, the rest plain text.
+  std::string flood;
+  for (int k = 1; k <= 10000; ++k) flood += "<a href=\"f" + std::to_string(k) + "\">t</a>";
+  const Out f = Render(flood);
+  EXPECT_EQ(640, f.r.links);
+  EXPECT_FALSE(f.r.cut);
   // 700 links give 640 entries; label 640 uses the bytes after 'z'.
   std::string many;
   for (int k = 1; k <= 700; ++k) many += "<a href=x" + std::to_string(k) + ">.</a>";
@@ -191,6 +197,16 @@ TEST(MarkupEngine, AFullGridIsWrittenOutAndRenderingGoesOn) {
   const std::string b = Body(o.text);
   for (int r : {0, 150, 399}) EXPECT_NE(std::string::npos, b.find("r" + std::to_string(r) + " ")) << r;
   EXPECT_NE(std::string::npos, b.find("tail"));
+  // The last grid line holds a cell of column 1 only: the columns after it
+  // lie past the grid and are empty.
+  std::string edge = "<table><tr>";
+  for (int c = 1; c <= 48; ++c) edge += "<td>c</td>";
+  edge += "<td>x<br>y<br>z</td></tr></table>";
+  std::string one = "<table><tr><td>a<br>b<br>d</td>";
+  for (int c = 2; c <= 48; ++c) one += "<td>c</td>";
+  one += "</tr></table>";
+  EXPECT_NE(std::string::npos, Render(one, [](MarkupWords& w) { w.tblMax = 100; }).text.find("d"));
+  EXPECT_GT(Render(edge, [](MarkupWords& w) { w.tblMax = 100; }).r.size, 0);
   // Nested and unclosed tables end too.
   std::string deep;
   for (int k = 0; k < 3000; ++k) deep += "<table><tr><td>d";
