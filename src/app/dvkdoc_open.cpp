@@ -425,6 +425,13 @@ std::optional<std::string> CDvkDoc::RenderFileAsText(CString path, int markupFla
   request.m_nPdfWidthAdjust = m_nPdfWidthAdjust;
   request.m_nPdfTdAdjust = m_nPdfTdAdjust;
   request.m_bLatin1Text = m_bLatin1Text;
+  request.m_nTxtsiz = m_nTxtsiz;
+  request.m_bKeepLayout = m_bKeepLayout;
+  request.m_bLinkList = m_bLinkList;
+  request.m_nTextOnly = m_nTextOnly;
+  request.m_nTextOnlyLines = m_nTextOnlyLines;
+  request.m_bAsciiSymbols = m_bAsciiSymbols;
+  request.m_bNoCharConv = m_bNoCharConv;
   if (CDvkView* view = GetActiveTextView()) request.m_nDocEditMode = static_cast<std::int32_t>(view->m_nEditMode);
   app::ConvertDocHost host(*this);
   request.host = &host;

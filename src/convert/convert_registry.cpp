@@ -14,6 +14,7 @@
 #include "convert/docx_text.h"
 #include "convert/load_buffer.h"
 #include "convert/mail_item.h"
+#include "convert/markup_engine.h"
 #include "convert/media_info.h"
 #include "convert/pdf_converter.h"
 #include "convert/pptx_row.h"
@@ -257,6 +258,29 @@ std::int64_t ReadPptx(const Converter&, RenderJob& job) { return ConvertPptxForJ
 // normal open only: context 2 lists the package).
 std::int64_t ReadDocx(const Converter&, RenderJob& job) { return ConvertDocxToText(job); }
 
+// An HTML (kind 6) or XML (kind 34) file through the markup engine, from the
+// head's start; the bound leaves room for the cut notice before the finish
+// cuts the text at "outdata" - 4.
+std::int64_t ReadMarkup(const Converter&, RenderJob& job) {
+  MarkupWords w;
+  w.mode = job.readerMode;
+  w.openContext = job.openContext;
+  w.tblMax = job.tblMax;
+  const std::int64_t room = static_cast<std::int64_t>(job.outdata) - 8 - static_cast<std::int64_t>(kMarkupNoticeRoom);
+  w.outdata = job.outdata > 0 ? (room > 1 ? room : 1) : 0;
+  w.m_nTxtsiz = job.m_nTxtsiz;
+  w.m_bKeepLayout = job.m_bKeepLayout;
+  w.m_bLinkList = job.m_bLinkList;
+  w.m_nTextOnly = job.m_nTextOnly;
+  w.m_nTextOnlyLines = job.m_nTextOnlyLines;
+  w.m_bAsciiSymbols = job.m_bAsciiSymbols;
+  w.m_bNoCharConv = job.m_bNoCharConv;
+  const std::size_t n = job.readSize > 0 ? static_cast<std::size_t>(job.readSize) : 0;
+  const MarkupResult r = job.m_nKind == docsvc::kKindXml ? RenderXmlAsText(job.Head(), n, w, job.out)
+                                                         : RenderHtmlAsText(job.Head(), n, w, job.out);
+  return r.size;
+}
+
 // PDF reads more of the file at the default "indata" (its streams are large).
 const LimitRule kPdfLimits = {204800, 512000, 19000};
 
@@ -282,8 +306,8 @@ const Converter kConverters[] = {
     {"media", nullptr, Stage::kDispatch, docsvc::kKindMidi, docsvc::kKindMidi + 7, nullptr, ShowMediaInfo, nullptr,
      false},
     {"pdf", "PDF", Stage::kDispatch, 0, 0, DetectPdf, ReadPdf, &kPdfLimits, true},
-    {"html", nullptr, Stage::kDispatch, docsvc::kKindHtml, docsvc::kKindHtml, nullptr, NotBuilt, nullptr, true},
-    {"xml", nullptr, Stage::kDispatch, docsvc::kKindXml, docsvc::kKindXml, nullptr, NotBuilt, nullptr, true},
+    {"html", nullptr, Stage::kDispatch, docsvc::kKindHtml, docsvc::kKindHtml, nullptr, ReadMarkup, nullptr, true},
+    {"xml", nullptr, Stage::kDispatch, docsvc::kKindXml, docsvc::kKindXml, nullptr, ReadMarkup, nullptr, true},
     {"xlsx", "Excel", Stage::kDispatch, docsvc::kKindXlsx, docsvc::kKindXlsx, nullptr, ReadXlsx, nullptr, true},
     {"docx", nullptr, Stage::kDispatch, docsvc::kKindDocx, docsvc::kKindDocx, nullptr, ReadDocx, nullptr, false},
     {"pptx", nullptr, Stage::kDispatch, docsvc::kKindPptx, docsvc::kKindPptx, nullptr, ReadPptx, nullptr, false},
@@ -409,6 +433,13 @@ Result ConvertFile(Request request) {
   job.m_nPdfTdAdjust = request.m_nPdfTdAdjust;
   job.m_bLatin1Text = request.m_bLatin1Text;
   job.m_nDocEditMode = request.m_nDocEditMode;
+  job.m_nTxtsiz = request.m_nTxtsiz;
+  job.m_bKeepLayout = request.m_bKeepLayout;
+  job.m_bLinkList = request.m_bLinkList;
+  job.m_nTextOnly = request.m_nTextOnly;
+  job.m_nTextOnlyLines = request.m_nTextOnlyLines;
+  job.m_bAsciiSymbols = request.m_bAsciiSymbols;
+  job.m_bNoCharConv = request.m_bNoCharConv;
   RenderFileAsText(job);
 
   r.m_nExtractNo = job.m_nExtractNo;

@@ -73,6 +73,14 @@ struct Request {
   std::int32_t m_nPdfTdAdjust = 85;         // "pdftadj", 40-115
   std::uint32_t m_bLatin1Text = 0;          // "latin1": single bytes transliterated
   std::int32_t m_nDocEditMode = 0;          // the view's editing mode (2: operator listing)
+  // The markup renderers' switches: the document's settings of the same names.
+  std::int32_t m_nTxtsiz = 5;          // "txtsiz"
+  std::uint32_t m_bKeepLayout = 1;     // "keeplay"
+  std::uint32_t m_bLinkList = 1;       // "linklst"
+  std::int32_t m_nTextOnly = 0;        // "txtonly"
+  std::int32_t m_nTextOnlyLines = 0;   // "txtonln"
+  std::uint32_t m_bAsciiSymbols = 0;   // "asciisy"
+  std::uint32_t m_bNoCharConv = 0;     // "nocconv"
 };
 
 struct Result {

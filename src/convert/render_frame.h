@@ -110,6 +110,14 @@ struct RenderJob {
   std::int32_t m_nPdfTdAdjust = 85;         // "pdftadj"
   std::uint32_t m_bLatin1Text = 0;          // "latin1"
   std::int32_t m_nDocEditMode = 0;          // the view's editing mode
+  // --- the markup renderers' switches (through Request)
+  std::int32_t m_nTxtsiz = 5;          // "txtsiz"
+  std::uint32_t m_bKeepLayout = 1;     // "keeplay"
+  std::uint32_t m_bLinkList = 1;       // "linklst"
+  std::int32_t m_nTextOnly = 0;        // "txtonly"
+  std::int32_t m_nTextOnlyLines = 0;   // "txtonln"
+  std::uint32_t m_bAsciiSymbols = 0;   // "asciisy"
+  std::uint32_t m_bNoCharConv = 0;     // "nocconv"
 };
 
 // Runs the frame; the result is out.Size() (never negative).

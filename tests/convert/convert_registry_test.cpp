@@ -69,6 +69,44 @@ TEST(ConvertRegistry, LimitsAreTheConvertersOwnAndTheSettingsStay) {
   EXPECT_EQ(2000, word.tableRows);
 }
 
+TEST(ConvertRegistry, HtmlAndXmlFilesAreRenderedAsText) {
+  testsupport::Scratch scratch;
+  struct Case {
+    const char* name;
+    int kind;
+    const char* bytes;
+    const char* text;
+  } cases[] = {
+      {"d.xml", docsvc::kKindXml, "<sheetData><row><c><v>7</v></c></row></sheetData>", "7 "},
+      {"e.htm", docsvc::kKindHtml, "<html><h1>T</h1><a href=\"u\">x</a>", "$:T\n @01:x"},
+  };
+  for (const Case& c : cases) {
+    const CString path = scratch.Path(c.name);
+    testsupport::WriteBytes(path, c.bytes);
+    convert::Request r;
+    r.path = path;
+    r.kind = c.kind;
+    r.limits.indata = 204800;
+    r.limits.outdata = 2000000;
+    r.limits.tableRows = 5000;
+    const convert::Result out = convert::ConvertFile(r);
+    EXPECT_EQ(convert::Status::kOk, out.status) << c.name;
+    EXPECT_NE(std::string::npos, out.text.find(c.text)) << out.text;
+    EXPECT_NE(std::string::npos, out.text.find("--address--")) << out.text;
+  }
+  // The link list switch comes through the request.
+  const CString path = scratch.Path("f.htm");
+  testsupport::WriteBytes(path, "<html><a href=\"u\">x</a>");
+  convert::Request r;
+  r.path = path;
+  r.kind = docsvc::kKindHtml;
+  r.limits.indata = 204800;
+  r.limits.outdata = 2000000;
+  r.limits.tableRows = 5000;
+  r.m_bLinkList = 0;
+  EXPECT_EQ(std::string::npos, convert::ConvertFile(r).text.find("@01"));
+}
+
 TEST(ConvertRegistry, AKindWithoutAConverterSaysWhichFormatAndFile) {
   testsupport::Scratch scratch;
   struct Case {
@@ -77,8 +115,6 @@ TEST(ConvertRegistry, AKindWithoutAConverterSaysWhichFormatAndFile) {
     std::string bytes;
     const char* format;
   } cases[] = {
-      {"d.xml", docsvc::kKindXml, "<a/>", "XML"},
-      {"e.htm", docsvc::kKindHtml, "<html>", "HTML"},
       {"f.+txt", docsvc::kKindText, "x", "+txt"},           // a marked source: its extension
       {"g.rtz", docsvc::kKindRichText, "x", "rtz"},
   };
