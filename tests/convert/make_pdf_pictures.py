@@ -159,13 +159,20 @@ with open(os.path.join(out, "dct.jpg"), "wb") as f:
     f.write(jpeg)
 picture_pdf(os.path.join(out, "dct.pdf"),
             b"/Width 37 /Height 23 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode", jpeg)
-cmyk = os.path.join(out, "cmyk.jpg")
-if subprocess.call(["convert", os.path.join(out, "rgb.src.png"), "-colorspace", "CMYK", cmyk]) == 0:
-    with open(cmyk, "rb") as f:
-        cdata = f.read()
+# A CMYK JPEG (Pillow's libjpeg writes CMYK with Adobe transform 0). Its
+# flags word gets the high bit that Photoshop's files carry, which the saver
+# looks for before it reads the transform.
+buf = io.BytesIO()
+rgb.convert("CMYK").save(buf, "JPEG", quality=90)
+cdata = bytearray(buf.getvalue())
+app = cdata.find(b"\xff\xee")
+if app == 2 and cdata[app + 4:app + 9] == b"Adobe" and cdata[app + 15] == 0:
+    cdata[app + 11] = 0x80
+    with open(os.path.join(out, "cmyk.jpg"), "wb") as f:
+        f.write(cdata)
     picture_pdf(os.path.join(out, "cmyk.pdf"),
                 b"/Width 37 /Height 23 /BitsPerComponent 8 /ColorSpace /DeviceCMYK /Decode [1 0 1 0 1 0 1 0] "
-                b"/Filter /DCTDecode", cdata)
+                b"/Filter /DCTDecode", bytes(cdata))
 
 # A Group 4 page by tiff2pdf.
 fax = Image.new("1", (120, 50), 1)
