@@ -189,6 +189,20 @@ std::int64_t PdfConverter::RunStructureDump() {
     count = 0;
   };
 
+  // One byte of the file as text: a lone CR gets its LF, other control
+  // bytes (NUL too: the text never holds one) become 0x7F.
+  auto copyByte = [&](std::int32_t at) {
+    const std::uint8_t b = buf[at];
+    if (b == '\r') {
+      copy.push_back('\r');
+      if (at + 1 >= size || buf[at + 1] != '\n') copy.push_back('\n');
+    } else if (b < 0x20 && b != '\n') {
+      copy.push_back(0x7F);
+    } else {
+      copy.push_back(static_cast<char>(b));
+    }
+  };
+
   std::int32_t pos = m_nConvPos < 0 ? 0 : std::min(m_nConvPos, size);
   while (pos < size && outSize() < bound) {
     const std::uint8_t c = buf[pos];
@@ -207,7 +221,7 @@ std::int64_t PdfConverter::RunStructureDump() {
         // A stream end with no stream open (its data was copied): its bytes
         // are text, and its "stream" starts nothing.
         const std::int32_t stop = std::min(size, pos + 9);
-        for (; pos < stop; ++pos) copy.push_back(static_cast<char>(buf[pos]));
+        for (; pos < stop; ++pos) copyByte(pos);
         continue;
       } else if (!inStream && At(buf, size, pos, "endob")) {
         flate = false;
@@ -248,14 +262,7 @@ std::int64_t PdfConverter::RunStructureDump() {
       ++pos;
       continue;
     }
-    if (c == '\r') {
-      copy.push_back('\r');
-      if (pos + 1 >= size || buf[pos + 1] != '\n') copy.push_back('\n');
-    } else if (c < 0x20 && c != '\n') {
-      copy.push_back(0x7F);  // NUL too: the text never holds a NUL byte
-    } else {
-      copy.push_back(static_cast<char>(c));
-    }
+    copyByte(pos);
     if (copy.size() >= 8000) flush();
     ++pos;
   }

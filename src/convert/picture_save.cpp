@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "convert/convert_host.h"
 #include "core/docsvc/backup.h"
@@ -177,7 +178,13 @@ bool PlanRawBmp(const std::uint8_t* samples, std::size_t n, const std::uint8_t* 
   if (totalBytes >= 0 && totalBytes < avail) avail = totalBytes;
 
   const std::size_t pixels = static_cast<std::size_t>(rowSize) * static_cast<std::size_t>(height);
-  bmp->assign(static_cast<std::size_t>(header) + pixels, 0);
+  if (static_cast<std::int64_t>(pixels) + header > kBmpBytesMax) return false;
+  try {
+    bmp->assign(static_cast<std::size_t>(header) + pixels, 0);
+  } catch (const std::bad_alloc&) {
+    bmp->clear();
+    return false;
+  }
   std::vector<std::uint8_t>& b = *bmp;
   b[0] = 'B';
   b[1] = 'M';

@@ -65,6 +65,7 @@ int PdfSaveEmbeddedImage(PictureSaveContext& ctx, const std::uint8_t* data, std:
 constexpr std::int32_t kBmpRowMax = 32000;   // bytes of a written row at most
 constexpr std::int32_t kBmpSideMax = 65535;  // the header's width and height have two bytes
 constexpr std::int32_t kBmpPixelsPerMetre = 3780;
+constexpr std::int64_t kBmpBytesMax = std::int64_t{256} << 20;  // a larger BMP is refused
 constexpr int kRawLoadReversed = 99;         // load mode of a 1-bit picture with /Decode [1 0]
 
 // The header size by bits: 62 (1 bit), 118 (4 bits), 54 (24 bits and 32-bit
@@ -76,7 +77,8 @@ std::int64_t RawBmpRowSize(std::int64_t width, int bits);
 // The BMP of raw samples, rows top-down in `samples` (at most `totalBytes`
 // of them read); `palette` 256 RGB triples, used when `hasPalette`, else a
 // grey ramp. False, and nothing made, when a row would exceed 32,000 bytes,
-// a side is outside 1-65,535, or bits are not 1-24 or 32. *loadMode is the
+// a side is outside 1-65,535, bits are not 1-24 or 32, or the file would
+// exceed 256 MB (or its memory is not had). *loadMode is the
 // load mode to pass on (99 becomes 0 once the palette is reversed).
 bool PlanRawBmp(const std::uint8_t* samples, std::size_t n, const std::uint8_t* palette, int hasPalette,
                 std::int64_t totalBytes, int width, int height, int bits, int* loadMode,

@@ -169,6 +169,10 @@ TEST(PdfDump, CopyStreamsAndTheirThreeHeads) {
   // a TAB 0x7F.
   EXPECT_NE(std::string::npos, text.find("\r\n" + Hex("q\r1 0 0 1 0 0 cm") + "\r\n" + Hex("\tQ\n") +
                                          "\r\n\r\nendstream\r\nendobj"));
+  // A stream end with no stream open is text too, its control bytes made
+  // visible (no NUL reaches the text).
+  const std::string lone = Dump(std::string("%PDF-1.4\nendstre\x06\x00\x00" "am\n", 22));
+  EXPECT_EQ(std::string("%P%PDF-1.4\nendstre\x7F\x7F\x7F" "am\n"), lone);
   const std::string copied = Dump("%PDF-1.4\n1 0 obj\r<< /A\t1 >>\x01\nendobj\n");
   EXPECT_EQ("%P%PDF-1.4\n1 0 obj\r\n<< /A\x7F" "1 >>\x7F\nendobj\n", copied);
 

@@ -122,6 +122,13 @@ TEST(PdfRawBmp, SizesThatWouldContradictTheHeaderWriteNothing) {
     EXPECT_FALSE(ok) << r.w << "x" << r.h << " " << r.bits;
     EXPECT_TRUE(b.empty());
   }
+  // A file over 256 MB: 32,000-byte rows, 8,390 of them.
+  {
+    int m = 0;
+    bool big = true;
+    Plan(std::vector<std::uint8_t>(16), 32000, 8390, 8, &m, nullptr, -1, &big);
+    EXPECT_FALSE(big);
+  }
   // Just inside: 10,666 pixels of 24 bits make a row of 32,000 bytes.
   int mode = 0;
   bool ok = false;
