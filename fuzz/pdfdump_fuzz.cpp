@@ -1,6 +1,8 @@
 // The PDF structure dump over a file in memory, through the converter table:
-// byte 0 picks the compact form, the text form and a small "outdata". Checks
-// that the text starts "%P", holds no NUL byte and ends within "outdata".
+// byte 0 picks the compact form, the text form and a small "outdata"; the
+// rest follows a "%PDF-" head (so no other reader's sniff takes the file).
+// Checks that the text starts "%P", holds no NUL byte and ends within
+// "outdata".
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +15,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+  const std::string bytes = "%PDF-" + std::string(reinterpret_cast<const char*>(data + 1), size - 1);
   convert::Request q;
   q.path = "f.pdf";
   q.kind = 11;
