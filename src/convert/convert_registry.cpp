@@ -241,12 +241,9 @@ std::int64_t ReadRtf(const Converter&, RenderJob& job) {
   return static_cast<std::int64_t>(job.out.Size());
 }
 
-// A PDF converted to text (pdf_converter.h); its structure dump (context 2)
-// is not in this build.
-std::int64_t ReadPdf(const Converter& c, RenderJob& job) {
-  if (job.openContext == 2) return NotBuilt(c, job);
-  return ConvertPdf(c, job);
-}
+// A PDF converted to text, or its structure dump in context 2
+// (pdf_converter.h).
+std::int64_t ReadPdf(const Converter& row, RenderJob& job) { return ConvertPdf(row, job); }
 
 // An ".xlsx" workbook, read from its package once the frame's buffers are
 // set up (its file closed by then).

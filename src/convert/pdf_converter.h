@@ -24,6 +24,7 @@
 #include "convert/convert_host.h"
 #include "convert/convert_texts.h"
 #include "convert/load_buffer.h"
+#include "convert/picture_save.h"
 #include "core/textcodec/cidmap.h"
 
 namespace convert {
@@ -97,6 +98,10 @@ struct PdfRunWords {
   std::int32_t docEditMode = 0;          // the view's editing mode (2: operator listing)
   std::int32_t extractNo = 0;            // picture asked for (0 none)
   std::int32_t extractLetter = 0;        // its marker letter
+  std::uint32_t sizeHigh = 0;            // m_bSizeHigh: 1 the dump's compact form
+  CString programDir;                    // scratch files of a shown picture lie below it
+  PictureFileWriter writeFile;           // empty: the disk (tests and fuzzing: memory)
+  PictureFileReader readFile;
 };
 
 // One level of the graphics-state stack.
@@ -119,6 +124,10 @@ class PdfConverter {
   // The whole conversion: the text goes to the output buffer; the result is
   // the bytes written.
   std::int64_t Run();
+
+  // The structure dump (open context 2): the file's bytes with every stream
+  // shown decoded (pdf_dump.cpp).
+  std::int64_t RunStructureDump();
 
   // ---------------------------------------------------------------------
   // Token readers. Those taking a buffer work on any buffer of `length`
@@ -394,6 +403,22 @@ class PdfConverter {
   void PlaceGlyph(const Glyph& glyph, TextState& ts);
   // Whether the walk may go on (pass 3's conditions).
   bool WalkGoesOn();
+
+  // One picture written out (pdf_picture.cpp): image object `obj` decoded
+  // and saved, m_words.extractNo raised when a file was written. Nothing
+  // happens for an object that is no image or does not decode.
+  void ShowOnePicture(std::int32_t obj);
+  // Where the stream data of object `obj` lies (by a "/Length" that ends at
+  // "endstream", else up to "endstream"); false when it is no stream.
+  bool StreamBytes(std::int32_t obj, std::int32_t* dataPos, std::int32_t* dataLen) const;
+  // The value at `pos`, or the object a reference there names: [*vpos, *vend).
+  bool ResolveValue(std::int32_t pos, std::int32_t end, std::int32_t* vpos, std::int32_t* vend) const;
+  // Components of the colour space at `pos` (0 unknown); an "/Indexed"
+  // space gives 1 and its lookup table as 256 RGB triples in `palette`.
+  int ColourComponents(std::int32_t pos, std::int32_t end, std::uint8_t* palette, bool* hasPalette, int depth);
+  int m_nPictureResult = 0;              // 1 written, -1 the saver wrote nothing, 0 not reached
+  int m_nPictureKind = 0;                // the file kind of the picture written
+  CString m_strConvImage;                // its path
 
   std::int32_t m_nPageRotate = 0;        // "/Rotate" of the page, 0-359
   std::int32_t m_nInheritRotate = 0;     // "/Rotate" of the page-tree node above

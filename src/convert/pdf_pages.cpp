@@ -62,6 +62,13 @@ void PdfConverter::WalkPages() {
   // take more is damaged.
   m_nWalkBudget = 4096 + m_nConvSize / 32;
   m_nRefHeight = 0;
+  // A marker's picture asked for: the walk starts (and ends) at its object.
+  // Only when its saver wrote nothing does the text follow, markers and all.
+  if (m_words.extractNo >= 1 && m_words.extractNo < kPdfObjects && m_words.extractLetter > 0) {
+    m_words.extractLetter -= 97;
+    ShowOnePicture(m_words.extractNo);
+    if (m_nPictureResult != -1) return;
+  }
   if (m_nRootObj > 0 && m_nRootObj < kPdfObjects) {
     m_anRefObj[0] = m_nRootObj;
     m_anRefPos[0] = m_anObjOffset[static_cast<std::size_t>(m_nRootObj)];
@@ -194,11 +201,11 @@ void PdfConverter::WalkNode(std::int32_t obj) {
   }
 }
 
-std::int32_t PdfConverter::DecodeObjectStream(std::int32_t obj, bool image) {
+bool PdfConverter::StreamBytes(std::int32_t obj, std::int32_t* dataPos, std::int32_t* dataLen) const {
   std::int32_t b = 0, e = 0;
-  if (!ObjectDictionary(obj, &b, &e)) return kNoStream;
+  if (!ObjectDictionary(obj, &b, &e)) return false;
   const std::uint8_t* buf = m_pConvData;
-  if (e + 6 > m_nConvSize || std::memcmp(buf + e, "stream", 6) != 0) return kNoStream;
+  if (e + 6 > m_nConvSize || std::memcmp(buf + e, "stream", 6) != 0) return false;
   std::int32_t data = e + 6;
   if (data < m_nConvSize && buf[data] == '\r') ++data;
   if (data < m_nConvSize && buf[data] == '\n') ++data;
@@ -225,6 +232,14 @@ std::int32_t PdfConverter::DecodeObjectStream(std::int32_t obj, bool image) {
     if (end > data && buf[end - 1] == '\r') --end;
     length = end - data;
   }
+  *dataPos = data;
+  *dataLen = length;
+  return true;
+}
+
+std::int32_t PdfConverter::DecodeObjectStream(std::int32_t obj, bool image) {
+  std::int32_t b = 0, e = 0, data = 0, length = 0;
+  if (!ObjectDictionary(obj, &b, &e) || !StreamBytes(obj, &data, &length)) return kNoStream;
   const std::int32_t n = DecodeStream(data, length, StreamFiltersBetween(b, e), image);
   if (n < 0) {
     WriteDecodeFailure(n);

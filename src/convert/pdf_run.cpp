@@ -25,6 +25,7 @@ constexpr std::int32_t kLastColumn = 510;            // the rightmost column loo
 }  // namespace
 
 std::int64_t PdfConverter::Run() {
+  if (m_words.openContext == 2) return RunStructureDump();
   if (m_words.openContext != 0) return static_cast<std::int64_t>(m_out.Size());
   return RunConversion();
 }
@@ -155,6 +156,8 @@ std::int64_t ConvertPdf(const Converter& row, RenderJob& job) {
   words.docEditMode = job.m_nDocEditMode;
   words.extractNo = job.m_nExtractNo;
   words.extractLetter = job.m_nExtractLetter;
+  words.sizeHigh = job.m_bSizeHigh;
+  words.programDir = job.m_strProgramDir;
   // The run object holds large tables: on the heap, once per run.
   std::unique_ptr<PdfConverter> run(new (std::nothrow)
                                         PdfConverter(job.m_pConvData, size, capacity, words, job.out, job.host));
@@ -165,6 +168,10 @@ std::int64_t ConvertPdf(const Converter& row, RenderJob& job) {
   }
   const std::int64_t written = run->Run();
   job.m_nExtractNo = run->m_words.extractNo;
+  if (run->m_nPictureKind) {
+    job.m_nFileKind = run->m_nPictureKind;
+    job.m_strConvImage = run->m_strConvImage;
+  }
   return written;
 }
 
