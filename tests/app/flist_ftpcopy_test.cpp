@@ -28,31 +28,12 @@
 namespace {
 
 using testsupport::ExistsA;
+using testsupport::IsFolderA;
 using testsupport::ReadBytesA;
 using testsupport::WriteBytesA;
 
-// A file's last-write time (seconds since 1970, UTC); -1 when unreadable.
-std::int64_t TimeOf(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA a = {};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
-  const ULONGLONG t = (static_cast<ULONGLONG>(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
-  return static_cast<std::int64_t>(t / 10000000ULL) - 11644473600LL;
-}
-
-void SetTime(const std::string& path, std::int64_t t) {
-  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-  const ULONGLONG ft = (static_cast<ULONGLONG>(t) + 11644473600ULL) * 10000000ULL;
-  FILETIME f{static_cast<DWORD>(ft), static_cast<DWORD>(ft >> 32)};
-  SetFileTime(h, nullptr, nullptr, &f);
-  CloseHandle(h);
-}
-
-bool IsFolderA(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
+// Sets a file's modification time (seconds since 1970, UTC).
+void SetTime(const std::string& path, std::int64_t t) { ASSERT_TRUE(testsupport::SetTimeA(path, t)) << path; }
 
 // Every file and folder below `dir` by relative path: the bytes of a file,
 // "<dir>" for a folder (what diff -r compares).
@@ -189,9 +170,9 @@ TEST_F(FtpCopyTest, DownloadsArriveWholeWithTheTimesTheListShowsAndAskBeforeRepl
   for (const char* n : {"a.txt", "b.bin"}) {
     const int i = Index(v, n);
     ASSERT_GT(i, 0) << n;
-    EXPECT_EQ(TimeOf(local + "\\" + n), static_cast<std::int64_t>(v->m_table.m_pEntryVal3[i])) << n;
+    EXPECT_EQ(testsupport::TimeOfA(local + "\\" + n), static_cast<std::int64_t>(v->m_table.m_pEntryVal3[i])) << n;
   }
-  EXPECT_EQ(TimeOf(local + "\\a.txt"), recent);
+  EXPECT_EQ(testsupport::TimeOfA(local + "\\a.txt"), recent);
   EXPECT_TRUE(Temporaries(local).empty());
   // The server kept its files.
   EXPECT_EQ(ReadBytesA(Pub("a.txt")), "alpha\r\n");
@@ -208,7 +189,7 @@ TEST_F(FtpCopyTest, DownloadsArriveWholeWithTheTimesTheListShowsAndAskBeforeRepl
   EXPECT_TRUE(fw::hooks::Unexpected().empty()) << Texts();
   EXPECT_EQ(Texts().find("古いファイル"), std::string::npos) << Texts();
   EXPECT_EQ(ReadBytesA(local + "\\a.txt"), "changed on the server");
-  EXPECT_EQ(TimeOf(local + "\\a.txt"), recent);
+  EXPECT_EQ(testsupport::TimeOfA(local + "\\a.txt"), recent);
   // No keeps the local file as it is.
   File("a.txt", "third");
   SetTime(Pub("a.txt"), recent);
@@ -244,7 +225,7 @@ TEST_F(FtpCopyTest, AnUploadKeepsTheTimeAndAsksBeforeReplacingAServerFileAndNoLe
   EXPECT_TRUE(ReadBytesA(Pub("up.txt")) == testsupport::PatternBytes(90000, 5));
   EXPECT_TRUE(Temporaries(Pub()).empty());
   // The server file has the local file's time (the list shows it).
-  EXPECT_EQ(TimeOf(Pub("up.txt")), TimeOf(local + "\\up.txt"));
+  EXPECT_EQ(testsupport::TimeOfA(Pub("up.txt")), testsupport::TimeOfA(local + "\\up.txt"));
   // The upload went to a temporary name and was renamed over the target.
   EXPECT_TRUE(testsupport::WaitForLog("ftp", "[" + user + "] STOR"));
   EXPECT_GE(testsupport::CountInLog("ftp", "RNTO"), 1);
@@ -321,8 +302,8 @@ TEST_F(FtpCopyTest, ASiteFolderWithThreeSubFoldersArrivesEqualAndCtrlCopyLeavesT
   EXPECT_TRUE(fw::hooks::Unexpected().empty()) << Texts();
   EXPECT_TRUE(Tree(local + "\\tree") == server) << Listing(Tree(local + "\\tree")) << "--\n" << Listing(server);
   // The listed times are the local files' times.
-  EXPECT_EQ(TimeOf(local + "\\tree\\top.txt"), recent);
-  EXPECT_EQ(TimeOf(local + "\\tree\\s2\\deep\\three.txt"), recent - 600);
+  EXPECT_EQ(testsupport::TimeOfA(local + "\\tree\\top.txt"), recent);
+  EXPECT_EQ(testsupport::TimeOfA(local + "\\tree\\s2\\deep\\three.txt"), recent - 600);
 
   // Ctrl+copy (the copy keeping folder dates) of a site folder copies it and
   // never removes a server file; no outside copier is started for it.

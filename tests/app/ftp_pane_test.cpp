@@ -25,6 +25,7 @@
 namespace {
 
 using testsupport::ExistsA;
+using testsupport::IsFolderA;
 using testsupport::ReadBytesA;
 using testsupport::WriteBytesA;
 
@@ -38,21 +39,8 @@ std::string LoadText(unsigned id) {
   return s.Str();
 }
 
-// A file's modification time (seconds since 1970, UTC).
-void SetTime(const std::string& path, std::int64_t t) {
-  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-  const ULONGLONG ft = (static_cast<ULONGLONG>(t) + 11644473600ULL) * 10000000ULL;
-  FILETIME f{static_cast<DWORD>(ft), static_cast<DWORD>(ft >> 32)};
-  SetFileTime(h, nullptr, nullptr, &f);
-  CloseHandle(h);
-}
-
-bool IsFolderA(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
+// Sets a file's modification time (seconds since 1970, UTC).
+void SetTime(const std::string& path, std::int64_t t) { ASSERT_TRUE(testsupport::SetTimeA(path, t)) << path; }
 
 // The names of a folder (without "." and "..").
 std::vector<std::string> FolderNames(const std::string& dir) {

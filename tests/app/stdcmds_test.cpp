@@ -335,8 +335,8 @@ TEST_F(StdCmdsTest, AFailedOpenLeavesTitlePathKindAndEdits) {
   const std::string path = File("a.csv");
   WriteBytes(path, "a,b\r\n");
   // A kind whose reader is not built yet fails the open (a program shows its title).
-  const std::string unreadable = File("paper.htm");
-  WriteBytes(unreadable, "<html><body>x</body></html>\n");
+  const std::string unreadable = File("paper.rtz");
+  WriteBytes(unreadable, "x");
   ASSERT_TRUE(StartWith(""));
   OpenByDialog(path);
   Type("x");

@@ -48,6 +48,31 @@ inline bool WriteBytesA(const std::string& path, const std::string& bytes) {
 
 inline bool ExistsA(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+inline bool IsFolderA(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A file's last-write time in seconds since 1970 (UTC); -1 when unreadable.
+inline long long TimeOfA(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA a = {};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
+  const ULONGLONG t = (static_cast<ULONGLONG>(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
+  return static_cast<long long>(t / 10000000ULL) - 11644473600LL;
+}
+
+// Sets a file's last-write time (seconds since 1970, UTC); false on failure.
+inline bool SetTimeA(const std::string& path, long long t) {
+  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const ULONGLONG ft = (static_cast<ULONGLONG>(t) + 11644473600ULL) * 10000000ULL;
+  FILETIME f{static_cast<DWORD>(ft), static_cast<DWORD>(ft >> 32)};
+  const bool ok = SetFileTime(h, nullptr, nullptr, &f) != 0;
+  CloseHandle(h);
+  return ok;
+}
+
 // Port of server "ftp", "ftp932" or "http" (0 when unknown).
 inline int ServerPort(const char* server) {
   return std::atoi(ReadBytesA(InetDir() + "/" + server + ".port").c_str());

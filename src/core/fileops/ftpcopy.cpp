@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/fileops/scratchclean.h"
 #include "fw/file.h"
 
 namespace fileops {
@@ -26,19 +27,6 @@ CopyFileResult Failed(std::uint32_t error) {
   CopyFileResult r;
   r.error = error;
   return r;
-}
-
-void RemoveLocalQuietly(const CString& path) {
-  try {
-    CFileStatus st;
-    st.m_attribute = CFile::normal;
-    CFile::SetStatus(path, st);
-  } catch (const CFileException&) {
-  }
-  try {
-    CFile::Remove(path);
-  } catch (const CFileException&) {
-  }
 }
 
 }  // namespace
@@ -130,13 +118,13 @@ CopyFileResult UploadFtpFile(FtpSite& site, const CString& local, const CString&
 CopyFileResult CopyFtpToFtp(FtpSite& site, const CString& ftpSource, const CString& ftpDestination,
                             const CString& scratch, bool failIfExists, FtpTargetInfo* target) {
   if (target) *target = FtpTargetInfo();
-  RemoveLocalQuietly(scratch);
+  RemoveScratchFile(scratch);
   CopyFileOptions toScratch;
   std::int64_t listed = 0;
   const CopyFileResult got = DownloadFtpFile(site, ftpSource, scratch, toScratch, &listed);
   if (!got.placed) return got;
   const CopyFileResult put = UploadFtpFile(site, scratch, ftpDestination, failIfExists, target, listed);
-  RemoveLocalQuietly(scratch);
+  RemoveScratchFile(scratch);
   return put;
 }
 

@@ -52,6 +52,15 @@ bool ReadFolder(FileOpsHost& host, const CString& folder, int limit, std::vector
   return true;
 }
 
+// A scratch sub-folder with everything below it, as the converters clear
+// theirs (mode 1, no questions).
+bool RemoveScratchFolder(FileOpsHost& host, const CString& path, int capacity) {
+  DeleteDirectoryTree(host, path, kModeForce, kConfirmNone, 1, 0, capacity);
+  return RemoveFolder(host, path, 0) == kDone;
+}
+
+}  // namespace
+
 // A scratch file goes without a backup: attributes normal, then removed.
 bool RemoveScratchFile(const CString& path) {
   try {
@@ -68,15 +77,6 @@ bool RemoveScratchFile(const CString& path) {
     return false;
   }
 }
-
-// A scratch sub-folder with everything below it, as the converters clear
-// theirs (mode 1, no questions).
-bool RemoveScratchFolder(FileOpsHost& host, const CString& path, int capacity) {
-  DeleteDirectoryTree(host, path, kModeForce, kConfirmNone, 1, 0, capacity);
-  return RemoveFolder(host, path, 0) == kDone;
-}
-
-}  // namespace
 
 std::string BackupDayKey(int month, int day) {
   char buf[24];

@@ -10,6 +10,10 @@
 
 namespace fileops {
 
+// Removes a scratch file without a backup: attributes made normal first, so
+// a read-only one goes too. False when the removal failed.
+bool RemoveScratchFile(const CString& path);
+
 // Removals of the start-up clean-up of "\TMP" at most.
 constexpr int kStartRemovals = 30;
 // Entries of "\TMP" the exit clean-up keeps by name; every file counted

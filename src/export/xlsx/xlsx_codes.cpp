@@ -7,6 +7,7 @@
 
 #include "export/byte_writer.h"
 #include "export/xlsx/xlsx_sheetmodel.h"
+#include "export/xlsx/xlsx_text_lines.h"
 
 namespace xlsx {
 namespace {
@@ -452,30 +453,10 @@ char XlsxHeadTabColour(const char* p, std::size_t n) {
 namespace xlsx {
 namespace {
 
-struct Line {
-  std::uint32_t start = 0;  // first byte
-  std::uint32_t end = 0;    // its CR, LF, NUL or the text end
-  std::uint32_t next = 0;   // the next line's start
-};
-
-Line LineAt(const char* t, std::uint32_t len, std::uint32_t s) {
-  Line l;
-  l.start = std::min(s, len);
-  std::uint32_t p = l.start;
-  while (p < len && t[p] != '\r' && t[p] != '\n' && t[p] != '\0') ++p;
-  l.end = p;
-  if (p < len && t[p] == '\r') ++p;
-  if (p < len && t[p] == '\n') ++p;
-  l.next = p;
-  return l;
-}
-
-bool Begins(const char* t, const Line& l, const char* key) {
-  const std::size_t k = std::strlen(key);
-  return l.end - l.start >= k && std::memcmp(t + l.start, key, k) == 0;
-}
-
-bool IsSettings(const char* t, const Line& l) { return Begins(t, l, "XL") || Begins(t, l, "!#XL"); }
+using textlines::Begins;
+using textlines::IsSettingsLine;
+using textlines::Line;
+using textlines::LineAt;
 
 // The start of the line before a line start `s` (s itself when none).
 std::uint32_t PreviousLine(const char* t, std::uint32_t s) {
@@ -507,7 +488,7 @@ bool FieldOf(const char* t, const Line& l, std::uint32_t number, std::uint32_t& 
 }
 
 bool Special(const char* t, const Line& l) {
-  return Begins(t, l, "!") || Begins(t, l, "~") || IsSettings(t, l) || Begins(t, l, "$$");
+  return Begins(t, l, "!") || Begins(t, l, "~") || IsSettingsLine(t, l) || Begins(t, l, "$$");
 }
 
 // The sheet's column records from 1 to `upTo` back to the format row's
@@ -624,7 +605,7 @@ void XlsxReadSheetCodes(const csv::TableFields& t, const char* text, std::uint32
         at = l.next > at ? l.next : len;
         continue;
       }
-      if (IsSettings(text, l)) {
+      if (IsSettingsLine(text, l)) {
         fontGroup |= XlsxReadSettingsLine(text + l.start, l.end - l.start, bang, s, run.XlsxR1C1Flag);
         if (!anySettings) settingsLine = l.start;
         anySettings = true;

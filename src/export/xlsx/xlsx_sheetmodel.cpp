@@ -7,36 +7,17 @@
 #include "export/byte_writer.h"
 #include "export/xlsx/xlsx_codes.h"
 #include "export/xlsx/xlsx_prescan.h"
+#include "export/xlsx/xlsx_text_lines.h"
 
 namespace xlsx {
 namespace {
 
 constexpr char kSep = '\x06';
 
-struct Line {
-  std::uint32_t start = 0;  // first byte
-  std::uint32_t end = 0;    // its CR, LF, NUL or the text end
-  std::uint32_t next = 0;   // the next line's start
-};
-
-Line LineAt(const char* t, std::uint32_t len, std::uint32_t s) {
-  Line l;
-  l.start = s;
-  std::uint32_t p = s;
-  while (p < len && t[p] != '\r' && t[p] != '\n' && t[p] != '\0') ++p;
-  l.end = p;
-  if (p < len && t[p] == '\r') ++p;
-  if (p < len && t[p] == '\n') ++p;
-  l.next = p;
-  return l;
-}
-
-bool Begins(const char* t, const Line& l, const char* key) {
-  std::size_t k = std::strlen(key);
-  return l.end - l.start >= k && std::memcmp(t + l.start, key, k) == 0;
-}
-
-bool IsSettingsLine(const char* t, const Line& l) { return Begins(t, l, "XL") || Begins(t, l, "!#XL"); }
+using textlines::Begins;
+using textlines::IsSettingsLine;
+using textlines::Line;
+using textlines::LineAt;
 
 // A '^' in [from, to) that is not after '\' and not a trail byte.
 bool HasCodeMark(const char* t, std::uint32_t from, std::uint32_t to) {
