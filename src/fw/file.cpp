@@ -301,7 +301,8 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, (flags & modeNoInherit) ? FALSE : TRUE};
   std::u16string w = fw::ToWidePath(path);
   HANDLE h = INVALID_HANDLE_VALUE;
-  DWORD attrs = GetFileAttributesW(Wide(w));
+  // (Only a write looks the path up first: a read needs no check.)
+  const DWORD attrs = (access & GENERIC_WRITE) ? GetFileAttributesW(Wide(w)) : INVALID_FILE_ATTRIBUTES;
   if ((access & GENERIC_WRITE) && attrs != INVALID_FILE_ATTRIBUTES &&
       (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY) {
     // The system refuses this too; checked here as well because Wine run by
@@ -420,6 +421,26 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
   DWORD newAttrs = keep | (status.m_attribute & 0x27);
   if (!wantReadOnly) newAttrs &= ~FILE_ATTRIBUTE_READONLY;
   if (!SetFileAttributesW(Wide(w), newAttrs)) fail();
+}
+
+void CFile::SetOpenStatus(const CFileStatus& status) {
+  CheckOpen();
+  FaultPoint(fw::filetest::Op::kSetStatus, m_strFileName);
+  FILE_BASIC_INFO info = {};  // a time of 0 is left as it is
+  auto time = [](const CTime& t, bool given, LARGE_INTEGER* out) {
+    if (!given) return;
+    const FILETIME ft = fw::UnixToFileTime(t.GetTime());
+    out->QuadPart = static_cast<LONGLONG>((static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+  };
+  time(status.m_ctime, status.m_ctime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveCTime),
+       &info.CreationTime);
+  time(status.m_atime, status.m_atime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveATime),
+       &info.LastAccessTime);
+  time(status.m_mtime, status.m_mtime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveMTime),
+       &info.LastWriteTime);
+  const DWORD bits = status.m_attribute & 0x27;
+  info.FileAttributes = bits != 0 ? bits : FILE_ATTRIBUTE_NORMAL;
+  if (!SetFileInformationByHandle(H(m_hFile), FileBasicInfo, &info, sizeof info)) ThrowOsError(GetLastError());
 }
 
 void CFile::Remove(const char* path) {
@@ -550,6 +571,27 @@ void CFile::SetLength(ULONGLONG length) {
 }
 
 void CFile::Flush() { CheckOpen(); }  // no buffer of our own; the system keeps the data
+
+void CFile::SetOpenStatus(const CFileStatus& status) {
+  CheckOpen();
+  FaultPoint(fw::filetest::Op::kSetStatus, m_strFileName);
+  const int fd = static_cast<int>(m_hFile);
+  const bool setA = status.m_atime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveATime);
+  const bool setM = status.m_mtime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveMTime);
+  if (setA || setM) {
+    struct timespec times[2];
+    times[0].tv_sec = static_cast<time_t>(status.m_atime.GetTime());
+    times[0].tv_nsec = setA ? 0 : UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(status.m_mtime.GetTime());
+    times[1].tv_nsec = setM ? 0 : UTIME_OMIT;
+    if (::futimens(fd, times) != 0) ThrowOsError(errno);
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0) ThrowOsError(errno);
+  const mode_t mode = st.st_mode & 07777;
+  const mode_t want = (status.m_attribute & readOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+  if (want != mode && ::fchmod(fd, want) != 0) ThrowOsError(errno);
+}
 
 // Natively only the read-only bit (owner's write permission) and the
 // modification and access times can be set.

@@ -118,6 +118,11 @@ class CFile {
   // Sets the attributes and the times that are not 0 (or given in
   // m_timesGiven); throws on failure.
   static void SetStatus(const char* path, const CFileStatus& status);
+  // The same on this open file, through its handle (no path lookup): the
+  // times not 0 (or given), and the attribute bits (read-only, hidden,
+  // system, archive; none: a normal file) as the file's attributes.
+  // Throws on failure.
+  void SetOpenStatus(const CFileStatus& status);
   static void Remove(const char* path);                  // throws on failure
   static void Rename(const char* oldPath, const char* newPath);
 

@@ -287,6 +287,43 @@ TEST(FileFaultHook, RefusesThePlannedCallOfEachOperation) {
   EXPECT_EQ(fw::filetest::Count(Op::kRemove), 1);
 }
 
+// The open file's own status: the time and the read-only bit set through
+// the handle are what the path shows after the close (writes came first);
+// a refusal throws and leaves the file as it was.
+TEST(File, StatusSetThroughTheOpenFile) {
+  using fw::filetest::Op;
+  testsupport::Scratch scratch;
+  const CString a = scratch.Path("a.txt");
+  {
+    CFile f(a, CFile::modeCreate | CFile::modeWrite);
+    f.Write("data", 4);
+    CFileStatus st;
+    st.m_mtime = CTime(1000000000);
+    st.m_attribute = CFile::readOnly;
+    f.SetOpenStatus(st);
+    f.Close();
+  }
+  CFileStatus now;
+  ASSERT_TRUE(CFile::GetStatus(a, now));
+  EXPECT_EQ(1000000000, now.m_mtime.GetTime());
+  EXPECT_NE(0, now.m_attribute & CFile::readOnly);
+  EXPECT_EQ(4u, now.m_size);
+  CFileStatus writable;
+  writable.m_attribute = CFile::normal;
+  CFile::SetStatus(a, writable);
+
+  CFile g(a, CFile::modeWrite);
+  fw::filetest::Reset();
+  fw::filetest::FailAt(Op::kSetStatus, 1);
+  CFileStatus st;
+  st.m_mtime = CTime(2000000000);
+  EXPECT_THROW(g.SetOpenStatus(st), CFileException);
+  fw::filetest::Reset();
+  g.Close();
+  ASSERT_TRUE(CFile::GetStatus(a, now));
+  EXPECT_EQ(1000000000, now.m_mtime.GetTime());
+}
+
 // Status changes throw like the other calls; folder creation and removal
 // report the refusal by their result and leave the disk as it was.
 TEST(FileFaultHook, RefusesStatusChangesAndFolderCalls) {

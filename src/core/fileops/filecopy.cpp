@@ -151,13 +151,14 @@ void PlacedFileWriter::Fail(std::uint32_t error) {
   result_.error = error;
 }
 
-bool PlacedFileWriter::Open() {
+bool PlacedFileWriter::Open(std::uint32_t destinationAttributes) {
   result_ = CopyFileResult();
   if (IsRefusedName(GetPathLastName(destination_))) {
     result_.error = kErrInvalidName;
     return false;
   }
-  const std::uint32_t existing = EntryAttributes(destination_);
+  const std::uint32_t existing =
+      destinationAttributes == kLookUpDestination ? EntryAttributes(destination_) : destinationAttributes;
   if (existing != 0xFFFFFFFFu) {
     if (options_.failIfExists) {
       result_.error = kErrFileExists;
@@ -169,15 +170,22 @@ bool PlacedFileWriter::Open() {
     }
   }
   temporary_ = CopyTemporaryFor(destination_);
-  // A temporary of an interrupted earlier copy goes first.
-  if (EntryAttributes(temporary_) != 0xFFFFFFFFu && !RemoveQuietly(temporary_)) {
-    result_.error = kErrAccessDenied;
-    return false;
-  }
   impl_ = new Impl;
+  const UINT mode = CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary;
   CFileException createError;
-  if (!impl_->out.Open(temporary_, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary,
-                       &createError)) {
+  bool created = impl_->out.Open(temporary_, mode, &createError) != FALSE;
+  // A temporary of an interrupted earlier copy (hidden, perhaps read-only)
+  // can stand in the way: it goes, and the create is tried once more.
+  if (!created && EntryAttributes(temporary_) != 0xFFFFFFFFu) {
+    if (!RemoveQuietly(temporary_)) {
+      delete impl_;
+      impl_ = nullptr;
+      result_.error = kErrAccessDenied;
+      return false;
+    }
+    created = impl_->out.Open(temporary_, mode, &createError) != FALSE;
+  }
+  if (!created) {
     delete impl_;
     impl_ = nullptr;
     result_.error = DestinationError(SystemErrorOf(createError.m_lOsError));
@@ -188,7 +196,7 @@ bool PlacedFileWriter::Open() {
   try {
     CFileStatus hide;
     hide.m_attribute = CFile::hidden;
-    CFile::SetStatus(temporary_, hide);
+    impl_->out.SetOpenStatus(hide);
   } catch (const CFileException&) {
   }
 #endif
@@ -228,14 +236,16 @@ bool PlacedFileWriter::Write(const void* data, std::uint32_t count) {
 bool PlacedFileWriter::Commit(std::int64_t mtime, std::uint32_t attributes) {
   if (!impl_) return false;
   try {
-    impl_->out.Close();
+    // Time and attributes go through the open handle (every write is done,
+    // so closing changes neither), then the file is closed and renamed.
     CFileStatus st;
     if (mtime != kKeepWriteTime) {
       st.m_mtime = CTime(static_cast<time_t>(mtime));
       st.m_timesGiven = CFileStatus::kGiveMTime;
     }
     st.m_attribute = static_cast<BYTE>(attributes & kCopiedAttributes);
-    CFile::SetStatus(temporary_, st);
+    impl_->out.SetOpenStatus(st);
+    impl_->out.Close();
     if (options_.failIfExists) CFile::Rename(temporary_, destination_);  // never replaces
     else RenameReplacing(temporary_, destination_);
   } catch (const CFileException& e) {
@@ -271,19 +281,25 @@ CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, 
   }
   // Copying a file onto itself would replace it with itself at best; a
   // move would then remove its only copy.
-  if (EntryAttributes(destination) != 0xFFFFFFFFu && SameFileOrFolder(source, destination)) {
+  const std::uint32_t existing = EntryAttributes(destination);
+  if (existing != 0xFFFFFFFFu && SameFileOrFolder(source, destination)) {
     r.error = kErrSameFile;
     return r;
   }
   PlacedFileWriter writer(destination, options, sourceStatus.m_size);
-  if (!writer.Open()) return writer.Result();
-  std::vector<char> chunk(kCopyPiece);
+  if (!writer.Open(existing)) return writer.Result();
+  // The source is read many pieces at a time (fewer system calls on large
+  // files); the writer still gets, counts and reports them piece by piece.
+  constexpr UINT kReadBlock = 64 * kCopyPiece;
+  std::vector<char> block(kReadBlock);
   try {
     for (;;) {
-      const UINT got = in.Read(chunk.data(), kCopyPiece);
-      if (got == 0) break;
-      if (!writer.Write(chunk.data(), got)) return writer.Result();
-      if (got < kCopyPiece) break;
+      const UINT got = in.Read(block.data(), kReadBlock);
+      for (UINT at = 0; at < got; at += kCopyPiece) {
+        const UINT n = got - at < kCopyPiece ? got - at : kCopyPiece;
+        if (!writer.Write(block.data() + at, n)) return writer.Result();
+      }
+      if (got < kReadBlock) break;
     }
   } catch (const CFileException& e) {
     std::uint32_t error = SystemErrorOf(e.m_lOsError);

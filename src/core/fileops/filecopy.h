@@ -92,7 +92,10 @@ class PlacedFileWriter {
 
   // The destination checks (a refused name, fail-if-exists, a folder or a
   // read-only file in the way) and the temporary; false with Result() set.
-  bool Open();
+  // A caller that has just read the destination's attributes (0xFFFFFFFF:
+  // none there) passes them, saving a second look-up.
+  static constexpr std::uint32_t kLookUpDestination = 0xFFFFFFFEu;
+  bool Open(std::uint32_t destinationAttributes = kLookUpDestination);
   // One chunk; false (temporary removed) after a write error or a stop.
   bool Write(const void* data, std::uint32_t count);
   // Gives the temporary the time (`mtime` seconds; kKeepWriteTime leaves

@@ -150,9 +150,10 @@ TEST_F(FileCopyTest, RefusedTimesOrStaleTemporaryKeepTheOldDestination) {
   EXPECT_EQ(r.error, kErrAccessDenied);
   EXPECT_EQ(ReadBytes(dst), "old");
   EXPECT_FALSE(Exists(CopyTemporaryFor(dst)));
-  // A leftover temporary that cannot be removed stops the copy before
-  // anything is written.
+  // A read-only leftover temporary that cannot be removed stops the copy
+  // before anything is written.
   WriteBytes(CopyTemporaryFor(dst), "stale");
+  SetTimeAndAttributes(CopyTemporaryFor(dst), 0, CFile::readOnly);
   fw::filetest::FailFrom(fw::filetest::Op::kRemove, 1);
   r = PlaceFileCopy(src, dst, CopyFileOptions{});
   fw::filetest::Reset();
@@ -160,6 +161,14 @@ TEST_F(FileCopyTest, RefusedTimesOrStaleTemporaryKeepTheOldDestination) {
   EXPECT_EQ(r.error, kErrAccessDenied);
   EXPECT_EQ(ReadBytes(dst), "old");
   EXPECT_EQ(ReadBytes(CopyTemporaryFor(dst)), "stale");
+  // A writable one is simply written over, with no removal needed.
+  SetTimeAndAttributes(CopyTemporaryFor(dst), 0, CFile::normal);
+  fw::filetest::FailFrom(fw::filetest::Op::kRemove, 1);
+  r = PlaceFileCopy(src, dst, CopyFileOptions{});
+  fw::filetest::Reset();
+  EXPECT_TRUE(r.placed);
+  EXPECT_EQ(ReadBytes(dst), "new");
+  EXPECT_FALSE(Exists(CopyTemporaryFor(dst)));
 }
 
 TEST_F(FileCopyTest, LeftoverTemporaryIsRemovedByTheNextCopy) {
