@@ -572,24 +572,33 @@ void CFile::SetLength(ULONGLONG length) {
 
 void CFile::Flush() { CheckOpen(); }  // no buffer of our own; the system keeps the data
 
+// The access and modification times a status gives (UTIME_OMIT for a time
+// left alone); false when it gives neither.
+static bool StatusTimes(const CFileStatus& status, struct timespec times[2]) {
+  const bool setA = status.m_atime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveATime);
+  const bool setM = status.m_mtime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveMTime);
+  times[0].tv_sec = static_cast<time_t>(status.m_atime.GetTime());
+  times[0].tv_nsec = setA ? 0 : UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(status.m_mtime.GetTime());
+  times[1].tv_nsec = setM ? 0 : UTIME_OMIT;
+  return setA || setM;
+}
+
+// The permission bits for a status's read-only bit (the owner's write bit).
+static mode_t StatusMode(mode_t mode, const CFileStatus& status) {
+  return (status.m_attribute & CFile::readOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+}
+
 void CFile::SetOpenStatus(const CFileStatus& status) {
   CheckOpen();
   FaultPoint(fw::filetest::Op::kSetStatus, m_strFileName);
   const int fd = static_cast<int>(m_hFile);
-  const bool setA = status.m_atime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveATime);
-  const bool setM = status.m_mtime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveMTime);
-  if (setA || setM) {
-    struct timespec times[2];
-    times[0].tv_sec = static_cast<time_t>(status.m_atime.GetTime());
-    times[0].tv_nsec = setA ? 0 : UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(status.m_mtime.GetTime());
-    times[1].tv_nsec = setM ? 0 : UTIME_OMIT;
-    if (::futimens(fd, times) != 0) ThrowOsError(errno);
-  }
+  struct timespec times[2];
+  if (StatusTimes(status, times) && ::futimens(fd, times) != 0) ThrowOsError(errno);
   struct stat st;
   if (::fstat(fd, &st) != 0) ThrowOsError(errno);
   const mode_t mode = st.st_mode & 07777;
-  const mode_t want = (status.m_attribute & readOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+  const mode_t want = StatusMode(mode, status);
   if (want != mode && ::fchmod(fd, want) != 0) ThrowOsError(errno);
 }
 
@@ -601,18 +610,10 @@ void CFile::SetStatus(const char* path, const CFileStatus& status) {
   auto fail = [path]() { ThrowPathError(LastOsError(), path); };
   struct stat st;
   if (::stat(p.c_str(), &st) != 0) fail();
-  const bool setA = status.m_atime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveATime);
-  const bool setM = status.m_mtime.GetTime() != 0 || (status.m_timesGiven & CFileStatus::kGiveMTime);
-  if (setA || setM) {
-    struct timespec times[2];
-    times[0].tv_sec = static_cast<time_t>(status.m_atime.GetTime());
-    times[0].tv_nsec = setA ? 0 : UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(status.m_mtime.GetTime());
-    times[1].tv_nsec = setM ? 0 : UTIME_OMIT;
-    if (::utimensat(AT_FDCWD, p.c_str(), times, 0) != 0) fail();
-  }
-  mode_t mode = st.st_mode & 07777;
-  mode_t want = (status.m_attribute & readOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+  struct timespec times[2];
+  if (StatusTimes(status, times) && ::utimensat(AT_FDCWD, p.c_str(), times, 0) != 0) fail();
+  const mode_t mode = st.st_mode & 07777;
+  const mode_t want = StatusMode(mode, status);
   if (want != mode && ::chmod(p.c_str(), want) != 0) fail();
 }
 
