@@ -16,6 +16,7 @@
 #include "xls_bench.h"
 #include "docx_bench.h"
 #include "xlsx_bench.h"
+#include "markup_bench.h"
 #include "pdf_bench.h"
 
 namespace {
@@ -114,11 +115,17 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "-word") return WordText(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-xls") return XlsTable(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-pdf") return PdfText(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "-html") return HtmlText(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-xlsx") return XlsxTable(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-xlsx-shares") return XlsxShares(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "-docx") return DocxPages(argv[2]);
   int next = 1;
   const int runs = bench::TakeRuns(argc, argv, 5, &next);
+  // "-runs N html": the HTML page alone.
+  if (next < argc && std::string(argv[next]) == "html") {
+    BenchMarkup(argv[0], runs);
+    return 0;
+  }
   const int members = next < argc ? std::atoi(argv[next]) : 100000;
   const std::string path = "/tmp/bench_convert_listing.zip";
   if (!bench::WriteFile(path, MakeArchive(members))) return 1;
@@ -144,6 +151,7 @@ int main(int argc, char** argv) {
   BenchWord(self, runs);
   BenchXls(self, runs);
   BenchPdf(self, runs);
+  BenchMarkup(self, runs);
   BenchXlsx(self, runs);
   BenchDocx(self, runs);
   return 0;
