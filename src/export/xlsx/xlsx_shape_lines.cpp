@@ -171,7 +171,9 @@ int ReadNumbers(const Line& l, std::size_t p, XlsxShapeRecord& r) {
   r.fromRow = v[1];
   r.toCol = v[2];
   r.toRow = v[3];
-  std::int64_t degrees = v[kRotationSlot];
+  // Taken modulo a full turn here, as the drawing does: a cell number with a
+  // '%' offset in this slot would overflow the scaled rotation.
+  std::int64_t degrees = v[kRotationSlot] % 360;
   std::int64_t a1 = std::clamp<std::int64_t>(v[5], 0, kAdjustCap);
   std::int64_t a2 = std::clamp<std::int64_t>(v[6], 0, kAdjustCap);
   if (endByLetters) {

@@ -151,6 +151,11 @@ TEST(ShapeLines, NumbersCellsOffsetsAndRotation) {
   EXPECT_EQ(l.toRow, 700000);
   EXPECT_EQ(l.rotation, 360LL * 1000000 + 1);
 
+  // A huge rotation with a '%' offset is taken modulo 360 (its scaled
+  // product once overflowed).
+  XlsxShapeRecord& big = d.Line("Re" + kSep + kSep + "10:20:30:40:22222222222%5");
+  EXPECT_EQ(big.rotation, (2000000000LL * 100000 + 5) % 360 * 1000000);
+
   // A row far past 21,474 stays exact in 64 bits.
   XlsxShapeRecord& far = d.Line("Re" + kSep + kSep + "A1000000:B1048576");
   EXPECT_EQ(far.fromRow, 1000000LL * 100000);
