@@ -88,6 +88,16 @@ TEST_F(PdfPictureOpenTest, TheJpegBehindItsMarkerIsWrittenAndShown) {
   EXPECT_EQ(Caption(), "W48 x H32 x 24bits  1/1");
   EXPECT_EQ(13u, doc->m_nFileKind);
   EXPECT_EQ(pdf_, std::string(doc->m_strDocPath.GetString()));
+  // The number cleared (as the double-click does after a shown picture),
+  // the file is its page text again; the last picture's path stays.
+  doc->m_nExtractNo = 0;
+  doc->m_nExtractLetter = 0;
+  doc->m_bSizeHigh = 0;
+  ASSERT_TRUE(OpenAndWait(pdf_));
+  EXPECT_EQ(text_, DocText(doc));
+  EXPECT_EQ(11u, doc->m_nFileKind);
+  EXPECT_EQ(11u, View()->m_nFileKind);
+  EXPECT_EQ(Scratch("pdftmp.jpg"), std::string(doc->m_strConvImage.GetString()));
 }
 
 TEST_F(PdfPictureOpenTest, TheFlatePictureBecomesABmpOfItsPixels) {
