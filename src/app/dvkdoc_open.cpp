@@ -271,6 +271,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
     }
   }
   int kind = how.kindOverride ? how.kindOverride : GetFileKind(readPath);
+  int pictureKind = 0;  // the kind of a picture a renderer loaded
   docopen::Reader reader = docopen::ReaderFor(kind, readPath);
 
   // Step 2: the new text, read beside the document. A CSV table made by the
@@ -323,7 +324,16 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   } else {
     // Archives, packed and marked sources and everything else: the renderers.
     const CString curBefore = m_strCurFile;
+    const CString imageBefore = m_strConvImage;
+    m_strConvImage.Empty();
     const std::optional<std::string> text = RenderFileAsText(readPath, how.markupFlag, 0, kind);
+    // A reader that wrote out a picture and loaded it (a PDF or Office
+    // picture asked for by its marker) left the picture's kind: the document
+    // becomes that picture, so that the image view takes it.
+    if (!m_strConvImage.IsEmpty() && docsvc::IsPictureKind(static_cast<int>(m_nFileKind)))
+      pictureKind = static_cast<int>(m_nFileKind);
+    else if (m_strConvImage.IsEmpty())
+      m_strConvImage = imageBefore;
     // A reader that wrote out an attachment leaves its path as the current
     // file; the hand-over below keeps it.
     if (m_strCurFile != curBefore) extractedFile = m_strCurFile;
@@ -363,7 +373,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   ActivePath() = path;
   m_strDocName = GetPathPart(path, 1);
   m_strDocBaseName = GetPathPart(path, 2);
-  m_nFileKind = kind;
+  m_nFileKind = pictureKind ? pictureKind : kind;
   m_nUpdateCode = app::UpdateCode::kContent;
   m_nLoadState = 1;
   if (after.recordTime) m_tOpenedFileTime = status.m_mtime.GetTime();
@@ -379,7 +389,7 @@ int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
   if (after.show) {
     UpdateAllViews(nullptr, 0, nullptr);
     // A shown picture keeps its caption in the pane.
-    const bool pictureCaption = reader == docopen::Reader::kImage && note.IsEmpty();
+    const bool pictureCaption = (reader == docopen::Reader::kImage || pictureKind) && note.IsEmpty();
     if (after.setStatusPane && !pictureCaption) StatusText(after.noteInBox ? CString() : note);
     if (after.noteInBox) ShowDocMessage(this, note);
   }
