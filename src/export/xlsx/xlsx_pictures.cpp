@@ -162,6 +162,13 @@ bool XlsxIsPictureBytes(const char* head, std::size_t n) {
   return false;
 }
 
+// A transparent one-pixel PNG, the stand-in for a picture that could not be read.
+constexpr unsigned char kEmptyPicture[] = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+    0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00,
+    0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0xDA, 0x63, 0x60, 0x60, 0x60, 0x60, 0x00, 0x00, 0x00, 0x05, 0x00, 0x01,
+    0x7A, 0xA8, 0x57, 0x50, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+
 bool XlsxCopyPicture(XlsxRun& run, const std::string& name, const XlsxPictureFolders& folders,
                      exportcore::PartSink& sink, XlsxRunHost& host, bool htmlMode) {
   const std::int32_t number = ++run.XlsxPictureNumber;
@@ -178,11 +185,14 @@ bool XlsxCopyPicture(XlsxRun& run, const std::string& name, const XlsxPictureFol
   } catch (const std::bad_alloc&) {
     read = false;
   }
+  const std::string part = "xl/media/image" + std::to_string(number) + ".png";
   if (!read) {
     host.ShowMessage(CString(kPictureCopyError) + path);
-    return true;
+    // The drawing and its relationships already count this picture: an
+    // empty one-pixel picture stands in its place, so that no link of the
+    // package points at a part it does not hold.
+    return sink.WritePart(part.c_str(), reinterpret_cast<const char*>(kEmptyPicture), sizeof kEmptyPicture);
   }
-  const std::string part = "xl/media/image" + std::to_string(number) + ".png";
   return sink.WritePart(part.c_str(), bytes.data(), bytes.size());
 }
 
