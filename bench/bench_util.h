@@ -121,6 +121,16 @@ inline double RunCapture(const std::string& cmd, std::string* out, bool* ok) {
   return Seconds(t0);
 }
 
+// Code page 932 text as UTF-8 through iconv (for output checks, outside the
+// timed runs); `scratch` is a file it may write. "" on failure.
+inline std::string Cp932ToUtf8(const std::string& cp932, const std::string& scratch) {
+  if (!WriteFile(scratch, cp932)) return std::string();
+  std::string out;
+  bool ok = false;
+  RunCapture("iconv -f CP932 -t UTF-8 " + scratch, &out, &ok);
+  return ok ? out : std::string();
+}
+
 inline double Median(std::vector<double> v) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());

@@ -18,18 +18,8 @@ namespace {
 const char kDir[] = "/tmp/tabrye_markup_bench";
 const char kScript[] = TABRYE_SOURCE_ROOT "/bench/convert/markup_bench_htmlparser.py";
 
-// Code page 932 text as UTF-8 (outside the timed runs).
-std::string ToUtf8(const std::string& cp932) {
-  const std::string in = std::string(kDir) + "/ours.txt";
-  if (!bench::WriteFile(in, cp932)) return std::string();
-  std::string out;
-  bool ok = false;
-  bench::RunCapture("iconv -f CP932 -t UTF-8 " + in, &out, &ok);
-  return ok ? out : std::string();
-}
-
 bool ExtractedInOrder(const std::string& ours, const std::string& theirs) {
-  const std::string a = ToUtf8(ours);
+  const std::string a = bench::Cp932ToUtf8(ours, std::string(kDir) + "/ours.txt");
   if (a.empty()) return false;
   std::size_t at = 0;
   std::size_t seen = 0;

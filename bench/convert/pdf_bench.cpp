@@ -56,18 +56,8 @@ std::vector<std::string> TheirPages(const std::string& text) {
   return pages;
 }
 
-// Code page 932 text as UTF-8 (outside the timed runs).
-std::string ToUtf8(const std::string& cp932) {
-  const std::string in = std::string(kDir) + "/ours.txt";
-  if (!bench::WriteFile(in, cp932)) return std::string();
-  std::string out;
-  bool ok = false;
-  bench::RunCapture("iconv -f CP932 -t UTF-8 " + in, &out, &ok);
-  return ok ? out : std::string();
-}
-
 bool SamePages(const std::string& ours, const std::string& theirs) {
-  const std::vector<std::string> a = OurPages(ToUtf8(ours)), b = TheirPages(theirs);
+  const std::vector<std::string> a = OurPages(bench::Cp932ToUtf8(ours, std::string(kDir) + "/ours.txt")), b = TheirPages(theirs);
   return !a.empty() && a == b;
 }
 

@@ -10,37 +10,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 
-#include "csv/csv_table.h"
-#include "export/xlsx/xlsx_conditions.h"
-#include "export/xlsx/xlsx_export.h"
-#include "export/xlsx/xlsx_run.h"
-#include "export/xlsx_oracle_host.h"
-#include "macro/macro_csvselect.h"
-#include "macro/macro_state.h"
 #include "support/file_bytes.h"
+#include "selecting_run.h"
 #include "support/outside_tool.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class SelectingHost : public xlsxtest::OracleHost {
- public:
-  class Real : public xlsx::XlsxConditionSelector {
-   public:
-    int Select(csv::Table& table, const CString& condition, const CString& command) override {
-      macro::CsvSelectScope scope{*state, nullptr, table};
-      return macro::MacroCsvSelectCommands(scope, condition, command, 1);
-    }
-    std::unique_ptr<macro::MacroState> state = std::make_unique<macro::MacroState>();
-  };
-  xlsx::XlsxConditionSelector* ConditionSelector() override { return &real; }
-  Real real;
-};
 
 // Amounts in column B, notes in column C. Merges: the title over A-E, a
 // block D3:E4, and E4:E5 overlapping it (left out). Conditions: amounts
@@ -102,20 +81,9 @@ TEST(XlsxMergeConditionOracle, OpenpyxlAndLibreOfficeReadMergesAndConditionColou
   const fs::path dir = fs::path(TABRYE_BIN_ROOT) / "xlsx_merge_condition_oracle";
   fs::remove_all(dir);
   fs::create_directories(dir);
-  csv::Table table;
-  ASSERT_TRUE(table.LoadFileText(kTable.data(), kTable.size(), 16));
-  const std::string before(reinterpret_cast<const char*>(table.m_pTextBuf), table.m_nTextLen);
-  testsupport::TempProgramFolder program;
-  xlsx::XlsxRun run;
-  xlsx::XlsxRunInput in;
-  in.table = &table;
-  in.programDir = program.Path().c_str();
   const fs::path target = dir / "book.xlsx";
-  in.target = target.string().c_str();
-  SelectingHost host;
-  ASSERT_EQ(0, xlsx::XlsxWritePackageRun(run, in, host));
-  EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(before, std::string(reinterpret_cast<const char*>(table.m_pTextBuf), table.m_nTextLen));
+  xlsxtest::WriteWithSelection(kTable, target.string());
+  if (HasFatalFailure()) return;
 
   const fs::path script = dir / "check.py";
   std::ofstream(script) << kCheck;

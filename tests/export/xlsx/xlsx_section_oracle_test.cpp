@@ -8,36 +8,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 
-#include "csv/csv_table.h"
-#include "export/xlsx/xlsx_conditions.h"
-#include "export/xlsx/xlsx_export.h"
-#include "export/xlsx/xlsx_run.h"
-#include "export/xlsx_oracle_host.h"
-#include "macro/macro_csvselect.h"
-#include "macro/macro_state.h"
+#include "selecting_run.h"
 #include "support/outside_tool.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class SelectingHost : public xlsxtest::OracleHost {
- public:
-  class Real : public xlsx::XlsxConditionSelector {
-   public:
-    int Select(csv::Table& table, const CString& condition, const CString& command) override {
-      macro::CsvSelectScope scope{*state, nullptr, table};
-      return macro::MacroCsvSelectCommands(scope, condition, command, 1);
-    }
-    std::unique_ptr<macro::MacroState> state = std::make_unique<macro::MacroState>();
-  };
-  xlsx::XlsxConditionSelector* ConditionSelector() override { return &real; }
-  Real real;
-};
 
 const char* const kCheck = R"PY(
 import sys, openpyxl
@@ -71,20 +50,9 @@ TEST(XlsxSectionOracle, OpenpyxlReadsMergesFilterProtectionAndConditionFills) {
   const std::string csvText =
       "Sales,,\r\nname,amount,note\r\nA,500,x\r\nB,1500,y\r\nC,2500,z\r\nD,50,w\r\n!%\r\n"
       "M,C,A1:C1\r\nM,,B1:B2\r\nFP,,A2:C2\r\n,%r,if:&2>#(1000),&2=nn\r\n,%BBB,C4\r\n";
-  csv::Table table;
-  ASSERT_TRUE(table.LoadFileText(csvText.data(), csvText.size(), 16));
-  const std::string before(reinterpret_cast<const char*>(table.m_pTextBuf), table.m_nTextLen);
-  testsupport::TempProgramFolder program;
-  xlsx::XlsxRun run;
-  xlsx::XlsxRunInput in;
-  in.table = &table;
-  in.programDir = program.Path().c_str();
   const fs::path target = dir / "section.xlsx";
-  in.target = target.string().c_str();
-  SelectingHost host;
-  ASSERT_EQ(0, xlsx::XlsxWritePackageRun(run, in, host));
-  EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(before, std::string(reinterpret_cast<const char*>(table.m_pTextBuf), table.m_nTextLen));
+  xlsxtest::WriteWithSelection(csvText, target.string());
+  if (HasFatalFailure()) return;
   const fs::path script = dir / "check.py";
   std::ofstream(script) << kCheck;
   EXPECT_EQ("\n", testsupport::RunCapture("/usr/bin/python3 '" + script.string() + "' '" + target.string() + "' 2>&1"));
