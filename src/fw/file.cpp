@@ -11,6 +11,7 @@
 
 #include "fw/filetime_win.h"
 #else
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -53,6 +54,7 @@ const struct {
     {ERROR_BAD_NETPATH, CFileException::badPath},
     {ERROR_TOO_MANY_OPEN_FILES, CFileException::tooManyOpenFiles},
     {ERROR_ACCESS_DENIED, CFileException::accessDenied},
+    {ERROR_FILE_EXISTS, CFileException::accessDenied},  // a name made only new
     {ERROR_WRITE_PROTECT, CFileException::accessDenied},
     {ERROR_INVALID_HANDLE, CFileException::invalidFile},
     {ERROR_CURRENT_DIRECTORY, CFileException::removeCurrentDir},
@@ -84,6 +86,18 @@ bool ReadStatus(const char* path, CFileStatus& status) {
   status.m_atime = CTime(fw::FileTimeToUnix(data.ftLastAccessTime));
   status.m_size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   status.m_attribute = static_cast<BYTE>(data.dwFileAttributes);
+  return true;
+}
+
+// The same record through an open handle: no look-up of the path.
+bool ReadOpenStatus(std::intptr_t handle, const char*, CFileStatus& status) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(H(handle), &info)) return false;
+  status.m_ctime = CTime(fw::FileTimeToUnix(info.ftCreationTime));
+  status.m_mtime = CTime(fw::FileTimeToUnix(info.ftLastWriteTime));
+  status.m_atime = CTime(fw::FileTimeToUnix(info.ftLastAccessTime));
+  status.m_size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  status.m_attribute = static_cast<BYTE>(info.dwFileAttributes);
   return true;
 }
 
@@ -154,6 +168,17 @@ bool ReadStatus(const char* path, CFileStatus& status) {
   status.m_atime = CTime(static_cast<std::int64_t>(st.st_atime));
   status.m_size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
   status.m_attribute = NativeAttributes(st, p);
+  return true;
+}
+
+bool ReadOpenStatus(std::intptr_t handle, const char* path, CFileStatus& status) {
+  struct stat st;
+  if (::fstat(static_cast<int>(handle), &st) != 0) return false;
+  status.m_ctime = CTime(static_cast<std::int64_t>(st.st_ctime));
+  status.m_mtime = CTime(static_cast<std::int64_t>(st.st_mtime));
+  status.m_atime = CTime(static_cast<std::int64_t>(st.st_atime));
+  status.m_size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
+  status.m_attribute = NativeAttributes(st, fw::ToPosixPath(path));
   return true;
 }
 
@@ -275,7 +300,10 @@ BOOL CFile::GetStatus(const char* path, CFileStatus& status) {
 
 BOOL CFile::GetStatus(CFileStatus& status) const {
   if (!IsOpen()) return FALSE;
-  return GetStatus(m_strFileName, status);
+  status = CFileStatus();
+  if (!ReadOpenStatus(m_hFile, m_strFileName, status)) return FALSE;
+  FillFullName(status, m_strFileName);
+  return TRUE;
 }
 
 #ifdef _WIN32
@@ -297,12 +325,15 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
     default: share = 0; break;
   }
   DWORD create = OPEN_EXISTING;
-  if (flags & modeCreate) create = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
+  if (flags & modeCreate) {
+    create = (flags & modeCreateNew) ? CREATE_NEW : (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
+  }
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, (flags & modeNoInherit) ? FALSE : TRUE};
   std::u16string w = fw::ToWidePath(path);
   HANDLE h = INVALID_HANDLE_VALUE;
-  // (Only a write looks the path up first: a read needs no check.)
-  const DWORD attrs = (access & GENERIC_WRITE) ? GetFileAttributesW(Wide(w)) : INVALID_FILE_ATTRIBUTES;
+  // (Only a write of a file that may exist looks the path up first.)
+  const DWORD attrs = (access & GENERIC_WRITE) && create != CREATE_NEW ? GetFileAttributesW(Wide(w))
+                                                                      : INVALID_FILE_ATTRIBUTES;
   if ((access & GENERIC_WRITE) && attrs != INVALID_FILE_ATTRIBUTES &&
       (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY) {
     // The system refuses this too; checked here as well because Wine run by
@@ -467,19 +498,21 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
     case modeWrite: oflags |= O_WRONLY; break;
     default: oflags |= O_RDWR; break;
   }
-  if (flags & modeCreate) oflags |= O_CREAT | ((flags & modeNoTruncate) ? 0 : O_TRUNC);
+  const bool onlyNew = (flags & modeCreate) && (flags & modeCreateNew);
+  if (onlyNew) oflags |= O_CREAT | O_EXCL;
+  else if (flags & modeCreate) oflags |= O_CREAT | ((flags & modeNoTruncate) ? 0 : O_TRUNC);
   std::string p = fw::ToPosixPath(path);
   int fd = -1;
   int err = 0;
   struct stat before;
-  if ((flags & 3) != modeRead && ::stat(p.c_str(), &before) == 0 && S_ISREG(before.st_mode) &&
+  if ((flags & 3) != modeRead && !onlyNew && ::stat(p.c_str(), &before) == 0 && S_ISREG(before.st_mode) &&
       (before.st_mode & S_IWUSR) == 0) {
     err = EACCES;  // read-only attribute: refused even where the user could write anyway
   } else {
     fd = ::open(p.c_str(), oflags, 0666);
     err = errno;
   }
-  if (fd >= 0) {
+  if (fd >= 0 && !onlyNew) {  // (a file made new here is no folder)
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {  // folders are no files
       ::close(fd);
@@ -636,8 +669,14 @@ void CFile::Rename(const char* oldPath, const char* newPath) {
   FaultPoint(fw::filetest::Op::kRename, oldPath);
   std::string a = fw::ToPosixPath(oldPath);
   std::string b = fw::ToPosixPath(newPath);
+  // Windows never replaces an existing target; POSIX rename would. Where
+  // the file system can say so in the same call, one call does both.
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return;
+  if (errno == EEXIST) throw CFileException(CFileException::accessDenied, EEXIST, oldPath);
+  if (errno != EINVAL && errno != ENOSYS) ThrowPathError(LastOsError(), oldPath);
+#endif
   struct stat st;
-  // Windows never replaces an existing target; POSIX rename would.
   if (::lstat(b.c_str(), &st) == 0) throw CFileException(CFileException::accessDenied, EEXIST, oldPath);
   if (::rename(a.c_str(), b.c_str()) != 0) ThrowPathError(LastOsError(), oldPath);
 }

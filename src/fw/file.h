@@ -70,6 +70,9 @@ class CFile {
     shareDenyRead = 0x0030,
     shareDenyNone = 0x0040,
     modeNoInherit = 0x0080,
+    // With modeCreate: only a new file; an existing name fails with the
+    // system's "already exists" error and is left as it is.
+    modeCreateNew = 0x0100,
     modeCreate = 0x1000,
     modeNoTruncate = 0x2000,
     typeText = 0x4000,   // CStdioFile only

@@ -324,6 +324,56 @@ TEST(File, StatusSetThroughTheOpenFile) {
   EXPECT_EQ(1000000000, now.m_mtime.GetTime());
 }
 
+// A file made only new leaves an existing one untouched and fails as the
+// system does; the open file's status (read through the handle) is the
+// file's, with the name it was opened by.
+TEST(File, CreateNewAndTheStatusOfAnOpenFile) {
+  testsupport::Scratch scratch;
+  const CString a = scratch.Path("a.txt"), b = scratch.Path("b.txt");
+  {
+    CFile f(a, CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite);
+    f.Write("first", 5);
+  }
+  CFile again;
+  CFileException e;
+  EXPECT_FALSE(again.Open(a, CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite, &e));
+  EXPECT_EQ(CFileException::accessDenied, e.m_cause);
+  CFileStatus st;
+  ASSERT_TRUE(CFile::GetStatus(a, st));
+  EXPECT_EQ(5u, st.m_size);
+  // A read-only name is refused by the plain create; the only-new one
+  // refuses every existing name the same way.
+  CFileStatus ro;
+  ro.m_attribute = CFile::readOnly;
+  CFile::SetStatus(a, ro);
+  EXPECT_FALSE(again.Open(a, CFile::modeCreate | CFile::modeWrite, &e));
+  EXPECT_FALSE(again.Open(a, CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite, &e));
+
+  CFile in(a, CFile::modeRead);
+  CFileStatus byHandle, byPath;
+  ASSERT_TRUE(in.GetStatus(byHandle));
+  ASSERT_TRUE(CFile::GetStatus(a, byPath));
+  EXPECT_EQ(byPath.m_size, byHandle.m_size);
+  EXPECT_EQ(byPath.m_mtime.GetTime(), byHandle.m_mtime.GetTime());
+  EXPECT_EQ(byPath.m_attribute, byHandle.m_attribute);
+  EXPECT_STREQ(byPath.m_szFullName, byHandle.m_szFullName);
+  in.Close();
+  EXPECT_FALSE(in.GetStatus(byHandle));
+  CFileStatus rw;
+  rw.m_attribute = CFile::normal;
+  CFile::SetStatus(a, rw);
+  // The rename that never replaces: refused onto an existing name, done
+  // onto a free one.
+  { CFile f(b, CFile::modeCreate | CFile::modeWrite); }
+  EXPECT_THROW(CFile::Rename(a, b), CFileException);
+  ASSERT_TRUE(CFile::GetStatus(b, st));
+  EXPECT_EQ(0u, st.m_size);
+  CFile::Remove(b);
+  CFile::Rename(a, b);
+  ASSERT_TRUE(CFile::GetStatus(b, st));
+  EXPECT_EQ(5u, st.m_size);
+}
+
 // Status changes throw like the other calls; folder creation and removal
 // report the refusal by their result and leave the disk as it was.
 TEST(FileFaultHook, RefusesStatusChangesAndFolderCalls) {

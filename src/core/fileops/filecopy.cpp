@@ -173,10 +173,13 @@ bool PlacedFileWriter::Open(std::uint32_t destinationAttributes) {
   impl_ = new Impl;
   const UINT mode = CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary;
   CFileException createError;
-  bool created = impl_->out.Open(temporary_, mode, &createError) != FALSE;
-  // A temporary of an interrupted earlier copy (hidden, perhaps read-only)
-  // can stand in the way: it goes, and the create is tried once more.
-  if (!created && EntryAttributes(temporary_) != 0xFFFFFFFFu) {
+  // Made new, which needs no look-up of the name first.
+  bool created = impl_->out.Open(temporary_, mode | CFile::modeCreateNew, &createError) != FALSE;
+  // A temporary of an interrupted earlier copy can stand in the way: a
+  // writable one is written over; one that is not (hidden, read-only) goes,
+  // and the create is tried once more.
+  if (!created && EntryAttributes(temporary_) != 0xFFFFFFFFu &&
+      !(created = impl_->out.Open(temporary_, mode, &createError) != FALSE)) {
     if (!RemoveQuietly(temporary_)) {
       delete impl_;
       impl_ = nullptr;
