@@ -128,4 +128,30 @@ TEST(XlsxSheetModel, ASheetPastTheIndexHasNoColumns) {
   EXPECT_TRUE(m.run.XlsxRowFormats.empty());
 }
 
+TEST(XlsxSheetModel, EverySheetStartsFromBlankColumnRecords) {
+  // The blank record: '@', then '_' but for positions 7 and 9.
+  std::string blank(kFormatRecordLength, '_');
+  blank[0] = '@';
+  blank[7] = blank[9] = 0;
+  XlsxFormatRecord fresh;
+  EXPECT_EQ(blank, std::string(fresh.c, kFormatRecordLength));
+  fresh.c[3] = 'Z';
+  fresh.Reset();
+  EXPECT_EQ(blank, std::string(fresh.c, kFormatRecordLength));
+
+  // What one sheet wrote into its column records is gone for the next.
+  XlsxRun run;
+  run.XlsxColumnFormats[1].c[3] = 'B';
+  run.XlsxColumnFormats[kFormatRecords].c[9] = 'x';
+  run.XlsxColumnWidths[2] = 10005;
+  run.ClearSheet();
+  ASSERT_EQ(static_cast<std::size_t>(kFormatRecords + 1), run.XlsxColumnFormats.size());
+  for (const XlsxFormatRecord& r : run.XlsxColumnFormats)
+    ASSERT_EQ(blank, std::string(r.c, kFormatRecordLength));
+  EXPECT_EQ(0, run.XlsxColumnWidths[2]);
+  // A second run's records are blank too (the records are copied, not shared).
+  XlsxRun other;
+  EXPECT_EQ(blank, std::string(other.XlsxColumnFormats[1].c, kFormatRecordLength));
+}
+
 }  // namespace
