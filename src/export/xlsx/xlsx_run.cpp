@@ -20,7 +20,8 @@ void XlsxRun::ClearSheet() {
   std::fill(XlsxColumnWidths.begin(), XlsxColumnWidths.end(), 0);
   XlsxRowFormats.clear();
   XlsxRowFormatRows.clear();
-  std::fill(XlsxRowHeights.begin(), XlsxRowHeights.end(), 18);
+  // A byte value: the fill is one memset, not a loop over 9,000 bytes.
+  std::fill(XlsxRowHeights.begin(), XlsxRowHeights.end(), std::uint8_t{18});
   ClearSection();
 }
 
