@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "csv/csv_table.h"
 #include "export/xlsx/xlsx_prescan.h"
@@ -144,7 +145,9 @@ TEST(XlsxSheetModel, EverySheetStartsFromBlankColumnRecords) {
   run.XlsxColumnFormats[1].c[3] = 'B';
   run.XlsxColumnFormats[kFormatRecords].c[9] = 'x';
   run.XlsxColumnWidths[2] = 10005;
+  run.XlsxRowHeights.assign(12, 40);  // a written sheet's heights (as many as it had rows)
   run.ClearSheet();
+  EXPECT_EQ(std::vector<std::uint8_t>(12, 18), run.XlsxRowHeights);
   ASSERT_EQ(static_cast<std::size_t>(kFormatRecords + 1), run.XlsxColumnFormats.size());
   for (const XlsxFormatRecord& r : run.XlsxColumnFormats)
     ASSERT_EQ(blank, std::string(r.c, kFormatRecordLength));
