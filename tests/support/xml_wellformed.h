@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-// The check is the fuzz targets' oracle, run over every part of every
+// The check is the fuzz targets' oracle, run over every document of every
 // input: clang's coverage feedback is left out of it (its branches are not
 // the program's, and tracing each byte's comparisons cost most of a run).
 #if defined(__clang__)
