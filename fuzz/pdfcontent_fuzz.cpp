@@ -40,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ts.vertical = (data[3] >> 1) & 1;
   ts.fontFlags = static_cast<std::uint16_t>(data[4] | (data[5] << 8));
   // A code table: every code maps to a character picked by the input.
+  pdf.m_anFontCode.resize(static_cast<std::size_t>(convert::kPdfObjects));
   for (std::size_t i = 0; i < pdf.m_anFontCode.size(); ++i)
     pdf.m_anFontCode[i] = static_cast<std::uint16_t>((data[6] * 257u + i * data[7]) & 0xFFFF);
   pdf.m_bFontCodeLoaded = true;

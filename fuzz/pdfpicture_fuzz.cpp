@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,9 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 4) return 0;
   const int number = (data[0] | (data[1] << 8)) % 64;
   const int letter = data[2] & 1 ? 'a' + (data[2] >> 1) % 8 : 0;
-  std::vector<std::uint8_t> bytes(data + 3, data + size);
-  const std::int32_t n = static_cast<std::int32_t>(bytes.size());
-  bytes.resize(bytes.size() + 900000);
+  // The file and 900,000 bytes of room behind it, as the reader's entry
+  // grows its buffer: the room is not cleared (the entry's is not either;
+  // object streams are written there before anything reads them).
+  const std::size_t held = size - 3;
+  const std::size_t capacity = held + 900000;
+  std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[capacity]);
+  std::memcpy(bytes.get(), data + 3, held);
+  const std::int32_t n = static_cast<std::int32_t>(held);
   std::map<std::string, std::vector<std::uint8_t>> files;
   convert::PdfRunWords words;
   words.readSize = n;
@@ -38,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   convert::LoadBuffer out;
   std::unique_ptr<convert::PdfConverter> run(
-      new convert::PdfConverter(bytes.data(), n, bytes.size(), words, out, nullptr));
+      new convert::PdfConverter(bytes.get(), n, capacity, words, out, nullptr));
   run->Run();
   const int kind = run->m_nPictureKind;
   const std::int32_t raised = run->m_words.extractNo - number;

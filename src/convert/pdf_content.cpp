@@ -435,7 +435,7 @@ void PdfConverter::SelectFont(const std::uint8_t* buf, std::int32_t length, std:
     if (!simple) kind |= 1;
     // The code table is loaded again only for another map object.
     if (map != m_nFontCodeObj) {
-      std::fill(m_anFontCode.begin(), m_anFontCode.end(), 0);
+      m_anFontCode.assign(static_cast<std::size_t>(kPdfObjects), 0);
       m_nFontCodeObj = map;
       m_bFontCodeLoaded = false;
       const std::int32_t off = (map < kPdfObjects) ? m_anObjOffset[static_cast<std::size_t>(map)] : 0;
@@ -453,8 +453,7 @@ void PdfConverter::SelectFont(const std::uint8_t* buf, std::int32_t length, std:
 
 int PdfConverter::FontTraits(std::int32_t obj) {
   if (obj <= 0 || obj >= kPdfObjects) return 0;
-  if (m_abFontBytes.empty()) m_abFontBytes.assign(static_cast<std::size_t>(kPdfObjects), 0);
-  std::int8_t& known = m_abFontBytes[static_cast<std::size_t>(obj)];
+  std::int8_t& known = m_abFontBytes.Slot(static_cast<std::size_t>(obj));
   if (known == 0) {
     // A composite font (Type0) shows two-byte codes, any other font one
     // byte per code; an encoding CMap whose name ends "-V" is vertical.

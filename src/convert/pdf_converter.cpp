@@ -18,18 +18,13 @@ PdfConverter::PdfConverter(std::uint8_t* data, std::int32_t size, std::size_t ca
       m_nFileSize(m_nConvSize),
       m_words(words),
       m_out(out),
-      m_pHost(host),
-      m_anObjOffset(kPdfObjects, 0),
-      m_anObjFlags(kPdfObjects, 0),
-      m_anFontRef(kPdfObjects, 0),
-      m_anFontCode(kPdfObjects, 0),
-      m_anResource(kPdfResources, 0) {
+      m_pHost(host) {
   if (m_words.widthAdjust < 1 || m_words.widthAdjust > 5) m_words.widthAdjust = 5;
   if (m_words.tdAdjust < 40 || m_words.tdAdjust > 115) m_words.tdAdjust = 85;
   for (int i = 0; i < 256; ++i) {
     m_abPalette[i * 3] = m_abPalette[i * 3 + 1] = m_abPalette[i * 3 + 2] = static_cast<std::uint8_t>(i);
   }
-  textcodec::BuildCidSjisTables(m_cid.m_anCidBreak, m_cid.m_anSjisBreak, m_cid.m_abCidSymbol);
+  m_cid = textcodec::CidTables();  // built once for the program
 }
 
 PdfConverter::~PdfConverter() { fw::Free(m_pWork); }

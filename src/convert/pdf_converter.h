@@ -14,6 +14,7 @@
 // saturate instead of overflowing.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -109,6 +110,34 @@ struct PdfGraphicsLevel {
   std::int32_t matrix[6] = {100, 0, 0, 100, 0, 0};  // transformation matrix, hundredths
   std::uint16_t fontFlags = 0;
   std::int32_t fontKind = 0;
+};
+
+// A table by object number (or resource id) with room for `Bound` entries
+// that is made only as far as the highest entry written: an entry never
+// written reads 0, as it would in a table made in full, and a file of a few
+// objects does not pay for clearing the whole bound on every run.
+template <typename T, std::int32_t Bound>
+class PdfLazyTable {
+ public:
+  // Entry i, 0 when it was never written (any i reads).
+  T operator[](std::size_t i) const { return i < m_v.size() ? m_v[i] : T{}; }
+  // Entry i for writing (i below Bound): the table grows to hold it, a
+  // block of entries at a time; the reference holds until the next Slot.
+  T& Slot(std::size_t i) {
+    if (i >= m_v.size()) {
+      const std::size_t block = (i / kBlock + 1) * kBlock;
+      m_v.resize(block < static_cast<std::size_t>(Bound) ? block : std::max<std::size_t>(i + 1, Bound), T{});
+    }
+    return m_v[i];
+  }
+  // Every entry back to 0.
+  void Clear() { m_v.clear(); }
+  // Entries the table stands for.
+  static constexpr std::size_t size() { return static_cast<std::size_t>(Bound); }
+
+ private:
+  static constexpr std::size_t kBlock = 1024;
+  std::vector<T> m_v;
 };
 
 class PdfConverter {
@@ -253,11 +282,13 @@ class PdfConverter {
   std::vector<std::uint8_t> m_abCmapBuf;
 
   // Object tables, indexed by object number.
-  std::vector<std::int32_t> m_anObjOffset;   // the blank before "obj" (0: not seen)
-  std::vector<std::uint16_t> m_anObjFlags;   // PdfObjectFlag bits
-  std::vector<std::uint16_t> m_anFontRef;    // a font's /Encoding or /ToUnicode object
-  std::vector<std::uint16_t> m_anFontCode;   // the current font's code table
-  std::vector<std::int32_t> m_anResource;    // resource id -> object number
+  PdfLazyTable<std::int32_t, kPdfObjects> m_anObjOffset;  // the blank before "obj" (0: not seen)
+  PdfLazyTable<std::uint16_t, kPdfObjects> m_anObjFlags;  // PdfObjectFlag bits
+  PdfLazyTable<std::uint16_t, kPdfObjects> m_anFontRef;   // a font's /Encoding or /ToUnicode object
+  // The current font's code table: kPdfObjects entries once a font's map was
+  // read (empty before: a run without mapped fonts never makes it).
+  std::vector<std::uint16_t> m_anFontCode;
+  PdfLazyTable<std::int32_t, kPdfResources> m_anResource;  // resource id -> object number
   std::int32_t m_nFontCodeObj = 0;           // the map object m_anFontCode was loaded from
 
   // Reference stack of the page-tree walk.
@@ -427,13 +458,13 @@ class PdfConverter {
   std::int32_t m_nOriginY = 0;
   std::int32_t m_nMaxLine = -1;          // highest grid line holding text
   bool m_bGridFull = false;              // the pages needed more grid lines than "n_tbl" gives
-  std::vector<std::int8_t> m_abFontBytes; // per font object: its FontTraits (0: not read yet)
+  PdfLazyTable<std::int8_t, kPdfObjects> m_abFontBytes;  // per font object: its FontTraits (0: not read yet)
   // Names of the page's fonts and pictures that the resource ids cannot
   // tell apart, by their exact bytes.
   std::vector<std::pair<std::string, std::int32_t>> m_aNamedResources;
   bool m_bStopWalk = false;              // Esc, memory or budget ended the walk
   bool m_bEscape = false;
-  std::vector<std::uint8_t> m_abEntered; // objects the walk entered (never again)
+  PdfLazyTable<std::uint8_t, kPdfObjects> m_abEntered;  // objects the walk entered (never again)
 };
 
 // The reader of the registry's PDF rows.

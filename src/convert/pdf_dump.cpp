@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "archive/inflater.h"
@@ -112,7 +113,9 @@ std::int64_t PdfConverter::RunStructureDump() {
   bool inStream = false;
   bool validHead = false;
   std::int32_t count = 0;
-  std::vector<std::uint8_t> inflated;
+  // Room for an inflated stream, made at the first one. Inflating writes
+  // every byte it gives before anything reads it, so the room is not cleared.
+  std::unique_ptr<std::uint8_t[]> inflated;
 
   // Output of the plain copy, gathered a little at a time.
   std::vector<char> copy;
@@ -157,14 +160,14 @@ std::int64_t PdfConverter::RunStructureDump() {
       if (!failed) {
         if (flate && validHead) {
           if (!image && n > 0 && n < m_nCfMax) {
-            if (inflated.empty()) inflated.resize(static_cast<std::size_t>(m_nCfMax));
-            const std::int64_t got = arc::InflateBytes(data, static_cast<std::size_t>(n), inflated.data(),
-                                                       inflated.size());
+            if (!inflated) inflated.reset(new std::uint8_t[static_cast<std::size_t>(m_nCfMax)]);
+            const std::int64_t got = arc::InflateBytes(data, static_cast<std::size_t>(n), inflated.get(),
+                                                       static_cast<std::size_t>(m_nCfMax));
             if (got < 0) {
               m_out.Append(static_cast<const char*>(GetConvertText(ConvertText::kUnsupportedFormat)));
               m_out.Append(" 010");
             } else {
-              shown = inflated.data();
+              shown = inflated.get();
               shownLen = static_cast<std::int32_t>(got);
             }
           }

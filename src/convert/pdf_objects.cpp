@@ -119,10 +119,10 @@ void PdfConverter::IndexObjects() {
   if (!buf) return;
   std::int32_t cur = 0;
   auto flags = [&]() -> std::uint16_t* {
-    return (cur > 0 && cur < kPdfObjects) ? &m_anObjFlags[static_cast<std::size_t>(cur)] : nullptr;
+    return (cur > 0 && cur < kPdfObjects) ? &m_anObjFlags.Slot(static_cast<std::size_t>(cur)) : nullptr;
   };
   auto fontRef = [&]() -> std::uint16_t* {
-    return (cur > 0 && cur < kPdfObjects) ? &m_anFontRef[static_cast<std::size_t>(cur)] : nullptr;
+    return (cur > 0 && cur < kPdfObjects) ? &m_anFontRef.Slot(static_cast<std::size_t>(cur)) : nullptr;
   };
   // A value behind a key (a number, or the object number of a reference).
   auto valueAfter = [&](std::int32_t p) {
@@ -135,7 +135,7 @@ void PdfConverter::IndexObjects() {
     if (c == ' ') {
       if (buf[i + 1] == 'o' && buf[i + 2] == 'b' && buf[i + 3] == 'j' && buf[i + 4] != 'e') {
         cur = PdfReadObjectRef(i, 0);
-        if (cur > 0 && cur < kPdfObjects) m_anObjOffset[static_cast<std::size_t>(cur)] = i;
+        if (cur > 0 && cur < kPdfObjects) m_anObjOffset.Slot(static_cast<std::size_t>(cur)) = i;
       }
       continue;
     }

@@ -56,7 +56,7 @@ bool PdfConverter::ObjectDictionary(std::int32_t obj, std::int32_t* begin, std::
 }
 
 void PdfConverter::WalkPages() {
-  m_abEntered.assign(static_cast<std::size_t>(kPdfObjects), 0);
+  m_abEntered.Clear();
   // A budget of steps: every entered object and every content stream costs
   // one, and every 512 bytes of content walked one more; a tree that would
   // take more is damaged.
@@ -81,7 +81,7 @@ void PdfConverter::WalkPages() {
       m_damage.Mark("Pages");
       break;
     }
-    m_abEntered[static_cast<std::size_t>(obj)] = 1;
+    m_abEntered.Slot(static_cast<std::size_t>(obj)) = 1;
     m_nCurObj = obj;
     WalkNode(obj);
   }
@@ -295,7 +295,7 @@ void PdfConverter::LoadResources(std::int32_t pos, std::int32_t depth) {
         const std::int32_t target = pdfscan::ReadRef(buf, nameEnd, de, &after);
         if (target > 0 && target < kPdfObjects) {
           const std::int32_t id = PdfReadResourceIdAt(q, 0);
-          if (id > 0 && id < kPdfResources) m_anResource[static_cast<std::size_t>(id)] = target;
+          if (id > 0 && id < kPdfResources) m_anResource.Slot(static_cast<std::size_t>(id)) = target;
           const std::string name(reinterpret_cast<const char*>(buf + q + 1), static_cast<std::size_t>(nameEnd - q - 1));
           bool replaced = false;
           for (auto& named : m_aNamedResources) {

@@ -131,7 +131,8 @@ void PdfConverter::DecodeString(const std::uint8_t* bytes, std::int32_t count, b
     glyphs->push_back(g);
   };
   std::uint8_t out[2] = {0, 0};
-  const bool mapped = (ts.fontKind & 2) != 0 && ts.fontKind != 9;
+  // A font's code table exists once a map was read (an empty one maps nothing).
+  const bool mapped = (ts.fontKind & 2) != 0 && ts.fontKind != 9 && !m_anFontCode.empty();
   if (ts.fontKind == 9 || ts.twoByte) {
     for (std::int32_t i = 0; i < count; i += 2) {
       const std::uint32_t code = (static_cast<std::uint32_t>(bytes[i]) << 8) | (i + 1 < count ? bytes[i + 1] : 0);

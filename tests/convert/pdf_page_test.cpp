@@ -496,4 +496,69 @@ TEST(PdfPages, TruncatedCopiesEndCleanly) {
   }
 }
 
+// The objects of `bodies` under `numbers` ("@k" in a body stands for the
+// k-th number, from 1), with a trailer naming the first as the catalog.
+std::string Numbered(const std::vector<std::string>& bodies, const std::vector<int>& numbers) {
+  std::string pdf = "%PDF-1.4\n";
+  for (std::size_t i = 0; i < bodies.size(); ++i) {
+    std::string body = bodies[i];
+    for (std::size_t k = numbers.size(); k >= 1; --k) {
+      const std::string mark = "@" + std::to_string(k);
+      for (std::size_t at; (at = body.find(mark)) != std::string::npos;)
+        body.replace(at, mark.size(), std::to_string(numbers[k - 1]));
+    }
+    pdf += std::to_string(numbers[i]) + " 0 obj\n" + body + "\nendobj\n";
+  }
+  return pdf + "trailer\n<< /Root " + std::to_string(numbers[0]) + " 0 R >>\n%%EOF\n";
+}
+
+TEST(PdfPages, HighObjectNumbersReadAsLowOnes) {
+  // Two pages, a simple font and a composite one with a Unicode map: the
+  // same text whatever numbers the objects carry, up to the tables' last.
+  const std::vector<std::string> bodies = {
+      "<< /Type /Catalog /Pages @2 0 R >>",
+      "<< /Type /Pages /Kids [@3 0 R @4 0 R] /Count 2 >>",
+      "<< /Type /Page /Parent @2 0 R /Resources << /Font << /F1 @6 0 R /F2 @7 0 R >> >> /Contents @5 0 R >>",
+      "<< /Type /Page /Parent @2 0 R /Resources << /Font << /F1 @6 0 R >> >> /Contents @9 0 R >>",
+      Stream("", "BT /F1 12 Tf 72 700 Td (first) Tj ET BT /F2 12 Tf 72 650 Td <00010002> Tj ET"),
+      "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
+      "<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /ToUnicode @8 0 R >>",
+      Stream("", "1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
+                 "2 beginbfchar <0001> <3042> <0002> <0041> endbfchar\n"),
+      Stream("", "BT /F1 12 Tf 72 700 Td (second) Tj ET"),
+  };
+  const std::string low = Text(Convert(Numbered(bodies, {1, 2, 3, 4, 5, 6, 7, 8, 9})));
+  EXPECT_NE(std::string::npos, low.find("first")) << low;
+  EXPECT_NE(std::string::npos, low.find("\x82\xA0")) << low;
+  EXPECT_NE(std::string::npos, low.find("second")) << low;
+  const std::vector<std::vector<int>> renumbered = {
+      {49151, 49150, 49149, 49148, 49147, 49146, 49145, 49144, 49143},
+      {49151, 3, 40000, 1025, 1024, 1023, 49150, 2048, 12},
+      {7, 49151, 2, 30000, 44444, 9, 8, 49150, 1},
+  };
+  for (const std::vector<int>& numbers : renumbered)
+    EXPECT_EQ(low, Text(Convert(Numbered(bodies, numbers)))) << numbers[0] << " " << numbers[1];
+  // One past the tables: the catalog is not indexed, as if it were missing.
+  const std::string beyond = Text(Convert(Numbered(bodies, {49152, 2, 3, 4, 5, 6, 7, 8, 9})));
+  EXPECT_EQ(std::string::npos, beyond.find("first")) << beyond;
+}
+
+TEST(PdfPages, LazyTablesReadZeroUntilWritten) {
+  convert::PdfLazyTable<std::int32_t, 3000> t;
+  EXPECT_EQ(3000u, t.size());
+  EXPECT_EQ(0, t[0]);
+  EXPECT_EQ(0, t[2999]);
+  t.Slot(5) = 7;
+  t.Slot(2999) = -1;
+  EXPECT_EQ(7, t[5]);
+  EXPECT_EQ(-1, t[2999]);
+  for (std::size_t i = 0; i < 3000; ++i)
+    if (i != 5 && i != 2999) ASSERT_EQ(0, t[i]) << i;
+  t.Slot(5) += 1;
+  EXPECT_EQ(8, t[5]);
+  t.Clear();
+  EXPECT_EQ(0, t[5]);
+  EXPECT_EQ(0, t[2999]);
+}
+
 }  // namespace

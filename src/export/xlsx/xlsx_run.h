@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,25 @@ constexpr int kListNameBytes = 255;       // bytes of a name on the sheet-list l
 struct XlsxFormatRecord {
   char c[kFormatRecordLength];
   XlsxFormatRecord() { Reset(); }
-  void Reset() {
-    c[0] = '@';
-    for (int i = 1; i < kFormatRecordLength; ++i) c[i] = '_';
-    c[7] = 0;
-    c[9] = 0;
+  // A run sets up its 1001 column records for every sheet: one copy of the
+  // blank record each.
+  void Reset() { std::memcpy(c, Blank().c, sizeof c); }
+
+ private:
+  struct Bytes {
+    char c[kFormatRecordLength];
+  };
+  static constexpr Bytes MakeBlank() {
+    Bytes b{};
+    b.c[0] = '@';
+    for (int i = 1; i < kFormatRecordLength; ++i) b.c[i] = '_';
+    b.c[7] = 0;
+    b.c[9] = 0;
+    return b;
+  }
+  static const Bytes& Blank() {
+    static constexpr Bytes kBlank = MakeBlank();
+    return kBlank;
   }
 };
 

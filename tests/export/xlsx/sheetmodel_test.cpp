@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "csv/csv_table.h"
 #include "export/xlsx/xlsx_prescan.h"
@@ -126,6 +127,34 @@ TEST(XlsxSheetModel, ASheetPastTheIndexHasNoColumns) {
   m.Read(3);
   EXPECT_EQ(m.run.sheet.bounds.columnCount, 0u);
   EXPECT_TRUE(m.run.XlsxRowFormats.empty());
+}
+
+TEST(XlsxSheetModel, EverySheetStartsFromBlankColumnRecords) {
+  // The blank record: '@', then '_' but for positions 7 and 9.
+  std::string blank(kFormatRecordLength, '_');
+  blank[0] = '@';
+  blank[7] = blank[9] = 0;
+  XlsxFormatRecord fresh;
+  EXPECT_EQ(blank, std::string(fresh.c, kFormatRecordLength));
+  fresh.c[3] = 'Z';
+  fresh.Reset();
+  EXPECT_EQ(blank, std::string(fresh.c, kFormatRecordLength));
+
+  // What one sheet wrote into its column records is gone for the next.
+  XlsxRun run;
+  run.XlsxColumnFormats[1].c[3] = 'B';
+  run.XlsxColumnFormats[kFormatRecords].c[9] = 'x';
+  run.XlsxColumnWidths[2] = 10005;
+  run.XlsxRowHeights.assign(12, 40);  // a written sheet's heights (as many as it had rows)
+  run.ClearSheet();
+  EXPECT_EQ(std::vector<std::uint8_t>(12, 18), run.XlsxRowHeights);
+  ASSERT_EQ(static_cast<std::size_t>(kFormatRecords + 1), run.XlsxColumnFormats.size());
+  for (const XlsxFormatRecord& r : run.XlsxColumnFormats)
+    ASSERT_EQ(blank, std::string(r.c, kFormatRecordLength));
+  EXPECT_EQ(0, run.XlsxColumnWidths[2]);
+  // A second run's records are blank too (the records are copied, not shared).
+  XlsxRun other;
+  EXPECT_EQ(blank, std::string(other.XlsxColumnFormats[1].c, kFormatRecordLength));
 }
 
 }  // namespace

@@ -40,4 +40,19 @@ TEST(XmlWellFormed, RefusesBrokenDocuments) {
     EXPECT_NE("", XmlWellFormedProblem(doc)) << doc;
 }
 
+TEST(XmlWellFormed, NamesWhatIsWrongAndWhere) {
+  const struct {
+    const char* doc;
+    const char* problem;
+  } cases[] = {
+      {"<a><b></a></b>", "end tag </a> does not match at byte 6"},
+      {"<a x=\"1\" y='2' x=\"3\"/>", "attribute x repeated at byte 16"},
+      {"<r><a:b>t</a:b><c>", "unclosed element <c>"},
+      {"<a>&amp;&nbsp;</a>", "bad reference at byte 8"},
+      {"<a/>&#65;", "reference outside the root at byte 4"},
+      {"<a>]]></a>", "\"]]>\" in text at byte 5"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.problem, XmlWellFormedProblem(c.doc)) << c.doc;
+}
+
 }  // namespace
