@@ -51,7 +51,7 @@ std::vector<ScriptLine> LoadScript(HINSTANCE module, int id) {
 
 // --- An automation object without members ------------------------------------
 
-class EmptyDispatch : public IDispatch {
+class EmptyDispatch final : public IDispatch {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -90,7 +90,7 @@ class EmptyDispatch : public IDispatch {
   LONG m_refs = 1;
 };
 
-class Factory : public IClassFactory {
+class Factory final : public IClassFactory {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;

@@ -42,7 +42,9 @@ void CSelectCondBase::DoDataExchange(CDataExchange* dx) {
   }
   // OK takes back the values only: each combo's text as it stands (the
   // chosen item, a typed text or a picked file) and the dates.
-  for (std::size_t s = 0; s < m_table.comboIds.size(); ++s) {
+  // (The tables hold at most ten combos; the members hold ten.)
+  const std::size_t combos = std::min<std::size_t>(m_table.comboIds.size(), std::size(m_aComboSel));
+  for (std::size_t s = 0; s < combos; ++s) {
     if (HWND h = ::GetDlgItem(m_hWnd, m_table.comboIds[s])) m_aComboText[s] = WindowText(h).c_str();
     m_aComboSel[s] = m_combos.Selection(static_cast<int>(s));
     m_aComboMode[s] = m_combos.Mode(static_cast<int>(s));
