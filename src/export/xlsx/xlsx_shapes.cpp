@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "csv/csv_buffer.h"
@@ -130,7 +131,10 @@ Decoded Decode(std::int64_t v) {
     if (off > kNegativeOffsetFrom) off = kNegativeOffsetFrom - off;
     d.offset = off * kOffsetEmu;
   } else {
-    d.value = v * kLengthEmu;
+    // A negative length (the vertical flip) saturates where its EMU would
+    // leave 64 bits; half the range keeps the line's start shift in range.
+    constexpr std::int64_t kLengthFloor = -(std::numeric_limits<std::int64_t>::max() / kLengthEmu / 2);
+    d.value = std::max(v, kLengthFloor) * kLengthEmu;
   }
   return d;
 }

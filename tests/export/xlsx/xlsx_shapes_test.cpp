@@ -4,6 +4,7 @@
 // drawing reads), and a long chart drawing that keeps its end.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -268,6 +269,22 @@ TEST(ShapeDrawing, FlippedLine) {
             std::string::npos);
   EXPECT_NE(s.find("prst=\"line\""), std::string::npos);
   EXPECT_EQ(s.find("<a:noFill/>"), std::string::npos);  // a line has no fill element
+}
+
+// A flip far past any sheet (a huge negative to-row, as a cell number with
+// an offset can give) saturates instead of leaving 64 bits.
+TEST(ShapeDrawing, HugeFlipSaturates) {
+  Drawing d;
+  XlsxShapeRecord r;
+  r.rec.c[19] = 'R';
+  r.fromCol = 10;
+  r.fromRow = 20;
+  r.toCol = 30;
+  r.toRow = -999999999900000;
+  d.shapes.push_back(r);
+  const std::string s = d.Write();
+  const long long cy = std::numeric_limits<std::int64_t>::max() / 10500 / 2 * 10500;
+  EXPECT_NE(s.find("cy=\"" + std::to_string(cy) + "\""), std::string::npos) << s;
 }
 
 TEST(ShapeDrawing, PresetTable) {
