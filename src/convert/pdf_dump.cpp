@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "archive/inflater.h"
@@ -115,7 +116,10 @@ std::int64_t PdfConverter::RunStructureDump() {
   std::int32_t count = 0;
   // Room for an inflated stream, made at the first one. Inflating writes
   // every byte it gives before anything reads it, so the room is not cleared.
-  std::unique_ptr<std::uint8_t[]> inflated;
+  struct FreeBlock {
+    void operator()(std::uint8_t* p) const { fw::Free(p); }
+  };
+  std::unique_ptr<std::uint8_t, FreeBlock> inflated;
 
   // Output of the plain copy, gathered a little at a time.
   std::vector<char> copy;
@@ -160,7 +164,10 @@ std::int64_t PdfConverter::RunStructureDump() {
       if (!failed) {
         if (flate && validHead) {
           if (!image && n > 0 && n < m_nCfMax) {
-            if (!inflated) inflated.reset(new std::uint8_t[static_cast<std::size_t>(m_nCfMax)]);
+            if (!inflated) {
+              inflated.reset(static_cast<std::uint8_t*>(fw::Alloc(static_cast<std::size_t>(m_nCfMax))));
+              if (!inflated) throw std::bad_alloc();  // as a failed new: the caller reports the shortage
+            }
             const std::int64_t got = arc::InflateBytes(data, static_cast<std::size_t>(n), inflated.get(),
                                                        static_cast<std::size_t>(m_nCfMax));
             if (got < 0) {

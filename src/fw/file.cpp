@@ -75,17 +75,23 @@ const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wch
 
 HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-// What a file has on record: times, size and attribute bits; false when
-// there is no such file.
+// Times, size and attribute bits from either record kind the system fills:
+// both carry the same five fields under the same names.
+template <typename Record>
+void FillStatus(const Record& r, CFileStatus& status) {
+  status.m_ctime = CTime(fw::FileTimeToUnix(r.ftCreationTime));
+  status.m_mtime = CTime(fw::FileTimeToUnix(r.ftLastWriteTime));
+  status.m_atime = CTime(fw::FileTimeToUnix(r.ftLastAccessTime));
+  status.m_size = (static_cast<ULONGLONG>(r.nFileSizeHigh) << 32) | r.nFileSizeLow;
+  status.m_attribute = static_cast<BYTE>(r.dwFileAttributes);
+}
+
+// What a file has on record; false when there is no such file.
 bool ReadStatus(const char* path, CFileStatus& status) {
   std::u16string w = fw::ToWidePath(path);
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Wide(w), GetFileExInfoStandard, &data)) return false;
-  status.m_ctime = CTime(fw::FileTimeToUnix(data.ftCreationTime));
-  status.m_mtime = CTime(fw::FileTimeToUnix(data.ftLastWriteTime));
-  status.m_atime = CTime(fw::FileTimeToUnix(data.ftLastAccessTime));
-  status.m_size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  status.m_attribute = static_cast<BYTE>(data.dwFileAttributes);
+  FillStatus(data, status);
   return true;
 }
 
@@ -93,11 +99,7 @@ bool ReadStatus(const char* path, CFileStatus& status) {
 bool ReadOpenStatus(std::intptr_t handle, const char*, CFileStatus& status) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(H(handle), &info)) return false;
-  status.m_ctime = CTime(fw::FileTimeToUnix(info.ftCreationTime));
-  status.m_mtime = CTime(fw::FileTimeToUnix(info.ftLastWriteTime));
-  status.m_atime = CTime(fw::FileTimeToUnix(info.ftLastAccessTime));
-  status.m_size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  status.m_attribute = static_cast<BYTE>(info.dwFileAttributes);
+  FillStatus(info, status);
   return true;
 }
 
@@ -159,26 +161,26 @@ BYTE NativeAttributes(const struct stat& st, const std::string& posixPath) {
   return a;
 }
 
-bool ReadStatus(const char* path, CFileStatus& status) {
-  std::string p = fw::ToPosixPath(path);
-  struct stat st;
-  if (::stat(p.c_str(), &st) != 0) return false;
+void FillStatus(const struct stat& st, const std::string& posixPath, CFileStatus& status) {
   status.m_ctime = CTime(static_cast<std::int64_t>(st.st_ctime));
   status.m_mtime = CTime(static_cast<std::int64_t>(st.st_mtime));
   status.m_atime = CTime(static_cast<std::int64_t>(st.st_atime));
   status.m_size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
-  status.m_attribute = NativeAttributes(st, p);
+  status.m_attribute = NativeAttributes(st, posixPath);
+}
+
+bool ReadStatus(const char* path, CFileStatus& status) {
+  std::string p = fw::ToPosixPath(path);
+  struct stat st;
+  if (::stat(p.c_str(), &st) != 0) return false;
+  FillStatus(st, p, status);
   return true;
 }
 
 bool ReadOpenStatus(std::intptr_t handle, const char* path, CFileStatus& status) {
   struct stat st;
   if (::fstat(static_cast<int>(handle), &st) != 0) return false;
-  status.m_ctime = CTime(static_cast<std::int64_t>(st.st_ctime));
-  status.m_mtime = CTime(static_cast<std::int64_t>(st.st_mtime));
-  status.m_atime = CTime(static_cast<std::int64_t>(st.st_atime));
-  status.m_size = S_ISDIR(st.st_mode) ? 0 : static_cast<ULONGLONG>(st.st_size);
-  status.m_attribute = NativeAttributes(st, fw::ToPosixPath(path));
+  FillStatus(st, fw::ToPosixPath(path), status);
   return true;
 }
 
