@@ -114,6 +114,34 @@ bool DocFtpSite::ReadServerFile(const CString& name,
   return ok;
 }
 
+bool DocFtpSite::WriteServerFile(const CString& name,
+                                 const std::function<int(char* buffer, std::uint32_t capacity)>& source) {
+  if (!m_doc.FtpConnection()) return Note(false);
+  std::unique_ptr<CInternetFile> file =
+      m_doc.FtpConnection()->OpenFile(name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY);
+  if (!file) return Note(false);
+  char chunk[8192];
+  bool ok = true;
+  for (;;) {
+    const int n = source(chunk, sizeof chunk);
+    if (n == 0) break;
+    // A stop or a local read error: closing the data connection now breaks
+    // the transfer off; the caller removes what the server got.
+    if (n < 0 || n > static_cast<int>(sizeof chunk)) {
+      ok = false;
+      break;
+    }
+    if (!file->Write(chunk, static_cast<UINT>(n))) {
+      m_lastError = file->GetLastErrorCode();
+      ok = false;
+      break;
+    }
+  }
+  file->Close();
+  if (ok) m_lastError = 0;
+  return ok;
+}
+
 CString DocFtpSite::ScratchCopy(const CString& path) { return m_doc.WriteTempFile(path); }
 
 bool DocFtpSite::SetServerFileTime(const CString& name, std::int64_t seconds) {

@@ -31,6 +31,8 @@ class DocFtpSite final : public fileops::FtpSite {
   bool Lookup(const CString& name, fileops::FolderEntry* entry) override;
   bool ReadServerFile(const CString& name,
                       const std::function<bool(const char* data, std::uint32_t count)>& sink) override;
+  bool WriteServerFile(const CString& name,
+                       const std::function<int(char* buffer, std::uint32_t capacity)>& source) override;
   CString ScratchCopy(const CString& path) override;
   bool SetServerFileTime(const CString& name, std::int64_t seconds) override;
   std::uint32_t LastError() override { return m_lastError; }

@@ -152,7 +152,7 @@ int CFlistView::CopyFtpFile(const CString& from, const CString& to, bool srcFtp,
       serverTime = st.m_mtime.GetTime();
       if (serverTime != 0 && FtpSiteOddFlag(to)) serverTime += flist::kFtpNineHours;
     }
-    r = fileops::UploadFtpFile(*site, from, to, failIfExists != 0, &m_ftpTarget, serverTime);
+    r = fileops::UploadFtpFile(*site, from, to, failIfExists != 0, &m_ftpTarget, serverTime, CopyProgressOptions(from));
   }
   return CopyOutcome(r);
 }

@@ -380,6 +380,49 @@ TEST_F(FtpCopyTest, AConnectionCutAfter64KBLeavesTheServersFileAndNoLocalFile) {
   EXPECT_TRUE(Temporaries(local).empty());
 }
 
+TEST_F(FtpCopyTest, EscDuringAnUploadBreaksItOffAndTheServerKeepsItsFile) {
+  MakeHome();
+  const std::string old = testsupport::PatternBytes(5000, 3);
+  File("big.bin", old);
+  SetTime(Pub("big.bin"), 1000000000);
+  ASSERT_TRUE(ShowPanes("Y:", "local"));
+  const std::string big = testsupport::PatternBytes(4u << 20, 4);
+  WriteBytesA(local + "\\big.bin", big);
+  ShowRight(local);
+  CFlistView* right = Pane(1);
+  Mark(right, {"big.bin"});
+  // Esc goes in with the answer to the first question; the upload's first
+  // poll (after 100 pieces) finds it and asks; Yes stops it.
+  fw::hooks::ExpectMessageBox("に複写します", [&]() {
+    PostMessageA(right->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    return IDOK;
+  });
+  fw::hooks::ExpectMessageBox("を書き換えますか", IDYES);
+  fw::hooks::ExpectMessageBox("中止しますか", IDYES);
+  Command(ID_LIST_COPY, 2);
+  EXPECT_TRUE(fw::hooks::Unused().empty()) << Texts();
+  EXPECT_TRUE(fw::hooks::Unexpected().empty()) << Texts();
+  EXPECT_EQ(1u, right->m_copy.m_bCopyAbort);
+  EXPECT_TRUE(ReadBytesA(Pub("big.bin")) == old) << "the server's file is byte-identical";
+  EXPECT_TRUE(Temporaries(Pub()).empty());
+  EXPECT_TRUE(testsupport::WaitForLog("ftp", "[" + user + "] STOR"));
+  EXPECT_EQ(testsupport::CountInLog("ftp", "RNTO"), 0);
+
+  // Without Esc the 4 MB arrive whole.
+  fw::hooks::Reset();
+  MSG m;
+  while (PeekMessageA(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+  }
+  right->m_copy.m_bCopyAbort = 0;
+  Mark(right, {"big.bin"});
+  fw::hooks::ExpectMessageBox("に複写します", IDOK);
+  fw::hooks::ExpectMessageBox("を書き換えますか", IDYES);
+  Command(ID_LIST_COPY, 2);
+  EXPECT_TRUE(fw::hooks::Unexpected().empty()) << Texts();
+  EXPECT_TRUE(ReadBytesA(Pub("big.bin")) == big);
+  EXPECT_TRUE(Temporaries(Pub()).empty());
+}
+
 TEST_F(FtpCopyTest, AServerThatNeverRenamesOntoANameStillGetsTheReplacement) {
   MakeHome("ftp", "norepl_");
   File("r.txt", "old");

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/dvkdoc.h"
@@ -124,6 +125,26 @@ TEST_F(FtpSitePrimsTest, RenameOnTheSite) {
   WriteBytesA(local, "");
   EXPECT_TRUE(site->PutServerFile(CString(local.c_str()), CString("empty.txt")));
   EXPECT_TRUE(Has("r\\empty.txt"));
+
+  // A file written piece by piece: the server holds exactly the pieces.
+  std::string sent;
+  int piece = 0;
+  EXPECT_TRUE(site->WriteServerFile(CString("pieces.bin"), [&](char* buffer, std::uint32_t capacity) -> int {
+    if (piece == 3) return 0;
+    const int n = piece == 1 ? 17 : static_cast<int>(capacity);
+    for (int i = 0; i < n; ++i) buffer[i] = static_cast<char>(piece * 31 + i);
+    sent.append(buffer, static_cast<std::size_t>(n));
+    ++piece;
+    return n;
+  }));
+  EXPECT_TRUE(ReadBytesA(home + "\\pub\\r\\pieces.bin") == sent);
+  // A source that breaks off: false (what the server got is the caller's to remove).
+  piece = 0;
+  EXPECT_FALSE(site->WriteServerFile(CString("cut.bin"), [&](char* buffer, std::uint32_t capacity) -> int {
+    if (piece++ == 2) return -1;
+    std::memset(buffer, 'c', capacity);
+    return static_cast<int>(capacity);
+  }));
 }
 
 }  // namespace

@@ -86,6 +86,25 @@ class MemorySite : public FtpSite {
     Here()[name.Str()] = bytes;
     return true;
   }
+  // The chunked upload: what the source hands over, cut as planted.
+  bool WriteServerFile(const CString& name, const std::function<int(char*, std::uint32_t)>& source) override {
+    log.push_back("STOR " + name.Str());
+    std::string& file = Here()[name.Str()];
+    file.clear();
+    char buffer[8192];
+    for (;;) {
+      const int n = source(buffer, sizeof buffer);
+      if (n < 0) return false;
+      if (n == 0) return true;
+      pieces.push_back(n);
+      file.append(buffer, static_cast<std::size_t>(n));
+      if (file.size() > cutPutAfter) {
+        file.resize(cutPutAfter);
+        return putReportsSuccess;
+      }
+    }
+  }
+  std::vector<int> pieces;  // the sizes the last uploads handed over
   bool RenameOnServer(const CString& from, const CString& to) override {
     log.push_back("RNTO " + from.Str() + " " + to.Str());
     auto it = Here().find(from.Str());
@@ -255,6 +274,47 @@ TEST_F(FtpCopyTest, ABrokenOrShortUploadLeavesTheServersFileAndNoTemporary) {
   EXPECT_TRUE(r.placed);
   EXPECT_TRUE(site.folders["pub"]["big.bin"] == Pattern(200000, 4));
   EXPECT_EQ(site.folders["pub"].size(), 1u);
+}
+
+TEST_F(FtpCopyTest, AnUploadReportsProgressByPieceAndEscBreaksItOffKeepingTheServersFile) {
+  const CString local = scratch.Path("big.bin");
+  WriteBytes(local, Pattern(2000000, 6));
+  site.folders["pub"]["big.bin"] = "server's old";
+  // Sent whole in pieces of 8,192 bytes, reported as a local copy is.
+  CopyFileOptions options;
+  std::vector<std::uint64_t> reported;
+  int polls = 0;
+  options.stop = [&] { return ++polls < 0; };
+  options.progress = [&](std::uint64_t done, std::uint64_t total) {
+    reported.push_back(done);
+    EXPECT_EQ(total, 2000000u);
+  };
+  CopyFileResult r = UploadFtpFile(site, local, "Y:\\pub\\big.bin", false, nullptr, 0, options);
+  ASSERT_TRUE(r.placed) << r.error;
+  EXPECT_TRUE(site.folders["pub"]["big.bin"] == Pattern(2000000, 6));
+  ASSERT_EQ(site.pieces.size(), 245u);  // 244 whole pieces and the rest
+  for (std::size_t i = 0; i + 1 < site.pieces.size(); ++i) EXPECT_EQ(site.pieces[i], 8192);
+  // The first report after 101 pieces past 64 KB, as PlaceFileCopy's; polls every 100 pieces and after each report.
+  ASSERT_EQ(reported.size(), 2u);
+  EXPECT_EQ(reported[0], 109u * 8192u);
+  EXPECT_EQ(reported[1], 210u * 8192u);
+  EXPECT_EQ(polls, 4);
+
+  // Esc at the second poll: the transfer is broken off, the temporary
+  // removed, the server's file as it was; no rename.
+  site.folders["pub"]["big.bin"] = "server's old";
+  site.pieces.clear();
+  site.log.clear();
+  polls = 0;
+  options.stop = [&] { return ++polls == 2; };
+  r = UploadFtpFile(site, local, "Y:\\pub\\big.bin", false, nullptr, 0, options);
+  EXPECT_FALSE(r.placed);
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(r.error, kErrNone);
+  EXPECT_EQ(site.folders["pub"]["big.bin"], "server's old");
+  EXPECT_EQ(site.folders["pub"].size(), 1u) << "the temporary is removed";
+  EXPECT_LT(site.pieces.size(), 245u);
+  for (const std::string& line : site.log) EXPECT_NE(line.compare(0, 4, "RNTO"), 0) << line;
 }
 
 TEST_F(FtpCopyTest, AServerThatNeverRenamesOntoANameLosesTheOldFileOnlyForTheCompleteCopy) {

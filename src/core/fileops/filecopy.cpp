@@ -133,7 +133,7 @@ struct PlacedFileWriter::Impl {
 };
 
 PlacedFileWriter::PlacedFileWriter(const CString& destination, const CopyFileOptions& options, std::uint64_t total)
-    : destination_(destination), options_(options), total_(total) {}
+    : destination_(destination), options_(options), pacer_(options, total) {}
 
 PlacedFileWriter::~PlacedFileWriter() { Abandon(); }
 
@@ -216,8 +216,19 @@ bool PlacedFileWriter::Write(const void* data, std::uint32_t count) {
     Fail(error);
     return false;
   }
+  bool overflow = false;
+  if (!pacer_.Count(count, &overflow)) {
+    Fail(overflow ? kErrAccessDenied : kErrNone);
+    result_.stopped = !overflow;
+    return false;
+  }
+  return true;
+}
+
+bool CopyPacer::Count(std::uint32_t count, bool* overflow) {
+  if (overflow) *overflow = false;
   if (done_ > std::numeric_limits<std::uint64_t>::max() - count) {
-    Fail(kErrAccessDenied);
+    if (overflow) *overflow = true;
     return false;
   }
   done_ += count;
@@ -228,12 +239,7 @@ bool PlacedFileWriter::Write(const void* data, std::uint32_t count) {
     if (options_.progress) options_.progress(done_, total_ > done_ ? total_ : done_);
     poll = true;
   }
-  if (poll && options_.stop && options_.stop()) {
-    Fail(kErrNone);
-    result_.stopped = true;
-    return false;
-  }
-  return true;
+  return !(poll && options_.stop && options_.stop());
 }
 
 bool PlacedFileWriter::Commit(std::int64_t mtime, std::uint32_t attributes) {

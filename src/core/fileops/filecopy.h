@@ -73,6 +73,26 @@ struct CopyFileResult {
 // identity) kErrSameFile, before any other check, so no question follows.
 CopyFileResult PlaceFileCopy(const CString& source, const CString& destination, const CopyFileOptions& options);
 
+// The progress reports and stop polls of one copy, by piece: every
+// kStopPollEvery pieces, and after each report (once more than
+// kProgressStart bytes are done, every kProgressEvery pieces).
+class CopyPacer {
+ public:
+  // `total` is the expected length (0 when unknown).
+  CopyPacer(const CopyFileOptions& options, std::uint64_t total) : options_(options), total_(total) {}
+  // Counts one piece of `count` bytes; false when the stop poll says stop,
+  // or when the count would pass 64 bits (`*overflow` then true).
+  bool Count(std::uint32_t count, bool* overflow = nullptr);
+  std::uint64_t Done() const { return done_; }
+
+ private:
+  const CopyFileOptions& options_;
+  std::uint64_t total_;
+  std::uint64_t done_ = 0;
+  long chunks_ = 0;
+  int sinceProgress_ = 0;
+};
+
 // The destination side of a copy whose data comes from elsewhere (an FTP
 // download): the same checks, temporary, progress, stop and final rename as
 // PlaceFileCopy. Open, Write the chunks, then Commit; anything else (a
@@ -104,7 +124,7 @@ class PlacedFileWriter {
   bool Commit(std::int64_t mtime, std::uint32_t attributes);
   // Gives up: the temporary goes, Result() says `error`.
   void Fail(std::uint32_t error);
-  std::uint64_t Written() const { return done_; }
+  std::uint64_t Written() const { return pacer_.Done(); }
   const CopyFileResult& Result() const { return result_; }
 
  private:
@@ -113,10 +133,7 @@ class PlacedFileWriter {
   CString destination_;
   CString temporary_;
   const CopyFileOptions& options_;
-  std::uint64_t total_;
-  std::uint64_t done_ = 0;
-  long chunks_ = 0;
-  int sinceProgress_ = 0;
+  CopyPacer pacer_;
   Impl* impl_ = nullptr;
   CopyFileResult result_;
 };

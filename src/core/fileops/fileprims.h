@@ -109,6 +109,16 @@ class FtpSite {
     (void)sink;
     return false;
   }
+  // Writes the server file `name` of the current folder (binary) from
+  // `source`, which fills up to `capacity` bytes and returns how many, 0 at
+  // the end, or -1 to break the transfer off (the server keeps what it got).
+  // True when the source's end was reached and every byte sent.
+  virtual bool WriteServerFile(const CString& name,
+                               const std::function<int(char* buffer, std::uint32_t capacity)>& source) {
+    (void)name;
+    (void)source;
+    return false;
+  }
   // The site's own scratch copy of a pseudo-drive path (the document's
   // WriteTempFile): the local path, "" when the transfer broke.
   virtual CString ScratchCopy(const CString& path) {

@@ -67,11 +67,17 @@ CopyFileResult DownloadFtpFile(FtpSite& site, const CString& ftpPath, const CStr
 }
 
 CopyFileResult UploadFtpFile(FtpSite& site, const CString& local, const CString& ftpPath, bool failIfExists,
-                             FtpTargetInfo* target, std::int64_t serverTime) {
+                             FtpTargetInfo* target, std::int64_t serverTime, const CopyFileOptions& options) {
   if (target) *target = FtpTargetInfo();
   CFileStatus status;
   if (!CFile::GetStatus(local, status)) return Failed(kErrNotFound);
   if (status.m_attribute & CFile::directory) return Failed(kErrAccessDenied);
+  CFile in;
+  CFileException openError;
+  if (!in.Open(local, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary, &openError)) {
+    const std::uint32_t e = SystemErrorOf(openError.m_lOsError);
+    return Failed(e != kErrNone ? e : kErrNotFound);
+  }
   CString name;
   if (!MapToName(site, ftpPath, &name)) return Failed(kErrPathNotFound);
   FolderEntry existing;
@@ -86,9 +92,34 @@ CopyFileResult UploadFtpFile(FtpSite& site, const CString& local, const CString&
   // A temporary of an interrupted earlier upload goes first.
   FolderEntry leftover;
   if (site.Lookup(temporary, &leftover)) site.RemoveServerFile(temporary);
-  if (!site.PutServerFile(local, temporary)) {
-    const std::uint32_t e = SiteError(site, kErrNetBroken);
+  CopyPacer pacer(options, status.m_size);
+  bool stopped = false;
+  std::uint32_t readError = kErrNone;
+  const bool whole = site.WriteServerFile(temporary, [&](char* buffer, std::uint32_t capacity) -> int {
+    if (stopped || readError != kErrNone) return -1;
+    UINT got = 0;
+    try {
+      got = in.Read(buffer, capacity < kCopyPiece ? capacity : kCopyPiece);
+    } catch (const CFileException& e) {
+      readError = SystemErrorOf(e.m_lOsError);
+      if (readError == kErrNone) readError = kErrAccessDenied;
+      return -1;
+    }
+    if (got == 0) return 0;
+    if (!pacer.Count(got)) {
+      stopped = true;
+      return -1;
+    }
+    return static_cast<int>(got);
+  });
+  if (!whole || stopped || readError != kErrNone) {
+    const std::uint32_t e = readError != kErrNone ? readError : SiteError(site, kErrNetBroken);
     site.RemoveServerFile(temporary);
+    if (stopped) {
+      CopyFileResult r;
+      r.stopped = true;
+      return r;
+    }
     return Failed(e);
   }
   // The server must hold every byte before the target is touched.

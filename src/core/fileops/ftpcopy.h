@@ -46,9 +46,13 @@ CopyFileResult DownloadFtpFile(FtpSite& site, const CString& ftpPath, const CStr
 // Local file -> server file (pseudo-drive path). `target` (may be null)
 // gets what the lookup before a fail-if-exists upload found. A placed file
 // is given `serverTime` (seconds as the server keeps them; 0 leaves the
-// time of the upload) where the server can set times.
+// time of the upload) where the server can set times. The file is sent in
+// kCopyPiece pieces with the progress reports and stop polls of `options`
+// (its failIfExists is not read); a stop breaks the transfer off and
+// removes the temporary, so the server keeps its old file.
 CopyFileResult UploadFtpFile(FtpSite& site, const CString& local, const CString& ftpPath, bool failIfExists,
-                             FtpTargetInfo* target, std::int64_t serverTime = 0);
+                             FtpTargetInfo* target, std::int64_t serverTime = 0,
+                             const CopyFileOptions& options = CopyFileOptions());
 
 // Server file -> server file through `scratch` (a local path, removed first).
 CopyFileResult CopyFtpToFtp(FtpSite& site, const CString& ftpSource, const CString& ftpDestination,
