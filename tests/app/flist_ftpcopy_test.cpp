@@ -391,13 +391,20 @@ TEST_F(FtpCopyTest, EscDuringAnUploadBreaksItOffAndTheServerKeepsItsFile) {
   ShowRight(local);
   CFlistView* right = Pane(1);
   Mark(right, {"big.bin"});
-  // Esc goes in with the answer to the first question; the upload's first
-  // poll (after 100 pieces) finds it and asks; Yes stops it.
-  fw::hooks::ExpectMessageBox("に複写します", [&]() {
+  // Esc goes in with the answer to the overwrite question. The poll before
+  // the copy asks twice: the frame's poll takes the key (No, and Esc again),
+  // the look at the queue leaves it there (No). The upload's first poll
+  // (after 100 pieces) finds that one and asks; Yes stops it.
+  fw::hooks::ExpectMessageBox("に複写します", IDOK);
+  fw::hooks::ExpectMessageBox("を書き換えますか", [&]() {
     PostMessageA(right->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
-    return IDOK;
+    return IDYES;
   });
-  fw::hooks::ExpectMessageBox("を書き換えますか", IDYES);
+  fw::hooks::ExpectMessageBox("中止しますか", [&]() {
+    PostMessageA(right->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    return IDNO;
+  });
+  fw::hooks::ExpectMessageBox("中止しますか", IDNO);
   fw::hooks::ExpectMessageBox("中止しますか", IDYES);
   Command(ID_LIST_COPY, 2);
   EXPECT_TRUE(fw::hooks::Unused().empty()) << Texts();
@@ -405,8 +412,11 @@ TEST_F(FtpCopyTest, EscDuringAnUploadBreaksItOffAndTheServerKeepsItsFile) {
   EXPECT_EQ(1u, right->m_copy.m_bCopyAbort);
   EXPECT_TRUE(ReadBytesA(Pub("big.bin")) == old) << "the server's file is byte-identical";
   EXPECT_TRUE(Temporaries(Pub()).empty());
-  EXPECT_TRUE(testsupport::WaitForLog("ftp", "[" + user + "] STOR"));
-  EXPECT_EQ(testsupport::CountInLog("ftp", "RNTO"), 0);
+  // The transfer had begun: the server got the 99 pieces before the poll
+  // (811,008 bytes), then the temporary was deleted; nothing renamed.
+  EXPECT_TRUE(testsupport::WaitForLog("ftp", "/" + user + "/pub/.big.bin.~copy completed=1 bytes=811008"));
+  EXPECT_TRUE(testsupport::WaitForLog("ftp", "[" + user + "] DELE"));
+  EXPECT_EQ(testsupport::CountInLog("ftp", "[" + user + "] RNTO"), 0);
 
   // Without Esc the 4 MB arrive whole.
   fw::hooks::Reset();

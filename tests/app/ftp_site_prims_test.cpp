@@ -137,7 +137,7 @@ TEST_F(FtpSitePrimsTest, RenameOnTheSite) {
     ++piece;
     return n;
   }));
-  EXPECT_TRUE(ReadBytesA(home + "\\pub\\r\\pieces.bin") == sent);
+  EXPECT_TRUE(testsupport::ReadBytesA(home + "\\pub\\r\\pieces.bin") == sent);
   // A source that breaks off: false (what the server got is the caller's to remove).
   piece = 0;
   EXPECT_FALSE(site->WriteServerFile(CString("cut.bin"), [&](char* buffer, std::uint32_t capacity) -> int {
