@@ -14,13 +14,22 @@ namespace shelltest {
 // Empty when no record came within `timeoutMs`.
 inline std::map<std::string, std::string> TakeLaunchRecord(const std::string& record, int timeoutMs = 20000) {
   std::map<std::string, std::string> out;
+  // The stand-in renames its record into place; for a moment after the
+  // rename the file can still be held by the rename itself (reads then fail
+  // with a sharing violation), so wait for the whole record, not the name.
   const DWORD start = GetTickCount();
-  while (GetFileAttributesA(record.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  std::string text;
+  for (;;) {
+    if (GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      text = testsupport::ReadFileBytes(record);
+      if (text.find("folder=") != std::string::npos) break;
+    }
     if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return out;
     Sleep(20);
   }
-  const std::string text = testsupport::ReadFileBytes(record);
-  DeleteFileA(record.c_str());
+  while (!DeleteFileA(record.c_str()) && GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES &&
+         GetTickCount() - start <= static_cast<DWORD>(timeoutMs))
+    Sleep(20);
   std::size_t p = 0;
   while (p < text.size()) {
     std::size_t e = text.find('\n', p);
