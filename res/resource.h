@@ -109,6 +109,7 @@
 #define ID_CSV_CHECK_TO_MARK 33119
 #define ID_CSV_MARK_TO_CHECK 33148
 #define ID_CSV_CLEAR_CHECKS 33149
+#define ID_CSV_SAVE_HTML 33232
 #define ID_CSV_QUOTE_CUT 33111
 #define ID_CSV_QUOTE_ADD 33110
 #define ID_CSV_THOUSANDS 33109
@@ -322,7 +323,6 @@
 #define IDS_DLG_EDIT_OPTIONS        33146
 #define IDS_DLG_FRAME_SIZE          33153
 #define IDS_DLG_DATA_LINK           33154
-#define IDS_CSV_FROM_HTML           33232
 // The compressed and enciphered source forms (app/dvkdoc_sourceform.cpp).
 #define IDS_SOURCE_WRONG_KEY        900
 #define IDS_SOURCE_NOT_ONE_MEMBER   901

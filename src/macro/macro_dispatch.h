@@ -51,7 +51,7 @@ enum class ExecutorKind {
   kSave,         // "save", "saveadd"
   kRichSave,     // "savertf"
   kPageSave,     // "savepdf": its operand read; the engine comes later
-  kHtmlSave,     // "savehtm": its operand read; the engine comes later
+  kHtmlSave,     // "savehtm": the table as one HTML page
   // Joins, shared memory, web page and opener.
   kLoadAdd,      // "loadadd", "loadjoin", "loadboth" (macro_exec_join.h)
   kJoin,         // "joinall" and the key joins (macro_exec_join.h)

@@ -279,6 +279,19 @@ Outcome MacroExecSpreadsheetSave(MacroRunContext& rc) {
   rc.host.UpdateAllViews();
   return Outcome::kNext;
 }
-Outcome MacroExecHtmlSave(MacroRunContext& rc) { return ReadOperandThenNotAvailable(rc); }
+Outcome MacroExecHtmlSave(MacroRunContext& rc) {
+  MacroState& st = rc.state;
+  FileEntryRequest req;
+  req.code = 'S';
+  req.letter = st.m_strStmtCommand.GetLength() > 2 ? st.m_strStmtCommand[2] : 'h';
+  CString path, key;
+  if (MacroFileEntry(st, rc.host, req, &path, &key) != FileEntryResult::kGo) return Outcome::kNext;
+  st.m_strStmtOperand = path;
+  if (rc.host.WriteHtmlTable() < 0) return MacroRaiseRunError(&rc.host, RunError::kSilent);
+  rc.docUpdate.m_nOpenContext = 0;
+  rc.docUpdate.m_nUpdateCode = app::UpdateCode::kRedrawAll;
+  rc.host.UpdateAllViews();
+  return Outcome::kNext;
+}
 
 }  // namespace macro

@@ -18,8 +18,9 @@
 // (the view's own path only when the operand is empty), never over a file
 // beside the view's file that nobody named.
 //
-// "&Sp" and "&Sh" read their operand through the common entry, then stop
-// with "not available yet": their engines come later.
+// "&Sp" reads its operand through the common entry, then stops with "not
+// available yet": its engine comes later. "&Sh" writes the table as one HTML
+// page under its operand and leaves the document as "&Sx" does.
 #pragma once
 
 #include <cstdint>

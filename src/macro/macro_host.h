@@ -311,6 +311,10 @@ class MacroHost {
     (void)options, (void)mode, (void)flag;
     return -1;
   }
+  // The view's table as one HTML page ("&Sh"), written to the statement's
+  // operand. Negative on failure (reported by the export); -1 where there is
+  // no view (the default).
+  virtual int WriteHtmlTable() { return -1; }
   // --- Joins, shared memory, web page and opener ----------------------------
   // The page at `address` fetched into the scratch page file while the
   // document only fetches (it opens nothing itself): 0 fetched, -1 not;

@@ -105,9 +105,15 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // --- spreadsheet export (dvkview_xlsx.cpp, export/xlsx/xlsx_export.h) ---
   // The table as a workbook: mode 0 writes the package from the view's
   // table after refreshing it (the document's load state put back
-  // afterwards) and delivers it to m_strStmtOperand. 0 done, -1 failed
-  // (after its message). Other modes are not built yet (-1).
+  // afterwards) and delivers it to m_strStmtOperand; mode 'H' writes the
+  // table as one HTML page to m_strStmtOperand (export/html/html_run.h).
+  // 0 done, -1 failed (after its message); other modes -1.
   int XlsxWritePackage(unsigned char mode);
+  // Command 33232: the table as an HTML page named after the shown file, in
+  // the folder of the active side's file (dvkview_html.cpp). Enabled for a
+  // CSV table that is neither a ruled table nor a source view.
+  void OnSaveCsvAsHtml();
+  void OnUpdateSaveCsvAsHtml(CCmdUI* ui);
   // The macro's spreadsheet export: a sheet suffix ":N" taken off the
   // template argument; the target from m_strStmtOperand (or the document's
   // stem and the template's name), kept in m_strStmtOperand for the call.

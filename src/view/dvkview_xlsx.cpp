@@ -10,6 +10,7 @@
 
 #include "export/excel_entry.h"
 #include "export/handover/handover_text.h"
+#include "export/html/html_run.h"
 #include "export/xlsx/xlsx_delivery.h"
 #include "export/xlsx/xlsx_export.h"
 #include "fw/msgbox.h"
@@ -33,7 +34,7 @@ void CDvkView::RefreshExportTable(app::DocHost* doc) {
 }
 
 int CDvkView::XlsxWritePackage(unsigned char mode) {
-  if (mode != 0) return -1;  // the HTML form comes with its own writer
+  if (mode != 0 && mode != 'H') return -1;
   app::DocHost* doc = GetDocument();
   if (!doc) return -1;
   RefreshExportTable(doc);
@@ -56,7 +57,7 @@ int CDvkView::XlsxWritePackage(unsigned char mode) {
   in.curLine = m_table.m_nCurLine;
   view::ViewRunHost host(*this, doc);
   try {
-    return xlsx::XlsxWritePackageRun(*run, in, host);
+    return mode == 'H' ? htmlexport::XlsxWriteHtmlRun(*run, in, host) : xlsx::XlsxWritePackageRun(*run, in, host);
   } catch (const std::bad_alloc&) {
     ReportMessage(155, CString());
     return -1;

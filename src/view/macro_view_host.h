@@ -128,6 +128,7 @@ class MacroViewHost final : public macro::MacroRunHost, public macroui::DialogOw
   int WriteViewDocument(const CString& path, int mode) override;
   int SaveViewAsRtf() override;
   int ExportToExcel(const CString& options, int mode, int flag) override;
+  int WriteHtmlTable() override;
   int RunTableCommand(int cmd, int row) override;
   void SetViewPath(const CString& path) override;
   void SetTableSizeIndex(int index) override;

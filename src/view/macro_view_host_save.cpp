@@ -16,6 +16,11 @@ int MacroViewHost::ExportToExcel(const CString& options, int mode, int flag) {
   view_.m_strStmtOperand = view_.Macro().m_strStmtOperand;
   return view_.ExportToExcel(options, mode, flag);
 }
+int MacroViewHost::WriteHtmlTable() {
+  view_.m_strStmtOperand = view_.Macro().m_strStmtOperand;
+  return view_.XlsxWritePackage('H');
+}
+
 int MacroViewHost::RunTableCommand(int cmd, int row) { return view_.TableCommand(cmd, row, 0, 0, 0, 0, 0, 1); }
 
 void MacroViewHost::SetViewPath(const CString& path) { view_.m_strViewPath = path; }

@@ -527,7 +527,7 @@ TEST_F(ViewServicesTest, TheCsvContextMenuHasItsItemsInOrderWithUnbuiltCommandsG
   for (const auto& it : items) ids.push_back(it.separator ? 0u : it.id);
   const std::vector<unsigned> want = {
       391, 390, 392, 0, 393, 32886, 32973, 32974, 32990, 0, 33052, 32966,
-      33104, 0, 33097, 33103, 33152, 33099, 0, 33107, 33108, 33120, 0, 33119, 33148, 33149, 0,
+      33104, 0, 33097, 33103, 33152, 33099, 0, 33107, 33108, 33120, 0, 33119, 33148, 33149, 33232, 0,
       33111, 33110, 33109, 0, 33195, 33196, 33197, 33113, 33207, 0, 33122};
   EXPECT_EQ(want, ids);
   auto item = [&](unsigned id) {

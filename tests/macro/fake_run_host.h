@@ -93,6 +93,14 @@ class FakeRunHost : public macro::MacroRunHost {
     exports.push_back(std::to_string(mode) + " " + std::to_string(flag) + " " + options.GetString());
     return exportResult;
   }
+  // The HTML page: each call's operand, answered by htmlResult.
+  std::vector<std::string> htmlTargets;
+  int htmlResult = 0;
+  int WriteHtmlTable() override {
+    htmlTargets.push_back(operandForHtml ? operandForHtml() : std::string());
+    return htmlResult;
+  }
+  std::function<std::string()> operandForHtml;
   void SetMainTitle(const CString& t) override { titles.push_back(t.GetString()); }
   void ClearModified() override { ++cleared; }
   CString UserName() override { return "tester"; }

@@ -67,7 +67,7 @@ TEST_F(MacroRun, AnUnknownCommandEndsTheRunWithItsLine) {
 }
 
 TEST_F(MacroRun, AStatementOfALaterFamilyIsRecognisedAndStopped) {
-  RunDocument("\tsavehtm\thello.htm\r\n");
+  RunDocument("\tsavepdf\thello.pdf\r\n");
   ASSERT_EQ(1u, host.reports.size());
   EXPECT_NE(std::string::npos, host.reports[0].find("not available yet")) << host.reports[0];
 }

@@ -543,22 +543,47 @@ TEST_F(SaveRun, RuledTableSaveCallsTheEngineWithTheRaisedPageSetting) {
   EXPECT_EQ("100,105,103", host.tableCalls[0]);
 }
 
-TEST_F(SaveRun, PageAndHtmlSavesAreNotAvailableAndLeaveTheTable) {
-  const char* statements[] = {"\tsavepdf\tout.pdf\r\n", "\tsavehtm\tout.htm\r\n"};
-  for (const char* s : statements) {
-    host.reports.clear();
-    SetTable("\"a\"\x06" "b\r\n");
-    fileKind = 33;
-    Run(s);
-    EXPECT_TRUE(NotAvailable()) << s;
-    EXPECT_EQ("\"a\"\x06" "b\r\n", Text()) << s;
-    EXPECT_TRUE(host.writes.empty()) << s;
-  }
+TEST_F(SaveRun, ThePageSaveIsNotAvailableAndLeavesTheTable) {
+  host.reports.clear();
+  SetTable("\"a\"\x06" "b\r\n");
+  fileKind = 33;
+  Run("\tsavepdf\tout.pdf\r\n");
+  EXPECT_TRUE(NotAvailable());
+  EXPECT_EQ("\"a\"\x06" "b\r\n", Text());
+  EXPECT_TRUE(host.writes.empty());
   // Their file dialog: Cancel leaves "@CANCEL" in F and says nothing more.
   host.reports.clear();
   Run("\tsavepdf\r\n");
   EXPECT_EQ("@CANCEL", Var(macro::kSlotDocPath));
   EXPECT_FALSE(NotAvailable());
+}
+
+// "savehtm" hands its operand to the view's HTML page and leaves the
+// document as the spreadsheet save does; a failed page takes the error exit.
+TEST_F(SaveRun, TheHtmlSaveWritesTheOperandAndClosesTheOpenContext) {
+  host.operandForHtml = [this] { return std::string(st->m_strStmtOperand); };
+  LoadCsv("a,b\r\n");
+  st->m_strMacroDir() = CString(dir.Path().c_str());
+  auto save = [&] {
+    st->m_strStmtCommand = "&Sh";
+    st->m_strStmtOperand = "out.html";
+    st->m_anStmtNumbers[0] = -1;
+    return macro::MacroExecHtmlSave(rc);
+  };
+  doc->m_nOpenContext = 2;
+  EXPECT_EQ(macro::Outcome::kNext, save());
+  ASSERT_EQ(1u, host.htmlTargets.size());
+  EXPECT_EQ(In("out.html"), host.htmlTargets[0]);
+  EXPECT_EQ(0, doc->m_nOpenContext);
+  EXPECT_EQ(app::UpdateCode::kRedrawAll, doc->m_nUpdateCode);
+  EXPECT_EQ(1, host.updates);
+  // A page that failed: the error exit, the document left as it was.
+  host.htmlResult = -1;
+  doc->m_nOpenContext = 2;
+  EXPECT_NE(macro::Outcome::kNext, save());
+  EXPECT_EQ(2u, host.htmlTargets.size());
+  EXPECT_EQ(2, doc->m_nOpenContext);
+  EXPECT_EQ(1, host.updates);
 }
 
 TEST(SaveBytes, SkipRowsAndTheLineStartedFirst) {

@@ -141,6 +141,13 @@ void XlsxLayRegions(XlsxObjectLayer& layer) {
     for (std::uint64_t r = r1; r <= r2; ++r)
       for (std::uint64_t c = c1; c <= c2; ++c) GridMark(layer, r, c, k);
     s.fromCol = kLaidObject;
+    XlsxLaidRegion region;
+    region.object = k;
+    region.c1 = c1;
+    region.r1 = r1;
+    region.c2 = c2;
+    region.r2 = r2;
+    layer.laid.push_back(region);
   }
 }
 

@@ -59,6 +59,14 @@ struct XlsxConditionMark {
   std::uint32_t row = 0;     // sheet row (1-based)
 };
 
+// A region record as it was laid on the grid (its from-column reads -9998
+// afterwards): the cells it covers, rows cut to the grid. The HTML form
+// names a class for each of them.
+struct XlsxLaidRegion {
+  std::uint32_t object = 0;  // index + 1 of the record
+  std::uint64_t c1 = 1, r1 = 1, c2 = 0, r2 = 0;
+};
+
 // The sheet's format objects and their grid.
 struct XlsxObjectLayer {
   std::vector<XlsxShapeRecord> shapes;  // at most 500, in line order
@@ -66,6 +74,7 @@ struct XlsxObjectLayer {
   std::uint32_t gridColumns = 0;
   std::uint64_t gridRows = 0;
   std::vector<XlsxOverlap> overlaps;    // at most 256
+  std::vector<XlsxLaidRegion> laid;     // in laying order
 
   bool Present() const { return !shapes.empty() && !grid.empty(); }
   void Clear() {
@@ -74,6 +83,7 @@ struct XlsxObjectLayer {
     gridColumns = 0;
     gridRows = 0;
     overlaps.clear();
+    laid.clear();
   }
 };
 
@@ -108,7 +118,7 @@ bool IsShapeLineKind(unsigned char kind);
 // merges ('M', 'N'), no conditions and not laid before. Values of 100000 and
 // more are divided by 100000, the from-cell becomes at least (1, 1), the
 // columns are capped at the column count. Each laid record's from-column
-// becomes -9998.
+// becomes -9998, and its cells are listed in layer.laid.
 void XlsxLayRegions(XlsxObjectLayer& layer);
 
 // The merge ranges the worksheet writes: records of kind 'M' or 'N' in

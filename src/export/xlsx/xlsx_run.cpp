@@ -16,6 +16,7 @@ const std::vector<XlsxFormatRecord>& BlankColumnFormats() {
 
 void XlsxRun::ClearSheet() {
   sheet = XlsxSheetModel();
+  if (htmlMode) sheet.settings.numberFormat = '_';
   XlsxColumnFormats = BlankColumnFormats();
   std::fill(XlsxColumnWidths.begin(), XlsxColumnWidths.end(), 0);
   XlsxRowFormats.clear();
@@ -35,6 +36,7 @@ void XlsxRun::ClearSection() {
 }
 
 void XlsxRun::Clear() {
+  htmlMode = false;
   for (auto& n : XlsxSheetNames) n.clear();
   firstSheet = 0;
   XlsxSheetStart.fill(0);
@@ -52,6 +54,7 @@ void XlsxRun::Clear() {
   XlsxSheetCount = 0;
   XlsxCellStyleTable.clear();
   XlsxWorkBuffer.Clear();
+  XlsxHtmlBuffer.Clear();
   XlsxDrawingBuffer.Release();
   XlsxChartNumber = 1;
   XlsxChartMessages = chart::ChartMessages();

@@ -82,7 +82,7 @@ struct XlsxSheetSettings {
   int fitWidth = 0, fitHeight = 0;
   char sheetLetter = 'A';
   char alignment = '@';
-  char numberFormat = 'g';
+  char numberFormat = 'g';       // '_' in mode 'H' (XlsxRun::htmlMode)
   char fontSizeDigit = '4';
   unsigned char fontFlags = 0;   // the sheet's '%' flags
   int defaultColumnWidth = 2;
@@ -148,6 +148,8 @@ struct XlsxRun {
 
   // --- output ---
   exportcore::ByteWriter XlsxWorkBuffer;  // the part being built
+  // Mode 'H': the page's head (its CSS classes); the body is XlsxWorkBuffer.
+  exportcore::ByteWriter XlsxHtmlBuffer;
   // The drawing of the sheet being written: the chart anchors from the first
   // one on, stored once when the sheet is done. Its own buffer, so that a
   // part built meanwhile never overwrites it.
@@ -178,6 +180,11 @@ struct XlsxRun {
   // XlsxObjects.shapes, below.)
   // Picture lines of the run so far: the n-th is "xl/media/image<n>.png".
   std::int32_t XlsxPictureNumber = 0;
+
+  // Mode 'H' (the HTML page): the sheets' default number format is '_',
+  // and the nine rows after a title row whose first field is empty get a
+  // row record each. Set after Clear(), which puts mode 0 back.
+  bool htmlMode = false;
 
   XlsxRun() { Clear(); }
 

@@ -13,6 +13,8 @@ namespace xlsx {
 namespace {
 
 constexpr char kSep = '\x06';
+// Rows after the title row that mode 'H' may give a record of their own.
+constexpr std::uint32_t kHtmlOwnRecordRows = 9;
 
 using textlines::Begins;
 using textlines::IsSettingsLine;
@@ -268,6 +270,11 @@ XlsxSheetNotes XlsxReadSheetModel(const csv::TableFields& t, const char* text, s
       continue;
     }
     const bool special = Begins(text, l, "!") || Begins(text, l, "~") || IsSettingsLine(text, l);
+    // Mode 'H': the nine rows after the title row whose first field is empty
+    // get a row record each, so that they start class groups of their own.
+    if (run.htmlMode && !special && row > title && row - title <= kHtmlOwnRecordRows &&
+        (l.end == l.start || text[l.start] == kSep))
+      XlsxRowRecord(run, row);
     if (!special && row == title && !m.formatRow) {
       // The title row serves as the format row: its fields' bytes before a
       // '^', plus 2, widen their columns.

@@ -62,6 +62,7 @@ const Row kCsvRows[] = {
     {ID_CSV_CHECK_TO_MARK, 0, When::kAlways},
     {ID_CSV_MARK_TO_CHECK, 0, When::kAlways},
     {ID_CSV_CLEAR_CHECKS, 0, When::kAlways},
+    {ID_CSV_SAVE_HTML, 0, When::kAlways},
     {0, 0, When::kSeparator},
     {ID_CSV_QUOTE_CUT, 0, When::kAlways},
     {ID_CSV_QUOTE_ADD, 0, When::kAlways},

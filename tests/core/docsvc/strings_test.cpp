@@ -27,7 +27,7 @@ TEST(StringTable, TextsAsCp932) {
   EXPECT_EQ(Load(IDS_MENU_FIND_REPLACE), "検索･置換\tshft+F3");
   EXPECT_EQ(Load(IDS_EXTERNAL_DATA_ERROR).substr(Load(IDS_EXTERNAL_DATA_ERROR).size() - 2), "\n\n");
   EXPECT_EQ(Load(IDS_TBL_RIGHT_RULE), "右罫線\tctrl +4");
-  EXPECT_EQ(Load(IDS_CSV_FROM_HTML), "CSVからHTMLファイルに保存");
+  EXPECT_EQ(Load(ID_CSV_SAVE_HTML), "CSVからHTMLファイルに保存");
 }
 
 TEST(StringTable, ColumnWidthTextsAreThreeOf20Bytes) {
