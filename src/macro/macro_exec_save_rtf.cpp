@@ -249,18 +249,36 @@ Outcome ReadOperandThenNotAvailable(MacroRunContext& rc) {
   return MacroRaiseRunError(&rc.host, RunError::kNotAvailableYet);
 }
 
+// The export saves' common file entry: the statement's operand becomes the
+// path it settles on. False when the entry ends the statement.
+bool ExportEntry(MacroRunContext& rc, char defaultLetter, CString* path) {
+  MacroState& st = rc.state;
+  FileEntryRequest req;
+  req.code = 'S';
+  req.letter = st.m_strStmtCommand.GetLength() > 2 ? st.m_strStmtCommand[2] : defaultLetter;
+  CString key;
+  if (MacroFileEntry(st, rc.host, req, path, &key) != FileEntryResult::kGo) return false;
+  st.m_strStmtOperand = *path;
+  return true;
+}
+
+// After a written export: the document's open context closed and all views
+// redrawn.
+Outcome AfterExport(MacroRunContext& rc) {
+  rc.docUpdate.m_nOpenContext = 0;
+  rc.docUpdate.m_nUpdateCode = app::UpdateCode::kRedrawAll;
+  rc.host.UpdateAllViews();
+  return Outcome::kNext;
+}
+
 }  // namespace
 
 Outcome MacroExecPageSave(MacroRunContext& rc) { return ReadOperandThenNotAvailable(rc); }
 
 Outcome MacroExecSpreadsheetSave(MacroRunContext& rc) {
   MacroState& st = rc.state;
-  FileEntryRequest req;
-  req.code = 'S';
-  req.letter = st.m_strStmtCommand.GetLength() > 2 ? st.m_strStmtCommand[2] : 'x';
-  CString path, key;
-  if (MacroFileEntry(st, rc.host, req, &path, &key) != FileEntryResult::kGo) return Outcome::kNext;
-  st.m_strStmtOperand = path;
+  CString path;
+  if (!ExportEntry(rc, 'x', &path)) return Outcome::kNext;
   ExportOptions options = MacroReadExportOptions(st.m_strStmtCommand, path);
   if (options.titleRow) {
     // The title goes in front of the table as a new first row.
@@ -274,24 +292,14 @@ Outcome MacroExecSpreadsheetSave(MacroRunContext& rc) {
   options.text = MacroSubstituteVariables(st, &rc.table, options.text, kSubstPlain);
   if (rc.host.ExportToExcel(options.text, options.mode, options.flag) < 0)
     return MacroRaiseRunError(&rc.host, RunError::kSilent);
-  rc.docUpdate.m_nOpenContext = 0;
-  rc.docUpdate.m_nUpdateCode = app::UpdateCode::kRedrawAll;
-  rc.host.UpdateAllViews();
-  return Outcome::kNext;
+  return AfterExport(rc);
 }
+
 Outcome MacroExecHtmlSave(MacroRunContext& rc) {
-  MacroState& st = rc.state;
-  FileEntryRequest req;
-  req.code = 'S';
-  req.letter = st.m_strStmtCommand.GetLength() > 2 ? st.m_strStmtCommand[2] : 'h';
-  CString path, key;
-  if (MacroFileEntry(st, rc.host, req, &path, &key) != FileEntryResult::kGo) return Outcome::kNext;
-  st.m_strStmtOperand = path;
+  CString path;
+  if (!ExportEntry(rc, 'h', &path)) return Outcome::kNext;
   if (rc.host.WriteHtmlTable() < 0) return MacroRaiseRunError(&rc.host, RunError::kSilent);
-  rc.docUpdate.m_nOpenContext = 0;
-  rc.docUpdate.m_nUpdateCode = app::UpdateCode::kRedrawAll;
-  rc.host.UpdateAllViews();
-  return Outcome::kNext;
+  return AfterExport(rc);
 }
 
 }  // namespace macro
