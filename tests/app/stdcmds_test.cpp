@@ -658,10 +658,11 @@ const UINT kNotBuiltYet[] = {
     ID_LIST_UTF8_NAMES, ID_LIST_ARCHIVE_TMP_ROOT, ID_FILE_KEEP_DATE,   ID_FILE_PRINT_SETUP,
     ID_CSV_CONVERT,     ID_CSV_FORMAT_COPY,
 };
-// The CSV menu's commands that act on a shown CSV table: grey in a text.
+// The commands that act on a shown CSV table (the CSV menu's and the HTML
+// save): grey in a text.
 const UINT kCsvTableOnly[] = {
     ID_CSV_DELETE_COLUMN, ID_CSV_INSERT_COLUMN, ID_CSV_CUT_TRAILING, ID_CSV_CUT_LEADING,
-    ID_CSV_CUT_QUOTES,    ID_CSV_ADD_QUOTES,    ID_CSV_DELETE_ROW,   ID_CSV_INSERT_ROW,
+    ID_CSV_CUT_QUOTES,    ID_CSV_ADD_QUOTES,    ID_CSV_DELETE_ROW,   ID_CSV_INSERT_ROW, ID_CSV_SAVE_HTML,
 };
 
 TEST_F(StdCmdsTest, EveryEnabledMenuItemHasAHandlerAndNoStandardCommandIsGreyed) {

@@ -337,6 +337,16 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
            frame->GetTextView(0, 0)->m_nFileKind = on ? 12 : 9;
          },
          kGrey, kEnabled},
+        // The HTML save acts on a CSV table only.
+        {ID_CSV_SAVE_HTML, Menu::kBar,
+         [this](bool on) {
+           frame->ActivateTextPane(0, 0);
+           CDvkView* v = frame->GetTextView(0, 0);
+           v->m_nFileKind = on ? 33 : 9;
+           v->m_nEditMode = 0;
+           v->m_nSourceView = 0;
+         },
+         kGrey, kEnabled},
         // An FTP site is offered while its entry is filled in.
         {ID_LIST_FTP1, Menu::kBar, [this](bool on) { FtpSite(0, on); }, kGrey, kEnabled},
         {ID_LIST_FTP2, Menu::kBar, [this](bool on) { FtpSite(1, on); }, kGrey, kEnabled},
