@@ -97,7 +97,6 @@ int BuildPage(xlsx::XlsxRun& run, const xlsx::XlsxRunInput& in, exportcore::Part
   head.Append(kHeadStart);
   exportcore::ByteWriter rows;  // one sheet's rows (html_body.h)
   bool cssReported = false;
-  const std::uint32_t blocks = t.BlockCount();
   for (std::uint32_t n = 1;; ++n) {
     const xlsx::XlsxSheetNotes notes = xlsx::XlsxReadSheetModel(t, text, len, n, run);
     if (notes.overLimit) {
@@ -122,11 +121,7 @@ int BuildPage(xlsx::XlsxRun& run, const xlsx::XlsxRunInput& in, exportcore::Part
     }
     if (!HtmlWriteSheetBody(run, frame, index, text, len, body, rows) || head.Failed()) return MemoryShort(host);
 
-    const std::uint32_t next = n + 1;
-    if (next > blocks || next >= static_cast<std::uint32_t>(csv::MAX_CSV_BLOCKS)) break;
-    if (!(t.m_aSecRow[next] < static_cast<std::uint32_t>(std::max(t.m_nLastRow, 0)) + 1)) break;
-    if (!(static_cast<std::uint64_t>(t.m_aSecScanPos[next]) + 10 < len)) break;
-    if (n >= static_cast<std::uint32_t>(xlsx::kMaxSheets)) break;
+    if (!xlsx::XlsxNextSheetFollows(t, n, len)) break;
   }
 
   // The page's end: the last sheet's "<br>\r\n\r\n" gives way to the end tags.

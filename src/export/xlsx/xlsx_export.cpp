@@ -54,6 +54,14 @@ std::uint64_t XlsxWorkCapacity(std::uint64_t textLen, std::int64_t lastRow, std:
   return std::min(s, kCapacityCap) + kCapacityExtra;
 }
 
+bool XlsxNextSheetFollows(const csv::TableFields& t, std::uint32_t n, std::uint32_t len) {
+  const std::uint32_t next = n + 1;
+  if (next > t.BlockCount() || next >= static_cast<std::uint32_t>(csv::MAX_CSV_BLOCKS)) return false;
+  if (!(t.m_aSecRow[next] < static_cast<std::uint32_t>(std::max(t.m_nLastRow, 0)) + 1)) return false;
+  if (!(static_cast<std::uint64_t>(t.m_aSecScanPos[next]) + 10 < len)) return false;
+  return n < static_cast<std::uint32_t>(kMaxSheets);
+}
+
 int XlsxWriteParts(XlsxRun& run, const XlsxRunInput& in, exportcore::PartSink& sink, XlsxRunHost& host) {
   const csv::TableFields& t = *in.table;
   run.Clear();
@@ -79,7 +87,6 @@ int XlsxWriteParts(XlsxRun& run, const XlsxRunInput& in, exportcore::PartSink& s
   folders.macroDir = in.macroDir;
   folders.tablePath = in.tablePath;
 
-  const std::uint32_t blocks = t.BlockCount();
   for (std::uint32_t n = 1;; ++n) {
     const XlsxSheetNotes notes = XlsxReadSheetModel(t, text, len, n, run);
     if (notes.overLimit) {
@@ -100,11 +107,7 @@ int XlsxWriteParts(XlsxRun& run, const XlsxRunInput& in, exportcore::PartSink& s
       host.ShowMessage("Too many items to convert");
       break;
     }
-    const std::uint32_t next = n + 1;
-    if (next > blocks || next >= static_cast<std::uint32_t>(csv::MAX_CSV_BLOCKS)) break;
-    if (!(t.m_aSecRow[next] < static_cast<std::uint32_t>(std::max(t.m_nLastRow, 0)) + 1)) break;
-    if (!(static_cast<std::uint64_t>(t.m_aSecScanPos[next]) + 10 < len)) break;
-    if (n >= static_cast<std::uint32_t>(kMaxSheets)) break;
+    if (!XlsxNextSheetFollows(t, n, len)) break;
   }
 
   if (XlsxWriteStyles(run, sink) < 0) return MemoryShort(host);

@@ -80,6 +80,12 @@ std::uint64_t XlsxWorkCapacity(std::uint64_t textLen, std::int64_t lastRow, std:
 // memory-shortage message. A part the sink refused leaves sink.AnyFailed().
 int XlsxWriteParts(XlsxRun& run, const XlsxRunInput& in, exportcore::PartSink& sink, XlsxRunHost& host);
 
+// True when a sheet follows sheet `n` (the loop's rule, both modes): the
+// next block exists in the index, starts on a row of the table and more
+// than 10 bytes before the text's end (`len`), and fewer than 255 sheets
+// are made.
+bool XlsxNextSheetFollows(const csv::TableFields& t, std::uint32_t n, std::uint32_t len);
+
 // The whole run of mode 0.
 int XlsxWritePackageRun(XlsxRun& run, const XlsxRunInput& in, XlsxRunHost& host);
 
