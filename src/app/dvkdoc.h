@@ -136,6 +136,8 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // its settings words are the document's m_aImageSettings.
   img::LoadRecord m_imageLoad;
   img::LoadRecord* ImageLoadRecord() override { return &m_imageLoad; }
+  bool DecodeJpegInto(img::LoadRecord& rec, const std::uint8_t* data, std::uint32_t length,
+                      std::uint8_t* info) override;
   void ReleaseImageRecord() override;
   // Reopens the current file with a forced decoder (kAuto: detect again).
   int ReopenWithEncoding(textcodec::TextEncoding encoding);
@@ -183,6 +185,14 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   void OnViewWrap();
   void OnUpdateViewWrap(CCmdUI* ui);
   void OnViewFont();
+  // Screen capture (app/dvkdoc_capture.cpp): 32979 the desktop, 33150 a
+  // clicked window, 33226 a series. The active text view takes the picture;
+  // with a list pane active the next view update does (m_nPendingViewCmd),
+  // and the list is read again so the new picture shows in it.
+  void OnCaptureDesktop();
+  void OnCaptureWindow();
+  void OnCaptureSeries();
+  void RunCaptureCommand(int mode);
   // --- the same commands on a shown picture (app/dvkdoc_picture.cpp) --------
   // The active text view shows a picture (kinds 12-28) in its normal form.
   bool ShowsPicture();

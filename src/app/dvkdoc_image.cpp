@@ -16,6 +16,7 @@
 #include "fw/msgbox.h"
 #include "host/frame_host.h"
 #include "image/load/image_dispatch.h"
+#include "image/load/image_loaders.h"
 #include "image/load/raw_inflate.h"
 #include "image/write/image_write.h"
 #include "res/resource.h"
@@ -289,6 +290,12 @@ class CDvkDoc::ImageWriteHost : public img::WriteHost {
  private:
   CDvkDoc& doc_;
 };
+
+bool CDvkDoc::DecodeJpegInto(img::LoadRecord& rec, const std::uint8_t* data, std::uint32_t length,
+                            std::uint8_t* info) {
+  ImageHost host(*this);
+  return img::LoadJpegImage(rec, host, data, length, info) != 0 && rec.m_pLoadBits != nullptr;
+}
 
 void CDvkDoc::WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) {
   ImageWriteHost host(*this);

@@ -1,12 +1,15 @@
-// Test hooks for modal UI and random numbers. Portable: the button ids are
-// the Win32 values, written here as plain constants.
+// Test hooks for modal UI, random numbers and the screen. Portable: the
+// button ids are the Win32 values, written here as plain constants; the
+// system's screen queries are made only where there is a window system.
 #include "fw/uihooks.h"
 
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <cerrno>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -158,9 +161,11 @@ bool TestMode() {
 }
 
 void ResetDragHooks();
+void ResetScreenHooks();
 
 void Reset() {
   ResetDragHooks();
+  ResetScreenHooks();
   State& s = S();
   std::lock_guard<std::mutex> lock(s.mu);
   s.unexpected.clear();
@@ -505,6 +510,87 @@ bool TakeDragDrop(const DragOffer& offer, unsigned* effect) {
 std::vector<DragOffer> DragOffers() {
   std::lock_guard<std::mutex> lock(S().mu);
   return Drags().offers;
+}
+
+// --- The screen ---------------------------------------------------------------------
+
+namespace {
+
+struct ScreenState {
+  std::map<int, std::uintptr_t> foreground;  // first query number -> window
+  int queries = 0;
+  bool desktopSet = false;
+  CSize desktop;
+};
+
+ScreenState& Screen() {
+  static ScreenState s;
+  return s;
+}
+
+}  // namespace
+
+void ResetScreenHooks() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  Screen() = ScreenState();
+}
+
+void ScriptForegroundWindow(int fromQuery, std::uintptr_t window) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  Screen().foreground[fromQuery < 1 ? 1 : fromQuery] = window;
+}
+
+std::uintptr_t ForegroundWindow() {
+  {
+    std::lock_guard<std::mutex> lock(S().mu);
+    ScreenState& s = Screen();
+    if (!s.foreground.empty()) {
+      if (s.queries < INT_MAX) ++s.queries;
+      // The last step that has begun by this query.
+      auto it = s.foreground.upper_bound(s.queries);
+      return it == s.foreground.begin() ? 0 : std::prev(it)->second;
+    }
+  }
+#ifdef _WIN32
+  return reinterpret_cast<std::uintptr_t>(::GetForegroundWindow());
+#else
+  return 0;
+#endif
+}
+
+int ForegroundQueries() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return Screen().queries;
+}
+
+void SetDesktopSize(int width, int height) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  Screen().desktopSet = true;
+  Screen().desktop = CSize(width, height);
+}
+
+CRect DesktopWindowRect() {
+  {
+    std::lock_guard<std::mutex> lock(S().mu);
+    if (Screen().desktopSet) return CRect(0, 0, Screen().desktop.cx, Screen().desktop.cy);
+  }
+#ifdef _WIN32
+  RECT r = {};
+  if (::GetWindowRect(::GetDesktopWindow(), &r)) return CRect(r.left, r.top, r.right, r.bottom);
+#endif
+  return CRect();
+}
+
+CSize DesktopClientSize() {
+  {
+    std::lock_guard<std::mutex> lock(S().mu);
+    if (Screen().desktopSet) return Screen().desktop;
+  }
+#ifdef _WIN32
+  RECT r = {};
+  if (::GetClientRect(::GetDesktopWindow(), &r)) return CSize(r.right - r.left, r.bottom - r.top);
+#endif
+  return CSize();
 }
 
 }  // namespace hooks

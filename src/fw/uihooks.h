@@ -1,6 +1,7 @@
 // Test hooks for everything that would block or vary: message boxes, modal
-// dialogs, common dialogs, popup menus and random numbers. (The clock has its
-// own hook in fw/clock.h.)
+// dialogs, common dialogs, popup menus, random numbers and the screen (the
+// foreground window, the desktop's size). (The clock has its own hook in
+// fw/clock.h.)
 //
 // The shipped program never arms them: while nothing is expected and test mode
 // is off, every Take/Answer function returns "not handled" and the real window
@@ -14,6 +15,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "fw/geometry.h"
 
 class CDialog;
 
@@ -147,6 +150,27 @@ void ExpectDragDrop(unsigned effect);
 bool TakeDragDrop(const DragOffer& offer, unsigned* effect);
 // What the drags handled here offered, in order.
 std::vector<DragOffer> DragOffers();
+
+// --- The screen: the foreground window and the desktop ----------------------
+// Window handles travel as integers (an HWND's value). Without a script the
+// system answers (GetForegroundWindow; GetDesktopWindow with GetWindowRect and
+// GetClientRect; 0 and an empty desktop where there is no window system), so a
+// test can bring "another program's window" to the front without one.
+//
+// From the `fromQuery`-th foreground query on (counted from 1 since Reset)
+// the answer is `window`, until a later step takes over; queries before the
+// first step answer 0 (no window in front). Steps may be given in any order.
+void ScriptForegroundWindow(int fromQuery, std::uintptr_t window);
+// The foreground window: the script's answer when there is a script, else
+// the system's.
+std::uintptr_t ForegroundWindow();
+// How many foreground queries the script has answered since Reset.
+int ForegroundQueries();
+// The desktop as a test sets it: window rectangle (0, 0, width, height) and
+// client size width x height (until Reset).
+void SetDesktopSize(int width, int height);
+CRect DesktopWindowRect();
+CSize DesktopClientSize();
 
 }  // namespace hooks
 }  // namespace fw

@@ -201,6 +201,14 @@ class DocHost {
   virtual img::LoadRecord* ImageLoadRecord() { return nullptr; }
   // Releases the record's pixels by their owner.
   virtual void ReleaseImageRecord() {}
+  // Decodes JPEG bytes into `rec` (a record of the caller's, not the
+  // document's) with the document's loader services; `info` is a 2000-byte
+  // header area. False when the picture could not be decoded.
+  virtual bool DecodeJpegInto(img::LoadRecord& rec, const std::uint8_t* data, std::uint32_t length,
+                              std::uint8_t* info) {
+    (void)rec, (void)data, (void)length, (void)info;
+    return false;
+  }
   // The writers of the shown picture (image/write/image_write.h): by file
   // (formats 9-11 among them) and by format code.
   virtual void WriteImageFile(unsigned char* pixels, unsigned char* header, CString path, int format) {

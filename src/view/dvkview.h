@@ -964,4 +964,52 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // before, so no refresh takes it for a write request), then the record is
   // taken over like any loaded picture.
   bool TakeMetafileOrPicture();
+
+  // --- The image canvas, the region corners and the probe
+  //     (dvkview_image_canvas.cpp, dvkview_image_region.cpp) ----------------
+ public:
+  // Paints the region figure, or places the pictures of a marked rich text
+  // (m_nShapeKind above 50), over what the control shows. nScaleMode 4
+  // scales the pictures to the DC's resolution (printing); pDC null = the
+  // view's own client DC; the offsets are added to a handed-in DC's
+  // positions; only pictures above nLimitY are drawn (0 = all).
+  void RenderImageCanvas(int nScaleMode, HDC pDC, int nOffsetX, int nOffsetY, int nLimitY);
+  // The next corner (or a measuring point) at view point (x, y), following
+  // the corner mode; bSetOrigin 1 also makes it the measuring origin.
+  void SetImageCursor(int x, int y, int bSetOrigin);
+  void SetRegionTopLeft();       // 32973
+  void SetRegionBottomRight();   // 32974
+  void ClearRegionFrame();       // 32990
+  void OnImageCmd32997();        // 32997: the background colour
+  // The region between loaded-picture pixels and view pixels at the zoom.
+  int ScaleZoomRects(int bToView);
+  // Coordinates, colour and region measure of view point (x, y) in the
+  // status bar; nMode 1 takes the colour already probed as the picked one.
+  void ShowPixelInfo(int nMode, int x, int y);
+  // Timer 23: the canvas drawn once (mode 1).
+  void TickImageCanvas();
+
+ private:
+  // The placement's first pass: the markers' hits read and blanked.
+  void ScanCanvasMarkers(CRichEditCtrl& ctrl);
+  // Converts IMAGEnn.jpg of the picture folder into IMAGEnn.bmp; false when
+  // memory ran out (reported).
+  bool ConvertCanvasPictures(const CString& folder);
+  void DrawCanvasPictures(HDC dc, int nScaleMode, bool handedIn, int nOffsetX, int nOffsetY, int nLimitY,
+                          CPoint origin, const CString& folder);
+  void DrawRegionFigure(HDC dc, CPoint origin);
+
+  // --- Screen capture (dvkview_capture.cpp) ---------------------------------
+ public:
+  // 1 desktop, 40 a clicked window, 41 a series of it, 2 the numbered quick
+  // capture; the picture written is opened.
+  void CaptureScreen(int mode);
+  // One picture of the rectangle the mode and the region give, to `path`
+  // in format `code`; false when nothing was written.
+  bool GrabScreenRect(const CString& path, int code, int mode);
+ private:
+  // The foreground window after the waits, other than the frame; null when
+  // Esc or the time-out ended the wait.
+  HWND WaitForTargetWindow(HWND frame);
+  int CaptureSeries(const CString& path, int code, HWND target, CString* last);
 };

@@ -217,6 +217,7 @@ void CDvkView::PaintImagePage(int nMode, std::uint8_t* pBits, std::uint8_t* pInf
 
   // 9. A new picture: the tick, the scroll of the transform code, the trim mode.
   if (nMode == 0 && m_image.m_hImageBitmap) {
+    RenderImageCanvas(3, nullptr, 0, 0, 0);
     SetTimer(ImageTimerId(), m_nPaneIndex == 0 ? kPaneZeroDelayMs : kImagePageDelayMs);
     const img::ScrollRestore sr = img::ScrollFromTransformCode(m_image.m_aImageSettings[img::kTransformCode]);
     if (sr.restore) {
@@ -288,8 +289,10 @@ void CDvkView::TickImage() {
   // Only a shown or embedded picture ticks on (a text view's tick would
   // repaint nothing for ever).
   if (m_image.m_nImageViewState > 0 || m_nDisplayKind == 4)
-    SetTimer(id, m_nImageOption == 1 && m_nDrawState == 5 ? kImageSlowDelayMs : kImagePageDelayMs);
+    SetTimer(id, m_nImageOption == 1 && m_image.m_nShapeKind == 5 ? kImageSlowDelayMs : kImagePageDelayMs);
   if (m_image.m_nImageViewState == 1) PaintImagePage(2, nullptr, nullptr);
+  // The region's figure (or placed pictures) over the repainted page.
+  RenderImageCanvas(3, nullptr, 0, 0, 0);
 }
 
 img::DisplayServices CDvkView::ImageDisplayServices() {

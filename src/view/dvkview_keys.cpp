@@ -13,6 +13,7 @@
 #include "core/docsvc/filekind.h"
 #include "view/dvkview.h"
 #include "cmd/command_table.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -138,5 +139,10 @@ bool CDvkView::KeyImageRegion(UINT nChar, bool ctrl) {
   if (!ctrl) return false;
   if (nChar == VK_DOWN || nChar == VK_NEXT) return ShowImagePage(1);
   if (nChar == VK_UP || nChar == VK_PRIOR) return ShowImagePage(-1);
-  return false;
+  // The image menu's keys: Ctrl+D clears the region's frame, Ctrl+B picks
+  // the background colour (on a text screen Ctrl+B stays the block edit).
+  const UINT cmd = nChar == 'D' ? ID_REGION_CLEAR : nChar == 'B' ? ID_IMAGE_BACK_COLOR : 0;
+  if (cmd == 0) return false;
+  SendMessage(WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
+  return true;
 }

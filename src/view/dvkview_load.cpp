@@ -81,6 +81,7 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
   if (const img::LoadRecord* rec = doc->ImageLoadRecord())
     state.pictureWaiting = rec->m_nLoadReady == 1 && rec->m_nLoadBitsOwner != 0 && rec->m_nLoadDataSize > 0 &&
                            docsvc::IsPictureKind(doc->UpdateFields().m_nFileKind);
+  state.pendingViewCmd = doc->UpdateFields().m_nPendingViewCmd;
   const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
   if (plan.consumePrintRequest) doc->UpdateFields().m_nPrintRequest = 0;
 
@@ -166,6 +167,14 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     case viewload::UpdateStep::kMacroDebugRun:
       RunMacroDebugRequest(plan.macroDebugMode);
       return;
+    case viewload::UpdateStep::kCapture: {
+      // 99 while the capture runs: the updates of its own open leave it alone.
+      const int mode = doc->UpdateFields().m_nPendingViewCmd;
+      doc->UpdateFields().m_nPendingViewCmd = 99;
+      CaptureScreen(mode);
+      doc->UpdateFields().m_nPendingViewCmd = 0;
+      return;
+    }
     case viewload::UpdateStep::kMacroGraphText:
       // The macro text with the appended "Graph" subroutine, shown again.
       TakeDocumentContent();
@@ -219,7 +228,8 @@ void CDvkView::TakeDocumentContent() {
   m_bSizeLowerCopy = doc->WindowFields().m_bSizeLower;
   m_nDisplayFlagCopy = doc->UpdateFields().m_nDisplayFlag;
   m_nTablePageParam = 240;
-  m_nDrawState = 0;
+  // The picture folder of a marked rich text is found from the shown file.
+  m_image.m_strImagePath = m_strShownFile;
   m_bShownInPart = 0;
   m_nShownStart = 0;
   m_nShownLength = 0;
@@ -358,14 +368,28 @@ void CDvkView::FinishLoad() {
     t.Format(e.format, lines);
     g_pStatusBar->SetPaneText(5, t);
   }
-  // A first line "+  " asks for the page form (unless the picture switch
-  // is on); otherwise a page-form drawing state ends.
-  const char* shown = m_bShowFromDocument ? docText : m_pShowData;
-  if (shown && m_nShowLen >= 3 && std::memcmp(shown, "+  ", 3) == 0 && !doc->UpdateFields().m_bPictureSwitch) {
-    m_nDrawState = 51;
+  // A packed rich text (".rtzx"), or a text whose first line is "+  "
+  // (unless the picture switch is on), has pictures to place at its
+  // markers; other content ends a placement state.
+  // The first line is read from the control, so that a rich text's own
+  // first line counts, not its source.
+  char head[8] = {};
+  TEXTRANGEA range = {};
+  range.chrg.cpMin = 0;
+  range.chrg.cpMax = 3;
+  range.lpstrText = head;
+  const std::size_t headLen =
+      static_cast<std::size_t>(ctrl.SendMessage(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+  const bool marked = viewload::ShowsMarkedPictures(m_strShownFile.GetString(), head, headLen,
+                                                    doc->UpdateFields().m_bPictureSwitch != 0);
+  if (marked) {
+    // The first placement blanks the markers and scrolls to the top; a
+    // redisplay goes back to its line below.
+    m_image.m_nShapeKind = 51;
     m_image.m_rcImageSel.right = 1;
-  } else if (m_nDrawState > 50) {
-    m_nDrawState = 0;
+    RenderImageCanvas(1, nullptr, 0, 0, 0);
+  } else if (m_image.m_nShapeKind > 50) {
+    m_image.m_nShapeKind = 0;
   }
   ctrl.SetModify(FALSE);
   if (fresh) {

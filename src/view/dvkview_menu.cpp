@@ -59,6 +59,9 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   if ((s.fileKind < 12 || s.fileKind > 29) && s.sourceForm == 0 && !PressOnMediaStrip(pt)) return 0;
 
   if (kind == viewui::ContextMenuKind::kImage) {
+    // The probe under the press (its colour text shows once the picture
+    // is grabbed).
+    ShowPixelInfo(1, pt.x, pt.y);
     switch (viewui::PlanImagePress(m_image.m_bImageGrab != 0, m_image.m_nImageDragState != 0,
                                    m_image.m_ptImageCursor.x, m_image.m_ptImageCursor.y, pt.x, pt.y)) {
       case viewui::ImagePress::kGrab:

@@ -136,6 +136,22 @@ void CDvkView::OnPrint(HDC dc, view::PrintInfo* info) {
                       ? m_aPrintPageStarts[static_cast<std::size_t>(i) + 1]
                       : -1;
   GetRichEditCtrl().FormatRange(&fr, TRUE);
+  // A rich text with placed pictures prints them over its page: the slots
+  // were taken with the text at its top, so the page's own start is taken
+  // off and its margins put on, at the printer's resolution.
+  if (m_image.m_nShapeKind > 50) {
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    const int lx = ::GetDeviceCaps(dc, LOGPIXELSX), ly = ::GetDeviceCaps(dc, LOGPIXELSY);
+    const long start = fr.chrg.cpMin;
+    const long end = fr.chrg.cpMax < 0 ? ctrl.GetTextLength() : fr.chrg.cpMax;
+    const int top0 = ctrl.PosFromChar(0).y;
+    const int startY = ctrl.PosFromChar(start).y - top0;
+    const int endY = ctrl.PosFromChar(end).y - top0;
+    const int offsetX = ::MulDiv(r.left, lx, 1440);
+    const int offsetY = ::MulDiv(r.top, ly, 1440) - ::MulDiv(startY, ly, 96);
+    const int limitY = end > start ? ::MulDiv(endY, ly, 96) : 0;
+    RenderImageCanvas(4, dc, offsetX, offsetY, limitY);
+  }
 }
 
 void CDvkView::OnEndPrinting(HDC dc, view::PrintInfo* info) {

@@ -40,6 +40,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
       {view::kTimerShowMore, &CDvkView::ShowNextChunk},       // 26
       {view::kTimerMacroResume, &CDvkView::ResumeMacro},      // 25
       {view::kTimerEntryMarks, &CDvkView::TickCheckMarks},    // 22
+      {view::kTimerImageCanvas, &CDvkView::TickImageCanvas},  // 23
       {view::kTimerRedraw, &CDvkView::TickRedraw},            // 21
       {view::kTimerLoad, &CDvkView::FinishLoad},              // 20
       {view::kTimerFillMargins, &CDvkView::TickFillMargins},  // 14
@@ -56,12 +57,6 @@ void CDvkView::OnTimer(UINT_PTR id) {
   // This pane's image tick (id m_nPaneIndex + 2, 5 in pane 0).
   if (id == ImageTimerId()) {
     TickImage();
-    return;
-  }
-  // The image canvas belongs to the region editing; until it takes its
-  // timer it is stopped here, so that it does not tick on for nothing.
-  if (id == view::kTimerImageCanvas) {
-    KillTimer(id);
     return;
   }
   Default();

@@ -162,7 +162,6 @@ struct ViewTableFields {
 
 // E. Workbench words: drawing, paste, media and the key-macro memory.
 struct ViewWorkbenchFields {
-  std::int32_t m_nDrawState = 0;           // 51 = page form
   std::int32_t m_nImageOption = 0;
   std::int32_t m_bNudge = 0;
   std::int32_t m_nScrollCode = 0;

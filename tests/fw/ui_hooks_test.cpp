@@ -306,4 +306,43 @@ TEST(UiHooksDrag, ExpectedUnexpectedAndShipped) {
   hooks::SetTestMode(false);
 }
 
+// The screen hook: a scripted foreground window by query number (0 before
+// the first step, the latest begun step after), the desktop's size as set;
+// Reset hands both back to the system, whose answers are not counted.
+TEST(UiHooksScreen, ScriptedForegroundAndDesktop) {
+  hooks::Reset();
+  hooks::ForegroundWindow();
+  EXPECT_EQ(hooks::ForegroundQueries(), 0);
+  const std::uintptr_t frame = 0x1000, target = 0x2000, other = 0x3000;
+  hooks::ScriptForegroundWindow(7, other);  // out of order on purpose
+  hooks::ScriptForegroundWindow(2, frame);
+  hooks::ScriptForegroundWindow(5, target);
+  std::vector<std::uintptr_t> seen;
+  for (int i = 0; i < 8; ++i) seen.push_back(hooks::ForegroundWindow());
+  EXPECT_EQ(seen, (std::vector<std::uintptr_t>{0, frame, frame, frame, target, target, other, other}));
+  EXPECT_EQ(hooks::ForegroundQueries(), 8);
+
+  hooks::SetDesktopSize(1280, 720);
+  const CRect r = hooks::DesktopWindowRect();
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, 1280);
+  EXPECT_EQ(r.bottom, 720);
+  EXPECT_EQ(hooks::DesktopClientSize(), CSize(1280, 720));
+
+  hooks::Reset();
+  EXPECT_EQ(hooks::ForegroundQueries(), 0);
+  hooks::ForegroundWindow();
+  EXPECT_EQ(hooks::ForegroundQueries(), 0);
+#ifndef _WIN32
+  // No window system: no window in front and an empty desktop.
+  EXPECT_EQ(hooks::ForegroundWindow(), 0u);
+  EXPECT_EQ(hooks::DesktopClientSize(), CSize());
+#else
+  const CSize real = hooks::DesktopClientSize();
+  EXPECT_GT(real.cx, 0);
+  EXPECT_GT(real.cy, 0);
+#endif
+}
+
 }  // namespace

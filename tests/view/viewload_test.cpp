@@ -350,3 +350,38 @@ TEST(UpdatePlan, AWaitingPictureIsTakenByThePaneThatTakesTheContent) {
   s.loadState = 99;
   EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kRedrawOwnText);
 }
+
+TEST(UpdatePlan, APendingCaptureIsTakenOnceByThePaneThatTakesTheContent) {
+  for (int mode : {1, 2, 40, 41}) {
+    UpdateState s = Active(UpdateCode::kRedrawAll);
+    s.pendingViewCmd = mode;
+    s.pictureWaiting = true;
+    EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kCapture) << mode;
+    s.takesContent = false;
+    s.shownBeside = true;
+    EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kNothing) << mode;
+  }
+  // 99 while a capture runs, 33 a metafile, the write requests: no capture.
+  for (int other : {0, 3, 33, 99}) {
+    UpdateState s = Active(UpdateCode::kContent);
+    s.pendingViewCmd = other;
+    EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kTakeContent) << other;
+  }
+  // A print request still goes first.
+  UpdateState s = Active(UpdateCode::kRedrawAll);
+  s.pendingViewCmd = 1;
+  s.printRequest = 1;
+  EXPECT_EQ(PlanUpdate(s).step, UpdateStep::kPrint);
+}
+
+TEST(UpdatePlan, MarkedPicturesComeWithPackedTextsAndPlusLines) {
+  using viewload::ShowsMarkedPictures;
+  EXPECT_TRUE(ShowsMarkedPictures("C:\\a\\b.rtzx", "x", 1, false));
+  EXPECT_TRUE(ShowsMarkedPictures("C:\\a\\b.RTZX", nullptr, 0, true));
+  EXPECT_TRUE(ShowsMarkedPictures("C:\\a\\b.rtf", "+  title", 8, false));
+  EXPECT_FALSE(ShowsMarkedPictures("C:\\a\\b.rtf", "+  title", 8, true));
+  EXPECT_FALSE(ShowsMarkedPictures("C:\\a\\b.rtf", "+ title", 7, false));
+  EXPECT_FALSE(ShowsMarkedPictures("C:\\a\\b.rtf", "+  ", 2, false));
+  EXPECT_FALSE(ShowsMarkedPictures("tzx", "", 0, false));
+  EXPECT_FALSE(ShowsMarkedPictures(nullptr, nullptr, 0, false));
+}

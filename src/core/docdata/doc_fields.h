@@ -238,6 +238,13 @@ struct DocKeyImageFields {
   // debug run picks from the first and the second pane of a pair.
   std::int32_t m_nTextPaneCol1 = 0;
   std::int32_t m_nTextPaneCol2 = 0;
+  // The image region on a text screen last drawn by a canvas (-1: none).
+  CRect m_rcImageClip{-1, -1, -1, -1};
+  // The measuring origin and point of the pixel probe ((-1, -1): none) and
+  // the map scale denominator of its region measure (1: the paper's size).
+  CPoint m_ptMeasureOrigin{-1, -1};
+  CPoint m_ptMeasurePoint{-1, -1};
+  std::int32_t m_nMapScale = 1;
 };
 
 // G. File-list exchange words (file list).

@@ -59,7 +59,8 @@ struct ImageViewState {
   std::uint32_t m_clrImageBack = 0xF8F9FA;     // RGB(250,249,248)
   std::uint32_t m_clrImageText = 0x010203;     // RGB(3,2,1)
   std::uint32_t m_clrPicked = 0xFFFFFF;
-  std::uint32_t m_clrProbe = 0;
+  std::uint32_t m_clrProbe = 0xFFFFFFFF;        // none read yet
+  CPoint m_ptProbe{-1, -1};                    // where m_clrProbe was read
   std::int32_t m_nGrabTool = 0;
   std::int32_t m_aPictureX[kPictureSlots] = {};  // picture slots
   std::int32_t m_aPictureY[kPictureSlots] = {};

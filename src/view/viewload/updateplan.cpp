@@ -1,5 +1,8 @@
 #include "view/viewload/updateplan.h"
 
+#include <cctype>
+#include <cstring>
+
 #include "core/docsvc/filekind.h"
 
 namespace viewload {
@@ -16,6 +19,12 @@ UpdatePlan PlanUpdate(const UpdateState& s) {
       case 3: p.step = UpdateStep::kPrintMargins; break;
       default: p.step = UpdateStep::kNothing; break;
     }
+    return p;
+  }
+  // A capture asked through the document is taken once, by the pane that
+  // takes the document's content.
+  if (IsCapturePending(s.pendingViewCmd)) {
+    if (s.takesContent) p.step = UpdateStep::kCapture;
     return p;
   }
   // A macro debug request is taken once, by the active view (the pane the
@@ -77,6 +86,24 @@ ShownForm ShownFormOf(int kind) {
 
 bool RedrawStateArmsRedraw(std::int32_t redrawState) {
   return redrawState == 40 || redrawState == 38 || redrawState == 37 || redrawState == 999;
+}
+
+}  // namespace viewload
+
+namespace viewload {
+
+bool IsCapturePending(std::int32_t v) { return v == 1 || v == 2 || v == 40 || v == 41; }
+
+bool ShowsMarkedPictures(const char* shownFile, const char* text, std::size_t len, bool pictureSwitch) {
+  if (shownFile) {
+    const std::size_t n = std::strlen(shownFile);
+    if (n >= 4) {
+      char tail[5] = {};
+      for (int i = 0; i < 4; ++i) tail[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(shownFile[n - 4 + i])));
+      if (std::strcmp(tail, "rtzx") == 0) return true;
+    }
+  }
+  return text && len >= 3 && std::memcmp(text, "+  ", 3) == 0 && !pictureSwitch;
 }
 
 }  // namespace viewload

@@ -3,6 +3,7 @@
 // CDvkView::OnUpdate asks it and carries the step out.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/docdata/update_code.h"
@@ -24,6 +25,7 @@ enum class UpdateStep {
   kInvalidate,      // codes 4, 6, 7: redraw only
   kMacroDebugRun,   // code 3 with a macro debug request, in the active view: run the shown macro
   kMacroGraphText,  // code 7 in macro debug mode, in the macro's view: show the text with "Graph" appended
+  kCapture,         // a pending capture (1, 2, 40, 41), in the pane that takes content: run it
 };
 
 struct UpdateState {
@@ -39,6 +41,7 @@ struct UpdateState {
   bool activeView = false;        // the frame's active view
   bool viewShowsMacro = false;    // the view shows the macro being debugged (kind 98)
   bool pictureWaiting = false;    // the document holds a loaded picture (ready 1, pixels held)
+  std::int32_t pendingViewCmd = 0;  // the document's m_nPendingViewCmd
 };
 
 struct UpdatePlan {
@@ -56,6 +59,15 @@ UpdatePlan PlanUpdate(const UpdateState& s);
 // Kinds a text view shows in its own way after taking the content.
 enum class ShownForm { kTable, kRichText, kPicture, kText };
 ShownForm ShownFormOf(int kind);
+
+// A pending view command that asks for a screen capture (1 desktop,
+// 2 numbered quick capture, 40 a clicked window, 41 a series).
+bool IsCapturePending(std::int32_t pendingViewCmd);
+
+// The shown text places pictures at its markers: a file whose name ends in
+// "rtzx", or a text whose first line begins "+" and two blanks while the
+// picture switch is off.
+bool ShowsMarkedPictures(const char* shownFile, const char* text, std::size_t len, bool pictureSwitch);
 
 // Redraw states of the document after which a loaded view arms its redraw timer.
 bool RedrawStateArmsRedraw(std::int32_t redrawState);
