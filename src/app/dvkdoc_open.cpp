@@ -20,6 +20,8 @@
 #include "core/docsvc/filekind.h"
 #include "core/docsvc/pathpart.h"
 #include "core/docsvc/sourceform.h"
+#include "core/fileops/scratchclean.h"
+#include "filelist/flistcore/entries.h"
 #include "core/docopen/savename.h"
 #include "core/crypto/encname.h"
 #include "csv/csv_fileopen.h"
@@ -204,6 +206,13 @@ BOOL CDvkDoc::OnOpenDocument(const char* path) {
 }
 
 int CDvkDoc::OpenFile(CString path, docopen::OpenMode mode) {
+  // The scratch folders are cleaned once per run, before anything is
+  // unpacked into them: a file named on the command line opens before the
+  // first list pane, which otherwise does it, would remove its work files.
+  if (m_nFlist == app::kFlistAtConstruction && fileops::g_pDocFileOps) {
+    m_nFlist = flist::kStartCapacity;
+    fileops::CleanScratchAtStart(*fileops::g_pDocFileOps, m_strProgramDir, flist::kStartCapacity);
+  }
   const docopen::OpenModeEntry& how = docopen::OpenModeFor(mode);
   m_strOpenMessage.Empty();
   const textcodec::TextEncoding forced = m_nEncodingChoice;

@@ -238,6 +238,12 @@ void CDvkView::PaintImagePage(int nMode, std::uint8_t* pBits, std::uint8_t* pInf
 
 void CDvkView::OnPaint() {
   Default();
+  // Placed pictures of a marked text go over the text on every repaint
+  // (scrolling included): the control's own painting covers them.
+  if (m_image.m_nShapeKind == 60) {
+    RenderImageCanvas(1, nullptr, 0, 0, 0);
+    return;
+  }
   if (!docsvc::IsPictureKind(static_cast<int>(m_nFileKind)) || !m_image.m_hImageBitmap ||
       m_image.m_nImageViewState != 1)
     return;

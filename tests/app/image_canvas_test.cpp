@@ -119,6 +119,37 @@ TEST_F(ImageCanvasTest, APackedRichTextShowsItsPicturesAtTheMarkers) {
   }
 }
 
+// A file named on the command line opens before the first list pane, which
+// cleans the scratch folders once per run: the clean-up comes first, so the
+// unpacked pictures stay, and a repaint draws them again over the text.
+TEST_F(ImageCanvasTest, AStartFileKeepsItsUnpackedPicturesAndARepaintRedrawsThem) {
+  if (!CopyMade("marked.rtzx")) GTEST_SKIP() << "no marked texts";
+  ASSERT_TRUE(StartIn(""));
+  frame->ShowWindow(SW_SHOW);
+  const std::string tmp = std::string(doc->m_strProgramDir.GetString()) + "\\TMP\\";
+  ::CreateDirectoryA(tmp.c_str(), nullptr);
+  testsupport::WriteFileBytes(tmp + "stale.txt", "old");
+  doc->m_nFlist = app::kFlistAtConstruction;
+  ASSERT_TRUE(OpenAndWait(File("marked.rtzx")));
+  CDvkView* v = View();
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(doc->m_nFlist, 9000);
+  EXPECT_EQ(::GetFileAttributesA((tmp + "stale.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(::GetFileAttributesA((tmp + "RTZX\\IMAGE03.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(v->m_image.m_nShapeKind, 60);
+  // The control repaints its text; the pictures come back over it.
+  v->Invalidate();
+  v->UpdateWindow();
+  const image::ImageViewState& st = v->m_image;
+  const CPoint origin = v->GetRichEditCtrl().PosFromChar(0);
+  const COLORREF mid = PixelAt(v, st.m_aPictureX[3] + origin.x + st.m_aPictureWidth[3] / 2,
+                               st.m_aPictureY[3] + origin.y + st.m_aPictureHeight[3] / 2);
+  if (mid != CLR_INVALID) {
+    EXPECT_GT(GetRValue(mid), 200);
+    EXPECT_LT(GetGValue(mid), 60);
+  }
+}
+
 TEST_F(ImageCanvasTest, TheDocumentsWaitingPictureIsNotTouched) {
   if (!CopyMade("marked.rtzx")) GTEST_SKIP() << "no marked texts";
   CDvkView* v = OpenShown(File("marked.rtzx"));
