@@ -870,6 +870,8 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   bool KeyMacroRecorder(UINT nChar, UINT nFlags);     // K3 hook
   bool KeyMacroDebug(UINT nChar, bool ctrl);          // K4 hook
   bool KeyImageRegion(UINT nChar, bool ctrl);         // K5 hook
+  // The image menu's keys on a picture, ahead of the frame's accelerators.
+  BOOL PreTranslateMessage(MSG* msg) override;
 
   // Selection to table
  public:

@@ -251,6 +251,12 @@ void CDvkView::OnPaint() {
     PaintImageBitmap(dc);
     ::ReleaseDC(m_hWnd, dc);
   }
+  // The region's frame goes over the repainted picture (the refresh that
+  // drew it may have come before this paint).
+  if (m_image.m_rcImageSel.right >= 0) {
+    m_image.m_rcLastFigure = CRect(-1, -1, -1, -1);
+    RenderImageCanvas(3, nullptr, 0, 0, 0);
+  }
 }
 
 void CDvkView::PaintImageBitmap(HDC dc) {

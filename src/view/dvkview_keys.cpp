@@ -135,6 +135,15 @@ bool CDvkView::KeyMacroDebug(UINT nChar, bool ctrl) {
 // On a picture: Ctrl+Down / Ctrl+PageDown and Ctrl+Up / Ctrl+PageUp page a
 // tall picture (the region commands of Ctrl+C, V, X, ... come with the
 // region editing).
+BOOL CDvkView::PreTranslateMessage(MSG* msg) {
+  // The frame's accelerators give Ctrl+B to the text's block edit; on a
+  // picture Ctrl+B and Ctrl+D are the image menu's and come first.
+  if (msg->message == WM_KEYDOWN && msg->hwnd == m_hWnd && IsPictureKind(m_nFileKind) &&
+      (msg->wParam == 'B' || msg->wParam == 'D') && (m_bCtrlDown || ::GetKeyState(VK_CONTROL) < 0))
+    return KeyImageRegion(static_cast<UINT>(msg->wParam), true) ? TRUE : FALSE;
+  return CRichEditView::PreTranslateMessage(msg);
+}
+
 bool CDvkView::KeyImageRegion(UINT nChar, bool ctrl) {
   if (!ctrl) return false;
   if (nChar == VK_DOWN || nChar == VK_NEXT) return ShowImagePage(1);

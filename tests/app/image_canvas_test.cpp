@@ -210,6 +210,10 @@ TEST_F(ImageCanvasTest, CornerCommandsSetTheRegionOnAPictureAndOnText) {
   st.m_ptImageCursor = CPoint(300, 200);
   v->SendMessage(WM_COMMAND, MAKEWPARAM(ID_REGION_BOTTOM_RIGHT, 0), 0);
   EXPECT_EQ(st.m_rcImageSel, CRect(10, 20, 300, 200));
+  // The picture's refresh draws the frame over it (its left edge).
+  testsupport::PumpUntil([] { return false; }, 1500);
+  const COLORREF edge = PixelAt(v, st.m_rcLastFigure.left, st.m_rcLastFigure.top + 50);
+  if (edge != CLR_INVALID) EXPECT_EQ(edge, kMarker);
   // Corner mode 1 sets the top-left corner, then the bottom-right one.
   st.m_nRegionCornerMode = 1;
   v->SetImageCursor(5, 6, 0);
@@ -299,10 +303,25 @@ TEST_F(ImageCanvasTest, BackgroundColourAndProbe) {
   EXPECT_EQ(st.m_bImageGrab, 1u);
   EXPECT_EQ(CColorDialog::GetSavedCustomColors()[0], RGB(1, 2, 3));
   EXPECT_EQ(CColorDialog::GetSavedCustomColors()[8], doc->SettingsFields().m_clrTextBack);
+  // From the message loop Ctrl+B reaches the picture before the frame's
+  // accelerator of the text's block edit.
+  fw::hooks::ExpectColorDialog(true, RGB(40, 50, 60));
+  BYTE keys[256] = {};
+  ::GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  ::SetKeyboardState(keys);
+  MSG m = {};
+  m.hwnd = v->m_hWnd;
+  m.message = WM_KEYDOWN;
+  m.wParam = 'B';
+  EXPECT_TRUE(AfxGetApp()->PreTranslateMessage(&m));
+  keys[VK_CONTROL] = 0;
+  ::SetKeyboardState(keys);
+  EXPECT_EQ(st.m_clrImageBack, RGB(40, 50, 60));
   fw::hooks::ExpectColorDialog(false, 0);
   st.m_bImageGrab = 0;
   v->OnImageCmd32997();
-  EXPECT_EQ(st.m_clrImageBack, RGB(10, 20, 30));
+  EXPECT_EQ(st.m_clrImageBack, RGB(40, 50, 60));
   EXPECT_EQ(st.m_bImageGrab, 1u);
 
   // The probe: a grabbed picture shows the colour under the point, a
