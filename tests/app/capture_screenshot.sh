@@ -43,9 +43,9 @@ click() {
 clicked=0
 for _ in $(seq 1 600); do
   grep -qs '^ready' "$out.txt" && break
-  kill -0 $wine 2>/dev/null || break  # the program ended early
+  kill -0 $wine 2>/dev/null || { [ -z "${gone:-}" ] && gone=1 && echo "DEBUG launcher gone at $((SECONDS - start)) s"; }
   if [ $clicked -eq 0 ] && grep -qs '^waiting40' "$out.txt"; then
-    sleep 0.3
+    sleep 0.1
     click || echo "xdotool could not click"
     clicked=1
   fi
@@ -120,6 +120,7 @@ def desk(p):
 
 def waited_alone(p):
     """The wait for a window in front began with none of the others there."""
+    assert p.get("watch") != "unfinished", "the capture ended before the window in front changed as planned"
     front = p.get("front", "?")
     assert front in ("frame", "none"), f"\"{front}\" was in front before the wait began"
 
@@ -191,7 +192,7 @@ def series(p):
 def seriesend(p):
     n = int(p["count"])
     waited_alone(p)
-    assert p.get("switched") is not None, f"the other window did not come to the front ({p})"
+    assert p.get("switched") is not None, "the other window did not come to the front"
     series_files(p, n)
     hooks_ok(p)
     return f"ended after {n} of {p['planned']} pictures (the other window came {p['switched']} ms after the wait began)"

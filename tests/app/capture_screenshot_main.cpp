@@ -79,8 +79,10 @@ struct Waits {
   int load;       // at most, for a file to load into the view
   int clickWait;  // at most, for the script's click on "colour"
   int watchStep;  // the other thread's look at the frame and the files
+  int minimised;  // from the frame's minimising to the wait's start
+  int reactivate; // between two activations of the same window
 };
-constexpr Waits kWaits = {600, 10000, 10000, 5};
+constexpr Waits kWaits = {600, 10000, 10000, 5, 250, 100};
 
 std::string g_txt;  // <output>.txt
 CRITICAL_SECTION g_txtLock;
@@ -191,7 +193,8 @@ struct Watch {
   HWND frame = nullptr;
   std::string file;    // kSwitchAfterSecond: "other" comes once this exists
   int step = 0;        // the job's progress, the other thread's own
-  DWORD since = 0;
+  DWORD since = 0;     // the step's start
+  DWORD last = 0;      // the last activation
   std::string result;  // for the phase's line, read after the job
 };
 
@@ -231,29 +234,41 @@ void StepWatch(Watch& w) {
   const int job = w.job.load();
   if (job == kIdle) return;
   HWND colour = g_other.wnd[kColour];
+  const DWORD now = GetTickCount();
   if (w.step == 0) {
-    // The capture minimised the frame: it waits for a window in front now.
+    // The capture minimises the frame before it waits for a window in front.
     if (!IsIconic(w.frame)) return;
     w.step = 1;
-    w.since = GetTickCount();
+    w.since = now;
+    return;
+  }
+  if (w.step == 1) {
+    // The frame takes the front as it goes down: activations wait for it.
+    if (now - w.since < static_cast<DWORD>(kWaits.minimised)) return;
+    w.step = 2;
+    w.since = now;
     w.result = "front=" + FrontName(w.frame);
     if (job == kWaitForClick) Note("waiting40");
-    if (job == kSwitchAfterSecond) Activate(colour);
-    return;
   }
   if (job == kWaitForClick) {
     if (GetForegroundWindow() == colour) {
       w.result += " by=click";
-    } else if (GetTickCount() - w.since >= static_cast<DWORD>(kWaits.clickWait)) {
+    } else if (now - w.since >= static_cast<DWORD>(kWaits.clickWait)) {
       Activate(colour);
       w.result += " by=fallback";
     } else {
       return;
     }
   } else if (job == kSwitchAfterSecond) {
-    if (!FileExists(w.file)) return;
+    if (!FileExists(w.file)) {
+      if (GetForegroundWindow() != colour && now - w.last >= static_cast<DWORD>(kWaits.reactivate)) {
+        Activate(colour);
+        w.last = now;
+      }
+      return;
+    }
     Activate(g_other.wnd[kOther]);
-    w.result += " switched=" + Num(static_cast<long>(GetTickCount() - w.since));
+    w.result += " switched=" + Num(static_cast<long>(now - w.since));
   }
   w.job.store(kIdle);
 }
@@ -296,6 +311,7 @@ std::string WithWatch(Job job, HWND frame, const std::string& file, Run run) {
   w.frame = frame;
   w.file = file;
   w.step = 0;
+  w.last = 0;
   w.result.clear();
   w.job.store(job);
   run();
@@ -304,7 +320,7 @@ std::string WithWatch(Job job, HWND frame, const std::string& file, Run run) {
   if (w.job.load() != kIdle) {
     w.job.store(kIdle);
     Sleep(50);
-    return "unfinished";
+    return w.result + " watch=unfinished";
   }
   return w.result;
 }

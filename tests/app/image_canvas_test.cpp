@@ -150,6 +150,48 @@ TEST_F(ImageCanvasTest, AStartFileKeepsItsUnpackedPicturesAndARepaintRedrawsThem
   }
 }
 
+// Printing hands its DC in with the page's offsets: the pictures are drawn
+// there, moved by the offsets, and none below the page's bottom.
+TEST_F(ImageCanvasTest, APrintedPageDrawsThePicturesIntoTheDcHandedIn) {
+  if (!CopyMade("marked.rtzx")) GTEST_SKIP() << "no marked texts";
+  CDvkView* v = OpenShown(File("marked.rtzx"));
+  ASSERT_NE(v, nullptr);
+  ASSERT_EQ(v->m_image.m_nShapeKind, 60);
+  const image::ImageViewState& st = v->m_image;
+  ASSERT_GE(st.m_aPictureX[3], 0);
+  HDC screen = ::GetDC(nullptr);
+  HDC page = ::CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = 800;
+  bi.bmiHeader.biHeight = -800;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ::ReleaseDC(nullptr, screen);
+  ASSERT_NE(dib, nullptr);
+  HGDIOBJ old = ::SelectObject(page, dib);
+  RECT all = {0, 0, 800, 800};
+  ::FillRect(page, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  // The DC's resolution scales the slots from 96 dpi; a memory DC of the
+  // screen has the screen's.
+  const int lx = ::GetDeviceCaps(page, LOGPIXELSX), ly = ::GetDeviceCaps(page, LOGPIXELSY);
+  const int x = st.m_aPictureX[3] * lx / 96, y = st.m_aPictureY[3] * ly / 96;
+  const int w = st.m_aPictureWidth[3] * lx / 96, h = st.m_aPictureHeight[3] * ly / 96;
+  v->RenderImageCanvas(4, page, 20, 30, 0);
+  const COLORREF mid = ::GetPixel(page, x + 20 + w / 2, y + 30 + h / 2);
+  EXPECT_GT(GetRValue(mid), 200);
+  EXPECT_LT(GetGValue(mid), 60);
+  // A page whose bottom lies above the slot draws nothing there.
+  ::FillRect(page, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  v->RenderImageCanvas(4, page, 20, 30, y > 1 ? y - 1 : 1);
+  EXPECT_EQ(::GetPixel(page, x + 20 + w / 2, y + 30 + h / 2), RGB(255, 255, 255));
+  ::SelectObject(page, old);
+  ::DeleteObject(dib);
+  ::DeleteDC(page);
+}
+
 TEST_F(ImageCanvasTest, TheDocumentsWaitingPictureIsNotTouched) {
   if (!CopyMade("marked.rtzx")) GTEST_SKIP() << "no marked texts";
   CDvkView* v = OpenShown(File("marked.rtzx"));
