@@ -224,6 +224,12 @@ TEST_F(Capture, TheListsF2TakesTheNextFreeNumber) {
   EXPECT_EQ(testsupport::ReadFileBytes(File("x10.png")), x10);
   EXPECT_TRUE(Loaded());
   EXPECT_EQ(doc->m_strCurFile.Str(), File("x11.png"));
+  // A second F2 follows on from the picture it opened.
+  frame->ActivateListPane(0, 0);
+  list->OnKeyDown(VK_F2, 1, 0);
+  EXPECT_EQ(doc->m_strCurFile.Str(), File("x12.png"));
+  EXPECT_EQ(PngSize(testsupport::ReadFileBytes(File("x12.png"))), CSize(640, 480));
+  EXPECT_EQ(PngSize(testsupport::ReadFileBytes(File("x11.png"))), CSize(640, 480));
 }
 
 // The document's handlers with the list active hand the capture to the
