@@ -979,6 +979,8 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // The next corner (or a measuring point) at view point (x, y), following
   // the corner mode; bSetOrigin 1 also makes it the measuring origin.
   void SetImageCursor(int x, int y, int bSetOrigin);
+  CSize BeginRegionCorner(int cornerMode);  // the corner commands' shared start and end
+  void FinishRegionCorner();
   void SetRegionTopLeft();       // 32973
   void SetRegionBottomRight();   // 32974
   void ClearRegionFrame();       // 32990

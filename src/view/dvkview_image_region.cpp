@@ -82,52 +82,25 @@ void CDvkView::SetImageCursor(int x, int y, int bSetOrigin) {
   ::SetCursor(cross);
 }
 
-void CDvkView::SetRegionTopLeft() {
+// The start both corner commands share: the corner mode, the region set,
+// no effect style, and the cursor point taken. Returns the region's size
+// before it (a corner moved by the keyboard keeps or moves by it).
+CSize CDvkView::BeginRegionCorner(int cornerMode) {
   image::ImageViewState& st = m_image;
-  const int w = st.m_rcImageSel.right - st.m_rcImageSel.left;
-  const int h = st.m_rcImageSel.bottom - st.m_rcImageSel.top;
-  st.m_nRegionCornerMode = 11;
+  const CSize size(st.m_rcImageSel.right - st.m_rcImageSel.left, st.m_rcImageSel.bottom - st.m_rcImageSel.top);
+  st.m_nRegionCornerMode = cornerMode;
   st.m_bRegionSet = 1;
-  std::int32_t* words = reinterpret_cast<std::int32_t*>(st.m_aImageSettings);
-  words[img::word::nEffectStyle] = 0;
+  reinterpret_cast<std::int32_t*>(st.m_aImageSettings)[img::word::nEffectStyle] = 0;
   SetImageCursor(st.m_ptImageCursor.x, st.m_ptImageCursor.y, 0);
-  const int kind = static_cast<int>(m_nFileKind);
-  // An unset edge: the picture's last pixel, or 100 pixels on a text screen.
-  const bool picture = kind >= 12 && kind <= 28;
-  if (st.m_rcImageSel.bottom == -1) st.m_rcImageSel.bottom = picture ? st.m_nImageHeight - 1 : st.m_rcImageSel.top + kDefaultRegionSide;
-  if (st.m_rcImageSel.right == -1) st.m_rcImageSel.right = picture ? st.m_nImageWidth - 1 : st.m_rcImageSel.left + kDefaultRegionSide;
-  // A corner moved by the keyboard keeps the region's size.
-  if (m_bInternalKey == 1) {
-    st.m_rcImageSel.right = st.m_rcImageSel.left + w;
-    st.m_rcImageSel.bottom = st.m_rcImageSel.top + h;
-  }
-  ScaleZoomRects(0);
-  if (words[img::word::nEffectStyle] == 1) {
-    RedrawImageView(0);
-  } else if (!ShowsPlainPicture(st, m_nPageViewState, kind)) {
-    RenderImageCanvas(1, nullptr, 0, 0, 0);
-    SetTimer(m_nPaneIndex + 2, kRegionRefreshMs);
-  }
-  st.m_bImageGrab = 1;
+  return size;
 }
 
-void CDvkView::SetRegionBottomRight() {
+// The end both share: the zoom rectangles, then the picture redrawn (an
+// effect style) or the figure drawn over a text screen with its refresh.
+void CDvkView::FinishRegionCorner() {
   image::ImageViewState& st = m_image;
-  const int w = st.m_rcImageSel.right - st.m_rcImageSel.left;
-  const int h = st.m_rcImageSel.bottom - st.m_rcImageSel.top;
-  st.m_nRegionCornerMode = 12;
-  st.m_bRegionSet = 1;
-  std::int32_t* words = reinterpret_cast<std::int32_t*>(st.m_aImageSettings);
-  words[img::word::nEffectStyle] = 0;
-  SetImageCursor(st.m_ptImageCursor.x, st.m_ptImageCursor.y, 0);
-  if (st.m_rcImageSel.top == -1) st.m_rcImageSel.top = 0;
-  if (st.m_rcImageSel.left == -1) st.m_rcImageSel.left = 0;
-  // A corner moved by the keyboard moves the region instead of resizing it.
-  if (m_bInternalKey == 1) {
-    st.m_rcImageSel.top = st.m_rcImageSel.bottom - h;
-    st.m_rcImageSel.left = st.m_rcImageSel.right - w;
-  }
   ScaleZoomRects(0);
+  const std::int32_t* words = reinterpret_cast<const std::int32_t*>(st.m_aImageSettings);
   if (words[img::word::nEffectStyle] == 1) {
     RedrawImageView(0);
   } else if (!ShowsPlainPicture(st, m_nPageViewState, static_cast<int>(m_nFileKind))) {
@@ -135,6 +108,35 @@ void CDvkView::SetRegionBottomRight() {
     SetTimer(m_nPaneIndex + 2, kRegionRefreshMs);
   }
   st.m_bImageGrab = 1;
+}
+
+void CDvkView::SetRegionTopLeft() {
+  image::ImageViewState& st = m_image;
+  const CSize size = BeginRegionCorner(11);
+  const int kind = static_cast<int>(m_nFileKind);
+  // An unset edge: the picture's last pixel, or 100 pixels on a text screen.
+  const bool picture = kind >= 12 && kind <= 28;
+  if (st.m_rcImageSel.bottom == -1) st.m_rcImageSel.bottom = picture ? st.m_nImageHeight - 1 : st.m_rcImageSel.top + kDefaultRegionSide;
+  if (st.m_rcImageSel.right == -1) st.m_rcImageSel.right = picture ? st.m_nImageWidth - 1 : st.m_rcImageSel.left + kDefaultRegionSide;
+  // A corner moved by the keyboard keeps the region's size.
+  if (m_bInternalKey == 1) {
+    st.m_rcImageSel.right = st.m_rcImageSel.left + size.cx;
+    st.m_rcImageSel.bottom = st.m_rcImageSel.top + size.cy;
+  }
+  FinishRegionCorner();
+}
+
+void CDvkView::SetRegionBottomRight() {
+  image::ImageViewState& st = m_image;
+  const CSize size = BeginRegionCorner(12);
+  if (st.m_rcImageSel.top == -1) st.m_rcImageSel.top = 0;
+  if (st.m_rcImageSel.left == -1) st.m_rcImageSel.left = 0;
+  // A corner moved by the keyboard moves the region instead of resizing it.
+  if (m_bInternalKey == 1) {
+    st.m_rcImageSel.top = st.m_rcImageSel.bottom - size.cy;
+    st.m_rcImageSel.left = st.m_rcImageSel.right - size.cx;
+  }
+  FinishRegionCorner();
 }
 
 void CDvkView::ClearRegionFrame() {

@@ -63,6 +63,17 @@ void CtrlKey(CDvkView* v, UINT key) {
 class ImageCanvasTest : public imageviewtest::ImageViewFixture {
  protected:
   // Copies a made file into the test's folder; false when it was not made.
+  // The middle of slot n shows the red picture (when the window can be
+  // read back).
+  static void ExpectRedSlot(CDvkView* v, int n) {
+    const image::ImageViewState& st = v->m_image;
+    const CPoint origin = v->GetRichEditCtrl().PosFromChar(0);
+    const COLORREF mid = PixelAt(v, st.m_aPictureX[n] + origin.x + st.m_aPictureWidth[n] / 2,
+                                 st.m_aPictureY[n] + origin.y + st.m_aPictureHeight[n] / 2);
+    if (mid == CLR_INVALID) return;
+    EXPECT_GT(GetRValue(mid), 200);
+    EXPECT_LT(GetGValue(mid), 60);
+  }
   bool CopyMade(const char* name) {
     const std::string bytes = testsupport::ReadFileBytes(Made(name));
     if (bytes.empty()) return false;
@@ -110,13 +121,7 @@ TEST_F(ImageCanvasTest, APackedRichTextShowsItsPicturesAtTheMarkers) {
   for (int n : {1, 2, 4, 6, 99}) EXPECT_EQ(st.m_aPictureX[n], -1) << n;
   // The picture's pixels are drawn in the slot's box.
   v->RenderImageCanvas(1, nullptr, 0, 0, 0);
-  const CPoint origin = v->GetRichEditCtrl().PosFromChar(0);
-  const COLORREF mid = PixelAt(v, st.m_aPictureX[3] + origin.x + st.m_aPictureWidth[3] / 2,
-                               st.m_aPictureY[3] + origin.y + st.m_aPictureHeight[3] / 2);
-  if (mid != CLR_INVALID) {
-    EXPECT_GT(GetRValue(mid), 200);
-    EXPECT_LT(GetGValue(mid), 60);
-  }
+  ExpectRedSlot(v, 3);
 }
 
 // A file named on the command line opens before the first list pane, which
@@ -140,14 +145,7 @@ TEST_F(ImageCanvasTest, AStartFileKeepsItsUnpackedPicturesAndARepaintRedrawsThem
   // The control repaints its text; the pictures come back over it.
   v->Invalidate();
   v->UpdateWindow();
-  const image::ImageViewState& st = v->m_image;
-  const CPoint origin = v->GetRichEditCtrl().PosFromChar(0);
-  const COLORREF mid = PixelAt(v, st.m_aPictureX[3] + origin.x + st.m_aPictureWidth[3] / 2,
-                               st.m_aPictureY[3] + origin.y + st.m_aPictureHeight[3] / 2);
-  if (mid != CLR_INVALID) {
-    EXPECT_GT(GetRValue(mid), 200);
-    EXPECT_LT(GetGValue(mid), 60);
-  }
+  ExpectRedSlot(v, 3);
 }
 
 // Printing hands its DC in with the page's offsets: the pictures are drawn

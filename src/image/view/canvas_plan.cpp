@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "fw/sjis.h"
+#include "fw/path.h"
 
 namespace image {
 
@@ -28,19 +28,6 @@ int64_t Abs(int64_t v) { return v < 0 ? -v : v; }  // only for differences of in
 char MarkerByte(const std::string& chars, size_t i) { return i < chars.size() ? chars[i] : ' '; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Position of the last "\" of a Shift-JIS path (a trail byte 0x5C is no
-// separator), or -1.
-int LastBackslash(const CString& path) {
-  const char* p = path.GetString();
-  const int len = path.GetLength();
-  int last = -1;
-  for (int i = 0; i < len;) {
-    if (p[i] == '\\') last = i;
-    i += fw::SjisCharLength(p, len, i);
-  }
-  return last;
-}
 
 // The zoom level as the display draws it, and the fine factor in tenths.
 int ZoomLevel(int level) { return level >= 1 && level <= 9 ? level : 5; }
@@ -164,7 +151,7 @@ CString CanvasPictureFolder(const CString& imagePath, const CString& programDir)
   const std::string& p = imagePath.Str();
   if (p.size() <= 4) return CString();
   if (p.compare(p.size() - 4, 4, ".rtf") != 0) return programDir + "\\TMP\\RTZX";
-  const int sep = LastBackslash(imagePath);
+  const int sep = fw::LastPathSeparator(imagePath.GetString(), imagePath.GetLength());
   return sep >= 1 ? imagePath.Left(sep) : imagePath;
 }
 
