@@ -10,9 +10,9 @@
 //   desk      mode 1: the desktop, "colour" over its rectangle.
 //   clicked   mode 40: the program writes "waiting40" once the frame is
 //             minimised; the script clicks "colour" (xdotool), which the
-//             capture then takes. Without a click within kClickWaitMs the
-//             other thread activates "colour" itself and the line says
-//             by=fallback.
+//             capture then takes. Without a click within kWaits.clickWait
+//             the other thread activates "colour" itself and the line says
+//             by=fallback (the check fails it).
 //   text      a short text shown, mode 1: the picture ends 50 pixels below
 //             the top of the text's last line.
 //   region    a region set with the corner commands on the picture, mode 1:
@@ -80,7 +80,7 @@ struct Waits {
   int clickWait;  // at most, for the script's click on "colour"
   int watchStep;  // the other thread's look at the frame and the files
   int minimised;  // from the frame's minimising to the wait's start
-  int reactivate; // between two activations of the same window
+  int reactivate;  // between two activations of the same window
 };
 constexpr Waits kWaits = {600, 10000, 10000, 5, 250, 100};
 
@@ -303,8 +303,9 @@ DWORD WINAPI OtherProgram(void*) {
   return 0;
 }
 
-// Runs `job` in the other thread for the capture `run` starts; the job's
-// result, "unfinished" when the capture returned before it was done.
+// Runs `job` in the other thread for the capture `run` starts; gives the
+// job's result, with "watch=unfinished" when the capture returned before the
+// job was done.
 template <typename Run>
 std::string WithWatch(Job job, HWND frame, const std::string& file, Run run) {
   Watch& w = g_other.watch;
@@ -427,17 +428,18 @@ struct Session {
     if (!v) return Note("region error=the_picture_did_not_load");
     SetRegion(v, kRegion);
     const CRect sel = v->m_image.m_rcImageSel;
-    // The frame drawn on the view (a plain picture's refresh may have painted
-    // over it), and counted on the screen where the picture will be taken.
+    // The frame drawn once more right now, and counted on the screen where
+    // the picture will be taken.
     v->RenderImageCanvas(1, nullptr, 0, 0, 0);
     const int shown = CountOnScreen(kRegionGrab, kFrameColour);
     Remove({"region.png"});
     hooks::ExpectFileDialog({File("region.png")});
     hooks::ExpectMessageBox("Save Desktop Window", IDOK);
     v->CaptureScreen(1);
-    Note("region file=region.png sel=" + RectText(sel.left, sel.top, sel.right, sel.bottom) + " size=" + Num(kRegionGrab.right - kRegionGrab.left) + "," +
-         Num(kRegionGrab.bottom - kRegionGrab.top) + " " + WindowText(kWindows[kUnder]) +
-         " frame=" + ColourText(kFrameColour) + " frameshown=" + Num(shown) + " " + HookReport());
+    Note("region file=region.png sel=" + RectText(sel.left, sel.top, sel.right, sel.bottom) +
+         " size=" + Num(kRegionGrab.right - kRegionGrab.left) + "," + Num(kRegionGrab.bottom - kRegionGrab.top) + " " +
+         WindowText(kWindows[kUnder]) + " frame=" + ColourText(kFrameColour) + " frameshown=" + Num(shown) + " " +
+         HookReport());
   }
 
   void Flat() {
