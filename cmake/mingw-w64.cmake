@@ -11,3 +11,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Test programs run under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+# The linked programs and DLLs keep their symbols but not the debug sections:
+# with them each test program is over 100 MB and the tree outgrows a small disk.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--strip-debug")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-Wl,--strip-debug")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-Wl,--strip-debug")

@@ -4,11 +4,12 @@
 #include "app/dvkdoc.h"
 #include "filelist/flistview.h"
 #include "host/frame_host.h"
+#include "image/capture/capture_plan.h"
 #include "view/dvkview.h"
 
-void CDvkDoc::OnCaptureDesktop() { RunCaptureCommand(1); }
-void CDvkDoc::OnCaptureWindow() { RunCaptureCommand(40); }
-void CDvkDoc::OnCaptureSeries() { RunCaptureCommand(41); }
+void CDvkDoc::OnCaptureDesktop() { RunCaptureCommand(image::capture::kDesktop); }
+void CDvkDoc::OnCaptureWindow() { RunCaptureCommand(image::capture::kClicked); }
+void CDvkDoc::OnCaptureSeries() { RunCaptureCommand(image::capture::kSeries); }
 
 void CDvkDoc::RunCaptureCommand(int mode) {
   CFrameWnd* frame = app::g_pFrameHost ? app::g_pFrameHost->FrameWnd() : nullptr;

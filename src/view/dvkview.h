@@ -32,6 +32,7 @@
 #include "image/view/display_pipeline.h"
 #include "image/view/image_view_state.h"
 #include "fw/richedit.h"
+#include "view/canvas_bitmaps.h"
 #include "view/view_fields.h"
 #include "core/safewrite/safewrite.h"
 #include "view/viewcore/statustext.h"
@@ -1001,7 +1002,13 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   bool ConvertCanvasPictures(const CString& folder);
   void DrawCanvasPictures(HDC dc, int nScaleMode, bool handedIn, int nOffsetX, int nOffsetY, int nLimitY,
                           CPoint origin, const CString& folder);
-  void DrawRegionFigure(HDC dc, CPoint origin);
+  // Draws the region's figure; with eraseLast the previous figure is first
+  // retraced in the background (not after a repaint that covered it).
+  void DrawRegionFigure(HDC dc, CPoint origin, bool eraseLast);
+  // The active pane's region figure drawn again over a repainted picture.
+  void RedrawRegionFigure();
+  // The placed pictures' bitmaps, kept between repaints.
+  view::CanvasBitmapCache m_canvasBitmaps;
 
   // --- Screen capture (dvkview_capture.cpp) ---------------------------------
  public:

@@ -120,9 +120,19 @@ void CDvkView::RenderImageCanvas(int nScaleMode, HDC pDC, int nOffsetX, int nOff
       st.m_nShapeKind = 60;
     }
   } else {
-    DrawRegionFigure(dc, ctrl.PosFromChar(0));
+    DrawRegionFigure(dc, ctrl.PosFromChar(0), true);
   }
   if (!pDC) ::ReleaseDC(m_hWnd, dc);
+}
+
+void CDvkView::RedrawRegionFigure() {
+  app::DocHost* doc = GetDocument();
+  if (!doc || !m_hWnd || m_image.m_rcImageSel.right < 0) return;
+  if (doc->PathFields().m_nActiveTextPane != static_cast<int>(m_nPaneIndex)) return;
+  if (HDC dc = ::GetDC(m_hWnd)) {
+    DrawRegionFigure(dc, GetRichEditCtrl().PosFromChar(0), false);
+    ::ReleaseDC(m_hWnd, dc);
+  }
 }
 
 void CDvkView::ScanCanvasMarkers(CRichEditCtrl& ctrl) {
@@ -158,6 +168,8 @@ void CDvkView::ScanCanvasMarkers(CRichEditCtrl& ctrl) {
 
 bool CDvkView::ConvertCanvasPictures(const CString& folder) {
   app::DocHost* doc = GetDocument();
+  // Bitmaps of an earlier conversion are stale from here on.
+  m_canvasBitmaps.Clear();
   if (folder.IsEmpty()) return true;
   for (int n = 1; n <= image::kPictureSlots; ++n) {
     const CString jpg = folder + "\\" + image::CanvasPictureName(n, "jpg");
@@ -210,8 +222,7 @@ void CDvkView::DrawCanvasPictures(HDC dc, int nScaleMode, bool handedIn, int nOf
   for (int n = 1; n < image::kPictureSlots && !folder.IsEmpty(); ++n) {
     if (st.m_aPictureX[n] < 0) continue;
     const CString bmp = folder + "\\" + image::CanvasPictureName(n, "bmp");
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        ::LoadImageA(nullptr, bmp.GetString(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    HBITMAP bitmap = m_canvasBitmaps.Get(n, bmp.GetString());
     if (!bitmap) continue;
     HGDIOBJ old = ::SelectObject(mem, bitmap);
     BITMAP bm = {};
@@ -228,12 +239,11 @@ void CDvkView::DrawCanvasPictures(HDC dc, int nScaleMode, bool handedIn, int nOf
       ::StretchBlt(dc, out.x - ox, out.y - oy, out.w, out.h, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
     }
     ::SelectObject(mem, old);
-    ::DeleteObject(bitmap);
   }
   ::DeleteDC(mem);
 }
 
-void CDvkView::DrawRegionFigure(HDC dc, CPoint origin) {
+void CDvkView::DrawRegionFigure(HDC dc, CPoint origin, bool eraseLast) {
   app::DocHost* doc = GetDocument();
   image::ImageViewState& st = m_image;
   const int drawn = image::DrawnFigureKind(st.m_nPasteState, st.m_nShapeKind);
@@ -245,7 +255,7 @@ void CDvkView::DrawRegionFigure(HDC dc, CPoint origin) {
   HGDIOBJ oldPen = nullptr;
   // The last figure goes first, retraced in the text's background (a
   // hatched box stays until the view repaints).
-  if (r != st.m_rcLastFigure && image::FigureErases(drawn)) {
+  if (eraseLast && r != st.m_rcLastFigure && image::FigureErases(drawn)) {
     HPEN erase = ::CreatePen(PenStyle(pen.style), pen.width, back);
     if (erase) {
       oldPen = ::SelectObject(dc, erase);

@@ -253,10 +253,7 @@ void CDvkView::OnPaint() {
   }
   // The region's frame goes over the repainted picture (the refresh that
   // drew it may have come before this paint).
-  if (m_image.m_rcImageSel.right >= 0) {
-    m_image.m_rcLastFigure = CRect(-1, -1, -1, -1);
-    RenderImageCanvas(3, nullptr, 0, 0, 0);
-  }
+  RedrawRegionFigure();
 }
 
 void CDvkView::PaintImageBitmap(HDC dc) {
