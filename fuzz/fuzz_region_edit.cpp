@@ -7,8 +7,10 @@
 // region and bytes outside the written range stay, mode 2 changes nothing,
 // and restoring the undo bytes gives the picture back where the undo span
 // and the restore span agree.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -48,9 +50,13 @@ struct Reader {
   }
 };
 
-void Check(bool ok) {
-  if (!ok) std::abort();
+// Stops with the failing line, so a crash file tells which rule broke.
+void CheckAt(bool ok, int line) {
+  if (ok) return;
+  std::fprintf(stderr, "region_edit: check failed at line %d\n", line);
+  std::abort();
 }
+#define Check(ok) CheckAt((ok), __LINE__)
 
 // An exactly sized heap block.
 struct Block {
@@ -100,8 +106,7 @@ void Copy(Reader& in) {
     // The reader's stride comes from the width; the copy's from the span.
     Check(back2.layout.stride <= p.clip.stride);
   } else {
-    Check(p.clip.width == 0 || p.clip.rows == 0 || ci.bits == 16 || p.clip.infoSize > 2000 ||
-          back2.error != image::ClipError::kNotBitmap);
+    Check(back2.error == image::ClipError::kBadSize && (p.clip.width == 0 || p.clip.rows == 0));
   }
 }
 
@@ -117,6 +122,7 @@ void ClipBytes(Reader& in) {
   if (!r.ok()) return;
   const image::ClipLayout& l = r.layout;
   Check(l.width > 0 && l.rows > 0 && l.pixelOffset >= 54 && l.pixelOffset + l.pixelBytes <= int64_t(n));
+  Check(14 + l.infoSize + 4 * l.colours <= l.pixelOffset);
   unsigned sum = 0;
   for (int64_t i = 0; i < l.pixelBytes; ++i) sum += clip.data[size_t(l.pixelOffset + i)];
   (void)sum;
@@ -165,7 +171,7 @@ void Composite(Reader& in) {
   if (plan.undoBytes > kMaxAlloc) return;
   Check(plan.firstWrite >= plan.left && plan.spanEnd == plan.left + plan.stride);
 
-  Block src(size_t(srcSize));
+  Block src{size_t(srcSize)};
   for (size_t i = 0; i < src.size; ++i) src.data[i] = uint8_t(i * 131 + (i >> 8));
   const uint8_t undoSel = in.Byte();
   const int64_t undoSize = undoSel & 1 ? std::min<int64_t>(plan.undoBytes, in.Word() % 512) : plan.undoBytes;
@@ -177,7 +183,7 @@ void Composite(Reader& in) {
     lines.emplace_back(size_t(stride));
     for (int64_t i = 0; i < stride; ++i) lines.back().data[size_t(i)] = uint8_t(y * 7 + i * 13 + (i >> 8));
     before.emplace_back(size_t(stride));
-    std::memcpy(before.back().get(), lines.back().get(), size_t(stride));
+    std::memcpy(before.back().data.get(), lines.back().data.get(), size_t(stride));
   }
   for (int y = 0; y < h; ++y)
     image::CompositeLine(plan, y, lines[size_t(y)].get(), size_t(stride), src.get(), src.size, undo.get(), undo.size);
@@ -185,13 +191,11 @@ void Composite(Reader& in) {
   // What may change: region lines only, bytes from the first written one up
   // to the region's end (the left for a clear), never in mode 2.
   const int64_t from = std::max<int64_t>(0, mode == image::kCompositeClear ? plan.left : plan.firstWrite);
-  const int64_t to = std::min({plan.right, plan.spanEnd, stride});
-  bool changed = false;
+  const int64_t to = std::min<int64_t>({plan.right, plan.spanEnd, stride});
   for (int y = 0; y < h; ++y)
     for (int64_t i = 0; i < stride; ++i) {
       const uint8_t a = lines[size_t(y)].data[size_t(i)], b = before[size_t(y)].data[size_t(i)];
       if (a == b) continue;
-      changed = true;
       Check(plan.lines.Contains(y) && i >= from && i < to && mode != image::kCompositeSaveOnly);
     }
   if (mode == image::kCompositeClear) {
@@ -208,9 +212,8 @@ void Composite(Reader& in) {
   Check(rp.ok);
   for (int y = 0; y < h; ++y) image::RestoreLine(rp, y, lines[size_t(y)].get(), size_t(stride), undo.get(), undo.size);
   if (plan.saveUndo && undoSize == plan.undoBytes && rp.span == plan.stride && rp.left == plan.left) {
-    for (int y = 0; y < h; ++y) Check(std::memcmp(lines[size_t(y)].get(), before[size_t(y)].get(), size_t(stride)) == 0);
+    for (int y = 0; y < h; ++y) Check(std::memcmp(lines[size_t(y)].data.get(), before[size_t(y)].data.get(), size_t(stride)) == 0);
   }
-  (void)changed;
 }
 
 void Restore(Reader& in) {

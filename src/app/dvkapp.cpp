@@ -1,4 +1,5 @@
 #include "app/dvkapp.h"
+#include "fw/file.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -90,7 +91,12 @@ BOOL CDvkApp::InitInstance() {
   if (!m_options.makeVisible) m_nCmdShow = SW_HIDE;
   fw::SetMessageBoxTitle(app::kProductName);
   CDocument* doc = nullptr;
-  if (!m_start.filePath.IsEmpty() && m_start.macroFile.IsEmpty()) {
+  // A folder named on the command line is the list's start folder (the list
+  // reads the command line itself): there is no file to open.
+  CFileStatus named;
+  const bool namesFolder = !m_start.filePath.IsEmpty() && CFile::GetStatus(m_start.filePath.GetString(), named) &&
+                           (named.m_attribute & CFile::directory) != 0;
+  if (!m_start.filePath.IsEmpty() && m_start.macroFile.IsEmpty() && !namesFolder) {
     doc = OpenDocumentFile(m_start.filePath);
   }
   if (!doc) {

@@ -31,6 +31,22 @@ TEST_F(ShellTest, APathGivesTheCommandLineAsTitle) {
   EXPECT_STREQ("C:", list->m_strCurDir.GetString());
 }
 
+TEST_F(ShellTest, AFolderIsListedWithoutAnOpenMessage) {
+  // No message box is expected: the fixture fails on any that shows.
+  testsupport::TempProgramFolder dir;
+  const std::string line = "\"" + dir.Path() + "\"";
+  ASSERT_TRUE(Start(line.c_str()));
+  EXPECT_EQ(dir.Path(), Title());
+  EXPECT_TRUE(doc->m_strDocPath.IsEmpty());
+  EXPECT_EQ(1, doc->m_bStartFile);
+  CFlistView* list = frame->GetListPane(0, 0);
+  ASSERT_NE(nullptr, list);
+  // The list starts in the folder's parent, as it does for a named file.
+  const std::string::size_type slash = dir.Path().rfind('\\');
+  ASSERT_NE(std::string::npos, slash);
+  EXPECT_EQ(dir.Path().substr(0, slash), list->m_strCurDir.GetString());
+}
+
 TEST_F(ShellTest, PseudoNamesKeepTheProductTitleAndOpenNothing) {
   for (const char* name : {"##", "#L", "#R"}) {
     ASSERT_TRUE(Start(name)) << name;

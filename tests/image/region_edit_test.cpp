@@ -203,12 +203,11 @@ TEST(RegionClip, HostileHeadersAreRefused) {
       {"rows past the end", 22, 3, 4, image::ClipError::kTruncated},
       {"width past the end", 18, 0x7FFFFFFF, 4, image::ClipError::kTruncated},
       {"2^31 rows", 22, 0x7FFFFFFF, 4, image::ClipError::kTruncated},
-      {"row offset past the end", 10, 0xFFFF, 2, image::ClipError::kTruncated},
+      {"row offset past the end", 10, 100, 2, image::ClipError::kTruncated},
+      {"row offset past the header room", 10, 2015, 2, image::ClipError::kBadHeader},
       {"row offset inside the header", 10, 20, 2, image::ClipError::kBadHeader},
       {"info size past 2000", 14, 0xFFFFFFF0, 4, image::ClipError::kBadHeader},
       {"info size below 40", 14, 12, 4, image::ClipError::kBadHeader},
-      {"colour table past 2000", 46, 0x40000000, 4, image::ClipError::kBadHeader},
-      {"colour table past the end", 46, 200, 4, image::ClipError::kTruncated},
       {"negative width", 18, 0xFFFFFFFD, 4, image::ClipError::kBadSize},
       {"top-down rows", 22, 0xFFFFFFFE, 4, image::ClipError::kBadSize},
       {"bit count 0", 28, 0, 2, image::ClipError::kBadBits},
@@ -221,6 +220,16 @@ TEST(RegionClip, HostileHeadersAreRefused) {
     EXPECT_EQ(r.error, c.error) << c.what;
     EXPECT_STRNE(image::ClipErrorText(r.error), "") << c.what;
   }
+  // A colour count past the rows' offset is cut to the room before them.
+  std::vector<uint8_t> table = good;
+  Put32(table, 46, 200);
+  table[10] = 54 + 8;
+  const image::ClipReadResult cut = image::ReadClipLayout(table.data(), table.size() + 0);
+  EXPECT_EQ(cut.error, image::ClipError::kTruncated);  // the rows now end past the buffer
+  table.resize(table.size() + 8);
+  ASSERT_TRUE(image::ReadClipLayout(table.data(), table.size()).ok());
+  EXPECT_EQ(image::ReadClipLayout(table.data(), table.size()).layout.colours, 2);
+
   for (size_t n = 0; n < good.size(); ++n)
     EXPECT_FALSE(image::ReadClipLayout(good.data(), n).ok()) << n << " bytes";
 }

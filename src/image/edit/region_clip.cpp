@@ -1,5 +1,6 @@
 #include "image/edit/region_clip.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/edit/region_geometry.h"
@@ -105,13 +106,9 @@ ClipReadResult ReadClipLayout(const uint8_t* data, size_t size) {
   l.bits = int(bits);
   const uint32_t used = Get32(h + kInfoColoursUsed);
   l.colours = ClipColourCount(l.bits, used);
-  if (l.colours > (kClipInfoLimit - l.infoSize) / 4) {
-    r.error = ClipError::kBadHeader;
-    return r;
-  }
   l.pixelOffset = Get16(data + kFileRowOffset);
-  const int64_t headers = kClipFileHeaderBytes + l.infoSize + 4 * l.colours;
-  if (l.pixelOffset < kClipFileHeaderBytes + l.infoSize) {
+  const int64_t headers = kClipFileHeaderBytes + l.infoSize;
+  if (l.pixelOffset < headers || l.pixelOffset > kClipFileHeaderBytes + kClipInfoLimit) {
     r.error = ClipError::kBadHeader;
     return r;
   }
@@ -119,6 +116,9 @@ ClipReadResult ReadClipLayout(const uint8_t* data, size_t size) {
     r.error = ClipError::kTruncated;
     return r;
   }
+  // A copy writes "colours used" as 0 behind a shorter table: the rows'
+  // offset bounds the table.
+  l.colours = std::min(l.colours, (l.pixelOffset - headers) / 4);
   if (width <= 0 || height <= 0) {
     r.error = ClipError::kBadSize;
     return r;

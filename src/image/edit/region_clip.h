@@ -55,9 +55,10 @@ const char* ClipErrorText(ClipError e);
 
 // Reads the layout of the clip in `data` (size bytes): the file header's
 // offset of rows (bytes 10-11), the info header's size, width, height, bit
-// count and colour count. Accepted only when the header, the colour table
-// and all the rows lie inside the buffer and the offset of rows is not
-// inside the headers; bottom-up rows only.
+// count and colour count. Accepted only when the header and all the rows
+// lie inside the buffer and the offset of rows lies between the info
+// header's end and 14 + 2000 bytes; bottom-up rows only. The colour count is cut to the room between
+// the info header and the rows (a copy writes 0 behind a shorter table).
 struct ClipReadResult {
   ClipError error = ClipError::kNone;
   ClipLayout layout;
