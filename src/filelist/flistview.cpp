@@ -151,7 +151,17 @@ void CFlistView::FirstStart(bool firstCopy) {
   doc->PathFields().m_bStartFile = 0;
   // 3. The command line (quotes already stripped) names the start path.
   CString line = frame ? frame->StartCommandLine() : CString();
-  if (!line.IsEmpty()) {
+  // A folder named there is listed itself, with the list shown as at a plain
+  // start: there is no file to show beside it.
+  CFileStatus named;
+  const bool namesFolder = !line.IsEmpty() && CFile::GetStatus(line.GetString(), named) &&
+                           (named.m_attribute & CFile::directory) != 0;
+  if (namesFolder) {
+    m_strStartPath = line;
+    m_strCurDir = line;
+    m_strPrevDir = line;
+  }
+  if (!line.IsEmpty() && !namesFolder) {
     m_strStartPath = line;
     const int slash = fw::LastPathSeparator(line.GetString(), line.GetLength());
     if (slash > 1) m_strCurDir = line.Left(slash);

@@ -3,6 +3,7 @@
 
 #include "filelist/flistview.h"
 #include "fw/uihooks.h"
+#include "host/pane_layout.h"
 #include "res/resource.h"
 #include "shell_fixture.h"
 
@@ -38,13 +39,12 @@ TEST_F(ShellTest, AFolderIsListedWithoutAnOpenMessage) {
   ASSERT_TRUE(Start(line.c_str()));
   EXPECT_EQ(dir.Path(), Title());
   EXPECT_TRUE(doc->m_strDocPath.IsEmpty());
-  EXPECT_EQ(1, doc->m_bStartFile);
+  // The list opens in the folder and stays shown (no file takes the screen).
+  EXPECT_EQ(0, doc->m_bStartFile);
   CFlistView* list = frame->GetListPane(0, 0);
   ASSERT_NE(nullptr, list);
-  // The list starts in the folder's parent, as it does for a named file.
-  const std::string::size_type slash = dir.Path().rfind('\\');
-  ASSERT_NE(std::string::npos, slash);
-  EXPECT_EQ(dir.Path().substr(0, slash), list->m_strCurDir.GetString());
+  EXPECT_EQ(dir.Path(), list->m_strCurDir.GetString());
+  EXPECT_GT(app::ListSharePermille(doc->m_nLayoutMode), 0);
 }
 
 TEST_F(ShellTest, PseudoNamesKeepTheProductTitleAndOpenNothing) {
