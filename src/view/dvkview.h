@@ -994,6 +994,20 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Timer 23: the canvas drawn once (mode 1).
   void TickImageCanvas();
 
+  // --- Region editing (dvkview_image_edit.cpp) -------------------------------
+  // The region (or with none the whole picture) into the document's clip.
+  void CopyRegion();             // 32976
+  // Crops the picture to the region, or enlarges it where the region
+  // reaches outside; the previous picture waits in the clip for the undo.
+  void CropZoomRegion();         // 32995
+  void UndoRegion();             // 32996
+  // The undo work by m_nImageSelMode.
+  void RestoreImageBuffer();
+  // Makes the in-memory BMP file `file` (`size` bytes) the shown picture;
+  // mode 1 also takes its rows as the loaded pixels. False (nothing changed)
+  // when the file is not a picture this view holds or memory is short.
+  bool SetImageFromDib(std::uint8_t* file, std::uint64_t size, int mode);
+
  private:
   // The placement's first pass: the markers' hits read and blanked.
   void ScanCanvasMarkers(CRichEditCtrl& ctrl);

@@ -92,7 +92,7 @@ void CDvkView::RenderImageCanvas(int nScaleMode, HDC pDC, int nOffsetX, int nOff
   // On a text screen the last figure goes with a repaint when the region moved.
   const int kind = static_cast<int>(m_nFileKind);
   if (st.m_nImageViewState == 2 || m_nPageViewState == 4 || kind < 12 || kind > 29) {
-    CRect& clip = doc->KeyImageFields().m_rcImageClip;
+    CRect& clip = doc->KeyImageFields().m_imageClip.m_rcImageClip;
     if (st.m_rcImageSel != clip) Invalidate();
     clip = st.m_rcImageSel;
   }

@@ -143,7 +143,8 @@ void CDvkView::ClearRegionFrame() {
   app::DocHost* doc = GetDocument();
   image::ImageViewState& st = m_image;
   // The region stays the clip's place (and undo's) after the frame goes.
-  if (doc && st.m_nImageSelMode != 3 && st.m_rcImageSel.right > 0) doc->KeyImageFields().m_rcImageClip = st.m_rcImageSel;
+  if (doc && st.m_nImageSelMode != 3 && st.m_rcImageSel.right > 0)
+    doc->KeyImageFields().m_imageClip.m_rcImageClip = st.m_rcImageSel;
   st.m_bRegionSet = 0;
   st.m_bImageGrab = 0;
   st.m_nPasteState = 0;

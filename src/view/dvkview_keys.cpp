@@ -132,25 +132,44 @@ bool CDvkView::KeyMacroDebug(UINT nChar, bool ctrl) {
   return true;
 }
 
-// On a picture: Ctrl+Down / Ctrl+PageDown and Ctrl+Up / Ctrl+PageUp page a
-// tall picture (the region commands of Ctrl+C, V, X, ... come with the
-// region editing).
+namespace {
+
+// The image menu's keys on a picture: Esc alone, the others with Ctrl.
+struct ImageKey {
+  UINT key;
+  bool ctrl;
+  UINT command;
+};
+constexpr ImageKey kImageKeys[] = {
+    {'C', true, ID_REGION_COPY},     {'E', true, ID_REGION_CROP},  {'U', true, ID_REGION_UNDO},
+    {VK_ESCAPE, false, ID_REGION_UNDO}, {'D', true, ID_REGION_CLEAR}, {'B', true, ID_IMAGE_BACK_COLOR},
+};
+
+UINT ImageCommandForKey(UINT nChar, bool ctrl) {
+  for (const ImageKey& k : kImageKeys)
+    if (k.key == nChar && k.ctrl == ctrl) return k.command;
+  return 0;
+}
+
+}  // namespace
+
+// On a picture the image menu's keys come before the frame's accelerators,
+// which give the same keys to the text's commands (Ctrl+C copies text,
+// Ctrl+B is the block edit).
 BOOL CDvkView::PreTranslateMessage(MSG* msg) {
-  // The frame's accelerators give Ctrl+B to the text's block edit; on a
-  // picture Ctrl+B and Ctrl+D are the image menu's and come first.
   if (msg->message == WM_KEYDOWN && msg->hwnd == m_hWnd && IsPictureKind(m_nFileKind) &&
-      (msg->wParam == 'B' || msg->wParam == 'D') && (m_bCtrlDown || ::GetKeyState(VK_CONTROL) < 0))
-    return KeyImageRegion(static_cast<UINT>(msg->wParam), true) ? TRUE : FALSE;
+      ImageCommandForKey(static_cast<UINT>(msg->wParam), m_bCtrlDown || ::GetKeyState(VK_CONTROL) < 0) != 0)
+    return KeyImageRegion(static_cast<UINT>(msg->wParam), m_bCtrlDown || ::GetKeyState(VK_CONTROL) < 0) ? TRUE
+                                                                                                         : FALSE;
   return CRichEditView::PreTranslateMessage(msg);
 }
 
+// Ctrl+Down / Ctrl+PageDown and Ctrl+Up / Ctrl+PageUp page a tall picture;
+// the image menu's keys run their commands.
 bool CDvkView::KeyImageRegion(UINT nChar, bool ctrl) {
-  if (!ctrl) return false;
-  if (nChar == VK_DOWN || nChar == VK_NEXT) return ShowImagePage(1);
-  if (nChar == VK_UP || nChar == VK_PRIOR) return ShowImagePage(-1);
-  // The image menu's keys: Ctrl+D clears the region's frame, Ctrl+B picks
-  // the background colour (on a text screen Ctrl+B stays the block edit).
-  const UINT cmd = nChar == 'D' ? ID_REGION_CLEAR : nChar == 'B' ? ID_IMAGE_BACK_COLOR : 0;
+  if (ctrl && (nChar == VK_DOWN || nChar == VK_NEXT)) return ShowImagePage(1);
+  if (ctrl && (nChar == VK_UP || nChar == VK_PRIOR)) return ShowImagePage(-1);
+  const UINT cmd = ImageCommandForKey(nChar, ctrl);
   if (cmd == 0) return false;
   SendMessage(WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
   return true;

@@ -266,7 +266,7 @@ TEST_F(ImageCanvasTest, CornerCommandsSetTheRegionOnAPictureAndOnText) {
   EXPECT_EQ(st.m_rcImageSel.left, -1);
   EXPECT_EQ(st.m_rcImageSel.right, -1);
   EXPECT_EQ(st.m_rcImageSelSaved, CRect(5, 6, 50, 60));
-  EXPECT_EQ(doc->KeyImageFields().m_rcImageClip, CRect(5, 6, 50, 60));
+  EXPECT_EQ(doc->KeyImageFields().m_imageClip.m_rcImageClip, CRect(5, 6, 50, 60));
 
   // On a text screen the region is 100 x 100 from the cursor point.
   const std::string txt = File("t.txt");

@@ -341,9 +341,10 @@ TEST(CommandTable, TheImageMenuAndBlockEditStayGreyUntilTheirViewsAreBuilt) {
     const Command* row = FindCommand(id);
     ASSERT_NE(nullptr, row) << id;
     EXPECT_EQ(cmd::Owner::kImage, row->owner) << id;
-    // The save, the corners, the frame clear and the background colour are
-    // built: enabled wherever the image view takes them.
-    const bool built = id == 32998 || id == 32973 || id == 32974 || id == 32990 || id == 32997;
+    // The save, the corners, the frame clear, the background colour, copy,
+    // crop and undo are built: enabled wherever the image view takes them.
+    const bool built = id == 32998 || id == 32973 || id == 32974 || id == 32990 || id == 32997 || id == 32976 ||
+                       id == 32995 || id == 32996;
     EXPECT_EQ(built ? cmd::Enable::kWhereHandled : cmd::Enable::kNotBuilt, row->enable) << id;
   }
   // Block edit and its corners: greyed until box selection is built.

@@ -228,6 +228,33 @@ struct DocWindowFields {
   std::uint32_t m_bTableEditMode = 0;  // 1 while a ruled table is edited (33049)
 };
 
+// The clip of the picture region commands, shared by every view so that a
+// region copied in one picture pastes into the next: an in-memory BMP file
+// ("BM", file header, info header, colour table, rows bottom-up), its size
+// word, the kind of file it was taken from and the region it was taken from.
+struct ImageClip {
+  ImageClip() = default;
+  ~ImageClip();
+  ImageClip(const ImageClip&) = delete;
+  ImageClip& operator=(const ImageClip&) = delete;
+
+  // Makes room for `bytes` (the contents up to the smaller size are kept);
+  // false, with the buffer as it was, when the memory is refused.
+  bool Reserve(std::uint64_t bytes);
+  // The bytes the buffer holds (0 without one).
+  std::uint64_t Capacity() const { return m_pImageClip ? m_nImageClipCapacity : 0; }
+
+  std::uint8_t* m_pImageClip = nullptr;
+  std::uint64_t m_nImageClipCapacity = 0;
+  // After a copy the pixel bytes, after a crop the whole previous picture's
+  // file size, after an insert the buffer's size.
+  std::uint32_t m_nImageClipSize = 0;
+  std::int32_t m_nImageClipKind = 0;  // file kind of the source
+  // The region the clip was taken from; also the region last drawn by a
+  // canvas on a text screen (-1 in left or right: none).
+  CRect m_rcImageClip{-1, -1, -1, -1};
+};
+
 // F. Keys and the hand-over between text panes (views).
 struct DocKeyImageFields {
   std::uint32_t m_bShiftHeld = 0;      // 1 while Shift is held; 2+ with Ctrl too
@@ -238,8 +265,8 @@ struct DocKeyImageFields {
   // debug run picks from the first and the second pane of a pair.
   std::int32_t m_nTextPaneCol1 = 0;
   std::int32_t m_nTextPaneCol2 = 0;
-  // The image region on a text screen last drawn by a canvas (-1: none).
-  CRect m_rcImageClip{-1, -1, -1, -1};
+  // The picture regions' clip.
+  ImageClip m_imageClip;
   // The measuring origin and point of the pixel probe ((-1, -1): none) and
   // the map scale denominator of its region measure (1: the paper's size).
   CPoint m_ptMeasureOrigin{-1, -1};

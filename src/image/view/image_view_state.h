@@ -49,6 +49,12 @@ struct ImageViewState {
   std::int32_t m_nRegionCornerMode = 0;
   std::uint8_t* m_pRegionUndo = nullptr;
   std::uint32_t m_nRegionUndoSize = 0;
+  // What the undo buffer holds: 0 nothing to put back, 1 region rows saved
+  // by a compositing, 2 the whole previous picture of a crop (a BMP file).
+  std::int32_t m_nRegionUndoKind = 0;
+  // After a copy the clip's file bytes; after SetImageFromDib (mode 1) the
+  // pixel bytes + 54 + 4 x colours.
+  std::uint64_t m_nWorkSize = 0;
   CPoint m_ptRegionDragLast;
   std::int32_t m_nImageTool = 0;               // paint
   std::int32_t m_nShapeKind = 0;

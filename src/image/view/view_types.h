@@ -30,6 +30,7 @@ constexpr int bNeedTransform = 29;
 constexpr int bForceEffects = 31;
 constexpr int bTo24 = 32;
 constexpr int nSkipColorEngine = 35;
+constexpr int bUseReplacement = 37;  // the colour engine starts from the replacement colour
 constexpr int bFilterOn = 38;
 constexpr int bRegionCut = 47;
 constexpr int m_bRegionSet = kRegionWord;
