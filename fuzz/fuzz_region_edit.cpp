@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int64_t kMaxAlloc = int64_t(8) << 20;  // per buffer
+constexpr int64_t kMaxAlloc = int64_t(1) << 20;  // per buffer
 
 struct Reader {
   const uint8_t* p;

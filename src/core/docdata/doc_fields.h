@@ -8,9 +8,11 @@
 // docs/design.md ("Document fields"); code uses only the names below.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/docdata/update_code.h"
+#include "fw/alloc.h"
 #include "fw/cstring.h"
 #include "fw/geometry.h"
 #include "fw/types.h"
@@ -234,13 +236,20 @@ struct DocWindowFields {
 // word, the kind of file it was taken from and the region it was taken from.
 struct ImageClip {
   ImageClip() = default;
-  ~ImageClip();
+  ~ImageClip() { fw::Free(m_pImageClip); }
   ImageClip(const ImageClip&) = delete;
   ImageClip& operator=(const ImageClip&) = delete;
 
   // Makes room for `bytes` (the contents up to the smaller size are kept);
   // false, with the buffer as it was, when the memory is refused.
-  bool Reserve(std::uint64_t bytes);
+  bool Reserve(std::uint64_t bytes) {
+    if (bytes == 0 || bytes > SIZE_MAX) return false;
+    void* grown = fw::Realloc(m_pImageClip, static_cast<std::size_t>(bytes));
+    if (!grown) return false;
+    m_pImageClip = static_cast<std::uint8_t*>(grown);
+    m_nImageClipCapacity = bytes;
+    return true;
+  }
   // The bytes the buffer holds (0 without one).
   std::uint64_t Capacity() const { return m_pImageClip ? m_nImageClipCapacity : 0; }
 

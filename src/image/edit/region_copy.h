@@ -45,10 +45,10 @@ int64_t ClipRowOffset(const CopyPlan& plan, int64_t line);
 
 // Fills one clip row (plan.clip.stride bytes, at most outBytes) for scan line
 // `line`: position p runs from leftByte over one stride; a byte with p below
-// the picture row's pixel bytes, on a line inside the picture (0 ..
-// height - 1), is copied from
-// `row` (rowBytes long, nullptr when the line was not read); every other byte
-// is the background colour by p mod 3. Never reads past rowBytes.
+// the picture row's pixel bytes, on a line inside the picture (0 .. height -
+// 1), is copied from `row` (rowBytes long, nullptr when the line was not
+// read); every other byte is the background colour by p mod 3. Never reads
+// past rowBytes.
 void CopyClipRow(const CopyPlan& plan, int64_t line, const uint8_t* row, size_t rowBytes, uint32_t background,
                  uint8_t* out, size_t outBytes);
 
