@@ -42,6 +42,16 @@ void CDvkDoc::ReloadDocument() {
 
 void CDvkDoc::ZoomPicture(int step) {
   uint32_t& level = m_imageLoad.m_aImageSettings[img::word::nZoomLevel];
+  // An edited picture is zoomed from its edited pixels: reading the file
+  // again would drop the edits.
+  CDvkView* v = GetActiveTextView();
+  if (v && v->PictureHoldsEdits()) {
+    uint32_t& shown = v->m_image.m_aImageSettings[img::word::nZoomLevel];
+    shown = static_cast<uint32_t>(img::StepPictureZoom(static_cast<int>(shown), step));
+    level = shown;
+    v->AllocImageBuffer();
+    return;
+  }
   level = static_cast<uint32_t>(img::StepPictureZoom(static_cast<int>(level), step));
   ReloadDocument();
 }

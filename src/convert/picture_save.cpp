@@ -7,6 +7,7 @@
 #include "convert/convert_host.h"
 #include "core/docsvc/backup.h"
 #include "fw/file.h"
+#include "fw/file_bytes.h"
 
 namespace convert {
 namespace {
@@ -114,23 +115,7 @@ bool WritePictureFile(const CString& path, const std::uint8_t* bytes, std::size_
   return ok;
 }
 
-bool ReadPictureFile(const CString& path, std::vector<std::uint8_t>* bytes) {
-  CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::typeBinary)) return false;
-  bytes->clear();
-  try {
-    std::uint8_t block[65536];
-    for (;;) {
-      const UINT got = file.Read(block, sizeof block);
-      if (got == 0) break;
-      bytes->insert(bytes->end(), block, block + got);
-    }
-    file.Close();
-  } catch (...) {
-    return false;
-  }
-  return true;
-}
+bool ReadPictureFile(const CString& path, std::vector<std::uint8_t>* bytes) { return fw::ReadFileBytes(path, bytes); }
 
 int PdfSaveEmbeddedImage(PictureSaveContext& ctx, const std::uint8_t* data, std::size_t length, int compression,
                          int mode, int width, int height) {

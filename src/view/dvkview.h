@@ -262,6 +262,9 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // header is rewritten for the output. 0, or -1 without a window DC.
   int ScaleRegionBits(const std::uint8_t* src, std::uint8_t* info, std::uint8_t* out, int w, int h, int tw, int th,
                       int mode);
+  // The paint of compositing modes 5, 6 and 8 on the scaled copy selected
+  // in `dc`; `screen` is the window's DC (the colour under the point).
+  void PaintRegionWork(HDC dc, HDC screen, int mode);
   // The snapshots of the narrowing selection this view wrote in this run
   // (the undo reads no other); emptied when a new file's table comes in.
   csv::SelectUndoLog m_selectUndo;
@@ -997,6 +1000,32 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // --- Region editing (dvkview_image_edit.cpp) -------------------------------
   // The region (or with none the whole picture) into the document's clip.
   void CopyRegion();             // 32976
+  // Copies the region, then clears it to the background.
+  void CutRegion();              // 32978
+  // Pastes the clip into the region (stretched to it); a region reaching
+  // past the picture enlarges the picture first.
+  void PasteRegion();            // 32977
+  // Writes the clip (or its scaled, painted working copy) into the picture
+  // at the region in compositing mode `mode`, saving the bytes it
+  // overwrites for the undo. `text` is a label's text (label modes only).
+  void RedrawImage(int mode, const CString& text);
+  // Writes the region to a file chosen in the save dialog and shows it.
+  void SaveRegionToFile();       // 32991
+  // Pastes a picture file chosen in the open dialog into the region.
+  void InsertImageFromFile();    // 32994
+  // Crops the picture to the region and previews it; timer 13 brings the
+  // picture back afterwards.
+  void PrintRegion();            // 32975
+  // Print request 2 (preview) and the view's update with no hint.
+  void RequestRedrawMode2();
+  // Timer 13: the region print's crop undone.
+  void TickUndoRegion();
+  // Rebuilds the shown picture from the loaded (edited) pixels at the
+  // current zoom step, instead of reading the file again.
+  void AllocImageBuffer();
+  // The shown picture holds edits the file does not have (modified, a paste,
+  // a copy, cut or crop in progress).
+  bool PictureHoldsEdits();
   // Crops the picture to the region, or enlarges it where the region
   // reaches outside; the previous picture waits in the clip for the undo.
   void CropZoomRegion();         // 32995
@@ -1007,6 +1036,11 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // mode 1 also takes its rows as the loaded pixels. False (nothing changed)
   // when the file is not a picture this view holds or memory is short.
   bool SetImageFromDib(std::uint8_t* file, std::uint64_t size, int mode);
+  // Shows a picture of fewer bits again in 24 bits (the display's effect
+  // run with the colour engine's replacement off).
+  void ShowPictureIn24Bits();
+  // String 152 (memory short) over the view.
+  void ShowRegionMemoryShort();
 
  private:
   // The placement's first pass: the markers' hits read and blanked.

@@ -4,13 +4,13 @@
 // write scan lines of the shown bitmap and move the buffers.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "core/docsvc/filekind.h"
-#include "fw/alloc.h"
+#include "fw/alloc_block.h"
 #include "fw/msgbox.h"
 #include "host/doc_host.h"
 #include "image/edit/region_clip.h"
+#include "image/edit/region_composite.h"
 #include "image/edit/region_copy.h"
 #include "image/edit/region_geometry.h"
 #include "image/edit/region_restore.h"
@@ -23,37 +23,17 @@
 namespace {
 
 constexpr UINT kRegionTimerDelayMs = 10;
+constexpr UINT kUndoAfterPreviewMs = 1000;
 
 bool IsImageKind(int kind) { return kind >= 12 && kind <= 28; }
 
-void ShowRegionMemoryShort(HWND owner) {
+}  // namespace
+
+void CDvkView::ShowRegionMemoryShort() {
   CString text;
   text.LoadString(IDS_OUT_OF_MEMORY);
-  fw::ShowMessageBox(owner, text, "", MB_OK);
+  fw::ShowMessageBox(m_hWnd, text, "", MB_OK);
 }
-
-// A buffer of fw::Alloc that goes with its scope.
-struct ScratchBytes {
-  std::uint8_t* p = nullptr;
-  explicit ScratchBytes(std::int64_t bytes) {
-    if (bytes > 0) p = static_cast<std::uint8_t*>(fw::Alloc(static_cast<std::size_t>(bytes)));
-  }
-  ~ScratchBytes() { fw::Free(p); }
-  ScratchBytes(const ScratchBytes&) = delete;
-  ScratchBytes& operator=(const ScratchBytes&) = delete;
-};
-
-// Grows a view buffer of fw::Alloc to `bytes`; false (the buffer as it was)
-// when refused.
-bool GrowBuffer(std::uint8_t*& buffer, std::int64_t bytes) {
-  if (bytes <= 0 || static_cast<std::uint64_t>(bytes) > SIZE_MAX) return false;
-  void* grown = fw::Realloc(buffer, static_cast<std::size_t>(bytes));
-  if (!grown) return false;
-  buffer = static_cast<std::uint8_t*>(grown);
-  return true;
-}
-
-}  // namespace
 
 bool CDvkView::SetImageFromDib(std::uint8_t* file, std::uint64_t size, int mode) {
   const image::ClipReadResult read = image::ReadClipLayout(file, static_cast<std::size_t>(size));
@@ -70,8 +50,8 @@ bool CDvkView::SetImageFromDib(std::uint8_t* file, std::uint64_t size, int mode)
     const std::int64_t work =
         image::CheckedRegionSum(l.pixelBytes, image::kClipPlainHeaderBytes + 4 * l.colours);
     const std::int64_t room = work < 0 ? -1 : image::CheckedRegionSum(work, image::kRegionSpareBytes);
-    if (room < 0 || !GrowBuffer(m_image.m_pLoadedBits, room)) {
-      ShowRegionMemoryShort(m_hWnd);
+    if (room < 0 || !fw::ResizeBlock(m_image.m_pLoadedBits, room)) {
+      ShowRegionMemoryShort();
       return false;
     }
     m_image.m_nWorkSize = static_cast<std::uint64_t>(work);
@@ -99,6 +79,19 @@ bool CDvkView::SetImageFromDib(std::uint8_t* file, std::uint64_t size, int mode)
   return true;
 }
 
+void CDvkView::ShowPictureIn24Bits() {
+  std::uint32_t* words = m_image.m_aImageSettings;
+  const std::uint32_t effect = words[img::word::nEffectStyle];
+  const std::uint32_t replacement = words[img::word::bUseReplacement];
+  words[img::word::nEffectStyle] = 1;
+  words[img::word::bForceEffects] = 1;
+  words[img::word::bUseReplacement] = 0;
+  RedrawImageView(9);
+  words[img::word::nEffectStyle] = effect;
+  words[img::word::bUseReplacement] = replacement;
+  words[img::word::bForceEffects] = 0;
+}
+
 void CDvkView::CopyRegion() {
   app::DocHost* doc = GetDocument();
   if (!doc || !m_hWnd) return;
@@ -112,18 +105,8 @@ void CDvkView::CopyRegion() {
   }
   // 4 (first, so that the geometry reads the 24-bit picture). A picture of
   // fewer bits is shown again in 24 bits.
-  if (IsImageKind(kind) && img::ReadDibHeader(st.m_bmiImage).biBitCount != 24 && st.m_hImageBitmap) {
-    std::uint32_t* words = st.m_aImageSettings;
-    const std::uint32_t effect = words[img::word::nEffectStyle];
-    const std::uint32_t replacement = words[img::word::bUseReplacement];
-    words[img::word::nEffectStyle] = 1;
-    words[img::word::bForceEffects] = 1;
-    words[img::word::bUseReplacement] = 0;
-    RedrawImageView(9);
-    words[img::word::nEffectStyle] = effect;
-    words[img::word::bUseReplacement] = replacement;
-    words[img::word::bForceEffects] = 0;
-  }
+  if (IsImageKind(kind) && img::ReadDibHeader(st.m_bmiImage).biBitCount != 24 && st.m_hImageBitmap)
+    ShowPictureIn24Bits();
   const img::DibHeader shown = img::ReadDibHeader(st.m_bmiImage);
   // 2. The rectangle: the region, or the whole picture.
   st.m_rcImageSelSaved.right = -1;
@@ -143,10 +126,10 @@ void CDvkView::CopyRegion() {
   in.infoSize = fromScreen ? image::kClipInfoHeaderBytes : shown.biSize;
   in.coloursUsed = fromScreen ? 0 : shown.biClrUsed;
   const image::CopyPlan plan = image::PlanRegionCopy(in);
-  ScratchBytes row(plan.ok ? plan.rowBufferBytes : 0);
+  fw::ScopedBlock row(plan.ok ? static_cast<std::uint64_t>(plan.rowBufferBytes) : 0);
   app::ImageClip& clip = doc->KeyImageFields().m_imageClip;
-  if (!plan.ok || !row.p || !clip.Reserve(static_cast<std::uint64_t>(plan.clipBufferBytes))) {
-    ShowRegionMemoryShort(m_hWnd);
+  if (!plan.ok || !row.get() || !clip.Reserve(static_cast<std::uint64_t>(plan.clipBufferBytes))) {
+    ShowRegionMemoryShort();
     return;
   }
   // 3. Where the clip came from.
@@ -173,10 +156,10 @@ void CDvkView::CopyRegion() {
       if (at < 0) continue;
       bool read = false;
       if (dc && line >= 0 && line < plan.imageHeight)
-        read = ::GetDIBits(dc, static_cast<HBITMAP>(st.m_hImageBitmap), static_cast<UINT>(line), 1, row.p,
+        read = ::GetDIBits(dc, static_cast<HBITMAP>(st.m_hImageBitmap), static_cast<UINT>(line), 1, row.get(),
                            reinterpret_cast<BITMAPINFO*>(info), DIB_RGB_COLORS) == 1;
       // The offset counts from the clip's start (its header included).
-      image::CopyClipRow(plan, line, read ? row.p : nullptr, static_cast<std::size_t>(plan.rowBufferBytes),
+      image::CopyClipRow(plan, line, read ? row.get() : nullptr, static_cast<std::size_t>(plan.rowBufferBytes),
                          st.m_clrImageBack, clip.m_pImageClip + at,
                          static_cast<std::size_t>(clip.Capacity() - static_cast<std::uint64_t>(at)));
     }
@@ -224,9 +207,9 @@ void CDvkView::CropZoomRegion() {
   }
   const std::int64_t previous = static_cast<std::int64_t>(st.m_nWorkSize);
   const std::int64_t undoRoom = image::CheckedRegionSum(previous, image::kRegionSpareBytes);
-  if (undoRoom < 0 || !GrowBuffer(st.m_pRegionUndo, undoRoom)) {
+  if (undoRoom < 0 || !fw::ResizeBlock(st.m_pRegionUndo, undoRoom)) {
     st.m_rcImageSel = saved;
-    ShowRegionMemoryShort(m_hWnd);
+    ShowRegionMemoryShort();
     return;
   }
   std::memcpy(st.m_pRegionUndo, clip.m_pImageClip, static_cast<std::size_t>(previous));
@@ -241,7 +224,7 @@ void CDvkView::CropZoomRegion() {
   // the undo. The clip's room for it is taken before the picture changes.
   const std::uint64_t regionFile = st.m_nWorkSize;
   if (!clip.Reserve(std::max<std::uint64_t>(clip.Capacity(), static_cast<std::uint64_t>(undoRoom)))) {
-    ShowRegionMemoryShort(m_hWnd);
+    ShowRegionMemoryShort();
     return;
   }
   if (!SetImageFromDib(clip.m_pImageClip, regionFile, 1)) return;
@@ -293,8 +276,8 @@ void CDvkView::RestoreImageBuffer() {
     if (!read.ok() || read.layout.bits < 8) return;
     const image::ClipLayout& l = read.layout;
     const std::int64_t room = image::CheckedRegionSum(static_cast<std::int64_t>(held), image::kRegionSpareBytes);
-    if (room < 0 || !GrowBuffer(st.m_pLoadedBits, room)) {
-      ShowRegionMemoryShort(m_hWnd);
+    if (room < 0 || !fw::ResizeBlock(st.m_pLoadedBits, room)) {
+      ShowRegionMemoryShort();
       return;
     }
     const CRect keep = st.m_rcImageSel;
@@ -315,6 +298,18 @@ void CDvkView::RestoreImageBuffer() {
     st.m_nImageSelMode = 0;
     return;
   }
+  if (st.m_nImageSelMode == 2) {
+    // A cut: the clip goes back into the region it was taken from.
+    if (clip.m_rcImageClip.left >= 0) {
+      st.m_rcImageSel = clip.m_rcImageClip;
+      RedrawImage(image::kCompositeRestoreClip, CString());
+    }
+    st.m_nPasteState = 0;
+    st.m_nImageSelMode = 0;
+    if (st.m_nImageDragState > 1) st.m_nImageDragState = 0;
+    st.m_nImageTool = 0;
+    return;
+  }
   // Region bytes a compositing saved go back into the region. Nothing else
   // is put back: after a plain copy, or with the previous picture of a crop
   // in the buffer, there is nothing to undo in the region.
@@ -326,9 +321,9 @@ void CDvkView::RestoreImageBuffer() {
   const image::RestorePlan plan = image::PlanRegionRestore(r, shown.biHeight, shown.biBitCount);
   if (!plan.ok || !st.m_hImageBitmap) return;
   const std::int64_t stride = image::RowStride(shown.biWidth, shown.biBitCount);
-  ScratchBytes row(stride < 0 ? -1 : stride + image::kRegionSpareBytes);
-  if (!row.p) {
-    ShowRegionMemoryShort(m_hWnd);
+  fw::ScopedBlock row(stride < 0 ? 0 : static_cast<std::uint64_t>(stride + image::kRegionSpareBytes));
+  if (!row.get()) {
+    ShowRegionMemoryShort();
     return;
   }
   std::uint8_t info[image::kBitmapInfoBytes];
@@ -338,15 +333,62 @@ void CDvkView::RestoreImageBuffer() {
   HBITMAP bitmap = static_cast<HBITMAP>(st.m_hImageBitmap);
   const std::int64_t first = plan.lines.InsideFirst(plan.imageHeight), end = plan.lines.InsideEnd(plan.imageHeight);
   for (std::int64_t line = first; line < end; ++line) {
-    if (::GetDIBits(dc, bitmap, static_cast<UINT>(line), 1, row.p, reinterpret_cast<BITMAPINFO*>(info),
+    if (::GetDIBits(dc, bitmap, static_cast<UINT>(line), 1, row.get(), reinterpret_cast<BITMAPINFO*>(info),
                     DIB_RGB_COLORS) != 1)
       continue;
-    image::RestoreLine(plan, line, row.p, static_cast<std::size_t>(stride), st.m_pRegionUndo, st.m_nRegionUndoSize);
-    ::SetDIBits(dc, bitmap, static_cast<UINT>(line), 1, row.p, reinterpret_cast<BITMAPINFO*>(info), DIB_RGB_COLORS);
+    image::RestoreLine(plan, line, row.get(), static_cast<std::size_t>(stride), st.m_pRegionUndo, st.m_nRegionUndoSize);
+    ::SetDIBits(dc, bitmap, static_cast<UINT>(line), 1, row.get(), reinterpret_cast<BITMAPINFO*>(info), DIB_RGB_COLORS);
     const std::int64_t at = line * stride;
     if (st.m_pLoadedBits && at + stride <= static_cast<std::int64_t>(st.m_nLoadedBitsSize))
-      std::memcpy(st.m_pLoadedBits + at, row.p, static_cast<std::size_t>(stride));
+      std::memcpy(st.m_pLoadedBits + at, row.get(), static_cast<std::size_t>(stride));
   }
   ::ReleaseDC(m_hWnd, dc);
   if (st.m_nImageSelMode != 4) st.m_nImageSelMode = 0;
+}
+
+bool CDvkView::PictureHoldsEdits() {
+  if (!m_hWnd || !IsImageKind(static_cast<int>(m_nFileKind))) return false;
+  return GetRichEditCtrl().GetModify() || m_image.m_nPasteState > 0 || m_image.m_nImageSelMode > 1;
+}
+
+void CDvkView::AllocImageBuffer() {
+  // A paste in progress is fixed where it lies: its pixels are part of the
+  // loaded rows already.
+  m_image.m_nPasteState = 0;
+  // The display's transform turns the loaded rows (the edited picture) into
+  // the shown one at the zoom step, as for a freshly loaded picture. The
+  // refresh empties the control; the picture stays modified.
+  const BOOL modified = GetRichEditCtrl().GetModify();
+  RedrawImageView(0);
+  GetRichEditCtrl().SetModify(modified);
+}
+
+void CDvkView::PrintRegion() {
+  app::DocHost* doc = GetDocument();
+  if (!doc || !m_hWnd) return;
+  image::ImageViewState& st = m_image;
+  m_anPrintState[0] = 0;
+  m_anPrintState[1] = 0;
+  CropZoomRegion();
+  if (st.m_nImageSelMode != 3) return;  // not cropped (reported): nothing to print
+  m_anPrintState[2] = 2;
+  std::memcpy(st.m_aImageSettingsPrint, st.m_aImageSettings, sizeof st.m_aImageSettingsPrint);
+  RequestRedrawMode2();
+  // The preview has ended: the picture comes back shortly after.
+  SetTimer(view::kTimerUndoRegion, kUndoAfterPreviewMs, nullptr);
+}
+
+void CDvkView::RequestRedrawMode2() {
+  app::DocHost* doc = GetDocument();
+  if (!doc) return;
+  doc->UpdateFields().m_nPrintRequest = 2;
+  OnUpdate(nullptr, 0, nullptr);
+}
+
+void CDvkView::TickUndoRegion() {
+  KillTimer(view::kTimerUndoRegion);
+  // The crop of the region print is undone unless the view shows something
+  // else by now.
+  if (m_image.m_nImageSelMode > 1 && m_nDisplayKind == 0) UndoRegion();
+  m_anPrintState[2] = 0;
 }

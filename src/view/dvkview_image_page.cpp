@@ -12,6 +12,8 @@
 #include "fw/msgbox.h"
 #include "host/doc_host.h"
 #include "host/frame_host.h"
+#include "image/edit/region_composite.h"
+#include "image/edit/region_paint.h"
 #include "image/load/image_record.h"
 #include "image/load/image_size.h"
 #include "image/view/image_page.h"
@@ -322,7 +324,6 @@ img::DisplayServices CDvkView::ImageDisplayServices() {
 
 int CDvkView::ScaleRegionBits(const std::uint8_t* src, std::uint8_t* info, std::uint8_t* out, int w, int h, int tw,
                               int th, int mode) {
-  (void)mode;  // the paint modes come with the region editing
   HDC wdc = m_hWnd ? ::GetDC(m_hWnd) : nullptr;
   if (!wdc) return -1;
   img::DibHeader hdr = img::ReadDibHeader(info);
@@ -363,6 +364,14 @@ int CDvkView::ScaleRegionBits(const std::uint8_t* src, std::uint8_t* info, std::
         finalDc = mem2;
       }
     }
+    // 5. The paint modes paint on the scaled copy.
+    PaintRegionWork(finalDc, wdc, mode);
+    // 6. Mode 9 keeps the picture's own depth.
+    if (mode == image::kCompositeKeepBits) {
+      const img::DibHeader own = img::ReadDibHeader(m_image.m_bmiLoaded);
+      hdr.biBitCount = own.biBitCount;
+      hdr.biClrUsed = img::ColoursUsed(own.biClrUsed, own.biBitCount);
+    }
     // 7. The header for the output, and its rows.
     hdr.biWidth = tw;
     hdr.biHeight = th;
@@ -376,10 +385,52 @@ int CDvkView::ScaleRegionBits(const std::uint8_t* src, std::uint8_t* info, std::
       result = 0;
     if (mem2) ::DeleteDC(mem2);
     if (down) ::DeleteObject(down);
-    (void)finalDc;
   }
   if (work) ::DeleteObject(work);
   if (mem) ::DeleteDC(mem);
   ::ReleaseDC(m_hWnd, wdc);
   return result;
+}
+
+void CDvkView::PaintRegionWork(HDC dc, HDC screen, int mode) {
+  const image::ImageViewState& st = m_image;
+  image::RegionPaintInput in;
+  in.mode = mode;
+  in.shapeKind = st.m_nShapeKind;
+  in.lineStyle = st.m_nLineStyle;
+  in.imageTool = st.m_nImageTool;
+  in.cursor = st.m_ptImageCursor;
+  const CRect region = image::NormalizeRegion(st.m_rcImageSel);
+  in.width = region.Width();
+  in.height = region.Height();
+  const image::RegionPaintPlan plan = image::PlanRegionPaint(in);
+  if (plan.kind == image::RegionPaintKind::kNone) return;
+  const COLORREF colour = st.m_clrImageBrush & 0xFFFFFF;
+  HBRUSH brush = ::CreateSolidBrush(colour);
+  if (!brush) return;
+  switch (plan.kind) {
+    case image::RegionPaintKind::kFillRect:
+    case image::RegionPaintKind::kPenSquare: {
+      const RECT r = {plan.rect.left, plan.rect.top, plan.rect.right, plan.rect.bottom};
+      ::FillRect(dc, &r, brush);
+      break;
+    }
+    case image::RegionPaintKind::kPenPixels:
+      for (int i = 0; i < plan.pixelCount; ++i) ::SetPixel(dc, plan.pixels[i].x, plan.pixels[i].y, colour);
+      break;
+    default: {
+      // The area is given by the fill colour, or with bit 24 by the colour
+      // the screen shows at that point.
+      COLORREF area = st.m_clrImageFill & 0xFFFFFF;
+      if (st.m_clrImageFill & 0x01000000)
+        area = ::GetPixel(screen, region.left + plan.at.x - ::GetScrollPos(m_hWnd, SB_HORZ),
+                          region.top + plan.at.y - ::GetScrollPos(m_hWnd, SB_VERT));
+      HGDIOBJ old = ::SelectObject(dc, brush);
+      ::ExtFloodFill(dc, plan.at.x, plan.at.y, area,
+                     plan.kind == image::RegionPaintKind::kFloodBorder ? FLOODFILLBORDER : FLOODFILLSURFACE);
+      ::SelectObject(dc, old);
+      break;
+    }
+  }
+  ::DeleteObject(brush);
 }

@@ -141,7 +141,9 @@ struct ImageKey {
   UINT command;
 };
 constexpr ImageKey kImageKeys[] = {
-    {'C', true, ID_REGION_COPY},     {'E', true, ID_REGION_CROP},  {'U', true, ID_REGION_UNDO},
+    {'C', true, ID_REGION_COPY},     {'X', true, ID_REGION_CUT},   {'V', true, ID_REGION_PASTE},
+    {'S', true, ID_REGION_SAVE_FILE}, {'L', true, ID_REGION_INSERT_FILE},
+    {'E', true, ID_REGION_CROP},     {'U', true, ID_REGION_UNDO},
     {VK_ESCAPE, false, ID_REGION_UNDO}, {'D', true, ID_REGION_CLEAR}, {'B', true, ID_IMAGE_BACK_COLOR},
 };
 

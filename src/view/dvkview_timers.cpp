@@ -44,6 +44,7 @@ void CDvkView::OnTimer(UINT_PTR id) {
       {view::kTimerRedraw, &CDvkView::TickRedraw},            // 21
       {view::kTimerLoad, &CDvkView::FinishLoad},              // 20
       {view::kTimerFillMargins, &CDvkView::TickFillMargins},  // 14
+      {view::kTimerUndoRegion, &CDvkView::TickUndoRegion},    // 13
       {view::kTimerMciPos, &CDvkView::TickMciPosition},       // 12
       {view::kTimerMci, &CDvkView::TickMciRestore},           // 11
       {view::kTimerNudge, &CDvkView::TickNudge},              // 10

@@ -342,9 +342,11 @@ TEST(CommandTable, TheImageMenuAndBlockEditStayGreyUntilTheirViewsAreBuilt) {
     ASSERT_NE(nullptr, row) << id;
     EXPECT_EQ(cmd::Owner::kImage, row->owner) << id;
     // The save, the corners, the frame clear, the background colour, copy,
-    // crop and undo are built: enabled wherever the image view takes them.
+    // cut, paste, the region's files and print, crop and undo are built: enabled wherever the image view
+    // takes them.
     const bool built = id == 32998 || id == 32973 || id == 32974 || id == 32990 || id == 32997 || id == 32976 ||
-                       id == 32995 || id == 32996;
+                       id == 32975 || id == 32977 || id == 32978 || id == 32991 || id == 32994 || id == 32995 ||
+                       id == 32996;
     EXPECT_EQ(built ? cmd::Enable::kWhereHandled : cmd::Enable::kNotBuilt, row->enable) << id;
   }
   // Block edit and its corners: greyed until box selection is built.

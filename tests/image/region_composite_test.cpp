@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/edit/region_composite.h"
+#include "image/edit/region_paint.h"
 #include "image/edit/region_restore.h"
 
 namespace {
@@ -302,4 +303,44 @@ TEST(RegionComposite, SizesRescaleAndWorkingCopy) {
   s.region = CRect(0, -2000000000, 2000000000, 2000000000);  // too large for memory
   s.dragState = 0;
   EXPECT_FALSE(image::PlanCompositeSizes(s).ok);
+}
+
+TEST(RegionPaint, ModesChooseTheFillThePenOrTheFloodFill) {
+  image::RegionPaintInput in;
+  in.width = 30;
+  in.height = 20;
+  in.cursor = CPoint(4, 7);
+  in.mode = image::kCompositeFill;
+  image::RegionPaintPlan p = image::PlanRegionPaint(in);
+  EXPECT_EQ(p.kind, image::RegionPaintKind::kFillRect);
+  EXPECT_EQ(p.rect, CRect(0, 0, 30, 20));
+  // The pen: one pixel at size 0, a 2 x 2 dot at size 1, a square from 2.
+  in.mode = image::kCompositePaint;
+  in.shapeKind = 11;
+  p = image::PlanRegionPaint(in);
+  ASSERT_EQ(p.kind, image::RegionPaintKind::kPenPixels);
+  EXPECT_EQ(p.pixelCount, 1);
+  in.lineStyle = 1;
+  p = image::PlanRegionPaint(in);
+  ASSERT_EQ(p.pixelCount, 4);
+  EXPECT_EQ(p.pixels[3], CPoint(5, 8));
+  in.lineStyle = 3;
+  p = image::PlanRegionPaint(in);
+  EXPECT_EQ(p.kind, image::RegionPaintKind::kPenSquare);
+  EXPECT_EQ(p.rect, CRect(4, 7, 7, 10));
+  // Other figures flood-fill: to the border colour with tool 11.
+  in.shapeKind = 0;
+  in.mode = image::kCompositePaint2;
+  EXPECT_EQ(image::PlanRegionPaint(in).kind, image::RegionPaintKind::kFloodSurface);
+  in.imageTool = 11;
+  EXPECT_EQ(image::PlanRegionPaint(in).kind, image::RegionPaintKind::kFloodBorder);
+  EXPECT_EQ(image::PlanRegionPaint(in).at, CPoint(4, 7));
+  // The other modes paint nothing; extreme sizes do not overflow.
+  in.mode = image::kCompositePaste;
+  EXPECT_EQ(image::PlanRegionPaint(in).kind, image::RegionPaintKind::kNone);
+  in.mode = image::kCompositePaint;
+  in.shapeKind = 11;
+  in.lineStyle = INT32_MAX;
+  in.cursor = CPoint(INT32_MAX, INT32_MAX);
+  EXPECT_EQ(image::PlanRegionPaint(in).kind, image::RegionPaintKind::kPenSquare);  // no overflow (UBSan)
 }
