@@ -190,7 +190,6 @@ void CDvkView::RedrawImage(int mode, const CString& text) {
   // 8-9. The plan of every line.
   const int finalMode =
       mode == image::kCompositeOffsetPaste && m_bInternalKey == 1 ? image::kCompositeKeyPaste : mode;
-  const img::DibHeader loaded = img::ReadDibHeader(st.m_bmiLoaded);
   image::CompositeInput cin;
   cin.mode = finalMode;
   cin.imageHeight = shown.biHeight;
@@ -198,11 +197,10 @@ void CDvkView::RedrawImage(int mode, const CString& text) {
   cin.pasteOffset = st.m_ptPasteOffset;
   cin.sourceLimit = sourceLimit;
   cin.background = st.m_clrImageBack & 0xFFFFFF;
-  cin.loaded24 = loaded.biBitCount == 24;
-  cin.clearByte = image::ClearIndexByte(
-      loaded.biBitCount, st.m_bmiImage + shown.biSize,
-      image::kBitmapInfoBytes - std::min<std::size_t>(shown.biSize, image::kBitmapInfoBytes),
-      img::ColoursUsed(shown.biClrUsed, shown.biBitCount), cin.background);
+  // The rows composited are the shown ones read at 24 bits: a clear writes
+  // the background colour (a picture loaded at another depth is shown in
+  // 24 bits by now; its palette index would be a near-black byte here).
+  cin.loaded24 = true;
   cin.dragState = st.m_nImageDragState;
   cin.labelFrame = st.m_nLabelFrame;
   const image::CompositePlan plan = image::PlanComposite(cin);
@@ -226,8 +224,16 @@ void CDvkView::RedrawImage(int mode, const CString& text) {
     ShowRegionMemoryShort();
     return;
   }
+  // Scan lines are read and written as 24-bit rows, whatever the bitmap's
+  // own depth, so they always fit the row buffer.
   std::uint8_t info[image::kBitmapInfoBytes];
   std::memcpy(info, st.m_bmiImage, sizeof info);
+  img::DibHeader rows24 = shown;
+  rows24.biBitCount = 24;
+  rows24.biCompression = 0;
+  rows24.biClrUsed = 0;
+  rows24.biSizeImage = static_cast<std::uint32_t>(rowsBytes);
+  img::WriteDibHeader(info, rows24);
   HDC dc = ::GetDC(m_hWnd);
   if (!dc) return;
   HBITMAP bitmap = static_cast<HBITMAP>(st.m_hImageBitmap);

@@ -70,7 +70,10 @@ void CDvkView::SaveRegionToFile() {
   // unshown; the side and the view stay as they were.
   std::string mark, plain;
   if (img::MarkedImageName(path.GetString(), &mark, &plain) || !FileExists(path)) return;
-  // 7. The file becomes the side's current one and is shown.
+  // 7. The file becomes the side's current one and is shown. The picture's
+  // own edits are not dropped unasked: the save question comes first, and
+  // Cancel keeps the edited picture shown (the region's file is written).
+  if (!CView::GetDocument() || !CView::GetDocument()->SaveModified()) return;
   app::DocPathFields& paths = doc->PathFields();
   (paths.m_nActiveSide == 1 ? paths.m_strPath1 : paths.m_strPath2) = path;
   if (app::g_pFrameHost) app::g_pFrameHost->ActivateListPane(0, static_cast<int>(paths.m_nActiveSide) - 1);

@@ -78,6 +78,43 @@ TEST_F(ImageEditTest, CutClearsToTheBackgroundAndUndoPutsItBack) {
   ExpectShownEqualsLoaded(v);
 }
 
+// A 32-bit BMP of w x h, every pixel (b, g, r).
+std::string Bmp32(int w, int h, int b, int g, int r) {
+  std::string f(static_cast<std::size_t>(54 + 4 * w * h), '\0');
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) f[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  f[0] = 'B';
+  f[1] = 'M';
+  put32(2, static_cast<std::uint32_t>(f.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(w));
+  put32(22, static_cast<std::uint32_t>(h));
+  f[26] = 1;
+  f[28] = 32;
+  for (int i = 0; i < w * h; ++i) {
+    f[54 + 4 * i] = static_cast<char>(b);
+    f[54 + 4 * i + 1] = static_cast<char>(g);
+    f[54 + 4 * i + 2] = static_cast<char>(r);
+  }
+  return f;
+}
+
+TEST_F(ImageEditTest, ACutOfAPictureOfAnotherDepthClearsToTheBackground) {
+  CDvkView* v = OpenPicture(Bmp32(30, 20, 200, 100, 50));
+  ASSERT_NE(v, nullptr);
+  image::ImageViewState& st = v->m_image;
+  st.m_clrImageBack = kBack;
+  st.m_rcImageSel = CRect(5, 5, 15, 15);
+  v->CutRegion();
+  EXPECT_EQ(img::ReadDibHeader(st.m_bmiLoaded).biBitCount, 24);
+  EXPECT_EQ(At(v, 5, 5), Of(kBack));
+  EXPECT_EQ(At(v, 14, 14), Of(kBack));
+  EXPECT_EQ(At(v, 4, 5), (Bgr{200, 100, 50}));
+  ExpectShownEqualsLoaded(v);
+}
+
 TEST_F(ImageEditTest, APasteAtTheClipsSizeCopiesItAndUndoRestoresTheRegion) {
   CDvkView* v = OpenPicture(Bmp24(40, 30));
   ASSERT_NE(v, nullptr);

@@ -170,6 +170,27 @@ TEST_F(RegionFilesTest, MarkedNamesAndADeclinedOverwriteWriteNothing) {
   fw::hooks::Reset();
 }
 
+TEST_F(RegionFilesTest, AnEditedPictureIsNotDroppedUnaskedBySavingARegion) {
+  CDvkView* v = OpenPicture(Bmp24(30, 20));
+  ASSERT_NE(v, nullptr);
+  v->m_image.m_rcImageSel = CRect(0, 0, 5, 5);
+  v->CutRegion();
+  const std::vector<std::uint8_t> edited = LoadedRows(v);
+  // Cancel to the save question: the region's file is written, the edited
+  // picture stays shown.
+  fw::hooks::ExpectMessageBox("", IDCANCEL);
+  const std::string path = SaveRegionAs(v, "cut.png");
+  EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(View(), v);
+  EXPECT_EQ(LoadedRows(v), edited);
+  EXPECT_TRUE(v->GetRichEditCtrl().GetModify());
+  // No: the saved region is shown.
+  fw::hooks::ExpectMessageBox("", IDNO);
+  SaveRegionAs(v, "cut2.png");
+  EXPECT_EQ(std::string(doc->m_strCurFile.GetString()), File("cut2.png"));
+  fw::hooks::Reset();
+}
+
 TEST_F(RegionFilesTest, AnInsertedPictureIsPastedIn24BitsAndSurvivesAnUpdate) {
   CDvkView* v = OpenPicture(Bmp24(40, 30));
   ASSERT_NE(v, nullptr);
