@@ -16,18 +16,11 @@
 
 #include "image/view/canvas_plan.h"
 #include "image/view/pixel_probe.h"
+#include "fuzz_reader.h"
 
 namespace {
 
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() {
-    if (!n) return 0;
-    --n;
-    return *p++;
-  }
-  uint32_t Word() { return uint32_t(Byte()) | uint32_t(Byte()) << 8 | uint32_t(Byte()) << 16 | uint32_t(Byte()) << 24; }
+struct Reader : fuzz::ByteReader {
   // Mostly small values, sometimes any value.
   int Int() {
     const uint8_t b = Byte();
@@ -180,7 +173,7 @@ void Probe(Reader& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 16)) return 0;
-  Reader in{data, size};
+  Reader in{{data, size}};
   Markers(in);
   Figures(in);
   Zoom(in);

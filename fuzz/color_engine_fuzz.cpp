@@ -11,18 +11,11 @@
 #include "image/load/image_record.h"
 #include "image/load/image_size.h"
 #include "image/view/color_engine.h"
+#include "fuzz_reader.h"
 
 namespace {
 
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() {
-    if (!n) return 0;
-    --n;
-    return *p++;
-  }
-  uint32_t Word() { return uint32_t(Byte()) | uint32_t(Byte()) << 8 | uint32_t(Byte()) << 16 | uint32_t(Byte()) << 24; }
+struct Reader : fuzz::ByteReader {
   // Mostly small values (the ranges the words use), sometimes any value.
   int32_t Small() {
     const uint8_t b = Byte();
@@ -45,7 +38,7 @@ int32_t WordValue(Reader& r, int w) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 16 || size > (1u << 20)) return 0;
-  Reader in{data, size};
+  Reader in{{data, size}};
   const uint8_t shape = in.Byte();
   std::vector<uint8_t> info(img::kInfoArea);
   img::DibHeader h;

@@ -22,20 +22,13 @@
 #include "image/edit/region_copy.h"
 #include "image/edit/region_geometry.h"
 #include "image/edit/region_restore.h"
+#include "fuzz_reader.h"
 
 namespace {
 
 constexpr int64_t kMaxAlloc = int64_t(1) << 20;  // per buffer
 
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() {
-    if (!n) return 0;
-    --n;
-    return *p++;
-  }
-  uint32_t Word() { return uint32_t(Byte()) | uint32_t(Byte()) << 8 | uint32_t(Byte()) << 16 | uint32_t(Byte()) << 24; }
+struct Reader : fuzz::ByteReader {
   // Mostly small coordinates near a picture, sometimes any value.
   int Coord() {
     const uint8_t b = Byte();
@@ -247,7 +240,7 @@ void Restore(Reader& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 14)) return 0;
-  Reader in{data, size};
+  Reader in{{data, size}};
   const uint8_t which = in.Byte();
   if (which & 1) Copy(in);
   if (which & 2) ClipBytes(in);

@@ -11,18 +11,11 @@
 #include <limits>
 
 #include "image/edit/region_shape.h"
+#include "fuzz_reader.h"
 
 namespace {
 
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() {
-    if (!n) return 0;
-    --n;
-    return *p++;
-  }
-  uint32_t Word() { return uint32_t(Byte()) | uint32_t(Byte()) << 8 | uint32_t(Byte()) << 16 | uint32_t(Byte()) << 24; }
+struct Reader : fuzz::ByteReader {
   // Mostly small numbers, sometimes any value or an end of the range.
   int Number(int span) {
     const uint8_t b = Byte();
@@ -50,7 +43,7 @@ bool Small(const image::ShapeInput& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Reader rd{data, size};
+  Reader rd{{data, size}};
   image::ShapeInput in;
   in.l = rd.Number(200);
   in.t = rd.Number(200);
@@ -79,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // (the trim, the style inset and the outline's last pixel meet on a
   // rectangle without width); the double frame's inner frame, inset up to 4,
   // crosses over on a tiny one.
-  const int64_t m = in.kind == image::regionshape::kDoubleFrame ? 6 : 3;
+  const int64_t m = in.kind == image::shape::kDoubleFrame ? 6 : 3;
   const int64_t lo_x = (in.l < in.r ? in.l : in.r) - m, hi_x = (in.l < in.r ? in.r : in.l) + m;
   const int64_t lo_y = (in.t < in.b ? in.t : in.b) - m, hi_y = (in.t < in.b ? in.b : in.t) + m;
   const int64_t mirror_x = 2 * int64_t(in.r) - in.l, mirror_y = 2 * int64_t(in.b) - in.t;
@@ -104,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case image::ShapeStepKind::Arc:
         Check(s.left <= s.right && s.top <= s.bottom);
         if (small) {
-          if (in.kind == image::regionshape::kQuarterArc)
+          if (in.kind == image::shape::kQuarterArc)
             Check(insideArcBox(s.left, s.top) && insideArcBox(s.right, s.bottom));
           else
             Check(inside(s.left, s.top) && inside(s.right, s.bottom));

@@ -109,7 +109,7 @@ class Steps {
 };
 
 bool DrawsSomething(int kind) {
-  return (kind >= kRectangle && kind <= kHatchedRect) || kind == kLine;
+  return (kind >= shape::kFrame && kind <= shape::kHatchedBox) || kind == shape::kLine;
 }
 
 }  // namespace
@@ -117,7 +117,7 @@ bool DrawsSomething(int kind) {
 ShapePen PickShapePen(const ShapeInput& in) {
   const int s = in.lineStyle;
   ShapePen pen;
-  if (in.kind != kHatchedRect && s >= 0 && s < 7) pen = in.kind == kDoubleFrame ? kDoubleFramePens[s] : kPens[s];
+  if (in.kind != shape::kHatchedBox && s >= 0 && s < 7) pen = in.kind == shape::kDoubleFrame ? kDoubleFramePens[s] : kPens[s];
   pen.colour = in.fill == kFilled ? in.brushColour : in.penColour;
   return pen;
 }
@@ -144,7 +144,7 @@ ShapePlan PlanRegionShape(const ShapeInput& in) {
 
   // The brush: a hatch of the line style in the paint colour over the hatch
   // background (or the brush colour) for the hatched rectangle, else solid.
-  if (kind == kHatchedRect) {
+  if (kind == shape::kHatchedBox) {
     plan.brush.kind = ShapeBrushKind::Hatch;
     plan.brush.hatchStyle = s < 0 ? 0 : s > kMaxHatchStyle ? kMaxHatchStyle : s;
     plan.brush.colour = in.textColour;
@@ -160,13 +160,13 @@ ShapePlan PlanRegionShape(const ShapeInput& in) {
   // The corners: frames ordered, then right and bottom one less and the
   // line style's one-pixel insets.
   int64_t l = in.l, t = in.t, r = in.r, b = in.b;
-  if (kind < kEllipse) {
+  if (kind < shape::kEllipse) {
     if (l > r) { const int64_t x = l; l = r; r = x; }
     if (t > b) { const int64_t y = t; t = b; b = y; }
   }
   --r;
   --b;
-  if (kind == kDoubleFrame) {
+  if (kind == shape::kDoubleFrame) {
     if (s == 3 || s == 4) ++l, ++t;
   } else if (s == 2) {
     ++l, ++t, --r, --b;
@@ -177,36 +177,36 @@ ShapePlan PlanRegionShape(const ShapeInput& in) {
   const uint32_t ink = plan.pen.colour;
 
   Steps steps(plan);
-  const bool filled = f >= kFilled || (f == kFillHatchOnly && kind == kHatchedRect);
+  const bool filled = f >= kFilled || (f == kFillHatchOnly && kind == shape::kHatchedBox);
   if (filled) {
     plan.brush.select = true;
-    if (kind == kRectangle || kind == kDoubleFrame || kind == kHatchedRect) {
+    if (kind == shape::kFrame || kind == shape::kDoubleFrame || kind == shape::kHatchedBox) {
       steps.Box(ShapeStepKind::FillRect, l, t, r, b);
-    } else if (kind == kRoundRect) {
+    } else if (kind == shape::kRoundedFrame) {
       steps.RoundRect(l, t, r, b, 2 * int64_t(rad), 2 * int64_t(rad));
       return plan;
-    } else if (kind == kEllipse) {
+    } else if (kind == shape::kEllipse) {
       steps.Box(ShapeStepKind::Ellipse, l, t, r, b);
       return plan;
     }
   }
 
   switch (kind) {
-    case kRectangle:
-    case kDoubleFrame:
+    case shape::kFrame:
+    case shape::kDoubleFrame:
       steps.MoveTo(l, t);
       steps.Sides(l, t, r, b);
-      if (kind == kRectangle && s == 2) {
+      if (kind == shape::kFrame && s == 2) {
         // The wide pen's round ends leave the outer corners open.
         steps.Pixel(l - 1, t - 1, ink);
         steps.Pixel(r, t - 1, ink);
         steps.Pixel(r, b, ink);
         steps.Pixel(l - 1, b, ink);
-      } else if ((kind == kRectangle && s == 1) || (kind == kDoubleFrame && (s == 3 || s == 4))) {
+      } else if ((kind == shape::kFrame && s == 1) || (kind == shape::kDoubleFrame && (s == 3 || s == 4))) {
         steps.Pixel(l - 1, t - 1, ink);
         steps.Pixel(l, t - 1, ink);
       }
-      if (kind == kDoubleFrame) {
+      if (kind == shape::kDoubleFrame) {
         const int64_t d = DoubleFrameInnerInset(s);
         steps.MoveTo(l + d, t + d);
         steps.Sides(l + d, t + d, r - d, b - d);
@@ -216,7 +216,7 @@ ShapePlan PlanRegionShape(const ShapeInput& in) {
         }
       }
       break;
-    case kRoundRect: {
+    case shape::kRoundedFrame: {
       // Clockwise round the corners; each angle arc first draws the side
       // from the current point to its start. The path starts where the top
       // side leaves the top-left corner, so that corner stays round.
@@ -228,11 +228,11 @@ ShapePlan PlanRegionShape(const ShapeInput& in) {
       steps.AngleArc(l + rad, t + rad, rad, 180, -90);
       break;
     }
-    case kEllipse:
+    case shape::kEllipse:
       steps.MoveTo(l, t);
       steps.Arc(l, t, r - 1, b - 1, l, t, l, t);
       break;
-    case kQuarterArc: {
+    case shape::kQuarterArc: {
       // The ellipse centred on (r, b) through (l, b) and (r, t). The arc runs
       // counter-clockwise, so the radial points are swapped for a drag
       // up-right or down-left to keep the quarter facing the start point.
@@ -244,11 +244,11 @@ ShapePlan PlanRegionShape(const ShapeInput& in) {
         steps.Arc(l, t, 2 * r - l, 2 * b - t, l, b, r, t);
       break;
     }
-    case kHatchedRect:
+    case shape::kHatchedBox:
       steps.MoveTo(l, t);
       steps.Background(in.brushColour);
       break;
-    case kLine:
+    case shape::kLine:
       steps.MoveTo(l, t);
       steps.LineTo(Abs(r - l) < 3 ? l : r, Abs(b - t) < 3 ? t : b);
       break;

@@ -9,18 +9,12 @@
 #include <array>
 #include <cstdint>
 
+#include "image/view/canvas_plan.h"
+
 namespace image {
 
-// Figure kinds.
+// The figure kinds are those of the region figure (image::shape, canvas_plan.h).
 namespace regionshape {
-constexpr int kRectangle = 0;
-constexpr int kDoubleFrame = 1;
-constexpr int kRoundRect = 2;
-constexpr int kEllipse = 3;
-constexpr int kQuarterArc = 4;
-constexpr int kHatchedRect = 5;
-constexpr int kLine = 10;
-constexpr int kPen = 11;  // the free pen draws nothing here
 
 // Fill kinds: outline only, only a hatched figure filled, filled (2 also
 // draws the outline in the brush colour).
