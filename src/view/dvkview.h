@@ -38,7 +38,13 @@
 #include "view/viewcore/statustext.h"
 #include "view/viewload/ruledview.h"
 
+class CMenu;
+namespace viewui {
+struct MenuRow;
+}
+
 namespace app {
+
 class DocHost;
 }
 class CFindDlg;
@@ -1020,6 +1026,38 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   void RequestRedrawMode2();
   // Timer 13: the region print's crop undone.
   void TickUndoRegion();
+  // Draws one figure on `dc` (the caller's) with the view's line style and
+  // paint colour (view::DrawRegionShape); returns 0.
+  int DrawRegionShape(HDC dc, int l, int t, int r, int b, int kind, int fill, COLORREF pen, COLORREF brush,
+                      COLORREF hatchBack);
+
+  // --- The figure tools (dvkview_figure_tools.cpp) ---------------------------
+  template <int Kind>
+  void OnFigureKind() {
+    SetFigureKind(Kind);
+  }
+  template <int Kind>
+  void OnUpdateFigureKind(CCmdUI* ui) {
+    UpdateFigureKind(ui, Kind);
+  }
+  // Appends the rows (and their submenus) to `menu`, each with its update
+  // handler's state; false when a submenu could not be made.
+  bool AppendMenuRows(CMenu& menu, const std::vector<viewui::MenuRow>& rows);
+  void SetFigureKind(int kind);
+  void UpdateFigureKind(CCmdUI* ui, int kind);
+  void OnFigureLineStyle();
+  void OnUpdateFigureLineStyle(CCmdUI* ui);
+  void OnFigureFillKind();
+  void OnUpdateFigureFillKind(CCmdUI* ui);
+  void OnFigurePenColor();
+  void OnFigureBrushColor();
+  void OnFigureAreaColor();
+  void OnFigureScreenColor();
+  void OnUpdateFigureScreenColor(CCmdUI* ui);
+  // 領域を塗る: the region filled in the brush colour.
+  void OnFigureFillRegion();
+  // 塗りつぶし: a flood fill from the right-clicked point.
+  void OnFigureFloodFill();
   // Rebuilds the shown picture from the loaded (edited) pixels at the
   // current zoom step, instead of reading the file again.
   void AllocImageBuffer();

@@ -112,20 +112,7 @@ UINT CDvkView::OpenContextMenu(CPoint pt) {
   }
 
   CMenu menu;
-  if (!menu.CreatePopupMenu()) return 0;
-  for (const viewui::MenuRow& row : viewui::BuildContextMenu(kind, s)) {
-    if (row.separator) {
-      menu.AppendMenu(MF_SEPARATOR);
-      continue;
-    }
-    // Commands without a handler yet are greyed, as on the menu bar.
-    fw::RecordingCmdUI ui(row.id);
-    ui.DoUpdate(this, TRUE);
-    UINT f = MF_STRING;
-    if (row.grayed || !ui.enabled) f |= MF_GRAYED;
-    if (row.checked || ui.checked == 1) f |= MF_CHECKED;
-    menu.AppendMenu(f, row.id, row.text);
-  }
+  if (!menu.CreatePopupMenu() || !AppendMenuRows(menu, viewui::BuildContextMenu(kind, s))) return 0;
   CPoint at(pt.x + kMenuOffset, pt.y + kMenuOffset);
   ClientToScreen(&at);
   UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_RETURNCMD, at.x,
@@ -214,4 +201,28 @@ void CDvkView::OnPrintOrigin() {
   m_anPrintState[2] = 1;
   m_nPrintFromChar = GetRichEditCtrl().CharFromPos(m_image.m_ptImageCursor);
   OnFilePrintPreview();
+}
+
+bool CDvkView::AppendMenuRows(CMenu& menu, const std::vector<viewui::MenuRow>& rows) {
+  for (const viewui::MenuRow& row : rows) {
+    if (row.separator) {
+      menu.AppendMenu(MF_SEPARATOR);
+      continue;
+    }
+    if (!row.submenu.empty()) {
+      CMenu sub;
+      if (!sub.CreatePopupMenu() || !AppendMenuRows(sub, row.submenu)) return false;
+      menu.AppendMenu(MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Detach()), row.text);
+      continue;
+    }
+    // Commands without a handler yet are greyed, as on the menu bar; an
+    // update handler may set the caption, the check or the radio mark.
+    fw::RecordingCmdUI ui(row.id);
+    ui.DoUpdate(this, TRUE);
+    UINT f = MF_STRING;
+    if (row.grayed || !ui.enabled) f |= MF_GRAYED;
+    if (row.checked || ui.checked == 1) f |= MF_CHECKED;
+    menu.AppendMenu(f, row.id, ui.textSet ? CString(ui.text.c_str()) : row.text);
+  }
+  return true;
 }

@@ -315,6 +315,58 @@ TEST_F(ImageEditTest, ThePrintOfARegionPreviewsTheCropAndThenUndoesIt) {
   fw::hooks::Reset();
 }
 
+TEST_F(ImageEditTest, TheModesNoCommandReachesKeepToTheRegion) {
+  CDvkView* v = OpenPicture(Bmp24(40, 30));
+  ASSERT_NE(v, nullptr);
+  image::ImageViewState& st = v->m_image;
+  const std::vector<std::uint8_t> original = LoadedRows(v);
+  // Mode 2 only saves the region's bytes for the undo.
+  st.m_rcImageSel = CRect(4, 4, 14, 10);
+  v->CopyRegion();
+  v->RedrawImage(image::kCompositeSaveOnly, CString());
+  EXPECT_EQ(LoadedRows(v), original);
+  EXPECT_EQ(st.m_nRegionUndoSize, 32u * 6u);
+  EXPECT_EQ(0, std::memcmp(st.m_pRegionUndo, original.data() + (30 - 10) * 120 + 12, 30));
+  // Mode 9 makes the clip the region's block and records its place.
+  st.m_rcImageSel = CRect(20, 10, 26, 16);
+  v->RedrawImage(image::kCompositeKeepBits, CString());
+  EXPECT_EQ(Clip().m_rcImageClip, CRect(20, 10, 26, 16));
+  EXPECT_EQ(ClipLayout().width, 6);
+  // Mode 10 (the turn) writes only inside the region.
+  st.m_rcImageSel = CRect(2, 2, 12, 6);
+  v->CopyRegion();
+  v->RedrawImage(image::kCompositeRotate, CString());
+  EXPECT_EQ(At(v, 1, 1), Pattern(1, 1));
+  EXPECT_EQ(At(v, 30, 20), Pattern(30, 20));
+  ExpectShownEqualsLoaded(v);
+}
+
+TEST_F(ImageEditTest, TheViewsFigureUsesItsLineStyleAndPaintColour) {
+  CDvkView* v = OpenPicture(Bmp24(8, 8));
+  ASSERT_NE(v, nullptr);
+  v->m_image.m_nLineStyle = 0;
+  v->m_image.m_clrImageText = RGB(9, 9, 9);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = 20;
+  bi.bmiHeader.biHeight = -20;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HBITMAP bmp = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bmp, nullptr);
+  HGDIOBJ old = ::SelectObject(dc, bmp);
+  RECT all = {0, 0, 20, 20};
+  ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  EXPECT_EQ(v->DrawRegionShape(dc, 2, 2, 12, 12, 2, 2, RGB(255, 0, 0), RGB(0, 0, 255), RGB(0, 0, 0)), 0);
+  EXPECT_EQ(::GetPixel(dc, 7, 7), RGB(0, 0, 255));  // filled in the brush colour
+  EXPECT_EQ(::GetPixel(dc, 15, 15), RGB(255, 255, 255));
+  ::SelectObject(dc, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(dc);
+}
+
 TEST_F(ImageEditTest, RefusedMemoryInAPasteLeavesThePictureAsItWas) {
   CDvkView* v = OpenPicture(Bmp24(40, 30));
   ASSERT_NE(v, nullptr);

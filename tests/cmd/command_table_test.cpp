@@ -299,11 +299,18 @@ TEST(CommandTable, EveryRowOfTheRightClickMenusHasARow) {
       s.titleRowFixed = (flags >> 2) & 1;
       s.macroStopped = (flags >> 3) & 1;
       s.editMode = (flags >> 4) & 1 ? 3 : 0;
-      for (const auto& r : viewui::BuildContextMenu(viewui::ChooseContextMenu(s), s)) {
+      std::vector<viewui::MenuRow> rows = viewui::BuildContextMenu(viewui::ChooseContextMenu(s), s);
+      for (std::size_t i = 0; i < rows.size(); ++i) {
+        const viewui::MenuRow r = rows[i];
         if (r.separator) continue;
+        EXPECT_FALSE(r.text.IsEmpty()) << r.id;
+        if (!r.submenu.empty()) {
+          // A submenu's rows are checked as rows of the menu.
+          rows.insert(rows.end(), r.submenu.begin(), r.submenu.end());
+          continue;
+        }
         const Command* row = FindCommand(r.id);
         ASSERT_NE(nullptr, row) << "right-click item " << r.id << " has no row";
-        EXPECT_FALSE(r.text.IsEmpty()) << r.id;
         ids.insert(r.id);
       }
     }
@@ -329,8 +336,20 @@ TEST(CommandTable, TheImageMenuAndBlockEditStayGreyUntilTheirViewsAreBuilt) {
     s.imageSelMode = (flags >> 2) & 1;
     s.internalKey = (flags >> 3) & 1;
     s.backDiffers = (flags >> 4) & 1;
-    for (const auto& r : viewui::BuildContextMenu(viewui::ContextMenuKind::kImage, s))
-      if (!r.separator) ids.insert(r.id);
+    const std::vector<viewui::MenuRow> rows = viewui::BuildContextMenu(viewui::ContextMenuKind::kImage, s);
+    for (const auto& r : rows)
+      if (!r.separator && r.submenu.empty()) ids.insert(r.id);
+    // The figure tools' submenu closes the menu, all its rows built.
+    ASSERT_FALSE(rows.empty());
+    const viewui::MenuRow& figures = rows.back();
+    ASSERT_EQ(figures.submenu.size(), 19u);
+    for (const auto& r : figures.submenu) {
+      if (r.separator) continue;
+      const Command* row = FindCommand(r.id);
+      ASSERT_NE(nullptr, row) << r.id;
+      EXPECT_EQ(cmd::Owner::kImage, row->owner) << r.id;
+      EXPECT_NE(cmd::Enable::kNotBuilt, row->enable) << r.id;
+    }
   }
   const std::set<unsigned> image = {32973, 32974, 32975, 32976, 32977, 32978, 32990, 32991,
                                     32994, 32995, 32996, 32997, 32998};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "image/edit/figure_tools.h"
 #include "image/edit/region_files.h"
 #include "image/load/image_record.h"
 
@@ -95,6 +96,27 @@ TEST(RegionFiles, HostileHeadersAreRefused) {
   EXPECT_TRUE(refused([](std::vector<uint8_t>& b) { img::PutLe32(b.data() + 14, 0xFFFFFFF0u); }));  // header size
   // Every truncation of the rows is refused, never read past.
   for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(image::PlanInsertClip(good.data(), n).ok) << n;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FigureTools, TheLineStyleAndFillKindStepAndShowTheirValues) {
+  int style = 0;
+  std::vector<int> seen;
+  for (int i = 0; i < 8; ++i) seen.push_back(style = image::NextLineStyle(style));
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5, 6, 0, 1}));
+  EXPECT_EQ(image::NextLineStyle(-3), 0);
+  EXPECT_EQ(image::NextLineStyle(99), 0);
+  EXPECT_EQ(image::LineStyleCaption(3), "線種 3");
+  int fill = 0;
+  seen.clear();
+  for (int i = 0; i < 5; ++i) seen.push_back(fill = image::NextFillKind(fill));
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 11, 0, 1}));
+  EXPECT_EQ(image::NextFillKind(7), 0);
+  EXPECT_NE(image::FillKindCaption(11), image::FillKindCaption(2));
+  EXPECT_EQ(image::FillKindCaption(7), image::FillKindCaption(0));
 }
 
 }  // namespace

@@ -182,6 +182,31 @@ std::string AfterFirstWord(const std::string& text) {
 
 std::string FirstWord(const std::string& text) { return text.substr(0, text.find(' ')); }
 
+// The "図形" submenu at the end of the image menu: the figure kinds, the
+// stepping line style and fill kind, the colours and the paint actions
+// (their captions and marks come from the rows' update handlers).
+const unsigned kFigureRows[] = {
+    ID_FIGURE_RECT,        ID_FIGURE_DOUBLE,      ID_FIGURE_ROUNDED,     ID_FIGURE_ELLIPSE,
+    ID_FIGURE_ARC,         ID_FIGURE_HATCH,       ID_FIGURE_LINE,        ID_FIGURE_PEN,
+    0,                     ID_FIGURE_LINE_STYLE,  ID_FIGURE_FILL_KIND,   0,
+    ID_FIGURE_PEN_COLOR,   ID_FIGURE_BRUSH_COLOR, ID_FIGURE_AREA_COLOR,  ID_FIGURE_SCREEN_COLOR,
+    0,                     ID_FIGURE_FILL_REGION, ID_FIGURE_FLOOD_FILL,
+};
+constexpr char kFigureMenuText[] = "図形";
+
+MenuRow FigureSubmenu() {
+  MenuRow popup;
+  popup.text = kFigureMenuText;
+  for (unsigned id : kFigureRows) {
+    MenuRow m;
+    m.id = id;
+    m.separator = id == 0;
+    if (id) m.text = CString(cmd::MenuTextFor(id).c_str());
+    popup.submenu.push_back(m);
+  }
+  return popup;
+}
+
 void AppendImage(const ContextMenuState& s, std::vector<MenuRow>& out) {
   const std::string imageWord = FirstWord(cmd::MenuTextFor(ID_IMAGE_SAVE_AS));
   for (const ImageRow& r : kImageRows) {
@@ -316,6 +341,7 @@ std::vector<MenuRow> BuildContextMenu(ContextMenuKind kind, const ContextMenuSta
   origin.id = ID_PRINT_ORIGIN;
   origin.text = PrintOriginText(s.originX, s.originY);
   out.push_back(origin);
+  if (kind == ContextMenuKind::kImage) out.push_back(FigureSubmenu());
   return out;
 }
 

@@ -43,11 +43,12 @@ struct ContextMenuState {
 ContextMenuKind ChooseContextMenu(const ContextMenuState& s);
 
 struct MenuRow {
-  unsigned id = 0;           // 0 with separator
+  unsigned id = 0;           // 0 with separator and submenu
   CString text;
   bool separator = false;
   bool checked = false;
   bool grayed = false;
+  std::vector<MenuRow> submenu;  // not empty: the row opens these rows
 };
 
 // "印刷開始点(x,y)\t<x>,<y>" (string 364); y below 10 counts 0.
