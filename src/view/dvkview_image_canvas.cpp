@@ -76,6 +76,16 @@ void RunFigureOps(HDC dc, const std::vector<image::FigureOp>& ops) {
   }
 }
 
+// Where picture point (0, 0) lies in the view's client area: a shown
+// picture is painted from the client's corner, scrolled; on a text screen
+// (or a page form, the picture an object of the text) the figure goes over
+// the text from its first character.
+CPoint FigureOrigin(CDvkView& v) {
+  if (v.m_image.m_nImageViewState == 1)
+    return CPoint(-::GetScrollPos(v.m_hWnd, SB_HORZ), -::GetScrollPos(v.m_hWnd, SB_VERT));
+  return v.GetRichEditCtrl().PosFromChar(0);
+}
+
 }  // namespace
 
 void CDvkView::TickImageCanvas() {
@@ -120,7 +130,7 @@ void CDvkView::RenderImageCanvas(int nScaleMode, HDC pDC, int nOffsetX, int nOff
       st.m_nShapeKind = 60;
     }
   } else {
-    DrawRegionFigure(dc, ctrl.PosFromChar(0), true);
+    DrawRegionFigure(dc, FigureOrigin(*this), true);
   }
   if (!pDC) ::ReleaseDC(m_hWnd, dc);
 }
@@ -130,7 +140,7 @@ void CDvkView::RedrawRegionFigure() {
   if (!doc || !m_hWnd || m_image.m_rcImageSel.right < 0) return;
   if (doc->PathFields().m_nActiveTextPane != static_cast<int>(m_nPaneIndex)) return;
   if (HDC dc = ::GetDC(m_hWnd)) {
-    DrawRegionFigure(dc, GetRichEditCtrl().PosFromChar(0), false);
+    DrawRegionFigure(dc, FigureOrigin(*this), false);
     ::ReleaseDC(m_hWnd, dc);
   }
 }

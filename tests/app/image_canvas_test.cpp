@@ -279,6 +279,27 @@ TEST_F(ImageCanvasTest, CornerCommandsSetTheRegionOnAPictureAndOnText) {
   EXPECT_EQ(v->m_image.m_rcImageSel, CRect(30, 40, 130, 140));
 }
 
+TEST_F(ImageCanvasTest, TheRegionsFrameLiesOnTheShownPictureWhereItWasMarked) {
+  const std::string bmp = File("p.bmp");
+  testsupport::WriteFileBytes(bmp, imageviewtest::SolidBmp24(200, 150, RGB(0, 0, 0)));
+  CDvkView* v = OpenShown(bmp);
+  ASSERT_NE(v, nullptr);
+  doc->m_nActiveTextPane = static_cast<int>(v->m_nPaneIndex);
+  ASSERT_EQ(v->m_image.m_nImageViewState, 1);
+  v->UpdateWindow();
+  if (PixelAt(v, 5, 5) == CLR_INVALID) GTEST_SKIP() << "the window cannot be read back";
+  image::ImageViewState& st = v->m_image;
+  st.m_nShapeKind = 0;
+  st.m_nLineStyle = 1;
+  st.m_rcImageSel = CRect(40, 40, 120, 100);
+  v->RenderImageCanvas(1, nullptr, 0, 0, 0);
+  // The picture is painted from the client's corner (not scrolled here):
+  // the frame is on the region's own pixels, whatever the text's margin.
+  EXPECT_EQ(PixelAt(v, 40, 70), kMarker);
+  EXPECT_EQ(PixelAt(v, 80, 40), kMarker);
+  EXPECT_NE(PixelAt(v, 48, 70), kMarker);
+}
+
 TEST_F(ImageCanvasTest, FiguresAreDrawnInTheMarkerColourAndTheLastOneErased) {
   const std::string txt = File("t.txt");
   testsupport::WriteFileBytes(txt, "\r\n");
