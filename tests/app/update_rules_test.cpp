@@ -35,7 +35,10 @@ std::ostream& operator<<(std::ostream& os, const ItemState& s) {
 }
 
 // kToolbar: a command only on the toolbar, read through the routing alone.
-enum class Menu { kBar, kRightClick, kToolbar };
+// kFigures: the image menu's figure submenu, whose marks and captions
+// tests/app/image_figure_tools_test.cpp reads from the built menu; here the
+// routing is checked.
+enum class Menu { kBar, kRightClick, kToolbar, kFigures };
 
 // One rule: `set(on)` puts the program in the state where the rule gives
 // `on`'s item state (`off` for false), whatever the state before.
@@ -362,7 +365,27 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
         {ID_VIEW_PDF_NARROW, Menu::kBar, [this](bool on) { ShownKind(on ? docsvc::kKindPdf : 9); }, kGrey,
          kEnabled},
         {ID_VIEW_PDF_WIDEN, Menu::kBar, [this](bool on) { ShownKind(on ? docsvc::kKindPdf : 9); }, kGrey, kEnabled},
+        // The figure tools: the chosen kind carries the mark, the screen
+        // colour its check; the stepping rows only change their captions.
+        Figure(ID_FIGURE_RECT, 0), Figure(ID_FIGURE_DOUBLE, 1), Figure(ID_FIGURE_ROUNDED, 2),
+        Figure(ID_FIGURE_ELLIPSE, 3), Figure(ID_FIGURE_ARC, 4), Figure(ID_FIGURE_HATCH, 5),
+        Figure(ID_FIGURE_LINE, 10), Figure(ID_FIGURE_PEN, 11),
+        {ID_FIGURE_LINE_STYLE, Menu::kFigures, [this](bool on) { FigureView()->m_image.m_nLineStyle = on ? 3 : 0; },
+         kEnabled, kEnabled},
+        {ID_FIGURE_FILL_KIND, Menu::kFigures, [this](bool on) { FigureView()->m_image.m_nImageTool = on ? 11 : 0; },
+         kEnabled, kEnabled},
+        {ID_FIGURE_SCREEN_COLOR, Menu::kFigures,
+         [this](bool on) { FigureView()->m_image.m_clrImageFill = on ? 0x01000000u : 0u; }, kEnabled, kChecked},
     };
+  }
+  // The text view, made the active one (the figure rows are the view's).
+  CDvkView* FigureView() {
+    frame->ActivateTextPane(0, 0);
+    return frame->GetTextView(0, 0);
+  }
+  Rule Figure(UINT id, int kind) {
+    return {id, Menu::kFigures, [this, kind](bool on) { FigureView()->m_image.m_nShapeKind = on ? kind : kind + 1; },
+            kEnabled, kChecked};
   }
 };
 
@@ -395,7 +418,8 @@ TEST_F(UpdateRulesTest, EachRuleGreysOrChecksItsItemInTheMenuAndForTheRouting) {
       r.set(on);
       if (HasFatalFailure()) return;
       const ItemState want = on ? r.on : r.off;
-      if (r.menu != Menu::kToolbar) EXPECT_EQ(want, r.menu == Menu::kBar ? BarState(r.id) : RightClickState(r.id));
+      if (r.menu != Menu::kToolbar && r.menu != Menu::kFigures)
+        EXPECT_EQ(want, r.menu == Menu::kBar ? BarState(r.id) : RightClickState(r.id));
       EXPECT_EQ(want, RoutedState(r.id));
     }
   }

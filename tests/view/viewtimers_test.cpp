@@ -153,9 +153,10 @@ TEST(MediaStrip, ZonesAroundStatusPane1) {
   EXPECT_EQ(viewui::StripAction::kMenu, Strip(x0 + 800, 400).action);
 }
 
+// A submenu reads 1.
 std::vector<unsigned> Ids(const std::vector<viewui::MenuRow>& rows) {
   std::vector<unsigned> ids;
-  for (const auto& r : rows) ids.push_back(r.separator ? 0u : r.id);
+  for (const auto& r : rows) ids.push_back(!r.submenu.empty() ? 1u : r.separator ? 0u : r.id);
   return ids;
 }
 
@@ -187,7 +188,7 @@ TEST(ImageMenu, RowsForEachState) {
               want.push_back(ID_REGION_PRINT);
               want.push_back(0);
             }
-            want.insert(want.end(), {ID_IMAGE_SAVE_AS, ID_IMAGE_BACK_COLOR, ID_PRINT_ORIGIN});
+            want.insert(want.end(), {ID_IMAGE_SAVE_AS, ID_IMAGE_BACK_COLOR, ID_PRINT_ORIGIN, 1});
             const std::string where = "region " + std::to_string(region) + " pasted " + std::to_string(pasted) +
                                       " sel " + std::to_string(sel);
             EXPECT_EQ(want, Ids(rows)) << where;
@@ -196,7 +197,7 @@ TEST(ImageMenu, RowsForEachState) {
                 EXPECT_EQ(back != 0, r.checked) << where;
                 const std::string t = static_cast<const char*>(r.text);
                 EXPECT_EQ(key != 0, !t.empty() && t.back() == '*') << where;
-              } else {
+              } else if (r.submenu.empty()) {
                 EXPECT_FALSE(r.checked);
               }
               const std::string t = static_cast<const char*>(r.text);
