@@ -102,6 +102,9 @@ void CDvkView::RedrawImage(int mode, const CString& text) {
     const image::ClipReadResult read = image::ReadClipLayout(clip.m_pImageClip, static_cast<std::size_t>(clip.Capacity()));
     if (!read.ok()) return;
     const image::ClipLayout& l = read.layout;
+    // The clips made here are 24-bit; the scaled rows keep the clip's depth
+    // and the work buffer is sized for 24 bits.
+    if (l.bits != 24) return;
     const std::int64_t headerBytes = std::min<std::int64_t>(l.pixelOffset, image::kClipInfoLimit);
     std::uint8_t info[image::kBitmapInfoBytes] = {};
     std::memcpy(info, clip.m_pImageClip + image::kClipFileHeaderBytes,
