@@ -297,7 +297,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // no file -> 1.
   int ConfirmOverwrite(const CString& path) override;
   // Makes the path (mode 1 and a file: its folder) current; false on failure.
-  bool ChangeDir(const CString& path, int mode);
+  bool ChangeDir(const CString& path, int mode) override;
   static CString ParseFtpEntry(const CString& entry, int part);
   // Parts "name_part<n>.ext"; the count written, or -1 after a message.
   int SplitFileIntoParts(const CString& path, long long partBytes);
@@ -306,7 +306,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   CString GetSizeCode() const;
   bool SetSizeCode(char letter);
   CString MakeTextFileName(const CString& name) const;
-  void AddToHistory(const CString& entry);
+  void AddToHistory(const CString& entry) override;
   // Programs per file type (sys slots 0-9) back to the built-in defaults;
   // nothing outside the settings (no registry) is changed.
   void SetDefaultAssociations() override;
@@ -411,7 +411,7 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // Opens an address (docsvc::ClassifyAddress): web pages, ftp:// files,
   // file:// addresses, FTP pseudo-drive paths, "%0"/"%1"/"%2" side paths and
   // local paths. 0 done; -1 not (a message shown unless m_nAddressMode is 1).
-  int OpenAddress(CString address);
+  int OpenAddress(const CString& address) override;
   // 1: OpenAddress only fetches (the caller opens the page itself); 0 normal.
   std::int32_t m_nAddressMode = 0;
   // 1 after the server refused the folder of the last MapFtpDrivePath.
@@ -503,6 +503,11 @@ class CDvkDoc : public CRichEditDoc, public app::DocHost, public app::DvkDocData
   // The command of the program registered for http addresses: the user's
   // choice's ProgId, else the "http" type's own; "" when neither has one.
   void GetAssociatedProgram(CString& command);
+  CString AssociatedProgram() override {
+    CString command;
+    GetAssociatedProgram(command);
+    return command;
+  }
   // The open command of an extension's type ("txt" or ".txt"), environment
   // references expanded; "" when a key is missing.
   CString GetDefaultOpener(CString ext);

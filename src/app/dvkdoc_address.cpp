@@ -37,7 +37,7 @@ void CDvkDoc::SetSidePath(int side, const CString& path) {
   UpdateAllViews(nullptr);
 }
 
-int CDvkDoc::OpenAddress(CString address) {
+int CDvkDoc::OpenAddress(const CString& address) {
   const bool fetchOnly = m_nAddressMode == 1;
   // A caller that reads the page itself must never find an earlier one.
   if (fetchOnly) RemovePage();

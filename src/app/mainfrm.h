@@ -65,6 +65,9 @@ class CMainFrame : public CFrameWnd, public app::FrameHost {
   void ApplyTextLayout(int a, int b = 0) override;
   int TextSplitMode() override { return m_nTextSplitMode; }
   void SetTextSplitMode(int mode) override { m_nTextSplitMode = mode; }
+  int BrowserPass() override { return m_nBrowserPass; }
+  void SetBrowserPass(int pass) override { m_nBrowserPass = pass; }
+  void SetBrowserWindow(CWnd* window) override { m_pBrowserWnd = window; }
   void ClearSplitCycleState() override { m_nSplitCycleState = 0; }
   // The text panes of `cells` (shown by a new layout) show the document the
   // active text pane shows, as the panes of a view's own split do.

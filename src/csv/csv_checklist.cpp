@@ -25,4 +25,33 @@ void CheckList::Release() {
   m_nEntryListPos = 0;
 }
 
+bool CheckList::CheckRow(std::uint32_t row) {
+  m_nEntryListMode = 1;
+  for (std::uint32_t i = 0; i < m_nEntryListCount; ++i) {
+    if (Entry(i) != 0) continue;
+    Set(i, row);
+    if (i + 1 > m_nEntryListPos) m_nEntryListPos = i + 1;
+    return true;
+  }
+  return false;
+}
+
+bool CheckList::UncheckRow(std::uint32_t row) {
+  const std::uint32_t used = UsedEnd();
+  bool checkedBefore = false;
+  for (std::uint32_t i = 0; i < used; ++i) {
+    const std::uint32_t v = Entry(i);
+    if (v != row) {
+      if (static_cast<std::int32_t>(v) > 0) checkedBefore = true;
+      continue;
+    }
+    for (std::uint32_t j = i; j + 1 < used; ++j) Set(j, Entry(j + 1));
+    Set(used - 1, 0);
+    m_nEntryListPos = used - 1;
+    if (!checkedBefore && Entry(0) == 0) m_nEntryListMode = 0;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace csv

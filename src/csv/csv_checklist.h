@@ -31,6 +31,17 @@ struct CheckList {
   bool Reset(std::uint32_t capacity);
   // Frees the list.
   void Release();
+
+  // The double-click's check of one row (row numbers as the table's
+  // 1-based rows; -1 is stored as its 32-bit pattern). Entries 0 .. pos - 1
+  // are the slots in use, so m_nEntryListPos is the highest slot number.
+  // CheckRow stores the row in the first free entry and sets mode 1; false
+  // when every entry is taken (nothing stored). UncheckRow removes the first
+  // entry that holds the row, the later ones moving down, and returns the
+  // list to mode 0 when no checked row is left before it and the first
+  // entry is free; false when the row is not in the list.
+  bool CheckRow(std::uint32_t row);
+  bool UncheckRow(std::uint32_t row);
 };
 
 }  // namespace csv

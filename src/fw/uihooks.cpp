@@ -521,6 +521,8 @@ struct ScreenState {
   int queries = 0;
   bool desktopSet = false;
   CSize desktop;
+  bool windowsSet = false;
+  std::vector<TopWindow> windows;
 };
 
 ScreenState& Screen() {
@@ -591,6 +593,19 @@ CSize DesktopClientSize() {
   if (::GetClientRect(::GetDesktopWindow(), &r)) return CSize(r.right - r.left, r.bottom - r.top);
 #endif
   return CSize();
+}
+
+void ScriptTopWindows(const std::vector<TopWindow>& windows) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  Screen().windowsSet = true;
+  Screen().windows = windows;
+}
+
+bool ScriptedTopWindows(std::vector<TopWindow>* windows) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  if (!Screen().windowsSet) return false;
+  if (windows) *windows = Screen().windows;
+  return true;
 }
 
 }  // namespace hooks

@@ -172,5 +172,18 @@ void SetDesktopSize(int width, int height);
 CRect DesktopWindowRect();
 CSize DesktopClientSize();
 
+// --- The top-level windows (finding another program's window) --------------
+// A test gives the walk over the top-level windows a list of its own: each
+// window's handle value, title and rectangle, in the order the walk meets
+// them. Until Reset the walk sees only these windows.
+struct TopWindow {
+  std::uintptr_t window = 0;
+  std::string title;
+  CRect rect;
+};
+void ScriptTopWindows(const std::vector<TopWindow>& windows);
+// True and the list when a test has scripted the walk.
+bool ScriptedTopWindows(std::vector<TopWindow>* windows);
+
 }  // namespace hooks
 }  // namespace fw

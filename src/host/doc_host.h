@@ -174,6 +174,22 @@ class DocHost {
     (void)file, (void)parameters, (void)folder, (void)runas, (void)show;
     return 0;
   }
+  // --- Links followed from the text view ------------------------------------
+  // Opens an address, a "%0"/"%1"/"%2" side path or a local path in the
+  // program (CDvkDoc::OpenAddress): 0 opened, -1 not (reported).
+  virtual int OpenAddress(const CString& address) {
+    (void)address;
+    return -1;
+  }
+  // Adds an entry to the document's history of visited places.
+  virtual void AddToHistory(const CString& entry) { (void)entry; }
+  // Makes a folder (or a file's folder) the current one.
+  virtual bool ChangeDir(const CString& path, int mode) {
+    (void)path, (void)mode;
+    return false;
+  }
+  // The command of the program registered for http addresses ("" none).
+  virtual CString AssociatedProgram() { return CString(); }
   // --- Pictures for the table editor and the file list ----------------------
   // Loads the picture `path` (packed "+", "-", "=" forms unpacked first) and
   // writes it as the BMP file `bmpPath`: 0 written, -1 not (no file left).

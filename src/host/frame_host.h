@@ -60,6 +60,11 @@ class FrameHost {
     (void)name, (void)extra, (void)mode;
     return nullptr;
   }
+  // The outside browser's hand-over: the pass word (0, 1 or 9) and the
+  // browser window found after it.
+  virtual int BrowserPass() { return 0; }
+  virtual void SetBrowserPass(int pass) { (void)pass; }
+  virtual void SetBrowserWindow(CWnd* window) { (void)window; }
 
  protected:
   ~FrameHost() = default;

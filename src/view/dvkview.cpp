@@ -22,6 +22,7 @@ FW_BEGIN_MESSAGE_MAP(CDvkView, CRichEditView)
   // text-view services
   fw::OnWmMouse<&CDvkView::OnRButtonDown>(WM_RBUTTONDOWN),
   fw::OnWmMouse<&CDvkView::OnRButtonUp>(WM_RBUTTONUP),
+  fw::OnWmMouse<&CDvkView::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
   fw::OnWmKey<&CDvkView::OnKeyDown>(WM_KEYDOWN),
   fw::OnWmKey<&CDvkView::OnKeyUp>(WM_KEYUP),
   fw::OnWmFocus<&CDvkView::OnKillFocus>(WM_KILLFOCUS),

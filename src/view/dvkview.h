@@ -576,6 +576,38 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // Sets m_nSplitKind of every view of the splitter (0 or the pane count).
   void UpdateSplitKind();
 
+  // --- the double-click and links (dvkview_dblclick.cpp, dvkview_links.cpp) --
+  // A double-click: the check of a CSV line, a picture marker, or the word
+  // under the caret followed as a link. Never passed to the control.
+  void OnLButtonDblClk(UINT flags, CPoint pt);
+  // Checks or unchecks the caret's line of a CSV table (format and check
+  // list), leaving the modified flag, the scroll and the selection as they were.
+  void CsvCheckLineToggle();
+  // Opens the picture a marker word names, beside the text.
+  void OpenPictureMarker(const CString& word);
+  // True while this pane keeps a text beside a picture that a marker
+  // opened in another pane: it does not take the new document and stays
+  // read-only (the document's file is the picture, so a save from here
+  // would write the text over it), until it takes a document as the
+  // active pane again.
+  bool m_bHeldBeside = false;
+  // Follows a double-clicked word: references, in-text anchors, folder
+  // references, paths and addresses (`rightPart`: the caret's line from the
+  // caret on; `line`: the caret's line).
+  void FollowLink(CString word, const CString& rightPart, int line);
+  // The in-text search of a link: `text` from after the word (or from the
+  // start), quotes skipped, the history written and the hit scrolled to.
+  void SearchLinkInText(CString text, int wordBytes);
+  // Hands an address to the outside browser and finds its window again.
+  void OpenInBrowser(const CString& address);
+  // The update of all views with a pending address (code 1, active pane 5):
+  // the first text view that sees it opens it in its own pane.
+  void TakePendingAddress();
+  // 32942: a colour code inserted, or the selection coloured; 32889: New.
+  void OnInsertColor();
+  void OnEditNew();
+  void OnUpdateEditNew(CCmdUI* ui);
+
   // --- right-click menus (dvkview_menu.cpp) ---------------------------------
   void OnRButtonDown(UINT flags, CPoint pt);
   void OnRButtonUp(UINT flags, CPoint pt);

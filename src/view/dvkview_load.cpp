@@ -64,6 +64,11 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
     if (::GetFileKind(path) == docsvc::kKindMacro) RunMacro(2, path, CString(), CString());
     return;
   }
+  // An address the link code hands to the views (pane word 5 while it does).
+  if (doc->UpdateFields().m_nUpdateCode == app::UpdateCode::kContent && doc->PathFields().m_nActiveTextPane == 5) {
+    if (!doc->PathFields().m_strPendingAddress.IsEmpty() && m_nPaneIndex >= 1) TakePendingAddress();
+    return;
+  }
   viewload::UpdateState state;
   state.printRequest = doc->UpdateFields().m_nPrintRequest;
   state.loadState = doc->UpdateFields().m_nLoadState;
@@ -83,6 +88,11 @@ void CDvkView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
                            docsvc::IsPictureKind(doc->UpdateFields().m_nFileKind);
   state.pendingViewCmd = doc->UpdateFields().m_nPendingViewCmd;
   const viewload::UpdatePlan plan = viewload::PlanUpdate(state);
+  if (plan.step == viewload::UpdateStep::kTakeContent && m_bHeldBeside) {
+    if (!state.takesContent) return;  // the text stays beside the picture
+    m_bHeldBeside = false;
+    GetRichEditCtrl().SetReadOnly(FALSE);
+  }
   if (plan.consumePrintRequest) doc->UpdateFields().m_nPrintRequest = 0;
 
   switch (plan.step) {

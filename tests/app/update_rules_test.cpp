@@ -201,6 +201,8 @@ class UpdateRulesTest : public shelltest::ShellFileTest {
         {ID_EDIT_CLEAR, Menu::kBar, readOnlySelection, kGrey, kEnabled},
         {ID_EDIT_COPY, Menu::kBar, noSelection, kGrey, kEnabled},
         {ID_EDIT_PASTE, Menu::kBar, clipboard, kGrey, kEnabled},
+        // 編集 > 新規 is greyed in the binary and source forms.
+        {ID_EDIT_NEW, Menu::kBar, [this](bool on) { View()->m_nSourceView = on ? 1 : 0; }, kEnabled, kGrey},
         {ID_EDIT_SELECT_ALL, Menu::kBar,
          [this](bool on) {
            Ctrl().SetSel(0, -1);

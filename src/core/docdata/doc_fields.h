@@ -113,6 +113,23 @@ struct DocPathFields {
   std::int32_t m_nJumpLine = 0;        // line to show after the next open, stored negated
   std::int32_t m_nJumpSel = 0;         // column*256 + length to select after the next open
   CString m_strJumpText;
+  CString m_strJumpSuffix;             // the "::" suffix of a followed word
+  // Links followed from the text view: where each history entry was left
+  // (pane * 100000 + first visible line), the entry a going back would take,
+  // and the hand-over to the views or the outside browser.
+  std::int32_t m_aHistoryTop[kHistorySize] = {};
+  std::int32_t m_nHistoryPos = 0;
+  std::int32_t m_nLinkMode = 0;        // 0, 1 (show beside the text) or 99 (relative to the history)
+  CString m_strPendingAddress;         // an address the views open themselves
+  CString m_strLinkTarget;             // the last path followed
+  std::uint32_t m_bOpenFromLink = 0;
+  std::int32_t m_nLinkPaneFlag = 0;
+  std::uint32_t m_bLinkOpened = 0;
+  std::int32_t m_nBrowserLink = 0;
+  // The picture a marker asks for: its load state reset before the open.
+  std::int32_t m_nImageState1 = 0;
+  std::int32_t m_nImageState2 = 0;
+  std::int32_t m_nImageLoadInfo = 0;
   std::int32_t m_nSearchDirection = 0; // 0 down, 1 up
   std::int32_t m_bStartFile = 0;       // 1 when the command line named a file
   std::int32_t m_nInstanceNo = 0;      // number of this running copy (0 = first)
