@@ -709,6 +709,44 @@ class CDvkView : public CRichEditView, public view::ViewFields {
   // m_pText (m_nTextLen the streamed length). 0, or 1 when the buffer could
   // not be had (string 152 + " 041").
   int TableWriteBack();
+  // Rewrites the ruled table's block around the caret through its RTF
+  // (dvkview_table_rewrite.cpp): 'D' the conversion of TAB lines, 37/39
+  // the column width, '3'-'6' rule glyphs and segments, 'E' 'R' 'I' 'i'
+  // 'U' the column commands. Two undoable steps (the block removed, the
+  // rewritten block streamed in). 0 done or nothing to change, 1 memory ran
+  // short (reported; the control unchanged).
+  int TableRewriteRtf(int command, int caretChar, int firstLine, int column, int lastLine, int count, int charPos,
+                      int colour);
+  // Bytes of text before character `at` in its cell (the rule glyph after
+  // the cell's TAB not counted): where 'I' splits the cell.
+  int CaretOffsetInCell(long at);
+  // --- ruled-table line and cell operations (dvkview_table_cells.cpp) -------
+  // The background mark of cells: 0 the table's background on the
+  // selection, 1 `colour` (1 when 0); 2 on the selection less its first
+  // character colour 1 becomes the background (1) and anything else colour
+  // 0 (0); 9 inspects the character after the caret: 1 for colour 1 in a
+  // thin paragraph, 0 for another colour there, else 9 (the selection kept).
+  int TableSetCellMark(int mode, COLORREF colour);
+  // Selects cells firstCell..lastCell of `line` (lastCell = the field count:
+  // to the line's end; negative: counted back from the end; 0: the caret two
+  // characters into the first cell); firstCell -9999 selects by the column
+  // block's pixel range.
+  void TableSelectCells(int line, int firstCell, int lastCell);
+  // The caret's cell index (separators before it in its line).
+  int TableCaretCellIndex();
+  // The caret into the same cell of the line `offset` lines away (flag 1:
+  // the cell after it); the cell index, or -1 when a line is too short.
+  int TableMoveCaretVertical(int offset, int flag);
+  // 0 a row, 1 a thin paragraph followed by a row, 2 two thin ones (line 0:
+  // the caret's line; a line past the end is made first).
+  int TableLineKind(int line);
+  // The line of the row-th row (thin paragraphs skipped; flag 1: one more).
+  int TableRowToLine(int row, int flag);
+  // The line's spacing in twips (240 without one); a nonzero change sets an
+  // exact spacing of old + change first, at least 10 twips.
+  int TableLineSpacing(int line, int change);
+  // Whether line `line` is a thin (rule) paragraph.
+  bool IsThinLine(int line);
   // A CSV table (kind 33, normal form) in ruled-table mode (m_nEditMode 3).
   bool ShowsRuledTable() const;
   // The control shows the ruled display of the table (whatever the mode

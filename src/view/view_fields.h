@@ -103,6 +103,9 @@ struct ViewCsvFields {
   std::int32_t m_nColBlockState = 0;     // column-block selection and its pixel range
   std::int32_t m_nColBlockPixFrom = 0;
   std::int32_t m_nColBlockPixTo = 0;
+  // Set by the table engine: the cell selector's selection starts one
+  // character earlier, on the separator (so a moved range keeps its edge).
+  std::uint32_t m_bCellSelectFromSeparator = 0;
   std::uint32_t m_clrLastText = 0;       // last text and background colours
   std::uint32_t m_clrLastBack = 0xFFFFFF;
 };
